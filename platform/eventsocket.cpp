@@ -1,0 +1,249 @@
+#include "platform/eventsocket.h"
+
+#include <QHash>
+#include <QHostAddress>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+namespace {
+
+// Connections offered through ConnectionRequest and not yet accepted.
+QHash<int, QPointer<QTcpSocket>>& pendingRequests()
+{
+    static QHash<int, QPointer<QTcpSocket>> pending;
+    return pending;
+}
+
+int nextRequestId()
+{
+    static int id = 0;
+    id = (id % 1000000000) + 1;
+    return id;
+}
+
+}  // namespace
+
+EventSocket::EventSocket(QObject* parent) : QObject(parent) {}
+
+EventSocket::~EventSocket()
+{
+    Close();
+}
+
+void EventSocket::dropSocket()
+{
+    if (!m_socket)
+        return;
+    QTcpSocket* s = m_socket;
+    m_socket = nullptr;
+    s->disconnect(this);
+    s->abort();
+    s->deleteLater();
+}
+
+void EventSocket::Close()
+{
+    dropSocket();
+    if (m_server) {
+        m_server->disconnect(this);
+        m_server->close();
+        m_server->deleteLater();
+        m_server = nullptr;
+    }
+    m_state = sckClosed;
+}
+
+void EventSocket::adopt(QTcpSocket* s)
+{
+    m_socket = s;
+    s->setParent(this);
+    connect(s, &QTcpSocket::readyRead, this, [this, s] {
+        if (s != m_socket)
+            return;
+        const qint64 n = s->bytesAvailable();
+        if (n > 0)
+            emit DataArrival(n);
+    });
+    connect(s, &QTcpSocket::connected, this, [this, s] {
+        if (s != m_socket)
+            return;
+        m_state = sckConnected;
+        emit Connected();
+    });
+    connect(s, &QTcpSocket::stateChanged, this, [this, s](QAbstractSocket::SocketState st) {
+        if (s != m_socket || m_state == sckError)
+            return;
+        switch (st) {
+        case QAbstractSocket::HostLookupState: m_state = sckResolvingHost; break;
+        case QAbstractSocket::ConnectingState: m_state = sckConnecting; break;
+        case QAbstractSocket::ConnectedState: m_state = sckConnected; break;
+        default: break;
+        }
+    });
+    connect(s, &QTcpSocket::disconnected, this, [this, s] {
+        if (s != m_socket)
+            return;
+        if (m_state != sckError)
+            m_state = sckClosing;
+        emit Closed();
+    });
+    connect(s, &QTcpSocket::errorOccurred, this, [this, s](QAbstractSocket::SocketError err) {
+        if (s != m_socket)
+            return;
+        if (err == QAbstractSocket::RemoteHostClosedError) {
+            // An orderly close by the peer is not a failure of the socket.
+            if (m_state != sckError)
+                m_state = sckClosing;
+            return;
+        }
+        m_state = sckError;
+        emit Error(static_cast<int>(err), s->errorString());
+    });
+}
+
+void EventSocket::Connect(const QString& remoteHost, int remotePort)
+{
+    Close();
+    auto* s = new QTcpSocket(this);
+    adopt(s);
+    m_state = sckResolvingHost;
+    if (remotePort < 1 || remotePort > 65535) {
+        m_state = sckError;
+        const QString why = QStringLiteral("Invalid port %1").arg(remotePort);
+        QMetaObject::invokeMethod(this, [this, s, why] {
+            if (s == m_socket)
+                emit Error(QAbstractSocket::UnknownSocketError, why);
+        }, Qt::QueuedConnection);
+        return;
+    }
+    s->connectToHost(remoteHost, static_cast<quint16>(remotePort));
+}
+
+int EventSocket::State() const
+{
+    return m_state;
+}
+
+void EventSocket::SendData(const QByteArray& data)
+{
+    if (!m_socket || m_state != sckConnected) {
+        const QString why = QStringLiteral("The socket is not connected");
+        QMetaObject::invokeMethod(this, [this, why] { emit Error(QAbstractSocket::UnknownSocketError, why); },
+                                  Qt::QueuedConnection);
+        return;
+    }
+    m_socket->write(data);
+}
+
+void EventSocket::GetData(QByteArray& into)
+{
+    into = m_socket ? m_socket->readAll() : QByteArray();
+}
+
+QByteArray EventSocket::GetData()
+{
+    QByteArray data;
+    GetData(data);
+    return data;
+}
+
+qint64 EventSocket::BytesReceived() const
+{
+    return m_socket ? m_socket->bytesAvailable() : 0;
+}
+
+qint64 EventSocket::BytesToWrite() const
+{
+    return m_socket ? m_socket->bytesToWrite() : 0;
+}
+
+bool EventSocket::Listen(const QString& bindAddress)
+{
+    Close();
+    m_server = new QTcpServer(this);
+    connect(m_server, &QTcpServer::newConnection, this, &EventSocket::onNewConnection);
+    const QHostAddress address = bindAddress.isEmpty() ? QHostAddress(QHostAddress::Any) : QHostAddress(bindAddress);
+    if (!m_server->listen(address, static_cast<quint16>(m_localPort))) {
+        const QString why = m_server->errorString();
+        const int number = static_cast<int>(m_server->serverError());
+        m_server->deleteLater();
+        m_server = nullptr;
+        m_state = sckError;
+        QMetaObject::invokeMethod(this, [this, number, why] { emit Error(number, why); }, Qt::QueuedConnection);
+        return false;
+    }
+    if (m_localPort == 0)
+        m_localPort = m_server->serverPort();
+    m_state = sckListening;
+    return true;
+}
+
+void EventSocket::onNewConnection()
+{
+    while (m_server && m_server->hasPendingConnections()) {
+        QTcpSocket* s = m_server->nextPendingConnection();
+        if (!s)
+            break;
+        const int id = nextRequestId();
+        QHostAddress peer = s->peerAddress();
+        bool ok = false;
+        const QHostAddress v4(peer.toIPv4Address(&ok));
+        m_pendingPeer = ok ? v4.toString() : peer.toString();
+        pendingRequests().insert(id, s);
+        QPointer<EventSocket> self(this);
+        emit ConnectionRequest(id);
+        // Not taken during the event: refuse it.
+        if (pendingRequests().contains(id)) {
+            QPointer<QTcpSocket> left = pendingRequests().take(id);
+            if (left) {
+                left->abort();
+                left->deleteLater();
+            }
+        }
+        if (!self)
+            return;
+        m_pendingPeer.clear();
+    }
+}
+
+QString EventSocket::RemoteHostIP() const
+{
+    if (!m_pendingPeer.isEmpty())
+        return m_pendingPeer;
+    if (m_socket) {
+        bool ok = false;
+        const QHostAddress v4(m_socket->peerAddress().toIPv4Address(&ok));
+        return ok ? v4.toString() : m_socket->peerAddress().toString();
+    }
+    return QString();
+}
+
+void EventSocket::Accept(int requestID)
+{
+    QPointer<QTcpSocket> s = pendingRequests().take(requestID);
+    if (!s) {
+        QMetaObject::invokeMethod(this, [this] {
+            emit Error(QAbstractSocket::UnknownSocketError, QStringLiteral("No such connection request"));
+        }, Qt::QueuedConnection);
+        return;
+    }
+    // Accepting on a listening socket replaces the listener with the connection;
+    // the socket is reparented below before the server's deferred deletion.
+    dropSocket();
+    if (m_server) {
+        m_server->disconnect(this);
+        m_server->close();
+        m_server->deleteLater();
+        m_server = nullptr;
+    }
+    adopt(s.data());
+    m_state = sckConnected;
+    if (s->bytesAvailable() > 0) {
+        QPointer<QTcpSocket> guard = s;
+        QMetaObject::invokeMethod(this, [this, guard] {
+            if (guard && guard == m_socket && guard->bytesAvailable() > 0)
+                emit DataArrival(guard->bytesAvailable());
+        }, Qt::QueuedConnection);
+    }
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class QTcpServer;
+class QTcpSocket;
+
+// An event-driven TCP socket with a small, fixed contract that every network
+// piece of the program relies on:
+//  - Connect() returns at once; success or failure shows in State() and in
+//    the Connected / Error signals.
+//  - State(): 0 closed, 7 connected, 9 error; any other value means busy
+//    (2 listening, 4 resolving, 6 connecting, 8 the peer has closed).
+//  - GetData() hands over every byte received so far, unchanged.
+//  - SendData() queues bytes unchanged.
+//  - Listen() on LocalPort; each incoming connection raises ConnectionRequest
+//    with an id that Accept() on any socket object takes over. A request that
+//    nobody accepts during the signal is refused.
+// All calls and signals happen on the thread that owns the object.
+class EventSocket : public QObject {
+    Q_OBJECT
+public:
+    enum StateValue {
+        sckClosed = 0,
+        sckOpen = 1,
+        sckListening = 2,
+        sckResolvingHost = 4,
+        sckConnecting = 6,
+        sckConnected = 7,
+        sckClosing = 8,
+        sckError = 9,
+    };
+
+    explicit EventSocket(QObject* parent = nullptr);
+    ~EventSocket() override;
+
+    void Close();
+    void Connect(const QString& remoteHost, int remotePort);
+    int State() const;
+    void SendData(const QByteArray& data);
+    void GetData(QByteArray& into);
+    QByteArray GetData();
+    qint64 BytesReceived() const;
+
+    void setLocalPort(int port) { m_localPort = port; }
+    int LocalPort() const { return m_localPort; }
+    // Binds to every local interface unless bindAddress names one ("127.0.0.1").
+    bool Listen(const QString& bindAddress = QString());
+    QString RemoteHostIP() const;
+    void Accept(int requestID);
+
+    // How many bytes wait to be sent (for the relay's back-pressure).
+    qint64 BytesToWrite() const;
+
+signals:
+    void DataArrival(qint64 bytesTotal);
+    void Error(int number, const QString& description);
+    void ConnectionRequest(int requestID);
+    void Connected();
+    void Closed();
+
+private:
+    void adopt(QTcpSocket* socket);
+    void dropSocket();
+    void onNewConnection();
+
+    QTcpSocket* m_socket = nullptr;
+    QTcpServer* m_server = nullptr;
+    int m_state = sckClosed;
+    int m_localPort = 0;
+    QString m_pendingPeer;  // peer of the request being offered
+};

@@ -1,0 +1,70 @@
+#include "platform/folders.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+QString& overrideFolder()
+{
+    static QString folder;
+    return folder;
+}
+
+QString withSlash(QString path)
+{
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    return path;
+}
+}  // namespace
+
+void ProgramFolders::SetOverride(const QString& folder)
+{
+    overrideFolder() = folder;
+}
+
+QString ProgramFolders::base(bool data)
+{
+    if (!overrideFolder().isEmpty())
+        return withSlash(overrideFolder());
+    const QString home = qEnvironmentVariable("TONQUILL_HOME");
+    if (!home.isEmpty()) {
+        QDir().mkpath(home);
+        return withSlash(home);
+    }
+    if (QCoreApplication::instance()) {
+        const QString exeDir = QCoreApplication::applicationDirPath();
+        const QFileInfo info(exeDir);
+        if (info.isDir() && info.isWritable())
+            return withSlash(exeDir);
+    }
+    const auto location = data ? QStandardPaths::GenericDataLocation : QStandardPaths::GenericConfigLocation;
+    QString root = QStandardPaths::writableLocation(location);
+    if (root.isEmpty())
+        root = QDir::homePath() + (data ? QLatin1String("/.local/share") : QLatin1String("/.config"));
+    const QString folder = QDir(root).filePath(QStringLiteral("tonquill"));
+    QDir().mkpath(folder);
+    return withSlash(folder);
+}
+
+QString ProgramFolders::ConfigFolder()
+{
+    return base(false);
+}
+
+QString ProgramFolders::DataFolder()
+{
+    return base(true);
+}
+
+bool IsHeadless()
+{
+    if (qEnvironmentVariableIntValue("TONQUILL_HEADLESS") == 1)
+        return true;
+    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
+        return false;
+    return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}

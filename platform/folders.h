@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+// Where the program keeps its own files.
+//  - TONQUILL_HOME, when set, holds everything.
+//  - Else the executable's folder when it is writable (portable use).
+//  - Else the XDG config folder "tonquill" (INI files, assoc.mcg) and the
+//    XDG data folder "tonquill" (Presets, Help).
+// Every folder returned ends with "/".
+class ProgramFolders {
+public:
+    static QString ConfigFolder();
+    static QString DataFolder();
+    // Overrides for tests; "" returns to the rules above.
+    static void SetOverride(const QString& folder);
+
+private:
+    static QString base(bool data);
+};
+
+// True when there is no display to show windows on.
+bool IsHeadless();

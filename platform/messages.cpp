@@ -1,0 +1,12 @@
+#include "platform/messages.h"
+
+#include <cstdio>
+
+void StderrMessageService::ShowMessage(const QString& text)
+{
+    QString line = text;
+    line.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    const QByteArray out = (m_title + QLatin1String(": ") + line + QLatin1Char('\n')).toUtf8();
+    std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stderr);
+    std::fflush(stderr);
+}

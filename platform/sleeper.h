@@ -1,0 +1,21 @@
+#pragma once
+
+// Deliberate blocks of the thread. Their lengths are named constants; tests
+// install a sleeper that only counts.
+class ISleeper {
+public:
+    virtual ~ISleeper() = default;
+    virtual void Sleep(int milliseconds) = 0;
+};
+
+class ThreadSleeper : public ISleeper {
+public:
+    void Sleep(int milliseconds) override;
+};
+
+class CountingSleeper : public ISleeper {
+public:
+    void Sleep(int milliseconds) override { total += milliseconds; ++calls; }
+    long long total = 0;
+    int calls = 0;
+};
