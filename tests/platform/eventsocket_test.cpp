@@ -1,0 +1,215 @@
+#include "platform/eventsocket.h"
+#include "tests/support/eventwait.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+QByteArray allByteValues(int repeat = 1)
+{
+    QByteArray b;
+    for (int r = 0; r < repeat; ++r)
+        for (int i = 0; i < 256; ++i)
+            b.append(static_cast<char>(i));
+    return b;
+}
+
+// A loopback peer built on Qt's own server socket.
+struct Peer {
+    QTcpServer server;
+    QTcpSocket* conn = nullptr;
+    QByteArray received;
+    Peer()
+    {
+        server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&server, &QTcpServer::newConnection, [this] {
+            conn = server.nextPendingConnection();
+            QObject::connect(conn, &QTcpSocket::readyRead, [this] { received += conn->readAll(); });
+        });
+    }
+    int port() const { return server.serverPort(); }
+};
+
+int freePort()
+{
+    QTcpServer s;
+    s.listen(QHostAddress::LocalHost, 0);
+    return s.serverPort();  // closed again when s goes away
+}
+
+}  // namespace
+
+TEST(EventSocket, ConnectsAndPassesEveryByteValueBothWays)
+{
+    Peer peer;
+    EventSocket sock;
+    bool connectedSignal = false;
+    QByteArray got;
+    QObject::connect(&sock, &EventSocket::Connected, [&] { connectedSignal = true; });
+    QObject::connect(&sock, &EventSocket::DataArrival, [&](qint64 total) {
+        EXPECT_GT(total, 0);
+        QByteArray part;
+        sock.GetData(part);
+        got += part;
+    });
+    sock.Connect(QStringLiteral("127.0.0.1"), peer.port());
+    EXPECT_NE(sock.State(), EventSocket::sckConnected);  // returns at once
+    ASSERT_TRUE(WaitUntil([&] { return sock.State() == EventSocket::sckConnected && peer.conn; }));
+    EXPECT_TRUE(connectedSignal);
+
+    const QByteArray payload = allByteValues(40);
+    sock.SendData(payload);
+    ASSERT_TRUE(WaitUntil([&] { return peer.received.size() >= payload.size(); }));
+    EXPECT_EQ(peer.received, payload);
+
+    peer.conn->write(payload);
+    ASSERT_TRUE(WaitUntil([&] { return got.size() >= payload.size(); }));
+    EXPECT_EQ(got, payload);
+}
+
+TEST(EventSocket, RefusedConnectionReachesErrorStateWithDescription)
+{
+    const int port = freePort();
+    EventSocket sock;
+    int errors = 0;
+    QString description;
+    QObject::connect(&sock, &EventSocket::Error, [&](int, const QString& d) {
+        ++errors;
+        description = d;
+    });
+    sock.Connect(QStringLiteral("127.0.0.1"), port);
+    ASSERT_TRUE(WaitUntil([&] { return sock.State() == EventSocket::sckError; }));
+    EXPECT_EQ(errors, 1);
+    EXPECT_FALSE(description.isEmpty());
+}
+
+TEST(EventSocket, CloseIsHarmlessTwiceAndConnectWorksAfterClose)
+{
+    Peer peer;
+    EventSocket sock;
+    sock.Close();
+    sock.Close();
+    EXPECT_EQ(sock.State(), EventSocket::sckClosed);
+    sock.Connect(QStringLiteral("127.0.0.1"), peer.port());
+    ASSERT_TRUE(WaitUntil([&] { return sock.State() == EventSocket::sckConnected; }));
+    sock.Close();
+    EXPECT_EQ(sock.State(), EventSocket::sckClosed);
+    sock.Close();
+    EXPECT_EQ(sock.State(), EventSocket::sckClosed);
+    sock.Connect(QStringLiteral("127.0.0.1"), peer.port());
+    ASSERT_TRUE(WaitUntil([&] { return sock.State() == EventSocket::sckConnected; }));
+    sock.SendData("again");
+    ASSERT_TRUE(WaitUntil([&] { return peer.received.endsWith("again"); }));
+}
+
+TEST(EventSocket, PeerCloseLeavesConnectedStateWithoutError)
+{
+    Peer peer;
+    EventSocket sock;
+    int errors = 0;
+    bool closed = false;
+    QObject::connect(&sock, &EventSocket::Error, [&](int, const QString&) { ++errors; });
+    QObject::connect(&sock, &EventSocket::Closed, [&] { closed = true; });
+    sock.Connect(QStringLiteral("127.0.0.1"), peer.port());
+    ASSERT_TRUE(WaitUntil([&] { return sock.State() == EventSocket::sckConnected && peer.conn; }));
+    peer.conn->disconnectFromHost();
+    ASSERT_TRUE(WaitUntil([&] { return closed; }));
+    EXPECT_EQ(sock.State(), EventSocket::sckClosing);
+    EXPECT_EQ(errors, 0);
+}
+
+TEST(EventSocket, ListenConnectionRequestRemoteHostIpAndAccept)
+{
+    EventSocket listener;
+    listener.setLocalPort(0);
+    ASSERT_TRUE(listener.Listen(QStringLiteral("127.0.0.1")));
+    EXPECT_EQ(listener.State(), EventSocket::sckListening);
+    ASSERT_GT(listener.LocalPort(), 0);
+
+    EventSocket data;
+    QString peerIp;
+    int requests = 0;
+    QObject::connect(&listener, &EventSocket::ConnectionRequest, [&](int id) {
+        ++requests;
+        peerIp = listener.RemoteHostIP();
+        data.Accept(id);
+    });
+    QByteArray atData;
+    QObject::connect(&data, &EventSocket::DataArrival, [&](qint64) { atData += data.GetData(); });
+
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(listener.LocalPort()));
+    ASSERT_TRUE(WaitUntil([&] { return data.State() == EventSocket::sckConnected; }));
+    EXPECT_EQ(requests, 1);
+    EXPECT_EQ(peerIp, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(listener.State(), EventSocket::sckListening);  // still listening
+
+    const QByteArray payload = allByteValues(8);
+    client.write(payload);
+    ASSERT_TRUE(WaitUntil([&] { return atData.size() >= payload.size(); }));
+    EXPECT_EQ(atData, payload);
+
+    QByteArray atClient;
+    QObject::connect(&client, &QTcpSocket::readyRead, [&] { atClient += client.readAll(); });
+    data.SendData(payload);
+    ASSERT_TRUE(WaitUntil([&] { return atClient.size() >= payload.size(); }));
+    EXPECT_EQ(atClient, payload);
+}
+
+TEST(EventSocket, RequestNotAcceptedIsRefused)
+{
+    EventSocket listener;
+    ASSERT_TRUE(listener.Listen(QStringLiteral("127.0.0.1")));
+    int requests = 0;
+    QObject::connect(&listener, &EventSocket::ConnectionRequest, [&](int) { ++requests; });
+    QTcpSocket client;
+    bool dropped = false;
+    QObject::connect(&client, &QTcpSocket::disconnected, [&] { dropped = true; });
+    client.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(listener.LocalPort()));
+    ASSERT_TRUE(WaitUntil([&] { return dropped; }));
+    EXPECT_EQ(requests, 1);
+}
+
+TEST(EventSocket, AcceptOnTheListeningSocketTakesOverTheConnection)
+{
+    EventSocket ws;
+    ASSERT_TRUE(ws.Listen(QStringLiteral("127.0.0.1")));
+    QObject::connect(&ws, &EventSocket::ConnectionRequest, [&](int id) { ws.Accept(id); });
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(ws.LocalPort()));
+    ASSERT_TRUE(WaitUntil([&] { return ws.State() == EventSocket::sckConnected; }));
+    QByteArray got;
+    QObject::connect(&ws, &EventSocket::DataArrival, [&](qint64) { got += ws.GetData(); });
+    client.write("hello");
+    ASSERT_TRUE(WaitUntil([&] { return got == "hello"; }));
+}
+
+TEST(EventSocket, ListenOnABusyPortFails)
+{
+    EventSocket first;
+    ASSERT_TRUE(first.Listen(QStringLiteral("127.0.0.1")));
+    EventSocket second;
+    second.setLocalPort(first.LocalPort());
+    int errors = 0;
+    QObject::connect(&second, &EventSocket::Error, [&](int, const QString& d) {
+        ++errors;
+        EXPECT_FALSE(d.isEmpty());
+    });
+    EXPECT_FALSE(second.Listen(QStringLiteral("127.0.0.1")));
+    EXPECT_EQ(second.State(), EventSocket::sckError);
+    ASSERT_TRUE(WaitUntil([&] { return errors == 1; }, 2000));
+}
+
+TEST(EventSocket, SendWhileClosedRaisesError)
+{
+    EventSocket sock;
+    int errors = 0;
+    QObject::connect(&sock, &EventSocket::Error, [&](int, const QString&) { ++errors; });
+    sock.SendData("x");
+    ASSERT_TRUE(WaitUntil([&] { return errors == 1; }, 2000));
+}
