@@ -1,0 +1,140 @@
+#include "cdcreator/timescale.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QResizeEvent>
+
+namespace {
+
+QFont SmallFont()
+{
+    QFont font(QStringLiteral("Small Fonts"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(6);
+    return font;
+}
+
+} // namespace
+
+TimeScale::TimeScale(QWidget* parent) : QWidget(parent)
+{
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    const QFont font = SmallFont();
+    for (int i = 0; i < kCaptions; ++i) {
+        auto* label = new QLabel(this);
+        label->setObjectName(QStringLiteral("LabelBar%1").arg(i));
+        label->setFont(font);
+        label->setAttribute(Qt::WA_TransparentForMouseEvents);
+        m_captions[i] = label;
+    }
+    SetCaptions(QStringLiteral("0MB"), 200, QStringLiteral("MB"));
+    m_barWidth = 0;
+    Layout();
+}
+
+void TimeScale::SetCaptions(const QString& zero, int step, const QString& unit)
+{
+    m_captions[0]->setText(zero);
+    for (int i = 1; i < kCaptions; ++i) {
+        m_captions[i]->setText(QLatin1Char(' ') + QString::number(step * i) + unit);
+        m_captions[i]->show();
+    }
+    m_captions[kCaptions - 1]->hide();
+    for (QLabel* label : m_captions)
+        label->adjustSize();
+}
+
+void TimeScale::SetAudioMode()
+{
+    SetCaptions(QStringLiteral("0 min"), 20, QStringLiteral("min"));
+    SetSize(0);
+    Layout();
+    update();
+}
+
+void TimeScale::SetDataMode()
+{
+    SetCaptions(QStringLiteral("0 MB"), 200, QStringLiteral("MB"));
+    SetSize(0);
+    Layout();
+    update();
+}
+
+void TimeScale::SetDuration(double minutes)
+{
+    m_barWidth = (scaleWidth() - 20) * minutes / 100.0;
+    update();
+}
+
+void TimeScale::SetSize(int megabytes)
+{
+    m_barWidth = (scaleWidth() - 20) * megabytes / 1000.0;
+    update();
+}
+
+QRectF TimeScale::barRect() const
+{
+    return {m_barLeft, m_barTop, m_barWidth, m_barHeight};
+}
+
+QRectF TimeScale::captionRect(int i) const
+{
+    const QLabel* label = m_captions.at(i);
+    return {label->x() * kTwipsPerPixel, label->y() * kTwipsPerPixel, label->width() * kTwipsPerPixel,
+            label->height() * kTwipsPerPixel};
+}
+
+void TimeScale::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Layout();
+}
+
+void TimeScale::Layout()
+{
+    const double w = scaleWidth();
+    const double h = scaleHeight();
+    m_right = QLineF(w - 10, 0, w - 10, h - 10);
+    m_left = QLineF(10, 0, 10, h - 10);
+    m_bottom = QLineF(0, h - 10, w - 10, h - 10);
+    m_top = QLineF(0, 10, w - 10, 10);
+
+    m_barTop = 50;
+    m_barLeft = 50;
+    m_barHeight = 0.4 * h;
+
+    for (int i = 1; i <= kTicks; ++i) {
+        const double x = w / kTicks * i;
+        m_ticks[i] = QLineF(x, 10, x, h / 2);
+    }
+
+    // Captions in whole pixels: the first at the left, the others centred
+    // under every fourth tick, all on the bottom edge.
+    QLabel* first = m_captions[0];
+    first->move(qRound(10 / kTwipsPerPixel), height() - first->height());
+    for (int i = 1; i < kCaptions; ++i) {
+        QLabel* label = m_captions[i];
+        const double left = w / 5 * i - label->width() * kTwipsPerPixel / 2;
+        label->move(qRound(left / kTwipsPerPixel), height() - label->height());
+    }
+    update();
+}
+
+void TimeScale::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Base));
+    painter.scale(1 / kTwipsPerPixel, 1 / kTwipsPerPixel);
+
+    if (m_barWidth > 0)
+        painter.fillRect(barRect(), QColor(0x33, 0x66, 0xcc));
+
+    QPen pen(palette().color(QPalette::WindowText));
+    pen.setWidthF(kTwipsPerPixel);
+    pen.setCosmetic(false);
+    painter.setPen(pen);
+    for (const QLineF& line : {m_top, m_left, m_bottom, m_right})
+        painter.drawLine(line);
+    for (int i = 1; i <= kTicks; ++i)
+        painter.drawLine(m_ticks[i]);
+}

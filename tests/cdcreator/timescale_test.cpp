@@ -1,0 +1,105 @@
+#include "cdcreator/timescale.h"
+
+#include <QLabel>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ScaleFixture : ::testing::Test {
+    ScaleFixture()
+    {
+        scale.resize(400, 40);
+        scale.show(); // resize events reach a widget once it is shown
+        scale.SetAudioMode();
+    }
+    TimeScale scale;
+};
+
+} // namespace
+
+TEST_F(ScaleFixture, AudioAndDataCaptions)
+{
+    const char* audio[] = {"0 min", " 20min", " 40min", " 60min", " 80min", " 100min"};
+    for (int i = 0; i < TimeScale::kCaptions; ++i)
+        EXPECT_EQ(scale.caption(i)->text(), QString::fromLatin1(audio[i]));
+    scale.SetDataMode();
+    const char* data[] = {"0 MB", " 200MB", " 400MB", " 600MB", " 800MB", " 1000MB"};
+    for (int i = 0; i < TimeScale::kCaptions; ++i)
+        EXPECT_EQ(scale.caption(i)->text(), QString::fromLatin1(data[i]));
+    for (int i = 0; i < 5; ++i)
+        EXPECT_FALSE(scale.caption(i)->isHidden()) << i;
+    EXPECT_TRUE(scale.caption(5)->isHidden());
+}
+
+TEST(TimeScaleStart, DataCaptionsAndEmptyBar)
+{
+    TimeScale scale;
+    EXPECT_EQ(scale.caption(0)->text(), QStringLiteral("0MB"));
+    EXPECT_EQ(scale.caption(1)->text(), QStringLiteral(" 200MB"));
+    EXPECT_TRUE(scale.caption(5)->isHidden());
+    EXPECT_EQ(scale.barWidth(), 0);
+}
+
+TEST_F(ScaleFixture, BarWidthFollowsDurationAndSize)
+{
+    const double full = scale.scaleWidth() - 20;
+    struct Case {
+        double minutes;
+        double fraction;
+    } cases[] = {{0, 0}, {50, 0.5}, {100, 1.0}, {62.0833, 0.620833}, {150, 1.5}};
+    for (const auto& c : cases) {
+        scale.SetDuration(c.minutes);
+        EXPECT_NEAR(scale.barWidth(), full * c.fraction, 1e-6) << c.minutes;
+    }
+    scale.SetSize(500);
+    EXPECT_NEAR(scale.barWidth(), full / 2, 1e-6);
+    scale.SetSize(1400); // not clipped to the scale
+    EXPECT_GT(scale.barWidth(), full);
+}
+
+TEST_F(ScaleFixture, SwitchingModesEmptiesTheBar)
+{
+    scale.SetDuration(30);
+    ASSERT_GT(scale.barWidth(), 0);
+    scale.SetDataMode();
+    EXPECT_EQ(scale.barWidth(), 0);
+    scale.SetSize(100);
+    ASSERT_GT(scale.barWidth(), 0);
+    scale.SetAudioMode();
+    EXPECT_EQ(scale.barWidth(), 0);
+}
+
+TEST_F(ScaleFixture, LayoutAfterResize)
+{
+    for (QSize size : {QSize(400, 40), QSize(613, 57), QSize(200, 30)}) {
+        scale.resize(size);
+        const double w = scale.scaleWidth();
+        const double h = scale.scaleHeight();
+        EXPECT_EQ(w, size.width() * 15.0);
+        for (int i = 1; i <= TimeScale::kTicks; ++i) {
+            const QLineF t = scale.tick(i);
+            EXPECT_DOUBLE_EQ(t.x1(), w / 20 * i);
+            EXPECT_DOUBLE_EQ(t.x2(), t.x1());
+            EXPECT_DOUBLE_EQ(t.y1(), 10);
+            EXPECT_DOUBLE_EQ(t.y2(), h / 2);
+        }
+        EXPECT_DOUBLE_EQ(scale.tick(20).x1(), w);
+        EXPECT_EQ(scale.rightBorder(), QLineF(w - 10, 0, w - 10, h - 10));
+        EXPECT_EQ(scale.leftBorder(), QLineF(10, 0, 10, h - 10));
+        EXPECT_EQ(scale.bottomBorder(), QLineF(0, h - 10, w - 10, h - 10));
+        EXPECT_EQ(scale.topBorder(), QLineF(0, 10, w - 10, 10));
+        const QRectF bar = scale.barRect();
+        EXPECT_EQ(bar.top(), 50);
+        EXPECT_EQ(bar.left(), 50);
+        EXPECT_DOUBLE_EQ(bar.height(), 0.4 * h);
+        // Captions 1..5 centred under ticks 4, 8, 12, 16, 20, to the pixel.
+        for (int i = 1; i <= 5; ++i) {
+            const QRectF r = scale.captionRect(i);
+            EXPECT_NEAR(r.center().x(), scale.tick(4 * i).x1(), 15.0) << i;
+            EXPECT_DOUBLE_EQ(r.bottom(), h) << i;
+        }
+        EXPECT_NEAR(scale.captionRect(0).left(), 10, 15.0);
+        EXPECT_TRUE(scale.caption(5)->isHidden());
+    }
+}
