@@ -41,5 +41,5 @@ if [ "${1:-}" = "--packages-only" ]; then
 fi
 
 build="${BUILD_DIR:-$here/build}"
-cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${CMAKE_EXTRA:-}
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${CMAKE_EXTRA:-} >/dev/null
 cmake --build "$build" -j"$(nproc)"

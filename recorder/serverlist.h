@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+
+struct ServerEntry {
+    QString Host;
+    QString Path;
+    QString Port;
+    QString QueryString;
+};
+
+// The servers of the station being recorded, numbered from 1; position 0
+// exists and holds nothing.
+class ServerList {
+public:
+    ServerList() { Clear(); }
+    void Clear() { m_entries = QVector<ServerEntry>(1); }
+    void Add(const ServerEntry& e) { m_entries.append(e); }
+    qint32 Last() const { return static_cast<qint32>(m_entries.size()) - 1; }
+    ServerEntry& operator[](qint32 position) { return m_entries[position]; }
+    const ServerEntry& operator[](qint32 position) const { return m_entries[position]; }
+
+private:
+    QVector<ServerEntry> m_entries;
+};
+
+// The stream request for one server. Metadata is asked for in the
+// stream-title capture mode only.
+QByteArray BuildStreamRequest(const ServerEntry& entry, bool metadata, bool ieAgent);

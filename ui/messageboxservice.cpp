@@ -1,0 +1,9 @@
+#include "ui/messageboxservice.h"
+
+#include <QMessageBox>
+
+void MessageBoxService::ShowMessage(const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, m_title, text, QMessageBox::Ok);
+    box.exec();
+}
