@@ -39,8 +39,11 @@ public:
     public:
         virtual ~Sink() = default;
         // The response header is complete (or too long: header.complete is
-        // false). `bodyStart` is the rest of the chunk that ended the header.
-        // Return false to drop everything this connection sends from now on.
+        // false, and `raw` holds its first kMaxHeaderBytes bytes). `bodyStart`
+        // is the rest of the chunk that ended the header (a copy); when this
+        // returns true those bytes are then demultiplexed like any later
+        // chunk. Return false to drop everything this connection sends
+        // until the next Reset.
         virtual bool OnHeader(const IcyHeader& header, const QByteArray& bodyStart) = 0;
         // A metadata block with text (length byte above 0), its 16*L bytes.
         virtual void OnMetadata(const QByteArray& block) = 0;
@@ -50,7 +53,9 @@ public:
 
     // A new connection: the header is pending again. In metadata mode the
     // audio is interleaved with blocks every icy-metaint bytes; a header
-    // without a usable icy-metaint turns metadata mode off.
+    // without a usable icy-metaint (digits, 1 to 2^31-1) turns metadata mode
+    // off, and so does a header too long to be complete. A Reset made from
+    // inside a sink call drops the rest of the chunk being fed.
     void Reset(bool metadataMode);
     void Feed(const char* data, qsizetype size, Sink& sink);
     void Feed(const QByteArray& chunk, Sink& sink) { Feed(chunk.constData(), chunk.size(), sink); }
@@ -66,6 +71,9 @@ public:
     qint64 MetadataBytes() const { return m_metadataBytes; }
 
 private:
+    qsizetype FindHeaderEnd(const char* data, qsizetype size) const;
+    void FeedBody(const char* data, qsizetype size, Sink& sink);
+
     // implementation state, free for the implementation to change
     bool m_headerPending = true;
     bool m_metadataMode = false;
@@ -77,4 +85,5 @@ private:
     QByteArray m_block;
     qint64 m_audioBytes = 0;
     qint64 m_metadataBytes = 0;
+    quint64 m_generation = 0;    // counts Resets, to notice one made from a sink call
 };
