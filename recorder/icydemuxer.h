@@ -9,13 +9,14 @@ struct IcyHeader {
     QByteArray statusLine;  // first line, without its line end
     int statusCode = 0;     // 200 for "ICY 200 OK" and "HTTP/1.x 200 OK"; 0 when unreadable
     bool hasIcyName = false;
-    QByteArray icyName;     // after "icy-name:" up to the next CR, spaces trimmed
+    QByteArray icyName;     // after "icy-name:" up to the next CR, spaces trimmed (no CR: no name)
     bool hasMetaInt = false;
-    qint64 metaInt = 0;     // digits after "icy-metaint:" (spaces skipped)
+    qint64 metaInt = 0;     // digits after "icy-metaint:" (spaces skipped); at most 2^31-1
     bool hasBitRate = false;
-    qint32 bitRate = 0;     // "icy-br:" up to the next "icy-" (or the end), trimmed, when numeric
-    QByteArray location;    // value of a "Location:" line (any letter case), trimmed; "" when none
-    QByteArray contentType; // value of a "Content-Type:" line, trimmed, lower case
+    qint32 bitRate = 0;     // "icy-br:" up to the next "icy-", the end of its line or the end,
+                            // trimmed, when all digits
+    QByteArray location;    // value of a line starting "Location:" (any letter case), trimmed; "" when none
+    QByteArray contentType; // value of a line starting "Content-Type:" (any case), trimmed, lower case
 };
 
 IcyHeader ParseIcyHeader(const QByteArray& raw);
@@ -23,7 +24,8 @@ IcyHeader ParseIcyHeader(const QByteArray& raw);
 // True when `text` holds "StreamTitle='" in any letter case.
 bool ContainsStreamTitle(const QByteArray& text);
 // The title bytes after the first "StreamTitle='" (any letter case) up to the
-// next "'" or ";" (or the end). Returns the bytes as sent, undecoded.
+// next "'", ";", zero byte (the block's padding) or the end. Returns the
+// bytes as sent, undecoded; "" when there is no title.
 QByteArray ParseStreamTitle(const QByteArray& text);
 
 // Splits what a stream server sends into its response header, audio and
@@ -66,7 +68,8 @@ public:
     qint64 MetaInterval() const { return m_metaInt; }
     bool Refused() const { return m_refused; }
 
-    // Totals of this connection.
+    // Totals of this connection: audio after the header; metadata counts
+    // the length bytes and the block texts.
     qint64 AudioBytes() const { return m_audioBytes; }
     qint64 MetadataBytes() const { return m_metadataBytes; }
 
