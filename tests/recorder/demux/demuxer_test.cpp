@@ -277,17 +277,4 @@ TEST(IcyDemuxer, ResetFromSinkDropsRestOfChunk)
     EXPECT_TRUE(d.PendingHeader().isEmpty());
 }
 
-TEST(IcyDemuxer, AudioIsHandedOverWithoutCopyPerByte)
-{
-    // A plain chunk between blocks arrives as one call pointing into it.
-    IcyDemuxer d;
-    RecordingSink sink;
-    d.Reset(true);
-    d.Feed(Header(1 << 20), sink);
-    const QByteArray chunk = Audio(65536);
-    d.Feed(chunk, sink);
-    EXPECT_EQ(sink.audioCalls, 1);
-    EXPECT_EQ(sink.AllAudio(), chunk);
-}
-
 } // namespace
