@@ -1,0 +1,44 @@
+#include "configfixture.h"
+
+#include <QFile>
+
+TEST_F(ConfigTest, UserSettingsDefaultsAndReplace)
+{
+    const QString app = QStringLiteral("Tonquill");
+    EXPECT_EQ(GetSetting(app, QStringLiteral("Registration"), QStringLiteral("Name"), QStringLiteral("none")),
+              QStringLiteral("none"));
+    SaveSetting(app, QStringLiteral("Registration"), QStringLiteral("Name"), QStringLiteral("first"));
+    SaveSetting(app, QStringLiteral("Registration"), QStringLiteral("Name"), QStringLiteral("second"));
+    EXPECT_EQ(GetSetting(app, QStringLiteral("Registration"), QStringLiteral("Name"), QString()), QStringLiteral("second"));
+    // Sections and applications are kept apart.
+    EXPECT_EQ(GetSetting(app, QStringLiteral("Other"), QStringLiteral("Name"), QStringLiteral("d")), QStringLiteral("d"));
+    EXPECT_EQ(GetSetting(QStringLiteral("Discwright"), QStringLiteral("Registration"), QStringLiteral("Name"),
+                         QStringLiteral("d")),
+              QStringLiteral("d"));
+    // An empty value is a value, not a missing one.
+    SaveSetting(app, QStringLiteral("Registration"), QStringLiteral("Empty"), QString());
+    EXPECT_EQ(GetSetting(app, QStringLiteral("Registration"), QStringLiteral("Empty"), QStringLiteral("d")), QString());
+    EXPECT_EQ(UserSettingsFile(app), home() + QStringLiteral("Tonquill-user.ini"));
+    EXPECT_TRUE(QFile::exists(UserSettingsFile(app)));
+}
+
+TEST_F(ConfigTest, UserSettingsKeepEveryText)
+{
+    const QString app = QStringLiteral("Tonquill");
+    const QString values[] = {
+        QStringLiteral("a, b, c"),           QStringLiteral("key=value; x"), QStringLiteral("\"quoted\""),
+        QStringLiteral("  padded  "),        QStringLiteral("C:\\Music\\"),  QStringLiteral("caf\u00e9 \u20ac"),
+        QStringLiteral("two\r\nlines"),      QStringLiteral("[section]"),    QStringLiteral("@Variant(x)"),
+    };
+    int n = 0;
+    for (const QString& v : values)
+        SaveSetting(app, QStringLiteral("Registration"), QStringLiteral("K%1").arg(n++), v);
+    n = 0;
+    for (const QString& v : values)
+        EXPECT_EQ(GetSetting(app, QStringLiteral("Registration"), QStringLiteral("K%1").arg(n++), QString()), v)
+            << qPrintable(v);
+    // Separators in names do not open sub-groups of their own.
+    SaveSetting(app, QStringLiteral("A/B"), QStringLiteral("C\\D"), QStringLiteral("v"));
+    EXPECT_EQ(GetSetting(app, QStringLiteral("A/B"), QStringLiteral("C\\D"), QString()), QStringLiteral("v"));
+    EXPECT_EQ(GetSetting(app, QStringLiteral("A"), QStringLiteral("B/C"), QStringLiteral("none")), QStringLiteral("none"));
+}
