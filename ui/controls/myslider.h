@@ -47,6 +47,9 @@ public:
     // The nearest whole number, halves to the even one.
     static qint64 RoundHalfEven(double x);
 
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
 signals:
     void Change(qint32 value);
     void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
@@ -54,8 +57,6 @@ signals:
     void Keypress();
 
 protected:
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
