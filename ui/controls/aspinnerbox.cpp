@@ -14,7 +14,6 @@
 #include <QPalette>
 #include <QRegularExpression>
 #include <QTimer>
-
 #include <algorithm>
 #include <limits>
 
@@ -187,7 +186,7 @@ quint32 ASpinnerBox::AdjustToOLE_COLOR(quint32 oleColor, const QPalette* palette
     if (oleColor & kSystemFlag) {
         const QPalette pal = palette ? *palette : QGuiApplication::palette();
         const int index = static_cast<int>(oleColor & 0xFFu);
-        QColor color(Qt::black);  // an unknown system colour
+        QColor color(Qt::black); // an unknown system colour
         for (const SystemColor& entry : kSystemColors) {
             if (entry.index == index)
                 color = pal.color(entry.group, entry.role);
@@ -373,8 +372,7 @@ qint64 ASpinnerBox::textNumber(bool* ok) const
     if (fits)
         return n;
     // More digits than any range holds: as far out as the sign says.
-    return text.startsWith(QLatin1Char('-')) ? std::numeric_limits<qint64>::min()
-                                             : std::numeric_limits<qint64>::max();
+    return text.startsWith(QLatin1Char('-')) ? std::numeric_limits<qint64>::min() : std::numeric_limits<qint64>::max();
 }
 
 void ASpinnerBox::onKeyStep(bool up)
@@ -396,7 +394,7 @@ void ASpinnerBox::txtSpin_LostFocus()
     if (ok) {
         if (n < m_min)
             n = m_min;
-        if (n > m_max)  // applied last, so with Min above Max the upper limit wins
+        if (n > m_max) // applied last, so with Min above Max the upper limit wins
             n = m_max;
         m_txtSpin->setText(QString::number(n));
         applyValue(n);
@@ -510,7 +508,7 @@ void ASpinnerBox::arrowReleased(SpinArrow* arrow, bool stillOver)
 void ASpinnerBox::arrowEntered(SpinArrow* arrow)
 {
     if (m_held && m_heldUp == arrow->isUp())
-        return;  // stays pressed
+        return; // stays pressed
     arrow->setFrame(arrow->isUp() ? UpHot : DownHot);
 }
 

@@ -3,7 +3,6 @@
 #include <QColor>
 #include <QVariantMap>
 #include <QWidget>
-
 #include <memory>
 
 class IMessageService;
@@ -47,15 +46,15 @@ public:
     static constexpr int kMinWidth = 40;
     static constexpr int kFrameWidth = 15;
     static constexpr int kFrameHeight = 9;
-    static constexpr int kFirstRepeatMs = 300;  // the first kSlowSteps steps
+    static constexpr int kFirstRepeatMs = 300; // the first kSlowSteps steps
     static constexpr int kLaterRepeatMs = 80;
     static constexpr int kSlowSteps = 6;
     // Faces in the arrow strip.
     enum Frame { UpNormal = 0, UpHot = 1, UpPressed = 2, DownNormal = 3, DownHot = 4, DownPressed = 5 };
 
-    static constexpr quint32 kDefaultBackColor = 0x80000005;    // window background
-    static constexpr quint32 kDefaultForeColor = 0x80000012;    // button text
-    static constexpr quint32 kDefaultBorderColor = 0x00B86000;  // RGB(0, 96, 184)
+    static constexpr quint32 kDefaultBackColor = 0x80000005;   // window background
+    static constexpr quint32 kDefaultForeColor = 0x80000012;   // button text
+    static constexpr quint32 kDefaultBorderColor = 0x00B86000; // RGB(0, 96, 184)
     static constexpr qint32 kDefaultMax = 999;
 
     explicit ASpinnerBox(QWidget* parent = nullptr);
@@ -150,6 +149,6 @@ private:
     // Auto-repeat on an arrow.
     bool m_held = false;
     bool m_heldUp = true;
-    int m_steps = 0;         // steps of the running repeat
-    int m_owedPresses = 0;   // presses that came while a repeat still waited
+    int m_steps = 0;       // steps of the running repeat
+    int m_owedPresses = 0; // presses that came while a repeat still waited
 };

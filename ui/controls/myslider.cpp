@@ -4,7 +4,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -304,8 +303,10 @@ void MySlider::paintEvent(QPaintEvent*)
     const QPointF c = knob.center();
     for (int i = -1; i <= 1; ++i) {
         if (vertical)
-            p.drawLine(QPointF(c.x() - knob.width() / 4, c.y() + 2.5 * i), QPointF(c.x() + knob.width() / 4, c.y() + 2.5 * i));
+            p.drawLine(QPointF(c.x() - knob.width() / 4, c.y() + 2.5 * i),
+                       QPointF(c.x() + knob.width() / 4, c.y() + 2.5 * i));
         else
-            p.drawLine(QPointF(c.x() + 2.5 * i, c.y() - knob.height() / 4), QPointF(c.x() + 2.5 * i, c.y() + knob.height() / 4));
+            p.drawLine(QPointF(c.x() + 2.5 * i, c.y() - knob.height() / 4),
+                       QPointF(c.x() + 2.5 * i, c.y() + knob.height() / 4));
     }
 }

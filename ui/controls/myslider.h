@@ -12,8 +12,8 @@ public:
     enum OrientationValue { Horizontal = 0, Vertical = 1 };
     enum class Part { None, StartCap, Track, EndCap, Thumb };
 
-    static constexpr int kCapLength = 6;     // each end cap along the slider
-    static constexpr int kThumbLength = 12;  // the thumb along the slider
+    static constexpr int kCapLength = 6;    // each end cap along the slider
+    static constexpr int kThumbLength = 12; // the thumb along the slider
 
     explicit MySlider(QWidget* parent = nullptr);
 
@@ -28,7 +28,7 @@ public:
     // current value raises nothing.
     void setValue(qint32 value);
     qint32 Orientation() const { return m_orientation; }
-    void setOrientation(qint32 orientation);  // 0 horizontal, 1 vertical
+    void setOrientation(qint32 orientation); // 0 horizontal, 1 vertical
     bool isVertical() const { return m_orientation == Vertical; }
 
     void RefreshData() {}
@@ -39,7 +39,7 @@ public:
     QVariantMap WriteProperties() const;
 
     // Geometry, in the control's pixels.
-    int travel() const;        // the thumb's room: length minus thumb length
+    int travel() const; // the thumb's room: length minus thumb length
     QRect thumbRect() const;
     QRect partRect(Part part) const;
     Part partAt(const QPoint& pos) const;
@@ -75,6 +75,6 @@ private:
     qint32 m_value = 50;
     qint32 m_orientation = Horizontal;
     bool m_dragging = false;
-    int m_lastPointer = 0;  // the pointer's last position along the slider
+    int m_lastPointer = 0; // the pointer's last position along the slider
     Part m_hover = Part::None;
 };

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QTimer>
-
 #include <functional>
 
 // A one-shot timer the spinner's auto-repeat runs on. Tests replace it with a

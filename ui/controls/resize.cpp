@@ -5,7 +5,6 @@
 #include <QGroupBox>
 #include <QLayout>
 #include <QWidget>
-
 #include <algorithm>
 #include <cmath>
 
@@ -14,8 +13,8 @@ namespace {
 bool isPlainContainer(const QWidget* w)
 {
     const QMetaObject* meta = w->metaObject();
-    const bool plain = meta == &QWidget::staticMetaObject || meta == &QFrame::staticMetaObject ||
-                       meta == &QGroupBox::staticMetaObject;
+    const bool plain =
+        meta == &QWidget::staticMetaObject || meta == &QFrame::staticMetaObject || meta == &QGroupBox::staticMetaObject;
     return plain && w->layout() == nullptr;
 }
 
@@ -63,7 +62,7 @@ void Resize::recordChildren(QWidget* container)
     const auto children = container->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
     for (QWidget* w : children) {
         if (w->isWindow())
-            continue;  // dialogs and pop-ups are not controls of this window
+            continue; // dialogs and pop-ups are not controls of this window
         Recorded r;
         r.control = w;
         const QRect g = w->geometry();
@@ -94,7 +93,7 @@ void Resize::Refresh()
     for (const Recorded& r : m_controls) {
         QWidget* w = r.control.data();
         if (!w)
-            continue;  // gone since it was recorded
+            continue; // gone since it was recorded
         if (r.fontSize > 0) {
             QFont f = w->font();
             const double size = std::max(1.0, r.fontSize * rf);

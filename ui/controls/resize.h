@@ -43,7 +43,7 @@ private:
         float top = 0;
         float width = 0;
         float height = 0;
-        qint16 fontSize = 0;  // 0: none read
+        qint16 fontSize = 0; // 0: none read
         bool pixelFont = false;
     };
 

@@ -3,15 +3,14 @@
 #include "ui/controls/repeattimer.h"
 
 #include <QVector>
-
 #include <memory>
 
 // A repeat timer on a clock the test moves by hand.
 struct FakeClock {
     qint64 now = 0;
-    qint64 due = -1;  // -1: nothing pending
+    qint64 due = -1; // -1: nothing pending
     std::function<void()> onTimeout;
-    QVector<int> intervals;  // every StartOnce, in order
+    QVector<int> intervals; // every StartOnce, in order
 
     // Moves the clock to `t`, firing what falls due on the way.
     void advanceTo(qint64 t)

@@ -1,5 +1,4 @@
 #include <QApplication>
-
 #include <gtest/gtest.h>
 
 // Widgets need a QApplication; ctest runs this with the offscreen platform.

@@ -9,9 +9,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QVBoxLayout>
-
 #include <gtest/gtest.h>
-
 #include <memory>
 
 namespace {
@@ -53,7 +51,7 @@ struct Window {
 
 TEST(ResizeControl, WiderWindowScalesHorizontallyAndRoundsFonts)
 {
-    Window w(6000, 1000);  // the first resize records
+    Window w(6000, 1000); // the first resize records
     EXPECT_EQ(w.resizer->baseWidth(), 6000);
     EXPECT_EQ(w.resizer->baseHeight(), 1000);
     EXPECT_EQ(w.label->geometry(), QRect(600, 300, 1200, 200));
@@ -62,7 +60,7 @@ TEST(ResizeControl, WiderWindowScalesHorizontallyAndRoundsFonts)
     w.resizeTo(9000, 1000);
     EXPECT_EQ(w.label->geometry(), QRect(900, 300, 1800, 200));
     EXPECT_EQ(w.button->geometry(), QRect(4500, 100, 3000, 400));
-    EXPECT_DOUBLE_EQ(w.label->font().pointSizeF(), 8.0);  // rf = 1: the recorded whole size
+    EXPECT_DOUBLE_EQ(w.label->font().pointSizeF(), 8.0); // rf = 1: the recorded whole size
     EXPECT_DOUBLE_EQ(w.button->font().pointSizeF(), 10.0);
 
     // Back to the recorded size: the recorded layout again.
@@ -76,9 +74,9 @@ TEST(ResizeControl, FontsFollowTheSmallerRatio)
         int width, height;
         double labelSize, buttonSize;
     } cases[] = {
-        {12000, 1500, 12.0, 15.0},  // rx 2, ry 1.5
-        {3000, 2000, 4.0, 5.0},     // rx 0.5, ry 2
-        {6000, 500, 4.0, 5.0},      // rx 1, ry 0.5
+        {12000, 1500, 12.0, 15.0}, // rx 2, ry 1.5
+        {3000, 2000, 4.0, 5.0},    // rx 0.5, ry 2
+        {6000, 500, 4.0, 5.0},     // rx 1, ry 0.5
     };
     for (const auto& c : cases) {
         Window w(6000, 1000);
@@ -87,7 +85,8 @@ TEST(ResizeControl, FontsFollowTheSmallerRatio)
         EXPECT_DOUBLE_EQ(w.button->font().pointSizeF(), c.buttonSize) << c.width << "x" << c.height;
         const double rx = c.width / 6000.0;
         const double ry = c.height / 1000.0;
-        EXPECT_EQ(w.button->geometry(), QRect(qRound(3000 * rx), qRound(100 * ry), qRound(2000 * rx), qRound(400 * ry)));
+        EXPECT_EQ(w.button->geometry(),
+                  QRect(qRound(3000 * rx), qRound(100 * ry), qRound(2000 * rx), qRound(400 * ry)));
     }
 }
 
@@ -133,15 +132,15 @@ TEST(ResizeControl, WhichControlsAreRecorded)
     // The frame and what it holds, the spinner (not its insides), both labels.
     EXPECT_EQ(resizer->recordedCount(), 5);
 
-    delete doomed;  // gone before the next resize: skipped
+    delete doomed; // gone before the next resize: skipped
     form.resize(800, 300);
     QResizeEvent second(QSize(800, 300), QSize(400, 300));
     QApplication::sendEvent(&form, &second);
     EXPECT_EQ(frame->geometry(), QRect(20, 10, 400, 100));
     EXPECT_EQ(inFrame->geometry(), QRect(10, 5, 200, 20));
     EXPECT_EQ(spin->geometry(), QRect(20, 150, 160, 20));
-    (void)spin->grab();  // delivers the spinner's pending resize
-    EXPECT_EQ(spin->txtSpin()->geometry(), QRect(6, 3, 160 - 23, 14));  // laid out by the spinner
+    (void)spin->grab();                                                // delivers the spinner's pending resize
+    EXPECT_EQ(spin->txtSpin()->geometry(), QRect(6, 3, 160 - 23, 14)); // laid out by the spinner
     EXPECT_EQ(pixelLabel->font().pixelSize(), 12);
     form.resize(800, 600);
     QResizeEvent third(QSize(800, 600), QSize(800, 300));

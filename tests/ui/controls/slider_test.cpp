@@ -2,10 +2,8 @@
 
 #include <QSignalSpy>
 #include <QTest>
-
-#include <gtest/gtest.h>
-
 #include <climits>
+#include <gtest/gtest.h>
 
 TEST(MySliderProperties, DefaultsAndSavedValues)
 {
@@ -43,19 +41,19 @@ TEST(MySliderProperties, SetterRules)
         Op op;
         qint32 arg;
         qint32 min, max, value;
-        int changes;  // Change events so far
+        int changes; // Change events so far
     } steps[] = {
-        {SetValue, 50, 0, 100, 50, 0},     // the current value: nothing
+        {SetValue, 50, 0, 100, 50, 0}, // the current value: nothing
         {SetValue, 70, 0, 100, 70, 1},
-        {SetValue, 250, 0, 100, 100, 2},   // limited, raised with the stored value
-        {SetMax, 60, 0, 60, 60, 2},        // pulls value down quietly
-        {SetMin, 80, 80, 81, 80, 2},       // pulls value and MaxValue up quietly
-        {SetMax, 80, 80, 81, 80, 2},       // not above MinValue: MinValue + 1
+        {SetValue, 250, 0, 100, 100, 2}, // limited, raised with the stored value
+        {SetMax, 60, 0, 60, 60, 2},      // pulls value down quietly
+        {SetMin, 80, 80, 81, 80, 2},     // pulls value and MaxValue up quietly
+        {SetMax, 80, 80, 81, 80, 2},     // not above MinValue: MinValue + 1
         {SetMax, 10, 80, 81, 80, 2},
-        {SetValue, -5, 80, 81, 80, 3},     // differs, so raised even though limited back
+        {SetValue, -5, 80, 81, 80, 3}, // differs, so raised even though limited back
         {SetMin, -10, -10, 81, 80, 3},
         {SetValue, 81, -10, 81, 81, 4},
-        {SetMin, INT_MAX, INT_MAX - 1, INT_MAX, INT_MAX - 1, 4},  // room for MinValue + 1
+        {SetMin, INT_MAX, INT_MAX - 1, INT_MAX, INT_MAX - 1, 4}, // room for MinValue + 1
     };
     MySlider slider;
     QSignalSpy changes(&slider, &MySlider::Change);
@@ -85,7 +83,7 @@ TEST(MySliderProperties, RoundHalfEven)
     const struct {
         double in;
         qint64 out;
-    } cases[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {3.5, 4}, {2.4999, 2}, {2.5001, 3},
+    } cases[] = {{0.5, 0},  {1.5, 2},   {2.5, 2},   {3.5, 4},   {2.4999, 2},    {2.5001, 3},
                  {-0.5, 0}, {-1.5, -2}, {-2.5, -2}, {-3.5, -4}, {-101.0, -101}, {7.0, 7}};
     for (const auto& c : cases)
         EXPECT_EQ(MySlider::RoundHalfEven(c.in), c.out) << c.in;
@@ -113,17 +111,16 @@ TEST(MySliderMouse, TrackClickTakesTheWholePart)
         qint32 min;
         qint32 value;
     } cases[] = {
-        {6 + 5, 0, 2},      // 2.5 down to 2
-        {6 + 3, 0, 1},      // 1.5 down to 1
-        {6 + 93, 0, 46},   // 46.5 down to 46
-        {6 + 1, 0, 0},
-        {6 + 5, -10, -7},   // 5 * 60 / 100 = 3 above -10
+        {6 + 5, 0, 2},                     // 2.5 down to 2
+        {6 + 3, 0, 1},                     // 1.5 down to 1
+        {6 + 93, 0, 46},                   // 46.5 down to 46
+        {6 + 1, 0, 0},   {6 + 5, -10, -7}, // 5 * 60 / 100 = 3 above -10
     };
     for (const auto& c : cases) {
         HorizontalSlider h;
         h.slider.setMinValue(c.min);
-        h.slider.setValue(c.min);  // thumb out of the way at the start...
-        h.slider.setValue(50);     // ...then at the end
+        h.slider.setValue(c.min); // thumb out of the way at the start...
+        h.slider.setValue(50);    // ...then at the end
         ASSERT_EQ(h.slider.partAt(QPoint(c.x, 10)), MySlider::Part::Track) << c.x;
         h.changes.clear();
         QTest::mousePress(&h.slider, Qt::LeftButton, Qt::ShiftModifier, QPoint(c.x, 10));
@@ -157,7 +154,7 @@ TEST(MySliderMouse, ThumbDragRoundsHalvesToEven)
     ASSERT_EQ(h.slider.thumbRect(), QRect(0, 0, 12, 20));
     QTest::mousePress(&h.slider, Qt::LeftButton, {}, QPoint(3, 10));
     EXPECT_EQ(h.downs.count(), 1);
-    EXPECT_EQ(h.slider.value(), 0);  // a press on the thumb does not move it
+    EXPECT_EQ(h.slider.value(), 0); // a press on the thumb does not move it
 
     const struct {
         int x;
@@ -170,11 +167,11 @@ TEST(MySliderMouse, ThumbDragRoundsHalvesToEven)
     // Steady one-pixel moves keep following the pointer.
     for (int x = 41; x <= 45; ++x)
         QTest::mouseMove(&h.slider, QPoint(x, 10));
-    EXPECT_EQ(h.slider.value(), 22);  // 45 / 2 = 22.5, to even
+    EXPECT_EQ(h.slider.value(), 22); // 45 / 2 = 22.5, to even
     QTest::mouseRelease(&h.slider, Qt::LeftButton, {}, QPoint(45, 10));
     EXPECT_EQ(h.ups.count(), 1);
     QTest::mouseMove(&h.slider, QPoint(90, 10));
-    EXPECT_EQ(h.slider.value(), 22);  // no longer dragging
+    EXPECT_EQ(h.slider.value(), 22); // no longer dragging
 }
 
 TEST(MySliderVertical, NegativeRangeHasTheMinimumAtTheTop)

@@ -8,7 +8,6 @@
 #include <QPalette>
 #include <QTest>
 #include <QWindow>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -23,7 +22,7 @@ struct SpinnerFixture {
     QLineEdit* other;
     RecordingMessageService messages;
     std::shared_ptr<FakeClock> clock = std::make_shared<FakeClock>();
-    QVector<qint64> stepTimes;  // fake time of every stored value
+    QVector<qint64> stepTimes; // fake time of every stored value
 
     explicit SpinnerFixture(bool fakeTimer = true)
     {
@@ -67,7 +66,7 @@ TEST(ASpinnerBoxProperties, NewSpinnerAndSavedDefaults)
     EXPECT_EQ(fresh.Max(), 0);
     EXPECT_EQ(fresh.BackColor(), 0x80000005u);
     EXPECT_EQ(fresh.ForeColor(), 0x80000012u);
-    EXPECT_EQ(fresh.BorderColor(), 0x00B86000u);  // RGB(0, 96, 184)
+    EXPECT_EQ(fresh.BorderColor(), 0x00B86000u); // RGB(0, 96, 184)
 
     ASpinnerBox loaded;
     loaded.setBackColor(0x00FFFFFF);
@@ -108,11 +107,11 @@ TEST(ASpinnerBoxProperties, AdjustToOleColor)
         quint32 in;
         quint32 out;
     } cases[] = {
-        {0x80000005, 0x00030201},  // window background from the palette
-        {0x80000012, 0x001E140A},  // button text
-        {0x00B86000, 0x00B86000},  // plain RGB passes
-        {0x12345678, 0x00345678},  // stray high byte dropped
-        {0x800000FF, 0x00000000},  // unknown system colour
+        {0x80000005, 0x00030201}, // window background from the palette
+        {0x80000012, 0x001E140A}, // button text
+        {0x00B86000, 0x00B86000}, // plain RGB passes
+        {0x12345678, 0x00345678}, // stray high byte dropped
+        {0x800000FF, 0x00000000}, // unknown system colour
     };
     for (const auto& c : cases)
         EXPECT_EQ(ASpinnerBox::AdjustToOLE_COLOR(c.in, &pal), c.out) << std::hex << c.in;
@@ -130,7 +129,7 @@ TEST(ASpinnerBoxLayout, SizeChildrenAndColours)
         spin.setBackColor(0x00FFFFFF);
         spin.setBorderColor(0x00B86000);
         spin.resize(c.askedWidth, c.askedHeight);
-        spin.show();  // a hidden widget gets its resize when shown
+        spin.show(); // a hidden widget gets its resize when shown
         EXPECT_EQ(spin.width(), c.width) << c.askedWidth;
         EXPECT_EQ(spin.height(), 20);
         EXPECT_EQ(spin.txtSpin()->geometry().topLeft(), QPoint(6, 3));
@@ -186,15 +185,9 @@ TEST(ASpinnerBoxText, LeavingTheBoxClampsAdoptsOrComplains)
         qint32 value;
         bool message;
     } cases[] = {
-        {"1500", 999, false},
-        {"-5", 0, false},
-        {"42", 42, false},
-        {"999", 999, false},
-        {"0", 0, false},
-        {"99999999999999999999999", 999, false},
-        {"abc", 17, true},
-        {"12.5", 17, true},
-        {"", 17, true},
+        {"1500", 999, false}, {"-5", 0, false},   {"42", 42, false},
+        {"999", 999, false},  {"0", 0, false},    {"99999999999999999999999", 999, false},
+        {"abc", 17, true},    {"12.5", 17, true}, {"", 17, true},
         {"4x", 17, true},
     };
     for (const auto& c : cases) {
@@ -222,12 +215,12 @@ TEST(ASpinnerBoxText, ArrowKeysChangeTheTextAndValueFollowsOnLeaving)
     QTest::keyPress(edit, Qt::Key_Up);
     EXPECT_EQ(f.spin->picUp()->frame(), ASpinnerBox::UpPressed);
     EXPECT_EQ(edit->text(), QStringLiteral("999"));
-    EXPECT_EQ(f.spin->value(), 998);  // the text only
+    EXPECT_EQ(f.spin->value(), 998); // the text only
     QTest::keyRelease(edit, Qt::Key_Up);
     EXPECT_EQ(f.spin->picUp()->frame(), ASpinnerBox::UpNormal);
     EXPECT_EQ(edit->selectedText(), QStringLiteral("999"));
 
-    QTest::keyClick(edit, Qt::Key_Up);  // at Max: unchanged
+    QTest::keyClick(edit, Qt::Key_Up); // at Max: unchanged
     EXPECT_EQ(edit->text(), QStringLiteral("999"));
     QTest::keyPress(edit, Qt::Key_Down);
     EXPECT_EQ(f.spin->picDown()->frame(), ASpinnerBox::DownPressed);
@@ -240,7 +233,7 @@ TEST(ASpinnerBoxText, ArrowKeysChangeTheTextAndValueFollowsOnLeaving)
     f.spin->setValue(1);
     edit->setFocus(Qt::MouseFocusReason);
     QTest::keyClick(edit, Qt::Key_Down);
-    QTest::keyClick(edit, Qt::Key_Down);  // at Min: unchanged
+    QTest::keyClick(edit, Qt::Key_Down); // at Min: unchanged
     EXPECT_EQ(edit->text(), QStringLiteral("0"));
     f.leave();
     EXPECT_EQ(f.spin->value(), 0);
@@ -290,7 +283,7 @@ TEST(ASpinnerBoxArrows, HoldingTwoSecondsGivesSixSlowStepsThenFastOnes)
     EXPECT_EQ(f.spin->value(), 109);
     EXPECT_EQ(std::count_if(f.stepTimes.begin(), f.stepTimes.end(), [](qint64 t) { return t <= 1800; }), 6);
     EXPECT_FALSE(f.clock->due >= 0);
-    EXPECT_EQ(f.spin->picUp()->frame(), ASpinnerBox::UpHot);  // released over the arrow
+    EXPECT_EQ(f.spin->picUp()->frame(), ASpinnerBox::UpHot); // released over the arrow
 }
 
 TEST(ASpinnerBoxArrows, QuickClickStepsOnceAfterTheFirstWaitAndDoubleClickTwice)
@@ -349,7 +342,7 @@ TEST(ASpinnerBoxArrows, RealTimerRepeatsWithoutBlocking)
     // The event loop keeps running while the arrow is held.
     EXPECT_TRUE(WaitUntil([&] { return f.spin->value() >= 2; }, 3000));
     QTest::mouseRelease(f.spin->picUp(), Qt::LeftButton, {}, f.middle(f.spin->picUp()));
-    RunEventsFor(400);  // the running wait ends in one more step at most
+    RunEventsFor(400); // the running wait ends in one more step at most
     const qint32 settled = f.spin->value();
     EXPECT_GE(settled, 2);
     EXPECT_LE(settled, 4);
