@@ -1,0 +1,220 @@
+#include "recorder/recordingfiles.h"
+
+#include "platform/paths.h"
+#include "platform/text.h"
+
+#include <QDir>
+#include <QRandomGenerator>
+
+#include <algorithm>
+
+QString DateStampMMDDYYYY(const QDate& date)
+{
+    return QStringLiteral("%1%2%3")
+        .arg(date.month(), 2, 10, QLatin1Char('0'))
+        .arg(date.day(), 2, 10, QLatin1Char('0'))
+        .arg(date.year(), 4, 10, QLatin1Char('0'));
+}
+
+QString CleanFileName(const QString& text)
+{
+    QString out = text;
+    for (const char16_t c : {u'|', u'>', u'<', u'"', u'?', u'*', u':', u'/', u'\\'})
+        out.remove(QChar(c));
+    // A Linux file name cannot hold NUL, and other control characters break
+    // listings and terminals.
+    out.removeIf([](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+    // "", "." and ".." would name the folder itself or its parent.
+    if (out.isEmpty() || out == QLatin1String(".") || out == QLatin1String(".."))
+        out = QStringLiteral("_");
+    return out;
+}
+
+QString FullRecordingPath(const QString& sMP3Path, const QString& name)
+{
+    QString folder = sMP3Path;
+    folder.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return JoinPath(folder, CleanFileName(name));
+}
+
+TagInfo TagInfoForRecording(const QString& name, bool titleMode, const QString& sRecordingTitle)
+{
+    TagInfo tag;
+    if (!titleMode) {
+        tag.Title = sRecordingTitle;
+        return tag;
+    }
+    const QString base = name.left(std::max<qsizetype>(0, name.size() - 4));
+    const qsizetype dash = base.indexOf(QLatin1String(" - "));
+    if (dash >= 0) {
+        tag.Artist = base.left(dash);
+        tag.Title = base.mid(dash + 3);
+    } else {
+        tag.Title = base;
+    }
+    return tag;
+}
+
+namespace {
+// Encodes first, then cuts, so a field never takes more than its 30 bytes.
+void putField(QByteArray& tag, int offset, const QString& text)
+{
+    const QByteArray bytes = EncodeLatin1Lossy(text).left(30);
+    std::copy(bytes.cbegin(), bytes.cend(), tag.begin() + offset);
+}
+}  // namespace
+
+QByteArray BuildID3v1Tag(const TagInfo& info, const QDate& taggingDate)
+{
+    QByteArray tag(128, '\0');
+    tag.replace(0, 3, "TAG");
+    putField(tag, 3, info.Title);
+    putField(tag, 33, info.Artist);
+    putField(tag, 63, info.Album);
+    const QString year = QStringLiteral("%1").arg(taggingDate.year(), 4, 10, QLatin1Char('0')).right(4);
+    putField(tag, 93, year);
+    const QString comment = QStringLiteral("Rec: Tavrix %1-%2-%3")
+                                .arg(year)
+                                .arg(taggingDate.month(), 2, 10, QLatin1Char('0'))
+                                .arg(taggingDate.day(), 2, 10, QLatin1Char('0'));
+    putField(tag, 97, comment);
+    tag[127] = static_cast<char>(255);
+    return tag;
+}
+
+bool WriteID3Tag(const QString& path, const TagInfo& info, const QDate& taggingDate)
+{
+    if (info.Artist.isEmpty() && info.Title.isEmpty() && info.Album.isEmpty())
+        return false;
+    QFile f(path);
+    // Only a file that is there gets a tag; a missing one is not created.
+    if (!f.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+        return false;
+    qint64 at = f.size();
+    if (at >= 128) {
+        if (!f.seek(at - 128))
+            return false;
+        if (f.read(3) == "TAG")
+            at -= 128;
+    }
+    if (!f.seek(at))
+        return false;
+    const QByteArray tag = BuildID3v1Tag(info, taggingDate);
+    if (f.write(tag) != tag.size() || !f.flush())
+        return false;
+    f.close();
+    return f.error() == QFileDevice::NoError;
+}
+
+void TagRecording(const QString& sMP3Path, const QString& name, bool titleMode, const QString& sRecordingTitle,
+                  const QDate& today)
+{
+    WriteID3Tag(FullRecordingPath(sMP3Path, name), TagInfoForRecording(name, titleMode, sRecordingTitle), today);
+}
+
+bool RecordingFile::Create(const QString& path)
+{
+    Close();
+    m_lastError.clear();
+    m_bytesWritten = 0;
+    m_path.clear();
+    // Exactly this path, and only a file: a folder of that name stays.
+    if (FileExists(path) && !QFile::remove(path)) {
+        m_lastError = QStringLiteral("cannot delete the old file %1").arg(path);
+        return false;
+    }
+    m_file.setFileName(path);
+    if (!m_file.open(QIODevice::ReadWrite | QIODevice::Truncate)) {
+        m_lastError = m_file.errorString();
+        return false;
+    }
+    m_path = path;
+    return true;
+}
+
+bool RecordingFile::Write(const char* data, qsizetype size)
+{
+    if (!m_file.isOpen()) {
+        m_lastError = QStringLiteral("no recording file is open");
+        return false;
+    }
+    if (size <= 0)
+        return true;
+    const qint64 n = m_file.write(data, size);
+    if (n > 0)
+        m_bytesWritten += n;
+    if (n != size) {
+        m_lastError = m_file.errorString();
+        m_file.unsetError();
+        return false;
+    }
+    return true;
+}
+
+void RecordingFile::Close()
+{
+    if (!m_file.isOpen())
+        return;
+    if (!m_file.flush())
+        m_lastError = m_file.errorString();
+    m_file.close();
+}
+
+bool CreateRecordingFile(const QString& sMP3Path, QString& name, RecordingFile& file, ISleeper& sleeper, int pauseMs)
+{
+    if (file.Create(FullRecordingPath(sMP3Path, name))) {
+        sleeper.Sleep(pauseMs);
+        return true;
+    }
+    name = QStringLiteral("unknown-") + QString::number(QRandomGenerator::global()->bounded(60000)) +
+           QLatin1Char('-') + DateStampMMDDYYYY(QDate::currentDate()) + QStringLiteral(".mp3");
+    file.Create(FullRecordingPath(sMP3Path, name));
+    return false;
+}
+
+bool ArchiveDateOf(const QString& fileName, QDate& date)
+{
+    const qsizetype n = fileName.size();
+    if (n < 12)
+        return false;
+    const QString digits = fileName.mid(n - 12, 8);  // MMDDYYYY
+    if (!std::all_of(digits.cbegin(), digits.cend(),
+                     [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }))
+        return false;
+    const int month = digits.left(2).toInt();
+    const int day = digits.mid(2, 2).toInt();
+    const int year = digits.mid(4, 4).toInt();
+    if (year < 1)  // there is no year 0
+        return false;
+    // Month 0 is December of the year before, day 0 the last of the month
+    // before; larger values run on into the following months.
+    date = QDate(year, 1, 1).addMonths(month - 1).addDays(day - 1);
+    return date.isValid();
+}
+
+int MP3Cleanup(const QString& sMP3Path, bool bDeleteArchivesAfterTime, qint32 lDaysToKeepRecording,
+               const QDateTime& now)
+{
+    // A negative number of days would put the limit in the future and
+    // delete every archive, today's too.
+    if (!bDeleteArchivesAfterTime || lDaysToKeepRecording <= 0)
+        return 0;
+    QString folder = sMP3Path;
+    folder.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
+    if (!dir.exists())
+        return 0;
+    const QDateTime limit = now.addDays(-static_cast<qint64>(lDaysToKeepRecording));
+    int deleted = 0;
+    // The listing matches "*.mp3" regardless of case; every delete names one
+    // listed file exactly, so "?" and "*" in names are plain characters.
+    const QStringList names = dir.entryList({QStringLiteral("*.mp3")}, QDir::Files, QDir::Name);
+    for (const QString& name : names) {
+        QDate date;
+        if (!ArchiveDateOf(name, date))
+            continue;
+        if (QDateTime(date, QTime(0, 0)) < limit && QFile::remove(dir.filePath(name)))
+            ++deleted;
+    }
+    return deleted;
+}

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "platform/sleeper.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QDateTime>
+#include <QFile>
+#include <QString>
+
+// File-level pieces of a recording: naming, cleaning, the one open
+// recording file, the ID3v1 tag and the removal of old dated archives.
+
+// How long the thread is held after a recording file has been created.
+constexpr int kCreateFilePauseMs = 500;
+
+// Month, day and year of `date` as "MMDDYYYY" (e.g. "12052026").
+QString DateStampMMDDYYYY(const QDate& date);
+
+// Removes | > < " ? * : / \ and every control character (U+0000-U+001F,
+// U+007F). A result that would be "", "." or ".." becomes "_", so a name
+// never stands for the folder itself or its parent.
+QString CleanFileName(const QString& text);
+
+// Folder and cleaned name joined with one "/" when the folder does not
+// already end with a separator; "\" separators become "/".
+QString FullRecordingPath(const QString& sMP3Path, const QString& name);
+
+struct TagInfo {
+    QString Artist, Title, Album;
+};
+
+// The tag texts of a finished file. In title mode the name (with its
+// ".mp3") is split at the first " - " into artist and title; otherwise the
+// recording title is the title.
+TagInfo TagInfoForRecording(const QString& name, bool titleMode, const QString& sRecordingTitle);
+
+// The 128 bytes of an ID3v1 tag. Texts are Latin-1 ("?" for anything else),
+// cut to 30 bytes and zero-filled; the comment carries the tagging date.
+QByteArray BuildID3v1Tag(const TagInfo& tag, const QDate& taggingDate);
+
+// Writes the tag over an existing one at the end of the file, or appends
+// it. False when all three texts are empty, the file is missing or any
+// step fails.
+bool WriteID3Tag(const QString& path, const TagInfo& tag, const QDate& taggingDate);
+
+// Tags the file `name` in `sMP3Path` as TagInfoForRecording says.
+void TagRecording(const QString& sMP3Path, const QString& name, bool titleMode,
+                  const QString& sRecordingTitle, const QDate& today);
+
+// The one open recording file. Writes are buffered; Close flushes.
+class RecordingFile {
+public:
+    RecordingFile() = default;
+    ~RecordingFile() { Close(); }
+    RecordingFile(const RecordingFile&) = delete;
+    RecordingFile& operator=(const RecordingFile&) = delete;
+
+    // Closes any open file, removes the file at exactly `path` if there is
+    // one, and opens `path` new and empty for reading and writing.
+    bool Create(const QString& path);
+    // Appends; false (and lastError() set) when the bytes were not taken.
+    bool Write(const char* data, qsizetype size);
+    bool Write(const QByteArray& bytes) { return Write(bytes.constData(), bytes.size()); }
+    void Close();
+    bool IsOpen() const { return m_file.isOpen(); }
+    QString Path() const { return m_path; }  // the file last created; "" after a failure
+    qint64 BytesWritten() const { return m_bytesWritten; }
+    // The last failure of Create, Write or Close; "" when none.
+    QString lastError() const { return m_lastError; }
+
+private:
+    QFile m_file;
+    QString m_path;
+    qint64 m_bytesWritten = 0;
+    QString m_lastError;
+};
+
+// Creates the recording file `name` in `sMP3Path` and holds the thread for
+// `pauseMs`; true when that worked. Otherwise `name` becomes
+// "unknown-<0..59999>-MMDDYYYY.mp3", that file is opened instead without a
+// pause, and the result is false. When even that cannot be created, `file`
+// stays closed (check file.IsOpen() and file.lastError()).
+bool CreateRecordingFile(const QString& sMP3Path, QString& name, RecordingFile& file,
+                         ISleeper& sleeper, int pauseMs = kCreateFilePauseMs);
+
+// The date read from the MMDDYYYY digits before a name's last four
+// characters; month and day beyond their range roll over. False when the
+// name is too short or those characters are not all digits.
+bool ArchiveDateOf(const QString& fileName, QDate& date);
+
+// Deletes the "*.mp3" files in `sMP3Path` whose archive date (at midnight)
+// is earlier than `now` minus `lDaysToKeepRecording` days. Nothing happens
+// when deleting is off or the number of days is not positive. Returns the
+// number of files deleted.
+int MP3Cleanup(const QString& sMP3Path, bool bDeleteArchivesAfterTime,
+               qint32 lDaysToKeepRecording, const QDateTime& now);
