@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+// Decodes an audio file with FFmpeg into CD audio: 44.1 kHz, 16-bit signed,
+// stereo, little-endian, interleaved. Used from one thread at a time.
+class AudioDecoder {
+public:
+    static constexpr int kSampleRate = 44100;
+    static constexpr int kBytesPerFrame = 4; // two 16-bit channels
+
+    AudioDecoder();
+    ~AudioDecoder();
+    AudioDecoder(const AudioDecoder&) = delete;
+    AudioDecoder& operator=(const AudioDecoder&) = delete;
+
+    // Opens the file and prepares the decoder; false with errorText() set
+    // when it has no decodable audio stream.
+    bool Open(const QString& path);
+    // Appends the next piece of decoded audio to `out`. Returns false at the
+    // end of the stream or on a decoding failure (errorText() not empty).
+    bool Read(QByteArray& out);
+    // The play time the container and stream report, in seconds (0 when
+    // unknown).
+    double ReportedSeconds() const;
+    QString errorText() const { return m_error; }
+    void Close();
+
+    // Opens the file and decodes its first frame; the reported play time in
+    // seconds, or a negative value with `error` set when it cannot be decoded.
+    static double Probe(const QString& path, QString* error);
+
+private:
+    struct State;
+    bool DrainDecoder(QByteArray& out);
+    bool Convert(const void* frame, QByteArray& out);
+    bool Flush(QByteArray& out);
+
+    std::unique_ptr<State> m_state;
+    QString m_error;
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Runs a program with a time limit; true when it exited with status 0.
+bool RunTool(const QString& program, const QStringList& arguments, QByteArray* output = nullptr, int timeoutMs = 60000);
+
+// Makes a short tone file with sox, lame or ffmpeg, by the file's extension
+// (wav, mp3, ogg, mp2, wma). 44.1 kHz stereo unless `sampleRate`/`channels` say otherwise.
+bool MakeTone(const QString& path, double seconds, int sampleRate = 44100, int channels = 2);
+
+// The number of bytes ffmpeg's own command line decodes the file into as
+// 44.1 kHz 16-bit stereo; -1 on failure.
+qint64 FfmpegDecodedBytes(const QString& path);

@@ -1,0 +1,271 @@
+#include "audiofixtures.h"
+#include "cdcreator/audiodecoder.h"
+#include "cdcreator/discrecordobj.h"
+#include "tests/support/eventwait.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Message {
+    QString text;
+    int code;
+    int kind;
+};
+
+// A recorder on the image device writing into a temporary folder.
+struct ImageFixture : ::testing::Test {
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        qputenv("DISCWRIGHT_IMAGE_DIR", images().toUtf8());
+        QObject::connect(&recorder, &IDiscRecorder::StatusMessage,
+                         [this](const QString& t, int c, int k) { messages.push_back({t, c, k}); });
+        QObject::connect(&recorder, &IDiscRecorder::WriteEnded, [this] { ++ended; });
+        recorder.InitRecorder();
+        recorder.ListDevices();
+        ASSERT_TRUE(recorder.setDeviceIndex(-1));
+        recorder.RefreshDevice();
+    }
+    void TearDown() override { qunsetenv("DISCWRIGHT_IMAGE_DIR"); }
+
+    QString images() const { return dir.path() + QStringLiteral("images"); }
+    QStringList imageFiles() const { return QDir(images()).entryList(QDir::Files); }
+    bool Write(bool test, double pause)
+    {
+        recorder.setTestMode(test);
+        recorder.setWriteSpeed(48);
+        recorder.setTrackPause(pause);
+        recorder.StartWrite();
+        return WaitUntil([this] { return !recorder.IsWriting() && ended > 0; }, 60000);
+    }
+    std::vector<const Message*> ErrorsWithCode(int code) const
+    {
+        std::vector<const Message*> found;
+        for (const Message& m : messages)
+            if (m.kind == IDiscRecorder::kError && m.code == code)
+                found.push_back(&m);
+        return found;
+    }
+
+    TempFolder dir;
+    DiscRecordObj recorder{nullptr};
+    std::vector<Message> messages;
+    int ended = 0;
+};
+
+} // namespace
+
+TEST(AudioDecoder, DecodesLikeFfmpegForEveryFormat)
+{
+    TempFolder dir;
+    struct Case {
+        const char* name;
+        int rate;
+        int channels;
+    } cases[] = {{"a.wav", 44100, 2}, {"b.mp3", 44100, 2}, {"c.ogg", 44100, 2}, {"d.mp2", 44100, 2},
+                 {"e.wma", 44100, 2}, {"mono.wav", 44100, 1}};
+    for (const auto& c : cases) {
+        const QString path = dir.file(QString::fromLatin1(c.name));
+        ASSERT_TRUE(MakeTone(path, 1.7, c.rate, c.channels)) << c.name;
+        AudioDecoder decoder;
+        ASSERT_TRUE(decoder.Open(path)) << c.name << decoder.errorText().toStdString();
+        QByteArray pcm;
+        for (int i = 0; i < 100000 && decoder.Read(pcm); ++i) {
+        }
+        EXPECT_TRUE(decoder.errorText().isEmpty()) << c.name;
+        EXPECT_EQ(pcm.size(), FfmpegDecodedBytes(path)) << c.name;
+        QString error;
+        EXPECT_NEAR(AudioDecoder::Probe(path, &error), 1.7, 0.1) << c.name;
+    }
+}
+
+TEST(AudioDecoder, ResamplesToCdRate)
+{
+    TempFolder dir;
+    const QString path = dir.file(QStringLiteral("r48.wav"));
+    ASSERT_TRUE(MakeTone(path, 2.0, 48000, 1));
+    AudioDecoder decoder;
+    ASSERT_TRUE(decoder.Open(path));
+    QByteArray pcm;
+    for (int i = 0; i < 100000 && decoder.Read(pcm); ++i) {
+    }
+    // Two seconds at 44.1 kHz stereo, give or take the resampler's edges.
+    EXPECT_NEAR(double(pcm.size()), 2.0 * 44100 * 4, 64 * 4);
+}
+
+TEST_F(ImageFixture, RefusesFilesThatCannotBeDecoded)
+{
+    ASSERT_TRUE(WriteAll(dir.file(QStringLiteral("fake.mp3")), QByteArray("this is not audio at all\r\n")));
+    recorder.AddTrack(dir.file(QStringLiteral("fake.mp3")));
+    recorder.AddTrack(dir.file(QStringLiteral("missing.wav")));
+    EXPECT_EQ(ErrorsWithCode(DiscRecordObj::kCodeTrack).size(), 2u);
+    QSignalSpy listed(&recorder, &IDiscRecorder::TrackListed);
+    recorder.ListTracks();
+    EXPECT_EQ(listed.count(), 0);
+    EXPECT_EQ(recorder.QueueSeconds(), 0);
+}
+
+TEST_F(ImageFixture, EmptyQueueDoesNotStart)
+{
+    recorder.setTestMode(false);
+    recorder.StartWrite();
+    EXPECT_FALSE(recorder.IsWriting());
+    EXPECT_EQ(ErrorsWithCode(DiscRecordObj::kCodeQueue).size(), 1u);
+    EXPECT_EQ(ended, 0);
+    EXPECT_TRUE(imageFiles().isEmpty());
+}
+
+TEST_F(ImageFixture, ImageDeviceIsAnEmptyEightyMinuteDisc)
+{
+    EXPECT_EQ(recorder.DiscState(), IDiscRecorder::kEmptyDisc);
+    EXPECT_EQ(recorder.DiscCapacity(), 80 * 60 * 75 * 2352);
+    EXPECT_EQ(recorder.DiscUsed(), 0);
+    EXPECT_DOUBLE_EQ(recorder.DiscTimeLeft(), 4800.0);
+    EXPECT_EQ(recorder.DeviceCapability(IDiscRecorder::kCapabilityUnderrun), 0);
+    EXPECT_FALSE(recorder.setDeviceIndex(0)); // no writers without a drive access
+}
+
+TEST_F(ImageFixture, WritesBinAndCueThatSplitBackIntoTheSources)
+{
+    const QStringList names = {QStringLiteral("one.wav"), QStringLiteral("two.mp3"), QStringLiteral("three.ogg")};
+    const double lengths[] = {1.3, 2.2, 1.01};
+    std::vector<qint64> decoded;
+    for (int i = 0; i < names.size(); ++i) {
+        ASSERT_TRUE(MakeTone(dir.file(names[i]), lengths[i]));
+        decoded.push_back(FfmpegDecodedBytes(dir.file(names[i])));
+        ASSERT_GT(decoded.back(), 0);
+        recorder.AddTrack(dir.file(names[i]));
+    }
+    EXPECT_NEAR(recorder.QueueSeconds(), 1.3 + 2.2 + 1.01, 0.15);
+    ASSERT_TRUE(Write(false, 2));
+    EXPECT_EQ(ended, 1);
+    ASSERT_TRUE(ErrorsWithCode(DiscRecordObj::kCodeWrite).empty()) << messages.back().text.toStdString();
+
+    const QString bin = recorder.lastImagePath();
+    const QString cue = recorder.lastCuePath();
+    ASSERT_TRUE(QFileInfo(bin).isFile());
+    ASSERT_TRUE(QFileInfo(cue).isFile());
+    EXPECT_EQ(QFileInfo(bin).absolutePath(), QDir(images()).absolutePath());
+    qint64 expected = 2 * 150 * 2352; // two pauses of two seconds
+    for (qint64 bytes : decoded)
+        expected += (bytes + 2351) / 2352 * 2352;
+    EXPECT_EQ(QFileInfo(bin).size(), expected);
+    EXPECT_DOUBLE_EQ(recorder.BytesWritten(), double(expected));
+    EXPECT_DOUBLE_EQ(recorder.TotalBytes(), double(expected));
+
+    // The first track's audio starts the image unchanged, followed by silence
+    // up to the end of the pause.
+    const QByteArray image = ReadAll(bin);
+    QByteArray first;
+    ASSERT_TRUE(RunTool(QStringLiteral("ffmpeg"), {"-v", "error", "-i", dir.file(names[0]), "-f", "s16le", "-ar",
+                                                   "44100", "-ac", "2", "-"},
+                        &first));
+    EXPECT_EQ(image.left(first.size()), first);
+    const qint64 secondStart = (decoded[0] + 2351) / 2352 * 2352 + 150 * 2352;
+    EXPECT_EQ(image.mid(first.size(), secondStart - first.size()), QByteArray(secondStart - first.size(), '\0'));
+    EXPECT_NE(image.mid(secondStart, 2352 * 4), QByteArray(2352 * 4, '\0'));
+
+    // cuetools reads the sheet: three tracks, each starting after its pause.
+    QByteArray printed;
+    ASSERT_TRUE(RunTool(QStringLiteral("cueprint"), {"-d", "%N\\n", "-t", "", cue}, &printed));
+    EXPECT_TRUE(printed.startsWith("3\n")) << printed.constData();
+    auto msf = [](qint64 sector) {
+        return QStringLiteral("%1:%2.%3")
+            .arg(sector / 4500)
+            .arg(sector / 75 % 60, 2, 10, QLatin1Char('0'))
+            .arg(sector % 75, 2, 10, QLatin1Char('0'));
+    };
+    QStringList starts, pauses;
+    qint64 position = 0;
+    for (int i = 0; i < names.size(); ++i) {
+        if (i > 0) {
+            pauses << msf(position);
+            position += 150;
+            starts << msf(position);
+        }
+        position += (decoded[i] + 2351) / 2352;
+    }
+    QByteArray breaks;
+    ASSERT_TRUE(RunTool(QStringLiteral("cuebreakpoints"), {cue}, &breaks));
+    EXPECT_EQ(QString::fromLatin1(breaks).split('\n', Qt::SkipEmptyParts), starts);
+    ASSERT_TRUE(RunTool(QStringLiteral("cuebreakpoints"), {QStringLiteral("--prepend-gaps"), cue}, &breaks));
+    EXPECT_EQ(QString::fromLatin1(breaks).split('\n', Qt::SkipEmptyParts), pauses);
+
+    // bchunk splits the image at INDEX 01 of each track, ending a track where
+    // the next one's pause begins.
+    const QString split = dir.path() + QStringLiteral("split/");
+    ASSERT_TRUE(QDir().mkpath(split));
+    ASSERT_TRUE(RunTool(QStringLiteral("bchunk"), {QStringLiteral("-w"), bin, cue, split + QStringLiteral("t")}));
+    for (int i = 0; i < names.size(); ++i) {
+        const QString wav = split + QStringLiteral("t%1.wav").arg(i + 1, 2, 10, QLatin1Char('0'));
+        const qint64 audio = QFileInfo(wav).size() - 44;
+        EXPECT_EQ(audio, (decoded[i] + 2351) / 2352 * 2352) << wav.toStdString();
+        EXPECT_LT(audio - decoded[i], 2352);
+    }
+}
+
+TEST_F(ImageFixture, TestModeWritesNothing)
+{
+    ASSERT_TRUE(MakeTone(dir.file(QStringLiteral("t.wav")), 1.0));
+    recorder.AddTrack(dir.file(QStringLiteral("t.wav")));
+    recorder.AddTrack(dir.file(QStringLiteral("t.wav")));
+    ASSERT_TRUE(Write(true, 0.5));
+    EXPECT_EQ(ended, 1);
+    EXPECT_TRUE(imageFiles().isEmpty());
+    const double expected = 2 * 75 * 2352 + 38 * 2352;
+    EXPECT_DOUBLE_EQ(recorder.BytesWritten(), expected);
+    EXPECT_EQ(recorder.CurrentTrack(), 3);
+    EXPECT_GT(recorder.ElapsedTime(), 0);
+}
+
+TEST_F(ImageFixture, AbortRemovesThePartialImage)
+{
+    ASSERT_TRUE(MakeTone(dir.file(QStringLiteral("long.wav")), 120.0));
+    recorder.AddTrack(dir.file(QStringLiteral("long.wav")));
+    recorder.AddTrack(dir.file(QStringLiteral("long.wav")));
+    recorder.setTestMode(false);
+    recorder.setTrackPause(2);
+    recorder.StartWrite();
+    ASSERT_TRUE(recorder.IsWriting());
+    recorder.AbortWrite();
+    ASSERT_TRUE(WaitUntil([this] { return !recorder.IsWriting(); }, 30000));
+    EXPECT_EQ(ended, 1);
+    EXPECT_TRUE(imageFiles().isEmpty()) << imageFiles().join(' ').toStdString();
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.back().text, QStringLiteral("Write aborted"));
+    EXPECT_TRUE(recorder.lastImagePath().isEmpty());
+}
+
+TEST_F(ImageFixture, QueueTooLongForTheDiscIsRefused)
+{
+    // 81 minutes of 8-bit mono silence at 1 kHz: small on disk, too long for the disc.
+    const quint32 samples = 4860 * 1000;
+    QByteArray wav("RIFF");
+    auto le32 = [&wav](quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            wav.append(char((v >> (8 * i)) & 0xff));
+    };
+    le32(36 + samples);
+    wav.append("WAVEfmt ");
+    le32(16);
+    wav.append("\x01\x00\x01\x00", 4); // PCM, one channel
+    le32(1000);                        // samples a second
+    le32(1000);                        // bytes a second
+    wav.append("\x01\x00\x08\x00", 4); // block of 1 byte, 8 bits
+    wav.append("data");
+    le32(samples);
+    wav.append(QByteArray(samples, char(0x80)));
+    ASSERT_TRUE(WriteAll(dir.file(QStringLiteral("long.wav")), wav));
+    recorder.AddTrack(dir.file(QStringLiteral("long.wav")));
+    ASSERT_GT(recorder.QueueSeconds(), 4800);
+    recorder.setTestMode(false);
+    recorder.StartWrite();
+    EXPECT_FALSE(recorder.IsWriting());
+    EXPECT_EQ(ErrorsWithCode(DiscRecordObj::kCodeQueue).size(), 1u);
+    EXPECT_TRUE(imageFiles().isEmpty());
+}
