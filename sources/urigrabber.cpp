@@ -1,0 +1,244 @@
+#include "sources/urigrabber.h"
+
+#include "platform/eventsocket.h"
+#include "platform/messages.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+#include "platform/tickcount.h"
+#include "sources/uriplaylist.h"
+
+#include <QPointer>
+#include <QTimer>
+
+ctlURIGrabber::ctlURIGrabber(ITickSource* clock, IMessageService* messages, QObject* parent)
+    : QObject(parent), m_clock(clock), m_messages(messages), m_winsock(new EventSocket(this)), m_timer(new QTimer(this))
+{
+    m_winsock->setObjectName(QStringLiteral("Winsock1"));
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setInterval(kTimerIntervalMs);
+    connect(m_timer, &QTimer::timeout, this, &ctlURIGrabber::Timer1_Timer);
+    connect(m_winsock, &EventSocket::Connected, this, &ctlURIGrabber::Winsock1_Connected);
+    connect(m_winsock, &EventSocket::DataArrival, this, &ctlURIGrabber::Winsock1_DataArrival);
+    connect(m_winsock, &EventSocket::Closed, this, &ctlURIGrabber::Winsock1_Closed);
+    connect(m_winsock, &EventSocket::Error, this, &ctlURIGrabber::Winsock1_Error);
+}
+
+ctlURIGrabber::~ctlURIGrabber()
+{
+    m_winsock->disconnect(this);
+    m_winsock->Close();
+}
+
+QString ctlURIGrabber::ErrorText(int code)
+{
+    switch (code) {
+    case plsWinsockError:
+        return QStringLiteral("Winsock error on loading playlist file!");
+    case plsConnectTimeout:
+        return QStringLiteral("Timeout connecting to remote site!");
+    case plsInvalidResponse:
+        return QStringLiteral(
+            "Invalid URL or network error! Please make sure that the playlist file location is correct.");
+    case plsBadFileName:
+        return QStringLiteral("Bad playlist filename!");
+    case plsM3UNoHttp:
+        return QStringLiteral("The M3U file does not contain a proper HTTP reference in the filename!");
+    case plsBadPLS:
+        return QStringLiteral("The PLS file is formatted incorrectly!");
+    case plsOggRefused:
+        return QStringLiteral(
+            "Icecast OGG streaming is not supported at this time... please wait for a future version!");
+    case plsUnknown:
+        return QStringLiteral("Unknown error retrieving playlist!");
+    default:
+        return QString();
+    }
+}
+
+void ctlURIGrabber::StdErrorMessage(int lngErrorValue)
+{
+    const QString text = ErrorText(lngErrorValue);
+    if (!text.isEmpty() && m_messages)
+        m_messages->ShowMessage(text);
+}
+
+void ctlURIGrabber::StartURIValidation(const QString& strURItoValidate)
+{
+    m_refreshFollows = 0;
+    startValidation(strURItoValidate, false);
+}
+
+void ctlURIGrabber::endRequest()
+{
+    m_phase = Idle;
+    m_startTick = 0;
+    m_winsock->Close();
+}
+
+void ctlURIGrabber::raiseError(int code)
+{
+    endRequest();
+    emit Error(code);
+}
+
+void ctlURIGrabber::startValidation(const QString& address, bool namedByPage)
+{
+    ++m_generation;
+    endRequest();
+    m_address = address;
+    m_uri = CUri();
+    m_rawData.clear();
+    m_response.Reset();
+
+    // The title is the last path segment without its extension.
+    qsizetype cut = address.lastIndexOf(QLatin1Char('\\'));
+    if (cut < 0)
+        cut = address.lastIndexOf(QLatin1Char('/'));
+    const QString segment = address.mid(cut + 1);
+    if (segment.size() < 4) {
+        raiseError(plsUnknown);
+        return;
+    }
+    strFirstTitle = segment.left(segment.size() - 4);
+
+    if (!address.startsWith(QLatin1String("http"))) {
+        // A local playlist file. A web page's refresh never opens one.
+        if (namedByPage || !FileExists(address)) {
+            raiseError(plsBadFileName);
+            return;
+        }
+        QString content;
+        if (!ReadTextFile(address, content)) {
+            raiseError(plsUnknown);
+            return;
+        }
+        parseAndReport(SplitLines(content).join(QLatin1String("\r\n")));
+        return;
+    }
+
+    if (!m_uri.setUri(address)) {
+        raiseError(plsUnknown);
+        return;
+    }
+    if (!m_timer->isActive())
+        m_timer->start();
+    m_startTick = m_clock->GetTickCount();
+    m_phase = Connecting;
+    m_winsock->Connect(m_uri.Host(), m_uri.Port());
+}
+
+void ctlURIGrabber::Timer1_Timer()
+{
+    if (m_phase == Idle)
+        return;
+    const qint64 elapsed = TickDifference(m_clock->GetTickCount(), m_startTick);
+    if (m_phase == Connecting && elapsed > kConnectTimeoutMs)
+        raiseError(plsConnectTimeout);
+    else if (elapsed >= kResponseTimeoutMs)
+        raiseError(plsInvalidResponse);
+}
+
+void ctlURIGrabber::Winsock1_Connected()
+{
+    if (m_phase != Connecting)
+        return;
+    m_phase = AwaitingResponse;
+    QString request = QStringLiteral("GET ") + m_uri.Resource();
+    if (!m_uri.QueryString().isEmpty())
+        request += QLatin1Char('?') + m_uri.QueryString();
+    request += QStringLiteral(" HTTP/1.1\r\nHost: ") + m_uri.Host() +
+               QStringLiteral("\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 5.5; Windows NT 5.0)\r\n\r\n");
+    m_winsock->SendData(request.toUtf8());
+}
+
+void ctlURIGrabber::Winsock1_DataArrival(qint64 /*bytesTotal*/)
+{
+    const QByteArray data = m_winsock->GetData();
+    if (m_phase != AwaitingResponse)
+        return;
+    // The time-out counts from the latest data, so a slow server that keeps
+    // sending is not cut off while a stalled one still is.
+    m_startTick = m_clock->GetTickCount();
+    const HttpResponseAssembler::Status status = m_response.Feed(data);
+    if (status != HttpResponseAssembler::NeedMore)
+        responseEnded(status);
+}
+
+void ctlURIGrabber::Winsock1_Closed()
+{
+    if (m_phase != AwaitingResponse)
+        return;
+    const QByteArray rest = m_winsock->GetData();
+    HttpResponseAssembler::Status status = m_response.Feed(rest);
+    if (status == HttpResponseAssembler::NeedMore)
+        status = m_response.FinishOnClose();
+    responseEnded(status);
+}
+
+void ctlURIGrabber::Winsock1_Error(int /*number*/, const QString& /*description*/)
+{
+    if (m_phase == Idle)
+        return;
+    raiseError(plsWinsockError);
+}
+
+void ctlURIGrabber::responseEnded(HttpResponseAssembler::Status status)
+{
+    endRequest();
+    if (status != HttpResponseAssembler::Complete) {
+        emit Error(plsInvalidResponse);
+        return;
+    }
+    judgeResponse(DecodeText(m_response.Whole()));
+}
+
+void ctlURIGrabber::judgeResponse(const QString& text)
+{
+    if (!text.contains(QLatin1String("200 OK"))) {
+        emit Error(plsInvalidResponse);
+        return;
+    }
+    if (!AsciiLower(text).contains(QLatin1String("\"refresh\""))) {
+        parseAndReport(text);
+        return;
+    }
+    const QString target = GetRefreshURL(text);
+    if (target.isEmpty()) {
+        if (m_messages)
+            m_messages->ShowMessage(QStringLiteral("The meta-refresh data passed to the Tavrix is malformed. \r\n"
+                                                   "Source:\r\n") +
+                                    text);
+        return;
+    }
+    if (++m_refreshFollows > kMaxRefreshFollows) {
+        emit Error(plsInvalidResponse);
+        return;
+    }
+    startValidation(target, true);
+}
+
+void ctlURIGrabber::parseAndReport(const QString& text)
+{
+    m_rawData = text;
+    const PlaylistResult result = ParsePlaylist(text, m_address);
+    if (result.IsM3U && result.HasTitle)
+        strFirstTitle.clear();
+
+    // A handler may start another fetch or delete this object; stop reporting
+    // this playlist then.
+    const quint64 generation = m_generation;
+    QPointer<ctlURIGrabber> self(this);
+    for (const PlaylistEntry& entry : result.Entries) {
+        emit URLRaise(entry.Host, entry.Resource, entry.Port, entry.QueryString);
+        if (!self || m_generation != generation)
+            return;
+    }
+    if (result.Error != plsOK) {
+        raiseError(result.Error);
+        return;
+    }
+    if (!result.IsM3U && result.HasTitle)
+        strFirstTitle = result.FirstTitle;
+    endRequest();
+    emit Done();
+}

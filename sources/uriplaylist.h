@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// One stream server named by a playlist.
+struct PlaylistEntry {
+    QString Host;
+    QString Resource;  // the server's path, without the query string
+    int Port = 0;
+    QString QueryString;  // without "?", may be empty
+    bool operator==(const PlaylistEntry&) const = default;
+};
+
+// Error codes of the playlist lookup; ctlURIGrabber::ErrorText gives their texts.
+enum PlaylistError {
+    plsOK = 0,
+    plsWinsockError = 1,
+    plsConnectTimeout = 2,
+    plsInvalidResponse = 3,
+    plsBadFileName = 4,
+    plsM3UNoHttp = 5,
+    plsBadPLS = 6,
+    plsOggRefused = 7,
+    plsUnknown = 99,
+};
+
+// The outcome of parsing playlist text. `Entries` holds the servers in
+// playlist order up to the first failure; `Error` is plsOK when the whole
+// text was read.
+struct PlaylistResult {
+    int Error = plsOK;
+    QList<PlaylistEntry> Entries;
+    bool IsM3U = false;
+    bool HasTitle = false;  // a "Title" entry was found (PLS), or M3U: title is ""
+    QString FirstTitle;
+};
+
+// Parses PLS or M3U text. `address` is the playlist's own address: one that
+// ends in ".m3u" is read as M3U, anything else as PLS. Text that names an
+// ".ogg" stream anywhere is refused.
+//  - M3U: the server runs from the first "http://" to the end of the text,
+//    less one final line-end character.
+//  - PLS: every "File" (anywhere in the text) followed by "=" gives a value up
+//    to the next LF, one trailing CR dropped; the first "Title" gives the title.
+PlaylistResult ParsePlaylist(const QString& text, const QString& address);
+
+// The address of an HTML meta refresh: after the first "url=" (any case),
+// leading double quotes skipped, up to the first ">", ";", "," or double
+// quote. "" when the text has no "url=".
+QString GetRefreshURL(const QString& text);
+
+// Lower-cases ASCII letters only, so positions stay where they were.
+QString AsciiLower(const QString& text);
