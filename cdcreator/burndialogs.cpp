@@ -1,0 +1,43 @@
+#include "cdcreator/burndialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace {
+const QString kTitle = QStringLiteral("Discwright");
+}
+
+void WidgetBurnDialogs::Inform(const QString& text)
+{
+    QMessageBox::information(m_parent, kTitle, text, QMessageBox::Ok);
+}
+
+void WidgetBurnDialogs::Critical(const QString& text)
+{
+    QMessageBox::critical(m_parent, kTitle, text, QMessageBox::Ok);
+}
+
+QString WidgetBurnDialogs::OpenFile(const QString& filter)
+{
+    return QFileDialog::getOpenFileName(m_parent, kTitle, QString(), DialogNameFilter(filter));
+}
+
+QString DialogNameFilter(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    if (parts.size() < 2)
+        return filter;
+    QStringList patterns;
+    QStringList upper;
+    for (const QString& raw : parts.at(1).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString pattern = raw.trimmed();
+        if (pattern.isEmpty())
+            continue;
+        patterns << pattern;
+        if (pattern.toUpper() != pattern)
+            upper << pattern.toUpper();
+    }
+    return parts.at(0).trimmed() + QStringLiteral(" (") + (patterns + upper).join(QLatin1Char(' ')) +
+           QLatin1Char(')');
+}

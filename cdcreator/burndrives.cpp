@@ -1,0 +1,316 @@
+#include "cdcreator/burndrives.h"
+
+#include "cdcreator/cdimage.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <libburn/libburn.h>
+
+#include <algorithm>
+#include <functional>
+
+#include <cmath>
+
+using namespace burn;
+
+LibburnDrives::~LibburnDrives()
+{
+    Release();
+    ForgetScan();
+    if (m_ready)
+        burn_finish();
+}
+
+bool LibburnDrives::Initialize(QString* error)
+{
+    if (m_ready)
+        return true;
+    if (!burn_initialize()) {
+        if (error)
+            *error = QStringLiteral("libburn could not be started");
+        return false;
+    }
+    // Leave the program's signal handling alone, and keep libburn's own
+    // messages to the ones that matter.
+    burn_set_signal_handling(nullptr, nullptr, 1);
+    burn_msgs_set_severities(const_cast<char*>("NEVER"), const_cast<char*>("FAILURE"),
+                             const_cast<char*>("discwright: "));
+    m_ready = true;
+    return true;
+}
+
+void LibburnDrives::ForgetScan()
+{
+    if (m_infos) {
+        burn_drive_info_free(m_infos);
+        m_infos = nullptr;
+    }
+    m_count = 0;
+}
+
+std::vector<IDriveAccess::Drive> LibburnDrives::Scan()
+{
+    std::vector<Drive> drives;
+    if (!m_ready)
+        return drives;
+    Release();
+    ForgetScan();
+    int rc = 0;
+    for (int attempt = 0; attempt < 50 && rc == 0; ++attempt)
+        rc = burn_drive_scan(&m_infos, &m_count);
+    if (rc <= 0) {
+        m_infos = nullptr;
+        m_count = 0;
+        return drives;
+    }
+    for (unsigned i = 0; i < m_count; ++i) {
+        const burn_drive_info& info = m_infos[i];
+        Drive drive;
+        drive.name = QStringLiteral("%1 %2").arg(QString::fromLatin1(info.vendor).trimmed(),
+                                                QString::fromLatin1(info.product).trimmed());
+        char address[BURN_DRIVE_ADR_LEN] = {};
+        if (burn_drive_get_adr(&m_infos[i], address) > 0)
+            drive.address = QString::fromLocal8Bit(address);
+        drives.push_back(drive);
+    }
+    return drives;
+}
+
+burn_drive* LibburnDrives::Current() const
+{
+    if (!m_grabbed || m_selected < 0 || unsigned(m_selected) >= m_count)
+        return nullptr;
+    return m_infos[m_selected].drive;
+}
+
+void LibburnDrives::Release()
+{
+    if (m_grabbed && m_selected >= 0 && unsigned(m_selected) < m_count)
+        burn_drive_release(m_infos[m_selected].drive, 0);
+    m_grabbed = false;
+    m_selected = -1;
+}
+
+bool LibburnDrives::Select(int index, QString* error)
+{
+    Release();
+    if (index < 0)
+        return true;
+    if (!m_ready || unsigned(index) >= m_count) {
+        if (error)
+            *error = QStringLiteral("no drive");
+        return false;
+    }
+    if (burn_drive_grab(m_infos[index].drive, 1) != 1) {
+        if (error)
+            *error = QStringLiteral("the drive is busy or cannot be opened");
+        return false;
+    }
+    m_selected = index;
+    m_grabbed = true;
+    return true;
+}
+
+std::vector<int> LibburnDrives::WriteSpeeds()
+{
+    std::vector<int> speeds;
+    burn_drive* drive = Current();
+    if (!drive)
+        return speeds;
+    burn_speed_descriptor* list = nullptr;
+    if (burn_drive_get_speedlist(drive, &list) > 0) {
+        for (burn_speed_descriptor* item = list; item; item = item->next) {
+            const int speed = int(std::lround(item->write_speed / kKilobytesPerSpeed));
+            if (speed > 0 && std::find(speeds.begin(), speeds.end(), speed) == speeds.end())
+                speeds.push_back(speed);
+        }
+        burn_drive_free_speedlist(&list);
+    }
+    if (speeds.empty()) {
+        const int fastest = int(std::lround(burn_drive_get_write_speed(drive) / kKilobytesPerSpeed));
+        if (fastest > 0)
+            speeds.push_back(fastest);
+    }
+    std::sort(speeds.begin(), speeds.end(), std::greater<int>());
+    return speeds;
+}
+
+IDriveAccess::Disc LibburnDrives::ReadDisc()
+{
+    Disc disc;
+    burn_drive* drive = Current();
+    if (!drive)
+        return disc;
+    const qint64 free = qint64(burn_disc_available_space(drive, nullptr));
+    switch (burn_disc_get_status(drive)) {
+    case BURN_DISC_BLANK:
+        disc.state = 1;
+        disc.capacityBytes = free;
+        break;
+    case BURN_DISC_APPENDABLE: {
+        disc.state = 2;
+        int start = 0;
+        int next = 0;
+        if (burn_disc_track_lba_nwa(drive, nullptr, 0, &start, &next) > 0 && next > 0)
+            disc.usedBytes = qint64(next) * 2048;
+        disc.capacityBytes = disc.usedBytes + free;
+        break;
+    }
+    case BURN_DISC_FULL: {
+        disc.state = 3;
+        struct burn_disc* content = burn_drive_get_disc(drive);
+        if (content) {
+            disc.usedBytes = qint64(burn_disc_get_sectors(content)) * CdAudio::kSectorBytes;
+            burn_disc_free(content);
+        }
+        break;
+    }
+    default:
+        disc.state = 0;
+        break;
+    }
+    return disc;
+}
+
+bool LibburnDrives::UnderrunProtection()
+{
+    burn_drive* drive = Current();
+    if (!drive)
+        return false;
+    burn_write_opts* opts = burn_write_opts_new(drive);
+    if (!opts)
+        return false;
+    const bool capable = burn_write_opts_set_underrun_proof(opts, 1) == 1;
+    burn_write_opts_free(opts);
+    return capable;
+}
+
+std::unique_ptr<WriteJob> LibburnDrives::CreateWriteJob(const WriteRequest& request, WriteProgress& progress)
+{
+    burn_drive* drive = Current();
+    if (!drive)
+        return nullptr;
+    return std::make_unique<BurnWriteJob>(request, progress, drive);
+}
+
+BurnWriteJob::BurnWriteJob(WriteRequest request, WriteProgress& progress, burn_drive* drive)
+    : WriteJob(std::move(request), progress), m_drive(drive)
+{
+}
+
+void BurnWriteJob::run()
+{
+    m_progress.currentTrack = 1;
+    QTemporaryDir scratch;
+    if (!scratch.isValid()) {
+        Fail(QStringLiteral("Cannot make a temporary folder for the decoded audio"));
+        Finish(false);
+        return;
+    }
+    // Decoding first: a drive must be fed without pause once it writes.
+    std::vector<QString> rawFiles;
+    for (int i = 0; i < int(m_request.paths.size()); ++i) {
+        const QString raw = scratch.filePath(QStringLiteral("track%1.raw").arg(i + 1));
+        QFile out(raw);
+        if (!out.open(QIODevice::WriteOnly)) {
+            Fail(QStringLiteral("Cannot write %1: %2").arg(raw, out.errorString()));
+            Finish(false);
+            return;
+        }
+        auto sink = [&](const char* data, qint64 size) {
+            if (out.write(data, size) == size)
+                return true;
+            Fail(QStringLiteral("Cannot write %1: %2").arg(raw, out.errorString()));
+            return false;
+        };
+        qint64 bytes = 0;
+        if (!DecodeTrack(i, sink, &bytes)) {
+            Finish(false);
+            return;
+        }
+        rawFiles.push_back(raw);
+    }
+    m_progress.bytesWritten = 0;
+    Finish(Burn(rawFiles), m_request.testMode ? QStringLiteral("Test write finished")
+                                                : QStringLiteral("The disc was written"));
+}
+
+bool BurnWriteJob::Burn(const std::vector<QString>& rawFiles)
+{
+    if (abortRequested())
+        return false;
+    burn_write_opts* opts = burn_write_opts_new(m_drive);
+    burn_disc* disc = burn_disc_create();
+    burn_session* session = burn_session_create();
+    burn_disc_add_session(disc, session, BURN_POS_END);
+    std::vector<burn_track*> tracks;
+    std::vector<burn_source*> sources;
+    bool ok = opts && disc && session;
+    for (int i = 0; ok && i < int(rawFiles.size()); ++i) {
+        burn_track* track = burn_track_create();
+        burn_track_define_data(track, 0, 0, 1, BURN_AUDIO);
+        if (i > 0 && m_request.pauseSectors > 0)
+            burn_track_set_pregap_size(track, int(m_request.pauseSectors), 0);
+        const QByteArray path = QFile::encodeName(rawFiles[i]);
+        burn_source* source = burn_file_source_new(path.constData(), nullptr);
+        ok = source && burn_track_set_source(track, source) == BURN_SOURCE_OK;
+        burn_session_add_track(session, track, BURN_POS_END);
+        tracks.push_back(track);
+        if (source)
+            sources.push_back(source);
+    }
+    char reasons[BURN_REASONS_LEN] = {};
+    if (ok) {
+        burn_write_opts_set_simulate(opts, m_request.testMode ? 1 : 0);
+        burn_write_opts_set_underrun_proof(opts, 1);
+        burn_write_opts_set_perform_opc(opts, 0);
+        burn_write_opts_set_multi(opts, m_request.finalizeDisc ? 0 : 1);
+        if (m_request.writeMethod == 1) {
+            // Track at once, as asked.
+            if (burn_write_opts_set_write_type(opts, BURN_WRITE_TAO, BURN_BLOCK_RAW0) <= 0) {
+                Fail(QStringLiteral("The drive cannot write track at once"));
+                ok = false;
+            }
+        } else if (burn_write_opts_auto_write_type(opts, disc, reasons, 0) == BURN_WRITE_NONE) {
+            Fail(QStringLiteral("The drive cannot write this disc: %1").arg(QString::fromLocal8Bit(reasons)));
+            ok = false;
+        }
+    }
+    if (ok) {
+        burn_drive_set_speed(m_drive, 0, int(m_request.speed * LibburnDrives::kKilobytesPerSpeed));
+        burn_disc_write(opts, disc);
+        burn_progress progress{};
+        const double total = m_progress.totalBytes;
+        // Wait for the drive to start, then follow it until it is idle again.
+        for (int i = 0; i < 200 && burn_drive_get_status(m_drive, nullptr) == BURN_DRIVE_SPAWNING; ++i)
+            QThread::msleep(50);
+        bool cancelled = false;
+        while (burn_drive_get_status(m_drive, &progress) != BURN_DRIVE_IDLE) {
+            if (abortRequested() && !cancelled) {
+                burn_drive_cancel(m_drive);
+                cancelled = true;
+            }
+            if (progress.sectors > 0)
+                m_progress.bytesWritten = total * std::min(1.0, double(progress.sector) / progress.sectors);
+            m_progress.currentTrack = progress.track + 2;
+            QThread::msleep(100);
+        }
+        ok = burn_drive_wrote_well(m_drive) && !abortRequested();
+        if (ok)
+            m_progress.bytesWritten = total;
+        else
+            Fail(QStringLiteral("Writing the disc failed"));
+    }
+    for (burn_source* source : sources)
+        burn_source_free(source);
+    for (burn_track* track : tracks)
+        burn_track_free(track);
+    if (session)
+        burn_session_free(session);
+    if (disc)
+        burn_disc_free(disc);
+    if (opts)
+        burn_write_opts_free(opts);
+    return ok;
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QStringList>
+
+class IBurnDialogs;
+class IDiscRecorder;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+class QueueList;
+class TimeScale;
+
+// The Discwright window: devices and speeds, the disc in the drive, the queue
+// of audio files with its play time on the capacity scale, and the burn with
+// its progress. All disc work is done by the recorder it is given; the window
+// keeps no copy of the queue but the text of its list.
+class frmDiscwrightBurn : public QMainWindow {
+    Q_OBJECT
+public:
+    static const QString kAudioFilter;
+    static constexpr int kProgressIntervalMs = 100;
+
+    // Neither the recorder nor the dialogs are owned.
+    frmDiscwrightBurn(IDiscRecorder& recorder, IBurnDialogs& dialogs, QWidget* parent = nullptr);
+    ~frmDiscwrightBurn() override;
+
+    // Queues QueueFile through the recorder and rebuilds the list.
+    void addfiletoqueue();
+    // Rebuilds the list, the scale and the queue time from the recorder.
+    void refreshaudiotracks();
+
+    // Command handlers, public so they can be driven directly.
+    void Command1_Click(); // Record
+    void Command2_Click(); // Abort
+    void Command3_Click(); // Browse
+    void Command4_Click(); // Delete
+    void CmbDevice_Click();
+    void List1_OLEDragDrop(const QStringList& paths);
+    void TimerBurnProgress_Timer();
+    void ShowDiscStatus();
+
+    QString discStatusText() const;
+    QString queueTimeText() const;
+
+    // The controls, by their established names.
+    QComboBox* CmbDevice = nullptr;
+    QComboBox* CmbSpeeds = nullptr;
+    QCheckBox* ChkBuf = nullptr;
+    QRadioButton* Option1 = nullptr; // Test
+    QRadioButton* Option2 = nullptr; // Record
+    QLineEdit* Text1 = nullptr;      // pause seconds
+    QueueList* List1 = nullptr;
+    QLineEdit* Text2 = nullptr; // number of tracks
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QProgressBar* prog = nullptr;
+    QLabel* LabelTrack = nullptr;
+    QLabel* LabelBytes = nullptr;
+    QLabel* LabelTime = nullptr;
+    QLabel* LabelElapsed = nullptr;
+    QLabel* LabelStatus = nullptr;
+    QLabel* StatPanel1 = nullptr; // "Disc Status:"
+    QLabel* StatPanel2 = nullptr; // disc status text
+    QLabel* StatPanel3 = nullptr; // queue time
+    TimeScale* timeScale = nullptr;
+    QTimer* TimerBurnProgress = nullptr;
+
+    QString QueueFile;
+
+private:
+    void BuildControls();
+    void ConnectRecorder();
+    void Form_Load();
+    void UpdateBufferCheck();
+
+    void cdburn_DeviceFound(const QString& name, const QString& extra);
+    void cdburn_StatusMessage(const QString& text, int code, int kind);
+    void cdburn_SpeedFound(int speed, const QString& extra);
+    void cdburn_WriteEnded();
+    void cdburn_TrackListed(int index, const QString& path, double seconds);
+
+    IDiscRecorder& m_cdburn;
+    IBurnDialogs& m_dialogs;
+};

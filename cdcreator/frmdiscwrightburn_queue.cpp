@@ -1,0 +1,62 @@
+// The queue side of the burn window: adding, dropping, deleting and listing.
+#include "cdcreator/burndialogs.h"
+#include "cdcreator/discrecorder.h"
+#include "cdcreator/frmdiscwrightburn.h"
+#include "cdcreator/queuelist.h"
+#include "cdcreator/timescale.h"
+#include "cdcreator/timetext.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+void frmDiscwrightBurn::Command3_Click()
+{
+    const QString chosen = m_dialogs.OpenFile(kAudioFilter);
+    if (chosen.isEmpty())
+        return;
+    QueueFile = chosen;
+    addfiletoqueue();
+}
+
+void frmDiscwrightBurn::List1_OLEDragDrop(const QStringList& paths)
+{
+    for (const QString& path : paths) {
+        QueueFile = path;
+        // The first file of another kind ends the drop, without a message.
+        if (!HasQueueableExtension(QueueFile))
+            break;
+        List1->addItem(QueueFile);
+        addfiletoqueue();
+    }
+}
+
+void frmDiscwrightBurn::addfiletoqueue()
+{
+    m_cdburn.AddTrack(QueueFile);
+    refreshaudiotracks();
+}
+
+void frmDiscwrightBurn::Command4_Click()
+{
+    const int row = List1->currentRow();
+    if (row < 0 || !List1->currentItem() || !List1->currentItem()->isSelected()) {
+        m_dialogs.Inform(QStringLiteral("Please Click A File You Wish To Delete From Queue"));
+        return;
+    }
+    m_cdburn.RemoveTrack(row);
+    refreshaudiotracks();
+}
+
+void frmDiscwrightBurn::refreshaudiotracks()
+{
+    List1->clear();
+    m_cdburn.ListTracks();
+    timeScale->SetDuration(m_cdburn.QueueSeconds() / 60.0);
+    StatPanel3->setText(QStringLiteral("Time In Queue: ") + SecondsToText(float(m_cdburn.QueueSeconds())));
+}
+
+void frmDiscwrightBurn::cdburn_TrackListed(int index, const QString& path, double seconds)
+{
+    List1->addItem(QueueEntryText(index, path, seconds));
+    Text2->setText(QString::number(List1->count()));
+}
