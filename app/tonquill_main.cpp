@@ -1,1 +1,86 @@
-int main() { return 0; }
+// The recorder's composition root: builds the services and the recorder
+// window, reads the command line and runs the event loop.
+#include "config/configuration.h"
+#include "config/settings.h"
+#include "listen/relay.h"
+#include "platform/folders.h"
+#include "platform/messages.h"
+#include "platform/sleeper.h"
+#include "platform/tickcount.h"
+#include "recorder/frmmp3.h"
+#include "recorder/headlessconsole.h"
+#include "ui/messageboxservice.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+// The whole argument text, as one line.
+QString commandLineOf(int argc, char** argv)
+{
+    QStringList parts;
+    for (int i = 1; i < argc; ++i)
+        parts.append(QString::fromLocal8Bit(argv[i]));
+    return parts.join(QLatin1Char(' '));
+}
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const QString commandLine = commandLineOf(argc, argv);
+    const bool headless = IsHeadless();
+    std::unique_ptr<QCoreApplication> app;
+    if (headless)
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    else
+        app = std::make_unique<QApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Tonquill"));
+
+    std::unique_ptr<IMessageService> shown;
+    if (headless)
+        shown = std::make_unique<StderrMessageService>(QStringLiteral("Tonquill"));
+    else
+        shown = std::make_unique<MessageBoxService>(QStringLiteral("Tonquill"));
+    TrackingMessageService messages(*shown);
+    HeadlessConsole console(messages);
+
+    if (commandLine == QLatin1String("-installassc")) {
+        console.InstallAssociations();
+        return 0;
+    }
+    if (commandLine == QLatin1String("-uninstallassc")) {
+        console.UninstallAssociations();
+        return 0;
+    }
+    SetAdvanced(GetAdvanced());
+
+    if (commandLine.isEmpty()) {
+        messages.ShowMessage(QStringLiteral("Give a preset file (.tvp) or a playlist file (.pls) to record; "
+                                            "the control panel is not part of this version."));
+        return 1;
+    }
+
+    SystemTickSource clock;
+    ThreadSleeper sleeper;
+    NullRelay relay;
+    clsConfiguration& config = Configuration();
+    config.setMessageService(&messages);
+
+    RecorderDeps deps;
+    deps.clock = &clock;
+    deps.messages = &messages;
+    deps.sleeper = &sleeper;
+    deps.config = &config;
+    deps.relay = &relay;
+    deps.host = &console;
+    frmMP3 recorder(deps);
+    console.attach(&recorder);
+    console.installSignalHandlers();
+    QObject::connect(&console, &HeadlessConsole::finished, app.get(),
+                     [](int code) { QCoreApplication::exit(code); }, Qt::QueuedConnection);
+    QTimer::singleShot(0, &recorder, [&] { recorder.Form_Load(commandLine); });
+    return app->exec();
+}

@@ -91,6 +91,7 @@ import bisect
 import os
 import re
 import signal
+import random
 import socket
 import socketserver
 import struct
@@ -592,11 +593,29 @@ class Server(socketserver.ThreadingTCPServer):
     daemon_threads = True
     allow_reuse_address = True
 
-    def __init__(self, station):
+    def __init__(self, station, port):
         self.station = station
         self.open_sockets = set()
         self.open_lock = threading.Lock()
-        super().__init__(("127.0.0.1", station.args.port), Handler)
+        super().__init__(("127.0.0.1", port), Handler)
+
+
+# The recorder reads ports as 16-bit signed numbers, so a free port is
+# chosen below 32768 (the kernel's own choice lies above it).
+LOW_PORTS = (20000, 32767)
+
+
+def bind_low(make):
+    """Calls make(port) with random ports in LOW_PORTS until one binds."""
+    rng = random.Random()
+    last = None
+    for _ in range(200):
+        port = rng.randint(*LOW_PORTS)
+        try:
+            return make(port)
+        except OSError as e:
+            last = e
+    raise last
 
 
 class Handler(socketserver.BaseRequestHandler):
@@ -651,12 +670,22 @@ def main(argv):
     if args.refusing_port:
         # Bound but never listening: connections to it are refused, and no
         # one else can take the port while the station runs.
-        refusing = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-        refusing.bind(("127.0.0.1", 0))
+        def reserve(port):
+            sock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+            try:
+                sock.bind(("127.0.0.1", port))
+            except OSError:
+                sock.close()
+                raise
+            return sock
+        refusing = bind_low(reserve)
         station.refusing_port = refusing.getsockname()[1]
         print("REFUSING %d" % station.refusing_port, flush=True)
 
-    server = Server(station)
+    if args.port:
+        server = Server(station, args.port)
+    else:
+        server = bind_low(lambda port: Server(station, port))
     station.port = server.server_address[1]
     thread = threading.Thread(target=server.serve_forever, kwargs={"poll_interval": 0.2}, daemon=True)
     thread.start()

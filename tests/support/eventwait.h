@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/qtprint.h"
+
 #include <QString>
 #include <QTemporaryDir>
 

@@ -1,0 +1,316 @@
+#include "recorder/frmmp3.h"
+
+#include "config/configuration.h"
+#include "config/settings.h"
+#include "listen/relay.h"
+#include "platform/eventsocket.h"
+#include "platform/messages.h"
+#include "platform/paths.h"
+#include "platform/sleeper.h"
+#include "platform/tickcount.h"
+#include "recorder/recorderhost.h"
+#include "sources/live365link.h"
+#include "sources/urigrabber.h"
+
+frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
+    : QObject(parent), m_deps(deps), m_config(*deps.config)
+{
+    if (!m_deps.now)
+        m_deps.now = [] { return QDateTime::currentDateTime(); };
+    if (!m_deps.ieAgent)
+        m_deps.ieAgent = [] { return GetIEAgent(); };
+
+    m_ws = new EventSocket(this);
+    connect(m_ws, &EventSocket::DataArrival, this, [this](qint64) { WS_DataArrival(); });
+    connect(m_ws, &EventSocket::Connected, this, &frmMP3::onConnected);
+    connect(m_ws, &EventSocket::Error, this, [this](int, const QString&) { onConnectError(); });
+    connect(m_ws, &EventSocket::Closed, this, [this] {
+        // A server that closes before its header is complete has said all it
+        // will say: judge what it sent.
+        if (bIcy && !m_demux.PendingHeader().isEmpty())
+            screenPendingHeader();
+    });
+    connect(m_ws, &EventSocket::ConnectionRequest, this, [this](int id) { m_ws->Accept(id); });
+
+    m_grabber = new ctlURIGrabber(m_deps.clock, m_deps.messages, this);
+    connect(m_grabber, &ctlURIGrabber::URLRaise, this, &frmMP3::ctlURIGrabber_URLRaise);
+    connect(m_grabber, &ctlURIGrabber::Done, this, &frmMP3::ctlURIGrabber_Done);
+    connect(m_grabber, &ctlURIGrabber::Error, this, &frmMP3::ctlURIGrabber_Error);
+    m_plsRead = new ctlURIGrabber(m_deps.clock, m_deps.messages, this);
+    connect(m_plsRead, &ctlURIGrabber::URLRaise, this, &frmMP3::ctlURIPLSRead_URLRaise);
+    connect(m_plsRead, &ctlURIGrabber::Done, this, &frmMP3::ctlURIPLSRead_Done);
+    connect(m_plsRead, &ctlURIGrabber::Error, this, &frmMP3::ctlURIPLSRead_Error);
+
+    m_timer1.setInterval(100);
+    connect(&m_timer1, &QTimer::timeout, this, &frmMP3::Timer1_Timer);
+}
+
+frmMP3::~frmMP3()
+{
+    m_file.Close();
+}
+
+QDateTime frmMP3::now() const
+{
+    return m_deps.now();
+}
+
+QString frmMP3::dateStamp() const
+{
+    return DateStampMMDDYYYY(now().date());
+}
+
+void frmMP3::setSongCaption(const QString& caption)
+{
+    if (caption == sSongCaption)
+        return;
+    sSongCaption = caption;
+    emit songCaptionChanged(caption);
+}
+
+void frmMP3::setTrayTip(const QString& tip)
+{
+    // The notification area holds 64 characters.
+    const QString cut = tip.left(64);
+    if (cut == m_trayTip)
+        return;
+    m_trayTip = cut;
+    emit trayTipChanged(cut);
+}
+
+void frmMP3::setPhase(Phase p)
+{
+    if (p == m_phase)
+        return;
+    m_phase = p;
+    emit phaseChanged(p);
+}
+
+void frmMP3::setMenu(const RecorderMenuState& m)
+{
+    m_menu = m;
+    emit menuChanged();
+}
+
+void frmMP3::Form_Load(const QString& commandLine)
+{
+    m_file.Close();
+    bIcy = true;
+    blnDisconnect = false;
+    lngMetaDataLength = 0;
+    blnIcyReal = false;
+    blnPreviewToggle = false;
+    Servers.Clear();
+    blnRecording = false;
+    blnPaused = false;
+    blnPausedFileName.clear();
+    m_deps.relay->StopPreviewing();
+    lngBitRate = 0;
+    lngVolume = m_deps.relay->MixerVolume();
+    strICYHeader.clear();
+
+    setTrayTip(QStringLiteral("Tonquill"));
+    setSongCaption(QStringLiteral("Initializing..."));
+    PendingFile.clear();
+
+    if (!commandLine.isEmpty()) {
+        QString line = commandLine;
+        if (!LoadConfigurationFile(line))
+            QuitProgram(1);
+    }
+}
+
+bool frmMP3::LoadConfigurationFile(QString& strFileToLoad)
+{
+    strFileToLoad.remove(QLatin1Char('"'));
+    bool noop = false;
+    if (strFileToLoad.contains(QLatin1String("-noop"))) {
+        strFileToLoad.chop(6);
+        noop = true;
+    }
+
+    if (strFileToLoad.endsWith(QLatin1String(".tvp"))) {
+        if (!FileExists(strFileToLoad)) {
+            m_deps.messages->ShowMessage(QStringLiteral("The preset file specified does not exist!"));
+            return false;
+        }
+        if (!m_config.LoadConfigurationFile(strFileToLoad)) {
+            m_deps.messages->ShowMessage(QStringLiteral("The preset file is invalid! (Check that there are six lines exactly)"));
+            return false;
+        }
+        if (noop) {
+            m_deps.host->ShowPanelFromConfiguration();
+            return true;
+        }
+        return InitializeMP3Recorder();
+    }
+
+    if (strFileToLoad.endsWith(QLatin1String(".pls"))) {
+        m_config.NewConfiguration();
+        m_config.sShoutCastFile = strFileToLoad;
+        m_config.lTimedRecording = 0;
+        m_config.bEnabledTimedRecording = false;
+        m_config.sMP3Path = GetDefaultFolder(true);
+        // Every recording path is the folder followed by the file name.
+        if (!m_config.sMP3Path.isEmpty() && !m_config.sMP3Path.endsWith(QLatin1Char('/')))
+            m_config.sMP3Path += QLatin1Char('/');
+        m_config.bPreviewModeOnly = noop;
+        setPhase(Phase::Resolving);
+        m_plsRead->StartURIValidation(strFileToLoad);
+        return true;
+    }
+
+    m_deps.messages->ShowMessage(QStringLiteral(
+        "This is not a supported filetype to load! (Tavrix currently only supports preset files (.tvp) and Shoutcase playlists (.pls)!)"));
+    return false;
+}
+
+bool frmMP3::InitializeMP3Recorder()
+{
+    setSongCaption(QStringLiteral("Connecting to ") + m_config.sRecordingTitle + QStringLiteral("..."));
+    bIcy = true;
+    blnIcyReal = false;
+    Servers.Clear();
+    blnRecording = false;
+    if (m_config.lRecordingMode == 3)
+        MP3Cleanup(m_config.sMP3Path, m_config.bDeleteArchivesAfterTime, m_config.lDaysToKeepRecording, now());
+    setPhase(Phase::Resolving);
+    m_grabber->StartURIValidation(m_config.sShoutCastFile);
+    strConfigName = m_config.sConfigFileName;
+    return true;
+}
+
+void frmMP3::StartRecording()
+{
+    RecorderMenuState m = m_menu;
+    m.mPopExit = QStringLiteral("Stop Recording and Exit");
+    m.mnuStartRecording = false;
+    m.mnuStopRecording = true;
+    m.mnuPauseRecording = true;
+    m.mnuToggleDisplay = true;
+    m.mnuListen = true;
+    setMenu(m);
+
+    StartTick = m_deps.clock->GetTickCount();
+    // The data watchdog counts from the start of this recording, not from the
+    // last data of an earlier one.
+    LastDataTick = StartTick;
+    TimeoutCount = 0;
+    blnRecording = true;
+    strSongName.clear();
+    lServerNumber = 1;
+    m_writeErrorShown = false;
+    setPhase(Phase::Recording);
+    ConnectToServer(lServerNumber, false);
+}
+
+void frmMP3::StopRecording()
+{
+    if (blnRecording) {
+        CloseRecording();
+        blnRecording = false;
+    }
+    // A connection still being made is abandoned.
+    m_connecting = false;
+    ++m_connectGeneration;
+
+    RecorderMenuState m = m_menu;
+    m.mPopExit = QStringLiteral("Exit");
+    m.mnuStartRecording = true;
+    m.mnuStopRecording = false;
+    m.mnuPauseRecording = false;
+    m.mnuListen = false;
+    m.mnuToggleDisplay = true;
+    setMenu(m);
+
+    lngHoursPassed = lngMinutesPassed = lngSecondsPassed = 0;
+    lngHoursLeft = lngMinutesLeft = lngSecondsLeft = 0;
+    m_deps.relay->StopPreviewing();
+    if (m_deps.live365)
+        m_deps.live365->SetStationName(QString());
+
+    lngBitRate = 0;
+    strICYHeader.clear();
+    blnPaused = false;
+    blnPausedFileName.clear();
+    strSongName.clear();
+    setTrayTip(QStringLiteral("Tonquill"));
+    setPhase(Phase::Idle);
+}
+
+void frmMP3::TogglePause()
+{
+    RecorderMenuState m = m_menu;
+    if (!blnPaused) {
+        blnPaused = true;
+        blnPausedFileName = strSongName;
+        lPauseStart = m_deps.clock->GetTickCount();
+        m.mnuPauseRecordingCaption = QStringLiteral("Unpause Recording");
+        setMenu(m);
+        return;
+    }
+
+    blnPaused = false;
+    const qint64 pause = CompensatedTick(m_deps.clock->GetTickCount(), lPauseStart) - lPauseStart;
+    StartTick = static_cast<qint32>(static_cast<quint32>(static_cast<qint64>(StartTick) + pause));
+    if (!PendingFile.isEmpty()) {
+        const QString pending = PendingFile;
+        OpenMP3File(pending, false);
+        PendingFile.clear();
+    } else if (!blnPausedFileName.isEmpty() && blnPausedFileName != strSongName) {
+        OpenMP3File(strSongName, false);
+    }
+    blnPausedFileName.clear();
+    m.mnuPauseRecordingCaption = QStringLiteral("Pause Recording");
+    setMenu(m);
+}
+
+void frmMP3::mnuListen_Click()
+{
+    if (blnPreviewToggle) {
+        blnPreviewToggle = false;
+        if (blnRecording)
+            m_deps.relay->StopPreviewing();
+    } else {
+        blnPreviewToggle = true;
+        if (blnRecording)
+            m_deps.relay->StartPreviewing();
+    }
+}
+
+void frmMP3::QuitProgram(int exitCode)
+{
+    if (m_quitting)
+        return;
+    m_quitting = true;
+    m_exitCode = exitCode;
+    m_timer1.stop();
+    m_deps.host->UnloadWindows();
+    emit quitRequested(exitCode);
+}
+
+void frmMP3::endProgram()
+{
+    // Ending from the recorder's own paths: the file is already closed.
+    QuitProgram(m_exitCode);
+}
+
+void frmMP3::ExitFromMenu()
+{
+    if (blnRecording)
+        CloseRecording();
+    QuitProgram(0);
+}
+
+void frmMP3::endIfUnattended()
+{
+    if (m_config.bExitTimedRecording && !m_config.bCalledFromGUI)
+        endProgram();
+}
+
+void frmMP3::stopWithMessage(const QString& message)
+{
+    m_deps.messages->ShowMessage(message);
+    StopRecording();
+    endIfUnattended();
+}

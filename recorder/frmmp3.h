@@ -1,0 +1,196 @@
+#pragma once
+
+#include "recorder/icydemuxer.h"
+#include "recorder/recordingfiles.h"
+#include "recorder/serverlist.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+
+class clsConfiguration;
+class ctlURIGrabber;
+class EventSocket;
+class ILive365Link;
+class IMessageService;
+class IRecorderHost;
+class IRelay;
+class ISleeper;
+class ITickSource;
+
+// The recorder's menu in the notification area, as the recorder wants it.
+struct RecorderMenuState {
+    QString mPopExit = QStringLiteral("Exit");
+    bool mnuStartRecording = true;
+    bool mnuStopRecording = false;
+    bool mnuPauseRecording = false;
+    bool mnuToggleDisplay = true;
+    bool mnuListen = false;
+    QString mnuPauseRecordingCaption = QStringLiteral("Pause Recording");
+    QString mnuListenCaption = QStringLiteral("Listen to recording");
+};
+
+// Everything the recorder reaches outside itself.
+struct RecorderDeps {
+    ITickSource* clock = nullptr;
+    IMessageService* messages = nullptr;
+    ISleeper* sleeper = nullptr;
+    clsConfiguration* config = nullptr;
+    IRelay* relay = nullptr;
+    ILive365Link* live365 = nullptr;  // may be null: Live365 stations then record without its titles
+    IRecorderHost* host = nullptr;
+    std::function<QDateTime()> now;   // wall clock for file names, tags and clean-up
+    std::function<bool()> ieAgent;    // the web-agent setting
+    int headerPauseMs = 500;          // the pause after a stream's response header
+    int filePauseMs = kCreateFilePauseMs;
+};
+
+// The hidden recorder window: holds the recording in progress, its state and
+// operations. Windows and the tray read its public state and call its
+// operations; it never touches a widget.
+// The status code of an "HTTP/1.x NNN" status line; 0 for anything else.
+int HttpStatusCode(const QByteArray& text);
+
+class frmMP3 : public QObject, private IcyDemuxer::Sink {
+    Q_OBJECT
+public:
+    enum class Phase { Idle, Resolving, Recording };
+
+    explicit frmMP3(const RecorderDeps& deps, QObject* parent = nullptr);
+    ~frmMP3() override;
+
+    // ---- public recorder state, read by the display, the tray and the panel
+    bool blnRecording = false;
+    bool blnPaused = false;
+    bool blnPreviewToggle = false;
+    QString sSongCaption;
+    qint32 lngBitRate = 0;
+    qint32 lngVolume = 0;  // written by the recording display
+    qint32 lngHoursPassed = 0, lngMinutesPassed = 0, lngSecondsPassed = 0;
+    qint32 lngHoursLeft = 0, lngMinutesLeft = 0, lngSecondsLeft = 0;
+    qint32 lngRawLeft = 0;
+    QString strSongName;
+    QString strConfigName;
+
+    // ---- internal state, public for the tests and the windows that show it
+    bool bIcy = true;
+    bool blnDisconnect = false;
+    qint32 lServerNumber = 0;
+    bool blnIcyReal = false;
+    qint64 lngMetaDataLength = 0;
+    QString strICYHeader;
+    QString blnPausedFileName;
+    qint32 lPauseStart = 0;
+    QString PendingFile;
+    qint32 StartTick = 0;
+    qint32 LastDataTick = 0;
+    qint32 TimeoutCount = 0;
+    ServerList Servers;
+
+    // ---- operations
+    void Form_Load(const QString& commandLine);
+    bool LoadConfigurationFile(QString& strFileToLoad);
+    bool InitializeMP3Recorder();
+    void StartRecording();
+    void StopRecording();
+    void TogglePause();
+    void mnuListen_Click();
+    void Timer1_Timer();
+    void QuitProgram(int exitCode = 0);
+    void AddServer(const QString& sIPAddress, const QString& sPath, const QString& sPort, const QString& sQueryString);
+    void ConnectToServer(qint32& position, bool reconnect);
+    void OpenMP3File(QString strFileName, bool blnICYName = false);
+    void CloseRecording();
+    // The exit item of the tray menu: closes and tags the recording, then quits.
+    void ExitFromMenu();
+
+    // Station-source events.
+    void ctlURIGrabber_URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString);
+    void ctlURIGrabber_Done();
+    void ctlURIGrabber_Error(int lngType);
+    void ctlURIPLSRead_URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString);
+    void ctlURIPLSRead_Done();
+    void ctlURIPLSRead_Error(int lngType);
+    void ctlLive365_TitleChange(const QString& strArtist, const QString& strTitle);
+    void ctlLive365_TitleCallBack(const QString& text);
+    void ctlLive365_Error(int lngErrorNum);
+
+    // The stream socket's data, as the socket delivers it.
+    void WS_DataArrival();
+    // Feeds stream bytes as if they had arrived on the socket (tests, benchmarks).
+    void HandleStreamData(const QByteArray& data);
+
+    Phase phase() const { return m_phase; }
+    bool quitting() const { return m_quitting; }
+    int exitCode() const { return m_exitCode; }
+    QString TrayTip() const { return m_trayTip; }
+    const RecorderMenuState& Menu() const { return m_menu; }
+    bool Timer1Enabled() const { return m_timer1.isActive(); }
+    EventSocket& WS() { return *m_ws; }
+    ctlURIGrabber& URIGrabber() { return *m_grabber; }
+    ctlURIGrabber& URIPLSRead() { return *m_plsRead; }
+    QString RecordingPath() const { return m_file.Path(); }
+    qint64 AudioBytesWritten() const { return m_audioWritten; }
+
+signals:
+    void songCaptionChanged(const QString& caption);
+    void trayTipChanged(const QString& tip);
+    void menuChanged();
+    void phaseChanged(frmMP3::Phase phase);
+    void quitRequested(int exitCode);
+    // A recording file was closed (and tagged when it had a name).
+    void fileClosed(const QString& path);
+
+private:
+    // IcyDemuxer::Sink
+    bool OnHeader(const IcyHeader& header, const QByteArray& bodyStart) override;
+    void OnMetadata(const QByteArray& block) override;
+    void OnAudio(const char* data, qsizetype size) override;
+
+    void setSongCaption(const QString& caption);
+    void setTrayTip(const QString& tip);
+    void setPhase(Phase p);
+    void setMenu(const RecorderMenuState& m);
+    void WriteAudio(const char* data, qsizetype size);
+    void endIfUnattended();
+    void endProgram();
+    void onConnected();
+    void onConnectError();
+    void finishConnect();
+    bool screenPendingHeader();
+    void handleIcyError(const QByteArray& text, bool httpError);
+    void redirect(const QByteArray& text);
+    void stopWithMessage(const QString& message);
+    void closeFile(bool titleMode);
+    QString dateStamp() const;
+    QDateTime now() const;
+
+    RecorderDeps m_deps;
+    clsConfiguration& m_config;
+    EventSocket* m_ws = nullptr;
+    ctlURIGrabber* m_grabber = nullptr;
+    ctlURIGrabber* m_plsRead = nullptr;
+    QTimer m_timer1;
+    IcyDemuxer m_demux;
+    RecordingFile m_file;
+    RecorderMenuState m_menu;
+    QString m_trayTip;
+    Phase m_phase = Phase::Idle;
+    bool m_quitting = false;
+    int m_exitCode = 0;
+
+    // the connection being made
+    bool m_connecting = false;
+    bool m_connectReconnect = false;
+    qint32 m_connectLast = 0;
+    qint32* m_connectPosition = nullptr;
+    quint64 m_connectGeneration = 0;
+    bool m_streamIsReconnect = false;  // the current connection continues the open file
+    QString m_fileSongName;            // the name the open file was started under
+    bool m_dropStream = false;         // the rest of this connection is ignored
+    bool m_writeErrorShown = false;
+    qint64 m_audioWritten = 0;
+};

@@ -1,0 +1,279 @@
+// Connecting to the station's servers, and judging what they answer.
+#include "config/configuration.h"
+#include "listen/relay.h"
+#include "platform/eventsocket.h"
+#include "platform/messages.h"
+#include "platform/sleeper.h"
+#include "platform/tickcount.h"
+#include "recorder/frmmp3.h"
+#include "recorder/recorderhost.h"
+#include "sources/curi.h"
+#include "sources/live365link.h"
+#include "sources/urigrabber.h"
+
+void frmMP3::AddServer(const QString& sIPAddress, const QString& sPath, const QString& sPort, const QString& sQueryString)
+{
+    Servers.Add(ServerEntry{sIPAddress, sPath, sPort, sQueryString});
+}
+
+void frmMP3::ctlURIGrabber_URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString)
+{
+    AddServer(Host, Resource, QString::number(Port), QueryString);
+}
+
+void frmMP3::ctlURIGrabber_Done()
+{
+    if (Servers.Last() >= 1) {
+        StartRecording();
+    } else {
+        m_deps.messages->ShowMessage(QStringLiteral("Empty MP3 server list due to error!"));
+        setPhase(Phase::Idle);
+    }
+}
+
+void frmMP3::ctlURIGrabber_Error(int lngType)
+{
+    m_grabber->StdErrorMessage(lngType);
+    setPhase(Phase::Idle);
+}
+
+void frmMP3::ctlURIPLSRead_URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString)
+{
+    AddServer(Host, Resource, QString::number(Port), QueryString);
+}
+
+void frmMP3::ctlURIPLSRead_Done()
+{
+    if (Servers.Last() >= 1) {
+        m_config.sRecordingTitle = m_plsRead->strFirstTitle;
+        m_config.bConfigOK = true;
+        m_deps.host->ShowRecordingDisplay();
+        StartRecording();
+    } else {
+        m_deps.messages->ShowMessage(QStringLiteral("Empty MP3 server list due to error!"));
+        setPhase(Phase::Idle);
+    }
+}
+
+void frmMP3::ctlURIPLSRead_Error(int lngType)
+{
+    m_plsRead->StdErrorMessage(lngType);
+    setPhase(Phase::Idle);
+}
+
+void frmMP3::ctlLive365_TitleChange(const QString& strArtist, const QString& strTitle)
+{
+    OpenMP3File(strArtist + QStringLiteral(" - ") + strTitle + QStringLiteral(".mp3"), true);
+}
+
+void frmMP3::ctlLive365_TitleCallBack(const QString& text)
+{
+    if (m_deps.live365)
+        m_deps.live365->SetStationName(text);
+}
+
+void frmMP3::ctlLive365_Error(int lngErrorNum)
+{
+    if (!m_deps.live365)
+        return;
+    m_deps.live365->SetStationName(QString());
+    m_deps.messages->ShowMessage(m_deps.live365->StdErrorMessage(lngErrorNum));
+}
+
+// Connects to the server at `position`, moving on to the following ones while
+// the connection is refused. Returns at once; the rest happens in
+// onConnected / onConnectError. `position` must outlive the attempt (the
+// callers pass lServerNumber).
+void frmMP3::ConnectToServer(qint32& position, bool reconnect)
+{
+    if (position > Servers.Last()) {
+        stopWithMessage(QStringLiteral("All servers are full!"));
+        return;
+    }
+    setSongCaption(QStringLiteral("Connecting to ") + Servers[position].Host + QStringLiteral("..."));
+    m_ws->Close();
+    m_connecting = true;
+    m_connectReconnect = reconnect;
+    m_connectLast = Servers.Last();
+    m_connectPosition = &position;
+    ++m_connectGeneration;
+    m_ws->Connect(Servers[position].Host, Servers[position].Port.toInt());
+}
+
+void frmMP3::onConnectError()
+{
+    if (!m_connecting)
+        return;  // errors of a running stream show in the data watchdog
+    qint32& position = *m_connectPosition;
+    if (position < m_connectLast) {
+        ++position;
+        m_ws->Close();
+        m_ws->Connect(Servers[position].Host, Servers[position].Port.toInt());
+        return;
+    }
+    m_connecting = false;
+    stopWithMessage(QStringLiteral("The computer could not connect to the stream!"));
+}
+
+void frmMP3::onConnected()
+{
+    if (!m_connecting)
+        return;
+    m_connecting = false;
+    finishConnect();
+}
+
+void frmMP3::finishConnect()
+{
+    const qint32 position = *m_connectPosition;
+    const ServerEntry entry = Servers[position];
+
+    if (m_config.bStartPaused) {
+        m_config.bPreviewModeOnly = true;
+        m_config.bStartPaused = false;
+    }
+
+    if (m_deps.live365 && entry.Host.contains(QLatin1String("live365")) && m_config.lRecordingMode == 2 &&
+        entry.Path.contains(QLatin1Char('/'))) {
+        const QString last = entry.Path.mid(entry.Path.lastIndexOf(QLatin1Char('/')) + 1);
+        bool numeric = false;
+        last.trimmed().toLongLong(&numeric);
+        if (numeric)
+            m_deps.live365->GetL365StationFromNumber(last, entry.QueryString.contains(QLatin1String("AuthType=AFL")));
+    }
+
+    // Each connection is a new response: its header is pending again.
+    m_streamIsReconnect = m_connectReconnect;
+    QByteArray request;
+    if (m_config.lRecordingMode == 2) {
+        blnIcyReal = true;
+        request = BuildStreamRequest(entry, true, m_deps.ieAgent());
+    } else {
+        blnIcyReal = false;
+        if (!m_connectReconnect) {
+            if (m_config.lRecordingMode == 1)
+                OpenMP3File(m_config.sStreamFileName, false);
+            else
+                OpenMP3File(m_config.sStreamFileName + QLatin1Char('-') + dateStamp() + QStringLiteral(".mp3"), false);
+        }
+        request = BuildStreamRequest(entry, false, m_deps.ieAgent());
+    }
+    m_demux.Reset(blnIcyReal);
+    m_dropStream = false;
+    bIcy = true;
+    m_ws->SendData(request);
+
+    if (m_config.bPreviewModeOnly || (m_config.bStartInListenMode && !m_deps.relay->blnEnablePreviewStream())) {
+        m_deps.relay->StartPreviewing();
+        blnPreviewToggle = true;
+    }
+    m_timer1.start();
+}
+
+void frmMP3::WS_DataArrival()
+{
+    HandleStreamData(m_ws->GetData());
+}
+
+void frmMP3::HandleStreamData(const QByteArray& data)
+{
+    TimeoutCount = 0;
+    LastDataTick = m_deps.clock->GetTickCount();
+    if (data.isEmpty() || m_dropStream || m_demux.Refused())
+        return;
+    m_demux.Feed(data, *this);
+    if (m_demux.HeaderPending())
+        screenPendingHeader();
+    bIcy = m_demux.HeaderPending();
+}
+
+int HttpStatusCode(const QByteArray& text)
+{
+    // "HTTP/1.x NNN ..." at the start of the response.
+    if (!text.startsWith("HTTP/"))
+        return 0;
+    const qsizetype sp = text.indexOf(' ');
+    if (sp < 0 || sp + 4 > text.size())
+        return 0;
+    bool ok = false;
+    const int code = text.mid(sp + 1, 3).toInt(&ok);
+    return ok ? code : 0;
+}
+
+// A header that is not complete yet can already show an error status line; a
+// server that answers "ICY 401 ..." often closes without a blank line.
+bool frmMP3::screenPendingHeader()
+{
+    const QByteArray text = m_demux.PendingHeader();
+    if (text.contains("ICY 40")) {
+        m_dropStream = true;
+        handleIcyError(text, false);
+        return true;
+    }
+    if (text.contains('\n')) {
+        const int code = HttpStatusCode(text);
+        if (code >= 400 && code <= 599) {
+            m_dropStream = true;
+            handleIcyError(text, true);
+            return true;
+        }
+    }
+    return false;
+}
+
+void frmMP3::handleIcyError(const QByteArray& text, bool httpError)
+{
+    if (lServerNumber != Servers.Last()) {
+        const QString n = QString::number(lServerNumber);
+        const QString title = m_config.sRecordingTitle;
+        if (!httpError && text.contains("ICY 404")) {
+            setTrayTip(title + QStringLiteral(" -- NETWORK: Server error, resource not found... trying server ") + n);
+            setSongCaption(QStringLiteral("[ERR]: Resource not found, trying server ") + n + QStringLiteral("..."));
+        } else if (!httpError && text.contains("ICY 400")) {
+            setTrayTip(title + QStringLiteral(" -- Server Full... trying server ") + n);
+            setSongCaption(QStringLiteral("[ERR]: Server full, trying server ") + n + QStringLiteral("..."));
+        } else if (!httpError && text.contains("ICY 403")) {
+            setTrayTip(title + QStringLiteral(" -- NETWORK: Server error, forbidden... trying server ") + n);
+            setSongCaption(QStringLiteral("[ERR]: Resource forbidden, trying server ") + n + QStringLiteral("..."));
+        } else {
+            setTrayTip(title + QStringLiteral(" --  General ICY error -- trying server ") + n);
+            setSongCaption(QStringLiteral("[ERR]: General ICY error -- trying server ") + n + QStringLiteral("..."));
+        }
+        blnDisconnect = true;
+        m_ws->Close();
+    } else {
+        stopWithMessage(QStringLiteral("The shoutcast stream you are trying to record is experiencing network problems, "
+                                       "or is full. Please try again later!"));
+    }
+}
+
+void frmMP3::redirect(const QByteArray& text)
+{
+    setSongCaption(QStringLiteral("[ERR]: Found new location, reconnecting..."));
+    const qsizetype at = text.toLower().indexOf("location:");
+    if (at >= 0) {
+        const qsizetype start = at + 9;
+        qsizetype end = text.indexOf('\r', start);
+        if (end < 0)
+            end = text.indexOf('\n', start);
+        if (end < 0)
+            end = text.size();
+        const QString address = QString::fromUtf8(text.mid(start, end - start)).trimmed();
+        CUri uri;
+        if (!address.isEmpty() && uri.setUri(address) && !uri.Host().isEmpty()) {
+            ServerEntry& entry = Servers[lServerNumber];
+            entry.Host = uri.Host();
+            entry.Path = uri.Resource();
+            entry.Port = QString::number(uri.Port());
+            entry.QueryString = uri.QueryString();
+            --lServerNumber;
+            blnDisconnect = true;
+            m_ws->Close();
+            return;
+        }
+    }
+    // No usable location: the next server is tried.
+    setSongCaption(QStringLiteral("[ERR]: Found new location... reconnecting..."));
+    blnDisconnect = true;
+    m_ws->Close();
+}

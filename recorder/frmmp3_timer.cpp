@@ -1,0 +1,156 @@
+// The recorder's 100 ms main loop: failover, data watchdog, clock and status.
+#include "config/configuration.h"
+#include "listen/relay.h"
+#include "platform/eventsocket.h"
+#include "platform/messages.h"
+#include "platform/tickcount.h"
+#include "recorder/frmmp3.h"
+
+#include <cmath>
+
+namespace {
+QString twoDigits(qint32 v)
+{
+    return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0'));
+}
+
+// Floor division for the negative minute counts of an overdue recording.
+qint32 floorDiv(qint64 a, qint64 b)
+{
+    qint64 q = a / b;
+    if ((a % b != 0) && ((a < 0) != (b < 0)))
+        --q;
+    return static_cast<qint32>(q);
+}
+}  // namespace
+
+void frmMP3::Timer1_Timer()
+{
+    if (m_quitting)
+        return;
+    const qint32 tick = m_deps.clock->GetTickCount();
+    const qint64 nowTick = CompensatedTick(tick, StartTick);
+
+    // Failover requested by the stream handler.
+    if (blnDisconnect) {
+        blnDisconnect = false;
+        CloseRecording();
+        lngMetaDataLength = 0;
+        ++lServerNumber;
+        blnRecording = true;
+        if (lServerNumber > Servers.Last()) {
+            m_deps.messages->ShowMessage(QStringLiteral("All servers are full!"));
+            if (!m_config.bCalledFromGUI && m_config.bExitTimedRecording) {
+                StopRecording();
+                endProgram();
+                return;
+            }
+            StopRecording();
+        } else {
+            ConnectToServer(lServerNumber, false);
+        }
+        if (m_quitting)
+            return;
+    }
+
+    if (!blnRecording) {
+        lngHoursPassed = lngMinutesPassed = lngSecondsPassed = 0;
+        lngHoursLeft = lngMinutesLeft = lngSecondsLeft = 0;
+    } else if (blnPaused) {
+        setSongCaption(QStringLiteral("PAUSED...") + strSongName);
+        setTrayTip(QStringLiteral("Tonquill -- PAUSED"));
+    } else if (TickDifference(tick, LastDataTick) > 2000) {
+        // No data for a while. The distance is taken across the counter's wrap.
+        const QString title = m_config.sRecordingTitle;
+        setSongCaption(QStringLiteral("[ERR] NETWORK: Awaiting data..."));
+        setTrayTip(title + QStringLiteral(" -- NETWORK: Awaiting data..."));
+        if (LastDataTick != 0 && TickDifference(tick, LastDataTick) > 10000) {
+            setTrayTip(title + QStringLiteral(" -- TIMEOUT! Reconnecting..."));
+            setSongCaption(QStringLiteral("[ERR] TIMEOUT! Reconnecting..."));
+            m_ws->Close();
+            ++TimeoutCount;
+            if (TimeoutCount > 3) {
+                m_deps.messages->ShowMessage(QStringLiteral("Network errors have interrupted successful recording of ") +
+                                             title + QStringLiteral("!"));
+                StopRecording();
+                if (m_config.bExitTimedRecording && !m_config.bCalledFromGUI) {
+                    endProgram();
+                    return;
+                }
+            } else {
+                ConnectToServer(lServerNumber, true);
+            }
+            LastDataTick = m_deps.clock->GetTickCount();
+        }
+    } else {
+        // Data are flowing: the clock and the status.
+        const qint64 elapsedMs = nowTick - StartTick;
+        qint32 m = floorDiv(elapsedMs, 60000);
+        const qint32 s = static_cast<qint32>(std::nearbyint(static_cast<double>(elapsedMs) / 1000.0 - 60.0 * m));
+        const QString title = m_config.sRecordingTitle;
+        if (m_config.bEnabledTimedRecording) {
+            lngRawLeft = m_config.lTimedRecording - m - 1;
+            lngSecondsLeft = 60 - s;
+            if (lngSecondsLeft == 60) {
+                ++lngRawLeft;
+                lngSecondsLeft = 0;
+            }
+            lngHoursPassed = floorDiv(m, 60);
+            if (lngHoursPassed >= 1)
+                m -= 60 * lngHoursPassed;
+            lngHoursLeft = floorDiv(lngRawLeft, 60);
+            lngMinutesLeft = lngHoursLeft >= 1 ? lngRawLeft - 60 * lngHoursLeft : lngRawLeft;
+            lngMinutesPassed = m;
+            lngSecondsPassed = s;
+            if (lngHoursPassed < 1 && lngHoursLeft < 1) {
+                setTrayTip(QStringLiteral("RECORDING ") + title + QStringLiteral("... (") + QString::number(lngMinutesPassed) +
+                           QLatin1Char(':') + twoDigits(lngSecondsPassed) + QStringLiteral(") (-") +
+                           QString::number(lngMinutesLeft) + QLatin1Char(':') + twoDigits(lngSecondsLeft) +
+                           QStringLiteral(" left)"));
+            } else {
+                setTrayTip(QStringLiteral("RECORDING ") + title + QStringLiteral("... (") + QString::number(lngHoursPassed) +
+                           QLatin1Char(':') + twoDigits(lngMinutesPassed) + QLatin1Char(':') + twoDigits(lngSecondsPassed) +
+                           QStringLiteral(") (-") + QString::number(lngHoursLeft) + QLatin1Char(':') +
+                           twoDigits(lngMinutesLeft) + QLatin1Char(':') + twoDigits(lngSecondsLeft) +
+                           QStringLiteral(" left)"));
+            }
+            if (m_config.lTimedRecording != 0 && lngRawLeft < 0) {
+                StopRecording();
+                if (m_config.bExitTimedRecording) {
+                    endProgram();
+                    return;
+                }
+            }
+        } else {
+            lngHoursPassed = floorDiv(m, 60);
+            if (lngHoursPassed >= 1)
+                m -= 60 * lngHoursPassed;
+            lngMinutesPassed = m;
+            lngSecondsPassed = s;
+            if (lngHoursPassed < 1) {
+                setTrayTip(QStringLiteral("RECORDING ") + title + QStringLiteral("... (") +
+                           QString::number(lngMinutesPassed) + QLatin1Char(':') + twoDigits(lngSecondsPassed) +
+                           QLatin1Char(')'));
+            } else {
+                setTrayTip(QStringLiteral("RECORDING ") + title + QStringLiteral("... (") + QString::number(lngHoursPassed) +
+                           QLatin1Char(':') + twoDigits(lngMinutesPassed) + QLatin1Char(':') +
+                           twoDigits(lngSecondsPassed) + QLatin1Char(')'));
+            }
+        }
+        if (blnRecording) {
+            setSongCaption(QStringLiteral("Now Recording: ") +
+                           (m_config.lRecordingMode == 2 ? strSongName : m_config.sRecordingTitle));
+        }
+    }
+
+    // Every tick, paused or not.
+    if (m_deps.relay->lSetVolume() != lngVolume)
+        m_deps.relay->SetVolume(lngVolume);
+    const QString listenCaption =
+        blnPreviewToggle ? QStringLiteral("Stop listening to recording") : QStringLiteral("Listen to recording");
+    if (m_menu.mnuListenCaption != listenCaption) {
+        RecorderMenuState m = m_menu;
+        m.mnuListenCaption = listenCaption;
+        setMenu(m);
+    }
+}

@@ -1,0 +1,109 @@
+#include "recorder/headlessconsole.h"
+
+#include "recorder/frmmp3.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char c = 1;
+    [[maybe_unused]] const auto n = ::write(g_signalPipe[1], &c, 1);
+}
+}  // namespace
+
+HeadlessConsole::HeadlessConsole(TrackingMessageService& messages, FILE* out, QObject* parent)
+    : QObject(parent), m_messages(messages), m_out(out)
+{
+}
+
+void HeadlessConsole::line(const QString& text)
+{
+    const QByteArray bytes = (text + QLatin1Char('\n')).toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), m_out);
+    std::fflush(m_out);
+}
+
+void HeadlessConsole::attach(frmMP3* recorder)
+{
+    m_recorder = recorder;
+    connect(recorder, &frmMP3::songCaptionChanged, this, [this](const QString& caption) { line(caption); });
+    connect(recorder, &frmMP3::fileClosed, this, [this](const QString& path) { line(QStringLiteral("Saved ") + path); });
+    connect(recorder, &frmMP3::phaseChanged, this, [this](frmMP3::Phase phase) {
+        if (phase != frmMP3::Phase::Idle) {
+            m_started = true;
+        } else if (m_started) {
+            finish(0);  // the recording or its preparation has ended
+        }
+    });
+    connect(recorder, &frmMP3::quitRequested, this, [this](int code) { finish(code); });
+}
+
+void HeadlessConsole::installSignalHandlers()
+{
+    if (g_signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
+        char c;
+        [[maybe_unused]] const auto n = ::read(g_signalPipe[0], &c, 1);
+        stopFromSignal();
+    });
+    struct sigaction sa {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+}
+
+void HeadlessConsole::stopFromSignal()
+{
+    m_signalled = true;
+    line(QStringLiteral("Stopping..."));
+    if (m_recorder && m_recorder->blnRecording)
+        m_recorder->StopRecording();
+    finish(0);
+}
+
+void HeadlessConsole::ShowPanelFromConfiguration()
+{
+    m_messages.ShowMessage(QStringLiteral("The control panel needs a display; \"-noop\" cannot be used without one."));
+    if (m_recorder)
+        m_recorder->QuitProgram(1);
+}
+
+void HeadlessConsole::InstallAssociations()
+{
+    m_messages.ShowMessage(QStringLiteral("File associations cannot be installed by this version of Tonquill."));
+}
+
+void HeadlessConsole::UninstallAssociations()
+{
+    m_messages.ShowMessage(QStringLiteral("File associations cannot be removed by this version of Tonquill."));
+}
+
+int HeadlessConsole::exitStatus() const
+{
+    if (m_signalled)
+        return 0;
+    if (m_requestedCode != 0)
+        return m_requestedCode;
+    return m_messages.count() > 0 ? 1 : 0;
+}
+
+void HeadlessConsole::finish(int code)
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    m_requestedCode = code;
+    emit finished(exitStatus());
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "platform/messages.h"
+#include "recorder/recorderhost.h"
+
+#include <QObject>
+
+#include <cstdio>
+
+class frmMP3;
+
+// Passes messages on and remembers that one was shown.
+class TrackingMessageService : public IMessageService {
+public:
+    explicit TrackingMessageService(IMessageService& inner) : m_inner(inner) {}
+    void ShowMessage(const QString& text) override
+    {
+        ++m_count;
+        m_inner.ShowMessage(text);
+    }
+    int count() const { return m_count; }
+
+private:
+    IMessageService& m_inner;
+    int m_count = 0;
+};
+
+// The recorder without a display: status changes go to stdout one line each,
+// the recording's end ends the process, SIGINT and SIGTERM stop the
+// recording (closing and tagging the file) and quit with status 0.
+class HeadlessConsole : public QObject, public IRecorderHost {
+    Q_OBJECT
+public:
+    HeadlessConsole(TrackingMessageService& messages, FILE* out = stdout, QObject* parent = nullptr);
+
+    void attach(frmMP3* recorder);
+    // Stops a running recording after SIGINT or SIGTERM.
+    void installSignalHandlers();
+
+    void ShowPanelFromConfiguration() override;
+    void ShowRecordingDisplay() override {}
+    void UnloadWindows() override {}
+    void InstallAssociations() override;
+    void UninstallAssociations() override;
+
+    // The process's exit status once the run is over.
+    int exitStatus() const;
+
+signals:
+    void finished(int exitStatus);
+
+private:
+    void line(const QString& text);
+    void stopFromSignal();
+    void finish(int code);
+
+    TrackingMessageService& m_messages;
+    FILE* m_out;
+    frmMP3* m_recorder = nullptr;
+    bool m_started = false;
+    bool m_signalled = false;
+    bool m_finished = false;
+    int m_requestedCode = 0;
+};

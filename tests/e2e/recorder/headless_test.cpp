@@ -1,0 +1,231 @@
+// The real program, headless, recording from the local test station.
+// (A preset's playlist address must end in ".pls"; the station's query
+// options are followed by "&as=.pls" for that.)
+#include "stationprocess.h"
+
+#include "tests/support/eventwait.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+// One run of `tonquill` with its own home folder.
+class Tonquill {
+public:
+    explicit Tonquill(const QString& home)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TONQUILL_HEADLESS"), QStringLiteral("1"));
+        env.insert(QStringLiteral("TONQUILL_HOME"), home);
+        m_process.setProcessEnvironment(env);
+    }
+    ~Tonquill()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(3000);
+        }
+    }
+    bool Start(const QStringList& args)
+    {
+        m_process.start(BuildDir() + QStringLiteral("/app/tonquill"), args);
+        return m_process.waitForStarted(5000);
+    }
+    bool WaitForOutput(const QByteArray& text, int timeoutMs)
+    {
+        return WaitUntil([&] { return Output().contains(text) || m_process.state() == QProcess::NotRunning; }, timeoutMs) &&
+               Output().contains(text);
+    }
+    bool WaitForEnd(int timeoutMs)
+    {
+        return WaitUntil([&] { return m_process.state() == QProcess::NotRunning; }, timeoutMs);
+    }
+    void Signal(int sig) { ::kill(static_cast<pid_t>(m_process.processId()), sig); }
+    QByteArray Output()
+    {
+        m_out += m_process.readAllStandardOutput();
+        return m_out;
+    }
+    QByteArray Errors()
+    {
+        m_err += m_process.readAllStandardError();
+        return m_err;
+    }
+    int ExitCode() const { return m_process.exitCode(); }
+    QProcess::ExitStatus ExitStatus() const { return m_process.exitStatus(); }
+
+private:
+    QProcess m_process;
+    QByteArray m_out, m_err;
+};
+
+QString writePreset(const TempFolder& dir, const QString& title, const QString& playlist, const QString& capture,
+                    const QString& folder, const QString& minutes, const QString& days = QStringLiteral(" 0 "))
+{
+    const QString path = dir.file(QStringLiteral("test.tvp"));
+    const QByteArray text = (title + "\r\n" + playlist + "\r\n" + capture + "\r\n" + folder + "\r\n" + minutes + "\r\n" +
+                             days + "\r\n")
+                                .toUtf8();
+    WriteAll(path, text);
+    return path;
+}
+
+qint64 audioSentByStation(const QString& logPath)
+{
+    qint64 total = 0;
+    const QRegularExpression re(QStringLiteral("^END id=\\d+ path=\\S+ audio=(\\d+)"));
+    for (const QByteArray& line : ReadAll(logPath).split('\n')) {
+        const auto m = re.match(QString::fromUtf8(line));
+        if (m.hasMatch())
+            total += m.captured(1).toLongLong();
+    }
+    return total;
+}
+
+// The audio in a recording file: its bytes without the ID3v1 tag.
+QByteArray audioOf(const QString& path)
+{
+    QByteArray bytes = ReadAll(path);
+    if (bytes.size() >= 128 && bytes.mid(bytes.size() - 128, 3) == "TAG")
+        bytes.chop(128);
+    return bytes;
+}
+
+int run(const QString& program, const QStringList& args, QByteArray* out = nullptr)
+{
+    return RunTool(program, args, out);
+}
+
+}  // namespace
+
+class HeadlessRecording : public ::testing::Test {
+protected:
+    TempFolder dir;
+    TempFolder recordings;
+    StationProcess station;
+    QString log() const { return dir.file(QStringLiteral("station.log")); }
+};
+
+TEST_F(HeadlessRecording, SongsAreSplitTaggedAndNothingIsLost)
+{
+    ASSERT_TRUE(station.Start({QStringLiteral("--fast"), QStringLiteral("--metaint"), QStringLiteral("4000"),
+                               QStringLiteral("--song-bytes"), QStringLiteral("70000"), QStringLiteral("--titles"),
+                               QStringLiteral("Alpha - First,Beta - Caf\u00e9 Song,Gamma - Third")},
+                              log()));
+    const QString playlist = QStringLiteral("http://127.0.0.1:%1/station.pls?paths=/stream%3Ftotal%3D200000&as=.pls").arg(station.Port());
+    const QString preset = writePreset(dir, QStringLiteral("E2E Station"), playlist, QStringLiteral("SONGNAMEONLY"),
+                                       recordings.path(), QStringLiteral(" 0 "));
+    Tonquill tonquill(dir.path());
+    ASSERT_TRUE(tonquill.Start({preset}));
+    // The station sends 200000 audio bytes (three songs after a short
+    // station-name part) and closes. The recorder says so two seconds after
+    // the last data it handled; then it is stopped.
+    ASSERT_TRUE(WaitUntil([&] { return audioSentByStation(log()) >= 200000; }, 20000))
+        << tonquill.Output().constData() << tonquill.Errors().constData();
+    ASSERT_TRUE(tonquill.WaitForOutput("[ERR] NETWORK: Awaiting data...", 9000)) << tonquill.Output().constData();
+    tonquill.Signal(SIGTERM);
+    ASSERT_TRUE(tonquill.WaitForEnd(10000));
+    EXPECT_EQ(tonquill.ExitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(tonquill.ExitCode(), 0) << tonquill.Errors().constData();
+    const QByteArray out = tonquill.Output();
+    EXPECT_TRUE(out.contains("Saved " + recordings.file(QStringLiteral("Alpha - First.mp3")).toUtf8())) << out.constData();
+
+    const QStringList files = QDir(recordings.path()).entryList({QStringLiteral("*.mp3")}, QDir::Files, QDir::Name);
+    qint64 audio = 0;
+    for (const QString& f : files)
+        audio += audioOf(recordings.file(f)).size();
+    station.Stop();
+    EXPECT_EQ(audio, audioSentByStation(log()));
+    EXPECT_EQ(audio, 200000);
+    EXPECT_TRUE(files.contains(QStringLiteral("Alpha - First.mp3"))) << files.join(',').toStdString();
+    EXPECT_TRUE(files.contains(QString::fromUtf8("Beta - Caf\u00e9 Song.mp3"))) << files.join(',').toStdString();
+
+    // Every song file is tagged, and the tag reads back through a real tool.
+    for (const QString& f : files) {
+        const QByteArray bytes = ReadAll(recordings.file(f));
+        EXPECT_EQ(bytes.mid(bytes.size() - 128, 3), QByteArray("TAG")) << f.toStdString();
+    }
+    // id3v2 shows the tag's Latin-1 bytes as they are.
+    QByteArray listing;
+    ASSERT_EQ(run(QStringLiteral("id3v2"), {QStringLiteral("-l"), recordings.file(QString::fromUtf8("Beta - Caf\u00e9 Song.mp3"))},
+                  &listing),
+              0);
+    EXPECT_TRUE(listing.contains("Title  : Caf\xE9 Song")) << listing.constData();
+    EXPECT_TRUE(listing.contains("Artist: Beta")) << listing.constData();
+    EXPECT_TRUE(listing.contains("Comment: Rec: Tavrix " + QDate::currentDate().toString(Qt::ISODate).toLatin1()))
+        << listing.constData();
+    // The audio decodes.
+    QByteArray decoded;
+    EXPECT_EQ(run(QStringLiteral("mpg123"), {QStringLiteral("-t"), recordings.file(QStringLiteral("Alpha - First.mp3"))},
+                  &decoded),
+              0);
+}
+
+TEST_F(HeadlessRecording, SingleFileAcrossAStallAndReconnectKeepsEveryByte)
+{
+    ASSERT_TRUE(station.Start({QStringLiteral("--fast"), QStringLiteral("--stall-after"), QStringLiteral("50000")}, log()));
+    // The first connection stalls after 50000 bytes; the reconnect gets the full stream of 30000.
+    const QString playlist =
+        QStringLiteral("http://127.0.0.1:%1/station.pls?paths=/stall&as=.pls").arg(station.Port());
+    const QString preset = writePreset(dir, QStringLiteral("Stall FM"), playlist, QStringLiteral("FILENAME one.mp3"),
+                                       recordings.path(), QStringLiteral(" 0 "));
+    Tonquill tonquill(dir.path());
+    ASSERT_TRUE(tonquill.Start({preset}));
+    ASSERT_TRUE(tonquill.WaitForOutput("[ERR] TIMEOUT! Reconnecting...", 20000)) << tonquill.Output().constData();
+    // The second connection stalls as well after its 50000 bytes.
+    ASSERT_TRUE(WaitUntil([&] { return QFileInfo(recordings.file(QStringLiteral("one.mp3"))).size() >= 100000; }, 15000));
+    tonquill.Signal(SIGINT);
+    ASSERT_TRUE(tonquill.WaitForEnd(10000));
+    EXPECT_EQ(tonquill.ExitCode(), 0);
+    station.Stop();
+    const qint64 sent = audioSentByStation(log());
+    EXPECT_EQ(audioOf(recordings.file(QStringLiteral("one.mp3"))).size(), 100000);
+    EXPECT_GE(sent, 100000);
+}
+
+TEST_F(HeadlessRecording, FailoverFromAFullServerToTheNext)
+{
+    ASSERT_TRUE(station.Start({QStringLiteral("--fast")}, log()));
+    const QString playlist =
+        QStringLiteral("http://127.0.0.1:%1/station.pls?paths=/icy400,/stream%3Ftotal%3D40000&as=.pls").arg(station.Port());
+    const QString preset = writePreset(dir, QStringLiteral("Failover FM"), playlist, QStringLiteral("archive"),
+                                       recordings.path(), QStringLiteral(" 0 "));
+    Tonquill tonquill(dir.path());
+    ASSERT_TRUE(tonquill.Start({preset}));
+    ASSERT_TRUE(tonquill.WaitForOutput("[ERR]: Server full, trying server 1...", 15000)) << tonquill.Output().constData();
+    const QString archive = recordings.file(
+        QStringLiteral("archive-%1.mp3").arg(QDate::currentDate().toString(QStringLiteral("MMddyyyy"))));
+    ASSERT_TRUE(WaitUntil([&] { return QFileInfo(archive).size() >= 40000; }, 15000)) << tonquill.Output().constData();
+    tonquill.Signal(SIGTERM);
+    ASSERT_TRUE(tonquill.WaitForEnd(10000));
+    EXPECT_EQ(audioOf(archive).size(), 40000);
+}
+
+TEST_F(HeadlessRecording, RecordingThatCannotStartExitsNonZeroWithItsMessage)
+{
+    ASSERT_TRUE(station.Start({QStringLiteral("--refusing-port")}, log()));
+    const QString playlist = QStringLiteral("http://127.0.0.1:%1/station.pls?paths=refused&as=.pls").arg(station.Port());
+    const QString preset = writePreset(dir, QStringLiteral("Nowhere FM"), playlist, QStringLiteral("SONGNAMEONLY"),
+                                       recordings.path(), QStringLiteral(" 0 "));
+    Tonquill tonquill(dir.path());
+    ASSERT_TRUE(tonquill.Start({preset}));
+    ASSERT_TRUE(tonquill.WaitForEnd(20000));
+    EXPECT_EQ(tonquill.ExitCode(), 1);
+    EXPECT_TRUE(tonquill.Errors().contains("The computer could not connect to the stream!")) << tonquill.Errors().constData();
+}
+
+TEST_F(HeadlessRecording, MissingPresetExitsNonZero)
+{
+    Tonquill tonquill(dir.path());
+    ASSERT_TRUE(tonquill.Start({dir.file(QStringLiteral("nothing here.tvp"))}));
+    ASSERT_TRUE(tonquill.WaitForEnd(10000));
+    EXPECT_EQ(tonquill.ExitCode(), 1);
+    EXPECT_TRUE(tonquill.Errors().contains("The preset file specified does not exist!"));
+}

@@ -1,0 +1,206 @@
+// Connecting, the stream request, and what the recorder makes of the
+// server's answer: ICY errors, HTTP errors, redirects and web pages.
+#include "fixture.h"
+
+#include "recorder/serverlist.h"
+
+namespace {
+int freePort()
+{
+    QTcpServer s;
+    s.listen(QHostAddress::LocalHost, 0);
+    return s.serverPort();
+}
+}  // namespace
+
+class ConnectTest : public RecorderFixture {
+protected:
+    void SetUp() override
+    {
+        RecorderFixture::SetUp();
+        config.lRecordingMode = 2;
+    }
+    void answer(const QByteArray& bytes)
+    {
+        ASSERT_NE(station.last(), nullptr);
+        recorder->HandleStreamData(bytes);
+    }
+};
+
+TEST(StreamRequest, TemplatesPlaceholdersAndAgent)
+{
+    const ServerEntry entry{QStringLiteral("radio.example"), QStringLiteral("/stream"), QStringLiteral("8000"),
+                            QStringLiteral("id=5")};
+    EXPECT_EQ(BuildStreamRequest(entry, true, false),
+              QByteArray("GET /stream?id=5 HTTP/1.1\r\nHost: radio.example:8000\r\nUser-Agent: WinampMPEG/2.8\r\n"
+                         "Accept: */*\r\nIcy-MetaData:1\r\nConnection: close\r\n\r\n"));
+    const ServerEntry plain{QStringLiteral("h"), QStringLiteral("/"), QStringLiteral("80"), QString()};
+    EXPECT_EQ(BuildStreamRequest(plain, false, true),
+              QByteArray("GET / HTTP/1.1\r\nHost: h:80\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 5.5; Windows NT 5.0)\r\n"
+                         "Accept: */*\r\nIcy-MetaData:0\r\nConnection: close\r\n\r\n"));
+}
+
+TEST_F(ConnectTest, RequestReachesTheServerWithTheAgentSetting)
+{
+    ieAgent = true;
+    recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/stream"), station.port(), QStringLiteral("id=5"));
+    recorder->StartRecording();
+    ASSERT_TRUE(WaitUntil([&] { return station.requests.contains("\r\n\r\n"); }));
+    EXPECT_TRUE(station.requests.startsWith("GET /stream?id=5 HTTP/1.1\r\n"));
+    EXPECT_TRUE(station.requests.contains("User-Agent: Mozilla/4.0 (compatible; MSIE 5.5; Windows NT 5.0)\r\n"));
+    EXPECT_TRUE(station.requests.contains("Icy-MetaData:1\r\n"));
+}
+
+TEST_F(ConnectTest, RefusedServersAreSkippedAndTheLastShowsOneMessage)
+{
+    const QString dead = QString::number(freePort());
+    recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/"), dead, QString());
+    recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/"), dead, QString());
+    recorder->StartRecording();
+    ASSERT_TRUE(WaitUntil([&] { return !recorder->blnRecording; }));
+    RunEventsFor(50);
+    EXPECT_EQ(messages.messages, QStringList{QStringLiteral("The computer could not connect to the stream!")});
+    EXPECT_EQ(recorder->lServerNumber, 2);
+}
+
+TEST_F(ConnectTest, RefusedFirstServerMovesToTheNext)
+{
+    recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/"), QString::number(freePort()), QString());
+    recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/stream"), station.port(), QString());
+    recorder->StartRecording();
+    ASSERT_TRUE(WaitUntil([&] { return station.last() != nullptr && recorder->Timer1Enabled(); }));
+    EXPECT_EQ(recorder->lServerNumber, 2);
+    EXPECT_TRUE(messages.messages.isEmpty());
+}
+
+TEST_F(ConnectTest, IcyErrorsMoveToTheNextServerWithTheirTexts)
+{
+    struct Case {
+        QByteArray answer;
+        QString caption;
+        QString tip;
+    } cases[] = {
+        {"ICY 400 Server Full\r\n", "[ERR]: Server full, trying server 1...", "Test Station -- Server Full... trying server 1"},
+        {"ICY 404 Resource Not Found\r\n", "[ERR]: Resource not found, trying server 1...",
+         "Test Station -- NETWORK: Server error, resource not found... trying server 1"},
+        {"ICY 403 Forbidden\r\n\r\n", "[ERR]: Resource forbidden, trying server 1...",
+         "Test Station -- NETWORK: Server error, forbidden... trying server 1"},
+        {"ICY 401 Service Unavailable\r\n", "[ERR]: General ICY error -- trying server 1...",
+         "Test Station --  General ICY error -- trying server 1"},
+        {"HTTP/1.0 404 File Not Found\r\nContent-Type: text/html\r\n\r\n<html>", "[ERR]: General ICY error -- trying server 1...",
+         "Test Station --  General ICY error -- trying server 1"},
+        {"HTTP/1.1 503 Service Unavailable\r\n", "[ERR]: General ICY error -- trying server 1...",
+         "Test Station --  General ICY error -- trying server 1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer.constData());
+        recorder = std::make_unique<frmMP3>(deps);
+        startOnStation(3);
+        answer(c.answer);
+        EXPECT_EQ(recorder->sSongCaption, c.caption);
+        EXPECT_EQ(recorder->TrayTip(), c.tip.left(64));  // the tray holds 64 characters
+        EXPECT_TRUE(recorder->blnDisconnect);
+        const size_t before = station.connections.size();
+        recorder->Timer1_Timer();
+        EXPECT_EQ(recorder->lServerNumber, 2);
+        EXPECT_TRUE(WaitUntil([&] { return station.connections.size() > before; }));
+        EXPECT_TRUE(messages.messages.isEmpty());
+        recorder->StopRecording();
+    }
+}
+
+TEST_F(ConnectTest, IcyErrorFromTheOnlyServerStopsWithTheLongMessage)
+{
+    startOnStation(1);
+    answer("ICY 400 Server Full\r\n");
+    EXPECT_FALSE(recorder->blnRecording);
+    EXPECT_EQ(messages.messages, QStringList{QStringLiteral("The shoutcast stream you are trying to record is experiencing "
+                                                            "network problems, or is full. Please try again later!")});
+}
+
+TEST_F(ConnectTest, HeaderSplitOverChunksIsJudgedWhole)
+{
+    startOnStation(2);
+    answer("ICY 4");
+    EXPECT_FALSE(recorder->blnDisconnect);
+    answer("00 Server Full\r\n");
+    EXPECT_TRUE(recorder->blnDisconnect);
+}
+
+TEST_F(ConnectTest, LowerCaseLocationRewritesTheEntryAndReconnectsAtTheSamePosition)
+{
+    startOnStation(3);
+    answer("HTTP/1.1 302 Found\r\nlocation: http://127.0.0.1:8010/stream\r\n\r\n");
+    EXPECT_EQ(recorder->sSongCaption, QStringLiteral("[ERR]: Found new location, reconnecting..."));
+    EXPECT_EQ(recorder->Servers[1].Host, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(recorder->Servers[1].Port, QStringLiteral("8010"));
+    EXPECT_EQ(recorder->Servers[1].Path, QStringLiteral("/stream"));
+    recorder->Servers[1].Port = station.port();  // point the rewritten entry back at the test station
+    const size_t before = station.connections.size();
+    recorder->Timer1_Timer();
+    EXPECT_EQ(recorder->lServerNumber, 1);
+    EXPECT_TRUE(WaitUntil([&] { return station.connections.size() > before; }));
+}
+
+TEST_F(ConnectTest, RedirectStatusesWithLocationAreFollowed)
+{
+    for (const QByteArray status : {"301 Moved Permanently", "303 See Other", "307 Temporary Redirect", "308 Permanent Redirect"}) {
+        SCOPED_TRACE(status.constData());
+        recorder = std::make_unique<frmMP3>(deps);
+        startOnStation(2);
+        answer("HTTP/1.1 " + status + "\r\nLocation: http://127.0.0.1:8011/other?x=1\r\n\r\n");
+        EXPECT_EQ(recorder->Servers[1].Port, QStringLiteral("8011"));
+        EXPECT_EQ(recorder->Servers[1].Path, QStringLiteral("/other"));
+        EXPECT_EQ(recorder->Servers[1].QueryString, QStringLiteral("x=1"));
+        EXPECT_EQ(recorder->lServerNumber, 0);
+        recorder->StopRecording();
+    }
+}
+
+TEST_F(ConnectTest, RedirectWithoutLocationTriesTheNextServer)
+{
+    startOnStation(2);
+    answer("HTTP/1.1 302 Found\r\n\r\n");
+    EXPECT_EQ(recorder->sSongCaption, QStringLiteral("[ERR]: Found new location... reconnecting..."));
+    EXPECT_EQ(recorder->lServerNumber, 1);
+    EXPECT_TRUE(recorder->blnDisconnect);
+}
+
+TEST_F(ConnectTest, BrowserPageStopsWithTheAgentMessage)
+{
+    startOnStation(2);
+    answer("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<html><title>SHOUTcast Server</title>");
+    EXPECT_FALSE(recorder->blnRecording);
+    EXPECT_EQ(messages.messages, QStringList{QStringLiteral("This station does not support faking Internet Explorer as the "
+                                                            "agent. Please turn this option off to listen to this station.")});
+}
+
+TEST_F(ConnectTest, AnswerTextsInsideTheStreamAreJustAudio)
+{
+    config.lRecordingMode = 1;
+    config.sStreamFileName = QStringLiteral("single.mp3");
+    startOnStation(2);
+    answer("ICY 200 OK\r\nicy-name:Test\r\n\r\n");
+    const QByteArray inside = "ICY 404 SHOUTcast Server 302 Found Location: x\r\nRedirect";
+    answer(inside);
+    EXPECT_TRUE(recorder->blnRecording);
+    EXPECT_FALSE(recorder->blnDisconnect);
+    EXPECT_TRUE(messages.messages.isEmpty());
+    recorder->StopRecording();
+    EXPECT_EQ(ReadAll(folder.file(QStringLiteral("single.mp3"))).left(inside.size()), inside);
+}
+
+TEST_F(ConnectTest, HttpOkAndIcyOkBothRecord)
+{
+    for (const QByteArray status : {"ICY 200 OK", "HTTP/1.0 200 OK"}) {
+        SCOPED_TRACE(status.constData());
+        recorder = std::make_unique<frmMP3>(deps);
+        config.lRecordingMode = 1;
+        config.sStreamFileName = QStringLiteral("ok.mp3");
+        startOnStation(1);
+        answer(status + "\r\nContent-Type: audio/mpeg\r\nicy-br:128\r\n\r\nAUDIO");
+        EXPECT_EQ(recorder->lngBitRate, 128);
+        recorder->StopRecording();
+        EXPECT_TRUE(ReadAll(folder.file(QStringLiteral("ok.mp3"))).startsWith("AUDIO"));
+    }
+}

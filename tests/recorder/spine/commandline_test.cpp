@@ -1,0 +1,112 @@
+// The recorder's start from its command line.
+#include "fixture.h"
+
+#include "tests/support/eventwait.h"
+
+class CommandLineTest : public RecorderFixture {
+protected:
+    QString writePreset(const QString& name, const QStringList& lines)
+    {
+        QByteArray bytes;
+        for (const QString& l : lines)
+            bytes += l.toUtf8() + "\r\n";
+        const QString path = folder.file(name);
+        WriteAll(path, bytes);
+        return path;
+    }
+    QStringList validPreset() const
+    {
+        return {QStringLiteral("My Station"), QStringLiteral("http://127.0.0.1:1/none.pls"), QStringLiteral("SONGNAMEONLY"),
+                folder.path(), QStringLiteral(" 5 "), QStringLiteral(" 0 ")};
+    }
+};
+
+TEST_F(CommandLineTest, PresetWithNoopOpensThePanelOnlyAlsoInQuotes)
+{
+    const QString path = writePreset(QStringLiteral("a b.tvp"), validPreset());
+    for (const QString& line : {path + QStringLiteral(" -noop"), QLatin1Char('"') + path + QStringLiteral("\" -noop")}) {
+        QString arg = line;
+        EXPECT_TRUE(recorder->LoadConfigurationFile(arg));
+        EXPECT_EQ(arg, path);  // quotes and the switch are removed from the caller's text
+    }
+    EXPECT_EQ(host.panels, 2);
+    EXPECT_EQ(recorder->phase(), frmMP3::Phase::Idle);
+    EXPECT_EQ(config.sRecordingTitle, QStringLiteral("My Station"));
+}
+
+TEST_F(CommandLineTest, FailuresShowTheirMessages)
+{
+    struct Case {
+        QString arg;
+        QString message;
+    } cases[] = {
+        {folder.file(QStringLiteral("missing.tvp")), QStringLiteral("The preset file specified does not exist!")},
+        {folder.file(QStringLiteral("station.PLS")),
+         QStringLiteral("This is not a supported filetype to load! (Tavrix currently only supports preset files (.tvp) "
+                        "and Shoutcase playlists (.pls)!)")},
+        {folder.file(QStringLiteral("song.mp3")),
+         QStringLiteral("This is not a supported filetype to load! (Tavrix currently only supports preset files (.tvp) "
+                        "and Shoutcase playlists (.pls)!)")},
+    };
+    for (const auto& c : cases) {
+        messages.messages.clear();
+        QString arg = c.arg;
+        EXPECT_FALSE(recorder->LoadConfigurationFile(arg)) << c.arg.toStdString();
+        ASSERT_FALSE(messages.messages.isEmpty());
+        EXPECT_EQ(messages.messages.last(), c.message);
+    }
+}
+
+TEST_F(CommandLineTest, InvalidPresetShowsBothMessages)
+{
+    QStringList lines = validPreset();
+    lines[1] = QStringLiteral("http://127.0.0.1/station.txt");
+    const QString path = writePreset(QStringLiteral("bad.tvp"), lines);
+    QString arg = path;
+    EXPECT_FALSE(recorder->LoadConfigurationFile(arg));
+    ASSERT_EQ(messages.messages.size(), 2);
+    EXPECT_EQ(messages.messages.last(), QStringLiteral("The preset file is invalid! (Check that there are six lines exactly)"));
+}
+
+TEST_F(CommandLineTest, FormLoadQuitsWhenTheCommandLineFails)
+{
+    int quits = 0;
+    QObject::connect(recorder.get(), &frmMP3::quitRequested, [&](int code) {
+        ++quits;
+        EXPECT_NE(code, 0);
+    });
+    recorder->Form_Load(folder.file(QStringLiteral("missing.tvp")));
+    EXPECT_EQ(quits, 1);
+    EXPECT_EQ(recorder->TrayTip(), QStringLiteral("Tonquill"));
+}
+
+TEST_F(CommandLineTest, PresetStartsResolvingItsPlaylist)
+{
+    const QString path = writePreset(QStringLiteral("ok.tvp"), validPreset());
+    QString arg = path;
+    EXPECT_TRUE(recorder->LoadConfigurationFile(arg));
+    EXPECT_EQ(recorder->phase(), frmMP3::Phase::Resolving);
+    EXPECT_EQ(recorder->sSongCaption, QStringLiteral("Connecting to My Station..."));
+    EXPECT_EQ(recorder->strConfigName, path);
+}
+
+TEST_F(CommandLineTest, StopRecordingResetsTheState)
+{
+    config.lRecordingMode = 1;
+    config.sStreamFileName = QStringLiteral("single.mp3");
+    startOnStation();
+    EXPECT_EQ(recorder->Menu().mPopExit, QStringLiteral("Stop Recording and Exit"));
+    EXPECT_FALSE(recorder->Menu().mnuStartRecording);
+    recorder->HandleStreamData("ICY 200 OK\r\nicy-br:96\r\n\r\n");
+    recorder->TogglePause();
+    recorder->StopRecording();
+    EXPECT_FALSE(recorder->blnRecording);
+    EXPECT_FALSE(recorder->blnPaused);
+    EXPECT_EQ(recorder->lngBitRate, 0);
+    EXPECT_TRUE(recorder->strSongName.isEmpty());
+    EXPECT_EQ(recorder->TrayTip(), QStringLiteral("Tonquill"));
+    EXPECT_TRUE(recorder->Menu().mnuStartRecording);
+    EXPECT_FALSE(recorder->Menu().mnuStopRecording);
+    EXPECT_GE(relay.stops, 1);
+    EXPECT_EQ(recorder->phase(), frmMP3::Phase::Idle);
+}

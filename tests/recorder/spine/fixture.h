@@ -1,0 +1,141 @@
+#pragma once
+
+#include "config/configuration.h"
+#include "listen/relay.h"
+#include "platform/messages.h"
+#include "platform/sleeper.h"
+#include "platform/tickcount.h"
+#include "recorder/frmmp3.h"
+#include "recorder/recorderhost.h"
+#include "tests/support/eventwait.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+// A relay that records what the recorder asks of it.
+class FakeRelay : public IRelay {
+public:
+    void PushData(const char* data, qsizetype size) override { pushed.append(data, size); }
+    void StartPreviewing() override
+    {
+        ++starts;
+        on = true;
+    }
+    void StopPreviewing() override
+    {
+        ++stops;
+        on = false;
+    }
+    void SetVolume(qint32 v) override
+    {
+        volumes.push_back(v);
+        volume = v;
+    }
+    qint32 lSetVolume() const override { return volume; }
+    bool blnEnablePreviewStream() const override { return on; }
+    qint32 MixerVolume() override { return 42; }
+
+    QByteArray pushed;
+    int starts = 0, stops = 0;
+    bool on = false;
+    qint32 volume = -1;
+    std::vector<qint32> volumes;
+};
+
+class RecordingHost : public IRecorderHost {
+public:
+    void ShowPanelFromConfiguration() override { ++panels; }
+    void ShowRecordingDisplay() override { ++displays; }
+    void UnloadWindows() override { ++unloads; }
+    void InstallAssociations() override {}
+    void UninstallAssociations() override {}
+    int panels = 0, displays = 0, unloads = 0;
+};
+
+// A loopback server that accepts stream connections and keeps what they send.
+class LoopbackStation {
+public:
+    LoopbackStation()
+    {
+        server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&server, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket* s = server.nextPendingConnection()) {
+                connections.push_back(s);
+                QObject::connect(s, &QTcpSocket::readyRead, [this, s] { requests += s->readAll(); });
+            }
+        });
+    }
+    QString port() const { return QString::number(server.serverPort()); }
+    QTcpSocket* last() { return connections.empty() ? nullptr : connections.back(); }
+
+    QTcpServer server;
+    std::vector<QTcpSocket*> connections;
+    QByteArray requests;
+};
+
+// The recorder with fakes around it; the stream socket is real and talks to
+// a loopback station.
+class RecorderFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        config.NewConfiguration();
+        config.setMessageService(&messages);
+        config.sMP3Path = folder.path();
+        config.sRecordingTitle = QStringLiteral("Test Station");
+        deps.clock = &clock;
+        deps.messages = &messages;
+        deps.sleeper = &sleeper;
+        deps.config = &config;
+        deps.relay = &relay;
+        deps.host = &host;
+        deps.now = [this] { return wallClock; };
+        deps.ieAgent = [this] { return ieAgent; };
+        deps.headerPauseMs = 0;
+        deps.filePauseMs = 0;
+        recorder = std::make_unique<frmMP3>(deps);
+        QObject::connect(recorder.get(), &frmMP3::songCaptionChanged, [this](const QString& c) { captions.append(c); });
+    }
+
+    // Starts a recording on the loopback station and waits for the connection.
+    void startOnStation(int servers = 1)
+    {
+        for (int i = 0; i < servers; ++i)
+            recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/stream"), station.port(), QString());
+        recorder->StartRecording();
+        ASSERT_TRUE(WaitUntil([&] { return recorder->Timer1Enabled() && station.last(); }));
+    }
+
+    // Advances the fake clock tick by tick up to `ms` after the start,
+    // feeding data before every tick when `withData`.
+    void runTicks(qint64 fromMs, qint64 toMs, bool withData, qint32 start)
+    {
+        for (qint64 t = fromMs; t <= toMs; t += 100) {
+            clock.set(static_cast<qint32>(static_cast<quint32>(start) + static_cast<quint32>(t)));
+            if (withData)
+                recorder->HandleStreamData(QByteArray(16, 'a'));
+            recorder->Timer1_Timer();
+            if (!recorder->blnRecording)
+                return;
+        }
+    }
+
+    TempFolder folder;
+    FakeTickSource clock{100000};
+    RecordingMessageService messages;
+    CountingSleeper sleeper;
+    clsConfiguration config;
+    FakeRelay relay;
+    RecordingHost host;
+    QDateTime wallClock{QDate(2026, 12, 5), QTime(12, 0)};
+    bool ieAgent = false;
+    RecorderDeps deps;
+    LoopbackStation station;
+    std::unique_ptr<frmMP3> recorder;
+    QStringList captions;  // every status the recorder showed
+};

@@ -1,0 +1,140 @@
+// Missing data, failover requests and the volume, as the main loop sees them.
+#include "fixture.h"
+
+class WatchdogTest : public RecorderFixture {
+protected:
+    void SetUp() override
+    {
+        RecorderFixture::SetUp();
+        config.lRecordingMode = 1;
+        config.sStreamFileName = QStringLiteral("single.mp3");
+        config.bEnabledTimedRecording = false;
+    }
+};
+
+TEST_F(WatchdogTest, AwaitingDataAfterTwoSecondsAndReconnectAfterTen)
+{
+    const qint32 start = 100000;
+    clock.set(start);
+    startOnStation();
+    recorder->HandleStreamData("ICY 200 OK\r\n\r\n");
+    const size_t connectionsBefore = station.connections.size();
+
+    clock.set(start + 2000);
+    recorder->Timer1_Timer();
+    EXPECT_NE(recorder->sSongCaption, QStringLiteral("[ERR] NETWORK: Awaiting data..."));  // exactly 2 s is not "more"
+    clock.set(start + 2100);
+    recorder->Timer1_Timer();
+    EXPECT_EQ(recorder->sSongCaption, QStringLiteral("[ERR] NETWORK: Awaiting data..."));
+    EXPECT_EQ(recorder->TrayTip(), QStringLiteral("Test Station -- NETWORK: Awaiting data..."));
+
+    clock.set(start + 10100);
+    recorder->Timer1_Timer();
+    EXPECT_TRUE(captions.contains(QStringLiteral("[ERR] TIMEOUT! Reconnecting...")));
+    EXPECT_EQ(recorder->sSongCaption, QStringLiteral("Connecting to 127.0.0.1..."));  // the reconnect has begun
+    EXPECT_EQ(recorder->TrayTip(), QStringLiteral("Test Station -- TIMEOUT! Reconnecting..."));
+    EXPECT_EQ(recorder->TimeoutCount, 1);
+    ASSERT_TRUE(WaitUntil([&] { return station.connections.size() > connectionsBefore; }));
+    EXPECT_TRUE(messages.messages.isEmpty());
+    // The reconnect keeps the file.
+    EXPECT_TRUE(recorder->RecordingPath().endsWith(QStringLiteral("single.mp3")));
+}
+
+TEST_F(WatchdogTest, FourthTimeoutStopsWithItsMessage)
+{
+    const qint32 start = 100000;
+    clock.set(start);
+    startOnStation();
+    recorder->HandleStreamData("ICY 200 OK\r\n\r\n");
+    qint64 t = 0;
+    for (int i = 1; i <= 4; ++i) {
+        t += 10100;
+        clock.set(static_cast<qint32>(start + t));
+        recorder->Timer1_Timer();
+        if (i < 4) {
+            EXPECT_EQ(recorder->TimeoutCount, i);
+            EXPECT_TRUE(recorder->blnRecording);
+        }
+    }
+    EXPECT_FALSE(recorder->blnRecording);
+    EXPECT_EQ(messages.messages,
+              QStringList{QStringLiteral("Network errors have interrupted successful recording of Test Station!")});
+    EXPECT_FALSE(recorder->quitting());
+}
+
+TEST_F(WatchdogTest, DataResetsTheTimeoutCount)
+{
+    const qint32 start = 100000;
+    clock.set(start);
+    startOnStation();
+    clock.set(start + 10100);
+    recorder->Timer1_Timer();
+    ASSERT_EQ(recorder->TimeoutCount, 1);
+    recorder->HandleStreamData("ICY 200 OK\r\n\r\n");
+    EXPECT_EQ(recorder->TimeoutCount, 0);
+}
+
+TEST_F(WatchdogTest, AllServersFullShownOnceOnTheLastServer)
+{
+    startOnStation(1);
+    recorder->blnDisconnect = true;
+    recorder->Timer1_Timer();
+    recorder->Timer1_Timer();
+    EXPECT_EQ(messages.messages, QStringList{QStringLiteral("All servers are full!")});
+    EXPECT_FALSE(recorder->blnRecording);
+    EXPECT_EQ(recorder->Menu().mPopExit, QStringLiteral("Exit"));
+}
+
+TEST_F(WatchdogTest, AllServersFullEndsAnUnattendedRun)
+{
+    config.bExitTimedRecording = true;
+    config.bCalledFromGUI = false;
+    startOnStation(1);
+    recorder->blnDisconnect = true;
+    recorder->Timer1_Timer();
+    EXPECT_TRUE(recorder->quitting());
+}
+
+TEST_F(WatchdogTest, FailoverMovesToTheNextServer)
+{
+    startOnStation(2);
+    ASSERT_EQ(recorder->lServerNumber, 1);
+    recorder->blnDisconnect = true;
+    recorder->Timer1_Timer();
+    EXPECT_EQ(recorder->lServerNumber, 2);
+    EXPECT_TRUE(recorder->blnRecording);
+    ASSERT_TRUE(WaitUntil([&] { return station.connections.size() == 2; }));
+}
+
+TEST_F(WatchdogTest, VolumeReachesTheRelayOnTheNextTickAlsoWhenIdle)
+{
+    recorder->Form_Load(QString());
+    EXPECT_EQ(recorder->lngVolume, 42);  // the mixer's volume at load
+    recorder->lngVolume = 37;
+    recorder->Timer1_Timer();
+    ASSERT_FALSE(relay.volumes.empty());
+    EXPECT_EQ(relay.volumes.back(), 37);
+    const size_t calls = relay.volumes.size();
+    recorder->Timer1_Timer();
+    EXPECT_EQ(relay.volumes.size(), calls);  // unchanged: not sent again
+}
+
+TEST_F(WatchdogTest, ListenCaptionFollowsTheToggle)
+{
+    recorder->Timer1_Timer();
+    EXPECT_EQ(recorder->Menu().mnuListenCaption, QStringLiteral("Listen to recording"));
+    recorder->mnuListen_Click();
+    EXPECT_EQ(relay.starts, 0);  // not recording: only the flag changes
+    recorder->Timer1_Timer();
+    EXPECT_EQ(recorder->Menu().mnuListenCaption, QStringLiteral("Stop listening to recording"));
+}
+
+TEST_F(WatchdogTest, TrayTipIsCutToSixtyFourCharacters)
+{
+    config.sRecordingTitle = QString(100, QLatin1Char('x'));
+    startOnStation();
+    recorder->HandleStreamData("ICY 200 OK\r\n\r\n");
+    recorder->Timer1_Timer();
+    EXPECT_EQ(recorder->TrayTip().size(), 64);
+    EXPECT_TRUE(recorder->TrayTip().startsWith(QStringLiteral("RECORDING xxx")));
+}

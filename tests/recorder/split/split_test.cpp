@@ -1,0 +1,237 @@
+// From a stream with titles to song files: names, contents, tags, pauses,
+// reconnects, and the same files whatever the chunking.
+#include "fixture.h"
+
+#include "recorder/recordingfiles.h"
+
+#include <QDir>
+#include <QRandomGenerator>
+
+namespace {
+
+QByteArray block(const QByteArray& text)
+{
+    QByteArray padded = text;
+    while (padded.size() % 16)
+        padded.append('\0');
+    QByteArray b;
+    b.append(static_cast<char>(padded.size() / 16));
+    b += padded;
+    return b;
+}
+
+QByteArray titleBlock(const QByteArray& title)
+{
+    return block("StreamTitle='" + title + "';StreamUrl='';");
+}
+
+// A stream: header, then `songs` of audio with a title block where each
+// song starts. Returns the audio of each song (index 0: before the first title).
+struct Stream {
+    QByteArray bytes;
+    QList<QByteArray> audio;  // audio before the first title, then each song's
+};
+
+Stream makeStream(int metaint, const QList<QByteArray>& titles, int intervalsPerSong, quint32 seed)
+{
+    QRandomGenerator rng(seed);
+    Stream s;
+    s.bytes = "ICY 200 OK\r\nicy-name:Test FM\r\nicy-metaint:" + QByteArray::number(metaint) + "\r\nicy-br:128\r\n\r\n";
+    s.audio.append(QByteArray());
+    auto audioChunk = [&] {
+        QByteArray a(metaint, Qt::Uninitialized);
+        for (char& c : a)
+            c = static_cast<char>(rng.bounded(256));
+        return a;
+    };
+    // One interval before the first title.
+    QByteArray a = audioChunk();
+    s.audio.last() += a;
+    s.bytes += a;
+    for (const QByteArray& title : titles) {
+        s.bytes += titleBlock(title);
+        s.audio.append(QByteArray());
+        for (int i = 0; i < intervalsPerSong; ++i) {
+            a = audioChunk();
+            s.audio.last() += a;
+            s.bytes += a;
+            if (i + 1 < intervalsPerSong)
+                s.bytes += '\0';
+        }
+    }
+    s.bytes += '\0';
+    return s;
+}
+
+}  // namespace
+
+class SplitTest : public RecorderFixture {
+protected:
+    void SetUp() override
+    {
+        RecorderFixture::SetUp();
+        config.lRecordingMode = 2;
+        config.bEnabledTimedRecording = false;
+        config.bStartInListenMode = false;
+    }
+    void feedInChunks(const QByteArray& bytes, quint32 seed, int maxChunk)
+    {
+        QRandomGenerator rng(seed);
+        qsizetype at = 0;
+        while (at < bytes.size()) {
+            const qsizetype n = std::min<qsizetype>(bytes.size() - at, 1 + rng.bounded(maxChunk));
+            recorder->HandleStreamData(bytes.mid(at, n));
+            at += n;
+        }
+    }
+    QByteArray file(const QString& name) { return ReadAll(folder.file(name)); }
+    static QByteArray body(const QByteArray& f) { return f.size() >= 128 ? f.left(f.size() - 128) : f; }
+};
+
+TEST_F(SplitTest, SongsGoToTheirOwnFilesSplitExactlyAtTheTitle)
+{
+    const Stream s = makeStream(1000, {"Artist A - Song One", "Artist B - Song: Two?"}, 3, 7);
+    startOnStation();
+    recorder->HandleStreamData(s.bytes);
+    recorder->StopRecording();
+
+    const QString station = QStringLiteral("Test FM-12052026.mp3");
+    EXPECT_EQ(body(file(station)), s.audio[0]);
+    EXPECT_EQ(body(file(QStringLiteral("Artist A - Song One.mp3"))), s.audio[1]);
+    EXPECT_EQ(body(file(QStringLiteral("Artist B - Song Two.mp3"))), s.audio[2]);  // ":" and "?" cleaned
+
+    // The tag keeps what the file name could not.
+    const QByteArray last = file(QStringLiteral("Artist B - Song Two.mp3"));
+    ASSERT_GE(last.size(), 128);
+    const QByteArray tag = last.right(128);
+    EXPECT_TRUE(tag.startsWith("TAG"));
+    EXPECT_EQ(tag.mid(3, 30).left(15), QByteArray("Song: Two?\0\0\0\0\0", 15));
+    EXPECT_EQ(tag.mid(33, 8), QByteArray("Artist B"));
+    EXPECT_EQ(recorder->AudioBytesWritten(), s.audio[0].size() + s.audio[1].size() + s.audio[2].size());
+}
+
+TEST_F(SplitTest, AnyChunkingGivesByteIdenticalFiles)
+{
+    const Stream s = makeStream(700, {"A - 1", "B - 2", "C - 3"}, 4, 11);
+    QMap<QString, QByteArray> reference;
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE(round);
+        TempFolder dir;
+        config.sMP3Path = dir.path();
+        recorder = std::make_unique<frmMP3>(deps);
+        startOnStation();
+        if (round == 0)
+            recorder->HandleStreamData(s.bytes);
+        else if (round == 1)
+            feedInChunks(s.bytes, 1, 1);  // byte by byte
+        else if (round == 2)
+            feedInChunks(s.bytes, 2, 50);
+        else
+            feedInChunks(s.bytes, 3, 5000);  // several intervals at once
+        recorder->StopRecording();
+        QMap<QString, QByteArray> files;
+        for (const QString& name : QDir(dir.path()).entryList(QDir::Files))
+            files.insert(name, body(ReadAll(dir.file(name))));
+        if (round == 0)
+            reference = files;
+        else
+            EXPECT_EQ(files, reference);
+    }
+    EXPECT_EQ(reference.size(), 4);
+}
+
+TEST_F(SplitTest, RepeatedTitleKeepsTheFileAndEmptyTitleIsIgnored)
+{
+    QByteArray bytes = "ICY 200 OK\r\nicy-name:X\r\nicy-metaint:4\r\n\r\n";
+    bytes += "aaaa" + titleBlock("T") + "bbbb" + titleBlock("T") + "cccc" + titleBlock("") + "dddd" + QByteArray(1, '\0');
+    startOnStation();
+    recorder->HandleStreamData(bytes);
+    EXPECT_EQ(recorder->strSongName, QStringLiteral("T.mp3"));
+    recorder->StopRecording();
+    EXPECT_EQ(body(file(QStringLiteral("T.mp3"))), QByteArray("bbbbccccdddd"));
+}
+
+TEST_F(SplitTest, HeaderWithoutNameStillReadsTheInterval)
+{
+    QByteArray bytes = "ICY 200 OK\r\nicy-metaint:4\r\n\r\n";
+    bytes += "aaaa" + titleBlock("Song") + "bbbb";
+    startOnStation();
+    recorder->HandleStreamData(bytes);
+    recorder->StopRecording();
+    EXPECT_EQ(body(file(QStringLiteral("unknown-12052026.mp3"))), QByteArray("aaaa"));
+    EXPECT_EQ(body(file(QStringLiteral("Song.mp3"))), QByteArray("bbbb"));
+}
+
+TEST_F(SplitTest, WithoutAnIntervalTheWholeBodyIsAudio)
+{
+    startOnStation();
+    recorder->HandleStreamData("ICY 200 OK\r\nicy-name:Plain\r\n\r\nabc\x05StreamTitle='x';");
+    recorder->StopRecording();
+    EXPECT_EQ(body(file(QStringLiteral("Plain-12052026.mp3"))), QByteArray("abc\x05StreamTitle='x';"));
+}
+
+TEST_F(SplitTest, PausedAudioIsDroppedButStillReachesTheRelay)
+{
+    startOnStation();
+    relay.on = true;
+    recorder->HandleStreamData("ICY 200 OK\r\nicy-name:X\r\nicy-metaint:4\r\n\r\naaaa" + titleBlock("One"));
+    recorder->HandleStreamData("bbbb");
+    recorder->TogglePause();
+    recorder->HandleStreamData(QByteArray(1, '\0') + "cccc" + titleBlock("Two") + "dddd");
+    EXPECT_EQ(recorder->strSongName, QStringLiteral("Two.mp3"));  // renamed only
+    recorder->TogglePause();  // a new title during the pause: its file starts now
+    recorder->HandleStreamData(QByteArray(1, '\0') + "eeee");
+    recorder->StopRecording();
+    EXPECT_EQ(relay.pushed, QByteArray("aaaabbbbccccddddeeee"));
+    EXPECT_EQ(body(file(QStringLiteral("One.mp3"))), QByteArray("bbbb"));
+    EXPECT_EQ(body(file(QStringLiteral("Two.mp3"))), QByteArray("eeee"));
+    // The file closed after the pause is tagged too.
+    EXPECT_TRUE(file(QStringLiteral("One.mp3")).right(128).startsWith("TAG"));
+}
+
+TEST_F(SplitTest, StartPausedWritesNothingUntilResumed)
+{
+    config.bPreviewModeOnly = true;
+    config.bStartInListenMode = true;
+    startOnStation();
+    recorder->HandleStreamData("ICY 200 OK\r\nicy-name:X\r\nicy-metaint:4\r\n\r\naaaa" + titleBlock("One") + "bbbb");
+    EXPECT_TRUE(recorder->blnPaused);
+    EXPECT_GE(relay.starts, 1);
+    EXPECT_TRUE(relay.on);
+    EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files).isEmpty());
+    recorder->TogglePause();
+    recorder->HandleStreamData(QByteArray(1, '\0') + "cccc");
+    recorder->StopRecording();
+    EXPECT_EQ(body(file(QStringLiteral("One.mp3"))), QByteArray("cccc"));
+}
+
+TEST_F(SplitTest, ReconnectContinuesTheSameFileWithANewHeader)
+{
+    const qint32 start = 100000;
+    clock.set(start);
+    startOnStation();
+    const QByteArray header = "ICY 200 OK\r\nicy-name:X\r\nicy-metaint:4\r\n\r\n";
+    recorder->HandleStreamData(header + "aaaa" + titleBlock("One") + "bb");
+    // The server stalls; the watchdog reconnects.
+    clock.set(start + 10200);
+    const size_t before = station.connections.size();
+    recorder->Timer1_Timer();
+    ASSERT_TRUE(WaitUntil([&] { return station.connections.size() > before && recorder->Timer1Enabled(); }));
+    // A new response: its header, then the same title again, then a new one.
+    recorder->HandleStreamData(header + "cccc" + titleBlock("One") + "dddd" + titleBlock("Two") + "eeee");
+    recorder->StopRecording();
+    EXPECT_EQ(body(file(QStringLiteral("One.mp3"))), QByteArray("bbccccdddd"));
+    EXPECT_EQ(body(file(QStringLiteral("Two.mp3"))), QByteArray("eeee"));
+    EXPECT_EQ(body(file(QStringLiteral("X-12052026.mp3"))), QByteArray("aaaa"));
+}
+
+TEST_F(SplitTest, TitlesInWindows1252AreDecoded)
+{
+    startOnStation();
+    recorder->HandleStreamData("ICY 200 OK\r\nicy-name:X\r\nicy-metaint:4\r\n\r\naaaa" + titleBlock("Caf\xE9 - Cr\xE8me") + "bbbb");
+    EXPECT_EQ(recorder->strSongName, QStringLiteral("Caf\u00e9 - Cr\u00e8me.mp3"));
+    recorder->HandleStreamData(QByteArray(1, '\0') + "cccc" + titleBlock("Caf\xC3\xA9 - Cr\xC3\xA8me"));
+    EXPECT_EQ(recorder->strSongName, QStringLiteral("Caf\u00e9 - Cr\u00e8me.mp3"));  // same title in UTF-8
+    recorder->StopRecording();
+    EXPECT_EQ(body(file(QStringLiteral("Caf\u00e9 - Cr\u00e8me.mp3"))), QByteArray("bbbbcccc"));
+}
