@@ -1,0 +1,293 @@
+#include "cdcreator/discrecordobj.h"
+#include "cdcreator/frmdiscwrightburn.h"
+#include "cdcreator/queuelist.h"
+#include "cdcreator/timescale.h"
+#include "fakerecorder.h"
+#include "tests/support/eventwait.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+struct WindowFixture : ::testing::Test {
+    void Open()
+    {
+        window = std::make_unique<frmDiscwrightBurn>(recorder, dialogs);
+        window->resize(720, 520);
+        window->show();
+    }
+    QStringList listTexts() const
+    {
+        QStringList texts;
+        for (int i = 0; i < window->List1->count(); ++i)
+            texts << window->List1->item(i)->text();
+        return texts;
+    }
+    FakeRecorder recorder;
+    FakeDialogs dialogs;
+    std::unique_ptr<frmDiscwrightBurn> window;
+};
+
+} // namespace
+
+TEST_F(WindowFixture, LoadShowsTheImageDeviceWithItsSpeeds)
+{
+    recorder.devices = {QStringLiteral("ACME Writer"), QStringLiteral("Other Drive")};
+    Open();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral(" Discwright "));
+    ASSERT_EQ(window->CmbDevice->count(), 3);
+    EXPECT_EQ(window->CmbDevice->itemText(0), QStringLiteral("Image Virtual Device"));
+    EXPECT_EQ(window->CmbDevice->itemText(1), QStringLiteral("ACME Writer"));
+    EXPECT_EQ(window->CmbDevice->currentIndex(), 0);
+    EXPECT_EQ(recorder.deviceIndex, -1);
+    ASSERT_EQ(window->CmbSpeeds->count(), 3);
+    EXPECT_EQ(window->CmbSpeeds->currentText(), QStringLiteral("48"));
+    EXPECT_EQ(recorder.log.mid(0, 4), (QStringList{"access 0", "init", "list devices", "device -1"}));
+    EXPECT_EQ(window->Command1->text(), QStringLiteral("Record"));
+    EXPECT_EQ(window->Command2->text(), QStringLiteral("Abort"));
+    EXPECT_EQ(window->Command3->text(), QStringLiteral("Browse"));
+    EXPECT_EQ(window->Command4->text(), QStringLiteral("Delete"));
+    EXPECT_TRUE(window->Option1->isChecked());
+    EXPECT_EQ(window->Option1->text(), QStringLiteral("Test"));
+    EXPECT_EQ(window->Option2->text(), QStringLiteral("Record"));
+    EXPECT_EQ(window->ChkBuf->text(), QStringLiteral("BurnProof"));
+    EXPECT_EQ(window->Text1->text(), QStringLiteral("2"));
+    EXPECT_EQ(window->Text2->text(), QStringLiteral("Tracks"));
+    EXPECT_EQ(window->StatPanel1->text(), QStringLiteral("Disc Status:"));
+    EXPECT_EQ(window->timeScale->caption(1)->text(), QStringLiteral(" 20min"));
+    EXPECT_FALSE(window->TimerBurnProgress->isActive());
+}
+
+TEST_F(WindowFixture, DeviceChangeRefillsSpeedsAndBufferCheck)
+{
+    recorder.devices = {QStringLiteral("ACME Writer")};
+    recorder.speeds[0] = {16, 4};
+    recorder.capability[0] = 2;
+    Open();
+    EXPECT_FALSE(window->ChkBuf->isChecked());
+    window->CmbDevice->setCurrentIndex(1);
+    window->CmbDevice_Click();
+    EXPECT_EQ(recorder.deviceIndex, 0);
+    EXPECT_TRUE(window->ChkBuf->isChecked());
+    ASSERT_EQ(window->CmbSpeeds->count(), 2);
+    EXPECT_EQ(window->CmbSpeeds->currentText(), QStringLiteral("16"));
+    recorder.speeds[0] = {};
+    window->CmbDevice_Click();
+    EXPECT_EQ(window->CmbSpeeds->count(), 0);
+}
+
+TEST_F(WindowFixture, DiscStatusTexts)
+{
+    Open();
+    struct Case {
+        int state;
+        qint32 capacity, used;
+        double left;
+        const char* text;
+    } cases[] = {
+        {0, 0, 0, 0, "No Disc In Drive"},
+        {1, 846720000, 0, 4800, "Empty CD   [ 01:20:00 Time Left , 807.50 MB Left ]"},
+        {2, 3145728, 1536, 10, "Open CD (Capacity=3.00 MB, used=1.50 KB)"},
+        {3, 0, 3145728, 0, "Non Writeable CD [ 3.00 MB Used ]"},
+        {7, 1, 1, 1, "Non Writeable CD [ 3.00 MB Used ]"}, // unknown state: unchanged
+        {3, 0, 0, 0, "Non Writeable CD [ 0 Bytes Used ]"},
+    };
+    for (const auto& c : cases) {
+        recorder.discState = c.state;
+        recorder.capacity = c.capacity;
+        recorder.used = c.used;
+        recorder.timeLeft = c.left;
+        emit recorder.DiscStatusChanged();
+        EXPECT_EQ(window->discStatusText(), QString::fromLatin1(c.text)) << c.state;
+    }
+}
+
+TEST_F(WindowFixture, QueueTimeAndScale)
+{
+    recorder.playTimes = {{QStringLiteral("/m/long.mp3"), 3725}, {QStringLiteral("/m/b.wav"), 252}};
+    Open();
+    EXPECT_EQ(window->queueTimeText(), QStringLiteral("Time In Queue: 00:00"));
+    EXPECT_EQ(window->timeScale->barWidth(), 0);
+    window->QueueFile = QStringLiteral("/m/long.mp3");
+    window->addfiletoqueue();
+    EXPECT_EQ(window->queueTimeText(), QStringLiteral("Time In Queue: 01:02:05"));
+    EXPECT_NEAR(window->timeScale->barWidth(), (window->timeScale->scaleWidth() - 20) * 62.0833 / 100, 1.0);
+    EXPECT_EQ(listTexts(), QStringList{QStringLiteral("Audio Track 01 (long.mp3)  01:02:05")});
+    EXPECT_EQ(window->Text2->text(), QStringLiteral("1"));
+}
+
+TEST_F(WindowFixture, DropStopsAtTheFirstFileOfAnotherKind)
+{
+    recorder.playTimes = {{QStringLiteral("/m/a.mp3"), 60}, {QStringLiteral("/m/c.wav"), 30},
+                          {QStringLiteral("/m/SONG.MP3"), 5}};
+    Open();
+    window->List1_OLEDragDrop({QStringLiteral("/m/a.mp3"), QStringLiteral("/m/notes.txt"), QStringLiteral("/m/c.wav")});
+    EXPECT_EQ(listTexts(), QStringList{QStringLiteral("Audio Track 01 (a.mp3)  01:00")});
+    window->List1_OLEDragDrop({QStringLiteral("/m/x.flac"), QStringLiteral("/m/c.wav")});
+    EXPECT_EQ(window->List1->count(), 1);
+    window->List1_OLEDragDrop({QStringLiteral("/m/SONG.MP3")});
+    EXPECT_EQ(listTexts().last(), QStringLiteral("Audio Track 02 (SONG.MP3)  00:05"));
+    EXPECT_EQ(window->Text2->text(), QStringLiteral("2"));
+    EXPECT_TRUE(dialogs.critical.isEmpty());
+}
+
+TEST_F(WindowFixture, DropEventFromTheListWidget)
+{
+    recorder.playTimes = {{QStringLiteral("/m/a.mp3"), 60}};
+    Open();
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QStringLiteral("/m/a.mp3")), QUrl::fromLocalFile(QStringLiteral("/m/b.txt"))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window->List1->viewport(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window->List1->viewport(), &drop);
+    EXPECT_EQ(recorder.log.filter(QStringLiteral("add ")), QStringList{QStringLiteral("add /m/a.mp3")});
+}
+
+TEST_F(WindowFixture, RefusedFileShowsTheMessageAndIsNotListed)
+{
+    Open();
+    window->List1_OLEDragDrop({QStringLiteral("/m/broken.ogg")});
+    EXPECT_EQ(window->List1->count(), 0);
+    EXPECT_EQ(dialogs.critical, QStringList{QStringLiteral("Cannot add /m/broken.ogg")});
+    EXPECT_EQ(window->LabelStatus->text(), QStringLiteral("Cannot add /m/broken.ogg"));
+    emit recorder.StatusMessage(QStringLiteral("whatever"), 21, 2);
+    EXPECT_EQ(dialogs.informed.last(), QStringLiteral("ASPI is not installed. Please install it or switch to SPTI mode"));
+    emit recorder.StatusMessage(QStringLiteral("just news"), 0, 0);
+    EXPECT_EQ(window->LabelStatus->text(), QStringLiteral("just news"));
+    EXPECT_EQ(dialogs.critical.size(), 1);
+}
+
+TEST_F(WindowFixture, BrowseAndDelete)
+{
+    recorder.playTimes = {{QStringLiteral("/m/a.mp3"), 1}, {QStringLiteral("/m/b.mp3"), 2}};
+    Open();
+    dialogs.nextFile = QString();
+    window->Command3_Click();
+    EXPECT_EQ(dialogs.filters, QStringList{frmDiscwrightBurn::kAudioFilter});
+    EXPECT_EQ(window->List1->count(), 0);
+    for (const char* f : {"/m/a.mp3", "/m/b.mp3"}) {
+        dialogs.nextFile = QString::fromLatin1(f);
+        window->Command3_Click();
+    }
+    ASSERT_EQ(window->List1->count(), 2);
+    window->Command4_Click();
+    EXPECT_EQ(dialogs.informed, QStringList{QStringLiteral("Please Click A File You Wish To Delete From Queue")});
+    EXPECT_EQ(window->List1->count(), 2);
+    window->List1->setCurrentRow(1);
+    window->Command4_Click();
+    EXPECT_TRUE(recorder.log.contains(QStringLiteral("remove 1")));
+    EXPECT_EQ(listTexts(), QStringList{QStringLiteral("Audio Track 01 (a.mp3)  00:01")});
+    EXPECT_EQ(window->queueTimeText(), QStringLiteral("Time In Queue: 00:01"));
+}
+
+TEST_F(WindowFixture, RecordSetsEverythingInOrder)
+{
+    Open();
+    window->CmbSpeeds->setCurrentIndex(1); // 24
+    window->Option2->setChecked(true);
+    window->Text1->setText(QStringLiteral("3"));
+    recorder.log.clear();
+    window->Command1_Click();
+    EXPECT_EQ(recorder.log,
+              (QStringList{"test 0", "speed 24", "finalize 1", "pause 3", "method 0", "start"}));
+    EXPECT_TRUE(window->TimerBurnProgress->isActive());
+    EXPECT_EQ(window->TimerBurnProgress->interval(), 100);
+    window->Command2_Click();
+    EXPECT_EQ(recorder.log.last(), QStringLiteral("abort"));
+}
+
+TEST_F(WindowFixture, RecordRefusesTextsThatAreNotNumbers)
+{
+    Open();
+    struct Case {
+        const char* pause;
+        bool starts;
+    } cases[] = {{"two", false}, {"", false}, {"-1", false}, {"0", true}, {"1.5", true}};
+    for (const auto& c : cases) {
+        recorder.log.clear();
+        window->Text1->setText(QString::fromLatin1(c.pause));
+        window->Command1_Click();
+        EXPECT_EQ(recorder.log.contains(QStringLiteral("start")), c.starts) << c.pause;
+    }
+    window->Text1->setText(QStringLiteral("2"));
+    window->CmbSpeeds->clear();
+    recorder.log.clear();
+    window->Command1_Click();
+    EXPECT_TRUE(recorder.log.isEmpty());
+    EXPECT_FALSE(dialogs.informed.isEmpty());
+}
+
+TEST_F(WindowFixture, ProgressTick)
+{
+    Open();
+    struct Case {
+        double total, written;
+        int value;
+        const char* bytes;
+    } cases[] = {{0, 500, 0, "0.49 KB of 0 Bytes"},
+                 {3145728, 1572864, 50, "1.50 MB of 3.00 MB"},
+                 {1536, 3000, 100, "2.93 KB of 1.50 KB"},
+                 {1536, 1536, 100, "1.50 KB of 1.50 KB"}};
+    for (const auto& c : cases) {
+        recorder.total = c.total;
+        recorder.written = c.written;
+        window->LabelStatus->setText(QStringLiteral("busy"));
+        window->TimerBurnProgress_Timer();
+        EXPECT_EQ(window->prog->value(), c.value) << c.total;
+        EXPECT_EQ(window->LabelBytes->text(), QString::fromLatin1(c.bytes));
+        // Only exactly 100 percent clears the status.
+        EXPECT_EQ(window->LabelStatus->text().isEmpty(), c.written == c.total) << c.total;
+    }
+    recorder.track = 3;
+    recorder.timeWritten = 125;
+    recorder.timeTotal = 3725;
+    recorder.elapsed = 59.5;
+    window->TimerBurnProgress_Timer();
+    EXPECT_EQ(window->LabelTrack->text(), QStringLiteral("2"));
+    EXPECT_EQ(window->LabelTime->text(), QStringLiteral("02:05 of 01:02:05"));
+    EXPECT_EQ(window->LabelElapsed->text(), QStringLiteral("01:00"));
+    emit recorder.WriteEnded();
+    EXPECT_EQ(window->prog->value(), 0);
+    for (QLabel* l : {window->LabelStatus, window->LabelTrack, window->LabelBytes, window->LabelTime, window->LabelElapsed})
+        EXPECT_TRUE(l->text().isEmpty());
+}
+
+TEST(WindowWithRealRecorder, ImageDeviceWithoutDrives)
+{
+    TempFolder dir;
+    qputenv("DISCWRIGHT_IMAGE_DIR", dir.path().toUtf8());
+    DiscRecordObj recorder(nullptr);
+    FakeDialogs dialogs;
+    frmDiscwrightBurn window(recorder, dialogs);
+    EXPECT_EQ(window.CmbDevice->count(), 1);
+    EXPECT_EQ(window.CmbSpeeds->count(), int(DiscRecordObj::ImageSpeeds().size()));
+    EXPECT_EQ(window.CmbSpeeds->currentText(), QStringLiteral("48"));
+    EXPECT_EQ(window.discStatusText(), QStringLiteral("Empty CD   [ 01:20:00 Time Left , 807.50 MB Left ]"));
+    window.Command1_Click(); // empty queue: refused with a message, nothing written
+    EXPECT_EQ(dialogs.critical, QStringList{QStringLiteral("There are no tracks in the queue")});
+    qunsetenv("DISCWRIGHT_IMAGE_DIR");
+    const QString shot = qEnvironmentVariable("DISCWRIGHT_SCREENSHOT");
+    if (!shot.isEmpty()) {
+        window.resize(720, 520);
+        window.show();
+        RunEventsFor(50);
+        window.grab().save(shot);
+    }
+}
