@@ -200,6 +200,7 @@ void frmMP3::StartRecording()
     strSongName.clear();
     lServerNumber = 1;
     m_writeErrorShown = false;
+    m_continueName.clear();
     setPhase(Phase::Recording);
     ConnectToServer(lServerNumber, false);
 }

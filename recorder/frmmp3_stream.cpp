@@ -65,7 +65,9 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
         lngBitRate = header.bitRate;
 
     if (blnIcyReal) {
-        if (!m_streamIsReconnect) {
+        if (!m_streamIsReconnect && !m_continueName.isEmpty()) {
+            OpenMP3File(m_continueName, false);
+        } else if (!m_streamIsReconnect) {
             QString station;
             if (header.hasIcyName)
                 station = DecodeText(header.icyName).trimmed();
@@ -155,6 +157,15 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
     }
 
     closeFile(blnICYName);
+    const QString continued = m_continueName;
+    m_continueName.clear();
+    if (!continued.isEmpty() && strFileName == continued &&
+        m_file.Append(FullRecordingPath(m_config.sMP3Path, strFileName))) {
+        strSongName = strFileName;
+        m_fileSongName = strFileName;
+        m_writeErrorShown = false;
+        return;
+    }
     if (strFileName != strSongName && !m_config.bEnabledTimedRecording)
         StartTick = m_deps.clock->GetTickCount();  // a continuous recording counts per file
 

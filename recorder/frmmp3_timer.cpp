@@ -34,6 +34,8 @@ void frmMP3::Timer1_Timer()
     // Failover requested by the stream handler.
     if (blnDisconnect) {
         blnDisconnect = false;
+        // The next server continues the file this one was writing.
+        m_continueName = m_file.IsOpen() ? m_fileSongName : QString();
         CloseRecording();
         lngMetaDataLength = 0;
         ++lServerNumber;

@@ -132,6 +132,35 @@ bool RecordingFile::Create(const QString& path)
     return true;
 }
 
+bool RecordingFile::Append(const QString& path)
+{
+    Close();
+    m_lastError.clear();
+    m_bytesWritten = 0;
+    m_path.clear();
+    m_file.setFileName(path);
+    if (!m_file.open(QIODevice::ReadWrite)) {
+        m_lastError = m_file.errorString();
+        return false;
+    }
+    qint64 end = m_file.size();
+    if (end >= 128 && m_file.seek(end - 128) && m_file.read(3) == "TAG") {
+        end -= 128;
+        if (!m_file.resize(end)) {
+            m_lastError = m_file.errorString();
+            m_file.close();
+            return false;
+        }
+    }
+    if (!m_file.seek(end)) {
+        m_lastError = m_file.errorString();
+        m_file.close();
+        return false;
+    }
+    m_path = path;
+    return true;
+}
+
 bool RecordingFile::Write(const char* data, qsizetype size)
 {
     if (!m_file.isOpen()) {

@@ -59,6 +59,10 @@ public:
     // Closes any open file, removes the file at exactly `path` if there is
     // one, and opens `path` new and empty for reading and writing.
     bool Create(const QString& path);
+    // Opens the existing file at `path` to go on writing at its end, after
+    // taking off an ID3v1 tag it was closed with (a recording that continues
+    // on another server).
+    bool Append(const QString& path);
     // Appends; false (and lastError() set) when the bytes were not taken.
     bool Write(const char* data, qsizetype size);
     bool Write(const QByteArray& bytes) { return Write(bytes.constData(), bytes.size()); }

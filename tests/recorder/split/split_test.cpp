@@ -235,3 +235,45 @@ TEST_F(SplitTest, TitlesInWindows1252AreDecoded)
     recorder->StopRecording();
     EXPECT_EQ(body(file(QStringLiteral("Caf\u00e9 - Cr\u00e8me.mp3"))), QByteArray("bbbbcccc"));
 }
+
+TEST_F(SplitTest, FailoverAfterAReconnectContinuesTheSongFile)
+{
+    startOnStation(2);
+    const QByteArray header = "ICY 200 OK\r\nicy-name:X\r\nicy-metaint:4\r\n\r\n";
+    recorder->HandleStreamData(header + "aaaa" + titleBlock("One") + "bbbb");
+    // The connection is lost and the server then refuses: the next server
+    // takes over the same recording.
+    recorder->blnDisconnect = true;
+    recorder->Timer1_Timer();
+    ASSERT_TRUE(WaitUntil([&] { return station.connections.size() == 2 && recorder->Timer1Enabled(); }));
+    recorder->HandleStreamData(header + "cccc" + titleBlock("One") + "dddd" + titleBlock("Two") + "eeee");
+    recorder->StopRecording();
+    EXPECT_EQ(body(file(QStringLiteral("One.mp3"))), QByteArray("bbbbccccdddd"));
+    EXPECT_EQ(body(file(QStringLiteral("Two.mp3"))), QByteArray("eeee"));
+    EXPECT_EQ(body(file(QStringLiteral("X-12052026.mp3"))), QByteArray("aaaa"));
+    EXPECT_TRUE(file(QStringLiteral("One.mp3")).right(128).startsWith("TAG"));
+    EXPECT_EQ(file(QStringLiteral("One.mp3")).count("TAG"), 1);  // the first tag was taken off
+}
+
+TEST_F(SplitTest, FailoverInSingleFileModeKeepsWhatWasRecorded)
+{
+    config.lRecordingMode = 1;
+    config.sStreamFileName = QStringLiteral("single.mp3");
+    startOnStation(2);
+    recorder->HandleStreamData("ICY 200 OK\r\n\r\naaaa");
+    recorder->blnDisconnect = true;
+    recorder->Timer1_Timer();
+    ASSERT_TRUE(WaitUntil([&] { return station.connections.size() == 2 && recorder->Timer1Enabled(); }));
+    recorder->HandleStreamData("ICY 200 OK\r\n\r\nbbbb");
+    recorder->StopRecording();
+    EXPECT_EQ(body(file(QStringLiteral("single.mp3"))), QByteArray("aaaabbbb"));
+}
+
+TEST_F(SplitTest, ANewRecordingOfTheSameTitleStartsTheFileAgain)
+{
+    startOnStation();
+    recorder->HandleStreamData("ICY 200 OK\r\nicy-name:X\r\nicy-metaint:4\r\n\r\naaaa" + titleBlock("One") + "bbbb" +
+                               titleBlock("Two") + "cccc" + titleBlock("One") + "dddd");
+    recorder->StopRecording();
+    EXPECT_EQ(body(file(QStringLiteral("One.mp3"))), QByteArray("dddd"));
+}
