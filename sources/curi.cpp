@@ -54,13 +54,13 @@ bool parsePortText(const QString& text, qint64& value)
             return false;
         v = v * 10 + (ch.unicode() - '0');
         if (v > 1000000)
-            v = 1000000;  // far out of range already; keeps the sum bounded
+            v = 1000000; // far out of range already; keeps the sum bounded
     }
     value = v;
     return true;
 }
 
-}  // namespace
+} // namespace
 
 int CUri::DefaultPort(const QString& protocol)
 {
@@ -121,8 +121,8 @@ bool CUri::setUri(const QString& sNewUri)
         qint64 value = 0;
         if (parsePortText(hostPort.mid(colon + 1), value)) {
             if (value > 32767) {
-                m_error = QStringLiteral("The port %1 of \"%2\" is above 32767").arg(hostPort.mid(colon + 1).trimmed(),
-                                                                                    sNewUri);
+                m_error = QStringLiteral("The port %1 of \"%2\" is above 32767")
+                              .arg(hostPort.mid(colon + 1).trimmed(), sNewUri);
                 return false;
             }
             port = static_cast<int>(value);

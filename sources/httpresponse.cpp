@@ -31,7 +31,7 @@ int statusCode(const QByteArray& header)
     return ok ? code : 0;
 }
 
-}  // namespace
+} // namespace
 
 void HttpResponseAssembler::Reset()
 {
@@ -64,7 +64,7 @@ void HttpResponseAssembler::takeHeader(qsizetype end)
 HttpResponseAssembler::Status HttpResponseAssembler::Feed(const QByteArray& bytes)
 {
     if (m_status != NeedMore)
-        return m_status;  // anything after the end of the response is ignored
+        return m_status; // anything after the end of the response is ignored
     m_received += bytes.size();
     m_pending += bytes;
     if (m_received > m_limit)
@@ -168,6 +168,6 @@ HttpResponseAssembler::Status HttpResponseAssembler::FinishOnClose()
     if (m_mode == UntilClose)
         return m_status = Complete;
     if (m_mode == Chunked && m_lastChunkSeen)
-        return m_status = Complete;  // the trailer's blank line may be left out
+        return m_status = Complete; // the trailer's blank line may be left out
     return m_status = Broken;
 }

@@ -8,10 +8,10 @@
 class HttpResponseAssembler {
 public:
     enum Status {
-        NeedMore,  // keep feeding
-        Complete,  // Header() and Body() hold the response
-        TooLarge,  // the response passes the size bound
-        Broken,    // malformed chunk coding, or the peer closed too early
+        NeedMore, // keep feeding
+        Complete, // Header() and Body() hold the response
+        TooLarge, // the response passes the size bound
+        Broken,   // malformed chunk coding, or the peer closed too early
     };
 
     static constexpr qsizetype kDefaultLimit = 256 * 1024;
@@ -43,7 +43,7 @@ private:
     bool m_haveHeader = false;
     BodyMode m_mode = UntilClose;
     qint64 m_contentLength = 0;
-    QByteArray m_pending;  // received and not yet taken apart
+    QByteArray m_pending; // received and not yet taken apart
     QByteArray m_header;
     QByteArray m_body;
     qsizetype m_received = 0;

@@ -24,9 +24,9 @@ class ctlURIGrabber : public QObject {
     Q_OBJECT
 public:
     static constexpr int kTimerIntervalMs = 100;
-    static constexpr int kConnectTimeoutMs = 3000;   // Error(2) after more than this
-    static constexpr int kResponseTimeoutMs = 3001;  // Error(3) after this without data
-    static constexpr int kMaxRefreshFollows = 8;     // meta refreshes followed in a row
+    static constexpr int kConnectTimeoutMs = 3000;  // Error(2) after more than this
+    static constexpr int kResponseTimeoutMs = 3001; // Error(3) after this without data
+    static constexpr int kMaxRefreshFollows = 8;    // meta refreshes followed in a row
 
     ctlURIGrabber(ITickSource* clock, IMessageService* messages, QObject* parent = nullptr);
     ~ctlURIGrabber() override;

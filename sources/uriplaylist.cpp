@@ -65,7 +65,7 @@ void parsePLS(const QString& text, PlaylistResult& result)
             break;
         const qsizetype equals = text.indexOf(QLatin1Char('='), file);
         if (equals < 0)
-            break;  // a stray "File" after the last entry
+            break; // a stray "File" after the last entry
         const QString value = valueFrom(text, equals + 1);
         from = equals;
         if (value.isEmpty())
@@ -87,7 +87,7 @@ void parsePLS(const QString& text, PlaylistResult& result)
     }
 }
 
-}  // namespace
+} // namespace
 
 QString AsciiLower(const QString& text)
 {

@@ -6,9 +6,9 @@
 // One stream server named by a playlist.
 struct PlaylistEntry {
     QString Host;
-    QString Resource;  // the server's path, without the query string
+    QString Resource; // the server's path, without the query string
     int Port = 0;
-    QString QueryString;  // without "?", may be empty
+    QString QueryString; // without "?", may be empty
     bool operator==(const PlaylistEntry&) const = default;
 };
 
@@ -32,7 +32,7 @@ struct PlaylistResult {
     int Error = plsOK;
     QList<PlaylistEntry> Entries;
     bool IsM3U = false;
-    bool HasTitle = false;  // a "Title" entry was found (PLS), or M3U: title is ""
+    bool HasTitle = false; // a "Title" entry was found (PLS), or M3U: title is ""
     QString FirstTitle;
 };
 

@@ -100,12 +100,9 @@ TEST(CUri, StartsUninitialisedAndAnEmptyAssignmentChangesNothing)
 TEST(CUri, RefusedAssignmentsReportAnErrorAndKeepThePreviousValues)
 {
     const char* refused[] = {
-        "http://h.example.com:32768/x",
-        "http://h.example.com:99999999999999999999/x",
-        "h.example.com:65535",
-        ":8000",
-        "://h.example.com/x",
-        ":",
+        "http://h.example.com:32768/x", "http://h.example.com:99999999999999999999/x",
+        "h.example.com:65535",          ":8000",
+        "://h.example.com/x",           ":",
     };
     for (const char* address : refused) {
         CUri uri;
@@ -135,4 +132,4 @@ TEST(CUri, DefaultPortsCompareTheProtocolExactly)
     EXPECT_EQ(CUri::DefaultPort(QString()), 0);
 }
 
-}  // namespace
+} // namespace

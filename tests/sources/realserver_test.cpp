@@ -1,13 +1,11 @@
-#include "sources/urigrabber.h"
-
 #include "platform/messages.h"
 #include "platform/tickcount.h"
+#include "sources/urigrabber.h"
 #include "tests/support/eventwait.h"
 
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -58,9 +56,10 @@ private:
 TEST(GrabberWithARealServer, FetchesAPlaylistFromPythonsHttpServer)
 {
     TempFolder folder;
-    ASSERT_TRUE(WriteAll(folder.file(QStringLiteral("station.pls")),
-                         "[playlist]\nNumberOfEntries=2\nFile1=http://127.0.0.1:8000/live\nTitle1=Loopback FM\n"
-                         "Length1=-1\nFile2=http://127.0.0.1:8001/backup?sid=3\nTitle2=Backup\nLength2=-1\nVersion=2\n"));
+    ASSERT_TRUE(
+        WriteAll(folder.file(QStringLiteral("station.pls")),
+                 "[playlist]\nNumberOfEntries=2\nFile1=http://127.0.0.1:8000/live\nTitle1=Loopback FM\n"
+                 "Length1=-1\nFile2=http://127.0.0.1:8001/backup?sid=3\nTitle2=Backup\nLength2=-1\nVersion=2\n"));
     ASSERT_TRUE(WriteAll(folder.file(QStringLiteral("station.m3u")), "http://127.0.0.1:8000/live\r\n"));
     PythonHttpServer server;
     if (!server.start(folder.path()))
@@ -81,16 +80,16 @@ TEST(GrabberWithARealServer, FetchesAPlaylistFromPythonsHttpServer)
     QObject::connect(&g, &ctlURIGrabber::Error, [&](int code) { events << QStringLiteral("Error %1").arg(code); });
 
     g.StartURIValidation(QStringLiteral("http://127.0.0.1:%1/station.pls").arg(server.port));
-    ASSERT_TRUE(WaitUntil([&] { return !events.isEmpty() && (events.last() == "Done" || events.last().startsWith("Error")); },
-                          5000));
-    EXPECT_EQ(events, (QStringList{QStringLiteral("127.0.0.1 /live 8000 "), QStringLiteral("127.0.0.1 /backup 8001 sid=3"),
-                                   QStringLiteral("Done")}));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return !events.isEmpty() && (events.last() == "Done" || events.last().startsWith("Error")); }, 5000));
+    EXPECT_EQ(events, (QStringList{QStringLiteral("127.0.0.1 /live 8000 "),
+                                   QStringLiteral("127.0.0.1 /backup 8001 sid=3"), QStringLiteral("Done")}));
     EXPECT_EQ(title, QStringLiteral("Loopback FM"));
 
     events.clear();
     g.StartURIValidation(QStringLiteral("http://127.0.0.1:%1/station.m3u").arg(server.port));
-    ASSERT_TRUE(WaitUntil([&] { return !events.isEmpty() && (events.last() == "Done" || events.last().startsWith("Error")); },
-                          5000));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return !events.isEmpty() && (events.last() == "Done" || events.last().startsWith("Error")); }, 5000));
     EXPECT_EQ(events, (QStringList{QStringLiteral("127.0.0.1 /live\r 8000 "), QStringLiteral("Done")}));
 
     events.clear();
@@ -100,4 +99,4 @@ TEST(GrabberWithARealServer, FetchesAPlaylistFromPythonsHttpServer)
     EXPECT_TRUE(messages.messages.isEmpty());
 }
 
-}  // namespace
+} // namespace

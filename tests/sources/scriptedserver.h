@@ -8,7 +8,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
-
 #include <functional>
 #include <vector>
 
@@ -28,9 +27,9 @@ inline bool ListenLowPort(QTcpServer& server)
 
 // What the test server does with one request.
 struct ScriptedReply {
-    std::vector<QByteArray> pieces;  // written one after another, a pause between
-    bool closeAfter = true;          // close once everything is written
-    bool silent = false;             // accept, read, never answer
+    std::vector<QByteArray> pieces; // written one after another, a pause between
+    bool closeAfter = true;         // close once everything is written
+    bool silent = false;            // accept, read, never answer
 };
 
 // A loopback HTTP server for the tests: records every request it reads and

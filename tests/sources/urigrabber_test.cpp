@@ -1,13 +1,11 @@
-#include "sources/urigrabber.h"
-
 #include "platform/messages.h"
 #include "platform/tickcount.h"
+#include "sources/urigrabber.h"
 #include "tests/sources/scriptedserver.h"
 #include "tests/support/eventwait.h"
 
 #include <QElapsedTimer>
 #include <QTcpServer>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -33,7 +31,8 @@ struct EventLog {
             lines << QStringLiteral("Done");
             titleAtDone = g.strFirstTitle;
         });
-        QObject::connect(&g, &ctlURIGrabber::Error, [this](int code) { lines << QStringLiteral("Error %1").arg(code); });
+        QObject::connect(&g, &ctlURIGrabber::Error,
+                         [this](int code) { lines << QStringLiteral("Error %1").arg(code); });
     }
     bool finished() const
     {
@@ -41,9 +40,10 @@ struct EventLog {
     }
 };
 
-const QByteArray kPlsBody = "[playlist]\r\nNumberOfEntries=3\r\nFile1=http://a.example.com:8000/\r\n"
-                            "Title1=(#1 - 12/500) Test Radio\r\nLength1=-1\r\nFile2=http://b.example.com:8002/live?sid=2\r\n"
-                            "Title2=Second\r\nLength2=-1\r\nFile3=c.example.com:9000\r\nTitle3=Third\r\nVersion=2\r\n";
+const QByteArray kPlsBody =
+    "[playlist]\r\nNumberOfEntries=3\r\nFile1=http://a.example.com:8000/\r\n"
+    "Title1=(#1 - 12/500) Test Radio\r\nLength1=-1\r\nFile2=http://b.example.com:8002/live?sid=2\r\n"
+    "Title2=Second\r\nLength2=-1\r\nFile3=c.example.com:9000\r\nTitle3=Third\r\nVersion=2\r\n";
 
 const QStringList kPlsEvents = {
     QStringLiteral("URLRaise a.example.com / 8000 "),
@@ -77,8 +77,13 @@ const QByteArray k11 = "HTTP/1.1 200 OK\r\n";
 
 const Delivery kDeliveries[] = {
     {"one piece with a length, kept open",
-     [](const QByteArray& b) { return ScriptedReply{{lengthHeader(k11, b) + b}, false}; }},
-    {"header and body written apart", [](const QByteArray& b) { return ScriptedReply{{lengthHeader(k11, b), b}, false}; }},
+     [](const QByteArray& b) {
+         return ScriptedReply{{lengthHeader(k11, b) + b}, false};
+     }},
+    {"header and body written apart",
+     [](const QByteArray& b) {
+         return ScriptedReply{{lengthHeader(k11, b), b}, false};
+     }},
     {"status line, header lines and body in pieces",
      [](const QByteArray& b) {
          const QByteArray head = lengthHeader(k11, b);
@@ -94,7 +99,10 @@ const Delivery kDeliveries[] = {
      [](const QByteArray& b) {
          return ScriptedReply{{"HTTP/1.0 200 OK\r\nContent-Type: audio/x-scpls\r\n\r\n", b.left(30), b.mid(30)}, true};
      }},
-    {"one piece, then closed", [](const QByteArray& b) { return ScriptedReply{{"HTTP/1.0 200 OK\r\n\r\n" + b}, true}; }},
+    {"one piece, then closed",
+     [](const QByteArray& b) {
+         return ScriptedReply{{"HTTP/1.0 200 OK\r\n\r\n" + b}, true};
+     }},
 };
 
 class Grabber : public ::testing::Test {
@@ -107,7 +115,7 @@ protected:
         EventLog log(g);
         g.StartURIValidation(server.base() + path);
         EXPECT_TRUE(WaitUntil([&] { return log.finished(); }, 3000));
-        RunEventsFor(50);  // nothing more may follow
+        RunEventsFor(50); // nothing more may follow
         requests = server.requests;
         title = g.strFirstTitle;
         return log.lines;
@@ -141,7 +149,8 @@ TEST_F(Grabber, APlsRaisesEveryServerInOrderThenDoneWhateverTheDelivery)
 
 TEST_F(Grabber, SendsTheQueryStringAndTheHostWithoutItsPort)
 {
-    fetch(QStringLiteral("/sbin/tunein-station.pls?id=1014&x=y"), ScriptedReply{{"HTTP/1.0 200 OK\r\n\r\n" + kPlsBody}});
+    fetch(QStringLiteral("/sbin/tunein-station.pls?id=1014&x=y"),
+          ScriptedReply{{"HTTP/1.0 200 OK\r\n\r\n" + kPlsBody}});
     ASSERT_EQ(requests.size(), 1);
     EXPECT_EQ(requests.at(0), expectedRequest("/sbin/tunein-station.pls?id=1014&x=y"));
 }
@@ -171,18 +180,22 @@ TEST_F(Grabber, RefusedContentEndsInItsCode)
         ScriptedReply reply;
         QStringList events;
     } cases[] = {
-        {"/list.pls", {{"HTTP/1.0 200 OK\r\n\r\nFile1=http://a.example.com/\r\nFile2=http://b/s.ogg\r\n"}},
+        {"/list.pls",
+         {{"HTTP/1.0 200 OK\r\n\r\nFile1=http://a.example.com/\r\nFile2=http://b/s.ogg\r\n"}},
          {QStringLiteral("Error 7")}},
-        {"/list.pls", {{"HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n\r\n", "not found"}, false},
+        {"/list.pls",
+         {{"HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n\r\n", "not found"}, false},
          {QStringLiteral("Error 3")}},
         {"/list.pls", {{"HTTP/1.0 200 OK\r\n\r\n<html>nothing</html>"}}, {QStringLiteral("Error 6")}},
         {"/list.m3u", {{"HTTP/1.0 200 OK\r\n\r\n#EXTM3U\r\n"}}, {QStringLiteral("Error 5")}},
         {"/list.pls",
          {{"HTTP/1.0 200 OK\r\n\r\nFile1=http://a.example.com/\r\nFile2=http://b.example.com:50000/\r\n"}},
          {QStringLiteral("URLRaise a.example.com / 80 "), QStringLiteral("Error 99")}},
-        {"/list.pls", {{"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nFile1=http://a/\r\n"}, true},
+        {"/list.pls",
+         {{"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nFile1=http://a/\r\n"}, true},
          {QStringLiteral("Error 3")}},
-        {"/list.pls", {{"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nnot-hex\r\n"}, false},
+        {"/list.pls",
+         {{"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nnot-hex\r\n"}, false},
          {QStringLiteral("Error 3")}},
         {"/list.pls", {{}, true}, {QStringLiteral("Error 3")}},
     };
@@ -263,7 +276,8 @@ TEST_F(Grabber, ARefreshLoopIsCutOff)
 {
     QString self;
     ScriptedServer server([&](const QByteArray&) {
-        return ScriptedReply{{"HTTP/1.0 200 OK\r\n\r\n<meta http-equiv=\"refresh\" content=\"0;url=" + self.toUtf8() + "\">"}};
+        return ScriptedReply{
+            {"HTTP/1.0 200 OK\r\n\r\n<meta http-equiv=\"refresh\" content=\"0;url=" + self.toUtf8() + "\">"}};
     });
     self = server.base() + QStringLiteral("/loop.pls");
     ctlURIGrabber g(&clock, &messages);
@@ -346,7 +360,7 @@ TEST_F(Grabber, AnAddressWithoutAUsablePortRaisesAWinsockError)
 {
     ctlURIGrabber g(&clock, &messages);
     EventLog log(g);
-    g.StartURIValidation(QStringLiteral("httpx://127.0.0.1/none.pls"));  // unknown protocol: port 0
+    g.StartURIValidation(QStringLiteral("httpx://127.0.0.1/none.pls")); // unknown protocol: port 0
     ASSERT_TRUE(WaitUntil([&] { return log.finished(); }, 3000));
     EXPECT_EQ(log.lines, QStringList{QStringLiteral("Error 1")});
 }
@@ -467,4 +481,4 @@ TEST(GrabberMessages, EveryCodeShowsItsTextAndOthersShowNothing)
     }
 }
 
-}  // namespace
+} // namespace
