@@ -50,6 +50,11 @@ const UriCase kCases[] = {
 
 class CUriTable : public ::testing::TestWithParam<UriCase> {};
 
+void PrintTo(const UriCase& c, std::ostream* os)
+{
+    *os << c.address;
+}
+
 TEST_P(CUriTable, SplitsTheAddress)
 {
     const UriCase& c = GetParam();

@@ -104,6 +104,11 @@ const AssemblyCase kCases[] = {
 
 class AssemblyTable : public ::testing::TestWithParam<AssemblyCase> {};
 
+void PrintTo(const AssemblyCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 TEST_P(AssemblyTable, GathersTheResponse)
 {
     const AssemblyCase& c = GetParam();

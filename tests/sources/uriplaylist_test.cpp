@@ -149,6 +149,11 @@ const PlaylistCase kCases[] = {
 
 class PlaylistTable : public ::testing::TestWithParam<PlaylistCase> {};
 
+void PrintTo(const PlaylistCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 TEST_P(PlaylistTable, ParsesTheText)
 {
     const PlaylistCase& c = GetParam();
