@@ -75,6 +75,8 @@ public:
         return sink.FindTitle(title, from);
     }
 
+    bool Closed() const { return m_socket.state() == QAbstractSocket::UnconnectedState; }
+
     StreamSink sink;
 
 private:
@@ -204,8 +206,9 @@ TEST(IcecastServer, StreamsTitledMp3ToAMetadataListener)
     }
 }
 
-// The server goes away with its object: port closed, folder removed; a
-// source stopped on its own drops its listeners.
+// The server goes away with its object: port closed, folder removed. A
+// source stopped on its own drops its listeners, and a new one can take the
+// mount again.
 TEST(IcecastServer, StopsWithTheObjectAndDropsListenersWithTheSource)
 {
     SKIP_WITHOUT_ICECAST();
@@ -232,11 +235,17 @@ TEST(IcecastServer, StopsWithTheObjectAndDropsListenersWithTheSource)
         ASSERT_TRUE(WaitUntil([&] { return !listener.sink.audio.isEmpty(); }, 3000));
         server->StopSource();
         EXPECT_FALSE(server->SourceRunning());
+        EXPECT_TRUE(WaitUntil([&] { return listener.Closed(); }, 5000));
         EXPECT_FALSE(server->WaitForMount(1500));
-        EXPECT_TRUE(server->IsRunning());
-        // The server is still up after its source went.
+        // The server is still up after its source went, and takes a new one.
+        ASSERT_TRUE(server->IsRunning());
         EXPECT_EQ(server->Get("/status-json.xsl").status, 200);
-        server.reset();  // with the listener still connected
+        ASSERT_TRUE(server->StartSource()) << server->LastError().toStdString();
+        ASSERT_TRUE(server->WaitForMount(8000)) << server->LastError().toStdString();
+        IcyListener again;
+        ASSERT_TRUE(again.Connect(port, server->Mount(), 5000));
+        ASSERT_TRUE(WaitUntil([&] { return !again.sink.audio.isEmpty(); }, 3000));
+        server.reset();  // with a listener and the source still connected
     }
     EXPECT_FALSE(PortAnswers(port));
     EXPECT_FALSE(QDir(folder).exists());
