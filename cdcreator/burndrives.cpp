@@ -3,6 +3,7 @@
 #include "cdcreator/cdimage.h"
 
 #include <QFile>
+#include <QThread>
 #include <QTemporaryDir>
 
 #include <libburn/libburn.h>
@@ -56,9 +57,16 @@ std::vector<IDriveAccess::Drive> LibburnDrives::Scan()
         return drives;
     Release();
     ForgetScan();
+    // The scan runs on libburn's own thread and must be asked until it
+    // answers; giving up early would leave that thread running into
+    // burn_finish(). Bounded to a few seconds.
     int rc = 0;
-    for (int attempt = 0; attempt < 50 && rc == 0; ++attempt)
+    for (int attempt = 0; attempt < 500; ++attempt) {
         rc = burn_drive_scan(&m_infos, &m_count);
+        if (rc != 0)
+            break;
+        QThread::msleep(10);
+    }
     if (rc <= 0) {
         m_infos = nullptr;
         m_count = 0;
