@@ -1,5 +1,17 @@
 #include "recorder/serverlist.h"
 
+#include <QRegularExpression>
+
+namespace {
+// A value from a playlist or a redirect ends at its first line break, so it
+// can never add lines to the request.
+QString oneLine(const QString& text)
+{
+    const qsizetype cut = text.indexOf(QRegularExpression(QStringLiteral("[\r\n]")));
+    return cut < 0 ? text : text.left(cut);
+}
+}  // namespace
+
 QByteArray BuildStreamRequest(const ServerEntry& entry, bool metadata, bool ieAgent)
 {
     QString request = QStringLiteral("GET [PATH] HTTP/1.1\r\n"
@@ -9,12 +21,13 @@ QByteArray BuildStreamRequest(const ServerEntry& entry, bool metadata, bool ieAg
     request += metadata ? QStringLiteral("Icy-MetaData:1\r\n") : QStringLiteral("Icy-MetaData:0\r\n");
     request += QStringLiteral("Connection: close\r\n\r\n");
 
-    QString path = entry.Path;
-    if (!entry.QueryString.isEmpty())
-        path += QLatin1Char('?') + entry.QueryString;
+    QString path = oneLine(entry.Path);
+    const QString query = oneLine(entry.QueryString);
+    if (!query.isEmpty())
+        path += QLatin1Char('?') + query;
     request.replace(QLatin1String("[PATH]"), path);
-    request.replace(QLatin1String("[STREAM]"), entry.Host);
-    request.replace(QLatin1String("[PORT]"), entry.Port);
+    request.replace(QLatin1String("[STREAM]"), oneLine(entry.Host));
+    request.replace(QLatin1String("[PORT]"), oneLine(entry.Port));
     if (ieAgent)
         request.replace(QLatin1String("WinampMPEG/2.8"), QLatin1String("Mozilla/4.0 (compatible; MSIE 5.5; Windows NT 5.0)"));
     return request.toUtf8();

@@ -40,6 +40,17 @@ TEST(StreamRequest, TemplatesPlaceholdersAndAgent)
                          "Accept: */*\r\nIcy-MetaData:0\r\nConnection: close\r\n\r\n"));
 }
 
+TEST(StreamRequest, LineBreaksInAnEntryCannotAddHeaderLines)
+{
+    // An M3U entry keeps the lines after its address.
+    const ServerEntry entry{QStringLiteral("h"), QStringLiteral("/live\r\nX-Injected: 1\r\nhttp://other/"),
+                            QStringLiteral("80"), QStringLiteral("a=1\nB: 2")};
+    const QByteArray request = BuildStreamRequest(entry, true, false);
+    EXPECT_TRUE(request.startsWith("GET /live?a=1 HTTP/1.1\r\nHost: h:80\r\n"));
+    EXPECT_FALSE(request.contains("X-Injected"));
+    EXPECT_FALSE(request.contains("B: 2"));
+}
+
 TEST_F(ConnectTest, RequestReachesTheServerWithTheAgentSetting)
 {
     ieAgent = true;
