@@ -292,8 +292,13 @@ bool IcecastServer::StartOnce()
     {
         // A port that is free now; another program may take it before
         // Icecast binds it, which is why Start tries more than once.
+        // Below 32768: station addresses carry 16-bit signed ports.
         QTcpServer probe;
-        if (!probe.listen(QHostAddress::LocalHost, 0)) {
+        bool bound = false;
+        for (int attempt = 0; attempt < 200 && !bound; ++attempt)
+            bound = probe.listen(QHostAddress::LocalHost,
+                                 static_cast<quint16>(20000 + QRandomGenerator::global()->bounded(12000)));
+        if (!bound) {
             m_lastError = QStringLiteral("no free port on 127.0.0.1");
             return false;
         }

@@ -1,0 +1,183 @@
+// The real program recording from a real Icecast server, fed by ffmpeg,
+// with titles changed through the server's admin interface.
+#include "stationprocess.h"
+
+#include "tests/e2e/icecast/icecastserver.h"
+#include "tests/support/eventwait.h"
+
+#include <QDate>
+#include <QDir>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+class Recorder {
+public:
+    explicit Recorder(const QString& home)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TONQUILL_HEADLESS"), QStringLiteral("1"));
+        env.insert(QStringLiteral("TONQUILL_HOME"), home);
+        m_process.setProcessEnvironment(env);
+    }
+    ~Recorder()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(3000);
+        }
+    }
+    bool Start(const QString& preset)
+    {
+        m_process.start(BuildDir() + QStringLiteral("/app/tonquill"), {preset});
+        return m_process.waitForStarted(5000);
+    }
+    QByteArray Output()
+    {
+        m_out += m_process.readAllStandardOutput();
+        return m_out;
+    }
+    QByteArray Errors()
+    {
+        m_err += m_process.readAllStandardError();
+        return m_err;
+    }
+    bool WaitForOutput(const QByteArray& text, int ms)
+    {
+        return WaitUntil([&] { return Output().contains(text) || m_process.state() == QProcess::NotRunning; }, ms) &&
+               Output().contains(text);
+    }
+    bool WaitForEnd(int ms)
+    {
+        return WaitUntil([&] { return m_process.state() == QProcess::NotRunning; }, ms);
+    }
+    void Stop() { ::kill(static_cast<pid_t>(m_process.processId()), SIGTERM); }
+    int ExitCode() const { return m_process.exitCode(); }
+
+private:
+    QProcess m_process;
+    QByteArray m_out, m_err;
+};
+
+class IcecastRecording : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QString why;
+        if (!IcecastServer::Available(&why))
+            GTEST_SKIP() << why.toStdString();
+        IcecastServer::Options options;
+        options.metaInterval = 8192;
+        server = std::make_unique<IcecastServer>(options);
+        ASSERT_TRUE(server->Start()) << server->LastError().toStdString();
+        IcecastServer::SourceOptions source;
+        source.durationSeconds = 120;
+        source.name = QStringLiteral("Icecast Test FM");
+        ASSERT_TRUE(server->StartSource(source)) << server->LastError().toStdString();
+        ASSERT_TRUE(server->WaitForMount(15000)) << server->LastError().toStdString();
+    }
+    // A preset that records the server's own M3U playlist of the mount.
+    QString preset(const QString& capture, const QString& minutes)
+    {
+        const QString path = dir.file(QStringLiteral("icecast.tvp"));
+        const QString playlist = QStringLiteral("http://127.0.0.1:%1%2.m3u").arg(server->Port()).arg(QString::fromLatin1(server->Mount()));
+        WriteAll(path, (QStringLiteral("Icecast Test FM\r\n") + playlist + "\r\n" + capture + "\r\n" + out.path() + "\r\n" +
+                        minutes + "\r\n 0 \r\n")
+                           .toUtf8());
+        return path;
+    }
+    static bool decodes(const QString& file)
+    {
+        QByteArray output;
+        const int rc = RunTool(QStringLiteral("mpg123"), {QStringLiteral("-t"), file}, &output);
+        return rc == 0 && !output.contains("Illegal") && !output.contains("resync");
+    }
+    static QByteArray tagOf(const QString& file)
+    {
+        const QByteArray bytes = ReadAll(file);
+        return bytes.size() >= 128 ? bytes.right(128) : QByteArray();
+    }
+
+    TempFolder dir;
+    TempFolder out;
+    std::unique_ptr<IcecastServer> server;
+};
+
+}  // namespace
+
+TEST_F(IcecastRecording, OneFilePerTitleWithTags)
+{
+    ASSERT_TRUE(server->SetTitle(QStringLiteral("Artist One - Song \u00e9")));
+    Recorder tonquill(dir.path());
+    ASSERT_TRUE(tonquill.Start(preset(QStringLiteral("SONGNAMEONLY"), QStringLiteral(" 0 "))));
+    ASSERT_TRUE(tonquill.WaitForOutput("Now Recording: Artist One - Song \xC3\xA9.mp3", 20000))
+        << tonquill.Output().constData() << tonquill.Errors().constData();
+    RunEventsFor(3000);
+    ASSERT_TRUE(server->SetTitle(QStringLiteral("Artist Two - Second: Song")));
+    ASSERT_TRUE(tonquill.WaitForOutput("Now Recording: Artist Two - Second: Song.mp3", 15000)) << tonquill.Output().constData();
+    RunEventsFor(2000);
+    tonquill.Stop();
+    ASSERT_TRUE(tonquill.WaitForEnd(10000));
+    EXPECT_EQ(tonquill.ExitCode(), 0) << tonquill.Errors().constData();
+
+    const QString first = out.file(QString::fromUtf8("Artist One - Song \u00e9.mp3"));
+    const QString second = out.file(QStringLiteral("Artist Two - Second Song.mp3"));  // ":" cleaned from the name
+    ASSERT_TRUE(QFileInfo::exists(first)) << QDir(out.path()).entryList().join(',').toStdString();
+    ASSERT_TRUE(QFileInfo::exists(second)) << QDir(out.path()).entryList().join(',').toStdString();
+    EXPECT_GT(QFileInfo(first).size(), 16000 * 2);
+    EXPECT_TRUE(decodes(first));
+    EXPECT_TRUE(decodes(second));
+    const QByteArray tag1 = tagOf(first);
+    EXPECT_TRUE(tag1.startsWith("TAG"));
+    EXPECT_EQ(tag1.mid(3, 30).left(7), QByteArray("Song \xE9\0", 7));
+    EXPECT_EQ(tag1.mid(33, 10), QByteArray("Artist One"));
+    EXPECT_EQ(tagOf(second).mid(3, 12), QByteArray("Second: Song"));  // the tag keeps it
+}
+
+TEST_F(IcecastRecording, DatedArchiveAndSingleFile)
+{
+    struct Case {
+        QString capture;
+        QString file;
+    } cases[] = {
+        {QStringLiteral("Morning Show"),
+         QStringLiteral("Morning Show-%1.mp3").arg(QDate::currentDate().toString(QStringLiteral("MMddyyyy")))},
+        {QStringLiteral("FILENAME whole show.mp3"), QStringLiteral("whole show.mp3")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.capture.toStdString());
+        Recorder tonquill(dir.path());
+        ASSERT_TRUE(tonquill.Start(preset(c.capture, QStringLiteral(" 0 "))));
+        ASSERT_TRUE(tonquill.WaitForOutput("Now Recording: Icecast Test FM", 20000)) << tonquill.Output().constData();
+        RunEventsFor(3000);
+        tonquill.Stop();
+        ASSERT_TRUE(tonquill.WaitForEnd(10000));
+        const QString file = out.file(c.file);
+        ASSERT_TRUE(QFileInfo::exists(file)) << QDir(out.path()).entryList().join(',').toStdString();
+        EXPECT_TRUE(decodes(file));
+        const QByteArray tag = tagOf(file);
+        EXPECT_TRUE(tag.startsWith("TAG"));
+        EXPECT_EQ(tag.mid(3, 15), QByteArray("Icecast Test FM"));  // the station's title
+    }
+}
+
+TEST_F(IcecastRecording, TimedRecordingEndsTheProgram)
+{
+    Recorder tonquill(dir.path());
+    // One minute, and the program ends when it is done (no "S").
+    ASSERT_TRUE(tonquill.Start(preset(QStringLiteral("FILENAME timed.mp3"), QStringLiteral(" 1 "))));
+    ASSERT_TRUE(tonquill.WaitForEnd(90000)) << tonquill.Output().constData();
+    EXPECT_EQ(tonquill.ExitCode(), 0) << tonquill.Errors().constData();
+    const QByteArray output = tonquill.Output();
+    EXPECT_TRUE(output.contains("Saved ")) << output.constData();
+    const QString file = out.file(QStringLiteral("timed.mp3"));
+    // About a minute of 128 kbit/s.
+    EXPECT_GT(QFileInfo(file).size(), 55 * 16000);
+    EXPECT_LT(QFileInfo(file).size(), 70 * 16000);
+    EXPECT_TRUE(decodes(file));
+}
