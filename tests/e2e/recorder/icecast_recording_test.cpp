@@ -1,6 +1,7 @@
 // The real program recording from a real Icecast server, fed by ffmpeg,
 // with titles changed through the server's admin interface.
 #include "stationprocess.h"
+#include "tonquillprocess.h"
 
 #include "tests/e2e/icecast/icecastserver.h"
 #include "tests/support/eventwait.h"
@@ -15,54 +16,6 @@
 #include <csignal>
 
 namespace {
-
-class Recorder {
-public:
-    explicit Recorder(const QString& home)
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("TONQUILL_HEADLESS"), QStringLiteral("1"));
-        env.insert(QStringLiteral("TONQUILL_HOME"), home);
-        m_process.setProcessEnvironment(env);
-    }
-    ~Recorder()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(3000);
-        }
-    }
-    bool Start(const QString& preset)
-    {
-        m_process.start(BuildDir() + QStringLiteral("/app/tonquill"), {preset});
-        return m_process.waitForStarted(5000);
-    }
-    QByteArray Output()
-    {
-        m_out += m_process.readAllStandardOutput();
-        return m_out;
-    }
-    QByteArray Errors()
-    {
-        m_err += m_process.readAllStandardError();
-        return m_err;
-    }
-    bool WaitForOutput(const QByteArray& text, int ms)
-    {
-        return WaitUntil([&] { return Output().contains(text) || m_process.state() == QProcess::NotRunning; }, ms) &&
-               Output().contains(text);
-    }
-    bool WaitForEnd(int ms)
-    {
-        return WaitUntil([&] { return m_process.state() == QProcess::NotRunning; }, ms);
-    }
-    void Stop() { ::kill(static_cast<pid_t>(m_process.processId()), SIGTERM); }
-    int ExitCode() const { return m_process.exitCode(); }
-
-private:
-    QProcess m_process;
-    QByteArray m_out, m_err;
-};
 
 class IcecastRecording : public ::testing::Test {
 protected:
@@ -113,15 +66,15 @@ protected:
 TEST_F(IcecastRecording, OneFilePerTitleWithTags)
 {
     ASSERT_TRUE(server->SetTitle(QStringLiteral("Artist One - Song \u00e9")));
-    Recorder tonquill(dir.path());
-    ASSERT_TRUE(tonquill.Start(preset(QStringLiteral("SONGNAMEONLY"), QStringLiteral(" 0 "))));
+    Tonquill tonquill(dir.path());
+    ASSERT_TRUE(tonquill.Start({preset(QStringLiteral("SONGNAMEONLY"), QStringLiteral(" 0 "))}));
     ASSERT_TRUE(tonquill.WaitForOutput("Now Recording: Artist One - Song \xC3\xA9.mp3", 20000))
         << tonquill.Output().constData() << tonquill.Errors().constData();
     RunEventsFor(3000);
     ASSERT_TRUE(server->SetTitle(QStringLiteral("Artist Two - Second: Song")));
     ASSERT_TRUE(tonquill.WaitForOutput("Now Recording: Artist Two - Second: Song.mp3", 15000)) << tonquill.Output().constData();
     RunEventsFor(2000);
-    tonquill.Stop();
+    tonquill.Signal(SIGTERM);
     ASSERT_TRUE(tonquill.WaitForEnd(10000));
     EXPECT_EQ(tonquill.ExitCode(), 0) << tonquill.Errors().constData();
 
@@ -151,11 +104,11 @@ TEST_F(IcecastRecording, DatedArchiveAndSingleFile)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.capture.toStdString());
-        Recorder tonquill(dir.path());
-        ASSERT_TRUE(tonquill.Start(preset(c.capture, QStringLiteral(" 0 "))));
+        Tonquill tonquill(dir.path());
+        ASSERT_TRUE(tonquill.Start({preset(c.capture, QStringLiteral(" 0 "))}));
         ASSERT_TRUE(tonquill.WaitForOutput("Now Recording: Icecast Test FM", 20000)) << tonquill.Output().constData();
         RunEventsFor(3000);
-        tonquill.Stop();
+        tonquill.Signal(SIGTERM);
         ASSERT_TRUE(tonquill.WaitForEnd(10000));
         const QString file = out.file(c.file);
         ASSERT_TRUE(QFileInfo::exists(file)) << QDir(out.path()).entryList().join(',').toStdString();
@@ -168,9 +121,9 @@ TEST_F(IcecastRecording, DatedArchiveAndSingleFile)
 
 TEST_F(IcecastRecording, TimedRecordingEndsTheProgram)
 {
-    Recorder tonquill(dir.path());
+    Tonquill tonquill(dir.path());
     // One minute, and the program ends when it is done (no "S").
-    ASSERT_TRUE(tonquill.Start(preset(QStringLiteral("FILENAME timed.mp3"), QStringLiteral(" 1 "))));
+    ASSERT_TRUE(tonquill.Start({preset(QStringLiteral("FILENAME timed.mp3"), QStringLiteral(" 1 "))}));
     ASSERT_TRUE(tonquill.WaitForEnd(90000)) << tonquill.Output().constData();
     EXPECT_EQ(tonquill.ExitCode(), 0) << tonquill.Errors().constData();
     const QByteArray output = tonquill.Output();
