@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <functional>
+
+// Decodes an MP3 byte stream handed over in pieces of any size (libmpg123 in
+// feed mode) into signed 16-bit interleaved PCM. No I/O of its own.
+class Mp3FeedDecoder {
+public:
+    struct Format {
+        int sampleRate = 0;
+        int channels = 0;
+        bool operator==(const Format&) const = default;
+    };
+    // Receives each run of decoded PCM with the format it is in.
+    using PcmHandler = std::function<void(const Format& format, const char* pcm, qsizetype bytes)>;
+
+    Mp3FeedDecoder();
+    ~Mp3FeedDecoder();
+    Mp3FeedDecoder(const Mp3FeedDecoder&) = delete;
+    Mp3FeedDecoder& operator=(const Mp3FeedDecoder&) = delete;
+
+    // False when libmpg123 could not be set up; Feed does nothing then.
+    bool IsValid() const { return m_handle != nullptr; }
+
+    // Takes the next bytes of the stream and hands every complete frame's PCM
+    // to `out`. Damaged data is skipped: the decoder looks for the next frame.
+    void Feed(const char* data, qsizetype size, const PcmHandler& out);
+
+    // Forgets the stream so far (for a new connection).
+    void Reset();
+
+    Format CurrentFormat() const { return m_format; }
+    // Sample frames (one sample per channel) decoded since the last Reset.
+    qint64 FramesDecoded() const { return m_frames; }
+    // Times the decoder had to step over damaged data.
+    int Errors() const { return m_errors; }
+
+private:
+    bool openFeed();
+
+    void* m_handle = nullptr;  // mpg123_handle
+    Format m_format;
+    qint64 m_frames = 0;
+    int m_errors = 0;
+};

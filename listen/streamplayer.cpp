@@ -1,0 +1,216 @@
+#include "listen/streamplayer.h"
+
+#include "platform/eventsocket.h"
+
+namespace {
+
+constexpr qsizetype kMaxHeader = 16384;
+
+// The end of the answer header (the index of the first audio byte), or -1
+// while the blank line has not come yet.
+qsizetype headerEnd(const QByteArray& data)
+{
+    const qsizetype crlf = data.indexOf("\r\n\r\n");
+    const qsizetype lf = data.indexOf("\n\n");
+    if (crlf >= 0 && (lf < 0 || crlf + 2 <= lf))
+        return crlf + 4;
+    if (lf >= 0)
+        return lf + 2;
+    return -1;
+}
+
+bool statusIsOk(const QByteArray& header)
+{
+    const qsizetype eol = header.indexOf('\n');
+    const QByteArray line = header.left(eol < 0 ? header.size() : eol).trimmed();
+    const QList<QByteArray> words = line.split(' ');
+    if (words.size() < 2)
+        return false;
+    const bool knownProtocol = words[0] == "ICY" || words[0].startsWith("HTTP/");
+    return knownProtocol && words[1] == "200";
+}
+
+}  // namespace
+
+StreamPlayer::StreamPlayer(std::unique_ptr<IPcmOutput> output, QObject* parent)
+    : QObject(parent), m_output(std::move(output))
+{
+    if (!m_output) {
+        auto* sink = new AudioSinkOutput();
+        m_output.reset(sink);
+        connect(sink, &AudioSinkOutput::Failed, this, [this](const QString& problem) {
+            m_outputDead = true;
+            setStatus(problem);
+        });
+    }
+}
+
+StreamPlayer::~StreamPlayer()
+{
+    dropSocket();
+    if (m_output)
+        m_output->Stop();
+}
+
+void StreamPlayer::Open(const QString& address)
+{
+    Stop();
+    m_url = QUrl(address);
+}
+
+void StreamPlayer::Play()
+{
+    if (m_playing)
+        return;
+    if (!m_url.isValid() || m_url.host().isEmpty()) {
+        setStatus(QStringLiteral("Nothing to play"));
+        return;
+    }
+    m_playing = true;
+    m_outputDead = false;
+    m_header.clear();
+    m_headerDone = false;
+    m_audioBytes = 0;
+    m_decoder.Reset();
+    m_outputFormat = Mp3FeedDecoder::Format();
+    m_socket = new EventSocket(this);
+    connect(m_socket, &EventSocket::Connected, this, &StreamPlayer::onConnected);
+    connect(m_socket, &EventSocket::DataArrival, this, &StreamPlayer::onData);
+    connect(m_socket, &EventSocket::Closed, this, [this] { onEnded(QStringLiteral("The stream has ended")); });
+    connect(m_socket, &EventSocket::Error, this, [this](int, const QString& description) { onEnded(description); });
+    m_socket->Connect(m_url.host(), m_url.port(80));
+}
+
+void StreamPlayer::onConnected()
+{
+    if (!m_socket)
+        return;
+    QByteArray path = m_url.path(QUrl::FullyEncoded).toLatin1();
+    if (path.isEmpty())
+        path = "/";
+    if (m_url.hasQuery())
+        path += '?' + m_url.query(QUrl::FullyEncoded).toLatin1();
+    const QByteArray host = m_url.host().toLatin1() + ':' + QByteArray::number(m_url.port(80));
+    m_socket->SendData("GET " + path + " HTTP/1.0\r\nHost: " + host
+                       + "\r\nUser-Agent: Tonquill\r\nAccept: */*\r\nIcy-MetaData: 0\r\n\r\n");
+}
+
+void StreamPlayer::onData()
+{
+    if (!m_socket)
+        return;
+    const QByteArray data = m_socket->GetData();
+    if (m_headerDone) {
+        takeAudio(data.constData(), data.size());
+        return;
+    }
+    m_header += data;
+    const qsizetype end = headerEnd(m_header);
+    if (end < 0) {
+        if (m_header.size() > kMaxHeader)
+            onEnded(QStringLiteral("The stream server's answer could not be read"));
+        return;
+    }
+    if (!statusIsOk(m_header)) {
+        onEnded(QStringLiteral("The stream server refused the player"));
+        return;
+    }
+    m_headerDone = true;
+    const QByteArray audio = m_header.mid(end);
+    m_header.clear();
+    takeAudio(audio.constData(), audio.size());
+}
+
+void StreamPlayer::takeAudio(const char* data, qsizetype size)
+{
+    if (size <= 0)
+        return;
+    m_audioBytes += size;
+    m_decoder.Feed(data, size, [this](const Mp3FeedDecoder::Format& f, const char* pcm, qsizetype bytes) {
+        onPcm(f, pcm, bytes);
+    });
+}
+
+void StreamPlayer::onPcm(const Mp3FeedDecoder::Format& format, const char* pcm, qsizetype bytes)
+{
+    if (m_outputDead)
+        return;
+    if (!(format == m_outputFormat)) {
+        QString problem;
+        if (!m_output->Start(format.sampleRate, format.channels, problem)) {
+            // Without a device the sound is dropped until the next Play; the
+            // stream is still read so that the relay keeps its reader.
+            m_outputDead = true;
+            if (!m_toldNoOutput) {
+                m_toldNoOutput = true;
+                setStatus(problem.isEmpty() ? QStringLiteral("No audio output device") : problem);
+            }
+        }
+        m_output->SetVolume(OutputVolumeFor(m_volume));
+        m_outputFormat = format;
+    }
+    if (!m_outputDead)
+        m_output->Write(pcm, bytes);
+}
+
+void StreamPlayer::onEnded(const QString& why)
+{
+    if (!m_playing)
+        return;
+    Stop();
+    setStatus(why);
+}
+
+void StreamPlayer::dropSocket()
+{
+    if (!m_socket)
+        return;
+    EventSocket* s = m_socket;
+    m_socket = nullptr;
+    s->disconnect(this);
+    s->Close();
+    s->deleteLater();
+}
+
+void StreamPlayer::Stop()
+{
+    dropSocket();
+    m_playing = false;
+    m_headerDone = false;
+    m_header.clear();
+    if (m_output)
+        m_output->Stop();
+    m_outputFormat = Mp3FeedDecoder::Format();
+}
+
+void StreamPlayer::Close()
+{
+    Stop();
+    m_url = QUrl();
+}
+
+double StreamPlayer::OutputVolumeFor(qint32 volume)
+{
+    if (volume < 0)
+        return 1.0;
+    return qMin(volume, 100) / 100.0;
+}
+
+void StreamPlayer::Volume(qint32 balance, qint32 masterVolume, qint32 volume)
+{
+    // The master volume already acts on everything the system plays; only
+    // the player's own volume is applied to the output.
+    m_balance = balance;
+    m_master = masterVolume;
+    m_volume = volume;
+    if (m_output)
+        m_output->SetVolume(OutputVolumeFor(volume));
+}
+
+void StreamPlayer::setStatus(const QString& status)
+{
+    if (status == m_status)
+        return;
+    m_status = status;
+    emit StatusChanged(m_status);
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "listen/mp3decoder.h"
+#include "listen/mp3player.h"
+#include "listen/pcmoutput.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+
+#include <memory>
+
+class EventSocket;
+
+// Plays an MP3 stream from an "http://host:port/path" address: reads it with
+// a plain socket, skips the server's answer header, decodes the rest and
+// plays it. Nothing here blocks; a missing audio device is told once through
+// StatusChanged and the stream is then read and dropped.
+class StreamPlayer : public QObject, public IMP3Player {
+    Q_OBJECT
+public:
+    // Without `output` the system's default audio output is used.
+    explicit StreamPlayer(std::unique_ptr<IPcmOutput> output = nullptr, QObject* parent = nullptr);
+    ~StreamPlayer() override;
+
+    void Open(const QString& address) override;
+    void Play() override;
+    void Stop() override;
+    void Close() override;
+    void Volume(qint32 balance, qint32 masterVolume, qint32 volume) override;
+
+    QString Address() const { return m_url.toString(); }
+    bool IsPlaying() const { return m_playing; }
+    // The last thing worth telling about the player ("" while all is well).
+    QString Status() const { return m_status; }
+    qint32 Balance() const { return m_balance; }
+    qint32 MasterVolume() const { return m_master; }
+    qint32 PlayerVolume() const { return m_volume; }
+    // The output's volume for a player volume: 0..100 maps to 0.0..1.0; an
+    // unknown (negative) volume plays at full.
+    static double OutputVolumeFor(qint32 volume);
+
+    // Bytes of audio received after the answer header since Play.
+    qint64 AudioBytesReceived() const { return m_audioBytes; }
+    const Mp3FeedDecoder& Decoder() const { return m_decoder; }
+
+signals:
+    void StatusChanged(const QString& status);
+
+private:
+    void onConnected();
+    void onData();
+    void onEnded(const QString& why);
+    void takeAudio(const char* data, qsizetype size);
+    void onPcm(const Mp3FeedDecoder::Format& format, const char* pcm, qsizetype bytes);
+    void setStatus(const QString& status);
+    void dropSocket();
+
+    std::unique_ptr<IPcmOutput> m_output;
+    bool m_outputDead = false;  // the output cannot play: sound is dropped until the next Play
+    bool m_toldNoOutput = false;
+    Mp3FeedDecoder m_decoder;
+    Mp3FeedDecoder::Format m_outputFormat;
+    EventSocket* m_socket = nullptr;
+    QUrl m_url;
+    QByteArray m_header;
+    bool m_headerDone = false;
+    bool m_playing = false;
+    qint64 m_audioBytes = 0;
+    QString m_status;
+    qint32 m_balance = 50;
+    qint32 m_master = -1;
+    qint32 m_volume = -1;
+};
