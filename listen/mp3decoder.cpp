@@ -88,7 +88,9 @@ void Mp3FeedDecoder::Feed(const char* data, qsizetype size, const PcmHandler& ou
     for (;;) {
         size_t done = 0;
         const int rc = mpg123_read(h, buffer.data(), buffer.size(), &done);
-        if (rc == MPG123_NEW_FORMAT) {
+        // After a Reset the library may not announce a format it already
+        // knows; ask for it whenever sound comes without one.
+        if (rc == MPG123_NEW_FORMAT || (done > 0 && m_format.channels == 0)) {
             long rate = 0;
             int channels = 0;
             int encoding = 0;
