@@ -1,0 +1,207 @@
+#include "platform/paths.h"
+#include "recorder/recordingfiles.h"
+#include "tests/support/eventwait.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+// The fallback name: "unknown-", 0..59999 without leading zeros, today.
+void expectFallbackName(const QString& name)
+{
+    static const QRegularExpression re("^unknown-(0|[1-9][0-9]{0,4})-([0-9]{8})\\.mp3$");
+    const auto m = re.match(name);
+    ASSERT_TRUE(m.hasMatch()) << name.toStdString();
+    EXPECT_LT(m.captured(1).toInt(), 60000);
+    EXPECT_EQ(m.captured(2), DateStampMMDDYYYY(QDate::currentDate()));
+}
+
+QByteArray allByteValues()
+{
+    QByteArray b(256, '\0');
+    for (int i = 0; i < 256; ++i)
+        b[i] = static_cast<char>(i);
+    return b;
+}
+}  // namespace
+
+TEST(RecordingFile, WritesBytesUnchangedAndCounts)
+{
+    TempFolder dir;
+    RecordingFile file;
+    EXPECT_FALSE(file.IsOpen());
+    ASSERT_TRUE(file.Create(dir.file("r.mp3")));
+    EXPECT_TRUE(file.IsOpen());
+    EXPECT_EQ(file.Path(), dir.file("r.mp3"));
+    const QByteArray bytes = allByteValues();
+    for (int i = 0; i < 100; ++i)
+        ASSERT_TRUE(file.Write(bytes));
+    EXPECT_TRUE(file.Write(bytes.constData(), 0));
+    EXPECT_EQ(file.BytesWritten(), 25600);
+    file.Close();
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(ReadAll(dir.file("r.mp3")), bytes.repeated(100));
+    EXPECT_EQ(file.lastError(), QString());
+    file.Close();  // a second close is harmless
+    EXPECT_FALSE(file.Write("x", 1));
+    EXPECT_FALSE(file.lastError().isEmpty());
+}
+
+TEST(RecordingFile, CreateRemovesOnlyThatPath)
+{
+    TempFolder dir;
+    ASSERT_TRUE(WriteAll(dir.file("target.mp3"), "keep me"));
+    ASSERT_TRUE(QFile::link(dir.file("target.mp3"), dir.file("link.mp3")));
+    RecordingFile file;
+    // A link is replaced by a new file; what it pointed at is not touched.
+    ASSERT_TRUE(file.Create(dir.file("link.mp3")));
+    ASSERT_TRUE(file.Write("new", 3));
+    file.Close();
+    EXPECT_EQ(ReadAll(dir.file("target.mp3")), QByteArray("keep me"));
+    EXPECT_EQ(ReadAll(dir.file("link.mp3")), QByteArray("new"));
+    EXPECT_FALSE(QFileInfo(dir.file("link.mp3")).isSymLink());
+
+    // A folder of that name stays, and creating fails.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.mp3"));
+    EXPECT_FALSE(file.Create(dir.file("folder.mp3")));
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_TRUE(IsFolder(dir.file("folder.mp3")));
+    EXPECT_FALSE(file.lastError().isEmpty());
+    EXPECT_EQ(file.Path(), QString());
+}
+
+TEST(RecordingFile, WriteErrorIsReportedAndRecordingGoesOn)
+{
+    TempFolder dir;
+    RecordingFile file;
+    ASSERT_TRUE(file.Create(dir.file("big.mp3")));
+
+    // Limit the size of files this process may write so the disk "fills".
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 256 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+
+    const QByteArray chunk(64 * 1024, 'a');
+    int failures = 0;
+    for (int i = 0; i < 16; ++i)  // 1 MiB in all
+        if (!file.Write(chunk))
+            ++failures;
+    const QString error = file.lastError();
+    file.Close();
+
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_GT(failures, 0);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_LE(file.BytesWritten(), 256 * 1024);
+    EXPECT_EQ(QFileInfo(dir.file("big.mp3")).size(), file.BytesWritten());
+}
+
+TEST(CreateRecordingFile, CreatesAndPauses)
+{
+    TempFolder dir;
+    RecordingFile file;
+    CountingSleeper sleeper;
+    QString name = "AC/DC - Who: Me?.mp3";
+    EXPECT_TRUE(CreateRecordingFile(dir.path(), name, file, sleeper));
+    EXPECT_EQ(name, QString("AC/DC - Who: Me?.mp3"));  // unchanged
+    EXPECT_EQ(file.Path(), dir.file("ACDC - Who Me.mp3"));
+    EXPECT_TRUE(FileExists(dir.file("ACDC - Who Me.mp3")));
+    EXPECT_EQ(sleeper.calls, 1);
+    EXPECT_EQ(sleeper.total, kCreateFilePauseMs);
+    EXPECT_EQ(kCreateFilePauseMs, 500);
+
+    QString other = "b.mp3";
+    EXPECT_TRUE(CreateRecordingFile(dir.path(), other, file, sleeper, 3));
+    EXPECT_EQ(sleeper.total, kCreateFilePauseMs + 3);
+}
+
+TEST(CreateRecordingFile, SameTitleTwiceStartsTheFileAgain)
+{
+    TempFolder dir;
+    RecordingFile file;
+    CountingSleeper sleeper;
+    QString name = "Song.mp3";
+    ASSERT_TRUE(CreateRecordingFile(dir.path(), name, file, sleeper, 0));
+    ASSERT_TRUE(file.Write(QByteArray(1000, 'x')));
+    file.Close();
+    ASSERT_TRUE(WriteID3Tag(dir.file("Song.mp3"), {"", "Song", ""}, QDate(2026, 1, 1)));
+    ASSERT_EQ(QFileInfo(dir.file("Song.mp3")).size(), 1128);
+
+    ASSERT_TRUE(CreateRecordingFile(dir.path(), name, file, sleeper, 0));
+    EXPECT_EQ(QFileInfo(dir.file("Song.mp3")).size(), 0);
+    ASSERT_TRUE(file.Write("abc", 3));
+    file.Close();
+    EXPECT_EQ(ReadAll(dir.file("Song.mp3")), QByteArray("abc"));
+}
+
+TEST(CreateRecordingFile, WildcardCharactersDeleteOnlyTheCleanedName)
+{
+    TempFolder dir;
+    const char* others[] = {"ab.mp3", "a?.mp3", "a*.mp3", "aXYZ.mp3", "a.mp3x"};
+    for (const char* n : others)
+        ASSERT_TRUE(WriteAll(dir.file(n), QByteArray(n)));
+    ASSERT_TRUE(WriteAll(dir.file("a.mp3"), "old"));
+    RecordingFile file;
+    CountingSleeper sleeper;
+    for (const QString title : {"a?.mp3", "a*.mp3"}) {
+        QString name = title;
+        ASSERT_TRUE(CreateRecordingFile(dir.path(), name, file, sleeper, 0));
+        file.Close();
+        EXPECT_EQ(ReadAll(dir.file("a.mp3")), QByteArray()) << title.toStdString();
+        for (const char* n : others)
+            EXPECT_EQ(ReadAll(dir.file(n)), QByteArray(n)) << n;
+    }
+}
+
+TEST(CreateRecordingFile, FallsBackWhenTheNameCannotBeCreated)
+{
+    TempFolder dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("Song.mp3"));
+    RecordingFile file;
+    CountingSleeper sleeper;
+    QString name = "Song.mp3";
+    EXPECT_FALSE(CreateRecordingFile(dir.path(), name, file, sleeper));
+    expectFallbackName(name);
+    EXPECT_TRUE(file.IsOpen());
+    EXPECT_EQ(file.Path(), dir.file(name));
+    EXPECT_TRUE(FileExists(dir.file(name)));
+    EXPECT_TRUE(IsFolder(dir.file("Song.mp3")));
+    EXPECT_EQ(sleeper.calls, 0);
+    EXPECT_TRUE(file.Write("data", 4));
+    file.Close();
+    EXPECT_EQ(ReadAll(dir.file(name)), QByteArray("data"));
+
+    // A name longer than the file system allows falls back as well.
+    QString tooLong = QString(300, 'x') + ".mp3";
+    EXPECT_FALSE(CreateRecordingFile(dir.path(), tooLong, file, sleeper));
+    expectFallbackName(tooLong);
+    EXPECT_TRUE(file.IsOpen());
+    file.Close();
+}
+
+TEST(CreateRecordingFile, NoFileAtAllWhenTheFolderIsGone)
+{
+    TempFolder dir;
+    RecordingFile file;
+    CountingSleeper sleeper;
+    QString name = "Song.mp3";
+    EXPECT_FALSE(CreateRecordingFile(dir.file("gone/"), name, file, sleeper));
+    expectFallbackName(name);
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_FALSE(file.lastError().isEmpty());
+    EXPECT_EQ(sleeper.calls, 0);
+    EXPECT_FALSE(file.Write("data", 4));  // no crash, just false
+    file.Close();
+    EXPECT_FALSE(PathExists(dir.file("gone")));
+}
