@@ -1,0 +1,62 @@
+#include "listen/mixer.h"
+#include "tests/listen/relayfakes.h"
+#include "tests/support/eventwait.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include <cstdio>
+#include <unistd.h>
+
+TEST(MasterVolume, LevelToPercentRoundsToNearest)
+{
+    struct Case {
+        qint32 level;
+        qint32 percent;
+    };
+    const Case cases[] = {
+        {0, 0},       {327, 0},     {328, 1},      {655, 1},     {982, 1},    {983, 2},
+        {32750, 50},  {32767, 50},  {33077, 50},   {33078, 51},  {64845, 99}, {65172, 99},  {65173, 100},
+        {65535, 100}, {-5, 0},      {70000, 100},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MasterVolumeFromLevel(c.level), c.percent) << c.level;
+}
+
+TEST(MasterVolume, MissingMixerGivesMinusOne)
+{
+    FakeMixer mixer;
+    mixer.present = false;
+    EXPECT_EQ(GetMasterVolume(mixer), -1);
+    mixer.present = true;
+    mixer.level = 45850;
+    EXPECT_EQ(GetMasterVolume(mixer), 70);
+}
+
+TEST(MasterVolume, SystemMixerSaysNothingOnTheTerminal)
+{
+    TempFolder folder;
+    const QString capture = folder.file(QStringLiteral("stderr.txt"));
+    std::fflush(stderr);
+    const int saved = dup(STDERR_FILENO);
+    ASSERT_GE(saved, 0);
+    FILE* file = std::fopen(QFile::encodeName(capture).constData(), "w");
+    ASSERT_NE(file, nullptr);
+    dup2(fileno(file), STDERR_FILENO);
+    qint32 first = 0;
+    qint32 second = 0;
+    {
+        AlsaMixer mixer;
+        first = GetMasterVolume(mixer);
+        second = GetMasterVolume();
+    }
+    std::fflush(stderr);
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+    std::fclose(file);
+    // Without a sound card -1; with one, a percentage.
+    EXPECT_TRUE(first == -1 || (first >= 0 && first <= 100)) << first;
+    EXPECT_TRUE(second == -1 || (second >= 0 && second <= 100)) << second;
+    EXPECT_EQ(ReadAll(capture), QByteArray());
+}

@@ -1,0 +1,164 @@
+#include "listen/pcmoutput.h"
+#include "listen/streamplayer.h"
+#include "tests/listen/mp3files.h"
+#include "tests/listen/relayfakes.h"
+#include "tests/support/eventwait.h"
+
+#include <gtest/gtest.h>
+
+#include <QMediaDevices>
+#include <QAudioDevice>
+#include <QSignalSpy>
+
+namespace {
+
+// A stream server that answers one client with `answer` in `pieces`, then
+// the audio, then closes.
+struct OneShotServer {
+    QTcpServer server;
+    QTcpSocket* conn = nullptr;
+    QByteArray request;
+    OneShotServer(QList<QByteArray> pieces, QByteArray audio)
+    {
+        server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&server, &QTcpServer::newConnection, [this, pieces, audio] {
+            conn = server.nextPendingConnection();
+            QObject::connect(conn, &QTcpSocket::readyRead, [this, pieces, audio] {
+                const bool first = request.isEmpty();
+                request += conn->readAll();
+                if (!first || !request.contains("\r\n\r\n"))
+                    return;
+                for (const QByteArray& p : pieces) {
+                    conn->write(p);
+                    conn->flush();
+                }
+                conn->write(audio);
+                conn->disconnectFromHost();
+            });
+        });
+    }
+    QString address() const { return QStringLiteral("http://127.0.0.1:%1/streamer.mp3").arg(server.serverPort()); }
+};
+
+class PlayerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        mp3 = mp3files::MakeSine(folder.path(), 2);
+        if (mp3.isEmpty())
+            GTEST_SKIP() << "sox and lame are needed for the MP3 fixture";
+        frames = mp3files::FfprobeFrameCount(folder.file(QStringLiteral("sine.mp3")));
+        if (frames <= 0)
+            GTEST_SKIP() << "ffprobe is needed";
+    }
+    TempFolder folder;
+    QByteArray mp3;
+    int frames = 0;
+};
+
+}  // namespace
+
+TEST_F(PlayerTest, SkipsTheAnswerHeaderAndPlaysEverySample)
+{
+    const QList<QList<QByteArray>> answers = {
+        {"ICY 200 OK\r\nContent-Type: audio/mpeg\r\n\r\n"},
+        {"HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\nicy-name: x\r\n\r\n"},
+        {"ICY 200 OK\n", "content-type: audio/mpeg\n\n"},
+        {"IC", "Y 200 OK\r", "\nContent-Type: audio/mpeg\r\n\r", "\n"},
+    };
+    for (const QList<QByteArray>& answer : answers) {
+        SCOPED_TRACE(answer.join().constData());
+        OneShotServer server(answer, mp3);
+        auto output = std::make_unique<NullPcmOutput>();
+        NullPcmOutput* out = output.get();
+        StreamPlayer player(std::move(output));
+        player.Volume(50, -1, 40);
+        player.Open(server.address());
+        EXPECT_EQ(player.Address(), server.address());
+        player.Play();
+        ASSERT_TRUE(WaitUntil([&] { return !player.IsPlaying(); }, 5000));  // ends with the stream
+        EXPECT_TRUE(server.request.startsWith("GET /streamer.mp3 HTTP/1.0\r\n"));
+        EXPECT_EQ(player.AudioBytesReceived(), mp3.size());
+        EXPECT_EQ(player.Decoder().FramesDecoded(), frames * 1152);
+        EXPECT_EQ(out->bytesWritten(), frames * 1152 * 4);
+        EXPECT_EQ(out->sampleRate(), 44100);
+        EXPECT_EQ(out->channels(), 2);
+        EXPECT_DOUBLE_EQ(out->volume(), 0.4);
+        EXPECT_FALSE(player.Status().isEmpty());  // says the stream has ended
+    }
+}
+
+TEST_F(PlayerTest, RefusedOrUnreadableAnswersPlayNothing)
+{
+    const QList<QByteArray> answers = {
+        "ICY 404 Resource Not Found\r\n\r\n",
+        "HTTP/1.0 503 Service Unavailable\r\n\r\n",
+        "garbage without a blank line " + QByteArray(20000, 'x'),
+    };
+    for (const QByteArray& answer : answers) {
+        SCOPED_TRACE(answer.left(30).constData());
+        OneShotServer server({answer}, mp3);
+        auto output = std::make_unique<NullPcmOutput>();
+        NullPcmOutput* out = output.get();
+        StreamPlayer player(std::move(output));
+        QSignalSpy status(&player, &StreamPlayer::StatusChanged);
+        player.Open(server.address());
+        player.Play();
+        ASSERT_TRUE(WaitUntil([&] { return !player.IsPlaying(); }, 5000));
+        EXPECT_EQ(out->bytesWritten(), 0);
+        EXPECT_EQ(player.AudioBytesReceived(), 0);
+        EXPECT_GE(status.count(), 1);
+    }
+}
+
+TEST(Player, NoServerIsAStatusNotACrash)
+{
+    StreamPlayer player(std::make_unique<NullPcmOutput>());
+    player.Play();  // nothing opened
+    EXPECT_FALSE(player.IsPlaying());
+    EXPECT_FALSE(player.Status().isEmpty());
+    player.Open(QStringLiteral("http://127.0.0.1:%1/streamer.mp3").arg(FreePort()));
+    player.Play();
+    ASSERT_TRUE(WaitUntil([&] { return !player.IsPlaying(); }, 5000));
+    player.Stop();
+    player.Close();
+    EXPECT_TRUE(player.Address().isEmpty());
+}
+
+TEST(Player, OutputVolumeFollowsThePlayerVolume)
+{
+    struct Case {
+        qint32 volume;
+        double output;
+    };
+    const Case cases[] = {{0, 0.0}, {1, 0.01}, {50, 0.5}, {100, 1.0}, {250, 1.0}, {-1, 1.0}};
+    for (const Case& c : cases) {
+        auto output = std::make_unique<NullPcmOutput>();
+        NullPcmOutput* out = output.get();
+        StreamPlayer player(std::move(output));
+        player.Volume(50, 73, c.volume);
+        EXPECT_DOUBLE_EQ(out->volume(), c.output) << c.volume;
+        EXPECT_EQ(player.Balance(), 50);
+        EXPECT_EQ(player.MasterVolume(), 73);
+        EXPECT_EQ(player.PlayerVolume(), c.volume);
+    }
+}
+
+TEST_F(PlayerTest, WithoutAnAudioDeviceItSaysSoOnceAndKeepsReading)
+{
+    if (!QMediaDevices::defaultAudioOutput().isNull())
+        GTEST_SKIP() << "this machine has an audio output";
+    StreamPlayer player;  // the system's output
+    QSignalSpy status(&player, &StreamPlayer::StatusChanged);
+    QStringList told;
+    QObject::connect(&player, &StreamPlayer::StatusChanged, [&](const QString& s) { told << s; });
+    for (int round = 0; round < 2; ++round) {
+        OneShotServer server({"ICY 200 OK\r\n\r\n"}, mp3);
+        player.Open(server.address());
+        player.Play();
+        ASSERT_TRUE(WaitUntil([&] { return !player.IsPlaying(); }, 5000));
+        EXPECT_EQ(player.AudioBytesReceived(), mp3.size());
+        EXPECT_EQ(player.Decoder().FramesDecoded(), frames * 1152);
+    }
+    EXPECT_EQ(told.filter(QStringLiteral("audio output")).size(), 1) << told.join(QStringLiteral(" | ")).toStdString();
+}
