@@ -205,3 +205,33 @@ TEST(CreateRecordingFile, NoFileAtAllWhenTheFolderIsGone)
     file.Close();
     EXPECT_FALSE(PathExists(dir.file("gone")));
 }
+
+TEST(RecordingFile, AppendGoesOnAfterTakingOffTheTag)
+{
+    const QByteArray audio(2000, 'a');
+    const QByteArray tag = BuildID3v1Tag({"A", "T", ""}, QDate(2026, 1, 1));
+    const struct {
+        const char* label;
+        QByteArray before;
+        QByteArray kept;
+    } cases[] = {
+        {"tagged", audio + tag, audio},
+        {"untagged", audio, audio},
+        {"only a tag", tag, ""},
+        {"short", "abc", "abc"},
+    };
+    for (const auto& c : cases) {
+        TempFolder dir;
+        ASSERT_TRUE(WriteAll(dir.file("s.mp3"), c.before));
+        RecordingFile file;
+        ASSERT_TRUE(file.Append(dir.file("s.mp3"))) << c.label;
+        EXPECT_EQ(file.Path(), dir.file("s.mp3"));
+        ASSERT_TRUE(file.Write("more", 4));
+        file.Close();
+        EXPECT_EQ(ReadAll(dir.file("s.mp3")), c.kept + "more") << c.label;
+    }
+    TempFolder dir;
+    RecordingFile file;
+    EXPECT_FALSE(file.Append(dir.file("gone/s.mp3")));
+    EXPECT_FALSE(file.IsOpen());
+}
