@@ -2,7 +2,7 @@
 // window, reads the command line and runs the event loop.
 #include "config/configuration.h"
 #include "config/settings.h"
-#include "listen/relay.h"
+#include "listen/ctlmp3server.h"
 #include "platform/folders.h"
 #include "platform/messages.h"
 #include "platform/sleeper.h"
@@ -65,7 +65,7 @@ int main(int argc, char** argv)
 
     SystemTickSource clock;
     ThreadSleeper sleeper;
-    NullRelay relay;
+    ctlMP3Server relay(messages);
     clsConfiguration& config = Configuration();
     config.setMessageService(&messages);
 
@@ -78,6 +78,7 @@ int main(int argc, char** argv)
     deps.host = &console;
     frmMP3 recorder(deps);
     console.attach(&recorder);
+    QObject::connect(&relay, &ctlMP3Server::PlayerStatus, &console, &HeadlessConsole::showStatus);
     console.installSignalHandlers();
     QObject::connect(&console, &HeadlessConsole::finished, app.get(),
                      [](int code) { QCoreApplication::exit(code); }, Qt::QueuedConnection);

@@ -43,6 +43,9 @@ public:
     void InstallAssociations() override;
     void UninstallAssociations() override;
 
+    // A status line from elsewhere (the listening player).
+    void showStatus(const QString& text) { line(text); }
+
     // The process's exit status once the run is over.
     int exitStatus() const;
 
