@@ -18,7 +18,9 @@ class RecordingThroughRelay : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const QString source = qEnvironmentVariable("TONQUILL_SOURCE_DIR");
+        QString source = qEnvironmentVariable("TONQUILL_SOURCE_DIR");
+        if (source.isEmpty())
+            source = QStringLiteral(TONQUILL_SOURCE_DIR_DEFAULT);
         const QString script = source + QStringLiteral("/tools/teststation.py");
         if (source.isEmpty() || !QFile::exists(script) || !mp3files::HaveTool(QStringLiteral("python3")))
             GTEST_SKIP() << "the local test station is needed";
