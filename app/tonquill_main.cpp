@@ -9,6 +9,7 @@
 #include "platform/tickcount.h"
 #include "recorder/frmmp3.h"
 #include "recorder/headlessconsole.h"
+#include "sources/live365reader.h"
 #include "ui/messageboxservice.h"
 
 #include <QApplication>
@@ -69,6 +70,8 @@ int main(int argc, char** argv)
     clsConfiguration& config = Configuration();
     config.setMessageService(&messages);
 
+    ctlLive365TitleReader live365(&clock);
+
     RecorderDeps deps;
     deps.clock = &clock;
     deps.messages = &messages;
@@ -76,7 +79,11 @@ int main(int argc, char** argv)
     deps.config = &config;
     deps.relay = &relay;
     deps.host = &console;
+    deps.live365 = &live365;
     frmMP3 recorder(deps);
+    QObject::connect(&live365, &ctlLive365TitleReader::TitleChange, &recorder, &frmMP3::ctlLive365_TitleChange);
+    QObject::connect(&live365, &ctlLive365TitleReader::TitleCallBack, &recorder, &frmMP3::ctlLive365_TitleCallBack);
+    QObject::connect(&live365, &ctlLive365TitleReader::Error, &recorder, &frmMP3::ctlLive365_Error);
     console.attach(&recorder);
     QObject::connect(&relay, &ctlMP3Server::PlayerStatus, &console, &HeadlessConsole::showStatus);
     console.installSignalHandlers();

@@ -51,6 +51,10 @@ struct RecorderDeps {
 // The hidden recorder window: holds the recording in progress, its state and
 // operations. Windows and the tray read its public state and call its
 // operations; it never touches a widget.
+// A Live365 server entry: its host names the service and the last segment
+// of its path is the station's number.
+bool Live365StationOf(const ServerEntry& entry, QString& stationNumber, bool& aflMode);
+
 // The status code of an "HTTP/1.x NNN" status line; 0 for anything else.
 int HttpStatusCode(const QByteArray& text);
 

@@ -11,6 +11,20 @@
 #include "sources/live365link.h"
 #include "sources/urigrabber.h"
 
+bool Live365StationOf(const ServerEntry& entry, QString& stationNumber, bool& aflMode)
+{
+    if (!entry.Host.contains(QLatin1String("live365")) || !entry.Path.contains(QLatin1Char('/')))
+        return false;
+    const QString last = entry.Path.mid(entry.Path.lastIndexOf(QLatin1Char('/')) + 1);
+    bool numeric = false;
+    last.trimmed().toLongLong(&numeric);
+    if (!numeric)
+        return false;
+    stationNumber = last;
+    aflMode = entry.QueryString.contains(QLatin1String("AuthType=AFL"));
+    return true;
+}
+
 void frmMP3::AddServer(const QString& sIPAddress, const QString& sPath, const QString& sPort, const QString& sQueryString)
 {
     Servers.Add(ServerEntry{sIPAddress, sPath, sPort, sQueryString});
@@ -133,14 +147,10 @@ void frmMP3::finishConnect()
         m_config.bStartPaused = false;
     }
 
-    if (m_deps.live365 && entry.Host.contains(QLatin1String("live365")) && m_config.lRecordingMode == 2 &&
-        entry.Path.contains(QLatin1Char('/'))) {
-        const QString last = entry.Path.mid(entry.Path.lastIndexOf(QLatin1Char('/')) + 1);
-        bool numeric = false;
-        last.trimmed().toLongLong(&numeric);
-        if (numeric)
-            m_deps.live365->GetL365StationFromNumber(last, entry.QueryString.contains(QLatin1String("AuthType=AFL")));
-    }
+    QString stationNumber;
+    bool aflMode = false;
+    if (m_deps.live365 && m_config.lRecordingMode == 2 && Live365StationOf(entry, stationNumber, aflMode))
+        m_deps.live365->GetL365StationFromNumber(stationNumber, aflMode);
 
     // Each connection is a new response: its header is pending again.
     m_streamIsReconnect = m_connectReconnect;

@@ -277,3 +277,41 @@ TEST_F(SplitTest, ANewRecordingOfTheSameTitleStartsTheFileAgain)
     recorder->StopRecording();
     EXPECT_EQ(body(file(QStringLiteral("One.mp3"))), QByteArray("dddd"));
 }
+
+TEST(Live365Entry, StationNumberFromTheServerEntry)
+{
+    struct Case {
+        ServerEntry entry;
+        bool is;
+        QString number;
+        bool afl;
+    } cases[] = {
+        {{"www.live365.com", "/play/123456", "80", ""}, true, "123456", false},
+        {{"www.live365.com", "/play/123456", "80", "AuthType=AFL&x=1"}, true, "123456", true},
+        {{"www.live365.com", "/play/jazzbar", "80", ""}, false, "", false},
+        {{"www.Live365.com", "/play/123", "80", ""}, false, "", false},  // the host test is case-sensitive
+        {{"stream.example", "/play/123", "80", ""}, false, "", false},
+        {{"live365.example", "123", "80", ""}, false, "", false},       // no "/" in the path
+    };
+    for (const auto& c : cases) {
+        QString number;
+        bool afl = false;
+        EXPECT_EQ(Live365StationOf(c.entry, number, afl), c.is) << c.entry.Host.toStdString() << c.entry.Path.toStdString();
+        EXPECT_EQ(number, c.number);
+        EXPECT_EQ(afl, c.afl);
+    }
+}
+
+TEST_F(SplitTest, Live365TitlesSwitchTheFiles)
+{
+    startOnStation();
+    recorder->HandleStreamData("ICY 200 OK\r\nicy-name:L\r\n\r\naaaa");
+    recorder->ctlLive365_TitleChange(QStringLiteral("Artist"), QStringLiteral("First"));
+    recorder->HandleStreamData("bbbb");
+    recorder->ctlLive365_TitleChange(QStringLiteral("Artist"), QStringLiteral("Second"));
+    recorder->HandleStreamData("cccc");
+    recorder->StopRecording();
+    EXPECT_EQ(body(file(QStringLiteral("Artist - First.mp3"))), QByteArray("bbbb"));
+    EXPECT_EQ(body(file(QStringLiteral("Artist - Second.mp3"))), QByteArray("cccc"));
+    EXPECT_EQ(file(QStringLiteral("Artist - First.mp3")).right(128).mid(33, 6), QByteArray("Artist"));
+}
