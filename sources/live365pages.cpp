@@ -1,6 +1,7 @@
 #include "sources/live365pages.h"
 
 #include "config/settings.h"
+#include "sources/curi.h"
 
 #include <QUrl>
 
@@ -22,13 +23,6 @@ QString trimSpaces(const QString& text)
 
 const QByteArray kEndLower("</html>");
 const QByteArray kEndUpper("</HTML>");
-
-int defaultPortOf(const QString& scheme)
-{
-    if (scheme == QLatin1String("https"))
-        return 443;
-    return 80;
-}
 
 // Bytes that may stand in a request line as they are.
 bool isPlainRequestByte(unsigned char c)
@@ -183,34 +177,26 @@ PageAddress ResolvePageAddress(const QString& address, const QString& serviceHos
     PageAddress result;
     QString text = address.trimmed();
     text.replace(QLatin1Char('\\'), QLatin1Char('/'));
-
-    QString path;
     const qsizetype schemeEnd = text.indexOf(QStringLiteral("://"));
     const qsizetype firstSlash = text.indexOf(QLatin1Char('/'));
     if (schemeEnd > 0 && schemeEnd < firstSlash) {
-        const QString scheme = text.left(schemeEnd).toLower();
-        const QString rest = text.mid(schemeEnd + 3);
-        const qsizetype slash = rest.indexOf(QLatin1Char('/'));
-        QString authority = slash < 0 ? rest : rest.left(slash);
-        path = slash < 0 ? QString() : rest.mid(slash);
-        const qsizetype at = authority.lastIndexOf(QLatin1Char('@'));
-        if (at >= 0)
-            authority = authority.mid(at + 1);
-        // A query without a path ("host?x") belongs to the path.
-        const qsizetype question = authority.indexOf(QLatin1Char('?'));
-        if (question >= 0) {
-            path = QLatin1Char('/') + authority.mid(question) + path;
-            authority.truncate(question);
+        // An address the page gives in full.
+        CUri uri;
+        if (!uri.setUri(text)) {
+            result.host.clear();
+            result.port = 0;
+            return result;
         }
-        SplitHostAndPort(authority, result.host, result.port);
-        if (!authority.contains(QLatin1Char(':')))
-            result.port = defaultPortOf(scheme);
-    } else {
-        SplitHostAndPort(serviceHost, result.host, result.port);
-        path = text.startsWith(QLatin1Char('/')) ? text : QStringLiteral("/cgi-bin/") + text;
+        result.host = uri.Host();
+        result.port = uri.Port() > 0 ? uri.Port() : 80;
+        result.resource = uri.Resource().isEmpty() ? QStringLiteral("/") : uri.Resource();
+        result.queryString = uri.QueryString();
+        return result;
     }
-    if (path.isEmpty())
-        path = QStringLiteral("/");
+    // A path on the Live365 web server. The host setting may carry any port,
+    // so it is split here rather than parsed as an address.
+    SplitHostAndPort(serviceHost, result.host, result.port);
+    const QString path = text.startsWith(QLatin1Char('/')) ? text : QStringLiteral("/cgi-bin/") + text;
     const qsizetype question = path.indexOf(QLatin1Char('?'));
     if (question >= 0) {
         result.resource = path.left(question);

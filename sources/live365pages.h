@@ -59,7 +59,9 @@ struct PageAddress {
 // Splits "host" or "host:port" (port 80 when absent or not a number).
 void SplitHostAndPort(const QString& hostSetting, QString& host, int& port);
 // Resolves an address read from a page or built by the reader: an absolute
-// "scheme://host[:port]/path?query" is used as given; a path beginning with
+// "scheme://host[:port]/path?query" is split by CUri and used as given (an
+// address CUri refuses gives an empty host, so the connection fails); a path
+// beginning with
 // "/" goes to serviceHost; any other relative address is taken relative to
 // the player window's folder "/cgi-bin/".
 PageAddress ResolvePageAddress(const QString& address, const QString& serviceHost);
