@@ -194,6 +194,7 @@ private:
     quint64 m_connectGeneration = 0;
     bool m_streamIsReconnect = false;  // the current connection continues the open file
     QString m_fileSongName;            // the name the open file was started under
+    bool m_fileFromTitle = false;      // the open file is named after a stream title
     QString m_continueName;            // the file a failover closed, continued by the next server
     bool m_dropStream = false;         // the rest of this connection is ignored
     bool m_writeErrorShown = false;

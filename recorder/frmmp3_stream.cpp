@@ -126,10 +126,13 @@ void frmMP3::closeFile(bool titleMode)
     const QString path = m_file.Path();
     m_file.Close();
     // The tag is taken from the name the file was started under, so a file
-    // closed after a pause is tagged like any other.
+    // closed after a pause is tagged like any other; a file named after a
+    // title is always tagged from that title.
     if (!m_fileSongName.isEmpty() && FileExists(path))
-        TagRecording(m_config.sMP3Path, m_fileSongName, titleMode, m_config.sRecordingTitle, now().date());
+        TagRecording(m_config.sMP3Path, m_fileSongName, titleMode || m_fileFromTitle, m_config.sRecordingTitle,
+                     now().date());
     m_fileSongName.clear();
+    m_fileFromTitle = false;
     emit fileClosed(path);
 }
 
@@ -163,6 +166,7 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
         m_file.Append(FullRecordingPath(m_config.sMP3Path, strFileName))) {
         strSongName = strFileName;
         m_fileSongName = strFileName;
+        m_fileFromTitle = blnICYName;
         m_writeErrorShown = false;
         return;
     }
@@ -174,6 +178,7 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
     strSongName = created ? strFileName : name;
     if (m_file.IsOpen()) {
         m_fileSongName = strSongName;
+        m_fileFromTitle = blnICYName && created;
         m_writeErrorShown = false;
     } else {
         m_writeErrorShown = true;
