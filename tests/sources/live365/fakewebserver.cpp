@@ -1,5 +1,7 @@
 #include "tests/sources/live365/fakewebserver.h"
 
+#include <memory>
+
 #include <QRandomGenerator>
 #include <QTcpSocket>
 #include <QTimer>
@@ -113,8 +115,8 @@ void FakeWebServer::onNewConnection()
     while (QTcpSocket* socket = m_server.nextPendingConnection()) {
         m_sockets.append(socket);
         socket->setParent(this);
-        auto* received = new QByteArray;
-        connect(socket, &QObject::destroyed, this, [received] { delete received; });
+        // Freed with the connection, whichever of the two goes first.
+        auto received = std::make_shared<QByteArray>();
         connect(socket, &QTcpSocket::readyRead, this, [this, socket, received] {
             const bool had = received->contains("\r\n\r\n");
             received->append(socket->readAll());
