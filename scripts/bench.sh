@@ -1,0 +1,260 @@
+#!/usr/bin/env bash
+# Stream engine benchmarks against the local test station on 127.0.0.1.
+#   scripts/bench.sh [--size BYTES]   ingest: curl, the headless recorder and
+#                                     streamripper take the same fast stream
+#   scripts/bench.sh --soak [--size BYTES]
+#                                     a long accelerated recording; prints the
+#                                     recorder's resident memory over time
+#   scripts/bench.sh --demux          the in-memory demultiplexer benchmark
+# Builds a Release copy of the program into build-bench first.
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${BENCH_BUILD_DIR:-$here/build-bench}"
+
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTONQUILL_TESTS=OFF >/dev/null
+cmake --build "$build" -j"$(nproc)" --target tonquill bench_demux >/dev/null
+
+if [ "${1:-}" = "--demux" ]; then
+  shift
+  exec "$build/bench/bench_demux" "$@"
+fi
+
+exec python3 - "$here" "$build" "$@" <<'PY'
+import argparse, os, re, shutil, signal, subprocess, sys, tempfile, time
+
+here, build = sys.argv[1], sys.argv[2]
+ap = argparse.ArgumentParser(prog="bench.sh")
+ap.add_argument("--soak", action="store_true")
+ap.add_argument("--size", type=int, default=0, help="audio bytes of the stream")
+ap.add_argument("--metaint", type=int, default=16000)
+ap.add_argument("--song-bytes", type=int, default=5 * 1024 * 1024)
+ap.add_argument("--keep", action="store_true", help="keep the work folder")
+args = ap.parse_args(sys.argv[3:])
+size = args.size or (576_000_000 if args.soak else 256 * 1024 * 1024)   # soak: 10 h of 128 kbit/s
+tonquill = os.environ.get("TONQUILL_BIN", os.path.join(build, "app", "tonquill"))
+work = tempfile.mkdtemp(prefix="tonquill-bench-")
+log = os.path.join(work, "station.log")
+
+# Unique titles, so every song gets a file of its own.
+songs = size // args.song_bytes + 2
+with open(os.path.join(work, "titles"), "w") as f:
+    for i in range(songs):
+        f.write(f"Bench Artist {i:05d} - Song {i:05d}\n")
+
+station = subprocess.Popen(
+    [sys.executable, os.path.join(here, "tools", "teststation.py"), "--port", "0", "--fast",
+     "--total-bytes", str(size), "--metaint", str(args.metaint), "--song-bytes", str(args.song_bytes),
+     "--titles-file", os.path.join(work, "titles"), "--lifetime", "86400", "--log", log,
+     "--cache", os.path.join(build, "teststation-cache")],
+    stdout=subprocess.PIPE, text=True)
+port = None
+for line in station.stdout:
+    if line.startswith("LISTENING"):
+        port = int(line.split()[1])
+        break
+if port is None:
+    sys.exit("bench: the test station did not start")
+base = f"http://127.0.0.1:{port}"
+
+
+def stop_station():
+    if station.poll() is None:
+        station.send_signal(signal.SIGTERM)
+        station.wait(timeout=30)
+
+
+import atexit
+atexit.register(stop_station)
+
+
+def log_lines():
+    with open(log, errors="replace") as f:
+        return f.read().splitlines()
+
+
+def stream_ends(since):
+    """Audio bytes of every finished /stream connection logged after line `since`."""
+    return [int(re.search(r"audio=(\d+)", l).group(1)) for l in log_lines()[since:]
+            if l.startswith("END ") and " path=/stream" in l]
+
+
+def folder_bytes(folder):
+    total = 0
+    for root, _, files in os.walk(folder):
+        for n in files:
+            try:
+                total += os.path.getsize(os.path.join(root, n))
+            except OSError:
+                pass
+    return total
+
+
+def parse_time(path):
+    t = open(path).read()
+    def field(name):
+        return re.search(re.escape(name) + r": (.*)", t).group(1).strip()
+    return {"cpu": float(field("User time (seconds)")) + float(field("System time (seconds)")),
+            "rss_mb": int(field("Maximum resident set size (kbytes)")) / 1024.0}
+
+
+def rss_kb(pid):
+    try:
+        with open(f"/proc/{pid}/status") as f:
+            for l in f:
+                if l.startswith("VmRSS:"):
+                    return int(l.split()[1])
+    except OSError:
+        pass
+    return 0
+
+
+def child_of(pid):
+    for _ in range(100):
+        try:
+            kids = open(f"/proc/{pid}/task/{pid}/children").read().split()
+            if kids:
+                return int(kids[0])
+        except OSError:
+            pass
+        time.sleep(0.01)
+    return None
+
+
+def run_recorder(name, argv, folder, env=None, sample=None):
+    """Runs a recorder under /usr/bin/time until its folder holds what the
+    station sent (or stops growing after the stream ended), then stops it
+    with SIGTERM. Wall time is until the last byte reached the disk."""
+    since = len(log_lines())
+    timefile = os.path.join(work, name + ".time")
+    out = open(os.path.join(work, name + ".out"), "w")
+    start = time.monotonic()
+    proc = subprocess.Popen(["/usr/bin/time", "-v", "-o", timefile] + argv, env=env, stdout=out, stderr=out)
+    pid = child_of(proc.pid)
+    last_size, last_change, next_sample = -1, start, start
+    samples = []
+    while True:
+        now = time.monotonic()
+        have = folder_bytes(folder)
+        if have != last_size:
+            last_size, last_change = have, now
+        if sample and now >= next_sample and pid:
+            samples.append((now - start, have, rss_kb(pid)))
+            next_sample += sample
+        ends = stream_ends(since)
+        if ends and (have >= ends[0] or now - last_change > 3.0):
+            break
+        if proc.poll() is not None:
+            break
+        time.sleep(0.05)
+    wall = last_change - start
+    if proc.poll() is None and pid:
+        os.kill(pid, signal.SIGTERM)
+    proc.wait(timeout=60)
+    time.sleep(0.3)
+    r = parse_time(timefile)
+    r["wall"] = wall
+    r["sent"] = sum(stream_ends(since))
+    r["connections"] = len(stream_ends(since))
+    r["samples"] = samples
+    return r
+
+
+def tonquill_run(sample=None):
+    rec = os.path.join(work, "tonquill-rec")
+    home = os.path.join(work, "tonquill-home")
+    os.makedirs(rec, exist_ok=True)
+    os.makedirs(home, exist_ok=True)
+    preset = os.path.join(work, "bench.tvp")
+    with open(preset, "wb") as f:
+        f.write(b"\r\n".join([b"Bench", f"{base}/station.pls".encode(), b"SONGNAMEONLY",
+                              (rec + "/").encode(), b" 0 ", b" 0 "]) + b"\r\n")
+    env = dict(os.environ, TONQUILL_HEADLESS="1", TONQUILL_HOME=home, QT_QPA_PLATFORM="offscreen")
+    r = run_recorder("tonquill", [tonquill, preset], rec, env=env, sample=sample)
+    files = sorted(os.listdir(rec))
+    audio = 0
+    for n in files:
+        p = os.path.join(rec, n)
+        s = os.path.getsize(p)
+        with open(p, "rb") as f:
+            if s >= 128:
+                f.seek(s - 128)
+                if f.read(3) == b"TAG":
+                    s -= 128
+        audio += s
+    r["files"] = len(files)
+    r["audio"] = audio
+    return r
+
+
+def gb(n):
+    return n / 1e9
+
+
+if args.soak:
+    print(f"soak: {size / 1e6:.0f} MB at full speed (= {size / 16000 / 3600:.1f} h of 128 kbit/s), "
+          f"a new title every {args.song_bytes / 1e6:.1f} MB")
+    r = tonquill_run(sample=1.0)
+    print(f"{'seconds':>8} {'recorded MB':>12} {'RSS MB':>8}")
+    for t, have, kb in r["samples"]:
+        print(f"{t:8.1f} {have / 1e6:12.1f} {kb / 1024:8.1f}")
+    rss = [kb for _, _, kb in r["samples"] if kb]
+    if len(rss) >= 4:
+        warm = rss[len(rss) // 4:]
+        print(f"soak: RSS after the first quarter {min(warm) / 1024:.1f} to {max(warm) / 1024:.1f} MB, "
+              f"first {rss[len(rss) // 4] / 1024:.1f} MB, last {rss[-1] / 1024:.1f} MB, "
+              f"growth {(rss[-1] - rss[len(rss) // 4]) / 1024:+.1f} MB; peak {r['rss_mb']:.1f} MB")
+    ok = r["audio"] == r["sent"]
+    print(f"soak: {r['files']} files, {r['audio']} audio bytes of {r['sent']} sent: {'complete' if ok else 'MISSING BYTES'}")
+    print(f"soak: wall {r['wall']:.1f} s, CPU {r['cpu']:.1f} s")
+else:
+    print(f"ingest: {size / 1e6:.0f} MB of audio, metaint {args.metaint}, a new title every {args.song_bytes / 1e6:.1f} MB, "
+          f"station on {base}")
+    results = {}
+    # (a) curl: the raw stream, metadata included, to a file.
+    since = len(log_lines())
+    raw = os.path.join(work, "curl.raw")
+    tf = os.path.join(work, "curl.time")
+    t0 = time.monotonic()
+    subprocess.run(["/usr/bin/time", "-v", "-o", tf, "curl", "-s", "--http0.9", "-H", "Icy-MetaData:1",
+                    "-o", raw, f"{base}/stream"], check=False)
+    c = parse_time(tf)
+    c["wall"] = time.monotonic() - t0
+    c["sent"] = sum(stream_ends(since))
+    results["curl"] = c
+    os.remove(raw)
+    # (b) the headless recorder with title splitting.
+    results["tonquill"] = tonquill_run()
+    # (c) streamripper, splitting by title as well.
+    sr_dir = os.path.join(work, "streamripper")
+    os.makedirs(sr_dir)
+    results["streamripper"] = run_recorder(
+        "streamripper", ["streamripper", f"{base}/stream", "-d", sr_dir, "-s", "--quiet"], sr_dir)
+    shutil.rmtree(sr_dir, ignore_errors=True)
+
+    print(f"{'program':<13} {'wall s':>8} {'CPU s':>7} {'peak MB':>8} {'MB/s':>8} {'CPU s/GB':>9}")
+    for name, r in results.items():
+        mbps = r["sent"] / 1e6 / r["wall"] if r["wall"] > 0 else 0
+        cpugb = r["cpu"] / gb(r["sent"]) if r["sent"] else 0
+        r["mbps"], r["cpugb"] = mbps, cpugb
+        print(f"{name:<13} {r['wall']:8.2f} {r['cpu']:7.2f} {r['rss_mb']:8.1f} {mbps:8.1f} {cpugb:9.2f}")
+    t, c, s = results["tonquill"], results["curl"], results["streamripper"]
+    print(f"tonquill/curl throughput {t['mbps'] / c['mbps']:.2f} (target at least 0.8)")
+    if s["cpugb"] > 0:
+        print(f"tonquill/streamripper CPU per GB {t['cpugb'] / s['cpugb']:.2f} (target at most 0.2)")
+        print(f"tonquill/streamripper throughput {t['mbps'] / s['mbps']:.2f}")
+    pauses = 0.5 * (t["files"] + t["connections"])
+    print(f"tonquill: {t['files']} files over {t['connections']} connection(s); the 500 ms pauses after each new "
+          f"file and each response header come to {pauses:.1f} s of its {t['wall']:.1f} s "
+          f"(without them about {t['sent'] / 1e6 / max(t['wall'] - pauses, 1e-3):.0f} MB/s); "
+          f"gap to curl {t['wall'] - c['wall']:.1f} s")
+    ok = t["audio"] == t["sent"]
+    print(f"tonquill: files hold {t['audio']} audio bytes of {t['sent']} the station sent: "
+          f"{'every byte' if ok else 'MISSING BYTES'}")
+
+stop_station()
+if args.keep:
+    print(f"bench: work folder {work}")
+else:
+    shutil.rmtree(work, ignore_errors=True)
+sys.exit(0 if ok else 1)
+PY
