@@ -12,9 +12,9 @@ rm -rf "$out"
 mkdir -p "$out/recordings" "$out/home"
 
 station_log="$out/station.out"
-python3 tools/teststation.py --port 0 --lifetime 240 --song-seconds 20 --metaint 8192 \
+python3 tools/teststation.py --port 0 --lifetime 240 --song-seconds 25 --metaint 8192 \
   --name "Tonquill Demo Station" \
-  --titles "Aurora Lane - Morning Light,The Quiet Hours - Café Nocturne,Marlow & Finch - Don't Look Back" \
+  --titles "Aurora Lane - Morning Light,The Quiet Hours - Café Nocturne,Marlow & Finch - Harbour Lights" \
   >"$station_log" 2>&1 &
 station_pid=$!
 trap 'kill "$station_pid" 2>/dev/null || true' EXIT
@@ -55,11 +55,19 @@ if [ "${#files[@]}" -eq 0 ]; then
   echo "  (none)"
   exit 1
 fi
-for f in "${files[@]}"; do
-  size=$(stat -c %s "$f")
-  title=$(ffprobe -v error -show_entries format_tags=title -of default=nw=1:nk=1 "$f" 2>/dev/null || true)
-  artist=$(ffprobe -v error -show_entries format_tags=artist -of default=nw=1:nk=1 "$f" 2>/dev/null || true)
-  secs=$(ffprobe -v error -show_entries format=duration -of default=nw=1:nk=1 "$f" 2>/dev/null || true)
-  printf '  %-52s %9d bytes  %6ss  tag: artist="%s" title="%s"\n' "$(basename "$f")" "$size" "${secs%.*}" "$artist" "$title"
-done
+# The ID3v1 tag is Latin-1; python reads it as such.
+python3 - "${files[@]}" <<'PY'
+import subprocess, sys, os
+for path in sys.argv[1:]:
+    data = open(path, "rb").read()
+    tag = data[-128:] if len(data) >= 128 and data[-128:-125] == b"TAG" else None
+    field = lambda a, b: tag[a:b].split(b"\0")[0].decode("latin-1") if tag else ""
+    try:
+        secs = float(subprocess.run(["ffprobe", "-v", "error", "-show_entries", "format=duration",
+                                     "-of", "default=nw=1:nk=1", path], capture_output=True, text=True).stdout)
+    except ValueError:
+        secs = 0.0
+    print("  %-44s %8d bytes %5.1f s  artist=%r title=%r comment=%r"
+          % (os.path.basename(path), len(data), secs, field(33, 63), field(3, 33), field(97, 127)))
+PY
 exit "$status"
