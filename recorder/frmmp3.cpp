@@ -213,7 +213,6 @@ void frmMP3::StopRecording()
     }
     // A connection still being made is abandoned.
     m_connecting = false;
-    ++m_connectGeneration;
 
     RecorderMenuState m = m_menu;
     m.mPopExit = QStringLiteral("Exit");

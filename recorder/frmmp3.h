@@ -191,7 +191,6 @@ private:
     bool m_connectReconnect = false;
     qint32 m_connectLast = 0;
     qint32* m_connectPosition = nullptr;
-    quint64 m_connectGeneration = 0;
     bool m_streamIsReconnect = false;  // the current connection continues the open file
     QString m_fileSongName;            // the name the open file was started under
     bool m_fileFromTitle = false;      // the open file is named after a stream title

@@ -110,7 +110,6 @@ void frmMP3::ConnectToServer(qint32& position, bool reconnect)
     m_connectReconnect = reconnect;
     m_connectLast = Servers.Last();
     m_connectPosition = &position;
-    ++m_connectGeneration;
     m_ws->Connect(Servers[position].Host, Servers[position].Port.toInt());
 }
 

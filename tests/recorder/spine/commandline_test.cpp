@@ -1,6 +1,7 @@
 // The recorder's start from its command line.
 #include "fixture.h"
 
+#include "platform/eventsocket.h"
 #include "tests/support/eventwait.h"
 
 class CommandLineTest : public RecorderFixture {
@@ -109,4 +110,20 @@ TEST_F(CommandLineTest, StopRecordingResetsTheState)
     EXPECT_FALSE(recorder->Menu().mnuStopRecording);
     EXPECT_GE(relay.stops, 1);
     EXPECT_EQ(recorder->phase(), frmMP3::Phase::Idle);
+}
+
+TEST_F(CommandLineTest, ExitFromTheMenuClosesAndTagsTheRecordingThenQuits)
+{
+    config.lRecordingMode = 1;
+    config.sStreamFileName = QStringLiteral("single.mp3");
+    startOnStation();
+    recorder->HandleStreamData("ICY 200 OK\r\n\r\naudio");
+    int code = -1;
+    QObject::connect(recorder.get(), &frmMP3::quitRequested, [&](int c) { code = c; });
+    recorder->ExitFromMenu();
+    EXPECT_EQ(code, 0);
+    const QByteArray bytes = ReadAll(folder.file(QStringLiteral("single.mp3")));
+    EXPECT_TRUE(bytes.startsWith("audio"));
+    EXPECT_EQ(bytes.mid(bytes.size() - 128, 3), QByteArray("TAG"));
+    EXPECT_EQ(recorder->WS().State(), 0);
 }
