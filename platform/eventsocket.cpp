@@ -58,6 +58,7 @@ void EventSocket::adopt(QTcpSocket* s)
 {
     m_socket = s;
     s->setParent(this);
+    s->setReadBufferSize(m_readLimit);
     connect(s, &QTcpSocket::readyRead, this, [this, s] {
         if (s != m_socket)
             return;
@@ -138,7 +139,14 @@ void EventSocket::SendData(const QByteArray& data)
 
 void EventSocket::GetData(QByteArray& into)
 {
-    into = m_socket ? m_socket->readAll() : QByteArray();
+    const qint64 available = m_socket ? m_socket->bytesAvailable() : 0;
+    if (available <= 0) {
+        into.resize(0);
+        return;
+    }
+    into.resize(available);  // keeps the capacity it already has
+    const qint64 got = m_socket->read(into.data(), available);
+    into.resize(got > 0 ? got : 0);
 }
 
 QByteArray EventSocket::GetData()

@@ -40,8 +40,14 @@ public:
     void Connect(const QString& remoteHost, int remotePort);
     int State() const;
     void SendData(const QByteArray& data);
+    // Into `into`, reusing its memory; a stream read chunk by chunk then
+    // needs no new buffer for every chunk.
     void GetData(QByteArray& into);
     QByteArray GetData();
+    // At most this many bytes are taken from the system per DataArrival
+    // (0: no limit, the default); the rest waits in the system's buffer and
+    // raises the next DataArrival. Applies to connections made afterwards.
+    void setReadBufferLimit(qint64 bytes) { m_readLimit = bytes; }
     qint64 BytesReceived() const;
 
     void setLocalPort(int port) { m_localPort = port; }
@@ -70,5 +76,6 @@ private:
     QTcpServer* m_server = nullptr;
     int m_state = sckClosed;
     int m_localPort = 0;
+    qint64 m_readLimit = 0;
     QString m_pendingPeer;  // peer of the request being offered
 };

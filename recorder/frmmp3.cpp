@@ -21,6 +21,9 @@ frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
         m_deps.ieAgent = [] { return GetIEAgent(); };
 
     m_ws = new EventSocket(this);
+    // A fast stream is taken a bounded piece at a time, so the read buffers
+    // stay the same few blocks of memory however fast the server sends.
+    m_ws->setReadBufferLimit(kStreamReadBytes);
     connect(m_ws, &EventSocket::DataArrival, this, [this](qint64) { WS_DataArrival(); });
     connect(m_ws, &EventSocket::Connected, this, &frmMP3::onConnected);
     connect(m_ws, &EventSocket::Error, this, [this](int, const QString&) { onConnectError(); });

@@ -34,6 +34,9 @@ struct RecorderMenuState {
 };
 
 // Everything the recorder reaches outside itself.
+// The most the stream socket takes from the system per data event.
+constexpr qint64 kStreamReadBytes = 1024 * 1024;
+
 struct RecorderDeps {
     ITickSource* clock = nullptr;
     IMessageService* messages = nullptr;
@@ -159,6 +162,7 @@ private:
     void setPhase(Phase p);
     void setMenu(const RecorderMenuState& m);
     void WriteAudio(const char* data, qsizetype size);
+    void flushAudio();  // writes the audio queued from the current chunk
     void endIfUnattended();
     void endProgram();
     void onConnected();
@@ -180,6 +184,7 @@ private:
     QTimer m_timer1;
     IcyDemuxer m_demux;
     RecordingFile m_file;
+    QByteArray m_chunk;  // the stream's read buffer, reused from chunk to chunk
     RecorderMenuState m_menu;
     QString m_trayTip;
     Phase m_phase = Phase::Idle;

@@ -181,7 +181,8 @@ void frmMP3::finishConnect()
 
 void frmMP3::WS_DataArrival()
 {
-    HandleStreamData(m_ws->GetData());
+    m_ws->GetData(m_chunk);
+    HandleStreamData(m_chunk);
 }
 
 void frmMP3::HandleStreamData(const QByteArray& data)
@@ -191,6 +192,7 @@ void frmMP3::HandleStreamData(const QByteArray& data)
     if (data.isEmpty() || m_dropStream || m_demux.Refused())
         return;
     m_demux.Feed(data, *this);
+    flushAudio();  // the queued audio points into `data`
     if (m_demux.HeaderPending())
         screenPendingHeader();
     bIcy = m_demux.HeaderPending();

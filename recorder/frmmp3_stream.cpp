@@ -106,23 +106,40 @@ void frmMP3::OnAudio(const char* data, qsizetype size)
 void frmMP3::WriteAudio(const char* data, qsizetype size)
 {
     if (!blnPaused) {
-        if (m_file.IsOpen() && m_file.Write(data, size)) {
-            m_audioWritten += size;
-            m_writeErrorShown = false;
+        if (m_file.IsOpen()) {
+            // Written when the chunk is done or the file changes, whichever
+            // comes first: one system call for all of a chunk's audio.
+            m_file.Queue(data, size);
         } else if (!m_writeErrorShown) {
             m_writeErrorShown = true;
-            const QString why = m_file.IsOpen() ? m_file.lastError() : QStringLiteral("no recording file is open");
-            setSongCaption(QStringLiteral("[ERR] DISK: Cannot write the recording (") + why + QStringLiteral(")"));
+            setSongCaption(QStringLiteral("[ERR] DISK: Cannot write the recording (no recording file is open)"));
         }
     }
     if (m_deps.relay->blnEnablePreviewStream())
         m_deps.relay->PushData(data, size);
 }
 
+void frmMP3::flushAudio()
+{
+    if (!m_file.IsOpen() || m_file.QueuedBytes() == 0)
+        return;
+    const qint64 before = m_file.BytesWritten();
+    const bool ok = m_file.Flush();
+    m_audioWritten += m_file.BytesWritten() - before;
+    if (ok) {
+        m_writeErrorShown = false;
+    } else if (!m_writeErrorShown) {
+        m_writeErrorShown = true;
+        setSongCaption(QStringLiteral("[ERR] DISK: Cannot write the recording (") + m_file.lastError() +
+                       QStringLiteral(")"));
+    }
+}
+
 void frmMP3::closeFile(bool titleMode)
 {
     if (!m_file.IsOpen())
         return;
+    flushAudio();
     const QString path = m_file.Path();
     m_file.Close();
     // The tag is taken from the name the file was started under, so a file

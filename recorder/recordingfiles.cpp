@@ -7,6 +7,12 @@
 #include <QRandomGenerator>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <limits.h>
+#include <sys/uio.h>
+#include <unistd.h>
 
 QString DateStampMMDDYYYY(const QDate& date)
 {
@@ -124,7 +130,9 @@ bool RecordingFile::Create(const QString& path)
         return false;
     }
     m_file.setFileName(path);
-    if (!m_file.open(QIODevice::ReadWrite | QIODevice::Truncate)) {
+    // Unbuffered: the audio goes from the received chunk straight to the
+    // file, without a copy through a write buffer.
+    if (!m_file.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Unbuffered)) {
         m_lastError = m_file.errorString();
         return false;
     }
@@ -139,7 +147,7 @@ bool RecordingFile::Append(const QString& path)
     m_bytesWritten = 0;
     m_path.clear();
     m_file.setFileName(path);
-    if (!m_file.open(QIODevice::ReadWrite)) {
+    if (!m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
         m_lastError = m_file.errorString();
         return false;
     }
@@ -164,28 +172,101 @@ bool RecordingFile::Append(const QString& path)
 bool RecordingFile::Write(const char* data, qsizetype size)
 {
     if (!m_file.isOpen()) {
+        m_queue.clear();
+        m_queuedBytes = 0;
         m_lastError = QStringLiteral("no recording file is open");
         return false;
     }
+    if (!Flush())
+        return false;
     if (size <= 0)
         return true;
-    const qint64 n = m_file.write(data, size);
-    if (n > 0)
-        m_bytesWritten += n;
-    if (n != size) {
-        m_lastError = m_file.errorString();
-        m_file.unsetError();
+    const Piece piece{data, size};
+    return writePieces(&piece, 1);
+}
+
+void RecordingFile::Queue(const char* data, qsizetype size)
+{
+    if (size <= 0)
+        return;
+    if (!m_queue.empty() && m_queue.back().data + m_queue.back().size == data) {
+        m_queue.back().size += size;  // contiguous with the last piece
+    } else {
+        if (m_queue.size() >= IOV_MAX)
+            Flush();
+        m_queue.push_back({data, size});
+    }
+    m_queuedBytes += size;
+}
+
+bool RecordingFile::Flush()
+{
+    if (m_queue.empty())
+        return true;
+    if (!m_file.isOpen()) {
+        m_queue.clear();
+        m_queuedBytes = 0;
+        m_lastError = QStringLiteral("no recording file is open");
         return false;
+    }
+    const bool ok = writePieces(m_queue.data(), qsizetype(m_queue.size()));
+    m_queue.clear();
+    m_queuedBytes = 0;
+    return ok;
+}
+
+// All pieces, in order, at the end of the file; a short write goes on from
+// where it stopped. The file is opened unbuffered, so its descriptor is the
+// only place bytes go.
+bool RecordingFile::writePieces(const Piece* pieces, qsizetype count)
+{
+    const int fd = m_file.handle();
+    iovec vec[IOV_MAX];
+    qsizetype next = 0;      // first piece not yet (fully) written
+    qsizetype skip = 0;      // bytes of that piece already written
+    while (next < count) {
+        int n = 0;
+        for (qsizetype i = next; i < count && n < IOV_MAX; ++i, ++n) {
+            const qsizetype off = i == next ? skip : 0;
+            vec[n].iov_base = const_cast<char*>(pieces[i].data + off);
+            vec[n].iov_len = size_t(pieces[i].size - off);
+        }
+        const ssize_t done = ::writev(fd, vec, n);
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            m_lastError = QString::fromLocal8Bit(std::strerror(errno));
+            return false;
+        }
+        if (done == 0) {
+            m_lastError = QStringLiteral("the file takes no more bytes");
+            return false;
+        }
+        m_bytesWritten += done;
+        qsizetype left = qsizetype(done);
+        while (left > 0) {
+            const qsizetype rest = pieces[next].size - skip;
+            if (left >= rest) {
+                left -= rest;
+                ++next;
+                skip = 0;
+            } else {
+                skip += left;
+                left = 0;
+            }
+        }
     }
     return true;
 }
 
 void RecordingFile::Close()
 {
-    if (!m_file.isOpen())
+    if (!m_file.isOpen()) {
+        m_queue.clear();
+        m_queuedBytes = 0;
         return;
-    if (!m_file.flush())
-        m_lastError = m_file.errorString();
+    }
+    Flush();
     m_file.close();
 }
 

@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QString>
 
+#include <vector>
+
 // File-level pieces of a recording: naming, cleaning, the one open
 // recording file, the ID3v1 tag and the removal of old dated archives.
 
@@ -64,8 +66,18 @@ public:
     // on another server).
     bool Append(const QString& path);
     // Appends; false (and lastError() set) when the bytes were not taken.
+    // Anything queued is written first.
     bool Write(const char* data, qsizetype size);
     bool Write(const QByteArray& bytes) { return Write(bytes.constData(), bytes.size()); }
+    // Queues bytes for the next Flush without copying them: they must stay
+    // valid until Flush, Write or Close. Many small pieces (the audio
+    // between metadata blocks) then reach the disk in one system call.
+    void Queue(const char* data, qsizetype size);
+    // Writes what is queued; false (and lastError() set) when not all of it
+    // was taken. The queue is empty afterwards either way.
+    bool Flush();
+    qsizetype QueuedBytes() const { return m_queuedBytes; }
+    // Writes what is queued, then closes.
     void Close();
     bool IsOpen() const { return m_file.isOpen(); }
     QString Path() const { return m_path; }  // the file last created; "" after a failure
@@ -74,10 +86,18 @@ public:
     QString lastError() const { return m_lastError; }
 
 private:
+    struct Piece {
+        const char* data;
+        qsizetype size;
+    };
+    bool writePieces(const Piece* pieces, qsizetype count);
+
     QFile m_file;
     QString m_path;
     qint64 m_bytesWritten = 0;
     QString m_lastError;
+    std::vector<Piece> m_queue;
+    qsizetype m_queuedBytes = 0;
 };
 
 // Creates the recording file `name` in `sMP3Path` and holds the thread for

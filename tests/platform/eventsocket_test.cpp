@@ -213,3 +213,54 @@ TEST(EventSocket, SendWhileClosedRaisesError)
     sock.SendData("x");
     ASSERT_TRUE(WaitUntil([&] { return errors == 1; }, 2000));
 }
+
+// With or without a read limit, a stream that the peer sends and closes at
+// once arrives whole and in order, no event hands over more than the limit,
+// and the caller's buffer is reused rather than replaced.
+TEST(EventSocket, ReadLimitDeliversEveryByteBeforeTheClose)
+{
+    struct Case {
+        qint64 limit;
+        int repeat;  // payload: all byte values this many times
+    };
+    const Case cases[] = {{0, 4096}, {1000, 2048}, {65536, 8192}, {1, 8}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.limit);
+        Peer peer;
+        EventSocket sock;
+        sock.setReadBufferLimit(c.limit);
+        QByteArray buffer;
+        QByteArray got;
+        qint64 largest = 0;
+        int events = 0;
+        int reallocations = 0;
+        bool closed = false;
+        bool dataAfterClose = false;
+        QObject::connect(&sock, &EventSocket::DataArrival, [&](qint64) {
+            const char* before = buffer.constData();
+            const qsizetype capacity = buffer.capacity();
+            sock.GetData(buffer);
+            if (events > 0 && buffer.size() <= capacity && buffer.constData() != before)
+                ++reallocations;
+            ++events;
+            largest = std::max<qint64>(largest, buffer.size());
+            got.append(buffer.constData(), buffer.size());  // a copy, so `buffer` stays unshared
+            if (closed)
+                dataAfterClose = true;
+        });
+        QObject::connect(&sock, &EventSocket::Closed, [&] { closed = true; });
+        sock.Connect(QStringLiteral("127.0.0.1"), peer.port());
+        ASSERT_TRUE(WaitUntil([&] { return sock.State() == EventSocket::sckConnected && peer.conn; }));
+        const QByteArray payload = allByteValues(c.repeat);
+        peer.conn->write(payload);
+        peer.conn->disconnectFromHost();
+        ASSERT_TRUE(WaitUntil([&] { return closed && got.size() >= payload.size(); }, 20000));
+        EXPECT_EQ(got, payload);
+        EXPECT_FALSE(dataAfterClose);
+        EXPECT_EQ(reallocations, 0);
+        if (c.limit > 0) {
+            EXPECT_LE(largest, c.limit);
+            EXPECT_GE(events, payload.size() / c.limit);
+        }
+    }
+}

@@ -235,3 +235,99 @@ TEST(RecordingFile, AppendGoesOnAfterTakingOffTheTag)
     EXPECT_FALSE(file.Append(dir.file("gone/s.mp3")));
     EXPECT_FALSE(file.IsOpen());
 }
+
+// Queued pieces reach the file in order, however they are laid out in memory.
+TEST(RecordingFileQueue, PiecesReachTheFileInOrder)
+{
+    const QByteArray source = allByteValues().repeated(64);  // 16 KiB
+    struct Case {
+        const char* name;
+        int pieceSize;
+        int gap;  // bytes skipped between pieces (the metadata in a real chunk)
+    };
+    const Case cases[] = {
+        {"contiguous pieces merge", 100, 0},
+        {"pieces with gaps", 7, 1},
+        {"more pieces than one system call takes", 1, 1},
+        {"single bytes, contiguous", 1, 0},
+        {"one big piece", 16384, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder dir;
+        RecordingFile file;
+        ASSERT_TRUE(file.Create(dir.file("q.mp3")));
+        QByteArray expected;
+        qsizetype queued = 0;
+        for (qsizetype at = 0; at + c.pieceSize <= source.size(); at += c.pieceSize + c.gap) {
+            file.Queue(source.constData() + at, c.pieceSize);
+            expected.append(source.constData() + at, c.pieceSize);
+            queued += c.pieceSize;
+        }
+        file.Queue(source.constData(), 0);  // nothing
+        EXPECT_LE(file.QueuedBytes(), queued);
+        EXPECT_TRUE(file.Flush());
+        EXPECT_EQ(file.QueuedBytes(), 0);
+        EXPECT_EQ(file.BytesWritten(), expected.size());
+        EXPECT_TRUE(file.Flush());  // an empty queue writes nothing
+        file.Close();
+        EXPECT_EQ(ReadAll(dir.file("q.mp3")), expected);
+    }
+}
+
+TEST(RecordingFileQueue, WriteAndCloseTakeTheQueueFirst)
+{
+    TempFolder dir;
+    RecordingFile file;
+    ASSERT_TRUE(file.Create(dir.file("w.mp3")));
+    const QByteArray a("first "), b("second "), c("third");
+    file.Queue(a.constData(), a.size());
+    ASSERT_TRUE(file.Write(b));
+    file.Queue(c.constData(), c.size());
+    file.Close();
+    EXPECT_EQ(ReadAll(dir.file("w.mp3")), QByteArray("first second third"));
+    EXPECT_EQ(file.BytesWritten(), 18);
+
+    // Appending to a tagged file goes on where the audio ended.
+    QByteArray tagged = "audio";
+    tagged.append(QByteArray("TAG").append(QByteArray(125, ' ')));
+    ASSERT_TRUE(WriteAll(dir.file("t.mp3"), tagged));
+    ASSERT_TRUE(file.Append(dir.file("t.mp3")));
+    file.Queue(c.constData(), c.size());
+    file.Close();
+    EXPECT_EQ(ReadAll(dir.file("t.mp3")), QByteArray("audiothird"));
+
+    // Nothing open: the queue is dropped with an error, never written later.
+    file.Queue(a.constData(), a.size());
+    EXPECT_FALSE(file.Flush());
+    EXPECT_FALSE(file.lastError().isEmpty());
+    EXPECT_EQ(file.QueuedBytes(), 0);
+}
+
+TEST(RecordingFileQueue, AFullDiskEndsTheFlushWithWhatWasTaken)
+{
+    TempFolder dir;
+    RecordingFile file;
+    ASSERT_TRUE(file.Create(dir.file("full.mp3")));
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 100 * 1000 + 37;  // inside a piece
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+
+    const QByteArray chunk(1000 * 1000, 'm');
+    for (int at = 0; at < chunk.size(); at += 1001)
+        file.Queue(chunk.constData() + at, 1000);
+    const bool ok = file.Flush();
+    const QString error = file.lastError();
+    const qint64 written = file.BytesWritten();
+    file.Close();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(ok);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(written, 100 * 1000 + 37);
+    EXPECT_EQ(QFileInfo(dir.file("full.mp3")).size(), written);
+}
