@@ -22,6 +22,31 @@ void expectFallbackName(const QString& name)
     EXPECT_EQ(m.captured(2), DateStampMMDDYYYY(QDate::currentDate()));
 }
 
+// While it lives, files this process writes cannot grow past `bytes`: the
+// disk "fills" there (SIGXFSZ ignored, so the write fails with EFBIG).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        m_ok = getrlimit(RLIMIT_FSIZE, &m_old) == 0;
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = m_old;
+        small.rlim_cur = bytes;
+        m_ok = m_ok && setrlimit(RLIMIT_FSIZE, &small) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = SIG_DFL;
+    bool m_ok = false;
+};
+
 QByteArray allByteValues()
 {
     QByteArray b(256, '\0');
@@ -82,24 +107,18 @@ TEST(RecordingFile, WriteErrorIsReportedAndRecordingGoesOn)
     RecordingFile file;
     ASSERT_TRUE(file.Create(dir.file("big.mp3")));
 
-    // Limit the size of files this process may write so the disk "fills".
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 256 * 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-
-    const QByteArray chunk(64 * 1024, 'a');
     int failures = 0;
-    for (int i = 0; i < 16; ++i)  // 1 MiB in all
-        if (!file.Write(chunk))
-            ++failures;
-    const QString error = file.lastError();
-    file.Close();
-
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    QString error;
+    {
+        FileSizeLimit limit(256 * 1024);
+        ASSERT_TRUE(limit.ok());
+        const QByteArray chunk(64 * 1024, 'a');
+        for (int i = 0; i < 16; ++i)  // 1 MiB in all
+            if (!file.Write(chunk))
+                ++failures;
+        error = file.lastError();
+        file.Close();
+    }
 
     EXPECT_GT(failures, 0);
     EXPECT_FALSE(error.isEmpty());
@@ -309,22 +328,20 @@ TEST(RecordingFileQueue, AFullDiskEndsTheFlushWithWhatWasTaken)
     TempFolder dir;
     RecordingFile file;
     ASSERT_TRUE(file.Create(dir.file("full.mp3")));
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 100 * 1000 + 37;  // inside a piece
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-
-    const QByteArray chunk(1000 * 1000, 'm');
-    for (int at = 0; at < chunk.size(); at += 1001)
-        file.Queue(chunk.constData() + at, 1000);
-    const bool ok = file.Flush();
-    const QString error = file.lastError();
-    const qint64 written = file.BytesWritten();
-    file.Close();
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    bool ok = true;
+    QString error;
+    qint64 written = 0;
+    {
+        FileSizeLimit limit(100 * 1000 + 37);  // inside a piece
+        ASSERT_TRUE(limit.ok());
+        const QByteArray chunk(1000 * 1000, 'm');
+        for (int at = 0; at < chunk.size(); at += 1001)
+            file.Queue(chunk.constData() + at, 1000);
+        ok = file.Flush();
+        error = file.lastError();
+        written = file.BytesWritten();
+        file.Close();
+    }
 
     EXPECT_FALSE(ok);
     EXPECT_FALSE(error.isEmpty());
