@@ -59,13 +59,7 @@ void EventSocket::adopt(QTcpSocket* s)
     m_socket = s;
     s->setParent(this);
     s->setReadBufferSize(m_readLimit);
-    connect(s, &QTcpSocket::readyRead, this, [this, s] {
-        if (s != m_socket)
-            return;
-        const qint64 n = s->bytesAvailable();
-        if (n > 0)
-            emit DataArrival(n);
-    });
+    connect(s, &QTcpSocket::readyRead, this, [this, s] { raiseDataArrival(s); });
     connect(s, &QTcpSocket::connected, this, [this, s] {
         if (s != m_socket)
             return;
@@ -101,6 +95,26 @@ void EventSocket::adopt(QTcpSocket* s)
         m_state = sckError;
         emit Error(static_cast<int>(err), s->errorString());
     });
+}
+
+void EventSocket::raiseDataArrival(QTcpSocket* s)
+{
+    if (s != m_socket)
+        return;
+    const qint64 waiting = s->bytesAvailable();
+    if (waiting <= 0)
+        return;
+    const qint64 readBefore = m_bytesRead;
+    QPointer<QTcpSocket> guard = s;
+    QPointer<EventSocket> self(this);
+    emit DataArrival(waiting);
+    if (!self || !guard || guard != m_socket)
+        return;
+    // The socket does not signal data that came while the handler ran
+    // events (a modal message box); raise the next event for it here.
+    const qint64 arrived = (m_bytesRead - readBefore) + guard->bytesAvailable() - waiting;
+    if (arrived > 0 && guard->bytesAvailable() > 0)
+        QMetaObject::invokeMethod(this, [this, guard] { if (guard) raiseDataArrival(guard); }, Qt::QueuedConnection);
 }
 
 void EventSocket::Connect(const QString& remoteHost, int remotePort)
@@ -147,6 +161,8 @@ void EventSocket::GetData(QByteArray& into)
     into.resize(available);  // keeps the capacity it already has
     const qint64 got = m_socket->read(into.data(), available);
     into.resize(got > 0 ? got : 0);
+    if (got > 0)
+        m_bytesRead += got;
 }
 
 QByteArray EventSocket::GetData()

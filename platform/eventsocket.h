@@ -14,6 +14,9 @@ class QTcpSocket;
 //  - State(): 0 closed, 7 connected, 9 error; any other value means busy
 //    (2 listening, 4 resolving, 6 connecting, 8 the peer has closed).
 //  - GetData() hands over every byte received so far, unchanged.
+//  - DataArrival is never raised inside a handler of DataArrival, even when
+//    the handler runs events (a modal message box); what arrives meanwhile
+//    raises it again once the handler has returned.
 //  - SendData() queues bytes unchanged.
 //  - Listen() on LocalPort; each incoming connection raises ConnectionRequest
 //    with an id that Accept() on any socket object takes over. A request that
@@ -69,6 +72,7 @@ signals:
 
 private:
     void adopt(QTcpSocket* socket);
+    void raiseDataArrival(QTcpSocket* socket);
     void dropSocket();
     void onNewConnection();
 
@@ -77,5 +81,6 @@ private:
     int m_state = sckClosed;
     int m_localPort = 0;
     qint64 m_readLimit = 0;
+    qint64 m_bytesRead = 0;  // every byte GetData has handed over
     QString m_pendingPeer;  // peer of the request being offered
 };

@@ -181,6 +181,9 @@ void frmMP3::finishConnect()
 
 void frmMP3::WS_DataArrival()
 {
+    // m_chunk is reused from chunk to chunk. That is safe because the socket
+    // never raises DataArrival inside its own handler, not even while a
+    // modal message box shown from here runs events.
     m_ws->GetData(m_chunk);
     HandleStreamData(m_chunk);
 }

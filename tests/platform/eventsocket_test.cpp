@@ -264,3 +264,36 @@ TEST(EventSocket, ReadLimitDeliversEveryByteBeforeTheClose)
         }
     }
 }
+
+// A handler that runs events (as a modal message box does) is not entered
+// again for data that arrives meanwhile; that data raises the next event
+// once the handler has returned.
+TEST(EventSocket, DataArrivalIsNotRaisedInsideItsOwnHandler)
+{
+    Peer peer;
+    EventSocket sock;
+    int depth = 0;
+    int deepest = 0;
+    int events = 0;
+    QByteArray got;
+    QObject::connect(&sock, &EventSocket::DataArrival, [&](qint64) {
+        ++depth;
+        deepest = std::max(deepest, depth);
+        ++events;
+        QByteArray part;
+        sock.GetData(part);
+        got += part;
+        if (events == 1) {
+            peer.conn->write("second");
+            peer.conn->flush();
+            RunEventsFor(200);  // the second piece arrives in here
+        }
+        --depth;
+    });
+    sock.Connect(QStringLiteral("127.0.0.1"), peer.port());
+    ASSERT_TRUE(WaitUntil([&] { return sock.State() == EventSocket::sckConnected && peer.conn; }));
+    peer.conn->write("first ");
+    ASSERT_TRUE(WaitUntil([&] { return got == "first second"; }));
+    EXPECT_EQ(deepest, 1);
+    EXPECT_EQ(events, 2);
+}
