@@ -34,8 +34,9 @@ struct RecorderMenuState {
 };
 
 // Everything the recorder reaches outside itself.
-// The most the stream socket takes from the system per data event.
-constexpr qint64 kStreamReadBytes = 1024 * 1024;
+// The most the stream socket takes from the system per data event: small
+// enough that a chunk is still in the cache when it is written to the file.
+constexpr qint64 kStreamReadBytes = 256 * 1024;
 
 struct RecorderDeps {
     ITickSource* clock = nullptr;
