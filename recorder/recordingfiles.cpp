@@ -172,8 +172,7 @@ bool RecordingFile::Append(const QString& path)
 bool RecordingFile::Write(const char* data, qsizetype size)
 {
     if (!m_file.isOpen()) {
-        m_queue.clear();
-        m_queuedBytes = 0;
+        dropQueue();
         m_lastError = QStringLiteral("no recording file is open");
         return false;
     }
@@ -183,6 +182,12 @@ bool RecordingFile::Write(const char* data, qsizetype size)
         return true;
     const Piece piece{data, size};
     return writePieces(&piece, 1);
+}
+
+void RecordingFile::dropQueue()
+{
+    m_queue.clear();
+    m_queuedBytes = 0;
 }
 
 void RecordingFile::Queue(const char* data, qsizetype size)
@@ -204,14 +209,12 @@ bool RecordingFile::Flush()
     if (m_queue.empty())
         return true;
     if (!m_file.isOpen()) {
-        m_queue.clear();
-        m_queuedBytes = 0;
+        dropQueue();
         m_lastError = QStringLiteral("no recording file is open");
         return false;
     }
     const bool ok = writePieces(m_queue.data(), qsizetype(m_queue.size()));
-    m_queue.clear();
-    m_queuedBytes = 0;
+    dropQueue();
     return ok;
 }
 
@@ -262,8 +265,7 @@ bool RecordingFile::writePieces(const Piece* pieces, qsizetype count)
 void RecordingFile::Close()
 {
     if (!m_file.isOpen()) {
-        m_queue.clear();
-        m_queuedBytes = 0;
+        dropQueue();
         return;
     }
     Flush();

@@ -91,6 +91,7 @@ private:
         qsizetype size;
     };
     bool writePieces(const Piece* pieces, qsizetype count);
+    void dropQueue();
 
     QFile m_file;
     QString m_path;
