@@ -117,6 +117,14 @@ void EventSocket::raiseDataArrival(QTcpSocket* s)
         QMetaObject::invokeMethod(this, [this, guard] { if (guard) raiseDataArrival(guard); }, Qt::QueuedConnection);
 }
 
+void EventSocket::RaiseDataArrival()
+{
+    QPointer<QTcpSocket> guard = m_socket;
+    if (!guard)
+        return;
+    QMetaObject::invokeMethod(this, [this, guard] { if (guard) raiseDataArrival(guard); }, Qt::QueuedConnection);
+}
+
 void EventSocket::Connect(const QString& remoteHost, int remotePort)
 {
     Close();

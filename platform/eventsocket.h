@@ -51,7 +51,11 @@ public:
     // (0: no limit, the default); the rest waits in the system's buffer and
     // raises the next DataArrival. Applies to connections made afterwards.
     void setReadBufferLimit(qint64 bytes) { m_readLimit = bytes; }
+    // Bytes received and not yet taken with GetData.
     qint64 BytesReceived() const;
+    // Raises DataArrival again, from the event loop, when received bytes
+    // wait: for a handler that left data unread on purpose and wants it now.
+    void RaiseDataArrival();
 
     void setLocalPort(int port) { m_localPort = port; }
     int LocalPort() const { return m_localPort; }

@@ -12,6 +12,8 @@
 #include "sources/live365link.h"
 #include "sources/urigrabber.h"
 
+#include <algorithm>
+
 frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
     : QObject(parent), m_deps(deps), m_config(*deps.config)
 {
@@ -46,6 +48,31 @@ frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
 
     m_timer1.setInterval(100);
     connect(&m_timer1, &QTimer::timeout, this, &frmMP3::Timer1_Timer);
+    m_holdTimer.setSingleShot(true);
+    connect(&m_holdTimer, &QTimer::timeout, this, &frmMP3::ReleaseStreamHold);
+}
+
+ISleeper& frmMP3::pauseSleeper()
+{
+    if (m_deps.holdStream)
+        return m_streamHold;
+    return *m_deps.sleeper;
+}
+
+void frmMP3::StreamHold::Sleep(int milliseconds)
+{
+    if (milliseconds <= 0)
+        return;
+    QTimer& timer = m_owner.m_holdTimer;
+    const int left = timer.isActive() ? std::max(0, timer.remainingTime()) : 0;
+    timer.start(left + milliseconds);
+}
+
+void frmMP3::ReleaseStreamHold()
+{
+    m_holdTimer.stop();
+    if (m_ws->BytesReceived() > 0)
+        m_ws->RaiseDataArrival();
 }
 
 frmMP3::~frmMP3()

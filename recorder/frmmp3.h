@@ -3,6 +3,7 @@
 #include "recorder/icydemuxer.h"
 #include "recorder/recordingfiles.h"
 #include "recorder/serverlist.h"
+#include "platform/sleeper.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -50,6 +51,10 @@ struct RecorderDeps {
     std::function<bool()> ieAgent;    // the web-agent setting
     int headerPauseMs = 500;          // the pause after a stream's response header
     int filePauseMs = kCreateFilePauseMs;
+    // The two pauses hold back the stream's processing (its data waits in
+    // the socket) instead of blocking the thread, so windows and timers
+    // keep running. Off, the sleeper blocks.
+    bool holdStream = false;
 };
 
 // The hidden recorder window: holds the recording in progress, its state and
@@ -142,6 +147,10 @@ public:
     ctlURIGrabber& URIPLSRead() { return *m_plsRead; }
     QString RecordingPath() const { return m_file.Path(); }
     qint64 AudioBytesWritten() const { return m_audioWritten; }
+    // The stream's data waits for a deliberate pause to end.
+    bool StreamHeld() const { return m_holdTimer.isActive(); }
+    // Ends the pause now and takes the data that waited.
+    void ReleaseStreamHold();
 
 signals:
     void songCaptionChanged(const QString& caption);
@@ -176,6 +185,18 @@ private:
     void closeFile(bool titleMode);
     QString dateStamp() const;
     QDateTime now() const;
+    ISleeper& pauseSleeper();
+
+    // The deliberate pauses as a hold on the stream: each one holds back the
+    // next data for its length; pauses that come together add up.
+    class StreamHold : public ISleeper {
+    public:
+        explicit StreamHold(frmMP3& owner) : m_owner(owner) {}
+        void Sleep(int milliseconds) override;
+
+    private:
+        frmMP3& m_owner;
+    };
 
     RecorderDeps m_deps;
     clsConfiguration& m_config;
@@ -183,6 +204,8 @@ private:
     ctlURIGrabber* m_grabber = nullptr;
     ctlURIGrabber* m_plsRead = nullptr;
     QTimer m_timer1;
+    QTimer m_holdTimer;
+    StreamHold m_streamHold{*this};
     IcyDemuxer m_demux;
     RecordingFile m_file;
     QByteArray m_chunk;  // the stream's read buffer, reused from chunk to chunk

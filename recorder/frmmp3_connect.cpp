@@ -181,6 +181,13 @@ void frmMP3::finishConnect()
 
 void frmMP3::WS_DataArrival()
 {
+    if (m_holdTimer.isActive()) {
+        // Held: the data waits in the socket. It has arrived, which is all
+        // the data watchdog asks.
+        TimeoutCount = 0;
+        LastDataTick = m_deps.clock->GetTickCount();
+        return;
+    }
     // m_chunk is reused from chunk to chunk. That is safe because the socket
     // never raises DataArrival inside its own handler, not even while a
     // modal message box shown from here runs events.

@@ -81,7 +81,7 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
         } else {
             blnIcyReal = false;
         }
-        m_deps.sleeper->Sleep(m_deps.headerPauseMs);
+        pauseSleeper().Sleep(m_deps.headerPauseMs);
     }
     return true;
 }
@@ -191,7 +191,7 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
         StartTick = m_deps.clock->GetTickCount();  // a continuous recording counts per file
 
     QString name = strFileName;
-    const bool created = CreateRecordingFile(m_config.sMP3Path, name, m_file, *m_deps.sleeper, m_deps.filePauseMs);
+    const bool created = CreateRecordingFile(m_config.sMP3Path, name, m_file, pauseSleeper(), m_deps.filePauseMs);
     strSongName = created ? strFileName : name;
     if (m_file.IsOpen()) {
         m_fileSongName = strSongName;

@@ -55,6 +55,10 @@ void frmMP3::Timer1_Timer()
             return;
     }
 
+    // Data held back by a deliberate pause is not a stalled stream.
+    if (m_holdTimer.isActive() && m_ws->BytesReceived() > 0)
+        LastDataTick = tick;
+
     if (!blnRecording) {
         lngHoursPassed = lngMinutesPassed = lngSecondsPassed = 0;
         lngHoursLeft = lngMinutesLeft = lngSecondsLeft = 0;

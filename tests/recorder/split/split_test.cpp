@@ -2,9 +2,11 @@
 // reconnects, and the same files whatever the chunking.
 #include "fixture.h"
 
+#include "platform/eventsocket.h"
 #include "recorder/recordingfiles.h"
 
 #include <QDir>
+#include <QTimer>
 #include <QRandomGenerator>
 
 namespace {
@@ -314,4 +316,66 @@ TEST_F(SplitTest, Live365TitlesSwitchTheFiles)
     EXPECT_EQ(body(file(QStringLiteral("Artist - First.mp3"))), QByteArray("bbbb"));
     EXPECT_EQ(body(file(QStringLiteral("Artist - Second.mp3"))), QByteArray("cccc"));
     EXPECT_EQ(file(QStringLiteral("Artist - First.mp3")).right(128).mid(33, 6), QByteArray("Artist"));
+}
+
+// The deliberate pauses after a header and after a new file hold back the
+// stream's next data without blocking the thread; the files are the same.
+TEST_F(SplitTest, PausesHoldTheStreamWithoutBlockingAndKeepTheFilesIdentical)
+{
+    const Stream s = makeStream(900, {"A - 1", "B - 2"}, 3, 21);
+    const qsizetype firstPart = s.bytes.indexOf("StreamTitle='B") + 40;  // the second title and a little audio
+
+    deps.holdStream = true;
+    deps.headerPauseMs = 60000;  // released by hand below: long enough never to end by itself
+    deps.filePauseMs = 60000;
+    recorder = std::make_unique<frmMP3>(deps);
+    startOnStation();
+    QTcpSocket* server = station.last();
+    server->write(s.bytes.left(firstPart));
+    ASSERT_TRUE(WaitUntil([&] { return recorder->StreamHeld(); }));
+    EXPECT_EQ(sleeper.calls, 0);  // nothing blocked
+
+    // Timers run while the stream is held.
+    int ticks = 0;
+    QTimer refresh;
+    QObject::connect(&refresh, &QTimer::timeout, [&] { ++ticks; });
+    refresh.start(10);
+    // What comes now waits in the socket.
+    server->write(s.bytes.mid(firstPart));
+    ASSERT_TRUE(WaitUntil([&] { return recorder->WS().BytesReceived() > 0 && ticks >= 3; }));
+    const qint64 writtenWhileHeld = recorder->AudioBytesWritten();
+    EXPECT_TRUE(recorder->StreamHeld());
+
+    // Each release lets the data through up to the next pause.
+    for (int i = 0; i < 8 && recorder->AudioBytesWritten() < s.audio[0].size() + s.audio[1].size() + s.audio[2].size();
+         ++i) {
+        recorder->ReleaseStreamHold();
+        WaitUntil([&] { return recorder->StreamHeld() || recorder->WS().BytesReceived() == 0; }, 2000);
+    }
+    EXPECT_GT(recorder->AudioBytesWritten(), writtenWhileHeld);
+    recorder->StopRecording();
+
+    EXPECT_EQ(body(file(QStringLiteral("Test FM-12052026.mp3"))), s.audio[0]);
+    EXPECT_EQ(body(file(QStringLiteral("A - 1.mp3"))), s.audio[1]);
+    EXPECT_EQ(body(file(QStringLiteral("B - 2.mp3"))), s.audio[2]);
+}
+
+TEST_F(SplitTest, AHeldStreamWhoseDataWaitsIsNotAStall)
+{
+    deps.holdStream = true;
+    deps.headerPauseMs = 60000;
+    recorder = std::make_unique<frmMP3>(deps);
+    startOnStation();
+    const qint32 start = clock.GetTickCount();
+    station.last()->write("ICY 200 OK\r\nicy-metaint:1000\r\n\r\n" + QByteArray(100, 'a'));
+    ASSERT_TRUE(WaitUntil([&] { return recorder->StreamHeld(); }));
+    station.last()->write(QByteArray(500, 'b'));
+    ASSERT_TRUE(WaitUntil([&] { return recorder->WS().BytesReceived() > 0; }));
+    // Twelve seconds on the recorder's clock with the data still held: no
+    // time-out, no reconnect.
+    runTicks(100, 12000, false, start);
+    EXPECT_TRUE(recorder->blnRecording);
+    EXPECT_EQ(recorder->TimeoutCount, 0);
+    EXPECT_FALSE(captions.contains(QStringLiteral("[ERR] TIMEOUT! Reconnecting...")));
+    EXPECT_EQ(station.connections.size(), 1u);
 }

@@ -1,0 +1,85 @@
+#include "ui/tray/frmareyousure.h"
+
+#include "platform/tickcount.h"
+#include "recorder/frmmp3.h"
+#include "ui/shell/desktopshell.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+frmAreYouSure::frmAreYouSure(frmMP3& recorder, IDesktopShell& shell, const ITickSource& clock, QWidget* parent)
+    : QDialog(parent), m_recorder(recorder), m_shell(shell), m_clock(clock), m_loadedTick(clock.GetTickCount())
+{
+    setWindowTitle(QStringLiteral("Are You Sure You Want To Quit?"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    lblQuit = new QLabel(QStringLiteral("We are recording! Are you sure you wish to quit?"), this);
+    lblQuit->setObjectName(QStringLiteral("lblQuit"));
+    lblQuit->setWordWrap(true);
+    cmdYes = new QPushButton(QStringLiteral("&Yes"), this);
+    cmdYes->setObjectName(QStringLiteral("cmdYes"));
+    cmdYes->setAccessibleName(QStringLiteral("Yes"));
+    cmdYes->setAutoDefault(false);
+    cmdNo = new QPushButton(QStringLiteral("&No"), this);
+    cmdNo->setObjectName(QStringLiteral("cmdNo"));
+    cmdNo->setAccessibleName(QStringLiteral("No"));
+    cmdNo->setAutoDefault(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdYes);
+    buttons->addWidget(cmdNo);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lblQuit);
+    layout->addLayout(buttons);
+
+    connect(cmdYes, &QPushButton::clicked, this, &frmAreYouSure::cmdYes_Click);
+    connect(cmdNo, &QPushButton::clicked, this, &frmAreYouSure::cmdNo_Click);
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(100);
+    connect(Timer1, &QTimer::timeout, this, &frmAreYouSure::Timer1_Timer);
+    Timer1->start();
+}
+
+void frmAreYouSure::Timer1_Timer()
+{
+    if (CompensatedTick(m_clock.GetTickCount(), m_loadedTick) - m_loadedTick > kAnswerAfterMs)
+        cmdNo_Click();
+}
+
+void frmAreYouSure::cmdYes_Click()
+{
+    Timer1->stop();
+    if (m_recorder.blnRecording)
+        m_recorder.StopRecording();
+    m_shell.QuitProgram();
+}
+
+void frmAreYouSure::cmdNo_Click()
+{
+    Timer1->stop();
+    close();
+}
+
+void frmAreYouSure::keyPressEvent(QKeyEvent* event)
+{
+    const QString text = event->text();
+    if (text == QLatin1String("y") || text == QLatin1String("Y")) {
+        cmdYes_Click();
+        return;
+    }
+    if (text == QLatin1String("n") || text == QLatin1String("N")) {
+        cmdNo_Click();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape) {
+        cmdNo_Click();
+        return;
+    }
+    event->ignore();
+}

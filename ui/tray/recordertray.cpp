@@ -1,0 +1,177 @@
+#include "ui/tray/recordertray.h"
+
+#include "recorder/frmmp3.h"
+#include "ui/tray/trayicon.h"
+#include "ui/tray/windowfront.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QWidget>
+
+const QString RecorderTray::kDisplayCaption = QStringLiteral("Tonquill");
+
+RecorderTray::RecorderTray(frmMP3& recorder, ITrayIcon& icon, ITrayWindows& windows, QObject* parent)
+    : QObject(parent), m_recorder(recorder), m_icon(icon), m_windows(windows)
+{
+    mPopupSys = new QMenu(QStringLiteral("SysTray"));
+    mPopupSys->setObjectName(QStringLiteral("mPopupSys"));
+    auto item = [this](const char* name, const QString& caption, bool enabled, void (RecorderTray::*handler)()) {
+        QAction* a = mPopupSys->addAction(caption);
+        a->setObjectName(QLatin1String(name));
+        a->setEnabled(enabled);
+        connect(a, &QAction::triggered, this, handler);
+        return a;
+    };
+    mnuSetup = item("mnuSetup", QStringLiteral("Set up new recording"), true, &RecorderTray::mnuSetup_Click);
+    mPopupSys->addSeparator()->setObjectName(QStringLiteral("mnuBlah2"));
+    mnuToggleDisplay = item("mnuToggleDisplay", QStringLiteral("Show Recording Display"), false,
+                            &RecorderTray::mnuToggleDisplay_Click);
+    mnuListen = item("mnuListen", QStringLiteral("Listen to recording"), false, &RecorderTray::mnuListen_Click);
+    mnuStartRecording =
+        item("mnuStartRecording", QStringLiteral("Start Recording"), false, &RecorderTray::mnuStartRecording_Click);
+    mnuStopRecording =
+        item("mnuStopRecording", QStringLiteral("Stop Recording"), false, &RecorderTray::mnuStopRecording_Click);
+    mnuPauseRecording =
+        item("mnuPauseRecording", QStringLiteral("Pause Recording"), false, &RecorderTray::mnuPauseRecording_Click);
+    mPopupSys->addSeparator()->setObjectName(QStringLiteral("mnuBlah"));
+    mPopExit = item("mPopExit", QStringLiteral("E&xit"), true, &RecorderTray::mPopExit_Click);
+
+    connect(&m_recorder, &frmMP3::menuChanged, this, &RecorderTray::applyMenu);
+    connect(&m_recorder, &frmMP3::trayTipChanged, this, &RecorderTray::applyTip);
+    connect(&m_icon, &ITrayIcon::Message, this, [this](int message, const QPoint&) { Form_MouseMove(message); });
+}
+
+RecorderTray::~RecorderTray()
+{
+    Remove();
+    delete mPopupSys;
+}
+
+void RecorderTray::Create()
+{
+    m_created = m_icon.Add(TrayTipField(QStringLiteral("Tonquill")), mPopupSys);
+}
+
+void RecorderTray::Remove()
+{
+    if (!m_created)
+        return;
+    m_created = false;
+    m_icon.Delete();
+}
+
+void RecorderTray::applyTip(const QString& tip)
+{
+    if (m_created)
+        m_icon.Modify(TrayTipField(tip));
+}
+
+void RecorderTray::applyMenu()
+{
+    const RecorderMenuState& m = m_recorder.Menu();
+    mPopExit->setText(m.mPopExit);
+    mnuStartRecording->setEnabled(m.mnuStartRecording);
+    mnuStopRecording->setEnabled(m.mnuStopRecording);
+    mnuPauseRecording->setEnabled(m.mnuPauseRecording);
+    mnuToggleDisplay->setEnabled(m.mnuToggleDisplay);
+    mnuListen->setEnabled(m.mnuListen);
+    mnuPauseRecording->setText(m.mnuPauseRecordingCaption);
+    mnuListen->setText(m.mnuListenCaption);
+}
+
+void RecorderTray::SetToggleDisplayCaption(const QString& caption)
+{
+    mnuToggleDisplay->setText(caption);
+}
+
+void RecorderTray::Form_MouseMove(int message)
+{
+    switch (message) {
+    case kTrayLeftButtonDown: {
+        QWidget* display = m_windows.RecordingDisplay(false);
+        if (display && display->isVisible())
+            BringWindowToFront(kDisplayCaption);
+        // The panel is raised by its own caption.
+        QWidget* panel = m_windows.Panel();
+        if (panel && panel->isVisible())
+            BringWindowToFront(panel->windowTitle());
+        break;
+    }
+    case kTrayLeftDoubleClick:
+        if (m_recorder.blnRecording)
+            mnuToggleDisplay_Click();
+        else
+            mnuSetup_Click();
+        break;
+    case kTrayRightButtonUp:
+        // The notification area opens the icon's menu itself.
+        break;
+    default:
+        break;
+    }
+}
+
+void RecorderTray::mnuSetup_Click()
+{
+    m_windows.ShowPanelForSetup();
+}
+
+void RecorderTray::mnuToggleDisplay_Click()
+{
+    QWidget* display = m_windows.RecordingDisplay(true);
+    if (!display)
+        return;
+    if (display->isVisible()) {
+        if (display->isMinimized()) {
+            display->setWindowState(display->windowState() & ~Qt::WindowMinimized);
+            display->show();
+            display->raise();
+            mnuToggleDisplay->setText(QStringLiteral("Hide Recording Display"));
+            BringWindowToFront(kDisplayCaption);
+        } else {
+            // Shown and not minimised: the item hides it, as its caption says.
+            display->hide();
+            mnuToggleDisplay->setText(QStringLiteral("Show Recording Display"));
+        }
+        return;
+    }
+    display->show();
+    if (display->isMinimized()) {
+        display->setWindowState(display->windowState() & ~Qt::WindowMinimized);
+        display->raise();
+    }
+    BringWindowToFront(kDisplayCaption);
+    mnuToggleDisplay->setText(QStringLiteral("Hide Recording Display"));
+}
+
+void RecorderTray::mnuListen_Click()
+{
+    m_recorder.mnuListen_Click();
+}
+
+void RecorderTray::mnuStartRecording_Click()
+{
+    QString preset = m_recorder.strConfigName;
+    if (preset.isEmpty() && m_recorder.Servers.Last() >= 1) {
+        // A recording started from a playlist file has no preset: it starts
+        // again on the servers it had.
+        m_recorder.StartRecording();
+        return;
+    }
+    m_recorder.LoadConfigurationFile(preset);
+}
+
+void RecorderTray::mnuStopRecording_Click()
+{
+    m_recorder.StopRecording();
+}
+
+void RecorderTray::mnuPauseRecording_Click()
+{
+    m_recorder.TogglePause();
+}
+
+void RecorderTray::mPopExit_Click()
+{
+    m_recorder.ExitFromMenu();
+}

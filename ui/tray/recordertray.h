@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QAction;
+class QMenu;
+class QWidget;
+class ITrayIcon;
+class clsConfiguration;
+class frmMP3;
+
+// The windows the tray menu opens and raises.
+class ITrayWindows {
+public:
+    virtual ~ITrayWindows() = default;
+    // The recording display; loaded first when `load` is true, else null
+    // while it is not loaded.
+    virtual QWidget* RecordingDisplay(bool load) = 0;
+    // The control panel, or null while it is not loaded.
+    virtual QWidget* Panel() = 0;
+    // Opens the panel to set up a new recording: minimising it then hides
+    // it, and it is filled from the configuration when a preset is loaded.
+    virtual void ShowPanelForSetup() = 0;
+};
+
+// The recorder's icon in the notification area and its menu `mPopupSys`:
+// the tip follows the recorder, the items follow its state, and clicks on
+// the icon open and raise the windows.
+class RecorderTray : public QObject {
+    Q_OBJECT
+public:
+    static const QString kDisplayCaption;  // the recording display's window caption
+
+    RecorderTray(frmMP3& recorder, ITrayIcon& icon, ITrayWindows& windows, QObject* parent = nullptr);
+    ~RecorderTray() override;
+
+    // Adds the icon with the tip "Tonquill".
+    void Create();
+    // Removes the icon (when the program ends).
+    void Remove();
+
+    // The notification area's callback.
+    void Form_MouseMove(int message);
+
+    void mnuSetup_Click();
+    void mnuToggleDisplay_Click();
+    void mnuListen_Click();
+    void mnuStartRecording_Click();
+    void mnuStopRecording_Click();
+    void mnuPauseRecording_Click();
+    void mPopExit_Click();
+
+    // The display item's caption, which the display itself keeps up to date.
+    void SetToggleDisplayCaption(const QString& caption);
+
+    QMenu* mPopupSys = nullptr;
+    QAction* mnuSetup = nullptr;
+    QAction* mnuToggleDisplay = nullptr;
+    QAction* mnuListen = nullptr;
+    QAction* mnuStartRecording = nullptr;
+    QAction* mnuStopRecording = nullptr;
+    QAction* mnuPauseRecording = nullptr;
+    QAction* mPopExit = nullptr;
+
+private:
+    void applyMenu();
+    void applyTip(const QString& tip);
+
+    frmMP3& m_recorder;
+    ITrayIcon& m_icon;
+    ITrayWindows& m_windows;
+    bool m_created = false;
+};
