@@ -6,6 +6,9 @@
 #                                     a long accelerated recording; prints the
 #                                     recorder's resident memory over time
 #   scripts/bench.sh --demux          the in-memory demultiplexer benchmark
+#   scripts/bench.sh --gui [--seconds N]
+#                                     the windowed recorder under Xvfb: CPU share
+#                                     and the worst gap between display refreshes
 # Builds a Release copy of the program into build-bench first.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -13,6 +16,11 @@ build="${BENCH_BUILD_DIR:-$here/build-bench}"
 
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTONQUILL_TESTS=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" --target tonquill bench_demux >/dev/null
+
+if [ "${1:-}" = "--gui" ]; then
+  shift
+  exec /usr/bin/python3 "$here/scripts/bench_gui.py" "$here" "$build" "$@"
+fi
 
 if [ "${1:-}" = "--demux" ]; then
   shift
