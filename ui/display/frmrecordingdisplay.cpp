@@ -236,6 +236,9 @@ void frmRecordingDisplay::build()
     lblRecTime = label("lblRecTime", QStringLiteral("Rec Time"), QRect(290, 30, 90, 18), nullptr);
     lblRecTime->setAccessibleName(QStringLiteral("Rec Time"));
     lblRecTime->setCursor(Qt::PointingHandCursor);
+    QPalette rp = lblRecTime->palette();
+    rp.setColor(QPalette::WindowText, QColor(200, 200, 200));
+    lblRecTime->setPalette(rp);
     lblRecTime->installEventFilter(this);
     shpNeg1 = lamp("shpNeg1", LampShape::Form::Bar, QRect(8, 66, 8, 3));
     segHour = segment("segHour", QRect(18, 54, 40, 28));
@@ -466,6 +469,14 @@ void frmRecordingDisplay::sldVolume_MouseUp()
 void frmRecordingDisplay::sldVolume_Keypress()
 {
     m_sliderKeyed = true;
+}
+
+void frmRecordingDisplay::paintEvent(QPaintEvent*)
+{
+    // The window's frame.
+    QPainter p(this);
+    p.setPen(QColor(96, 96, 104));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 void frmRecordingDisplay::mousePressEvent(QMouseEvent* event)
