@@ -12,6 +12,7 @@
 #include "sources/live365reader.h"
 #include "platform/process.h"
 #include "ui/messageboxservice.h"
+#include "ui/panel/frmrecord.h"
 #include "ui/shell/desktopprogram.h"
 #include "ui/shell/dialogs.h"
 #include "ui/tray/trayicon.h"
@@ -97,6 +98,7 @@ int main(int argc, char** argv)
         deps.filePauseMs = 0;
     }
     std::unique_ptr<DesktopProgram> desktop;
+    frmMP3* recorderPtr = nullptr;
     QtTrayIcon trayIcon;
     QtProcessLauncher launcher;
     QtFileDialogs dialogs;
@@ -111,12 +113,28 @@ int main(int argc, char** argv)
         services.dialogs = &dialogs;
         services.urls = &urls;
         DesktopProgram::PanelHooks panel;
+        panel.create = [&](IDesktopShell& shell) -> QWidget* {
+            PanelDeps deps;
+            deps.recorder = recorderPtr;
+            deps.config = &config;
+            deps.messages = &messages;
+            deps.launcher = &launcher;
+            deps.dialogs = &dialogs;
+            deps.urls = &urls;
+            deps.shell = &shell;
+            deps.clock = &clock;
+            return new frmRecord(deps);
+        };
+        panel.loadBasedOnCR = [](QWidget* w) { static_cast<frmRecord*>(w)->LoadBasedOnCR(); };
+        panel.dockDisplay = [](QWidget* w) { static_cast<frmRecord*>(w)->DockDisplay(); };
+        panel.setPanelOpenMode = [](int mode) { frmRecord::PanelOpenMode = mode; };
         desktop = std::make_unique<DesktopProgram>(services, panel);
         deps.host = desktop.get();
         // Windows and timers keep running through the stream's deliberate pauses.
         deps.holdStream = true;
     }
     frmMP3 recorder(deps);
+    recorderPtr = &recorder;
     QObject::connect(&live365, &ctlLive365TitleReader::TitleChange, &recorder, &frmMP3::ctlLive365_TitleChange);
     QObject::connect(&live365, &ctlLive365TitleReader::TitleCallBack, &recorder, &frmMP3::ctlLive365_TitleCallBack);
     QObject::connect(&live365, &ctlLive365TitleReader::Error, &recorder, &frmMP3::ctlLive365_Error);

@@ -34,11 +34,13 @@ void DesktopProgram::attach(frmMP3* recorder)
 
 void DesktopProgram::Main(const QString& commandLine)
 {
+    // The recorder's state comes first: the panel shows the display, which
+    // reads the recorder's volume as it opens.
+    m_recorder->Form_Load(commandLine);
     if (commandLine.isEmpty()) {
         if (QWidget* panel = loadPanel())
             panel->show();
     }
-    m_recorder->Form_Load(commandLine);
 }
 
 // The recorder's window is loaded: its icon goes to the notification area.

@@ -31,7 +31,7 @@ public:
     struct Services {
         clsConfiguration* config = nullptr;
         IMessageService* messages = nullptr;
-        const ITickSource* clock = nullptr;
+        ITickSource* clock = nullptr;
         ITrayIcon* tray = nullptr;
         IProcessLauncher* launcher = nullptr;
         IFileDialogs* dialogs = nullptr;
