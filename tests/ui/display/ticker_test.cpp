@@ -225,7 +225,8 @@ TEST_F(DisplayTest, ATitleThatFitsStandsAtTheLeftUnchanged)
     recorder->sSongCaption = QStringLiteral("Now Recording: ") + QString(300, QLatin1Char('m'));
     refresh(20);
     ASSERT_LT(display->lblSongTitle->x(), 0);
-    const QString titles[] = {QStringLiteral("Now Recording: Short"), QString(), QStringLiteral("PAUSED...")};
+    const QString titles[] = {QStringLiteral("Now Recording: Short"), QString(), QStringLiteral("PAUSED..."),
+                              QStringLiteral("Now Recording: <b>Tom</b> & Co")};  // shown as plain text
     for (const QString& title : titles) {
         recorder->sSongCaption = title;
         refresh(2);
@@ -262,5 +263,30 @@ TEST_F(DisplayTest, LongAndStrangeTitlesScrollWithoutGrowingTheWindow)
         if (QFontMetrics(display->lblSongTitle->font()).horizontalAdvance(title) > labelSize.width()) {
             EXPECT_LT(shown.size(), 400);  // only what fills the label
         }
+    }
+}
+
+TEST_F(DisplayTest, AWiderWindowGivesTheTitleMoreRoom)
+{
+    recording(false);
+    const QString title = QStringLiteral("Now Recording: ") + QString(60, QLatin1Char('n'));
+    const QFontMetrics fm(display->lblSongTitle->font());
+    const int width = fm.horizontalAdvance(title);
+    ASSERT_GT(width, display->lblSongTitle->width());
+    recorder->sSongCaption = title;
+    refresh(5);
+    ASSERT_LT(display->lblSongTitle->x(), 0);
+
+    // The controls scale with the window, the title's viewport and label too.
+    const double factor = double(width + 40) / display->pcSize->width();
+    display->resize(int(display->width() * factor) + 1, display->height());
+    ASSERT_TRUE(WaitUntil([&] { return display->pcSize->width() > width; }, 2000));
+    EXPECT_EQ(display->lblSongTitle->width(), display->pcSize->width());
+    refresh();
+    if (QFontMetrics(display->lblSongTitle->font()).horizontalAdvance(title) <= display->lblSongTitle->width()) {
+        EXPECT_EQ(display->lblSongTitle->text(), title);
+        EXPECT_EQ(display->lblSongTitle->x(), 0);
+    } else {
+        ADD_FAILURE() << "the label's font grew faster than the window";
     }
 }
