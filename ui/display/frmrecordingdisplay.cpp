@@ -7,6 +7,7 @@
 #include "ui/controls/resize.h"
 #include "ui/shell/desktopshell.h"
 
+#include <QAccessibleWidget>
 #include <QCursor>
 #include <QLCDNumber>
 #include <QLabel>
@@ -128,6 +129,14 @@ QString visibleTitle(const QString& title)
     return out;
 }
 
+// The display is a window of its own to assistive technologies too.
+QAccessibleInterface* displayAccessible(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("frmRecordingDisplay") && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
+}
+
 }  // namespace
 
 frmRecordingDisplay::frmRecordingDisplay(frmMP3& recorder, const clsConfiguration& config, IDesktopShell& shell,
@@ -137,6 +146,11 @@ frmRecordingDisplay::frmRecordingDisplay(frmMP3& recorder, const clsConfiguratio
           return lblSongTitle->fontMetrics().horizontalAdvance(text);
       })
 {
+    static const bool factory = [] {
+        QAccessible::installFactory(displayAccessible);
+        return true;
+    }();
+    Q_UNUSED(factory);
     if (!m_env.masterVolume)
         m_env.masterVolume = [] { return GetMasterVolume(); };
     if (!m_env.cursorPos)
@@ -162,7 +176,6 @@ void frmRecordingDisplay::build()
 {
     setWindowTitle(QStringLiteral("Tonquill"));
     setObjectName(QStringLiteral("frmRecordingDisplay"));
-    setAccessibleName(QStringLiteral("Tonquill recording display"));
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::black);
     pal.setColor(QPalette::WindowText, kDim);
@@ -225,10 +238,13 @@ void frmRecordingDisplay::build()
 
     // Lamps.
     shpRec = lamp("shpRec", LampShape::Form::Ellipse, QRect(8, 34, 10, 10));
+    shpRec->setAccessibleName(QStringLiteral("Recording lamp"));
     lblRec = label("lblRec", QStringLiteral("Recording"), QRect(22, 30, 62, 18), nullptr);
     shpPreview = lamp("shpPreview", LampShape::Form::Ellipse, QRect(90, 34, 10, 10));
+    shpPreview->setAccessibleName(QStringLiteral("Listening lamp"));
     lblPreview = label("lblPreview", QStringLiteral("Listening"), QRect(104, 30, 58, 18), nullptr);
     shpError = lamp("shpError", LampShape::Form::Ellipse, QRect(168, 34, 10, 10));
+    shpError->setAccessibleName(QStringLiteral("Error lamp"));
     lblTimeOut = label("lblTimeOut", QStringLiteral("Err"), QRect(182, 30, 26, 18), nullptr);
     lblBR = label("lblBR", QStringLiteral("B: 0"), QRect(214, 30, 70, 18), nullptr);
 
