@@ -263,6 +263,8 @@ TEST_F(DisplayTest, EveryCommandHasItsToolTipAsAccessibleName)
     EXPECT_EQ(names, (QStringList{"Exit", "Listen", "Pause", "Start Record", "Stop", "Timer Mode"}));
     EXPECT_FALSE(display->sldVolume->accessibleName().isEmpty());
     EXPECT_FALSE(display->lblRecTime->accessibleName().isEmpty());
+    for (LampShape* lamp : {display->shpRec, display->shpPreview, display->shpError})
+        EXPECT_FALSE(lamp->accessibleName().isEmpty()) << lamp->objectName().toStdString();
 }
 
 TEST_F(DisplayTest, ThePressOnTheBodyDoesNotDisturbTheWindow)
