@@ -273,7 +273,7 @@ void frmRecordingDisplay::build()
     cmdPause = button("cmdPause", QStringLiteral("Pause"), Glyph::Pause, QRect(280, 56, 30, 24),
                       &frmRecordingDisplay::cmdPause_Click);
     cmdTimeMode = button("cmdTimeMode", QStringLiteral("Timer Mode"), Glyph::Timer, QRect(312, 56, 30, 24),
-                         &frmRecordingDisplay::lblRecTime_Click);
+                         &frmRecordingDisplay::cmdTimeMode_Click);
     cmdQuit = button("cmdQuit", QStringLiteral("Exit"), Glyph::Exit, QRect(352, 56, 30, 24),
                      &frmRecordingDisplay::cmdQuit_Click);
 
@@ -418,14 +418,8 @@ void frmRecordingDisplay::followVolume()
 
 void frmRecordingDisplay::cmdRecord_Click()
 {
-    if (m_recorder.Servers.Last() >= 1) {
-        m_recorder.StartRecording();
-        return;
-    }
-    // Nothing recorded yet in this run: the last preset starts instead.
-    QString preset = m_recorder.strConfigName;
-    if (!preset.isEmpty())
-        m_recorder.LoadConfigurationFile(preset);
+    // Starts again on the server list the recorder already holds.
+    m_recorder.StartRecording();
 }
 
 void frmRecordingDisplay::cmdStop_Click()
@@ -460,6 +454,11 @@ void frmRecordingDisplay::lblRecTime_Click()
         m_timeMode = 2;
         lblRecTime->setText(QStringLiteral("TIME LEFT"));
     }
+}
+
+void frmRecordingDisplay::cmdTimeMode_Click()
+{
+    lblRecTime_Click();
 }
 
 void frmRecordingDisplay::sldVolume_Change(qint32 value)
@@ -516,4 +515,11 @@ void frmRecordingDisplay::showEvent(QShowEvent* event)
 {
     sldVolume->RefreshData();
     QWidget::showEvent(event);
+}
+
+void frmRecordingDisplay::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        sldVolume->RefreshData();
+    QWidget::changeEvent(event);
 }

@@ -66,6 +66,7 @@ public:
     void cmdPreview_Click();
     void cmdQuit_Click();
     void lblRecTime_Click();
+    void cmdTimeMode_Click();
     void sldVolume_Change(qint32 value);
     void sldVolume_MouseDown();
     void sldVolume_MouseUp();
@@ -110,6 +111,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void build();

@@ -1,70 +1,64 @@
-// The recording display against a recorder whose state the tests set.
-#include "fixture.h"
+// The recording display's lamps, clocks, bit rate and commands.
+#include "displayfixture.h"
 
-#include "ui/controls/myslider.h"
-#include "ui/display/frmrecordingdisplay.h"
-#include "ui/display/titleticker.h"
-#include "ui/shell/desktopshell.h"
-
-#include <QImage>
-#include <QLCDNumber>
-#include <QLabel>
 #include <QToolButton>
-
-class DisplayTest : public RecorderFixture {
-protected:
-    void SetUp() override
-    {
-        RecorderFixture::SetUp();
-        recorder->lngVolume = 30;
-        DisplayEnvironment env;
-        env.masterVolume = [this] { return mixer; };
-        env.cursorPos = [this] { return cursor; };
-        display = std::make_unique<frmRecordingDisplay>(*recorder, config, shell, env);
-        display->show();
-    }
-    void recording(bool timed)
-    {
-        recorder->blnRecording = true;
-        config.bEnabledTimedRecording = timed;
-    }
-    static QColor centre(QWidget* w)
-    {
-        const QImage img = w->grab().toImage();
-        return img.pixelColor(img.width() / 2, img.height() / 2);
-    }
-    static QColor textColour(QLabel* l) { return l->palette().color(QPalette::WindowText); }
-    static QString digits(QLCDNumber* seg) { return QString::number(seg->intValue()).rightJustified(2, QLatin1Char('0')); }
-
-    RecordingDesktopShell shell;
-    qint32 mixer = 30;
-    QPoint cursor{-100, -100};
-    std::unique_ptr<frmRecordingDisplay> display;
-};
+#include <QtTest/QTest>
 
 TEST_F(DisplayTest, LoadingAndUnloadingSetTheTrayCaption)
 {
     EXPECT_EQ(shell.toggleCaption, QStringLiteral("Hide Recording Display"));
     EXPECT_EQ(display->windowTitle(), QStringLiteral("Tonquill"));
-    EXPECT_EQ(display->sldVolume->value(), -31);
+    EXPECT_TRUE(display->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(display->sldVolume->value(), -31);  // the complement of the recorder's volume
+    EXPECT_EQ(recorder->lngVolume, 30);
+    EXPECT_EQ(display->lblRecTime->text(), QStringLiteral("Rec Time"));
+    EXPECT_EQ(display->TimeMode(), 1);
     display.reset();
     EXPECT_EQ(shell.toggleCaption, QStringLiteral("Show Recording Display"));
 }
 
+TEST_F(DisplayTest, TheRefreshTimerRunsFromLoadAndReportsEachRefresh)
+{
+    EXPECT_TRUE(display->tmrRecState->isActive());
+    EXPECT_EQ(display->tmrRecState->interval(), 100);
+    int refreshes = 0;
+    QObject::connect(display.get(), &frmRecordingDisplay::refreshed, [&] { ++refreshes; });
+    ASSERT_TRUE(WaitUntil([&] { return refreshes >= 2; }, 3000));
+    EXPECT_EQ(display->lblSongTitle->text(), QStringLiteral("STOPPED"));
+}
+
 TEST_F(DisplayTest, StoppedShowsDimLampsZerosAndStopped)
 {
+    // What a recording left behind is cleared by the next refresh.
+    recording(true);
     recorder->blnPreviewToggle = true;
-    recorder->lngHoursPassed = 3;
-    display->tmrRecState_Timer();
+    recorder->lngBitRate = 128;
+    recorder->lngHoursPassed = 3, recorder->lngMinutesPassed = 4, recorder->lngSecondsPassed = 5;
+    recorder->sSongCaption = QStringLiteral("Now Recording: Station");
+    display->lblRecTime_Click();
+    refresh();
+    ASSERT_EQ(display->lblBR->text(), QStringLiteral("B: 128"));
+    ASSERT_EQ(centre(display->shpNeg1), frmRecordingDisplay::kLit);
+
+    recorder->blnRecording = false;
+    refresh();
     EXPECT_EQ(centre(display->shpRec), frmRecordingDisplay::kDim);
-    EXPECT_EQ(centre(display->shpPreview), frmRecordingDisplay::kLit);
-    EXPECT_EQ(textColour(display->lblPreview), frmRecordingDisplay::kLit);
-    EXPECT_EQ(textColour(display->lblRec), frmRecordingDisplay::kDim);
-    EXPECT_EQ(digits(display->segHour) + digits(display->segMin) + digits(display->segSec), QStringLiteral("000000"));
+    EXPECT_EQ(brightest(display->lblRec), frmRecordingDisplay::kDim);
+    EXPECT_EQ(centre(display->shpPreview), frmRecordingDisplay::kLit);  // as the recorder reports it
+    EXPECT_EQ(brightest(display->lblPreview), frmRecordingDisplay::kLit);
+    for (LampShape* minus : {display->shpNeg1, display->shpNeg2, display->shpNeg3}) {
+        EXPECT_EQ(centre(minus), frmRecordingDisplay::kDim);
+        EXPECT_EQ(minus->border(), frmRecordingDisplay::kDim);
+    }
+    EXPECT_EQ(clock(), QStringLiteral("00 00 00"));  // whatever the time fields hold
     EXPECT_EQ(display->lblBR->text(), QStringLiteral("B: 0"));
+    EXPECT_EQ(brightest(display->lblBR), frmRecordingDisplay::kDim);
     EXPECT_EQ(display->lblSongTitle->text(), QStringLiteral("STOPPED"));
+    EXPECT_EQ(display->lblSongTitle->x(), 0);
     EXPECT_TRUE(display->cmdRecord->isEnabled());
     EXPECT_FALSE(display->cmdTimeMode->isEnabled());
+    // The time mode survives between recordings.
+    EXPECT_EQ(display->TimeMode(), 2);
 }
 
 TEST_F(DisplayTest, TimeModesShowElapsedOrLeftWithNegativeValuesAsZero)
@@ -72,188 +66,134 @@ TEST_F(DisplayTest, TimeModesShowElapsedOrLeftWithNegativeValuesAsZero)
     const struct {
         const char* what;
         bool timed;
-        bool clickToLeft;
+        int clicks;  // on the time-mode caption before the refresh
         qint32 left[3];
         const char* shown;
         bool minusLit;
         int mode;
+        const char* caption;
     } rows[] = {
-        {"elapsed", true, false, {0, 5, 6}, "010203", false, 1},
-        {"left", true, true, {0, 5, 6}, "000506", true, 2},
-        {"left, overdue", true, true, {-1, -1, -5}, "000000", true, 2},
-        {"not timed forces elapsed", false, true, {0, 5, 6}, "010203", false, 1},
+        {"elapsed", true, 0, {0, 5, 6}, "01 02 03", false, 1, "Rec Time"},
+        {"left", true, 1, {0, 5, 6}, "00 05 06", true, 2, "TIME LEFT"},
+        {"left and back", true, 2, {0, 5, 6}, "01 02 03", false, 1, "REC TIME"},
+        {"left, overdue", true, 1, {-1, -1, -5}, "00 00 00", true, 2, "TIME LEFT"},
+        {"left, only seconds overdue", true, 1, {0, 0, -1}, "00 00 00", true, 2, "TIME LEFT"},
+        {"left, hours", true, 1, {12, 0, 59}, "12 00 59", true, 2, "TIME LEFT"},
+        // the first refresh still shows time left, then the mode is forced back
+        // (the caption is not touched)
+        {"not timed forces elapsed", false, 1, {0, 5, 6}, "01 02 03", false, 1, "TIME LEFT"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        display = std::make_unique<frmRecordingDisplay>(*recorder, config, shell,
-                                                        DisplayEnvironment{[] { return -1; }, [] { return QPoint(); }});
+        load();
         recording(row.timed);
         recorder->lngHoursPassed = 1, recorder->lngMinutesPassed = 2, recorder->lngSecondsPassed = 3;
         recorder->lngHoursLeft = row.left[0], recorder->lngMinutesLeft = row.left[1],
         recorder->lngSecondsLeft = row.left[2];
-        if (row.clickToLeft)
+        for (int i = 0; i < row.clicks; ++i)
             display->lblRecTime_Click();
-        // (a refresh shows the time first, then forces an untimed recording back to elapsed)
-        display->tmrRecState_Timer();
-        display->tmrRecState_Timer();
+        refresh(2);
         EXPECT_EQ(display->TimeMode(), row.mode);
-        EXPECT_EQ(digits(display->segHour) + digits(display->segMin) + digits(display->segSec),
-                  QString::fromLatin1(row.shown));
+        EXPECT_EQ(display->lblRecTime->text(), QString::fromLatin1(row.caption));
+        EXPECT_EQ(clock(), QString::fromLatin1(row.shown));
         const QColor minus = row.minusLit ? frmRecordingDisplay::kLit : frmRecordingDisplay::kDim;
-        EXPECT_EQ(centre(display->shpNeg2), minus);
-        EXPECT_EQ(display->shpNeg3->border(), minus);
+        for (LampShape* shape : {display->shpNeg1, display->shpNeg2, display->shpNeg3}) {
+            EXPECT_EQ(centre(shape), minus);
+            EXPECT_EQ(shape->border(), minus);
+        }
         EXPECT_EQ(display->cmdTimeMode->isEnabled(), row.timed);
         EXPECT_FALSE(display->cmdRecord->isEnabled());
         EXPECT_EQ(centre(display->shpRec), frmRecordingDisplay::kLit);
+        EXPECT_EQ(brightest(display->lblRec), frmRecordingDisplay::kLit);
     }
 }
 
-TEST_F(DisplayTest, BitRateAndErrorLamp)
+TEST_F(DisplayTest, TheTimeModeButtonAndAClickOnTheCaptionToggleAlike)
 {
-    recording(false);
-    recorder->lngBitRate = 128;
-    recorder->sSongCaption = QStringLiteral("Now Recording: A");
-    display->tmrRecState_Timer();
-    EXPECT_EQ(display->lblBR->text(), QStringLiteral("B: 128"));
-    EXPECT_EQ(textColour(display->lblBR), frmRecordingDisplay::kLit);
-    EXPECT_EQ(centre(display->shpError), frmRecordingDisplay::kDim);
+    recording(true);
+    display->cmdTimeMode->click();
+    EXPECT_EQ(display->TimeMode(), 2);
+    QTest::mouseClick(display->lblRecTime, Qt::LeftButton);
+    EXPECT_EQ(display->TimeMode(), 1);
+    EXPECT_EQ(display->lblRecTime->text(), QStringLiteral("REC TIME"));
 
-    recorder->lngBitRate = 0;  // keeps what it showed
-    recorder->sSongCaption = QStringLiteral("[ERR] NETWORK: Awaiting data...");
-    display->tmrRecState_Timer();
-    EXPECT_EQ(display->lblBR->text(), QStringLiteral("B: 128"));
-    EXPECT_EQ(centre(display->shpError), frmRecordingDisplay::kLit);
-    EXPECT_EQ(textColour(display->lblTimeOut), frmRecordingDisplay::kLit);
-    recorder->sSongCaption = QStringLiteral("[err] lower case is no error");
-    display->tmrRecState_Timer();
-    EXPECT_EQ(centre(display->shpError), frmRecordingDisplay::kDim);
+    // A recording that is not timed wins even over a click just before.
+    config.bEnabledTimedRecording = false;
+    display->cmdTimeMode->click();
+    refresh();
+    EXPECT_EQ(display->TimeMode(), 1);
+    EXPECT_FALSE(display->cmdTimeMode->isEnabled());
 }
 
-// Each character is 10 pixels wide; the label is 35 wide.
-TEST(TitleTicker, ScrollsAPixelAStepAndDropsTheCharacterThatLeft)
+TEST_F(DisplayTest, LampsLightAndDimWithTheRecorderState)
 {
-    TitleTicker t([](const QString& s) { return 10 * int(s.size()); });
-    t.Step(QStringLiteral("ABCDEFGH"), 35, false);
-    // Filled to 40 pixels (" ---"), then one pixel left.
-    EXPECT_EQ(t.text(), QStringLiteral(" ---"));
-    EXPECT_EQ(t.left(), -1);
-    for (int i = 0; i < 9; ++i)
-        t.Step(QStringLiteral("ABCDEFGH"), 35, false);
-    EXPECT_EQ(t.left(), -10);
-    t.Step(QStringLiteral("ABCDEFGH"), 35, false);
-    // The first character had scrolled out: dropped, the label moved back.
-    EXPECT_EQ(t.text(), QStringLiteral("---"));
-    EXPECT_EQ(t.left(), -1);
-    // Next step: room for one more character (30 + 10 is not below 35: none).
-    t.Step(QStringLiteral("ABCDEFGH"), 35, false);
-    EXPECT_EQ(t.text(), QStringLiteral("---"));
-
-    // Round the source: the separator comes again after the title.
-    TitleTicker wide([](const QString& s) { return 10 * int(s.size()); });
-    wide.Step(QStringLiteral("AB"), 95, false);
-    EXPECT_EQ(wide.text(), QStringLiteral(" --- AB --"));
-}
-
-TEST(TitleTicker, HoverFreezesAndANewTitleRestarts)
-{
-    TitleTicker t([](const QString& s) { return 7 * int(s.size()); });
-    for (int i = 0; i < 5; ++i)
-        t.Step(QStringLiteral("A long title"), 50, false);
-    const int left = t.left();
-    const QString text = t.text();
-    t.Step(QStringLiteral("A long title"), 50, true);
-    EXPECT_EQ(t.left(), left);
-    EXPECT_EQ(t.text(), text);
-    t.Step(QStringLiteral("Another title"), 50, false);
-    EXPECT_TRUE(t.text().startsWith(QStringLiteral(" --- A")));
-    EXPECT_EQ(t.source(), QStringLiteral(" --- Another title"));
-}
-
-TEST(TitleTicker, ZeroWidthTextEndsTheFill)
-{
-    TitleTicker t([](const QString&) { return 0; });
-    t.Step(QString(2000, QChar(0x200b)), 100, false);
-    EXPECT_LE(t.text().size(), 4 * 101 + 2 * 2005);
-}
-
-TEST_F(DisplayTest, LongStrangeTitlesScrollInsideTheWindowAndFreezeUnderTheMouse)
-{
-    recording(false);
-    const QSize size = display->size();
-    const QString titles[] = {
-        QStringLiteral("Now Recording: ") + QString(2000, QLatin1Char('x')),
-        QStringLiteral("Now Recording: \x01\x02\t\r\n control ") + QString(200, QLatin1Char('c')),
-        QStringLiteral("Now Recording: \u202e") + QString::fromUtf8("שלום עולם ").repeated(30),
+    const struct {
+        const char* what;
+        bool recording, listening;
+        const char* caption;
+        bool rec, listen, error;
+    } rows[] = {
+        {"stopped, not listening", false, false, "", false, false, false},
+        {"stopped, listening", false, true, "", false, true, false},
+        {"recording", true, false, "Now Recording: A", true, false, false},
+        {"recording and listening", true, true, "Now Recording: A", true, true, false},
+        {"awaiting data", true, false, "[ERR] NETWORK: Awaiting data...", true, false, true},
+        {"error text inside", true, true, "PAUSED...[ERR]", true, true, true},
+        {"lower case is no error", true, false, "[err] TIMEOUT", true, false, false},
+        {"no brackets, no error", true, false, "ERR TIMEOUT", true, false, false},
     };
-    for (const QString& title : titles) {
-        recorder->sSongCaption = title;
-        for (int i = 0; i < 30; ++i)
-            display->tmrRecState_Timer();
-        EXPECT_EQ(display->size(), size);
-        EXPECT_LT(display->lblSongTitle->x(), 0);
-        EXPECT_FALSE(display->lblSongTitle->text().contains(QChar(0x202e)));
-        EXPECT_FALSE(display->lblSongTitle->text().contains(QLatin1Char('\n')));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        recorder->blnRecording = row.recording;
+        recorder->blnPreviewToggle = row.listening;
+        recorder->sSongCaption = QString::fromLatin1(row.caption);
+        refresh();
+        auto colour = [](bool lit) { return lit ? frmRecordingDisplay::kLit : frmRecordingDisplay::kDim; };
+        EXPECT_EQ(centre(display->shpRec), colour(row.rec));
+        EXPECT_EQ(brightest(display->lblRec), colour(row.rec));
+        EXPECT_EQ(centre(display->shpPreview), colour(row.listen));
+        EXPECT_EQ(display->shpPreview->border(), colour(row.listen));
+        EXPECT_EQ(brightest(display->lblPreview), colour(row.listen));
+        if (row.recording) {  // stopped leaves the error lamp as it was
+            EXPECT_EQ(centre(display->shpError), colour(row.error));
+            EXPECT_EQ(brightest(display->lblTimeOut), colour(row.error));
+        }
     }
-    // The mouse strictly inside the title area holds it; on its edge it does not.
-    const QPoint origin = display->pcSize->mapToGlobal(QPoint(0, 0));
-    cursor = origin + QPoint(5, 5);
-    const int held = display->lblSongTitle->x();
-    display->tmrRecState_Timer();
-    EXPECT_EQ(display->lblSongTitle->x(), held);
-    cursor = origin;  // on the corner
-    display->tmrRecState_Timer();
-    EXPECT_NE(display->lblSongTitle->x(), held);
-
-    // A title that fits is shown as it is, at the left.
-    recorder->sSongCaption = QStringLiteral("Now Recording: Short");
-    display->tmrRecState_Timer();
-    EXPECT_EQ(display->lblSongTitle->text(), QStringLiteral("Now Recording: Short"));
-    EXPECT_EQ(display->lblSongTitle->x(), 0);
 }
 
-TEST_F(DisplayTest, TheSliderFollowsTheMixerButNotWhileHeldOrKeyed)
+TEST_F(DisplayTest, StoppingLeavesTheErrorLampAsItWas)
 {
     recording(false);
-    mixer = 70;
-    display->tmrRecState_Timer();
-    EXPECT_EQ(display->sldVolume->value(), -71);
-    EXPECT_EQ(recorder->lngVolume, 70);
-
-    // Held: the user's value stands.
-    display->sldVolume_MouseDown();
-    display->sldVolume->setValue(-101);
-    display->tmrRecState_Timer();
-    EXPECT_EQ(display->sldVolume->value(), -101);
-    display->sldVolume_MouseUp();
-    // The first refresh after a programmatic follow leaves the flag clear again.
-    display->tmrRecState_Timer();
-    display->sldVolume_MouseDown();
-    display->sldVolume->setValue(-101);
-    display->sldVolume_MouseUp();
-    EXPECT_EQ(recorder->lngVolume, 100);
-
-    // Keyed: not pulled back on the next refresh.
-    mixer = 100;
-    display->tmrRecState_Timer();
-    display->sldVolume_Keypress();
-    display->sldVolume->setValue(-51);
-    mixer = 10;
-    display->tmrRecState_Timer();
-    EXPECT_EQ(display->sldVolume->value(), -51);
-
-    // A mixer that cannot be read leaves slider and volume alone.
-    mixer = -1;
-    const qint32 volume = recorder->lngVolume;
-    display->tmrRecState_Timer();
-    display->tmrRecState_Timer();
-    EXPECT_EQ(display->sldVolume->value(), -51);
-    EXPECT_EQ(recorder->lngVolume, volume);
-
-    // Not recording: the slider is left alone.
+    recorder->sSongCaption = QStringLiteral("[ERR] TIMEOUT! Reconnecting...");
+    refresh();
     recorder->blnRecording = false;
-    mixer = 5;
-    display->tmrRecState_Timer();
-    EXPECT_EQ(display->sldVolume->value(), -51);
+    recorder->sSongCaption = QStringLiteral("Initializing...");
+    refresh();
+    EXPECT_EQ(centre(display->shpError), frmRecordingDisplay::kLit);
+    EXPECT_EQ(brightest(display->lblTimeOut), frmRecordingDisplay::kLit);
+}
+
+TEST_F(DisplayTest, ABitRateOfZeroKeepsThePreviousText)
+{
+    recording(false);
+    const struct {
+        qint32 bitRate;
+        const char* shown;
+        bool lit;
+    } steps[] = {
+        {0, "B: 0", false},  // nothing received yet: the stopped text stays
+        {128, "B: 128", true},
+        {0, "B: 128", true},
+        {64, "B: 64", true},
+        {-1, "B: -1", true},  // shown as it comes
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.bitRate);
+        recorder->lngBitRate = step.bitRate;
+        refresh();
+        EXPECT_EQ(display->lblBR->text(), QString::fromLatin1(step.shown));
+        EXPECT_EQ(brightest(display->lblBR), step.lit ? frmRecordingDisplay::kLit : frmRecordingDisplay::kDim);
+    }
 }
 
 TEST_F(DisplayTest, ExitAsksWhileRecordingAndQuitsOtherwise)
@@ -261,8 +201,9 @@ TEST_F(DisplayTest, ExitAsksWhileRecordingAndQuitsOtherwise)
     const struct {
         bool recording, paused;
         int confirmations, quits;
-    } rows[] = {{true, false, 1, 0}, {true, true, 0, 1}, {false, false, 0, 1}};
+    } rows[] = {{true, false, 1, 0}, {true, true, 0, 1}, {false, false, 0, 1}, {false, true, 0, 1}};
     for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.recording << row.paused);
         shell.confirmations = shell.quits = 0;
         recorder->blnRecording = row.recording;
         recorder->blnPaused = row.paused;
@@ -273,6 +214,41 @@ TEST_F(DisplayTest, ExitAsksWhileRecordingAndQuitsOtherwise)
     recorder->blnRecording = recorder->blnPaused = false;
 }
 
+TEST_F(DisplayTest, TheButtonsRunTheRecordersOperations)
+{
+    // Record starts again on the server list the recorder already holds.
+    recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/stream"), station.port(), QString());
+    display->cmdRecord->click();
+    EXPECT_TRUE(recorder->blnRecording);
+    ASSERT_TRUE(WaitUntil([&] { return station.last() != nullptr; }));
+
+    display->cmdPause->click();
+    EXPECT_TRUE(recorder->blnPaused);
+    display->cmdPause->click();
+    EXPECT_FALSE(recorder->blnPaused);
+
+    // Listen toggles, and the relay follows while recording.
+    const bool listening = recorder->blnPreviewToggle;
+    const int starts = relay.starts, stops = relay.stops;
+    display->cmdPreview->click();
+    EXPECT_NE(recorder->blnPreviewToggle, listening);
+    display->cmdPreview->click();
+    EXPECT_EQ(recorder->blnPreviewToggle, listening);
+    EXPECT_EQ(relay.starts, starts + 1);
+    EXPECT_EQ(relay.stops, stops + 1);
+
+    display->cmdStop->click();
+    EXPECT_FALSE(recorder->blnRecording);
+    EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(DisplayTest, RecordWithoutServersEndsAtOnceWithTheRecordersMessage)
+{
+    display->cmdRecord->click();
+    EXPECT_FALSE(recorder->blnRecording);
+    EXPECT_EQ(messages.messages, QStringList{QStringLiteral("All servers are full!")});
+}
+
 TEST_F(DisplayTest, EveryCommandHasItsToolTipAsAccessibleName)
 {
     const QList<QToolButton*> buttons = display->findChildren<QToolButton*>();
@@ -280,8 +256,23 @@ TEST_F(DisplayTest, EveryCommandHasItsToolTipAsAccessibleName)
     QStringList names;
     for (QToolButton* b : buttons) {
         EXPECT_EQ(b->accessibleName(), b->toolTip());
+        EXPECT_FALSE(b->icon().isNull());
         names << b->toolTip();
     }
     names.sort();
     EXPECT_EQ(names, (QStringList{"Exit", "Listen", "Pause", "Start Record", "Stop", "Timer Mode"}));
+    EXPECT_FALSE(display->sldVolume->accessibleName().isEmpty());
+    EXPECT_FALSE(display->lblRecTime->accessibleName().isEmpty());
+    for (LampShape* lamp : {display->shpRec, display->shpPreview, display->shpError})
+        EXPECT_FALSE(lamp->accessibleName().isEmpty()) << lamp->objectName().toStdString();
+}
+
+TEST_F(DisplayTest, ThePressOnTheBodyDoesNotDisturbTheWindow)
+{
+    // The offscreen window system refuses the move; the window stays as it is.
+    const QRect before = display->geometry();
+    QTest::mousePress(display.get(), Qt::LeftButton, {}, QPoint(2, 2));
+    QTest::mouseRelease(display.get(), Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_EQ(display->geometry(), before);
+    EXPECT_TRUE(display->isVisible());
 }
