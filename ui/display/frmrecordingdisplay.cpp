@@ -419,7 +419,16 @@ void frmRecordingDisplay::followVolume()
 void frmRecordingDisplay::cmdRecord_Click()
 {
     // Starts again on the server list the recorder already holds.
-    m_recorder.StartRecording();
+    if (m_recorder.Servers.Last() >= 1) {
+        m_recorder.StartRecording();
+        return;
+    }
+    // Nothing recorded yet in this run: there is no server to start on,
+    // and "All servers are full!" would not be true. The last preset, if
+    // any, starts instead.
+    QString preset = m_recorder.strConfigName;
+    if (!preset.isEmpty())
+        m_recorder.LoadConfigurationFile(preset);
 }
 
 void frmRecordingDisplay::cmdStop_Click()

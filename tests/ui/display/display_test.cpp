@@ -242,11 +242,19 @@ TEST_F(DisplayTest, TheButtonsRunTheRecordersOperations)
     EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join(QLatin1Char('|')).toStdString();
 }
 
-TEST_F(DisplayTest, RecordWithoutServersEndsAtOnceWithTheRecordersMessage)
+TEST_F(DisplayTest, RecordBeforeAnyRecordingStartsTheLastPresetOrNothing)
 {
     display->cmdRecord->click();
     EXPECT_FALSE(recorder->blnRecording);
-    EXPECT_EQ(messages.messages, QStringList{QStringLiteral("All servers are full!")});
+    EXPECT_EQ(recorder->phase(), frmMP3::Phase::Idle);
+    EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join(QLatin1Char('|')).toStdString();
+
+    const QString preset = folder.file(QStringLiteral("station.tvp"));
+    ASSERT_TRUE(WriteAll(preset, "Station\r\nhttp://127.0.0.1:1/x.pls\r\nSONGNAMEONLY\r\n%DEFDIR%\r\n0\r\n0\r\n"));
+    recorder->strConfigName = preset;
+    display->cmdRecord->click();
+    EXPECT_EQ(recorder->phase(), frmMP3::Phase::Resolving);
+    EXPECT_EQ(config.sRecordingTitle, QStringLiteral("Station"));
 }
 
 TEST_F(DisplayTest, EveryCommandHasItsToolTipAsAccessibleName)
