@@ -15,6 +15,8 @@
 #include "ui/shell/dialogs.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QStandardPaths>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -423,8 +425,13 @@ void frmRecord::StartTool(const QString& program)
 
 void frmRecord::cmdHelp_Click()
 {
-    const QString help = ProgramFolders::DataFolder() + QStringLiteral("Help/index.htm");
-    if (!FileExists(help)) {
+    // Beside the program, else where it was installed.
+    QString help = ProgramFolders::DataFolder() + QStringLiteral("Help/index.htm");
+    if (!FileExists(help))
+        help = QCoreApplication::applicationDirPath() + QStringLiteral("/Help/index.htm");
+    if (!FileExists(help))
+        help = QStandardPaths::locate(QStandardPaths::GenericDataLocation, QStringLiteral("tonquill/Help/index.htm"));
+    if (help.isEmpty() || !FileExists(help)) {
         m_deps.messages->ShowMessage(QStringLiteral("Error : index.htm not found !"));
         return;
     }
