@@ -251,11 +251,26 @@ def centre(acc):
     return x + w // 2, y + h // 2
 
 
+def _xdotool(*args):
+    tool = require_tool("xdotool")
+    try:
+        return subprocess.run([tool, *map(str, args)], check=True, timeout=10, stdout=subprocess.PIPE,
+                              stderr=subprocess.PIPE, text=True).stdout
+    except (subprocess.CalledProcessError, subprocess.TimeoutExpired) as error:
+        raise GuiError("xdotool %s failed: %s" % (" ".join(map(str, args)), error)) from None
+
+
 def click_at(x, y, count=1):
     """Clicks the pointer at a screen position (needs xdotool)."""
-    tool = require_tool("xdotool")
-    subprocess.run([tool, "mousemove", "--sync", str(x), str(y)], check=True, timeout=10)
-    subprocess.run([tool, "click", "--repeat", str(count), "--delay", "80", "1"], check=True, timeout=10)
+    # Not "mousemove --sync": it never returns when the pointer is there
+    # already. Wait until the server reports the new place instead.
+    _xdotool("mousemove", x, y)
+
+    def arrived():
+        place = dict(line.split("=", 1) for line in _xdotool("getmouselocation", "--shell").split())
+        return place.get("X") == str(x) and place.get("Y") == str(y)
+    wait_until(arrived, 5, "the pointer to reach %d,%d" % (x, y))
+    _xdotool("click", "--repeat", count, "--delay", 80, 1)
 
 
 # --- the screen -----------------------------------------------------------
@@ -545,20 +560,52 @@ class App:
 
     def activate_menu(self, *path, timeout=DEFAULT_TIMEOUT):
         """Opens the menus along path and activates its last item,
-        e.g. activate_menu("File", "Exit")."""
+        e.g. activate_menu("File", "Exit"); names may be re.compile(...)."""
         if not path:
             raise ValueError("activate_menu needs a menu path")
         for depth, label in enumerate(path):
             last = depth == len(path) - 1
             role_names = ("menu item", "check menu item", "radio menu item") if last else ("menu", "menu item")
+
             def look(label=label, role_names=role_names):
                 self._check_running()
                 for acc in find_all(self.root(timeout), None, label, True):
                     if role_of(acc) in role_names:
                         return acc
                 return None
-            acc = wait_until(look, timeout, "menu entry %r" % (label,), dump=self.dump)
-            do_action(acc, PRESS_ACTIONS + ("showmenu", "toggle"))
+            acc = wait_until(look, timeout, "menu entry %r" % (_show(label),), dump=self.dump)
+            if last and shutil.which("xdotool"):
+                # Chosen through its action, Qt 6.4 leaves the menu bar half
+                # active and swallows the next click; a click closes it fully.
+                click_at(*centre(acc))
+            elif last:
+                do_action(acc, PRESS_ACTIONS + ("toggle",))
+            else:
+                self._open_menu(acc)
+
+    def _open_menu(self, entry):
+        """Opens the menu below a menu bar or menu entry. Qt's Press on a
+        menu bar entry does not reopen a menu that was open before, so each
+        of its actions is tried, then a click on the entry."""
+        def is_open():
+            return any("showing" in states_of(item)
+                       for popup in _children(entry) for item in _children(popup))
+        tried = []
+        # A second ShowMenu after a first that did nothing opens it.
+        for action in action_names(entry) * 2:
+            if action.lower() in ("showmenu",) + PRESS_ACTIONS:
+                do_action(entry, (action,))
+                tried.append(action)
+                try:
+                    wait_until(is_open, 1.5, "the menu %r to open" % name_of(entry))
+                    return
+                except GuiError:
+                    pass
+        if shutil.which("xdotool"):
+            click_at(*centre(entry))
+            tried.append("click")
+        wait_until(is_open, 3, "the menu %r to open (tried %s)" % (name_of(entry), ", ".join(tried) or "nothing"),
+                   dump=self.dump)
 
     def label_text(self, name_or_pattern=None, role="label", **where):
         return text_of(self.find(role, name_or_pattern, **where))
