@@ -703,7 +703,7 @@ def run(test):
         pass
     try:
         test()
-    except GuiError as error:
+    except AssertionError as error:  # GuiError, and a plain assert
         print("FAIL: %s" % error, file=sys.stderr)
         sys.exit(1)
     print("PASS", file=sys.stderr)
