@@ -56,7 +56,7 @@ stop_group() {
 
 cleanup() {
     local status=$?
-    trap - EXIT INT TERM HUP
+    trap - EXIT INT TERM HUP PIPE
     # Programs the script started run in groups of their own; the driver
     # writes their ids here in case the script itself was killed.
     if [ -f "$tmp/pgids" ]; then
@@ -77,6 +77,7 @@ trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 trap 'exit 129' HUP
+trap 'exit 141' PIPE
 
 mkdir -p "$tmp/home" "$tmp/config" "$tmp/data" "$tmp/cache" "$tmp/state" "$tmp/runtime" "$tmp/artifacts"
 chmod 700 "$tmp/runtime"
