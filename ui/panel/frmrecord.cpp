@@ -214,6 +214,7 @@ void frmRecord::buildAdvancedPage()
     spnTimeInMinutes = new ASpinnerBox(fraRecordings);
     spnTimeInMinutes->setObjectName(QStringLiteral("spnTimeInMinutes"));
     spnTimeInMinutes->setAccessibleName(QStringLiteral("Time of Recording (in minutes):"));
+    spnTimeInMinutes->txtSpin()->setAccessibleName(QStringLiteral("Time of Recording (in minutes):"));
     spnTimeInMinutes->setMax(99999);
     spnTimeInMinutes->setMinimumWidth(80);
     spnTimeInMinutes->setMessageService(m_deps.messages);
@@ -239,6 +240,7 @@ void frmRecord::buildAdvancedPage()
     spnRecordingDays = new ASpinnerBox(fraDateMode);
     spnRecordingDays->setObjectName(QStringLiteral("spnRecordingDays"));
     spnRecordingDays->setAccessibleName(QStringLiteral("Days to keep recordings:"));
+    spnRecordingDays->txtSpin()->setAccessibleName(QStringLiteral("Days to keep recordings:"));
     spnRecordingDays->setMax(99999);
     spnRecordingDays->setMinimumWidth(80);
     spnRecordingDays->setMessageService(m_deps.messages);
