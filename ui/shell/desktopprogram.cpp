@@ -102,11 +102,15 @@ void DesktopProgram::watchRefreshGaps()
 
 void DesktopProgram::ShowPanelFromConfiguration()
 {
+    // A panel loaded now fills itself from the loaded preset as it opens;
+    // filling it twice would list the station twice.
+    const bool loaded = m_panel;
     QWidget* panel = loadPanel();
     if (!panel)
         return;
     panel->show();
-    m_panelHooks.loadBasedOnCR(panel);
+    if (loaded || !m_services.config->bConfigOK)
+        m_panelHooks.loadBasedOnCR(panel);
 }
 
 void DesktopProgram::ShowRecordingDisplay()

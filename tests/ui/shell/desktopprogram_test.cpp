@@ -131,3 +131,17 @@ TEST_F(DesktopProgramTest, QuittingClosesAndTagsTheRecordingAndRemovesEverything
     EXPECT_EQ(program->display(), nullptr);
     EXPECT_TRUE(WaitUntil([&] { return panel.isNull(); }));
 }
+
+// " -noop": a panel opened for a loaded preset fills itself as it loads, so
+// it is not filled a second time; an open panel is filled again.
+TEST_F(DesktopProgramTest, APresetOpensThePanelFilledOnce)
+{
+    make(true);
+    program->Main(folder.file(QStringLiteral("x.tvp")));
+    config.bConfigOK = true;
+    program->ShowPanelFromConfiguration();
+    EXPECT_EQ(panelsMade, 1);
+    EXPECT_EQ(fills, 0);
+    program->ShowPanelFromConfiguration();
+    EXPECT_EQ(fills, 1);
+}
