@@ -82,7 +82,7 @@ void frmRecord::selectCapture(int mode)
 
 void frmRecord::LoadPanelSettings()
 {
-    txtMP3Path->setText(setting(QStringLiteral("MP3Path")));
+    const QString savePath = setting(QStringLiteral("MP3Path"));
     mnuIEWebHeader->setChecked(number(setting(QStringLiteral("FakeIE"), QStringLiteral("0"))) != 0);
     const QString capture = setting(QStringLiteral("Capture"), QStringLiteral("2"));
     if (capture == QLatin1String("1") || capture == QLatin1String("2") || capture == QLatin1String("3")) {
@@ -94,6 +94,9 @@ void frmRecord::LoadPanelSettings()
             o->setAutoExclusive(true);
         }
     }
+    // The saved path belongs to the saved mode: it goes into the box after
+    // the mode has switched it, so a single file's name survives a restart.
+    txtMP3Path->setText(savePath);
     auto restoreBox = [](QCheckBox* box, const QString& value) {
         if (!value.isEmpty())
             box->setChecked(number(value) != 0);
