@@ -201,3 +201,28 @@ TEST_F(PanelConfigurationTest, RecordWhileRecordingStopsTheRunningOneFirst)
     panel->cmdPreview_Click();
     EXPECT_TRUE(config.bPreviewModeOnly);
 }
+
+TEST_F(PanelConfigurationTest, WhileRecordingTheButtonsWaitForAChange)
+{
+    struct Case {
+        bool recording, edited, ready, enabled;
+    };
+    const QList<Case> cases{
+        {false, false, true, true}, {false, false, false, false}, {true, false, true, false},
+        {true, true, true, true},   {true, true, false, false},
+    };
+    open();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.recording << c.edited << c.ready);
+        panel->txtMP3Path->setText(c.ready ? folder.path() : QString());
+        panel->txtMP3Path_LostFocus();
+        panel->cmdSave->setEnabled(!c.enabled);
+        recorder->blnRecording = c.recording;
+        panel->PanelEdited = c.edited;
+        panel->tmrRecMon_Timer();
+        EXPECT_EQ(panel->cmdRecord->isEnabled(), c.enabled);
+        EXPECT_EQ(panel->cmdPreview->isEnabled(), c.enabled);
+        EXPECT_EQ(panel->cmdSave->isEnabled(), !c.enabled);  // not the timer's
+    }
+    recorder->blnRecording = false;
+}

@@ -5,6 +5,10 @@
 #include "sources/urigrabber.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QGroupBox>
+#include <QPushButton>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -288,4 +292,41 @@ TEST_F(StationListTest, DroppedFilesThatAreNotThereOrFoldersAreIgnored)
     panel->lstViewSongList_OLEDragDrop(&nothing);
     EXPECT_TRUE(dialogCaptions.isEmpty());
     EXPECT_TRUE(messages.messages.isEmpty());
+}
+
+namespace {
+
+// A drag that enters `target` and is dropped there; true when the target
+// accepted the drag.
+bool dragAndDrop(QWidget* target, const QMimeData* data)
+{
+    QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    QDropEvent drop(QPointF(1, 1), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+    return enter.isAccepted();
+}
+
+}  // namespace
+
+TEST_F(StationListTest, EveryDropTargetHandsItsDataToTheStationList)
+{
+    open();
+    dialogAnswer = false;
+    const QList<QWidget*> targets{panel->lstViewSongList->viewport(), panel->cmdOK, panel->lblConnecting,
+                                  panel->RadioFrame, panel->cmdAddtoList};
+    for (QWidget* target : targets) {
+        SCOPED_TRACE(target->objectName().toStdString());
+        dialogUrls.clear();
+        auto data = textDrop(localUrl(QStringLiteral("x.pls")));
+        EXPECT_TRUE(dragAndDrop(target, data.get()));
+        EXPECT_EQ(dialogUrls, QStringList(localUrl(QStringLiteral("x.pls"))));
+    }
+    // The save-path box takes folders, not stations.
+    dialogUrls.clear();
+    auto data = fileDrop(folder.path());
+    EXPECT_TRUE(dragAndDrop(panel->txtMP3Path, data.get()));
+    EXPECT_TRUE(dialogUrls.isEmpty());
+    EXPECT_EQ(panel->txtMP3Path->text(), folder.path());
+    EXPECT_TRUE(panel->PathValid);
 }
