@@ -210,6 +210,34 @@ TEST_F(StationListTest, AcceptTestsTheAddressAnywhereWithoutCase)
     }
 }
 
+TEST_F(StationListTest, AFetchedPlaylistFillsTitleAndDefaultFolder)
+{
+    // A local playlist is read at once; the music folder is the default.
+    const QString list = home.file(QStringLiteral("jazz.pls"));
+    ASSERT_TRUE(WriteAll(list, "[playlist]\r\nFile1=http://127.0.0.1:8000/stream\r\nTitle1=Jazz FM\r\n"
+                               "Length1=-1\r\nNumberOfEntries=1\r\nVersion=2\r\n"));
+    SetSpecialFolderOverride(SpecialFolder::Music, folder.path().chopped(1));
+    open();
+    panel->txtPlaylist->setText(list);
+    panel->cmdOK_Click();
+    EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(panel->txtStreamTitle->text(), QStringLiteral("Jazz FM"));
+    EXPECT_EQ(panel->txtMP3Path->text(), folder.path());
+    EXPECT_TRUE(panel->PathValid);
+    EXPECT_TRUE(panel->cmdRecord->isEnabled());
+    EXPECT_FALSE(panel->lblConnecting->isVisibleTo(panel.get()));
+
+    // A port the grabber refuses: its message, the address gone, the panel off.
+    panel->txtPlaylist->setText(QStringLiteral("http://127.0.0.1:40000/list.pls"));
+    panel->cmdOK_Click();
+    EXPECT_EQ(messages.messages.size(), 1);
+    EXPECT_TRUE(panel->txtPlaylist->text().isEmpty());
+    EXPECT_TRUE(panel->txtStreamTitle->text().isEmpty());
+    EXPECT_FALSE(panel->txtMP3Path->isEnabled());
+    EXPECT_FALSE(panel->cmdOK->isEnabled());
+    EXPECT_FALSE(panel->lblConnecting->isVisibleTo(panel.get()));
+}
+
 TEST_F(StationListTest, ExternalPlayerGetsTheAddressAsOneArgumentUnchecked)
 {
     open();
