@@ -70,20 +70,6 @@ TEST_F(PanelConfigurationTest, LoadBasedOnCrAppendsAStationEveryTime)
     EXPECT_EQ(names(), QStringList(3, QStringLiteral("Jazz FM")));
 }
 
-TEST_F(PanelConfigurationTest, ALoadedPresetAtStartFillsThePanel)
-{
-    config.bConfigOK = true;
-    config.lRecordingMode = 3;
-    config.sMP3Path = folder.path();
-    config.sStreamFileName = QStringLiteral("Morning");
-    config.sShoutCastFile = QStringLiteral("http://host/list.pls");
-    open();
-    EXPECT_TRUE(panel->optDated->isChecked());
-    EXPECT_EQ(panel->StationCount(), 1);
-    EXPECT_TRUE(panel->cmdRecord->isEnabled());
-    EXPECT_FALSE(panel->PanelEdited);
-}
-
 TEST_F(PanelConfigurationTest, TimedAndCleanupBoxesFollowTheConfiguration)
 {
     struct Case {
