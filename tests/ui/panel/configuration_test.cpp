@@ -1,7 +1,6 @@
 // The panel and the shared recording configuration: LoadBasedOnCR, PutInCR
 // and the record and listen actions.
 #include "panelfixture.h"
-
 #include "ui/controls/aspinnerbox.h"
 
 #include <QCheckBox>
@@ -18,7 +17,7 @@ TEST_F(PanelConfigurationTest, LoadBasedOnCrFillsTheBoxPerRecordingMode)
     struct Case {
         qint32 mode;
         QString path, fileName;
-        QRadioButton* frmRecord::*option;  // null: left as it was
+        QRadioButton* frmRecord::*option; // null: left as it was
         QString box, header;
     };
     const QList<Case> cases{
@@ -91,7 +90,7 @@ TEST_F(PanelConfigurationTest, TimedAndCleanupBoxesFollowTheConfiguration)
         panel->LoadBasedOnCR();
         EXPECT_EQ(panel->chkTimed->isChecked(), c.timed);
         EXPECT_EQ(panel->spnTimeInMinutes->value(), c.timed ? 90 : 5);
-        EXPECT_EQ(panel->chkShutdown->isChecked(), !c.timed);  // untouched when not timed
+        EXPECT_EQ(panel->chkShutdown->isChecked(), !c.timed); // untouched when not timed
         EXPECT_EQ(panel->chkCleanup->isChecked(), c.cleanup);
         EXPECT_EQ(panel->spnRecordingDays->value(), c.cleanup ? 30 : 9);
 
@@ -157,7 +156,7 @@ QByteArray titleBlock(const QByteArray& title)
     return char(text.size() / 16) + text;
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(PanelConfigurationTest, RecordWhileRecordingStopsTheRunningOneFirst)
 {
@@ -208,7 +207,7 @@ TEST_F(PanelConfigurationTest, WhileRecordingTheButtonsWaitForAChange)
         panel->tmrRecMon_Timer();
         EXPECT_EQ(panel->cmdRecord->isEnabled(), c.enabled);
         EXPECT_EQ(panel->cmdPreview->isEnabled(), c.enabled);
-        EXPECT_EQ(panel->cmdSave->isEnabled(), !c.enabled);  // not the timer's
+        EXPECT_EQ(panel->cmdSave->isEnabled(), !c.enabled); // not the timer's
     }
     recorder->blnRecording = false;
 }

@@ -1,7 +1,6 @@
 // The panel's options: the settings kept between runs, the capture modes and
 // the save path, readiness, the spinner, tools, help and the pop-up.
 #include "panelfixture.h"
-
 #include "ui/controls/aspinnerbox.h"
 
 #include <QAction>
@@ -23,7 +22,7 @@ namespace {
 
 // Every option the panel keeps between runs.
 struct Options {
-    int capture;  // 1 single file, 2 stream titles, 3 dated archive
+    int capture; // 1 single file, 2 stream titles, 3 dated archive
     QString path;
     bool fakeIE, timed, listen;
     int minutes;
@@ -38,8 +37,8 @@ std::ostream& operator<<(std::ostream& os, const Options& o)
 {
     return os << "capture " << o.capture << " path " << o.path.toStdString() << " ie " << o.fakeIE << " timed "
               << o.timed << " listen " << o.listen << " minutes " << o.minutes << " shutdown " << o.shutdown
-              << " paused " << o.paused << " header " << o.header.toStdString() << " cleanup " << o.cleanup
-              << " days " << o.days;
+              << " paused " << o.paused << " header " << o.header.toStdString() << " cleanup " << o.cleanup << " days "
+              << o.days;
 }
 
 void apply(frmRecord& p, const Options& o)
@@ -74,7 +73,7 @@ Options read(const frmRecord& p)
             p.spnRecordingDays->value()};
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(PanelSettingsTest, EveryOptionComesBackAfterClosing)
 {
@@ -127,7 +126,7 @@ TEST_F(PanelSettingsTest, ValuesThatAreNotNumbersDoNotStopTheStart)
     EXPECT_FALSE(panel->chkTimed->isChecked());
     EXPECT_TRUE(panel->chkShutdown->isChecked());
     EXPECT_EQ(panel->spnTimeInMinutes->value(), 0);
-    EXPECT_EQ(panel->spnRecordingDays->value(), 0);  // below the spinner's range: refused
+    EXPECT_EQ(panel->spnRecordingDays->value(), 0); // below the spinner's range: refused
     EXPECT_FALSE(panel->cmdRecord->isEnabled());
 }
 
@@ -165,7 +164,7 @@ TEST_F(SavePathTest, SwitchingModesRestoresEachModesText)
     EXPECT_EQ(panel->lblPathToSave->text(), QStringLiteral("Path to save MP3s to:"));
     EXPECT_EQ(panel->txtMP3Path->text(), dir);
     EXPECT_EQ(panel->FileText, file);
-    panel->optDated->click();  // one folder mode to the other: the text stays
+    panel->optDated->click(); // one folder mode to the other: the text stays
     EXPECT_EQ(panel->txtMP3Path->text(), dir);
     EXPECT_FALSE(panel->fraDateMode->isHidden());
     panel->optFile->click();
@@ -184,12 +183,12 @@ TEST_F(SavePathTest, ReadinessNeedsAPathAndInDatedModeAHeader)
     const QString dir = folder.path();
     const QString noSlash = dir.chopped(1);
     const QList<Case> cases{
-        {3, dir, "", false}, {3, dir, "Morning", true}, {3, "", "Morning", false}, {2, dir, "", true},
-        {2, noSlash, "", true}, {2, "", "x", false},
+        {3, dir, "", false}, {3, dir, "Morning", true}, {3, "", "Morning", false},
+        {2, dir, "", true},  {2, noSlash, "", true},    {2, "", "x", false},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.capture << " '" << c.path.toStdString() << "' '"
-                                          << c.header.toStdString() << "'");
+        SCOPED_TRACE(::testing::Message()
+                     << c.capture << " '" << c.path.toStdString() << "' '" << c.header.toStdString() << "'");
         open();
         (c.capture == 3 ? panel->optDated : panel->optNormal)->click();
         panel->txtBaseLineName->setText(c.header);
@@ -200,7 +199,7 @@ TEST_F(SavePathTest, ReadinessNeedsAPathAndInDatedModeAHeader)
         EXPECT_EQ(panel->cmdSave->isEnabled(), c.ready);
         EXPECT_EQ(panel->CheckReady(true), c.ready);
         if (!c.path.isEmpty()) {
-            EXPECT_EQ(panel->txtMP3Path->text(), dir);  // one final separator
+            EXPECT_EQ(panel->txtMP3Path->text(), dir); // one final separator
         }
         EXPECT_TRUE(messages.messages.isEmpty());
         panel.reset();
@@ -239,7 +238,7 @@ TEST_F(SavePathTest, AFileThatCannotBeCreatedIsRefusedAndTheTextRestored)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         if (c.needsPermissions && isRoot())
-            continue;  // root writes anywhere
+            continue; // root writes anywhere
         messages.messages.clear();
         open();
         panel->optFile->click();
@@ -247,7 +246,7 @@ TEST_F(SavePathTest, AFileThatCannotBeCreatedIsRefusedAndTheTextRestored)
         panel->txtMP3Path->setText(good);
         panel->txtMP3Path_LostFocus();
         ASSERT_TRUE(panel->PathValid);
-        EXPECT_FALSE(QFile::exists(good));  // the probe is removed again
+        EXPECT_FALSE(QFile::exists(good)); // the probe is removed again
         panel->txtMP3Path_GotFocus();
         panel->txtMP3Path->setText(c.folder + QStringLiteral("show.mp3"));
         panel->txtMP3Path_LostFocus();
@@ -293,16 +292,16 @@ TEST_F(PanelMenuTest, AMissingToolShowsItsMessage)
 {
     open();
     const QList<std::pair<QAction*, QString>> cases{
-        {panel->mnuConverter, "shiftwell"}, {panel->mnuMedia1, "shiftwell"},
-        {panel->mnuCreator, "discwright"},  {panel->mnuCreator1, "discwright"},
-        {panel->mnuPressling, "pressling"}, {panel->mnuPressling1, "pressling"},
+        {panel->mnuConverter, "shiftwell"}, {panel->mnuMedia1, "shiftwell"},    {panel->mnuCreator, "discwright"},
+        {panel->mnuCreator1, "discwright"}, {panel->mnuPressling, "pressling"}, {panel->mnuPressling1, "pressling"},
     };
     for (const auto& [action, program] : cases) {
         SCOPED_TRACE(action->objectName().toStdString());
         ASSERT_FALSE(QFile::exists(ProgramBesideExecutable(program)));
         messages.messages.clear();
         action->trigger();
-        EXPECT_EQ(messages.messages, QStringList(QStringLiteral(" Error : ") + program + QStringLiteral(" not found !")));
+        EXPECT_EQ(messages.messages,
+                  QStringList(QStringLiteral(" Error : ") + program + QStringLiteral(" not found !")));
     }
     EXPECT_TRUE(launcher.started.isEmpty());
 }
@@ -341,8 +340,8 @@ TEST_F(PanelMenuTest, TheWebItemOpensTheSite)
 TEST_F(PanelMenuTest, PopUpPlayAndRecordFollowTheButtons)
 {
     open();
-    for (const auto& [play, record] : {std::pair{true, true}, std::pair{true, false}, std::pair{false, true},
-                                       std::pair{false, false}}) {
+    for (const auto& [play, record] :
+         {std::pair{true, true}, std::pair{true, false}, std::pair{false, true}, std::pair{false, false}}) {
         SCOPED_TRACE(::testing::Message() << play << record);
         panel->cmdPreview->setEnabled(play);
         panel->cmdRecord->setEnabled(record);

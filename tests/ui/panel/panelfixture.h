@@ -1,9 +1,8 @@
 #pragma once
 
-#include "fixture.h"
-
 #include "config/settings.h"
 #include "config/usersettings.h"
+#include "fixture.h"
 #include "platform/folders.h"
 #include "platform/process.h"
 #include "ui/panel/frmrecord.h"
@@ -13,10 +12,8 @@
 #include <QMimeData>
 #include <QTreeWidget>
 #include <QUrl>
-
-#include <unistd.h>
-
 #include <memory>
+#include <unistd.h>
 
 // The control panel around the recorder fixture: every outside effect is a
 // fake, the settings store, the program folder and the station file live in
@@ -112,8 +109,8 @@ protected:
         return out;
     }
 
-    TempFolder store;  // the per-user settings
-    TempFolder home;   // the program's folder and the station file
+    TempFolder store; // the per-user settings
+    TempFolder home;  // the program's folder and the station file
     RecordingProcessLauncher launcher;
     ScriptedFileDialogs dialogs;
     RecordingUrlOpener urls;
@@ -121,7 +118,7 @@ protected:
     PanelDeps panelDeps;
 
     bool dialogAnswer = true;
-    QString dialogName = QStringLiteral("Dropped Station");
+    QString dialogName = QStringLiteral("Named Station");
     QStringList dialogCaptions, dialogUrls;
 
     std::unique_ptr<frmRecord> panel;

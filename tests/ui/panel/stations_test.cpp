@@ -1,18 +1,17 @@
 // The station list: its file, removing, the accept action, the external
 // player and drops.
 #include "panelfixture.h"
-
 #include "sources/urigrabber.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QDropEvent>
-#include <QGroupBox>
-#include <QPushButton>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 
 using StationFileTest = PanelFixture;
 
@@ -50,21 +49,42 @@ struct ReadCase {
 TEST_F(StationFileTest, ReadsAnyLineEndAndEncoding)
 {
     const QList<ReadCase> cases{
-        {"CR LF", "A\r\nhttp://a/1.pls\r\nB\r\nhttp://b/2.m3u\r\n", {"A", "B"}, {"http://a/1.pls", "http://b/2.m3u"},
+        {"CR LF",
+         "A\r\nhttp://a/1.pls\r\nB\r\nhttp://b/2.m3u\r\n",
+         {"A", "B"},
+         {"http://a/1.pls", "http://b/2.m3u"},
          "A\r\nhttp://a/1.pls\r\nB\r\nhttp://b/2.m3u\r\n"},
-        {"LF only", "A\nhttp://a/1.pls\nB\nhttp://b/2.m3u\n", {"A", "B"}, {"http://a/1.pls", "http://b/2.m3u"},
+        {"LF only",
+         "A\nhttp://a/1.pls\nB\nhttp://b/2.m3u\n",
+         {"A", "B"},
+         {"http://a/1.pls", "http://b/2.m3u"},
          "A\r\nhttp://a/1.pls\r\nB\r\nhttp://b/2.m3u\r\n"},
-        {"CR only", "A\rhttp://a/1.pls\rB\rhttp://b/2.m3u\r", {"A", "B"}, {"http://a/1.pls", "http://b/2.m3u"},
+        {"CR only",
+         "A\rhttp://a/1.pls\rB\rhttp://b/2.m3u\r",
+         {"A", "B"},
+         {"http://a/1.pls", "http://b/2.m3u"},
          "A\r\nhttp://a/1.pls\r\nB\r\nhttp://b/2.m3u\r\n"},
         {"no final line end", "A\r\nhttp://a/1.pls", {"A"}, {"http://a/1.pls"}, "A\r\nhttp://a/1.pls\r\n"},
-        {"odd number of lines", "A\r\nhttp://a/1.pls\r\nB\r\n", {"A", "B"}, {"http://a/1.pls", ""},
+        {"odd number of lines",
+         "A\r\nhttp://a/1.pls\r\nB\r\n",
+         {"A", "B"},
+         {"http://a/1.pls", ""},
          "A\r\nhttp://a/1.pls\r\nB\r\n\r\n"},
-        {"Windows-1252", "Caf\xe9 \x93Jazz\x94\r\nhttp://c/1.pls\r\n", {QString::fromUtf8("Café “Jazz”")},
-         {"http://c/1.pls"}, "Caf\xc3\xa9 \xe2\x80\x9cJazz\xe2\x80\x9d\r\nhttp://c/1.pls\r\n"},
-        {"UTF-8 with a mark", "\xef\xbb\xbf\xc3\x96 FM\r\nhttp://o/1.pls\r\n", {QString::fromUtf8("Ö FM")},
-         {"http://o/1.pls"}, "\xc3\x96 FM\r\nhttp://o/1.pls\r\n"},
+        {"Windows-1252",
+         "Caf\xe9 \x93Jazz\x94\r\nhttp://c/1.pls\r\n",
+         {QString::fromUtf8("Café “Jazz”")},
+         {"http://c/1.pls"},
+         "Caf\xc3\xa9 \xe2\x80\x9cJazz\xe2\x80\x9d\r\nhttp://c/1.pls\r\n"},
+        {"UTF-8 with a mark",
+         "\xef\xbb\xbf\xc3\x96 FM\r\nhttp://o/1.pls\r\n",
+         {QString::fromUtf8("Ö FM")},
+         {"http://o/1.pls"},
+         "\xc3\x96 FM\r\nhttp://o/1.pls\r\n"},
         {"empty file", "", {}, {}, ""},
-        {"empty name and URL kept in step", "\r\n\r\nB\r\nhttp://b/2.m3u\r\n", {"", "B"}, {"", "http://b/2.m3u"},
+        {"empty name and URL kept in step",
+         "\r\n\r\nB\r\nhttp://b/2.m3u\r\n",
+         {"", "B"},
+         {"", "http://b/2.m3u"},
          "\r\n\r\nB\r\nhttp://b/2.m3u\r\n"},
     };
     for (const ReadCase& c : cases) {
@@ -128,7 +148,7 @@ TEST_F(StationFileTest, PermissionsDoNotStopStartOrCloseAndTheOldFileStays)
     ASSERT_TRUE(WriteAll(panelDeps.stationFile, old));
     QFile::setPermissions(panelDeps.stationFile, QFileDevice::Permissions());
     open();
-    EXPECT_EQ(panel->StationCount(), 0);  // unreadable
+    EXPECT_EQ(panel->StationCount(), 0); // unreadable
     QFile::setPermissions(panelDeps.stationFile, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     QFile::setPermissions(home.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     panel->AppendStation(QStringLiteral("New"), QStringLiteral("http://new/y.pls"));
@@ -167,6 +187,25 @@ TEST_F(StationListTest, RemovingSelectedStationsKeepsEveryOtherPair)
         EXPECT_EQ(names(), wantNames);
         EXPECT_EQ(urlsOfStations(), wantUrls);
     }
+}
+
+TEST_F(StationListTest, EditChangesOnlyTheSelectedStation)
+{
+    open();
+    panel->AppendStation(QStringLiteral("A"), QStringLiteral("http://a/1.pls"));
+    panel->AppendStation(QStringLiteral("B"), QStringLiteral("http://b/2.pls"));
+    panel->cmdEdit_Click(); // nothing selected
+    EXPECT_TRUE(dialogCaptions.isEmpty());
+    panel->lstViewSongList->setCurrentItem(panel->lstViewSongList->topLevelItem(1));
+    dialogAnswer = false;
+    panel->cmdEdit_Click();
+    EXPECT_EQ(names(), QStringList({QStringLiteral("A"), QStringLiteral("B")}));
+    dialogAnswer = true;
+    panel->cmdEdit_Click();
+    EXPECT_EQ(dialogCaptions, QStringList(2, QStringLiteral("Edit Station")));
+    EXPECT_EQ(dialogUrls, QStringList(2, QStringLiteral("http://b/2.pls")));
+    EXPECT_EQ(names(), QStringList({QStringLiteral("A"), QStringLiteral("Named Station")}));
+    EXPECT_EQ(urlsOfStations(), QStringList({QStringLiteral("http://a/1.pls"), QStringLiteral("http://b/2.pls")}));
 }
 
 TEST_F(StationListTest, AcceptTestsTheAddressAnywhereWithoutCase)
@@ -262,8 +301,8 @@ TEST_F(StationListTest, DroppedTextIsAddedThenAccepted)
     auto drop = textDrop(url + QLatin1Char('\n'));
     panel->lstViewSongList_OLEDragDrop(drop.get());
     EXPECT_EQ(dialogCaptions, QStringList(QStringLiteral("Add Station")));
-    EXPECT_EQ(dialogUrls, QStringList(url));  // inner spaces kept
-    EXPECT_EQ(names(), QStringList(QStringLiteral("Dropped Station")));
+    EXPECT_EQ(dialogUrls, QStringList(url)); // inner spaces kept
+    EXPECT_EQ(names(), QStringList(QStringLiteral("Named Station")));
     EXPECT_EQ(urlsOfStations(), QStringList(url));
     EXPECT_EQ(panel->txtPlaylist->text(), url);
     EXPECT_EQ(panel->URIGrabber->Address(), url);
@@ -335,7 +374,7 @@ bool dragAndDrop(QWidget* target, const QMimeData* data)
     return enter.isAccepted();
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(StationListTest, EveryDropTargetHandsItsDataToTheStationList)
 {
