@@ -3,6 +3,7 @@
 #include "panelfixture.h"
 #include "sources/urigrabber.h"
 
+#include <QRadioButton>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
