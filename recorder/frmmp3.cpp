@@ -241,6 +241,9 @@ void frmMP3::StopRecording()
         CloseRecording();
         blnRecording = false;
     }
+    // A repeat left by a failover that found no server to go on.
+    settlePendingRepeat();
+    m_continueName.clear();
     // A connection still being made is abandoned.
     m_connecting = false;
 

@@ -182,7 +182,10 @@ private:
     void handleIcyError(const QByteArray& text, bool httpError);
     void redirect(const QByteArray& text);
     void stopWithMessage(const QString& message);
-    void closeFile(bool titleMode);
+    // `titleChange`: the file ends because the next title began.
+    void closeFile(bool titleMode, bool titleChange = false);
+    QString finishFile(const QString& path, const QString& earlier, bool titleChange);
+    void settlePendingRepeat();
     QString dateStamp() const;
     QDateTime now() const;
     ISleeper& pauseSleeper();
@@ -224,6 +227,9 @@ private:
     QString m_fileSongName;            // the name the open file was started under
     bool m_fileFromTitle = false;      // the open file is named after a stream title
     QString m_continueName;            // the file a failover closed, continued by the next server
+    QString m_pendingRepeat;           // a repeat a failover closed, continued with m_continueName
+    QString m_pendingRepeatOf;         // the earlier file that repeat stands for
+    bool m_pendingRepeatFromTitle = false;
     bool m_dropStream = false;         // the rest of this connection is ignored
     bool m_writeErrorShown = false;
     qint64 m_audioWritten = 0;

@@ -10,6 +10,10 @@
 #include "platform/tickcount.h"
 #include "recorder/frmmp3.h"
 
+#include <QFileInfo>
+
+#include <utility>
+
 bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
 {
     const QByteArray& raw = header.raw;
@@ -90,7 +94,7 @@ void frmMP3::OnMetadata(const QByteArray& block)
 {
     if (!ContainsStreamTitle(block))
         return;
-    const QString title = DecodeText(ParseStreamTitle(block));
+    const QString title = DecodeCharacterReferences(DecodeText(ParseStreamTitle(block)));
     if (title.isEmpty())
         return;  // an empty title keeps the current file
     const QString name = title + QStringLiteral(".mp3");
@@ -135,22 +139,58 @@ void frmMP3::flushAudio()
     }
 }
 
-void frmMP3::closeFile(bool titleMode)
+void frmMP3::closeFile(bool titleMode, bool titleChange)
 {
     if (!m_file.IsOpen())
         return;
     flushAudio();
     const QString path = m_file.Path();
+    const QString earlier = m_file.Replaces();
     m_file.Close();
+    if (!earlier.isEmpty() && !m_continueName.isEmpty() && m_continueName == m_fileSongName) {
+        // A failover: the next server goes on writing the repeat.
+        m_pendingRepeat = path;
+        m_pendingRepeatOf = earlier;
+        m_pendingRepeatFromTitle = titleMode || m_fileFromTitle;
+        m_fileSongName.clear();
+        m_fileFromTitle = false;
+        return;
+    }
+    const QString kept = finishFile(path, earlier, titleChange);
     // The tag is taken from the name the file was started under, so a file
     // closed after a pause is tagged like any other; a file named after a
     // title is always tagged from that title.
-    if (!m_fileSongName.isEmpty() && FileExists(path))
-        TagRecording(m_config.sMP3Path, m_fileSongName, titleMode || m_fileFromTitle, m_config.sRecordingTitle,
-                     now().date());
+    if (!m_fileSongName.isEmpty() && FileExists(kept) &&
+        !TagRecording(m_config.sMP3Path, m_fileSongName, titleMode || m_fileFromTitle, m_config.sRecordingTitle,
+                      now().date()))
+        setSongCaption(QStringLiteral("[ERR] DISK: Cannot tag the recording ") + kept);
     m_fileSongName.clear();
     m_fileFromTitle = false;
-    emit fileClosed(path);
+    emit fileClosed(kept);
+}
+
+// A song that played again was recorded beside its earlier file: when the
+// repeat ran to the next title it replaces that file; a recording that ends
+// during the repeat keeps the larger of the two, so no complete song is lost.
+QString frmMP3::finishFile(const QString& path, const QString& earlier, bool titleChange)
+{
+    if (earlier.isEmpty())
+        return path;
+    return SettleRepeat(path, earlier, titleChange);
+}
+
+void frmMP3::settlePendingRepeat()
+{
+    if (m_pendingRepeat.isEmpty())
+        return;
+    const QString repeat = std::exchange(m_pendingRepeat, QString());
+    const QString earlier = std::exchange(m_pendingRepeatOf, QString());
+    const QString kept = finishFile(repeat, earlier, false);
+    const QString name = QFileInfo(earlier).fileName();
+    if (FileExists(kept) &&
+        !TagRecording(m_config.sMP3Path, name, m_pendingRepeatFromTitle, m_config.sRecordingTitle, now().date()))
+        setSongCaption(QStringLiteral("[ERR] DISK: Cannot tag the recording ") + kept);
+    emit fileClosed(kept);
 }
 
 void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
@@ -176,21 +216,27 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
         return;
     }
 
-    closeFile(blnICYName);
+    closeFile(blnICYName, blnICYName);
     const QString continued = m_continueName;
     m_continueName.clear();
-    if (!continued.isEmpty() && strFileName == continued &&
-        m_file.Append(FullRecordingPath(m_config.sMP3Path, strFileName))) {
+    const QString continuedPath =
+        m_pendingRepeat.isEmpty() ? FullRecordingPath(m_config.sMP3Path, strFileName) : m_pendingRepeat;
+    if (!continued.isEmpty() && strFileName == continued && m_file.Append(continuedPath, m_pendingRepeatOf)) {
+        m_pendingRepeat.clear();
+        m_pendingRepeatOf.clear();
         strSongName = strFileName;
         m_fileSongName = strFileName;
         m_fileFromTitle = blnICYName;
         m_writeErrorShown = false;
         return;
     }
+    settlePendingRepeat();
     if (strFileName != strSongName && !m_config.bEnabledTimedRecording)
         StartTick = m_deps.clock->GetTickCount();  // a continuous recording counts per file
 
     QString name = strFileName;
+    // A title that plays again keeps its earlier file until the repeat ends.
+    m_file.KeepEarlierFile(blnICYName);
     const bool created = CreateRecordingFile(m_config.sMP3Path, name, m_file, pauseSleeper(), m_deps.filePauseMs);
     strSongName = created ? strFileName : name;
     if (m_file.IsOpen()) {

@@ -24,8 +24,9 @@ IcyHeader ParseIcyHeader(const QByteArray& raw);
 // True when `text` holds "StreamTitle='" in any letter case.
 bool ContainsStreamTitle(const QByteArray& text);
 // The title bytes after the first "StreamTitle='" (any letter case) up to the
-// next "'", ";", zero byte (the block's padding) or the end. Returns the
-// bytes as sent, undecoded; "" when there is no title.
+// first "';" after it; without one, up to the block's last "'"; without that,
+// up to the end, trailing zero bytes (the block's padding) dropped. Returns
+// the bytes as sent, undecoded; "" when there is no title.
 QByteArray ParseStreamTitle(const QByteArray& text);
 
 // Splits what a stream server sends into its response header, audio and

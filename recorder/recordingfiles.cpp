@@ -4,10 +4,13 @@
 #include "platform/text.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QFile>
 #include <QRandomGenerator>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include <limits.h>
@@ -112,21 +115,64 @@ bool WriteID3Tag(const QString& path, const TagInfo& info, const QDate& taggingD
     return f.error() == QFileDevice::NoError;
 }
 
-void TagRecording(const QString& sMP3Path, const QString& name, bool titleMode, const QString& sRecordingTitle,
+bool TagRecording(const QString& sMP3Path, const QString& name, bool titleMode, const QString& sRecordingTitle,
                   const QDate& today)
 {
-    WriteID3Tag(FullRecordingPath(sMP3Path, name), TagInfoForRecording(name, titleMode, sRecordingTitle), today);
+    return WriteID3Tag(FullRecordingPath(sMP3Path, name), TagInfoForRecording(name, titleMode, sRecordingTitle), today);
 }
 
-bool RecordingFile::Create(const QString& path)
+QString RepeatPathFor(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return path.left(slash + 1) + QLatin1Char('.') + path.mid(slash + 1) + QStringLiteral(".repeat");
+}
+
+namespace {
+// The audio in a recording file: its size without an ID3v1 tag at the end.
+qint64 audioSizeOf(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const qint64 size = f.size();
+    if (size >= 128 && f.seek(size - 128) && f.read(3) == "TAG")
+        return size - 128;
+    return size;
+}
+}  // namespace
+
+QString SettleRepeat(const QString& repeatPath, const QString& earlierPath, bool replace)
+{
+    if (!FileExists(repeatPath))
+        return earlierPath;
+    // On a tie the earlier recording stays.
+    if (!replace && FileExists(earlierPath) && audioSizeOf(earlierPath) >= audioSizeOf(repeatPath)) {
+        QFile::remove(repeatPath);
+        return earlierPath;
+    }
+    // rename(2) replaces the earlier file in one step: at no time is
+    // neither recording there.
+    if (::rename(QFile::encodeName(repeatPath).constData(), QFile::encodeName(earlierPath).constData()) == 0)
+        return earlierPath;
+    return repeatPath;
+}
+
+bool RecordingFile::Create(const QString& requested)
 {
     Close();
     m_lastError.clear();
     m_bytesWritten = 0;
     m_path.clear();
+    m_replaces.clear();
+    QString path = requested;
+    if (m_keepEarlier && FileExists(requested)) {
+        path = RepeatPathFor(requested);
+        m_replaces = requested;
+    }
     // Exactly this path, and only a file: a folder of that name stays.
     if (FileExists(path) && !QFile::remove(path)) {
         m_lastError = QStringLiteral("cannot delete the old file %1").arg(path);
+        m_replaces.clear();
         return false;
     }
     m_file.setFileName(path);
@@ -134,18 +180,20 @@ bool RecordingFile::Create(const QString& path)
     // file, without a copy through a write buffer.
     if (!m_file.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Unbuffered)) {
         m_lastError = m_file.errorString();
+        m_replaces.clear();
         return false;
     }
     m_path = path;
     return true;
 }
 
-bool RecordingFile::Append(const QString& path)
+bool RecordingFile::Append(const QString& path, const QString& replaces)
 {
     Close();
     m_lastError.clear();
     m_bytesWritten = 0;
     m_path.clear();
+    m_replaces.clear();
     m_file.setFileName(path);
     if (!m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
         m_lastError = m_file.errorString();
@@ -166,6 +214,7 @@ bool RecordingFile::Append(const QString& path)
         return false;
     }
     m_path = path;
+    m_replaces = replaces;
     return true;
 }
 

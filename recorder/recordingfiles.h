@@ -46,9 +46,20 @@ QByteArray BuildID3v1Tag(const TagInfo& tag, const QDate& taggingDate);
 // step fails.
 bool WriteID3Tag(const QString& path, const TagInfo& tag, const QDate& taggingDate);
 
-// Tags the file `name` in `sMP3Path` as TagInfoForRecording says.
-void TagRecording(const QString& sMP3Path, const QString& name, bool titleMode,
+// Tags the file `name` in `sMP3Path` as TagInfoForRecording says; false
+// when the tag could not be written.
+bool TagRecording(const QString& sMP3Path, const QString& name, bool titleMode,
                   const QString& sRecordingTitle, const QDate& today);
+
+// Where a song that plays again is recorded while the earlier recording of
+// it stays: a hidden file beside `path` ("dir/.name.repeat").
+QString RepeatPathFor(const QString& path);
+
+// Ends a repeat recorded at `repeatPath` for the file `earlierPath`. With
+// `replace` (the repeat played to its end) the repeat takes the earlier
+// file's place; otherwise the larger of the two is kept under the earlier
+// file's name and the other removed. Returns the path that holds the song.
+QString SettleRepeat(const QString& repeatPath, const QString& earlierPath, bool replace);
 
 // The one open recording file. Writes are buffered; Close flushes.
 class RecordingFile {
@@ -59,12 +70,17 @@ public:
     RecordingFile& operator=(const RecordingFile&) = delete;
 
     // Closes any open file, removes the file at exactly `path` if there is
-    // one, and opens `path` new and empty for reading and writing.
+    // one, and opens `path` new and empty for reading and writing. While
+    // KeepEarlierFile is on, an existing file at `path` stays instead and
+    // the new one is opened at RepeatPathFor(path); Replaces() then names
+    // the earlier file.
     bool Create(const QString& path);
+    void KeepEarlierFile(bool on) { m_keepEarlier = on; }
     // Opens the existing file at `path` to go on writing at its end, after
     // taking off an ID3v1 tag it was closed with (a recording that continues
-    // on another server).
-    bool Append(const QString& path);
+    // on another server). `replaces` is the earlier file a repeat at `path`
+    // stands for, "" when none.
+    bool Append(const QString& path, const QString& replaces = QString());
     // Appends; false (and lastError() set) when the bytes were not taken.
     // Anything queued is written first.
     bool Write(const char* data, qsizetype size);
@@ -81,6 +97,7 @@ public:
     void Close();
     bool IsOpen() const { return m_file.isOpen(); }
     QString Path() const { return m_path; }  // the file last created; "" after a failure
+    QString Replaces() const { return m_replaces; }  // the earlier file of a repeat; "" when none
     qint64 BytesWritten() const { return m_bytesWritten; }
     // The last failure of Create, Write or Close; "" when none.
     QString lastError() const { return m_lastError; }
@@ -95,6 +112,8 @@ private:
 
     QFile m_file;
     QString m_path;
+    QString m_replaces;
+    bool m_keepEarlier = false;
     qint64 m_bytesWritten = 0;
     QString m_lastError;
     std::vector<Piece> m_queue;

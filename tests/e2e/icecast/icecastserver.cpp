@@ -292,12 +292,12 @@ bool IcecastServer::StartOnce()
     {
         // A port that is free now; another program may take it before
         // Icecast binds it, which is why Start tries more than once.
-        // Below 32768: station addresses carry 16-bit signed ports.
+        // Anywhere in the port range, above 32767 included.
         QTcpServer probe;
         bool bound = false;
         for (int attempt = 0; attempt < 200 && !bound; ++attempt)
             bound = probe.listen(QHostAddress::LocalHost,
-                                 static_cast<quint16>(20000 + QRandomGenerator::global()->bounded(12000)));
+                                 static_cast<quint16>(20000 + QRandomGenerator::global()->bounded(45000)));
         if (!bound) {
             m_lastError = QStringLiteral("no free port on 127.0.0.1");
             return false;
