@@ -64,9 +64,6 @@ struct RecorderDeps {
 // of its path is the station's number.
 bool Live365StationOf(const ServerEntry& entry, QString& stationNumber, bool& aflMode);
 
-// The status code of an "HTTP/1.x NNN" status line; 0 for anything else.
-int HttpStatusCode(const QByteArray& text);
-
 class frmMP3 : public QObject, private IcyDemuxer::Sink {
     Q_OBJECT
 public:
@@ -179,8 +176,8 @@ private:
     void onConnectError();
     void finishConnect();
     bool screenPendingHeader();
-    void handleIcyError(const QByteArray& text, bool httpError);
-    void redirect(const QByteArray& text);
+    void handleIcyError(const IcyHeader& header);
+    void redirect(const IcyHeader& header);
     void stopWithMessage(const QString& message);
     // `titleChange`: the file ends because the next title began.
     void closeFile(bool titleMode, bool titleChange = false);

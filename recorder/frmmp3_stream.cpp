@@ -18,18 +18,11 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
 {
     const QByteArray& raw = header.raw;
     const QByteArray lower = raw.toLower();
-    if (!header.complete) {
-        // Far too long for a response header: not a stream server.
-        handleIcyError(raw, true);
-        return false;
-    }
-    if (raw.contains("ICY 40")) {
-        handleIcyError(raw, false);
-        return false;
-    }
-    const int code = HttpStatusCode(raw);
-    if (code >= 400 && code <= 599) {
-        handleIcyError(raw, true);
+    const int code = header.statusCode;
+    if (!header.complete || (code >= 400 && code <= 599)) {
+        // An error status, or far too long for a response header: not a
+        // stream server.
+        handleIcyError(header);
         return false;
     }
     const bool html = header.contentType.startsWith("text/html");
@@ -39,26 +32,19 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
         StopRecording();
         return false;
     }
-    const bool redirectStatus = code == 301 || code == 302 || code == 303 || code == 307 || code == 308;
-    if (raw.contains("302 Found") || (redirectStatus && !header.location.isEmpty())) {
-        redirect(raw);
+    if (code == 301 || code == 302 || code == 303 || code == 307 || code == 308) {
+        redirect(header);
         return false;
     }
-    if (!blnIcyReal || !header.hasIcyName) {
-        if (lower.contains("redirect")) {
-            setSongCaption(QStringLiteral("[ERR]: Server full, trying next server..."));
-            blnDisconnect = true;
-            m_ws->Close();
-            return false;
-        }
-        if (lower.contains("302 found")) {
-            redirect(raw);
-            return false;
-        }
+    if ((!blnIcyReal || !header.hasIcyName) && lower.contains("redirect")) {
+        setSongCaption(QStringLiteral("[ERR]: Server full, trying next server..."));
+        blnDisconnect = true;
+        m_ws->Close();
+        return false;
     }
     if (html) {
         // A web page is not audio.
-        handleIcyError(raw, true);
+        handleIcyError(header);
         return false;
     }
 

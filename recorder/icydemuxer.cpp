@@ -111,6 +111,7 @@ IcyHeader ParseIcyHeader(const QByteArray& raw)
         ++lineEnd;
     h.statusLine = raw.left(lineEnd);
     h.statusCode = StatusCodeOf(h.statusLine);
+    h.icyStatus = h.statusCode != 0 && h.statusLine.startsWith("ICY ");
 
     // The station name runs to the next CR; without one there is no name.
     const qsizetype name = raw.indexOf("icy-name:");

@@ -8,6 +8,7 @@ struct IcyHeader {
     bool complete = false;  // false when the header grew past kMaxHeaderBytes without a blank line
     QByteArray statusLine;  // first line, without its line end
     int statusCode = 0;     // 200 for "ICY 200 OK" and "HTTP/1.x 200 OK"; 0 when unreadable
+    bool icyStatus = false; // the status line is an "ICY NNN" one
     bool hasIcyName = false;
     QByteArray icyName;     // after "icy-name:" up to the next CR, spaces trimmed (no CR: no name)
     bool hasMetaInt = false;

@@ -118,7 +118,10 @@ bool WriteID3Tag(const QString& path, const TagInfo& info, const QDate& taggingD
 bool TagRecording(const QString& sMP3Path, const QString& name, bool titleMode, const QString& sRecordingTitle,
                   const QDate& today)
 {
-    return WriteID3Tag(FullRecordingPath(sMP3Path, name), TagInfoForRecording(name, titleMode, sRecordingTitle), today);
+    const TagInfo info = TagInfoForRecording(name, titleMode, sRecordingTitle);
+    if (info.Artist.isEmpty() && info.Title.isEmpty() && info.Album.isEmpty())
+        return true;  // nothing to tag
+    return WriteID3Tag(FullRecordingPath(sMP3Path, name), info, today);
 }
 
 QString RepeatPathFor(const QString& path)

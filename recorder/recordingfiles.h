@@ -47,7 +47,7 @@ QByteArray BuildID3v1Tag(const TagInfo& tag, const QDate& taggingDate);
 bool WriteID3Tag(const QString& path, const TagInfo& tag, const QDate& taggingDate);
 
 // Tags the file `name` in `sMP3Path` as TagInfoForRecording says; false
-// when the tag could not be written.
+// when there was a tag to write and it could not be written.
 bool TagRecording(const QString& sMP3Path, const QString& name, bool titleMode,
                   const QString& sRecordingTitle, const QDate& today);
 
