@@ -224,6 +224,7 @@ private:
     QString m_fileSongName;            // the name the open file was started under
     bool m_fileFromTitle = false;      // the open file is named after a stream title
     QString m_continueName;            // the file a failover closed, continued by the next server
+    QString m_extension = QStringLiteral(".mp3");  // of the files named by the recorder, from the stream's type
     QString m_pendingRepeat;           // a repeat a failover closed, continued with m_continueName
     QString m_pendingRepeatOf;         // the earlier file that repeat stands for
     bool m_pendingRepeatFromTitle = false;

@@ -10,6 +10,7 @@
 #include "platform/tickcount.h"
 #include "recorder/frmmp3.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <utility>
@@ -51,6 +52,21 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
     // The response is a stream. From now on a failure ends an unattended run.
     m_config.bCalledFromGUI = false;
     strICYHeader = QString::fromLatin1(raw);
+    const QString extension = RecordingExtension(header.contentType);
+    if (!m_streamIsReconnect) {
+        m_extension = extension;
+        // An archive file made before the stream's type was known, still
+        // empty, takes the type's extension.
+        if (!blnIcyReal && m_config.lRecordingMode == 0 && m_file.IsOpen() && m_file.BytesWritten() == 0 &&
+            m_file.QueuedBytes() == 0 && RecordingExtensionOf(m_fileSongName) != extension) {
+            const QString wrong = m_file.Path();
+            const QString renamed = m_fileSongName.left(m_fileSongName.size() - 4) + extension;
+            m_fileSongName.clear();
+            m_file.Close();
+            QFile::remove(wrong);
+            OpenMP3File(renamed, false);
+        }
+    }
     if (header.hasBitRate)
         lngBitRate = header.bitRate;
 
@@ -62,8 +78,8 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
             if (header.hasIcyName)
                 station = DecodeText(header.icyName).trimmed();
             const QString name = station.isEmpty()
-                                     ? QStringLiteral("unknown-") + dateStamp() + QStringLiteral(".mp3")
-                                     : station + QLatin1Char('-') + dateStamp() + QStringLiteral(".mp3");
+                                     ? QStringLiteral("unknown-") + dateStamp() + m_extension
+                                     : station + QLatin1Char('-') + dateStamp() + m_extension;
             OpenMP3File(name, false);
         }
         if (header.hasMetaInt && header.metaInt > 0) {
@@ -83,7 +99,7 @@ void frmMP3::OnMetadata(const QByteArray& block)
     const QString title = DecodeCharacterReferences(DecodeText(ParseStreamTitle(block)));
     if (title.isEmpty())
         return;  // an empty title keeps the current file
-    const QString name = title + QStringLiteral(".mp3");
+    const QString name = title + m_extension;
     if (name != strSongName)
         OpenMP3File(name, true);
 }

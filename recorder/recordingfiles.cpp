@@ -124,6 +124,20 @@ bool TagRecording(const QString& sMP3Path, const QString& name, bool titleMode, 
     return WriteID3Tag(FullRecordingPath(sMP3Path, name), info, today);
 }
 
+QString RecordingExtension(const QByteArray& contentType)
+{
+    const qsizetype semicolon = contentType.indexOf(';');
+    const QByteArray type = (semicolon < 0 ? contentType : contentType.left(semicolon)).trimmed().toLower();
+    if (type == "audio/aac" || type == "audio/aacp" || type == "audio/x-aac")
+        return QStringLiteral(".aac");
+    return QStringLiteral(".mp3");
+}
+
+QString RecordingExtensionOf(const QString& name)
+{
+    return name.endsWith(QLatin1String(".aac"), Qt::CaseInsensitive) ? QStringLiteral(".aac") : QStringLiteral(".mp3");
+}
+
 QString RepeatPathFor(const QString& path)
 {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
@@ -331,7 +345,7 @@ bool CreateRecordingFile(const QString& sMP3Path, QString& name, RecordingFile& 
         return true;
     }
     name = QStringLiteral("unknown-") + QString::number(QRandomGenerator::global()->bounded(60000)) +
-           QLatin1Char('-') + DateStampMMDDYYYY(QDate::currentDate()) + QStringLiteral(".mp3");
+           QLatin1Char('-') + DateStampMMDDYYYY(QDate::currentDate()) + RecordingExtensionOf(name);
     file.Create(FullRecordingPath(sMP3Path, name));
     return false;
 }
@@ -370,9 +384,11 @@ int MP3Cleanup(const QString& sMP3Path, bool bDeleteArchivesAfterTime, qint32 lD
         return 0;
     const QDateTime limit = now.addDays(-static_cast<qint64>(lDaysToKeepRecording));
     int deleted = 0;
-    // The listing matches "*.mp3" regardless of case; every delete names one
-    // listed file exactly, so "?" and "*" in names are plain characters.
-    const QStringList names = dir.entryList({QStringLiteral("*.mp3")}, QDir::Files, QDir::Name);
+    // The listing matches "*.mp3" and "*.aac" regardless of case; every
+    // delete names one listed file exactly, so "?" and "*" in names are
+    // plain characters.
+    const QStringList names =
+        dir.entryList({QStringLiteral("*.mp3"), QStringLiteral("*.aac")}, QDir::Files, QDir::Name);
     for (const QString& name : names) {
         QDate date;
         if (!ArchiveDateOf(name, date))

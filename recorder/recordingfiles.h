@@ -51,6 +51,12 @@ bool WriteID3Tag(const QString& path, const TagInfo& tag, const QDate& taggingDa
 bool TagRecording(const QString& sMP3Path, const QString& name, bool titleMode,
                   const QString& sRecordingTitle, const QDate& today);
 
+// The file extension for a stream of `contentType`: ".aac" for AAC
+// ("audio/aac", "audio/aacp"), ".mp3" for anything else.
+QString RecordingExtension(const QByteArray& contentType);
+// ".aac" when `name` ends so (any letter case), else ".mp3".
+QString RecordingExtensionOf(const QString& name);
+
 // Where a song that plays again is recorded while the earlier recording of
 // it stays: a hidden file beside `path` ("dir/.name.repeat").
 QString RepeatPathFor(const QString& path);
@@ -122,7 +128,7 @@ private:
 
 // Creates the recording file `name` in `sMP3Path` and holds the thread for
 // `pauseMs`; true when that worked. Otherwise `name` becomes
-// "unknown-<0..59999>-MMDDYYYY.mp3", that file is opened instead without a
+// "unknown-<0..59999>-MMDDYYYY" with the name's extension, that file is opened instead without a
 // pause, and the result is false. When even that cannot be created, `file`
 // stays closed (check file.IsOpen() and file.lastError()).
 bool CreateRecordingFile(const QString& sMP3Path, QString& name, RecordingFile& file,
@@ -133,7 +139,7 @@ bool CreateRecordingFile(const QString& sMP3Path, QString& name, RecordingFile& 
 // name is too short or those characters are not all digits.
 bool ArchiveDateOf(const QString& fileName, QDate& date);
 
-// Deletes the "*.mp3" files in `sMP3Path` whose archive date (at midnight)
+// Deletes the "*.mp3" and "*.aac" files in `sMP3Path` whose archive date (at midnight)
 // is earlier than `now` minus `lDaysToKeepRecording` days. Nothing happens
 // when deleting is off or the number of days is not positive. Returns the
 // number of files deleted.
