@@ -28,7 +28,7 @@ frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
     m_ws->setReadBufferLimit(kStreamReadBytes);
     connect(m_ws, &EventSocket::DataArrival, this, [this](qint64) { WS_DataArrival(); });
     connect(m_ws, &EventSocket::Connected, this, &frmMP3::onConnected);
-    connect(m_ws, &EventSocket::Error, this, [this](int, const QString&) { onConnectError(); });
+    connect(m_ws, &EventSocket::Error, this, [this](int, const QString& why) { onConnectError(why); });
     connect(m_ws, &EventSocket::Closed, this, [this] {
         // A server that closes before its header is complete has said all it
         // will say: judge what it sent.

@@ -110,7 +110,8 @@ public:
     void mnuListen_Click();
     void Timer1_Timer();
     void QuitProgram(int exitCode = 0);
-    void AddServer(const QString& sIPAddress, const QString& sPath, const QString& sPort, const QString& sQueryString);
+    void AddServer(const QString& sIPAddress, const QString& sPath, const QString& sPort, const QString& sQueryString,
+                   bool secure = false);
     void ConnectToServer(qint32& position, bool reconnect);
     void OpenMP3File(QString strFileName, bool blnICYName = false);
     void CloseRecording();
@@ -118,10 +119,12 @@ public:
     void ExitFromMenu();
 
     // Station-source events.
-    void ctlURIGrabber_URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString);
+    void ctlURIGrabber_URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString,
+                                bool Secure = false);
     void ctlURIGrabber_Done();
     void ctlURIGrabber_Error(int lngType);
-    void ctlURIPLSRead_URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString);
+    void ctlURIPLSRead_URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString,
+                                bool Secure = false);
     void ctlURIPLSRead_Done();
     void ctlURIPLSRead_Error(int lngType);
     void ctlLive365_TitleChange(const QString& strArtist, const QString& strTitle);
@@ -173,7 +176,7 @@ private:
     void endIfUnattended();
     void endProgram();
     void onConnected();
-    void onConnectError();
+    void onConnectError(const QString& description = QString());
     void finishConnect();
     bool screenPendingHeader();
     void handleIcyError(const IcyHeader& header);

@@ -25,14 +25,16 @@ bool Live365StationOf(const ServerEntry& entry, QString& stationNumber, bool& af
     return true;
 }
 
-void frmMP3::AddServer(const QString& sIPAddress, const QString& sPath, const QString& sPort, const QString& sQueryString)
+void frmMP3::AddServer(const QString& sIPAddress, const QString& sPath, const QString& sPort, const QString& sQueryString,
+                       bool secure)
 {
-    Servers.Add(ServerEntry{sIPAddress, sPath, sPort, sQueryString});
+    Servers.Add(ServerEntry{sIPAddress, sPath, sPort, sQueryString, secure});
 }
 
-void frmMP3::ctlURIGrabber_URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString)
+void frmMP3::ctlURIGrabber_URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString,
+                                    bool Secure)
 {
-    AddServer(Host, Resource, QString::number(Port), QueryString);
+    AddServer(Host, Resource, QString::number(Port), QueryString, Secure);
 }
 
 void frmMP3::ctlURIGrabber_Done()
@@ -51,9 +53,10 @@ void frmMP3::ctlURIGrabber_Error(int lngType)
     setPhase(Phase::Idle);
 }
 
-void frmMP3::ctlURIPLSRead_URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString)
+void frmMP3::ctlURIPLSRead_URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString,
+                                    bool Secure)
 {
-    AddServer(Host, Resource, QString::number(Port), QueryString);
+    AddServer(Host, Resource, QString::number(Port), QueryString, Secure);
 }
 
 void frmMP3::ctlURIPLSRead_Done()
@@ -110,18 +113,21 @@ void frmMP3::ConnectToServer(qint32& position, bool reconnect)
     m_connectReconnect = reconnect;
     m_connectLast = Servers.Last();
     m_connectPosition = &position;
-    m_ws->Connect(Servers[position].Host, Servers[position].Port.toInt());
+    m_ws->Connect(Servers[position].Host, Servers[position].Port.toInt(), Servers[position].Secure);
 }
 
-void frmMP3::onConnectError()
+void frmMP3::onConnectError(const QString& description)
 {
     if (!m_connecting)
         return;  // errors of a running stream show in the data watchdog
+    // A secure connection that failed says which server and why.
+    if (m_ws->Secure() && !description.isEmpty())
+        setSongCaption(QStringLiteral("[ERR] TLS: ") + description);
     qint32& position = *m_connectPosition;
     if (position < m_connectLast) {
         ++position;
         m_ws->Close();
-        m_ws->Connect(Servers[position].Host, Servers[position].Port.toInt());
+        m_ws->Connect(Servers[position].Host, Servers[position].Port.toInt(), Servers[position].Secure);
         return;
     }
     m_connecting = false;
@@ -254,7 +260,8 @@ void frmMP3::redirect(const IcyHeader& header)
     if (address.startsWith(QLatin1Char('/'))) {
         // A location on the same server.
         const ServerEntry& current = Servers[lServerNumber];
-        address = current.Host + QLatin1Char(':') + current.Port + address;
+        address = (current.Secure ? QStringLiteral("https://") : QStringLiteral("http://")) + current.Host +
+                  QLatin1Char(':') + current.Port + address;
     }
     {
         CUri uri;
@@ -264,6 +271,7 @@ void frmMP3::redirect(const IcyHeader& header)
             entry.Path = uri.Resource();
             entry.Port = QString::number(uri.Port());
             entry.QueryString = uri.QueryString();
+            entry.Secure = uri.Protocol().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
             --lServerNumber;
             blnDisconnect = true;
             m_ws->Close();
