@@ -231,6 +231,7 @@ void frmMP3::StartRecording()
     lServerNumber = 1;
     m_writeErrorShown = false;
     m_continueName.clear();
+    m_options = m_deps.options ? m_deps.options() : ReadRecordingOptions();
     setPhase(Phase::Recording);
     ConnectToServer(lServerNumber, false);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/usersettings.h"
 #include "recorder/icydemuxer.h"
 #include "recorder/recordingfiles.h"
 #include "recorder/serverlist.h"
@@ -55,6 +56,9 @@ struct RecorderDeps {
     // the socket) instead of blocking the thread, so windows and timers
     // keep running. Off, the sleeper blocks.
     bool holdStream = false;
+    // The per-user recording options, read when a recording starts; unset:
+    // from the per-user settings store.
+    std::function<RecordingOptions()> options;
 };
 
 // The hidden recorder window: holds the recording in progress, its state and
@@ -186,6 +190,7 @@ private:
     void closeFile(bool titleMode, bool titleChange = false);
     QString finishFile(const QString& path, const QString& earlier, bool titleChange);
     void settlePendingRepeat();
+    void tagFile(const QString& path, const QString& name, bool titleMode);
     QString dateStamp() const;
     QDateTime now() const;
     ISleeper& pauseSleeper();
@@ -227,6 +232,7 @@ private:
     QString m_fileSongName;            // the name the open file was started under
     bool m_fileFromTitle = false;      // the open file is named after a stream title
     QString m_continueName;            // the file a failover closed, continued by the next server
+    RecordingOptions m_options;
     QString m_extension = QStringLiteral(".mp3");  // of the files named by the recorder, from the stream's type
     QString m_pendingRepeat;           // a repeat a failover closed, continued with m_continueName
     QString m_pendingRepeatOf;         // the earlier file that repeat stands for

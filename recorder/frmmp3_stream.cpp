@@ -9,6 +9,7 @@
 #include "platform/text.h"
 #include "platform/tickcount.h"
 #include "recorder/frmmp3.h"
+#include "recorder/id3v2tag.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -162,10 +163,8 @@ void frmMP3::closeFile(bool titleMode, bool titleChange)
     // The tag is taken from the name the file was started under, so a file
     // closed after a pause is tagged like any other; a file named after a
     // title is always tagged from that title.
-    if (!m_fileSongName.isEmpty() && FileExists(kept) &&
-        !TagRecording(m_config.sMP3Path, m_fileSongName, titleMode || m_fileFromTitle, m_config.sRecordingTitle,
-                      now().date()))
-        setSongCaption(QStringLiteral("[ERR] DISK: Cannot tag the recording ") + kept);
+    if (!m_fileSongName.isEmpty() && FileExists(kept))
+        tagFile(kept, m_fileSongName, titleMode || m_fileFromTitle);
     m_fileSongName.clear();
     m_fileFromTitle = false;
     emit fileClosed(kept);
@@ -181,6 +180,16 @@ QString frmMP3::finishFile(const QString& path, const QString& earlier, bool tit
     return SettleRepeat(path, earlier, titleChange);
 }
 
+// The ID3v1 tag, and the ID3v2 tag when the user asked for it.
+void frmMP3::tagFile(const QString& path, const QString& name, bool titleMode)
+{
+    bool ok = TagRecording(m_config.sMP3Path, name, titleMode, m_config.sRecordingTitle, now().date());
+    if (m_options.writeID3v2 && RecordingExtensionOf(path) == QLatin1String(".mp3"))
+        ok = WriteID3v2Tag(path, TagInfoForRecording(name, titleMode, m_config.sRecordingTitle), now().date()) && ok;
+    if (!ok)
+        setSongCaption(QStringLiteral("[ERR] DISK: Cannot tag the recording ") + path);
+}
+
 void frmMP3::settlePendingRepeat()
 {
     if (m_pendingRepeat.isEmpty())
@@ -188,10 +197,8 @@ void frmMP3::settlePendingRepeat()
     const QString repeat = std::exchange(m_pendingRepeat, QString());
     const QString earlier = std::exchange(m_pendingRepeatOf, QString());
     const QString kept = finishFile(repeat, earlier, false);
-    const QString name = QFileInfo(earlier).fileName();
-    if (FileExists(kept) &&
-        !TagRecording(m_config.sMP3Path, name, m_pendingRepeatFromTitle, m_config.sRecordingTitle, now().date()))
-        setSongCaption(QStringLiteral("[ERR] DISK: Cannot tag the recording ") + kept);
+    if (FileExists(kept))
+        tagFile(kept, QFileInfo(earlier).fileName(), m_pendingRepeatFromTitle);
     emit fileClosed(kept);
 }
 

@@ -151,9 +151,16 @@ qint64 audioSizeOf(const QString& path)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return -1;
-    const qint64 size = f.size();
+    qint64 size = f.size();
     if (size >= 128 && f.seek(size - 128) && f.read(3) == "TAG")
-        return size - 128;
+        size -= 128;
+    // An ID3v2 tag at the start: "ID3", version, flags, a 28-bit size.
+    f.seek(0);
+    const QByteArray head = f.read(10);
+    if (head.size() == 10 && head.startsWith("ID3")) {
+        const auto b = [&](int i) { return qint64(static_cast<unsigned char>(head.at(i)) & 0x7F); };
+        size -= std::min(size, 10 + ((b(6) << 21) | (b(7) << 14) | (b(8) << 7) | b(9)));
+    }
     return size;
 }
 }  // namespace
