@@ -276,6 +276,7 @@ void frmMP3::TogglePause()
 {
     RecorderMenuState m = m_menu;
     if (!blnPaused) {
+        finishCleanCut();
         blnPaused = true;
         blnPausedFileName = strSongName;
         lPauseStart = m_deps.clock->GetTickCount();

@@ -190,6 +190,10 @@ private:
     void closeFile(bool titleMode, bool titleChange = false);
     QString finishFile(const QString& path, const QString& earlier, bool titleChange);
     void settlePendingRepeat();
+    bool cleanCutApplies() const;
+    void beginCleanCut(const QString& name);
+    void holdForCut(const char* data, qsizetype size);
+    void finishCleanCut();
     void tagFile(const QString& path, const QString& name, bool titleMode);
     QString dateStamp() const;
     QDateTime now() const;
@@ -233,6 +237,10 @@ private:
     bool m_fileFromTitle = false;      // the open file is named after a stream title
     QString m_continueName;            // the file a failover closed, continued by the next server
     RecordingOptions m_options;
+    bool m_cutPending = false;  // a title change waits for its clean cut
+    QString m_cutName;          // the file the cut opens
+    QByteArray m_cutAfter;      // the audio since the title change
+    qint64 m_cutWindowBytes = 0;
     QString m_extension = QStringLiteral(".mp3");  // of the files named by the recorder, from the stream's type
     QString m_pendingRepeat;           // a repeat a failover closed, continued with m_continueName
     QString m_pendingRepeatOf;         // the earlier file that repeat stands for

@@ -101,7 +101,16 @@ void frmMP3::OnMetadata(const QByteArray& block)
     if (title.isEmpty())
         return;  // an empty title keeps the current file
     const QString name = title + m_extension;
-    if (name != strSongName)
+    if (m_cutPending) {
+        if (name == m_cutName)
+            return;
+        finishCleanCut();
+    }
+    if (name == strSongName)
+        return;
+    if (cleanCutApplies())
+        beginCleanCut(name);
+    else
         OpenMP3File(name, true);
 }
 
@@ -113,7 +122,9 @@ void frmMP3::OnAudio(const char* data, qsizetype size)
 void frmMP3::WriteAudio(const char* data, qsizetype size)
 {
     if (!blnPaused) {
-        if (m_file.IsOpen()) {
+        if (m_cutPending) {
+            holdForCut(data, size);
+        } else if (m_file.IsOpen()) {
             // Written when the chunk is done or the file changes, whichever
             // comes first: one system call for all of a chunk's audio.
             m_file.Queue(data, size);
@@ -204,6 +215,7 @@ void frmMP3::settlePendingRepeat()
 
 void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
 {
+    finishCleanCut();
     if (m_config.bPreviewModeOnly) {
         // Start paused: nothing is written until the user resumes.
         TogglePause();
@@ -260,6 +272,7 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
 
 void frmMP3::CloseRecording()
 {
+    finishCleanCut();
     closeFile(blnIcyReal);
     m_ws->Close();
     m_connecting = false;

@@ -257,6 +257,41 @@ bool RecordingFile::Write(const char* data, qsizetype size)
     return writePieces(&piece, 1);
 }
 
+QByteArray RecordingFile::ReadTail(qint64 n)
+{
+    if (!m_file.isOpen() || !Flush())
+        return {};
+    const qint64 size = m_file.size();
+    n = std::min(n, size);
+    QByteArray tail(n, Qt::Uninitialized);
+    qint64 got = 0;
+    while (got < n) {
+        const ssize_t r = ::pread(m_file.handle(), tail.data() + got, size_t(n - got), off_t(size - n + got));
+        if (r <= 0) {
+            if (r < 0 && errno == EINTR)
+                continue;
+            break;
+        }
+        got += r;
+    }
+    tail.resize(got);
+    return tail;
+}
+
+bool RecordingFile::DropTail(qint64 n)
+{
+    if (!m_file.isOpen() || !Flush() || n <= 0)
+        return n == 0;
+    const qint64 size = m_file.size();
+    n = std::min(n, size);
+    if (::ftruncate(m_file.handle(), off_t(size - n)) != 0 || ::lseek(m_file.handle(), 0, SEEK_END) < 0) {
+        m_lastError = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    m_bytesWritten -= n;
+    return true;
+}
+
 void RecordingFile::dropQueue()
 {
     m_queue.clear();

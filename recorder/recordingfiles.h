@@ -99,6 +99,11 @@ public:
     // was taken. The queue is empty afterwards either way.
     bool Flush();
     qsizetype QueuedBytes() const { return m_queuedBytes; }
+    // The last `n` bytes written (fewer when the file is shorter); what is
+    // queued is written first.
+    QByteArray ReadTail(qint64 n);
+    // Takes the last `n` bytes off the end of the file.
+    bool DropTail(qint64 n);
     // Writes what is queued, then closes.
     void Close();
     bool IsOpen() const { return m_file.isOpen(); }
