@@ -194,6 +194,7 @@ private:
     void beginCleanCut(const QString& name);
     void holdForCut(const char* data, qsizetype size);
     void finishCleanCut();
+    void dropPartialFrame();
     void tagFile(const QString& path, const QString& name, bool titleMode);
     QString dateStamp() const;
     QDateTime now() const;

@@ -273,6 +273,7 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
 void frmMP3::CloseRecording()
 {
     finishCleanCut();
+    dropPartialFrame();
     closeFile(blnIcyReal);
     m_ws->Close();
     m_connecting = false;
