@@ -137,6 +137,8 @@ public:
     QCheckBox* chkShutdown = nullptr;
     QCheckBox* chkListenOn = nullptr;
     QCheckBox* chkStartPaused = nullptr;
+    QCheckBox* chkCleanCuts = nullptr;
+    QCheckBox* chkID3v2 = nullptr;
     QCheckBox* chkCleanup = nullptr;
     QLabel* lblKepRecordings = nullptr;
     ASpinnerBox* spnRecordingDays = nullptr;

@@ -1,6 +1,7 @@
 // The panel and the shared recording configuration: LoadBasedOnCR, PutInCR
 // and the record and listen actions.
 #include "panelfixture.h"
+#include "config/usersettings.h"
 #include "ui/controls/aspinnerbox.h"
 
 #include <QCheckBox>
@@ -210,4 +211,19 @@ TEST_F(PanelConfigurationTest, WhileRecordingTheButtonsWaitForAChange)
         EXPECT_EQ(panel->cmdSave->isEnabled(), !c.enabled); // not the timer's
     }
     recorder->blnRecording = false;
+}
+
+// The two recording options of the Advanced page are per-user settings of
+// their own: the boxes show them and a click stores them at once.
+TEST_F(PanelConfigurationTest, CleanCutsAndID3v2BoxesFollowTheirSettings)
+{
+    SetCutSongsInSilence(true);
+    SetWriteID3v2Tags(false);
+    open();
+    EXPECT_TRUE(panel->chkCleanCuts->isChecked());
+    EXPECT_FALSE(panel->chkID3v2->isChecked());
+    panel->chkCleanCuts->click();
+    panel->chkID3v2->click();
+    EXPECT_FALSE(CutSongsInSilence());
+    EXPECT_TRUE(WriteID3v2Tags());
 }
