@@ -123,6 +123,7 @@ void frmRecord::buildPages()
     // addresses of the station list.
     txtPlaylist = new QLineEdit(frmAddStation::kDefaultUrl, central);
     txtPlaylist->setObjectName(QStringLiteral("txtPlaylist"));
+    txtPlaylist->setAccessibleName(QStringLiteral("Station URL"));
     txtPlaylist->hide();
     cmdOK = pushButton("cmdOK", QStringLiteral("OK"), central);
     cmdOK->hide();
@@ -316,6 +317,11 @@ void frmRecord::buildOtherPage()
     grid->addWidget(optFile, 4, 0, 1, 3);
     grid->addWidget(mnuIEWebHeader, 5, 0, 1, 3);
     page->addWidget(fraMP3);
+    // Filled by the scheduler's own controls.
+    fraScheduler = new QGroupBox(QStringLiteral("Scheduler"), OtherFrame);
+    fraScheduler->setObjectName(QStringLiteral("fraScheduler"));
+    new QVBoxLayout(fraScheduler);
+    page->addWidget(fraScheduler);
     page->addStretch();
     pages->addWidget(OtherFrame);
 

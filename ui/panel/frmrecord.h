@@ -127,7 +127,7 @@ public:
     QLabel* lblConnecting = nullptr;
     QPushButton *cmdPreview = nullptr, *cmdEdit = nullptr, *cmdRemoveList = nullptr, *cmdAddtoList = nullptr,
                 *cmdSave = nullptr, *cmdLoadConfiguration = nullptr, *cmdRecord = nullptr;
-    QGroupBox *fraRecordings = nullptr, *fraDateMode = nullptr, *fraMP3 = nullptr;
+    QGroupBox *fraRecordings = nullptr, *fraDateMode = nullptr, *fraMP3 = nullptr, *fraScheduler = nullptr;
     QCheckBox* chkUseEnternal = nullptr;
     QLineEdit* txtExternalPlayer = nullptr;
     QPushButton* cmdBrowsePlayer = nullptr;
