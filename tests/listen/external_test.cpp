@@ -5,6 +5,7 @@
 #include "tests/listen/mp3files.h"
 #include "tests/listen/relayfakes.h"
 #include "tests/support/eventwait.h"
+#include "tests/support/tools.h"
 
 #include <gtest/gtest.h>
 
@@ -22,10 +23,9 @@ protected:
         if (source.isEmpty())
             source = QStringLiteral(TONQUILL_SOURCE_DIR_DEFAULT);
         const QString script = source + QStringLiteral("/tools/teststation.py");
-        if (source.isEmpty() || !QFile::exists(script) || !mp3files::HaveTool(QStringLiteral("python3")))
-            GTEST_SKIP() << "the local test station is needed";
-        if (!mp3files::HaveTool(QStringLiteral("mpg123")))
-            GTEST_SKIP() << "mpg123 is needed";
+        ASSERT_TRUE(QFile::exists(script)) << "the local test station is needed: " << script.toStdString();
+        SKIP_WITHOUT_TOOL("python3");
+        SKIP_WITHOUT_TOOL("mpg123");
         station.start(QStringLiteral("python3"),
                       {script, QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--lifetime"),
                        QStringLiteral("60"), QStringLiteral("--cache"), folder.file(QStringLiteral("cache")),

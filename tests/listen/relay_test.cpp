@@ -24,12 +24,19 @@ protected:
     }
 
     // Listening on, `bytes` buffered, one tick: the server is up.
+    // Should another program take the port first, it moves to a new one.
     void startServing(const QByteArray& bytes)
     {
-        relay->StartPreviewing();
-        relay->PushData(bytes);
-        relay->tmrAudio_Timer();
-        ASSERT_TRUE(relay->ServerStarted());
+        const int listening = ListenOnFreePort([&](int candidate) {
+            port = candidate;
+            relay->setPort(port);
+            messages.messages.clear();
+            relay->StartPreviewing();
+            relay->PushData(bytes);
+            relay->tmrAudio_Timer();
+            return relay->ServerStarted();
+        });
+        ASSERT_NE(listening, 0) << messages.messages.join(QLatin1Char('\n')).toStdString();
     }
 
     // A client that asked for the stream and has the answer.

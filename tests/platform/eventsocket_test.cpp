@@ -1,5 +1,6 @@
 #include "platform/eventsocket.h"
 #include "tests/support/eventwait.h"
+#include "tests/support/ports.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -35,13 +36,6 @@ struct Peer {
     int port() const { return server.serverPort(); }
 };
 
-int freePort()
-{
-    QTcpServer s;
-    s.listen(QHostAddress::LocalHost, 0);
-    return s.serverPort();  // closed again when s goes away
-}
-
 }  // namespace
 
 TEST(EventSocket, ConnectsAndPassesEveryByteValueBothWays)
@@ -74,7 +68,9 @@ TEST(EventSocket, ConnectsAndPassesEveryByteValueBothWays)
 
 TEST(EventSocket, RefusedConnectionReachesErrorStateWithDescription)
 {
-    const int port = freePort();
+    const RefusingPort refusing;
+    ASSERT_NE(refusing.port(), 0);
+    const int port = refusing.port();
     EventSocket sock;
     int errors = 0;
     QString description;

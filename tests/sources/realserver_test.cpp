@@ -2,6 +2,7 @@
 #include "platform/tickcount.h"
 #include "sources/urigrabber.h"
 #include "tests/support/eventwait.h"
+#include "tests/support/tools.h"
 
 #include <QProcess>
 #include <QRandomGenerator>
@@ -61,9 +62,9 @@ TEST(GrabberWithARealServer, FetchesAPlaylistFromPythonsHttpServer)
                  "[playlist]\nNumberOfEntries=2\nFile1=http://127.0.0.1:8000/live\nTitle1=Loopback FM\n"
                  "Length1=-1\nFile2=http://127.0.0.1:8001/backup?sid=3\nTitle2=Backup\nLength2=-1\nVersion=2\n"));
     ASSERT_TRUE(WriteAll(folder.file(QStringLiteral("station.m3u")), "http://127.0.0.1:8000/live\r\n"));
+    SKIP_WITHOUT_TOOL("python3");
     PythonHttpServer server;
-    if (!server.start(folder.path()))
-        GTEST_SKIP() << "python3 -m http.server could not be started";
+    ASSERT_TRUE(server.start(folder.path())) << "python3 -m http.server could not be started";
 
     SystemTickSource clock;
     RecordingMessageService messages;
