@@ -271,6 +271,7 @@ TEST(EventSocket, DataArrivalIsNotRaisedInsideItsOwnHandler)
     int depth = 0;
     int deepest = 0;
     int events = 0;
+    bool arrivedInside = false;
     QByteArray got;
     QObject::connect(&sock, &EventSocket::DataArrival, [&](qint64) {
         ++depth;
@@ -282,14 +283,16 @@ TEST(EventSocket, DataArrivalIsNotRaisedInsideItsOwnHandler)
         if (events == 1) {
             peer.conn->write("second");
             peer.conn->flush();
-            RunEventsFor(200);  // the second piece arrives in here
+            // Events run until the second piece is in, still inside the handler.
+            arrivedInside = WaitUntil([&] { return sock.BytesReceived() >= 6; }, 10000);
         }
         --depth;
     });
     sock.Connect(QStringLiteral("127.0.0.1"), peer.port());
     ASSERT_TRUE(WaitUntil([&] { return sock.State() == EventSocket::sckConnected && peer.conn; }));
     peer.conn->write("first ");
-    ASSERT_TRUE(WaitUntil([&] { return got == "first second"; }));
+    ASSERT_TRUE(WaitUntil([&] { return got == "first second"; }, 10000));
+    EXPECT_TRUE(arrivedInside);
     EXPECT_EQ(deepest, 1);
     EXPECT_EQ(events, 2);
 }
