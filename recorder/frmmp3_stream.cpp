@@ -191,7 +191,8 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
         StartTick = m_deps.clock->GetTickCount();  // a continuous recording counts per file
 
     QString name = strFileName;
-    const bool created = CreateRecordingFile(m_config.sMP3Path, name, m_file, pauseSleeper(), m_deps.filePauseMs);
+    const bool created = CreateRecordingFile(m_config.sMP3Path, name, m_file, now().date(), pauseSleeper(),
+                                             m_deps.filePauseMs);
     strSongName = created ? strFileName : name;
     if (m_file.IsOpen()) {
         m_fileSongName = strSongName;

@@ -120,17 +120,17 @@ bool IcecastServer::Available(QString* why)
 {
     QString missing;
     if (QStandardPaths::findExecutable(QStringLiteral("icecast2")).isEmpty())
-        missing = QStringLiteral("icecast2 is not installed");
+        missing = QStringLiteral("icecast2");
     else if (IcecastShareFolder().isEmpty())
-        missing = QStringLiteral("Icecast's web and admin folders were not found");
+        missing = QStringLiteral("icecast2 (its web and admin folders)");
     else if (QStandardPaths::findExecutable(QStringLiteral("ffmpeg")).isEmpty())
-        missing = QStringLiteral("ffmpeg is not installed");
+        missing = QStringLiteral("ffmpeg");
     else if (RunningAsRoot()) {
         if (!::getpwnam(kRunUser))
-            missing = QStringLiteral("running as root and there is no user 'nobody' to run Icecast as");
+            missing = QStringLiteral("a user 'nobody' to run Icecast as (the tests run as root)");
         else if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty()
                  && QStandardPaths::findExecutable(QStringLiteral("runuser")).isEmpty())
-            missing = QStringLiteral("running as root and neither setpriv nor runuser is there to drop to 'nobody'");
+            missing = QStringLiteral("setpriv or runuser, to run Icecast as 'nobody' (the tests run as root)");
     }
     if (why)
         *why = missing;
