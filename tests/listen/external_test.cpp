@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QProcess>
 
 namespace {
@@ -115,7 +116,11 @@ TEST_F(RecordingThroughRelay, OutsidePlayersGetExactlyWhatWasRecordedSinceTheyJo
                  {QStringLiteral("-q"), QStringLiteral("-w"), wav, relay->PlayerAddress()});
     ASSERT_TRUE(mpg123.waitForStarted(5000));
     ASSERT_TRUE(WaitUntil([&] { return relay->ClientCount() == 3; }, 5000));
-    RunEventsFor(2500);
+    // Well over a second of audio reaches every listener.
+    ASSERT_TRUE(WaitUntil([&] {
+        return raw.received.size() > kRelayAnswer.size() + 24000 && embedded->Decoder().FramesDecoded() > 2 * 44100
+               && QFileInfo(wav).size() > 2 * 44100 * 4;
+    }, 30000));
 
     // The recording ends: what is buffered still reaches every listener.
     feeding = false;
@@ -126,7 +131,7 @@ TEST_F(RecordingThroughRelay, OutsidePlayersGetExactlyWhatWasRecordedSinceTheyJo
                && written.endsWith(raw.received.mid(kRelayAnswer.size()).right(4096))
                && embedded->AudioBytesReceived() == written.size();
     }, 5000));
-    RunEventsFor(200);
+    RunPendingEvents();
 
     ASSERT_TRUE(raw.received.startsWith(kRelayAnswer));
     const QByteArray heard = raw.received.mid(kRelayAnswer.size());

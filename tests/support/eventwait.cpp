@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QThread>
+#include <QTimer>
 
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
 {
@@ -25,6 +26,16 @@ void RunEventsFor(int ms)
     while (!deadline.hasExpired()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(1);
+    }
+}
+
+void RunPendingEvents(int rounds)
+{
+    for (int i = 0; i < rounds; ++i) {
+        QObject marker;  // a late timer dies with it
+        bool reached = false;
+        QTimer::singleShot(0, &marker, [&reached] { reached = true; });
+        WaitUntil([&reached] { return reached; }, 60000);
     }
 }
 

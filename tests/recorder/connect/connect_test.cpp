@@ -63,7 +63,7 @@ TEST_F(ConnectTest, RefusedServersAreSkippedAndTheLastShowsOneMessage)
     recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/"), dead, QString());
     recorder->StartRecording();
     ASSERT_TRUE(WaitUntil([&] { return !recorder->blnRecording; }));
-    RunEventsFor(50);
+    RunPendingEvents();
     EXPECT_EQ(messages.messages, QStringList{QStringLiteral("The computer could not connect to the stream!")});
     EXPECT_EQ(recorder->lServerNumber, 2);
 }
