@@ -39,6 +39,41 @@ void RunPendingEvents(int rounds)
     }
 }
 
+namespace {
+
+// Counts the timer events that reach QTimers of one interval.
+class TimerTickCounter : public QObject {
+public:
+    explicit TimerTickCounter(int intervalMs) : m_intervalMs(intervalMs) { qApp->installEventFilter(this); }
+    ~TimerTickCounter() override { qApp->removeEventFilter(this); }
+    int ticks() const { return m_ticks; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Timer) {
+            const auto* timer = qobject_cast<QTimer*>(watched);
+            if (timer && timer->interval() == m_intervalMs)
+                ++m_ticks;
+        }
+        return false;
+    }
+
+private:
+    int m_intervalMs;
+    int m_ticks = 0;
+};
+
+}  // namespace
+
+bool WaitForTimerTicks(int intervalMs, int ticks, int timeoutMs)
+{
+    TimerTickCounter counter(intervalMs);
+    const bool seen = WaitUntil([&] { return counter.ticks() >= ticks; }, timeoutMs);
+    RunPendingEvents(1);  // what the last tick queued
+    return seen;
+}
+
 TempFolder::TempFolder() = default;
 
 QString TempFolder::path() const

@@ -22,6 +22,13 @@ void RunEventsFor(int ms);
 // returns, however slow the machine, and no fixed time is slept.
 void RunPendingEvents(int rounds = 3);
 
+// Runs the event loop until QTimers of `intervalMs` have fired `ticks` times
+// in all (any such timer of this thread, also those that are members rather
+// than children of the code under test). For checks that something does NOT
+// happen on the next ticks of a polling timer driven by a fake clock: the
+// ticks have been seen however slow the machine. False after `timeoutMs`.
+bool WaitForTimerTicks(int intervalMs, int ticks = 2, int timeoutMs = 30000);
+
 // A fresh temporary folder whose path ends with "/".
 class TempFolder {
 public:
