@@ -2,10 +2,10 @@
 #include "platform/tickcount.h"
 #include "sources/urigrabber.h"
 #include "tests/support/eventwait.h"
+#include "tests/support/ports.h"
 #include "tests/support/tools.h"
 
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 
@@ -19,8 +19,10 @@ public:
         const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
         if (python.isEmpty())
             return false;
+        // Python binds the port itself: when another program took it
+        // meanwhile, the server ends and the next port is tried.
         for (int attempt = 0; attempt < 5; ++attempt) {
-            port = 20000 + QRandomGenerator::global()->bounded(12000);
+            port = UnusedPort();
             m_process.setProgram(python);
             m_process.setArguments({QStringLiteral("-u"), QStringLiteral("-m"), QStringLiteral("http.server"),
                                     QString::number(port), QStringLiteral("--bind"), QStringLiteral("127.0.0.1"),
