@@ -11,6 +11,7 @@
 #include "recorder/headlessconsole.h"
 #include "sources/live365reader.h"
 #include "platform/process.h"
+#include "platform/terminationsignals.h"
 #include "ui/messageboxservice.h"
 #include "ui/panel/frmrecord.h"
 #include "ui/shell/desktopprogram.h"
@@ -140,6 +141,11 @@ int main(int argc, char** argv)
     QObject::connect(&live365, &ctlLive365TitleReader::Error, &recorder, &frmMP3::ctlLive365_Error);
     if (desktop) {
         desktop->attach(&recorder);
+        // Ended from outside (logging out, kill): the recording is closed
+        // and tagged first.
+        TerminationSignals terminate;
+        terminate.Install();
+        QObject::connect(&terminate, &TerminationSignals::Received, &recorder, [&] { recorder.ExitFromMenu(); });
         QObject::connect(&recorder, &frmMP3::quitRequested, app.get(),
                          [](int code) { QCoreApplication::exit(code); }, Qt::QueuedConnection);
         QTimer::singleShot(0, &recorder, [&] { desktop->Main(commandLine); });

@@ -73,3 +73,54 @@ QString UserSettingsFile(const QString& appName)
 {
     return openStore(appName)->fileName();
 }
+
+namespace {
+const QString kApp = QStringLiteral("Tonquill");
+const QString kSection = QStringLiteral("Registration");
+
+bool flag(const QString& key)
+{
+    return GetSetting(kApp, kSection, key, QStringLiteral("0")).trimmed() == QLatin1String("1");
+}
+}  // namespace
+
+bool WriteID3v2Tags()
+{
+    return flag(QStringLiteral("ID3v2Tags"));
+}
+
+void SetWriteID3v2Tags(bool on)
+{
+    SaveSetting(kApp, kSection, QStringLiteral("ID3v2Tags"), on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+bool CutSongsInSilence()
+{
+    return flag(QStringLiteral("CleanCuts"));
+}
+
+void SetCutSongsInSilence(bool on)
+{
+    SaveSetting(kApp, kSection, QStringLiteral("CleanCuts"), on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+int CutWindowMs()
+{
+    bool ok = false;
+    const int ms = GetSetting(kApp, kSection, QStringLiteral("CutWindowMs"), QString()).trimmed().toInt(&ok);
+    return ok && ms >= 0 && ms <= 10000 ? ms : RecordingOptions().cutWindowMs;
+}
+
+void SetCutWindowMs(int ms)
+{
+    SaveSetting(kApp, kSection, QStringLiteral("CutWindowMs"), QString::number(ms));
+}
+
+RecordingOptions ReadRecordingOptions()
+{
+    RecordingOptions o;
+    o.writeID3v2 = WriteID3v2Tags();
+    o.cleanCuts = CutSongsInSilence();
+    o.cutWindowMs = CutWindowMs();
+    return o;
+}

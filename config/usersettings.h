@@ -20,3 +20,20 @@ void SaveSetting(const QString& appName, const QString& section, const QString& 
 void SetUserSettingsFolder(const QString& folder);
 // The file that holds the store of `appName`.
 QString UserSettingsFile(const QString& appName);
+
+// The recorder's per-user options ("Advanced Options" page), application
+// "Tonquill", section "Registration", stored as "0"/"1" and milliseconds.
+// All are off by default.
+struct RecordingOptions {
+    bool writeID3v2 = false;  // "Write ID3v2 tags": finished songs also get a UTF-8 ID3v2.4 tag
+    bool cleanCuts = false;   // "Cut songs in the silence between them"
+    int cutWindowMs = 2000;   // how far on each side of a title change the quietest point is sought
+};
+bool WriteID3v2Tags();
+void SetWriteID3v2Tags(bool on);
+bool CutSongsInSilence();
+void SetCutSongsInSilence(bool on);
+// 0 to 10000; a stored value out of range or not a number gives 2000.
+int CutWindowMs();
+void SetCutWindowMs(int ms);
+RecordingOptions ReadRecordingOptions();

@@ -3,6 +3,9 @@
 #include <QHash>
 #include <QHostAddress>
 #include <QPointer>
+#include <QSslConfiguration>
+#include <QSslSocket>
+#include <QStringList>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -54,25 +57,43 @@ void EventSocket::Close()
     m_state = sckClosed;
 }
 
-void EventSocket::adopt(QTcpSocket* s)
+void EventSocket::adopt(QTcpSocket* s, bool secure)
 {
     m_socket = s;
+    m_secure = secure;
+    m_tlsProblem.clear();
     s->setParent(this);
     s->setReadBufferSize(m_readLimit);
     connect(s, &QTcpSocket::readyRead, this, [this, s] { raiseDataArrival(s); });
-    connect(s, &QTcpSocket::connected, this, [this, s] {
+    auto ready = [this, s] {
         if (s != m_socket)
             return;
         m_state = sckConnected;
         emit Connected();
-    });
+    };
+    if (auto* ssl = qobject_cast<QSslSocket*>(s); ssl && secure) {
+        connect(ssl, &QSslSocket::encrypted, this, ready);
+        connect(ssl, &QSslSocket::sslErrors, this, [this, s](const QList<QSslError>& errors) {
+            if (s != m_socket)
+                return;
+            QStringList reasons;
+            for (const QSslError& e : errors)
+                reasons.append(e.errorString());
+            m_tlsProblem = reasons.join(QStringLiteral("; "));
+        });
+    } else {
+        connect(s, &QTcpSocket::connected, this, ready);
+    }
     connect(s, &QTcpSocket::stateChanged, this, [this, s](QAbstractSocket::SocketState st) {
         if (s != m_socket || m_state == sckError)
             return;
         switch (st) {
         case QAbstractSocket::HostLookupState: m_state = sckResolvingHost; break;
         case QAbstractSocket::ConnectingState: m_state = sckConnecting; break;
-        case QAbstractSocket::ConnectedState: m_state = sckConnected; break;
+        case QAbstractSocket::ConnectedState:
+            // A secure connection is open once its handshake is done.
+            m_state = m_secure && m_state != sckConnected ? sckConnecting : sckConnected;
+            break;
         default: break;
         }
     });
@@ -93,7 +114,12 @@ void EventSocket::adopt(QTcpSocket* s)
             return;
         }
         m_state = sckError;
-        emit Error(static_cast<int>(err), s->errorString());
+        QString why = s->errorString();
+        if (m_secure && !m_tlsProblem.isEmpty())
+            why = QStringLiteral("The certificate of %1 does not verify: %2").arg(m_remoteHost, m_tlsProblem);
+        else if (m_secure && err == QAbstractSocket::SslHandshakeFailedError)
+            why = QStringLiteral("No secure connection to %1: %2").arg(m_remoteHost, why);
+        emit Error(static_cast<int>(err), why);
     });
 }
 
@@ -125,11 +151,25 @@ void EventSocket::RaiseDataArrival()
     QMetaObject::invokeMethod(this, [this, guard] { if (guard) raiseDataArrival(guard); }, Qt::QueuedConnection);
 }
 
-void EventSocket::Connect(const QString& remoteHost, int remotePort)
+void EventSocket::Connect(const QString& remoteHost, int remotePort, bool secure)
 {
     Close();
-    auto* s = new QTcpSocket(this);
-    adopt(s);
+    m_remoteHost = remoteHost;
+    QTcpSocket* s = nullptr;
+    if (secure) {
+        auto* ssl = new QSslSocket(this);
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.setPeerVerifyMode(QSslSocket::VerifyPeer);
+        const QString caFile = qEnvironmentVariable("TONQUILL_CA_FILE");
+        if (!caFile.isEmpty())
+            tls.addCaCertificates(caFile);
+        ssl->setSslConfiguration(tls);
+        ssl->setPeerVerifyName(remoteHost);
+        s = ssl;
+    } else {
+        s = new QTcpSocket(this);
+    }
+    adopt(s, secure);
     m_state = sckResolvingHost;
     if (remotePort < 1 || remotePort > 65535) {
         m_state = sckError;
@@ -140,7 +180,10 @@ void EventSocket::Connect(const QString& remoteHost, int remotePort)
         }, Qt::QueuedConnection);
         return;
     }
-    s->connectToHost(remoteHost, static_cast<quint16>(remotePort));
+    if (auto* ssl = qobject_cast<QSslSocket*>(s); ssl && secure)
+        ssl->connectToHostEncrypted(remoteHost, static_cast<quint16>(remotePort));
+    else
+        s->connectToHost(remoteHost, static_cast<quint16>(remotePort));
 }
 
 int EventSocket::State() const

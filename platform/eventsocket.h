@@ -40,7 +40,14 @@ public:
     ~EventSocket() override;
 
     void Close();
-    void Connect(const QString& remoteHost, int remotePort);
+    // With `secure` the connection is TLS: Connected follows a handshake in
+    // which the server's certificate verified for `remoteHost` against the
+    // system's certificates (and those of the file named by the environment
+    // variable TONQUILL_CA_FILE, when set). A certificate that does not
+    // verify ends in Error with a description naming the host and the reason;
+    // there is no unverified connection.
+    void Connect(const QString& remoteHost, int remotePort, bool secure = false);
+    bool Secure() const { return m_secure; }
     int State() const;
     void SendData(const QByteArray& data);
     // Into `into`, reusing its memory; a stream read chunk by chunk then
@@ -75,7 +82,7 @@ signals:
     void Closed();
 
 private:
-    void adopt(QTcpSocket* socket);
+    void adopt(QTcpSocket* socket, bool secure = false);
     void raiseDataArrival(QTcpSocket* socket);
     void dropSocket();
     void onNewConnection();
@@ -83,6 +90,9 @@ private:
     QTcpSocket* m_socket = nullptr;
     QTcpServer* m_server = nullptr;
     int m_state = sckClosed;
+    bool m_secure = false;
+    QString m_remoteHost;
+    QString m_tlsProblem;  // why the certificate did not verify
     int m_localPort = 0;
     qint64 m_readLimit = 0;
     qint64 m_bytesRead = 0;  // every byte GetData has handed over

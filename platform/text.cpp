@@ -142,3 +142,50 @@ bool WriteTextLines(const QString& path, const QStringList& lines)
     f.close();
     return ok && f.error() == QFileDevice::NoError;
 }
+
+QString DecodeCharacterReferences(const QString& text)
+{
+    if (!text.contains(QLatin1String("&#")))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n) {
+        if (text.at(i) == QLatin1Char('&') && i + 2 < n && text.at(i + 1) == QLatin1Char('#')) {
+            qsizetype j = i + 2;
+            const bool hex = text.at(j) == QLatin1Char('x') || text.at(j) == QLatin1Char('X');
+            if (hex)
+                ++j;
+            const qsizetype digitsStart = j;
+            char32_t value = 0;
+            bool tooBig = false;
+            while (j < n && j - digitsStart < 10) {
+                int digit = -1;
+                const char16_t c = text.at(j).unicode();
+                if (c >= u'0' && c <= u'9')
+                    digit = c - u'0';
+                else if (hex && c >= u'a' && c <= u'f')
+                    digit = c - u'a' + 10;
+                else if (hex && c >= u'A' && c <= u'F')
+                    digit = c - u'A' + 10;
+                if (digit < 0)
+                    break;
+                value = value * (hex ? 16 : 10) + char32_t(digit);
+                if (value > 0x10FFFF)
+                    tooBig = true;
+                ++j;
+            }
+            const bool valid = j > digitsStart && j < n && text.at(j) == QLatin1Char(';') && !tooBig && value != 0 &&
+                               !(value >= 0xD800 && value <= 0xDFFF);
+            if (valid) {
+                out.append(QString::fromUcs4(&value, 1));
+                i = j + 1;
+                continue;
+            }
+        }
+        out.append(text.at(i));
+        ++i;
+    }
+    return out;
+}

@@ -9,6 +9,11 @@ QString DecodeText(const QByteArray& bytes);
 bool IsValidUtf8(const QByteArray& bytes);
 QString DecodeWindows1252(const QByteArray& bytes);
 
+// Replaces the numeric character references "&#NNNN;" and "&#xHHHH;" with
+// the characters they name; anything else, and a reference to no valid
+// character, stays as it is.
+QString DecodeCharacterReferences(const QString& text);
+
 // Text to Latin-1 bytes; a character outside Latin-1 becomes "?".
 QByteArray EncodeLatin1Lossy(const QString& text);
 

@@ -28,7 +28,7 @@ frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
     m_ws->setReadBufferLimit(kStreamReadBytes);
     connect(m_ws, &EventSocket::DataArrival, this, [this](qint64) { WS_DataArrival(); });
     connect(m_ws, &EventSocket::Connected, this, &frmMP3::onConnected);
-    connect(m_ws, &EventSocket::Error, this, [this](int, const QString&) { onConnectError(); });
+    connect(m_ws, &EventSocket::Error, this, [this](int, const QString& why) { onConnectError(why); });
     connect(m_ws, &EventSocket::Closed, this, [this] {
         // A server that closes before its header is complete has said all it
         // will say: judge what it sent.
@@ -232,6 +232,7 @@ void frmMP3::StartRecording()
     lServerNumber = 1;
     m_writeErrorShown = false;
     m_continueName.clear();
+    m_options = m_deps.options ? m_deps.options() : ReadRecordingOptions();
     setPhase(Phase::Recording);
     ConnectToServer(lServerNumber, false);
 }
@@ -242,6 +243,9 @@ void frmMP3::StopRecording()
         CloseRecording();
         blnRecording = false;
     }
+    // A repeat left by a failover that found no server to go on.
+    settlePendingRepeat();
+    m_continueName.clear();
     // A connection still being made is abandoned.
     m_connecting = false;
 
@@ -273,6 +277,7 @@ void frmMP3::TogglePause()
 {
     RecorderMenuState m = m_menu;
     if (!blnPaused) {
+        finishCleanCut();
         blnPaused = true;
         blnPausedFileName = strSongName;
         lPauseStart = m_deps.clock->GetTickCount();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/usersettings.h"
 #include "recorder/icydemuxer.h"
 #include "recorder/recordingfiles.h"
 #include "recorder/serverlist.h"
@@ -55,6 +56,9 @@ struct RecorderDeps {
     // the socket) instead of blocking the thread, so windows and timers
     // keep running. Off, the sleeper blocks.
     bool holdStream = false;
+    // The per-user recording options, read when a recording starts; unset:
+    // from the per-user settings store.
+    std::function<RecordingOptions()> options;
 };
 
 // The hidden recorder window: holds the recording in progress, its state and
@@ -63,9 +67,6 @@ struct RecorderDeps {
 // A Live365 server entry: its host names the service and the last segment
 // of its path is the station's number.
 bool Live365StationOf(const ServerEntry& entry, QString& stationNumber, bool& aflMode);
-
-// The status code of an "HTTP/1.x NNN" status line; 0 for anything else.
-int HttpStatusCode(const QByteArray& text);
 
 class frmMP3 : public QObject, private IcyDemuxer::Sink {
     Q_OBJECT
@@ -113,7 +114,8 @@ public:
     void mnuListen_Click();
     void Timer1_Timer();
     void QuitProgram(int exitCode = 0);
-    void AddServer(const QString& sIPAddress, const QString& sPath, const QString& sPort, const QString& sQueryString);
+    void AddServer(const QString& sIPAddress, const QString& sPath, const QString& sPort, const QString& sQueryString,
+                   bool secure = false);
     void ConnectToServer(qint32& position, bool reconnect);
     void OpenMP3File(QString strFileName, bool blnICYName = false);
     void CloseRecording();
@@ -121,10 +123,12 @@ public:
     void ExitFromMenu();
 
     // Station-source events.
-    void ctlURIGrabber_URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString);
+    void ctlURIGrabber_URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString,
+                                bool Secure = false);
     void ctlURIGrabber_Done();
     void ctlURIGrabber_Error(int lngType);
-    void ctlURIPLSRead_URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString);
+    void ctlURIPLSRead_URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString,
+                                bool Secure = false);
     void ctlURIPLSRead_Done();
     void ctlURIPLSRead_Error(int lngType);
     void ctlLive365_TitleChange(const QString& strArtist, const QString& strTitle);
@@ -176,13 +180,22 @@ private:
     void endIfUnattended();
     void endProgram();
     void onConnected();
-    void onConnectError();
+    void onConnectError(const QString& description = QString());
     void finishConnect();
     bool screenPendingHeader();
-    void handleIcyError(const QByteArray& text, bool httpError);
-    void redirect(const QByteArray& text);
+    void handleIcyError(const IcyHeader& header);
+    void redirect(const IcyHeader& header);
     void stopWithMessage(const QString& message);
-    void closeFile(bool titleMode);
+    // `titleChange`: the file ends because the next title began.
+    void closeFile(bool titleMode, bool titleChange = false);
+    QString finishFile(const QString& path, const QString& earlier, bool titleChange);
+    void settlePendingRepeat();
+    bool cleanCutApplies() const;
+    void beginCleanCut(const QString& name);
+    void holdForCut(const char* data, qsizetype size);
+    void finishCleanCut();
+    void dropPartialFrame();
+    void tagFile(const QString& path, const QString& name, bool titleMode);
     QString dateStamp() const;
     QDateTime now() const;
     ISleeper& pauseSleeper();
@@ -224,6 +237,15 @@ private:
     QString m_fileSongName;            // the name the open file was started under
     bool m_fileFromTitle = false;      // the open file is named after a stream title
     QString m_continueName;            // the file a failover closed, continued by the next server
+    RecordingOptions m_options;
+    bool m_cutPending = false;  // a title change waits for its clean cut
+    QString m_cutName;          // the file the cut opens
+    QByteArray m_cutAfter;      // the audio since the title change
+    qint64 m_cutWindowBytes = 0;
+    QString m_extension = QStringLiteral(".mp3");  // of the files named by the recorder, from the stream's type
+    QString m_pendingRepeat;           // a repeat a failover closed, continued with m_continueName
+    QString m_pendingRepeatOf;         // the earlier file that repeat stands for
+    bool m_pendingRepeatFromTitle = false;
     bool m_dropStream = false;         // the rest of this connection is ignored
     bool m_writeErrorShown = false;
     qint64 m_audioWritten = 0;

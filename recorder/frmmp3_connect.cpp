@@ -25,14 +25,16 @@ bool Live365StationOf(const ServerEntry& entry, QString& stationNumber, bool& af
     return true;
 }
 
-void frmMP3::AddServer(const QString& sIPAddress, const QString& sPath, const QString& sPort, const QString& sQueryString)
+void frmMP3::AddServer(const QString& sIPAddress, const QString& sPath, const QString& sPort, const QString& sQueryString,
+                       bool secure)
 {
-    Servers.Add(ServerEntry{sIPAddress, sPath, sPort, sQueryString});
+    Servers.Add(ServerEntry{sIPAddress, sPath, sPort, sQueryString, secure});
 }
 
-void frmMP3::ctlURIGrabber_URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString)
+void frmMP3::ctlURIGrabber_URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString,
+                                    bool Secure)
 {
-    AddServer(Host, Resource, QString::number(Port), QueryString);
+    AddServer(Host, Resource, QString::number(Port), QueryString, Secure);
 }
 
 void frmMP3::ctlURIGrabber_Done()
@@ -51,9 +53,10 @@ void frmMP3::ctlURIGrabber_Error(int lngType)
     setPhase(Phase::Idle);
 }
 
-void frmMP3::ctlURIPLSRead_URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString)
+void frmMP3::ctlURIPLSRead_URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString,
+                                    bool Secure)
 {
-    AddServer(Host, Resource, QString::number(Port), QueryString);
+    AddServer(Host, Resource, QString::number(Port), QueryString, Secure);
 }
 
 void frmMP3::ctlURIPLSRead_Done()
@@ -110,18 +113,21 @@ void frmMP3::ConnectToServer(qint32& position, bool reconnect)
     m_connectReconnect = reconnect;
     m_connectLast = Servers.Last();
     m_connectPosition = &position;
-    m_ws->Connect(Servers[position].Host, Servers[position].Port.toInt());
+    m_ws->Connect(Servers[position].Host, Servers[position].Port.toInt(), Servers[position].Secure);
 }
 
-void frmMP3::onConnectError()
+void frmMP3::onConnectError(const QString& description)
 {
     if (!m_connecting)
         return;  // errors of a running stream show in the data watchdog
+    // A secure connection that failed says which server and why.
+    if (m_ws->Secure() && !description.isEmpty())
+        setSongCaption(QStringLiteral("[ERR] TLS: ") + description);
     qint32& position = *m_connectPosition;
     if (position < m_connectLast) {
         ++position;
         m_ws->Close();
-        m_ws->Connect(Servers[position].Host, Servers[position].Port.toInt());
+        m_ws->Connect(Servers[position].Host, Servers[position].Port.toInt(), Servers[position].Secure);
         return;
     }
     m_connecting = false;
@@ -208,52 +214,31 @@ void frmMP3::HandleStreamData(const QByteArray& data)
     bIcy = m_demux.HeaderPending();
 }
 
-int HttpStatusCode(const QByteArray& text)
-{
-    // "HTTP/1.x NNN ..." at the start of the response.
-    if (!text.startsWith("HTTP/"))
-        return 0;
-    const qsizetype sp = text.indexOf(' ');
-    if (sp < 0 || sp + 4 > text.size())
-        return 0;
-    bool ok = false;
-    const int code = text.mid(sp + 1, 3).toInt(&ok);
-    return ok ? code : 0;
-}
-
 // A header that is not complete yet can already show an error status line; a
 // server that answers "ICY 401 ..." often closes without a blank line.
 bool frmMP3::screenPendingHeader()
 {
-    const QByteArray text = m_demux.PendingHeader();
-    if (text.contains("ICY 40")) {
-        m_dropStream = true;
-        handleIcyError(text, false);
-        return true;
-    }
-    if (text.contains('\n')) {
-        const int code = HttpStatusCode(text);
-        if (code >= 400 && code <= 599) {
-            m_dropStream = true;
-            handleIcyError(text, true);
-            return true;
-        }
-    }
-    return false;
+    const IcyHeader header = ParseIcyHeader(m_demux.PendingHeader());
+    if (header.statusCode < 400 || header.statusCode > 599)
+        return false;
+    m_dropStream = true;
+    handleIcyError(header);
+    return true;
 }
 
-void frmMP3::handleIcyError(const QByteArray& text, bool httpError)
+void frmMP3::handleIcyError(const IcyHeader& header)
 {
     if (lServerNumber != Servers.Last()) {
         const QString n = QString::number(lServerNumber);
         const QString title = m_config.sRecordingTitle;
-        if (!httpError && text.contains("ICY 404")) {
+        const int icyCode = header.icyStatus ? header.statusCode : 0;
+        if (icyCode == 404) {
             setTrayTip(title + QStringLiteral(" -- NETWORK: Server error, resource not found... trying server ") + n);
             setSongCaption(QStringLiteral("[ERR]: Resource not found, trying server ") + n + QStringLiteral("..."));
-        } else if (!httpError && text.contains("ICY 400")) {
+        } else if (icyCode == 400) {
             setTrayTip(title + QStringLiteral(" -- Server Full... trying server ") + n);
             setSongCaption(QStringLiteral("[ERR]: Server full, trying server ") + n + QStringLiteral("..."));
-        } else if (!httpError && text.contains("ICY 403")) {
+        } else if (icyCode == 403) {
             setTrayTip(title + QStringLiteral(" -- NETWORK: Server error, forbidden... trying server ") + n);
             setSongCaption(QStringLiteral("[ERR]: Resource forbidden, trying server ") + n + QStringLiteral("..."));
         } else {
@@ -268,18 +253,17 @@ void frmMP3::handleIcyError(const QByteArray& text, bool httpError)
     }
 }
 
-void frmMP3::redirect(const QByteArray& text)
+void frmMP3::redirect(const IcyHeader& header)
 {
     setSongCaption(QStringLiteral("[ERR]: Found new location, reconnecting..."));
-    const qsizetype at = text.toLower().indexOf("location:");
-    if (at >= 0) {
-        const qsizetype start = at + 9;
-        qsizetype end = text.indexOf('\r', start);
-        if (end < 0)
-            end = text.indexOf('\n', start);
-        if (end < 0)
-            end = text.size();
-        const QString address = QString::fromUtf8(text.mid(start, end - start)).trimmed();
+    QString address = QString::fromUtf8(header.location);
+    if (address.startsWith(QLatin1Char('/'))) {
+        // A location on the same server.
+        const ServerEntry& current = Servers[lServerNumber];
+        address = (current.Secure ? QStringLiteral("https://") : QStringLiteral("http://")) + current.Host +
+                  QLatin1Char(':') + current.Port + address;
+    }
+    {
         CUri uri;
         if (!address.isEmpty() && uri.setUri(address) && !uri.Host().isEmpty()) {
             ServerEntry& entry = Servers[lServerNumber];
@@ -287,6 +271,7 @@ void frmMP3::redirect(const QByteArray& text)
             entry.Path = uri.Resource();
             entry.Port = QString::number(uri.Port());
             entry.QueryString = uri.QueryString();
+            entry.Secure = uri.Protocol().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
             --lServerNumber;
             blnDisconnect = true;
             m_ws->Close();

@@ -9,23 +9,22 @@
 #include "platform/text.h"
 #include "platform/tickcount.h"
 #include "recorder/frmmp3.h"
+#include "recorder/id3v2tag.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <utility>
 
 bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
 {
     const QByteArray& raw = header.raw;
     const QByteArray lower = raw.toLower();
-    if (!header.complete) {
-        // Far too long for a response header: not a stream server.
-        handleIcyError(raw, true);
-        return false;
-    }
-    if (raw.contains("ICY 40")) {
-        handleIcyError(raw, false);
-        return false;
-    }
-    const int code = HttpStatusCode(raw);
-    if (code >= 400 && code <= 599) {
-        handleIcyError(raw, true);
+    const int code = header.statusCode;
+    if (!header.complete || (code >= 400 && code <= 599)) {
+        // An error status, or far too long for a response header: not a
+        // stream server.
+        handleIcyError(header);
         return false;
     }
     const bool html = header.contentType.startsWith("text/html");
@@ -35,32 +34,40 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
         StopRecording();
         return false;
     }
-    const bool redirectStatus = code == 301 || code == 302 || code == 303 || code == 307 || code == 308;
-    if (raw.contains("302 Found") || (redirectStatus && !header.location.isEmpty())) {
-        redirect(raw);
+    if (code == 301 || code == 302 || code == 303 || code == 307 || code == 308) {
+        redirect(header);
         return false;
     }
-    if (!blnIcyReal || !header.hasIcyName) {
-        if (lower.contains("redirect")) {
-            setSongCaption(QStringLiteral("[ERR]: Server full, trying next server..."));
-            blnDisconnect = true;
-            m_ws->Close();
-            return false;
-        }
-        if (lower.contains("302 found")) {
-            redirect(raw);
-            return false;
-        }
+    if ((!blnIcyReal || !header.hasIcyName) && lower.contains("redirect")) {
+        setSongCaption(QStringLiteral("[ERR]: Server full, trying next server..."));
+        blnDisconnect = true;
+        m_ws->Close();
+        return false;
     }
     if (html) {
         // A web page is not audio.
-        handleIcyError(raw, true);
+        handleIcyError(header);
         return false;
     }
 
     // The response is a stream. From now on a failure ends an unattended run.
     m_config.bCalledFromGUI = false;
     strICYHeader = QString::fromLatin1(raw);
+    const QString extension = RecordingExtension(header.contentType);
+    if (!m_streamIsReconnect) {
+        m_extension = extension;
+        // An archive file made before the stream's type was known, still
+        // empty, takes the type's extension.
+        if (!blnIcyReal && m_config.lRecordingMode == 0 && m_file.IsOpen() && m_file.BytesWritten() == 0 &&
+            m_file.QueuedBytes() == 0 && RecordingExtensionOf(m_fileSongName) != extension) {
+            const QString wrong = m_file.Path();
+            const QString renamed = m_fileSongName.left(m_fileSongName.size() - 4) + extension;
+            m_fileSongName.clear();
+            m_file.Close();
+            QFile::remove(wrong);
+            OpenMP3File(renamed, false);
+        }
+    }
     if (header.hasBitRate)
         lngBitRate = header.bitRate;
 
@@ -72,8 +79,8 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
             if (header.hasIcyName)
                 station = DecodeText(header.icyName).trimmed();
             const QString name = station.isEmpty()
-                                     ? QStringLiteral("unknown-") + dateStamp() + QStringLiteral(".mp3")
-                                     : station + QLatin1Char('-') + dateStamp() + QStringLiteral(".mp3");
+                                     ? QStringLiteral("unknown-") + dateStamp() + m_extension
+                                     : station + QLatin1Char('-') + dateStamp() + m_extension;
             OpenMP3File(name, false);
         }
         if (header.hasMetaInt && header.metaInt > 0) {
@@ -90,11 +97,20 @@ void frmMP3::OnMetadata(const QByteArray& block)
 {
     if (!ContainsStreamTitle(block))
         return;
-    const QString title = DecodeText(ParseStreamTitle(block));
+    const QString title = DecodeCharacterReferences(DecodeText(ParseStreamTitle(block)));
     if (title.isEmpty())
         return;  // an empty title keeps the current file
-    const QString name = title + QStringLiteral(".mp3");
-    if (name != strSongName)
+    const QString name = title + m_extension;
+    if (m_cutPending) {
+        if (name == m_cutName)
+            return;
+        finishCleanCut();
+    }
+    if (name == strSongName)
+        return;
+    if (cleanCutApplies())
+        beginCleanCut(name);
+    else
         OpenMP3File(name, true);
 }
 
@@ -106,7 +122,9 @@ void frmMP3::OnAudio(const char* data, qsizetype size)
 void frmMP3::WriteAudio(const char* data, qsizetype size)
 {
     if (!blnPaused) {
-        if (m_file.IsOpen()) {
+        if (m_cutPending) {
+            holdForCut(data, size);
+        } else if (m_file.IsOpen()) {
             // Written when the chunk is done or the file changes, whichever
             // comes first: one system call for all of a chunk's audio.
             m_file.Queue(data, size);
@@ -135,26 +153,69 @@ void frmMP3::flushAudio()
     }
 }
 
-void frmMP3::closeFile(bool titleMode)
+void frmMP3::closeFile(bool titleMode, bool titleChange)
 {
     if (!m_file.IsOpen())
         return;
     flushAudio();
     const QString path = m_file.Path();
+    const QString earlier = m_file.Replaces();
     m_file.Close();
+    if (!earlier.isEmpty() && !m_continueName.isEmpty() && m_continueName == m_fileSongName) {
+        // A failover: the next server goes on writing the repeat.
+        m_pendingRepeat = path;
+        m_pendingRepeatOf = earlier;
+        m_pendingRepeatFromTitle = titleMode || m_fileFromTitle;
+        m_fileSongName.clear();
+        m_fileFromTitle = false;
+        return;
+    }
+    const QString kept = finishFile(path, earlier, titleChange);
     // The tag is taken from the name the file was started under, so a file
     // closed after a pause is tagged like any other; a file named after a
     // title is always tagged from that title.
-    if (!m_fileSongName.isEmpty() && FileExists(path))
-        TagRecording(m_config.sMP3Path, m_fileSongName, titleMode || m_fileFromTitle, m_config.sRecordingTitle,
-                     now().date());
+    if (!m_fileSongName.isEmpty() && FileExists(kept))
+        tagFile(kept, m_fileSongName, titleMode || m_fileFromTitle);
     m_fileSongName.clear();
     m_fileFromTitle = false;
-    emit fileClosed(path);
+    emit fileClosed(kept);
+}
+
+// A song that played again was recorded beside its earlier file: when the
+// repeat ran to the next title it replaces that file; a recording that ends
+// during the repeat keeps the larger of the two, so no complete song is lost.
+QString frmMP3::finishFile(const QString& path, const QString& earlier, bool titleChange)
+{
+    if (earlier.isEmpty())
+        return path;
+    return SettleRepeat(path, earlier, titleChange);
+}
+
+// The ID3v1 tag, and the ID3v2 tag when the user asked for it.
+void frmMP3::tagFile(const QString& path, const QString& name, bool titleMode)
+{
+    bool ok = TagRecording(m_config.sMP3Path, name, titleMode, m_config.sRecordingTitle, now().date());
+    if (m_options.writeID3v2 && RecordingExtensionOf(path) == QLatin1String(".mp3"))
+        ok = WriteID3v2Tag(path, TagInfoForRecording(name, titleMode, m_config.sRecordingTitle), now().date()) && ok;
+    if (!ok)
+        setSongCaption(QStringLiteral("[ERR] DISK: Cannot tag the recording ") + path);
+}
+
+void frmMP3::settlePendingRepeat()
+{
+    if (m_pendingRepeat.isEmpty())
+        return;
+    const QString repeat = std::exchange(m_pendingRepeat, QString());
+    const QString earlier = std::exchange(m_pendingRepeatOf, QString());
+    const QString kept = finishFile(repeat, earlier, false);
+    if (FileExists(kept))
+        tagFile(kept, QFileInfo(earlier).fileName(), m_pendingRepeatFromTitle);
+    emit fileClosed(kept);
 }
 
 void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
 {
+    finishCleanCut();
     if (m_config.bPreviewModeOnly) {
         // Start paused: nothing is written until the user resumes.
         TogglePause();
@@ -176,21 +237,27 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
         return;
     }
 
-    closeFile(blnICYName);
+    closeFile(blnICYName, blnICYName);
     const QString continued = m_continueName;
     m_continueName.clear();
-    if (!continued.isEmpty() && strFileName == continued &&
-        m_file.Append(FullRecordingPath(m_config.sMP3Path, strFileName))) {
+    const QString continuedPath =
+        m_pendingRepeat.isEmpty() ? FullRecordingPath(m_config.sMP3Path, strFileName) : m_pendingRepeat;
+    if (!continued.isEmpty() && strFileName == continued && m_file.Append(continuedPath, m_pendingRepeatOf)) {
+        m_pendingRepeat.clear();
+        m_pendingRepeatOf.clear();
         strSongName = strFileName;
         m_fileSongName = strFileName;
         m_fileFromTitle = blnICYName;
         m_writeErrorShown = false;
         return;
     }
+    settlePendingRepeat();
     if (strFileName != strSongName && !m_config.bEnabledTimedRecording)
         StartTick = m_deps.clock->GetTickCount();  // a continuous recording counts per file
 
     QString name = strFileName;
+    // A title that plays again keeps its earlier file until the repeat ends.
+    m_file.KeepEarlierFile(blnICYName);
     const bool created = CreateRecordingFile(m_config.sMP3Path, name, m_file, now().date(), pauseSleeper(),
                                              m_deps.filePauseMs);
     strSongName = created ? strFileName : name;
@@ -206,6 +273,8 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
 
 void frmMP3::CloseRecording()
 {
+    finishCleanCut();
+    dropPartialFrame();
     closeFile(blnIcyReal);
     m_ws->Close();
     m_connecting = false;

@@ -111,6 +111,7 @@ IcyHeader ParseIcyHeader(const QByteArray& raw)
         ++lineEnd;
     h.statusLine = raw.left(lineEnd);
     h.statusCode = StatusCodeOf(h.statusLine);
+    h.icyStatus = h.statusCode != 0 && h.statusLine.startsWith("ICY ");
 
     // The station name runs to the next CR; without one there is no name.
     const qsizetype name = raw.indexOf("icy-name:");
@@ -177,11 +178,19 @@ QByteArray ParseStreamTitle(const QByteArray& text)
     if (at < 0)
         return {};
     const qsizetype start = at + 13;
-    qsizetype end = start;
-    // A block is padded with zero bytes: they end a title whose closing
-    // apostrophe is missing.
-    while (end < text.size() && text.at(end) != '\'' && text.at(end) != ';' && text.at(end) != '\0')
-        ++end;
+    // Servers do not escape apostrophes inside a title ("O'Brien"), so the
+    // title runs to the field's closing "';"; a block without one ends the
+    // title at its last apostrophe, or else at its end.
+    qsizetype end = text.indexOf("';", start);
+    if (end < 0) {
+        end = text.lastIndexOf('\'');
+        if (end < start) {
+            // A block is padded with zero bytes; they are no part of the title.
+            end = text.size();
+            while (end > start && text.at(end - 1) == '\0')
+                --end;
+        }
+    }
     return text.mid(start, end - start);
 }
 

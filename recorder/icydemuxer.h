@@ -8,6 +8,7 @@ struct IcyHeader {
     bool complete = false;  // false when the header grew past kMaxHeaderBytes without a blank line
     QByteArray statusLine;  // first line, without its line end
     int statusCode = 0;     // 200 for "ICY 200 OK" and "HTTP/1.x 200 OK"; 0 when unreadable
+    bool icyStatus = false; // the status line is an "ICY NNN" one
     bool hasIcyName = false;
     QByteArray icyName;     // after "icy-name:" up to the next CR, spaces trimmed (no CR: no name)
     bool hasMetaInt = false;
@@ -24,8 +25,9 @@ IcyHeader ParseIcyHeader(const QByteArray& raw);
 // True when `text` holds "StreamTitle='" in any letter case.
 bool ContainsStreamTitle(const QByteArray& text);
 // The title bytes after the first "StreamTitle='" (any letter case) up to the
-// next "'", ";", zero byte (the block's padding) or the end. Returns the
-// bytes as sent, undecoded; "" when there is no title.
+// first "';" after it; without one, up to the block's last "'"; without that,
+// up to the end, trailing zero bytes (the block's padding) dropped. Returns
+// the bytes as sent, undecoded; "" when there is no title.
 QByteArray ParseStreamTitle(const QByteArray& text);
 
 // Splits what a stream server sends into its response header, audio and

@@ -4,10 +4,13 @@
 #include "platform/text.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QFile>
 #include <QRandomGenerator>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include <limits.h>
@@ -112,21 +115,88 @@ bool WriteID3Tag(const QString& path, const TagInfo& info, const QDate& taggingD
     return f.error() == QFileDevice::NoError;
 }
 
-void TagRecording(const QString& sMP3Path, const QString& name, bool titleMode, const QString& sRecordingTitle,
+bool TagRecording(const QString& sMP3Path, const QString& name, bool titleMode, const QString& sRecordingTitle,
                   const QDate& today)
 {
-    WriteID3Tag(FullRecordingPath(sMP3Path, name), TagInfoForRecording(name, titleMode, sRecordingTitle), today);
+    const TagInfo info = TagInfoForRecording(name, titleMode, sRecordingTitle);
+    if (info.Artist.isEmpty() && info.Title.isEmpty() && info.Album.isEmpty())
+        return true;  // nothing to tag
+    return WriteID3Tag(FullRecordingPath(sMP3Path, name), info, today);
 }
 
-bool RecordingFile::Create(const QString& path)
+QString RecordingExtension(const QByteArray& contentType)
+{
+    const qsizetype semicolon = contentType.indexOf(';');
+    const QByteArray type = (semicolon < 0 ? contentType : contentType.left(semicolon)).trimmed().toLower();
+    if (type == "audio/aac" || type == "audio/aacp" || type == "audio/x-aac")
+        return QStringLiteral(".aac");
+    return QStringLiteral(".mp3");
+}
+
+QString RecordingExtensionOf(const QString& name)
+{
+    return name.endsWith(QLatin1String(".aac"), Qt::CaseInsensitive) ? QStringLiteral(".aac") : QStringLiteral(".mp3");
+}
+
+QString RepeatPathFor(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return path.left(slash + 1) + QLatin1Char('.') + path.mid(slash + 1) + QStringLiteral(".repeat");
+}
+
+namespace {
+// The audio in a recording file: its size without an ID3v1 tag at the end.
+qint64 audioSizeOf(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    qint64 size = f.size();
+    if (size >= 128 && f.seek(size - 128) && f.read(3) == "TAG")
+        size -= 128;
+    // An ID3v2 tag at the start: "ID3", version, flags, a 28-bit size.
+    f.seek(0);
+    const QByteArray head = f.read(10);
+    if (head.size() == 10 && head.startsWith("ID3")) {
+        const auto b = [&](int i) { return qint64(static_cast<unsigned char>(head.at(i)) & 0x7F); };
+        size -= std::min(size, 10 + ((b(6) << 21) | (b(7) << 14) | (b(8) << 7) | b(9)));
+    }
+    return size;
+}
+}  // namespace
+
+QString SettleRepeat(const QString& repeatPath, const QString& earlierPath, bool replace)
+{
+    if (!FileExists(repeatPath))
+        return earlierPath;
+    // On a tie the earlier recording stays.
+    if (!replace && FileExists(earlierPath) && audioSizeOf(earlierPath) >= audioSizeOf(repeatPath)) {
+        QFile::remove(repeatPath);
+        return earlierPath;
+    }
+    // rename(2) replaces the earlier file in one step: at no time is
+    // neither recording there.
+    if (::rename(QFile::encodeName(repeatPath).constData(), QFile::encodeName(earlierPath).constData()) == 0)
+        return earlierPath;
+    return repeatPath;
+}
+
+bool RecordingFile::Create(const QString& requested)
 {
     Close();
     m_lastError.clear();
     m_bytesWritten = 0;
     m_path.clear();
+    m_replaces.clear();
+    QString path = requested;
+    if (m_keepEarlier && FileExists(requested)) {
+        path = RepeatPathFor(requested);
+        m_replaces = requested;
+    }
     // Exactly this path, and only a file: a folder of that name stays.
     if (FileExists(path) && !QFile::remove(path)) {
         m_lastError = QStringLiteral("cannot delete the old file %1").arg(path);
+        m_replaces.clear();
         return false;
     }
     m_file.setFileName(path);
@@ -134,18 +204,20 @@ bool RecordingFile::Create(const QString& path)
     // file, without a copy through a write buffer.
     if (!m_file.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Unbuffered)) {
         m_lastError = m_file.errorString();
+        m_replaces.clear();
         return false;
     }
     m_path = path;
     return true;
 }
 
-bool RecordingFile::Append(const QString& path)
+bool RecordingFile::Append(const QString& path, const QString& replaces)
 {
     Close();
     m_lastError.clear();
     m_bytesWritten = 0;
     m_path.clear();
+    m_replaces.clear();
     m_file.setFileName(path);
     if (!m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
         m_lastError = m_file.errorString();
@@ -166,6 +238,7 @@ bool RecordingFile::Append(const QString& path)
         return false;
     }
     m_path = path;
+    m_replaces = replaces;
     return true;
 }
 
@@ -182,6 +255,41 @@ bool RecordingFile::Write(const char* data, qsizetype size)
         return true;
     const Piece piece{data, size};
     return writePieces(&piece, 1);
+}
+
+QByteArray RecordingFile::ReadTail(qint64 n)
+{
+    if (!m_file.isOpen() || !Flush())
+        return {};
+    const qint64 size = m_file.size();
+    n = std::min(n, size);
+    QByteArray tail(n, Qt::Uninitialized);
+    qint64 got = 0;
+    while (got < n) {
+        const ssize_t r = ::pread(m_file.handle(), tail.data() + got, size_t(n - got), off_t(size - n + got));
+        if (r <= 0) {
+            if (r < 0 && errno == EINTR)
+                continue;
+            break;
+        }
+        got += r;
+    }
+    tail.resize(got);
+    return tail;
+}
+
+bool RecordingFile::DropTail(qint64 n)
+{
+    if (!m_file.isOpen() || !Flush() || n <= 0)
+        return n == 0;
+    const qint64 size = m_file.size();
+    n = std::min(n, size);
+    if (::ftruncate(m_file.handle(), off_t(size - n)) != 0 || ::lseek(m_file.handle(), 0, SEEK_END) < 0) {
+        m_lastError = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    m_bytesWritten -= n;
+    return true;
 }
 
 void RecordingFile::dropQueue()
@@ -280,7 +388,7 @@ bool CreateRecordingFile(const QString& sMP3Path, QString& name, RecordingFile& 
         return true;
     }
     name = QStringLiteral("unknown-") + QString::number(QRandomGenerator::global()->bounded(60000)) +
-           QLatin1Char('-') + DateStampMMDDYYYY(today) + QStringLiteral(".mp3");
+           QLatin1Char('-') + DateStampMMDDYYYY(today) + RecordingExtensionOf(name);
     file.Create(FullRecordingPath(sMP3Path, name));
     return false;
 }
@@ -319,9 +427,11 @@ int MP3Cleanup(const QString& sMP3Path, bool bDeleteArchivesAfterTime, qint32 lD
         return 0;
     const QDateTime limit = now.addDays(-static_cast<qint64>(lDaysToKeepRecording));
     int deleted = 0;
-    // The listing matches "*.mp3" regardless of case; every delete names one
-    // listed file exactly, so "?" and "*" in names are plain characters.
-    const QStringList names = dir.entryList({QStringLiteral("*.mp3")}, QDir::Files, QDir::Name);
+    // The listing matches "*.mp3" and "*.aac" regardless of case; every
+    // delete names one listed file exactly, so "?" and "*" in names are
+    // plain characters.
+    const QStringList names =
+        dir.entryList({QStringLiteral("*.mp3"), QStringLiteral("*.aac")}, QDir::Files, QDir::Name);
     for (const QString& name : names) {
         QDate date;
         if (!ArchiveDateOf(name, date))

@@ -46,9 +46,26 @@ QByteArray BuildID3v1Tag(const TagInfo& tag, const QDate& taggingDate);
 // step fails.
 bool WriteID3Tag(const QString& path, const TagInfo& tag, const QDate& taggingDate);
 
-// Tags the file `name` in `sMP3Path` as TagInfoForRecording says.
-void TagRecording(const QString& sMP3Path, const QString& name, bool titleMode,
+// Tags the file `name` in `sMP3Path` as TagInfoForRecording says; false
+// when there was a tag to write and it could not be written.
+bool TagRecording(const QString& sMP3Path, const QString& name, bool titleMode,
                   const QString& sRecordingTitle, const QDate& today);
+
+// The file extension for a stream of `contentType`: ".aac" for AAC
+// ("audio/aac", "audio/aacp"), ".mp3" for anything else.
+QString RecordingExtension(const QByteArray& contentType);
+// ".aac" when `name` ends so (any letter case), else ".mp3".
+QString RecordingExtensionOf(const QString& name);
+
+// Where a song that plays again is recorded while the earlier recording of
+// it stays: a hidden file beside `path` ("dir/.name.repeat").
+QString RepeatPathFor(const QString& path);
+
+// Ends a repeat recorded at `repeatPath` for the file `earlierPath`. With
+// `replace` (the repeat played to its end) the repeat takes the earlier
+// file's place; otherwise the larger of the two is kept under the earlier
+// file's name and the other removed. Returns the path that holds the song.
+QString SettleRepeat(const QString& repeatPath, const QString& earlierPath, bool replace);
 
 // The one open recording file. Writes are buffered; Close flushes.
 class RecordingFile {
@@ -59,12 +76,17 @@ public:
     RecordingFile& operator=(const RecordingFile&) = delete;
 
     // Closes any open file, removes the file at exactly `path` if there is
-    // one, and opens `path` new and empty for reading and writing.
+    // one, and opens `path` new and empty for reading and writing. While
+    // KeepEarlierFile is on, an existing file at `path` stays instead and
+    // the new one is opened at RepeatPathFor(path); Replaces() then names
+    // the earlier file.
     bool Create(const QString& path);
+    void KeepEarlierFile(bool on) { m_keepEarlier = on; }
     // Opens the existing file at `path` to go on writing at its end, after
     // taking off an ID3v1 tag it was closed with (a recording that continues
-    // on another server).
-    bool Append(const QString& path);
+    // on another server). `replaces` is the earlier file a repeat at `path`
+    // stands for, "" when none.
+    bool Append(const QString& path, const QString& replaces = QString());
     // Appends; false (and lastError() set) when the bytes were not taken.
     // Anything queued is written first.
     bool Write(const char* data, qsizetype size);
@@ -77,10 +99,16 @@ public:
     // was taken. The queue is empty afterwards either way.
     bool Flush();
     qsizetype QueuedBytes() const { return m_queuedBytes; }
+    // The last `n` bytes written (fewer when the file is shorter); what is
+    // queued is written first.
+    QByteArray ReadTail(qint64 n);
+    // Takes the last `n` bytes off the end of the file.
+    bool DropTail(qint64 n);
     // Writes what is queued, then closes.
     void Close();
     bool IsOpen() const { return m_file.isOpen(); }
     QString Path() const { return m_path; }  // the file last created; "" after a failure
+    QString Replaces() const { return m_replaces; }  // the earlier file of a repeat; "" when none
     qint64 BytesWritten() const { return m_bytesWritten; }
     // The last failure of Create, Write or Close; "" when none.
     QString lastError() const { return m_lastError; }
@@ -95,6 +123,8 @@ private:
 
     QFile m_file;
     QString m_path;
+    QString m_replaces;
+    bool m_keepEarlier = false;
     qint64 m_bytesWritten = 0;
     QString m_lastError;
     std::vector<Piece> m_queue;
@@ -103,9 +133,10 @@ private:
 
 // Creates the recording file `name` in `sMP3Path` and holds the thread for
 // `pauseMs`; true when that worked. Otherwise `name` becomes
-// "unknown-<0..59999>-MMDDYYYY.mp3" with `today`'s date, that file is opened
-// instead without a pause, and the result is false. When even that cannot be
-// created, `file` stays closed (check file.IsOpen() and file.lastError()).
+// "unknown-<0..59999>-MMDDYYYY" with `today`'s date and the name's extension,
+// that file is opened instead without a pause, and the result is false. When
+// even that cannot be created, `file` stays closed (check file.IsOpen() and
+// file.lastError()).
 bool CreateRecordingFile(const QString& sMP3Path, QString& name, RecordingFile& file, const QDate& today,
                          ISleeper& sleeper, int pauseMs = kCreateFilePauseMs);
 
@@ -114,7 +145,7 @@ bool CreateRecordingFile(const QString& sMP3Path, QString& name, RecordingFile& 
 // name is too short or those characters are not all digits.
 bool ArchiveDateOf(const QString& fileName, QDate& date);
 
-// Deletes the "*.mp3" files in `sMP3Path` whose archive date (at midnight)
+// Deletes the "*.mp3" and "*.aac" files in `sMP3Path` whose archive date (at midnight)
 // is earlier than `now` minus `lDaysToKeepRecording` days. Nothing happens
 // when deleting is off or the number of days is not positive. Returns the
 // number of files deleted.

@@ -8,6 +8,7 @@ struct ServerEntry {
     QString Path;
     QString Port;
     QString QueryString;
+    bool Secure = false;  // reached over TLS
 };
 
 // The servers of the station being recorded, numbered from 1; position 0

@@ -117,16 +117,15 @@ bool CUri::setUri(const QString& sNewUri)
     const QString host = colon >= 0 ? hostPort.left(colon) : hostPort;
 
     int port = 0;
-    if (colon >= 0) {
+    if (colon >= 0 && !hostPort.mid(colon + 1).trimmed().isEmpty()) {
+        // Any TCP port, 1 to 65535; other text after the colon is no port.
+        const QString portText = hostPort.mid(colon + 1).trimmed();
         qint64 value = 0;
-        if (parsePortText(hostPort.mid(colon + 1), value)) {
-            if (value > 32767) {
-                m_error = QStringLiteral("The port %1 of \"%2\" is above 32767")
-                              .arg(hostPort.mid(colon + 1).trimmed(), sNewUri);
-                return false;
-            }
-            port = static_cast<int>(value);
+        if (!parsePortText(portText, value) || value < 1 || value > 65535) {
+            m_error = QStringLiteral("\"%1\" in \"%2\" is not a port (1 to 65535)").arg(portText, sNewUri);
+            return false;
         }
+        port = static_cast<int>(value);
     }
     if (port == 0)
         port = DefaultPort(protocol);

@@ -33,6 +33,16 @@ int statusCode(const QByteArray& header)
 
 } // namespace
 
+int HttpResponseAssembler::StatusCode() const
+{
+    return statusCode(m_header);
+}
+
+QByteArray HttpResponseAssembler::Field(const QByteArray& lowerName) const
+{
+    return headerValue(m_header, lowerName);
+}
+
 void HttpResponseAssembler::Reset()
 {
     *this = HttpResponseAssembler(m_limit);

@@ -31,6 +31,11 @@ public:
     // Header and body as one text, as a response sent in one piece reads.
     QByteArray Whole() const { return m_header + m_body; }
     qsizetype BytesReceived() const { return m_received; }
+    // The status code of the header's status line; 0 when unreadable.
+    int StatusCode() const;
+    // The value of the header field `lowerName` (any letter case), trimmed;
+    // "" when absent.
+    QByteArray Field(const QByteArray& lowerName) const;
 
 private:
     enum BodyMode { ByLength, Chunked, UntilClose, NoBody };

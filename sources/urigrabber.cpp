@@ -57,7 +57,10 @@ QString ctlURIGrabber::ErrorText(int code)
 
 void ctlURIGrabber::StdErrorMessage(int lngErrorValue)
 {
-    const QString text = ErrorText(lngErrorValue);
+    QString text = ErrorText(lngErrorValue);
+    // A secure connection that failed says which server and why.
+    if (!text.isEmpty() && lngErrorValue == plsWinsockError && !m_tlsError.isEmpty())
+        text += QStringLiteral("\r\n") + m_tlsError;
     if (!text.isEmpty() && m_messages)
         m_messages->ShowMessage(text);
 }
@@ -65,6 +68,8 @@ void ctlURIGrabber::StdErrorMessage(int lngErrorValue)
 void ctlURIGrabber::StartURIValidation(const QString& strURItoValidate)
 {
     m_refreshFollows = 0;
+    m_redirects = 0;
+    m_tlsError.clear();
     startValidation(strURItoValidate, false);
 }
 
@@ -124,7 +129,7 @@ void ctlURIGrabber::startValidation(const QString& address, bool namedByPage)
         m_timer->start();
     m_startTick = m_clock->GetTickCount();
     m_phase = Connecting;
-    m_winsock->Connect(m_uri.Host(), m_uri.Port());
+    m_winsock->Connect(m_uri.Host(), m_uri.Port(), AsciiLower(m_uri.Protocol()) == QLatin1String("https"));
 }
 
 void ctlURIGrabber::Timer1_Timer()
@@ -175,10 +180,11 @@ void ctlURIGrabber::Winsock1_Closed()
     responseEnded(status);
 }
 
-void ctlURIGrabber::Winsock1_Error(int /*number*/, const QString& /*description*/)
+void ctlURIGrabber::Winsock1_Error(int /*number*/, const QString& description)
 {
     if (m_phase == Idle)
         return;
+    m_tlsError = m_winsock->Secure() ? description : QString();
     raiseError(plsWinsockError);
 }
 
@@ -187,6 +193,20 @@ void ctlURIGrabber::responseEnded(HttpResponseAssembler::Status status)
     endRequest();
     if (status != HttpResponseAssembler::Complete) {
         emit Error(plsInvalidResponse);
+        return;
+    }
+    const int code = m_response.StatusCode();
+    if (code == 301 || code == 302 || code == 303 || code == 307 || code == 308) {
+        // Web servers move playlists (to https, among others).
+        QString target = QString::fromUtf8(m_response.Field("location"));
+        if (target.startsWith(QLatin1Char('/')))
+            target = m_uri.Protocol() + QStringLiteral("://") + m_uri.Host() + QLatin1Char(':') +
+                     QString::number(m_uri.Port()) + target;
+        if (target.isEmpty() || ++m_redirects > kMaxRedirects) {
+            emit Error(plsInvalidResponse);
+            return;
+        }
+        startValidation(target, true);
         return;
     }
     judgeResponse(DecodeText(m_response.Whole()));
@@ -229,7 +249,7 @@ void ctlURIGrabber::parseAndReport(const QString& text)
     const quint64 generation = m_generation;
     QPointer<ctlURIGrabber> self(this);
     for (const PlaylistEntry& entry : result.Entries) {
-        emit URLRaise(entry.Host, entry.Resource, entry.Port, entry.QueryString);
+        emit URLRaise(entry.Host, entry.Resource, entry.Port, entry.QueryString, entry.Secure);
         if (!self || m_generation != generation)
             return;
     }

@@ -27,6 +27,7 @@ public:
     static constexpr int kConnectTimeoutMs = 3000;  // Error(2) after more than this
     static constexpr int kResponseTimeoutMs = 3001; // Error(3) after this without data
     static constexpr int kMaxRefreshFollows = 8;    // meta refreshes followed in a row
+    static constexpr int kMaxRedirects = 5;         // HTTP redirects followed in a row
 
     ctlURIGrabber(ITickSource* clock, IMessageService* messages, QObject* parent = nullptr);
     ~ctlURIGrabber() override;
@@ -37,6 +38,8 @@ public:
     // Shows the text of an error code; codes without a text show nothing.
     void StdErrorMessage(int lngErrorValue);
     static QString ErrorText(int code);
+    // Why the last secure connection failed (host and reason); "" when none did.
+    QString TlsError() const { return m_tlsError; }
 
     // The 100 ms time-out check; the timer calls it.
     void Timer1_Timer();
@@ -54,7 +57,9 @@ public:
     QString strFirstTitle;
 
 signals:
-    void URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString);
+    // `Secure`: the server is reached over TLS ("https").
+    void URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString,
+                  bool Secure = false);
     void Done();
     void Error(int lngType);
 
@@ -84,4 +89,6 @@ private:
     HttpResponseAssembler m_response;
     quint64 m_generation = 0;
     int m_refreshFollows = 0;
+    int m_redirects = 0;
+    QString m_tlsError;  // why the last secure connection failed
 };

@@ -25,13 +25,17 @@ bool toEntry(const QString& address, PlaylistEntry& entry)
     entry.Resource = uri.Resource();
     entry.Port = uri.Port();
     entry.QueryString = uri.QueryString();
+    entry.Secure = AsciiLower(uri.Protocol()) == QLatin1String("https");
     return true;
 }
 
 void parseM3U(const QString& text, PlaylistResult& result)
 {
     result.IsM3U = true;
-    const qsizetype start = text.indexOf(QLatin1String("http://"));
+    qsizetype start = text.indexOf(QLatin1String("http://"));
+    const qsizetype secure = text.indexOf(QLatin1String("https://"));
+    if (secure >= 0 && (start < 0 || secure < start))
+        start = secure;
     if (start < 0) {
         result.Error = plsM3UNoHttp;
         return;

@@ -9,6 +9,7 @@ struct PlaylistEntry {
     QString Resource; // the server's path, without the query string
     int Port = 0;
     QString QueryString; // without "?", may be empty
+    bool Secure = false; // an "https" address
     bool operator==(const PlaylistEntry&) const = default;
 };
 

@@ -600,17 +600,19 @@ class Server(socketserver.ThreadingTCPServer):
         super().__init__(("127.0.0.1", port), Handler)
 
 
-# The recorder reads ports as 16-bit signed numbers, so a free port is
-# chosen below 32768 (the kernel's own choice lies above it).
-LOW_PORTS = (20000, 32767)
+# With --high-port the station takes a random free port above 32767, so a
+# client's whole port range is exercised; otherwise the kernel chooses.
+HIGH_PORTS = (32768, 65535)
 
 
-def bind_low(make):
-    """Calls make(port) with random ports in LOW_PORTS until one binds."""
+def bind_free(make, high):
+    """Calls make(port): once with 0, or with random ports in HIGH_PORTS until one binds."""
+    if not high:
+        return make(0)
     rng = random.Random()
     last = None
     for _ in range(200):
-        port = rng.randint(*LOW_PORTS)
+        port = rng.randint(*HIGH_PORTS)
         try:
             return make(port)
         except OSError as e:
@@ -653,6 +655,7 @@ def parse_args(argv):
     p.add_argument("--split-size", type=int, default=7)
     p.add_argument("--split-delay", type=float, default=15)
     p.add_argument("--refusing-port", action="store_true")
+    p.add_argument("--high-port", action="store_true")
     p.add_argument("--cache")
     p.add_argument("--synth", action="store_true")
     p.add_argument("--tone-seconds", type=int, default=4)
@@ -678,14 +681,14 @@ def main(argv):
                 sock.close()
                 raise
             return sock
-        refusing = bind_low(reserve)
+        refusing = bind_free(reserve, args.high_port)
         station.refusing_port = refusing.getsockname()[1]
         print("REFUSING %d" % station.refusing_port, flush=True)
 
     if args.port:
         server = Server(station, args.port)
     else:
-        server = bind_low(lambda port: Server(station, port))
+        server = bind_free(lambda port: Server(station, port), args.high_port)
     station.port = server.server_address[1]
     thread = threading.Thread(target=server.serve_forever, kwargs={"poll_interval": 0.2}, daemon=True)
     thread.start()

@@ -42,3 +42,34 @@ TEST_F(ConfigTest, UserSettingsKeepEveryText)
     EXPECT_EQ(GetSetting(app, QStringLiteral("A/B"), QStringLiteral("C\\D"), QString()), QStringLiteral("v"));
     EXPECT_EQ(GetSetting(app, QStringLiteral("A"), QStringLiteral("B/C"), QStringLiteral("none")), QStringLiteral("none"));
 }
+
+TEST_F(ConfigTest, RecordingOptionsAreOffByDefaultAndReadBackAsStored)
+{
+    const RecordingOptions fresh = ReadRecordingOptions();
+    EXPECT_FALSE(fresh.writeID3v2);
+    EXPECT_FALSE(fresh.cleanCuts);
+    EXPECT_EQ(fresh.cutWindowMs, 2000);
+
+    SetWriteID3v2Tags(true);
+    SetCutSongsInSilence(true);
+    SetCutWindowMs(1500);
+    const RecordingOptions on = ReadRecordingOptions();
+    EXPECT_TRUE(on.writeID3v2);
+    EXPECT_TRUE(on.cleanCuts);
+    EXPECT_EQ(on.cutWindowMs, 1500);
+    EXPECT_EQ(GetSetting(QStringLiteral("Tonquill"), QStringLiteral("Registration"), QStringLiteral("ID3v2Tags"), QString()),
+              QStringLiteral("1"));
+    SetWriteID3v2Tags(false);
+    EXPECT_FALSE(WriteID3v2Tags());
+
+    // The window: any stored text that is not 0..10000 gives the default.
+    const struct {
+        const char* stored;
+        int ms;
+    } windows[] = {{"0", 0}, {"10000", 10000}, {"10001", 2000}, {"-1", 2000}, {"abc", 2000}, {" 750 ", 750}, {"", 2000}};
+    for (const auto& w : windows) {
+        SaveSetting(QStringLiteral("Tonquill"), QStringLiteral("Registration"), QStringLiteral("CutWindowMs"),
+                    QString::fromLatin1(w.stored));
+        EXPECT_EQ(CutWindowMs(), w.ms) << w.stored;
+    }
+}

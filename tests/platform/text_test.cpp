@@ -47,3 +47,29 @@ TEST(Text, WriteThenReadRoundTripWithCrLf)
     EXPECT_FALSE(ReadTextFile(dir.file(QStringLiteral("missing")), text));
     EXPECT_FALSE(WriteTextLines(dir.file(QStringLiteral("no/such/folder.txt")), {}));
 }
+
+TEST(Text, NumericCharacterReferencesAreDecoded)
+{
+    const struct {
+        const char16_t* in;
+        const char16_t* out;
+    } cases[] = {
+        {u"Plain & simple", u"Plain & simple"},
+        {u"&#1041;&#1080;-2", u"\u0411\u0438-2"},
+        {u"&#x41;&#X42;&#x6d4b;", u"AB\u6d4b"},
+        {u"&#x1F3B5; note", u"\U0001F3B5 note"},
+        {u"Caf&#233;", u"Caf\u00e9"},
+        {u"&#65", u"&#65"},               // no closing semicolon
+        {u"&#;&#x;", u"&#;&#x;"},         // no digits
+        {u"&#0;", u"&#0;"},               // no character
+        {u"&#xD800;", u"&#xD800;"},       // a lone surrogate
+        {u"&#x110000;", u"&#x110000;"},   // beyond Unicode
+        {u"&#99999999999999;", u"&#99999999999999;"},
+        {u"&amp;&#38;", u"&amp;&"},       // named references stay
+        {u"a&&#97;", u"a&a"},
+        {u"&#", u"&#"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DecodeCharacterReferences(QString::fromUtf16(c.in)), QString::fromUtf16(c.out))
+            << QString::fromUtf16(c.in).toStdString();
+}

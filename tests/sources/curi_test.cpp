@@ -25,10 +25,13 @@ const UriCase kCases[] = {
     {"64.236.34.196:80/stream/1014", "http", "64.236.34.196", 80, "/stream/1014", "", "", ""},
     {"HTTP://radio.example.com/x.pls", "HTTP", "radio.example.com", 0, "/x.pls", "", "", ""},
     {"HTTP://radio.example.com:8010/x.pls", "HTTP", "radio.example.com", 8010, "/x.pls", "", "", ""},
-    {"http://radio.example.com:abc/x", "http", "radio.example.com", 80, "/x", "", "", ""},
     {"http://radio.example.com:/x", "http", "radio.example.com", 80, "/x", "", "", ""},
-    {"http://radio.example.com:0/x", "http", "radio.example.com", 80, "/x", "", "", ""},
+    {"http://radio.example.com:1/x", "http", "radio.example.com", 1, "/x", "", "", ""},
     {"http://radio.example.com:32767/x", "http", "radio.example.com", 32767, "/x", "", "", ""},
+    {"http://radio.example.com:32768/x", "http", "radio.example.com", 32768, "/x", "", "", ""},
+    {"http://radio.example.com:34125/stream", "http", "radio.example.com", 34125, "/stream", "", "", ""},
+    {"radio.example.com: 65535 /x", "http", "radio.example.com", 65535, "/x", "", "", ""},
+    {"https://radio.example.com:50443/s", "https", "radio.example.com", 50443, "/s", "", "", ""},
     {"https://secure.example.com/p", "https", "secure.example.com", 443, "/p", "", "", ""},
     {"ftp://files.example.com", "ftp", "files.example.com", 21, "/", "", "", ""},
     {"telnet://t.example.com", "telnet", "t.example.com", 23, "/", "", "", ""},
@@ -105,8 +108,10 @@ TEST(CUri, StartsUninitialisedAndAnEmptyAssignmentChangesNothing)
 TEST(CUri, RefusedAssignmentsReportAnErrorAndKeepThePreviousValues)
 {
     const char* refused[] = {
-        "http://h.example.com:32768/x", "http://h.example.com:99999999999999999999/x",
-        "h.example.com:65535",          ":8000",
+        "http://h.example.com:65536/x", "http://h.example.com:99999999999999999999/x",
+        "http://h.example.com:0/x",     "http://h.example.com:abc/x",
+        "http://h.example.com:-1/x",    "h.example.com:80x",
+        ":8000",
         "://h.example.com/x",           ":",
     };
     for (const char* address : refused) {

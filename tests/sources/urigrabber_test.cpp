@@ -190,6 +190,10 @@ TEST_F(Grabber, RefusedContentEndsInItsCode)
         {"/list.m3u", {{"HTTP/1.0 200 OK\r\n\r\n#EXTM3U\r\n"}}, {QStringLiteral("Error 5")}},
         {"/list.pls",
          {{"HTTP/1.0 200 OK\r\n\r\nFile1=http://a.example.com/\r\nFile2=http://b.example.com:50000/\r\n"}},
+         {QStringLiteral("URLRaise a.example.com / 80 "), QStringLiteral("URLRaise b.example.com / 50000 "),
+          QStringLiteral("Done")}},
+        {"/list.pls",
+         {{"HTTP/1.0 200 OK\r\n\r\nFile1=http://a.example.com/\r\nFile2=http://b.example.com:65536/\r\n"}},
          {QStringLiteral("URLRaise a.example.com / 80 "), QStringLiteral("Error 99")}},
         {"/list.pls",
          {{"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nFile1=http://a/\r\n"}, true},
@@ -413,7 +417,7 @@ TEST_F(Grabber, LocalFilesAndAddressesThatCannotBeFetched)
         {folder.file(QStringLiteral("missing.pls")), {QStringLiteral("Error 4")}, QStringLiteral("missing")},
         {QStringLiteral("HTTP://127.0.0.1:1/list.pls"), {QStringLiteral("Error 4")}, QStringLiteral("list")},
         {QStringLiteral("http://127.0.0.1:1/a.p"), {QStringLiteral("Error 99")}, QStringLiteral("unchanged")},
-        {QStringLiteral("http://127.0.0.1:40000/list.pls"), {QStringLiteral("Error 99")}, QStringLiteral("list")},
+        {QStringLiteral("http://127.0.0.1:0/list.pls"), {QStringLiteral("Error 99")}, QStringLiteral("list")},
         {QString(), {QStringLiteral("Error 99")}, QStringLiteral("unchanged")},
     };
     for (const auto& c : cases) {

@@ -88,7 +88,7 @@ const PlaylistCase kCases[] = {
     {".ogg refuses an M3U too", "x.m3u", "http://a.example.com/radio.ogg\r\n", plsOggRefused, {}, false, ""},
     {"a bad entry stops with 99 after the good ones",
      "x.pls",
-     "File1=http://a.example.com/\r\nFile2=http://b.example.com:40000/\r\nFile3=http://c.example.com/\r\n",
+     "File1=http://a.example.com/\r\nFile2=http://b.example.com:70000/\r\nFile3=http://c.example.com/\r\n",
      plsUnknown,
      {entry("a.example.com", "/", 80)},
      false,

@@ -9,13 +9,11 @@
 
 namespace {
 
-constexpr int kLowest = 20000;
-constexpr int kHighest = 32767;
 constexpr int kBindAttempts = 200;
 
-int randomLowPort()
+int randomPort(int lowest, int highest)
 {
-    return kLowest + int(QRandomGenerator::global()->bounded(kHighest - kLowest + 1));
+    return lowest + int(QRandomGenerator::global()->bounded(highest - lowest + 1));
 }
 
 // A TCP socket bound to 127.0.0.1:`port`, or -1.
@@ -40,7 +38,7 @@ int bindLoopback(int port)
 RefusingPort::RefusingPort()
 {
     for (int attempt = 0; attempt < kBindAttempts && m_fd < 0; ++attempt) {
-        const int port = randomLowPort();
+        const int port = randomPort(20000, 32767);
         m_fd = bindLoopback(port);
         if (m_fd >= 0)
             m_port = port;
@@ -53,10 +51,10 @@ RefusingPort::~RefusingPort()
         ::close(m_fd);
 }
 
-int UnusedPort()
+int UnusedPort(int lowest, int highest)
 {
     for (int attempt = 0; attempt < kBindAttempts; ++attempt) {
-        const int port = randomLowPort();
+        const int port = randomPort(lowest, highest);
         const int fd = bindLoopback(port);
         if (fd >= 0) {
             ::close(fd);

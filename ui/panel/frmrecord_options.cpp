@@ -82,10 +82,17 @@ void frmRecord::selectCapture(int mode)
 
 void frmRecord::LoadPanelSettings()
 {
-    txtMP3Path->setText(setting(QStringLiteral("MP3Path")));
+    const QString path = setting(QStringLiteral("MP3Path"));
+    txtMP3Path->setText(path);
     mnuIEWebHeader->setChecked(number(setting(QStringLiteral("FakeIE"), QStringLiteral("0"))) != 0);
     const QString capture = setting(QStringLiteral("Capture"), QStringLiteral("2"));
     if (capture == QLatin1String("1") || capture == QLatin1String("2") || capture == QLatin1String("3")) {
+        if (capture == QLatin1String("1")) {
+            // The stored path is the single file's: switching to file mode
+            // must bring it back into the box, not file it as the folder.
+            FileText = path;
+            txtMP3Path->clear();
+        }
         selectCapture(capture.toInt());
     } else {
         for (QRadioButton* o : {optNormal, optDated, optFile}) {

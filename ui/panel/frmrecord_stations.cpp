@@ -214,8 +214,13 @@ void frmRecord::ctlURIGrabber_Done()
     EnablePanel();
     txtStreamTitle->setText(URIGrabber->strFirstTitle);
     const QString folder = GetDefaultFolder(false);
-    if (!folder.isEmpty()) {
-        setSavePathText(folderMode() ? withSeparator(folder) : folder);
+    if (!folderMode()) {
+        // A single file keeps the name the user gave it; a folder is not a
+        // file name to check.
+        if (txtMP3Path->text().isEmpty())
+            txtMP3Path->setFocus();
+    } else if (!folder.isEmpty()) {
+        setSavePathText(withSeparator(folder));
         txtMP3Path_LostFocus();
     } else {
         txtMP3Path->setFocus();

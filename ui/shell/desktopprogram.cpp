@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTimer>
 #include <QWidget>
 
 #include <memory>
@@ -47,10 +48,22 @@ void DesktopProgram::Main(const QString& commandLine)
 // Without one the recording display is the program's control surface.
 void DesktopProgram::RecorderLoaded()
 {
-    if (m_services.tray->Available())
+    if (m_services.tray->Available()) {
         m_tray->Create();
-    else
+        // Should the notification area go away (its host ends), the
+        // display takes over as the control surface.
+        auto* watch = new QTimer(this);
+        watch->setInterval(kTrayWatchMs);
+        connect(watch, &QTimer::timeout, this, [this, watch] {
+            if (m_unloading || m_services.tray->Available())
+                return;
+            watch->stop();
+            ShowRecordingDisplay();
+        });
+        watch->start();
+    } else {
         ShowRecordingDisplay();
+    }
 }
 
 QWidget* DesktopProgram::loadPanel()

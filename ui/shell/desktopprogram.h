@@ -50,6 +50,8 @@ public:
         std::function<void(int mode)> setPanelOpenMode;
     };
 
+    static constexpr int kTrayWatchMs = 2000;
+
     DesktopProgram(const Services& services, PanelHooks panel, QObject* parent = nullptr);
     ~DesktopProgram() override;
 

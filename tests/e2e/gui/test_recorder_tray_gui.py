@@ -1,10 +1,13 @@
 """The recorder on a desktop with a notification area (trayer): a preset
 records with only the icon showing, no window opens by itself, and the
-icon's menu (opened with the right button) stops the recording, tags the file and ends the program."""
+icon's menu (opened with the right button) stops the recording, tags the file and ends the program.
+When the tray's host goes away the display takes over; SIGTERM ends the
+program with the file tagged."""
 
 import os
 import re
 import shutil
+import signal
 import subprocess
 
 import atspi_driver as gui
@@ -66,5 +69,34 @@ def main():
             expect(has_tag(folder, last), "%s has no ID3v1 tag" % last)
 
 
+def tray_lost():
+    """The notification area's host ends while the recorder runs: the
+    recorder goes on, its display takes over, and SIGTERM ends it with the
+    file closed and tagged."""
+    work = gui.artifacts_dir()
+    folder = os.path.join(work, "recordings-2") + "/"
+    os.makedirs(folder)
+    with Station() as station:
+        tray = gui.App(["trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "120",
+                        "--height", "24"], name="trayer-2")
+        preset = os.path.join(work, "station-2.tvp")
+        write_preset(preset, "GUI Test Station", station.playlist(), folder)
+        with tray, gui.App([tonquill(), preset], name="tonquill-2",
+                           env=tonquill_env(os.path.join(work, "home-2"))) as app:
+            gui.wait_until(tray_icon_position, 20, "the recorder's icon in the tray")
+            gui.wait_until(lambda: mp3_files(folder), 30, "a recording file")
+            tray.kill()
+            app.window("Tonquill", timeout=15)
+            app.find("label", re.compile(r"^Now Recording: "), timeout=10)
+            app.process.send_signal(signal.SIGTERM)
+            code = app.wait_exit(15)
+            if code != 0:
+                raise GuiError("tonquill ended with status %s after SIGTERM\n%s" % (code, app.output()))
+            last = newest(folder)
+            if not has_tag(folder, last):
+                raise GuiError("%s has no ID3v1 tag after SIGTERM" % last)
+
+
 if __name__ == "__main__":
     main()
+    tray_lost()

@@ -124,6 +124,23 @@ TEST_F(HeadlessRecording, SongsAreSplitTaggedAndNothingIsLost)
               0);
 }
 
+TEST_F(HeadlessRecording, StationAboveThePort32767Records)
+{
+    ASSERT_TRUE(station.Start({QStringLiteral("--fast"), QStringLiteral("--high-port")}, log()));
+    ASSERT_GT(station.Port(), 32767);
+    const QString playlist =
+        QStringLiteral("http://127.0.0.1:%1/station.pls?paths=/stream%3Ftotal%3D30000&as=.pls").arg(station.Port());
+    const QString preset = writePreset(dir, QStringLiteral("High FM"), playlist, QStringLiteral("FILENAME high.mp3"),
+                                       recordings.path(), QStringLiteral(" 0 "));
+    Tonquill tonquill(dir.path());
+    ASSERT_TRUE(tonquill.Start({preset}));
+    ASSERT_TRUE(WaitUntil([&] { return QFileInfo(recordings.file(QStringLiteral("high.mp3"))).size() >= 30000; }, 15000))
+        << tonquill.Output().constData() << tonquill.Errors().constData();
+    tonquill.Signal(SIGTERM);
+    ASSERT_TRUE(tonquill.WaitForEnd(10000));
+    EXPECT_EQ(audioOf(recordings.file(QStringLiteral("high.mp3"))).size(), 30000);
+}
+
 TEST_F(HeadlessRecording, SingleFileAcrossAStallAndReconnectKeepsEveryByte)
 {
     ASSERT_TRUE(station.Start({QStringLiteral("--fast"), QStringLiteral("--stall-after"), QStringLiteral("50000")}, log()));

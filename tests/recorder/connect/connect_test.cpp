@@ -164,6 +164,30 @@ TEST_F(ConnectTest, RedirectStatusesWithLocationAreFollowed)
     }
 }
 
+TEST_F(ConnectTest, ALocationOnTheSameServerKeepsItsHostAndPort)
+{
+    startOnStation(2);
+    answer("HTTP/1.1 302 Found\r\nLocation: /moved?y=2\r\n\r\n");
+    EXPECT_EQ(recorder->Servers[1].Host, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(recorder->Servers[1].Port, station.port());
+    EXPECT_EQ(recorder->Servers[1].Path, QStringLiteral("/moved"));
+    EXPECT_EQ(recorder->Servers[1].QueryString, QStringLiteral("y=2"));
+    EXPECT_EQ(recorder->lServerNumber, 0);
+}
+
+TEST_F(ConnectTest, OnlyTheStatusLineDecidesTheAnswer)
+{
+    // Texts that look like statuses in other header lines change nothing.
+    config.lRecordingMode = 1;
+    config.sStreamFileName = QStringLiteral("ok.mp3");
+    startOnStation(2);
+    answer("HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\nX-Note: ICY 404 / 302 Found\r\nicy-name:N\r\n\r\nAUDIO");
+    EXPECT_TRUE(recorder->blnRecording);
+    EXPECT_FALSE(recorder->blnDisconnect);
+    recorder->StopRecording();
+    EXPECT_TRUE(ReadAll(folder.file(QStringLiteral("ok.mp3"))).startsWith("AUDIO"));
+}
+
 TEST_F(ConnectTest, RedirectWithoutLocationTriesTheNextServer)
 {
     startOnStation(2);

@@ -116,10 +116,12 @@ TEST(TagRecording, TagKeepsWhatTheFileNameLoses)
     // Folder given without its final separator.
     QString folder = dir.path();
     folder.chop(1);
-    TagRecording(folder, "Solo.mp3", true, "", kDate);
+    EXPECT_FALSE(TagRecording(folder, "Solo.mp3", true, "", kDate));  // a failure the recorder reports
     EXPECT_FALSE(QFile::exists(dir.file("Solo.mp3")));
     ASSERT_TRUE(WriteAll(dir.file("Solo.mp3"), "x"));
-    TagRecording(folder, "Solo.mp3", true, "", kDate);
+    EXPECT_TRUE(TagRecording(folder, "Solo.mp3", true, "", kDate));
+    // Nothing to tag is no failure.
+    EXPECT_TRUE(TagRecording(folder, "Solo.mp3", false, "", kDate));
     EXPECT_EQ(ReadAll(dir.file("Solo.mp3")), "x" + BuildID3v1Tag({"", "Solo", ""}, kDate));
 }
 

@@ -98,6 +98,7 @@ protected:
         deps.ieAgent = [this] { return ieAgent; };
         deps.headerPauseMs = 0;
         deps.filePauseMs = 0;
+        deps.options = [this] { return options; };
         recorder = std::make_unique<frmMP3>(deps);
         QObject::connect(recorder.get(), &frmMP3::songCaptionChanged, [this](const QString& c) { captions.append(c); });
     }
@@ -126,6 +127,7 @@ protected:
     }
 
     TempFolder folder;
+    RecordingOptions options;  // the per-user options the recorder reads when it starts
     FakeTickSource clock{100000};
     RecordingMessageService messages;
     CountingSleeper sleeper;

@@ -1,0 +1,89 @@
+// Clean cuts: with the user's option on, a title change does not switch
+// files at the metadata block. The audio that follows is held until a window
+// of it has arrived; then the cut goes to the quietest MP3 frame boundary
+// within that window on either side, and the bytes between the block and the
+// cut move to the file they belong to. No byte is dropped or repeated.
+#include "config/configuration.h"
+#include "recorder/cleancut.h"
+#include "recorder/frmmp3.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+constexpr qint64 kLargestFrame = 1441;  // MPEG-1 layer III, 320 kbit/s, 32 kHz, padded
+}
+
+bool frmMP3::cleanCutApplies() const
+{
+    return m_options.cleanCuts && m_extension == QLatin1String(".mp3") && !blnPaused && m_file.IsOpen() &&
+           !m_config.bPreviewModeOnly;
+}
+
+void frmMP3::beginCleanCut(const QString& name)
+{
+    const qint64 bytesPerSecond = qint64(lngBitRate > 0 ? lngBitRate : 128) * 1000 / 8;
+    m_cutWindowBytes = std::max<qint64>(4 * kLargestFrame,
+                                        bytesPerSecond * m_options.cutWindowMs / 1000 + 2 * kLargestFrame);
+    m_cutName = name;
+    m_cutAfter.clear();
+    m_cutPending = true;
+    // The display shows the new title at once; only the file waits.
+    strSongName = name;
+}
+
+void frmMP3::holdForCut(const char* data, qsizetype size)
+{
+    m_cutAfter.append(data, size);
+    if (m_cutAfter.size() >= m_cutWindowBytes)
+        finishCleanCut();
+}
+
+void frmMP3::finishCleanCut()
+{
+    if (!m_cutPending)
+        return;
+    m_cutPending = false;
+    const QString name = std::exchange(m_cutName, QString());
+    const QByteArray after = std::exchange(m_cutAfter, QByteArray());
+    flushAudio();
+    const QByteArray tail = m_file.ReadTail(m_cutWindowBytes);
+    const QByteArray region = tail + after;
+    const qsizetype nominal = tail.size();
+    const qsizetype cut = ChooseCleanCut(region, nominal, m_options.cutWindowMs);
+    if (cut < nominal)
+        m_file.DropTail(nominal - cut);
+    else if (cut > nominal)
+        m_file.Write(region.constData() + nominal, cut - nominal);
+    m_audioWritten += cut - nominal;
+
+    // OpenMP3File compares with the name the file was started under.
+    strSongName = m_fileSongName;
+    OpenMP3File(name, true);
+    if (region.size() > cut) {
+        if (m_file.IsOpen() && m_file.Write(region.constData() + cut, region.size() - cut))
+            m_audioWritten += region.size() - cut;
+        else if (!m_writeErrorShown) {
+            m_writeErrorShown = true;
+            setSongCaption(QStringLiteral("[ERR] DISK: Cannot write the recording (") + m_file.lastError() +
+                           QStringLiteral(")"));
+        }
+    }
+}
+
+// A connection that ends leaves the last frame it sent unfinished. With
+// clean cuts on, that piece (which no player can decode) does not stay at
+// the end of the song.
+void frmMP3::dropPartialFrame()
+{
+    if (!m_options.cleanCuts || m_extension != QLatin1String(".mp3") || !m_file.IsOpen())
+        return;
+    flushAudio();
+    const QByteArray tail = m_file.ReadTail(4 * kLargestFrame);
+    const std::vector<Mp3Frame> frames = FindMp3Frames(tail);
+    if (frames.empty())
+        return;
+    const qsizetype end = frames.back().offset + frames.back().size;
+    if (end < tail.size() && m_file.DropTail(tail.size() - end))
+        m_audioWritten -= tail.size() - end;
+}

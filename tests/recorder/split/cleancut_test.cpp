@@ -1,0 +1,242 @@
+// "Cut songs in the silence between them": frame boundaries, the quietest
+// point near the title change, and nothing lost.
+#include "fixture.h"
+
+#include "recorder/cleancut.h"
+
+#include <QDir>
+#include <QProcess>
+
+namespace {
+
+// Three seconds of a loud tone with a silence from 1.0 s to 1.4 s, as
+// 128 kbit/s MP3 without tags, made by ffmpeg; "" when ffmpeg failed.
+QByteArray toneWithSilence(const TempFolder& dir)
+{
+    const QString out = dir.file(QStringLiteral("tone.mp3"));
+    QProcess p;
+    p.start(QStringLiteral("ffmpeg"),
+            {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+             "aevalsrc=if(between(t\\,1.0\\,1.4)\\,0\\,0.5*sin(2*PI*440*t)):s=44100:d=3", "-ac", "2", "-c:a",
+             "libmp3lame", "-b:a", "128k", "-write_xing", "0", "-id3v2_version", "0", out});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return {};
+    return ReadAll(out);
+}
+
+constexpr double kFrameSeconds = 1152.0 / 44100.0;
+
+QByteArray titleBlock(const QByteArray& title)
+{
+    QByteArray padded = "StreamTitle='" + title + "';";
+    while (padded.size() % 16)
+        padded.append('\0');
+    return char(padded.size() / 16) + padded;
+}
+
+// True when `bytes` are whole frames from the first byte to the last.
+bool wholeFrames(const QByteArray& bytes)
+{
+    const std::vector<Mp3Frame> frames = FindMp3Frames(bytes);
+    return !frames.empty() && frames.front().offset == 0 &&
+           frames.back().offset + frames.back().size == bytes.size();
+}
+
+}  // namespace
+
+TEST(Mp3FrameLength, HeadersOfLayerThree)
+{
+    const struct {
+        unsigned char h[4];
+        qsizetype length;
+        int samples, rate;
+    } cases[] = {
+        {{0xFF, 0xFB, 0x90, 0x00}, 417, 1152, 44100},  // MPEG-1, 128 kbit/s
+        {{0xFF, 0xFB, 0x92, 0x00}, 418, 1152, 44100},  // padded
+        {{0xFF, 0xFB, 0xE4, 0x00}, 960, 1152, 48000},  // 320 kbit/s
+        {{0xFF, 0xF3, 0x80, 0x00}, 208, 576, 22050},   // MPEG-2, 64 kbit/s
+        {{0xFF, 0xE3, 0x80, 0x00}, 417, 576, 11025},   // MPEG-2.5, 64 kbit/s
+        {{0xFF, 0xFB, 0x00, 0x00}, 0, 0, 0},           // free format
+        {{0xFF, 0xFB, 0xF0, 0x00}, 0, 0, 0},           // bad bit rate
+        {{0xFF, 0xFB, 0x9C, 0x00}, 0, 0, 0},           // bad sample rate
+        {{0xFF, 0xFD, 0x90, 0x00}, 0, 0, 0},           // layer II
+        {{0xFF, 0xEB, 0x90, 0x00}, 0, 0, 0},           // reserved version
+        {{0xFE, 0xFB, 0x90, 0x00}, 0, 0, 0},           // no sync
+    };
+    for (const auto& c : cases) {
+        int samples = 0, rate = 0;
+        EXPECT_EQ(Mp3FrameLength(c.h, &samples, &rate), c.length) << int(c.h[1]) << " " << int(c.h[2]);
+        if (c.length) {
+            EXPECT_EQ(samples, c.samples);
+            EXPECT_EQ(rate, c.rate);
+        }
+    }
+}
+
+TEST(FindMp3Frames, RunsOfFramesAroundDamage)
+{
+    QByteArray frame(417, '\0');
+    frame[0] = '\xFF';
+    frame[1] = '\xFB';
+    frame[2] = '\x90';
+    const QByteArray five = frame.repeated(5);
+    // A partial frame in front, damage in the middle, a partial frame at the end.
+    const QByteArray bytes = frame.right(100) + five + QByteArray(50, '\x11') + five + frame.left(200);
+    const std::vector<Mp3Frame> frames = FindMp3Frames(bytes);
+    ASSERT_EQ(frames.size(), 10u);
+    EXPECT_EQ(frames[0].offset, 100);
+    EXPECT_EQ(frames[4].offset, 100 + 4 * 417);
+    EXPECT_EQ(frames[5].offset, 100 + 5 * 417 + 50);
+    EXPECT_EQ(frames[9].offset + frames[9].size, bytes.size() - 200);
+    // Two frames alone are not trusted as a run, unless they start the bytes.
+    EXPECT_TRUE(FindMp3Frames(QByteArray(10, 'x') + frame.repeated(2)).empty());
+    EXPECT_EQ(FindMp3Frames(frame.repeated(2) + frame.left(9)).size(), 2u);
+    EXPECT_TRUE(FindMp3Frames(QByteArray()).empty());
+}
+
+TEST(ChooseCleanCut, MovesToTheSilenceWithinTheWindowOnly)
+{
+    TempFolder dir;
+    const QByteArray mp3 = toneWithSilence(dir);
+    ASSERT_FALSE(mp3.isEmpty()) << "ffmpeg could not make the test tone";
+    const std::vector<Mp3Frame> frames = FindMp3Frames(mp3);
+    ASSERT_GT(frames.size(), 100u);
+    auto timeOf = [&](qsizetype offset) {
+        for (size_t i = 0; i < frames.size(); ++i)
+            if (frames[i].offset == offset)
+                return double(i) * kFrameSeconds;
+        return -1.0;  // not a frame boundary
+    };
+    const qsizetype at06 = frames[size_t(0.6 / kFrameSeconds)].offset + 7;  // inside a frame, in the tone
+    const qsizetype at21 = frames[size_t(2.1 / kFrameSeconds)].offset;
+    const struct {
+        const char* what;
+        qsizetype nominal;
+        int windowMs;
+        double from, to;  // where the cut may land, in seconds
+    } cases[] = {
+        {"the silence lies in the window", at06, 2000, 0.98, 1.42},
+        {"the silence lies before the title change", at21, 2000, 0.98, 1.42},
+        {"a narrow window stays near the change", at06, 100, 0.49, 0.71},
+        {"no window: the nearest boundary", at06, 0, 0.57, 0.60},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const qsizetype cut = ChooseCleanCut(mp3, c.nominal, c.windowMs);
+        const double t = timeOf(cut);
+        EXPECT_GE(t, c.from);
+        EXPECT_LE(t, c.to);
+    }
+    // Bytes with no frames keep the cut where the title changed.
+    EXPECT_EQ(ChooseCleanCut(QByteArray(5000, 'x'), 1234, 2000), 1234);
+}
+
+class CleanCutTest : public RecorderFixture {
+protected:
+    void SetUp() override
+    {
+        RecorderFixture::SetUp();
+        config.lRecordingMode = 2;
+        config.bEnabledTimedRecording = false;
+        config.bStartInListenMode = false;
+        mp3 = toneWithSilence(tones);
+    }
+    // The tone as a stream with metadata every 4000 bytes: "One" starts at
+    // once, "Two" at the block after 0.6 s of audio.
+    QByteArray stream(qsizetype& audioTotal)
+    {
+        const int metaint = 4000;
+        const qsizetype change = qsizetype(0.6 * 16000);
+        QByteArray s = "ICY 200 OK\r\nicy-name:Cut FM\r\nicy-br:128\r\nicy-metaint:4000\r\n\r\n";
+        bool two = false;
+        for (qsizetype at = 0; at < mp3.size(); at += metaint) {
+            s += mp3.mid(at, metaint);
+            if (at + metaint >= mp3.size())
+                break;
+            if (at == 0)
+                s += titleBlock("One");
+            else if (!two && at + metaint >= change) {
+                audioBeforeTwo = at + metaint;
+                s += titleBlock("Two");
+                two = true;
+            } else {
+                s += '\0';
+            }
+        }
+        audioTotal = mp3.size();
+        return s;
+    }
+    QByteArray body(const QString& name)
+    {
+        const QByteArray f = ReadAll(folder.file(name));
+        return f.right(128).startsWith("TAG") ? f.left(f.size() - 128) : f;
+    }
+    TempFolder tones;
+    QByteArray mp3;
+    qsizetype audioBeforeTwo = 0;
+};
+
+TEST_F(CleanCutTest, SongsEndOnFrameBoundariesInTheSilenceAndNothingIsLost)
+{
+    ASSERT_FALSE(mp3.isEmpty());
+    options.cleanCuts = true;
+    startOnStation();
+    qsizetype total = 0;
+    recorder->HandleStreamData(stream(total));
+    recorder->StopRecording();
+    // Every title change is a clean cut, the one from the station's file too.
+    const QByteArray station = body(QStringLiteral("Cut FM-12052026.mp3"));
+    const QByteArray one = body(QStringLiteral("One.mp3"));
+    const QByteArray two = body(QStringLiteral("Two.mp3"));
+    EXPECT_TRUE(station + one + two == mp3) << station.size() << " " << one.size() << " " << two.size();
+    EXPECT_TRUE(wholeFrames(station));
+    EXPECT_TRUE(wholeFrames(one));
+    EXPECT_TRUE(wholeFrames(two));
+    const double cutSeconds = double(station.size() + one.size()) / 16000.0;  // 128 kbit/s
+    EXPECT_GE(cutSeconds, 0.98);
+    EXPECT_LE(cutSeconds, 1.42);
+    // The real decoder agrees that the song decodes without errors.
+    QProcess p;
+    p.start(QStringLiteral("mpg123"), {QStringLiteral("-t"), folder.file(QStringLiteral("Two.mp3"))});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QByteArray log = p.readAllStandardError();
+    EXPECT_EQ(p.exitCode(), 0) << log.constData();
+    EXPECT_FALSE(log.toLower().contains("error")) << log.constData();
+}
+
+TEST_F(CleanCutTest, OffTheCutStaysAtTheTitleChange)
+{
+    ASSERT_FALSE(mp3.isEmpty());
+    startOnStation();
+    qsizetype total = 0;
+    recorder->HandleStreamData(stream(total));
+    recorder->StopRecording();
+    // "Two" starts exactly after the block that named it.
+    const qsizetype change = ((qsizetype(0.6 * 16000) + 3999) / 4000) * 4000;
+    EXPECT_EQ(body(QStringLiteral("One.mp3")), mp3.mid(4000, change - 4000));
+    EXPECT_EQ(body(QStringLiteral("Two.mp3")), mp3.mid(change));
+}
+
+TEST_F(CleanCutTest, AStopWhileTheCutWaitsStillCutsAndKeepsEveryByte)
+{
+    ASSERT_FALSE(mp3.isEmpty());
+    options.cleanCuts = true;
+    startOnStation();
+    qsizetype total = 0;
+    const QByteArray s = stream(total);
+    // Only a little of the audio after "Two" arrives before the stop.
+    const qsizetype twoAt = s.indexOf("StreamTitle='Two'");
+    recorder->HandleStreamData(s.left(twoAt + 100));
+    recorder->StopRecording();
+    const QByteArray station = body(QStringLiteral("Cut FM-12052026.mp3"));
+    const QByteArray one = body(QStringLiteral("One.mp3"));
+    const QByteArray two = body(QStringLiteral("Two.mp3"));
+    // Everything received is in the files, in order: the audio before the
+    // block, and the 100 bytes after it less the block's own bytes.
+    const qsizetype blockEnd = twoAt + 16 * qsizetype(static_cast<unsigned char>(s.at(twoAt - 1)));
+    const qsizetype audioAfter = twoAt + 100 - blockEnd;
+    ASSERT_GT(audioAfter, 0);
+    EXPECT_TRUE(station + one + two == mp3.left(audioBeforeTwo + audioAfter));
+    EXPECT_TRUE(wholeFrames(one)) << station.size() << " " << one.size() << " " << two.size() << " "
+                                  << FindMp3Frames(one).size();
+}

@@ -1,0 +1,174 @@
+// A title that plays again: the earlier recording of it is never lost.
+#include "fixture.h"
+
+#include "recorder/recordingfiles.h"
+
+#include <QDir>
+
+namespace {
+
+QByteArray titleBlock(const QByteArray& title)
+{
+    QByteArray padded = "StreamTitle='" + title + "';StreamUrl='';";
+    while (padded.size() % 16)
+        padded.append('\0');
+    return char(padded.size() / 16) + padded;
+}
+
+const QByteArray kHeader = "ICY 200 OK\r\nicy-name:X\r\nicy-metaint:4\r\n\r\n";
+
+}  // namespace
+
+class RepeatTest : public RecorderFixture {
+protected:
+    void SetUp() override
+    {
+        RecorderFixture::SetUp();
+        config.lRecordingMode = 2;
+        config.bEnabledTimedRecording = false;
+        config.bStartInListenMode = false;
+    }
+    QByteArray body(const QString& name)
+    {
+        const QByteArray f = ReadAll(folder.file(name));
+        return f.size() >= 128 && f.right(128).startsWith("TAG") ? f.left(f.size() - 128) : f;
+    }
+    QStringList everyFile() const
+    {
+        return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+};
+
+struct RepeatCase {
+    const char* what;
+    int repeatIntervals;
+    bool nextTitle;
+    QByteArray expectedOne;
+};
+
+void PrintTo(const RepeatCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
+
+class RepeatCases : public RepeatTest, public ::testing::WithParamInterface<RepeatCase> {};
+
+// "One" (3 intervals), "Two", then "One" again for some intervals, then
+// either "Three" or a stop in the middle of the repeat.
+TEST_P(RepeatCases, TheRepeatReplacesTheEarlierFileOnlyWhenItPlayedToTheNextTitle)
+{
+    const RepeatCase& c = GetParam();
+    startOnStation();
+    QByteArray bytes = kHeader + "aaaa" + titleBlock("One") + "bbbb" + QByteArray(1, '\0') + "bbbb" +
+                       QByteArray(1, '\0') + "bbbb" + titleBlock("Two") + "cccc" + titleBlock("One");
+    for (int i = 0; i < c.repeatIntervals; ++i)
+        bytes += (i ? QByteArray(1, '\0') : QByteArray()) + "rrrr";
+    if (c.nextTitle)
+        bytes += titleBlock("Three") + "dddd";
+    recorder->HandleStreamData(bytes);
+    // While the repeat records, the earlier song is still there.
+    if (!c.nextTitle)
+        EXPECT_EQ(body(QStringLiteral("One.mp3")), QByteArray("bbbbbbbbbbbb"));
+    recorder->StopRecording();
+    EXPECT_EQ(body(QStringLiteral("One.mp3")), c.expectedOne);
+    EXPECT_TRUE(ReadAll(folder.file(QStringLiteral("One.mp3"))).right(128).startsWith("TAG"));
+    EXPECT_EQ(body(QStringLiteral("Two.mp3")), QByteArray("cccc"));
+    const QStringList files = everyFile();
+    EXPECT_FALSE(files.join(',').contains(QStringLiteral("repeat"))) << files.join(',').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Repeats, RepeatCases,
+    ::testing::Values(RepeatCase{"complete repeat replaces", 2, true, "rrrrrrrr"},
+                      RepeatCase{"shorter complete repeat still replaces", 1, true, "rrrr"},
+                      RepeatCase{"stop in a short repeat keeps the earlier", 1, false, "bbbbbbbbbbbb"},
+                      RepeatCase{"stop in an equal repeat keeps the earlier", 3, false, "bbbbbbbbbbbb"},
+                      RepeatCase{"stop in a longer repeat keeps the repeat", 4, false, "rrrrrrrrrrrrrrrr"}));
+
+TEST_F(RepeatTest, AFailoverDuringARepeatContinuesTheRepeat)
+{
+    startOnStation(2);
+    recorder->HandleStreamData(kHeader + "aaaa" + titleBlock("One") + "bbbb" + QByteArray(1, '\0') + "bbbb" + titleBlock("Two") + "cccc" +
+                               titleBlock("One") + "rrrr");
+    recorder->blnDisconnect = true;
+    recorder->Timer1_Timer();
+    ASSERT_TRUE(WaitUntil([&] { return station.connections.size() == 2 && recorder->Timer1Enabled(); }));
+    // The earlier song is untouched across the failover.
+    EXPECT_EQ(body(QStringLiteral("One.mp3")), QByteArray("bbbbbbbb"));
+    recorder->HandleStreamData(kHeader + "ssss" + titleBlock("One") + "tttt" + titleBlock("Three") + "dddd");
+    recorder->StopRecording();
+    EXPECT_EQ(body(QStringLiteral("One.mp3")), QByteArray("rrrrsssstttt"));
+    EXPECT_EQ(ReadAll(folder.file(QStringLiteral("One.mp3"))).count("TAG"), 1);
+    EXPECT_EQ(body(QStringLiteral("Three.mp3")), QByteArray("dddd"));
+    EXPECT_FALSE(everyFile().join(',').contains(QStringLiteral("repeat")));
+}
+
+TEST_F(RepeatTest, AFailoverWithNoServerLeftKeepsTheLargerRecording)
+{
+    startOnStation(1);
+    recorder->HandleStreamData(kHeader + "aaaa" + titleBlock("One") + "bbbb" + QByteArray(1, '\0') + "bbbb" + titleBlock("Two") + "cccc" +
+                               titleBlock("One") + "rrrr");
+    recorder->blnDisconnect = true;
+    recorder->Timer1_Timer();  // no second server: the recording stops
+    ASSERT_TRUE(WaitUntil([&] { return !recorder->blnRecording; }));
+    EXPECT_EQ(body(QStringLiteral("One.mp3")), QByteArray("bbbbbbbb"));
+    EXPECT_FALSE(everyFile().join(',').contains(QStringLiteral("repeat")));
+}
+
+TEST(SettleRepeat, KeepsOrReplacesOnDisk)
+{
+    const struct {
+        const char* what;
+        QByteArray earlier, repeat;
+        bool replace;
+        QByteArray kept;
+    } cases[] = {
+        {"replace", "EEEE", "RR", true, "RR"},
+        {"keep the larger earlier", "EEEE", "RR", false, "EEEE"},
+        {"keep the larger repeat", "EE", "RRRR", false, "RRRR"},
+        {"tags do not count", "EE" + QByteArray("TAG") + QByteArray(125, 'x'), "RRR", false, "RRR"},
+        {"a tie keeps the earlier", "EEE", "RRR", false, "EEE"},
+        {"no earlier file left", QByteArray(), "RR", false, "RR"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder dir;
+        const QString earlier = dir.file(QStringLiteral("Song.mp3"));
+        const QString repeat = RepeatPathFor(earlier);
+        EXPECT_EQ(repeat, dir.file(QStringLiteral(".Song.mp3.repeat")));
+        if (!c.earlier.isNull())
+            WriteAll(earlier, c.earlier);
+        WriteAll(repeat, c.repeat);
+        EXPECT_EQ(SettleRepeat(repeat, earlier, c.replace), earlier);
+        EXPECT_EQ(ReadAll(earlier), c.kept);
+        EXPECT_FALSE(QFileInfo::exists(repeat));
+    }
+}
+
+TEST(RecordingFileRepeat, KeepEarlierOpensBesideAnExistingFileOnly)
+{
+    TempFolder dir;
+    const QString path = dir.file(QStringLiteral("Song.mp3"));
+    RecordingFile file;
+    file.KeepEarlierFile(true);
+    ASSERT_TRUE(file.Create(path));  // nothing there yet: the file itself
+    EXPECT_EQ(file.Path(), path);
+    EXPECT_TRUE(file.Replaces().isEmpty());
+    ASSERT_TRUE(file.Write("first"));
+    file.Close();
+
+    ASSERT_TRUE(file.Create(path));
+    EXPECT_EQ(file.Path(), RepeatPathFor(path));
+    EXPECT_EQ(file.Replaces(), path);
+    ASSERT_TRUE(file.Write("again"));
+    file.Close();
+    EXPECT_EQ(ReadAll(path), QByteArray("first"));
+    EXPECT_EQ(ReadAll(RepeatPathFor(path)), QByteArray("again"));
+
+    file.KeepEarlierFile(false);
+    ASSERT_TRUE(file.Create(path));  // the old behaviour: start the file again
+    EXPECT_EQ(file.Path(), path);
+    EXPECT_TRUE(file.Replaces().isEmpty());
+    file.Close();
+    EXPECT_EQ(ReadAll(path), QByteArray());
+}
