@@ -2,6 +2,7 @@
 #include "sources/live365reader.h"
 #include "tests/sources/live365/fakewebserver.h"
 #include "tests/support/eventwait.h"
+#include "tests/support/ports.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -290,7 +291,8 @@ TEST_F(Live365Reader, IncompletePagesTimeOut)
 
 TEST_F(Live365Reader, ConnectionFailures)
 {
-    const quint16 refused = RefusingLowPort();
+    const RefusingPort refusing;  // bound, never listening: nobody can take it meanwhile
+    const int refused = refusing.port();
     ASSERT_NE(refused, 0);
     StalledListener stalled;
     const bool canStall = stalled.open();
