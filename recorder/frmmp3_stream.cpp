@@ -258,7 +258,8 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
     QString name = strFileName;
     // A title that plays again keeps its earlier file until the repeat ends.
     m_file.KeepEarlierFile(blnICYName);
-    const bool created = CreateRecordingFile(m_config.sMP3Path, name, m_file, pauseSleeper(), m_deps.filePauseMs);
+    const bool created = CreateRecordingFile(m_config.sMP3Path, name, m_file, now().date(), pauseSleeper(),
+                                             m_deps.filePauseMs);
     strSongName = created ? strFileName : name;
     if (m_file.IsOpen()) {
         m_fileSongName = strSongName;

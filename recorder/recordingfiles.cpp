@@ -380,14 +380,15 @@ void RecordingFile::Close()
     m_file.close();
 }
 
-bool CreateRecordingFile(const QString& sMP3Path, QString& name, RecordingFile& file, ISleeper& sleeper, int pauseMs)
+bool CreateRecordingFile(const QString& sMP3Path, QString& name, RecordingFile& file, const QDate& today,
+                         ISleeper& sleeper, int pauseMs)
 {
     if (file.Create(FullRecordingPath(sMP3Path, name))) {
         sleeper.Sleep(pauseMs);
         return true;
     }
     name = QStringLiteral("unknown-") + QString::number(QRandomGenerator::global()->bounded(60000)) +
-           QLatin1Char('-') + DateStampMMDDYYYY(QDate::currentDate()) + RecordingExtensionOf(name);
+           QLatin1Char('-') + DateStampMMDDYYYY(today) + RecordingExtensionOf(name);
     file.Create(FullRecordingPath(sMP3Path, name));
     return false;
 }

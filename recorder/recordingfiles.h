@@ -133,10 +133,11 @@ private:
 
 // Creates the recording file `name` in `sMP3Path` and holds the thread for
 // `pauseMs`; true when that worked. Otherwise `name` becomes
-// "unknown-<0..59999>-MMDDYYYY" with the name's extension, that file is opened instead without a
-// pause, and the result is false. When even that cannot be created, `file`
-// stays closed (check file.IsOpen() and file.lastError()).
-bool CreateRecordingFile(const QString& sMP3Path, QString& name, RecordingFile& file,
+// "unknown-<0..59999>-MMDDYYYY" with `today`'s date and the name's extension,
+// that file is opened instead without a pause, and the result is false. When
+// even that cannot be created, `file` stays closed (check file.IsOpen() and
+// file.lastError()).
+bool CreateRecordingFile(const QString& sMP3Path, QString& name, RecordingFile& file, const QDate& today,
                          ISleeper& sleeper, int pauseMs = kCreateFilePauseMs);
 
 // The date read from the MMDDYYYY digits before a name's last four

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Sets everything up, then runs the whole test suite twice: once on a normal
-# build and once built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# build and once built with AddressSanitizer and UndefinedBehaviorSanitizer,
+# then the fuzz targets. The closing line counts what ctest itself recorded
+# in both runs: passed, failed and skipped (a skip is not a pass), and every
+# skip is listed with its reason.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$here"
@@ -11,24 +14,76 @@ jobs="$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 export TONQUILL_HEADLESS=1
 
-log="$(mktemp)"
-trap 'rm -f "$log"' EXIT
+results="$(mktemp -d)"
+trap 'rm -rf "$results"' EXIT
+
+status=0
 
 echo "== tests =="
-ctest --test-dir build --output-on-failure -j"$jobs" --timeout 300 | tee -a "$log"
+ctest --test-dir build --output-on-failure -j"$jobs" --timeout 300 \
+      --output-junit "$results/tests.xml" || status=1
 
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
-BUILD_DIR="$here/build-asan" CMAKE_EXTRA="-DTONQUILL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug" bash scripts/setup.sh
+BUILD_DIR="$here/build-asan" CMAKE_EXTRA="-DTONQUILL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug" bash scripts/setup.sh \
+  || status=1
 ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1" \
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
 LSAN_OPTIONS="suppressions=$here/scripts/lsan.supp" \
-  ctest --test-dir build-asan --output-on-failure -j"$jobs" --timeout 600 | tee -a "$log"
+  ctest --test-dir build-asan --output-on-failure -j"$jobs" --timeout 600 \
+        --output-junit "$results/tests-asan.xml" || status=1
 
+fuzz="not run"
 if [ -x scripts/fuzz.sh ]; then
   echo "== fuzzing =="
-  bash scripts/fuzz.sh
+  if bash scripts/fuzz.sh; then fuzz="passed"; else fuzz="FAILED"; status=1; fi
 fi
-# Both runs passed (set -o pipefail stops the script otherwise).
-total=$(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$log" | awk '{s+=$1} END {print s+0}')
-echo "== all tests passed =="
-echo "tests: $total passed, 0 failed"
+
+# ctest's own record of every test: <testcase status="run|fail|notrun|disabled">.
+python3 - "$results/tests.xml" "$results/tests-asan.xml" <<'EOF' || status=1
+import re
+import sys
+import xml.etree.ElementTree as ET
+
+passed = failed = skipped = 0
+skips = []
+failures = []
+for path, run in zip(sys.argv[1:], ("tests", "asan")):
+    try:
+        cases = ET.parse(path).getroot().iter("testcase")
+    except (OSError, ET.ParseError) as e:
+        print("test.sh: no results from the %s run (%s)" % (run, e))
+        failed += 1
+        continue
+    for case in cases:
+        name = "%s: %s" % (run, case.get("name"))
+        state = case.get("status")
+        skip = case.find("skipped")
+        why = skip.get("message", "") if skip is not None else ""
+        # A test ctest could not start is "notrun" too, but it is a failure.
+        wanted_skip = state == "disabled" or why.startswith(("SKIP_", "Disabled"))
+        if case.find("failure") is not None or state == "fail" or (state == "notrun" and not wanted_skip):
+            failed += 1
+            failures.append("%s (%s)" % (name, why) if why else name)
+        elif wanted_skip:
+            skipped += 1
+            out = case.findtext("system-out") or ""
+            # GoogleTest prints the skip's message between "Skipped" and
+            # "[  SKIPPED ]"; the GUI tests say "missing tool: ...".
+            m = re.search(r"Skipped\s*\n(.*?)\n\[  SKIPPED \]", out, re.S)
+            reason = m.group(1).strip() if m else ""
+            if not reason:
+                lines = [l for l in out.splitlines() if "missing tool" in l] or \
+                        [l for l in out.splitlines() if l.strip()]
+                reason = lines[-1].strip() if lines else "no reason given"
+            skips.append("%s (%s)" % (name, reason.replace("\n", " ")))
+        else:
+            passed += 1
+for s in skips:
+    print("skipped: " + s)
+for f in failures:
+    print("failed: " + f)
+print("tests: %d passed, %d failed, %d skipped" % (passed, failed, skipped))
+sys.exit(1 if failed else 0)
+EOF
+echo "fuzzing: $fuzz"
+exit "$status"

@@ -1,6 +1,7 @@
 #include "listen/mp3decoder.h"
 #include "tests/listen/mp3files.h"
 #include "tests/support/eventwait.h"
+#include "tests/support/tools.h"
 
 #include <gtest/gtest.h>
 
@@ -37,12 +38,13 @@ class DecoderTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        SKIP_WITHOUT_TOOL("sox");
+        SKIP_WITHOUT_TOOL("lame");
+        SKIP_WITHOUT_TOOL("ffprobe");
         mp3 = mp3files::MakeSine(folder.path(), 3);
-        if (mp3.isEmpty())
-            GTEST_SKIP() << "sox and lame are needed for the MP3 fixture";
+        ASSERT_FALSE(mp3.isEmpty()) << "sox and lame could not make the MP3 fixture";
         frames = mp3files::FfprobeFrameCount(folder.file(QStringLiteral("sine.mp3")));
-        if (frames <= 0)
-            GTEST_SKIP() << "ffprobe is needed to count the fixture's frames";
+        ASSERT_GT(frames, 0) << "ffprobe could not count the fixture's frames";
     }
     TempFolder folder;
     QByteArray mp3;
@@ -80,8 +82,7 @@ TEST_F(DecoderTest, ChunkSizesDoNotChangeTheSampleCount)
 
 TEST_F(DecoderTest, AgreesWithTheMpg123Program)
 {
-    if (!mp3files::HaveTool(QStringLiteral("mpg123")))
-        GTEST_SKIP() << "mpg123 missing";
+    SKIP_WITHOUT_TOOL("mpg123");
     bool ok = false;
     mp3files::RunTool(QStringLiteral("mpg123"),
                       {QStringLiteral("-q"), QStringLiteral("--no-gapless"), QStringLiteral("-w"),

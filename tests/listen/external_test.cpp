@@ -5,9 +5,11 @@
 #include "tests/listen/mp3files.h"
 #include "tests/listen/relayfakes.h"
 #include "tests/support/eventwait.h"
+#include "tests/support/tools.h"
 
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QProcess>
 
 namespace {
@@ -22,10 +24,9 @@ protected:
         if (source.isEmpty())
             source = QStringLiteral(TONQUILL_SOURCE_DIR_DEFAULT);
         const QString script = source + QStringLiteral("/tools/teststation.py");
-        if (source.isEmpty() || !QFile::exists(script) || !mp3files::HaveTool(QStringLiteral("python3")))
-            GTEST_SKIP() << "the local test station is needed";
-        if (!mp3files::HaveTool(QStringLiteral("mpg123")))
-            GTEST_SKIP() << "mpg123 is needed";
+        ASSERT_TRUE(QFile::exists(script)) << "the local test station is needed: " << script.toStdString();
+        SKIP_WITHOUT_TOOL("python3");
+        SKIP_WITHOUT_TOOL("mpg123");
         station.start(QStringLiteral("python3"),
                       {script, QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--lifetime"),
                        QStringLiteral("60"), QStringLiteral("--cache"), folder.file(QStringLiteral("cache")),
@@ -115,7 +116,11 @@ TEST_F(RecordingThroughRelay, OutsidePlayersGetExactlyWhatWasRecordedSinceTheyJo
                  {QStringLiteral("-q"), QStringLiteral("-w"), wav, relay->PlayerAddress()});
     ASSERT_TRUE(mpg123.waitForStarted(5000));
     ASSERT_TRUE(WaitUntil([&] { return relay->ClientCount() == 3; }, 5000));
-    RunEventsFor(2500);
+    // Well over a second of audio reaches every listener.
+    ASSERT_TRUE(WaitUntil([&] {
+        return raw.received.size() > kRelayAnswer.size() + 24000 && embedded->Decoder().FramesDecoded() > 2 * 44100
+               && QFileInfo(wav).size() > 2 * 44100 * 4;
+    }, 30000));
 
     // The recording ends: what is buffered still reaches every listener.
     feeding = false;
@@ -126,7 +131,7 @@ TEST_F(RecordingThroughRelay, OutsidePlayersGetExactlyWhatWasRecordedSinceTheyJo
                && written.endsWith(raw.received.mid(kRelayAnswer.size()).right(4096))
                && embedded->AudioBytesReceived() == written.size();
     }, 5000));
-    RunEventsFor(200);
+    RunPendingEvents();
 
     ASSERT_TRUE(raw.received.startsWith(kRelayAnswer));
     const QByteArray heard = raw.received.mid(kRelayAnswer.size());

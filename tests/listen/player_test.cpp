@@ -3,6 +3,8 @@
 #include "tests/listen/mp3files.h"
 #include "tests/listen/relayfakes.h"
 #include "tests/support/eventwait.h"
+#include "tests/support/ports.h"
+#include "tests/support/tools.h"
 
 #include <gtest/gtest.h>
 
@@ -44,12 +46,13 @@ class PlayerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        SKIP_WITHOUT_TOOL("sox");
+        SKIP_WITHOUT_TOOL("lame");
+        SKIP_WITHOUT_TOOL("ffprobe");
         mp3 = mp3files::MakeSine(folder.path(), 2);
-        if (mp3.isEmpty())
-            GTEST_SKIP() << "sox and lame are needed for the MP3 fixture";
+        ASSERT_FALSE(mp3.isEmpty()) << "sox and lame could not make the MP3 fixture";
         frames = mp3files::FfprobeFrameCount(folder.file(QStringLiteral("sine.mp3")));
-        if (frames <= 0)
-            GTEST_SKIP() << "ffprobe is needed";
+        ASSERT_GT(frames, 0) << "ffprobe could not count the fixture's frames";
     }
     TempFolder folder;
     QByteArray mp3;
@@ -117,7 +120,9 @@ TEST(Player, NoServerIsAStatusNotACrash)
     player.Play();  // nothing opened
     EXPECT_FALSE(player.IsPlaying());
     EXPECT_FALSE(player.Status().isEmpty());
-    player.Open(QStringLiteral("http://127.0.0.1:%1/streamer.mp3").arg(FreePort()));
+    const RefusingPort refusing;
+    ASSERT_NE(refusing.port(), 0);
+    player.Open(QStringLiteral("http://127.0.0.1:%1/streamer.mp3").arg(refusing.port()));
     player.Play();
     ASSERT_TRUE(WaitUntil([&] { return !player.IsPlaying(); }, 5000));
     player.Stop();

@@ -24,12 +24,19 @@ protected:
     }
 
     // Listening on, `bytes` buffered, one tick: the server is up.
+    // Should another program take the port first, it moves to a new one.
     void startServing(const QByteArray& bytes)
     {
-        relay->StartPreviewing();
-        relay->PushData(bytes);
-        relay->tmrAudio_Timer();
-        ASSERT_TRUE(relay->ServerStarted());
+        const int listening = ListenOnFreePort([&](int candidate) {
+            port = candidate;
+            relay->setPort(port);
+            messages.messages.clear();
+            relay->StartPreviewing();
+            relay->PushData(bytes);
+            relay->tmrAudio_Timer();
+            return relay->ServerStarted();
+        });
+        ASSERT_NE(listening, 0) << messages.messages.join(QLatin1Char('\n')).toStdString();
     }
 
     // A client that asked for the stream and has the answer.
@@ -113,8 +120,8 @@ TEST_F(RelayTest, RequestIsAnsweredWithHeaderThenTheBufferedAudio)
         ASSERT_TRUE(WaitUntil([&] { return client.connected(); }, 3000));
         for (const QByteArray& p : pieces) {
             client.send(p);
-            client.socket->flush();
-            RunEventsFor(30);
+            ASSERT_TRUE(WaitUntil([&] { return client.socket->bytesToWrite() == 0; }, 3000));
+            RunPendingEvents(1);  // the relay reads this piece before the next is sent
         }
         ASSERT_TRUE(WaitUntil([&] { return client.received.size() >= kRelayAnswer.size() + first.size(); }, 3000));
         EXPECT_EQ(client.received.left(kRelayAnswer.size()), kRelayAnswer);
@@ -182,7 +189,8 @@ TEST_F(RelayTest, EachClientGetsTheStreamFromWhenItAsked)
         const QByteArray block = Pattern(1200 + i, 30 + i);
         relay->PushData(block);
         afterSecond += block;
-        RunEventsFor(40);
+        // Each block goes out in a flush of its own.
+        ASSERT_TRUE(WaitUntil([&] { return second->received.size() >= kRelayAnswer.size() + afterSecond.size(); }, 5000));
     }
     pushed += afterSecond;
     ASSERT_TRUE(WaitUntil([&] {
@@ -259,7 +267,7 @@ TEST_F(RelayTest, SecondCopyOnTheSamePortSaysSoAndStops)
     second.StartPreviewing();
     second.PushData(Pattern(5000, 9));
     second.tmrAudio_Timer();
-    RunEventsFor(150);  // no second message from the failed socket
+    RunPendingEvents();  // no second message from the failed socket
     EXPECT_EQ(otherMessages.messages,
               QStringList{QStringLiteral("You cannot listen on more than one instance of the Tavrix!")});
     EXPECT_FALSE(second.blnEnablePreviewStream());

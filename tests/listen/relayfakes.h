@@ -2,6 +2,7 @@
 
 #include "listen/mixer.h"
 #include "listen/mp3player.h"
+#include "tests/support/ports.h"
 
 #include <QByteArray>
 #include <QHostAddress>
@@ -49,11 +50,10 @@ struct RawClient {
     void send(const QByteArray& bytes) { socket->write(bytes); }
 };
 
+// A port for the relay to listen on (it binds it itself when it starts).
 inline int FreePort()
 {
-    QTcpServer s;
-    s.listen(QHostAddress::LocalHost, 0);
-    return s.serverPort();
+    return UnusedPort();
 }
 
 // Distinct bytes for every position, all 256 values.

@@ -1,5 +1,6 @@
 #include "platform/eventsocket.h"
 #include "tests/support/eventwait.h"
+#include "tests/support/ports.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -35,13 +36,6 @@ struct Peer {
     int port() const { return server.serverPort(); }
 };
 
-int freePort()
-{
-    QTcpServer s;
-    s.listen(QHostAddress::LocalHost, 0);
-    return s.serverPort();  // closed again when s goes away
-}
-
 }  // namespace
 
 TEST(EventSocket, ConnectsAndPassesEveryByteValueBothWays)
@@ -74,7 +68,9 @@ TEST(EventSocket, ConnectsAndPassesEveryByteValueBothWays)
 
 TEST(EventSocket, RefusedConnectionReachesErrorStateWithDescription)
 {
-    const int port = freePort();
+    const RefusingPort refusing;
+    ASSERT_NE(refusing.port(), 0);
+    const int port = refusing.port();
     EventSocket sock;
     int errors = 0;
     QString description;
@@ -275,6 +271,7 @@ TEST(EventSocket, DataArrivalIsNotRaisedInsideItsOwnHandler)
     int depth = 0;
     int deepest = 0;
     int events = 0;
+    bool arrivedInside = false;
     QByteArray got;
     QObject::connect(&sock, &EventSocket::DataArrival, [&](qint64) {
         ++depth;
@@ -286,14 +283,16 @@ TEST(EventSocket, DataArrivalIsNotRaisedInsideItsOwnHandler)
         if (events == 1) {
             peer.conn->write("second");
             peer.conn->flush();
-            RunEventsFor(200);  // the second piece arrives in here
+            // Events run until the second piece is in, still inside the handler.
+            arrivedInside = WaitUntil([&] { return sock.BytesReceived() >= 6; }, 10000);
         }
         --depth;
     });
     sock.Connect(QStringLiteral("127.0.0.1"), peer.port());
     ASSERT_TRUE(WaitUntil([&] { return sock.State() == EventSocket::sckConnected && peer.conn; }));
     peer.conn->write("first ");
-    ASSERT_TRUE(WaitUntil([&] { return got == "first second"; }));
+    ASSERT_TRUE(WaitUntil([&] { return got == "first second"; }, 10000));
+    EXPECT_TRUE(arrivedInside);
     EXPECT_EQ(deepest, 1);
     EXPECT_EQ(events, 2);
 }

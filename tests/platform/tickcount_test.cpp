@@ -1,4 +1,7 @@
 #include "platform/tickcount.h"
+#include "tests/support/eventwait.h"
+
+#include <QElapsedTimer>
 
 #include <gtest/gtest.h>
 
@@ -35,7 +38,13 @@ TEST(TickCount, FakeClockWrapsLikeTheRealCounter)
 TEST(TickCount, SystemTickAdvances)
 {
     SystemTickSource clock;
+    QElapsedTimer wall;
+    wall.start();
     const qint32 a = clock.GetTickCount();
-    const qint32 b = clock.GetTickCount();
-    EXPECT_GE(TickDifference(b, a), 0);
+    ASSERT_TRUE(WaitUntil([&] { return TickDifference(clock.GetTickCount(), a) >= 30; }, 10000));
+    const qint32 ticks = TickDifference(clock.GetTickCount(), a);
+    const qint64 elapsed = wall.elapsed();
+    // Milliseconds: never ahead of the wall clock (one for rounding).
+    EXPECT_GE(ticks, 30);
+    EXPECT_LE(ticks, elapsed + 1);
 }

@@ -2,9 +2,10 @@
 #include "platform/tickcount.h"
 #include "sources/urigrabber.h"
 #include "tests/support/eventwait.h"
+#include "tests/support/ports.h"
+#include "tests/support/tools.h"
 
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 
@@ -18,8 +19,10 @@ public:
         const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
         if (python.isEmpty())
             return false;
+        // Python binds the port itself: when another program took it
+        // meanwhile, the server ends and the next port is tried.
         for (int attempt = 0; attempt < 5; ++attempt) {
-            port = 20000 + QRandomGenerator::global()->bounded(12000);
+            port = UnusedPort();
             m_process.setProgram(python);
             m_process.setArguments({QStringLiteral("-u"), QStringLiteral("-m"), QStringLiteral("http.server"),
                                     QString::number(port), QStringLiteral("--bind"), QStringLiteral("127.0.0.1"),
@@ -61,9 +64,9 @@ TEST(GrabberWithARealServer, FetchesAPlaylistFromPythonsHttpServer)
                  "[playlist]\nNumberOfEntries=2\nFile1=http://127.0.0.1:8000/live\nTitle1=Loopback FM\n"
                  "Length1=-1\nFile2=http://127.0.0.1:8001/backup?sid=3\nTitle2=Backup\nLength2=-1\nVersion=2\n"));
     ASSERT_TRUE(WriteAll(folder.file(QStringLiteral("station.m3u")), "http://127.0.0.1:8000/live\r\n"));
+    SKIP_WITHOUT_TOOL("python3");
     PythonHttpServer server;
-    if (!server.start(folder.path()))
-        GTEST_SKIP() << "python3 -m http.server could not be started";
+    ASSERT_TRUE(server.start(folder.path())) << "python3 -m http.server could not be started";
 
     SystemTickSource clock;
     RecordingMessageService messages;

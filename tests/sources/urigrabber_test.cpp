@@ -115,7 +115,7 @@ protected:
         EventLog log(g);
         g.StartURIValidation(server.base() + path);
         EXPECT_TRUE(WaitUntil([&] { return log.finished(); }, 3000));
-        RunEventsFor(50); // nothing more may follow
+        RunPendingEvents(); // nothing more may follow
         requests = server.requests;
         title = g.strFirstTitle;
         return log.lines;
@@ -262,7 +262,7 @@ TEST_F(Grabber, AMalformedRefreshShowsTheSourceAndRaisesNothing)
     EventLog log(g);
     g.StartURIValidation(server.base() + QStringLiteral("/page.pls"));
     ASSERT_TRUE(WaitUntil([&] { return !messages.messages.isEmpty(); }, 3000));
-    RunEventsFor(50);
+    RunPendingEvents();
     EXPECT_TRUE(log.lines.isEmpty());
     EXPECT_FALSE(g.IsBusy());
     ASSERT_EQ(messages.messages.size(), 1);
@@ -300,7 +300,8 @@ TEST_F(Grabber, ASilentServerTimesOutAfter3001Milliseconds)
     g.StartURIValidation(server.base() + QStringLiteral("/quiet.pls"));
     ASSERT_TRUE(WaitUntil([&] { return server.requests.size() == 1; }, 3000));
     clock.advance(3000);
-    RunEventsFor(2 * ctlURIGrabber::kTimerIntervalMs + 50);
+    g.Timer1_Timer();  // a tick at the last moment before the time-out
+    RunPendingEvents();
     EXPECT_TRUE(log.lines.isEmpty());
     EXPECT_TRUE(g.IsBusy());
     clock.advance(1);
@@ -355,7 +356,9 @@ TEST_F(Grabber, ARefusedConnectionRaisesOneWinsockError)
     EventLog log(g);
     g.StartURIValidation(QStringLiteral("http://127.0.0.1:%1/none.pls").arg(port));
     ASSERT_TRUE(WaitUntil([&] { return log.finished(); }, 3000));
-    RunEventsFor(2 * ctlURIGrabber::kTimerIntervalMs + 50);
+    g.Timer1_Timer();  // ticks after the error change nothing
+    g.Timer1_Timer();
+    RunPendingEvents();
     EXPECT_EQ(log.lines, QStringList{QStringLiteral("Error 1")});
     EXPECT_FALSE(g.IsBusy());
 }
@@ -384,7 +387,7 @@ TEST_F(Grabber, AConnectionStillPendingAfter3000MillisecondsTimesOut)
     g.Timer1_Timer();
     EXPECT_EQ(log.lines, QStringList{QStringLiteral("Error 2")});
     EXPECT_FALSE(g.IsBusy());
-    RunEventsFor(100);
+    RunPendingEvents();
     EXPECT_EQ(log.lines, QStringList{QStringLiteral("Error 2")});
     EXPECT_TRUE(server.requests.isEmpty());
 }

@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QThread>
+#include <QTimer>
 
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
 {
@@ -26,6 +27,51 @@ void RunEventsFor(int ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(1);
     }
+}
+
+void RunPendingEvents(int rounds)
+{
+    for (int i = 0; i < rounds; ++i) {
+        QObject marker;  // a late timer dies with it
+        bool reached = false;
+        QTimer::singleShot(0, &marker, [&reached] { reached = true; });
+        WaitUntil([&reached] { return reached; }, 60000);
+    }
+}
+
+namespace {
+
+// Counts the timer events that reach QTimers of one interval.
+class TimerTickCounter : public QObject {
+public:
+    explicit TimerTickCounter(int intervalMs) : m_intervalMs(intervalMs) { qApp->installEventFilter(this); }
+    ~TimerTickCounter() override { qApp->removeEventFilter(this); }
+    int ticks() const { return m_ticks; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Timer) {
+            const auto* timer = qobject_cast<QTimer*>(watched);
+            if (timer && timer->interval() == m_intervalMs)
+                ++m_ticks;
+        }
+        return false;
+    }
+
+private:
+    int m_intervalMs;
+    int m_ticks = 0;
+};
+
+}  // namespace
+
+bool WaitForTimerTicks(int intervalMs, int ticks, int timeoutMs)
+{
+    TimerTickCounter counter(intervalMs);
+    const bool seen = WaitUntil([&] { return counter.ticks() >= ticks; }, timeoutMs);
+    RunPendingEvents(1);  // what the last tick queued
+    return seen;
 }
 
 TempFolder::TempFolder() = default;

@@ -2,6 +2,7 @@
 
 #include "recorder/icydemuxer.h"
 #include "tests/support/eventwait.h"
+#include "tests/support/tools.h"
 
 #include <QDir>
 #include <QHostAddress>
@@ -118,7 +119,7 @@ bool PortAnswers(quint16 port)
     do {                                            \
         QString why;                                \
         if (!IcecastServer::Available(&why))        \
-            GTEST_SKIP() << why.toStdString();      \
+            SKIP_FOR_MISSING_TOOL(why);             \
     } while (false)
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "icecastserver.h"
 
 #include "tests/support/eventwait.h"
+#include "tests/support/ports.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -119,17 +120,17 @@ bool IcecastServer::Available(QString* why)
 {
     QString missing;
     if (QStandardPaths::findExecutable(QStringLiteral("icecast2")).isEmpty())
-        missing = QStringLiteral("icecast2 is not installed");
+        missing = QStringLiteral("icecast2");
     else if (IcecastShareFolder().isEmpty())
-        missing = QStringLiteral("Icecast's web and admin folders were not found");
+        missing = QStringLiteral("icecast2 (its web and admin folders)");
     else if (QStandardPaths::findExecutable(QStringLiteral("ffmpeg")).isEmpty())
-        missing = QStringLiteral("ffmpeg is not installed");
+        missing = QStringLiteral("ffmpeg");
     else if (RunningAsRoot()) {
         if (!::getpwnam(kRunUser))
-            missing = QStringLiteral("running as root and there is no user 'nobody' to run Icecast as");
+            missing = QStringLiteral("a user 'nobody' to run Icecast as (the tests run as root)");
         else if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty()
                  && QStandardPaths::findExecutable(QStringLiteral("runuser")).isEmpty())
-            missing = QStringLiteral("running as root and neither setpriv nor runuser is there to drop to 'nobody'");
+            missing = QStringLiteral("setpriv or runuser, to run Icecast as 'nobody' (the tests run as root)");
     }
     if (why)
         *why = missing;
@@ -294,20 +295,14 @@ bool IcecastServer::Start()
 
 bool IcecastServer::StartOnce()
 {
-    {
-        // A port that is free now; another program may take it before
-        // Icecast binds it, which is why Start tries more than once.
-        // Anywhere in the port range, above 32767 included.
-        QTcpServer probe;
-        bool bound = false;
-        for (int attempt = 0; attempt < 200 && !bound; ++attempt)
-            bound = probe.listen(QHostAddress::LocalHost,
-                                 static_cast<quint16>(20000 + QRandomGenerator::global()->bounded(45000)));
-        if (!bound) {
-            m_lastError = QStringLiteral("no free port on 127.0.0.1");
-            return false;
-        }
-        m_port = probe.serverPort();
+    // A port that is free now; another program may take it before Icecast
+    // binds it (Icecast then ends), which is why Start tries more than once,
+    // each time with a new port and config. Anywhere in the port range,
+    // above 32767 included.
+    m_port = static_cast<quint16>(UnusedPort(20000, 64999));
+    if (m_port == 0) {
+        m_lastError = QStringLiteral("no free port on 127.0.0.1");
+        return false;
     }
     if (!WriteConfig())
         return false;
@@ -351,10 +346,12 @@ bool IcecastServer::WaitUntilAnswering(int timeoutMs)
                               .arg(QString::fromLocal8Bit(m_serverOutput), ErrorLog());
             return false;
         }
-        const HttpAnswer answer = Get("/status-json.xsl", false, 1000);
+        // Asked as admin: only our own server knows the password, so a
+        // program that took the port meanwhile does not pass for it.
+        const HttpAnswer answer = Get("/admin/stats", true, 1000);
         if (answer.status == 200 && answer.body.contains("icestats"))
             return true;
-        RunEventsFor(50);
+        WaitUntil([&] { return !IsRunning(); }, 50);
     }
     m_serverOutput += m_server.readAll();
     m_lastError = QStringLiteral("icecast2 did not answer on port %1 within %2 ms: %3\nerror log:\n%4")
@@ -494,7 +491,7 @@ bool IcecastServer::WaitForMount(int timeoutMs)
             break;
         if (deadline.hasExpired())
             return failed(QStringLiteral("the mount did not come up within %1 ms").arg(timeoutMs));
-        RunEventsFor(50);
+        WaitUntil([&] { return !IsRunning() || !SourceRunning(); }, 50);
     }
     // Then a listener gets MP3 frames from it.
     QTcpSocket socket;

@@ -56,8 +56,8 @@ public:
     IcecastServer(const IcecastServer&) = delete;
     IcecastServer& operator=(const IcecastServer&) = delete;
 
-    // True when icecast2 and ffmpeg can be run here; otherwise `why` says
-    // what is missing (for GTEST_SKIP).
+    // True when icecast2 and ffmpeg can be run here; otherwise `why` names
+    // what is missing (for SKIP_FOR_MISSING_TOOL).
     static bool Available(QString* why = nullptr);
 
     // Writes the config, starts Icecast on a free port and waits (bounded)

@@ -4,7 +4,9 @@
 #include "tonquillprocess.h"
 
 #include "tests/e2e/icecast/icecastserver.h"
+#include "tests/support/days.h"
 #include "tests/support/eventwait.h"
+#include "tests/support/tools.h"
 
 #include <QDate>
 #include <QDir>
@@ -23,7 +25,7 @@ protected:
     {
         QString why;
         if (!IcecastServer::Available(&why))
-            GTEST_SKIP() << why.toStdString();
+            SKIP_FOR_MISSING_TOOL(why);
         IcecastServer::Options options;
         options.metaInterval = 8192;
         server = std::make_unique<IcecastServer>(options);
@@ -56,6 +58,8 @@ protected:
             return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure() << "mpg123 exit " << rc << ": " << output.constData();
     }
+    // More than `bytes` of the recording have reached the disk.
+    static bool grewPast(const QString& file, qint64 bytes) { return QFileInfo(file).size() > bytes; }
     static QByteArray tagOf(const QString& file)
     {
         const QByteArray bytes = ReadAll(file);
@@ -71,21 +75,22 @@ protected:
 
 TEST_F(IcecastRecording, OneFilePerTitleWithTags)
 {
+    const QString first = out.file(QString::fromUtf8("Artist One - Song \u00e9.mp3"));
+    const QString second = out.file(QStringLiteral("Artist Two - Second Song.mp3"));  // ":" cleaned from the name
     ASSERT_TRUE(server->SetTitle(QStringLiteral("Artist One - Song \u00e9")));
     Tonquill tonquill(dir.path());
     ASSERT_TRUE(tonquill.Start({preset(QStringLiteral("SONGNAMEONLY"), QStringLiteral(" 0 "))}));
     ASSERT_TRUE(tonquill.WaitForOutput("Now Recording: Artist One - Song \xC3\xA9.mp3", 20000))
         << tonquill.Output().constData() << tonquill.Errors().constData();
-    RunEventsFor(3000);
+    // Two seconds of audio and more (writes reach the disk in blocks).
+    ASSERT_TRUE(WaitUntil([&] { return grewPast(first, 16000 * 3); }, 30000)) << tonquill.Output().constData();
     ASSERT_TRUE(server->SetTitle(QStringLiteral("Artist Two - Second: Song")));
     ASSERT_TRUE(tonquill.WaitForOutput("Now Recording: Artist Two - Second: Song.mp3", 15000)) << tonquill.Output().constData();
-    RunEventsFor(2000);
+    ASSERT_TRUE(WaitUntil([&] { return grewPast(second, 16000 * 2); }, 30000)) << tonquill.Output().constData();
     tonquill.Signal(SIGTERM);
     ASSERT_TRUE(tonquill.WaitForEnd(10000));
     EXPECT_EQ(tonquill.ExitCode(), 0) << tonquill.Errors().constData();
 
-    const QString first = out.file(QString::fromUtf8("Artist One - Song \u00e9.mp3"));
-    const QString second = out.file(QStringLiteral("Artist Two - Second Song.mp3"));  // ":" cleaned from the name
     ASSERT_TRUE(QFileInfo::exists(first)) << QDir(out.path()).entryList().join(',').toStdString();
     ASSERT_TRUE(QFileInfo::exists(second)) << QDir(out.path()).entryList().join(',').toStdString();
     EXPECT_GT(QFileInfo(first).size(), 16000 * 2);
@@ -102,21 +107,30 @@ TEST_F(IcecastRecording, DatedArchiveAndSingleFile)
 {
     struct Case {
         QString capture;
-        QString file;
+        QString file;  // "%1": the date the recorder read from its clock
     } cases[] = {
-        {QStringLiteral("Morning Show"),
-         QStringLiteral("Morning Show-%1.mp3").arg(QDate::currentDate().toString(QStringLiteral("MMddyyyy")))},
+        {QStringLiteral("Morning Show"), QStringLiteral("Morning Show-%1.mp3")},
         {QStringLiteral("FILENAME whole show.mp3"), QStringLiteral("whole show.mp3")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.capture.toStdString());
+        const DaysOfTheTest days;
         Tonquill tonquill(dir.path());
         ASSERT_TRUE(tonquill.Start({preset(c.capture, QStringLiteral(" 0 "))}));
         ASSERT_TRUE(tonquill.WaitForOutput("Now Recording: Icecast Test FM", 20000)) << tonquill.Output().constData();
-        RunEventsFor(3000);
+        QString file;
+        ASSERT_TRUE(WaitUntil([&] {
+            for (const QDate& d : days.days()) {
+                file = out.file(c.file.contains(QLatin1String("%1"))
+                                    ? c.file.arg(d.toString(QStringLiteral("MMddyyyy")))
+                                    : c.file);
+                if (grewPast(file, 16000 * 2))
+                    return true;
+            }
+            return false;
+        }, 30000)) << QDir(out.path()).entryList().join(',').toStdString();
         tonquill.Signal(SIGTERM);
         ASSERT_TRUE(tonquill.WaitForEnd(10000));
-        const QString file = out.file(c.file);
         ASSERT_TRUE(QFileInfo::exists(file)) << QDir(out.path()).entryList().join(',').toStdString();
         EXPECT_TRUE(decodes(file));
         const QByteArray tag = tagOf(file);

@@ -3,15 +3,7 @@
 #include "fixture.h"
 
 #include "recorder/serverlist.h"
-
-namespace {
-int freePort()
-{
-    QTcpServer s;
-    s.listen(QHostAddress::LocalHost, 0);
-    return s.serverPort();
-}
-}  // namespace
+#include "tests/support/ports.h"
 
 class ConnectTest : public RecorderFixture {
 protected:
@@ -64,19 +56,23 @@ TEST_F(ConnectTest, RequestReachesTheServerWithTheAgentSetting)
 
 TEST_F(ConnectTest, RefusedServersAreSkippedAndTheLastShowsOneMessage)
 {
-    const QString dead = QString::number(freePort());
+    const RefusingPort refusing;
+    ASSERT_NE(refusing.port(), 0);
+    const QString dead = QString::number(refusing.port());
     recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/"), dead, QString());
     recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/"), dead, QString());
     recorder->StartRecording();
     ASSERT_TRUE(WaitUntil([&] { return !recorder->blnRecording; }));
-    RunEventsFor(50);
+    RunPendingEvents();
     EXPECT_EQ(messages.messages, QStringList{QStringLiteral("The computer could not connect to the stream!")});
     EXPECT_EQ(recorder->lServerNumber, 2);
 }
 
 TEST_F(ConnectTest, RefusedFirstServerMovesToTheNext)
 {
-    recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/"), QString::number(freePort()), QString());
+    const RefusingPort refusing;
+    ASSERT_NE(refusing.port(), 0);
+    recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/"), QString::number(refusing.port()), QString());
     recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/stream"), station.port(), QString());
     recorder->StartRecording();
     ASSERT_TRUE(WaitUntil([&] { return station.last() != nullptr && recorder->Timer1Enabled(); }));

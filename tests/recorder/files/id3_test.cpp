@@ -1,5 +1,6 @@
 #include "recorder/recordingfiles.h"
 #include "tests/support/eventwait.h"
+#include "tests/support/tools.h"
 
 #include <QFile>
 #include <QProcess>
@@ -150,9 +151,8 @@ QString retaggedFile(const TempFolder& dir, const TagInfo& tag)
 
 TEST(WriteID3Tag, ReadBackById3v2WithLatin1Letters)
 {
+    SKIP_WITHOUT_TOOL("id3v2");
     const QString id3v2 = QStandardPaths::findExecutable("id3v2");
-    if (id3v2.isEmpty())
-        GTEST_SKIP() << "id3v2 is not installed";
     TempFolder dir;
     const QString path =
         retaggedFile(dir, {QString::fromUtf8("Zoë Keating"), QString::fromUtf8("Café Olé"), "Live"});
@@ -168,9 +168,8 @@ TEST(WriteID3Tag, ReadBackById3v2WithLatin1Letters)
 
 TEST(WriteID3Tag, ReadBackByFfprobe)
 {
+    SKIP_WITHOUT_TOOL("ffprobe");
     const QString ffprobe = QStandardPaths::findExecutable("ffprobe");
-    if (ffprobe.isEmpty())
-        GTEST_SKIP() << "ffprobe is not installed";
     TempFolder dir;
     const QString path = retaggedFile(dir, {"AC/DC", "Who: Me?", ""});
     const QString out = QString::fromUtf8(runTool(

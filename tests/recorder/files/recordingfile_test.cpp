@@ -13,13 +13,17 @@
 
 namespace {
 // The fallback name: "unknown-", 0..59999 without leading zeros, today.
+// The day the recorder's clock reads for these tests: a stamp whose month
+// and day both have a leading zero.
+const QDate kToday(2027, 1, 2);
+
 void expectFallbackName(const QString& name)
 {
     static const QRegularExpression re("^unknown-(0|[1-9][0-9]{0,4})-([0-9]{8})\\.mp3$");
     const auto m = re.match(name);
     ASSERT_TRUE(m.hasMatch()) << name.toStdString();
     EXPECT_LT(m.captured(1).toInt(), 60000);
-    EXPECT_EQ(m.captured(2), DateStampMMDDYYYY(QDate::currentDate()));
+    EXPECT_EQ(m.captured(2), QStringLiteral("01022027"));
 }
 
 // While it lives, files this process writes cannot grow past `bytes`: the
@@ -132,16 +136,15 @@ TEST(CreateRecordingFile, CreatesAndPauses)
     RecordingFile file;
     CountingSleeper sleeper;
     QString name = "AC/DC - Who: Me?.mp3";
-    EXPECT_TRUE(CreateRecordingFile(dir.path(), name, file, sleeper));
+    EXPECT_TRUE(CreateRecordingFile(dir.path(), name, file, kToday, sleeper));
     EXPECT_EQ(name, QString("AC/DC - Who: Me?.mp3"));  // unchanged
     EXPECT_EQ(file.Path(), dir.file("ACDC - Who Me.mp3"));
     EXPECT_TRUE(FileExists(dir.file("ACDC - Who Me.mp3")));
     EXPECT_EQ(sleeper.calls, 1);
     EXPECT_EQ(sleeper.total, kCreateFilePauseMs);
-    EXPECT_EQ(kCreateFilePauseMs, 500);
 
     QString other = "b.mp3";
-    EXPECT_TRUE(CreateRecordingFile(dir.path(), other, file, sleeper, 3));
+    EXPECT_TRUE(CreateRecordingFile(dir.path(), other, file, kToday, sleeper, 3));
     EXPECT_EQ(sleeper.total, kCreateFilePauseMs + 3);
 }
 
@@ -151,13 +154,13 @@ TEST(CreateRecordingFile, SameTitleTwiceStartsTheFileAgain)
     RecordingFile file;
     CountingSleeper sleeper;
     QString name = "Song.mp3";
-    ASSERT_TRUE(CreateRecordingFile(dir.path(), name, file, sleeper, 0));
+    ASSERT_TRUE(CreateRecordingFile(dir.path(), name, file, kToday, sleeper, 0));
     ASSERT_TRUE(file.Write(QByteArray(1000, 'x')));
     file.Close();
     ASSERT_TRUE(WriteID3Tag(dir.file("Song.mp3"), {"", "Song", ""}, QDate(2026, 1, 1)));
     ASSERT_EQ(QFileInfo(dir.file("Song.mp3")).size(), 1128);
 
-    ASSERT_TRUE(CreateRecordingFile(dir.path(), name, file, sleeper, 0));
+    ASSERT_TRUE(CreateRecordingFile(dir.path(), name, file, kToday, sleeper, 0));
     EXPECT_EQ(QFileInfo(dir.file("Song.mp3")).size(), 0);
     ASSERT_TRUE(file.Write("abc", 3));
     file.Close();
@@ -175,7 +178,7 @@ TEST(CreateRecordingFile, WildcardCharactersDeleteOnlyTheCleanedName)
     CountingSleeper sleeper;
     for (const QString title : {"a?.mp3", "a*.mp3"}) {
         QString name = title;
-        ASSERT_TRUE(CreateRecordingFile(dir.path(), name, file, sleeper, 0));
+        ASSERT_TRUE(CreateRecordingFile(dir.path(), name, file, kToday, sleeper, 0));
         file.Close();
         EXPECT_EQ(ReadAll(dir.file("a.mp3")), QByteArray()) << title.toStdString();
         for (const char* n : others)
@@ -190,7 +193,7 @@ TEST(CreateRecordingFile, FallsBackWhenTheNameCannotBeCreated)
     RecordingFile file;
     CountingSleeper sleeper;
     QString name = "Song.mp3";
-    EXPECT_FALSE(CreateRecordingFile(dir.path(), name, file, sleeper));
+    EXPECT_FALSE(CreateRecordingFile(dir.path(), name, file, kToday, sleeper));
     expectFallbackName(name);
     EXPECT_TRUE(file.IsOpen());
     EXPECT_EQ(file.Path(), dir.file(name));
@@ -203,7 +206,7 @@ TEST(CreateRecordingFile, FallsBackWhenTheNameCannotBeCreated)
 
     // A name longer than the file system allows falls back as well.
     QString tooLong = QString(300, 'x') + ".mp3";
-    EXPECT_FALSE(CreateRecordingFile(dir.path(), tooLong, file, sleeper));
+    EXPECT_FALSE(CreateRecordingFile(dir.path(), tooLong, file, kToday, sleeper));
     expectFallbackName(tooLong);
     EXPECT_TRUE(file.IsOpen());
     file.Close();
@@ -215,7 +218,7 @@ TEST(CreateRecordingFile, NoFileAtAllWhenTheFolderIsGone)
     RecordingFile file;
     CountingSleeper sleeper;
     QString name = "Song.mp3";
-    EXPECT_FALSE(CreateRecordingFile(dir.file("gone/"), name, file, sleeper));
+    EXPECT_FALSE(CreateRecordingFile(dir.file("gone/"), name, file, kToday, sleeper));
     expectFallbackName(name);
     EXPECT_FALSE(file.IsOpen());
     EXPECT_FALSE(file.lastError().isEmpty());

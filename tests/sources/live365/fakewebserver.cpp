@@ -37,16 +37,6 @@ bool ListenOnLowPort(QTcpServer& server)
     return false;
 }
 
-quint16 RefusingLowPort()
-{
-    QTcpServer probe;
-    if (!ListenOnLowPort(probe))
-        return 0;
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return port;
-}
-
 FakeWebServer::FakeWebServer()
 {
     connect(&m_server, &QTcpServer::newConnection, this, &FakeWebServer::onNewConnection);

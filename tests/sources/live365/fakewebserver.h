@@ -57,8 +57,6 @@ private:
 
 // Picks a free port below 32768 on 127.0.0.1 and listens there.
 bool ListenOnLowPort(QTcpServer& server);
-// A port below 32768 on which nothing listens.
-quint16 RefusingLowPort();
 
 // A listening socket whose accept queue is full, so that a further connect to
 // it neither succeeds nor fails for a while.

@@ -2,6 +2,7 @@
 #include "sources/live365reader.h"
 #include "tests/sources/live365/fakewebserver.h"
 #include "tests/support/eventwait.h"
+#include "tests/support/ports.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -221,7 +222,7 @@ TEST_F(Live365Reader, SecondsLeftSchedulesReload)
         ASSERT_TRUE(waitFor(*m_titles)) << c.tail;
         const qint64 wait = c.reloadAfterMs ? c.reloadAfterMs : 3600 * 1000;
         m_clock.advance(wait - 100);
-        RunEventsFor(250);
+        ASSERT_TRUE(WaitForTimerTicks(ctlLive365TitleReader::kTimerPeriodMs));
         EXPECT_EQ(server.countFor(QStringLiteral("/np/")), 1) << "too early: " << c.tail;
         m_clock.advance(101);
         if (c.reloadAfterMs) {
@@ -251,7 +252,7 @@ TEST_F(Live365Reader, HangingNowPlayingRequestIsMadeAgain)
         m_reader->SetStationName(QStringLiteral("jazzcat"));
         ASSERT_TRUE(WaitUntil([&] { return server.countFor(QStringLiteral("/np/")) == 1; })) << startTick;
         m_clock.advance(5900);
-        RunEventsFor(250);
+        ASSERT_TRUE(WaitForTimerTicks(ctlLive365TitleReader::kTimerPeriodMs));
         EXPECT_EQ(server.countFor(QStringLiteral("/np/")), 1) << startTick;
         m_clock.advance(200);
         ASSERT_TRUE(waitFor(*m_titles)) << startTick;
@@ -268,7 +269,7 @@ TEST_F(Live365Reader, IncompletePagesTimeOut)
     m_reader->GetL365StationFromNumber(QStringLiteral("1"));
     ASSERT_TRUE(WaitUntil([&] { return m_server.requestLines().size() == 1; }));
     m_clock.advance(14900);
-    RunEventsFor(250);
+    ASSERT_TRUE(WaitForTimerTicks(ctlLive365TitleReader::kTimerPeriodMs));
     EXPECT_EQ(m_errors->count(), 0);
     m_clock.advance(200);
     // Without an owner the error repeats on every tick.
@@ -290,7 +291,8 @@ TEST_F(Live365Reader, IncompletePagesTimeOut)
 
 TEST_F(Live365Reader, ConnectionFailures)
 {
-    const quint16 refused = RefusingLowPort();
+    const RefusingPort refusing;  // bound, never listening: nobody can take it meanwhile
+    const int refused = refusing.port();
     ASSERT_NE(refused, 0);
     StalledListener stalled;
     const bool canStall = stalled.open();
@@ -325,7 +327,7 @@ TEST_F(Live365Reader, ConnectionFailures)
         if (c.step == NowPlaying)
             ASSERT_TRUE(WaitUntil([&] { return server.requestLines().size() == 1; }));
         if (c.stall) {
-            RunEventsFor(200);
+            ASSERT_TRUE(WaitForTimerTicks(ctlLive365TitleReader::kTimerPeriodMs));
             EXPECT_EQ(m_errors->count(), 0) << "still connecting";
             m_clock.advance(3001);
         }

@@ -2,6 +2,7 @@
 #include "platform/messages.h"
 #include "tests/support/eventwait.h"
 #include "ui/controls/aspinnerbox.h"
+#include "ui/controls/repeattimer.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -334,18 +335,35 @@ TEST(ASpinnerBoxArrows, HidingEndsARepeatThatLostItsRelease)
     EXPECT_EQ(f.spin->value(), 52);
 }
 
+// The real timer, watched: the test sees when no step is pending any more.
+class WatchedRepeatTimer : public IRepeatTimer {
+public:
+    explicit WatchedRepeatTimer(QtRepeatTimer** watch) { *watch = &m_timer; }
+    void StartOnce(int ms, std::function<void()> onTimeout) override { m_timer.StartOnce(ms, std::move(onTimeout)); }
+    void Stop() override { m_timer.Stop(); }
+    bool IsActive() const override { return m_timer.IsActive(); }
+
+private:
+    QtRepeatTimer m_timer;
+};
+
 TEST(ASpinnerBoxArrows, RealTimerRepeatsWithoutBlocking)
 {
     SpinnerFixture f(false);
+    QtRepeatTimer* timer = nullptr;
+    f.spin->setRepeatTimer(std::make_unique<WatchedRepeatTimer>(&timer));
     f.spin->setValue(0);
     QTest::mousePress(f.spin->picUp(), Qt::LeftButton, {}, f.middle(f.spin->picUp()));
     // The event loop keeps running while the arrow is held.
-    EXPECT_TRUE(WaitUntil([&] { return f.spin->value() >= 2; }, 3000));
+    EXPECT_TRUE(WaitUntil([&] { return f.spin->value() >= 2; }, 10000));
+    const qint32 atRelease = f.spin->value();
     QTest::mouseRelease(f.spin->picUp(), Qt::LeftButton, {}, f.middle(f.spin->picUp()));
-    RunEventsFor(400); // the running wait ends in one more step at most
+    // The running wait ends in one more step at most, then nothing is pending.
+    ASSERT_TRUE(WaitUntil([&] { return !timer->IsActive(); }, 10000));
     const qint32 settled = f.spin->value();
-    EXPECT_GE(settled, 2);
-    EXPECT_LE(settled, 4);
-    RunEventsFor(700);
+    EXPECT_GE(settled, atRelease);
+    EXPECT_LE(settled, atRelease + 1);
+    RunPendingEvents();
+    EXPECT_FALSE(timer->IsActive());
     EXPECT_EQ(f.spin->value(), settled);
 }
