@@ -22,7 +22,7 @@ gi.require_version("Atspi", "2.0")
 from gi.repository import GLib  # noqa: E402
 import pyatspi  # noqa: E402
 
-DEFAULT_TIMEOUT = 10.0
+DEFAULT_TIMEOUT = 30.0  # a bound, not a wait: conditions end it as soon as they hold
 POLL_INTERVAL = 0.05
 MAX_NODES = 5000
 

@@ -22,7 +22,7 @@ def main():
         preset = os.path.join(work, "station.tvp")
         write_preset(preset, "GUI Test Station", station.playlist(), folder)
         with gui.App([tonquill(), preset], name="tonquill", env=tonquill_env(os.path.join(work, "home"))) as app:
-            display = app.window("Tonquill", timeout=20)
+            display = app.window("Tonquill", timeout=60)
 
             def expect(condition, message):
                 if not condition:

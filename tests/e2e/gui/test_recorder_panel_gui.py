@@ -38,7 +38,7 @@ def main():
                 if not condition:
                     raise GuiError("%s\n%s" % (message, app.dump()))
 
-            panel = app.window("Tonquill v2.01", timeout=20)
+            panel = app.window("Tonquill v2.01", timeout=60)
             app.window("Tonquill")  # the recording display, docked below
             record = app.find("push button", "Record", within=panel)
             expect("enabled" not in gui.states_of(record), "Record is enabled before a station is chosen")
@@ -91,7 +91,7 @@ def main():
 
         # The next start restores the options.
         with gui.App([tonquill()], name="tonquill-again", env=tonquill_env(home), cwd=cwd) as app:
-            app.window("Tonquill v2.01", timeout=20)
+            app.window("Tonquill v2.01", timeout=60)
             app.press("push button", "Other Options")
             path = app.find("text", "Save MP3s to:")
             if gui.text_of(path) != folder:

@@ -48,7 +48,7 @@ def main():
                     raise GuiError("%s\n%s" % (message, app.dump()))
 
             gui.wait_until(lambda: len(mp3_files(folder)) >= 2, 30, "recording files")
-            icon = gui.wait_until(tray_icon_position, 10, "the recorder's icon in the tray")
+            icon = gui.wait_until(tray_icon_position, 60, "the recorder's icon in the tray")
             # The recording runs without a window of its own.
             expect(not app.find_all(role="window") and not app.find_all(role="frame"),
                    "a window opened by itself")
@@ -83,7 +83,7 @@ def tray_lost():
         write_preset(preset, "GUI Test Station", station.playlist(), folder)
         with tray, gui.App([tonquill(), preset], name="tonquill-2",
                            env=tonquill_env(os.path.join(work, "home-2"))) as app:
-            gui.wait_until(tray_icon_position, 20, "the recorder's icon in the tray")
+            gui.wait_until(tray_icon_position, 60, "the recorder's icon in the tray")
             gui.wait_until(lambda: mp3_files(folder), 30, "a recording file")
             tray.kill()
             app.window("Tonquill", timeout=15)
