@@ -10,9 +10,16 @@
 #include "recorder/frmmp3.h"
 #include "recorder/headlessconsole.h"
 #include "sources/live365reader.h"
+#include "platform/process.h"
+#include "platform/terminationsignals.h"
 #include "ui/messageboxservice.h"
+#include "ui/panel/frmrecord.h"
+#include "ui/shell/desktopprogram.h"
+#include "ui/shell/dialogs.h"
+#include "ui/tray/trayicon.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QCoreApplication>
 #include <QTimer>
 
@@ -39,6 +46,11 @@ int main(int argc, char** argv)
     else
         app = std::make_unique<QApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Tonquill"));
+    if (!headless) {
+        // The recorder lives on in the notification area when its windows close.
+        QApplication::setQuitOnLastWindowClosed(false);
+        QApplication::setWindowIcon(TonquillIcon());
+    }
 
     std::unique_ptr<IMessageService> shown;
     if (headless)
@@ -58,9 +70,9 @@ int main(int argc, char** argv)
     }
     SetAdvanced(GetAdvanced());
 
-    if (commandLine.isEmpty()) {
+    if (headless && commandLine.isEmpty()) {
         messages.ShowMessage(QStringLiteral("Give a preset file (.tvp) or a playlist file (.pls) to record; "
-                                            "the control panel is not part of this version."));
+                                            "the control panel needs a display."));
         return 1;
     }
 
@@ -86,10 +98,61 @@ int main(int argc, char** argv)
         deps.headerPauseMs = 0;
         deps.filePauseMs = 0;
     }
+    std::unique_ptr<DesktopProgram> desktop;
+    frmMP3* recorderPtr = nullptr;
+    QtTrayIcon trayIcon;
+    QtProcessLauncher launcher;
+    QtFileDialogs dialogs;
+    DesktopUrlOpener urls;
+    if (!headless) {
+        DesktopProgram::Services services;
+        services.config = &config;
+        services.messages = &messages;
+        services.clock = &clock;
+        services.tray = &trayIcon;
+        services.launcher = &launcher;
+        services.dialogs = &dialogs;
+        services.urls = &urls;
+        DesktopProgram::PanelHooks panel;
+        panel.create = [&](IDesktopShell& shell) -> QWidget* {
+            PanelDeps deps;
+            deps.recorder = recorderPtr;
+            deps.config = &config;
+            deps.messages = &messages;
+            deps.launcher = &launcher;
+            deps.dialogs = &dialogs;
+            deps.urls = &urls;
+            deps.shell = &shell;
+            deps.clock = &clock;
+            return new frmRecord(deps);
+        };
+        panel.loadBasedOnCR = [](QWidget* w) { static_cast<frmRecord*>(w)->LoadBasedOnCR(); };
+        panel.dockDisplay = [](QWidget* w) { static_cast<frmRecord*>(w)->DockDisplay(); };
+        panel.setPanelOpenMode = [](int mode) { frmRecord::PanelOpenMode = mode; };
+        desktop = std::make_unique<DesktopProgram>(services, panel);
+        deps.host = desktop.get();
+        // Windows and timers keep running through the stream's deliberate pauses.
+        deps.holdStream = true;
+    }
     frmMP3 recorder(deps);
+    recorderPtr = &recorder;
     QObject::connect(&live365, &ctlLive365TitleReader::TitleChange, &recorder, &frmMP3::ctlLive365_TitleChange);
     QObject::connect(&live365, &ctlLive365TitleReader::TitleCallBack, &recorder, &frmMP3::ctlLive365_TitleCallBack);
     QObject::connect(&live365, &ctlLive365TitleReader::Error, &recorder, &frmMP3::ctlLive365_Error);
+    if (desktop) {
+        desktop->attach(&recorder);
+        // Ended from outside (logging out, kill): the recording is closed
+        // and tagged first.
+        TerminationSignals terminate;
+        terminate.Install();
+        QObject::connect(&terminate, &TerminationSignals::Received, &recorder, [&] { recorder.ExitFromMenu(); });
+        QObject::connect(&recorder, &frmMP3::quitRequested, app.get(),
+                         [](int code) { QCoreApplication::exit(code); }, Qt::QueuedConnection);
+        QTimer::singleShot(0, &recorder, [&] { desktop->Main(commandLine); });
+        const int status = app->exec();
+        desktop.reset();
+        return status;
+    }
     console.attach(&recorder);
     QObject::connect(&relay, &ctlMP3Server::PlayerStatus, &console, &HeadlessConsole::showStatus);
     console.installSignalHandlers();

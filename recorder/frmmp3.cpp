@@ -140,6 +140,7 @@ void frmMP3::Form_Load(const QString& commandLine)
     strICYHeader.clear();
 
     setTrayTip(QStringLiteral("Tonquill"));
+    m_deps.host->RecorderLoaded();
     setSongCaption(QStringLiteral("Initializing..."));
     PendingFile.clear();
 

@@ -13,6 +13,9 @@ public:
     virtual void ShowPanelFromConfiguration() = 0;
     // Shows the small recording display.
     virtual void ShowRecordingDisplay() = 0;
+    // The recorder's state is set up, before it reads its command line: the
+    // moment for its icon in the notification area.
+    virtual void RecorderLoaded() {}
     // Unloads every window before the program ends.
     virtual void UnloadWindows() = 0;
     virtual void InstallAssociations() = 0;

@@ -16,7 +16,7 @@ packages=(
   clang libclang-rt-14-dev
   icecast2 ffmpeg lame sox mpg123 at bchunk cuetools xvfb xauth
   curl streamripper id3v2 python3
-  at-spi2-core python3-pyatspi dbus dbus-x11 trayer imagemagick x11-utils
+  at-spi2-core python3-pyatspi dbus dbus-x11 trayer imagemagick x11-utils xdotool
 )
 
 missing=()

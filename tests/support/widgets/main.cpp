@@ -1,7 +1,8 @@
+// The main of the widget test programs: widgets need a QApplication; ctest
+// runs them with the offscreen platform.
 #include <QApplication>
 #include <gtest/gtest.h>
 
-// Widgets need a QApplication; ctest runs this with the offscreen platform.
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

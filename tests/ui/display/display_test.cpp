@@ -1,0 +1,286 @@
+// The recording display's lamps, clocks, bit rate and commands.
+#include "displayfixture.h"
+
+#include <QToolButton>
+#include <QtTest/QTest>
+
+TEST_F(DisplayTest, LoadingAndUnloadingSetTheTrayCaption)
+{
+    EXPECT_EQ(shell.toggleCaption, QStringLiteral("Hide Recording Display"));
+    EXPECT_EQ(display->windowTitle(), QStringLiteral("Tonquill"));
+    EXPECT_TRUE(display->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(display->sldVolume->value(), -31);  // the complement of the recorder's volume
+    EXPECT_EQ(recorder->lngVolume, 30);
+    EXPECT_EQ(display->lblRecTime->text(), QStringLiteral("Rec Time"));
+    EXPECT_EQ(display->TimeMode(), 1);
+    display.reset();
+    EXPECT_EQ(shell.toggleCaption, QStringLiteral("Show Recording Display"));
+}
+
+TEST_F(DisplayTest, TheRefreshTimerRunsFromLoadAndReportsEachRefresh)
+{
+    EXPECT_TRUE(display->tmrRecState->isActive());
+    EXPECT_EQ(display->tmrRecState->interval(), 100);
+    int refreshes = 0;
+    QObject::connect(display.get(), &frmRecordingDisplay::refreshed, [&] { ++refreshes; });
+    ASSERT_TRUE(WaitUntil([&] { return refreshes >= 2; }, 3000));
+    EXPECT_EQ(display->lblSongTitle->text(), QStringLiteral("STOPPED"));
+}
+
+TEST_F(DisplayTest, StoppedShowsDimLampsZerosAndStopped)
+{
+    // What a recording left behind is cleared by the next refresh.
+    recording(true);
+    recorder->blnPreviewToggle = true;
+    recorder->lngBitRate = 128;
+    recorder->lngHoursPassed = 3, recorder->lngMinutesPassed = 4, recorder->lngSecondsPassed = 5;
+    recorder->sSongCaption = QStringLiteral("Now Recording: Station");
+    display->lblRecTime_Click();
+    refresh();
+    ASSERT_EQ(display->lblBR->text(), QStringLiteral("B: 128"));
+    ASSERT_EQ(centre(display->shpNeg1), frmRecordingDisplay::kLit);
+
+    recorder->blnRecording = false;
+    refresh();
+    EXPECT_EQ(centre(display->shpRec), frmRecordingDisplay::kDim);
+    EXPECT_EQ(brightest(display->lblRec), frmRecordingDisplay::kDim);
+    EXPECT_EQ(centre(display->shpPreview), frmRecordingDisplay::kLit);  // as the recorder reports it
+    EXPECT_EQ(brightest(display->lblPreview), frmRecordingDisplay::kLit);
+    for (LampShape* minus : {display->shpNeg1, display->shpNeg2, display->shpNeg3}) {
+        EXPECT_EQ(centre(minus), frmRecordingDisplay::kDim);
+        EXPECT_EQ(minus->border(), frmRecordingDisplay::kDim);
+    }
+    EXPECT_EQ(clock(), QStringLiteral("00 00 00"));  // whatever the time fields hold
+    EXPECT_EQ(display->lblBR->text(), QStringLiteral("B: 0"));
+    EXPECT_EQ(brightest(display->lblBR), frmRecordingDisplay::kDim);
+    EXPECT_EQ(display->lblSongTitle->text(), QStringLiteral("STOPPED"));
+    EXPECT_EQ(display->lblSongTitle->x(), 0);
+    EXPECT_TRUE(display->cmdRecord->isEnabled());
+    EXPECT_FALSE(display->cmdTimeMode->isEnabled());
+    // The time mode survives between recordings.
+    EXPECT_EQ(display->TimeMode(), 2);
+}
+
+TEST_F(DisplayTest, TimeModesShowElapsedOrLeftWithNegativeValuesAsZero)
+{
+    const struct {
+        const char* what;
+        bool timed;
+        int clicks;  // on the time-mode caption before the refresh
+        qint32 left[3];
+        const char* shown;
+        bool minusLit;
+        int mode;
+        const char* caption;
+    } rows[] = {
+        {"elapsed", true, 0, {0, 5, 6}, "01 02 03", false, 1, "Rec Time"},
+        {"left", true, 1, {0, 5, 6}, "00 05 06", true, 2, "TIME LEFT"},
+        {"left and back", true, 2, {0, 5, 6}, "01 02 03", false, 1, "REC TIME"},
+        {"left, overdue", true, 1, {-1, -1, -5}, "00 00 00", true, 2, "TIME LEFT"},
+        {"left, only seconds overdue", true, 1, {0, 0, -1}, "00 00 00", true, 2, "TIME LEFT"},
+        {"left, hours", true, 1, {12, 0, 59}, "12 00 59", true, 2, "TIME LEFT"},
+        // the first refresh still shows time left, then the mode is forced back
+        // (the caption is not touched)
+        {"not timed forces elapsed", false, 1, {0, 5, 6}, "01 02 03", false, 1, "TIME LEFT"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        load();
+        recording(row.timed);
+        recorder->lngHoursPassed = 1, recorder->lngMinutesPassed = 2, recorder->lngSecondsPassed = 3;
+        recorder->lngHoursLeft = row.left[0], recorder->lngMinutesLeft = row.left[1],
+        recorder->lngSecondsLeft = row.left[2];
+        for (int i = 0; i < row.clicks; ++i)
+            display->lblRecTime_Click();
+        refresh(2);
+        EXPECT_EQ(display->TimeMode(), row.mode);
+        EXPECT_EQ(display->lblRecTime->text(), QString::fromLatin1(row.caption));
+        EXPECT_EQ(clock(), QString::fromLatin1(row.shown));
+        const QColor minus = row.minusLit ? frmRecordingDisplay::kLit : frmRecordingDisplay::kDim;
+        for (LampShape* shape : {display->shpNeg1, display->shpNeg2, display->shpNeg3}) {
+            EXPECT_EQ(centre(shape), minus);
+            EXPECT_EQ(shape->border(), minus);
+        }
+        EXPECT_EQ(display->cmdTimeMode->isEnabled(), row.timed);
+        EXPECT_FALSE(display->cmdRecord->isEnabled());
+        EXPECT_EQ(centre(display->shpRec), frmRecordingDisplay::kLit);
+        EXPECT_EQ(brightest(display->lblRec), frmRecordingDisplay::kLit);
+    }
+}
+
+TEST_F(DisplayTest, TheTimeModeButtonAndAClickOnTheCaptionToggleAlike)
+{
+    recording(true);
+    display->cmdTimeMode->click();
+    EXPECT_EQ(display->TimeMode(), 2);
+    QTest::mouseClick(display->lblRecTime, Qt::LeftButton);
+    EXPECT_EQ(display->TimeMode(), 1);
+    EXPECT_EQ(display->lblRecTime->text(), QStringLiteral("REC TIME"));
+
+    // A recording that is not timed wins even over a click just before.
+    config.bEnabledTimedRecording = false;
+    display->cmdTimeMode->click();
+    refresh();
+    EXPECT_EQ(display->TimeMode(), 1);
+    EXPECT_FALSE(display->cmdTimeMode->isEnabled());
+}
+
+TEST_F(DisplayTest, LampsLightAndDimWithTheRecorderState)
+{
+    const struct {
+        const char* what;
+        bool recording, listening;
+        const char* caption;
+        bool rec, listen, error;
+    } rows[] = {
+        {"stopped, not listening", false, false, "", false, false, false},
+        {"stopped, listening", false, true, "", false, true, false},
+        {"recording", true, false, "Now Recording: A", true, false, false},
+        {"recording and listening", true, true, "Now Recording: A", true, true, false},
+        {"awaiting data", true, false, "[ERR] NETWORK: Awaiting data...", true, false, true},
+        {"error text inside", true, true, "PAUSED...[ERR]", true, true, true},
+        {"lower case is no error", true, false, "[err] TIMEOUT", true, false, false},
+        {"no brackets, no error", true, false, "ERR TIMEOUT", true, false, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        recorder->blnRecording = row.recording;
+        recorder->blnPreviewToggle = row.listening;
+        recorder->sSongCaption = QString::fromLatin1(row.caption);
+        refresh();
+        auto colour = [](bool lit) { return lit ? frmRecordingDisplay::kLit : frmRecordingDisplay::kDim; };
+        EXPECT_EQ(centre(display->shpRec), colour(row.rec));
+        EXPECT_EQ(brightest(display->lblRec), colour(row.rec));
+        EXPECT_EQ(centre(display->shpPreview), colour(row.listen));
+        EXPECT_EQ(display->shpPreview->border(), colour(row.listen));
+        EXPECT_EQ(brightest(display->lblPreview), colour(row.listen));
+        if (row.recording) {  // stopped leaves the error lamp as it was
+            EXPECT_EQ(centre(display->shpError), colour(row.error));
+            EXPECT_EQ(brightest(display->lblTimeOut), colour(row.error));
+        }
+    }
+}
+
+TEST_F(DisplayTest, StoppingLeavesTheErrorLampAsItWas)
+{
+    recording(false);
+    recorder->sSongCaption = QStringLiteral("[ERR] TIMEOUT! Reconnecting...");
+    refresh();
+    recorder->blnRecording = false;
+    recorder->sSongCaption = QStringLiteral("Initializing...");
+    refresh();
+    EXPECT_EQ(centre(display->shpError), frmRecordingDisplay::kLit);
+    EXPECT_EQ(brightest(display->lblTimeOut), frmRecordingDisplay::kLit);
+}
+
+TEST_F(DisplayTest, ABitRateOfZeroKeepsThePreviousText)
+{
+    recording(false);
+    const struct {
+        qint32 bitRate;
+        const char* shown;
+        bool lit;
+    } steps[] = {
+        {0, "B: 0", false},  // nothing received yet: the stopped text stays
+        {128, "B: 128", true},
+        {0, "B: 128", true},
+        {64, "B: 64", true},
+        {-1, "B: -1", true},  // shown as it comes
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.bitRate);
+        recorder->lngBitRate = step.bitRate;
+        refresh();
+        EXPECT_EQ(display->lblBR->text(), QString::fromLatin1(step.shown));
+        EXPECT_EQ(brightest(display->lblBR), step.lit ? frmRecordingDisplay::kLit : frmRecordingDisplay::kDim);
+    }
+}
+
+TEST_F(DisplayTest, ExitAsksWhileRecordingAndQuitsOtherwise)
+{
+    const struct {
+        bool recording, paused;
+        int confirmations, quits;
+    } rows[] = {{true, false, 1, 0}, {true, true, 0, 1}, {false, false, 0, 1}, {false, true, 0, 1}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.recording << row.paused);
+        shell.confirmations = shell.quits = 0;
+        recorder->blnRecording = row.recording;
+        recorder->blnPaused = row.paused;
+        display->cmdQuit->click();
+        EXPECT_EQ(shell.confirmations, row.confirmations);
+        EXPECT_EQ(shell.quits, row.quits);
+    }
+    recorder->blnRecording = recorder->blnPaused = false;
+}
+
+TEST_F(DisplayTest, TheButtonsRunTheRecordersOperations)
+{
+    // Record starts again on the server list the recorder already holds.
+    recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/stream"), station.port(), QString());
+    display->cmdRecord->click();
+    EXPECT_TRUE(recorder->blnRecording);
+    ASSERT_TRUE(WaitUntil([&] { return station.last() != nullptr; }));
+
+    display->cmdPause->click();
+    EXPECT_TRUE(recorder->blnPaused);
+    display->cmdPause->click();
+    EXPECT_FALSE(recorder->blnPaused);
+
+    // Listen toggles, and the relay follows while recording.
+    const bool listening = recorder->blnPreviewToggle;
+    const int starts = relay.starts, stops = relay.stops;
+    display->cmdPreview->click();
+    EXPECT_NE(recorder->blnPreviewToggle, listening);
+    display->cmdPreview->click();
+    EXPECT_EQ(recorder->blnPreviewToggle, listening);
+    EXPECT_EQ(relay.starts, starts + 1);
+    EXPECT_EQ(relay.stops, stops + 1);
+
+    display->cmdStop->click();
+    EXPECT_FALSE(recorder->blnRecording);
+    EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(DisplayTest, RecordBeforeAnyRecordingStartsTheLastPresetOrNothing)
+{
+    display->cmdRecord->click();
+    EXPECT_FALSE(recorder->blnRecording);
+    EXPECT_EQ(recorder->phase(), frmMP3::Phase::Idle);
+    EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join(QLatin1Char('|')).toStdString();
+
+    const QString preset = folder.file(QStringLiteral("station.tvp"));
+    ASSERT_TRUE(WriteAll(preset, "Station\r\nhttp://127.0.0.1:1/x.pls\r\nSONGNAMEONLY\r\n%DEFDIR%\r\n0\r\n0\r\n"));
+    recorder->strConfigName = preset;
+    display->cmdRecord->click();
+    EXPECT_EQ(recorder->phase(), frmMP3::Phase::Resolving);
+    EXPECT_EQ(config.sRecordingTitle, QStringLiteral("Station"));
+}
+
+TEST_F(DisplayTest, EveryCommandHasItsToolTipAsAccessibleName)
+{
+    const QList<QToolButton*> buttons = display->findChildren<QToolButton*>();
+    ASSERT_EQ(buttons.size(), 6);
+    QStringList names;
+    for (QToolButton* b : buttons) {
+        EXPECT_EQ(b->accessibleName(), b->toolTip());
+        EXPECT_FALSE(b->icon().isNull());
+        names << b->toolTip();
+    }
+    names.sort();
+    EXPECT_EQ(names, (QStringList{"Exit", "Listen", "Pause", "Start Record", "Stop", "Timer Mode"}));
+    EXPECT_FALSE(display->sldVolume->accessibleName().isEmpty());
+    EXPECT_FALSE(display->lblRecTime->accessibleName().isEmpty());
+    for (LampShape* lamp : {display->shpRec, display->shpPreview, display->shpError})
+        EXPECT_FALSE(lamp->accessibleName().isEmpty()) << lamp->objectName().toStdString();
+}
+
+TEST_F(DisplayTest, ThePressOnTheBodyDoesNotDisturbTheWindow)
+{
+    // The offscreen window system refuses the move; the window stays as it is.
+    const QRect before = display->geometry();
+    QTest::mousePress(display.get(), Qt::LeftButton, {}, QPoint(2, 2));
+    QTest::mouseRelease(display.get(), Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_EQ(display->geometry(), before);
+    EXPECT_TRUE(display->isVisible());
+}

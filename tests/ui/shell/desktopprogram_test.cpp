@@ -1,0 +1,147 @@
+// The desktop program around the recorder: where its icon or display comes
+// from, the panel it opens, and what the quit routine leaves behind.
+#include "fixture.h"
+
+#include "ui/shell/desktopprogram.h"
+#include "ui/tray/trayicon.h"
+
+#include <QAction>
+#include <QApplication>
+#include "ui/controls/myslider.h"
+#include <QSignalSpy>
+
+class DesktopProgramTest : public RecorderFixture {
+protected:
+    void make(bool trayAvailable)
+    {
+        icon.available = trayAvailable;
+        DesktopProgram::Services services;
+        services.config = &config;
+        services.messages = &messages;
+        services.clock = &clock;
+        services.tray = &icon;
+        services.masterVolume = [] { return -1; };
+        DesktopProgram::PanelHooks hooks;
+        hooks.create = [this](IDesktopShell&) {
+            ++panelsMade;
+            auto* w = new QWidget;
+            w->setWindowTitle(QStringLiteral("Tonquill v2.01"));
+            return w;
+        };
+        hooks.loadBasedOnCR = [this](QWidget*) { ++fills; };
+        hooks.dockDisplay = [this](QWidget*) { ++docks; };
+        hooks.setPanelOpenMode = [this](int mode) { openMode = mode; };
+        program = std::make_unique<DesktopProgram>(services, hooks);
+        deps.host = program.get();
+        recorder = std::make_unique<frmMP3>(deps);
+        program->attach(recorder.get());
+    }
+    void TearDown() override
+    {
+        program.reset();
+        recorder.reset();
+    }
+
+    FakeTrayIcon icon;
+    std::unique_ptr<DesktopProgram> program;
+    int panelsMade = 0, fills = 0, docks = 0, openMode = 0;
+};
+
+TEST_F(DesktopProgramTest, WithANotificationAreaTheRecorderLivesInTheTray)
+{
+    make(true);
+    program->Main(QString());
+    EXPECT_EQ(icon.adds, 1);
+    EXPECT_EQ(TrayTipText(icon.tip), QStringLiteral("Tonquill"));
+    EXPECT_EQ(program->display(), nullptr);
+    ASSERT_NE(program->panel(), nullptr);  // an empty command line opens the panel
+    EXPECT_TRUE(program->panel()->isVisible());
+    EXPECT_EQ(recorder->lngVolume, 42);  // set before any window read it
+}
+
+TEST_F(DesktopProgramTest, WithoutOneTheDisplayIsShownAtOnce)
+{
+    make(false);
+    const QString preset = folder.file(QStringLiteral("station.tvp"));
+    ASSERT_TRUE(WriteAll(preset, "Station\r\nhttp://127.0.0.1:1/x.pls\r\nSONGNAMEONLY\r\n%DEFDIR%\r\n0\r\n0\r\n"));
+    program->Main(preset);
+    EXPECT_EQ(icon.adds, 0);
+    ASSERT_NE(program->display(), nullptr);
+    EXPECT_TRUE(program->display()->isVisible());
+    EXPECT_EQ(program->display()->sldVolume->value(), -43);  // the recorder's volume, not 0
+    EXPECT_EQ(program->panel(), nullptr);
+
+    // A preset that cannot be loaded ends the program, display and all.
+    QSignalSpy quit(recorder.get(), &frmMP3::quitRequested);
+    QString missing = folder.file(QStringLiteral("missing.tvp"));
+    recorder->Form_Load(missing);
+    EXPECT_EQ(quit.count(), 1);
+    EXPECT_EQ(program->display(), nullptr);
+}
+
+TEST_F(DesktopProgramTest, SetUpFillsThePanelOnlyFromALoadedPreset)
+{
+    make(true);
+    program->Main(folder.file(QStringLiteral("x.tvp")));
+    EXPECT_EQ(panelsMade, 0);
+    program->tray()->mnuSetup->trigger();
+    EXPECT_EQ(panelsMade, 1);
+    EXPECT_EQ(openMode, 1);
+    EXPECT_EQ(fills, 0);
+    EXPECT_TRUE(program->panel()->isVisible());
+
+    config.sConfigFileName = QStringLiteral("station.tvp");
+    program->panel()->showMinimized();
+    program->tray()->mnuSetup->trigger();
+    EXPECT_EQ(panelsMade, 1);
+    EXPECT_EQ(fills, 1);
+    EXPECT_FALSE(program->panel()->isMinimized());
+
+    program->ShowRecordingDisplay();
+    EXPECT_EQ(docks, 1);
+}
+
+TEST_F(DesktopProgramTest, TheConfirmationIsOneWindow)
+{
+    make(true);
+    program->ShowQuitConfirmation();
+    program->ShowQuitConfirmation();
+    EXPECT_EQ(program->findChildren<QWidget*>().size(), 0);  // top-level, not children
+    int dialogs = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        dialogs += w->windowTitle() == QStringLiteral("Are You Sure You Want To Quit?") && w->isVisible();
+    EXPECT_EQ(dialogs, 1);
+}
+
+TEST_F(DesktopProgramTest, QuittingClosesAndTagsTheRecordingAndRemovesEverything)
+{
+    make(true);
+    program->Main(QString());
+    program->ShowRecordingDisplay();
+    QSignalSpy quit(recorder.get(), &frmMP3::quitRequested);
+    startOnStation();
+    recorder->HandleStreamData("ICY 200 OK\r\nicy-metaint:100\r\n\r\n" + QByteArray(100, 'a') +
+                               QByteArray("\x02StreamTitle='A - B';\0\0\0\0\0\0\0\0\0\0\0", 33) + QByteArray(50, 'b'));
+    const QString path = recorder->RecordingPath();
+    QPointer<QWidget> panel = program->panel();
+    program->QuitProgram();
+    EXPECT_EQ(quit.count(), 1);
+    EXPECT_TRUE(ReadAll(path).right(128).startsWith("TAG"));
+    EXPECT_FALSE(icon.present);
+    EXPECT_EQ(program->display(), nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return panel.isNull(); }));
+}
+
+// " -noop": a panel opened for a loaded preset fills itself as it loads, so
+// it is not filled a second time; an open panel is filled again.
+TEST_F(DesktopProgramTest, APresetOpensThePanelFilledOnce)
+{
+    make(true);
+    program->Main(folder.file(QStringLiteral("x.tvp")));
+    config.bConfigOK = true;
+    program->ShowPanelFromConfiguration();
+    EXPECT_EQ(panelsMade, 1);
+    EXPECT_EQ(fills, 0);
+    program->ShowPanelFromConfiguration();
+    EXPECT_EQ(fills, 1);
+}

@@ -1,0 +1,534 @@
+#include "ui/display/frmrecordingdisplay.h"
+
+#include "config/configuration.h"
+#include "listen/mixer.h"
+#include "recorder/frmmp3.h"
+#include "ui/controls/myslider.h"
+#include "ui/controls/resize.h"
+#include "ui/shell/desktopshell.h"
+
+#include <QAccessibleWidget>
+#include <QCursor>
+#include <QLCDNumber>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTimer>
+#include <QToolButton>
+#include <QWindow>
+
+const QColor frmRecordingDisplay::kLit = QColor(255, 0, 0);
+const QColor frmRecordingDisplay::kDim = QColor(64, 0, 0);
+
+LampShape::LampShape(Form form, QWidget* parent) : QWidget(parent), m_form(form), m_fill(frmRecordingDisplay::kDim),
+    m_border(frmRecordingDisplay::kDim)
+{
+}
+
+void LampShape::setFill(const QColor& fill)
+{
+    if (fill == m_fill)
+        return;
+    m_fill = fill;
+    update();
+}
+
+void LampShape::setBorder(const QColor& border)
+{
+    if (border == m_border)
+        return;
+    m_border = border;
+    update();
+}
+
+void LampShape::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setPen(QPen(m_border, 1));
+    p.setBrush(m_fill);
+    const QRect r = rect().adjusted(0, 0, -1, -1);
+    if (m_form == Form::Ellipse) {
+        p.setRenderHint(QPainter::Antialiasing);
+        p.drawEllipse(r);
+    } else {
+        p.drawRect(r);
+    }
+}
+
+namespace {
+
+enum class Glyph { Record, Listen, Stop, Pause, Exit, Timer };
+
+QIcon glyphIcon(Glyph glyph)
+{
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor ink(220, 220, 220);
+    p.setPen(QPen(ink, 1.6));
+    p.setBrush(Qt::NoBrush);
+    switch (glyph) {
+    case Glyph::Record:
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(255, 0, 0));
+        p.drawEllipse(QRectF(3, 3, 10, 10));
+        break;
+    case Glyph::Listen: {
+        QPainterPath speaker;
+        speaker.moveTo(2, 6);
+        speaker.lineTo(5, 6);
+        speaker.lineTo(9, 2.5);
+        speaker.lineTo(9, 13.5);
+        speaker.lineTo(5, 10);
+        speaker.lineTo(2, 10);
+        speaker.closeSubpath();
+        p.setBrush(ink);
+        p.drawPath(speaker);
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(8, 4, 5, 8), -60 * 16, 120 * 16);
+        p.drawArc(QRectF(8, 2, 7, 12), -60 * 16, 120 * 16);
+        break;
+    }
+    case Glyph::Stop:
+        p.setPen(Qt::NoPen);
+        p.setBrush(ink);
+        p.drawRect(QRectF(4, 4, 8, 8));
+        break;
+    case Glyph::Pause:
+        p.setPen(Qt::NoPen);
+        p.setBrush(ink);
+        p.drawRect(QRectF(4, 3, 3, 10));
+        p.drawRect(QRectF(9, 3, 3, 10));
+        break;
+    case Glyph::Exit:
+        p.drawLine(QPointF(4, 4), QPointF(12, 12));
+        p.drawLine(QPointF(12, 4), QPointF(4, 12));
+        break;
+    case Glyph::Timer:
+        p.drawEllipse(QRectF(2.5, 2.5, 11, 11));
+        p.drawLine(QPointF(8, 8), QPointF(8, 4.5));
+        p.drawLine(QPointF(8, 8), QPointF(10.5, 9.5));
+        break;
+    }
+    p.end();
+    return QIcon(pm);
+}
+
+// Characters that would reorder or hide the title are shown as spaces.
+QString visibleTitle(const QString& title)
+{
+    QString out = title;
+    for (QChar& c : out) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == 0x7f || (u >= 0x80 && u < 0xa0) || (u >= 0x202a && u <= 0x202e) ||
+            (u >= 0x2066 && u <= 0x2069) || u == 0x200e || u == 0x200f)
+            c = QLatin1Char(' ');
+    }
+    return out;
+}
+
+// The display is a window of its own to assistive technologies too.
+QAccessibleInterface* displayAccessible(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("frmRecordingDisplay") && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
+}
+
+}  // namespace
+
+frmRecordingDisplay::frmRecordingDisplay(frmMP3& recorder, const clsConfiguration& config, IDesktopShell& shell,
+                                         DisplayEnvironment env, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_recorder(recorder), m_config(config),
+      m_shell(shell), m_env(std::move(env)), m_ticker([this](const QString& text) {
+          return lblSongTitle->fontMetrics().horizontalAdvance(text);
+      })
+{
+    static const bool factory = [] {
+        QAccessible::installFactory(displayAccessible);
+        return true;
+    }();
+    Q_UNUSED(factory);
+    if (!m_env.masterVolume)
+        m_env.masterVolume = [] { return GetMasterVolume(); };
+    if (!m_env.cursorPos)
+        m_env.cursorPos = [] { return QCursor::pos(); };
+    build();
+
+    // Loading the window.
+    m_shell.SetToggleDisplayCaption(QStringLiteral("Hide Recording Display"));
+    sldVolume->setValue(-1 - m_recorder.lngVolume);
+    m_timeMode = 1;
+    m_programSetsVolume = false;
+    m_sliderHeld = false;
+    m_sliderKeyed = false;
+    tmrRecState->start();
+}
+
+frmRecordingDisplay::~frmRecordingDisplay()
+{
+    m_shell.SetToggleDisplayCaption(QStringLiteral("Show Recording Display"));
+}
+
+void frmRecordingDisplay::build()
+{
+    setWindowTitle(QStringLiteral("Tonquill"));
+    setObjectName(QStringLiteral("frmRecordingDisplay"));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::black);
+    pal.setColor(QPalette::WindowText, kDim);
+    setPalette(pal);
+    setAutoFillBackground(true);
+    resize(440, 104);
+
+    auto label = [this](const char* name, const QString& text, const QRect& at, QWidget* parent) {
+        auto* l = new QLabel(text, parent ? parent : this);
+        l->setObjectName(QLatin1String(name));
+        l->setGeometry(at);
+        l->setTextFormat(Qt::PlainText);
+        return l;
+    };
+    auto lamp = [this](const char* name, LampShape::Form form, const QRect& at) {
+        auto* s = new LampShape(form, this);
+        s->setObjectName(QLatin1String(name));
+        s->setGeometry(at);
+        return s;
+    };
+    auto segment = [this](const char* name, const QRect& at) {
+        auto* seg = new QLCDNumber(2, this);
+        seg->setObjectName(QLatin1String(name));
+        seg->setAccessibleName(QLatin1String(name));
+        seg->setSegmentStyle(QLCDNumber::Flat);
+        seg->setFrameShape(QFrame::NoFrame);
+        QPalette sp = seg->palette();
+        sp.setColor(QPalette::WindowText, kLit);
+        sp.setColor(QPalette::Light, kLit);
+        sp.setColor(QPalette::Dark, kDim);
+        seg->setPalette(sp);
+        seg->setGeometry(at);
+        seg->display(QStringLiteral("00"));
+        return seg;
+    };
+    auto button = [this](const char* name, const QString& tip, Glyph glyph, const QRect& at,
+                         void (frmRecordingDisplay::*handler)()) {
+        auto* b = new QToolButton(this);
+        b->setObjectName(QLatin1String(name));
+        b->setToolTip(tip);
+        b->setAccessibleName(tip);
+        b->setIcon(glyphIcon(glyph));
+        b->setAutoRaise(true);
+        b->setGeometry(at);
+        connect(b, &QToolButton::clicked, this, handler);
+        return b;
+    };
+
+    // The title ticker's viewport.
+    pcSize = new QWidget(this);
+    pcSize->setObjectName(QStringLiteral("pcSize"));
+    pcSize->setGeometry(8, 6, 380, 20);
+    lblSongTitle = label("lblSongTitle", QStringLiteral("Now Recording: "), QRect(0, 0, 380, 20), pcSize);
+    lblSongTitle->setFont(QFont(QStringLiteral("Verdana"), 9));
+    lblSongTitle->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    lblSongTitle->setLayoutDirection(Qt::LeftToRight);
+    QPalette tp = lblSongTitle->palette();
+    tp.setColor(QPalette::WindowText, kLit);
+    lblSongTitle->setPalette(tp);
+
+    // Lamps.
+    shpRec = lamp("shpRec", LampShape::Form::Ellipse, QRect(8, 34, 10, 10));
+    shpRec->setAccessibleName(QStringLiteral("Recording lamp"));
+    lblRec = label("lblRec", QStringLiteral("Recording"), QRect(22, 30, 62, 18), nullptr);
+    shpPreview = lamp("shpPreview", LampShape::Form::Ellipse, QRect(90, 34, 10, 10));
+    shpPreview->setAccessibleName(QStringLiteral("Listening lamp"));
+    lblPreview = label("lblPreview", QStringLiteral("Listening"), QRect(104, 30, 58, 18), nullptr);
+    shpError = lamp("shpError", LampShape::Form::Ellipse, QRect(168, 34, 10, 10));
+    shpError->setAccessibleName(QStringLiteral("Error lamp"));
+    lblTimeOut = label("lblTimeOut", QStringLiteral("Err"), QRect(182, 30, 26, 18), nullptr);
+    lblBR = label("lblBR", QStringLiteral("B: 0"), QRect(214, 30, 70, 18), nullptr);
+
+    // Time.
+    lblRecTime = label("lblRecTime", QStringLiteral("Rec Time"), QRect(290, 30, 90, 18), nullptr);
+    lblRecTime->setAccessibleName(QStringLiteral("Rec Time"));
+    lblRecTime->setCursor(Qt::PointingHandCursor);
+    QPalette rp = lblRecTime->palette();
+    rp.setColor(QPalette::WindowText, QColor(200, 200, 200));
+    lblRecTime->setPalette(rp);
+    lblRecTime->installEventFilter(this);
+    shpNeg1 = lamp("shpNeg1", LampShape::Form::Bar, QRect(8, 66, 8, 3));
+    segHour = segment("segHour", QRect(18, 54, 40, 28));
+    shpNeg2 = lamp("shpNeg2", LampShape::Form::Bar, QRect(64, 66, 8, 3));
+    segMin = segment("segMin", QRect(74, 54, 40, 28));
+    shpNeg3 = lamp("shpNeg3", LampShape::Form::Bar, QRect(120, 66, 8, 3));
+    segSec = segment("segSec", QRect(130, 54, 40, 28));
+
+    // Commands.
+    cmdRecord = button("cmdRecord", QStringLiteral("Start Record"), Glyph::Record, QRect(184, 56, 30, 24),
+                       &frmRecordingDisplay::cmdRecord_Click);
+    cmdPreview = button("cmdPreview", QStringLiteral("Listen"), Glyph::Listen, QRect(216, 56, 30, 24),
+                        &frmRecordingDisplay::cmdPreview_Click);
+    cmdStop = button("cmdStop", QStringLiteral("Stop"), Glyph::Stop, QRect(248, 56, 30, 24),
+                     &frmRecordingDisplay::cmdStop_Click);
+    cmdPause = button("cmdPause", QStringLiteral("Pause"), Glyph::Pause, QRect(280, 56, 30, 24),
+                      &frmRecordingDisplay::cmdPause_Click);
+    cmdTimeMode = button("cmdTimeMode", QStringLiteral("Timer Mode"), Glyph::Timer, QRect(312, 56, 30, 24),
+                         &frmRecordingDisplay::cmdTimeMode_Click);
+    cmdQuit = button("cmdQuit", QStringLiteral("Exit"), Glyph::Exit, QRect(352, 56, 30, 24),
+                     &frmRecordingDisplay::cmdQuit_Click);
+
+    // Volume: the loudest setting at the top.
+    sldVolume = new MySlider(this);
+    sldVolume->setObjectName(QStringLiteral("sldVolume"));
+    sldVolume->setAccessibleName(QStringLiteral("Volume"));
+    sldVolume->setToolTip(QStringLiteral("Volume"));
+    sldVolume->setMinValue(-101);
+    sldVolume->setMaxValue(-1);
+    sldVolume->setValue(-1);
+    sldVolume->setOrientation(MySlider::Vertical);
+    sldVolume->setGeometry(404, 6, 18, 92);
+    connect(sldVolume, &MySlider::Change, this, &frmRecordingDisplay::sldVolume_Change);
+    connect(sldVolume, &MySlider::MouseDown, this, [this] { sldVolume_MouseDown(); });
+    connect(sldVolume, &MySlider::MouseUp, this, [this] { sldVolume_MouseUp(); });
+    connect(sldVolume, &MySlider::Keypress, this, &frmRecordingDisplay::sldVolume_Keypress);
+
+    Resize1 = new Resize(this);
+
+    tmrRecState = new QTimer(this);
+    tmrRecState->setInterval(100);
+    connect(tmrRecState, &QTimer::timeout, this, &frmRecordingDisplay::tmrRecState_Timer);
+}
+
+void frmRecordingDisplay::light(QLabel* label, bool lit)
+{
+    const QColor c = lit ? kLit : kDim;
+    if (label->palette().color(QPalette::WindowText) == c)
+        return;
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, c);
+    label->setPalette(p);
+}
+
+void frmRecordingDisplay::light(LampShape* shape, bool lit, bool border)
+{
+    const QColor c = lit ? kLit : kDim;
+    shape->setFill(c);
+    if (border)
+        shape->setBorder(c);
+}
+
+void frmRecordingDisplay::showTime(qint32 hours, qint32 minutes, qint32 seconds)
+{
+    auto show = [](QLCDNumber* seg, qint32 v) {
+        const QString text = QStringLiteral("%1").arg(std::max<qint32>(v, 0) % 100, 2, 10, QLatin1Char('0'));
+        seg->display(text);
+    };
+    show(segHour, hours);
+    show(segMin, minutes);
+    show(segSec, seconds);
+}
+
+void frmRecordingDisplay::tmrRecState_Timer()
+{
+    light(lblPreview, m_recorder.blnPreviewToggle);
+    light(shpPreview, m_recorder.blnPreviewToggle, true);
+
+    if (m_recorder.blnRecording) {
+        light(shpRec, true, false);
+        light(lblRec, true);
+        const bool left = m_timeMode != 1;
+        for (LampShape* neg : {shpNeg1, shpNeg2, shpNeg3})
+            light(neg, left, true);
+        if (left)
+            showTime(m_recorder.lngHoursLeft, m_recorder.lngMinutesLeft, m_recorder.lngSecondsLeft);
+        else
+            showTime(m_recorder.lngHoursPassed, m_recorder.lngMinutesPassed, m_recorder.lngSecondsPassed);
+        cmdRecord->setEnabled(false);
+        if (m_config.bEnabledTimedRecording) {
+            cmdTimeMode->setEnabled(true);
+        } else {
+            cmdTimeMode->setEnabled(false);
+            m_timeMode = 1;
+        }
+        if (m_recorder.lngBitRate != 0) {
+            lblBR->setText(QStringLiteral("B: ") + QString::number(m_recorder.lngBitRate));
+            light(lblBR, true);
+        }
+        m_displayTitle = m_recorder.sSongCaption;
+        const QString shown = visibleTitle(m_displayTitle);
+        if (lblSongTitle->fontMetrics().horizontalAdvance(shown) > lblSongTitle->width()) {
+            tickerStep();
+        } else {
+            if (lblSongTitle->text() != shown)
+                lblSongTitle->setText(shown);
+            lblSongTitle->move(0, lblSongTitle->y());
+            m_ticker.setLeft(0);
+        }
+        const bool error = m_displayTitle.contains(QLatin1String("[ERR]"));
+        light(shpError, error, false);
+        light(lblTimeOut, error);
+        followVolume();
+    } else {
+        light(shpRec, false, false);
+        light(lblRec, false);
+        showTime(0, 0, 0);
+        for (LampShape* neg : {shpNeg1, shpNeg2, shpNeg3})
+            light(neg, false, true);
+        for (QLCDNumber* seg : {segHour, segMin, segSec})
+            seg->update();
+        cmdRecord->setEnabled(true);
+        lblBR->setText(QStringLiteral("B: 0"));
+        light(lblBR, false);
+        cmdTimeMode->setEnabled(false);
+        if (lblSongTitle->text() != QLatin1String("STOPPED"))
+            lblSongTitle->setText(QStringLiteral("STOPPED"));
+        lblSongTitle->move(0, lblSongTitle->y());
+        m_ticker.setLeft(0);
+    }
+    emit refreshed();
+}
+
+void frmRecordingDisplay::tickerStep()
+{
+    const QPoint mouse = m_env.cursorPos();
+    const QRect zone(pcSize->mapToGlobal(QPoint(0, 0)), pcSize->size());
+    const bool hovered = zone.left() < mouse.x() && mouse.x() < zone.left() + zone.width() &&
+                         zone.top() < mouse.y() && mouse.y() < zone.top() + zone.height();
+    m_ticker.Step(visibleTitle(m_displayTitle), lblSongTitle->width(), hovered);
+    if (lblSongTitle->x() != m_ticker.left())
+        lblSongTitle->move(m_ticker.left(), lblSongTitle->y());
+    if (lblSongTitle->text() != m_ticker.text())
+        lblSongTitle->setText(m_ticker.text());
+}
+
+void frmRecordingDisplay::followVolume()
+{
+    const qint32 m = m_env.masterVolume();
+    if (m < 0)
+        return;  // no mixer to follow: the volume stays the user's
+    const qint32 s = -1 - sldVolume->value();
+    if (m != s && !m_sliderHeld && !m_sliderKeyed) {
+        sldVolume->setValue(-1 - m);
+        m_programSetsVolume = true;
+    } else {
+        m_programSetsVolume = false;
+        m_sliderKeyed = false;
+    }
+}
+
+void frmRecordingDisplay::cmdRecord_Click()
+{
+    // Starts again on the server list the recorder already holds.
+    if (m_recorder.Servers.Last() >= 1) {
+        m_recorder.StartRecording();
+        return;
+    }
+    // Nothing recorded yet in this run: there is no server to start on,
+    // and "All servers are full!" would not be true. The last preset, if
+    // any, starts instead.
+    QString preset = m_recorder.strConfigName;
+    if (!preset.isEmpty())
+        m_recorder.LoadConfigurationFile(preset);
+}
+
+void frmRecordingDisplay::cmdStop_Click()
+{
+    m_recorder.StopRecording();
+}
+
+void frmRecordingDisplay::cmdPause_Click()
+{
+    m_recorder.TogglePause();
+}
+
+void frmRecordingDisplay::cmdPreview_Click()
+{
+    m_recorder.mnuListen_Click();
+}
+
+void frmRecordingDisplay::cmdQuit_Click()
+{
+    if (m_recorder.blnRecording && !m_recorder.blnPaused)
+        m_shell.ShowQuitConfirmation();
+    else
+        m_shell.QuitProgram();
+}
+
+void frmRecordingDisplay::lblRecTime_Click()
+{
+    if (m_timeMode != 1) {
+        m_timeMode = 1;
+        lblRecTime->setText(QStringLiteral("REC TIME"));
+    } else {
+        m_timeMode = 2;
+        lblRecTime->setText(QStringLiteral("TIME LEFT"));
+    }
+}
+
+void frmRecordingDisplay::cmdTimeMode_Click()
+{
+    lblRecTime_Click();
+}
+
+void frmRecordingDisplay::sldVolume_Change(qint32 value)
+{
+    if (!m_programSetsVolume)
+        m_recorder.lngVolume = -1 - value;
+}
+
+void frmRecordingDisplay::sldVolume_MouseDown()
+{
+    m_sliderHeld = true;
+}
+
+void frmRecordingDisplay::sldVolume_MouseUp()
+{
+    m_sliderHeld = false;
+    if (!m_programSetsVolume) {
+        m_recorder.lngVolume = -1 - sldVolume->value();
+        m_programSetsVolume = true;
+    }
+}
+
+void frmRecordingDisplay::sldVolume_Keypress()
+{
+    m_sliderKeyed = true;
+}
+
+void frmRecordingDisplay::paintEvent(QPaintEvent*)
+{
+    // The window's frame.
+    QPainter p(this);
+    p.setPen(QColor(96, 96, 104));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void frmRecordingDisplay::mousePressEvent(QMouseEvent* event)
+{
+    // The window has no title bar: it is dragged by its body.
+    if (QWindow* w = windowHandle())
+        w->startSystemMove();
+    event->accept();
+}
+
+bool frmRecordingDisplay::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lblRecTime && event->type() == QEvent::MouseButtonRelease) {
+        lblRecTime_Click();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmRecordingDisplay::showEvent(QShowEvent* event)
+{
+    sldVolume->RefreshData();
+    QWidget::showEvent(event);
+}
+
+void frmRecordingDisplay::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        sldVolume->RefreshData();
+    QWidget::changeEvent(event);
+}

@@ -1,0 +1,194 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+
+#include <functional>
+
+class ASpinnerBox;
+class IDesktopShell;
+class IFileDialogs;
+class IMessageService;
+class IProcessLauncher;
+class ITickSource;
+class IUrlOpener;
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QMimeData;
+class QPushButton;
+class QRadioButton;
+class QStackedWidget;
+class QTextBrowser;
+class QTimer;
+class QToolButton;
+class QTreeWidget;
+class clsConfiguration;
+class ctlURIGrabber;
+class frmMP3;
+
+// What the control panel reaches outside itself.
+struct PanelDeps {
+    frmMP3* recorder = nullptr;
+    clsConfiguration* config = nullptr;
+    IMessageService* messages = nullptr;
+    IProcessLauncher* launcher = nullptr;
+    IFileDialogs* dialogs = nullptr;
+    IUrlOpener* urls = nullptr;
+    IDesktopShell* shell = nullptr;
+    ITickSource* clock = nullptr;
+    // The add/edit dialog: shows `caption` with the fields, true when the
+    // user confirmed. Empty: the real modal dialog.
+    std::function<bool(QWidget* owner, const QString& caption, QString& name, QString& url)> stationDialog;
+    // The station list file, relative to the current folder unless a path.
+    QString stationFile = QStringLiteral("Playlist.txt");
+};
+
+// The control panel: the station list, the recording options and the
+// actions that start a recording, in four pages chosen from a column of
+// buttons, with the menus of the program's tools, searches and help.
+class frmRecord : public QMainWindow {
+    Q_OBJECT
+public:
+    static const QString kCaption;  // "Tonquill v2.01"
+    // 1 after "Set up new recording": minimising the panel then hides it.
+    static int PanelOpenMode;
+
+    explicit frmRecord(const PanelDeps& deps, QWidget* parent = nullptr);
+    ~frmRecord() override;
+
+    // ---- station list
+    bool AddList(QString& URL);
+    void cmdAddtoList_Click();
+    void cmdEdit_Click();
+    void cmdRemoveList_Click();
+    void mnuRemoveAll_Click();
+    void lstViewSongList_DblClick();
+    void cmdOK_Click();
+    void ctlURIGrabber_Done();
+    void ctlURIGrabber_Error(int lngErrorCode);
+    // Every drop target of the panel hands its data here.
+    void lstViewSongList_OLEDragDrop(const QMimeData* data);
+    void LoadBasedOnCR();
+    void PutInCR();
+    void AppendStation(const QString& name, const QString& url);
+    int StationCount() const;
+    QString StationName(int index) const;
+    QString StationUrl(int index) const;
+
+    // ---- options and actions
+    void EnablePanel();
+    void DisablePanel();
+    bool CheckReady(bool QueryOnly);
+    static bool IsPathWritable(const QString& path);
+    void LoadPanelSettings();
+    void SavePanelSettings();
+    void cmdRecord_Click();
+    void cmdPreview_Click();
+    void cmdLoadConfiguration_Click();
+    void cmdSave_Click();
+    void cmdPathToSave_Click();
+    void txtMP3Path_GotFocus();
+    void txtMP3Path_LostFocus();
+    void txtMP3Path_OLEDragDrop(const QMimeData* data);
+    void optNormal_Click();
+    void optDated_Click();
+    void optFile_Click();
+    void chkUseEnternal_Click();
+    void cmdBrowsePlayer_Click();
+    void mnuIEWebHeader_Click();
+    void spnTimeInMinutes_Validate();
+    void tmrRecMon_Timer();
+    void cmdHelp_Click();
+    void StartTool(const QString& program);
+    void mnuTonquillWeb_Click();
+    // Keeps the recording display directly below the panel.
+    void DockDisplay();
+    void ShowPage(int page);
+
+    bool PanelEdited = false;
+    bool PathValid = false;
+    QString FolderText;
+    QString FileText;
+
+    // ---- controls
+    QToolButton *cmdRadio = nullptr, *cmdAdvanced = nullptr, *cmdOther = nullptr, *cmdAbout = nullptr,
+                *cmdTools = nullptr, *cmdSearch = nullptr, *cmdHelp = nullptr;
+    QStackedWidget* pages = nullptr;
+    QGroupBox *RadioFrame = nullptr, *AdvancedFrame = nullptr, *OtherFrame = nullptr, *AboutFrame = nullptr;
+    QTreeWidget* lstViewSongList = nullptr;
+    QListWidget* PlayList = nullptr;
+    QLineEdit* txtPlaylist = nullptr;
+    QPushButton* cmdOK = nullptr;
+    QLabel* lblConnecting = nullptr;
+    QPushButton *cmdPreview = nullptr, *cmdEdit = nullptr, *cmdRemoveList = nullptr, *cmdAddtoList = nullptr,
+                *cmdSave = nullptr, *cmdLoadConfiguration = nullptr, *cmdRecord = nullptr;
+    QGroupBox *fraRecordings = nullptr, *fraDateMode = nullptr, *fraMP3 = nullptr;
+    QCheckBox* chkUseEnternal = nullptr;
+    QLineEdit* txtExternalPlayer = nullptr;
+    QPushButton* cmdBrowsePlayer = nullptr;
+    QCheckBox* chkTimed = nullptr;
+    QLabel* lblTime = nullptr;
+    ASpinnerBox* spnTimeInMinutes = nullptr;
+    QCheckBox* chkShutdown = nullptr;
+    QCheckBox* chkListenOn = nullptr;
+    QCheckBox* chkStartPaused = nullptr;
+    QCheckBox* chkCleanup = nullptr;
+    QLabel* lblKepRecordings = nullptr;
+    ASpinnerBox* spnRecordingDays = nullptr;
+    QLabel* lblBaselineName = nullptr;
+    QLineEdit* txtBaseLineName = nullptr;
+    QLabel* lblPathToSave = nullptr;
+    QLineEdit* txtMP3Path = nullptr;
+    QToolButton* cmdPathToSave = nullptr;
+    QLabel* lblDisplayTitle = nullptr;
+    QLineEdit* txtStreamTitle = nullptr;
+    QRadioButton *optNormal = nullptr, *optDated = nullptr, *optFile = nullptr;
+    QCheckBox* mnuIEWebHeader = nullptr;
+    QTextBrowser* RichTextBox1 = nullptr;
+    QTimer* tmrRecMon = nullptr;
+    ctlURIGrabber* URIGrabber = nullptr;
+
+    // ---- menus
+    QMenu *mnuPlaylist = nullptr, *mnuToolsPopup = nullptr, *mnuSearch = nullptr;
+    QAction *mnuExit = nullptr, *mnuPlay1 = nullptr, *mnuRecord1 = nullptr, *mnuStop1 = nullptr, *mnuAdd1 = nullptr,
+            *mnuEdit1 = nullptr, *mnuRemove1 = nullptr, *mnuRemoveAll1 = nullptr, *mnuMedia1 = nullptr,
+            *mnuCreator = nullptr, *mnuPressling1 = nullptr, *mnuScheduler1 = nullptr,
+            *mnuSearchShoutcast1 = nullptr, *mnuSearchPresets1 = nullptr, *mnuHelp2 = nullptr,
+            *mnuTonquillWeb = nullptr, *mnuAbout1 = nullptr;
+    QAction *mnuAdd = nullptr, *mnuRemove = nullptr, *mnuRemoveAll = nullptr, *mnuEdit = nullptr, *mnuPlay = nullptr,
+            *mnuRecord = nullptr, *mnuSchedule = nullptr;
+    QAction *mnuConverter = nullptr, *mnuCreator1 = nullptr, *mnuPressling = nullptr;
+    QAction *mnuShoutCast = nullptr, *mnuLocalDirectory = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildPages();
+    void buildRadioPage();
+    void buildAdvancedPage();
+    void buildOtherPage();
+    void buildAboutPage();
+    void buildMenus();
+    void Form_Load();
+    void Form_QueryUnload();
+    void startAction(bool listen);
+    bool runStationDialog(const QString& caption, QString& name, QString& url, bool presetFields);
+    bool folderMode() const;
+    void setSavePathText(const QString& text);
+    void selectCapture(int mode);
+    void setPanelControlsEnabled(bool on);
+
+    PanelDeps m_deps;
+    bool m_closing = false;
+};

@@ -1,0 +1,473 @@
+// The control panel's options: the save path and its checks, the capture
+// modes, the settings kept between runs, readiness, the record and listen
+// actions, presets, tools and help, and the docked recording display.
+#include "config/configuration.h"
+#include "config/settings.h"
+#include "config/usersettings.h"
+#include "platform/folders.h"
+#include "platform/messages.h"
+#include "platform/paths.h"
+#include "platform/process.h"
+#include "recorder/frmmp3.h"
+#include "ui/controls/aspinnerbox.h"
+#include "ui/panel/frmrecord.h"
+#include "ui/shell/desktopshell.h"
+#include "ui/shell/dialogs.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QStandardPaths>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QToolButton>
+#include <QUrl>
+
+namespace {
+
+const QString kApp = QStringLiteral("Tonquill");
+const QString kSection = QStringLiteral("Registration");
+
+QString setting(const QString& key, const QString& fallback = QString())
+{
+    return GetSetting(kApp, kSection, key, fallback);
+}
+
+void save(const QString& key, const QString& value)
+{
+    SaveSetting(kApp, kSection, key, value);
+}
+
+QString flag(bool on)
+{
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+// A stored check box or number that is not a number counts as 0.
+qint32 number(const QString& text)
+{
+    bool ok = false;
+    const qint32 v = text.trimmed().toInt(&ok);
+    return ok ? v : 0;
+}
+
+}  // namespace
+
+bool frmRecord::folderMode() const
+{
+    return lblPathToSave->text() != QLatin1String("MP3 file:");
+}
+
+void frmRecord::setSavePathText(const QString& text)
+{
+    txtMP3Path->setText(text);
+}
+
+void frmRecord::selectCapture(int mode)
+{
+    QRadioButton* option = mode == 1 ? optFile : mode == 3 ? optDated : optNormal;
+    option->setChecked(true);
+    if (mode == 1)
+        optFile_Click();
+    else if (mode == 3)
+        optDated_Click();
+    else
+        optNormal_Click();
+}
+
+void frmRecord::LoadPanelSettings()
+{
+    txtMP3Path->setText(setting(QStringLiteral("MP3Path")));
+    mnuIEWebHeader->setChecked(number(setting(QStringLiteral("FakeIE"), QStringLiteral("0"))) != 0);
+    const QString capture = setting(QStringLiteral("Capture"), QStringLiteral("2"));
+    if (capture == QLatin1String("1") || capture == QLatin1String("2") || capture == QLatin1String("3")) {
+        selectCapture(capture.toInt());
+    } else {
+        for (QRadioButton* o : {optNormal, optDated, optFile}) {
+            o->setAutoExclusive(false);
+            o->setChecked(false);
+            o->setAutoExclusive(true);
+        }
+    }
+    auto restoreBox = [](QCheckBox* box, const QString& value) {
+        if (!value.isEmpty())
+            box->setChecked(number(value) != 0);
+    };
+    restoreBox(chkTimed, setting(QStringLiteral("TimeRec")));
+    restoreBox(chkListenOn, setting(QStringLiteral("ListenStream")));
+    const QString minutes = setting(QStringLiteral("RecTime"));
+    if (!minutes.isEmpty())
+        spnTimeInMinutes->setValue(number(minutes));
+    restoreBox(chkShutdown, setting(QStringLiteral("Shutdown")));
+    restoreBox(chkStartPaused, setting(QStringLiteral("StartPause")));
+    txtBaseLineName->setText(setting(QStringLiteral("ArchiveHeader")));
+    restoreBox(chkCleanup, setting(QStringLiteral("DeleteArchive")));
+    const QString days = setting(QStringLiteral("DaysKeeping"));
+    if (!days.isEmpty())
+        spnRecordingDays->setValue(number(days));
+    PathValid = !txtMP3Path->text().isEmpty() && (folderMode() ? IsFolder(txtMP3Path->text()) : true);
+    CheckReady(false);
+}
+
+void frmRecord::SavePanelSettings()
+{
+    save(QStringLiteral("MP3Path"), txtMP3Path->text());
+    save(QStringLiteral("FakeIE"), flag(mnuIEWebHeader->isChecked()));
+    save(QStringLiteral("Capture"), optFile->isChecked()    ? QStringLiteral("1")
+                                    : optNormal->isChecked() ? QStringLiteral("2")
+                                    : optDated->isChecked()  ? QStringLiteral("3")
+                                                             : QString());
+    save(QStringLiteral("TimeRec"), flag(chkTimed->isChecked()));
+    save(QStringLiteral("ListenStream"), flag(chkListenOn->isChecked()));
+    save(QStringLiteral("RecTime"), QString::number(spnTimeInMinutes->value()));
+    save(QStringLiteral("Shutdown"), flag(chkShutdown->isChecked()));
+    save(QStringLiteral("StartPause"), flag(chkStartPaused->isChecked()));
+    save(QStringLiteral("ArchiveHeader"), txtBaseLineName->text());
+    save(QStringLiteral("DeleteArchive"), flag(chkCleanup->isChecked()));
+    save(QStringLiteral("DaysKeeping"), QString::number(spnRecordingDays->value()));
+}
+
+void frmRecord::setPanelControlsEnabled(bool on)
+{
+    const QList<QWidget*> controls{fraRecordings, fraMP3,         lblDisplayTitle, txtStreamTitle, lblPathToSave,
+                                   txtMP3Path,    chkTimed,       lblTime,         chkShutdown,    cmdPathToSave,
+                                   optNormal,     optDated,       optFile,         lblBaselineName, txtBaseLineName,
+                                   chkCleanup,    lblKepRecordings, cmdPreview,    chkStartPaused, chkListenOn};
+    for (QWidget* w : controls)
+        w->setEnabled(on);
+}
+
+void frmRecord::EnablePanel()
+{
+    setPanelControlsEnabled(true);
+    const bool path = !txtMP3Path->text().isEmpty();
+    cmdRecord->setEnabled(path);
+    cmdPreview->setEnabled(path);
+    cmdSave->setEnabled(path);
+    lblConnecting->hide();
+    CheckReady(false);
+}
+
+void frmRecord::DisablePanel()
+{
+    setPanelControlsEnabled(false);
+    lblConnecting->hide();
+    txtStreamTitle->clear();
+    cmdOK->setEnabled(!txtPlaylist->text().isEmpty());
+}
+
+bool frmRecord::CheckReady(bool QueryOnly)
+{
+    bool ready = PathValid;
+    if (txtMP3Path->text().isEmpty())
+        ready = false;
+    if (optDated->isChecked() && txtBaseLineName->text().isEmpty())
+        ready = false;
+    if (!QueryOnly) {
+        cmdRecord->setEnabled(ready);
+        cmdPreview->setEnabled(ready);
+        cmdSave->setEnabled(ready);
+    }
+    return ready;
+}
+
+bool frmRecord::IsPathWritable(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    if (FileExists(path))
+        return true;
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return false;
+    const bool written = f.write("test\r\n") == 6;
+    f.close();
+    return f.remove() && written;
+}
+
+void frmRecord::txtMP3Path_GotFocus()
+{
+    if (folderMode())
+        FolderText = txtMP3Path->text();
+    else
+        FileText = txtMP3Path->text();
+}
+
+void frmRecord::txtMP3Path_LostFocus()
+{
+    PanelEdited = true;
+    const QString text = txtMP3Path->text();
+    if (text.isEmpty()) {
+        PathValid = false;
+    } else if (folderMode()) {
+        if (!text.endsWith(QLatin1Char('/')) && !text.endsWith(QLatin1Char('\\')))
+            txtMP3Path->setText(text + QLatin1Char('/'));
+        if (IsFolder(txtMP3Path->text())) {
+            PathValid = true;
+        } else {
+            m_deps.messages->ShowMessage(QStringLiteral("The path is invalid!"));
+            PathValid = false;
+            txtMP3Path->setText(FolderText);
+            txtMP3Path->setFocus();
+            txtMP3Path->setCursorPosition(int(txtMP3Path->text().size()));
+        }
+    } else {
+        if (IsPathWritable(text)) {
+            PathValid = true;
+        } else {
+            m_deps.messages->ShowMessage(QStringLiteral("Invalid MP3 file name!"));
+            txtMP3Path->setText(FileText);
+            txtMP3Path->setFocus();
+            txtMP3Path->setCursorPosition(int(txtMP3Path->text().size()));
+            PathValid = false;
+        }
+    }
+    CheckReady(false);
+    if (PathValid)
+        SetLastPath(txtMP3Path->text());
+}
+
+void frmRecord::txtMP3Path_OLEDragDrop(const QMimeData* data)
+{
+    PanelEdited = true;
+    if (!data || data->urls().isEmpty() || !data->urls().first().isLocalFile())
+        return;
+    QString path = data->urls().first().toLocalFile();
+    if (folderMode() ? !IsFolder(path) : !FileExists(path))
+        return;
+    txtMP3Path->setText(path);
+    txtMP3Path_LostFocus();
+}
+
+void frmRecord::cmdPathToSave_Click()
+{
+    PanelEdited = true;
+    if (folderMode()) {
+        const QString folder =
+            m_deps.dialogs->BrowseForFolder(this, QStringLiteral("Select a Path To Save To"), txtMP3Path->text());
+        if (folder.isEmpty()) {
+            PathValid = !txtMP3Path->text().isEmpty();
+        } else {
+            if (folder != txtMP3Path->text())
+                txtMP3Path->setText(folder);
+            PathValid = true;
+            SetLastPath(folder);
+        }
+        CheckReady(false);
+        return;
+    }
+    const QString before = txtMP3Path->text();
+    const QString file = m_deps.dialogs->GetSaveFileName(this, QStringLiteral("Save MP3s to"), before,
+                                                         QStringLiteral("MP3 music file (*.MP3 *.mp3)"),
+                                                         QStringLiteral("mp3"));
+    if (!file.isEmpty()) {
+        if (IsPathWritable(file)) {
+            txtMP3Path->setText(file);
+            txtMP3Path->selectAll();
+        } else {
+            m_deps.messages->ShowMessage(QStringLiteral("Invalid MP3 file name!"));
+            txtMP3Path->setText(before);
+        }
+    }
+    PathValid = !txtMP3Path->text().isEmpty();
+    CheckReady(false);
+}
+
+void frmRecord::optNormal_Click()
+{
+    PanelEdited = true;
+    fraDateMode->setVisible(false);
+    if (!folderMode()) {
+        FileText = txtMP3Path->text();
+        lblPathToSave->setText(QStringLiteral("Path to save MP3s to:"));
+        txtMP3Path->setText(FolderText);
+        cmdPathToSave->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    }
+    CheckReady(false);
+}
+
+void frmRecord::optDated_Click()
+{
+    optNormal_Click();
+    fraDateMode->setVisible(true);
+}
+
+void frmRecord::optFile_Click()
+{
+    PanelEdited = true;
+    fraDateMode->setVisible(false);
+    if (folderMode()) {
+        FolderText = txtMP3Path->text();
+        lblPathToSave->setText(QStringLiteral("MP3 file:"));
+        txtMP3Path->setText(FileText);
+        cmdPathToSave->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
+    }
+    CheckReady(false);
+}
+
+void frmRecord::chkUseEnternal_Click()
+{
+    const bool on = chkUseEnternal->isChecked();
+    txtExternalPlayer->setEnabled(on);
+    cmdBrowsePlayer->setEnabled(on);
+    if (!on)
+        save(QStringLiteral("useExternal"), QString());
+}
+
+void frmRecord::cmdBrowsePlayer_Click()
+{
+    const QString file = m_deps.dialogs->GetOpenFileName(this, QStringLiteral("External Player"),
+                                                         txtExternalPlayer->text(), QString());
+    if (!file.isEmpty())
+        txtExternalPlayer->setText(file);
+    save(QStringLiteral("useExternal"), txtExternalPlayer->text());
+}
+
+void frmRecord::mnuIEWebHeader_Click()
+{
+    SetIEAgent(mnuIEWebHeader->isChecked());
+}
+
+void frmRecord::spnTimeInMinutes_Validate()
+{
+    PanelEdited = true;
+    if (spnTimeInMinutes->value() < 1) {
+        spnTimeInMinutes->setValue(1);
+        spnTimeInMinutes->txtSpin()->setFocus();
+    }
+}
+
+void frmRecord::tmrRecMon_Timer()
+{
+    if (!m_deps.recorder->blnRecording || PanelEdited) {
+        const bool ready = CheckReady(true);
+        cmdRecord->setEnabled(ready);
+        cmdPreview->setEnabled(ready);
+    } else {
+        cmdRecord->setEnabled(false);
+        cmdPreview->setEnabled(false);
+    }
+}
+
+void frmRecord::startAction(bool listen)
+{
+    PanelEdited = false;
+    if (m_deps.recorder->blnRecording)
+        m_deps.recorder->StopRecording();
+    clsConfiguration& c = *m_deps.config;
+    c.bCalledFromGUI = true;
+    c.bConfigOK = true;
+    if (listen)
+        c.bPreviewModeOnly = true;
+    lblConnecting->hide();
+    PutInCR();
+    if (!m_deps.recorder->InitializeMP3Recorder())
+        m_deps.messages->ShowMessage(QStringLiteral("Error on starting this recording!"));
+}
+
+void frmRecord::cmdRecord_Click()
+{
+    startAction(false);
+}
+
+void frmRecord::cmdPreview_Click()
+{
+    startAction(true);
+}
+
+void frmRecord::cmdLoadConfiguration_Click()
+{
+    const QString file = m_deps.dialogs->GetOpenFileName(
+        this, QStringLiteral("Open Preset File"),
+        m_deps.config->sConfigFileName.isEmpty() ? ProgramFolders::DataFolder() + QStringLiteral("Presets/")
+                                                 : m_deps.config->sConfigFileName,
+        QStringLiteral("Preset File (*.tvp)"));
+    if (file.isEmpty())
+        return;
+    if (m_deps.config->LoadConfigurationFile(file)) {
+        LoadBasedOnCR();
+        PanelEdited = true;
+    }
+}
+
+void frmRecord::cmdSave_Click()
+{
+    PutInCR();
+    const QString file = m_deps.dialogs->GetSaveFileName(
+        this, QStringLiteral("Save Preset File"),
+        m_deps.config->sConfigFileName.isEmpty() ? ProgramFolders::DataFolder() + QStringLiteral("Presets/")
+                                                 : m_deps.config->sConfigFileName,
+        QStringLiteral("Preset File (*.tvp)"), QStringLiteral("tvp"));
+    if (file.isEmpty())
+        return;
+    if (!m_deps.config->SaveConfigurationFile(file)) {
+        QFile probe(file);
+        const QString why = probe.open(QIODevice::Append) ? QStringLiteral("the file could not be written")
+                                                           : probe.errorString();
+        m_deps.messages->ShowMessage(QStringLiteral("Error saving file! ") + why);
+    }
+}
+
+void frmRecord::StartTool(const QString& program)
+{
+    const QString path = ProgramBesideExecutable(program);
+    if (!FileExists(path)) {
+        m_deps.messages->ShowMessage(QStringLiteral(" Error : ") + program + QStringLiteral(" not found !"));
+        return;
+    }
+    m_deps.launcher->StartDetached(path, {});
+}
+
+void frmRecord::cmdHelp_Click()
+{
+    // Beside the program, else where it was installed.
+    QString help = ProgramFolders::DataFolder() + QStringLiteral("Help/index.htm");
+    if (!FileExists(help))
+        help = QCoreApplication::applicationDirPath() + QStringLiteral("/Help/index.htm");
+    if (!FileExists(help))
+        help = QStandardPaths::locate(QStandardPaths::GenericDataLocation, QStringLiteral("tonquill/Help/index.htm"));
+    if (help.isEmpty() || !FileExists(help)) {
+        m_deps.messages->ShowMessage(QStringLiteral("Error : index.htm not found !"));
+        return;
+    }
+    m_deps.urls->OpenUrl(QUrl::fromLocalFile(help));
+}
+
+void frmRecord::mnuTonquillWeb_Click()
+{
+    m_deps.urls->OpenUrl(QUrl(QStringLiteral("https://tonquill.org/")));
+}
+
+void frmRecord::DockDisplay()
+{
+    QWidget* display = m_deps.shell->RecordingDisplayWindow();
+    if (!display || !isVisible() || isMinimized())
+        return;
+    const QRect frame = frameGeometry();
+    const QPoint at(frame.left(), frame.bottom() + 1);
+    if (display->pos() != at || display->width() != frame.width())
+        display->setGeometry(at.x(), at.y(), frame.width(), display->height());
+}
+
+void frmRecord::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    DockDisplay();
+}
+
+void frmRecord::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    DockDisplay();
+}
+
+void frmRecord::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    DockDisplay();
+}

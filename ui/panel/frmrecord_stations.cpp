@@ -1,0 +1,418 @@
+// The control panel's station list, its file, drops, the accept action and
+// the copying of the panel's values to and from the configuration.
+#include "config/configuration.h"
+#include "config/settings.h"
+#include "config/usersettings.h"
+#include "platform/messages.h"
+#include "platform/paths.h"
+#include "platform/process.h"
+#include "recorder/frmmp3.h"
+#include "sources/urigrabber.h"
+#include "ui/controls/aspinnerbox.h"
+#include "ui/panel/frmaddstation.h"
+#include "ui/panel/frmrecord.h"
+#include "ui/panel/stationfile.h"
+#include "ui/shell/desktopshell.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDropEvent>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTreeWidget>
+#include <QUrl>
+
+namespace {
+
+bool endsWithSeparator(const QString& path)
+{
+    return path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\'));
+}
+
+QString withSeparator(const QString& folder)
+{
+    return endsWithSeparator(folder) ? folder : folder + QLatin1Char('/');
+}
+
+}  // namespace
+
+void frmRecord::Form_Load()
+{
+    LoadPanelSettings();
+
+    // Centred, with room for the recording display below.
+    adjustSize();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        const int displayHeight = 110;
+        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height() - displayHeight) / 2);
+    }
+
+    QList<StationEntry> stations;
+    if (FileExists(m_deps.stationFile) && ReadStationFile(m_deps.stationFile, stations)) {
+        lstViewSongList->clear();
+        PlayList->clear();
+        lstViewSongList->setUpdatesEnabled(false);
+        for (const StationEntry& s : stations)
+            AppendStation(s.name, s.url);
+        lstViewSongList->setUpdatesEnabled(true);
+    }
+
+    ShowPage(0);
+    lblConnecting->hide();
+    PanelEdited = false;
+    mnuIEWebHeader->setChecked(GetIEAgent());
+    if (m_deps.config->bConfigOK)
+        LoadBasedOnCR();
+    m_deps.shell->ShowRecordingDisplay();
+
+    // The external player.
+    const QString player = GetSetting(QStringLiteral("Tonquill"), QStringLiteral("Registration"),
+                                      QStringLiteral("useExternal"), QString());
+    if (!player.isEmpty())
+        chkUseEnternal->setChecked(true);
+    txtExternalPlayer->setText(player);
+    txtExternalPlayer->setEnabled(chkUseEnternal->isChecked());
+    cmdBrowsePlayer->setEnabled(chkUseEnternal->isChecked());
+
+    const QList<QWidget*> targets{lstViewSongList->viewport(), cmdOK, lblConnecting, RadioFrame, cmdAddtoList,
+                                  txtMP3Path};
+    for (QWidget* w : targets) {
+        w->setAcceptDrops(true);
+        w->installEventFilter(this);
+    }
+}
+
+void frmRecord::AppendStation(const QString& name, const QString& url)
+{
+    auto* item = new QTreeWidgetItem(lstViewSongList, {name});
+    Q_UNUSED(item);
+    PlayList->addItem(url);
+}
+
+int frmRecord::StationCount() const
+{
+    return lstViewSongList->topLevelItemCount();
+}
+
+QString frmRecord::StationName(int index) const
+{
+    QTreeWidgetItem* item = lstViewSongList->topLevelItem(index);
+    return item ? item->text(0) : QString();
+}
+
+QString frmRecord::StationUrl(int index) const
+{
+    QListWidgetItem* item = PlayList->item(index);
+    return item ? item->text() : QString();
+}
+
+bool frmRecord::runStationDialog(const QString& caption, QString& name, QString& url, bool presetFields)
+{
+    if (m_deps.stationDialog)
+        return m_deps.stationDialog(this, caption, name, url);
+    frmAddStation dialog(this);
+    dialog.setWindowTitle(caption);
+    if (presetFields) {
+        dialog.StationNameText->setText(name);
+        dialog.StationURLText->setText(url);
+    }
+    dialog.exec();
+    name = dialog.StationNameText->text();
+    url = dialog.StationURLText->text();
+    return dialog.OKCommand->property("Tag").toString().toInt() == 1;
+}
+
+bool frmRecord::AddList(QString& URL)
+{
+    QString name = QStringLiteral("Station Name");
+    QString url = URL;
+    if (!runStationDialog(QStringLiteral("Add Station"), name, url, true))
+        return false;
+    AppendStation(name, url);
+    URL = url;
+    return true;
+}
+
+void frmRecord::cmdAddtoList_Click()
+{
+    QString name = QStringLiteral("Station Name");
+    QString url = frmAddStation::kDefaultUrl;
+    if (runStationDialog(QStringLiteral("Add Station"), name, url, false))
+        AppendStation(name, url);
+}
+
+void frmRecord::cmdEdit_Click()
+{
+    QTreeWidgetItem* item = lstViewSongList->currentItem();
+    if (!item || !item->isSelected())
+        return;
+    const int row = lstViewSongList->indexOfTopLevelItem(item);
+    QString name = item->text(0);
+    QString url = StationUrl(row);
+    if (!runStationDialog(QStringLiteral("Edit Station"), name, url, true))
+        return;
+    item->setText(0, name);
+    PlayList->item(row)->setText(url);
+}
+
+void frmRecord::cmdRemoveList_Click()
+{
+    for (int i = StationCount() - 1; i >= 0; --i) {
+        if (lstViewSongList->topLevelItem(i)->isSelected()) {
+            delete lstViewSongList->takeTopLevelItem(i);
+            delete PlayList->takeItem(i);
+        }
+    }
+}
+
+void frmRecord::mnuRemoveAll_Click()
+{
+    lstViewSongList->clear();
+    PlayList->clear();
+}
+
+void frmRecord::lstViewSongList_DblClick()
+{
+    QTreeWidgetItem* item = lstViewSongList->currentItem();
+    if (!item)
+        return;
+    txtPlaylist->setText(StationUrl(lstViewSongList->indexOfTopLevelItem(item)));
+    cmdOK_Click();
+}
+
+void frmRecord::cmdOK_Click()
+{
+    if (chkUseEnternal->isChecked()) {
+        // The outside player takes the address as it is.
+        m_deps.launcher->StartDetached(txtExternalPlayer->text(), {txtPlaylist->text()});
+        return;
+    }
+    PanelEdited = true;
+    const QString url = txtPlaylist->text();
+    if (!url.contains(QLatin1String(".m3u"), Qt::CaseInsensitive) &&
+        !url.contains(QLatin1String(".pls"), Qt::CaseInsensitive)) {
+        m_deps.messages->ShowMessage(
+            QStringLiteral("This is not a valid Shoutcast streaming playlist, configuration file, or accepted URL file!"));
+        txtStreamTitle->clear();
+        return;
+    }
+    lblConnecting->show();
+    URIGrabber->StartURIValidation(url);
+}
+
+void frmRecord::ctlURIGrabber_Done()
+{
+    lblConnecting->hide();
+    EnablePanel();
+    txtStreamTitle->setText(URIGrabber->strFirstTitle);
+    const QString folder = GetDefaultFolder(false);
+    if (!folder.isEmpty()) {
+        setSavePathText(folderMode() ? withSeparator(folder) : folder);
+        txtMP3Path_LostFocus();
+    } else {
+        txtMP3Path->setFocus();
+    }
+}
+
+void frmRecord::ctlURIGrabber_Error(int lngErrorCode)
+{
+    lblConnecting->hide();
+    URIGrabber->StdErrorMessage(lngErrorCode);
+    txtPlaylist->clear();
+    DisablePanel();
+}
+
+void frmRecord::lstViewSongList_OLEDragDrop(const QMimeData* data)
+{
+    PanelEdited = true;
+    txtPlaylist->clear();
+    if (!data)
+        return;
+    QList<QUrl> urls = data->urls();
+    const bool files = !urls.isEmpty() && urls.first().isLocalFile();
+    if (data->hasText() && !files) {
+        QString text = data->text().trimmed();
+        txtPlaylist->setText(text);
+        if (AddList(text)) {
+            txtPlaylist->setText(text);
+            cmdOK_Click();
+        }
+        return;
+    }
+    if (files) {
+        const QString path = urls.first().toLocalFile();
+        if (!FileExists(path))
+            return;  // vanished, or a folder
+        txtPlaylist->setText(path);
+        QString url = path;
+        if (AddList(url)) {
+            txtPlaylist->setText(url);
+            cmdOK_Click();
+        }
+    }
+}
+
+void frmRecord::LoadBasedOnCR()
+{
+    const clsConfiguration& c = *m_deps.config;
+    txtPlaylist->setText(c.sShoutCastFile);
+    txtStreamTitle->setText(c.sRecordingTitle);
+    PanelEdited = false;
+    chkListenOn->setChecked(c.bStartInListenMode);
+    chkStartPaused->setChecked(c.bStartPaused);
+
+    switch (c.lRecordingMode) {
+    case 1:
+        selectCapture(1);
+        setSavePathText(withSeparator(c.sMP3Path) + c.sStreamFileName);
+        break;
+    case 2:
+        selectCapture(2);
+        setSavePathText(withSeparator(c.sMP3Path));
+        break;
+    case 3:
+        selectCapture(3);
+        setSavePathText(withSeparator(c.sMP3Path));
+        txtBaseLineName->setText(c.sStreamFileName);
+        break;
+    default:
+        break;
+    }
+
+    if (c.bEnabledTimedRecording) {
+        chkTimed->setChecked(true);
+        spnTimeInMinutes->setValue(c.lTimedRecording);
+        chkShutdown->setChecked(c.bExitTimedRecording);
+    } else {
+        chkTimed->setChecked(false);
+    }
+    if (c.bDeleteArchivesAfterTime) {
+        chkCleanup->setChecked(true);
+        spnRecordingDays->setValue(c.lDaysToKeepRecording);
+    } else {
+        chkCleanup->setChecked(false);
+    }
+
+    EnablePanel();
+    PathValid = !txtMP3Path->text().isEmpty();
+    CheckReady(false);
+    PanelEdited = false;
+    AppendStation(txtStreamTitle->text(), txtPlaylist->text());
+}
+
+void frmRecord::PutInCR()
+{
+    clsConfiguration& c = *m_deps.config;
+    c.sShoutCastFile = txtPlaylist->text();
+    c.sRecordingTitle = txtStreamTitle->text();
+    c.bStartInListenMode = chkListenOn->isChecked();
+    c.bStartPaused = chkStartPaused->isChecked();
+    if (optFile->isChecked()) {
+        c.lRecordingMode = 1;
+        c.sMP3Path = FolderOf(txtMP3Path->text());
+        c.sStreamFileName = FileNameOf(txtMP3Path->text());
+    } else if (optNormal->isChecked()) {
+        c.lRecordingMode = 2;
+        c.sMP3Path = txtMP3Path->text();
+    } else if (optDated->isChecked()) {
+        c.lRecordingMode = 3;
+        c.sMP3Path = txtMP3Path->text();
+        c.sStreamFileName = txtBaseLineName->text();
+    }
+    if (chkTimed->isChecked()) {
+        c.bEnabledTimedRecording = true;
+        c.lTimedRecording = spnTimeInMinutes->value();
+        c.bExitTimedRecording = chkShutdown->isChecked();
+    } else {
+        c.bEnabledTimedRecording = false;
+        c.bExitTimedRecording = false;
+    }
+    if (chkCleanup->isChecked()) {
+        c.bDeleteArchivesAfterTime = true;
+        c.lDaysToKeepRecording = spnRecordingDays->value();
+    } else {
+        c.bDeleteArchivesAfterTime = false;
+    }
+}
+
+void frmRecord::Form_QueryUnload()
+{
+    QList<StationEntry> stations;
+    stations.reserve(StationCount());
+    for (int i = 0; i < StationCount(); ++i)
+        stations.append({StationName(i), StationUrl(i)});
+    // A file that cannot be written does not keep the program open.
+    WriteStationFile(m_deps.stationFile, stations);
+}
+
+void frmRecord::closeEvent(QCloseEvent* event)
+{
+    if (m_closing) {
+        event->accept();
+        return;
+    }
+    m_closing = true;
+    Form_QueryUnload();
+    SavePanelSettings();
+    tmrRecMon->stop();
+    event->accept();
+    m_deps.shell->QuitProgram();
+}
+
+void frmRecord::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // Opened from the tray, the panel minimises back into it.
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && PanelOpenMode == 1)
+        QMetaObject::invokeMethod(this, [this] { hide(); }, Qt::QueuedConnection);
+}
+
+bool frmRecord::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* e = static_cast<QDragMoveEvent*>(event);
+        if (e->mimeData()->hasText() || e->mimeData()->hasUrls()) {
+            e->acceptProposedAction();
+            return true;
+        }
+        break;
+    }
+    case QEvent::Drop: {
+        auto* e = static_cast<QDropEvent*>(event);
+        e->acceptProposedAction();
+        if (watched == txtMP3Path)
+            txtMP3Path_OLEDragDrop(e->mimeData());
+        else
+            lstViewSongList_OLEDragDrop(e->mimeData());
+        return true;
+    }
+    case QEvent::FocusIn:
+        if (watched == txtMP3Path)
+            txtMP3Path_GotFocus();
+        break;
+    case QEvent::FocusOut: {
+        // Leaving the window or opening a menu is not leaving the box.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+            break;
+        if (watched == txtMP3Path && !m_closing)
+            txtMP3Path_LostFocus();
+        else if (watched == spnTimeInMinutes->txtSpin())
+            QMetaObject::invokeMethod(this, [this] { spnTimeInMinutes_Validate(); }, Qt::QueuedConnection);
+        break;
+    }
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// One entry of the station list: the name shown and its playlist address.
+struct StationEntry {
+    QString name;
+    QString url;
+    bool operator==(const StationEntry&) const = default;
+};
+
+// "Playlist.txt": pairs of lines, the name then the address, one pair per
+// station, in list order. A last name without an address line is kept with
+// an empty address. Reading accepts any line ends and Windows-1252; false
+// when the file cannot be read (the list is then empty).
+bool ReadStationFile(const QString& path, QList<StationEntry>& stations);
+// Written from scratch in UTF-8 with CR LF, through a temporary file, so a
+// failed write leaves the old file as it was. False when it could not be
+// written.
+bool WriteStationFile(const QString& path, const QList<StationEntry>& stations);

@@ -1,0 +1,227 @@
+#include "ui/shell/desktopprogram.h"
+
+#include "config/configuration.h"
+#include "platform/messages.h"
+#include "recorder/frmmp3.h"
+#include "ui/display/frmrecordingdisplay.h"
+#include "ui/tray/frmareyousure.h"
+#include "ui/tray/trayicon.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+DesktopProgram::DesktopProgram(const Services& services, PanelHooks panel, QObject* parent)
+    : QObject(parent), m_services(services), m_panelHooks(std::move(panel))
+{
+}
+
+DesktopProgram::~DesktopProgram()
+{
+    m_unloading = true;
+    delete m_quitDialog;
+    delete m_display;
+    delete m_panel;
+}
+
+void DesktopProgram::attach(frmMP3* recorder)
+{
+    m_recorder = recorder;
+    m_tray = std::make_unique<RecorderTray>(*recorder, *m_services.tray, *this);
+}
+
+void DesktopProgram::Main(const QString& commandLine)
+{
+    // The recorder's state comes first: the panel shows the display, which
+    // reads the recorder's volume as it opens.
+    m_recorder->Form_Load(commandLine);
+    if (commandLine.isEmpty()) {
+        if (QWidget* panel = loadPanel())
+            panel->show();
+    }
+}
+
+// The recorder's window is loaded: its icon goes to the notification area.
+// Without one the recording display is the program's control surface.
+void DesktopProgram::RecorderLoaded()
+{
+    if (m_services.tray->Available()) {
+        m_tray->Create();
+        // Should the notification area go away (its host ends), the
+        // display takes over as the control surface.
+        auto* watch = new QTimer(this);
+        watch->setInterval(kTrayWatchMs);
+        connect(watch, &QTimer::timeout, this, [this, watch] {
+            if (m_unloading || m_services.tray->Available())
+                return;
+            watch->stop();
+            ShowRecordingDisplay();
+        });
+        watch->start();
+    } else {
+        ShowRecordingDisplay();
+    }
+}
+
+QWidget* DesktopProgram::loadPanel()
+{
+    if (!m_panel && m_panelHooks.create) {
+        m_panel = m_panelHooks.create(*this);
+        m_panel->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    return m_panel;
+}
+
+frmRecordingDisplay* DesktopProgram::loadDisplay()
+{
+    if (!m_display) {
+        DisplayEnvironment env;
+        if (m_services.masterVolume)
+            env.masterVolume = m_services.masterVolume;
+        m_display = new frmRecordingDisplay(*m_recorder, *m_services.config, *this, env);
+        watchRefreshGaps();
+    }
+    return m_display;
+}
+
+// With TONQUILL_GUI_STATS naming a file, the longest time between two
+// refreshes of the display is kept there (for the benchmark).
+void DesktopProgram::watchRefreshGaps()
+{
+    const QString path = qEnvironmentVariable("TONQUILL_GUI_STATS");
+    if (path.isEmpty())
+        return;
+    auto clock = std::make_shared<QElapsedTimer>();
+    auto worst = std::make_shared<qint64>(0);
+    connect(m_display, &frmRecordingDisplay::refreshed, this, [clock, worst, path] {
+        if (clock->isValid()) {
+            const qint64 gap = clock->elapsed();
+            // A file removed from outside starts the count again.
+            if (!QFile::exists(path))
+                *worst = 0;
+            if (gap > *worst) {
+                *worst = gap;
+                QFile f(path);
+                if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                    f.write(QByteArray::number(gap) + '\n');
+            }
+        }
+        clock->start();
+    });
+}
+
+void DesktopProgram::ShowPanelFromConfiguration()
+{
+    // A panel loaded now fills itself from the loaded preset as it opens;
+    // filling it twice would list the station twice.
+    const bool loaded = m_panel;
+    QWidget* panel = loadPanel();
+    if (!panel)
+        return;
+    panel->show();
+    if (loaded || !m_services.config->bConfigOK)
+        m_panelHooks.loadBasedOnCR(panel);
+}
+
+void DesktopProgram::ShowRecordingDisplay()
+{
+    frmRecordingDisplay* display = loadDisplay();
+    display->show();
+    if (m_panel)
+        m_panelHooks.dockDisplay(m_panel);
+}
+
+void DesktopProgram::UnloadWindows()
+{
+    if (m_unloading)
+        return;
+    m_unloading = true;
+    // A recording still open when the program ends is closed and tagged
+    // like any other, whichever window ended the program.
+    if (m_recorder && m_recorder->blnRecording)
+        m_recorder->CloseRecording();
+    // The panel keeps its station list and settings as it closes.
+    if (m_panel)
+        m_panel->close();
+    delete m_display;
+    if (m_quitDialog)
+        m_quitDialog->close();
+    if (m_tray)
+        m_tray->Remove();
+}
+
+void DesktopProgram::InstallAssociations()
+{
+    m_services.messages->ShowMessage(QStringLiteral("File associations cannot be installed by this version of Tonquill."));
+}
+
+void DesktopProgram::UninstallAssociations()
+{
+    m_services.messages->ShowMessage(QStringLiteral("File associations cannot be removed by this version of Tonquill."));
+}
+
+void DesktopProgram::QuitProgram()
+{
+    if (m_recorder)
+        m_recorder->QuitProgram(0);
+}
+
+void DesktopProgram::ShowQuitConfirmation()
+{
+    if (!m_quitDialog)
+        m_quitDialog = new frmAreYouSure(*m_recorder, *this, *m_services.clock);
+    m_quitDialog->show();
+    m_quitDialog->raise();
+    m_quitDialog->activateWindow();
+}
+
+void DesktopProgram::SetToggleDisplayCaption(const QString& caption)
+{
+    if (m_tray)
+        m_tray->SetToggleDisplayCaption(caption);
+}
+
+QWidget* DesktopProgram::RecordingDisplayWindow()
+{
+    return m_display;
+}
+
+void DesktopProgram::ShowDirectorySearch()
+{
+    m_services.messages->ShowMessage(QStringLiteral("The station search is not part of this version of Tonquill."));
+}
+
+void DesktopProgram::ShowPresetSearch()
+{
+    m_services.messages->ShowMessage(QStringLiteral("The preset search is not part of this version of Tonquill."));
+}
+
+QWidget* DesktopProgram::RecordingDisplay(bool load)
+{
+    if (load)
+        return loadDisplay();
+    return m_display;
+}
+
+QWidget* DesktopProgram::Panel()
+{
+    return m_panel;
+}
+
+void DesktopProgram::ShowPanelForSetup()
+{
+    if (m_panelHooks.setPanelOpenMode)
+        m_panelHooks.setPanelOpenMode(1);
+    QWidget* panel = loadPanel();
+    if (!panel)
+        return;
+    panel->setWindowState(panel->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    panel->show();
+    panel->raise();
+    panel->activateWindow();
+    if (!m_services.config->sConfigFileName.isEmpty())
+        m_panelHooks.loadBasedOnCR(panel);
+}
