@@ -39,6 +39,8 @@ struct RecorderMenuState {
 // The most the stream socket takes from the system per data event: small
 // enough that a chunk is still in the cache when it is written to the file.
 constexpr qint64 kStreamReadBytes = 256 * 1024;
+// Redirects followed in a row for one server entry before it counts as failed.
+constexpr int kMaxRedirects = 5;
 
 struct RecorderDeps {
     ITickSource* clock = nullptr;
@@ -155,6 +157,12 @@ public:
     bool StreamHeld() const { return m_holdTimer.isActive(); }
     // Ends the pause now and takes the data that waited.
     void ReleaseStreamHold();
+    // A lost stream is being reconnected: the next attempt waits for its
+    // turn in the back-off (1, 2, 4, 8, then every 10 s).
+    bool Reconnecting() const { return m_retrying; }
+    int ReconnectAttempts() const { return m_retryCount; }
+    // The tick at which the next reconnect attempt is made.
+    qint32 NextReconnectTick() const { return m_retryAt; }
 
 signals:
     void songCaptionChanged(const QString& caption);
@@ -181,6 +189,17 @@ private:
     void endProgram();
     void onConnected();
     void onConnectError(const QString& description = QString());
+    // The running stream's connection closed or failed.
+    void onStreamLost();
+    // Takes every byte that waits in the socket, held or not, so a
+    // reconnect never throws away what has arrived.
+    void takeWaitingData();
+    // A reconnect failed: the next one waits its turn.
+    void scheduleReconnect();
+    void showReconnecting();
+    // Ends the recording when no stream came for longer than the user allows,
+    // or a timed recording when its time is up; true when it ended.
+    bool outageEndsRecording(qint32 tick, qint64 nowTick);
     void finishConnect();
     bool screenPendingHeader();
     void handleIcyError(const IcyHeader& header);
@@ -248,4 +267,11 @@ private:
     bool m_dropStream = false;         // the rest of this connection is ignored
     bool m_writeErrorShown = false;
     qint64 m_audioWritten = 0;
+    // reconnecting a lost stream
+    bool m_retrying = false;
+    int m_retryCount = 0;
+    qint32 m_retryAt = 0;
+    qint32 m_streamTick = 0;  // the last time stream audio arrived
+    int m_redirects = 0;      // redirects followed in a row for one server entry
+    qint32 m_redirectServer = 0;
 };

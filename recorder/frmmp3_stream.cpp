@@ -116,6 +116,10 @@ void frmMP3::OnMetadata(const QByteArray& block)
 
 void frmMP3::OnAudio(const char* data, qsizetype size)
 {
+    // A stream flows again: an outage, if any, is over.
+    m_streamTick = LastDataTick;
+    m_retryCount = 0;
+    m_redirects = 0;
     WriteAudio(data, size);
 }
 

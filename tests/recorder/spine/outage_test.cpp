@@ -1,0 +1,226 @@
+// Lost streams: a closed or reset connection, a server that refuses or
+// answers with an error for a while, redirects that never end, and data
+// that has arrived when a reconnect happens.
+#include "fixture.h"
+
+#include "platform/eventsocket.h"
+
+#include <QFile>
+
+namespace {
+const QByteArray kOkHeader = "HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\n\r\n";
+const QByteArray k404 = "HTTP/1.0 404 Not Found\r\n\r\n";
+
+// Audio that can be told apart byte by byte: connection `n`'s piece `i`.
+QByteArray Piece(int n, int i, int size = 4000)
+{
+    QByteArray b(size, '\0');
+    for (int k = 0; k < size; ++k)
+        b[k] = static_cast<char>((n * 31 + i * 7 + k) & 0xff);
+    return b;
+}
+}  // namespace
+
+class OutageTest : public RecorderFixture {
+protected:
+    void SetUp() override
+    {
+        RecorderFixture::SetUp();
+        config.lRecordingMode = 1;
+        config.sStreamFileName = QStringLiteral("single.mp3");
+        config.bEnabledTimedRecording = false;
+        start = 100000;
+        clock.set(start);
+    }
+
+    // Waits for connection `n` (1-based) and its request, then answers it.
+    QTcpSocket* answer(size_t n, const QByteArray& reply)
+    {
+        if (!WaitUntil([&] { return station.connections.size() >= n && station.connections[n - 1]->bytesAvailable() >= 0 &&
+                                    station.requests.count("\r\n\r\n") >= static_cast<qsizetype>(n); }))
+            return nullptr;
+        QTcpSocket* s = station.connections[n - 1];
+        s->write(reply);
+        s->flush();
+        return s;
+    }
+
+    void advance(qint64 ms)
+    {
+        for (qint64 t = 0; t < ms; t += 100) {
+            now += 100;
+            clock.set(static_cast<qint32>(start + now));
+            recorder->Timer1_Timer();
+        }
+    }
+
+    QByteArray recorded()
+    {
+        const QString path = recorder->RecordingPath();
+        recorder->StopRecording();
+        return ReadAll(path);
+    }
+
+    qint32 start = 0;
+    qint64 now = 0;
+};
+
+// The server closes (or resets) mid-song: the recorder reconnects at once
+// and the file holds everything the server did send, in order.
+TEST_F(OutageTest, CloseMidSongReconnectsAtOnceAndKeepsEverySentByte)
+{
+    startOnStation();
+    QTcpSocket* first = answer(1, kOkHeader + Piece(1, 0));
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(WaitUntil([&] { return recorder->AudioBytesWritten() == 4000; }));
+    first->write(Piece(1, 1));
+    first->disconnectFromHost();
+    ASSERT_TRUE(WaitUntil([&] { return station.connections.size() == 2; }));
+    EXPECT_FALSE(recorder->Reconnecting());
+    ASSERT_TRUE(answer(2, kOkHeader + Piece(2, 0)));
+    ASSERT_TRUE(WaitUntil([&] { return recorder->AudioBytesWritten() == 12000; }));
+    EXPECT_EQ(recorded().left(12000), Piece(1, 0) + Piece(1, 1) + Piece(2, 0));
+    EXPECT_TRUE(messages.messages.isEmpty());
+}
+
+TEST_F(OutageTest, ResetMidSongReconnectsAtOnce)
+{
+    startOnStation();
+    QTcpSocket* first = answer(1, kOkHeader + Piece(1, 0));
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(WaitUntil([&] { return recorder->AudioBytesWritten() == 4000; }));
+    first->abort();
+    ASSERT_TRUE(WaitUntil([&] { return station.connections.size() == 2; }));
+    ASSERT_TRUE(answer(2, kOkHeader + Piece(2, 0)));
+    ASSERT_TRUE(WaitUntil([&] { return recorder->AudioBytesWritten() == 8000; }));
+    EXPECT_EQ(recorded().left(8000), Piece(1, 0) + Piece(2, 0));
+    EXPECT_TRUE(messages.messages.isEmpty());
+}
+
+// The stream's server answers 404 for a while (its source is gone), then
+// streams again: the attempts follow the back-off, the file goes on.
+TEST_F(OutageTest, ErrorAnswersAreRetriedOnTheBackOffScheduleUntilTheStreamIsBack)
+{
+    startOnStation();
+    QTcpSocket* first = answer(1, kOkHeader + Piece(1, 0));
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(WaitUntil([&] { return recorder->AudioBytesWritten() == 4000; }));
+    first->disconnectFromHost();
+
+    const qint64 delays[] = {1000, 2000, 4000, 8000, 10000, 10000};
+    size_t n = 2;
+    for (const qint64 delay : delays) {
+        SCOPED_TRACE(delay);
+        ASSERT_TRUE(answer(n, k404));
+        ASSERT_TRUE(WaitUntil([&] { return recorder->Reconnecting(); }));
+        EXPECT_EQ(recorder->sSongCaption, QStringLiteral("[ERR] NETWORK: Reconnecting..."));
+        EXPECT_EQ(recorder->TrayTip(), QStringLiteral("Test Station -- NETWORK: Reconnecting..."));
+        EXPECT_EQ(TickDifference(recorder->NextReconnectTick(), clock.GetTickCount()), delay);
+        advance(delay - 100);
+        EXPECT_EQ(station.connections.size(), n);  // not before its turn
+        advance(100);
+        ++n;
+        ASSERT_TRUE(WaitUntil([&] { return station.connections.size() == n; }));
+    }
+    ASSERT_TRUE(answer(n, kOkHeader + Piece(2, 0)));
+    ASSERT_TRUE(WaitUntil([&] { return recorder->AudioBytesWritten() == 8000; }));
+    EXPECT_TRUE(recorder->blnRecording);
+    EXPECT_TRUE(messages.messages.isEmpty());
+    EXPECT_EQ(recorded().left(8000), Piece(1, 0) + Piece(2, 0));
+}
+
+// A server that refuses connections for longer than the give-up time: the
+// message, and the file closed with what it had.
+TEST_F(OutageTest, RefusedForLongerThanTheGiveUpTimeEndsWithTheMessage)
+{
+    options.giveUpMinutes = 1;
+    config.bExitTimedRecording = true;
+    startOnStation();
+    QTcpSocket* first = answer(1, kOkHeader + Piece(1, 0));
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(WaitUntil([&] { return recorder->AudioBytesWritten() == 4000; }));
+    const QString path = recorder->RecordingPath();
+    station.server.close();
+    first->disconnectFromHost();
+    ASSERT_TRUE(WaitUntil([&] { return recorder->Reconnecting(); }));
+    for (int i = 0; i < 700 && recorder->blnRecording; ++i) {
+        advance(100);
+        // Each refused attempt shows before the next tick.
+        WaitUntil([&] { return recorder->Reconnecting() || !recorder->blnRecording; }, 2000);
+    }
+    EXPECT_FALSE(recorder->blnRecording);
+    EXPECT_GT(now, 60000);
+    EXPECT_LE(now, 60200);
+    EXPECT_EQ(messages.messages,
+              QStringList{QStringLiteral("Network errors have interrupted successful recording of Test Station!")});
+    EXPECT_TRUE(recorder->quitting());  // an unattended run ends
+    EXPECT_EQ(ReadAll(path).left(4000), Piece(1, 0));
+}
+
+// A timed recording ends at its time even in the middle of an outage.
+TEST_F(OutageTest, TimedRecordingEndsAtItsTimeDuringAnOutage)
+{
+    options.giveUpMinutes = 0;
+    config.bEnabledTimedRecording = true;
+    config.lTimedRecording = 1;
+    startOnStation();
+    ASSERT_TRUE(answer(1, kOkHeader + Piece(1, 0)));
+    ASSERT_TRUE(WaitUntil([&] { return recorder->AudioBytesWritten() == 4000; }));
+    station.server.close();
+    station.last()->disconnectFromHost();
+    ASSERT_TRUE(WaitUntil([&] { return recorder->Reconnecting(); }));
+    for (int i = 0; i < 700 && recorder->blnRecording; ++i) {
+        advance(100);
+        WaitUntil([&] { return recorder->Reconnecting() || !recorder->blnRecording; }, 2000);
+    }
+    EXPECT_FALSE(recorder->blnRecording);
+    EXPECT_GE(now, 60000);
+    EXPECT_LE(now, 61000);
+    EXPECT_TRUE(messages.messages.isEmpty());
+}
+
+// A redirect chain that comes back to where it began ends after five
+// redirects as that server's failure.
+TEST_F(OutageTest, RedirectLoopEndsAfterFiveRedirects)
+{
+    const QByteArray toB = "HTTP/1.0 302 Found\r\nLocation: /b\r\n\r\n";
+    const QByteArray toA = "HTTP/1.0 302 Found\r\nLocation: /stream\r\n\r\n";
+    startOnStation();
+    size_t n = 1;
+    for (; n <= 12 && recorder->blnRecording; ++n) {
+        if (!answer(n, n % 2 ? toB : toA))
+            break;
+        // The failover the redirect asked for.
+        WaitUntil([&] { return recorder->blnDisconnect || !recorder->blnRecording; }, 2000);
+        recorder->Timer1_Timer();
+        WaitUntil([&] { return station.connections.size() > n || !recorder->blnRecording; }, 2000);
+    }
+    EXPECT_FALSE(recorder->blnRecording);
+    EXPECT_EQ(station.connections.size(), 6u);  // the first request and five redirects
+    EXPECT_EQ(messages.messages,
+              QStringList{QStringLiteral("The shoutcast stream you are trying to record is experiencing network "
+                                         "problems, or is full. Please try again later!")});
+}
+
+// Data that waits behind a deliberate pause is taken before the connection
+// is given up: a close never throws away what arrived.
+TEST_F(OutageTest, HeldDataIsWrittenBeforeTheReconnect)
+{
+    deps.holdStream = true;
+    deps.headerPauseMs = 600000;  // the hold outlasts the test
+    config.lRecordingMode = 2;
+    recorder = std::make_unique<frmMP3>(deps);
+    startOnStation();
+    QTcpSocket* first = answer(1, "ICY 200 OK\r\nicy-metaint:16000\r\n\r\n" + Piece(1, 0));
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(WaitUntil([&] { return recorder->StreamHeld(); }));
+    first->write(Piece(1, 1));
+    first->flush();
+    WaitUntil([&] { return recorder->WS().BytesReceived() == 4000; }, 2000);
+    // Over ten seconds of held data is not a stall.
+    advance(12000);
+    EXPECT_EQ(station.connections.size(), 1u);
+    first->disconnectFromHost();
+    ASSERT_TRUE(WaitUntil([&] { return station.connections.size() == 2; }));
+    EXPECT_EQ(recorder->AudioBytesWritten(), 8000);
+}
