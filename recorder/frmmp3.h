@@ -55,9 +55,10 @@ struct RecorderDeps {
     int headerPauseMs = 500;          // the pause after a stream's response header
     int filePauseMs = kCreateFilePauseMs;
     // The two pauses hold back the stream's processing (its data waits in
-    // the socket) instead of blocking the thread, so windows and timers
-    // keep running. Off, the sleeper blocks.
-    bool holdStream = false;
+    // the socket) instead of blocking the thread, so windows, timers and
+    // signals (SIGTERM) keep being served however many titles a chunk
+    // brings. Off, the sleeper blocks.
+    bool holdStream = true;
     // The per-user recording options, read when a recording starts; unset:
     // from the per-user settings store.
     std::function<RecordingOptions()> options;
@@ -185,6 +186,7 @@ private:
     void setMenu(const RecorderMenuState& m);
     void WriteAudio(const char* data, qsizetype size);
     void flushAudio();  // writes the audio queued from the current chunk
+    bool reopenAfterDiskError();
     void endIfUnattended();
     void endProgram();
     void onConnected();
@@ -213,6 +215,10 @@ private:
     void beginCleanCut(const QString& name);
     void holdForCut(const char* data, qsizetype size);
     void finishCleanCut();
+    void beginJoin();
+    void joinAudio(const char* data, qsizetype size);
+    void writeJoined(qsizetype from);
+    void settleJoin();
     void tagFile(const QString& path, const QString& name, bool titleMode);
     QString dateStamp() const;
     QDateTime now() const;
@@ -260,6 +266,9 @@ private:
     QString m_cutName;          // the file the cut opens
     QByteArray m_cutAfter;      // the audio since the title change
     qint64 m_cutWindowBytes = 0;
+    bool m_joinPending = false;  // a reconnect's audio waits for its first frame boundary
+    QByteArray m_joinBuffer;
+    qint64 m_joinDropped = 0;
     QString m_extension = QStringLiteral(".mp3");  // of the files named by the recorder, from the stream's type
     QString m_pendingRepeat;           // a repeat a failover closed, continued with m_continueName
     QString m_pendingRepeatOf;         // the earlier file that repeat stands for
@@ -272,6 +281,7 @@ private:
     int m_retryCount = 0;
     qint32 m_retryAt = 0;
     qint32 m_streamTick = 0;  // the last time stream audio arrived
+    qint32 m_diskRetryTick = 0;
     int m_redirects = 0;      // redirects followed in a row for one server entry
     qint32 m_redirectServer = 0;
 };

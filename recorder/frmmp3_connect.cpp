@@ -113,7 +113,7 @@ void frmMP3::ConnectToServer(qint32& position, bool reconnect)
     m_connectReconnect = reconnect;
     m_connectLast = Servers.Last();
     m_connectPosition = &position;
-    m_ws->Connect(Servers[position].Host, Servers[position].Port.toInt(), Servers[position].Secure);
+    m_ws->Connect(AsciiHostName(Servers[position].Host), Servers[position].Port.toInt(), Servers[position].Secure);
 }
 
 void frmMP3::onConnectError(const QString& description)
@@ -134,7 +134,7 @@ void frmMP3::onConnectError(const QString& description)
     if (position < m_connectLast) {
         ++position;
         m_ws->Close();
-        m_ws->Connect(Servers[position].Host, Servers[position].Port.toInt(), Servers[position].Secure);
+        m_ws->Connect(AsciiHostName(Servers[position].Host), Servers[position].Port.toInt(), Servers[position].Secure);
         return;
     }
     m_connecting = false;

@@ -154,10 +154,9 @@ void frmMP3::Timer1_Timer()
                            twoDigits(lngSecondsPassed) + QLatin1Char(')'));
             }
         }
-        if (blnRecording) {
-            setSongCaption(QStringLiteral("Now Recording: ") +
-                           (m_config.lRecordingMode == 2 ? strSongName : m_config.sRecordingTitle));
-        }
+        const QString recordingName = m_config.lRecordingMode == 2 ? strSongName : m_config.sRecordingTitle;
+        if (blnRecording && !recordingName.isEmpty())
+            setSongCaption(QStringLiteral("Now Recording: ") + recordingName);
     }
 
     // Every tick, paused or not.

@@ -209,15 +209,28 @@ TEST_F(Grabber, RefusedContentEndsInItsCode)
     }
 }
 
-TEST_F(Grabber, AResponsePastTheSizeBoundIsRefused)
+TEST_F(Grabber, AResponsePastTheSizeBoundIsRefusedAsTooLarge)
 {
-    const QByteArray big = "File1=http://a.example.com/\r\n" + QByteArray(300 * 1024, 'x');
+    const qsizetype bound = 16 * 1024 * 1024;
+    const QByteArray big = "File1=http://a.example.com/\r\n" + QByteArray(bound, 'x');
     const ScriptedReply replies[] = {
         {{"HTTP/1.0 200 OK\r\n\r\n", big.left(100 * 1024), big.mid(100 * 1024)}, false},
         {{"HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(big.size()) + "\r\n\r\n"}, false},
     };
     for (const ScriptedReply& r : replies)
-        EXPECT_EQ(fetch(QStringLiteral("/big.pls"), r), QStringList{QStringLiteral("Error 3")});
+        EXPECT_EQ(fetch(QStringLiteral("/big.pls"), r), QStringList{QStringLiteral("Error 8")});
+    EXPECT_EQ(ctlURIGrabber::ErrorText(8), QStringLiteral("The playlist file is too large (more than 16 MiB)!"));
+}
+
+TEST_F(Grabber, APlaylistOfTenThousandEntriesIsRead)
+{
+    QByteArray body = "[playlist]\r\nNumberOfEntries=10000\r\n";
+    for (int i = 1; i <= 10000; ++i)
+        body += "File" + QByteArray::number(i) + "=http://s" + QByteArray::number(i) + ".example.com:8000/" +
+                QByteArray(40, 'p') + "\r\n";
+    const QStringList lines = fetch(QStringLiteral("/many.pls"), ScriptedReply{{"HTTP/1.0 200 OK\r\n\r\n" + body}, false});
+    ASSERT_EQ(lines.size(), 10001);
+    EXPECT_EQ(lines.back(), QStringLiteral("Done"));
 }
 
 TEST_F(Grabber, FollowsAMetaRefreshWithAQuotedAddress)

@@ -224,3 +224,58 @@ TEST_F(OutageTest, HeldDataIsWrittenBeforeTheReconnect)
     ASSERT_TRUE(WaitUntil([&] { return station.connections.size() == 2; }));
     EXPECT_EQ(recorder->AudioBytesWritten(), 8000);
 }
+
+namespace {
+// MPEG-1 layer III frames, 128 kbit/s at 44.1 kHz (417 bytes), each filled
+// with its own byte so a frame can be told apart from the others.
+QByteArray Frames(int count, char firstFill)
+{
+    QByteArray out;
+    for (int i = 0; i < count; ++i) {
+        QByteArray f(417, static_cast<char>(firstFill + i));
+        f[0] = '\xFF';
+        f[1] = '\xFB';
+        f[2] = '\x90';
+        f[3] = '\x00';
+        out += f;
+    }
+    return out;
+}
+}  // namespace
+
+// With clean cuts on, a reconnect joins on frame boundaries: the cut-short
+// last frame and the new connection's bytes before its first frame go, and
+// the status says how many; with the option off every byte stays.
+TEST_F(OutageTest, AReconnectJoinsOnFrameBoundariesWhenCleanCutsAreOn)
+{
+    const QByteArray before = Frames(4, 'a');
+    const QByteArray cutShort = Frames(1, 'k').left(200);
+    const QByteArray junk(150, 'j');  // the end of a frame the new connection began in
+    const QByteArray after = Frames(6, 'p');
+    for (const bool clean : {true, false}) {
+        SCOPED_TRACE(clean);
+        options.cleanCuts = clean;
+        captions.clear();
+        recorder->Servers.Clear();
+        const size_t first = station.connections.size() + 1;
+        const qint64 base = recorder->AudioBytesWritten();  // counts across recordings
+        startOnStation();
+        QTcpSocket* s = answer(first, kOkHeader + before + cutShort);
+        ASSERT_TRUE(s);
+        ASSERT_TRUE(WaitUntil([&] { return recorder->AudioBytesWritten() - base == before.size() + cutShort.size(); }));
+        s->disconnectFromHost();
+        ASSERT_TRUE(WaitUntil([&] { return station.connections.size() == first + 1; }));
+        ASSERT_TRUE(answer(first + 1, kOkHeader + junk + after));
+        const qint64 expected = clean ? before.size() + after.size()
+                                      : before.size() + cutShort.size() + junk.size() + after.size();
+        ASSERT_TRUE(WaitUntil([&] { return recorder->AudioBytesWritten() - base == expected; }));
+        const QByteArray file = recorded().left(expected);
+        if (clean) {
+            EXPECT_EQ(file, before + after);
+            EXPECT_TRUE(captions.contains(QStringLiteral("Reconnected: joined on a frame boundary (350 bytes dropped)")))
+                << captions.join(QLatin1Char('|')).toStdString();
+        } else {
+            EXPECT_EQ(file, before + cutShort + junk + after);
+        }
+    }
+}
