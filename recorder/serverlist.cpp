@@ -3,6 +3,8 @@
 #include <QRegularExpression>
 #include <QUrl>
 
+#include <cctype>
+
 namespace {
 // A value from a playlist or a redirect ends at its first line break, so it
 // can never add lines to the request.
@@ -17,7 +19,22 @@ QString oneLine(const QString& text)
 // percent-encoded from UTF-8; escapes already there stay as they are.
 QString requestTarget(const QString& text)
 {
-    return QString::fromLatin1(text.toUtf8().toPercentEncoding("!$&'()*+,;=:@/?%"));
+    static const QByteArray allowed = "-._~!$&'()*+,;=:@/?";
+    const QByteArray bytes = text.toUtf8();
+    QByteArray out;
+    out.reserve(bytes.size());
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char c = bytes.at(i);
+        const bool escape = c == '%' && i + 2 < bytes.size() && isxdigit(static_cast<unsigned char>(bytes.at(i + 1))) &&
+                            isxdigit(static_cast<unsigned char>(bytes.at(i + 2)));
+        if (isalnum(static_cast<unsigned char>(c)) && static_cast<unsigned char>(c) < 0x80)
+            out += c;
+        else if (escape || allowed.contains(c))
+            out += c;
+        else
+            out += '%' + QByteArray::number(static_cast<unsigned char>(c), 16).toUpper().rightJustified(2, '0');
+    }
+    return QString::fromLatin1(out);
 }
 }  // namespace
 
