@@ -124,21 +124,33 @@ qsizetype ChooseCleanCut(const QByteArray& region, qsizetype nominal, int window
     }
     const double frameMs = 1000.0 * frames.front().samples / frames.front().sampleRate;
     const int reach = int(windowMs / frameMs);
-    // Boundary i lies before frame i; its quietness is that of the frames on
-    // either side of it.
-    size_t chosen = nearest;
+    // Boundary i lies before frame i; its quietness is that of the louder of
+    // the frames on either side of it.
+    auto quietness = [&](long i) { return std::max(energy[size_t(i) - 1], energy[size_t(i)]); };
+    const long first = std::max(1L, long(nearest) - reach);
+    const long last = std::min(long(frames.size()) - 1, long(nearest) + reach);
     double quietest = std::numeric_limits<double>::max();
-    int chosenDistance = std::numeric_limits<int>::max();
-    for (int d = -reach; d <= reach; ++d) {
-        const long i = long(nearest) + d;
-        if (i < 1 || i >= long(frames.size()))
+    for (long i = first; i <= last; ++i)
+        quietest = std::min(quietest, quietness(i));
+    if (quietest == std::numeric_limits<double>::max())
+        return nearest < frames.size() ? frames[nearest].offset : frames.back().offset + frames.back().size;
+    // Among the quietest boundaries, the run of them nearest to the title
+    // change, and within that run its middle: the middle of a pause.
+    size_t chosen = nearest;
+    long chosenDistance = std::numeric_limits<long>::max();
+    for (long i = first; i <= last; ++i) {
+        if (quietness(i) > quietest)
             continue;
-        const double e = std::max(energy[size_t(i) - 1], energy[size_t(i)]);
-        if (e < quietest || (e == quietest && std::abs(d) < chosenDistance)) {
-            quietest = e;
-            chosen = size_t(i);
-            chosenDistance = std::abs(d);
+        long end = i;
+        while (end + 1 <= last && quietness(end + 1) <= quietest)
+            ++end;
+        const long distance = std::min(std::labs(i - long(nearest)), std::labs(end - long(nearest)));
+        const long inside = (i <= long(nearest) && long(nearest) <= end) ? 0 : distance;
+        if (inside < chosenDistance) {
+            chosenDistance = inside;
+            chosen = size_t((i + end) / 2);
         }
+        i = end;
     }
     return chosen < frames.size() ? frames[chosen].offset : frames.back().offset + frames.back().size;
 }

@@ -219,6 +219,7 @@ private:
     void joinAudio(const char* data, qsizetype size);
     void writeJoined(qsizetype from);
     void settleJoin();
+    void dropPartialFrame();
     void tagFile(const QString& path, const QString& name, bool titleMode);
     QString dateStamp() const;
     QDateTime now() const;

@@ -126,3 +126,20 @@ void frmMP3::settleJoin()
     if (m_joinPending)
         writeJoined(0);
 }
+
+// A connection that ends leaves the last frame it sent unfinished. With
+// clean cuts on, that piece (which no player can decode) does not stay at
+// the end of the song.
+void frmMP3::dropPartialFrame()
+{
+    if (!m_options.cleanCuts || m_extension != QLatin1String(".mp3") || !m_file.IsOpen())
+        return;
+    flushAudio();
+    const QByteArray tail = m_file.ReadTail(4 * kLargestFrame);
+    const std::vector<Mp3Frame> frames = FindMp3Frames(tail);
+    if (frames.empty())
+        return;
+    const qsizetype end = frames.back().offset + frames.back().size;
+    if (end < tail.size() && m_file.DropTail(tail.size() - end))
+        m_audioWritten -= tail.size() - end;
+}

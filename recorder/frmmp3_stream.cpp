@@ -323,6 +323,8 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
 void frmMP3::CloseRecording()
 {
     finishCleanCut();
+    settleJoin();
+    dropPartialFrame();
     closeFile(blnIcyReal);
     m_ws->Close();
     m_connecting = false;

@@ -9,6 +9,10 @@
 #   scripts/bench.sh --gui [--seconds N]
 #                                     the windowed recorder under Xvfb: CPU share
 #                                     and the worst gap between display refreshes
+#   scripts/bench.sh --cuts           Icecast with tracks of known boundaries:
+#                                     tonquill with clean cuts off and on, and
+#                                     streamripper; clean decodes, cut distances
+#   scripts/bench.sh --tls            ingest over HTTPS on loopback against curl
 # Builds a Release copy of the program into build-bench first.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -20,6 +24,16 @@ cmake --build "$build" -j"$(nproc)" --target tonquill bench_demux >/dev/null
 if [ "${1:-}" = "--gui" ]; then
   shift
   exec /usr/bin/python3 "$here/scripts/bench_gui.py" "$here" "$build" "$@"
+fi
+
+if [ "${1:-}" = "--cuts" ]; then
+  shift
+  exec python3 "$here/scripts/bench_cuts.py" "$here" "$build" "$@"
+fi
+
+if [ "${1:-}" = "--tls" ]; then
+  shift
+  exec python3 "$here/scripts/bench_tls.py" "$here" "$build" "$@"
 fi
 
 if [ "${1:-}" = "--demux" ]; then

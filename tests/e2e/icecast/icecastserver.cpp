@@ -202,9 +202,14 @@ bool IcecastServer::WriteConfig()
         mountSection = QStringLiteral("  <mount type=\"normal\">\n"
                                       "    <mount-name>%1</mount-name>\n"
                                       "    <mp3-metadata-interval>%2</mp3-metadata-interval>\n"
+                                      "%3"
                                       "  </mount>\n")
                            .arg(XmlEscaped(QString::fromLatin1(m_options.mount)))
-                           .arg(m_options.metaInterval);
+                           .arg(m_options.metaInterval)
+                           .arg(m_options.charset.isEmpty()
+                                    ? QString()
+                                    : QStringLiteral("    <charset>%1</charset>\n")
+                                          .arg(XmlEscaped(QString::fromLatin1(m_options.charset))));
     const QString xml =
         QStringLiteral("<icecast>\n"
                        "  <location>127.0.0.1</location>\n"
@@ -422,18 +427,26 @@ bool IcecastServer::StartSource(const SourceOptions& options)
                   << options.inputFile;
     arguments << QStringLiteral("-vn") << QStringLiteral("-ac") << QString::number(options.channels)
               << QStringLiteral("-ar") << QString::number(options.sampleRate) << QStringLiteral("-c:a")
-              << QStringLiteral("libmp3lame") << QStringLiteral("-b:a")
+              << (options.aac ? QStringLiteral("aac") : QStringLiteral("libmp3lame")) << QStringLiteral("-b:a")
               << QStringLiteral("%1k").arg(options.bitRateKbps)
-              // Plain MP3 frames: no ID3v2 tag or Xing frame at the start of the stream.
-              << QStringLiteral("-id3v2_version") << QStringLiteral("0") << QStringLiteral("-write_xing")
-              << QStringLiteral("0") << QStringLiteral("-content_type") << QStringLiteral("audio/mpeg")
+              << QStringLiteral("-content_type")
+              << (options.aac ? QStringLiteral("audio/aac") : QStringLiteral("audio/mpeg"))
               << QStringLiteral("-ice_name") << options.name << QStringLiteral("-ice_genre") << options.genre
               << QStringLiteral("-ice_description") << options.description << QStringLiteral("-ice_public")
-              << QStringLiteral("0") << QStringLiteral("-f") << QStringLiteral("mp3")
+              << QStringLiteral("0") << QStringLiteral("-f")
+              << (options.aac ? QStringLiteral("adts") : QStringLiteral("mp3"))
               << QStringLiteral("icecast://source:%1@127.0.0.1:%2%3")
                      .arg(QString::fromLatin1(m_sourcePassword))
                      .arg(m_port)
                      .arg(QString::fromLatin1(m_options.mount));
+    if (!options.aac) {
+        // Plain MP3 frames: no ID3v2 tag or Xing frame at the start of the stream.
+        const qsizetype target = arguments.size() - 1;
+        arguments.insert(target, QStringLiteral("0"));
+        arguments.insert(target, QStringLiteral("-write_xing"));
+        arguments.insert(target, QStringLiteral("0"));
+        arguments.insert(target, QStringLiteral("-id3v2_version"));
+    }
     m_source.start(QStringLiteral("ffmpeg"), arguments);
     if (!m_source.waitForStarted(5000)) {
         m_lastError = QStringLiteral("ffmpeg did not start: %1").arg(m_source.errorString());
@@ -523,11 +536,13 @@ bool IcecastServer::SetTitle(const QString& title, int timeoutMs)
     return SetTitleBytes(title.toUtf8(), timeoutMs);
 }
 
-bool IcecastServer::SetTitleBytes(const QByteArray& song, int timeoutMs)
+bool IcecastServer::SetTitleBytes(const QByteArray& song, int timeoutMs, const QByteArray& charset)
 {
     // No charset parameter: Icecast then hands the bytes on as they came.
-    const QByteArray path = "/admin/metadata?mount=" + m_options.mount.toPercentEncoding("/")
-                            + "&mode=updinfo&song=" + song.toPercentEncoding();
+    QByteArray path = "/admin/metadata?mount=" + m_options.mount.toPercentEncoding("/")
+                      + "&mode=updinfo&song=" + song.toPercentEncoding();
+    if (!charset.isEmpty())
+        path += "&charset=" + charset;
     const HttpAnswer answer = Get(path, true, timeoutMs);
     if (answer.status != 200) {
         m_lastError = QStringLiteral("title update answered %1: %2%3")

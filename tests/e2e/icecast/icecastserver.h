@@ -24,6 +24,7 @@ public:
         int metaInterval = 0;    // bytes of audio between metadata blocks; 0: Icecast's own (16000)
         int burstSize = 65535;   // audio a new listener gets at once; 0 turns the burst off
         int startTimeoutMs = 10000;
+        QByteArray charset;      // the mount's charset ("ISO8859-1"); titles sent in UTF-8 are converted to it
     };
 
     struct SourceOptions {
@@ -37,6 +38,7 @@ public:
         int sampleRate = 44100;
         int channels = 2;
         bool realTime = true;          // -re: send at the pace of playback
+        bool aac = false;              // AAC (ADTS, "audio/aac") instead of MP3
     };
 
     // A plain HTTP answer read until the server closed or the wait ended.
@@ -81,7 +83,10 @@ public:
     // `song` as it is (e.g. Windows-1252 bytes), percent-encoded. Icecast
     // passes the bytes on to listeners unchanged.
     bool SetTitle(const QString& title, int timeoutMs = 5000);
-    bool SetTitleBytes(const QByteArray& song, int timeoutMs = 5000);
+    bool SetTitleBytes(const QByteArray& song, int timeoutMs = 5000, const QByteArray& charset = QByteArray());
+    // Sends the UTF-8 title with "charset=UTF-8": Icecast converts it to the
+    // mount's charset, writing "&#NNNN;" for characters that charset lacks.
+    bool SetTitleUtf8(const QString& title, int timeoutMs = 5000) { return SetTitleBytes(title.toUtf8(), timeoutMs, "UTF-8"); }
 
     // GET `pathAndQuery` from the server (basic auth as admin when `asAdmin`).
     HttpAnswer Get(const QByteArray& pathAndQuery, bool asAdmin = false, int timeoutMs = 5000) const;
