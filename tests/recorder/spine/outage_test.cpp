@@ -279,3 +279,42 @@ TEST_F(OutageTest, AReconnectJoinsOnFrameBoundariesWhenCleanCutsAreOn)
         }
     }
 }
+
+// A title on every metadata block at full speed: the pauses after each new
+// file add up and hold the stream back for longer than the watchdog's ten
+// seconds, yet no reconnect happens and every received byte is written.
+TEST_F(OutageTest, ATitleOnEveryBlockAtFullSpeedLosesNoByte)
+{
+    deps.filePauseMs = 400;  // 30 titles: 12 s of pauses
+    config.lRecordingMode = 2;
+    recorder = std::make_unique<frmMP3>(deps);
+    startOnStation();
+    QByteArray stream = "ICY 200 OK\r\nicy-name:Busy\r\nicy-metaint:1000\r\n\r\n";
+    QByteArray audio;
+    for (int i = 0; i < 30; ++i) {
+        const QByteArray piece = Piece(3, i, 1000);
+        audio += piece;
+        QByteArray title = "StreamTitle='Song " + QByteArray::number(i) + "';";
+        while (title.size() % 16)
+            title.append('\0');
+        stream += piece + static_cast<char>(title.size() / 16) + title;
+    }
+    QTcpSocket* s = answer(1, QByteArray());
+    ASSERT_TRUE(s);
+    // The first blocks start the pauses; the rest arrive while they run.
+    const qsizetype half = stream.size() / 2;
+    s->write(stream.left(half));
+    ASSERT_TRUE(WaitUntil([&] { return recorder->StreamHeld(); }));
+    s->write(stream.mid(half));
+    ASSERT_TRUE(WaitUntil([&] { return recorder->WS().BytesReceived() == stream.size() - half; }));
+    advance(12000);  // the watchdog sees data waiting, not a stall
+    EXPECT_EQ(station.connections.size(), 1u);
+    EXPECT_TRUE(recorder->sSongCaption.startsWith(QStringLiteral("Now Recording: "))) << recorder->sSongCaption.toStdString();
+    // The pauses are released by hand instead of being waited for.
+    for (int i = 0; i < 100 && recorder->AudioBytesWritten() < audio.size(); ++i) {
+        recorder->ReleaseStreamHold();
+        WaitUntil([&] { return !recorder->WS().BytesReceived(); }, 200);
+    }
+    EXPECT_EQ(recorder->AudioBytesWritten(), audio.size());
+    EXPECT_EQ(station.connections.size(), 1u);
+}

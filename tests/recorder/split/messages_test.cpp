@@ -53,8 +53,9 @@ TEST_F(MessagesTest, AFileThatGotNoAudioIsRemovedNotTagged)
         recorder->StopRecording();
         EXPECT_EQ(QFile::exists(stationFile), c.kept) << c.bytes.size() << QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).join(QLatin1Char(',')).toStdString() << recorder->strSongName.toStdString();
         EXPECT_EQ(closed.contains(stationFile), c.kept) << c.bytes.size();
-        if (c.kept)
+        if (c.kept) {
             EXPECT_EQ(ReadAll(stationFile).right(128).left(3), QByteArray("TAG"));
+        }
     }
 }
 
