@@ -11,11 +11,11 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev
   libmpg123-dev libasound2-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
-  libburn-dev
+  libburn-dev libtag1-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   icecast2 ffmpeg lame sox mpg123 at bchunk cuetools xvfb xauth
-  curl streamripper id3v2 python3
+  curl streamripper id3v2 python3 openssl ca-certificates
   at-spi2-core python3-pyatspi dbus dbus-x11 trayer imagemagick x11-utils xdotool
 )
 

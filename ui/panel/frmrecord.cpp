@@ -1,6 +1,7 @@
 // The control panel's window: the button column, the four pages and the menus.
 #include "ui/panel/frmrecord.h"
 
+#include "config/usersettings.h"
 #include "ui/controls/aspinnerbox.h"
 #include "ui/panel/frmaddstation.h"
 #include "ui/shell/desktopshell.h"
@@ -122,6 +123,7 @@ void frmRecord::buildPages()
     // addresses of the station list.
     txtPlaylist = new QLineEdit(frmAddStation::kDefaultUrl, central);
     txtPlaylist->setObjectName(QStringLiteral("txtPlaylist"));
+    txtPlaylist->setAccessibleName(QStringLiteral("Station URL"));
     txtPlaylist->hide();
     cmdOK = pushButton("cmdOK", QStringLiteral("OK"), central);
     cmdOK->hide();
@@ -221,6 +223,11 @@ void frmRecord::buildAdvancedPage()
     chkShutdown = checkBox("chkShutdown", QStringLiteral("Exit when timed recording is finished!"), fraRecordings);
     chkListenOn = checkBox("chkListenOn", QStringLiteral("Listen to Stream"), fraRecordings);
     chkStartPaused = checkBox("chkStartPaused", QStringLiteral("Start Paused"), fraRecordings);
+    // Two per-user settings, read when a recording starts.
+    chkCleanCuts = checkBox("chkCleanCuts", QStringLiteral("Cut songs in the silence between them"), fraRecordings);
+    chkCleanCuts->setChecked(CutSongsInSilence());
+    chkID3v2 = checkBox("chkID3v2", QStringLiteral("Write ID3v2 tags"), fraRecordings);
+    chkID3v2->setChecked(WriteID3v2Tags());
     rec->addWidget(chkUseEnternal, 0, 0);
     rec->addWidget(txtExternalPlayer, 0, 1);
     rec->addWidget(cmdBrowsePlayer, 0, 2);
@@ -230,6 +237,8 @@ void frmRecord::buildAdvancedPage()
     rec->addWidget(chkShutdown, 3, 0, 1, 3);
     rec->addWidget(chkListenOn, 4, 0);
     rec->addWidget(chkStartPaused, 4, 1);
+    rec->addWidget(chkCleanCuts, 5, 0, 1, 3);
+    rec->addWidget(chkID3v2, 6, 0, 1, 3);
     page->addWidget(fraRecordings);
 
     fraDateMode = new QGroupBox(QStringLiteral("Date Mode"), AdvancedFrame);
@@ -260,6 +269,8 @@ void frmRecord::buildAdvancedPage()
 
     connect(chkUseEnternal, &QCheckBox::clicked, this, &frmRecord::chkUseEnternal_Click);
     connect(cmdBrowsePlayer, &QPushButton::clicked, this, &frmRecord::cmdBrowsePlayer_Click);
+    connect(chkCleanCuts, &QCheckBox::clicked, this, [](bool on) { SetCutSongsInSilence(on); });
+    connect(chkID3v2, &QCheckBox::clicked, this, [](bool on) { SetWriteID3v2Tags(on); });
     for (QCheckBox* box : {chkTimed, chkShutdown, chkListenOn, chkStartPaused, chkCleanup})
         connect(box, &QCheckBox::clicked, this, [this] { PanelEdited = true; });
     connect(txtBaseLineName, &QLineEdit::textChanged, this, [this] { PanelEdited = true; });
@@ -306,6 +317,11 @@ void frmRecord::buildOtherPage()
     grid->addWidget(optFile, 4, 0, 1, 3);
     grid->addWidget(mnuIEWebHeader, 5, 0, 1, 3);
     page->addWidget(fraMP3);
+    // Filled by the scheduler's own controls.
+    fraScheduler = new QGroupBox(QStringLiteral("Scheduler"), OtherFrame);
+    fraScheduler->setObjectName(QStringLiteral("fraScheduler"));
+    new QVBoxLayout(fraScheduler);
+    page->addWidget(fraScheduler);
     page->addStretch();
     pages->addWidget(OtherFrame);
 

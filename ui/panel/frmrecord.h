@@ -127,7 +127,7 @@ public:
     QLabel* lblConnecting = nullptr;
     QPushButton *cmdPreview = nullptr, *cmdEdit = nullptr, *cmdRemoveList = nullptr, *cmdAddtoList = nullptr,
                 *cmdSave = nullptr, *cmdLoadConfiguration = nullptr, *cmdRecord = nullptr;
-    QGroupBox *fraRecordings = nullptr, *fraDateMode = nullptr, *fraMP3 = nullptr;
+    QGroupBox *fraRecordings = nullptr, *fraDateMode = nullptr, *fraMP3 = nullptr, *fraScheduler = nullptr;
     QCheckBox* chkUseEnternal = nullptr;
     QLineEdit* txtExternalPlayer = nullptr;
     QPushButton* cmdBrowsePlayer = nullptr;
@@ -137,6 +137,8 @@ public:
     QCheckBox* chkShutdown = nullptr;
     QCheckBox* chkListenOn = nullptr;
     QCheckBox* chkStartPaused = nullptr;
+    QCheckBox* chkCleanCuts = nullptr;
+    QCheckBox* chkID3v2 = nullptr;
     QCheckBox* chkCleanup = nullptr;
     QLabel* lblKepRecordings = nullptr;
     ASpinnerBox* spnRecordingDays = nullptr;

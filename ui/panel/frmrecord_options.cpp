@@ -82,10 +82,17 @@ void frmRecord::selectCapture(int mode)
 
 void frmRecord::LoadPanelSettings()
 {
-    txtMP3Path->setText(setting(QStringLiteral("MP3Path")));
+    const QString path = setting(QStringLiteral("MP3Path"));
+    txtMP3Path->setText(path);
     mnuIEWebHeader->setChecked(number(setting(QStringLiteral("FakeIE"), QStringLiteral("0"))) != 0);
     const QString capture = setting(QStringLiteral("Capture"), QStringLiteral("2"));
     if (capture == QLatin1String("1") || capture == QLatin1String("2") || capture == QLatin1String("3")) {
+        if (capture == QLatin1String("1")) {
+            // The stored path is the single file's: switching to file mode
+            // must bring it back into the box, not file it as the folder.
+            FileText = path;
+            txtMP3Path->clear();
+        }
         selectCapture(capture.toInt());
     } else {
         for (QRadioButton* o : {optNormal, optDated, optFile}) {
@@ -285,6 +292,7 @@ void frmRecord::optNormal_Click()
     if (!folderMode()) {
         FileText = txtMP3Path->text();
         lblPathToSave->setText(QStringLiteral("Path to save MP3s to:"));
+        txtMP3Path->setAccessibleName(lblPathToSave->text());
         txtMP3Path->setText(FolderText);
         cmdPathToSave->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     }
@@ -304,6 +312,7 @@ void frmRecord::optFile_Click()
     if (folderMode()) {
         FolderText = txtMP3Path->text();
         lblPathToSave->setText(QStringLiteral("MP3 file:"));
+        txtMP3Path->setAccessibleName(lblPathToSave->text());
         txtMP3Path->setText(FileText);
         cmdPathToSave->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
     }
@@ -448,10 +457,16 @@ void frmRecord::DockDisplay()
     QWidget* display = m_deps.shell->RecordingDisplayWindow();
     if (!display || !isVisible() || isMinimized())
         return;
+    // Both windows are placed by their frames: the display's outer width is
+    // the panel's, its client area is narrower by the display's own border.
     const QRect frame = frameGeometry();
     const QPoint at(frame.left(), frame.bottom() + 1);
-    if (display->pos() != at || display->width() != frame.width())
-        display->setGeometry(at.x(), at.y(), frame.width(), display->height());
+    const int border = display->frameGeometry().width() - display->width();
+    const int width = frame.width() - border;
+    if (display->pos() != at)
+        display->move(at);
+    if (display->width() != width)
+        display->resize(width, display->height());
 }
 
 void frmRecord::moveEvent(QMoveEvent* event)

@@ -26,6 +26,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -51,7 +52,8 @@ void frmRecord::Form_Load()
     adjustSize();
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
-        const int displayHeight = 110;
+        QWidget* display = m_deps.shell->RecordingDisplayWindow();
+        const int displayHeight = display ? display->frameGeometry().height() : 110;
         move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height() - displayHeight) / 2);
     }
 
@@ -82,8 +84,11 @@ void frmRecord::Form_Load()
     txtExternalPlayer->setEnabled(chkUseEnternal->isChecked());
     cmdBrowsePlayer->setEnabled(chkUseEnternal->isChecked());
 
-    const QList<QWidget*> targets{lstViewSongList->viewport(), cmdOK, lblConnecting, RadioFrame, cmdAddtoList,
-                                  txtMP3Path};
+    // Besides the list, the accept button and the connecting label, a link
+    // may be dropped anywhere on the main page, on "Add Station" and on the
+    // main page's own button; the save-path box has a handling of its own.
+    const QList<QWidget*> targets{lstViewSongList->viewport(), cmdOK,  lblConnecting, RadioFrame,
+                                  cmdAddtoList,                cmdRadio, txtMP3Path};
     for (QWidget* w : targets) {
         w->setAcceptDrops(true);
         w->installEventFilter(this);
@@ -214,8 +219,13 @@ void frmRecord::ctlURIGrabber_Done()
     EnablePanel();
     txtStreamTitle->setText(URIGrabber->strFirstTitle);
     const QString folder = GetDefaultFolder(false);
-    if (!folder.isEmpty()) {
-        setSavePathText(folderMode() ? withSeparator(folder) : folder);
+    if (!folderMode()) {
+        // A single file keeps the name the user gave it; a folder is not a
+        // file name to check.
+        if (txtMP3Path->text().isEmpty())
+            txtMP3Path->setFocus();
+    } else if (!folder.isEmpty()) {
+        setSavePathText(withSeparator(folder));
         txtMP3Path_LostFocus();
     } else {
         txtMP3Path->setFocus();

@@ -1,0 +1,229 @@
+// The panel and the shared recording configuration: LoadBasedOnCR, PutInCR
+// and the record and listen actions.
+#include "panelfixture.h"
+#include "config/usersettings.h"
+#include "ui/controls/aspinnerbox.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+using PanelConfigurationTest = PanelFixture;
+
+TEST_F(PanelConfigurationTest, LoadBasedOnCrFillsTheBoxPerRecordingMode)
+{
+    struct Case {
+        qint32 mode;
+        QString path, fileName;
+        QRadioButton* frmRecord::*option; // null: left as it was
+        QString box, header;
+    };
+    const QList<Case> cases{
+        {1, "/rec", "show.mp3", &frmRecord::optFile, "/rec/show.mp3", "kept"},
+        {1, "/rec/", "show.mp3", &frmRecord::optFile, "/rec/show.mp3", "kept"},
+        {2, "/rec", "ignored", &frmRecord::optNormal, "/rec/", "kept"},
+        {2, "/rec/", "ignored", &frmRecord::optNormal, "/rec/", "kept"},
+        {2, "D:\\rec\\", "ignored", &frmRecord::optNormal, "D:\\rec\\", "kept"},
+        {3, "/rec", "Morning", &frmRecord::optDated, "/rec/", "Morning"},
+        {3, "/rec/", "", &frmRecord::optDated, "/rec/", ""},
+        {0, "/rec", "x", nullptr, "/before/", "kept"},
+        {4, "/rec", "x", nullptr, "/before/", "kept"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QStringLiteral("mode %1, path %2").arg(c.mode).arg(c.path).toStdString());
+        open();
+        panel->optDated->click();
+        panel->txtMP3Path->setText(QStringLiteral("/before/"));
+        panel->txtBaseLineName->setText(QStringLiteral("kept"));
+        config.lRecordingMode = c.mode;
+        config.sMP3Path = c.path;
+        config.sStreamFileName = c.fileName;
+        config.sShoutCastFile = QStringLiteral("http://host/list.pls");
+        config.sRecordingTitle = QStringLiteral("Jazz FM");
+        panel->LoadBasedOnCR();
+        QRadioButton* want = c.option ? panel.get()->*c.option : panel->optDated;
+        EXPECT_TRUE(want->isChecked());
+        EXPECT_EQ(panel->txtMP3Path->text(), c.box);
+        EXPECT_EQ(panel->txtBaseLineName->text(), c.header);
+        EXPECT_EQ(panel->fraDateMode->isHidden(), want != panel->optDated);
+        EXPECT_EQ(panel->lblPathToSave->text() == QLatin1String("MP3 file:"), want == panel->optFile);
+        EXPECT_TRUE(panel->PathValid);
+        EXPECT_FALSE(panel->PanelEdited);
+        EXPECT_EQ(panel->txtPlaylist->text(), QStringLiteral("http://host/list.pls"));
+        EXPECT_EQ(names(), QStringList(QStringLiteral("Jazz FM")));
+        EXPECT_EQ(urlsOfStations(), QStringList(QStringLiteral("http://host/list.pls")));
+        panel.reset();
+    }
+}
+
+TEST_F(PanelConfigurationTest, LoadBasedOnCrAppendsAStationEveryTime)
+{
+    open();
+    config.lRecordingMode = 2;
+    config.sShoutCastFile = QStringLiteral("http://host/list.pls");
+    config.sRecordingTitle = QStringLiteral("Jazz FM");
+    for (int i = 0; i < 3; ++i)
+        panel->LoadBasedOnCR();
+    EXPECT_EQ(names(), QStringList(3, QStringLiteral("Jazz FM")));
+}
+
+TEST_F(PanelConfigurationTest, TimedAndCleanupBoxesFollowTheConfiguration)
+{
+    struct Case {
+        bool timed;
+        bool cleanup;
+    };
+    for (const Case& c : {Case{true, true}, Case{false, false}, Case{true, false}}) {
+        SCOPED_TRACE(::testing::Message() << "timed " << c.timed << ", cleanup " << c.cleanup);
+        open();
+        panel->chkShutdown->setChecked(true);
+        panel->spnTimeInMinutes->setValue(5);
+        panel->spnRecordingDays->setValue(9);
+        config.lRecordingMode = 2;
+        config.bEnabledTimedRecording = c.timed;
+        config.lTimedRecording = 90;
+        config.bExitTimedRecording = false;
+        config.bDeleteArchivesAfterTime = c.cleanup;
+        config.lDaysToKeepRecording = 30;
+        panel->LoadBasedOnCR();
+        EXPECT_EQ(panel->chkTimed->isChecked(), c.timed);
+        EXPECT_EQ(panel->spnTimeInMinutes->value(), c.timed ? 90 : 5);
+        EXPECT_EQ(panel->chkShutdown->isChecked(), !c.timed); // untouched when not timed
+        EXPECT_EQ(panel->chkCleanup->isChecked(), c.cleanup);
+        EXPECT_EQ(panel->spnRecordingDays->value(), c.cleanup ? 30 : 9);
+
+        // And back: PutInCR writes what the boxes show.
+        config.lTimedRecording = -1;
+        config.bExitTimedRecording = true;
+        config.lDaysToKeepRecording = -1;
+        panel->PutInCR();
+        EXPECT_EQ(config.bEnabledTimedRecording, c.timed);
+        EXPECT_EQ(config.lTimedRecording, c.timed ? 90 : -1);
+        EXPECT_EQ(config.bExitTimedRecording, false);
+        EXPECT_EQ(config.bDeleteArchivesAfterTime, c.cleanup);
+        EXPECT_EQ(config.lDaysToKeepRecording, c.cleanup ? 30 : -1);
+        panel.reset();
+    }
+}
+
+TEST_F(PanelConfigurationTest, PutInCrSplitsTheBoxPerCaptureMode)
+{
+    struct Case {
+        QRadioButton* frmRecord::*option;
+        QString box;
+        qint32 mode;
+        QString path, fileName;
+    };
+    const QList<Case> cases{
+        {&frmRecord::optFile, "/rec/show.mp3", 1, "/rec/", "show.mp3"},
+        {&frmRecord::optFile, "show.mp3", 1, "", "show.mp3"},
+        {&frmRecord::optNormal, "/rec/", 2, "/rec/", "untouched"},
+        {&frmRecord::optDated, "/rec/", 3, "/rec/", "Morning"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.box.toStdString());
+        open();
+        (panel.get()->*c.option)->click();
+        panel->txtMP3Path->setText(c.box);
+        panel->txtBaseLineName->setText(QStringLiteral("Morning"));
+        panel->txtPlaylist->setText(QStringLiteral("http://host/list.pls"));
+        panel->txtStreamTitle->setText(QStringLiteral("Jazz FM"));
+        panel->chkListenOn->setChecked(true);
+        panel->chkStartPaused->setChecked(false);
+        config.sStreamFileName = QStringLiteral("untouched");
+        config.bStartPaused = true;
+        panel->PutInCR();
+        EXPECT_EQ(config.lRecordingMode, c.mode);
+        EXPECT_EQ(config.sMP3Path, c.path);
+        EXPECT_EQ(config.sStreamFileName, c.fileName);
+        EXPECT_EQ(config.sShoutCastFile, QStringLiteral("http://host/list.pls"));
+        EXPECT_EQ(config.sRecordingTitle, QStringLiteral("Jazz FM"));
+        EXPECT_TRUE(config.bStartInListenMode);
+        EXPECT_FALSE(config.bStartPaused);
+        panel.reset();
+    }
+}
+
+namespace {
+
+QByteArray titleBlock(const QByteArray& title)
+{
+    QByteArray text = "StreamTitle='" + title + "';";
+    while (text.size() % 16)
+        text.append('\0');
+    return char(text.size() / 16) + text;
+}
+
+} // namespace
+
+TEST_F(PanelConfigurationTest, RecordWhileRecordingStopsTheRunningOneFirst)
+{
+    open();
+    panel->optNormal->click();
+    panel->txtMP3Path->setText(folder.path());
+    panel->txtPlaylist->setText(localUrl(QStringLiteral("list.pls")));
+    config.lRecordingMode = 2;
+    startOnStation();
+    recorder->HandleStreamData("ICY 200 OK\r\nicy-name:Test FM\r\nicy-metaint:16\r\n\r\n" + QByteArray(16, 'a') +
+                               titleBlock("Artist A - Song One") + QByteArray(16, 'b'));
+    ASSERT_TRUE(recorder->blnRecording);
+    panel->PanelEdited = true;
+    config.bPreviewModeOnly = false;
+
+    panel->cmdRecord_Click();
+    EXPECT_FALSE(panel->PanelEdited);
+    EXPECT_TRUE(config.bCalledFromGUI);
+    EXPECT_TRUE(config.bConfigOK);
+    EXPECT_FALSE(config.bPreviewModeOnly);
+    EXPECT_EQ(config.sShoutCastFile, panel->txtPlaylist->text());
+    const QByteArray song = ReadAll(folder.file(QStringLiteral("Artist A - Song One.mp3")));
+    ASSERT_EQ(song.size(), 16 + 128);
+    EXPECT_TRUE(song.right(128).startsWith("TAG"));
+    EXPECT_TRUE(song.right(128).mid(3, 30).startsWith("Song One"));
+
+    panel->cmdPreview_Click();
+    EXPECT_TRUE(config.bPreviewModeOnly);
+}
+
+TEST_F(PanelConfigurationTest, WhileRecordingTheButtonsWaitForAChange)
+{
+    struct Case {
+        bool recording, edited, ready, enabled;
+    };
+    const QList<Case> cases{
+        {false, false, true, true}, {false, false, false, false}, {true, false, true, false},
+        {true, true, true, true},   {true, true, false, false},
+    };
+    open();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.recording << c.edited << c.ready);
+        panel->txtMP3Path->setText(c.ready ? folder.path() : QString());
+        panel->txtMP3Path_LostFocus();
+        panel->cmdSave->setEnabled(!c.enabled);
+        recorder->blnRecording = c.recording;
+        panel->PanelEdited = c.edited;
+        panel->tmrRecMon_Timer();
+        EXPECT_EQ(panel->cmdRecord->isEnabled(), c.enabled);
+        EXPECT_EQ(panel->cmdPreview->isEnabled(), c.enabled);
+        EXPECT_EQ(panel->cmdSave->isEnabled(), !c.enabled); // not the timer's
+    }
+    recorder->blnRecording = false;
+}
+
+// The two recording options of the Advanced page are per-user settings of
+// their own: the boxes show them and a click stores them at once.
+TEST_F(PanelConfigurationTest, CleanCutsAndID3v2BoxesFollowTheirSettings)
+{
+    SetCutSongsInSilence(true);
+    SetWriteID3v2Tags(false);
+    open();
+    EXPECT_TRUE(panel->chkCleanCuts->isChecked());
+    EXPECT_FALSE(panel->chkID3v2->isChecked());
+    panel->chkCleanCuts->click();
+    panel->chkID3v2->click();
+    EXPECT_FALSE(CutSongsInSilence());
+    EXPECT_TRUE(WriteID3v2Tags());
+}

@@ -1,0 +1,354 @@
+// The panel's options: the settings kept between runs, the capture modes and
+// the save path, readiness, the spinner, tools, help and the pop-up.
+#include "panelfixture.h"
+#include "ui/controls/aspinnerbox.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+
+using PanelSettingsTest = PanelFixture;
+
+namespace {
+
+// Every option the panel keeps between runs.
+struct Options {
+    int capture; // 1 single file, 2 stream titles, 3 dated archive
+    QString path;
+    bool fakeIE, timed, listen;
+    int minutes;
+    bool shutdown, paused;
+    QString header;
+    bool cleanup;
+    int days;
+    bool operator==(const Options&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Options& o)
+{
+    return os << "capture " << o.capture << " path " << o.path.toStdString() << " ie " << o.fakeIE << " timed "
+              << o.timed << " listen " << o.listen << " minutes " << o.minutes << " shutdown " << o.shutdown
+              << " paused " << o.paused << " header " << o.header.toStdString() << " cleanup " << o.cleanup << " days "
+              << o.days;
+}
+
+void apply(frmRecord& p, const Options& o)
+{
+    (o.capture == 1 ? p.optFile : o.capture == 3 ? p.optDated : p.optNormal)->click();
+    p.txtMP3Path->setText(o.path);
+    if (p.mnuIEWebHeader->isChecked() != o.fakeIE)
+        p.mnuIEWebHeader->click();
+    p.chkTimed->setChecked(o.timed);
+    p.chkListenOn->setChecked(o.listen);
+    p.spnTimeInMinutes->setValue(o.minutes);
+    p.chkShutdown->setChecked(o.shutdown);
+    p.chkStartPaused->setChecked(o.paused);
+    p.txtBaseLineName->setText(o.header);
+    p.chkCleanup->setChecked(o.cleanup);
+    p.spnRecordingDays->setValue(o.days);
+}
+
+Options read(const frmRecord& p)
+{
+    const int capture = p.optFile->isChecked() ? 1 : p.optNormal->isChecked() ? 2 : p.optDated->isChecked() ? 3 : 0;
+    return {capture,
+            p.txtMP3Path->text(),
+            p.mnuIEWebHeader->isChecked(),
+            p.chkTimed->isChecked(),
+            p.chkListenOn->isChecked(),
+            p.spnTimeInMinutes->value(),
+            p.chkShutdown->isChecked(),
+            p.chkStartPaused->isChecked(),
+            p.txtBaseLineName->text(),
+            p.chkCleanup->isChecked(),
+            p.spnRecordingDays->value()};
+}
+
+} // namespace
+
+TEST_F(PanelSettingsTest, EveryOptionComesBackAfterClosing)
+{
+    const QString dir = folder.path();
+    const QList<Options> cases{
+        {3, dir, true, true, true, 75, true, true, QStringLiteral("Morning"), true, 14},
+        {1, dir + QStringLiteral("show.mp3"), false, false, false, 1, false, false, QString(), false, 0},
+        {2, dir, true, false, true, 99999, false, true, QStringLiteral("x"), false, 99999},
+        {2, QString(), false, true, false, 0, true, false, QString(), true, 1},
+    };
+    for (const Options& want : cases) {
+        SCOPED_TRACE(want.capture);
+        open();
+        apply(*panel, want);
+        reopen();
+        EXPECT_EQ(read(*panel), want);
+        EXPECT_EQ(panel->fraDateMode->isHidden(), want.capture != 3);
+        EXPECT_EQ(panel->lblPathToSave->text() == QLatin1String("MP3 file:"), want.capture == 1);
+        panel.reset();
+    }
+}
+
+TEST_F(PanelSettingsTest, FirstStartWithAnEmptyStore)
+{
+    open();
+    EXPECT_TRUE(panel->optNormal->isChecked());
+    EXPECT_TRUE(panel->txtMP3Path->text().isEmpty());
+    EXPECT_TRUE(panel->txtBaseLineName->text().isEmpty());
+    EXPECT_FALSE(panel->cmdRecord->isEnabled());
+    EXPECT_FALSE(panel->cmdPreview->isEnabled());
+    EXPECT_FALSE(panel->cmdSave->isEnabled());
+    EXPECT_FALSE(panel->chkUseEnternal->isChecked());
+    EXPECT_TRUE(panel->txtExternalPlayer->text().isEmpty());
+    EXPECT_TRUE(panel->fraDateMode->isHidden());
+}
+
+TEST_F(PanelSettingsTest, ValuesThatAreNotNumbersDoNotStopTheStart)
+{
+    const QString app = QStringLiteral("Tonquill"), section = QStringLiteral("Registration");
+    SaveSetting(app, section, QStringLiteral("Capture"), QStringLiteral("two"));
+    SaveSetting(app, section, QStringLiteral("FakeIE"), QStringLiteral("yes"));
+    SaveSetting(app, section, QStringLiteral("TimeRec"), QStringLiteral("on"));
+    SaveSetting(app, section, QStringLiteral("RecTime"), QStringLiteral("ninety"));
+    SaveSetting(app, section, QStringLiteral("DaysKeeping"), QStringLiteral("-3"));
+    SaveSetting(app, section, QStringLiteral("Shutdown"), QStringLiteral(" 1 "));
+    open();
+    EXPECT_FALSE(panel->optNormal->isChecked());
+    EXPECT_FALSE(panel->optDated->isChecked());
+    EXPECT_FALSE(panel->optFile->isChecked());
+    EXPECT_FALSE(panel->chkTimed->isChecked());
+    EXPECT_TRUE(panel->chkShutdown->isChecked());
+    EXPECT_EQ(panel->spnTimeInMinutes->value(), 0);
+    EXPECT_EQ(panel->spnRecordingDays->value(), 0); // below the spinner's range: refused
+    EXPECT_FALSE(panel->cmdRecord->isEnabled());
+}
+
+TEST_F(PanelSettingsTest, TheExternalPlayerIsKeptUntilUnticked)
+{
+    open();
+    panel->chkUseEnternal->click();
+    dialogs.openAnswer = QStringLiteral("/usr/bin/player");
+    panel->cmdBrowsePlayer_Click();
+    reopen();
+    EXPECT_TRUE(panel->chkUseEnternal->isChecked());
+    EXPECT_EQ(panel->txtExternalPlayer->text(), QStringLiteral("/usr/bin/player"));
+    EXPECT_TRUE(panel->txtExternalPlayer->isEnabled());
+    panel->chkUseEnternal->click();
+    EXPECT_FALSE(panel->txtExternalPlayer->isEnabled());
+    EXPECT_FALSE(panel->cmdBrowsePlayer->isEnabled());
+    reopen();
+    EXPECT_FALSE(panel->chkUseEnternal->isChecked());
+    EXPECT_TRUE(panel->txtExternalPlayer->text().isEmpty());
+    EXPECT_FALSE(panel->txtExternalPlayer->isEnabled());
+}
+
+using SavePathTest = PanelFixture;
+
+TEST_F(SavePathTest, SwitchingModesRestoresEachModesText)
+{
+    open();
+    const QString dir = folder.path(), file = folder.file(QStringLiteral("show.mp3"));
+    panel->txtMP3Path->setText(dir);
+    panel->optFile->click();
+    EXPECT_EQ(panel->lblPathToSave->text(), QStringLiteral("MP3 file:"));
+    EXPECT_TRUE(panel->txtMP3Path->text().isEmpty());
+    panel->txtMP3Path->setText(file);
+    panel->optNormal->click();
+    EXPECT_EQ(panel->lblPathToSave->text(), QStringLiteral("Path to save MP3s to:"));
+    EXPECT_EQ(panel->txtMP3Path->text(), dir);
+    EXPECT_EQ(panel->FileText, file);
+    panel->optDated->click(); // one folder mode to the other: the text stays
+    EXPECT_EQ(panel->txtMP3Path->text(), dir);
+    EXPECT_FALSE(panel->fraDateMode->isHidden());
+    panel->optFile->click();
+    EXPECT_EQ(panel->txtMP3Path->text(), file);
+    EXPECT_EQ(panel->FolderText, dir);
+    EXPECT_TRUE(panel->fraDateMode->isHidden());
+}
+
+TEST_F(SavePathTest, ReadinessNeedsAPathAndInDatedModeAHeader)
+{
+    struct Case {
+        int capture;
+        QString path, header;
+        bool ready;
+    };
+    const QString dir = folder.path();
+    const QString noSlash = dir.chopped(1);
+    const QList<Case> cases{
+        {3, dir, "", false}, {3, dir, "Morning", true}, {3, "", "Morning", false},
+        {2, dir, "", true},  {2, noSlash, "", true},    {2, "", "x", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << c.capture << " '" << c.path.toStdString() << "' '" << c.header.toStdString() << "'");
+        open();
+        (c.capture == 3 ? panel->optDated : panel->optNormal)->click();
+        panel->txtBaseLineName->setText(c.header);
+        panel->txtMP3Path->setText(c.path);
+        panel->txtMP3Path_LostFocus();
+        EXPECT_EQ(panel->cmdRecord->isEnabled(), c.ready);
+        EXPECT_EQ(panel->cmdPreview->isEnabled(), c.ready);
+        EXPECT_EQ(panel->cmdSave->isEnabled(), c.ready);
+        EXPECT_EQ(panel->CheckReady(true), c.ready);
+        if (!c.path.isEmpty()) {
+            EXPECT_EQ(panel->txtMP3Path->text(), dir); // one final separator
+        }
+        EXPECT_TRUE(messages.messages.isEmpty());
+        panel.reset();
+    }
+}
+
+TEST_F(SavePathTest, AFolderThatIsNotThereIsRefusedAndTheTextRestored)
+{
+    open();
+    panel->txtMP3Path->setText(folder.path());
+    panel->txtMP3Path_LostFocus();
+    ASSERT_TRUE(panel->cmdRecord->isEnabled());
+    panel->txtMP3Path_GotFocus();
+    panel->txtMP3Path->setText(folder.file(QStringLiteral("missing")));
+    panel->txtMP3Path_LostFocus();
+    EXPECT_EQ(messages.messages, QStringList(QStringLiteral("The path is invalid!")));
+    EXPECT_EQ(panel->txtMP3Path->text(), folder.path());
+    EXPECT_FALSE(panel->PathValid);
+    EXPECT_FALSE(panel->cmdRecord->isEnabled());
+}
+
+TEST_F(SavePathTest, AFileThatCannotBeCreatedIsRefusedAndTheTextRestored)
+{
+    struct Case {
+        const char* what;
+        QString folder;
+        bool needsPermissions;
+    };
+    const QString locked = folder.file(QStringLiteral("locked/"));
+    ASSERT_TRUE(QDir().mkpath(locked));
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const QList<Case> cases{
+        {"folder missing", folder.file(QStringLiteral("missing/")), false},
+        {"folder without write permission", locked, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.needsPermissions && isRoot())
+            continue; // root writes anywhere
+        messages.messages.clear();
+        open();
+        panel->optFile->click();
+        const QString good = folder.file(QStringLiteral("good.mp3"));
+        panel->txtMP3Path->setText(good);
+        panel->txtMP3Path_LostFocus();
+        ASSERT_TRUE(panel->PathValid);
+        EXPECT_FALSE(QFile::exists(good)); // the probe is removed again
+        panel->txtMP3Path_GotFocus();
+        panel->txtMP3Path->setText(c.folder + QStringLiteral("show.mp3"));
+        panel->txtMP3Path_LostFocus();
+        EXPECT_EQ(messages.messages, QStringList(QStringLiteral("Invalid MP3 file name!")));
+        EXPECT_EQ(panel->txtMP3Path->text(), good);
+        EXPECT_FALSE(panel->PathValid);
+        EXPECT_FALSE(panel->cmdRecord->isEnabled());
+        panel.reset();
+    }
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+TEST_F(SavePathTest, TheFolderBrowserReturningTheSameFolderKeepsThePathValid)
+{
+    open();
+    panel->txtMP3Path->setText(folder.path());
+    panel->txtMP3Path_LostFocus();
+    dialogs.folderAnswer = folder.path();
+    panel->cmdPathToSave_Click();
+    EXPECT_EQ(dialogs.lastCaption, QStringLiteral("Select a Path To Save To"));
+    EXPECT_EQ(dialogs.lastInitialPath, folder.path());
+    EXPECT_EQ(panel->txtMP3Path->text(), folder.path());
+    EXPECT_TRUE(panel->PathValid);
+    EXPECT_TRUE(panel->cmdRecord->isEnabled());
+}
+
+TEST_F(SavePathTest, TheMinutesSpinnerNeverStaysBelowOne)
+{
+    open();
+    for (const auto& [given, kept] : {std::pair{0, 1}, std::pair{1, 1}, std::pair{2, 2}, std::pair{99999, 99999}}) {
+        SCOPED_TRACE(given);
+        panel->PanelEdited = false;
+        panel->spnTimeInMinutes->setValue(given);
+        panel->spnTimeInMinutes_Validate();
+        EXPECT_EQ(panel->spnTimeInMinutes->value(), kept);
+        EXPECT_TRUE(panel->PanelEdited);
+    }
+}
+
+using PanelMenuTest = PanelFixture;
+
+TEST_F(PanelMenuTest, AMissingToolShowsItsMessage)
+{
+    open();
+    const QList<std::pair<QAction*, QString>> cases{
+        {panel->mnuConverter, "shiftwell"}, {panel->mnuMedia1, "shiftwell"},    {panel->mnuCreator, "discwright"},
+        {panel->mnuCreator1, "discwright"}, {panel->mnuPressling, "pressling"}, {panel->mnuPressling1, "pressling"},
+    };
+    for (const auto& [action, program] : cases) {
+        SCOPED_TRACE(action->objectName().toStdString());
+        ASSERT_FALSE(QFile::exists(ProgramBesideExecutable(program)));
+        messages.messages.clear();
+        action->trigger();
+        EXPECT_EQ(messages.messages,
+                  QStringList(QStringLiteral(" Error : ") + program + QStringLiteral(" not found !")));
+    }
+    EXPECT_TRUE(launcher.started.isEmpty());
+}
+
+TEST_F(PanelMenuTest, HelpOpensTheDocumentOrSaysItIsMissing)
+{
+    // Nothing beside the executable, nothing in the desktop's data folders.
+    TempFolder xdg;
+    qputenv("XDG_DATA_HOME", xdg.file(QStringLiteral("home")).toUtf8());
+    qputenv("XDG_DATA_DIRS", xdg.file(QStringLiteral("dirs")).toUtf8());
+    ASSERT_FALSE(QFile::exists(QCoreApplication::applicationDirPath() + QStringLiteral("/Help/index.htm")));
+    open();
+    panel->mnuHelp2->trigger();
+    EXPECT_EQ(messages.messages, QStringList(QStringLiteral("Error : index.htm not found !")));
+    EXPECT_TRUE(urls.opened.isEmpty());
+
+    messages.messages.clear();
+    ASSERT_TRUE(QDir().mkpath(home.file(QStringLiteral("Help"))));
+    ASSERT_TRUE(WriteAll(home.file(QStringLiteral("Help/index.htm")), "<html></html>"));
+    panel->cmdHelp->click();
+    EXPECT_TRUE(messages.messages.isEmpty());
+    EXPECT_EQ(urls.opened, QList<QUrl>({QUrl::fromLocalFile(home.file(QStringLiteral("Help/index.htm")))}));
+    qunsetenv("XDG_DATA_HOME");
+    qunsetenv("XDG_DATA_DIRS");
+}
+
+TEST_F(PanelMenuTest, TheWebItemOpensTheSite)
+{
+    open();
+    panel->mnuTonquillWeb->trigger();
+    ASSERT_EQ(urls.opened.size(), 1);
+    EXPECT_TRUE(urls.opened.first().scheme().startsWith(QLatin1String("http")));
+    EXPECT_FALSE(urls.opened.first().host().isEmpty());
+}
+
+TEST_F(PanelMenuTest, PopUpPlayAndRecordFollowTheButtons)
+{
+    open();
+    for (const auto& [play, record] :
+         {std::pair{true, true}, std::pair{true, false}, std::pair{false, true}, std::pair{false, false}}) {
+        SCOPED_TRACE(::testing::Message() << play << record);
+        panel->cmdPreview->setEnabled(play);
+        panel->cmdRecord->setEnabled(record);
+        emit panel->lstViewSongList->customContextMenuRequested(QPoint(2, 2));
+        EXPECT_EQ(panel->mnuPlay->isEnabled(), play);
+        EXPECT_EQ(panel->mnuRecord->isEnabled(), record);
+        EXPECT_TRUE(panel->mnuPlaylist->isVisible());
+        panel->mnuPlaylist->hide();
+    }
+}

@@ -1,0 +1,118 @@
+// The station list file on its own: the pairs of lines, the line ends and
+// encodings it is read in, and the safe rewrite.
+#include "tests/support/eventwait.h"
+#include "ui/panel/stationfile.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+StationEntry st(const char* name, const char* url)
+{
+    return {QString::fromUtf8(name), QString::fromUtf8(url)};
+}
+
+struct ReadCase {
+    const char* what;
+    QByteArray bytes;
+    QList<StationEntry> expected;
+};
+
+class StationFileRead : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(StationFileRead, GivesTheStationsInOrder)
+{
+    TempFolder dir;
+    const QString path = dir.file(QStringLiteral("Playlist.txt"));
+    ASSERT_TRUE(WriteAll(path, GetParam().bytes));
+    QList<StationEntry> stations{st("stale", "stale")};
+    ASSERT_TRUE(ReadStationFile(path, stations));
+    EXPECT_EQ(stations, GetParam().expected);
+}
+
+const QList<StationEntry> kTwo{st("A", "http://h/a.pls"), st("B", "http://h/b.m3u")};
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StationFileRead,
+    ::testing::Values(ReadCase{"crlf", "A\r\nhttp://h/a.pls\r\nB\r\nhttp://h/b.m3u\r\n", kTwo},
+                      ReadCase{"lf", "A\nhttp://h/a.pls\nB\nhttp://h/b.m3u\n", kTwo},
+                      ReadCase{"cr", "A\rhttp://h/a.pls\rB\rhttp://h/b.m3u\r", kTwo},
+                      ReadCase{"no final end", "A\r\nhttp://h/a.pls\r\nB\r\nhttp://h/b.m3u", kTwo},
+                      ReadCase{"empty", "", {}},
+                      // A last name without its address is kept with none.
+                      ReadCase{"odd", "A\r\nhttp://h/a.pls\r\nB\r\n", {st("A", "http://h/a.pls"), st("B", "")}},
+                      ReadCase{"one line", "Lonely", {st("Lonely", "")}},
+                      ReadCase{"empty lines kept as pairs", "\r\n\r\nC\r\nu\r\n", {st("", ""), st("C", "u")}},
+                      ReadCase{"windows-1252",
+                               "Caf\xe9 \x93Jazz\x94\r\nhttp://h/c.pls\r\n",
+                               {st("Caf\xc3\xa9 \xe2\x80\x9cJazz\xe2\x80\x9d", "http://h/c.pls")}},
+                      ReadCase{"utf-8", "Caf\xc3\xa9\nhttp://h/c.pls\n", {st("Caf\xc3\xa9", "http://h/c.pls")}}),
+    [](const ::testing::TestParamInfo<ReadCase>& info) {
+        std::string name = info.param.what;
+        for (char& c : name)
+            if (!isalnum(static_cast<unsigned char>(c)))
+                c = '_';
+        return name;
+    });
+
+TEST(StationFile, MissingOrUnreadableGivesAnEmptyList)
+{
+    TempFolder dir;
+    QList<StationEntry> stations{st("x", "y")};
+    EXPECT_FALSE(ReadStationFile(dir.file(QStringLiteral("none.txt")), stations));
+    EXPECT_TRUE(stations.isEmpty());
+    // A folder in the file's place cannot be read either.
+    stations = {st("x", "y")};
+    EXPECT_FALSE(ReadStationFile(dir.path(), stations));
+    EXPECT_TRUE(stations.isEmpty());
+}
+
+TEST(StationFile, WritesPairsInUtf8WithCrLf)
+{
+    TempFolder dir;
+    const QString path = dir.file(QStringLiteral("Playlist.txt"));
+    ASSERT_TRUE(WriteStationFile(path, {st("A", "http://h/a.pls"), st("Caf\xc3\xa9", "http://h/b.m3u")}));
+    EXPECT_EQ(ReadAll(path), QByteArray("A\r\nhttp://h/a.pls\r\nCaf\xc3\xa9\r\nhttp://h/b.m3u\r\n"));
+    ASSERT_TRUE(WriteStationFile(path, {}));
+    EXPECT_EQ(ReadAll(path), QByteArray());
+}
+
+TEST(StationFile, LineBreaksInsideAFieldDoNotShiftThePairs)
+{
+    TempFolder dir;
+    const QString path = dir.file(QStringLiteral("Playlist.txt"));
+    ASSERT_TRUE(WriteStationFile(path, {st("two\nlines", "u1\r"), st("B", "u2")}));
+    QList<StationEntry> back;
+    ASSERT_TRUE(ReadStationFile(path, back));
+    ASSERT_EQ(back.size(), 2);
+    EXPECT_EQ(back.at(1), st("B", "u2"));
+}
+
+TEST(StationFile, AFailedWriteKeepsTheOldFile)
+{
+    TempFolder dir;
+    const QString path = dir.file(QStringLiteral("Playlist.txt"));
+    ASSERT_TRUE(WriteAll(path, "Old\r\nhttp://h/old.pls\r\n"));
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    const bool written = WriteStationFile(path, {st("New", "u")});
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (written)
+        GTEST_SKIP() << "running with rights that ignore folder permissions";
+    EXPECT_EQ(ReadAll(path), QByteArray("Old\r\nhttp://h/old.pls\r\n"));
+}
+
+TEST(StationFile, AHundredThousandStationsRoundTrip)
+{
+    TempFolder dir;
+    const QString path = dir.file(QStringLiteral("Playlist.txt"));
+    QList<StationEntry> many;
+    for (int i = 0; i < 100000; ++i)
+        many.append({QStringLiteral("Station %1").arg(i), QStringLiteral("http://h/%1.pls").arg(i)});
+    ASSERT_TRUE(WriteStationFile(path, many));
+    QList<StationEntry> back;
+    ASSERT_TRUE(ReadStationFile(path, back));
+    EXPECT_EQ(back, many);
+}
+
+} // namespace

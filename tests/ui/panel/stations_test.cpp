@@ -1,0 +1,408 @@
+// The station list: its file, removing, the accept action, the external
+// player and drops.
+#include "panelfixture.h"
+#include "sources/urigrabber.h"
+
+#include <QRadioButton>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using StationFileTest = PanelFixture;
+
+TEST_F(StationFileTest, TwoStationsAreFourLinesAndComeBackInOrder)
+{
+    open();
+    const QString a = localUrl(QStringLiteral("a.pls")), b = localUrl(QStringLiteral("b.m3u"));
+    panel->AppendStation(QStringLiteral("A"), a);
+    panel->AppendStation(QStringLiteral("B"), b);
+    reopen();
+    EXPECT_EQ(ReadAll(panelDeps.stationFile), QStringLiteral("A\r\n%1\r\nB\r\n%2\r\n").arg(a, b).toUtf8());
+    EXPECT_EQ(names(), QStringList({QStringLiteral("A"), QStringLiteral("B")}));
+    EXPECT_EQ(urlsOfStations(), QStringList({a, b}));
+    EXPECT_EQ(shell.quits, 1);
+}
+
+TEST_F(StationFileTest, AnEmptyListEmptiesTheFile)
+{
+    ASSERT_TRUE(WriteAll(panelDeps.stationFile, "Old\r\nhttp://old/x.pls\r\n"));
+    open();
+    panel->mnuRemoveAll_Click();
+    closePanel();
+    EXPECT_TRUE(QFile::exists(panelDeps.stationFile));
+    EXPECT_EQ(ReadAll(panelDeps.stationFile), QByteArray());
+}
+
+// What is read at start from the given bytes, and what closing writes back.
+struct ReadCase {
+    const char* what;
+    QByteArray bytes;
+    QStringList names, urls;
+    QByteArray written;
+};
+
+TEST_F(StationFileTest, ReadsAnyLineEndAndEncoding)
+{
+    const QList<ReadCase> cases{
+        {"CR LF",
+         "A\r\nhttp://a/1.pls\r\nB\r\nhttp://b/2.m3u\r\n",
+         {"A", "B"},
+         {"http://a/1.pls", "http://b/2.m3u"},
+         "A\r\nhttp://a/1.pls\r\nB\r\nhttp://b/2.m3u\r\n"},
+        {"LF only",
+         "A\nhttp://a/1.pls\nB\nhttp://b/2.m3u\n",
+         {"A", "B"},
+         {"http://a/1.pls", "http://b/2.m3u"},
+         "A\r\nhttp://a/1.pls\r\nB\r\nhttp://b/2.m3u\r\n"},
+        {"CR only",
+         "A\rhttp://a/1.pls\rB\rhttp://b/2.m3u\r",
+         {"A", "B"},
+         {"http://a/1.pls", "http://b/2.m3u"},
+         "A\r\nhttp://a/1.pls\r\nB\r\nhttp://b/2.m3u\r\n"},
+        {"no final line end", "A\r\nhttp://a/1.pls", {"A"}, {"http://a/1.pls"}, "A\r\nhttp://a/1.pls\r\n"},
+        {"odd number of lines",
+         "A\r\nhttp://a/1.pls\r\nB\r\n",
+         {"A", "B"},
+         {"http://a/1.pls", ""},
+         "A\r\nhttp://a/1.pls\r\nB\r\n\r\n"},
+        {"Windows-1252",
+         "Caf\xe9 \x93Jazz\x94\r\nhttp://c/1.pls\r\n",
+         {QString::fromUtf8("Café “Jazz”")},
+         {"http://c/1.pls"},
+         "Caf\xc3\xa9 \xe2\x80\x9cJazz\xe2\x80\x9d\r\nhttp://c/1.pls\r\n"},
+        {"UTF-8 with a mark",
+         "\xef\xbb\xbf\xc3\x96 FM\r\nhttp://o/1.pls\r\n",
+         {QString::fromUtf8("Ö FM")},
+         {"http://o/1.pls"},
+         "\xc3\x96 FM\r\nhttp://o/1.pls\r\n"},
+        {"empty file", "", {}, {}, ""},
+        {"empty name and URL kept in step",
+         "\r\n\r\nB\r\nhttp://b/2.m3u\r\n",
+         {"", "B"},
+         {"", "http://b/2.m3u"},
+         "\r\n\r\nB\r\nhttp://b/2.m3u\r\n"},
+    };
+    for (const ReadCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(WriteAll(panelDeps.stationFile, c.bytes));
+        open();
+        EXPECT_EQ(names(), c.names);
+        EXPECT_EQ(urlsOfStations(), c.urls);
+        closePanel();
+        EXPECT_EQ(ReadAll(panelDeps.stationFile), c.written);
+    }
+}
+
+TEST_F(StationFileTest, AHundredThousandStationsStartAndClose)
+{
+    QByteArray bytes;
+    const int count = 100000;
+    for (int i = 0; i < count; ++i)
+        bytes += "Station " + QByteArray::number(i) + "\r\nhttp://s/" + QByteArray::number(i) + ".pls\r\n";
+    ASSERT_TRUE(WriteAll(panelDeps.stationFile, bytes));
+    open();
+    ASSERT_EQ(panel->StationCount(), count);
+    EXPECT_EQ(panel->StationName(count - 1), QStringLiteral("Station 99999"));
+    EXPECT_EQ(panel->StationUrl(count - 1), QStringLiteral("http://s/99999.pls"));
+    closePanel();
+    EXPECT_EQ(ReadAll(panelDeps.stationFile), bytes);
+}
+
+TEST_F(StationFileTest, AFolderInPlaceOfTheFileNeitherStopsStartNorClose)
+{
+    ASSERT_TRUE(QDir().mkpath(panelDeps.stationFile));
+    open();
+    EXPECT_EQ(panel->StationCount(), 0);
+    panel->AppendStation(QStringLiteral("A"), QStringLiteral("http://a/1.pls"));
+    panel->close();
+    EXPECT_EQ(shell.quits, 1);
+    EXPECT_EQ(panel->StationCount(), 1);
+    EXPECT_TRUE(QFileInfo(panelDeps.stationFile).isDir());
+    EXPECT_TRUE(messages.messages.isEmpty());
+}
+
+TEST_F(StationFileTest, AFileThatCannotBeWrittenKeepsTheStations)
+{
+    // The station file's folder is a plain file: nothing can be created in it.
+    ASSERT_TRUE(WriteAll(home.file(QStringLiteral("plain")), "x"));
+    panelDeps.stationFile = home.file(QStringLiteral("plain/Playlist.txt"));
+    open();
+    panel->AppendStation(QStringLiteral("A"), QStringLiteral("http://a/1.pls"));
+    panel->AppendStation(QStringLiteral("B"), QStringLiteral("http://b/2.m3u"));
+    panel->close();
+    EXPECT_EQ(shell.quits, 1);
+    EXPECT_EQ(names(), QStringList({QStringLiteral("A"), QStringLiteral("B")}));
+    EXPECT_TRUE(messages.messages.isEmpty());
+}
+
+TEST_F(StationFileTest, PermissionsDoNotStopStartOrCloseAndTheOldFileStays)
+{
+    if (isRoot())
+        GTEST_SKIP() << "permissions do not apply to root";
+    const QByteArray old = "Old\r\nhttp://old/x.pls\r\n";
+    ASSERT_TRUE(WriteAll(panelDeps.stationFile, old));
+    QFile::setPermissions(panelDeps.stationFile, QFileDevice::Permissions());
+    open();
+    EXPECT_EQ(panel->StationCount(), 0); // unreadable
+    QFile::setPermissions(panelDeps.stationFile, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QFile::setPermissions(home.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    panel->AppendStation(QStringLiteral("New"), QStringLiteral("http://new/y.pls"));
+    panel->close();
+    QFile::setPermissions(home.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(shell.quits, 1);
+    EXPECT_EQ(ReadAll(panelDeps.stationFile), old);
+}
+
+using StationListTest = PanelFixture;
+
+TEST_F(StationListTest, RemovingSelectedStationsKeepsEveryOtherPair)
+{
+    struct Case {
+        QList<int> selected;
+        QList<int> left;
+    };
+    const QList<Case> cases{
+        {{1, 3}, {0, 2, 4}}, {{0}, {1, 2, 3, 4}}, {{4}, {0, 1, 2, 3}}, {{}, {0, 1, 2, 3, 4}}, {{0, 1, 2, 3, 4}, {}},
+    };
+    open();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.selected));
+        panel->mnuRemoveAll_Click();
+        for (int i = 0; i < 5; ++i)
+            panel->AppendStation(QStringLiteral("S%1").arg(i), QStringLiteral("http://s/%1.pls").arg(i));
+        panel->lstViewSongList->clearSelection();
+        for (int i : c.selected)
+            panel->lstViewSongList->topLevelItem(i)->setSelected(true);
+        panel->cmdRemoveList_Click();
+        QStringList wantNames, wantUrls;
+        for (int i : c.left) {
+            wantNames << QStringLiteral("S%1").arg(i);
+            wantUrls << QStringLiteral("http://s/%1.pls").arg(i);
+        }
+        EXPECT_EQ(names(), wantNames);
+        EXPECT_EQ(urlsOfStations(), wantUrls);
+    }
+}
+
+TEST_F(StationListTest, EditChangesOnlyTheSelectedStation)
+{
+    open();
+    panel->AppendStation(QStringLiteral("A"), QStringLiteral("http://a/1.pls"));
+    panel->AppendStation(QStringLiteral("B"), QStringLiteral("http://b/2.pls"));
+    panel->cmdEdit_Click(); // nothing selected
+    EXPECT_TRUE(dialogCaptions.isEmpty());
+    panel->lstViewSongList->setCurrentItem(panel->lstViewSongList->topLevelItem(1));
+    dialogAnswer = false;
+    panel->cmdEdit_Click();
+    EXPECT_EQ(names(), QStringList({QStringLiteral("A"), QStringLiteral("B")}));
+    dialogAnswer = true;
+    panel->cmdEdit_Click();
+    EXPECT_EQ(dialogCaptions, QStringList(2, QStringLiteral("Edit Station")));
+    EXPECT_EQ(dialogUrls, QStringList(2, QStringLiteral("http://b/2.pls")));
+    EXPECT_EQ(names(), QStringList({QStringLiteral("A"), QStringLiteral("Named Station")}));
+    EXPECT_EQ(urlsOfStations(), QStringList({QStringLiteral("http://a/1.pls"), QStringLiteral("http://b/2.pls")}));
+}
+
+TEST_F(StationListTest, AcceptTestsTheAddressAnywhereWithoutCase)
+{
+    struct Case {
+        QString url;
+        bool accepted;
+    };
+    const QList<Case> cases{
+        {localUrl(QStringLiteral("LIST.PLS")), true},
+        {localUrl(QStringLiteral("live.m3u?sid=1&x=.mp3")), true},
+        {localUrl(QStringLiteral("radio.plsx/feed")), true},
+        {localUrl(QStringLiteral("Stream.M3U8")), true},
+        {localUrl(QStringLiteral("stream.mp3")), false},
+        {localUrl(QStringLiteral("pls")), false},
+        {QString(), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.url.toStdString());
+        open();
+        messages.messages.clear();
+        panel->txtStreamTitle->setText(QStringLiteral("Old title"));
+        panel->PanelEdited = false;
+        panel->txtPlaylist->setText(c.url);
+        panel->cmdOK_Click();
+        EXPECT_TRUE(panel->PanelEdited);
+        EXPECT_EQ(panel->lblConnecting->isVisibleTo(panel.get()), c.accepted);
+        EXPECT_EQ(panel->URIGrabber->IsBusy(), c.accepted);
+        if (c.accepted) {
+            EXPECT_EQ(panel->URIGrabber->Address(), c.url);
+            EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join(QLatin1Char('|')).toStdString();
+            EXPECT_EQ(panel->txtStreamTitle->text(), QStringLiteral("Old title"));
+        } else {
+            EXPECT_EQ(messages.messages,
+                      QStringList(QStringLiteral("This is not a valid Shoutcast streaming playlist, configuration "
+                                                 "file, or accepted URL file!")));
+            EXPECT_TRUE(panel->txtStreamTitle->text().isEmpty());
+            EXPECT_TRUE(panel->URIGrabber->Address().isEmpty());
+        }
+        panel.reset();
+    }
+}
+
+TEST_F(StationListTest, AFetchedPlaylistFillsTitleAndDefaultFolder)
+{
+    // A local playlist is read at once; the music folder is the default.
+    const QString list = home.file(QStringLiteral("jazz.pls"));
+    ASSERT_TRUE(WriteAll(list, "[playlist]\r\nFile1=http://127.0.0.1:8000/stream\r\nTitle1=Jazz FM\r\n"
+                               "Length1=-1\r\nNumberOfEntries=1\r\nVersion=2\r\n"));
+    SetSpecialFolderOverride(SpecialFolder::Music, folder.path().chopped(1));
+    open();
+    panel->txtPlaylist->setText(list);
+    panel->cmdOK_Click();
+    EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(panel->txtStreamTitle->text(), QStringLiteral("Jazz FM"));
+    EXPECT_EQ(panel->txtMP3Path->text(), folder.path());
+    EXPECT_TRUE(panel->PathValid);
+    EXPECT_TRUE(panel->cmdRecord->isEnabled());
+    EXPECT_FALSE(panel->lblConnecting->isVisibleTo(panel.get()));
+
+    // In single-file mode the file name stays: a folder is no file name.
+    panel->optFile->click();
+    panel->txtMP3Path->setText(folder.file(QStringLiteral("show.mp3")));
+    panel->txtPlaylist->setText(list);
+    panel->cmdOK_Click();
+    EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(panel->txtMP3Path->text(), folder.file(QStringLiteral("show.mp3")));
+
+    // A port the grabber refuses: its message, the address gone, the panel off.
+    panel->txtPlaylist->setText(QStringLiteral("http://127.0.0.1:70000/list.pls"));
+    panel->cmdOK_Click();
+    EXPECT_EQ(messages.messages.size(), 1);
+    EXPECT_TRUE(panel->txtPlaylist->text().isEmpty());
+    EXPECT_TRUE(panel->txtStreamTitle->text().isEmpty());
+    EXPECT_FALSE(panel->txtMP3Path->isEnabled());
+    EXPECT_FALSE(panel->cmdOK->isEnabled());
+    EXPECT_FALSE(panel->lblConnecting->isVisibleTo(panel.get()));
+}
+
+TEST_F(StationListTest, ExternalPlayerGetsTheAddressAsOneArgumentUnchecked)
+{
+    open();
+    const QString url = QStringLiteral("http://host/my \"live\" stream.mp3");
+    panel->AppendStation(QStringLiteral("A"), QStringLiteral("http://host/a.pls"));
+    panel->AppendStation(QStringLiteral("B"), url);
+    panel->chkUseEnternal->setChecked(true);
+    panel->txtExternalPlayer->setText(QStringLiteral("/opt/player/bin/play"));
+    panel->lstViewSongList->setCurrentItem(panel->lstViewSongList->topLevelItem(1));
+    panel->lstViewSongList_DblClick();
+    EXPECT_EQ(launcher.started, QStringList(QStringLiteral("/opt/player/bin/play")));
+    EXPECT_EQ(launcher.lastArguments, QStringList(url));
+    EXPECT_FALSE(panel->lblConnecting->isVisibleTo(panel.get()));
+    EXPECT_FALSE(panel->URIGrabber->IsBusy());
+    EXPECT_TRUE(messages.messages.isEmpty());
+}
+
+TEST_F(StationListTest, DroppedTextIsAddedThenAccepted)
+{
+    open();
+    const QString url = localUrl(QStringLiteral("my station list.pls"));
+    auto drop = textDrop(url + QLatin1Char('\n'));
+    panel->lstViewSongList_OLEDragDrop(drop.get());
+    EXPECT_EQ(dialogCaptions, QStringList(QStringLiteral("Add Station")));
+    EXPECT_EQ(dialogUrls, QStringList(url)); // inner spaces kept
+    EXPECT_EQ(names(), QStringList(QStringLiteral("Named Station")));
+    EXPECT_EQ(urlsOfStations(), QStringList(url));
+    EXPECT_EQ(panel->txtPlaylist->text(), url);
+    EXPECT_EQ(panel->URIGrabber->Address(), url);
+    EXPECT_TRUE(panel->PanelEdited);
+}
+
+TEST_F(StationListTest, CancellingTheDialogAfterADropFetchesNothing)
+{
+    open();
+    panel->AppendStation(QStringLiteral("A"), QStringLiteral("http://a/1.pls"));
+    dialogAnswer = false;
+    const QString url = localUrl(QStringLiteral("b.pls"));
+    auto drop = textDrop(url);
+    panel->lstViewSongList_OLEDragDrop(drop.get());
+    EXPECT_EQ(dialogCaptions.size(), 1);
+    EXPECT_EQ(names(), QStringList(QStringLiteral("A")));
+    EXPECT_EQ(panel->txtPlaylist->text(), url);
+    EXPECT_FALSE(panel->URIGrabber->IsBusy());
+    EXPECT_TRUE(panel->URIGrabber->Address().isEmpty());
+    EXPECT_FALSE(panel->lblConnecting->isVisibleTo(panel.get()));
+}
+
+TEST_F(StationListTest, DroppedPresetIsAddedThenRefused)
+{
+    const QString preset = home.file(QStringLiteral("Morning Show.tvp"));
+    ASSERT_TRUE(WriteAll(preset, "[Recording]\r\n"));
+    open();
+    auto drop = fileDrop(preset);
+    panel->lstViewSongList_OLEDragDrop(drop.get());
+    EXPECT_EQ(dialogUrls, QStringList(preset));
+    EXPECT_EQ(urlsOfStations(), QStringList(preset));
+    EXPECT_EQ(messages.messages.size(), 1);
+    EXPECT_FALSE(panel->URIGrabber->IsBusy());
+}
+
+TEST_F(StationListTest, DroppedFilesThatAreNotThereOrFoldersAreIgnored)
+{
+    const QString folder = home.file(QStringLiteral("sub.pls"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    open();
+    panel->txtPlaylist->setText(QStringLiteral("before"));
+    const QList<QString> paths{home.file(QStringLiteral("gone.pls")), folder};
+    for (const QString& path : paths) {
+        SCOPED_TRACE(path.toStdString());
+        auto drop = fileDrop(path);
+        panel->lstViewSongList_OLEDragDrop(drop.get());
+        EXPECT_TRUE(dialogCaptions.isEmpty());
+        EXPECT_EQ(panel->StationCount(), 0);
+        EXPECT_TRUE(panel->txtPlaylist->text().isEmpty());
+        EXPECT_FALSE(panel->URIGrabber->IsBusy());
+    }
+    QMimeData nothing;
+    nothing.setData(QStringLiteral("application/x-other"), "data");
+    panel->lstViewSongList_OLEDragDrop(&nothing);
+    EXPECT_TRUE(dialogCaptions.isEmpty());
+    EXPECT_TRUE(messages.messages.isEmpty());
+}
+
+namespace {
+
+// A drag that enters `target` and is dropped there; true when the target
+// accepted the drag.
+bool dragAndDrop(QWidget* target, const QMimeData* data)
+{
+    QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    QDropEvent drop(QPointF(1, 1), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+    return enter.isAccepted();
+}
+
+} // namespace
+
+TEST_F(StationListTest, EveryDropTargetHandsItsDataToTheStationList)
+{
+    open();
+    dialogAnswer = false;
+    const QList<QWidget*> targets{panel->lstViewSongList->viewport(), panel->cmdOK, panel->lblConnecting,
+                                  panel->RadioFrame, panel->cmdAddtoList};
+    for (QWidget* target : targets) {
+        SCOPED_TRACE(target->objectName().toStdString());
+        dialogUrls.clear();
+        auto data = textDrop(localUrl(QStringLiteral("x.pls")));
+        EXPECT_TRUE(dragAndDrop(target, data.get()));
+        EXPECT_EQ(dialogUrls, QStringList(localUrl(QStringLiteral("x.pls"))));
+    }
+    // The save-path box takes folders, not stations.
+    dialogUrls.clear();
+    auto data = fileDrop(folder.path());
+    EXPECT_TRUE(dragAndDrop(panel->txtMP3Path, data.get()));
+    EXPECT_TRUE(dialogUrls.isEmpty());
+    EXPECT_EQ(panel->txtMP3Path->text(), folder.path());
+    EXPECT_TRUE(panel->PathValid);
+}
