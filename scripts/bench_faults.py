@@ -248,14 +248,16 @@ def main():
             index[key] = len(sent)
             sent.append(started + i * FRAME_S)
     results = {}
-    for name, path in (("tonquill", os.path.join(out, "faults.mp3")),
-                       ("streamripper", os.path.join(sr_out, "faults.mp3"))):
+    for name, folder in (("tonquill", out), ("streamripper", sr_out)):
+        # streamripper starts a numbered file at each reconnect: all count.
+        paths = [os.path.join(folder, f) for f in sorted(os.listdir(folder)) if f.endswith(".mp3")]
         got = set()
-        for fr in frames(path):
-            k = index.get(hashlib.blake2b(fr, digest_size=12).digest())
-            if k is not None:
-                got.add(k)
-        results[name] = (got, decode_errors(path))
+        for path in paths:
+            for fr in frames(path):
+                k = index.get(hashlib.blake2b(fr, digest_size=12).digest())
+                if k is not None:
+                    got.add(k)
+        results[name] = (got, sum(decode_errors(p) for p in paths), len(paths))
 
     print(f"work folder: {work}")
     print(f"{'fault':18s} {'tonquill lost':>14s} {'after back':>11s} {'streamripper lost':>18s} {'after back':>11s}")
@@ -272,7 +274,7 @@ def main():
             cells += [f"{lost:12.2f} s", f"{after:9.2f} s"]
         print(f"{name:18s} {cells[0]:>14s} {cells[1]:>11s} {cells[2]:>18s} {cells[3]:>11s}")
     for who in ("tonquill", "streamripper"):
-        print(f"{who}: decode errors in the whole file: {results[who][1]}")
+        print(f"{who}: {results[who][2]} file(s), decode errors: {results[who][1]}")
     with open(os.path.join(work, "tonquill.log")) as f:
         lines = f.read().splitlines()
     print("tonquill status lines about the faults:",
