@@ -116,11 +116,24 @@ void SetCutWindowMs(int ms)
     SaveSetting(kApp, kSection, QStringLiteral("CutWindowMs"), QString::number(ms));
 }
 
+int GiveUpMinutes()
+{
+    bool ok = false;
+    const int m = GetSetting(kApp, kSection, QStringLiteral("GiveUpMinutes"), QString()).trimmed().toInt(&ok);
+    return ok && m >= 0 && m <= 10080 ? m : RecordingOptions().giveUpMinutes;
+}
+
+void SetGiveUpMinutes(int minutes)
+{
+    SaveSetting(kApp, kSection, QStringLiteral("GiveUpMinutes"), QString::number(minutes));
+}
+
 RecordingOptions ReadRecordingOptions()
 {
     RecordingOptions o;
     o.writeID3v2 = WriteID3v2Tags();
     o.cleanCuts = CutSongsInSilence();
     o.cutWindowMs = CutWindowMs();
+    o.giveUpMinutes = GiveUpMinutes();
     return o;
 }

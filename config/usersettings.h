@@ -23,11 +23,14 @@ QString UserSettingsFile(const QString& appName);
 
 // The recorder's per-user options ("Advanced Options" page), application
 // "Tonquill", section "Registration", stored as "0"/"1" and milliseconds.
-// All are off by default.
+// All are off by default, except the give-up time.
 struct RecordingOptions {
     bool writeID3v2 = false;  // "Write ID3v2 tags": finished songs also get a UTF-8 ID3v2.4 tag
     bool cleanCuts = false;   // "Cut songs in the silence between them"
     int cutWindowMs = 2000;   // how far on each side of a title change the quietest point is sought
+    // "Give up after (minutes) without a stream": how long reconnecting goes
+    // on before the recording ends; 0 keeps trying until the recording's end.
+    int giveUpMinutes = 5;
 };
 bool WriteID3v2Tags();
 void SetWriteID3v2Tags(bool on);
@@ -36,4 +39,7 @@ void SetCutSongsInSilence(bool on);
 // 0 to 10000; a stored value out of range or not a number gives 2000.
 int CutWindowMs();
 void SetCutWindowMs(int ms);
+// 0 to 10080 (a week); a stored value out of range or not a number gives 5.
+int GiveUpMinutes();
+void SetGiveUpMinutes(int minutes);
 RecordingOptions ReadRecordingOptions();

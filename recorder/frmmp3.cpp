@@ -34,6 +34,7 @@ frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
         // will say: judge what it sent.
         if (bIcy && !m_demux.PendingHeader().isEmpty())
             screenPendingHeader();
+        onStreamLost();
     });
     connect(m_ws, &EventSocket::ConnectionRequest, this, [this](int id) { m_ws->Accept(id); });
 
@@ -226,7 +227,12 @@ void frmMP3::StartRecording()
     // The data watchdog counts from the start of this recording, not from the
     // last data of an earlier one.
     LastDataTick = StartTick;
+    m_streamTick = StartTick;
     TimeoutCount = 0;
+    m_retrying = false;
+    m_retryCount = 0;
+    m_redirects = 0;
+    m_redirectServer = 0;
     blnRecording = true;
     strSongName.clear();
     lServerNumber = 1;
@@ -246,8 +252,9 @@ void frmMP3::StopRecording()
     // A repeat left by a failover that found no server to go on.
     settlePendingRepeat();
     m_continueName.clear();
-    // A connection still being made is abandoned.
+    // A connection still being made, or waiting for its turn, is abandoned.
     m_connecting = false;
+    m_retrying = false;
 
     RecorderMenuState m = m_menu;
     m.mPopExit = QStringLiteral("Exit");

@@ -39,6 +39,8 @@ struct RecorderMenuState {
 // The most the stream socket takes from the system per data event: small
 // enough that a chunk is still in the cache when it is written to the file.
 constexpr qint64 kStreamReadBytes = 256 * 1024;
+// Redirects followed in a row for one server entry before it counts as failed.
+constexpr int kMaxRedirects = 5;
 
 struct RecorderDeps {
     ITickSource* clock = nullptr;
@@ -53,9 +55,10 @@ struct RecorderDeps {
     int headerPauseMs = 500;          // the pause after a stream's response header
     int filePauseMs = kCreateFilePauseMs;
     // The two pauses hold back the stream's processing (its data waits in
-    // the socket) instead of blocking the thread, so windows and timers
-    // keep running. Off, the sleeper blocks.
-    bool holdStream = false;
+    // the socket) instead of blocking the thread, so windows, timers and
+    // signals (SIGTERM) keep being served however many titles a chunk
+    // brings. Off, the sleeper blocks.
+    bool holdStream = true;
     // The per-user recording options, read when a recording starts; unset:
     // from the per-user settings store.
     std::function<RecordingOptions()> options;
@@ -155,6 +158,12 @@ public:
     bool StreamHeld() const { return m_holdTimer.isActive(); }
     // Ends the pause now and takes the data that waited.
     void ReleaseStreamHold();
+    // A lost stream is being reconnected: the next attempt waits for its
+    // turn in the back-off (1, 2, 4, 8, then every 10 s).
+    bool Reconnecting() const { return m_retrying; }
+    int ReconnectAttempts() const { return m_retryCount; }
+    // The tick at which the next reconnect attempt is made.
+    qint32 NextReconnectTick() const { return m_retryAt; }
 
 signals:
     void songCaptionChanged(const QString& caption);
@@ -177,10 +186,22 @@ private:
     void setMenu(const RecorderMenuState& m);
     void WriteAudio(const char* data, qsizetype size);
     void flushAudio();  // writes the audio queued from the current chunk
+    bool reopenAfterDiskError();
     void endIfUnattended();
     void endProgram();
     void onConnected();
     void onConnectError(const QString& description = QString());
+    // The running stream's connection closed or failed.
+    void onStreamLost();
+    // Takes every byte that waits in the socket, held or not, so a
+    // reconnect never throws away what has arrived.
+    void takeWaitingData();
+    // A reconnect failed: the next one waits its turn.
+    void scheduleReconnect();
+    void showReconnecting();
+    // Ends the recording when no stream came for longer than the user allows,
+    // or a timed recording when its time is up; true when it ended.
+    bool outageEndsRecording(qint32 tick, qint64 nowTick);
     void finishConnect();
     bool screenPendingHeader();
     void handleIcyError(const IcyHeader& header);
@@ -194,6 +215,10 @@ private:
     void beginCleanCut(const QString& name);
     void holdForCut(const char* data, qsizetype size);
     void finishCleanCut();
+    void beginJoin();
+    void joinAudio(const char* data, qsizetype size);
+    void writeJoined(qsizetype from);
+    void settleJoin();
     void dropPartialFrame();
     void tagFile(const QString& path, const QString& name, bool titleMode);
     QString dateStamp() const;
@@ -242,6 +267,9 @@ private:
     QString m_cutName;          // the file the cut opens
     QByteArray m_cutAfter;      // the audio since the title change
     qint64 m_cutWindowBytes = 0;
+    bool m_joinPending = false;  // a reconnect's audio waits for its first frame boundary
+    QByteArray m_joinBuffer;
+    qint64 m_joinDropped = 0;
     QString m_extension = QStringLiteral(".mp3");  // of the files named by the recorder, from the stream's type
     QString m_pendingRepeat;           // a repeat a failover closed, continued with m_continueName
     QString m_pendingRepeatOf;         // the earlier file that repeat stands for
@@ -249,4 +277,12 @@ private:
     bool m_dropStream = false;         // the rest of this connection is ignored
     bool m_writeErrorShown = false;
     qint64 m_audioWritten = 0;
+    // reconnecting a lost stream
+    bool m_retrying = false;
+    int m_retryCount = 0;
+    qint32 m_retryAt = 0;
+    qint32 m_streamTick = 0;  // the last time stream audio arrived
+    qint32 m_diskRetryTick = 0;
+    int m_redirects = 0;      // redirects followed in a row for one server entry
+    qint32 m_redirectServer = 0;
 };

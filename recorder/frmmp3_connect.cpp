@@ -113,21 +113,28 @@ void frmMP3::ConnectToServer(qint32& position, bool reconnect)
     m_connectReconnect = reconnect;
     m_connectLast = Servers.Last();
     m_connectPosition = &position;
-    m_ws->Connect(Servers[position].Host, Servers[position].Port.toInt(), Servers[position].Secure);
+    m_ws->Connect(AsciiHostName(Servers[position].Host), Servers[position].Port.toInt(), Servers[position].Secure);
 }
 
 void frmMP3::onConnectError(const QString& description)
 {
-    if (!m_connecting)
-        return;  // errors of a running stream show in the data watchdog
+    if (!m_connecting) {
+        onStreamLost();  // a running stream's connection failed (reset)
+        return;
+    }
     // A secure connection that failed says which server and why.
     if (m_ws->Secure() && !description.isEmpty())
         setSongCaption(QStringLiteral("[ERR] TLS: ") + description);
+    if (m_connectReconnect) {
+        // A lost stream is taken up again on its own server.
+        scheduleReconnect();
+        return;
+    }
     qint32& position = *m_connectPosition;
     if (position < m_connectLast) {
         ++position;
         m_ws->Close();
-        m_ws->Connect(Servers[position].Host, Servers[position].Port.toInt(), Servers[position].Secure);
+        m_ws->Connect(AsciiHostName(Servers[position].Host), Servers[position].Port.toInt(), Servers[position].Secure);
         return;
     }
     m_connecting = false;
@@ -192,6 +199,8 @@ void frmMP3::WS_DataArrival()
         // the data watchdog asks.
         TimeoutCount = 0;
         LastDataTick = m_deps.clock->GetTickCount();
+        if (!bIcy)
+            m_streamTick = LastDataTick;
         return;
     }
     // m_chunk is reused from chunk to chunk. That is safe because the socket
@@ -228,6 +237,12 @@ bool frmMP3::screenPendingHeader()
 
 void frmMP3::handleIcyError(const IcyHeader& header)
 {
+    if (m_streamIsReconnect && blnRecording) {
+        // The server that was streaming answers with an error for now (its
+        // source is gone, it restarts): it is asked again later.
+        scheduleReconnect();
+        return;
+    }
     if (lServerNumber != Servers.Last()) {
         const QString n = QString::number(lServerNumber);
         const QString title = m_config.sRecordingTitle;
@@ -255,6 +270,18 @@ void frmMP3::handleIcyError(const IcyHeader& header)
 
 void frmMP3::redirect(const IcyHeader& header)
 {
+    if (m_redirectServer != lServerNumber) {
+        m_redirectServer = lServerNumber;
+        m_redirects = 0;
+    }
+    if (++m_redirects > kMaxRedirects) {
+        // A chain that does not end is that server's failure.
+        m_redirects = 0;
+        IcyHeader failed = header;
+        failed.icyStatus = false;
+        handleIcyError(failed);
+        return;
+    }
     setSongCaption(QStringLiteral("[ERR]: Found new location, reconnecting..."));
     QString address = QString::fromUtf8(header.location);
     if (address.startsWith(QLatin1Char('/'))) {

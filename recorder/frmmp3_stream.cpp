@@ -12,6 +12,7 @@
 #include "recorder/id3v2tag.h"
 
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
 
 #include <utility>
@@ -52,6 +53,8 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
 
     // The response is a stream. From now on a failure ends an unattended run.
     m_config.bCalledFromGUI = false;
+    if (m_streamIsReconnect)
+        beginJoin();
     strICYHeader = QString::fromLatin1(raw);
     const QString extension = RecordingExtension(header.contentType);
     if (!m_streamIsReconnect) {
@@ -116,6 +119,10 @@ void frmMP3::OnMetadata(const QByteArray& block)
 
 void frmMP3::OnAudio(const char* data, qsizetype size)
 {
+    // A stream flows again: an outage, if any, is over.
+    m_streamTick = LastDataTick;
+    m_retryCount = 0;
+    m_redirects = 0;
     WriteAudio(data, size);
 }
 
@@ -124,7 +131,9 @@ void frmMP3::WriteAudio(const char* data, qsizetype size)
     if (!blnPaused) {
         if (m_cutPending) {
             holdForCut(data, size);
-        } else if (m_file.IsOpen()) {
+        } else if (m_joinPending) {
+            joinAudio(data, size);
+        } else if (m_file.IsOpen() || reopenAfterDiskError()) {
             // Written when the chunk is done or the file changes, whichever
             // comes first: one system call for all of a chunk's audio.
             m_file.Queue(data, size);
@@ -135,6 +144,26 @@ void frmMP3::WriteAudio(const char* data, qsizetype size)
     }
     if (m_deps.relay->blnEnablePreviewStream())
         m_deps.relay->PushData(data, size);
+}
+
+// A file that could not be created is tried again, at most once a second,
+// so writing resumes as soon as the folder is writable again.
+bool frmMP3::reopenAfterDiskError()
+{
+    if (!blnRecording || strSongName.isEmpty() || !m_writeErrorShown)
+        return false;
+    const qint32 tick = m_deps.clock->GetTickCount();
+    if (m_diskRetryTick != 0 && TickDifference(tick, m_diskRetryTick) < 1000)
+        return false;
+    m_diskRetryTick = tick;
+    QDir().mkpath(m_config.sMP3Path);
+    if (!m_file.Create(FullRecordingPath(m_config.sMP3Path, strSongName)))
+        return false;
+    m_fileSongName = strSongName;
+    m_fileFromTitle = m_config.lRecordingMode == 2 && blnIcyReal;
+    m_writeErrorShown = false;
+    setSongCaption(QStringLiteral("Now Recording: ") + strSongName);
+    return true;
 }
 
 void frmMP3::flushAudio()
@@ -157,6 +186,7 @@ void frmMP3::closeFile(bool titleMode, bool titleChange)
 {
     if (!m_file.IsOpen())
         return;
+    settleJoin();
     flushAudio();
     const QString path = m_file.Path();
     const QString earlier = m_file.Replaces();
@@ -171,6 +201,12 @@ void frmMP3::closeFile(bool titleMode, bool titleChange)
         return;
     }
     const QString kept = finishFile(path, earlier, titleChange);
+    if (QFileInfo(kept).size() == 0 && QFile::remove(kept)) {
+        // No audio reached it: a file of only a tag is not a recording.
+        m_fileSongName.clear();
+        m_fileFromTitle = false;
+        return;
+    }
     // The tag is taken from the name the file was started under, so a file
     // closed after a pause is tagged like any other; a file named after a
     // title is always tagged from that title.
@@ -194,7 +230,11 @@ QString frmMP3::finishFile(const QString& path, const QString& earlier, bool tit
 // The ID3v1 tag, and the ID3v2 tag when the user asked for it.
 void frmMP3::tagFile(const QString& path, const QString& name, bool titleMode)
 {
-    bool ok = TagRecording(m_config.sMP3Path, name, titleMode, m_config.sRecordingTitle, now().date());
+    // The file itself is tagged: under a numbered name it is not the one
+    // its song's name points to.
+    const TagInfo info = TagInfoForRecording(name, titleMode, m_config.sRecordingTitle);
+    bool ok = (info.Artist.isEmpty() && info.Title.isEmpty() && info.Album.isEmpty()) ||
+              WriteID3Tag(path, info, now().date());
     if (m_options.writeID3v2 && RecordingExtensionOf(path) == QLatin1String(".mp3"))
         ok = WriteID3v2Tag(path, TagInfoForRecording(name, titleMode, m_config.sRecordingTitle), now().date()) && ok;
     if (!ok)
@@ -256,11 +296,21 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
         StartTick = m_deps.clock->GetTickCount();  // a continuous recording counts per file
 
     QString name = strFileName;
+    if (!m_config.sMP3Path.isEmpty() && !QDir(m_config.sMP3Path).exists()) {
+        // The folder went away while recording: made again for this file.
+        setSongCaption(QStringLiteral("[ERR] DISK: The recording folder was gone; creating it again: ") +
+                       m_config.sMP3Path);
+        QDir().mkpath(m_config.sMP3Path);
+    }
     // A title that plays again keeps its earlier file until the repeat ends.
     m_file.KeepEarlierFile(blnICYName);
     const bool created = CreateRecordingFile(m_config.sMP3Path, name, m_file, now().date(), pauseSleeper(),
                                              m_deps.filePauseMs);
     strSongName = created ? strFileName : name;
+    if (m_file.IsOpen() && !m_file.TakenBy().isEmpty()) {
+        setSongCaption(QStringLiteral("Another recorder is writing ") + QFileInfo(m_file.TakenBy()).fileName() +
+                       QStringLiteral("; recording to ") + QFileInfo(m_file.Path()).fileName());
+    }
     if (m_file.IsOpen()) {
         m_fileSongName = strSongName;
         m_fileFromTitle = blnICYName && created;
@@ -274,6 +324,7 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
 void frmMP3::CloseRecording()
 {
     finishCleanCut();
+    settleJoin();
     dropPartialFrame();
     closeFile(blnIcyReal);
     m_ws->Close();

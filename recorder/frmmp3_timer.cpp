@@ -57,8 +57,22 @@ void frmMP3::Timer1_Timer()
     }
 
     // Data held back by a deliberate pause is not a stalled stream.
-    if (m_holdTimer.isActive() && m_ws->BytesReceived() > 0)
+    if (m_holdTimer.isActive() && m_ws->BytesReceived() > 0) {
         LastDataTick = tick;
+        if (!bIcy)
+            m_streamTick = tick;
+    }
+
+    // A lost stream's next reconnect attempt, when its turn has come.
+    if (m_retrying && blnRecording && TickDifference(tick, m_retryAt) >= 0) {
+        m_retrying = false;
+        LastDataTick = tick;
+        ConnectToServer(lServerNumber, m_file.IsOpen());
+    }
+    // During an outage the recording ends at its give-up time or its own end.
+    if (blnRecording && !blnPaused && (m_retrying || TickDifference(tick, LastDataTick) > 2000) &&
+        outageEndsRecording(tick, nowTick))
+        return;
 
     if (!blnRecording) {
         lngHoursPassed = lngMinutesPassed = lngSecondsPassed = 0;
@@ -66,6 +80,8 @@ void frmMP3::Timer1_Timer()
     } else if (blnPaused) {
         setSongCaption(QStringLiteral("PAUSED...") + strSongName);
         setTrayTip(QStringLiteral("Tonquill -- PAUSED"));
+    } else if (m_retrying) {
+        showReconnecting();
     } else if (TickDifference(tick, LastDataTick) > 2000) {
         // No data for a while. The distance is taken across the counter's wrap.
         const QString title = m_config.sRecordingTitle;
@@ -74,19 +90,13 @@ void frmMP3::Timer1_Timer()
         if (LastDataTick != 0 && TickDifference(tick, LastDataTick) > 10000) {
             setTrayTip(title + QStringLiteral(" -- TIMEOUT! Reconnecting..."));
             setSongCaption(QStringLiteral("[ERR] TIMEOUT! Reconnecting..."));
-            m_ws->Close();
+            // Whatever did arrive is kept before the connection goes.
+            takeWaitingData();
+            if (!blnRecording || m_quitting)
+                return;
             ++TimeoutCount;
-            if (TimeoutCount > 3) {
-                m_deps.messages->ShowMessage(QStringLiteral("Network errors have interrupted successful recording of ") +
-                                             title + QStringLiteral("!"));
-                StopRecording();
-                if (m_config.bExitTimedRecording && !m_config.bCalledFromGUI) {
-                    endProgram();
-                    return;
-                }
-            } else {
-                ConnectToServer(lServerNumber, true);
-            }
+            if (!m_retrying && !blnDisconnect)
+                ConnectToServer(lServerNumber, m_file.IsOpen());
             LastDataTick = m_deps.clock->GetTickCount();
         }
     } else {
@@ -144,10 +154,9 @@ void frmMP3::Timer1_Timer()
                            twoDigits(lngSecondsPassed) + QLatin1Char(')'));
             }
         }
-        if (blnRecording) {
-            setSongCaption(QStringLiteral("Now Recording: ") +
-                           (m_config.lRecordingMode == 2 ? strSongName : m_config.sRecordingTitle));
-        }
+        const QString recordingName = m_config.lRecordingMode == 2 ? strSongName : m_config.sRecordingTitle;
+        if (blnRecording && !recordingName.isEmpty())
+            setSongCaption(QStringLiteral("Now Recording: ") + recordingName);
     }
 
     // Every tick, paused or not.

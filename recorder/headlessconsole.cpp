@@ -3,11 +3,32 @@
 #include "recorder/frmmp3.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QSocketNotifier>
 
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
+
+QString EscapeForTerminal(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        // Control characters would move the cursor or recolour the terminal;
+        // direction marks and overrides would reorder what follows them.
+        const bool control = u < 0x20 || (u >= 0x7f && u <= 0x9f);
+        const bool direction = u == 0x061c || u == 0x200e || u == 0x200f || (u >= 0x202a && u <= 0x202e) ||
+                               (u >= 0x2066 && u <= 0x2069);
+        if (control || direction)
+            out += u <= 0xff ? QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'))
+                             : QStringLiteral("\\u%1").arg(u, 4, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
 
 namespace {
 int g_signalPipe[2] = {-1, -1};
@@ -26,7 +47,7 @@ HeadlessConsole::HeadlessConsole(TrackingMessageService& messages, FILE* out, QO
 
 void HeadlessConsole::line(const QString& text)
 {
-    const QByteArray bytes = (text + QLatin1Char('\n')).toUtf8();
+    const QByteArray bytes = (EscapeForTerminal(text) + QLatin1Char('\n')).toUtf8();
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), m_out);
     std::fflush(m_out);
 }
@@ -35,7 +56,13 @@ void HeadlessConsole::attach(frmMP3* recorder)
 {
     m_recorder = recorder;
     connect(recorder, &frmMP3::songCaptionChanged, this, [this](const QString& caption) { line(caption); });
-    connect(recorder, &frmMP3::fileClosed, this, [this](const QString& path) { line(QStringLiteral("Saved ") + path); });
+    connect(recorder, &frmMP3::fileClosed, this, [this](const QString& path) {
+        // Only a file that is there, with something in it, was saved.
+        const QFileInfo info(path);
+        if (info.exists() && info.size() > 0)
+            line(QStringLiteral("Saved ") + path + QStringLiteral(" (") + QString::number(info.size()) +
+                 QStringLiteral(" bytes)"));
+    });
     connect(recorder, &frmMP3::phaseChanged, this, [this](frmMP3::Phase phase) {
         if (phase != frmMP3::Phase::Idle) {
             m_started = true;
@@ -62,6 +89,9 @@ void HeadlessConsole::installSignalHandlers()
     sa.sa_flags = SA_RESTART;
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
+    // A closing terminal (an ssh session that ends) stops the recording the
+    // same way.
+    sigaction(SIGHUP, &sa, nullptr);
 }
 
 void HeadlessConsole::stopFromSignal()

@@ -9,6 +9,10 @@
 
 class frmMP3;
 
+// `text` with control characters and direction overrides written as escapes
+// ("\x1b", "\u202e"), safe to print on a terminal.
+QString EscapeForTerminal(const QString& text);
+
 // Passes messages on and remembers that one was shown.
 class TrackingMessageService : public IMessageService {
 public:
@@ -26,7 +30,7 @@ private:
 };
 
 // The recorder without a display: status changes go to stdout one line each,
-// the recording's end ends the process, SIGINT and SIGTERM stop the
+// the recording's end ends the process, SIGINT, SIGTERM and SIGHUP stop the
 // recording (closing and tagging the file) and quit with status 0.
 class HeadlessConsole : public QObject, public IRecorderHost {
     Q_OBJECT

@@ -13,7 +13,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include <fcntl.h>
 #include <limits.h>
+#include <sys/file.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
@@ -181,6 +183,29 @@ QString SettleRepeat(const QString& repeatPath, const QString& earlierPath, bool
     return repeatPath;
 }
 
+QString NumberedPath(const QString& path, int n)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    const qsizetype stem = dot > slash ? dot : path.size();
+    return path.left(stem) + QStringLiteral(" (%1)").arg(n) + path.mid(stem);
+}
+
+bool LockedByAnother(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);  // also lets go of the lock just taken
+    return locked;
+}
+
+bool RecordingFile::lock()
+{
+    return ::flock(m_file.handle(), LOCK_EX | LOCK_NB) == 0;
+}
+
 bool RecordingFile::Create(const QString& requested)
 {
     Close();
@@ -188,10 +213,16 @@ bool RecordingFile::Create(const QString& requested)
     m_bytesWritten = 0;
     m_path.clear();
     m_replaces.clear();
+    m_takenBy.clear();
     QString path = requested;
-    if (m_keepEarlier && FileExists(requested)) {
-        path = RepeatPathFor(requested);
-        m_replaces = requested;
+    // A name another recorder is writing goes on under the next free number.
+    for (int n = 2; n <= kMaxNumberedNames && FileExists(path) && LockedByAnother(path); ++n) {
+        m_takenBy = requested;
+        path = NumberedPath(requested, n);
+    }
+    if (m_keepEarlier && FileExists(path)) {
+        m_replaces = path;
+        path = RepeatPathFor(path);
     }
     // Exactly this path, and only a file: a folder of that name stays.
     if (FileExists(path) && !QFile::remove(path)) {
@@ -207,6 +238,7 @@ bool RecordingFile::Create(const QString& requested)
         m_replaces.clear();
         return false;
     }
+    lock();
     m_path = path;
     return true;
 }
@@ -221,6 +253,12 @@ bool RecordingFile::Append(const QString& path, const QString& replaces)
     m_file.setFileName(path);
     if (!m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
         m_lastError = m_file.errorString();
+        return false;
+    }
+    if (!lock()) {
+        // Another recorder writes it now.
+        m_lastError = QStringLiteral("%1 is being written by another recorder").arg(path);
+        m_file.close();
         return false;
     }
     qint64 end = m_file.size();

@@ -109,6 +109,9 @@ public:
     bool IsOpen() const { return m_file.isOpen(); }
     QString Path() const { return m_path; }  // the file last created; "" after a failure
     QString Replaces() const { return m_replaces; }  // the earlier file of a repeat; "" when none
+    // The path Create was asked for when another recorder held it locked
+    // and a numbered name ("Title (2).mp3") was taken instead; "" otherwise.
+    QString TakenBy() const { return m_takenBy; }
     qint64 BytesWritten() const { return m_bytesWritten; }
     // The last failure of Create, Write or Close; "" when none.
     QString lastError() const { return m_lastError; }
@@ -119,11 +122,15 @@ private:
         qsizetype size;
     };
     bool writePieces(const Piece* pieces, qsizetype count);
+    // An advisory lock (flock) that tells other recorders this file is
+    // being written; false when another one holds it.
+    bool lock();
     void dropQueue();
 
     QFile m_file;
     QString m_path;
     QString m_replaces;
+    QString m_takenBy;
     bool m_keepEarlier = false;
     qint64 m_bytesWritten = 0;
     QString m_lastError;
@@ -137,6 +144,13 @@ private:
 // that file is opened instead without a pause, and the result is false. When
 // even that cannot be created, `file` stays closed (check file.IsOpen() and
 // file.lastError()).
+// Numbered names tried when another recorder writes the one asked for.
+constexpr int kMaxNumberedNames = 99;
+// "dir/Title.mp3" numbered `n`: "dir/Title (n).mp3".
+QString NumberedPath(const QString& path, int n);
+// Another process holds an advisory lock on the file at `path`.
+bool LockedByAnother(const QString& path);
+
 bool CreateRecordingFile(const QString& sMP3Path, QString& name, RecordingFile& file, const QDate& today,
                          ISleeper& sleeper, int pauseMs = kCreateFilePauseMs);
 

@@ -28,4 +28,7 @@ private:
 
 // The stream request for one server. Metadata is asked for in the
 // stream-title capture mode only.
+// A host name as DNS and the Host header take it: a name outside ASCII in
+// its IDNA ("xn--") form; anything that is not a valid name unchanged.
+QString AsciiHostName(const QString& host);
 QByteArray BuildStreamRequest(const ServerEntry& entry, bool metadata, bool ieAgent);

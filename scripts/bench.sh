@@ -13,6 +13,10 @@
 #                                     tonquill with clean cuts off and on, and
 #                                     streamripper; clean decodes, cut distances
 #   scripts/bench.sh --tls            ingest over HTTPS on loopback against curl
+#   scripts/bench.sh --faults         Icecast fed by ffmpeg through source and
+#                                     server restarts, 25 s and 40 s outages and
+#                                     a kicked listener: seconds of broadcast
+#                                     tonquill and streamripper each lost
 # Builds a Release copy of the program into build-bench first.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -29,6 +33,11 @@ fi
 if [ "${1:-}" = "--cuts" ]; then
   shift
   exec python3 "$here/scripts/bench_cuts.py" "$here" "$build" "$@"
+fi
+
+if [ "${1:-}" = "--faults" ]; then
+  shift
+  exec python3 "$here/scripts/bench_faults.py" "$here" "$build" "$@"
 fi
 
 if [ "${1:-}" = "--tls" ]; then

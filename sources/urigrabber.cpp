@@ -48,6 +48,8 @@ QString ctlURIGrabber::ErrorText(int code)
     case plsOggRefused:
         return QStringLiteral(
             "Icecast OGG streaming is not supported at this time... please wait for a future version!");
+    case plsTooLarge:
+        return QStringLiteral("The playlist file is too large (more than 16 MiB)!");
     case plsUnknown:
         return QStringLiteral("Unknown error retrieving playlist!");
     default:
@@ -192,7 +194,7 @@ void ctlURIGrabber::responseEnded(HttpResponseAssembler::Status status)
 {
     endRequest();
     if (status != HttpResponseAssembler::Complete) {
-        emit Error(plsInvalidResponse);
+        emit Error(status == HttpResponseAssembler::TooLarge ? plsTooLarge : plsInvalidResponse);
         return;
     }
     const int code = m_response.StatusCode();

@@ -86,7 +86,9 @@ private:
     QString m_address;
     CUri m_uri;
     QString m_rawData;
-    HttpResponseAssembler m_response;
+    // Playlists of ten thousand entries are real.
+    static constexpr qsizetype kMaxPlaylistBytes = 16 * 1024 * 1024;
+    HttpResponseAssembler m_response{kMaxPlaylistBytes};
     quint64 m_generation = 0;
     int m_refreshFollows = 0;
     int m_redirects = 0;

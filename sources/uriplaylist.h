@@ -23,6 +23,7 @@ enum PlaylistError {
     plsM3UNoHttp = 5,
     plsBadPLS = 6,
     plsOggRefused = 7,
+    plsTooLarge = 8,  // the playlist passes the size bound
     plsUnknown = 99,
 };
 

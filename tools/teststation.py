@@ -34,7 +34,7 @@ Paths (the query string may override the options of one request):
 Query overrides on stream paths:
 
     metaint=N  style=icy|http  br=N  name=TEXT  noname=1  split=1
-    stall=N  drop=N  total=N  fast=1  songbytes=N  repeat=1
+    stall=N  drop=N  total=N  fast=1  songbytes=N  repeat=1  down=S  reset=1
     (e.g. /stream?style=http&metaint=1000&drop=50000)
 
 On /redirect: to=URL-or-path (a path is taken on this station), lower=1
@@ -319,6 +319,9 @@ class Station:
         self.log_file = None
         self.next_id = 0
         self.id_lock = threading.Lock()
+        # An outage of the source: until this time (monotonic) stream
+        # requests are answered 404, as Icecast does for a missing mount.
+        self.down_until = 0.0
         self.titles = load_titles(args)
         self.songs = build_songs(args, len(self.titles))
         if args.log == "-":
@@ -444,6 +447,9 @@ class Connection:
         elif not path.startswith("/stream"):
             self.send(b"HTTP/1.0 404 Not Found\r\nContent-Type: text/plain\r\n\r\nNo such path\r\n")
             return "done"
+        if time.monotonic() < self.station.down_until:
+            self.send(b"ICY 404 Resource Not Found\r\n\r\n")
+            return "outage"
         meta_on = headers.get("icy-metadata", "0").strip() == "1"
         return self.stream(options, meta_on)
 
@@ -572,8 +578,17 @@ class Connection:
                     return "shutdown"
         if self.station.stop.is_set():
             return "shutdown"
+        # down=S: the source goes away for S seconds after this stream ends.
+        down = float(options.get("down", 0))
+        if down > 0:
+            self.station.down_until = time.monotonic() + down
         if why == "stall":
             return self.hold_open()
+        if options.get("reset", "0") == "1":
+            # reset=1: the connection ends with a reset instead of a close.
+            self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            self.sock.close()
+            return "reset"
         return why or "done"
 
     def hold_open(self):

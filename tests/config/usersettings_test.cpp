@@ -73,3 +73,19 @@ TEST_F(ConfigTest, RecordingOptionsAreOffByDefaultAndReadBackAsStored)
         EXPECT_EQ(CutWindowMs(), w.ms) << w.stored;
     }
 }
+
+TEST_F(ConfigTest, GiveUpMinutesDefaultsToFiveAndRejectsNonsense)
+{
+    EXPECT_EQ(ReadRecordingOptions().giveUpMinutes, 5);
+    SetGiveUpMinutes(0);
+    EXPECT_EQ(ReadRecordingOptions().giveUpMinutes, 0);  // 0: keep trying
+    const struct {
+        const char* stored;
+        int minutes;
+    } values[] = {{"0", 0}, {"10080", 10080}, {"10081", 5}, {"-1", 5}, {"x", 5}, {" 30 ", 30}, {"", 5}};
+    for (const auto& v : values) {
+        SaveSetting(QStringLiteral("Tonquill"), QStringLiteral("Registration"), QStringLiteral("GiveUpMinutes"),
+                    QString::fromLatin1(v.stored));
+        EXPECT_EQ(GiveUpMinutes(), v.minutes) << v.stored;
+    }
+}

@@ -108,13 +108,13 @@ const Delivery kDeliveries[] = {
 class Grabber : public ::testing::Test {
 protected:
     // Runs one fetch against a server that gives `reply` to every request.
-    QStringList fetch(const QString& path, const ScriptedReply& reply)
+    QStringList fetch(const QString& path, const ScriptedReply& reply, int timeoutMs = 3000)
     {
         ScriptedServer server([&](const QByteArray&) { return reply; });
         ctlURIGrabber g(&clock, &messages);
         EventLog log(g);
         g.StartURIValidation(server.base() + path);
-        EXPECT_TRUE(WaitUntil([&] { return log.finished(); }, 3000));
+        EXPECT_TRUE(WaitUntil([&] { return log.finished(); }, timeoutMs));
         RunPendingEvents(); // nothing more may follow
         requests = server.requests;
         title = g.strFirstTitle;
@@ -209,15 +209,29 @@ TEST_F(Grabber, RefusedContentEndsInItsCode)
     }
 }
 
-TEST_F(Grabber, AResponsePastTheSizeBoundIsRefused)
+TEST_F(Grabber, AResponsePastTheSizeBoundIsRefusedAsTooLarge)
 {
-    const QByteArray big = "File1=http://a.example.com/\r\n" + QByteArray(300 * 1024, 'x');
+    const qsizetype bound = 16 * 1024 * 1024;
+    const QByteArray big = "File1=http://a.example.com/\r\n" + QByteArray(bound, 'x');
     const ScriptedReply replies[] = {
         {{"HTTP/1.0 200 OK\r\n\r\n", big.left(100 * 1024), big.mid(100 * 1024)}, false},
         {{"HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(big.size()) + "\r\n\r\n"}, false},
     };
     for (const ScriptedReply& r : replies)
-        EXPECT_EQ(fetch(QStringLiteral("/big.pls"), r), QStringList{QStringLiteral("Error 3")});
+        EXPECT_EQ(fetch(QStringLiteral("/big.pls"), r), QStringList{QStringLiteral("Error 8")});
+    EXPECT_EQ(ctlURIGrabber::ErrorText(8), QStringLiteral("The playlist file is too large (more than 16 MiB)!"));
+}
+
+TEST_F(Grabber, APlaylistOfTenThousandEntriesIsRead)
+{
+    QByteArray body = "[playlist]\r\nNumberOfEntries=10000\r\n";
+    for (int i = 1; i <= 10000; ++i)
+        body += "File" + QByteArray::number(i) + "=http://s" + QByteArray::number(i) + ".example.com:8000/" +
+                QByteArray(40, 'p') + "\r\n";
+    const QStringList lines =
+        fetch(QStringLiteral("/many.pls"), ScriptedReply{{"HTTP/1.0 200 OK\r\n\r\n" + body}}, 30000);
+    ASSERT_EQ(lines.size(), 10001);
+    EXPECT_EQ(lines.back(), QStringLiteral("Done"));
 }
 
 TEST_F(Grabber, FollowsAMetaRefreshWithAQuotedAddress)
@@ -468,9 +482,10 @@ TEST(GrabberMessages, EveryCodeShowsItsTextAndOthersShowNothing)
         {5, "The M3U file does not contain a proper HTTP reference in the filename!"},
         {6, "The PLS file is formatted incorrectly!"},
         {7, "Icecast OGG streaming is not supported at this time... please wait for a future version!"},
+        {8, "The playlist file is too large (more than 16 MiB)!"},
         {99, "Unknown error retrieving playlist!"},
         {0, ""},
-        {8, ""},
+        {9, ""},
         {98, ""},
         {100, ""},
         {-1, ""},

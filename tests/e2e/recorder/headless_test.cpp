@@ -72,18 +72,19 @@ TEST_F(HeadlessRecording, SongsAreSplitTaggedAndNothingIsLost)
                                QStringLiteral("--song-bytes"), QStringLiteral("70000"), QStringLiteral("--titles"),
                                QStringLiteral("Alpha - First,Beta - Caf\u00e9 Song,Gamma - Third")},
                               log()));
-    const QString playlist = QStringLiteral("http://127.0.0.1:%1/station.pls?paths=/stream%3Ftotal%3D200000&as=.pls").arg(station.Port());
+    const QString playlist =
+        QStringLiteral("http://127.0.0.1:%1/station.pls?paths=/stream%3Ftotal%3D200000%26down%3D600&as=.pls").arg(station.Port());
     const QString preset = writePreset(dir, QStringLiteral("E2E Station"), playlist, QStringLiteral("SONGNAMEONLY"),
                                        recordings.path(), QStringLiteral(" 0 "));
     const DaysOfTheTest days;
     Tonquill tonquill(dir.path());
     ASSERT_TRUE(tonquill.Start({preset}));
     // The station sends 200000 audio bytes (three songs after a short
-    // station-name part) and closes. The recorder says so two seconds after
-    // the last data it handled; then it is stopped.
+    // station-name part), closes, and answers 404 from then on. The recorder
+    // keeps trying to reconnect; then it is stopped.
     ASSERT_TRUE(WaitUntil([&] { return audioSentByStation(log()) >= 200000; }, 20000))
         << tonquill.Output().constData() << tonquill.Errors().constData();
-    ASSERT_TRUE(tonquill.WaitForOutput("[ERR] NETWORK: Awaiting data...", 9000)) << tonquill.Output().constData();
+    ASSERT_TRUE(tonquill.WaitForOutput("[ERR] NETWORK: Reconnecting...", 9000)) << tonquill.Output().constData();
     tonquill.Signal(SIGTERM);
     ASSERT_TRUE(tonquill.WaitForEnd(10000));
     EXPECT_EQ(tonquill.ExitStatus(), QProcess::NormalExit);
@@ -129,7 +130,9 @@ TEST_F(HeadlessRecording, StationAboveThePort32767Records)
     ASSERT_TRUE(station.Start({QStringLiteral("--fast"), QStringLiteral("--high-port")}, log()));
     ASSERT_GT(station.Port(), 32767);
     const QString playlist =
-        QStringLiteral("http://127.0.0.1:%1/station.pls?paths=/stream%3Ftotal%3D30000&as=.pls").arg(station.Port());
+        QStringLiteral("http://127.0.0.1:%1/station.pls?paths=/stream%3Ftotal%3D30000%26down%3D600&as=.pls")
+            .arg(station.Port());
+    // After its one stream the station is down: the reconnects get 404.
     const QString preset = writePreset(dir, QStringLiteral("High FM"), playlist, QStringLiteral("FILENAME high.mp3"),
                                        recordings.path(), QStringLiteral(" 0 "));
     Tonquill tonquill(dir.path());
@@ -161,6 +164,61 @@ TEST_F(HeadlessRecording, SingleFileAcrossAStallAndReconnectKeepsEveryByte)
     const qint64 sent = audioSentByStation(log());
     EXPECT_EQ(audioOf(recordings.file(QStringLiteral("one.mp3"))).size(), 100000);
     EXPECT_GE(sent, 100000);
+}
+
+// The source goes away after each stream and its server answers 404 for
+// three seconds: the recorder keeps reconnecting on the back-off schedule and
+// the one file holds every byte the server sent.
+TEST_F(HeadlessRecording, AnOutageAnswered404IsOutlastedWithNothingLost)
+{
+    ASSERT_TRUE(station.Start({QStringLiteral("--fast")}, log()));
+    const QString playlist =
+        QStringLiteral("http://127.0.0.1:%1/station.pls?paths=/stream%3Ftotal%3D60000%26down%3D3&as=.pls").arg(station.Port());
+    const QString preset = writePreset(dir, QStringLiteral("Outage FM"), playlist, QStringLiteral("FILENAME one.mp3"),
+                                       recordings.path(), QStringLiteral(" 0 "));
+    Tonquill tonquill(dir.path());
+    ASSERT_TRUE(tonquill.Start({preset}));
+    ASSERT_TRUE(WaitUntil([&] { return audioOf(recordings.file(QStringLiteral("one.mp3"))).size() >= 120000; }, 30000))
+        << tonquill.Output().constData();
+    // Stopped while the source is down after the second stream, so no
+    // stream is cut off half way.
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const QByteArray text = ReadAll(log());
+            const qsizetype lastEnd = text.lastIndexOf("\nEND ");
+            return text.count("reason=total") >= 2 && lastEnd >= 0 && text.indexOf("reason=outage", lastEnd) > 0;
+        },
+        20000));
+    tonquill.Signal(SIGTERM);
+    ASSERT_TRUE(tonquill.WaitForEnd(10000));
+    EXPECT_EQ(tonquill.ExitCode(), 0);
+    station.Stop();
+    const QByteArray out = tonquill.Output();
+    EXPECT_TRUE(out.contains("[ERR] NETWORK: Reconnecting...")) << out.constData();
+    EXPECT_FALSE(out.contains("Network errors have interrupted")) << out.constData();
+    EXPECT_EQ(audioOf(recordings.file(QStringLiteral("one.mp3"))).size(), audioSentByStation(log()));
+}
+
+// An ssh session that closes sends SIGHUP: the recording ends like SIGTERM,
+// its file closed and tagged, and "Saved" names it with its size.
+TEST_F(HeadlessRecording, SighupClosesAndTagsTheRecording)
+{
+    ASSERT_TRUE(station.Start({}, log()));
+    const QString playlist = QStringLiteral("http://127.0.0.1:%1/station.pls?paths=/stream&as=.pls").arg(station.Port());
+    const QString preset = writePreset(dir, QStringLiteral("Hangup FM"), playlist, QStringLiteral("FILENAME hup.mp3"),
+                                       recordings.path(), QStringLiteral(" 0 "));
+    Tonquill tonquill(dir.path());
+    ASSERT_TRUE(tonquill.Start({preset}));
+    const QString file = recordings.file(QStringLiteral("hup.mp3"));
+    ASSERT_TRUE(WaitUntil([&] { return QFileInfo(file).size() > 20000; }, 20000)) << tonquill.Output().constData();
+    tonquill.Signal(SIGHUP);
+    ASSERT_TRUE(tonquill.WaitForEnd(10000));
+    EXPECT_EQ(tonquill.ExitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(tonquill.ExitCode(), 0);
+    const QByteArray bytes = ReadAll(file);
+    EXPECT_EQ(bytes.mid(bytes.size() - 128, 3), QByteArray("TAG"));
+    EXPECT_TRUE(tonquill.Output().contains("Saved " + file.toUtf8() + " (" + QByteArray::number(bytes.size()) + " bytes)"))
+        << tonquill.Output().constData();
 }
 
 TEST_F(HeadlessRecording, FailoverFromAFullServerToTheNext)

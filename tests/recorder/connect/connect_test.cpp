@@ -43,6 +43,42 @@ TEST(StreamRequest, LineBreaksInAnEntryCannotAddHeaderLines)
     EXPECT_FALSE(request.contains("B: 2"));
 }
 
+TEST(StreamRequest, RequestLineAndHostAreWellFormed)
+{
+    const struct {
+        const char* host;
+        const char* path;
+        const char* query;
+        const char* start;
+    } cases[] = {
+        {"h", "/my stream", "", "GET /my%20stream HTTP/1.1\r\nHost: h:80\r\n"},
+        {"h", "/a b/c", "name=Jazz FM&x=\"q\"", "GET /a%20b/c?name=Jazz%20FM&x=%22q%22 HTTP/1.1\r\n"},
+        {"h", "/already%20escaped", "a=%41", "GET /already%20escaped?a=%41 HTTP/1.1\r\n"},
+        {"h", "/caf\u00e9", "t=\u00fc", "GET /caf%C3%A9?t=%C3%BC HTTP/1.1\r\n"},
+        {"h", "/tab\tand<>{}|^`", "", "GET /tab%09and%3C%3E%7B%7D%7C%5E%60 HTTP/1.1\r\n"},
+        {"m\u00fcnchen.example", "/", "", "GET / HTTP/1.1\r\nHost: xn--mnchen-3ya.example:80\r\n"},
+        {"Radio.EXAMPLE", "/;sid=1", "", "GET /;sid=1 HTTP/1.1\r\nHost: radio.example:80\r\n"},
+    };
+    for (const auto& c : cases) {
+        const ServerEntry entry{QString::fromUtf8(c.host), QString::fromUtf8(c.path), QStringLiteral("80"),
+                                QString::fromUtf8(c.query)};
+        const QByteArray request = BuildStreamRequest(entry, false, false);
+        EXPECT_TRUE(request.startsWith(c.start)) << request.constData();
+    }
+    EXPECT_EQ(AsciiHostName(QString::fromUtf8("b\u00fccher.example")), QStringLiteral("xn--bcher-kva.example"));
+    EXPECT_EQ(AsciiHostName(QStringLiteral("127.0.0.1")), QStringLiteral("127.0.0.1"));
+}
+
+TEST_F(ConnectTest, ARequestWithSpacesReachesTheServerEncoded)
+{
+    recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/live stream"), station.port(),
+                        QStringLiteral("show=late night"));
+    recorder->StartRecording();
+    ASSERT_TRUE(WaitUntil([&] { return station.requests.contains("\r\n\r\n"); }));
+    EXPECT_TRUE(station.requests.startsWith("GET /live%20stream?show=late%20night HTTP/1.1\r\nHost: 127.0.0.1:"))
+        << station.requests.constData();
+}
+
 TEST_F(ConnectTest, RequestReachesTheServerWithTheAgentSetting)
 {
     ieAgent = true;

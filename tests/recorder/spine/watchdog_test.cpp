@@ -40,26 +40,38 @@ TEST_F(WatchdogTest, AwaitingDataAfterTwoSecondsAndReconnectAfterTen)
     EXPECT_TRUE(recorder->RecordingPath().endsWith(QStringLiteral("single.mp3")));
 }
 
-TEST_F(WatchdogTest, FourthTimeoutStopsWithItsMessage)
+TEST_F(WatchdogTest, TimeoutsGoOnUntilTheGiveUpTimeWithoutAStream)
 {
-    const qint32 start = 100000;
-    clock.set(start);
-    startOnStation();
-    recorder->HandleStreamData("ICY 200 OK\r\n\r\n");
-    qint64 t = 0;
-    for (int i = 1; i <= 4; ++i) {
-        t += 10100;
-        clock.set(static_cast<qint32>(start + t));
-        recorder->Timer1_Timer();
-        if (i < 4) {
-            EXPECT_EQ(recorder->TimeoutCount, i);
-            EXPECT_TRUE(recorder->blnRecording);
+    // Time-outs reconnect again and again; only the give-up time without a
+    // stream ends the recording, however many there were.
+    const struct {
+        int giveUpMinutes;
+        qint64 lastTickMs;
+        bool endsRecording;
+    } cases[] = {{1, 60000, false}, {1, 60100, true}, {2, 110000, false}, {0, 600000, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.giveUpMinutes);
+        options.giveUpMinutes = c.giveUpMinutes;
+        messages.messages.clear();
+        const qint32 start = 100000;
+        clock.set(start);
+        recorder->Servers.Clear();
+        startOnStation();
+        recorder->HandleStreamData("ICY 200 OK\r\n\r\n");
+        for (qint64 t = 100; t <= c.lastTickMs && recorder->blnRecording; t += 100) {
+            clock.set(static_cast<qint32>(start + t));
+            recorder->Timer1_Timer();
+        }
+        EXPECT_EQ(!recorder->blnRecording, c.endsRecording);
+        if (c.endsRecording) {
+            EXPECT_EQ(messages.messages,
+                      QStringList{QStringLiteral("Network errors have interrupted successful recording of Test Station!")});
+        } else {
+            EXPECT_GE(recorder->TimeoutCount, 4);
+            EXPECT_TRUE(messages.messages.isEmpty());
+            recorder->StopRecording();
         }
     }
-    EXPECT_FALSE(recorder->blnRecording);
-    EXPECT_EQ(messages.messages,
-              QStringList{QStringLiteral("Network errors have interrupted successful recording of Test Station!")});
-    EXPECT_FALSE(recorder->quitting());
 }
 
 TEST_F(WatchdogTest, DataResetsTheTimeoutCount)

@@ -1,0 +1,94 @@
+// A stream that is lost is taken up again on the same server: at once when
+// its connection closes, then after 1, 2, 4, 8 and every 10 s while the
+// server refuses or answers with an error, until the user's give-up time
+// without a stream has passed or a timed recording reaches its end.
+#include "config/configuration.h"
+#include "platform/eventsocket.h"
+#include "platform/messages.h"
+#include "platform/tickcount.h"
+#include "recorder/frmmp3.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+constexpr int kReconnectDelaysMs[] = {1000, 2000, 4000, 8000, 10000};
+// Enough for every byte a closed socket can still hold.
+constexpr int kMaxDrainRounds = 256;
+}  // namespace
+
+void frmMP3::takeWaitingData()
+{
+    // A deliberate pause does not outlive the connection it held back.
+    m_holdTimer.stop();
+    for (int i = 0; i < kMaxDrainRounds && m_ws->BytesReceived() > 0; ++i) {
+        m_ws->GetData(m_chunk);
+        if (m_chunk.isEmpty())
+            break;
+        HandleStreamData(m_chunk);
+        m_holdTimer.stop();
+        if (!blnRecording || m_quitting)
+            return;
+    }
+}
+
+void frmMP3::onStreamLost()
+{
+    if (m_connecting || m_retrying || !blnRecording || m_quitting || blnDisconnect || m_phase != Phase::Recording)
+        return;
+    takeWaitingData();
+    // What the server said before it closed has been acted on already.
+    if (!blnRecording || m_quitting || blnDisconnect || m_retrying || m_dropStream || m_demux.Refused())
+        return;
+    if (bIcy) {
+        // Closed before its response ended: this connection brought no
+        // stream, so the next attempt waits its turn.
+        scheduleReconnect();
+        return;
+    }
+    showReconnecting();
+    LastDataTick = m_deps.clock->GetTickCount();
+    ConnectToServer(lServerNumber, m_file.IsOpen());
+}
+
+void frmMP3::scheduleReconnect()
+{
+    m_ws->Close();
+    m_connecting = false;
+    m_retrying = true;
+    const int last = static_cast<int>(std::size(kReconnectDelaysMs)) - 1;
+    const int delay = kReconnectDelaysMs[std::min(m_retryCount, last)];
+    ++m_retryCount;
+    m_retryAt = static_cast<qint32>(static_cast<quint32>(m_deps.clock->GetTickCount()) + static_cast<quint32>(delay));
+    showReconnecting();
+}
+
+void frmMP3::showReconnecting()
+{
+    setSongCaption(QStringLiteral("[ERR] NETWORK: Reconnecting..."));
+    setTrayTip(m_config.sRecordingTitle + QStringLiteral(" -- NETWORK: Reconnecting..."));
+}
+
+bool frmMP3::outageEndsRecording(qint32 tick, qint64 nowTick)
+{
+    const qint64 giveUpMs = static_cast<qint64>(m_options.giveUpMinutes) * 60000;
+    if (giveUpMs > 0 && TickDifference(tick, m_streamTick) > giveUpMs) {
+        m_retrying = false;
+        m_deps.messages->ShowMessage(QStringLiteral("Network errors have interrupted successful recording of ") +
+                                     m_config.sRecordingTitle + QStringLiteral("!"));
+        StopRecording();
+        endIfUnattended();
+        return true;
+    }
+    // A timed recording ends at its time whether or not data flows (the
+    // status clock rounds to the second, so does this).
+    if (m_config.bEnabledTimedRecording && m_config.lTimedRecording != 0 &&
+        nowTick - StartTick >= static_cast<qint64>(m_config.lTimedRecording) * 60000 + 500) {
+        m_retrying = false;
+        StopRecording();
+        if (m_config.bExitTimedRecording)
+            endProgram();
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,184 @@
+// What the recorder says and leaves behind around files: no file of only a
+// tag, no status naming nothing, a vanished folder made again, writing that
+// resumes once the disk takes it again, and status text safe for a terminal.
+#include "fixture.h"
+
+#include "recorder/headlessconsole.h"
+#include "recorder/recordingfiles.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+QByteArray metaBlock(const QByteArray& title)
+{
+    QByteArray padded = "StreamTitle='" + title + "';";
+    while (padded.size() % 16)
+        padded.append('\0');
+    return static_cast<char>(padded.size() / 16) + padded;
+}
+const QByteArray kHeader = "ICY 200 OK\r\nicy-name:X\r\nicy-metaint:4\r\n\r\n";
+}  // namespace
+
+class MessagesTest : public RecorderFixture {
+protected:
+    void SetUp() override
+    {
+        RecorderFixture::SetUp();
+        config.lRecordingMode = 2;
+        config.bEnabledTimedRecording = false;
+        QObject::connect(recorder.get(), &frmMP3::fileClosed, [this](const QString& p) { closed.append(p); });
+    }
+    QStringList closed;
+};
+
+// A file that no audio reached (the stream ended right after its header)
+// is removed rather than left holding only a tag, and is not reported.
+TEST_F(MessagesTest, AFileThatGotNoAudioIsRemovedNotTagged)
+{
+    const struct {
+        QByteArray bytes;
+        bool kept;
+    } cases[] = {{kHeader, false}, {kHeader + "a", true}, {kHeader + "aaaa" + metaBlock("One"), true}};
+    const QString stationFile = folder.file(QStringLiteral("X-12052026.mp3"));
+    for (const auto& c : cases) {
+        closed.clear();
+        QFile::remove(stationFile);
+        recorder->Servers.Clear();
+        const size_t connections = station.connections.size();
+        startOnStation();
+        // The request is sent once the connection is made.
+        ASSERT_TRUE(WaitUntil([&] { return station.requests.count("\r\n\r\n") > static_cast<qsizetype>(connections); }));
+        recorder->HandleStreamData(c.bytes);
+        recorder->StopRecording();
+        EXPECT_EQ(QFile::exists(stationFile), c.kept) << c.bytes.size() << QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).join(QLatin1Char(',')).toStdString() << recorder->strSongName.toStdString();
+        EXPECT_EQ(closed.contains(stationFile), c.kept) << c.bytes.size();
+        if (c.kept) {
+            EXPECT_EQ(ReadAll(stationFile).right(128).left(3), QByteArray("TAG"));
+        }
+    }
+}
+
+TEST_F(MessagesTest, NoNowRecordingStatusWithAnEmptyName)
+{
+    const struct {
+        const char* title;
+        bool shown;
+    } cases[] = {{"", false}, {"Morning Show", true}};
+    for (const auto& c : cases) {
+        config.lRecordingMode = 1;
+        config.sStreamFileName = QStringLiteral("one.mp3");
+        config.sRecordingTitle = QString::fromLatin1(c.title);
+        captions.clear();
+        recorder->Servers.Clear();
+        const size_t connections = station.connections.size();
+        startOnStation();
+        ASSERT_TRUE(WaitUntil([&] { return station.requests.count("\r\n\r\n") > static_cast<qsizetype>(connections); }));
+        recorder->HandleStreamData("ICY 200 OK\r\n\r\n");
+        recorder->Timer1_Timer();
+        EXPECT_EQ(captions.contains(QStringLiteral("Now Recording: ") + QString::fromLatin1(c.title)), c.shown) << c.title;
+        EXPECT_FALSE(captions.contains(QStringLiteral("Now Recording: ")));
+        recorder->StopRecording();
+    }
+}
+
+// The folder is removed while a song records: the next title makes it again
+// and says so once; that song's audio is all there.
+TEST_F(MessagesTest, AVanishedFolderIsMadeAgainAtTheNextTitle)
+{
+    config.sMP3Path = folder.path() + QStringLiteral("rec/");
+    QDir().mkpath(config.sMP3Path);
+    startOnStation();
+    recorder->HandleStreamData(kHeader + "aaaa" + metaBlock("One") + "bbbb");
+    ASSERT_TRUE(QDir(config.sMP3Path).removeRecursively());
+    recorder->HandleStreamData(metaBlock("Two") + "cccc" + QByteArray(1, '\0') + "dddd");
+    recorder->StopRecording();
+    const QString status = QStringLiteral("[ERR] DISK: The recording folder was gone; creating it again: ") + config.sMP3Path;
+    EXPECT_EQ(captions.count(status), 1);
+    const QByteArray two = ReadAll(config.sMP3Path + QStringLiteral("Two.mp3"));
+    EXPECT_TRUE(two.startsWith("ccccdddd")) << two.constData();
+}
+
+// The folder cannot take a file (a plain file stands in its way) at a title
+// change; once it can, writing resumes with the next chunk, not the next title.
+TEST_F(MessagesTest, WritingResumesWithTheNextChunkOnceTheDiskTakesItAgain)
+{
+    const qint32 start = 100000;
+    clock.set(start);
+    config.sMP3Path = folder.path() + QStringLiteral("rec/");
+    QDir().mkpath(config.sMP3Path);
+    startOnStation();
+    recorder->HandleStreamData(kHeader + "aaaa" + metaBlock("One") + "bbbb");
+    ASSERT_TRUE(QDir(config.sMP3Path).removeRecursively());
+    ASSERT_TRUE(WriteAll(folder.file(QStringLiteral("rec")), "in the way"));
+    recorder->HandleStreamData(metaBlock("Two") + "cccc");
+    EXPECT_TRUE(recorder->RecordingPath().isEmpty() || !QFile::exists(recorder->RecordingPath()));
+    const int diskErrors = static_cast<int>(captions.filter(QStringLiteral("[ERR] DISK:")).size());
+    EXPECT_GE(diskErrors, 1);
+
+    ASSERT_TRUE(QFile::remove(folder.file(QStringLiteral("rec"))));
+    clock.set(start + 500);  // tried again at most once a second
+    recorder->HandleStreamData(QByteArray(1, '\0') + "dddd");
+    clock.set(start + 1100);
+    recorder->HandleStreamData(QByteArray(1, '\0') + "eeee");
+    const QString path = recorder->RecordingPath();
+    recorder->StopRecording();
+    ASSERT_FALSE(path.isEmpty());
+    EXPECT_TRUE(ReadAll(path).startsWith("eeee")) << path.toStdString();
+    EXPECT_EQ(captions.filter(QStringLiteral("[ERR] DISK:")).size(), diskErrors);  // not repeated per chunk
+}
+
+TEST(EscapeForTerminal, ControlAndDirectionCharactersAreEscaped)
+{
+    const struct {
+        QString in;
+        QString out;
+    } cases[] = {
+        {QStringLiteral("Plain - Caf\u00e9"), QStringLiteral("Plain - Caf\u00e9")},
+        {QStringLiteral("a\x1b[31mb"), QStringLiteral("a\\x1b[31mb")},
+        {QStringLiteral("line\rover\n"), QStringLiteral("line\\x0dover\\x0a")},
+        {QStringLiteral("x\u202Eevil"), QStringLiteral("x\\u202eevil")},
+        {QStringLiteral("\u2066iso\u2069"), QStringLiteral("\\u2066iso\\u2069")},
+        {QStringLiteral("c1\u009b"), QStringLiteral("c1\\x9b")},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(EscapeForTerminal(c.in), c.out) << c.in.toStdString();
+}
+
+// Two recorders on one folder with the same titles: the second one writes
+// under a numbered name and says so; neither destroys the other's audio.
+TEST_F(MessagesTest, ASecondRecorderOnTheSameTitleWritesANumberedFile)
+{
+    startOnStation();
+    recorder->HandleStreamData(kHeader + "aaaa" + metaBlock("Same") + "bbbb");
+
+    frmMP3 other(deps);
+    QStringList otherCaptions;
+    QObject::connect(&other, &frmMP3::songCaptionChanged, [&](const QString& c) { otherCaptions.append(c); });
+    other.AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/stream"), station.port(), QString());
+    other.StartRecording();
+    ASSERT_TRUE(WaitUntil([&] { return other.Timer1Enabled() && station.connections.size() == 2; }));
+    other.HandleStreamData(kHeader + "xxxx" + metaBlock("Same") + "yyyy");
+    recorder->HandleStreamData(QByteArray(1, '\0') + "cccc");
+    other.HandleStreamData(QByteArray(1, '\0') + "zzzz");
+    // A third title name that is free is not numbered.
+    other.HandleStreamData(metaBlock("Free") + "wwww");
+    recorder->StopRecording();
+    other.StopRecording();
+
+    const QByteArray mine = ReadAll(folder.file(QStringLiteral("Same.mp3")));
+    const QByteArray theirs = ReadAll(folder.file(QStringLiteral("Same (2).mp3")));
+    EXPECT_TRUE(mine.startsWith("bbbbcccc")) << mine.constData();
+    EXPECT_TRUE(theirs.startsWith("yyyyzzzz")) << theirs.constData();
+    EXPECT_EQ(theirs.right(128).left(3), QByteArray("TAG"));
+    EXPECT_TRUE(otherCaptions.contains(QStringLiteral("Another recorder is writing Same.mp3; recording to Same (2).mp3")))
+        << otherCaptions.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(ReadAll(folder.file(QStringLiteral("Free.mp3"))).startsWith("wwww"));
+    EXPECT_FALSE(QFile::exists(folder.file(QStringLiteral("Free (2).mp3"))));
+}
+
+TEST(NumberedPath, NumberGoesBeforeTheExtension)
+{
+    EXPECT_EQ(NumberedPath(QStringLiteral("/r/A - B.mp3"), 2), QStringLiteral("/r/A - B (2).mp3"));
+    EXPECT_EQ(NumberedPath(QStringLiteral("/r.d/noext"), 3), QStringLiteral("/r.d/noext (3)"));
+}
