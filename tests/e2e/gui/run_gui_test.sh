@@ -104,6 +104,8 @@ fi
 unset WAYLAND_DISPLAY SESSION_MANAGER DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS
 export DISPLAY="$display"
 export QT_QPA_PLATFORM=xcb
+# The programs run with windows, whatever the suite around sets.
+unset TONQUILL_HEADLESS
 # Built with AddressSanitizer: the X keyboard library hands strndup buffers
 # without a final zero (valid C), which the strict string check reports.
 if [ -n "${ASAN_OPTIONS:-}" ]; then
