@@ -103,6 +103,15 @@ protected:
         QObject::connect(recorder.get(), &frmMP3::songCaptionChanged, [this](const QString& c) { captions.append(c); });
     }
 
+    // One file per song, continuous, not listening: the recording most tests
+    // of the stream want.
+    void recordSongsContinuously()
+    {
+        config.lRecordingMode = 2;
+        config.bEnabledTimedRecording = false;
+        config.bStartInListenMode = false;
+    }
+
     // Starts a recording on the loopback station and waits for the connection.
     void startOnStation(int servers = 1)
     {

@@ -136,9 +136,7 @@ protected:
     void SetUp() override
     {
         RecorderFixture::SetUp();
-        config.lRecordingMode = 2;
-        config.bEnabledTimedRecording = false;
-        config.bStartInListenMode = false;
+        recordSongsContinuously();
         mp3 = toneWithSilence(tones);
     }
     // The tone as a stream with metadata every 4000 bytes: "One" starts at

@@ -63,9 +63,7 @@ protected:
     void SetUp() override
     {
         RecorderFixture::SetUp();
-        config.lRecordingMode = 2;
-        config.bEnabledTimedRecording = false;
-        config.bStartInListenMode = false;
+        recordSongsContinuously();
     }
     void record()
     {

@@ -24,9 +24,7 @@ protected:
     void SetUp() override
     {
         RecorderFixture::SetUp();
-        config.lRecordingMode = 2;
-        config.bEnabledTimedRecording = false;
-        config.bStartInListenMode = false;
+        recordSongsContinuously();
     }
     QByteArray body(const QString& name)
     {

@@ -72,9 +72,7 @@ protected:
     void SetUp() override
     {
         RecorderFixture::SetUp();
-        config.lRecordingMode = 2;
-        config.bEnabledTimedRecording = false;
-        config.bStartInListenMode = false;
+        recordSongsContinuously();
     }
     void feedInChunks(const QByteArray& bytes, quint32 seed, int maxChunk)
     {

@@ -56,9 +56,7 @@ protected:
     void SetUp() override
     {
         RecorderFixture::SetUp();
-        config.lRecordingMode = 2;
-        config.bEnabledTimedRecording = false;
-        config.bStartInListenMode = false;
+        recordSongsContinuously();
         tray = std::make_unique<RecorderTray>(*recorder, icon, windows);
         tray->Create();
     }
