@@ -1,5 +1,7 @@
 #include "recorder/frmmp3.h"
 
+#include <QAbstractSocket>
+
 #include "config/configuration.h"
 #include "config/settings.h"
 #include "listen/relay.h"
@@ -28,7 +30,9 @@ frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
     m_ws->setReadBufferLimit(kStreamReadBytes);
     connect(m_ws, &EventSocket::DataArrival, this, [this](qint64) { WS_DataArrival(); });
     connect(m_ws, &EventSocket::Connected, this, &frmMP3::onConnected);
-    connect(m_ws, &EventSocket::Error, this, [this](int, const QString& why) { onConnectError(why); });
+    connect(m_ws, &EventSocket::Error, this, [this](int number, const QString& why) {
+        onConnectError(why, number == QAbstractSocket::ConnectionRefusedError);
+    });
     connect(m_ws, &EventSocket::Closed, this, [this] {
         // A server that closes before its header is complete has said all it
         // will say: judge what it sent.

@@ -190,14 +190,14 @@ private:
     void endIfUnattended();
     void endProgram();
     void onConnected();
-    void onConnectError(const QString& description = QString());
+    void onConnectError(const QString& description = QString(), bool refused = false);
     // The running stream's connection closed or failed.
     void onStreamLost();
     // Takes every byte that waits in the socket, held or not, so a
     // reconnect never throws away what has arrived.
     void takeWaitingData();
     // A reconnect failed: the next one waits its turn.
-    void scheduleReconnect();
+    void scheduleReconnect(bool refused = false);
     void showReconnecting();
     // Ends the recording when no stream came for longer than the user allows,
     // or a timed recording when its time is up; true when it ended.

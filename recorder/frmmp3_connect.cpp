@@ -116,7 +116,7 @@ void frmMP3::ConnectToServer(qint32& position, bool reconnect)
     m_ws->Connect(AsciiHostName(Servers[position].Host), Servers[position].Port.toInt(), Servers[position].Secure);
 }
 
-void frmMP3::onConnectError(const QString& description)
+void frmMP3::onConnectError(const QString& description, bool refused)
 {
     if (!m_connecting) {
         onStreamLost();  // a running stream's connection failed (reset)
@@ -127,7 +127,7 @@ void frmMP3::onConnectError(const QString& description)
         setSongCaption(QStringLiteral("[ERR] TLS: ") + description);
     if (m_connectReconnect) {
         // A lost stream is taken up again on its own server.
-        scheduleReconnect();
+        scheduleReconnect(refused);
         return;
     }
     qint32& position = *m_connectPosition;

@@ -13,6 +13,7 @@
 
 namespace {
 constexpr int kReconnectDelaysMs[] = {1000, 2000, 4000, 8000, 10000};
+constexpr int kRefusedRetryMs = 1000;
 // Enough for every byte a closed socket can still hold.
 constexpr int kMaxDrainRounds = 256;
 }  // namespace
@@ -51,13 +52,13 @@ void frmMP3::onStreamLost()
     ConnectToServer(lServerNumber, m_file.IsOpen());
 }
 
-void frmMP3::scheduleReconnect()
+void frmMP3::scheduleReconnect(bool refused)
 {
     m_ws->Close();
     m_connecting = false;
     m_retrying = true;
     const int last = static_cast<int>(std::size(kReconnectDelaysMs)) - 1;
-    const int delay = kReconnectDelaysMs[std::min(m_retryCount, last)];
+    const int delay = refused ? kRefusedRetryMs : kReconnectDelaysMs[std::min(m_retryCount, last)];
     ++m_retryCount;
     m_retryAt = static_cast<qint32>(static_cast<quint32>(m_deps.clock->GetTickCount()) + static_cast<quint32>(delay));
     showReconnecting();

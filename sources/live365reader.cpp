@@ -71,6 +71,23 @@ bool ctlLive365TitleReader::HasOpenSocket() const
            m_wsReadWindow->State() != EventSocket::sckClosed;
 }
 
+bool ctlLive365TitleReader::Requesting() const
+{
+    for (const EventSocket* socket : {m_WS, m_WSTitle, m_wsReadWindow}) {
+        const int state = socket->State();
+        if (state == EventSocket::sckResolvingHost || state == EventSocket::sckConnecting ||
+            state == EventSocket::sckConnected)
+            return true;
+    }
+    return false;
+}
+
+bool ctlLive365TitleReader::TimersActive() const
+{
+    return m_tmrReload.isActive() || m_tmrGetTitle.isActive() || m_tmrReadwindow.isActive() ||
+           m_connectWatch.isActive();
+}
+
 // --- the public operations ---------------------------------------------------
 
 void ctlLive365TitleReader::SetStationName(const QString& v_StationName)

@@ -62,6 +62,11 @@ public:
     QString HeaderRem() const { return m_sHeaderRem; }
     qint32 SecondsLeft() const { return m_lngSecondsLeft; }
     // True while any of the three sockets is open or connecting.
+    // A connection of one of the pages is being made or is open.
+    bool Requesting() const;
+    // One of the reader's timers runs: something may still happen on its
+    // next tick. With neither, the reader waits for a call.
+    bool TimersActive() const;
     bool HasOpenSocket() const;
 
 signals:

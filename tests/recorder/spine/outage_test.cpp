@@ -142,6 +142,13 @@ TEST_F(OutageTest, RefusedForLongerThanTheGiveUpTimeEndsWithTheMessage)
     const QString path = recorder->RecordingPath();
     station.server.close();
     first->disconnectFromHost();
+    // A refusing server is tried every second, not on the back-off.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        ASSERT_TRUE(WaitUntil([&] { return recorder->Reconnecting(); }));
+        EXPECT_EQ(TickDifference(recorder->NextReconnectTick(), clock.GetTickCount()), 1000) << attempt;
+        advance(1000);
+        EXPECT_FALSE(recorder->Reconnecting()) << "attempt " << attempt << " made at its time";
+    }
     ASSERT_TRUE(WaitUntil([&] { return recorder->Reconnecting(); }));
     for (int i = 0; i < 700 && recorder->blnRecording; ++i) {
         advance(100);

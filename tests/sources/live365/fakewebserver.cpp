@@ -133,10 +133,12 @@ void FakeWebServer::answer(QTcpSocket* socket, const QByteArray& target)
     QPointer<QTcpSocket> guard(socket);
     for (int i = 0; i < reply.segments.size(); ++i) {
         const bool last = i == reply.segments.size() - 1;
-        QTimer::singleShot(kSegmentGapMs * (i + 1), this, [guard, reply, i, last] {
+        QTimer::singleShot(kSegmentGapMs * (i + 1), this, [this, guard, reply, i, last] {
             if (!guard)
                 return;
             guard->write(reply.segments.at(i));
+            guard->flush();
+            ++m_segmentsWritten;
             if (last && !reply.hold)
                 guard->disconnectFromHost();
         });

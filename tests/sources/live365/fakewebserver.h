@@ -38,6 +38,8 @@ public:
     QList<QByteArray> requests() const { return m_requests; }
     int countFor(const QString& pathPrefix) const;
     int openConnections() const;
+    // Answer segments handed to the system so far, over all connections.
+    int segmentsWritten() const { return m_segmentsWritten; }
 
     static FakeAnswer Page(const QByteArray& html, int segments = 1);
     static FakeAnswer Held(const QByteArray& partial);
@@ -53,6 +55,7 @@ private:
     QStringList m_lines;
     QList<QByteArray> m_requests;
     QList<QPointer<QTcpSocket>> m_sockets;
+    int m_segmentsWritten = 0;
 };
 
 // Picks a free port below 32768 on 127.0.0.1 and listens there.
