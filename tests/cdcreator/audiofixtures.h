@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QList>
+#include <QPair>
 #include <QStringList>
 
 // Runs a program with a time limit; true when it exited with status 0.
@@ -13,3 +15,9 @@ bool MakeTone(const QString& path, double seconds, int sampleRate = 44100, int c
 // The number of bytes ffmpeg's own command line decodes the file into as
 // 44.1 kHz 16-bit stereo; -1 on failure.
 qint64 FfmpegDecodedBytes(const QString& path);
+
+// Writes an 8-bit mono PCM WAV file of `seconds` of silence at `rate`, with
+// a LIST INFO chunk holding the given raw (id, value) pairs, such as
+// ("INAM", title) and ("IART", artist).
+bool MakeWav(const QString& path, double seconds, int rate = 8000,
+             const QList<QPair<QByteArray, QByteArray>>& info = {});

@@ -33,6 +33,12 @@ struct ImageFixture : ::testing::Test {
     }
     void TearDown() override { qunsetenv("DISCWRIGHT_IMAGE_DIR"); }
 
+    // Queues a file and waits until it was read (listed or refused).
+    void Add(const QString& path)
+    {
+        recorder.AddTrack(path);
+        ASSERT_TRUE(WaitUntil([this] { return recorder.pendingTracks() == 0; }, 30000));
+    }
     QString images() const { return dir.path() + QStringLiteral("images"); }
     QStringList imageFiles() const { return QDir(images()).entryList(QDir::Files); }
     bool Write(bool test, double pause)
@@ -101,8 +107,8 @@ TEST(AudioDecoder, ResamplesToCdRate)
 TEST_F(ImageFixture, RefusesFilesThatCannotBeDecoded)
 {
     ASSERT_TRUE(WriteAll(dir.file(QStringLiteral("fake.mp3")), QByteArray("this is not audio at all\r\n")));
-    recorder.AddTrack(dir.file(QStringLiteral("fake.mp3")));
-    recorder.AddTrack(dir.file(QStringLiteral("missing.wav")));
+    Add(dir.file(QStringLiteral("fake.mp3")));
+    Add(dir.file(QStringLiteral("missing.wav")));
     EXPECT_EQ(ErrorsWithCode(DiscRecordObj::kCodeTrack).size(), 2u);
     QSignalSpy listed(&recorder, &IDiscRecorder::TrackListed);
     recorder.ListTracks();
@@ -139,7 +145,7 @@ TEST_F(ImageFixture, WritesBinAndCueThatSplitBackIntoTheSources)
         ASSERT_TRUE(MakeTone(dir.file(names[i]), lengths[i]));
         decoded.push_back(FfmpegDecodedBytes(dir.file(names[i])));
         ASSERT_GT(decoded.back(), 0);
-        recorder.AddTrack(dir.file(names[i]));
+        Add(dir.file(names[i]));
     }
     EXPECT_NEAR(recorder.QueueSeconds(), 1.3 + 2.2 + 1.01, 0.15);
     ASSERT_TRUE(Write(false, 2));
@@ -212,8 +218,8 @@ TEST_F(ImageFixture, WritesBinAndCueThatSplitBackIntoTheSources)
 TEST_F(ImageFixture, TestModeWritesNothing)
 {
     ASSERT_TRUE(MakeTone(dir.file(QStringLiteral("t.wav")), 1.0));
-    recorder.AddTrack(dir.file(QStringLiteral("t.wav")));
-    recorder.AddTrack(dir.file(QStringLiteral("t.wav")));
+    Add(dir.file(QStringLiteral("t.wav")));
+    Add(dir.file(QStringLiteral("t.wav")));
     ASSERT_TRUE(Write(true, 0.5));
     EXPECT_EQ(ended, 1);
     EXPECT_TRUE(imageFiles().isEmpty());
@@ -226,8 +232,8 @@ TEST_F(ImageFixture, TestModeWritesNothing)
 TEST_F(ImageFixture, AbortRemovesThePartialImage)
 {
     ASSERT_TRUE(MakeTone(dir.file(QStringLiteral("long.wav")), 120.0));
-    recorder.AddTrack(dir.file(QStringLiteral("long.wav")));
-    recorder.AddTrack(dir.file(QStringLiteral("long.wav")));
+    Add(dir.file(QStringLiteral("long.wav")));
+    Add(dir.file(QStringLiteral("long.wav")));
     recorder.setTestMode(false);
     recorder.setTrackPause(2);
     recorder.StartWrite();
@@ -261,7 +267,7 @@ TEST_F(ImageFixture, QueueTooLongForTheDiscIsRefused)
     le32(samples);
     wav.append(QByteArray(samples, char(0x80)));
     ASSERT_TRUE(WriteAll(dir.file(QStringLiteral("long.wav")), wav));
-    recorder.AddTrack(dir.file(QStringLiteral("long.wav")));
+    Add(dir.file(QStringLiteral("long.wav")));
     ASSERT_GT(recorder.QueueSeconds(), 4800);
     recorder.setTestMode(false);
     recorder.StartWrite();
