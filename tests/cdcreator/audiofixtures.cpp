@@ -54,7 +54,7 @@ bool MakeTone(const QString& path, double seconds, int sampleRate, int channels)
     return RunTool(QStringLiteral("ffmpeg"), args);
 }
 
-qint64 FfmpegDecodedBytes(const QString& path)
+QByteArray FfmpegDecode(const QString& path)
 {
     QByteArray pcm;
     if (!RunTool(QStringLiteral("ffmpeg"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), path,
@@ -62,8 +62,8 @@ qint64 FfmpegDecodedBytes(const QString& path)
                                             QStringLiteral("44100"), QStringLiteral("-ac"), QStringLiteral("2"),
                                             QStringLiteral("-")},
                  &pcm))
-        return -1;
-    return pcm.size();
+        return {};
+    return pcm;
 }
 
 bool MakeWav(const QString& path, double seconds, int rate, const QList<QPair<QByteArray, QByteArray>>& info)

@@ -12,9 +12,9 @@ bool RunTool(const QString& program, const QStringList& arguments, QByteArray* o
 // (wav, mp3, ogg, mp2, wma). 44.1 kHz stereo unless `sampleRate`/`channels` say otherwise.
 bool MakeTone(const QString& path, double seconds, int sampleRate = 44100, int channels = 2);
 
-// The number of bytes ffmpeg's own command line decodes the file into as
-// 44.1 kHz 16-bit stereo; -1 on failure.
-qint64 FfmpegDecodedBytes(const QString& path);
+// What ffmpeg's own command line decodes the file into as 44.1 kHz 16-bit
+// stereo ("" on failure).
+QByteArray FfmpegDecode(const QString& path);
 
 // Writes an 8-bit mono PCM WAV file of `seconds` of silence at `rate`, with
 // a LIST INFO chunk holding the given raw (id, value) pairs, such as
