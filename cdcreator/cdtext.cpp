@@ -7,31 +7,35 @@
 
 #include <algorithm>
 #include <memory>
+#include <mutex>
 #include <numeric>
 
 namespace {
 
-// ICU transliterators are not safe to share between threads: one each.
-icu::Transliterator* ToAscii()
-{
-    thread_local std::unique_ptr<icu::Transliterator> instance = [] {
-        UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<icu::Transliterator> made(icu::Transliterator::createInstance(
-            icu::UnicodeString::fromUTF8("Any-Latin; Latin-ASCII"), UTRANS_FORWARD, status));
-        if (U_FAILURE(status))
-            made.reset();
-        return made;
-    }();
-    return instance.get();
-}
-
+// One transliterator for the program, made on first use (that takes a while,
+// so the file readers' threads usually make it) and used by one thread at a
+// time.
 QString Transliterate(const QString& text)
 {
-    icu::Transliterator* ascii = ToAscii();
-    if (!ascii)
+    const bool ascii = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+    if (ascii)
+        return text;
+    static std::mutex mutex;
+    static std::unique_ptr<icu::Transliterator> instance;
+    static bool tried = false;
+    std::lock_guard lock(mutex);
+    if (!tried) {
+        tried = true;
+        UErrorCode status = U_ZERO_ERROR;
+        instance.reset(icu::Transliterator::createInstance(icu::UnicodeString::fromUTF8("Any-Latin; Latin-ASCII"),
+                                                           UTRANS_FORWARD, status));
+        if (U_FAILURE(status))
+            instance.reset();
+    }
+    if (!instance)
         return text;
     icu::UnicodeString value(reinterpret_cast<const UChar*>(text.utf16()), int32_t(text.size()));
-    ascii->transliterate(value);
+    instance->transliterate(value);
     return QString(reinterpret_cast<const QChar*>(value.getBuffer()), value.length());
 }
 
@@ -45,13 +49,6 @@ QString Common(const std::vector<QString>& values)
             return {};
     }
     return values.front();
-}
-
-QString BaseName(const QString& path)
-{
-    const QString name = FileNameFromPath(path);
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot > 0 ? name.left(dot) : name;
 }
 
 std::vector<QString*> Fields(CdTextSet& set)
@@ -103,6 +100,13 @@ QString Clean(const QString& text, int limit)
     return ascii.left(limit).trimmed();
 }
 
+QString TitleFromPath(const QString& path)
+{
+    const QString name = FileNameFromPath(path);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return Clean(dot > 0 ? name.left(dot) : name);
+}
+
 int PacksNeeded(const CdTextSet& set)
 {
     if (set.empty())
@@ -125,7 +129,7 @@ CdTextSet Build(const std::vector<TrackTags>& tags, const std::vector<QString>& 
         CdTextEntry entry;
         entry.title = Clean(t.title);
         if (entry.title.isEmpty())
-            entry.title = Clean(BaseName(paths[i]));
+            entry.title = TitleFromPath(paths[i]);
         entry.performer = Clean(t.artist.trimmed().isEmpty() ? t.albumArtist : t.artist);
         albums.push_back(Clean(t.album));
         albumArtists.push_back(Clean(t.albumArtist));

@@ -38,6 +38,10 @@ constexpr int kPackBytes = 12;
 // to `limit` characters. What has no ASCII form becomes "?".
 QString Clean(const QString& text, int limit = kFieldLimit);
 
+// The file name without its folder and extension, cleaned: the title of a
+// file without one.
+QString TitleFromPath(const QString& path);
+
 // Packs needed for the titles and performers of `set` (each field counts its
 // terminating zero byte).
 int PacksNeeded(const CdTextSet& set);

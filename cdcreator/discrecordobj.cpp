@@ -195,8 +195,15 @@ void DiscRecordObj::AddTrack(const QString& path)
         Probed result;
         result.track.path = path;
         result.track.seconds = AudioDecoder::Probe(path, &result.error, &result.track.tags);
-        if (result.track.seconds >= 0)
+        if (result.track.seconds >= 0) {
             result.error.clear();
+            // Cleaned here, where the time it may take does not hold the window.
+            TrackTags& tags = result.track.tags;
+            for (QString* field : {&tags.title, &tags.artist, &tags.album, &tags.albumArtist})
+                *field = CdText::Clean(*field);
+            if (tags.title.isEmpty())
+                tags.title = CdText::TitleFromPath(path);
+        }
         else if (result.error.isEmpty())
             result.error = QStringLiteral("it cannot be read");
         QMetaObject::invokeMethod(this, [this, ticket, result] { OnProbed(ticket, result); }, Qt::QueuedConnection);
