@@ -114,30 +114,58 @@ print(f"  discwright image:         {img_time:7.2f} s  {img_rate:7.1f} MB/s of i
 print(f"  throughput ratio: {ratio:.2f} (target >= 0.90) {'PASS' if ratio >= 0.9 else 'FAIL'}")
 
 # First paint with a drive scan that waits 5 s, on a display of our own.
-rfd, wfd = os.pipe()
-xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(wfd), "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
-                        pass_fds=(wfd,), stderr=subprocess.DEVNULL)
-procs.append(xvfb)
-os.close(wfd)
-display = os.read(rfd, 32).decode().strip()
-os.close(rfd)
-if not display:
+def start_display():
+    # A display number of our own, well away from the low ones other display
+    # servers on this machine pick, so none of them can take it over.
+    for attempt in range(20):
+        number = 300 + (os.getpid() + 37 * attempt) % 600
+        if os.path.exists(f"/tmp/.X11-unix/X{number}"):
+            continue
+        rfd, wfd = os.pipe()
+        xvfb = subprocess.Popen(["Xvfb", f":{number}", "-displayfd", str(wfd), "-screen", "0", "1280x800x24",
+                                 "-nolisten", "tcp"], pass_fds=(wfd,), stderr=subprocess.DEVNULL)
+        procs.append(xvfb)
+        os.close(wfd)
+        display = os.read(rfd, 32).decode().strip()
+        os.close(rfd)
+        if display and xvfb.poll() is None:
+            return xvfb, display
+        xvfb.wait(timeout=10)
     sys.exit("bench: Xvfb did not start")
-env = dict(os.environ, DISPLAY=f":{display}", QT_QPA_PLATFORM="xcb", DISCWRIGHT_SCAN_DELAY_MS="5000",
-           DISCWRIGHT_FIRST_PAINT="1", HOME=work, XDG_RUNTIME_DIR=work)
-paint_wall, paint_main = [], []
-for _ in range(args.paint_rounds):
+
+
+def first_paint(display):
+    env = dict(os.environ, DISPLAY=f":{display}", QT_QPA_PLATFORM="xcb", DISCWRIGHT_SCAN_DELAY_MS="5000",
+               DISCWRIGHT_FIRST_PAINT="1", HOME=work, XDG_RUNTIME_DIR=work)
     start = time.monotonic()
     proc = subprocess.Popen([os.path.join(build, "app", "discwright")], env=env, stdout=subprocess.PIPE,
                             stderr=subprocess.DEVNULL, text=True)
     procs.append(proc)
     line = proc.stdout.readline()
     wall = (time.monotonic() - start) * 1000
-    if not line.startswith("first-paint-ms"):
-        sys.exit("bench: discwright did not report its first paint")
-    paint_wall.append(wall)
-    paint_main.append(float(line.split()[1]))
     proc.wait(timeout=30)
+    if not line.startswith("first-paint-ms"):
+        return None
+    return wall, float(line.split()[1])
+
+
+xvfb, display = start_display()
+paint_wall, paint_main = [], []
+failures = 0
+while len(paint_wall) < args.paint_rounds:
+    result = first_paint(display)
+    if result is None:
+        # Another display server on this machine may have taken the number
+        # meanwhile: a fresh display, a few times at most.
+        failures += 1
+        if failures > 3:
+            sys.exit("bench: discwright did not report its first paint")
+        xvfb.terminate()
+        xvfb.wait(timeout=10)
+        xvfb, display = start_display()
+        continue
+    paint_wall.append(result[0])
+    paint_main.append(result[1])
 wall = statistics.median(paint_wall)
 print(f"first paint, drive scan held 5 s ({args.paint_rounds} runs, median): {wall:.0f} ms from start"
       f" ({statistics.median(paint_main):.0f} ms from main) (target < 300 ms) {'PASS' if wall < 300 else 'FAIL'}")
