@@ -126,8 +126,16 @@ def start_display():
                                  "-nolisten", "tcp"], pass_fds=(wfd,), stderr=subprocess.DEVNULL)
         procs.append(xvfb)
         os.close(wfd)
-        display = os.read(rfd, 32).decode().strip()
+        # Xvfb may write the number and its newline apart, and dies when the
+        # pipe is closed before the newline: read up to it.
+        data = b""
+        while not data.endswith(b"\n"):
+            piece = os.read(rfd, 32)
+            if not piece:
+                break
+            data += piece
         os.close(rfd)
+        display = data.decode().strip()
         if display and xvfb.poll() is None:
             return xvfb, display
         xvfb.wait(timeout=10)
