@@ -36,6 +36,9 @@ public:
     static std::vector<int> ImageSpeeds() { return {48, 32, 24, 16, 8, 4}; }
 
     void setAccessMode(int mode) override { m_accessMode = mode; }
+    // Starts the drive scan on a thread of its own (once). ListDevices then
+    // reports the writers at once when the scan has answered, else when it
+    // answers.
     void InitRecorder() override;
     void ListDevices() override;
     int DeviceCapability(int what) override;
