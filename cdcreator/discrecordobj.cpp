@@ -88,7 +88,8 @@ void DiscRecordObj::InitRecorder()
 
 void DiscRecordObj::OnScanned(bool ready, const QString& error, const std::vector<IDriveAccess::Drive>& found)
 {
-    m_scanThread->wait();
+    // The scan thread ends on its own right after posting this; the
+    // destructor joins it.
     m_scanning = false;
     m_drivesReady = ready;
     if (!ready) {
