@@ -369,6 +369,9 @@ TEST(WindowWithRealRecorder, BatchDropListsInDropOrder)
         listed << window.List1->item(i)->text();
     EXPECT_EQ(listed, expected);
     EXPECT_EQ(window.Text2->text(), QStringLiteral("49"));
+    window.List1->setCurrentRow(2); // a selection survives files arriving
+    emit recorder.TracksChanged();
+    EXPECT_TRUE(window.List1->item(2)->isSelected());
     EXPECT_EQ(window.queueTimeText(), QStringLiteral("Time In Queue: ") + SecondsToText(float(total)));
     ASSERT_EQ(dialogs.critical.size(), 1);
     EXPECT_TRUE(dialogs.critical[0].startsWith(QStringLiteral("Cannot add f07.wav: "))) << dialogs.critical[0].toStdString();
