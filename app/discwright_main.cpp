@@ -1,19 +1,63 @@
 #include "cdcreator/burndialogs.h"
 #include "cdcreator/burndrives.h"
+#include "cdcreator/delayedscan.h"
 #include "cdcreator/discrecordobj.h"
 #include "cdcreator/frmdiscwrightburn.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+// With DISCWRIGHT_FIRST_PAINT set, prints the milliseconds from the start of
+// main to the first paint of any of the window's widgets and ends the
+// program (for benchmarks).
+class FirstPaintReport : public QObject {
+public:
+    explicit FirstPaintReport(const QElapsedTimer& clock) : m_clock(clock) {}
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && !m_done) {
+            m_done = true;
+            std::printf("first-paint-ms %lld\n", static_cast<long long>(m_clock.elapsed()));
+            std::fflush(stdout);
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    const QElapsedTimer& m_clock;
+    bool m_done = false;
+};
+
+} // namespace
 
 // Builds the disc recorder (the image device plus the CD writers libburn
 // finds), the window's dialogs and the window, and runs until it closes.
+// DISCWRIGHT_SCAN_DELAY_MS holds the drive scan back that long, to try the
+// window with slow drives.
 int main(int argc, char** argv)
 {
+    QElapsedTimer clock;
+    clock.start();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Discwright"));
-    DiscRecordObj recorder(std::make_unique<LibburnDrives>());
+    std::unique_ptr<IDriveAccess> drives = std::make_unique<LibburnDrives>();
+    bool delayed = false;
+    const int delayMs = qEnvironmentVariableIntValue("DISCWRIGHT_SCAN_DELAY_MS", &delayed);
+    if (delayed && delayMs > 0)
+        drives = std::make_unique<DelayedScanDrives>(std::move(drives), delayMs);
+    DiscRecordObj recorder(std::move(drives));
     WidgetBurnDialogs dialogs(nullptr);
     frmDiscwrightBurn window(recorder, dialogs);
+    FirstPaintReport report(clock);
+    if (qEnvironmentVariableIsSet("DISCWRIGHT_FIRST_PAINT"))
+        app.installEventFilter(&report);
     window.show();
     return app.exec();
 }

@@ -8,7 +8,20 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include <initializer_list>
+
 namespace {
+
+// The first of `keys` that the dictionary holds (keys match in any case).
+QString MetadataValue(const AVDictionary* dict, std::initializer_list<const char*> keys)
+{
+    for (const char* key : keys) {
+        const AVDictionaryEntry* entry = av_dict_get(dict, key, nullptr, 0);
+        if (entry && entry->value && entry->value[0])
+            return QString::fromUtf8(entry->value);
+    }
+    return {};
+}
 
 QString AvErrorText(int code)
 {
@@ -218,7 +231,30 @@ bool AudioDecoder::Read(QByteArray& out)
     return true;
 }
 
-double AudioDecoder::Probe(const QString& path, QString* error)
+TrackTags AudioDecoder::Tags() const
+{
+    TrackTags tags;
+    if (!m_state)
+        return tags;
+    // Ogg keeps its comments on the stream, most other containers on the file.
+    for (const AVDictionary* dict :
+         {const_cast<const AVDictionary*>(m_state->format->metadata),
+          const_cast<const AVDictionary*>(m_state->format->streams[m_state->stream]->metadata)}) {
+        if (!dict)
+            continue;
+        auto fill = [dict](QString& field, std::initializer_list<const char*> keys) {
+            if (field.isEmpty())
+                field = MetadataValue(dict, keys);
+        };
+        fill(tags.title, {"title"});
+        fill(tags.artist, {"artist", "author"});
+        fill(tags.album, {"album"});
+        fill(tags.albumArtist, {"album_artist", "albumartist", "album artist"});
+    }
+    return tags;
+}
+
+double AudioDecoder::Probe(const QString& path, QString* error, TrackTags* tags)
 {
     AudioDecoder decoder;
     if (!decoder.Open(path)) {
@@ -236,5 +272,7 @@ double AudioDecoder::Probe(const QString& path, QString* error)
             *error = decoder.errorText().isEmpty() ? QStringLiteral("no audio could be decoded") : decoder.errorText();
         return -1;
     }
+    if (tags)
+        *tags = decoder.Tags();
     return decoder.ReportedSeconds();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cdcreator/cdtext.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -26,12 +28,16 @@ public:
     // The play time the container and stream report, in seconds (0 when
     // unknown).
     double ReportedSeconds() const;
+    // Title, artist, album and album artist from the container's and the
+    // audio stream's metadata (ID3, Vorbis comments, ASF, RIFF INFO).
+    TrackTags Tags() const;
     QString errorText() const { return m_error; }
     void Close();
 
     // Opens the file and decodes its first frame; the reported play time in
     // seconds, or a negative value with `error` set when it cannot be decoded.
-    static double Probe(const QString& path, QString* error);
+    // `tags`, when given, receives the file's tags.
+    static double Probe(const QString& path, QString* error, TrackTags* tags = nullptr);
 
 private:
     struct State;

@@ -202,6 +202,48 @@ std::unique_ptr<WriteJob> LibburnDrives::CreateWriteJob(const WriteRequest& requ
     return std::make_unique<BurnWriteJob>(request, progress, drive);
 }
 
+bool AttachCdText(burn_session* session, const std::vector<burn_track*>& tracks, const CdTextSet& text,
+                  QString* error)
+{
+    auto fail = [error](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (!session || tracks.size() != text.tracks.size())
+        return fail(QStringLiteral("the text does not match the tracks"));
+    int charCodes[8] = {0x01, -1, -1, -1, -1, -1, -1, -1}; // 7-bit ASCII
+    int copyrights[8] = {0x00, -1, -1, -1, -1, -1, -1, -1};
+    int languages[8] = {0x09, -1, -1, -1, -1, -1, -1, -1}; // English
+    if (burn_session_set_cdtext_par(session, charCodes, copyrights, languages, 0) <= 0)
+        return fail(QStringLiteral("the text block cannot be set up"));
+    // Every track carries each kind the disc carries, empty or not.
+    auto put = [](auto set, auto* target, const char* kind, const QString& value) {
+        QByteArray bytes = value.toLatin1();
+        bytes.append('\0');
+        return set(target, 0, 0, const_cast<char*>(kind), reinterpret_cast<unsigned char*>(bytes.data()),
+                   int(bytes.size()), 0) > 0;
+    };
+    for (const char* kind : {"TITLE", "PERFORMER"}) {
+        const bool title = kind[0] == 'T';
+        if (!put(burn_session_set_cdtext, session, kind, title ? text.disc.title : text.disc.performer))
+            return fail(QStringLiteral("libburn refused the disc's %1").arg(QString::fromLatin1(kind).toLower()));
+        for (size_t i = 0; i < tracks.size(); ++i) {
+            const CdTextEntry& entry = text.tracks[i];
+            if (!put(burn_track_set_cdtext, tracks[i], kind, title ? entry.title : entry.performer))
+                return fail(QStringLiteral("libburn refused the %1 of track %2")
+                                .arg(QString::fromLatin1(kind).toLower())
+                                .arg(i + 1));
+        }
+    }
+    // libburn counts the packs, with the three that describe the block,
+    // but leaves the limit of a block to its caller.
+    const int packs = burn_cdtext_from_session(session, nullptr, nullptr, 1);
+    if (packs <= 0 || packs > CdText::kMaxPacks + 3)
+        return fail(QStringLiteral("the titles do not fit the disc's text area"));
+    return true;
+}
+
 BurnWriteJob::BurnWriteJob(WriteRequest request, WriteProgress& progress, burn_drive* drive)
     : WriteJob(std::move(request), progress), m_drive(drive)
 {
@@ -274,15 +316,29 @@ bool BurnWriteJob::Burn(const std::vector<QString>& rawFiles)
         burn_write_opts_set_underrun_proof(opts, 1);
         burn_write_opts_set_perform_opc(opts, 0);
         burn_write_opts_set_multi(opts, m_request.finalizeDisc ? 0 : 1);
-        if (m_request.writeMethod == 1) {
-            // Track at once, as asked.
-            if (burn_write_opts_set_write_type(opts, BURN_WRITE_TAO, BURN_BLOCK_RAW0) <= 0) {
-                Fail(QStringLiteral("The drive cannot write track at once"));
+        // Disc at once unless asked otherwise: only it writes exact pauses
+        // and CD-TEXT.
+        bool sao = m_request.writeMethod == 0 &&
+                   burn_write_opts_set_write_type(opts, BURN_WRITE_SAO, BURN_BLOCK_SAO) > 0 &&
+                   burn_precheck_write(opts, disc, reasons, 1) > 0;
+        if (m_request.writeMethod == 0 && !sao)
+            emit Notice(QStringLiteral("The drive cannot write disc at once; writing track at once, without "
+                                       "CD-TEXT and with the drive's own pauses"));
+        if (!sao) {
+            reasons[0] = '\0';
+            if (burn_write_opts_set_write_type(opts, BURN_WRITE_TAO, BURN_BLOCK_RAW0) <= 0 ||
+                burn_precheck_write(opts, disc, reasons, 1) <= 0) {
+                Fail(QStringLiteral("The drive cannot write this disc: %1").arg(QString::fromLocal8Bit(reasons)));
                 ok = false;
             }
-        } else if (burn_write_opts_auto_write_type(opts, disc, reasons, 0) == BURN_WRITE_NONE) {
-            Fail(QStringLiteral("The drive cannot write this disc: %1").arg(QString::fromLocal8Bit(reasons)));
-            ok = false;
+        } else if (!m_request.cdText.empty()) {
+            QString why;
+            if (!AttachCdText(session, tracks, m_request.cdText, &why)) {
+                burn_session_dispose_cdtext(session, 0);
+                for (burn_track* track : tracks)
+                    burn_track_dispose_cdtext(track, 0);
+                emit Notice(QStringLiteral("The disc is written without CD-TEXT: %1").arg(why));
+            }
         }
     }
     if (ok) {

@@ -6,7 +6,15 @@
 namespace burn {
 struct burn_drive_info;
 struct burn_drive;
+struct burn_session;
+struct burn_track;
 } // namespace burn
+
+// Gives the session and its tracks (one per track of `text`) their titles and
+// performers as one ASCII CD-TEXT block in English. False with `error` set
+// when libburn refuses them or cannot make packs of them.
+bool AttachCdText(burn::burn_session* session, const std::vector<burn::burn_track*>& tracks, const CdTextSet& text,
+                  QString* error);
 
 // Real CD writers through libburn. Scanning finds the optical drives of the
 // system; with none the list is simply empty. One drive is held (grabbed) at
@@ -40,8 +48,10 @@ private:
 };
 
 // Writes the queue to the drive as audio tracks: first decodes every track to
-// a temporary file, then burns them with the pause as each track's pre-gap
-// (simulated in test mode).
+// a temporary file, then burns them disc at once with the pause as each
+// track's pre-gap and the CD-TEXT in the lead-in (simulated in test mode).
+// A drive without disc at once, or a request for track at once, writes track
+// at once: without CD-TEXT, and with the drive's own gaps.
 class BurnWriteJob : public WriteJob {
     Q_OBJECT
 public:

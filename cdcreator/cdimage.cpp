@@ -44,18 +44,25 @@ QString CueQuoted(QString text)
 
 } // namespace
 
-QString BuildCueSheet(const QString& binFileName, const std::vector<CueTrack>& tracks, const QString& title)
+QString BuildCueSheet(const QString& binFileName, const std::vector<CueTrack>& tracks, const QString& title,
+                      const QString& performer)
 {
     const QString eol = QStringLiteral("\r\n");
     QString cue;
-    if (!title.isEmpty())
-        cue += QStringLiteral("TITLE ") + CueQuoted(title) + eol;
+    auto text = [&cue, &eol](const char* indent, const QString& value, const char* keyword) {
+        if (!value.isEmpty())
+            cue += QLatin1String(indent) + QLatin1String(keyword) + QLatin1Char(' ') + CueQuoted(value) + eol;
+    };
+    text("", title, "TITLE");
+    text("", performer, "PERFORMER");
     cue += QStringLiteral("FILE ") + CueQuoted(binFileName) + QStringLiteral(" BINARY") + eol;
     qint64 position = 0;
     int number = 0;
     for (const CueTrack& track : tracks) {
         ++number;
         cue += QStringLiteral("  TRACK %1 AUDIO").arg(number, 2, 10, QLatin1Char('0')) + eol;
+        text("    ", track.title, "TITLE");
+        text("    ", track.performer, "PERFORMER");
         if (track.pauseBefore > 0) {
             cue += QStringLiteral("    INDEX 00 ") + CdAudio::MsfText(position) + eol;
             position += track.pauseBefore;

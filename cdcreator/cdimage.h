@@ -23,14 +23,18 @@ qint64 PauseSectors(double seconds);
 QString MsfText(qint64 sector);
 } // namespace CdAudio
 
-// One track of an image: its length in whole sectors and the silence that
-// comes before it in the image.
+// One track of an image: its length in whole sectors, the silence that comes
+// before it in the image, and its CD-TEXT.
 struct CueTrack {
     qint64 sectors = 0;
     qint64 pauseBefore = 0;
+    QString title;
+    QString performer;
 };
 
 // The cue sheet of an image file holding `tracks` one after another, each
 // pause stored in the image as the track's pre-gap (INDEX 00). Lines end with
-// CR LF. The title goes into a TITLE line when not empty.
-QString BuildCueSheet(const QString& binFileName, const std::vector<CueTrack>& tracks, const QString& title = {});
+// CR LF. The disc's and each track's title and performer go into TITLE and
+// PERFORMER lines when not empty.
+QString BuildCueSheet(const QString& binFileName, const std::vector<CueTrack>& tracks, const QString& title = {},
+                      const QString& performer = {});

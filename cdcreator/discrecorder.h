@@ -6,10 +6,14 @@
 // The disc-recording component as the burn window drives it: devices, the
 // disc in the chosen drive, the track list, writing and its progress.
 //
-// DeviceFound, SpeedFound and TrackListed are raised from within the calls
-// that ask for them (ListDevices, RefreshDevice, ListTracks). Writing runs
-// off the GUI thread after StartWrite returns; the window polls the progress
-// properties and hears StatusMessage, WriteEnded and DiscStatusChanged.
+// SpeedFound and TrackListed are raised from within the calls that ask for
+// them (RefreshDevice, ListTracks). DeviceFound is raised from within
+// ListDevices for the writers already found; writers that a drive scan still
+// running finds later are raised when it answers. AddTrack queues the file for
+// reading and returns; TracksChanged tells when files were read into the
+// track list, in the order they were added. Writing runs off the GUI thread
+// after StartWrite returns; the window polls the progress properties and
+// hears StatusMessage, WriteEnded and DiscStatusChanged.
 class IDiscRecorder : public QObject {
     Q_OBJECT
 public:
@@ -69,4 +73,5 @@ signals:
     void WriteEnded();
     void TrackListed(int index, const QString& path, double seconds);
     void DiscStatusChanged();
+    void TracksChanged();
 };

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QThread>
 
 #include <algorithm>
 #include <cmath>
@@ -34,10 +35,18 @@ qint32 Clamp32(qint64 value)
 DiscRecordObj::DiscRecordObj(std::unique_ptr<IDriveAccess> drives, QObject* parent)
     : IDiscRecorder(parent), m_drives(std::move(drives)), m_disc(ImageDisc())
 {
+    m_probePool.setMaxThreadCount(std::clamp(QThread::idealThreadCount(), 1, 4));
 }
 
 DiscRecordObj::~DiscRecordObj()
 {
+    // Workers still running post to this object; they are finished first.
+    m_probePool.clear();
+    m_probePool.waitForDone();
+    if (m_scanThread) {
+        m_drives->CancelScan();
+        m_scanThread->wait();
+    }
     // A write still running is stopped; the job removes what it wrote.
     if (m_job) {
         m_job->disconnect(this);
@@ -59,21 +68,47 @@ QString DiscRecordObj::ImageFolder()
 
 void DiscRecordObj::InitRecorder()
 {
-    m_drivesReady = false;
-    if (!m_drives)
+    // One scan for the life of the object: it may take seconds, and the
+    // drive access is not touched again until it has answered.
+    if (!m_drives || m_scanThread)
         return;
-    QString error;
-    m_drivesReady = m_drives->Initialize(&error);
-    if (!m_drivesReady)
+    m_scanning = true;
+    IDriveAccess* drives = m_drives.get();
+    m_scanThread.reset(QThread::create([this, drives] {
+        QString error;
+        const bool ready = drives->Initialize(&error);
+        std::vector<IDriveAccess::Drive> found;
+        if (ready)
+            found = drives->Scan();
+        QMetaObject::invokeMethod(
+            this, [this, ready, error, found] { OnScanned(ready, error, found); }, Qt::QueuedConnection);
+    }));
+    m_scanThread->start();
+}
+
+void DiscRecordObj::OnScanned(bool ready, const QString& error, const std::vector<IDriveAccess::Drive>& found)
+{
+    // The scan thread ends on its own right after posting this; the
+    // destructor joins it.
+    m_scanning = false;
+    m_drivesReady = ready;
+    if (!ready) {
         emit StatusMessage(QStringLiteral("CD writers are not available: %1").arg(error), kCodeDevice, kWarning);
+        return;
+    }
+    m_driveList = found;
+    if (m_listAsked) {
+        for (const IDriveAccess::Drive& drive : m_driveList)
+            emit DeviceFound(drive.name, drive.address);
+    }
 }
 
 void DiscRecordObj::ListDevices()
 {
-    m_driveList.clear();
-    if (!m_drivesReady)
+    if (m_scanning) {
+        m_listAsked = true;
         return;
-    m_driveList = m_drives->Scan();
+    }
     for (const IDriveAccess::Drive& drive : m_driveList)
         emit DeviceFound(drive.name, drive.address);
 }
@@ -149,20 +184,50 @@ double DiscRecordObj::DiscTimeLeft() const
 void DiscRecordObj::AddTrack(const QString& path)
 {
     const QString name = FileNameFromPath(path);
-    if (int(m_tracks.size()) >= CdAudio::kMaxTracks) {
+    if (int(m_tracks.size()) + pendingTracks() >= CdAudio::kMaxTracks) {
         emit StatusMessage(QStringLiteral("Cannot add %1: an audio CD holds at most %2 tracks")
                                .arg(name)
                                .arg(CdAudio::kMaxTracks),
                            kCodeTrack, kError);
         return;
     }
-    QString error;
-    const double seconds = AudioDecoder::Probe(path, &error);
-    if (seconds < 0) {
-        emit StatusMessage(QStringLiteral("Cannot add %1: %2").arg(name, error), kCodeTrack, kError);
-        return;
+    const quint64 ticket = m_nextProbe++;
+    m_probePool.start([this, path, ticket] {
+        Probed result;
+        result.track.path = path;
+        result.track.seconds = AudioDecoder::Probe(path, &result.error, &result.track.tags);
+        if (result.track.seconds >= 0) {
+            result.error.clear();
+            // Cleaned here, where the time it may take does not hold the window.
+            TrackTags& tags = result.track.tags;
+            for (QString* field : {&tags.title, &tags.artist, &tags.album, &tags.albumArtist})
+                *field = CdText::Clean(*field);
+            if (tags.title.isEmpty())
+                tags.title = CdText::TitleFromPath(path);
+        }
+        else if (result.error.isEmpty())
+            result.error = QStringLiteral("it cannot be read");
+        QMetaObject::invokeMethod(this, [this, ticket, result] { OnProbed(ticket, result); }, Qt::QueuedConnection);
+    });
+}
+
+void DiscRecordObj::OnProbed(quint64 ticket, const Probed& result)
+{
+    m_probed.emplace(ticket, result);
+    // Each file in turn; a handler may open a dialog and come back here
+    // before this loop goes on, so the entry is taken before it is told.
+    for (auto next = m_probed.find(m_nextDelivery); next != m_probed.end(); next = m_probed.find(m_nextDelivery)) {
+        const Probed probed = std::move(next->second);
+        m_probed.erase(next);
+        ++m_nextDelivery;
+        if (!probed.error.isEmpty()) {
+            emit StatusMessage(QStringLiteral("Cannot add %1: %2").arg(FileNameFromPath(probed.track.path), probed.error),
+                               kCodeTrack, kError);
+            continue;
+        }
+        m_tracks.push_back(probed.track);
+        emit TracksChanged();
     }
-    m_tracks.push_back({path, seconds});
 }
 
 void DiscRecordObj::RemoveTrack(int index)
@@ -229,19 +294,30 @@ void DiscRecordObj::StartWrite()
         emit StatusMessage(QStringLiteral("A write is already running"), kCodeBusy, kError);
         return;
     }
+    if (pendingTracks() > 0) {
+        emit StatusMessage(QStringLiteral("%1 added file(s) are still being read; start again when they are listed")
+                               .arg(pendingTracks()),
+                           kCodeBusy, kError);
+        return;
+    }
     if (m_tracks.empty()) {
         emit StatusMessage(QStringLiteral("There are no tracks in the queue"), kCodeQueue, kError);
         return;
     }
+    if (!QueuedFilesReadable())
+        return;
     if (m_deviceIndex >= 0 && (!m_drivesReady || m_disc.state == kNoDisc || m_disc.state == kClosedDisc)) {
         emit StatusMessage(QStringLiteral("There is no writable disc in the drive"), kCodeDevice, kError);
         return;
     }
     WriteRequest request;
+    std::vector<TrackTags> tags;
     for (const Track& track : m_tracks) {
         request.paths.push_back(track.path);
         request.estimatedSeconds.push_back(track.seconds);
+        tags.push_back(track.tags);
     }
+    request.cdText = CdText::Build(tags, request.paths);
     request.pauseSectors = CdAudio::PauseSectors(m_pauseSeconds);
     request.testMode = m_testMode;
     request.speed = m_writeSpeed > 0 ? m_writeSpeed : ImageSpeeds().front();
@@ -275,6 +351,8 @@ void DiscRecordObj::StartWrite()
         return;
     }
     connect(m_job.get(), &QThread::finished, this, &DiscRecordObj::OnJobFinished, Qt::QueuedConnection);
+    connect(m_job.get(), &WriteJob::Notice, this,
+            [this](const QString& text) { emit StatusMessage(text, kCodeDevice, kWarning); }, Qt::QueuedConnection);
     m_clock.start();
     m_job->start();
     if (m_deviceIndex < 0 && !request.testMode)
@@ -284,6 +362,25 @@ void DiscRecordObj::StartWrite()
         emit StatusMessage(QStringLiteral("Test write at %1x").arg(request.speed), 0, kInfo);
     else
         emit StatusMessage(QStringLiteral("Writing the disc at %1x").arg(request.speed), 0, kInfo);
+}
+
+// A queued file that went away or lost its permissions fails before
+// anything is written, with its track named.
+bool DiscRecordObj::QueuedFilesReadable()
+{
+    for (int i = 0; i < int(m_tracks.size()); ++i) {
+        const QFileInfo file(m_tracks[i].path);
+        if (file.isFile() && file.isReadable())
+            continue;
+        emit StatusMessage(QStringLiteral("Track %1 (%2) cannot be read: %3")
+                               .arg(i + 1)
+                               .arg(FileNameFromPath(m_tracks[i].path),
+                                    file.exists() ? QStringLiteral("permission denied")
+                                                  : QStringLiteral("the file is gone")),
+                           kCodeTrack, kError);
+        return false;
+    }
+    return true;
 }
 
 void DiscRecordObj::AbortWrite()

@@ -22,8 +22,12 @@ public:
 
     virtual ~IDriveAccess() = default;
     virtual bool Initialize(QString* error) = 0;
-    // Looks for drives; returns quickly when there are none.
+    // Looks for drives; returns quickly when there are none. Initialize and
+    // Scan may run on a thread of their own; nothing else is called until
+    // the scan has returned.
     virtual std::vector<Drive> Scan() = 0;
+    // Asks a running Scan, from another thread, to return as soon as it can.
+    virtual void CancelScan() {}
     // Takes the drive at `index` of the last scan (-1 releases the current one).
     virtual bool Select(int index, QString* error) = 0;
     virtual std::vector<int> WriteSpeeds() = 0; // speed factors, fastest first

@@ -166,6 +166,8 @@ void frmDiscwrightBurn::ConnectRecorder()
     connect(&m_cdburn, &IDiscRecorder::WriteEnded, this, &frmDiscwrightBurn::cdburn_WriteEnded);
     connect(&m_cdburn, &IDiscRecorder::TrackListed, this, &frmDiscwrightBurn::cdburn_TrackListed);
     connect(&m_cdburn, &IDiscRecorder::DiscStatusChanged, this, &frmDiscwrightBurn::ShowDiscStatus);
+    // Files are read off the GUI thread; each one read rebuilds the list.
+    connect(&m_cdburn, &IDiscRecorder::TracksChanged, this, &frmDiscwrightBurn::cdburn_TracksChanged);
 }
 
 void frmDiscwrightBurn::Form_Load()

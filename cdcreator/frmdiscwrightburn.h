@@ -86,6 +86,7 @@ private:
     void cdburn_SpeedFound(int speed, const QString& extra);
     void cdburn_WriteEnded();
     void cdburn_TrackListed(int index, const QString& path, double seconds);
+    void cdburn_TracksChanged();
 
     IDiscRecorder& m_cdburn;
     IBurnDialogs& m_dialogs;

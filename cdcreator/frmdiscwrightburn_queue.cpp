@@ -60,3 +60,14 @@ void frmDiscwrightBurn::cdburn_TrackListed(int index, const QString& path, doubl
     List1->addItem(QueueEntryText(index, path, seconds));
     Text2->setText(QString::number(List1->count()));
 }
+
+void frmDiscwrightBurn::cdburn_TracksChanged()
+{
+    // Tracks read meanwhile join the end of the list: the entry the user
+    // had selected keeps its place and stays selected.
+    const QListWidgetItem* item = List1->currentItem();
+    const int row = item && item->isSelected() ? List1->currentRow() : -1;
+    refreshaudiotracks();
+    if (row >= 0 && row < List1->count())
+        List1->setCurrentRow(row);
+}

@@ -83,9 +83,12 @@ bool WriteJob::Silence(qint64 sectors, const std::function<bool(const char*, qin
 bool WriteJob::DecodeTrack(int index, const std::function<bool(const char*, qint64)>& sink, qint64* trackBytes)
 {
     const QString& path = m_request.paths.at(index);
+    auto failure = [&](const QString& why) {
+        return QStringLiteral("Track %1 (%2) cannot be read: %3").arg(index + 1).arg(FileNameFromPath(path), why);
+    };
     AudioDecoder decoder;
     if (!decoder.Open(path)) {
-        Fail(QStringLiteral("Cannot decode %1: %2").arg(FileNameFromPath(path), decoder.errorText()));
+        Fail(failure(decoder.errorText()));
         return false;
     }
     qint64 bytes = 0;
@@ -102,7 +105,7 @@ bool WriteJob::DecodeTrack(int index, const std::function<bool(const char*, qint
     if (abortRequested())
         return false;
     if (!decoder.errorText().isEmpty()) {
-        Fail(QStringLiteral("Cannot decode %1: %2").arg(FileNameFromPath(path), decoder.errorText()));
+        Fail(failure(decoder.errorText()));
         return false;
     }
     const qint64 padded = CdAudio::SectorsFor(bytes) * CdAudio::kSectorBytes;
@@ -150,6 +153,10 @@ void ImageWriteJob::run()
         qint64 bytes = 0;
         ok = ok && DecodeTrack(i, sink, &bytes);
         track.sectors = bytes / CdAudio::kSectorBytes;
+        if (size_t(i) < m_request.cdText.tracks.size()) {
+            track.title = m_request.cdText.tracks[i].title;
+            track.performer = m_request.cdText.tracks[i].performer;
+        }
         layout.push_back(track);
     }
     if (m_request.testMode) {
@@ -163,7 +170,9 @@ void ImageWriteJob::run()
     bin.close();
     if (ok && !abortRequested()) {
         QFile cue(m_request.cuePath);
-        const QByteArray text = BuildCueSheet(FileNameFromPath(m_request.binPath), layout).toUtf8();
+        const QByteArray text = BuildCueSheet(FileNameFromPath(m_request.binPath), layout, m_request.cdText.disc.title,
+                                           m_request.cdText.disc.performer)
+                                 .toUtf8();
         if (!cue.open(QIODevice::WriteOnly | QIODevice::Truncate) || cue.write(text) != text.size() || !cue.flush()) {
             Fail(QStringLiteral("Cannot write the cue sheet %1: %2").arg(m_request.cuePath, cue.errorString()));
             ok = false;

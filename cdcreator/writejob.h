@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cdcreator/cdtext.h"
+
 #include <QElapsedTimer>
 #include <QString>
 #include <QThread>
@@ -17,7 +19,8 @@ struct WriteRequest {
     bool testMode = false;                // decode and pace, write nothing
     int speed = 0;                        // CD speed factor (1 = 176400 bytes a second)
     bool finalizeDisc = true;
-    int writeMethod = 0;
+    int writeMethod = 0;                  // 0 disc at once, 1 track at once
+    CdTextSet cdText;                     // titles and performers of the disc and tracks
     QString binPath;                      // image device only
     QString cuePath;
 };
@@ -52,6 +55,10 @@ public:
     // Bytes of a track as the layout counts them: whole sectors.
     static qint64 EstimatedTrackBytes(double seconds);
     static double EstimatedTotalBytes(const WriteRequest& request);
+
+signals:
+    // News worth telling the user while the job runs (from the job's thread).
+    void Notice(const QString& text);
 
 protected:
     // Decodes track `index`, handing the audio to `sink` in pieces and

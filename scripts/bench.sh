@@ -17,10 +17,22 @@
 #                                     server restarts, 25 s and 40 s outages and
 #                                     a kicked listener: seconds of broadcast
 #                                     tonquill and streamripper each lost
+#   scripts/bench.sh --image          Discwright: a BIN/CUE image of ten
+#                                     4-minute MP3s against ffmpeg decoding
+#                                     them one after another, and the time to
+#                                     the window's first paint while the drive
+#                                     scan waits
 # Builds a Release copy of the program into build-bench first.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BENCH_BUILD_DIR:-$here/build-bench}"
+
+if [ "${1:-}" = "--image" ]; then
+  shift
+  cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTONQUILL_TESTS=OFF >/dev/null
+  cmake --build "$build" -j"$(nproc)" --target discwright bench_image >/dev/null
+  exec /usr/bin/python3 "$here/scripts/bench_image.py" "$here" "$build" "$@"
+fi
 
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTONQUILL_TESTS=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" --target tonquill bench_demux >/dev/null

@@ -1,5 +1,6 @@
 #include "audiofixtures.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -53,7 +54,7 @@ bool MakeTone(const QString& path, double seconds, int sampleRate, int channels)
     return RunTool(QStringLiteral("ffmpeg"), args);
 }
 
-qint64 FfmpegDecodedBytes(const QString& path)
+QByteArray FfmpegDecode(const QString& path)
 {
     QByteArray pcm;
     if (!RunTool(QStringLiteral("ffmpeg"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), path,
@@ -61,6 +62,33 @@ qint64 FfmpegDecodedBytes(const QString& path)
                                             QStringLiteral("44100"), QStringLiteral("-ac"), QStringLiteral("2"),
                                             QStringLiteral("-")},
                  &pcm))
-        return -1;
-    return pcm.size();
+        return {};
+    return pcm;
+}
+
+bool MakeWav(const QString& path, double seconds, int rate, const QList<QPair<QByteArray, QByteArray>>& info)
+{
+    auto le32 = [](quint32 v) {
+        QByteArray b;
+        for (int i = 0; i < 4; ++i)
+            b.append(char((v >> (8 * i)) & 0xff));
+        return b;
+    };
+    QByteArray list;
+    for (const auto& [id, value] : info) {
+        QByteArray text = value + '\0';
+        if (text.size() % 2)
+            text.append('\0');
+        list += id + le32(quint32(value.size() + 1)) + text;
+    }
+    if (!list.isEmpty())
+        list = "LIST" + le32(quint32(list.size() + 4)) + "INFO" + list;
+    const quint32 samples = quint32(seconds * rate);
+    QByteArray body = "WAVEfmt " + le32(16) + QByteArray("\x01\x00\x01\x00", 4) + le32(quint32(rate)) +
+                      le32(quint32(rate)) + QByteArray("\x01\x00\x08\x00", 4) + list + "data" + le32(samples) +
+                      QByteArray(samples, char(0x80));
+    if (samples % 2)
+        body.append(char(0x80));
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write("RIFF" + le32(quint32(body.size())) + body) > 0;
 }

@@ -1,6 +1,8 @@
 #include "cdcreator/burndrives.h"
 #include "cdcreator/discrecordobj.h"
 
+#include "tests/support/eventwait.h"
+
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -28,6 +30,7 @@ TEST(LibburnDrives, RecorderListsOnlyWhatLibburnFinds)
     QSignalSpy found(&recorder, &IDiscRecorder::DeviceFound);
     recorder.InitRecorder();
     recorder.ListDevices();
+    ASSERT_TRUE(WaitUntil([&recorder] { return !recorder.scanning(); }, 30000));
     // Every reported writer can be asked for; one past the end cannot.
     EXPECT_FALSE(recorder.setDeviceIndex(found.count()));
     EXPECT_TRUE(recorder.setDeviceIndex(-1));

@@ -48,8 +48,10 @@ TEST(CdImage, CueSheetWithPauses)
 
 TEST(CdImage, CueSheetWithoutPausesHasNoPregaps)
 {
-    const QString cue = BuildCueSheet(QStringLiteral("a.bin"), {{75, 0}, {75, 0}}, QStringLiteral("Mix"));
-    EXPECT_EQ(cue, QStringLiteral("TITLE \"Mix\"\r\nFILE \"a.bin\" BINARY\r\n"
-                                  "  TRACK 01 AUDIO\r\n    INDEX 01 00:00:00\r\n"
-                                  "  TRACK 02 AUDIO\r\n    INDEX 01 00:01:00\r\n"));
+    const QString cue = BuildCueSheet(QStringLiteral("a.bin"), {{75, 0, "Song \"A\"", "Ann"}, {75, 0, "B", ""}},
+                                      QStringLiteral("Mix"), QStringLiteral("Various"));
+    EXPECT_EQ(cue, QStringLiteral("TITLE \"Mix\"\r\nPERFORMER \"Various\"\r\nFILE \"a.bin\" BINARY\r\n"
+                                  "  TRACK 01 AUDIO\r\n    TITLE \"Song 'A'\"\r\n    PERFORMER \"Ann\"\r\n"
+                                  "    INDEX 01 00:00:00\r\n"
+                                  "  TRACK 02 AUDIO\r\n    TITLE \"B\"\r\n    INDEX 01 00:01:00\r\n"));
 }

@@ -4,6 +4,7 @@
 #include "tests/support/eventwait.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
 
@@ -33,6 +34,12 @@ struct ImageFixture : ::testing::Test {
     }
     void TearDown() override { qunsetenv("DISCWRIGHT_IMAGE_DIR"); }
 
+    // Queues a file and waits until it was read (listed or refused).
+    void Add(const QString& path)
+    {
+        recorder.AddTrack(path);
+        ASSERT_TRUE(WaitUntil([this] { return recorder.pendingTracks() == 0; }, 30000));
+    }
     QString images() const { return dir.path() + QStringLiteral("images"); }
     QStringList imageFiles() const { return QDir(images()).entryList(QDir::Files); }
     bool Write(bool test, double pause)
@@ -78,7 +85,9 @@ TEST(AudioDecoder, DecodesLikeFfmpegForEveryFormat)
         for (int i = 0; i < 100000 && decoder.Read(pcm); ++i) {
         }
         EXPECT_TRUE(decoder.errorText().isEmpty()) << c.name;
-        EXPECT_EQ(pcm.size(), FfmpegDecodedBytes(path)) << c.name;
+        const QByteArray reference = FfmpegDecode(path);
+        EXPECT_EQ(pcm.size(), reference.size()) << c.name;
+        EXPECT_TRUE(pcm == reference) << c.name;
         QString error;
         EXPECT_NEAR(AudioDecoder::Probe(path, &error), 1.7, 0.1) << c.name;
     }
@@ -101,8 +110,8 @@ TEST(AudioDecoder, ResamplesToCdRate)
 TEST_F(ImageFixture, RefusesFilesThatCannotBeDecoded)
 {
     ASSERT_TRUE(WriteAll(dir.file(QStringLiteral("fake.mp3")), QByteArray("this is not audio at all\r\n")));
-    recorder.AddTrack(dir.file(QStringLiteral("fake.mp3")));
-    recorder.AddTrack(dir.file(QStringLiteral("missing.wav")));
+    Add(dir.file(QStringLiteral("fake.mp3")));
+    Add(dir.file(QStringLiteral("missing.wav")));
     EXPECT_EQ(ErrorsWithCode(DiscRecordObj::kCodeTrack).size(), 2u);
     QSignalSpy listed(&recorder, &IDiscRecorder::TrackListed);
     recorder.ListTracks();
@@ -135,11 +144,15 @@ TEST_F(ImageFixture, WritesBinAndCueThatSplitBackIntoTheSources)
     const QStringList names = {QStringLiteral("one.wav"), QStringLiteral("two.mp3"), QStringLiteral("three.ogg")};
     const double lengths[] = {1.3, 2.2, 1.01};
     std::vector<qint64> decoded;
+    std::vector<QByteArray> pcms;
     for (int i = 0; i < names.size(); ++i) {
         ASSERT_TRUE(MakeTone(dir.file(names[i]), lengths[i]));
-        decoded.push_back(FfmpegDecodedBytes(dir.file(names[i])));
+        if (i == 1)
+            ASSERT_TRUE(RunTool(QStringLiteral("id3v2"), {"-a", "Artist Two", "-t", "Song \"Two\"", dir.file(names[i])}));
+        pcms.push_back(FfmpegDecode(dir.file(names[i])));
+        decoded.push_back(pcms.back().size());
         ASSERT_GT(decoded.back(), 0);
-        recorder.AddTrack(dir.file(names[i]));
+        Add(dir.file(names[i]));
     }
     EXPECT_NEAR(recorder.QueueSeconds(), 1.3 + 2.2 + 1.01, 0.15);
     ASSERT_TRUE(Write(false, 2));
@@ -158,22 +171,25 @@ TEST_F(ImageFixture, WritesBinAndCueThatSplitBackIntoTheSources)
     EXPECT_DOUBLE_EQ(recorder.BytesWritten(), double(expected));
     EXPECT_DOUBLE_EQ(recorder.TotalBytes(), double(expected));
 
-    // The first track's audio starts the image unchanged, followed by silence
-    // up to the end of the pause.
+    // Each track's audio is FFmpeg's own decode of its source, sample for
+    // sample, followed by silence up to the end of its pause.
     const QByteArray image = ReadAll(bin);
-    QByteArray first;
-    ASSERT_TRUE(RunTool(QStringLiteral("ffmpeg"), {"-v", "error", "-i", dir.file(names[0]), "-f", "s16le", "-ar",
-                                                   "44100", "-ac", "2", "-"},
-                        &first));
-    EXPECT_EQ(image.left(first.size()), first);
-    const qint64 secondStart = (decoded[0] + 2351) / 2352 * 2352 + 150 * 2352;
-    EXPECT_EQ(image.mid(first.size(), secondStart - first.size()), QByteArray(secondStart - first.size(), '\0'));
-    EXPECT_NE(image.mid(secondStart, 2352 * 4), QByteArray(2352 * 4, '\0'));
+    qint64 start = 0;
+    for (size_t i = 0; i < pcms.size(); ++i) {
+        EXPECT_TRUE(image.mid(start, pcms[i].size()) == pcms[i]) << names[int(i)].toStdString();
+        const qint64 end = start + (decoded[i] + 2351) / 2352 * 2352 + (i + 1 < pcms.size() ? 150 * 2352 : 0);
+        EXPECT_EQ(image.mid(start + decoded[i], end - start - decoded[i]), QByteArray(end - start - decoded[i], '\0'));
+        start = end;
+    }
 
     // cuetools reads the sheet: three tracks, each starting after its pause.
     QByteArray printed;
     ASSERT_TRUE(RunTool(QStringLiteral("cueprint"), {"-d", "%N\\n", "-t", "", cue}, &printed));
     EXPECT_TRUE(printed.startsWith("3\n")) << printed.constData();
+    // It shows each track's title and performer: the tags, else the file name.
+    ASSERT_TRUE(RunTool(QStringLiteral("cueprint"), {"-d", "", "-t", "%n|%t|%p\\n", cue}, &printed));
+    EXPECT_EQ(QString::fromLatin1(printed).split('\n', Qt::SkipEmptyParts),
+              (QStringList{"1|one|", "2|Song 'Two'|Artist Two", "3|three|"}));
     auto msf = [](qint64 sector) {
         return QStringLiteral("%1:%2.%3")
             .arg(sector / 4500)
@@ -212,8 +228,8 @@ TEST_F(ImageFixture, WritesBinAndCueThatSplitBackIntoTheSources)
 TEST_F(ImageFixture, TestModeWritesNothing)
 {
     ASSERT_TRUE(MakeTone(dir.file(QStringLiteral("t.wav")), 1.0));
-    recorder.AddTrack(dir.file(QStringLiteral("t.wav")));
-    recorder.AddTrack(dir.file(QStringLiteral("t.wav")));
+    Add(dir.file(QStringLiteral("t.wav")));
+    Add(dir.file(QStringLiteral("t.wav")));
     ASSERT_TRUE(Write(true, 0.5));
     EXPECT_EQ(ended, 1);
     EXPECT_TRUE(imageFiles().isEmpty());
@@ -226,8 +242,8 @@ TEST_F(ImageFixture, TestModeWritesNothing)
 TEST_F(ImageFixture, AbortRemovesThePartialImage)
 {
     ASSERT_TRUE(MakeTone(dir.file(QStringLiteral("long.wav")), 120.0));
-    recorder.AddTrack(dir.file(QStringLiteral("long.wav")));
-    recorder.AddTrack(dir.file(QStringLiteral("long.wav")));
+    Add(dir.file(QStringLiteral("long.wav")));
+    Add(dir.file(QStringLiteral("long.wav")));
     recorder.setTestMode(false);
     recorder.setTrackPause(2);
     recorder.StartWrite();
@@ -261,11 +277,43 @@ TEST_F(ImageFixture, QueueTooLongForTheDiscIsRefused)
     le32(samples);
     wav.append(QByteArray(samples, char(0x80)));
     ASSERT_TRUE(WriteAll(dir.file(QStringLiteral("long.wav")), wav));
-    recorder.AddTrack(dir.file(QStringLiteral("long.wav")));
+    Add(dir.file(QStringLiteral("long.wav")));
     ASSERT_GT(recorder.QueueSeconds(), 4800);
     recorder.setTestMode(false);
     recorder.StartWrite();
     EXPECT_FALSE(recorder.IsWriting());
     EXPECT_EQ(ErrorsWithCode(DiscRecordObj::kCodeQueue).size(), 1u);
     EXPECT_TRUE(imageFiles().isEmpty());
+}
+
+// A queued file that is gone fails its track with its name, before writing or
+// while writing, and no image is left or reported.
+TEST_F(ImageFixture, VanishedFileFailsItsTrackAndLeavesNoImage)
+{
+    for (const char* name : {"a.wav", "b.wav"}) {
+        ASSERT_TRUE(MakeWav(dir.file(QString::fromLatin1(name)), 1.0));
+        Add(dir.file(QString::fromLatin1(name)));
+    }
+    ASSERT_TRUE(QFile::remove(dir.file(QStringLiteral("b.wav"))));
+    recorder.setTestMode(false);
+    recorder.StartWrite();
+    EXPECT_FALSE(recorder.IsWriting());
+    ASSERT_EQ(ErrorsWithCode(DiscRecordObj::kCodeTrack).size(), 1u);
+    EXPECT_EQ(ErrorsWithCode(DiscRecordObj::kCodeTrack)[0]->text,
+              QStringLiteral("Track 2 (b.wav) cannot be read: the file is gone"));
+
+    ASSERT_TRUE(QDir().mkpath(images()));
+    WriteRequest request;
+    request.paths = {dir.file(QStringLiteral("a.wav")), dir.file(QStringLiteral("b.wav"))};
+    request.estimatedSeconds = {1.0, 1.0};
+    request.binPath = images() + QStringLiteral("/x.bin");
+    request.cuePath = images() + QStringLiteral("/x.cue");
+    WriteProgress progress;
+    ImageWriteJob job(request, progress);
+    job.start();
+    ASSERT_TRUE(job.wait(30000));
+    EXPECT_FALSE(job.succeeded());
+    EXPECT_TRUE(job.errorText().startsWith(QStringLiteral("Track 2 (b.wav) cannot be read: "))) << job.errorText().toStdString();
+    EXPECT_TRUE(imageFiles().isEmpty()) << imageFiles().join(' ').toStdString();
+    EXPECT_TRUE(recorder.lastImagePath().isEmpty());
 }

@@ -1,7 +1,10 @@
+#include "audiofixtures.h"
+#include "cdcreator/delayedscan.h"
 #include "cdcreator/discrecordobj.h"
 #include "cdcreator/frmdiscwrightburn.h"
 #include "cdcreator/queuelist.h"
 #include "cdcreator/timescale.h"
+#include "cdcreator/timetext.h"
 #include "fakerecorder.h"
 #include "tests/support/eventwait.h"
 
@@ -290,4 +293,86 @@ TEST(WindowWithRealRecorder, ImageDeviceWithoutDrives)
         RunEventsFor(50);
         window.grab().save(shot);
     }
+}
+
+namespace {
+
+// One writer with one speed and no disc.
+struct OneDrive : IDriveAccess {
+    bool Initialize(QString*) override { return true; }
+    std::vector<Drive> Scan() override { return {{QStringLiteral("ACME Writer"), QStringLiteral("/dev/sr9")}}; }
+    bool Select(int, QString*) override { return true; }
+    std::vector<int> WriteSpeeds() override { return {24}; }
+    Disc ReadDisc() override { return {}; }
+    bool UnderrunProtection() override { return false; }
+    std::unique_ptr<WriteJob> CreateWriteJob(const WriteRequest&, WriteProgress&) override { return nullptr; }
+};
+
+} // namespace
+
+// The window is built and works while the drives take five seconds to answer;
+// the writer joins the list when they do.
+TEST(WindowWithRealRecorder, UsableWhileTheDriveScanWaits)
+{
+    auto slow = std::make_unique<DelayedScanDrives>(std::make_unique<OneDrive>(), 5000);
+    DelayedScanDrives* scan = slow.get();
+    DiscRecordObj recorder(std::move(slow));
+    FakeDialogs dialogs;
+    frmDiscwrightBurn window(recorder, dialogs);
+    window.show();
+    ASSERT_TRUE(recorder.scanning());
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.CmbDevice->count(), 1);
+    EXPECT_EQ(window.CmbDevice->currentText(), QStringLiteral("Image Virtual Device"));
+    EXPECT_EQ(window.CmbSpeeds->currentText(), QStringLiteral("48"));
+    bool ticked = false;
+    QTimer::singleShot(0, &window, [&ticked] { ticked = true; });
+    EXPECT_TRUE(WaitUntil([&ticked] { return ticked; }, 2000));
+    EXPECT_TRUE(recorder.scanning());
+
+    scan->Release();
+    ASSERT_TRUE(WaitUntil([&window] { return window.CmbDevice->count() == 2; }, 10000));
+    EXPECT_EQ(window.CmbDevice->itemText(1), QStringLiteral("ACME Writer"));
+    EXPECT_EQ(window.CmbDevice->currentIndex(), 0);
+    window.CmbDevice->setCurrentIndex(1);
+    window.CmbDevice_Click();
+    EXPECT_EQ(window.CmbSpeeds->currentText(), QStringLiteral("24"));
+}
+
+// Fifty dropped files are read off the GUI thread and listed in drop order;
+// one that cannot be read is reported by name and left out.
+TEST(WindowWithRealRecorder, BatchDropListsInDropOrder)
+{
+    TempFolder dir;
+    DiscRecordObj recorder(nullptr);
+    FakeDialogs dialogs;
+    frmDiscwrightBurn window(recorder, dialogs);
+    QStringList paths, expected;
+    double total = 0;
+    for (int i = 0; i < 50; ++i) {
+        const QString name = QStringLiteral("f%1.wav").arg(i, 2, 10, QLatin1Char('0'));
+        paths << dir.file(name);
+        if (i == 7) {
+            ASSERT_TRUE(WriteAll(paths.last(), "not audio"));
+            continue;
+        }
+        const int seconds = 1 + (49 - i) % 4; // longer files first
+        ASSERT_TRUE(MakeWav(paths.last(), seconds));
+        expected << QueueEntryText(expected.size(), paths.last(), seconds);
+        total += seconds;
+    }
+    window.List1_OLEDragDrop(paths);
+    EXPECT_EQ(window.List1->count(), 0); // nothing was read on the GUI thread
+    ASSERT_TRUE(WaitUntil([&] { return recorder.pendingTracks() == 0; }, 60000));
+    QStringList listed;
+    for (int i = 0; i < window.List1->count(); ++i)
+        listed << window.List1->item(i)->text();
+    EXPECT_EQ(listed, expected);
+    EXPECT_EQ(window.Text2->text(), QStringLiteral("49"));
+    window.List1->setCurrentRow(2); // a selection survives files arriving
+    emit recorder.TracksChanged();
+    EXPECT_TRUE(window.List1->item(2)->isSelected());
+    EXPECT_EQ(window.queueTimeText(), QStringLiteral("Time In Queue: ") + SecondsToText(float(total)));
+    ASSERT_EQ(dialogs.critical.size(), 1);
+    EXPECT_TRUE(dialogs.critical[0].startsWith(QStringLiteral("Cannot add f07.wav: "))) << dialogs.critical[0].toStdString();
 }
