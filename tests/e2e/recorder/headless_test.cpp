@@ -268,3 +268,63 @@ TEST_F(HeadlessRecording, MissingPresetExitsNonZero)
     EXPECT_EQ(tonquill.ExitCode(), 1);
     EXPECT_TRUE(tonquill.Errors().contains("The preset file specified does not exist!"));
 }
+
+// The station goes away for longer than the user's give-up time: the
+// recording ends with the message, its file closed and tagged with every
+// byte the station sent, and the unattended program ends by itself.
+TEST_F(HeadlessRecording, AnOutageLongerThanTheGiveUpTimeEndsTheProgram)
+{
+    ASSERT_TRUE(WriteAll(dir.file(QStringLiteral("Tonquill-user.ini")), "[Registration]\r\nGiveUpMinutes=1\r\n"));
+    ASSERT_TRUE(station.Start({QStringLiteral("--fast")}, log()));
+    const QString playlist =
+        QStringLiteral("http://127.0.0.1:%1/station.pls?paths=/stream%3Ftotal%3D40000%26down%3D600&as=.pls").arg(station.Port());
+    const QString preset = writePreset(dir, QStringLiteral("Gone FM"), playlist, QStringLiteral("FILENAME gone.mp3"),
+                                       recordings.path(), QStringLiteral(" 0 "));
+    Tonquill tonquill(dir.path());
+    ASSERT_TRUE(tonquill.Start({preset}));
+    ASSERT_TRUE(tonquill.WaitForOutput("[ERR] NETWORK: Reconnecting...", 20000)) << tonquill.Output().constData();
+    ASSERT_TRUE(tonquill.WaitForEnd(120000)) << tonquill.Output().constData();
+    EXPECT_EQ(tonquill.ExitStatus(), QProcess::NormalExit);
+    const QByteArray out = tonquill.Output();
+    const QByteArray said = out + tonquill.Errors();
+    EXPECT_TRUE(said.contains("Network errors have interrupted successful recording of Gone FM!")) << said.constData();
+    const QString file = recordings.file(QStringLiteral("gone.mp3"));
+    const QByteArray bytes = ReadAll(file);
+    EXPECT_EQ(bytes.mid(bytes.size() - 128, 3), QByteArray("TAG"));
+    station.Stop();
+    EXPECT_EQ(audioOf(file).size(), 40000);
+    EXPECT_EQ(audioSentByStation(log()), 40000);
+}
+
+// Two recorders, two programs, one folder, the same station: the second
+// writes the title under a numbered name and says so; the first one's file
+// is not touched by it.
+TEST_F(HeadlessRecording, TwoProgramsOnOneFolderKeepEachOthersAudio)
+{
+    ASSERT_TRUE(station.Start({}, log()));
+    const QString playlist = QStringLiteral("http://127.0.0.1:%1/station.pls?paths=/stream&as=.pls").arg(station.Port());
+    const QString preset = writePreset(dir, QStringLiteral("Twin FM"), playlist, QStringLiteral("SONGNAMEONLY"),
+                                       recordings.path(), QStringLiteral(" 0 "));
+    const auto files = [&] { return QDir(recordings.path()).entryList({QStringLiteral("*.mp3")}, QDir::Files, QDir::Name); };
+    TempFolder otherHome;
+    Tonquill first(dir.path()), second(otherHome.path());
+    ASSERT_TRUE(first.Start({preset}));
+    // After the station's short name part comes the first song (30 s).
+    const QString name = QStringLiteral("Alpha Artist - First Song.mp3");
+    ASSERT_TRUE(WaitUntil([&] { return QFileInfo(recordings.file(name)).size() > 8000; }, 20000))
+        << first.Output().constData();
+    ASSERT_TRUE(second.Start({preset}));
+    const QString numbered = QFileInfo(name).completeBaseName() + QStringLiteral(" (2).mp3");
+    ASSERT_TRUE(WaitUntil([&] { return QFileInfo(recordings.file(numbered)).size() > 8000; }, 20000))
+        << second.Output().constData() << files().join(',').toStdString();
+    const qint64 firstHad = QFileInfo(recordings.file(name)).size();
+    EXPECT_TRUE(second.Output().contains(("Another recorder is writing " + name + "; recording to " + numbered).toUtf8()))
+        << second.Output().constData();
+    for (Tonquill* t : {&second, &first}) {
+        t->Signal(SIGTERM);
+        ASSERT_TRUE(t->WaitForEnd(10000));
+        EXPECT_EQ(t->ExitCode(), 0);
+    }
+    EXPECT_GE(audioOf(recordings.file(name)).size(), firstHad - 128);
+    EXPECT_EQ(files().filter(QStringLiteral("Alpha")), (QStringList{numbered, name})) << "no other file";
+}
