@@ -78,9 +78,23 @@ std::optional<ScheduledTask> AtScheduler::ParseJob(const QByteArray& jobText)
 {
     ScheduledTask task;
     bool ours = false;
-    for (const QByteArray& raw : jobText.split('\n')) {
+    // Our lines open the script that at hands to the shell after its own
+    // preamble, and end at the first other line: a parameter that holds a
+    // line like ours is never read as a setting.
+    const QList<QByteArray> lines = jobText.split('\n');
+    qsizetype first = 0;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines[i].contains("<< 'marcinDELIMITER")) {
+            first = i + 1;
+            break;
+        }
+    }
+    while (first < lines.size() && !lines[first].startsWith(kMarker))
+        ++first;
+    for (qsizetype i = first; i < lines.size(); ++i) {
+        const QByteArray& raw = lines[i];
         if (!raw.startsWith(kMarker))
-            continue;
+            break;
         const qsizetype colon = raw.indexOf(": ");
         if (colon < 0)
             continue;

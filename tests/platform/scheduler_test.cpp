@@ -1,0 +1,199 @@
+// Reading the scheduler group's date and time texts, and the at jobs the
+// scheduler writes and reads back (at itself answered by a script).
+#include "platform/atscheduler.h"
+
+#include "tests/support/eventwait.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+TEST(TaskDateTime, LocaleAndIsoTextsAndNothingElse)
+{
+    const QLocale us(QLocale::English, QLocale::UnitedStates), de(QLocale::German, QLocale::Germany);
+    struct DateCase {
+        QLocale locale;
+        const char* text;
+        QDate expected;  // invalid: no date
+    } dates[] = {
+        {us, "12/24/2026", QDate(2026, 12, 24)}, {us, "12/24/26", QDate(2026, 12, 24)},
+        {us, "02/14/2005", QDate(2005, 2, 14)},  {us, " 2026-12-24 ", QDate(2026, 12, 24)},
+        {us, "Thursday, December 24, 2026", QDate(2026, 12, 24)},
+        {de, "24.12.2026", QDate(2026, 12, 24)},  {de, "24.12.26", QDate(2026, 12, 24)},
+        {de, "12/24/2026", QDate()},              {us, "02/30/2026", QDate()},
+        {us, "2026-02-30", QDate()},              {us, "tomorrow", QDate()},
+        {us, "", QDate()},                        {us, "13/01/2026", QDate()},
+    };
+    for (const DateCase& c : dates) {
+        const auto d = ParseTaskDate(QString::fromUtf8(c.text), c.locale);
+        EXPECT_EQ(d.value_or(QDate()), c.expected) << c.text;
+    }
+    struct TimeCase {
+        QLocale locale;
+        const char* text;
+        QTime expected;
+    } times[] = {
+        {us, "13:12", QTime(13, 12)}, {us, "1:12 PM", QTime(13, 12)}, {us, "0:05", QTime(0, 5)},
+        {de, "13:12", QTime(13, 12)}, {us, "13:05:30", QTime(13, 5, 30)}, {us, "24:00", QTime()},
+        {us, "12:60", QTime()},       {us, "noon", QTime()},              {us, "", QTime()},
+    };
+    for (const TimeCase& c : times) {
+        const auto t = ParseTaskTime(QString::fromUtf8(c.text), c.locale);
+        EXPECT_EQ(t.value_or(QTime()), c.expected) << c.text;
+    }
+}
+
+TEST(TaskName, SlashesControlsAndBlanksCannotNameATask)
+{
+    for (const char* good : {"Task 1", "Évening – rock", "a.b"})
+        EXPECT_TRUE(IsValidTaskName(QString::fromUtf8(good))) << good;
+    for (const char* bad : {"", "  ", "a/b", "a\\b", "a\nb", "a\tb"})
+        EXPECT_FALSE(IsValidTaskName(QString::fromUtf8(bad))) << bad;
+}
+
+namespace {
+
+// Plays at, atq and atrm: jobs live in a map; every call is recorded.
+class FakeAt : public ICommandRunner {
+public:
+    CommandResult Run(const QString& program, const QStringList& args, const QByteArray& input) override
+    {
+        calls.append(program + QLatin1Char(' ') + args.join(QLatin1Char(' ')));
+        CommandResult r;
+        r.started = installed;
+        r.finished = true;
+        r.exitCode = 0;
+        if (!installed)
+            return r;
+        if (program == QLatin1String("atq")) {
+            for (auto it = jobs.cbegin(); it != jobs.cend(); ++it)
+                r.out += QByteArray::number(it.key()) + "\tTue Dec 24 18:30:00 2026 a user\n";
+        } else if (program == QLatin1String("at") && args.value(0) == QLatin1String("-c")) {
+            r.out = "#!/bin/sh\n# atrun uid=0 gid=0\nHOME=/root; export HOME\n" + jobs.value(args.value(1).toInt());
+        } else if (program == QLatin1String("at")) {
+            jobs.insert(next, input);
+            r.err = "warning: commands will be executed using /bin/sh\n" + extraWarning + "job " +
+                    QByteArray::number(next++) + " at Thu Dec 24 18:30:00 2026\n";
+        } else if (program == QLatin1String("atrm")) {
+            r.exitCode = jobs.remove(args.value(0).toInt()) ? 0 : 1;
+        }
+        return r;
+    }
+    QMap<int, QByteArray> jobs;
+    QStringList calls;
+    QByteArray extraWarning;
+    bool installed = true;
+    int next = 7;
+};
+
+ScheduledTask evening(AtScheduler& s, const QString& name, const QString& argument)
+{
+    ScheduledTask t;
+    if (!s.NewTask(name, t))
+        return t;
+    t.program = QStringLiteral("/opt/tonquill/bin/tonquill");
+    t.workingDirectory = QStringLiteral("/opt/tonquill/bin/");
+    t.parameters = argument;
+    t.creator = QStringLiteral("Tonquill");
+    t.flags = 8193;
+    t.trigger = {QDate(2026, 12, 24), QTime(18, 30), 1, 1};
+    t.hasTrigger = true;
+    t.account = QStringLiteral("user");
+    return t;
+}
+
+}  // namespace
+
+class AtJobs : public ::testing::Test {
+protected:
+    void SetUp() override { scheduler.now = [] { return QDateTime(QDate(2026, 12, 24), QTime(18, 29, 59)); }; }
+    FakeAt at;
+    AtScheduler scheduler{at};
+};
+
+TEST_F(AtJobs, TaskIsStoredReadBackAndRefusedUnderATakenName)
+{
+    ScheduledTask t = evening(scheduler, QStringLiteral("Evening: rock"), QStringLiteral("x.tvp"));
+    ASSERT_TRUE(scheduler.Store(t)) << scheduler.LastError().toStdString();
+    EXPECT_EQ(t.id, "7");
+    EXPECT_TRUE(at.calls.contains("at -t 202612241830"));
+    const auto found = scheduler.Find(QStringLiteral("Evening: rock"));
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->id, "7");
+    EXPECT_EQ(found->creator, "Tonquill");
+    EXPECT_EQ(found->flags, 8193);
+    EXPECT_EQ(found->account, "user");
+    EXPECT_EQ(found->StartsAt(), t.StartsAt());
+    EXPECT_EQ(found->parameters, "x.tvp");
+
+    ScheduledTask again;
+    EXPECT_FALSE(scheduler.NewTask(QStringLiteral("Evening: rock"), again));
+    EXPECT_TRUE(scheduler.NewTask(QStringLiteral("Evening"), again));
+
+    ASSERT_TRUE(scheduler.Delete(*found));
+    EXPECT_TRUE(at.jobs.isEmpty());
+    EXPECT_FALSE(scheduler.Find(QStringLiteral("Evening: rock")));
+}
+
+TEST_F(AtJobs, FailuresOfTheSchedulerAreReportedNeverQueued)
+{
+    ScheduledTask past = evening(scheduler, QStringLiteral("Past"), QStringLiteral("x.tvp"));
+    past.trigger.startTime = QTime(18, 29);
+    EXPECT_FALSE(scheduler.Store(past));
+    EXPECT_TRUE(at.jobs.isEmpty());
+
+    at.extraWarning = "Can't open /run/atd.pid to signal atd. No atd running?\n";
+    ScheduledTask t = evening(scheduler, QStringLiteral("No daemon"), QStringLiteral("x.tvp"));
+    EXPECT_FALSE(scheduler.Store(t));
+    EXPECT_TRUE(at.jobs.isEmpty()) << "the job atd would never run is removed";
+    EXPECT_EQ(scheduler.LastError(), "atd is not running");
+
+    at.installed = false;
+    ScheduledTask none;
+    EXPECT_FALSE(scheduler.NewTask(QStringLiteral("Any"), none));
+    EXPECT_TRUE(scheduler.LastError().contains("not installed"));
+}
+
+// The job's script, run by a real shell, gives the argument to the program
+// as one word, byte for byte, whatever it holds.
+TEST_F(AtJobs, ArgumentReachesTheProgramAsOneWordByteForByte)
+{
+    TempFolder dir;
+    const QString program = dir.file(QStringLiteral("show args"));
+    WriteAll(program, "#!/bin/sh\nprintf '%s|' \"$#\" \"$@\" \"$(pwd)\"\n");
+    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString marker = dir.file(QStringLiteral("ran"));
+    const QStringList arguments = {
+        QStringLiteral("it's \"quoted\""), QStringLiteral("$(touch %1)").arg(marker),
+        QStringLiteral("`touch %1`; touch %1").arg(marker), QStringLiteral("line one\nline two\n# tonquill-task: x"),
+        QStringLiteral("*  ${HOME} \\ ~"),
+    };
+    SystemCommandRunner shell;
+    for (const QString& argument : arguments) {
+        ScheduledTask t = evening(scheduler, QStringLiteral("T"), argument);
+        t.program = program;
+        t.workingDirectory = dir.path();
+        const CommandResult r = shell.Run(QStringLiteral("sh"), {}, AtScheduler::JobScript(t));
+        ASSERT_TRUE(r.ok()) << r.err.toStdString();
+        QString cwd = dir.path();
+        cwd.chop(1);
+        EXPECT_EQ(QString::fromUtf8(r.out), QStringLiteral("1|") + argument + QLatin1Char('|') + cwd + QLatin1Char('|'));
+        EXPECT_FALSE(QFile::exists(marker)) << argument.toStdString();
+        const auto back = AtScheduler::ParseJob(AtScheduler::JobScript(t));
+        ASSERT_TRUE(back);
+        EXPECT_EQ(back->parameters, argument);
+        EXPECT_EQ(back->name, "T");
+    }
+}
+
+TEST(CommandRunner, MissingProgramAndTimeLimit)
+{
+    SystemCommandRunner quick(300);
+    EXPECT_FALSE(quick.Run(QStringLiteral("tonquill-no-such-tool"), {}).started);
+    const CommandResult slow = quick.Run(QStringLiteral("sleep"), {QStringLiteral("30")});
+    EXPECT_TRUE(slow.started);
+    EXPECT_FALSE(slow.finished);
+    const CommandResult cat = quick.Run(QStringLiteral("cat"), {}, QByteArray(200000, 'x'));
+    EXPECT_TRUE(cat.ok());
+    EXPECT_EQ(cat.out.size(), 200000);
+}
