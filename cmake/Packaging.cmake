@@ -10,7 +10,17 @@ add_custom_command(OUTPUT ${_changelog}
                    COMMAND gzip -9nc ${PROJECT_BINARY_DIR}/packaging/changelog.Debian > ${_changelog}
                    DEPENDS ${PROJECT_BINARY_DIR}/packaging/changelog.Debian
                    COMMENT "Compressing the package's changelog")
-add_custom_target(tonquill_changelog ALL DEPENDS ${_changelog})
+set(_compressed ${_changelog})
+foreach(_page tonquill discwright)
+  set(_gz ${PROJECT_BINARY_DIR}/packaging/${_page}.1.gz)
+  add_custom_command(OUTPUT ${_gz}
+                     COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/data/man/${_page}.1 > ${_gz}
+                     DEPENDS ${PROJECT_SOURCE_DIR}/data/man/${_page}.1
+                     COMMENT "Compressing the manual page of ${_page}")
+  list(APPEND _compressed ${_gz})
+  install(FILES ${_gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
+add_custom_target(tonquill_changelog ALL DEPENDS ${_compressed})
 install(FILES ${_changelog} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tonquill)
 
 # Installing builds nothing: the package script builds the programs first,
