@@ -16,23 +16,15 @@ public:
     virtual bool DeleteKey(const QString& key) = 0;
 };
 
-// Keys in memory (tests); `readOnly` refuses every change.
+// Keys in memory (tests).
 class MemoryClassRegistry : public IClassRegistry {
 public:
     QString GetValue(const QString& key) override { return values.value(key); }
     bool SetValue(const QString& key, const QString& value) override
     {
-        if (readOnly)
-            return false;
         values.insert(key, value);
         return true;
     }
-    bool DeleteKey(const QString& key) override
-    {
-        if (readOnly)
-            return false;
-        return values.remove(key) > 0;
-    }
+    bool DeleteKey(const QString& key) override { return values.remove(key) > 0; }
     QMap<QString, QString> values;
-    bool readOnly = false;
 };

@@ -70,15 +70,3 @@ TEST(Associations, InstallAndUninstallFromEveryStartingPoint)
         EXPECT_EQ(QFile::exists(backup) ? ReadAll(backup) : QByteArray("-"), c.backupAfter) << c.what;
     }
 }
-
-TEST(Associations, UnwritableStoreIsSkippedSilently)
-{
-    TempFolder dir;
-    MemoryClassRegistry registry;
-    registry.values = {{".pls", "Tavrix.Playlist"}};
-    registry.readOnly = true;
-    clsAssociations a(registry, dir.file(QStringLiteral("missing/assoc.mcg")), kCommand, QStringLiteral("tonquill"));
-    a.InstallAssociations();
-    a.UninstallAssociations();
-    EXPECT_EQ(registry.values.size(), 1);
-}

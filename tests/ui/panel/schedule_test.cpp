@@ -4,7 +4,6 @@
 #include "platform/taskscheduler.h"
 #include "ui/panel/frmtaskproperties.h"
 
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -49,18 +48,6 @@ protected:
     qsizetype messagesAtDialog = -1;
 };
 
-TEST_F(ScheduleTest, GroupShowsItsControlsWithTheirFirstTexts)
-{
-    EXPECT_EQ(panel->Label1->text(), "Time:");
-    EXPECT_EQ(panel->txtTimeTask->text(), "13:12");
-    EXPECT_EQ(panel->Label2->text(), "Date:");
-    EXPECT_EQ(panel->txtDateofMonthTask->text(), "02/14/2005");
-    EXPECT_EQ(panel->Label3->text(), "Play :");
-    EXPECT_EQ(panel->txtURLTask->text(),
-              "http://yp.shoutcast.com/sbin/shoutcast-playlist.pls?rn=6929&file=filename.pls");
-    EXPECT_EQ(panel->cmdAddTask->accessibleName(), "Add Task");
-}
-
 TEST_F(ScheduleTest, TaskStartsTheProgramWithTheArgumentExactlyAsTyped)
 {
     const QString argument = QStringLiteral("/srv/My \"Station\" $(rm -rf ~) `id`; x\nnext.tvp");
@@ -101,6 +88,7 @@ TEST_F(ScheduleTest, EveryFailureWarnsAndAsksAgainUntilCancelled)
         QStringList names;
         int tasksAfter;
         int warnings;
+        bool refused = false;
     } cases[] = {
         {"taken name, then a new one", "12/24/2026", "18:30", {"Taken", "Fresh"}, 2, 1},
         {"unreadable date, then cancel", "12/24/twenty", "18:30", {"A"}, 1, 1},
@@ -110,6 +98,7 @@ TEST_F(ScheduleTest, EveryFailureWarnsAndAsksAgainUntilCancelled)
         {"unreadable time", "12/24/2026", "25:61", {"A"}, 1, 1},
         {"name with a slash, then a newline", "12/24/2026", "18:30", {"a/b", "a\nb"}, 1, 2},
         {"cancelled at once", "12/24/2026", "18:30", {}, 1, 0},
+        {"the scheduler refuses", "12/24/2026", "18:30", {"A"}, 1, 1, true},
     };
     for (const Case& c : cases) {
         scheduler.tasks.clear();
@@ -121,6 +110,7 @@ TEST_F(ScheduleTest, EveryFailureWarnsAndAsksAgainUntilCancelled)
         messages.exclamations.clear();
         prompts.clear();
         answers = c.names;
+        scheduler.refuse = c.refused;
         schedule(c.date, c.time, QStringLiteral("x.tvp"));
         EXPECT_EQ(scheduler.tasks.size(), c.tasksAfter) << c.what;
         EXPECT_EQ(messages.exclamations, QStringList(c.warnings, warning)) << c.what;
