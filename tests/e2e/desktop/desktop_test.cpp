@@ -46,7 +46,9 @@ protected:
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
         env.insert(QStringLiteral("TONQUILL_HOME"), home.path());
         env.insert(QStringLiteral("TONQUILL_HEADLESS"), QStringLiteral("1"));
-        // Plain XDG rules, whatever desktop the tests run in.
+        // Plain XDG rules, whatever desktop the tests run in and whatever
+        // the machine has installed.
+        env.insert(QStringLiteral("XDG_DATA_DIRS"), data.path() + "system");
         env.remove(QStringLiteral("XDG_CURRENT_DESKTOP"));
         env.remove(QStringLiteral("DESKTOP_SESSION"));
         // Another player that owns playlists.
