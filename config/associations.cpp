@@ -23,7 +23,7 @@ QString sub(const QString& key, const char* path)
     return key + QLatin1Char('\\') + QLatin1String(path);
 }
 
-}  // namespace
+} // namespace
 
 clsAssociations::clsAssociations(IClassRegistry& registry, QString backupFile, QString command, QString icon)
     : m_registry(registry), m_backupFile(std::move(backupFile)), m_command(std::move(command)), m_icon(std::move(icon))
@@ -54,10 +54,10 @@ void clsAssociations::InstallAssociations()
 
 void clsAssociations::UninstallAssociations()
 {
-    for (const QString& key : {kPresetExt, sub(kPreset, "DefaultIcon"), sub(kPreset, "shell\\open\\command"),
-                               sub(kPreset, "shell\\open"), sub(kPreset, "shell"), kPreset,
-                               sub(kPlaylist, "DefaultIcon"), sub(kPlaylist, "shell\\open\\command"),
-                               sub(kPlaylist, "shell\\open"), sub(kPlaylist, "shell"), kPlaylist})
+    for (const QString& key :
+         {kPresetExt, sub(kPreset, "DefaultIcon"), sub(kPreset, "shell\\open\\command"), sub(kPreset, "shell\\open"),
+          sub(kPreset, "shell"), kPreset, sub(kPlaylist, "DefaultIcon"), sub(kPlaylist, "shell\\open\\command"),
+          sub(kPlaylist, "shell\\open"), sub(kPlaylist, "shell"), kPlaylist})
         m_registry.DeleteKey(key);
     if (IsPlaylistLinked())
         RestorePlaylist();
@@ -111,17 +111,16 @@ QString openCommand()
     return program + QStringLiteral(" %f -noop");
 }
 
-template <typename Work>
-void withUserAssociations(Work work)
+template <typename Work> void withUserAssociations(Work work)
 {
     SystemCommandRunner runner;
     XdgClassRegistry registry(runner);
-    clsAssociations associations(registry, ProgramFolders::ConfigFolder() + QStringLiteral("assoc.mcg"),
-                                 openCommand(), QStringLiteral("tonquill"));
+    clsAssociations associations(registry, ProgramFolders::ConfigFolder() + QStringLiteral("assoc.mcg"), openCommand(),
+                                 QStringLiteral("tonquill"));
     work(associations);
 }
 
-}  // namespace
+} // namespace
 
 void InstallUserAssociations()
 {

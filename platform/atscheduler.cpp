@@ -23,7 +23,7 @@ QByteArray line(const char* key, const QString& value)
     return kMarker + key + ": " + encode(value) + '\n';
 }
 
-}  // namespace
+} // namespace
 
 QString ShellQuote(const QString& text)
 {
@@ -32,7 +32,9 @@ QString ShellQuote(const QString& text)
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
-AtScheduler::AtScheduler(ICommandRunner& runner) : m_runner(runner) {}
+AtScheduler::AtScheduler(ICommandRunner& runner) : m_runner(runner)
+{
+}
 
 bool AtScheduler::fail(const QString& why)
 {
@@ -146,7 +148,7 @@ bool AtScheduler::Tasks(QList<ScheduledTask>& out)
             continue;
         const CommandResult job = m_runner.Run(QStringLiteral("at"), {QStringLiteral("-c"), QString::fromLatin1(id)});
         if (!job.ok())
-            continue;  // ended or removed meanwhile
+            continue; // ended or removed meanwhile
         if (auto task = ParseJob(job.out)) {
             task->id = QString::fromLatin1(id);
             out.append(*task);

@@ -1,7 +1,6 @@
 #include "platform/commandrunner.h"
 
 #include <QElapsedTimer>
-
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -31,7 +30,7 @@ struct Pipe {
     }
 };
 
-}  // namespace
+} // namespace
 
 CommandResult SystemCommandRunner::Run(const QString& program, const QStringList& arguments, const QByteArray& input)
 {

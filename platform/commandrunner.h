@@ -6,8 +6,8 @@
 
 // What one run of a short command-line tool gave back.
 struct CommandResult {
-    bool started = false;   // false: the program was not found or could not start
-    bool finished = false;  // false: it was stopped after the time limit
+    bool started = false;  // false: the program was not found or could not start
+    bool finished = false; // false: it was stopped after the time limit
     int exitCode = -1;
     QByteArray out;
     QByteArray err;

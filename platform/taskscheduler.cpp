@@ -21,7 +21,7 @@ QString fourDigitYear(QString format)
     return format;
 }
 
-}  // namespace
+} // namespace
 
 std::optional<QDate> ParseTaskDate(const QString& text, const QLocale& locale)
 {

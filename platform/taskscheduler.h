@@ -6,7 +6,6 @@
 #include <QLocale>
 #include <QString>
 #include <QTime>
-
 #include <functional>
 #include <optional>
 
@@ -25,13 +24,13 @@ struct ScheduledTask {
     QString name;
     QString program;
     QString workingDirectory;
-    QString parameters;  // given to the program as one argument, exactly as typed
+    QString parameters; // given to the program as one argument, exactly as typed
     QString creator;
     int flags = 0;
     TaskTrigger trigger;
     bool hasTrigger = false;
     QString account;
-    QString id;  // the scheduler's own reference, set when stored
+    QString id; // the scheduler's own reference, set when stored
 
     QDateTime StartsAt() const { return QDateTime(trigger.startDate, trigger.startTime); }
 };
@@ -76,7 +75,7 @@ public:
 
     QList<ScheduledTask> tasks;
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
-    bool refuse = false;  // the scheduler refuses every task
+    bool refuse = false; // the scheduler refuses every task
 
 private:
     QString m_error;

@@ -41,8 +41,11 @@ QString unescapeValue(const QString& v)
     for (qsizetype i = 0; i < v.size(); ++i) {
         if (v[i] == QLatin1Char('\\') && i + 1 < v.size()) {
             const QChar c = v[++i];
-            out += c == QLatin1Char('n') ? QChar('\n') : c == QLatin1Char('r') ? QChar('\r')
-                 : c == QLatin1Char('t') ? QChar('\t') : c == QLatin1Char('s') ? QChar(' ') : c;
+            out += c == QLatin1Char('n')   ? QChar('\n')
+                   : c == QLatin1Char('r') ? QChar('\r')
+                   : c == QLatin1Char('t') ? QChar('\t')
+                   : c == QLatin1Char('s') ? QChar(' ')
+                                           : c;
         } else {
             out += v[i];
         }
@@ -74,7 +77,7 @@ bool writeLines(const QString& path, const QStringList& lines)
     return f.commit();
 }
 
-}  // namespace
+} // namespace
 
 XdgClassRegistry::XdgClassRegistry(ICommandRunner& runner, QString dataHome, QString configHome)
     : m_runner(runner), m_dataHome(std::move(dataHome)), m_configHome(std::move(configHome))
@@ -183,14 +186,14 @@ bool XdgClassRegistry::writePackage(bool present)
     const QString path = packagePath();
     bool done = true;
     if (present) {
-        done = writeLines(path, {QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"),
-                                 QStringLiteral("<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">"),
-                                 QStringLiteral("  <mime-type type=\"%1\">").arg(kPresetType),
-                                 QStringLiteral("    <comment>Tonquill recording preset</comment>"),
-                                 QStringLiteral("    <generic-icon name=\"audio-x-generic\"/>"),
-                                 QStringLiteral("    <glob pattern=\"*.tvp\"/>"),
-                                 QStringLiteral("  </mime-type>"),
-                                 QStringLiteral("</mime-info>")});
+        done = writeLines(
+            path, {QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"),
+                   QStringLiteral("<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">"),
+                   QStringLiteral("  <mime-type type=\"%1\">").arg(kPresetType),
+                   QStringLiteral("    <comment>Tonquill recording preset</comment>"),
+                   QStringLiteral("    <generic-icon name=\"audio-x-generic\"/>"),
+                   QStringLiteral("    <glob pattern=\"*.tvp\"/>"), QStringLiteral("  </mime-type>"),
+                   QStringLiteral("</mime-info>")});
     } else {
         if (!QFile::exists(path))
             return true;
@@ -219,9 +222,12 @@ QMap<QString, QString> XdgClassRegistry::readEntry(const QString& path) const
 bool XdgClassRegistry::writeEntry(const QString& path, const QString& className, const QMap<QString, QString>& entry)
 {
     const bool preset = className == QLatin1String("Tavrix.Preset");
-    QStringList lines{kEntryGroup, QStringLiteral("Type=Application"), QStringLiteral("Name=Tonquill"),
+    QStringList lines{kEntryGroup,
+                      QStringLiteral("Type=Application"),
+                      QStringLiteral("Name=Tonquill"),
                       QStringLiteral("MimeType=%1;").arg(preset ? kPresetType : MimeTypeOf(QStringLiteral(".pls"))),
-                      QStringLiteral("NoDisplay=true"), QStringLiteral("Terminal=false")};
+                      QStringLiteral("NoDisplay=true"),
+                      QStringLiteral("Terminal=false")};
     for (auto it = entry.cbegin(); it != entry.cend(); ++it)
         lines.append(it.key() + QLatin1Char('=') + escapeValue(it.value()));
     return writeLines(path, lines);

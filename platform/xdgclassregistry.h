@@ -27,7 +27,7 @@ public:
     bool SetValue(const QString& key, const QString& value) override;
     bool DeleteKey(const QString& key) override;
 
-    static QString DesktopFileOf(const QString& className);  // "" when not ours
+    static QString DesktopFileOf(const QString& className); // "" when not ours
     static QString MimeTypeOf(const QString& extension);    // "" when unknown
     // `path` quoted as one argument of a desktop file's Exec line.
     static QString QuoteExecArgument(const QString& path);

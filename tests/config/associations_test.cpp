@@ -1,11 +1,9 @@
 // Installing and removing the document associations on the key model: the
 // Part's order of keys, the ".pls" takeover and its backup.
 #include "config/associations.h"
-
 #include "tests/support/eventwait.h"
 
 #include <QFile>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -31,27 +29,34 @@ QMap<QString, QString> with(QMap<QString, QString> keys, const QString& key, con
     return keys;
 }
 
-}  // namespace
+} // namespace
 
 TEST(Associations, InstallAndUninstallFromEveryStartingPoint)
 {
     struct Case {
         const char* what;
         QMap<QString, QString> before;
-        QByteArray backupBefore;  // "-" for no file
+        QByteArray backupBefore; // "-" for no file
         bool install;
         QMap<QString, QString> after;
         QByteArray backupAfter;
     } cases[] = {
         {"fresh install", {}, "-", true, ourKeys(), "-"},
-        {".pls of another program stays", {{".pls", "vlc.desktop"}}, "-", true,
-         with(ourKeys(), ".pls", "vlc.desktop"), "-"},
+        {".pls of another program stays",
+         {{".pls", "vlc.desktop"}},
+         "-",
+         true,
+         with(ourKeys(), ".pls", "vlc.desktop"),
+         "-"},
         {"install again after linking", with(ourKeys(), ".pls", "Tavrix.Playlist"), "vlc.desktop\r\n", true,
          with(ourKeys(), ".pls", "Tavrix.Playlist"), "vlc.desktop\r\n"},
-        {"uninstall with the backup", with(ourKeys(), ".pls", "Tavrix.Playlist"), "vlc.desktop\r\n", false,
-         {{".pls", "vlc.desktop"}}, "-"},
-        {"uninstall without the backup", with(ourKeys(), ".pls", "Tavrix.Playlist"), "-", false, {{".pls", ""}},
+        {"uninstall with the backup",
+         with(ourKeys(), ".pls", "Tavrix.Playlist"),
+         "vlc.desktop\r\n",
+         false,
+         {{".pls", "vlc.desktop"}},
          "-"},
+        {"uninstall without the backup", with(ourKeys(), ".pls", "Tavrix.Playlist"), "-", false, {{".pls", ""}}, "-"},
         {"uninstall with nothing registered", {{".pls", "vlc.desktop"}}, "-", false, {{".pls", "vlc.desktop"}}, "-"},
     };
     for (const Case& c : cases) {

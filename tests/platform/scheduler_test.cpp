@@ -1,11 +1,9 @@
 // Reading the scheduler group's date and time texts, and the at jobs the
 // scheduler writes and reads back (at itself answered by a script).
 #include "platform/atscheduler.h"
-
 #include "tests/support/eventwait.h"
 
 #include <QFile>
-
 #include <gtest/gtest.h>
 
 TEST(TaskDateTime, LocaleAndIsoTextsAndNothingElse)
@@ -14,15 +12,21 @@ TEST(TaskDateTime, LocaleAndIsoTextsAndNothingElse)
     struct DateCase {
         QLocale locale;
         const char* text;
-        QDate expected;  // invalid: no date
+        QDate expected; // invalid: no date
     } dates[] = {
-        {us, "12/24/2026", QDate(2026, 12, 24)}, {us, "12/24/26", QDate(2026, 12, 24)},
-        {us, "02/14/2005", QDate(2005, 2, 14)},  {us, " 2026-12-24 ", QDate(2026, 12, 24)},
+        {us, "12/24/2026", QDate(2026, 12, 24)},
+        {us, "12/24/26", QDate(2026, 12, 24)},
+        {us, "02/14/2005", QDate(2005, 2, 14)},
+        {us, " 2026-12-24 ", QDate(2026, 12, 24)},
         {us, "Thursday, December 24, 2026", QDate(2026, 12, 24)},
-        {de, "24.12.2026", QDate(2026, 12, 24)},  {de, "24.12.26", QDate(2026, 12, 24)},
-        {de, "12/24/2026", QDate()},              {us, "02/30/2026", QDate()},
-        {us, "2026-02-30", QDate()},              {us, "tomorrow", QDate()},
-        {us, "", QDate()},                        {us, "13/01/2026", QDate()},
+        {de, "24.12.2026", QDate(2026, 12, 24)},
+        {de, "24.12.26", QDate(2026, 12, 24)},
+        {de, "12/24/2026", QDate()},
+        {us, "02/30/2026", QDate()},
+        {us, "2026-02-30", QDate()},
+        {us, "tomorrow", QDate()},
+        {us, "", QDate()},
+        {us, "13/01/2026", QDate()},
     };
     for (const DateCase& c : dates) {
         const auto d = ParseTaskDate(QString::fromUtf8(c.text), c.locale);
@@ -33,9 +37,15 @@ TEST(TaskDateTime, LocaleAndIsoTextsAndNothingElse)
         const char* text;
         QTime expected;
     } times[] = {
-        {us, "13:12", QTime(13, 12)}, {us, "1:12 PM", QTime(13, 12)}, {us, "0:05", QTime(0, 5)},
-        {de, "13:12", QTime(13, 12)}, {us, "13:05:30", QTime(13, 5, 30)}, {us, "24:00", QTime()},
-        {us, "12:60", QTime()},       {us, "noon", QTime()},              {us, "", QTime()},
+        {us, "13:12", QTime(13, 12)},
+        {us, "1:12 PM", QTime(13, 12)},
+        {us, "0:05", QTime(0, 5)},
+        {de, "13:12", QTime(13, 12)},
+        {us, "13:05:30", QTime(13, 5, 30)},
+        {us, "24:00", QTime()},
+        {us, "12:60", QTime()},
+        {us, "noon", QTime()},
+        {us, "", QTime()},
     };
     for (const TimeCase& c : times) {
         const auto t = ParseTaskTime(QString::fromUtf8(c.text), c.locale);
@@ -94,11 +104,14 @@ ScheduledTask evening(AtScheduler& s, const QString& name, const QString& argume
     return t;
 }
 
-}  // namespace
+} // namespace
 
 class AtJobs : public ::testing::Test {
 protected:
-    void SetUp() override { scheduler.now = [] { return QDateTime(QDate(2026, 12, 24), QTime(18, 29, 59)); }; }
+    void SetUp() override
+    {
+        scheduler.now = [] { return QDateTime(QDate(2026, 12, 24), QTime(18, 29, 59)); };
+    }
     FakeAt at;
     AtScheduler scheduler{at};
 };
@@ -156,8 +169,10 @@ TEST_F(AtJobs, ArgumentReachesTheProgramAsOneWordByteForByte)
     QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QString marker = dir.file(QStringLiteral("ran"));
     const QStringList arguments = {
-        QStringLiteral("it's \"quoted\""), QStringLiteral("$(touch %1)").arg(marker),
-        QStringLiteral("`touch %1`; touch %1").arg(marker), QStringLiteral("line one\nline two\n# tonquill-task: x"),
+        QStringLiteral("it's \"quoted\""),
+        QStringLiteral("$(touch %1)").arg(marker),
+        QStringLiteral("`touch %1`; touch %1").arg(marker),
+        QStringLiteral("line one\nline two\n# tonquill-task: x"),
         QStringLiteral("*  ${HOME} \\ ~"),
     };
     SystemCommandRunner shell;
@@ -169,7 +184,8 @@ TEST_F(AtJobs, ArgumentReachesTheProgramAsOneWordByteForByte)
         ASSERT_TRUE(r.ok()) << r.err.toStdString();
         QString cwd = dir.path();
         cwd.chop(1);
-        EXPECT_EQ(QString::fromUtf8(r.out), QStringLiteral("1|") + argument + QLatin1Char('|') + cwd + QLatin1Char('|'));
+        EXPECT_EQ(QString::fromUtf8(r.out),
+                  QStringLiteral("1|") + argument + QLatin1Char('|') + cwd + QLatin1Char('|'));
         EXPECT_FALSE(QFile::exists(marker)) << argument.toStdString();
         const auto back = AtScheduler::ParseJob(AtScheduler::JobScript(t));
         ASSERT_TRUE(back);

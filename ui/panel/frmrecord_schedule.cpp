@@ -1,9 +1,8 @@
 // The control panel's "Scheduler" group: a task that starts the recorder
 // with a playlist or preset at a set date and time.
-#include "ui/panel/frmrecord.h"
-
 #include "platform/messages.h"
 #include "platform/taskscheduler.h"
+#include "ui/panel/frmrecord.h"
 #include "ui/panel/frmtaskproperties.h"
 
 #include <QCoreApplication>
@@ -20,15 +19,14 @@ namespace {
 
 const QString kTaskExists = QStringLiteral("The task already exists. Please enter a new name");
 
-}  // namespace
+} // namespace
 
 void frmRecord::buildSchedulerGroup()
 {
     fraScheduler = new QGroupBox(QStringLiteral("Scheduler"), OtherFrame);
     fraScheduler->setObjectName(QStringLiteral("fraScheduler"));
     auto* grid = new QGridLayout(fraScheduler);
-    auto row = [&](const char* labelName, const QString& caption, const char* editName, const QString& text,
-                   int at) {
+    auto row = [&](const char* labelName, const QString& caption, const char* editName, const QString& text, int at) {
         auto* l = new QLabel(caption, fraScheduler);
         l->setObjectName(QLatin1String(labelName));
         auto* e = new QLineEdit(text, fraScheduler);
@@ -57,8 +55,7 @@ void frmRecord::buildSchedulerGroup()
 
 void frmRecord::cmdAddTask_Click()
 {
-    QString Path =
-        m_deps.programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_deps.programFolder;
+    QString Path = m_deps.programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_deps.programFolder;
     if (!Path.endsWith(QLatin1Char('/')))
         Path += QLatin1Char('/');
     Path += QStringLiteral("tonquill");

@@ -1,20 +1,17 @@
 // The real program on the desktop's services: file associations through
 // the XDG files (asked back with xdg-mime), and a recording scheduled with
 // at that atd starts headless.
-#include "stationprocess.h"
-
 #include "platform/atscheduler.h"
+#include "stationprocess.h"
 #include "tests/support/eventwait.h"
 #include "tests/support/tools.h"
 
 #include <QDir>
-#include <QStandardPaths>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
-
+#include <QStandardPaths>
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 namespace {
@@ -35,7 +32,7 @@ QByteArray runIn(const QProcessEnvironment& env, const QString& program, const Q
     return p.readAllStandardOutput().trimmed();
 }
 
-}  // namespace
+} // namespace
 
 class XdgAssociations : public ::testing::Test {
 protected:
@@ -64,8 +61,8 @@ protected:
     }
     QByteArray defaultFor(const char* mime)
     {
-        return runIn(env, QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
-                                                        QString::fromLatin1(mime)});
+        return runIn(env, QStringLiteral("xdg-mime"),
+                     {QStringLiteral("query"), QStringLiteral("default"), QString::fromLatin1(mime)});
     }
     TempFolder data, config, home;
     QProcessEnvironment env;
@@ -81,7 +78,7 @@ TEST_F(XdgAssociations, PresetsOpenInThePanelUntilUninstalledAndPlaylistsGoBackT
     const QString desktop = data.path() + "share/applications/tonquill-preset.desktop";
     const QString package = data.path() + "share/mime/packages/tonquill-preset.xml";
 
-    for (int run = 0; run < 2; ++run)  // a second install keeps everything as it was
+    for (int run = 0; run < 2; ++run) // a second install keeps everything as it was
         ASSERT_EQ(tonquill(QStringLiteral("-installassc")), 0);
     EXPECT_EQ(defaultFor("application/x-tonquill-preset"), "tonquill-preset.desktop");
     EXPECT_EQ(defaultFor("audio/x-scpls"), "vlc.desktop");
@@ -155,20 +152,22 @@ TEST_F(AtJob, ScheduledRecordingRunsHeadlessAndEndsByItsTimedLength)
     }
     TempFolder dir, recordings;
     StationProcess station;
-    ASSERT_TRUE(station.Start({QStringLiteral("--lifetime"), QStringLiteral("400"), QStringLiteral("--song-seconds"),
-                               QStringLiteral("20")},
-                              dir.file(QStringLiteral("station.log"))));
+    ASSERT_TRUE(station.Start(
+        {QStringLiteral("--lifetime"), QStringLiteral("400"), QStringLiteral("--song-seconds"), QStringLiteral("20")},
+        dir.file(QStringLiteral("station.log"))));
     const QString preset = dir.file(QStringLiteral("timed.tvp"));
-    WriteAll(preset, QStringLiteral("At Station\r\nhttp://127.0.0.1:%1/station.pls\r\nSONGNAMEONLY\r\n%2\r\n 1 \r\n 0 \r\n")
-                         .arg(station.Port())
-                         .arg(recordings.path())
-                         .toUtf8());
-    qputenv("TONQUILL_HOME", dir.path().toLocal8Bit());  // the job keeps the environment it was made in
+    WriteAll(preset,
+             QStringLiteral("At Station\r\nhttp://127.0.0.1:%1/station.pls\r\nSONGNAMEONLY\r\n%2\r\n 1 \r\n 0 \r\n")
+                 .arg(station.Port())
+                 .arg(recordings.path())
+                 .toUtf8());
+    qputenv("TONQUILL_HOME", dir.path().toLocal8Bit()); // the job keeps the environment it was made in
 
     SystemCommandRunner runner;
     AtScheduler scheduler(runner);
     ScheduledTask task;
-    ASSERT_TRUE(scheduler.NewTask(QStringLiteral("tonquill e2e %1").arg(::getpid()), task)) << scheduler.LastError().toStdString();
+    ASSERT_TRUE(scheduler.NewTask(QStringLiteral("tonquill e2e %1").arg(::getpid()), task))
+        << scheduler.LastError().toStdString();
     task.program = BuildDir() + QStringLiteral("/app/tonquill");
     task.workingDirectory = dir.path();
     task.parameters = preset;
