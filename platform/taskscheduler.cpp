@@ -44,6 +44,13 @@ std::optional<QDate> ParseTaskDate(const QString& text, const QLocale& locale)
     const QDate iso = QDate::fromString(t, Qt::ISODate);
     if (iso.isValid())
         return iso;
+    // The C locale (no language chosen) has no numeric date: the form of
+    // the group's own first text is read then.
+    if (locale.language() == QLocale::C) {
+        const QDate us = QDate::fromString(t, QStringLiteral("M/d/yyyy"));
+        if (us.isValid())
+            return us;
+    }
     return std::nullopt;
 }
 

@@ -59,7 +59,8 @@ bool IsValidTaskName(const QString& name);
 // The date and time texts of the scheduler group, read with the locale's
 // short and long formats (a two-digit year falls in this century, a
 // four-digit year is read in a short format too), then in ISO form
-// ("2026-12-24", "13:05", "13:05:30"). Nothing for any other text.
+// ("2026-12-24", "13:05", "13:05:30"); in the C locale also "12/24/2026".
+// Nothing for any other text.
 std::optional<QDate> ParseTaskDate(const QString& text, const QLocale& locale = QLocale::system());
 std::optional<QTime> ParseTaskTime(const QString& text, const QLocale& locale = QLocale::system());
 

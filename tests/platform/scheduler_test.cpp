@@ -27,6 +27,8 @@ TEST(TaskDateTime, LocaleAndIsoTextsAndNothingElse)
         {us, "tomorrow", QDate()},
         {us, "", QDate()},
         {us, "13/01/2026", QDate()},
+        {QLocale::c(), "12/24/2026", QDate(2026, 12, 24)},
+        {QLocale::c(), "24 Dec 2026", QDate(2026, 12, 24)},
     };
     for (const DateCase& c : dates) {
         const auto d = ParseTaskDate(QString::fromUtf8(c.text), c.locale);

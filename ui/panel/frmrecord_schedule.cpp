@@ -32,6 +32,7 @@ void frmRecord::buildSchedulerGroup()
         auto* e = new QLineEdit(text, fraScheduler);
         e->setObjectName(QLatin1String(editName));
         e->setAccessibleName(caption.trimmed());
+        e->setCursorPosition(0);
         l->setBuddy(e);
         grid->addWidget(l, at, 0);
         grid->addWidget(e, at, 1);
