@@ -2,56 +2,36 @@
 // scheduler writes and reads back (at itself answered by a script).
 #include "platform/atscheduler.h"
 #include "tests/support/eventwait.h"
+#include "tests/support/qtprint.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
 
 TEST(TaskDateTime, LocaleAndIsoTextsAndNothingElse)
 {
-    const QLocale us(QLocale::English, QLocale::UnitedStates), de(QLocale::German, QLocale::Germany);
-    struct DateCase {
-        QLocale locale;
-        const char* text;
-        QDate expected; // invalid: no date
-    } dates[] = {
-        {us, "12/24/2026", QDate(2026, 12, 24)},
-        {us, "12/24/26", QDate(2026, 12, 24)},
-        {us, "02/14/2005", QDate(2005, 2, 14)},
-        {us, " 2026-12-24 ", QDate(2026, 12, 24)},
-        {us, "Thursday, December 24, 2026", QDate(2026, 12, 24)},
-        {de, "24.12.2026", QDate(2026, 12, 24)},
-        {de, "24.12.26", QDate(2026, 12, 24)},
-        {de, "12/24/2026", QDate()},
-        {us, "02/30/2026", QDate()},
-        {us, "2026-02-30", QDate()},
-        {us, "tomorrow", QDate()},
-        {us, "", QDate()},
-        {us, "13/01/2026", QDate()},
-        {QLocale::c(), "12/24/2026", QDate(2026, 12, 24)},
-        {QLocale::c(), "24 Dec 2026", QDate(2026, 12, 24)},
+    const QLocale us(QLocale::English, QLocale::UnitedStates), de(QLocale::German, QLocale::Germany), c = QLocale::c();
+    // The text, then what it reads as in ISO form ("" for nothing).
+    struct Case { QLocale locale; const char* text; const char* date; const char* time; };
+    // clang-format off
+    const Case cases[] = {
+        {us, "12/24/2026", "2026-12-24", ""},        {us, "12/24/26", "2026-12-24", ""},
+        {us, "02/14/2005", "2005-02-14", ""},        {us, " 2026-12-24 ", "2026-12-24", ""},
+        {us, "Thursday, December 24, 2026", "2026-12-24", ""},
+        {de, "24.12.2026", "2026-12-24", ""},        {de, "24.12.26", "2026-12-24", ""},
+        {c, "12/24/2026", "2026-12-24", ""},         {c, "24 Dec 2026", "2026-12-24", ""},
+        {de, "12/24/2026", "", ""},                  {us, "02/30/2026", "", ""},
+        {us, "2026-02-30", "", ""},                  {us, "13/01/2026", "", ""},
+        {us, "tomorrow", "", ""},                    {us, "", "", ""},
+        {us, "13:12", "", "13:12:00"},               {us, "1:12 PM", "", "13:12:00"},
+        {us, "0:05", "", "00:05:00"},                {de, "13:12", "", "13:12:00"},
+        {us, "13:05:30", "", "13:05:30"},            {us, "24:00", "", ""},
+        {us, "12:60", "", ""},                       {us, "noon", "", ""},
     };
-    for (const DateCase& c : dates) {
-        const auto d = ParseTaskDate(QString::fromUtf8(c.text), c.locale);
-        EXPECT_EQ(d.value_or(QDate()), c.expected) << c.text;
-    }
-    struct TimeCase {
-        QLocale locale;
-        const char* text;
-        QTime expected;
-    } times[] = {
-        {us, "13:12", QTime(13, 12)},
-        {us, "1:12 PM", QTime(13, 12)},
-        {us, "0:05", QTime(0, 5)},
-        {de, "13:12", QTime(13, 12)},
-        {us, "13:05:30", QTime(13, 5, 30)},
-        {us, "24:00", QTime()},
-        {us, "12:60", QTime()},
-        {us, "noon", QTime()},
-        {us, "", QTime()},
-    };
-    for (const TimeCase& c : times) {
-        const auto t = ParseTaskTime(QString::fromUtf8(c.text), c.locale);
-        EXPECT_EQ(t.value_or(QTime()), c.expected) << c.text;
+    // clang-format on
+    for (const Case& k : cases) {
+        const QString text = QString::fromUtf8(k.text);
+        EXPECT_EQ(ParseTaskDate(text, k.locale).value_or(QDate()).toString(Qt::ISODate), k.date) << k.text;
+        EXPECT_EQ(ParseTaskTime(text, k.locale).value_or(QTime()).toString(Qt::ISODate), k.time) << k.text;
     }
 }
 
@@ -126,12 +106,12 @@ TEST_F(AtJobs, TaskIsStoredReadBackAndRefusedUnderATakenName)
     EXPECT_TRUE(at.calls.contains("at -t 202612241830"));
     const auto found = scheduler.Find(QStringLiteral("Evening: rock"));
     ASSERT_TRUE(found);
-    EXPECT_EQ(found->id, "7");
-    EXPECT_EQ(found->creator, "Tonquill");
-    EXPECT_EQ(found->flags, 8193);
-    EXPECT_EQ(found->account, "user");
-    EXPECT_EQ(found->StartsAt(), t.StartsAt());
-    EXPECT_EQ(found->parameters, "x.tvp");
+    const auto settings = [](const ScheduledTask& k) {
+        return QStringList{k.id, k.name, k.program, k.workingDirectory, k.parameters, k.creator,
+                           QString::number(k.flags), k.StartsAt().toString(Qt::ISODate),
+                           QString::number(k.trigger.settingA), QString::number(k.trigger.settingB), k.account};
+    };
+    EXPECT_EQ(settings(*found), settings(t));
 
     ScheduledTask again;
     EXPECT_FALSE(scheduler.NewTask(QStringLiteral("Evening: rock"), again));
