@@ -3,6 +3,8 @@
 #include "config/configuration.h"
 #include "config/settings.h"
 #include "listen/ctlmp3server.h"
+#include "platform/atscheduler.h"
+#include "platform/commandrunner.h"
 #include "platform/folders.h"
 #include "platform/messages.h"
 #include "platform/sleeper.h"
@@ -104,6 +106,8 @@ int main(int argc, char** argv)
     QtProcessLauncher launcher;
     QtFileDialogs dialogs;
     DesktopUrlOpener urls;
+    SystemCommandRunner commands;
+    AtScheduler scheduler(commands);
     if (!headless) {
         DesktopProgram::Services services;
         services.config = &config;
@@ -124,6 +128,7 @@ int main(int argc, char** argv)
             deps.urls = &urls;
             deps.shell = &shell;
             deps.clock = &clock;
+            deps.scheduler = &scheduler;
             return new frmRecord(deps);
         };
         panel.loadBasedOnCR = [](QWidget* w) { static_cast<frmRecord*>(w)->LoadBasedOnCR(); };

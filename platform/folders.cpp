@@ -37,7 +37,12 @@ QString ProgramFolders::base(bool data)
     if (QCoreApplication::instance()) {
         const QString exeDir = QCoreApplication::applicationDirPath();
         const QFileInfo info(exeDir);
-        if (info.isDir() && info.isWritable())
+        // A program installed into the system's folders is never portable,
+        // even for root, who can write there.
+        const QString real = info.canonicalFilePath();
+        const bool system = real.startsWith(QLatin1String("/usr/")) || real == QLatin1String("/bin") ||
+                            real == QLatin1String("/sbin");
+        if (info.isDir() && info.isWritable() && !system)
             return withSlash(exeDir);
     }
     const auto location = data ? QStandardPaths::GenericDataLocation : QStandardPaths::GenericConfigLocation;

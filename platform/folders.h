@@ -4,7 +4,8 @@
 
 // Where the program keeps its own files.
 //  - TONQUILL_HOME, when set, holds everything.
-//  - Else the executable's folder when it is writable (portable use).
+//  - Else the executable's folder when it is writable and not one of the
+//    system's own folders (/usr/..., /bin, /sbin): portable use.
 //  - Else the XDG config folder "tonquill" (INI files, assoc.mcg) and the
 //    XDG data folder "tonquill" (Presets, Help).
 // Every folder returned ends with "/".

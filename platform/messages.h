@@ -9,6 +9,8 @@ class IMessageService {
 public:
     virtual ~IMessageService() = default;
     virtual void ShowMessage(const QString& text) = 0;
+    // The same with an exclamation icon (a warning the user can correct).
+    virtual void ShowExclamation(const QString& text) { ShowMessage(text); }
 };
 
 class StderrMessageService : public IMessageService {
@@ -24,5 +26,11 @@ private:
 class RecordingMessageService : public IMessageService {
 public:
     void ShowMessage(const QString& text) override { messages.append(text); }
+    void ShowExclamation(const QString& text) override
+    {
+        messages.append(text);
+        exclamations.append(text);
+    }
     QStringList messages;
+    QStringList exclamations;  // the messages shown with the exclamation icon
 };

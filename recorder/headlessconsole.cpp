@@ -1,4 +1,5 @@
 #include "recorder/headlessconsole.h"
+#include "config/associations.h"
 
 #include "recorder/frmmp3.h"
 
@@ -112,12 +113,12 @@ void HeadlessConsole::ShowPanelFromConfiguration()
 
 void HeadlessConsole::InstallAssociations()
 {
-    m_messages.ShowMessage(QStringLiteral("File associations cannot be installed by this version of Tonquill."));
+    InstallUserAssociations();
 }
 
 void HeadlessConsole::UninstallAssociations()
 {
-    m_messages.ShowMessage(QStringLiteral("File associations cannot be removed by this version of Tonquill."));
+    UninstallUserAssociations();
 }
 
 int HeadlessConsole::exitStatus() const

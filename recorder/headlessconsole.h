@@ -22,6 +22,11 @@ public:
         ++m_count;
         m_inner.ShowMessage(text);
     }
+    void ShowExclamation(const QString& text) override
+    {
+        ++m_count;
+        m_inner.ShowExclamation(text);
+    }
     int count() const { return m_count; }
 
 private:

@@ -7,3 +7,9 @@ void MessageBoxService::ShowMessage(const QString& text)
     QMessageBox box(QMessageBox::NoIcon, m_title, text, QMessageBox::Ok);
     box.exec();
 }
+
+void MessageBoxService::ShowExclamation(const QString& text)
+{
+    QMessageBox box(QMessageBox::Warning, m_title, text, QMessageBox::Ok);
+    box.exec();
+}

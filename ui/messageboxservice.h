@@ -7,6 +7,7 @@ class MessageBoxService : public IMessageService {
 public:
     explicit MessageBoxService(QString title) : m_title(std::move(title)) {}
     void ShowMessage(const QString& text) override;
+    void ShowExclamation(const QString& text) override;
 
 private:
     QString m_title;

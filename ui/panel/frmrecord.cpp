@@ -317,10 +317,7 @@ void frmRecord::buildOtherPage()
     grid->addWidget(optFile, 4, 0, 1, 3);
     grid->addWidget(mnuIEWebHeader, 5, 0, 1, 3);
     page->addWidget(fraMP3);
-    // Filled by the scheduler's own controls.
-    fraScheduler = new QGroupBox(QStringLiteral("Scheduler"), OtherFrame);
-    fraScheduler->setObjectName(QStringLiteral("fraScheduler"));
-    new QVBoxLayout(fraScheduler);
+    buildSchedulerGroup();
     page->addWidget(fraScheduler);
     page->addStretch();
     pages->addWidget(OtherFrame);

@@ -30,6 +30,8 @@ class QTreeWidget;
 class clsConfiguration;
 class ctlURIGrabber;
 class frmMP3;
+class ITaskScheduler;
+struct ScheduledTask;
 
 // What the control panel reaches outside itself.
 struct PanelDeps {
@@ -46,6 +48,16 @@ struct PanelDeps {
     std::function<bool(QWidget* owner, const QString& caption, QString& name, QString& url)> stationDialog;
     // The station list file, relative to the current folder unless a path.
     QString stationFile = QStringLiteral("Playlist.txt");
+    // The scheduler the "Scheduler" group adds tasks to.
+    ITaskScheduler* scheduler = nullptr;
+    // The folder of the program a task starts. Empty: the running program's.
+    QString programFolder;
+    // The name prompt: shows `prompt` and `title` with `text` proposed, true
+    // when the user confirmed (then `text` holds the answer). Empty: the
+    // real modal input box.
+    std::function<bool(QWidget* owner, const QString& prompt, const QString& title, QString& text)> inputBox;
+    // The task's property dialog. Empty: the real modal dialog.
+    std::function<void(QWidget* owner, ITaskScheduler& scheduler, const ScheduledTask& task)> taskDialog;
 };
 
 // The control panel: the station list, the recording options and the
@@ -110,6 +122,10 @@ public:
     void DockDisplay();
     void ShowPage(int page);
 
+    // ---- scheduler
+    void cmdAddTask_Click();
+    void AddTask(QString& Path, QString& CMD, QString DateSt, QString TimeSt);
+
     bool PanelEdited = false;
     bool PathValid = false;
     QString FolderText;
@@ -153,6 +169,9 @@ public:
     QCheckBox* mnuIEWebHeader = nullptr;
     QTextBrowser* RichTextBox1 = nullptr;
     QTimer* tmrRecMon = nullptr;
+    QLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr;
+    QLineEdit *txtTimeTask = nullptr, *txtDateofMonthTask = nullptr, *txtURLTask = nullptr;
+    QToolButton* cmdAddTask = nullptr;
     ctlURIGrabber* URIGrabber = nullptr;
 
     // ---- menus
@@ -181,6 +200,9 @@ private:
     void buildAdvancedPage();
     void buildOtherPage();
     void buildAboutPage();
+    void buildSchedulerGroup();
+    bool createTask(const QString& name, const QString& Path, const QString& CMD, const QString& DateSt,
+                    const QString& TimeSt);
     void buildMenus();
     void Form_Load();
     void Form_QueryUnload();

@@ -1,4 +1,5 @@
 #include "ui/shell/desktopprogram.h"
+#include "config/associations.h"
 
 #include "config/configuration.h"
 #include "platform/messages.h"
@@ -155,12 +156,12 @@ void DesktopProgram::UnloadWindows()
 
 void DesktopProgram::InstallAssociations()
 {
-    m_services.messages->ShowMessage(QStringLiteral("File associations cannot be installed by this version of Tonquill."));
+    InstallUserAssociations();
 }
 
 void DesktopProgram::UninstallAssociations()
 {
-    m_services.messages->ShowMessage(QStringLiteral("File associations cannot be removed by this version of Tonquill."));
+    UninstallUserAssociations();
 }
 
 void DesktopProgram::QuitProgram()

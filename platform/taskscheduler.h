@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QLocale>
+#include <QString>
+#include <QTime>
+#include <functional>
+#include <optional>
+
+// The one trigger of a task: a start date and time and two further
+// settings the panel sets to 1 (kept with the task, not interpreted).
+struct TaskTrigger {
+    QDate startDate;
+    QTime startTime;
+    int settingA = 0;
+    int settingB = 0;
+};
+
+// One task of the system's scheduler: a program started once, with its
+// parameters, at the trigger's date and time.
+struct ScheduledTask {
+    QString name;
+    QString program;
+    QString workingDirectory;
+    QString parameters; // given to the program as one argument, exactly as typed
+    QString creator;
+    int flags = 0;
+    TaskTrigger trigger;
+    bool hasTrigger = false;
+    QString account;
+    QString id; // the scheduler's own reference, set when stored
+
+    QDateTime StartsAt() const { return QDateTime(trigger.startDate, trigger.startTime); }
+};
+
+// The system's task scheduler. Each operation that can fail returns false
+// and leaves the reason in LastError().
+class ITaskScheduler {
+public:
+    virtual ~ITaskScheduler() = default;
+    // Begins a task under `name`. Fails when a task of that name exists or
+    // the name cannot be a task's name (empty, a "/" or a control character).
+    virtual bool NewTask(const QString& name, ScheduledTask& task) = 0;
+    // Stores a begun task with its trigger. Fails when the start is not in
+    // the future or the scheduler refuses it.
+    virtual bool Store(ScheduledTask& task) = 0;
+    // The stored task of that name.
+    virtual std::optional<ScheduledTask> Find(const QString& name) = 0;
+    virtual bool Delete(const ScheduledTask& task) = 0;
+    virtual QString LastError() const = 0;
+};
+
+// True when `name` can name a task: not empty, no "/" or "\", no control
+// characters.
+bool IsValidTaskName(const QString& name);
+
+// The date and time texts of the scheduler group, read with the locale's
+// short and long formats (a two-digit year falls in this century, a
+// four-digit year is read in a short format too), then in ISO form
+// ("2026-12-24", "13:05", "13:05:30"); in the C locale also "12/24/2026".
+// Nothing for any other text.
+std::optional<QDate> ParseTaskDate(const QString& text, const QLocale& locale = QLocale::system());
+std::optional<QTime> ParseTaskTime(const QString& text, const QLocale& locale = QLocale::system());
+
+// Keeps tasks in memory, with the same rules as the real scheduler (for
+// tests).
+class MemoryTaskScheduler : public ITaskScheduler {
+public:
+    bool NewTask(const QString& name, ScheduledTask& task) override;
+    bool Store(ScheduledTask& task) override;
+    std::optional<ScheduledTask> Find(const QString& name) override;
+    bool Delete(const ScheduledTask& task) override;
+    QString LastError() const override { return m_error; }
+
+    QList<ScheduledTask> tasks;
+    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+    bool refuse = false; // the scheduler refuses every task
+
+private:
+    QString m_error;
+    int m_next = 1;
+};

@@ -1,0 +1,138 @@
+// The "Scheduler" group: the name prompt loop, the task's settings, the
+// property dialog and the messages, against a scheduler in memory.
+#include "panelfixture.h"
+#include "platform/taskscheduler.h"
+#include "ui/panel/frmtaskproperties.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+class ScheduleTest : public PanelFixture {
+protected:
+    void SetUp() override
+    {
+        PanelFixture::SetUp();
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        scheduler.now = [] { return QDateTime(QDate(2026, 12, 1), QTime(9, 0)); };
+        panelDeps.scheduler = &scheduler;
+        panelDeps.programFolder = QStringLiteral("/opt/tonquill/bin");
+        panelDeps.inputBox = [this](QWidget*, const QString& prompt, const QString& title, QString& text) {
+            prompts.append(prompt + QLatin1Char('|') + title + QLatin1Char('|') + text);
+            if (answers.isEmpty())
+                return false;
+            text = answers.takeFirst();
+            return true;
+        };
+        panelDeps.taskDialog = [this](QWidget*, ITaskScheduler&, const ScheduledTask& task) {
+            shownTasks.append(task.name);
+            messagesAtDialog = messages.messages.size();
+        };
+        open();
+    }
+    void TearDown() override
+    {
+        QLocale::setDefault(QLocale::c());
+        PanelFixture::TearDown();
+    }
+    void schedule(const QString& date, const QString& time, const QString& argument)
+    {
+        panel->txtDateofMonthTask->setText(date);
+        panel->txtTimeTask->setText(time);
+        panel->txtURLTask->setText(argument);
+        panel->cmdAddTask->click();
+    }
+
+    MemoryTaskScheduler scheduler;
+    QStringList answers, prompts, shownTasks;
+    qsizetype messagesAtDialog = -1;
+};
+
+TEST_F(ScheduleTest, TaskStartsTheProgramWithTheArgumentExactlyAsTyped)
+{
+    const QString argument = QStringLiteral("/srv/My \"Station\" $(rm -rf ~) `id`; x\nnext.tvp");
+    for (const QString& folder : {QStringLiteral("/opt/tonquill/bin"), QStringLiteral("/opt/tonquill/bin/")}) {
+        scheduler.tasks.clear();
+        shownTasks.clear();
+        messages.messages.clear();
+        panelDeps.programFolder = folder;
+        open();
+        answers = {QStringLiteral("Evening")};
+        schedule(QStringLiteral("12/24/2026"), QStringLiteral("18:30"), argument);
+        ASSERT_EQ(scheduler.tasks.size(), 1) << folder.toStdString();
+        const ScheduledTask& t = scheduler.tasks.first();
+        EXPECT_EQ(t.name, "Evening");
+        EXPECT_EQ(t.program, "/opt/tonquill/bin/tonquill");
+        EXPECT_EQ(t.workingDirectory, "/opt/tonquill/bin/");
+        EXPECT_EQ(t.parameters, argument);
+        EXPECT_EQ(t.creator, "Tonquill");
+        EXPECT_EQ(t.flags, 8193);
+        EXPECT_EQ(t.StartsAt(), QDateTime(QDate(2026, 12, 24), QTime(18, 30)));
+        EXPECT_EQ(t.trigger.settingA, 1);
+        EXPECT_EQ(t.trigger.settingB, 1);
+        EXPECT_EQ(prompts.last(), "Enter TaskName :|Add Task|Task 1");
+        // The property dialog comes first, the message after it.
+        EXPECT_EQ(shownTasks, QStringList{"Evening"});
+        EXPECT_EQ(messagesAtDialog, 0);
+        EXPECT_EQ(messages.messages, QStringList{"Added Scheduled Task"});
+        EXPECT_TRUE(messages.exclamations.isEmpty());
+    }
+}
+
+TEST_F(ScheduleTest, EveryFailureWarnsAndAsksAgainUntilCancelled)
+{
+    const QString warning = QStringLiteral("The task already exists. Please enter a new name");
+    struct Case {
+        const char* what;
+        QString date, time;
+        QStringList names;
+        int tasksAfter;
+        int warnings;
+        bool refused = false;
+    } cases[] = {
+        {"taken name, then a new one", "12/24/2026", "18:30", {"Taken", "Fresh"}, 2, 1},
+        {"unreadable date, then cancel", "12/24/twenty", "18:30", {"A"}, 1, 1},
+        {"30 February", "02/30/2027", "18:30", {"A"}, 1, 1},
+        {"a word for a date", "tomorrow", "18:30", {"A"}, 1, 1},
+        {"past date", "11/30/2026", "18:30", {"A"}, 1, 1},
+        {"unreadable time", "12/24/2026", "25:61", {"A"}, 1, 1},
+        {"name with a slash, then a newline", "12/24/2026", "18:30", {"a/b", "a\nb"}, 1, 2},
+        {"cancelled at once", "12/24/2026", "18:30", {}, 1, 0},
+        {"the scheduler refuses", "12/24/2026", "18:30", {"A"}, 1, 1, true},
+    };
+    for (const Case& c : cases) {
+        scheduler.tasks.clear();
+        ScheduledTask taken;
+        taken.name = QStringLiteral("Taken");
+        taken.id = QStringLiteral("0");
+        scheduler.tasks.append(taken);
+        messages.messages.clear();
+        messages.exclamations.clear();
+        prompts.clear();
+        answers = c.names;
+        scheduler.refuse = c.refused;
+        schedule(c.date, c.time, QStringLiteral("x.tvp"));
+        EXPECT_EQ(scheduler.tasks.size(), c.tasksAfter) << c.what;
+        EXPECT_EQ(messages.exclamations, QStringList(c.warnings, warning)) << c.what;
+        EXPECT_EQ(prompts.size(), c.names.size() + (c.tasksAfter == 2 ? 0 : 1)) << c.what;
+    }
+}
+
+TEST_F(ScheduleTest, PropertyDialogShowsTheTaskAndDeletesIt)
+{
+    ScheduledTask task;
+    scheduler.NewTask(QStringLiteral("Night"), task);
+    task.program = QStringLiteral("/usr/bin/tonquill");
+    task.parameters = QStringLiteral("a 'b'.tvp");
+    task.trigger = {QDate(2026, 12, 2), QTime(1, 5), 1, 1};
+    task.hasTrigger = true;
+    ASSERT_TRUE(scheduler.Store(task));
+    frmTaskProperties dialog(scheduler, task);
+    EXPECT_EQ(dialog.txtName->text(), "Night");
+    EXPECT_EQ(dialog.txtProgram->text(), "/usr/bin/tonquill");
+    EXPECT_EQ(dialog.txtArgument->text(), "a 'b'.tvp");
+    EXPECT_TRUE(dialog.txtStart->text().contains("2026")) << dialog.txtStart->text().toStdString();
+    dialog.cmdDelete->click();
+    EXPECT_TRUE(scheduler.tasks.isEmpty());
+    EXPECT_FALSE(dialog.cmdDelete->isEnabled());
+}

@@ -1,0 +1,59 @@
+#include "ui/panel/frmtaskproperties.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+frmTaskProperties::frmTaskProperties(ITaskScheduler& scheduler, const ScheduledTask& task, QWidget* parent)
+    : QDialog(parent), m_scheduler(scheduler), m_task(task)
+{
+    setObjectName(QStringLiteral("frmTaskProperties"));
+    setWindowTitle(task.name);
+    auto* layout = new QVBoxLayout(this);
+    auto* form = new QFormLayout;
+    auto field = [&](const char* name, const QString& caption, const QString& value) {
+        auto* edit = new QLineEdit(value, this);
+        edit->setObjectName(QLatin1String(name));
+        edit->setReadOnly(true);
+        edit->setAccessibleName(caption);
+        edit->setCursorPosition(0);
+        form->addRow(caption, edit);
+        return edit;
+    };
+    txtName = field("txtName", QStringLiteral("Task:"), task.name);
+    txtStart = field("txtStart", QStringLiteral("Starts:"), QLocale().toString(task.StartsAt(), QLocale::LongFormat));
+    txtProgram = field("txtProgram", QStringLiteral("Program:"), task.program);
+    txtArgument = field("txtArgument", QStringLiteral("Argument:"), task.parameters);
+    layout->addLayout(form);
+    lblStatus = new QLabel(this);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    layout->addWidget(lblStatus);
+    auto* buttons = new QHBoxLayout;
+    cmdDelete = new QPushButton(QStringLiteral("Delete Task"), this);
+    cmdDelete->setObjectName(QStringLiteral("cmdDelete"));
+    cmdClose = new QPushButton(QStringLiteral("Close"), this);
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    cmdClose->setDefault(true);
+    buttons->addWidget(cmdDelete);
+    buttons->addStretch();
+    buttons->addWidget(cmdClose);
+    layout->addLayout(buttons);
+    resize(480, sizeHint().height());
+
+    connect(cmdDelete, &QPushButton::clicked, this, &frmTaskProperties::cmdDelete_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void frmTaskProperties::cmdDelete_Click()
+{
+    if (m_scheduler.Delete(m_task)) {
+        cmdDelete->setEnabled(false);
+        lblStatus->setText(QStringLiteral("The task was deleted."));
+    } else {
+        lblStatus->setText(QStringLiteral("The task could not be deleted: %1").arg(m_scheduler.LastError()));
+    }
+}
