@@ -16,6 +16,7 @@
 #include "ui/panel/frmrecord.h"
 #include "ui/shell/desktopprogram.h"
 #include "ui/shell/dialogs.h"
+#include "ui/search/radiobrowserclicks.h"
 #include "ui/tray/trayicon.h"
 
 #include <QApplication>
@@ -104,7 +105,9 @@ int main(int argc, char** argv)
     QtProcessLauncher launcher;
     QtFileDialogs dialogs;
     DesktopUrlOpener urls;
+    std::unique_ptr<RadioBrowserClicks> clicks;
     if (!headless) {
+        clicks = std::make_unique<RadioBrowserClicks>();
         DesktopProgram::Services services;
         services.config = &config;
         services.messages = &messages;
@@ -124,11 +127,15 @@ int main(int argc, char** argv)
             deps.urls = &urls;
             deps.shell = &shell;
             deps.clock = &clock;
+            deps.stationStarted = [&clicks](const QString& playlist) { clicks->Count(playlist); };
             return new frmRecord(deps);
         };
         panel.loadBasedOnCR = [](QWidget* w) { static_cast<frmRecord*>(w)->LoadBasedOnCR(); };
         panel.dockDisplay = [](QWidget* w) { static_cast<frmRecord*>(w)->DockDisplay(); };
         panel.setPanelOpenMode = [](int mode) { frmRecord::PanelOpenMode = mode; };
+        panel.appendStation = [](QWidget* w, const QString& name, const QString& url) {
+            static_cast<frmRecord*>(w)->AppendStation(name, url);
+        };
         desktop = std::make_unique<DesktopProgram>(services, panel);
         deps.host = desktop.get();
         // Windows and timers keep running through the stream's deliberate pauses.

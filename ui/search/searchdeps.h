@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class IMessageService;
+class QNetworkAccessManager;
+class clsConfiguration;
+
+// What the search windows reach outside themselves.
+struct SearchDeps {
+    clsConfiguration* config = nullptr;
+    IMessageService* messages = nullptr;
+    // Appends a station to the panel's station list (no dialog).
+    std::function<void(const QString& name, const QString& url)> appendStation;
+    // Null: the window's own.
+    QNetworkAccessManager* network = nullptr;
+    // Empty: the data folder's "Stations/" and "Presets/".
+    QString stationsFolder;
+    QString presetsFolder;
+};
