@@ -204,10 +204,10 @@ frmBrowser::frmBrowser(const SearchDeps& deps, QWidget* parent) : QWidget(parent
     connect(cmdAddStation, &QPushButton::clicked, this, &frmBrowser::cmdAddStation_Click);
     connect(lstResults, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { lstResults_DblClick(row); });
     connect(brwWebBrowser, &PageView::loadStarted, this,
-            [this](const QUrl& url) { busy(true, QStringLiteral("Loading %1 ...").arg(url.toDisplayString())); });
-    connect(brwWebBrowser, &PageView::loadFinished, this, [this](bool, const QString& status) { busy(false, status); });
+            [this](const QUrl& url) { showStatus(QStringLiteral("Loading %1 ...").arg(url.toDisplayString())); });
+    connect(brwWebBrowser, &PageView::loadFinished, this, [this](bool, const QString& status) { showStatus(status); });
     connect(m_rbFetch, &SearchFetch::started, this,
-            [this](const QUrl& url) { busy(true, QStringLiteral("Searching %1 ...").arg(url.host())); });
+            [this](const QUrl& url) { showStatus(QStringLiteral("Searching %1 ...").arg(url.host())); });
     connect(m_rbFetch, &SearchFetch::finished, this, &frmBrowser::showStations);
 
     resize(760, 540);
@@ -301,10 +301,13 @@ void frmBrowser::cmdStop_Click()
     m_rbFetch->cancel();
 }
 
-void frmBrowser::busy(bool on, const QString& status)
+// The page and the Radio Browser search may run at once: the window is
+// busy while either does, and the status tells of the last event.
+void frmBrowser::showStatus(const QString& status)
 {
     lblStatus->setText(status);
     lblStatus->setToolTip(status);
+    const bool on = brwWebBrowser->loading() || m_rbFetch->running();
     prgBusy->setVisible(on);
     cmdStop->setEnabled(on);
 }
@@ -312,12 +315,12 @@ void frmBrowser::busy(bool on, const QString& status)
 void frmBrowser::showStations(const SearchFetch::Result& result)
 {
     if (result.outcome != SearchFetch::Done) {
-        busy(false, SearchFetch::Describe(result));
+        showStatus(SearchFetch::Describe(result));
         return;
     }
     const RadioBrowserAnswer answer = ParseRadioBrowserStations(result.body);
     if (!answer.ok) {
-        busy(false, answer.error);
+        showStatus(answer.error);
         return;
     }
     m_stations = answer.stations;
@@ -346,7 +349,7 @@ void frmBrowser::showStations(const SearchFetch::Result& result)
                                             : QStringLiteral("%1 stations found.").arg(m_stations.size());
     if (answer.skipped > 0)
         status += QStringLiteral(" %1 without a stream address left out.").arg(answer.skipped);
-    busy(false, status);
+    showStatus(status);
 }
 
 const RadioStation* frmBrowser::StationAt(int row) const

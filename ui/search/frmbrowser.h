@@ -67,7 +67,7 @@ protected:
 private:
     void Form_Load();
     void Form_Resize();
-    void busy(bool on, const QString& status);
+    void showStatus(const QString& status);
     void showStations(const SearchFetch::Result& result);
     void addRow(int row);
     RadioBrowserQuery query() const;

@@ -48,8 +48,8 @@ void PageView::Navigate(const QUrl& url)
         return;
     }
     m_pageUrl = url;
-    emit loadStarted(url);
     m_fetch->start(url);
+    emit loadStarted(url);
 }
 
 void PageView::Stop()

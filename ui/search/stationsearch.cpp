@@ -260,15 +260,19 @@ RadioBrowserAnswer ParseRadioBrowserStations(const QByteArray& json)
 
 QByteArray StationPlaylistText(const RadioStation& station)
 {
-    // The playlist reader takes the value after any "File" it meets and the
-    // first "Title": the id goes first, the title before the one address.
+    // The playlist reader takes the value after the first "=" that follows
+    // any "File" it meets, and the first "Title". So the id comes first, the
+    // title right before the one address, and the title has no "=": a
+    // "File" in it then leads to the address itself.
     QString uuid = singleLine(station.uuid);
     uuid.remove(QStringLiteral("File"));
     uuid.remove(QStringLiteral("Title"));
+    QString title = singleLine(station.name);
+    title.replace(QLatin1Char('='), QLatin1Char('-'));
     QStringList lines{QStringLiteral("[playlist]"), QStringLiteral("NumberOfEntries=1"), QStringLiteral("Version=2")};
     if (!uuid.isEmpty())
         lines << QStringLiteral("StationUUID=") + uuid;
-    lines << QStringLiteral("Title1=") + singleLine(station.name) << QStringLiteral("Length1=-1")
+    lines << QStringLiteral("Length1=-1") << QStringLiteral("Title1=") + title
           << QStringLiteral("File1=") + station.url;
     return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
 }
