@@ -32,7 +32,8 @@ QString DirectorySearchPath(int searchType, const QString& keyword, const QStrin
 QUrl DirectorySearchUrl(const QString& host, const QString& path);
 
 // ---- pages shown in the search window
-constexpr qsizetype kMaxPageBytes = 2 * 1024 * 1024;
+// A longer page is cut: laying out much more HTML would hold the window.
+constexpr qsizetype kMaxPageBytes = 512 * 1024;
 // The page's text for the view: decoded with the charset the server named
 // (else UTF-8 when valid, else Windows-1252), scripts removed.
 QString PageHtml(const QByteArray& body, const QByteArray& contentType);

@@ -7,6 +7,10 @@
 #include "ui/search/frmlocalsearch.h"
 #include "ui/search/pageview.h"
 #include "ui/search/radiobrowserclicks.h"
+#include "tests/support/ports.h"
+
+#include <QNetworkAccessManager>
+#include <optional>
 
 #include <QComboBox>
 #include <QLabel>
@@ -258,4 +262,43 @@ TEST_F(SearchWindows, PresetsAreFoundByTitleAndAddedInListOrder)
     EXPECT_EQ(added[0], qMakePair(QString("WORLD MUSIC"), QString("http://127.0.0.1:1/world_music.pls")));
     EXPECT_EQ(added[1].first, "Worldwide Beats");
     EXPECT_EQ(added[2].first, "Broken World");
+}
+
+TEST_F(SearchWindows, FetchesEndAsTheServerLetsThem)
+{
+    RefusingPort refused;
+    struct Case {
+        QString path;
+        SearchFetch::Outcome outcome;
+        int status;
+        qsizetype bodySize;
+    };
+    const QList<Case> cases{
+        {"/huge", SearchFetch::TooLarge, 200, 4096},
+        {"/fail", SearchFetch::HttpError, 500, 5},
+        {"/none", SearchFetch::HttpError, 404, 2},
+        {"refused", SearchFetch::NetworkError, 0, 0},
+    };
+    ScriptedServer pages([](const QByteArray& request) {
+        const QByteArray path = pathOf(request);
+        if (path == "/huge")
+            return http("200 OK", "text/html", "<p>" + QByteArray(10 * 1024 * 1024, 'x'));
+        if (path == "/fail")
+            return http("500 Internal Server Error", "text/html", "oops!");
+        return http("404 Not Found", "text/plain", "no");
+    });
+    QNetworkAccessManager network;
+    SearchFetch fetch(&network, 4096);
+    for (const Case& c : cases) {
+        std::optional<SearchFetch::Result> result;
+        QObject::connect(&fetch, &SearchFetch::finished, &fetch, [&](const SearchFetch::Result& r) { result = r; },
+                         Qt::SingleShotConnection);
+        fetch.start(c.path == "refused" ? QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(refused.port()))
+                                        : QUrl(pages.base() + c.path));
+        ASSERT_TRUE(WaitUntil([&] { return result.has_value(); })) << c.path.toStdString();
+        EXPECT_EQ(result->outcome, c.outcome) << c.path.toStdString();
+        EXPECT_EQ(result->status, c.status) << c.path.toStdString();
+        EXPECT_EQ(result->body.size(), c.bodySize) << c.path.toStdString();
+        EXPECT_FALSE(fetch.running());
+    }
 }
