@@ -3,6 +3,8 @@
 #include "platform/messages.h"
 #include "ui/search/pageview.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QComboBox>
 #include <QDrag>
 #include <QGridLayout>
@@ -79,10 +81,29 @@ QLineEdit* textBox(const QString& text, const QString& accessible, QWidget* pare
     return t;
 }
 
+// The search windows are windows of their own to assistive technologies.
+QAccessibleInterface* searchWindowAccessible(const QString& className, QObject* object)
+{
+    if ((className == QLatin1String("frmBrowser") || className == QLatin1String("frmLocalSearch")) &&
+        object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
+}
+
 }  // namespace
+
+void InstallSearchWindowAccessibility()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(searchWindowAccessible);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
 
 frmBrowser::frmBrowser(const SearchDeps& deps, QWidget* parent) : QWidget(parent), m_deps(deps)
 {
+    InstallSearchWindowAccessibility();
     setObjectName(QStringLiteral("frmBrowser"));
     setWindowTitle(QStringLiteral("ShoutCast Searcher"));
     if (!m_deps.network)

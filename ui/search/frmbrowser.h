@@ -16,6 +16,9 @@ class QPushButton;
 class QTableWidget;
 class QToolButton;
 
+// Makes the search windows known as windows to assistive technologies.
+void InstallSearchWindowAccessibility();
+
 // "ShoutCast Searcher": searches the station directory by keyword or genre
 // and shows its result page, from which a station's playlist link is
 // dragged onto the panel's station list; or searches Radio Browser and

@@ -3,6 +3,7 @@
 #include "config/configuration.h"
 #include "platform/folders.h"
 #include "platform/paths.h"
+#include "ui/search/frmbrowser.h"
 
 #include <QDir>
 #include <QGroupBox>
@@ -23,6 +24,7 @@ constexpr int twips(int t) { return t / 15; }
 
 frmLocalSearch::frmLocalSearch(const SearchDeps& deps, QWidget* parent) : QWidget(parent), m_deps(deps)
 {
+    InstallSearchWindowAccessibility();
     setObjectName(QStringLiteral("frmLocalSearch"));
     setWindowTitle(QStringLiteral("Local Preset Searcher"));
     Frame1 = new QGroupBox(QStringLiteral("Search Local Presets"), this);
