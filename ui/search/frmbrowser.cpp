@@ -22,14 +22,16 @@
 #include <QTableWidget>
 #include <QToolButton>
 #include <QUrl>
-
 #include <algorithm>
 #include <functional>
 
 namespace {
 
 // Window measures are kept in twips: 15 to the pixel.
-constexpr int twips(int t) { return t / 15; }
+constexpr int twips(int t)
+{
+    return t / 15;
+}
 
 // The result table hands its rows out as playlist files when dragged.
 class ResultTable : public QTableWidget {
@@ -90,7 +92,7 @@ QAccessibleInterface* searchWindowAccessible(const QString& className, QObject* 
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
 void InstallSearchWindowAccessibility()
 {
@@ -188,7 +190,8 @@ frmBrowser::frmBrowser(const SearchDeps& deps, QWidget* parent) : QWidget(parent
     lstResults = new ResultTable([this](int row) { return PlaylistForRow(row); }, this);
     lstResults->setObjectName(QStringLiteral("lstResults"));
     lstResults->setAccessibleName(QStringLiteral("Stations found"));
-    lstResults->setToolTip(QStringLiteral("Double-click, drag or \"Add Station\" to add a station to the Station List"));
+    lstResults->setToolTip(
+        QStringLiteral("Double-click, drag or \"Add Station\" to add a station to the Station List"));
     lstResults->setColumnCount(ColumnCount);
     lstResults->setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("Codec"), QStringLiteral("Bit Rate"),
                                            QStringLiteral("Country"), QStringLiteral("Tags"), QStringLiteral("Votes")});
@@ -264,7 +267,8 @@ void frmBrowser::Form_Resize()
     // The status line under the page.
     const int y = top + h + twips(60);
     const int rowH = cmdAddStation->sizeHint().height();
-    cmdAddStation->setGeometry(left + w - cmdAddStation->sizeHint().width(), y, cmdAddStation->sizeHint().width(), rowH);
+    cmdAddStation->setGeometry(left + w - cmdAddStation->sizeHint().width(), y, cmdAddStation->sizeHint().width(),
+                               rowH);
     prgBusy->setGeometry(cmdAddStation->x() - 130, y, 120, rowH);
     lblStatus->setGeometry(left, y, qMax(0, prgBusy->x() - left - 8), rowH);
 }

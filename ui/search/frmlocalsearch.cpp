@@ -15,12 +15,14 @@
 #include <QResizeEvent>
 #include <QStyle>
 #include <QToolButton>
-
 #include <algorithm>
 
 namespace {
-constexpr int twips(int t) { return t / 15; }
-}  // namespace
+constexpr int twips(int t)
+{
+    return t / 15;
+}
+} // namespace
 
 frmLocalSearch::frmLocalSearch(const SearchDeps& deps, QWidget* parent) : QWidget(parent), m_deps(deps)
 {
@@ -99,9 +101,8 @@ void frmLocalSearch::cmdFind_Click()
     const QString folder = PresetsFolder();
     QDir dir(folder);
     // Folders named like presets are enumerated too and then passed over.
-    const QStringList entries = dir.entryList({QStringLiteral("*.tvp")},
-                                              QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
-                                              QDir::Name);
+    const QStringList entries = dir.entryList(
+        {QStringLiteral("*.tvp")}, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
     const QString keyword = txtKeyword->text().toUpper();
     clsConfiguration& config = *m_deps.config;
     for (const QString& entry : entries) {

@@ -20,11 +20,11 @@ public:
     enum Outcome { Done, HttpError, NetworkError, TimedOut, Cancelled, TooLarge };
     struct Result {
         Outcome outcome = Done;
-        int status = 0;  // the HTTP status, 0 when none came
+        int status = 0; // the HTTP status, 0 when none came
         QByteArray body;
         QByteArray contentType;
-        QString error;   // the network's own words for a failure
-        QUrl url;        // where the answer came from, after redirects
+        QString error; // the network's own words for a failure
+        QUrl url;      // where the answer came from, after redirects
     };
     static constexpr int kDefaultStallMs = 20000;
 

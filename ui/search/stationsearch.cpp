@@ -87,7 +87,7 @@ bool usableStreamUrl(const QString& text)
            !url.host().isEmpty();
 }
 
-}  // namespace
+} // namespace
 
 QString DirectoryHost()
 {
@@ -117,16 +117,21 @@ QByteArray SearchUserAgent()
 const QStringList& DirectoryGenres()
 {
     static const QStringList genres{
-        "Alternative", "College", "- Industrial", "- Punk", "- Hardcore", "- Ska", "Americana", "- Blue", "- Folk",
-        "- Cajun", "- Bluegrass", "Classical", "- Comtemporary", "- Opera", "- Symphonic", "Country",
-        "- Weston Spring", "- New Country", "Electronic", "- Ambient", "- Drum and Bass", "- Trace", "- Techno",
-        "- House", "- Downtempo", "- Breakbit", "- Acid Jazz", "Hip-hop/Rap", "- Hardcode", "- Alternative",
-        "- Turntablism", "- Old School", "- New School", "Jazz", "- Latin", "- Swing", "- Big band", "- Classic",
-        "- Smooth", "- Acid Jazz", "Pop/Rock", "- Oldies", "- Classic", "- 80s", "- Top 40", "- Metal", "- Rock",
-        "- Pop", "R&B/Soul", "- Contemporary", "- Classis", "- Punk", "- Smooth", "- Urban", "Spiritual", "- Pop",
-        "- Rock", "- Alternative", "- Gospel", "- Country", "Spoken", "- Talk", "- Comedi", "- Spoken World",
-        "World", "- Regea/Island", "- Africa", "- Latin", "- European", "- Middle Eastern", "- Asian",
-        "Other/Mixed", "- Eclectic", "- Film/Show", "- Instrumental"};
+        "Alternative",     "College",         "- Industrial",   "- Punk",         "- Hardcore",
+        "- Ska",           "Americana",       "- Blue",         "- Folk",         "- Cajun",
+        "- Bluegrass",     "Classical",       "- Comtemporary", "- Opera",        "- Symphonic",
+        "Country",         "- Weston Spring", "- New Country",  "Electronic",     "- Ambient",
+        "- Drum and Bass", "- Trace",         "- Techno",       "- House",        "- Downtempo",
+        "- Breakbit",      "- Acid Jazz",     "Hip-hop/Rap",    "- Hardcode",     "- Alternative",
+        "- Turntablism",   "- Old School",    "- New School",   "Jazz",           "- Latin",
+        "- Swing",         "- Big band",      "- Classic",      "- Smooth",       "- Acid Jazz",
+        "Pop/Rock",        "- Oldies",        "- Classic",      "- 80s",          "- Top 40",
+        "- Metal",         "- Rock",          "- Pop",          "R&B/Soul",       "- Contemporary",
+        "- Classis",       "- Punk",          "- Smooth",       "- Urban",        "Spiritual",
+        "- Pop",           "- Rock",          "- Alternative",  "- Gospel",       "- Country",
+        "Spoken",          "- Talk",          "- Comedi",       "- Spoken World", "World",
+        "- Regea/Island",  "- Africa",        "- Latin",        "- European",     "- Middle Eastern",
+        "- Asian",         "Other/Mixed",     "- Eclectic",     "- Film/Show",    "- Instrumental"};
     return genres;
 }
 
@@ -307,8 +312,7 @@ QString WriteStationPlaylist(const QString& folder, const RadioStation& station,
     const QString name = StationPlaylistName(station);
     QString path = JoinPath(folder, name);
     // A file of another station with the same name is kept.
-    for (int n = 2; PathExists(path) && (station.uuid.isEmpty() || StationUuidOfPlaylist(path) != station.uuid);
-         ++n) {
+    for (int n = 2; PathExists(path) && (station.uuid.isEmpty() || StationUuidOfPlaylist(path) != station.uuid); ++n) {
         if (n > 999) {
             if (error)
                 *error = QStringLiteral("No free file name for %1 in %2.").arg(name, folder);

@@ -11,8 +11,8 @@
 // chosen station and the pages shown in the search window.
 
 // ---- settings (per-user store, application "Tonquill", section "Search")
-QString DirectoryHost();          // key "DirectoryHost"
-QString RadioBrowserHost();       // key "RadioBrowserHost"
+QString DirectoryHost();    // key "DirectoryHost"
+QString RadioBrowserHost(); // key "RadioBrowserHost"
 void SetDirectoryHost(const QString& host);
 void SetRadioBrowserHost(const QString& host);
 extern const QString kDefaultDirectoryHost;
@@ -57,9 +57,9 @@ struct RadioStation {
 
 struct RadioBrowserAnswer {
     bool ok = false;
-    QString error;         // why the answer could not be read
+    QString error; // why the answer could not be read
     QList<RadioStation> stations;
-    int skipped = 0;       // entries without a usable stream address
+    int skipped = 0; // entries without a usable stream address
 };
 
 // "<host>/json/stations/search?..." with every value URL-encoded; empty

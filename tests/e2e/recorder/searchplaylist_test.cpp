@@ -1,18 +1,15 @@
 // A station chosen in the Radio Browser search becomes a playlist file; the
 // real program records from that file like from any playlist.
-#include "stationprocess.h"
-#include "tonquillprocess.h"
-
 #include "config/settings.h"
 #include "platform/folders.h"
+#include "stationprocess.h"
 #include "tests/support/eventwait.h"
+#include "tonquillprocess.h"
 #include "ui/search/stationsearch.h"
 
 #include <QDir>
-
-#include <gtest/gtest.h>
-
 #include <csignal>
+#include <gtest/gtest.h>
 
 TEST(SearchPlaylistRecording, TheWrittenPlaylistIsRecordedSongBySong)
 {

@@ -58,9 +58,8 @@ TEST(RadioBrowser, SearchAddressesAreEncodedAndLeaveOutEmptyFields)
     bare.hideBroken = false;
     bare.limit = 0;
     const QList<Case> cases{
-        {full,
-         "https://rb.example/json/stations/search?name=Rock%20%26%20Roll%20%231%2B&tag=caf%C3%A9&countrycode=DE"
-         "&codec=AAC%2B&bitrateMin=128&order=votes&reverse=true&limit=50&hidebroken=true"},
+        {full, "https://rb.example/json/stations/search?name=Rock%20%26%20Roll%20%231%2B&tag=caf%C3%A9&countrycode=DE"
+               "&codec=AAC%2B&bitrateMin=128&order=votes&reverse=true&limit=50&hidebroken=true"},
         {bare, "https://rb.example/json/stations/search?order=name&reverse=false&limit=1&hidebroken=false"},
     };
     for (const Case& c : cases)
@@ -91,8 +90,8 @@ TEST(RadioBrowser, AnswersAreReadFieldByFieldWhateverTheirShape)
         QByteArray json;
         bool ok;
     };
-    for (const Bad& b : QList<Bad>{{"[{\"name\":", false}, {"{\"name\":\"x\"}", false}, {"", false},
-                                   {"\xff\xfe[]", false}, {"[]", true}}) {
+    for (const Bad& b : QList<Bad>{
+             {"[{\"name\":", false}, {"{\"name\":\"x\"}", false}, {"", false}, {"\xff\xfe[]", false}, {"[]", true}}) {
         const RadioBrowserAnswer r = ParseRadioBrowserStations(b.json);
         EXPECT_EQ(r.ok, b.ok) << b.json.constData();
         EXPECT_EQ(r.error.isEmpty(), b.ok);

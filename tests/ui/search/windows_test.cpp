@@ -3,31 +3,31 @@
 // stations to the panel, the preset search and the click count.
 #include "panelfixture.h"
 #include "tests/sources/scriptedserver.h"
+#include "tests/support/ports.h"
 #include "ui/search/frmbrowser.h"
 #include "ui/search/frmlocalsearch.h"
 #include "ui/search/pageview.h"
 #include "ui/search/radiobrowserclicks.h"
-#include "tests/support/ports.h"
-
-#include <QNetworkAccessManager>
-#include <optional>
 
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QNetworkAccessManager>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <optional>
 
 namespace {
 
 ScriptedReply http(const QByteArray& status, const QByteArray& type, const QByteArray& body)
 {
-    return {{"HTTP/1.1 " + status + "\r\nContent-Type: " + type + "\r\nContent-Length: " +
-             QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body}};
+    return {{"HTTP/1.1 " + status + "\r\nContent-Type: " + type +
+             "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body}};
 }
 
 const QByteArray kStations = R"([
@@ -41,7 +41,7 @@ QByteArray pathOf(const QByteArray& request)
     return request.split(' ').value(1);
 }
 
-}  // namespace
+} // namespace
 
 class SearchWindows : public PanelFixture {
 protected:
@@ -291,8 +291,9 @@ TEST_F(SearchWindows, FetchesEndAsTheServerLetsThem)
     SearchFetch fetch(&network, 4096);
     for (const Case& c : cases) {
         std::optional<SearchFetch::Result> result;
-        QObject::connect(&fetch, &SearchFetch::finished, &fetch, [&](const SearchFetch::Result& r) { result = r; },
-                         Qt::SingleShotConnection);
+        QObject::connect(
+            &fetch, &SearchFetch::finished, &fetch, [&](const SearchFetch::Result& r) { result = r; },
+            Qt::SingleShotConnection);
         fetch.start(c.path == "refused" ? QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(refused.port()))
                                         : QUrl(pages.base() + c.path));
         ASSERT_TRUE(WaitUntil([&] { return result.has_value(); })) << c.path.toStdString();
@@ -300,5 +301,29 @@ TEST_F(SearchWindows, FetchesEndAsTheServerLetsThem)
         EXPECT_EQ(result->status, c.status) << c.path.toStdString();
         EXPECT_EQ(result->body.size(), c.bodySize) << c.path.toStdString();
         EXPECT_FALSE(fetch.running());
+    }
+}
+
+// Window width and height in twips at 15 to the pixel: the group keeps 300
+// (with its left) from the right edge, the page or list 200, and the page
+// or list ends 300 above the bottom less the keyword box's height.
+TEST_F(SearchWindows, ResizingKeepsTheGroupAndTheResultsToTheWindow)
+{
+    frmLocalSearch presets(deps);
+    presets.show();
+    browser().show();
+    for (const QSize size : {QSize(800, 600), QSize(500, 320), QSize(1200, 900)}) {
+        browser().resize(size);
+        presets.resize(size);
+        const frmBrowser& b = *window;
+        const int bottom = b.Frame1->y() + b.Frame1->height() + b.txtKeyword->height();
+        EXPECT_EQ(b.Frame1->width(), size.width() - b.Frame1->x() - 20);
+        EXPECT_EQ(b.brwWebBrowser->width(), size.width() - 13);
+        EXPECT_EQ(b.brwWebBrowser->height(), size.height() - bottom - 20);
+        EXPECT_EQ(b.lstResults->geometry(), b.brwWebBrowser->geometry());
+        const int listBottom = presets.Frame1->y() + presets.Frame1->height() + presets.txtKeyword->height();
+        EXPECT_EQ(presets.Frame1->width(), size.width() - 20);
+        EXPECT_EQ(presets.FilesList->width(), size.width() - 13);
+        EXPECT_EQ(presets.FilesList->height(), size.height() - listBottom - 20);
     }
 }
