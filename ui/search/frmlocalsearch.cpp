@@ -27,6 +27,7 @@ constexpr int twips(int t)
 frmLocalSearch::frmLocalSearch(const SearchDeps& deps, QWidget* parent) : QWidget(parent), m_deps(deps)
 {
     InstallSearchWindowAccessibility();
+    m_presets.setMessageService(m_deps.messages);
     setObjectName(QStringLiteral("frmLocalSearch"));
     setWindowTitle(QStringLiteral("Local Preset Searcher"));
     Frame1 = new QGroupBox(QStringLiteral("Search Local Presets"), this);
@@ -104,7 +105,7 @@ void frmLocalSearch::cmdFind_Click()
     const QStringList entries = dir.entryList(
         {QStringLiteral("*.tvp")}, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
     const QString keyword = txtKeyword->text().toUpper();
-    clsConfiguration& config = *m_deps.config;
+    clsConfiguration& config = m_presets;
     for (const QString& entry : entries) {
         const QString path = JoinPath(folder, entry);
         if (!FileExists(path))
@@ -124,7 +125,7 @@ void frmLocalSearch::cmdAdd_Click()
     for (QListWidgetItem* item : FilesList->selectedItems())
         rows.append(FilesList->row(item));
     std::sort(rows.begin(), rows.end());
-    clsConfiguration& config = *m_deps.config;
+    clsConfiguration& config = m_presets;
     for (int row : rows) {
         config.LoadConfigurationFile(FilesList->item(row)->text());
         if (m_deps.appendStation)

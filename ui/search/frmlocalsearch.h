@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/configuration.h"
 #include "ui/search/searchdeps.h"
 
 #include <QWidget>
@@ -39,4 +40,8 @@ private:
     void Form_Resize();
 
     SearchDeps m_deps;
+    // The presets are read into a configuration of the window's own: a
+    // search must not change a recording that runs meanwhile, nor what the
+    // panel is later filled from.
+    clsConfiguration m_presets;
 };

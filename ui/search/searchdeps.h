@@ -5,11 +5,9 @@
 
 class IMessageService;
 class QNetworkAccessManager;
-class clsConfiguration;
 
 // What the search windows reach outside themselves.
 struct SearchDeps {
-    clsConfiguration* config = nullptr;
     IMessageService* messages = nullptr;
     // Appends a station to the panel's station list (no dialog).
     std::function<void(const QString& name, const QString& url)> appendStation;

@@ -196,7 +196,6 @@ QWidget* DesktopProgram::RecordingDisplayWindow()
 SearchDeps DesktopProgram::searchDeps()
 {
     SearchDeps deps;
-    deps.config = m_services.config;
     deps.messages = m_services.messages;
     deps.appendStation = [this](const QString& name, const QString& url) {
         QWidget* panel = loadPanel();

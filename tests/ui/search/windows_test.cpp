@@ -61,7 +61,6 @@ protected:
         ASSERT_GT(server->port(), 0);
         SetDirectoryHost(server->base());
         SetRadioBrowserHost(server->base() + "/");
-        deps.config = &config;
         deps.messages = &messages;
         deps.appendStation = [this](const QString& name, const QString& url) { added.append({name, url}); };
         deps.stationsFolder = home.file("Stations/");
@@ -262,6 +261,8 @@ TEST_F(SearchWindows, PresetsAreFoundByTitleAndAddedInListOrder)
     EXPECT_EQ(added[0], qMakePair(QString("WORLD MUSIC"), QString("http://127.0.0.1:1/world_music.pls")));
     EXPECT_EQ(added[1].first, "Worldwide Beats");
     EXPECT_EQ(added[2].first, "Broken World");
+    // The program's own configuration is left as it was.
+    EXPECT_EQ(config.sRecordingTitle, "Test Station");
 }
 
 TEST_F(SearchWindows, FetchesEndAsTheServerLetsThem)
