@@ -119,12 +119,20 @@ TEST_F(SearchWindows, TheDirectoryPageIsFetchedAsTypedAndShownWithoutScripts)
     EXPECT_EQ(w.brwWebBrowser->resolve("/sbin/tunein-station.pls?id=7").toString(),
               server->base() + "/sbin/tunein-station.pls?id=7");
 
+    // A clicked link is followed in the view; one that is not a web address is not.
+    emit w.brwWebBrowser->anchorClicked(QUrl("javascript:go()"));
+    emit w.brwWebBrowser->anchorClicked(QUrl("/sbin/tunein-station.pls?id=7"));
+    ASSERT_TRUE(WaitUntil([&] { return server->requests.size() == 2 && !w.brwWebBrowser->loading(); }));
+    EXPECT_TRUE(server->requests.last().startsWith("GET /sbin/tunein-station.pls?id=7 "));
+    EXPECT_EQ(w.lblStatus->text(), "The server answered with error 404.");
+    EXPECT_EQ(w.brwWebBrowser->toPlainText(), "no");
+
     w.SearchTypeCombo->setCurrentIndex(frmBrowser::Genre);
     EXPECT_FALSE(w.txtKeyword->isEnabled());
     EXPECT_TRUE(w.GenreCombo->isEnabled());
     w.GenreCombo->setCurrentIndex(26);
     w.cmdFind->click();
-    ASSERT_TRUE(WaitUntil([&] { return server->requests.size() == 2 && !w.brwWebBrowser->loading(); }));
+    ASSERT_TRUE(WaitUntil([&] { return server->requests.size() == 3 && !w.brwWebBrowser->loading(); }));
     EXPECT_TRUE(server->requests.last().startsWith("GET /directory/?sgenre=Acid%20Jazz&maxbitrate=128&startat=0 "));
 }
 
