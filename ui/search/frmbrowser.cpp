@@ -279,6 +279,7 @@ void frmBrowser::SearchTypeCombo_Click()
     const bool radioBrowser = type == RadioBrowser;
     txtKeyword->setEnabled(type == Keyword || radioBrowser);
     Label2->setText(radioBrowser ? QStringLiteral("Name :") : QStringLiteral("Keyword :"));
+    txtKeyword->setAccessibleName(radioBrowser ? QStringLiteral("Name") : QStringLiteral("Keyword"));
     GenreCombo->setEnabled(type == Genre);
     txtBitrate->setEnabled(!radioBrowser);
     for (QWidget* w : {static_cast<QWidget*>(txtTag), static_cast<QWidget*>(txtCountry),

@@ -53,8 +53,7 @@ def main():
                 # A combo box is named by its current item; End picks "Radio Browser".
                 app.find("combo box", "Keyword", within=search).queryComponent().grabFocus()
                 key("End")
-                name = app.find("text", "Keyword", within=search)
-                gui.wait_until(lambda: "enabled" in gui.states_of(name), 5, "the name box")
+                name = app.find("text", "Name", within=search)
                 app.set_text(name, "GUI Search")
                 app.press("push button", "Find")
                 app.double_click(app.find("table cell", "GUI Search Station", within=search, timeout=15))
