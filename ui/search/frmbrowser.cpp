@@ -7,7 +7,7 @@
 #include <QAccessibleWidget>
 #include <QComboBox>
 #include <QDrag>
-#include <QGridLayout>
+#include <QBoxLayout>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QIntValidator>
@@ -157,31 +157,29 @@ frmBrowser::frmBrowser(const SearchDeps& deps, QWidget* parent) : QWidget(parent
     txtMinBitrate->setValidator(new QIntValidator(0, 9999, txtMinBitrate));
     txtMinBitrate->setMaximumWidth(60);
 
-    auto* grid = new QGridLayout(Frame1);
-    grid->addWidget(Label1, 0, 0);
-    grid->addWidget(SearchTypeCombo, 0, 1);
-    grid->addWidget(Label2, 0, 2);
-    grid->addWidget(txtKeyword, 0, 3);
-    grid->addWidget(Label3, 0, 4);
-    grid->addWidget(GenreCombo, 0, 5);
-    grid->addWidget(cmdFind, 0, 6);
-    grid->addWidget(cmdStop, 0, 7);
-    grid->addWidget(Label4, 1, 0);
-    auto* bitrateRow = new QHBoxLayout;
-    bitrateRow->addWidget(txtBitrate);
-    bitrateRow->addWidget(Label5);
-    grid->addLayout(bitrateRow, 1, 1);
-    grid->addWidget(lblTag, 1, 2);
-    grid->addWidget(txtTag, 1, 3);
-    auto* rbRow = new QHBoxLayout;
-    rbRow->addWidget(lblCountry);
-    rbRow->addWidget(txtCountry);
-    rbRow->addWidget(lblCodec);
-    rbRow->addWidget(CodecCombo);
-    rbRow->addWidget(lblMinBitrate);
-    rbRow->addWidget(txtMinBitrate);
-    grid->addLayout(rbRow, 1, 4, 1, 4);
-    grid->setColumnStretch(3, 1);
+    // Two rows: the search itself, then the bit rate and the Radio Browser
+    // filters.
+    auto* rows = new QVBoxLayout(Frame1);
+    auto* first = new QHBoxLayout;
+    first->addWidget(Label1);
+    first->addWidget(SearchTypeCombo);
+    first->addWidget(Label2);
+    first->addWidget(txtKeyword, 2);
+    first->addWidget(Label3);
+    first->addWidget(GenreCombo, 1);
+    first->addWidget(cmdFind);
+    first->addWidget(cmdStop);
+    auto* second = new QHBoxLayout;
+    for (QWidget* w : std::initializer_list<QWidget*>{Label4, txtBitrate, Label5, lblTag})
+        second->addWidget(w);
+    second->addWidget(txtTag, 1);
+    for (QWidget* w : std::initializer_list<QWidget*>{lblCountry, txtCountry, lblCodec, CodecCombo, lblMinBitrate,
+                                                      txtMinBitrate})
+        second->addWidget(w);
+    rows->addLayout(first);
+    rows->addLayout(second);
+    txtKeyword->setMinimumWidth(120);
+    txtTag->setMinimumWidth(80);
 
     brwWebBrowser = new PageView(m_deps.network, this);
     brwWebBrowser->setObjectName(QStringLiteral("brwWebBrowser"));
@@ -235,7 +233,8 @@ frmBrowser::frmBrowser(const SearchDeps& deps, QWidget* parent) : QWidget(parent
     connect(m_rbFetch, &SearchFetch::finished, this, &frmBrowser::showStations);
 
     resize(760, 540);
-    setMinimumSize(480, 300);
+    // Never narrower than the search options need.
+    setMinimumSize(Frame1->minimumSizeHint().width() + twips(400), 300);
     Form_Load();
 }
 

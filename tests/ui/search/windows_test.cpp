@@ -281,7 +281,7 @@ TEST_F(SearchWindows, ResizingKeepsTheGroupAndTheResultsToTheWindow)
     frmLocalSearch presets(deps);
     presets.show();
     browser().show();
-    for (const QSize size : {QSize(800, 600), QSize(500, 320), QSize(1200, 900)}) {
+    for (const QSize size : {QSize(800, 600), QSize(900, 320), QSize(1200, 900)}) {
         browser().resize(size);
         presets.resize(size);
         const frmBrowser& b = *window;
