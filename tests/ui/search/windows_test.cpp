@@ -3,6 +3,7 @@
 // stations to the panel, the preset search and the click count.
 #include "panelfixture.h"
 #include "tests/sources/scriptedserver.h"
+#include "ui/panel/frmaddstation.h"
 #include "ui/search/frmbrowser.h"
 #include "ui/search/frmlocalsearch.h"
 #include "ui/search/pageview.h"
@@ -295,4 +296,27 @@ TEST_F(SearchWindows, ResizingKeepsTheGroupAndTheResultsToTheWindow)
         EXPECT_EQ(presets.FilesList->width(), size.width() - 13);
         EXPECT_EQ(presets.FilesList->height(), size.height() - listBottom - 20);
     }
+}
+
+// The real add-station dialog: Cancel leaves its tag empty and the caller
+// adds nothing; OK sets the tag to "1" and the station is added.
+TEST_F(SearchWindows, TheAddStationDialogAddsOnlyAfterOK)
+{
+    panelDeps.stationDialog = nullptr;
+    open();
+    const int before = panel->StationCount();
+    for (const bool ok : {false, true}) {
+        QString tag = QStringLiteral("unset");
+        QTimer::singleShot(0, panel.get(), [&] {
+            frmAddStation* dialog = panel->findChild<frmAddStation*>();
+            ASSERT_NE(dialog, nullptr);
+            ok ? dialog->OKCommand_Click() : dialog->CancelCommand_Click();
+            tag = dialog->OKCommand->property("Tag").toString();
+        });
+        panel->cmdAddtoList_Click();
+        EXPECT_EQ(tag, ok ? "1" : "");
+        EXPECT_EQ(panel->StationCount(), before + (ok ? 1 : 0));
+    }
+    EXPECT_EQ(panel->StationName(before), "Station Name");
+    EXPECT_EQ(panel->StationUrl(before), frmAddStation::kDefaultUrl);
 }
