@@ -238,6 +238,15 @@ frmBrowser::frmBrowser(const SearchDeps& deps, QWidget* parent) : QWidget(parent
     Form_Load();
 }
 
+// A search still running ends quietly with the window.
+frmBrowser::~frmBrowser()
+{
+    for (SearchFetch* fetch : {m_rbFetch, brwWebBrowser->fetch()}) {
+        fetch->blockSignals(true);
+        fetch->cancel();
+    }
+}
+
 void frmBrowser::Form_Load()
 {
     Form_Resize();

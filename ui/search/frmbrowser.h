@@ -32,6 +32,7 @@ public:
     enum Column { ColName, ColCodec, ColBitrate, ColCountry, ColTags, ColVotes, ColumnCount };
 
     explicit frmBrowser(const SearchDeps& deps, QWidget* parent = nullptr);
+    ~frmBrowser() override;
 
     void SearchTypeCombo_Click();
     void cmdFind_Click();

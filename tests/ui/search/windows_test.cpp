@@ -50,6 +50,8 @@ protected:
             const QByteArray path = pathOf(request);
             if (path.startsWith("/directory/?s=huge"))
                 return http("200 OK", "text/html", "<p>huge</p>" + QByteArray(10 << 20, 'x').replace(999, 1, " "));
+            if (path.startsWith("/directory/stall"))
+                return ScriptedReply{{}, true, true};
             if (path.startsWith("/directory/"))
                 return http("200 OK", "text/html; charset=windows-1252",
                             "<html><script>document.write('hidden')</script><p>Caf\xe9 results<p><a "
@@ -227,6 +229,13 @@ TEST_F(SearchWindows, AStalledServerCanBeCancelledOrTimesOutWhileTheWindowWorks)
     w.cmdFind->click();
     ASSERT_TRUE(WaitUntil([&] { return !w.RadioBrowserFetch()->running(); }));
     EXPECT_EQ(w.lblStatus->text(), "The server did not answer in time; the search was stopped.");
+
+    // Closed for good in the middle of a search and a page load.
+    w.cmdFind->click();
+    emit w.brwWebBrowser->anchorClicked(QUrl("/directory/stall"));
+    ASSERT_TRUE(WaitUntil([&] { return server->requests.size() == 5; }));
+    window.reset();
+    RunPendingEvents();
 }
 
 TEST_F(SearchWindows, PresetsAreFoundByTitleAndAddedInListOrder)
