@@ -5,9 +5,9 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QBoxLayout>
 #include <QComboBox>
 #include <QDrag>
-#include <QBoxLayout>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QIntValidator>
@@ -173,8 +173,8 @@ frmBrowser::frmBrowser(const SearchDeps& deps, QWidget* parent) : QWidget(parent
     for (QWidget* w : std::initializer_list<QWidget*>{Label4, txtBitrate, Label5, lblTag})
         second->addWidget(w);
     second->addWidget(txtTag, 1);
-    for (QWidget* w : std::initializer_list<QWidget*>{lblCountry, txtCountry, lblCodec, CodecCombo, lblMinBitrate,
-                                                      txtMinBitrate})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{lblCountry, txtCountry, lblCodec, CodecCombo, lblMinBitrate, txtMinBitrate})
         second->addWidget(w);
     rows->addLayout(first);
     rows->addLayout(second);

@@ -14,11 +14,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
-#include <QTreeWidget>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QToolButton>
+#include <QTreeWidget>
 
 namespace {
 
