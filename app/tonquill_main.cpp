@@ -21,6 +21,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QMimeData>
 #include <QCoreApplication>
 #include <QTimer>
 
@@ -135,6 +136,11 @@ int main(int argc, char** argv)
         panel.setPanelOpenMode = [](int mode) { frmRecord::PanelOpenMode = mode; };
         panel.appendStation = [](QWidget* w, const QString& name, const QString& url) {
             static_cast<frmRecord*>(w)->AppendStation(name, url);
+        };
+        panel.dropOnStationList = [](QWidget* w, const QString& address) {
+            QMimeData data;
+            data.setText(address);
+            static_cast<frmRecord*>(w)->lstViewSongList_OLEDragDrop(&data);
         };
         desktop = std::make_unique<DesktopProgram>(services, panel);
         deps.host = desktop.get();

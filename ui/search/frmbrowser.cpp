@@ -227,6 +227,10 @@ frmBrowser::frmBrowser(const SearchDeps& deps, QWidget* parent) : QWidget(parent
     connect(lstResults, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { lstResults_DblClick(row); });
     connect(brwWebBrowser, &PageView::loadStarted, this,
             [this](const QUrl& url) { showStatus(QStringLiteral("Loading %1 ...").arg(url.toDisplayString())); });
+    connect(brwWebBrowser, &PageView::playlistClicked, this, [this](const QUrl& url) {
+        if (m_deps.dropOnStationList)
+            m_deps.dropOnStationList(url.toString());
+    });
     connect(brwWebBrowser, &PageView::loadFinished, this, [this](bool, const QString& status) { showStatus(status); });
     connect(m_rbFetch, &SearchFetch::started, this,
             [this](const QUrl& url) { showStatus(QStringLiteral("Searching %1 ...").arg(url.host())); });

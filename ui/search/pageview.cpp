@@ -16,7 +16,14 @@ PageView::PageView(QNetworkAccessManager* network, QWidget* parent)
     connect(this, &QTextBrowser::anchorClicked, this, [this](const QUrl& link) {
         const QUrl target = resolve(link.toString());
         const QString scheme = target.scheme().toLower();
-        if (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
+        if (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
+            return;
+        // A station's playlist is for the station list, not for reading.
+        const QString text = target.toString();
+        if (text.contains(QLatin1String(".pls"), Qt::CaseInsensitive) ||
+            text.contains(QLatin1String(".m3u"), Qt::CaseInsensitive))
+            emit playlistClicked(target);
+        else
             Navigate(target);
     });
     connect(m_fetch, &SearchFetch::finished, this, [this](const SearchFetch::Result& r) {

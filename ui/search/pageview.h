@@ -26,6 +26,8 @@ public:
 
 signals:
     void loadStarted(const QUrl& url);
+    // A link to a playlist (".pls" or ".m3u" in its address) was clicked.
+    void playlistClicked(const QUrl& url);
     // The status line's text for the finished (or stopped) load.
     void loadFinished(bool ok, const QString& status);
 

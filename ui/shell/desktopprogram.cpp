@@ -202,6 +202,13 @@ SearchDeps DesktopProgram::searchDeps()
         if (panel && m_panelHooks.appendStation)
             m_panelHooks.appendStation(panel, name, url);
     };
+    deps.dropOnStationList = [this](const QString& address) {
+        QWidget* panel = loadPanel();
+        if (!panel || !m_panelHooks.dropOnStationList)
+            return;
+        bringUp(panel);
+        m_panelHooks.dropOnStationList(panel, address);
+    };
     return deps;
 }
 

@@ -52,6 +52,8 @@ public:
         std::function<void(int mode)> setPanelOpenMode;
         // Appends a station to the panel's station list (the search windows).
         std::function<void(QWidget* panel, const QString& name, const QString& url)> appendStation;
+        // Gives the station list a dropped address.
+        std::function<void(QWidget* panel, const QString& address)> dropOnStationList;
     };
 
     static constexpr int kTrayWatchMs = 2000;

@@ -65,6 +65,7 @@ protected:
         SetRadioBrowserHost(server->base() + "/");
         deps.messages = &messages;
         deps.appendStation = [this](const QString& name, const QString& url) { added.append({name, url}); };
+        deps.dropOnStationList = [this](const QString& address) { dropped.append(address); };
         deps.stationsFolder = home.file("Stations/");
         deps.presetsFolder = home.file("Presets/");
     }
@@ -96,6 +97,7 @@ protected:
     ScriptedReply stationAnswer = http("200 OK", "application/json", kStations);
     SearchDeps deps;
     QList<QPair<QString, QString>> added;
+    QStringList dropped;
     std::unique_ptr<frmBrowser> window;
 };
 
@@ -121,11 +123,14 @@ TEST_F(SearchWindows, TheDirectoryPageIsFetchedAsTypedAndShownWithoutScripts)
     EXPECT_EQ(w.brwWebBrowser->resolve("/sbin/tunein-station.pls?id=7").toString(),
               server->base() + "/sbin/tunein-station.pls?id=7");
 
-    // A clicked link is followed in the view; one that is not a web address is not.
+    // A clicked link is followed in the view, one to a playlist goes to the
+    // station list, one that is not a web address goes nowhere.
     emit w.brwWebBrowser->anchorClicked(QUrl("javascript:go()"));
     emit w.brwWebBrowser->anchorClicked(QUrl("/sbin/tunein-station.pls?id=7"));
+    EXPECT_EQ(dropped, QStringList{server->base() + "/sbin/tunein-station.pls?id=7"});
+    emit w.brwWebBrowser->anchorClicked(QUrl("/sbin/more?id=7"));
     ASSERT_TRUE(WaitUntil([&] { return server->requests.size() == 2 && !w.brwWebBrowser->loading(); }));
-    EXPECT_TRUE(server->requests.last().startsWith("GET /sbin/tunein-station.pls?id=7 "));
+    EXPECT_TRUE(server->requests.last().startsWith("GET /sbin/more?id=7 "));
     EXPECT_EQ(w.lblStatus->text(), "The server answered with error 404.");
     EXPECT_EQ(w.brwWebBrowser->toPlainText(), "no");
 

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include "ui/controls/myslider.h"
 #include <QSignalSpy>
+#include "ui/search/pageview.h"
 
 class DesktopProgramTest : public RecorderFixture {
 protected:
@@ -31,6 +32,9 @@ protected:
         hooks.loadBasedOnCR = [this](QWidget*) { ++fills; };
         hooks.dockDisplay = [this](QWidget*) { ++docks; };
         hooks.setPanelOpenMode = [this](int mode) { openMode = mode; };
+        hooks.dropOnStationList = [this](QWidget* panel, const QString& address) {
+            dropped << panel->windowTitle() + " " + address;
+        };
         program = std::make_unique<DesktopProgram>(services, hooks);
         deps.host = program.get();
         recorder = std::make_unique<frmMP3>(deps);
@@ -45,6 +49,7 @@ protected:
     FakeTrayIcon icon;
     std::unique_ptr<DesktopProgram> program;
     int panelsMade = 0, fills = 0, docks = 0, openMode = 0;
+    QStringList dropped;
 };
 
 TEST_F(DesktopProgramTest, WithANotificationAreaTheRecorderLivesInTheTray)
@@ -141,6 +146,10 @@ TEST_F(DesktopProgramTest, SearchWindowsAreMadeOnceKeptWhenClosedAndUnloadedAtTh
     program->ShowDirectorySearch();
     EXPECT_EQ(program->directorySearch(), browser);
     EXPECT_TRUE(browser->isVisible());
+    // A playlist link clicked in the page goes to the panel, opened for it.
+    emit browser->brwWebBrowser->playlistClicked(QUrl(QStringLiteral("http://h/a.pls")));
+    EXPECT_EQ(dropped, QStringList{QStringLiteral("Tonquill v2.01 http://h/a.pls")});
+    EXPECT_TRUE(program->panel()->isVisible());
     program->ShowPresetSearch();
     QPointer<frmLocalSearch> presets = program->presetSearch();
     ASSERT_NE(presets, nullptr);
