@@ -18,10 +18,12 @@
 #include "ui/panel/frmrecord.h"
 #include "ui/shell/desktopprogram.h"
 #include "ui/shell/dialogs.h"
+#include "ui/search/radiobrowserclicks.h"
 #include "ui/tray/trayicon.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <QMimeData>
 #include <QCoreApplication>
 #include <QTimer>
 
@@ -108,7 +110,9 @@ int main(int argc, char** argv)
     DesktopUrlOpener urls;
     SystemCommandRunner commands;
     AtScheduler scheduler(commands);
+    std::unique_ptr<RadioBrowserClicks> clicks;
     if (!headless) {
+        clicks = std::make_unique<RadioBrowserClicks>();
         DesktopProgram::Services services;
         services.config = &config;
         services.messages = &messages;
@@ -129,11 +133,20 @@ int main(int argc, char** argv)
             deps.shell = &shell;
             deps.clock = &clock;
             deps.scheduler = &scheduler;
+            deps.stationStarted = [&clicks](const QString& playlist) { clicks->Count(playlist); };
             return new frmRecord(deps);
         };
         panel.loadBasedOnCR = [](QWidget* w) { static_cast<frmRecord*>(w)->LoadBasedOnCR(); };
         panel.dockDisplay = [](QWidget* w) { static_cast<frmRecord*>(w)->DockDisplay(); };
         panel.setPanelOpenMode = [](int mode) { frmRecord::PanelOpenMode = mode; };
+        panel.appendStation = [](QWidget* w, const QString& name, const QString& url) {
+            static_cast<frmRecord*>(w)->AppendStation(name, url);
+        };
+        panel.dropOnStationList = [](QWidget* w, const QString& address) {
+            QMimeData data;
+            data.setText(address);
+            static_cast<frmRecord*>(w)->lstViewSongList_OLEDragDrop(&data);
+        };
         desktop = std::make_unique<DesktopProgram>(services, panel);
         deps.host = desktop.get();
         // Windows and timers keep running through the stream's deliberate pauses.

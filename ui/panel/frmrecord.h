@@ -46,6 +46,9 @@ struct PanelDeps {
     // The add/edit dialog: shows `caption` with the fields, true when the
     // user confirmed. Empty: the real modal dialog.
     std::function<bool(QWidget* owner, const QString& caption, QString& name, QString& url)> stationDialog;
+    // Told the playlist address of each recording or listening the user
+    // starts from the panel.
+    std::function<void(const QString& playlist)> stationStarted;
     // The station list file, relative to the current folder unless a path.
     QString stationFile = QStringLiteral("Playlist.txt");
     // The scheduler the "Scheduler" group adds tasks to.

@@ -377,6 +377,8 @@ void frmRecord::startAction(bool listen)
     PutInCR();
     if (!m_deps.recorder->InitializeMP3Recorder())
         m_deps.messages->ShowMessage(QStringLiteral("Error on starting this recording!"));
+    else if (m_deps.stationStarted)
+        m_deps.stationStarted(c.sShoutCastFile);
 }
 
 void frmRecord::cmdRecord_Click()

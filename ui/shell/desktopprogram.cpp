@@ -24,6 +24,8 @@ DesktopProgram::~DesktopProgram()
 {
     m_unloading = true;
     delete m_quitDialog;
+    delete m_browser;
+    delete m_localSearch;
     delete m_display;
     delete m_panel;
 }
@@ -148,6 +150,8 @@ void DesktopProgram::UnloadWindows()
     if (m_panel)
         m_panel->close();
     delete m_display;
+    delete m_browser;
+    delete m_localSearch;
     if (m_quitDialog)
         m_quitDialog->close();
     if (m_tray)
@@ -190,14 +194,47 @@ QWidget* DesktopProgram::RecordingDisplayWindow()
     return m_display;
 }
 
+SearchDeps DesktopProgram::searchDeps()
+{
+    SearchDeps deps;
+    deps.messages = m_services.messages;
+    deps.appendStation = [this](const QString& name, const QString& url) {
+        QWidget* panel = loadPanel();
+        if (panel && m_panelHooks.appendStation)
+            m_panelHooks.appendStation(panel, name, url);
+    };
+    deps.dropOnStationList = [this](const QString& address) {
+        QWidget* panel = loadPanel();
+        if (!panel || !m_panelHooks.dropOnStationList)
+            return;
+        bringUp(panel);
+        m_panelHooks.dropOnStationList(panel, address);
+    };
+    return deps;
+}
+
+void DesktopProgram::bringUp(QWidget* window)
+{
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+// The search windows are made when first asked for and only hidden by
+// closing: the directory search keeps its last page.
 void DesktopProgram::ShowDirectorySearch()
 {
-    m_services.messages->ShowMessage(QStringLiteral("The station search is not part of this version of Tonquill."));
+    if (!m_browser)
+        m_browser = new frmBrowser(searchDeps());
+    bringUp(m_browser);
 }
 
 void DesktopProgram::ShowPresetSearch()
 {
-    m_services.messages->ShowMessage(QStringLiteral("The preset search is not part of this version of Tonquill."));
+    if (!m_localSearch)
+        m_localSearch = new frmLocalSearch(searchDeps());
+    bringUp(m_localSearch);
 }
 
 QWidget* DesktopProgram::RecordingDisplay(bool load)

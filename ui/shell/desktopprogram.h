@@ -5,6 +5,8 @@
 #include "ui/display/frmrecordingdisplay.h"
 #include "ui/tray/frmareyousure.h"
 #include "ui/tray/recordertray.h"
+#include "ui/search/frmbrowser.h"
+#include "ui/search/frmlocalsearch.h"
 
 #include <QObject>
 #include <QPointer>
@@ -48,6 +50,10 @@ public:
         std::function<void(QWidget* panel)> dockDisplay;
         // Minimising the panel hides it (set by "Set up new recording").
         std::function<void(int mode)> setPanelOpenMode;
+        // Appends a station to the panel's station list (the search windows).
+        std::function<void(QWidget* panel, const QString& name, const QString& url)> appendStation;
+        // Gives the station list a dropped address.
+        std::function<void(QWidget* panel, const QString& address)> dropOnStationList;
     };
 
     static constexpr int kTrayWatchMs = 2000;
@@ -64,6 +70,8 @@ public:
     RecorderTray* tray() const { return m_tray.get(); }
     QWidget* panel() const { return m_panel; }
     frmRecordingDisplay* display() const { return m_display; }
+    frmBrowser* directorySearch() const { return m_browser; }
+    frmLocalSearch* presetSearch() const { return m_localSearch; }
 
     // IRecorderHost
     void ShowPanelFromConfiguration() override;
@@ -90,6 +98,8 @@ private:
     QWidget* loadPanel();
     frmRecordingDisplay* loadDisplay();
     void watchRefreshGaps();
+    SearchDeps searchDeps();
+    static void bringUp(QWidget* window);
 
     Services m_services;
     frmMP3* m_recorder = nullptr;
@@ -98,5 +108,7 @@ private:
     QPointer<QWidget> m_panel;
     QPointer<frmRecordingDisplay> m_display;
     QPointer<frmAreYouSure> m_quitDialog;
+    QPointer<frmBrowser> m_browser;
+    QPointer<frmLocalSearch> m_localSearch;
     bool m_unloading = false;
 };

@@ -161,6 +161,8 @@ QByteArray titleBlock(const QByteArray& title)
 
 TEST_F(PanelConfigurationTest, RecordWhileRecordingStopsTheRunningOneFirst)
 {
+    QStringList started;
+    panelDeps.stationStarted = [&started](const QString& playlist) { started << playlist; };
     open();
     panel->optNormal->click();
     panel->txtMP3Path->setText(folder.path());
@@ -186,6 +188,8 @@ TEST_F(PanelConfigurationTest, RecordWhileRecordingStopsTheRunningOneFirst)
 
     panel->cmdPreview_Click();
     EXPECT_TRUE(config.bPreviewModeOnly);
+    // Each recording and listening started is told with its playlist.
+    EXPECT_EQ(started, QStringList(2, panel->txtPlaylist->text()));
 }
 
 TEST_F(PanelConfigurationTest, WhileRecordingTheButtonsWaitForAChange)

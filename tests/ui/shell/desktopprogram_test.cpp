@@ -9,6 +9,7 @@
 #include <QApplication>
 #include "ui/controls/myslider.h"
 #include <QSignalSpy>
+#include "ui/search/pageview.h"
 
 class DesktopProgramTest : public RecorderFixture {
 protected:
@@ -31,6 +32,9 @@ protected:
         hooks.loadBasedOnCR = [this](QWidget*) { ++fills; };
         hooks.dockDisplay = [this](QWidget*) { ++docks; };
         hooks.setPanelOpenMode = [this](int mode) { openMode = mode; };
+        hooks.dropOnStationList = [this](QWidget* panel, const QString& address) {
+            dropped << panel->windowTitle() + " " + address;
+        };
         program = std::make_unique<DesktopProgram>(services, hooks);
         deps.host = program.get();
         recorder = std::make_unique<frmMP3>(deps);
@@ -45,6 +49,7 @@ protected:
     FakeTrayIcon icon;
     std::unique_ptr<DesktopProgram> program;
     int panelsMade = 0, fills = 0, docks = 0, openMode = 0;
+    QStringList dropped;
 };
 
 TEST_F(DesktopProgramTest, WithANotificationAreaTheRecorderLivesInTheTray)
@@ -129,6 +134,29 @@ TEST_F(DesktopProgramTest, QuittingClosesAndTagsTheRecordingAndRemovesEverything
     EXPECT_FALSE(icon.present);
     EXPECT_EQ(program->display(), nullptr);
     EXPECT_TRUE(WaitUntil([&] { return panel.isNull(); }));
+}
+
+TEST_F(DesktopProgramTest, SearchWindowsAreMadeOnceKeptWhenClosedAndUnloadedAtTheEnd)
+{
+    make(true);
+    program->ShowDirectorySearch();
+    QPointer<frmBrowser> browser = program->directorySearch();
+    ASSERT_NE(browser, nullptr);
+    browser->close();
+    program->ShowDirectorySearch();
+    EXPECT_EQ(program->directorySearch(), browser);
+    EXPECT_TRUE(browser->isVisible());
+    // A playlist link clicked in the page goes to the panel, opened for it.
+    emit browser->brwWebBrowser->playlistClicked(QUrl(QStringLiteral("http://h/a.pls")));
+    EXPECT_EQ(dropped, QStringList{QStringLiteral("Tonquill v2.01 http://h/a.pls")});
+    EXPECT_TRUE(program->panel()->isVisible());
+    program->ShowPresetSearch();
+    QPointer<frmLocalSearch> presets = program->presetSearch();
+    ASSERT_NE(presets, nullptr);
+    EXPECT_TRUE(presets->isVisible());
+    program->UnloadWindows();
+    EXPECT_TRUE(browser.isNull());
+    EXPECT_TRUE(presets.isNull());
 }
 
 // " -noop": a panel opened for a loaded preset fills itself as it loads, so

@@ -1,0 +1,166 @@
+// The search's pure pieces: directory addresses, Radio Browser requests and
+// answers, the playlist files of chosen stations, the pages shown.
+#include "sources/uriplaylist.h"
+#include "tests/support/eventwait.h"
+#include "ui/search/stationsearch.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+TEST(DirectorySearch, AddressesAreTheTypedTextConcatenated)
+{
+    struct Case {
+        int type;
+        QString keyword, genre, bitrate, path;
+    };
+    const QList<Case> cases{
+        {0, "rock", "Jazz", "128", "/directory/?s=rock&numresult=20&maxbitrate=128&startat=0"},
+        {1, "rock", "- Acid Jazz", "24", "/directory/?sgenre=Acid Jazz&maxbitrate=24&startat=0"},
+        {1, "", "Jazz", "9999", "/directory/?sgenre=Jazz&maxbitrate=9999&startat=0"},
+        {1, "", "-Jazz", "24", "/directory/?sgenre=-Jazz&maxbitrate=24&startat=0"},
+        {0, "", "Jazz", "24", "/directory/?s=&numresult=20&maxbitrate=24&startat=0"},
+        {0, "R&B #1 Café", "", "x", "/directory/?s=R&B #1 Café&numresult=20&maxbitrate=x&startat=0"},
+        {2, "rock", "Jazz", "24", ""},
+        {-1, "rock", "Jazz", "24", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(DirectorySearchPath(c.type, c.keyword, c.genre, c.bitrate), c.path) << c.path.toStdString();
+
+    const QStringList& genres = DirectoryGenres();
+    ASSERT_EQ(genres.size(), 75);
+    EXPECT_EQ(genres.first(), "Alternative");
+    EXPECT_EQ(genres.at(26), "- Acid Jazz");
+    EXPECT_EQ(genres.at(48), "R&B/Soul");
+    EXPECT_EQ(genres.last(), "- Instrumental");
+
+    // On the wire a space must be escaped; "#" starts the fragment as it
+    // does for any browser given the address.
+    const QUrl url = DirectorySearchUrl("http://127.0.0.1:8000", cases[5].path);
+    EXPECT_EQ(url.toEncoded(QUrl::RemoveFragment), "http://127.0.0.1:8000/directory/?s=R&B%20");
+}
+
+TEST(RadioBrowser, SearchAddressesAreEncodedAndLeaveOutEmptyFields)
+{
+    struct Case {
+        RadioBrowserQuery query;
+        QByteArray encoded;
+    };
+    RadioBrowserQuery full;
+    full.name = " Rock & Roll #1+ ";
+    full.tag = "café";
+    full.countryCode = "de";
+    full.codec = "AAC+";
+    full.bitrateMin = 128;
+    full.limit = 50;
+    RadioBrowserQuery bare;
+    bare.order = "name";
+    bare.reverse = false;
+    bare.hideBroken = false;
+    bare.limit = 0;
+    const QList<Case> cases{
+        {full, "https://rb.example/json/stations/search?name=Rock%20%26%20Roll%20%231%2B&tag=caf%C3%A9&countrycode=DE"
+               "&codec=AAC%2B&bitrateMin=128&order=votes&reverse=true&limit=50&hidebroken=true"},
+        {bare, "https://rb.example/json/stations/search?order=name&reverse=false&limit=1&hidebroken=false"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RadioBrowserSearchUrl("https://rb.example", c.query).toEncoded(), c.encoded);
+    EXPECT_EQ(RadioBrowserClickUrl("http://h:1", "a b/c").toEncoded(), "http://h:1/json/url/a%20b%2Fc");
+}
+
+TEST(RadioBrowser, AnswersAreReadFieldByFieldWhateverTheirShape)
+{
+    const QByteArray json = R"([
+      {"stationuuid":"u1","name":"One\nLine/Two","url_resolved":"http://a/1","codec":"MP3","bitrate":128,
+       "countrycode":"DE","tags":"jazz,pop","votes":7},
+      {"stationuuid":5,"name":42,"url":"https://b/2","url_resolved":"","bitrate":"96","votes":null},
+      {"name":"no address"},
+      {"name":"bad address","url_resolved":"http://x/a b","url":"ftp://x/"},
+      "not a station", 7,
+      {"name":"","url_resolved":"http://c/3","bitrate":-5,"votes":1e12}
+    ])";
+    const RadioBrowserAnswer a = ParseRadioBrowserStations(json);
+    ASSERT_TRUE(a.ok) << a.error.toStdString();
+    EXPECT_EQ(a.skipped, 4);
+    ASSERT_EQ(a.stations.size(), 3);
+    EXPECT_EQ(a.stations[0], (RadioStation{"u1", "One Line/Two", "http://a/1", "MP3", "DE", "jazz,pop", 128, 7}));
+    EXPECT_EQ(a.stations[1], (RadioStation{"5", "42", "https://b/2", "", "", "", 96, 0}));
+    EXPECT_EQ(a.stations[2], (RadioStation{"", "http://c/3", "http://c/3", "", "", "", 0, 0}));
+
+    struct Bad {
+        QByteArray json;
+        bool ok;
+    };
+    for (const Bad& b : QList<Bad>{
+             {"[{\"name\":", false}, {"{\"name\":\"x\"}", false}, {"", false}, {"\xff\xfe[]", false}, {"[]", true}}) {
+        const RadioBrowserAnswer r = ParseRadioBrowserStations(b.json);
+        EXPECT_EQ(r.ok, b.ok) << b.json.constData();
+        EXPECT_EQ(r.error.isEmpty(), b.ok);
+        EXPECT_TRUE(r.stations.isEmpty());
+    }
+
+    QByteArray many = "[";
+    for (int i = 0; i < 10000; ++i)
+        many += QByteArray(i ? "," : "") + "{\"name\":\"S" + QByteArray::number(i) + "\",\"url_resolved\":\"http://s/" +
+                QByteArray::number(i) + "\"}";
+    const RadioBrowserAnswer big = ParseRadioBrowserStations(many + "]");
+    ASSERT_EQ(big.stations.size(), 10000);
+    EXPECT_EQ(big.stations.last().url, "http://s/9999");
+}
+
+TEST(StationPlaylist, TheFileHoldsOneAddressTheRecorderReads)
+{
+    const QList<RadioStation> stations{
+        {"u-1", "Plain FM", "http://127.0.0.1:8000/stream?x=1&y=2", "MP3", "", "", 128, 0},
+        {"u-2", "File=Profile\r\nTitle=Bad/Name", "https://h/File", "", "", "", 0, 0},
+        {"", "..", "http://h:81/", "", "", "", 0, 0},
+    };
+    for (const RadioStation& s : stations) {
+        const PlaylistResult r = ParsePlaylist(QString::fromUtf8(StationPlaylistText(s)), "x.pls");
+        ASSERT_EQ(r.Error, plsOK) << s.name.toStdString();
+        ASSERT_EQ(r.Entries.size(), 1) << s.name.toStdString();
+        EXPECT_EQ(r.FirstTitle, s.name.simplified().replace('=', '-'));
+    }
+    EXPECT_EQ(StationPlaylistText(stations[0]),
+              "[playlist]\r\nNumberOfEntries=1\r\nVersion=2\r\nStationUUID=u-1\r\nLength1=-1\r\n"
+              "Title1=Plain FM\r\nFile1=http://127.0.0.1:8000/stream?x=1&y=2\r\n");
+    EXPECT_EQ(StationPlaylistName(stations[1]), "File=Profile Title=BadName.pls");
+    EXPECT_EQ(StationPlaylistName(stations[2]), "_.pls");
+
+    TempFolder dir;
+    const QString folder = dir.file("Stations/");
+    QString error;
+    const QString first = WriteStationPlaylist(folder, stations[0], &error);
+    EXPECT_EQ(first, folder + "Plain FM.pls") << error.toStdString();
+    EXPECT_EQ(StationUuidOfPlaylist(first), "u-1");
+    // The same station again replaces its file; another of that name gets a number.
+    EXPECT_EQ(WriteStationPlaylist(folder, stations[0], &error), first);
+    RadioStation other = stations[0];
+    other.uuid = "u-9";
+    EXPECT_EQ(WriteStationPlaylist(folder, other, &error), folder + "Plain FM (2).pls");
+
+    RadioStation broken = stations[0];
+    broken.url = "http://h/a\nb";
+    EXPECT_EQ(WriteStationPlaylist(folder, broken, &error), QString());
+    EXPECT_FALSE(error.isEmpty());
+    ASSERT_TRUE(WriteAll(dir.file("plain"), "x"));
+    EXPECT_EQ(WriteStationPlaylist(dir.file("plain/Stations"), stations[0], &error), QString());
+}
+
+TEST(PageHtml, ScriptsGoAndTheCharsetIsHonoured)
+{
+    struct Case {
+        QByteArray body, contentType;
+        QString html;
+    };
+    const QList<Case> cases{
+        {"<p>a</p><SCRIPT type=x>alert('<p>')</script ><p>b</p>", "text/html", "<p>a</p><p>b</p>"},
+        {"<p>a</p><script>never closed <p>c</p>", "text/html", "<p>a</p>"},
+        {"caf\xe9", "text/html; charset=\"ISO-8859-1\"", "café"},
+        {"caf\xe9", "text/html", "café"},
+        {"caf\xc3\xa9 \x93q\x94", "text/html", QString::fromUtf8("cafÃ© “q”")},
+        {"caf\xc3\xa9", "text/html;charset=utf-8", "café"},
+        {"caf\xc3\xa9", "text/html;charset=no-such-set", "café"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PageHtml(c.body, c.contentType), c.html) << c.body.constData();
+}

@@ -1,0 +1,336 @@
+// The search windows against a local web server: the directory's pages,
+// Radio Browser's answers (good, broken, empty, failing, stalled), adding
+// stations to the panel, the preset search and the click count.
+#include "panelfixture.h"
+#include "tests/sources/scriptedserver.h"
+#include "ui/panel/frmaddstation.h"
+#include "ui/search/frmbrowser.h"
+#include "ui/search/frmlocalsearch.h"
+#include "ui/search/pageview.h"
+#include "ui/search/radiobrowserclicks.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace {
+
+ScriptedReply http(const QByteArray& status, const QByteArray& type, const QByteArray& body)
+{
+    return {{"HTTP/1.1 " + status + "\r\nContent-Type: " + type +
+             "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body}};
+}
+
+const QByteArray kStations = R"([
+  {"stationuuid":"uuid-b","name":"Beta Jazz","url_resolved":"http://127.0.0.1:1/beta","codec":"MP3","bitrate":64,
+   "countrycode":"FR","tags":"jazz","votes":30},
+  {"stationuuid":"uuid-a","name":"Alpha/Rock\nFM","url_resolved":"http://127.0.0.1:1/alpha","codec":"AAC","bitrate":320,
+   "countrycode":"DE","tags":"rock","votes":10}])";
+
+QByteArray pathOf(const QByteArray& request)
+{
+    return request.split(' ').value(1);
+}
+
+} // namespace
+
+class SearchWindows : public PanelFixture {
+protected:
+    void SetUp() override
+    {
+        PanelFixture::SetUp();
+        server = std::make_unique<ScriptedServer>([this](const QByteArray& request) {
+            const QByteArray path = pathOf(request);
+            if (path.startsWith("/directory/?s=huge"))
+                return http("200 OK", "text/html", "<p>huge</p>" + QByteArray(10 << 20, 'x').replace(999, 1, " "));
+            if (path.startsWith("/directory/stall"))
+                return ScriptedReply{{}, true, true};
+            if (path.startsWith("/directory/"))
+                return http("200 OK", "text/html; charset=windows-1252",
+                            "<html><script>document.write('hidden')</script><p>Caf\xe9 results<p><a "
+                            "href=\"/sbin/tunein-station.pls?id=7\">Play</a><b>broken <i>tags</html>");
+            if (path.startsWith("/json/stations/search"))
+                return stationAnswer;
+            return http("404 Not Found", "text/plain", "no");
+        });
+        ASSERT_GT(server->port(), 0);
+        SetDirectoryHost(server->base());
+        SetRadioBrowserHost(server->base() + "/");
+        deps.messages = &messages;
+        deps.appendStation = [this](const QString& name, const QString& url) { added.append({name, url}); };
+        deps.dropOnStationList = [this](const QString& address) { dropped.append(address); };
+        deps.stationsFolder = home.file("Stations/");
+        deps.presetsFolder = home.file("Presets/");
+    }
+
+    frmBrowser& browser()
+    {
+        if (!window)
+            window = std::make_unique<frmBrowser>(deps);
+        return *window;
+    }
+
+    bool searchRadioBrowser()
+    {
+        browser().SearchTypeCombo->setCurrentIndex(frmBrowser::RadioBrowser);
+        const int before = server->requests.size();
+        window->cmdFind->click();
+        return WaitUntil([&] { return server->requests.size() > before && !window->RadioBrowserFetch()->running(); });
+    }
+
+    QStringList column(int col) const
+    {
+        QStringList out;
+        for (int r = 0; r < window->lstResults->rowCount(); ++r)
+            out << window->lstResults->item(r, col)->text();
+        return out;
+    }
+
+    std::unique_ptr<ScriptedServer> server;
+    ScriptedReply stationAnswer = http("200 OK", "application/json", kStations);
+    SearchDeps deps;
+    QList<QPair<QString, QString>> added;
+    QStringList dropped;
+    std::unique_ptr<frmBrowser> window;
+};
+
+TEST_F(SearchWindows, TheDirectoryPageIsFetchedAsTypedAndShownWithoutScripts)
+{
+    frmBrowser& w = browser();
+    EXPECT_EQ(w.windowTitle(), "ShoutCast Searcher");
+    EXPECT_EQ(w.brwWebBrowser->pageUrl().toString(), "about:blank");
+    EXPECT_TRUE(w.txtKeyword->isEnabled());
+    EXPECT_FALSE(w.GenreCombo->isEnabled());
+    w.txtKeyword->setText("rock");
+    w.txtBitrate->setText("128");
+    w.cmdFind->click();
+    EXPECT_TRUE(w.prgBusy->isVisibleTo(&w));
+    ASSERT_TRUE(WaitUntil([&] { return w.brwWebBrowser->toPlainText().contains("results"); }));
+    EXPECT_EQ(w.lblStatus->text(), "Done.");
+    EXPECT_FALSE(w.prgBusy->isVisibleTo(&w));
+    EXPECT_TRUE(w.brwWebBrowser->toPlainText().contains(QString::fromUtf8("Café results")));
+    EXPECT_FALSE(w.brwWebBrowser->toPlainText().contains("hidden"));
+    EXPECT_TRUE(server->requests.last().startsWith("GET /directory/?s=rock&numresult=20&maxbitrate=128&startat=0 "));
+    EXPECT_TRUE(server->requests.last().contains("User-Agent: Tonquill/")) << server->requests.last().constData();
+    // A link on the page stands for its full address (what a drag carries).
+    EXPECT_EQ(w.brwWebBrowser->resolve("/sbin/tunein-station.pls?id=7").toString(),
+              server->base() + "/sbin/tunein-station.pls?id=7");
+
+    // A clicked link is followed in the view, one to a playlist goes to the
+    // station list, one that is not a web address goes nowhere.
+    emit w.brwWebBrowser->anchorClicked(QUrl("javascript:go()"));
+    emit w.brwWebBrowser->anchorClicked(QUrl("/sbin/tunein-station.pls?id=7"));
+    EXPECT_EQ(dropped, QStringList{server->base() + "/sbin/tunein-station.pls?id=7"});
+    emit w.brwWebBrowser->anchorClicked(QUrl("/sbin/more?id=7"));
+    ASSERT_TRUE(WaitUntil([&] { return server->requests.size() == 2 && !w.brwWebBrowser->loading(); }));
+    EXPECT_TRUE(server->requests.last().startsWith("GET /sbin/more?id=7 "));
+    EXPECT_EQ(w.lblStatus->text(), "The server answered with error 404.");
+    EXPECT_EQ(w.brwWebBrowser->toPlainText(), "no");
+
+    // A huge page is cut and what came is shown.
+    w.txtKeyword->setText("huge");
+    w.cmdFind->click();
+    ASSERT_TRUE(WaitUntil([&] { return w.brwWebBrowser->toPlainText().startsWith("huge"); }));
+    EXPECT_EQ(w.lblStatus->text(), "The answer was too large; only its beginning was read.");
+
+    w.SearchTypeCombo->setCurrentIndex(frmBrowser::Genre);
+    EXPECT_FALSE(w.txtKeyword->isEnabled());
+    EXPECT_TRUE(w.GenreCombo->isEnabled());
+    w.GenreCombo->setCurrentIndex(26);
+    w.cmdFind->click();
+    ASSERT_TRUE(WaitUntil([&] { return server->requests.size() == 4 && !w.brwWebBrowser->loading(); }));
+    EXPECT_TRUE(server->requests.last().startsWith("GET /directory/?sgenre=Acid%20Jazz&maxbitrate=128&startat=0 "));
+}
+
+TEST_F(SearchWindows, RadioBrowserResultsAreSortableAndAddedAsPlaylistFiles)
+{
+    ASSERT_TRUE(searchRadioBrowser());
+    frmBrowser& w = *window;
+    EXPECT_TRUE(server->requests.last().startsWith(
+        "GET /json/stations/search?name=World&order=votes&reverse=true&limit=100&hidebroken=true "));
+    EXPECT_EQ(w.lblStatus->text(), "2 stations found.");
+    EXPECT_EQ(column(frmBrowser::ColName), QStringList({"Beta Jazz", "Alpha/Rock FM"}));
+    w.lstResults->sortByColumn(frmBrowser::ColBitrate, Qt::DescendingOrder);
+    EXPECT_EQ(column(frmBrowser::ColBitrate), QStringList({"320", "64"}));
+
+    w.lstResults_DblClick(0);
+    ASSERT_EQ(added.size(), 1);
+    EXPECT_EQ(added[0].first, "Alpha/Rock FM");
+    EXPECT_EQ(added[0].second, deps.stationsFolder + "AlphaRock FM.pls");
+    EXPECT_EQ(StationUuidOfPlaylist(added[0].second), "uuid-a");
+
+    // The panel takes the file like any playlist: its title comes from it.
+    open();
+    panel->AppendStation(added[0].first, added[0].second);
+    panel->lstViewSongList->setCurrentItem(panel->lstViewSongList->topLevelItem(panel->StationCount() - 1));
+    panel->lstViewSongList_DblClick();
+    ASSERT_TRUE(WaitUntil([&] { return panel->txtStreamTitle->text() == "Alpha/Rock FM"; }))
+        << messages.messages.join('\n').toStdString();
+
+    w.lstResults->selectAll();
+    w.cmdAddStation->click();
+    ASSERT_EQ(added.size(), 3);
+    EXPECT_EQ(added[1].first, "Alpha/Rock FM");
+    EXPECT_EQ(added[2].first, "Beta Jazz");
+
+    // Playing such a file counts a click; any other playlist does not.
+    RadioBrowserClicks clicks;
+    EXPECT_FALSE(clicks.Count(panelDeps.stationFile));
+    EXPECT_FALSE(clicks.Count(localUrl("x.pls")));
+    ASSERT_TRUE(clicks.Count(added[2].second));
+    ASSERT_TRUE(WaitUntil([&] { return server->requests.last().startsWith("GET /json/url/uuid-b "); }));
+    EXPECT_TRUE(server->requests.last().contains("User-Agent: Tonquill/"));
+}
+
+TEST_F(SearchWindows, FailedAnswersLeaveAClearStatusAndAnEmptyTable)
+{
+    struct Case {
+        ScriptedReply reply;
+        const char* status;
+    };
+    const QList<Case> cases{
+        {http("200 OK", "application/json", "[{\"name\":\"x\","), "The directory's answer could not be read"},
+        {http("200 OK", "application/json", "[]"), "0 stations found."},
+        {http("500 Internal Server Error", "text/html", "<h1>oops</h1>"), "The server answered with error 500."},
+        {http("200 OK", "application/json", "{\"error\":1}"), "The directory's answer is not a list of stations."},
+    };
+    for (const Case& c : cases) {
+        stationAnswer = c.reply;
+        ASSERT_TRUE(searchRadioBrowser()) << c.status;
+        EXPECT_TRUE(window->lblStatus->text().startsWith(c.status)) << window->lblStatus->text().toStdString();
+        EXPECT_EQ(window->lstResults->rowCount(), 0);
+        EXPECT_FALSE(window->cmdStop->isEnabled());
+    }
+}
+
+TEST_F(SearchWindows, AStalledServerCanBeCancelledOrTimesOutWhileTheWindowWorks)
+{
+    stationAnswer.silent = true;
+    frmBrowser& w = browser();
+    w.SearchTypeCombo->setCurrentIndex(frmBrowser::RadioBrowser);
+    w.cmdFind->click();
+    ASSERT_TRUE(WaitUntil([&] { return server->requests.size() == 1; }));
+    EXPECT_TRUE(w.lblStatus->text().startsWith("Searching 127.0.0.1")) << w.lblStatus->text().toStdString();
+    EXPECT_TRUE(w.cmdStop->isEnabled());
+    // The window goes on answering: the directory page loads meanwhile.
+    w.SearchTypeCombo->setCurrentIndex(frmBrowser::Keyword);
+    w.cmdFind->click();
+    ASSERT_TRUE(WaitUntil([&] { return w.brwWebBrowser->toPlainText().contains("results"); }));
+    EXPECT_TRUE(w.RadioBrowserFetch()->running());
+    w.cmdStop->click();
+    EXPECT_FALSE(w.RadioBrowserFetch()->running());
+    EXPECT_EQ(w.lblStatus->text(), "The search was cancelled.");
+    EXPECT_FALSE(w.prgBusy->isVisibleTo(&w));
+
+    w.RadioBrowserFetch()->setStallMs(200);
+    w.SearchTypeCombo->setCurrentIndex(frmBrowser::RadioBrowser);
+    w.cmdFind->click();
+    ASSERT_TRUE(WaitUntil([&] { return !w.RadioBrowserFetch()->running(); }));
+    EXPECT_EQ(w.lblStatus->text(), "The server did not answer in time; the search was stopped.");
+
+    // Closed for good in the middle of a search and a page load.
+    w.cmdFind->click();
+    emit w.brwWebBrowser->anchorClicked(QUrl("/directory/stall"));
+    ASSERT_TRUE(WaitUntil([&] { return server->requests.size() == 5; }));
+    window.reset();
+    RunPendingEvents();
+}
+
+TEST_F(SearchWindows, PresetsAreFoundByTitleAndAddedInListOrder)
+{
+    const QString folder = deps.presetsFolder;
+    ASSERT_TRUE(QDir().mkpath(folder + "folder.tvp"));
+    const auto preset = [&](const QString& file, const QByteArray& title) {
+        ASSERT_TRUE(WriteAll(folder + file, title + "\r\nhttp://127.0.0.1:1/" + title.toLower().replace(' ', '_') +
+                                                ".pls\r\nSONGNAMEONLY\r\n%DEFDIR%\r\n0\r\n0\r\n"));
+    };
+    preset("a.tvp", "WORLD MUSIC");
+    preset("b.tvp", "Jazz");
+    preset("c.tvp", "Worldwide Beats");
+    preset("d.txt", "World Text");
+    ASSERT_TRUE(WriteAll(folder + "e.tvp", "Broken World\r\nnot a playlist\r\nSONGNAMEONLY\r\n%DEFDIR%\r\n0\r\n0\r\n"));
+
+    frmLocalSearch w(deps);
+    EXPECT_EQ(w.windowTitle(), "Local Preset Searcher");
+    EXPECT_EQ(w.FilesList->count(), 0);
+    w.txtKeyword->setText("world");
+    w.cmdFind->click();
+    // The broken preset says what is wrong with it; the search goes on.
+    EXPECT_EQ(messages.messages.size(), 1);
+    const QStringList found{folder + "a.tvp", folder + "c.tvp", folder + "e.tvp"};
+    QStringList listed;
+    for (int i = 0; i < w.FilesList->count(); ++i)
+        listed << w.FilesList->item(i)->text();
+    EXPECT_EQ(listed, found);
+
+    w.txtKeyword->clear();
+    w.cmdFind->click();
+    EXPECT_EQ(w.FilesList->count(), 4);
+
+    w.txtKeyword->setText("world");
+    w.cmdFind->click();
+    w.FilesList->item(1)->setSelected(true);
+    w.FilesList->item(0)->setSelected(true);
+    w.FilesList->item(2)->setSelected(true);
+    w.cmdAdd->click();
+    ASSERT_EQ(added.size(), 3);
+    EXPECT_EQ(added[0], qMakePair(QString("WORLD MUSIC"), QString("http://127.0.0.1:1/world_music.pls")));
+    EXPECT_EQ(added[1].first, "Worldwide Beats");
+    EXPECT_EQ(added[2].first, "Broken World");
+    // The program's own configuration is left as it was.
+    EXPECT_EQ(config.sRecordingTitle, "Test Station");
+}
+
+// Window width and height in twips at 15 to the pixel: the group keeps 300
+// (with its left) from the right edge, the page or list 200, and the page
+// or list ends 300 above the bottom less the keyword box's height.
+TEST_F(SearchWindows, ResizingKeepsTheGroupAndTheResultsToTheWindow)
+{
+    frmLocalSearch presets(deps);
+    presets.show();
+    browser().show();
+    for (const QSize size : {QSize(800, 600), QSize(900, 320), QSize(1200, 900)}) {
+        browser().resize(size);
+        presets.resize(size);
+        const frmBrowser& b = *window;
+        const int bottom = b.Frame1->y() + b.Frame1->height() + b.txtKeyword->height();
+        EXPECT_EQ(b.Frame1->width(), size.width() - b.Frame1->x() - 20);
+        EXPECT_EQ(b.brwWebBrowser->width(), size.width() - 13);
+        EXPECT_EQ(b.brwWebBrowser->height(), size.height() - bottom - 20);
+        EXPECT_EQ(b.lstResults->geometry(), b.brwWebBrowser->geometry());
+        const int listBottom = presets.Frame1->y() + presets.Frame1->height() + presets.txtKeyword->height();
+        EXPECT_EQ(presets.Frame1->width(), size.width() - 20);
+        EXPECT_EQ(presets.FilesList->width(), size.width() - 13);
+        EXPECT_EQ(presets.FilesList->height(), size.height() - listBottom - 20);
+    }
+}
+
+// The real add-station dialog: Cancel leaves its tag empty and the caller
+// adds nothing; OK sets the tag to "1" and the station is added.
+TEST_F(SearchWindows, TheAddStationDialogAddsOnlyAfterOK)
+{
+    panelDeps.stationDialog = nullptr;
+    open();
+    const int before = panel->StationCount();
+    for (const bool ok : {false, true}) {
+        QString tag = QStringLiteral("unset");
+        QTimer::singleShot(0, panel.get(), [&] {
+            frmAddStation* dialog = panel->findChild<frmAddStation*>();
+            ASSERT_NE(dialog, nullptr);
+            ok ? dialog->OKCommand_Click() : dialog->CancelCommand_Click();
+            tag = dialog->OKCommand->property("Tag").toString();
+        });
+        panel->cmdAddtoList_Click();
+        EXPECT_EQ(tag, ok ? "1" : "");
+        EXPECT_EQ(panel->StationCount(), before + (ok ? 1 : 0));
+    }
+    EXPECT_EQ(panel->StationName(before), "Station Name");
+    EXPECT_EQ(panel->StationUrl(before), frmAddStation::kDefaultUrl);
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "ui/search/searchdeps.h"
+#include "ui/search/searchfetch.h"
+#include "ui/search/stationsearch.h"
+
+#include <QWidget>
+
+class PageView;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTableWidget;
+class QToolButton;
+
+// Makes the search windows known as windows to assistive technologies.
+void InstallSearchWindowAccessibility();
+
+// "ShoutCast Searcher": searches the station directory by keyword or genre
+// and shows its result page, from which a station's playlist link is
+// dragged onto the panel's station list; or searches Radio Browser and
+// lists the stations found, which are added by drag, double click or
+// "Add Station" as playlist files of the user's "Stations" folder.
+class frmBrowser : public QWidget {
+    Q_OBJECT
+public:
+    enum SearchType { Keyword = 0, Genre = 1, RadioBrowser = 2 };
+    // Result table columns.
+    enum Column { ColName, ColCodec, ColBitrate, ColCountry, ColTags, ColVotes, ColumnCount };
+
+    explicit frmBrowser(const SearchDeps& deps, QWidget* parent = nullptr);
+    ~frmBrowser() override;
+
+    void SearchTypeCombo_Click();
+    void cmdFind_Click();
+    void cmdStop_Click();
+    void cmdAddStation_Click();
+    void lstResults_DblClick(int row);
+
+    // The stations of the last Radio Browser search, in the server's order.
+    const QList<RadioStation>& Stations() const { return m_stations; }
+    // The station shown in a table row (as sorted), null for none.
+    const RadioStation* StationAt(int row) const;
+    // Writes the row's playlist file; its path, or "" after a message.
+    QString PlaylistForRow(int row);
+    SearchFetch* RadioBrowserFetch() const { return m_rbFetch; }
+
+    QGroupBox* Frame1 = nullptr;
+    QLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr, *Label4 = nullptr, *Label5 = nullptr;
+    QComboBox* SearchTypeCombo = nullptr;
+    QLineEdit* txtKeyword = nullptr;
+    QComboBox* GenreCombo = nullptr;
+    QLineEdit* txtBitrate = nullptr;
+    QToolButton* cmdFind = nullptr;
+    QToolButton* cmdStop = nullptr;
+    QLabel *lblTag = nullptr, *lblCountry = nullptr, *lblCodec = nullptr, *lblMinBitrate = nullptr;
+    QLineEdit *txtTag = nullptr, *txtCountry = nullptr, *txtMinBitrate = nullptr;
+    QComboBox* CodecCombo = nullptr;
+    PageView* brwWebBrowser = nullptr;
+    QTableWidget* lstResults = nullptr;
+    QLabel* lblStatus = nullptr;
+    QProgressBar* prgBusy = nullptr;
+    QPushButton* cmdAddStation = nullptr;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Form_Load();
+    void Form_Resize();
+    void showStatus(const QString& status);
+    void showStations(const SearchFetch::Result& result);
+    void addRow(int row);
+    RadioBrowserQuery query() const;
+
+    SearchDeps m_deps;
+    SearchFetch* m_rbFetch = nullptr;
+    QList<RadioStation> m_stations;
+};

@@ -1,0 +1,139 @@
+#include "ui/search/frmlocalsearch.h"
+
+#include "config/configuration.h"
+#include "platform/folders.h"
+#include "platform/paths.h"
+#include "ui/search/frmbrowser.h"
+
+#include <QDir>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QStyle>
+#include <QToolButton>
+#include <algorithm>
+
+namespace {
+constexpr int twips(int t)
+{
+    return t / 15;
+}
+} // namespace
+
+frmLocalSearch::frmLocalSearch(const SearchDeps& deps, QWidget* parent) : QWidget(parent), m_deps(deps)
+{
+    InstallSearchWindowAccessibility();
+    m_presets.setMessageService(m_deps.messages);
+    setObjectName(QStringLiteral("frmLocalSearch"));
+    setWindowTitle(QStringLiteral("Local Preset Searcher"));
+    Frame1 = new QGroupBox(QStringLiteral("Search Local Presets"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Label1 = new QLabel(QStringLiteral("Enter Keyword :"), Frame1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    txtKeyword = new QLineEdit(QStringLiteral("World"), Frame1);
+    txtKeyword->setObjectName(QStringLiteral("txtKeyword"));
+    txtKeyword->setAccessibleName(QStringLiteral("Keyword"));
+    Label1->setBuddy(txtKeyword);
+    cmdFind = new QToolButton(Frame1);
+    cmdFind->setObjectName(QStringLiteral("cmdFind"));
+    cmdFind->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    cmdFind->setToolTip(QStringLiteral("Find"));
+    cmdFind->setAccessibleName(QStringLiteral("Find"));
+    cmdAdd = new QPushButton(QStringLiteral("Add Station"), Frame1);
+    cmdAdd->setObjectName(QStringLiteral("cmdAdd"));
+    cmdAdd->setAccessibleName(QStringLiteral("Add Station"));
+    auto* row = new QHBoxLayout(Frame1);
+    row->addWidget(Label1);
+    row->addWidget(txtKeyword, 1);
+    row->addWidget(cmdFind);
+    row->addWidget(cmdAdd);
+
+    FilesList = new QListWidget(this);
+    FilesList->setObjectName(QStringLiteral("FilesList"));
+    FilesList->setAccessibleName(QStringLiteral("Presets found"));
+    FilesList->setToolTip(QStringLiteral("Double-click to Add an item to Station List"));
+    FilesList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+
+    connect(cmdFind, &QToolButton::clicked, this, &frmLocalSearch::cmdFind_Click);
+    connect(txtKeyword, &QLineEdit::returnPressed, this, &frmLocalSearch::cmdFind_Click);
+    connect(cmdAdd, &QPushButton::clicked, this, &frmLocalSearch::cmdAdd_Click);
+    connect(FilesList, &QListWidget::itemDoubleClicked, this, [this] { FilesList_DblClick(); });
+
+    resize(520, 360);
+    setMinimumSize(320, 200);
+    Form_Load();
+}
+
+void frmLocalSearch::Form_Load()
+{
+    FilesList->clear();
+    Form_Resize();
+}
+
+QString frmLocalSearch::PresetsFolder() const
+{
+    return m_deps.presetsFolder.isEmpty() ? ProgramFolders::DataFolder() + QStringLiteral("Presets/")
+                                          : m_deps.presetsFolder;
+}
+
+void frmLocalSearch::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmLocalSearch::Form_Resize()
+{
+    const int left = twips(100);
+    Frame1->move(left, twips(100));
+    Frame1->resize(qMax(0, width() - twips(300)), Frame1->sizeHint().height());
+    const int top = Frame1->y() + Frame1->height() + twips(60);
+    FilesList->setGeometry(left, top, qMax(0, width() - twips(200)),
+                           qMax(0, height() - (Frame1->y() + Frame1->height() + txtKeyword->height()) - twips(300)));
+}
+
+void frmLocalSearch::cmdFind_Click()
+{
+    FilesList->clear();
+    const QString folder = PresetsFolder();
+    QDir dir(folder);
+    // Folders named like presets are enumerated too and then passed over.
+    const QStringList entries = dir.entryList(
+        {QStringLiteral("*.tvp")}, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    const QString keyword = txtKeyword->text().toUpper();
+    clsConfiguration& config = m_presets;
+    for (const QString& entry : entries) {
+        const QString path = JoinPath(folder, entry);
+        if (!FileExists(path))
+            continue;
+        // A preset that cannot be read shows its own messages; the search
+        // goes on with what the configuration then holds.
+        config.LoadConfigurationFile(path);
+        const QString title = config.sRecordingTitle.toUpper();
+        if (!title.isEmpty() && title.contains(keyword))
+            FilesList->addItem(path);
+    }
+}
+
+void frmLocalSearch::cmdAdd_Click()
+{
+    QList<int> rows;
+    for (QListWidgetItem* item : FilesList->selectedItems())
+        rows.append(FilesList->row(item));
+    std::sort(rows.begin(), rows.end());
+    clsConfiguration& config = m_presets;
+    for (int row : rows) {
+        config.LoadConfigurationFile(FilesList->item(row)->text());
+        if (m_deps.appendStation)
+            m_deps.appendStation(config.sRecordingTitle, config.sShoutCastFile);
+    }
+}
+
+void frmLocalSearch::FilesList_DblClick()
+{
+    cmdAdd_Click();
+}

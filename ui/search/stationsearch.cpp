@@ -1,0 +1,343 @@
+#include "ui/search/stationsearch.h"
+
+#include "config/usersettings.h"
+#include "platform/folders.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+#include "recorder/recordingfiles.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QUrlQuery>
+
+#ifndef TONQUILL_VERSION
+#define TONQUILL_VERSION "0"
+#endif
+
+const QString kDefaultDirectoryHost = QStringLiteral("http://www.shoutcast.com");
+const QString kDefaultRadioBrowserHost = QStringLiteral("https://all.api.radio-browser.info");
+
+namespace {
+
+const QString kApp = QStringLiteral("Tonquill");
+const QString kSection = QStringLiteral("Search");
+
+QString hostSetting(const QString& key, const QString& fallback)
+{
+    QString host = GetSetting(kApp, kSection, key, QString()).trimmed();
+    if (host.isEmpty())
+        host = fallback;
+    while (host.endsWith(QLatin1Char('/')))
+        host.chop(1);
+    return host;
+}
+
+// One line of text: line ends and other control characters become spaces.
+QString singleLine(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar ch : text)
+        out += (ch.unicode() < 0x20 || ch.unicode() == 0x7f) ? QLatin1Char(' ') : ch;
+    return out.simplified();
+}
+
+QString stringField(const QJsonObject& o, const char* key)
+{
+    const QJsonValue v = o.value(QLatin1String(key));
+    if (v.isString())
+        return v.toString();
+    if (v.isDouble())
+        return QString::number(v.toDouble());
+    return QString();
+}
+
+int intField(const QJsonObject& o, const char* key)
+{
+    const QJsonValue v = o.value(QLatin1String(key));
+    if (v.isDouble()) {
+        const double d = v.toDouble();
+        return (d >= 0 && d < 2147483647.0) ? int(d) : 0;
+    }
+    if (v.isString()) {
+        bool ok = false;
+        const int n = v.toString().trimmed().toInt(&ok);
+        return ok && n >= 0 ? n : 0;
+    }
+    return 0;
+}
+
+// An address the recorder can fetch: http or https, a host, no spaces or
+// control characters that would break the playlist's line.
+bool usableStreamUrl(const QString& text)
+{
+    for (const QChar ch : text) {
+        if (ch.unicode() <= 0x20 || ch.unicode() == 0x7f)
+            return false;
+    }
+    const QUrl url(text, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
+           !url.host().isEmpty();
+}
+
+} // namespace
+
+QString DirectoryHost()
+{
+    return hostSetting(QStringLiteral("DirectoryHost"), kDefaultDirectoryHost);
+}
+
+QString RadioBrowserHost()
+{
+    return hostSetting(QStringLiteral("RadioBrowserHost"), kDefaultRadioBrowserHost);
+}
+
+void SetDirectoryHost(const QString& host)
+{
+    SaveSetting(kApp, kSection, QStringLiteral("DirectoryHost"), host);
+}
+
+void SetRadioBrowserHost(const QString& host)
+{
+    SaveSetting(kApp, kSection, QStringLiteral("RadioBrowserHost"), host);
+}
+
+QByteArray SearchUserAgent()
+{
+    return QByteArrayLiteral("Tonquill/") + TONQUILL_VERSION;
+}
+
+const QStringList& DirectoryGenres()
+{
+    static const QStringList genres{
+        "Alternative",     "College",         "- Industrial",   "- Punk",         "- Hardcore",
+        "- Ska",           "Americana",       "- Blue",         "- Folk",         "- Cajun",
+        "- Bluegrass",     "Classical",       "- Comtemporary", "- Opera",        "- Symphonic",
+        "Country",         "- Weston Spring", "- New Country",  "Electronic",     "- Ambient",
+        "- Drum and Bass", "- Trace",         "- Techno",       "- House",        "- Downtempo",
+        "- Breakbit",      "- Acid Jazz",     "Hip-hop/Rap",    "- Hardcode",     "- Alternative",
+        "- Turntablism",   "- Old School",    "- New School",   "Jazz",           "- Latin",
+        "- Swing",         "- Big band",      "- Classic",      "- Smooth",       "- Acid Jazz",
+        "Pop/Rock",        "- Oldies",        "- Classic",      "- 80s",          "- Top 40",
+        "- Metal",         "- Rock",          "- Pop",          "R&B/Soul",       "- Contemporary",
+        "- Classis",       "- Punk",          "- Smooth",       "- Urban",        "Spiritual",
+        "- Pop",           "- Rock",          "- Alternative",  "- Gospel",       "- Country",
+        "Spoken",          "- Talk",          "- Comedi",       "- Spoken World", "World",
+        "- Regea/Island",  "- Africa",        "- Latin",        "- European",     "- Middle Eastern",
+        "- Asian",         "Other/Mixed",     "- Eclectic",     "- Film/Show",    "- Instrumental"};
+    return genres;
+}
+
+QString DirectoryGenreName(const QString& genre)
+{
+    return genre.startsWith(QLatin1String("- ")) ? genre.mid(2) : genre;
+}
+
+QString DirectorySearchPath(int searchType, const QString& keyword, const QString& genre, const QString& bitrate)
+{
+    switch (searchType) {
+    case 0:
+        return QStringLiteral("/directory/?s=") + keyword + QStringLiteral("&numresult=20&maxbitrate=") + bitrate +
+               QStringLiteral("&startat=0");
+    case 1:
+        return QStringLiteral("/directory/?sgenre=") + DirectoryGenreName(genre) + QStringLiteral("&maxbitrate=") +
+               bitrate + QStringLiteral("&startat=0");
+    default:
+        return QString();
+    }
+}
+
+QUrl DirectorySearchUrl(const QString& host, const QString& path)
+{
+    // Tolerant mode keeps the typed text as it is; what cannot go on the
+    // wire as typed (spaces, non-ASCII) is sent in its percent form.
+    return QUrl(host + path, QUrl::TolerantMode);
+}
+
+QString PageHtml(const QByteArray& body, const QByteArray& contentType)
+{
+    QString text;
+    const QRegularExpression charsetRe(QStringLiteral("charset\\s*=\\s*\"?([A-Za-z0-9._:-]+)"),
+                                       QRegularExpression::CaseInsensitiveOption);
+    const auto m = charsetRe.match(QString::fromLatin1(contentType));
+    bool decoded = false;
+    if (m.hasMatch()) {
+        QStringDecoder decoder(m.captured(1).toLatin1().constData());
+        if (decoder.isValid()) {
+            text = decoder.decode(body);
+            decoded = !decoder.hasError();
+        }
+    }
+    if (!decoded)
+        text = DecodeText(body);
+    // The view runs no scripts; their text is not part of the page either.
+    static const QRegularExpression scripts(QStringLiteral("<script\\b.*?(</script\\s*>|$)"),
+                                            QRegularExpression::CaseInsensitiveOption |
+                                                QRegularExpression::DotMatchesEverythingOption);
+    text.remove(scripts);
+    return text;
+}
+
+QUrl RadioBrowserSearchUrl(const QString& host, const RadioBrowserQuery& query)
+{
+    QUrl url(host + QStringLiteral("/json/stations/search"));
+    QUrlQuery q;
+    const auto add = [&q](const QString& key, const QString& value) {
+        // Every reserved character is escaped, "+" and "&" among them.
+        q.addQueryItem(key, QString::fromLatin1(QUrl::toPercentEncoding(value)));
+    };
+    if (!query.name.trimmed().isEmpty())
+        add(QStringLiteral("name"), query.name.trimmed());
+    if (!query.tag.trimmed().isEmpty())
+        add(QStringLiteral("tag"), query.tag.trimmed());
+    if (!query.countryCode.trimmed().isEmpty())
+        add(QStringLiteral("countrycode"), query.countryCode.trimmed().toUpper());
+    if (!query.codec.trimmed().isEmpty())
+        add(QStringLiteral("codec"), query.codec.trimmed());
+    if (query.bitrateMin > 0)
+        add(QStringLiteral("bitrateMin"), QString::number(query.bitrateMin));
+    if (!query.order.isEmpty())
+        add(QStringLiteral("order"), query.order);
+    add(QStringLiteral("reverse"), query.reverse ? QStringLiteral("true") : QStringLiteral("false"));
+    add(QStringLiteral("limit"), QString::number(qMax(1, query.limit)));
+    add(QStringLiteral("hidebroken"), query.hideBroken ? QStringLiteral("true") : QStringLiteral("false"));
+    url.setQuery(q.query(QUrl::FullyEncoded), QUrl::StrictMode);
+    return url;
+}
+
+QUrl RadioBrowserClickUrl(const QString& host, const QString& uuid)
+{
+    return QUrl(host + QStringLiteral("/json/url/") + QString::fromLatin1(QUrl::toPercentEncoding(uuid)));
+}
+
+RadioBrowserAnswer ParseRadioBrowserStations(const QByteArray& json)
+{
+    RadioBrowserAnswer answer;
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError) {
+        answer.error = QStringLiteral("The directory's answer could not be read (%1 at byte %2).")
+                           .arg(error.errorString())
+                           .arg(error.offset);
+        return answer;
+    }
+    if (!doc.isArray()) {
+        answer.error = QStringLiteral("The directory's answer is not a list of stations.");
+        return answer;
+    }
+    const QJsonArray list = doc.array();
+    answer.stations.reserve(list.size());
+    for (const QJsonValue& v : list) {
+        if (!v.isObject()) {
+            ++answer.skipped;
+            continue;
+        }
+        const QJsonObject o = v.toObject();
+        RadioStation s;
+        s.url = stringField(o, "url_resolved").trimmed();
+        if (!usableStreamUrl(s.url))
+            s.url = stringField(o, "url").trimmed();
+        if (!usableStreamUrl(s.url)) {
+            ++answer.skipped;
+            continue;
+        }
+        s.uuid = singleLine(stringField(o, "stationuuid"));
+        s.name = singleLine(stringField(o, "name"));
+        if (s.name.isEmpty())
+            s.name = s.url;
+        s.codec = singleLine(stringField(o, "codec"));
+        s.countryCode = singleLine(stringField(o, "countrycode"));
+        s.tags = singleLine(stringField(o, "tags"));
+        s.bitrate = intField(o, "bitrate");
+        s.votes = intField(o, "votes");
+        answer.stations.append(s);
+    }
+    answer.ok = true;
+    return answer;
+}
+
+QByteArray StationPlaylistText(const RadioStation& station)
+{
+    // The playlist reader takes the value after the first "=" that follows
+    // any "File" it meets, and the first "Title". So the id comes first, the
+    // title right before the one address, and the title has no "=": a
+    // "File" in it then leads to the address itself.
+    QString uuid = singleLine(station.uuid);
+    uuid.remove(QStringLiteral("File"));
+    uuid.remove(QStringLiteral("Title"));
+    QString title = singleLine(station.name);
+    title.replace(QLatin1Char('='), QLatin1Char('-'));
+    QStringList lines{QStringLiteral("[playlist]"), QStringLiteral("NumberOfEntries=1"), QStringLiteral("Version=2")};
+    if (!uuid.isEmpty())
+        lines << QStringLiteral("StationUUID=") + uuid;
+    lines << QStringLiteral("Length1=-1") << QStringLiteral("Title1=") + title
+          << QStringLiteral("File1=") + station.url;
+    return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
+}
+
+QString StationPlaylistName(const RadioStation& station)
+{
+    QString base = CleanFileName(singleLine(station.name)).trimmed();
+    if (base.size() > 100)
+        base = base.left(100).trimmed();
+    if (base.isEmpty() || base == QLatin1String(".") || base == QLatin1String(".."))
+        base = QStringLiteral("_");
+    return base + QStringLiteral(".pls");
+}
+
+QString StationsFolder()
+{
+    return ProgramFolders::DataFolder() + QStringLiteral("Stations/");
+}
+
+QString WriteStationPlaylist(const QString& folder, const RadioStation& station, QString* error)
+{
+    if (!usableStreamUrl(station.url)) {
+        if (error)
+            *error = QStringLiteral("The station has no stream address that can be recorded.");
+        return QString();
+    }
+    if (!QDir().mkpath(folder)) {
+        if (error)
+            *error = QStringLiteral("The folder %1 could not be created.").arg(folder);
+        return QString();
+    }
+    const QString name = StationPlaylistName(station);
+    QString path = JoinPath(folder, name);
+    // A file of another station with the same name is kept.
+    for (int n = 2; PathExists(path) && (station.uuid.isEmpty() || StationUuidOfPlaylist(path) != station.uuid); ++n) {
+        if (n > 999) {
+            if (error)
+                *error = QStringLiteral("No free file name for %1 in %2.").arg(name, folder);
+            return QString();
+        }
+        path = JoinPath(folder, name.chopped(4) + QStringLiteral(" (%1).pls").arg(n));
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(StationPlaylistText(station)) < 0 || !file.commit()) {
+        if (error)
+            *error = QStringLiteral("The playlist %1 could not be written: %2").arg(path, file.errorString());
+        return QString();
+    }
+    return path;
+}
+
+QString StationUuidOfPlaylist(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    const QByteArray head = file.read(4096);
+    for (const QString& line : SplitLines(QString::fromUtf8(head))) {
+        if (line.startsWith(QLatin1String("StationUUID=")))
+            return line.mid(12).trimmed();
+    }
+    return QString();
+}
