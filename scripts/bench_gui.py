@@ -7,7 +7,8 @@ refreshes (the program writes it when TONQUILL_GUI_STATS names a file).
 
     scripts/bench.sh --gui [--seconds 60] [--song-seconds 8]
 """
-import argparse, os, shutil, signal, subprocess, sys, tempfile, time
+from benchlib import require, workspace
+import argparse, os, subprocess, sys, time
 
 here, build = sys.argv[1], sys.argv[2]
 ap = argparse.ArgumentParser(prog="bench.sh --gui")
@@ -15,27 +16,8 @@ ap.add_argument("--seconds", type=int, default=60)
 ap.add_argument("--song-seconds", type=int, default=8)
 args = ap.parse_args(sys.argv[3:])
 
-for tool in ("Xvfb",):
-    if not shutil.which(tool):
-        sys.exit(f"bench: {tool} is missing (bash scripts/setup.sh installs it)")
-
-work = tempfile.mkdtemp(prefix="tonquill-gui-bench-")
-procs = []
-
-
-def stop_all():
-    for p in reversed(procs):
-        if p.poll() is None:
-            p.send_signal(signal.SIGTERM)
-            try:
-                p.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                p.kill()
-    shutil.rmtree(work, ignore_errors=True)
-
-
-import atexit
-atexit.register(stop_all)
+require("Xvfb")
+work, procs = workspace("tonquill-gui-bench-")
 
 # A display of our own.
 rfd, wfd = os.pipe()

@@ -12,7 +12,8 @@
 
     scripts/bench.sh --image [--rounds 3] [--files 10] [--minutes 4]
 """
-import argparse, os, shutil, signal, statistics, subprocess, sys, tempfile, time
+from benchlib import require, workspace
+import argparse, os, shutil, statistics, subprocess, sys, time
 
 here, build = sys.argv[1], sys.argv[2]
 ap = argparse.ArgumentParser(prog="bench.sh --image")
@@ -22,27 +23,8 @@ ap.add_argument("--minutes", type=float, default=4)
 ap.add_argument("--paint-rounds", type=int, default=7)
 args = ap.parse_args(sys.argv[3:])
 
-for tool in ("ffmpeg", "Xvfb"):
-    if not shutil.which(tool):
-        sys.exit(f"bench: {tool} is missing (bash scripts/setup.sh installs it)")
-
-work = tempfile.mkdtemp(prefix="discwright-bench-")
-procs = []
-
-
-def stop_all():
-    for p in reversed(procs):
-        if p.poll() is None:
-            p.send_signal(signal.SIGTERM)
-            try:
-                p.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                p.kill()
-    shutil.rmtree(work, ignore_errors=True)
-
-
-import atexit
-atexit.register(stop_all)
+require("ffmpeg", "Xvfb")
+work, procs = workspace("discwright-bench-")
 
 # The MP3 files, kept between runs: 44.1 kHz stereo at 192 kbit/s, a
 # different chord in each so no two are alike.
