@@ -18,7 +18,7 @@ log="$(mktemp -d /tmp/tonquill-stress-XXXXXX)"
 failed_runs=0
 for i in $(seq 1 "$runs"); do
   start=$(date +%s)
-  if ctest --test-dir "$build" -j"$(nproc)" --timeout 600 "$@" >"$log/run-$i.log" 2>&1; then
+  if ctest --test-dir "$build" -j"$(nproc)" --timeout 600 --output-on-failure "$@" >"$log/run-$i.log" 2>&1; then
     echo "run $i: passed ($(( $(date +%s) - start )) s)"
   else
     failed_runs=$((failed_runs + 1))
