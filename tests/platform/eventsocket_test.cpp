@@ -1,6 +1,7 @@
 #include "platform/eventsocket.h"
 #include "tests/support/eventwait.h"
 #include "tests/support/ports.h"
+#include "tests/support/tlsserver.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -259,6 +260,44 @@ TEST(EventSocket, ReadLimitDeliversEveryByteBeforeTheClose)
             EXPECT_GE(events, payload.size() / c.limit);
         }
     }
+}
+
+// Over TLS the decrypted stream is handed over in chunks as large as what
+// came in (not one event per few kilobytes decrypted), and the data that
+// came with the peer's close still arrives whole and before Closed.
+TEST(EventSocket, SecureStreamArrivesWholeInFewEventsBeforeTheClose)
+{
+    TempFolder dir;
+    ASSERT_TRUE(MakeCertificate(dir, QStringLiteral("IP:127.0.0.1")));
+    qputenv("TONQUILL_CA_FILE", dir.file(QStringLiteral("cert.pem")).toUtf8());
+    const QByteArray payload = allByteValues(8192);  // 2 MiB
+    TlsServer server(dir.file(QStringLiteral("cert.pem")), dir.file(QStringLiteral("key.pem")),
+                     [&](const QByteArray&, bool&) { return payload; });
+    const qint64 limit = 256 * 1024;
+    EventSocket sock;
+    sock.setReadBufferLimit(limit);
+    QByteArray buffer, got;
+    qint64 largest = 0;
+    int events = 0;
+    bool closed = false, dataAfterClose = false;
+    QObject::connect(&sock, &EventSocket::Connected, [&] { sock.SendData("GET / HTTP/1.0\r\n\r\n"); });
+    QObject::connect(&sock, &EventSocket::DataArrival, [&](qint64) {
+        sock.GetData(buffer);
+        ++events;
+        largest = std::max<qint64>(largest, buffer.size());
+        got.append(buffer.constData(), buffer.size());
+        dataAfterClose = dataAfterClose || closed;
+    });
+    QObject::connect(&sock, &EventSocket::Closed, [&] { closed = true; });
+    sock.Connect(QStringLiteral("127.0.0.1"), server.serverPort(), true);
+    const bool done = WaitUntil([&] { return closed; }, 20000);
+    qunsetenv("TONQUILL_CA_FILE");
+    ASSERT_TRUE(done);
+    EXPECT_EQ(got.size(), payload.size());
+    EXPECT_TRUE(got == payload);
+    EXPECT_FALSE(dataAfterClose);
+    EXPECT_LE(largest, limit);
+    EXPECT_LE(events, payload.size() / 8192) << "one event per piece decrypted";
 }
 
 // A handler that runs events (as a modal message box does) is not entered
