@@ -40,6 +40,8 @@ void EventSocket::dropSocket()
         return;
     QTcpSocket* s = m_socket;
     m_socket = nullptr;
+    if (m_inArrival == s)
+        m_inArrival = nullptr;
     s->disconnect(this);
     s->abort();
     s->deleteLater();
@@ -153,7 +155,7 @@ void EventSocket::adopt(QTcpSocket* s, bool secure)
 // socket reports its end, as it does on a plain socket.
 void EventSocket::deliverQueuedArrival(QTcpSocket* s)
 {
-    if (!m_arrivalQueued || m_inArrival)
+    if (!m_arrivalQueued || s == m_inArrival)
         return;
     m_arrivalQueued = false;
     raiseDataArrival(s);
@@ -161,7 +163,9 @@ void EventSocket::deliverQueuedArrival(QTcpSocket* s)
 
 void EventSocket::raiseDataArrival(QTcpSocket* s)
 {
-    if (s != m_socket)
+    // Inside this socket's handler, which runs events: what arrives meanwhile
+    // raises the next event once the handler has returned (below).
+    if (s != m_socket || s == m_inArrival)
         return;
     const qint64 waiting = s->bytesAvailable();
     if (waiting <= 0)
@@ -169,11 +173,11 @@ void EventSocket::raiseDataArrival(QTcpSocket* s)
     const qint64 readBefore = m_bytesRead;
     QPointer<QTcpSocket> guard = s;
     QPointer<EventSocket> self(this);
-    m_inArrival = true;
+    m_inArrival = s;
     emit DataArrival(waiting);
     if (!self)
         return;
-    m_inArrival = false;
+    m_inArrival = nullptr;
     if (!guard || guard != m_socket)
         return;
     // The socket does not signal data that came while the handler ran

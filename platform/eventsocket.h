@@ -98,6 +98,6 @@ private:
     qint64 m_readLimit = 0;
     qint64 m_bytesRead = 0;  // every byte GetData has handed over
     bool m_arrivalQueued = false;  // a coalesced DataArrival waits in the event loop
-    bool m_inArrival = false;      // a DataArrival handler runs
+    QTcpSocket* m_inArrival = nullptr;  // the socket whose DataArrival handler runs
     QString m_pendingPeer;  // peer of the request being offered
 };

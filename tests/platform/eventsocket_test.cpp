@@ -301,37 +301,59 @@ TEST(EventSocket, SecureStreamArrivesWholeInFewEventsBeforeTheClose)
 }
 
 // A handler that runs events (as a modal message box does) is not entered
-// again for data that arrives meanwhile; that data raises the next event
-// once the handler has returned.
+// again for data that arrives meanwhile, over a plain or a TLS connection;
+// that data raises the next event once the handler has returned.
 TEST(EventSocket, DataArrivalIsNotRaisedInsideItsOwnHandler)
 {
-    Peer peer;
-    EventSocket sock;
-    int depth = 0;
-    int deepest = 0;
-    int events = 0;
-    bool arrivedInside = false;
-    QByteArray got;
-    QObject::connect(&sock, &EventSocket::DataArrival, [&](qint64) {
-        ++depth;
-        deepest = std::max(deepest, depth);
-        ++events;
-        QByteArray part;
-        sock.GetData(part);
-        got += part;
-        if (events == 1) {
-            peer.conn->write("second");
-            peer.conn->flush();
-            // Events run until the second piece is in, still inside the handler.
-            arrivedInside = WaitUntil([&] { return sock.BytesReceived() >= 6; }, 10000);
-        }
-        --depth;
-    });
-    sock.Connect(QStringLiteral("127.0.0.1"), peer.port());
-    ASSERT_TRUE(WaitUntil([&] { return sock.State() == EventSocket::sckConnected && peer.conn; }));
-    peer.conn->write("first ");
-    ASSERT_TRUE(WaitUntil([&] { return got == "first second"; }, 10000));
-    EXPECT_TRUE(arrivedInside);
-    EXPECT_EQ(deepest, 1);
-    EXPECT_EQ(events, 2);
+    TempFolder dir;
+    ASSERT_TRUE(MakeCertificate(dir, QStringLiteral("IP:127.0.0.1")));
+    qputenv("TONQUILL_CA_FILE", dir.file(QStringLiteral("cert.pem")).toUtf8());
+    for (const bool secure : {false, true}) {
+        SCOPED_TRACE(secure ? "TLS" : "plain");
+        Peer peer;
+        TlsServer tls(dir.file(QStringLiteral("cert.pem")), dir.file(QStringLiteral("key.pem")),
+                      [](const QByteArray&, bool& keepOpen) {
+                          keepOpen = true;
+                          return QByteArray("first ");
+                      });
+        auto send = [&](const QByteArray& bytes) {
+            QTcpSocket* to = secure ? tls.Streams().value(0).data() : peer.conn;
+            ASSERT_NE(to, nullptr);
+            to->write(bytes);
+            to->flush();
+        };
+        EventSocket sock;
+        int depth = 0;
+        int deepest = 0;
+        int events = 0;
+        bool arrivedInside = false;
+        QByteArray got;
+        QObject::connect(&sock, &EventSocket::Connected, [&] {
+            if (secure)
+                sock.SendData("GET / HTTP/1.0\r\n\r\n");
+        });
+        QObject::connect(&sock, &EventSocket::DataArrival, [&](qint64) {
+            ++depth;
+            deepest = std::max(deepest, depth);
+            ++events;
+            QByteArray part;
+            sock.GetData(part);
+            got += part;
+            if (events == 1) {
+                send("second");
+                // Events run until the second piece is in, still inside the handler.
+                arrivedInside = WaitUntil([&] { return sock.BytesReceived() >= 6; }, 10000);
+            }
+            --depth;
+        });
+        sock.Connect(QStringLiteral("127.0.0.1"), secure ? tls.serverPort() : peer.port(), secure);
+        ASSERT_TRUE(WaitUntil([&] { return sock.State() == EventSocket::sckConnected && (secure || peer.conn); }));
+        if (!secure)
+            send("first ");
+        EXPECT_TRUE(WaitUntil([&] { return got == "first second"; }, 10000)) << got.constData();
+        EXPECT_TRUE(arrivedInside);
+        EXPECT_EQ(deepest, 1);
+        EXPECT_EQ(events, 2);
+    }
+    qunsetenv("TONQUILL_CA_FILE");
 }
