@@ -132,30 +132,25 @@ TEST_F(MessagesTest, WritingResumesWithTheNextChunkOnceTheDiskTakesItAgain)
 }
 
 namespace {
-// A file size limit for this process: writes past `bytes` fail with EFBIG,
-// for root too (file permissions do not bind it). Restored on leaving scope.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
+// Writes past `bytes` fail with EFBIG (root included, whom file permissions
+// do not bind) until the limit leaves scope.
+struct FileSizeLimit {
+    explicit FileSizeLimit(rlim_t bytes) : oldHandler(std::signal(SIGXFSZ, SIG_IGN))
     {
-        m_signal = std::signal(SIGXFSZ, SIG_IGN);  // the failed write returns an error instead
-        m_ok = ::getrlimit(RLIMIT_FSIZE, &m_saved) == 0;
-        rlimit lower = m_saved;
-        lower.rlim_cur = bytes;
-        m_ok = m_ok && ::setrlimit(RLIMIT_FSIZE, &lower) == 0;
+        rlimit lower{};
+        ok = ::getrlimit(RLIMIT_FSIZE, &saved) == 0;
+        lower = {bytes, saved.rlim_max};
+        ok = ok && ::setrlimit(RLIMIT_FSIZE, &lower) == 0;
     }
     ~FileSizeLimit()
     {
-        if (m_ok)
-            ::setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_signal);
+        if (ok)
+            ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
     }
-    bool ok() const { return m_ok; }
-
-private:
-    rlimit m_saved{};
-    void (*m_signal)(int) = SIG_DFL;
-    bool m_ok = false;
+    void (*oldHandler)(int);
+    rlimit saved{};
+    bool ok = false;
 };
 }  // namespace
 
@@ -170,7 +165,7 @@ TEST_F(MessagesTest, ATagThatCannotBeWrittenIsADiskError)
     ASSERT_EQ(ReadAll(one), QByteArray("bbbb"));
     {
         FileSizeLimit limit(4);  // One.mp3 holds its 4 bytes of audio; its tag would pass the limit
-        ASSERT_TRUE(limit.ok());
+        ASSERT_TRUE(limit.ok);
         recorder->HandleStreamData(metaBlock("Two"));
     }
     EXPECT_EQ(captions.filter(QStringLiteral("[ERR] DISK:")),
