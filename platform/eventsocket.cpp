@@ -40,6 +40,8 @@ void EventSocket::dropSocket()
         return;
     QTcpSocket* s = m_socket;
     m_socket = nullptr;
+    if (m_inArrival == s)
+        m_inArrival = nullptr;
     s->disconnect(this);
     s->abort();
     s->deleteLater();
@@ -64,7 +66,27 @@ void EventSocket::adopt(QTcpSocket* s, bool secure)
     m_tlsProblem.clear();
     s->setParent(this);
     s->setReadBufferSize(m_readLimit);
-    connect(s, &QTcpSocket::readyRead, this, [this, s] { raiseDataArrival(s); });
+    m_arrivalQueued = false;
+    if (secure) {
+        // A TLS socket signals readyRead for every few kilobytes it decrypts
+        // (4 KiB with OpenSSL), one after another while it works through what
+        // the system has: one DataArrival from the event loop then hands over
+        // all of it, instead of one per piece.
+        connect(s, &QTcpSocket::readyRead, this, [this, s] {
+            if (s != m_socket || m_arrivalQueued)
+                return;
+            m_arrivalQueued = true;
+            QPointer<QTcpSocket> guard = s;
+            QMetaObject::invokeMethod(this, [this, guard] {
+                if (!guard || guard != m_socket || !m_arrivalQueued)
+                    return;
+                m_arrivalQueued = false;
+                raiseDataArrival(guard);
+            }, Qt::QueuedConnection);
+        });
+    } else {
+        connect(s, &QTcpSocket::readyRead, this, [this, s] { raiseDataArrival(s); });
+    }
     auto ready = [this, s] {
         if (s != m_socket)
             return;
@@ -100,6 +122,9 @@ void EventSocket::adopt(QTcpSocket* s, bool secure)
     connect(s, &QTcpSocket::disconnected, this, [this, s] {
         if (s != m_socket)
             return;
+        deliverQueuedArrival(s);
+        if (s != m_socket)
+            return;
         if (m_state != sckError)
             m_state = sckClosing;
         emit Closed();
@@ -113,6 +138,9 @@ void EventSocket::adopt(QTcpSocket* s, bool secure)
                 m_state = sckClosing;
             return;
         }
+        deliverQueuedArrival(s);
+        if (s != m_socket)
+            return;
         m_state = sckError;
         QString why = s->errorString();
         if (m_secure && !m_tlsProblem.isEmpty())
@@ -123,9 +151,21 @@ void EventSocket::adopt(QTcpSocket* s, bool secure)
     });
 }
 
+// Data whose DataArrival is still queued goes to the handler before the
+// socket reports its end, as it does on a plain socket.
+void EventSocket::deliverQueuedArrival(QTcpSocket* s)
+{
+    if (!m_arrivalQueued || s == m_inArrival)
+        return;
+    m_arrivalQueued = false;
+    raiseDataArrival(s);
+}
+
 void EventSocket::raiseDataArrival(QTcpSocket* s)
 {
-    if (s != m_socket)
+    // Inside this socket's handler, which runs events: what arrives meanwhile
+    // raises the next event once the handler has returned (below).
+    if (s != m_socket || s == m_inArrival)
         return;
     const qint64 waiting = s->bytesAvailable();
     if (waiting <= 0)
@@ -133,8 +173,12 @@ void EventSocket::raiseDataArrival(QTcpSocket* s)
     const qint64 readBefore = m_bytesRead;
     QPointer<QTcpSocket> guard = s;
     QPointer<EventSocket> self(this);
+    m_inArrival = s;
     emit DataArrival(waiting);
-    if (!self || !guard || guard != m_socket)
+    if (!self)
+        return;
+    m_inArrival = nullptr;
+    if (!guard || guard != m_socket)
         return;
     // The socket does not signal data that came while the handler ran
     // events (a modal message box); raise the next event for it here.

@@ -84,6 +84,7 @@ signals:
 private:
     void adopt(QTcpSocket* socket, bool secure = false);
     void raiseDataArrival(QTcpSocket* socket);
+    void deliverQueuedArrival(QTcpSocket* socket);
     void dropSocket();
     void onNewConnection();
 
@@ -96,5 +97,7 @@ private:
     int m_localPort = 0;
     qint64 m_readLimit = 0;
     qint64 m_bytesRead = 0;  // every byte GetData has handed over
+    bool m_arrivalQueued = false;  // a coalesced DataArrival waits in the event loop
+    QTcpSocket* m_inArrival = nullptr;  // the socket whose DataArrival handler runs
     QString m_pendingPeer;  // peer of the request being offered
 };

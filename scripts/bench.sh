@@ -13,6 +13,7 @@
 #                                     tonquill with clean cuts off and on, and
 #                                     streamripper; clean decodes, cut distances
 #   scripts/bench.sh --tls            ingest over HTTPS on loopback against curl
+#                                     (--tls --plain: the same over plain HTTP)
 #   scripts/bench.sh --faults         Icecast fed by ffmpeg through source and
 #                                     server restarts, 25 s and 40 s outages and
 #                                     a kicked listener: seconds of broadcast

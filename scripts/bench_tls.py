@@ -1,10 +1,14 @@
 #!/usr/bin/env python3
 """HTTPS ingest benchmark on loopback: a local TLS stream server (certificate
 made with openssl) sends the same fast stream to curl and to the headless
-recorder; prints both throughputs and their ratio (target: at least 0.8)."""
+recorder; prints both throughputs and their ratio (target: at least 0.8).
+With --plain the same stream goes over plain HTTP, which separates the cost
+of TLS from the recorder's own work on each chunk."""
 import os, shutil, socket, ssl, subprocess, sys, tempfile, threading, time
 
 here, build = sys.argv[1], sys.argv[2]
+plain = "--plain" in sys.argv[3:]
+scheme = "http" if plain else "https"
 tonquill = os.environ.get("TONQUILL_BIN", os.path.join(build, "app", "tonquill"))
 SIZE = int(os.environ.get("BENCH_TLS_BYTES", str(512 * 1024 * 1024)))
 work = tempfile.mkdtemp(prefix="tonquill-tls-")
@@ -25,7 +29,7 @@ def serve(conn, label):
                 return
             request += piece
         if b".m3u" in request.split(b"\r\n")[0]:
-            body = f"https://127.0.0.1:{port}/stream\r\n".encode()
+            body = f"{scheme}://127.0.0.1:{port}/stream\r\n".encode()
             conn.sendall(b"HTTP/1.0 200 OK\r\nContent-Type: audio/x-mpegurl\r\n\r\n" + body)
             return
         conn.sendall(b"ICY 200 OK\r\nicy-name:TLS Bench\r\nicy-br:128\r\nContent-Type: audio/mpeg\r\n\r\n")
@@ -58,7 +62,7 @@ def accept_loop():
     while True:
         try:
             raw, _ = listener.accept()
-            conn = ctx.wrap_socket(raw, server_side=True)
+            conn = raw if plain else ctx.wrap_socket(raw, server_side=True)
         except OSError:
             continue
         threading.Thread(target=serve, args=(conn, current["label"]), daemon=True).start()
@@ -70,7 +74,7 @@ threading.Thread(target=accept_loop, daemon=True).start()
 def run_curl():
     current["label"] = "curl"
     t = time.monotonic()
-    subprocess.run(["curl", "-s", "--http0.9", "--cacert", cert, "-o", "/dev/null", f"https://127.0.0.1:{port}/stream"], check=True)
+    subprocess.run(["curl", "-s", "--http0.9", "--cacert", cert, "-o", "/dev/null", f"{scheme}://127.0.0.1:{port}/stream"], check=True)
     return SIZE / (time.monotonic() - t)
 
 
@@ -80,7 +84,7 @@ def run_tonquill():
     os.makedirs(out, exist_ok=True)
     preset = os.path.join(work, "tls.tvp")
     with open(preset, "w") as f:
-        f.write(f"TLS Bench\r\nhttps://127.0.0.1:{port}/list.m3u\r\nFILENAME bench.mp3\r\n{out}/\r\n 0 \r\n 0 \r\n")
+        f.write(f"TLS Bench\r\n{scheme}://127.0.0.1:{port}/list.m3u\r\nFILENAME bench.mp3\r\n{out}/\r\n 0 \r\n 0 \r\n")
     env = dict(os.environ, TONQUILL_HOME=work, TONQUILL_HEADLESS="1", TONQUILL_NO_PAUSES="1", TONQUILL_CA_FILE=cert)
     path = os.path.join(out, "bench.mp3")
     if os.path.exists(path):
@@ -105,7 +109,7 @@ def run_tonquill():
 try:
     curl = sorted(run_curl() for _ in range(3))[1]
     rec = sorted(run_tonquill() for _ in range(3))[1]
-    print(f"HTTPS ingest of {SIZE / 1e6:.0f} MB on 127.0.0.1 (median of 3): curl {curl / 1e6:.1f} MB/s, "
+    print(f"{scheme.upper()} ingest of {SIZE / 1e6:.0f} MB on 127.0.0.1 (median of 3): curl {curl / 1e6:.1f} MB/s, "
           f"tonquill {rec / 1e6:.1f} MB/s, ratio {rec / curl:.2f} (target 0.80: {'met' if rec >= 0.8 * curl else 'NOT met'})")
 finally:
     listener.close()

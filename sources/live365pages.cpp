@@ -156,10 +156,21 @@ QString Live365Host()
     return QString::fromLatin1(kLive365DefaultHost);
 }
 
-void SplitHostAndPort(const QString& hostSetting, QString& host, int& port)
+void SplitHostAndPort(const QString& hostSetting, QString& host, int& port, bool* secure)
 {
-    const QString setting = hostSetting.trimmed();
-    port = 80;
+    QString setting = hostSetting.trimmed();
+    bool tls = false;
+    if (setting.startsWith(QLatin1String("https://"), Qt::CaseInsensitive)) {
+        tls = true;
+        setting = setting.mid(8);
+    } else if (setting.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)) {
+        setting = setting.mid(7);
+    }
+    while (setting.endsWith(QLatin1Char('/')))
+        setting.chop(1);
+    if (secure)
+        *secure = tls;
+    port = tls ? 443 : 80;
     const qsizetype colon = setting.lastIndexOf(QLatin1Char(':'));
     if (colon < 0) {
         host = setting;
@@ -188,14 +199,15 @@ PageAddress ResolvePageAddress(const QString& address, const QString& serviceHos
             return result;
         }
         result.host = uri.Host();
-        result.port = uri.Port() > 0 ? uri.Port() : 80;
+        result.secure = uri.Protocol().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+        result.port = uri.Port() > 0 ? uri.Port() : (result.secure ? 443 : 80);
         result.resource = uri.Resource().isEmpty() ? QStringLiteral("/") : uri.Resource();
         result.queryString = uri.QueryString();
         return result;
     }
     // A path on the Live365 web server. The host setting may carry any port,
     // so it is split here rather than parsed as an address.
-    SplitHostAndPort(serviceHost, result.host, result.port);
+    SplitHostAndPort(serviceHost, result.host, result.port, &result.secure);
     const QString path = text.startsWith(QLatin1Char('/')) ? text : QStringLiteral("/cgi-bin/") + text;
     const qsizetype question = path.indexOf(QLatin1Char('?'));
     if (question >= 0) {

@@ -43,7 +43,8 @@ NowPlaying ParseNowPlaying(const QString& page);
 // number, else 0. Fractions are rounded; out-of-range values give 0.
 qint32 ParseSecondsLeft(const QString& page);
 
-// Where the Live365 web server is, as "host" or "host:port": the environment
+// Where the Live365 web server is, as "host" or "host:port", or with its
+// scheme ("https://host[:port]" for a server that answers only over TLS): the environment
 // variable TONQUILL_LIVE365_HOST, else "tavrix.ini" section "Advanced" key
 // "Live365Host", else the service's public host.
 QString Live365Host();
@@ -55,15 +56,18 @@ struct PageAddress {
     int port = 80;
     QString resource = QStringLiteral("/");
     QString queryString;
+    bool secure = false;  // fetched over TLS
 };
-// Splits "host" or "host:port" (port 80 when absent or not a number).
-void SplitHostAndPort(const QString& hostSetting, QString& host, int& port);
+// Splits "host" or "host:port" (port 80 when absent or not a number), each
+// optionally after "http://" or "https://"; with "https://" the server is
+// reached over TLS (`secure`) and the port is 443 unless one is given.
+void SplitHostAndPort(const QString& hostSetting, QString& host, int& port, bool* secure = nullptr);
 // Resolves an address read from a page or built by the reader: an absolute
-// "scheme://host[:port]/path?query" is split by CUri and used as given (an
-// address CUri refuses gives an empty host, so the connection fails); a path
-// beginning with
-// "/" goes to serviceHost; any other relative address is taken relative to
-// the player window's folder "/cgi-bin/".
+// "scheme://host[:port]/path?query" is split by CUri and used as given, over
+// TLS when the scheme is "https" (an address CUri refuses gives an empty
+// host, so the connection fails); a path beginning with "/" goes to
+// serviceHost, over TLS when that setting says "https://"; any other relative
+// address is taken relative to the player window's folder "/cgi-bin/".
 PageAddress ResolvePageAddress(const QString& address, const QString& serviceHost);
 // "GET <resource>[?<query>] HTTP/1.1" CR LF "Host: <host>" CR LF CR LF.
 // Spaces, control characters and non-ASCII characters of the target are

@@ -23,7 +23,8 @@ ctlLive365TitleReader::ctlLive365TitleReader(ITickSource* clock, QObject* parent
     for (Page page : pages) {
         EventSocket* socket = channel(page).socket;
         connect(socket, &EventSocket::Connected, this, [this, page] { onConnected(page); });
-        connect(socket, &EventSocket::Error, this, [this, page](int, const QString&) { onSocketError(page); });
+        connect(socket, &EventSocket::Error, this,
+                [this, page](int, const QString& description) { onSocketError(page, description); });
         connect(socket, &EventSocket::DataArrival, this, [this, page](qint64) { onDataArrival(page); });
     }
     SetStationName(QString());
@@ -122,6 +123,14 @@ QString ctlLive365TitleReader::ExtractFromString(const QString& inS, const QStri
 
 QString ctlLive365TitleReader::StdErrorMessage(int lngErrorValue) const
 {
+    QString text = errorText(lngErrorValue);
+    if ((lngErrorValue == 1 || lngErrorValue == 3 || lngErrorValue == 6) && !m_tlsError.isEmpty())
+        text += QStringLiteral("\r\n") + m_tlsError;
+    return text;
+}
+
+QString ctlLive365TitleReader::errorText(int lngErrorValue)
+{
     switch (lngErrorValue) {
     case 1: return QStringLiteral("Connection error to Live365 playlist server!");
     case 2: return QStringLiteral("Timeout connecting to Live365 playlist server!");
@@ -150,7 +159,7 @@ void ctlLive365TitleReader::fetchPage(Page page, const QString& address)
     m_connecting[page] = true;
     if (!m_connectWatch.isActive())
         m_connectWatch.start();
-    ch.socket->Connect(target.host, target.port);
+    ch.socket->Connect(target.host, target.port, target.secure);
 }
 
 void ctlLive365TitleReader::fetchNowPlaying(const QString& prefix)
@@ -171,8 +180,9 @@ void ctlLive365TitleReader::onConnected(Page page)
     ch.socket->SendData(m_request[page]);
 }
 
-void ctlLive365TitleReader::onSocketError(Page page)
+void ctlLive365TitleReader::onSocketError(Page page, const QString& description)
 {
+    m_tlsError = channel(page).socket->Secure() ? description : QString();
     if (m_connecting[page]) {
         connectFailed(page, channel(page).connectionError);
         return;

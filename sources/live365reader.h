@@ -54,7 +54,12 @@ public:
 
     static QString ExtractFromString(const QString& inS, const QString& lStartPattern, const QString& lEndPattern,
                                      int StartPos = 1);
+    // The connection errors (1, 3, 6) of a page fetched over TLS also say
+    // why its secure connection failed (TlsError).
     QString StdErrorMessage(int lngErrorValue) const override;
+    // Why the last secure connection of a page failed ("The certificate of
+    // <host> does not verify: <reason>"); "" when the last failure was not one.
+    QString TlsError() const { return m_tlsError; }
 
     // State for the owner and for tests.
     bool AFLMode() const { return m_bAFLMode; }
@@ -90,10 +95,11 @@ private:
     void fetchPage(Page page, const QString& address);
     void fetchNowPlaying(const QString& prefix);
     void onConnected(Page page);
-    void onSocketError(Page page);
+    void onSocketError(Page page, const QString& description);
     void onDataArrival(Page page);
     void onConnectWatch();
     void connectFailed(Page page, int code);
+    static QString errorText(int lngErrorValue);
     void processStationPage();
     void processWindowPage();
     void processNowPlayingPage();
@@ -131,6 +137,7 @@ private:
     QByteArray m_request[3];
 
     QString m_sHeaderRem;
+    QString m_tlsError;
     bool m_bAFLMode = false;
     bool m_pendingAFLMode = false;  // applied once the station page connects
     qint32 m_lngReadingTick = 0;

@@ -1,6 +1,7 @@
 #include "platform/eventsocket.h"
 #include "tests/support/eventwait.h"
 #include "tests/support/ports.h"
+#include "tests/support/tlsserver.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -261,38 +262,97 @@ TEST(EventSocket, ReadLimitDeliversEveryByteBeforeTheClose)
     }
 }
 
+// Over TLS the decrypted stream is handed over in chunks as large as what
+// came in (not one event per few kilobytes decrypted), and the data that
+// came with the peer's close still arrives whole and before Closed.
+TEST(EventSocket, SecureStreamArrivesWholeInFewEventsBeforeTheClose)
+{
+    TempFolder dir;
+    ASSERT_TRUE(MakeCertificate(dir, QStringLiteral("IP:127.0.0.1")));
+    qputenv("TONQUILL_CA_FILE", dir.file(QStringLiteral("cert.pem")).toUtf8());
+    const QByteArray payload = allByteValues(8192);  // 2 MiB
+    TlsServer server(dir.file(QStringLiteral("cert.pem")), dir.file(QStringLiteral("key.pem")),
+                     [&](const QByteArray&, bool&) { return payload; });
+    const qint64 limit = 256 * 1024;
+    EventSocket sock;
+    sock.setReadBufferLimit(limit);
+    QByteArray got;
+    qint64 largest = 0;
+    int events = 0;
+    bool closed = false, dataAfterClose = false;
+    QObject::connect(&sock, &EventSocket::Connected, [&] { sock.SendData("GET / HTTP/1.0\r\n\r\n"); });
+    QObject::connect(&sock, &EventSocket::DataArrival, [&](qint64) {
+        const QByteArray part = sock.GetData();
+        ++events;
+        largest = std::max<qint64>(largest, part.size());
+        got += part;
+        dataAfterClose = dataAfterClose || closed;
+    });
+    QObject::connect(&sock, &EventSocket::Closed, [&] { closed = true; });
+    sock.Connect(QStringLiteral("127.0.0.1"), server.serverPort(), true);
+    const bool done = WaitUntil([&] { return closed; }, 20000);
+    qunsetenv("TONQUILL_CA_FILE");
+    ASSERT_TRUE(done);
+    EXPECT_TRUE(got == payload) << got.size();
+    EXPECT_FALSE(dataAfterClose);
+    EXPECT_LE(largest, limit);
+    EXPECT_LE(events, payload.size() / 8192) << "one event per piece decrypted";
+}
+
 // A handler that runs events (as a modal message box does) is not entered
-// again for data that arrives meanwhile; that data raises the next event
-// once the handler has returned.
+// again for data that arrives meanwhile, over a plain or a TLS connection;
+// that data raises the next event once the handler has returned.
 TEST(EventSocket, DataArrivalIsNotRaisedInsideItsOwnHandler)
 {
-    Peer peer;
-    EventSocket sock;
-    int depth = 0;
-    int deepest = 0;
-    int events = 0;
-    bool arrivedInside = false;
-    QByteArray got;
-    QObject::connect(&sock, &EventSocket::DataArrival, [&](qint64) {
-        ++depth;
-        deepest = std::max(deepest, depth);
-        ++events;
-        QByteArray part;
-        sock.GetData(part);
-        got += part;
-        if (events == 1) {
-            peer.conn->write("second");
-            peer.conn->flush();
-            // Events run until the second piece is in, still inside the handler.
-            arrivedInside = WaitUntil([&] { return sock.BytesReceived() >= 6; }, 10000);
-        }
-        --depth;
-    });
-    sock.Connect(QStringLiteral("127.0.0.1"), peer.port());
-    ASSERT_TRUE(WaitUntil([&] { return sock.State() == EventSocket::sckConnected && peer.conn; }));
-    peer.conn->write("first ");
-    ASSERT_TRUE(WaitUntil([&] { return got == "first second"; }, 10000));
-    EXPECT_TRUE(arrivedInside);
-    EXPECT_EQ(deepest, 1);
-    EXPECT_EQ(events, 2);
+    TempFolder dir;
+    ASSERT_TRUE(MakeCertificate(dir, QStringLiteral("IP:127.0.0.1")));
+    qputenv("TONQUILL_CA_FILE", dir.file(QStringLiteral("cert.pem")).toUtf8());
+    for (const bool secure : {false, true}) {
+        SCOPED_TRACE(secure ? "TLS" : "plain");
+        Peer peer;
+        TlsServer tls(dir.file(QStringLiteral("cert.pem")), dir.file(QStringLiteral("key.pem")),
+                      [](const QByteArray&, bool& keepOpen) {
+                          keepOpen = true;
+                          return QByteArray("first ");
+                      });
+        auto send = [&](const QByteArray& bytes) {
+            QTcpSocket* to = secure ? tls.Streams().value(0).data() : peer.conn;
+            ASSERT_NE(to, nullptr);
+            to->write(bytes);
+            to->flush();
+        };
+        EventSocket sock;
+        int depth = 0;
+        int deepest = 0;
+        int events = 0;
+        bool arrivedInside = false;
+        QByteArray got;
+        QObject::connect(&sock, &EventSocket::Connected, [&] {
+            if (secure)
+                sock.SendData("GET / HTTP/1.0\r\n\r\n");
+        });
+        QObject::connect(&sock, &EventSocket::DataArrival, [&](qint64) {
+            ++depth;
+            deepest = std::max(deepest, depth);
+            ++events;
+            QByteArray part;
+            sock.GetData(part);
+            got += part;
+            if (events == 1) {
+                send("second");
+                // Events run until the second piece is in, still inside the handler.
+                arrivedInside = WaitUntil([&] { return sock.BytesReceived() >= 6; }, 10000);
+            }
+            --depth;
+        });
+        sock.Connect(QStringLiteral("127.0.0.1"), secure ? tls.serverPort() : peer.port(), secure);
+        ASSERT_TRUE(WaitUntil([&] { return sock.State() == EventSocket::sckConnected && (secure || peer.conn); }));
+        if (!secure)
+            send("first ");
+        EXPECT_TRUE(WaitUntil([&] { return got == "first second"; }, 10000)) << got.constData();
+        EXPECT_TRUE(arrivedInside);
+        EXPECT_EQ(deepest, 1);
+        EXPECT_EQ(events, 2);
+    }
+    qunsetenv("TONQUILL_CA_FILE");
 }

@@ -9,6 +9,9 @@
 #include <QDir>
 #include <QFile>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
 QByteArray metaBlock(const QByteArray& title)
 {
@@ -126,6 +129,53 @@ TEST_F(MessagesTest, WritingResumesWithTheNextChunkOnceTheDiskTakesItAgain)
     ASSERT_FALSE(path.isEmpty());
     EXPECT_TRUE(ReadAll(path).startsWith("eeee")) << path.toStdString();
     EXPECT_EQ(captions.filter(QStringLiteral("[ERR] DISK:")).size(), diskErrors);  // not repeated per chunk
+}
+
+namespace {
+// Writes past `bytes` fail with EFBIG (root included, whom file permissions
+// do not bind) until the limit leaves scope.
+struct FileSizeLimit {
+    explicit FileSizeLimit(rlim_t bytes) : oldHandler(std::signal(SIGXFSZ, SIG_IGN))
+    {
+        rlimit lower{};
+        ok = ::getrlimit(RLIMIT_FSIZE, &saved) == 0;
+        lower = {bytes, saved.rlim_max};
+        ok = ok && ::setrlimit(RLIMIT_FSIZE, &lower) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        if (ok)
+            ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+    }
+    void (*oldHandler)(int);
+    rlimit saved{};
+    bool ok = false;
+};
+}  // namespace
+
+// The tag cannot be written at the end of a finished song (the disk takes no
+// more): that is a disk error in the status, naming the file, and the
+// recording goes on; the next song is tagged once the disk takes it again.
+TEST_F(MessagesTest, ATagThatCannotBeWrittenIsADiskError)
+{
+    startOnStation();
+    recorder->HandleStreamData(kHeader + "aaaa" + metaBlock("One") + "bbbb");
+    const QString one = recorder->RecordingPath();
+    ASSERT_EQ(ReadAll(one), QByteArray("bbbb"));
+    {
+        FileSizeLimit limit(4);  // One.mp3 holds its 4 bytes of audio; its tag would pass the limit
+        ASSERT_TRUE(limit.ok);
+        recorder->HandleStreamData(metaBlock("Two"));
+    }
+    EXPECT_EQ(captions.filter(QStringLiteral("[ERR] DISK:")),
+              QStringList{QStringLiteral("[ERR] DISK: Cannot tag the recording ") + one});
+    EXPECT_EQ(ReadAll(one), QByteArray("bbbb"));
+    recorder->HandleStreamData("cccc");
+    const QString two = recorder->RecordingPath();
+    recorder->StopRecording();
+    EXPECT_EQ(ReadAll(two).right(128).left(3), QByteArray("TAG"));
+    EXPECT_EQ(captions.filter(QStringLiteral("[ERR] DISK:")).size(), 1);
 }
 
 TEST(EscapeForTerminal, ControlAndDirectionCharactersAreEscaped)

@@ -132,6 +132,7 @@ TEST(Live365Pages, RequestsAndAddresses)
         const char* host;
         QByteArray request;
         int port;
+        bool secure = false;
     } cases[] = {
         {"/stations/123", "127.0.0.1:8123", "GET /stations/123 HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n", 8123},
         {"/cgi-bin/mini.cgi?membername=a&b=", "www.live365.com",
@@ -140,6 +141,12 @@ TEST(Live365Pages, RequestsAndAddresses)
         {"http://np.example:8080/now?x=1&m=", "ignored:1", "GET /now?x=1&m= HTTP/1.1\r\nHost: np.example\r\n\r\n",
          8080},
         {"http://np.example", "ignored:1", "GET / HTTP/1.1\r\nHost: np.example\r\n\r\n", 80},
+        {"HTTPS://np.example/now", "ignored:1", "GET /now HTTP/1.1\r\nHost: np.example\r\n\r\n", 443, true},
+        {"https://np.example:8443/now", "http://h", "GET /now HTTP/1.1\r\nHost: np.example\r\n\r\n", 8443, true},
+        // The host setting's scheme decides for the paths on the service's server.
+        {"/stations/1", "https://h", "GET /stations/1 HTTP/1.1\r\nHost: h\r\n\r\n", 443, true},
+        {"now.cgi", "https://h:8443/", "GET /cgi-bin/now.cgi HTTP/1.1\r\nHost: h\r\n\r\n", 8443, true},
+        {"/stations/1", "http://h", "GET /stations/1 HTTP/1.1\r\nHost: h\r\n\r\n", 80},
         // Nothing from a page can break the request line.
         {"/a b?c=d\r\nX-Evil: 1", "h", "GET /a%20b?c=d%0D%0AX-Evil:%201 HTTP/1.1\r\nHost: h\r\n\r\n", 80},
     };
@@ -147,6 +154,7 @@ TEST(Live365Pages, RequestsAndAddresses)
         const PageAddress a = ResolvePageAddress(QString::fromUtf8(c.address), QString::fromUtf8(c.host));
         EXPECT_EQ(BuildPageRequest(a), c.request) << c.address;
         EXPECT_EQ(a.port, c.port) << c.address;
+        EXPECT_EQ(a.secure, c.secure) << c.address;
     }
     EXPECT_EQ(EncodeRequestValue(QStringLiteral("My Station&x=ü")), QStringLiteral("My%20Station%26x%3D%C3%BC"));
 }

@@ -3,6 +3,7 @@
 #include "tests/sources/live365/fakewebserver.h"
 #include "tests/support/eventwait.h"
 #include "tests/support/ports.h"
+#include "tests/support/tlsserver.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -376,3 +377,47 @@ TEST_F(Live365Reader, ClearingNameWhileRequestsArePendingStopsEverything)
 }
 
 }  // namespace
+
+// A host setting with "https://" fetches the pages over TLS, and so does a
+// now-playing address the window page gives as "https://"; a certificate that
+// does not verify is a connection error that names the host and the reason.
+TEST_F(Live365Reader, PagesOverHttps)
+{
+    ASSERT_TRUE(MakeCertificate(m_home, QStringLiteral("IP:127.0.0.1")));
+    ASSERT_TRUE(MakeCertificate(m_home, QStringLiteral("DNS:wrong.example"), QStringLiteral("wrong-")));
+    qputenv("TONQUILL_CA_FILE", m_home.file(QStringLiteral("cert.pem")).toUtf8());
+    TlsServer secure(m_home.file(QStringLiteral("cert.pem")), m_home.file(QStringLiteral("key.pem")),
+                     [&](const QByteArray& request, bool&) -> QByteArray {
+                         if (request.startsWith("GET /stations/"))
+                             return "HTTP/1.0 200 OK\r\n\r\n" + kStationPage;
+                         if (request.startsWith("GET /cgi-bin/mini.cgi"))
+                             return "HTTP/1.0 200 OK\r\n\r\n" + windowPageFor(secure.base() + "/np/now.js?m=");
+                         return "HTTP/1.0 200 OK\r\n\r\n" + nowPlayingPage("Miles Davis", "So What");
+                     });
+    qputenv("TONQUILL_LIVE365_HOST", "https://127.0.0.1:" + QByteArray::number(secure.serverPort()));
+    behaveLikeOwner();
+    m_reader->GetL365StationFromNumber(QStringLiteral("123"));
+    ASSERT_TRUE(waitFor(*m_titles)) << firstError();
+    EXPECT_EQ(title(0), QStringLiteral("Miles Davis / So What"));
+    EXPECT_EQ(secure.handshakes, 3);
+    ASSERT_EQ(secure.requests.size(), 3);
+    EXPECT_TRUE(secure.requests[2].startsWith("GET /np/now.js?m=jazzcat HTTP/1.1\r\n"));
+    m_reader->SetStationName(QString());
+
+    TlsServer wrong(m_home.file(QStringLiteral("wrong-cert.pem")), m_home.file(QStringLiteral("wrong-key.pem")),
+                    [](const QByteArray&, bool&) { return "HTTP/1.0 200 OK\r\n\r\n" + kStationPage; });
+    qputenv("TONQUILL_LIVE365_HOST", "https://127.0.0.1:" + QByteArray::number(wrong.serverPort()));
+    m_errors->clear();
+    m_names->clear();
+    m_reader->GetL365StationFromNumber(QStringLiteral("123"));
+    const bool failed = waitFor(*m_errors);
+    qunsetenv("TONQUILL_CA_FILE");
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(firstError(), 3);
+    EXPECT_EQ(m_names->count(), 0);
+    EXPECT_TRUE(wrong.requests.isEmpty());  // nothing was sent over it
+    const QString message = m_reader->StdErrorMessage(3);
+    EXPECT_TRUE(message.startsWith(QStringLiteral("Connection error reading Live365 name!\r\n"))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("127.0.0.1")) && message.contains(QStringLiteral("host name"), Qt::CaseInsensitive))
+        << message.toStdString();
+}
