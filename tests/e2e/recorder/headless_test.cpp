@@ -319,7 +319,7 @@ TEST_F(HeadlessRecording, TwoProgramsOnOneFolderKeepEachOthersAudio)
     ASSERT_TRUE(WaitUntil([&] { return QFileInfo(recordings.file(numbered)).size() > 8000; }, 20000))
         << second.Output().constData() << files().join(',').toStdString();
     const qint64 firstHad = QFileInfo(recordings.file(name)).size();
-    EXPECT_TRUE(second.Output().contains(("Another recorder is writing " + name + "; recording to " + numbered).toUtf8()))
+    EXPECT_TRUE(second.WaitForOutput(("Another recorder is writing " + name + "; recording to " + numbered).toUtf8(), 10000))
         << second.Output().constData();
     for (Tonquill* t : {&second, &first}) {
         t->Signal(SIGTERM);
