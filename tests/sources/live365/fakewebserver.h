@@ -25,8 +25,8 @@ class FakeWebServer : public QObject {
 public:
     FakeWebServer();
     ~FakeWebServer() override;
-    // Listens on a port below 32768 (addresses with larger ports are refused
-    // by the address parser).
+    // Listens on a free port below 32768 of 127.0.0.1 (the high ports are
+    // left to the tests of port numbers).
     bool start();
     quint16 port() const { return m_port; }
     QString hostSetting() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
