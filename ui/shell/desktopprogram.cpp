@@ -54,11 +54,16 @@ void DesktopProgram::RecorderLoaded()
     if (m_services.tray->Available()) {
         m_tray->Create();
         // Should the notification area go away (its host ends), the
-        // display takes over as the control surface.
+        // display takes over as the control surface. The host's selection
+        // can be missing for a moment while it re-registers, so it must be
+        // missing at two checks in a row.
         auto* watch = new QTimer(this);
         watch->setInterval(kTrayWatchMs);
-        connect(watch, &QTimer::timeout, this, [this, watch] {
-            if (m_unloading || m_services.tray->Available())
+        connect(watch, &QTimer::timeout, this, [this, watch, missed = 0]() mutable {
+            if (m_unloading)
+                return;
+            missed = m_services.tray->Available() ? 0 : missed + 1;
+            if (missed < 2)
                 return;
             watch->stop();
             ShowRecordingDisplay();

@@ -64,6 +64,23 @@ TEST_F(DesktopProgramTest, WithANotificationAreaTheRecorderLivesInTheTray)
     EXPECT_EQ(recorder->lngVolume, 42);  // set before any window read it
 }
 
+// The notification area missing at one check (its host re-registering) is
+// not a lost tray; missing at two checks in a row, the display takes over.
+TEST_F(DesktopProgramTest, TheDisplayTakesOverOnlyFromATrayGoneForTwoChecks)
+{
+    make(true);
+    program->Main(QString());
+    icon.available = false;
+    ASSERT_TRUE(WaitForTimerTicks(DesktopProgram::kTrayWatchMs, 1));
+    icon.available = true;
+    ASSERT_TRUE(WaitForTimerTicks(DesktopProgram::kTrayWatchMs, 1));
+    EXPECT_TRUE(program->display() == nullptr || !program->display()->isVisible());
+    icon.available = false;
+    ASSERT_TRUE(WaitForTimerTicks(DesktopProgram::kTrayWatchMs, 2));
+    ASSERT_NE(program->display(), nullptr);
+    EXPECT_TRUE(program->display()->isVisible());
+}
+
 TEST_F(DesktopProgramTest, WithoutOneTheDisplayIsShownAtOnce)
 {
     make(false);
