@@ -2,6 +2,7 @@
 
 #include "platform/commandrunner.h"
 #include "platform/folders.h"
+#include "platform/text.h"
 #include "platform/xdgclassregistry.h"
 
 #include <QCoreApplication>
@@ -71,27 +72,17 @@ bool clsAssociations::IsPlaylistLinked()
 void clsAssociations::LinkPlaylist()
 {
     const QString previous = m_registry.GetValue(kPlaylistExt);
-    if (!previous.isEmpty()) {
-        QFile file(m_backupFile);
-        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            file.write(previous.toUtf8() + "\r\n");
-    }
+    if (!previous.isEmpty())
+        WriteTextLines(m_backupFile, {previous});
     m_registry.SetValue(kPlaylistExt, kPlaylist);
 }
 
 void clsAssociations::RestorePlaylist()
 {
-    QFile file(m_backupFile);
-    if (file.exists() && file.open(QIODevice::ReadOnly)) {
-        QByteArray first = file.readAll();
-        const qsizetype end = first.indexOf('\n') >= 0 ? first.indexOf('\n') : first.indexOf('\r');
-        if (end >= 0)
-            first.truncate(end);
-        while (first.endsWith('\r'))
-            first.chop(1);
-        file.close();
-        m_registry.SetValue(kPlaylistExt, QString::fromUtf8(first));
-        file.remove();
+    QString text;
+    if (ReadTextFile(m_backupFile, text)) {
+        m_registry.SetValue(kPlaylistExt, SplitLines(text).value(0));
+        QFile::remove(m_backupFile);
     } else {
         m_registry.SetValue(kPlaylistExt, QString());
     }

@@ -1,5 +1,7 @@
 #include "platform/xdgclassregistry.h"
 
+#include "platform/text.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -55,17 +57,11 @@ QString unescapeValue(const QString& v)
 
 QStringList readLines(const QString& path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    QString text = QString::fromUtf8(f.readAll());
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
+    QString text;
+    return ReadTextFile(path, text) ? SplitLines(text) : QStringList();
 }
 
+// Desktop files and mimeapps.list end their lines with LF alone.
 bool writeLines(const QString& path, const QStringList& lines)
 {
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
