@@ -197,7 +197,9 @@ private:
     // reconnect never throws away what has arrived.
     void takeWaitingData();
     // A reconnect failed: the next one waits its turn.
-    void scheduleReconnect(bool refused = false);
+    // How a failed attempt failed decides when the next one is made.
+    enum class RetryAfter { Failure, Refusal, ErrorAnswer };
+    void scheduleReconnect(RetryAfter why = RetryAfter::Failure);
     void showReconnecting();
     // Ends the recording when no stream came for longer than the user allows,
     // or a timed recording when its time is up; true when it ended.

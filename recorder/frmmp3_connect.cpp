@@ -127,7 +127,7 @@ void frmMP3::onConnectError(const QString& description, bool refused)
         setSongCaption(QStringLiteral("[ERR] TLS: ") + description);
     if (m_connectReconnect) {
         // A lost stream is taken up again on its own server.
-        scheduleReconnect(refused);
+        scheduleReconnect(refused ? RetryAfter::Refusal : RetryAfter::Failure);
         return;
     }
     qint32& position = *m_connectPosition;
@@ -239,8 +239,8 @@ void frmMP3::handleIcyError(const IcyHeader& header)
 {
     if (m_streamIsReconnect && blnRecording) {
         // The server that was streaming answers with an error for now (its
-        // source is gone, it restarts): it is asked again later.
-        scheduleReconnect();
+        // source is gone, it restarts): it is asked again soon.
+        scheduleReconnect(RetryAfter::ErrorAnswer);
         return;
     }
     if (lServerNumber != Servers.Last()) {

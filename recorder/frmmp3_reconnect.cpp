@@ -1,7 +1,10 @@
 // A stream that is lost is taken up again on the same server: at once when
-// its connection closes, then after 1, 2, 4, 8 and every 10 s while the
-// server refuses or answers with an error, until the user's give-up time
-// without a stream has passed or a timed recording reaches its end.
+// its connection closes, then after 1, 2, 4, 8 and every 10 s while attempts
+// time out or fail, until the user's give-up time without a stream has passed
+// or a timed recording reaches its end. A server that is up but refuses, or
+// answers with an error while its source is away, costs little to ask and is
+// asked every second (refused) or every 2 s (error answer), so that the
+// stream is taken up while the server's burst still holds its first seconds.
 #include "config/configuration.h"
 #include "platform/eventsocket.h"
 #include "platform/messages.h"
@@ -14,6 +17,7 @@
 namespace {
 constexpr int kReconnectDelaysMs[] = {1000, 2000, 4000, 8000, 10000};
 constexpr int kRefusedRetryMs = 1000;
+constexpr int kErrorAnswerDelaysMs[] = {1000, 2000};
 // Enough for every byte a closed socket can still hold.
 constexpr int kMaxDrainRounds = 256;
 }  // namespace
@@ -52,13 +56,17 @@ void frmMP3::onStreamLost()
     ConnectToServer(lServerNumber, m_file.IsOpen());
 }
 
-void frmMP3::scheduleReconnect(bool refused)
+void frmMP3::scheduleReconnect(RetryAfter why)
 {
     m_ws->Close();
     m_connecting = false;
     m_retrying = true;
-    const int last = static_cast<int>(std::size(kReconnectDelaysMs)) - 1;
-    const int delay = refused ? kRefusedRetryMs : kReconnectDelaysMs[std::min(m_retryCount, last)];
+    const auto nth = [this](const auto& delays) {
+        return delays[std::min(m_retryCount, static_cast<int>(std::size(delays)) - 1)];
+    };
+    const int delay = why == RetryAfter::Refusal       ? kRefusedRetryMs
+                      : why == RetryAfter::ErrorAnswer ? nth(kErrorAnswerDelaysMs)
+                                                       : nth(kReconnectDelaysMs);
     ++m_retryCount;
     m_retryAt = static_cast<qint32>(static_cast<quint32>(m_deps.clock->GetTickCount()) + static_cast<quint32>(delay));
     showReconnecting();
