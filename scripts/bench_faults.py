@@ -9,8 +9,11 @@ Icecast passes the frames on unchanged, so a recorded frame is found among
 the source's by its bytes. For each fault window (from the fault to the next
 one) the table gives the seconds of broadcast each recorder lost (source
 frames of the window it does not have), the part of that lost after the
-service came back, and, per recorder, the decode errors of its whole file.
+service came back, the reconnect delay (from the service's return, or the
+kick, to the recorder's new listener connection, as Icecast lists it), and,
+per recorder, the decode errors of its whole file.
 """
+import threading
 import base64, hashlib, os, pwd, random, re, shutil, signal, socket, subprocess, sys, tempfile, time
 import urllib.parse, urllib.request
 
@@ -100,6 +103,33 @@ class Icecast:
         return len(ids)
 
 
+class ListenerWatch:
+    """Polls Icecast's listener list every 0.1 s and keeps when each listener
+    connection was first seen, by who holds it (tonquill or streamripper)."""
+
+    def __init__(self, ice):
+        self.ice, self.seen, self.done = ice, {}, threading.Event()
+        self.thread = threading.Thread(target=self.run, daemon=True)
+
+    def run(self):
+        while not self.done.wait(0.1):
+            try:
+                xml = self.ice.admin("listclients", mount=MOUNT)
+            except Exception:
+                continue  # Icecast or the mount is away
+            for lid, body in re.findall(r'<listener id="(\d+)">(.*?)</listener>', xml, re.S):
+                agent = re.search(r"<UserAgent>(.*?)</UserAgent>", body, re.S)
+                who = "streamripper" if agent and "streamripper" in agent.group(1).lower() else "tonquill"
+                # Icecast numbers listeners afresh when it restarts: the key
+                # takes the time of the first sighting apart.
+                key = (who, lid, self.ice.proc.pid)
+                self.seen.setdefault(key, time.time())
+
+    def first_after(self, who, t):
+        times = [seen for (w, _, _), seen in self.seen.items() if w == who and seen >= t]
+        return min(times) - t if times else None
+
+
 class Source:
     """ffmpeg runs; each run's frames go to Icecast and to a file."""
 
@@ -179,6 +209,8 @@ def main():
     sr = subprocess.Popen(["streamripper", f"http://127.0.0.1:{port}{MOUNT}", "-d", sr_out, "-s", "-A",
                            "-a", "faults.mp3", "--quiet"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     procs.append(sr)
+    watch = ListenerWatch(ice)
+    watch.thread.start()
     time.sleep(5)
 
     # (name, window start, time the service was back)
@@ -229,6 +261,8 @@ def main():
     fault("40 s source gone", source_gone(40))
     fault("kicked listener", lambda: (ice.kick_listeners(), time.time())[1])
     end = time.time()
+    watch.done.set()
+    watch.thread.join()
 
     tq.send_signal(signal.SIGTERM)
     stop(sr, signal.SIGINT)
@@ -260,7 +294,8 @@ def main():
         results[name] = (got, sum(decode_errors(p) for p in paths), len(paths))
 
     print(f"work folder: {work}")
-    print(f"{'fault':18s} {'tonquill lost':>14s} {'after back':>11s} {'streamripper lost':>18s} {'after back':>11s}")
+    print(f"{'fault':18s} {'tonquill lost':>14s} {'after back':>11s} {'reconnect':>10s}"
+          f" {'streamripper lost':>18s} {'after back':>11s} {'reconnect':>10s}")
     bounds = [w[1] for w in windows[1:]] + [end]
     worst = {"tonquill": 0.0, "streamripper": 0.0}
     for (name, t0, back), t1 in zip(windows, bounds):
@@ -271,8 +306,10 @@ def main():
             lost = sum(1 for k in span if k not in got) * FRAME_S
             after = sum(1 for k in span if sent[k] >= back and k not in got) * FRAME_S
             worst[who] = max(worst[who], lost)
-            cells += [f"{lost:12.2f} s", f"{after:9.2f} s"]
-        print(f"{name:18s} {cells[0]:>14s} {cells[1]:>11s} {cells[2]:>18s} {cells[3]:>11s}")
+            delay = watch.first_after(who, back) if name != "baseline" else None
+            delay = f"{delay:8.1f} s" if delay is not None and delay < t1 - back else "-"
+            cells += [f"{lost:12.2f} s", f"{after:9.2f} s", delay]
+        print(f"{name:18s} {cells[0]:>14s} {cells[1]:>11s} {cells[2]:>10s} {cells[3]:>18s} {cells[4]:>11s} {cells[5]:>10s}")
     for who in ("tonquill", "streamripper"):
         print(f"{who}: {results[who][2]} file(s), decode errors: {results[who][1]}")
     with open(os.path.join(work, "tonquill.log")) as f:
