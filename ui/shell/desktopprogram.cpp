@@ -48,30 +48,35 @@ void DesktopProgram::Main(const QString& commandLine)
 }
 
 // The recorder's window is loaded: its icon goes to the notification area.
-// Without one the recording display is the program's control surface.
+// Without one the recording display is the program's control surface. The
+// notification area is watched from then on: one that appears later (its
+// panel started after the recorder) gets the icon; should it go away (its
+// host ends), the display takes over. The host's selection can be missing
+// for a moment while it re-registers, so it must be missing at two checks in
+// a row.
 void DesktopProgram::RecorderLoaded()
 {
-    if (m_services.tray->Available()) {
+    if (m_services.tray->Available())
         m_tray->Create();
-        // Should the notification area go away (its host ends), the
-        // display takes over as the control surface. The host's selection
-        // can be missing for a moment while it re-registers, so it must be
-        // missing at two checks in a row.
-        auto* watch = new QTimer(this);
-        watch->setInterval(kTrayWatchMs);
-        connect(watch, &QTimer::timeout, this, [this, watch, missed = 0]() mutable {
-            if (m_unloading)
-                return;
-            missed = m_services.tray->Available() ? 0 : missed + 1;
-            if (missed < 2)
-                return;
-            watch->stop();
-            ShowRecordingDisplay();
-        });
-        watch->start();
-    } else {
+    else
         ShowRecordingDisplay();
-    }
+    auto* watch = new QTimer(this);
+    watch->setInterval(kTrayWatchMs);
+    connect(watch, &QTimer::timeout, this, [this, missed = 0, tookOver = false]() mutable {
+        if (m_unloading)
+            return;
+        const bool available = m_services.tray->Available();
+        if (available && !m_tray->Created())
+            m_tray->Create();
+        missed = available ? 0 : missed + 1;
+        if (available)
+            tookOver = false;
+        else if (missed >= 2 && !tookOver && m_tray->Created()) {
+            tookOver = true;
+            ShowRecordingDisplay();
+        }
+    });
+    watch->start();
 }
 
 QWidget* DesktopProgram::loadPanel()

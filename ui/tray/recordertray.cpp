@@ -49,7 +49,7 @@ RecorderTray::~RecorderTray()
 
 void RecorderTray::Create()
 {
-    m_created = m_icon.Add(TrayTipField(QStringLiteral("Tonquill")), mPopupSys);
+    m_created = m_icon.Add(TrayTipField(m_tip), mPopupSys);
 }
 
 void RecorderTray::Remove()
@@ -62,6 +62,7 @@ void RecorderTray::Remove()
 
 void RecorderTray::applyTip(const QString& tip)
 {
+    m_tip = tip;
     if (m_created)
         m_icon.Modify(TrayTipField(tip));
 }

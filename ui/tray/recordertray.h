@@ -37,6 +37,7 @@ public:
 
     // Adds the icon with the tip "Tonquill".
     void Create();
+    bool Created() const { return m_created; }
     // Removes the icon (when the program ends).
     void Remove();
 
@@ -71,4 +72,5 @@ private:
     ITrayIcon& m_icon;
     ITrayWindows& m_windows;
     bool m_created = false;
+    QString m_tip = QStringLiteral("Tonquill");  // the recorder's latest tip, for an icon added late
 };

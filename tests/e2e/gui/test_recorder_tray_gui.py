@@ -83,7 +83,12 @@ def tray_lost():
         write_preset(preset, "GUI Test Station", station.playlist(), folder)
         with tray, gui.App([tonquill(), preset], name="tonquill-2",
                            env=tonquill_env(os.path.join(work, "home-2"))) as app:
-            gui.wait_until(tray_icon_position, 60, "the recorder's icon in the tray")
+            # The tray may take its selection after the recorder loaded: the
+            # icon is added when it does.
+            try:
+                gui.wait_until(tray_icon_position, 60, "the recorder's icon in the tray")
+            except GuiError as e:
+                raise GuiError("%s\n%s" % (e, app.output()))
             gui.wait_until(lambda: mp3_files(folder), 30, "a recording file")
             tray.kill()
             app.window("Tonquill", timeout=15)

@@ -101,6 +101,25 @@ TEST_F(DesktopProgramTest, WithoutOneTheDisplayIsShownAtOnce)
     EXPECT_EQ(program->display(), nullptr);
 }
 
+// A notification area that appears after the recorder loaded (its panel
+// started later) gets the icon, with the recorder's tip of the moment.
+TEST_F(DesktopProgramTest, ANotificationAreaThatAppearsLaterGetsTheIcon)
+{
+    make(false);
+    program->Main(QString());
+    ASSERT_TRUE(WaitForTimerTicks(DesktopProgram::kTrayWatchMs, 1));
+    EXPECT_EQ(icon.adds, 0);
+    ASSERT_NE(program->display(), nullptr);
+    EXPECT_TRUE(program->display()->isVisible());
+    emit recorder->trayTipChanged(QStringLiteral("Late Station"));
+    icon.available = true;
+    ASSERT_TRUE(WaitForTimerTicks(DesktopProgram::kTrayWatchMs, 1));
+    EXPECT_EQ(icon.adds, 1);
+    EXPECT_EQ(TrayTipText(icon.tip), QStringLiteral("Late Station"));
+    ASSERT_TRUE(WaitForTimerTicks(DesktopProgram::kTrayWatchMs, 1));
+    EXPECT_EQ(icon.adds, 1);  // added once
+}
+
 TEST_F(DesktopProgramTest, SetUpFillsThePanelOnlyFromALoadedPreset)
 {
     make(true);
