@@ -97,10 +97,21 @@ class Icecast:
         return urllib.request.urlopen(req, timeout=5).read().decode("utf-8", "replace")
 
     def kick_listeners(self):
-        ids = re.findall(r'<listener id="(\d+)"', self.admin("listclients", mount=MOUNT))
+        ids = [lid for lid, _ in listeners(self.admin("listclients", mount=MOUNT))]
         for i in ids:
             self.admin("killclient", mount=MOUNT, id=i)
         return len(ids)
+
+
+def listeners(xml):
+    """(id, element body) of each listener in an admin listclients answer;
+    the id is an attribute or an <ID> child, depending on the version."""
+    out = []
+    for attrs, body in re.findall(r"<listener\b([^>]*)>(.*?)</listener>", xml, re.S):
+        m = re.search(r'id="(\d+)"', attrs) or re.search(r"<ID>(\d+)</ID>", body)
+        if m:
+            out.append((m.group(1), body))
+    return out
 
 
 class ListenerWatch:
@@ -117,7 +128,7 @@ class ListenerWatch:
                 xml = self.ice.admin("listclients", mount=MOUNT)
             except Exception:
                 continue  # Icecast or the mount is away
-            for lid, body in re.findall(r'<listener id="(\d+)">(.*?)</listener>', xml, re.S):
+            for lid, body in listeners(xml):
                 agent = re.search(r"<UserAgent>(.*?)</UserAgent>", body, re.S)
                 who = "streamripper" if agent and "streamripper" in agent.group(1).lower() else "tonquill"
                 # Icecast numbers listeners afresh when it restarts: the key
@@ -312,6 +323,8 @@ def main():
         print(f"{name:18s} {cells[0]:>14s} {cells[1]:>11s} {cells[2]:>10s} {cells[3]:>18s} {cells[4]:>11s} {cells[5]:>10s}")
     for who in ("tonquill", "streamripper"):
         print(f"{who}: {results[who][2]} file(s), decode errors: {results[who][1]}")
+    if not watch.seen:
+        print("reconnect delays: Icecast's listener list could not be read")
     with open(os.path.join(work, "tonquill.log")) as f:
         lines = f.read().splitlines()
     print("tonquill status lines about the faults:",
