@@ -1,5 +1,5 @@
 // Installing and removing the document associations on the key model: the
-// Part's order of keys, the ".pls" takeover and its backup.
+// order in which the keys are written, the ".pls" takeover and its backup.
 #include "config/associations.h"
 #include "tests/support/eventwait.h"
 
