@@ -36,19 +36,20 @@ AtScheduler::AtScheduler(ICommandRunner& runner) : m_runner(runner)
 {
 }
 
-bool AtScheduler::fail(const QString& why)
+bool AtScheduler::fail(TaskFailure kind, const QString& why)
 {
+    m_failure = kind;
     m_error = why;
     return false;
 }
 
-QString AtScheduler::describe(const QString& what, const CommandResult& r) const
+bool AtScheduler::failRun(const QString& what, const CommandResult& r)
 {
     if (!r.started)
-        return what + QStringLiteral(": at is not installed");
+        return fail(TaskFailure::NotInstalled, what + QStringLiteral(": at is not installed"));
     if (!r.finished)
-        return what + QStringLiteral(": at did not answer");
-    return what + QStringLiteral(": ") + QString::fromLocal8Bit(r.err).trimmed();
+        return fail(TaskFailure::Refused, what + QStringLiteral(": at did not answer"));
+    return fail(TaskFailure::Refused, what + QStringLiteral(": ") + QString::fromLocal8Bit(r.err).trimmed());
 }
 
 QByteArray AtScheduler::JobScript(const ScheduledTask& task)
@@ -136,9 +137,10 @@ std::optional<ScheduledTask> AtScheduler::ParseJob(const QByteArray& jobText)
 bool AtScheduler::Tasks(QList<ScheduledTask>& out)
 {
     out.clear();
+    m_failure = TaskFailure::None;
     const CommandResult list = m_runner.Run(QStringLiteral("atq"), {});
     if (!list.ok())
-        return fail(describe(QStringLiteral("atq"), list));
+        return failRun(QStringLiteral("atq"), list);
     // "12\tTue Dec  8 14:30:00 2026 a user"
     for (const QByteArray& row : list.out.split('\n')) {
         const QByteArray id = row.split('\t').value(0).trimmed();
@@ -160,13 +162,13 @@ bool AtScheduler::Tasks(QList<ScheduledTask>& out)
 bool AtScheduler::NewTask(const QString& name, ScheduledTask& task)
 {
     if (!IsValidTaskName(name))
-        return fail(QStringLiteral("\"%1\" cannot name a task").arg(name));
+        return fail(TaskFailure::BadName, QStringLiteral("\"%1\" cannot name a task").arg(name));
     QList<ScheduledTask> all;
     if (!Tasks(all))
         return false;
     for (const ScheduledTask& t : all) {
         if (t.name == name)
-            return fail(QStringLiteral("a task named \"%1\" exists").arg(name));
+            return fail(TaskFailure::NameTaken, QStringLiteral("a task named \"%1\" exists").arg(name));
     }
     task = ScheduledTask();
     task.name = name;
@@ -177,11 +179,11 @@ bool AtScheduler::Store(ScheduledTask& task)
 {
     const QDateTime start = task.StartsAt();
     if (!task.hasTrigger || !start.isValid())
-        return fail(QStringLiteral("the task has no start"));
+        return fail(TaskFailure::Refused, QStringLiteral("the task has no start"));
     // at counts in whole minutes.
     const QDateTime minute(start.date(), QTime(start.time().hour(), start.time().minute()));
     if (minute <= now())
-        return fail(QStringLiteral("the start is not in the future"));
+        return fail(TaskFailure::NotInFuture, QStringLiteral("the start is not in the future"));
     // Refused here too when another task took the name meanwhile.
     ScheduledTask unused;
     if (!NewTask(task.name, unused))
@@ -191,14 +193,14 @@ bool AtScheduler::Store(ScheduledTask& task)
     const QRegularExpression jobLine(QStringLiteral("job (\\d+) at"));
     const auto match = jobLine.match(QString::fromLocal8Bit(made.err));
     if (!made.ok() || !match.hasMatch())
-        return fail(describe(QStringLiteral("at"), made));
+        return failRun(QStringLiteral("at"), made);
     task.id = match.captured(1);
     // at queues the job even when atd is not running, but nothing would
     // ever start it.
     if (made.err.contains("No atd running")) {
         m_runner.Run(QStringLiteral("atrm"), {task.id});
         task.id.clear();
-        return fail(QStringLiteral("atd is not running"));
+        return fail(TaskFailure::NotRunning, QStringLiteral("atd is not running"));
     }
     return true;
 }
@@ -212,16 +214,16 @@ std::optional<ScheduledTask> AtScheduler::Find(const QString& name)
         if (t.name == name)
             return t;
     }
-    m_error = QStringLiteral("no task named \"%1\"").arg(name);
+    fail(TaskFailure::Refused, QStringLiteral("no task named \"%1\"").arg(name));
     return std::nullopt;
 }
 
 bool AtScheduler::Delete(const ScheduledTask& task)
 {
     if (task.id.isEmpty())
-        return fail(QStringLiteral("the task is not stored"));
+        return fail(TaskFailure::Refused, QStringLiteral("the task is not stored"));
     const CommandResult r = m_runner.Run(QStringLiteral("atrm"), {task.id});
     if (!r.ok())
-        return fail(describe(QStringLiteral("atrm"), r));
+        return failRun(QStringLiteral("atrm"), r);
     return true;
 }

@@ -18,6 +18,8 @@ public:
     std::optional<ScheduledTask> Find(const QString& name) override;
     bool Delete(const ScheduledTask& task) override;
     QString LastError() const override { return m_error; }
+    TaskFailure LastFailure() const override { return m_failure; }
+    QDateTime Now() const override { return now(); }
 
     // Every task of ours the scheduler holds; false when at cannot be asked.
     bool Tasks(QList<ScheduledTask>& out);
@@ -31,11 +33,13 @@ public:
     static std::optional<ScheduledTask> ParseJob(const QByteArray& jobText);
 
 private:
-    bool fail(const QString& why);
-    QString describe(const QString& what, const CommandResult& r) const;
+    bool fail(TaskFailure kind, const QString& why);
+    // Fails with what went wrong running `what`.
+    bool failRun(const QString& what, const CommandResult& r);
 
     ICommandRunner& m_runner;
     QString m_error;
+    TaskFailure m_failure = TaskFailure::None;
 };
 
 // `text` in single quotes for a POSIX shell: the shell reads it back as one

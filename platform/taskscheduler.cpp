@@ -72,16 +72,20 @@ std::optional<QTime> ParseTaskTime(const QString& text, const QLocale& locale)
     return std::nullopt;
 }
 
+bool MemoryTaskScheduler::fail(TaskFailure kind, const QString& why)
+{
+    m_failure = kind;
+    m_error = why;
+    return false;
+}
+
 bool MemoryTaskScheduler::NewTask(const QString& name, ScheduledTask& task)
 {
-    if (!IsValidTaskName(name)) {
-        m_error = QStringLiteral("not a task name");
-        return false;
-    }
-    if (Find(name)) {
-        m_error = QStringLiteral("the name is taken");
-        return false;
-    }
+    m_failure = TaskFailure::None;
+    if (!IsValidTaskName(name))
+        return fail(TaskFailure::BadName, QStringLiteral("not a task name"));
+    if (Find(name))
+        return fail(TaskFailure::NameTaken, QStringLiteral("the name is taken"));
     task = ScheduledTask();
     task.name = name;
     return true;
@@ -89,18 +93,15 @@ bool MemoryTaskScheduler::NewTask(const QString& name, ScheduledTask& task)
 
 bool MemoryTaskScheduler::Store(ScheduledTask& task)
 {
-    if (refuse) {
-        m_error = QStringLiteral("refused");
-        return false;
-    }
-    if (!task.hasTrigger || !task.StartsAt().isValid() || task.StartsAt() <= now()) {
-        m_error = QStringLiteral("the start is not in the future");
-        return false;
-    }
-    if (Find(task.name)) {
-        m_error = QStringLiteral("the name is taken");
-        return false;
-    }
+    m_failure = TaskFailure::None;
+    if (refuse != TaskFailure::None)
+        return fail(refuse, QStringLiteral("refused"));
+    if (!task.hasTrigger || !task.StartsAt().isValid())
+        return fail(TaskFailure::Refused, QStringLiteral("the task has no start"));
+    if (task.StartsAt() <= now())
+        return fail(TaskFailure::NotInFuture, QStringLiteral("the start is not in the future"));
+    if (Find(task.name))
+        return fail(TaskFailure::NameTaken, QStringLiteral("the name is taken"));
     task.id = QString::number(m_next++);
     tasks.append(task);
     return true;
@@ -123,6 +124,5 @@ bool MemoryTaskScheduler::Delete(const ScheduledTask& task)
             return true;
         }
     }
-    m_error = QStringLiteral("no such task");
-    return false;
+    return fail(TaskFailure::Refused, QStringLiteral("no such task"));
 }

@@ -35,8 +35,20 @@ struct ScheduledTask {
     QDateTime StartsAt() const { return QDateTime(trigger.startDate, trigger.startTime); }
 };
 
+// Why the last operation of a scheduler failed.
+enum class TaskFailure {
+    None,
+    NameTaken,    // a task of that name exists
+    BadName,      // the name cannot name a task
+    NotInFuture,  // the start has already passed
+    NotInstalled, // the scheduler's program is missing
+    NotRunning,   // the scheduler's service is stopped: nothing would start the task
+    Refused,      // any other refusal; LastError() says what
+};
+
 // The system's task scheduler. Each operation that can fail returns false
-// and leaves the reason in LastError().
+// and leaves the kind of failure in LastFailure() and its description in
+// LastError().
 class ITaskScheduler {
 public:
     virtual ~ITaskScheduler() = default;
@@ -50,6 +62,9 @@ public:
     virtual std::optional<ScheduledTask> Find(const QString& name) = 0;
     virtual bool Delete(const ScheduledTask& task) = 0;
     virtual QString LastError() const = 0;
+    virtual TaskFailure LastFailure() const = 0;
+    // The scheduler's clock: a start is in the future by this time.
+    virtual QDateTime Now() const { return QDateTime::currentDateTime(); }
 };
 
 // True when `name` can name a task: not empty, no "/" or "\", no control
@@ -73,12 +88,19 @@ public:
     std::optional<ScheduledTask> Find(const QString& name) override;
     bool Delete(const ScheduledTask& task) override;
     QString LastError() const override { return m_error; }
+    TaskFailure LastFailure() const override { return m_failure; }
+    QDateTime Now() const override { return now(); }
 
     QList<ScheduledTask> tasks;
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
-    bool refuse = false; // the scheduler refuses every task
+    // Not None: every task is refused at Store with this failure, as a
+    // scheduler that is missing, stopped or unwilling does.
+    TaskFailure refuse = TaskFailure::None;
 
 private:
+    bool fail(TaskFailure kind, const QString& why);
+
     QString m_error;
+    TaskFailure m_failure = TaskFailure::None;
     int m_next = 1;
 };

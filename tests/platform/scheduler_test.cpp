@@ -115,6 +115,9 @@ TEST_F(AtJobs, TaskIsStoredReadBackAndRefusedUnderATakenName)
 
     ScheduledTask again;
     EXPECT_FALSE(scheduler.NewTask(QStringLiteral("Evening: rock"), again));
+    EXPECT_EQ(scheduler.LastFailure(), TaskFailure::NameTaken);
+    EXPECT_FALSE(scheduler.NewTask(QStringLiteral("a/b"), again));
+    EXPECT_EQ(scheduler.LastFailure(), TaskFailure::BadName);
     EXPECT_TRUE(scheduler.NewTask(QStringLiteral("Evening"), again));
 
     ASSERT_TRUE(scheduler.Delete(*found));
@@ -127,6 +130,7 @@ TEST_F(AtJobs, FailuresOfTheSchedulerAreReportedNeverQueued)
     ScheduledTask past = evening(scheduler, QStringLiteral("Past"), QStringLiteral("x.tvp"));
     past.trigger.startTime = QTime(18, 29);
     EXPECT_FALSE(scheduler.Store(past));
+    EXPECT_EQ(scheduler.LastFailure(), TaskFailure::NotInFuture);
     EXPECT_TRUE(at.jobs.isEmpty());
 
     at.extraWarning = "Can't open /run/atd.pid to signal atd. No atd running?\n";
@@ -134,11 +138,13 @@ TEST_F(AtJobs, FailuresOfTheSchedulerAreReportedNeverQueued)
     EXPECT_FALSE(scheduler.Store(t));
     EXPECT_TRUE(at.jobs.isEmpty()) << "the job atd would never run is removed";
     EXPECT_EQ(scheduler.LastError(), "atd is not running");
+    EXPECT_EQ(scheduler.LastFailure(), TaskFailure::NotRunning);
 
     at.installed = false;
     ScheduledTask none;
     EXPECT_FALSE(scheduler.NewTask(QStringLiteral("Any"), none));
     EXPECT_TRUE(scheduler.LastError().contains("not installed"));
+    EXPECT_EQ(scheduler.LastFailure(), TaskFailure::NotInstalled);
 }
 
 // The job's script, run by a real shell, gives the argument to the program

@@ -204,8 +204,10 @@ private:
     void buildOtherPage();
     void buildAboutPage();
     void buildSchedulerGroup();
-    bool createTask(const QString& name, const QString& Path, const QString& CMD, const QString& DateSt,
-                    const QString& TimeSt);
+    // Makes the task; what to tell the user when it could not be made, else
+    // nothing.
+    QString createTask(const QString& name, const QString& Path, const QString& CMD, const QString& DateSt,
+                       const QString& TimeSt);
     void buildMenus();
     void Form_Load();
     void Form_QueryUnload();

@@ -19,6 +19,48 @@ namespace {
 
 const QString kTaskExists = QStringLiteral("The task already exists. Please enter a new name");
 
+// What the user is told for a scheduler's failure: what went wrong and what
+// to do about it.
+QString FailureMessage(const ITaskScheduler& scheduler)
+{
+    switch (scheduler.LastFailure()) {
+    case TaskFailure::NameTaken:
+        return kTaskExists;
+    case TaskFailure::BadName:
+        return QStringLiteral("A task name cannot be empty or hold \"/\", \"\\\" or control characters. "
+                              "Please enter a new name");
+    case TaskFailure::NotInFuture:
+        return QStringLiteral("The start date and time have already passed. Cancel, enter a later date or "
+                              "time in the Scheduler group, then add the task again.");
+    case TaskFailure::NotInstalled:
+        return QStringLiteral("The task scheduler \"at\" is not installed, so no task can be added. Install it "
+                              "(for example with \"sudo apt install at\"), then add the task again.");
+    case TaskFailure::NotRunning:
+        return QStringLiteral("The task scheduler atd is not running, so the task would never start. Start it "
+                              "with \"sudo systemctl enable --now atd\", then add the task again.");
+    case TaskFailure::None:
+    case TaskFailure::Refused:
+        break;
+    }
+    return QStringLiteral("The task scheduler refused the task: %1").arg(scheduler.LastError());
+}
+
+// A Date or Time box that cannot be read: the text, the form to use and an
+// example in it.
+QString UnreadableMessage(const char* field, const QString& text, const QString& example)
+{
+    return QStringLiteral("The %1 \"%2\" cannot be read. Cancel, enter the %1 in the Scheduler group as in "
+                          "\"%3\", then add the task again.")
+        .arg(QLatin1String(field), text, example);
+}
+
+// The start the group proposes: five minutes from now.
+QDateTime ProposedStart(const ITaskScheduler* scheduler)
+{
+    const QDateTime now = scheduler ? scheduler->Now() : QDateTime::currentDateTime();
+    return now.addSecs(5 * 60);
+}
+
 } // namespace
 
 void frmRecord::buildSchedulerGroup()
@@ -38,9 +80,12 @@ void frmRecord::buildSchedulerGroup()
         grid->addWidget(e, at, 1);
         return std::pair{l, e};
     };
-    std::tie(Label1, txtTimeTask) = row("Label1", QStringLiteral("Time:"), "txtTimeTask", QStringLiteral("13:12"), 0);
-    std::tie(Label2, txtDateofMonthTask) =
-        row("Label2", QStringLiteral("Date:"), "txtDateofMonthTask", QStringLiteral("02/14/2005"), 1);
+    const QDateTime start = ProposedStart(m_deps.scheduler);
+    const QLocale locale;
+    std::tie(Label1, txtTimeTask) =
+        row("Label1", QStringLiteral("Time:"), "txtTimeTask", locale.toString(start.time(), QLocale::ShortFormat), 0);
+    std::tie(Label2, txtDateofMonthTask) = row("Label2", QStringLiteral("Date:"), "txtDateofMonthTask",
+                                               locale.toString(start.date(), QLocale::ShortFormat), 1);
     std::tie(Label3, txtURLTask) =
         row("Label3", QStringLiteral("Play :"), "txtURLTask",
             QStringLiteral("http://yp.shoutcast.com/sbin/shoutcast-playlist.pls?rn=6929&file=filename.pls"), 2);
@@ -80,33 +125,38 @@ void frmRecord::AddTask(QString& Path, QString& CMD, QString DateSt, QString Tim
         }
         if (!confirmed)
             return;
-        if (createTask(name, Path, CMD, DateSt, TimeSt)) {
+        const QString failure = createTask(name, Path, CMD, DateSt, TimeSt);
+        if (failure.isEmpty()) {
             m_deps.messages->ShowMessage(QStringLiteral("Added Scheduled Task"));
             return;
         }
-        m_deps.messages->ShowExclamation(kTaskExists);
+        m_deps.messages->ShowExclamation(failure);
     }
 }
 
-bool frmRecord::createTask(const QString& name, const QString& Path, const QString& CMD, const QString& DateSt,
-                           const QString& TimeSt)
+QString frmRecord::createTask(const QString& name, const QString& Path, const QString& CMD, const QString& DateSt,
+                              const QString& TimeSt)
 {
     ITaskScheduler* scheduler = m_deps.scheduler;
     if (!scheduler)
-        return false;
+        return QStringLiteral("No task scheduler is available, so no task can be added.");
     ScheduledTask task;
     if (!scheduler->NewTask(name, task))
-        return false;
+        return FailureMessage(*scheduler);
     task.program = Path;
     task.workingDirectory = Path.left(Path.lastIndexOf(QLatin1Char('/')) + 1);
     task.parameters = CMD;
     task.creator = QStringLiteral("Tonquill");
     task.flags = 8193;
 
-    const auto date = ParseTaskDate(DateSt, QLocale());
-    const auto time = ParseTaskTime(TimeSt, QLocale());
-    if (!date || !time)
-        return false;
+    const QLocale locale;
+    const QDateTime example = ProposedStart(scheduler);
+    const auto date = ParseTaskDate(DateSt, locale);
+    if (!date)
+        return UnreadableMessage("date", DateSt, locale.toString(example.date(), QLocale::ShortFormat));
+    const auto time = ParseTaskTime(TimeSt, locale);
+    if (!time)
+        return UnreadableMessage("time", TimeSt, locale.toString(example.time(), QLocale::ShortFormat));
     task.trigger.startDate = *date;
     task.trigger.startTime = *time;
     task.trigger.settingA = 1;
@@ -115,16 +165,16 @@ bool frmRecord::createTask(const QString& name, const QString& Path, const QStri
 
     task.account = qEnvironmentVariable("USERNAME", qEnvironmentVariable("USER"));
     if (!scheduler->Store(task))
-        return false;
+        return FailureMessage(*scheduler);
 
     const auto stored = scheduler->Find(name);
     if (!stored)
-        return false;
+        return FailureMessage(*scheduler);
     if (m_deps.taskDialog) {
         m_deps.taskDialog(this, *scheduler, *stored);
     } else {
         frmTaskProperties dialog(*scheduler, *stored, this);
         dialog.exec();
     }
-    return true;
+    return QString();
 }

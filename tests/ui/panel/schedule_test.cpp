@@ -79,42 +79,100 @@ TEST_F(ScheduleTest, TaskStartsTheProgramWithTheArgumentExactlyAsTyped)
     }
 }
 
-TEST_F(ScheduleTest, EveryFailureWarnsAndAsksAgainUntilCancelled)
+// Each failure says what went wrong and what to do; only a taken name says
+// the name is taken. The name prompt comes back after each one.
+TEST_F(ScheduleTest, EachFailureSaysWhatToDoAndAsksAgainUntilCancelled)
 {
-    const QString warning = QStringLiteral("The task already exists. Please enter a new name");
+    const QString taken = QStringLiteral("The task already exists. Please enter a new name");
     struct Case {
         const char* what;
         QString date, time;
         QStringList names;
         int tasksAfter;
-        int warnings;
-        bool refused = false;
+        QStringList says; // a part of each warning, in order; "taken" for the exact text
+        TaskFailure refuse = TaskFailure::None;
     } cases[] = {
-        {"taken name, then a new one", "12/24/2026", "18:30", {"Taken", "Fresh"}, 2, 1},
-        {"unreadable date, then cancel", "12/24/twenty", "18:30", {"A"}, 1, 1},
-        {"30 February", "02/30/2027", "18:30", {"A"}, 1, 1},
-        {"a word for a date", "tomorrow", "18:30", {"A"}, 1, 1},
-        {"past date", "11/30/2026", "18:30", {"A"}, 1, 1},
-        {"unreadable time", "12/24/2026", "25:61", {"A"}, 1, 1},
-        {"name with a slash, then a newline", "12/24/2026", "18:30", {"a/b", "a\nb"}, 1, 2},
-        {"cancelled at once", "12/24/2026", "18:30", {}, 1, 0},
-        {"the scheduler refuses", "12/24/2026", "18:30", {"A"}, 1, 1, true},
+        {"taken name, then a new one", "12/24/2026", "18:30", {"Taken", "Fresh"}, 2, {"taken"}},
+        {"unreadable date, then cancel",
+         "12/24/twenty",
+         "18:30",
+         {"A"},
+         1,
+         {"The date \"12/24/twenty\" cannot be read"}},
+        {"30 February", "02/30/2027", "18:30", {"A"}, 1, {"\"02/30/2027\" cannot be read"}},
+        {"a word for a date", "tomorrow", "18:30", {"A"}, 1, {"as in \"12/1/26\""}},
+        {"unreadable time", "12/24/2026", "25:61", {"A"}, 1, {"The time \"25:61\" cannot be read"}},
+        {"past date, asked twice", "11/30/2026", "18:30", {"A", "B"}, 1, {"already passed", "already passed"}},
+        {"name with a slash, then a newline",
+         "12/24/2026",
+         "18:30",
+         {"a/b", "a\nb"},
+         1,
+         {"cannot be empty or hold", "cannot be empty or hold"}},
+        {"taken name and a bad date: the name first", "nonsense", "18:30", {"Taken"}, 1, {"taken"}},
+        {"cancelled at once", "12/24/2026", "18:30", {}, 1, {}},
+        {"at is missing", "12/24/2026", "18:30", {"A"}, 1, {"sudo apt install at"}, TaskFailure::NotInstalled},
+        {"atd is stopped", "12/24/2026", "18:30", {"A"}, 1, {"systemctl enable --now atd"}, TaskFailure::NotRunning},
+        {"the scheduler refuses", "12/24/2026", "18:30", {"A"}, 1, {"refused the task: refused"}, TaskFailure::Refused},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         scheduler.tasks.clear();
-        ScheduledTask taken;
-        taken.name = QStringLiteral("Taken");
-        taken.id = QStringLiteral("0");
-        scheduler.tasks.append(taken);
+        ScheduledTask existing;
+        existing.name = QStringLiteral("Taken");
+        existing.id = QStringLiteral("0");
+        scheduler.tasks.append(existing);
         messages.messages.clear();
         messages.exclamations.clear();
         prompts.clear();
         answers = c.names;
-        scheduler.refuse = c.refused;
+        scheduler.refuse = c.refuse;
         schedule(c.date, c.time, QStringLiteral("x.tvp"));
-        EXPECT_EQ(scheduler.tasks.size(), c.tasksAfter) << c.what;
-        EXPECT_EQ(messages.exclamations, QStringList(c.warnings, warning)) << c.what;
-        EXPECT_EQ(prompts.size(), c.names.size() + (c.tasksAfter == 2 ? 0 : 1)) << c.what;
+        EXPECT_EQ(scheduler.tasks.size(), c.tasksAfter);
+        ASSERT_EQ(messages.exclamations.size(), c.says.size());
+        for (qsizetype i = 0; i < c.says.size(); ++i) {
+            const QString& shown = messages.exclamations[i];
+            if (c.says[i] == QLatin1String("taken"))
+                EXPECT_EQ(shown, taken);
+            else
+                EXPECT_TRUE(shown.contains(c.says[i]) && shown != taken) << shown.toStdString();
+        }
+        EXPECT_EQ(prompts.size(), c.names.size() + (c.tasksAfter == 2 ? 0 : 1));
+    }
+}
+
+// The group proposes a start five minutes ahead, in the locale's short
+// forms, and a task made with it as proposed is stored.
+TEST_F(ScheduleTest, ProposedStartIsFiveMinutesAheadAndAccepted)
+{
+    const QLocale us(QLocale::English, QLocale::UnitedStates), de(QLocale::German, QLocale::Germany);
+    struct Case {
+        QLocale locale;
+        QDateTime now;
+    } cases[] = {
+        {us, QDateTime(QDate(2026, 12, 1), QTime(9, 0))},
+        {us, QDateTime(QDate(2026, 12, 31), QTime(23, 58))},
+        {de, QDateTime(QDate(2027, 2, 28), QTime(13, 55))},
+        {QLocale::c(), QDateTime(QDate(2026, 6, 30), QTime(0, 0))},
+    };
+    for (const Case& c : cases) {
+        const QDateTime expected = c.now.addSecs(300);
+        SCOPED_TRACE(c.locale.name().toStdString() + " " + expected.toString(Qt::ISODate).toStdString());
+        QLocale::setDefault(c.locale);
+        scheduler.now = [&c] { return c.now; };
+        scheduler.tasks.clear();
+        messages.messages.clear();
+        open();
+        const QString date = panel->txtDateofMonthTask->text(), time = panel->txtTimeTask->text();
+        EXPECT_EQ(date, c.locale.toString(expected.date(), QLocale::ShortFormat));
+        EXPECT_EQ(time, c.locale.toString(expected.time(), QLocale::ShortFormat));
+        EXPECT_EQ(ParseTaskDate(date, c.locale), expected.date());
+        EXPECT_EQ(ParseTaskTime(time, c.locale), expected.time());
+        answers = {QStringLiteral("Soon")};
+        panel->cmdAddTask->click();
+        ASSERT_EQ(scheduler.tasks.size(), 1);
+        EXPECT_EQ(scheduler.tasks.first().StartsAt(), expected);
+        EXPECT_EQ(messages.messages, QStringList{"Added Scheduled Task"});
     }
 }
 
