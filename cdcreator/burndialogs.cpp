@@ -18,9 +18,9 @@ void WidgetBurnDialogs::Critical(const QString& text)
     QMessageBox::critical(m_parent, kTitle, text, QMessageBox::Ok);
 }
 
-QString WidgetBurnDialogs::OpenFile(const QString& filter)
+QStringList WidgetBurnDialogs::OpenFiles(const QString& filter)
 {
-    return QFileDialog::getOpenFileName(m_parent, kTitle, QString(), DialogNameFilter(filter));
+    return QFileDialog::getOpenFileNames(m_parent, kTitle, QString(), DialogNameFilter(filter));
 }
 
 QString DialogNameFilter(const QString& filter)

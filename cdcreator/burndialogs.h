@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -14,8 +15,8 @@ public:
     // A message box with the critical-error icon.
     virtual void Critical(const QString& text) = 0;
     // The open dialog with a filter in the "Description|*.a;*.b" form; the
-    // chosen file or "".
-    virtual QString OpenFile(const QString& filter) = 0;
+    // chosen files in the order the dialog gives them, none when cancelled.
+    virtual QStringList OpenFiles(const QString& filter) = 0;
 };
 
 // The real thing: QMessageBox and QFileDialog over `parent`.
@@ -24,7 +25,7 @@ public:
     explicit WidgetBurnDialogs(QWidget* parent) : m_parent(parent) {}
     void Inform(const QString& text) override;
     void Critical(const QString& text) override;
-    QString OpenFile(const QString& filter) override;
+    QStringList OpenFiles(const QString& filter) override;
 
 private:
     QWidget* m_parent;

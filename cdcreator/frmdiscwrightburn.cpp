@@ -96,16 +96,22 @@ void frmDiscwrightBurn::BuildControls()
     List1->setObjectName(QStringLiteral("List1"));
     column->addWidget(List1, 1);
 
-    Text2 = new QLineEdit(QStringLiteral("Tracks"));
+    // A count the window keeps: it reads like a box but takes no typing.
+    Text2 = new QLabel(QStringLiteral("Tracks"));
     Text2->setObjectName(QStringLiteral("Text2"));
-    Text2->setReadOnly(true);
+    Text2->setAccessibleName(QStringLiteral("Total Tracks"));
+    Text2->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    Text2->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Text2->setMinimumWidth(48);
     Text2->setMaximumWidth(64);
     Command1 = new QPushButton;
     Command2 = new QPushButton;
     Command3 = new QPushButton;
     Command4 = new QPushButton;
     auto* commands = new QHBoxLayout;
-    commands->addWidget(new QLabel(QStringLiteral("Total Tracks:")));
+    auto* tracksLabel = new QLabel(QStringLiteral("Total Tracks:"));
+    tracksLabel->setBuddy(Text2);
+    commands->addWidget(tracksLabel);
     commands->addWidget(Text2);
     commands->addStretch(1);
     for (QPushButton* button : {Command1, Command2, Command3, Command4})

@@ -56,7 +56,7 @@ public:
     QRadioButton* Option2 = nullptr; // Record
     QLineEdit* Text1 = nullptr;      // pause seconds
     QueueList* List1 = nullptr;
-    QLineEdit* Text2 = nullptr; // number of tracks
+    QLabel* Text2 = nullptr; // number of tracks: shown, never edited
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
     QPushButton* Command3 = nullptr;

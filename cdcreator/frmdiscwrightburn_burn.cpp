@@ -1,6 +1,7 @@
 // The device and burn side of the burn window: device change, disc status,
 // Record and Abort, the recorder's events and the progress tick.
 #include "cdcreator/burndialogs.h"
+#include "cdcreator/cdimage.h"
 #include "cdcreator/discrecorder.h"
 #include "cdcreator/frmdiscwrightburn.h"
 #include "cdcreator/timetext.h"
@@ -13,7 +14,7 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QTimer>
-
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -63,10 +64,19 @@ void frmDiscwrightBurn::ShowDiscStatus()
     case IDiscRecorder::kNoDisc:
         StatPanel2->setText(QStringLiteral("No Disc In Drive"));
         break;
-    case IDiscRecorder::kEmptyDisc:
-        StatPanel2->setText(QStringLiteral("Empty CD   [ ") + SecondsToText(float(timeLeft)) +
-                            QStringLiteral(" Time Left , ") + FormatBytes(capacity) + QStringLiteral(" Left ]"));
+    case IDiscRecorder::kEmptyDisc: {
+        // What is left once the queue is on the disc.
+        const double queued = m_cdburn.QueueSeconds();
+        const double over = queued - timeLeft;
+        QString text = QStringLiteral("Empty CD   [ ") + SecondsToText(float(std::max(0.0, timeLeft - queued))) +
+                       QStringLiteral(" Time Left , ") +
+                       FormatBytes(std::max(0.0, capacity - queued * CdAudio::kBytesPerSecond)) +
+                       QStringLiteral(" Left ]");
+        if (over > 0)
+            text += QStringLiteral("  The queue is %1 too long").arg(SecondsToText(float(over)));
+        StatPanel2->setText(text);
         break;
+    }
     case IDiscRecorder::kOpenDisc:
         StatPanel2->setText(QStringLiteral("Open CD (Capacity=") + FormatBytes(capacity) + QStringLiteral(", used=") +
                             FormatBytes(used) + QStringLiteral(")"));
@@ -116,7 +126,9 @@ void frmDiscwrightBurn::TimerBurnProgress_Timer()
     const double total = m_cdburn.TotalBytes();
     const double done = m_cdburn.BytesWritten();
     const double percent = total > 0 ? done / total * 100.0 : 0.0;
-    if (percent == 100.0)
+    // A write that reaches its end clears the status it began with; once it
+    // has ended, the status tells its result and stays.
+    if (percent == 100.0 && m_cdburn.IsWriting())
         LabelStatus->clear();
     prog->setValue(int(std::clamp(percent, 0.0, 100.0)));
     LabelTrack->setText(QString::number(m_cdburn.CurrentTrack() - 1));
@@ -149,6 +161,8 @@ void frmDiscwrightBurn::cdburn_SpeedFound(int speed, const QString&)
 
 void frmDiscwrightBurn::cdburn_WriteEnded()
 {
+    // Nothing to poll until the next write.
+    TimerBurnProgress->stop();
     prog->setValue(0);
     LabelStatus->clear();
     LabelTrack->clear();

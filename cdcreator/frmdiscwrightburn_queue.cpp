@@ -11,11 +11,14 @@
 
 void frmDiscwrightBurn::Command3_Click()
 {
-    const QString chosen = m_dialogs.OpenFile(kAudioFilter);
-    if (chosen.isEmpty())
-        return;
-    QueueFile = chosen;
-    addfiletoqueue();
+    // Every file chosen joins the queue, in the order the dialog gives them.
+    const QStringList chosen = m_dialogs.OpenFiles(kAudioFilter);
+    for (const QString& file : chosen) {
+        if (file.isEmpty())
+            continue;
+        QueueFile = file;
+        addfiletoqueue();
+    }
 }
 
 void frmDiscwrightBurn::List1_OLEDragDrop(const QStringList& paths)
@@ -53,6 +56,8 @@ void frmDiscwrightBurn::refreshaudiotracks()
     m_cdburn.ListTracks();
     timeScale->SetDuration(m_cdburn.QueueSeconds() / 60.0);
     StatPanel3->setText(QStringLiteral("Time In Queue: ") + SecondsToText(float(m_cdburn.QueueSeconds())));
+    // The time and bytes left on the disc count the queue.
+    ShowDiscStatus();
 }
 
 void frmDiscwrightBurn::cdburn_TrackListed(int index, const QString& path, double seconds)

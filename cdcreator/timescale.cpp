@@ -28,7 +28,7 @@ TimeScale::TimeScale(QWidget* parent) : QWidget(parent)
         m_captions[i] = label;
     }
     SetCaptions(QStringLiteral("0MB"), 200, QStringLiteral("MB"));
-    m_barWidth = 0;
+    m_fill = 0;
     Layout();
 }
 
@@ -62,13 +62,15 @@ void TimeScale::SetDataMode()
 
 void TimeScale::SetDuration(double minutes)
 {
-    m_barWidth = (scaleWidth() - 20) * minutes / 100.0;
+    m_fill = minutes / 100.0;
+    m_barWidth = (scaleWidth() - 20) * m_fill;
     update();
 }
 
 void TimeScale::SetSize(int megabytes)
 {
-    m_barWidth = (scaleWidth() - 20) * megabytes / 1000.0;
+    m_fill = megabytes / 1000.0;
+    m_barWidth = (scaleWidth() - 20) * m_fill;
     update();
 }
 
@@ -102,6 +104,7 @@ void TimeScale::Layout()
     m_barTop = 50;
     m_barLeft = 50;
     m_barHeight = 0.4 * h;
+    m_barWidth = (w - 20) * m_fill;
 
     for (int i = 1; i <= kTicks; ++i) {
         const double x = w / kTicks * i;

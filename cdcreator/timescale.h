@@ -14,7 +14,8 @@ class QLabel;
 //
 // Geometry is kept in twips, 15 to a pixel, so the layout is the same on any
 // screen: the frame sits 10 twips inside the edges, the bar starts at (50, 50)
-// and its full length W - 20 stands for the whole range.
+// and its full length W - 20 stands for the whole range. The bar keeps the
+// share of the range it was given, so it follows every resize.
 class TimeScale : public QWidget {
     Q_OBJECT
 public:
@@ -53,6 +54,7 @@ private:
     void SetCaptions(const QString& zero, int step, const QString& unit);
     void Layout();
 
+    double m_fill = 0; // the bar's share of the whole range (1 = full; more is not clipped)
     double m_barWidth = 0;
     double m_barTop = 50;
     double m_barLeft = 50;

@@ -4,6 +4,7 @@
 #include "cdcreator/cdimage.h"
 #include "cdcreator/timetext.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <algorithm>
@@ -185,5 +186,6 @@ void ImageWriteJob::run()
         Finish(false);
         return;
     }
-    Finish(true, QStringLiteral("Image written: %1").arg(m_request.cuePath));
+    Finish(true, QStringLiteral("Image written: %1 and %2")
+                     .arg(QDir::toNativeSeparators(m_request.binPath), QDir::toNativeSeparators(m_request.cuePath)));
 }

@@ -30,6 +30,7 @@ public:
     };
     std::vector<Track> tracks;
     int deviceIndex = -2;
+    bool writing = false;
 
     void setAccessMode(int mode) override { log << QStringLiteral("access %1").arg(mode); }
     void InitRecorder() override { log << QStringLiteral("init"); }
@@ -90,7 +91,7 @@ public:
     void setWriteMethod(int m) override { log << QStringLiteral("method %1").arg(m); }
     void StartWrite() override { log << QStringLiteral("start"); }
     void AbortWrite() override { log << QStringLiteral("abort"); }
-    bool IsWriting() const override { return false; }
+    bool IsWriting() const override { return writing; }
     double TotalBytes() const override { return total; }
     double BytesWritten() const override { return written; }
     qint32 CurrentTrack() const override { return track; }
@@ -103,16 +104,16 @@ public:
     using IDiscRecorder::WriteEnded;
 };
 
-// Dialogs that record what they were asked and return a scripted file.
+// Dialogs that record what they were asked and return scripted files.
 class FakeDialogs : public IBurnDialogs {
 public:
     QStringList informed, critical, filters;
-    QString nextFile;
+    QStringList nextFiles;
     void Inform(const QString& text) override { informed << text; }
     void Critical(const QString& text) override { critical << text; }
-    QString OpenFile(const QString& filter) override
+    QStringList OpenFiles(const QString& filter) override
     {
         filters << filter;
-        return nextFile;
+        return nextFiles;
     }
 };

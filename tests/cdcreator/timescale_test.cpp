@@ -58,6 +58,35 @@ TEST_F(ScaleFixture, BarWidthFollowsDurationAndSize)
     EXPECT_GT(scale.barWidth(), full);
 }
 
+// The bar keeps its share of the range whatever the width: 7 minutes read
+// as 7 minutes after the window grows or shrinks, in both modes.
+TEST_F(ScaleFixture, BarFollowsAResize)
+{
+    struct Case {
+        bool audio;
+        double value; // minutes or megabytes
+        double fraction;
+    } cases[] = {{true, 7, 0.07}, {true, 100, 1.0}, {true, 150, 1.5}, {false, 350, 0.35}};
+    for (const auto& c : cases) {
+        scale.resize(400, 40);
+        if (c.audio) {
+            scale.SetAudioMode();
+            scale.SetDuration(c.value);
+        } else {
+            scale.SetDataMode();
+            scale.SetSize(int(c.value));
+        }
+        for (QSize size : {QSize(1900, 40), QSize(120, 30), QSize(613, 57)}) {
+            scale.resize(size);
+            EXPECT_NEAR(scale.barWidth(), (size.width() * 15.0 - 20) * c.fraction, 1e-6)
+                << c.value << " at " << size.width();
+        }
+    }
+    scale.SetAudioMode(); // an empty bar stays empty
+    scale.resize(1000, 40);
+    EXPECT_EQ(scale.barWidth(), 0);
+}
+
 TEST_F(ScaleFixture, SwitchingModesEmptiesTheBar)
 {
     scale.SetDuration(30);

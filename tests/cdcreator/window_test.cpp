@@ -8,16 +8,18 @@
 #include "fakerecorder.h"
 #include "tests/support/eventwait.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QCoreApplication>
 #include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
 
@@ -125,6 +127,7 @@ TEST_F(WindowFixture, QueueTimeAndScale)
     recorder.playTimes = {{QStringLiteral("/m/long.mp3"), 3725}, {QStringLiteral("/m/b.wav"), 252}};
     Open();
     EXPECT_EQ(window->queueTimeText(), QStringLiteral("Time In Queue: 00:00"));
+    EXPECT_EQ(window->Text2->text(), QStringLiteral("Tracks"));
     EXPECT_EQ(window->timeScale->barWidth(), 0);
     window->QueueFile = QStringLiteral("/m/long.mp3");
     window->addfiletoqueue();
@@ -181,12 +184,12 @@ TEST_F(WindowFixture, BrowseAndDelete)
 {
     recorder.playTimes = {{QStringLiteral("/m/a.mp3"), 1}, {QStringLiteral("/m/b.mp3"), 2}};
     Open();
-    dialogs.nextFile = QString();
+    dialogs.nextFiles = {};
     window->Command3_Click();
     EXPECT_EQ(dialogs.filters, QStringList{frmDiscwrightBurn::kAudioFilter});
     EXPECT_EQ(window->List1->count(), 0);
     for (const char* f : {"/m/a.mp3", "/m/b.mp3"}) {
-        dialogs.nextFile = QString::fromLatin1(f);
+        dialogs.nextFiles = {QString::fromLatin1(f)};
         window->Command3_Click();
     }
     ASSERT_EQ(window->List1->count(), 2);
@@ -248,6 +251,7 @@ TEST_F(WindowFixture, ProgressTick)
                  {3145728, 1572864, 50, "1.50 MB of 3.00 MB"},
                  {1536, 3000, 100, "2.93 KB of 1.50 KB"},
                  {1536, 1536, 100, "1.50 KB of 1.50 KB"}};
+    recorder.writing = true;
     for (const auto& c : cases) {
         recorder.total = c.total;
         recorder.written = c.written;
@@ -375,4 +379,106 @@ TEST(WindowWithRealRecorder, BatchDropListsInDropOrder)
     EXPECT_EQ(window.queueTimeText(), QStringLiteral("Time In Queue: ") + SecondsToText(float(total)));
     ASSERT_EQ(dialogs.critical.size(), 1);
     EXPECT_TRUE(dialogs.critical[0].startsWith(QStringLiteral("Cannot add f07.wav: "))) << dialogs.critical[0].toStdString();
+}
+
+// Browse takes every file chosen in the dialog, in the dialog's order.
+TEST_F(WindowFixture, BrowseQueuesEveryFileChosen)
+{
+    recorder.playTimes = {
+        {QStringLiteral("/m/a.mp3"), 1}, {QStringLiteral("/m/b.wav"), 2}, {QStringLiteral("/m/c.ogg"), 3}};
+    Open();
+    dialogs.nextFiles = {QStringLiteral("/m/c.ogg"), QStringLiteral("/m/a.mp3"), QStringLiteral("/m/b.wav")};
+    window->Command3_Click();
+    EXPECT_EQ(dialogs.filters.size(), 1);
+    EXPECT_EQ(listTexts(), (QStringList{QStringLiteral("Audio Track 01 (c.ogg)  00:03"),
+                                        QStringLiteral("Audio Track 02 (a.mp3)  00:01"),
+                                        QStringLiteral("Audio Track 03 (b.wav)  00:02")}));
+    EXPECT_EQ(window->Text2->text(), QStringLiteral("3"));
+    EXPECT_EQ(window->queueTimeText(), QStringLiteral("Time In Queue: 00:06"));
+}
+
+// The bar keeps showing the queue's minutes when the window is resized: 7
+// minutes fill 7 % of the scale at any width.
+TEST_F(WindowFixture, ScaleFollowsTheWindowSize)
+{
+    recorder.playTimes = {{QStringLiteral("/m/seven.mp3"), 420}};
+    Open();
+    window->QueueFile = QStringLiteral("/m/seven.mp3");
+    window->addfiletoqueue();
+    for (QSize size : {QSize(1900, 700), QSize(900, 480), QSize(1280, 600)}) {
+        window->resize(size);
+        TimeScale* scale = window->timeScale;
+        // Laid out across the window, less its margins.
+        EXPECT_TRUE(
+            WaitUntil([&] { return scale->width() <= size.width() && scale->width() > size.width() - 60; }, 5000))
+            << size.width() << " " << scale->width();
+        EXPECT_NEAR(scale->barWidth(), (scale->scaleWidth() - 20) * 0.07, 1e-6) << size.width();
+    }
+}
+
+// The time and bytes left on the disc count the queue; a queue longer than
+// the disc says by how much.
+TEST_F(WindowFixture, DiscStatusFollowsTheQueue)
+{
+    recorder.playTimes = {{QStringLiteral("/m/b.wav"), 252}, {QStringLiteral("/m/long.wav"), 4748}};
+    Open();
+    const QString empty = QStringLiteral("Empty CD   [ 01:20:00 Time Left , 807.50 MB Left ]");
+    EXPECT_EQ(window->discStatusText(), empty);
+    window->List1_OLEDragDrop({QStringLiteral("/m/b.wav")});
+    EXPECT_EQ(window->discStatusText(), QStringLiteral("Empty CD   [ 01:15:48 Time Left , 765.10 MB Left ]"));
+    emit recorder.DiscStatusChanged(); // the disc's own news counts the queue too
+    EXPECT_EQ(window->discStatusText(), QStringLiteral("Empty CD   [ 01:15:48 Time Left , 765.10 MB Left ]"));
+    window->List1_OLEDragDrop({QStringLiteral("/m/long.wav")}); // 5000 s in all: 200 s too long
+    EXPECT_EQ(window->discStatusText(),
+              QStringLiteral("Empty CD   [ 00:00 Time Left , 0 Bytes Left ]  The queue is 03:20 too long"));
+    window->List1->setCurrentRow(1);
+    window->Command4_Click();
+    window->List1->setCurrentRow(0);
+    window->Command4_Click();
+    EXPECT_EQ(window->discStatusText(), empty);
+}
+
+// "Total Tracks" shows the count and takes no typing, for the keyboard and
+// for assistive technology alike.
+TEST_F(WindowFixture, TotalTracksIsReadOnly)
+{
+    recorder.playTimes = {{QStringLiteral("/m/a.mp3"), 1}};
+    Open();
+    window->List1_OLEDragDrop({QStringLiteral("/m/a.mp3")});
+    QAccessibleInterface* field = QAccessible::queryAccessibleInterface(window->Text2);
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(field->text(QAccessible::Name), QStringLiteral("Total Tracks"));
+    EXPECT_FALSE(field->state().editable);
+    window->Text2->setFocus();
+    QTest::keyClicks(window->Text2, QStringLiteral("99"));
+    QTest::keyClick(window->Text2, Qt::Key_Backspace);
+    EXPECT_EQ(window->Text2->text(), QStringLiteral("1"));
+}
+
+// After an image is written the status names both files, and stays so: the
+// progress tick no longer runs, and a tick after the end leaves it.
+TEST(WindowWithRealRecorder, StatusNamesTheImageFilesWritten)
+{
+    TempFolder dir;
+    qputenv("DISCWRIGHT_IMAGE_DIR", dir.file(QStringLiteral("images")).toUtf8());
+    const QString wav = dir.file(QStringLiteral("one.wav"));
+    ASSERT_TRUE(MakeWav(wav, 1));
+    DiscRecordObj recorder(nullptr);
+    FakeDialogs dialogs;
+    frmDiscwrightBurn window(recorder, dialogs);
+    dialogs.nextFiles = {wav};
+    window.Command3_Click();
+    ASSERT_TRUE(WaitUntil([&] { return window.List1->count() == 1; }, 30000));
+    window.Option2->setChecked(true);
+    window.Command1_Click();
+    ASSERT_TRUE(WaitUntil([&] { return !recorder.IsWriting() && !recorder.lastCuePath().isEmpty(); }, 60000))
+        << window.LabelStatus->text().toStdString();
+    qunsetenv("DISCWRIGHT_IMAGE_DIR");
+    const QString status = window.LabelStatus->text();
+    EXPECT_TRUE(status.contains(recorder.lastImagePath()) && status.contains(recorder.lastCuePath()))
+        << status.toStdString();
+    EXPECT_FALSE(window.TimerBurnProgress->isActive());
+    window.TimerBurnProgress_Timer();
+    EXPECT_EQ(window.LabelStatus->text(), status);
+    EXPECT_TRUE(dialogs.critical.isEmpty()) << dialogs.critical.join(QLatin1Char('\n')).toStdString();
 }

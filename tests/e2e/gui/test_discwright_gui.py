@@ -87,7 +87,8 @@ def add_through_browse(app, path):
 
 
 def check_queue(app, first, second):
-    tracks = app.find("text", "")  # "Total Tracks:" (the field has no accessible name)
+    tracks = app.find("label", "Total Tracks")
+    expect("editable" not in gui.states_of(tracks), "Total Tracks can be edited", app)
     add_through_browse(app, first)
     gui.wait_until(lambda: gui.text_of(tracks) == "1", what="Total Tracks to show 1", dump=app.dump)
     add_through_browse(app, second)
