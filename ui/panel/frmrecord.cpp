@@ -275,6 +275,8 @@ void frmRecord::buildAdvancedPage()
         connect(box, &QCheckBox::clicked, this, [this] { PanelEdited = true; });
     connect(txtBaseLineName, &QLineEdit::textChanged, this, [this] { PanelEdited = true; });
     spnTimeInMinutes->txtSpin()->installEventFilter(this);
+    m_keptMinutes = new KeptSpinnerValue(spnTimeInMinutes);
+    m_keptDays = new KeptSpinnerValue(spnRecordingDays);
 }
 
 void frmRecord::buildOtherPage()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/panel/keptvalue.h"
+
 #include <QMainWindow>
 #include <QString>
 
@@ -220,4 +222,9 @@ private:
 
     PanelDeps m_deps;
     bool m_closing = false;
+    // Configuration values the panel cannot show as they are, given back
+    // unless the user changes what is shown in their place.
+    KeptSpinnerValue* m_keptMinutes = nullptr;
+    KeptSpinnerValue* m_keptDays = nullptr;
+    KeptFilePath m_keptFile;
 };

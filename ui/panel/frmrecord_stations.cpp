@@ -283,6 +283,7 @@ void frmRecord::LoadBasedOnCR()
     case 1:
         selectCapture(1);
         setSavePathText(withSeparator(c.sMP3Path) + c.sStreamFileName);
+        m_keptFile.Show(txtMP3Path->text(), c.sMP3Path, c.sStreamFileName);
         break;
     case 2:
         selectCapture(2);
@@ -299,14 +300,14 @@ void frmRecord::LoadBasedOnCR()
 
     if (c.bEnabledTimedRecording) {
         chkTimed->setChecked(true);
-        spnTimeInMinutes->setValue(c.lTimedRecording);
+        m_keptMinutes->Show(c.lTimedRecording);
         chkShutdown->setChecked(c.bExitTimedRecording);
     } else {
         chkTimed->setChecked(false);
     }
     if (c.bDeleteArchivesAfterTime) {
         chkCleanup->setChecked(true);
-        spnRecordingDays->setValue(c.lDaysToKeepRecording);
+        m_keptDays->Show(c.lDaysToKeepRecording);
     } else {
         chkCleanup->setChecked(false);
     }
@@ -327,8 +328,10 @@ void frmRecord::PutInCR()
     c.bStartPaused = chkStartPaused->isChecked();
     if (optFile->isChecked()) {
         c.lRecordingMode = 1;
-        c.sMP3Path = FolderOf(txtMP3Path->text());
-        c.sStreamFileName = FileNameOf(txtMP3Path->text());
+        if (!m_keptFile.Take(txtMP3Path->text(), c.sMP3Path, c.sStreamFileName)) {
+            c.sMP3Path = FolderOf(txtMP3Path->text());
+            c.sStreamFileName = FileNameOf(txtMP3Path->text());
+        }
     } else if (optNormal->isChecked()) {
         c.lRecordingMode = 2;
         c.sMP3Path = txtMP3Path->text();
@@ -339,7 +342,7 @@ void frmRecord::PutInCR()
     }
     if (chkTimed->isChecked()) {
         c.bEnabledTimedRecording = true;
-        c.lTimedRecording = spnTimeInMinutes->value();
+        c.lTimedRecording = m_keptMinutes->Value();
         c.bExitTimedRecording = chkShutdown->isChecked();
     } else {
         c.bEnabledTimedRecording = false;
@@ -347,7 +350,7 @@ void frmRecord::PutInCR()
     }
     if (chkCleanup->isChecked()) {
         c.bDeleteArchivesAfterTime = true;
-        c.lDaysToKeepRecording = spnRecordingDays->value();
+        c.lDaysToKeepRecording = m_keptDays->Value();
     } else {
         c.bDeleteArchivesAfterTime = false;
     }

@@ -1,7 +1,7 @@
 // The panel and the shared recording configuration: LoadBasedOnCR, PutInCR
 // and the record and listen actions.
-#include "panelfixture.h"
 #include "config/usersettings.h"
+#include "panelfixture.h"
 #include "ui/controls/aspinnerbox.h"
 
 #include <QCheckBox>
@@ -230,4 +230,77 @@ TEST_F(PanelConfigurationTest, CleanCutsAndID3v2BoxesFollowTheirSettings)
     panel->chkID3v2->click();
     EXPECT_FALSE(CutSongsInSilence());
     EXPECT_TRUE(WriteID3v2Tags());
+}
+
+// A preset opened in the panel and saved again comes back as written: values
+// at the spinners' ends are shown, values beyond them are kept (the spinner
+// shows its end and says so), and a single file's name with folders in it
+// stays as it was.
+TEST_F(PanelConfigurationTest, PresetValuesBeyondThePanelSurviveOpenAndSave)
+{
+    struct Case {
+        const char *capture, *minutes, *days;
+        qint32 shownMinutes, shownDays; // -1: not shown (the option is off)
+        bool keptMinutes, keptDays;
+    } cases[] = {
+        {"SONGNAMEONLY", " 99999 ", " 99999 ", 99999, 99999, false, false},
+        {"SONGNAMEONLY", " 100000 ", " 100000 ", 99999, 99999, true, true},
+        {"Archive", "S2147483647", " 2147483647 ", 99999, 99999, true, true},
+        {"FILENAME sub/dir/../x.mp3", " 1 ", " 0 ", 1, -1, false, false},
+        {"FILENAME x.mp3", "S0", " 30 ", -1, 30, false, false},
+        {"FILENAME ../up.mp3", "S100000", " 0 ", 99999, -1, true, false},
+    };
+    const QString preset = home.file(QStringLiteral("in.tvp")), saved = home.file(QStringLiteral("out.tvp"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QStringLiteral("%1|%2|%3").arg(c.capture, c.minutes, c.days).toStdString());
+        const QByteArray text = QByteArray("Jazz\r\nhttp://h/x.pls\r\n") + c.capture + "\r\n%DEFDIR%\r\n" + c.minutes +
+                                "\r\n" + c.days + "\r\n";
+        ASSERT_TRUE(WriteAll(preset, text));
+        QFile::remove(saved);
+        open();
+        dialogs.openAnswer = preset;
+        panel->cmdLoadConfiguration_Click();
+        ASSERT_EQ(config.sConfigFileName, preset);
+        const auto kept = [](const ASpinnerBox* spinner) {
+            return spinner->toolTip().contains(QLatin1String("is kept as it is"));
+        };
+        if (c.shownMinutes >= 0) {
+            EXPECT_EQ(panel->spnTimeInMinutes->value(), c.shownMinutes);
+            EXPECT_EQ(kept(panel->spnTimeInMinutes), c.keptMinutes);
+        }
+        if (c.shownDays >= 0) {
+            EXPECT_EQ(panel->spnRecordingDays->value(), c.shownDays);
+            EXPECT_EQ(kept(panel->spnRecordingDays), c.keptDays);
+        }
+        dialogs.saveAnswer = saved;
+        panel->cmdSave_Click();
+        EXPECT_EQ(ReadAll(saved), text);
+        panel.reset();
+    }
+}
+
+// What the user sets in place of a kept value replaces it, also when it is
+// the spinner's end again; a changed save box is split as shown.
+TEST_F(PanelConfigurationTest, ChangingAKeptValueReplacesIt)
+{
+    const QString preset = home.file(QStringLiteral("in.tvp"));
+    ASSERT_TRUE(WriteAll(preset, "Jazz\r\nhttp://h/x.pls\r\nFILENAME a/../b.mp3\r\n%DEFDIR%\r\nS2147483647\r\n"
+                                 " 2147483647 \r\n"));
+    open();
+    dialogs.openAnswer = preset;
+    panel->cmdLoadConfiguration_Click();
+    panel->PutInCR();
+    EXPECT_EQ(config.lTimedRecording, 2147483647);
+    EXPECT_EQ(config.lDaysToKeepRecording, 2147483647);
+    EXPECT_EQ(config.sStreamFileName, QStringLiteral("a/../b.mp3"));
+
+    panel->spnRecordingDays->setValue(45);
+    panel->spnTimeInMinutes->setValue(500);
+    panel->spnTimeInMinutes->setValue(99999);
+    panel->txtMP3Path->setText(home.file(QStringLiteral("c.mp3")));
+    panel->PutInCR();
+    EXPECT_EQ(config.lDaysToKeepRecording, 45);
+    EXPECT_EQ(config.lTimedRecording, 99999);
+    EXPECT_EQ(config.sStreamFileName, QStringLiteral("c.mp3"));
+    EXPECT_FALSE(panel->spnRecordingDays->toolTip().contains(QLatin1String("kept")));
 }
