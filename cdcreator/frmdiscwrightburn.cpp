@@ -97,9 +97,9 @@ void frmDiscwrightBurn::BuildControls()
     column->addWidget(List1, 1);
 
     // A count the window keeps: it reads like a box but takes no typing.
+    // Its name is the count; the label before it names it.
     Text2 = new QLabel(QStringLiteral("Tracks"));
     Text2->setObjectName(QStringLiteral("Text2"));
-    Text2->setAccessibleName(QStringLiteral("Total Tracks"));
     Text2->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     Text2->setTextInteractionFlags(Qt::TextSelectableByMouse);
     Text2->setMinimumWidth(48);

@@ -87,7 +87,7 @@ def add_through_browse(app, path):
 
 
 def check_queue(app, first, second):
-    tracks = app.find("label", "Total Tracks")
+    tracks = app.find("label", "Tracks")  # beside "Total Tracks:", the count before any file
     expect("editable" not in gui.states_of(tracks), "Total Tracks can be edited", app)
     add_through_browse(app, first)
     gui.wait_until(lambda: gui.text_of(tracks) == "1", what="Total Tracks to show 1", dump=app.dump)
