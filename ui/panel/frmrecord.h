@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -29,6 +30,8 @@ class QToolButton;
 class QTreeWidget;
 class clsConfiguration;
 class ctlURIGrabber;
+class frmHelp;
+class QUrl;
 class frmMP3;
 class ITaskScheduler;
 struct ScheduledTask;
@@ -59,6 +62,9 @@ struct PanelDeps {
     // when the user confirmed (then `text` holds the answer). Empty: the
     // real modal input box.
     std::function<bool(QWidget* owner, const QString& prompt, const QString& title, QString& text)> inputBox;
+    // Where a tool program is started from ("" when it is not installed).
+    // Empty: beside the running executable, else on the PATH.
+    std::function<QString(const QString& program)> findProgram;
     // The task's property dialog. Empty: the real modal dialog.
     std::function<void(QWidget* owner, ITaskScheduler& scheduler, const ScheduledTask& task)> taskDialog;
 };
@@ -70,6 +76,7 @@ class frmRecord : public QMainWindow {
     Q_OBJECT
 public:
     static const QString kCaption;  // "Tonquill v2.01"
+    static const QString kWebSite;  // "Tonquill on the Web"
     // 1 after "Set up new recording": minimising the panel then hides it.
     static int PanelOpenMode;
 
@@ -120,7 +127,17 @@ public:
     void tmrRecMon_Timer();
     void cmdHelp_Click();
     void StartTool(const QString& program);
+    // The path a tool program would be started from: beside the executable,
+    // else on the PATH; "" when it is neither.
+    QString FindTool(const QString& program) const;
+    // Each tool item is enabled exactly when its program is there.
+    void UpdateToolItems();
     void mnuTonquillWeb_Click();
+    // Opens a web address with the desktop's programs; when none can, says
+    // so and shows the address to copy.
+    void OpenWebAddress(const QUrl& url);
+    // The help window, once Help was asked for.
+    frmHelp* HelpWindow() const;
     // Keeps the recording display directly below the panel.
     void DockDisplay();
     void ShowPage(int page);
@@ -218,4 +235,5 @@ private:
 
     PanelDeps m_deps;
     bool m_closing = false;
+    QPointer<frmHelp> m_help;
 };
