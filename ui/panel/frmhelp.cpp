@@ -7,13 +7,15 @@
 
 const QString frmHelp::kCaption = QStringLiteral("Tonquill Help");
 
-frmHelp::frmHelp(QWidget* parent) : QWidget(parent, Qt::Window)
+frmHelp::frmHelp(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmHelp"));
     setWindowTitle(kCaption);
+    setModal(false);
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
     txtHelp = new QTextBrowser(this);
     txtHelp->setObjectName(QStringLiteral("txtHelp"));
-    txtHelp->setAccessibleName(kCaption);
+    txtHelp->setAccessibleName(QStringLiteral("User's guide"));
     // Every click comes to FollowLink: the browser itself would try to
     // load a web address as a file.
     txtHelp->setOpenLinks(false);

@@ -1,15 +1,16 @@
 #pragma once
 
+#include <QDialog>
 #include <QUrl>
-#include <QWidget>
 
 class QPushButton;
 class QTextBrowser;
 
 // The user's guide in a window of the program's own, so that help needs no
 // web browser: links within the guide are followed in the window, a web
-// address is handed to the owner (webAddressClicked).
-class frmHelp : public QWidget {
+// address is handed to the owner (webAddressClicked). It does not block
+// the windows around it.
+class frmHelp : public QDialog {
     Q_OBJECT
 public:
     static const QString kCaption;  // "Tonquill Help"

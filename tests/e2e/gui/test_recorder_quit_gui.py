@@ -100,8 +100,7 @@ def open_add_station(app, panel):
 def open_save_preset(app, panel):
     save = app.find("push button", "Save Preset File", within=panel)
     gui.do_action(save, ("press", "click"))
-    gui.wait_until(lambda: any(gui.role_of(c) == "dialog" for c in gui.walk(app.root())), 10,
-                   "the save dialog", dump=app.dump)
+    app.window("Save Preset File", timeout=10)
 
 
 def signal_with_dialog(work, station, name, open_dialog):
@@ -127,13 +126,13 @@ def help_without_browser(work, station):
         panel = app.window("Tonquill v2.01", timeout=60)
         app.press("push button", "Help")
         help_window = app.window("Tonquill Help", timeout=15)
-        guide = app.find(name="Tonquill Help", within=help_window, showing=None)
+        guide = app.find(name="User's guide", within=help_window)
         gui.wait_until(lambda: "records internet radio" in gui.text_of(guide), 10, "the guide's text",
                        dump=app.dump)
 
         app.activate_menu("Help", "Tonquill on the Web")
         alert = app.find("alert", None, timeout=20)
-        shown = " ".join(gui.name_of(a) + " " + gui.text_of(a) for a in gui.walk(alert))
+        shown = " ".join(gui.name_of(a) + " " + gui.text_of(a) for a, _ in gui.walk(alert))
         if "No program could open the web address" not in shown or "https://" not in shown:
             raise GuiError("the message does not show the address:\n" + app.dump())
         app.press("push button", "OK")
