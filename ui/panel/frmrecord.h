@@ -62,9 +62,6 @@ struct PanelDeps {
     // when the user confirmed (then `text` holds the answer). Empty: the
     // real modal input box.
     std::function<bool(QWidget* owner, const QString& prompt, const QString& title, QString& text)> inputBox;
-    // Where a tool program is started from ("" when it is not installed).
-    // Empty: beside the running executable, else on the PATH.
-    std::function<QString(const QString& program)> findProgram;
     // The task's property dialog. Empty: the real modal dialog.
     std::function<void(QWidget* owner, ITaskScheduler& scheduler, const ScheduledTask& task)> taskDialog;
 };

@@ -435,8 +435,6 @@ void frmRecord::cmdSave_Click()
 
 QString frmRecord::FindTool(const QString& program) const
 {
-    if (m_deps.findProgram)
-        return m_deps.findProgram(program);
     const QString beside = ProgramBesideExecutable(program);
     if (FileExists(beside))
         return beside;
