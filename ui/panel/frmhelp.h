@@ -13,7 +13,7 @@ class QTextBrowser;
 class frmHelp : public QDialog {
     Q_OBJECT
 public:
-    static const QString kCaption;  // "Tonquill Help"
+    static const QString kCaption; // "Tonquill Help"
 
     explicit frmHelp(QWidget* parent = nullptr);
 

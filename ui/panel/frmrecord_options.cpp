@@ -447,9 +447,10 @@ void frmRecord::UpdateToolItems()
         const QString program = item->property("program").toString();
         const bool there = !FindTool(program).isEmpty();
         item->setEnabled(there);
-        item->setToolTip(there ? QString()
-                               : QStringLiteral("%1 is not installed: \"%2\" is neither beside Tonquill nor on the PATH.")
-                                     .arg(item->text(), program));
+        item->setToolTip(there
+                             ? QString()
+                             : QStringLiteral("%1 is not installed: \"%2\" is neither beside Tonquill nor on the PATH.")
+                                   .arg(item->text(), program));
     }
 }
 

@@ -1,7 +1,7 @@
 #include "ui/shell/dialogs.h"
 
-#include <QDesktopServices>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QProcess>
 #include <QStandardPaths>
@@ -46,12 +46,11 @@ bool DesktopUrlOpener::OpenUrl(const QUrl& url, std::function<void()> failed)
     process->setArguments({url.toString(QUrl::FullyEncoded)});
     process->setStandardOutputFile(QProcess::nullDevice());
     process->setStandardErrorFile(QProcess::nullDevice());
-    QObject::connect(process, &QProcess::finished, process,
-                     [process, failed](int code, QProcess::ExitStatus status) {
-                         process->deleteLater();
-                         if ((status != QProcess::NormalExit || code != 0) && failed)
-                             failed();
-                     });
+    QObject::connect(process, &QProcess::finished, process, [process, failed](int code, QProcess::ExitStatus status) {
+        process->deleteLater();
+        if ((status != QProcess::NormalExit || code != 0) && failed)
+            failed();
+    });
     QObject::connect(process, &QProcess::errorOccurred, process, [process, failed](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart)
             return;

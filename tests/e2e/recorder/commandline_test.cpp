@@ -1,8 +1,7 @@
 // The information switches of both programs, and that other arguments still
 // go where they went before.
-#include "tonquillprocess.h"
-
 #include "tests/support/eventwait.h"
+#include "tonquillprocess.h"
 
 #include <gtest/gtest.h>
 
@@ -12,17 +11,24 @@ struct InfoCase {
     const char* program;
     QStringList args;
     int exitCode;
-    QList<QByteArray> inOutput;  // on standard output (or, for status 1, standard error)
+    QList<QByteArray> inOutput; // on standard output (or, for status 1, standard error)
 };
 
-}  // namespace
+} // namespace
 
 TEST(CommandLine, HelpAndVersionAnswerAndOtherArgumentsDoNot)
 {
     TempFolder home;
-    const QList<QByteArray> tonquillUsage{"Usage:", "tonquill FILE.tvp -noop", "-installassc", "-uninstallassc",
-                                          "--version", "TONQUILL_HEADLESS", "TONQUILL_HOME", "TONQUILL_CA_FILE",
-                                          "TONQUILL_LIVE365_HOST", "TONQUILL_NO_PAUSES"};
+    const QList<QByteArray> tonquillUsage{"Usage:",
+                                          "tonquill FILE.tvp -noop",
+                                          "-installassc",
+                                          "-uninstallassc",
+                                          "--version",
+                                          "TONQUILL_HEADLESS",
+                                          "TONQUILL_HOME",
+                                          "TONQUILL_CA_FILE",
+                                          "TONQUILL_LIVE365_HOST",
+                                          "TONQUILL_NO_PAUSES"};
     const QList<QByteArray> discwrightUsage{"Usage:", "--version", "DISCWRIGHT_IMAGE_DIR", "DISCWRIGHT_SCAN_DELAY_MS"};
     const QList<InfoCase> cases{
         {"tonquill", {QStringLiteral("--help")}, 0, tonquillUsage},
@@ -35,7 +41,8 @@ TEST(CommandLine, HelpAndVersionAnswerAndOtherArgumentsDoNot)
         {"tonquill", {QStringLiteral("--helpme")}, 1, {"This is not a supported filetype to load!"}},
     };
     for (const InfoCase& c : cases) {
-        SCOPED_TRACE(QStringLiteral("%1 %2").arg(QLatin1String(c.program), c.args.join(QLatin1Char(' '))).toStdString());
+        SCOPED_TRACE(
+            QStringLiteral("%1 %2").arg(QLatin1String(c.program), c.args.join(QLatin1Char(' '))).toStdString());
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("TONQUILL_HEADLESS"), QStringLiteral("1"));

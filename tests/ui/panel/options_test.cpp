@@ -380,12 +380,13 @@ TEST_F(PanelMenuTest, ToolItemsFollowWhetherTheirProgramIsInstalled)
             a->setEnabled(false);
         emit menu->aboutToShow();
     }
-    const QList<Case> cases{{panel->mnuConverter, true},  {panel->mnuMedia1, true},     {panel->mnuCreator, false},
-                            {panel->mnuCreator1, false},  {panel->mnuPressling, false}, {panel->mnuPressling1, false}};
+    const QList<Case> cases{{panel->mnuConverter, true}, {panel->mnuMedia1, true},     {panel->mnuCreator, false},
+                            {panel->mnuCreator1, false}, {panel->mnuPressling, false}, {panel->mnuPressling1, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.item->objectName().toStdString());
         EXPECT_EQ(c.item->isEnabled(), c.installed);
-        EXPECT_EQ(c.item->toolTip().contains(QStringLiteral("is not installed")), !c.installed) << c.item->toolTip().toStdString();
+        EXPECT_EQ(c.item->toolTip().contains(QStringLiteral("is not installed")), !c.installed)
+            << c.item->toolTip().toStdString();
         if (!c.installed) {
             EXPECT_TRUE(c.item->toolTip().startsWith(c.item->text()));
         }
