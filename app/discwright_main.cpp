@@ -3,6 +3,7 @@
 #include "cdcreator/delayedscan.h"
 #include "cdcreator/discrecordobj.h"
 #include "cdcreator/frmdiscwrightburn.h"
+#include "infoswitches.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -12,6 +13,18 @@
 #include <cstdio>
 
 namespace {
+
+const char* const kUsage =
+    "Usage:\n"
+    "  discwright                  open the window: queue audio files (Browse, or drop\n"
+    "                              them on the list) and write them to a CD or an image\n"
+    "  discwright --help           show this text and end\n"
+    "  discwright --version        show the version and end\n"
+    "\n"
+    "Environment:\n"
+    "  DISCWRIGHT_IMAGE_DIR        where the \"Image Virtual Device\" writes its BIN/CUE\n"
+    "                              images (default ~/Music/Discwright)\n"
+    "  DISCWRIGHT_SCAN_DELAY_MS    hold the drive scan back this long (to try slow drives)\n";
 
 // With DISCWRIGHT_FIRST_PAINT set, prints the milliseconds from the start of
 // main to the first paint of any of the window's widgets and ends the
@@ -43,6 +56,8 @@ private:
 // window with slow drives.
 int main(int argc, char** argv)
 {
+    if (const int answered = AnswerInfoSwitch(argc, argv, "discwright", kUsage); answered >= 0)
+        return answered;
     QElapsedTimer clock;
     clock.start();
     QApplication app(argc, argv);

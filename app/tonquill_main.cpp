@@ -20,6 +20,7 @@
 #include "ui/shell/dialogs.h"
 #include "ui/search/radiobrowserclicks.h"
 #include "ui/tray/trayicon.h"
+#include "infoswitches.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -48,6 +49,30 @@ void keepStreamBuffersInHeap()
 #endif
 }
 
+const char* const kUsage =
+    "Usage:\n"
+    "  tonquill                    open the control panel\n"
+    "  tonquill FILE.tvp           record the preset\n"
+    "  tonquill FILE.pls           record the playlist file into the default folder\n"
+    "  tonquill FILE.tvp -noop     open the control panel filled from the preset\n"
+    "  tonquill -installassc       open .tvp and .pls files with Tonquill\n"
+    "  tonquill -uninstallassc     give those file types back to their earlier programs\n"
+    "  tonquill --help             show this text and end\n"
+    "  tonquill --version          show the version and end\n"
+    "\n"
+    "Without a display the recorder runs headless: it prints its status on\n"
+    "standard output and ends when the recording ends; Ctrl-C (SIGINT), SIGTERM\n"
+    "or SIGHUP close and tag the file before it quits with status 0.\n"
+    "\n"
+    "Environment:\n"
+    "  TONQUILL_HEADLESS=1         run headless on a desktop too\n"
+    "  TONQUILL_HOME               the folder of the INI files, presets and per-user\n"
+    "                              settings, instead of ~/.config/tonquill and\n"
+    "                              ~/.local/share/tonquill\n"
+    "  TONQUILL_CA_FILE            a PEM file of further certificate authorities to trust\n"
+    "  TONQUILL_LIVE365_HOST       the host Live365 pages are fetched from\n"
+    "  TONQUILL_NO_PAUSES=1        leave out the deliberate pauses (for measuring)\n";
+
 // The whole argument text, as one line.
 QString commandLineOf(int argc, char** argv)
 {
@@ -60,6 +85,8 @@ QString commandLineOf(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    if (const int answered = AnswerInfoSwitch(argc, argv, "tonquill", kUsage); answered >= 0)
+        return answered;
     keepStreamBuffersInHeap();
     const QString commandLine = commandLineOf(argc, argv);
     const bool headless = IsHeadless();

@@ -5,6 +5,8 @@
 void MessageBoxService::ShowMessage(const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, m_title, text, QMessageBox::Ok);
+    // An address or a path in a message can be copied.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     box.exec();
 }
 

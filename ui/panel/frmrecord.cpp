@@ -31,6 +31,7 @@
 #include <QVBoxLayout>
 
 const QString frmRecord::kCaption = QStringLiteral("Tonquill v2.01");
+const QString frmRecord::kWebSite = QStringLiteral("https://tonquill.org/");
 int frmRecord::PanelOpenMode = 0;
 
 namespace {
@@ -393,6 +394,8 @@ void frmRecord::buildMenus()
     mnuCreator = item(tools, "mnuCreator", QStringLiteral("Audio CD Creator"), creator);
     mnuPressling1 = item(tools, "mnuPressling1", QStringLiteral("CD/DVD Burner"), burner);
     mnuScheduler1 = item(tools, "mnuScheduler1", QStringLiteral("Scheduler"), other);
+    tools->setToolTipsVisible(true);
+    connect(tools, &QMenu::aboutToShow, this, &frmRecord::UpdateToolItems);
 
     QMenu* searchMenu = menuBar()->addMenu(QStringLiteral("&Search"));
     mnuSearchShoutcast1 = item(searchMenu, "mnuSearchShoutcast1", QStringLiteral("Shoutcast Search"), search);
@@ -421,6 +424,14 @@ void frmRecord::buildMenus()
     mnuConverter = item(mnuToolsPopup, "mnuConverter", QStringLiteral("Media Converter"), converter);
     mnuCreator1 = item(mnuToolsPopup, "mnuCreator1", QStringLiteral("Audio CD Creator"), creator);
     mnuPressling = item(mnuToolsPopup, "mnuPressling", QStringLiteral("CD/DVD Burner"), burner);
+    mnuToolsPopup->setToolTipsVisible(true);
+    connect(mnuToolsPopup, &QMenu::aboutToShow, this, &frmRecord::UpdateToolItems);
+    for (QAction* a : {mnuMedia1, mnuConverter})
+        a->setProperty("program", QStringLiteral("shiftwell"));
+    for (QAction* a : {mnuCreator, mnuCreator1})
+        a->setProperty("program", QStringLiteral("discwright"));
+    for (QAction* a : {mnuPressling1, mnuPressling})
+        a->setProperty("program", QStringLiteral("pressling"));
 
     mnuSearch = new QMenu(QStringLiteral("Search"), this);
     mnuSearch->setObjectName(QStringLiteral("mnuSearch"));

@@ -3,6 +3,7 @@
 #include "ui/panel/keptvalue.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -31,6 +32,8 @@ class QToolButton;
 class QTreeWidget;
 class clsConfiguration;
 class ctlURIGrabber;
+class frmHelp;
+class QUrl;
 class frmMP3;
 class ITaskScheduler;
 struct ScheduledTask;
@@ -72,6 +75,7 @@ class frmRecord : public QMainWindow {
     Q_OBJECT
 public:
     static const QString kCaption;  // "Tonquill v2.01"
+    static const QString kWebSite;  // "Tonquill on the Web"
     // 1 after "Set up new recording": minimising the panel then hides it.
     static int PanelOpenMode;
 
@@ -122,7 +126,17 @@ public:
     void tmrRecMon_Timer();
     void cmdHelp_Click();
     void StartTool(const QString& program);
+    // The path a tool program would be started from: beside the executable,
+    // else on the PATH; "" when it is neither.
+    QString FindTool(const QString& program) const;
+    // Each tool item is enabled exactly when its program is there.
+    void UpdateToolItems();
     void mnuTonquillWeb_Click();
+    // Opens a web address with the desktop's programs; when none can, says
+    // so and shows the address to copy.
+    void OpenWebAddress(const QUrl& url);
+    // The help window, once Help was asked for.
+    frmHelp* HelpWindow() const;
     // Keeps the recording display directly below the panel.
     void DockDisplay();
     void ShowPage(int page);
@@ -227,4 +241,5 @@ private:
     KeptSpinnerValue* m_keptMinutes = nullptr;
     KeptSpinnerValue* m_keptDays = nullptr;
     KeptFilePath m_keptFile;
+    QPointer<frmHelp> m_help;
 };

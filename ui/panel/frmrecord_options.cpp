@@ -10,10 +10,12 @@
 #include "platform/process.h"
 #include "recorder/frmmp3.h"
 #include "ui/controls/aspinnerbox.h"
+#include "ui/panel/frmhelp.h"
 #include "ui/panel/frmrecord.h"
 #include "ui/shell/desktopshell.h"
 #include "ui/shell/dialogs.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QStandardPaths>
@@ -22,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -84,7 +87,13 @@ void frmRecord::LoadPanelSettings()
 {
     const QString path = setting(QStringLiteral("MP3Path"));
     txtMP3Path->setText(path);
-    mnuIEWebHeader->setChecked(number(setting(QStringLiteral("FakeIE"), QStringLiteral("0"))) != 0);
+    // A stored choice is the web-agent flag's too, as a click makes it; with
+    // none stored the box shows the flag as it is.
+    const QString fakeIE = setting(QStringLiteral("FakeIE"));
+    if (!fakeIE.isEmpty()) {
+        mnuIEWebHeader->setChecked(number(fakeIE) != 0);
+        mnuIEWebHeader_Click();
+    }
     const QString capture = setting(QStringLiteral("Capture"), QStringLiteral("2"));
     if (capture == QLatin1String("1") || capture == QLatin1String("2") || capture == QLatin1String("3")) {
         if (capture == QLatin1String("1")) {
@@ -424,16 +433,40 @@ void frmRecord::cmdSave_Click()
     }
 }
 
+QString frmRecord::FindTool(const QString& program) const
+{
+    const QString beside = ProgramBesideExecutable(program);
+    if (FileExists(beside))
+        return beside;
+    return QStandardPaths::findExecutable(program);
+}
+
+void frmRecord::UpdateToolItems()
+{
+    for (QAction* item : {mnuMedia1, mnuConverter, mnuCreator, mnuCreator1, mnuPressling1, mnuPressling}) {
+        const QString program = item->property("program").toString();
+        const bool there = !FindTool(program).isEmpty();
+        item->setEnabled(there);
+        item->setToolTip(there
+                             ? QString()
+                             : QStringLiteral("%1 is not installed: \"%2\" is neither beside Tonquill nor on the PATH.")
+                                   .arg(item->text(), program));
+    }
+}
+
 void frmRecord::StartTool(const QString& program)
 {
-    const QString path = ProgramBesideExecutable(program);
-    if (!FileExists(path)) {
+    // Found when the menu opened, it may have gone since.
+    const QString path = FindTool(program);
+    if (path.isEmpty() || !FileExists(path)) {
         m_deps.messages->ShowMessage(QStringLiteral(" Error : ") + program + QStringLiteral(" not found !"));
         return;
     }
     m_deps.launcher->StartDetached(path, {});
 }
 
+// The guide is shown in the program's own help window: it needs no web
+// browser.
 void frmRecord::cmdHelp_Click()
 {
     // Beside the program, else where it was installed.
@@ -446,12 +479,38 @@ void frmRecord::cmdHelp_Click()
         m_deps.messages->ShowMessage(QStringLiteral("Error : index.htm not found !"));
         return;
     }
-    m_deps.urls->OpenUrl(QUrl::fromLocalFile(help));
+    if (!m_help) {
+        m_help = new frmHelp(this);
+        connect(m_help, &frmHelp::webAddressClicked, this, &frmRecord::OpenWebAddress);
+    }
+    m_help->ShowDocument(help);
+    m_help->setWindowState(m_help->windowState() & ~Qt::WindowMinimized);
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
+}
+
+frmHelp* frmRecord::HelpWindow() const
+{
+    return m_help;
 }
 
 void frmRecord::mnuTonquillWeb_Click()
 {
-    m_deps.urls->OpenUrl(QUrl(QStringLiteral("https://tonquill.org/")));
+    OpenWebAddress(QUrl(kWebSite));
+}
+
+void frmRecord::OpenWebAddress(const QUrl& url)
+{
+    QPointer<frmRecord> self(this);
+    const auto failed = [self, url] {
+        if (self)
+            self->m_deps.messages->ShowMessage(
+                QStringLiteral("No program could open the web address. Copy it into a web browser:\n\n") +
+                url.toString());
+    };
+    if (!m_deps.urls->OpenUrl(url, failed))
+        failed();
 }
 
 void frmRecord::DockDisplay()

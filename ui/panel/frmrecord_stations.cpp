@@ -372,6 +372,15 @@ void frmRecord::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
+    // Closing the panel ends the program: during a recording it asks first,
+    // as the display's exit does; the question's "Yes" closes and tags the
+    // file and ends the program, which closes the panel again.
+    const frmMP3* recorder = m_deps.recorder;
+    if (recorder && !recorder->quitting() && recorder->blnRecording && !recorder->blnPaused) {
+        event->ignore();
+        m_deps.shell->ShowQuitConfirmation();
+        return;
+    }
     m_closing = true;
     Form_QueryUnload();
     SavePanelSettings();

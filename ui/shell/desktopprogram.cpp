@@ -8,6 +8,8 @@
 #include "ui/tray/frmareyousure.h"
 #include "ui/tray/trayicon.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTimer>
@@ -147,6 +149,22 @@ void DesktopProgram::ShowRecordingDisplay()
         m_panelHooks.dockDisplay(m_panel);
 }
 
+// Ends the modal dialogs that are open (a message, the add-station dialog, a
+// file dialog); true when there was one. Each returns from its own loop as
+// cancelled once control is back in that loop.
+bool DesktopProgram::closeModalDialogs()
+{
+    bool any = false;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<QDialog*>(w);
+        if (dialog && dialog->isVisible() && dialog->isModal() && dialog != m_quitDialog) {
+            dialog->done(QDialog::Rejected);
+            any = true;
+        }
+    }
+    return any;
+}
+
 void DesktopProgram::UnloadWindows()
 {
     if (m_unloading)
@@ -156,12 +174,28 @@ void DesktopProgram::UnloadWindows()
     // like any other, whichever window ended the program.
     if (m_recorder && m_recorder->blnRecording)
         m_recorder->CloseRecording();
-    // The panel keeps its station list and settings as it closes.
-    if (m_panel)
+    // A modal dialog's loop is below us on the stack (a termination signal
+    // came while it was open): the code that opened it goes on with its
+    // window once the loop returns, so the windows are only closed now and
+    // deleted when the program's loop has ended.
+    const bool dialogOpen = closeModalDialogs() || QApplication::activeModalWidget() != nullptr;
+    if (m_panel) {
+        if (dialogOpen)
+            m_panel->setAttribute(Qt::WA_DeleteOnClose, false);
+        // The panel keeps its station list and settings as it closes.
         m_panel->close();
-    delete m_display;
-    delete m_browser;
-    delete m_localSearch;
+    }
+    if (dialogOpen) {
+        for (QWidget* w : {static_cast<QWidget*>(m_display), static_cast<QWidget*>(m_browser),
+                           static_cast<QWidget*>(m_localSearch)}) {
+            if (w)
+                w->hide();
+        }
+    } else {
+        delete m_display;
+        delete m_browser;
+        delete m_localSearch;
+    }
     if (m_quitDialog)
         m_quitDialog->close();
     if (m_tray)

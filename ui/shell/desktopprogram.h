@@ -96,6 +96,7 @@ public:
 
 private:
     QWidget* loadPanel();
+    bool closeModalDialogs();
     frmRecordingDisplay* loadDisplay();
     void watchRefreshGaps();
     SearchDeps searchDeps();

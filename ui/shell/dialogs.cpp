@@ -1,7 +1,10 @@
 #include "ui/shell/dialogs.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QProcess>
+#include <QStandardPaths>
 
 QString QtFileDialogs::GetOpenFileName(QWidget* owner, const QString& caption, const QString& initialPath,
                                        const QString& filter)
@@ -31,7 +34,30 @@ QString QtFileDialogs::BrowseForFolder(QWidget* owner, const QString& title, con
     return folder;
 }
 
-bool DesktopUrlOpener::OpenUrl(const QUrl& url)
+bool DesktopUrlOpener::OpenUrl(const QUrl& url, std::function<void()> failed)
 {
-    return QDesktopServices::openUrl(url);
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty())
+        return QDesktopServices::openUrl(url);
+    // xdg-open returns at once with a desktop's opener and ends with a
+    // status other than 0 when no program takes the address.
+    auto* process = new QProcess(qApp);
+    process->setProgram(opener);
+    process->setArguments({url.toString(QUrl::FullyEncoded)});
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    QObject::connect(process, &QProcess::finished, process, [process, failed](int code, QProcess::ExitStatus status) {
+        process->deleteLater();
+        if ((status != QProcess::NormalExit || code != 0) && failed)
+            failed();
+    });
+    QObject::connect(process, &QProcess::errorOccurred, process, [process, failed](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart)
+            return;
+        process->deleteLater();
+        if (failed)
+            failed();
+    });
+    process->start();
+    return true;
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QUrl>
 
+#include <functional>
+
 class QWidget;
 
 // The common dialogs the windows show, behind one interface so that tests
@@ -20,10 +22,13 @@ public:
 };
 
 // Opens documents and web addresses with the desktop's default programs.
+// False when no program could be started for the address; `failed` is
+// called later when the program started for it reports that it could not
+// open it (no web browser installed).
 class IUrlOpener {
 public:
     virtual ~IUrlOpener() = default;
-    virtual bool OpenUrl(const QUrl& url) = 0;
+    virtual bool OpenUrl(const QUrl& url, std::function<void()> failed = {}) = 0;
 };
 
 // QFileDialog and QDesktopServices.
@@ -36,9 +41,11 @@ public:
     QString BrowseForFolder(QWidget* owner, const QString& title, const QString& initialFolder) override;
 };
 
+// Through xdg-open, whose status says whether a program took the address;
+// without it, QDesktopServices.
 class DesktopUrlOpener : public IUrlOpener {
 public:
-    bool OpenUrl(const QUrl& url) override;
+    bool OpenUrl(const QUrl& url, std::function<void()> failed = {}) override;
 };
 
 // Answers from fields the test sets, and remembers what was asked.
@@ -76,10 +83,14 @@ public:
 
 class RecordingUrlOpener : public IUrlOpener {
 public:
-    bool OpenUrl(const QUrl& url) override
+    bool OpenUrl(const QUrl& url, std::function<void()> failed = {}) override
     {
         opened.append(url);
-        return true;
+        if (result && failLater && failed)
+            failed();
+        return result;
     }
     QList<QUrl> opened;
+    bool result = true;      // a program could be started
+    bool failLater = false;  // it then reports that it could not open the address
 };

@@ -2,6 +2,7 @@
 // the save path, readiness, the spinner, tools, help and the pop-up.
 #include "panelfixture.h"
 #include "ui/controls/aspinnerbox.h"
+#include "ui/panel/frmhelp.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -14,6 +15,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextBrowser>
 #include <QToolButton>
 
 using PanelSettingsTest = PanelFixture;
@@ -147,6 +149,34 @@ TEST_F(PanelSettingsTest, TheExternalPlayerIsKeptUntilUnticked)
     EXPECT_FALSE(panel->chkUseEnternal->isChecked());
     EXPECT_TRUE(panel->txtExternalPlayer->text().isEmpty());
     EXPECT_FALSE(panel->txtExternalPlayer->isEnabled());
+}
+
+// The stored web-agent choice is the box's and the flag's at start and is
+// written back unchanged; with none stored the box shows the flag.
+TEST_F(PanelSettingsTest, TheStoredWebAgentChoiceIsAppliedAndKept)
+{
+    struct Case {
+        const char* stored;  // nullptr: no key
+        int flag;            // -1: no flag written
+        bool box;
+    };
+    const QList<Case> cases{{"1", -1, true}, {"1", 0, true}, {"0", 1, false}, {nullptr, 1, true}, {nullptr, -1, false}};
+    const QString app = QStringLiteral("Tonquill"), section = QStringLiteral("Registration");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << (c.stored ? c.stored : "none") << " flag " << c.flag);
+        QFile::remove(TavrixIniPath());
+        if (c.flag >= 0)
+            SetIEAgent(c.flag == 1);
+        QFile::remove(UserSettingsFile(app));
+        if (c.stored)
+            SaveSetting(app, section, QStringLiteral("FakeIE"), QString::fromLatin1(c.stored));
+        open();
+        EXPECT_EQ(panel->mnuIEWebHeader->isChecked(), c.box);
+        EXPECT_EQ(GetIEAgent(), c.box);
+        closePanel();
+        EXPECT_EQ(GetSetting(app, section, QStringLiteral("FakeIE"), QString()), c.box ? "1" : "0");
+        EXPECT_EQ(GetIEAgent(), c.box);
+    }
 }
 
 using SavePathTest = PanelFixture;
@@ -306,7 +336,75 @@ TEST_F(PanelMenuTest, AMissingToolShowsItsMessage)
     EXPECT_TRUE(launcher.started.isEmpty());
 }
 
-TEST_F(PanelMenuTest, HelpOpensTheDocumentOrSaysItIsMissing)
+// Closing the panel ends the program: while a recording runs (not paused)
+// it asks first and stays open; otherwise it closes, writing its list.
+TEST_F(PanelMenuTest, ClosingDuringARecordingAsksFirst)
+{
+    open();
+    panel->show();
+    startOnStation();
+    for (const bool paused : {false, true}) {
+        SCOPED_TRACE(paused);
+        if (paused)
+            recorder->TogglePause();
+        shell.confirmations = shell.quits = 0;
+        QFile::remove(panelDeps.stationFile);
+        const bool closed = panel->close();
+        EXPECT_EQ(closed, paused);
+        EXPECT_EQ(shell.confirmations, paused ? 0 : 1);
+        EXPECT_EQ(shell.quits, paused ? 1 : 0);
+        EXPECT_EQ(QFile::exists(panelDeps.stationFile), paused);
+        EXPECT_TRUE(recorder->blnRecording);
+    }
+}
+
+// A tool is offered when its program is on the PATH (or beside the
+// executable) as the menu opens; one that is not is disabled and says why;
+// one that went away after the menu opened still gets its message.
+TEST_F(PanelMenuTest, ToolItemsFollowWhetherTheirProgramIsInstalled)
+{
+    TempFolder bin;
+    const QString converter = bin.file(QStringLiteral("shiftwell"));
+    ASSERT_TRUE(WriteAll(converter, "#!/bin/sh\n"));
+    QFile::setPermissions(converter, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", bin.path().toUtf8());
+    open();
+    struct Case {
+        QAction* item;
+        bool installed;
+    };
+    for (QMenu* menu : {panel->mnuToolsPopup, qobject_cast<QMenu*>(panel->mnuMedia1->parent())}) {
+        ASSERT_NE(menu, nullptr);
+        for (QAction* a : menu->actions())
+            a->setEnabled(false);
+        emit menu->aboutToShow();
+    }
+    const QList<Case> cases{{panel->mnuConverter, true}, {panel->mnuMedia1, true},     {panel->mnuCreator, false},
+                            {panel->mnuCreator1, false}, {panel->mnuPressling, false}, {panel->mnuPressling1, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.item->objectName().toStdString());
+        EXPECT_EQ(c.item->isEnabled(), c.installed);
+        EXPECT_EQ(c.item->toolTip().contains(QStringLiteral("is not installed")), !c.installed)
+            << c.item->toolTip().toStdString();
+        if (!c.installed) {
+            EXPECT_TRUE(c.item->toolTip().startsWith(c.item->text()));
+        }
+    }
+    panel->mnuConverter->trigger();
+    EXPECT_EQ(launcher.started, QStringList{converter});
+    EXPECT_TRUE(messages.messages.isEmpty());
+
+    QFile::remove(converter);
+    panel->mnuMedia1->trigger();
+    EXPECT_EQ(messages.messages, QStringList(QStringLiteral(" Error : shiftwell not found !")));
+    EXPECT_EQ(launcher.started.size(), 1);
+    emit panel->mnuToolsPopup->aboutToShow();
+    EXPECT_FALSE(panel->mnuConverter->isEnabled());
+    qputenv("PATH", oldPath);
+}
+
+TEST_F(PanelMenuTest, HelpShowsTheGuideInItsOwnWindowOrSaysItIsMissing)
 {
     // Nothing beside the executable, nothing in the desktop's data folders.
     TempFolder xdg;
@@ -316,25 +414,70 @@ TEST_F(PanelMenuTest, HelpOpensTheDocumentOrSaysItIsMissing)
     open();
     panel->mnuHelp2->trigger();
     EXPECT_EQ(messages.messages, QStringList(QStringLiteral("Error : index.htm not found !")));
-    EXPECT_TRUE(urls.opened.isEmpty());
+    EXPECT_EQ(panel->HelpWindow(), nullptr);
 
+    // The guide and a second page it links to; no browser is asked for.
     messages.messages.clear();
     ASSERT_TRUE(QDir().mkpath(home.file(QStringLiteral("Help"))));
-    ASSERT_TRUE(WriteAll(home.file(QStringLiteral("Help/index.htm")), "<html></html>"));
+    ASSERT_TRUE(WriteAll(home.file(QStringLiteral("Help/index.htm")),
+                         "<html><body><h1>Guide</h1><a href=\"more.htm\">More</a></body></html>"));
+    ASSERT_TRUE(WriteAll(home.file(QStringLiteral("Help/more.htm")), "<html><body><p>Second page</p></body></html>"));
     panel->cmdHelp->click();
     EXPECT_TRUE(messages.messages.isEmpty());
-    EXPECT_EQ(urls.opened, QList<QUrl>({QUrl::fromLocalFile(home.file(QStringLiteral("Help/index.htm")))}));
+    EXPECT_TRUE(urls.opened.isEmpty());
+    frmHelp* help = panel->HelpWindow();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->windowTitle(), QStringLiteral("Tonquill Help"));
+    EXPECT_TRUE(help->txtHelp->toPlainText().contains(QStringLiteral("Guide")));
+
+    // Links: one into the guide is followed in the window, "Back" returns;
+    // a web address goes to the desktop's opener.
+    help->FollowLink(QUrl(QStringLiteral("more.htm")));
+    EXPECT_TRUE(help->txtHelp->toPlainText().contains(QStringLiteral("Second page")));
+    EXPECT_TRUE(help->cmdBack->isEnabled());
+    help->cmdBack->click();
+    EXPECT_TRUE(help->txtHelp->toPlainText().contains(QStringLiteral("Guide")));
+    help->FollowLink(QUrl(QStringLiteral("https://example.org/page")));
+    EXPECT_EQ(urls.opened, QList<QUrl>{QUrl(QStringLiteral("https://example.org/page"))});
+    EXPECT_TRUE(help->txtHelp->toPlainText().contains(QStringLiteral("Guide")));
+
+    // Asked again: the same window, at the guide's start.
+    help->FollowLink(QUrl(QStringLiteral("more.htm")));
+    panel->mnuHelp2->trigger();
+    EXPECT_EQ(panel->HelpWindow(), help);
+    EXPECT_TRUE(help->txtHelp->toPlainText().contains(QStringLiteral("Guide")));
     qunsetenv("XDG_DATA_HOME");
     qunsetenv("XDG_DATA_DIRS");
 }
 
-TEST_F(PanelMenuTest, TheWebItemOpensTheSite)
+// A web address no program opens (none could be started, or the one that
+// was reports failure) is shown to copy; one that opens says nothing.
+TEST_F(PanelMenuTest, TheWebItemOpensTheSiteOrShowsItsAddress)
 {
     open();
-    panel->mnuTonquillWeb->trigger();
-    ASSERT_EQ(urls.opened.size(), 1);
-    EXPECT_TRUE(urls.opened.first().scheme().startsWith(QLatin1String("http")));
-    EXPECT_FALSE(urls.opened.first().host().isEmpty());
+    struct Case {
+        bool started, failsLater, message;
+    };
+    for (const Case& c : {Case{true, false, false}, Case{false, false, true}, Case{true, true, true}}) {
+        SCOPED_TRACE(::testing::Message() << c.started << c.failsLater);
+        urls.opened.clear();
+        messages.messages.clear();
+        urls.result = c.started;
+        urls.failLater = c.failsLater;
+        panel->mnuTonquillWeb->trigger();
+        ASSERT_EQ(urls.opened.size(), 1);
+        const QUrl site = urls.opened.first();
+        EXPECT_TRUE(site.scheme().startsWith(QLatin1String("http")));
+        EXPECT_FALSE(site.host().isEmpty());
+        if (c.message) {
+            ASSERT_EQ(messages.messages.size(), 1);
+            EXPECT_TRUE(messages.messages.first().startsWith(QStringLiteral("No program could open the web address.")));
+            EXPECT_TRUE(messages.messages.first().endsWith(site.toString()));
+        } else {
+            EXPECT_TRUE(messages.messages.isEmpty());
+        }
+    }
 }
 
 TEST_F(PanelMenuTest, PopUpPlayAndRecordFollowTheButtons)

@@ -8,7 +8,9 @@
 #include <QAction>
 #include <QApplication>
 #include "ui/controls/myslider.h"
+#include <QDialog>
 #include <QSignalSpy>
+#include <QTimer>
 #include "ui/search/pageview.h"
 
 class DesktopProgramTest : public RecorderFixture {
@@ -170,6 +172,43 @@ TEST_F(DesktopProgramTest, QuittingClosesAndTagsTheRecordingAndRemovesEverything
     EXPECT_FALSE(icon.present);
     EXPECT_EQ(program->display(), nullptr);
     EXPECT_TRUE(WaitUntil([&] { return panel.isNull(); }));
+}
+
+// The program ended (a termination signal) while a modal dialog of the
+// panel waits: the dialog returns as cancelled and its window lives on until
+// the program's loop is over; the recording is closed and tagged.
+TEST_F(DesktopProgramTest, QuittingWithAModalDialogOpenCancelsItAndKeepsItsWindowUntilTheEnd)
+{
+    make(true);
+    program->Main(QString());
+    QPointer<QWidget> panel = program->panel();
+    ASSERT_FALSE(panel.isNull());
+    program->ShowRecordingDisplay();
+    QPointer<frmRecordingDisplay> display = program->display();
+    startOnStation();
+    recorder->HandleStreamData("ICY 200 OK\r\nicy-metaint:100\r\n\r\n" + QByteArray(100, 'a') +
+                               QByteArray("\x02StreamTitle='A - B';\0\0\0\0\0\0\0\0\0\0\0", 33) + QByteArray(50, 'b'));
+    const QString path = recorder->RecordingPath();
+    QSignalSpy quit(recorder.get(), &frmMP3::quitRequested);
+    int answer = -1;
+    {
+        QDialog dialog(panel);
+        dialog.setModal(true);
+        QTimer::singleShot(0, &dialog, [&] { recorder->ExitFromMenu(); });
+        QTimer::singleShot(10000, &dialog, &QDialog::accept);  // bounds the wait
+        answer = dialog.exec();
+        EXPECT_FALSE(panel.isNull());
+        EXPECT_FALSE(display.isNull());
+    }
+    EXPECT_EQ(answer, QDialog::Rejected);
+    EXPECT_EQ(quit.count(), 1);
+    EXPECT_TRUE(ReadAll(path).right(128).startsWith("TAG"));
+    ASSERT_FALSE(panel.isNull());
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_FALSE(display->isVisible());
+    program.reset();
+    EXPECT_TRUE(panel.isNull());
+    EXPECT_TRUE(display.isNull());
 }
 
 TEST_F(DesktopProgramTest, SearchWindowsAreMadeOnceKeptWhenClosedAndUnloadedAtTheEnd)
