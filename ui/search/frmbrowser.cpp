@@ -8,6 +8,7 @@
 #include <QBoxLayout>
 #include <QComboBox>
 #include <QDrag>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QIntValidator>
@@ -20,12 +21,37 @@
 #include <QResizeEvent>
 #include <QStyle>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <algorithm>
 #include <functional>
 
 namespace {
+
+// The selected rows of the table, top to bottom.
+QList<int> SelectedRows(const QTableWidget* table)
+{
+    QList<int> rows;
+    for (const QModelIndex& index : table->selectionModel()->selectedRows())
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+// Many failures in one message: how many, and the first few reasons.
+QString FailuresText(const QStringList& failures, qsizetype tried)
+{
+    if (failures.size() == 1)
+        return failures.first();
+    QString text = QStringLiteral("%1 of %2 stations could not be added:").arg(failures.size()).arg(tried);
+    constexpr int kShown = 10;
+    for (qsizetype i = 0; i < failures.size() && i < kShown; ++i)
+        text += QStringLiteral("\n") + failures.at(i);
+    if (failures.size() > kShown)
+        text += QStringLiteral("\n... and %1 more.").arg(failures.size() - kShown);
+    return text;
+}
 
 // Window measures are kept in twips: 15 to the pixel.
 constexpr int twips(int t)
@@ -36,24 +62,16 @@ constexpr int twips(int t)
 // The result table hands its rows out as playlist files when dragged.
 class ResultTable : public QTableWidget {
 public:
-    ResultTable(std::function<QString(int row)> playlistForRow, QWidget* parent)
-        : QTableWidget(parent), m_playlistForRow(std::move(playlistForRow))
+    using PlaylistsForRows = std::function<QList<QUrl>(const QList<int>& rows)>;
+    ResultTable(PlaylistsForRows playlistsForRows, QWidget* parent)
+        : QTableWidget(parent), m_playlistsForRows(std::move(playlistsForRows))
     {
     }
 
 protected:
     void startDrag(Qt::DropActions) override
     {
-        QList<int> rows;
-        for (const QModelIndex& index : selectionModel()->selectedRows())
-            rows.append(index.row());
-        std::sort(rows.begin(), rows.end());
-        QList<QUrl> files;
-        for (int row : rows) {
-            const QString path = m_playlistForRow(row);
-            if (!path.isEmpty())
-                files.append(QUrl::fromLocalFile(path));
-        }
+        const QList<QUrl> files = m_playlistsForRows(SelectedRows(this));
         if (files.isEmpty())
             return;
         auto* data = new QMimeData;
@@ -65,7 +83,7 @@ protected:
     }
 
 private:
-    std::function<QString(int)> m_playlistForRow;
+    PlaylistsForRows m_playlistsForRows;
 };
 
 QLabel* label(const QString& text, QWidget* parent, const char* name)
@@ -185,7 +203,27 @@ frmBrowser::frmBrowser(const SearchDeps& deps, QWidget* parent) : QWidget(parent
     brwWebBrowser->setObjectName(QStringLiteral("brwWebBrowser"));
     brwWebBrowser->setAccessibleName(QStringLiteral("Search result page"));
 
-    lstResults = new ResultTable([this](int row) { return PlaylistForRow(row); }, this);
+    lstResults = new ResultTable(
+        [this](const QList<int>& rows) {
+            QList<QUrl> files;
+            QStringList failures;
+            for (qsizetype i = 0; i < rows.size() && i < kMaxDraggedStations; ++i) {
+                QString error;
+                const QString path = PlaylistForRow(rows.at(i), &error);
+                if (path.isEmpty())
+                    failures.append(error);
+                else
+                    files.append(QUrl::fromLocalFile(path));
+            }
+            if (rows.size() > kMaxDraggedStations)
+                showStatus(QStringLiteral("Only the first %1 stations are dragged at once; \"Add Station\" adds "
+                                          "any number.")
+                               .arg(kMaxDraggedStations));
+            if (!failures.isEmpty() && m_deps.messages)
+                m_deps.messages->ShowMessage(FailuresText(failures, qMin<qsizetype>(rows.size(), kMaxDraggedStations)));
+            return files;
+        },
+        this);
     lstResults->setObjectName(QStringLiteral("lstResults"));
     lstResults->setAccessibleName(QStringLiteral("Stations found"));
     lstResults->setToolTip(
@@ -217,6 +255,9 @@ frmBrowser::frmBrowser(const SearchDeps& deps, QWidget* parent) : QWidget(parent
     cmdAddStation->setAccessibleName(QStringLiteral("Add Station"));
 
     m_rbFetch = new SearchFetch(m_deps.network, 32 * 1024 * 1024, this);
+    m_addTimer = new QTimer(this);
+    m_addTimer->setInterval(0);
+    connect(m_addTimer, &QTimer::timeout, this, &frmBrowser::addBatch);
 
     connect(SearchTypeCombo, &QComboBox::currentIndexChanged, this, [this] { SearchTypeCombo_Click(); });
     connect(cmdFind, &QToolButton::clicked, this, &frmBrowser::cmdFind_Click);
@@ -245,6 +286,7 @@ frmBrowser::frmBrowser(const SearchDeps& deps, QWidget* parent) : QWidget(parent
 // A search still running ends quietly with the window.
 frmBrowser::~frmBrowser()
 {
+    m_addTimer->stop();
     for (SearchFetch* fetch : {m_rbFetch, brwWebBrowser->fetch()}) {
         fetch->blockSignals(true);
         fetch->cancel();
@@ -337,6 +379,8 @@ void frmBrowser::cmdStop_Click()
 {
     brwWebBrowser->Stop();
     m_rbFetch->cancel();
+    if (Adding())
+        endAdding(true);
 }
 
 // The page and the Radio Browser search may run at once: the window is
@@ -345,15 +389,37 @@ void frmBrowser::showStatus(const QString& status)
 {
     lblStatus->setText(status);
     lblStatus->setToolTip(status);
-    const bool on = brwWebBrowser->loading() || m_rbFetch->running();
+    const bool on = brwWebBrowser->loading() || m_rbFetch->running() || Adding();
     prgBusy->setVisible(on);
     cmdStop->setEnabled(on);
 }
 
 void frmBrowser::showStations(const SearchFetch::Result& result)
 {
-    if (result.outcome != SearchFetch::Done) {
-        showStatus(SearchFetch::Describe(result));
+    // What went wrong with an answer that came is said as it is: no list
+    // is read from part of one.
+    QString failure;
+    switch (result.outcome) {
+    case SearchFetch::Done:
+        break;
+    case SearchFetch::TooLarge:
+        failure = QStringLiteral("The directory's answer is larger than %1 MiB; no station was read.")
+                      .arg(m_rbFetch->maxBytes() >> 20);
+        break;
+    case SearchFetch::CutShort:
+        failure = result.encoded ? QStringLiteral("The directory's answer could not be unpacked (%1); no station "
+                                                  "was read.")
+                                       .arg(result.error)
+                                 : QStringLiteral("The directory's answer was cut short after %1 bytes; no station "
+                                                  "was read.")
+                                       .arg(result.body.size());
+        break;
+    default:
+        failure = SearchFetch::Describe(result);
+        break;
+    }
+    if (!failure.isEmpty()) {
+        showStatus(failure);
         return;
     }
     const RadioBrowserAnswer answer = ParseRadioBrowserStations(result.body);
@@ -399,17 +465,13 @@ const RadioStation* frmBrowser::StationAt(int row) const
     return index >= 0 && index < m_stations.size() ? &m_stations[index] : nullptr;
 }
 
-QString frmBrowser::PlaylistForRow(int row)
+QString frmBrowser::PlaylistForRow(int row, QString* error)
 {
     const RadioStation* station = StationAt(row);
     if (!station)
         return QString();
-    QString error;
     const QString folder = m_deps.stationsFolder.isEmpty() ? StationsFolder() : m_deps.stationsFolder;
-    const QString path = WriteStationPlaylist(folder, *station, &error);
-    if (path.isEmpty() && m_deps.messages)
-        m_deps.messages->ShowMessage(error);
-    return path;
+    return WriteStationPlaylist(folder, *station, error);
 }
 
 void frmBrowser::addRow(int row)
@@ -418,9 +480,13 @@ void frmBrowser::addRow(int row)
     if (!station)
         return;
     const QString name = station->name;
-    const QString path = PlaylistForRow(row);
-    if (path.isEmpty())
+    QString error;
+    const QString path = PlaylistForRow(row, &error);
+    if (path.isEmpty()) {
+        if (m_deps.messages)
+            m_deps.messages->ShowMessage(error);
         return;
+    }
     if (m_deps.appendStation)
         m_deps.appendStation(name, path);
     lblStatus->setText(QStringLiteral("\"%1\" was added to the Station List.").arg(name));
@@ -428,12 +494,66 @@ void frmBrowser::addRow(int row)
 
 void frmBrowser::cmdAddStation_Click()
 {
-    QList<int> rows;
-    for (const QModelIndex& index : lstResults->selectionModel()->selectedRows())
-        rows.append(index.row());
-    std::sort(rows.begin(), rows.end());
-    for (int row : rows)
-        addRow(row);
+    if (Adding())
+        return;
+    m_addQueue.clear();
+    for (int row : SelectedRows(lstResults)) {
+        if (const RadioStation* station = StationAt(row))
+            m_addQueue.append(*station);
+    }
+    m_addNext = 0;
+    m_added = 0;
+    m_addFailures.clear();
+    if (m_addQueue.isEmpty())
+        return;
+    addBatch();
+}
+
+// Each batch ends after a few milliseconds, so the window keeps working.
+void frmBrowser::addBatch()
+{
+    constexpr int kBatchMs = 30;
+    QElapsedTimer clock;
+    clock.start();
+    const QString folder = m_deps.stationsFolder.isEmpty() ? StationsFolder() : m_deps.stationsFolder;
+    while (Adding() && clock.elapsed() < kBatchMs) {
+        const RadioStation station = m_addQueue.at(m_addNext++);
+        QString error;
+        const QString path = WriteStationPlaylist(folder, station, &error);
+        if (path.isEmpty()) {
+            m_addFailures.append(QStringLiteral("%1: %2").arg(station.name, error));
+            continue;
+        }
+        ++m_added;
+        if (m_deps.appendStation)
+            m_deps.appendStation(station.name, path);
+    }
+    if (!Adding()) {
+        endAdding(false);
+        return;
+    }
+    showStatus(QStringLiteral("Adding stations ... %1 of %2").arg(m_addNext).arg(m_addQueue.size()));
+    m_addTimer->start();
+}
+
+void frmBrowser::endAdding(bool stopped)
+{
+    m_addTimer->stop();
+    const qsizetype tried = m_addNext;
+    const QString one = m_addQueue.isEmpty() ? QString() : m_addQueue.first().name;
+    m_addQueue.clear();
+    m_addNext = 0;
+    QString status;
+    if (m_added == 1 && tried == 1)
+        status = QStringLiteral("\"%1\" was added to the Station List.").arg(one);
+    else
+        status = QStringLiteral("%1 stations were added to the Station List.").arg(m_added);
+    if (stopped)
+        status += QStringLiteral(" Adding was stopped.");
+    showStatus(status);
+    if (!m_addFailures.isEmpty() && m_deps.messages)
+        m_deps.messages->ShowMessage(FailuresText(m_addFailures, tried));
+    m_addFailures.clear();
 }
 
 void frmBrowser::lstResults_DblClick(int row)

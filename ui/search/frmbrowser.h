@@ -14,6 +14,7 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTableWidget;
+class QTimer;
 class QToolButton;
 
 // Makes the search windows known as windows to assistive technologies.
@@ -44,8 +45,14 @@ public:
     const QList<RadioStation>& Stations() const { return m_stations; }
     // The station shown in a table row (as sorted), null for none.
     const RadioStation* StationAt(int row) const;
-    // Writes the row's playlist file; its path, or "" after a message.
-    QString PlaylistForRow(int row);
+    // Writes the row's playlist file; its path, or "" with `error` set.
+    QString PlaylistForRow(int row, QString* error);
+    // Stations chosen with "Add Station" are added a batch at a time, the
+    // window working between batches; failures are told in one message
+    // at the end.
+    bool Adding() const { return m_addNext < m_addQueue.size(); }
+    // At most this many stations are handed over by one drag.
+    static constexpr int kMaxDraggedStations = 200;
     SearchFetch* RadioBrowserFetch() const { return m_rbFetch; }
 
     QGroupBox* Frame1 = nullptr;
@@ -74,9 +81,16 @@ private:
     void showStatus(const QString& status);
     void showStations(const SearchFetch::Result& result);
     void addRow(int row);
+    void addBatch();
+    void endAdding(bool stopped);
     RadioBrowserQuery query() const;
 
     SearchDeps m_deps;
     SearchFetch* m_rbFetch = nullptr;
     QList<RadioStation> m_stations;
+    QList<RadioStation> m_addQueue;
+    qsizetype m_addNext = 0;
+    int m_added = 0;
+    QStringList m_addFailures;
+    QTimer* m_addTimer = nullptr;
 };
