@@ -272,6 +272,8 @@ private:
     void text(QChar ch)
     {
         if (ch.isSpace()) {
+            if (m_lineChars >= PageLimits::kMaxLineChars)
+                endLine(false);
             space();
             m_word = 0;
             return;
@@ -290,10 +292,15 @@ private:
         startText();
         flushSpace();
         if (m_word >= PageLimits::kMaxWordChars && !html.front().isLowSurrogate()) {
-            m_line += kBreakHere;
+            if (m_lineChars >= PageLimits::kMaxLineChars)
+                endLine(false);
+            else
+                m_line += kBreakHere;
             m_word = 0;
+            startText();
         }
         ++m_word;
+        ++m_lineChars;
         m_line += html;
         m_lineHasText = true;
         if (++m_chars >= PageLimits::kMaxTextChars)
@@ -308,6 +315,7 @@ private:
         m_line += m_pendingHtml;
         m_pendingSpace = false;
         m_word = 0;
+        ++m_lineChars;
     }
 
     // Ends the line; `paragraph` leaves room above the next one.
@@ -333,6 +341,7 @@ private:
         m_lineHasText = false;
         m_pendingSpace = false;
         m_word = 0;
+        m_lineChars = 0;
     }
 
     QStringView m_page;
@@ -348,6 +357,7 @@ private:
     int m_bold = 0;
     int m_italic = 0;
     int m_word = 0;
+    int m_lineChars = 0;
     int m_lines = 0;
     qsizetype m_chars = 0;
 };

@@ -8,12 +8,15 @@
 // nesting reaches the view deeper than a paragraph holding a link holding
 // bold and italic text; pictures, sizes, styles and forms are left out; a
 // word longer than kMaxWordChars gets a break opportunity (U+200B) every
-// kMaxWordChars characters. A page with more than kMaxLines lines or
-// kMaxTextChars characters of text is cut there, with a line that says so.
+// kMaxWordChars characters; a line goes on in a new one after about
+// kMaxLineChars characters (a long line is laid out all at once). A page with
+// more than kMaxLines lines or kMaxTextChars characters of text is cut
+// there, with a line that says so.
 struct PageLimits {
     static constexpr int kMaxWordChars = 40;
-    static constexpr int kMaxLines = 4000;
-    static constexpr int kMaxTextChars = 120000;
+    static constexpr int kMaxLineChars = 1000;
+    static constexpr int kMaxLines = 2000;
+    static constexpr int kMaxTextChars = 60000;
 };
 
 QString ReducePage(const QString& html);

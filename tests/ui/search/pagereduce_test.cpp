@@ -3,6 +3,7 @@
 #include "ui/search/pagereduce.h"
 
 #include <QRegularExpression>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <gtest/gtest.h>
 
@@ -59,6 +60,7 @@ TEST(PageReduce, HostilePagesBecomeFlatBoundedText)
         {"20,000 nested tables", repeated("<table width=99999><tr><td>c", 20000), "c", true},
         {"40,000 nested quotes", repeated("<blockquote style=\"margin:900px\">q", 40000), "q", true},
         {"one 520 KB word", "<p>" + word + "</p>", "www", true},
+        {"one 500 KB paragraph", "<p>" + repeated("Lorem ipsum dolor sit amet. ", 18000), "Lorem", true},
         {"deep bold and links",
          repeated("<b><i><a href=\"/x.pls?a=1&amp;b=2\">", 5000) + "deep" + repeated("</a></i></b>", 5000), "deep",
          false},
@@ -76,6 +78,10 @@ TEST(PageReduce, HostilePagesBecomeFlatBoundedText)
         const QString text = doc.toPlainText();
         EXPECT_LE(longestWord(text), PageLimits::kMaxWordChars);
         EXPECT_LE(doc.blockCount(), PageLimits::kMaxLines + 1);
+        int longestLine = 0;
+        for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+            longestLine = qMax(longestLine, b.length());
+        EXPECT_LE(longestLine, PageLimits::kMaxLineChars * 11 / 10);
         EXPECT_LE(text.size(), PageLimits::kMaxTextChars * 2 + 200);
         EXPECT_TRUE(text.contains(c.mustShow)) << text.left(200).toStdString();
         EXPECT_EQ(text.endsWith(PageCutNote()), c.cut);
