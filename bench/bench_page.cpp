@@ -17,19 +17,9 @@
 #include <QNetworkAccessManager>
 #include <QScrollBar>
 #include <QTimer>
-
 #include <cstdio>
 
 namespace {
-
-QByteArray repeated(const QByteArray& piece, int times)
-{
-    QByteArray out;
-    out.reserve(piece.size() * times);
-    for (int i = 0; i < times; ++i)
-        out += piece;
-    return out;
-}
 
 // The pages that held the window for 30 s to minutes before, at the size
 // bound of a fetched page.
@@ -40,12 +30,14 @@ QList<QPair<const char*, QByteArray>> pages()
         table += "<tr><td><a href=\"/sbin/tunein-station.pls?id=" + QByteArray::number(i) + "\">Station " +
                  QByteArray::number(i) + "</a></td><td>128</td><td>MP3</td><td>Jazz, Pop</td></tr>";
     return {
-        {"pictures-200", repeated("<img width=100000 height=100000 src=x.png>", 200)},
-        {"nested-lists-60000", repeated("<ul><li>i", 60000)},
-        {"nested-tables-20000", repeated("<table><tr><td>c", 20000)},
-        {"nested-quotes-40000", repeated("<blockquote>q", 40000)},
+        {"pictures-200", QByteArrayLiteral("<img width=100000 height=100000 src=x.png>").repeated(200)},
+        {"nested-lists-60000", QByteArrayLiteral("<ul><li>i").repeated(60000)},
+        {"nested-tables-20000", QByteArrayLiteral("<table><tr><td>c").repeated(20000)},
+        {"nested-quotes-40000", QByteArrayLiteral("<blockquote>q").repeated(40000)},
         {"word-520k", "<p>" + QByteArray(520 * 1024, 'w') + "</p>"},
-        {"text-512k", repeated("Lorem ipsum dolor sit amet, consectetur adipiscing elit. ", 9000).left(kMaxPageBytes)},
+        {"text-512k", QByteArrayLiteral("Lorem ipsum dolor sit amet, consectetur adipiscing elit. ")
+                          .repeated(9000)
+                          .left(kMaxPageBytes)},
         {"result-table-4000", "<table>" + table.left(kMaxPageBytes - 20) + "</table>"},
     };
 }

@@ -28,8 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort();
     // The address is the station's, up to "File" written in its percent form
     // and the case of a host name.
-    if (QString(address).replace(QLatin1String("%46ile"), QLatin1String("File")).toLower() !=
-        station.url.toLower())
+    if (QString(address).replace(QLatin1String("%46ile"), QLatin1String("File")).toLower() != station.url.toLower())
         std::abort();
     const QString title = StationPlaylistTitle(station);
     if (!read.HasTitle || read.FirstTitle != title || title != StationFieldText(title))

@@ -324,7 +324,7 @@ TEST_F(Grabber, ASilentServerTimesOutAfter3001Milliseconds)
     g.StartURIValidation(server.base() + QStringLiteral("/quiet.pls"));
     ASSERT_TRUE(WaitUntil([&] { return server.requests.size() == 1; }, 3000));
     clock.advance(3000);
-    g.Timer1_Timer();  // a tick at the last moment before the time-out
+    g.Timer1_Timer(); // a tick at the last moment before the time-out
     RunPendingEvents();
     EXPECT_TRUE(log.lines.isEmpty());
     EXPECT_TRUE(g.IsBusy());
@@ -380,7 +380,7 @@ TEST_F(Grabber, ARefusedConnectionRaisesOneWinsockError)
     EventLog log(g);
     g.StartURIValidation(QStringLiteral("http://127.0.0.1:%1/none.pls").arg(port));
     ASSERT_TRUE(WaitUntil([&] { return log.finished(); }, 3000));
-    g.Timer1_Timer();  // ticks after the error change nothing
+    g.Timer1_Timer(); // ticks after the error change nothing
     g.Timer1_Timer();
     RunPendingEvents();
     EXPECT_EQ(log.lines, QStringList{QStringLiteral("Error 1")});

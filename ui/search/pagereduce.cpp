@@ -65,8 +65,8 @@ QString decodeNamedReferences(QString text)
 struct ParsedTag {
     QString name; // lower case
     bool closing = false;
-    QString href;   // of a link, references decoded
-    qsizetype end;  // the position after its ">"
+    QString href;  // of a link, references decoded
+    qsizetype end; // the position after its ">"
 };
 
 // Reads the tag that starts at `at` ("<" followed by a letter or "/").

@@ -25,8 +25,8 @@ public:
         int status = 0; // the HTTP status, 0 when none came
         QByteArray body;
         QByteArray contentType;
-        QString error; // the network's own words for a failure
-        QUrl url;      // where the answer came from, after redirects
+        QString error;        // the network's own words for a failure
+        QUrl url;             // where the answer came from, after redirects
         bool encoded = false; // sent packed (Content-Encoding)
     };
     static constexpr int kDefaultStallMs = 20000;

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "sources/stationplaylist.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
-
-#include "sources/stationplaylist.h"
 
 // The pure pieces of the station searches: the directory's addresses, the
 // Radio Browser requests and answers, the playlist files written for a

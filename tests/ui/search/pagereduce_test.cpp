@@ -9,15 +9,6 @@
 
 namespace {
 
-QString repeated(const QString& piece, int times)
-{
-    QString out;
-    out.reserve(piece.size() * times);
-    for (int i = 0; i < times; ++i)
-        out += piece;
-    return out;
-}
-
 // The deepest nesting of elements in the reduced page (void ones aside).
 int depthOf(const QString& html)
 {
@@ -55,15 +46,17 @@ TEST(PageReduce, HostilePagesBecomeFlatBoundedText)
     };
     const QString word(520 * 1024, QLatin1Char('w'));
     const QList<Case> cases{
-        {"200 huge pictures", repeated("<img width=100000 height=100000 src=x.png>", 200) + "after", "after", false},
-        {"60,000 nested lists", repeated("<ul><li>i", 60000), "• i", true},
-        {"20,000 nested tables", repeated("<table width=99999><tr><td>c", 20000), "c", true},
-        {"40,000 nested quotes", repeated("<blockquote style=\"margin:900px\">q", 40000), "q", true},
+        {"200 huge pictures", QStringLiteral("<img width=100000 height=100000 src=x.png>").repeated(200) + "after",
+         "after", false},
+        {"60,000 nested lists", QStringLiteral("<ul><li>i").repeated(60000), "• i", true},
+        {"20,000 nested tables", QStringLiteral("<table width=99999><tr><td>c").repeated(20000), "c", true},
+        {"40,000 nested quotes", QStringLiteral("<blockquote style=\"margin:900px\">q").repeated(40000), "q", true},
         {"one 520 KB word", "<p>" + word + "</p>", "www", true},
-        {"one 500 KB paragraph", "<p>" + repeated("Lorem ipsum dolor sit amet. ", 18000), "Lorem", true},
+        {"one 500 KB paragraph", "<p>" + QStringLiteral("Lorem ipsum dolor sit amet. ").repeated(18000), "Lorem", true},
         {"deep bold and links",
-         repeated("<b><i><a href=\"/x.pls?a=1&amp;b=2\">", 5000) + "deep" + repeated("</a></i></b>", 5000), "deep",
-         false},
+         QStringLiteral("<b><i><a href=\"/x.pls?a=1&amp;b=2\">").repeated(5000) + "deep" +
+             QStringLiteral("</a></i></b>").repeated(5000),
+         "deep", false},
         {"an unclosed comment and script", "<p>seen<!-- <p>hidden", "seen", false},
         {"sizes and styles", "<div style=\"font-size:900px\"><font size=7 face=x>big</font></div>", "big", false},
     };
@@ -102,8 +95,8 @@ TEST(PageReduce, LinksTextAndLinesAreKept)
         {"1 < 2 > 0 & x <3", "<div>1 &lt; 2 &gt; 0 &amp; x &lt;3</div>"},
         {"<script>x</script><style>p{}</style><title>T</title>shown", "<div>shown</div>"},
         {"<a href='javascript:x'>j</a><a>no href</a>", "<div><a href=\"javascript:x\">j</a>no href</div>"},
-        {QString(45, 'x') + QString::fromUtf8(" \xf0\x9f\x8e\xb5"), QString(40, 'x') + QChar(0x200B) +
-                                                                      QString(5, 'x') + QString::fromUtf8(" \xf0\x9f\x8e\xb5")},
+        {QString(45, 'x') + QString::fromUtf8(" \xf0\x9f\x8e\xb5"),
+         QString(40, 'x') + QChar(0x200B) + QString(5, 'x') + QString::fromUtf8(" \xf0\x9f\x8e\xb5")},
     };
     for (const Case& c : cases) {
         QString expected = c.html;

@@ -390,7 +390,8 @@ TEST_F(SearchWindows, HostilePagesAreShownReducedAndDecoded)
         {"a gzip-encoded page", gzipped("text/html", gzipOf(utf8)), QString::fromUtf8("Café 日本 Play"), false},
         {"a page the network layer leaves packed",
          {{"HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Encoding: x-gzip\r\n\r\n" + gzipOf(utf8)}},
-         QString::fromUtf8("Café 日本 Play"), false},
+         QString::fromUtf8("Café 日本 Play"),
+         false},
         {"60,000 nested lists", http("200 OK", "text/html", lists), QString::fromUtf8("• i"), true,
          "The answer was too large; only its beginning was read."},
         {"200 huge pictures",
@@ -404,7 +405,8 @@ TEST_F(SearchWindows, HostilePagesAreShownReducedAndDecoded)
         w.brwWebBrowser->clear();
         w.txtKeyword->setText("hostile");
         w.cmdFind->click();
-        ASSERT_TRUE(WaitUntil([&] { return !w.brwWebBrowser->loading() && !w.brwWebBrowser->toPlainText().isEmpty(); }));
+        ASSERT_TRUE(
+            WaitUntil([&] { return !w.brwWebBrowser->loading() && !w.brwWebBrowser->toPlainText().isEmpty(); }));
         EXPECT_EQ(w.lblStatus->text(), c.status);
         const QString text = w.brwWebBrowser->toPlainText();
         EXPECT_TRUE(text.startsWith(c.shows)) << text.left(100).toStdString();
@@ -454,8 +456,8 @@ TEST_F(SearchWindows, ManyStationsAreAddedInBatchesWithOneMessageForAllFailures)
     for (int i = 0; i < 312; ++i) {
         const QByteArray name = i < 12 ? "Same" : "S" + QByteArray::number(i);
         json += QByteArray(i ? "," : "") + "{\"stationuuid\":\"u" + QByteArray::number(i) + "\",\"name\":\"" + name +
-                "\",\"url_resolved\":\"http://127.0.0.1:1/" + QByteArray::number(i) + "\",\"votes\":" +
-                QByteArray::number(1000 - i) + "}";
+                "\",\"url_resolved\":\"http://127.0.0.1:1/" + QByteArray::number(i) +
+                "\",\"votes\":" + QByteArray::number(1000 - i) + "}";
     }
     stationAnswer = http("200 OK", "application/json", json + "]");
     ASSERT_TRUE(searchRadioBrowser());
