@@ -25,7 +25,7 @@ const TagInfo kTags[] = {
                      "form center hr address main aside figure fieldset legend body "},
     {Tag::Item, " li "},
     {Tag::Cell, " td th "},
-    {Tag::Skip, " script style title template head svg math iframe object textarea select "},
+    {Tag::Skip, " script style title template svg math iframe object textarea select "},
     {Tag::Picture, " img "},
 };
 
@@ -181,11 +181,12 @@ private:
         case Tag::Skip: {
             if (tag.closing)
                 return at;
-            // Its content is not text of the page; it ends at its closing tag.
+            // Its content is not text of the page; it ends at its closing
+            // tag. Without one only the tag itself goes.
             const QString closer = QStringLiteral("</") + tag.name;
             const qsizetype end = m_page.indexOf(closer, at, Qt::CaseInsensitive);
             if (end < 0)
-                return m_page.size();
+                return at;
             const qsizetype gt = m_page.indexOf(QLatin1Char('>'), end);
             return gt < 0 ? m_page.size() : gt + 1;
         }

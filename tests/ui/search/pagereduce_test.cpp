@@ -94,6 +94,7 @@ TEST(PageReduce, LinksTextAndLinesAreKept)
         {"<b>bold <i>both</b> italic</i> plain", "<div><b>bold <i>both</b> italic</i> plain</div>"},
         {"1 < 2 > 0 & x <3", "<div>1 &lt; 2 &gt; 0 &amp; x &lt;3</div>"},
         {"<script>x</script><style>p{}</style><title>T</title>shown", "<div>shown</div>"},
+        {"<head><title>T</title><meta charset=utf-8><body>no end of head <select>open", "<div>no end of head open</div>"},
         {"<a href='javascript:x'>j</a><a>no href</a>", "<div><a href=\"javascript:x\">j</a>no href</div>"},
         {QString(45, 'x') + QString::fromUtf8(" \xf0\x9f\x8e\xb5"),
          QString(40, 'x') + QChar(0x200B) + QString(5, 'x') + QString::fromUtf8(" \xf0\x9f\x8e\xb5")},
