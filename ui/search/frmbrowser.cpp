@@ -29,30 +29,6 @@
 
 namespace {
 
-// The selected rows of the table, top to bottom.
-QList<int> SelectedRows(const QTableWidget* table)
-{
-    QList<int> rows;
-    for (const QModelIndex& index : table->selectionModel()->selectedRows())
-        rows.append(index.row());
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
-
-// Many failures in one message: how many, and the first few reasons.
-QString FailuresText(const QStringList& failures, qsizetype tried)
-{
-    if (failures.size() == 1)
-        return failures.first();
-    QString text = QStringLiteral("%1 of %2 stations could not be added:").arg(failures.size()).arg(tried);
-    constexpr int kShown = 10;
-    for (qsizetype i = 0; i < failures.size() && i < kShown; ++i)
-        text += QStringLiteral("\n") + failures.at(i);
-    if (failures.size() > kShown)
-        text += QStringLiteral("\n... and %1 more.").arg(failures.size() - kShown);
-    return text;
-}
-
 // Window measures are kept in twips: 15 to the pixel.
 constexpr int twips(int t)
 {
@@ -71,7 +47,7 @@ public:
 protected:
     void startDrag(Qt::DropActions) override
     {
-        const QList<QUrl> files = m_playlistsForRows(SelectedRows(this));
+        const QList<QUrl> files = m_playlistsForRows(frmBrowser::SelectedRows(this));
         if (files.isEmpty())
             return;
         auto* data = new QMimeData;
@@ -255,8 +231,13 @@ frmBrowser::frmBrowser(const SearchDeps& deps, QWidget* parent) : QWidget(parent
     cmdAddStation->setAccessibleName(QStringLiteral("Add Station"));
 
     m_rbFetch = new SearchFetch(m_deps.network, 32 * 1024 * 1024, this);
+    m_fillTimer = new QTimer(this);
+    m_fillTimer->setInterval(0);
+    m_fillTimer->setSingleShot(true);
+    connect(m_fillTimer, &QTimer::timeout, this, &frmBrowser::fillBatch);
     m_addTimer = new QTimer(this);
     m_addTimer->setInterval(0);
+    m_addTimer->setSingleShot(true);
     connect(m_addTimer, &QTimer::timeout, this, &frmBrowser::addBatch);
 
     connect(SearchTypeCombo, &QComboBox::currentIndexChanged, this, [this] { SearchTypeCombo_Click(); });
@@ -287,6 +268,8 @@ frmBrowser::frmBrowser(const SearchDeps& deps, QWidget* parent) : QWidget(parent
 frmBrowser::~frmBrowser()
 {
     m_addTimer->stop();
+    m_fillTimer->stop();
+    ++m_search;
     for (SearchFetch* fetch : {m_rbFetch, brwWebBrowser->fetch()}) {
         fetch->blockSignals(true);
         fetch->cancel();
@@ -366,6 +349,7 @@ void frmBrowser::cmdFind_Click()
         break;
     }
     case RadioBrowser:
+        stopSearch();
         m_stations.clear();
         lstResults->setRowCount(0);
         m_rbFetch->start(RadioBrowserSearchUrl(RadioBrowserHost(), query()));
@@ -379,6 +363,10 @@ void frmBrowser::cmdStop_Click()
 {
     brwWebBrowser->Stop();
     m_rbFetch->cancel();
+    if (m_reading || Filling()) {
+        stopSearch();
+        showStatus(QStringLiteral("%1 stations are listed; the rest was left out.").arg(lstResults->rowCount()));
+    }
     if (Adding())
         endAdding(true);
 }
@@ -389,174 +377,7 @@ void frmBrowser::showStatus(const QString& status)
 {
     lblStatus->setText(status);
     lblStatus->setToolTip(status);
-    const bool on = brwWebBrowser->loading() || m_rbFetch->running() || Adding();
+    const bool on = brwWebBrowser->loading() || Searching() || Adding();
     prgBusy->setVisible(on);
     cmdStop->setEnabled(on);
-}
-
-void frmBrowser::showStations(const SearchFetch::Result& result)
-{
-    // What went wrong with an answer that came is said as it is: no list
-    // is read from part of one.
-    QString failure;
-    switch (result.outcome) {
-    case SearchFetch::Done:
-        break;
-    case SearchFetch::TooLarge:
-        failure = QStringLiteral("The directory's answer is larger than %1 MiB; no station was read.")
-                      .arg(m_rbFetch->maxBytes() >> 20);
-        break;
-    case SearchFetch::CutShort:
-        failure = result.encoded ? QStringLiteral("The directory's answer could not be unpacked (%1); no station "
-                                                  "was read.")
-                                       .arg(result.error)
-                                 : QStringLiteral("The directory's answer was cut short after %1 bytes; no station "
-                                                  "was read.")
-                                       .arg(result.body.size());
-        break;
-    default:
-        failure = SearchFetch::Describe(result);
-        break;
-    }
-    if (!failure.isEmpty()) {
-        showStatus(failure);
-        return;
-    }
-    const RadioBrowserAnswer answer = ParseRadioBrowserStations(result.body);
-    if (!answer.ok) {
-        showStatus(answer.error);
-        return;
-    }
-    m_stations = answer.stations;
-    lstResults->setSortingEnabled(false);
-    lstResults->setUpdatesEnabled(false);
-    lstResults->setRowCount(int(m_stations.size()));
-    for (int i = 0; i < m_stations.size(); ++i) {
-        const RadioStation& s = m_stations[i];
-        auto* name = new QTableWidgetItem(s.name);
-        name->setData(Qt::UserRole, i);
-        name->setToolTip(s.url);
-        lstResults->setItem(i, ColName, name);
-        lstResults->setItem(i, ColCodec, new QTableWidgetItem(s.codec));
-        auto* bitrate = new QTableWidgetItem;
-        bitrate->setData(Qt::DisplayRole, s.bitrate);
-        lstResults->setItem(i, ColBitrate, bitrate);
-        lstResults->setItem(i, ColCountry, new QTableWidgetItem(s.countryCode));
-        lstResults->setItem(i, ColTags, new QTableWidgetItem(s.tags));
-        auto* votes = new QTableWidgetItem;
-        votes->setData(Qt::DisplayRole, s.votes);
-        lstResults->setItem(i, ColVotes, votes);
-    }
-    lstResults->setSortingEnabled(true);
-    lstResults->setUpdatesEnabled(true);
-    QString status = m_stations.size() == 1 ? QStringLiteral("1 station found.")
-                                            : QStringLiteral("%1 stations found.").arg(m_stations.size());
-    if (answer.skipped > 0)
-        status += QStringLiteral(" %1 without a stream address left out.").arg(answer.skipped);
-    showStatus(status);
-}
-
-const RadioStation* frmBrowser::StationAt(int row) const
-{
-    const QTableWidgetItem* item = lstResults->item(row, ColName);
-    if (!item)
-        return nullptr;
-    const int index = item->data(Qt::UserRole).toInt();
-    return index >= 0 && index < m_stations.size() ? &m_stations[index] : nullptr;
-}
-
-QString frmBrowser::PlaylistForRow(int row, QString* error)
-{
-    const RadioStation* station = StationAt(row);
-    if (!station)
-        return QString();
-    const QString folder = m_deps.stationsFolder.isEmpty() ? StationsFolder() : m_deps.stationsFolder;
-    return WriteStationPlaylist(folder, *station, error);
-}
-
-void frmBrowser::addRow(int row)
-{
-    const RadioStation* station = StationAt(row);
-    if (!station)
-        return;
-    const QString name = station->name;
-    QString error;
-    const QString path = PlaylistForRow(row, &error);
-    if (path.isEmpty()) {
-        if (m_deps.messages)
-            m_deps.messages->ShowMessage(error);
-        return;
-    }
-    if (m_deps.appendStation)
-        m_deps.appendStation(name, path);
-    lblStatus->setText(QStringLiteral("\"%1\" was added to the Station List.").arg(name));
-}
-
-void frmBrowser::cmdAddStation_Click()
-{
-    if (Adding())
-        return;
-    m_addQueue.clear();
-    for (int row : SelectedRows(lstResults)) {
-        if (const RadioStation* station = StationAt(row))
-            m_addQueue.append(*station);
-    }
-    m_addNext = 0;
-    m_added = 0;
-    m_addFailures.clear();
-    if (m_addQueue.isEmpty())
-        return;
-    addBatch();
-}
-
-// Each batch ends after a few milliseconds, so the window keeps working.
-void frmBrowser::addBatch()
-{
-    constexpr int kBatchMs = 30;
-    QElapsedTimer clock;
-    clock.start();
-    const QString folder = m_deps.stationsFolder.isEmpty() ? StationsFolder() : m_deps.stationsFolder;
-    while (Adding() && clock.elapsed() < kBatchMs) {
-        const RadioStation station = m_addQueue.at(m_addNext++);
-        QString error;
-        const QString path = WriteStationPlaylist(folder, station, &error);
-        if (path.isEmpty()) {
-            m_addFailures.append(QStringLiteral("%1: %2").arg(station.name, error));
-            continue;
-        }
-        ++m_added;
-        if (m_deps.appendStation)
-            m_deps.appendStation(station.name, path);
-    }
-    if (!Adding()) {
-        endAdding(false);
-        return;
-    }
-    showStatus(QStringLiteral("Adding stations ... %1 of %2").arg(m_addNext).arg(m_addQueue.size()));
-    m_addTimer->start();
-}
-
-void frmBrowser::endAdding(bool stopped)
-{
-    m_addTimer->stop();
-    const qsizetype tried = m_addNext;
-    const QString one = m_addQueue.isEmpty() ? QString() : m_addQueue.first().name;
-    m_addQueue.clear();
-    m_addNext = 0;
-    QString status;
-    if (m_added == 1 && tried == 1)
-        status = QStringLiteral("\"%1\" was added to the Station List.").arg(one);
-    else
-        status = QStringLiteral("%1 stations were added to the Station List.").arg(m_added);
-    if (stopped)
-        status += QStringLiteral(" Adding was stopped.");
-    showStatus(status);
-    if (!m_addFailures.isEmpty() && m_deps.messages)
-        m_deps.messages->ShowMessage(FailuresText(m_addFailures, tried));
-    m_addFailures.clear();
-}
-
-void frmBrowser::lstResults_DblClick(int row)
-{
-    addRow(row);
 }

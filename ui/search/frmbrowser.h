@@ -51,6 +51,12 @@ public:
     // window working between batches; failures are told in one message
     // at the end.
     bool Adding() const { return m_addNext < m_addQueue.size(); }
+    // A Radio Browser search is fetched, read or listed.
+    bool Searching() const { return m_rbFetch->running() || m_reading || Filling(); }
+    // The selected rows of a table, top to bottom.
+    static QList<int> SelectedRows(const QTableWidget* table);
+    // Many failures in one message: how many, and the first few reasons.
+    static QString FailuresText(const QStringList& failures, qsizetype tried);
     // At most this many stations are handed over by one drag.
     static constexpr int kMaxDraggedStations = 200;
     SearchFetch* RadioBrowserFetch() const { return m_rbFetch; }
@@ -81,6 +87,10 @@ private:
     void showStatus(const QString& status);
     void showStations(const SearchFetch::Result& result);
     void addRow(int row);
+    bool Filling() const { return m_fillNext < m_stations.size(); }
+    void fillBatch();
+    // Ends reading and listing the last answer.
+    void stopSearch();
     void addBatch();
     void endAdding(bool stopped);
     RadioBrowserQuery query() const;
@@ -88,6 +98,11 @@ private:
     SearchDeps m_deps;
     SearchFetch* m_rbFetch = nullptr;
     QList<RadioStation> m_stations;
+    int m_skipped = 0;
+    quint64 m_search = 0;
+    bool m_reading = false;
+    qsizetype m_fillNext = 0;
+    QTimer* m_fillTimer = nullptr;
     QList<RadioStation> m_addQueue;
     qsizetype m_addNext = 0;
     int m_added = 0;

@@ -116,7 +116,7 @@ protected:
         browser().SearchTypeCombo->setCurrentIndex(frmBrowser::RadioBrowser);
         const int before = server->requests.size();
         window->cmdFind->click();
-        return WaitUntil([&] { return server->requests.size() > before && !window->RadioBrowserFetch()->running(); });
+        return WaitUntil([&] { return server->requests.size() > before && !window->Searching(); });
     }
 
     QStringList column(int col) const
