@@ -23,10 +23,21 @@
 #                                     them one after another, and the time to
 #                                     the window's first paint while the drive
 #                                     scan waits
+#   scripts/bench.sh --page           the station search window: how long each
+#                                     hostile directory page (deep nesting,
+#                                     huge pictures, a 520 KB word) holds it;
+#                                     fails past 200 ms
 # Builds a Release copy of the program into build-bench first.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BENCH_BUILD_DIR:-$here/build-bench}"
+
+if [ "${1:-}" = "--page" ]; then
+  cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTONQUILL_TESTS=OFF >/dev/null
+  cmake --build "$build" -j"$(nproc)" --target bench_page >/dev/null
+  echo "page reduce-ms first-paint-ms longest-hold-ms blocks"
+  QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}" exec "$build/bench/bench_page"
+fi
 
 if [ "${1:-}" = "--image" ]; then
   shift

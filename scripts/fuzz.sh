@@ -20,7 +20,7 @@ if [ -z "$cxx" ]; then
   exit 1
 fi
 
-targets=(fuzz_demux fuzz_curi fuzz_playlist fuzz_preset fuzz_header)
+targets=(fuzz_demux fuzz_curi fuzz_playlist fuzz_preset fuzz_header fuzz_stationplaylist)
 if [ "$#" -gt 0 ]; then targets=("$@"); fi
 
 cmake -S "$here/fuzz" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -167,8 +167,17 @@ void ctlURIGrabber::Winsock1_DataArrival(qint64 /*bytesTotal*/)
     // sending is not cut off while a stalled one still is.
     m_startTick = m_clock->GetTickCount();
     const HttpResponseAssembler::Status status = m_response.Feed(data);
-    if (status != HttpResponseAssembler::NeedMore)
+    // An Ogg stream never ends: its header is enough to refuse it.
+    if (status != HttpResponseAssembler::NeedMore || oggAnswer())
         responseEnded(status);
+}
+
+bool ctlURIGrabber::oggAnswer() const
+{
+    if (m_response.Header().isEmpty())
+        return false;
+    const QByteArray type = m_response.Field("content-type").toLower();
+    return type.startsWith("application/ogg") || type.startsWith("audio/ogg") || type.startsWith("video/ogg");
 }
 
 void ctlURIGrabber::Winsock1_Closed()
@@ -193,6 +202,10 @@ void ctlURIGrabber::Winsock1_Error(int /*number*/, const QString& description)
 void ctlURIGrabber::responseEnded(HttpResponseAssembler::Status status)
 {
     endRequest();
+    if (oggAnswer() && m_response.StatusCode() == 200) {
+        emit Error(plsOggRefused);
+        return;
+    }
     if (status != HttpResponseAssembler::Complete) {
         emit Error(status == HttpResponseAssembler::TooLarge ? plsTooLarge : plsInvalidResponse);
         return;

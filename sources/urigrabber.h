@@ -73,6 +73,8 @@ private:
     void Winsock1_Error(int number, const QString& description);
     void responseEnded(HttpResponseAssembler::Status status);
     void judgeResponse(const QString& text);
+    // The server answered with an Ogg stream's content type.
+    bool oggAnswer() const;
     void parseAndReport(const QString& text);
     void endRequest();
     void raiseError(int code);

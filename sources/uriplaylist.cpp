@@ -29,6 +29,26 @@ bool toEntry(const QString& address, PlaylistEntry& entry)
     return true;
 }
 
+// An address of an Ogg stream: ".ogg" in its path or query, any case. The
+// host's name says nothing about what it streams.
+bool namesOgg(const QString& address)
+{
+    qsizetype from = address.indexOf(QLatin1String("://"));
+    from = from < 0 ? 0 : from + 3;
+    const qsizetype path = address.indexOf(QLatin1Char('/'), from);
+    if (path < 0)
+        return false;
+    return AsciiLower(address.mid(path)).contains(QLatin1String(".ogg"));
+}
+
+void refuseOgg(PlaylistResult& result)
+{
+    result.Error = plsOggRefused;
+    result.Entries.clear();
+    result.HasTitle = false;
+    result.FirstTitle.clear();
+}
+
 void parseM3U(const QString& text, PlaylistResult& result)
 {
     result.IsM3U = true;
@@ -45,6 +65,10 @@ void parseM3U(const QString& text, PlaylistResult& result)
     QString address = text.mid(start);
     if (address.endsWith(QLatin1Char('\n')) || address.endsWith(QLatin1Char('\r')))
         address.chop(1);
+    if (namesOgg(address)) {
+        refuseOgg(result);
+        return;
+    }
     PlaylistEntry entry;
     if (!toEntry(address, entry)) {
         result.Error = plsUnknown;
@@ -74,6 +98,10 @@ void parsePLS(const QString& text, PlaylistResult& result)
         from = equals;
         if (value.isEmpty())
             continue;
+        if (namesOgg(value)) {
+            refuseOgg(result);
+            return;
+        }
         PlaylistEntry entry;
         if (!toEntry(value, entry)) {
             result.Error = plsUnknown;
@@ -106,10 +134,6 @@ QString AsciiLower(const QString& text)
 PlaylistResult ParsePlaylist(const QString& text, const QString& address)
 {
     PlaylistResult result;
-    if (text.contains(QLatin1String(".ogg"))) {
-        result.Error = plsOggRefused;
-        return result;
-    }
     if (address.endsWith(QLatin1String(".m3u")))
         parseM3U(text, result);
     else

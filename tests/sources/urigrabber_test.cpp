@@ -202,6 +202,16 @@ TEST_F(Grabber, RefusedContentEndsInItsCode)
          {{"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nnot-hex\r\n"}, false},
          {QStringLiteral("Error 3")}},
         {"/list.pls", {{}, true}, {QStringLiteral("Error 3")}},
+        // Ogg is told by the addresses and the server's content type, never by a title.
+        {"/list.pls",
+         {{"HTTP/1.0 200 OK\r\n\r\nTitle1=Best .ogg Radio\r\nFile1=http://a.example.com/live.mp3\r\n"}},
+         {QStringLiteral("URLRaise a.example.com /live.mp3 80 "), QStringLiteral("Done")}},
+        {"/list.pls",
+         {{"HTTP/1.1 200 OK\r\nContent-Type: Application/Ogg\r\n\r\nOggS\0\2"}, false},
+         {QStringLiteral("Error 7")}},
+        {"/list.pls",
+         {{"HTTP/1.0 200 OK\r\nContent-Type: audio/ogg\r\nContent-Length: 4\r\n\r\nOggS"}},
+         {QStringLiteral("Error 7")}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reply.pieces.empty() ? "closed at once" : c.reply.pieces.at(0).constData());
@@ -314,7 +324,7 @@ TEST_F(Grabber, ASilentServerTimesOutAfter3001Milliseconds)
     g.StartURIValidation(server.base() + QStringLiteral("/quiet.pls"));
     ASSERT_TRUE(WaitUntil([&] { return server.requests.size() == 1; }, 3000));
     clock.advance(3000);
-    g.Timer1_Timer();  // a tick at the last moment before the time-out
+    g.Timer1_Timer(); // a tick at the last moment before the time-out
     RunPendingEvents();
     EXPECT_TRUE(log.lines.isEmpty());
     EXPECT_TRUE(g.IsBusy());
@@ -370,7 +380,7 @@ TEST_F(Grabber, ARefusedConnectionRaisesOneWinsockError)
     EventLog log(g);
     g.StartURIValidation(QStringLiteral("http://127.0.0.1:%1/none.pls").arg(port));
     ASSERT_TRUE(WaitUntil([&] { return log.finished(); }, 3000));
-    g.Timer1_Timer();  // ticks after the error change nothing
+    g.Timer1_Timer(); // ticks after the error change nothing
     g.Timer1_Timer();
     RunPendingEvents();
     EXPECT_EQ(log.lines, QStringList{QStringLiteral("Error 1")});

@@ -8,6 +8,7 @@
 #include <QBoxLayout>
 #include <QComboBox>
 #include <QDrag>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QIntValidator>
@@ -20,6 +21,7 @@
 #include <QResizeEvent>
 #include <QStyle>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <algorithm>
@@ -36,24 +38,16 @@ constexpr int twips(int t)
 // The result table hands its rows out as playlist files when dragged.
 class ResultTable : public QTableWidget {
 public:
-    ResultTable(std::function<QString(int row)> playlistForRow, QWidget* parent)
-        : QTableWidget(parent), m_playlistForRow(std::move(playlistForRow))
+    using PlaylistsForRows = std::function<QList<QUrl>(const QList<int>& rows)>;
+    ResultTable(PlaylistsForRows playlistsForRows, QWidget* parent)
+        : QTableWidget(parent), m_playlistsForRows(std::move(playlistsForRows))
     {
     }
 
 protected:
     void startDrag(Qt::DropActions) override
     {
-        QList<int> rows;
-        for (const QModelIndex& index : selectionModel()->selectedRows())
-            rows.append(index.row());
-        std::sort(rows.begin(), rows.end());
-        QList<QUrl> files;
-        for (int row : rows) {
-            const QString path = m_playlistForRow(row);
-            if (!path.isEmpty())
-                files.append(QUrl::fromLocalFile(path));
-        }
+        const QList<QUrl> files = m_playlistsForRows(frmBrowser::SelectedRows(this));
         if (files.isEmpty())
             return;
         auto* data = new QMimeData;
@@ -65,7 +59,7 @@ protected:
     }
 
 private:
-    std::function<QString(int)> m_playlistForRow;
+    PlaylistsForRows m_playlistsForRows;
 };
 
 QLabel* label(const QString& text, QWidget* parent, const char* name)
@@ -185,7 +179,27 @@ frmBrowser::frmBrowser(const SearchDeps& deps, QWidget* parent) : QWidget(parent
     brwWebBrowser->setObjectName(QStringLiteral("brwWebBrowser"));
     brwWebBrowser->setAccessibleName(QStringLiteral("Search result page"));
 
-    lstResults = new ResultTable([this](int row) { return PlaylistForRow(row); }, this);
+    lstResults = new ResultTable(
+        [this](const QList<int>& rows) {
+            QList<QUrl> files;
+            QStringList failures;
+            for (qsizetype i = 0; i < rows.size() && i < kMaxDraggedStations; ++i) {
+                QString error;
+                const QString path = PlaylistForRow(rows.at(i), &error);
+                if (path.isEmpty())
+                    failures.append(error);
+                else
+                    files.append(QUrl::fromLocalFile(path));
+            }
+            if (rows.size() > kMaxDraggedStations)
+                showStatus(QStringLiteral("Only the first %1 stations are dragged at once; \"Add Station\" adds "
+                                          "any number.")
+                               .arg(kMaxDraggedStations));
+            if (!failures.isEmpty() && m_deps.messages)
+                m_deps.messages->ShowMessage(FailuresText(failures, qMin<qsizetype>(rows.size(), kMaxDraggedStations)));
+            return files;
+        },
+        this);
     lstResults->setObjectName(QStringLiteral("lstResults"));
     lstResults->setAccessibleName(QStringLiteral("Stations found"));
     lstResults->setToolTip(
@@ -217,6 +231,14 @@ frmBrowser::frmBrowser(const SearchDeps& deps, QWidget* parent) : QWidget(parent
     cmdAddStation->setAccessibleName(QStringLiteral("Add Station"));
 
     m_rbFetch = new SearchFetch(m_deps.network, 32 * 1024 * 1024, this);
+    m_fillTimer = new QTimer(this);
+    m_fillTimer->setInterval(0);
+    m_fillTimer->setSingleShot(true);
+    connect(m_fillTimer, &QTimer::timeout, this, &frmBrowser::fillBatch);
+    m_addTimer = new QTimer(this);
+    m_addTimer->setInterval(0);
+    m_addTimer->setSingleShot(true);
+    connect(m_addTimer, &QTimer::timeout, this, &frmBrowser::addBatch);
 
     connect(SearchTypeCombo, &QComboBox::currentIndexChanged, this, [this] { SearchTypeCombo_Click(); });
     connect(cmdFind, &QToolButton::clicked, this, &frmBrowser::cmdFind_Click);
@@ -245,6 +267,9 @@ frmBrowser::frmBrowser(const SearchDeps& deps, QWidget* parent) : QWidget(parent
 // A search still running ends quietly with the window.
 frmBrowser::~frmBrowser()
 {
+    m_addTimer->stop();
+    m_fillTimer->stop();
+    ++m_search;
     for (SearchFetch* fetch : {m_rbFetch, brwWebBrowser->fetch()}) {
         fetch->blockSignals(true);
         fetch->cancel();
@@ -324,6 +349,7 @@ void frmBrowser::cmdFind_Click()
         break;
     }
     case RadioBrowser:
+        stopSearch();
         m_stations.clear();
         lstResults->setRowCount(0);
         m_rbFetch->start(RadioBrowserSearchUrl(RadioBrowserHost(), query()));
@@ -337,6 +363,12 @@ void frmBrowser::cmdStop_Click()
 {
     brwWebBrowser->Stop();
     m_rbFetch->cancel();
+    if (m_reading || Filling()) {
+        stopSearch();
+        showStatus(QStringLiteral("%1 stations are listed; the rest was left out.").arg(lstResults->rowCount()));
+    }
+    if (Adding())
+        endAdding(true);
 }
 
 // The page and the Radio Browser search may run at once: the window is
@@ -345,98 +377,7 @@ void frmBrowser::showStatus(const QString& status)
 {
     lblStatus->setText(status);
     lblStatus->setToolTip(status);
-    const bool on = brwWebBrowser->loading() || m_rbFetch->running();
+    const bool on = brwWebBrowser->loading() || Searching() || Adding();
     prgBusy->setVisible(on);
     cmdStop->setEnabled(on);
-}
-
-void frmBrowser::showStations(const SearchFetch::Result& result)
-{
-    if (result.outcome != SearchFetch::Done) {
-        showStatus(SearchFetch::Describe(result));
-        return;
-    }
-    const RadioBrowserAnswer answer = ParseRadioBrowserStations(result.body);
-    if (!answer.ok) {
-        showStatus(answer.error);
-        return;
-    }
-    m_stations = answer.stations;
-    lstResults->setSortingEnabled(false);
-    lstResults->setUpdatesEnabled(false);
-    lstResults->setRowCount(int(m_stations.size()));
-    for (int i = 0; i < m_stations.size(); ++i) {
-        const RadioStation& s = m_stations[i];
-        auto* name = new QTableWidgetItem(s.name);
-        name->setData(Qt::UserRole, i);
-        name->setToolTip(s.url);
-        lstResults->setItem(i, ColName, name);
-        lstResults->setItem(i, ColCodec, new QTableWidgetItem(s.codec));
-        auto* bitrate = new QTableWidgetItem;
-        bitrate->setData(Qt::DisplayRole, s.bitrate);
-        lstResults->setItem(i, ColBitrate, bitrate);
-        lstResults->setItem(i, ColCountry, new QTableWidgetItem(s.countryCode));
-        lstResults->setItem(i, ColTags, new QTableWidgetItem(s.tags));
-        auto* votes = new QTableWidgetItem;
-        votes->setData(Qt::DisplayRole, s.votes);
-        lstResults->setItem(i, ColVotes, votes);
-    }
-    lstResults->setSortingEnabled(true);
-    lstResults->setUpdatesEnabled(true);
-    QString status = m_stations.size() == 1 ? QStringLiteral("1 station found.")
-                                            : QStringLiteral("%1 stations found.").arg(m_stations.size());
-    if (answer.skipped > 0)
-        status += QStringLiteral(" %1 without a stream address left out.").arg(answer.skipped);
-    showStatus(status);
-}
-
-const RadioStation* frmBrowser::StationAt(int row) const
-{
-    const QTableWidgetItem* item = lstResults->item(row, ColName);
-    if (!item)
-        return nullptr;
-    const int index = item->data(Qt::UserRole).toInt();
-    return index >= 0 && index < m_stations.size() ? &m_stations[index] : nullptr;
-}
-
-QString frmBrowser::PlaylistForRow(int row)
-{
-    const RadioStation* station = StationAt(row);
-    if (!station)
-        return QString();
-    QString error;
-    const QString folder = m_deps.stationsFolder.isEmpty() ? StationsFolder() : m_deps.stationsFolder;
-    const QString path = WriteStationPlaylist(folder, *station, &error);
-    if (path.isEmpty() && m_deps.messages)
-        m_deps.messages->ShowMessage(error);
-    return path;
-}
-
-void frmBrowser::addRow(int row)
-{
-    const RadioStation* station = StationAt(row);
-    if (!station)
-        return;
-    const QString name = station->name;
-    const QString path = PlaylistForRow(row);
-    if (path.isEmpty())
-        return;
-    if (m_deps.appendStation)
-        m_deps.appendStation(name, path);
-    lblStatus->setText(QStringLiteral("\"%1\" was added to the Station List.").arg(name));
-}
-
-void frmBrowser::cmdAddStation_Click()
-{
-    QList<int> rows;
-    for (const QModelIndex& index : lstResults->selectionModel()->selectedRows())
-        rows.append(index.row());
-    std::sort(rows.begin(), rows.end());
-    for (int row : rows)
-        addRow(row);
-}
-
-void frmBrowser::lstResults_DblClick(int row)
-{
-    addRow(row);
 }

@@ -14,6 +14,7 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTableWidget;
+class QTimer;
 class QToolButton;
 
 // Makes the search windows known as windows to assistive technologies.
@@ -44,8 +45,20 @@ public:
     const QList<RadioStation>& Stations() const { return m_stations; }
     // The station shown in a table row (as sorted), null for none.
     const RadioStation* StationAt(int row) const;
-    // Writes the row's playlist file; its path, or "" after a message.
-    QString PlaylistForRow(int row);
+    // Writes the row's playlist file; its path, or "" with `error` set.
+    QString PlaylistForRow(int row, QString* error);
+    // Stations chosen with "Add Station" are added a batch at a time, the
+    // window working between batches; failures are told in one message
+    // at the end.
+    bool Adding() const { return m_addNext < m_addQueue.size(); }
+    // A Radio Browser search is fetched, read or listed.
+    bool Searching() const { return m_rbFetch->running() || m_reading || Filling(); }
+    // The selected rows of a table, top to bottom.
+    static QList<int> SelectedRows(const QTableWidget* table);
+    // Many failures in one message: how many, and the first few reasons.
+    static QString FailuresText(const QStringList& failures, qsizetype tried);
+    // At most this many stations are handed over by one drag.
+    static constexpr int kMaxDraggedStations = 200;
     SearchFetch* RadioBrowserFetch() const { return m_rbFetch; }
 
     QGroupBox* Frame1 = nullptr;
@@ -74,9 +87,25 @@ private:
     void showStatus(const QString& status);
     void showStations(const SearchFetch::Result& result);
     void addRow(int row);
+    bool Filling() const { return m_fillNext < m_stations.size(); }
+    void fillBatch();
+    // Ends reading and listing the last answer.
+    void stopSearch();
+    void addBatch();
+    void endAdding(bool stopped);
     RadioBrowserQuery query() const;
 
     SearchDeps m_deps;
     SearchFetch* m_rbFetch = nullptr;
     QList<RadioStation> m_stations;
+    int m_skipped = 0;
+    quint64 m_search = 0;
+    bool m_reading = false;
+    qsizetype m_fillNext = 0;
+    QTimer* m_fillTimer = nullptr;
+    QList<RadioStation> m_addQueue;
+    qsizetype m_addNext = 0;
+    int m_added = 0;
+    QStringList m_addFailures;
+    QTimer* m_addTimer = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "ui/search/pageview.h"
 
+#include "ui/search/pagereduce.h"
 #include "ui/search/searchfetch.h"
 #include "ui/search/stationsearch.h"
 
@@ -35,7 +36,9 @@ PageView::PageView(QNetworkAccessManager* network, QWidget* parent)
             m_pageUrl = r.url;
         // Whatever came back is shown; a failure without a page gets one.
         if (!r.body.isEmpty()) {
-            setHtml(PageHtml(r.body, r.contentType));
+            // Only what the window needs is laid out: a page's own
+            // structure and sizes could hold the window for minutes.
+            setHtml(ReducePage(PageHtml(r.body, r.contentType)));
         } else if (r.outcome != SearchFetch::Done) {
             setHtml(QStringLiteral("<h3>The page could not be shown</h3><p>%1</p><p>%2</p>")
                         .arg(SearchFetch::Describe(r).toHtmlEscaped(), m_pageUrl.toString().toHtmlEscaped()));

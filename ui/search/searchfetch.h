@@ -17,14 +17,17 @@ class QNetworkAccessManager;
 class SearchFetch : public QObject {
     Q_OBJECT
 public:
-    enum Outcome { Done, HttpError, NetworkError, TimedOut, Cancelled, TooLarge };
+    // CutShort: the server answered (2xx) and its answer broke off or could
+    // not be unpacked; `body` holds what arrived.
+    enum Outcome { Done, HttpError, NetworkError, TimedOut, Cancelled, TooLarge, CutShort };
     struct Result {
         Outcome outcome = Done;
         int status = 0; // the HTTP status, 0 when none came
         QByteArray body;
         QByteArray contentType;
-        QString error; // the network's own words for a failure
-        QUrl url;      // where the answer came from, after redirects
+        QString error;        // the network's own words for a failure
+        QUrl url;             // where the answer came from, after redirects
+        bool encoded = false; // sent packed (Content-Encoding)
     };
     static constexpr int kDefaultStallMs = 20000;
 
@@ -36,6 +39,8 @@ public:
     bool running() const { return m_reply; }
     void setStallMs(int ms) { m_stall.setInterval(ms); }
     int stallMs() const { return m_stall.interval(); }
+
+    qsizetype maxBytes() const { return m_maxBytes; }
 
     // A short sentence for the window's status line.
     static QString Describe(const Result& result);

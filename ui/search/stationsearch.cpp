@@ -73,18 +73,27 @@ int intField(const QJsonObject& o, const char* key)
     return 0;
 }
 
-// An address the recorder can fetch: http or https, a host, no spaces or
-// control characters that would break the playlist's line.
-bool usableStreamUrl(const QString& text)
+// UTF-8 wherever the bytes are UTF-8, each other byte as Windows-1252: a
+// stray byte, or a character cut at the end of a cut page, spoils nothing
+// around it.
+QString decodeMixed(const QByteArray& bytes)
 {
-    for (const QChar ch : text) {
-        if (ch.unicode() <= 0x20 || ch.unicode() == 0x7f)
-            return false;
+    QString out;
+    out.reserve(bytes.size());
+    qsizetype i = 0;
+    while (i < bytes.size()) {
+        const uchar c = uchar(bytes.at(i));
+        const int length = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 0;
+        const QByteArray piece = bytes.mid(i, qMax(length, 1));
+        if (length > 0 && piece.size() == length && IsValidUtf8(piece)) {
+            out += QString::fromUtf8(piece);
+            i += length;
+        } else {
+            out += DecodeWindows1252(bytes.mid(i, 1));
+            ++i;
+        }
     }
-    const QUrl url(text, QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
-    return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
-           !url.host().isEmpty();
+    return out;
 }
 
 } // namespace
@@ -163,26 +172,38 @@ QUrl DirectorySearchUrl(const QString& host, const QString& path)
 
 QString PageHtml(const QByteArray& body, const QByteArray& contentType)
 {
-    QString text;
-    const QRegularExpression charsetRe(QStringLiteral("charset\\s*=\\s*\"?([A-Za-z0-9._:-]+)"),
-                                       QRegularExpression::CaseInsensitiveOption);
-    const auto m = charsetRe.match(QString::fromLatin1(contentType));
-    bool decoded = false;
-    if (m.hasMatch()) {
-        QStringDecoder decoder(m.captured(1).toLatin1().constData());
-        if (decoder.isValid()) {
-            text = decoder.decode(body);
-            decoded = !decoder.hasError();
-        }
-    }
-    if (!decoded)
-        text = DecodeText(body);
+    QString text = DecodePage(body, contentType);
     // The view runs no scripts; their text is not part of the page either.
     static const QRegularExpression scripts(QStringLiteral("<script\\b.*?(</script\\s*>|$)"),
                                             QRegularExpression::CaseInsensitiveOption |
                                                 QRegularExpression::DotMatchesEverythingOption);
     text.remove(scripts);
     return text;
+}
+
+QString DecodePage(const QByteArray& body, const QByteArray& contentType)
+{
+    static const QRegularExpression charsetRe(QStringLiteral("charset\\s*=\\s*[\"']?([A-Za-z0-9._:-]+)"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    const auto decodeAs = [&body](const QString& charset, QString* text) {
+        QStringDecoder decoder(charset.toLatin1().constData());
+        if (!decoder.isValid())
+            return false;
+        *text = decoder.decode(body);
+        return !decoder.hasError();
+    };
+    QString text;
+    const auto named = charsetRe.match(QString::fromLatin1(contentType));
+    if (named.hasMatch() && decodeAs(named.captured(1), &text))
+        return text;
+    // UTF-8 is told by its bytes.
+    if (IsValidUtf8(body))
+        return QString::fromUtf8(body);
+    // Else the charset the page names in its head, else Windows-1252.
+    const auto meta = charsetRe.match(QString::fromLatin1(body.left(4096)));
+    if (meta.hasMatch() && decodeAs(meta.captured(1), &text))
+        return text;
+    return decodeMixed(body);
 }
 
 QUrl RadioBrowserSearchUrl(const QString& host, const RadioBrowserQuery& query)
@@ -223,7 +244,7 @@ RadioBrowserAnswer ParseRadioBrowserStations(const QByteArray& json)
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
     if (error.error != QJsonParseError::NoError) {
-        answer.error = QStringLiteral("The directory's answer could not be read (%1 at byte %2).")
+        answer.error = QStringLiteral("The directory's answer could not be read: it is not JSON (%1 at byte %2).")
                            .arg(error.errorString())
                            .arg(error.offset);
         return answer;
@@ -242,44 +263,25 @@ RadioBrowserAnswer ParseRadioBrowserStations(const QByteArray& json)
         const QJsonObject o = v.toObject();
         RadioStation s;
         s.url = stringField(o, "url_resolved").trimmed();
-        if (!usableStreamUrl(s.url))
+        if (!IsStreamAddress(s.url))
             s.url = stringField(o, "url").trimmed();
-        if (!usableStreamUrl(s.url)) {
+        if (!IsStreamAddress(s.url)) {
             ++answer.skipped;
             continue;
         }
-        s.uuid = singleLine(stringField(o, "stationuuid"));
-        s.name = singleLine(stringField(o, "name"));
+        s.uuid = StationId(stringField(o, "stationuuid"));
+        s.name = StationFieldText(stringField(o, "name"));
         if (s.name.isEmpty())
             s.name = s.url;
-        s.codec = singleLine(stringField(o, "codec"));
-        s.countryCode = singleLine(stringField(o, "countrycode"));
-        s.tags = singleLine(stringField(o, "tags"));
+        s.codec = StationFieldText(stringField(o, "codec"));
+        s.countryCode = StationFieldText(stringField(o, "countrycode"));
+        s.tags = StationFieldText(stringField(o, "tags"));
         s.bitrate = intField(o, "bitrate");
         s.votes = intField(o, "votes");
         answer.stations.append(s);
     }
     answer.ok = true;
     return answer;
-}
-
-QByteArray StationPlaylistText(const RadioStation& station)
-{
-    // The playlist reader takes the value after the first "=" that follows
-    // any "File" it meets, and the first "Title". So the id comes first, the
-    // title right before the one address, and the title has no "=": a
-    // "File" in it then leads to the address itself.
-    QString uuid = singleLine(station.uuid);
-    uuid.remove(QStringLiteral("File"));
-    uuid.remove(QStringLiteral("Title"));
-    QString title = singleLine(station.name);
-    title.replace(QLatin1Char('='), QLatin1Char('-'));
-    QStringList lines{QStringLiteral("[playlist]"), QStringLiteral("NumberOfEntries=1"), QStringLiteral("Version=2")};
-    if (!uuid.isEmpty())
-        lines << QStringLiteral("StationUUID=") + uuid;
-    lines << QStringLiteral("Length1=-1") << QStringLiteral("Title1=") + title
-          << QStringLiteral("File1=") + station.url;
-    return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
 }
 
 QString StationPlaylistName(const RadioStation& station)
@@ -299,7 +301,8 @@ QString StationsFolder()
 
 QString WriteStationPlaylist(const QString& folder, const RadioStation& station, QString* error)
 {
-    if (!usableStreamUrl(station.url)) {
+    const QByteArray text = StationPlaylistText(station);
+    if (text.isEmpty()) {
         if (error)
             *error = QStringLiteral("The station has no stream address that can be recorded.");
         return QString();
@@ -312,7 +315,8 @@ QString WriteStationPlaylist(const QString& folder, const RadioStation& station,
     const QString name = StationPlaylistName(station);
     QString path = JoinPath(folder, name);
     // A file of another station with the same name is kept.
-    for (int n = 2; PathExists(path) && (station.uuid.isEmpty() || StationUuidOfPlaylist(path) != station.uuid); ++n) {
+    const QString id = StationId(station.uuid);
+    for (int n = 2; PathExists(path) && (id.isEmpty() || StationUuidOfPlaylist(path) != id); ++n) {
         if (n > 999) {
             if (error)
                 *error = QStringLiteral("No free file name for %1 in %2.").arg(name, folder);
@@ -321,7 +325,7 @@ QString WriteStationPlaylist(const QString& folder, const RadioStation& station,
         path = JoinPath(folder, name.chopped(4) + QStringLiteral(" (%1).pls").arg(n));
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(StationPlaylistText(station)) < 0 || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) < 0 || !file.commit()) {
         if (error)
             *error = QStringLiteral("The playlist %1 could not be written: %2").arg(path, file.errorString());
         return QString();
@@ -334,10 +338,5 @@ QString StationUuidOfPlaylist(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QString();
-    const QByteArray head = file.read(4096);
-    for (const QString& line : SplitLines(QString::fromUtf8(head))) {
-        if (line.startsWith(QLatin1String("StationUUID=")))
-            return line.mid(12).trimmed();
-    }
-    return QString();
+    return StationIdOfPlaylistText(QString::fromUtf8(file.read(4096)));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sources/stationplaylist.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -34,8 +36,12 @@ QUrl DirectorySearchUrl(const QString& host, const QString& path);
 // ---- pages shown in the search window
 // A longer page is cut: laying out much more HTML would hold the window.
 constexpr qsizetype kMaxPageBytes = 512 * 1024;
-// The page's text for the view: decoded with the charset the server named
-// (else UTF-8 when valid, else Windows-1252), scripts removed.
+// The page's text: decoded with the charset the server named when the
+// bytes are of it; else UTF-8 when they are UTF-8 (a character cut at the
+// end of a cut page aside); else the charset the page's head names; else
+// Windows-1252.
+QString DecodePage(const QByteArray& body, const QByteArray& contentType);
+// The page's text for the view, decoded as above, scripts removed.
 QString PageHtml(const QByteArray& body, const QByteArray& contentType);
 
 // ---- Radio Browser
@@ -46,13 +52,6 @@ struct RadioBrowserQuery {
     bool reverse = true;
     int limit = 100;
     bool hideBroken = true;
-};
-
-struct RadioStation {
-    QString uuid, name, url, codec, countryCode, tags;
-    int bitrate = 0;
-    int votes = 0;
-    bool operator==(const RadioStation&) const = default;
 };
 
 struct RadioBrowserAnswer {
@@ -68,14 +67,11 @@ QUrl RadioBrowserSearchUrl(const QString& host, const RadioBrowserQuery& query);
 // "<host>/json/url/<stationuuid>", counted as a click by the directory.
 QUrl RadioBrowserClickUrl(const QString& host, const QString& uuid);
 // Reads the JSON list of stations. Fields of the wrong type read as empty
-// or 0; a station without an http(s) stream address is skipped.
+// or 0, text fields as one line, an id that is not one as empty; a station
+// without an http(s) stream address ("url_resolved", else "url") is skipped.
 RadioBrowserAnswer ParseRadioBrowserStations(const QByteArray& json);
 
 // ---- playlist files of chosen stations
-// The ".pls" text that makes the station's stream recordable. The title
-// comes before the address and the station's id before both, so the
-// playlist reader finds exactly the one address.
-QByteArray StationPlaylistText(const RadioStation& station);
 // The file name: the station's name cleaned like a recording name, ".pls".
 QString StationPlaylistName(const RadioStation& station);
 // The user's folder of these files (the data folder's "Stations/").

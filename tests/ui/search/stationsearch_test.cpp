@@ -157,10 +157,104 @@ TEST(PageHtml, ScriptsGoAndTheCharsetIsHonoured)
         {"<p>a</p><script>never closed <p>c</p>", "text/html", "<p>a</p>"},
         {"caf\xe9", "text/html; charset=\"ISO-8859-1\"", "café"},
         {"caf\xe9", "text/html", "café"},
-        {"caf\xc3\xa9 \x93q\x94", "text/html", QString::fromUtf8("cafÃ© “q”")},
+        {"caf\xc3\xa9 \x93q\x94", "text/html", QString::fromUtf8("café “q”")},
         {"caf\xc3\xa9", "text/html;charset=utf-8", "café"},
         {"caf\xc3\xa9", "text/html;charset=no-such-set", "café"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(PageHtml(c.body, c.contentType), c.html) << c.body.constData();
+}
+
+// Whatever a directory sends in a station's fields, its playlist file reads
+// back as that station and nothing else: one address, its title, its id.
+TEST(StationPlaylist, HostileFieldsInjectNothing)
+{
+    struct Case {
+        const char* what;
+        RadioStation station;
+        QString address; // as the reader must find it; "" for a station refused
+        QString id;
+    };
+    const QString evil = "http://127.0.0.1:9/INJECTED.pls";
+    const QList<Case> cases{
+        {"File hidden in the id", {"x FiFilele=" + evil, "Plain", "http://127.0.0.1:1/s"}, "http://127.0.0.1:1/s", ""},
+        {"Title hidden in the id", {"TiTitletle=Evil", "Plain", "http://127.0.0.1:1/s"}, "http://127.0.0.1:1/s", ""},
+        {"a bare key as the id", {"File", "Plain", "http://127.0.0.1:1/s"}, "http://127.0.0.1:1/s", ""},
+        {"line breaks in the id", {"a\r\nFile2=" + evil, "Plain", "http://127.0.0.1:1/s"}, "http://127.0.0.1:1/s", ""},
+        {"a real id",
+         {"9617a958-0601-11e8-ae97-52543be04c81", "Plain", "http://127.0.0.1:1/s"},
+         "http://127.0.0.1:1/s",
+         "9617a958-0601-11e8-ae97-52543be04c81"},
+        {"File= in the name", {"u1", "x FiFilele=" + evil, "http://127.0.0.1:1/s"}, "http://127.0.0.1:1/s", "u1"},
+        {"separators in the name",
+         {"u1", QString("a\u2028File2=%1\u0085File3=%1\rTitle=x").arg(evil), "http://127.0.0.1:1/s"},
+         "http://127.0.0.1:1/s",
+         "u1"},
+        {"File= in the query",
+         {"u1", "Q", "http://127.0.0.1:1/s?File=" + evil},
+         "http://127.0.0.1:1/s?%46ile=" + evil,
+         "u1"},
+        {"File in the path and host",
+         {"u1", "P", "http://FileHost.example:81/File/x?a=b"},
+         "http://filehost.example:81/%46ile/x?a=b",
+         "u1"},
+        {"File in a user name", {"u1", "U", "http://File:pw@h/x?a=b"}, "", ""},
+        {"an https address", {"u1", "S", "https://127.0.0.1:8443/live"}, "https://127.0.0.1:8443/live", "u1"},
+        {"another scheme", {"u1", "F", "ftp://127.0.0.1/x.mp3"}, "", ""},
+        {"a script address", {"u1", "J", "javascript:alert(1)"}, "", ""},
+        {"a line break in the address", {"u1", "L", "http://127.0.0.1/a\nFile2=" + evil}, "", ""},
+        {"no address", {"u1", "N", ""}, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString text = QString::fromUtf8(StationPlaylistText(c.station));
+        EXPECT_EQ(text.isEmpty(), c.address.isEmpty()) << text.toStdString();
+        if (c.address.isEmpty())
+            continue;
+        const PlaylistResult read = ParsePlaylist(text, "station.pls");
+        const PlaylistResult alone = ParsePlaylist("File1=" + c.address, "station.pls");
+        ASSERT_EQ(read.Error, plsOK);
+        ASSERT_EQ(alone.Entries.size(), 1);
+        EXPECT_EQ(read.Entries, alone.Entries);
+        EXPECT_EQ(read.FirstTitle, StationFieldText(c.station.name).replace('=', '-'));
+        EXPECT_FALSE(read.FirstTitle.contains('\r') || read.FirstTitle.contains(QChar(0x2028)));
+        EXPECT_EQ(StationIdOfPlaylistText(text), c.id);
+        EXPECT_EQ(text.count('\n'), c.id.isEmpty() ? 6 : 7);
+    }
+
+    // The directory's answer keeps no id that is not one, and takes only
+    // url_resolved, else url, as the address.
+    const RadioBrowserAnswer a = ParseRadioBrowserStations(R"([
+      {"stationuuid":"x FiFilele=http://127.0.0.1:9/INJECTED.pls","name":"A","url_resolved":"http://127.0.0.1:1/a",
+       "homepage":"http://127.0.0.1:9/INJECTED.pls","favicon":"http://127.0.0.1:9/INJECTED.pls"},
+      {"stationuuid":"ok-1","name":"B","url_resolved":"file:///etc/passwd","url":"https://127.0.0.1:2/b"},
+      {"stationuuid":"ok-2","name":"C","url_resolved":"rtsp://127.0.0.1/c","url":"mms://127.0.0.1/c"}])");
+    ASSERT_TRUE(a.ok);
+    EXPECT_EQ(a.skipped, 1);
+    ASSERT_EQ(a.stations.size(), 2);
+    EXPECT_EQ(a.stations[0].uuid, "");
+    EXPECT_EQ(a.stations[0].url, "http://127.0.0.1:1/a");
+    EXPECT_EQ(a.stations[1].url, "https://127.0.0.1:2/b");
+}
+
+TEST(PageHtml, Utf8IsToldByItsBytes)
+{
+    struct Case {
+        const char* what;
+        QByteArray body, contentType;
+        QString text;
+    };
+    const QList<Case> cases{
+        {"UTF-8 without a charset", "Caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac", "text/html", "Café 日本"},
+        {"UTF-8 with a stray Windows-1252 byte", "Caf\xc3\xa9 \x93\xe6\x97\xa5\x94", "text/html", "Café “日”"},
+        {"UTF-8 cut inside its last character", "Caf\xc3\xa9 x\xe6\x97", "text/html", "Café xæ—"},
+        {"a lone Windows-1252 letter at the end", "caf\xe9", "text/html", "café"},
+        {"UTF-8 with no content type", "Caf\xc3\xa9", "", "Café"},
+        {"a charset named in the page", "<meta charset=\"iso-8859-15\">\xa4\xe9\xff", "text/html",
+         "<meta charset=\"iso-8859-15\">€éÿ"},
+        {"a wrong charset named by the server", "Caf\xc3\xa9", "text/html; charset=us-ascii", "Café"},
+        {"Windows-1252 without any charset", "\x93q\x94 caf\xe9", "text/html", "“q” café"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(DecodePage(c.body, c.contentType), c.text) << c.what;
 }

@@ -6,6 +6,7 @@
 #include "ui/panel/frmaddstation.h"
 #include "ui/search/frmbrowser.h"
 #include "ui/search/frmlocalsearch.h"
+#include "ui/search/pagereduce.h"
 #include "ui/search/pageview.h"
 #include "ui/search/radiobrowserclicks.h"
 
@@ -19,6 +20,7 @@
 #include <QTableWidget>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <zlib.h>
 
 namespace {
 
@@ -33,6 +35,36 @@ const QByteArray kStations = R"([
    "countrycode":"FR","tags":"jazz","votes":30},
   {"stationuuid":"uuid-a","name":"Alpha/Rock\nFM","url_resolved":"http://127.0.0.1:1/alpha","codec":"AAC","bitrate":320,
    "countrycode":"DE","tags":"rock","votes":10}])";
+
+// `data` `repeat` times over, gzip-packed piece by piece: no copy of the whole
+// is ever held.
+QByteArray gzipOf(const QByteArray& data, qint64 repeat = 1)
+{
+    z_stream z{};
+    deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY);
+    QByteArray out;
+    char buffer[1 << 16];
+    for (qint64 i = 0; i < repeat; ++i) {
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
+        z.avail_in = uInt(data.size());
+        const int flush = i + 1 == repeat ? Z_FINISH : Z_NO_FLUSH;
+        int result;
+        do {
+            z.next_out = reinterpret_cast<Bytef*>(buffer);
+            z.avail_out = sizeof buffer;
+            result = deflate(&z, flush);
+            out.append(buffer, qsizetype(sizeof buffer - z.avail_out));
+        } while (z.avail_out == 0 || (flush == Z_FINISH && result != Z_STREAM_END));
+    }
+    deflateEnd(&z);
+    return out;
+}
+
+ScriptedReply gzipped(const QByteArray& type, const QByteArray& packed)
+{
+    return {{"HTTP/1.1 200 OK\r\nContent-Type: " + type + "\r\nContent-Encoding: gzip\r\nContent-Length: " +
+             QByteArray::number(packed.size()) + "\r\nConnection: close\r\n\r\n" + packed}};
+}
 
 QByteArray pathOf(const QByteArray& request)
 {
@@ -50,6 +82,8 @@ protected:
             const QByteArray path = pathOf(request);
             if (path.startsWith("/directory/?s=huge"))
                 return http("200 OK", "text/html", "<p>huge</p>" + QByteArray(10 << 20, 'x').replace(999, 1, " "));
+            if (path.startsWith("/directory/?s=hostile"))
+                return pageAnswer;
             if (path.startsWith("/directory/stall"))
                 return ScriptedReply{{}, true, true};
             if (path.startsWith("/directory/"))
@@ -82,7 +116,7 @@ protected:
         browser().SearchTypeCombo->setCurrentIndex(frmBrowser::RadioBrowser);
         const int before = server->requests.size();
         window->cmdFind->click();
-        return WaitUntil([&] { return server->requests.size() > before && !window->RadioBrowserFetch()->running(); });
+        return WaitUntil([&] { return server->requests.size() > before && !window->Searching(); });
     }
 
     QStringList column(int col) const
@@ -95,6 +129,7 @@ protected:
 
     std::unique_ptr<ScriptedServer> server;
     ScriptedReply stationAnswer = http("200 OK", "application/json", kStations);
+    ScriptedReply pageAnswer;
     SearchDeps deps;
     QList<QPair<QString, QString>> added;
     QStringList dropped;
@@ -176,6 +211,7 @@ TEST_F(SearchWindows, RadioBrowserResultsAreSortableAndAddedAsPlaylistFiles)
 
     w.lstResults->selectAll();
     w.cmdAddStation->click();
+    ASSERT_TRUE(WaitUntil([&] { return !w.Adding(); }));
     ASSERT_EQ(added.size(), 3);
     EXPECT_EQ(added[1].first, "Alpha/Rock FM");
     EXPECT_EQ(added[2].first, "Beta Jazz");
@@ -333,4 +369,119 @@ TEST_F(SearchWindows, TheAddStationDialogAddsOnlyAfterOK)
     }
     EXPECT_EQ(panel->StationName(before), "Station Name");
     EXPECT_EQ(panel->StationUrl(before), frmAddStation::kDefaultUrl);
+}
+
+TEST_F(SearchWindows, HostilePagesAreShownReducedAndDecoded)
+{
+    struct Case {
+        const char* what;
+        ScriptedReply reply;
+        QString shows;
+        bool cut;
+        const char* status = "Done.";
+    };
+    QByteArray lists;
+    for (int i = 0; i < 60000; ++i)
+        lists += "<ul><li>i";
+    // UTF-8 with one stray Windows-1252 quote, no charset named.
+    const QByteArray utf8 = "<p>Caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac <a href=/x.pls>Play</a> \x93q\x94";
+    const QList<Case> cases{
+        {"UTF-8 without a charset", http("200 OK", "text/html", utf8), QString::fromUtf8("Café 日本 Play “q”"), false},
+        {"a gzip-encoded page", gzipped("text/html", gzipOf(utf8)), QString::fromUtf8("Café 日本 Play"), false},
+        {"a page the network layer leaves packed",
+         {{"HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Encoding: x-gzip\r\n\r\n" + gzipOf(utf8)}},
+         QString::fromUtf8("Café 日本 Play"),
+         false},
+        {"60,000 nested lists", http("200 OK", "text/html", lists), QString::fromUtf8("• i"), true,
+         "The answer was too large; only its beginning was read."},
+        {"200 huge pictures",
+         http("200 OK", "text/html", QByteArray("<img width=100000 height=100000 src=/p.png>").repeated(200) + "end"),
+         "end", false},
+    };
+    frmBrowser& w = browser();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        pageAnswer = c.reply;
+        w.brwWebBrowser->clear();
+        w.txtKeyword->setText("hostile");
+        w.cmdFind->click();
+        ASSERT_TRUE(
+            WaitUntil([&] { return !w.brwWebBrowser->loading() && !w.brwWebBrowser->toPlainText().isEmpty(); }));
+        EXPECT_EQ(w.lblStatus->text(), c.status);
+        const QString text = w.brwWebBrowser->toPlainText();
+        EXPECT_TRUE(text.startsWith(c.shows)) << text.left(100).toStdString();
+        EXPECT_EQ(text.endsWith(PageCutNote()), c.cut);
+        EXPECT_LE(w.brwWebBrowser->document()->blockCount(), PageLimits::kMaxLines + 1);
+    }
+}
+
+TEST_F(SearchWindows, BrokenAnswersSayWhatHappened)
+{
+    struct Case {
+        const char* what;
+        ScriptedReply reply;
+        const char* status;
+    };
+    const QByteArray json = "[{\"name\":\"x\",\"url_resolved\":\"http://127.0.0.1:1/x\"}]";
+    const QList<Case> cases{
+        {"cut short",
+         {{"HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: 5000\r\n\r\n", "[{\"name\":"}},
+         "The directory's answer was cut short"},
+        {"a gzip bomb", gzipped("application/json", gzipOf(QByteArray(1 << 20, ' '), 64)),
+         "The directory's answer could not be unpacked"},
+        {"larger than the bound", http("200 OK", "application/json", "[" + QByteArray(40 << 20, ' ') + "]"),
+         "The directory's answer is larger than 32 MiB"},
+        {"a web page", http("200 OK", "text/html", "<html><body>Maintenance</body></html>"),
+         "The directory's answer could not be read: it is not JSON"},
+        {"gzip-encoded JSON", gzipped("application/json", gzipOf(json)), "1 station found."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        stationAnswer = c.reply;
+        ASSERT_TRUE(searchRadioBrowser());
+        EXPECT_TRUE(window->lblStatus->text().startsWith(c.status)) << window->lblStatus->text().toStdString();
+        EXPECT_FALSE(window->lblStatus->text().contains("error 200"));
+        EXPECT_TRUE(messages.messages.isEmpty());
+    }
+}
+
+TEST_F(SearchWindows, ManyStationsAreAddedInBatchesWithOneMessageForAllFailures)
+{
+    // 999 files of other stations already hold every name "Same" can get.
+    ASSERT_TRUE(QDir().mkpath(deps.stationsFolder));
+    ASSERT_TRUE(WriteAll(deps.stationsFolder + "Same.pls", "[playlist]"));
+    for (int n = 2; n <= 999; ++n)
+        ASSERT_TRUE(WriteAll(deps.stationsFolder + QString("Same (%1).pls").arg(n), "[playlist]"));
+    QByteArray json = "[";
+    for (int i = 0; i < 312; ++i) {
+        const QByteArray name = i < 12 ? "Same" : "S" + QByteArray::number(i);
+        json += QByteArray(i ? "," : "") + "{\"stationuuid\":\"u" + QByteArray::number(i) + "\",\"name\":\"" + name +
+                "\",\"url_resolved\":\"http://127.0.0.1:1/" + QByteArray::number(i) +
+                "\",\"votes\":" + QByteArray::number(1000 - i) + "}";
+    }
+    stationAnswer = http("200 OK", "application/json", json + "]");
+    ASSERT_TRUE(searchRadioBrowser());
+    frmBrowser& w = *window;
+    ASSERT_EQ(w.lstResults->rowCount(), 312);
+    w.lstResults->selectAll();
+    w.cmdAddStation->click();
+    // The window works on while the files are written.
+    EXPECT_TRUE(w.Adding());
+    EXPECT_TRUE(w.cmdStop->isEnabled());
+    ASSERT_TRUE(WaitUntil([&] { return !w.Adding(); }, 60000));
+    EXPECT_EQ(added.size(), 300);
+    EXPECT_EQ(w.lblStatus->text(), "300 stations were added to the Station List.");
+    ASSERT_EQ(messages.messages.size(), 1);
+    EXPECT_TRUE(messages.messages[0].startsWith("12 of 312 stations could not be added:\nSame: No free file name"))
+        << messages.messages[0].toStdString();
+    EXPECT_TRUE(messages.messages[0].endsWith("... and 2 more."));
+
+    // Stop ends the adding where it is.
+    added.clear();
+    w.cmdAddStation->click();
+    ASSERT_TRUE(w.Adding());
+    w.cmdStop->click();
+    EXPECT_FALSE(w.Adding());
+    EXPECT_LT(added.size(), 300);
+    EXPECT_TRUE(w.lblStatus->text().endsWith("Adding was stopped."));
 }
