@@ -1,6 +1,7 @@
 #include "ui/search/stationsearch.h"
 
 #include "config/usersettings.h"
+#include "platform/filenames.h"
 #include "platform/folders.h"
 #include "platform/paths.h"
 #include "platform/text.h"
@@ -282,14 +283,12 @@ QByteArray StationPlaylistText(const RadioStation& station)
     return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
 }
 
-QString StationPlaylistName(const RadioStation& station)
+QString StationPlaylistName(const RadioStation& station, qsizetype maxBytes)
 {
-    QString base = CleanFileName(singleLine(station.name)).trimmed();
-    if (base.size() > 100)
-        base = base.left(100).trimmed();
+    QString base = LeftAtCharacterBoundary(CleanFileName(singleLine(station.name)).trimmed(), 100).trimmed();
     if (base.isEmpty() || base == QLatin1String(".") || base == QLatin1String(".."))
         base = QStringLiteral("_");
-    return base + QStringLiteral(".pls");
+    return FitFileName(base + QStringLiteral(".pls"), maxBytes);
 }
 
 QString StationsFolder()
@@ -309,7 +308,7 @@ QString WriteStationPlaylist(const QString& folder, const RadioStation& station,
             *error = QStringLiteral("The folder %1 could not be created.").arg(folder);
         return QString();
     }
-    const QString name = StationPlaylistName(station);
+    const QString name = StationPlaylistName(station, FileNameLimit(folder));
     QString path = JoinPath(folder, name);
     // A file of another station with the same name is kept.
     for (int n = 2; PathExists(path) && (station.uuid.isEmpty() || StationUuidOfPlaylist(path) != station.uuid); ++n) {

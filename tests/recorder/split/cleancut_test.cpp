@@ -238,3 +238,35 @@ TEST_F(CleanCutTest, AStopWhileTheCutWaitsStillCutsAndKeepsEveryByte)
     EXPECT_TRUE(wholeFrames(one)) << station.size() << " " << one.size() << " " << two.size() << " "
                                   << FindMp3Frames(one).size();
 }
+
+// A stream joined inside a frame: with clean cuts the file starts with the
+// first whole frame (and ends with the last); without them at the first byte.
+TEST_F(CleanCutTest, AFileStartsWithAWholeFrameOnlyWithCleanCuts)
+{
+    ASSERT_FALSE(mp3.isEmpty());
+    const QByteArray audio = mp3.mid(20, 20000);
+    const std::vector<Mp3Frame> frames = FindMp3Frames(audio);
+    ASSERT_FALSE(frames.empty());
+    ASSERT_GT(frames.front().offset, 0);
+    const qsizetype end = frames.back().offset + frames.back().size;
+    for (const bool clean : {true, false}) {
+        SCOPED_TRACE(clean ? "clean cuts" : "byte cuts");
+        recorder = std::make_unique<frmMP3>(deps);
+        QDir(folder.path()).removeRecursively();
+        QDir().mkpath(folder.path());
+        options.cleanCuts = clean;
+        startOnStation();
+        // Two chunks, the first too short to tell where the frames are.
+        const QByteArray s = "ICY 200 OK\r\nicy-name:Cut FM\r\nicy-br:128\r\n\r\n" + audio;
+        recorder->HandleStreamData(s.left(200));
+        recorder->HandleStreamData(s.mid(200));
+        recorder->StopRecording();
+        const QByteArray file = body(QStringLiteral("Cut FM-12052026.mp3"));
+        if (clean) {
+            EXPECT_TRUE(file == audio.mid(frames.front().offset, end - frames.front().offset)) << file.size();
+            EXPECT_TRUE(wholeFrames(file));
+        } else {
+            EXPECT_TRUE(file == audio) << file.size();
+        }
+    }
+}
