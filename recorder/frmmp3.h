@@ -223,6 +223,7 @@ private:
     void beginLeadingFrame();
     void leadAudio(const char* data, qsizetype size);
     void writeLead(qsizetype from);
+    void writeHeld(const QByteArray& held, qsizetype from);
     void settleLead();
     void beginJoin();
     void joinAudio(const char* data, qsizetype size);

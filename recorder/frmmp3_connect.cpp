@@ -107,8 +107,8 @@ void frmMP3::ConnectToServer(qint32& position, bool reconnect)
         stopWithMessage(QStringLiteral("All servers are full!"));
         return;
     }
-    if (reconnect)
-        showReconnecting();
+    if (reconnect)  // an attempt to take up a lost stream says only that
+        setSongCaption(QStringLiteral("[ERR] NETWORK: Reconnecting..."));
     else
         setSongCaption(QStringLiteral("Connecting to ") + Servers[position].Host + QStringLiteral("..."));
     m_ws->Close();

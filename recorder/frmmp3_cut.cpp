@@ -107,11 +107,16 @@ void frmMP3::leadAudio(const char* data, qsizetype size)
 void frmMP3::writeLead(qsizetype from)
 {
     m_leadPending = false;
-    const QByteArray rest = std::exchange(m_leadBuffer, QByteArray()).mid(from);
-    if (rest.isEmpty() || !m_file.IsOpen())
+    writeHeld(std::exchange(m_leadBuffer, QByteArray()), from);
+}
+
+// Audio held back while a frame boundary was sought, from `from` on.
+void frmMP3::writeHeld(const QByteArray& held, qsizetype from)
+{
+    if (held.size() <= from || !m_file.IsOpen())
         return;
     const qint64 before = m_file.BytesWritten();
-    m_file.Write(rest);
+    m_file.Write(held.constData() + from, held.size() - from);
     m_audioWritten += m_file.BytesWritten() - before;
 }
 
@@ -162,12 +167,7 @@ void frmMP3::joinAudio(const char* data, qsizetype size)
 void frmMP3::writeJoined(qsizetype from)
 {
     m_joinPending = false;
-    const QByteArray rest = std::exchange(m_joinBuffer, QByteArray()).mid(from);
-    if (rest.isEmpty() || !m_file.IsOpen())
-        return;
-    const qint64 before = m_file.BytesWritten();
-    m_file.Write(rest);
-    m_audioWritten += m_file.BytesWritten() - before;
+    writeHeld(std::exchange(m_joinBuffer, QByteArray()), from);
 }
 
 // The file changes before the join was decided: what waited goes in as it is.
