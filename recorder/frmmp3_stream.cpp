@@ -364,7 +364,10 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
 
 QString frmMP3::fileCaption() const
 {
-    return QStringLiteral("Now Recording: ") + QFileInfo(m_file.Path()).fileName();
+    // A repeat is written beside the file it is a play of, under a hidden
+    // name until it ends: the status names that file.
+    const QString path = m_file.Replaces().isEmpty() ? m_file.Path() : m_file.Replaces();
+    return QStringLiteral("Now Recording: ") + QFileInfo(path).fileName();
 }
 
 // Said once for each file opened, naming it as it is on disk.

@@ -225,6 +225,7 @@ TEST_F(RepeatTest, ACompleteRepeatReplacesOnlyTheSameRecordingAsThePolicySays)
                       BuildID3v1Tag({"", "One", ""}, QDate(2026, 12, 5)));
         EXPECT_EQ(body(QStringLiteral("Three.mp3")), QByteArray(500, 'd'));
         EXPECT_TRUE(captions.contains(QString::fromLatin1(c.status))) << captions.join('|').toStdString();
+        EXPECT_FALSE(captions.join('|').contains(QStringLiteral("repeat"))) << "a hidden name in the status";
         EXPECT_FALSE(everyFile().join(',').contains(QStringLiteral("repeat")));
     }
 }
