@@ -54,9 +54,10 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
 
     // The response is a stream. From now on a failure ends an unattended run.
     m_config.bCalledFromGUI = false;
-    settleLead();  // what the last connection brought goes in before this one's
-    if (m_streamIsReconnect)
+    if (m_streamIsReconnect) {
+        settleLead();  // what the lost connection brought goes in before this one's
         beginJoin();
+    }
     strICYHeader = QString::fromLatin1(raw);
     const QString extension = RecordingExtension(header.contentType);
     if (!m_streamIsReconnect) {
