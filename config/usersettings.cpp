@@ -78,9 +78,10 @@ namespace {
 const QString kApp = QStringLiteral("Tonquill");
 const QString kSection = QStringLiteral("Registration");
 
-bool flag(const QString& key)
+bool flag(const QString& key, bool byDefault = false)
 {
-    return GetSetting(kApp, kSection, key, QStringLiteral("0")).trimmed() == QLatin1String("1");
+    return GetSetting(kApp, kSection, key, byDefault ? QStringLiteral("1") : QStringLiteral("0")).trimmed() ==
+           QLatin1String("1");
 }
 }  // namespace
 
@@ -96,7 +97,8 @@ void SetWriteID3v2Tags(bool on)
 
 bool CutSongsInSilence()
 {
-    return flag(QStringLiteral("CleanCuts"));
+    // A new user's songs are cut in the silence: files without a torn frame.
+    return flag(QStringLiteral("CleanCuts"), true);
 }
 
 void SetCutSongsInSilence(bool on)
@@ -128,6 +130,25 @@ void SetGiveUpMinutes(int minutes)
     SaveSetting(kApp, kSection, QStringLiteral("GiveUpMinutes"), QString::number(minutes));
 }
 
+RecordingOptions::Repeat RepeatPolicy()
+{
+    const QString stored =
+        GetSetting(kApp, kSection, QStringLiteral("RepeatPolicy"), QString()).trimmed().toLower();
+    if (stored == QLatin1String("keep"))
+        return RecordingOptions::Repeat::Keep;
+    if (stored == QLatin1String("skip"))
+        return RecordingOptions::Repeat::Skip;
+    return RecordingOptions::Repeat::Replace;
+}
+
+void SetRepeatPolicy(RecordingOptions::Repeat policy)
+{
+    const char* text = policy == RecordingOptions::Repeat::Keep   ? "keep"
+                       : policy == RecordingOptions::Repeat::Skip ? "skip"
+                                                                  : "replace";
+    SaveSetting(kApp, kSection, QStringLiteral("RepeatPolicy"), QString::fromLatin1(text));
+}
+
 RecordingOptions ReadRecordingOptions()
 {
     RecordingOptions o;
@@ -135,5 +156,6 @@ RecordingOptions ReadRecordingOptions()
     o.cleanCuts = CutSongsInSilence();
     o.cutWindowMs = CutWindowMs();
     o.giveUpMinutes = GiveUpMinutes();
+    o.repeatPolicy = RepeatPolicy();
     return o;
 }

@@ -23,14 +23,21 @@ QString UserSettingsFile(const QString& appName);
 
 // The recorder's per-user options ("Advanced Options" page), application
 // "Tonquill", section "Registration", stored as "0"/"1" and milliseconds.
-// All are off by default, except the give-up time.
+// Clean cuts are on until the user turns them off; ID3v2 tags are off.
 struct RecordingOptions {
     bool writeID3v2 = false;  // "Write ID3v2 tags": finished songs also get a UTF-8 ID3v2.4 tag
-    bool cleanCuts = false;   // "Cut songs in the silence between them"
+    bool cleanCuts = true;    // "Cut songs in the silence between them"
     int cutWindowMs = 2000;   // how far on each side of a title change the quietest point is sought
     // "Give up after (minutes) without a stream": how long reconnecting goes
     // on before the recording ends; 0 keeps trying until the recording's end.
     int giveUpMinutes = 5;
+    // A title that plays again ("RepeatPolicy": "replace", "keep" or "skip").
+    enum class Repeat {
+        Replace,  // a later complete play of the same recording takes the earlier file's place
+        Keep,     // every complete play is kept, the later ones as "Title (2)", "Title (3)", ...
+        Skip,     // a title already saved in the folder is not recorded again
+    };
+    Repeat repeatPolicy = Repeat::Replace;
 };
 bool WriteID3v2Tags();
 void SetWriteID3v2Tags(bool on);
@@ -42,4 +49,7 @@ void SetCutWindowMs(int ms);
 // 0 to 10080 (a week); a stored value out of range or not a number gives 5.
 int GiveUpMinutes();
 void SetGiveUpMinutes(int minutes);
+// "replace" (also for anything not understood), "keep" or "skip", any letter case.
+RecordingOptions::Repeat RepeatPolicy();
+void SetRepeatPolicy(RecordingOptions::Repeat policy);
 RecordingOptions ReadRecordingOptions();

@@ -255,6 +255,7 @@ void frmMP3::StopRecording()
     }
     // A repeat left by a failover that found no server to go on.
     settlePendingRepeat();
+    m_skipping = false;
     m_continueName.clear();
     // A connection still being made, or waiting for its turn, is abandoned.
     m_connecting = false;

@@ -181,6 +181,9 @@ private:
     void OnAudio(const char* data, qsizetype size) override;
 
     void setSongCaption(const QString& caption);
+    QString fileCaption() const;
+    void announceFile();
+    void showFileAgain();
     void setTrayTip(const QString& tip);
     void setPhase(Phase p);
     void setMenu(const RecorderMenuState& m);
@@ -217,6 +220,11 @@ private:
     void beginCleanCut(const QString& name);
     void holdForCut(const char* data, qsizetype size);
     void finishCleanCut();
+    void beginLeadingFrame();
+    void leadAudio(const char* data, qsizetype size);
+    void writeLead(qsizetype from);
+    void writeHeld(const QByteArray& held, qsizetype from);
+    void settleLead();
     void beginJoin();
     void joinAudio(const char* data, qsizetype size);
     void writeJoined(qsizetype from);
@@ -262,6 +270,7 @@ private:
     qint32* m_connectPosition = nullptr;
     bool m_streamIsReconnect = false;  // the current connection continues the open file
     QString m_fileSongName;            // the name the open file was started under
+    QString m_fileCaption;             // "Now Recording: " and the open file's name on disk
     bool m_fileFromTitle = false;      // the open file is named after a stream title
     QString m_continueName;            // the file a failover closed, continued by the next server
     RecordingOptions m_options;
@@ -269,12 +278,16 @@ private:
     QString m_cutName;          // the file the cut opens
     QByteArray m_cutAfter;      // the audio since the title change
     qint64 m_cutWindowBytes = 0;
+    bool m_leadPending = false;  // a new file's audio waits for the stream's first whole frame
+    QByteArray m_leadBuffer;
     bool m_joinPending = false;  // a reconnect's audio waits for its first frame boundary
     QByteArray m_joinBuffer;
     qint64 m_joinDropped = 0;
     QString m_extension = QStringLiteral(".mp3");  // of the files named by the recorder, from the stream's type
     QString m_pendingRepeat;           // a repeat a failover closed, continued with m_continueName
     QString m_pendingRepeatOf;         // the earlier file that repeat stands for
+    QString m_pendingRepeatName;       // the name that repeat was started under
+    bool m_skipping = false;           // the title playing is saved already and not recorded again
     bool m_pendingRepeatFromTitle = false;
     bool m_dropStream = false;         // the rest of this connection is ignored
     bool m_writeErrorShown = false;

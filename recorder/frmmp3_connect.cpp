@@ -107,7 +107,10 @@ void frmMP3::ConnectToServer(qint32& position, bool reconnect)
         stopWithMessage(QStringLiteral("All servers are full!"));
         return;
     }
-    setSongCaption(QStringLiteral("Connecting to ") + Servers[position].Host + QStringLiteral("..."));
+    if (reconnect)  // an attempt to take up a lost stream says only that
+        setSongCaption(QStringLiteral("[ERR] NETWORK: Reconnecting..."));
+    else
+        setSongCaption(QStringLiteral("Connecting to ") + Servers[position].Host + QStringLiteral("..."));
     m_ws->Close();
     m_connecting = true;
     m_connectReconnect = reconnect;
@@ -123,7 +126,7 @@ void frmMP3::onConnectError(const QString& description, bool refused)
         return;
     }
     // A secure connection that failed says which server and why.
-    if (m_ws->Secure() && !description.isEmpty())
+    if (m_ws->Secure() && !description.isEmpty() && !m_connectReconnect)
         setSongCaption(QStringLiteral("[ERR] TLS: ") + description);
     if (m_connectReconnect) {
         // A lost stream is taken up again on its own server.

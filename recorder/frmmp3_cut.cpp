@@ -24,6 +24,7 @@ bool frmMP3::cleanCutApplies() const
 
 void frmMP3::beginCleanCut(const QString& name)
 {
+    settleLead();
     const qint64 bytesPerSecond = qint64(lngBitRate > 0 ? lngBitRate : 128) * 1000 / 8;
     m_cutWindowBytes = std::max<qint64>(4 * kLargestFrame,
                                         bytesPerSecond * m_options.cutWindowMs / 1000 + 2 * kLargestFrame);
@@ -62,15 +63,69 @@ void frmMP3::finishCleanCut()
     // OpenMP3File compares with the name the file was started under.
     strSongName = m_fileSongName;
     OpenMP3File(name, true);
+    m_leadPending = false;  // the new file starts at the cut, a frame boundary
     if (region.size() > cut) {
         if (m_file.IsOpen() && m_file.Write(region.constData() + cut, region.size() - cut))
             m_audioWritten += region.size() - cut;
-        else if (!m_writeErrorShown) {
+        else if (!m_writeErrorShown && !m_skipping) {
             m_writeErrorShown = true;
             setSongCaption(QStringLiteral("[ERR] DISK: Cannot write the recording (") + m_file.lastError() +
                            QStringLiteral(")"));
         }
     }
+}
+
+namespace {
+// Where the first whole frame of `bytes` begins: -1 while too few bytes have
+// come to tell, 0 when there are none (the bytes are kept as they are).
+qsizetype leadingFrameStart(const QByteArray& bytes, qsizetype enough)
+{
+    const std::vector<Mp3Frame> frames = FindMp3Frames(bytes);
+    if (frames.size() < 3 && bytes.size() < enough)
+        return -1;
+    return frames.empty() ? 0 : frames.front().offset;
+}
+}  // namespace
+
+// A stream begins wherever the server's buffer was, mostly inside a frame.
+// With clean cuts on, a file that a stream begins to fill starts with the
+// stream's first whole frame, as it ends with its last.
+void frmMP3::beginLeadingFrame()
+{
+    m_leadBuffer.clear();
+    m_leadPending = m_options.cleanCuts && m_extension == QLatin1String(".mp3");
+}
+
+void frmMP3::leadAudio(const char* data, qsizetype size)
+{
+    m_leadBuffer.append(data, size);
+    const qsizetype start = leadingFrameStart(m_leadBuffer, kJoinSearchBytes);
+    if (start >= 0)
+        writeLead(start);
+}
+
+void frmMP3::writeLead(qsizetype from)
+{
+    m_leadPending = false;
+    writeHeld(std::exchange(m_leadBuffer, QByteArray()), from);
+}
+
+// Audio held back while a frame boundary was sought, from `from` on.
+void frmMP3::writeHeld(const QByteArray& held, qsizetype from)
+{
+    if (held.size() <= from || !m_file.IsOpen())
+        return;
+    const qint64 before = m_file.BytesWritten();
+    m_file.Write(held.constData() + from, held.size() - from);
+    m_audioWritten += m_file.BytesWritten() - before;
+}
+
+// The file changes or the stream ends before the first frame was sure: it
+// starts at the first frame found in what came.
+void frmMP3::settleLead()
+{
+    if (m_leadPending)
+        writeLead(leadingFrameStart(m_leadBuffer, 0));
 }
 
 // A reconnect that goes on writing the same file joins on MP3 frame
@@ -112,12 +167,7 @@ void frmMP3::joinAudio(const char* data, qsizetype size)
 void frmMP3::writeJoined(qsizetype from)
 {
     m_joinPending = false;
-    const QByteArray rest = std::exchange(m_joinBuffer, QByteArray()).mid(from);
-    if (rest.isEmpty() || !m_file.IsOpen())
-        return;
-    const qint64 before = m_file.BytesWritten();
-    m_file.Write(rest);
-    m_audioWritten += m_file.BytesWritten() - before;
+    writeHeld(std::exchange(m_joinBuffer, QByteArray()), from);
 }
 
 // The file changes before the join was decided: what waited goes in as it is.

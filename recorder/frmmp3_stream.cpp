@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cmath>
 #include <utility>
 
 bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
@@ -53,15 +54,17 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
 
     // The response is a stream. From now on a failure ends an unattended run.
     m_config.bCalledFromGUI = false;
-    if (m_streamIsReconnect)
+    if (m_streamIsReconnect) {
+        settleLead();  // what the lost connection brought goes in before this one's
         beginJoin();
+    }
     strICYHeader = QString::fromLatin1(raw);
     const QString extension = RecordingExtension(header.contentType);
     if (!m_streamIsReconnect) {
         m_extension = extension;
         // An archive file made before the stream's type was known, still
         // empty, takes the type's extension.
-        if (!blnIcyReal && m_config.lRecordingMode == 0 && m_file.IsOpen() && m_file.BytesWritten() == 0 &&
+        if (!blnIcyReal && m_config.lRecordingMode == 3 && m_file.IsOpen() && m_file.BytesWritten() == 0 &&
             m_file.QueuedBytes() == 0 && RecordingExtensionOf(m_fileSongName) != extension) {
             const QString wrong = m_file.Path();
             const QString renamed = m_fileSongName.left(m_fileSongName.size() - 4) + extension;
@@ -128,9 +131,11 @@ void frmMP3::OnAudio(const char* data, qsizetype size)
 
 void frmMP3::WriteAudio(const char* data, qsizetype size)
 {
-    if (!blnPaused) {
+    if (!blnPaused && !m_skipping) {
         if (m_cutPending) {
             holdForCut(data, size);
+        } else if (m_leadPending) {
+            leadAudio(data, size);
         } else if (m_joinPending) {
             joinAudio(data, size);
         } else if (m_file.IsOpen() || reopenAfterDiskError()) {
@@ -162,7 +167,7 @@ bool frmMP3::reopenAfterDiskError()
     m_fileSongName = strSongName;
     m_fileFromTitle = m_config.lRecordingMode == 2 && blnIcyReal;
     m_writeErrorShown = false;
-    setSongCaption(QStringLiteral("Now Recording: ") + strSongName);
+    announceFile();
     return true;
 }
 
@@ -186,6 +191,7 @@ void frmMP3::closeFile(bool titleMode, bool titleChange)
 {
     if (!m_file.IsOpen())
         return;
+    settleLead();
     settleJoin();
     flushAudio();
     const QString path = m_file.Path();
@@ -195,6 +201,7 @@ void frmMP3::closeFile(bool titleMode, bool titleChange)
         // A failover: the next server goes on writing the repeat.
         m_pendingRepeat = path;
         m_pendingRepeatOf = earlier;
+        m_pendingRepeatName = m_fileSongName;
         m_pendingRepeatFromTitle = titleMode || m_fileFromTitle;
         m_fileSongName.clear();
         m_fileFromTitle = false;
@@ -217,14 +224,33 @@ void frmMP3::closeFile(bool titleMode, bool titleChange)
     emit fileClosed(kept);
 }
 
-// A song that played again was recorded beside its earlier file: when the
-// repeat ran to the next title it replaces that file; a recording that ends
-// during the repeat keeps the larger of the two, so no complete song is lost.
+// A title that played again was recorded beside its earlier file. A play
+// that ran to the next title replaces that file when it is the same
+// recording (the lengths within 2 s) and the user lets repeats replace;
+// otherwise it is kept as a numbered version. A recording that ends during
+// the repeat keeps the larger of the two.
 QString frmMP3::finishFile(const QString& path, const QString& earlier, bool titleChange)
 {
-    if (earlier.isEmpty())
-        return path;
-    return SettleRepeat(path, earlier, titleChange);
+    if (earlier.isEmpty() || !FileExists(path))
+        return earlier.isEmpty() ? path : earlier;
+    if (!titleChange)
+        return SettleRepeat(path, earlier, false);
+    constexpr double kSameRecordingSeconds = 2.0;
+    const bool same = m_options.repeatPolicy == RecordingOptions::Repeat::Replace &&
+                      std::abs(AudioSecondsOf(path, lngBitRate) - AudioSecondsOf(earlier, lngBitRate)) <=
+                          kSameRecordingSeconds;
+    const QString earlierName = QFileInfo(earlier).fileName();
+    if (!same) {
+        const QString version = KeepRepeatAsVersion(path, earlier);
+        if (version.isEmpty())  // every number taken
+            return SettleRepeat(path, earlier, false);
+        setSongCaption(QStringLiteral("Kept ") + QFileInfo(version).fileName() + QStringLiteral(" as another recording"));
+        return version;
+    }
+    const QString kept = SettleRepeat(path, earlier, true);
+    if (kept == earlier)
+        setSongCaption(QStringLiteral("Replaced ") + earlierName + QStringLiteral(" with a later complete play"));
+    return kept;
 }
 
 // The ID3v1 tag, and the ID3v2 tag when the user asked for it.
@@ -247,9 +273,10 @@ void frmMP3::settlePendingRepeat()
         return;
     const QString repeat = std::exchange(m_pendingRepeat, QString());
     const QString earlier = std::exchange(m_pendingRepeatOf, QString());
+    const QString name = std::exchange(m_pendingRepeatName, QString());
     const QString kept = finishFile(repeat, earlier, false);
     if (FileExists(kept))
-        tagFile(kept, QFileInfo(earlier).fileName(), m_pendingRepeatFromTitle);
+        tagFile(kept, name.isEmpty() ? QFileInfo(earlier).fileName() : name, m_pendingRepeatFromTitle);
     emit fileClosed(kept);
 }
 
@@ -278,6 +305,7 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
     }
 
     closeFile(blnICYName, blnICYName);
+    m_skipping = false;
     const QString continued = m_continueName;
     m_continueName.clear();
     const QString continuedPath =
@@ -289,6 +317,8 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
         m_fileSongName = strFileName;
         m_fileFromTitle = blnICYName;
         m_writeErrorShown = false;
+        m_fileCaption = fileCaption();  // the same file goes on: said when it was opened
+        beginLeadingFrame();
         return;
     }
     settlePendingRepeat();
@@ -301,6 +331,16 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
         setSongCaption(QStringLiteral("[ERR] DISK: The recording folder was gone; creating it again: ") +
                        m_config.sMP3Path);
         QDir().mkpath(m_config.sMP3Path);
+    }
+    if (blnICYName && m_options.repeatPolicy == RecordingOptions::Repeat::Skip &&
+        FileExists(FullRecordingPath(m_config.sMP3Path, strFileName))) {
+        // The user keeps one recording of each title: this one is saved already.
+        m_skipping = true;
+        strSongName = strFileName;
+        setSongCaption(QStringLiteral("Not recording ") +
+                       QFileInfo(FullRecordingPath(m_config.sMP3Path, strFileName)).fileName() +
+                       QStringLiteral(": it is saved already"));
+        return;
     }
     // A title that plays again keeps its earlier file until the repeat ends.
     m_file.KeepEarlierFile(blnICYName);
@@ -315,10 +355,36 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
         m_fileSongName = strSongName;
         m_fileFromTitle = blnICYName && created;
         m_writeErrorShown = false;
+        announceFile();
+        beginLeadingFrame();
     } else {
         m_writeErrorShown = true;
         setSongCaption(QStringLiteral("[ERR] DISK: Cannot create a recording file in ") + m_config.sMP3Path);
     }
+}
+
+QString frmMP3::fileCaption() const
+{
+    // A repeat is written beside the file it is a play of, under a hidden
+    // name until it ends: the status names that file.
+    const QString path = m_file.Replaces().isEmpty() ? m_file.Path() : m_file.Replaces();
+    return QStringLiteral("Now Recording: ") + QFileInfo(path).fileName();
+}
+
+// Said once for each file opened, naming it as it is on disk.
+void frmMP3::announceFile()
+{
+    m_fileCaption = fileCaption();
+    setSongCaption(m_fileCaption);
+}
+
+// Once the stream flows again the status names the file again; it was said
+// already, so it is not said a second time.
+void frmMP3::showFileAgain()
+{
+    if (m_fileCaption.isEmpty() || !m_file.IsOpen() || sSongCaption == m_fileCaption)
+        return;
+    sSongCaption = m_fileCaption;
 }
 
 void frmMP3::CloseRecording()

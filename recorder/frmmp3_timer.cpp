@@ -84,12 +84,20 @@ void frmMP3::Timer1_Timer()
         showReconnecting();
     } else if (TickDifference(tick, LastDataTick) > 2000) {
         // No data for a while. The distance is taken across the counter's wrap.
+        // An attempt to take up a lost stream says only that it reconnects.
+        const bool attempt = m_connectReconnect && (m_connecting || bIcy);
         const QString title = m_config.sRecordingTitle;
-        setSongCaption(QStringLiteral("[ERR] NETWORK: Awaiting data..."));
-        setTrayTip(title + QStringLiteral(" -- NETWORK: Awaiting data..."));
+        if (attempt) {
+            showReconnecting();
+        } else {
+            setSongCaption(QStringLiteral("[ERR] NETWORK: Awaiting data..."));
+            setTrayTip(title + QStringLiteral(" -- NETWORK: Awaiting data..."));
+        }
         if (LastDataTick != 0 && TickDifference(tick, LastDataTick) > 10000) {
-            setTrayTip(title + QStringLiteral(" -- TIMEOUT! Reconnecting..."));
-            setSongCaption(QStringLiteral("[ERR] TIMEOUT! Reconnecting..."));
+            if (!attempt) {
+                setTrayTip(title + QStringLiteral(" -- TIMEOUT! Reconnecting..."));
+                setSongCaption(QStringLiteral("[ERR] TIMEOUT! Reconnecting..."));
+            }
             // Whatever did arrive is kept before the connection goes.
             takeWaitingData();
             if (!blnRecording || m_quitting)
@@ -154,9 +162,8 @@ void frmMP3::Timer1_Timer()
                            twoDigits(lngSecondsPassed) + QLatin1Char(')'));
             }
         }
-        const QString recordingName = m_config.lRecordingMode == 2 ? strSongName : m_config.sRecordingTitle;
-        if (blnRecording && !recordingName.isEmpty())
-            setSongCaption(QStringLiteral("Now Recording: ") + recordingName);
+        if (blnRecording && !m_connecting && !bIcy)
+            showFileAgain();
     }
 
     // Every tick, paused or not.

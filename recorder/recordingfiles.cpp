@@ -1,7 +1,9 @@
 #include "recorder/recordingfiles.h"
 
+#include "platform/filenames.h"
 #include "platform/paths.h"
 #include "platform/text.h"
+#include "recorder/cleancut.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -35,6 +37,9 @@ QString CleanFileName(const QString& text)
     // A Linux file name cannot hold NUL, and other control characters break
     // listings and terminals.
     out.removeIf([](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+    // Marks no one sees would disguise the name (an override that shows
+    // "3pm.exe" as "exe.mp3").
+    out = RemoveInvisibleMarks(out);
     // "", "." and ".." would name the folder itself or its parent.
     if (out.isEmpty() || out == QLatin1String(".") || out == QLatin1String(".."))
         out = QStringLiteral("_");
@@ -45,7 +50,7 @@ QString FullRecordingPath(const QString& sMP3Path, const QString& name)
 {
     QString folder = sMP3Path;
     folder.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return JoinPath(folder, CleanFileName(name));
+    return JoinPath(folder, FitFileName(CleanFileName(name), FileNameLimit(folder)));
 }
 
 TagInfo TagInfoForRecording(const QString& name, bool titleMode, const QString& sRecordingTitle)
@@ -181,6 +186,45 @@ QString SettleRepeat(const QString& repeatPath, const QString& earlierPath, bool
     if (::rename(QFile::encodeName(repeatPath).constData(), QFile::encodeName(earlierPath).constData()) == 0)
         return earlierPath;
     return repeatPath;
+}
+
+double AudioSecondsOf(const QString& path, qint32 kbps)
+{
+    const qint64 size = audioSizeOf(path);
+    if (size <= 0)
+        return 0;
+    if (RecordingExtensionOf(path) == QLatin1String(".mp3")) {
+        // Frames tell the playing time of any bit rate; the tags around them
+        // are no frames.
+        QFile f(path);
+        if (f.open(QIODevice::ReadOnly)) {
+            const std::vector<Mp3Frame> frames = FindMp3Frames(f.readAll());
+            double seconds = 0;
+            qint64 inFrames = 0;
+            for (const Mp3Frame& frame : frames) {
+                seconds += double(frame.samples) / frame.sampleRate;
+                inFrames += frame.size;
+            }
+            if (inFrames * 2 > size)
+                return seconds;
+        }
+    }
+    return double(size) * 8.0 / (1000.0 * (kbps > 0 ? kbps : 128));
+}
+
+QString KeepRepeatAsVersion(const QString& repeatPath, const QString& earlierPath)
+{
+    for (int n = 2; n <= kMaxNumberedNames; ++n) {
+        const QString version = NumberedPath(earlierPath, n);
+        // link(2) fails on a name that is taken: no version is overwritten.
+        if (::link(QFile::encodeName(repeatPath).constData(), QFile::encodeName(version).constData()) == 0) {
+            QFile::remove(repeatPath);
+            return version;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    return QString();
 }
 
 QString NumberedPath(const QString& path, int n)

@@ -19,13 +19,16 @@ constexpr int kCreateFilePauseMs = 500;
 // Month, day and year of `date` as "MMDDYYYY" (e.g. "12052026").
 QString DateStampMMDDYYYY(const QDate& date);
 
-// Removes | > < " ? * : / \ and every control character (U+0000-U+001F,
-// U+007F). A result that would be "", "." or ".." becomes "_", so a name
-// never stands for the folder itself or its parent.
+// Removes | > < " ? * : / \, every control character (U+0000-U+001F,
+// U+007F) and the marks RemoveInvisibleMarks takes out. A result that would
+// be "", "." or ".." becomes "_", so a name never stands for the folder
+// itself or its parent.
 QString CleanFileName(const QString& text);
 
 // Folder and cleaned name joined with one "/" when the folder does not
-// already end with a separator; "\" separators become "/".
+// already end with a separator; "\" separators become "/". A name longer
+// than the folder takes is shortened (FitFileName); the name itself, which
+// the tag and the status show, is not.
 QString FullRecordingPath(const QString& sMP3Path, const QString& name);
 
 struct TagInfo {
@@ -66,6 +69,15 @@ QString RepeatPathFor(const QString& path);
 // file's place; otherwise the larger of the two is kept under the earlier
 // file's name and the other removed. Returns the path that holds the song.
 QString SettleRepeat(const QString& repeatPath, const QString& earlierPath, bool replace);
+
+// The playing time of the audio in a recording file: from its MP3 frames,
+// or, for other audio, from its size at `kbps` (128 when not known).
+double AudioSecondsOf(const QString& path, qint32 kbps);
+
+// Keeps a repeat recorded at `repeatPath` beside `earlierPath` as the first
+// free numbered version ("Title (2).mp3", "Title (3).mp3", ...). Returns the
+// version's path; "" when no number was free (the repeat then stays).
+QString KeepRepeatAsVersion(const QString& repeatPath, const QString& earlierPath);
 
 // The one open recording file. Writes are buffered; Close flushes.
 class RecordingFile {

@@ -43,12 +43,15 @@ TEST_F(ConfigTest, UserSettingsKeepEveryText)
     EXPECT_EQ(GetSetting(app, QStringLiteral("A"), QStringLiteral("B/C"), QStringLiteral("none")), QStringLiteral("none"));
 }
 
-TEST_F(ConfigTest, RecordingOptionsAreOffByDefaultAndReadBackAsStored)
+TEST_F(ConfigTest, RecordingOptionsHaveTheirDefaultsAndReadBackAsStored)
 {
     const RecordingOptions fresh = ReadRecordingOptions();
     EXPECT_FALSE(fresh.writeID3v2);
-    EXPECT_FALSE(fresh.cleanCuts);
+    EXPECT_TRUE(fresh.cleanCuts);  // a new user's songs are cut in the silence
     EXPECT_EQ(fresh.cutWindowMs, 2000);
+    EXPECT_EQ(fresh.repeatPolicy, RecordingOptions::Repeat::Replace);
+    SetCutSongsInSilence(false);
+    EXPECT_FALSE(ReadRecordingOptions().cleanCuts);  // a stored choice stays
 
     SetWriteID3v2Tags(true);
     SetCutSongsInSilence(true);
@@ -72,6 +75,25 @@ TEST_F(ConfigTest, RecordingOptionsAreOffByDefaultAndReadBackAsStored)
                     QString::fromLatin1(w.stored));
         EXPECT_EQ(CutWindowMs(), w.ms) << w.stored;
     }
+}
+
+TEST_F(ConfigTest, RepeatPolicyIsReadInAnyCaseAndDefaultsToReplace)
+{
+    using R = RecordingOptions::Repeat;
+    const struct {
+        const char* stored;
+        R policy;
+    } values[] = {{"replace", R::Replace}, {"keep", R::Keep}, {" Skip ", R::Skip}, {"KEEP", R::Keep},
+                  {"", R::Replace},        {"never", R::Replace}};
+    for (const auto& v : values) {
+        SaveSetting(QStringLiteral("Tonquill"), QStringLiteral("Registration"), QStringLiteral("RepeatPolicy"),
+                    QString::fromLatin1(v.stored));
+        EXPECT_EQ(ReadRecordingOptions().repeatPolicy, v.policy) << v.stored;
+    }
+    SetRepeatPolicy(R::Skip);
+    EXPECT_EQ(GetSetting(QStringLiteral("Tonquill"), QStringLiteral("Registration"), QStringLiteral("RepeatPolicy"),
+                         QString()),
+              QStringLiteral("skip"));
 }
 
 TEST_F(ConfigTest, GiveUpMinutesDefaultsToFiveAndRejectsNonsense)

@@ -1,6 +1,7 @@
 #include "ui/search/stationsearch.h"
 
 #include "config/usersettings.h"
+#include "platform/filenames.h"
 #include "platform/folders.h"
 #include "platform/paths.h"
 #include "platform/text.h"
@@ -36,16 +37,6 @@ QString hostSetting(const QString& key, const QString& fallback)
     while (host.endsWith(QLatin1Char('/')))
         host.chop(1);
     return host;
-}
-
-// One line of text: line ends and other control characters become spaces.
-QString singleLine(const QString& text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (const QChar ch : text)
-        out += (ch.unicode() < 0x20 || ch.unicode() == 0x7f) ? QLatin1Char(' ') : ch;
-    return out.simplified();
 }
 
 QString stringField(const QJsonObject& o, const char* key)
@@ -284,14 +275,12 @@ RadioBrowserAnswer ParseRadioBrowserStations(const QByteArray& json)
     return answer;
 }
 
-QString StationPlaylistName(const RadioStation& station)
+QString StationPlaylistName(const RadioStation& station, qsizetype maxBytes)
 {
-    QString base = CleanFileName(singleLine(station.name)).trimmed();
-    if (base.size() > 100)
-        base = base.left(100).trimmed();
+    QString base = LeftAtCharacterBoundary(CleanFileName(StationFieldText(station.name)).trimmed(), 100).trimmed();
     if (base.isEmpty() || base == QLatin1String(".") || base == QLatin1String(".."))
         base = QStringLiteral("_");
-    return base + QStringLiteral(".pls");
+    return FitFileName(base + QStringLiteral(".pls"), maxBytes);
 }
 
 QString StationsFolder()
@@ -312,7 +301,7 @@ QString WriteStationPlaylist(const QString& folder, const RadioStation& station,
             *error = QStringLiteral("The folder %1 could not be created.").arg(folder);
         return QString();
     }
-    const QString name = StationPlaylistName(station);
+    const QString name = StationPlaylistName(station, FileNameLimit(folder));
     QString path = JoinPath(folder, name);
     // A file of another station with the same name is kept.
     const QString id = StationId(station.uuid);

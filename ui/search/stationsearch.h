@@ -72,8 +72,10 @@ QUrl RadioBrowserClickUrl(const QString& host, const QString& uuid);
 RadioBrowserAnswer ParseRadioBrowserStations(const QByteArray& json);
 
 // ---- playlist files of chosen stations
-// The file name: the station's name cleaned like a recording name, ".pls".
-QString StationPlaylistName(const RadioStation& station);
+// The file name: the station's name cleaned like a recording name, cut to
+// 100 characters and to `maxBytes` (the folder's limit) at a character
+// boundary, ".pls".
+QString StationPlaylistName(const RadioStation& station, qsizetype maxBytes = 255);
 // The user's folder of these files (the data folder's "Stations/").
 QString StationsFolder();
 // Writes the station's playlist into `folder` (created when missing) and

@@ -42,6 +42,8 @@ TEST(CleanFileName, RemovesForbiddenAndControlCharacters)
         {"/../", "_"},
         {"...", "..."},
         {".mp3", ".mp3"},
+        {QString::fromUtf8("\uFEFF\u202Eevil\u202C \u200Bname.mp3"), "evil name.mp3"},  // marks no one sees
+        {QString::fromUtf8("\u200B\u200D"), "_"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(CleanFileName(c.in), c.out) << c.in.toStdString();

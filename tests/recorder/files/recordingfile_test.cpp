@@ -1,3 +1,4 @@
+#include "platform/filenames.h"
 #include "platform/paths.h"
 #include "recorder/recordingfiles.h"
 #include "tests/support/eventwait.h"
@@ -204,9 +205,17 @@ TEST(CreateRecordingFile, FallsBackWhenTheNameCannotBeCreated)
     file.Close();
     EXPECT_EQ(ReadAll(dir.file(name)), QByteArray("data"));
 
-    // A name longer than the file system allows falls back as well.
+    // A name longer than the folder takes is shortened to fit; the name
+    // asked for stays as it is.
     QString tooLong = QString(300, 'x') + ".mp3";
+    EXPECT_TRUE(CreateRecordingFile(dir.path(), tooLong, file, kToday, sleeper));
+    EXPECT_EQ(tooLong, QString(300, 'x') + ".mp3");
+    EXPECT_EQ(file.Path(), dir.file(QString(235, 'x') + ".mp3"));
+    file.Close();
+    // One that still cannot be created (the limit read wrongly) falls back.
+    SetFileNameLimitSource([](const QString&) { return 1000L; });
     EXPECT_FALSE(CreateRecordingFile(dir.path(), tooLong, file, kToday, sleeper));
+    SetFileNameLimitSource({});
     expectFallbackName(tooLong);
     EXPECT_TRUE(file.IsOpen());
     file.Close();

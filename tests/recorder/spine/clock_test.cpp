@@ -49,7 +49,7 @@ TEST_F(ClockTest, OneMinuteTimedRecordingStopsAtTheFirstTickReadingOneMinuteOneS
             EXPECT_EQ(recorder->lngSecondsPassed, 30);
             EXPECT_EQ(recorder->lngSecondsLeft, 30);
             EXPECT_EQ(recorder->TrayTip(), QStringLiteral("RECORDING Test Station... (0:30) (-0:30 left)"));
-            EXPECT_EQ(recorder->sSongCaption, QStringLiteral("Now Recording: Test Station"));
+            EXPECT_EQ(recorder->sSongCaption, QStringLiteral("Now Recording: single.mp3"));
         }
     }
     // 60.5 s rounds to 60 (half to even); 60.6 s is the first tick reading 1:01.
@@ -142,7 +142,7 @@ TEST_F(ClockTest, CounterWrapDuringARecordingKeepsTheClockAndRaisesNoTimeout)
     EXPECT_LT(clock.GetTickCount(), 0);  // the counter has wrapped
     EXPECT_EQ(recorder->lngSecondsPassed, 20);
     EXPECT_EQ(recorder->TimeoutCount, 0);
-    EXPECT_EQ(recorder->sSongCaption, QStringLiteral("Now Recording: Test Station"));
+    EXPECT_EQ(recorder->sSongCaption, QStringLiteral("Now Recording: single.mp3"));
 }
 
 TEST_F(ClockTest, CounterWrapDuringAPause)

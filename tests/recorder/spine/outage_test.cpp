@@ -344,3 +344,37 @@ TEST_F(OutageTest, ATitleOnEveryBlockAtFullSpeedLosesNoByte)
     EXPECT_EQ(recorder->AudioBytesWritten(), audio.size());
     EXPECT_EQ(station.connections.size(), 1u);
 }
+
+// The status names the file once, as it is on disk; while a lost stream is
+// taken up again, every attempt says only that it reconnects.
+TEST_F(OutageTest, AttemptsOnlySayTheyReconnectAndTheFileIsNamedOnce)
+{
+    const QString reconnecting = QStringLiteral("[ERR] NETWORK: Reconnecting...");
+    const QString named = QStringLiteral("Now Recording: single.mp3");
+    startOnStation();
+    QTcpSocket* first = answer(1, kOkHeader + Piece(1, 0));
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(WaitUntil([&] { return recorder->AudioBytesWritten() == 4000; }));
+    advance(300);  // data flow
+    const qsizetype lost = captions.size();
+    first->disconnectFromHost();
+    for (size_t n = 2; n <= 4; ++n) {
+        ASSERT_TRUE(answer(n, k404));
+        ASSERT_TRUE(WaitUntil([&] { return recorder->Reconnecting(); }));
+        advance(TickDifference(recorder->NextReconnectTick(), clock.GetTickCount()));
+        ASSERT_TRUE(WaitUntil([&] { return station.connections.size() == n + 1; }));
+        advance(2500);  // an attempt that takes its time
+    }
+    ASSERT_TRUE(answer(5, kOkHeader + Piece(2, 0)));
+    ASSERT_TRUE(WaitUntil([&] { return recorder->AudioBytesWritten() == 8000; }));
+    const QStringList during = captions.mid(lost);
+    ASSERT_FALSE(during.isEmpty());
+    EXPECT_EQ(during.front(), reconnecting);
+    for (const QString& c : during)
+        EXPECT_TRUE(c == reconnecting || !(c.startsWith(QLatin1String("Now Recording")) ||
+                                           c.startsWith(QLatin1String("Connecting")) || c.contains(QLatin1String("Awaiting"))))
+            << during.join('|').toStdString();
+    EXPECT_EQ(captions.count(named), 1) << captions.join('|').toStdString();
+    advance(300);  // the stream flows again: the status names the file again
+    EXPECT_EQ(recorder->sSongCaption, named);
+}

@@ -31,7 +31,7 @@ TEST_F(WatchdogTest, AwaitingDataAfterTwoSecondsAndReconnectAfterTen)
     clock.set(start + 10100);
     recorder->Timer1_Timer();
     EXPECT_TRUE(captions.contains(QStringLiteral("[ERR] TIMEOUT! Reconnecting...")));
-    EXPECT_EQ(recorder->sSongCaption, QStringLiteral("Connecting to 127.0.0.1..."));  // the reconnect has begun
+    EXPECT_EQ(recorder->sSongCaption, QStringLiteral("[ERR] NETWORK: Reconnecting..."));  // the reconnect has begun
     EXPECT_EQ(recorder->TrayTip(), QStringLiteral("Test Station -- TIMEOUT! Reconnecting..."));
     EXPECT_EQ(recorder->TimeoutCount, 1);
     ASSERT_TRUE(WaitUntil([&] { return station.connections.size() > connectionsBefore; }));

@@ -61,16 +61,20 @@ TEST_F(AacTest, TitlesOfAnAacStreamGoToAacFiles)
 TEST_F(AacTest, AnArchiveFileTakesTheExtensionOfTheStream)
 {
     const struct {
+        int mode;
         QByteArray type;
-        const char* name;
-    } cases[] = {{"audio/aac", "archive-12052026.aac"}, {"audio/mpeg", "archive-12052026.mp3"}};
+        const char* fileName;  // as configured
+        const char* name;      // as written
+    } cases[] = {{3, "audio/aac", "archive", "archive-12052026.aac"},
+                 {3, "audio/mpeg", "archive", "archive-12052026.mp3"},
+                 {1, "audio/aac", "single.mp3", "single.mp3"}};  // the single file keeps the name chosen
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.type.constData());
+        SCOPED_TRACE(c.name);
         recorder = std::make_unique<frmMP3>(deps);
         QDir(folder.path()).removeRecursively();
         QDir().mkpath(folder.path());
-        config.lRecordingMode = 0;
-        config.sStreamFileName = QStringLiteral("archive");
+        config.lRecordingMode = c.mode;
+        config.sStreamFileName = QString::fromLatin1(c.fileName);
         startOnStation();
         recorder->HandleStreamData("HTTP/1.0 200 OK\r\nContent-Type: " + c.type + "\r\n\r\nAUDIO");
         recorder->StopRecording();

@@ -238,3 +238,46 @@ TEST_F(CleanCutTest, AStopWhileTheCutWaitsStillCutsAndKeepsEveryByte)
     EXPECT_TRUE(wholeFrames(one)) << station.size() << " " << one.size() << " " << two.size() << " "
                                   << FindMp3Frames(one).size();
 }
+
+// A stream joined inside a frame: with clean cuts the file starts with the
+// first whole frame (and ends with the last); without them at the first byte.
+TEST_F(CleanCutTest, AFileStartsWithAWholeFrameOnlyWithCleanCuts)
+{
+    ASSERT_FALSE(mp3.isEmpty());
+    const QByteArray audio = mp3.mid(20, 20000);
+    const std::vector<Mp3Frame> frames = FindMp3Frames(audio);
+    ASSERT_FALSE(frames.empty());
+    ASSERT_GT(frames.front().offset, 0);
+    const qsizetype end = frames.back().offset + frames.back().size;
+    const struct {
+        int mode;
+        bool clean;
+        const char* file;
+    } cases[] = {{2, true, "Cut FM-12052026.mp3"},
+                 {2, false, "Cut FM-12052026.mp3"},
+                 {1, true, "single.mp3"},  // the file is made before the server answers
+                 {1, false, "single.mp3"}};
+    for (const auto& [mode, clean, name] : cases) {
+        SCOPED_TRACE(name);
+        SCOPED_TRACE(clean ? "clean cuts" : "byte cuts");
+        recorder = std::make_unique<frmMP3>(deps);
+        QDir(folder.path()).removeRecursively();
+        QDir().mkpath(folder.path());
+        options.cleanCuts = clean;
+        config.lRecordingMode = mode;
+        config.sStreamFileName = QStringLiteral("single.mp3");
+        startOnStation();
+        // Two chunks, the first too short to tell where the frames are.
+        const QByteArray s = "ICY 200 OK\r\nicy-name:Cut FM\r\nicy-br:128\r\n\r\n" + audio;
+        recorder->HandleStreamData(s.left(200));
+        recorder->HandleStreamData(s.mid(200));
+        recorder->StopRecording();
+        const QByteArray file = body(QString::fromLatin1(name));
+        if (clean) {
+            EXPECT_TRUE(file == audio.mid(frames.front().offset, end - frames.front().offset)) << file.size();
+            EXPECT_TRUE(wholeFrames(file));
+        } else {
+            EXPECT_TRUE(file == audio) << file.size();
+        }
+    }
+}

@@ -3,6 +3,7 @@
 // resumes once the disk takes it again, and status text safe for a terminal.
 #include "fixture.h"
 
+#include "platform/filenames.h"
 #include "recorder/headlessconsole.h"
 #include "recorder/recordingfiles.h"
 
@@ -62,12 +63,13 @@ TEST_F(MessagesTest, AFileThatGotNoAudioIsRemovedNotTagged)
     }
 }
 
+// The status names the file as it is on disk, once it is opened, whatever
+// the station's title.
 TEST_F(MessagesTest, NoNowRecordingStatusWithAnEmptyName)
 {
     const struct {
         const char* title;
-        bool shown;
-    } cases[] = {{"", false}, {"Morning Show", true}};
+    } cases[] = {{""}, {"Morning Show"}};
     for (const auto& c : cases) {
         config.lRecordingMode = 1;
         config.sStreamFileName = QStringLiteral("one.mp3");
@@ -79,9 +81,54 @@ TEST_F(MessagesTest, NoNowRecordingStatusWithAnEmptyName)
         ASSERT_TRUE(WaitUntil([&] { return station.requests.count("\r\n\r\n") > static_cast<qsizetype>(connections); }));
         recorder->HandleStreamData("ICY 200 OK\r\n\r\n");
         recorder->Timer1_Timer();
-        EXPECT_EQ(captions.contains(QStringLiteral("Now Recording: ") + QString::fromLatin1(c.title)), c.shown) << c.title;
+        EXPECT_EQ(captions.count(QStringLiteral("Now Recording: one.mp3")), 1) << c.title;
         EXPECT_FALSE(captions.contains(QStringLiteral("Now Recording: ")));
         recorder->StopRecording();
+    }
+}
+
+// A title longer than the folder takes is recorded under its start, cut
+// between characters, with its extension; the tag keeps the title, and the
+// status names the file as it is on disk.
+TEST_F(MessagesTest, LongTitlesAreRecordedUnderAShortenedNameWithTheirTags)
+{
+    const QString cjk = QString::fromUtf8("\xE6\x97\xA5");
+    const QString acute = QString::fromUtf8("\xCC\x81");
+    const struct {
+        const char* what;
+        QString title;
+        long limit;  // 0: the folder's own
+        QString file;
+    } cases[] = {
+        {"300 Latin characters", QString(300, 'L'), 0, QString(235, 'L') + ".mp3"},
+        {"100 CJK characters", cjk.repeated(100), 0, cjk.repeated(78) + ".mp3"},
+        {"ends in combining marks", QString(232, 'a') + "e" + acute + acute, 0, QString(232, 'a') + ".mp3"},
+        {"forbidden characters", "AC/DC - Next?", 0, "ACDC - Next.mp3"},
+        {"a smaller limit", "Artist - A Rather Long Song Title", 40, "Artist - A Rather Lo.mp3"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.limit)
+            SetFileNameLimitSource([&](const QString&) { return c.limit; });
+        QDir(folder.path()).removeRecursively();
+        QDir().mkpath(folder.path());
+        captions.clear();
+        recorder->Servers.Clear();
+        const size_t connections = station.connections.size();
+        startOnStation();
+        ASSERT_TRUE(WaitUntil([&] { return station.requests.count("\r\n\r\n") > static_cast<qsizetype>(connections); }));
+        recorder->HandleStreamData(kHeader + "aaaa" + metaBlock(c.title.toUtf8()) + "bbbb");
+        EXPECT_EQ(recorder->strSongName, c.title + ".mp3");
+        recorder->HandleStreamData(QByteArray(1, '\0') + "cccc" + metaBlock("Next") + "dddd");
+        recorder->StopRecording();
+        SetFileNameLimitSource({});
+
+        const QByteArray audio = ReadAll(folder.file(c.file));
+        EXPECT_EQ(audio.left(8), QByteArray("bbbbcccc"));
+        EXPECT_EQ(audio.right(128), BuildID3v1Tag(TagInfoForRecording(c.title + ".mp3", true, QString()), QDate(2026, 12, 5)));
+        EXPECT_EQ(captions.count(QStringLiteral("Now Recording: ") + c.file), 1) << captions.join('|').toStdString();
+        const QStringList files = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
+        EXPECT_EQ(files.filter(QStringLiteral("unknown-")), QStringList()) << files.join(',').toStdString();
     }
 }
 

@@ -170,3 +170,76 @@ TEST(RecordingFileRepeat, KeepEarlierOpensBesideAnExistingFileOnly)
     file.Close();
     EXPECT_EQ(ReadAll(path), QByteArray());
 }
+
+// A title plays again to its end: the same recording (lengths within 2 s)
+// replaces the earlier file, a different one is kept as a numbered version
+// tagged with the plain title, as the user's repeat policy says.
+TEST_F(RepeatTest, ACompleteRepeatReplacesOnlyTheSameRecordingAsThePolicySays)
+{
+    using R = RecordingOptions::Repeat;
+    // 8 kbit/s: 1000 bytes a second; a metadata block every 500 bytes.
+    const auto stream = [](const QList<std::pair<QByteArray, QByteArray>>& songs) {
+        QByteArray s = "ICY 200 OK\r\nicy-name:X\r\nicy-br:8\r\nicy-metaint:500\r\n\r\n" + QByteArray(500, 'a');
+        for (const auto& [title, audio] : songs) {
+            s += titleBlock(title);
+            for (qsizetype i = 0; i < audio.size(); i += 500)
+                s += (i ? QByteArray(1, '\0') : QByteArray()) + audio.mid(i, 500);
+        }
+        return s;
+    };
+    const QByteArray one(3000, 'e');
+    const struct {
+        const char* what;
+        R policy;
+        QByteArray again;  // the later play of "One"
+        QByteArray oneFile, versionFile;
+        const char* status;
+    } cases[] = {
+        {"same length replaces", R::Replace, QByteArray(4500, 'r'), QByteArray(4500, 'r'), {},
+         "Replaced One.mp3 with a later complete play"},
+        {"another length is another recording", R::Replace, QByteArray(5500, 'r'), one, QByteArray(5500, 'r'),
+         "Kept One (2).mp3 as another recording"},
+        {"shorter by more than 2 s", R::Replace, QByteArray(500, 'r'), one, QByteArray(500, 'r'),
+         "Kept One (2).mp3 as another recording"},
+        {"keep keeps the same length too", R::Keep, QByteArray(3000, 'r'), one, QByteArray(3000, 'r'),
+         "Kept One (2).mp3 as another recording"},
+        {"skip records a saved title not again", R::Skip, QByteArray(3000, 'r'), one, {},
+         "Not recording One.mp3: it is saved already"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        recorder = std::make_unique<frmMP3>(deps);
+        captions.clear();
+        QObject::connect(recorder.get(), &frmMP3::songCaptionChanged, [this](const QString& s) { captions.append(s); });
+        QDir(folder.path()).removeRecursively();
+        QDir().mkpath(folder.path());
+        options.repeatPolicy = c.policy;
+        startOnStation();
+        recorder->HandleStreamData(stream({{"One", one}, {"Two", QByteArray(500, 'c')}, {"One", c.again},
+                                           {"Three", QByteArray(500, 'd')}}));
+        recorder->StopRecording();
+        EXPECT_EQ(body(QStringLiteral("One.mp3")), c.oneFile);
+        EXPECT_EQ(body(QStringLiteral("One (2).mp3")), c.versionFile);
+        if (!c.versionFile.isEmpty())
+            EXPECT_EQ(ReadAll(folder.file(QStringLiteral("One (2).mp3"))).right(128),
+                      BuildID3v1Tag({"", "One", ""}, QDate(2026, 12, 5)));
+        EXPECT_EQ(body(QStringLiteral("Three.mp3")), QByteArray(500, 'd'));
+        EXPECT_TRUE(captions.contains(QString::fromLatin1(c.status))) << captions.join('|').toStdString();
+        EXPECT_FALSE(captions.join('|').contains(QStringLiteral("repeat"))) << "a hidden name in the status";
+        EXPECT_FALSE(everyFile().join(',').contains(QStringLiteral("repeat")));
+    }
+}
+
+// Every complete play of a title kept: the third is "(3)".
+TEST_F(RepeatTest, KeepNumbersEachFurtherPlay)
+{
+    options.repeatPolicy = RecordingOptions::Repeat::Keep;
+    startOnStation();
+    recorder->HandleStreamData(kHeader + "aaaa" + titleBlock("One") + "1111" + titleBlock("Two") + "cccc" +
+                               titleBlock("One") + "2222" + titleBlock("Two") + "dddd" + titleBlock("One") + "3333" +
+                               titleBlock("Three") + "eeee");
+    recorder->StopRecording();
+    EXPECT_EQ(body(QStringLiteral("One.mp3")), QByteArray("1111"));
+    EXPECT_EQ(body(QStringLiteral("One (2).mp3")), QByteArray("2222"));
+    EXPECT_EQ(body(QStringLiteral("One (3).mp3")), QByteArray("3333"));
+}

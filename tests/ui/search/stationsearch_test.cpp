@@ -146,6 +146,36 @@ TEST(StationPlaylist, TheFileHoldsOneAddressTheRecorderReads)
     EXPECT_EQ(WriteStationPlaylist(dir.file("plain/Stations"), stations[0], &error), QString());
 }
 
+// Names are cut between characters and within the folder's byte limit,
+// and lose the marks no one sees; the file is then written under that name.
+TEST(StationPlaylist, NamesAreCutBetweenCharactersAndWithinTheByteLimit)
+{
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x8E\xB5");
+    const QString cjk = QString::fromUtf8("\xE6\x97\xA5");
+    const struct {
+        QString name;
+        qsizetype maxBytes;
+        QString file;
+    } cases[] = {
+        {QString(99, 'a') + emoji, 255, QString(99, 'a') + ".pls"},
+        {QString(98, 'a') + emoji + "z", 255, QString(98, 'a') + emoji + ".pls"},
+        {cjk.repeated(100), 255, cjk.repeated(78) + ".pls"},
+        {QString(60, 'b'), 40, QString(20, 'b') + ".pls"},
+        {QString::fromUtf8("\uFEFF\u202Eslp.exe\u202C Radio\u200B One"), 255, "slp.exe Radio One.pls"},
+    };
+    TempFolder dir;
+    for (const auto& c : cases) {
+        RadioStation station{"", c.name, "http://127.0.0.1:8000/s", "", "", "", 0, 0};
+        const QString name = StationPlaylistName(station, c.maxBytes);
+        EXPECT_EQ(name, c.file) << c.name.toStdString();
+        EXPECT_FALSE(name.contains(QChar::ReplacementCharacter));
+        if (c.maxBytes == 255) {
+            QString error;
+            EXPECT_EQ(WriteStationPlaylist(dir.path(), station, &error), dir.path() + c.file) << error.toStdString();
+        }
+    }
+}
+
 TEST(PageHtml, ScriptsGoAndTheCharsetIsHonoured)
 {
     struct Case {
