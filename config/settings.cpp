@@ -5,6 +5,7 @@
 #include "platform/paths.h"
 #include "platform/text.h"
 
+#include <QDir>
 #include <QStandardPaths>
 
 #include <limits>
@@ -263,4 +264,16 @@ QString GetDefaultFolder(bool fallBackToProgramFolder)
     while (program.size() > 1 && program.endsWith(QLatin1Char('/')))
         program.chop(1);
     return program;
+}
+
+QString DefaultMusicFolder()
+{
+    QString music = GetSpecialFolder(SpecialFolder::Music);
+    if (overrideFor(SpecialFolder::Music))
+        return music;
+    // A desktop without a music folder of its own names the home folder.
+    const QString home = QDir::homePath();
+    if (music.isEmpty() || QDir::cleanPath(music) == QDir::cleanPath(home))
+        music = QDir(home).filePath(QStringLiteral("Music"));
+    return music;
 }

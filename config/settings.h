@@ -50,3 +50,8 @@ void ClearSpecialFolderOverrides();
 // exists; else the program's data folder when fallBackToProgramFolder is
 // true, or "". No trailing separator is added.
 QString GetDefaultFolder(bool fallBackToProgramFolder);
+
+// The folder a first recording goes to when none exists yet: the desktop's
+// music folder, else "Music" in the home folder. Not created here; "" when
+// a test said there is no music folder.
+QString DefaultMusicFolder();

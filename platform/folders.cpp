@@ -64,6 +64,14 @@ QString ProgramFolders::DataFolder()
     return base(true);
 }
 
+QString ProgramFolders::PresetsFolder(bool create)
+{
+    const QString folder = DataFolder() + QStringLiteral("Presets/");
+    if (create)
+        QDir().mkpath(folder);
+    return folder;
+}
+
 bool IsHeadless()
 {
     if (qEnvironmentVariableIntValue("TONQUILL_HEADLESS") == 1)

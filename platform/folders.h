@@ -13,6 +13,9 @@ class ProgramFolders {
 public:
     static QString ConfigFolder();
     static QString DataFolder();
+    // The data folder's "Presets/", where presets are saved, opened and
+    // searched; made when `create` is true and it is missing.
+    static QString PresetsFolder(bool create);
     // Overrides for tests; "" returns to the rules above.
     static void SetOverride(const QString& folder);
 

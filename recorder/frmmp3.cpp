@@ -294,7 +294,7 @@ void frmMP3::TogglePause()
         blnPausedFileName = strSongName;
         lPauseStart = m_deps.clock->GetTickCount();
         m.mnuPauseRecordingCaption = QStringLiteral("Unpause Recording");
-        setMenu(m);
+        setPauseCaption(m);
         return;
     }
 
@@ -310,7 +310,17 @@ void frmMP3::TogglePause()
     }
     blnPausedFileName.clear();
     m.mnuPauseRecordingCaption = QStringLiteral("Pause Recording");
-    setMenu(m);
+    setPauseCaption(m);
+}
+
+void frmMP3::setPauseCaption(const RecorderMenuState& m)
+{
+    // With nothing recording the menu shows the state it had at start or
+    // after the last stop; the caption waits for the next recording.
+    if (blnRecording)
+        setMenu(m);
+    else
+        m_menu.mnuPauseRecordingCaption = m.mnuPauseRecordingCaption;
 }
 
 void frmMP3::mnuListen_Click()

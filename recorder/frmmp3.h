@@ -187,6 +187,7 @@ private:
     void setTrayTip(const QString& tip);
     void setPhase(Phase p);
     void setMenu(const RecorderMenuState& m);
+    void setPauseCaption(const RecorderMenuState& m);
     void WriteAudio(const char* data, qsizetype size);
     void flushAudio();  // writes the audio queued from the current chunk
     bool reopenAfterDiskError();

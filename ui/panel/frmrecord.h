@@ -147,6 +147,10 @@ public:
 
     bool PanelEdited = false;
     bool PathValid = false;
+    // The station in txtPlaylist can be recorded: its playlist was fetched,
+    // or it came with a loaded preset. Cleared while a fetch runs and after
+    // one failed.
+    bool StationReady = false;
     QString FolderText;
     QString FileText;
 
@@ -181,6 +185,8 @@ public:
     QLineEdit* txtBaseLineName = nullptr;
     QLabel* lblPathToSave = nullptr;
     QLineEdit* txtMP3Path = nullptr;
+    // Under the save-path box: why there is no folder to record into.
+    QLabel* lblSavePathProblem = nullptr;
     QToolButton* cmdPathToSave = nullptr;
     QLabel* lblDisplayTitle = nullptr;
     QLineEdit* txtStreamTitle = nullptr;
@@ -233,6 +239,10 @@ private:
     void setSavePathText(const QString& text);
     void selectCapture(int mode);
     void setPanelControlsEnabled(bool on);
+    void useDefaultFolder();
+    QString presetDialogPath() const;
+    void showSavePathProblem(const QString& text);
+    void selectOrAppendStation(const QString& name, const QString& url);
 
     PanelDeps m_deps;
     bool m_closing = false;

@@ -179,7 +179,7 @@ void frmRecord::DisablePanel()
 
 bool frmRecord::CheckReady(bool QueryOnly)
 {
-    bool ready = PathValid;
+    bool ready = PathValid && StationReady;
     if (txtMP3Path->text().isEmpty())
         ready = false;
     if (optDated->isChecked() && txtBaseLineName->text().isEmpty())
@@ -188,6 +188,8 @@ bool frmRecord::CheckReady(bool QueryOnly)
         cmdRecord->setEnabled(ready);
         cmdPreview->setEnabled(ready);
         cmdSave->setEnabled(ready);
+        if (PathValid)
+            lblSavePathProblem->hide();
     }
     return ready;
 }
@@ -400,13 +402,19 @@ void frmRecord::cmdPreview_Click()
     startAction(true);
 }
 
+QString frmRecord::presetDialogPath() const
+{
+    // The presets folder, where the preset search looks, with the name of
+    // the preset last loaded or saved.
+    const QString folder = ProgramFolders::PresetsFolder(true);
+    const QString name = FileNameOf(m_deps.config->sConfigFileName);
+    return name.isEmpty() ? folder : folder + name;
+}
+
 void frmRecord::cmdLoadConfiguration_Click()
 {
-    const QString file = m_deps.dialogs->GetOpenFileName(
-        this, QStringLiteral("Open Preset File"),
-        m_deps.config->sConfigFileName.isEmpty() ? ProgramFolders::DataFolder() + QStringLiteral("Presets/")
-                                                 : m_deps.config->sConfigFileName,
-        QStringLiteral("Preset File (*.tvp)"));
+    const QString file = m_deps.dialogs->GetOpenFileName(this, QStringLiteral("Open Preset File"), presetDialogPath(),
+                                                         QStringLiteral("Preset File (*.tvp)"));
     if (file.isEmpty())
         return;
     if (m_deps.config->LoadConfigurationFile(file)) {
@@ -418,11 +426,8 @@ void frmRecord::cmdLoadConfiguration_Click()
 void frmRecord::cmdSave_Click()
 {
     PutInCR();
-    const QString file = m_deps.dialogs->GetSaveFileName(
-        this, QStringLiteral("Save Preset File"),
-        m_deps.config->sConfigFileName.isEmpty() ? ProgramFolders::DataFolder() + QStringLiteral("Presets/")
-                                                 : m_deps.config->sConfigFileName,
-        QStringLiteral("Preset File (*.tvp)"), QStringLiteral("tvp"));
+    const QString file = m_deps.dialogs->GetSaveFileName(this, QStringLiteral("Save Preset File"), presetDialogPath(),
+                                                         QStringLiteral("Preset File (*.tvp)"), QStringLiteral("tvp"));
     if (file.isEmpty())
         return;
     if (!m_deps.config->SaveConfigurationFile(file)) {

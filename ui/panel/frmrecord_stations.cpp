@@ -16,6 +16,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDropEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -201,6 +202,9 @@ void frmRecord::cmdOK_Click()
         return;
     }
     PanelEdited = true;
+    // Nothing to record until this station's playlist is fetched.
+    StationReady = false;
+    CheckReady(false);
     const QString url = txtPlaylist->text();
     if (!url.contains(QLatin1String(".m3u"), Qt::CaseInsensitive) &&
         !url.contains(QLatin1String(".pls"), Qt::CaseInsensitive)) {
@@ -216,34 +220,77 @@ void frmRecord::cmdOK_Click()
 void frmRecord::ctlURIGrabber_Done()
 {
     lblConnecting->hide();
+    StationReady = true;
     EnablePanel();
     txtStreamTitle->setText(URIGrabber->strFirstTitle);
-    const QString folder = GetDefaultFolder(false);
-    if (!folderMode()) {
+    if (folderMode()) {
+        useDefaultFolder();
+    } else if (txtMP3Path->text().isEmpty()) {
         // A single file keeps the name the user gave it; a folder is not a
         // file name to check.
-        if (txtMP3Path->text().isEmpty())
-            txtMP3Path->setFocus();
-    } else if (!folder.isEmpty()) {
-        setSavePathText(withSeparator(folder));
-        txtMP3Path_LostFocus();
-    } else {
-        txtMP3Path->setFocus();
+        showSavePathProblem(QStringLiteral("Choose the MP3 file to record into."));
     }
+}
+
+void frmRecord::useDefaultFolder()
+{
+    // A folder the user chose and that has gone is not silently replaced.
+    const QString chosen = GetLastPath();
+    if (!chosen.isEmpty() && !IsFolder(chosen)) {
+        showSavePathProblem(QStringLiteral("The folder %1 is missing. Create it again, or choose another folder to "
+                                           "save the recordings to.")
+                                .arg(QDir::toNativeSeparators(chosen)));
+        return;
+    }
+    QString folder = GetDefaultFolder(false);
+    if (folder.isEmpty()) {
+        // No folder chosen yet and none of the desktop's: the music folder
+        // is made.
+        folder = DefaultMusicFolder();
+        if (folder.isEmpty()) {
+            showSavePathProblem(QStringLiteral("Choose a folder to save the recordings to."));
+            return;
+        }
+        if (!QDir().mkpath(folder)) {
+            showSavePathProblem(QStringLiteral("The folder %1 could not be created. Choose a folder to save the "
+                                               "recordings to.")
+                                    .arg(QDir::toNativeSeparators(folder)));
+            return;
+        }
+    }
+    setSavePathText(withSeparator(folder));
+    txtMP3Path_LostFocus();
+}
+
+void frmRecord::showSavePathProblem(const QString& text)
+{
+    // The box is emptied: leaving it then asks nothing more, and what is
+    // missing is named in the line below it.
+    PathValid = false;
+    setSavePathText(QString());
+    lblSavePathProblem->setText(text);
+    lblSavePathProblem->show();
+    ShowPage(2);
+    CheckReady(false);
+    txtMP3Path->setFocus();
 }
 
 void frmRecord::ctlURIGrabber_Error(int lngErrorCode)
 {
     lblConnecting->hide();
+    StationReady = false;
     URIGrabber->StdErrorMessage(lngErrorCode);
     txtPlaylist->clear();
     DisablePanel();
+    CheckReady(false);
 }
 
 void frmRecord::lstViewSongList_OLEDragDrop(const QMimeData* data)
 {
     PanelEdited = true;
     txtPlaylist->clear();
+    StationReady = false;
+    CheckReady(false);
     if (!data)
         return;
     QList<QUrl> urls = data->urls();
@@ -312,11 +359,27 @@ void frmRecord::LoadBasedOnCR()
         chkCleanup->setChecked(false);
     }
 
+    // The preset's station is fetched by the recorder when it starts.
+    StationReady = !txtPlaylist->text().isEmpty();
     EnablePanel();
     PathValid = !txtMP3Path->text().isEmpty();
     CheckReady(false);
     PanelEdited = false;
-    AppendStation(txtStreamTitle->text(), txtPlaylist->text());
+    selectOrAppendStation(txtStreamTitle->text(), txtPlaylist->text());
+}
+
+void frmRecord::selectOrAppendStation(const QString& name, const QString& url)
+{
+    // A station already in the list, by its address, is not listed twice.
+    int row = 0;
+    while (row < StationCount() && StationUrl(row) != url)
+        ++row;
+    if (row == StationCount())
+        AppendStation(name, url);
+    QTreeWidgetItem* item = lstViewSongList->topLevelItem(row);
+    lstViewSongList->clearSelection();
+    lstViewSongList->setCurrentItem(item);
+    item->setSelected(true);
 }
 
 void frmRecord::PutInCR()

@@ -57,6 +57,11 @@ frmLocalSearch::frmLocalSearch(const SearchDeps& deps, QWidget* parent) : QWidge
     FilesList->setAccessibleName(QStringLiteral("Presets found"));
     FilesList->setToolTip(QStringLiteral("Double-click to Add an item to Station List"));
     FilesList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lblResult = new QLabel(this);
+    lblResult->setObjectName(QStringLiteral("lblResult"));
+    lblResult->setWordWrap(true);
+    lblResult->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblResult->hide();
 
     connect(cmdFind, &QToolButton::clicked, this, &frmLocalSearch::cmdFind_Click);
     connect(txtKeyword, &QLineEdit::returnPressed, this, &frmLocalSearch::cmdFind_Click);
@@ -71,13 +76,13 @@ frmLocalSearch::frmLocalSearch(const SearchDeps& deps, QWidget* parent) : QWidge
 void frmLocalSearch::Form_Load()
 {
     FilesList->clear();
+    lblResult->hide();
     Form_Resize();
 }
 
 QString frmLocalSearch::PresetsFolder() const
 {
-    return m_deps.presetsFolder.isEmpty() ? ProgramFolders::DataFolder() + QStringLiteral("Presets/")
-                                          : m_deps.presetsFolder;
+    return m_deps.presetsFolder.isEmpty() ? ProgramFolders::PresetsFolder(false) : m_deps.presetsFolder;
 }
 
 void frmLocalSearch::resizeEvent(QResizeEvent* event)
@@ -92,8 +97,13 @@ void frmLocalSearch::Form_Resize()
     Frame1->move(left, twips(100));
     Frame1->resize(qMax(0, width() - twips(300)), Frame1->sizeHint().height());
     const int top = Frame1->y() + Frame1->height() + twips(60);
-    FilesList->setGeometry(left, top, qMax(0, width() - twips(200)),
-                           qMax(0, height() - (Frame1->y() + Frame1->height() + txtKeyword->height()) - twips(300)));
+    const int width = qMax(0, this->width() - twips(200));
+    const int result = lblResult->isHidden() ? 0 : lblResult->heightForWidth(width) + twips(60);
+    const int height =
+        qMax(0, this->height() - (Frame1->y() + Frame1->height() + txtKeyword->height()) - twips(300) - result);
+    FilesList->setGeometry(left, top, width, height);
+    if (result > 0)
+        lblResult->setGeometry(left, top + height + twips(60), width, result - twips(60));
 }
 
 void frmLocalSearch::cmdFind_Click()
@@ -106,10 +116,12 @@ void frmLocalSearch::cmdFind_Click()
         {QStringLiteral("*.tvp")}, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
     const QString keyword = txtKeyword->text().toUpper();
     clsConfiguration& config = m_presets;
+    int presets = 0;
     for (const QString& entry : entries) {
         const QString path = JoinPath(folder, entry);
         if (!FileExists(path))
             continue;
+        ++presets;
         // A preset that cannot be read shows its own messages; the search
         // goes on with what the configuration then holds.
         config.LoadConfigurationFile(path);
@@ -117,6 +129,14 @@ void frmLocalSearch::cmdFind_Click()
         if (!title.isEmpty() && title.contains(keyword))
             FilesList->addItem(path);
     }
+    const QString where = QDir::toNativeSeparators(folder);
+    if (presets == 0)
+        lblResult->setText(QStringLiteral("There are no presets in %1.").arg(where));
+    else
+        lblResult->setText(
+            QStringLiteral("No preset in %1 has a station title containing \"%2\".").arg(where, txtKeyword->text()));
+    lblResult->setVisible(FilesList->count() == 0);
+    Form_Resize();
 }
 
 void frmLocalSearch::cmdAdd_Click()

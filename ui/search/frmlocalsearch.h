@@ -31,6 +31,8 @@ public:
     QToolButton* cmdFind = nullptr;
     QListWidget* FilesList = nullptr;
     QPushButton* cmdAdd = nullptr;
+    // Under the list after a search that found nothing: the folder searched.
+    QLabel* lblResult = nullptr;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -59,15 +59,36 @@ TEST_F(PanelConfigurationTest, LoadBasedOnCrFillsTheBoxPerRecordingMode)
     }
 }
 
-TEST_F(PanelConfigurationTest, LoadBasedOnCrAppendsAStationEveryTime)
+// "Set up new recording" fills the panel each time it is chosen: the
+// station of the configuration is listed once, by its address, and selected.
+TEST_F(PanelConfigurationTest, LoadBasedOnCrListsTheStationOnceAndSelectsIt)
 {
     open();
+    panel->AppendStation(QStringLiteral("A"), QStringLiteral("http://host/a.pls"));
+    panel->AppendStation(QStringLiteral("Jazz"), QStringLiteral("http://host/list.pls"));
+    panel->AppendStation(QStringLiteral("B"), QStringLiteral("http://host/b.pls"));
+    const struct {
+        QString url;
+        QStringList names;
+        int selected;
+    } rows[] = {
+        {QStringLiteral("http://host/list.pls"), {"A", "Jazz", "B"}, 1},
+        {QStringLiteral("http://host/LIST.pls"), {"A", "Jazz", "B", "Jazz FM"}, 3},
+        {QStringLiteral("http://host/a.pls"), {"A", "Jazz", "B", "Jazz FM"}, 0},
+    };
     config.lRecordingMode = 2;
-    config.sShoutCastFile = QStringLiteral("http://host/list.pls");
     config.sRecordingTitle = QStringLiteral("Jazz FM");
-    for (int i = 0; i < 3; ++i)
-        panel->LoadBasedOnCR();
-    EXPECT_EQ(names(), QStringList(3, QStringLiteral("Jazz FM")));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.url.toStdString());
+        config.sShoutCastFile = row.url;
+        for (int i = 0; i < 3; ++i)
+            panel->LoadBasedOnCR();
+        EXPECT_EQ(names(), row.names);
+        const QList<QTreeWidgetItem*> selected = panel->lstViewSongList->selectedItems();
+        ASSERT_EQ(selected.size(), 1);
+        EXPECT_EQ(panel->lstViewSongList->indexOfTopLevelItem(selected.first()), row.selected);
+        EXPECT_EQ(panel->lstViewSongList->currentItem(), selected.first());
+    }
 }
 
 TEST_F(PanelConfigurationTest, TimedAndCleanupBoxesFollowTheConfiguration)
@@ -202,6 +223,7 @@ TEST_F(PanelConfigurationTest, WhileRecordingTheButtonsWaitForAChange)
         {true, true, true, true},   {true, true, false, false},
     };
     open();
+    panel->StationReady = true;
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.recording << c.edited << c.ready);
         panel->txtMP3Path->setText(c.ready ? folder.path() : QString());

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -203,23 +204,26 @@ TEST_F(SavePathTest, SwitchingModesRestoresEachModesText)
     EXPECT_TRUE(panel->fraDateMode->isHidden());
 }
 
-TEST_F(SavePathTest, ReadinessNeedsAPathAndInDatedModeAHeader)
+TEST_F(SavePathTest, ReadinessNeedsAStationAPathAndInDatedModeAHeader)
 {
     struct Case {
         int capture;
         QString path, header;
+        bool station; // a station was fetched
         bool ready;
     };
     const QString dir = folder.path();
     const QString noSlash = dir.chopped(1);
     const QList<Case> cases{
-        {3, dir, "", false}, {3, dir, "Morning", true}, {3, "", "Morning", false},
-        {2, dir, "", true},  {2, noSlash, "", true},    {2, "", "x", false},
+        {3, dir, "", true, false},  {3, dir, "Morning", true, true},   {3, "", "Morning", true, false},
+        {2, dir, "", true, true},   {2, noSlash, "", true, true},      {2, "", "x", true, false},
+        {2, dir, "", false, false}, {3, dir, "Morning", false, false},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message()
-                     << c.capture << " '" << c.path.toStdString() << "' '" << c.header.toStdString() << "'");
+        SCOPED_TRACE(::testing::Message() << c.capture << " '" << c.path.toStdString() << "' '"
+                                          << c.header.toStdString() << "' " << c.station);
         open();
+        panel->StationReady = c.station;
         (c.capture == 3 ? panel->optDated : panel->optNormal)->click();
         panel->txtBaseLineName->setText(c.header);
         panel->txtMP3Path->setText(c.path);
@@ -239,6 +243,7 @@ TEST_F(SavePathTest, ReadinessNeedsAPathAndInDatedModeAHeader)
 TEST_F(SavePathTest, AFolderThatIsNotThereIsRefusedAndTheTextRestored)
 {
     open();
+    panel->StationReady = true;
     panel->txtMP3Path->setText(folder.path());
     panel->txtMP3Path_LostFocus();
     ASSERT_TRUE(panel->cmdRecord->isEnabled());
@@ -292,6 +297,7 @@ TEST_F(SavePathTest, AFileThatCannotBeCreatedIsRefusedAndTheTextRestored)
 TEST_F(SavePathTest, TheFolderBrowserReturningTheSameFolderKeepsThePathValid)
 {
     open();
+    panel->StationReady = true;
     panel->txtMP3Path->setText(folder.path());
     panel->txtMP3Path_LostFocus();
     dialogs.folderAnswer = folder.path();
@@ -301,6 +307,37 @@ TEST_F(SavePathTest, TheFolderBrowserReturningTheSameFolderKeepsThePathValid)
     EXPECT_EQ(panel->txtMP3Path->text(), folder.path());
     EXPECT_TRUE(panel->PathValid);
     EXPECT_TRUE(panel->cmdRecord->isEnabled());
+}
+
+// Save Preset File and Open Preset File start in the data folder's
+// "Presets", made when missing, which is where the preset search looks.
+TEST_F(SavePathTest, PresetDialogsOpenInThePresetsFolder)
+{
+    const QString presets = QDir(home.path()).filePath(QStringLiteral("Presets")) + QLatin1Char('/');
+    ASSERT_FALSE(QFileInfo::exists(presets));
+    const struct {
+        QString loaded; // the configuration's preset file
+        QString initial;
+    } rows[] = {
+        {QString(), presets},
+        {folder.file(QStringLiteral("elsewhere/Jazz FM.tvp")), presets + QStringLiteral("Jazz FM.tvp")},
+        {presets + QStringLiteral("Rock.tvp"), presets + QStringLiteral("Rock.tvp")},
+    };
+    open();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.loaded.toStdString());
+        config.sConfigFileName = row.loaded;
+        panel->cmdSave_Click();
+        EXPECT_EQ(dialogs.lastInitialPath, row.initial);
+        EXPECT_TRUE(QFileInfo(presets).isDir());
+        QDir(presets).removeRecursively();
+        panel->cmdLoadConfiguration_Click();
+        EXPECT_EQ(dialogs.lastInitialPath, row.initial);
+        EXPECT_TRUE(QFileInfo(presets).isDir());
+    }
+    EXPECT_EQ(dialogs.saves, 3);
+    EXPECT_EQ(dialogs.opens, 3);
+    EXPECT_TRUE(messages.messages.isEmpty());
 }
 
 TEST_F(SavePathTest, TheMinutesSpinnerNeverStaysBelowOne)

@@ -3,16 +3,18 @@
 #include "panelfixture.h"
 #include "sources/urigrabber.h"
 
-#include <QRadioButton>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
 
 using StationFileTest = PanelFixture;
 
@@ -284,6 +286,103 @@ TEST_F(StationListTest, AFetchedPlaylistFillsTitleAndDefaultFolder)
     EXPECT_FALSE(panel->txtMP3Path->isEnabled());
     EXPECT_FALSE(panel->cmdOK->isEnabled());
     EXPECT_FALSE(panel->lblConnecting->isVisibleTo(panel.get()));
+}
+
+// A playlist on disk: the grabber reads it at once and reports "Jazz FM".
+static QString localPlaylist(const TempFolder& where)
+{
+    const QString list = where.file(QStringLiteral("jazz.pls"));
+    WriteAll(list, "[playlist]\r\nFile1=http://127.0.0.1:8000/stream\r\nTitle1=Jazz FM\r\nNumberOfEntries=1\r\n");
+    return list;
+}
+
+// After a fetch the recordings need a folder: a chosen one that exists, else
+// the music folder, made when there is none yet. A chosen folder that has
+// gone, or one that cannot be made, is named on the Other page.
+TEST_F(StationListTest, AFetchedStationGetsAFolderOrSaysWhyNot)
+{
+    const QString list = localPlaylist(home);
+    const QString plainFile = folder.file(QStringLiteral("plain"));
+    ASSERT_TRUE(WriteAll(plainFile, "x"));
+    const QString mine = folder.file(QStringLiteral("Mine/"));
+    ASSERT_TRUE(QDir().mkpath(mine));
+    const struct {
+        const char* what;
+        QString lastPath, music;
+        QString box;     // the save path afterwards; "" with a problem line
+        QString problem; // a part of the line
+    } rows[] = {
+        {"nothing chosen", QString(), folder.file(QStringLiteral("New Music")),
+         folder.file(QStringLiteral("New Music/")), QString()},
+        {"chosen and there", mine, folder.file(QStringLiteral("Unused")), mine, QString()},
+        {"chosen and gone", folder.file(QStringLiteral("Gone/")), folder.path(), QString(),
+         QStringLiteral("The folder %1 is missing.").arg(folder.file(QStringLiteral("Gone/")))},
+        {"music cannot be made", QString(), plainFile + QStringLiteral("/Music"), QString(),
+         QStringLiteral("could not be created")},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        SetLastPath(row.lastPath);
+        SetSpecialFolderOverride(SpecialFolder::Music, row.music);
+        messages.messages.clear();
+        open();
+        panel->txtPlaylist->setText(list);
+        panel->cmdOK_Click();
+        EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(panel->txtStreamTitle->text(), QStringLiteral("Jazz FM"));
+        EXPECT_EQ(panel->txtMP3Path->text(), row.box);
+        EXPECT_EQ(panel->lblSavePathProblem->isHidden(), row.problem.isEmpty());
+        EXPECT_TRUE(panel->lblSavePathProblem->text().contains(row.problem))
+            << panel->lblSavePathProblem->text().toStdString();
+        EXPECT_EQ(panel->pages->currentWidget(), row.problem.isEmpty() ? panel->RadioFrame : panel->OtherFrame);
+        EXPECT_EQ(panel->cmdRecord->isEnabled(), row.problem.isEmpty());
+        if (row.problem.isEmpty()) {
+            EXPECT_TRUE(QFileInfo(row.box).isDir());
+        } else {
+            // Choosing a folder puts the line away and lets the recording start.
+            panel->txtMP3Path->setText(mine);
+            panel->txtMP3Path_LostFocus();
+            EXPECT_TRUE(panel->lblSavePathProblem->isHidden());
+            EXPECT_TRUE(panel->cmdRecord->isEnabled());
+        }
+        panel.reset();
+    }
+    EXPECT_FALSE(QFileInfo::exists(folder.file(QStringLiteral("Unused"))));
+}
+
+// Record and Preview/Listen wait for a station whose playlist was fetched: a
+// folder kept from the last run, a refused address or a failed fetch is not
+// enough.
+TEST_F(StationListTest, RecordingNeedsAFetchedStation)
+{
+    const QString list = localPlaylist(home);
+    SaveSetting(QStringLiteral("Tonquill"), QStringLiteral("Registration"), QStringLiteral("MP3Path"), folder.path());
+    SetLastPath(folder.path());
+    open();
+    const struct {
+        const char* step;
+        QString url; // "": nothing accepted, the panel as it opened
+        bool ready;
+    } steps[] = {
+        {"a stored folder", QString(), false},
+        {"a fetched playlist", list, true},
+        {"an address that is no playlist", QStringLiteral("http://127.0.0.1:1/stream.mp3"), false},
+        {"fetched again", list, true},
+        {"a fetch that failed", QStringLiteral("http://127.0.0.1:70000/list.pls"), false},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.step);
+        if (!step.url.isEmpty()) {
+            panel->txtPlaylist->setText(step.url);
+            panel->cmdOK_Click();
+        }
+        panel->tmrRecMon_Timer();
+        EXPECT_EQ(panel->cmdRecord->isEnabled(), step.ready);
+        EXPECT_EQ(panel->cmdPreview->isEnabled(), step.ready);
+        EXPECT_EQ(panel->cmdSave->isEnabled(), step.ready);
+        EXPECT_EQ(panel->txtMP3Path->text(), folder.path());
+    }
+    EXPECT_EQ(messages.messages.size(), 2); // the refused address and the failed fetch
 }
 
 TEST_F(StationListTest, ExternalPlayerGetsTheAddressAsOneArgumentUnchecked)

@@ -324,6 +324,39 @@ TEST_F(SearchWindows, PresetsAreFoundByTitleAndAddedInListOrder)
     EXPECT_EQ(config.sRecordingTitle, "Test Station");
 }
 
+// The search looks in the presets folder the panel saves to; a search that
+// finds nothing names that folder.
+TEST_F(SearchWindows, AnEmptyResultNamesTheFolderSearched)
+{
+    deps.presetsFolder.clear();
+    const QString folder = ProgramFolders::PresetsFolder(false);
+    ASSERT_EQ(folder, QDir(home.path()).filePath("Presets") + "/");
+    const struct {
+        const char* preset; // title of the one preset in the folder; null: no folder
+        const char* keyword;
+        QString result; // "": the line is hidden
+    } rows[] = {
+        {nullptr, "world", "There are no presets in " + folder + "."},
+        {"Jazz", "world", "No preset in " + folder + " has a station title containing \"world\"."},
+        {"World Beats", "world", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.preset ? row.preset : "no folder");
+        if (row.preset)
+            ASSERT_TRUE(WriteAll(ProgramFolders::PresetsFolder(true) + "one.tvp",
+                                 QByteArray(row.preset) +
+                                     "\r\nhttp://127.0.0.1:1/x.pls\r\nSONGNAMEONLY\r\n%DEFDIR%\r\n0\r\n0\r\n"));
+        frmLocalSearch w(deps);
+        w.txtKeyword->setText(row.keyword);
+        w.cmdFind->click();
+        EXPECT_EQ(w.FilesList->count(), row.result.isEmpty() ? 1 : 0);
+        EXPECT_EQ(w.lblResult->isHidden(), row.result.isEmpty());
+        if (!row.result.isEmpty())
+            EXPECT_EQ(w.lblResult->text(), row.result);
+    }
+    EXPECT_TRUE(messages.messages.isEmpty());
+}
+
 // Window width and height in twips at 15 to the pixel: the group keeps 300
 // (with its left) from the right edge, the page or list 200, and the page
 // or list ends 300 above the bottom less the keyword box's height.

@@ -2,6 +2,7 @@
 #include "fixture.h"
 
 #include "recorder/recordingfiles.h"
+#include "ui/display/frmrecordingdisplay.h"
 #include "ui/shell/desktopshell.h"
 #include "ui/tray/frmareyousure.h"
 #include "ui/tray/recordertray.h"
@@ -10,10 +11,11 @@
 #include <QAction>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPushButton>
 #include <QMenu>
 #include <QPointer>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QToolButton>
 #include <QWidget>
 
 #include <limits>
@@ -133,6 +135,29 @@ TEST_F(TrayTest, TheMenuFollowsTheRecordingFromStartToStop)
     checkMenu({"stopped", true, false, true, false, false, "Exit"});
     EXPECT_EQ(TrayTipText(icon.tip), QStringLiteral("Tonquill"));
     EXPECT_FALSE(recorder->blnRecording);
+}
+
+TEST_F(TrayTest, TheDisplaysPauseBeforeARecordingLeavesTheMenuAsItIs)
+{
+    RecordingDesktopShell shell;
+    DisplayEnvironment env;
+    env.masterVolume = [] { return 30; };
+    env.cursorPos = [] { return QPoint(-100, -100); };
+    frmRecordingDisplay display(*recorder, config, shell, env);
+    const MenuRow atStart{"at start", false, false, false, false, false, "E&xit"};
+
+    display.cmdPause->click();
+    checkMenu(atStart);
+    EXPECT_EQ(tray->mnuPauseRecording->text(), QStringLiteral("Pause Recording"));
+    display.cmdPause->click();
+    checkMenu(atStart);
+
+    // Paused before it starts, a recording starts paused and says so.
+    display.cmdPause->click();
+    startOnStation();
+    checkMenu({"recording", true, true, false, true, true, "Stop Recording and Exit"});
+    EXPECT_TRUE(recorder->blnPaused);
+    EXPECT_EQ(tray->mnuPauseRecording->text(), QStringLiteral("Unpause Recording"));
 }
 
 TEST_F(TrayTest, ALongTipIsCutToTheField)
