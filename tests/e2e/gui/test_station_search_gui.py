@@ -81,7 +81,10 @@ def main():
                 gui.do_action(record, ("press", "click"))
                 gui.wait_until(lambda: len(mp3_files(folder)) >= 2, 40, "two recording files", dump=app.dump)
                 gui.wait_until(lambda: any(p == "/json/url/gui-uuid" for p, _ in requests), 10, "the click count")
+                # Exit while recording asks first; Yes closes and tags the file.
                 app.activate_menu("File", "Exit")
+                app.window("Are You Sure You Want To Quit?", timeout=10)
+                app.press("push button", "Yes")
                 if app.wait_exit(15) != 0:
                     raise GuiError("tonquill did not end cleanly\n" + app.output())
         finally:
