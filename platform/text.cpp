@@ -2,6 +2,12 @@
 
 #include <QFile>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 // Windows-1252 differs from Latin-1 only in 0x80..0x9F.
 constexpr char16_t kCp1252High[32] = {
@@ -11,7 +17,7 @@ constexpr char16_t kCp1252High[32] = {
 };
 }  // namespace
 
-bool IsValidUtf8(const QByteArray& bytes)
+bool IsValidUtf8(QByteArrayView bytes)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
     const qsizetype n = bytes.size();
@@ -51,7 +57,7 @@ bool IsValidUtf8(const QByteArray& bytes)
     return true;
 }
 
-QString DecodeWindows1252(const QByteArray& bytes)
+QString DecodeWindows1252(QByteArrayView bytes)
 {
     QString out;
     out.reserve(bytes.size());
@@ -65,11 +71,145 @@ QString DecodeWindows1252(const QByteArray& bytes)
     return out;
 }
 
-QString DecodeText(const QByteArray& bytes)
+namespace {
+
+bool isLineEnd(char c)
+{
+    return c == '\r' || c == '\n';
+}
+
+QString decodeLine(QByteArrayView line)
+{
+    return IsValidUtf8(line) ? QString::fromUtf8(line) : DecodeWindows1252(line);
+}
+
+// `line` cut to at most `max` bytes without splitting a UTF-8 sequence (a
+// line that is not UTF-8 has one byte per character).
+QByteArrayView cutLine(QByteArrayView line, qsizetype max)
+{
+    if (line.size() <= max)
+        return line;
+    qsizetype cut = max;
+    if (IsValidUtf8(line)) {
+        while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
+            --cut;
+    }
+    return line.first(cut);
+}
+
+QString sizeText(qint64 bytes)
+{
+    if (bytes % (1024 * 1024) == 0)
+        return QStringLiteral("%1 MiB").arg(bytes / (1024 * 1024));
+    if (bytes % 1024 == 0)
+        return QStringLiteral("%1 KiB").arg(bytes / 1024);
+    return QStringLiteral("%1 bytes").arg(bytes);
+}
+
+QString systemError(int error)
+{
+    return QStringLiteral("could not be read (%1)").arg(QString::fromLocal8Bit(std::strerror(error)));
+}
+
+} // namespace
+
+QString DecodeText(QByteArrayView bytes)
 {
     if (IsValidUtf8(bytes))
         return QString::fromUtf8(bytes);
-    return DecodeWindows1252(bytes);
+    QString out;
+    out.reserve(bytes.size());
+    qsizetype i = 0;
+    const qsizetype n = bytes.size();
+    while (i < n) {
+        qsizetype end = i;
+        while (end < n && !isLineEnd(bytes[end]))
+            ++end;
+        out += decodeLine(bytes.sliced(i, end - i));
+        for (; end < n && isLineEnd(bytes[end]); ++end)
+            out += QLatin1Char(bytes[end]);
+        i = end;
+    }
+    return out;
+}
+
+QStringList DecodeLines(QByteArrayView bytes, qsizetype maxLineBytes, qsizetype* shortened)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
+    QStringList lines;
+    qsizetype cut = 0;
+    qsizetype i = 0;
+    const qsizetype n = bytes.size();
+    while (i < n) {
+        qsizetype end = i;
+        while (end < n && !isLineEnd(bytes[end]))
+            ++end;
+        QByteArrayView line = bytes.sliced(i, end - i);
+        if (maxLineBytes > 0 && line.size() > maxLineBytes) {
+            line = cutLine(line, maxLineBytes);
+            ++cut;
+        }
+        lines.append(decodeLine(line));
+        if (end < n && bytes[end] == '\r' && end + 1 < n && bytes[end + 1] == '\n')
+            ++end;
+        i = end + 1;
+    }
+    if (shortened)
+        *shortened = cut;
+    return lines;
+}
+
+FileRead ReadRegularFile(const QString& path, qint64 maxBytes)
+{
+    FileRead result;
+    const QByteArray name = QFile::encodeName(path);
+    // Non-blocking, so that opening a FIFO without a writer returns at once.
+    const int fd = name.isEmpty() ? -1 : ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        const int error = name.isEmpty() ? ENOENT : errno;
+        result.status = error == ENOENT ? FileRead::Missing : FileRead::Unreadable;
+        result.problem = error == ENOENT ? QStringLiteral("does not exist") : systemError(error);
+        return result;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        result.status = FileRead::Unreadable;
+        result.problem = systemError(errno);
+    } else if (!S_ISREG(st.st_mode)) {
+        result.status = FileRead::NotRegular;
+        result.problem = S_ISDIR(st.st_mode) ? QStringLiteral("is a folder") : QStringLiteral("is not a regular file");
+    } else if (st.st_size > maxBytes) {
+        result.status = FileRead::TooLarge;
+    } else {
+        // The file may grow while it is read: never more than the bound.
+        result.bytes.reserve(qsizetype(st.st_size));
+        char chunk[65536];
+        result.status = FileRead::Read;
+        for (;;) {
+            const ssize_t got = ::read(fd, chunk, sizeof chunk);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0) {
+                result.status = FileRead::Unreadable;
+                result.problem = systemError(errno);
+                break;
+            }
+            if (got == 0)
+                break;
+            if (result.bytes.size() + got > maxBytes) {
+                result.status = FileRead::TooLarge;
+                break;
+            }
+            result.bytes.append(chunk, got);
+        }
+    }
+    ::close(fd);
+    if (result.status == FileRead::TooLarge)
+        result.problem = QStringLiteral("is larger than %1").arg(sizeText(maxBytes));
+    if (!result.ok())
+        result.bytes.clear();
+    return result;
 }
 
 QByteArray EncodeLatin1Lossy(const QString& text)
@@ -113,17 +253,14 @@ QStringList SplitLines(const QString& text)
     return lines;
 }
 
-bool ReadTextFile(const QString& path, QString& text)
+bool ReadTextFile(const QString& path, QString& text, qint64 maxBytes)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    const FileRead file = ReadRegularFile(path, maxBytes);
+    if (!file.ok())
         return false;
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError)
-        return false;
-    QByteArray body = bytes;
+    QByteArrayView body = file.bytes;
     if (body.startsWith("\xEF\xBB\xBF"))
-        body.remove(0, 3);
+        body = body.sliced(3);
     text = DecodeText(body);
     return true;
 }
