@@ -106,6 +106,8 @@ XdgClassRegistry::XdgClassRegistry(ICommandRunner& runner, QString dataHome, QSt
         m_dataHome = qEnvironmentVariable("XDG_DATA_HOME", QDir::homePath() + QStringLiteral("/.local/share"));
     if (m_configHome.isEmpty())
         m_configHome = qEnvironmentVariable("XDG_CONFIG_HOME", QDir::homePath() + QStringLiteral("/.config"));
+    m_dataHome = QDir::cleanPath(m_dataHome);
+    m_configHome = QDir::cleanPath(m_configHome);
 }
 
 QString XdgClassRegistry::DesktopFileOf(const QString& className)
