@@ -5,8 +5,10 @@
 #include "tests/support/eventwait.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTcpServer>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -314,7 +316,7 @@ TEST_F(Grabber, ASilentServerTimesOutAfter3001Milliseconds)
     g.StartURIValidation(server.base() + QStringLiteral("/quiet.pls"));
     ASSERT_TRUE(WaitUntil([&] { return server.requests.size() == 1; }, 3000));
     clock.advance(3000);
-    g.Timer1_Timer();  // a tick at the last moment before the time-out
+    g.Timer1_Timer(); // a tick at the last moment before the time-out
     RunPendingEvents();
     EXPECT_TRUE(log.lines.isEmpty());
     EXPECT_TRUE(g.IsBusy());
@@ -370,7 +372,7 @@ TEST_F(Grabber, ARefusedConnectionRaisesOneWinsockError)
     EventLog log(g);
     g.StartURIValidation(QStringLiteral("http://127.0.0.1:%1/none.pls").arg(port));
     ASSERT_TRUE(WaitUntil([&] { return log.finished(); }, 3000));
-    g.Timer1_Timer();  // ticks after the error change nothing
+    g.Timer1_Timer(); // ticks after the error change nothing
     g.Timer1_Timer();
     RunPendingEvents();
     EXPECT_EQ(log.lines, QStringList{QStringLiteral("Error 1")});
@@ -416,6 +418,14 @@ TEST_F(Grabber, LocalFilesAndAddressesThatCannotBeFetched)
     ASSERT_TRUE(WriteAll(m3u, "#EXTM3U\nhttp://c.example.com:8000/live\n"));
     const QString bad = folder.file(QStringLiteral("bad.pls"));
     ASSERT_TRUE(WriteAll(bad, "[playlist]\r\nFile1=http://a.example.com:99999/\r\n"));
+    // Not regular files (a FIFO must not block, a device must not read without
+    // end) and a file past the bound of a fetched playlist.
+    const QString fifo = folder.file(QStringLiteral("fifo.pls"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString zero = folder.file(QStringLiteral("zero.pls"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+    const QString huge = folder.file(QStringLiteral("huge.pls"));
+    ASSERT_TRUE(WriteAll(huge, "File1=http://a.example.com/\r\n" + QByteArray(16 * 1024 * 1024, '#')));
 
     const struct {
         QString address;
@@ -429,6 +439,9 @@ TEST_F(Grabber, LocalFilesAndAddressesThatCannotBeFetched)
         {m3u, {QStringLiteral("URLRaise c.example.com /live 8000 "), QStringLiteral("Done")}, QString()},
         {bad, {QStringLiteral("Error 99")}, QStringLiteral("bad")},
         {folder.file(QStringLiteral("missing.pls")), {QStringLiteral("Error 4")}, QStringLiteral("missing")},
+        {fifo, {QStringLiteral("Error 9")}, QStringLiteral("fifo")},
+        {zero, {QStringLiteral("Error 9")}, QStringLiteral("zero")},
+        {huge, {QStringLiteral("Error 8")}, QStringLiteral("huge")},
         {QStringLiteral("HTTP://127.0.0.1:1/list.pls"), {QStringLiteral("Error 4")}, QStringLiteral("list")},
         {QStringLiteral("http://127.0.0.1:1/a.p"), {QStringLiteral("Error 99")}, QStringLiteral("unchanged")},
         {QStringLiteral("http://127.0.0.1:0/list.pls"), {QStringLiteral("Error 99")}, QStringLiteral("list")},
