@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -83,18 +84,35 @@ QString decodeLine(QByteArrayView line)
     return IsValidUtf8(line) ? QString::fromUtf8(line) : DecodeWindows1252(line);
 }
 
-// `line` cut to at most `max` bytes without splitting a UTF-8 sequence (a
-// line that is not UTF-8 has one byte per character).
-QByteArrayView cutLine(QByteArrayView line, qsizetype max)
+// The line decoded and cut so that its UTF-8 form holds at most `max`
+// bytes, never inside a character: a line written back in UTF-8 then reads
+// back whole. `cut` tells whether anything was left out.
+QString decodeCutLine(QByteArrayView line, qsizetype max, bool& cut)
 {
-    if (line.size() <= max)
-        return line;
-    qsizetype cut = max;
+    cut = false;
     if (IsValidUtf8(line)) {
-        while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
-            --cut;
+        if (line.size() <= max)
+            return QString::fromUtf8(line);
+        cut = true;
+        qsizetype end = max;
+        while (end > 0 && (static_cast<unsigned char>(line[end]) & 0xC0) == 0x80)
+            --end;
+        return QString::fromUtf8(line.first(end));
     }
-    return line.first(cut);
+    // One byte per character, each one to three bytes in UTF-8.
+    cut = line.size() > max;
+    QString text = DecodeWindows1252(line.first(std::min(line.size(), max)));
+    qsizetype size = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        size += c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
+        if (size > max) {
+            text.truncate(i);
+            cut = true;
+            break;
+        }
+    }
+    return text;
 }
 
 QString sizeText(qint64 bytes)
@@ -145,12 +163,10 @@ QStringList DecodeLines(QByteArrayView bytes, qsizetype maxLineBytes, qsizetype*
         qsizetype end = i;
         while (end < n && !isLineEnd(bytes[end]))
             ++end;
-        QByteArrayView line = bytes.sliced(i, end - i);
-        if (maxLineBytes > 0 && line.size() > maxLineBytes) {
-            line = cutLine(line, maxLineBytes);
-            ++cut;
-        }
-        lines.append(decodeLine(line));
+        const QByteArrayView line = bytes.sliced(i, end - i);
+        bool lineCut = false;
+        lines.append(maxLineBytes > 0 ? decodeCutLine(line, maxLineBytes, lineCut) : decodeLine(line));
+        cut += lineCut ? 1 : 0;
         if (end < n && bytes[end] == '\r' && end + 1 < n && bytes[end + 1] == '\n')
             ++end;
         i = end + 1;

@@ -13,9 +13,10 @@ QString DecodeWindows1252(QByteArrayView bytes);
 
 // Splits bytes into lines at CR LF, LF or CR (a leading UTF-8 byte order
 // mark dropped, a final line end making no extra empty line) and decodes
-// each line as DecodeText does. With `maxLineBytes` above 0 a longer line is
-// cut to at most that many bytes at a character boundary, and `shortened`
-// (when given) counts the lines cut.
+// each line as DecodeText does. With `maxLineBytes` above 0 a line is cut at
+// a character boundary so that it holds at most that many bytes in UTF-8
+// (so a line written back reads back whole), and `shortened` (when given)
+// counts the lines cut.
 QStringList DecodeLines(QByteArrayView bytes, qsizetype maxLineBytes = 0, qsizetype* shortened = nullptr);
 
 // Replaces the numeric character references "&#NNNN;" and "&#xHHHH;" with

@@ -110,7 +110,10 @@ TEST(Text, DecodeLinesCutsLongLinesAtACharacterBoundary)
         {"one byte over", "abcde\r\nxy", 4, {"abcd", "xy"}, 1},
         {"inside a UTF-8 sequence", "ab\xe6\x97\xa5z\nq", 4, {"ab", "q"}, 1},
         {"after a whole sequence", "ab\xe6\x97\xa5z\n", 5, {QString::fromUtf8("ab日")}, 1},
-        {"Windows-1252 has one byte per character", "\xe9\xe9\xe9\xe9\xe9\n", 3, {QString::fromUtf8("ééé")}, 1},
+        // A Windows-1252 line is measured as it will be written back: in UTF-8.
+        {"Windows-1252 past the bound", "\xe9\xe9\xe9\xe9\xe9\n", 3, {QString::fromUtf8("é")}, 1},
+        {"Windows-1252 within the bound but not in UTF-8", "\xe9\xe9\n", 3, {QString::fromUtf8("é")}, 1},
+        {"Windows-1252 that fits", "\x80\n", 3, {QString::fromUtf8("€")}, 0},
         {"byte order mark dropped, not counted",
          "\xef\xbb\xbf"
          "abc\n",

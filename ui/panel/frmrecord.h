@@ -218,4 +218,7 @@ private:
 
     PanelDeps m_deps;
     bool m_closing = false;
+    // The station file was there but could not be read: it is never
+    // written over, so the stations it holds are not lost.
+    bool m_stationFileUnread = false;
 };
