@@ -79,6 +79,14 @@ bool isLineEnd(char c)
     return c == '\r' || c == '\n';
 }
 
+// Where the line that starts at `from` ends: its first CR or LF, or the end.
+qsizetype lineEndFrom(QByteArrayView bytes, qsizetype from)
+{
+    while (from < bytes.size() && !isLineEnd(bytes[from]))
+        ++from;
+    return from;
+}
+
 QString decodeLine(QByteArrayView line)
 {
     return IsValidUtf8(line) ? QString::fromUtf8(line) : DecodeWindows1252(line);
@@ -140,9 +148,7 @@ QString DecodeText(QByteArrayView bytes)
     qsizetype i = 0;
     const qsizetype n = bytes.size();
     while (i < n) {
-        qsizetype end = i;
-        while (end < n && !isLineEnd(bytes[end]))
-            ++end;
+        qsizetype end = lineEndFrom(bytes, i);
         out += decodeLine(bytes.sliced(i, end - i));
         for (; end < n && isLineEnd(bytes[end]); ++end)
             out += QLatin1Char(bytes[end]);
@@ -160,9 +166,7 @@ QStringList DecodeLines(QByteArrayView bytes, qsizetype maxLineBytes, qsizetype*
     qsizetype i = 0;
     const qsizetype n = bytes.size();
     while (i < n) {
-        qsizetype end = i;
-        while (end < n && !isLineEnd(bytes[end]))
-            ++end;
+        qsizetype end = lineEndFrom(bytes, i);
         const QByteArrayView line = bytes.sliced(i, end - i);
         bool lineCut = false;
         lines.append(maxLineBytes > 0 ? decodeCutLine(line, maxLineBytes, lineCut) : decodeLine(line));
