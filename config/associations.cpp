@@ -82,8 +82,9 @@ bool clsAssociations::IsPlaylistLinked()
 void clsAssociations::LinkPlaylist()
 {
     const QString previous = m_registry.GetValue(kPlaylistExt);
-    // Without its backup the previous owner could not be given back.
-    if (!previous.isEmpty() && !WriteTextLines(m_backupFile, {previous})) {
+    // Without its backup the previous owner could not be given back. The
+    // backup is ours alone: never written through a link to somewhere else.
+    if (!previous.isEmpty() && (QFileInfo(m_backupFile).isSymLink() || !WriteTextLines(m_backupFile, {previous}))) {
         m_problems.append(
             QStringLiteral("%1 could not be written; playlists were left to %2.").arg(m_backupFile, previous));
         return;

@@ -203,6 +203,20 @@ TEST(Associations, WhatCannotBeWrittenIsToldAndNothingPointsAtAMissingClass)
             EXPECT_TRUE(QFile::exists(xdg.data() + "/applications/tonquill-preset.desktop"));
     }
 
+    // A backup that is a link (here to a file not there yet) is not written
+    // through: playlists stay with their owner.
+    {
+        XdgHome xdg;
+        QDir().mkpath(xdg.config());
+        WriteAll(xdg.mimeapps(), "[Default Applications]\naudio/x-scpls=tonquill-playlist.desktop;vlc.desktop;\n");
+        QFile::link(elsewhere.file(QStringLiteral("created")), xdg.backup());
+        const QStringList problems = xdg.run(true);
+        EXPECT_TRUE(problems.join('\n').contains(xdg.backup() + " could not be written"))
+            << problems.join('\n').toStdString();
+        EXPECT_FALSE(QFile::exists(elsewhere.file(QStringLiteral("created"))));
+        EXPECT_TRUE(ReadAll(xdg.mimeapps()).contains("audio/x-scpls=vlc.desktop;\n"));
+    }
+
     // A link inside the user's own folders is written through and stays a link.
     XdgHome xdg;
     QDir().mkpath(xdg.config() + "/dotfiles");
