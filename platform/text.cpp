@@ -1,6 +1,7 @@
 #include "platform/text.h"
 
 #include <QFile>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <cerrno>
@@ -87,9 +88,17 @@ qsizetype lineEndFrom(QByteArrayView bytes, qsizetype from)
     return from;
 }
 
+// Valid UTF-8 as it is: a byte order mark at the start is a character of
+// the line like any other (QString::fromUtf8 would drop it).
+QString fromUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
+
 QString decodeLine(QByteArrayView line)
 {
-    return IsValidUtf8(line) ? QString::fromUtf8(line) : DecodeWindows1252(line);
+    return IsValidUtf8(line) ? fromUtf8(line) : DecodeWindows1252(line);
 }
 
 // The line decoded and cut so that its UTF-8 form holds at most `max`
@@ -100,12 +109,12 @@ QString decodeCutLine(QByteArrayView line, qsizetype max, bool& cut)
     cut = false;
     if (IsValidUtf8(line)) {
         if (line.size() <= max)
-            return QString::fromUtf8(line);
+            return fromUtf8(line);
         cut = true;
         qsizetype end = max;
         while (end > 0 && (static_cast<unsigned char>(line[end]) & 0xC0) == 0x80)
             --end;
-        return QString::fromUtf8(line.first(end));
+        return fromUtf8(line.first(end));
     }
     // One byte per character, each one to three bytes in UTF-8.
     cut = line.size() > max;
@@ -141,8 +150,10 @@ QString systemError(int error)
 
 QString DecodeText(QByteArrayView bytes)
 {
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
     if (IsValidUtf8(bytes))
-        return QString::fromUtf8(bytes);
+        return fromUtf8(bytes);
     QString out;
     out.reserve(bytes.size());
     qsizetype i = 0;
@@ -278,10 +289,7 @@ bool ReadTextFile(const QString& path, QString& text, qint64 maxBytes)
     const FileRead file = ReadRegularFile(path, maxBytes);
     if (!file.ok())
         return false;
-    QByteArrayView body = file.bytes;
-    if (body.startsWith("\xEF\xBB\xBF"))
-        body = body.sliced(3);
-    text = DecodeText(body);
+    text = DecodeText(file.bytes);
     return true;
 }
 

@@ -6,7 +6,8 @@
 
 // Bytes to text, line by line: each line (the bytes between CR and LF
 // characters) in strict UTF-8 when it is valid UTF-8, else in Windows-1252,
-// so one stray byte changes only its own line. Line ends are kept.
+// so one stray byte changes only its own line. Line ends are kept; a UTF-8
+// byte order mark at the very start is dropped, any other is a character.
 QString DecodeText(QByteArrayView bytes);
 bool IsValidUtf8(QByteArrayView bytes);
 QString DecodeWindows1252(QByteArrayView bytes);

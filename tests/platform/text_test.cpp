@@ -89,6 +89,11 @@ TEST(Text, EachLineIsDecodedOnItsOwn)
         {"LF and CR", "\x93q\x94\n\xc3\xa9\r\xe9", QString::fromUtf8("“q”\né\ré")},
         {"a sequence cut by a line end is not UTF-8", "\xc3\n\xa9", QString::fromUtf8("Ã\n©")},
         {"all UTF-8", "\xc3\xa9\n\xc3\xa9", QString::fromUtf8("é\né")},
+        // A mark inside the text is a character like any other.
+        {"a mark on a line",
+         "\xef\xbb\xbf\xef\xbb\xbf"
+         "a\n\xef\xbb\xbf\xc3\xa9",
+         QChar(0xFEFF) + QString::fromUtf8("a\n\ufeffé")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -119,6 +124,12 @@ TEST(Text, DecodeLinesCutsLongLinesAtACharacterBoundary)
          "abc\n",
          3,
          {"abc"},
+         0},
+        {"only the file's first mark is dropped",
+         "\xef\xbb\xbf\xef\xbb\xbf"
+         "ab\n",
+         8,
+         {QChar(0xFEFF) + QStringLiteral("ab")},
          0},
         {"no bound", QByteArray(100, 'a'), 0, {QString(100, 'a')}, 0},
     };
