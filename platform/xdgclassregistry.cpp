@@ -12,7 +12,6 @@ namespace {
 
 const QString kPresetType = QStringLiteral("application/x-tonquill-preset");
 const QString kEntryGroup = QStringLiteral("[Desktop Entry]");
-const QString kDefaults = QStringLiteral("[Default Applications]");
 
 // The key of the desktop entry that holds a class key's value.
 QString entryKeyOf(const QString& subKey)
@@ -78,17 +77,22 @@ bool isInside(const QString& path, const QString& folder)
 }
 
 // `path` with its links resolved, also when it (or folders above it) do not
-// exist yet: the nearest existing folder resolved, the rest as written.
-QString resolved(const QString& path)
+// exist yet: the nearest existing folder resolved, the rest as written. A
+// loop of links resolves to nothing.
+QString resolved(const QString& path, int links = 0)
 {
+    if (links > 40)
+        return {};
     QString rest;
     QFileInfo info(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
     for (;;) {
         const QString canonical = info.canonicalFilePath();
         if (!canonical.isEmpty())
             return canonical + rest;
-        if (info.isSymLink()) // a dangling link lands where it points
-            return resolved(info.symLinkTarget()) + rest;
+        if (info.isSymLink()) { // a dangling link lands where it points
+            const QString target = resolved(info.symLinkTarget(), links + 1);
+            return target.isEmpty() ? target : target + rest;
+        }
         const QString parent = info.absolutePath();
         if (parent == info.absoluteFilePath())
             return path;
@@ -328,8 +332,11 @@ bool XdgClassRegistry::writeFile(const QString& path, const QByteArray& bytes)
 {
     const QString target = landingPlace(path);
     if (target.isEmpty()) {
-        m_problems.append(QStringLiteral("%1 leads to %2, outside your own folders; it was left unchanged.")
-                              .arg(path, resolved(path)));
+        const QString elsewhere = resolved(path);
+        m_problems.append(elsewhere.isEmpty()
+                              ? QStringLiteral("%1 is a loop of links; it was left unchanged.").arg(path)
+                              : QStringLiteral("%1 leads to %2, outside your own folders; it was left unchanged.")
+                                    .arg(path, elsewhere));
         return false;
     }
     const QString folder = QFileInfo(target).absolutePath();
