@@ -112,11 +112,11 @@ int main(int argc, char** argv)
 
     if (commandLine == QLatin1String("-installassc")) {
         console.InstallAssociations();
-        return 0;
+        return messages.count() > 0 ? 1 : 0;
     }
     if (commandLine == QLatin1String("-uninstallassc")) {
         console.UninstallAssociations();
-        return 0;
+        return messages.count() > 0 ? 1 : 0;
     }
     SetAdvanced(GetAdvanced());
 

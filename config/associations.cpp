@@ -31,37 +31,47 @@ clsAssociations::clsAssociations(IClassRegistry& registry, QString backupFile, Q
 {
 }
 
+bool clsAssociations::writeClass(const QString& key, const QString& name)
+{
+    if (m_registry.GetValue(key) == name)
+        return true;
+    bool done = m_registry.SetValue(key, name);
+    done = m_registry.SetValue(sub(key, "DefaultIcon"), m_icon) && done;
+    done = m_registry.SetValue(sub(key, "shell"), QStringLiteral("open")) && done;
+    return m_registry.SetValue(sub(key, "shell\\open\\command"), m_command) && done;
+}
+
+void clsAssociations::deleteClass(const QString& key)
+{
+    for (const char* leaf : {"DefaultIcon", "shell\\open\\command", "shell\\open", "shell"})
+        m_registry.DeleteKey(sub(key, leaf));
+    m_registry.DeleteKey(key);
+}
+
 void clsAssociations::InstallAssociations()
 {
     const bool linked = IsPlaylistLinked();
     UninstallAssociations();
-    if (m_registry.GetValue(kPresetExt) != kPreset)
+    // The classes first: a type pointing at a class that is not there would
+    // open nothing.
+    const bool preset = writeClass(kPreset, kPresetName);
+    const bool playlist = writeClass(kPlaylist, kPlaylistName);
+    if (preset && m_registry.GetValue(kPresetExt) != kPreset)
         m_registry.SetValue(kPresetExt, kPreset);
-    if (m_registry.GetValue(kPreset) != kPresetName) {
-        m_registry.SetValue(kPreset, kPresetName);
-        m_registry.SetValue(sub(kPreset, "DefaultIcon"), m_icon);
-        m_registry.SetValue(sub(kPreset, "shell"), QStringLiteral("open"));
-        m_registry.SetValue(sub(kPreset, "shell\\open\\command"), m_command);
-    }
-    if (m_registry.GetValue(kPlaylist) != kPlaylistName) {
-        m_registry.SetValue(kPlaylist, kPlaylistName);
-        m_registry.SetValue(sub(kPlaylist, "DefaultIcon"), m_icon);
-        m_registry.SetValue(sub(kPlaylist, "shell"), QStringLiteral("open"));
-        m_registry.SetValue(sub(kPlaylist, "shell\\open\\command"), m_command);
-    }
-    if (linked)
+    if (linked && playlist)
         LinkPlaylist();
 }
 
 void clsAssociations::UninstallAssociations()
 {
-    for (const QString& key :
-         {kPresetExt, sub(kPreset, "DefaultIcon"), sub(kPreset, "shell\\open\\command"), sub(kPreset, "shell\\open"),
-          sub(kPreset, "shell"), kPreset, sub(kPlaylist, "DefaultIcon"), sub(kPlaylist, "shell\\open\\command"),
-          sub(kPlaylist, "shell\\open"), sub(kPlaylist, "shell"), kPlaylist})
-        m_registry.DeleteKey(key);
+    m_registry.DeleteKey(kPresetExt);
     if (IsPlaylistLinked())
         RestorePlaylist();
+    // A class stays while its type could not be taken from it.
+    if (m_registry.GetValue(kPresetExt) != kPreset)
+        deleteClass(kPreset);
+    if (!IsPlaylistLinked())
+        deleteClass(kPlaylist);
 }
 
 bool clsAssociations::IsPlaylistLinked()
@@ -72,8 +82,13 @@ bool clsAssociations::IsPlaylistLinked()
 void clsAssociations::LinkPlaylist()
 {
     const QString previous = m_registry.GetValue(kPlaylistExt);
-    if (!previous.isEmpty())
-        WriteTextLines(m_backupFile, {previous});
+    // Without its backup the previous owner could not be given back. The
+    // backup is ours alone: never written through a link to somewhere else.
+    if (!previous.isEmpty() && (QFileInfo(m_backupFile).isSymLink() || !WriteTextLines(m_backupFile, {previous}))) {
+        m_problems.append(
+            QStringLiteral("%1 could not be written; playlists were left to %2.").arg(m_backupFile, previous));
+        return;
+    }
     m_registry.SetValue(kPlaylistExt, kPlaylist);
 }
 
@@ -81,11 +96,18 @@ void clsAssociations::RestorePlaylist()
 {
     QString text;
     if (ReadTextFile(m_backupFile, text)) {
-        m_registry.SetValue(kPlaylistExt, SplitLines(text).value(0));
-        QFile::remove(m_backupFile);
+        if (m_registry.SetValue(kPlaylistExt, SplitLines(text).value(0)))
+            QFile::remove(m_backupFile);
     } else {
         m_registry.SetValue(kPlaylistExt, QString());
     }
+}
+
+QStringList clsAssociations::Problems() const
+{
+    QStringList all = m_registry.Problems() + m_problems;
+    all.removeDuplicates();
+    return all;
 }
 
 namespace {
@@ -102,23 +124,24 @@ QString openCommand()
     return program + QStringLiteral(" %f -noop");
 }
 
-template <typename Work> void withUserAssociations(Work work)
+template <typename Work> QStringList withUserAssociations(Work work)
 {
     SystemCommandRunner runner;
     XdgClassRegistry registry(runner);
     clsAssociations associations(registry, ProgramFolders::ConfigFolder() + QStringLiteral("assoc.mcg"), openCommand(),
                                  QStringLiteral("tonquill"));
     work(associations);
+    return associations.Problems();
 }
 
 } // namespace
 
-void InstallUserAssociations()
+QStringList InstallUserAssociations()
 {
-    withUserAssociations([](clsAssociations& a) { a.InstallAssociations(); });
+    return withUserAssociations([](clsAssociations& a) { a.InstallAssociations(); });
 }
 
-void UninstallUserAssociations()
+QStringList UninstallUserAssociations()
 {
-    withUserAssociations([](clsAssociations& a) { a.UninstallAssociations(); });
+    return withUserAssociations([](clsAssociations& a) { a.UninstallAssociations(); });
 }

@@ -105,10 +105,14 @@ bool clsConfiguration::LoadConfigurationFile(const QString& strFileToLoad)
     sConfigFileName = strFileToLoad;
 
     m_headerLines.clear();
-    QString text;
-    if (!ReadTextFile(strFileToLoad, text))
+    // A preset is a few hundred bytes; anything that is not a regular file of
+    // a sane size (a FIFO, a device, a huge file) is refused before reading.
+    const FileRead file = ReadRegularFile(strFileToLoad, kPresetMaxBytes);
+    if (file.status == FileRead::NotRegular || file.status == FileRead::TooLarge)
+        show(QStringLiteral("The preset file specified %1!").arg(file.problem));
+    if (!file.ok())
         return fail();
-    const QStringList lines = SplitLines(text);
+    const QStringList lines = DecodeLines(file.bytes);
     qsizetype next = 0;
     while (next < lines.size() && isCommentLine(lines.at(next)))
         m_headerLines.append(lines.at(next++));

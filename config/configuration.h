@@ -40,8 +40,10 @@ public:
 
     // Reads a preset into the fields. True when all six lines were accepted;
     // a refused line shows its message and leaves the fields read before it
-    // assigned. A file that ends early fails without a message.
+    // assigned. A file that ends early fails without a message; one that is
+    // not a regular file, or larger than kPresetMaxBytes, fails with one.
     bool LoadConfigurationFile(const QString& strFileToLoad);
+    static constexpr qint64 kPresetMaxBytes = 1024 * 1024;
     // Writes the fields as a preset. False, with no message, when the file
     // cannot be written; the old file is then left as it was.
     bool SaveConfigurationFile(const QString& strFileToSave);

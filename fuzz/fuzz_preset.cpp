@@ -1,15 +1,12 @@
 // The preset reader on any file content: the input is written to a file and
 // loaded from disk.
 #include "config/configuration.h"
+#include "fuzzfile.h"
 #include "platform/messages.h"
 
-#include <QByteArray>
-#include <QDir>
-#include <QFile>
 #include <QString>
 
 #include <cstdlib>
-#include <unistd.h>
 
 namespace {
 QString g_file;
@@ -18,8 +15,7 @@ QString g_file;
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     // Keep whatever the loader looks up away from the user's own folders.
-    const QString home = QDir::tempPath() + QStringLiteral("/tonquill-fuzz-preset-") + QString::number(getpid());
-    QDir().mkpath(home);
+    const QString home = FuzzFolder("preset");
     qputenv("TONQUILL_HOME", home.toUtf8());
     g_file = home + QStringLiteral("/preset.tvp");
     return 0;
@@ -27,12 +23,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    {
-        QFile file(g_file);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            std::abort();
-        file.write(reinterpret_cast<const char*>(data), qint64(size));
-    }
+    WriteFuzzInput(g_file, data, size);
     RecordingMessageService messages;
     clsConfiguration config;
     config.setMessageService(&messages);

@@ -2,6 +2,7 @@
 
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 // The class registrations of the desktop as keys with one default value
 // each ("\"-separated key paths such as ".tvp" or "Tavrix.Preset\shell").
@@ -14,6 +15,8 @@ public:
     // Creates the key as needed and sets its value.
     virtual bool SetValue(const QString& key, const QString& value) = 0;
     virtual bool DeleteKey(const QString& key) = 0;
+    // What could not be written so far, one sentence each for the user.
+    virtual QStringList Problems() const { return {}; }
 };
 
 // Keys in memory (tests).

@@ -1,6 +1,14 @@
 #include "platform/text.h"
 
 #include <QFile>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 // Windows-1252 differs from Latin-1 only in 0x80..0x9F.
@@ -11,7 +19,7 @@ constexpr char16_t kCp1252High[32] = {
 };
 }  // namespace
 
-bool IsValidUtf8(const QByteArray& bytes)
+bool IsValidUtf8(QByteArrayView bytes)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
     const qsizetype n = bytes.size();
@@ -51,7 +59,7 @@ bool IsValidUtf8(const QByteArray& bytes)
     return true;
 }
 
-QString DecodeWindows1252(const QByteArray& bytes)
+QString DecodeWindows1252(QByteArrayView bytes)
 {
     QString out;
     out.reserve(bytes.size());
@@ -65,11 +73,174 @@ QString DecodeWindows1252(const QByteArray& bytes)
     return out;
 }
 
-QString DecodeText(const QByteArray& bytes)
+namespace {
+
+bool isLineEnd(char c)
 {
+    return c == '\r' || c == '\n';
+}
+
+// Where the line that starts at `from` ends: its first CR or LF, or the end.
+qsizetype lineEndFrom(QByteArrayView bytes, qsizetype from)
+{
+    while (from < bytes.size() && !isLineEnd(bytes[from]))
+        ++from;
+    return from;
+}
+
+// Valid UTF-8 as it is: a byte order mark at the start is a character of
+// the line like any other (QString::fromUtf8 would drop it).
+QString fromUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
+
+QString decodeLine(QByteArrayView line)
+{
+    return IsValidUtf8(line) ? fromUtf8(line) : DecodeWindows1252(line);
+}
+
+// The line decoded and cut so that its UTF-8 form holds at most `max`
+// bytes, never inside a character: a line written back in UTF-8 then reads
+// back whole. `cut` tells whether anything was left out.
+QString decodeCutLine(QByteArrayView line, qsizetype max, bool& cut)
+{
+    cut = false;
+    if (IsValidUtf8(line)) {
+        if (line.size() <= max)
+            return fromUtf8(line);
+        cut = true;
+        qsizetype end = max;
+        while (end > 0 && (static_cast<unsigned char>(line[end]) & 0xC0) == 0x80)
+            --end;
+        return fromUtf8(line.first(end));
+    }
+    // One byte per character, each one to three bytes in UTF-8.
+    cut = line.size() > max;
+    QString text = DecodeWindows1252(line.first(std::min(line.size(), max)));
+    qsizetype size = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        size += c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
+        if (size > max) {
+            text.truncate(i);
+            cut = true;
+            break;
+        }
+    }
+    return text;
+}
+
+QString sizeText(qint64 bytes)
+{
+    if (bytes % (1024 * 1024) == 0)
+        return QStringLiteral("%1 MiB").arg(bytes / (1024 * 1024));
+    if (bytes % 1024 == 0)
+        return QStringLiteral("%1 KiB").arg(bytes / 1024);
+    return QStringLiteral("%1 bytes").arg(bytes);
+}
+
+QString systemError(int error)
+{
+    return QStringLiteral("could not be read (%1)").arg(QString::fromLocal8Bit(std::strerror(error)));
+}
+
+} // namespace
+
+QString DecodeText(QByteArrayView bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
     if (IsValidUtf8(bytes))
-        return QString::fromUtf8(bytes);
-    return DecodeWindows1252(bytes);
+        return fromUtf8(bytes);
+    QString out;
+    out.reserve(bytes.size());
+    qsizetype i = 0;
+    const qsizetype n = bytes.size();
+    while (i < n) {
+        qsizetype end = lineEndFrom(bytes, i);
+        out += decodeLine(bytes.sliced(i, end - i));
+        for (; end < n && isLineEnd(bytes[end]); ++end)
+            out += QLatin1Char(bytes[end]);
+        i = end;
+    }
+    return out;
+}
+
+QStringList DecodeLines(QByteArrayView bytes, qsizetype maxLineBytes, qsizetype* shortened)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
+    QStringList lines;
+    qsizetype cut = 0;
+    qsizetype i = 0;
+    const qsizetype n = bytes.size();
+    while (i < n) {
+        qsizetype end = lineEndFrom(bytes, i);
+        const QByteArrayView line = bytes.sliced(i, end - i);
+        bool lineCut = false;
+        lines.append(maxLineBytes > 0 ? decodeCutLine(line, maxLineBytes, lineCut) : decodeLine(line));
+        cut += lineCut ? 1 : 0;
+        if (end < n && bytes[end] == '\r' && end + 1 < n && bytes[end + 1] == '\n')
+            ++end;
+        i = end + 1;
+    }
+    if (shortened)
+        *shortened = cut;
+    return lines;
+}
+
+FileRead ReadRegularFile(const QString& path, qint64 maxBytes)
+{
+    FileRead result;
+    const QByteArray name = QFile::encodeName(path);
+    // Non-blocking, so that opening a FIFO without a writer returns at once.
+    const int fd = name.isEmpty() ? -1 : ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        const int error = name.isEmpty() ? ENOENT : errno;
+        result.status = error == ENOENT ? FileRead::Missing : FileRead::Unreadable;
+        result.problem = error == ENOENT ? QStringLiteral("does not exist") : systemError(error);
+        return result;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        result.status = FileRead::Unreadable;
+        result.problem = systemError(errno);
+    } else if (!S_ISREG(st.st_mode)) {
+        result.status = FileRead::NotRegular;
+        result.problem = S_ISDIR(st.st_mode) ? QStringLiteral("is a folder") : QStringLiteral("is not a regular file");
+    } else if (st.st_size > maxBytes) {
+        result.status = FileRead::TooLarge;
+    } else {
+        // The file may grow while it is read: never more than the bound.
+        result.bytes.reserve(qsizetype(st.st_size));
+        char chunk[65536];
+        result.status = FileRead::Read;
+        for (;;) {
+            const ssize_t got = ::read(fd, chunk, sizeof chunk);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0) {
+                result.status = FileRead::Unreadable;
+                result.problem = systemError(errno);
+                break;
+            }
+            if (got == 0)
+                break;
+            if (result.bytes.size() + got > maxBytes) {
+                result.status = FileRead::TooLarge;
+                break;
+            }
+            result.bytes.append(chunk, got);
+        }
+    }
+    ::close(fd);
+    if (result.status == FileRead::TooLarge)
+        result.problem = QStringLiteral("is larger than %1").arg(sizeText(maxBytes));
+    if (!result.ok())
+        result.bytes.clear();
+    return result;
 }
 
 QByteArray EncodeLatin1Lossy(const QString& text)
@@ -113,18 +284,12 @@ QStringList SplitLines(const QString& text)
     return lines;
 }
 
-bool ReadTextFile(const QString& path, QString& text)
+bool ReadTextFile(const QString& path, QString& text, qint64 maxBytes)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    const FileRead file = ReadRegularFile(path, maxBytes);
+    if (!file.ok())
         return false;
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError)
-        return false;
-    QByteArray body = bytes;
-    if (body.startsWith("\xEF\xBB\xBF"))
-        body.remove(0, 3);
-    text = DecodeText(body);
+    text = DecodeText(file.bytes);
     return true;
 }
 

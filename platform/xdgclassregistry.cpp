@@ -1,16 +1,17 @@
 #include "platform/xdgclassregistry.h"
 
+#include "platform/mimeappslist.h"
 #include "platform/text.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
 
 const QString kPresetType = QStringLiteral("application/x-tonquill-preset");
 const QString kEntryGroup = QStringLiteral("[Desktop Entry]");
-const QString kDefaults = QStringLiteral("[Default Applications]");
 
 // The key of the desktop entry that holds a class key's value.
 QString entryKeyOf(const QString& subKey)
@@ -61,16 +62,43 @@ QStringList readLines(const QString& path)
     return ReadTextFile(path, text) ? SplitLines(text) : QStringList();
 }
 
-// Desktop files and mimeapps.list end their lines with LF alone.
-bool writeLines(const QString& path, const QStringList& lines)
+// Desktop files and the MIME package are ours, with LF line ends.
+QByteArray linesText(const QStringList& lines)
 {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return false;
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    f.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
-    return f.commit();
+    return (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+}
+
+// The same bound as for the program's own text files: mimeapps.list is small.
+constexpr qint64 kMimeAppsMaxBytes = kTextFileMaxBytes;
+
+bool isInside(const QString& path, const QString& folder)
+{
+    return !folder.isEmpty() && (path == folder || path.startsWith(folder + QLatin1Char('/')));
+}
+
+// `path` with its links resolved, also when it (or folders above it) do not
+// exist yet: the nearest existing folder resolved, the rest as written. A
+// loop of links resolves to nothing.
+QString resolved(const QString& path, int links = 0)
+{
+    if (links > 40)
+        return {};
+    QString rest;
+    QFileInfo info(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    for (;;) {
+        const QString canonical = info.canonicalFilePath();
+        if (!canonical.isEmpty())
+            return canonical + rest;
+        if (info.isSymLink()) { // a dangling link lands where it points
+            const QString target = resolved(info.symLinkTarget(), links + 1);
+            return target.isEmpty() ? target : target + rest;
+        }
+        const QString parent = info.absolutePath();
+        if (parent == info.absoluteFilePath())
+            return path;
+        rest = QLatin1Char('/') + info.fileName() + rest;
+        info = QFileInfo(parent);
+    }
 }
 
 } // namespace
@@ -82,6 +110,8 @@ XdgClassRegistry::XdgClassRegistry(ICommandRunner& runner, QString dataHome, QSt
         m_dataHome = qEnvironmentVariable("XDG_DATA_HOME", QDir::homePath() + QStringLiteral("/.local/share"));
     if (m_configHome.isEmpty())
         m_configHome = qEnvironmentVariable("XDG_CONFIG_HOME", QDir::homePath() + QStringLiteral("/.config"));
+    m_dataHome = QDir::cleanPath(m_dataHome);
+    m_configHome = QDir::cleanPath(m_configHome);
 }
 
 QString XdgClassRegistry::DesktopFileOf(const QString& className)
@@ -128,53 +158,44 @@ QString XdgClassRegistry::packagePath() const
     return m_dataHome + QStringLiteral("/mime/packages/tonquill-preset.xml");
 }
 
-QString XdgClassRegistry::defaultApplication(const QString& mimeType) const
+bool XdgClassRegistry::readMimeApps(QByteArray& bytes)
 {
-    bool inDefaults = false;
-    for (const QString& raw : readLines(mimeappsPath())) {
-        const QString line = raw.trimmed();
-        if (line.startsWith(QLatin1Char('['))) {
-            inDefaults = line == kDefaults;
-        } else if (inDefaults && line.section(QLatin1Char('='), 0, 0).trimmed() == mimeType) {
-            return line.section(QLatin1Char('='), 1).split(QLatin1Char(';'), Qt::SkipEmptyParts).value(0).trimmed();
-        }
-    }
-    return {};
+    const FileRead file = ReadRegularFile(mimeappsPath(), kMimeAppsMaxBytes);
+    bytes = file.bytes;
+    if (file.ok() || file.status == FileRead::Missing)
+        return true;
+    m_problems.append(QStringLiteral("%1 %2; it was left unchanged.").arg(mimeappsPath(), file.problem));
+    return false;
+}
+
+QString XdgClassRegistry::defaultApplication(const QString& mimeType)
+{
+    QByteArray bytes;
+    if (!readMimeApps(bytes))
+        return {};
+    return QString::fromUtf8(MimeAppsList(bytes).Defaults(mimeType.toUtf8()).value(0));
 }
 
 bool XdgClassRegistry::setDefaultApplication(const QString& mimeType, const QString& desktopFile)
 {
-    QStringList lines = readLines(mimeappsPath());
-    if (lines.isEmpty() && desktopFile.isEmpty())
+    QByteArray bytes;
+    if (!readMimeApps(bytes))
+        return false;
+    MimeAppsList list(bytes);
+    const QByteArray type = mimeType.toUtf8();
+    // First the new default, then ours out: a line that only held ours
+    // keeps its place in the file.
+    if (!desktopFile.isEmpty())
+        list.PutFirst(type, desktopFile.toUtf8());
+    for (const char* cls : {"Tavrix.Preset", "Tavrix.Playlist"}) {
+        const QString ours = DesktopFileOf(QLatin1String(cls));
+        if (ours != desktopFile)
+            list.Remove(type, ours.toUtf8());
+    }
+    const QByteArray edited = list.Bytes();
+    if (edited == bytes)
         return true;
-    qsizetype section = -1, entry = -1;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString line = lines[i].trimmed();
-        if (line.startsWith(QLatin1Char('['))) {
-            if (section >= 0 && entry < 0 && line != kDefaults)
-                break;
-            if (line == kDefaults && section < 0)
-                section = i;
-        } else if (section >= 0 && line.section(QLatin1Char('='), 0, 0).trimmed() == mimeType) {
-            entry = i;
-            break;
-        }
-    }
-    const QString text = mimeType + QLatin1Char('=') + desktopFile + QLatin1Char(';');
-    if (entry >= 0) {
-        if (desktopFile.isEmpty())
-            lines.removeAt(entry);
-        else
-            lines[entry] = text;
-    } else if (!desktopFile.isEmpty()) {
-        if (section < 0) {
-            lines.append(kDefaults);
-            lines.append(text);
-        } else {
-            lines.insert(section + 1, text);
-        }
-    }
-    return writeLines(mimeappsPath(), lines);
+    return writeFile(mimeappsPath(), edited);
 }
 
 bool XdgClassRegistry::writePackage(bool present)
@@ -182,18 +203,19 @@ bool XdgClassRegistry::writePackage(bool present)
     const QString path = packagePath();
     bool done = true;
     if (present) {
-        done = writeLines(
-            path, {QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"),
-                   QStringLiteral("<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">"),
-                   QStringLiteral("  <mime-type type=\"%1\">").arg(kPresetType),
-                   QStringLiteral("    <comment>Tonquill recording preset</comment>"),
-                   QStringLiteral("    <generic-icon name=\"audio-x-generic\"/>"),
-                   QStringLiteral("    <glob pattern=\"*.tvp\"/>"), QStringLiteral("  </mime-type>"),
-                   QStringLiteral("</mime-info>")});
+        done = writeFile(
+            path,
+            linesText({QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"),
+                       QStringLiteral("<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">"),
+                       QStringLiteral("  <mime-type type=\"%1\">").arg(kPresetType),
+                       QStringLiteral("    <comment>Tonquill recording preset</comment>"),
+                       QStringLiteral("    <generic-icon name=\"audio-x-generic\"/>"),
+                       QStringLiteral("    <glob pattern=\"*.tvp\"/>"), QStringLiteral("  </mime-type>"),
+                       QStringLiteral("</mime-info>")}));
     } else {
-        if (!QFile::exists(path))
+        if (!QFileInfo(path).isSymLink() && !QFile::exists(path))
             return true;
-        done = QFile::remove(path);
+        done = removeFile(path);
     }
     // The user's MIME database; a missing tool leaves it as it was.
     m_runner.Run(QStringLiteral("update-mime-database"), {m_dataHome + QStringLiteral("/mime")});
@@ -226,7 +248,7 @@ bool XdgClassRegistry::writeEntry(const QString& path, const QString& className,
                       QStringLiteral("Terminal=false")};
     for (auto it = entry.cbegin(); it != entry.cend(); ++it)
         lines.append(it.key() + QLatin1Char('=') + escapeValue(it.value()));
-    return writeLines(path, lines);
+    return writeFile(path, linesText(lines));
 }
 
 QString XdgClassRegistry::GetValue(const QString& key)
@@ -287,11 +309,56 @@ bool XdgClassRegistry::DeleteKey(const QString& key)
     if (desktop.isEmpty() || entryKey.isEmpty() || !QFile::exists(path))
         return false;
     if (!key.contains(QLatin1Char('\\')))
-        return QFile::remove(path);
+        return removeFile(path);
     QMap<QString, QString> entry = readEntry(path);
     for (const char* fixed : {"Type", "Name", "MimeType", "NoDisplay", "Terminal"})
         entry.remove(QLatin1String(fixed));
     if (entry.remove(entryKey) == 0)
         return false;
     return writeEntry(path, className, entry);
+}
+
+QString XdgClassRegistry::landingPlace(const QString& path) const
+{
+    const QString target = resolved(path);
+    for (const QString& folder : {QDir::homePath(), m_dataHome, m_configHome}) {
+        if (isInside(target, resolved(folder)))
+            return target;
+    }
+    return {};
+}
+
+bool XdgClassRegistry::writeFile(const QString& path, const QByteArray& bytes)
+{
+    const QString target = landingPlace(path);
+    if (target.isEmpty()) {
+        const QString elsewhere = resolved(path);
+        m_problems.append(elsewhere.isEmpty()
+                              ? QStringLiteral("%1 is a loop of links; it was left unchanged.").arg(path)
+                              : QStringLiteral("%1 leads to %2, outside your own folders; it was left unchanged.")
+                                    .arg(path, elsewhere));
+        return false;
+    }
+    const QString folder = QFileInfo(target).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        m_problems.append(
+            QStringLiteral("%1 could not be written (the folder %2 could not be created).").arg(path, folder));
+        return false;
+    }
+    // Written beside the target and renamed over it: a link inside the
+    // user's folders keeps pointing at the new file.
+    QSaveFile f(target);
+    if (f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit())
+        return true;
+    m_problems.append(QStringLiteral("%1 could not be written (%2).").arg(path, f.errorString()));
+    return false;
+}
+
+bool XdgClassRegistry::removeFile(const QString& path)
+{
+    QFile f(path);
+    if (f.remove())
+        return true;
+    m_problems.append(QStringLiteral("%1 could not be removed (%2).").arg(path, f.errorString()));
+    return false;
 }

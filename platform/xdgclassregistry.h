@@ -16,7 +16,14 @@
 //    $XDG_DATA_HOME/applications, its value the file's comment, its
 //    "DefaultIcon" the icon, its "shell\open\command" the Exec line.
 // A class name as a value stands for its desktop file; any other value is
-// a desktop file name of another program, kept as it is.
+// a desktop file name of another program, kept as it is. An extension's
+// line in mimeapps.list lists other programs too: setting a class puts its
+// desktop file first and leaves the others in their order, deleting the key
+// (or setting "") takes only ours out, and nothing else in the file changes.
+//
+// Files are written only inside the user's folders (the home folder and the
+// two XDG folders): a file that is a link to a place elsewhere is left as it
+// is. Whatever could not be read or written is kept in Problems().
 class XdgClassRegistry : public IClassRegistry {
 public:
     // Empty folders: the XDG environment (XDG_DATA_HOME, XDG_CONFIG_HOME)
@@ -32,17 +39,29 @@ public:
     // `path` quoted as one argument of a desktop file's Exec line.
     static QString QuoteExecArgument(const QString& path);
 
+    // What could not be read, written or removed, one sentence each.
+    QStringList Problems() const override { return m_problems; }
+
 private:
     QString mimeappsPath() const;
     QString applicationsFolder() const;
     QString packagePath() const;
-    QString defaultApplication(const QString& mimeType) const;
+    bool readMimeApps(QByteArray& bytes);
+    QString defaultApplication(const QString& mimeType);
+    // Our desktop file first (or another program's, given back), or only
+    // ours taken out when `desktopFile` is empty.
     bool setDefaultApplication(const QString& mimeType, const QString& desktopFile);
     bool writePackage(bool present);
     QMap<QString, QString> readEntry(const QString& path) const;
     bool writeEntry(const QString& path, const QString& className, const QMap<QString, QString>& entry);
+    bool writeFile(const QString& path, const QByteArray& bytes);
+    bool removeFile(const QString& path);
+    // Where writing `path` lands (a link's target), "" when that is outside
+    // the user's folders.
+    QString landingPlace(const QString& path) const;
 
     ICommandRunner& m_runner;
     QString m_dataHome;
     QString m_configHome;
+    QStringList m_problems;
 };

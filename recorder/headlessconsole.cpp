@@ -111,14 +111,27 @@ void HeadlessConsole::ShowPanelFromConfiguration()
         m_recorder->QuitProgram(1);
 }
 
+namespace {
+
+// One message for everything that could not be done, so the caller's exit
+// status follows the messages shown.
+void reportAssociations(IMessageService& messages, const QString& what, const QStringList& problems)
+{
+    if (!problems.isEmpty())
+        messages.ShowMessage(QStringLiteral("The file associations could not be %1:\n").arg(what) +
+                             problems.join(QLatin1Char('\n')));
+}
+
+} // namespace
+
 void HeadlessConsole::InstallAssociations()
 {
-    InstallUserAssociations();
+    reportAssociations(m_messages, QStringLiteral("installed"), InstallUserAssociations());
 }
 
 void HeadlessConsole::UninstallAssociations()
 {
-    UninstallUserAssociations();
+    reportAssociations(m_messages, QStringLiteral("removed"), UninstallUserAssociations());
 }
 
 int HeadlessConsole::exitStatus() const

@@ -50,6 +50,8 @@ QString ctlURIGrabber::ErrorText(int code)
             "Icecast OGG streaming is not supported at this time... please wait for a future version!");
     case plsTooLarge:
         return QStringLiteral("The playlist file is too large (more than 16 MiB)!");
+    case plsNotAFile:
+        return QStringLiteral("The playlist is not a regular file!");
     case plsUnknown:
         return QStringLiteral("Unknown error retrieving playlist!");
     default:
@@ -114,12 +116,16 @@ void ctlURIGrabber::startValidation(const QString& address, bool namedByPage)
             raiseError(plsBadFileName);
             return;
         }
-        QString content;
-        if (!ReadTextFile(address, content)) {
-            raiseError(plsUnknown);
+        // Read only from a regular file and within the bound a fetched
+        // playlist has: a FIFO must not block, a device must not read forever.
+        const FileRead file = ReadRegularFile(address, kMaxPlaylistBytes);
+        if (!file.ok()) {
+            raiseError(file.status == FileRead::TooLarge     ? plsTooLarge
+                       : file.status == FileRead::NotRegular ? plsNotAFile
+                                                             : plsUnknown);
             return;
         }
-        parseAndReport(SplitLines(content).join(QLatin1String("\r\n")));
+        parseAndReport(DecodeLines(file.bytes).join(QLatin1String("\r\n")));
         return;
     }
 

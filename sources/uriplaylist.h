@@ -24,6 +24,7 @@ enum PlaylistError {
     plsBadPLS = 6,
     plsOggRefused = 7,
     plsTooLarge = 8,  // the playlist passes the size bound
+    plsNotAFile = 9,  // a local playlist that is not a regular file (a FIFO, a device)
     plsUnknown = 99,
 };
 

@@ -1,6 +1,7 @@
 #include "configfixture.h"
 
 #include <QFile>
+#include <sys/stat.h>
 
 namespace {
 struct TitleCase {
@@ -9,19 +10,15 @@ struct TitleCase {
     bool paused;
     bool listen;
 };
-}  // namespace
+} // namespace
 
 TEST_F(ConfigTest, TitleLineFlagPrefixes)
 {
     const TitleCase cases[] = {
-        {"!X-Jazz FM", "Jazz FM", true, true},
-        {"!L-Rock", "Rock", false, true},
-        {"!P-Talk", "Talk", true, false},
-        {"!L-", "!L-", false, false},  // too short to carry a flag
-        {"!P-!L-x", "!L-x", true, false},
-        {"!x-lower", "!x-lower", false, false},  // prefixes are case-sensitive
-        {"Plain", "Plain", false, false},
-        {"", "", false, false},
+        {"!X-Jazz FM", "Jazz FM", true, true}, {"!L-Rock", "Rock", false, true},
+        {"!P-Talk", "Talk", true, false},      {"!L-", "!L-", false, false},           // too short to carry a flag
+        {"!P-!L-x", "!L-x", true, false},      {"!x-lower", "!x-lower", false, false}, // prefixes are case-sensitive
+        {"Plain", "Plain", false, false},      {"", "", false, false},
     };
     for (const auto& c : cases) {
         m_config.bStartPaused = !c.paused;
@@ -42,7 +39,7 @@ TEST_F(ConfigTest, LengthLine)
         bool timed;
         bool exitAfter;
     } cases[] = {
-        {" 90 ", 90, true, true}, {"S0", 0, false, false},  {"S90", 90, true, false},
+        {" 90 ", 90, true, true}, {"S0", 0, false, false},   {"S90", 90, true, false},
         {"0", 0, false, true},    {"S 15", 15, true, false}, {"\t45", 45, true, true},
     };
     for (const auto& c : cases) {
@@ -75,7 +72,7 @@ TEST_F(ConfigTest, CaptureLine)
         const char* name;
     } cases[] = {
         {"SONGNAMEONLY", 2, "SONGNAMEONLY"},
-        {"xSONGNAMEONLY", 2, "xSONGNAMEONLY"},  // kept as read
+        {"xSONGNAMEONLY", 2, "xSONGNAMEONLY"}, // kept as read
         {"FILENAME SONGNAMEONLY", 2, "FILENAME SONGNAMEONLY"},
         {"FILENAME live.mp3", 1, "live.mp3"},
         {"FILENAME my show.mp3", 1, "my show.mp3"},
@@ -137,8 +134,7 @@ TEST_F(ConfigTest, WindowsFolderThatIsNotHereIsRefused)
 
 TEST_F(ConfigTest, FailureTable)
 {
-    const QString badPlaylist =
-        QStringLiteral("\rInvalid Shoutcast playlist! (The web site must end in .m3u or .pls)");
+    const QString badPlaylist = QStringLiteral("\rInvalid Shoutcast playlist! (The web site must end in .m3u or .pls)");
     const QString noPath = QStringLiteral("The path specified does not exist!");
     const QString noMinutes =
         QStringLiteral("A number of minutes (or 0 for continuous) must be specified for the recording length!");
@@ -146,7 +142,7 @@ TEST_F(ConfigTest, FailureTable)
         "A number of minutes must be specified for the days to keep the recording! (Even for title streams)");
     struct Case {
         QStringList lines;
-        QString message;  // "" = no message; a leading "\r" = after the preset's path
+        QString message; // "" = no message; a leading "\r" = after the preset's path
     } cases[] = {
         {preset(2, QStringLiteral("http://127.0.0.1/listen.PLS")), badPlaylist},
         {preset(2, QStringLiteral("http://127.0.0.1/listen.html")), badPlaylist},
@@ -155,7 +151,7 @@ TEST_F(ConfigTest, FailureTable)
         {preset(5, QStringLiteral("ninety")), noMinutes},
         {preset(5, QStringLiteral("S")), noMinutes},
         {preset(5, QString()), noMinutes},
-        {preset(5, QStringLiteral("-5")), QString()},  // accepted as "5" after its first character, then unusable
+        {preset(5, QStringLiteral("-5")), QString()}, // accepted as "5" after its first character, then unusable
         {preset(5, QStringLiteral("X90")), QString()},
         {preset(5, QStringLiteral("99999999999")), QString()},
         {preset(6, QStringLiteral("ten")), noDays},
@@ -263,9 +259,8 @@ TEST_F(ConfigTest, EveryLineEndIsAccepted)
 TEST_F(ConfigTest, PresetWrittenOnWindowsLoads)
 {
     const QString path = home() + QStringLiteral("windows.tvp");
-    WriteAll(path,
-             "# made on Windows \xA9\r\n!L-Caf\xE9 \x93Jazz\x94\r\nhttp://127.0.0.1/caf\xE9.pls\r\n"
-             "FILENAME d\xE9j\xE0.mp3\r\n%DEFDIR%\r\n 60 \r\n 0 \r\n");
+    WriteAll(path, "# made on Windows \xA9\r\n!L-Caf\xE9 \x93Jazz\x94\r\nhttp://127.0.0.1/caf\xE9.pls\r\n"
+                   "FILENAME d\xE9j\xE0.mp3\r\n%DEFDIR%\r\n 60 \r\n 0 \r\n");
     ASSERT_TRUE(m_config.LoadConfigurationFile(path));
     EXPECT_EQ(m_config.sRecordingTitle, QStringLiteral("Caf\u00e9 \u201cJazz\u201d"));
     EXPECT_EQ(m_config.sShoutCastFile, QStringLiteral("http://127.0.0.1/caf\u00e9.pls"));
@@ -281,7 +276,7 @@ TEST_F(ConfigTest, CommentLinesOnlyAtTheTop)
     ASSERT_TRUE(m_config.LoadConfigurationFile(writePreset(lines)));
     EXPECT_EQ(m_config.HeaderLines(),
               (QStringList{QStringLiteral("# station preset"), QStringLiteral(" indented note"), QStringLiteral("#")}));
-    EXPECT_EQ(m_config.sShoutCastFile, QStringLiteral("# http://127.0.0.1/x.pls"));  // data, not a comment
+    EXPECT_EQ(m_config.sShoutCastFile, QStringLiteral("# http://127.0.0.1/x.pls")); // data, not a comment
 
     // Each load starts the comment lines afresh.
     ASSERT_TRUE(m_config.LoadConfigurationFile(writePreset(preset())));
@@ -294,9 +289,10 @@ TEST_F(ConfigTest, NewConfigurationAndSharedInstance)
     m_config.bCalledFromGUI = true;
     m_config.NewConfiguration();
     const clsConfiguration fresh;
-    EXPECT_TRUE(m_config.bConfigOK);  // untouched by NewConfiguration
+    EXPECT_TRUE(m_config.bConfigOK); // untouched by NewConfiguration
     EXPECT_FALSE(fresh.bConfigOK);
-    for (const clsConfiguration* c : {static_cast<const clsConfiguration*>(&m_config), &fresh, static_cast<const clsConfiguration*>(&Configuration())}) {
+    for (const clsConfiguration* c : {static_cast<const clsConfiguration*>(&m_config), &fresh,
+                                      static_cast<const clsConfiguration*>(&Configuration())}) {
         EXPECT_EQ(c->sShoutCastFile, QString());
         EXPECT_EQ(c->sRecordingTitle, QString());
         EXPECT_EQ(c->sMP3Path, QString());
@@ -316,4 +312,48 @@ TEST_F(ConfigTest, NewConfigurationAndSharedInstance)
     }
     EXPECT_FALSE(Configuration().bConfigOK);
     EXPECT_EQ(&Configuration(), &Configuration());
+}
+
+TEST_F(ConfigTest, OnlyARegularPresetOfSaneSizeIsRead)
+{
+    const QString fifo = home() + QStringLiteral("fifo.tvp");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString zero = home() + QStringLiteral("zero.tvp");
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+    // A valid preset padded by an ignored seventh line to the bound, and one byte past it.
+    QByteArray valid = preset().join(QStringLiteral("\r\n")).toUtf8() + "\r\n";
+    valid += QByteArray(clsConfiguration::kPresetMaxBytes - valid.size(), 'x');
+    const QString atBound = home() + QStringLiteral("bound.tvp");
+    ASSERT_TRUE(WriteAll(atBound, valid));
+    const QString over = home() + QStringLiteral("over.tvp");
+    ASSERT_TRUE(WriteAll(over, valid + "x"));
+    struct Case {
+        QString path;
+        bool loads;
+        QStringList messages;
+    } cases[] = {
+        {fifo, false, {QStringLiteral("The preset file specified is not a regular file!")}},
+        {zero, false, {QStringLiteral("The preset file specified is not a regular file!")}},
+        {over, false, {QStringLiteral("The preset file specified is larger than 1 MiB!")}},
+        {atBound, true, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        m_messages.messages.clear();
+        EXPECT_EQ(m_config.LoadConfigurationFile(c.path), c.loads);
+        EXPECT_EQ(m_messages.messages, c.messages);
+    }
+}
+
+TEST_F(ConfigTest, AWindows1252CommentLeavesTheUtf8LinesAsTheyAre)
+{
+    const QString path = home() + QStringLiteral("mixed.tvp");
+    WriteAll(path, "# Caf\xE9\r\n!L-Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC\r\nhttp://127.0.0.1/a.pls\r\nSONGNAMEONLY\r\n"
+                   "%DEFDIR%\r\n 60 \r\n 0 \r\n");
+    ASSERT_TRUE(m_config.LoadConfigurationFile(path));
+    EXPECT_EQ(m_config.sRecordingTitle, QString::fromUtf8("Café 日本"));
+    EXPECT_EQ(m_config.HeaderLines(), QStringList{QString::fromUtf8("# Café")});
+    const QString saved = home() + QStringLiteral("saved.tvp");
+    ASSERT_TRUE(m_config.SaveConfigurationFile(saved));
+    EXPECT_TRUE(ReadAll(saved).contains("!L-Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC\r\n"));
 }

@@ -5,8 +5,10 @@
 #include "tests/support/eventwait.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTcpServer>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -426,6 +428,14 @@ TEST_F(Grabber, LocalFilesAndAddressesThatCannotBeFetched)
     ASSERT_TRUE(WriteAll(m3u, "#EXTM3U\nhttp://c.example.com:8000/live\n"));
     const QString bad = folder.file(QStringLiteral("bad.pls"));
     ASSERT_TRUE(WriteAll(bad, "[playlist]\r\nFile1=http://a.example.com:99999/\r\n"));
+    // Not regular files (a FIFO must not block, a device must not read without
+    // end) and a file past the bound of a fetched playlist.
+    const QString fifo = folder.file(QStringLiteral("fifo.pls"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString zero = folder.file(QStringLiteral("zero.pls"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+    const QString huge = folder.file(QStringLiteral("huge.pls"));
+    ASSERT_TRUE(WriteAll(huge, "File1=http://a.example.com/\r\n" + QByteArray(16 * 1024 * 1024, '#')));
 
     const struct {
         QString address;
@@ -439,6 +449,9 @@ TEST_F(Grabber, LocalFilesAndAddressesThatCannotBeFetched)
         {m3u, {QStringLiteral("URLRaise c.example.com /live 8000 "), QStringLiteral("Done")}, QString()},
         {bad, {QStringLiteral("Error 99")}, QStringLiteral("bad")},
         {folder.file(QStringLiteral("missing.pls")), {QStringLiteral("Error 4")}, QStringLiteral("missing")},
+        {fifo, {QStringLiteral("Error 9")}, QStringLiteral("fifo")},
+        {zero, {QStringLiteral("Error 9")}, QStringLiteral("zero")},
+        {huge, {QStringLiteral("Error 8")}, QStringLiteral("huge")},
         {QStringLiteral("HTTP://127.0.0.1:1/list.pls"), {QStringLiteral("Error 4")}, QStringLiteral("list")},
         {QStringLiteral("http://127.0.0.1:1/a.p"), {QStringLiteral("Error 99")}, QStringLiteral("unchanged")},
         {QStringLiteral("http://127.0.0.1:0/list.pls"), {QStringLiteral("Error 99")}, QStringLiteral("list")},
@@ -493,9 +506,10 @@ TEST(GrabberMessages, EveryCodeShowsItsTextAndOthersShowNothing)
         {6, "The PLS file is formatted incorrectly!"},
         {7, "Icecast OGG streaming is not supported at this time... please wait for a future version!"},
         {8, "The playlist file is too large (more than 16 MiB)!"},
+        {9, "The playlist is not a regular file!"},
         {99, "Unknown error retrieving playlist!"},
         {0, ""},
-        {9, ""},
+        {10, ""},
         {98, ""},
         {100, ""},
         {-1, ""},

@@ -252,4 +252,7 @@ private:
     KeptSpinnerValue* m_keptDays = nullptr;
     KeptFilePath m_keptFile;
     QPointer<frmHelp> m_help;
+    // The station file was there but could not be read: it is never
+    // written over, so the stations it holds are not lost.
+    bool m_stationFileUnread = false;
 };

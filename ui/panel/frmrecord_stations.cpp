@@ -59,13 +59,29 @@ void frmRecord::Form_Load()
     }
 
     QList<StationEntry> stations;
-    if (FileExists(m_deps.stationFile) && ReadStationFile(m_deps.stationFile, stations)) {
-        lstViewSongList->clear();
-        PlayList->clear();
-        lstViewSongList->setUpdatesEnabled(false);
-        for (const StationEntry& s : stations)
-            AppendStation(s.name, s.url);
-        lstViewSongList->setUpdatesEnabled(true);
+    QString problem;
+    qsizetype shortened = 0;
+    if (FileExists(m_deps.stationFile)) {
+        if (ReadStationFile(m_deps.stationFile, stations, &problem, &shortened)) {
+            lstViewSongList->clear();
+            PlayList->clear();
+            lstViewSongList->setUpdatesEnabled(false);
+            for (const StationEntry& s : stations)
+                AppendStation(s.name, s.url);
+            lstViewSongList->setUpdatesEnabled(true);
+            if (shortened > 0)
+                m_deps.messages->ShowMessage(
+                    QStringLiteral("The station list %1 has %2 longer than %3 bytes; %4 shortened to that length.")
+                        .arg(m_deps.stationFile,
+                             shortened == 1 ? QStringLiteral("a line") : QStringLiteral("%1 lines").arg(shortened))
+                        .arg(kStationLineMaxBytes)
+                        .arg(shortened == 1 ? QStringLiteral("it was") : QStringLiteral("they were")));
+        } else {
+            m_stationFileUnread = true;
+            m_deps.messages->ShowMessage(QStringLiteral("The station list %1 %2. It is left as it is: the stations "
+                                                        "shown now are not saved to it.")
+                                             .arg(m_deps.stationFile, problem));
+        }
     }
 
     ShowPage(0);
@@ -421,6 +437,8 @@ void frmRecord::PutInCR()
 
 void frmRecord::Form_QueryUnload()
 {
+    if (m_stationFileUnread)
+        return;
     QList<StationEntry> stations;
     stations.reserve(StationCount());
     for (int i = 0; i < StationCount(); ++i)

@@ -3,13 +3,18 @@
 #include "config/safewrite.h"
 #include "platform/text.h"
 
-bool ReadStationFile(const QString& path, QList<StationEntry>& stations)
+bool ReadStationFile(const QString& path, QList<StationEntry>& stations, QString* problem, qsizetype* shortened)
 {
     stations.clear();
-    QString text;
-    if (!ReadTextFile(path, text))
+    if (shortened)
+        *shortened = 0;
+    const FileRead file = ReadRegularFile(path, kStationFileMaxBytes);
+    if (!file.ok()) {
+        if (problem)
+            *problem = file.problem;
         return false;
-    const QStringList lines = SplitLines(text);
+    }
+    const QStringList lines = DecodeLines(file.bytes, kStationLineMaxBytes, shortened);
     stations.reserve(lines.size() / 2 + 1);
     for (qsizetype i = 0; i < lines.size(); i += 2)
         stations.append({lines.at(i), i + 1 < lines.size() ? lines.at(i + 1) : QString()});
@@ -28,5 +33,9 @@ bool WriteStationFile(const QString& path, const QList<StationEntry>& stations)
         url.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
         lines << name << url;
     }
+    // Reading drops one byte order mark at the start: a first name that
+    // begins with one keeps it behind a mark of its own.
+    if (!lines.isEmpty() && lines.first().startsWith(QChar(0xFEFF)))
+        lines.first().prepend(QChar(0xFEFF));
     return WriteTextLinesSafely(path, lines);
 }

@@ -105,6 +105,69 @@ TEST_F(XdgAssociations, PresetsOpenInThePanelUntilUninstalledAndPlaylistsGoBackT
     EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("assoc.mcg"))));
 }
 
+// Folders the program may not write and a mimeapps.list that links out of
+// the user's folders: the switch says which file could not be written and
+// ends with status 1; the link's target is left as it was, and no default
+// points at a desktop file that was not written. Read-only folders hold
+// only without root's rights, so as root the program runs as "nobody".
+TEST_F(XdgAssociations, WhatCannotBeWrittenIsSaidWithStatusOne)
+{
+    TempFolder elsewhere;
+    const QString target = elsewhere.file(QStringLiteral("mimeapps.list"));
+    const QByteArray foreign = "[Default Applications]\r\ntext/plain=ed.desktop;\r\n";
+    const QString mimeapps = config.file(QStringLiteral("mimeapps.list"));
+    const QString share = data.path() + "share";
+    const QString applications = share + "/applications";
+    const bool root = ::geteuid() == 0;
+    struct Case {
+        const char* what;
+        bool readOnly; // runs without root's rights
+        QStringList lockedFolders;
+        QString named; // in the message
+    } cases[] = {
+        {"read-only config folder", true, {config.path()}, mimeapps + " could not be written"},
+        {"read-only data folder", true, {share, applications}, "tonquill-preset.desktop could not be written"},
+        {"mimeapps.list links outside", false, {}, mimeapps + " leads to " + target},
+    };
+    env.insert(QStringLiteral("HOME"), home.path());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(mimeapps);
+        ASSERT_TRUE(WriteAll(target, foreign));
+        if (c.readOnly)
+            ASSERT_TRUE(WriteAll(mimeapps, foreign));
+        else
+            ASSERT_TRUE(QFile::link(target, mimeapps));
+        QString program = BuildDir() + QStringLiteral("/app/tonquill");
+        QStringList args{QStringLiteral("-installassc")};
+        if (c.readOnly && root) {
+            SKIP_WITHOUT_TOOL("setpriv");
+            args = QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                               QStringLiteral("--clear-groups"), program} +
+                   args;
+            program = QStringLiteral("setpriv");
+            for (const QString& open : {data.path(), share, applications, config.path(), home.path()})
+                QFile::setPermissions(open, QFileDevice::Permissions(0x7777));
+        }
+        for (const QString& locked : c.lockedFolders)
+            QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                              QFileDevice::ExeOther);
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(program, args);
+        ASSERT_TRUE(p.waitForFinished(60000));
+        const QString said = QString::fromUtf8(p.readAll());
+        for (const QString& locked : c.lockedFolders)
+            QFile::setPermissions(locked, QFileDevice::Permissions(0x7777));
+        EXPECT_EQ(p.exitCode(), 1) << said.toStdString();
+        EXPECT_TRUE(said.contains(c.named)) << said.toStdString();
+        EXPECT_EQ(ReadAll(target), foreign);
+        if (ReadAll(mimeapps).contains("tonquill-preset.desktop"))
+            EXPECT_TRUE(QFile::exists(applications + "/tonquill-preset.desktop"));
+    }
+}
+
 // One real at job: atd (started here when none runs) starts the installed
 // program a minute ahead; it records the local station headless for its
 // timed minute and ends.

@@ -16,6 +16,9 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 
+#include <functional>
+#include <sys/stat.h>
+
 using StationFileTest = PanelFixture;
 
 TEST_F(StationFileTest, TwoStationsAreFourLinesAndComeBackInOrder)
@@ -159,6 +162,109 @@ TEST_F(StationFileTest, PermissionsDoNotStopStartOrCloseAndTheOldFileStays)
     QFile::setPermissions(home.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(shell.quits, 1);
     EXPECT_EQ(ReadAll(panelDeps.stationFile), old);
+}
+
+// Station files that cannot be read are told once and never written over;
+// a file with an over-long line or a stray Windows-1252 byte loads, and its
+// valid lines go back byte for byte.
+TEST_F(StationFileTest, HostileStationFiles)
+{
+    const QByteArray longLine(10'000'000, 'n');
+    struct Case {
+        const char* what;
+        std::function<void(const QString&)> make;
+        QStringList names;  // what the list shows
+        const char* told;   // in the one message ("" for none)
+        bool keptAsItWas;   // closing leaves the file alone
+        QByteArray written; // otherwise what closing writes
+    } cases[] = {
+        {"FIFO",
+         [](const QString& p) { ::mkfifo(QFile::encodeName(p).constData(), 0600); },
+         {},
+         "is not a regular file",
+         true,
+         {}},
+        {"link to /dev/zero",
+         [](const QString& p) { QFile::link(QStringLiteral("/dev/zero"), p); },
+         {},
+         "is not a regular file",
+         true,
+         {}},
+        {"a read error",
+         [](const QString& p) { QFile::link(QStringLiteral("/proc/self/mem"), p); },
+         {},
+         "could not be read",
+         true,
+         {}},
+        {"over 64 MiB",
+         [](const QString& p) { WriteAll(p, "A\r\nhttp://a/1.pls\r\n" + QByteArray(64 * 1024 * 1024, 'x')); },
+         {},
+         "is larger than 64 MiB",
+         true,
+         {}},
+        {"a 10 MB line",
+         [&](const QString& p) { WriteAll(p, longLine + "\r\nhttp://a/1.pls\r\nB\r\nhttp://b/2.pls\r\n"); },
+         {QString(8192, 'n'), QStringLiteral("B")},
+         "has a line longer than 8192 bytes; it was shortened",
+         false,
+         QByteArray(8192, 'n') + "\r\nhttp://a/1.pls\r\nB\r\nhttp://b/2.pls\r\n"},
+        {"one Windows-1252 line among UTF-8 lines",
+         [](const QString& p) {
+             WriteAll(
+                 p,
+                 "Caf\xc3\xa9\r\nhttp://a/1.pls\r\nM\xfcller\r\nhttp://b/2.pls\r\n\xe6\x97\xa5\r\nhttp://c/3.pls\r\n");
+         },
+         {QString::fromUtf8("Café"), QString::fromUtf8("Müller"), QString::fromUtf8("日")},
+         "",
+         false,
+         "Caf\xc3\xa9\r\nhttp://a/1.pls\r\nM\xc3\xbcller\r\nhttp://b/2.pls\r\n\xe6\x97\xa5\r\nhttp://c/3.pls\r\n"},
+    };
+    const QString file = panelDeps.stationFile;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(file);
+        c.make(file);
+        const QFileInfo before(file);
+        const QByteArray bytes = before.isFile() && !before.isSymLink() ? ReadAll(file) : QByteArray();
+        messages.messages.clear();
+        open();
+        EXPECT_EQ(names(), c.names);
+        panel->AppendStation(QStringLiteral("Added"), QStringLiteral("http://added/x.pls"));
+        closePanel();
+        if (*c.told) {
+            ASSERT_EQ(messages.messages.size(), 1) << messages.messages.join('|').toStdString();
+            EXPECT_TRUE(messages.messages[0].contains(file + QLatin1Char(' ') + c.told))
+                << messages.messages[0].toStdString();
+        } else {
+            EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join('|').toStdString();
+        }
+        const QFileInfo after(file);
+        if (c.keptAsItWas) {
+            EXPECT_EQ(after.isSymLink(), before.isSymLink());
+            EXPECT_EQ(after.isFile(), before.isFile());
+            if (!bytes.isEmpty())
+                EXPECT_TRUE(ReadAll(file) == bytes);
+        } else {
+            EXPECT_TRUE(ReadAll(file) == c.written + "Added\r\nhttp://added/x.pls\r\n");
+        }
+    }
+}
+
+TEST_F(StationFileTest, AnUnreadableListIsNeverWrittenOver)
+{
+    if (isRoot())
+        GTEST_SKIP() << "permissions do not apply to root";
+    const QByteArray old = "Old\r\nhttp://old/x.pls\r\n";
+    ASSERT_TRUE(WriteAll(panelDeps.stationFile, old));
+    QFile::setPermissions(panelDeps.stationFile, QFileDevice::WriteOwner);
+    open();
+    EXPECT_EQ(panel->StationCount(), 0);
+    EXPECT_EQ(messages.messages.size(), 1);
+    panel->AppendStation(QStringLiteral("New"), QStringLiteral("http://new/y.pls"));
+    closePanel();
+    QFile::setPermissions(panelDeps.stationFile, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(ReadAll(panelDeps.stationFile), old);
+    EXPECT_EQ(messages.messages.size(), 1);
 }
 
 using StationListTest = PanelFixture;
