@@ -12,8 +12,6 @@
 
 namespace {
 constexpr qint64 kLargestFrame = 1441;  // MPEG-1 layer III, 320 kbit/s, 32 kHz, padded
-constexpr qint64 kJoinTailBytes = 8 * kLargestFrame;     // searched for the last whole frame
-constexpr qsizetype kJoinSearchBytes = 16 * 1024;        // searched for the first whole frame
 }
 
 bool frmMP3::cleanCutApplies() const
@@ -73,73 +71,22 @@ void frmMP3::finishCleanCut()
     }
 }
 
-// A reconnect that goes on writing the same file joins on MP3 frame
-// boundaries: the frame the lost connection cut short is taken off the end,
-// and the new connection's audio starts with its first whole frame.
-void frmMP3::beginJoin()
-{
-    settleJoin();  // a join still undecided when its connection was lost
-    m_joinPending = false;
-    m_joinBuffer.clear();
-    m_joinDropped = 0;
-    if (!cleanCutApplies())
-        return;
-    const QByteArray tail = m_file.ReadTail(kJoinTailBytes);
-    const std::vector<Mp3Frame> frames = FindMp3Frames(tail);
-    if (!frames.empty()) {
-        const qint64 partial = tail.size() - (frames.back().offset + frames.back().size);
-        if (partial > 0 && m_file.DropTail(partial)) {
-            m_joinDropped += partial;
-            m_audioWritten -= partial;
-        }
-    }
-    m_joinPending = true;
-}
-
-void frmMP3::joinAudio(const char* data, qsizetype size)
-{
-    m_joinBuffer.append(data, size);
-    const std::vector<Mp3Frame> frames = FindMp3Frames(m_joinBuffer);
-    // A few frames in a row, or enough bytes to be sure there are none.
-    if (frames.size() < 3 && m_joinBuffer.size() < kJoinSearchBytes)
-        return;
-    const qsizetype start = frames.empty() ? 0 : frames.front().offset;
-    m_joinDropped += start;
-    writeJoined(start);
-    setSongCaption(QStringLiteral("Reconnected: joined on a frame boundary (%1 bytes dropped)").arg(m_joinDropped));
-}
-
-void frmMP3::writeJoined(qsizetype from)
-{
-    m_joinPending = false;
-    const QByteArray rest = std::exchange(m_joinBuffer, QByteArray()).mid(from);
-    if (rest.isEmpty() || !m_file.IsOpen())
-        return;
-    const qint64 before = m_file.BytesWritten();
-    m_file.Write(rest);
-    m_audioWritten += m_file.BytesWritten() - before;
-}
-
-// The file changes before the join was decided: what waited goes in as it is.
-void frmMP3::settleJoin()
-{
-    if (m_joinPending)
-        writeJoined(0);
-}
-
 // A connection that ends leaves the last frame it sent unfinished. With
 // clean cuts on, that piece (which no player can decode) does not stay at
 // the end of the song.
-void frmMP3::dropPartialFrame()
+qint64 frmMP3::dropPartialFrame()
 {
     if (!m_options.cleanCuts || m_extension != QLatin1String(".mp3") || !m_file.IsOpen())
-        return;
+        return 0;
     flushAudio();
     const QByteArray tail = m_file.ReadTail(4 * kLargestFrame);
     const std::vector<Mp3Frame> frames = FindMp3Frames(tail);
     if (frames.empty())
-        return;
-    const qsizetype end = frames.back().offset + frames.back().size;
-    if (end < tail.size() && m_file.DropTail(tail.size() - end))
-        m_audioWritten -= tail.size() - end;
+        return 0;
+    const qsizetype partial = tail.size() - (frames.back().offset + frames.back().size);
+    if (partial <= 0 || !m_file.DropTail(partial))
+        return 0;
+    m_audioWritten -= partial;
+    m_memory.DropTail(partial);
+    return partial;
 }
