@@ -1,6 +1,7 @@
 // "Cut songs in the silence between them": frame boundaries, the quietest
 // point near the title change, and nothing lost.
 #include "fixture.h"
+#include "noiseframes.h"
 
 #include "recorder/cleancut.h"
 
@@ -9,19 +10,10 @@
 
 namespace {
 
-// Three seconds of a loud tone with a silence from 1.0 s to 1.4 s, as
-// 128 kbit/s MP3 without tags, made by ffmpeg; "" when ffmpeg failed.
+// Three seconds of a loud tone with a silence from 1.0 s to 1.4 s.
 QByteArray toneWithSilence(const TempFolder& dir)
 {
-    const QString out = dir.file(QStringLiteral("tone.mp3"));
-    QProcess p;
-    p.start(QStringLiteral("ffmpeg"),
-            {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
-             "aevalsrc=if(between(t\\,1.0\\,1.4)\\,0\\,0.5*sin(2*PI*440*t)):s=44100:d=3", "-ac", "2", "-c:a",
-             "libmp3lame", "-b:a", "128k", "-write_xing", "0", "-id3v2_version", "0", out});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        return {};
-    return ReadAll(out);
+    return ToneWithSilence(dir, 3, 1.0, 1.4);
 }
 
 constexpr double kFrameSeconds = 1152.0 / 44100.0;

@@ -198,3 +198,41 @@ TEST_F(JoinTest, ATitleThatChangedDuringTheOutageIsCutWhereItsAudioBegins)
             << QDir(out.path()).entryList().join(',').toStdString();
     }
 }
+
+// With clean cuts on, a title that began while the connection was away is
+// cut in the silence around where its audio begins, and still nothing is
+// recorded twice.
+TEST_F(JoinTest, WithCleanCutsATitleFromTheOutageIsCutInTheSilence)
+{
+    const QByteArray song = ToneWithSilence(folder, 14, 8.0, 8.4);
+    ASSERT_FALSE(song.isEmpty()) << "ffmpeg could not make the test tone";
+    const std::vector<Mp3Frame> frames = FindMp3Frames(song);
+    ASSERT_GT(frames.size(), 500u);
+    const double frameSeconds = 1152.0 / 44100.0;
+    options.cleanCuts = true;
+    config.lRecordingMode = 2;
+    recorder = std::make_unique<frmMP3>(deps);
+    // The song changes at 8.2 s; the connection is lost at 8.3 s, before it
+    // was told; the burst names the new title 50 bytes before that.
+    const qsizetype changeAt = frames[size_t(8.2 / frameSeconds)].offset;
+    const qsizetype lost = frames[size_t(8.3 / frameSeconds)].offset + 100;
+    ASSERT_LT(lost / kMetaInt * kMetaInt, changeAt); // the lost connection's last block came before the change
+    ASSERT_GT(lost - 50, changeAt);
+    const std::map<qsizetype, QByteArray> titles{{0, "Song A"}, {changeAt, "Song B"}};
+    reconnectWith(kIcyHeader, Listen(song, titles, 0, lost),
+                  Listen(song, titles, lost - 4 * kMetaInt - 50, song.size()), 100,
+                  song.size() - (song.size() - frames.back().offset - frames.back().size));
+    const QByteArray a = audioOf(QStringLiteral("Song A.mp3"));
+    const QByteArray b = audioOf(QStringLiteral("Song B.mp3"));
+    // The first title's file began near the first block (also on a frame
+    // boundary); it ends on a frame boundary inside the silence.
+    const qsizetype start = song.indexOf(a.left(4096));
+    ASSERT_GE(start, 0);
+    const auto boundary =
+        std::find_if(frames.begin(), frames.end(), [&](const Mp3Frame& f) { return f.offset == start + a.size(); });
+    ASSERT_NE(boundary, frames.end()) << a.size();
+    const double cutSeconds = double(boundary - frames.begin()) * frameSeconds;
+    EXPECT_GE(cutSeconds, 7.98);
+    EXPECT_LE(cutSeconds, 8.42);
+    EXPECT_TRUE(a + b == song.mid(start, a.size() + b.size()));
+}

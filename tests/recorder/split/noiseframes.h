@@ -3,8 +3,10 @@
 // MP3 frames for tests of joins: their bodies are noise, so no two frames
 // of a broadcast are alike.
 #include "recorder/overlapfinder.h"
+#include "tests/support/eventwait.h"
 
 #include <QByteArray>
+#include <QProcess>
 #include <cstring>
 #include <random>
 
@@ -34,4 +36,22 @@ inline qsizetype FrameStart(const QByteArray& bytes, size_t i, AudioFraming fram
 {
     const std::vector<Mp3Frame> frames = FindAudioFrames(bytes, framing);
     return i < frames.size() ? frames[i].offset : frames.back().offset + frames.back().size;
+}
+
+// `seconds` of a loud tone with a silence from `from` to `to` seconds, as
+// 128 kbit/s MP3 without tags, made by ffmpeg; "" when ffmpeg failed.
+inline QByteArray ToneWithSilence(const TempFolder& dir, int seconds, double from, double to)
+{
+    const QString out = dir.file(QStringLiteral("tone.mp3"));
+    QProcess p;
+    p.start(QStringLiteral("ffmpeg"),
+            {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+             QStringLiteral("aevalsrc=if(between(t\\,%1\\,%2)\\,0\\,0.5*sin(2*PI*440*t)):s=44100:d=%3")
+                 .arg(from)
+                 .arg(to)
+                 .arg(seconds),
+             "-ac", "2", "-c:a", "libmp3lame", "-b:a", "128k", "-write_xing", "0", "-id3v2_version", "0", out});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return {};
+    return ReadAll(out);
 }
