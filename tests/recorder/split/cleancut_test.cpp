@@ -36,12 +36,14 @@ bool wholeFrames(const QByteArray& bytes)
 
 }  // namespace
 
+// MPEG audio layer III headers, and AAC ADTS ones.
 TEST(Mp3FrameLength, HeadersOfLayerThree)
 {
     const struct {
-        unsigned char h[4];
+        unsigned char h[7];
         qsizetype length;
         int samples, rate;
+        AudioFraming framing = AudioFraming::Mp3;
     } cases[] = {
         {{0xFF, 0xFB, 0x90, 0x00}, 417, 1152, 44100},  // MPEG-1, 128 kbit/s
         {{0xFF, 0xFB, 0x92, 0x00}, 418, 1152, 44100},  // padded
@@ -54,10 +56,18 @@ TEST(Mp3FrameLength, HeadersOfLayerThree)
         {{0xFF, 0xFD, 0x90, 0x00}, 0, 0, 0},           // layer II
         {{0xFF, 0xEB, 0x90, 0x00}, 0, 0, 0},           // reserved version
         {{0xFE, 0xFB, 0x90, 0x00}, 0, 0, 0},           // no sync
+        {{0xFF, 0xF1, 0x50, 0x80, 0x25, 0x9F, 0xFC}, 300, 1024, 44100, AudioFraming::Adts},  // no CRC
+        {{0xFF, 0xF0, 0x4C, 0x80, 0x10, 0x1F, 0xFD}, 128, 2048, 48000, AudioFraming::Adts},  // CRC, two blocks
+        {{0xFF, 0xF1, 0x50, 0x80, 0x00, 0xDF, 0xFC}, 0, 0, 0, AudioFraming::Adts},  // shorter than its header
+        {{0xFF, 0xF1, 0x74, 0x80, 0x25, 0x9F, 0xFC}, 0, 0, 0, AudioFraming::Adts},  // sample rate index 13
+        {{0xFF, 0xF3, 0x50, 0x80, 0x25, 0x9F, 0xFC}, 0, 0, 0, AudioFraming::Adts},  // layer not 0
+        {{0xFF, 0xFB, 0x90, 0x00, 0x25, 0x9F, 0xFC}, 0, 0, 0, AudioFraming::Adts},  // an MP3 header
     };
     for (const auto& c : cases) {
         int samples = 0, rate = 0;
-        EXPECT_EQ(Mp3FrameLength(c.h, &samples, &rate), c.length) << int(c.h[1]) << " " << int(c.h[2]);
+        const qsizetype length = c.framing == AudioFraming::Adts ? AdtsFrameLength(c.h, &samples, &rate)
+                                                                 : Mp3FrameLength(c.h, &samples, &rate);
+        EXPECT_EQ(length, c.length) << int(c.h[1]) << " " << int(c.h[2]);
         if (c.length) {
             EXPECT_EQ(samples, c.samples);
             EXPECT_EQ(rate, c.rate);

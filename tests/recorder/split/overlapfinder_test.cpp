@@ -137,27 +137,3 @@ TEST(OverlapFinder, SilenceTakesTheShortestOverlapAndNoFramesMeanNone)
     EXPECT_EQ(noFrames.Check(QByteArray(1000, 'x'), false).kind, Overlap::Kind::Pending);
     EXPECT_EQ(noFrames.Check(QByteArray(20000, 'x'), false).kind, Overlap::Kind::None);
 }
-
-TEST(AdtsFrameLength, HeadersOfAacFrames)
-{
-    const struct {
-        unsigned char h[7];
-        qsizetype length;
-        int samples, rate;
-    } cases[] = {
-        {{0xFF, 0xF1, 0x50, 0x80, 0x25, 0x9F, 0xFC}, 300, 1024, 44100}, // no CRC
-        {{0xFF, 0xF0, 0x4C, 0x80, 0x10, 0x1F, 0xFD}, 128, 2048, 48000}, // CRC, two blocks
-        {{0xFF, 0xF1, 0x50, 0x80, 0x00, 0xDF, 0xFC}, 0, 0, 0},          // shorter than its header
-        {{0xFF, 0xF1, 0x74, 0x80, 0x25, 0x9F, 0xFC}, 0, 0, 0},          // sample rate index 13
-        {{0xFF, 0xF3, 0x50, 0x80, 0x25, 0x9F, 0xFC}, 0, 0, 0},          // layer not 0
-        {{0xFF, 0xFB, 0x90, 0x00, 0x25, 0x9F, 0xFC}, 0, 0, 0},          // an MP3 header
-    };
-    for (const auto& c : cases) {
-        int samples = 0, rate = 0;
-        EXPECT_EQ(AdtsFrameLength(c.h, &samples, &rate), c.length) << int(c.h[1]) << " " << int(c.h[2]);
-        if (c.length) {
-            EXPECT_EQ(samples, c.samples);
-            EXPECT_EQ(rate, c.rate);
-        }
-    }
-}
