@@ -311,6 +311,7 @@ private:
         qint64 aheadMs = 0;
     };
     Arrival m_arrival;
+    qint64 m_connectionStart = 0;  // where in the recording (m_memory.Total()) the connection's first byte belongs
     Arrival m_lostArrival;  // of the connection that was lost
     qint32 m_lostTick = 0;  // when its last audio came
     QString m_extension = QStringLiteral(".mp3");  // of the files named by the recorder, from the stream's type

@@ -47,9 +47,13 @@ void frmMP3::beginJoin()
     m_lostTick = m_streamTick;
     m_joinBuffer.clear();
     m_joinTitles.clear();
+    // Where the lost connection began, in what the memory holds.
+    const qint64 lostStart = m_connectionStart - (m_memory.Total() - m_memory.Size());
+    m_connectionStart = m_memory.Total();
     if (blnPaused || m_memory.Size() == 0)
         return;
-    m_overlap = std::make_unique<OverlapFinder>(m_memory.Bytes(), framing());
+    m_overlap = std::make_unique<OverlapFinder>(m_memory.Bytes(), framing(),
+                                                lostStart >= 0 && lostStart <= m_memory.Size() ? lostStart : -1);
     m_joinPending = true;
 }
 
@@ -114,6 +118,7 @@ void frmMP3::finishJoin(const Overlap& overlap)
             from -= back;
         }
     }
+    m_connectionStart = m_memory.Total() - from;
     replayJoin(audio, from, title);
 }
 

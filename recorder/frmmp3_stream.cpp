@@ -98,6 +98,7 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
     } else {
         m_memory.Clear();
         m_recentTitles.clear();
+        m_connectionStart = 0;
         // About ten seconds, and at least what a server's burst holds.
         m_memory.SetCapacity(std::max<qint64>(10 * bytesPerSecond(), kMinJoinMemoryBytes));
     }

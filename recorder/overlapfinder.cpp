@@ -83,8 +83,8 @@ QByteArray StreamMemory::Bytes() const
     return m_bytes.size() > m_capacity ? m_bytes.right(m_capacity) : m_bytes;
 }
 
-OverlapFinder::OverlapFinder(const QByteArray& recorded, AudioFraming framing)
-    : m_recorded(recorded), m_framing(framing)
+OverlapFinder::OverlapFinder(const QByteArray& recorded, AudioFraming framing, qsizetype lostStart)
+    : m_recorded(recorded), m_framing(framing), m_lostStart(lostStart)
 {
     const std::vector<Mp3Frame> frames = FindAudioFrames(m_recorded, framing);
     for (const Mp3Frame& f : frames)
@@ -146,17 +146,18 @@ Overlap OverlapFinder::Check(const QByteArray& incoming, bool final)
             std::memcmp(m_recorded.constData() + m_partialAt, bytes, size_t(partialSize)) == 0)
             m_candidates.insert(f.offset + partialSize);
     }
-    for (auto it = m_candidates.begin(); it != m_candidates.end();) {
-        if (!consistent(incoming, *it)) {
-            it = m_candidates.erase(it);
-            continue;
-        }
-        if (*it <= incoming.size())
-            return {Overlap::Kind::Found, *it};
-        // The overlap goes on past what has come so far.
-        if (final)
-            return {Overlap::Kind::Found, incoming.size()};
-        return {Overlap::Kind::Pending, 0};
+    // A candidate that puts the new stream's start where the lost one began
+    // is a replay from the start.
+    if (m_lostStart >= 0)
+        m_candidates.erase(m_recorded.size() - m_lostStart);
+    std::erase_if(m_candidates, [&](qsizetype at) { return !consistent(incoming, at); });
+    if (!m_candidates.empty()) {
+        // Decided once every place that still fits has come whole.
+        if (!final && *m_candidates.rbegin() > incoming.size())
+            return {Overlap::Kind::Pending, 0};
+        if (m_candidates.size() > 1)
+            return {Overlap::Kind::None, 0};
+        return {Overlap::Kind::Found, std::min(*m_candidates.begin(), incoming.size())};
     }
     const bool searched = incoming.size() >= limit || (frames.empty() && incoming.size() >= kNoFramesBytes);
     return {final || searched ? Overlap::Kind::None : Overlap::Kind::Pending, 0};

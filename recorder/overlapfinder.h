@@ -57,15 +57,19 @@ struct Overlap {
 class OverlapFinder {
 public:
     // `recorded`: the last audio written, ending where the lost connection
-    // ended (perhaps inside a frame).
-    OverlapFinder(const QByteArray& recorded, AudioFraming framing);
+    // ended (perhaps inside a frame). `lostStart`: where in `recorded` the
+    // lost connection's audio began (-1: before it). A new stream that
+    // begins there again is the server's programme sent from its start once
+    // more (a file, not a broadcast), not a burst: it is no overlap.
+    OverlapFinder(const QByteArray& recorded, AudioFraming framing, qsizetype lostStart = -1);
 
     // `incoming`: the new stream's audio from its first byte; it only grows
     // from call to call. With `final` no more comes and the answer is never
     // Pending. The overlap is the recorded end, byte for byte: the incoming
     // bytes before `resumeAt` equal the recording's last bytes (all of them,
-    // when the new stream reaches back further than the memory). Among
-    // several that fit (long silence), the shortest.
+    // when the new stream reaches back further than the memory). When more
+    // than one place fits (frames alike, such as long silence) nothing is
+    // sure, and it is no overlap: audio is rather recorded twice than lost.
     Overlap Check(const QByteArray& incoming, bool final);
 
 private:
@@ -74,6 +78,7 @@ private:
 
     QByteArray m_recorded;
     AudioFraming m_framing;
+    qsizetype m_lostStart;
     QMultiHash<size_t, qsizetype> m_frameAt; // hash of a recorded frame's bytes -> its offset
     qsizetype m_partialAt = -1;              // a frame cut short at the recorded end; -1: none
     qsizetype m_partialFull = 0;             // that frame's whole length

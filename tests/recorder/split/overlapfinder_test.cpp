@@ -119,17 +119,26 @@ TEST(OverlapFinder, ABurstCutShortIsAllOverlap)
     EXPECT_EQ(again.Check(damaged, true).kind, Overlap::Kind::None);
 }
 
-// Identical frames (digital silence) fit at many places: the shortest
-// overlap is taken, which repeats silence rather than lose audio. Bytes
-// without frames are never matched.
-TEST(OverlapFinder, SilenceTakesTheShortestOverlapAndNoFramesMeanNone)
+// Identical frames (digital silence) fit at many places: nothing is sure,
+// and silence is rather recorded twice than audio lost. A server that sends
+// its programme from the start again where the lost connection began is not
+// bursting. Bytes without frames are never matched.
+TEST(OverlapFinder, NoOverlapWhenUnsureOrReplayedFromTheStart)
 {
     const QByteArray silent = QByteArray::fromHex("FFFB9000") + QByteArray(413, '\0');
     const QByteArray recorded = Broadcast(100, 6) + silent.repeated(50);
     OverlapFinder finder(recorded, AudioFraming::Mp3);
-    const Overlap o = finder.Check(silent.repeated(60) + Broadcast(100, 7), false);
+    EXPECT_EQ(finder.Check(silent.repeated(60) + Broadcast(100, 7), false).kind, Overlap::Kind::None);
+
+    const QByteArray programme = Broadcast(300, 9);
+    const qsizetype lostAt = FrameStart(programme, 200) + 50;
+    const qsizetype startedAt = FrameStart(programme, 40); // the lost connection's first byte
+    OverlapFinder replay(programme.left(lostAt), AudioFraming::Mp3, startedAt);
+    EXPECT_EQ(replay.Check(programme.mid(startedAt), false).kind, Overlap::Kind::None);
+    OverlapFinder burst(programme.left(lostAt), AudioFraming::Mp3, startedAt);
+    const Overlap o = burst.Check(programme.mid(startedAt + 417), false);
     EXPECT_EQ(o.kind, Overlap::Kind::Found);
-    EXPECT_EQ(o.resumeAt, silent.size());
+    EXPECT_EQ(o.resumeAt, lostAt - startedAt - 417);
 
     OverlapFinder text(QByteArray(50000, 'a'), AudioFraming::Mp3);
     EXPECT_EQ(text.Check(QByteArray(100, 'a'), false).kind, Overlap::Kind::None);
