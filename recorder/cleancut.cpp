@@ -41,23 +41,23 @@ qsizetype Mp3FrameLength(const unsigned char* h, int* samples, int* sampleRate)
     return (v1 ? 144 : 72) * qsizetype(bitrate) / rate + padding;
 }
 
-std::vector<Mp3Frame> FindMp3Frames(const QByteArray& bytes)
+std::vector<Mp3Frame> FindFrameRuns(const QByteArray& bytes, int headerBytes, FrameLengthFn length, SameStreamFn same)
 {
     std::vector<Mp3Frame> frames;
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
     const qsizetype n = bytes.size();
     qsizetype at = 0;
-    while (at + 4 <= n) {
+    while (at + headerBytes <= n) {
         // A run starts where kMinRun headers follow one another.
         std::vector<Mp3Frame> run;
         qsizetype pos = at;
-        while (pos + 4 <= n) {
+        while (pos + headerBytes <= n) {
             Mp3Frame f;
             f.offset = pos;
-            f.size = Mp3FrameLength(p + pos, &f.samples, &f.sampleRate);
-            if (f.size <= 4 || pos + f.size > n)
+            f.size = length(p + pos, &f.samples, &f.sampleRate);
+            if (f.size <= headerBytes || pos + f.size > n)
                 break;
-            if (!run.empty() && !sameStream(p + run.front().offset, p + pos))
+            if (!run.empty() && !same(p + run.front().offset, p + pos))
                 break;
             run.push_back(f);
             pos += f.size;
@@ -73,6 +73,11 @@ std::vector<Mp3Frame> FindMp3Frames(const QByteArray& bytes)
         }
     }
     return frames;
+}
+
+std::vector<Mp3Frame> FindMp3Frames(const QByteArray& bytes)
+{
+    return FindFrameRuns(bytes, 4, Mp3FrameLength, sameStream);
 }
 
 qsizetype ChooseCleanCut(const QByteArray& region, qsizetype nominal, int windowMs)

@@ -24,6 +24,13 @@ qsizetype Mp3FrameLength(const unsigned char* h, int* samples = nullptr, int* sa
 // listed.
 std::vector<Mp3Frame> FindMp3Frames(const QByteArray& bytes);
 
+// The same for any framing: `length` reads a header of `headerBytes` bytes
+// as Mp3FrameLength does; `same` tells whether two headers belong to one
+// stream.
+using FrameLengthFn = qsizetype (*)(const unsigned char* h, int* samples, int* sampleRate);
+using SameStreamFn = bool (*)(const unsigned char* a, const unsigned char* b);
+std::vector<Mp3Frame> FindFrameRuns(const QByteArray& bytes, int headerBytes, FrameLengthFn length, SameStreamFn same);
+
 // The cut in `region` for a title change at byte `nominal`: the frame
 // boundary within `windowMs` of it (in playing time) that lies next to the
 // quietest frame, decoded with libmpg123; among equally quiet ones the

@@ -2,6 +2,7 @@
 
 #include "config/usersettings.h"
 #include "recorder/icydemuxer.h"
+#include "recorder/overlapfinder.h"
 #include "recorder/recordingfiles.h"
 #include "recorder/serverlist.h"
 #include "platform/sleeper.h"
@@ -12,6 +13,8 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 class clsConfiguration;
 class ctlURIGrabber;
@@ -41,6 +44,9 @@ struct RecorderMenuState {
 constexpr qint64 kStreamReadBytes = 256 * 1024;
 // Redirects followed in a row for one server entry before it counts as failed.
 constexpr int kMaxRedirects = 5;
+// The least a recorder keeps of what it recorded, to find it again in a
+// reconnected stream: a server's usual burst.
+constexpr qint64 kMinJoinMemoryBytes = 128 * 1024;
 
 struct RecorderDeps {
     ITickSource* clock = nullptr;
@@ -189,6 +195,10 @@ private:
     void setMenu(const RecorderMenuState& m);
     void setPauseCaption(const RecorderMenuState& m);
     void WriteAudio(const char* data, qsizetype size);
+    // Audio that goes into the recording (and into its memory).
+    void recordAudio(const char* data, qsizetype size);
+    // The stream names the song that plays from here on.
+    void switchTitle(const QString& name);
     void flushAudio();  // writes the audio queued from the current chunk
     bool reopenAfterDiskError();
     void endIfUnattended();
@@ -226,11 +236,21 @@ private:
     void writeLead(qsizetype from);
     void writeHeld(const QByteArray& held, qsizetype from);
     void settleLead();
+    // Joins: a stream that goes on with the recording after a reconnect
+    // leaves out what the recording holds already.
     void beginJoin();
     void joinAudio(const char* data, qsizetype size);
-    void writeJoined(qsizetype from);
+    void tryJoin(bool final);
+    void finishJoin(const Overlap& overlap);
+    void replayJoin(const QByteArray& audio, qsizetype from, const QString& firstTitle);
+    QString joinTitleChange(qsizetype from, bool found, qsizetype* at) const;
+    QString gapStatus(qint64 droppedBytes) const;
     void settleJoin();
-    void dropPartialFrame();
+    void noteArrival(qsizetype size);
+    qint64 bytesPerSecond() const;
+    AudioFraming framing() const;
+    // Takes off the frame a lost connection left unfinished; the bytes dropped.
+    qint64 dropPartialFrame();
     void tagFile(const QString& path, const QString& name, bool titleMode);
     QString dateStamp() const;
     QDateTime now() const;
@@ -281,9 +301,31 @@ private:
     qint64 m_cutWindowBytes = 0;
     bool m_leadPending = false;  // a new file's audio waits for the stream's first whole frame
     QByteArray m_leadBuffer;
-    bool m_joinPending = false;  // a reconnect's audio waits for its first frame boundary
+    bool m_streamContinues = false;  // the current connection goes on with the recording
+    bool m_joinPending = false;  // a reconnect's audio waits until it is known where it joins
     QByteArray m_joinBuffer;
-    qint64 m_joinDropped = 0;
+    struct JoinTitle {
+        qsizetype at;  // in m_joinBuffer
+        QString name;
+    };
+    std::vector<JoinTitle> m_joinTitles;
+    std::unique_ptr<OverlapFinder> m_overlap;
+    StreamMemory m_memory;  // the last seconds recorded
+    struct RecordedTitle {
+        qint64 from;  // m_memory.Total() when it began
+        QString name;
+    };
+    std::vector<RecordedTitle> m_recentTitles;
+    // How far a connection's audio ran ahead of the clock in its first seconds (its burst).
+    struct Arrival {
+        qint32 firstTick = 0;
+        qint64 bytes = 0;
+        qint64 aheadMs = 0;
+    };
+    Arrival m_arrival;
+    qint64 m_connectionStart = 0;  // where in the recording (m_memory.Total()) the connection's first byte belongs
+    Arrival m_lostArrival;  // of the connection that was lost
+    qint32 m_lostTick = 0;  // when its last audio came
     QString m_extension = QStringLiteral(".mp3");  // of the files named by the recorder, from the stream's type
     QString m_pendingRepeat;           // a repeat a failover closed, continued with m_continueName
     QString m_pendingRepeatOf;         // the earlier file that repeat stands for

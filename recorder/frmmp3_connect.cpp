@@ -169,6 +169,8 @@ void frmMP3::finishConnect()
 
     // Each connection is a new response: its header is pending again.
     m_streamIsReconnect = m_connectReconnect;
+    // A failover's next server continues the file as well.
+    m_streamContinues = m_connectReconnect || !m_continueName.isEmpty();
     QByteArray request;
     if (m_config.lRecordingMode == 2) {
         blnIcyReal = true;

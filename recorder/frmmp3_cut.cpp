@@ -12,8 +12,7 @@
 
 namespace {
 constexpr qint64 kLargestFrame = 1441;  // MPEG-1 layer III, 320 kbit/s, 32 kHz, padded
-constexpr qint64 kJoinTailBytes = 8 * kLargestFrame;     // searched for the last whole frame
-constexpr qsizetype kJoinSearchBytes = 16 * 1024;        // searched for the first whole frame
+constexpr qsizetype kLeadSearchBytes = 16 * 1024;  // searched for the first whole frame
 }
 
 bool frmMP3::cleanCutApplies() const
@@ -99,7 +98,7 @@ void frmMP3::beginLeadingFrame()
 void frmMP3::leadAudio(const char* data, qsizetype size)
 {
     m_leadBuffer.append(data, size);
-    const qsizetype start = leadingFrameStart(m_leadBuffer, kJoinSearchBytes);
+    const qsizetype start = leadingFrameStart(m_leadBuffer, kLeadSearchBytes);
     if (start >= 0)
         writeLead(start);
 }
@@ -113,11 +112,10 @@ void frmMP3::writeLead(qsizetype from)
 // Audio held back while a frame boundary was sought, from `from` on.
 void frmMP3::writeHeld(const QByteArray& held, qsizetype from)
 {
-    if (held.size() <= from || !m_file.IsOpen())
-        return;
-    const qint64 before = m_file.BytesWritten();
-    m_file.Write(held.constData() + from, held.size() - from);
-    m_audioWritten += m_file.BytesWritten() - before;
+    if (held.size() > from) {
+        recordAudio(held.constData() + from, held.size() - from);
+        flushAudio(); // the queued audio points into `held`
+    }
 }
 
 // The file changes or the stream ends before the first frame was sure: it
@@ -128,68 +126,22 @@ void frmMP3::settleLead()
         writeLead(leadingFrameStart(m_leadBuffer, 0));
 }
 
-// A reconnect that goes on writing the same file joins on MP3 frame
-// boundaries: the frame the lost connection cut short is taken off the end,
-// and the new connection's audio starts with its first whole frame.
-void frmMP3::beginJoin()
-{
-    settleJoin();  // a join still undecided when its connection was lost
-    m_joinPending = false;
-    m_joinBuffer.clear();
-    m_joinDropped = 0;
-    if (!cleanCutApplies())
-        return;
-    const QByteArray tail = m_file.ReadTail(kJoinTailBytes);
-    const std::vector<Mp3Frame> frames = FindMp3Frames(tail);
-    if (!frames.empty()) {
-        const qint64 partial = tail.size() - (frames.back().offset + frames.back().size);
-        if (partial > 0 && m_file.DropTail(partial)) {
-            m_joinDropped += partial;
-            m_audioWritten -= partial;
-        }
-    }
-    m_joinPending = true;
-}
-
-void frmMP3::joinAudio(const char* data, qsizetype size)
-{
-    m_joinBuffer.append(data, size);
-    const std::vector<Mp3Frame> frames = FindMp3Frames(m_joinBuffer);
-    // A few frames in a row, or enough bytes to be sure there are none.
-    if (frames.size() < 3 && m_joinBuffer.size() < kJoinSearchBytes)
-        return;
-    const qsizetype start = frames.empty() ? 0 : frames.front().offset;
-    m_joinDropped += start;
-    writeJoined(start);
-    setSongCaption(QStringLiteral("Reconnected: joined on a frame boundary (%1 bytes dropped)").arg(m_joinDropped));
-}
-
-void frmMP3::writeJoined(qsizetype from)
-{
-    m_joinPending = false;
-    writeHeld(std::exchange(m_joinBuffer, QByteArray()), from);
-}
-
-// The file changes before the join was decided: what waited goes in as it is.
-void frmMP3::settleJoin()
-{
-    if (m_joinPending)
-        writeJoined(0);
-}
-
 // A connection that ends leaves the last frame it sent unfinished. With
 // clean cuts on, that piece (which no player can decode) does not stay at
 // the end of the song.
-void frmMP3::dropPartialFrame()
+qint64 frmMP3::dropPartialFrame()
 {
     if (!m_options.cleanCuts || m_extension != QLatin1String(".mp3") || !m_file.IsOpen())
-        return;
+        return 0;
     flushAudio();
     const QByteArray tail = m_file.ReadTail(4 * kLargestFrame);
     const std::vector<Mp3Frame> frames = FindMp3Frames(tail);
     if (frames.empty())
-        return;
-    const qsizetype end = frames.back().offset + frames.back().size;
-    if (end < tail.size() && m_file.DropTail(tail.size() - end))
-        m_audioWritten -= tail.size() - end;
+        return 0;
+    const qsizetype partial = tail.size() - (frames.back().offset + frames.back().size);
+    if (partial <= 0 || !m_file.DropTail(partial))
+        return 0;
+    m_audioWritten -= partial;
+    m_memory.DropTail(partial);
+    return partial;
 }

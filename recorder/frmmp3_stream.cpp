@@ -54,10 +54,6 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
 
     // The response is a stream. From now on a failure ends an unattended run.
     m_config.bCalledFromGUI = false;
-    if (m_streamIsReconnect) {
-        settleLead();  // what the lost connection brought goes in before this one's
-        beginJoin();
-    }
     strICYHeader = QString::fromLatin1(raw);
     const QString extension = RecordingExtension(header.contentType);
     if (!m_streamIsReconnect) {
@@ -96,6 +92,18 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
         }
         pauseSleeper().Sleep(m_deps.headerPauseMs);
     }
+    // A stream that goes on with the recording is joined to it (its file is
+    // open again by now); any other begins the memory of what is recorded.
+    if (m_streamContinues) {
+        beginJoin();
+    } else {
+        m_memory.Clear();
+        m_recentTitles.clear();
+        m_connectionStart = 0;
+        // About ten seconds, and at least what a server's burst holds.
+        m_memory.SetCapacity(std::max<qint64>(10 * bytesPerSecond(), kMinJoinMemoryBytes));
+    }
+    m_arrival = Arrival();
     return true;
 }
 
@@ -107,6 +115,14 @@ void frmMP3::OnMetadata(const QByteArray& block)
     if (title.isEmpty())
         return;  // an empty title keeps the current file
     const QString name = title + m_extension;
+    if (m_joinPending)
+        m_joinTitles.push_back({m_joinBuffer.size(), name});  // its place is known when the join is
+    else
+        switchTitle(name);
+}
+
+void frmMP3::switchTitle(const QString& name)
+{
     if (m_cutPending) {
         if (name == m_cutName)
             return;
@@ -114,6 +130,13 @@ void frmMP3::OnMetadata(const QByteArray& block)
     }
     if (name == strSongName)
         return;
+    if (!blnPaused) {
+        // Remembered, so that a burst after a reconnect that still names
+        // the title before is not taken for a new one.
+        const qint64 oldest = m_memory.Total() - m_memory.Size();
+        std::erase_if(m_recentTitles, [&](const RecordedTitle& t) { return t.from < oldest; });
+        m_recentTitles.push_back({m_memory.Total(), strSongName});
+    }
     if (cleanCutApplies())
         beginCleanCut(name);
     else
@@ -126,29 +149,40 @@ void frmMP3::OnAudio(const char* data, qsizetype size)
     m_streamTick = LastDataTick;
     m_retryCount = 0;
     m_redirects = 0;
+    noteArrival(size);
     WriteAudio(data, size);
 }
 
 void frmMP3::WriteAudio(const char* data, qsizetype size)
 {
-    if (!blnPaused && !m_skipping) {
-        if (m_cutPending) {
-            holdForCut(data, size);
-        } else if (m_leadPending) {
-            leadAudio(data, size);
-        } else if (m_joinPending) {
-            joinAudio(data, size);
-        } else if (m_file.IsOpen() || reopenAfterDiskError()) {
-            // Written when the chunk is done or the file changes, whichever
-            // comes first: one system call for all of a chunk's audio.
-            m_file.Queue(data, size);
-        } else if (!m_writeErrorShown) {
-            m_writeErrorShown = true;
-            setSongCaption(QStringLiteral("[ERR] DISK: Cannot write the recording (no recording file is open)"));
-        }
+    if (blnPaused || m_skipping) {
+        // What is not recorded breaks the memory's run of the broadcast.
+        settleJoin();
+        m_memory.Clear();
+    } else if (m_joinPending) {
+        joinAudio(data, size);
+    } else if (m_leadPending) {
+        leadAudio(data, size);
+    } else {
+        recordAudio(data, size);
     }
     if (m_deps.relay->blnEnablePreviewStream())
         m_deps.relay->PushData(data, size);
+}
+
+void frmMP3::recordAudio(const char* data, qsizetype size)
+{
+    m_memory.Append(data, size);
+    if (m_cutPending) {
+        holdForCut(data, size);
+    } else if (m_file.IsOpen() || reopenAfterDiskError()) {
+        // Written when the chunk is done or the file changes, whichever
+        // comes first: one system call for all of a chunk's audio.
+        m_file.Queue(data, size);
+    } else if (!m_writeErrorShown) {
+        m_writeErrorShown = true;
+        setSongCaption(QStringLiteral("[ERR] DISK: Cannot write the recording (no recording file is open)"));
+    }
 }
 
 // A file that could not be created is tried again, at most once a second,
@@ -282,6 +316,7 @@ void frmMP3::settlePendingRepeat()
 
 void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
 {
+    settleJoin();
     finishCleanCut();
     if (m_config.bPreviewModeOnly) {
         // Start paused: nothing is written until the user resumes.

@@ -35,6 +35,7 @@ void frmMP3::Timer1_Timer()
     if (blnDisconnect) {
         blnDisconnect = false;
         // The next server continues the file this one was writing.
+        settleJoin();
         finishCleanCut();
         m_continueName = m_file.IsOpen() ? m_fileSongName : QString();
         CloseRecording();

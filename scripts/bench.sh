@@ -17,7 +17,8 @@
 #   scripts/bench.sh --faults         Icecast fed by ffmpeg through source and
 #                                     server restarts, 25 s and 40 s outages and
 #                                     a kicked listener: seconds of broadcast
-#                                     tonquill and streamripper each lost
+#                                     tonquill and streamripper each lost and
+#                                     recorded twice
 #   scripts/bench.sh --image          Discwright: a BIN/CUE image of ten
 #                                     4-minute MP3s against ffmpeg decoding
 #                                     them one after another, and the time to

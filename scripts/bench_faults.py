@@ -8,12 +8,14 @@ other; ffmpeg writes each frame to Icecast and to a file of its own run.
 Icecast passes the frames on unchanged, so a recorded frame is found among
 the source's by its bytes. For each fault window (from the fault to the next
 one) the table gives the seconds of broadcast each recorder lost (source
-frames of the window it does not have), the part of that lost after the
-service came back, the reconnect delay (from the service's return, or the
+frames of the window it does not have), the seconds it recorded twice (source
+frames of the window found more than once in its files), the part of that
+lost after the service came back, the reconnect delay (from the service's return, or the
 kick, to the recorder's new listener connection, as Icecast lists it), and,
 per recorder, the decode errors of its whole file.
 """
 import threading
+import collections
 import base64, hashlib, os, pwd, random, re, shutil, signal, socket, subprocess, sys, tempfile, time
 import urllib.parse, urllib.request
 
@@ -296,39 +298,44 @@ def main():
     for name, folder in (("tonquill", out), ("streamripper", sr_out)):
         # streamripper starts a numbered file at each reconnect: all count.
         paths = [os.path.join(folder, f) for f in sorted(os.listdir(folder)) if f.endswith(".mp3")]
-        got = set()
+        got = collections.Counter()
         for path in paths:
             for fr in frames(path):
                 k = index.get(hashlib.blake2b(fr, digest_size=12).digest())
                 if k is not None:
-                    got.add(k)
+                    got[k] += 1
         results[name] = (got, sum(decode_errors(p) for p in paths), len(paths))
 
     print(f"work folder: {work}")
-    print(f"{'fault':18s} {'tonquill lost':>14s} {'after back':>11s} {'reconnect':>10s}"
-          f" {'streamripper lost':>18s} {'after back':>11s} {'reconnect':>10s}")
+    print(f"{'fault':18s} {'tonquill lost':>14s} {'recorded twice (s)':>19s} {'after back':>11s} {'reconnect':>10s}"
+          f" {'streamripper lost':>18s} {'recorded twice (s)':>19s} {'after back':>11s} {'reconnect':>10s}")
     bounds = [w[1] for w in windows[1:]] + [end]
     worst = {"tonquill": 0.0, "streamripper": 0.0}
+    twice_total = {"tonquill": 0.0, "streamripper": 0.0}
     for (name, t0, back), t1 in zip(windows, bounds):
         cells = []
         for who in ("tonquill", "streamripper"):
             got = results[who][0]
             span = [k for k, t in enumerate(sent) if t0 <= t < t1 - 2]  # the last 2 s may still be in flight
             lost = sum(1 for k in span if k not in got) * FRAME_S
+            twice = sum(got[k] - 1 for k in span if got[k] > 1) * FRAME_S
             after = sum(1 for k in span if sent[k] >= back and k not in got) * FRAME_S
             worst[who] = max(worst[who], lost)
+            twice_total[who] += twice
             delay = watch.first_after(who, back) if name != "baseline" else None
             delay = f"{delay:8.1f} s" if delay is not None and delay < t1 - back else "-"
-            cells += [f"{lost:12.2f} s", f"{after:9.2f} s", delay]
-        print(f"{name:18s} {cells[0]:>14s} {cells[1]:>11s} {cells[2]:>10s} {cells[3]:>18s} {cells[4]:>11s} {cells[5]:>10s}")
+            cells += [f"{lost:12.2f} s", f"{twice:17.2f}", f"{after:9.2f} s", delay]
+        print(f"{name:18s} {cells[0]:>14s} {cells[1]:>19s} {cells[2]:>11s} {cells[3]:>10s}"
+              f" {cells[4]:>18s} {cells[5]:>19s} {cells[6]:>11s} {cells[7]:>10s}")
     for who in ("tonquill", "streamripper"):
-        print(f"{who}: {results[who][2]} file(s), decode errors: {results[who][1]}")
+        print(f"{who}: {results[who][2]} file(s), decode errors: {results[who][1]},"
+              f" recorded twice in all: {twice_total[who]:.2f} s")
     if not watch.seen:
         print("reconnect delays: Icecast's listener list could not be read")
     with open(os.path.join(work, "tonquill.log")) as f:
         lines = f.read().splitlines()
     print("tonquill status lines about the faults:",
-          sorted({l for l in lines if "Reconnect" in l or "NETWORK" in l or "joined" in l}))
+          sorted({l for l in lines if "Reconnect" in l or "NETWORK" in l or "joined" in l or "missed" in l}))
 
 
 try:

@@ -422,11 +422,15 @@ bool IcecastServer::StartSource(const SourceOptions& options)
     else
         arguments << QStringLiteral("-stream_loop") << QStringLiteral("-1") << QStringLiteral("-i")
                   << options.inputFile;
-    arguments << QStringLiteral("-vn") << QStringLiteral("-ac") << QString::number(options.channels)
-              << QStringLiteral("-ar") << QString::number(options.sampleRate) << QStringLiteral("-c:a")
-              << (options.aac ? QStringLiteral("aac") : QStringLiteral("libmp3lame")) << QStringLiteral("-b:a")
-              << QStringLiteral("%1k").arg(options.bitRateKbps)
-              << QStringLiteral("-content_type")
+    arguments << QStringLiteral("-vn");
+    if (options.copyAudio && !options.inputFile.isEmpty())
+        arguments << QStringLiteral("-c:a") << QStringLiteral("copy");
+    else
+        arguments << QStringLiteral("-ac") << QString::number(options.channels) << QStringLiteral("-ar")
+                  << QString::number(options.sampleRate) << QStringLiteral("-c:a")
+                  << (options.aac ? QStringLiteral("aac") : QStringLiteral("libmp3lame")) << QStringLiteral("-b:a")
+                  << QStringLiteral("%1k").arg(options.bitRateKbps);
+    arguments << QStringLiteral("-content_type")
               << (options.aac ? QStringLiteral("audio/aac") : QStringLiteral("audio/mpeg"))
               << QStringLiteral("-ice_name") << options.name << QStringLiteral("-ice_genre") << options.genre
               << QStringLiteral("-ice_description") << options.description << QStringLiteral("-ice_public")

@@ -31,6 +31,7 @@ public:
         int durationSeconds = 60;      // length of the generated tone
         int frequency = 440;
         QString inputFile;             // when set: this file, looped, instead of the tone
+        bool copyAudio = false;        // with an MP3 inputFile: its frames are sent as they are, not encoded again
         QString name = QStringLiteral("Tonquill Test Station");  // the stream's icy-name
         QString genre = QStringLiteral("Test");
         QString description = QStringLiteral("Local test stream");

@@ -3,6 +3,7 @@
 #include "stationprocess.h"
 #include "tonquillprocess.h"
 
+#include "recorder/cleancut.h"
 #include "tests/e2e/icecast/icecastserver.h"
 #include "tests/support/days.h"
 #include "tests/support/eventwait.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -155,4 +157,97 @@ TEST_F(IcecastRecording, TimedRecordingEndsTheProgram)
     EXPECT_GT(QFileInfo(file).size(), 55 * 16000);
     EXPECT_LT(QFileInfo(file).size(), 70 * 16000);
     EXPECT_TRUE(decodes(file));
+}
+
+namespace {
+// The listener ids in Icecast's answer to /admin/listclients: an attribute
+// or an <ID> element, depending on its version.
+QList<QByteArray> ListenerIds(const QByteArray& xml)
+{
+    QList<QByteArray> ids;
+    static const QRegularExpression listener(QStringLiteral("<listener\\b([^>]*)>(.*?)</listener>"),
+                                             QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression id(QStringLiteral("id=\"(\\d+)\"|<ID>(\\d+)</ID>"));
+    for (auto it = listener.globalMatch(QString::fromUtf8(xml)); it.hasNext();) {
+        const QRegularExpressionMatch m = id.match(it.next().captured(0));
+        if (m.hasMatch())
+            ids.append((m.captured(1) + m.captured(2)).toLatin1());
+    }
+    return ids;
+}
+}  // namespace
+
+// A listener kicked through Icecast's admin interface while the station
+// plays on comes back to the server's burst of audio it has recorded
+// already: the file is the source's frames in their order, none twice, and
+// with clean cuts off byte for byte the stream the source sent.
+TEST_F(IcecastRecording, AKickedListenerRecordsEveryFrameOnce)
+{
+    // Pink noise: no two frames alike, so each frame is found in the source by its bytes.
+    const QString noise = dir.file(QStringLiteral("noise.mp3"));
+    ASSERT_EQ(RunTool(QStringLiteral("ffmpeg"),
+                      {QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+                       QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                       QStringLiteral("anoisesrc=color=pink:amplitude=0.3:sample_rate=44100:duration=90"),
+                       QStringLiteral("-ac"), QStringLiteral("2"), QStringLiteral("-c:a"), QStringLiteral("libmp3lame"),
+                       QStringLiteral("-b:a"), QStringLiteral("128k"), QStringLiteral("-write_xing"), QStringLiteral("0"),
+                       QStringLiteral("-id3v2_version"), QStringLiteral("0"), noise}),
+              0);
+    const QByteArray source = ReadAll(noise);
+    QHash<QByteArray, qsizetype> frameIndex;
+    const std::vector<Mp3Frame> sourceFrames = FindMp3Frames(source);
+    for (size_t i = 0; i < sourceFrames.size(); ++i)
+        frameIndex.insert(source.mid(sourceFrames[i].offset, sourceFrames[i].size), qsizetype(i));
+    ASSERT_EQ(frameIndex.size(), qsizetype(sourceFrames.size()));
+
+    for (const bool clean : {false, true}) {
+        SCOPED_TRACE(clean ? "clean cuts on" : "clean cuts off");
+        IcecastServer::SourceOptions options;
+        options.inputFile = noise;
+        options.copyAudio = true;
+        ASSERT_TRUE(server->StartSource(options)) << server->LastError().toStdString();
+        ASSERT_TRUE(server->WaitForMount(15000)) << server->LastError().toStdString();
+        ASSERT_TRUE(WriteAll(dir.file(QStringLiteral("Tonquill-user.ini")),
+                             clean ? "[Registration]\r\nCleanCuts=1\r\n" : "[Registration]\r\nCleanCuts=0\r\n"));
+        const QString file = out.file(clean ? QStringLiteral("kick-clean.mp3") : QStringLiteral("kick.mp3"));
+        Tonquill tonquill(dir.path());
+        ASSERT_TRUE(tonquill.Start({preset(QStringLiteral("FILENAME ") + QFileInfo(file).fileName(), QStringLiteral(" 0 "))}));
+        // More than the burst recorded before the kick.
+        ASSERT_TRUE(WaitUntil([&] { return grewPast(file, 16000 * 6); }, 30000)) << tonquill.Output().constData();
+        QList<QByteArray> ids;
+        ASSERT_TRUE(WaitUntil([&] {
+            ids = ListenerIds(server->Get("/admin/listclients?mount=" + server->Mount(), true).body);
+            return !ids.isEmpty();
+        }, 5000));
+        for (const QByteArray& id : ids)
+            EXPECT_EQ(server->Get("/admin/killclient?mount=" + server->Mount() + "&id=" + id, true).status, 200);
+        ASSERT_TRUE(tonquill.WaitForOutput("Reconnected: joined where the recording left off", 20000))
+            << tonquill.Output().constData();
+        const qint64 joined = QFileInfo(file).size();
+        ASSERT_TRUE(WaitUntil([&] { return grewPast(file, joined + 16000 * 3); }, 30000)) << tonquill.Output().constData();
+        tonquill.Signal(SIGTERM);
+        ASSERT_TRUE(tonquill.WaitForEnd(10000));
+
+        QByteArray audio = ReadAll(file);
+        ASSERT_TRUE(tagOf(file).startsWith("TAG"));
+        audio.chop(128);
+        // Every frame of the file is the source frame after the one before it.
+        const std::vector<Mp3Frame> frames = FindMp3Frames(audio);
+        ASSERT_GT(frames.size(), 300u);
+        qsizetype previous = -1;
+        int outOfOrder = 0;
+        for (const Mp3Frame& f : frames) {
+            const qsizetype index = frameIndex.value(audio.mid(f.offset, f.size), -1);
+            if (previous >= 0 && index != previous + 1)
+                ++outOfOrder;
+            previous = index;
+        }
+        EXPECT_EQ(outOfOrder, 0);
+        if (!clean) {
+            // The whole file, torn frames at its ends included, is one run of the source's bytes.
+            const qsizetype at = source.indexOf(audio.left(4096));
+            ASSERT_GE(at, 0);
+            EXPECT_TRUE(source.mid(at, audio.size()) == audio);
+        }
+    }
 }

@@ -298,7 +298,7 @@ TEST_F(OutageTest, AReconnectJoinsOnFrameBoundariesWhenCleanCutsAreOn)
         const QByteArray file = recorded().left(expected);
         if (clean) {
             EXPECT_EQ(file, before + after);
-            EXPECT_TRUE(captions.contains(QStringLiteral("Reconnected: joined on a frame boundary (350 bytes dropped)")))
+            EXPECT_FALSE(captions.filter(QStringLiteral("Reconnected: joined on a frame boundary (350 bytes dropped)")).isEmpty())
                 << captions.join(QLatin1Char('|')).toStdString();
         } else {
             EXPECT_EQ(file, before + cutShort + junk + after);

@@ -1,6 +1,7 @@
 // "Cut songs in the silence between them": frame boundaries, the quietest
 // point near the title change, and nothing lost.
 #include "fixture.h"
+#include "noiseframes.h"
 
 #include "recorder/cleancut.h"
 
@@ -9,19 +10,10 @@
 
 namespace {
 
-// Three seconds of a loud tone with a silence from 1.0 s to 1.4 s, as
-// 128 kbit/s MP3 without tags, made by ffmpeg; "" when ffmpeg failed.
+// Three seconds of a loud tone with a silence from 1.0 s to 1.4 s.
 QByteArray toneWithSilence(const TempFolder& dir)
 {
-    const QString out = dir.file(QStringLiteral("tone.mp3"));
-    QProcess p;
-    p.start(QStringLiteral("ffmpeg"),
-            {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
-             "aevalsrc=if(between(t\\,1.0\\,1.4)\\,0\\,0.5*sin(2*PI*440*t)):s=44100:d=3", "-ac", "2", "-c:a",
-             "libmp3lame", "-b:a", "128k", "-write_xing", "0", "-id3v2_version", "0", out});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        return {};
-    return ReadAll(out);
+    return ToneWithSilence(dir, 3, 1.0, 1.4);
 }
 
 constexpr double kFrameSeconds = 1152.0 / 44100.0;
@@ -44,12 +36,14 @@ bool wholeFrames(const QByteArray& bytes)
 
 }  // namespace
 
+// MPEG audio layer III headers, and AAC ADTS ones.
 TEST(Mp3FrameLength, HeadersOfLayerThree)
 {
     const struct {
-        unsigned char h[4];
+        unsigned char h[7];
         qsizetype length;
         int samples, rate;
+        AudioFraming framing = AudioFraming::Mp3;
     } cases[] = {
         {{0xFF, 0xFB, 0x90, 0x00}, 417, 1152, 44100},  // MPEG-1, 128 kbit/s
         {{0xFF, 0xFB, 0x92, 0x00}, 418, 1152, 44100},  // padded
@@ -62,10 +56,18 @@ TEST(Mp3FrameLength, HeadersOfLayerThree)
         {{0xFF, 0xFD, 0x90, 0x00}, 0, 0, 0},           // layer II
         {{0xFF, 0xEB, 0x90, 0x00}, 0, 0, 0},           // reserved version
         {{0xFE, 0xFB, 0x90, 0x00}, 0, 0, 0},           // no sync
+        {{0xFF, 0xF1, 0x50, 0x80, 0x25, 0x9F, 0xFC}, 300, 1024, 44100, AudioFraming::Adts},  // no CRC
+        {{0xFF, 0xF0, 0x4C, 0x80, 0x10, 0x1F, 0xFD}, 128, 2048, 48000, AudioFraming::Adts},  // CRC, two blocks
+        {{0xFF, 0xF1, 0x50, 0x80, 0x00, 0xDF, 0xFC}, 0, 0, 0, AudioFraming::Adts},  // shorter than its header
+        {{0xFF, 0xF1, 0x74, 0x80, 0x25, 0x9F, 0xFC}, 0, 0, 0, AudioFraming::Adts},  // sample rate index 13
+        {{0xFF, 0xF3, 0x50, 0x80, 0x25, 0x9F, 0xFC}, 0, 0, 0, AudioFraming::Adts},  // layer not 0
+        {{0xFF, 0xFB, 0x90, 0x00, 0x25, 0x9F, 0xFC}, 0, 0, 0, AudioFraming::Adts},  // an MP3 header
     };
     for (const auto& c : cases) {
         int samples = 0, rate = 0;
-        EXPECT_EQ(Mp3FrameLength(c.h, &samples, &rate), c.length) << int(c.h[1]) << " " << int(c.h[2]);
+        const qsizetype length = c.framing == AudioFraming::Adts ? AdtsFrameLength(c.h, &samples, &rate)
+                                                                 : Mp3FrameLength(c.h, &samples, &rate);
+        EXPECT_EQ(length, c.length) << int(c.h[1]) << " " << int(c.h[2]);
         if (c.length) {
             EXPECT_EQ(samples, c.samples);
             EXPECT_EQ(rate, c.rate);

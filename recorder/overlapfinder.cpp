@@ -1,0 +1,164 @@
+#include "recorder/overlapfinder.h"
+
+#include <QByteArrayView>
+#include <QHashFunctions>
+#include <algorithm>
+#include <cstring>
+
+namespace {
+constexpr int kAdtsRates[13] = {96000, 88200, 64000, 48000, 44100, 32000, 24000,
+                                22050, 16000, 12000, 11025, 8000,  7350};
+constexpr int kAdtsHeaderBytes = 7;
+// A new stream without any frames in this many bytes is not the audio
+// recorded before: nothing in it can be matched.
+constexpr qsizetype kNoFramesBytes = 16 * 1024;
+
+bool sameAdtsStream(const unsigned char* a, const unsigned char* b)
+{
+    // Version, profile, sample rate and channels stay the same from frame to frame.
+    return (a[1] & 0xFE) == (b[1] & 0xFE) && (a[2] & 0xFD) == (b[2] & 0xFD) && (a[3] & 0xC0) == (b[3] & 0xC0);
+}
+
+size_t frameHash(const char* data, qsizetype size)
+{
+    return qHash(QByteArrayView(data, size));
+}
+} // namespace
+
+qsizetype AdtsFrameLength(const unsigned char* h, int* samples, int* sampleRate)
+{
+    if (h[0] != 0xFF || (h[1] & 0xF6) != 0xF0) // sync word, layer 0
+        return 0;
+    const int rateIndex = (h[2] >> 2) & 0x0F;
+    if (rateIndex >= 13)
+        return 0;
+    const qsizetype length = (qsizetype(h[3] & 0x03) << 11) | (qsizetype(h[4]) << 3) | (h[5] >> 5);
+    const qsizetype header = (h[1] & 0x01) ? 7 : 9; // 9 with a CRC
+    if (length <= header)
+        return 0;
+    if (samples)
+        *samples = 1024 * ((h[6] & 0x03) + 1);
+    if (sampleRate)
+        *sampleRate = kAdtsRates[rateIndex];
+    return length;
+}
+
+std::vector<Mp3Frame> FindAudioFrames(const QByteArray& bytes, AudioFraming framing)
+{
+    if (framing == AudioFraming::Adts)
+        return FindFrameRuns(bytes, kAdtsHeaderBytes, AdtsFrameLength, sameAdtsStream);
+    return FindMp3Frames(bytes);
+}
+
+void StreamMemory::Append(const char* data, qsizetype size)
+{
+    if (size <= 0)
+        return;
+    m_total += size;
+    if (size >= m_capacity) {
+        m_bytes = QByteArray(data + size - m_capacity, m_capacity);
+        return;
+    }
+    // The front goes only now and then, so appending stays cheap.
+    if (m_bytes.size() + size > 2 * m_capacity)
+        m_bytes.remove(0, m_bytes.size() + size - m_capacity);
+    m_bytes.append(data, size);
+}
+
+void StreamMemory::DropTail(qsizetype n)
+{
+    n = std::clamp<qsizetype>(n, 0, m_bytes.size());
+    m_bytes.chop(n);
+    m_total -= n;
+}
+
+void StreamMemory::Clear()
+{
+    m_bytes.clear();
+    m_total = 0;
+}
+
+QByteArray StreamMemory::Bytes() const
+{
+    return m_bytes.size() > m_capacity ? m_bytes.right(m_capacity) : m_bytes;
+}
+
+OverlapFinder::OverlapFinder(const QByteArray& recorded, AudioFraming framing, qsizetype lostStart)
+    : m_recorded(recorded), m_framing(framing), m_lostStart(lostStart)
+{
+    const std::vector<Mp3Frame> frames = FindAudioFrames(m_recorded, framing);
+    for (const Mp3Frame& f : frames)
+        m_frameAt.insert(frameHash(m_recorded.constData() + f.offset, f.size), f.offset);
+    if (frames.empty())
+        return;
+    // The lost connection most often ended inside a frame: its first bytes
+    // are matched as the start of a whole frame of the new stream.
+    const qsizetype end = frames.back().offset + frames.back().size;
+    const qsizetype headerBytes = framing == AudioFraming::Adts ? kAdtsHeaderBytes : 4;
+    if (m_recorded.size() - end >= headerBytes) {
+        const auto* h = reinterpret_cast<const unsigned char*>(m_recorded.constData() + end);
+        const qsizetype full = framing == AudioFraming::Adts ? AdtsFrameLength(h) : Mp3FrameLength(h);
+        if (full > m_recorded.size() - end) {
+            m_partialAt = end;
+            m_partialFull = full;
+        }
+    }
+}
+
+bool OverlapFinder::consistent(const QByteArray& incoming, qsizetype at) const
+{
+    const qsizetype recordedSize = m_recorded.size();
+    const qsizetype overlap = std::min(at, recordedSize);
+    const qsizetype from = at - overlap; // in `incoming`; the recording's byte there is recordedSize - overlap
+    const qsizetype compared = std::min(at, incoming.size()) - from;
+    return compared <= 0 || std::memcmp(incoming.constData() + from, m_recorded.constData() + recordedSize - overlap,
+                                        size_t(compared)) == 0;
+}
+
+Overlap OverlapFinder::Check(const QByteArray& incoming, bool final)
+{
+    if (m_frameAt.isEmpty())
+        return {Overlap::Kind::None, 0}; // no frames recorded: nothing to match by
+    const std::vector<Mp3Frame> frames = FindAudioFrames(incoming, m_framing);
+    // The overlap begins in the new stream's first part: a burst reaches
+    // back at most as far again as the memory does.
+    const qsizetype limit = m_recorded.size();
+    const qsizetype partialSize = m_recorded.size() - m_partialAt;
+    if (m_partialAt >= 0 && !frames.empty() && m_lookedUp == 0) {
+        // The new stream may begin inside the frame the lost one ended in:
+        // its bytes before its first whole frame are that frame's end.
+        const qsizetype missing = m_partialFull - frames.front().offset; // of that frame, before the new stream
+        if (partialSize - missing > 0)
+            m_candidates.insert(partialSize - missing);
+    }
+    for (const Mp3Frame& f : frames) {
+        if (f.offset < m_lookedUp || f.offset >= limit)
+            continue;
+        m_lookedUp = f.offset + 1;
+        const char* bytes = incoming.constData() + f.offset;
+        const size_t hash = frameHash(bytes, f.size);
+        for (auto it = m_frameAt.constFind(hash); it != m_frameAt.cend() && it.key() == hash; ++it) {
+            const qsizetype at = it.value();
+            if (std::memcmp(m_recorded.constData() + at, bytes, size_t(f.size)) == 0)
+                m_candidates.insert(f.offset + m_recorded.size() - at);
+        }
+        if (m_partialAt >= 0 && f.size > partialSize &&
+            std::memcmp(m_recorded.constData() + m_partialAt, bytes, size_t(partialSize)) == 0)
+            m_candidates.insert(f.offset + partialSize);
+    }
+    // A candidate that puts the new stream's start where the lost one began
+    // is a replay from the start.
+    if (m_lostStart >= 0)
+        m_candidates.erase(m_recorded.size() - m_lostStart);
+    std::erase_if(m_candidates, [&](qsizetype at) { return !consistent(incoming, at); });
+    if (!m_candidates.empty()) {
+        // Decided once every place that still fits has come whole.
+        if (!final && *m_candidates.rbegin() > incoming.size())
+            return {Overlap::Kind::Pending, 0};
+        if (m_candidates.size() > 1)
+            return {Overlap::Kind::None, 0};
+        return {Overlap::Kind::Found, std::min(*m_candidates.begin(), incoming.size())};
+    }
+    const bool searched = incoming.size() >= limit || (frames.empty() && incoming.size() >= kNoFramesBytes);
+    return {final || searched ? Overlap::Kind::None : Overlap::Kind::Pending, 0};
+}

@@ -1,0 +1,238 @@
+// Joins after a reconnect: a burst of audio the recording holds already is
+// left out, a stream that does not continue it is reported as a gap, and a
+// title that changed while the connection was away is cut where its audio
+// begins.
+#include "fixture.h"
+#include "noiseframes.h"
+#include "platform/eventsocket.h"
+
+#include <QDir>
+#include <map>
+
+namespace {
+
+constexpr qsizetype kMetaInt = 16000;
+const QByteArray kPlainHeader = "HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\nicy-br:128\r\n\r\n";
+const QByteArray kIcyHeader = "ICY 200 OK\r\nicy-name:Join FM\r\nicy-metaint:16000\r\nicy-br:128\r\n\r\n";
+
+QByteArray TitleBlock(const QByteArray& title)
+{
+    if (title.isEmpty())
+        return QByteArray(1, '\0');
+    QByteArray text = "StreamTitle='" + title + "';";
+    while (text.size() % 16)
+        text.append('\0');
+    return char(text.size() / 16) + text;
+}
+
+// What a listener that connected at `start` gets of `broadcast` up to `end`,
+// as an Icecast server sends it: a block every kMetaInt bytes that names the
+// title playing there when it is not the one this listener was told last.
+// `titles`: where in the broadcast each title begins.
+QByteArray Listen(const QByteArray& broadcast, const std::map<qsizetype, QByteArray>& titles, qsizetype start,
+                  qsizetype end)
+{
+    QByteArray out;
+    QByteArray told;
+    for (qsizetype at = start; at < end; at += kMetaInt) {
+        const qsizetype next = std::min(at + kMetaInt, end);
+        out += broadcast.mid(at, next - at);
+        if (next - at < kMetaInt)
+            break;
+        auto playing = titles.upper_bound(next);
+        const QByteArray title = playing == titles.begin() ? QByteArray() : std::prev(playing)->second;
+        out += TitleBlock(title == told ? QByteArray() : title);
+        told = title;
+    }
+    return out;
+}
+
+} // namespace
+
+class JoinTest : public RecorderFixture {
+protected:
+    void SetUp() override
+    {
+        RecorderFixture::SetUp();
+        config.bEnabledTimedRecording = false;
+        clock.set(100000);
+    }
+
+    // Waits for connection `n` (1-based) and its request, then answers it.
+    QTcpSocket* answer(size_t n, const QByteArray& reply)
+    {
+        if (!WaitUntil([&] {
+                return station.connections.size() >= n &&
+                       station.requests.count("\r\n\r\n") >= static_cast<qsizetype>(n);
+            }))
+            return nullptr;
+        QTcpSocket* s = station.connections[n - 1];
+        s->write(reply);
+        s->flush();
+        return s;
+    }
+
+    // The first connection sends `first` and is lost; the reconnect sends `second`.
+    void reconnectWith(const QByteArray& header, const QByteArray& first, const QByteArray& second, qint64 outageMs,
+                       qint64 recorded)
+    {
+        startOnStation();
+        QTcpSocket* s = answer(1, header + first);
+        ASSERT_TRUE(s);
+        ASSERT_TRUE(
+            WaitUntil([&] { return recorder->AudioBytesWritten() > 0 && recorder->WS().BytesReceived() == 0; }));
+        s->disconnectFromHost();
+        ASSERT_TRUE(WaitUntil([&] { return station.connections.size() == 2; }));
+        clock.set(static_cast<qint32>(100000 + outageMs));
+        ASSERT_TRUE(answer(2, header + second));
+        ASSERT_TRUE(WaitUntil([&] { return recorder->AudioBytesWritten() == recorded; }))
+            << recorder->AudioBytesWritten() << " of " << recorded;
+        recorder->StopRecording();
+    }
+
+    // A file's audio: without the ID3v1 tag it was closed with.
+    QByteArray audioOf(const QString& name) const
+    {
+        const QByteArray bytes = ReadAll(folder.file(name));
+        return bytes.size() >= 128 && bytes.right(128).startsWith("TAG") ? bytes.chopped(128) : bytes;
+    }
+};
+
+// A listener kicked while the station plays on comes back to a burst of the
+// last four seconds: the file is the uninterrupted stream, each byte once,
+// with clean cuts off and on.
+TEST_F(JoinTest, AKickAnsweredByABurstLeavesTheUninterruptedStream)
+{
+    const QByteArray broadcast = Broadcast(30 * kFramesPerSecond, 11);
+    const qsizetype lost = FrameStart(broadcast, 20 * kFramesPerSecond) + 150; // inside a frame
+    const qsizetype burst = FrameStart(broadcast, 16 * kFramesPerSecond) + 77;
+    for (const bool clean : {false, true}) {
+        SCOPED_TRACE(clean ? "clean cuts on" : "clean cuts off");
+        options.cleanCuts = clean;
+        config.lRecordingMode = 1;
+        config.sStreamFileName = clean ? QStringLiteral("clean.mp3") : QStringLiteral("plain.mp3");
+        captions.clear();
+        recorder = std::make_unique<frmMP3>(deps);
+        QObject::connect(recorder.get(), &frmMP3::songCaptionChanged, [this](const QString& c) { captions.append(c); });
+        station.connections.clear();
+        station.requests.clear();
+        reconnectWith(kPlainHeader, broadcast.left(lost), broadcast.mid(burst), 100, broadcast.size());
+        EXPECT_TRUE(audioOf(config.sStreamFileName) == broadcast);
+        EXPECT_TRUE(captions.contains(
+            QStringLiteral("Reconnected: joined where the recording left off (4.0 s already recorded left out)")))
+            << captions.join(QLatin1Char('|')).toStdString();
+    }
+}
+
+// The source restarted with another song while the connection was away
+// for 20 s: every byte of both is kept, and the status says what was missed.
+TEST_F(JoinTest, AStreamThatDoesNotContinueTheRecordingIsAGap)
+{
+    options.cleanCuts = false;
+    config.lRecordingMode = 1;
+    config.sStreamFileName = QStringLiteral("gap.mp3");
+    const QByteArray before = Broadcast(10 * kFramesPerSecond, 12);
+    const QByteArray after = Broadcast(10 * kFramesPerSecond, 13);
+    reconnectWith(kPlainHeader, before, after, 20000, before.size() + after.size());
+    EXPECT_TRUE(audioOf(QStringLiteral("gap.mp3")) == before + after);
+    // Both connections began with the same burst: the outage is what was missed.
+    EXPECT_TRUE(captions.contains(QStringLiteral("Reconnected: about 20 s of the broadcast were missed")))
+        << captions.join(QLatin1Char('|')).toStdString();
+}
+
+// Title changes around a reconnect: a new title is cut where its audio
+// begins in the new stream, not inside the old song's file, and a burst that
+// still names the title before does not bring it back.
+TEST_F(JoinTest, ATitleThatChangedDuringTheOutageIsCutWhereItsAudioBegins)
+{
+    const QByteArray song = Broadcast(30 * kFramesPerSecond, 14);
+    const QByteArray other = Broadcast(30 * kFramesPerSecond, 15);
+    options.cleanCuts = false;
+    const qsizetype lost = 321000; // the first connection's last byte; its last block came at 320000
+    const struct {
+        const char* what;
+        qsizetype changeAt;  // where the second title begins in the broadcast
+        qsizetype reconnect; // where the second connection begins; -1: another stream after 20 s
+        qsizetype cut;       // where the first title's file ends
+    } cases[] = {
+        // The old connection never named the new title; the burst names it
+        // inside the part recorded already, at 320800.
+        {"named inside the burst", 320500, 256800, 320800},
+        // Named by the burst only after the join: cut at its block, as any
+        // title is.
+        {"named after the join", 320500, 270000, 334000},
+        // The old connection named it at 320000; the burst begins before
+        // the change and names the old title first.
+        {"the burst names the old title first", 319000, 270000, 320000},
+        // The source went on with another song: its first block (at 16000)
+        // names it, and its audio from the first byte is that song's.
+        {"a gap", -1, -1, lost},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        captions.clear();
+        TempFolder out;
+        config.sMP3Path = out.path();
+        config.lRecordingMode = 2;
+        recorder = std::make_unique<frmMP3>(deps);
+        station.connections.clear();
+        station.requests.clear();
+        std::map<qsizetype, QByteArray> titles{{0, "Song A"}};
+        if (c.changeAt >= 0)
+            titles[c.changeAt] = "Song B";
+        const QByteArray first = Listen(song, titles, 0, lost);
+        const QByteArray second = c.reconnect >= 0 ? Listen(song, titles, c.reconnect, song.size())
+                                                   : Listen(other, {{0, "Song B"}}, 0, other.size());
+        const qsizetype secondEnd = c.reconnect >= 0 ? song.size() : lost + other.size();
+        reconnectWith(kIcyHeader, first, second, c.reconnect >= 0 ? 100 : 20000, secondEnd);
+        const QByteArray a = ReadAll(out.file(QStringLiteral("Song A.mp3")));
+        const QByteArray b = ReadAll(out.file(QStringLiteral("Song B.mp3")));
+        ASSERT_GT(a.size(), 128);
+        ASSERT_GT(b.size(), 128);
+        EXPECT_TRUE(a.chopped(128) == song.mid(kMetaInt, c.cut - kMetaInt)) << a.size() - 128;
+        if (c.reconnect >= 0)
+            EXPECT_TRUE(b.chopped(128) == song.mid(c.cut)) << b.size() - 128;
+        else
+            EXPECT_TRUE(b.chopped(128) == other) << b.size() - 128;
+        EXPECT_EQ(QDir(out.path()).entryList(QDir::Files).size(), 3)
+            << QDir(out.path()).entryList().join(',').toStdString();
+    }
+}
+
+// With clean cuts on, a title that began while the connection was away is
+// cut in the silence around where its audio begins, and still nothing is
+// recorded twice.
+TEST_F(JoinTest, WithCleanCutsATitleFromTheOutageIsCutInTheSilence)
+{
+    const QByteArray song = ToneWithSilence(folder, 14, 8.0, 8.4);
+    ASSERT_FALSE(song.isEmpty()) << "ffmpeg could not make the test tone";
+    const std::vector<Mp3Frame> frames = FindMp3Frames(song);
+    ASSERT_GT(frames.size(), 500u);
+    const double frameSeconds = 1152.0 / 44100.0;
+    options.cleanCuts = true;
+    config.lRecordingMode = 2;
+    recorder = std::make_unique<frmMP3>(deps);
+    // The song changes at 8.2 s; the connection is lost at 8.3 s, before it
+    // was told; the burst names the new title 50 bytes before that.
+    const qsizetype changeAt = frames[size_t(8.2 / frameSeconds)].offset;
+    const qsizetype lost = frames[size_t(8.3 / frameSeconds)].offset + 100;
+    ASSERT_LT(lost / kMetaInt * kMetaInt, changeAt); // the lost connection's last block came before the change
+    ASSERT_GT(lost - 50, changeAt);
+    const std::map<qsizetype, QByteArray> titles{{0, "Song A"}, {changeAt, "Song B"}};
+    reconnectWith(kIcyHeader, Listen(song, titles, 0, lost),
+                  Listen(song, titles, lost - 4 * kMetaInt - 50, song.size()), 100,
+                  song.size() - (song.size() - frames.back().offset - frames.back().size));
+    const QByteArray a = audioOf(QStringLiteral("Song A.mp3"));
+    const QByteArray b = audioOf(QStringLiteral("Song B.mp3"));
+    // The first title's file began near the first block (also on a frame
+    // boundary); it ends on a frame boundary inside the silence.
+    const qsizetype start = song.indexOf(a.left(4096));
+    ASSERT_GE(start, 0);
+    const auto boundary =
+        std::find_if(frames.begin(), frames.end(), [&](const Mp3Frame& f) { return f.offset == start + a.size(); });
+    ASSERT_NE(boundary, frames.end()) << a.size();
+    const double cutSeconds = double(boundary - frames.begin()) * frameSeconds;
+    EXPECT_GE(cutSeconds, 7.98);
+    EXPECT_LE(cutSeconds, 8.42);
+    EXPECT_TRUE(a + b == song.mid(start, a.size() + b.size()));
+}

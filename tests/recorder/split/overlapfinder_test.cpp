@@ -1,0 +1,148 @@
+// Where a reconnected stream meets the recording: the new stream's first
+// frames found among the last ones written, so that audio a server sends
+// again is recorded once.
+#include "noiseframes.h"
+#include "recorder/overlapfinder.h"
+
+#include <gtest/gtest.h>
+#include <random>
+
+namespace {
+
+// The same in AAC ADTS frames of 1024 samples at 44.1 kHz, 300 bytes each.
+QByteArray AdtsBroadcast(int frames, unsigned song)
+{
+    std::mt19937 noise(song);
+    QByteArray out;
+    for (int i = 0; i < frames; ++i) {
+        QByteArray f(300, '\0');
+        const unsigned char h[7] = {0xFF, 0xF1, 0x50, 0x80, 0x25, 0x9F, 0xFC}; // LC, 44.1 kHz, stereo, 300 bytes
+        std::memcpy(f.data(), h, 7);
+        for (qsizetype k = 7; k < f.size(); ++k)
+            f[k] = char(noise());
+        out += f;
+    }
+    return out;
+}
+
+// Feeds the new stream in chunks of `chunk` bytes until the finder decides.
+Overlap Feed(OverlapFinder& finder, const QByteArray& incoming, qsizetype chunk, qsizetype* fed)
+{
+    for (*fed = std::min(chunk, incoming.size());; *fed = std::min(*fed + chunk, incoming.size())) {
+        const Overlap o = finder.Check(incoming.left(*fed), *fed == incoming.size());
+        if (o.kind != Overlap::Kind::Pending)
+            return o;
+    }
+}
+
+} // namespace
+
+TEST(OverlapFinder, FindsWhereTheNewStreamContinuesTheRecording)
+{
+    const QByteArray song = Broadcast(30 * kFramesPerSecond, 1);
+    const QByteArray vbr = Broadcast(30 * kFramesPerSecond, 2, true);
+    const QByteArray other = Broadcast(30 * kFramesPerSecond, 3);
+    const QByteArray aac = AdtsBroadcast(30 * 43, 4);
+    const qsizetype memory = FrameStart(song, 10 * kFramesPerSecond); // ten seconds of the song
+    const qsizetype e = FrameStart(song, 20 * kFramesPerSecond);      // where the lost connection ended
+    const struct {
+        const char* what;
+        const QByteArray* broadcast;
+        qsizetype recordedEnd;  // the recording is the broadcast up to here...
+        const QByteArray* next; // ...and the new stream this one, from
+        qsizetype nextStart;    // here
+        Overlap::Kind kind;
+        AudioFraming framing = AudioFraming::Mp3;
+    } cases[] = {
+        {"overlap of 0: the stream goes on where it ended", &song, e, &song, e, Overlap::Kind::None},
+        {"one frame sent again", &song, e, &song, FrameStart(song, 20 * kFramesPerSecond - 1), Overlap::Kind::Found},
+        {"a burst of 4 s, the connection lost inside a frame", &song, e + 100, &song,
+         FrameStart(song, 16 * kFramesPerSecond), Overlap::Kind::Found},
+        {"a burst as long as the memory", &song, e, &song, e - memory, Overlap::Kind::Found},
+        {"a burst longer than the memory", &song, e, &song, FrameStart(song, 6 * kFramesPerSecond),
+         Overlap::Kind::Found},
+        {"a burst beginning inside a frame", &song, e, &song, FrameStart(song, 17 * kFramesPerSecond) + 211,
+         Overlap::Kind::Found},
+        {"a burst beginning inside the frame the connection ended in", &song, e + 300, &song, e + 100,
+         Overlap::Kind::Found},
+        {"variable bit rate", &vbr, FrameStart(vbr, 20 * kFramesPerSecond) + 50, &vbr,
+         FrameStart(vbr, 17 * kFramesPerSecond) + 3, Overlap::Kind::Found},
+        {"a gap: the new stream begins after the recording's end", &song, e, &song,
+         FrameStart(song, 22 * kFramesPerSecond) + 9, Overlap::Kind::None},
+        {"the source restarted with a different song", &song, e + 100, &other, 0, Overlap::Kind::None},
+        {"AAC frames sent again", &aac, 20 * 43 * 300 + 120, &aac, 16 * 43 * 300 + 7, Overlap::Kind::Found,
+         AudioFraming::Adts},
+        {"AAC after a gap", &aac, 20 * 43 * 300, &aac, 21 * 43 * 300, Overlap::Kind::None, AudioFraming::Adts},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        StreamMemory recorded;
+        recorded.SetCapacity(memory);
+        for (qsizetype at = 0; at < c.recordedEnd; at += 5000)
+            recorded.Append(c.broadcast->constData() + at, std::min<qsizetype>(5000, c.recordedEnd - at));
+        ASSERT_LE(recorded.Bytes().size(), memory);
+        EXPECT_EQ(recorded.Total(), c.recordedEnd);
+        OverlapFinder finder(recorded.Bytes(), c.framing);
+        const QByteArray incoming = c.next->mid(c.nextStart);
+        qsizetype fed = 0;
+        const Overlap o = Feed(finder, incoming, 4096, &fed);
+        EXPECT_EQ(o.kind, c.kind);
+        if (c.kind == Overlap::Kind::Found) {
+            EXPECT_EQ(o.resumeAt, c.recordedEnd - c.nextStart);
+            // The recording and the rest of the new stream are the broadcast, each byte once.
+            EXPECT_TRUE(c.broadcast->left(c.recordedEnd) + incoming.mid(o.resumeAt) == *c.broadcast);
+            // Decided as soon as the overlap had come, or the memory's worth was searched.
+            EXPECT_LT(fed, std::max(o.resumeAt, memory) + 4096);
+        } else {
+            // Nothing is decided to be a gap before as much as the memory holds was searched.
+            EXPECT_GE(fed, std::min<qsizetype>(recorded.Bytes().size(), incoming.size()));
+        }
+    }
+}
+
+// The new stream is lost while its burst still comes: what did come is all
+// recorded already; without `final` the finder waits.
+TEST(OverlapFinder, ABurstCutShortIsAllOverlap)
+{
+    const QByteArray song = Broadcast(20 * kFramesPerSecond, 5);
+    const qsizetype end = FrameStart(song, 15 * kFramesPerSecond) + 33;
+    OverlapFinder finder(song.left(end), AudioFraming::Mp3);
+    const QByteArray burst = song.mid(FrameStart(song, 10 * kFramesPerSecond), 20000);
+    EXPECT_EQ(finder.Check(burst, false).kind, Overlap::Kind::Pending);
+    const Overlap o = finder.Check(burst, true);
+    EXPECT_EQ(o.kind, Overlap::Kind::Found);
+    EXPECT_EQ(o.resumeAt, burst.size());
+    // A burst that stops agreeing with the recording is not an overlap.
+    QByteArray damaged = song.mid(FrameStart(song, 10 * kFramesPerSecond));
+    damaged[30000] = char(damaged[30000] ^ 0x55);
+    OverlapFinder again(song.left(end), AudioFraming::Mp3);
+    EXPECT_EQ(again.Check(damaged, true).kind, Overlap::Kind::None);
+}
+
+// Identical frames (digital silence) fit at many places: nothing is sure,
+// and silence is rather recorded twice than audio lost. A server that sends
+// its programme from the start again where the lost connection began is not
+// bursting. Bytes without frames are never matched.
+TEST(OverlapFinder, NoOverlapWhenUnsureOrReplayedFromTheStart)
+{
+    const QByteArray silent = QByteArray::fromHex("FFFB9000") + QByteArray(413, '\0');
+    const QByteArray recorded = Broadcast(100, 6) + silent.repeated(50);
+    OverlapFinder finder(recorded, AudioFraming::Mp3);
+    EXPECT_EQ(finder.Check(silent.repeated(60) + Broadcast(100, 7), false).kind, Overlap::Kind::None);
+
+    const QByteArray programme = Broadcast(300, 9);
+    const qsizetype lostAt = FrameStart(programme, 200) + 50;
+    const qsizetype startedAt = FrameStart(programme, 40); // the lost connection's first byte
+    OverlapFinder replay(programme.left(lostAt), AudioFraming::Mp3, startedAt);
+    EXPECT_EQ(replay.Check(programme.mid(startedAt), false).kind, Overlap::Kind::None);
+    OverlapFinder burst(programme.left(lostAt), AudioFraming::Mp3, startedAt);
+    const Overlap o = burst.Check(programme.mid(startedAt + 417), false);
+    EXPECT_EQ(o.kind, Overlap::Kind::Found);
+    EXPECT_EQ(o.resumeAt, lostAt - startedAt - 417);
+
+    OverlapFinder text(QByteArray(50000, 'a'), AudioFraming::Mp3);
+    EXPECT_EQ(text.Check(QByteArray(100, 'a'), false).kind, Overlap::Kind::None);
+    OverlapFinder noFrames(Broadcast(100, 8), AudioFraming::Mp3);
+    EXPECT_EQ(noFrames.Check(QByteArray(1000, 'x'), false).kind, Overlap::Kind::Pending);
+    EXPECT_EQ(noFrames.Check(QByteArray(20000, 'x'), false).kind, Overlap::Kind::None);
+}
