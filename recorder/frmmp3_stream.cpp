@@ -227,23 +227,27 @@ void frmMP3::closeFile(bool titleMode, bool titleChange)
 // A title that played again was recorded beside its earlier file. A play
 // that ran to the next title replaces that file when it is the same
 // recording (the lengths within 2 s) and the user lets repeats replace;
-// otherwise it is kept as a numbered version. A recording that ends during
-// the repeat keeps the larger of the two.
+// otherwise it is kept as a numbered version. A play that the end of the
+// recording cut short is kept as a version too: ending never deletes audio.
 QString frmMP3::finishFile(const QString& path, const QString& earlier, bool titleChange)
 {
     if (earlier.isEmpty() || !FileExists(path))
         return earlier.isEmpty() ? path : earlier;
-    if (!titleChange)
-        return SettleRepeat(path, earlier, false);
+    if (!FileExists(earlier))  // the earlier file went away meanwhile
+        return SettleRepeat(path, earlier, true);
     constexpr double kSameRecordingSeconds = 2.0;
-    const bool same = m_options.repeatPolicy == RecordingOptions::Repeat::Replace &&
+    const bool same = titleChange && m_options.repeatPolicy == RecordingOptions::Repeat::Replace &&
                       std::abs(AudioSecondsOf(path, lngBitRate) - AudioSecondsOf(earlier, lngBitRate)) <=
                           kSameRecordingSeconds;
     const QString earlierName = QFileInfo(earlier).fileName();
     if (!same) {
         const QString version = KeepRepeatAsVersion(path, earlier);
-        if (version.isEmpty())  // every number taken
-            return SettleRepeat(path, earlier, false);
+        if (version.isEmpty()) {
+            // Every number taken: the play stays under its hidden name.
+            setSongCaption(QStringLiteral("[ERR] DISK: No free name beside ") + earlierName +
+                           QStringLiteral("; the later play stays as ") + QFileInfo(path).fileName());
+            return path;
+        }
         setSongCaption(QStringLiteral("Kept ") + QFileInfo(version).fileName() + QStringLiteral(" as another recording"));
         return version;
     }

@@ -42,6 +42,7 @@ struct RepeatCase {
     int repeatIntervals;
     bool nextTitle;
     QByteArray expectedOne;
+    QByteArray expectedVersion;  // "One (2).mp3"; empty when there is none
 };
 
 void PrintTo(const RepeatCase& c, std::ostream* os)
@@ -52,7 +53,8 @@ void PrintTo(const RepeatCase& c, std::ostream* os)
 class RepeatCases : public RepeatTest, public ::testing::WithParamInterface<RepeatCase> {};
 
 // "One" (3 intervals), "Two", then "One" again for some intervals, then
-// either "Three" or a stop in the middle of the repeat.
+// either "Three" or a stop in the middle of the repeat. A stop never
+// deletes either play: the part of the repeat recorded is a version.
 TEST_P(RepeatCases, TheRepeatReplacesTheEarlierFileOnlyWhenItPlayedToTheNextTitle)
 {
     const RepeatCase& c = GetParam();
@@ -70,6 +72,11 @@ TEST_P(RepeatCases, TheRepeatReplacesTheEarlierFileOnlyWhenItPlayedToTheNextTitl
     recorder->StopRecording();
     EXPECT_EQ(body(QStringLiteral("One.mp3")), c.expectedOne);
     EXPECT_TRUE(ReadAll(folder.file(QStringLiteral("One.mp3"))).right(128).startsWith("TAG"));
+    EXPECT_EQ(body(QStringLiteral("One (2).mp3")), c.expectedVersion);
+    if (!c.expectedVersion.isEmpty()) {
+        EXPECT_EQ(ReadAll(folder.file(QStringLiteral("One (2).mp3"))).right(128).mid(3, 30),
+                  QByteArray("One").leftJustified(30, '\0'));
+    }
     EXPECT_EQ(body(QStringLiteral("Two.mp3")), QByteArray("cccc"));
     const QStringList files = everyFile();
     EXPECT_FALSE(files.join(',').contains(QStringLiteral("repeat"))) << files.join(',').toStdString();
@@ -77,11 +84,12 @@ TEST_P(RepeatCases, TheRepeatReplacesTheEarlierFileOnlyWhenItPlayedToTheNextTitl
 
 INSTANTIATE_TEST_SUITE_P(
     Repeats, RepeatCases,
-    ::testing::Values(RepeatCase{"complete repeat replaces", 2, true, "rrrrrrrr"},
-                      RepeatCase{"shorter complete repeat still replaces", 1, true, "rrrr"},
-                      RepeatCase{"stop in a short repeat keeps the earlier", 1, false, "bbbbbbbbbbbb"},
-                      RepeatCase{"stop in an equal repeat keeps the earlier", 3, false, "bbbbbbbbbbbb"},
-                      RepeatCase{"stop in a longer repeat keeps the repeat", 4, false, "rrrrrrrrrrrrrrrr"}));
+    ::testing::Values(RepeatCase{"complete repeat replaces", 2, true, "rrrrrrrr", {}},
+                      RepeatCase{"shorter complete repeat still replaces", 1, true, "rrrr", {}},
+                      RepeatCase{"stop in a short repeat keeps both", 1, false, "bbbbbbbbbbbb", "rrrr"},
+                      RepeatCase{"stop in an equal repeat keeps both", 3, false, "bbbbbbbbbbbb", "rrrrrrrrrrrr"},
+                      RepeatCase{"stop in a longer repeat keeps both", 4, false, "bbbbbbbbbbbb",
+                                 "rrrrrrrrrrrrrrrr"}));
 
 TEST_F(RepeatTest, AFailoverDuringARepeatContinuesTheRepeat)
 {
@@ -101,7 +109,7 @@ TEST_F(RepeatTest, AFailoverDuringARepeatContinuesTheRepeat)
     EXPECT_FALSE(everyFile().join(',').contains(QStringLiteral("repeat")));
 }
 
-TEST_F(RepeatTest, AFailoverWithNoServerLeftKeepsTheLargerRecording)
+TEST_F(RepeatTest, AFailoverWithNoServerLeftKeepsBothRecordings)
 {
     startOnStation(1);
     recorder->HandleStreamData(kHeader + "aaaa" + titleBlock("One") + "bbbb" + QByteArray(1, '\0') + "bbbb" + titleBlock("Two") + "cccc" +
@@ -110,6 +118,7 @@ TEST_F(RepeatTest, AFailoverWithNoServerLeftKeepsTheLargerRecording)
     recorder->Timer1_Timer();  // no second server: the recording stops
     ASSERT_TRUE(WaitUntil([&] { return !recorder->blnRecording; }));
     EXPECT_EQ(body(QStringLiteral("One.mp3")), QByteArray("bbbbbbbb"));
+    EXPECT_EQ(body(QStringLiteral("One (2).mp3")), QByteArray("rrrr"));
     EXPECT_FALSE(everyFile().join(',').contains(QStringLiteral("repeat")));
 }
 
