@@ -289,6 +289,8 @@ private:
     QString m_pendingRepeatOf;         // the earlier file that repeat stands for
     QString m_pendingRepeatName;       // the name that repeat was started under
     bool m_skipping = false;           // the title playing is saved already and not recorded again
+    bool m_pausedOnTitle = false;      // the name the recording resumes with came from a stream title
+    bool m_resuming = false;           // OpenMP3File runs for a resume after a pause
     bool m_pendingRepeatFromTitle = false;
     bool m_dropStream = false;         // the rest of this connection is ignored
     bool m_writeErrorShown = false;

@@ -293,6 +293,7 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
         m_config.bPreviewModeOnly = false;
         PendingFile = strFileName;
         strSongName = strFileName;
+        m_pausedOnTitle = blnICYName;
         if (m_config.bStartInListenMode) {
             m_deps.relay->StartPreviewing();
             blnPreviewToggle = true;
@@ -302,13 +303,15 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
     if (blnPaused) {
         if (strFileName != strSongName) {
             strSongName = strFileName;
+            m_pausedOnTitle = blnICYName;
             if (!PendingFile.isEmpty())
                 PendingFile = strFileName;
         }
         return;
     }
 
-    closeFile(blnICYName, blnICYName);
+    // The file a pause cut short did not play to the next title.
+    closeFile(blnICYName, blnICYName && !m_resuming);
     m_skipping = false;
     const QString continued = m_continueName;
     m_continueName.clear();
@@ -346,8 +349,9 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
                        QStringLiteral(": it is saved already"));
         return;
     }
-    // A title that plays again keeps its earlier file until the repeat ends.
-    m_file.KeepEarlierFile(blnICYName);
+    // A title that plays again keeps its earlier file until the repeat ends;
+    // so does any file a resumed recording goes on with.
+    m_file.KeepEarlierFile(blnICYName || m_resuming);
     const bool created = CreateRecordingFile(m_config.sMP3Path, name, m_file, now().date(), pauseSleeper(),
                                              m_deps.filePauseMs);
     strSongName = created ? strFileName : name;

@@ -252,3 +252,56 @@ TEST_F(RepeatTest, KeepNumbersEachFurtherPlay)
     EXPECT_EQ(body(QStringLiteral("One (2).mp3")), QByteArray("2222"));
     EXPECT_EQ(body(QStringLiteral("One (3).mp3")), QByteArray("3333"));
 }
+
+// The title the recording resumes with after a pause may have been recorded
+// before: the earlier file stays and the resumed play is a repeat of it.
+TEST_F(RepeatTest, AResumeOnATitleRecordedBeforeKeepsTheEarlierFile)
+{
+    using R = RecordingOptions::Repeat;
+    const struct {
+        const char* what;
+        R policy;
+        bool nextTitle;  // "Three" follows; otherwise the recording stops
+        QByteArray oneFile, versionFile;
+    } cases[] = {
+        {"stopped in the resumed play", R::Replace, false, "bbbb", "rrrr"},
+        {"keep: the resumed play is a version", R::Keep, true, "bbbb", "rrrr"},
+        {"replace: the same length replaces", R::Replace, true, "rrrr", {}},
+        {"skip: a saved title is not recorded", R::Skip, true, "bbbb", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        recorder = std::make_unique<frmMP3>(deps);
+        QDir(folder.path()).removeRecursively();
+        QDir().mkpath(folder.path());
+        options.repeatPolicy = c.policy;
+        startOnStation();
+        recorder->HandleStreamData(kHeader + "aaaa" + titleBlock("One") + "bbbb" + titleBlock("Two") + "cccc");
+        recorder->TogglePause();
+        recorder->HandleStreamData(titleBlock("One") + "xxxx");
+        recorder->TogglePause();
+        EXPECT_EQ(body(QStringLiteral("One.mp3")), QByteArray("bbbb"));
+        recorder->HandleStreamData(QByteArray(1, '\0') + "rrrr" + (c.nextTitle ? titleBlock("Three") + "dddd" : ""));
+        recorder->StopRecording();
+        EXPECT_EQ(body(QStringLiteral("One.mp3")), c.oneFile);
+        EXPECT_EQ(body(QStringLiteral("One (2).mp3")), c.versionFile);
+        EXPECT_EQ(body(QStringLiteral("Two.mp3")), QByteArray("cccc"));
+        EXPECT_FALSE(everyFile().join(',').contains(QStringLiteral("repeat")));
+    }
+}
+
+// A recording that starts paused opens its first file on resume: a file of
+// that name from an earlier recording stays.
+TEST_F(RepeatTest, AResumedStartKeepsAFileOfTheSameName)
+{
+    WriteAll(folder.file(QStringLiteral("X-12052026.mp3")), "earlier");
+    config.bPreviewModeOnly = true;
+    startOnStation();
+    recorder->HandleStreamData(kHeader + "aaaa");
+    ASSERT_TRUE(recorder->blnPaused);
+    recorder->TogglePause();
+    recorder->HandleStreamData(QByteArray(1, '\0') + "bbbb");
+    recorder->StopRecording();
+    EXPECT_EQ(body(QStringLiteral("X-12052026.mp3")), QByteArray("earlier"));
+    EXPECT_EQ(body(QStringLiteral("X-12052026 (2).mp3")), QByteArray("bbbb"));
+}
