@@ -147,6 +147,9 @@ public:
     bool quitting() const { return m_quitting; }
     int exitCode() const { return m_exitCode; }
     QString TrayTip() const { return m_trayTip; }
+    // The status as the recording display shows it: the song's own name
+    // where the status names its file on disk.
+    QString DisplayCaption() const;
     const RecorderMenuState& Menu() const { return m_menu; }
     bool Timer1Enabled() const { return m_timer1.isActive(); }
     EventSocket& WS() { return *m_ws; }
@@ -182,6 +185,7 @@ private:
 
     void setSongCaption(const QString& caption);
     QString fileCaption() const;
+    void rememberFileCaption();
     void announceFile();
     void showFileAgain();
     void setTrayTip(const QString& tip);
@@ -272,6 +276,7 @@ private:
     bool m_streamIsReconnect = false;  // the current connection continues the open file
     QString m_fileSongName;            // the name the open file was started under
     QString m_fileCaption;             // "Now Recording: " and the open file's name on disk
+    QString m_fileTitleCaption;        // "Now Recording: " and the name the open file was started under
     bool m_fileFromTitle = false;      // the open file is named after a stream title
     QString m_continueName;            // the file a failover closed, continued by the next server
     RecordingOptions m_options;

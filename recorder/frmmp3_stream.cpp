@@ -324,7 +324,7 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
         m_fileSongName = strFileName;
         m_fileFromTitle = blnICYName;
         m_writeErrorShown = false;
-        m_fileCaption = fileCaption();  // the same file goes on: said when it was opened
+        rememberFileCaption();  // the same file goes on: said when it was opened
         beginLeadingFrame();
         return;
     }
@@ -379,11 +379,26 @@ QString frmMP3::fileCaption() const
     return QStringLiteral("Now Recording: ") + QFileInfo(path).fileName();
 }
 
+void frmMP3::rememberFileCaption()
+{
+    m_fileCaption = fileCaption();
+    m_fileTitleCaption = QStringLiteral("Now Recording: ") + m_fileSongName;
+}
+
 // Said once for each file opened, naming it as it is on disk.
 void frmMP3::announceFile()
 {
-    m_fileCaption = fileCaption();
+    rememberFileCaption();
     setSongCaption(m_fileCaption);
+}
+
+QString frmMP3::DisplayCaption() const
+{
+    // A name shortened to fit the folder, or cleaned of characters a file
+    // name cannot hold, is the file's; the display shows the song's own.
+    if (!m_fileCaption.isEmpty() && sSongCaption == m_fileCaption)
+        return m_fileTitleCaption;
+    return sSongCaption;
 }
 
 // Once the stream flows again the status names the file again; it was said
