@@ -267,6 +267,7 @@ void frmMP3::StopRecording()
     m.mnuStartRecording = true;
     m.mnuStopRecording = false;
     m.mnuPauseRecording = false;
+    m.mnuPauseRecordingCaption = QStringLiteral("Pause Recording");  // a stop ends any pause
     m.mnuListen = false;
     m.mnuToggleDisplay = true;
     setMenu(m);
