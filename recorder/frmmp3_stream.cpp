@@ -207,13 +207,16 @@ void frmMP3::closeFile(bool titleMode, bool titleChange)
         m_fileFromTitle = false;
         return;
     }
-    const QString kept = finishFile(path, earlier, titleChange);
-    if (QFileInfo(kept).size() == 0 && QFile::remove(kept)) {
-        // No audio reached it: a file of only a tag is not a recording.
+    if (QFileInfo(path).size() == 0 && QFile::remove(path)) {
+        // No audio reached it: a file of only a tag is not a recording, and
+        // an earlier file of that name stays as it was.
         m_fileSongName.clear();
         m_fileFromTitle = false;
         return;
     }
+    // Only a title's play that ran to the next title can be the same
+    // recording as an earlier one.
+    const QString kept = finishFile(path, earlier, titleChange && m_fileFromTitle);
     // The tag is taken from the name the file was started under, so a file
     // closed after a pause is tagged like any other; a file named after a
     // title is always tagged from that title.
@@ -318,11 +321,12 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
     const QString continuedPath =
         m_pendingRepeat.isEmpty() ? FullRecordingPath(m_config.sMP3Path, strFileName) : m_pendingRepeat;
     if (!continued.isEmpty() && strFileName == continued && m_file.Append(continuedPath, m_pendingRepeatOf)) {
+        const bool repeatOfTitle = !m_pendingRepeat.isEmpty() && m_pendingRepeatFromTitle;
         m_pendingRepeat.clear();
         m_pendingRepeatOf.clear();
         strSongName = strFileName;
         m_fileSongName = strFileName;
-        m_fileFromTitle = blnICYName;
+        m_fileFromTitle = blnICYName || repeatOfTitle;
         m_writeErrorShown = false;
         rememberFileCaption();  // the same file goes on: said when it was opened
         beginLeadingFrame();
@@ -349,9 +353,10 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
                        QStringLiteral(": it is saved already"));
         return;
     }
-    // A title that plays again keeps its earlier file until the repeat ends;
-    // so does any file a resumed recording goes on with.
-    m_file.KeepEarlierFile(blnICYName || m_resuming);
+    // A file of this name from before stays: a title that plays again is a
+    // repeat of it, any other name (a station's file of the day, an archive
+    // started again) is kept beside it as another version.
+    m_file.KeepEarlierFile(true);
     const bool created = CreateRecordingFile(m_config.sMP3Path, name, m_file, now().date(), pauseSleeper(),
                                              m_deps.filePauseMs);
     strSongName = created ? strFileName : name;

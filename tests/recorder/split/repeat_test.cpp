@@ -305,3 +305,41 @@ TEST_F(RepeatTest, AResumedStartKeepsAFileOfTheSameName)
     EXPECT_EQ(body(QStringLiteral("X-12052026.mp3")), QByteArray("earlier"));
     EXPECT_EQ(body(QStringLiteral("X-12052026 (2).mp3")), QByteArray("bbbb"));
 }
+
+// A recording that starts again under a name recorded before (the station's
+// file of the day, a single file, the day's archive) never starts that file
+// over: the new recording is kept beside it as a numbered version.
+TEST_F(RepeatTest, ANameRecordedBeforeIsKeptWhenARecordingStartsAgain)
+{
+    const struct {
+        const char* what;
+        qint32 mode;
+        QByteArray header;
+        const char* file;
+        const char* version;
+    } cases[] = {
+        {"the station's file of the day", 2, "ICY 200 OK\r\nicy-name:X\r\nicy-metaint:4\r\n\r\n", "X-12052026.mp3",
+         "X-12052026 (2).mp3"},
+        {"a single file", 1, "ICY 200 OK\r\n\r\n", "single.mp3", "single (2).mp3"},
+        {"the day's archive", 3, "ICY 200 OK\r\n\r\n", "arch-12052026.mp3", "arch-12052026 (2).mp3"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        recorder = std::make_unique<frmMP3>(deps);
+        QDir(folder.path()).removeRecursively();
+        QDir().mkpath(folder.path());
+        config.lRecordingMode = c.mode;
+        config.sStreamFileName = c.mode == 1 ? QStringLiteral("single.mp3") : QStringLiteral("arch");
+        for (const QByteArray audio : {QByteArray("1111"), QByteArray("2222")}) {
+            recorder->Servers.Clear();
+            const size_t connections = station.connections.size();
+            startOnStation();
+            ASSERT_TRUE(WaitUntil([&] { return station.connections.size() > connections; }));
+            recorder->HandleStreamData(c.header + audio);
+            recorder->StopRecording();
+        }
+        EXPECT_EQ(body(QString::fromLatin1(c.file)), QByteArray("1111"));
+        EXPECT_EQ(body(QString::fromLatin1(c.version)), QByteArray("2222"));
+        EXPECT_EQ(everyFile().size(), 2) << everyFile().join(',').toStdString();
+    }
+}
