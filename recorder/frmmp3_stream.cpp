@@ -239,9 +239,9 @@ QString frmMP3::finishFile(const QString& path, const QString& earlier, bool tit
     if (!FileExists(earlier))  // the earlier file went away meanwhile
         return SettleRepeat(path, earlier, true);
     constexpr double kSameRecordingSeconds = 2.0;
-    const bool same = titleChange && m_options.repeatPolicy == RecordingOptions::Repeat::Replace &&
-                      std::abs(AudioSecondsOf(path, lngBitRate) - AudioSecondsOf(earlier, lngBitRate)) <=
-                          kSameRecordingSeconds;
+    const bool same =
+        titleChange && m_options.repeatPolicy == RecordingOptions::Repeat::Replace &&
+        std::abs(AudioSecondsOf(path, lngBitRate) - AudioSecondsOf(earlier, lngBitRate)) <= kSameRecordingSeconds;
     const QString earlierName = QFileInfo(earlier).fileName();
     if (!same) {
         const QString version = KeepRepeatAsVersion(path, earlier);

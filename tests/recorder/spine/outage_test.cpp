@@ -61,8 +61,7 @@ protected:
     QByteArray recorded()
     {
         QString path;
-        const auto closed =
-            QObject::connect(recorder.get(), &frmMP3::fileClosed, [&](const QString& p) { path = p; });
+        const auto closed = QObject::connect(recorder.get(), &frmMP3::fileClosed, [&](const QString& p) { path = p; });
         recorder->StopRecording();
         QObject::disconnect(closed);
         return ReadAll(path);

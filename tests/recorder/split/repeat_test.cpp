@@ -31,6 +31,15 @@ protected:
         const QByteArray f = ReadAll(folder.file(name));
         return f.size() >= 128 && f.right(128).startsWith("TAG") ? f.left(f.size() - 128) : f;
     }
+    // A new recorder on an empty folder: each case of a table starts so.
+    void freshRecorder()
+    {
+        recorder = std::make_unique<frmMP3>(deps);
+        captions.clear();
+        QObject::connect(recorder.get(), &frmMP3::songCaptionChanged, [this](const QString& s) { captions.append(s); });
+        QDir(folder.path()).removeRecursively();
+        QDir().mkpath(folder.path());
+    }
     QStringList everyFile() const
     {
         return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -88,8 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RepeatCase{"shorter complete repeat still replaces", 1, true, "rrrr", {}},
                       RepeatCase{"stop in a short repeat keeps both", 1, false, "bbbbbbbbbbbb", "rrrr"},
                       RepeatCase{"stop in an equal repeat keeps both", 3, false, "bbbbbbbbbbbb", "rrrrrrrrrrrr"},
-                      RepeatCase{"stop in a longer repeat keeps both", 4, false, "bbbbbbbbbbbb",
-                                 "rrrrrrrrrrrrrrrr"}));
+                      RepeatCase{"stop in a longer repeat keeps both", 4, false, "bbbbbbbbbbbb", "rrrrrrrrrrrrrrrr"}));
 
 TEST_F(RepeatTest, AFailoverDuringARepeatContinuesTheRepeat)
 {
@@ -217,11 +225,7 @@ TEST_F(RepeatTest, ACompleteRepeatReplacesOnlyTheSameRecordingAsThePolicySays)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        recorder = std::make_unique<frmMP3>(deps);
-        captions.clear();
-        QObject::connect(recorder.get(), &frmMP3::songCaptionChanged, [this](const QString& s) { captions.append(s); });
-        QDir(folder.path()).removeRecursively();
-        QDir().mkpath(folder.path());
+        freshRecorder();
         options.repeatPolicy = c.policy;
         startOnStation();
         recorder->HandleStreamData(stream({{"One", one}, {"Two", QByteArray(500, 'c')}, {"One", c.again},
@@ -261,7 +265,7 @@ TEST_F(RepeatTest, AResumeOnATitleRecordedBeforeKeepsTheEarlierFile)
     const struct {
         const char* what;
         R policy;
-        bool nextTitle;  // "Three" follows; otherwise the recording stops
+        bool nextTitle; // "Three" follows; otherwise the recording stops
         QByteArray oneFile, versionFile;
     } cases[] = {
         {"stopped in the resumed play", R::Replace, false, "bbbb", "rrrr"},
@@ -271,9 +275,7 @@ TEST_F(RepeatTest, AResumeOnATitleRecordedBeforeKeepsTheEarlierFile)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        recorder = std::make_unique<frmMP3>(deps);
-        QDir(folder.path()).removeRecursively();
-        QDir().mkpath(folder.path());
+        freshRecorder();
         options.repeatPolicy = c.policy;
         startOnStation();
         recorder->HandleStreamData(kHeader + "aaaa" + titleBlock("One") + "bbbb" + titleBlock("Two") + "cccc");
@@ -325,12 +327,10 @@ TEST_F(RepeatTest, ANameRecordedBeforeIsKeptWhenARecordingStartsAgain)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        recorder = std::make_unique<frmMP3>(deps);
-        QDir(folder.path()).removeRecursively();
-        QDir().mkpath(folder.path());
+        freshRecorder();
         config.lRecordingMode = c.mode;
         config.sStreamFileName = c.mode == 1 ? QStringLiteral("single.mp3") : QStringLiteral("arch");
-        for (const QByteArray audio : {QByteArray("1111"), QByteArray("2222")}) {
+        for (const QByteArray& audio : {QByteArray("1111"), QByteArray("2222")}) {
             recorder->Servers.Clear();
             const size_t connections = station.connections.size();
             startOnStation();

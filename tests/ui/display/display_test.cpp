@@ -322,5 +322,6 @@ TEST_F(DisplayTest, TheSongsOwnTitleIsShownWhereItsFileNameDiffers)
     recorder->Timer1_Timer();
     refresh();
     EXPECT_EQ(display->DisplayTitle(), recorder->sSongCaption);
-    EXPECT_TRUE(display->DisplayTitle().startsWith(QStringLiteral("PAUSED..."))) << display->DisplayTitle().toStdString();
+    EXPECT_TRUE(display->DisplayTitle().startsWith(QStringLiteral("PAUSED...")))
+        << display->DisplayTitle().toStdString();
 }
