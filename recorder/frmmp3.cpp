@@ -15,6 +15,7 @@
 #include "sources/urigrabber.h"
 
 #include <algorithm>
+#include <utility>
 
 frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
     : QObject(parent), m_deps(deps), m_config(*deps.config)
@@ -266,6 +267,7 @@ void frmMP3::StopRecording()
     m.mnuStartRecording = true;
     m.mnuStopRecording = false;
     m.mnuPauseRecording = false;
+    m.mnuPauseRecordingCaption = QStringLiteral("Pause Recording");  // a stop ends any pause
     m.mnuListen = false;
     m.mnuToggleDisplay = true;
     setMenu(m);
@@ -279,6 +281,7 @@ void frmMP3::StopRecording()
     lngBitRate = 0;
     strICYHeader.clear();
     blnPaused = false;
+    m_pausedOnTitle = false;
     blnPausedFileName.clear();
     strSongName.clear();
     setTrayTip(QStringLiteral("Tonquill"));
@@ -301,13 +304,18 @@ void frmMP3::TogglePause()
     blnPaused = false;
     const qint64 pause = CompensatedTick(m_deps.clock->GetTickCount(), lPauseStart) - lPauseStart;
     StartTick = static_cast<qint32>(static_cast<quint32>(static_cast<qint64>(StartTick) + pause));
+    // The name the recording goes on with may be a file recorded before (a
+    // title heard again): it is treated as a repeat, never started over.
+    const bool title = std::exchange(m_pausedOnTitle, false);
+    m_resuming = true;
     if (!PendingFile.isEmpty()) {
         const QString pending = PendingFile;
-        OpenMP3File(pending, false);
+        OpenMP3File(pending, title);
         PendingFile.clear();
     } else if (!blnPausedFileName.isEmpty() && blnPausedFileName != strSongName) {
-        OpenMP3File(strSongName, false);
+        OpenMP3File(strSongName, title);
     }
+    m_resuming = false;
     blnPausedFileName.clear();
     m.mnuPauseRecordingCaption = QStringLiteral("Pause Recording");
     setPauseCaption(m);

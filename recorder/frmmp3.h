@@ -153,6 +153,9 @@ public:
     bool quitting() const { return m_quitting; }
     int exitCode() const { return m_exitCode; }
     QString TrayTip() const { return m_trayTip; }
+    // The status as the recording display shows it: the song's own name
+    // where the status names its file on disk.
+    QString DisplayCaption() const;
     const RecorderMenuState& Menu() const { return m_menu; }
     bool Timer1Enabled() const { return m_timer1.isActive(); }
     EventSocket& WS() { return *m_ws; }
@@ -188,6 +191,7 @@ private:
 
     void setSongCaption(const QString& caption);
     QString fileCaption() const;
+    void rememberFileCaption();
     void announceFile();
     void showFileAgain();
     void setTrayTip(const QString& tip);
@@ -292,6 +296,7 @@ private:
     bool m_streamIsReconnect = false;  // the current connection continues the open file
     QString m_fileSongName;            // the name the open file was started under
     QString m_fileCaption;             // "Now Recording: " and the open file's name on disk
+    QString m_fileTitleCaption;        // "Now Recording: " and the name the open file was started under
     bool m_fileFromTitle = false;      // the open file is named after a stream title
     QString m_continueName;            // the file a failover closed, continued by the next server
     RecordingOptions m_options;
@@ -331,6 +336,8 @@ private:
     QString m_pendingRepeatOf;         // the earlier file that repeat stands for
     QString m_pendingRepeatName;       // the name that repeat was started under
     bool m_skipping = false;           // the title playing is saved already and not recorded again
+    bool m_pausedOnTitle = false;      // the name the recording resumes with came from a stream title
+    bool m_resuming = false;           // OpenMP3File runs for a resume after a pause
     bool m_pendingRepeatFromTitle = false;
     bool m_dropStream = false;         // the rest of this connection is ignored
     bool m_writeErrorShown = false;

@@ -241,13 +241,16 @@ void frmMP3::closeFile(bool titleMode, bool titleChange)
         m_fileFromTitle = false;
         return;
     }
-    const QString kept = finishFile(path, earlier, titleChange);
-    if (QFileInfo(kept).size() == 0 && QFile::remove(kept)) {
-        // No audio reached it: a file of only a tag is not a recording.
+    if (QFileInfo(path).size() == 0 && QFile::remove(path)) {
+        // No audio reached it: a file of only a tag is not a recording, and
+        // an earlier file of that name stays as it was.
         m_fileSongName.clear();
         m_fileFromTitle = false;
         return;
     }
+    // Only a title's play that ran to the next title can be the same
+    // recording as an earlier one.
+    const QString kept = finishFile(path, earlier, titleChange && m_fileFromTitle);
     // The tag is taken from the name the file was started under, so a file
     // closed after a pause is tagged like any other; a file named after a
     // title is always tagged from that title.
@@ -261,23 +264,27 @@ void frmMP3::closeFile(bool titleMode, bool titleChange)
 // A title that played again was recorded beside its earlier file. A play
 // that ran to the next title replaces that file when it is the same
 // recording (the lengths within 2 s) and the user lets repeats replace;
-// otherwise it is kept as a numbered version. A recording that ends during
-// the repeat keeps the larger of the two.
+// otherwise it is kept as a numbered version. A play that the end of the
+// recording cut short is kept as a version too: ending never deletes audio.
 QString frmMP3::finishFile(const QString& path, const QString& earlier, bool titleChange)
 {
     if (earlier.isEmpty() || !FileExists(path))
         return earlier.isEmpty() ? path : earlier;
-    if (!titleChange)
-        return SettleRepeat(path, earlier, false);
+    if (!FileExists(earlier))  // the earlier file went away meanwhile
+        return SettleRepeat(path, earlier, true);
     constexpr double kSameRecordingSeconds = 2.0;
-    const bool same = m_options.repeatPolicy == RecordingOptions::Repeat::Replace &&
-                      std::abs(AudioSecondsOf(path, lngBitRate) - AudioSecondsOf(earlier, lngBitRate)) <=
-                          kSameRecordingSeconds;
+    const bool same =
+        titleChange && m_options.repeatPolicy == RecordingOptions::Repeat::Replace &&
+        std::abs(AudioSecondsOf(path, lngBitRate) - AudioSecondsOf(earlier, lngBitRate)) <= kSameRecordingSeconds;
     const QString earlierName = QFileInfo(earlier).fileName();
     if (!same) {
         const QString version = KeepRepeatAsVersion(path, earlier);
-        if (version.isEmpty())  // every number taken
-            return SettleRepeat(path, earlier, false);
+        if (version.isEmpty()) {
+            // Every number taken: the play stays under its hidden name.
+            setSongCaption(QStringLiteral("[ERR] DISK: No free name beside ") + earlierName +
+                           QStringLiteral("; the later play stays as ") + QFileInfo(path).fileName());
+            return path;
+        }
         setSongCaption(QStringLiteral("Kept ") + QFileInfo(version).fileName() + QStringLiteral(" as another recording"));
         return version;
     }
@@ -324,6 +331,7 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
         m_config.bPreviewModeOnly = false;
         PendingFile = strFileName;
         strSongName = strFileName;
+        m_pausedOnTitle = blnICYName;
         if (m_config.bStartInListenMode) {
             m_deps.relay->StartPreviewing();
             blnPreviewToggle = true;
@@ -333,26 +341,29 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
     if (blnPaused) {
         if (strFileName != strSongName) {
             strSongName = strFileName;
+            m_pausedOnTitle = blnICYName;
             if (!PendingFile.isEmpty())
                 PendingFile = strFileName;
         }
         return;
     }
 
-    closeFile(blnICYName, blnICYName);
+    // The file a pause cut short did not play to the next title.
+    closeFile(blnICYName, blnICYName && !m_resuming);
     m_skipping = false;
     const QString continued = m_continueName;
     m_continueName.clear();
     const QString continuedPath =
         m_pendingRepeat.isEmpty() ? FullRecordingPath(m_config.sMP3Path, strFileName) : m_pendingRepeat;
     if (!continued.isEmpty() && strFileName == continued && m_file.Append(continuedPath, m_pendingRepeatOf)) {
+        const bool repeatOfTitle = !m_pendingRepeat.isEmpty() && m_pendingRepeatFromTitle;
         m_pendingRepeat.clear();
         m_pendingRepeatOf.clear();
         strSongName = strFileName;
         m_fileSongName = strFileName;
-        m_fileFromTitle = blnICYName;
+        m_fileFromTitle = blnICYName || repeatOfTitle;
         m_writeErrorShown = false;
-        m_fileCaption = fileCaption();  // the same file goes on: said when it was opened
+        rememberFileCaption();  // the same file goes on: said when it was opened
         beginLeadingFrame();
         return;
     }
@@ -377,8 +388,10 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
                        QStringLiteral(": it is saved already"));
         return;
     }
-    // A title that plays again keeps its earlier file until the repeat ends.
-    m_file.KeepEarlierFile(blnICYName);
+    // A file of this name from before stays: a title that plays again is a
+    // repeat of it, any other name (a station's file of the day, an archive
+    // started again) is kept beside it as another version.
+    m_file.KeepEarlierFile(true);
     const bool created = CreateRecordingFile(m_config.sMP3Path, name, m_file, now().date(), pauseSleeper(),
                                              m_deps.filePauseMs);
     strSongName = created ? strFileName : name;
@@ -406,11 +419,26 @@ QString frmMP3::fileCaption() const
     return QStringLiteral("Now Recording: ") + QFileInfo(path).fileName();
 }
 
+void frmMP3::rememberFileCaption()
+{
+    m_fileCaption = fileCaption();
+    m_fileTitleCaption = QStringLiteral("Now Recording: ") + m_fileSongName;
+}
+
 // Said once for each file opened, naming it as it is on disk.
 void frmMP3::announceFile()
 {
-    m_fileCaption = fileCaption();
+    rememberFileCaption();
     setSongCaption(m_fileCaption);
+}
+
+QString frmMP3::DisplayCaption() const
+{
+    // A name shortened to fit the folder, or cleaned of characters a file
+    // name cannot hold, is the file's; the display shows the song's own.
+    if (!m_fileCaption.isEmpty() && sSongCaption == m_fileCaption)
+        return m_fileTitleCaption;
+    return sSongCaption;
 }
 
 // Once the stream flows again the status names the file again; it was said

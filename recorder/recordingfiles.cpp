@@ -477,7 +477,16 @@ bool CreateRecordingFile(const QString& sMP3Path, QString& name, RecordingFile& 
 
 bool ArchiveDateOf(const QString& fileName, QDate& date)
 {
-    const qsizetype n = fileName.size();
+    qsizetype n = fileName.size();
+    // A numbered version of the day's archive ("-MMDDYYYY (2).mp3") is of
+    // that day too.
+    const qsizetype open = fileName.lastIndexOf(QLatin1String(" ("));
+    if (open > 0 && n >= 5 && fileName.at(n - 5) == QLatin1Char(')') && open + 2 < n - 5) {
+        const QStringView number = QStringView(fileName).mid(open + 2, n - 5 - open - 2);
+        if (std::all_of(number.cbegin(), number.cend(),
+                        [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }))
+            n = open + 4;
+    }
     if (n < 12)
         return false;
     const QString digits = fileName.mid(n - 12, 8);  // MMDDYYYY

@@ -167,8 +167,9 @@ bool CreateRecordingFile(const QString& sMP3Path, QString& name, RecordingFile& 
                          ISleeper& sleeper, int pauseMs = kCreateFilePauseMs);
 
 // The date read from the MMDDYYYY digits before a name's last four
-// characters; month and day beyond their range roll over. False when the
-// name is too short or those characters are not all digits.
+// characters, or before the " (N)" of a numbered version; month and day
+// beyond their range roll over. False when the name is too short or those
+// characters are not all digits.
 bool ArchiveDateOf(const QString& fileName, QDate& date);
 
 // Deletes the "*.mp3" and "*.aac" files in `sMP3Path` whose archive date (at midnight)

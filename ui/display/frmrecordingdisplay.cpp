@@ -354,7 +354,7 @@ void frmRecordingDisplay::tmrRecState_Timer()
             lblBR->setText(QStringLiteral("B: ") + QString::number(m_recorder.lngBitRate));
             light(lblBR, true);
         }
-        m_displayTitle = m_recorder.sSongCaption;
+        m_displayTitle = m_recorder.DisplayCaption();
         const QString shown = visibleTitle(m_displayTitle);
         if (lblSongTitle->fontMetrics().horizontalAdvance(shown) > lblSongTitle->width()) {
             tickerStep();

@@ -26,6 +26,11 @@ TEST(ArchiveDateOf, ReadsTheDigitsBeforeTheExtension)
         {"x-+1052026.mp3", false, {}},
         {"x--1052026.mp3", false, {}},
         {"2052026.mp3", false, {}},                      // too short
+        {"Station-12052026 (2).mp3", true, QDate(2026, 12, 5)},  // a numbered version
+        {"Station-12052026 (17).aac", true, QDate(2026, 12, 5)},
+        {"Station-12052026 ().mp3", false, {}},
+        {"Station-12052026 (x).mp3", false, {}},
+        {"Title (2).mp3", false, {}},
         {"", false, {}},
     };
     for (const auto& c : cases) {

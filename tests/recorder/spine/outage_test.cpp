@@ -56,10 +56,14 @@ protected:
         }
     }
 
+    // What the recording's last file holds once the recording stops (a
+    // name recorded before ends as a numbered version beside it).
     QByteArray recorded()
     {
-        const QString path = recorder->RecordingPath();
+        QString path;
+        const auto closed = QObject::connect(recorder.get(), &frmMP3::fileClosed, [&](const QString& p) { path = p; });
         recorder->StopRecording();
+        QObject::disconnect(closed);
         return ReadAll(path);
     }
 

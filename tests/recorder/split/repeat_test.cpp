@@ -31,6 +31,15 @@ protected:
         const QByteArray f = ReadAll(folder.file(name));
         return f.size() >= 128 && f.right(128).startsWith("TAG") ? f.left(f.size() - 128) : f;
     }
+    // A new recorder on an empty folder: each case of a table starts so.
+    void freshRecorder()
+    {
+        recorder = std::make_unique<frmMP3>(deps);
+        captions.clear();
+        QObject::connect(recorder.get(), &frmMP3::songCaptionChanged, [this](const QString& s) { captions.append(s); });
+        QDir(folder.path()).removeRecursively();
+        QDir().mkpath(folder.path());
+    }
     QStringList everyFile() const
     {
         return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -42,6 +51,7 @@ struct RepeatCase {
     int repeatIntervals;
     bool nextTitle;
     QByteArray expectedOne;
+    QByteArray expectedVersion;  // "One (2).mp3"; empty when there is none
 };
 
 void PrintTo(const RepeatCase& c, std::ostream* os)
@@ -52,7 +62,8 @@ void PrintTo(const RepeatCase& c, std::ostream* os)
 class RepeatCases : public RepeatTest, public ::testing::WithParamInterface<RepeatCase> {};
 
 // "One" (3 intervals), "Two", then "One" again for some intervals, then
-// either "Three" or a stop in the middle of the repeat.
+// either "Three" or a stop in the middle of the repeat. A stop never
+// deletes either play: the part of the repeat recorded is a version.
 TEST_P(RepeatCases, TheRepeatReplacesTheEarlierFileOnlyWhenItPlayedToTheNextTitle)
 {
     const RepeatCase& c = GetParam();
@@ -70,6 +81,11 @@ TEST_P(RepeatCases, TheRepeatReplacesTheEarlierFileOnlyWhenItPlayedToTheNextTitl
     recorder->StopRecording();
     EXPECT_EQ(body(QStringLiteral("One.mp3")), c.expectedOne);
     EXPECT_TRUE(ReadAll(folder.file(QStringLiteral("One.mp3"))).right(128).startsWith("TAG"));
+    EXPECT_EQ(body(QStringLiteral("One (2).mp3")), c.expectedVersion);
+    if (!c.expectedVersion.isEmpty()) {
+        EXPECT_EQ(ReadAll(folder.file(QStringLiteral("One (2).mp3"))).right(128).mid(3, 30),
+                  QByteArray("One").leftJustified(30, '\0'));
+    }
     EXPECT_EQ(body(QStringLiteral("Two.mp3")), QByteArray("cccc"));
     const QStringList files = everyFile();
     EXPECT_FALSE(files.join(',').contains(QStringLiteral("repeat"))) << files.join(',').toStdString();
@@ -77,11 +93,11 @@ TEST_P(RepeatCases, TheRepeatReplacesTheEarlierFileOnlyWhenItPlayedToTheNextTitl
 
 INSTANTIATE_TEST_SUITE_P(
     Repeats, RepeatCases,
-    ::testing::Values(RepeatCase{"complete repeat replaces", 2, true, "rrrrrrrr"},
-                      RepeatCase{"shorter complete repeat still replaces", 1, true, "rrrr"},
-                      RepeatCase{"stop in a short repeat keeps the earlier", 1, false, "bbbbbbbbbbbb"},
-                      RepeatCase{"stop in an equal repeat keeps the earlier", 3, false, "bbbbbbbbbbbb"},
-                      RepeatCase{"stop in a longer repeat keeps the repeat", 4, false, "rrrrrrrrrrrrrrrr"}));
+    ::testing::Values(RepeatCase{"complete repeat replaces", 2, true, "rrrrrrrr", {}},
+                      RepeatCase{"shorter complete repeat still replaces", 1, true, "rrrr", {}},
+                      RepeatCase{"stop in a short repeat keeps both", 1, false, "bbbbbbbbbbbb", "rrrr"},
+                      RepeatCase{"stop in an equal repeat keeps both", 3, false, "bbbbbbbbbbbb", "rrrrrrrrrrrr"},
+                      RepeatCase{"stop in a longer repeat keeps both", 4, false, "bbbbbbbbbbbb", "rrrrrrrrrrrrrrrr"}));
 
 TEST_F(RepeatTest, AFailoverDuringARepeatContinuesTheRepeat)
 {
@@ -101,7 +117,7 @@ TEST_F(RepeatTest, AFailoverDuringARepeatContinuesTheRepeat)
     EXPECT_FALSE(everyFile().join(',').contains(QStringLiteral("repeat")));
 }
 
-TEST_F(RepeatTest, AFailoverWithNoServerLeftKeepsTheLargerRecording)
+TEST_F(RepeatTest, AFailoverWithNoServerLeftKeepsBothRecordings)
 {
     startOnStation(1);
     recorder->HandleStreamData(kHeader + "aaaa" + titleBlock("One") + "bbbb" + QByteArray(1, '\0') + "bbbb" + titleBlock("Two") + "cccc" +
@@ -110,6 +126,7 @@ TEST_F(RepeatTest, AFailoverWithNoServerLeftKeepsTheLargerRecording)
     recorder->Timer1_Timer();  // no second server: the recording stops
     ASSERT_TRUE(WaitUntil([&] { return !recorder->blnRecording; }));
     EXPECT_EQ(body(QStringLiteral("One.mp3")), QByteArray("bbbbbbbb"));
+    EXPECT_EQ(body(QStringLiteral("One (2).mp3")), QByteArray("rrrr"));
     EXPECT_FALSE(everyFile().join(',').contains(QStringLiteral("repeat")));
 }
 
@@ -208,11 +225,7 @@ TEST_F(RepeatTest, ACompleteRepeatReplacesOnlyTheSameRecordingAsThePolicySays)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        recorder = std::make_unique<frmMP3>(deps);
-        captions.clear();
-        QObject::connect(recorder.get(), &frmMP3::songCaptionChanged, [this](const QString& s) { captions.append(s); });
-        QDir(folder.path()).removeRecursively();
-        QDir().mkpath(folder.path());
+        freshRecorder();
         options.repeatPolicy = c.policy;
         startOnStation();
         recorder->HandleStreamData(stream({{"One", one}, {"Two", QByteArray(500, 'c')}, {"One", c.again},
@@ -242,4 +255,91 @@ TEST_F(RepeatTest, KeepNumbersEachFurtherPlay)
     EXPECT_EQ(body(QStringLiteral("One.mp3")), QByteArray("1111"));
     EXPECT_EQ(body(QStringLiteral("One (2).mp3")), QByteArray("2222"));
     EXPECT_EQ(body(QStringLiteral("One (3).mp3")), QByteArray("3333"));
+}
+
+// The title the recording resumes with after a pause may have been recorded
+// before: the earlier file stays and the resumed play is a repeat of it.
+TEST_F(RepeatTest, AResumeOnATitleRecordedBeforeKeepsTheEarlierFile)
+{
+    using R = RecordingOptions::Repeat;
+    const struct {
+        const char* what;
+        R policy;
+        bool nextTitle; // "Three" follows; otherwise the recording stops
+        QByteArray oneFile, versionFile;
+    } cases[] = {
+        {"stopped in the resumed play", R::Replace, false, "bbbb", "rrrr"},
+        {"keep: the resumed play is a version", R::Keep, true, "bbbb", "rrrr"},
+        {"replace: the same length replaces", R::Replace, true, "rrrr", {}},
+        {"skip: a saved title is not recorded", R::Skip, true, "bbbb", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        freshRecorder();
+        options.repeatPolicy = c.policy;
+        startOnStation();
+        recorder->HandleStreamData(kHeader + "aaaa" + titleBlock("One") + "bbbb" + titleBlock("Two") + "cccc");
+        recorder->TogglePause();
+        recorder->HandleStreamData(titleBlock("One") + "xxxx");
+        recorder->TogglePause();
+        EXPECT_EQ(body(QStringLiteral("One.mp3")), QByteArray("bbbb"));
+        recorder->HandleStreamData(QByteArray(1, '\0') + "rrrr" + (c.nextTitle ? titleBlock("Three") + "dddd" : ""));
+        recorder->StopRecording();
+        EXPECT_EQ(body(QStringLiteral("One.mp3")), c.oneFile);
+        EXPECT_EQ(body(QStringLiteral("One (2).mp3")), c.versionFile);
+        EXPECT_EQ(body(QStringLiteral("Two.mp3")), QByteArray("cccc"));
+        EXPECT_FALSE(everyFile().join(',').contains(QStringLiteral("repeat")));
+    }
+}
+
+// A recording that starts paused opens its first file on resume: a file of
+// that name from an earlier recording stays.
+TEST_F(RepeatTest, AResumedStartKeepsAFileOfTheSameName)
+{
+    WriteAll(folder.file(QStringLiteral("X-12052026.mp3")), "earlier");
+    config.bPreviewModeOnly = true;
+    startOnStation();
+    recorder->HandleStreamData(kHeader + "aaaa");
+    ASSERT_TRUE(recorder->blnPaused);
+    recorder->TogglePause();
+    recorder->HandleStreamData(QByteArray(1, '\0') + "bbbb");
+    recorder->StopRecording();
+    EXPECT_EQ(body(QStringLiteral("X-12052026.mp3")), QByteArray("earlier"));
+    EXPECT_EQ(body(QStringLiteral("X-12052026 (2).mp3")), QByteArray("bbbb"));
+}
+
+// A recording that starts again under a name recorded before (the station's
+// file of the day, a single file, the day's archive) never starts that file
+// over: the new recording is kept beside it as a numbered version.
+TEST_F(RepeatTest, ANameRecordedBeforeIsKeptWhenARecordingStartsAgain)
+{
+    const struct {
+        const char* what;
+        qint32 mode;
+        QByteArray header;
+        const char* file;
+        const char* version;
+    } cases[] = {
+        {"the station's file of the day", 2, "ICY 200 OK\r\nicy-name:X\r\nicy-metaint:4\r\n\r\n", "X-12052026.mp3",
+         "X-12052026 (2).mp3"},
+        {"a single file", 1, "ICY 200 OK\r\n\r\n", "single.mp3", "single (2).mp3"},
+        {"the day's archive", 3, "ICY 200 OK\r\n\r\n", "arch-12052026.mp3", "arch-12052026 (2).mp3"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        freshRecorder();
+        config.lRecordingMode = c.mode;
+        config.sStreamFileName = c.mode == 1 ? QStringLiteral("single.mp3") : QStringLiteral("arch");
+        for (const QByteArray& audio : {QByteArray("1111"), QByteArray("2222")}) {
+            recorder->Servers.Clear();
+            const size_t connections = station.connections.size();
+            startOnStation();
+            ASSERT_TRUE(WaitUntil([&] { return station.connections.size() > connections; }));
+            recorder->HandleStreamData(c.header + audio);
+            recorder->StopRecording();
+        }
+        EXPECT_EQ(body(QString::fromLatin1(c.file)), QByteArray("1111"));
+        EXPECT_EQ(body(QString::fromLatin1(c.version)), QByteArray("2222"));
+        EXPECT_EQ(everyFile().size(), 2) << everyFile().join(',').toStdString();
+    }
 }

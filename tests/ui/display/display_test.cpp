@@ -1,6 +1,7 @@
 // The recording display's lamps, clocks, bit rate and commands.
 #include "displayfixture.h"
 
+#include <QFileInfo>
 #include <QToolButton>
 #include <QtTest/QTest>
 
@@ -283,4 +284,44 @@ TEST_F(DisplayTest, ThePressOnTheBodyDoesNotDisturbTheWindow)
     QTest::mouseRelease(display.get(), Qt::LeftButton, {}, QPoint(2, 2));
     EXPECT_EQ(display->geometry(), before);
     EXPECT_TRUE(display->isVisible());
+}
+
+// The status names the file as it is on disk; the display keeps the song's
+// own title where the file's name had to be shortened or cleaned.
+TEST_F(DisplayTest, TheSongsOwnTitleIsShownWhereItsFileNameDiffers)
+{
+    const auto titleBlock = [](const QByteArray& title) {
+        QByteArray padded = "StreamTitle='" + title + "';";
+        while (padded.size() % 16)
+            padded.append('\0');
+        return char(padded.size() / 16) + padded;
+    };
+    const struct {
+        const char* what;
+        QString title;
+    } rows[] = {
+        {"300 Latin characters", QString(300, QLatin1Char('L'))},
+        {"100 CJK characters (300 bytes)", QString(100, QChar(0x4E2D))},
+        {"characters a file name cannot hold", QStringLiteral("AC/DC - Who Next?")},
+    };
+    recordSongsContinuously();
+    startOnStation();
+    recorder->HandleStreamData("ICY 200 OK\r\nicy-name:X\r\nicy-metaint:4\r\n\r\naaaa");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        recorder->HandleStreamData(titleBlock(row.title.toUtf8()) + "bbbb");
+        const QString file = QFileInfo(recorder->RecordingPath()).fileName();
+        ASSERT_TRUE(QFileInfo::exists(folder.file(file)));
+        EXPECT_NE(file, row.title + QStringLiteral(".mp3"));
+        EXPECT_EQ(recorder->sSongCaption, QStringLiteral("Now Recording: ") + file);
+        refresh();
+        EXPECT_EQ(display->DisplayTitle(), QStringLiteral("Now Recording: ") + row.title + QStringLiteral(".mp3"));
+    }
+    // Any other status is shown as it is.
+    recorder->TogglePause();
+    recorder->Timer1_Timer();
+    refresh();
+    EXPECT_EQ(display->DisplayTitle(), recorder->sSongCaption);
+    EXPECT_TRUE(display->DisplayTitle().startsWith(QStringLiteral("PAUSED...")))
+        << display->DisplayTitle().toStdString();
 }

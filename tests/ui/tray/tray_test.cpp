@@ -137,6 +137,22 @@ TEST_F(TrayTest, TheMenuFollowsTheRecordingFromStartToStop)
     EXPECT_FALSE(recorder->blnRecording);
 }
 
+// A stop ends a pause: the menu is as after any stop, and the next
+// recording is not paused.
+TEST_F(TrayTest, StoppingWhilePausedResetsThePauseItem)
+{
+    startOnStation();
+    tray->mnuPauseRecording->trigger();
+    ASSERT_EQ(tray->mnuPauseRecording->text(), QStringLiteral("Unpause Recording"));
+    tray->mnuStopRecording->trigger();
+    checkMenu({"stopped", true, false, true, false, false, "Exit"});
+    EXPECT_EQ(tray->mnuPauseRecording->text(), QStringLiteral("Pause Recording"));
+    EXPECT_FALSE(recorder->blnPaused);
+    startOnStation();
+    EXPECT_EQ(tray->mnuPauseRecording->text(), QStringLiteral("Pause Recording"));
+    EXPECT_FALSE(recorder->blnPaused);
+}
+
 TEST_F(TrayTest, TheDisplaysPauseBeforeARecordingLeavesTheMenuAsItIs)
 {
     RecordingDesktopShell shell;
