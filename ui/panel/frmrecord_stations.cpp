@@ -259,6 +259,8 @@ void frmRecord::useDefaultFolder()
         return;
     }
     QString folder = GetDefaultFolder(false);
+    if (folder.isEmpty() && IsFolder(txtMP3Path->text()))
+        folder = txtMP3Path->text();  // the folder stored with the panel's settings
     if (folder.isEmpty()) {
         // No folder chosen yet and none of the desktop's: the music folder
         // is made.

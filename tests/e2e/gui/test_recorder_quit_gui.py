@@ -43,7 +43,9 @@ def start_recording(app, panel, folder):
     record = app.find("push button", "Record", within=panel)
     gui.wait_until(lambda: "enabled" in gui.states_of(record), 20, "Record to be enabled", dump=app.dump)
     gui.do_action(record, ("press", "click"))
-    gui.wait_until(lambda: mp3_files(folder), 30, "a recording file", dump=app.dump)
+    # A file without audio yet is removed when the program ends: wait for audio.
+    gui.wait_until(lambda: any(size_of(folder, n) > 0 for n in mp3_files(folder)), 30, "a recording file",
+                   dump=app.dump)
     app.find("label", re.compile(r"^Now Recording: "), timeout=20)
 
 

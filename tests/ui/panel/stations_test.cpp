@@ -417,6 +417,7 @@ TEST_F(StationListTest, AFetchedStationGetsAFolderOrSaysWhyNot)
         QString lastPath, music;
         QString box;     // the save path afterwards; "" with a problem line
         QString problem; // a part of the line
+        QString stored;  // the folder kept with the panel's settings
     } rows[] = {
         {"nothing chosen", QString(), folder.file(QStringLiteral("New Music")),
          folder.file(QStringLiteral("New Music/")), QString()},
@@ -425,11 +426,13 @@ TEST_F(StationListTest, AFetchedStationGetsAFolderOrSaysWhyNot)
          QStringLiteral("The folder %1 is missing.").arg(folder.file(QStringLiteral("Gone/")))},
         {"music cannot be made", QString(), plainFile + QStringLiteral("/Music"), QString(),
          QStringLiteral("could not be created")},
+        {"nothing chosen, a folder stored", QString(), folder.file(QStringLiteral("Unused")), mine, QString(), mine},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         SetLastPath(row.lastPath);
         SetSpecialFolderOverride(SpecialFolder::Music, row.music);
+        SaveSetting(QStringLiteral("Tonquill"), QStringLiteral("Registration"), QStringLiteral("MP3Path"), row.stored);
         messages.messages.clear();
         open();
         panel->txtPlaylist->setText(list);
