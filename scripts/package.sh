@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian packages from the debian/ folder with dpkg-buildpackage:
 # build/tonquill_<version>_amd64.deb, build/discwright_<version>_amd64.deb
-# and their -dbgsym .ddeb files (BUILD_DIR to put them elsewhere).
+# and their debug symbols, build/*-dbgsym_<version>_amd64.deb (BUILD_DIR to
+# put them elsewhere).
 #
 #   bash scripts/package.sh                        # the packages
 #   bash scripts/package.sh --check-reproducible   # builds twice and compares
@@ -30,16 +31,16 @@ copy_tree() {
   fi
 }
 
-# One package build; the .debs, .ddebs and .buildinfo land in $1.
+# One package build; the .debs, .buildinfo and .changes land in $1.
 build_once() {
   local out="$1"
   copy_tree
   [ -d /usr/lib/ccache ] && export PATH="/usr/lib/ccache:$PATH"
-  (cd "$stage/tonquill" && DEB_BUILD_OPTIONS="${DEB_BUILD_OPTIONS:-} parallel=$jobs" \
+  (cd "$stage/tonquill" && DEB_BUILD_OPTIONS="${DEB_BUILD_OPTIONS:+$DEB_BUILD_OPTIONS }parallel=$jobs" \
       dpkg-buildpackage -us -uc -b >"$stage/build.log" 2>&1) \
     || { tail -n 60 "$stage/build.log" >&2; echo "package: dpkg-buildpackage failed (full log: $stage/build.log)" >&2; exit 1; }
   mkdir -p "$out"
-  mv "$stage"/*.deb "$stage"/*.ddeb "$stage"/*.buildinfo "$stage"/*.changes "$out"/
+  mv "$stage"/*.deb "$stage"/*.buildinfo "$stage"/*.changes "$out"/
 }
 
 mkdir -p "$build" "$stage"
@@ -49,10 +50,10 @@ if [ "${1:-}" = "--check-reproducible" ]; then
   first="$build/deb-first"
   rm -rf "$first"
   build_once "$first"
-  rm -f "$build"/*.deb "$build"/*.ddeb
+  rm -f "$build"/tonquill*_*.deb "$build"/discwright*_*.deb
   build_once "$build"
   status=0
-  for f in "$first"/*.deb "$first"/*.ddeb; do
+  for f in "$first"/*.deb; do
     if cmp -s "$f" "$build/$(basename "$f")"; then
       echo "reproducible: $(basename "$f")"
     else
@@ -64,6 +65,6 @@ if [ "${1:-}" = "--check-reproducible" ]; then
   exit "$status"
 fi
 
-rm -f "$build"/tonquill_*.deb "$build"/discwright_*.deb "$build"/*-dbgsym_*.ddeb
+rm -f "$build"/tonquill*_*.deb "$build"/discwright*_*.deb
 build_once "$build"
-ls "$build"/*.deb "$build"/*.ddeb
+ls "$build"/tonquill*_*.deb "$build"/discwright*_*.deb

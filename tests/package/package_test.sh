@@ -6,7 +6,6 @@
 # completion, and installs both into a throwaway dpkg root and removes them.
 set -uo pipefail
 
-build="$1"
 source_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
@@ -30,7 +29,7 @@ version="$(cd "$source_dir" && dpkg-parsechangelog -S Version)"
 deb() { echo "$work/out/$1_${version}_amd64.deb"; }
 for p in tonquill discwright; do
   [ -f "$(deb "$p")" ] || { echo "FAIL: no $(basename "$(deb "$p")")" >&2; ls "$work/out" >&2; exit 1; }
-  [ -f "$work/out/$p-dbgsym_${version}_amd64.ddeb" ] || fail "no debug symbols package for $p"
+  [ -f "$(deb "$p-dbgsym")" ] || fail "no debug symbols package for $p"
 done
 
 # What each package holds, and that neither holds the other's files.
@@ -77,7 +76,7 @@ done <<<"$depends_table"
 
 # lintian, pedantic: any tag that is not overridden (with its reason) fails.
 lintian --pedantic -I -E --fail-on none --no-tag-display-limit "$(deb tonquill)" "$(deb discwright)" \
-  "$work"/out/*.ddeb >"$work/lintian.log" 2>&1
+  "$(deb tonquill-dbgsym)" "$(deb discwright-dbgsym)" >"$work/lintian.log" 2>&1
 if grep -q '^[EWIPX]:' "$work/lintian.log"; then
   fail "lintian reports tags:"; grep '^[EWIPX]:' "$work/lintian.log" >&2
 fi
