@@ -149,13 +149,14 @@ tonquill|tonquill b.pls |
 discwright|discwright -|--help --version
 discwright|discwright |
 "
+words() { tr ' ' '\n' | grep -v '^$' | sort | tr '\n' ' '; }
 while IFS='|' read -r p line expected; do
   [ -n "$p" ] || continue
   got="$(cd "$work/cwd" && TONQUILL_HOME="$work/home" bash -c '
     shopt -s extglob; source "$1"; read -ra COMP_WORDS <<<"$2"; [[ $2 == *" " ]] && COMP_WORDS+=("")
-    COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); "_$3" 2>/dev/null; printf "%s\n" "${COMPREPLY[@]}" | sort | xargs' \
-    _ "$work/x/usr/share/bash-completion/completions/$p" "$line" "$p")"
-  [ "$got" = "$(xargs -n1 <<<"$expected" | sort | xargs)" ] || fail "completing '$line': '$got', expected '$expected'"
+    COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); "_$3" 2>/dev/null; echo "${COMPREPLY[*]}"' \
+    _ "$work/x/usr/share/bash-completion/completions/$p" "$line" "$p" | words)"
+  [ "$got" = "$(words <<<"$expected")" ] || fail "completing '$line': '$got', expected '$expected'"
 done <<<"$completion_table"
 
 # A throwaway root with an empty dpkg database: the packages' dependencies
