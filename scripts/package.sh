@@ -6,6 +6,7 @@
 #
 #   bash scripts/package.sh                        # the packages
 #   bash scripts/package.sh --check-reproducible   # builds twice and compares
+#                                                  # (the second time without ccache)
 #
 # The tree is copied (what git tracks plus new files it does not ignore) into
 # one fixed folder, PACKAGE_STAGE (/tmp/tonquill-package-<uid>), so the build
@@ -51,7 +52,9 @@ if [ "${1:-}" = "--check-reproducible" ]; then
   rm -rf "$first"
   build_once "$first"
   rm -f "$build"/tonquill*_*.deb "$build"/discwright*_*.deb
-  build_once "$build"
+  # The second build compiles everything again (no compiler cache) in another
+  # time zone and with another umask, so only what the sources decide counts.
+  (export CCACHE_DISABLE=1 TZ=Etc/GMT-14; umask 0002; build_once "$build")
   status=0
   for f in "$first"/*.deb; do
     if cmp -s "$f" "$build/$(basename "$f")"; then
