@@ -21,21 +21,24 @@ build="${BUILD_DIR:-$here/build}"
 stage="${PACKAGE_STAGE:-${TMPDIR:-/tmp}/tonquill-package-$(id -u)}"
 jobs="${JOBS:-$(nproc)}"
 
-copy_tree() {
+# The tree as it is now, once: both builds of a reproducibility check build
+# the same sources even when the checkout changes meanwhile.
+snapshot() {
   rm -rf "${stage:?}"/*
-  mkdir -p "$stage/tonquill"
   if git -C "$here" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
     (cd "$here" && git ls-files -z --cached --others --exclude-standard | while IFS= read -r -d '' f; do
-      [ -e "$f" ] && printf '%s\0' "$f"; done | tar --null -T - -cf -) | tar -xf - -C "$stage/tonquill"
+      [ -e "$f" ] && printf '%s\0' "$f"; done | tar --null -T - -cf -) >"$stage/source.tar"
   else
-    tar -C "$here" --exclude=./build --exclude=./.git -cf - . | tar -xf - -C "$stage/tonquill"
+    tar -C "$here" --exclude=./build --exclude=./.git -cf - . >"$stage/source.tar"
   fi
 }
 
 # One package build; the .debs, .buildinfo and .changes land in $1.
 build_once() {
   local out="$1"
-  copy_tree
+  rm -rf "$stage/tonquill"
+  mkdir -p "$stage/tonquill"
+  tar -xf "$stage/source.tar" -C "$stage/tonquill"
   [ -d /usr/lib/ccache ] && export PATH="/usr/lib/ccache:$PATH"
   (cd "$stage/tonquill" && DEB_BUILD_OPTIONS="${DEB_BUILD_OPTIONS:+$DEB_BUILD_OPTIONS }parallel=$jobs" \
       dpkg-buildpackage -us -uc -b >"$stage/build.log" 2>&1) \
@@ -47,6 +50,7 @@ build_once() {
 mkdir -p "$build" "$stage"
 exec 9>"$stage.lock"
 flock 9
+snapshot
 if [ "${1:-}" = "--check-reproducible" ]; then
   first="$build/deb-first"
   rm -rf "$first"
