@@ -68,7 +68,7 @@ if [ "${1:-}" = "--check-reproducible" ]; then
       status=1
     fi
   done
-  rm -rf "$first"
+  if [ "$status" -eq 0 ]; then rm -rf "$first"; else echo "the first build's packages are kept in $first"; fi
   exit "$status"
 fi
 
