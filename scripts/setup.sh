@@ -18,6 +18,7 @@ packages=(
   curl streamripper id3v2 python3 openssl ca-certificates
   at-spi2-core python3-pyatspi dbus dbus-x11 trayer imagemagick x11-utils xdotool
   xdg-utils desktop-file-utils appstream lintian shared-mime-info dpkg-dev
+  debhelper man-db ccache
 )
 
 missing=()

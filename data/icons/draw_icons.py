@@ -7,7 +7,7 @@ import os
 import subprocess
 import sys
 
-SIZES = [16, 24, 32, 48, 64, 128, 256]
+SIZES = [16, 22, 24, 32, 48, 64, 128, 256]
 
 def ring(cx, cy, r, w, fill):
     """A quarter ring above and right of (cx, cy), as a filled path."""
