@@ -324,8 +324,8 @@ QString WriteStationPlaylist(const QString& folder, const RadioStation& station,
 
 QString StationUuidOfPlaylist(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    return StationIdOfPlaylistText(QString::fromUtf8(file.read(4096)));
+    // Only a small regular file can be one of ours: a FIFO put in its place
+    // must not hold the window.
+    const FileRead read = ReadRegularFile(path, 64 * 1024);
+    return read.ok() ? StationIdOfPlaylistText(QString::fromUtf8(read.bytes)) : QString();
 }

@@ -5,6 +5,8 @@
 #include "ui/search/stationsearch.h"
 
 #include <QFile>
+
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 TEST(DirectorySearch, AddressesAreTheTypedTextConcatenated)
@@ -137,6 +139,11 @@ TEST(StationPlaylist, TheFileHoldsOneAddressTheRecorderReads)
     RadioStation other = stations[0];
     other.uuid = "u-9";
     EXPECT_EQ(WriteStationPlaylist(folder, other, &error), folder + "Plain FM (2).pls");
+    // A FIFO in the place of a station's file is passed by, not waited on.
+    RadioStation piped = stations[0];
+    piped.name = "Piped FM";
+    ASSERT_EQ(mkfifo(QFile::encodeName(folder + "Piped FM.pls").constData(), 0600), 0);
+    EXPECT_EQ(WriteStationPlaylist(folder, piped, &error), folder + "Piped FM (2).pls") << error.toStdString();
 
     RadioStation broken = stations[0];
     broken.url = "http://h/a\nb";
