@@ -3,6 +3,7 @@
 #include "config/configuration.h"
 #include "config/settings.h"
 #include "listen/ctlmp3server.h"
+#include "listen/streamplayer.h"
 #include "platform/atscheduler.h"
 #include "platform/commandrunner.h"
 #include "platform/folders.h"
@@ -71,7 +72,8 @@ const char* const kUsage =
     "                              ~/.local/share/tonquill\n"
     "  TONQUILL_CA_FILE            a PEM file of further certificate authorities to trust\n"
     "  TONQUILL_LIVE365_HOST       the host Live365 pages are fetched from\n"
-    "  TONQUILL_NO_PAUSES=1        leave out the deliberate pauses (for measuring)\n";
+    "  TONQUILL_NO_PAUSES=1        leave out the deliberate pauses (for measuring)\n"
+    "  TONQUILL_LISTEN=1           play what is recorded when headless too\n";
 
 // The whole argument text, as one line.
 QString commandLineOf(int argc, char** argv)
@@ -128,7 +130,7 @@ int main(int argc, char** argv)
 
     SystemTickSource clock;
     ThreadSleeper sleeper;
-    ctlMP3Server relay(messages);
+    ctlMP3Server relay(messages, EmbeddedPlayerFor(headless), nullptr);
     clsConfiguration& config = Configuration();
     config.setMessageService(&messages);
 
@@ -203,6 +205,7 @@ int main(int argc, char** argv)
     QObject::connect(&live365, &ctlLive365TitleReader::TitleChange, &recorder, &frmMP3::ctlLive365_TitleChange);
     QObject::connect(&live365, &ctlLive365TitleReader::TitleCallBack, &recorder, &frmMP3::ctlLive365_TitleCallBack);
     QObject::connect(&live365, &ctlLive365TitleReader::Error, &recorder, &frmMP3::ctlLive365_Error);
+    QObject::connect(&relay, &ctlMP3Server::RelayTaken, &recorder, &frmMP3::RelayTaken);
     if (desktop) {
         desktop->attach(&recorder);
         // Ended from outside (logging out, kill): the recording is closed

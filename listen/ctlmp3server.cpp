@@ -149,8 +149,12 @@ void ctlMP3Server::startServer()
     connect(server, &EventSocket::Error, this,
             [this](int, const QString& description) { wsServer_Error(description); });
     if (!server->Listen(kLocalPeer)) {
-        m_messages.ShowMessage(QStringLiteral("You cannot listen on more than one instance of the Tavrix!"));
+        // Several recorders of one station are an ordinary run: one relays,
+        // the others record on. A status, not a message box.
         StopPreviewing();
+        emit RelayTaken(QStringLiteral("Another recorder is relaying on %1:%2; this one records without relaying")
+                            .arg(kLocalPeer)
+                            .arg(m_port));
         return;
     }
     m_player->Open(PlayerAddress());

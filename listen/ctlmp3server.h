@@ -76,6 +76,9 @@ public slots:
 signals:
     // The embedded player's status (no audio device, stream ended, ...).
     void PlayerStatus(const QString& status);
+    // The listening socket could not be started (another recorder relays on
+    // the port): listening is off again, this one records without relaying.
+    void RelayTaken(const QString& status);
 
 private:
     struct Client {

@@ -1,5 +1,7 @@
 #include "listen/mixer.h"
 
+#include <QElapsedTimer>
+
 #include <alsa/asoundlib.h>
 
 #include <cmath>
@@ -26,8 +28,13 @@ struct AlsaMixer::Handle {
     snd_mixer_elem_t* master = nullptr;
 };
 
-AlsaMixer::AlsaMixer()
+AlsaMixer::AlsaMixer(std::function<qint64()> nowMs) : m_nowMs(std::move(nowMs))
 {
+    if (!m_nowMs) {
+        auto clock = std::make_shared<QElapsedTimer>();
+        clock->start();
+        m_nowMs = [clock] { return clock->elapsed(); };
+    }
     silenceAlsa();
 }
 
@@ -71,10 +78,17 @@ bool AlsaMixer::open()
 
 bool AlsaMixer::ReadMasterLevel(qint32& level)
 {
-    // A mixer that could not be opened is tried again on the next read, so a
+    // A mixer that could not be opened is tried again a second later, so a
     // sound server that starts later is found.
-    if (!m_handle && !open())
-        return false;
+    if (!m_handle) {
+        const qint64 now = m_nowMs();
+        if (m_openAttempts > 0 && now - m_lastAttempt < kRetryMs)
+            return false;
+        m_lastAttempt = now;
+        ++m_openAttempts;
+        if (!open())
+            return false;
+    }
     snd_mixer_handle_events(m_handle->mixer);
     long low = 0;
     long high = 0;

@@ -16,3 +16,14 @@ public:
     // when unknown) and the recorder's volume 0 to 100 (the player's own).
     virtual void Volume(qint32 balance, qint32 masterVolume, qint32 volume) = 0;
 };
+
+// A player that plays nothing: the relay still serves any other local
+// player that asks for the stream.
+class SilentPlayer : public IMP3Player {
+public:
+    void Open(const QString&) override {}
+    void Play() override {}
+    void Stop() override {}
+    void Close() override {}
+    void Volume(qint32, qint32, qint32) override {}
+};

@@ -214,3 +214,10 @@ void StreamPlayer::setStatus(const QString& status)
     m_status = status;
     emit StatusChanged(m_status);
 }
+
+std::unique_ptr<IMP3Player> EmbeddedPlayerFor(bool headless)
+{
+    if (headless && qEnvironmentVariableIntValue("TONQUILL_LISTEN") != 1)
+        return std::make_unique<SilentPlayer>();
+    return std::make_unique<StreamPlayer>();
+}

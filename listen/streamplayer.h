@@ -73,3 +73,8 @@ private:
     qint32 m_master = -1;
     qint32 m_volume = -1;
 };
+
+// The player the relay points at its stream in this run: a headless run has
+// nobody to hear it and plays nothing unless TONQUILL_LISTEN=1 asks for it;
+// a run with a display plays on the system's audio output.
+std::unique_ptr<IMP3Player> EmbeddedPlayerFor(bool headless);

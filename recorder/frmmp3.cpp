@@ -344,6 +344,15 @@ void frmMP3::mnuListen_Click()
     }
 }
 
+void frmMP3::RelayTaken(const QString& status)
+{
+    blnPreviewToggle = false;
+    if (status == m_relayStatusSaid)
+        return;
+    m_relayStatusSaid = status;
+    setSongCaption(status);
+}
+
 void frmMP3::QuitProgram(int exitCode)
 {
     if (m_quitting)

@@ -121,6 +121,9 @@ public:
     void StopRecording();
     void TogglePause();
     void mnuListen_Click();
+    // The relay could not listen: listening is off; its status is said once
+    // however often a reconnect tries again.
+    void RelayTaken(const QString& status);
     void Timer1_Timer();
     void QuitProgram(int exitCode = 0);
     void AddServer(const QString& sIPAddress, const QString& sPath, const QString& sPort, const QString& sQueryString,
@@ -295,6 +298,7 @@ private:
     qint32* m_connectPosition = nullptr;
     bool m_streamIsReconnect = false;  // the current connection continues the open file
     QString m_fileSongName;            // the name the open file was started under
+    QString m_relayStatusSaid;         // what the relay last said about its port
     QString m_fileCaption;             // "Now Recording: " and the open file's name on disk
     QString m_fileTitleCaption;        // "Now Recording: " and the name the open file was started under
     bool m_fileFromTitle = false;      // the open file is named after a stream title

@@ -60,3 +60,24 @@ TEST(MasterVolume, SystemMixerSaysNothingOnTheTerminal)
     EXPECT_TRUE(second == -1 || (second >= 0 && second <= 100)) << second;
     EXPECT_EQ(ReadAll(capture), QByteArray());
 }
+
+// The display reads the mixer ten times a second: the control device is
+// opened once and kept, or, where it cannot be opened, tried once a second.
+TEST(MasterVolume, TheSystemMixerIsNotOpenedAnewForEveryRead)
+{
+    qint64 now = 5000;
+    AlsaMixer mixer([&] { return now; });
+    qint32 level = 0;
+    const bool present = mixer.ReadMasterLevel(level);
+    for (int i = 0; i < 9; ++i) {
+        now += 100;
+        EXPECT_EQ(mixer.ReadMasterLevel(level), present);
+    }
+    EXPECT_EQ(mixer.OpenAttempts(), 1);
+    now += 99;  // 999 ms after the first attempt
+    mixer.ReadMasterLevel(level);
+    EXPECT_EQ(mixer.OpenAttempts(), 1);
+    now += 1;
+    mixer.ReadMasterLevel(level);
+    EXPECT_EQ(mixer.OpenAttempts(), present ? 1 : 2);  // kept open, or tried again after a second
+}

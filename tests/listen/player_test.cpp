@@ -167,3 +167,32 @@ TEST_F(PlayerTest, WithoutAnAudioDeviceItSaysSoOnceAndKeepsReading)
     }
     EXPECT_EQ(told.filter(QStringLiteral("audio output")).size(), 1) << told.join(QStringLiteral(" | ")).toStdString();
 }
+
+// A headless run plays only when asked; the relay serves other players all the same.
+TEST(Player, HeadlessRunsPlayOnlyWhenAskedTo)
+{
+    const QByteArray before = qgetenv("TONQUILL_LISTEN");
+    const bool wasSet = qEnvironmentVariableIsSet("TONQUILL_LISTEN");
+    const struct {
+        bool headless;
+        const char* listen;  // nullptr: not set
+        bool plays;
+    } cases[] = {
+        {true, nullptr, false}, {true, "0", false}, {true, "yes", false}, {true, "1", true},
+        {false, nullptr, true}, {false, "0", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.headless ? "headless " : "windowed ") + (c.listen ? c.listen : "unset"));
+        if (c.listen)
+            qputenv("TONQUILL_LISTEN", c.listen);
+        else
+            qunsetenv("TONQUILL_LISTEN");
+        const std::unique_ptr<IMP3Player> player = EmbeddedPlayerFor(c.headless);
+        ASSERT_TRUE(player);
+        EXPECT_EQ(dynamic_cast<StreamPlayer*>(player.get()) != nullptr, c.plays);
+    }
+    if (wasSet)
+        qputenv("TONQUILL_LISTEN", before);
+    else
+        qunsetenv("TONQUILL_LISTEN");
+}

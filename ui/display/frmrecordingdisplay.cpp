@@ -523,12 +523,36 @@ bool frmRecordingDisplay::eventFilter(QObject* watched, QEvent* event)
 void frmRecordingDisplay::showEvent(QShowEvent* event)
 {
     sldVolume->RefreshData();
+    followWindowState();
     QWidget::showEvent(event);
+}
+
+void frmRecordingDisplay::hideEvent(QHideEvent* event)
+{
+    followWindowState();
+    QWidget::hideEvent(event);
 }
 
 void frmRecordingDisplay::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         sldVolume->RefreshData();
+    if (event->type() == QEvent::WindowStateChange)
+        followWindowState();
     QWidget::changeEvent(event);
+}
+
+// Nobody sees a hidden or minimised display: it stops refreshing, and
+// catches up at once when it is seen again.
+void frmRecordingDisplay::followWindowState()
+{
+    const bool seen = isVisible() && !isMinimized();
+    if (seen == tmrRecState->isActive())
+        return;
+    if (!seen) {
+        tmrRecState->stop();
+        return;
+    }
+    tmrRecState->start();
+    tmrRecState_Timer();
 }

@@ -48,7 +48,8 @@ struct DisplayEnvironment {
 // The small window that mirrors the recording: lamps, the elapsed or
 // remaining time, the bit rate, the scrolling title and the volume, with
 // buttons for the recorder's commands. It reads the recorder's state ten
-// times a second and writes only its volume.
+// times a second while it is seen (not while hidden or minimised) and writes
+// only its volume.
 class frmRecordingDisplay : public QWidget {
     Q_OBJECT
 public:
@@ -111,6 +112,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
@@ -120,6 +122,7 @@ private:
     void showTime(qint32 hours, qint32 minutes, qint32 seconds);
     void tickerStep();
     void followVolume();
+    void followWindowState();
 
     frmMP3& m_recorder;
     const clsConfiguration& m_config;

@@ -28,7 +28,8 @@ TEST(CommandLine, HelpAndVersionAnswerAndOtherArgumentsDoNot)
                                           "TONQUILL_HOME",
                                           "TONQUILL_CA_FILE",
                                           "TONQUILL_LIVE365_HOST",
-                                          "TONQUILL_NO_PAUSES"};
+                                          "TONQUILL_NO_PAUSES",
+                                          "TONQUILL_LISTEN"};
     const QList<QByteArray> discwrightUsage{"Usage:", "--version", "DISCWRIGHT_IMAGE_DIR", "DISCWRIGHT_SCAN_DELAY_MS"};
     const QList<InfoCase> cases{
         {"tonquill", {QStringLiteral("--help")}, 0, tonquillUsage},

@@ -11,11 +11,14 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <QTcpSocket>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <csignal>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -334,4 +337,50 @@ TEST_F(HeadlessRecording, TwoProgramsOnOneFolderKeepEachOthersAudio)
     }
     EXPECT_GE(audioOf(recordings.file(name)).size(), firstHad - 128);
     EXPECT_EQ(files().filter(QStringLiteral("Alpha")), (QStringList{numbered, name})) << "no other file";
+}
+
+// Three recorders of one station, each asked to listen: one relays, the
+// others say so once and record all the same; nobody gets a message.
+TEST_F(HeadlessRecording, ThreeRecordersOfOneStationRecordWithOneRelaying)
+{
+    ASSERT_TRUE(station.Start({}, log()));
+    const QString playlist = QStringLiteral("http://127.0.0.1:%1/station.pls?paths=/stream&as=.pls").arg(station.Port());
+    const QByteArray said = "Another recorder is relaying on 127.0.0.1:29174; this one records without relaying";
+    TempFolder homes[3];
+    TempFolder folders[3];
+    std::vector<std::unique_ptr<Tonquill>> recorders;
+    for (int i = 0; i < 3; ++i) {
+        const QString preset = writePreset(homes[i], QStringLiteral("!L-Trio FM"), playlist,
+                                           QStringLiteral("FILENAME trio.mp3"), folders[i].path(), QStringLiteral(" 0 "));
+        recorders.push_back(std::make_unique<Tonquill>(homes[i].path()));
+        ASSERT_TRUE(recorders.back()->Start({preset}));
+    }
+    const auto saying = [&] {
+        int n = 0;
+        for (auto& t : recorders)
+            n += t->Output().count(said) > 0 ? 1 : 0;
+        return n;
+    };
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(WaitUntil([&] { return QFileInfo(folders[i].file(QStringLiteral("trio.mp3"))).size() > 8000; }, 20000))
+            << recorders[i]->Output().constData() << recorders[i]->Errors().constData();
+    // Another program on this machine may hold the port: then all three say so.
+    ASSERT_TRUE(WaitUntil([&] { return saying() >= 2; }, 10000));
+    if (saying() == 2) {
+        QTcpSocket listener;
+        QByteArray heard;
+        QObject::connect(&listener, &QTcpSocket::readyRead, [&] { heard += listener.readAll(); });
+        listener.connectToHost(QHostAddress::LocalHost, 29174);
+        ASSERT_TRUE(WaitUntil([&] { return listener.state() == QAbstractSocket::ConnectedState; }, 5000));
+        listener.write("GET /streamer.mp3 HTTP/1.0\r\n\r\n");
+        EXPECT_TRUE(WaitUntil([&] { return heard.size() > 1000; }, 5000));
+        EXPECT_TRUE(heard.startsWith("ICY 200 OK")) << heard.left(40).constData();
+    }
+    for (auto& t : recorders) {
+        t->Signal(SIGTERM);
+        ASSERT_TRUE(t->WaitForEnd(10000));
+        EXPECT_EQ(t->ExitCode(), 0);
+        EXPECT_EQ(t->Errors(), QByteArray()) << "no message";
+        EXPECT_LE(t->Output().count(said), 1) << t->Output().constData();
+    }
 }

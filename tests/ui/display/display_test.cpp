@@ -325,3 +325,29 @@ TEST_F(DisplayTest, TheSongsOwnTitleIsShownWhereItsFileNameDiffers)
     EXPECT_TRUE(display->DisplayTitle().startsWith(QStringLiteral("PAUSED...")))
         << display->DisplayTitle().toStdString();
 }
+
+TEST_F(DisplayTest, TheRefreshStopsWhileNobodySeesTheDisplay)
+{
+    int refreshes = 0;
+    QObject::connect(display.get(), &frmRecordingDisplay::refreshed, [&] { ++refreshes; });
+    const struct {
+        const char* what;
+        std::function<void()> act;
+        bool running;
+        bool refreshedAtOnce;
+    } steps[] = {
+        {"shown", [&] {}, true, false},
+        {"hidden", [&] { display->hide(); }, false, false},
+        {"shown again", [&] { display->show(); }, true, true},
+        {"minimised", [&] { display->setWindowState(Qt::WindowMinimized); }, false, false},
+        {"restored", [&] { display->setWindowState(Qt::WindowNoState); }, true, true},
+        {"minimised and hidden", [&] { display->showMinimized(); display->hide(); }, false, false},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        refreshes = 0;
+        step.act();
+        EXPECT_EQ(display->tmrRecState->isActive(), step.running);
+        EXPECT_EQ(refreshes, step.refreshedAtOnce ? 1 : 0);  // seen again: brought up to date at once
+    }
+}
