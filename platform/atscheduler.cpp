@@ -186,19 +186,12 @@ void AtScheduler::NewTask(const QString& name, TaskDone done)
         answer(done, TaskReply::Failed(TaskFailure::BadName, QStringLiteral("\"%1\" cannot name a task").arg(name)));
         return;
     }
-    Tasks([name, done](const TaskReply& failure, const QList<ScheduledTask>& all) {
-        if (!failure.ok()) {
-            done(failure);
-            return;
-        }
-        for (const ScheduledTask& t : all) {
-            if (t.name == name) {
-                done(TaskReply::Failed(TaskFailure::NameTaken, QStringLiteral("a task named \"%1\" exists").arg(name)));
-                return;
-            }
-        }
-        TaskReply r;
-        r.task.name = name;
+    lookUp(name, [name, done](const TaskReply& failure, const std::optional<ScheduledTask>& found) {
+        TaskReply r = failure;
+        if (found)
+            r = TaskReply::Failed(TaskFailure::NameTaken, QStringLiteral("a task named \"%1\" exists").arg(name));
+        else if (r.ok())
+            r.task.name = name;
         done(r);
     });
 }
@@ -250,22 +243,28 @@ void AtScheduler::submit(const ScheduledTask& task, const QDateTime& minute, Tas
         });
 }
 
-void AtScheduler::Find(const QString& name, TaskDone done)
+void AtScheduler::lookUp(const QString& name, LookedUp done)
 {
     Tasks([name, done](const TaskReply& failure, const QList<ScheduledTask>& all) {
-        if (!failure.ok()) {
-            done(failure);
-            return;
-        }
         for (const ScheduledTask& t : all) {
             if (t.name == name) {
-                TaskReply r;
-                r.task = t;
-                done(r);
+                done(failure, t);
                 return;
             }
         }
-        done(TaskReply::Failed(TaskFailure::Refused, QStringLiteral("no task named \"%1\"").arg(name)));
+        done(failure, std::nullopt);
+    });
+}
+
+void AtScheduler::Find(const QString& name, TaskDone done)
+{
+    lookUp(name, [name, done](const TaskReply& failure, const std::optional<ScheduledTask>& found) {
+        TaskReply r = failure;
+        if (found)
+            r.task = *found;
+        else if (r.ok())
+            r = TaskReply::Failed(TaskFailure::Refused, QStringLiteral("no task named \"%1\"").arg(name));
+        done(r);
     });
 }
 

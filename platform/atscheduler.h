@@ -39,6 +39,9 @@ private:
     void answer(TaskDone done, const TaskReply& reply);
     // Reads the jobs in `ids` one by one with "at -c" into `found`.
     void readJobs(QList<QByteArray> ids, QList<ScheduledTask> found, TasksDone done);
+    using LookedUp = std::function<void(const TaskReply& failure, const std::optional<ScheduledTask>& task)>;
+    // The task of that name among ours, when at could be asked.
+    void lookUp(const QString& name, LookedUp done);
     void submit(const ScheduledTask& task, const QDateTime& minute, TaskDone done);
 
     ICommandRunner& m_runner;
