@@ -184,8 +184,8 @@ void SystemCommandRunner::Start(QObject* context, const QString& program, const 
         *timedOut = true;
         process->kill();
     });
-    QObject::connect(process, &QProcess::started, process, [process, input, limit, this] {
-        limit->start(m_timeoutMs);
+    QObject::connect(process, &QProcess::started, process, [process, input, limit, timeoutMs = m_timeoutMs] {
+        limit->start(timeoutMs);
         if (!input.isEmpty())
             process->write(input);
         process->closeWriteChannel();
