@@ -23,6 +23,17 @@ QByteArray line(const char* key, const QString& value)
     return kMarker + key + ": " + encode(value) + '\n';
 }
 
+// What went wrong running `what`.
+TaskReply failedRun(const QString& what, const CommandResult& r)
+{
+    if (!r.started)
+        return TaskReply::Failed(TaskFailure::NotInstalled, what + QStringLiteral(": at is not installed"));
+    if (!r.finished)
+        return TaskReply::Failed(TaskFailure::Refused, what + QStringLiteral(": at did not answer"));
+    return TaskReply::Failed(TaskFailure::Refused,
+                             what + QStringLiteral(": ") + QString::fromLocal8Bit(r.err).trimmed());
+}
+
 } // namespace
 
 QString ShellQuote(const QString& text)
@@ -36,20 +47,15 @@ AtScheduler::AtScheduler(ICommandRunner& runner) : m_runner(runner)
 {
 }
 
-bool AtScheduler::fail(TaskFailure kind, const QString& why)
+void AtScheduler::run(const QString& program, const QStringList& arguments, const QByteArray& input, CommandDone done)
 {
-    m_failure = kind;
-    m_error = why;
-    return false;
+    m_runner.Start(&m_context, program, arguments, input, std::move(done));
 }
 
-bool AtScheduler::failRun(const QString& what, const CommandResult& r)
+void AtScheduler::answer(TaskDone done, const TaskReply& reply)
 {
-    if (!r.started)
-        return fail(TaskFailure::NotInstalled, what + QStringLiteral(": at is not installed"));
-    if (!r.finished)
-        return fail(TaskFailure::Refused, what + QStringLiteral(": at did not answer"));
-    return fail(TaskFailure::Refused, what + QStringLiteral(": ") + QString::fromLocal8Bit(r.err).trimmed());
+    QMetaObject::invokeMethod(
+        &m_context, [done, reply] { done(reply); }, Qt::QueuedConnection);
 }
 
 QByteArray AtScheduler::JobScript(const ScheduledTask& task)
@@ -134,96 +140,140 @@ std::optional<ScheduledTask> AtScheduler::ParseJob(const QByteArray& jobText)
     return task;
 }
 
-bool AtScheduler::Tasks(QList<ScheduledTask>& out)
+void AtScheduler::Tasks(TasksDone done)
 {
-    out.clear();
-    m_failure = TaskFailure::None;
-    const CommandResult list = m_runner.Run(QStringLiteral("atq"), {});
-    if (!list.ok())
-        return failRun(QStringLiteral("atq"), list);
-    // "12\tTue Dec  8 14:30:00 2026 a user"
-    for (const QByteArray& row : list.out.split('\n')) {
-        const QByteArray id = row.split('\t').value(0).trimmed();
-        bool number = false;
-        id.toInt(&number);
-        if (!number)
-            continue;
-        const CommandResult job = m_runner.Run(QStringLiteral("at"), {QStringLiteral("-c"), QString::fromLatin1(id)});
-        if (!job.ok())
-            continue; // ended or removed meanwhile
-        if (auto task = ParseJob(job.out)) {
-            task->id = QString::fromLatin1(id);
-            out.append(*task);
+    run(QStringLiteral("atq"), {}, {}, [this, done](const CommandResult& list) {
+        if (!list.ok()) {
+            done(failedRun(QStringLiteral("atq"), list), {});
+            return;
         }
-    }
-    return true;
+        // "12\tTue Dec  8 14:30:00 2026 a user"
+        QList<QByteArray> ids;
+        for (const QByteArray& row : list.out.split('\n')) {
+            const QByteArray id = row.split('\t').value(0).trimmed();
+            bool number = false;
+            id.toInt(&number);
+            if (number)
+                ids.append(id);
+        }
+        readJobs(ids, {}, done);
+    });
 }
 
-bool AtScheduler::NewTask(const QString& name, ScheduledTask& task)
+void AtScheduler::readJobs(QList<QByteArray> ids, QList<ScheduledTask> found, TasksDone done)
 {
-    if (!IsValidTaskName(name))
-        return fail(TaskFailure::BadName, QStringLiteral("\"%1\" cannot name a task").arg(name));
-    QList<ScheduledTask> all;
-    if (!Tasks(all))
-        return false;
-    for (const ScheduledTask& t : all) {
-        if (t.name == name)
-            return fail(TaskFailure::NameTaken, QStringLiteral("a task named \"%1\" exists").arg(name));
+    if (ids.isEmpty()) {
+        done(TaskReply(), found);
+        return;
     }
-    task = ScheduledTask();
-    task.name = name;
-    return true;
+    const QByteArray id = ids.takeFirst();
+    run(QStringLiteral("at"), {QStringLiteral("-c"), QString::fromLatin1(id)}, {},
+        [this, id, ids, found, done](const CommandResult& job) mutable {
+            // A job that fails to read has ended or was removed meanwhile.
+            if (job.ok()) {
+                if (auto task = ParseJob(job.out)) {
+                    task->id = QString::fromLatin1(id);
+                    found.append(*task);
+                }
+            }
+            readJobs(ids, found, done);
+        });
 }
 
-bool AtScheduler::Store(ScheduledTask& task)
+void AtScheduler::NewTask(const QString& name, TaskDone done)
+{
+    if (!IsValidTaskName(name)) {
+        answer(done, TaskReply::Failed(TaskFailure::BadName, QStringLiteral("\"%1\" cannot name a task").arg(name)));
+        return;
+    }
+    lookUp(name, [name, done](const TaskReply& failure, const std::optional<ScheduledTask>& found) {
+        TaskReply r = failure;
+        if (found)
+            r = TaskReply::Failed(TaskFailure::NameTaken, QStringLiteral("a task named \"%1\" exists").arg(name));
+        else if (r.ok())
+            r.task.name = name;
+        done(r);
+    });
+}
+
+void AtScheduler::Store(const ScheduledTask& task, TaskDone done)
 {
     const QDateTime start = task.StartsAt();
-    if (!task.hasTrigger || !start.isValid())
-        return fail(TaskFailure::Refused, QStringLiteral("the task has no start"));
+    if (!task.hasTrigger || !start.isValid()) {
+        answer(done, TaskReply::Failed(TaskFailure::Refused, QStringLiteral("the task has no start")));
+        return;
+    }
     // at counts in whole minutes.
     const QDateTime minute(start.date(), QTime(start.time().hour(), start.time().minute()));
-    if (minute <= now())
-        return fail(TaskFailure::NotInFuture, QStringLiteral("the start is not in the future"));
+    if (minute <= now()) {
+        answer(done, TaskReply::Failed(TaskFailure::NotInFuture, QStringLiteral("the start is not in the future")));
+        return;
+    }
     // Refused here too when another task took the name meanwhile.
-    ScheduledTask unused;
-    if (!NewTask(task.name, unused))
-        return false;
-    const CommandResult made = m_runner.Run(
-        QStringLiteral("at"), {QStringLiteral("-t"), minute.toString(QStringLiteral("yyyyMMddHHmm"))}, JobScript(task));
-    const QRegularExpression jobLine(QStringLiteral("job (\\d+) at"));
-    const auto match = jobLine.match(QString::fromLocal8Bit(made.err));
-    if (!made.ok() || !match.hasMatch())
-        return failRun(QStringLiteral("at"), made);
-    task.id = match.captured(1);
-    // at queues the job even when atd is not running, but nothing would
-    // ever start it.
-    if (made.err.contains("No atd running")) {
-        m_runner.Run(QStringLiteral("atrm"), {task.id});
-        task.id.clear();
-        return fail(TaskFailure::NotRunning, QStringLiteral("atd is not running"));
-    }
-    return true;
+    NewTask(task.name, [this, task, minute, done](const TaskReply& name) {
+        if (name.ok())
+            submit(task, minute, done);
+        else
+            done(name);
+    });
 }
 
-std::optional<ScheduledTask> AtScheduler::Find(const QString& name)
+void AtScheduler::submit(const ScheduledTask& task, const QDateTime& minute, TaskDone done)
 {
-    QList<ScheduledTask> all;
-    if (!Tasks(all))
-        return std::nullopt;
-    for (const ScheduledTask& t : all) {
-        if (t.name == name)
-            return t;
-    }
-    fail(TaskFailure::Refused, QStringLiteral("no task named \"%1\"").arg(name));
-    return std::nullopt;
+    run(QStringLiteral("at"), {QStringLiteral("-t"), minute.toString(QStringLiteral("yyyyMMddHHmm"))}, JobScript(task),
+        [this, task, done](const CommandResult& made) {
+            const QRegularExpression jobLine(QStringLiteral("job (\\d+) at"));
+            const auto match = jobLine.match(QString::fromLocal8Bit(made.err));
+            if (!made.ok() || !match.hasMatch()) {
+                done(failedRun(QStringLiteral("at"), made));
+                return;
+            }
+            TaskReply stored;
+            stored.task = task;
+            stored.task.id = match.captured(1);
+            // at queues the job even when atd is not running, but nothing
+            // would ever start it.
+            if (!made.err.contains("No atd running")) {
+                done(stored);
+                return;
+            }
+            run(QStringLiteral("atrm"), {stored.task.id}, {}, [done](const CommandResult&) {
+                done(TaskReply::Failed(TaskFailure::NotRunning, QStringLiteral("atd is not running")));
+            });
+        });
 }
 
-bool AtScheduler::Delete(const ScheduledTask& task)
+void AtScheduler::lookUp(const QString& name, LookedUp done)
 {
-    if (task.id.isEmpty())
-        return fail(TaskFailure::Refused, QStringLiteral("the task is not stored"));
-    const CommandResult r = m_runner.Run(QStringLiteral("atrm"), {task.id});
-    if (!r.ok())
-        return failRun(QStringLiteral("atrm"), r);
-    return true;
+    Tasks([name, done](const TaskReply& failure, const QList<ScheduledTask>& all) {
+        for (const ScheduledTask& t : all) {
+            if (t.name == name) {
+                done(failure, t);
+                return;
+            }
+        }
+        done(failure, std::nullopt);
+    });
+}
+
+void AtScheduler::Find(const QString& name, TaskDone done)
+{
+    lookUp(name, [name, done](const TaskReply& failure, const std::optional<ScheduledTask>& found) {
+        TaskReply r = failure;
+        if (found)
+            r.task = *found;
+        else if (r.ok())
+            r = TaskReply::Failed(TaskFailure::Refused, QStringLiteral("no task named \"%1\"").arg(name));
+        done(r);
+    });
+}
+
+void AtScheduler::Delete(const ScheduledTask& task, TaskDone done)
+{
+    if (task.id.isEmpty()) {
+        answer(done, TaskReply::Failed(TaskFailure::Refused, QStringLiteral("the task is not stored")));
+        return;
+    }
+    run(QStringLiteral("atrm"), {task.id}, {},
+        [done](const CommandResult& r) { done(r.ok() ? TaskReply() : failedRun(QStringLiteral("atrm"), r)); });
 }

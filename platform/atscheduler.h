@@ -13,16 +13,16 @@ class AtScheduler : public ITaskScheduler {
 public:
     explicit AtScheduler(ICommandRunner& runner);
 
-    bool NewTask(const QString& name, ScheduledTask& task) override;
-    bool Store(ScheduledTask& task) override;
-    std::optional<ScheduledTask> Find(const QString& name) override;
-    bool Delete(const ScheduledTask& task) override;
-    QString LastError() const override { return m_error; }
-    TaskFailure LastFailure() const override { return m_failure; }
+    void NewTask(const QString& name, TaskDone done) override;
+    void Store(const ScheduledTask& task, TaskDone done) override;
+    void Find(const QString& name, TaskDone done) override;
+    void Delete(const ScheduledTask& task, TaskDone done) override;
     QDateTime Now() const override { return now(); }
 
-    // Every task of ours the scheduler holds; false when at cannot be asked.
-    bool Tasks(QList<ScheduledTask>& out);
+    using TasksDone = std::function<void(const TaskReply& failure, const QList<ScheduledTask>& tasks)>;
+    // Every task of ours the scheduler holds; a failure when at cannot be
+    // asked.
+    void Tasks(TasksDone done);
 
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
 
@@ -33,13 +33,19 @@ public:
     static std::optional<ScheduledTask> ParseJob(const QByteArray& jobText);
 
 private:
-    bool fail(TaskFailure kind, const QString& why);
-    // Fails with what went wrong running `what`.
-    bool failRun(const QString& what, const CommandResult& r);
+    // Runs a tool; `done` is not called once this scheduler is gone.
+    void run(const QString& program, const QStringList& arguments, const QByteArray& input, CommandDone done);
+    // Answers `done` on a queued call.
+    void answer(TaskDone done, const TaskReply& reply);
+    // Reads the jobs in `ids` one by one with "at -c" into `found`.
+    void readJobs(QList<QByteArray> ids, QList<ScheduledTask> found, TasksDone done);
+    using LookedUp = std::function<void(const TaskReply& failure, const std::optional<ScheduledTask>& task)>;
+    // The task of that name among ours, when at could be asked.
+    void lookUp(const QString& name, LookedUp done);
+    void submit(const ScheduledTask& task, const QDateTime& minute, TaskDone done);
 
     ICommandRunner& m_runner;
-    QString m_error;
-    TaskFailure m_failure = TaskFailure::None;
+    QObject m_context; // owns the running tools
 };
 
 // `text` in single quotes for a POSIX shell: the shell reads it back as one

@@ -1,9 +1,12 @@
 #include "platform/commandrunner.h"
 
 #include <QElapsedTimer>
+#include <QProcess>
+#include <QTimer>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <memory>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -158,4 +161,51 @@ CommandResult SystemCommandRunner::Run(const QString& program, const QStringList
     result.finished = !timedOut && WIFEXITED(status);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+void ICommandRunner::Start(QObject* context, const QString& program, const QStringList& arguments,
+                           const QByteArray& input, CommandDone done)
+{
+    QMetaObject::invokeMethod(
+        context, [this, program, arguments, input, done] { done(Run(program, arguments, input)); },
+        Qt::QueuedConnection);
+}
+
+void SystemCommandRunner::Start(QObject* context, const QString& program, const QStringList& arguments,
+                                const QByteArray& input, CommandDone done)
+{
+    // The process belongs to `context`: when that goes, the tool is ended
+    // and nobody is called back.
+    auto* process = new QProcess(context);
+    auto* limit = new QTimer(process);
+    limit->setSingleShot(true);
+    auto timedOut = std::make_shared<bool>(false);
+    QObject::connect(limit, &QTimer::timeout, process, [process, timedOut] {
+        *timedOut = true;
+        process->kill();
+    });
+    QObject::connect(process, &QProcess::started, process, [process, input, limit, timeoutMs = m_timeoutMs] {
+        limit->start(timeoutMs);
+        if (!input.isEmpty())
+            process->write(input);
+        process->closeWriteChannel();
+    });
+    QObject::connect(process, &QProcess::errorOccurred, process, [process, done](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart)
+            return;
+        process->deleteLater();
+        done(CommandResult());
+    });
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, done, timedOut](int exitCode, QProcess::ExitStatus status) {
+                         CommandResult r;
+                         r.started = true;
+                         r.finished = !*timedOut && status == QProcess::NormalExit;
+                         r.exitCode = status == QProcess::NormalExit ? exitCode : -1;
+                         r.out = process->readAllStandardOutput();
+                         r.err = process->readAllStandardError();
+                         process->deleteLater();
+                         done(r);
+                     });
+    process->start(program, arguments);
 }

@@ -72,42 +72,13 @@ std::optional<QTime> ParseTaskTime(const QString& text, const QLocale& locale)
     return std::nullopt;
 }
 
-bool MemoryTaskScheduler::fail(TaskFailure kind, const QString& why)
+void MemoryTaskScheduler::answer(TaskDone done, std::function<TaskReply()> work)
 {
-    m_failure = kind;
-    m_error = why;
-    return false;
+    QMetaObject::invokeMethod(
+        &m_context, [done, work] { done(work()); }, Qt::QueuedConnection);
 }
 
-bool MemoryTaskScheduler::NewTask(const QString& name, ScheduledTask& task)
-{
-    m_failure = TaskFailure::None;
-    if (!IsValidTaskName(name))
-        return fail(TaskFailure::BadName, QStringLiteral("not a task name"));
-    if (Find(name))
-        return fail(TaskFailure::NameTaken, QStringLiteral("the name is taken"));
-    task = ScheduledTask();
-    task.name = name;
-    return true;
-}
-
-bool MemoryTaskScheduler::Store(ScheduledTask& task)
-{
-    m_failure = TaskFailure::None;
-    if (refuse != TaskFailure::None)
-        return fail(refuse, QStringLiteral("refused"));
-    if (!task.hasTrigger || !task.StartsAt().isValid())
-        return fail(TaskFailure::Refused, QStringLiteral("the task has no start"));
-    if (task.StartsAt() <= now())
-        return fail(TaskFailure::NotInFuture, QStringLiteral("the start is not in the future"));
-    if (Find(task.name))
-        return fail(TaskFailure::NameTaken, QStringLiteral("the name is taken"));
-    task.id = QString::number(m_next++);
-    tasks.append(task);
-    return true;
-}
-
-std::optional<ScheduledTask> MemoryTaskScheduler::Find(const QString& name)
+std::optional<ScheduledTask> MemoryTaskScheduler::find(const QString& name) const
 {
     for (const ScheduledTask& t : tasks) {
         if (t.name == name)
@@ -116,13 +87,62 @@ std::optional<ScheduledTask> MemoryTaskScheduler::Find(const QString& name)
     return std::nullopt;
 }
 
-bool MemoryTaskScheduler::Delete(const ScheduledTask& task)
+void MemoryTaskScheduler::NewTask(const QString& name, TaskDone done)
 {
-    for (qsizetype i = 0; i < tasks.size(); ++i) {
-        if (tasks[i].id == task.id) {
-            tasks.removeAt(i);
-            return true;
+    answer(std::move(done), [this, name] {
+        if (!IsValidTaskName(name))
+            return TaskReply::Failed(TaskFailure::BadName, QStringLiteral("not a task name"));
+        if (find(name))
+            return TaskReply::Failed(TaskFailure::NameTaken, QStringLiteral("the name is taken"));
+        TaskReply r;
+        r.task.name = name;
+        return r;
+    });
+}
+
+TaskReply MemoryTaskScheduler::store(ScheduledTask task)
+{
+    if (refuse != TaskFailure::None)
+        return TaskReply::Failed(refuse, QStringLiteral("refused"));
+    if (!task.hasTrigger || !task.StartsAt().isValid())
+        return TaskReply::Failed(TaskFailure::Refused, QStringLiteral("the task has no start"));
+    if (task.StartsAt() <= now())
+        return TaskReply::Failed(TaskFailure::NotInFuture, QStringLiteral("the start is not in the future"));
+    if (find(task.name))
+        return TaskReply::Failed(TaskFailure::NameTaken, QStringLiteral("the name is taken"));
+    task.id = QString::number(m_next++);
+    tasks.append(task);
+    TaskReply r;
+    r.task = task;
+    return r;
+}
+
+void MemoryTaskScheduler::Store(const ScheduledTask& task, TaskDone done)
+{
+    answer(std::move(done), [this, task] { return store(task); });
+}
+
+void MemoryTaskScheduler::Find(const QString& name, TaskDone done)
+{
+    answer(std::move(done), [this, name] {
+        TaskReply r;
+        if (const auto t = find(name))
+            r.task = *t;
+        else
+            r = TaskReply::Failed(TaskFailure::Refused, QStringLiteral("no such task"));
+        return r;
+    });
+}
+
+void MemoryTaskScheduler::Delete(const ScheduledTask& task, TaskDone done)
+{
+    answer(std::move(done), [this, task] {
+        for (qsizetype i = 0; i < tasks.size(); ++i) {
+            if (tasks[i].id == task.id) {
+                tasks.removeAt(i);
+                return TaskReply();
+            }
         }
-    }
-    return fail(TaskFailure::Refused, QStringLiteral("no such task"));
+        return TaskReply::Failed(TaskFailure::Refused, QStringLiteral("no such task"));
+    });
 }

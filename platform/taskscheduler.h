@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QLocale>
+#include <QObject>
 #include <QString>
 #include <QTime>
 #include <functional>
@@ -46,23 +47,32 @@ enum class TaskFailure {
     Refused,      // any other refusal; LastError() says what
 };
 
-// The system's task scheduler. Each operation that can fail returns false
-// and leaves the kind of failure in LastFailure() and its description in
-// LastError().
+// What one operation of a scheduler gave back: the task (begun, stored or
+// found) or the kind of failure and its description.
+struct TaskReply {
+    TaskFailure failure = TaskFailure::None;
+    QString error;
+    ScheduledTask task;
+    bool ok() const { return failure == TaskFailure::None; }
+    static TaskReply Failed(TaskFailure kind, const QString& why) { return {kind, why, {}}; }
+};
+using TaskDone = std::function<void(const TaskReply&)>;
+
+// The system's task scheduler. Every operation returns at once and answers
+// through `done` later, from the event loop (never inside the call itself):
+// the scheduler's tools may take seconds and nothing waits for them.
 class ITaskScheduler {
 public:
     virtual ~ITaskScheduler() = default;
     // Begins a task under `name`. Fails when a task of that name exists or
     // the name cannot be a task's name (empty, a "/" or a control character).
-    virtual bool NewTask(const QString& name, ScheduledTask& task) = 0;
-    // Stores a begun task with its trigger. Fails when the start is not in
-    // the future or the scheduler refuses it.
-    virtual bool Store(ScheduledTask& task) = 0;
+    virtual void NewTask(const QString& name, TaskDone done) = 0;
+    // Stores a begun task with its trigger; the reply holds it with its id.
+    // Fails when the start is not in the future or the scheduler refuses it.
+    virtual void Store(const ScheduledTask& task, TaskDone done) = 0;
     // The stored task of that name.
-    virtual std::optional<ScheduledTask> Find(const QString& name) = 0;
-    virtual bool Delete(const ScheduledTask& task) = 0;
-    virtual QString LastError() const = 0;
-    virtual TaskFailure LastFailure() const = 0;
+    virtual void Find(const QString& name, TaskDone done) = 0;
+    virtual void Delete(const ScheduledTask& task, TaskDone done) = 0;
     // The scheduler's clock: a start is in the future by this time.
     virtual QDateTime Now() const { return QDateTime::currentDateTime(); }
 };
@@ -83,12 +93,10 @@ std::optional<QTime> ParseTaskTime(const QString& text, const QLocale& locale = 
 // tests).
 class MemoryTaskScheduler : public ITaskScheduler {
 public:
-    bool NewTask(const QString& name, ScheduledTask& task) override;
-    bool Store(ScheduledTask& task) override;
-    std::optional<ScheduledTask> Find(const QString& name) override;
-    bool Delete(const ScheduledTask& task) override;
-    QString LastError() const override { return m_error; }
-    TaskFailure LastFailure() const override { return m_failure; }
+    void NewTask(const QString& name, TaskDone done) override;
+    void Store(const ScheduledTask& task, TaskDone done) override;
+    void Find(const QString& name, TaskDone done) override;
+    void Delete(const ScheduledTask& task, TaskDone done) override;
     QDateTime Now() const override { return now(); }
 
     QList<ScheduledTask> tasks;
@@ -98,9 +106,11 @@ public:
     TaskFailure refuse = TaskFailure::None;
 
 private:
-    bool fail(TaskFailure kind, const QString& why);
+    // Answers on a queued call, as a scheduler running its tools does.
+    void answer(TaskDone done, std::function<TaskReply()> work);
+    TaskReply store(ScheduledTask task);
+    std::optional<ScheduledTask> find(const QString& name) const;
 
-    QString m_error;
-    TaskFailure m_failure = TaskFailure::None;
+    QObject m_context;
     int m_next = 1;
 };

@@ -5,13 +5,21 @@
 #include "tests/support/qtprint.h"
 
 #include <QFile>
+#include <QTimer>
 #include <gtest/gtest.h>
+#include <memory>
+#include <optional>
 
 TEST(TaskDateTime, LocaleAndIsoTextsAndNothingElse)
 {
     const QLocale us(QLocale::English, QLocale::UnitedStates), de(QLocale::German, QLocale::Germany), c = QLocale::c();
     // The text, then what it reads as in ISO form ("" for nothing).
-    struct Case { QLocale locale; const char* text; const char* date; const char* time; };
+    struct Case {
+        QLocale locale;
+        const char* text;
+        const char* date;
+        const char* time;
+    };
     // clang-format off
     const Case cases[] = {
         {us, "12/24/2026", "2026-12-24", ""},        {us, "12/24/26", "2026-12-24", ""},
@@ -70,11 +78,21 @@ public:
     int next = 7;
 };
 
-ScheduledTask evening(AtScheduler& s, const QString& name, const QString& argument)
+// Runs one operation of a scheduler and waits for its answer, which never
+// comes inside the call itself.
+TaskReply Await(const std::function<void(TaskDone)>& operation, int timeoutMs = 20000)
+{
+    auto reply = std::make_shared<std::optional<TaskReply>>();
+    operation([reply](const TaskReply& r) { *reply = r; });
+    EXPECT_FALSE(reply->has_value()) << "answered inside the call";
+    EXPECT_TRUE(WaitUntil([reply] { return reply->has_value(); }, timeoutMs)) << "no answer";
+    return reply->value_or(TaskReply::Failed(TaskFailure::Refused, QStringLiteral("no answer")));
+}
+
+ScheduledTask evening(const QString& name, const QString& argument)
 {
     ScheduledTask t;
-    if (!s.NewTask(name, t))
-        return t;
+    t.name = name;
     t.program = QStringLiteral("/opt/tonquill/bin/tonquill");
     t.workingDirectory = QStringLiteral("/opt/tonquill/bin/");
     t.parameters = argument;
@@ -94,57 +112,119 @@ protected:
     {
         scheduler.now = [] { return QDateTime(QDate(2026, 12, 24), QTime(18, 29, 59)); };
     }
+    TaskReply newTask(const QString& name)
+    {
+        return Await([&](TaskDone done) { scheduler.NewTask(name, done); });
+    }
+    TaskReply store(const ScheduledTask& t)
+    {
+        return Await([&](TaskDone done) { scheduler.Store(t, done); });
+    }
+    TaskReply find(const QString& name)
+    {
+        return Await([&](TaskDone done) { scheduler.Find(name, done); });
+    }
     FakeAt at;
     AtScheduler scheduler{at};
 };
 
 TEST_F(AtJobs, TaskIsStoredReadBackAndRefusedUnderATakenName)
 {
-    ScheduledTask t = evening(scheduler, QStringLiteral("Evening: rock"), QStringLiteral("x.tvp"));
-    ASSERT_TRUE(scheduler.Store(t)) << scheduler.LastError().toStdString();
+    ASSERT_TRUE(newTask(QStringLiteral("Evening: rock")).ok());
+    const TaskReply made = store(evening(QStringLiteral("Evening: rock"), QStringLiteral("x.tvp")));
+    ASSERT_TRUE(made.ok()) << made.error.toStdString();
+    const ScheduledTask& t = made.task;
     EXPECT_EQ(t.id, "7");
     EXPECT_TRUE(at.calls.contains("at -t 202612241830"));
-    const auto found = scheduler.Find(QStringLiteral("Evening: rock"));
-    ASSERT_TRUE(found);
+    const TaskReply found = find(QStringLiteral("Evening: rock"));
+    ASSERT_TRUE(found.ok());
     const auto settings = [](const ScheduledTask& k) {
-        return QStringList{k.id, k.name, k.program, k.workingDirectory, k.parameters, k.creator,
-                           QString::number(k.flags), k.StartsAt().toString(Qt::ISODate),
-                           QString::number(k.trigger.settingA), QString::number(k.trigger.settingB), k.account};
+        return QStringList{k.id,
+                           k.name,
+                           k.program,
+                           k.workingDirectory,
+                           k.parameters,
+                           k.creator,
+                           QString::number(k.flags),
+                           k.StartsAt().toString(Qt::ISODate),
+                           QString::number(k.trigger.settingA),
+                           QString::number(k.trigger.settingB),
+                           k.account};
     };
-    EXPECT_EQ(settings(*found), settings(t));
+    EXPECT_EQ(settings(found.task), settings(t));
 
-    ScheduledTask again;
-    EXPECT_FALSE(scheduler.NewTask(QStringLiteral("Evening: rock"), again));
-    EXPECT_EQ(scheduler.LastFailure(), TaskFailure::NameTaken);
-    EXPECT_FALSE(scheduler.NewTask(QStringLiteral("a/b"), again));
-    EXPECT_EQ(scheduler.LastFailure(), TaskFailure::BadName);
-    EXPECT_TRUE(scheduler.NewTask(QStringLiteral("Evening"), again));
+    EXPECT_EQ(newTask(QStringLiteral("Evening: rock")).failure, TaskFailure::NameTaken);
+    EXPECT_EQ(newTask(QStringLiteral("a/b")).failure, TaskFailure::BadName);
+    EXPECT_TRUE(newTask(QStringLiteral("Evening")).ok());
 
-    ASSERT_TRUE(scheduler.Delete(*found));
+    ASSERT_TRUE(Await([&](TaskDone done) { scheduler.Delete(found.task, done); }).ok());
     EXPECT_TRUE(at.jobs.isEmpty());
-    EXPECT_FALSE(scheduler.Find(QStringLiteral("Evening: rock")));
+    EXPECT_EQ(find(QStringLiteral("Evening: rock")).failure, TaskFailure::Refused);
 }
 
 TEST_F(AtJobs, FailuresOfTheSchedulerAreReportedNeverQueued)
 {
-    ScheduledTask past = evening(scheduler, QStringLiteral("Past"), QStringLiteral("x.tvp"));
+    ScheduledTask past = evening(QStringLiteral("Past"), QStringLiteral("x.tvp"));
     past.trigger.startTime = QTime(18, 29);
-    EXPECT_FALSE(scheduler.Store(past));
-    EXPECT_EQ(scheduler.LastFailure(), TaskFailure::NotInFuture);
+    EXPECT_EQ(store(past).failure, TaskFailure::NotInFuture);
     EXPECT_TRUE(at.jobs.isEmpty());
 
     at.extraWarning = "Can't open /run/atd.pid to signal atd. No atd running?\n";
-    ScheduledTask t = evening(scheduler, QStringLiteral("No daemon"), QStringLiteral("x.tvp"));
-    EXPECT_FALSE(scheduler.Store(t));
+    const TaskReply stopped = store(evening(QStringLiteral("No daemon"), QStringLiteral("x.tvp")));
     EXPECT_TRUE(at.jobs.isEmpty()) << "the job atd would never run is removed";
-    EXPECT_EQ(scheduler.LastError(), "atd is not running");
-    EXPECT_EQ(scheduler.LastFailure(), TaskFailure::NotRunning);
+    EXPECT_EQ(stopped.error, "atd is not running");
+    EXPECT_EQ(stopped.failure, TaskFailure::NotRunning);
 
     at.installed = false;
-    ScheduledTask none;
-    EXPECT_FALSE(scheduler.NewTask(QStringLiteral("Any"), none));
-    EXPECT_TRUE(scheduler.LastError().contains("not installed"));
-    EXPECT_EQ(scheduler.LastFailure(), TaskFailure::NotInstalled);
+    const TaskReply none = newTask(QStringLiteral("Any"));
+    EXPECT_TRUE(none.error.contains("not installed"));
+    EXPECT_EQ(none.failure, TaskFailure::NotInstalled);
+}
+
+// The real tools, played by scripts on the PATH: an at that takes 5 s to
+// queue the job keeps nothing else waiting, and one that never answers is
+// ended at the time limit.
+TEST(AtTools, SlowAtNeverBlocksTheEventLoop)
+{
+    TempFolder dir;
+    const auto tool = [&](const char* name, const QByteArray& body) {
+        WriteAll(dir.file(QLatin1String(name)), "#!/bin/sh\n" + body);
+        QFile::setPermissions(dir.file(QLatin1String(name)), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    };
+    tool("atq", "");
+    tool("at", "cat > /dev/null\nif [ -n \"$FAKE_AT_HANG\" ]; then exec sleep 30; fi\n"
+               "sleep 5\necho 'job 12 at Thu Dec 24 18:30:00 2026' >&2\n");
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", dir.path().toLocal8Bit() + ':' + path);
+
+    SystemCommandRunner runner;
+    AtScheduler scheduler(runner);
+    scheduler.now = [] { return QDateTime(QDate(2026, 12, 24), QTime(18, 0)); };
+    QTimer tick;
+    int ticks = 0;
+    QObject::connect(&tick, &QTimer::timeout, [&ticks] { ++ticks; });
+    tick.start(50);
+    int ticksAtAnswer = -1;
+    const TaskReply made = Await([&](TaskDone done) {
+        scheduler.Store(evening(QStringLiteral("Slow"), QStringLiteral("x.tvp")), [&, done](const TaskReply& r) {
+            ticksAtAnswer = ticks;
+            done(r);
+        });
+    });
+    EXPECT_TRUE(made.ok()) << made.error.toStdString();
+    EXPECT_EQ(made.task.id, "12");
+    // 5 s of a 50 ms timer: about 100 ticks while at worked.
+    EXPECT_GE(ticksAtAnswer, 20);
+
+    SystemCommandRunner quick(300);
+    AtScheduler hasty(quick);
+    hasty.now = scheduler.now;
+    qputenv("FAKE_AT_HANG", "1");
+    const TaskReply hung = Await([&](TaskDone done) { hasty.Store(evening(QStringLiteral("Hung"), {}), done); });
+    qunsetenv("FAKE_AT_HANG");
+    qputenv("PATH", path);
+    EXPECT_EQ(hung.failure, TaskFailure::Refused);
+    EXPECT_EQ(hung.error, "at: at did not answer");
 }
 
 // The job's script, run by a real shell, gives the argument to the program
@@ -165,7 +245,7 @@ TEST_F(AtJobs, ArgumentReachesTheProgramAsOneWordByteForByte)
     };
     SystemCommandRunner shell;
     for (const QString& argument : arguments) {
-        ScheduledTask t = evening(scheduler, QStringLiteral("T"), argument);
+        ScheduledTask t = evening(QStringLiteral("T"), argument);
         t.program = program;
         t.workingDirectory = dir.path();
         const CommandResult r = shell.Run(QStringLiteral("sh"), {}, AtScheduler::JobScript(t));
@@ -182,8 +262,34 @@ TEST_F(AtJobs, ArgumentReachesTheProgramAsOneWordByteForByte)
     }
 }
 
+// The same three runs, waited for and started without waiting.
 TEST(CommandRunner, MissingProgramAndTimeLimit)
 {
+    struct Case {
+        const char* program;
+        QStringList arguments;
+        QByteArray input;
+        bool started, finished;
+        qsizetype outSize;
+    } cases[] = {
+        {"tonquill-no-such-tool", {}, {}, false, false, 0},
+        {"sleep", {QStringLiteral("30")}, {}, true, false, 0},
+        {"cat", {}, QByteArray(200000, 'x'), true, true, 200000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.program);
+        SystemCommandRunner quick(c.finished ? 10000 : 300);
+        QObject context;
+        std::optional<CommandResult> r;
+        quick.Start(&context, QLatin1String(c.program), c.arguments, c.input, [&r](const CommandResult& k) { r = k; });
+        EXPECT_FALSE(r);
+        ASSERT_TRUE(WaitUntil([&r] { return r.has_value(); }, 20000));
+        EXPECT_EQ(r->started, c.started);
+        EXPECT_EQ(r->finished, c.finished);
+        EXPECT_EQ(r->ok(), c.finished);
+        EXPECT_EQ(r->out.size(), c.outSize);
+    }
+
     SystemCommandRunner quick(300);
     EXPECT_FALSE(quick.Run(QStringLiteral("tonquill-no-such-tool"), {}).started);
     const CommandResult slow = quick.Run(QStringLiteral("sleep"), {QStringLiteral("30")});

@@ -5,7 +5,6 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
-
 #include <functional>
 
 class ASpinnerBox;
@@ -74,8 +73,8 @@ struct PanelDeps {
 class frmRecord : public QMainWindow {
     Q_OBJECT
 public:
-    static const QString kCaption;  // "Tonquill v2.01"
-    static const QString kWebSite;  // "Tonquill on the Web"
+    static const QString kCaption; // "Tonquill v2.01"
+    static const QString kWebSite; // "Tonquill on the Web"
     // 1 after "Set up new recording": minimising the panel then hides it.
     static int PanelOpenMode;
 
@@ -143,7 +142,12 @@ public:
 
     // ---- scheduler
     void cmdAddTask_Click();
+    // Asks for the task's name and makes the task; the name prompt comes
+    // back after every failure until the user cancels it or the task is
+    // made. Returns at once: the scheduler answers later.
     void AddTask(QString& Path, QString& CMD, QString DateSt, QString TimeSt);
+    // A task is being added: from the name prompt to the last message.
+    bool AddingTask() const { return m_addingTask; }
 
     bool PanelEdited = false;
     bool PathValid = false;
@@ -203,9 +207,8 @@ public:
     QMenu *mnuPlaylist = nullptr, *mnuToolsPopup = nullptr, *mnuSearch = nullptr;
     QAction *mnuExit = nullptr, *mnuPlay1 = nullptr, *mnuRecord1 = nullptr, *mnuStop1 = nullptr, *mnuAdd1 = nullptr,
             *mnuEdit1 = nullptr, *mnuRemove1 = nullptr, *mnuRemoveAll1 = nullptr, *mnuMedia1 = nullptr,
-            *mnuCreator = nullptr, *mnuPressling1 = nullptr, *mnuScheduler1 = nullptr,
-            *mnuSearchShoutcast1 = nullptr, *mnuSearchPresets1 = nullptr, *mnuHelp2 = nullptr,
-            *mnuTonquillWeb = nullptr, *mnuAbout1 = nullptr;
+            *mnuCreator = nullptr, *mnuPressling1 = nullptr, *mnuScheduler1 = nullptr, *mnuSearchShoutcast1 = nullptr,
+            *mnuSearchPresets1 = nullptr, *mnuHelp2 = nullptr, *mnuTonquillWeb = nullptr, *mnuAbout1 = nullptr;
     QAction *mnuAdd = nullptr, *mnuRemove = nullptr, *mnuRemoveAll = nullptr, *mnuEdit = nullptr, *mnuPlay = nullptr,
             *mnuRecord = nullptr, *mnuSchedule = nullptr;
     QAction *mnuConverter = nullptr, *mnuCreator1 = nullptr, *mnuPressling = nullptr;
@@ -226,10 +229,16 @@ private:
     void buildOtherPage();
     void buildAboutPage();
     void buildSchedulerGroup();
-    // Makes the task; what to tell the user when it could not be made, else
-    // nothing.
-    QString createTask(const QString& name, const QString& Path, const QString& CMD, const QString& DateSt,
-                       const QString& TimeSt);
+    struct TaskRequest {
+        QString path, command, date, time;
+    };
+    using TaskMade = std::function<void(const QString& failure, const ScheduledTask& stored)>;
+    void askTaskName(const TaskRequest& request);
+    // Makes the task; `done` gets what to tell the user when it could not be
+    // made (else nothing) and the stored task.
+    void createTask(const QString& name, const TaskRequest& request, TaskMade done);
+    void taskMade(const TaskRequest& request, const QString& failure, const ScheduledTask& stored);
+    bool m_addingTask = false;
     void buildMenus();
     void Form_Load();
     void Form_QueryUnload();

@@ -21,9 +21,9 @@ const QString kTaskExists = QStringLiteral("The task already exists. Please ente
 
 // What the user is told for a scheduler's failure: what went wrong and what
 // to do about it.
-QString FailureMessage(const ITaskScheduler& scheduler)
+QString FailureMessage(const TaskReply& reply)
 {
-    switch (scheduler.LastFailure()) {
+    switch (reply.failure) {
     case TaskFailure::NameTaken:
         return kTaskExists;
     case TaskFailure::BadName:
@@ -42,7 +42,7 @@ QString FailureMessage(const ITaskScheduler& scheduler)
     case TaskFailure::Refused:
         break;
     }
-    return QStringLiteral("The task scheduler refused the task: %1").arg(scheduler.LastError());
+    return QStringLiteral("The task scheduler refused the task: %1").arg(reply.error);
 }
 
 // A Date or Time box that cannot be read: the text, the form to use and an
@@ -111,70 +111,108 @@ void frmRecord::cmdAddTask_Click()
 
 void frmRecord::AddTask(QString& Path, QString& CMD, QString DateSt, QString TimeSt)
 {
-    // The name prompt comes back after every failure until the user
-    // cancels it or the task is made.
-    for (;;) {
-        QString name = QStringLiteral("Task 1");
-        const QString prompt = QStringLiteral("Enter TaskName :");
-        const QString title = QStringLiteral("Add Task");
-        bool confirmed = false;
-        if (m_deps.inputBox) {
-            confirmed = m_deps.inputBox(this, prompt, title, name);
-        } else {
-            name = QInputDialog::getText(this, title, prompt, QLineEdit::Normal, name, &confirmed);
-        }
-        if (!confirmed)
-            return;
-        const QString failure = createTask(name, Path, CMD, DateSt, TimeSt);
-        if (failure.isEmpty()) {
-            m_deps.messages->ShowMessage(QStringLiteral("Added Scheduled Task"));
-            return;
-        }
-        m_deps.messages->ShowExclamation(failure);
-    }
+    // One task at a time: a click while the scheduler is still answering
+    // is not a second task.
+    if (m_addingTask)
+        return;
+    m_addingTask = true;
+    askTaskName({Path, CMD, DateSt, TimeSt});
 }
 
-QString frmRecord::createTask(const QString& name, const QString& Path, const QString& CMD, const QString& DateSt,
-                              const QString& TimeSt)
+void frmRecord::askTaskName(const TaskRequest& request)
+{
+    QString name = QStringLiteral("Task 1");
+    const QString prompt = QStringLiteral("Enter TaskName :");
+    const QString title = QStringLiteral("Add Task");
+    bool confirmed = false;
+    if (m_deps.inputBox) {
+        confirmed = m_deps.inputBox(this, prompt, title, name);
+    } else {
+        name = QInputDialog::getText(this, title, prompt, QLineEdit::Normal, name, &confirmed);
+    }
+    if (!confirmed) {
+        m_addingTask = false;
+        return;
+    }
+    // The answer goes on from a call of its own, not from inside the
+    // scheduler's tools' handlers.
+    QPointer<frmRecord> self(this);
+    createTask(name, request, [self, request](const QString& failure, const ScheduledTask& stored) {
+        if (self) {
+            QMetaObject::invokeMethod(
+                self, [self, request, failure, stored] { self->taskMade(request, failure, stored); },
+                Qt::QueuedConnection);
+        }
+    });
+}
+
+void frmRecord::taskMade(const TaskRequest& request, const QString& failure, const ScheduledTask& stored)
+{
+    if (!failure.isEmpty()) {
+        m_deps.messages->ShowExclamation(failure);
+        askTaskName(request);
+        return;
+    }
+    // The property dialog comes first, the message when it is closed.
+    const auto added = [this] {
+        m_addingTask = false;
+        m_deps.messages->ShowMessage(QStringLiteral("Added Scheduled Task"));
+    };
+    if (m_deps.taskDialog) {
+        m_deps.taskDialog(this, *m_deps.scheduler, stored);
+        added();
+        return;
+    }
+    auto* dialog = new frmTaskProperties(*m_deps.scheduler, stored, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::finished, this, added);
+    dialog->open();
+}
+
+void frmRecord::createTask(const QString& name, const TaskRequest& request, TaskMade done)
 {
     ITaskScheduler* scheduler = m_deps.scheduler;
-    if (!scheduler)
-        return QStringLiteral("No task scheduler is available, so no task can be added.");
+    if (!scheduler) {
+        done(QStringLiteral("No task scheduler is available, so no task can be added."), {});
+        return;
+    }
     ScheduledTask task;
-    if (!scheduler->NewTask(name, task))
-        return FailureMessage(*scheduler);
-    task.program = Path;
-    task.workingDirectory = Path.left(Path.lastIndexOf(QLatin1Char('/')) + 1);
-    task.parameters = CMD;
+    task.name = name;
+    task.program = request.path;
+    task.workingDirectory = request.path.left(request.path.lastIndexOf(QLatin1Char('/')) + 1);
+    task.parameters = request.command;
     task.creator = QStringLiteral("Tonquill");
     task.flags = 8193;
-
-    const QLocale locale;
-    const QDateTime example = ProposedStart(scheduler);
-    const auto date = ParseTaskDate(DateSt, locale);
-    if (!date)
-        return UnreadableMessage("date", DateSt, locale.toString(example.date(), QLocale::ShortFormat));
-    const auto time = ParseTaskTime(TimeSt, locale);
-    if (!time)
-        return UnreadableMessage("time", TimeSt, locale.toString(example.time(), QLocale::ShortFormat));
-    task.trigger.startDate = *date;
-    task.trigger.startTime = *time;
-    task.trigger.settingA = 1;
-    task.trigger.settingB = 1;
-    task.hasTrigger = true;
-
     task.account = qEnvironmentVariable("USERNAME", qEnvironmentVariable("USER"));
-    if (!scheduler->Store(task))
-        return FailureMessage(*scheduler);
 
-    const auto stored = scheduler->Find(name);
-    if (!stored)
-        return FailureMessage(*scheduler);
-    if (m_deps.taskDialog) {
-        m_deps.taskDialog(this, *scheduler, *stored);
-    } else {
-        frmTaskProperties dialog(*scheduler, *stored, this);
-        dialog.exec();
-    }
-    return QString();
+    // The name is checked first, the date and time after it.
+    scheduler->NewTask(name, [scheduler, task, request, done](const TaskReply& begun) mutable {
+        if (!begun.ok()) {
+            done(FailureMessage(begun), {});
+            return;
+        }
+        const QLocale locale;
+        const QDateTime example = ProposedStart(scheduler);
+        const auto date = ParseTaskDate(request.date, locale);
+        if (!date) {
+            done(UnreadableMessage("date", request.date, locale.toString(example.date(), QLocale::ShortFormat)), {});
+            return;
+        }
+        const auto time = ParseTaskTime(request.time, locale);
+        if (!time) {
+            done(UnreadableMessage("time", request.time, locale.toString(example.time(), QLocale::ShortFormat)), {});
+            return;
+        }
+        task.trigger = {*date, *time, 1, 1};
+        task.hasTrigger = true;
+        scheduler->Store(task, [scheduler, name = task.name, done](const TaskReply& stored) {
+            if (!stored.ok()) {
+                done(FailureMessage(stored), {});
+                return;
+            }
+            scheduler->Find(name, [done](const TaskReply& found) {
+                done(found.ok() ? QString() : FailureMessage(found), found.task);
+            });
+        });
+    });
 }

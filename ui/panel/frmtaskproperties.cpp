@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -50,10 +51,17 @@ frmTaskProperties::frmTaskProperties(ITaskScheduler& scheduler, const ScheduledT
 
 void frmTaskProperties::cmdDelete_Click()
 {
-    if (m_scheduler.Delete(m_task)) {
-        cmdDelete->setEnabled(false);
-        lblStatus->setText(QStringLiteral("The task was deleted."));
-    } else {
-        lblStatus->setText(QStringLiteral("The task could not be deleted: %1").arg(m_scheduler.LastError()));
-    }
+    // Pressed once while the scheduler answers.
+    cmdDelete->setEnabled(false);
+    QPointer<frmTaskProperties> self(this);
+    m_scheduler.Delete(m_task, [self](const TaskReply& reply) {
+        if (!self)
+            return;
+        if (reply.ok()) {
+            self->lblStatus->setText(QStringLiteral("The task was deleted."));
+        } else {
+            self->cmdDelete->setEnabled(true);
+            self->lblStatus->setText(QStringLiteral("The task could not be deleted: %1").arg(reply.error));
+        }
+    });
 }

@@ -12,6 +12,7 @@
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -229,8 +230,7 @@ TEST_F(AtJob, ScheduledRecordingRunsHeadlessAndEndsByItsTimedLength)
     SystemCommandRunner runner;
     AtScheduler scheduler(runner);
     ScheduledTask task;
-    ASSERT_TRUE(scheduler.NewTask(QStringLiteral("tonquill e2e %1").arg(::getpid()), task))
-        << scheduler.LastError().toStdString();
+    task.name = QStringLiteral("tonquill e2e %1").arg(::getpid());
     task.program = BuildDir() + QStringLiteral("/app/tonquill");
     task.workingDirectory = dir.path();
     task.parameters = preset;
@@ -239,7 +239,11 @@ TEST_F(AtJob, ScheduledRecordingRunsHeadlessAndEndsByItsTimedLength)
     const QDateTime start = QDateTime(now.date(), QTime(now.time().hour(), now.time().minute())).addSecs(60);
     task.trigger = {start.date(), start.time(), 1, 1};
     task.hasTrigger = true;
-    ASSERT_TRUE(scheduler.Store(task)) << scheduler.LastError().toStdString();
+    std::optional<TaskReply> stored;
+    scheduler.Store(task, [&stored](const TaskReply& r) { stored = r; });
+    ASSERT_TRUE(WaitUntil([&stored] { return stored.has_value(); }, 30000));
+    ASSERT_TRUE(stored->ok()) << stored->error.toStdString();
+    task = stored->task;
     jobs.append(task.id);
 
     // The job leaves the queue when it has run to its end (atq asked now

@@ -4,9 +4,11 @@
 #include "platform/taskscheduler.h"
 #include "ui/panel/frmtaskproperties.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
+#include <optional>
 
 class ScheduleTest : public PanelFixture {
 protected:
@@ -40,7 +42,16 @@ protected:
         panel->txtDateofMonthTask->setText(date);
         panel->txtTimeTask->setText(time);
         panel->txtURLTask->setText(argument);
+        addTask();
+    }
+    // Clicks "Add Task" and waits until the prompt loop has ended: the
+    // scheduler answers from the event loop, never inside the click.
+    void addTask()
+    {
+        const bool named = !answers.isEmpty();
         panel->cmdAddTask->click();
+        EXPECT_EQ(panel->AddingTask(), named);
+        ASSERT_TRUE(WaitUntil([this] { return !panel->AddingTask(); }, 20000));
     }
 
     MemoryTaskScheduler scheduler;
@@ -169,7 +180,7 @@ TEST_F(ScheduleTest, ProposedStartIsFiveMinutesAheadAndAccepted)
         EXPECT_EQ(ParseTaskDate(date, c.locale), expected.date());
         EXPECT_EQ(ParseTaskTime(time, c.locale), expected.time());
         answers = {QStringLiteral("Soon")};
-        panel->cmdAddTask->click();
+        addTask();
         ASSERT_EQ(scheduler.tasks.size(), 1);
         EXPECT_EQ(scheduler.tasks.first().StartsAt(), expected);
         EXPECT_EQ(messages.messages, QStringList{"Added Scheduled Task"});
@@ -179,18 +190,30 @@ TEST_F(ScheduleTest, ProposedStartIsFiveMinutesAheadAndAccepted)
 TEST_F(ScheduleTest, PropertyDialogShowsTheTaskAndDeletesIt)
 {
     ScheduledTask task;
-    scheduler.NewTask(QStringLiteral("Night"), task);
+    task.name = QStringLiteral("Night");
     task.program = QStringLiteral("/usr/bin/tonquill");
     task.parameters = QStringLiteral("a 'b'.tvp");
     task.trigger = {QDate(2026, 12, 2), QTime(1, 5), 1, 1};
     task.hasTrigger = true;
-    ASSERT_TRUE(scheduler.Store(task));
-    frmTaskProperties dialog(scheduler, task);
+    std::optional<TaskReply> stored;
+    scheduler.Store(task, [&stored](const TaskReply& r) { stored = r; });
+    ASSERT_TRUE(WaitUntil([&stored] { return stored.has_value(); }));
+    ASSERT_TRUE(stored->ok());
+    frmTaskProperties dialog(scheduler, stored->task);
     EXPECT_EQ(dialog.txtName->text(), "Night");
     EXPECT_EQ(dialog.txtProgram->text(), "/usr/bin/tonquill");
     EXPECT_EQ(dialog.txtArgument->text(), "a 'b'.tvp");
     EXPECT_TRUE(dialog.txtStart->text().contains("2026")) << dialog.txtStart->text().toStdString();
     dialog.cmdDelete->click();
+    ASSERT_TRUE(WaitUntil([&] { return !dialog.lblStatus->text().isEmpty(); }));
+    EXPECT_EQ(dialog.lblStatus->text(), "The task was deleted.");
     EXPECT_TRUE(scheduler.tasks.isEmpty());
     EXPECT_FALSE(dialog.cmdDelete->isEnabled());
+    // A second delete of the same task is refused and may be tried again.
+    frmTaskProperties again(scheduler, stored->task);
+    again.cmdDelete->click();
+    EXPECT_FALSE(again.cmdDelete->isEnabled()) << "pressed once while the scheduler answers";
+    ASSERT_TRUE(WaitUntil([&] { return !again.lblStatus->text().isEmpty(); }));
+    EXPECT_EQ(again.lblStatus->text(), "The task could not be deleted: no such task");
+    EXPECT_TRUE(again.cmdDelete->isEnabled());
 }
