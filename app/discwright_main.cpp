@@ -62,6 +62,7 @@ int main(int argc, char** argv)
     clock.start();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Discwright"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tonquill.Discwright"));
     std::unique_ptr<IDriveAccess> drives = std::make_unique<LibburnDrives>();
     bool delayed = false;
     const int delayMs = qEnvironmentVariableIntValue("DISCWRIGHT_SCAN_DELAY_MS", &delayed);

@@ -102,6 +102,8 @@ int main(int argc, char** argv)
         // The recorder lives on in the notification area when its windows close.
         QApplication::setQuitOnLastWindowClosed(false);
         QApplication::setWindowIcon(TonquillIcon());
+        // Lets the desktop match the windows to the menu entry.
+        QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tonquill.Tonquill"));
     }
 
     std::unique_ptr<IMessageService> shown;
