@@ -17,6 +17,8 @@
 #include "platform/terminationsignals.h"
 #include "ui/messageboxservice.h"
 #include "ui/panel/frmrecord.h"
+#include "config/usersettings.h"
+#include "ui/desktop/desktopactions.h"
 #include "ui/shell/desktopprogram.h"
 #include "ui/shell/dialogs.h"
 #include "ui/search/radiobrowserclicks.h"
@@ -27,6 +29,8 @@
 #include <QIcon>
 #include <QMimeData>
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <memory>
@@ -58,6 +62,9 @@ const char* const kUsage =
     "  tonquill FILE.tvp -noop     open the control panel filled from the preset\n"
     "  tonquill -installassc       open .tvp and .pls files with Tonquill\n"
     "  tonquill -uninstallassc     give those file types back to their earlier programs\n"
+    "  tonquill --record-last-preset  record the preset recorded last (in the running\n"
+    "                              Tonquill if there is one)\n"
+    "  tonquill --open-search      open the station search (in the running Tonquill)\n"
     "  tonquill --help             show this text and end\n"
     "  tonquill --version          show the version and end\n"
     "\n"
@@ -104,6 +111,16 @@ int main(int argc, char** argv)
         QApplication::setWindowIcon(TonquillIcon());
         // Lets the desktop match the windows to the menu entry.
         QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tonquill.Tonquill"));
+    }
+    // The menu entry's actions go to the Tonquill that runs already; without
+    // one this start does them itself.
+    const DesktopAction action = headless ? DesktopAction::None : DesktopActionOf(commandLine);
+    QString startLine = commandLine;
+    if (action != DesktopAction::None) {
+        if (HandToRunningInstance(QDBusConnection::sessionBus(), action))
+            return 0;
+        const QString preset = LastPreset();
+        startLine = action == DesktopAction::RecordLastPreset && QFileInfo::exists(preset) ? preset : QString();
     }
 
     std::unique_ptr<IMessageService> shown;
@@ -217,7 +234,11 @@ int main(int argc, char** argv)
         QObject::connect(&terminate, &TerminationSignals::Received, &recorder, [&] { recorder.ExitFromMenu(); });
         QObject::connect(&recorder, &frmMP3::quitRequested, app.get(),
                          [](int code) { QCoreApplication::exit(code); }, Qt::QueuedConnection);
-        QTimer::singleShot(0, &recorder, [&] { desktop->Main(commandLine); });
+        QTimer::singleShot(0, &recorder, [&] {
+            desktop->Main(startLine);
+            if (action == DesktopAction::OpenSearch)
+                desktop->ShowDirectorySearch();
+        });
         const int status = app->exec();
         desktop.reset();
         return status;

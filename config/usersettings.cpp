@@ -159,3 +159,33 @@ RecordingOptions ReadRecordingOptions()
     o.repeatPolicy = RepeatPolicy();
     return o;
 }
+
+bool NotifySongs()
+{
+    return flag(QStringLiteral("NotifySongs"));
+}
+
+void SetNotifySongs(bool on)
+{
+    SaveSetting(kApp, kSection, QStringLiteral("NotifySongs"), on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+bool NotifyProblems()
+{
+    return flag(QStringLiteral("NotifyProblems"), true);
+}
+
+void SetNotifyProblems(bool on)
+{
+    SaveSetting(kApp, kSection, QStringLiteral("NotifyProblems"), on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+QString LastPreset()
+{
+    return GetSetting(kApp, kSection, QStringLiteral("LastPreset"), QString());
+}
+
+void SetLastPreset(const QString& path)
+{
+    SaveSetting(kApp, kSection, QStringLiteral("LastPreset"), path);
+}

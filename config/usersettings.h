@@ -53,3 +53,15 @@ void SetGiveUpMinutes(int minutes);
 RecordingOptions::Repeat RepeatPolicy();
 void SetRepeatPolicy(RecordingOptions::Repeat policy);
 RecordingOptions ReadRecordingOptions();
+
+// Desktop notifications (same application and section): a notice for every
+// saved song (off until the user turns it on) and for a lost stream being
+// reconnected or given up (on until the user turns it off).
+bool NotifySongs();
+void SetNotifySongs(bool on);
+bool NotifyProblems();
+void SetNotifyProblems(bool on);
+// The preset recorded last, started again by the menu entry's "Record last
+// preset"; empty when none was.
+QString LastPreset();
+void SetLastPreset(const QString& path);

@@ -185,6 +185,10 @@ signals:
     void quitRequested(int exitCode);
     // A recording file was closed (and tagged when it had a name).
     void fileClosed(const QString& path);
+    // A lost stream is being taken up again (at every attempt).
+    void reconnecting();
+    // Reconnecting went on for longer than the user allows: the recording ended.
+    void gaveUp();
 
 private:
     // IcyDemuxer::Sink

@@ -76,6 +76,7 @@ void frmMP3::showReconnecting()
 {
     setSongCaption(QStringLiteral("[ERR] NETWORK: Reconnecting..."));
     setTrayTip(m_config.sRecordingTitle + QStringLiteral(" -- NETWORK: Reconnecting..."));
+    emit reconnecting();
 }
 
 bool frmMP3::outageEndsRecording(qint32 tick, qint64 nowTick)
@@ -86,6 +87,7 @@ bool frmMP3::outageEndsRecording(qint32 tick, qint64 nowTick)
         m_deps.messages->ShowMessage(QStringLiteral("Network errors have interrupted successful recording of ") +
                                      m_config.sRecordingTitle + QStringLiteral("!"));
         StopRecording();
+        emit gaveUp();
         endIfUnattended();
         return true;
     }

@@ -1,5 +1,6 @@
 #include "ui/shell/desktopprogram.h"
 #include "config/associations.h"
+#include "ui/shell/dialogs.h"
 
 #include "config/configuration.h"
 #include "platform/messages.h"
@@ -13,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTimer>
+#include <QUrl>
 #include <QWidget>
 
 #include <memory>
@@ -58,6 +60,7 @@ void DesktopProgram::Main(const QString& commandLine)
 // a row.
 void DesktopProgram::RecorderLoaded()
 {
+    linkToDesktop();
     if (m_services.tray->Available())
         m_tray->Create();
     else
@@ -79,6 +82,43 @@ void DesktopProgram::RecorderLoaded()
         }
     });
     watch->start();
+}
+
+void DesktopProgram::linkToDesktop()
+{
+    if (m_link || !m_recorder)
+        return;
+    RecorderDesktopLink::Hooks hooks;
+    hooks.raise = [this] { RaiseWindows(); };
+    hooks.showQuitConfirmation = [this] { ShowQuitConfirmation(); };
+    hooks.quitProgram = [this] { QuitProgram(); };
+    hooks.openSearch = [this] { ShowDirectorySearch(); };
+    hooks.openFolder = [this](const QString& folder) {
+        if (m_services.urls)
+            m_services.urls->OpenUrl(QUrl::fromLocalFile(folder));
+    };
+    m_link = std::make_unique<RecorderDesktopLink>(*m_recorder, *m_services.config, std::move(hooks),
+                                                   QDBusConnection::sessionBus());
+    m_link->Register();
+}
+
+void DesktopProgram::RaiseWindows()
+{
+    bool shown = false;
+    for (QWidget* w : {static_cast<QWidget*>(m_display), static_cast<QWidget*>(m_panel)}) {
+        if (w && w->isVisible()) {
+            bringUp(w);
+            shown = true;
+        }
+    }
+    if (shown)
+        return;
+    if (m_recorder && m_recorder->blnRecording) {
+        ShowRecordingDisplay();
+        bringUp(m_display);
+    } else if (QWidget* panel = loadPanel()) {
+        bringUp(panel);
+    }
 }
 
 QWidget* DesktopProgram::loadPanel()
@@ -200,6 +240,7 @@ void DesktopProgram::UnloadWindows()
         m_quitDialog->close();
     if (m_tray)
         m_tray->Remove();
+    m_link.reset();
 }
 
 void DesktopProgram::InstallAssociations()

@@ -7,6 +7,7 @@
 #include "ui/tray/recordertray.h"
 #include "ui/search/frmbrowser.h"
 #include "ui/search/frmlocalsearch.h"
+#include "ui/desktop/recorderdesktoplink.h"
 
 #include <QObject>
 #include <QPointer>
@@ -72,6 +73,12 @@ public:
     frmRecordingDisplay* display() const { return m_display; }
     frmBrowser* directorySearch() const { return m_browser; }
     frmLocalSearch* presetSearch() const { return m_localSearch; }
+    // The recorder on the session bus (media controls, notifications, the
+    // menu entry's actions); null before the recorder loads and after quitting.
+    RecorderDesktopLink* desktopLink() const { return m_link.get(); }
+    // Brings the display or the panel to the front, whichever is shown; with
+    // neither, the display while recording, else the panel.
+    void RaiseWindows();
 
     // IRecorderHost
     void ShowPanelFromConfiguration() override;
@@ -96,6 +103,7 @@ public:
 
 private:
     QWidget* loadPanel();
+    void linkToDesktop();
     bool closeModalDialogs();
     frmRecordingDisplay* loadDisplay();
     void watchRefreshGaps();
@@ -111,5 +119,6 @@ private:
     QPointer<frmAreYouSure> m_quitDialog;
     QPointer<frmBrowser> m_browser;
     QPointer<frmLocalSearch> m_localSearch;
+    std::unique_ptr<RecorderDesktopLink> m_link;
     bool m_unloading = false;
 };

@@ -1,0 +1,168 @@
+"""The recorder in the desktop's media controls (MPRIS 2, driven with
+playerctl and dbus-send) and its notifications (a stand-in notification
+service on the test's session bus): Playing while recording, the song's
+title, pause stops the file growing and play resumes it, a burst of
+PlayPause toggles each time, volumes out of range are clamped, a saved song
+is announced with its title and "Open folder" opens its folder, stop leaves
+a tagged file, the menu entry's "Open search" reaches the running program,
+and Quit ends it."""
+
+import json
+import os
+import re
+import stat
+import subprocess
+import urllib.parse
+
+import atspi_driver as gui
+from atspi_driver import GuiError
+from recorder_station import Station, has_tag, mp3_files, newest, size_of, steady, tonquill, tonquill_env, write_preset
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+PLAYER = "org.mpris.MediaPlayer2.tonquill"
+
+
+def playerctl(*args):
+    done = subprocess.run(["playerctl", "-p", "tonquill"] + list(args), capture_output=True, text=True, timeout=10)
+    return done.stdout.strip() if done.returncode == 0 else None
+
+
+def dbus_send(*args):
+    return subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=" + PLAYER, "/org/mpris/MediaPlayer2"] +
+                          list(args), capture_output=True, text=True, timeout=10)
+
+
+def set_volume(value):
+    done = dbus_send("org.freedesktop.DBus.Properties.Set", "string:org.mpris.MediaPlayer2.Player", "string:Volume",
+                     "variant:double:%s" % value)
+    if done.returncode != 0:
+        raise GuiError("setting the volume to %s failed: %s" % (value, done.stderr))
+
+
+def notices(log):
+    try:
+        with open(log, encoding="utf-8") as f:
+            return [json.loads(line) for line in f if line.strip()]
+    except OSError:
+        return []
+
+
+def main():
+    gui.require_tool("playerctl")
+    work = gui.artifacts_dir()
+    folder = os.path.join(work, "recordings") + "/"
+    os.makedirs(folder)
+    home = os.path.join(work, "home")
+    os.makedirs(home)
+    with open(os.path.join(home, "Tonquill-user.ini"), "w") as f:
+        f.write("[Registration]\nNotifySongs=1\n")
+    # xdg-open as the desktop would run it: writes what it was asked to open.
+    bin_dir = os.path.join(work, "bin")
+    os.makedirs(bin_dir)
+    opened = os.path.join(work, "opened.txt")
+    opener = os.path.join(bin_dir, "xdg-open")
+    with open(opener, "w") as f:
+        f.write('#!/bin/sh\necho "$1" >> "%s"\n' % opened)
+    os.chmod(opener, os.stat(opener).st_mode | stat.S_IEXEC)
+    log = os.path.join(work, "notices.jsonl")
+    env = dict(tonquill_env(home), PATH=bin_dir + ":" + os.environ["PATH"])
+    with Station() as station, gui.App(["/usr/bin/python3", os.path.join(HERE, "fake_notifications.py"), log],
+                                       name="notifications"):
+        gui.wait_until(lambda: os.path.exists(log) and "READY" in open(log).read(), 20, "the notification service")
+        os.remove(log)
+        preset = os.path.join(work, "station.tvp")
+        write_preset(preset, "GUI Test Station", station.playlist(), folder)
+        with gui.App([tonquill(), preset], name="tonquill", env=env) as app:
+            def expect(condition, message):
+                if not condition:
+                    raise GuiError("%s\n%s" % (message, app.output()))
+
+            gui.wait_until(lambda: playerctl("status") == "Playing", 60, "MPRIS to say Playing")
+            expect(playerctl("metadata", "mpris:trackid") is not None, "no track id")
+            expect(playerctl("metadata", "xesam:album") == "GUI Test Station", "the album is not the station")
+
+            # The title read through MPRIS is the song's: the file being
+            # written is named after it.
+            def consistent_title():
+                url = playerctl("metadata", "xesam:url")
+                shown = playerctl("metadata", "--format", "{{xesam:artist}} - {{xesam:title}}")
+                if not url or not shown:
+                    return None
+                name = os.path.basename(urllib.parse.unquote(url))
+                return shown if name == shown + ".mp3" else None
+
+            title = gui.wait_until(consistent_title, 30, "the MPRIS title to be the file's song")
+            expect(re.match(r"^.+ - .+$", title), "title %r has no artist" % title)
+
+            # Pause: the file stops growing; play: it grows again.
+            expect(playerctl("pause") is not None, "pause failed")
+            gui.wait_until(lambda: playerctl("status") == "Paused", 10, "MPRIS to say Paused")
+            paused = newest(folder)
+            expect(steady(folder, paused, 2.0), "the file grew while paused")
+            expect(playerctl("play") is not None, "play failed")
+            gui.wait_until(lambda: playerctl("status") == "Playing", 10, "MPRIS to say Playing again")
+            before = size_of(folder, newest(folder))
+            gui.wait_until(lambda: size_of(folder, newest(folder)) > before, 15, "the recording to grow again")
+
+            # A burst of PlayPause: an even number of toggles leaves it
+            # recording, and the recording goes on.
+            burst = subprocess.run(["/usr/bin/python3", "-c", (
+                "import dbus\n"
+                "p = dbus.SessionBus().get_object('%s', '/org/mpris/MediaPlayer2')\n"
+                "for i in range(100):\n"
+                "    p.PlayPause(dbus_interface='org.mpris.MediaPlayer2.Player')\n") % PLAYER],
+                capture_output=True, text=True, timeout=60)
+            expect(burst.returncode == 0, "PlayPause burst failed: " + burst.stderr)
+            expect(playerctl("status") == "Playing", "after 100 toggles the status is %r" % playerctl("status"))
+            before = size_of(folder, newest(folder))
+            gui.wait_until(lambda: size_of(folder, newest(folder)) > before, 15, "the recording to go on")
+
+            # Volumes out of range are clamped.
+            for asked, kept in (("7.5", 1.0), ("-3", 0.0), ("0.25", 0.25)):
+                set_volume(asked)
+                gui.wait_until(lambda: playerctl("volume") is not None and abs(float(playerctl("volume")) - kept) < 0.01,
+                               10, "the volume to become %s" % kept)
+
+            # A saved song is announced with its title, and its folder opens.
+            def saved_notice():
+                for n in notices(log):
+                    if n["summary"] == "Saved":
+                        song, _, name = n["body"].partition("\n")
+                        if name in mp3_files(folder) and name == song + ".mp3":
+                            return n
+                return None
+
+            saved = gui.wait_until(saved_notice, 30, "a saved song's notice")
+            # Every song announced is the one in the file it names.
+            for n in notices(log):
+                song, _, name = n["body"].partition("\n")
+                expect(n["summary"] == "Saved" and name in mp3_files(folder), "notice %r" % n)
+                expect(" - " not in name or name == song + ".mp3", "notice %r names another song" % n)
+            expect(saved["actions"] == ["open-folder", "Open folder"], "actions %r" % saved["actions"])
+            invoke = subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.Notifications",
+                                     "/org/freedesktop/Notifications", "org.freedesktop.Notifications.InvokeAction",
+                                     "uint32:%d" % saved["id"], "string:open-folder"],
+                                    capture_output=True, text=True, timeout=10)
+            expect(invoke.returncode == 0, invoke.stderr)
+            gui.wait_until(lambda: os.path.exists(opened) and folder.rstrip("/") in open(opened).read(), 10,
+                           "the folder to be opened")
+
+            # The menu entry's "Open search" goes to this program.
+            second = subprocess.run([tonquill(), "--open-search"], env=dict(os.environ, **env), capture_output=True,
+                                    text=True, timeout=30)
+            expect(second.returncode == 0, "tonquill --open-search ended with %s" % second.returncode)
+            app.window("ShoutCast Searcher", timeout=15)
+
+            # Stop leaves a tagged file; Quit then ends the program.
+            expect(playerctl("stop") is not None, "stop failed")
+            gui.wait_until(lambda: playerctl("status") == "Stopped", 10, "MPRIS to say Stopped")
+            last = newest(folder)
+            expect(has_tag(folder, last), "%s has no ID3v1 tag" % last)
+            expect(dbus_send("org.mpris.MediaPlayer2.Quit").returncode == 0, "Quit failed")
+            code = app.wait_exit(15)
+            expect(code == 0, "tonquill ended with status %s" % code)
+            gui.wait_until(lambda: playerctl("status") is None, 10, "the player to leave the bus")
+
+
+if __name__ == "__main__":
+    main()

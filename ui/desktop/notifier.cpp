@@ -1,0 +1,100 @@
+#include "ui/desktop/notifier.h"
+
+#include "ui/desktop/mediacontrols.h"
+
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QFileInfo>
+#include <QStringList>
+#include <QVariantMap>
+
+namespace {
+const QString kService = QStringLiteral("org.freedesktop.Notifications");
+const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
+const QString kOpenFolder = QStringLiteral("open-folder");
+}  // namespace
+
+namespace notices {
+
+QString EscapeBody(const QString& text)
+{
+    return text.toHtmlEscaped();
+}
+
+Notice SavedSong(const QString& title, const QString& path)
+{
+    const QFileInfo file(path);
+    return {QStringLiteral("Saved"), mpris::CleanText(title) + QLatin1Char('\n') + mpris::CleanText(file.fileName()),
+            file.absolutePath()};
+}
+
+Notice Reconnecting(const QString& station)
+{
+    return {QStringLiteral("Reconnecting"),
+            QStringLiteral("The stream of ") + mpris::CleanText(station) +
+                QStringLiteral(" was lost; Tonquill is reconnecting."),
+            QString()};
+}
+
+Notice GaveUp(const QString& station)
+{
+    return {QStringLiteral("Recording ended"),
+            QStringLiteral("Network errors have interrupted successful recording of ") + mpris::CleanText(station) +
+                QStringLiteral("!"),
+            QString()};
+}
+
+}  // namespace notices
+
+DesktopNotifier::DesktopNotifier(QDBusConnection bus, std::function<void(const QString&)> openFolder,
+                                 QObject* parent)
+    : QObject(parent), m_bus(std::move(bus)), m_openFolder(std::move(openFolder))
+{
+    if (!m_bus.isConnected())
+        return;
+    m_bus.connect(kService, kPath, kService, QStringLiteral("ActionInvoked"), this,
+                  SLOT(onActionInvoked(uint, QString)));
+    m_bus.connect(kService, kPath, kService, QStringLiteral("NotificationClosed"), this, SLOT(onClosed(uint, uint)));
+}
+
+void DesktopNotifier::Show(const Notice& notice)
+{
+    if (!m_bus.isConnected())
+        return;
+    QStringList actions;
+    if (!notice.folder.isEmpty())
+        actions << kOpenFolder << QStringLiteral("Open folder");
+    QVariantMap hints;
+    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("io.github.tonquill.Tonquill"));
+    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("Notify"));
+    call << QStringLiteral("Tonquill") << 0u << QStringLiteral("tonquill") << notice.summary
+         << notices::EscapeBody(notice.body) << actions << hints << -1;
+    // No service: the call fails on its own, and nothing asks for one to be started.
+    call.setAutoStartService(false);
+    if (notice.folder.isEmpty()) {
+        m_bus.asyncCall(call);
+        return;
+    }
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, folder = notice.folder](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        const QDBusPendingReply<uint> reply = *w;
+        if (!reply.isError())
+            m_folders[reply.value()] = folder;
+    });
+}
+
+void DesktopNotifier::onActionInvoked(uint id, const QString& action)
+{
+    const auto it = m_folders.find(id);
+    if (it == m_folders.end() || action != kOpenFolder)
+        return;
+    if (m_openFolder)
+        m_openFolder(it->second);
+}
+
+void DesktopNotifier::onClosed(uint id, uint)
+{
+    m_folders.erase(id);
+}

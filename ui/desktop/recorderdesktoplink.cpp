@@ -1,0 +1,182 @@
+#include "ui/desktop/recorderdesktoplink.h"
+
+#include "config/configuration.h"
+#include "config/usersettings.h"
+#include "recorder/frmmp3.h"
+#include "recorder/recordingfiles.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace {
+constexpr int kVolumeWatchMs = 500;
+}  // namespace
+
+QString SongTitleOf(const QString& songName)
+{
+    const QString extension = RecordingExtensionOf(songName);
+    if (songName.endsWith(extension, Qt::CaseInsensitive))
+        return songName.chopped(extension.size());
+    return songName;
+}
+
+RecorderDesktopLink::RecorderDesktopLink(frmMP3& recorder, clsConfiguration& config, Hooks hooks,
+                                         QDBusConnection bus, QObject* parent)
+    : QObject(parent),
+      m_recorder(recorder),
+      m_config(config),
+      m_hooks(std::move(hooks)),
+      m_controls(*this, bus),
+      m_notifier(bus, m_hooks.openFolder),
+      m_actions(bus, [this](DesktopAction action) { Perform(action); })
+{
+    connect(&m_recorder, &frmMP3::songCaptionChanged, this, &RecorderDesktopLink::refresh);
+    connect(&m_recorder, &frmMP3::menuChanged, this, &RecorderDesktopLink::refresh);
+    connect(&m_recorder, &frmMP3::phaseChanged, this, [this](frmMP3::Phase phase) {
+        if (phase == frmMP3::Phase::Idle)
+            m_outageSaid = false;
+        else if (!m_recorder.strConfigName.isEmpty() && m_recorder.strConfigName != LastPreset())
+            SetLastPreset(m_recorder.strConfigName);
+        refresh();
+    });
+    connect(&m_recorder, &frmMP3::fileClosed, this, &RecorderDesktopLink::onFileClosed);
+    connect(&m_recorder, &frmMP3::reconnecting, this, &RecorderDesktopLink::onReconnecting);
+    connect(&m_recorder, &frmMP3::gaveUp, this, [this] {
+        if (NotifyProblems())
+            m_notifier.Show(notices::GaveUp(m_config.sRecordingTitle));
+    });
+    m_volumeWatch.setInterval(kVolumeWatchMs);
+    connect(&m_volumeWatch, &QTimer::timeout, this, [this] {
+        if (m_controls.State().volume != std::clamp(m_recorder.lngVolume, 0, 100))
+            refresh();
+    });
+    refresh();
+}
+
+RecorderDesktopLink::~RecorderDesktopLink()
+{
+    Unregister();
+}
+
+void RecorderDesktopLink::Register()
+{
+    m_controls.Register();
+    m_actions.Register();
+    m_volumeWatch.start();
+}
+
+void RecorderDesktopLink::Unregister()
+{
+    m_volumeWatch.stop();
+    m_controls.Unregister();
+    m_actions.Unregister();
+}
+
+void RecorderDesktopLink::refresh()
+{
+    const MediaState& before = m_controls.State();
+    MediaState s;
+    s.recording = m_recorder.blnRecording;
+    s.listening = m_recorder.blnPreviewToggle;
+    s.paused = m_recorder.blnPaused;
+    s.volume = std::clamp(m_recorder.lngVolume, 0, 100);
+    s.track = before.track;
+    if (s.recording) {
+        s.title = SongTitleOf(m_recorder.strSongName);
+        s.station = m_config.sRecordingTitle;
+        s.file = m_recorder.RecordingPath();
+        if (s.title != before.title)
+            ++s.track;
+        // A file keeps the title it was opened with: the next song's title
+        // comes while the file before still takes the audio up to the cut.
+        if (!s.file.isEmpty() && !s.title.isEmpty())
+            m_titles.try_emplace(s.file, s.title);
+    }
+    // The stream flows again: a later outage is told of again.
+    if (m_outageSaid && !m_recorder.Reconnecting() &&
+        !m_recorder.sSongCaption.startsWith(QLatin1String("[ERR] NETWORK")))
+        m_outageSaid = false;
+    m_controls.SetState(s);
+}
+
+void RecorderDesktopLink::onFileClosed(const QString& path)
+{
+    const auto it = m_titles.find(path);
+    const QString title = it != m_titles.end() ? it->second : SongTitleOf(QFileInfo(path).fileName());
+    // Only the file being written still needs its title.
+    const QString current = m_recorder.RecordingPath();
+    std::erase_if(m_titles, [&](const auto& entry) { return entry.first != current; });
+    if (!path.isEmpty() && NotifySongs())
+        m_notifier.Show(notices::SavedSong(title, path));
+    refresh();
+}
+
+void RecorderDesktopLink::onReconnecting()
+{
+    if (m_outageSaid)
+        return;
+    m_outageSaid = true;
+    if (NotifyProblems())
+        m_notifier.Show(notices::Reconnecting(m_config.sRecordingTitle));
+}
+
+void RecorderDesktopLink::StartRecording()
+{
+    // As the tray's "Start Recording": the preset loaded last, or the
+    // servers of a playlist file recorded before.
+    QString preset = m_recorder.strConfigName;
+    if (preset.isEmpty() && m_recorder.Servers.Last() >= 1) {
+        m_recorder.StartRecording();
+        return;
+    }
+    if (preset.isEmpty())
+        preset = LastPreset();
+    if (!preset.isEmpty())
+        m_recorder.LoadConfigurationFile(preset);
+}
+
+void RecorderDesktopLink::StopRecording()
+{
+    m_recorder.StopRecording();
+}
+
+void RecorderDesktopLink::TogglePause()
+{
+    m_recorder.TogglePause();
+    refresh();
+}
+
+void RecorderDesktopLink::SetVolume(int percent)
+{
+    m_recorder.lngVolume = std::clamp(percent, 0, 100);
+    refresh();
+}
+
+void RecorderDesktopLink::Raise()
+{
+    if (m_hooks.raise)
+        m_hooks.raise();
+}
+
+void RecorderDesktopLink::Quit()
+{
+    // As the display's Exit: a running recording asks first.
+    if (m_recorder.blnRecording && !m_recorder.blnPaused) {
+        if (m_hooks.showQuitConfirmation)
+            m_hooks.showQuitConfirmation();
+    } else if (m_hooks.quitProgram) {
+        m_hooks.quitProgram();
+    }
+}
+
+void RecorderDesktopLink::Perform(DesktopAction action)
+{
+    if (action == DesktopAction::RecordLastPreset) {
+        if (!m_recorder.blnRecording)
+            StartRecording();
+        Raise();
+    } else if (action == DesktopAction::OpenSearch && m_hooks.openSearch) {
+        m_hooks.openSearch();
+    }
+}

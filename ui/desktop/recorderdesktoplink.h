@@ -1,0 +1,71 @@
+#pragma once
+
+#include "ui/desktop/desktopactions.h"
+#include "ui/desktop/mediacontrols.h"
+#include "ui/desktop/notifier.h"
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+#include <map>
+
+class clsConfiguration;
+class frmMP3;
+
+// The song's name as the recorder holds it without its file's extension.
+QString SongTitleOf(const QString& songName);
+
+// The recorder on the desktop's session bus: its state in the media
+// controls, its saved songs and lost streams as notifications, and the
+// commands of the media controls and of the menu entry's actions. The one
+// place that reads the recorder for them.
+class RecorderDesktopLink : public QObject, public IMediaCommands {
+    Q_OBJECT
+public:
+    // What the program around does for it.
+    struct Hooks {
+        std::function<void()> raise;
+        std::function<void()> showQuitConfirmation;
+        std::function<void()> quitProgram;
+        std::function<void()> openSearch;
+        std::function<void(const QString& folder)> openFolder;
+    };
+
+    RecorderDesktopLink(frmMP3& recorder, clsConfiguration& config, Hooks hooks, QDBusConnection bus,
+                        QObject* parent = nullptr);
+    ~RecorderDesktopLink() override;
+
+    // Puts the services on the bus; Unregister takes them off.
+    void Register();
+    void Unregister();
+
+    MediaControls& Controls() { return m_controls; }
+
+    // IMediaCommands
+    void StartRecording() override;
+    void StopRecording() override;
+    void TogglePause() override;
+    void SetVolume(int percent) override;
+    void Raise() override;
+    void Quit() override;
+
+    // The menu entry's actions, from a later start.
+    void Perform(DesktopAction action);
+
+private:
+    void refresh();
+    void onFileClosed(const QString& path);
+    void onReconnecting();
+
+    frmMP3& m_recorder;
+    clsConfiguration& m_config;
+    Hooks m_hooks;
+    MediaControls m_controls;
+    DesktopNotifier m_notifier;
+    DesktopActionService m_actions;
+    QTimer m_volumeWatch;  // the display sets the volume without a word
+    std::map<QString, QString> m_titles;  // the song's title of each file written this run
+    bool m_outageSaid = false;  // the lost stream's notice is shown once per outage
+};
