@@ -229,6 +229,13 @@ void frmRecord::buildAdvancedPage()
     chkCleanCuts->setChecked(CutSongsInSilence());
     chkID3v2 = checkBox("chkID3v2", QStringLiteral("Write ID3v2 tags"), fraRecordings);
     chkID3v2->setChecked(WriteID3v2Tags());
+    // The desktop's notifications, per user too.
+    chkNotifySongs = checkBox("chkNotifySongs", QStringLiteral("Notify of saved songs"), fraRecordings);
+    chkNotifySongs->setAccessibleName(chkNotifySongs->text());
+    chkNotifySongs->setChecked(NotifySongs());
+    chkNotifyProblems = checkBox("chkNotifyProblems", QStringLiteral("Notify of connection problems"), fraRecordings);
+    chkNotifyProblems->setAccessibleName(chkNotifyProblems->text());
+    chkNotifyProblems->setChecked(NotifyProblems());
     rec->addWidget(chkUseEnternal, 0, 0);
     rec->addWidget(txtExternalPlayer, 0, 1);
     rec->addWidget(cmdBrowsePlayer, 0, 2);
@@ -240,6 +247,8 @@ void frmRecord::buildAdvancedPage()
     rec->addWidget(chkStartPaused, 4, 1);
     rec->addWidget(chkCleanCuts, 5, 0, 1, 3);
     rec->addWidget(chkID3v2, 6, 0, 1, 3);
+    rec->addWidget(chkNotifySongs, 7, 0);
+    rec->addWidget(chkNotifyProblems, 7, 1, 1, 2);
     page->addWidget(fraRecordings);
 
     fraDateMode = new QGroupBox(QStringLiteral("Date Mode"), AdvancedFrame);
@@ -272,6 +281,8 @@ void frmRecord::buildAdvancedPage()
     connect(cmdBrowsePlayer, &QPushButton::clicked, this, &frmRecord::cmdBrowsePlayer_Click);
     connect(chkCleanCuts, &QCheckBox::clicked, this, [](bool on) { SetCutSongsInSilence(on); });
     connect(chkID3v2, &QCheckBox::clicked, this, [](bool on) { SetWriteID3v2Tags(on); });
+    connect(chkNotifySongs, &QCheckBox::clicked, this, [](bool on) { SetNotifySongs(on); });
+    connect(chkNotifyProblems, &QCheckBox::clicked, this, [](bool on) { SetNotifyProblems(on); });
     for (QCheckBox* box : {chkTimed, chkShutdown, chkListenOn, chkStartPaused, chkCleanup})
         connect(box, &QCheckBox::clicked, this, [this] { PanelEdited = true; });
     connect(txtBaseLineName, &QLineEdit::textChanged, this, [this] { PanelEdited = true; });

@@ -182,6 +182,8 @@ public:
     QCheckBox* chkStartPaused = nullptr;
     QCheckBox* chkCleanCuts = nullptr;
     QCheckBox* chkID3v2 = nullptr;
+    QCheckBox* chkNotifySongs = nullptr;
+    QCheckBox* chkNotifyProblems = nullptr;
     QCheckBox* chkCleanup = nullptr;
     QLabel* lblKepRecordings = nullptr;
     ASpinnerBox* spnRecordingDays = nullptr;

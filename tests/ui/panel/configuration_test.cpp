@@ -254,6 +254,24 @@ TEST_F(PanelConfigurationTest, CleanCutsAndID3v2BoxesFollowTheirSettings)
     EXPECT_TRUE(WriteID3v2Tags());
 }
 
+// The notification boxes: a new user hears of problems but not of every
+// song; a click stores the choice at once, and a new panel shows it.
+TEST_F(PanelConfigurationTest, NotificationBoxesFollowTheirSettings)
+{
+    open();
+    EXPECT_FALSE(panel->chkNotifySongs->isChecked());
+    EXPECT_TRUE(panel->chkNotifyProblems->isChecked());
+    EXPECT_FALSE(panel->chkNotifySongs->accessibleName().isEmpty());
+    EXPECT_FALSE(panel->chkNotifyProblems->accessibleName().isEmpty());
+    panel->chkNotifySongs->click();
+    panel->chkNotifyProblems->click();
+    EXPECT_TRUE(NotifySongs());
+    EXPECT_FALSE(NotifyProblems());
+    SaveSetting(QStringLiteral("Tonquill"), QStringLiteral("Registration"), QStringLiteral("NotifyProblems"),
+                QStringLiteral(" 1 "));
+    EXPECT_TRUE(NotifyProblems());
+}
+
 // A preset opened in the panel and saved again comes back as written: values
 // at the spinners' ends are shown, values beyond them are kept (the spinner
 // shows its end and says so), and a single file's name with folders in it
