@@ -6,6 +6,7 @@
 #include "ui/desktop/mediacontrols.h"
 #include "ui/desktop/notifier.h"
 #include "ui/desktop/recorderdesktoplink.h"
+#include "tests/ui/desktop/privatebus.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -230,74 +231,6 @@ struct CountingCommands : IMediaCommands {
     QList<int> volumes;
 };
 
-// A notification service that keeps the calls.
-class FakeNotifications : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
-public slots:
-    uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body,
-                const QStringList& actions, const QVariantMap&, int)
-    {
-        calls << summary + QLatin1Char('|') + body + QLatin1Char('|') + actions.join(QLatin1Char(','));
-        return static_cast<uint>(calls.size());
-    }
-
-public:
-    QStringList calls;
-};
-
-class PropertiesSpy : public QObject {
-    Q_OBJECT
-public slots:
-    void changed(const QString& interface, const QVariantMap& values, const QStringList&)
-    {
-        for (auto it = values.begin(); it != values.end(); ++it)
-            seen << interface + QLatin1Char(' ') + it.key() + QLatin1Char('=') + it.value().toString();
-    }
-
-public:
-    QStringList seen;
-};
-
-class PrivateBus : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-        if (daemon.isEmpty())
-            GTEST_SKIP() << "no dbus-daemon";
-        m_daemon.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                QStringLiteral("--print-address=1")});
-        ASSERT_TRUE(WaitUntil([&] { return m_daemon.canReadLine(); }, 10000));
-        const QString address = QString::fromUtf8(m_daemon.readLine()).trimmed();
-        service = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address, QStringLiteral("svc")));
-        client = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address, QStringLiteral("cli")));
-        ASSERT_TRUE(service->isConnected() && client->isConnected());
-    }
-    void TearDown() override
-    {
-        service.reset();
-        client.reset();
-        QDBusConnection::disconnectFromBus(QStringLiteral("svc"));
-        QDBusConnection::disconnectFromBus(QStringLiteral("cli"));
-        m_daemon.kill();
-        m_daemon.waitForFinished(5000);
-    }
-    QDBusMessage playerCall(const QString& method, const QVariantList& args = {},
-                            const QString& interface = QStringLiteral("org.mpris.MediaPlayer2.Player"))
-    {
-        QDBusMessage m =
-            QDBusMessage::createMethodCall(mpris::kServiceName, mpris::kObjectPath, interface, method);
-        m.setArguments(args);
-        return m;
-    }
-
-    std::unique_ptr<QDBusConnection> service, client;
-
-private:
-    QProcess m_daemon;
-};
-
 }  // namespace
 
 TEST_F(PrivateBus, EveryCallReachesTheRecorderOnceAndChangesAreSignalled)
@@ -365,9 +298,7 @@ TEST_F(PrivateBus, NoticesReachTheServiceOrNothingHappens)
     RunPendingEvents();
 
     FakeNotifications fake;
-    ASSERT_TRUE(service->registerObject(QStringLiteral("/org/freedesktop/Notifications"), &fake,
-                                        QDBusConnection::ExportAllSlots));
-    ASSERT_TRUE(service->registerService(QStringLiteral("org.freedesktop.Notifications")));
+    ASSERT_TRUE(bus.ServeNotifications(fake));
     notifier.Show(notices::SavedSong(QStringLiteral("A - <B>"), QStringLiteral("/m/A - B.mp3")));
     notifier.Show(notices::GaveUp(QStringLiteral("R")));
     ASSERT_TRUE(WaitUntil([&] { return fake.calls.size() == 2; }));
@@ -387,4 +318,20 @@ TEST_F(PrivateBus, NoticesReachTheServiceOrNothingHappens)
     EXPECT_EQ(opened.first(), QStringLiteral("/m"));
 }
 
-#include "mediacontrols_test.moc"
+
+TEST_F(PrivateBus, ABusThatGoesAwayLeavesTheServicesQuiet)
+{
+    CountingCommands commands;
+    MediaControls controls(commands, *service);
+    DesktopNotifier notifier(*service, {});
+    controls.Register();
+    ASSERT_TRUE(WaitUntil([&] { return !controls.ServiceName().isEmpty(); }));
+    bus.Kill();
+    ASSERT_TRUE(WaitUntil([&] { return !service->isConnected(); }));
+    controls.SetState(recording(QStringLiteral("A - B")));
+    notifier.Show(notices::GaveUp(QStringLiteral("R")));
+    RunPendingEvents();
+    controls.Unregister();
+    EXPECT_EQ(controls.State().title, QStringLiteral("A - B"));
+    EXPECT_EQ(commands.toggles + commands.starts + commands.stops, 0);
+}

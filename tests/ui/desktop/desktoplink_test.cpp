@@ -1,0 +1,122 @@
+// The recorder's link to the desktop: what a real recorder's state and
+// events become in the media controls and the notifications, and what their
+// commands do to it.
+#include "fixture.h"
+
+#include "config/usersettings.h"
+#include "tests/ui/desktop/privatebus.h"
+#include "ui/desktop/recorderdesktoplink.h"
+
+class DesktopLinkTest : public RecorderFixture {
+protected:
+    void SetUp() override
+    {
+        RecorderFixture::SetUp();
+        SetUserSettingsFolder(store.path());
+        if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty())
+            GTEST_SKIP() << "no dbus-daemon";
+        ASSERT_TRUE(bus.Start());
+        ASSERT_TRUE(bus.ServeNotifications(notifications));
+        RecorderDesktopLink::Hooks hooks;
+        hooks.showQuitConfirmation = [this] { asked << QStringLiteral("confirm"); };
+        hooks.quitProgram = [this] { asked << QStringLiteral("quit"); };
+        hooks.raise = [this] { asked << QStringLiteral("raise"); };
+        hooks.openSearch = [this] { asked << QStringLiteral("search"); };
+        link = std::make_unique<RecorderDesktopLink>(*recorder, config, hooks, *bus.client);
+        link->Register();
+    }
+    void TearDown() override
+    {
+        link.reset();
+        SetUserSettingsFolder(QString());
+    }
+
+    TempFolder store;
+    TestBus bus;
+    FakeNotifications notifications;
+    std::unique_ptr<RecorderDesktopLink> link;
+    QStringList asked;
+};
+
+// Lost streams are told once per outage, and only while the user wants to
+// hear of problems; a saved song only when the user asked for those.
+TEST_F(DesktopLinkTest, NoticesFollowTheSettingsAndComeOncePerOutage)
+{
+    struct Case {
+        bool songs, problems;
+        QStringList expected;
+    } cases[] = {
+        {false, true,
+         {QStringLiteral("Reconnecting|The stream of Test Station was lost; Tonquill is reconnecting.|"),
+          QStringLiteral("Recording ended|Network errors have interrupted successful recording of Test Station!|")}},
+        {true, false, {QStringLiteral("Saved|A - B\nA - B.mp3|open-folder,Open folder")}},
+    };
+    for (const Case& c : cases) {
+        notifications.calls.clear();
+        SetNotifySongs(c.songs);
+        SetNotifyProblems(c.problems);
+        for (int attempt = 0; attempt < 3; ++attempt)
+            emit recorder->reconnecting();
+        emit recorder->gaveUp();
+        emit recorder->phaseChanged(frmMP3::Phase::Idle);
+        emit recorder->fileClosed(folder.file(QStringLiteral("A - B.mp3")));
+        ASSERT_TRUE(WaitUntil([&] { return notifications.calls.size() >= c.expected.size(); }));
+        RunPendingEvents();
+        EXPECT_EQ(notifications.calls, c.expected);
+    }
+    // A new outage after the recording ended is told again.
+    notifications.calls.clear();
+    SetNotifyProblems(true);
+    emit recorder->reconnecting();
+    ASSERT_TRUE(WaitUntil([&] { return notifications.calls.size() == 1; }));
+}
+
+// The media controls' Quit asks while a recording runs, as the display's
+// Exit does; Play with nothing loaded starts the preset recorded last.
+TEST_F(DesktopLinkTest, QuitAsksWhileRecordingAndPlayStartsTheLastPreset)
+{
+    recorder->blnRecording = true;
+    link->Quit();
+    recorder->blnPaused = true;
+    link->Quit();
+    recorder->blnRecording = false;
+    recorder->blnPaused = false;
+    link->Quit();
+    EXPECT_EQ(asked, (QStringList{QStringLiteral("confirm"), QStringLiteral("quit"), QStringLiteral("quit")}));
+
+    // Nothing loaded and no preset recorded before: Play does nothing.
+    link->StartRecording();
+    EXPECT_EQ(recorder->phase(), frmMP3::Phase::Idle);
+
+    const QString preset = folder.file(QStringLiteral("station.tvp"));
+    ASSERT_TRUE(WriteAll(preset, "Station\r\nhttp://127.0.0.1:1/x.pls\r\nSONGNAMEONLY\r\n%DEFDIR%\r\n0\r\n0\r\n"));
+    SetLastPreset(preset);
+    link->Perform(DesktopAction::RecordLastPreset);
+    EXPECT_EQ(recorder->phase(), frmMP3::Phase::Resolving);
+    EXPECT_EQ(config.sRecordingTitle, QStringLiteral("Station"));
+    EXPECT_TRUE(asked.endsWith(QStringLiteral("raise")));
+    link->Perform(DesktopAction::OpenSearch);
+    EXPECT_EQ(asked.last(), QStringLiteral("search"));
+}
+
+// A preset that starts is remembered as the last one, for the menu entry.
+TEST_F(DesktopLinkTest, AStartedPresetBecomesTheLastPreset)
+{
+    recorder->strConfigName = folder.file(QStringLiteral("other.tvp"));
+    emit recorder->phaseChanged(frmMP3::Phase::Resolving);
+    EXPECT_EQ(LastPreset(), folder.file(QStringLiteral("other.tvp")));
+    recorder->strConfigName.clear();
+    emit recorder->phaseChanged(frmMP3::Phase::Recording);
+    EXPECT_EQ(LastPreset(), folder.file(QStringLiteral("other.tvp")));
+}
+
+// Volume from either side: the controls' writes are clamped into the
+// recorder, and the recorder's own changes reach the controls.
+TEST_F(DesktopLinkTest, VolumeGoesBothWays)
+{
+    link->SetVolume(250);
+    EXPECT_EQ(recorder->lngVolume, 100);
+    EXPECT_EQ(link->Controls().State().volume, 100);
+    recorder->lngVolume = 40;
+    ASSERT_TRUE(WaitUntil([&] { return link->Controls().State().volume == 40; }));
+}
