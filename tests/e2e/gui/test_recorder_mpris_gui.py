@@ -4,8 +4,8 @@ service on the test's session bus): Playing while recording, the song's
 title, pause stops the file growing and play resumes it, a burst of
 PlayPause toggles each time, volumes out of range are clamped, a saved song
 is announced with its title and "Open folder" opens its folder, stop leaves
-a tagged file, the menu entry's "Open search" reaches the running program,
-and Quit ends it."""
+a tagged file, the menu entry's "Open search" and "Record last preset"
+reach the running program, and Quit ends it."""
 
 import json
 import os
@@ -158,6 +158,13 @@ def main():
             gui.wait_until(lambda: playerctl("status") == "Stopped", 10, "MPRIS to say Stopped")
             last = newest(folder)
             expect(has_tag(folder, last), "%s has no ID3v1 tag" % last)
+            # "Record last preset" from the menu entry starts it again in this program.
+            again = subprocess.run([tonquill(), "--record-last-preset"], env=dict(os.environ, **env),
+                                   capture_output=True, text=True, timeout=30)
+            expect(again.returncode == 0, "tonquill --record-last-preset ended with %s" % again.returncode)
+            gui.wait_until(lambda: playerctl("status") == "Playing", 30, "the last preset to record again")
+            expect(playerctl("stop") is not None, "stop failed")
+            gui.wait_until(lambda: playerctl("status") == "Stopped", 10, "MPRIS to say Stopped again")
             expect(dbus_send("org.mpris.MediaPlayer2.Quit").returncode == 0, "Quit failed")
             code = app.wait_exit(15)
             expect(code == 0, "tonquill ended with status %s" % code)
