@@ -142,7 +142,7 @@ mkdir -p "$work/cwd/sub" "$work/home/Presets"
 touch "$work/cwd/a.tvp" "$work/cwd/b.pls" "$work/cwd/c.txt" "$work/home/Presets/saved.tvp"
 completion_table="
 tonquill|tonquill |a.tvp b.pls sub $work/home/Presets/saved.tvp
-tonquill|tonquill -|-installassc -uninstallassc --help --version
+tonquill|tonquill -|-installassc -uninstallassc --record-last-preset --open-search --help --version
 tonquill|tonquill -u|-uninstallassc
 tonquill|tonquill a.tvp |-noop
 tonquill|tonquill b.pls |
