@@ -247,3 +247,26 @@ TEST_F(DesktopProgramTest, APresetOpensThePanelFilledOnce)
     program->ShowPanelFromConfiguration();
     EXPECT_EQ(fills, 1);
 }
+
+// The media controls' Raise: the window that is shown comes to the front;
+// with none shown, the display while recording and the panel otherwise.
+TEST_F(DesktopProgramTest, RaiseShowsTheDisplayWhileRecordingElseThePanel)
+{
+    make(true);
+    program->RaiseWindows();
+    ASSERT_NE(program->panel(), nullptr);
+    EXPECT_TRUE(program->panel()->isVisible());
+    EXPECT_EQ(program->display(), nullptr);
+    EXPECT_EQ(panelsMade, 1);
+
+    program->panel()->hide();
+    recorder->blnRecording = true;
+    program->RaiseWindows();
+    ASSERT_NE(program->display(), nullptr);
+    EXPECT_TRUE(program->display()->isVisible());
+    EXPECT_FALSE(program->panel()->isVisible());
+    recorder->blnRecording = false;
+    program->RaiseWindows();  // the display is shown: it stays the one raised
+    EXPECT_FALSE(program->panel()->isVisible());
+    EXPECT_EQ(panelsMade, 1);
+}
