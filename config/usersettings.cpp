@@ -83,6 +83,11 @@ bool flag(const QString& key, bool byDefault = false)
     return GetSetting(kApp, kSection, key, byDefault ? QStringLiteral("1") : QStringLiteral("0")).trimmed() ==
            QLatin1String("1");
 }
+
+void setFlag(const QString& key, bool on)
+{
+    SaveSetting(kApp, kSection, key, on ? QStringLiteral("1") : QStringLiteral("0"));
+}
 }  // namespace
 
 bool WriteID3v2Tags()
@@ -167,7 +172,7 @@ bool NotifySongs()
 
 void SetNotifySongs(bool on)
 {
-    SaveSetting(kApp, kSection, QStringLiteral("NotifySongs"), on ? QStringLiteral("1") : QStringLiteral("0"));
+    setFlag(QStringLiteral("NotifySongs"), on);
 }
 
 bool NotifyProblems()
@@ -177,7 +182,7 @@ bool NotifyProblems()
 
 void SetNotifyProblems(bool on)
 {
-    SaveSetting(kApp, kSection, QStringLiteral("NotifyProblems"), on ? QStringLiteral("1") : QStringLiteral("0"));
+    setFlag(QStringLiteral("NotifyProblems"), on);
 }
 
 QString LastPreset()

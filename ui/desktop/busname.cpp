@@ -8,9 +8,9 @@
 namespace {
 QDBusMessage busCall(const QString& method, const QVariantList& arguments)
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
-                                                       QStringLiteral("/org/freedesktop/DBus"),
-                                                       QStringLiteral("org.freedesktop.DBus"), method);
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                       QStringLiteral("org.freedesktop.DBus"), method);
     call.setArguments(arguments);
     return call;
 }
@@ -18,7 +18,7 @@ QDBusMessage busCall(const QString& method, const QVariantList& arguments)
 constexpr uint kDoNotQueue = 4;
 constexpr uint kPrimaryOwner = 1;
 constexpr uint kAlreadyOwner = 4;
-}  // namespace
+} // namespace
 
 void RequestBusName(QDBusConnection& bus, const QString& name, QObject* context, std::function<void(bool owned)> done)
 {
@@ -28,8 +28,7 @@ void RequestBusName(QDBusConnection& bus, const QString& name, QObject* context,
                      [done = std::move(done)](QDBusPendingCallWatcher* w) {
                          w->deleteLater();
                          const QDBusPendingReply<uint> reply = *w;
-                         done(!reply.isError() &&
-                              (reply.value() == kPrimaryOwner || reply.value() == kAlreadyOwner));
+                         done(!reply.isError() && (reply.value() == kPrimaryOwner || reply.value() == kAlreadyOwner));
                      });
 }
 

@@ -2,7 +2,6 @@
 
 #include <QDBusConnection>
 #include <QString>
-
 #include <functional>
 
 class QObject;

@@ -3,7 +3,6 @@
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
-
 #include <functional>
 
 // The menu entry's actions: "Record last preset" and "Open search".

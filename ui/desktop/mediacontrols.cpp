@@ -7,12 +7,11 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QUrl>
-
 #include <cmath>
 
 namespace {
 const QString kPlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
-}  // namespace
+} // namespace
 
 namespace mpris {
 
@@ -25,22 +24,15 @@ QString PlaybackStatus(const MediaState& s)
 
 QString CleanText(const QString& text)
 {
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-            out.append(c);
-            out.append(text.at(++i));
-        } else if (c.isSurrogate() || c.unicode() == 0xFFFE || c.unicode() == 0xFFFF) {
-            out.append(QChar(QChar::ReplacementCharacter));
-        } else if (c.category() == QChar::Other_Control) {
-            out.append(QLatin1Char(' '));
-        } else {
-            out.append(c);
-        }
+    // Lone surrogates come out of the conversion as U+FFFD already.
+    QList<uint> points = text.toUcs4();
+    for (uint& p : points) {
+        if (QChar::category(char32_t(p)) == QChar::Other_Control)
+            p = ' ';
+        else if (p == 0xFFFE || p == 0xFFFF)
+            p = QChar::ReplacementCharacter;
     }
-    return out;
+    return QString::fromUcs4(reinterpret_cast<const char32_t*>(points.constData()), points.size());
 }
 
 SongName SplitSongName(const QString& name)
@@ -58,8 +50,9 @@ QVariantMap Metadata(const MediaState& s)
         m.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(kNoTrack)));
         return m;
     }
-    m.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(
-                                                  QStringLiteral("/io/github/tonquill/Tonquill/track/%1").arg(s.track))));
+    m.insert(
+        QStringLiteral("mpris:trackid"),
+        QVariant::fromValue(QDBusObjectPath(QStringLiteral("/io/github/tonquill/Tonquill/track/%1").arg(s.track))));
     const SongName song = SplitSongName(CleanText(s.title));
     m.insert(QStringLiteral("xesam:title"), song.title);
     if (!song.artist.isEmpty())
@@ -107,7 +100,7 @@ Effect EffectOf(Command command, const MediaState& s)
     return Effect::None;
 }
 
-}  // namespace mpris
+} // namespace mpris
 
 MediaControls::MediaControls(IMediaCommands& commands, QDBusConnection bus, QObject* parent)
     : QObject(parent), m_commands(commands), m_bus(std::move(bus))

@@ -12,11 +12,11 @@ struct MediaState {
     bool recording = false;
     bool listening = false;
     bool paused = false;
-    QString title;    // the song's name as the stream gives it, "Artist - Title"
-    QString station;  // the recording's title
-    QString file;     // the file being written
-    int volume = 0;   // 0 to 100
-    quint64 track = 0;  // counts the songs of this run, for the track's id
+    QString title;     // the song's name as the stream gives it, "Artist - Title"
+    QString station;   // the recording's title
+    QString file;      // the file being written
+    int volume = 0;    // 0 to 100
+    quint64 track = 0; // counts the songs of this run, for the track's id
 
     bool operator==(const MediaState&) const = default;
 };
@@ -66,7 +66,7 @@ QStringList ChangedPlayerProperties(const MediaState& before, const MediaState& 
 enum class Command { Play, Pause, PlayPause };
 enum class Effect { None, Start, TogglePause };
 Effect EffectOf(Command command, const MediaState& s);
-}  // namespace mpris
+} // namespace mpris
 
 // The MPRIS 2 service: org.mpris.MediaPlayer2 and its .Player at
 // /org/mpris/MediaPlayer2, under org.mpris.MediaPlayer2.tonquill, or the

@@ -13,7 +13,7 @@ namespace {
 const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kOpenFolder = QStringLiteral("open-folder");
-}  // namespace
+} // namespace
 
 namespace notices {
 
@@ -45,10 +45,9 @@ Notice GaveUp(const QString& station)
             QString()};
 }
 
-}  // namespace notices
+} // namespace notices
 
-DesktopNotifier::DesktopNotifier(QDBusConnection bus, std::function<void(const QString&)> openFolder,
-                                 QObject* parent)
+DesktopNotifier::DesktopNotifier(QDBusConnection bus, std::function<void(const QString&)> openFolder, QObject* parent)
     : QObject(parent), m_bus(std::move(bus)), m_openFolder(std::move(openFolder))
 {
     if (!m_bus.isConnected())
@@ -77,12 +76,13 @@ void DesktopNotifier::Show(const Notice& notice)
         return;
     }
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, folder = notice.folder](QDBusPendingCallWatcher* w) {
-        w->deleteLater();
-        const QDBusPendingReply<uint> reply = *w;
-        if (!reply.isError())
-            m_folders[reply.value()] = folder;
-    });
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, folder = notice.folder](QDBusPendingCallWatcher* w) {
+                w->deleteLater();
+                const QDBusPendingReply<uint> reply = *w;
+                if (!reply.isError())
+                    m_folders[reply.value()] = folder;
+            });
 }
 
 void DesktopNotifier::onActionInvoked(uint id, const QString& action)

@@ -3,7 +3,6 @@
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
-
 #include <functional>
 #include <map>
 
@@ -25,7 +24,7 @@ Notice Reconnecting(const QString& station);
 Notice GaveUp(const QString& station);
 // Body text for a server that reads markup: &, < and > stand for themselves.
 QString EscapeBody(const QString& text);
-}  // namespace notices
+} // namespace notices
 
 // Shows notices through org.freedesktop.Notifications without waiting for
 // an answer. Without a notification service on the bus nothing is shown
@@ -46,5 +45,5 @@ private slots:
 private:
     QDBusConnection m_bus;
     std::function<void(const QString&)> m_openFolder;
-    std::map<uint, QString> m_folders;  // the open notices that have a folder to open
+    std::map<uint, QString> m_folders; // the open notices that have a folder to open
 };

@@ -6,12 +6,11 @@
 #include "recorder/recordingfiles.h"
 
 #include <QFileInfo>
-
 #include <algorithm>
 
 namespace {
 constexpr int kVolumeWatchMs = 500;
-}  // namespace
+} // namespace
 
 QString SongTitleOf(const QString& songName)
 {
@@ -21,15 +20,10 @@ QString SongTitleOf(const QString& songName)
     return songName;
 }
 
-RecorderDesktopLink::RecorderDesktopLink(frmMP3& recorder, clsConfiguration& config, Hooks hooks,
-                                         QDBusConnection bus, QObject* parent)
-    : QObject(parent),
-      m_recorder(recorder),
-      m_config(config),
-      m_hooks(std::move(hooks)),
-      m_controls(*this, bus),
-      m_notifier(bus, m_hooks.openFolder),
-      m_actions(bus, [this](DesktopAction action) { Perform(action); })
+RecorderDesktopLink::RecorderDesktopLink(frmMP3& recorder, clsConfiguration& config, Hooks hooks, QDBusConnection bus,
+                                         QObject* parent)
+    : QObject(parent), m_recorder(recorder), m_config(config), m_hooks(std::move(hooks)), m_controls(*this, bus),
+      m_notifier(bus, m_hooks.openFolder), m_actions(bus, [this](DesktopAction action) { Perform(action); })
 {
     connect(&m_recorder, &frmMP3::songCaptionChanged, this, &RecorderDesktopLink::refresh);
     connect(&m_recorder, &frmMP3::menuChanged, this, &RecorderDesktopLink::refresh);

@@ -7,7 +7,6 @@
 #include <QDBusConnection>
 #include <QObject>
 #include <QTimer>
-
 #include <functional>
 #include <map>
 
@@ -65,7 +64,7 @@ private:
     MediaControls m_controls;
     DesktopNotifier m_notifier;
     DesktopActionService m_actions;
-    QTimer m_volumeWatch;  // the display sets the volume without a word
-    std::map<QString, QString> m_titles;  // the song's title of each file written this run
-    bool m_outageSaid = false;  // the lost stream's notice is shown once per outage
+    QTimer m_volumeWatch;                // the display sets the volume without a word
+    std::map<QString, QString> m_titles; // the song's title of each file written this run
+    bool m_outageSaid = false;           // the lost stream's notice is shown once per outage
 };

@@ -54,6 +54,13 @@ def write_preset(path, title, playlist, folder, minutes=0):
         f.write("\r\n".join([title, playlist, "SONGNAMEONLY", folder, str(minutes), "0"]) + "\r\n")
 
 
+def work_folder(name):
+    """A new folder of that name in the run's artifacts."""
+    path = os.path.join(gui.artifacts_dir(), name)
+    os.makedirs(path)
+    return path
+
+
 def tonquill_env(home):
     # "0": with windows, even if the suite around asked for headless runs.
     return {"TONQUILL_HOME": home, "TONQUILL_HEADLESS": "0"}

@@ -16,7 +16,8 @@ import urllib.parse
 
 import atspi_driver as gui
 from atspi_driver import GuiError
-from recorder_station import Station, has_tag, mp3_files, newest, size_of, steady, tonquill, tonquill_env, write_preset
+from recorder_station import (Station, has_tag, mp3_files, newest, size_of, steady, tonquill, tonquill_env,
+                              work_folder, write_preset)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 PLAYER = "org.mpris.MediaPlayer2.tonquill"
@@ -50,15 +51,12 @@ def notices(log):
 def main():
     gui.require_tool("playerctl")
     work = gui.artifacts_dir()
-    folder = os.path.join(work, "recordings") + "/"
-    os.makedirs(folder)
-    home = os.path.join(work, "home")
-    os.makedirs(home)
+    folder = work_folder("recordings") + "/"
+    home = work_folder("home")
     with open(os.path.join(home, "Tonquill-user.ini"), "w") as f:
         f.write("[Registration]\nNotifySongs=1\n")
     # xdg-open as the desktop would run it: writes what it was asked to open.
-    bin_dir = os.path.join(work, "bin")
-    os.makedirs(bin_dir)
+    bin_dir = work_folder("bin")
     opened = os.path.join(work, "opened.txt")
     opener = os.path.join(bin_dir, "xdg-open")
     with open(opener, "w") as f:

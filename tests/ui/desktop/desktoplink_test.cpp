@@ -1,9 +1,8 @@
 // The recorder's link to the desktop: what a real recorder's state and
 // events become in the media controls and the notifications, and what their
 // commands do to it.
-#include "fixture.h"
-
 #include "config/usersettings.h"
+#include "fixture.h"
 #include "tests/ui/desktop/privatebus.h"
 #include "ui/desktop/recorderdesktoplink.h"
 
@@ -46,7 +45,8 @@ TEST_F(DesktopLinkTest, NoticesFollowTheSettingsAndComeOncePerOutage)
         bool songs, problems;
         QStringList expected;
     } cases[] = {
-        {false, true,
+        {false,
+         true,
          {QStringLiteral("Reconnecting|The stream of Test Station was lost; Tonquill is reconnecting.|"),
           QStringLiteral("Recording ended|Network errors have interrupted successful recording of Test Station!|")}},
         {true, false, {QStringLiteral("Saved|A - B\nA - B.mp3|open-folder,Open folder")}},

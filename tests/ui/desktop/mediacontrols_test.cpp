@@ -2,11 +2,11 @@
 // status, metadata and volume mapping, the commands' effects, the notices'
 // texts, the menu entry's actions; and the services on a private bus.
 #include "tests/support/eventwait.h"
+#include "tests/ui/desktop/privatebus.h"
 #include "ui/desktop/desktopactions.h"
 #include "ui/desktop/mediacontrols.h"
 #include "ui/desktop/notifier.h"
 #include "ui/desktop/recorderdesktoplink.h"
-#include "tests/ui/desktop/privatebus.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -16,10 +16,8 @@
 #include <QDBusVariant>
 #include <QProcess>
 #include <QStandardPaths>
-
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 
 namespace {
@@ -42,7 +40,7 @@ bool validOnTheBus(const QString& text)
     return QString::fromUtf8(utf8) == text && !utf8.contains('\0');
 }
 
-}  // namespace
+} // namespace
 
 TEST(MprisMapping, PlaybackStatusFollowsRecordingListeningAndPause)
 {
@@ -52,15 +50,14 @@ TEST(MprisMapping, PlaybackStatusFollowsRecordingListeningAndPause)
     } cases[] = {
         {false, false, false, "Stopped"}, {true, false, false, "Playing"}, {true, false, true, "Paused"},
         {true, true, false, "Playing"},   {false, true, false, "Playing"}, {false, true, true, "Paused"},
-        {false, false, true, "Stopped"},  // a pause left over from a recording that ended
+        {false, false, true, "Stopped"}, // a pause left over from a recording that ended
     };
     for (const Case& c : cases) {
         MediaState s;
         s.recording = c.recording;
         s.listening = c.listening;
         s.paused = c.paused;
-        EXPECT_EQ(mpris::PlaybackStatus(s), QString::fromLatin1(c.status))
-            << c.recording << c.listening << c.paused;
+        EXPECT_EQ(mpris::PlaybackStatus(s), QString::fromLatin1(c.status)) << c.recording << c.listening << c.paused;
     }
 }
 
@@ -132,8 +129,16 @@ TEST(MprisMapping, VolumeIsClampedToTheRecordersRange)
         double asked;
         int percent;
     } cases[] = {
-        {7.5, 100}, {-3, 0}, {0.25, 25}, {1.0, 100}, {0.0, 0}, {0.004, 0}, {0.006, 1}, {0.995, 100},
-        {std::numeric_limits<double>::quiet_NaN(), 0}, {std::numeric_limits<double>::infinity(), 100},
+        {7.5, 100},
+        {-3, 0},
+        {0.25, 25},
+        {1.0, 100},
+        {0.0, 0},
+        {0.004, 0},
+        {0.006, 1},
+        {0.995, 100},
+        {std::numeric_limits<double>::quiet_NaN(), 0},
+        {std::numeric_limits<double>::infinity(), 100},
         {-std::numeric_limits<double>::infinity(), 0},
     };
     for (const Case& c : cases)
@@ -151,10 +156,10 @@ TEST(MprisMapping, PlayPauseAndPlayPauseDoWhatTheStateAllows)
         const MediaState& state;
         Effect effect;
     } cases[] = {
-        {Command::Play, stopped, Effect::Start},          {Command::Play, playing, Effect::None},
-        {Command::Play, paused, Effect::TogglePause},     {Command::Pause, stopped, Effect::None},
-        {Command::Pause, playing, Effect::TogglePause},   {Command::Pause, paused, Effect::None},
-        {Command::PlayPause, stopped, Effect::Start},     {Command::PlayPause, playing, Effect::TogglePause},
+        {Command::Play, stopped, Effect::Start},           {Command::Play, playing, Effect::None},
+        {Command::Play, paused, Effect::TogglePause},      {Command::Pause, stopped, Effect::None},
+        {Command::Pause, playing, Effect::TogglePause},    {Command::Pause, paused, Effect::None},
+        {Command::PlayPause, stopped, Effect::Start},      {Command::PlayPause, playing, Effect::TogglePause},
         {Command::PlayPause, paused, Effect::TogglePause},
     };
     for (const Case& c : cases)
@@ -168,7 +173,7 @@ TEST(MprisMapping, OnlyChangedPropertiesAreSignalled)
     paused.paused = true;
     song.title = QStringLiteral("C - D");
     louder.volume = 70;
-    same.listening = true;  // still "Playing"
+    same.listening = true; // still "Playing"
     EXPECT_EQ(mpris::ChangedPlayerProperties(base, paused), QStringList{QStringLiteral("PlaybackStatus")});
     EXPECT_EQ(mpris::ChangedPlayerProperties(base, song), QStringList{QStringLiteral("Metadata")});
     EXPECT_EQ(mpris::ChangedPlayerProperties(base, louder), QStringList{QStringLiteral("Volume")});
@@ -209,8 +214,7 @@ TEST(DesktopActions, CommandLinesAndSongNames)
     struct Name {
         const char *name, *title;
     } names[] = {
-        {"A - B.mp3", "A - B"}, {"A - B.AAC", "A - B"}, {"x.ogg", "x.ogg"}, {".mp3", ""}, {"", ""},
-        {"mp3", "mp3"},
+        {"A - B.mp3", "A - B"}, {"A - B.AAC", "A - B"}, {"x.ogg", "x.ogg"}, {".mp3", ""}, {"", ""}, {"mp3", "mp3"},
     };
     for (const Name& n : names)
         EXPECT_EQ(SongTitleOf(QString::fromLatin1(n.name)), QString::fromLatin1(n.title)) << n.name;
@@ -231,7 +235,7 @@ struct CountingCommands : IMediaCommands {
     QList<int> volumes;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(PrivateBus, EveryCallReachesTheRecorderOnceAndChangesAreSignalled)
 {
@@ -303,12 +307,12 @@ TEST_F(PrivateBus, NoticesReachTheServiceOrNothingHappens)
     notifier.Show(notices::GaveUp(QStringLiteral("R")));
     ASSERT_TRUE(WaitUntil([&] { return fake.calls.size() == 2; }));
     EXPECT_EQ(fake.calls.at(0), QStringLiteral("Saved|A - &lt;B&gt;\nA - B.mp3|open-folder,Open folder"));
-    EXPECT_TRUE(fake.calls.at(1).endsWith(QStringLiteral("|")));  // no action
+    EXPECT_TRUE(fake.calls.at(1).endsWith(QStringLiteral("|"))); // no action
 
     // The user picks "Open folder" on the first notice (its id is 1).
-    QDBusMessage invoked = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
-                                                      QStringLiteral("org.freedesktop.Notifications"),
-                                                      QStringLiteral("ActionInvoked"));
+    QDBusMessage invoked =
+        QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
+                                   QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("ActionInvoked"));
     invoked << 1u << QStringLiteral("open-folder");
     ASSERT_TRUE(WaitUntil([&] {
         service->send(invoked);
@@ -317,7 +321,6 @@ TEST_F(PrivateBus, NoticesReachTheServiceOrNothingHappens)
     }));
     EXPECT_EQ(opened.first(), QStringLiteral("/m"));
 }
-
 
 TEST_F(PrivateBus, ABusThatGoesAwayLeavesTheServicesQuiet)
 {

@@ -9,9 +9,7 @@
 #include <QStandardPaths>
 #include <QStringList>
 #include <QVariantMap>
-
 #include <gtest/gtest.h>
-
 #include <memory>
 
 // A notification service that keeps the calls.
@@ -52,8 +50,8 @@ public:
         const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
         if (daemon.isEmpty())
             return false;
-        m_daemon.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                QStringLiteral("--print-address=1")});
+        m_daemon.start(daemon,
+                       {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
         if (!WaitUntil([&] { return m_daemon.canReadLine(); }, 10000))
             return false;
         const QString address = QString::fromUtf8(m_daemon.readLine()).trimmed();
