@@ -5,7 +5,9 @@ title, pause stops the file growing and play resumes it, a burst of
 PlayPause toggles each time, volumes out of range are clamped, a saved song
 is announced with its title and "Open folder" opens its folder, stop leaves
 a tagged file, the menu entry's "Open search" and "Record last preset"
-reach the running program, and Quit ends it."""
+reach the running program, and Quit ends it; "Record last preset" without a
+running program starts one on the preset of the last run, and Quit asks
+while it records."""
 
 import json
 import os
@@ -40,6 +42,11 @@ def set_volume(value):
         raise GuiError("setting the volume to %s failed: %s" % (value, done.stderr))
 
 
+def expect(condition, message):
+    if not condition:
+        raise GuiError(message)
+
+
 def notices(log):
     try:
         with open(log, encoding="utf-8") as f:
@@ -71,9 +78,6 @@ def main():
         preset = os.path.join(work, "station.tvp")
         write_preset(preset, "GUI Test Station", station.playlist(), folder)
         with gui.App([tonquill(), preset], name="tonquill", env=env) as app:
-            def expect(condition, message):
-                if not condition:
-                    raise GuiError("%s\n%s" % (message, app.output()))
 
             gui.wait_until(lambda: playerctl("status") == "Playing", 60, "MPRIS to say Playing")
             expect(playerctl("metadata", "mpris:trackid") is not None, "no track id")
@@ -167,6 +171,21 @@ def main():
             code = app.wait_exit(15)
             expect(code == 0, "tonquill ended with status %s" % code)
             gui.wait_until(lambda: playerctl("status") is None, 10, "the player to leave the bus")
+
+        # Without a running Tonquill, "Record last preset" starts one that
+        # records the preset of the last run; Quit asks while it records.
+        with gui.App([tonquill(), "--record-last-preset"], name="tonquill-2", env=env) as app:
+            gui.wait_until(lambda: playerctl("status") == "Playing", 60, "the new Tonquill to record")
+            expect(playerctl("metadata", "xesam:album") == "GUI Test Station", "another preset was recorded")
+            expect(dbus_send("org.mpris.MediaPlayer2.Quit").returncode == 0, "Quit failed")
+            app.window("Are You Sure You Want To Quit?", timeout=15)
+            expect(playerctl("status") == "Playing", "the question stopped the recording")
+            app.absent(name="Are You Sure You Want To Quit?", timeout=15)
+            expect(playerctl("stop") is not None, "stop failed")
+            gui.wait_until(lambda: playerctl("status") == "Stopped", 10, "the new Tonquill to stop")
+            expect(dbus_send("org.mpris.MediaPlayer2.Quit").returncode == 0, "Quit failed")
+            code = app.wait_exit(15)
+            expect(code == 0, "the new tonquill ended with status %s" % code)
 
 
 if __name__ == "__main__":
