@@ -57,6 +57,11 @@ def notices(log):
 
 def main():
     gui.require_tool("playerctl")
+    try:
+        import dbus  # noqa: F401  (the stand-in notification service's)
+        from gi.repository import GLib  # noqa: F401
+    except ImportError as e:
+        gui.skip("python3-dbus / python3-gi: %s" % e)
     work = gui.artifacts_dir()
     folder = work_folder("recordings") + "/"
     home = work_folder("home")
