@@ -9,7 +9,7 @@
 #include <algorithm>
 
 namespace {
-constexpr int kVolumeWatchMs = 500;
+constexpr int kWatchMs = 500;
 } // namespace
 
 QString SongTitleOf(const QString& songName)
@@ -40,9 +40,11 @@ RecorderDesktopLink::RecorderDesktopLink(frmMP3& recorder, clsConfiguration& con
         if (NotifyProblems())
             m_notifier.Show(notices::GaveUp(m_config.sRecordingTitle));
     });
-    m_volumeWatch.setInterval(kVolumeWatchMs);
-    connect(&m_volumeWatch, &QTimer::timeout, this, [this] {
-        if (m_controls.State().volume != std::clamp(m_recorder.lngVolume, 0, 100))
+    m_watch.setInterval(kWatchMs);
+    // The status goes back to the file without a word once the stream flows
+    // again: the outage's end is looked for here too.
+    connect(&m_watch, &QTimer::timeout, this, [this] {
+        if (m_controls.State().volume != std::clamp(m_recorder.lngVolume, 0, 100) || m_outageSaid)
             refresh();
     });
     refresh();
@@ -57,12 +59,12 @@ void RecorderDesktopLink::Register()
 {
     m_controls.Register();
     m_actions.Register();
-    m_volumeWatch.start();
+    m_watch.start();
 }
 
 void RecorderDesktopLink::Unregister()
 {
-    m_volumeWatch.stop();
+    m_watch.stop();
     m_controls.Unregister();
     m_actions.Unregister();
 }

@@ -32,6 +32,9 @@ public:
         std::function<void(const QString& folder)> openFolder;
     };
 
+    // How often the volume and the end of an outage are looked for.
+    static constexpr int kWatchMs = 500;
+
     RecorderDesktopLink(frmMP3& recorder, clsConfiguration& config, Hooks hooks, QDBusConnection bus,
                         QObject* parent = nullptr);
     ~RecorderDesktopLink() override;
@@ -64,7 +67,7 @@ private:
     MediaControls m_controls;
     DesktopNotifier m_notifier;
     DesktopActionService m_actions;
-    QTimer m_volumeWatch;                // the display sets the volume without a word
+    QTimer m_watch;                      // the display sets the volume without a word
     std::map<QString, QString> m_titles; // the song's title of each file written this run
     bool m_outageSaid = false;           // the lost stream's notice is shown once per outage
 };

@@ -69,6 +69,12 @@ TEST_F(DesktopLinkTest, NoticesFollowTheSettingsAndComeOncePerOutage)
     SetNotifyProblems(true);
     emit recorder->reconnecting();
     ASSERT_TRUE(WaitUntil([&] { return notifications.calls.size() == 1; }));
+    // So is one after the stream flowed again, which the status shows
+    // without a signal.
+    recorder->sSongCaption = QStringLiteral("Now Recording: A - B.mp3");
+    ASSERT_TRUE(WaitForTimerTicks(RecorderDesktopLink::kWatchMs, 2));
+    emit recorder->reconnecting();
+    ASSERT_TRUE(WaitUntil([&] { return notifications.calls.size() == 2; }));
 }
 
 // The media controls' Quit asks while a recording runs, as the display's
