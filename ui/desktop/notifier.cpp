@@ -57,10 +57,27 @@ DesktopNotifier::DesktopNotifier(QDBusConnection bus, std::function<void(const Q
     m_bus.connect(kService, kPath, kService, QStringLiteral("NotificationClosed"), this, SLOT(onClosed(uint, uint)));
 }
 
+// The server is asked what it does first: a body it reads as markup gets
+// its &, < and > escaped, one it shows as it is does not. Without a server
+// the question fails and nothing more is sent.
 void DesktopNotifier::Show(const Notice& notice)
 {
     if (!m_bus.isConnected())
         return;
+    QDBusMessage ask = QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("GetCapabilities"));
+    // Nothing asks for a server to be started.
+    ask.setAutoStartService(false);
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(ask), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, notice](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        const QDBusPendingReply<QStringList> capabilities = *w;
+        if (!capabilities.isError())
+            notify(notice, capabilities.value().contains(QStringLiteral("body-markup")));
+    });
+}
+
+void DesktopNotifier::notify(const Notice& notice, bool markup)
+{
     QStringList actions;
     if (!notice.folder.isEmpty())
         actions << kOpenFolder << QStringLiteral("Open folder");
@@ -68,19 +85,14 @@ void DesktopNotifier::Show(const Notice& notice)
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("io.github.tonquill.Tonquill"));
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("Notify"));
     call << QStringLiteral("Tonquill") << 0u << QStringLiteral("tonquill") << notice.summary
-         << notices::EscapeBody(notice.body) << actions << hints << -1;
-    // No service: the call fails on its own, and nothing asks for one to be started.
+         << (markup ? notices::EscapeBody(notice.body) : notice.body) << actions << hints << -1;
     call.setAutoStartService(false);
-    if (notice.folder.isEmpty()) {
-        m_bus.asyncCall(call);
-        return;
-    }
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, folder = notice.folder](QDBusPendingCallWatcher* w) {
                 w->deleteLater();
                 const QDBusPendingReply<uint> reply = *w;
-                if (!reply.isError())
+                if (!reply.isError() && !folder.isEmpty())
                     m_folders[reply.value()] = folder;
             });
 }

@@ -43,6 +43,8 @@ private slots:
     void onClosed(uint id, uint reason);
 
 private:
+    void notify(const Notice& notice, bool markup);
+
     QDBusConnection m_bus;
     std::function<void(const QString&)> m_openFolder;
     std::map<uint, QString> m_folders; // the open notices that have a folder to open

@@ -13,6 +13,7 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
 #include <QProcess>
 #include <QStandardPaths>
@@ -299,15 +300,23 @@ TEST_F(PrivateBus, NoticesReachTheServiceOrNothingHappens)
     QStringList opened;
     DesktopNotifier notifier(*client, [&](const QString& folder) { opened << folder; });
     notifier.Show(notices::SavedSong(QStringLiteral("A - B"), QStringLiteral("/m/A - B.mp3")));
-    RunPendingEvents();
+    // Its question has been answered (with an error) once its watcher is gone.
+    ASSERT_TRUE(WaitUntil([&] { return notifier.findChildren<QDBusPendingCallWatcher*>().isEmpty(); }));
 
     FakeNotifications fake;
     ASSERT_TRUE(bus.ServeNotifications(fake));
     notifier.Show(notices::SavedSong(QStringLiteral("A - <B>"), QStringLiteral("/m/A - B.mp3")));
+    ASSERT_TRUE(WaitUntil([&] { return fake.calls.size() == 1; }));
+    // A server that reads markup gets the text escaped.
+    fake.capabilities << QStringLiteral("body-markup");
+    notifier.Show(notices::SavedSong(QStringLiteral("A - <B>"), QStringLiteral("/m/A - B.mp3")));
     notifier.Show(notices::GaveUp(QStringLiteral("R")));
-    ASSERT_TRUE(WaitUntil([&] { return fake.calls.size() == 2; }));
-    EXPECT_EQ(fake.calls.at(0), QStringLiteral("Saved|A - &lt;B&gt;\nA - B.mp3|open-folder,Open folder"));
-    EXPECT_TRUE(fake.calls.at(1).endsWith(QStringLiteral("|"))); // no action
+    ASSERT_TRUE(WaitUntil([&] { return fake.calls.size() == 3; }));
+    RunPendingEvents();
+    EXPECT_EQ(fake.calls, (QStringList{QStringLiteral("Saved|A - <B>\nA - B.mp3|open-folder,Open folder"),
+                                       QStringLiteral("Saved|A - &lt;B&gt;\nA - B.mp3|open-folder,Open folder"),
+                                       QStringLiteral("Recording ended|Network errors have interrupted successful "
+                                                      "recording of R!|")}));
 
     // The user picks "Open folder" on the first notice (its id is 1).
     QDBusMessage invoked =

@@ -23,9 +23,11 @@ public slots:
         calls << summary + QLatin1Char('|') + body + QLatin1Char('|') + actions.join(QLatin1Char(','));
         return static_cast<uint>(calls.size());
     }
+    QStringList GetCapabilities() { return capabilities; }
 
 public:
     QStringList calls;
+    QStringList capabilities{QStringLiteral("body"), QStringLiteral("actions")};
 };
 
 class PropertiesSpy : public QObject {
