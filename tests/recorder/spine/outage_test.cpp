@@ -158,6 +158,9 @@ TEST_F(OutageTest, RefusedForLongerThanTheGiveUpTimeEndsWithTheMessage)
 {
     options.giveUpMinutes = 1;
     config.bExitTimedRecording = true;
+    int reconnecting = 0, gaveUp = 0;
+    QObject::connect(recorder.get(), &frmMP3::reconnecting, [&] { ++reconnecting; });
+    QObject::connect(recorder.get(), &frmMP3::gaveUp, [&] { ++gaveUp; });
     startOnStation();
     QTcpSocket* first = answer(1, kOkHeader + Piece(1, 0));
     ASSERT_TRUE(first);
@@ -185,6 +188,9 @@ TEST_F(OutageTest, RefusedForLongerThanTheGiveUpTimeEndsWithTheMessage)
               QStringList{QStringLiteral("Network errors have interrupted successful recording of Test Station!")});
     EXPECT_TRUE(recorder->quitting());  // an unattended run ends
     EXPECT_EQ(ReadAll(path).left(4000), Piece(1, 0));
+    // The desktop hears of every attempt and of the end, once.
+    EXPECT_GE(reconnecting, 5);
+    EXPECT_EQ(gaveUp, 1);
 }
 
 // A timed recording ends at its time even in the middle of an outage.
