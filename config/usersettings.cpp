@@ -1,9 +1,16 @@
 #include "config/usersettings.h"
 
+#include "platform/folders.h"
 #include "platform/paths.h"
+#include "platform/text.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QSet>
 #include <QSettings>
-
+#include <QStandardPaths>
 #include <memory>
 
 namespace {
@@ -14,19 +21,53 @@ QString& folderOverride()
     return folder;
 }
 
-QString explicitFolder()
+// A settings file is small; anything larger is not one of ours.
+constexpr qint64 kSettingsMaxBytes = 1024 * 1024;
+
+// A file QSettings can take as it is: a regular UTF-8 text file of a
+// settings file's size without NUL bytes, read without a format error.
+bool readableSettings(const QString& path)
 {
+    const FileRead file = ReadRegularFile(path, kSettingsMaxBytes);
+    if (!file.ok() || file.bytes.contains('\0') || !IsValidUtf8(file.bytes))
+        return false;
+    const QSettings probe(path, QSettings::IniFormat);
+    return probe.status() == QSettings::NoError;
+}
+
+// Moves the store of an earlier version once per run: a file left alone is
+// not tried (nor reported) again until the next start.
+void moveOnce(const QString& oldFile, const QString& newFile)
+{
+    static QMutex mutex;
+    static QSet<QString> tried;
+    const QMutexLocker lock(&mutex);
+    if (tried.contains(oldFile))
+        return;
+    tried.insert(oldFile);
+    const SettingsMove result = MoveUserSettings(oldFile, newFile);
+    if (result == SettingsMove::LeftAlone || result == SettingsMove::NotWritten)
+        qWarning("The options in %s could not be moved to %s; they were left where they are.", qUtf8Printable(oldFile),
+                 qUtf8Printable(newFile));
+}
+
+QString storeFile(const QString& appName)
+{
+    const QString name = appName + QStringLiteral("-user.ini");
     if (!folderOverride().isEmpty())
-        return folderOverride();
-    return qEnvironmentVariable("TONQUILL_HOME");
+        return JoinPath(folderOverride(), name);
+    const QString folder = ProgramFolders::ConfigFolder();
+    const QString file = JoinPath(folder, name);
+    // Only the user's own configuration had the store of earlier versions.
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (!config.isEmpty() && QDir::cleanPath(folder) == QDir::cleanPath(config + QStringLiteral("/tonquill")))
+        moveOnce(config + QLatin1Char('/') + appName + QLatin1Char('/') + appName + QStringLiteral(".ini"), file);
+    return file;
 }
 
 std::unique_ptr<QSettings> openStore(const QString& appName)
 {
-    const QString folder = explicitFolder();
-    if (!folder.isEmpty())
-        return std::make_unique<QSettings>(JoinPath(folder, appName + QStringLiteral("-user.ini")), QSettings::IniFormat);
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, appName, appName);
+    return std::make_unique<QSettings>(storeFile(appName), QSettings::IniFormat);
 }
 
 // QSettings treats "/" and "\" in names as group separators; a section or
@@ -43,7 +84,7 @@ QString keyPath(const QString& section, const QString& key)
     return plainName(section) + QLatin1Char('/') + plainName(key);
 }
 
-}  // namespace
+} // namespace
 
 QString GetSetting(const QString& appName, const QString& section, const QString& key, const QString& defaultValue)
 {
@@ -71,7 +112,43 @@ void SetUserSettingsFolder(const QString& folder)
 
 QString UserSettingsFile(const QString& appName)
 {
-    return openStore(appName)->fileName();
+    return storeFile(appName);
+}
+
+SettingsMove MoveUserSettings(const QString& oldFile, const QString& newFile)
+{
+    const QFileInfo old(oldFile);
+    if (!old.exists() && !old.isSymLink())
+        return SettingsMove::NothingThere;
+    const QFileInfo now(newFile);
+    const bool newThere = now.exists() || now.isSymLink();
+    if (!readableSettings(oldFile) || (newThere && !readableSettings(newFile)))
+        return SettingsMove::LeftAlone;
+    const QString newFolder = QFileInfo(newFile).absolutePath();
+    if (!QDir().mkpath(newFolder))
+        return SettingsMove::NotWritten;
+    {
+        const QSettings from(oldFile, QSettings::IniFormat);
+        QSettings to(newFile, QSettings::IniFormat);
+        bool added = false;
+        for (const QString& key : from.allKeys()) {
+            if (!to.contains(key)) {
+                to.setValue(key, from.value(key));
+                added = true;
+            }
+        }
+        to.sync();
+        if (to.status() != QSettings::NoError || (added && !ReadRegularFile(newFile, kSettingsMaxBytes).ok()))
+            return SettingsMove::NotWritten;
+    }
+    // Through a link, or on a file system that ignores case, the old file
+    // may be one of the new folder's own.
+    if (QFileInfo(old.canonicalFilePath()).absolutePath() == QFileInfo(newFolder).canonicalFilePath())
+        return SettingsMove::Copied;
+    if (!QFile::remove(oldFile))
+        return SettingsMove::Copied;
+    QDir().rmdir(old.absolutePath());
+    return SettingsMove::Moved;
 }
 
 namespace {
@@ -137,8 +214,7 @@ void SetGiveUpMinutes(int minutes)
 
 RecordingOptions::Repeat RepeatPolicy()
 {
-    const QString stored =
-        GetSetting(kApp, kSection, QStringLiteral("RepeatPolicy"), QString()).trimmed().toLower();
+    const QString stored = GetSetting(kApp, kSection, QStringLiteral("RepeatPolicy"), QString()).trimmed().toLower();
     if (stored == QLatin1String("keep"))
         return RecordingOptions::Repeat::Keep;
     if (stored == QLatin1String("skip"))

@@ -3,12 +3,16 @@
 #include <QString>
 
 // The per-user settings store: text values addressed by application name,
-// section and key. Kept in an INI file of the user's own configuration
-// (QSettings, user scope, organisation and application both `appName`).
+// section and key, kept as "<appName>-user.ini" in the folder of the INI
+// files (ProgramFolders::ConfigFolder: TONQUILL_HOME when set, the
+// program's own folder for portable use, else ~/.config/tonquill).
+// SetUserSettingsFolder overrides that.
 //
-// When TONQUILL_HOME is set the store is "<appName>-user.ini" in that
-// folder, so a self-contained installation never touches the user's real
-// settings; SetUserSettingsFolder overrides both.
+// Earlier versions kept the store in "~/.config/<appName>/<appName>.ini", a
+// second folder that differed from the first only in case. When the store
+// is in ~/.config/tonquill, the first access of a run moves what is found
+// there (MoveUserSettings); a self-contained installation (TONQUILL_HOME or
+// portable) never touches the user's real settings.
 
 // The stored value, or `defaultValue` when there is none.
 QString GetSetting(const QString& appName, const QString& section, const QString& key, const QString& defaultValue);
@@ -20,6 +24,19 @@ void SaveSetting(const QString& appName, const QString& section, const QString& 
 void SetUserSettingsFolder(const QString& folder);
 // The file that holds the store of `appName`.
 QString UserSettingsFile(const QString& appName);
+
+// What MoveUserSettings did.
+enum class SettingsMove {
+    NothingThere, // no old file
+    Moved,        // every value is in the new file, the old file is gone
+    Copied,       // the values are in the new file; the old one stays (it lies in the new folder)
+    LeftAlone,    // the old or the new file is unreadable or odd: nothing changed
+    NotWritten,   // the new file could not be written: the old one stays
+};
+// Moves the values of `oldFile` into `newFile`. A value in both keeps the new
+// file's; the old file is removed only after the new one is written, and its
+// folder goes with it when nothing else is left there.
+SettingsMove MoveUserSettings(const QString& oldFile, const QString& newFile);
 
 // The recorder's per-user options ("Advanced Options" page), application
 // "Tonquill", section "Registration", stored as "0"/"1" and milliseconds.

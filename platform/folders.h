@@ -6,8 +6,8 @@
 //  - TONQUILL_HOME, when set, holds everything.
 //  - Else the executable's folder when it is writable and not one of the
 //    system's own folders (/usr/..., /bin, /sbin): portable use.
-//  - Else the XDG config folder "tonquill" (INI files, assoc.mcg) and the
-//    XDG data folder "tonquill" (Presets, Help).
+//  - Else the XDG config folder "tonquill" (INI files, the per-user
+//    options, assoc.mcg) and the XDG data folder "tonquill" (Presets, Help).
 // Every folder returned ends with "/".
 class ProgramFolders {
 public:

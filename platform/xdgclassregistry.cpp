@@ -11,6 +11,14 @@
 namespace {
 
 const QString kPresetType = QStringLiteral("application/x-tonquill-preset");
+const QString kPlaylistType = QStringLiteral("audio/x-scpls");
+const QString kPlaylistClass = QStringLiteral("Tavrix.Playlist");
+// Keys of a desktop entry that follow from its class, never stored ones.
+const char* const kFixedKeys[] = {"Type", "Name", "MimeType", "NoDisplay", "Terminal"};
+// What update-mime-database makes of the packages in a MIME folder.
+const char* const kMimeDatabaseFiles[] = {"XMLnamespaces", "aliases",   "generic-icons", "globs",
+                                          "globs2",        "icons",     "magic",         "mime.cache",
+                                          "subclasses",    "treemagic", "types",         "version"};
 const QString kEntryGroup = QStringLiteral("[Desktop Entry]");
 
 // The key of the desktop entry that holds a class key's value.
@@ -128,7 +136,7 @@ QString XdgClassRegistry::MimeTypeOf(const QString& extension)
     if (extension == QLatin1String(".tvp"))
         return kPresetType;
     if (extension == QLatin1String(".pls"))
-        return QStringLiteral("audio/x-scpls");
+        return kPlaylistType;
     return {};
 }
 
@@ -195,6 +203,9 @@ bool XdgClassRegistry::setDefaultApplication(const QString& mimeType, const QStr
     const QByteArray edited = list.Bytes();
     if (edited == bytes)
         return true;
+    // A list that held nothing but ours goes with our entries.
+    if (edited.isEmpty() && !QFileInfo(mimeappsPath()).isSymLink())
+        return removeFile(mimeappsPath());
     return writeFile(mimeappsPath(), edited);
 }
 
@@ -218,8 +229,28 @@ bool XdgClassRegistry::writePackage(bool present)
         done = removeFile(path);
     }
     // The user's MIME database; a missing tool leaves it as it was.
-    m_runner.Run(QStringLiteral("update-mime-database"), {m_dataHome + QStringLiteral("/mime")});
+    const QString mime = m_dataHome + QStringLiteral("/mime");
+    m_runner.Run(QStringLiteral("update-mime-database"), {mime});
+    if (done && !present)
+        removeEmptyMimeDatabase(mime);
     return done;
+}
+
+void XdgClassRegistry::removeEmptyMimeDatabase(const QString& mime)
+{
+    // A database of no packages at all holds nothing anyone added: it was
+    // made for ours alone.
+    const QDir packages(mime + QStringLiteral("/packages"));
+    if (!packages.exists() ||
+        !packages.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System) ||
+        landingPlace(mime).isEmpty())
+        return;
+    for (const char* made : kMimeDatabaseFiles)
+        QFile::remove(mime + QLatin1Char('/') + QLatin1String(made));
+    QDir folder(mime);
+    for (const QString& sub : folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks))
+        folder.rmdir(sub); // only the empty ones go
+    QDir().rmdir(mime);
 }
 
 QMap<QString, QString> XdgClassRegistry::readEntry(const QString& path) const
@@ -237,18 +268,40 @@ QMap<QString, QString> XdgClassRegistry::readEntry(const QString& path) const
     return entry;
 }
 
+QMap<QString, QString> XdgClassRegistry::storedEntry(const QString& path) const
+{
+    QMap<QString, QString> entry = readEntry(path);
+    for (const char* fixed : kFixedKeys)
+        entry.remove(QLatin1String(fixed));
+    return entry;
+}
+
 bool XdgClassRegistry::writeEntry(const QString& path, const QString& className, const QMap<QString, QString>& entry)
 {
-    const bool preset = className == QLatin1String("Tavrix.Preset");
-    QStringList lines{kEntryGroup,
-                      QStringLiteral("Type=Application"),
-                      QStringLiteral("Name=Tonquill"),
-                      QStringLiteral("MimeType=%1;").arg(preset ? kPresetType : MimeTypeOf(QStringLiteral(".pls"))),
-                      QStringLiteral("NoDisplay=true"),
-                      QStringLiteral("Terminal=false")};
+    QStringList lines{kEntryGroup, QStringLiteral("Type=Application"), QStringLiteral("Name=Tonquill")};
+    // A desktop file that lists a type is offered, even chosen, for it
+    // without a line in mimeapps.list: the playlist entry lists its type
+    // only while playlists are linked to it.
+    if (className != kPlaylistClass)
+        lines.append(QStringLiteral("MimeType=%1;").arg(kPresetType));
+    else if (defaultApplication(kPlaylistType) == DesktopFileOf(kPlaylistClass))
+        lines.append(QStringLiteral("MimeType=%1;").arg(kPlaylistType));
+    lines << QStringLiteral("NoDisplay=true") << QStringLiteral("Terminal=false");
     for (auto it = entry.cbegin(); it != entry.cend(); ++it)
         lines.append(it.key() + QLatin1Char('=') + escapeValue(it.value()));
-    return writeFile(path, linesText(lines));
+    const QByteArray bytes = linesText(lines);
+    const FileRead now = ReadRegularFile(path, kMimeAppsMaxBytes);
+    if (now.ok() && now.bytes == bytes)
+        return true;
+    return writeFile(path, bytes);
+}
+
+bool XdgClassRegistry::followPlaylistLink()
+{
+    const QString path = applicationsFolder() + DesktopFileOf(kPlaylistClass);
+    if (!QFileInfo::exists(path))
+        return true;
+    return writeEntry(path, kPlaylistClass, storedEntry(path));
 }
 
 QString XdgClassRegistry::GetValue(const QString& key)
@@ -278,7 +331,8 @@ bool XdgClassRegistry::SetValue(const QString& key, const QString& value)
         bool done = true;
         if (mime == kPresetType)
             done = writePackage(!value.isEmpty());
-        return setDefaultApplication(mime, ours.isEmpty() ? value : ours) && done;
+        done = setDefaultApplication(mime, ours.isEmpty() ? value : ours) && done;
+        return (mime != kPlaylistType || followPlaylistLink()) && done;
     }
     const QString className = key.section(QLatin1Char('\\'), 0, 0);
     const QString desktop = DesktopFileOf(className);
@@ -286,9 +340,7 @@ bool XdgClassRegistry::SetValue(const QString& key, const QString& value)
     if (desktop.isEmpty() || entryKey.isEmpty())
         return false;
     const QString path = applicationsFolder() + desktop;
-    QMap<QString, QString> entry = readEntry(path);
-    for (const char* fixed : {"Type", "Name", "MimeType", "NoDisplay", "Terminal"})
-        entry.remove(QLatin1String(fixed));
+    QMap<QString, QString> entry = storedEntry(path);
     entry.insert(entryKey, value);
     return writeEntry(path, className, entry);
 }
@@ -300,7 +352,8 @@ bool XdgClassRegistry::DeleteKey(const QString& key)
         const bool had = !defaultApplication(mime).isEmpty();
         if (mime == kPresetType)
             writePackage(false);
-        return had && setDefaultApplication(mime, QString());
+        const bool done = had && setDefaultApplication(mime, QString());
+        return (mime != kPlaylistType || followPlaylistLink()) && done;
     }
     const QString className = key.section(QLatin1Char('\\'), 0, 0);
     const QString desktop = DesktopFileOf(className);
@@ -310,9 +363,7 @@ bool XdgClassRegistry::DeleteKey(const QString& key)
         return false;
     if (!key.contains(QLatin1Char('\\')))
         return removeFile(path);
-    QMap<QString, QString> entry = readEntry(path);
-    for (const char* fixed : {"Type", "Name", "MimeType", "NoDisplay", "Terminal"})
-        entry.remove(QLatin1String(fixed));
+    QMap<QString, QString> entry = storedEntry(path);
     if (entry.remove(entryKey) == 0)
         return false;
     return writeEntry(path, className, entry);

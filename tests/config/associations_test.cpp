@@ -7,6 +7,7 @@
 #include "tests/support/eventwait.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <functional>
@@ -160,6 +161,85 @@ TEST(Associations, MimeappsListKeepsEveryOtherByteAndComesBackOnUninstall)
         EXPECT_FALSE(QFile::exists(xdg.backup()));
         EXPECT_FALSE(QFile::exists(xdg.data() + "/applications/tonquill-preset.desktop"));
         EXPECT_FALSE(QFile::exists(xdg.data() + "/applications/tonquill-playlist.desktop"));
+    }
+}
+
+namespace {
+
+// Every file below `root`, as paths relative to it, in order.
+QStringList filesBelow(const QString& root)
+{
+    QStringList files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files.append(QDir(root).relativeFilePath(it.next()));
+    files.sort();
+    return files;
+}
+
+QStringList sorted(QStringList list)
+{
+    list.sort();
+    return list;
+}
+
+} // namespace
+
+// The files of the user's folders before, after installing and after
+// uninstalling: the playlist entry names its type only while playlists are
+// linked to it, and uninstalling leaves none of ours behind.
+TEST(Associations, FilesOfTheUserBeforeAndAfter)
+{
+    const QString preset = QStringLiteral("data/applications/tonquill-preset.desktop");
+    const QString playlist = QStringLiteral("data/applications/tonquill-playlist.desktop");
+    const QString package = QStringLiteral("data/mime/packages/tonquill-preset.xml");
+    const QString mimeapps = QStringLiteral("config/mimeapps.list");
+    const QByteArray otherPlayer = "[Default Applications]\naudio/x-scpls=vlc.desktop;\n";
+    struct Case {
+        const char* what;
+        QMap<QString, QByteArray> before; // path below the home -> bytes
+        QStringList installed;
+        bool playlistType; // the playlist entry lists audio/x-scpls
+        QStringList uninstalled;
+    } cases[] = {
+        {"nothing before", {}, {mimeapps, package, playlist, preset}, false, {}},
+        {"playlists belong to another player",
+         {{mimeapps, otherPlayer}},
+         {mimeapps, package, playlist, preset},
+         false,
+         {mimeapps}},
+        {"playlists already linked",
+         {{mimeapps, "[Default Applications]\naudio/x-scpls=tonquill-playlist.desktop;\n"},
+          {"assoc.mcg", "vlc.desktop\n"}},
+         {"assoc.mcg", mimeapps, package, playlist, preset},
+         true,
+         {mimeapps}},
+        {"an earlier install's playlist entry claims the type",
+         {{playlist, "[Desktop Entry]\nType=Application\nName=Tonquill\nMimeType=audio/x-scpls;\nNoDisplay=true\n"}},
+         {mimeapps, package, playlist, preset},
+         false,
+         {}},
+        {"the user's own files stay",
+         {{mimeapps, otherPlayer}, {"data/applications/mine.desktop", "x"}, {"data/mime/packages/mine.xml", "y"}},
+         {mimeapps, "data/applications/mine.desktop", package, "data/mime/packages/mine.xml", playlist, preset},
+         false,
+         {mimeapps, "data/applications/mine.desktop", "data/mime/packages/mine.xml"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        XdgHome xdg;
+        for (auto it = c.before.cbegin(); it != c.before.cend(); ++it) {
+            QDir().mkpath(QFileInfo(xdg.home.file(it.key())).absolutePath());
+            ASSERT_TRUE(WriteAll(xdg.home.file(it.key()), it.value()));
+        }
+        EXPECT_EQ(xdg.run(true), QStringList());
+        EXPECT_EQ(filesBelow(xdg.home.path()), sorted(c.installed));
+        EXPECT_EQ(ReadAll(xdg.home.file(playlist)).contains("MimeType=audio/x-scpls;\n"), c.playlistType);
+        EXPECT_EQ(xdg.run(false), QStringList());
+        EXPECT_EQ(filesBelow(xdg.home.path()), sorted(c.uninstalled));
+        if (c.uninstalled.contains(mimeapps)) {
+            EXPECT_EQ(ReadAll(xdg.mimeapps()), otherPlayer);
+        }
     }
 }
 

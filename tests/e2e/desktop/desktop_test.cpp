@@ -7,6 +7,7 @@
 #include "tests/support/tools.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -104,6 +105,36 @@ TEST_F(XdgAssociations, PresetsOpenInThePanelUntilUninstalledAndPlaylistsGoBackT
     ASSERT_EQ(tonquill(QStringLiteral("-uninstallassc")), 0);
     EXPECT_EQ(defaultFor("audio/x-scpls"), "vlc.desktop");
     EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("assoc.mcg"))));
+}
+
+// With no default for playlists the desktop picks any program whose desktop
+// file lists the type: ours lists it only while playlists are linked to it.
+// Uninstalling leaves nothing of ours in the user's folders, the MIME
+// database made for our type included.
+TEST_F(XdgAssociations, PlaylistsNotTakenOverAreNotOursAndUninstallingLeavesNothing)
+{
+    SKIP_WITHOUT_TOOL("xdg-mime");
+    SKIP_WITHOUT_TOOL("update-mime-database");
+    const auto ours = [&] {
+        QStringList files;
+        for (const QString& root : {data.path(), config.path()}) {
+            QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+            while (it.hasNext()) {
+                const QString file = it.next();
+                if (!file.endsWith(QLatin1String("/vlc.desktop")))
+                    files.append(file);
+            }
+        }
+        return files;
+    };
+    ASSERT_EQ(tonquill(QStringLiteral("-installassc")), 0);
+    EXPECT_EQ(defaultFor("application/x-tonquill-preset"), "tonquill-preset.desktop");
+    EXPECT_EQ(defaultFor("audio/x-scpls"), "vlc.desktop");
+    EXPECT_TRUE(QFile::exists(data.path() + "share/mime/mime.cache")); // the tool made the user's database
+    ASSERT_EQ(tonquill(QStringLiteral("-uninstallassc")), 0);
+    EXPECT_EQ(ours(), QStringList());
+    EXPECT_FALSE(QFileInfo::exists(data.path() + "share/mime"));
+    EXPECT_EQ(defaultFor("audio/x-scpls"), "vlc.desktop");
 }
 
 // Folders the program may not write and a mimeapps.list that links out of
