@@ -84,8 +84,8 @@ bool FindField(const QByteArray& head, const QByteArray& lowerName, QByteArray& 
     qsizetype eol = head.indexOf('\n');
     while (eol >= 0) {
         const qsizetype start = eol + 1;
-        if (start >= head.size() || head.at(start) == '\n'
-            || (head.at(start) == '\r' && start + 1 < head.size() && head.at(start + 1) == '\n'))
+        if (start >= head.size() || head.at(start) == '\n' ||
+            (head.at(start) == '\r' && start + 1 < head.size() && head.at(start + 1) == '\n'))
             return false; // the blank line: the head ends
         if (NameAt(head, start, lowerName)) {
             const qsizetype from = start + lowerName.size() + 1;

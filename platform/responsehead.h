@@ -20,10 +20,10 @@ enum class BlankLine {
 qsizetype FindEnd(const QByteArray& data, BlankLine blankLine, qsizetype from = 0);
 
 struct StatusLine {
-    QByteArray text;     // the first line, without its line end
-    int code = 0;        // 0 when the line is no ICY or HTTP status line
-    bool icy = false;    // "ICY NNN ..." rather than "HTTP/x.y NNN ..."
-    QByteArray reason;   // what follows the code, spaces skipped; "" when missing
+    QByteArray text;   // the first line, without its line end
+    int code = 0;      // 0 when the line is no ICY or HTTP status line
+    bool icy = false;  // "ICY NNN ..." rather than "HTTP/x.y NNN ..."
+    QByteArray reason; // what follows the code, spaces skipped; "" when missing
 };
 
 // The status line: a protocol of "ICY" or "HTTP/..." at the start of the

@@ -19,9 +19,9 @@ TEST(ResponseHead, ReadsTheStatusLine)
         {"HTTP/1.0 200 OK\r\n\r\n", "HTTP/1.0 200 OK", 200, false, "OK"},
         {"HTTP/1.1 302 Found\nLocation: x\n\n", "HTTP/1.1 302 Found", 302, false, "Found"},
         {"ICY 404 Resource Not Found\r\n", "ICY 404 Resource Not Found", 404, true, "Resource Not Found"},
-        {"HTTP/1.1 204\r\n\r\n", "HTTP/1.1 204", 204, false, ""},       // no reason
-        {"ICY 200", "ICY 200", 200, true, ""},                          // no line end yet
-        {"ICY   503   Busy\r\n", "ICY   503   Busy", 503, true, "Busy"}, // runs of spaces
+        {"HTTP/1.1 204\r\n\r\n", "HTTP/1.1 204", 204, false, ""},              // no reason
+        {"ICY 200", "ICY 200", 200, true, ""},                                 // no line end yet
+        {"ICY   503   Busy\r\n", "ICY   503   Busy", 503, true, "Busy"},       // runs of spaces
         {"HTTP/1.0 200 OK\rLocation: x", "HTTP/1.0 200 OK", 200, false, "OK"}, // a lone CR ends the line
         {"ICY 2000 OK\r\n", "ICY 2000 OK", 0, false, ""},
         {"ICY 20 OK\r\n", "ICY 20 OK", 0, false, ""},
@@ -56,14 +56,14 @@ TEST(ResponseHead, FindsTheBlankLine)
         {"ICY 200 OK\r\n\r\nabc", BlankLine::CrLfOrLf, 0, 14},
         {"ICY 200 OK\n\nabc", BlankLine::CrLf, 0, -1},
         {"ICY 200 OK\n\nabc", BlankLine::CrLfOrLf, 0, 12},
-        {"A\n\nB\r\n\r\n", BlankLine::CrLfOrLf, 0, 3},     // whichever comes first
+        {"A\n\nB\r\n\r\n", BlankLine::CrLfOrLf, 0, 3}, // whichever comes first
         {"A\r\n\r\nB\n\n", BlankLine::CrLfOrLf, 0, 5},
-        {"A\r\n\n", BlankLine::CrLfOrLf, 0, 4},           // a CR LF line, then an LF one
+        {"A\r\n\n", BlankLine::CrLfOrLf, 0, 4}, // a CR LF line, then an LF one
         {"A\r\n\n", BlankLine::CrLf, 0, -1},
         {"ICY 200 OK\r\nicy-name:A\r\n", BlankLine::CrLfOrLf, 0, -1},
         {"ICY 200 OK\r\n\r", BlankLine::CrLf, 0, -1},
-        {"A\r\n\r\nB\r\n\r\n", BlankLine::CrLf, 4, 10},   // the search starts at `from`
-        {"A\r\n\r\n", BlankLine::CrLf, -3, 5},            // before the start counts as the start
+        {"A\r\n\r\nB\r\n\r\n", BlankLine::CrLf, 4, 10}, // the search starts at `from`
+        {"A\r\n\r\n", BlankLine::CrLf, -3, 5},          // before the start counts as the start
         {"", BlankLine::CrLfOrLf, 0, -1},
     };
     for (const Case& c : cases)
