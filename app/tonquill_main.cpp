@@ -124,20 +124,31 @@ int main(int argc, char** argv)
     }
 
     std::unique_ptr<IMessageService> shown;
-    if (headless)
+    MessageBoxService* boxes = nullptr;
+    if (headless) {
         shown = std::make_unique<StderrMessageService>(QStringLiteral("Tonquill"));
-    else
-        shown = std::make_unique<MessageBoxService>(QStringLiteral("Tonquill"));
+    } else {
+        auto desktopBoxes = std::make_unique<MessageBoxService>(QStringLiteral("Tonquill"));
+        boxes = desktopBoxes.get();
+        shown = std::move(desktopBoxes);
+    }
     TrackingMessageService messages(*shown);
     HeadlessConsole console(messages);
+    // The program ends once the user has closed every message box.
+    const auto endAfterMessages = [&](int code) {
+        if (!boxes || boxes->Idle())
+            return code;
+        boxes->AfterLast([code] { QCoreApplication::exit(code); });
+        return app->exec();
+    };
 
     if (commandLine == QLatin1String("-installassc")) {
         console.InstallAssociations();
-        return messages.count() > 0 ? 1 : 0;
+        return endAfterMessages(messages.count() > 0 ? 1 : 0);
     }
     if (commandLine == QLatin1String("-uninstallassc")) {
         console.UninstallAssociations();
-        return messages.count() > 0 ? 1 : 0;
+        return endAfterMessages(messages.count() > 0 ? 1 : 0);
     }
     SetAdvanced(GetAdvanced());
 
@@ -231,9 +242,14 @@ int main(int argc, char** argv)
         // and tagged first.
         TerminationSignals terminate;
         terminate.Install();
-        QObject::connect(&terminate, &TerminationSignals::Received, &recorder, [&] { recorder.ExitFromMenu(); });
+        QObject::connect(&terminate, &TerminationSignals::Received, &recorder, [&] {
+            boxes->DismissAll();
+            recorder.ExitFromMenu();
+        });
+        // A message the recorder raised on its way out is read before the end.
         QObject::connect(&recorder, &frmMP3::quitRequested, app.get(),
-                         [](int code) { QCoreApplication::exit(code); }, Qt::QueuedConnection);
+                         [boxes](int code) { boxes->AfterLast([code] { QCoreApplication::exit(code); }); },
+                         Qt::QueuedConnection);
         QTimer::singleShot(0, &recorder, [&] {
             desktop->Main(startLine);
             if (action == DesktopAction::OpenSearch)

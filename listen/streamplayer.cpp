@@ -1,34 +1,11 @@
 #include "listen/streamplayer.h"
 
 #include "platform/eventsocket.h"
+#include "platform/responsehead.h"
 
 namespace {
 
 constexpr qsizetype kMaxHeader = 16384;
-
-// The end of the answer header (the index of the first audio byte), or -1
-// while the blank line has not come yet.
-qsizetype headerEnd(const QByteArray& data)
-{
-    const qsizetype crlf = data.indexOf("\r\n\r\n");
-    const qsizetype lf = data.indexOf("\n\n");
-    if (crlf >= 0 && (lf < 0 || crlf + 2 <= lf))
-        return crlf + 4;
-    if (lf >= 0)
-        return lf + 2;
-    return -1;
-}
-
-bool statusIsOk(const QByteArray& header)
-{
-    const qsizetype eol = header.indexOf('\n');
-    const QByteArray line = header.left(eol < 0 ? header.size() : eol).trimmed();
-    const QList<QByteArray> words = line.split(' ');
-    if (words.size() < 2)
-        return false;
-    const bool knownProtocol = words[0] == "ICY" || words[0].startsWith("HTTP/");
-    return knownProtocol && words[1] == "200";
-}
 
 }  // namespace
 
@@ -105,13 +82,13 @@ void StreamPlayer::onData()
         return;
     }
     m_header += data;
-    const qsizetype end = headerEnd(m_header);
+    const qsizetype end = ResponseHead::FindEnd(m_header, ResponseHead::BlankLine::CrLfOrLf);
     if (end < 0) {
         if (m_header.size() > kMaxHeader)
             onEnded(QStringLiteral("The stream server's answer could not be read"));
         return;
     }
-    if (!statusIsOk(m_header)) {
+    if (ResponseHead::ReadStatusLine(m_header).code != 200) {
         onEnded(QStringLiteral("The stream server refused the player"));
         return;
     }

@@ -1,22 +1,47 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
-// Messages the user must see. With a display they are modal boxes with the
-// program's title; without one they are a line on stderr.
+// How a message is shown: with a display, the icon of its box.
+enum class MessageKind {
+    Plain, // no icon
+    Information,
+    Exclamation, // a warning the user can correct
+    Error,
+};
+
+// A message the user must see, as a value: the core raises it, whoever shows
+// messages in this run decides how (a box with the program's caption on a
+// desktop, a line on stderr without one).
+struct Message {
+    MessageKind kind = MessageKind::Plain;
+    QString text;
+    friend bool operator==(const Message& a, const Message& b) { return a.kind == b.kind && a.text == b.text; }
+};
+
 class IMessageService {
 public:
     virtual ~IMessageService() = default;
-    virtual void ShowMessage(const QString& text) = 0;
-    // The same with an exclamation icon (a warning the user can correct).
-    virtual void ShowExclamation(const QString& text) { ShowMessage(text); }
+    // Delivers `message` and returns at once; it never waits for the user.
+    // `dismissed`, when given, runs once the user has seen the message (at
+    // once where nobody has to close it), from the event loop.
+    virtual void Raise(const Message& message, std::function<void()> dismissed) = 0;
+
+    void ShowMessage(const QString& text) { Raise({MessageKind::Plain, text}, {}); }
+    void ShowExclamation(const QString& text, std::function<void()> dismissed = {})
+    {
+        Raise({MessageKind::Exclamation, text}, std::move(dismissed));
+    }
 };
 
+// Every message as a line "Title: text" on stderr, line ends made spaces.
 class StderrMessageService : public IMessageService {
 public:
     explicit StderrMessageService(QString title) : m_title(std::move(title)) {}
-    void ShowMessage(const QString& text) override;
+    void Raise(const Message& message, std::function<void()> dismissed) override;
 
 private:
     QString m_title;
@@ -25,12 +50,20 @@ private:
 // Keeps every message for the tests to read.
 class RecordingMessageService : public IMessageService {
 public:
-    void ShowMessage(const QString& text) override { messages.append(text); }
-    void ShowExclamation(const QString& text) override
+    void Raise(const Message& message, std::function<void()> dismissed) override
     {
-        messages.append(text);
-        exclamations.append(text);
+        raised.append(message);
+        messages.append(message.text);
+        if (message.kind == MessageKind::Exclamation)
+            exclamations.append(message.text);
+        if (dismissed && holdDismissals)
+            held.append(std::move(dismissed));
+        else if (dismissed)
+            dismissed();
     }
+    QList<Message> raised;
+    bool holdDismissals = false;       // keep the follow-ups, as if the user had not yet closed the boxes
+    QList<std::function<void()>> held; // ... here, in order
     QStringList messages;
-    QStringList exclamations;  // the messages shown with the exclamation icon
+    QStringList exclamations; // the messages shown with the exclamation icon
 };

@@ -17,15 +17,10 @@ QString EscapeForTerminal(const QString& text);
 class TrackingMessageService : public IMessageService {
 public:
     explicit TrackingMessageService(IMessageService& inner) : m_inner(inner) {}
-    void ShowMessage(const QString& text) override
+    void Raise(const Message& message, std::function<void()> dismissed) override
     {
         ++m_count;
-        m_inner.ShowMessage(text);
-    }
-    void ShowExclamation(const QString& text) override
-    {
-        ++m_count;
-        m_inner.ShowExclamation(text);
+        m_inner.Raise(message, std::move(dismissed));
     }
     int count() const { return m_count; }
 

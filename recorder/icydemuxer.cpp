@@ -1,13 +1,12 @@
 #include "recorder/icydemuxer.h"
 
+#include "platform/responsehead.h"
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
 
 namespace {
-
-constexpr char kHeaderEnd[] = "\r\n\r\n";
-constexpr qsizetype kHeaderEndLength = 4;
 
 // Position of `needle` in `hay` from `from` on, comparing ASCII letters
 // without regard to case; -1 when absent. `needle` must be lower case.
@@ -55,63 +54,18 @@ bool ReadNumber(const QByteArray& text, qsizetype pos, qint64 limit, qint64& val
     return true;
 }
 
-// The value of a header field that starts a line (after the status line),
-// its name matched in any letter case; trimmed. `name` is lower case and
-// ends with ':'.
-bool FieldValue(const QByteArray& raw, const char* name, QByteArray& value)
-{
-    qsizetype from = 0;
-    while (true) {
-        const qsizetype at = IndexOfNoCase(raw, name, from);
-        if (at < 0)
-            return false;
-        if (at > 0 && raw.at(at - 1) == '\n') {
-            const qsizetype start = at + qsizetype(std::strlen(name));
-            qsizetype end = start;
-            while (end < raw.size() && raw.at(end) != '\r' && raw.at(end) != '\n')
-                ++end;
-            value = raw.mid(start, end - start).trimmed();
-            return true;
-        }
-        from = at + 1;
-    }
-}
-
-int StatusCodeOf(const QByteArray& statusLine)
-{
-    // "ICY 200 OK", "HTTP/1.0 200 OK", "HTTP/1.1 302 Found".
-    const qsizetype space = statusLine.indexOf(' ');
-    if (space <= 0)
-        return 0;
-    const QByteArray protocol = statusLine.left(space);
-    if (protocol != "ICY" && !protocol.startsWith("HTTP/"))
-        return 0;
-    qsizetype pos = space;
-    while (pos < statusLine.size() && statusLine.at(pos) == ' ')
-        ++pos;
-    if (pos + 3 > statusLine.size())
-        return 0;
-    if (!IsDigit(statusLine.at(pos)) || !IsDigit(statusLine.at(pos + 1)) || !IsDigit(statusLine.at(pos + 2)))
-        return 0;
-    if (pos + 3 < statusLine.size() && IsDigit(statusLine.at(pos + 3)))
-        return 0;
-    return (statusLine.at(pos) - '0') * 100 + (statusLine.at(pos + 1) - '0') * 10 + (statusLine.at(pos + 2) - '0');
-}
-
 } // namespace
 
 IcyHeader ParseIcyHeader(const QByteArray& raw)
 {
     IcyHeader h;
     h.raw = raw;
-    h.complete = raw.contains(kHeaderEnd);
+    h.complete = ResponseHead::FindEnd(raw, ResponseHead::BlankLine::CrLf) >= 0;
 
-    qsizetype lineEnd = 0;
-    while (lineEnd < raw.size() && raw.at(lineEnd) != '\r' && raw.at(lineEnd) != '\n')
-        ++lineEnd;
-    h.statusLine = raw.left(lineEnd);
-    h.statusCode = StatusCodeOf(h.statusLine);
-    h.icyStatus = h.statusCode != 0 && h.statusLine.startsWith("ICY ");
+    const ResponseHead::StatusLine status = ResponseHead::ReadStatusLine(raw);
+    h.statusLine = status.text;
+    h.statusCode = status.code;
+    h.icyStatus = status.icy;
 
     // The station name runs to the next CR; without one there is no name.
     const qsizetype name = raw.indexOf("icy-name:");
@@ -159,11 +113,10 @@ IcyHeader ParseIcyHeader(const QByteArray& raw)
         }
     }
 
-    QByteArray value;
-    if (FieldValue(raw, "location:", value))
-        h.location = value;
-    if (FieldValue(raw, "content-type:", value))
-        h.contentType = value.toLower();
+    h.location = ResponseHead::Field(raw, "location");
+    QByteArray contentType;
+    if (ResponseHead::FindField(raw, "content-type", contentType))
+        h.contentType = contentType.toLower();
     return h;
 }
 
@@ -209,41 +162,21 @@ void IcyDemuxer::Reset(bool metadataMode)
     m_metadataBytes = 0;
 }
 
-qsizetype IcyDemuxer::FindHeaderEnd(const char* data, qsizetype size) const
-{
-    // A blank line that straddles the previous chunk and this one.
-    const qsizetype tail = std::min<qsizetype>(m_header.size(), kHeaderEndLength - 1);
-    if (tail > 0) {
-        char joint[2 * kHeaderEndLength];
-        const qsizetype head = std::min<qsizetype>(size, kHeaderEndLength - 1);
-        std::memcpy(joint, m_header.constData() + m_header.size() - tail, size_t(tail));
-        std::memcpy(joint + tail, data, size_t(head));
-        for (qsizetype i = 0; i + kHeaderEndLength <= tail + head; ++i) {
-            if (std::memcmp(joint + i, kHeaderEnd, kHeaderEndLength) == 0)
-                return i + kHeaderEndLength - tail;
-        }
-    }
-    const void* hit = memmem(data, size_t(size), kHeaderEnd, kHeaderEndLength);
-    if (!hit)
-        return -1;
-    return static_cast<const char*>(hit) - data + kHeaderEndLength;
-}
-
 void IcyDemuxer::Feed(const char* data, qsizetype size, Sink& sink)
 {
     if (m_refused || size <= 0)
         return;
     if (m_headerPending) {
-        const qsizetype room = kMaxHeaderBytes - m_header.size();
-        // Only the bytes that can still belong to the header are searched.
-        const qsizetype window = std::min(size, room);
-        const qsizetype end = FindHeaderEnd(data, window);
-        if (end < 0 && window == size && m_header.size() + size < kMaxHeaderBytes) {
-            m_header.append(data, size);
+        const qsizetype kept = m_header.size();
+        // Only the bytes that can still belong to the header are taken.
+        const qsizetype window = std::min(size, kMaxHeaderBytes - kept);
+        m_header.append(data, window);
+        // The blank line may straddle the previous chunk and this one.
+        const qsizetype end = ResponseHead::FindEnd(m_header, ResponseHead::BlankLine::CrLf, kept - 3);
+        if (end < 0 && window == size && m_header.size() < kMaxHeaderBytes)
             return;
-        }
-        const qsizetype taken = end >= 0 ? end : window;
-        m_header.append(data, taken);
+        const qsizetype taken = end >= 0 ? end - kept : window;
+        m_header.truncate(kept + taken);
         m_headerPending = false;
         const IcyHeader header = ParseIcyHeader(m_header);
         IcyHeader delivered = header;

@@ -76,7 +76,6 @@ public:
     qint64 MetadataBytes() const { return m_metadataBytes; }
 
 private:
-    qsizetype FindHeaderEnd(const char* data, qsizetype size) const;
     void FeedBody(const char* data, qsizetype size, Sink& sink);
 
     // implementation state, free for the implementation to change

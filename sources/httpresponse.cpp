@@ -1,46 +1,15 @@
 #include "sources/httpresponse.h"
 
-#include <QList>
-
-namespace {
-
-// The value of header `name` (compared without regard to case), trimmed;
-// "" when absent. Only the first occurrence counts.
-QByteArray headerValue(const QByteArray& header, const QByteArray& name)
-{
-    const QList<QByteArray> lines = header.split('\n');
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const QByteArray& line = lines.at(i);
-        const qsizetype colon = line.indexOf(':');
-        if (colon <= 0)
-            continue;
-        if (line.left(colon).trimmed().toLower() == name)
-            return line.mid(colon + 1).trimmed();
-    }
-    return QByteArray();
-}
-
-int statusCode(const QByteArray& header)
-{
-    const qsizetype eol = header.indexOf('\n');
-    const QList<QByteArray> parts = header.left(eol < 0 ? header.size() : eol).simplified().split(' ');
-    if (parts.size() < 2)
-        return 0;
-    bool ok = false;
-    const int code = parts.at(1).toInt(&ok);
-    return ok ? code : 0;
-}
-
-} // namespace
+#include "platform/responsehead.h"
 
 int HttpResponseAssembler::StatusCode() const
 {
-    return statusCode(m_header);
+    return ResponseHead::ReadStatusLine(m_header).code;
 }
 
 QByteArray HttpResponseAssembler::Field(const QByteArray& lowerName) const
 {
-    return headerValue(m_header, lowerName);
+    return ResponseHead::Field(m_header, lowerName);
 }
 
 void HttpResponseAssembler::Reset()
@@ -54,9 +23,9 @@ void HttpResponseAssembler::takeHeader(qsizetype end)
     m_pending.remove(0, end);
     m_haveHeader = true;
 
-    const int code = statusCode(m_header);
-    const QByteArray coding = headerValue(m_header, "transfer-encoding").toLower();
-    const QByteArray length = headerValue(m_header, "content-length");
+    const int code = StatusCode();
+    const QByteArray coding = ResponseHead::Field(m_header, "transfer-encoding").toLower();
+    const QByteArray length = ResponseHead::Field(m_header, "content-length");
     bool lengthOk = false;
     const qint64 declared = length.toLongLong(&lengthOk);
     if ((code >= 100 && code < 200) || code == 204 || code == 304) {
@@ -85,14 +54,10 @@ HttpResponseAssembler::Status HttpResponseAssembler::Feed(const QByteArray& byte
 HttpResponseAssembler::Status HttpResponseAssembler::advance()
 {
     if (!m_haveHeader) {
-        const qsizetype crlf = m_pending.indexOf("\r\n\r\n");
-        const qsizetype lf = m_pending.indexOf("\n\n");
-        if (crlf < 0 && lf < 0)
+        const qsizetype end = ResponseHead::FindEnd(m_pending, ResponseHead::BlankLine::CrLfOrLf);
+        if (end < 0)
             return NeedMore;
-        if (crlf >= 0 && (lf < 0 || crlf < lf))
-            takeHeader(crlf + 4);
-        else
-            takeHeader(lf + 2);
+        takeHeader(end);
     }
     switch (m_mode) {
     case NoBody:

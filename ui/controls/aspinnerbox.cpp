@@ -403,8 +403,8 @@ void ASpinnerBox::txtSpin_LostFocus()
     if (m_messages) {
         m_messages->ShowMessage(kNotNumeric);
     } else {
-        MessageBoxService box(QStringLiteral("Tonquill"));
-        box.ShowMessage(kNotNumeric);
+        static auto* const boxes = new MessageBoxService(QStringLiteral("Tonquill"), qApp);
+        boxes->ShowMessage(kNotNumeric);
     }
     showValueText();
 }

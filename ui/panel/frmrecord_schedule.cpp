@@ -149,8 +149,12 @@ void frmRecord::askTaskName(const TaskRequest& request)
 void frmRecord::taskMade(const TaskRequest& request, const QString& failure, const ScheduledTask& stored)
 {
     if (!failure.isEmpty()) {
-        m_deps.messages->ShowExclamation(failure);
-        askTaskName(request);
+        // The name is asked again once the message is closed.
+        QPointer<frmRecord> self(this);
+        m_deps.messages->ShowExclamation(failure, [self, request] {
+            if (self)
+                self->askTaskName(request);
+        });
         return;
     }
     // The property dialog comes first, the message when it is closed.

@@ -6,6 +6,7 @@
 #include "platform/messages.h"
 #include "recorder/frmmp3.h"
 #include "ui/display/frmrecordingdisplay.h"
+#include "ui/messageboxservice.h"
 #include "ui/tray/frmareyousure.h"
 #include "ui/tray/trayicon.h"
 
@@ -197,6 +198,9 @@ bool DesktopProgram::closeModalDialogs()
     bool any = false;
     for (QWidget* w : QApplication::topLevelWidgets()) {
         auto* dialog = qobject_cast<QDialog*>(w);
+        // A message box stays until it is read; it runs no loop of its own.
+        if (dialog && dialog->property(MessageBoxService::kBoxProperty).toBool())
+            continue;
         if (dialog && dialog->isVisible() && dialog->isModal() && dialog != m_quitDialog) {
             dialog->done(QDialog::Rejected);
             any = true;

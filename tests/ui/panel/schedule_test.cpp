@@ -152,6 +152,28 @@ TEST_F(ScheduleTest, EachFailureSaysWhatToDoAndAsksAgainUntilCancelled)
     }
 }
 
+// A warning does not wait in a loop of its own: the name is asked again once
+// it has been closed, not while it is still on screen.
+TEST_F(ScheduleTest, TheNameIsAskedAgainOnlyOnceTheWarningIsClosed)
+{
+    ScheduledTask existing;
+    existing.name = QStringLiteral("Taken");
+    scheduler.tasks = {existing};
+    messages.holdDismissals = true;
+    answers = {QStringLiteral("Taken"), QStringLiteral("Fresh")};
+    panel->txtDateofMonthTask->setText(QStringLiteral("12/24/2026"));
+    panel->txtTimeTask->setText(QStringLiteral("18:30"));
+    panel->cmdAddTask->click();
+    ASSERT_TRUE(WaitUntil([this] { return messages.held.size() == 1; }));
+    EXPECT_EQ(prompts.size(), 1);
+    EXPECT_TRUE(panel->AddingTask());
+    messages.held.takeFirst()();
+    ASSERT_TRUE(WaitUntil([this] { return !panel->AddingTask(); }));
+    EXPECT_EQ(prompts.size(), 2);
+    EXPECT_EQ(scheduler.tasks.size(), 2);
+    EXPECT_EQ(messages.messages.last(), QStringLiteral("Added Scheduled Task"));
+}
+
 // The group proposes a start five minutes ahead, in the locale's short
 // forms, and a task made with it as proposed is stored.
 TEST_F(ScheduleTest, ProposedStartIsFiveMinutesAheadAndAccepted)
