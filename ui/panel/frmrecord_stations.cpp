@@ -2,6 +2,7 @@
 // the copying of the panel's values to and from the configuration.
 #include "config/configuration.h"
 #include "config/settings.h"
+#include "config/stationfile.h"
 #include "config/usersettings.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
@@ -11,7 +12,6 @@
 #include "ui/controls/aspinnerbox.h"
 #include "ui/panel/frmaddstation.h"
 #include "ui/panel/frmrecord.h"
-#include "ui/panel/stationfile.h"
 #include "ui/shell/desktopshell.h"
 
 #include <QCheckBox>
