@@ -303,6 +303,13 @@ void frmRecord::ctlURIGrabber_Error(int lngErrorCode)
     CheckReady(false);
 }
 
+void frmRecord::DropOnStationList(const QString& address)
+{
+    QMimeData data;
+    data.setText(address);
+    lstViewSongList_OLEDragDrop(&data);
+}
+
 void frmRecord::lstViewSongList_OLEDragDrop(const QMimeData* data)
 {
     PanelEdited = true;
