@@ -13,6 +13,7 @@
 #include "recorder/frmmp3.h"
 #include "recorder/headlessconsole.h"
 #include "sources/live365reader.h"
+#include "sources/radiobrowserclicks.h"
 #include "platform/process.h"
 #include "platform/terminationsignals.h"
 #include "ui/messageboxservice.h"
@@ -21,13 +22,11 @@
 #include "ui/desktop/desktopactions.h"
 #include "ui/shell/desktopprogram.h"
 #include "ui/shell/dialogs.h"
-#include "ui/search/radiobrowserclicks.h"
 #include "ui/tray/trayicon.h"
 #include "infoswitches.h"
 
 #include <QApplication>
 #include <QIcon>
-#include <QMimeData>
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QFileInfo>
@@ -199,8 +198,7 @@ int main(int argc, char** argv)
         services.launcher = &launcher;
         services.dialogs = &dialogs;
         services.urls = &urls;
-        DesktopProgram::PanelHooks panel;
-        panel.create = [&](IDesktopShell& shell) -> QWidget* {
+        auto makePanel = [&](IDesktopShell& shell) -> IPanel* {
             PanelDeps deps;
             deps.recorder = recorderPtr;
             deps.config = &config;
@@ -214,18 +212,7 @@ int main(int argc, char** argv)
             deps.stationStarted = [&clicks](const QString& playlist) { clicks->Count(playlist); };
             return new frmRecord(deps);
         };
-        panel.loadBasedOnCR = [](QWidget* w) { static_cast<frmRecord*>(w)->LoadBasedOnCR(); };
-        panel.dockDisplay = [](QWidget* w) { static_cast<frmRecord*>(w)->DockDisplay(); };
-        panel.setPanelOpenMode = [](int mode) { frmRecord::PanelOpenMode = mode; };
-        panel.appendStation = [](QWidget* w, const QString& name, const QString& url) {
-            static_cast<frmRecord*>(w)->AppendStation(name, url);
-        };
-        panel.dropOnStationList = [](QWidget* w, const QString& address) {
-            QMimeData data;
-            data.setText(address);
-            static_cast<frmRecord*>(w)->lstViewSongList_OLEDragDrop(&data);
-        };
-        desktop = std::make_unique<DesktopProgram>(services, panel);
+        desktop = std::make_unique<DesktopProgram>(services, makePanel);
         deps.host = desktop.get();
         // Windows and timers keep running through the stream's deliberate pauses.
         deps.holdStream = true;

@@ -7,9 +7,9 @@
 // Exits 1 when a page held the window for more than 200 ms.
 //
 //   QT_QPA_PLATFORM=offscreen bench_page
-#include "ui/search/pagereduce.h"
+#include "sources/pagereduce.h"
+#include "sources/stationsearch.h"
 #include "ui/search/pageview.h"
-#include "ui/search/stationsearch.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

@@ -2,7 +2,7 @@
 // must read back as the same stations, with nothing cut the second time, and
 // writing that again gives the same bytes.
 #include "fuzzfile.h"
-#include "ui/panel/stationfile.h"
+#include "config/stationfile.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -80,6 +80,23 @@ QString RemoveInvisibleMarks(const QString& name)
     return out;
 }
 
+QString CleanFileName(const QString& text)
+{
+    QString out = text;
+    for (const char16_t c : {u'|', u'>', u'<', u'"', u'?', u'*', u':', u'/', u'\\'})
+        out.remove(QChar(c));
+    // A Linux file name cannot hold NUL, and other control characters break
+    // listings and terminals.
+    out.removeIf([](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+    // Marks no one sees would disguise the name (an override that shows
+    // "3pm.exe" as "exe.mp3").
+    out = RemoveInvisibleMarks(out);
+    // "", "." and ".." would name the folder itself or its parent.
+    if (out.isEmpty() || out == QLatin1String(".") || out == QLatin1String(".."))
+        out = QStringLiteral("_");
+    return out;
+}
+
 QString LeftAtCharacterBoundary(const QString& text, qsizetype maxUnits)
 {
     if (text.size() <= maxUnits)

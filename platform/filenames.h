@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <functional>
 
 // Fitting a name to what a folder of the file system accepts.
@@ -21,6 +20,12 @@ void SetFileNameLimitSource(std::function<long(const QString& folder)> source);
 // reads: bidirectional controls (embeddings, overrides, isolates, marks),
 // zero-width characters and the byte order mark.
 QString RemoveInvisibleMarks(const QString& name);
+
+// Removes | > < " ? * : / \, every control character (U+0000-U+001F,
+// U+007F) and the marks RemoveInvisibleMarks takes out. A result that would
+// be "", "." or ".." becomes "_", so a name never stands for the folder
+// itself or its parent.
+QString CleanFileName(const QString& text);
 
 // The longest start of `text` of at most `maxUnits` UTF-16 units that ends
 // between two characters as the reader sees them: never inside a surrogate

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/filenames.h"
 #include "platform/sleeper.h"
 
 #include <QByteArray>
@@ -18,12 +19,6 @@ constexpr int kCreateFilePauseMs = 500;
 
 // Month, day and year of `date` as "MMDDYYYY" (e.g. "12052026").
 QString DateStampMMDDYYYY(const QDate& date);
-
-// Removes | > < " ? * : / \, every control character (U+0000-U+001F,
-// U+007F) and the marks RemoveInvisibleMarks takes out. A result that would
-// be "", "." or ".." becomes "_", so a name never stands for the folder
-// itself or its parent.
-QString CleanFileName(const QString& text);
 
 // Folder and cleaned name joined with one "/" when the folder does not
 // already end with a separator; "\" separators become "/". A name longer

@@ -12,7 +12,7 @@
 
     scripts/bench.sh --image [--rounds 3] [--files 10] [--minutes 4]
 """
-from benchlib import require, workspace
+from benchlib import require, start_display, workspace
 import argparse, os, shutil, statistics, subprocess, sys, time
 
 here, build = sys.argv[1], sys.argv[2]
@@ -96,34 +96,6 @@ print(f"  discwright image:         {img_time:7.2f} s  {img_rate:7.1f} MB/s of i
 print(f"  throughput ratio: {ratio:.2f} (target >= 0.90) {'PASS' if ratio >= 0.9 else 'FAIL'}")
 
 # First paint with a drive scan that waits 5 s, on a display of our own.
-def start_display():
-    # A display number of our own, well away from the low ones other display
-    # servers on this machine pick, so none of them can take it over.
-    for attempt in range(20):
-        number = 300 + (os.getpid() + 37 * attempt) % 600
-        if os.path.exists(f"/tmp/.X11-unix/X{number}"):
-            continue
-        rfd, wfd = os.pipe()
-        xvfb = subprocess.Popen(["Xvfb", f":{number}", "-displayfd", str(wfd), "-screen", "0", "1280x800x24",
-                                 "-nolisten", "tcp"], pass_fds=(wfd,), stderr=subprocess.DEVNULL)
-        procs.append(xvfb)
-        os.close(wfd)
-        # Xvfb may write the number and its newline apart, and dies when the
-        # pipe is closed before the newline: read up to it.
-        data = b""
-        while not data.endswith(b"\n"):
-            piece = os.read(rfd, 32)
-            if not piece:
-                break
-            data += piece
-        os.close(rfd)
-        display = data.decode().strip()
-        if display and xvfb.poll() is None:
-            return xvfb, display
-        xvfb.wait(timeout=10)
-    sys.exit("bench: Xvfb did not start")
-
-
 def first_paint(display):
     env = dict(os.environ, DISPLAY=f":{display}", QT_QPA_PLATFORM="xcb", DISCWRIGHT_SCAN_DELAY_MS="5000",
                DISCWRIGHT_FIRST_PAINT="1", HOME=work, XDG_RUNTIME_DIR=work)
@@ -139,7 +111,7 @@ def first_paint(display):
     return wall, float(line.split()[1])
 
 
-xvfb, display = start_display()
+xvfb, display = start_display(procs)
 paint_wall, paint_main = [], []
 failures = 0
 while len(paint_wall) < args.paint_rounds:
@@ -152,7 +124,7 @@ while len(paint_wall) < args.paint_rounds:
             sys.exit("bench: discwright did not report its first paint")
         xvfb.terminate()
         xvfb.wait(timeout=10)
-        xvfb, display = start_display()
+        xvfb, display = start_display(procs)
         continue
     paint_wall.append(result[0])
     paint_main.append(result[1])

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/panel/keptvalue.h"
+#include "ui/shell/panel.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -70,7 +71,7 @@ struct PanelDeps {
 // The control panel: the station list, the recording options and the
 // actions that start a recording, in four pages chosen from a column of
 // buttons, with the menus of the program's tools, searches and help.
-class frmRecord : public QMainWindow {
+class frmRecord : public QMainWindow, public IPanel {
     Q_OBJECT
 public:
     static const QString kCaption; // "Tonquill v2.01"
@@ -80,6 +81,11 @@ public:
 
     explicit frmRecord(const PanelDeps& deps, QWidget* parent = nullptr);
     ~frmRecord() override;
+
+    // IPanel
+    QWidget* PanelWindow() override { return this; }
+    void SetPanelOpenMode(int mode) override { PanelOpenMode = mode; }
+    void DropOnStationList(const QString& address) override;
 
     // ---- station list
     bool AddList(QString& URL);
@@ -93,9 +99,9 @@ public:
     void ctlURIGrabber_Error(int lngErrorCode);
     // Every drop target of the panel hands its data here.
     void lstViewSongList_OLEDragDrop(const QMimeData* data);
-    void LoadBasedOnCR();
+    void LoadBasedOnCR() override;
     void PutInCR();
-    void AppendStation(const QString& name, const QString& url);
+    void AppendStation(const QString& name, const QString& url) override;
     int StationCount() const;
     QString StationName(int index) const;
     QString StationUrl(int index) const;
@@ -137,7 +143,7 @@ public:
     // The help window, once Help was asked for.
     frmHelp* HelpWindow() const;
     // Keeps the recording display directly below the panel.
-    void DockDisplay();
+    void DockDisplay() override;
     void ShowPage(int page);
 
     // ---- scheduler

@@ -2,6 +2,7 @@
 // the copying of the panel's values to and from the configuration.
 #include "config/configuration.h"
 #include "config/settings.h"
+#include "config/stationfile.h"
 #include "config/usersettings.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
@@ -11,7 +12,6 @@
 #include "ui/controls/aspinnerbox.h"
 #include "ui/panel/frmaddstation.h"
 #include "ui/panel/frmrecord.h"
-#include "ui/panel/stationfile.h"
 #include "ui/shell/desktopshell.h"
 
 #include <QCheckBox>
@@ -301,6 +301,13 @@ void frmRecord::ctlURIGrabber_Error(int lngErrorCode)
     txtPlaylist->clear();
     DisablePanel();
     CheckReady(false);
+}
+
+void frmRecord::DropOnStationList(const QString& address)
+{
+    QMimeData data;
+    data.setText(address);
+    lstViewSongList_OLEDragDrop(&data);
 }
 
 void frmRecord::lstViewSongList_OLEDragDrop(const QMimeData* data)

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "sources/searchfetch.h"
+#include "sources/stationsearch.h"
 #include "ui/search/searchdeps.h"
-#include "ui/search/searchfetch.h"
-#include "ui/search/stationsearch.h"
 
 #include <QWidget>
 

@@ -1,8 +1,8 @@
 #include "ui/search/pageview.h"
 
-#include "ui/search/pagereduce.h"
-#include "ui/search/searchfetch.h"
-#include "ui/search/stationsearch.h"
+#include "sources/pagereduce.h"
+#include "sources/searchfetch.h"
+#include "sources/stationsearch.h"
 
 #include <QApplication>
 #include <QDrag>

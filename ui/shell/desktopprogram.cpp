@@ -20,8 +20,8 @@
 
 #include <memory>
 
-DesktopProgram::DesktopProgram(const Services& services, PanelHooks panel, QObject* parent)
-    : QObject(parent), m_services(services), m_panelHooks(std::move(panel))
+DesktopProgram::DesktopProgram(const Services& services, PanelMaker makePanel, QObject* parent)
+    : QObject(parent), m_services(services), m_makePanel(std::move(makePanel))
 {
 }
 
@@ -32,7 +32,7 @@ DesktopProgram::~DesktopProgram()
     delete m_browser;
     delete m_localSearch;
     delete m_display;
-    delete m_panel;
+    delete m_panelWindow;
 }
 
 void DesktopProgram::attach(frmMP3* recorder)
@@ -47,8 +47,8 @@ void DesktopProgram::Main(const QString& commandLine)
     // reads the recorder's volume as it opens.
     m_recorder->Form_Load(commandLine);
     if (commandLine.isEmpty()) {
-        if (QWidget* panel = loadPanel())
-            panel->show();
+        if (IPanel* panel = loadPanel())
+            panel->PanelWindow()->show();
     }
 }
 
@@ -106,7 +106,7 @@ void DesktopProgram::linkToDesktop()
 void DesktopProgram::RaiseWindows()
 {
     bool shown = false;
-    for (QWidget* w : {static_cast<QWidget*>(m_display), static_cast<QWidget*>(m_panel)}) {
+    for (QWidget* w : {static_cast<QWidget*>(m_display), static_cast<QWidget*>(m_panelWindow)}) {
         if (w && w->isVisible()) {
             bringUp(w);
             shown = true;
@@ -117,18 +117,24 @@ void DesktopProgram::RaiseWindows()
     if (m_recorder && m_recorder->blnRecording) {
         ShowRecordingDisplay();
         bringUp(m_display);
-    } else if (QWidget* panel = loadPanel()) {
-        bringUp(panel);
+    } else if (IPanel* panel = loadPanel()) {
+        bringUp(panel->PanelWindow());
     }
 }
 
-QWidget* DesktopProgram::loadPanel()
+IPanel* DesktopProgram::loadPanel()
 {
-    if (!m_panel && m_panelHooks.create) {
-        m_panel = m_panelHooks.create(*this);
-        m_panel->setAttribute(Qt::WA_DeleteOnClose);
+    if (!m_panelWindow && m_makePanel) {
+        m_panel = m_makePanel(*this);
+        m_panelWindow = m_panel->PanelWindow();
+        m_panelWindow->setAttribute(Qt::WA_DeleteOnClose);
     }
-    return m_panel;
+    return openPanel();
+}
+
+IPanel* DesktopProgram::openPanel() const
+{
+    return m_panelWindow ? m_panel : nullptr;
 }
 
 frmRecordingDisplay* DesktopProgram::loadDisplay()
@@ -173,21 +179,21 @@ void DesktopProgram::ShowPanelFromConfiguration()
 {
     // A panel loaded now fills itself from the loaded preset as it opens;
     // filling it twice would list the station twice.
-    const bool loaded = m_panel;
-    QWidget* panel = loadPanel();
+    const bool loaded = openPanel();
+    IPanel* panel = loadPanel();
     if (!panel)
         return;
-    panel->show();
+    panel->PanelWindow()->show();
     if (loaded || !m_services.config->bConfigOK)
-        m_panelHooks.loadBasedOnCR(panel);
+        panel->LoadBasedOnCR();
 }
 
 void DesktopProgram::ShowRecordingDisplay()
 {
     frmRecordingDisplay* display = loadDisplay();
     display->show();
-    if (m_panel)
-        m_panelHooks.dockDisplay(m_panel);
+    if (IPanel* panel = openPanel())
+        panel->DockDisplay();
 }
 
 // Ends the modal dialogs that are open (a message, the add-station dialog, a
@@ -223,11 +229,11 @@ void DesktopProgram::UnloadWindows()
     // window once the loop returns, so the windows are only closed now and
     // deleted when the program's loop has ended.
     const bool dialogOpen = closeModalDialogs() || QApplication::activeModalWidget() != nullptr;
-    if (m_panel) {
+    if (m_panelWindow) {
         if (dialogOpen)
-            m_panel->setAttribute(Qt::WA_DeleteOnClose, false);
+            m_panelWindow->setAttribute(Qt::WA_DeleteOnClose, false);
         // The panel keeps its station list and settings as it closes.
-        m_panel->close();
+        m_panelWindow->close();
     }
     if (dialogOpen) {
         for (QWidget* w : {static_cast<QWidget*>(m_display), static_cast<QWidget*>(m_browser),
@@ -288,16 +294,15 @@ SearchDeps DesktopProgram::searchDeps()
     SearchDeps deps;
     deps.messages = m_services.messages;
     deps.appendStation = [this](const QString& name, const QString& url) {
-        QWidget* panel = loadPanel();
-        if (panel && m_panelHooks.appendStation)
-            m_panelHooks.appendStation(panel, name, url);
+        if (IPanel* panel = loadPanel())
+            panel->AppendStation(name, url);
     };
     deps.dropOnStationList = [this](const QString& address) {
-        QWidget* panel = loadPanel();
-        if (!panel || !m_panelHooks.dropOnStationList)
+        IPanel* panel = loadPanel();
+        if (!panel)
             return;
-        bringUp(panel);
-        m_panelHooks.dropOnStationList(panel, address);
+        bringUp(panel->PanelWindow());
+        panel->DropOnStationList(address);
     };
     return deps;
 }
@@ -335,20 +340,20 @@ QWidget* DesktopProgram::RecordingDisplay(bool load)
 
 QWidget* DesktopProgram::Panel()
 {
-    return m_panel;
+    return m_panelWindow;
 }
 
 void DesktopProgram::ShowPanelForSetup()
 {
-    if (m_panelHooks.setPanelOpenMode)
-        m_panelHooks.setPanelOpenMode(1);
-    QWidget* panel = loadPanel();
+    IPanel* panel = loadPanel();
     if (!panel)
         return;
-    panel->setWindowState(panel->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
-    panel->show();
-    panel->raise();
-    panel->activateWindow();
+    panel->SetPanelOpenMode(1);
+    QWidget* window = panel->PanelWindow();
+    window->setWindowState(window->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    window->show();
+    window->raise();
+    window->activateWindow();
     if (!m_services.config->sConfigFileName.isEmpty())
-        m_panelHooks.loadBasedOnCR(panel);
+        panel->LoadBasedOnCR();
 }

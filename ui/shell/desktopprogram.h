@@ -2,6 +2,7 @@
 
 #include "recorder/recorderhost.h"
 #include "ui/shell/desktopshell.h"
+#include "ui/shell/panel.h"
 #include "ui/display/frmrecordingdisplay.h"
 #include "ui/tray/frmareyousure.h"
 #include "ui/tray/recordertray.h"
@@ -42,24 +43,12 @@ public:
         std::function<qint32()> masterVolume;  // empty: the system's mixer
     };
 
-    // The control panel, made by the program around it.
-    struct PanelHooks {
-        std::function<QWidget*(IDesktopShell& shell)> create;
-        // Fills the panel from the shared configuration.
-        std::function<void(QWidget* panel)> loadBasedOnCR;
-        // Puts the recording display below the panel.
-        std::function<void(QWidget* panel)> dockDisplay;
-        // Minimising the panel hides it (set by "Set up new recording").
-        std::function<void(int mode)> setPanelOpenMode;
-        // Appends a station to the panel's station list (the search windows).
-        std::function<void(QWidget* panel, const QString& name, const QString& url)> appendStation;
-        // Gives the station list a dropped address.
-        std::function<void(QWidget* panel, const QString& address)> dropOnStationList;
-    };
+    // Makes the control panel; the panel belongs to its window.
+    using PanelMaker = std::function<IPanel*(IDesktopShell& shell)>;
 
     static constexpr int kTrayWatchMs = 2000;
 
-    DesktopProgram(const Services& services, PanelHooks panel, QObject* parent = nullptr);
+    DesktopProgram(const Services& services, PanelMaker makePanel, QObject* parent = nullptr);
     ~DesktopProgram() override;
 
     void attach(frmMP3* recorder);
@@ -69,7 +58,7 @@ public:
     void Main(const QString& commandLine);
 
     RecorderTray* tray() const { return m_tray.get(); }
-    QWidget* panel() const { return m_panel; }
+    QWidget* panel() const { return m_panelWindow; }
     frmRecordingDisplay* display() const { return m_display; }
     frmBrowser* directorySearch() const { return m_browser; }
     frmLocalSearch* presetSearch() const { return m_localSearch; }
@@ -102,7 +91,8 @@ public:
     void ShowPanelForSetup() override;
 
 private:
-    QWidget* loadPanel();
+    IPanel* loadPanel();
+    IPanel* openPanel() const;
     void linkToDesktop();
     bool closeModalDialogs();
     frmRecordingDisplay* loadDisplay();
@@ -113,8 +103,10 @@ private:
     Services m_services;
     frmMP3* m_recorder = nullptr;
     std::unique_ptr<RecorderTray> m_tray;
-    PanelHooks m_panelHooks;
-    QPointer<QWidget> m_panel;
+    PanelMaker m_makePanel;
+    // The panel while its window lives.
+    IPanel* m_panel = nullptr;
+    QPointer<QWidget> m_panelWindow;
     QPointer<frmRecordingDisplay> m_display;
     QPointer<frmAreYouSure> m_quitDialog;
     QPointer<frmBrowser> m_browser;

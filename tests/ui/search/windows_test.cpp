@@ -2,13 +2,13 @@
 // Radio Browser's answers (good, broken, empty, failing, stalled), adding
 // stations to the panel, the preset search and the click count.
 #include "panelfixture.h"
+#include "sources/pagereduce.h"
+#include "sources/radiobrowserclicks.h"
 #include "tests/sources/scriptedserver.h"
 #include "ui/panel/frmaddstation.h"
 #include "ui/search/frmbrowser.h"
 #include "ui/search/frmlocalsearch.h"
-#include "ui/search/pagereduce.h"
 #include "ui/search/pageview.h"
-#include "ui/search/radiobrowserclicks.h"
 
 #include <QComboBox>
 #include <QGroupBox>

@@ -13,6 +13,30 @@
 #include <QTimer>
 #include "ui/search/pageview.h"
 
+// What the desktop program asked of the panels it made.
+struct PanelLog {
+    int made = 0, fills = 0, docks = 0, openMode = 0;
+    QStringList dropped;
+};
+
+class FakePanel : public QWidget, public IPanel {
+public:
+    explicit FakePanel(PanelLog& log) : m_log(log)
+    {
+        ++m_log.made;
+        setWindowTitle(QStringLiteral("Tonquill v2.01"));
+    }
+    QWidget* PanelWindow() override { return this; }
+    void LoadBasedOnCR() override { ++m_log.fills; }
+    void DockDisplay() override { ++m_log.docks; }
+    void SetPanelOpenMode(int mode) override { m_log.openMode = mode; }
+    void AppendStation(const QString&, const QString&) override {}
+    void DropOnStationList(const QString& address) override { m_log.dropped << windowTitle() + " " + address; }
+
+private:
+    PanelLog& m_log;
+};
+
 class DesktopProgramTest : public RecorderFixture {
 protected:
     void make(bool trayAvailable)
@@ -24,20 +48,7 @@ protected:
         services.clock = &clock;
         services.tray = &icon;
         services.masterVolume = [] { return -1; };
-        DesktopProgram::PanelHooks hooks;
-        hooks.create = [this](IDesktopShell&) {
-            ++panelsMade;
-            auto* w = new QWidget;
-            w->setWindowTitle(QStringLiteral("Tonquill v2.01"));
-            return w;
-        };
-        hooks.loadBasedOnCR = [this](QWidget*) { ++fills; };
-        hooks.dockDisplay = [this](QWidget*) { ++docks; };
-        hooks.setPanelOpenMode = [this](int mode) { openMode = mode; };
-        hooks.dropOnStationList = [this](QWidget* panel, const QString& address) {
-            dropped << panel->windowTitle() + " " + address;
-        };
-        program = std::make_unique<DesktopProgram>(services, hooks);
+        program = std::make_unique<DesktopProgram>(services, [this](IDesktopShell&) { return new FakePanel(log); });
         deps.host = program.get();
         recorder = std::make_unique<frmMP3>(deps);
         program->attach(recorder.get());
@@ -50,8 +61,7 @@ protected:
 
     FakeTrayIcon icon;
     std::unique_ptr<DesktopProgram> program;
-    int panelsMade = 0, fills = 0, docks = 0, openMode = 0;
-    QStringList dropped;
+    PanelLog log;
 };
 
 TEST_F(DesktopProgramTest, WithANotificationAreaTheRecorderLivesInTheTray)
@@ -126,22 +136,34 @@ TEST_F(DesktopProgramTest, SetUpFillsThePanelOnlyFromALoadedPreset)
 {
     make(true);
     program->Main(folder.file(QStringLiteral("x.tvp")));
-    EXPECT_EQ(panelsMade, 0);
+    EXPECT_EQ(log.made, 0);
     program->tray()->mnuSetup->trigger();
-    EXPECT_EQ(panelsMade, 1);
-    EXPECT_EQ(openMode, 1);
-    EXPECT_EQ(fills, 0);
+    EXPECT_EQ(log.made, 1);
+    EXPECT_EQ(log.openMode, 1);
+    EXPECT_EQ(log.fills, 0);
     EXPECT_TRUE(program->panel()->isVisible());
 
     config.sConfigFileName = QStringLiteral("station.tvp");
     program->panel()->showMinimized();
     program->tray()->mnuSetup->trigger();
-    EXPECT_EQ(panelsMade, 1);
-    EXPECT_EQ(fills, 1);
+    EXPECT_EQ(log.made, 1);
+    EXPECT_EQ(log.fills, 1);
     EXPECT_FALSE(program->panel()->isMinimized());
 
     program->ShowRecordingDisplay();
-    EXPECT_EQ(docks, 1);
+    EXPECT_EQ(log.docks, 1);
+
+    // A closed panel is gone: nothing is asked of it, and the next set-up
+    // makes a new one.
+    QPointer<QWidget> closed = program->panel();
+    closed->close();
+    ASSERT_TRUE(WaitUntil([&] { return closed.isNull(); }));
+    EXPECT_EQ(program->panel(), nullptr);
+    program->ShowRecordingDisplay();
+    EXPECT_EQ(log.docks, 1);
+    program->tray()->mnuSetup->trigger();
+    EXPECT_EQ(log.made, 2);
+    EXPECT_TRUE(program->panel()->isVisible());
 }
 
 TEST_F(DesktopProgramTest, TheConfirmationIsOneWindow)
@@ -223,7 +245,7 @@ TEST_F(DesktopProgramTest, SearchWindowsAreMadeOnceKeptWhenClosedAndUnloadedAtTh
     EXPECT_TRUE(browser->isVisible());
     // A playlist link clicked in the page goes to the panel, opened for it.
     emit browser->brwWebBrowser->playlistClicked(QUrl(QStringLiteral("http://h/a.pls")));
-    EXPECT_EQ(dropped, QStringList{QStringLiteral("Tonquill v2.01 http://h/a.pls")});
+    EXPECT_EQ(log.dropped, QStringList{QStringLiteral("Tonquill v2.01 http://h/a.pls")});
     EXPECT_TRUE(program->panel()->isVisible());
     program->ShowPresetSearch();
     QPointer<frmLocalSearch> presets = program->presetSearch();
@@ -242,10 +264,10 @@ TEST_F(DesktopProgramTest, APresetOpensThePanelFilledOnce)
     const QString preset = folder.file(QStringLiteral("station.tvp"));
     ASSERT_TRUE(WriteAll(preset, "Station\r\nhttp://127.0.0.1:1/x.pls\r\nSONGNAMEONLY\r\n%DEFDIR%\r\n0\r\n0\r\n"));
     program->Main(preset + QStringLiteral(" -noop"));
-    EXPECT_EQ(panelsMade, 1);
-    EXPECT_EQ(fills, 0);
+    EXPECT_EQ(log.made, 1);
+    EXPECT_EQ(log.fills, 0);
     program->ShowPanelFromConfiguration();
-    EXPECT_EQ(fills, 1);
+    EXPECT_EQ(log.fills, 1);
 }
 
 // The media controls' Raise: the window that is shown comes to the front;

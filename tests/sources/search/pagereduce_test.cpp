@@ -1,6 +1,6 @@
 // The directory pages the search window shows: whatever their structure,
 // what reaches the view is flat, bounded and without sizes of its own.
-#include "ui/search/pagereduce.h"
+#include "sources/pagereduce.h"
 
 #include <QRegularExpression>
 #include <QTextBlock>

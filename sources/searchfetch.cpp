@@ -1,6 +1,6 @@
-#include "ui/search/searchfetch.h"
+#include "sources/searchfetch.h"
 
-#include "ui/search/stationsearch.h"
+#include "sources/stationsearch.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>

@@ -1,4 +1,4 @@
-#include "ui/search/pagereduce.h"
+#include "sources/pagereduce.h"
 
 #include "platform/text.h"
 

@@ -1,10 +1,11 @@
 // The station list file on its own: the pairs of lines, the line ends and
 // encodings it is read in, and the safe rewrite.
+#include "config/stationfile.h"
 #include "tests/support/eventwait.h"
-#include "ui/panel/stationfile.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -62,10 +63,40 @@ TEST(StationFile, MissingOrUnreadableGivesAnEmptyList)
     QList<StationEntry> stations{st("x", "y")};
     EXPECT_FALSE(ReadStationFile(dir.file(QStringLiteral("none.txt")), stations));
     EXPECT_TRUE(stations.isEmpty());
-    // A folder in the file's place cannot be read either.
-    stations = {st("x", "y")};
-    EXPECT_FALSE(ReadStationFile(dir.path(), stations));
-    EXPECT_TRUE(stations.isEmpty());
+    // A folder or a FIFO in the file's place is not read (nor waited on),
+    // and the problem says which.
+    ASSERT_EQ(mkfifo(QFile::encodeName(dir.file(QStringLiteral("fifo"))).constData(), 0600), 0);
+    const struct {
+        QString path, problem;
+    } places[] = {{dir.path(), "is a folder"}, {dir.file(QStringLiteral("fifo")), "is not a regular file"}};
+    for (const auto& p : places) {
+        stations = {st("x", "y")};
+        QString problem;
+        EXPECT_FALSE(ReadStationFile(p.path, stations, &problem));
+        EXPECT_TRUE(stations.isEmpty());
+        EXPECT_EQ(problem, p.problem);
+    }
+}
+
+// A line up to the limit comes back whole; a longer one is cut to the limit
+// and counted.
+TEST(StationFile, LinesAreCutOnlyPastTheLimit)
+{
+    TempFolder dir;
+    const QString path = dir.file(QStringLiteral("Playlist.txt"));
+    const struct {
+        qsizetype bytes, kept, shortened;
+    } cases[] = {{kStationLineMaxBytes, kStationLineMaxBytes, 0}, {kStationLineMaxBytes + 1, kStationLineMaxBytes, 1}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(WriteAll(path, "N\r\nhttp://h/" + QByteArray(c.bytes - 9, 'a') + "\r\nM\r\nu\r\n"));
+        QList<StationEntry> stations;
+        qsizetype shortened = -1;
+        ASSERT_TRUE(ReadStationFile(path, stations, nullptr, &shortened));
+        ASSERT_EQ(stations.size(), 2) << c.bytes;
+        EXPECT_EQ(stations.at(0).url.size(), c.kept);
+        EXPECT_EQ(stations.at(1), st("M", "u"));
+        EXPECT_EQ(shortened, c.shortened);
+    }
 }
 
 TEST(StationFile, WritesPairsInUtf8WithCrLf)
@@ -87,6 +118,13 @@ TEST(StationFile, LineBreaksInsideAFieldDoNotShiftThePairs)
     ASSERT_TRUE(ReadStationFile(path, back));
     ASSERT_EQ(back.size(), 2);
     EXPECT_EQ(back.at(1), st("B", "u2"));
+
+    // Reading drops a byte order mark at the start, not one that begins
+    // the first name.
+    const QList<StationEntry> marked{st("\xef\xbb\xbfMarked", "u")};
+    ASSERT_TRUE(WriteStationFile(path, marked));
+    ASSERT_TRUE(ReadStationFile(path, back));
+    EXPECT_EQ(back, marked);
 }
 
 TEST(StationFile, AFailedWriteKeepsTheOldFile)

@@ -1,8 +1,8 @@
 // The search's pure pieces: directory addresses, Radio Browser requests and
 // answers, the playlist files of chosen stations, the pages shown.
+#include "sources/stationsearch.h"
 #include "sources/uriplaylist.h"
 #include "tests/support/eventwait.h"
-#include "ui/search/stationsearch.h"
 
 #include <QFile>
 
@@ -28,12 +28,15 @@ TEST(DirectorySearch, AddressesAreTheTypedTextConcatenated)
     for (const Case& c : cases)
         EXPECT_EQ(DirectorySearchPath(c.type, c.keyword, c.genre, c.bitrate), c.path) << c.path.toStdString();
 
+    // Each genre of the list searches as a plain name; the list opens with
+    // a genre, not a sub-genre.
     const QStringList& genres = DirectoryGenres();
-    ASSERT_EQ(genres.size(), 75);
-    EXPECT_EQ(genres.first(), "Alternative");
-    EXPECT_EQ(genres.at(26), "- Acid Jazz");
-    EXPECT_EQ(genres.at(48), "R&B/Soul");
-    EXPECT_EQ(genres.last(), "- Instrumental");
+    ASSERT_FALSE(genres.isEmpty());
+    EXPECT_FALSE(genres.first().startsWith("- "));
+    for (const QString& genre : genres) {
+        const QString name = DirectoryGenreName(genre);
+        EXPECT_TRUE(!name.isEmpty() && !name.startsWith('-') && name == name.trimmed()) << genre.toStdString();
+    }
 
     // On the wire a space must be escaped; "#" starts the fragment as it
     // does for any browser given the address.

@@ -1,11 +1,10 @@
-#include "ui/search/stationsearch.h"
+#include "sources/stationsearch.h"
 
 #include "config/usersettings.h"
 #include "platform/filenames.h"
 #include "platform/folders.h"
 #include "platform/paths.h"
 #include "platform/text.h"
-#include "recorder/recordingfiles.h"
 
 #include <QDir>
 #include <QJsonArray>

@@ -1,4 +1,4 @@
-#include "ui/panel/stationfile.h"
+#include "config/stationfile.h"
 
 #include "config/safewrite.h"
 #include "platform/text.h"

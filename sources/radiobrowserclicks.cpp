@@ -1,7 +1,7 @@
-#include "ui/search/radiobrowserclicks.h"
+#include "sources/radiobrowserclicks.h"
 
 #include "platform/paths.h"
-#include "ui/search/stationsearch.h"
+#include "sources/stationsearch.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
