@@ -364,7 +364,9 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
     const QString continued = m_continueName;
     m_continueName.clear();
     const QString continuedPath =
-        m_pendingRepeat.isEmpty() ? FullRecordingPath(m_config.sMP3Path, strFileName) : m_pendingRepeat;
+        !m_pendingRepeat.isEmpty()                 ? m_pendingRepeat
+        : m_songs.PlacedPath(strFileName).isEmpty() ? FullRecordingPath(m_config.sMP3Path, strFileName)
+                                                    : m_songs.PlacedPath(strFileName);
     if (!continued.isEmpty() && strFileName == continued && m_file.Append(continuedPath, m_pendingRepeatOf)) {
         const bool repeatOfTitle = !m_pendingRepeat.isEmpty() && m_pendingRepeatFromTitle;
         m_pendingRepeat.clear();
@@ -408,7 +410,10 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
     // repeat of it, any other name (a station's file of the day, an archive
     // started again) is kept beside it as another version.
     m_file.KeepEarlierFile(true);
-    const bool created = CreateRecordingFile(m_config.sMP3Path, name, m_file, now().date(), pauseSleeper(),
+    QString songFolder = m_config.sMP3Path;
+    if (const QString said = m_songs.Place(m_config.sRecordingTitle, now(), blnICYName, songFolder, name); !said.isEmpty())
+        setSongCaption(said);
+    const bool created = CreateRecordingFile(songFolder, name, m_file, now().date(), pauseSleeper(),
                                              m_deps.filePauseMs);
     strSongName = created ? strFileName : name;
     if (m_file.IsOpen() && !m_file.TakenBy().isEmpty()) {

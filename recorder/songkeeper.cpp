@@ -1,5 +1,6 @@
 #include "recorder/songkeeper.h"
 
+#include "platform/filenames.h"
 #include "platform/paths.h"
 #include "recorder/recordingfiles.h"
 
@@ -28,6 +29,10 @@ QString SongKeeper::Start(const RecordingOptions& options, const QString& rulesF
     m_openIsFirst = false;
     m_partBase.clear();
     m_part = 1;
+    m_sequence = 0;
+    m_patternSaid = false;
+    m_placedName.clear();
+    m_placedPath.clear();
     if (m_rules.problems.isEmpty())
         return QString();
     return QStringLiteral("[ERR] Song rules: ") + m_rules.problems.join(QStringLiteral("; "));
@@ -100,6 +105,35 @@ SongKeeper::Fate SongKeeper::FateOf(const QString& path, bool fromTitle, bool ti
     if (!fromTitle || m_openIsFirst || !titleChange)
         return Fate::Incomplete;
     return Fate::Keep;
+}
+
+QString SongKeeper::Place(const QString& station, const QDateTime& start, bool fromTitle, QString& folder,
+                          QString& name)
+{
+    if (!fromTitle || m_options.fileNamePattern.isEmpty())
+        return QString();
+    SongNameFields fields;
+    fields.station = station;
+    fields.title = titleOf(name);
+    fields.start = start;
+    fields.sequence = ++m_sequence;
+    QString problem;
+    const QString relative =
+        SongFileName(m_options.fileNamePattern, fields, RecordingExtensionOf(name), FileNameLimit(folder), &problem);
+    const qsizetype slash = relative.lastIndexOf(QLatin1Char('/'));
+    const QString songFolder = slash < 0 ? folder : JoinPath(folder, relative.left(slash));
+    if (QDir().mkpath(songFolder)) {
+        m_placedName = name;
+        folder = songFolder;
+        name = relative.mid(slash + 1);
+        m_placedPath = JoinPath(folder, name);
+    } else if (problem.isEmpty()) {
+        problem = QStringLiteral("[ERR] DISK: Cannot create the folder ") + songFolder;
+    }
+    if (problem.isEmpty() || m_patternSaid)
+        return QString();
+    m_patternSaid = true;
+    return problem;
 }
 
 QString SetAside(const QString& path, const QString& folder, const QString& name)

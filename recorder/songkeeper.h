@@ -50,6 +50,17 @@ public:
     Fate FateOf(const QString& path, bool fromTitle, bool titleChange, bool perSong, qint32 kbps) const;
     int MinSongSeconds() const { return m_options.minSongSeconds; }
 
+    // Where the file of a song named after a title goes under the
+    // FileNamePattern: `folder` (the save folder on entry) and `name` become
+    // the pattern's sub-folder (made here) and file name. Nothing changes
+    // without a pattern or for a file not named after a title. Returns, once
+    // a recording, a status when the pattern had to be kept inside the save
+    // folder; "" otherwise.
+    QString Place(const QString& station, const QDateTime& start, bool fromTitle, QString& folder, QString& name);
+    // The file Place last gave `name` (the title with its extension); ""
+    // when it gave it none.
+    QString PlacedPath(const QString& name) const { return name == m_placedName ? m_placedPath : QString(); }
+
 private:
     QString partName(int part) const;
 
@@ -59,6 +70,9 @@ private:
     bool m_openIsFirst = false;  // the open file is the recording's first song
     QString m_partBase;        // the name the song playing in parts began with
     int m_part = 1;            // the part of it being recorded
+    int m_sequence = 0;        // songs placed by the pattern in this recording
+    bool m_patternSaid = false;
+    QString m_placedName, m_placedPath;
 };
 
 // Moves the closed recording at `path` into `folder` under `name` (made

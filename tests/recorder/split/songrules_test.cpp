@@ -164,3 +164,36 @@ TEST_F(SongRulesRecording, ListsThatCannotBeUsedAreSaidAndRecordingGoesOn)
     EXPECT_TRUE(captions.front().contains("IgnoreList.txt line 2: not text")) << captions.front().toStdString();
     EXPECT_EQ(file("A.mp3"), s.audio[1].second);
 }
+
+TEST_F(SongRulesRecording, TheFileNamePatternNamesSongsAndFoldersInsideTheSaveFolder)
+{
+    const struct {
+        const char* pattern;
+        QStringList songs;  // relative to the save folder
+        bool said;
+    } cases[] = {
+        {"%S/%q %T by %A", {"Test Station/001 Song by A.mp3", "Test Station/002 Two by B.mp3"}, false},
+        {"../../%T", {"Song.mp3", "Two.mp3"}, true},
+        {"/tmp/%A/%T", {"tmp/A/Song.mp3", "tmp/B/Two.mp3"}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pattern);
+        TempFolder save;
+        config.sMP3Path = save.path();
+        options.fileNamePattern = QString::fromLatin1(c.pattern);
+        captions.clear();
+        recorder = std::make_unique<frmMP3>(deps);
+        QObject::connect(recorder.get(), &frmMP3::songCaptionChanged, [this](const QString& s) { captions.append(s); });
+        const Stream s = stream({{"A - Song", 1}, {"B - Two", 1}});
+        record(s);
+        for (qsizetype i = 0; i < c.songs.size(); ++i) {
+            const QByteArray f = ReadAll(save.file(c.songs[i]));
+            EXPECT_EQ(body(f), s.audio[i + 1].second) << c.songs[i].toStdString();
+            EXPECT_EQ(f.mid(f.size() - 128 + 3, 4), i == 0 ? QByteArray("Song") : QByteArray("Two\0", 4));  // tagged from the title
+        }
+        EXPECT_EQ(captions.contains(QStringLiteral("The file-name pattern names a folder outside the save folder; "
+                                                   "its files are kept inside it")),
+                  c.said);
+        EXPECT_TRUE(QFileInfo::exists(save.file(QStringLiteral("Test FM-12052026.mp3"))));  // not a title's file
+    }
+}
