@@ -17,6 +17,7 @@ class IUrlOpener;
 class QAction;
 class QCheckBox;
 class QGroupBox;
+class SongRulesGroup;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -182,6 +183,7 @@ public:
     QCheckBox* chkStartPaused = nullptr;
     QCheckBox* chkCleanCuts = nullptr;
     QCheckBox* chkID3v2 = nullptr;
+    SongRulesGroup* fraSongRules = nullptr;
     QCheckBox* chkCleanup = nullptr;
     QLabel* lblKepRecordings = nullptr;
     ASpinnerBox* spnRecordingDays = nullptr;
