@@ -50,6 +50,24 @@ bool isText(QStringView line)
                         [](QChar c) { return (c.unicode() < 0x20 && c != QLatin1Char('\t')) || c.unicode() == 0x7F; });
 }
 
+// Calls `use` with the number and trimmed text of each line that is neither
+// blank nor a comment; a line that is not text is logged instead.
+template <typename Use>
+void forEachRuleLine(const QStringList& lines, ProblemLog& log, Use use)
+{
+    qsizetype number = 0;
+    for (const QString& raw : lines) {
+        ++number;
+        const QString line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        if (isText(line))
+            use(number, line);
+        else
+            log.add(number, QStringLiteral("not text"));
+    }
+}
+
 // "*" any run of characters, "?" any one; both strings case-folded.
 bool wildMatch(QStringView p, QStringView t)
 {
@@ -153,32 +171,23 @@ void TitlePatterns::SetLines(const QStringList& lines, const QString& listName, 
 {
     *this = TitlePatterns();
     ProblemLog log(listName, problems);
-    qsizetype number = 0;
-    for (const QString& raw : lines) {
-        ++number;
-        const QString line = raw.trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
-            continue;
-        if (!isText(line)) {
-            log.add(number, QStringLiteral("not text"));
-            continue;
-        }
+    forEachRuleLine(lines, log, [&](qsizetype number, const QString& line) {
         if (line.size() >= 2 && line.startsWith(QLatin1Char('/')) && line.endsWith(QLatin1Char('/'))) {
             QString error;
             const QRegularExpression re = BoundedRegex(line.mid(1, line.size() - 2), &error);
             if (!re.isValid()) {
                 log.add(number, error);
-                continue;
+                return;
             }
             m_regexes.push_back(re);
             ++m_count;
-            continue;
+            return;
         }
         const QString folded = line.toCaseFolded();
         ++m_count;
         if (std::none_of(folded.begin(), folded.end(), isWildcard)) {
             m_exact.insert(folded);
-            continue;
+            return;
         }
         Glob g;
         g.pattern = folded;
@@ -192,7 +201,7 @@ void TitlePatterns::SetLines(const QStringList& lines, const QString& listName, 
             m_open.push_back(std::move(g));
         else
             m_byFirst[folded.front()].push_back(std::move(g));
-    }
+    });
 }
 
 bool TitlePatterns::globMatches(const Glob& g, QStringView title) const
@@ -238,31 +247,22 @@ void TitleRules::SetLines(const QStringList& lines, const QString& listName, QSt
 {
     m_rules.clear();
     ProblemLog log(listName, problems);
-    qsizetype number = 0;
-    for (const QString& raw : lines) {
-        ++number;
-        const QString line = raw.trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
-            continue;
-        if (!isText(line)) {
-            log.add(number, QStringLiteral("not text"));
-            continue;
-        }
+    forEachRuleLine(lines, log, [&](qsizetype number, const QString& line) {
         const QStringList parts = line.startsWith(QLatin1Char('/')) && line.endsWith(QLatin1Char('/'))
                                       ? splitSlashed(line)
                                       : QStringList();
         if (parts.size() != 2 || parts.front().isEmpty()) {
             log.add(number, QStringLiteral("not a rule of the form /regex/replacement/"));
-            continue;
+            return;
         }
         QString error;
         Rule rule{BoundedRegex(parts.front(), &error), parts.back()};
         if (!rule.re.isValid()) {
             log.add(number, error);
-            continue;
+            return;
         }
         m_rules.push_back(std::move(rule));
-    }
+    });
 }
 
 QString TitleRules::Apply(const QString& title) const
