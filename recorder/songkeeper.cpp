@@ -43,19 +43,18 @@ QString SongKeeper::CleanTitle(const QString& title) const
     return m_rules.cleanUp.IsEmpty() ? title : m_rules.cleanUp.Apply(title);
 }
 
-QString SongKeeper::SkipStatus(const QString& name) const
+QString SongKeeper::SkipStatus(const QString& name)
 {
     if (!m_partBase.isEmpty() && name == partName(m_part + 1))
         return QString();  // the next part of a song that is being kept
     const QString title = titleOf(name);
-    switch (m_rules.Judge(title)) {
-    case TitleVerdict::Ignored:
-        return QStringLiteral("Skipped: ") + title;
-    case TitleVerdict::NotWished:
-        return QStringLiteral("Skipped: ") + title + QStringLiteral(" (not on the wish list)");
-    default:
+    const TitleVerdict verdict = m_rules.Judge(title);
+    if (verdict != TitleVerdict::Ignored && verdict != TitleVerdict::NotWished)
         return QString();
-    }
+    ++m_titleFiles;
+    m_partBase.clear();
+    return QStringLiteral("Skipped: ") + title +
+           (verdict == TitleVerdict::NotWished ? QStringLiteral(" (not on the wish list)") : QString());
 }
 
 QString SongKeeper::WishStatus(const QString& name) const

@@ -20,8 +20,9 @@ public:
     // The stream title after the clean-up rules.
     QString CleanTitle(const QString& title) const;
     // The status for a title written to no file ("Skipped: <title>"); ""
-    // when the title is recorded. `name` is the title with its extension.
-    QString SkipStatus(const QString& name) const;
+    // when the title is recorded. `name` is the title with its extension. A
+    // title skipped still ends the song before it: the next one is heard whole.
+    QString SkipStatus(const QString& name);
     // The status that marks a wished song, "" for any other.
     QString WishStatus(const QString& name) const;
 
@@ -66,7 +67,7 @@ private:
 
     RecordingOptions m_options;
     SongRules m_rules;
-    int m_titleFiles = 0;      // files named after titles opened in this recording
+    int m_titleFiles = 0;      // titles recorded or skipped in this recording
     bool m_openIsFirst = false;  // the open file is the recording's first song
     QString m_partBase;        // the name the song playing in parts began with
     int m_part = 1;            // the part of it being recorded

@@ -138,6 +138,17 @@ TEST_F(SongRulesRecording, FirstAndLastSongsGoToIncompleteWithTheAudioBeforeTheF
     record(s);
     EXPECT_EQ(QDir(plain.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name),
               QStringList({"A.mp3", "B.mp3", "C.mp3", "Test FM-12052026.mp3"}));
+
+    // A skipped title ends the song the recording joined: the next is whole.
+    TempFolder skipped;
+    config.sMP3Path = skipped.path();
+    options.incompleteApart = true;
+    writeList("IgnoreList.txt", "*jingle*\n");
+    recorder = std::make_unique<frmMP3>(deps);
+    record(stream({{"Jingle", 1}, {"A", 1}, {"B", 1}}));
+    EXPECT_EQ(QDir(skipped.path()).entryList(QDir::Files, QDir::Name), QStringList({"A.mp3"}));
+    EXPECT_EQ(QDir(skipped.path() + "incomplete").entryList(QDir::Files, QDir::Name),
+              QStringList({"B.mp3", "Test FM-12052026.mp3"}));
 }
 
 TEST_F(SongRulesRecording, OnlyWishedSongsAreKeptAndARepeatFollowsTheRepeatRule)
