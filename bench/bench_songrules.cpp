@@ -61,6 +61,6 @@ void BM_CleanUpTitle(benchmark::State& state)
 }
 BENCHMARK(BM_CleanUpTitle)->Unit(benchmark::kMicrosecond);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

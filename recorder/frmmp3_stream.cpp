@@ -174,7 +174,8 @@ void frmMP3::recordAudio(const char* data, qsizetype size)
 {
     m_memory.Append(data, size);
     if (!m_cutPending && m_file.IsOpen()) {
-        const QString part = m_songs.NextPartName(m_file.BytesWritten() + m_file.QueuedBytes(), bytesPerSecond(), m_fileFromTitle);
+        const QString part =
+            m_songs.NextPartName(m_file.BytesWritten() + m_file.QueuedBytes(), bytesPerSecond(), m_fileFromTitle);
         if (!part.isEmpty())
             switchTitle(part);
     }
@@ -411,8 +412,9 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
     // started again) is kept beside it as another version.
     m_file.KeepEarlierFile(true);
     QString songFolder = m_config.sMP3Path;
-    if (const QString said = m_songs.Place(m_config.sRecordingTitle, now(), blnICYName, songFolder, name); !said.isEmpty())
-        setSongCaption(said);
+    const QString placed = m_songs.Place(m_config.sRecordingTitle, now(), blnICYName, songFolder, name);
+    if (!placed.isEmpty())
+        setSongCaption(placed);
     const bool created = CreateRecordingFile(songFolder, name, m_file, now().date(), pauseSleeper(),
                                              m_deps.filePauseMs);
     strSongName = created ? strFileName : name;

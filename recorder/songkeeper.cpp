@@ -7,9 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
 #include <cerrno>
-
 #include <unistd.h>
 
 namespace {
@@ -19,7 +17,7 @@ QString titleOf(const QString& name)
     const QString ext = RecordingExtensionOf(name);
     return name.endsWith(ext, Qt::CaseInsensitive) ? name.left(name.size() - ext.size()) : name;
 }
-}  // namespace
+} // namespace
 
 QString SongKeeper::Start(const RecordingOptions& options, const QString& rulesFolder)
 {
@@ -46,7 +44,7 @@ QString SongKeeper::CleanTitle(const QString& title) const
 QString SongKeeper::SkipStatus(const QString& name)
 {
     if (!m_partBase.isEmpty() && name == partName(m_part + 1))
-        return QString();  // the next part of a song that is being kept
+        return QString(); // the next part of a song that is being kept
     const QString title = titleOf(name);
     const TitleVerdict verdict = m_rules.Judge(title);
     if (verdict != TitleVerdict::Ignored && verdict != TitleVerdict::NotWished)
@@ -71,7 +69,7 @@ void SongKeeper::FileOpened(const QString& name, bool fromTitle)
         ++m_titleFiles;
     if (!m_partBase.isEmpty() && name == partName(m_part + 1)) {
         ++m_part;
-        m_openIsFirst = false;  // a part goes on with a song already counted
+        m_openIsFirst = false; // a part goes on with a song already counted
         --m_titleFiles;
     } else {
         m_partBase = fromTitle ? name : QString();

@@ -41,9 +41,9 @@ public:
     QString NextPartName(qint64 bytes, qint64 bytesPerSecond, bool fromTitle) const;
 
     enum class Fate {
-        Keep,        // stays where it is
-        TooShort,    // deleted: shorter than MinSongSeconds
-        Incomplete,  // set aside in the "incomplete" folder
+        Keep,       // stays where it is
+        TooShort,   // deleted: shorter than MinSongSeconds
+        Incomplete, // set aside in the "incomplete" folder
     };
     // What becomes of the file at `path` that was just closed. `fromTitle`:
     // named after a stream title; `titleChange`: it ended because the next
@@ -67,11 +67,11 @@ private:
 
     RecordingOptions m_options;
     SongRules m_rules;
-    int m_titleFiles = 0;      // titles recorded or skipped in this recording
-    bool m_openIsFirst = false;  // the open file is the recording's first song
-    QString m_partBase;        // the name the song playing in parts began with
-    int m_part = 1;            // the part of it being recorded
-    int m_sequence = 0;        // songs placed by the pattern in this recording
+    int m_titleFiles = 0;       // titles recorded or skipped in this recording
+    bool m_openIsFirst = false; // the open file is the recording's first song
+    QString m_partBase;         // the name the song playing in parts began with
+    int m_part = 1;             // the part of it being recorded
+    int m_sequence = 0;         // songs placed by the pattern in this recording
     bool m_patternSaid = false;
     QString m_placedName, m_placedPath;
 };

@@ -7,7 +7,6 @@
 #include "recorder/recordingfiles.h"
 
 #include <QFileInfo>
-
 #include <algorithm>
 
 namespace {
@@ -52,8 +51,7 @@ bool isText(QStringView line)
 
 // Calls `use` with the number and trimmed text of each line that is neither
 // blank nor a comment; a line that is not text is logged instead.
-template <typename Use>
-void forEachRuleLine(const QStringList& lines, ProblemLog& log, Use use)
+template <typename Use> void forEachRuleLine(const QStringList& lines, ProblemLog& log, Use use)
 {
     qsizetype number = 0;
     for (const QString& raw : lines) {
@@ -141,11 +139,11 @@ QStringList splitSlashed(QStringView line)
         }
     }
     if (!part.isEmpty())
-        parts.append(part);  // text after the last "/": not a whole rule
+        parts.append(part); // text after the last "/": not a whole rule
     return parts;
 }
 
-}  // namespace
+} // namespace
 
 QRegularExpression BoundedRegex(const QString& pattern, QString* error)
 {
@@ -154,7 +152,7 @@ QRegularExpression BoundedRegex(const QString& pattern, QString* error)
     if (pattern.startsWith(QLatin1String("(*"))) {
         if (error)
             *error = QStringLiteral("a regular expression may not set its own options with \"(*\"");
-        return QRegularExpression(QStringLiteral("("));  // never valid
+        return QRegularExpression(QStringLiteral("(")); // never valid
     }
     QRegularExpression re(QStringLiteral("(*LIMIT_MATCH=%1)").arg(kRegexMatchLimit) + pattern,
                           QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
@@ -248,9 +246,8 @@ void TitleRules::SetLines(const QStringList& lines, const QString& listName, QSt
     m_rules.clear();
     ProblemLog log(listName, problems);
     forEachRuleLine(lines, log, [&](qsizetype number, const QString& line) {
-        const QStringList parts = line.startsWith(QLatin1Char('/')) && line.endsWith(QLatin1Char('/'))
-                                      ? splitSlashed(line)
-                                      : QStringList();
+        const QStringList parts =
+            line.startsWith(QLatin1Char('/')) && line.endsWith(QLatin1Char('/')) ? splitSlashed(line) : QStringList();
         if (parts.size() != 2 || parts.front().isEmpty()) {
             log.add(number, QStringLiteral("not a rule of the form /regex/replacement/"));
             return;
@@ -283,7 +280,8 @@ QStringList ReadRuleFile(const QString& path, QStringList* problems)
         return {};
     if (!read.ok()) {
         if (problems)
-            problems->append(QFileInfo(path).fileName() + QLatin1Char(' ') + read.problem + QStringLiteral("; not used"));
+            problems->append(QFileInfo(path).fileName() + QLatin1Char(' ') + read.problem +
+                             QStringLiteral("; not used"));
         return {};
     }
     return DecodeLines(read.bytes, 4 * kMaxRuleTitleChars);
@@ -309,7 +307,8 @@ SongRules SongRules::Load(const QString& folder, bool wishOnly)
     rules.wish.SetLines(load(kWishListFile), QString::fromLatin1(kWishListFile), &rules.problems);
     rules.cleanUp.SetLines(load(kTitleRulesFile), QString::fromLatin1(kTitleRulesFile), &rules.problems);
     if (wishOnly && rules.wish.IsEmpty())
-        rules.problems.append(QStringLiteral("Only wished songs are kept, but WishList.txt names none: no song is kept"));
+        rules.problems.append(
+            QStringLiteral("Only wished songs are kept, but WishList.txt names none: no song is kept"));
     return rules;
 }
 
@@ -341,18 +340,33 @@ QString fillPattern(const QString& pattern, const SongNameFields& f)
             continue;
         }
         switch (pattern[++i].unicode()) {
-        case u'S': out += fieldText(f.station); break;
-        case u'A': out += fieldText(artist); break;
-        case u'T': out += fieldText(title); break;
-        case u'D': out += f.start.toString(QStringLiteral("yyyy-MM-dd HH.mm")); break;
-        case u'q': out += QStringLiteral("%1").arg(f.sequence, 3, 10, QLatin1Char('0')); break;
-        case u'%': out += QLatin1Char('%'); break;
-        default: out += c; out += pattern[i]; break;  // not a token: kept as written
+        case u'S':
+            out += fieldText(f.station);
+            break;
+        case u'A':
+            out += fieldText(artist);
+            break;
+        case u'T':
+            out += fieldText(title);
+            break;
+        case u'D':
+            out += f.start.toString(QStringLiteral("yyyy-MM-dd HH.mm"));
+            break;
+        case u'q':
+            out += QStringLiteral("%1").arg(f.sequence, 3, 10, QLatin1Char('0'));
+            break;
+        case u'%':
+            out += QLatin1Char('%');
+            break;
+        default:
+            out += c;
+            out += pattern[i];
+            break; // not a token: kept as written
         }
     }
     return out;
 }
-}  // namespace
+} // namespace
 
 QString SongFileName(const QString& pattern, const SongNameFields& fields, const QString& extension,
                      qsizetype nameLimit, QString* problem)

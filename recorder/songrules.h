@@ -6,7 +6,6 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
-
 #include <vector>
 
 // The listener's song rules: which titles are skipped or wished, how a
@@ -42,19 +41,19 @@ public:
 
 private:
     struct Glob {
-        QString pattern;  // case-folded
-        QString suffix;   // the literal end after the last wildcard
+        QString pattern; // case-folded
+        QString suffix;  // the literal end after the last wildcard
         qsizetype minLength = 0;
     };
     bool globMatches(const Glob& g, QStringView title) const;
 
     qsizetype m_count = 0;
     QSet<QString> m_exact;                     // lines without wildcards, case-folded
-    QHash<QChar, std::vector<Glob>> m_byFirst;  // wildcard lines by their first (literal) character
+    QHash<QChar, std::vector<Glob>> m_byFirst; // wildcard lines by their first (literal) character
     // Lines that start with a wildcard, by the first two characters of
     // their longest literal part: only those whose pair the title holds are tried.
     QHash<quint32, std::vector<Glob>> m_byPair;
-    std::vector<Glob> m_open;                  // the rest: no literal part of two characters
+    std::vector<Glob> m_open; // the rest: no literal part of two characters
     std::vector<QRegularExpression> m_regexes;
 };
 
@@ -83,10 +82,10 @@ QStringList ReadRuleFile(const QString& path, QStringList* problems);
 
 // What the rules say about a title.
 enum class TitleVerdict {
-    Record,     // recorded as usual
-    Wished,     // recorded, and on the wish list
-    Ignored,    // on the ignore list: written to no file
-    NotWished,  // only wished titles are kept, and this is not one
+    Record,    // recorded as usual
+    Wished,    // recorded, and on the wish list
+    Ignored,   // on the ignore list: written to no file
+    NotWished, // only wished titles are kept, and this is not one
 };
 
 // The tokens a file-name pattern fills in for one song.
@@ -114,7 +113,7 @@ struct SongRules {
     TitlePatterns wish;
     TitleRules cleanUp;
     bool wishOnly = false;
-    QStringList problems;  // one sentence per line or file that could not be used
+    QStringList problems; // one sentence per line or file that could not be used
 
     TitleVerdict Judge(const QString& title) const;
     // Loads IgnoreList.txt, WishList.txt and TitleRules.txt from `folder`.

@@ -27,9 +27,8 @@ QPlainTextEdit* listEdit(const char* name, const QString& accessible, QWidget* p
     edit->setLineWrapMode(QPlainTextEdit::NoWrap);
     edit->setMaximumBlockCount(200000);
     edit->setFixedHeight(edit->fontMetrics().lineSpacing() * 5 + 10);
-    const QString file = JoinPath(SongRulesFolder(), QString::fromLatin1(name == QByteArray("txtIgnoreList")
-                                                                             ? kIgnoreListFile
-                                                                             : kWishListFile));
+    const QString file = JoinPath(
+        SongRulesFolder(), QString::fromLatin1(name == QByteArray("txtIgnoreList") ? kIgnoreListFile : kWishListFile));
     edit->setPlainText(ReadRuleFile(file, nullptr).join(QLatin1Char('\n')));
     return edit;
 }
@@ -52,7 +51,7 @@ QLabel* buddyLabel(const QString& text, QWidget* buddy, QWidget* parent)
     label->setBuddy(buddy);
     return label;
 }
-}  // namespace
+} // namespace
 
 SongRulesGroup::SongRulesGroup(QWidget* parent) : QGroupBox(QStringLiteral("Song rules"), parent)
 {
@@ -60,15 +59,18 @@ SongRulesGroup::SongRulesGroup(QWidget* parent) : QGroupBox(QStringLiteral("Song
     auto* grid = new QGridLayout(this);
     txtIgnoreList = listEdit("txtIgnoreList", QStringLiteral("Ignore list"), this);
     txtWishList = listEdit("txtWishList", QStringLiteral("Wish list"), this);
-    txtIgnoreList->setToolTip(QStringLiteral("Titles never recorded, one a line: * and ? wildcards, /regex/, # comments"));
+    txtIgnoreList->setToolTip(
+        QStringLiteral("Titles never recorded, one a line: * and ? wildcards, /regex/, # comments"));
     txtWishList->setToolTip(QStringLiteral("Wished titles, one a line: * and ? wildcards, /regex/, # comments"));
     chkWishOnly = new QCheckBox(QStringLiteral("Keep only songs on the wish list"), this);
     chkWishOnly->setObjectName(QStringLiteral("chkWishOnly"));
     chkWishOnly->setAccessibleName(chkWishOnly->text());
     chkWishOnly->setChecked(WishOnly());
     spnMinSeconds = secondsBox("spnMinSeconds", QStringLiteral("Shortest song kept"), MinSongSeconds(), this);
-    spnMaxSeconds = secondsBox("spnMaxSeconds", QStringLiteral("Longest song before a new part"), MaxSongSeconds(), this);
-    chkIncompleteApart = new QCheckBox(QStringLiteral("Put songs not recorded whole in the \"incomplete\" folder"), this);
+    spnMaxSeconds =
+        secondsBox("spnMaxSeconds", QStringLiteral("Longest song before a new part"), MaxSongSeconds(), this);
+    chkIncompleteApart =
+        new QCheckBox(QStringLiteral("Put songs not recorded whole in the \"incomplete\" folder"), this);
     chkIncompleteApart->setObjectName(QStringLiteral("chkIncompleteApart"));
     chkIncompleteApart->setAccessibleName(chkIncompleteApart->text());
     chkIncompleteApart->setChecked(IncompleteApart());
@@ -141,11 +143,10 @@ void SongRulesGroup::SaveLists()
     m_listsEdited = false;
     const QString folder = SongRulesFolder();
     QDir().mkpath(folder);
-    const bool ok =
-        WriteTextLinesSafely(JoinPath(folder, QString::fromLatin1(kIgnoreListFile)),
-                             txtIgnoreList->toPlainText().split(QLatin1Char('\n'))) &&
-        WriteTextLinesSafely(JoinPath(folder, QString::fromLatin1(kWishListFile)),
-                             txtWishList->toPlainText().split(QLatin1Char('\n')));
+    const bool ok = WriteTextLinesSafely(JoinPath(folder, QString::fromLatin1(kIgnoreListFile)),
+                                         txtIgnoreList->toPlainText().split(QLatin1Char('\n'))) &&
+                    WriteTextLinesSafely(JoinPath(folder, QString::fromLatin1(kWishListFile)),
+                                         txtWishList->toPlainText().split(QLatin1Char('\n')));
     if (!ok)
         lblProblems->setText(QStringLiteral("The lists could not be saved in ") + folder);
 }
@@ -154,7 +155,8 @@ void SongRulesGroup::checkLists()
 {
     QStringList problems;
     TitlePatterns check;
-    check.SetLines(txtIgnoreList->toPlainText().split(QLatin1Char('\n')), QString::fromLatin1(kIgnoreListFile), &problems);
+    check.SetLines(txtIgnoreList->toPlainText().split(QLatin1Char('\n')), QString::fromLatin1(kIgnoreListFile),
+                   &problems);
     check.SetLines(txtWishList->toPlainText().split(QLatin1Char('\n')), QString::fromLatin1(kWishListFile), &problems);
     lblProblems->setText(problems.join(QLatin1Char('\n')));
     lblProblems->setVisible(!problems.isEmpty());
@@ -170,6 +172,7 @@ void SongRulesGroup::showPreview()
     QString problem;
     const QString name = SongFileName(txtFileNamePattern->text().trimmed(), sample, QStringLiteral(".mp3"),
                                       FileNameLimit(QString()), &problem);
-    lblPreview->setText(QStringLiteral("Next file: ") + name + (problem.isEmpty() ? QString() : QStringLiteral("\n") + problem));
+    lblPreview->setText(QStringLiteral("Next file: ") + name +
+                        (problem.isEmpty() ? QString() : QStringLiteral("\n") + problem));
     lblPreview->setAccessibleName(lblPreview->text());
 }

@@ -31,7 +31,7 @@ public:
     QCheckBox* chkIncompleteApart = nullptr;
     QLineEdit* txtFileNamePattern = nullptr;
     QLabel* lblPreview = nullptr;
-    QLabel* lblProblems = nullptr;  // what in the lists cannot be used
+    QLabel* lblProblems = nullptr; // what in the lists cannot be used
 
 private:
     void showPreview();

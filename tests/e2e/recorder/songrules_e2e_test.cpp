@@ -2,16 +2,13 @@
 // rules: a jingle and an advertisement skipped, the songs not recorded
 // whole set aside in "incomplete".
 #include "stationprocess.h"
-#include "tonquillprocess.h"
-
 #include "tests/support/eventwait.h"
+#include "tonquillprocess.h"
 
 #include <QDir>
 #include <QRegularExpression>
-
-#include <gtest/gtest.h>
-
 #include <csignal>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -47,7 +44,7 @@ qint64 audioIn(const QString& folder)
     return audio;
 }
 
-}  // namespace
+} // namespace
 
 TEST(SongRulesEndToEnd, JingleAndAdvertAreSkippedAndPartSongsSetAside)
 {
@@ -66,9 +63,9 @@ TEST(SongRulesEndToEnd, JingleAndAdvertAreSkippedAndPartSongsSetAside)
         QStringLiteral("http://127.0.0.1:%1/station.pls?paths=/stream%3Ftotal%3D220000%26down%3D600&as=.pls")
             .arg(station.Port());
     const QString preset = dir.file(QStringLiteral("test.tvp"));
-    ASSERT_TRUE(WriteAll(preset, ("E2E Station\r\n" + playlist + "\r\nSONGNAMEONLY\r\n" + recordings.path() +
-                                  "\r\n 0 \r\n 0 \r\n")
-                                     .toUtf8()));
+    ASSERT_TRUE(WriteAll(
+        preset,
+        ("E2E Station\r\n" + playlist + "\r\nSONGNAMEONLY\r\n" + recordings.path() + "\r\n 0 \r\n 0 \r\n").toUtf8()));
     Tonquill tonquill(dir.path());
     ASSERT_TRUE(tonquill.Start({preset}));
     qint64 sent = 0;

@@ -4,7 +4,6 @@
 #include "tests/support/eventwait.h"
 
 #include <QDir>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -12,7 +11,7 @@ QStringList lines(const char* text)
 {
     return QString::fromUtf8(text).split(QLatin1Char('\n'));
 }
-}  // namespace
+} // namespace
 
 TEST(TitlePatterns, WildcardsRegexesAndCommentsAgainstTheWholeTitle)
 {
@@ -21,28 +20,28 @@ TEST(TitlePatterns, WildcardsRegexesAndCommentsAgainstTheWholeTitle)
         const char* title;
         bool match;
     } cases[] = {
-        {"Station Jingle", "station jingle", true},          // any letter case
-        {"Station Jingle", "Station Jingle 2", false},       // the whole title
+        {"Station Jingle", "station jingle", true},    // any letter case
+        {"Station Jingle", "Station Jingle 2", false}, // the whole title
         {"*jingle*", "Radio X - JINGLE of the day", true},
         {"*jingle", "jingle bells", false},
-        {"jingle*", "Jingle", true},                         // "*" takes nothing too
+        {"jingle*", "Jingle", true}, // "*" takes nothing too
         {"a?c", "abc", true},
-        {"a?c", "ac", false},                                // "?" takes exactly one
+        {"a?c", "ac", false}, // "?" takes exactly one
         {"a?c", "abbc", false},
         {"*-*-*", "a-b-c", true},
         {"*-*-*", "a-b", false},
-        {"ÄRGER*", "ärger im paradies", true},               // beyond ASCII
-        {"ΜΟΥΣΙΚΗ*", "μουσική", false},                      // accents are not letter case
+        {"ÄRGER*", "ärger im paradies", true}, // beyond ASCII
+        {"ΜΟΥΣΙΚΗ*", "μουσική", false},        // accents are not letter case
         {"ΜΟΥΣΙΚΉ*", "μουσική τώρα", true},
-        {"# Jingle", "# Jingle", false},                     // a comment line
-        {"   spaced   ", "spaced", true},                    // a line's own spaces do not count
-        {"", "", false},                                     // an empty list skips nothing
-        {"/^news at \\d+$/", "News at 12", true},            // regular expressions, any letter case
-        {"/advert/", "Big Advert Break", true},              // searched in the title
+        {"# Jingle", "# Jingle", false},          // a comment line
+        {"   spaced   ", "spaced", true},         // a line's own spaces do not count
+        {"", "", false},                          // an empty list skips nothing
+        {"/^news at \\d+$/", "News at 12", true}, // regular expressions, any letter case
+        {"/advert/", "Big Advert Break", true},   // searched in the title
         {"/^advert$/", "Big Advert Break", false},
-        {"/[unclosed/\n*break*", "big break", true},         // a bad line is skipped, the rest works
+        {"/[unclosed/\n*break*", "big break", true}, // a bad line is skipped, the rest works
         {"**", "anything at all", true},
-        {"*llo", "hello", true},                             // leading wildcards, indexed by a pair
+        {"*llo", "hello", true}, // leading wildcards, indexed by a pair
         {"?ello", "Hello", true},
         {"*el?o*", "HELLO!", true},
         {"*elx*\n*z*", "hello", false},
@@ -107,12 +106,12 @@ TEST(TitleRules, AppliedInOrderWithCapturesAndSkippedWhenBroken)
     } cases[] = {
         {"/ - radio\\.example$//", "Artist - Song - radio.example", "Artist - Song", 0},
         {"/^(.*) - (.*)$/\\2 - \\1/", "Song - Artist", "Artist - Song", 0},
-        {"/a/b/\n/b/c/", "a", "c", 0},                           // in order
-        {"/(broken/x/\n/a/b/", "a", "b", 1},                     // reported, skipped
-        {"/a/b", "a", "a", 1},                                   // not a whole rule
-        {"/a\\/b/c\\/d/", "a/b", "c/d", 0},                      // "\/" is a slash
+        {"/a/b/\n/b/c/", "a", "c", 0},       // in order
+        {"/(broken/x/\n/a/b/", "a", "b", 1}, // reported, skipped
+        {"/a/b", "a", "a", 1},               // not a whole rule
+        {"/a\\/b/c\\/d/", "a/b", "c/d", 0},  // "\/" is a slash
         {"# /a/b/", "a", "a", 0},
-        {"/X/x/", "abc XYZ", "abc xYZ", 0},                      // any letter case: "X" and "x" alike
+        {"/X/x/", "abc XYZ", "abc xYZ", 0}, // any letter case: "X" and "x" alike
         {"/^\\s*|\\s*$//", "  padded  ", "padded", 0},
     };
     for (const auto& c : cases) {
@@ -141,16 +140,16 @@ TEST(SongFileName, TokensFoldersAndNothingOutsideTheSaveFolder)
         const char* name;
         bool problem;
     } cases[] = {
-        {"", "ACDC - Back In Black.mp3", false},                       // today's naming
+        {"", "ACDC - Back In Black.mp3", false}, // today's naming
         {"%A - %T", "ACDC - Back In Black.mp3", false},
-        {"%S/%A/%T", "Test FM/ACDC/Back In Black.mp3", false},         // "/" in a title makes no folder
+        {"%S/%A/%T", "Test FM/ACDC/Back In Black.mp3", false}, // "/" in a title makes no folder
         {"%q %T (%D)", "007 Back In Black (2026-12-05 14.07).mp3", false},
         {"100%% %T %x", "100% Back In Black %x.mp3", false},
         {"../../x", "x.mp3", true},
         {"/etc/x", "etc/x.mp3", true},
         {"a/./b//c", "a/b/c.mp3", false},
         {"%S/..", "Test FM.mp3", true},
-        {"/", "ACDC - Back In Black.mp3", true},                       // no name left: the usual one
+        {"/", "ACDC - Back In Black.mp3", true}, // no name left: the usual one
         {"a|b/c*d", "ab/cd.mp3", false},
     };
     for (const auto& c : cases) {
@@ -183,11 +182,12 @@ TEST(SongRules, ListFilesAreReadBoundedAndJudged)
         big += "Artist " + QByteArray::number(i) + " - *\r\n";
     big += "Caf\xe9 Jingle\n";
     ASSERT_TRUE(WriteAll(dir.file(QStringLiteral("IgnoreList.txt")), big));
-    ASSERT_TRUE(WriteAll(dir.file(QStringLiteral("WishList.txt")), QByteArray("# wished\n*Wanted*\n\x00\x01\x02\xff\n", 22)));
+    ASSERT_TRUE(
+        WriteAll(dir.file(QStringLiteral("WishList.txt")), QByteArray("# wished\n*Wanted*\n\x00\x01\x02\xff\n", 22)));
     ASSERT_TRUE(WriteAll(dir.file(QStringLiteral("TitleRules.txt")), "/ - radio\\.example$//\n"));
     SongRules rules = SongRules::Load(dir.path(), true);
     EXPECT_EQ(rules.ignore.Count(), 100001);
-    EXPECT_EQ(rules.problems.size(), 1) << rules.problems.join('|').toStdString();  // the binary line
+    EXPECT_EQ(rules.problems.size(), 1) << rules.problems.join('|').toStdString(); // the binary line
     const struct {
         const char* title;
         TitleVerdict verdict;

@@ -1,7 +1,6 @@
 // The song rules in a recording: skipped titles, songs too short, songs
 // in parts, songs not recorded whole set aside, and wished songs.
 #include "fixture.h"
-
 #include "recorder/songrules.h"
 
 #include <QDir>
@@ -29,7 +28,7 @@ struct Stream {
         const QByteArray second(kSecond, char('a' + audio.size() % 26));
         for (int i = 0; i < seconds; ++i) {
             if (bytes.endsWith("\r\n\r\n"))
-                ;  // the first interval follows the header directly
+                ; // the first interval follows the header directly
             else if (i == 0)
                 bytes += titleBlock(title);
             else
@@ -56,7 +55,7 @@ QByteArray body(const QByteArray& f)
     return f.size() >= 128 && f.right(128).startsWith("TAG") ? f.left(f.size() - 128) : f;
 }
 
-}  // namespace
+} // namespace
 
 class SongRulesRecording : public RecorderFixture {
 protected:
@@ -87,10 +86,11 @@ TEST_F(SongRulesRecording, IgnoredTitlesReachNoFileAndTitlesAreCleanedFirst)
 {
     writeList("IgnoreList.txt", "# station noise\n*jingle*\n/^advert/\n");
     writeList("TitleRules.txt", "/ - radio\\.example$//\n");
-    const Stream s = stream({{"A - Song - radio.example", 2}, {"Test FM Jingle", 1}, {"ADVERT: Buy now", 1}, {"B - Song", 1}});
+    const Stream s =
+        stream({{"A - Song - radio.example", 2}, {"Test FM Jingle", 1}, {"ADVERT: Buy now", 1}, {"B - Song", 1}});
     record(s);
     EXPECT_EQ(files(), QStringList({"A - Song.mp3", "B - Song.mp3", "Test FM-12052026.mp3"}));
-    EXPECT_EQ(file("A - Song.mp3"), s.audio[1].second);  // nothing of the jingle after it
+    EXPECT_EQ(file("A - Song.mp3"), s.audio[1].second); // nothing of the jingle after it
     EXPECT_EQ(file("B - Song.mp3"), s.audio[4].second);
     EXPECT_TRUE(said("Skipped: Test FM Jingle"));
     EXPECT_TRUE(said("Skipped: ADVERT: Buy now"));
@@ -128,7 +128,7 @@ TEST_F(SongRulesRecording, FirstAndLastSongsGoToIncompleteWithTheAudioBeforeTheF
     EXPECT_EQ(files(QStringLiteral("incomplete")), QStringList({"A.mp3", "C.mp3", "Test FM-12052026.mp3"}));
     EXPECT_EQ(file("incomplete/A.mp3"), s.audio[1].second);
     EXPECT_EQ(file("incomplete/Test FM-12052026.mp3"), s.audio[0].second);
-    EXPECT_TRUE(ReadAll(folder.file("incomplete/C.mp3")).right(128).startsWith("TAG"));  // tagged as usual
+    EXPECT_TRUE(ReadAll(folder.file("incomplete/C.mp3")).right(128).startsWith("TAG")); // tagged as usual
 
     // Off (the default), everything stays together as before.
     TempFolder plain;
@@ -170,7 +170,8 @@ TEST_F(SongRulesRecording, ListsThatCannotBeUsedAreSaidAndRecordingGoesOn)
     const Stream s = stream({{"A", 1}});
     record(s);
     ASSERT_FALSE(captions.isEmpty());
-    EXPECT_TRUE(captions.front().startsWith("[ERR] Song rules: IgnoreList.txt line 1: the regular expression does not compile"))
+    EXPECT_TRUE(
+        captions.front().startsWith("[ERR] Song rules: IgnoreList.txt line 1: the regular expression does not compile"))
         << captions.front().toStdString();
     EXPECT_TRUE(captions.front().contains("IgnoreList.txt line 2: not text")) << captions.front().toStdString();
     EXPECT_EQ(file("A.mp3"), s.audio[1].second);
@@ -180,7 +181,7 @@ TEST_F(SongRulesRecording, TheFileNamePatternNamesSongsAndFoldersInsideTheSaveFo
 {
     const struct {
         const char* pattern;
-        QStringList songs;  // relative to the save folder
+        QStringList songs; // relative to the save folder
         bool said;
     } cases[] = {
         {"%S/%q %T by %A", {"Test Station/001 Song by A.mp3", "Test Station/002 Two by B.mp3"}, false},
@@ -200,11 +201,12 @@ TEST_F(SongRulesRecording, TheFileNamePatternNamesSongsAndFoldersInsideTheSaveFo
         for (qsizetype i = 0; i < c.songs.size(); ++i) {
             const QByteArray f = ReadAll(save.file(c.songs[i]));
             EXPECT_EQ(body(f), s.audio[i + 1].second) << c.songs[i].toStdString();
-            EXPECT_EQ(f.mid(f.size() - 128 + 3, 4), i == 0 ? QByteArray("Song") : QByteArray("Two\0", 4));  // tagged from the title
+            EXPECT_EQ(f.mid(f.size() - 128 + 3, 4),
+                      i == 0 ? QByteArray("Song") : QByteArray("Two\0", 4)); // tagged from the title
         }
         EXPECT_EQ(captions.contains(QStringLiteral("The file-name pattern names a folder outside the save folder; "
                                                    "its files are kept inside it")),
                   c.said);
-        EXPECT_TRUE(QFileInfo::exists(save.file(QStringLiteral("Test FM-12052026.mp3"))));  // not a title's file
+        EXPECT_TRUE(QFileInfo::exists(save.file(QStringLiteral("Test FM-12052026.mp3")))); // not a title's file
     }
 }

@@ -1,7 +1,6 @@
 // The "Song rules" group of the Advanced page: it shows the stored rules,
 // saves each change, and previews the next file's name.
 #include "panelfixture.h"
-
 #include "recorder/songrules.h"
 #include "ui/panel/songrulesgroup.h"
 
@@ -23,12 +22,11 @@ TEST_F(PanelSongRulesTest, ShowsTheStoredRulesAndSavesEveryChange)
     ASSERT_NE(g, nullptr);
     EXPECT_EQ(g->txtIgnoreList->toPlainText(), QStringLiteral("*jingle*"));
     EXPECT_EQ(g->spnMinSeconds->value(), 60);
-    EXPECT_EQ(g->spnMaxSeconds->text(), QStringLiteral("Off"));  // 0 is off
+    EXPECT_EQ(g->spnMaxSeconds->text(), QStringLiteral("Off")); // 0 is off
     EXPECT_EQ(g->txtFileNamePattern->text(), QStringLiteral("%S/%T"));
     EXPECT_TRUE(g->lblPreview->text().startsWith(QStringLiteral("Next file: Station/Title.mp3")));
     for (QWidget* w : g->findChildren<QWidget*>()) {
-        if (w->focusPolicy() != Qt::NoFocus && w->isWidgetType() && !qobject_cast<QLabel*>(w) &&
-            w->parentWidget() == g)
+        if (w->focusPolicy() != Qt::NoFocus && w->isWidgetType() && !qobject_cast<QLabel*>(w) && w->parentWidget() == g)
             EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
     }
 
@@ -47,8 +45,10 @@ TEST_F(PanelSongRulesTest, ShowsTheStoredRulesAndSavesEveryChange)
     // The lists: a line that cannot be used is said at once, and the lists
     // are on disk once the typing stops (or the panel closes).
     g->txtWishList->setPlainText(QStringLiteral("*wanted*\n/(broken/"));
-    EXPECT_TRUE(g->lblProblems->text().startsWith(QStringLiteral("WishList.txt line 2"))) << g->lblProblems->text().toStdString();
-    EXPECT_TRUE(WaitUntil([&] { return ReadAll(store.file(QStringLiteral("WishList.txt"))).startsWith("*wanted*\r\n"); }));
+    EXPECT_TRUE(g->lblProblems->text().startsWith(QStringLiteral("WishList.txt line 2")))
+        << g->lblProblems->text().toStdString();
+    EXPECT_TRUE(
+        WaitUntil([&] { return ReadAll(store.file(QStringLiteral("WishList.txt"))).startsWith("*wanted*\r\n"); }));
     g->txtIgnoreList->setPlainText(QStringLiteral("*advert*"));
     panel.reset();
     EXPECT_EQ(ReadAll(store.file(QStringLiteral("IgnoreList.txt"))), QByteArray("*advert*\r\n"));
