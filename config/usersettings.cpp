@@ -230,6 +230,72 @@ void SetRepeatPolicy(RecordingOptions::Repeat policy)
     SaveSetting(kApp, kSection, QStringLiteral("RepeatPolicy"), QString::fromLatin1(text));
 }
 
+namespace {
+constexpr int kMaxSongSeconds = 86400;
+
+int seconds(const QString& key)
+{
+    bool ok = false;
+    const int s = GetSetting(kApp, kSection, key, QString()).trimmed().toInt(&ok);
+    return ok && s >= 0 && s <= kMaxSongSeconds ? s : 0;
+}
+
+void setFlag(const QString& key, bool on)
+{
+    SaveSetting(kApp, kSection, key, on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+}  // namespace
+
+bool WishOnly()
+{
+    return flag(QStringLiteral("WishOnly"));
+}
+
+void SetWishOnly(bool on)
+{
+    setFlag(QStringLiteral("WishOnly"), on);
+}
+
+int MinSongSeconds()
+{
+    return seconds(QStringLiteral("MinSongSeconds"));
+}
+
+void SetMinSongSeconds(int s)
+{
+    SaveSetting(kApp, kSection, QStringLiteral("MinSongSeconds"), QString::number(s));
+}
+
+int MaxSongSeconds()
+{
+    return seconds(QStringLiteral("MaxSongSeconds"));
+}
+
+void SetMaxSongSeconds(int s)
+{
+    SaveSetting(kApp, kSection, QStringLiteral("MaxSongSeconds"), QString::number(s));
+}
+
+bool IncompleteApart()
+{
+    return flag(QStringLiteral("IncompleteApart"));
+}
+
+void SetIncompleteApart(bool on)
+{
+    setFlag(QStringLiteral("IncompleteApart"), on);
+}
+
+QString FileNamePattern()
+{
+    return GetSetting(kApp, kSection, QStringLiteral("FileNamePattern"), QString()).trimmed();
+}
+
+void SetFileNamePattern(const QString& pattern)
+{
+    SaveSetting(kApp, kSection, QStringLiteral("FileNamePattern"), pattern.trimmed());
+}
+
 RecordingOptions ReadRecordingOptions()
 {
     RecordingOptions o;
@@ -238,6 +304,11 @@ RecordingOptions ReadRecordingOptions()
     o.cutWindowMs = CutWindowMs();
     o.giveUpMinutes = GiveUpMinutes();
     o.repeatPolicy = RepeatPolicy();
+    o.wishOnly = WishOnly();
+    o.minSongSeconds = MinSongSeconds();
+    o.maxSongSeconds = MaxSongSeconds();
+    o.incompleteApart = IncompleteApart();
+    o.fileNamePattern = FileNamePattern();
     return o;
 }
 

@@ -55,6 +55,12 @@ struct RecordingOptions {
         Skip,     // a title already saved in the folder is not recorded again
     };
     Repeat repeatPolicy = Repeat::Replace;
+    // Song rules. Off by default: every title is recorded as it comes.
+    bool wishOnly = false;         // "WishOnly": only titles on the wish list are kept
+    int minSongSeconds = 0;        // "MinSongSeconds": a shorter song is deleted when it ends; 0 off
+    int maxSongSeconds = 0;        // "MaxSongSeconds": a longer title goes on in "Title (part 2)"; 0 off
+    bool incompleteApart = false;  // "IncompleteApart": songs not recorded whole go to "incomplete"
+    QString fileNamePattern;       // "FileNamePattern": %S %A %T %D %q and "/"; "" names files after the title
 };
 bool WriteID3v2Tags();
 void SetWriteID3v2Tags(bool on);
@@ -69,6 +75,18 @@ void SetGiveUpMinutes(int minutes);
 // "replace" (also for anything not understood), "keep" or "skip", any letter case.
 RecordingOptions::Repeat RepeatPolicy();
 void SetRepeatPolicy(RecordingOptions::Repeat policy);
+// The song rules' settings; lengths are 0 to 86400 seconds (a stored
+// value out of range or not a number gives 0, off).
+bool WishOnly();
+void SetWishOnly(bool on);
+int MinSongSeconds();
+void SetMinSongSeconds(int seconds);
+int MaxSongSeconds();
+void SetMaxSongSeconds(int seconds);
+bool IncompleteApart();
+void SetIncompleteApart(bool on);
+QString FileNamePattern();
+void SetFileNamePattern(const QString& pattern);
 RecordingOptions ReadRecordingOptions();
 
 // Desktop notifications (same application and section): a notice for every

@@ -244,6 +244,9 @@ void frmMP3::StartRecording()
     m_writeErrorShown = false;
     m_continueName.clear();
     m_options = m_deps.options ? m_deps.options() : ReadRecordingOptions();
+    if (const QString said = m_songs.Start(m_options, m_deps.rulesFolder ? m_deps.rulesFolder() : SongRulesFolder());
+        !said.isEmpty())
+        setSongCaption(said);
     setPhase(Phase::Recording);
     ConnectToServer(lServerNumber, false);
 }

@@ -5,6 +5,7 @@
 #include "recorder/overlapfinder.h"
 #include "recorder/recordingfiles.h"
 #include "recorder/serverlist.h"
+#include "recorder/songkeeper.h"
 #include "platform/sleeper.h"
 
 #include <QDateTime>
@@ -68,6 +69,8 @@ struct RecorderDeps {
     // The per-user recording options, read when a recording starts; unset:
     // from the per-user settings store.
     std::function<RecordingOptions()> options;
+    // The folder of the song rules' lists; unset: beside the per-user settings.
+    std::function<QString()> rulesFolder;
 };
 
 // The hidden recorder window: holds the recording in progress, its state and
@@ -237,6 +240,9 @@ private:
     // `titleChange`: the file ends because the next title began.
     void closeFile(bool titleMode, bool titleChange = false);
     QString finishFile(const QString& path, const QString& earlier, bool titleChange);
+    // The song rules' say on a closed file: kept (finishFile), set aside, or
+    // deleted ("" then).
+    QString settleSong(const QString& path, const QString& earlier, bool titleChange);
     void settlePendingRepeat();
     bool cleanCutApplies() const;
     void beginCleanCut(const QString& name);
@@ -308,6 +314,7 @@ private:
     bool m_fileFromTitle = false;      // the open file is named after a stream title
     QString m_continueName;            // the file a failover closed, continued by the next server
     RecordingOptions m_options;
+    SongKeeper m_songs;
     bool m_cutPending = false;  // a title change waits for its clean cut
     QString m_cutName;          // the file the cut opens
     QByteArray m_cutAfter;      // the audio since the title change

@@ -111,7 +111,7 @@ void frmMP3::OnMetadata(const QByteArray& block)
 {
     if (!ContainsStreamTitle(block))
         return;
-    const QString title = DecodeCharacterReferences(DecodeText(ParseStreamTitle(block)));
+    const QString title = m_songs.CleanTitle(DecodeCharacterReferences(DecodeText(ParseStreamTitle(block))));
     if (title.isEmpty())
         return;  // an empty title keeps the current file
     const QString name = title + m_extension;
@@ -128,7 +128,7 @@ void frmMP3::switchTitle(const QString& name)
             return;
         finishCleanCut();
     }
-    if (name == strSongName)
+    if (name == strSongName || m_songs.IsCurrentSong(name, strSongName))
         return;
     if (!blnPaused) {
         // Remembered, so that a burst after a reconnect that still names
@@ -173,6 +173,12 @@ void frmMP3::WriteAudio(const char* data, qsizetype size)
 void frmMP3::recordAudio(const char* data, qsizetype size)
 {
     m_memory.Append(data, size);
+    if (!m_cutPending && m_file.IsOpen()) {
+        const QString part =
+            m_songs.NextPartName(m_file.BytesWritten() + m_file.QueuedBytes(), bytesPerSecond(), m_fileFromTitle);
+        if (!part.isEmpty())
+            switchTitle(part);
+    }
     if (m_cutPending) {
         holdForCut(data, size);
     } else if (m_file.IsOpen() || reopenAfterDiskError()) {
@@ -250,7 +256,12 @@ void frmMP3::closeFile(bool titleMode, bool titleChange)
     }
     // Only a title's play that ran to the next title can be the same
     // recording as an earlier one.
-    const QString kept = finishFile(path, earlier, titleChange && m_fileFromTitle);
+    const QString kept = settleSong(path, earlier, titleChange);
+    if (kept.isEmpty()) {
+        m_fileSongName.clear();
+        m_fileFromTitle = false;
+        return;
+    }
     // The tag is taken from the name the file was started under, so a file
     // closed after a pause is tagged like any other; a file named after a
     // title is always tagged from that title.
@@ -354,7 +365,9 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
     const QString continued = m_continueName;
     m_continueName.clear();
     const QString continuedPath =
-        m_pendingRepeat.isEmpty() ? FullRecordingPath(m_config.sMP3Path, strFileName) : m_pendingRepeat;
+        !m_pendingRepeat.isEmpty()                 ? m_pendingRepeat
+        : m_songs.PlacedPath(strFileName).isEmpty() ? FullRecordingPath(m_config.sMP3Path, strFileName)
+                                                    : m_songs.PlacedPath(strFileName);
     if (!continued.isEmpty() && strFileName == continued && m_file.Append(continuedPath, m_pendingRepeatOf)) {
         const bool repeatOfTitle = !m_pendingRepeat.isEmpty() && m_pendingRepeatFromTitle;
         m_pendingRepeat.clear();
@@ -378,6 +391,12 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
                        m_config.sMP3Path);
         QDir().mkpath(m_config.sMP3Path);
     }
+    if (const QString skipped = blnICYName ? m_songs.SkipStatus(strFileName) : QString(); !skipped.isEmpty()) {
+        m_skipping = true;
+        strSongName = strFileName;
+        setSongCaption(skipped);
+        return;
+    }
     if (blnICYName && m_options.repeatPolicy == RecordingOptions::Repeat::Skip &&
         FileExists(FullRecordingPath(m_config.sMP3Path, strFileName))) {
         // The user keeps one recording of each title: this one is saved already.
@@ -392,7 +411,11 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
     // repeat of it, any other name (a station's file of the day, an archive
     // started again) is kept beside it as another version.
     m_file.KeepEarlierFile(true);
-    const bool created = CreateRecordingFile(m_config.sMP3Path, name, m_file, now().date(), pauseSleeper(),
+    QString songFolder = m_config.sMP3Path;
+    const QString placed = m_songs.Place(m_config.sRecordingTitle, now(), blnICYName, songFolder, name);
+    if (!placed.isEmpty())
+        setSongCaption(placed);
+    const bool created = CreateRecordingFile(songFolder, name, m_file, now().date(), pauseSleeper(),
                                              m_deps.filePauseMs);
     strSongName = created ? strFileName : name;
     if (m_file.IsOpen() && !m_file.TakenBy().isEmpty()) {
@@ -404,6 +427,9 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
         m_fileFromTitle = blnICYName && created;
         m_writeErrorShown = false;
         announceFile();
+        m_songs.FileOpened(strFileName, m_fileFromTitle);
+        if (const QString wished = m_songs.WishStatus(strFileName); !wished.isEmpty())
+            setSongCaption(wished);
         beginLeadingFrame();
     } else {
         m_writeErrorShown = true;

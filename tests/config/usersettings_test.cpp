@@ -111,3 +111,39 @@ TEST_F(ConfigTest, GiveUpMinutesDefaultsToFiveAndRejectsNonsense)
         EXPECT_EQ(GiveUpMinutes(), v.minutes) << v.stored;
     }
 }
+
+TEST_F(ConfigTest, SongRuleSettingsAreOffByDefaultAndReadBackAsStored)
+{
+    const RecordingOptions fresh = ReadRecordingOptions();
+    EXPECT_FALSE(fresh.wishOnly);
+    EXPECT_EQ(fresh.minSongSeconds, 0);
+    EXPECT_EQ(fresh.maxSongSeconds, 0);
+    EXPECT_FALSE(fresh.incompleteApart);
+    EXPECT_TRUE(fresh.fileNamePattern.isEmpty());
+
+    SetWishOnly(true);
+    SetMinSongSeconds(90);
+    SetMaxSongSeconds(1200);
+    SetIncompleteApart(true);
+    SetFileNamePattern(QStringLiteral(" %S/%A - %T "));
+    const RecordingOptions on = ReadRecordingOptions();
+    EXPECT_TRUE(on.wishOnly);
+    EXPECT_EQ(on.minSongSeconds, 90);
+    EXPECT_EQ(on.maxSongSeconds, 1200);
+    EXPECT_TRUE(on.incompleteApart);
+    EXPECT_EQ(on.fileNamePattern, QStringLiteral("%S/%A - %T"));
+
+    // Lengths: anything but 0..86400 seconds is off.
+    const struct {
+        const char* stored;
+        int seconds;
+    } lengths[] = {{"0", 0}, {"86400", 86400}, {"86401", 0}, {"-5", 0}, {"1e3", 0}, {" 30 ", 30}, {"", 0}};
+    for (const auto& l : lengths) {
+        SaveSetting(QStringLiteral("Tonquill"), QStringLiteral("Registration"), QStringLiteral("MinSongSeconds"),
+                    QString::fromLatin1(l.stored));
+        SaveSetting(QStringLiteral("Tonquill"), QStringLiteral("Registration"), QStringLiteral("MaxSongSeconds"),
+                    QString::fromLatin1(l.stored));
+        EXPECT_EQ(MinSongSeconds(), l.seconds) << l.stored;
+        EXPECT_EQ(MaxSongSeconds(), l.seconds) << l.stored;
+    }
+}

@@ -4,6 +4,7 @@
 #include "config/usersettings.h"
 #include "ui/controls/aspinnerbox.h"
 #include "ui/panel/frmaddstation.h"
+#include "ui/panel/songrulesgroup.h"
 #include "ui/shell/desktopshell.h"
 #include "recorder/frmmp3.h"
 #include "sources/urigrabber.h"
@@ -274,6 +275,8 @@ void frmRecord::buildAdvancedPage()
     date->addWidget(lblBaselineName, 2, 0);
     date->addWidget(txtBaseLineName, 2, 1);
     page->addWidget(fraDateMode);
+    fraSongRules = new SongRulesGroup(AdvancedFrame);
+    page->addWidget(fraSongRules);
     page->addStretch();
     pages->addWidget(AdvancedFrame);
 

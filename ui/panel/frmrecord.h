@@ -18,6 +18,7 @@ class IUrlOpener;
 class QAction;
 class QCheckBox;
 class QGroupBox;
+class SongRulesGroup;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -190,6 +191,7 @@ public:
     QCheckBox* chkID3v2 = nullptr;
     QCheckBox* chkNotifySongs = nullptr;
     QCheckBox* chkNotifyProblems = nullptr;
+    SongRulesGroup* fraSongRules = nullptr;
     QCheckBox* chkCleanup = nullptr;
     QLabel* lblKepRecordings = nullptr;
     ASpinnerBox* spnRecordingDays = nullptr;

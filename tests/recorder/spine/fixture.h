@@ -101,6 +101,7 @@ protected:
         // The byte-exact cut most tests check; clean cuts are asked for where tested.
         options.cleanCuts = false;
         deps.options = [this] { return options; };
+        deps.rulesFolder = [this] { return rulesFolder.path(); };
         recorder = std::make_unique<frmMP3>(deps);
         QObject::connect(recorder.get(), &frmMP3::songCaptionChanged, [this](const QString& c) { captions.append(c); });
     }
@@ -139,6 +140,7 @@ protected:
 
     TempFolder folder;
     RecordingOptions options;  // the per-user options the recorder reads when it starts
+    TempFolder rulesFolder;    // the song rules' lists (none unless a test writes them)
     FakeTickSource clock{100000};
     RecordingMessageService messages;
     CountingSleeper sleeper;

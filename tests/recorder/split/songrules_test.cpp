@@ -1,0 +1,212 @@
+// The song rules in a recording: skipped titles, songs too short, songs
+// in parts, songs not recorded whole set aside, and wished songs.
+#include "fixture.h"
+#include "recorder/songrules.h"
+
+#include <QDir>
+
+namespace {
+
+// One second of audio at the 128 kbit/s the streams below announce.
+constexpr int kSecond = 16000;
+
+QByteArray titleBlock(const QByteArray& title)
+{
+    QByteArray text = "StreamTitle='" + title + "';";
+    while (text.size() % 16)
+        text.append('\0');
+    return char(text.size() / 16) + text;
+}
+
+// A stream of one second before the first title, then each title for its
+// seconds; `audio` collects what belongs to each title (key "" before the first).
+struct Stream {
+    QByteArray bytes = "ICY 200 OK\r\nicy-name:Test FM\r\nicy-metaint:16000\r\nicy-br:128\r\n\r\n";
+    QList<QPair<QByteArray, QByteArray>> audio;
+    void add(const QByteArray& title, int seconds)
+    {
+        const QByteArray second(kSecond, char('a' + audio.size() % 26));
+        for (int i = 0; i < seconds; ++i) {
+            if (bytes.endsWith("\r\n\r\n"))
+                ; // the first interval follows the header directly
+            else if (i == 0)
+                bytes += titleBlock(title);
+            else
+                bytes += '\0';
+            bytes += second;
+            if (i == 0)
+                audio.append({title, QByteArray()});
+            audio.last().second += second;
+        }
+    }
+};
+
+Stream stream(const QList<QPair<QByteArray, int>>& songs)
+{
+    Stream s;
+    s.add("", 1);
+    for (const auto& song : songs)
+        s.add(song.first, song.second);
+    return s;
+}
+
+QByteArray body(const QByteArray& f)
+{
+    return f.size() >= 128 && f.right(128).startsWith("TAG") ? f.left(f.size() - 128) : f;
+}
+
+} // namespace
+
+class SongRulesRecording : public RecorderFixture {
+protected:
+    void SetUp() override
+    {
+        RecorderFixture::SetUp();
+        recordSongsContinuously();
+    }
+    void writeList(const char* name, const QByteArray& text)
+    {
+        ASSERT_TRUE(WriteAll(rulesFolder.file(QString::fromLatin1(name)), text));
+    }
+    void record(const Stream& s)
+    {
+        startOnStation();
+        recorder->HandleStreamData(s.bytes);
+        recorder->StopRecording();
+    }
+    QStringList files(const QString& sub = QString())
+    {
+        return QDir(folder.path() + sub).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+    QByteArray file(const QString& name) { return body(ReadAll(folder.file(name))); }
+    bool said(const QString& status) { return captions.contains(status); }
+};
+
+TEST_F(SongRulesRecording, IgnoredTitlesReachNoFileAndTitlesAreCleanedFirst)
+{
+    writeList("IgnoreList.txt", "# station noise\n*jingle*\n/^advert/\n");
+    writeList("TitleRules.txt", "/ - radio\\.example$//\n");
+    const Stream s =
+        stream({{"A - Song - radio.example", 2}, {"Test FM Jingle", 1}, {"ADVERT: Buy now", 1}, {"B - Song", 1}});
+    record(s);
+    EXPECT_EQ(files(), QStringList({"A - Song.mp3", "B - Song.mp3", "Test FM-12052026.mp3"}));
+    EXPECT_EQ(file("A - Song.mp3"), s.audio[1].second); // nothing of the jingle after it
+    EXPECT_EQ(file("B - Song.mp3"), s.audio[4].second);
+    EXPECT_TRUE(said("Skipped: Test FM Jingle"));
+    EXPECT_TRUE(said("Skipped: ADVERT: Buy now"));
+    EXPECT_EQ(recorder->AudioBytesWritten(), 4 * kSecond);
+}
+
+TEST_F(SongRulesRecording, ASongShorterThanTheMinimumIsDeletedWhenItEnds)
+{
+    options.minSongSeconds = 2;
+    record(stream({{"Long", 3}, {"Short", 1}, {"Last", 2}}));
+    EXPECT_EQ(files(), QStringList({"Last.mp3", "Long.mp3", "Test FM-12052026.mp3"}));
+    EXPECT_TRUE(said("Deleted Short.mp3: shorter than 2 seconds"));
+}
+
+TEST_F(SongRulesRecording, ATitleLongerThanTheMaximumGoesOnInParts)
+{
+    options.maxSongSeconds = 2;
+    // The station sends the same title again in the middle: still the same song.
+    const Stream s = stream({{"Endless", 3}, {"Endless", 2}, {"Next", 1}});
+    record(s);
+    EXPECT_EQ(files(), QStringList({"Endless (part 2).mp3", "Endless (part 3).mp3", "Endless.mp3", "Next.mp3",
+                                    "Test FM-12052026.mp3"}));
+    const QByteArray whole = s.audio[1].second + s.audio[2].second;
+    EXPECT_EQ(file("Endless.mp3"), whole.left(2 * kSecond));
+    EXPECT_EQ(file("Endless (part 2).mp3"), whole.mid(2 * kSecond, 2 * kSecond));
+    EXPECT_EQ(file("Endless (part 3).mp3"), whole.mid(4 * kSecond));
+}
+
+TEST_F(SongRulesRecording, FirstAndLastSongsGoToIncompleteWithTheAudioBeforeTheFirstTitle)
+{
+    options.incompleteApart = true;
+    const Stream s = stream({{"A", 1}, {"B", 1}, {"C", 1}});
+    record(s);
+    EXPECT_EQ(files(), QStringList({"B.mp3"}));
+    EXPECT_EQ(files(QStringLiteral("incomplete")), QStringList({"A.mp3", "C.mp3", "Test FM-12052026.mp3"}));
+    EXPECT_EQ(file("incomplete/A.mp3"), s.audio[1].second);
+    EXPECT_EQ(file("incomplete/Test FM-12052026.mp3"), s.audio[0].second);
+    EXPECT_TRUE(ReadAll(folder.file("incomplete/C.mp3")).right(128).startsWith("TAG")); // tagged as usual
+
+    // Off (the default), everything stays together as before.
+    TempFolder plain;
+    config.sMP3Path = plain.path();
+    options.incompleteApart = false;
+    recorder = std::make_unique<frmMP3>(deps);
+    record(s);
+    EXPECT_EQ(QDir(plain.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name),
+              QStringList({"A.mp3", "B.mp3", "C.mp3", "Test FM-12052026.mp3"}));
+
+    // A skipped title ends the song the recording joined: the next is whole.
+    TempFolder skipped;
+    config.sMP3Path = skipped.path();
+    options.incompleteApart = true;
+    writeList("IgnoreList.txt", "*jingle*\n");
+    recorder = std::make_unique<frmMP3>(deps);
+    record(stream({{"Jingle", 1}, {"A", 1}, {"B", 1}}));
+    EXPECT_EQ(QDir(skipped.path()).entryList(QDir::Files, QDir::Name), QStringList({"A.mp3"}));
+    EXPECT_EQ(QDir(skipped.path() + "incomplete").entryList(QDir::Files, QDir::Name),
+              QStringList({"B.mp3", "Test FM-12052026.mp3"}));
+}
+
+TEST_F(SongRulesRecording, OnlyWishedSongsAreKeptAndARepeatFollowsTheRepeatRule)
+{
+    options.wishOnly = true;
+    writeList("WishList.txt", "*wanted*\n");
+    const Stream s = stream({{"The Wanted - Song", 2}, {"Other - Song", 1}, {"The Wanted - Song", 2}, {"Other", 1}});
+    record(s);
+    EXPECT_EQ(files(), QStringList({"Test FM-12052026.mp3", "The Wanted - Song.mp3"}));
+    EXPECT_TRUE(said("Now Recording a wished song: The Wanted - Song"));
+    EXPECT_TRUE(said("Skipped: Other - Song (not on the wish list)"));
+    EXPECT_TRUE(said("Replaced The Wanted - Song.mp3 with a later complete play"));
+    EXPECT_EQ(file("The Wanted - Song.mp3"), s.audio[3].second);
+}
+
+TEST_F(SongRulesRecording, ListsThatCannotBeUsedAreSaidAndRecordingGoesOn)
+{
+    writeList("IgnoreList.txt", QByteArray("/(unclosed/\n\x01\x02\xff\xfe\n", 18));
+    const Stream s = stream({{"A", 1}});
+    record(s);
+    ASSERT_FALSE(captions.isEmpty());
+    EXPECT_TRUE(
+        captions.front().startsWith("[ERR] Song rules: IgnoreList.txt line 1: the regular expression does not compile"))
+        << captions.front().toStdString();
+    EXPECT_TRUE(captions.front().contains("IgnoreList.txt line 2: not text")) << captions.front().toStdString();
+    EXPECT_EQ(file("A.mp3"), s.audio[1].second);
+}
+
+TEST_F(SongRulesRecording, TheFileNamePatternNamesSongsAndFoldersInsideTheSaveFolder)
+{
+    const struct {
+        const char* pattern;
+        QStringList songs; // relative to the save folder
+        bool said;
+    } cases[] = {
+        {"%S/%q %T by %A", {"Test Station/001 Song by A.mp3", "Test Station/002 Two by B.mp3"}, false},
+        {"../../%T", {"Song.mp3", "Two.mp3"}, true},
+        {"/tmp/%A/%T", {"tmp/A/Song.mp3", "tmp/B/Two.mp3"}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pattern);
+        TempFolder save;
+        config.sMP3Path = save.path();
+        options.fileNamePattern = QString::fromLatin1(c.pattern);
+        captions.clear();
+        recorder = std::make_unique<frmMP3>(deps);
+        QObject::connect(recorder.get(), &frmMP3::songCaptionChanged, [this](const QString& s) { captions.append(s); });
+        const Stream s = stream({{"A - Song", 1}, {"B - Two", 1}});
+        record(s);
+        for (qsizetype i = 0; i < c.songs.size(); ++i) {
+            const QByteArray f = ReadAll(save.file(c.songs[i]));
+            EXPECT_EQ(body(f), s.audio[i + 1].second) << c.songs[i].toStdString();
+            EXPECT_EQ(f.mid(f.size() - 128 + 3, 4),
+                      i == 0 ? QByteArray("Song") : QByteArray("Two\0", 4)); // tagged from the title
+        }
+        EXPECT_EQ(captions.contains(QStringLiteral("The file-name pattern names a folder outside the save folder; "
+                                                   "its files are kept inside it")),
+                  c.said);
+        EXPECT_TRUE(QFileInfo::exists(save.file(QStringLiteral("Test FM-12052026.mp3")))); // not a title's file
+    }
+}

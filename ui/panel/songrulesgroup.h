@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QGroupBox>
+#include <QTimer>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QSpinBox;
+
+// The "Song rules" group of the Advanced page: the ignore and wish lists
+// edited in place, the shortest and longest song, the incomplete folder
+// and the file-name pattern with a preview of the next name. Every change
+// is saved at once (the lists a moment after the last key press); the
+// rules are the user's own, not a preset's.
+class SongRulesGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit SongRulesGroup(QWidget* parent = nullptr);
+    ~SongRulesGroup() override;
+
+    // Writes lists still waiting to be saved.
+    void SaveLists();
+
+    QPlainTextEdit* txtIgnoreList = nullptr;
+    QPlainTextEdit* txtWishList = nullptr;
+    QCheckBox* chkWishOnly = nullptr;
+    QSpinBox* spnMinSeconds = nullptr;
+    QSpinBox* spnMaxSeconds = nullptr;
+    QCheckBox* chkIncompleteApart = nullptr;
+    QLineEdit* txtFileNamePattern = nullptr;
+    QLabel* lblPreview = nullptr;
+    QLabel* lblProblems = nullptr; // what in the lists cannot be used
+
+private:
+    void showPreview();
+    void checkLists();
+
+    QTimer m_saveTimer;
+    bool m_listsEdited = false;
+};
