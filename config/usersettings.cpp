@@ -240,10 +240,6 @@ int seconds(const QString& key)
     return ok && s >= 0 && s <= kMaxSongSeconds ? s : 0;
 }
 
-void setFlag(const QString& key, bool on)
-{
-    SaveSetting(kApp, kSection, key, on ? QStringLiteral("1") : QStringLiteral("0"));
-}
 }  // namespace
 
 bool WishOnly()

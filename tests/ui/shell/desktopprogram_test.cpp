@@ -279,7 +279,7 @@ TEST_F(DesktopProgramTest, RaiseShowsTheDisplayWhileRecordingElseThePanel)
     ASSERT_NE(program->panel(), nullptr);
     EXPECT_TRUE(program->panel()->isVisible());
     EXPECT_EQ(program->display(), nullptr);
-    EXPECT_EQ(panelsMade, 1);
+    EXPECT_EQ(log.made, 1);
 
     program->panel()->hide();
     recorder->blnRecording = true;
@@ -290,5 +290,5 @@ TEST_F(DesktopProgramTest, RaiseShowsTheDisplayWhileRecordingElseThePanel)
     recorder->blnRecording = false;
     program->RaiseWindows();  // the display is shown: it stays the one raised
     EXPECT_FALSE(program->panel()->isVisible());
-    EXPECT_EQ(panelsMade, 1);
+    EXPECT_EQ(log.made, 1);
 }
