@@ -14,6 +14,21 @@ bool IsOggStream(const QByteArray& contentType, const QByteArray& bodyStart)
     return bodyStart.startsWith("OggS");
 }
 
+QString StreamExtension(const QByteArray& contentType, const QByteArray& bodyStart)
+{
+    const QString extension = RecordingExtension(contentType);
+    if (IsOggStream(contentType, bodyStart) && extension != QLatin1String(".opus"))
+        return QStringLiteral(".ogg");
+    return extension;
+}
+
+QString WithExtension(const QString& name, const QString& extension)
+{
+    const QString old = RecordingExtensionOf(name);
+    const bool has = name.endsWith(old, Qt::CaseInsensitive);
+    return (has ? name.left(name.size() - old.size()) : name) + extension;
+}
+
 QString OggSongName(const OggStreamInfo& info, const QString& fallback)
 {
     QString name = fallback;
@@ -31,11 +46,18 @@ void OggRecording::BeginSongs(const QString& folder, const QString& fallback)
     m_active = true;
 }
 
-void OggRecording::BeginOneFile()
+void OggRecording::BeginOneFile(bool continues)
 {
+    // The stream being written when the connection ended was cut.
+    const bool cut = m_active && !m_songs && m_writing;
+    const quint32 serial = m_demux.Current().serial;
     Finish();
     m_songs = false;
     m_active = true;
+    const bool goOn = continues && (cut || m_cutOpen);
+    if (cut)
+        m_cutSerial = serial;
+    m_cutOpen = goOn;
 }
 
 QByteArray OggRecording::Feed(const char* data, qsizetype size)
@@ -97,6 +119,11 @@ void OggRecording::OnStreamStart(const OggStreamInfo& info)
     m_writing = !m_paused;
     if (m_paused)
         return;
+    if (!m_songs && m_cutOpen && info.serial == m_cutSerial) {
+        m_cutOpen = false; // the same song again after an outage: its pages go on
+        return;
+    }
+    m_cutOpen = false;
     if (m_songs) {
         closeSong();
         QDir().mkpath(m_folder);

@@ -12,6 +12,13 @@
 // audio/opus, audio/vorbis), or when `bodyStart` begins with "OggS".
 bool IsOggStream(const QByteArray& contentType, const QByteArray& bodyStart);
 
+// The extension of a stream's files: ".opus" for audio/opus, ".ogg" for
+// the other Ogg streams, else RecordingExtension(contentType).
+QString StreamExtension(const QByteArray& contentType, const QByteArray& bodyStart);
+// `name` with its extension (".mp3", ".aac", ".ogg" or ".opus", any case)
+// replaced by `extension`, or with `extension` added when it has none of them.
+QString WithExtension(const QString& name, const QString& extension);
+
 // The name of a song's file: "ARTIST - TITLE", the title alone without an
 // artist, and `fallback` (the station and date) when neither is given; with
 // the codec's extension.
@@ -26,8 +33,10 @@ class OggRecording : private OggDemuxer::Sink {
 public:
     // Song mode: `fallback` names a song without comments.
     void BeginSongs(const QString& folder, const QString& fallback);
-    // One-file mode: Feed returns the pages to write.
-    void BeginOneFile();
+    // One-file mode: Feed returns the pages to write. A connection that
+    // `continues` the file after an outage, bringing the header pages of the
+    // song that was cut again, goes on with that song's pages without them.
+    void BeginOneFile(bool continues = false);
     bool Active() const { return m_active; }
     // Feeds a chunk of the stream. In one-file mode returns the pages to
     // write, whole and in order; in song mode "" (the files are written).
@@ -65,6 +74,8 @@ private:
     bool m_songs = false;
     bool m_paused = false;
     bool m_writing = false; // the current stream's header pages were written
+    bool m_cutOpen = false;  // one-file mode: the last stream written was cut, not ended
+    quint32 m_cutSerial = 0;
     QString m_toldProblems;
     QByteArray m_out; // one-file mode: the pages of the chunk being fed
 };

@@ -43,6 +43,17 @@ TEST(IsOggStream, ContentTypesAndCapturePattern)
         EXPECT_EQ(IsOggStream(c.type, c.body), c.ogg) << c.type.constData();
 }
 
+TEST(StreamExtension, OggByTypeOrCapturePattern)
+{
+    EXPECT_EQ(StreamExtension("audio/opus", ""), ".opus");
+    EXPECT_EQ(StreamExtension("application/ogg", ""), ".ogg");
+    EXPECT_EQ(StreamExtension("audio/mpeg", "OggS"), ".ogg");
+    EXPECT_EQ(StreamExtension("audio/aacp", "\xff\xf1"), ".aac");
+    EXPECT_EQ(WithExtension("show.MP3", ".ogg"), "show.ogg");
+    EXPECT_EQ(WithExtension("show-12082026.opus", ".ogg"), "show-12082026.ogg");
+    EXPECT_EQ(WithExtension("show", ".opus"), "show.opus");
+}
+
 TEST(OggSongName, FromComments)
 {
     const struct {
@@ -133,6 +144,51 @@ TEST(OggRecording, OneFileModeHandsOverTheChainWhole)
     rec.Finish();
     EXPECT_EQ(out, stream.mid(4));
     EXPECT_TRUE(rec.Path().isEmpty());
+}
+
+TEST(OggRecording, OneFileGoesOnWithTheCutSongAfterAReconnect)
+{
+    // Pages: two of headers, three of audio. The outage falls after the
+    // first audio page; the server then sends the headers again.
+    const QByteArray song = VorbisSong(1, {"TITLE=A"});
+    const qsizetype audio = PacketsPage(0, 1, 2, {QByteArray(300, 'a')}, 1024).size();
+    const qsizetype headers = song.size() - 3 * audio;
+    const QByteArray other = VorbisSong(2, {"TITLE=B"});
+    const struct {
+        const char* name;
+        bool continues;
+        QByteArray again;
+        QByteArray out;
+    } cases[] = {
+        {"the same song goes on", true, song.left(headers) + song.mid(headers + audio), song},
+        {"another song begins", true, other, song.left(headers + audio) + other},
+        {"a new recording starts with headers", false, song, song.left(headers + audio) + song},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        OggRecording rec;
+        rec.BeginOneFile();
+        QByteArray out = rec.Feed(song.constData(), headers + audio + 10); // a torn page at the end
+        rec.BeginOneFile(c.continues);
+        out += rec.Feed(c.again.constData(), c.again.size());
+        rec.Finish();
+        EXPECT_EQ(out, c.out);
+    }
+}
+
+TEST(OggRecording, PauseSkipsToTheNextSong)
+{
+    const QByteArray one = VorbisSong(1, {"TITLE=A"}), two = VorbisSong(2, {"TITLE=B"});
+    const qsizetype kept = one.size() - 2 * PacketsPage(0, 1, 2, {QByteArray(300, 'a')}, 1024).size();
+    OggRecording rec;
+    rec.BeginOneFile();
+    QByteArray out = rec.Feed(one.constData(), kept);
+    rec.SetPaused(true);
+    out += rec.Feed(one.constData() + kept, one.size() - kept);
+    rec.SetPaused(false);
+    out += rec.Feed(two.constData(), two.size());
+    rec.Finish();
+    EXPECT_EQ(out, one.left(kept) + two);
 }
 
 } // namespace
