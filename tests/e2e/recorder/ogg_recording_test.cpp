@@ -174,10 +174,17 @@ protected:
         ASSERT_TRUE(tonquill.WaitForEnd(10000));
     }
 
-    static ::testing::AssertionResult decodes(const QString& file)
+    // A chained file's timestamps start again at each song, which FFmpeg's
+    // muxers report even for a chain of its own files: `chained` times the
+    // decoded audio anew, so only decoding faults are left to report.
+    static ::testing::AssertionResult decodes(const QString& file, bool chained = false)
     {
+        QStringList args{"-v", "error", "-i", file};
+        if (chained)
+            args << "-af" << "aresample=async=1";
+        args << "-f" << "null" << "-";
         QByteArray output;
-        const int rc = RunTool(QStringLiteral("ffmpeg"), {"-v", "error", "-i", file, "-f", "null", "-"}, &output);
+        const int rc = RunTool(QStringLiteral("ffmpeg"), args, &output);
         if (rc == 0 && output.isEmpty())
             return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure() << file.toStdString() << ": ffmpeg exit " << rc << ": " << output.constData();
@@ -228,5 +235,5 @@ TEST_F(OggStation, SingleFileHoldsTheChainWhole)
     EXPECT_TRUE(whole.startsWith("OggS"));
     EXPECT_TRUE(whole.contains("TITLE=First Song") && whole.contains("TITLE=Second: Song") &&
                 whole.contains("TITLE=Third"));
-    EXPECT_TRUE(decodes(out.file(QStringLiteral("whole show.ogg"))));
+    EXPECT_TRUE(decodes(out.file(QStringLiteral("whole show.ogg")), true));
 }
