@@ -4,6 +4,8 @@
 #include "recorder/oggdemuxer.h"
 
 #include <cstdlib>
+#include "fuzzpieces.h"
+
 #include <fuzzer/FuzzedDataProvider.h>
 #include <vector>
 
@@ -53,10 +55,7 @@ public:
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     FuzzedDataProvider fdp(data, size);
-    std::vector<size_t> cuts;
-    const int pieces = fdp.ConsumeIntegralInRange<int>(0, 64);
-    for (int i = 0; i < pieces; ++i)
-        cuts.push_back(fdp.ConsumeIntegralInRange<size_t>(0, 70000));
+    const std::vector<size_t> cuts = ConsumeCuts(fdp);
     const std::vector<char> stream = fdp.ConsumeRemainingBytes<char>();
 
     Collector whole;
@@ -66,13 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     Collector chunked;
     OggDemuxer many;
-    size_t pos = 0;
-    for (size_t cut : cuts) {
-        const size_t n = std::min(cut, stream.size() - pos);
-        many.Feed(stream.data() + pos, qsizetype(n), chunked);
-        pos += n;
-    }
-    many.Feed(stream.data() + pos, qsizetype(stream.size() - pos), chunked);
+    FeedInPieces(stream, cuts, [&](const char* piece, size_t n) { many.Feed(piece, qsizetype(n), chunked); });
     many.Finish(chunked);
 
     if (whole.files != chunked.files || whole.open || chunked.open)
