@@ -1,11 +1,10 @@
 // The Ogg demultiplexer fed one stream in pieces the fuzzer chooses. The
 // same bytes fed in one piece must give the same files (header pages and
 // pages, byte for byte), the same names and the same counts.
+#include "fuzzpieces.h"
 #include "recorder/oggdemuxer.h"
 
 #include <cstdlib>
-#include "fuzzpieces.h"
-
 #include <fuzzer/FuzzedDataProvider.h>
 #include <vector>
 

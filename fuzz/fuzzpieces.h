@@ -1,8 +1,7 @@
 #pragma once
 
-#include <fuzzer/FuzzedDataProvider.h>
-
 #include <algorithm>
+#include <fuzzer/FuzzedDataProvider.h>
 #include <vector>
 
 // Where a differential target cuts its input: up to 64 piece sizes taken
@@ -17,8 +16,7 @@ inline std::vector<size_t> ConsumeCuts(FuzzedDataProvider& fdp)
 }
 
 // Hands `stream` to `feed(data, size)` in the pieces `cuts` gives, then the rest.
-template <class Feed>
-void FeedInPieces(const std::vector<char>& stream, const std::vector<size_t>& cuts, Feed feed)
+template <class Feed> void FeedInPieces(const std::vector<char>& stream, const std::vector<size_t>& cuts, Feed feed)
 {
     size_t pos = 0;
     for (size_t cut : cuts) {

@@ -74,7 +74,7 @@ private:
     bool m_songs = false;
     bool m_paused = false;
     bool m_writing = false; // the current stream's header pages were written
-    bool m_cutOpen = false;  // one-file mode: the last stream written was cut, not ended
+    bool m_cutOpen = false; // one-file mode: the last stream written was cut, not ended
     quint32 m_cutSerial = 0;
     QString m_toldProblems;
     QByteArray m_out; // one-file mode: the pages of the chunk being fed

@@ -167,8 +167,12 @@ protected:
         for (qsizetype i = sent; i < pages.size(); ++i)
             rest += pages[i];
         source.Send(rest + second + third);
-        ASSERT_TRUE(WaitUntil([&] { return done.isEmpty() ? ReadAll(out.file(last)).contains("TITLE=Third")
-                                                       : tonquill.Output().contains(done); }, 30000))
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                return done.isEmpty() ? ReadAll(out.file(last)).contains("TITLE=Third")
+                                      : tonquill.Output().contains(done);
+            },
+            30000))
             << QDir(out.path()).entryList().join(',').toStdString() << tonquill.Output().constData();
         tonquill.Signal(SIGTERM);
         ASSERT_TRUE(tonquill.WaitForEnd(10000));
@@ -181,13 +185,17 @@ protected:
     {
         QStringList args{"-v", "error", "-i", file};
         if (chained)
-            args << "-af" << "aresample=async=1";
-        args << "-f" << "null" << "-";
+            args << "-af"
+                 << "aresample=async=1";
+        args << "-f"
+             << "null"
+             << "-";
         QByteArray output;
         const int rc = RunTool(QStringLiteral("ffmpeg"), args, &output);
         if (rc == 0 && output.isEmpty())
             return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << file.toStdString() << ": ffmpeg exit " << rc << ": " << output.constData();
+        return ::testing::AssertionFailure()
+               << file.toStdString() << ": ffmpeg exit " << rc << ": " << output.constData();
     }
     static double secondsOf(const QString& file)
     {
