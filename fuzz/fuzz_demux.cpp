@@ -3,6 +3,8 @@
 // same metadata blocks in the same order.
 #include "recorder/icydemuxer.h"
 
+#include "fuzzpieces.h"
+
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdlib>
@@ -67,10 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FuzzedDataProvider fdp(data, size);
     const bool metadataMode = fdp.ConsumeBool();
     const bool accept = fdp.ConsumeBool();
-    std::vector<size_t> cuts;
-    const int pieces = fdp.ConsumeIntegralInRange<int>(0, 64);
-    for (int i = 0; i < pieces; ++i)
-        cuts.push_back(fdp.ConsumeIntegralInRange<size_t>(0, 70000));
+    const std::vector<size_t> cuts = ConsumeCuts(fdp);
     const std::vector<char> stream = fdp.ConsumeRemainingBytes<char>();
 
     Collector whole;
@@ -83,13 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     chunked.accept = accept;
     IcyDemuxer many;
     many.Reset(metadataMode);
-    size_t pos = 0;
-    for (size_t cut : cuts) {
-        const size_t n = std::min(cut, stream.size() - pos);
-        many.Feed(stream.data() + pos, qsizetype(n), chunked);
-        pos += n;
-    }
-    many.Feed(stream.data() + pos, qsizetype(stream.size() - pos), chunked);
+    FeedInPieces(stream, cuts, [&](const char* piece, size_t n) { many.Feed(piece, qsizetype(n), chunked); });
 
     if (!Same(whole, chunked))
         std::abort();

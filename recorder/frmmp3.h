@@ -2,6 +2,7 @@
 
 #include "config/usersettings.h"
 #include "recorder/icydemuxer.h"
+#include "recorder/oggrecording.h"
 #include "recorder/overlapfinder.h"
 #include "recorder/recordingfiles.h"
 #include "recorder/serverlist.h"
@@ -198,6 +199,9 @@ private:
     bool OnHeader(const IcyHeader& header, const QByteArray& bodyStart) override;
     void OnMetadata(const QByteArray& block) override;
     void OnAudio(const char* data, qsizetype size) override;
+    // An Ogg stream is recorded by its pages: true when the response is one.
+    bool beginOgg(const IcyHeader& header, const QByteArray& bodyStart);
+    void writeOgg(const char* data, qsizetype size);
 
     void setSongCaption(const QString& caption);
     QString fileCaption() const;
@@ -343,6 +347,7 @@ private:
         qint64 aheadMs = 0;
     };
     Arrival m_arrival;
+    OggRecording m_ogg;
     qint64 m_connectionStart = 0;  // where in the recording (m_memory.Total()) the connection's first byte belongs
     Arrival m_lostArrival;  // of the connection that was lost
     qint32 m_lostTick = 0;  // when its last audio came

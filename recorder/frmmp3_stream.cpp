@@ -55,15 +55,16 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
     // The response is a stream. From now on a failure ends an unattended run.
     m_config.bCalledFromGUI = false;
     strICYHeader = QString::fromLatin1(raw);
-    const QString extension = RecordingExtension(header.contentType);
+    const QString extension = StreamExtension(header.contentType, bodyStart);
     if (!m_streamIsReconnect) {
         m_extension = extension;
         // An archive file made before the stream's type was known, still
-        // empty, takes the type's extension.
-        if (!blnIcyReal && m_config.lRecordingMode == 3 && m_file.IsOpen() && m_file.BytesWritten() == 0 &&
+        // empty, takes the type's extension; so does a single file of Ogg.
+        const bool ogg = IsOggStream(header.contentType, bodyStart);
+        if (!blnIcyReal && (m_config.lRecordingMode == 3 || ogg) && m_file.IsOpen() && m_file.BytesWritten() == 0 &&
             m_file.QueuedBytes() == 0 && RecordingExtensionOf(m_fileSongName) != extension) {
             const QString wrong = m_file.Path();
-            const QString renamed = m_fileSongName.left(m_fileSongName.size() - 4) + extension;
+            const QString renamed = WithExtension(m_fileSongName, extension);
             m_fileSongName.clear();
             m_file.Close();
             QFile::remove(wrong);
@@ -72,6 +73,8 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
     }
     if (header.hasBitRate)
         lngBitRate = header.bitRate;
+    if (beginOgg(header, bodyStart))
+        return true;
 
     if (blnIcyReal) {
         if (!m_streamIsReconnect && !m_continueName.isEmpty()) {
@@ -150,7 +153,10 @@ void frmMP3::OnAudio(const char* data, qsizetype size)
     m_retryCount = 0;
     m_redirects = 0;
     noteArrival(size);
-    WriteAudio(data, size);
+    if (m_ogg.Active())
+        writeOgg(data, size);
+    else
+        WriteAudio(data, size);
 }
 
 void frmMP3::WriteAudio(const char* data, qsizetype size)
@@ -310,6 +316,9 @@ void frmMP3::tagFile(const QString& path, const QString& name, bool titleMode)
 {
     // The file itself is tagged: under a numbered name it is not the one
     // its song's name points to.
+    const QString extension = RecordingExtensionOf(path);
+    if (extension == QLatin1String(".ogg") || extension == QLatin1String(".opus"))
+        return; // an Ogg file's comments are its tags
     const TagInfo info = TagInfoForRecording(name, titleMode, m_config.sRecordingTitle);
     bool ok = (info.Artist.isEmpty() && info.Title.isEmpty() && info.Album.isEmpty()) ||
               WriteID3Tag(path, info, now().date());
@@ -481,6 +490,7 @@ void frmMP3::CloseRecording()
     finishCleanCut();
     settleJoin();
     dropPartialFrame();
+    m_ogg.Finish();
     closeFile(blnIcyReal);
     m_ws->Close();
     m_connecting = false;

@@ -120,12 +120,20 @@ QString RecordingExtension(const QByteArray& contentType)
     const QByteArray type = (semicolon < 0 ? contentType : contentType.left(semicolon)).trimmed().toLower();
     if (type == "audio/aac" || type == "audio/aacp" || type == "audio/x-aac")
         return QStringLiteral(".aac");
+    if (type == "audio/opus")
+        return QStringLiteral(".opus");
+    if (type == "audio/ogg" || type == "application/ogg" || type == "audio/vorbis")
+        return QStringLiteral(".ogg");
     return QStringLiteral(".mp3");
 }
 
 QString RecordingExtensionOf(const QString& name)
 {
-    return name.endsWith(QLatin1String(".aac"), Qt::CaseInsensitive) ? QStringLiteral(".aac") : QStringLiteral(".mp3");
+    for (const char* other : {".aac", ".ogg", ".opus"}) {
+        if (name.endsWith(QLatin1String(other), Qt::CaseInsensitive))
+            return QLatin1String(other);
+    }
+    return QStringLiteral(".mp3");
 }
 
 QString RepeatPathFor(const QString& path)

@@ -50,9 +50,11 @@ bool TagRecording(const QString& sMP3Path, const QString& name, bool titleMode,
                   const QString& sRecordingTitle, const QDate& today);
 
 // The file extension for a stream of `contentType`: ".aac" for AAC
-// ("audio/aac", "audio/aacp"), ".mp3" for anything else.
+// ("audio/aac", "audio/aacp"), ".opus" for "audio/opus", ".ogg" for the
+// other Ogg types ("audio/ogg", "application/ogg", "audio/vorbis"), ".mp3"
+// for anything else.
 QString RecordingExtension(const QByteArray& contentType);
-// ".aac" when `name` ends so (any letter case), else ".mp3".
+// ".aac", ".ogg" or ".opus" when `name` ends so (any letter case), else ".mp3".
 QString RecordingExtensionOf(const QString& name);
 
 // Where a song that plays again is recorded while the earlier recording of

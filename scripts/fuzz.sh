@@ -20,7 +20,7 @@ if [ -z "$cxx" ]; then
   exit 1
 fi
 
-targets=(fuzz_demux fuzz_curi fuzz_playlist fuzz_preset fuzz_header fuzz_stationplaylist fuzz_stationfile)
+targets=(fuzz_demux fuzz_ogg fuzz_curi fuzz_playlist fuzz_preset fuzz_header fuzz_stationplaylist fuzz_stationfile)
 if [ "$#" -gt 0 ]; then targets=("$@"); fi
 
 cmake -S "$here/fuzz" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -39,7 +39,7 @@ for t in "${targets[@]}"; do
   mkdir -p "$work" "$artifacts"
   log="$build/$t.log"
   max_len=4096
-  if [ "$t" = fuzz_demux ]; then max_len=70000; fi   # room for an over-long header
+  if [ "$t" = fuzz_demux ] || [ "$t" = fuzz_ogg ]; then max_len=70000; fi   # room for an over-long header or page
   if [ "$t" = fuzz_stationfile ]; then max_len=20000; fi  # room for lines past their bound
   echo "fuzz: $t for ${seconds}s"
   status=0

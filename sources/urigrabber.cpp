@@ -47,7 +47,7 @@ QString ctlURIGrabber::ErrorText(int code)
         return QStringLiteral("The PLS file is formatted incorrectly!");
     case plsOggRefused:
         return QStringLiteral(
-            "Icecast OGG streaming is not supported at this time... please wait for a future version!");
+            "This Ogg address is a file, not a stream: only Ogg streams can be recorded!");
     case plsTooLarge:
         return QStringLiteral("The playlist file is too large (more than 16 MiB)!");
     case plsNotAFile:
@@ -173,7 +173,7 @@ void ctlURIGrabber::Winsock1_DataArrival(qint64 /*bytesTotal*/)
     // sending is not cut off while a stalled one still is.
     m_startTick = m_clock->GetTickCount();
     const HttpResponseAssembler::Status status = m_response.Feed(data);
-    // An Ogg stream never ends: its header is enough to refuse it.
+    // An Ogg stream never ends: its header is enough to tell it.
     if (status != HttpResponseAssembler::NeedMore || oggAnswer())
         responseEnded(status);
 }
@@ -209,7 +209,15 @@ void ctlURIGrabber::responseEnded(HttpResponseAssembler::Status status)
 {
     endRequest();
     if (oggAnswer() && m_response.StatusCode() == 200) {
-        emit Error(plsOggRefused);
+        // An Ogg stream (open-ended: no length) is itself the station; an
+        // Ogg file of a given length is not a stream.
+        if (!m_response.Field("content-length").isEmpty()) {
+            emit Error(plsOggRefused);
+            return;
+        }
+        emit URLRaise(m_uri.Host(), m_uri.Resource(), m_uri.Port(), m_uri.QueryString(),
+                      AsciiLower(m_uri.Protocol()) == QLatin1String("https"));
+        emit Done();
         return;
     }
     if (status != HttpResponseAssembler::Complete) {

@@ -29,26 +29,6 @@ bool toEntry(const QString& address, PlaylistEntry& entry)
     return true;
 }
 
-// An address of an Ogg stream: ".ogg" in its path or query, any case. The
-// host's name says nothing about what it streams.
-bool namesOgg(const QString& address)
-{
-    qsizetype from = address.indexOf(QLatin1String("://"));
-    from = from < 0 ? 0 : from + 3;
-    const qsizetype path = address.indexOf(QLatin1Char('/'), from);
-    if (path < 0)
-        return false;
-    return AsciiLower(address.mid(path)).contains(QLatin1String(".ogg"));
-}
-
-void refuseOgg(PlaylistResult& result)
-{
-    result.Error = plsOggRefused;
-    result.Entries.clear();
-    result.HasTitle = false;
-    result.FirstTitle.clear();
-}
-
 void parseM3U(const QString& text, PlaylistResult& result)
 {
     result.IsM3U = true;
@@ -65,10 +45,6 @@ void parseM3U(const QString& text, PlaylistResult& result)
     QString address = text.mid(start);
     if (address.endsWith(QLatin1Char('\n')) || address.endsWith(QLatin1Char('\r')))
         address.chop(1);
-    if (namesOgg(address)) {
-        refuseOgg(result);
-        return;
-    }
     PlaylistEntry entry;
     if (!toEntry(address, entry)) {
         result.Error = plsUnknown;
@@ -98,10 +74,6 @@ void parsePLS(const QString& text, PlaylistResult& result)
         from = equals;
         if (value.isEmpty())
             continue;
-        if (namesOgg(value)) {
-            refuseOgg(result);
-            return;
-        }
         PlaylistEntry entry;
         if (!toEntry(value, entry)) {
             result.Error = plsUnknown;

@@ -40,9 +40,8 @@ struct PlaylistResult {
 };
 
 // Parses PLS or M3U text. `address` is the playlist's own address: one that
-// ends in ".m3u" is read as M3U, anything else as PLS. A list that names an
-// Ogg stream (".ogg" in an address's path or query) is refused whole; a
-// title, a comment or a host name with ".ogg" in it refuses nothing.
+// ends in ".m3u" is read as M3U, anything else as PLS. Ogg stations
+// (".ogg" addresses) are listed like any other.
 //  - M3U: the server runs from the first "http://" to the end of the text,
 //    less one final line-end character.
 //  - PLS: every "File" (anywhere in the text) followed by "=" gives a value up

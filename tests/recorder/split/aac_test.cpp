@@ -25,13 +25,17 @@ TEST(RecordingExtension, FollowsTheContentType)
     } cases[] = {
         {"audio/aac", ".aac"},     {"audio/aacp", ".aac"},   {"audio/aacp; charset=x", ".aac"},
         {"AUDIO/AACP", ".aac"},    {"audio/x-aac", ".aac"},  {"audio/mpeg", ".mp3"},
-        {"", ".mp3"},              {"audio/aac-x", ".mp3"},  {"application/ogg", ".mp3"},
+        {"", ".mp3"},              {"audio/aac-x", ".mp3"},  {"application/ogg", ".ogg"},
+        {"audio/ogg", ".ogg"},     {"audio/vorbis", ".ogg"}, {"Audio/Opus; x=1", ".opus"},
+        {"audio/oggx", ".mp3"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(RecordingExtension(c.type), QString::fromLatin1(c.extension)) << c.type.constData();
     EXPECT_EQ(RecordingExtensionOf(QStringLiteral("a.AAC")), QStringLiteral(".aac"));
     EXPECT_EQ(RecordingExtensionOf(QStringLiteral("a.mp3")), QStringLiteral(".mp3"));
     EXPECT_EQ(RecordingExtensionOf(QStringLiteral("aac")), QStringLiteral(".mp3"));
+    EXPECT_EQ(RecordingExtensionOf(QStringLiteral("a.OGG")), QStringLiteral(".ogg"));
+    EXPECT_EQ(RecordingExtensionOf(QStringLiteral("a.opus")), QStringLiteral(".opus"));
 }
 
 class AacTest : public RecorderFixture {

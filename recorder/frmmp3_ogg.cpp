@@ -1,0 +1,56 @@
+// Ogg streams (Vorbis, Opus, FLAC): recorded page by page, one file per
+// song named from the song's own comments, or whole into the one file.
+#include "config/configuration.h"
+#include "listen/relay.h"
+#include "platform/text.h"
+#include "recorder/frmmp3.h"
+
+#include <QFileInfo>
+
+bool frmMP3::beginOgg(const IcyHeader& header, const QByteArray& bodyStart)
+{
+    if (!IsOggStream(header.contentType, bodyStart)) {
+        m_ogg.Finish();
+        return false;
+    }
+    // Every connection starts with fresh header pages; a song an outage cut
+    // ended its file with the connection, and nothing is joined to it.
+    m_memory.Clear();
+    m_recentTitles.clear();
+    m_arrival = Arrival();
+    if (m_config.lRecordingMode != 2) {
+        m_ogg.BeginOneFile(m_streamIsReconnect);
+        return true;
+    }
+    // No ICY titles: the songs' comments name the files.
+    blnIcyReal = false;
+    const QString station = header.hasIcyName ? DecodeText(header.icyName).trimmed() : QString();
+    const QString fallback = (station.isEmpty() ? QStringLiteral("unknown") : station) + QLatin1Char('-') + dateStamp();
+    const bool bitRateSent = header.hasBitRate;
+    m_ogg.onOpened = [this, bitRateSent](const QString& path) {
+        if (!bitRateSent && m_ogg.Demuxer().Current().nominalKbps > 0)
+            lngBitRate = m_ogg.Demuxer().Current().nominalKbps;
+        setSongCaption(QStringLiteral("Now Recording: ") + QFileInfo(path).fileName());
+    };
+    m_ogg.onClosed = [this](const QString& path) { emit fileClosed(path); };
+    m_ogg.onError = [this](const QString& text) { setSongCaption(text); };
+    m_ogg.BeginSongs(m_config.sMP3Path, fallback);
+    return true;
+}
+
+void frmMP3::writeOgg(const char* data, qsizetype size)
+{
+    m_ogg.SetPaused(blnPaused);
+    // In one-file mode the good pages go into the recording file; a page
+    // that failed its check is never written.
+    const QByteArray pages = m_ogg.Feed(data, size);
+    if (!pages.isEmpty()) {
+        recordAudio(pages.constData(), pages.size());
+        flushAudio(); // the queued audio points into `pages`
+    }
+    const QString problems = m_ogg.NewProblems();
+    if (!problems.isEmpty())
+        setSongCaption(problems);
+    if (m_deps.relay->blnEnablePreviewStream())
+        m_deps.relay->PushData(data, size);
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "recorder/oggdemuxer.h"
+#include "recorder/recordingfiles.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QString>
+#include <functional>
+
+// True for the content types of Ogg streams (audio/ogg, application/ogg,
+// audio/opus, audio/vorbis), or when `bodyStart` begins with "OggS".
+bool IsOggStream(const QByteArray& contentType, const QByteArray& bodyStart);
+
+// The extension of a stream's files: ".opus" for audio/opus, ".ogg" for
+// the other Ogg streams, else RecordingExtension(contentType).
+QString StreamExtension(const QByteArray& contentType, const QByteArray& bodyStart);
+// `name` with its extension (".mp3", ".aac", ".ogg" or ".opus", any case)
+// replaced by `extension`, or with `extension` added when it has none of them.
+QString WithExtension(const QString& name, const QString& extension);
+
+// The name of a song's file: "ARTIST - TITLE", the title alone without an
+// artist, and `fallback` (the station and date) when neither is given; with
+// the codec's extension.
+QString OggSongName(const OggStreamInfo& info, const QString& fallback);
+
+// Records an Ogg stream: in song mode each logical stream into its own
+// file in `folder`, named after its comments; in one-file mode the good
+// pages of the chained stream are collected for the caller to write. Only
+// whole pages that passed their CRC are written; no tag is added (the
+// comments are the tags).
+class OggRecording : private OggDemuxer::Sink {
+public:
+    // Song mode: `fallback` names a song without comments.
+    void BeginSongs(const QString& folder, const QString& fallback);
+    // One-file mode: Feed returns the pages to write. A connection that
+    // `continues` the file after an outage, bringing the header pages of the
+    // song that was cut again, goes on with that song's pages without them.
+    void BeginOneFile(bool continues = false);
+    bool Active() const { return m_active; }
+    // Feeds a chunk of the stream. In one-file mode returns the pages to
+    // write, whole and in order; in song mode "" (the files are written).
+    QByteArray Feed(const char* data, qsizetype size);
+    // The stream ended or the recording stops: a song's file is closed as
+    // it is (a cut song), and the recording is no longer active.
+    void Finish();
+
+    const OggDemuxer& Demuxer() const { return m_demux; }
+    QString Path() const { return m_file.Path(); }
+    // A short status of bad input seen so far; "" when none.
+    QString Problems() const;
+    // Problems() when it changed since the last call; "" otherwise.
+    QString NewProblems();
+    // While paused nothing is written; a song's file open then is closed,
+    // and the next file begins with the next song.
+    void SetPaused(bool paused);
+
+    // Told when a song's file is opened (its path) and when it is closed.
+    std::function<void(const QString&)> onOpened, onClosed;
+    // Told a failure to create or write a file.
+    std::function<void(const QString&)> onError;
+
+private:
+    void OnStreamStart(const OggStreamInfo& info) override;
+    void OnPage(const char* data, qsizetype size) override;
+    void OnStreamEnd(bool complete) override;
+    void write(const char* data, qsizetype size);
+    void closeSong();
+
+    OggDemuxer m_demux;
+    RecordingFile m_file;
+    QString m_folder, m_fallback;
+    bool m_active = false;
+    bool m_songs = false;
+    bool m_paused = false;
+    bool m_writing = false; // the current stream's header pages were written
+    bool m_cutOpen = false; // one-file mode: the last stream written was cut, not ended
+    quint32 m_cutSerial = 0;
+    QString m_toldProblems;
+    QByteArray m_out; // one-file mode: the pages of the chunk being fed
+};

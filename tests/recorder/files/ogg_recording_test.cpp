@@ -1,0 +1,194 @@
+#include "recorder/oggrecording.h"
+#include "tests/recorder/demux/oggpages.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray OpusSong(quint32 serial, const QList<QByteArray>& fields)
+{
+    const QByteArray head = QByteArray("OpusHead", 8) + char(1) + char(2) + QByteArray(10, '\0');
+    return PacketsPage(2, serial, 0, {head}) +
+           PacketsPage(0, serial, 1, {QByteArray("OpusTags", 8) + CommentBody(fields)}) +
+           PacketsPage(4, serial, 2, {QByteArray(100, 'o')}, 960);
+}
+
+TEST(IsOggStream, ContentTypesAndCapturePattern)
+{
+    const struct {
+        QByteArray type, body;
+        bool ogg;
+    } cases[] = {
+        {"audio/ogg", "", true},
+        {"application/ogg", "", true},
+        {"audio/opus", "", true},
+        {"audio/vorbis", "", true},
+        {"Audio/Ogg; codecs=opus", "", true},
+        {"audio/mpeg", "OggS\0", true},
+        {"audio/mpeg", "\xff\xfb", false},
+        {"audio/aac", "", false},
+        {"audio/oggx", "", false},
+        {"video/ogg", "", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsOggStream(c.type, c.body), c.ogg) << c.type.constData();
+}
+
+TEST(StreamExtension, OggByTypeOrCapturePattern)
+{
+    EXPECT_EQ(StreamExtension("audio/opus", ""), ".opus");
+    EXPECT_EQ(StreamExtension("application/ogg", ""), ".ogg");
+    EXPECT_EQ(StreamExtension("audio/mpeg", "OggS"), ".ogg");
+    EXPECT_EQ(StreamExtension("audio/aacp", "\xff\xf1"), ".aac");
+    EXPECT_EQ(WithExtension("show.MP3", ".ogg"), "show.ogg");
+    EXPECT_EQ(WithExtension("show-12082026.opus", ".ogg"), "show-12082026.ogg");
+    EXPECT_EQ(WithExtension("show", ".opus"), "show.opus");
+}
+
+TEST(OggSongName, FromComments)
+{
+    const struct {
+        QString artist, title;
+        OggCodec codec;
+        QString name;
+    } cases[] = {
+        {"Ann", "First", OggCodec::Vorbis, "Ann - First.ogg"},
+        {"", "Only Title", OggCodec::Opus, "Only Title.opus"},
+        {"Artist Only", "", OggCodec::Flac, "Radio-12082026.ogg"},
+        {"", "", OggCodec::Opus, "Radio-12082026.opus"},
+    };
+    for (const auto& c : cases) {
+        OggStreamInfo info;
+        info.artist = c.artist;
+        info.title = c.title;
+        info.codec = c.codec;
+        EXPECT_EQ(OggSongName(info, "Radio-12082026"), c.name);
+    }
+}
+
+TEST(OggRecording, OneFilePerSongNamedAfterItsComments)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // An earlier recording of the first song stays; a title with a slash is cleaned.
+    QFile earlier(dir.path() + "/Ann - First.ogg");
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("earlier");
+    earlier.close();
+    const QByteArray one = VorbisSong(1, {"ARTIST=Ann", "TITLE=First"});
+    const QByteArray two = OpusSong(2, {"TITLE=AC/DC?"});
+    const QByteArray three = VorbisSong(3, {"COMMENT=none"});
+    const QByteArray stream = one + two + three;
+    for (qsizetype chunk : {qsizetype(1), qsizetype(100), stream.size()}) {
+        SCOPED_TRACE(chunk);
+        for (const QString& f : QDir(dir.path()).entryList(QDir::Files))
+            if (f != "Ann - First.ogg")
+                QFile::remove(dir.path() + "/" + f);
+        OggRecording rec;
+        QStringList opened, closed;
+        rec.onOpened = [&](const QString& p) { opened << QFileInfo(p).fileName(); };
+        rec.onClosed = [&](const QString& p) { closed << QFileInfo(p).fileName(); };
+        rec.BeginSongs(dir.path(), "Radio-12082026");
+        for (qsizetype i = 0; i < stream.size(); i += chunk)
+            EXPECT_TRUE(rec.Feed(stream.constData() + i, qMin(chunk, stream.size() - i)).isEmpty());
+        rec.Finish();
+        const QStringList names = {"Ann - First (2).ogg", "ACDC.opus", "Radio-12082026.ogg"};
+        EXPECT_EQ(opened, names);
+        EXPECT_EQ(closed, names);
+        EXPECT_EQ(ReadAll(dir.path() + "/Ann - First.ogg"), "earlier");
+        EXPECT_EQ(ReadAll(dir.path() + "/" + names[0]), one);
+        EXPECT_EQ(ReadAll(dir.path() + "/" + names[1]), two);
+        EXPECT_EQ(ReadAll(dir.path() + "/" + names[2]), three);
+        EXPECT_EQ(rec.Problems(), "");
+    }
+}
+
+TEST(OggRecording, CutSongEndsItsFileAndBadPagesAreNotWritten)
+{
+    QTemporaryDir dir;
+    const QByteArray one = VorbisSong(1, {"TITLE=Cut"}, 4);
+    const qsizetype lastPage = PacketsPage(4, 1, 5, {QByteArray(300, 'd')}, 4096).size();
+    QByteArray damaged = VorbisSong(2, {"TITLE=Damaged"}, 3);
+    const qsizetype secondAudio = damaged.size() - 2 * lastPage; // the middle audio page
+    damaged[secondAudio + 40] = char(damaged[secondAudio + 40] ^ 1);
+    OggRecording rec;
+    rec.BeginSongs(dir.path(), "Radio");
+    rec.Feed(one.left(one.size() - lastPage).constData(), one.size() - lastPage); // the connection drops
+    rec.Finish();
+    rec.BeginSongs(dir.path(), "Radio"); // the reconnect brings fresh header pages
+    rec.Feed(damaged.constData(), damaged.size());
+    const QString problems = rec.Problems();
+    rec.Finish();
+    EXPECT_EQ(ReadAll(dir.path() + "/Cut.ogg"), one.left(one.size() - lastPage));
+    EXPECT_EQ(ReadAll(dir.path() + "/Damaged.ogg"), damaged.left(secondAudio) + damaged.mid(secondAudio + lastPage));
+    EXPECT_EQ(problems, "Ogg: 1 damaged page(s) dropped");
+}
+
+TEST(OggRecording, OneFileModeHandsOverTheChainWhole)
+{
+    const QByteArray stream = "junk" + VorbisSong(1, {"TITLE=A"}) + OpusSong(2, {"TITLE=B"});
+    OggRecording rec;
+    rec.BeginOneFile();
+    QByteArray out;
+    for (qsizetype i = 0; i < stream.size(); i += 33)
+        out += rec.Feed(stream.constData() + i, qMin<qsizetype>(33, stream.size() - i));
+    rec.Finish();
+    EXPECT_EQ(out, stream.mid(4));
+    EXPECT_TRUE(rec.Path().isEmpty());
+}
+
+TEST(OggRecording, OneFileGoesOnWithTheCutSongAfterAReconnect)
+{
+    // Pages: two of headers, three of audio. The outage falls after the
+    // first audio page; the server then sends the headers again.
+    const QByteArray song = VorbisSong(1, {"TITLE=A"});
+    const qsizetype audio = PacketsPage(0, 1, 2, {QByteArray(300, 'a')}, 1024).size();
+    const qsizetype headers = song.size() - 3 * audio;
+    const QByteArray other = VorbisSong(2, {"TITLE=B"});
+    const struct {
+        const char* name;
+        bool continues;
+        QByteArray again;
+        QByteArray out;
+    } cases[] = {
+        {"the same song goes on", true, song.left(headers) + song.mid(headers + audio), song},
+        {"another song begins", true, other, song.left(headers + audio) + other},
+        {"a new recording starts with headers", false, song, song.left(headers + audio) + song},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        OggRecording rec;
+        rec.BeginOneFile();
+        QByteArray out = rec.Feed(song.constData(), headers + audio + 10); // a torn page at the end
+        rec.BeginOneFile(c.continues);
+        out += rec.Feed(c.again.constData(), c.again.size());
+        rec.Finish();
+        EXPECT_EQ(out, c.out);
+    }
+}
+
+TEST(OggRecording, PauseSkipsToTheNextSong)
+{
+    const QByteArray one = VorbisSong(1, {"TITLE=A"}), two = VorbisSong(2, {"TITLE=B"});
+    const qsizetype kept = one.size() - 2 * PacketsPage(0, 1, 2, {QByteArray(300, 'a')}, 1024).size();
+    OggRecording rec;
+    rec.BeginOneFile();
+    QByteArray out = rec.Feed(one.constData(), kept);
+    rec.SetPaused(true);
+    out += rec.Feed(one.constData() + kept, one.size() - kept);
+    rec.SetPaused(false);
+    out += rec.Feed(two.constData(), two.size());
+    rec.Finish();
+    EXPECT_EQ(out, one.left(kept) + two);
+}
+
+} // namespace
