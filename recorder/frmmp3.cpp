@@ -35,6 +35,7 @@ frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
         onConnectError(why, number == QAbstractSocket::ConnectionRefusedError);
     });
     connect(m_ws, &EventSocket::Closed, this, [this] {
+        const Publish publish(*this);
         // A server that closes before its header is complete has said all it
         // will say: judge what it sent.
         if (bIcy && !m_demux.PendingHeader().isEmpty())
@@ -76,6 +77,7 @@ void frmMP3::StreamHold::Sleep(int milliseconds)
 
 void frmMP3::ReleaseStreamHold()
 {
+    const Publish publish(*this);
     m_holdTimer.stop();
     if (m_ws->BytesReceived() > 0)
         m_ws->RaiseDataArrival();
@@ -97,6 +99,18 @@ QString frmMP3::dateStamp() const
 }
 
 void frmMP3::setSongCaption(const QString& caption)
+{
+    m_lastError.clear();
+    sayCaption(caption);
+}
+
+void frmMP3::showError(const QString& caption)
+{
+    m_lastError = caption;
+    sayCaption(caption);
+}
+
+void frmMP3::sayCaption(const QString& caption)
 {
     if (caption == sSongCaption)
         return;
@@ -122,14 +136,9 @@ void frmMP3::setPhase(Phase p)
     emit phaseChanged(p);
 }
 
-void frmMP3::setMenu(const RecorderMenuState& m)
-{
-    m_menu = m;
-    emit menuChanged();
-}
-
 void frmMP3::Form_Load(const QString& commandLine)
 {
+    const Publish publish(*this);
     m_file.Close();
     bIcy = true;
     blnDisconnect = false;
@@ -159,6 +168,7 @@ void frmMP3::Form_Load(const QString& commandLine)
 
 bool frmMP3::LoadConfigurationFile(QString& strFileToLoad)
 {
+    const Publish publish(*this);
     strFileToLoad.remove(QLatin1Char('"'));
     bool noop = false;
     if (strFileToLoad.contains(QLatin1String("-noop"))) {
@@ -204,6 +214,7 @@ bool frmMP3::LoadConfigurationFile(QString& strFileToLoad)
 
 bool frmMP3::InitializeMP3Recorder()
 {
+    const Publish publish(*this);
     setSongCaption(QStringLiteral("Connecting to ") + m_config.sRecordingTitle + QStringLiteral("..."));
     bIcy = true;
     blnIcyReal = false;
@@ -219,15 +230,7 @@ bool frmMP3::InitializeMP3Recorder()
 
 void frmMP3::StartRecording()
 {
-    RecorderMenuState m = m_menu;
-    m.mPopExit = QStringLiteral("Stop Recording and Exit");
-    m.mnuStartRecording = false;
-    m.mnuStopRecording = true;
-    m.mnuPauseRecording = true;
-    m.mnuToggleDisplay = true;
-    m.mnuListen = true;
-    setMenu(m);
-
+    const Publish publish(*this);
     StartTick = m_deps.clock->GetTickCount();
     // The data watchdog counts from the start of this recording, not from the
     // last data of an earlier one.
@@ -250,6 +253,7 @@ void frmMP3::StartRecording()
 
 void frmMP3::StopRecording()
 {
+    const Publish publish(*this);
     if (blnRecording) {
         CloseRecording();
         blnRecording = false;
@@ -261,16 +265,6 @@ void frmMP3::StopRecording()
     // A connection still being made, or waiting for its turn, is abandoned.
     m_connecting = false;
     m_retrying = false;
-
-    RecorderMenuState m = m_menu;
-    m.mPopExit = QStringLiteral("Exit");
-    m.mnuStartRecording = true;
-    m.mnuStopRecording = false;
-    m.mnuPauseRecording = false;
-    m.mnuPauseRecordingCaption = QStringLiteral("Pause Recording");  // a stop ends any pause
-    m.mnuListen = false;
-    m.mnuToggleDisplay = true;
-    setMenu(m);
 
     lngHoursPassed = lngMinutesPassed = lngSecondsPassed = 0;
     lngHoursLeft = lngMinutesLeft = lngSecondsLeft = 0;
@@ -290,14 +284,12 @@ void frmMP3::StopRecording()
 
 void frmMP3::TogglePause()
 {
-    RecorderMenuState m = m_menu;
+    const Publish publish(*this);
     if (!blnPaused) {
         finishCleanCut();
         blnPaused = true;
         blnPausedFileName = strSongName;
         lPauseStart = m_deps.clock->GetTickCount();
-        m.mnuPauseRecordingCaption = QStringLiteral("Unpause Recording");
-        setPauseCaption(m);
         return;
     }
 
@@ -317,22 +309,11 @@ void frmMP3::TogglePause()
     }
     m_resuming = false;
     blnPausedFileName.clear();
-    m.mnuPauseRecordingCaption = QStringLiteral("Pause Recording");
-    setPauseCaption(m);
 }
 
-void frmMP3::setPauseCaption(const RecorderMenuState& m)
+void frmMP3::Listen()
 {
-    // With nothing recording the menu shows the state it had at start or
-    // after the last stop; the caption waits for the next recording.
-    if (blnRecording)
-        setMenu(m);
-    else
-        m_menu.mnuPauseRecordingCaption = m.mnuPauseRecordingCaption;
-}
-
-void frmMP3::mnuListen_Click()
-{
+    const Publish publish(*this);
     if (blnPreviewToggle) {
         blnPreviewToggle = false;
         if (blnRecording)
@@ -346,6 +327,7 @@ void frmMP3::mnuListen_Click()
 
 void frmMP3::RelayTaken(const QString& status)
 {
+    const Publish publish(*this);
     blnPreviewToggle = false;
     if (status == m_relayStatusSaid)
         return;
@@ -357,6 +339,7 @@ void frmMP3::QuitProgram(int exitCode)
 {
     if (m_quitting)
         return;
+    const Publish publish(*this);
     m_quitting = true;
     m_exitCode = exitCode;
     m_timer1.stop();
@@ -372,6 +355,7 @@ void frmMP3::endProgram()
 
 void frmMP3::ExitFromMenu()
 {
+    const Publish publish(*this);
     if (blnRecording)
         CloseRecording();
     QuitProgram(0);

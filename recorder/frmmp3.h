@@ -3,6 +3,7 @@
 #include "config/usersettings.h"
 #include "recorder/icydemuxer.h"
 #include "recorder/overlapfinder.h"
+#include "recorder/recorderstatus.h"
 #include "recorder/recordingfiles.h"
 #include "recorder/serverlist.h"
 #include "platform/sleeper.h"
@@ -25,18 +26,6 @@ class IRecorderHost;
 class IRelay;
 class ISleeper;
 class ITickSource;
-
-// The recorder's menu in the notification area, as the recorder wants it.
-struct RecorderMenuState {
-    QString mPopExit = QStringLiteral("Exit");
-    bool mnuStartRecording = true;
-    bool mnuStopRecording = false;
-    bool mnuPauseRecording = false;
-    bool mnuToggleDisplay = true;
-    bool mnuListen = false;
-    QString mnuPauseRecordingCaption = QStringLiteral("Pause Recording");
-    QString mnuListenCaption = QStringLiteral("Listen to recording");
-};
 
 // Everything the recorder reaches outside itself.
 // The most the stream socket takes from the system per data event: small
@@ -71,8 +60,9 @@ struct RecorderDeps {
 };
 
 // The hidden recorder window: holds the recording in progress, its state and
-// operations. Windows and the tray read its public state and call its
-// operations; it never touches a widget.
+// operations. Windows read its state as one value (Status()), follow its
+// signals when it changes and act through its commands; it never touches a
+// widget.
 // A Live365 server entry: its host names the service and the last segment
 // of its path is the station's number.
 bool Live365StationOf(const ServerEntry& entry, QString& stationNumber, bool& aflMode);
@@ -120,7 +110,13 @@ public:
     void StartRecording();
     void StopRecording();
     void TogglePause();
-    void mnuListen_Click();
+    // Listening to the recording on and off.
+    void Listen();
+    // Starts again: on the preset the last recording came from when there is
+    // one, else on the servers it had; with neither nothing happens.
+    void Restart();
+    // The listening volume in percent, applied by the next clock tick.
+    void SetVolume(qint32 volume);
     // The relay could not listen: listening is off; its status is said once
     // however often a reconnect tries again.
     void RelayTaken(const QString& status);
@@ -159,7 +155,7 @@ public:
     // The status as the recording display shows it: the song's own name
     // where the status names its file on disk.
     QString DisplayCaption() const;
-    const RecorderMenuState& Menu() const { return m_menu; }
+    RecorderStatus Status() const;
     bool Timer1Enabled() const { return m_timer1.isActive(); }
     EventSocket& WS() { return *m_ws; }
     ctlURIGrabber& URIGrabber() { return *m_grabber; }
@@ -178,9 +174,16 @@ public:
     qint32 NextReconnectTick() const { return m_retryAt; }
 
 signals:
+    // Anything of the status but its clock changed; sent once an operation
+    // or an event is handled, with the status it left.
+    void statusChanged(const RecorderStatus& status);
+    // The song recording now has another name (sent before statusChanged).
+    void titleChanged(const QString& songName);
+    // The clock moved on (at most once a second; sent after statusChanged).
+    void clockChanged(const RecorderStatus& status);
+    // Each status said, as it is said (the headless console prints them).
     void songCaptionChanged(const QString& caption);
     void trayTipChanged(const QString& tip);
-    void menuChanged();
     void phaseChanged(frmMP3::Phase phase);
     void quitRequested(int exitCode);
     // A recording file was closed (and tagged when it had a name).
@@ -192,15 +195,31 @@ private:
     void OnMetadata(const QByteArray& block) override;
     void OnAudio(const char* data, qsizetype size) override;
 
+    // Sends the signals for what an operation changed when the outermost
+    // operation in progress ends, so windows never see a state half made.
+    class Publish {
+    public:
+        explicit Publish(frmMP3& owner) : m_owner(owner) { ++m_owner.m_publishDepth; }
+        ~Publish();
+        Publish(const Publish&) = delete;
+        Publish& operator=(const Publish&) = delete;
+
+    private:
+        frmMP3& m_owner;
+    };
+    void publishStatus();
+    ConnectionState connectionState() const;
+
     void setSongCaption(const QString& caption);
+    // A status that reports an error.
+    void showError(const QString& caption);
+    void sayCaption(const QString& caption);
     QString fileCaption() const;
     void rememberFileCaption();
     void announceFile();
     void showFileAgain();
     void setTrayTip(const QString& tip);
     void setPhase(Phase p);
-    void setMenu(const RecorderMenuState& m);
-    void setPauseCaption(const RecorderMenuState& m);
     void WriteAudio(const char* data, qsizetype size);
     // Audio that goes into the recording (and into its memory).
     void recordAudio(const char* data, qsizetype size);
@@ -285,8 +304,10 @@ private:
     IcyDemuxer m_demux;
     RecordingFile m_file;
     QByteArray m_chunk;  // the stream's read buffer, reused from chunk to chunk
-    RecorderMenuState m_menu;
     QString m_trayTip;
+    QString m_lastError;
+    int m_publishDepth = 0;
+    RecorderStatus m_published;
     Phase m_phase = Phase::Idle;
     bool m_quitting = false;
     int m_exitCode = 0;

@@ -28,6 +28,7 @@ bool Live365StationOf(const ServerEntry& entry, QString& stationNumber, bool& af
 void frmMP3::AddServer(const QString& sIPAddress, const QString& sPath, const QString& sPort, const QString& sQueryString,
                        bool secure)
 {
+    const Publish publish(*this);
     Servers.Add(ServerEntry{sIPAddress, sPath, sPort, sQueryString, secure});
 }
 
@@ -39,6 +40,7 @@ void frmMP3::ctlURIGrabber_URLRaise(const QString& Host, const QString& Resource
 
 void frmMP3::ctlURIGrabber_Done()
 {
+    const Publish publish(*this);
     if (Servers.Last() >= 1) {
         StartRecording();
     } else {
@@ -49,6 +51,7 @@ void frmMP3::ctlURIGrabber_Done()
 
 void frmMP3::ctlURIGrabber_Error(int lngType)
 {
+    const Publish publish(*this);
     m_grabber->StdErrorMessage(lngType);
     setPhase(Phase::Idle);
 }
@@ -61,6 +64,7 @@ void frmMP3::ctlURIPLSRead_URLRaise(const QString& Host, const QString& Resource
 
 void frmMP3::ctlURIPLSRead_Done()
 {
+    const Publish publish(*this);
     if (Servers.Last() >= 1) {
         m_config.sRecordingTitle = m_plsRead->strFirstTitle;
         m_config.bConfigOK = true;
@@ -74,12 +78,14 @@ void frmMP3::ctlURIPLSRead_Done()
 
 void frmMP3::ctlURIPLSRead_Error(int lngType)
 {
+    const Publish publish(*this);
     m_plsRead->StdErrorMessage(lngType);
     setPhase(Phase::Idle);
 }
 
 void frmMP3::ctlLive365_TitleChange(const QString& strArtist, const QString& strTitle)
 {
+    const Publish publish(*this);
     OpenMP3File(strArtist + QStringLiteral(" - ") + strTitle + QStringLiteral(".mp3"), true);
 }
 
@@ -91,6 +97,7 @@ void frmMP3::ctlLive365_TitleCallBack(const QString& text)
 
 void frmMP3::ctlLive365_Error(int lngErrorNum)
 {
+    const Publish publish(*this);
     if (!m_deps.live365)
         return;
     m_deps.live365->SetStationName(QString());
@@ -103,12 +110,13 @@ void frmMP3::ctlLive365_Error(int lngErrorNum)
 // callers pass lServerNumber).
 void frmMP3::ConnectToServer(qint32& position, bool reconnect)
 {
+    const Publish publish(*this);
     if (position > Servers.Last()) {
         stopWithMessage(QStringLiteral("All servers are full!"));
         return;
     }
     if (reconnect)  // an attempt to take up a lost stream says only that
-        setSongCaption(QStringLiteral("[ERR] NETWORK: Reconnecting..."));
+        showError(QStringLiteral("[ERR] NETWORK: Reconnecting..."));
     else
         setSongCaption(QStringLiteral("Connecting to ") + Servers[position].Host + QStringLiteral("..."));
     m_ws->Close();
@@ -121,13 +129,14 @@ void frmMP3::ConnectToServer(qint32& position, bool reconnect)
 
 void frmMP3::onConnectError(const QString& description, bool refused)
 {
+    const Publish publish(*this);
     if (!m_connecting) {
         onStreamLost();  // a running stream's connection failed (reset)
         return;
     }
     // A secure connection that failed says which server and why.
     if (m_ws->Secure() && !description.isEmpty() && !m_connectReconnect)
-        setSongCaption(QStringLiteral("[ERR] TLS: ") + description);
+        showError(QStringLiteral("[ERR] TLS: ") + description);
     if (m_connectReconnect) {
         // A lost stream is taken up again on its own server.
         scheduleReconnect(refused ? RetryAfter::Refusal : RetryAfter::Failure);
@@ -146,6 +155,7 @@ void frmMP3::onConnectError(const QString& description, bool refused)
 
 void frmMP3::onConnected()
 {
+    const Publish publish(*this);
     if (!m_connecting)
         return;
     m_connecting = false;
@@ -199,6 +209,7 @@ void frmMP3::finishConnect()
 
 void frmMP3::WS_DataArrival()
 {
+    const Publish publish(*this);
     if (m_holdTimer.isActive()) {
         // Held: the data waits in the socket. It has arrived, which is all
         // the data watchdog asks.
@@ -217,6 +228,7 @@ void frmMP3::WS_DataArrival()
 
 void frmMP3::HandleStreamData(const QByteArray& data)
 {
+    const Publish publish(*this);
     TimeoutCount = 0;
     LastDataTick = m_deps.clock->GetTickCount();
     if (data.isEmpty() || m_dropStream || m_demux.Refused())
@@ -254,16 +266,16 @@ void frmMP3::handleIcyError(const IcyHeader& header)
         const int icyCode = header.icyStatus ? header.statusCode : 0;
         if (icyCode == 404) {
             setTrayTip(title + QStringLiteral(" -- NETWORK: Server error, resource not found... trying server ") + n);
-            setSongCaption(QStringLiteral("[ERR]: Resource not found, trying server ") + n + QStringLiteral("..."));
+            showError(QStringLiteral("[ERR]: Resource not found, trying server ") + n + QStringLiteral("..."));
         } else if (icyCode == 400) {
             setTrayTip(title + QStringLiteral(" -- Server Full... trying server ") + n);
-            setSongCaption(QStringLiteral("[ERR]: Server full, trying server ") + n + QStringLiteral("..."));
+            showError(QStringLiteral("[ERR]: Server full, trying server ") + n + QStringLiteral("..."));
         } else if (icyCode == 403) {
             setTrayTip(title + QStringLiteral(" -- NETWORK: Server error, forbidden... trying server ") + n);
-            setSongCaption(QStringLiteral("[ERR]: Resource forbidden, trying server ") + n + QStringLiteral("..."));
+            showError(QStringLiteral("[ERR]: Resource forbidden, trying server ") + n + QStringLiteral("..."));
         } else {
             setTrayTip(title + QStringLiteral(" --  General ICY error -- trying server ") + n);
-            setSongCaption(QStringLiteral("[ERR]: General ICY error -- trying server ") + n + QStringLiteral("..."));
+            showError(QStringLiteral("[ERR]: General ICY error -- trying server ") + n + QStringLiteral("..."));
         }
         blnDisconnect = true;
         m_ws->Close();
@@ -287,7 +299,7 @@ void frmMP3::redirect(const IcyHeader& header)
         handleIcyError(failed);
         return;
     }
-    setSongCaption(QStringLiteral("[ERR]: Found new location, reconnecting..."));
+    showError(QStringLiteral("[ERR]: Found new location, reconnecting..."));
     QString address = QString::fromUtf8(header.location);
     if (address.startsWith(QLatin1Char('/'))) {
         // A location on the same server.
@@ -311,7 +323,7 @@ void frmMP3::redirect(const IcyHeader& header)
         }
     }
     // No usable location: the next server is tried.
-    setSongCaption(QStringLiteral("[ERR]: Found new location... reconnecting..."));
+    showError(QStringLiteral("[ERR]: Found new location... reconnecting..."));
     blnDisconnect = true;
     m_ws->Close();
 }

@@ -74,7 +74,7 @@ void frmMP3::scheduleReconnect(RetryAfter why)
 
 void frmMP3::showReconnecting()
 {
-    setSongCaption(QStringLiteral("[ERR] NETWORK: Reconnecting..."));
+    showError(QStringLiteral("[ERR] NETWORK: Reconnecting..."));
     setTrayTip(m_config.sRecordingTitle + QStringLiteral(" -- NETWORK: Reconnecting..."));
 }
 

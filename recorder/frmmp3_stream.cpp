@@ -41,7 +41,7 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
         return false;
     }
     if ((!blnIcyReal || !header.hasIcyName) && lower.contains("redirect")) {
-        setSongCaption(QStringLiteral("[ERR]: Server full, trying next server..."));
+        showError(QStringLiteral("[ERR]: Server full, trying next server..."));
         blnDisconnect = true;
         m_ws->Close();
         return false;
@@ -181,7 +181,7 @@ void frmMP3::recordAudio(const char* data, qsizetype size)
         m_file.Queue(data, size);
     } else if (!m_writeErrorShown) {
         m_writeErrorShown = true;
-        setSongCaption(QStringLiteral("[ERR] DISK: Cannot write the recording (no recording file is open)"));
+        showError(QStringLiteral("[ERR] DISK: Cannot write the recording (no recording file is open)"));
     }
 }
 
@@ -216,7 +216,7 @@ void frmMP3::flushAudio()
         m_writeErrorShown = false;
     } else if (!m_writeErrorShown) {
         m_writeErrorShown = true;
-        setSongCaption(QStringLiteral("[ERR] DISK: Cannot write the recording (") + m_file.lastError() +
+        showError(QStringLiteral("[ERR] DISK: Cannot write the recording (") + m_file.lastError() +
                        QStringLiteral(")"));
     }
 }
@@ -281,7 +281,7 @@ QString frmMP3::finishFile(const QString& path, const QString& earlier, bool tit
         const QString version = KeepRepeatAsVersion(path, earlier);
         if (version.isEmpty()) {
             // Every number taken: the play stays under its hidden name.
-            setSongCaption(QStringLiteral("[ERR] DISK: No free name beside ") + earlierName +
+            showError(QStringLiteral("[ERR] DISK: No free name beside ") + earlierName +
                            QStringLiteral("; the later play stays as ") + QFileInfo(path).fileName());
             return path;
         }
@@ -305,7 +305,7 @@ void frmMP3::tagFile(const QString& path, const QString& name, bool titleMode)
     if (m_options.writeID3v2 && RecordingExtensionOf(path) == QLatin1String(".mp3"))
         ok = WriteID3v2Tag(path, TagInfoForRecording(name, titleMode, m_config.sRecordingTitle), now().date()) && ok;
     if (!ok)
-        setSongCaption(QStringLiteral("[ERR] DISK: Cannot tag the recording ") + path);
+        showError(QStringLiteral("[ERR] DISK: Cannot tag the recording ") + path);
 }
 
 void frmMP3::settlePendingRepeat()
@@ -323,6 +323,7 @@ void frmMP3::settlePendingRepeat()
 
 void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
 {
+    const Publish publish(*this);
     settleJoin();
     finishCleanCut();
     if (m_config.bPreviewModeOnly) {
@@ -374,7 +375,7 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
     QString name = strFileName;
     if (!m_config.sMP3Path.isEmpty() && !QDir(m_config.sMP3Path).exists()) {
         // The folder went away while recording: made again for this file.
-        setSongCaption(QStringLiteral("[ERR] DISK: The recording folder was gone; creating it again: ") +
+        showError(QStringLiteral("[ERR] DISK: The recording folder was gone; creating it again: ") +
                        m_config.sMP3Path);
         QDir().mkpath(m_config.sMP3Path);
     }
@@ -407,7 +408,7 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
         beginLeadingFrame();
     } else {
         m_writeErrorShown = true;
-        setSongCaption(QStringLiteral("[ERR] DISK: Cannot create a recording file in ") + m_config.sMP3Path);
+        showError(QStringLiteral("[ERR] DISK: Cannot create a recording file in ") + m_config.sMP3Path);
     }
 }
 
@@ -448,10 +449,12 @@ void frmMP3::showFileAgain()
     if (m_fileCaption.isEmpty() || !m_file.IsOpen() || sSongCaption == m_fileCaption)
         return;
     sSongCaption = m_fileCaption;
+    m_lastError.clear();
 }
 
 void frmMP3::CloseRecording()
 {
+    const Publish publish(*this);
     finishCleanCut();
     settleJoin();
     dropPartialFrame();

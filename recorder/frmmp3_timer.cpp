@@ -28,6 +28,7 @@ void frmMP3::Timer1_Timer()
 {
     if (m_quitting)
         return;
+    const Publish publish(*this);
     const qint32 tick = m_deps.clock->GetTickCount();
     const qint64 nowTick = CompensatedTick(tick, StartTick);
 
@@ -91,13 +92,13 @@ void frmMP3::Timer1_Timer()
         if (attempt) {
             showReconnecting();
         } else {
-            setSongCaption(QStringLiteral("[ERR] NETWORK: Awaiting data..."));
+            showError(QStringLiteral("[ERR] NETWORK: Awaiting data..."));
             setTrayTip(title + QStringLiteral(" -- NETWORK: Awaiting data..."));
         }
         if (LastDataTick != 0 && TickDifference(tick, LastDataTick) > 10000) {
             if (!attempt) {
                 setTrayTip(title + QStringLiteral(" -- TIMEOUT! Reconnecting..."));
-                setSongCaption(QStringLiteral("[ERR] TIMEOUT! Reconnecting..."));
+                showError(QStringLiteral("[ERR] TIMEOUT! Reconnecting..."));
             }
             // Whatever did arrive is kept before the connection goes.
             takeWaitingData();
@@ -170,11 +171,4 @@ void frmMP3::Timer1_Timer()
     // Every tick, paused or not.
     if (m_deps.relay->lSetVolume() != lngVolume)
         m_deps.relay->SetVolume(lngVolume);
-    const QString listenCaption =
-        blnPreviewToggle ? QStringLiteral("Stop listening to recording") : QStringLiteral("Listen to recording");
-    if (m_menu.mnuListenCaption != listenCaption) {
-        RecorderMenuState m = m_menu;
-        m.mnuListenCaption = listenCaption;
-        setMenu(m);
-    }
 }

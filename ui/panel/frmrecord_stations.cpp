@@ -459,7 +459,7 @@ void frmRecord::closeEvent(QCloseEvent* event)
     // as the display's exit does; the question's "Yes" closes and tags the
     // file and ends the program, which closes the panel again.
     const frmMP3* recorder = m_deps.recorder;
-    if (recorder && !recorder->quitting() && recorder->blnRecording && !recorder->blnPaused) {
+    if (recorder && !recorder->quitting() && recorder->Status().blnRecording && !recorder->Status().blnPaused) {
         event->ignore();
         m_deps.shell->ShowQuitConfirmation();
         return;

@@ -120,12 +120,12 @@ TEST_F(ClockTest, ThirtySecondPauseLeavesTheElapsedTimeWhereItWas)
     runTicks(100, 10000, true, start);
     ASSERT_EQ(recorder->lngSecondsPassed, 10);
     recorder->TogglePause();
-    EXPECT_EQ(recorder->Menu().mnuPauseRecordingCaption, QStringLiteral("Unpause Recording"));
+    EXPECT_TRUE(recorder->blnPaused);
     runTicks(10100, 40000, true, start);
     EXPECT_EQ(recorder->sSongCaption, QStringLiteral("PAUSED...single.mp3"));
     EXPECT_EQ(recorder->TrayTip(), QStringLiteral("Tonquill -- PAUSED"));
     recorder->TogglePause();
-    EXPECT_EQ(recorder->Menu().mnuPauseRecordingCaption, QStringLiteral("Pause Recording"));
+    EXPECT_FALSE(recorder->blnPaused);
     runTicks(40000, 40000, true, start);
     EXPECT_EQ(recorder->lngMinutesPassed, 0);
     EXPECT_EQ(recorder->lngSecondsPassed, 10);

@@ -55,7 +55,7 @@ TEST_F(RelayTakenTest, RecordsOnWithTheLampDarkAndSaysSoOnceWithoutAMessageBox)
     EXPECT_EQ(captions.count(said), 1);
     clock.set(start + 100);
     recorder->Timer1_Timer();
-    EXPECT_EQ(recorder->Menu().mnuListenCaption, QStringLiteral("Listen to recording"));
+    EXPECT_FALSE(recorder->Status().blnPreviewToggle);
 
     // A reconnect tries to listen again and fails again: not said again.
     const size_t connectionsBefore = station.connections.size();

@@ -94,7 +94,7 @@ TEST_F(WatchdogTest, AllServersFullShownOnceOnTheLastServer)
     recorder->Timer1_Timer();
     EXPECT_EQ(messages.messages, QStringList{QStringLiteral("All servers are full!")});
     EXPECT_FALSE(recorder->blnRecording);
-    EXPECT_EQ(recorder->Menu().mPopExit, QStringLiteral("Exit"));
+    EXPECT_EQ(recorder->Status().connection, ConnectionState::Idle);
 }
 
 TEST_F(WatchdogTest, AllServersFullEndsAnUnattendedRun)
@@ -131,14 +131,14 @@ TEST_F(WatchdogTest, VolumeReachesTheRelayOnTheNextTickAlsoWhenIdle)
     EXPECT_EQ(relay.volumes.size(), calls);  // unchanged: not sent again
 }
 
-TEST_F(WatchdogTest, ListenCaptionFollowsTheToggle)
+TEST_F(WatchdogTest, ListenWhileIdleOnlyTurnsTheFlag)
 {
-    recorder->Timer1_Timer();
-    EXPECT_EQ(recorder->Menu().mnuListenCaption, QStringLiteral("Listen to recording"));
-    recorder->mnuListen_Click();
+    recorder->Listen();
     EXPECT_EQ(relay.starts, 0);  // not recording: only the flag changes
-    recorder->Timer1_Timer();
-    EXPECT_EQ(recorder->Menu().mnuListenCaption, QStringLiteral("Stop listening to recording"));
+    EXPECT_TRUE(recorder->Status().blnPreviewToggle);
+    recorder->Listen();
+    EXPECT_FALSE(recorder->Status().blnPreviewToggle);
+    EXPECT_EQ(relay.stops, 0);
 }
 
 TEST_F(WatchdogTest, TrayTipIsCutToSixtyFourCharacters)

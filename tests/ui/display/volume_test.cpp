@@ -29,7 +29,7 @@ TEST_F(VolumeTest, TheSliderHoldsTheComplementOfTheVolume)
     } rows[] = {{0, -1}, {1, -2}, {50, -51}, {100, -101}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.volume);
-        recorder->lngVolume = row.volume;
+        recorder->SetVolume(row.volume);
         load();
         EXPECT_EQ(display->sldVolume->value(), row.slider);
         EXPECT_EQ(recorder->lngVolume, row.volume);

@@ -229,14 +229,14 @@ TEST_F(PanelConfigurationTest, WhileRecordingTheButtonsWaitForAChange)
         panel->txtMP3Path->setText(c.ready ? folder.path() : QString());
         panel->txtMP3Path_LostFocus();
         panel->cmdSave->setEnabled(!c.enabled);
-        recorder->blnRecording = c.recording;
+        RecorderStatus status;
+        status.blnRecording = c.recording;
         panel->PanelEdited = c.edited;
-        panel->tmrRecMon_Timer();
+        panel->RecorderStatusChanged(status);
         EXPECT_EQ(panel->cmdRecord->isEnabled(), c.enabled);
         EXPECT_EQ(panel->cmdPreview->isEnabled(), c.enabled);
         EXPECT_EQ(panel->cmdSave->isEnabled(), !c.enabled); // not the timer's
     }
-    recorder->blnRecording = false;
 }
 
 // The two recording options of the Advanced page are per-user settings of
