@@ -40,7 +40,10 @@ frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
         // will say: judge what it sent.
         if (bIcy && !m_demux.PendingHeader().isEmpty())
             screenPendingHeader();
-        onStreamLost();
+        if (blnDisconnect)
+            failOver();
+        else
+            onStreamLost();
     });
     connect(m_ws, &EventSocket::ConnectionRequest, this, [this](int id) { m_ws->Accept(id); });
 
@@ -142,7 +145,6 @@ void frmMP3::Form_Load(const QString& commandLine)
     m_file.Close();
     bIcy = true;
     blnDisconnect = false;
-    lngMetaDataLength = 0;
     blnIcyReal = false;
     blnPreviewToggle = false;
     Servers.Clear();
@@ -152,7 +154,6 @@ void frmMP3::Form_Load(const QString& commandLine)
     m_deps.relay->StopPreviewing();
     lngBitRate = 0;
     lngVolume = m_deps.relay->MixerVolume();
-    strICYHeader.clear();
 
     setTrayTip(QStringLiteral("Tonquill"));
     m_deps.host->RecorderLoaded();
@@ -236,7 +237,6 @@ void frmMP3::StartRecording()
     // last data of an earlier one.
     LastDataTick = StartTick;
     m_streamTick = StartTick;
-    TimeoutCount = 0;
     m_retrying = false;
     m_retryCount = 0;
     m_redirects = 0;
@@ -273,7 +273,6 @@ void frmMP3::StopRecording()
         m_deps.live365->SetStationName(QString());
 
     lngBitRate = 0;
-    strICYHeader.clear();
     blnPaused = false;
     m_pausedOnTitle = false;
     blnPausedFileName.clear();

@@ -75,34 +75,6 @@ public:
     explicit frmMP3(const RecorderDeps& deps, QObject* parent = nullptr);
     ~frmMP3() override;
 
-    // ---- public recorder state, read by the display, the tray and the panel
-    bool blnRecording = false;
-    bool blnPaused = false;
-    bool blnPreviewToggle = false;
-    QString sSongCaption;
-    qint32 lngBitRate = 0;
-    qint32 lngVolume = 0;  // written by the recording display
-    qint32 lngHoursPassed = 0, lngMinutesPassed = 0, lngSecondsPassed = 0;
-    qint32 lngHoursLeft = 0, lngMinutesLeft = 0, lngSecondsLeft = 0;
-    qint32 lngRawLeft = 0;
-    QString strSongName;
-    QString strConfigName;
-
-    // ---- internal state, public for the tests and the windows that show it
-    bool bIcy = true;
-    bool blnDisconnect = false;
-    qint32 lServerNumber = 0;
-    bool blnIcyReal = false;
-    qint64 lngMetaDataLength = 0;
-    QString strICYHeader;
-    QString blnPausedFileName;
-    qint32 lPauseStart = 0;
-    QString PendingFile;
-    qint32 StartTick = 0;
-    qint32 LastDataTick = 0;
-    qint32 TimeoutCount = 0;
-    ServerList Servers;
-
     // ---- operations
     void Form_Load(const QString& commandLine);
     bool LoadConfigurationFile(QString& strFileToLoad);
@@ -124,6 +96,14 @@ public:
     void QuitProgram(int exitCode = 0);
     void AddServer(const QString& sIPAddress, const QString& sPath, const QString& sPort, const QString& sQueryString,
                    bool secure = false);
+    // Forgets the servers (another station follows).
+    void ClearServers() { Servers.Clear(); }
+    const ServerList& ServerEntries() const { return Servers; }
+    // The server in use, counted from 1.
+    qint32 ServerNumber() const { return lServerNumber; }
+    // Gives up the server in use for the next one and goes on with the
+    // recording there, as an error answer to a new connection does.
+    void FailOver();
     void ConnectToServer(qint32& position, bool reconnect);
     void OpenMP3File(QString strFileName, bool blnICYName = false);
     void CloseRecording();
@@ -190,6 +170,29 @@ signals:
     void fileClosed(const QString& path);
 
 private:
+    // The recorder's state. The windows see it through Status().
+    bool blnRecording = false;
+    bool blnPaused = false;
+    bool blnPreviewToggle = false;
+    QString sSongCaption;
+    qint32 lngBitRate = 0;
+    qint32 lngVolume = 0;
+    qint32 lngHoursPassed = 0, lngMinutesPassed = 0, lngSecondsPassed = 0;
+    qint32 lngHoursLeft = 0, lngMinutesLeft = 0, lngSecondsLeft = 0;
+    qint32 lngRawLeft = 0;
+    QString strSongName;
+    QString strConfigName;
+    bool bIcy = true;
+    bool blnDisconnect = false;
+    qint32 lServerNumber = 0;
+    bool blnIcyReal = false;
+    QString blnPausedFileName;
+    qint32 lPauseStart = 0;
+    QString PendingFile;
+    qint32 StartTick = 0;
+    qint32 LastDataTick = 0;
+    ServerList Servers;
+
     // IcyDemuxer::Sink
     bool OnHeader(const IcyHeader& header, const QByteArray& bodyStart) override;
     void OnMetadata(const QByteArray& block) override;
@@ -208,6 +211,7 @@ private:
         frmMP3& m_owner;
     };
     void publishStatus();
+    void failOver();
     ConnectionState connectionState() const;
 
     void setSongCaption(const QString& caption);
@@ -314,6 +318,7 @@ private:
 
     // the connection being made
     bool m_connecting = false;
+    int m_connectAttempts = 0;  // connections begun, so a handler can tell one was begun meanwhile
     bool m_connectReconnect = false;
     qint32 m_connectLast = 0;
     qint32* m_connectPosition = nullptr;

@@ -120,6 +120,7 @@ void frmMP3::ConnectToServer(qint32& position, bool reconnect)
     else
         setSongCaption(QStringLiteral("Connecting to ") + Servers[position].Host + QStringLiteral("..."));
     m_ws->Close();
+    ++m_connectAttempts;
     m_connecting = true;
     m_connectReconnect = reconnect;
     m_connectLast = Servers.Last();
@@ -213,7 +214,6 @@ void frmMP3::WS_DataArrival()
     if (m_holdTimer.isActive()) {
         // Held: the data waits in the socket. It has arrived, which is all
         // the data watchdog asks.
-        TimeoutCount = 0;
         LastDataTick = m_deps.clock->GetTickCount();
         if (!bIcy)
             m_streamTick = LastDataTick;
@@ -229,7 +229,6 @@ void frmMP3::WS_DataArrival()
 void frmMP3::HandleStreamData(const QByteArray& data)
 {
     const Publish publish(*this);
-    TimeoutCount = 0;
     LastDataTick = m_deps.clock->GetTickCount();
     if (data.isEmpty() || m_dropStream || m_demux.Refused())
         return;
@@ -238,6 +237,9 @@ void frmMP3::HandleStreamData(const QByteArray& data)
     if (m_demux.HeaderPending())
         screenPendingHeader();
     bIcy = m_demux.HeaderPending();
+    // A server given up is left now, not on a later tick.
+    if (blnDisconnect)
+        failOver();
 }
 
 // A header that is not complete yet can already show an error status line; a

@@ -39,11 +39,12 @@ void frmMP3::takeWaitingData()
 
 void frmMP3::onStreamLost()
 {
-    if (m_connecting || m_retrying || !blnRecording || m_quitting || blnDisconnect || m_phase != Phase::Recording)
+    if (m_connecting || m_retrying || !blnRecording || m_quitting || m_phase != Phase::Recording)
         return;
     takeWaitingData();
-    // What the server said before it closed has been acted on already.
-    if (!blnRecording || m_quitting || blnDisconnect || m_retrying || m_dropStream || m_demux.Refused())
+    // What the server said before it closed has been acted on already (a
+    // failover connects to the next server).
+    if (!blnRecording || m_quitting || m_connecting || m_retrying || m_dropStream || m_demux.Refused())
         return;
     if (bIcy) {
         // Closed before its response ended: this connection brought no

@@ -1,5 +1,7 @@
 // The recorder's status as the windows see it, the signals that tell them it
 // changed, and the commands that are theirs alone.
+#include "config/configuration.h"
+#include "platform/messages.h"
 #include "recorder/frmmp3.h"
 
 #include <utility>
@@ -79,4 +81,30 @@ ConnectionState frmMP3::connectionState() const
     if (m_connecting)
         return ConnectionState::Connecting;
     return bIcy ? ConnectionState::AwaitingHeader : ConnectionState::Streaming;
+}
+
+void frmMP3::FailOver()
+{
+    const Publish publish(*this);
+    failOver();
+}
+
+void frmMP3::failOver()
+{
+    blnDisconnect = false;
+    // The next server continues the file this one was writing.
+    settleJoin();
+    finishCleanCut();
+    m_continueName = m_file.IsOpen() ? m_fileSongName : QString();
+    CloseRecording();
+    ++lServerNumber;
+    blnRecording = true;
+    if (lServerNumber <= Servers.Last()) {
+        ConnectToServer(lServerNumber, false);
+        return;
+    }
+    m_deps.messages->ShowMessage(QStringLiteral("All servers are full!"));
+    StopRecording();
+    if (!m_config.bCalledFromGUI && m_config.bExitTimedRecording)
+        endProgram();
 }

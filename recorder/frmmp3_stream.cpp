@@ -54,7 +54,6 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
 
     // The response is a stream. From now on a failure ends an unattended run.
     m_config.bCalledFromGUI = false;
-    strICYHeader = QString::fromLatin1(raw);
     const QString extension = RecordingExtension(header.contentType);
     if (!m_streamIsReconnect) {
         m_extension = extension;
@@ -85,11 +84,8 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
                                      : station + QLatin1Char('-') + dateStamp() + m_extension;
             OpenMP3File(name, false);
         }
-        if (header.hasMetaInt && header.metaInt > 0) {
-            lngMetaDataLength = header.metaInt;
-        } else {
+        if (!header.hasMetaInt || header.metaInt <= 0)
             blnIcyReal = false;
-        }
         pauseSleeper().Sleep(m_deps.headerPauseMs);
     }
     // A stream that goes on with the recording is joined to it (its file is

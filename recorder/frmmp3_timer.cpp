@@ -32,32 +32,6 @@ void frmMP3::Timer1_Timer()
     const qint32 tick = m_deps.clock->GetTickCount();
     const qint64 nowTick = CompensatedTick(tick, StartTick);
 
-    // Failover requested by the stream handler.
-    if (blnDisconnect) {
-        blnDisconnect = false;
-        // The next server continues the file this one was writing.
-        settleJoin();
-        finishCleanCut();
-        m_continueName = m_file.IsOpen() ? m_fileSongName : QString();
-        CloseRecording();
-        lngMetaDataLength = 0;
-        ++lServerNumber;
-        blnRecording = true;
-        if (lServerNumber > Servers.Last()) {
-            m_deps.messages->ShowMessage(QStringLiteral("All servers are full!"));
-            if (!m_config.bCalledFromGUI && m_config.bExitTimedRecording) {
-                StopRecording();
-                endProgram();
-                return;
-            }
-            StopRecording();
-        } else {
-            ConnectToServer(lServerNumber, false);
-        }
-        if (m_quitting)
-            return;
-    }
-
     // Data held back by a deliberate pause is not a stalled stream.
     if (m_holdTimer.isActive() && m_ws->BytesReceived() > 0) {
         LastDataTick = tick;
@@ -101,11 +75,12 @@ void frmMP3::Timer1_Timer()
                 showError(QStringLiteral("[ERR] TIMEOUT! Reconnecting..."));
             }
             // Whatever did arrive is kept before the connection goes.
+            const int attempts = m_connectAttempts;
             takeWaitingData();
             if (!blnRecording || m_quitting)
                 return;
-            ++TimeoutCount;
-            if (!m_retrying && !blnDisconnect)
+            // (what arrived may have moved on to another server already)
+            if (!m_retrying && attempts == m_connectAttempts)
                 ConnectToServer(lServerNumber, m_file.IsOpen());
             LastDataTick = m_deps.clock->GetTickCount();
         }

@@ -132,7 +132,7 @@ protected:
             if (withData)
                 recorder->HandleStreamData(QByteArray(16, 'a'));
             recorder->Timer1_Timer();
-            if (!recorder->blnRecording)
+            if (!recorder->Status().blnRecording)
                 return;
         }
     }

@@ -30,9 +30,9 @@ protected:
     // is off again.
     void feedUntilListeningStops()
     {
-        ASSERT_TRUE(recorder->blnPreviewToggle);
+        ASSERT_TRUE(recorder->Status().blnPreviewToggle);
         recorder->HandleStreamData(QByteArray(5000, 'a'));
-        ASSERT_TRUE(WaitUntil([&] { return !recorder->blnPreviewToggle; }, 3000));
+        ASSERT_TRUE(WaitUntil([&] { return !recorder->Status().blnPreviewToggle; }, 3000));
     }
 
     QTcpServer other;
@@ -62,12 +62,12 @@ TEST_F(RelayTakenTest, RecordsOnWithTheLampDarkAndSaysSoOnceWithoutAMessageBox)
     clock.set(start + 10200);
     recorder->Timer1_Timer();
     ASSERT_TRUE(
-        WaitUntil([&] { return station.connections.size() > connectionsBefore && recorder->blnPreviewToggle; }));
+        WaitUntil([&] { return station.connections.size() > connectionsBefore && recorder->Status().blnPreviewToggle; }));
     recorder->HandleStreamData("ICY 200 OK\r\n\r\n");
     feedUntilListeningStops();
     EXPECT_EQ(captions.count(said), 1);
 
-    EXPECT_TRUE(recorder->blnRecording);
+    EXPECT_TRUE(recorder->Status().blnRecording);
     EXPECT_EQ(recorder->AudioBytesWritten(), 10000);  // the audio is recorded all the same
     EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join('\n').toStdString();
     recorder->StopRecording();

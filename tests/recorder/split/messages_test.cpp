@@ -48,14 +48,14 @@ TEST_F(MessagesTest, AFileThatGotNoAudioIsRemovedNotTagged)
     for (const auto& c : cases) {
         closed.clear();
         QFile::remove(stationFile);
-        recorder->Servers.Clear();
+        recorder->ClearServers();
         const size_t connections = station.connections.size();
         startOnStation();
         // The request is sent once the connection is made.
         ASSERT_TRUE(WaitUntil([&] { return station.requests.count("\r\n\r\n") > static_cast<qsizetype>(connections); }));
         recorder->HandleStreamData(c.bytes);
         recorder->StopRecording();
-        EXPECT_EQ(QFile::exists(stationFile), c.kept) << c.bytes.size() << QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).join(QLatin1Char(',')).toStdString() << recorder->strSongName.toStdString();
+        EXPECT_EQ(QFile::exists(stationFile), c.kept) << c.bytes.size() << QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).join(QLatin1Char(',')).toStdString() << recorder->Status().strSongName.toStdString();
         EXPECT_EQ(closed.contains(stationFile), c.kept) << c.bytes.size();
         if (c.kept) {
             EXPECT_EQ(ReadAll(stationFile).right(128).left(3), QByteArray("TAG"));
@@ -75,7 +75,7 @@ TEST_F(MessagesTest, NoNowRecordingStatusWithAnEmptyName)
         config.sStreamFileName = QStringLiteral("one.mp3");
         config.sRecordingTitle = QString::fromLatin1(c.title);
         captions.clear();
-        recorder->Servers.Clear();
+        recorder->ClearServers();
         const size_t connections = station.connections.size();
         startOnStation();
         ASSERT_TRUE(WaitUntil([&] { return station.requests.count("\r\n\r\n") > static_cast<qsizetype>(connections); }));
@@ -113,12 +113,12 @@ TEST_F(MessagesTest, LongTitlesAreRecordedUnderAShortenedNameWithTheirTags)
         QDir(folder.path()).removeRecursively();
         QDir().mkpath(folder.path());
         captions.clear();
-        recorder->Servers.Clear();
+        recorder->ClearServers();
         const size_t connections = station.connections.size();
         startOnStation();
         ASSERT_TRUE(WaitUntil([&] { return station.requests.count("\r\n\r\n") > static_cast<qsizetype>(connections); }));
         recorder->HandleStreamData(kHeader + "aaaa" + metaBlock(c.title.toUtf8()) + "bbbb");
-        EXPECT_EQ(recorder->strSongName, c.title + ".mp3");
+        EXPECT_EQ(recorder->Status().strSongName, c.title + ".mp3");
         recorder->HandleStreamData(QByteArray(1, '\0') + "cccc" + metaBlock("Next") + "dddd");
         recorder->StopRecording();
         SetFileNameLimitSource({});

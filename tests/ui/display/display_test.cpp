@@ -11,7 +11,7 @@ TEST_F(DisplayTest, LoadingAndUnloadingSetTheTrayCaption)
     EXPECT_EQ(display->windowTitle(), QStringLiteral("Tonquill"));
     EXPECT_TRUE(display->windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(display->sldVolume->value(), -31);  // the complement of the recorder's volume
-    EXPECT_EQ(recorder->lngVolume, 30);
+    EXPECT_EQ(recorder->Status().lngVolume, 30);
     EXPECT_EQ(display->lblRecTime->text(), QStringLiteral("Rec Time"));
     EXPECT_EQ(display->TimeMode(), 1);
     display.reset();
@@ -223,39 +223,42 @@ TEST_F(DisplayTest, TheButtonsRunTheRecordersOperations)
     // Record starts again on the server list the recorder already holds.
     recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/stream"), station.port(), QString());
     display->cmdRecord->click();
-    EXPECT_TRUE(recorder->blnRecording);
+    EXPECT_TRUE(recorder->Status().blnRecording);
     ASSERT_TRUE(WaitUntil([&] { return station.last() != nullptr; }));
 
     display->cmdPause->click();
-    EXPECT_TRUE(recorder->blnPaused);
+    EXPECT_TRUE(recorder->Status().blnPaused);
     display->cmdPause->click();
-    EXPECT_FALSE(recorder->blnPaused);
+    EXPECT_FALSE(recorder->Status().blnPaused);
 
     // Listen toggles, and the relay follows while recording.
-    const bool listening = recorder->blnPreviewToggle;
+    const bool listening = recorder->Status().blnPreviewToggle;
     const int starts = relay.starts, stops = relay.stops;
     display->cmdPreview->click();
-    EXPECT_NE(recorder->blnPreviewToggle, listening);
+    EXPECT_NE(recorder->Status().blnPreviewToggle, listening);
     display->cmdPreview->click();
-    EXPECT_EQ(recorder->blnPreviewToggle, listening);
+    EXPECT_EQ(recorder->Status().blnPreviewToggle, listening);
     EXPECT_EQ(relay.starts, starts + 1);
     EXPECT_EQ(relay.stops, stops + 1);
 
     display->cmdStop->click();
-    EXPECT_FALSE(recorder->blnRecording);
+    EXPECT_FALSE(recorder->Status().blnRecording);
     EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join(QLatin1Char('|')).toStdString();
 }
 
 TEST_F(DisplayTest, RecordBeforeAnyRecordingStartsTheLastPresetOrNothing)
 {
     display->cmdRecord->click();
-    EXPECT_FALSE(recorder->blnRecording);
+    EXPECT_FALSE(recorder->Status().blnRecording);
     EXPECT_EQ(recorder->phase(), frmMP3::Phase::Idle);
     EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join(QLatin1Char('|')).toStdString();
 
     const QString preset = folder.file(QStringLiteral("station.tvp"));
     ASSERT_TRUE(WriteAll(preset, "Station\r\nhttp://127.0.0.1:1/x.pls\r\nSONGNAMEONLY\r\n%DEFDIR%\r\n0\r\n0\r\n"));
-    recorder->strConfigName = preset;
+    QString path = preset;
+    ASSERT_TRUE(recorder->LoadConfigurationFile(path));
+    recorder->StopRecording();
+    config.sRecordingTitle.clear();
     display->cmdRecord->click();
     EXPECT_EQ(recorder->phase(), frmMP3::Phase::Resolving);
     EXPECT_EQ(config.sRecordingTitle, QStringLiteral("Station"));
@@ -316,14 +319,14 @@ TEST_F(DisplayTest, TheSongsOwnTitleIsShownWhereItsFileNameDiffers)
         const QString file = QFileInfo(recorder->RecordingPath()).fileName();
         ASSERT_TRUE(QFileInfo::exists(folder.file(file)));
         EXPECT_NE(file, row.title + QStringLiteral(".mp3"));
-        EXPECT_EQ(recorder->sSongCaption, QStringLiteral("Now Recording: ") + file);
+        EXPECT_EQ(recorder->Status().sSongCaption, QStringLiteral("Now Recording: ") + file);
         // (the recorder's own status reaches the display by its signals)
         EXPECT_EQ(display->DisplayTitle(), QStringLiteral("Now Recording: ") + row.title + QStringLiteral(".mp3"));
     }
     // Any other status is shown as it is.
     recorder->TogglePause();
     recorder->Timer1_Timer();
-    EXPECT_EQ(display->DisplayTitle(), recorder->sSongCaption);
+    EXPECT_EQ(display->DisplayTitle(), recorder->Status().sSongCaption);
     EXPECT_TRUE(display->DisplayTitle().startsWith(QStringLiteral("PAUSED...")))
         << display->DisplayTitle().toStdString();
 }

@@ -9,6 +9,7 @@
 #include "ui/tray/trayicon.h"
 
 #include <QAction>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -134,7 +135,7 @@ TEST_F(TrayTest, TheMenuFollowsTheRecordingFromStartToStop)
     tray->mnuStopRecording->trigger();
     checkMenu({"stopped", true, false, true, false, false, "Exit"});
     EXPECT_EQ(TrayTipText(icon.tip), QStringLiteral("Tonquill"));
-    EXPECT_FALSE(recorder->blnRecording);
+    EXPECT_FALSE(recorder->Status().blnRecording);
 }
 
 // A stop ends a pause: the menu is as after any stop, and the next
@@ -147,10 +148,10 @@ TEST_F(TrayTest, StoppingWhilePausedResetsThePauseItem)
     tray->mnuStopRecording->trigger();
     checkMenu({"stopped", true, false, true, false, false, "Exit"});
     EXPECT_EQ(tray->mnuPauseRecording->text(), QStringLiteral("Pause Recording"));
-    EXPECT_FALSE(recorder->blnPaused);
+    EXPECT_FALSE(recorder->Status().blnPaused);
     startOnStation();
     EXPECT_EQ(tray->mnuPauseRecording->text(), QStringLiteral("Pause Recording"));
-    EXPECT_FALSE(recorder->blnPaused);
+    EXPECT_FALSE(recorder->Status().blnPaused);
 }
 
 TEST_F(TrayTest, TheDisplaysPauseBeforeARecordingLeavesTheMenuAsItIs)
@@ -172,7 +173,7 @@ TEST_F(TrayTest, TheDisplaysPauseBeforeARecordingLeavesTheMenuAsItIs)
     display.cmdPause->click();
     startOnStation();
     checkMenu({"recording", true, true, false, true, true, "Stop Recording and Exit"});
-    EXPECT_TRUE(recorder->blnPaused);
+    EXPECT_TRUE(recorder->Status().blnPaused);
     EXPECT_EQ(tray->mnuPauseRecording->text(), QStringLiteral("Unpause Recording"));
 }
 
@@ -246,12 +247,16 @@ TEST_F(TrayTest, StartRecordingReloadsTheLastPreset)
 {
     const QString preset = folder.file(QStringLiteral("station.tvp"));
     ASSERT_TRUE(WriteAll(preset, "Station\r\nhttp://127.0.0.1:1/x.pls\r\nSONGNAMEONLY\r\n%DEFDIR%\r\n0\r\n0\r\n"));
-    recorder->strConfigName = preset;
+    QString path = preset;
+    ASSERT_TRUE(recorder->LoadConfigurationFile(path));
+    recorder->StopRecording();
+    config.sRecordingTitle.clear();
     tray->mnuStartRecording_Click();
     EXPECT_EQ(config.sRecordingTitle, QStringLiteral("Station"));
     EXPECT_EQ(recorder->phase(), frmMP3::Phase::Resolving);
 
-    recorder->strConfigName = folder.file(QStringLiteral("gone.tvp"));
+    recorder->StopRecording();
+    ASSERT_TRUE(QFile::remove(preset));
     tray->mnuStartRecording_Click();
     EXPECT_TRUE(messages.messages.contains(QStringLiteral("The preset file specified does not exist!")));
 }
@@ -286,7 +291,7 @@ TEST_F(QuitDialogTest, LeftAloneItAnswersNoAfterFiveSecondsAcrossTheWrap)
         EXPECT_TRUE(!d || !d->isVisible());
         ASSERT_TRUE(WaitUntil([&] { return d.isNull(); }));
     }
-    EXPECT_TRUE(recorder->blnRecording);
+    EXPECT_TRUE(recorder->Status().blnRecording);
     EXPECT_EQ(shell.quits, 0);
 }
 
@@ -325,7 +330,7 @@ TEST_F(QuitDialogTest, YesStopsTheRecordingWithATaggedFileAndQuits)
     const QString path = recorder->RecordingPath();
     frmAreYouSure* d = open(5000);
     d->cmdYes->click();
-    EXPECT_FALSE(recorder->blnRecording);
+    EXPECT_FALSE(recorder->Status().blnRecording);
     EXPECT_EQ(shell.quits, 1);
     EXPECT_TRUE(ReadAll(path).right(128).startsWith("TAG"));
 }
