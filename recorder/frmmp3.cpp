@@ -40,7 +40,7 @@ frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
         // will say: judge what it sent.
         if (bIcy && !m_demux.PendingHeader().isEmpty())
             screenPendingHeader();
-        if (blnDisconnect)
+        if (m_state == ConnectionState::FailingOver)
             failOver();
         else
             onStreamLost();
@@ -131,20 +131,11 @@ void frmMP3::setTrayTip(const QString& tip)
     emit trayTipChanged(cut);
 }
 
-void frmMP3::setPhase(Phase p)
-{
-    if (p == m_phase)
-        return;
-    m_phase = p;
-    emit phaseChanged(p);
-}
-
 void frmMP3::Form_Load(const QString& commandLine)
 {
     const Publish publish(*this);
     m_file.Close();
     bIcy = true;
-    blnDisconnect = false;
     blnIcyReal = false;
     blnPreviewToggle = false;
     Servers.Clear();
@@ -203,7 +194,7 @@ bool frmMP3::LoadConfigurationFile(QString& strFileToLoad)
         if (!m_config.sMP3Path.isEmpty() && !m_config.sMP3Path.endsWith(QLatin1Char('/')))
             m_config.sMP3Path += QLatin1Char('/');
         m_config.bPreviewModeOnly = noop;
-        setPhase(Phase::Resolving);
+        setState(ConnectionState::FetchingPlaylist);
         m_plsRead->StartURIValidation(strFileToLoad);
         return true;
     }
@@ -223,7 +214,7 @@ bool frmMP3::InitializeMP3Recorder()
     blnRecording = false;
     if (m_config.lRecordingMode == 3)
         MP3Cleanup(m_config.sMP3Path, m_config.bDeleteArchivesAfterTime, m_config.lDaysToKeepRecording, now());
-    setPhase(Phase::Resolving);
+    setState(ConnectionState::FetchingPlaylist);
     m_grabber->StartURIValidation(m_config.sShoutCastFile);
     strConfigName = m_config.sConfigFileName;
     return true;
@@ -237,7 +228,6 @@ void frmMP3::StartRecording()
     // last data of an earlier one.
     LastDataTick = StartTick;
     m_streamTick = StartTick;
-    m_retrying = false;
     m_retryCount = 0;
     m_redirects = 0;
     m_redirectServer = 0;
@@ -247,7 +237,6 @@ void frmMP3::StartRecording()
     m_writeErrorShown = false;
     m_continueName.clear();
     m_options = m_deps.options ? m_deps.options() : ReadRecordingOptions();
-    setPhase(Phase::Recording);
     ConnectToServer(lServerNumber, false);
 }
 
@@ -262,9 +251,6 @@ void frmMP3::StopRecording()
     settlePendingRepeat();
     m_skipping = false;
     m_continueName.clear();
-    // A connection still being made, or waiting for its turn, is abandoned.
-    m_connecting = false;
-    m_retrying = false;
 
     lngHoursPassed = lngMinutesPassed = lngSecondsPassed = 0;
     lngHoursLeft = lngMinutesLeft = lngSecondsLeft = 0;
@@ -278,7 +264,8 @@ void frmMP3::StopRecording()
     blnPausedFileName.clear();
     strSongName.clear();
     setTrayTip(QStringLiteral("Tonquill"));
-    setPhase(Phase::Idle);
+    // A connection still being made, or waiting for its turn, is abandoned.
+    setState(ConnectionState::Stopped);
 }
 
 void frmMP3::TogglePause()

@@ -128,7 +128,7 @@ public:
     // Feeds stream bytes as if they had arrived on the socket (tests, benchmarks).
     void HandleStreamData(const QByteArray& data);
 
-    Phase phase() const { return m_phase; }
+    Phase phase() const { return phaseOf(m_state); }
     bool quitting() const { return m_quitting; }
     int exitCode() const { return m_exitCode; }
     QString TrayTip() const { return m_trayTip; }
@@ -148,7 +148,7 @@ public:
     void ReleaseStreamHold();
     // A lost stream is being reconnected: the next attempt waits for its
     // turn in the back-off (1, 2, 4, 8, then every 10 s).
-    bool Reconnecting() const { return m_retrying; }
+    bool Reconnecting() const { return m_state == ConnectionState::WaitingToRetry; }
     int ReconnectAttempts() const { return m_retryCount; }
     // The tick at which the next reconnect attempt is made.
     qint32 NextReconnectTick() const { return m_retryAt; }
@@ -183,7 +183,6 @@ private:
     QString strSongName;
     QString strConfigName;
     bool bIcy = true;
-    bool blnDisconnect = false;
     qint32 lServerNumber = 0;
     bool blnIcyReal = false;
     QString blnPausedFileName;
@@ -223,7 +222,10 @@ private:
     void announceFile();
     void showFileAgain();
     void setTrayTip(const QString& tip);
-    void setPhase(Phase p);
+    // Moves the connection on; a move that cannot happen is a fault (caught
+    // in debug builds).
+    void setState(ConnectionState next);
+    static Phase phaseOf(ConnectionState state);
     void WriteAudio(const char* data, qsizetype size);
     // Audio that goes into the recording (and into its memory).
     void recordAudio(const char* data, qsizetype size);
@@ -312,12 +314,11 @@ private:
     QString m_lastError;
     int m_publishDepth = 0;
     RecorderStatus m_published;
-    Phase m_phase = Phase::Idle;
+    ConnectionState m_state = ConnectionState::Idle;
     bool m_quitting = false;
     int m_exitCode = 0;
 
     // the connection being made
-    bool m_connecting = false;
     int m_connectAttempts = 0;  // connections begun, so a handler can tell one was begun meanwhile
     bool m_connectReconnect = false;
     qint32 m_connectLast = 0;
@@ -373,7 +374,6 @@ private:
     bool m_writeErrorShown = false;
     qint64 m_audioWritten = 0;
     // reconnecting a lost stream
-    bool m_retrying = false;
     int m_retryCount = 0;
     qint32 m_retryAt = 0;
     qint32 m_streamTick = 0;  // the last time stream audio arrived

@@ -45,7 +45,8 @@ void frmMP3::ctlURIGrabber_Done()
         StartRecording();
     } else {
         m_deps.messages->ShowMessage(QStringLiteral("Empty MP3 server list due to error!"));
-        setPhase(Phase::Idle);
+        if (m_state == ConnectionState::FetchingPlaylist)
+            setState(ConnectionState::Idle);
     }
 }
 
@@ -53,7 +54,8 @@ void frmMP3::ctlURIGrabber_Error(int lngType)
 {
     const Publish publish(*this);
     m_grabber->StdErrorMessage(lngType);
-    setPhase(Phase::Idle);
+    if (m_state == ConnectionState::FetchingPlaylist)
+        setState(ConnectionState::Idle);
 }
 
 void frmMP3::ctlURIPLSRead_URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString,
@@ -72,7 +74,8 @@ void frmMP3::ctlURIPLSRead_Done()
         StartRecording();
     } else {
         m_deps.messages->ShowMessage(QStringLiteral("Empty MP3 server list due to error!"));
-        setPhase(Phase::Idle);
+        if (m_state == ConnectionState::FetchingPlaylist)
+            setState(ConnectionState::Idle);
     }
 }
 
@@ -80,7 +83,8 @@ void frmMP3::ctlURIPLSRead_Error(int lngType)
 {
     const Publish publish(*this);
     m_plsRead->StdErrorMessage(lngType);
-    setPhase(Phase::Idle);
+    if (m_state == ConnectionState::FetchingPlaylist)
+        setState(ConnectionState::Idle);
 }
 
 void frmMP3::ctlLive365_TitleChange(const QString& strArtist, const QString& strTitle)
@@ -121,7 +125,7 @@ void frmMP3::ConnectToServer(qint32& position, bool reconnect)
         setSongCaption(QStringLiteral("Connecting to ") + Servers[position].Host + QStringLiteral("..."));
     m_ws->Close();
     ++m_connectAttempts;
-    m_connecting = true;
+    setState(ConnectionState::Connecting);
     m_connectReconnect = reconnect;
     m_connectLast = Servers.Last();
     m_connectPosition = &position;
@@ -131,7 +135,7 @@ void frmMP3::ConnectToServer(qint32& position, bool reconnect)
 void frmMP3::onConnectError(const QString& description, bool refused)
 {
     const Publish publish(*this);
-    if (!m_connecting) {
+    if (m_state != ConnectionState::Connecting) {
         onStreamLost();  // a running stream's connection failed (reset)
         return;
     }
@@ -150,16 +154,16 @@ void frmMP3::onConnectError(const QString& description, bool refused)
         m_ws->Connect(AsciiHostName(Servers[position].Host), Servers[position].Port.toInt(), Servers[position].Secure);
         return;
     }
-    m_connecting = false;
+    setState(ConnectionState::Stopped);
     stopWithMessage(QStringLiteral("The computer could not connect to the stream!"));
 }
 
 void frmMP3::onConnected()
 {
     const Publish publish(*this);
-    if (!m_connecting)
+    if (m_state != ConnectionState::Connecting)
         return;
-    m_connecting = false;
+    setState(ConnectionState::AwaitingHeader);
     finishConnect();
 }
 
@@ -237,8 +241,10 @@ void frmMP3::HandleStreamData(const QByteArray& data)
     if (m_demux.HeaderPending())
         screenPendingHeader();
     bIcy = m_demux.HeaderPending();
+    if (!bIcy && m_state == ConnectionState::AwaitingHeader)
+        setState(ConnectionState::Streaming);
     // A server given up is left now, not on a later tick.
-    if (blnDisconnect)
+    if (m_state == ConnectionState::FailingOver)
         failOver();
 }
 
@@ -279,7 +285,7 @@ void frmMP3::handleIcyError(const IcyHeader& header)
             setTrayTip(title + QStringLiteral(" --  General ICY error -- trying server ") + n);
             showError(QStringLiteral("[ERR]: General ICY error -- trying server ") + n + QStringLiteral("..."));
         }
-        blnDisconnect = true;
+        setState(ConnectionState::FailingOver);
         m_ws->Close();
     } else {
         stopWithMessage(QStringLiteral("The shoutcast stream you are trying to record is experiencing network problems, "
@@ -319,13 +325,13 @@ void frmMP3::redirect(const IcyHeader& header)
             entry.QueryString = uri.QueryString();
             entry.Secure = uri.Protocol().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
             --lServerNumber;
-            blnDisconnect = true;
+            setState(ConnectionState::FailingOver);
             m_ws->Close();
             return;
         }
     }
     // No usable location: the next server is tried.
     showError(QStringLiteral("[ERR]: Found new location... reconnecting..."));
-    blnDisconnect = true;
+    setState(ConnectionState::FailingOver);
     m_ws->Close();
 }

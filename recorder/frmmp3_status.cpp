@@ -66,32 +66,68 @@ void frmMP3::SetVolume(qint32 volume)
 
 ConnectionState frmMP3::connectionState() const
 {
-    switch (m_phase) {
-    case Phase::Idle:
-        return ConnectionState::Idle;
-    case Phase::Resolving:
-        return ConnectionState::FetchingPlaylist;
-    case Phase::Recording:
-        break;
+    return m_state;
+}
+
+frmMP3::Phase frmMP3::phaseOf(ConnectionState state)
+{
+    switch (state) {
+    case ConnectionState::Idle:
+    case ConnectionState::Stopped:
+        return Phase::Idle;
+    case ConnectionState::FetchingPlaylist:
+        return Phase::Resolving;
+    default:
+        return Phase::Recording;
     }
-    if (blnDisconnect)
-        return ConnectionState::FailingOver;
-    if (m_retrying)
-        return ConnectionState::WaitingToRetry;
-    if (m_connecting)
-        return ConnectionState::Connecting;
-    return bIcy ? ConnectionState::AwaitingHeader : ConnectionState::Streaming;
+}
+
+namespace {
+// The states a connection comes to each state from.
+bool canMove(ConnectionState from, ConnectionState to)
+{
+    using S = ConnectionState;
+    switch (to) {
+    case S::Idle:  // the station's playlist gave no server
+        return from == S::FetchingPlaylist;
+    case S::FetchingPlaylist:
+        return from == S::Idle || from == S::Stopped;
+    case S::AwaitingHeader:
+        return from == S::Connecting;
+    case S::Streaming:
+        return from == S::AwaitingHeader;
+    case S::WaitingToRetry:
+        return from == S::Connecting || from == S::AwaitingHeader || from == S::Streaming;
+    case S::FailingOver:
+        return from == S::AwaitingHeader || from == S::Streaming;
+    case S::Connecting:  // a recording starts, goes on after a loss, or fails over
+    case S::Stopped:
+        return true;
+    }
+    return false;
+}
+}  // namespace
+
+void frmMP3::setState(ConnectionState next)
+{
+    if (next == m_state)
+        return;
+    Q_ASSERT_X(canMove(m_state, next), "frmMP3::setState", "a connection state that cannot follow");
+    const Phase before = phase();
+    m_state = next;
+    if (phase() != before)
+        emit phaseChanged(phase());
 }
 
 void frmMP3::FailOver()
 {
     const Publish publish(*this);
+    setState(ConnectionState::FailingOver);
     failOver();
 }
 
 void frmMP3::failOver()
 {
-    blnDisconnect = false;
     // The next server continues the file this one was writing.
     settleJoin();
     finishCleanCut();

@@ -42,7 +42,7 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
     }
     if ((!blnIcyReal || !header.hasIcyName) && lower.contains("redirect")) {
         showError(QStringLiteral("[ERR]: Server full, trying next server..."));
-        blnDisconnect = true;
+        setState(ConnectionState::FailingOver);
         m_ws->Close();
         return false;
     }
@@ -456,6 +456,7 @@ void frmMP3::CloseRecording()
     dropPartialFrame();
     closeFile(blnIcyReal);
     m_ws->Close();
-    m_connecting = false;
+    if (m_state == ConnectionState::Connecting)
+        setState(ConnectionState::Stopped);  // whatever it brings is not waited for
     bIcy = true;
 }

@@ -40,13 +40,13 @@ void frmMP3::Timer1_Timer()
     }
 
     // A lost stream's next reconnect attempt, when its turn has come.
-    if (m_retrying && blnRecording && TickDifference(tick, m_retryAt) >= 0) {
-        m_retrying = false;
+    const bool retrying = m_state == ConnectionState::WaitingToRetry;
+    if (retrying && blnRecording && TickDifference(tick, m_retryAt) >= 0) {
         LastDataTick = tick;
         ConnectToServer(lServerNumber, m_file.IsOpen());
     }
     // During an outage the recording ends at its give-up time or its own end.
-    if (blnRecording && !blnPaused && (m_retrying || TickDifference(tick, LastDataTick) > 2000) &&
+    if (blnRecording && !blnPaused && (Reconnecting() || TickDifference(tick, LastDataTick) > 2000) &&
         outageEndsRecording(tick, nowTick))
         return;
 
@@ -56,12 +56,12 @@ void frmMP3::Timer1_Timer()
     } else if (blnPaused) {
         setSongCaption(QStringLiteral("PAUSED...") + strSongName);
         setTrayTip(QStringLiteral("Tonquill -- PAUSED"));
-    } else if (m_retrying) {
+    } else if (Reconnecting()) {
         showReconnecting();
     } else if (TickDifference(tick, LastDataTick) > 2000) {
         // No data for a while. The distance is taken across the counter's wrap.
         // An attempt to take up a lost stream says only that it reconnects.
-        const bool attempt = m_connectReconnect && (m_connecting || bIcy);
+        const bool attempt = m_connectReconnect && (m_state == ConnectionState::Connecting || bIcy);
         const QString title = m_config.sRecordingTitle;
         if (attempt) {
             showReconnecting();
@@ -80,7 +80,7 @@ void frmMP3::Timer1_Timer()
             if (!blnRecording || m_quitting)
                 return;
             // (what arrived may have moved on to another server already)
-            if (!m_retrying && attempts == m_connectAttempts)
+            if (!Reconnecting() && attempts == m_connectAttempts)
                 ConnectToServer(lServerNumber, m_file.IsOpen());
             LastDataTick = m_deps.clock->GetTickCount();
         }
@@ -139,7 +139,7 @@ void frmMP3::Timer1_Timer()
                            twoDigits(lngSecondsPassed) + QLatin1Char(')'));
             }
         }
-        if (blnRecording && !m_connecting && !bIcy)
+        if (blnRecording && m_state != ConnectionState::Connecting && !bIcy)
             showFileAgain();
     }
 

@@ -96,7 +96,7 @@ TEST_F(WatchdogTest, AllServersFullShownOnceOnTheLastServer)
     recorder->Timer1_Timer();
     EXPECT_EQ(messages.messages, QStringList{QStringLiteral("All servers are full!")});
     EXPECT_FALSE(recorder->Status().blnRecording);
-    EXPECT_EQ(recorder->Status().connection, ConnectionState::Idle);
+    EXPECT_EQ(recorder->Status().connection, ConnectionState::Stopped);
 }
 
 TEST_F(WatchdogTest, AllServersFullEndsAnUnattendedRun)
