@@ -212,7 +212,7 @@ bool frmMP3::InitializeMP3Recorder()
     blnIcyReal = false;
     Servers.Clear();
     blnRecording = false;
-    if (m_config.lRecordingMode == 3)
+    if (m_config.lRecordingMode == RecordingMode::DatedArchive)
         MP3Cleanup(m_config.sMP3Path, m_config.bDeleteArchivesAfterTime, m_config.lDaysToKeepRecording, now());
     setState(ConnectionState::FetchingPlaylist);
     m_grabber->StartURIValidation(m_config.sShoutCastFile);
@@ -237,6 +237,7 @@ void frmMP3::StartRecording()
     m_writeErrorShown = false;
     m_continueName.clear();
     m_options = m_deps.options ? m_deps.options() : ReadRecordingOptions();
+    setState(ConnectionState::Connecting);
     ConnectToServer(lServerNumber, false);
 }
 

@@ -154,7 +154,6 @@ void frmMP3::onConnectError(const QString& description, bool refused)
         m_ws->Connect(AsciiHostName(Servers[position].Host), Servers[position].Port.toInt(), Servers[position].Secure);
         return;
     }
-    setState(ConnectionState::Stopped);
     stopWithMessage(QStringLiteral("The computer could not connect to the stream!"));
 }
 
@@ -179,7 +178,7 @@ void frmMP3::finishConnect()
 
     QString stationNumber;
     bool aflMode = false;
-    if (m_deps.live365 && m_config.lRecordingMode == 2 && Live365StationOf(entry, stationNumber, aflMode))
+    if (m_deps.live365 && m_config.lRecordingMode == RecordingMode::PerSong && Live365StationOf(entry, stationNumber, aflMode))
         m_deps.live365->GetL365StationFromNumber(stationNumber, aflMode);
 
     // Each connection is a new response: its header is pending again.
@@ -187,13 +186,13 @@ void frmMP3::finishConnect()
     // A failover's next server continues the file as well.
     m_streamContinues = m_connectReconnect || !m_continueName.isEmpty();
     QByteArray request;
-    if (m_config.lRecordingMode == 2) {
+    if (m_config.lRecordingMode == RecordingMode::PerSong) {
         blnIcyReal = true;
         request = BuildStreamRequest(entry, true, m_deps.ieAgent());
     } else {
         blnIcyReal = false;
         if (!m_connectReconnect) {
-            if (m_config.lRecordingMode == 1)
+            if (m_config.lRecordingMode == RecordingMode::SingleFile)
                 OpenMP3File(m_config.sStreamFileName, false);
             else
                 OpenMP3File(m_config.sStreamFileName + QLatin1Char('-') + dateStamp() + QStringLiteral(".mp3"), false);

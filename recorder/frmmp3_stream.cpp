@@ -59,7 +59,7 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
         m_extension = extension;
         // An archive file made before the stream's type was known, still
         // empty, takes the type's extension.
-        if (!blnIcyReal && m_config.lRecordingMode == 3 && m_file.IsOpen() && m_file.BytesWritten() == 0 &&
+        if (!blnIcyReal && m_config.lRecordingMode == RecordingMode::DatedArchive && m_file.IsOpen() && m_file.BytesWritten() == 0 &&
             m_file.QueuedBytes() == 0 && RecordingExtensionOf(m_fileSongName) != extension) {
             const QString wrong = m_file.Path();
             const QString renamed = m_fileSongName.left(m_fileSongName.size() - 4) + extension;
@@ -195,7 +195,7 @@ bool frmMP3::reopenAfterDiskError()
     if (!m_file.Create(FullRecordingPath(m_config.sMP3Path, strSongName)))
         return false;
     m_fileSongName = strSongName;
-    m_fileFromTitle = m_config.lRecordingMode == 2 && blnIcyReal;
+    m_fileFromTitle = m_config.lRecordingMode == RecordingMode::PerSong && blnIcyReal;
     m_writeErrorShown = false;
     announceFile();
     return true;

@@ -15,10 +15,6 @@ enum class ConnectionState {
     Stopped,          // a recording ended
 };
 
-// How a recording is cut into files; the numbers are the ones presets and
-// settings store.
-enum class RecordingMode { SingleFile = 1, PerSong = 2, DatedArchive = 3 };
-
 // The recording's clock: time passed, and for a timed recording time left
 // (negative once it is overdue).
 struct RecorderClock {

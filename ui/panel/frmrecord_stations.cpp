@@ -345,21 +345,19 @@ void frmRecord::LoadBasedOnCR()
     chkStartPaused->setChecked(c.bStartPaused);
 
     switch (c.lRecordingMode) {
-    case 1:
+    case RecordingMode::SingleFile:
         selectCapture(1);
         setSavePathText(withSeparator(c.sMP3Path) + c.sStreamFileName);
         m_keptFile.Show(txtMP3Path->text(), c.sMP3Path, c.sStreamFileName);
         break;
-    case 2:
+    case RecordingMode::PerSong:
         selectCapture(2);
         setSavePathText(withSeparator(c.sMP3Path));
         break;
-    case 3:
+    case RecordingMode::DatedArchive:
         selectCapture(3);
         setSavePathText(withSeparator(c.sMP3Path));
         txtBaseLineName->setText(c.sStreamFileName);
-        break;
-    default:
         break;
     }
 
@@ -408,16 +406,16 @@ void frmRecord::PutInCR()
     c.bStartInListenMode = chkListenOn->isChecked();
     c.bStartPaused = chkStartPaused->isChecked();
     if (optFile->isChecked()) {
-        c.lRecordingMode = 1;
+        c.lRecordingMode = RecordingMode::SingleFile;
         if (!m_keptFile.Take(txtMP3Path->text(), c.sMP3Path, c.sStreamFileName)) {
             c.sMP3Path = FolderOf(txtMP3Path->text());
             c.sStreamFileName = FileNameOf(txtMP3Path->text());
         }
     } else if (optNormal->isChecked()) {
-        c.lRecordingMode = 2;
+        c.lRecordingMode = RecordingMode::PerSong;
         c.sMP3Path = txtMP3Path->text();
     } else if (optDated->isChecked()) {
-        c.lRecordingMode = 3;
+        c.lRecordingMode = RecordingMode::DatedArchive;
         c.sMP3Path = txtMP3Path->text();
         c.sStreamFileName = txtBaseLineName->text();
     }

@@ -34,7 +34,7 @@ protected:
         QObject::connect(reader.get(), &ctlLive365TitleReader::TitleCallBack, recorder.get(),
                          &frmMP3::ctlLive365_TitleCallBack);
         QObject::connect(reader.get(), &ctlLive365TitleReader::Error, recorder.get(), &frmMP3::ctlLive365_Error);
-        config.lRecordingMode = 2;
+        config.lRecordingMode = RecordingMode::PerSong;
         config.bEnabledTimedRecording = false;
     }
     void TearDown() override

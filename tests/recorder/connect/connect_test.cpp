@@ -10,7 +10,7 @@ protected:
     void SetUp() override
     {
         RecorderFixture::SetUp();
-        config.lRecordingMode = 2;
+        config.lRecordingMode = RecordingMode::PerSong;
     }
     void answer(const QByteArray& bytes)
     {
@@ -213,7 +213,7 @@ TEST_F(ConnectTest, ALocationOnTheSameServerKeepsItsHostAndPort)
 TEST_F(ConnectTest, OnlyTheStatusLineDecidesTheAnswer)
 {
     // Texts that look like statuses in other header lines change nothing.
-    config.lRecordingMode = 1;
+    config.lRecordingMode = RecordingMode::SingleFile;
     config.sStreamFileName = QStringLiteral("ok.mp3");
     startOnStation(2);
     answer("HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\nX-Note: ICY 404 / 302 Found\r\nicy-name:N\r\n\r\nAUDIO");
@@ -242,7 +242,7 @@ TEST_F(ConnectTest, BrowserPageStopsWithTheAgentMessage)
 
 TEST_F(ConnectTest, AnswerTextsInsideTheStreamAreJustAudio)
 {
-    config.lRecordingMode = 1;
+    config.lRecordingMode = RecordingMode::SingleFile;
     config.sStreamFileName = QStringLiteral("single.mp3");
     startOnStation(2);
     answer("ICY 200 OK\r\nicy-name:Test\r\n\r\n");
@@ -260,7 +260,7 @@ TEST_F(ConnectTest, HttpOkAndIcyOkBothRecord)
     for (const QByteArray status : {"ICY 200 OK", "HTTP/1.0 200 OK"}) {
         SCOPED_TRACE(status.constData());
         recorder = std::make_unique<frmMP3>(deps);
-        config.lRecordingMode = 1;
+        config.lRecordingMode = RecordingMode::SingleFile;
         config.sStreamFileName = QStringLiteral("ok.mp3");
         startOnStation(1);
         answer(status + "\r\nContent-Type: audio/mpeg\r\nicy-br:128\r\n\r\nAUDIO");

@@ -9,7 +9,7 @@ protected:
     void SetUp() override
     {
         RecorderFixture::SetUp();
-        config.lRecordingMode = 1;
+        config.lRecordingMode = RecordingMode::SingleFile;
         config.sStreamFileName = QStringLiteral("secure.mp3");
         config.bEnabledTimedRecording = false;
         config.bStartInListenMode = false;

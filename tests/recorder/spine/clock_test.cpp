@@ -12,7 +12,7 @@ protected:
     void SetUp() override
     {
         RecorderFixture::SetUp();
-        config.lRecordingMode = 1;
+        config.lRecordingMode = RecordingMode::SingleFile;
         config.sStreamFileName = QStringLiteral("single.mp3");
     }
     void startStreaming(qint32 start)

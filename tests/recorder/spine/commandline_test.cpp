@@ -93,7 +93,7 @@ TEST_F(CommandLineTest, PresetStartsResolvingItsPlaylist)
 
 TEST_F(CommandLineTest, StopRecordingResetsTheState)
 {
-    config.lRecordingMode = 1;
+    config.lRecordingMode = RecordingMode::SingleFile;
     config.sStreamFileName = QStringLiteral("single.mp3");
     startOnStation();
     EXPECT_TRUE(recorder->Status().blnRecording);
@@ -111,7 +111,7 @@ TEST_F(CommandLineTest, StopRecordingResetsTheState)
 
 TEST_F(CommandLineTest, ExitFromTheMenuClosesAndTagsTheRecordingThenQuits)
 {
-    config.lRecordingMode = 1;
+    config.lRecordingMode = RecordingMode::SingleFile;
     config.sStreamFileName = QStringLiteral("single.mp3");
     startOnStation();
     recorder->HandleStreamData("ICY 200 OK\r\n\r\naudio");

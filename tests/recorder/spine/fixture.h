@@ -109,7 +109,7 @@ protected:
     // of the stream want.
     void recordSongsContinuously()
     {
-        config.lRecordingMode = 2;
+        config.lRecordingMode = RecordingMode::PerSong;
         config.bEnabledTimedRecording = false;
         config.bStartInListenMode = false;
     }

@@ -28,7 +28,7 @@ protected:
     void SetUp() override
     {
         RecorderFixture::SetUp();
-        config.lRecordingMode = 1;
+        config.lRecordingMode = RecordingMode::SingleFile;
         config.sStreamFileName = QStringLiteral("single.mp3");
         config.bEnabledTimedRecording = false;
         start = 100000;
@@ -236,7 +236,7 @@ TEST_F(OutageTest, HeldDataIsWrittenBeforeTheReconnect)
 {
     deps.holdStream = true;
     deps.headerPauseMs = 600000;  // the hold outlasts the test
-    config.lRecordingMode = 2;
+    config.lRecordingMode = RecordingMode::PerSong;
     recorder = std::make_unique<frmMP3>(deps);
     startOnStation();
     QTcpSocket* first = answer(1, "ICY 200 OK\r\nicy-metaint:16000\r\n\r\n" + Piece(1, 0));
@@ -314,7 +314,7 @@ TEST_F(OutageTest, AReconnectJoinsOnFrameBoundariesWhenCleanCutsAreOn)
 TEST_F(OutageTest, ATitleOnEveryBlockAtFullSpeedLosesNoByte)
 {
     deps.filePauseMs = 400;  // 30 titles: 12 s of pauses
-    config.lRecordingMode = 2;
+    config.lRecordingMode = RecordingMode::PerSong;
     recorder = std::make_unique<frmMP3>(deps);
     startOnStation();
     QByteArray stream = "ICY 200 OK\r\nicy-name:Busy\r\nicy-metaint:1000\r\n\r\n";

@@ -20,7 +20,7 @@ protected:
         recorder = std::make_unique<frmMP3>(deps);
         QObject::connect(recorder.get(), &frmMP3::songCaptionChanged, [this](const QString& c) { captions.append(c); });
         QObject::connect(realRelay.get(), &ctlMP3Server::RelayTaken, recorder.get(), &frmMP3::RelayTaken);
-        config.lRecordingMode = 1;
+        config.lRecordingMode = RecordingMode::SingleFile;
         config.sStreamFileName = QStringLiteral("single.mp3");
         config.bEnabledTimedRecording = false;
         config.bStartInListenMode = true;

@@ -61,7 +61,7 @@ TEST_F(StatusTest, ASongChangeClosesTheFileThenNamesTheSongThenSaysTheStatusOnce
 
 TEST_F(StatusTest, TheClockIsSentOnceASecondAfterTheStatus)
 {
-    config.lRecordingMode = 1;
+    config.lRecordingMode = RecordingMode::SingleFile;
     config.sStreamFileName = QStringLiteral("single.mp3");
     config.bEnabledTimedRecording = false;
     const qint32 start = 100000;

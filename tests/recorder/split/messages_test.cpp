@@ -29,7 +29,7 @@ protected:
     void SetUp() override
     {
         RecorderFixture::SetUp();
-        config.lRecordingMode = 2;
+        config.lRecordingMode = RecordingMode::PerSong;
         config.bEnabledTimedRecording = false;
         QObject::connect(recorder.get(), &frmMP3::fileClosed, [this](const QString& p) { closed.append(p); });
     }
@@ -71,7 +71,7 @@ TEST_F(MessagesTest, NoNowRecordingStatusWithAnEmptyName)
         const char* title;
     } cases[] = {{""}, {"Morning Show"}};
     for (const auto& c : cases) {
-        config.lRecordingMode = 1;
+        config.lRecordingMode = RecordingMode::SingleFile;
         config.sStreamFileName = QStringLiteral("one.mp3");
         config.sRecordingTitle = QString::fromLatin1(c.title);
         captions.clear();

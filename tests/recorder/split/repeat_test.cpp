@@ -326,7 +326,7 @@ TEST_F(RepeatTest, ANameRecordedBeforeIsKeptWhenARecordingStartsAgain)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         freshRecorder();
-        config.lRecordingMode = c.mode;
+        config.lRecordingMode = RecordingMode(c.mode);
         config.sStreamFileName = c.mode == 1 ? QStringLiteral("single.mp3") : QStringLiteral("arch");
         for (const QByteArray& audio : {QByteArray("1111"), QByteArray("2222")}) {
             recorder->ClearServers();

@@ -256,7 +256,7 @@ TEST_F(SplitTest, FailoverAfterAReconnectContinuesTheSongFile)
 
 TEST_F(SplitTest, FailoverInSingleFileModeKeepsWhatWasRecorded)
 {
-    config.lRecordingMode = 1;
+    config.lRecordingMode = RecordingMode::SingleFile;
     config.sStreamFileName = QStringLiteral("single.mp3");
     startOnStation(2);
     recorder->HandleStreamData("ICY 200 OK\r\n\r\naaaa");
