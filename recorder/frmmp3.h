@@ -1,12 +1,12 @@
 #pragma once
 
 #include "config/usersettings.h"
+#include "platform/sleeper.h"
 #include "recorder/icydemuxer.h"
 #include "recorder/overlapfinder.h"
 #include "recorder/recorderstatus.h"
 #include "recorder/recordingfiles.h"
 #include "recorder/serverlist.h"
-#include "platform/sleeper.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -309,7 +309,7 @@ private:
     StreamHold m_streamHold{*this};
     IcyDemuxer m_demux;
     RecordingFile m_file;
-    QByteArray m_chunk;  // the stream's read buffer, reused from chunk to chunk
+    QByteArray m_chunk; // the stream's read buffer, reused from chunk to chunk
     QString m_trayTip;
     QString m_lastError;
     int m_publishDepth = 0;
@@ -319,7 +319,7 @@ private:
     int m_exitCode = 0;
 
     // the connection being made
-    int m_connectAttempts = 0;  // connections begun, so a handler can tell one was begun meanwhile
+    int m_connectAttempts = 0; // connections begun, so a handler can tell one was begun meanwhile
     bool m_connectReconnect = false;
     qint32 m_connectLast = 0;
     qint32* m_connectPosition = nullptr;

@@ -178,7 +178,8 @@ void frmMP3::finishConnect()
 
     QString stationNumber;
     bool aflMode = false;
-    if (m_deps.live365 && m_config.lRecordingMode == RecordingMode::PerSong && Live365StationOf(entry, stationNumber, aflMode))
+    if (m_deps.live365 && m_config.lRecordingMode == RecordingMode::PerSong &&
+        Live365StationOf(entry, stationNumber, aflMode))
         m_deps.live365->GetL365StationFromNumber(stationNumber, aflMode);
 
     // Each connection is a new response: its header is pending again.

@@ -69,7 +69,7 @@ void frmMP3::finishCleanCut()
         else if (!m_writeErrorShown && !m_skipping) {
             m_writeErrorShown = true;
             showError(QStringLiteral("[ERR] DISK: Cannot write the recording (") + m_file.lastError() +
-                           QStringLiteral(")"));
+                      QStringLiteral(")"));
         }
     }
 }

@@ -88,7 +88,7 @@ bool canMove(ConnectionState from, ConnectionState to)
 {
     using S = ConnectionState;
     switch (to) {
-    case S::Idle:  // the station's playlist gave no server
+    case S::Idle: // the station's playlist gave no server
         return from == S::FetchingPlaylist;
     case S::FetchingPlaylist:
         return from == S::Idle || from == S::Stopped;
@@ -100,13 +100,13 @@ bool canMove(ConnectionState from, ConnectionState to)
         return from == S::Connecting || from == S::AwaitingHeader || from == S::Streaming;
     case S::FailingOver:
         return from == S::AwaitingHeader || from == S::Streaming;
-    case S::Connecting:  // a recording starts, goes on after a loss, or fails over
+    case S::Connecting: // a recording starts, goes on after a loss, or fails over
     case S::Stopped:
         return true;
     }
     return false;
 }
-}  // namespace
+} // namespace
 
 void frmMP3::setState(ConnectionState next)
 {

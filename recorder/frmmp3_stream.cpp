@@ -59,8 +59,9 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
         m_extension = extension;
         // An archive file made before the stream's type was known, still
         // empty, takes the type's extension.
-        if (!blnIcyReal && m_config.lRecordingMode == RecordingMode::DatedArchive && m_file.IsOpen() && m_file.BytesWritten() == 0 &&
-            m_file.QueuedBytes() == 0 && RecordingExtensionOf(m_fileSongName) != extension) {
+        if (!blnIcyReal && m_config.lRecordingMode == RecordingMode::DatedArchive && m_file.IsOpen() &&
+            m_file.BytesWritten() == 0 && m_file.QueuedBytes() == 0 &&
+            RecordingExtensionOf(m_fileSongName) != extension) {
             const QString wrong = m_file.Path();
             const QString renamed = m_fileSongName.left(m_fileSongName.size() - 4) + extension;
             m_fileSongName.clear();
@@ -213,7 +214,7 @@ void frmMP3::flushAudio()
     } else if (!m_writeErrorShown) {
         m_writeErrorShown = true;
         showError(QStringLiteral("[ERR] DISK: Cannot write the recording (") + m_file.lastError() +
-                       QStringLiteral(")"));
+                  QStringLiteral(")"));
     }
 }
 
@@ -278,7 +279,7 @@ QString frmMP3::finishFile(const QString& path, const QString& earlier, bool tit
         if (version.isEmpty()) {
             // Every number taken: the play stays under its hidden name.
             showError(QStringLiteral("[ERR] DISK: No free name beside ") + earlierName +
-                           QStringLiteral("; the later play stays as ") + QFileInfo(path).fileName());
+                      QStringLiteral("; the later play stays as ") + QFileInfo(path).fileName());
             return path;
         }
         setSongCaption(QStringLiteral("Kept ") + QFileInfo(version).fileName() + QStringLiteral(" as another recording"));
@@ -371,8 +372,7 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
     QString name = strFileName;
     if (!m_config.sMP3Path.isEmpty() && !QDir(m_config.sMP3Path).exists()) {
         // The folder went away while recording: made again for this file.
-        showError(QStringLiteral("[ERR] DISK: The recording folder was gone; creating it again: ") +
-                       m_config.sMP3Path);
+        showError(QStringLiteral("[ERR] DISK: The recording folder was gone; creating it again: ") + m_config.sMP3Path);
         QDir().mkpath(m_config.sMP3Path);
     }
     if (blnICYName && m_options.repeatPolicy == RecordingOptions::Repeat::Skip &&
@@ -457,6 +457,6 @@ void frmMP3::CloseRecording()
     closeFile(blnIcyReal);
     m_ws->Close();
     if (m_state == ConnectionState::Connecting)
-        setState(ConnectionState::Stopped);  // whatever it brings is not waited for
+        setState(ConnectionState::Stopped); // whatever it brings is not waited for
     bIcy = true;
 }

@@ -5,7 +5,6 @@
 
 #include <QPoint>
 #include <QWidget>
-
 #include <functional>
 
 class QLCDNumber;

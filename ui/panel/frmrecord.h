@@ -260,7 +260,7 @@ private:
 
     PanelDeps m_deps;
     bool m_closing = false;
-    bool m_recording = false;  // as the recorder's status last said
+    bool m_recording = false; // as the recorder's status last said
     // Configuration values the panel cannot show as they are, given back
     // unless the user changes what is shown in their place.
     KeptSpinnerValue* m_keptMinutes = nullptr;

@@ -181,7 +181,8 @@ TEST_F(ConnectTest, LowerCaseLocationRewritesTheEntryAndReconnectsAtTheSamePosit
     EXPECT_EQ(recorder->ServerEntries()[1].Port, station.port());
     EXPECT_EQ(recorder->ServerEntries()[1].Path, QStringLiteral("/moved"));
     EXPECT_EQ(recorder->ServerNumber(), 1);
-    EXPECT_TRUE(WaitUntil([&] { return station.connections.size() > before && station.requests.contains("GET /moved"); }));
+    EXPECT_TRUE(
+        WaitUntil([&] { return station.connections.size() > before && station.requests.contains("GET /moved"); }));
 }
 
 TEST_F(ConnectTest, RedirectStatusesWithLocationAreFollowed)
@@ -194,7 +195,7 @@ TEST_F(ConnectTest, RedirectStatusesWithLocationAreFollowed)
         EXPECT_EQ(recorder->ServerEntries()[1].Port, QStringLiteral("8011"));
         EXPECT_EQ(recorder->ServerEntries()[1].Path, QStringLiteral("/other"));
         EXPECT_EQ(recorder->ServerEntries()[1].QueryString, QStringLiteral("x=1"));
-        EXPECT_EQ(recorder->ServerNumber(), 1);  // the same entry, asked again at once
+        EXPECT_EQ(recorder->ServerNumber(), 1); // the same entry, asked again at once
         recorder->StopRecording();
     }
 }

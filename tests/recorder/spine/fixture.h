@@ -17,6 +17,16 @@
 #include <memory>
 #include <vector>
 
+// An ICY metadata block naming `title`: its length byte, then the text
+// padded with zeros to a multiple of 16.
+inline QByteArray IcyTitleBlock(const QByteArray& title)
+{
+    QByteArray padded = "StreamTitle='" + title + "';";
+    while (padded.size() % 16)
+        padded.append('\0');
+    return char(padded.size() / 16) + padded;
+}
+
 // A relay that records what the recorder asks of it.
 class FakeRelay : public IRelay {
 public:

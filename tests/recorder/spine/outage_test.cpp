@@ -337,7 +337,8 @@ TEST_F(OutageTest, ATitleOnEveryBlockAtFullSpeedLosesNoByte)
     ASSERT_TRUE(WaitUntil([&] { return recorder->WS().BytesReceived() == stream.size() - half; }));
     advance(12000);  // the watchdog sees data waiting, not a stall
     EXPECT_EQ(station.connections.size(), 1u);
-    EXPECT_TRUE(recorder->Status().sSongCaption.startsWith(QStringLiteral("Now Recording: "))) << recorder->Status().sSongCaption.toStdString();
+    EXPECT_TRUE(recorder->Status().sSongCaption.startsWith(QStringLiteral("Now Recording: ")))
+        << recorder->Status().sSongCaption.toStdString();
     // The pauses are released by hand instead of being waited for.
     for (int i = 0; i < 100 && recorder->AudioBytesWritten() < audio.size(); ++i) {
         recorder->ReleaseStreamHold();

@@ -61,8 +61,8 @@ TEST_F(RelayTakenTest, RecordsOnWithTheLampDarkAndSaysSoOnceWithoutAMessageBox)
     const size_t connectionsBefore = station.connections.size();
     clock.set(start + 10200);
     recorder->Timer1_Timer();
-    ASSERT_TRUE(
-        WaitUntil([&] { return station.connections.size() > connectionsBefore && recorder->Status().blnPreviewToggle; }));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return station.connections.size() > connectionsBefore && recorder->Status().blnPreviewToggle; }));
     recorder->HandleStreamData("ICY 200 OK\r\n\r\n");
     feedUntilListeningStops();
     EXPECT_EQ(captions.count(said), 1);

@@ -4,16 +4,6 @@
 
 #include <QFileInfo>
 
-namespace {
-QByteArray titleBlock(const QByteArray& title)
-{
-    QByteArray padded = "StreamTitle='" + title + "';";
-    while (padded.size() % 16)
-        padded.append('\0');
-    return char(padded.size() / 16) + padded;
-}
-} // namespace
-
 class StatusTest : public RecorderFixture {
 protected:
     // Every signal a window follows, in the order sent.
@@ -41,21 +31,21 @@ TEST_F(StatusTest, ASongChangeClosesTheFileThenNamesTheSongThenSaysTheStatusOnce
     const qint32 start = 100000;
     clock.set(start);
     startOnStation();
-    recorder->HandleStreamData("ICY 200 OK\r\nicy-name:X\r\nicy-metaint:4\r\n\r\naaaa" + titleBlock("A") + "aaaa");
+    recorder->HandleStreamData("ICY 200 OK\r\nicy-name:X\r\nicy-metaint:4\r\n\r\naaaa" + IcyTitleBlock("A") + "aaaa");
     listen();
 
     // One chunk, one song change: the signals follow each other in this order.
-    recorder->HandleStreamData(titleBlock("B") + "bbbb");
+    recorder->HandleStreamData(IcyTitleBlock("B") + "bbbb");
     EXPECT_EQ(events, (QStringList{"closed A.mp3", "title B.mp3", "status Now Recording: B.mp3"}));
 
     // Two changes in one chunk: the windows see where it ended, once.
     events.clear();
-    recorder->HandleStreamData(titleBlock("C") + "cccc" + titleBlock("D") + "dddd");
+    recorder->HandleStreamData(IcyTitleBlock("C") + "cccc" + IcyTitleBlock("D") + "dddd");
     EXPECT_EQ(events, (QStringList{"closed B.mp3", "closed C.mp3", "title D.mp3", "status Now Recording: D.mp3"}));
 
     // The same title again changes nothing a window shows.
     events.clear();
-    recorder->HandleStreamData(titleBlock("D") + "dddd");
+    recorder->HandleStreamData(IcyTitleBlock("D") + "dddd");
     EXPECT_TRUE(events.isEmpty()) << events.join('|').toStdString();
 }
 

@@ -22,7 +22,8 @@ TEST_F(WatchdogTest, AwaitingDataAfterTwoSecondsAndReconnectAfterTen)
 
     clock.set(start + 2000);
     recorder->Timer1_Timer();
-    EXPECT_NE(recorder->Status().sSongCaption, QStringLiteral("[ERR] NETWORK: Awaiting data..."));  // exactly 2 s is not "more"
+    EXPECT_NE(recorder->Status().sSongCaption,
+              QStringLiteral("[ERR] NETWORK: Awaiting data...")); // exactly 2 s is not "more"
     clock.set(start + 2100);
     recorder->Timer1_Timer();
     EXPECT_EQ(recorder->Status().sSongCaption, QStringLiteral("[ERR] NETWORK: Awaiting data..."));
@@ -31,7 +32,8 @@ TEST_F(WatchdogTest, AwaitingDataAfterTwoSecondsAndReconnectAfterTen)
     clock.set(start + 10100);
     recorder->Timer1_Timer();
     EXPECT_TRUE(captions.contains(QStringLiteral("[ERR] TIMEOUT! Reconnecting...")));
-    EXPECT_EQ(recorder->Status().sSongCaption, QStringLiteral("[ERR] NETWORK: Reconnecting..."));  // the reconnect has begun
+    EXPECT_EQ(recorder->Status().sSongCaption,
+              QStringLiteral("[ERR] NETWORK: Reconnecting...")); // the reconnect has begun
     EXPECT_EQ(recorder->TrayTip(), QStringLiteral("Test Station -- TIMEOUT! Reconnecting..."));
     ASSERT_TRUE(WaitUntil([&] { return station.connections.size() > connectionsBefore; }));
     EXPECT_TRUE(messages.messages.isEmpty());
@@ -86,7 +88,7 @@ TEST_F(WatchdogTest, DataAfterATimeoutEndsTheOutage)
     clock.set(start + 12000);
     recorder->Timer1_Timer();
     EXPECT_EQ(recorder->Status().connection, ConnectionState::Streaming);
-    EXPECT_EQ(station.connections.size(), 2u);  // no further reconnect
+    EXPECT_EQ(station.connections.size(), 2u); // no further reconnect
 }
 
 TEST_F(WatchdogTest, AllServersFullShownOnceOnTheLastServer)
@@ -121,7 +123,7 @@ TEST_F(WatchdogTest, FailoverMovesToTheNextServer)
 TEST_F(WatchdogTest, VolumeReachesTheRelayOnTheNextTickAlsoWhenIdle)
 {
     recorder->Form_Load(QString());
-    EXPECT_EQ(recorder->Status().lngVolume, 42);  // the mixer's volume at load
+    EXPECT_EQ(recorder->Status().lngVolume, 42); // the mixer's volume at load
     recorder->SetVolume(37);
     recorder->Timer1_Timer();
     ASSERT_FALSE(relay.volumes.empty());

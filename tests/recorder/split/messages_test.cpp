@@ -55,7 +55,10 @@ TEST_F(MessagesTest, AFileThatGotNoAudioIsRemovedNotTagged)
         ASSERT_TRUE(WaitUntil([&] { return station.requests.count("\r\n\r\n") > static_cast<qsizetype>(connections); }));
         recorder->HandleStreamData(c.bytes);
         recorder->StopRecording();
-        EXPECT_EQ(QFile::exists(stationFile), c.kept) << c.bytes.size() << QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).join(QLatin1Char(',')).toStdString() << recorder->Status().strSongName.toStdString();
+        EXPECT_EQ(QFile::exists(stationFile), c.kept)
+            << c.bytes.size()
+            << QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).join(QLatin1Char(',')).toStdString()
+            << recorder->Status().strSongName.toStdString();
         EXPECT_EQ(closed.contains(stationFile), c.kept) << c.bytes.size();
         if (c.kept) {
             EXPECT_EQ(ReadAll(stationFile).right(128).left(3), QByteArray("TAG"));

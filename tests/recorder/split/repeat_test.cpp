@@ -121,7 +121,7 @@ TEST_F(RepeatTest, AFailoverWithNoServerLeftKeepsBothRecordings)
     startOnStation(1);
     recorder->HandleStreamData(kHeader + "aaaa" + titleBlock("One") + "bbbb" + QByteArray(1, '\0') + "bbbb" + titleBlock("Two") + "cccc" +
                                titleBlock("One") + "rrrr");
-    recorder->FailOver();  // no second server: the recording stops
+    recorder->FailOver(); // no second server: the recording stops
     ASSERT_TRUE(WaitUntil([&] { return !recorder->Status().blnRecording; }));
     EXPECT_EQ(body(QStringLiteral("One.mp3")), QByteArray("bbbbbbbb"));
     EXPECT_EQ(body(QStringLiteral("One (2).mp3")), QByteArray("rrrr"));

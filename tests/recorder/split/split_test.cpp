@@ -178,7 +178,7 @@ TEST_F(SplitTest, PausedAudioIsDroppedButStillReachesTheRelay)
     recorder->HandleStreamData("bbbb");
     recorder->TogglePause();
     recorder->HandleStreamData(QByteArray(1, '\0') + "cccc" + titleBlock("Two") + "dddd");
-    EXPECT_EQ(recorder->Status().strSongName, QStringLiteral("Two.mp3"));  // renamed only
+    EXPECT_EQ(recorder->Status().strSongName, QStringLiteral("Two.mp3")); // renamed only
     recorder->TogglePause();  // a new title during the pause: its file starts now
     recorder->HandleStreamData(QByteArray(1, '\0') + "eeee");
     recorder->StopRecording();
@@ -231,7 +231,7 @@ TEST_F(SplitTest, TitlesInWindows1252AreDecoded)
     recorder->HandleStreamData("ICY 200 OK\r\nicy-name:X\r\nicy-metaint:4\r\n\r\naaaa" + titleBlock("Caf\xE9 - Cr\xE8me") + "bbbb");
     EXPECT_EQ(recorder->Status().strSongName, QStringLiteral("Caf\u00e9 - Cr\u00e8me.mp3"));
     recorder->HandleStreamData(QByteArray(1, '\0') + "cccc" + titleBlock("Caf\xC3\xA9 - Cr\xC3\xA8me"));
-    EXPECT_EQ(recorder->Status().strSongName, QStringLiteral("Caf\u00e9 - Cr\u00e8me.mp3"));  // same title in UTF-8
+    EXPECT_EQ(recorder->Status().strSongName, QStringLiteral("Caf\u00e9 - Cr\u00e8me.mp3")); // same title in UTF-8
     recorder->StopRecording();
     EXPECT_EQ(body(file(QStringLiteral("Caf\u00e9 - Cr\u00e8me.mp3"))), QByteArray("bbbbcccc"));
 }

@@ -86,7 +86,7 @@ protected:
                digits(display->segSec);
     }
 
-    RecorderStatus status;  // what the display is shown by refresh()
+    RecorderStatus status; // what the display is shown by refresh()
     RecordingDesktopShell shell;
     qint32 mixer = 30;
     QPoint cursor{-100, -100};

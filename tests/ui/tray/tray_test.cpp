@@ -1,6 +1,5 @@
 // The tray icon and its menu against the recorder, and the quit confirmation.
 #include "fixture.h"
-
 #include "recorder/recordingfiles.h"
 #include "ui/display/frmrecordingdisplay.h"
 #include "ui/shell/desktopshell.h"
@@ -18,7 +17,6 @@
 #include <QSignalSpy>
 #include <QToolButton>
 #include <QWidget>
-
 #include <limits>
 
 namespace {
