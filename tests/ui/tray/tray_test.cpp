@@ -332,3 +332,36 @@ TEST_F(QuitDialogTest, YesStopsTheRecordingWithATaggedFileAndQuits)
     EXPECT_EQ(shell.quits, 1);
     EXPECT_TRUE(ReadAll(path).right(128).startsWith("TAG"));
 }
+
+// The menu is derived from the recorder's status alone.
+TEST(TrayMenuState, FollowsRecordingPauseAndListening)
+{
+    const struct {
+        bool recording, paused, listening;
+        const char* exitCaption;
+        const char* pauseCaption;
+        const char* listenCaption;
+    } rows[] = {
+        {false, false, false, "Exit", "Pause Recording", "Listen to recording"},
+        // a pause before a recording shows only once the recording runs
+        {false, true, true, "Exit", "Pause Recording", "Stop listening to recording"},
+        {true, false, false, "Stop Recording and Exit", "Pause Recording", "Listen to recording"},
+        {true, true, true, "Stop Recording and Exit", "Unpause Recording", "Stop listening to recording"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.recording << row.paused << row.listening);
+        RecorderStatus status;
+        status.blnRecording = row.recording;
+        status.blnPaused = row.paused;
+        status.blnPreviewToggle = row.listening;
+        const RecorderMenuState m = MenuStateOf(status);
+        EXPECT_EQ(m.mPopExit, QString::fromLatin1(row.exitCaption));
+        EXPECT_EQ(m.mnuPauseRecordingCaption, QString::fromLatin1(row.pauseCaption));
+        EXPECT_EQ(m.mnuListenCaption, QString::fromLatin1(row.listenCaption));
+        EXPECT_EQ(m.mnuStartRecording, !row.recording);
+        EXPECT_EQ(m.mnuStopRecording, row.recording);
+        EXPECT_EQ(m.mnuPauseRecording, row.recording);
+        EXPECT_EQ(m.mnuListen, row.recording);
+        EXPECT_TRUE(m.mnuToggleDisplay);
+    }
+}
