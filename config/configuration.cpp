@@ -70,7 +70,7 @@ void clsConfiguration::NewConfiguration()
     lTimedRecording = 60;
     bEnabledTimedRecording = true;
     bExitTimedRecording = false;
-    lRecordingMode = 2;
+    lRecordingMode = RecordingMode::PerSong;
     sStreamFileName.clear();
     bDeleteArchivesAfterTime = true;
     lDaysToKeepRecording = 30;
@@ -163,12 +163,12 @@ bool clsConfiguration::LoadConfigurationFile(const QString& strFileToLoad)
         return fail();
     sStreamFileName = line;
     if (sStreamFileName.endsWith(kSongNameOnly)) {
-        lRecordingMode = 2;
+        lRecordingMode = RecordingMode::PerSong;
     } else if (sStreamFileName.startsWith(kFileNamePrefix)) {
-        lRecordingMode = 1;
+        lRecordingMode = RecordingMode::SingleFile;
         sStreamFileName = line.mid(9);
     } else {
-        lRecordingMode = 3;
+        lRecordingMode = RecordingMode::DatedArchive;
     }
 
     // 4: save folder
@@ -231,9 +231,9 @@ bool clsConfiguration::SaveConfigurationFile(const QString& strFileToSave)
 
     lines.append(sShoutCastFile);
 
-    if (lRecordingMode == 2)
+    if (lRecordingMode == RecordingMode::PerSong)
         lines.append(kSongNameOnly);
-    else if (lRecordingMode == 1)
+    else if (lRecordingMode == RecordingMode::SingleFile)
         lines.append(kFileNamePrefix + QLatin1Char(' ') + sStreamFileName);
     else
         lines.append(sStreamFileName);

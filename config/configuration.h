@@ -5,6 +5,10 @@
 #include <QString>
 #include <QStringList>
 
+// How a recording is cut into files; the numbers are the ones presets and
+// settings store.
+enum class RecordingMode { SingleFile = 1, PerSong = 2, DatedArchive = 3 };
+
 // The recording configuration: which station is recorded, where the files
 // go, how the stream is cut, how long the recording runs, whether the user
 // listens and whether old recordings are deleted. Stored in a six-line
@@ -27,7 +31,7 @@ public:
     qint32 lTimedRecording = 60;
     bool bEnabledTimedRecording = true;
     bool bExitTimedRecording = false;
-    qint32 lRecordingMode = 2;  // 1 single file, 2 one file per song, 3 dated archive
+    RecordingMode lRecordingMode = RecordingMode::PerSong;
     QString sStreamFileName;
     bool bDeleteArchivesAfterTime = true;
     qint32 lDaysToKeepRecording = 30;

@@ -35,11 +35,15 @@ frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
         onConnectError(why, number == QAbstractSocket::ConnectionRefusedError);
     });
     connect(m_ws, &EventSocket::Closed, this, [this] {
+        const Publish publish(*this);
         // A server that closes before its header is complete has said all it
         // will say: judge what it sent.
         if (bIcy && !m_demux.PendingHeader().isEmpty())
             screenPendingHeader();
-        onStreamLost();
+        if (m_state == ConnectionState::FailingOver)
+            failOver();
+        else
+            onStreamLost();
     });
     connect(m_ws, &EventSocket::ConnectionRequest, this, [this](int id) { m_ws->Accept(id); });
 
@@ -76,6 +80,7 @@ void frmMP3::StreamHold::Sleep(int milliseconds)
 
 void frmMP3::ReleaseStreamHold()
 {
+    const Publish publish(*this);
     m_holdTimer.stop();
     if (m_ws->BytesReceived() > 0)
         m_ws->RaiseDataArrival();
@@ -98,6 +103,18 @@ QString frmMP3::dateStamp() const
 
 void frmMP3::setSongCaption(const QString& caption)
 {
+    m_lastError.clear();
+    sayCaption(caption);
+}
+
+void frmMP3::showError(const QString& caption)
+{
+    m_lastError = caption;
+    sayCaption(caption);
+}
+
+void frmMP3::sayCaption(const QString& caption)
+{
     if (caption == sSongCaption)
         return;
     sSongCaption = caption;
@@ -114,26 +131,11 @@ void frmMP3::setTrayTip(const QString& tip)
     emit trayTipChanged(cut);
 }
 
-void frmMP3::setPhase(Phase p)
-{
-    if (p == m_phase)
-        return;
-    m_phase = p;
-    emit phaseChanged(p);
-}
-
-void frmMP3::setMenu(const RecorderMenuState& m)
-{
-    m_menu = m;
-    emit menuChanged();
-}
-
 void frmMP3::Form_Load(const QString& commandLine)
 {
+    const Publish publish(*this);
     m_file.Close();
     bIcy = true;
-    blnDisconnect = false;
-    lngMetaDataLength = 0;
     blnIcyReal = false;
     blnPreviewToggle = false;
     Servers.Clear();
@@ -143,7 +145,6 @@ void frmMP3::Form_Load(const QString& commandLine)
     m_deps.relay->StopPreviewing();
     lngBitRate = 0;
     lngVolume = m_deps.relay->MixerVolume();
-    strICYHeader.clear();
 
     setTrayTip(QStringLiteral("Tonquill"));
     m_deps.host->RecorderLoaded();
@@ -159,6 +160,7 @@ void frmMP3::Form_Load(const QString& commandLine)
 
 bool frmMP3::LoadConfigurationFile(QString& strFileToLoad)
 {
+    const Publish publish(*this);
     strFileToLoad.remove(QLatin1Char('"'));
     bool noop = false;
     if (strFileToLoad.contains(QLatin1String("-noop"))) {
@@ -192,7 +194,7 @@ bool frmMP3::LoadConfigurationFile(QString& strFileToLoad)
         if (!m_config.sMP3Path.isEmpty() && !m_config.sMP3Path.endsWith(QLatin1Char('/')))
             m_config.sMP3Path += QLatin1Char('/');
         m_config.bPreviewModeOnly = noop;
-        setPhase(Phase::Resolving);
+        setState(ConnectionState::FetchingPlaylist);
         m_plsRead->StartURIValidation(strFileToLoad);
         return true;
     }
@@ -204,14 +206,15 @@ bool frmMP3::LoadConfigurationFile(QString& strFileToLoad)
 
 bool frmMP3::InitializeMP3Recorder()
 {
+    const Publish publish(*this);
     setSongCaption(QStringLiteral("Connecting to ") + m_config.sRecordingTitle + QStringLiteral("..."));
     bIcy = true;
     blnIcyReal = false;
     Servers.Clear();
     blnRecording = false;
-    if (m_config.lRecordingMode == 3)
+    if (m_config.lRecordingMode == RecordingMode::DatedArchive)
         MP3Cleanup(m_config.sMP3Path, m_config.bDeleteArchivesAfterTime, m_config.lDaysToKeepRecording, now());
-    setPhase(Phase::Resolving);
+    setState(ConnectionState::FetchingPlaylist);
     m_grabber->StartURIValidation(m_config.sShoutCastFile);
     strConfigName = m_config.sConfigFileName;
     return true;
@@ -219,22 +222,12 @@ bool frmMP3::InitializeMP3Recorder()
 
 void frmMP3::StartRecording()
 {
-    RecorderMenuState m = m_menu;
-    m.mPopExit = QStringLiteral("Stop Recording and Exit");
-    m.mnuStartRecording = false;
-    m.mnuStopRecording = true;
-    m.mnuPauseRecording = true;
-    m.mnuToggleDisplay = true;
-    m.mnuListen = true;
-    setMenu(m);
-
+    const Publish publish(*this);
     StartTick = m_deps.clock->GetTickCount();
     // The data watchdog counts from the start of this recording, not from the
     // last data of an earlier one.
     LastDataTick = StartTick;
     m_streamTick = StartTick;
-    TimeoutCount = 0;
-    m_retrying = false;
     m_retryCount = 0;
     m_redirects = 0;
     m_redirectServer = 0;
@@ -247,12 +240,13 @@ void frmMP3::StartRecording()
     if (const QString said = m_songs.Start(m_options, m_deps.rulesFolder ? m_deps.rulesFolder() : SongRulesFolder());
         !said.isEmpty())
         setSongCaption(said);
-    setPhase(Phase::Recording);
+    setState(ConnectionState::Connecting);
     ConnectToServer(lServerNumber, false);
 }
 
 void frmMP3::StopRecording()
 {
+    const Publish publish(*this);
     if (blnRecording) {
         CloseRecording();
         blnRecording = false;
@@ -261,19 +255,6 @@ void frmMP3::StopRecording()
     settlePendingRepeat();
     m_skipping = false;
     m_continueName.clear();
-    // A connection still being made, or waiting for its turn, is abandoned.
-    m_connecting = false;
-    m_retrying = false;
-
-    RecorderMenuState m = m_menu;
-    m.mPopExit = QStringLiteral("Exit");
-    m.mnuStartRecording = true;
-    m.mnuStopRecording = false;
-    m.mnuPauseRecording = false;
-    m.mnuPauseRecordingCaption = QStringLiteral("Pause Recording");  // a stop ends any pause
-    m.mnuListen = false;
-    m.mnuToggleDisplay = true;
-    setMenu(m);
 
     lngHoursPassed = lngMinutesPassed = lngSecondsPassed = 0;
     lngHoursLeft = lngMinutesLeft = lngSecondsLeft = 0;
@@ -282,25 +263,23 @@ void frmMP3::StopRecording()
         m_deps.live365->SetStationName(QString());
 
     lngBitRate = 0;
-    strICYHeader.clear();
     blnPaused = false;
     m_pausedOnTitle = false;
     blnPausedFileName.clear();
     strSongName.clear();
     setTrayTip(QStringLiteral("Tonquill"));
-    setPhase(Phase::Idle);
+    // A connection still being made, or waiting for its turn, is abandoned.
+    setState(ConnectionState::Stopped);
 }
 
 void frmMP3::TogglePause()
 {
-    RecorderMenuState m = m_menu;
+    const Publish publish(*this);
     if (!blnPaused) {
         finishCleanCut();
         blnPaused = true;
         blnPausedFileName = strSongName;
         lPauseStart = m_deps.clock->GetTickCount();
-        m.mnuPauseRecordingCaption = QStringLiteral("Unpause Recording");
-        setPauseCaption(m);
         return;
     }
 
@@ -320,22 +299,11 @@ void frmMP3::TogglePause()
     }
     m_resuming = false;
     blnPausedFileName.clear();
-    m.mnuPauseRecordingCaption = QStringLiteral("Pause Recording");
-    setPauseCaption(m);
 }
 
-void frmMP3::setPauseCaption(const RecorderMenuState& m)
+void frmMP3::Listen()
 {
-    // With nothing recording the menu shows the state it had at start or
-    // after the last stop; the caption waits for the next recording.
-    if (blnRecording)
-        setMenu(m);
-    else
-        m_menu.mnuPauseRecordingCaption = m.mnuPauseRecordingCaption;
-}
-
-void frmMP3::mnuListen_Click()
-{
+    const Publish publish(*this);
     if (blnPreviewToggle) {
         blnPreviewToggle = false;
         if (blnRecording)
@@ -349,6 +317,7 @@ void frmMP3::mnuListen_Click()
 
 void frmMP3::RelayTaken(const QString& status)
 {
+    const Publish publish(*this);
     blnPreviewToggle = false;
     if (status == m_relayStatusSaid)
         return;
@@ -360,6 +329,7 @@ void frmMP3::QuitProgram(int exitCode)
 {
     if (m_quitting)
         return;
+    const Publish publish(*this);
     m_quitting = true;
     m_exitCode = exitCode;
     m_timer1.stop();
@@ -375,6 +345,7 @@ void frmMP3::endProgram()
 
 void frmMP3::ExitFromMenu()
 {
+    const Publish publish(*this);
     if (blnRecording)
         CloseRecording();
     QuitProgram(0);

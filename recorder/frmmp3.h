@@ -1,13 +1,14 @@
 #pragma once
 
 #include "config/usersettings.h"
+#include "platform/sleeper.h"
 #include "recorder/icydemuxer.h"
 #include "recorder/oggrecording.h"
 #include "recorder/overlapfinder.h"
+#include "recorder/recorderstatus.h"
 #include "recorder/recordingfiles.h"
 #include "recorder/serverlist.h"
 #include "recorder/songkeeper.h"
-#include "platform/sleeper.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -27,18 +28,6 @@ class IRecorderHost;
 class IRelay;
 class ISleeper;
 class ITickSource;
-
-// The recorder's menu in the notification area, as the recorder wants it.
-struct RecorderMenuState {
-    QString mPopExit = QStringLiteral("Exit");
-    bool mnuStartRecording = true;
-    bool mnuStopRecording = false;
-    bool mnuPauseRecording = false;
-    bool mnuToggleDisplay = true;
-    bool mnuListen = false;
-    QString mnuPauseRecordingCaption = QStringLiteral("Pause Recording");
-    QString mnuListenCaption = QStringLiteral("Listen to recording");
-};
 
 // Everything the recorder reaches outside itself.
 // The most the stream socket takes from the system per data event: small
@@ -75,8 +64,9 @@ struct RecorderDeps {
 };
 
 // The hidden recorder window: holds the recording in progress, its state and
-// operations. Windows and the tray read its public state and call its
-// operations; it never touches a widget.
+// operations. Windows read its state as one value (Status()), follow its
+// signals when it changes and act through its commands; it never touches a
+// widget.
 // A Live365 server entry: its host names the service and the last segment
 // of its path is the station's number.
 bool Live365StationOf(const ServerEntry& entry, QString& stationNumber, bool& aflMode);
@@ -89,34 +79,6 @@ public:
     explicit frmMP3(const RecorderDeps& deps, QObject* parent = nullptr);
     ~frmMP3() override;
 
-    // ---- public recorder state, read by the display, the tray and the panel
-    bool blnRecording = false;
-    bool blnPaused = false;
-    bool blnPreviewToggle = false;
-    QString sSongCaption;
-    qint32 lngBitRate = 0;
-    qint32 lngVolume = 0;  // written by the recording display
-    qint32 lngHoursPassed = 0, lngMinutesPassed = 0, lngSecondsPassed = 0;
-    qint32 lngHoursLeft = 0, lngMinutesLeft = 0, lngSecondsLeft = 0;
-    qint32 lngRawLeft = 0;
-    QString strSongName;
-    QString strConfigName;
-
-    // ---- internal state, public for the tests and the windows that show it
-    bool bIcy = true;
-    bool blnDisconnect = false;
-    qint32 lServerNumber = 0;
-    bool blnIcyReal = false;
-    qint64 lngMetaDataLength = 0;
-    QString strICYHeader;
-    QString blnPausedFileName;
-    qint32 lPauseStart = 0;
-    QString PendingFile;
-    qint32 StartTick = 0;
-    qint32 LastDataTick = 0;
-    qint32 TimeoutCount = 0;
-    ServerList Servers;
-
     // ---- operations
     void Form_Load(const QString& commandLine);
     bool LoadConfigurationFile(QString& strFileToLoad);
@@ -124,7 +86,13 @@ public:
     void StartRecording();
     void StopRecording();
     void TogglePause();
-    void mnuListen_Click();
+    // Listening to the recording on and off.
+    void Listen();
+    // Starts again: on the preset the last recording came from when there is
+    // one, else on the servers it had; with neither nothing happens.
+    void Restart();
+    // The listening volume in percent, applied by the next clock tick.
+    void SetVolume(qint32 volume);
     // The relay could not listen: listening is off; its status is said once
     // however often a reconnect tries again.
     void RelayTaken(const QString& status);
@@ -132,6 +100,14 @@ public:
     void QuitProgram(int exitCode = 0);
     void AddServer(const QString& sIPAddress, const QString& sPath, const QString& sPort, const QString& sQueryString,
                    bool secure = false);
+    // Forgets the servers (another station follows).
+    void ClearServers() { Servers.Clear(); }
+    const ServerList& ServerEntries() const { return Servers; }
+    // The server in use, counted from 1.
+    qint32 ServerNumber() const { return lServerNumber; }
+    // Gives up the server in use for the next one and goes on with the
+    // recording there, as an error answer to a new connection does.
+    void FailOver();
     void ConnectToServer(qint32& position, bool reconnect);
     void OpenMP3File(QString strFileName, bool blnICYName = false);
     void CloseRecording();
@@ -156,14 +132,14 @@ public:
     // Feeds stream bytes as if they had arrived on the socket (tests, benchmarks).
     void HandleStreamData(const QByteArray& data);
 
-    Phase phase() const { return m_phase; }
+    Phase phase() const { return phaseOf(m_state); }
     bool quitting() const { return m_quitting; }
     int exitCode() const { return m_exitCode; }
     QString TrayTip() const { return m_trayTip; }
     // The status as the recording display shows it: the song's own name
     // where the status names its file on disk.
     QString DisplayCaption() const;
-    const RecorderMenuState& Menu() const { return m_menu; }
+    RecorderStatus Status() const;
     bool Timer1Enabled() const { return m_timer1.isActive(); }
     EventSocket& WS() { return *m_ws; }
     ctlURIGrabber& URIGrabber() { return *m_grabber; }
@@ -176,15 +152,22 @@ public:
     void ReleaseStreamHold();
     // A lost stream is being reconnected: the next attempt waits for its
     // turn in the back-off (1, 2, 4, 8, then every 10 s).
-    bool Reconnecting() const { return m_retrying; }
+    bool Reconnecting() const { return m_state == ConnectionState::WaitingToRetry; }
     int ReconnectAttempts() const { return m_retryCount; }
     // The tick at which the next reconnect attempt is made.
     qint32 NextReconnectTick() const { return m_retryAt; }
 
 signals:
+    // Anything of the status but its clock changed; sent once an operation
+    // or an event is handled, with the status it left.
+    void statusChanged(const RecorderStatus& status);
+    // The song recording now has another name (sent before statusChanged).
+    void titleChanged(const QString& songName);
+    // The clock moved on (at most once a second; sent after statusChanged).
+    void clockChanged(const RecorderStatus& status);
+    // Each status said, as it is said (the headless console prints them).
     void songCaptionChanged(const QString& caption);
     void trayTipChanged(const QString& tip);
-    void menuChanged();
     void phaseChanged(frmMP3::Phase phase);
     void quitRequested(int exitCode);
     // A recording file was closed (and tagged when it had a name).
@@ -195,6 +178,28 @@ signals:
     void gaveUp();
 
 private:
+    // The recorder's state. The windows see it through Status().
+    bool blnRecording = false;
+    bool blnPaused = false;
+    bool blnPreviewToggle = false;
+    QString sSongCaption;
+    qint32 lngBitRate = 0;
+    qint32 lngVolume = 0;
+    qint32 lngHoursPassed = 0, lngMinutesPassed = 0, lngSecondsPassed = 0;
+    qint32 lngHoursLeft = 0, lngMinutesLeft = 0, lngSecondsLeft = 0;
+    qint32 lngRawLeft = 0;
+    QString strSongName;
+    QString strConfigName;
+    bool bIcy = true;
+    qint32 lServerNumber = 0;
+    bool blnIcyReal = false;
+    QString blnPausedFileName;
+    qint32 lPauseStart = 0;
+    QString PendingFile;
+    qint32 StartTick = 0;
+    qint32 LastDataTick = 0;
+    ServerList Servers;
+
     // IcyDemuxer::Sink
     bool OnHeader(const IcyHeader& header, const QByteArray& bodyStart) override;
     void OnMetadata(const QByteArray& block) override;
@@ -203,15 +208,35 @@ private:
     bool beginOgg(const IcyHeader& header, const QByteArray& bodyStart);
     void writeOgg(const char* data, qsizetype size);
 
+    // Sends the signals for what an operation changed when the outermost
+    // operation in progress ends, so windows never see a state half made.
+    class Publish {
+    public:
+        explicit Publish(frmMP3& owner) : m_owner(owner) { ++m_owner.m_publishDepth; }
+        ~Publish();
+        Publish(const Publish&) = delete;
+        Publish& operator=(const Publish&) = delete;
+
+    private:
+        frmMP3& m_owner;
+    };
+    void publishStatus();
+    void failOver();
+    ConnectionState connectionState() const;
+
     void setSongCaption(const QString& caption);
+    // A status that reports an error.
+    void showError(const QString& caption);
+    void sayCaption(const QString& caption);
     QString fileCaption() const;
     void rememberFileCaption();
     void announceFile();
     void showFileAgain();
     void setTrayTip(const QString& tip);
-    void setPhase(Phase p);
-    void setMenu(const RecorderMenuState& m);
-    void setPauseCaption(const RecorderMenuState& m);
+    // Moves the connection on; a move that cannot happen is a fault (caught
+    // in debug builds).
+    void setState(ConnectionState next);
+    static Phase phaseOf(ConnectionState state);
     void WriteAudio(const char* data, qsizetype size);
     // Audio that goes into the recording (and into its memory).
     void recordAudio(const char* data, qsizetype size);
@@ -298,15 +323,17 @@ private:
     StreamHold m_streamHold{*this};
     IcyDemuxer m_demux;
     RecordingFile m_file;
-    QByteArray m_chunk;  // the stream's read buffer, reused from chunk to chunk
-    RecorderMenuState m_menu;
+    QByteArray m_chunk; // the stream's read buffer, reused from chunk to chunk
     QString m_trayTip;
-    Phase m_phase = Phase::Idle;
+    QString m_lastError;
+    int m_publishDepth = 0;
+    RecorderStatus m_published;
+    ConnectionState m_state = ConnectionState::Idle;
     bool m_quitting = false;
     int m_exitCode = 0;
 
     // the connection being made
-    bool m_connecting = false;
+    int m_connectAttempts = 0; // connections begun, so a handler can tell one was begun meanwhile
     bool m_connectReconnect = false;
     qint32 m_connectLast = 0;
     qint32* m_connectPosition = nullptr;
@@ -363,7 +390,6 @@ private:
     bool m_writeErrorShown = false;
     qint64 m_audioWritten = 0;
     // reconnecting a lost stream
-    bool m_retrying = false;
     int m_retryCount = 0;
     qint32 m_retryAt = 0;
     qint32 m_streamTick = 0;  // the last time stream audio arrived

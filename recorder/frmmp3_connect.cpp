@@ -28,6 +28,7 @@ bool Live365StationOf(const ServerEntry& entry, QString& stationNumber, bool& af
 void frmMP3::AddServer(const QString& sIPAddress, const QString& sPath, const QString& sPort, const QString& sQueryString,
                        bool secure)
 {
+    const Publish publish(*this);
     Servers.Add(ServerEntry{sIPAddress, sPath, sPort, sQueryString, secure});
 }
 
@@ -39,18 +40,22 @@ void frmMP3::ctlURIGrabber_URLRaise(const QString& Host, const QString& Resource
 
 void frmMP3::ctlURIGrabber_Done()
 {
+    const Publish publish(*this);
     if (Servers.Last() >= 1) {
         StartRecording();
     } else {
         m_deps.messages->ShowMessage(QStringLiteral("Empty MP3 server list due to error!"));
-        setPhase(Phase::Idle);
+        if (m_state == ConnectionState::FetchingPlaylist)
+            setState(ConnectionState::Idle);
     }
 }
 
 void frmMP3::ctlURIGrabber_Error(int lngType)
 {
+    const Publish publish(*this);
     m_grabber->StdErrorMessage(lngType);
-    setPhase(Phase::Idle);
+    if (m_state == ConnectionState::FetchingPlaylist)
+        setState(ConnectionState::Idle);
 }
 
 void frmMP3::ctlURIPLSRead_URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString,
@@ -61,6 +66,7 @@ void frmMP3::ctlURIPLSRead_URLRaise(const QString& Host, const QString& Resource
 
 void frmMP3::ctlURIPLSRead_Done()
 {
+    const Publish publish(*this);
     if (Servers.Last() >= 1) {
         m_config.sRecordingTitle = m_plsRead->strFirstTitle;
         m_config.bConfigOK = true;
@@ -68,18 +74,22 @@ void frmMP3::ctlURIPLSRead_Done()
         StartRecording();
     } else {
         m_deps.messages->ShowMessage(QStringLiteral("Empty MP3 server list due to error!"));
-        setPhase(Phase::Idle);
+        if (m_state == ConnectionState::FetchingPlaylist)
+            setState(ConnectionState::Idle);
     }
 }
 
 void frmMP3::ctlURIPLSRead_Error(int lngType)
 {
+    const Publish publish(*this);
     m_plsRead->StdErrorMessage(lngType);
-    setPhase(Phase::Idle);
+    if (m_state == ConnectionState::FetchingPlaylist)
+        setState(ConnectionState::Idle);
 }
 
 void frmMP3::ctlLive365_TitleChange(const QString& strArtist, const QString& strTitle)
 {
+    const Publish publish(*this);
     OpenMP3File(strArtist + QStringLiteral(" - ") + strTitle + QStringLiteral(".mp3"), true);
 }
 
@@ -91,6 +101,7 @@ void frmMP3::ctlLive365_TitleCallBack(const QString& text)
 
 void frmMP3::ctlLive365_Error(int lngErrorNum)
 {
+    const Publish publish(*this);
     if (!m_deps.live365)
         return;
     m_deps.live365->SetStationName(QString());
@@ -103,16 +114,18 @@ void frmMP3::ctlLive365_Error(int lngErrorNum)
 // callers pass lServerNumber).
 void frmMP3::ConnectToServer(qint32& position, bool reconnect)
 {
+    const Publish publish(*this);
     if (position > Servers.Last()) {
         stopWithMessage(QStringLiteral("All servers are full!"));
         return;
     }
     if (reconnect)  // an attempt to take up a lost stream says only that
-        setSongCaption(QStringLiteral("[ERR] NETWORK: Reconnecting..."));
+        showError(QStringLiteral("[ERR] NETWORK: Reconnecting..."));
     else
         setSongCaption(QStringLiteral("Connecting to ") + Servers[position].Host + QStringLiteral("..."));
     m_ws->Close();
-    m_connecting = true;
+    ++m_connectAttempts;
+    setState(ConnectionState::Connecting);
     m_connectReconnect = reconnect;
     m_connectLast = Servers.Last();
     m_connectPosition = &position;
@@ -121,13 +134,14 @@ void frmMP3::ConnectToServer(qint32& position, bool reconnect)
 
 void frmMP3::onConnectError(const QString& description, bool refused)
 {
-    if (!m_connecting) {
+    const Publish publish(*this);
+    if (m_state != ConnectionState::Connecting) {
         onStreamLost();  // a running stream's connection failed (reset)
         return;
     }
     // A secure connection that failed says which server and why.
     if (m_ws->Secure() && !description.isEmpty() && !m_connectReconnect)
-        setSongCaption(QStringLiteral("[ERR] TLS: ") + description);
+        showError(QStringLiteral("[ERR] TLS: ") + description);
     if (m_connectReconnect) {
         // A lost stream is taken up again on its own server.
         scheduleReconnect(refused ? RetryAfter::Refusal : RetryAfter::Failure);
@@ -140,15 +154,15 @@ void frmMP3::onConnectError(const QString& description, bool refused)
         m_ws->Connect(AsciiHostName(Servers[position].Host), Servers[position].Port.toInt(), Servers[position].Secure);
         return;
     }
-    m_connecting = false;
     stopWithMessage(QStringLiteral("The computer could not connect to the stream!"));
 }
 
 void frmMP3::onConnected()
 {
-    if (!m_connecting)
+    const Publish publish(*this);
+    if (m_state != ConnectionState::Connecting)
         return;
-    m_connecting = false;
+    setState(ConnectionState::AwaitingHeader);
     finishConnect();
 }
 
@@ -164,7 +178,8 @@ void frmMP3::finishConnect()
 
     QString stationNumber;
     bool aflMode = false;
-    if (m_deps.live365 && m_config.lRecordingMode == 2 && Live365StationOf(entry, stationNumber, aflMode))
+    if (m_deps.live365 && m_config.lRecordingMode == RecordingMode::PerSong &&
+        Live365StationOf(entry, stationNumber, aflMode))
         m_deps.live365->GetL365StationFromNumber(stationNumber, aflMode);
 
     // Each connection is a new response: its header is pending again.
@@ -172,13 +187,13 @@ void frmMP3::finishConnect()
     // A failover's next server continues the file as well.
     m_streamContinues = m_connectReconnect || !m_continueName.isEmpty();
     QByteArray request;
-    if (m_config.lRecordingMode == 2) {
+    if (m_config.lRecordingMode == RecordingMode::PerSong) {
         blnIcyReal = true;
         request = BuildStreamRequest(entry, true, m_deps.ieAgent());
     } else {
         blnIcyReal = false;
         if (!m_connectReconnect) {
-            if (m_config.lRecordingMode == 1)
+            if (m_config.lRecordingMode == RecordingMode::SingleFile)
                 OpenMP3File(m_config.sStreamFileName, false);
             else
                 OpenMP3File(m_config.sStreamFileName + QLatin1Char('-') + dateStamp() + QStringLiteral(".mp3"), false);
@@ -199,10 +214,10 @@ void frmMP3::finishConnect()
 
 void frmMP3::WS_DataArrival()
 {
+    const Publish publish(*this);
     if (m_holdTimer.isActive()) {
         // Held: the data waits in the socket. It has arrived, which is all
         // the data watchdog asks.
-        TimeoutCount = 0;
         LastDataTick = m_deps.clock->GetTickCount();
         if (!bIcy)
             m_streamTick = LastDataTick;
@@ -217,7 +232,7 @@ void frmMP3::WS_DataArrival()
 
 void frmMP3::HandleStreamData(const QByteArray& data)
 {
-    TimeoutCount = 0;
+    const Publish publish(*this);
     LastDataTick = m_deps.clock->GetTickCount();
     if (data.isEmpty() || m_dropStream || m_demux.Refused())
         return;
@@ -226,6 +241,11 @@ void frmMP3::HandleStreamData(const QByteArray& data)
     if (m_demux.HeaderPending())
         screenPendingHeader();
     bIcy = m_demux.HeaderPending();
+    if (!bIcy && m_state == ConnectionState::AwaitingHeader)
+        setState(ConnectionState::Streaming);
+    // A server given up is left now, not on a later tick.
+    if (m_state == ConnectionState::FailingOver)
+        failOver();
 }
 
 // A header that is not complete yet can already show an error status line; a
@@ -254,18 +274,18 @@ void frmMP3::handleIcyError(const IcyHeader& header)
         const int icyCode = header.icyStatus ? header.statusCode : 0;
         if (icyCode == 404) {
             setTrayTip(title + QStringLiteral(" -- NETWORK: Server error, resource not found... trying server ") + n);
-            setSongCaption(QStringLiteral("[ERR]: Resource not found, trying server ") + n + QStringLiteral("..."));
+            showError(QStringLiteral("[ERR]: Resource not found, trying server ") + n + QStringLiteral("..."));
         } else if (icyCode == 400) {
             setTrayTip(title + QStringLiteral(" -- Server Full... trying server ") + n);
-            setSongCaption(QStringLiteral("[ERR]: Server full, trying server ") + n + QStringLiteral("..."));
+            showError(QStringLiteral("[ERR]: Server full, trying server ") + n + QStringLiteral("..."));
         } else if (icyCode == 403) {
             setTrayTip(title + QStringLiteral(" -- NETWORK: Server error, forbidden... trying server ") + n);
-            setSongCaption(QStringLiteral("[ERR]: Resource forbidden, trying server ") + n + QStringLiteral("..."));
+            showError(QStringLiteral("[ERR]: Resource forbidden, trying server ") + n + QStringLiteral("..."));
         } else {
             setTrayTip(title + QStringLiteral(" --  General ICY error -- trying server ") + n);
-            setSongCaption(QStringLiteral("[ERR]: General ICY error -- trying server ") + n + QStringLiteral("..."));
+            showError(QStringLiteral("[ERR]: General ICY error -- trying server ") + n + QStringLiteral("..."));
         }
-        blnDisconnect = true;
+        setState(ConnectionState::FailingOver);
         m_ws->Close();
     } else {
         stopWithMessage(QStringLiteral("The shoutcast stream you are trying to record is experiencing network problems, "
@@ -287,7 +307,7 @@ void frmMP3::redirect(const IcyHeader& header)
         handleIcyError(failed);
         return;
     }
-    setSongCaption(QStringLiteral("[ERR]: Found new location, reconnecting..."));
+    showError(QStringLiteral("[ERR]: Found new location, reconnecting..."));
     QString address = QString::fromUtf8(header.location);
     if (address.startsWith(QLatin1Char('/'))) {
         // A location on the same server.
@@ -305,13 +325,13 @@ void frmMP3::redirect(const IcyHeader& header)
             entry.QueryString = uri.QueryString();
             entry.Secure = uri.Protocol().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
             --lServerNumber;
-            blnDisconnect = true;
+            setState(ConnectionState::FailingOver);
             m_ws->Close();
             return;
         }
     }
     // No usable location: the next server is tried.
-    setSongCaption(QStringLiteral("[ERR]: Found new location... reconnecting..."));
-    blnDisconnect = true;
+    showError(QStringLiteral("[ERR]: Found new location... reconnecting..."));
+    setState(ConnectionState::FailingOver);
     m_ws->Close();
 }

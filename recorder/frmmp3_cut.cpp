@@ -68,8 +68,8 @@ void frmMP3::finishCleanCut()
             m_audioWritten += region.size() - cut;
         else if (!m_writeErrorShown && !m_skipping) {
             m_writeErrorShown = true;
-            setSongCaption(QStringLiteral("[ERR] DISK: Cannot write the recording (") + m_file.lastError() +
-                           QStringLiteral(")"));
+            showError(QStringLiteral("[ERR] DISK: Cannot write the recording (") + m_file.lastError() +
+                      QStringLiteral(")"));
         }
     }
 }

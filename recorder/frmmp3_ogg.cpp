@@ -18,7 +18,7 @@ bool frmMP3::beginOgg(const IcyHeader& header, const QByteArray& bodyStart)
     m_memory.Clear();
     m_recentTitles.clear();
     m_arrival = Arrival();
-    if (m_config.lRecordingMode != 2) {
+    if (m_config.lRecordingMode != RecordingMode::PerSong) {
         m_ogg.BeginOneFile(m_streamIsReconnect);
         return true;
     }

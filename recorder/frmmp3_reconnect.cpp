@@ -39,11 +39,14 @@ void frmMP3::takeWaitingData()
 
 void frmMP3::onStreamLost()
 {
-    if (m_connecting || m_retrying || !blnRecording || m_quitting || blnDisconnect || m_phase != Phase::Recording)
+    if (m_state == ConnectionState::Connecting || m_state == ConnectionState::WaitingToRetry || !blnRecording ||
+        m_quitting || phase() != Phase::Recording)
         return;
     takeWaitingData();
-    // What the server said before it closed has been acted on already.
-    if (!blnRecording || m_quitting || blnDisconnect || m_retrying || m_dropStream || m_demux.Refused())
+    // What the server said before it closed has been acted on already (a
+    // failover connects to the next server).
+    if (!blnRecording || m_quitting || m_state == ConnectionState::Connecting ||
+        m_state == ConnectionState::WaitingToRetry || m_dropStream || m_demux.Refused())
         return;
     if (bIcy) {
         // Closed before its response ended: this connection brought no
@@ -59,8 +62,7 @@ void frmMP3::onStreamLost()
 void frmMP3::scheduleReconnect(RetryAfter why)
 {
     m_ws->Close();
-    m_connecting = false;
-    m_retrying = true;
+    setState(ConnectionState::WaitingToRetry);
     const auto nth = [this](const auto& delays) {
         return delays[std::min(m_retryCount, static_cast<int>(std::size(delays)) - 1)];
     };
@@ -74,7 +76,7 @@ void frmMP3::scheduleReconnect(RetryAfter why)
 
 void frmMP3::showReconnecting()
 {
-    setSongCaption(QStringLiteral("[ERR] NETWORK: Reconnecting..."));
+    showError(QStringLiteral("[ERR] NETWORK: Reconnecting..."));
     setTrayTip(m_config.sRecordingTitle + QStringLiteral(" -- NETWORK: Reconnecting..."));
     emit reconnecting();
 }
@@ -83,7 +85,6 @@ bool frmMP3::outageEndsRecording(qint32 tick, qint64 nowTick)
 {
     const qint64 giveUpMs = static_cast<qint64>(m_options.giveUpMinutes) * 60000;
     if (giveUpMs > 0 && TickDifference(tick, m_streamTick) > giveUpMs) {
-        m_retrying = false;
         m_deps.messages->ShowMessage(QStringLiteral("Network errors have interrupted successful recording of ") +
                                      m_config.sRecordingTitle + QStringLiteral("!"));
         StopRecording();
@@ -95,7 +96,6 @@ bool frmMP3::outageEndsRecording(qint32 tick, qint64 nowTick)
     // status clock rounds to the second, so does this).
     if (m_config.bEnabledTimedRecording && m_config.lTimedRecording != 0 &&
         nowTick - StartTick >= static_cast<qint64>(m_config.lTimedRecording) * 60000 + 500) {
-        m_retrying = false;
         StopRecording();
         if (m_config.bExitTimedRecording)
             endProgram();

@@ -10,7 +10,7 @@
 QString frmMP3::settleSong(const QString& path, const QString& earlier, bool titleChange)
 {
     const SongKeeper::Fate fate =
-        m_songs.FateOf(path, m_fileFromTitle, titleChange, m_config.lRecordingMode == 2, lngBitRate);
+        m_songs.FateOf(path, m_fileFromTitle, titleChange, m_config.lRecordingMode == RecordingMode::PerSong, lngBitRate);
     if (fate == SongKeeper::Fate::TooShort && QFile::remove(path)) {
         // An earlier recording of the title, if any, stays as it was.
         setSongCaption(QStringLiteral("Deleted ") + QFileInfo(earlier.isEmpty() ? path : earlier).fileName() +

@@ -41,8 +41,8 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
         return false;
     }
     if ((!blnIcyReal || !header.hasIcyName) && lower.contains("redirect")) {
-        setSongCaption(QStringLiteral("[ERR]: Server full, trying next server..."));
-        blnDisconnect = true;
+        showError(QStringLiteral("[ERR]: Server full, trying next server..."));
+        setState(ConnectionState::FailingOver);
         m_ws->Close();
         return false;
     }
@@ -54,14 +54,13 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
 
     // The response is a stream. From now on a failure ends an unattended run.
     m_config.bCalledFromGUI = false;
-    strICYHeader = QString::fromLatin1(raw);
     const QString extension = StreamExtension(header.contentType, bodyStart);
     if (!m_streamIsReconnect) {
         m_extension = extension;
         // An archive file made before the stream's type was known, still
         // empty, takes the type's extension; so does a single file of Ogg.
         const bool ogg = IsOggStream(header.contentType, bodyStart);
-        if (!blnIcyReal && (m_config.lRecordingMode == 3 || ogg) && m_file.IsOpen() && m_file.BytesWritten() == 0 &&
+        if (!blnIcyReal && (m_config.lRecordingMode == RecordingMode::DatedArchive || ogg) && m_file.IsOpen() && m_file.BytesWritten() == 0 &&
             m_file.QueuedBytes() == 0 && RecordingExtensionOf(m_fileSongName) != extension) {
             const QString wrong = m_file.Path();
             const QString renamed = WithExtension(m_fileSongName, extension);
@@ -88,11 +87,8 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
                                      : station + QLatin1Char('-') + dateStamp() + m_extension;
             OpenMP3File(name, false);
         }
-        if (header.hasMetaInt && header.metaInt > 0) {
-            lngMetaDataLength = header.metaInt;
-        } else {
+        if (!header.hasMetaInt || header.metaInt <= 0)
             blnIcyReal = false;
-        }
         pauseSleeper().Sleep(m_deps.headerPauseMs);
     }
     // A stream that goes on with the recording is joined to it (its file is
@@ -193,7 +189,7 @@ void frmMP3::recordAudio(const char* data, qsizetype size)
         m_file.Queue(data, size);
     } else if (!m_writeErrorShown) {
         m_writeErrorShown = true;
-        setSongCaption(QStringLiteral("[ERR] DISK: Cannot write the recording (no recording file is open)"));
+        showError(QStringLiteral("[ERR] DISK: Cannot write the recording (no recording file is open)"));
     }
 }
 
@@ -211,7 +207,7 @@ bool frmMP3::reopenAfterDiskError()
     if (!m_file.Create(FullRecordingPath(m_config.sMP3Path, strSongName)))
         return false;
     m_fileSongName = strSongName;
-    m_fileFromTitle = m_config.lRecordingMode == 2 && blnIcyReal;
+    m_fileFromTitle = m_config.lRecordingMode == RecordingMode::PerSong && blnIcyReal;
     m_writeErrorShown = false;
     announceFile();
     return true;
@@ -228,8 +224,8 @@ void frmMP3::flushAudio()
         m_writeErrorShown = false;
     } else if (!m_writeErrorShown) {
         m_writeErrorShown = true;
-        setSongCaption(QStringLiteral("[ERR] DISK: Cannot write the recording (") + m_file.lastError() +
-                       QStringLiteral(")"));
+        showError(QStringLiteral("[ERR] DISK: Cannot write the recording (") + m_file.lastError() +
+                  QStringLiteral(")"));
     }
 }
 
@@ -298,8 +294,8 @@ QString frmMP3::finishFile(const QString& path, const QString& earlier, bool tit
         const QString version = KeepRepeatAsVersion(path, earlier);
         if (version.isEmpty()) {
             // Every number taken: the play stays under its hidden name.
-            setSongCaption(QStringLiteral("[ERR] DISK: No free name beside ") + earlierName +
-                           QStringLiteral("; the later play stays as ") + QFileInfo(path).fileName());
+            showError(QStringLiteral("[ERR] DISK: No free name beside ") + earlierName +
+                      QStringLiteral("; the later play stays as ") + QFileInfo(path).fileName());
             return path;
         }
         setSongCaption(QStringLiteral("Kept ") + QFileInfo(version).fileName() + QStringLiteral(" as another recording"));
@@ -325,7 +321,7 @@ void frmMP3::tagFile(const QString& path, const QString& name, bool titleMode)
     if (m_options.writeID3v2 && RecordingExtensionOf(path) == QLatin1String(".mp3"))
         ok = WriteID3v2Tag(path, TagInfoForRecording(name, titleMode, m_config.sRecordingTitle), now().date()) && ok;
     if (!ok)
-        setSongCaption(QStringLiteral("[ERR] DISK: Cannot tag the recording ") + path);
+        showError(QStringLiteral("[ERR] DISK: Cannot tag the recording ") + path);
 }
 
 void frmMP3::settlePendingRepeat()
@@ -343,6 +339,7 @@ void frmMP3::settlePendingRepeat()
 
 void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
 {
+    const Publish publish(*this);
     settleJoin();
     finishCleanCut();
     if (m_config.bPreviewModeOnly) {
@@ -396,8 +393,7 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
     QString name = strFileName;
     if (!m_config.sMP3Path.isEmpty() && !QDir(m_config.sMP3Path).exists()) {
         // The folder went away while recording: made again for this file.
-        setSongCaption(QStringLiteral("[ERR] DISK: The recording folder was gone; creating it again: ") +
-                       m_config.sMP3Path);
+        showError(QStringLiteral("[ERR] DISK: The recording folder was gone; creating it again: ") + m_config.sMP3Path);
         QDir().mkpath(m_config.sMP3Path);
     }
     if (const QString skipped = blnICYName ? m_songs.SkipStatus(strFileName) : QString(); !skipped.isEmpty()) {
@@ -442,7 +438,7 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
         beginLeadingFrame();
     } else {
         m_writeErrorShown = true;
-        setSongCaption(QStringLiteral("[ERR] DISK: Cannot create a recording file in ") + m_config.sMP3Path);
+        showError(QStringLiteral("[ERR] DISK: Cannot create a recording file in ") + m_config.sMP3Path);
     }
 }
 
@@ -483,16 +479,19 @@ void frmMP3::showFileAgain()
     if (m_fileCaption.isEmpty() || !m_file.IsOpen() || sSongCaption == m_fileCaption)
         return;
     sSongCaption = m_fileCaption;
+    m_lastError.clear();
 }
 
 void frmMP3::CloseRecording()
 {
+    const Publish publish(*this);
     finishCleanCut();
     settleJoin();
     dropPartialFrame();
     m_ogg.Finish();
     closeFile(blnIcyReal);
     m_ws->Close();
-    m_connecting = false;
+    if (m_state == ConnectionState::Connecting)
+        setState(ConnectionState::Stopped); // whatever it brings is not waited for
     bIcy = true;
 }

@@ -28,34 +28,9 @@ void frmMP3::Timer1_Timer()
 {
     if (m_quitting)
         return;
+    const Publish publish(*this);
     const qint32 tick = m_deps.clock->GetTickCount();
     const qint64 nowTick = CompensatedTick(tick, StartTick);
-
-    // Failover requested by the stream handler.
-    if (blnDisconnect) {
-        blnDisconnect = false;
-        // The next server continues the file this one was writing.
-        settleJoin();
-        finishCleanCut();
-        m_continueName = m_file.IsOpen() ? m_fileSongName : QString();
-        CloseRecording();
-        lngMetaDataLength = 0;
-        ++lServerNumber;
-        blnRecording = true;
-        if (lServerNumber > Servers.Last()) {
-            m_deps.messages->ShowMessage(QStringLiteral("All servers are full!"));
-            if (!m_config.bCalledFromGUI && m_config.bExitTimedRecording) {
-                StopRecording();
-                endProgram();
-                return;
-            }
-            StopRecording();
-        } else {
-            ConnectToServer(lServerNumber, false);
-        }
-        if (m_quitting)
-            return;
-    }
 
     // Data held back by a deliberate pause is not a stalled stream.
     if (m_holdTimer.isActive() && m_ws->BytesReceived() > 0) {
@@ -65,13 +40,13 @@ void frmMP3::Timer1_Timer()
     }
 
     // A lost stream's next reconnect attempt, when its turn has come.
-    if (m_retrying && blnRecording && TickDifference(tick, m_retryAt) >= 0) {
-        m_retrying = false;
+    const bool retrying = m_state == ConnectionState::WaitingToRetry;
+    if (retrying && blnRecording && TickDifference(tick, m_retryAt) >= 0) {
         LastDataTick = tick;
         ConnectToServer(lServerNumber, m_file.IsOpen());
     }
     // During an outage the recording ends at its give-up time or its own end.
-    if (blnRecording && !blnPaused && (m_retrying || TickDifference(tick, LastDataTick) > 2000) &&
+    if (blnRecording && !blnPaused && (Reconnecting() || TickDifference(tick, LastDataTick) > 2000) &&
         outageEndsRecording(tick, nowTick))
         return;
 
@@ -81,30 +56,31 @@ void frmMP3::Timer1_Timer()
     } else if (blnPaused) {
         setSongCaption(QStringLiteral("PAUSED...") + strSongName);
         setTrayTip(QStringLiteral("Tonquill -- PAUSED"));
-    } else if (m_retrying) {
+    } else if (Reconnecting()) {
         showReconnecting();
     } else if (TickDifference(tick, LastDataTick) > 2000) {
         // No data for a while. The distance is taken across the counter's wrap.
         // An attempt to take up a lost stream says only that it reconnects.
-        const bool attempt = m_connectReconnect && (m_connecting || bIcy);
+        const bool attempt = m_connectReconnect && (m_state == ConnectionState::Connecting || bIcy);
         const QString title = m_config.sRecordingTitle;
         if (attempt) {
             showReconnecting();
         } else {
-            setSongCaption(QStringLiteral("[ERR] NETWORK: Awaiting data..."));
+            showError(QStringLiteral("[ERR] NETWORK: Awaiting data..."));
             setTrayTip(title + QStringLiteral(" -- NETWORK: Awaiting data..."));
         }
         if (LastDataTick != 0 && TickDifference(tick, LastDataTick) > 10000) {
             if (!attempt) {
                 setTrayTip(title + QStringLiteral(" -- TIMEOUT! Reconnecting..."));
-                setSongCaption(QStringLiteral("[ERR] TIMEOUT! Reconnecting..."));
+                showError(QStringLiteral("[ERR] TIMEOUT! Reconnecting..."));
             }
             // Whatever did arrive is kept before the connection goes.
+            const int attempts = m_connectAttempts;
             takeWaitingData();
             if (!blnRecording || m_quitting)
                 return;
-            ++TimeoutCount;
-            if (!m_retrying && !blnDisconnect)
+            // (what arrived may have moved on to another server already)
+            if (!Reconnecting() && attempts == m_connectAttempts)
                 ConnectToServer(lServerNumber, m_file.IsOpen());
             LastDataTick = m_deps.clock->GetTickCount();
         }
@@ -163,18 +139,11 @@ void frmMP3::Timer1_Timer()
                            twoDigits(lngSecondsPassed) + QLatin1Char(')'));
             }
         }
-        if (blnRecording && !m_connecting && !bIcy)
+        if (blnRecording && m_state != ConnectionState::Connecting && !bIcy)
             showFileAgain();
     }
 
     // Every tick, paused or not.
     if (m_deps.relay->lSetVolume() != lngVolume)
         m_deps.relay->SetVolume(lngVolume);
-    const QString listenCaption =
-        blnPreviewToggle ? QStringLiteral("Stop listening to recording") : QStringLiteral("Listen to recording");
-    if (m_menu.mnuListenCaption != listenCaption) {
-        RecorderMenuState m = m_menu;
-        m.mnuListenCaption = listenCaption;
-        setMenu(m);
-    }
 }

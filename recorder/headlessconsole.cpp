@@ -99,7 +99,7 @@ void HeadlessConsole::stopFromSignal()
 {
     m_signalled = true;
     line(QStringLiteral("Stopping..."));
-    if (m_recorder && m_recorder->blnRecording)
+    if (m_recorder && m_recorder->Status().blnRecording)
         m_recorder->StopRecording();
     finish(0);
 }

@@ -82,7 +82,7 @@ TEST_F(ConfigTest, CaptureLine)
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(m_config.LoadConfigurationFile(writePreset(preset(3, QString::fromUtf8(c.line))))) << c.line;
-        EXPECT_EQ(m_config.lRecordingMode, c.mode) << c.line;
+        EXPECT_EQ(int(m_config.lRecordingMode), c.mode) << c.line;
         EXPECT_EQ(m_config.sStreamFileName, QString::fromUtf8(c.name)) << c.line;
     }
 }
@@ -209,7 +209,7 @@ TEST_F(ConfigTest, FieldsReadBeforeARefusedLineStayAssigned)
     // A bad length keeps the folder and capture mode read before it.
     EXPECT_FALSE(m_config.LoadConfigurationFile(writePreset(preset(5, QStringLiteral("x")))));
     EXPECT_EQ(m_config.sShoutCastFile, QStringLiteral("http://127.0.0.1/listen.pls"));
-    EXPECT_EQ(m_config.lRecordingMode, 2);
+    EXPECT_EQ(m_config.lRecordingMode, RecordingMode::PerSong);
     EXPECT_EQ(m_config.sMP3Path, musicFolder() + QLatin1Char('/'));
 }
 
@@ -251,7 +251,7 @@ TEST_F(ConfigTest, EveryLineEndIsAccepted)
     WriteAll(path, "Title\nhttp://127.0.0.1/a.m3u\r\nArchive\r%DEFDIR%\r\nS5\n 3 ");
     ASSERT_TRUE(m_config.LoadConfigurationFile(path));
     EXPECT_EQ(m_config.sShoutCastFile, QStringLiteral("http://127.0.0.1/a.m3u"));
-    EXPECT_EQ(m_config.lRecordingMode, 3);
+    EXPECT_EQ(m_config.lRecordingMode, RecordingMode::DatedArchive);
     EXPECT_EQ(m_config.lTimedRecording, 5);
     EXPECT_EQ(m_config.lDaysToKeepRecording, 3);
 }
@@ -299,7 +299,7 @@ TEST_F(ConfigTest, NewConfigurationAndSharedInstance)
         EXPECT_EQ(c->lTimedRecording, 60);
         EXPECT_TRUE(c->bEnabledTimedRecording);
         EXPECT_FALSE(c->bExitTimedRecording);
-        EXPECT_EQ(c->lRecordingMode, 2);
+        EXPECT_EQ(c->lRecordingMode, RecordingMode::PerSong);
         EXPECT_EQ(c->sStreamFileName, QString());
         EXPECT_TRUE(c->bDeleteArchivesAfterTime);
         EXPECT_EQ(c->lDaysToKeepRecording, 30);

@@ -9,7 +9,7 @@ clsConfiguration make(const QString& title, bool paused, bool listen, qint32 mod
     c.sShoutCastFile = QStringLiteral("http://127.0.0.1:8000/listen.pls");
     c.bStartPaused = paused;
     c.bStartInListenMode = listen;
-    c.lRecordingMode = mode;
+    c.lRecordingMode = RecordingMode(mode);
     c.sStreamFileName = stream;
     c.lTimedRecording = minutes;
     c.bEnabledTimedRecording = timed;

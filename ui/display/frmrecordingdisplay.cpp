@@ -159,12 +159,16 @@ frmRecordingDisplay::frmRecordingDisplay(frmMP3& recorder, const clsConfiguratio
 
     // Loading the window.
     m_shell.SetToggleDisplayCaption(QStringLiteral("Hide Recording Display"));
-    sldVolume->setValue(-1 - m_recorder.lngVolume);
+    m_status = m_recorder.Status();
+    sldVolume->setValue(-1 - m_status.lngVolume);
     m_timeMode = 1;
     m_programSetsVolume = false;
     m_sliderHeld = false;
     m_sliderKeyed = false;
+    connect(&m_recorder, &frmMP3::statusChanged, this, &frmRecordingDisplay::ShowStatus);
+    connect(&m_recorder, &frmMP3::clockChanged, this, &frmRecordingDisplay::ShowStatus);
     tmrRecState->start();
+    showStatus();
 }
 
 frmRecordingDisplay::~frmRecordingDisplay()
@@ -328,46 +332,55 @@ void frmRecordingDisplay::showTime(qint32 hours, qint32 minutes, qint32 seconds)
     show(segSec, seconds);
 }
 
+void frmRecordingDisplay::ShowStatus(const RecorderStatus& status)
+{
+    m_status = status;
+    if (tmrRecState->isActive())
+        showStatus();
+}
+
 void frmRecordingDisplay::tmrRecState_Timer()
 {
-    light(lblPreview, m_recorder.blnPreviewToggle);
-    light(shpPreview, m_recorder.blnPreviewToggle, true);
+    if (m_status.blnRecording) {
+        showTitle(true);
+        followVolume();
+    }
+    emit refreshed();
+}
 
-    if (m_recorder.blnRecording) {
+void frmRecordingDisplay::showStatus()
+{
+    const RecorderStatus& s = m_status;
+    light(lblPreview, s.blnPreviewToggle);
+    light(shpPreview, s.blnPreviewToggle, true);
+
+    if (s.blnRecording) {
         light(shpRec, true, false);
         light(lblRec, true);
-        const bool left = m_timeMode != 1;
-        for (LampShape* neg : {shpNeg1, shpNeg2, shpNeg3})
-            light(neg, left, true);
-        if (left)
-            showTime(m_recorder.lngHoursLeft, m_recorder.lngMinutesLeft, m_recorder.lngSecondsLeft);
-        else
-            showTime(m_recorder.lngHoursPassed, m_recorder.lngMinutesPassed, m_recorder.lngSecondsPassed);
         cmdRecord->setEnabled(false);
+        // Only a timed recording has time left to show.
         if (m_config.bEnabledTimedRecording) {
             cmdTimeMode->setEnabled(true);
         } else {
             cmdTimeMode->setEnabled(false);
             m_timeMode = 1;
         }
-        if (m_recorder.lngBitRate != 0) {
-            lblBR->setText(QStringLiteral("B: ") + QString::number(m_recorder.lngBitRate));
+        const bool left = m_timeMode != 1;
+        for (LampShape* neg : {shpNeg1, shpNeg2, shpNeg3})
+            light(neg, left, true);
+        if (left)
+            showTime(s.clock.lngHoursLeft, s.clock.lngMinutesLeft, s.clock.lngSecondsLeft);
+        else
+            showTime(s.clock.lngHoursPassed, s.clock.lngMinutesPassed, s.clock.lngSecondsPassed);
+        if (s.lngBitRate != 0) {
+            lblBR->setText(QStringLiteral("B: ") + QString::number(s.lngBitRate));
             light(lblBR, true);
         }
-        m_displayTitle = m_recorder.DisplayCaption();
-        const QString shown = visibleTitle(m_displayTitle);
-        if (lblSongTitle->fontMetrics().horizontalAdvance(shown) > lblSongTitle->width()) {
-            tickerStep();
-        } else {
-            if (lblSongTitle->text() != shown)
-                lblSongTitle->setText(shown);
-            lblSongTitle->move(0, lblSongTitle->y());
-            m_ticker.setLeft(0);
-        }
-        const bool error = m_displayTitle.contains(QLatin1String("[ERR]"));
+        m_displayTitle = s.displayCaption;
+        showTitle(false);
+        const bool error = !s.lastError.isEmpty();
         light(shpError, error, false);
         light(lblTimeOut, error);
-        followVolume();
     } else {
         light(shpRec, false, false);
         light(lblRec, false);
@@ -386,6 +399,20 @@ void frmRecordingDisplay::tmrRecState_Timer()
         m_ticker.setLeft(0);
     }
     emit refreshed();
+}
+
+void frmRecordingDisplay::showTitle(bool step)
+{
+    const QString shown = visibleTitle(m_displayTitle);
+    if (lblSongTitle->fontMetrics().horizontalAdvance(shown) > lblSongTitle->width()) {
+        if (step)
+            tickerStep();
+        return;
+    }
+    if (lblSongTitle->text() != shown)
+        lblSongTitle->setText(shown);
+    lblSongTitle->move(0, lblSongTitle->y());
+    m_ticker.setLeft(0);
 }
 
 void frmRecordingDisplay::tickerStep()
@@ -418,17 +445,7 @@ void frmRecordingDisplay::followVolume()
 
 void frmRecordingDisplay::cmdRecord_Click()
 {
-    // Starts again on the server list the recorder already holds.
-    if (m_recorder.Servers.Last() >= 1) {
-        m_recorder.StartRecording();
-        return;
-    }
-    // Nothing recorded yet in this run: there is no server to start on,
-    // and "All servers are full!" would not be true. The last preset, if
-    // any, starts instead.
-    QString preset = m_recorder.strConfigName;
-    if (!preset.isEmpty())
-        m_recorder.LoadConfigurationFile(preset);
+    m_recorder.Restart();
 }
 
 void frmRecordingDisplay::cmdStop_Click()
@@ -443,12 +460,12 @@ void frmRecordingDisplay::cmdPause_Click()
 
 void frmRecordingDisplay::cmdPreview_Click()
 {
-    m_recorder.mnuListen_Click();
+    m_recorder.Listen();
 }
 
 void frmRecordingDisplay::cmdQuit_Click()
 {
-    if (m_recorder.blnRecording && !m_recorder.blnPaused)
+    if (m_status.blnRecording && !m_status.blnPaused)
         m_shell.ShowQuitConfirmation();
     else
         m_shell.QuitProgram();
@@ -463,6 +480,8 @@ void frmRecordingDisplay::lblRecTime_Click()
         m_timeMode = 2;
         lblRecTime->setText(QStringLiteral("TIME LEFT"));
     }
+    if (tmrRecState->isActive() && m_status.blnRecording)
+        showStatus();
 }
 
 void frmRecordingDisplay::cmdTimeMode_Click()
@@ -473,7 +492,7 @@ void frmRecordingDisplay::cmdTimeMode_Click()
 void frmRecordingDisplay::sldVolume_Change(qint32 value)
 {
     if (!m_programSetsVolume)
-        m_recorder.lngVolume = -1 - value;
+        m_recorder.SetVolume(-1 - value);
 }
 
 void frmRecordingDisplay::sldVolume_MouseDown()
@@ -485,7 +504,7 @@ void frmRecordingDisplay::sldVolume_MouseUp()
 {
     m_sliderHeld = false;
     if (!m_programSetsVolume) {
-        m_recorder.lngVolume = -1 - sldVolume->value();
+        m_recorder.SetVolume(-1 - sldVolume->value());
         m_programSetsVolume = true;
     }
 }
@@ -554,5 +573,5 @@ void frmRecordingDisplay::followWindowState()
         return;
     }
     tmrRecState->start();
-    tmrRecState_Timer();
+    showStatus();
 }

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "recorder/recorderstatus.h"
 #include "ui/display/titleticker.h"
 
 #include <QPoint>
 #include <QWidget>
-
 #include <functional>
 
 class QLCDNumber;
@@ -47,9 +47,9 @@ struct DisplayEnvironment {
 
 // The small window that mirrors the recording: lamps, the elapsed or
 // remaining time, the bit rate, the scrolling title and the volume, with
-// buttons for the recorder's commands. It reads the recorder's state ten
-// times a second while it is seen (not while hidden or minimised) and writes
-// only its volume.
+// buttons for the recorder's commands. It follows the recorder's status
+// signals; its own timer, running while it is seen (not while hidden or
+// minimised), scrolls the title and follows the system's volume.
 class frmRecordingDisplay : public QWidget {
     Q_OBJECT
 public:
@@ -60,6 +60,9 @@ public:
                         DisplayEnvironment env = {}, QWidget* parent = nullptr);
     ~frmRecordingDisplay() override;
 
+    // The recorder's status changed (shown at once while the display is seen,
+    // else when it is seen again).
+    void ShowStatus(const RecorderStatus& status);
     void tmrRecState_Timer();
     void cmdRecord_Click();
     void cmdStop_Click();
@@ -120,6 +123,9 @@ private:
     void light(QLabel* label, bool lit);
     void light(LampShape* shape, bool lit, bool border);
     void showTime(qint32 hours, qint32 minutes, qint32 seconds);
+    void showStatus();
+    // `step`: a title too wide for the label scrolls on by one step.
+    void showTitle(bool step);
     void tickerStep();
     void followVolume();
     void followWindowState();
@@ -129,6 +135,7 @@ private:
     IDesktopShell& m_shell;
     DisplayEnvironment m_env;
     TitleTicker m_ticker;
+    RecorderStatus m_status;
     int m_timeMode = 1;
     QString m_displayTitle;
     bool m_programSetsVolume = false;

@@ -75,6 +75,10 @@ frmRecord::frmRecord(const PanelDeps& deps, QWidget* parent) : QMainWindow(paren
     tmrRecMon->setInterval(100);
     connect(tmrRecMon, &QTimer::timeout, this, &frmRecord::tmrRecMon_Timer);
 
+    if (m_deps.recorder) {
+        m_recording = m_deps.recorder->Status().blnRecording;
+        connect(m_deps.recorder, &frmMP3::statusChanged, this, &frmRecord::RecorderStatusChanged);
+    }
     Form_Load();
     tmrRecMon->start();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "recorder/recorderstatus.h"
 #include "ui/panel/keptvalue.h"
 #include "ui/shell/panel.h"
 
@@ -129,6 +130,10 @@ public:
     void cmdBrowsePlayer_Click();
     void mnuIEWebHeader_Click();
     void spnTimeInMinutes_Validate();
+    // The recorder's status changed: Record and Listen follow it at once.
+    void RecorderStatusChanged(const RecorderStatus& status);
+    // Record and Listen are offered while nothing records, or the panel was
+    // edited since the recording started, and the panel is ready.
     void tmrRecMon_Timer();
     void cmdHelp_Click();
     void StartTool(const QString& program);
@@ -265,6 +270,7 @@ private:
 
     PanelDeps m_deps;
     bool m_closing = false;
+    bool m_recording = false; // as the recorder's status last said
     // Configuration values the panel cannot show as they are, given back
     // unless the user changes what is shown in their place.
     KeptSpinnerValue* m_keptMinutes = nullptr;

@@ -362,9 +362,15 @@ void frmRecord::spnTimeInMinutes_Validate()
     }
 }
 
+void frmRecord::RecorderStatusChanged(const RecorderStatus& status)
+{
+    m_recording = status.blnRecording;
+    tmrRecMon_Timer();
+}
+
 void frmRecord::tmrRecMon_Timer()
 {
-    if (!m_deps.recorder->blnRecording || PanelEdited) {
+    if (!m_recording || PanelEdited) {
         const bool ready = CheckReady(true);
         cmdRecord->setEnabled(ready);
         cmdPreview->setEnabled(ready);
@@ -377,7 +383,7 @@ void frmRecord::tmrRecMon_Timer()
 void frmRecord::startAction(bool listen)
 {
     PanelEdited = false;
-    if (m_deps.recorder->blnRecording)
+    if (m_recording)
         m_deps.recorder->StopRecording();
     clsConfiguration& c = *m_deps.config;
     c.bCalledFromGUI = true;

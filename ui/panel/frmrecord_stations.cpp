@@ -352,21 +352,19 @@ void frmRecord::LoadBasedOnCR()
     chkStartPaused->setChecked(c.bStartPaused);
 
     switch (c.lRecordingMode) {
-    case 1:
+    case RecordingMode::SingleFile:
         selectCapture(1);
         setSavePathText(withSeparator(c.sMP3Path) + c.sStreamFileName);
         m_keptFile.Show(txtMP3Path->text(), c.sMP3Path, c.sStreamFileName);
         break;
-    case 2:
+    case RecordingMode::PerSong:
         selectCapture(2);
         setSavePathText(withSeparator(c.sMP3Path));
         break;
-    case 3:
+    case RecordingMode::DatedArchive:
         selectCapture(3);
         setSavePathText(withSeparator(c.sMP3Path));
         txtBaseLineName->setText(c.sStreamFileName);
-        break;
-    default:
         break;
     }
 
@@ -415,16 +413,16 @@ void frmRecord::PutInCR()
     c.bStartInListenMode = chkListenOn->isChecked();
     c.bStartPaused = chkStartPaused->isChecked();
     if (optFile->isChecked()) {
-        c.lRecordingMode = 1;
+        c.lRecordingMode = RecordingMode::SingleFile;
         if (!m_keptFile.Take(txtMP3Path->text(), c.sMP3Path, c.sStreamFileName)) {
             c.sMP3Path = FolderOf(txtMP3Path->text());
             c.sStreamFileName = FileNameOf(txtMP3Path->text());
         }
     } else if (optNormal->isChecked()) {
-        c.lRecordingMode = 2;
+        c.lRecordingMode = RecordingMode::PerSong;
         c.sMP3Path = txtMP3Path->text();
     } else if (optDated->isChecked()) {
-        c.lRecordingMode = 3;
+        c.lRecordingMode = RecordingMode::DatedArchive;
         c.sMP3Path = txtMP3Path->text();
         c.sStreamFileName = txtBaseLineName->text();
     }
@@ -466,7 +464,7 @@ void frmRecord::closeEvent(QCloseEvent* event)
     // as the display's exit does; the question's "Yes" closes and tags the
     // file and ends the program, which closes the panel again.
     const frmMP3* recorder = m_deps.recorder;
-    if (recorder && !recorder->quitting() && recorder->blnRecording && !recorder->blnPaused) {
+    if (recorder && !recorder->quitting() && recorder->Status().blnRecording && !recorder->Status().blnPaused) {
         event->ignore();
         m_deps.shell->ShowQuitConfirmation();
         return;

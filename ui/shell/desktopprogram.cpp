@@ -222,7 +222,7 @@ void DesktopProgram::UnloadWindows()
     m_unloading = true;
     // A recording still open when the program ends is closed and tagged
     // like any other, whichever window ended the program.
-    if (m_recorder && m_recorder->blnRecording)
+    if (m_recorder && m_recorder->Status().blnRecording)
         m_recorder->CloseRecording();
     // A modal dialog's loop is below us on the stack (a termination signal
     // came while it was open): the code that opened it goes on with its

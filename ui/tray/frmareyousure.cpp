@@ -55,7 +55,7 @@ void frmAreYouSure::Timer1_Timer()
 void frmAreYouSure::cmdYes_Click()
 {
     Timer1->stop();
-    if (m_recorder.blnRecording)
+    if (m_recorder.Status().blnRecording)
         m_recorder.StopRecording();
     m_shell.QuitProgram();
 }

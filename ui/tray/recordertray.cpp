@@ -10,6 +10,23 @@
 
 const QString RecorderTray::kDisplayCaption = QStringLiteral("Tonquill");
 
+RecorderMenuState MenuStateOf(const RecorderStatus& status)
+{
+    RecorderMenuState m;
+    const bool recording = status.blnRecording;
+    m.mPopExit = recording ? QStringLiteral("Stop Recording and Exit") : QStringLiteral("Exit");
+    m.mnuStartRecording = !recording;
+    m.mnuStopRecording = recording;
+    m.mnuPauseRecording = recording;
+    m.mnuListen = recording;
+    // A pause before a recording shows once the recording starts.
+    m.mnuPauseRecordingCaption =
+        recording && status.blnPaused ? QStringLiteral("Unpause Recording") : QStringLiteral("Pause Recording");
+    m.mnuListenCaption =
+        status.blnPreviewToggle ? QStringLiteral("Stop listening to recording") : QStringLiteral("Listen to recording");
+    return m;
+}
+
 RecorderTray::RecorderTray(frmMP3& recorder, ITrayIcon& icon, ITrayWindows& windows, QObject* parent)
     : QObject(parent), m_recorder(recorder), m_icon(icon), m_windows(windows)
 {
@@ -36,7 +53,8 @@ RecorderTray::RecorderTray(frmMP3& recorder, ITrayIcon& icon, ITrayWindows& wind
     mPopupSys->addSeparator()->setObjectName(QStringLiteral("mnuBlah"));
     mPopExit = item("mPopExit", QStringLiteral("E&xit"), true, &RecorderTray::mPopExit_Click);
 
-    connect(&m_recorder, &frmMP3::menuChanged, this, &RecorderTray::applyMenu);
+    m_status = m_recorder.Status();
+    connect(&m_recorder, &frmMP3::statusChanged, this, &RecorderTray::followStatus);
     connect(&m_recorder, &frmMP3::trayTipChanged, this, &RecorderTray::applyTip);
     connect(&m_icon, &ITrayIcon::Message, this, [this](int message, const QPoint&) { Form_MouseMove(message); });
 }
@@ -67,9 +85,13 @@ void RecorderTray::applyTip(const QString& tip)
         m_icon.Modify(TrayTipField(tip));
 }
 
-void RecorderTray::applyMenu()
+void RecorderTray::followStatus(const RecorderStatus& status)
 {
-    const RecorderMenuState& m = m_recorder.Menu();
+    m_status = status;
+    m_menuFollows = m_menuFollows || status.blnRecording;
+    if (!m_menuFollows)
+        return;
+    const RecorderMenuState m = MenuStateOf(status);
     mPopExit->setText(m.mPopExit);
     mnuStartRecording->setEnabled(m.mnuStartRecording);
     mnuStopRecording->setEnabled(m.mnuStopRecording);
@@ -99,7 +121,7 @@ void RecorderTray::Form_MouseMove(int message)
         break;
     }
     case kTrayLeftDoubleClick:
-        if (m_recorder.blnRecording)
+        if (m_status.blnRecording)
             mnuToggleDisplay_Click();
         else
             mnuSetup_Click();
@@ -147,19 +169,12 @@ void RecorderTray::mnuToggleDisplay_Click()
 
 void RecorderTray::mnuListen_Click()
 {
-    m_recorder.mnuListen_Click();
+    m_recorder.Listen();
 }
 
 void RecorderTray::mnuStartRecording_Click()
 {
-    QString preset = m_recorder.strConfigName;
-    if (preset.isEmpty() && m_recorder.Servers.Last() >= 1) {
-        // A recording started from a playlist file has no preset: it starts
-        // again on the servers it had.
-        m_recorder.StartRecording();
-        return;
-    }
-    m_recorder.LoadConfigurationFile(preset);
+    m_recorder.Restart();
 }
 
 void RecorderTray::mnuStopRecording_Click()

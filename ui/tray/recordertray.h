@@ -1,5 +1,7 @@
 #pragma once
 
+#include "recorder/recorderstatus.h"
+
 #include <QObject>
 #include <QString>
 
@@ -9,6 +11,20 @@ class QWidget;
 class ITrayIcon;
 class clsConfiguration;
 class frmMP3;
+
+// The recorder's menu in the notification area, as the recorder's status asks.
+struct RecorderMenuState {
+    QString mPopExit = QStringLiteral("Exit");
+    bool mnuStartRecording = true;
+    bool mnuStopRecording = false;
+    bool mnuPauseRecording = false;
+    bool mnuToggleDisplay = true;
+    bool mnuListen = false;
+    QString mnuPauseRecordingCaption = QStringLiteral("Pause Recording");
+    QString mnuListenCaption = QStringLiteral("Listen to recording");
+};
+
+RecorderMenuState MenuStateOf(const RecorderStatus& status);
 
 // The windows the tray menu opens and raises.
 class ITrayWindows {
@@ -65,10 +81,14 @@ public:
     QAction* mPopExit = nullptr;
 
 private:
-    void applyMenu();
+    void followStatus(const RecorderStatus& status);
     void applyTip(const QString& tip);
 
     frmMP3& m_recorder;
+    RecorderStatus m_status;
+    // The items keep the state they were built with until the first
+    // recording starts.
+    bool m_menuFollows = false;
     ITrayIcon& m_icon;
     ITrayWindows& m_windows;
     bool m_created = false;

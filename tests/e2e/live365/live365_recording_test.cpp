@@ -34,7 +34,7 @@ protected:
         QObject::connect(reader.get(), &ctlLive365TitleReader::TitleCallBack, recorder.get(),
                          &frmMP3::ctlLive365_TitleCallBack);
         QObject::connect(reader.get(), &ctlLive365TitleReader::Error, recorder.get(), &frmMP3::ctlLive365_Error);
-        config.lRecordingMode = 2;
+        config.lRecordingMode = RecordingMode::PerSong;
         config.bEnabledTimedRecording = false;
     }
     void TearDown() override
@@ -63,11 +63,13 @@ TEST_F(Live365Recording, ReaderTitlesSwitchTheRecordingFiles)
     startOnStation();
     recorder->HandleStreamData("ICY 200 OK\r\nicy-name:Jazz Cat\r\n\r\nintro");
     reader->GetL365StationFromNumber(number, afl);  // what the connection does for a Live365 entry
-    ASSERT_TRUE(WaitUntil([&] { return recorder->strSongName == QStringLiteral("Miles Davis - So What.mp3"); }, 5000));
+    ASSERT_TRUE(
+        WaitUntil([&] { return recorder->Status().strSongName == QStringLiteral("Miles Davis - So What.mp3"); }, 5000));
     recorder->HandleStreamData("first");
     // The now-playing page asks to be read again a second later.
     clock.advance(1100);
-    ASSERT_TRUE(WaitUntil([&] { return recorder->strSongName == QStringLiteral("John Coltrane - Naima.mp3"); }, 5000));
+    ASSERT_TRUE(
+        WaitUntil([&] { return recorder->Status().strSongName == QStringLiteral("John Coltrane - Naima.mp3"); }, 5000));
     recorder->HandleStreamData("second");
     recorder->StopRecording();
     EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join(';').toStdString();

@@ -10,7 +10,7 @@ protected:
     void SetUp() override
     {
         RecorderFixture::SetUp();
-        config.lRecordingMode = 2;
+        config.lRecordingMode = RecordingMode::PerSong;
     }
     void answer(const QByteArray& bytes)
     {
@@ -98,10 +98,10 @@ TEST_F(ConnectTest, RefusedServersAreSkippedAndTheLastShowsOneMessage)
     recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/"), dead, QString());
     recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/"), dead, QString());
     recorder->StartRecording();
-    ASSERT_TRUE(WaitUntil([&] { return !recorder->blnRecording; }));
+    ASSERT_TRUE(WaitUntil([&] { return !recorder->Status().blnRecording; }));
     RunPendingEvents();
     EXPECT_EQ(messages.messages, QStringList{QStringLiteral("The computer could not connect to the stream!")});
-    EXPECT_EQ(recorder->lServerNumber, 2);
+    EXPECT_EQ(recorder->ServerNumber(), 2);
 }
 
 TEST_F(ConnectTest, RefusedFirstServerMovesToTheNext)
@@ -112,7 +112,7 @@ TEST_F(ConnectTest, RefusedFirstServerMovesToTheNext)
     recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/stream"), station.port(), QString());
     recorder->StartRecording();
     ASSERT_TRUE(WaitUntil([&] { return station.last() != nullptr && recorder->Timer1Enabled(); }));
-    EXPECT_EQ(recorder->lServerNumber, 2);
+    EXPECT_EQ(recorder->ServerNumber(), 2);
     EXPECT_TRUE(messages.messages.isEmpty());
 }
 
@@ -138,14 +138,15 @@ TEST_F(ConnectTest, IcyErrorsMoveToTheNextServerWithTheirTexts)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.answer.constData());
         recorder = std::make_unique<frmMP3>(deps);
+        QObject::connect(recorder.get(), &frmMP3::songCaptionChanged, [this](const QString& c) { captions.append(c); });
         startOnStation(3);
-        answer(c.answer);
-        EXPECT_EQ(recorder->sSongCaption, c.caption);
-        EXPECT_EQ(recorder->TrayTip(), c.tip.left(64));  // the tray holds 64 characters
-        EXPECT_TRUE(recorder->blnDisconnect);
         const size_t before = station.connections.size();
-        recorder->Timer1_Timer();
-        EXPECT_EQ(recorder->lServerNumber, 2);
+        answer(c.answer);
+        EXPECT_TRUE(captions.contains(c.caption)) << captions.join('|').toStdString();
+        EXPECT_EQ(recorder->TrayTip(), c.tip.left(64));  // the tray holds 64 characters
+        // The next server is connected to at once: no tick is needed.
+        EXPECT_EQ(recorder->ServerNumber(), 2);
+        EXPECT_EQ(recorder->Status().connection, ConnectionState::Connecting);
         EXPECT_TRUE(WaitUntil([&] { return station.connections.size() > before; }));
         EXPECT_TRUE(messages.messages.isEmpty());
         recorder->StopRecording();
@@ -156,7 +157,7 @@ TEST_F(ConnectTest, IcyErrorFromTheOnlyServerStopsWithTheLongMessage)
 {
     startOnStation(1);
     answer("ICY 400 Server Full\r\n");
-    EXPECT_FALSE(recorder->blnRecording);
+    EXPECT_FALSE(recorder->Status().blnRecording);
     EXPECT_EQ(messages.messages, QStringList{QStringLiteral("The shoutcast stream you are trying to record is experiencing "
                                                             "network problems, or is full. Please try again later!")});
 }
@@ -165,24 +166,23 @@ TEST_F(ConnectTest, HeaderSplitOverChunksIsJudgedWhole)
 {
     startOnStation(2);
     answer("ICY 4");
-    EXPECT_FALSE(recorder->blnDisconnect);
+    EXPECT_EQ(recorder->ServerNumber(), 1);
     answer("00 Server Full\r\n");
-    EXPECT_TRUE(recorder->blnDisconnect);
+    EXPECT_EQ(recorder->ServerNumber(), 2);
 }
 
 TEST_F(ConnectTest, LowerCaseLocationRewritesTheEntryAndReconnectsAtTheSamePosition)
 {
     startOnStation(3);
-    answer("HTTP/1.1 302 Found\r\nlocation: http://127.0.0.1:8010/stream\r\n\r\n");
-    EXPECT_EQ(recorder->sSongCaption, QStringLiteral("[ERR]: Found new location, reconnecting..."));
-    EXPECT_EQ(recorder->Servers[1].Host, QStringLiteral("127.0.0.1"));
-    EXPECT_EQ(recorder->Servers[1].Port, QStringLiteral("8010"));
-    EXPECT_EQ(recorder->Servers[1].Path, QStringLiteral("/stream"));
-    recorder->Servers[1].Port = station.port();  // point the rewritten entry back at the test station
     const size_t before = station.connections.size();
-    recorder->Timer1_Timer();
-    EXPECT_EQ(recorder->lServerNumber, 1);
-    EXPECT_TRUE(WaitUntil([&] { return station.connections.size() > before; }));
+    answer("HTTP/1.1 302 Found\r\nlocation: http://127.0.0.1:" + station.port().toLatin1() + "/moved\r\n\r\n");
+    EXPECT_TRUE(captions.contains(QStringLiteral("[ERR]: Found new location, reconnecting...")));
+    EXPECT_EQ(recorder->ServerEntries()[1].Host, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(recorder->ServerEntries()[1].Port, station.port());
+    EXPECT_EQ(recorder->ServerEntries()[1].Path, QStringLiteral("/moved"));
+    EXPECT_EQ(recorder->ServerNumber(), 1);
+    EXPECT_TRUE(
+        WaitUntil([&] { return station.connections.size() > before && station.requests.contains("GET /moved"); }));
 }
 
 TEST_F(ConnectTest, RedirectStatusesWithLocationAreFollowed)
@@ -192,10 +192,10 @@ TEST_F(ConnectTest, RedirectStatusesWithLocationAreFollowed)
         recorder = std::make_unique<frmMP3>(deps);
         startOnStation(2);
         answer("HTTP/1.1 " + status + "\r\nLocation: http://127.0.0.1:8011/other?x=1\r\n\r\n");
-        EXPECT_EQ(recorder->Servers[1].Port, QStringLiteral("8011"));
-        EXPECT_EQ(recorder->Servers[1].Path, QStringLiteral("/other"));
-        EXPECT_EQ(recorder->Servers[1].QueryString, QStringLiteral("x=1"));
-        EXPECT_EQ(recorder->lServerNumber, 0);
+        EXPECT_EQ(recorder->ServerEntries()[1].Port, QStringLiteral("8011"));
+        EXPECT_EQ(recorder->ServerEntries()[1].Path, QStringLiteral("/other"));
+        EXPECT_EQ(recorder->ServerEntries()[1].QueryString, QStringLiteral("x=1"));
+        EXPECT_EQ(recorder->ServerNumber(), 1); // the same entry, asked again at once
         recorder->StopRecording();
     }
 }
@@ -204,22 +204,22 @@ TEST_F(ConnectTest, ALocationOnTheSameServerKeepsItsHostAndPort)
 {
     startOnStation(2);
     answer("HTTP/1.1 302 Found\r\nLocation: /moved?y=2\r\n\r\n");
-    EXPECT_EQ(recorder->Servers[1].Host, QStringLiteral("127.0.0.1"));
-    EXPECT_EQ(recorder->Servers[1].Port, station.port());
-    EXPECT_EQ(recorder->Servers[1].Path, QStringLiteral("/moved"));
-    EXPECT_EQ(recorder->Servers[1].QueryString, QStringLiteral("y=2"));
-    EXPECT_EQ(recorder->lServerNumber, 0);
+    EXPECT_EQ(recorder->ServerEntries()[1].Host, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(recorder->ServerEntries()[1].Port, station.port());
+    EXPECT_EQ(recorder->ServerEntries()[1].Path, QStringLiteral("/moved"));
+    EXPECT_EQ(recorder->ServerEntries()[1].QueryString, QStringLiteral("y=2"));
+    EXPECT_EQ(recorder->ServerNumber(), 1);
 }
 
 TEST_F(ConnectTest, OnlyTheStatusLineDecidesTheAnswer)
 {
     // Texts that look like statuses in other header lines change nothing.
-    config.lRecordingMode = 1;
+    config.lRecordingMode = RecordingMode::SingleFile;
     config.sStreamFileName = QStringLiteral("ok.mp3");
     startOnStation(2);
     answer("HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\nX-Note: ICY 404 / 302 Found\r\nicy-name:N\r\n\r\nAUDIO");
-    EXPECT_TRUE(recorder->blnRecording);
-    EXPECT_FALSE(recorder->blnDisconnect);
+    EXPECT_TRUE(recorder->Status().blnRecording);
+    EXPECT_EQ(recorder->ServerNumber(), 1);
     recorder->StopRecording();
     EXPECT_TRUE(ReadAll(folder.file(QStringLiteral("ok.mp3"))).startsWith("AUDIO"));
 }
@@ -228,30 +228,29 @@ TEST_F(ConnectTest, RedirectWithoutLocationTriesTheNextServer)
 {
     startOnStation(2);
     answer("HTTP/1.1 302 Found\r\n\r\n");
-    EXPECT_EQ(recorder->sSongCaption, QStringLiteral("[ERR]: Found new location... reconnecting..."));
-    EXPECT_EQ(recorder->lServerNumber, 1);
-    EXPECT_TRUE(recorder->blnDisconnect);
+    EXPECT_TRUE(captions.contains(QStringLiteral("[ERR]: Found new location... reconnecting...")));
+    EXPECT_EQ(recorder->ServerNumber(), 2);
 }
 
 TEST_F(ConnectTest, BrowserPageStopsWithTheAgentMessage)
 {
     startOnStation(2);
     answer("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<html><title>SHOUTcast Server</title>");
-    EXPECT_FALSE(recorder->blnRecording);
+    EXPECT_FALSE(recorder->Status().blnRecording);
     EXPECT_EQ(messages.messages, QStringList{QStringLiteral("This station does not support faking Internet Explorer as the "
                                                             "agent. Please turn this option off to listen to this station.")});
 }
 
 TEST_F(ConnectTest, AnswerTextsInsideTheStreamAreJustAudio)
 {
-    config.lRecordingMode = 1;
+    config.lRecordingMode = RecordingMode::SingleFile;
     config.sStreamFileName = QStringLiteral("single.mp3");
     startOnStation(2);
     answer("ICY 200 OK\r\nicy-name:Test\r\n\r\n");
     const QByteArray inside = "ICY 404 SHOUTcast Server 302 Found Location: x\r\nRedirect";
     answer(inside);
-    EXPECT_TRUE(recorder->blnRecording);
-    EXPECT_FALSE(recorder->blnDisconnect);
+    EXPECT_TRUE(recorder->Status().blnRecording);
+    EXPECT_EQ(recorder->Status().connection, ConnectionState::Streaming);
     EXPECT_TRUE(messages.messages.isEmpty());
     recorder->StopRecording();
     EXPECT_EQ(ReadAll(folder.file(QStringLiteral("single.mp3"))).left(inside.size()), inside);
@@ -262,12 +261,43 @@ TEST_F(ConnectTest, HttpOkAndIcyOkBothRecord)
     for (const QByteArray status : {"ICY 200 OK", "HTTP/1.0 200 OK"}) {
         SCOPED_TRACE(status.constData());
         recorder = std::make_unique<frmMP3>(deps);
-        config.lRecordingMode = 1;
+        config.lRecordingMode = RecordingMode::SingleFile;
         config.sStreamFileName = QStringLiteral("ok.mp3");
         startOnStation(1);
         answer(status + "\r\nContent-Type: audio/mpeg\r\nicy-br:128\r\n\r\nAUDIO");
-        EXPECT_EQ(recorder->lngBitRate, 128);
+        EXPECT_EQ(recorder->Status().lngBitRate, 128);
         recorder->StopRecording();
         EXPECT_TRUE(ReadAll(folder.file(QStringLiteral("ok.mp3"))).startsWith("AUDIO"));
+    }
+}
+
+// A server given up is left in the same turn that gives it up: when the
+// data handler returns, the next server is being connected to, with no
+// tick of the recorder's timer in between (none can run inside the call).
+TEST_F(ConnectTest, FailoverIsDecidedInTheSameTurn)
+{
+    const struct {
+        const char* what;
+        QList<QByteArray> chunks;
+    } rows[] = {
+        {"an error status", {"ICY 400 Server Full\r\n\r\n"}},
+        {"an error status over two chunks", {"ICY 4", "00 Server Full\r\n"}},
+        {"a redirect without a location", {"HTTP/1.1 302 Found\r\n\r\n"}},
+        {"a redirect page", {"ICY 200 OK\r\nContent-Type: audio/mpeg\r\nX-Note: redirect\r\n\r\n"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        recorder = std::make_unique<frmMP3>(deps);
+        startOnStation(2);
+        const size_t before = station.connections.size();
+        for (const QByteArray& chunk : row.chunks) {
+            EXPECT_EQ(recorder->ServerNumber(), 1);
+            answer(chunk);
+        }
+        EXPECT_EQ(recorder->ServerNumber(), 2);
+        EXPECT_EQ(recorder->Status().connection, ConnectionState::Connecting);
+        EXPECT_TRUE(recorder->Status().blnRecording);
+        EXPECT_TRUE(WaitUntil([&] { return station.connections.size() > before; }));
+        recorder->StopRecording();
     }
 }

@@ -9,7 +9,7 @@ protected:
     void SetUp() override
     {
         RecorderFixture::SetUp();
-        config.lRecordingMode = 1;
+        config.lRecordingMode = RecordingMode::SingleFile;
         config.sStreamFileName = QStringLiteral("secure.mp3");
         config.bEnabledTimedRecording = false;
         config.bStartInListenMode = false;
@@ -61,6 +61,6 @@ TEST_F(TlsStreamTest, ACertificateForAnotherHostIsAnErrorAndTheNextServerIsTried
     EXPECT_TRUE(errors[0].contains(QStringLiteral("127.0.0.1"))) << errors[0].toStdString();
     EXPECT_TRUE(errors[0].contains(QStringLiteral("host name"), Qt::CaseInsensitive)) << errors[0].toStdString();
     EXPECT_TRUE(wrong.requests.isEmpty());
-    EXPECT_EQ(recorder->lServerNumber, 2);
+    EXPECT_EQ(recorder->ServerNumber(), 2);
     recorder->StopRecording();
 }

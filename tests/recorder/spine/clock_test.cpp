@@ -12,7 +12,7 @@ protected:
     void SetUp() override
     {
         RecorderFixture::SetUp();
-        config.lRecordingMode = 1;
+        config.lRecordingMode = RecordingMode::SingleFile;
         config.sStreamFileName = QStringLiteral("single.mp3");
     }
     void startStreaming(qint32 start)
@@ -29,34 +29,34 @@ TEST_F(ClockTest, OneMinuteTimedRecordingStopsAtTheFirstTickReadingOneMinuteOneS
     config.lTimedRecording = 1;
     const qint32 start = 100000;
     startStreaming(start);
-    ASSERT_EQ(recorder->lngBitRate, 128);
+    ASSERT_EQ(recorder->Status().lngBitRate, 128);
 
     qint64 stoppedAt = -1;
     for (qint64 t = 100; t <= 62000; t += 100) {
         clock.set(static_cast<qint32>(start + t));
         recorder->HandleStreamData(QByteArray(16, 'a'));
         recorder->Timer1_Timer();
-        if (!recorder->blnRecording) {
+        if (!recorder->Status().blnRecording) {
             stoppedAt = t;
             break;
         }
         if (t >= 59600 && t <= 60500) {
-            EXPECT_EQ(recorder->lngMinutesLeft, 0) << t;
-            EXPECT_EQ(recorder->lngSecondsLeft, 0) << t;
+            EXPECT_EQ(recorder->Status().clock.lngMinutesLeft, 0) << t;
+            EXPECT_EQ(recorder->Status().clock.lngSecondsLeft, 0) << t;
         }
         if (t == 30000) {
-            EXPECT_EQ(recorder->lngMinutesPassed, 0);
-            EXPECT_EQ(recorder->lngSecondsPassed, 30);
-            EXPECT_EQ(recorder->lngSecondsLeft, 30);
+            EXPECT_EQ(recorder->Status().clock.lngMinutesPassed, 0);
+            EXPECT_EQ(recorder->Status().clock.lngSecondsPassed, 30);
+            EXPECT_EQ(recorder->Status().clock.lngSecondsLeft, 30);
             EXPECT_EQ(recorder->TrayTip(), QStringLiteral("RECORDING Test Station... (0:30) (-0:30 left)"));
-            EXPECT_EQ(recorder->sSongCaption, QStringLiteral("Now Recording: single.mp3"));
+            EXPECT_EQ(recorder->Status().sSongCaption, QStringLiteral("Now Recording: single.mp3"));
         }
     }
     // 60.5 s rounds to 60 (half to even); 60.6 s is the first tick reading 1:01.
     EXPECT_EQ(stoppedAt, 60600);
     EXPECT_FALSE(recorder->quitting());
     EXPECT_EQ(recorder->TrayTip(), QStringLiteral("Tonquill"));
-    EXPECT_EQ(recorder->lngSecondsPassed, 0);
+    EXPECT_EQ(recorder->Status().clock.lngSecondsPassed, 0);
 }
 
 TEST_F(ClockTest, TimedRecordingEndsTheProgramWhenAsked)
@@ -85,12 +85,12 @@ TEST_F(ClockTest, HoursAppearInTheTrayTip)
     clock.set(start + 3 * 3600 * 1000 / 2 + 5000);  // 1:30:05
     recorder->HandleStreamData("x");
     recorder->Timer1_Timer();
-    EXPECT_EQ(recorder->lngHoursPassed, 1);
-    EXPECT_EQ(recorder->lngMinutesPassed, 30);
-    EXPECT_EQ(recorder->lngSecondsPassed, 5);
-    EXPECT_EQ(recorder->lngHoursLeft, 0);
-    EXPECT_EQ(recorder->lngMinutesLeft, 34);
-    EXPECT_EQ(recorder->lngSecondsLeft, 55);
+    EXPECT_EQ(recorder->Status().clock.lngHoursPassed, 1);
+    EXPECT_EQ(recorder->Status().clock.lngMinutesPassed, 30);
+    EXPECT_EQ(recorder->Status().clock.lngSecondsPassed, 5);
+    EXPECT_EQ(recorder->Status().clock.lngHoursLeft, 0);
+    EXPECT_EQ(recorder->Status().clock.lngMinutesLeft, 34);
+    EXPECT_EQ(recorder->Status().clock.lngSecondsLeft, 55);
     EXPECT_EQ(recorder->TrayTip(), QStringLiteral("RECORDING Test Station... (1:30:05) (-0:34:55 left)"));
 }
 
@@ -103,7 +103,7 @@ TEST_F(ClockTest, ContinuousRecordingShowsElapsedTimeOnly)
     clock.set(start + 61 * 60 * 1000 + 9000);
     recorder->HandleStreamData("x");
     recorder->Timer1_Timer();
-    EXPECT_TRUE(recorder->blnRecording);
+    EXPECT_TRUE(recorder->Status().blnRecording);
     EXPECT_EQ(recorder->TrayTip(), QStringLiteral("RECORDING Test Station... (1:01:09)"));
     clock.set(start + 5 * 60 * 1000 + 9000);
     recorder->HandleStreamData("x");
@@ -118,17 +118,17 @@ TEST_F(ClockTest, ThirtySecondPauseLeavesTheElapsedTimeWhereItWas)
     const qint32 start = 100000;
     startStreaming(start);
     runTicks(100, 10000, true, start);
-    ASSERT_EQ(recorder->lngSecondsPassed, 10);
+    ASSERT_EQ(recorder->Status().clock.lngSecondsPassed, 10);
     recorder->TogglePause();
-    EXPECT_EQ(recorder->Menu().mnuPauseRecordingCaption, QStringLiteral("Unpause Recording"));
+    EXPECT_TRUE(recorder->Status().blnPaused);
     runTicks(10100, 40000, true, start);
-    EXPECT_EQ(recorder->sSongCaption, QStringLiteral("PAUSED...single.mp3"));
+    EXPECT_EQ(recorder->Status().sSongCaption, QStringLiteral("PAUSED...single.mp3"));
     EXPECT_EQ(recorder->TrayTip(), QStringLiteral("Tonquill -- PAUSED"));
     recorder->TogglePause();
-    EXPECT_EQ(recorder->Menu().mnuPauseRecordingCaption, QStringLiteral("Pause Recording"));
+    EXPECT_FALSE(recorder->Status().blnPaused);
     runTicks(40000, 40000, true, start);
-    EXPECT_EQ(recorder->lngMinutesPassed, 0);
-    EXPECT_EQ(recorder->lngSecondsPassed, 10);
+    EXPECT_EQ(recorder->Status().clock.lngMinutesPassed, 0);
+    EXPECT_EQ(recorder->Status().clock.lngSecondsPassed, 10);
 }
 
 TEST_F(ClockTest, CounterWrapDuringARecordingKeepsTheClockAndRaisesNoTimeout)
@@ -138,11 +138,10 @@ TEST_F(ClockTest, CounterWrapDuringARecordingKeepsTheClockAndRaisesNoTimeout)
     const qint32 start = std::numeric_limits<qint32>::max() - 5000;
     startStreaming(start);
     runTicks(100, 20000, true, start);
-    ASSERT_TRUE(recorder->blnRecording);
+    ASSERT_TRUE(recorder->Status().blnRecording);
     EXPECT_LT(clock.GetTickCount(), 0);  // the counter has wrapped
-    EXPECT_EQ(recorder->lngSecondsPassed, 20);
-    EXPECT_EQ(recorder->TimeoutCount, 0);
-    EXPECT_EQ(recorder->sSongCaption, QStringLiteral("Now Recording: single.mp3"));
+    EXPECT_EQ(recorder->Status().clock.lngSecondsPassed, 20);
+    EXPECT_EQ(recorder->Status().sSongCaption, QStringLiteral("Now Recording: single.mp3"));
 }
 
 TEST_F(ClockTest, CounterWrapDuringAPause)
@@ -156,6 +155,6 @@ TEST_F(ClockTest, CounterWrapDuringAPause)
     runTicks(10100, 40000, true, start);  // the wrap falls into the pause
     recorder->TogglePause();
     runTicks(40100, 40100, true, start);
-    EXPECT_EQ(recorder->lngSecondsPassed, 10);
-    EXPECT_TRUE(recorder->blnRecording);
+    EXPECT_EQ(recorder->Status().clock.lngSecondsPassed, 10);
+    EXPECT_TRUE(recorder->Status().blnRecording);
 }

@@ -87,34 +87,31 @@ TEST_F(CommandLineTest, PresetStartsResolvingItsPlaylist)
     QString arg = path;
     EXPECT_TRUE(recorder->LoadConfigurationFile(arg));
     EXPECT_EQ(recorder->phase(), frmMP3::Phase::Resolving);
-    EXPECT_EQ(recorder->sSongCaption, QStringLiteral("Connecting to My Station..."));
-    EXPECT_EQ(recorder->strConfigName, path);
+    EXPECT_EQ(recorder->Status().sSongCaption, QStringLiteral("Connecting to My Station..."));
+    EXPECT_EQ(recorder->Status().strConfigName, path);
 }
 
 TEST_F(CommandLineTest, StopRecordingResetsTheState)
 {
-    config.lRecordingMode = 1;
+    config.lRecordingMode = RecordingMode::SingleFile;
     config.sStreamFileName = QStringLiteral("single.mp3");
     startOnStation();
-    EXPECT_EQ(recorder->Menu().mPopExit, QStringLiteral("Stop Recording and Exit"));
-    EXPECT_FALSE(recorder->Menu().mnuStartRecording);
+    EXPECT_TRUE(recorder->Status().blnRecording);
     recorder->HandleStreamData("ICY 200 OK\r\nicy-br:96\r\n\r\n");
     recorder->TogglePause();
     recorder->StopRecording();
-    EXPECT_FALSE(recorder->blnRecording);
-    EXPECT_FALSE(recorder->blnPaused);
-    EXPECT_EQ(recorder->lngBitRate, 0);
-    EXPECT_TRUE(recorder->strSongName.isEmpty());
+    EXPECT_FALSE(recorder->Status().blnRecording);
+    EXPECT_FALSE(recorder->Status().blnPaused);
+    EXPECT_EQ(recorder->Status().lngBitRate, 0);
+    EXPECT_TRUE(recorder->Status().strSongName.isEmpty());
     EXPECT_EQ(recorder->TrayTip(), QStringLiteral("Tonquill"));
-    EXPECT_TRUE(recorder->Menu().mnuStartRecording);
-    EXPECT_FALSE(recorder->Menu().mnuStopRecording);
     EXPECT_GE(relay.stops, 1);
     EXPECT_EQ(recorder->phase(), frmMP3::Phase::Idle);
 }
 
 TEST_F(CommandLineTest, ExitFromTheMenuClosesAndTagsTheRecordingThenQuits)
 {
-    config.lRecordingMode = 1;
+    config.lRecordingMode = RecordingMode::SingleFile;
     config.sStreamFileName = QStringLiteral("single.mp3");
     startOnStation();
     recorder->HandleStreamData("ICY 200 OK\r\n\r\naudio");

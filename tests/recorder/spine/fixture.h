@@ -17,6 +17,16 @@
 #include <memory>
 #include <vector>
 
+// An ICY metadata block naming `title`: its length byte, then the text
+// padded with zeros to a multiple of 16.
+inline QByteArray IcyTitleBlock(const QByteArray& title)
+{
+    QByteArray padded = "StreamTitle='" + title + "';";
+    while (padded.size() % 16)
+        padded.append('\0');
+    return char(padded.size() / 16) + padded;
+}
+
 // A relay that records what the recorder asks of it.
 class FakeRelay : public IRelay {
 public:
@@ -110,7 +120,7 @@ protected:
     // of the stream want.
     void recordSongsContinuously()
     {
-        config.lRecordingMode = 2;
+        config.lRecordingMode = RecordingMode::PerSong;
         config.bEnabledTimedRecording = false;
         config.bStartInListenMode = false;
     }
@@ -133,7 +143,7 @@ protected:
             if (withData)
                 recorder->HandleStreamData(QByteArray(16, 'a'));
             recorder->Timer1_Timer();
-            if (!recorder->blnRecording)
+            if (!recorder->Status().blnRecording)
                 return;
         }
     }

@@ -28,7 +28,7 @@ protected:
     void SetUp() override
     {
         RecorderFixture::SetUp();
-        config.lRecordingMode = 1;
+        config.lRecordingMode = RecordingMode::SingleFile;
         config.sStreamFileName = QStringLiteral("single.mp3");
         config.bEnabledTimedRecording = false;
         start = 100000;
@@ -86,7 +86,7 @@ protected:
             if (!answers404)
                 s->disconnectFromHost();
             ASSERT_TRUE(WaitUntil([&] { return recorder->Reconnecting(); }));
-            EXPECT_EQ(recorder->sSongCaption, QStringLiteral("[ERR] NETWORK: Reconnecting..."));
+            EXPECT_EQ(recorder->Status().sSongCaption, QStringLiteral("[ERR] NETWORK: Reconnecting..."));
             EXPECT_EQ(recorder->TrayTip(), QStringLiteral("Test Station -- NETWORK: Reconnecting..."));
             EXPECT_EQ(TickDifference(recorder->NextReconnectTick(), clock.GetTickCount()), delay);
             advance(delay - 100);
@@ -97,7 +97,7 @@ protected:
         }
         ASSERT_TRUE(answer(n, kOkHeader + Piece(2, 0)));
         ASSERT_TRUE(WaitUntil([&] { return recorder->AudioBytesWritten() == 8000; }));
-        EXPECT_TRUE(recorder->blnRecording);
+        EXPECT_TRUE(recorder->Status().blnRecording);
         EXPECT_TRUE(messages.messages.isEmpty());
         EXPECT_EQ(recorded().left(8000), Piece(1, 0) + Piece(2, 0));
     }
@@ -176,12 +176,12 @@ TEST_F(OutageTest, RefusedForLongerThanTheGiveUpTimeEndsWithTheMessage)
         EXPECT_FALSE(recorder->Reconnecting()) << "attempt " << attempt << " made at its time";
     }
     ASSERT_TRUE(WaitUntil([&] { return recorder->Reconnecting(); }));
-    for (int i = 0; i < 700 && recorder->blnRecording; ++i) {
+    for (int i = 0; i < 700 && recorder->Status().blnRecording; ++i) {
         advance(100);
         // Each refused attempt shows before the next tick.
-        WaitUntil([&] { return recorder->Reconnecting() || !recorder->blnRecording; }, 2000);
+        WaitUntil([&] { return recorder->Reconnecting() || !recorder->Status().blnRecording; }, 2000);
     }
-    EXPECT_FALSE(recorder->blnRecording);
+    EXPECT_FALSE(recorder->Status().blnRecording);
     EXPECT_GT(now, 60000);
     EXPECT_LE(now, 60200);
     EXPECT_EQ(messages.messages,
@@ -205,11 +205,11 @@ TEST_F(OutageTest, TimedRecordingEndsAtItsTimeDuringAnOutage)
     station.server.close();
     station.last()->disconnectFromHost();
     ASSERT_TRUE(WaitUntil([&] { return recorder->Reconnecting(); }));
-    for (int i = 0; i < 700 && recorder->blnRecording; ++i) {
+    for (int i = 0; i < 700 && recorder->Status().blnRecording; ++i) {
         advance(100);
-        WaitUntil([&] { return recorder->Reconnecting() || !recorder->blnRecording; }, 2000);
+        WaitUntil([&] { return recorder->Reconnecting() || !recorder->Status().blnRecording; }, 2000);
     }
-    EXPECT_FALSE(recorder->blnRecording);
+    EXPECT_FALSE(recorder->Status().blnRecording);
     EXPECT_GE(now, 60000);
     EXPECT_LE(now, 61000);
     EXPECT_TRUE(messages.messages.isEmpty());
@@ -223,15 +223,13 @@ TEST_F(OutageTest, RedirectLoopEndsAfterFiveRedirects)
     const QByteArray toA = "HTTP/1.0 302 Found\r\nLocation: /stream\r\n\r\n";
     startOnStation();
     size_t n = 1;
-    for (; n <= 12 && recorder->blnRecording; ++n) {
+    for (; n <= 12 && recorder->Status().blnRecording; ++n) {
         if (!answer(n, n % 2 ? toB : toA))
             break;
-        // The failover the redirect asked for.
-        WaitUntil([&] { return recorder->blnDisconnect || !recorder->blnRecording; }, 2000);
-        recorder->Timer1_Timer();
-        WaitUntil([&] { return station.connections.size() > n || !recorder->blnRecording; }, 2000);
+        // The failover the redirect asked for has begun at once.
+        WaitUntil([&] { return station.connections.size() > n || !recorder->Status().blnRecording; }, 2000);
     }
-    EXPECT_FALSE(recorder->blnRecording);
+    EXPECT_FALSE(recorder->Status().blnRecording);
     EXPECT_EQ(station.connections.size(), 6u);  // the first request and five redirects
     EXPECT_EQ(messages.messages,
               QStringList{QStringLiteral("The shoutcast stream you are trying to record is experiencing network "
@@ -244,7 +242,7 @@ TEST_F(OutageTest, HeldDataIsWrittenBeforeTheReconnect)
 {
     deps.holdStream = true;
     deps.headerPauseMs = 600000;  // the hold outlasts the test
-    config.lRecordingMode = 2;
+    config.lRecordingMode = RecordingMode::PerSong;
     recorder = std::make_unique<frmMP3>(deps);
     startOnStation();
     QTcpSocket* first = answer(1, "ICY 200 OK\r\nicy-metaint:16000\r\n\r\n" + Piece(1, 0));
@@ -292,7 +290,7 @@ TEST_F(OutageTest, AReconnectJoinsOnFrameBoundariesWhenCleanCutsAreOn)
         SCOPED_TRACE(clean);
         options.cleanCuts = clean;
         captions.clear();
-        recorder->Servers.Clear();
+        recorder->ClearServers();
         const size_t first = station.connections.size() + 1;
         const qint64 base = recorder->AudioBytesWritten();  // counts across recordings
         startOnStation();
@@ -322,7 +320,7 @@ TEST_F(OutageTest, AReconnectJoinsOnFrameBoundariesWhenCleanCutsAreOn)
 TEST_F(OutageTest, ATitleOnEveryBlockAtFullSpeedLosesNoByte)
 {
     deps.filePauseMs = 400;  // 30 titles: 12 s of pauses
-    config.lRecordingMode = 2;
+    config.lRecordingMode = RecordingMode::PerSong;
     recorder = std::make_unique<frmMP3>(deps);
     startOnStation();
     QByteArray stream = "ICY 200 OK\r\nicy-name:Busy\r\nicy-metaint:1000\r\n\r\n";
@@ -345,7 +343,8 @@ TEST_F(OutageTest, ATitleOnEveryBlockAtFullSpeedLosesNoByte)
     ASSERT_TRUE(WaitUntil([&] { return recorder->WS().BytesReceived() == stream.size() - half; }));
     advance(12000);  // the watchdog sees data waiting, not a stall
     EXPECT_EQ(station.connections.size(), 1u);
-    EXPECT_TRUE(recorder->sSongCaption.startsWith(QStringLiteral("Now Recording: "))) << recorder->sSongCaption.toStdString();
+    EXPECT_TRUE(recorder->Status().sSongCaption.startsWith(QStringLiteral("Now Recording: ")))
+        << recorder->Status().sSongCaption.toStdString();
     // The pauses are released by hand instead of being waited for.
     for (int i = 0; i < 100 && recorder->AudioBytesWritten() < audio.size(); ++i) {
         recorder->ReleaseStreamHold();
@@ -386,5 +385,5 @@ TEST_F(OutageTest, AttemptsOnlySayTheyReconnectAndTheFileIsNamedOnce)
             << during.join('|').toStdString();
     EXPECT_EQ(captions.count(named), 1) << captions.join('|').toStdString();
     advance(300);  // the stream flows again: the status names the file again
-    EXPECT_EQ(recorder->sSongCaption, named);
+    EXPECT_EQ(recorder->Status().sSongCaption, named);
 }

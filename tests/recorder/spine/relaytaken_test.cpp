@@ -20,7 +20,7 @@ protected:
         recorder = std::make_unique<frmMP3>(deps);
         QObject::connect(recorder.get(), &frmMP3::songCaptionChanged, [this](const QString& c) { captions.append(c); });
         QObject::connect(realRelay.get(), &ctlMP3Server::RelayTaken, recorder.get(), &frmMP3::RelayTaken);
-        config.lRecordingMode = 1;
+        config.lRecordingMode = RecordingMode::SingleFile;
         config.sStreamFileName = QStringLiteral("single.mp3");
         config.bEnabledTimedRecording = false;
         config.bStartInListenMode = true;
@@ -30,9 +30,9 @@ protected:
     // is off again.
     void feedUntilListeningStops()
     {
-        ASSERT_TRUE(recorder->blnPreviewToggle);
+        ASSERT_TRUE(recorder->Status().blnPreviewToggle);
         recorder->HandleStreamData(QByteArray(5000, 'a'));
-        ASSERT_TRUE(WaitUntil([&] { return !recorder->blnPreviewToggle; }, 3000));
+        ASSERT_TRUE(WaitUntil([&] { return !recorder->Status().blnPreviewToggle; }, 3000));
     }
 
     QTcpServer other;
@@ -55,19 +55,19 @@ TEST_F(RelayTakenTest, RecordsOnWithTheLampDarkAndSaysSoOnceWithoutAMessageBox)
     EXPECT_EQ(captions.count(said), 1);
     clock.set(start + 100);
     recorder->Timer1_Timer();
-    EXPECT_EQ(recorder->Menu().mnuListenCaption, QStringLiteral("Listen to recording"));
+    EXPECT_FALSE(recorder->Status().blnPreviewToggle);
 
     // A reconnect tries to listen again and fails again: not said again.
     const size_t connectionsBefore = station.connections.size();
     clock.set(start + 10200);
     recorder->Timer1_Timer();
-    ASSERT_TRUE(
-        WaitUntil([&] { return station.connections.size() > connectionsBefore && recorder->blnPreviewToggle; }));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return station.connections.size() > connectionsBefore && recorder->Status().blnPreviewToggle; }));
     recorder->HandleStreamData("ICY 200 OK\r\n\r\n");
     feedUntilListeningStops();
     EXPECT_EQ(captions.count(said), 1);
 
-    EXPECT_TRUE(recorder->blnRecording);
+    EXPECT_TRUE(recorder->Status().blnRecording);
     EXPECT_EQ(recorder->AudioBytesWritten(), 10000);  // the audio is recorded all the same
     EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join('\n').toStdString();
     recorder->StopRecording();

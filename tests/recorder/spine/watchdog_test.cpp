@@ -6,7 +6,7 @@ protected:
     void SetUp() override
     {
         RecorderFixture::SetUp();
-        config.lRecordingMode = 1;
+        config.lRecordingMode = RecordingMode::SingleFile;
         config.sStreamFileName = QStringLiteral("single.mp3");
         config.bEnabledTimedRecording = false;
     }
@@ -22,18 +22,19 @@ TEST_F(WatchdogTest, AwaitingDataAfterTwoSecondsAndReconnectAfterTen)
 
     clock.set(start + 2000);
     recorder->Timer1_Timer();
-    EXPECT_NE(recorder->sSongCaption, QStringLiteral("[ERR] NETWORK: Awaiting data..."));  // exactly 2 s is not "more"
+    EXPECT_NE(recorder->Status().sSongCaption,
+              QStringLiteral("[ERR] NETWORK: Awaiting data...")); // exactly 2 s is not "more"
     clock.set(start + 2100);
     recorder->Timer1_Timer();
-    EXPECT_EQ(recorder->sSongCaption, QStringLiteral("[ERR] NETWORK: Awaiting data..."));
+    EXPECT_EQ(recorder->Status().sSongCaption, QStringLiteral("[ERR] NETWORK: Awaiting data..."));
     EXPECT_EQ(recorder->TrayTip(), QStringLiteral("Test Station -- NETWORK: Awaiting data..."));
 
     clock.set(start + 10100);
     recorder->Timer1_Timer();
     EXPECT_TRUE(captions.contains(QStringLiteral("[ERR] TIMEOUT! Reconnecting...")));
-    EXPECT_EQ(recorder->sSongCaption, QStringLiteral("[ERR] NETWORK: Reconnecting..."));  // the reconnect has begun
+    EXPECT_EQ(recorder->Status().sSongCaption,
+              QStringLiteral("[ERR] NETWORK: Reconnecting...")); // the reconnect has begun
     EXPECT_EQ(recorder->TrayTip(), QStringLiteral("Test Station -- TIMEOUT! Reconnecting..."));
-    EXPECT_EQ(recorder->TimeoutCount, 1);
     ASSERT_TRUE(WaitUntil([&] { return station.connections.size() > connectionsBefore; }));
     EXPECT_TRUE(messages.messages.isEmpty());
     // The reconnect keeps the file.
@@ -53,48 +54,51 @@ TEST_F(WatchdogTest, TimeoutsGoOnUntilTheGiveUpTimeWithoutAStream)
         SCOPED_TRACE(c.giveUpMinutes);
         options.giveUpMinutes = c.giveUpMinutes;
         messages.messages.clear();
+        captions.clear();
         const qint32 start = 100000;
         clock.set(start);
-        recorder->Servers.Clear();
+        recorder->ClearServers();
         startOnStation();
         recorder->HandleStreamData("ICY 200 OK\r\n\r\n");
-        for (qint64 t = 100; t <= c.lastTickMs && recorder->blnRecording; t += 100) {
+        for (qint64 t = 100; t <= c.lastTickMs && recorder->Status().blnRecording; t += 100) {
             clock.set(static_cast<qint32>(start + t));
             recorder->Timer1_Timer();
         }
-        EXPECT_EQ(!recorder->blnRecording, c.endsRecording);
+        EXPECT_EQ(!recorder->Status().blnRecording, c.endsRecording);
         if (c.endsRecording) {
             EXPECT_EQ(messages.messages,
                       QStringList{QStringLiteral("Network errors have interrupted successful recording of Test Station!")});
         } else {
-            EXPECT_GE(recorder->TimeoutCount, 4);
+            EXPECT_TRUE(captions.contains(QStringLiteral("[ERR] TIMEOUT! Reconnecting...")));
             EXPECT_TRUE(messages.messages.isEmpty());
             recorder->StopRecording();
         }
     }
 }
 
-TEST_F(WatchdogTest, DataResetsTheTimeoutCount)
+TEST_F(WatchdogTest, DataAfterATimeoutEndsTheOutage)
 {
     const qint32 start = 100000;
     clock.set(start);
     startOnStation();
     clock.set(start + 10100);
     recorder->Timer1_Timer();
-    ASSERT_EQ(recorder->TimeoutCount, 1);
+    ASSERT_TRUE(WaitUntil([&] { return station.requests.count("GET ") == 2; }));
     recorder->HandleStreamData("ICY 200 OK\r\n\r\n");
-    EXPECT_EQ(recorder->TimeoutCount, 0);
+    clock.set(start + 12000);
+    recorder->Timer1_Timer();
+    EXPECT_EQ(recorder->Status().connection, ConnectionState::Streaming);
+    EXPECT_EQ(station.connections.size(), 2u); // no further reconnect
 }
 
 TEST_F(WatchdogTest, AllServersFullShownOnceOnTheLastServer)
 {
     startOnStation(1);
-    recorder->blnDisconnect = true;
-    recorder->Timer1_Timer();
+    recorder->FailOver();
     recorder->Timer1_Timer();
     EXPECT_EQ(messages.messages, QStringList{QStringLiteral("All servers are full!")});
-    EXPECT_FALSE(recorder->blnRecording);
-    EXPECT_EQ(recorder->Menu().mPopExit, QStringLiteral("Exit"));
+    EXPECT_FALSE(recorder->Status().blnRecording);
+    EXPECT_EQ(recorder->Status().connection, ConnectionState::Stopped);
 }
 
 TEST_F(WatchdogTest, AllServersFullEndsAnUnattendedRun)
@@ -102,27 +106,25 @@ TEST_F(WatchdogTest, AllServersFullEndsAnUnattendedRun)
     config.bExitTimedRecording = true;
     config.bCalledFromGUI = false;
     startOnStation(1);
-    recorder->blnDisconnect = true;
-    recorder->Timer1_Timer();
+    recorder->FailOver();
     EXPECT_TRUE(recorder->quitting());
 }
 
 TEST_F(WatchdogTest, FailoverMovesToTheNextServer)
 {
     startOnStation(2);
-    ASSERT_EQ(recorder->lServerNumber, 1);
-    recorder->blnDisconnect = true;
-    recorder->Timer1_Timer();
-    EXPECT_EQ(recorder->lServerNumber, 2);
-    EXPECT_TRUE(recorder->blnRecording);
+    ASSERT_EQ(recorder->ServerNumber(), 1);
+    recorder->FailOver();
+    EXPECT_EQ(recorder->ServerNumber(), 2);
+    EXPECT_TRUE(recorder->Status().blnRecording);
     ASSERT_TRUE(WaitUntil([&] { return station.connections.size() == 2; }));
 }
 
 TEST_F(WatchdogTest, VolumeReachesTheRelayOnTheNextTickAlsoWhenIdle)
 {
     recorder->Form_Load(QString());
-    EXPECT_EQ(recorder->lngVolume, 42);  // the mixer's volume at load
-    recorder->lngVolume = 37;
+    EXPECT_EQ(recorder->Status().lngVolume, 42); // the mixer's volume at load
+    recorder->SetVolume(37);
     recorder->Timer1_Timer();
     ASSERT_FALSE(relay.volumes.empty());
     EXPECT_EQ(relay.volumes.back(), 37);
@@ -131,14 +133,14 @@ TEST_F(WatchdogTest, VolumeReachesTheRelayOnTheNextTickAlsoWhenIdle)
     EXPECT_EQ(relay.volumes.size(), calls);  // unchanged: not sent again
 }
 
-TEST_F(WatchdogTest, ListenCaptionFollowsTheToggle)
+TEST_F(WatchdogTest, ListenWhileIdleOnlyTurnsTheFlag)
 {
-    recorder->Timer1_Timer();
-    EXPECT_EQ(recorder->Menu().mnuListenCaption, QStringLiteral("Listen to recording"));
-    recorder->mnuListen_Click();
+    recorder->Listen();
     EXPECT_EQ(relay.starts, 0);  // not recording: only the flag changes
-    recorder->Timer1_Timer();
-    EXPECT_EQ(recorder->Menu().mnuListenCaption, QStringLiteral("Stop listening to recording"));
+    EXPECT_TRUE(recorder->Status().blnPreviewToggle);
+    recorder->Listen();
+    EXPECT_FALSE(recorder->Status().blnPreviewToggle);
+    EXPECT_EQ(relay.stops, 0);
 }
 
 TEST_F(WatchdogTest, TrayTipIsCutToSixtyFourCharacters)

@@ -51,7 +51,7 @@ protected:
 
 TEST_F(AacTest, TitlesOfAnAacStreamGoToAacFiles)
 {
-    config.lRecordingMode = 2;
+    config.lRecordingMode = RecordingMode::PerSong;
     startOnStation();
     recorder->HandleStreamData("ICY 200 OK\r\nicy-name:AAC FM\r\ncontent-type: audio/aacp\r\nicy-metaint:4\r\n\r\naaaa" +
                                titleBlock("Artist - Song") + "bbbb" + titleBlock("Other - One") + "cccc");
@@ -77,7 +77,7 @@ TEST_F(AacTest, AnArchiveFileTakesTheExtensionOfTheStream)
         recorder = std::make_unique<frmMP3>(deps);
         QDir(folder.path()).removeRecursively();
         QDir().mkpath(folder.path());
-        config.lRecordingMode = c.mode;
+        config.lRecordingMode = RecordingMode(c.mode);
         config.sStreamFileName = QString::fromLatin1(c.fileName);
         startOnStation();
         recorder->HandleStreamData("HTTP/1.0 200 OK\r\nContent-Type: " + c.type + "\r\n\r\nAUDIO");

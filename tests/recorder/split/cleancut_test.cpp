@@ -266,7 +266,7 @@ TEST_F(CleanCutTest, AFileStartsWithAWholeFrameOnlyWithCleanCuts)
         QDir(folder.path()).removeRecursively();
         QDir().mkpath(folder.path());
         options.cleanCuts = clean;
-        config.lRecordingMode = mode;
+        config.lRecordingMode = RecordingMode(mode);
         config.sStreamFileName = QStringLiteral("single.mp3");
         startOnStation();
         // Two chunks, the first too short to tell where the frames are.

@@ -109,7 +109,7 @@ TEST_F(JoinTest, AKickAnsweredByABurstLeavesTheUninterruptedStream)
     for (const bool clean : {false, true}) {
         SCOPED_TRACE(clean ? "clean cuts on" : "clean cuts off");
         options.cleanCuts = clean;
-        config.lRecordingMode = 1;
+        config.lRecordingMode = RecordingMode::SingleFile;
         config.sStreamFileName = clean ? QStringLiteral("clean.mp3") : QStringLiteral("plain.mp3");
         captions.clear();
         recorder = std::make_unique<frmMP3>(deps);
@@ -129,7 +129,7 @@ TEST_F(JoinTest, AKickAnsweredByABurstLeavesTheUninterruptedStream)
 TEST_F(JoinTest, AStreamThatDoesNotContinueTheRecordingIsAGap)
 {
     options.cleanCuts = false;
-    config.lRecordingMode = 1;
+    config.lRecordingMode = RecordingMode::SingleFile;
     config.sStreamFileName = QStringLiteral("gap.mp3");
     const QByteArray before = Broadcast(10 * kFramesPerSecond, 12);
     const QByteArray after = Broadcast(10 * kFramesPerSecond, 13);
@@ -173,7 +173,7 @@ TEST_F(JoinTest, ATitleThatChangedDuringTheOutageIsCutWhereItsAudioBegins)
         captions.clear();
         TempFolder out;
         config.sMP3Path = out.path();
-        config.lRecordingMode = 2;
+        config.lRecordingMode = RecordingMode::PerSong;
         recorder = std::make_unique<frmMP3>(deps);
         station.connections.clear();
         station.requests.clear();
@@ -210,7 +210,7 @@ TEST_F(JoinTest, WithCleanCutsATitleFromTheOutageIsCutInTheSilence)
     ASSERT_GT(frames.size(), 500u);
     const double frameSeconds = 1152.0 / 44100.0;
     options.cleanCuts = true;
-    config.lRecordingMode = 2;
+    config.lRecordingMode = RecordingMode::PerSong;
     recorder = std::make_unique<frmMP3>(deps);
     // The song changes at 8.2 s; the connection is lost at 8.3 s, before it
     // was told; the burst names the new title 50 bytes before that.

@@ -29,7 +29,7 @@ protected:
     void SetUp() override
     {
         RecorderFixture::SetUp();
-        config.lRecordingMode = 2;
+        config.lRecordingMode = RecordingMode::PerSong;
         config.bEnabledTimedRecording = false;
         QObject::connect(recorder.get(), &frmMP3::fileClosed, [this](const QString& p) { closed.append(p); });
     }
@@ -48,14 +48,17 @@ TEST_F(MessagesTest, AFileThatGotNoAudioIsRemovedNotTagged)
     for (const auto& c : cases) {
         closed.clear();
         QFile::remove(stationFile);
-        recorder->Servers.Clear();
+        recorder->ClearServers();
         const size_t connections = station.connections.size();
         startOnStation();
         // The request is sent once the connection is made.
         ASSERT_TRUE(WaitUntil([&] { return station.requests.count("\r\n\r\n") > static_cast<qsizetype>(connections); }));
         recorder->HandleStreamData(c.bytes);
         recorder->StopRecording();
-        EXPECT_EQ(QFile::exists(stationFile), c.kept) << c.bytes.size() << QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).join(QLatin1Char(',')).toStdString() << recorder->strSongName.toStdString();
+        EXPECT_EQ(QFile::exists(stationFile), c.kept)
+            << c.bytes.size()
+            << QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).join(QLatin1Char(',')).toStdString()
+            << recorder->Status().strSongName.toStdString();
         EXPECT_EQ(closed.contains(stationFile), c.kept) << c.bytes.size();
         if (c.kept) {
             EXPECT_EQ(ReadAll(stationFile).right(128).left(3), QByteArray("TAG"));
@@ -71,11 +74,11 @@ TEST_F(MessagesTest, NoNowRecordingStatusWithAnEmptyName)
         const char* title;
     } cases[] = {{""}, {"Morning Show"}};
     for (const auto& c : cases) {
-        config.lRecordingMode = 1;
+        config.lRecordingMode = RecordingMode::SingleFile;
         config.sStreamFileName = QStringLiteral("one.mp3");
         config.sRecordingTitle = QString::fromLatin1(c.title);
         captions.clear();
-        recorder->Servers.Clear();
+        recorder->ClearServers();
         const size_t connections = station.connections.size();
         startOnStation();
         ASSERT_TRUE(WaitUntil([&] { return station.requests.count("\r\n\r\n") > static_cast<qsizetype>(connections); }));
@@ -113,12 +116,12 @@ TEST_F(MessagesTest, LongTitlesAreRecordedUnderAShortenedNameWithTheirTags)
         QDir(folder.path()).removeRecursively();
         QDir().mkpath(folder.path());
         captions.clear();
-        recorder->Servers.Clear();
+        recorder->ClearServers();
         const size_t connections = station.connections.size();
         startOnStation();
         ASSERT_TRUE(WaitUntil([&] { return station.requests.count("\r\n\r\n") > static_cast<qsizetype>(connections); }));
         recorder->HandleStreamData(kHeader + "aaaa" + metaBlock(c.title.toUtf8()) + "bbbb");
-        EXPECT_EQ(recorder->strSongName, c.title + ".mp3");
+        EXPECT_EQ(recorder->Status().strSongName, c.title + ".mp3");
         recorder->HandleStreamData(QByteArray(1, '\0') + "cccc" + metaBlock("Next") + "dddd");
         recorder->StopRecording();
         SetFileNameLimitSource({});

@@ -104,8 +104,7 @@ TEST_F(RepeatTest, AFailoverDuringARepeatContinuesTheRepeat)
     startOnStation(2);
     recorder->HandleStreamData(kHeader + "aaaa" + titleBlock("One") + "bbbb" + QByteArray(1, '\0') + "bbbb" + titleBlock("Two") + "cccc" +
                                titleBlock("One") + "rrrr");
-    recorder->blnDisconnect = true;
-    recorder->Timer1_Timer();
+    recorder->FailOver();
     ASSERT_TRUE(WaitUntil([&] { return station.connections.size() == 2 && recorder->Timer1Enabled(); }));
     // The earlier song is untouched across the failover.
     EXPECT_EQ(body(QStringLiteral("One.mp3")), QByteArray("bbbbbbbb"));
@@ -122,9 +121,8 @@ TEST_F(RepeatTest, AFailoverWithNoServerLeftKeepsBothRecordings)
     startOnStation(1);
     recorder->HandleStreamData(kHeader + "aaaa" + titleBlock("One") + "bbbb" + QByteArray(1, '\0') + "bbbb" + titleBlock("Two") + "cccc" +
                                titleBlock("One") + "rrrr");
-    recorder->blnDisconnect = true;
-    recorder->Timer1_Timer();  // no second server: the recording stops
-    ASSERT_TRUE(WaitUntil([&] { return !recorder->blnRecording; }));
+    recorder->FailOver(); // no second server: the recording stops
+    ASSERT_TRUE(WaitUntil([&] { return !recorder->Status().blnRecording; }));
     EXPECT_EQ(body(QStringLiteral("One.mp3")), QByteArray("bbbbbbbb"));
     EXPECT_EQ(body(QStringLiteral("One (2).mp3")), QByteArray("rrrr"));
     EXPECT_FALSE(everyFile().join(',').contains(QStringLiteral("repeat")));
@@ -300,7 +298,7 @@ TEST_F(RepeatTest, AResumedStartKeepsAFileOfTheSameName)
     config.bPreviewModeOnly = true;
     startOnStation();
     recorder->HandleStreamData(kHeader + "aaaa");
-    ASSERT_TRUE(recorder->blnPaused);
+    ASSERT_TRUE(recorder->Status().blnPaused);
     recorder->TogglePause();
     recorder->HandleStreamData(QByteArray(1, '\0') + "bbbb");
     recorder->StopRecording();
@@ -328,10 +326,10 @@ TEST_F(RepeatTest, ANameRecordedBeforeIsKeptWhenARecordingStartsAgain)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         freshRecorder();
-        config.lRecordingMode = c.mode;
+        config.lRecordingMode = RecordingMode(c.mode);
         config.sStreamFileName = c.mode == 1 ? QStringLiteral("single.mp3") : QStringLiteral("arch");
         for (const QByteArray& audio : {QByteArray("1111"), QByteArray("2222")}) {
-            recorder->Servers.Clear();
+            recorder->ClearServers();
             const size_t connections = station.connections.size();
             startOnStation();
             ASSERT_TRUE(WaitUntil([&] { return station.connections.size() > connections; }));

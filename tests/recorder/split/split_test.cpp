@@ -146,7 +146,7 @@ TEST_F(SplitTest, RepeatedTitleKeepsTheFileAndEmptyTitleIsIgnored)
     bytes += "aaaa" + titleBlock("T") + "bbbb" + titleBlock("T") + "cccc" + titleBlock("") + "dddd" + QByteArray(1, '\0');
     startOnStation();
     recorder->HandleStreamData(bytes);
-    EXPECT_EQ(recorder->strSongName, QStringLiteral("T.mp3"));
+    EXPECT_EQ(recorder->Status().strSongName, QStringLiteral("T.mp3"));
     recorder->StopRecording();
     EXPECT_EQ(body(file(QStringLiteral("T.mp3"))), QByteArray("bbbbccccdddd"));
 }
@@ -178,7 +178,7 @@ TEST_F(SplitTest, PausedAudioIsDroppedButStillReachesTheRelay)
     recorder->HandleStreamData("bbbb");
     recorder->TogglePause();
     recorder->HandleStreamData(QByteArray(1, '\0') + "cccc" + titleBlock("Two") + "dddd");
-    EXPECT_EQ(recorder->strSongName, QStringLiteral("Two.mp3"));  // renamed only
+    EXPECT_EQ(recorder->Status().strSongName, QStringLiteral("Two.mp3")); // renamed only
     recorder->TogglePause();  // a new title during the pause: its file starts now
     recorder->HandleStreamData(QByteArray(1, '\0') + "eeee");
     recorder->StopRecording();
@@ -195,7 +195,7 @@ TEST_F(SplitTest, StartPausedWritesNothingUntilResumed)
     config.bStartInListenMode = true;
     startOnStation();
     recorder->HandleStreamData("ICY 200 OK\r\nicy-name:X\r\nicy-metaint:4\r\n\r\naaaa" + titleBlock("One") + "bbbb");
-    EXPECT_TRUE(recorder->blnPaused);
+    EXPECT_TRUE(recorder->Status().blnPaused);
     EXPECT_GE(relay.starts, 1);
     EXPECT_TRUE(relay.on);
     EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files).isEmpty());
@@ -229,9 +229,9 @@ TEST_F(SplitTest, TitlesInWindows1252AreDecoded)
 {
     startOnStation();
     recorder->HandleStreamData("ICY 200 OK\r\nicy-name:X\r\nicy-metaint:4\r\n\r\naaaa" + titleBlock("Caf\xE9 - Cr\xE8me") + "bbbb");
-    EXPECT_EQ(recorder->strSongName, QStringLiteral("Caf\u00e9 - Cr\u00e8me.mp3"));
+    EXPECT_EQ(recorder->Status().strSongName, QStringLiteral("Caf\u00e9 - Cr\u00e8me.mp3"));
     recorder->HandleStreamData(QByteArray(1, '\0') + "cccc" + titleBlock("Caf\xC3\xA9 - Cr\xC3\xA8me"));
-    EXPECT_EQ(recorder->strSongName, QStringLiteral("Caf\u00e9 - Cr\u00e8me.mp3"));  // same title in UTF-8
+    EXPECT_EQ(recorder->Status().strSongName, QStringLiteral("Caf\u00e9 - Cr\u00e8me.mp3")); // same title in UTF-8
     recorder->StopRecording();
     EXPECT_EQ(body(file(QStringLiteral("Caf\u00e9 - Cr\u00e8me.mp3"))), QByteArray("bbbbcccc"));
 }
@@ -243,8 +243,7 @@ TEST_F(SplitTest, FailoverAfterAReconnectContinuesTheSongFile)
     recorder->HandleStreamData(header + "aaaa" + titleBlock("One") + "bbbb");
     // The connection is lost and the server then refuses: the next server
     // takes over the same recording.
-    recorder->blnDisconnect = true;
-    recorder->Timer1_Timer();
+    recorder->FailOver();
     ASSERT_TRUE(WaitUntil([&] { return station.connections.size() == 2 && recorder->Timer1Enabled(); }));
     recorder->HandleStreamData(header + "cccc" + titleBlock("One") + "dddd" + titleBlock("Two") + "eeee");
     recorder->StopRecording();
@@ -257,12 +256,11 @@ TEST_F(SplitTest, FailoverAfterAReconnectContinuesTheSongFile)
 
 TEST_F(SplitTest, FailoverInSingleFileModeKeepsWhatWasRecorded)
 {
-    config.lRecordingMode = 1;
+    config.lRecordingMode = RecordingMode::SingleFile;
     config.sStreamFileName = QStringLiteral("single.mp3");
     startOnStation(2);
     recorder->HandleStreamData("ICY 200 OK\r\n\r\naaaa");
-    recorder->blnDisconnect = true;
-    recorder->Timer1_Timer();
+    recorder->FailOver();
     ASSERT_TRUE(WaitUntil([&] { return station.connections.size() == 2 && recorder->Timer1Enabled(); }));
     recorder->HandleStreamData("ICY 200 OK\r\n\r\nbbbb");
     recorder->StopRecording();
@@ -373,8 +371,7 @@ TEST_F(SplitTest, AHeldStreamWhoseDataWaitsIsNotAStall)
     // Twelve seconds on the recorder's clock with the data still held: no
     // time-out, no reconnect.
     runTicks(100, 12000, false, start);
-    EXPECT_TRUE(recorder->blnRecording);
-    EXPECT_EQ(recorder->TimeoutCount, 0);
+    EXPECT_TRUE(recorder->Status().blnRecording);
     EXPECT_FALSE(captions.contains(QStringLiteral("[ERR] TIMEOUT! Reconnecting...")));
     EXPECT_EQ(station.connections.size(), 1u);
 }

@@ -11,7 +11,7 @@ TEST_F(DisplayTest, LoadingAndUnloadingSetTheTrayCaption)
     EXPECT_EQ(display->windowTitle(), QStringLiteral("Tonquill"));
     EXPECT_TRUE(display->windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(display->sldVolume->value(), -31);  // the complement of the recorder's volume
-    EXPECT_EQ(recorder->lngVolume, 30);
+    EXPECT_EQ(recorder->Status().lngVolume, 30);
     EXPECT_EQ(display->lblRecTime->text(), QStringLiteral("Rec Time"));
     EXPECT_EQ(display->TimeMode(), 1);
     display.reset();
@@ -32,16 +32,16 @@ TEST_F(DisplayTest, StoppedShowsDimLampsZerosAndStopped)
 {
     // What a recording left behind is cleared by the next refresh.
     recording(true);
-    recorder->blnPreviewToggle = true;
-    recorder->lngBitRate = 128;
-    recorder->lngHoursPassed = 3, recorder->lngMinutesPassed = 4, recorder->lngSecondsPassed = 5;
-    recorder->sSongCaption = QStringLiteral("Now Recording: Station");
+    status.blnPreviewToggle = true;
+    status.lngBitRate = 128;
+    status.clock.lngHoursPassed = 3, status.clock.lngMinutesPassed = 4, status.clock.lngSecondsPassed = 5;
+    status.displayCaption = QStringLiteral("Now Recording: Station");
     display->lblRecTime_Click();
     refresh();
     ASSERT_EQ(display->lblBR->text(), QStringLiteral("B: 128"));
     ASSERT_EQ(centre(display->shpNeg1), frmRecordingDisplay::kLit);
 
-    recorder->blnRecording = false;
+    status.blnRecording = false;
     refresh();
     EXPECT_EQ(centre(display->shpRec), frmRecordingDisplay::kDim);
     EXPECT_EQ(brightest(display->lblRec), frmRecordingDisplay::kDim);
@@ -80,17 +80,16 @@ TEST_F(DisplayTest, TimeModesShowElapsedOrLeftWithNegativeValuesAsZero)
         {"left, overdue", true, 1, {-1, -1, -5}, "00 00 00", true, 2, "TIME LEFT"},
         {"left, only seconds overdue", true, 1, {0, 0, -1}, "00 00 00", true, 2, "TIME LEFT"},
         {"left, hours", true, 1, {12, 0, 59}, "12 00 59", true, 2, "TIME LEFT"},
-        // the first refresh still shows time left, then the mode is forced back
-        // (the caption is not touched)
+        // the mode is forced back (the caption is not touched)
         {"not timed forces elapsed", false, 1, {0, 5, 6}, "01 02 03", false, 1, "TIME LEFT"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         load();
         recording(row.timed);
-        recorder->lngHoursPassed = 1, recorder->lngMinutesPassed = 2, recorder->lngSecondsPassed = 3;
-        recorder->lngHoursLeft = row.left[0], recorder->lngMinutesLeft = row.left[1],
-        recorder->lngSecondsLeft = row.left[2];
+        status.clock.lngHoursPassed = 1, status.clock.lngMinutesPassed = 2, status.clock.lngSecondsPassed = 3;
+        status.clock.lngHoursLeft = row.left[0], status.clock.lngMinutesLeft = row.left[1],
+        status.clock.lngSecondsLeft = row.left[2];
         for (int i = 0; i < row.clicks; ++i)
             display->lblRecTime_Click();
         refresh(2);
@@ -112,6 +111,7 @@ TEST_F(DisplayTest, TimeModesShowElapsedOrLeftWithNegativeValuesAsZero)
 TEST_F(DisplayTest, TheTimeModeButtonAndAClickOnTheCaptionToggleAlike)
 {
     recording(true);
+    refresh();
     display->cmdTimeMode->click();
     EXPECT_EQ(display->TimeMode(), 2);
     QTest::mouseClick(display->lblRecTime, Qt::LeftButton);
@@ -128,26 +128,28 @@ TEST_F(DisplayTest, TheTimeModeButtonAndAClickOnTheCaptionToggleAlike)
 
 TEST_F(DisplayTest, LampsLightAndDimWithTheRecorderState)
 {
+    // The error lamp follows the status's error, not the caption's text.
     const struct {
         const char* what;
         bool recording, listening;
         const char* caption;
-        bool rec, listen, error;
+        const char* error;
+        bool rec, listen, errorLit;
     } rows[] = {
-        {"stopped, not listening", false, false, "", false, false, false},
-        {"stopped, listening", false, true, "", false, true, false},
-        {"recording", true, false, "Now Recording: A", true, false, false},
-        {"recording and listening", true, true, "Now Recording: A", true, true, false},
-        {"awaiting data", true, false, "[ERR] NETWORK: Awaiting data...", true, false, true},
-        {"error text inside", true, true, "PAUSED...[ERR]", true, true, true},
-        {"lower case is no error", true, false, "[err] TIMEOUT", true, false, false},
-        {"no brackets, no error", true, false, "ERR TIMEOUT", true, false, false},
+        {"stopped, not listening", false, false, "", "", false, false, false},
+        {"stopped, listening", false, true, "", "", false, true, false},
+        {"recording", true, false, "Now Recording: A", "", true, false, false},
+        {"recording and listening", true, true, "Now Recording: A", "", true, true, false},
+        {"awaiting data", true, false, "[ERR] NETWORK: Awaiting data...", "[ERR] NETWORK: Awaiting data...", true,
+         false, true},
+        {"a song named like an error", true, true, "PAUSED...[ERR]", "", true, true, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        recorder->blnRecording = row.recording;
-        recorder->blnPreviewToggle = row.listening;
-        recorder->sSongCaption = QString::fromLatin1(row.caption);
+        status.blnRecording = row.recording;
+        status.blnPreviewToggle = row.listening;
+        status.displayCaption = QString::fromLatin1(row.caption);
+        status.lastError = QString::fromLatin1(row.error);
         refresh();
         auto colour = [](bool lit) { return lit ? frmRecordingDisplay::kLit : frmRecordingDisplay::kDim; };
         EXPECT_EQ(centre(display->shpRec), colour(row.rec));
@@ -156,8 +158,8 @@ TEST_F(DisplayTest, LampsLightAndDimWithTheRecorderState)
         EXPECT_EQ(display->shpPreview->border(), colour(row.listen));
         EXPECT_EQ(brightest(display->lblPreview), colour(row.listen));
         if (row.recording) {  // stopped leaves the error lamp as it was
-            EXPECT_EQ(centre(display->shpError), colour(row.error));
-            EXPECT_EQ(brightest(display->lblTimeOut), colour(row.error));
+            EXPECT_EQ(centre(display->shpError), colour(row.errorLit));
+            EXPECT_EQ(brightest(display->lblTimeOut), colour(row.errorLit));
         }
     }
 }
@@ -165,10 +167,11 @@ TEST_F(DisplayTest, LampsLightAndDimWithTheRecorderState)
 TEST_F(DisplayTest, StoppingLeavesTheErrorLampAsItWas)
 {
     recording(false);
-    recorder->sSongCaption = QStringLiteral("[ERR] TIMEOUT! Reconnecting...");
+    status.displayCaption = status.lastError = QStringLiteral("[ERR] TIMEOUT! Reconnecting...");
     refresh();
-    recorder->blnRecording = false;
-    recorder->sSongCaption = QStringLiteral("Initializing...");
+    status.blnRecording = false;
+    status.lastError.clear();
+    status.displayCaption = QStringLiteral("Initializing...");
     refresh();
     EXPECT_EQ(centre(display->shpError), frmRecordingDisplay::kLit);
     EXPECT_EQ(brightest(display->lblTimeOut), frmRecordingDisplay::kLit);
@@ -190,7 +193,7 @@ TEST_F(DisplayTest, ABitRateOfZeroKeepsThePreviousText)
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.bitRate);
-        recorder->lngBitRate = step.bitRate;
+        status.lngBitRate = step.bitRate;
         refresh();
         EXPECT_EQ(display->lblBR->text(), QString::fromLatin1(step.shown));
         EXPECT_EQ(brightest(display->lblBR), step.lit ? frmRecordingDisplay::kLit : frmRecordingDisplay::kDim);
@@ -206,13 +209,13 @@ TEST_F(DisplayTest, ExitAsksWhileRecordingAndQuitsOtherwise)
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.recording << row.paused);
         shell.confirmations = shell.quits = 0;
-        recorder->blnRecording = row.recording;
-        recorder->blnPaused = row.paused;
+        status.blnRecording = row.recording;
+        status.blnPaused = row.paused;
+        display->ShowStatus(status);
         display->cmdQuit->click();
         EXPECT_EQ(shell.confirmations, row.confirmations);
         EXPECT_EQ(shell.quits, row.quits);
     }
-    recorder->blnRecording = recorder->blnPaused = false;
 }
 
 TEST_F(DisplayTest, TheButtonsRunTheRecordersOperations)
@@ -220,39 +223,42 @@ TEST_F(DisplayTest, TheButtonsRunTheRecordersOperations)
     // Record starts again on the server list the recorder already holds.
     recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/stream"), station.port(), QString());
     display->cmdRecord->click();
-    EXPECT_TRUE(recorder->blnRecording);
+    EXPECT_TRUE(recorder->Status().blnRecording);
     ASSERT_TRUE(WaitUntil([&] { return station.last() != nullptr; }));
 
     display->cmdPause->click();
-    EXPECT_TRUE(recorder->blnPaused);
+    EXPECT_TRUE(recorder->Status().blnPaused);
     display->cmdPause->click();
-    EXPECT_FALSE(recorder->blnPaused);
+    EXPECT_FALSE(recorder->Status().blnPaused);
 
     // Listen toggles, and the relay follows while recording.
-    const bool listening = recorder->blnPreviewToggle;
+    const bool listening = recorder->Status().blnPreviewToggle;
     const int starts = relay.starts, stops = relay.stops;
     display->cmdPreview->click();
-    EXPECT_NE(recorder->blnPreviewToggle, listening);
+    EXPECT_NE(recorder->Status().blnPreviewToggle, listening);
     display->cmdPreview->click();
-    EXPECT_EQ(recorder->blnPreviewToggle, listening);
+    EXPECT_EQ(recorder->Status().blnPreviewToggle, listening);
     EXPECT_EQ(relay.starts, starts + 1);
     EXPECT_EQ(relay.stops, stops + 1);
 
     display->cmdStop->click();
-    EXPECT_FALSE(recorder->blnRecording);
+    EXPECT_FALSE(recorder->Status().blnRecording);
     EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join(QLatin1Char('|')).toStdString();
 }
 
 TEST_F(DisplayTest, RecordBeforeAnyRecordingStartsTheLastPresetOrNothing)
 {
     display->cmdRecord->click();
-    EXPECT_FALSE(recorder->blnRecording);
+    EXPECT_FALSE(recorder->Status().blnRecording);
     EXPECT_EQ(recorder->phase(), frmMP3::Phase::Idle);
     EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join(QLatin1Char('|')).toStdString();
 
     const QString preset = folder.file(QStringLiteral("station.tvp"));
     ASSERT_TRUE(WriteAll(preset, "Station\r\nhttp://127.0.0.1:1/x.pls\r\nSONGNAMEONLY\r\n%DEFDIR%\r\n0\r\n0\r\n"));
-    recorder->strConfigName = preset;
+    QString path = preset;
+    ASSERT_TRUE(recorder->LoadConfigurationFile(path));
+    recorder->StopRecording();
+    config.sRecordingTitle.clear();
     display->cmdRecord->click();
     EXPECT_EQ(recorder->phase(), frmMP3::Phase::Resolving);
     EXPECT_EQ(config.sRecordingTitle, QStringLiteral("Station"));
@@ -313,15 +319,14 @@ TEST_F(DisplayTest, TheSongsOwnTitleIsShownWhereItsFileNameDiffers)
         const QString file = QFileInfo(recorder->RecordingPath()).fileName();
         ASSERT_TRUE(QFileInfo::exists(folder.file(file)));
         EXPECT_NE(file, row.title + QStringLiteral(".mp3"));
-        EXPECT_EQ(recorder->sSongCaption, QStringLiteral("Now Recording: ") + file);
-        refresh();
+        EXPECT_EQ(recorder->Status().sSongCaption, QStringLiteral("Now Recording: ") + file);
+        // (the recorder's own status reaches the display by its signals)
         EXPECT_EQ(display->DisplayTitle(), QStringLiteral("Now Recording: ") + row.title + QStringLiteral(".mp3"));
     }
     // Any other status is shown as it is.
     recorder->TogglePause();
     recorder->Timer1_Timer();
-    refresh();
-    EXPECT_EQ(display->DisplayTitle(), recorder->sSongCaption);
+    EXPECT_EQ(display->DisplayTitle(), recorder->Status().sSongCaption);
     EXPECT_TRUE(display->DisplayTitle().startsWith(QStringLiteral("PAUSED...")))
         << display->DisplayTitle().toStdString();
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 // The recording display on a recorder built with fakes (the recorder spine's
-// fixture); the tests set the recorder's public state directly and run the
-// refresh by calling the timer's handler.
+// fixture); the tests hand the display a status of their own and run its
+// timer by calling the handler.
 #include "fixture.h"
 
 #include "ui/controls/myslider.h"
@@ -20,7 +20,7 @@ protected:
     void SetUp() override
     {
         RecorderFixture::SetUp();
-        recorder->lngVolume = 30;
+        recorder->SetVolume(30);
         load();
     }
     void TearDown() override
@@ -42,12 +42,14 @@ protected:
 
     void recording(bool timed)
     {
-        recorder->blnRecording = true;
+        status.blnRecording = true;
         config.bEnabledTimedRecording = timed;
     }
 
+    // The status goes to the display, then its timer ticks `times` times.
     void refresh(int times = 1)
     {
+        display->ShowStatus(status);
         for (int i = 0; i < times; ++i)
             display->tmrRecState_Timer();
     }
@@ -84,6 +86,7 @@ protected:
                digits(display->segSec);
     }
 
+    RecorderStatus status; // what the display is shown by refresh()
     RecordingDesktopShell shell;
     qint32 mixer = 30;
     QPoint cursor{-100, -100};

@@ -120,7 +120,7 @@ TEST_F(DisplayTest, TheTitleScrollsAPixelARefreshAndKeepsItsCharactersInOrder)
     recording(false);
     const QString title = QStringLiteral("Now Recording: The Long Distance Ensemble - Variations on a Theme That "
                                          "Will Not Fit Into The Window (Extended Mix)");
-    recorder->sSongCaption = title;
+    status.displayCaption = title;
     QLabel* label = display->lblSongTitle;
     const QFontMetrics fm(label->font());
     ASSERT_GT(fm.horizontalAdvance(title), label->width());
@@ -160,7 +160,7 @@ TEST_F(DisplayTest, TheTitleScrollsAPixelARefreshAndKeepsItsCharactersInOrder)
 TEST_F(DisplayTest, TheMouseStrictlyInsideTheTitleAreaFreezesTheScroll)
 {
     recording(false);
-    recorder->sSongCaption = QStringLiteral("Now Recording: ") + QString(200, QLatin1Char('w'));
+    status.displayCaption = QStringLiteral("Now Recording: ") + QString(200, QLatin1Char('w'));
     refresh(3);
     const QPoint o = display->pcSize->mapToGlobal(QPoint(0, 0));
     const int w = display->pcSize->width(), h = display->pcSize->height();
@@ -199,11 +199,11 @@ TEST_F(DisplayTest, ANewTitleRestartsTheScrollFromTheSeparator)
     recording(false);
     const QString first = QStringLiteral("Now Recording: ") + QString(120, QLatin1Char('a'));
     const QString second = QStringLiteral("Now Recording: ") + QString(120, QLatin1Char('b'));
-    recorder->sSongCaption = first;
+    status.displayCaption = first;
     refresh(150);
     ASSERT_FALSE(display->lblSongTitle->text().startsWith(QStringLiteral(" --- ")));
 
-    recorder->sSongCaption = second;
+    status.displayCaption = second;
     refresh();
     const QString text = display->lblSongTitle->text();
     EXPECT_TRUE((QStringLiteral(" --- ") + second).startsWith(text) ||
@@ -214,7 +214,7 @@ TEST_F(DisplayTest, ANewTitleRestartsTheScrollFromTheSeparator)
 
     // Even with the mouse on the title, a new title restarts it.
     cursor = display->pcSize->mapToGlobal(QPoint(10, 10));
-    recorder->sSongCaption = first;
+    status.displayCaption = first;
     refresh();
     EXPECT_TRUE((QStringLiteral(" --- ") + first).startsWith(display->lblSongTitle->text()));
 }
@@ -222,13 +222,13 @@ TEST_F(DisplayTest, ANewTitleRestartsTheScrollFromTheSeparator)
 TEST_F(DisplayTest, ATitleThatFitsStandsAtTheLeftUnchanged)
 {
     recording(false);
-    recorder->sSongCaption = QStringLiteral("Now Recording: ") + QString(300, QLatin1Char('m'));
+    status.displayCaption = QStringLiteral("Now Recording: ") + QString(300, QLatin1Char('m'));
     refresh(20);
     ASSERT_LT(display->lblSongTitle->x(), 0);
     const QString titles[] = {QStringLiteral("Now Recording: Short"), QString(), QStringLiteral("PAUSED..."),
                               QStringLiteral("Now Recording: <b>Tom</b> & Co")};  // shown as plain text
     for (const QString& title : titles) {
-        recorder->sSongCaption = title;
+        status.displayCaption = title;
         refresh(2);
         EXPECT_EQ(display->lblSongTitle->text(), title);
         EXPECT_EQ(display->lblSongTitle->x(), 0);
@@ -248,7 +248,7 @@ TEST_F(DisplayTest, LongAndStrangeTitlesScrollWithoutGrowingTheWindow)
         QString(2000, QChar(0x0301)),  // combining marks only
     };
     for (const QString& title : titles) {
-        recorder->sSongCaption = title;
+        status.displayCaption = title;
         QElapsedTimer timer;
         timer.start();
         refresh(40);
@@ -273,7 +273,7 @@ TEST_F(DisplayTest, AWiderWindowGivesTheTitleMoreRoom)
     const QFontMetrics fm(display->lblSongTitle->font());
     const int width = fm.horizontalAdvance(title);
     ASSERT_GT(width, display->lblSongTitle->width());
-    recorder->sSongCaption = title;
+    status.displayCaption = title;
     refresh(5);
     ASSERT_LT(display->lblSongTitle->x(), 0);
 

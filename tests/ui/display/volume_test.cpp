@@ -29,10 +29,10 @@ TEST_F(VolumeTest, TheSliderHoldsTheComplementOfTheVolume)
     } rows[] = {{0, -1}, {1, -2}, {50, -51}, {100, -101}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.volume);
-        recorder->lngVolume = row.volume;
+        recorder->SetVolume(row.volume);
         load();
         EXPECT_EQ(display->sldVolume->value(), row.slider);
-        EXPECT_EQ(recorder->lngVolume, row.volume);
+        EXPECT_EQ(recorder->Status().lngVolume, row.volume);
     }
     EXPECT_EQ(display->sldVolume->MinValue(), -101);
     EXPECT_EQ(display->sldVolume->MaxValue(), -1);
@@ -45,7 +45,7 @@ TEST_F(VolumeTest, DraggingToTheTopWritesFullVolume)
     refresh(2);  // slider and mixer agree: the program has not just moved it
     dragToTop();
     EXPECT_EQ(display->sldVolume->value(), -101);
-    EXPECT_EQ(recorder->lngVolume, 100);
+    EXPECT_EQ(recorder->Status().lngVolume, 100);
 }
 
 TEST_F(VolumeTest, HeldTheSliderIsNotPulledBackToTheMixer)
@@ -54,7 +54,7 @@ TEST_F(VolumeTest, HeldTheSliderIsNotPulledBackToTheMixer)
     refresh(2);
     dragToTop(5);  // the mixer still says 30 on every refresh while held
     EXPECT_EQ(display->sldVolume->value(), -101);
-    EXPECT_EQ(recorder->lngVolume, 100);
+    EXPECT_EQ(recorder->Status().lngVolume, 100);
 }
 
 TEST_F(VolumeTest, AKeyKeepsTheSliderForTheNextRefresh)
@@ -64,7 +64,7 @@ TEST_F(VolumeTest, AKeyKeepsTheSliderForTheNextRefresh)
     display->sldVolume->setFocus();
     QTest::keyClick(display->sldVolume, Qt::Key_Up);  // towards the top: louder
     EXPECT_EQ(display->sldVolume->value(), -32);
-    EXPECT_EQ(recorder->lngVolume, 31);
+    EXPECT_EQ(recorder->Status().lngVolume, 31);
     refresh();
     EXPECT_EQ(display->sldVolume->value(), -32);
     // The key counts once: the refresh after that follows the mixer again.
@@ -93,7 +93,7 @@ TEST_F(VolumeTest, AChangedMixerMovesTheSliderWhileRecording)
         EXPECT_EQ(display->sldVolume->value(), step.slider);
         refresh();  // settled
         EXPECT_EQ(display->sldVolume->value(), step.slider);
-        EXPECT_EQ(recorder->lngVolume, step.volume);
+        EXPECT_EQ(recorder->Status().lngVolume, step.volume);
     }
 }
 
@@ -102,7 +102,7 @@ TEST_F(VolumeTest, WithoutARecordingTheSliderIsLeftAlone)
     mixer = 80;
     refresh(3);
     EXPECT_EQ(display->sldVolume->value(), -31);
-    EXPECT_EQ(recorder->lngVolume, 30);
+    EXPECT_EQ(recorder->Status().lngVolume, 30);
 }
 
 TEST_F(VolumeTest, AMixerThatCannotBeReadLeavesSliderAndVolumeAlone)
@@ -111,15 +111,15 @@ TEST_F(VolumeTest, AMixerThatCannotBeReadLeavesSliderAndVolumeAlone)
     mixer = -1;
     refresh(3);
     EXPECT_EQ(display->sldVolume->value(), -31);
-    EXPECT_EQ(recorder->lngVolume, 30);
+    EXPECT_EQ(recorder->Status().lngVolume, 30);
 
     // The user's own changes still reach the recorder.
     dragToTop(2);
     EXPECT_EQ(display->sldVolume->value(), -101);
-    EXPECT_EQ(recorder->lngVolume, 100);
+    EXPECT_EQ(recorder->Status().lngVolume, 100);
     refresh(3);
     EXPECT_EQ(display->sldVolume->value(), -101);
-    EXPECT_EQ(recorder->lngVolume, 100);
+    EXPECT_EQ(recorder->Status().lngVolume, 100);
 
     // Once the mixer can be read again, the slider follows it.
     mixer = 20;

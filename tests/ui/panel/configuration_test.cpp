@@ -38,7 +38,7 @@ TEST_F(PanelConfigurationTest, LoadBasedOnCrFillsTheBoxPerRecordingMode)
         panel->optDated->click();
         panel->txtMP3Path->setText(QStringLiteral("/before/"));
         panel->txtBaseLineName->setText(QStringLiteral("kept"));
-        config.lRecordingMode = c.mode;
+        config.lRecordingMode = RecordingMode(c.mode);
         config.sMP3Path = c.path;
         config.sStreamFileName = c.fileName;
         config.sShoutCastFile = QStringLiteral("http://host/list.pls");
@@ -76,7 +76,7 @@ TEST_F(PanelConfigurationTest, LoadBasedOnCrListsTheStationOnceAndSelectsIt)
         {QStringLiteral("http://host/LIST.pls"), {"A", "Jazz", "B", "Jazz FM"}, 3},
         {QStringLiteral("http://host/a.pls"), {"A", "Jazz", "B", "Jazz FM"}, 0},
     };
-    config.lRecordingMode = 2;
+    config.lRecordingMode = RecordingMode::PerSong;
     config.sRecordingTitle = QStringLiteral("Jazz FM");
     for (const auto& row : rows) {
         SCOPED_TRACE(row.url.toStdString());
@@ -103,7 +103,7 @@ TEST_F(PanelConfigurationTest, TimedAndCleanupBoxesFollowTheConfiguration)
         panel->chkShutdown->setChecked(true);
         panel->spnTimeInMinutes->setValue(5);
         panel->spnRecordingDays->setValue(9);
-        config.lRecordingMode = 2;
+        config.lRecordingMode = RecordingMode::PerSong;
         config.bEnabledTimedRecording = c.timed;
         config.lTimedRecording = 90;
         config.bExitTimedRecording = false;
@@ -157,7 +157,7 @@ TEST_F(PanelConfigurationTest, PutInCrSplitsTheBoxPerCaptureMode)
         config.sStreamFileName = QStringLiteral("untouched");
         config.bStartPaused = true;
         panel->PutInCR();
-        EXPECT_EQ(config.lRecordingMode, c.mode);
+        EXPECT_EQ(int(config.lRecordingMode), c.mode);
         EXPECT_EQ(config.sMP3Path, c.path);
         EXPECT_EQ(config.sStreamFileName, c.fileName);
         EXPECT_EQ(config.sShoutCastFile, QStringLiteral("http://host/list.pls"));
@@ -188,11 +188,11 @@ TEST_F(PanelConfigurationTest, RecordWhileRecordingStopsTheRunningOneFirst)
     panel->optNormal->click();
     panel->txtMP3Path->setText(folder.path());
     panel->txtPlaylist->setText(localUrl(QStringLiteral("list.pls")));
-    config.lRecordingMode = 2;
+    config.lRecordingMode = RecordingMode::PerSong;
     startOnStation();
     recorder->HandleStreamData("ICY 200 OK\r\nicy-name:Test FM\r\nicy-metaint:16\r\n\r\n" + QByteArray(16, 'a') +
                                titleBlock("Artist A - Song One") + QByteArray(16, 'b'));
-    ASSERT_TRUE(recorder->blnRecording);
+    ASSERT_TRUE(recorder->Status().blnRecording);
     panel->PanelEdited = true;
     config.bPreviewModeOnly = false;
 
@@ -229,14 +229,14 @@ TEST_F(PanelConfigurationTest, WhileRecordingTheButtonsWaitForAChange)
         panel->txtMP3Path->setText(c.ready ? folder.path() : QString());
         panel->txtMP3Path_LostFocus();
         panel->cmdSave->setEnabled(!c.enabled);
-        recorder->blnRecording = c.recording;
+        RecorderStatus status;
+        status.blnRecording = c.recording;
         panel->PanelEdited = c.edited;
-        panel->tmrRecMon_Timer();
+        panel->RecorderStatusChanged(status);
         EXPECT_EQ(panel->cmdRecord->isEnabled(), c.enabled);
         EXPECT_EQ(panel->cmdPreview->isEnabled(), c.enabled);
         EXPECT_EQ(panel->cmdSave->isEnabled(), !c.enabled); // not the timer's
     }
-    recorder->blnRecording = false;
 }
 
 // The two recording options of the Advanced page are per-user settings of

@@ -391,7 +391,7 @@ TEST_F(PanelMenuTest, ClosingDuringARecordingAsksFirst)
         EXPECT_EQ(shell.confirmations, paused ? 0 : 1);
         EXPECT_EQ(shell.quits, paused ? 1 : 0);
         EXPECT_EQ(QFile::exists(panelDeps.stationFile), paused);
-        EXPECT_TRUE(recorder->blnRecording);
+        EXPECT_TRUE(recorder->Status().blnRecording);
     }
 }
 

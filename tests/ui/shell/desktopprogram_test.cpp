@@ -73,7 +73,7 @@ TEST_F(DesktopProgramTest, WithANotificationAreaTheRecorderLivesInTheTray)
     EXPECT_EQ(program->display(), nullptr);
     ASSERT_NE(program->panel(), nullptr);  // an empty command line opens the panel
     EXPECT_TRUE(program->panel()->isVisible());
-    EXPECT_EQ(recorder->lngVolume, 42);  // set before any window read it
+    EXPECT_EQ(recorder->Status().lngVolume, 42); // set before any window read it
 }
 
 // The notification area missing at one check (its host re-registering) is

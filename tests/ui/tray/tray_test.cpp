@@ -1,6 +1,5 @@
 // The tray icon and its menu against the recorder, and the quit confirmation.
 #include "fixture.h"
-
 #include "recorder/recordingfiles.h"
 #include "ui/display/frmrecordingdisplay.h"
 #include "ui/shell/desktopshell.h"
@@ -9,6 +8,7 @@
 #include "ui/tray/trayicon.h"
 
 #include <QAction>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -17,7 +17,6 @@
 #include <QSignalSpy>
 #include <QToolButton>
 #include <QWidget>
-
 #include <limits>
 
 namespace {
@@ -134,7 +133,7 @@ TEST_F(TrayTest, TheMenuFollowsTheRecordingFromStartToStop)
     tray->mnuStopRecording->trigger();
     checkMenu({"stopped", true, false, true, false, false, "Exit"});
     EXPECT_EQ(TrayTipText(icon.tip), QStringLiteral("Tonquill"));
-    EXPECT_FALSE(recorder->blnRecording);
+    EXPECT_FALSE(recorder->Status().blnRecording);
 }
 
 // A stop ends a pause: the menu is as after any stop, and the next
@@ -147,10 +146,10 @@ TEST_F(TrayTest, StoppingWhilePausedResetsThePauseItem)
     tray->mnuStopRecording->trigger();
     checkMenu({"stopped", true, false, true, false, false, "Exit"});
     EXPECT_EQ(tray->mnuPauseRecording->text(), QStringLiteral("Pause Recording"));
-    EXPECT_FALSE(recorder->blnPaused);
+    EXPECT_FALSE(recorder->Status().blnPaused);
     startOnStation();
     EXPECT_EQ(tray->mnuPauseRecording->text(), QStringLiteral("Pause Recording"));
-    EXPECT_FALSE(recorder->blnPaused);
+    EXPECT_FALSE(recorder->Status().blnPaused);
 }
 
 TEST_F(TrayTest, TheDisplaysPauseBeforeARecordingLeavesTheMenuAsItIs)
@@ -172,7 +171,7 @@ TEST_F(TrayTest, TheDisplaysPauseBeforeARecordingLeavesTheMenuAsItIs)
     display.cmdPause->click();
     startOnStation();
     checkMenu({"recording", true, true, false, true, true, "Stop Recording and Exit"});
-    EXPECT_TRUE(recorder->blnPaused);
+    EXPECT_TRUE(recorder->Status().blnPaused);
     EXPECT_EQ(tray->mnuPauseRecording->text(), QStringLiteral("Unpause Recording"));
 }
 
@@ -246,12 +245,16 @@ TEST_F(TrayTest, StartRecordingReloadsTheLastPreset)
 {
     const QString preset = folder.file(QStringLiteral("station.tvp"));
     ASSERT_TRUE(WriteAll(preset, "Station\r\nhttp://127.0.0.1:1/x.pls\r\nSONGNAMEONLY\r\n%DEFDIR%\r\n0\r\n0\r\n"));
-    recorder->strConfigName = preset;
+    QString path = preset;
+    ASSERT_TRUE(recorder->LoadConfigurationFile(path));
+    recorder->StopRecording();
+    config.sRecordingTitle.clear();
     tray->mnuStartRecording_Click();
     EXPECT_EQ(config.sRecordingTitle, QStringLiteral("Station"));
     EXPECT_EQ(recorder->phase(), frmMP3::Phase::Resolving);
 
-    recorder->strConfigName = folder.file(QStringLiteral("gone.tvp"));
+    recorder->StopRecording();
+    ASSERT_TRUE(QFile::remove(preset));
     tray->mnuStartRecording_Click();
     EXPECT_TRUE(messages.messages.contains(QStringLiteral("The preset file specified does not exist!")));
 }
@@ -286,7 +289,7 @@ TEST_F(QuitDialogTest, LeftAloneItAnswersNoAfterFiveSecondsAcrossTheWrap)
         EXPECT_TRUE(!d || !d->isVisible());
         ASSERT_TRUE(WaitUntil([&] { return d.isNull(); }));
     }
-    EXPECT_TRUE(recorder->blnRecording);
+    EXPECT_TRUE(recorder->Status().blnRecording);
     EXPECT_EQ(shell.quits, 0);
 }
 
@@ -325,7 +328,40 @@ TEST_F(QuitDialogTest, YesStopsTheRecordingWithATaggedFileAndQuits)
     const QString path = recorder->RecordingPath();
     frmAreYouSure* d = open(5000);
     d->cmdYes->click();
-    EXPECT_FALSE(recorder->blnRecording);
+    EXPECT_FALSE(recorder->Status().blnRecording);
     EXPECT_EQ(shell.quits, 1);
     EXPECT_TRUE(ReadAll(path).right(128).startsWith("TAG"));
+}
+
+// The menu is derived from the recorder's status alone.
+TEST(TrayMenuState, FollowsRecordingPauseAndListening)
+{
+    const struct {
+        bool recording, paused, listening;
+        const char* exitCaption;
+        const char* pauseCaption;
+        const char* listenCaption;
+    } rows[] = {
+        {false, false, false, "Exit", "Pause Recording", "Listen to recording"},
+        // a pause before a recording shows only once the recording runs
+        {false, true, true, "Exit", "Pause Recording", "Stop listening to recording"},
+        {true, false, false, "Stop Recording and Exit", "Pause Recording", "Listen to recording"},
+        {true, true, true, "Stop Recording and Exit", "Unpause Recording", "Stop listening to recording"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.recording << row.paused << row.listening);
+        RecorderStatus status;
+        status.blnRecording = row.recording;
+        status.blnPaused = row.paused;
+        status.blnPreviewToggle = row.listening;
+        const RecorderMenuState m = MenuStateOf(status);
+        EXPECT_EQ(m.mPopExit, QString::fromLatin1(row.exitCaption));
+        EXPECT_EQ(m.mnuPauseRecordingCaption, QString::fromLatin1(row.pauseCaption));
+        EXPECT_EQ(m.mnuListenCaption, QString::fromLatin1(row.listenCaption));
+        EXPECT_EQ(m.mnuStartRecording, !row.recording);
+        EXPECT_EQ(m.mnuStopRecording, row.recording);
+        EXPECT_EQ(m.mnuPauseRecording, row.recording);
+        EXPECT_EQ(m.mnuListen, row.recording);
+        EXPECT_TRUE(m.mnuToggleDisplay);
+    }
 }
