@@ -8,10 +8,6 @@
 #include <QFileInfo>
 #include <algorithm>
 
-namespace {
-constexpr int kWatchMs = 500;
-} // namespace
-
 QString SongTitleOf(const QString& songName)
 {
     const QString extension = RecordingExtensionOf(songName);
@@ -23,15 +19,15 @@ QString SongTitleOf(const QString& songName)
 RecorderDesktopLink::RecorderDesktopLink(frmMP3& recorder, clsConfiguration& config, Hooks hooks, QDBusConnection bus,
                                          QObject* parent)
     : QObject(parent), m_recorder(recorder), m_config(config), m_hooks(std::move(hooks)), m_controls(*this, bus),
-      m_notifier(bus, m_hooks.openFolder), m_actions(bus, [this](DesktopAction action) { Perform(action); })
+      m_notifier(bus, m_hooks.openFolder), m_actions(bus, [this](DesktopAction action) { Perform(action); }),
+      m_status(recorder.Status())
 {
-    connect(&m_recorder, &frmMP3::songCaptionChanged, this, &RecorderDesktopLink::refresh);
-    connect(&m_recorder, &frmMP3::menuChanged, this, &RecorderDesktopLink::refresh);
-    connect(&m_recorder, &frmMP3::phaseChanged, this, [this](frmMP3::Phase phase) {
-        if (phase == frmMP3::Phase::Idle)
+    connect(&m_recorder, &frmMP3::statusChanged, this, [this](const RecorderStatus& status) {
+        m_status = status;
+        if (!status.blnRecording)
             m_outageSaid = false;
-        else if (!m_recorder.strConfigName.isEmpty() && m_recorder.strConfigName != LastPreset())
-            SetLastPreset(m_recorder.strConfigName);
+        else if (!status.strConfigName.isEmpty() && status.strConfigName != LastPreset())
+            SetLastPreset(status.strConfigName);
         refresh();
     });
     connect(&m_recorder, &frmMP3::fileClosed, this, &RecorderDesktopLink::onFileClosed);
@@ -39,13 +35,6 @@ RecorderDesktopLink::RecorderDesktopLink(frmMP3& recorder, clsConfiguration& con
     connect(&m_recorder, &frmMP3::gaveUp, this, [this] {
         if (NotifyProblems())
             m_notifier.Show(notices::GaveUp(m_config.sRecordingTitle));
-    });
-    m_watch.setInterval(kWatchMs);
-    // The status goes back to the file without a word once the stream flows
-    // again: the outage's end is looked for here too.
-    connect(&m_watch, &QTimer::timeout, this, [this] {
-        if (m_controls.State().volume != std::clamp(m_recorder.lngVolume, 0, 100) || m_outageSaid)
-            refresh();
     });
     refresh();
 }
@@ -59,12 +48,10 @@ void RecorderDesktopLink::Register()
 {
     m_controls.Register();
     m_actions.Register();
-    m_watch.start();
 }
 
 void RecorderDesktopLink::Unregister()
 {
-    m_watch.stop();
     m_controls.Unregister();
     m_actions.Unregister();
 }
@@ -72,16 +59,17 @@ void RecorderDesktopLink::Unregister()
 void RecorderDesktopLink::refresh()
 {
     const MediaState& before = m_controls.State();
+    const RecorderStatus& status = m_status;
     MediaState s;
-    s.recording = m_recorder.blnRecording;
-    s.listening = m_recorder.blnPreviewToggle;
-    s.paused = m_recorder.blnPaused;
-    s.volume = std::clamp(m_recorder.lngVolume, 0, 100);
+    s.recording = status.blnRecording;
+    s.listening = status.blnPreviewToggle;
+    s.paused = status.blnPaused;
+    s.volume = std::clamp(status.lngVolume, 0, 100);
     s.track = before.track;
     if (s.recording) {
-        s.title = SongTitleOf(m_recorder.strSongName);
+        s.title = SongTitleOf(status.strSongName);
         s.station = m_config.sRecordingTitle;
-        s.file = m_recorder.RecordingPath();
+        s.file = status.file;
         if (s.title != before.title)
             ++s.track;
         // A file keeps the title it was opened with: the next song's title
@@ -90,8 +78,7 @@ void RecorderDesktopLink::refresh()
             m_titles.try_emplace(s.file, s.title);
     }
     // The stream flows again: a later outage is told of again.
-    if (m_outageSaid && !m_recorder.Reconnecting() &&
-        !m_recorder.sSongCaption.startsWith(QLatin1String("[ERR] NETWORK")))
+    if (m_outageSaid && status.connection == ConnectionState::Streaming)
         m_outageSaid = false;
     m_controls.SetState(s);
 }
@@ -119,17 +106,14 @@ void RecorderDesktopLink::onReconnecting()
 
 void RecorderDesktopLink::StartRecording()
 {
-    // As the tray's "Start Recording": the preset loaded last, or the
-    // servers of a playlist file recorded before.
-    QString preset = m_recorder.strConfigName;
-    if (preset.isEmpty() && m_recorder.Servers.Last() >= 1) {
-        m_recorder.StartRecording();
-        return;
-    }
-    if (preset.isEmpty())
-        preset = LastPreset();
-    if (!preset.isEmpty())
+    // As the tray's "Start Recording": the recorder starts again on its
+    // preset or servers; a recorder that has neither takes the preset
+    // recorded last.
+    QString preset = LastPreset();
+    if (m_status.strConfigName.isEmpty() && m_recorder.ServerEntries().Last() < 1 && !preset.isEmpty())
         m_recorder.LoadConfigurationFile(preset);
+    else
+        m_recorder.Restart();
 }
 
 void RecorderDesktopLink::StopRecording()
@@ -145,7 +129,7 @@ void RecorderDesktopLink::TogglePause()
 
 void RecorderDesktopLink::SetVolume(int percent)
 {
-    m_recorder.lngVolume = std::clamp(percent, 0, 100);
+    m_recorder.SetVolume(std::clamp(percent, 0, 100));
     refresh();
 }
 
@@ -158,7 +142,7 @@ void RecorderDesktopLink::Raise()
 void RecorderDesktopLink::Quit()
 {
     // As the display's Exit: a running recording asks first.
-    if (m_recorder.blnRecording && !m_recorder.blnPaused) {
+    if (m_status.blnRecording && !m_status.blnPaused) {
         if (m_hooks.showQuitConfirmation)
             m_hooks.showQuitConfirmation();
     } else if (m_hooks.quitProgram) {
@@ -169,7 +153,7 @@ void RecorderDesktopLink::Quit()
 void RecorderDesktopLink::Perform(DesktopAction action)
 {
     if (action == DesktopAction::RecordLastPreset) {
-        if (!m_recorder.blnRecording)
+        if (!m_status.blnRecording)
             StartRecording();
         Raise();
     } else if (action == DesktopAction::OpenSearch && m_hooks.openSearch) {

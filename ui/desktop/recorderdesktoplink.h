@@ -1,12 +1,12 @@
 #pragma once
 
+#include "recorder/recorderstatus.h"
 #include "ui/desktop/desktopactions.h"
 #include "ui/desktop/mediacontrols.h"
 #include "ui/desktop/notifier.h"
 
 #include <QDBusConnection>
 #include <QObject>
-#include <QTimer>
 #include <functional>
 #include <map>
 
@@ -31,9 +31,6 @@ public:
         std::function<void()> openSearch;
         std::function<void(const QString& folder)> openFolder;
     };
-
-    // How often the volume and the end of an outage are looked for.
-    static constexpr int kWatchMs = 500;
 
     RecorderDesktopLink(frmMP3& recorder, clsConfiguration& config, Hooks hooks, QDBusConnection bus,
                         QObject* parent = nullptr);
@@ -67,7 +64,7 @@ private:
     MediaControls m_controls;
     DesktopNotifier m_notifier;
     DesktopActionService m_actions;
-    QTimer m_watch;                      // the display sets the volume without a word
+    RecorderStatus m_status;             // as the recorder last told it
     std::map<QString, QString> m_titles; // the song's title of each file written this run
     bool m_outageSaid = false;           // the lost stream's notice is shown once per outage
 };

@@ -114,7 +114,7 @@ void DesktopProgram::RaiseWindows()
     }
     if (shown)
         return;
-    if (m_recorder && m_recorder->blnRecording) {
+    if (m_recorder && m_recorder->Status().blnRecording) {
         ShowRecordingDisplay();
         bringUp(m_display);
     } else if (IPanel* panel = loadPanel()) {

@@ -58,7 +58,7 @@ TEST_F(DesktopLinkTest, NoticesFollowTheSettingsAndComeOncePerOutage)
         for (int attempt = 0; attempt < 3; ++attempt)
             emit recorder->reconnecting();
         emit recorder->gaveUp();
-        emit recorder->phaseChanged(frmMP3::Phase::Idle);
+        emit recorder->statusChanged(RecorderStatus{});
         emit recorder->fileClosed(folder.file(QStringLiteral("A - B.mp3")));
         ASSERT_TRUE(WaitUntil([&] { return notifications.calls.size() >= c.expected.size(); }));
         RunPendingEvents();
@@ -69,24 +69,33 @@ TEST_F(DesktopLinkTest, NoticesFollowTheSettingsAndComeOncePerOutage)
     SetNotifyProblems(true);
     emit recorder->reconnecting();
     ASSERT_TRUE(WaitUntil([&] { return notifications.calls.size() == 1; }));
-    // So is one after the stream flowed again, which the status shows
-    // without a signal.
-    recorder->sSongCaption = QStringLiteral("Now Recording: A - B.mp3");
-    ASSERT_TRUE(WaitForTimerTicks(RecorderDesktopLink::kWatchMs, 2));
+    // So is one after the stream flowed again; one still waiting to retry
+    // is the same outage.
+    RecorderStatus status;
+    status.blnRecording = true;
+    status.connection = ConnectionState::WaitingToRetry;
+    emit recorder->statusChanged(status);
+    emit recorder->reconnecting();
+    status.connection = ConnectionState::Streaming;
+    emit recorder->statusChanged(status);
     emit recorder->reconnecting();
     ASSERT_TRUE(WaitUntil([&] { return notifications.calls.size() == 2; }));
+    RunPendingEvents();
+    EXPECT_EQ(notifications.calls.size(), 2);
 }
 
 // The media controls' Quit asks while a recording runs, as the display's
 // Exit does; Play with nothing loaded starts the preset recorded last.
 TEST_F(DesktopLinkTest, QuitAsksWhileRecordingAndPlayStartsTheLastPreset)
 {
-    recorder->blnRecording = true;
-    link->Quit();
-    recorder->blnPaused = true;
-    link->Quit();
-    recorder->blnRecording = false;
-    recorder->blnPaused = false;
+    RecorderStatus status;
+    for (const bool paused : {false, true}) {
+        status.blnRecording = true;
+        status.blnPaused = paused;
+        emit recorder->statusChanged(status);
+        link->Quit();
+    }
+    emit recorder->statusChanged(RecorderStatus{});
     link->Quit();
     EXPECT_EQ(asked, (QStringList{QStringLiteral("confirm"), QStringLiteral("quit"), QStringLiteral("quit")}));
 
@@ -108,11 +117,13 @@ TEST_F(DesktopLinkTest, QuitAsksWhileRecordingAndPlayStartsTheLastPreset)
 // A preset that starts is remembered as the last one, for the menu entry.
 TEST_F(DesktopLinkTest, AStartedPresetBecomesTheLastPreset)
 {
-    recorder->strConfigName = folder.file(QStringLiteral("other.tvp"));
-    emit recorder->phaseChanged(frmMP3::Phase::Resolving);
+    RecorderStatus status;
+    status.blnRecording = true;
+    status.strConfigName = folder.file(QStringLiteral("other.tvp"));
+    emit recorder->statusChanged(status);
     EXPECT_EQ(LastPreset(), folder.file(QStringLiteral("other.tvp")));
-    recorder->strConfigName.clear();
-    emit recorder->phaseChanged(frmMP3::Phase::Recording);
+    status.strConfigName.clear();
+    emit recorder->statusChanged(status);
     EXPECT_EQ(LastPreset(), folder.file(QStringLiteral("other.tvp")));
 }
 
@@ -121,8 +132,8 @@ TEST_F(DesktopLinkTest, AStartedPresetBecomesTheLastPreset)
 TEST_F(DesktopLinkTest, VolumeGoesBothWays)
 {
     link->SetVolume(250);
-    EXPECT_EQ(recorder->lngVolume, 100);
+    EXPECT_EQ(recorder->Status().lngVolume, 100);
     EXPECT_EQ(link->Controls().State().volume, 100);
-    recorder->lngVolume = 40;
-    ASSERT_TRUE(WaitUntil([&] { return link->Controls().State().volume == 40; }));
+    recorder->SetVolume(40);
+    EXPECT_EQ(link->Controls().State().volume, 40);
 }

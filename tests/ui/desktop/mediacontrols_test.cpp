@@ -215,7 +215,7 @@ TEST(DesktopActions, CommandLinesAndSongNames)
     struct Name {
         const char *name, *title;
     } names[] = {
-        {"A - B.mp3", "A - B"}, {"A - B.AAC", "A - B"}, {"x.ogg", "x.ogg"}, {".mp3", ""}, {"", ""}, {"mp3", "mp3"},
+        {"A - B.mp3", "A - B"}, {"A - B.AAC", "A - B"}, {"x.ogg", "x"}, {"x.opus", "x"}, {"x.wav", "x.wav"}, {".mp3", ""}, {"", ""}, {"mp3", "mp3"},
     };
     for (const Name& n : names)
         EXPECT_EQ(SongTitleOf(QString::fromLatin1(n.name)), QString::fromLatin1(n.title)) << n.name;

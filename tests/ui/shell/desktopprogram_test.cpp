@@ -282,12 +282,13 @@ TEST_F(DesktopProgramTest, RaiseShowsTheDisplayWhileRecordingElseThePanel)
     EXPECT_EQ(log.made, 1);
 
     program->panel()->hide();
-    recorder->blnRecording = true;
+    startOnStation();
+    ASSERT_TRUE(recorder->Status().blnRecording);
     program->RaiseWindows();
     ASSERT_NE(program->display(), nullptr);
     EXPECT_TRUE(program->display()->isVisible());
     EXPECT_FALSE(program->panel()->isVisible());
-    recorder->blnRecording = false;
+    recorder->StopRecording();
     program->RaiseWindows();  // the display is shown: it stays the one raised
     EXPECT_FALSE(program->panel()->isVisible());
     EXPECT_EQ(log.made, 1);
