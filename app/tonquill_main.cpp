@@ -1,35 +1,20 @@
-// The recorder's composition root: builds the services and the recorder
-// window, reads the command line and runs the event loop.
-#include "config/configuration.h"
+// The recorder's program: answers the information switches, records
+// without a display itself and hands a run with a display to the desktop
+// part, a library loaded only then, so a recorder without windows loads no
+// widgets, graphics or sound libraries.
+#include "app/infoswitches.h"
+#include "app/recorderrun.h"
 #include "config/settings.h"
-#include "listen/ctlmp3server.h"
-#include "listen/streamplayer.h"
-#include "platform/atscheduler.h"
-#include "platform/commandrunner.h"
 #include "platform/folders.h"
 #include "platform/messages.h"
-#include "platform/sleeper.h"
-#include "platform/tickcount.h"
+#include "platform/modules.h"
 #include "recorder/frmmp3.h"
 #include "recorder/headlessconsole.h"
-#include "sources/live365reader.h"
-#include "platform/process.h"
-#include "platform/terminationsignals.h"
-#include "ui/messageboxservice.h"
-#include "ui/panel/frmrecord.h"
-#include "ui/shell/desktopprogram.h"
-#include "ui/shell/dialogs.h"
-#include "ui/search/radiobrowserclicks.h"
-#include "ui/tray/trayicon.h"
-#include "infoswitches.h"
 
-#include <QApplication>
-#include <QIcon>
-#include <QMimeData>
 #include <QCoreApplication>
 #include <QTimer>
 
-#include <memory>
+#include <cstdio>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -75,14 +60,6 @@ const char* const kUsage =
     "  TONQUILL_NO_PAUSES=1        leave out the deliberate pauses (for measuring)\n"
     "  TONQUILL_LISTEN=1           play what is recorded when headless too\n";
 
-// The whole argument text, as one line.
-QString commandLineOf(int argc, char** argv)
-{
-    QStringList parts;
-    for (int i = 1; i < argc; ++i)
-        parts.append(QString::fromLocal8Bit(argv[i]));
-    return parts.join(QLatin1Char(' '));
-}
 }  // namespace
 
 int main(int argc, char** argv)
@@ -90,143 +67,42 @@ int main(int argc, char** argv)
     if (const int answered = AnswerInfoSwitch(argc, argv, "tonquill", kUsage); answered >= 0)
         return answered;
     keepStreamBuffersInHeap();
-    const QString commandLine = commandLineOf(argc, argv);
-    const bool headless = IsHeadless();
-    std::unique_ptr<QCoreApplication> app;
-    if (headless)
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    else
-        app = std::make_unique<QApplication>(argc, argv);
+    if (!IsHeadless()) {
+        QString problem;
+        using DesktopMain = int (*)(int, char**);
+        const auto desktop = reinterpret_cast<DesktopMain>(ModuleFunction(QStringLiteral("tonquill-desktop"),
+                                                                          "tonquillDesktopMain", problem));
+        if (!desktop) {
+            std::fprintf(stderr, "Tonquill: the windows cannot be loaded (%s); TONQUILL_HEADLESS=1 records without them.\n",
+                         qPrintable(problem));
+            return 1;
+        }
+        return desktop(argc, argv);
+    }
+
+    QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Tonquill"));
-    if (!headless) {
-        // The recorder lives on in the notification area when its windows close.
-        QApplication::setQuitOnLastWindowClosed(false);
-        QApplication::setWindowIcon(TonquillIcon());
-        // Lets the desktop match the windows to the menu entry.
-        QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tonquill.Tonquill"));
-    }
-
-    std::unique_ptr<IMessageService> shown;
-    if (headless)
-        shown = std::make_unique<StderrMessageService>(QStringLiteral("Tonquill"));
-    else
-        shown = std::make_unique<MessageBoxService>(QStringLiteral("Tonquill"));
-    TrackingMessageService messages(*shown);
+    const QString commandLine = CommandLineOf(argc, argv);
+    StderrMessageService shown(QStringLiteral("Tonquill"));
+    TrackingMessageService messages(shown);
     HeadlessConsole console(messages);
-
-    if (commandLine == QLatin1String("-installassc")) {
-        console.InstallAssociations();
-        return messages.count() > 0 ? 1 : 0;
-    }
-    if (commandLine == QLatin1String("-uninstallassc")) {
-        console.UninstallAssociations();
-        return messages.count() > 0 ? 1 : 0;
-    }
+    if (const int status = AnswerAssociationSwitch(commandLine, console, messages); status >= 0)
+        return status;
     SetAdvanced(GetAdvanced());
-
-    if (headless && commandLine.isEmpty()) {
+    if (commandLine.isEmpty()) {
         messages.ShowMessage(QStringLiteral("Give a preset file (.tvp) or a playlist file (.pls) to record; "
                                             "the control panel needs a display."));
         return 1;
     }
 
-    SystemTickSource clock;
-    ThreadSleeper sleeper;
-    ctlMP3Server relay(messages, EmbeddedPlayerFor(headless), nullptr);
-    clsConfiguration& config = Configuration();
-    config.setMessageService(&messages);
-
-    ctlLive365TitleReader live365(&clock);
-
-    RecorderDeps deps;
-    deps.clock = &clock;
-    deps.messages = &messages;
-    deps.sleeper = &sleeper;
-    deps.config = &config;
-    deps.relay = &relay;
-    deps.host = &console;
-    deps.live365 = &live365;
-    if (qEnvironmentVariableIntValue("TONQUILL_NO_PAUSES") == 1) {
-        // For measuring the engine alone: the deliberate blocks after a
-        // response header and after a new file are left out.
-        deps.headerPauseMs = 0;
-        deps.filePauseMs = 0;
-    }
-    std::unique_ptr<DesktopProgram> desktop;
-    frmMP3* recorderPtr = nullptr;
-    QtTrayIcon trayIcon;
-    QtProcessLauncher launcher;
-    QtFileDialogs dialogs;
-    DesktopUrlOpener urls;
-    SystemCommandRunner commands;
-    AtScheduler scheduler(commands);
-    std::unique_ptr<RadioBrowserClicks> clicks;
-    if (!headless) {
-        clicks = std::make_unique<RadioBrowserClicks>();
-        DesktopProgram::Services services;
-        services.config = &config;
-        services.messages = &messages;
-        services.clock = &clock;
-        services.tray = &trayIcon;
-        services.launcher = &launcher;
-        services.dialogs = &dialogs;
-        services.urls = &urls;
-        DesktopProgram::PanelHooks panel;
-        panel.create = [&](IDesktopShell& shell) -> QWidget* {
-            PanelDeps deps;
-            deps.recorder = recorderPtr;
-            deps.config = &config;
-            deps.messages = &messages;
-            deps.launcher = &launcher;
-            deps.dialogs = &dialogs;
-            deps.urls = &urls;
-            deps.shell = &shell;
-            deps.clock = &clock;
-            deps.scheduler = &scheduler;
-            deps.stationStarted = [&clicks](const QString& playlist) { clicks->Count(playlist); };
-            return new frmRecord(deps);
-        };
-        panel.loadBasedOnCR = [](QWidget* w) { static_cast<frmRecord*>(w)->LoadBasedOnCR(); };
-        panel.dockDisplay = [](QWidget* w) { static_cast<frmRecord*>(w)->DockDisplay(); };
-        panel.setPanelOpenMode = [](int mode) { frmRecord::PanelOpenMode = mode; };
-        panel.appendStation = [](QWidget* w, const QString& name, const QString& url) {
-            static_cast<frmRecord*>(w)->AppendStation(name, url);
-        };
-        panel.dropOnStationList = [](QWidget* w, const QString& address) {
-            QMimeData data;
-            data.setText(address);
-            static_cast<frmRecord*>(w)->lstViewSongList_OLEDragDrop(&data);
-        };
-        desktop = std::make_unique<DesktopProgram>(services, panel);
-        deps.host = desktop.get();
-        // Windows and timers keep running through the stream's deliberate pauses.
-        deps.holdStream = true;
-    }
-    frmMP3 recorder(deps);
-    recorderPtr = &recorder;
-    QObject::connect(&live365, &ctlLive365TitleReader::TitleChange, &recorder, &frmMP3::ctlLive365_TitleChange);
-    QObject::connect(&live365, &ctlLive365TitleReader::TitleCallBack, &recorder, &frmMP3::ctlLive365_TitleCallBack);
-    QObject::connect(&live365, &ctlLive365TitleReader::Error, &recorder, &frmMP3::ctlLive365_Error);
-    QObject::connect(&relay, &ctlMP3Server::RelayTaken, &recorder, &frmMP3::RelayTaken);
-    if (desktop) {
-        desktop->attach(&recorder);
-        // Ended from outside (logging out, kill): the recording is closed
-        // and tagged first.
-        TerminationSignals terminate;
-        terminate.Install();
-        QObject::connect(&terminate, &TerminationSignals::Received, &recorder, [&] { recorder.ExitFromMenu(); });
-        QObject::connect(&recorder, &frmMP3::quitRequested, app.get(),
-                         [](int code) { QCoreApplication::exit(code); }, Qt::QueuedConnection);
-        QTimer::singleShot(0, &recorder, [&] { desktop->Main(commandLine); });
-        const int status = app->exec();
-        desktop.reset();
-        return status;
-    }
+    RecorderRun run(messages, true);
+    frmMP3 recorder(run.deps(&console));
+    run.attach(recorder);
     console.attach(&recorder);
-    QObject::connect(&relay, &ctlMP3Server::PlayerStatus, &console, &HeadlessConsole::showStatus);
+    QObject::connect(&run.relay(), &ctlMP3Server::PlayerStatus, &console, &HeadlessConsole::showStatus);
     console.installSignalHandlers();
-    QObject::connect(&console, &HeadlessConsole::finished, app.get(),
+    QObject::connect(&console, &HeadlessConsole::finished, &app,
                      [](int code) { QCoreApplication::exit(code); }, Qt::QueuedConnection);
     QTimer::singleShot(0, &recorder, [&] { recorder.Form_Load(commandLine); });
-    return app->exec();
+    return app.exec();
 }
