@@ -3,14 +3,13 @@
 // tonquill program only when a display is used.
 #include "app/recorderrun.h"
 #include "config/configuration.h"
-#include "config/settings.h"
 #include "platform/atscheduler.h"
 #include "platform/commandrunner.h"
 #include "platform/messages.h"
 #include "platform/process.h"
 #include "platform/terminationsignals.h"
 #include "recorder/frmmp3.h"
-#include "recorder/headlessconsole.h"
+#include "recorder/headlessconsole.h"  // TrackingMessageService
 #include "ui/messageboxservice.h"
 #include "ui/panel/frmrecord.h"
 #include "ui/search/radiobrowserclicks.h"
@@ -27,7 +26,6 @@
 extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Tonquill"));
     // The recorder lives on in the notification area when its windows close.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(TonquillIcon());
@@ -37,10 +35,8 @@ extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
 
     MessageBoxService shown(QStringLiteral("Tonquill"));
     TrackingMessageService messages(shown);
-    HeadlessConsole console(messages);
-    if (const int status = AnswerAssociationSwitch(commandLine, console, messages); status >= 0)
+    if (const int status = PrepareRun(commandLine, messages); status >= 0)
         return status;
-    SetAdvanced(GetAdvanced());
 
     RecorderRun run(messages, false);
     clsConfiguration& config = Configuration();

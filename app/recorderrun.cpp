@@ -1,10 +1,12 @@
 #include "app/recorderrun.h"
 
 #include "config/configuration.h"
+#include "config/settings.h"
 #include "listen/streamplayer.h"
 #include "platform/messages.h"
 #include "recorder/headlessconsole.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 QString CommandLineOf(int argc, char** argv)
@@ -15,15 +17,20 @@ QString CommandLineOf(int argc, char** argv)
     return parts.join(QLatin1Char(' '));
 }
 
-int AnswerAssociationSwitch(const QString& commandLine, HeadlessConsole& console, TrackingMessageService& messages)
+int PrepareRun(const QString& commandLine, TrackingMessageService& messages)
 {
-    if (commandLine == QLatin1String("-installassc"))
-        console.InstallAssociations();
-    else if (commandLine == QLatin1String("-uninstallassc"))
-        console.UninstallAssociations();
-    else
-        return -1;
-    return messages.count() > 0 ? 1 : 0;
+    QCoreApplication::setApplicationName(QStringLiteral("Tonquill"));
+    const bool install = commandLine == QLatin1String("-installassc");
+    if (install || commandLine == QLatin1String("-uninstallassc")) {
+        HeadlessConsole console(messages);
+        if (install)
+            console.InstallAssociations();
+        else
+            console.UninstallAssociations();
+        return messages.count() > 0 ? 1 : 0;
+    }
+    SetAdvanced(GetAdvanced());
+    return -1;
 }
 
 RecorderRun::RecorderRun(TrackingMessageService& messages, bool headless)

@@ -13,15 +13,15 @@
 
 #include <QString>
 
-class HeadlessConsole;
 class TrackingMessageService;
 
 // The whole argument text, as one line.
 QString CommandLineOf(int argc, char** argv);
 
-// "-installassc" and "-uninstallassc": answered through `console`; returns
-// the exit status, or -1 for any other command line.
-int AnswerAssociationSwitch(const QString& commandLine, HeadlessConsole& console, TrackingMessageService& messages);
+// What every run does first: names the application, answers "-installassc"
+// and "-uninstallassc" (returns their exit status) and takes the advanced
+// setting; -1 when the run goes on.
+int PrepareRun(const QString& commandLine, TrackingMessageService& messages);
 
 class RecorderRun {
 public:

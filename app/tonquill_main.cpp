@@ -4,7 +4,6 @@
 // widgets, graphics or sound libraries.
 #include "app/infoswitches.h"
 #include "app/recorderrun.h"
-#include "config/settings.h"
 #include "platform/folders.h"
 #include "platform/messages.h"
 #include "platform/modules.h"
@@ -81,14 +80,12 @@ int main(int argc, char** argv)
     }
 
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Tonquill"));
     const QString commandLine = CommandLineOf(argc, argv);
     StderrMessageService shown(QStringLiteral("Tonquill"));
     TrackingMessageService messages(shown);
-    HeadlessConsole console(messages);
-    if (const int status = AnswerAssociationSwitch(commandLine, console, messages); status >= 0)
+    if (const int status = PrepareRun(commandLine, messages); status >= 0)
         return status;
-    SetAdvanced(GetAdvanced());
+    HeadlessConsole console(messages);
     if (commandLine.isEmpty()) {
         messages.ShowMessage(QStringLiteral("Give a preset file (.tvp) or a playlist file (.pls) to record; "
                                             "the control panel needs a display."));
