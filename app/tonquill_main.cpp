@@ -34,6 +34,21 @@ void keepStreamBuffersInHeap()
 #endif
 }
 
+// What the heap keeps for the next chunk but has not used for half a minute
+// (the start-up's reading and parsing, a burst of data) goes back to the
+// system: a recorder among many then holds only what it uses.
+void returnIdleHeapEveryHalfMinute(QObject* owner)
+{
+#ifdef __GLIBC__
+    auto* timer = new QTimer(owner);
+    timer->setTimerType(Qt::VeryCoarseTimer);
+    QObject::connect(timer, &QTimer::timeout, [] { malloc_trim(0); });
+    timer->start(30 * 1000);
+#else
+    (void)owner;
+#endif
+}
+
 const char* const kUsage =
     "Usage:\n"
     "  tonquill                    open the control panel\n"
@@ -100,6 +115,7 @@ int main(int argc, char** argv)
     console.installSignalHandlers();
     QObject::connect(&console, &HeadlessConsole::finished, &app,
                      [](int code) { QCoreApplication::exit(code); }, Qt::QueuedConnection);
+    returnIdleHeapEveryHalfMinute(&app);
     QTimer::singleShot(0, &recorder, [&] { recorder.Form_Load(commandLine); });
     return app.exec();
 }
