@@ -9,7 +9,7 @@
 #include "platform/process.h"
 #include "platform/terminationsignals.h"
 #include "recorder/frmmp3.h"
-#include "recorder/headlessconsole.h"  // TrackingMessageService
+#include "recorder/headlessconsole.h" // TrackingMessageService
 #include "ui/messageboxservice.h"
 #include "ui/panel/frmrecord.h"
 #include "ui/search/radiobrowserclicks.h"
@@ -20,7 +20,6 @@
 #include <QApplication>
 #include <QMimeData>
 #include <QTimer>
-
 #include <memory>
 
 extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
@@ -97,8 +96,8 @@ extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
     TerminationSignals terminate;
     terminate.Install();
     QObject::connect(&terminate, &TerminationSignals::Received, &recorder, [&] { recorder.ExitFromMenu(); });
-    QObject::connect(&recorder, &frmMP3::quitRequested, &app, [](int code) { QCoreApplication::exit(code); },
-                     Qt::QueuedConnection);
+    QObject::connect(
+        &recorder, &frmMP3::quitRequested, &app, [](int code) { QCoreApplication::exit(code); }, Qt::QueuedConnection);
     QTimer::singleShot(0, &recorder, [&] { desktop->Main(commandLine); });
     const int status = app.exec();
     desktop.reset();

@@ -34,8 +34,7 @@ int PrepareRun(const QString& commandLine, TrackingMessageService& messages)
 }
 
 RecorderRun::RecorderRun(TrackingMessageService& messages, bool headless)
-    : m_messages(messages),
-      m_relay(messages, EmbeddedPlayerFor(headless), EmbeddedMixerFor(headless)),
+    : m_messages(messages), m_relay(messages, EmbeddedPlayerFor(headless), EmbeddedMixerFor(headless)),
       m_live365(&m_clock)
 {
     Configuration().setMessageService(&messages);

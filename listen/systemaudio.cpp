@@ -13,7 +13,8 @@ public:
             m_tried = true;
             QString problem;
             using Create = IMixer* (*)();
-            if (auto create = reinterpret_cast<Create>(ModuleFunction(QLatin1String(kMixerModule), kCreateMixer, problem)))
+            if (auto create =
+                    reinterpret_cast<Create>(ModuleFunction(QLatin1String(kMixerModule), kCreateMixer, problem)))
                 m_mixer.reset(create());
         }
         return m_mixer && m_mixer->ReadMasterLevel(level);
@@ -24,7 +25,7 @@ private:
     bool m_tried = false;
 };
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<IPcmOutput> SystemPcmOutput(QString& problem)
 {

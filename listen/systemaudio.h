@@ -4,7 +4,6 @@
 #include "listen/pcmoutput.h"
 
 #include <QString>
-
 #include <memory>
 
 // The system's sound lives in loadable parts: the audio output (Qt

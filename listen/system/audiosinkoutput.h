@@ -3,7 +3,6 @@
 #include "listen/pcmoutput.h"
 
 #include <QObject>
-
 #include <memory>
 
 class QAudioSink;

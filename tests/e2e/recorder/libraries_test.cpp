@@ -2,15 +2,12 @@
 // and Network, no widgets, graphics or sound libraries; the audio output
 // part only once a run that is asked to play starts listening.
 #include "stationprocess.h"
+#include "tests/support/eventwait.h"
 #include "tonquillprocess.h"
 
-#include "tests/support/eventwait.h"
-
 #include <QFileInfo>
-
-#include <gtest/gtest.h>
-
 #include <csignal>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -35,13 +32,13 @@ bool maps(const QStringList& libraries, const QString& prefix)
     return std::any_of(libraries.begin(), libraries.end(), [&](const QString& l) { return l.startsWith(prefix); });
 }
 
-}  // namespace
+} // namespace
 
 TEST(RecorderLibraries, AHeadlessRecorderMapsNoWindowsOrSoundUnlessItPlays)
 {
     const QByteArray relayTaken = "Another recorder is relaying on";
     const struct {
-        const char* listen;  // TONQUILL_LISTEN
+        const char* listen; // TONQUILL_LISTEN
         bool plays;
     } cases[] = {{"0", false}, {"1", true}};
     for (const auto& c : cases) {
@@ -52,7 +49,8 @@ TEST(RecorderLibraries, AHeadlessRecorderMapsNoWindowsOrSoundUnlessItPlays)
         ASSERT_TRUE(station.Start({}, home.file(QStringLiteral("station.log"))));
         // "!L-" asks the preset to listen: the relay starts in either case.
         const QString preset = home.file(QStringLiteral("maps.tvp"));
-        const QString playlist = QStringLiteral("http://127.0.0.1:%1/station.pls?paths=/stream&as=.pls").arg(station.Port());
+        const QString playlist =
+            QStringLiteral("http://127.0.0.1:%1/station.pls?paths=/stream&as=.pls").arg(station.Port());
         WriteAll(preset, (QStringLiteral("!L-Maps FM\r\n") + playlist + "\r\nFILENAME maps.mp3\r\n" + folder.path() +
                           "\r\n 0 \r\n 0 \r\n")
                              .toUtf8());
@@ -67,8 +65,8 @@ TEST(RecorderLibraries, AHeadlessRecorderMapsNoWindowsOrSoundUnlessItPlays)
             // Another program on this machine may hold the relay's port.
             if (tonquill.Output().contains(relayTaken))
                 GTEST_SKIP() << "the relay's port is taken here";
-            ASSERT_TRUE(WaitUntil([&] { return maps(libraries = mappedLibraries(tonquill.Pid()), "libtonquill-sound.so"); },
-                                  15000))
+            ASSERT_TRUE(WaitUntil(
+                [&] { return maps(libraries = mappedLibraries(tonquill.Pid()), "libtonquill-sound.so"); }, 15000))
                 << tonquill.Output().constData() << libraries.join(' ').toStdString();
             // Qt Multimedia draws in Qt Gui, only now.
             EXPECT_TRUE(maps(libraries, QStringLiteral("libQt6Multimedia.so")));
