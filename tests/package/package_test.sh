@@ -96,6 +96,14 @@ for p in tonquill discwright; do
   grep -q '__[a-z_]*_chk@' <<<"$syms" || fail "$p calls no fortified functions"
   grep -q '__stack_chk_fail@' <<<"$syms" || fail "$p has no stack protector"
 done
+# The recorder's loadable parts are hardened alike.
+for m in "${modules[@]}"; do
+  lib="$work/x/$m"
+  readelf -d "$lib" | grep -Eq 'FLAGS.*\bNOW\b|BIND_NOW' || fail "$m is not linked with BIND_NOW"
+  readelf -lW "$lib" | grep -q GNU_RELRO || fail "$m has no RELRO segment"
+  syms="$(readelf --dyn-syms -W "$lib")"
+  grep -q '__[a-z_]*_chk@' <<<"$syms" || fail "$m calls no fortified functions"
+done
 
 # Release, version and date in the metadata follow debian/changelog; every
 # screenshot listed is one kept in data/screenshots.
