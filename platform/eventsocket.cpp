@@ -90,10 +90,16 @@ void EventSocket::adopt(QTcpSocket* s, bool secure)
     } else {
         connect(s, &QTcpSocket::readyRead, this, [this, s] { raiseDataArrival(s); });
     }
-    connect(s, &QAbstractSocket::connected, this, [this, s] {
+    // The threshold holds back the stream, never the handshake: a TLS
+    // connection gets it once encrypted.
+    auto holdBack = [this, s] {
         if (s == m_socket)
             applyWakeThreshold(m_wakeThreshold);
-    });
+    };
+    if (auto* ssl = qobject_cast<QSslSocket*>(s); ssl && secure)
+        connect(ssl, &QSslSocket::encrypted, this, holdBack);
+    else
+        connect(s, &QAbstractSocket::connected, this, holdBack);
     auto ready = [this, s] {
         if (s != m_socket)
             return;
