@@ -1,38 +1,19 @@
-// The recorder's composition root: builds the services and the recorder
-// window, reads the command line and runs the event loop.
-#include "config/configuration.h"
-#include "config/settings.h"
-#include "listen/ctlmp3server.h"
-#include "listen/streamplayer.h"
-#include "platform/atscheduler.h"
-#include "platform/commandrunner.h"
+// The recorder's program: answers the information switches, records
+// without a display itself and hands a run with a display to the desktop
+// part, a library loaded only then, so a recorder without windows loads no
+// widgets, graphics or sound libraries.
+#include "app/infoswitches.h"
+#include "app/recorderrun.h"
 #include "platform/folders.h"
 #include "platform/messages.h"
-#include "platform/sleeper.h"
-#include "platform/tickcount.h"
+#include "platform/modules.h"
 #include "recorder/frmmp3.h"
 #include "recorder/headlessconsole.h"
-#include "sources/live365reader.h"
-#include "sources/radiobrowserclicks.h"
-#include "platform/process.h"
-#include "platform/terminationsignals.h"
-#include "ui/messageboxservice.h"
-#include "ui/panel/frmrecord.h"
-#include "config/usersettings.h"
-#include "ui/desktop/desktopactions.h"
-#include "ui/shell/desktopprogram.h"
-#include "ui/shell/dialogs.h"
-#include "ui/tray/trayicon.h"
-#include "infoswitches.h"
 
-#include <QApplication>
-#include <QIcon>
 #include <QCoreApplication>
-#include <QDBusConnection>
-#include <QFileInfo>
 #include <QTimer>
 
-#include <memory>
+#include <cstdio>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -50,6 +31,21 @@ void keepStreamBuffersInHeap()
 #ifdef __GLIBC__
     mallopt(M_MMAP_THRESHOLD, 4 * 1024 * 1024);
     mallopt(M_TRIM_THRESHOLD, 32 * 1024 * 1024);
+#endif
+}
+
+// What the heap keeps for the next chunk but has not used for half a minute
+// (the start-up's reading and parsing, a burst of data) goes back to the
+// system: a recorder among many then holds only what it uses.
+void returnIdleHeapEveryHalfMinute(QObject* owner)
+{
+#ifdef __GLIBC__
+    auto* timer = new QTimer(owner);
+    timer->setTimerType(Qt::VeryCoarseTimer);
+    QObject::connect(timer, &QTimer::timeout, [] { malloc_trim(0); });
+    timer->start(30 * 1000);
+#else
+    (void)owner;
 #endif
 }
 
@@ -81,14 +77,6 @@ const char* const kUsage =
     "  TONQUILL_NO_PAUSES=1        leave out the deliberate pauses (for measuring)\n"
     "  TONQUILL_LISTEN=1           play what is recorded when headless too\n";
 
-// The whole argument text, as one line.
-QString commandLineOf(int argc, char** argv)
-{
-    QStringList parts;
-    for (int i = 1; i < argc; ++i)
-        parts.append(QString::fromLocal8Bit(argv[i]));
-    return parts.join(QLatin1Char(' '));
-}
 }  // namespace
 
 int main(int argc, char** argv)
@@ -96,161 +84,41 @@ int main(int argc, char** argv)
     if (const int answered = AnswerInfoSwitch(argc, argv, "tonquill", kUsage); answered >= 0)
         return answered;
     keepStreamBuffersInHeap();
-    const QString commandLine = commandLineOf(argc, argv);
-    const bool headless = IsHeadless();
-    std::unique_ptr<QCoreApplication> app;
-    if (headless)
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    else
-        app = std::make_unique<QApplication>(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Tonquill"));
-    if (!headless) {
-        // The recorder lives on in the notification area when its windows close.
-        QApplication::setQuitOnLastWindowClosed(false);
-        QApplication::setWindowIcon(TonquillIcon());
-        // Lets the desktop match the windows to the menu entry.
-        QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tonquill.Tonquill"));
-    }
-    // The menu entry's actions go to the Tonquill that runs already; without
-    // one this start does them itself.
-    const DesktopAction action = headless ? DesktopAction::None : DesktopActionOf(commandLine);
-    QString startLine = commandLine;
-    if (action != DesktopAction::None) {
-        if (HandToRunningInstance(QDBusConnection::sessionBus(), action))
-            return 0;
-        const QString preset = LastPreset();
-        startLine = action == DesktopAction::RecordLastPreset && QFileInfo::exists(preset) ? preset : QString();
+    if (!IsHeadless()) {
+        QString problem;
+        using DesktopMain = int (*)(int, char**);
+        const auto desktop = reinterpret_cast<DesktopMain>(ModuleFunction(QStringLiteral("tonquill-desktop"),
+                                                                          "tonquillDesktopMain", problem));
+        if (!desktop) {
+            std::fprintf(stderr, "Tonquill: the windows cannot be loaded (%s); TONQUILL_HEADLESS=1 records without them.\n",
+                         qPrintable(problem));
+            return 1;
+        }
+        return desktop(argc, argv);
     }
 
-    std::unique_ptr<IMessageService> shown;
-    MessageBoxService* boxes = nullptr;
-    if (headless) {
-        shown = std::make_unique<StderrMessageService>(QStringLiteral("Tonquill"));
-    } else {
-        auto desktopBoxes = std::make_unique<MessageBoxService>(QStringLiteral("Tonquill"));
-        boxes = desktopBoxes.get();
-        shown = std::move(desktopBoxes);
-    }
-    TrackingMessageService messages(*shown);
+    QCoreApplication app(argc, argv);
+    const QString commandLine = CommandLineOf(argc, argv);
+    StderrMessageService shown(QStringLiteral("Tonquill"));
+    TrackingMessageService messages(shown);
+    if (const int status = PrepareRun(commandLine, messages); status >= 0)
+        return status;
     HeadlessConsole console(messages);
-    // The program ends once the user has closed every message box.
-    const auto endAfterMessages = [&](int code) {
-        if (!boxes || boxes->Idle())
-            return code;
-        boxes->AfterLast([code] { QCoreApplication::exit(code); });
-        return app->exec();
-    };
-
-    if (commandLine == QLatin1String("-installassc")) {
-        console.InstallAssociations();
-        return endAfterMessages(messages.count() > 0 ? 1 : 0);
-    }
-    if (commandLine == QLatin1String("-uninstallassc")) {
-        console.UninstallAssociations();
-        return endAfterMessages(messages.count() > 0 ? 1 : 0);
-    }
-    SetAdvanced(GetAdvanced());
-
-    if (headless && commandLine.isEmpty()) {
+    if (commandLine.isEmpty()) {
         messages.ShowMessage(QStringLiteral("Give a preset file (.tvp) or a playlist file (.pls) to record; "
                                             "the control panel needs a display."));
         return 1;
     }
 
-    SystemTickSource clock;
-    ThreadSleeper sleeper;
-    ctlMP3Server relay(messages, EmbeddedPlayerFor(headless), nullptr);
-    clsConfiguration& config = Configuration();
-    config.setMessageService(&messages);
-
-    ctlLive365TitleReader live365(&clock);
-
-    RecorderDeps deps;
-    deps.clock = &clock;
-    deps.messages = &messages;
-    deps.sleeper = &sleeper;
-    deps.config = &config;
-    deps.relay = &relay;
-    deps.host = &console;
-    deps.live365 = &live365;
-    if (qEnvironmentVariableIntValue("TONQUILL_NO_PAUSES") == 1) {
-        // For measuring the engine alone: the deliberate blocks after a
-        // response header and after a new file are left out.
-        deps.headerPauseMs = 0;
-        deps.filePauseMs = 0;
-    }
-    std::unique_ptr<DesktopProgram> desktop;
-    frmMP3* recorderPtr = nullptr;
-    QtTrayIcon trayIcon;
-    QtProcessLauncher launcher;
-    QtFileDialogs dialogs;
-    DesktopUrlOpener urls;
-    SystemCommandRunner commands;
-    AtScheduler scheduler(commands);
-    std::unique_ptr<RadioBrowserClicks> clicks;
-    if (!headless) {
-        clicks = std::make_unique<RadioBrowserClicks>();
-        DesktopProgram::Services services;
-        services.config = &config;
-        services.messages = &messages;
-        services.clock = &clock;
-        services.tray = &trayIcon;
-        services.launcher = &launcher;
-        services.dialogs = &dialogs;
-        services.urls = &urls;
-        auto makePanel = [&](IDesktopShell& shell) -> IPanel* {
-            PanelDeps deps;
-            deps.recorder = recorderPtr;
-            deps.config = &config;
-            deps.messages = &messages;
-            deps.launcher = &launcher;
-            deps.dialogs = &dialogs;
-            deps.urls = &urls;
-            deps.shell = &shell;
-            deps.clock = &clock;
-            deps.scheduler = &scheduler;
-            deps.stationStarted = [&clicks](const QString& playlist) { clicks->Count(playlist); };
-            return new frmRecord(deps);
-        };
-        desktop = std::make_unique<DesktopProgram>(services, makePanel);
-        deps.host = desktop.get();
-        // Windows and timers keep running through the stream's deliberate pauses.
-        deps.holdStream = true;
-    }
-    frmMP3 recorder(deps);
-    recorderPtr = &recorder;
-    QObject::connect(&live365, &ctlLive365TitleReader::TitleChange, &recorder, &frmMP3::ctlLive365_TitleChange);
-    QObject::connect(&live365, &ctlLive365TitleReader::TitleCallBack, &recorder, &frmMP3::ctlLive365_TitleCallBack);
-    QObject::connect(&live365, &ctlLive365TitleReader::Error, &recorder, &frmMP3::ctlLive365_Error);
-    QObject::connect(&relay, &ctlMP3Server::RelayTaken, &recorder, &frmMP3::RelayTaken);
-    if (desktop) {
-        desktop->attach(&recorder);
-        // Ended from outside (logging out, kill): the recording is closed
-        // and tagged first.
-        TerminationSignals terminate;
-        terminate.Install();
-        QObject::connect(&terminate, &TerminationSignals::Received, &recorder, [&] {
-            boxes->DismissAll();
-            recorder.ExitFromMenu();
-        });
-        // A message the recorder raised on its way out is read before the end.
-        QObject::connect(&recorder, &frmMP3::quitRequested, app.get(),
-                         [boxes](int code) { boxes->AfterLast([code] { QCoreApplication::exit(code); }); },
-                         Qt::QueuedConnection);
-        QTimer::singleShot(0, &recorder, [&] {
-            desktop->Main(startLine);
-            if (action == DesktopAction::OpenSearch)
-                desktop->ShowDirectorySearch();
-        });
-        const int status = app->exec();
-        desktop.reset();
-        return status;
-    }
+    RecorderRun run(messages, true);
+    frmMP3 recorder(run.deps(&console));
+    run.attach(recorder);
     console.attach(&recorder);
-    QObject::connect(&relay, &ctlMP3Server::PlayerStatus, &console, &HeadlessConsole::showStatus);
+    QObject::connect(&run.relay(), &ctlMP3Server::PlayerStatus, &console, &HeadlessConsole::showStatus);
     console.installSignalHandlers();
-    QObject::connect(&console, &HeadlessConsole::finished, app.get(),
+    QObject::connect(&console, &HeadlessConsole::finished, &app,
                      [](int code) { QCoreApplication::exit(code); }, Qt::QueuedConnection);
+    returnIdleHeapEveryHalfMinute(&app);
     QTimer::singleShot(0, &recorder, [&] { recorder.Form_Load(commandLine); });
-    return app->exec();
+    return app.exec();
 }

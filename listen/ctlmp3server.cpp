@@ -29,7 +29,7 @@ ctlMP3Server::ctlMP3Server(IMessageService& messages, std::unique_ptr<IMP3Player
     if (!m_player)
         m_player = std::make_unique<StreamPlayer>();
     if (!m_mixer)
-        m_mixer = std::make_unique<AlsaMixer>();
+        m_mixer = SystemMixer();
     if (auto* streamPlayer = dynamic_cast<StreamPlayer*>(m_player.get()))
         connect(streamPlayer, &StreamPlayer::StatusChanged, this, &ctlMP3Server::PlayerStatus);
     m_tmrAudio = new QTimer(this);

@@ -13,40 +13,40 @@ public:
     virtual bool ReadMasterLevel(qint32& level) = 0;
 };
 
-// The ALSA simple mixer element "Master" (playback) of the default device,
-// its range scaled to 0..65535. libasound prints nothing to the terminal.
-// The mixer stays open between reads, and a read takes only the changes
-// ALSA announced since the last; a mixer that cannot be opened is tried
-// again at most once a second, so a display that reads it ten times a
-// second does not open the control device ten times a second.
-class AlsaMixer : public IMixer {
+// A mixer that is never there: a recorder nobody listens to reads no
+// sound system.
+class NoMixer : public IMixer {
 public:
-    static constexpr qint64 kRetryMs = 1000;
-    // `nowMs` is a monotonic clock in milliseconds (the system's by default).
-    explicit AlsaMixer(std::function<qint64()> nowMs = {});
-    ~AlsaMixer() override;
-    AlsaMixer(const AlsaMixer&) = delete;
-    AlsaMixer& operator=(const AlsaMixer&) = delete;
+    bool ReadMasterLevel(qint32&) override { return false; }
+};
 
+// Reads another mixer at most once a second and answers from the last read
+// in between, so a display that asks ten times a second costs one read.
+class ThrottledMixer : public IMixer {
+public:
+    static constexpr qint64 kReadMs = 1000;
+    // `nowMs` is a monotonic clock in milliseconds (the system's by default).
+    explicit ThrottledMixer(std::unique_ptr<IMixer> mixer, std::function<qint64()> nowMs = {});
     bool ReadMasterLevel(qint32& level) override;
-    // How often the control device was opened (or tried).
-    int OpenAttempts() const { return m_openAttempts; }
 
 private:
-    bool open();
-    void close();
-
-    struct Handle;
-    std::unique_ptr<Handle> m_handle;
+    std::unique_ptr<IMixer> m_mixer;
     std::function<qint64()> m_nowMs;
-    qint64 m_lastAttempt = 0;
-    int m_openAttempts = 0;
+    qint64 m_lastRead = 0;
+    bool m_read = false;
+    bool m_present = false;
+    qint32 m_level = 0;
 };
+
+// The system's mixer (ALSA's "Master"), in a part of its own that is loaded
+// at the first read; a mixer that is never there when the part is missing.
+std::unique_ptr<IMixer> SystemMixer();
 
 // Level 0..65535 to percent: level / 655, to the nearest integer, halves to even.
 qint32 MasterVolumeFromLevel(qint32 level);
 
 // The master volume in percent (0 to 100), or -1 when it cannot be read.
 qint32 GetMasterVolume(IMixer& mixer);
-// The same on the system's own mixer (one shared AlsaMixer; UI thread only).
+// The same on the system's own mixer, read at most once a second (one
+// shared ThrottledMixer; UI thread only).
 qint32 GetMasterVolume();

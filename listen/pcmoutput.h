@@ -4,11 +4,7 @@
 #include <QObject>
 #include <QString>
 
-#include <memory>
-
-class QAudioSink;
-class QIODevice;
-class QTimer;
+#include <functional>
 
 // Where the listening player's decoded sound goes: signed 16-bit interleaved.
 class IPcmOutput {
@@ -21,6 +17,9 @@ public:
     // 0.0 (silent) to 1.0 (full).
     virtual void SetVolume(double linear) = 0;
     virtual void Stop() = 0;
+    // Called when the device fails while playing (output has stopped).
+    using FailureHandler = std::function<void(const QString& problem)>;
+    virtual void OnFailure(FailureHandler) {}
 };
 
 // Takes the sound and counts it: for machines without audio and for tests.
@@ -44,34 +43,4 @@ private:
     int m_channels = 0;
     double m_volume = 1.0;
     qint64 m_bytes = 0;
-};
-
-// The default audio output of the system through QAudioSink, fed in push
-// mode. Sound that the device cannot take yet waits in a queue of at most
-// about two seconds; older sound is dropped beyond that.
-class AudioSinkOutput : public QObject, public IPcmOutput {
-    Q_OBJECT
-public:
-    explicit AudioSinkOutput(QObject* parent = nullptr);
-    ~AudioSinkOutput() override;
-
-    bool Start(int sampleRate, int channels, QString& problem) override;
-    void Write(const char* pcm, qsizetype bytes) override;
-    void SetVolume(double linear) override;
-    void Stop() override;
-
-signals:
-    // The device failed while playing; output has stopped.
-    void Failed(const QString& problem);
-
-private:
-    void drain();
-
-    std::unique_ptr<QAudioSink> m_sink;
-    QIODevice* m_device = nullptr;
-    QTimer* m_drainTimer = nullptr;
-    QByteArray m_pending;
-    qsizetype m_pendingLimit = 0;
-    int m_frameBytes = 4;
-    double m_volume = 1.0;
 };

@@ -1,5 +1,6 @@
 #include "listen/streamplayer.h"
 
+#include "listen/systemaudio.h"
 #include "platform/eventsocket.h"
 #include "platform/responsehead.h"
 
@@ -12,14 +13,44 @@ constexpr qsizetype kMaxHeader = 16384;
 StreamPlayer::StreamPlayer(std::unique_ptr<IPcmOutput> output, QObject* parent)
     : QObject(parent), m_output(std::move(output))
 {
+    // The system's output is loaded when the player first plays.
+    m_systemOutput = !m_output;
+    if (m_output)
+        adoptOutput();
+}
+
+void StreamPlayer::adoptOutput()
+{
+    m_output->OnFailure([this](const QString& problem) {
+        m_outputDead = true;
+        setStatus(problem);
+    });
+    m_output->SetVolume(OutputVolumeFor(m_volume));
+}
+
+bool StreamPlayer::ensureOutput()
+{
+    if (m_output)
+        return true;
+    if (!m_systemOutput)
+        return false;
+    QString problem;
+    m_output = SystemPcmOutput(problem);
     if (!m_output) {
-        auto* sink = new AudioSinkOutput();
-        m_output.reset(sink);
-        connect(sink, &AudioSinkOutput::Failed, this, [this](const QString& problem) {
-            m_outputDead = true;
-            setStatus(problem);
-        });
+        m_systemOutput = false;
+        tellNoOutput(problem);
+        return false;
     }
+    adoptOutput();
+    return true;
+}
+
+void StreamPlayer::tellNoOutput(const QString& problem)
+{
+    if (m_toldNoOutput)
+        return;
+    m_toldNoOutput = true;
+    setStatus(problem.isEmpty() ? QStringLiteral("No audio output device") : problem);
 }
 
 StreamPlayer::~StreamPlayer()
@@ -44,7 +75,7 @@ void StreamPlayer::Play()
         return;
     }
     m_playing = true;
-    m_outputDead = false;
+    m_outputDead = !ensureOutput();
     m_header.clear();
     m_headerDone = false;
     m_audioBytes = 0;
@@ -118,10 +149,7 @@ void StreamPlayer::onPcm(const Mp3FeedDecoder::Format& format, const char* pcm, 
             // Without a device the sound is dropped until the next Play; the
             // stream is still read so that the relay keeps its reader.
             m_outputDead = true;
-            if (!m_toldNoOutput) {
-                m_toldNoOutput = true;
-                setStatus(problem.isEmpty() ? QStringLiteral("No audio output device") : problem);
-            }
+            tellNoOutput(problem);
         }
         m_output->SetVolume(OutputVolumeFor(m_volume));
         m_outputFormat = format;
@@ -197,4 +225,11 @@ std::unique_ptr<IMP3Player> EmbeddedPlayerFor(bool headless)
     if (headless && qEnvironmentVariableIntValue("TONQUILL_LISTEN") != 1)
         return std::make_unique<SilentPlayer>();
     return std::make_unique<StreamPlayer>();
+}
+
+std::unique_ptr<IMixer> EmbeddedMixerFor(bool headless)
+{
+    if (headless && qEnvironmentVariableIntValue("TONQUILL_LISTEN") != 1)
+        return std::make_unique<NoMixer>();
+    return SystemMixer();
 }

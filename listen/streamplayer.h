@@ -1,5 +1,6 @@
 #pragma once
 
+#include "listen/mixer.h"
 #include "listen/mp3decoder.h"
 #include "listen/mp3player.h"
 #include "listen/pcmoutput.h"
@@ -20,7 +21,8 @@ class EventSocket;
 class StreamPlayer : public QObject, public IMP3Player {
     Q_OBJECT
 public:
-    // Without `output` the system's default audio output is used.
+    // Without `output` the system's default audio output is used, loaded at
+    // the first Play.
     explicit StreamPlayer(std::unique_ptr<IPcmOutput> output = nullptr, QObject* parent = nullptr);
     ~StreamPlayer() override;
 
@@ -55,9 +57,13 @@ private:
     void takeAudio(const char* data, qsizetype size);
     void onPcm(const Mp3FeedDecoder::Format& format, const char* pcm, qsizetype bytes);
     void setStatus(const QString& status);
+    bool ensureOutput();
+    void adoptOutput();
+    void tellNoOutput(const QString& problem);
     void dropSocket();
 
     std::unique_ptr<IPcmOutput> m_output;
+    bool m_systemOutput = false;  // m_output is the system's, made at the first Play
     bool m_outputDead = false;  // the output cannot play: sound is dropped until the next Play
     bool m_toldNoOutput = false;
     Mp3FeedDecoder m_decoder;
@@ -78,3 +84,5 @@ private:
 // nobody to hear it and plays nothing unless TONQUILL_LISTEN=1 asks for it;
 // a run with a display plays on the system's audio output.
 std::unique_ptr<IMP3Player> EmbeddedPlayerFor(bool headless);
+// The mixer the relay reads for that player: none when nothing plays.
+std::unique_ptr<IMixer> EmbeddedMixerFor(bool headless);

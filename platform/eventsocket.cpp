@@ -9,6 +9,9 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+
 namespace {
 
 // Connections offered through ConnectionRequest and not yet accepted.
@@ -87,6 +90,16 @@ void EventSocket::adopt(QTcpSocket* s, bool secure)
     } else {
         connect(s, &QTcpSocket::readyRead, this, [this, s] { raiseDataArrival(s); });
     }
+    // The threshold holds back the stream, never the handshake: a TLS
+    // connection gets it once encrypted.
+    auto holdBack = [this, s] {
+        if (s == m_socket)
+            applyWakeThreshold(m_wakeThreshold);
+    };
+    if (auto* ssl = qobject_cast<QSslSocket*>(s); ssl && secure)
+        connect(ssl, &QSslSocket::encrypted, this, holdBack);
+    else
+        connect(s, &QAbstractSocket::connected, this, holdBack);
     auto ready = [this, s] {
         if (s != m_socket)
             return;
@@ -167,6 +180,8 @@ void EventSocket::raiseDataArrival(QTcpSocket* s)
     // raises the next event once the handler has returned (below).
     if (s != m_socket || s == m_inArrival)
         return;
+    if (m_wakeLowered)
+        applyWakeThreshold(m_wakeThreshold);
     const qint64 waiting = s->bytesAvailable();
     if (waiting <= 0)
         return;
@@ -365,4 +380,35 @@ void EventSocket::Accept(int requestID)
                 emit DataArrival(guard->bytesAvailable());
         }, Qt::QueuedConnection);
     }
+}
+
+void EventSocket::applyWakeThreshold(int bytes)
+{
+    m_wakeLowered = false;
+    if (!m_socket || m_socket->socketDescriptor() < 0)
+        return;
+    const int lowWater = qMax(1, bytes);
+    ::setsockopt(static_cast<int>(m_socket->socketDescriptor()), SOL_SOCKET, SO_RCVLOWAT, &lowWater, sizeof lowWater);
+}
+
+void EventSocket::setWakeThreshold(int bytes)
+{
+    m_wakeThreshold = qMax(0, bytes);
+    applyWakeThreshold(m_wakeThreshold);
+}
+
+void EventSocket::WakeForWaitingData()
+{
+    if (m_wakeThreshold <= 1 || !m_socket || m_socket->socketDescriptor() < 0)
+        return;
+    int waiting = 0;
+    if (::ioctl(static_cast<int>(m_socket->socketDescriptor()), FIONREAD, &waiting) < 0 || waiting <= 0) {
+        if (m_wakeLowered)
+            applyWakeThreshold(m_wakeThreshold);
+        return;
+    }
+    // Any byte now makes the socket readable: the event loop fetches it at
+    // its next turn, and the threshold is back when it has.
+    applyWakeThreshold(1);
+    m_wakeLowered = true;
 }

@@ -58,6 +58,13 @@ public:
     // (0: no limit, the default); the rest waits in the system's buffer and
     // raises the next DataArrival. Applies to connections made afterwards.
     void setReadBufferLimit(qint64 bytes) { m_readLimit = bytes; }
+    // The system wakes the program for received data only once this many
+    // bytes wait (0: for every packet, the default); WakeForWaitingData()
+    // fetches whatever waits below that. A steady stream read this way
+    // costs a wake-up per call instead of one per packet. Takes effect at
+    // once and for connections made afterwards.
+    void setWakeThreshold(int bytes);
+    void WakeForWaitingData();
     // Bytes received and not yet taken with GetData.
     qint64 BytesReceived() const;
     // Raises DataArrival again, from the event loop, when received bytes
@@ -86,6 +93,7 @@ private:
     void raiseDataArrival(QTcpSocket* socket);
     void deliverQueuedArrival(QTcpSocket* socket);
     void dropSocket();
+    void applyWakeThreshold(int bytes);
     void onNewConnection();
 
     QTcpSocket* m_socket = nullptr;
@@ -96,6 +104,8 @@ private:
     QString m_tlsProblem;  // why the certificate did not verify
     int m_localPort = 0;
     qint64 m_readLimit = 0;
+    int m_wakeThreshold = 0;
+    bool m_wakeLowered = false;  // WakeForWaitingData lowered the threshold to fetch what waits
     qint64 m_bytesRead = 0;  // every byte GetData has handed over
     bool m_arrivalQueued = false;  // a coalesced DataArrival waits in the event loop
     QTcpSocket* m_inArrival = nullptr;  // the socket whose DataArrival handler runs

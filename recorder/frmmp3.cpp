@@ -56,7 +56,7 @@ frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
     connect(m_plsRead, &ctlURIGrabber::Done, this, &frmMP3::ctlURIPLSRead_Done);
     connect(m_plsRead, &ctlURIGrabber::Error, this, &frmMP3::ctlURIPLSRead_Error);
 
-    m_timer1.setInterval(100);
+    setClockShown(false);
     connect(&m_timer1, &QTimer::timeout, this, &frmMP3::Timer1_Timer);
     m_holdTimer.setSingleShot(true);
     connect(&m_holdTimer, &QTimer::timeout, this, &frmMP3::ReleaseStreamHold);

@@ -97,6 +97,10 @@ public:
     // however often a reconnect tries again.
     void RelayTaken(const QString& status);
     void Timer1_Timer();
+    // The clock is shown in a window: the main loop runs ten times a
+    // second. Otherwise (the default) twice a second, on a coarse timer,
+    // and the stream's data wake the program in larger pieces.
+    void setClockShown(bool shown);
     void QuitProgram(int exitCode = 0);
     void AddServer(const QString& sIPAddress, const QString& sPath, const QString& sPort, const QString& sQueryString,
                    bool secure = false);

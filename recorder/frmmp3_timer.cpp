@@ -24,11 +24,26 @@ qint32 floorDiv(qint64 a, qint64 b)
 }
 }  // namespace
 
+void frmMP3::setClockShown(bool shown)
+{
+    // Without a window nobody reads the tenths: the failover, the watchdog
+    // and the timed end are served twice a second, and the system may
+    // bundle the wake-up with others. What the stream sends meanwhile is
+    // fetched at each turn (WakeForWaitingData) unless it fills 32 KiB first.
+    constexpr int kShownMs = 100;
+    constexpr int kCoarseMs = 500;
+    constexpr int kCoarseWakeBytes = 32 * 1024;
+    m_timer1.setTimerType(shown ? Qt::PreciseTimer : Qt::CoarseTimer);
+    m_timer1.setInterval(shown ? kShownMs : kCoarseMs);
+    m_ws->setWakeThreshold(shown ? 0 : kCoarseWakeBytes);
+}
+
 void frmMP3::Timer1_Timer()
 {
     if (m_quitting)
         return;
     const Publish publish(*this);
+    m_ws->WakeForWaitingData();
     const qint32 tick = m_deps.clock->GetTickCount();
     const qint64 nowTick = CompensatedTick(tick, StartTick);
 

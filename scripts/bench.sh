@@ -19,6 +19,11 @@
 #                                     a kicked listener: seconds of broadcast
 #                                     tonquill and streamripper each lost and
 #                                     recorded twice
+#   scripts/bench.sh --many [--count 20] [--seconds 60]
+#                                     one Icecast, 20 headless tonquill and 20
+#                                     streamripper on one mount, and a windowed
+#                                     tonquill shown and hidden: CPU, PSS, RSS,
+#                                     Private_Dirty, wake-ups, libraries mapped
 #   scripts/bench.sh --image          Discwright: a BIN/CUE image of ten
 #                                     4-minute MP3s against ffmpeg decoding
 #                                     them one after another, and the time to
@@ -58,6 +63,12 @@ fi
 if [ "${1:-}" = "--cuts" ]; then
   shift
   exec python3 "$here/scripts/bench_cuts.py" "$here" "$build" "$@"
+fi
+
+if [ "${1:-}" = "--many" ]; then
+  shift
+  cmake --build "$build" -j"$(nproc)" --target tonquill-desktop tonquill-sound tonquill-mixer >/dev/null
+  exec /usr/bin/python3 "$here/scripts/bench_many.py" "$here" "$build" "$@"
 fi
 
 if [ "${1:-}" = "--faults" ]; then

@@ -9,6 +9,7 @@ records the times). For every recorder: the files that decode without error
 (mpg123 -t), the distance of each cut from the true boundary (median and
 worst), and the audio lost (seconds of the recorded span not in any file).
 """
+import benchlib
 import os, pwd, random, shutil, signal, socket, statistics, struct, subprocess, sys, tempfile, time, urllib.parse, urllib.request, base64
 
 here, build = sys.argv[1], sys.argv[2]
@@ -53,39 +54,8 @@ def make_tracks():
 
 
 def start_icecast(port, password):
-    share = next(d for d in ("/usr/share/icecast2", "/usr/share/icecast") if os.path.isdir(d + "/web"))
-    folder = os.path.join(work, "icecast")
-    os.makedirs(folder)
-    conf = os.path.join(folder, "icecast.xml")
-    with open(conf, "w") as f:
-        f.write(f"""<icecast><location>127.0.0.1</location><admin>bench@localhost</admin>
-<limits><clients>20</clients><sources>2</sources><queue-size>524288</queue-size><client-timeout>30</client-timeout>
-<header-timeout>15</header-timeout><source-timeout>10</source-timeout><burst-on-connect>1</burst-on-connect>
-<burst-size>65535</burst-size></limits>
-<authentication><source-password>{password}</source-password><relay-password>{password}</relay-password>
-<admin-user>admin</admin-user><admin-password>{password}</admin-password></authentication>
-<hostname>127.0.0.1</hostname><listen-socket><port>{port}</port><bind-address>127.0.0.1</bind-address></listen-socket>
-<mount type="normal"><mount-name>/live.mp3</mount-name><mp3-metadata-interval>8192</mp3-metadata-interval></mount>
-<fileserve>1</fileserve><paths><basedir>{folder}</basedir><logdir>{folder}</logdir><pidfile>{folder}/icecast.pid</pidfile>
-<webroot>{share}/web</webroot><adminroot>{share}/admin</adminroot></paths>
-<logging><accesslog>access.log</accesslog><errorlog>error.log</errorlog><loglevel>3</loglevel></logging>
-<security><chroot>0</chroot></security></icecast>""")
-    cmd = ["icecast2", "-c", conf]
-    if os.geteuid() == 0:
-        nobody = pwd.getpwnam("nobody")
-        os.chown(folder, nobody.pw_uid, nobody.pw_gid)
-        os.chmod(conf, 0o644)
-        os.chmod(work, 0o755)
-        cmd = ["setpriv", f"--reuid={nobody.pw_uid}", f"--regid={nobody.pw_gid}", "--clear-groups", "--"] + cmd
-    p = subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    procs.append(p)
-    for _ in range(100):
-        try:
-            urllib.request.urlopen(f"http://127.0.0.1:{port}/status-json.xsl", timeout=1).read()
-            return
-        except Exception:
-            time.sleep(0.1)
-    raise SystemExit("icecast2 did not start")
+    benchlib.start_icecast(work, procs, port, password, mounts='<mount type="normal"><mount-name>/live.mp3</mount-name>'
+                           '<mp3-metadata-interval>8192</mp3-metadata-interval></mount>\n')
 
 
 def set_title(port, password, title):

@@ -1,6 +1,6 @@
 """What the benchmark scripts share: the tools they need, a work folder and
 the processes they start, all stopped and removed when the script ends."""
-import atexit, os, shutil, signal, subprocess, sys, tempfile
+import atexit, os, pwd, shutil, signal, subprocess, sys, tempfile, time, urllib.request
 
 
 def require(*tools):
@@ -56,3 +56,40 @@ def start_display(procs):
             return xvfb, display
         xvfb.wait(timeout=10)
     sys.exit("bench: Xvfb did not start")
+
+
+def start_icecast(work, procs, port, password, clients=20, mounts=""):
+    """icecast2 on 127.0.0.1:port with its files in work/icecast (run as
+    nobody when the script runs as root, which icecast2 refuses)."""
+    share = next(d for d in ("/usr/share/icecast2", "/usr/share/icecast") if os.path.isdir(d + "/web"))
+    folder = os.path.join(work, "icecast")
+    os.makedirs(folder)
+    conf = os.path.join(folder, "icecast.xml")
+    with open(conf, "w") as f:
+        f.write(f"""<icecast><location>127.0.0.1</location><admin>bench@localhost</admin>
+<limits><clients>{clients}</clients><sources>2</sources><queue-size>524288</queue-size><client-timeout>30</client-timeout>
+<header-timeout>15</header-timeout><source-timeout>10</source-timeout><burst-on-connect>1</burst-on-connect>
+<burst-size>65535</burst-size></limits>
+<authentication><source-password>{password}</source-password><relay-password>{password}</relay-password>
+<admin-user>admin</admin-user><admin-password>{password}</admin-password></authentication>
+<hostname>127.0.0.1</hostname><listen-socket><port>{port}</port><bind-address>127.0.0.1</bind-address></listen-socket>
+{mounts}<fileserve>1</fileserve><paths><basedir>{folder}</basedir><logdir>{folder}</logdir><pidfile>{folder}/icecast.pid</pidfile>
+<webroot>{share}/web</webroot><adminroot>{share}/admin</adminroot></paths>
+<logging><accesslog>access.log</accesslog><errorlog>error.log</errorlog><loglevel>3</loglevel></logging>
+<security><chroot>0</chroot></security></icecast>""")
+    cmd = ["icecast2", "-c", conf]
+    if os.geteuid() == 0:
+        nobody = pwd.getpwnam("nobody")
+        os.chown(folder, nobody.pw_uid, nobody.pw_gid)
+        os.chmod(conf, 0o644)
+        os.chmod(work, 0o755)
+        cmd = ["setpriv", f"--reuid={nobody.pw_uid}", f"--regid={nobody.pw_gid}", "--clear-groups", "--"] + cmd
+    p = subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    procs.append(p)
+    for _ in range(100):
+        try:
+            urllib.request.urlopen(f"http://127.0.0.1:{port}/status-json.xsl", timeout=1).read()
+            return p
+        except Exception:
+            time.sleep(0.1)
+    raise SystemExit("icecast2 did not start")

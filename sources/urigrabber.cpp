@@ -142,8 +142,11 @@ void ctlURIGrabber::startValidation(const QString& address, bool namedByPage)
 
 void ctlURIGrabber::Timer1_Timer()
 {
-    if (m_phase == Idle)
+    // Done with the list: nothing to watch until the next fetch starts it.
+    if (m_phase == Idle) {
+        m_timer->stop();
         return;
+    }
     const qint64 elapsed = TickDifference(m_clock->GetTickCount(), m_startTick);
     if (m_phase == Connecting && elapsed > kConnectTimeoutMs)
         raiseError(plsConnectTimeout);

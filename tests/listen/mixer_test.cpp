@@ -1,4 +1,5 @@
 #include "listen/mixer.h"
+#include "listen/system/alsamixer.h"
 #include "tests/listen/relayfakes.h"
 #include "tests/support/eventwait.h"
 
@@ -80,4 +81,32 @@ TEST(MasterVolume, TheSystemMixerIsNotOpenedAnewForEveryRead)
     now += 1;
     mixer.ReadMasterLevel(level);
     EXPECT_EQ(mixer.OpenAttempts(), present ? 1 : 2);  // kept open, or tried again after a second
+}
+
+// The display asks ten times a second; the sound system is read once a
+// second, and a change (or the mixer going away) shows at the next read.
+TEST(MasterVolume, TheDisplaysMixerIsReadAtMostOnceASecond)
+{
+    auto owned = std::make_unique<FakeMixer>();
+    FakeMixer* inner = owned.get();
+    qint64 now = 0;
+    ThrottledMixer mixer(std::move(owned), [&] { return now; });
+    const struct {
+        qint64 at;
+        bool present;    // the sound system, at that time
+        qint32 level;
+        int reads;       // reads of the sound system so far
+        qint32 percent;  // what the display shows
+    } steps[] = {
+        {0, true, 65535, 1, 100},    {100, true, 0, 1, 100},     {999, true, 0, 1, 100},
+        {1000, true, 0, 2, 0},       {1500, false, 0, 2, 0},     {2000, false, 0, 3, -1},
+        {2999, true, 32767, 3, -1},  {3000, true, 32767, 4, 50}, {3100, true, 32767, 4, 50},
+    };
+    for (const auto& s : steps) {
+        now = s.at;
+        inner->present = s.present;
+        inner->level = s.level;
+        EXPECT_EQ(GetMasterVolume(mixer), s.percent) << s.at;
+        EXPECT_EQ(inner->reads, s.reads) << s.at;
+    }
 }

@@ -28,8 +28,10 @@ struct FakePlayer : IMP3Player {
 struct FakeMixer : IMixer {
     bool present = true;
     qint32 level = 0;
+    int reads = 0;
     bool ReadMasterLevel(qint32& out) override
     {
+        ++reads;
         out = level;
         return present;
     }

@@ -20,7 +20,7 @@ need() {
     fi
   done
 }
-need dpkg-buildpackage dh dpkg dpkg-deb lintian readelf desktop-file-validate appstreamcli man flock
+need dpkg-architecture dpkg-buildpackage dh dpkg dpkg-deb lintian readelf desktop-file-validate appstreamcli man flock
 
 # Package builds in the developer's checkout are staged beside the build folder.
 BUILD_DIR="$work/out" bash "$source_dir/scripts/package.sh" >"$work/package.log" 2>&1 \
@@ -45,7 +45,10 @@ check_contents() {
 }
 icons() { for s in 16 22 24 32 48 64 128 256; do echo "usr/share/icons/hicolor/${s}x$s/apps/$1.png"; done
           echo "usr/share/icons/hicolor/scalable/apps/$1.svg"; }
-check_contents tonquill discwright usr/bin/tonquill \
+multiarch="$(dpkg-architecture -qDEB_HOST_MULTIARCH)"
+# The parts the recorder loads only when it needs them.
+modules=(); for m in desktop sound mixer; do modules+=("usr/lib/$multiarch/tonquill/libtonquill-$m.so"); done
+check_contents tonquill discwright usr/bin/tonquill "${modules[@]}" \
   usr/share/applications/io.github.tonquill.Tonquill.desktop usr/share/applications/tonquill-preset.desktop \
   usr/share/metainfo/io.github.tonquill.Tonquill.metainfo.xml usr/share/mime/packages/tonquill.xml \
   usr/share/tonquill/Help/index.htm usr/share/man/man1/tonquill.1.gz usr/share/bash-completion/completions/tonquill \
@@ -93,6 +96,14 @@ for p in tonquill discwright; do
   grep -q '__[a-z_]*_chk@' <<<"$syms" || fail "$p calls no fortified functions"
   grep -q '__stack_chk_fail@' <<<"$syms" || fail "$p has no stack protector"
 done
+# The recorder's loadable parts are hardened alike.
+for m in "${modules[@]}"; do
+  lib="$work/x/$m"
+  readelf -d "$lib" | grep -Eq 'FLAGS.*\bNOW\b|BIND_NOW' || fail "$m is not linked with BIND_NOW"
+  readelf -lW "$lib" | grep -q GNU_RELRO || fail "$m has no RELRO segment"
+done
+grep -q '__[a-z_]*_chk@' <<<"$(readelf --dyn-syms -W "$work/x/${modules[0]}")" \
+  || fail "${modules[0]} calls no fortified functions"
 
 # Release, version and date in the metadata follow debian/changelog; every
 # screenshot listed is one kept in data/screenshots.
@@ -169,6 +180,14 @@ dpkg_root -i "$(deb tonquill)" "$(deb discwright)" >"$work/install.log" 2>&1 \
   || { cat "$work/install.log" >&2; fail "dpkg -i failed"; }
 for p in tonquill discwright; do [ -x "$root/usr/bin/$p" ] || fail "$p is not installed"; done
 grep -q '<glob pattern="\*.tvp"/>' "$root/usr/share/mime/packages/tonquill.xml" || fail "no MIME type for .tvp"
+# The installed program finds its windows: with a display it loads its
+# desktop part (which answers -uninstallassc in a message box of its own).
+home="$work/home"; mkdir -p "$home"
+(export HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" TONQUILL_HOME="$home/tonquill" \
+   QT_QPA_PLATFORM=offscreen; unset TONQUILL_HEADLESS; LD_DEBUG=files timeout 60 "$root/usr/bin/tonquill" -uninstallassc) \
+  >"$work/windows.log" 2>&1 || true
+grep -q "calling init: $root/usr/lib/$multiarch/tonquill/libtonquill-desktop.so" "$work/windows.log" \
+  || { cat "$work/windows.log" >&2; fail "the installed tonquill does not load its desktop part"; }
 dpkg_root -r tonquill discwright >"$work/remove.log" 2>&1 || { cat "$work/remove.log" >&2; fail "dpkg -r failed"; }
 left="$(find "$root/usr" -type f 2>/dev/null)"
 [ -z "$left" ] || fail "files left after removal: $left"

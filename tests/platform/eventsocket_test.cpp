@@ -356,3 +356,63 @@ TEST(EventSocket, DataArrivalIsNotRaisedInsideItsOwnHandler)
     }
     qunsetenv("TONQUILL_CA_FILE");
 }
+
+// Below the wake threshold a piece waits in the system until it is fetched;
+// a piece above it comes on its own; every byte arrives once either way.
+TEST(EventSocket, AWakeThresholdHoldsSmallPiecesUntilFetched)
+{
+    Peer peer;
+    Peer control;  // a socket without a threshold: its byte shows the loop has seen ours
+    EventSocket sock;
+    EventSocket plain;
+    QByteArray got;
+    int arrivals = 0;
+    QObject::connect(&sock, &EventSocket::DataArrival, [&](qint64) {
+        ++arrivals;
+        got += sock.GetData();
+    });
+    QByteArray marks;
+    QObject::connect(&plain, &EventSocket::DataArrival, [&](qint64) { marks += plain.GetData(); });
+    sock.setWakeThreshold(32 * 1024);
+    sock.Connect(QStringLiteral("127.0.0.1"), peer.port());
+    plain.Connect(QStringLiteral("127.0.0.1"), control.port());
+    ASSERT_TRUE(WaitUntil([&] {
+        return sock.State() == EventSocket::sckConnected && plain.State() == EventSocket::sckConnected && peer.conn &&
+               control.conn;
+    }));
+
+    const QByteArray payload = allByteValues(200);  // 51200 bytes
+    const struct {
+        qsizetype from, size;
+        bool fetch;  // WakeForWaitingData is needed
+    } pieces[] = {{0, 1000, true}, {1000, 1, true}, {1001, 40000, false}, {41001, 10199, true}};
+    for (const auto& p : pieces) {
+        SCOPED_TRACE(p.size);
+        const int before = arrivals;
+        const qsizetype had = got.size();
+        peer.conn->write(payload.mid(p.from, p.size));
+        control.conn->write("m");
+        ASSERT_TRUE(WaitUntil([&] { return marks.size() > 0; }));
+        marks.clear();
+        if (p.fetch) {
+            EXPECT_EQ(arrivals, before) << "woken by a piece below the threshold";
+            ASSERT_TRUE(WaitUntil([&] {
+                sock.WakeForWaitingData();
+                return got.size() == had + p.size;
+            }));
+        } else {
+            ASSERT_TRUE(WaitUntil([&] { return got.size() >= had + p.size - 32 * 1024 + 1 && arrivals > before; }));
+            ASSERT_TRUE(WaitUntil([&] {
+                sock.WakeForWaitingData();
+                return got.size() == had + p.size;
+            }));
+        }
+    }
+    EXPECT_EQ(got, payload);
+    // Off again: every piece wakes the program.
+    sock.setWakeThreshold(0);
+    const int before = arrivals;
+    peer.conn->write("x");
+    ASSERT_TRUE(WaitUntil([&] { return arrivals > before; }));
+    EXPECT_EQ(got, payload + "x");
+}

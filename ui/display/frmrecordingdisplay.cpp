@@ -568,6 +568,7 @@ void frmRecordingDisplay::followWindowState()
     const bool seen = isVisible() && !isMinimized();
     if (seen == tmrRecState->isActive())
         return;
+    m_recorder.setClockShown(seen);
     if (!seen) {
         tmrRecState->stop();
         return;

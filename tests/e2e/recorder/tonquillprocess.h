@@ -19,6 +19,13 @@ public:
         env.insert(QStringLiteral("TONQUILL_HOME"), home);
         m_process.setProcessEnvironment(env);
     }
+    // Set before Start.
+    void SetEnvironment(const QString& name, const QString& value)
+    {
+        QProcessEnvironment env = m_process.processEnvironment();
+        env.insert(name, value);
+        m_process.setProcessEnvironment(env);
+    }
     ~Tonquill()
     {
         if (m_process.state() != QProcess::NotRunning) {
@@ -51,6 +58,7 @@ public:
         m_err += m_process.readAllStandardError();
         return m_err;
     }
+    qint64 Pid() const { return m_process.processId(); }
     int ExitCode() const { return m_process.exitCode(); }
     QProcess::ExitStatus ExitStatus() const { return m_process.exitStatus(); }
 

@@ -1,0 +1,120 @@
+// The recorder with a display: the control panel, the recording display and
+// the notification-area icon. This is a library of its own, loaded by the
+// tonquill program only when a display is used.
+#include "app/recorderrun.h"
+#include "config/configuration.h"
+#include "platform/atscheduler.h"
+#include "platform/commandrunner.h"
+#include "platform/messages.h"
+#include "platform/process.h"
+#include "platform/terminationsignals.h"
+#include "recorder/frmmp3.h"
+#include "recorder/headlessconsole.h" // TrackingMessageService
+#include "sources/radiobrowserclicks.h"
+#include "config/usersettings.h"
+#include "ui/desktop/desktopactions.h"
+#include "ui/messageboxservice.h"
+#include "ui/panel/frmrecord.h"
+#include "ui/shell/desktopprogram.h"
+#include "ui/shell/dialogs.h"
+#include "ui/tray/trayicon.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QFileInfo>
+#include <QTimer>
+#include <memory>
+
+extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    // The recorder lives on in the notification area when its windows close.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(TonquillIcon());
+    // Lets the desktop match the windows to the menu entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tonquill.Tonquill"));
+    const QString commandLine = CommandLineOf(argc, argv);
+    // The menu entry's actions go to the Tonquill that runs already; without
+    // one this start does them itself.
+    const DesktopAction action = DesktopActionOf(commandLine);
+    QString startLine = commandLine;
+    if (action != DesktopAction::None) {
+        if (HandToRunningInstance(QDBusConnection::sessionBus(), action))
+            return 0;
+        const QString preset = LastPreset();
+        startLine = action == DesktopAction::RecordLastPreset && QFileInfo::exists(preset) ? preset : QString();
+    }
+
+    MessageBoxService boxes(QStringLiteral("Tonquill"));
+    TrackingMessageService messages(boxes);
+    if (const int status = PrepareRun(commandLine, messages); status >= 0) {
+        // The program ends once the user has closed every message box.
+        if (boxes.Idle())
+            return status;
+        boxes.AfterLast([status] { QCoreApplication::exit(status); });
+        return app.exec();
+    }
+
+    RecorderRun run(messages, false);
+    clsConfiguration& config = Configuration();
+    frmMP3* recorderPtr = nullptr;
+    QtTrayIcon trayIcon;
+    QtProcessLauncher launcher;
+    QtFileDialogs dialogs;
+    DesktopUrlOpener urls;
+    SystemCommandRunner commands;
+    AtScheduler scheduler(commands);
+    RadioBrowserClicks clicks;
+
+    DesktopProgram::Services services;
+    services.config = &config;
+    services.messages = &messages;
+    services.clock = &run.clock();
+    services.tray = &trayIcon;
+    services.launcher = &launcher;
+    services.dialogs = &dialogs;
+    services.urls = &urls;
+    auto makePanel = [&](IDesktopShell& shell) -> IPanel* {
+        PanelDeps deps;
+        deps.recorder = recorderPtr;
+        deps.config = &config;
+        deps.messages = &messages;
+        deps.launcher = &launcher;
+        deps.dialogs = &dialogs;
+        deps.urls = &urls;
+        deps.shell = &shell;
+        deps.clock = &run.clock();
+        deps.scheduler = &scheduler;
+        deps.stationStarted = [&clicks](const QString& playlist) { clicks.Count(playlist); };
+        return new frmRecord(deps);
+    };
+    auto desktop = std::make_unique<DesktopProgram>(services, makePanel);
+
+    RecorderDeps deps = run.deps(desktop.get());
+    // Windows and timers keep running through the stream's deliberate pauses.
+    deps.holdStream = true;
+    frmMP3 recorder(deps);
+    recorderPtr = &recorder;
+    run.attach(recorder);
+    desktop->attach(&recorder);
+    // Ended from outside (logging out, kill): the recording is closed and
+    // tagged first.
+    TerminationSignals terminate;
+    terminate.Install();
+    QObject::connect(&terminate, &TerminationSignals::Received, &recorder, [&] {
+        boxes.DismissAll();
+        recorder.ExitFromMenu();
+    });
+    // A message the recorder raised on its way out is read before the end.
+    QObject::connect(
+        &recorder, &frmMP3::quitRequested, &app,
+        [&boxes](int code) { boxes.AfterLast([code] { QCoreApplication::exit(code); }); }, Qt::QueuedConnection);
+    QTimer::singleShot(0, &recorder, [&] {
+        desktop->Main(startLine);
+        if (action == DesktopAction::OpenSearch)
+            desktop->ShowDirectorySearch();
+    });
+    const int status = app.exec();
+    desktop.reset();
+    return status;
+}

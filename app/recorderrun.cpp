@@ -1,0 +1,68 @@
+#include "app/recorderrun.h"
+
+#include "config/configuration.h"
+#include "config/settings.h"
+#include "listen/streamplayer.h"
+#include "platform/messages.h"
+#include "recorder/headlessconsole.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+QString CommandLineOf(int argc, char** argv)
+{
+    QStringList parts;
+    for (int i = 1; i < argc; ++i)
+        parts.append(QString::fromLocal8Bit(argv[i]));
+    return parts.join(QLatin1Char(' '));
+}
+
+int PrepareRun(const QString& commandLine, TrackingMessageService& messages)
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Tonquill"));
+    const bool install = commandLine == QLatin1String("-installassc");
+    if (install || commandLine == QLatin1String("-uninstallassc")) {
+        HeadlessConsole console(messages);
+        if (install)
+            console.InstallAssociations();
+        else
+            console.UninstallAssociations();
+        return messages.count() > 0 ? 1 : 0;
+    }
+    SetAdvanced(GetAdvanced());
+    return -1;
+}
+
+RecorderRun::RecorderRun(TrackingMessageService& messages, bool headless)
+    : m_messages(messages), m_relay(messages, EmbeddedPlayerFor(headless), EmbeddedMixerFor(headless)),
+      m_live365(&m_clock)
+{
+    Configuration().setMessageService(&messages);
+}
+
+RecorderDeps RecorderRun::deps(IRecorderHost* host)
+{
+    RecorderDeps deps;
+    deps.clock = &m_clock;
+    deps.messages = &m_messages;
+    deps.sleeper = &m_sleeper;
+    deps.config = &Configuration();
+    deps.relay = &m_relay;
+    deps.host = host;
+    deps.live365 = &m_live365;
+    if (qEnvironmentVariableIntValue("TONQUILL_NO_PAUSES") == 1) {
+        // For measuring the engine alone: the deliberate blocks after a
+        // response header and after a new file are left out.
+        deps.headerPauseMs = 0;
+        deps.filePauseMs = 0;
+    }
+    return deps;
+}
+
+void RecorderRun::attach(frmMP3& recorder)
+{
+    QObject::connect(&m_live365, &ctlLive365TitleReader::TitleChange, &recorder, &frmMP3::ctlLive365_TitleChange);
+    QObject::connect(&m_live365, &ctlLive365TitleReader::TitleCallBack, &recorder, &frmMP3::ctlLive365_TitleCallBack);
+    QObject::connect(&m_live365, &ctlLive365TitleReader::Error, &recorder, &frmMP3::ctlLive365_Error);
+    QObject::connect(&m_relay, &ctlMP3Server::RelayTaken, &recorder, &frmMP3::RelayTaken);
+}
