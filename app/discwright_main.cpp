@@ -4,6 +4,7 @@
 #include "cdcreator/discrecordobj.h"
 #include "cdcreator/frmdiscwrightburn.h"
 #include "infoswitches.h"
+#include "programtranslations.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -63,6 +64,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Discwright"));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tonquill.Discwright"));
+    InstallTranslations(QStringLiteral("discwright"), QLocale::system().uiLanguages());
     std::unique_ptr<IDriveAccess> drives = std::make_unique<LibburnDrives>();
     bool delayed = false;
     const int delayMs = qEnvironmentVariableIntValue("DISCWRIGHT_SCAN_DELAY_MS", &delayed);

@@ -22,6 +22,7 @@
 #include "ui/search/radiobrowserclicks.h"
 #include "ui/tray/trayicon.h"
 #include "infoswitches.h"
+#include "programtranslations.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -104,6 +105,8 @@ int main(int argc, char** argv)
         QApplication::setWindowIcon(TonquillIcon());
         // Lets the desktop match the windows to the menu entry.
         QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tonquill.Tonquill"));
+        // Headless status lines stay English: scripts read them.
+        InstallTranslations(QStringLiteral("tonquill"), QLocale::system().uiLanguages());
     }
 
     std::unique_ptr<IMessageService> shown;

@@ -19,7 +19,7 @@
 
 namespace {
 
-const QString kNotNumeric = QStringLiteral("Please enter numeric values only.");
+const char* const kNotNumeric = QT_TRANSLATE_NOOP("ASpinnerBox", "Please enter numeric values only.");
 
 // Windows system colour indexes and the palette entries that play their part.
 struct SystemColor {
@@ -401,10 +401,10 @@ void ASpinnerBox::txtSpin_LostFocus()
         return;
     }
     if (m_messages) {
-        m_messages->ShowMessage(kNotNumeric);
+        m_messages->ShowMessage(tr(kNotNumeric));
     } else {
         MessageBoxService box(QStringLiteral("Tonquill"));
-        box.ShowMessage(kNotNumeric);
+        box.ShowMessage(tr(kNotNumeric));
     }
     showValueText();
 }

@@ -29,23 +29,23 @@ frmLocalSearch::frmLocalSearch(const SearchDeps& deps, QWidget* parent) : QWidge
     InstallSearchWindowAccessibility();
     m_presets.setMessageService(m_deps.messages);
     setObjectName(QStringLiteral("frmLocalSearch"));
-    setWindowTitle(QStringLiteral("Local Preset Searcher"));
-    Frame1 = new QGroupBox(QStringLiteral("Search Local Presets"), this);
+    setWindowTitle(tr("Local Preset Searcher"));
+    Frame1 = new QGroupBox(tr("Search Local Presets"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    Label1 = new QLabel(QStringLiteral("Enter Keyword :"), Frame1);
+    Label1 = new QLabel(tr("Enter Keyword :"), Frame1);
     Label1->setObjectName(QStringLiteral("Label1"));
     txtKeyword = new QLineEdit(QStringLiteral("World"), Frame1);
     txtKeyword->setObjectName(QStringLiteral("txtKeyword"));
-    txtKeyword->setAccessibleName(QStringLiteral("Keyword"));
+    txtKeyword->setAccessibleName(tr("Keyword"));
     Label1->setBuddy(txtKeyword);
     cmdFind = new QToolButton(Frame1);
     cmdFind->setObjectName(QStringLiteral("cmdFind"));
     cmdFind->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
-    cmdFind->setToolTip(QStringLiteral("Find"));
-    cmdFind->setAccessibleName(QStringLiteral("Find"));
-    cmdAdd = new QPushButton(QStringLiteral("Add Station"), Frame1);
+    cmdFind->setToolTip(tr("Find"));
+    cmdFind->setAccessibleName(tr("Find"));
+    cmdAdd = new QPushButton(tr("Add Station"), Frame1);
     cmdAdd->setObjectName(QStringLiteral("cmdAdd"));
-    cmdAdd->setAccessibleName(QStringLiteral("Add Station"));
+    cmdAdd->setAccessibleName(tr("Add Station"));
     auto* row = new QHBoxLayout(Frame1);
     row->addWidget(Label1);
     row->addWidget(txtKeyword, 1);
@@ -54,8 +54,8 @@ frmLocalSearch::frmLocalSearch(const SearchDeps& deps, QWidget* parent) : QWidge
 
     FilesList = new QListWidget(this);
     FilesList->setObjectName(QStringLiteral("FilesList"));
-    FilesList->setAccessibleName(QStringLiteral("Presets found"));
-    FilesList->setToolTip(QStringLiteral("Double-click to Add an item to Station List"));
+    FilesList->setAccessibleName(tr("Presets found"));
+    FilesList->setToolTip(tr("Double-click to Add an item to Station List"));
     FilesList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lblResult = new QLabel(this);
     lblResult->setObjectName(QStringLiteral("lblResult"));
@@ -131,10 +131,10 @@ void frmLocalSearch::cmdFind_Click()
     }
     const QString where = QDir::toNativeSeparators(folder);
     if (presets == 0)
-        lblResult->setText(QStringLiteral("There are no presets in %1.").arg(where));
+        lblResult->setText(tr("There are no presets in %1.").arg(where));
     else
         lblResult->setText(
-            QStringLiteral("No preset in %1 has a station title containing \"%2\".").arg(where, txtKeyword->text()));
+            tr("No preset in %1 has a station title containing \"%2\".").arg(where, txtKeyword->text()));
     lblResult->setVisible(FilesList->count() == 0);
     Form_Resize();
 }

@@ -40,7 +40,7 @@ PageView::PageView(QNetworkAccessManager* network, QWidget* parent)
             // structure and sizes could hold the window for minutes.
             setHtml(ReducePage(PageHtml(r.body, r.contentType)));
         } else if (r.outcome != SearchFetch::Done) {
-            setHtml(QStringLiteral("<h3>The page could not be shown</h3><p>%1</p><p>%2</p>")
+            setHtml(tr("<h3>The page could not be shown</h3><p>%1</p><p>%2</p>")
                         .arg(SearchFetch::Describe(r).toHtmlEscaped(), m_pageUrl.toString().toHtmlEscaped()));
         } else {
             clear();
