@@ -271,7 +271,9 @@ double AudioDecoder::Probe(const QString& path, QString* error, TrackTags* tags)
     }
     if (first.isEmpty()) {
         if (error)
-            *error = decoder.errorText().isEmpty() ? QCoreApplication::translate("AudioDecoder", "no audio could be decoded") : decoder.errorText();
+            *error = decoder.errorText().isEmpty()
+                         ? QCoreApplication::translate("AudioDecoder", "no audio could be decoded")
+                         : decoder.errorText();
         return -1;
     }
     if (tags)

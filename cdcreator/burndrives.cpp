@@ -228,7 +228,8 @@ bool AttachCdText(burn_session* session, const std::vector<burn_track*>& tracks,
     for (const char* kind : {"TITLE", "PERFORMER"}) {
         const bool title = kind[0] == 'T';
         if (!put(burn_session_set_cdtext, session, kind, title ? text.disc.title : text.disc.performer))
-            return fail(QCoreApplication::translate("LibburnDrives", "libburn refused the disc's %1").arg(QString::fromLatin1(kind).toLower()));
+            return fail(QCoreApplication::translate("LibburnDrives", "libburn refused the disc's %1")
+                            .arg(QString::fromLatin1(kind).toLower()));
         for (size_t i = 0; i < tracks.size(); ++i) {
             const CdTextEntry& entry = text.tracks[i];
             if (!put(burn_track_set_cdtext, tracks[i], kind, title ? entry.title : entry.performer))
@@ -284,7 +285,7 @@ void BurnWriteJob::run()
     }
     m_progress.bytesWritten = 0;
     Finish(Burn(rawFiles), m_request.testMode ? QCoreApplication::translate("LibburnDrives", "Test write finished")
-                                                : QCoreApplication::translate("LibburnDrives", "The disc was written"));
+                                              : QCoreApplication::translate("LibburnDrives", "The disc was written"));
 }
 
 bool BurnWriteJob::Burn(const std::vector<QString>& rawFiles)
@@ -323,13 +324,15 @@ bool BurnWriteJob::Burn(const std::vector<QString>& rawFiles)
                    burn_write_opts_set_write_type(opts, BURN_WRITE_SAO, BURN_BLOCK_SAO) > 0 &&
                    burn_precheck_write(opts, disc, reasons, 1) > 0;
         if (m_request.writeMethod == 0 && !sao)
-            emit Notice(QCoreApplication::translate("LibburnDrives", "The drive cannot write disc at once; writing track at once, without "
-                                       "CD-TEXT and with the drive's own pauses"));
+            emit Notice(QCoreApplication::translate(
+                "LibburnDrives", "The drive cannot write disc at once; writing track at once, without "
+                                 "CD-TEXT and with the drive's own pauses"));
         if (!sao) {
             reasons[0] = '\0';
             if (burn_write_opts_set_write_type(opts, BURN_WRITE_TAO, BURN_BLOCK_RAW0) <= 0 ||
                 burn_precheck_write(opts, disc, reasons, 1) <= 0) {
-                Fail(QCoreApplication::translate("LibburnDrives", "The drive cannot write this disc: %1").arg(QString::fromLocal8Bit(reasons)));
+                Fail(QCoreApplication::translate("LibburnDrives", "The drive cannot write this disc: %1")
+                         .arg(QString::fromLocal8Bit(reasons)));
                 ok = false;
             }
         } else if (!m_request.cdText.empty()) {
@@ -338,7 +341,8 @@ bool BurnWriteJob::Burn(const std::vector<QString>& rawFiles)
                 burn_session_dispose_cdtext(session, 0);
                 for (burn_track* track : tracks)
                     burn_track_dispose_cdtext(track, 0);
-                emit Notice(QCoreApplication::translate("LibburnDrives", "The disc is written without CD-TEXT: %1").arg(why));
+                emit Notice(
+                    QCoreApplication::translate("LibburnDrives", "The disc is written without CD-TEXT: %1").arg(why));
             }
         }
     }

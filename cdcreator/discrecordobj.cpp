@@ -136,8 +136,7 @@ bool DiscRecordObj::setDeviceIndex(int index)
     m_disc = IDriveAccess::Disc{};
     QString error;
     if (!m_drives->Select(index, &error)) {
-        emit StatusMessage(tr("Cannot use %1: %2").arg(m_driveList[index].name, error), kCodeDevice,
-                           kWarning);
+        emit StatusMessage(tr("Cannot use %1: %2").arg(m_driveList[index].name, error), kCodeDevice, kWarning);
         return false;
     }
     return true;
@@ -185,9 +184,7 @@ void DiscRecordObj::AddTrack(const QString& path)
 {
     const QString name = FileNameFromPath(path);
     if (int(m_tracks.size()) + pendingTracks() >= CdAudio::kMaxTracks) {
-        emit StatusMessage(tr("Cannot add %1: an audio CD holds at most %2 tracks")
-                               .arg(name)
-                               .arg(CdAudio::kMaxTracks),
+        emit StatusMessage(tr("Cannot add %1: an audio CD holds at most %2 tracks").arg(name).arg(CdAudio::kMaxTracks),
                            kCodeTrack, kError);
         return;
     }
@@ -295,9 +292,9 @@ void DiscRecordObj::StartWrite()
         return;
     }
     if (pendingTracks() > 0) {
-        emit StatusMessage(tr("%1 added file(s) are still being read; start again when they are listed")
-                               .arg(pendingTracks()),
-                           kCodeBusy, kError);
+        emit StatusMessage(
+            tr("%1 added file(s) are still being read; start again when they are listed").arg(pendingTracks()),
+            kCodeBusy, kError);
         return;
     }
     if (m_tracks.empty()) {
@@ -326,10 +323,10 @@ void DiscRecordObj::StartWrite()
 
     const double total = WriteJob::EstimatedTotalBytes(request);
     if (total / CdAudio::kBytesPerSecond > DiscTimeLeft() + 0.5) {
-        emit StatusMessage(tr("The queue (%1) does not fit on the disc (%2 left)")
-                               .arg(SecondsToText(float(total / CdAudio::kBytesPerSecond)),
-                                    SecondsToText(float(DiscTimeLeft()))),
-                           kCodeQueue, kError);
+        emit StatusMessage(
+            tr("The queue (%1) does not fit on the disc (%2 left)")
+                .arg(SecondsToText(float(total / CdAudio::kBytesPerSecond)), SecondsToText(float(DiscTimeLeft()))),
+            kCodeQueue, kError);
         return;
     }
 
@@ -356,8 +353,7 @@ void DiscRecordObj::StartWrite()
     m_clock.start();
     m_job->start();
     if (m_deviceIndex < 0 && !request.testMode)
-        emit StatusMessage(tr("Writing image to %1").arg(QDir::toNativeSeparators(request.binPath)), 0,
-                           kInfo);
+        emit StatusMessage(tr("Writing image to %1").arg(QDir::toNativeSeparators(request.binPath)), 0, kInfo);
     else if (request.testMode)
         emit StatusMessage(tr("Test write at %1x").arg(request.speed), 0, kInfo);
     else
@@ -375,8 +371,7 @@ bool DiscRecordObj::QueuedFilesReadable()
         emit StatusMessage(tr("Track %1 (%2) cannot be read: %3")
                                .arg(i + 1)
                                .arg(FileNameFromPath(m_tracks[i].path),
-                                    file.exists() ? tr("permission denied")
-                                                  : tr("the file is gone")),
+                                    file.exists() ? tr("permission denied") : tr("the file is gone")),
                            kCodeTrack, kError);
         return false;
     }

@@ -69,8 +69,7 @@ void frmDiscwrightBurn::ShowDiscStatus()
         const double queued = m_cdburn.QueueSeconds();
         const double over = queued - timeLeft;
         QString text = tr("Empty CD   [ ") + SecondsToText(float(std::max(0.0, timeLeft - queued))) +
-                       tr(" Time Left , ") +
-                       FormatBytes(std::max(0.0, capacity - queued * CdAudio::kBytesPerSecond)) +
+                       tr(" Time Left , ") + FormatBytes(std::max(0.0, capacity - queued * CdAudio::kBytesPerSecond)) +
                        tr(" Left ]");
         if (over > 0)
             text += tr("  The queue is %1 too long").arg(SecondsToText(float(over)));
@@ -78,8 +77,8 @@ void frmDiscwrightBurn::ShowDiscStatus()
         break;
     }
     case IDiscRecorder::kOpenDisc:
-        StatPanel2->setText(tr("Open CD (Capacity=") + FormatBytes(capacity) + tr(", used=") +
-                            FormatBytes(used) + QStringLiteral(")"));
+        StatPanel2->setText(tr("Open CD (Capacity=") + FormatBytes(capacity) + tr(", used=") + FormatBytes(used) +
+                            QStringLiteral(")"));
         break;
     case IDiscRecorder::kClosedDisc:
         StatPanel2->setText(tr("Non Writeable CD [ ") + FormatBytes(used) + tr(" Used ]"));

@@ -92,9 +92,12 @@ QString SecondsToText(float seconds, bool blnClock, bool blnPadded, bool blnLong
         }
         return text + QLatin1Char(':') + TwoDigits(s);
     }
-    const QString hourUnit = blnLongUnits ? Tr(QT_TRANSLATE_NOOP("TimeText", " hr ")) : Tr(QT_TRANSLATE_NOOP("TimeText", " h "));
-    const QString minuteUnit = blnLongUnits ? Tr(QT_TRANSLATE_NOOP("TimeText", " min ")) : Tr(QT_TRANSLATE_NOOP("TimeText", " m "));
-    const QString secondUnit = blnLongUnits ? Tr(QT_TRANSLATE_NOOP("TimeText", " sec")) : Tr(QT_TRANSLATE_NOOP("TimeText", " s"));
+    const QString hourUnit =
+        blnLongUnits ? Tr(QT_TRANSLATE_NOOP("TimeText", " hr ")) : Tr(QT_TRANSLATE_NOOP("TimeText", " h "));
+    const QString minuteUnit =
+        blnLongUnits ? Tr(QT_TRANSLATE_NOOP("TimeText", " min ")) : Tr(QT_TRANSLATE_NOOP("TimeText", " m "));
+    const QString secondUnit =
+        blnLongUnits ? Tr(QT_TRANSLATE_NOOP("TimeText", " sec")) : Tr(QT_TRANSLATE_NOOP("TimeText", " s"));
     QString text = WordPart(h, m != 0 || s != 0, hourUnit, QT_TRANSLATE_NOOP("TimeText", " hour"),
                             QT_TRANSLATE_NOOP("TimeText", " hours"));
     text += WordPart(m, h != 0 || s != 0, minuteUnit, QT_TRANSLATE_NOOP("TimeText", " minute"),

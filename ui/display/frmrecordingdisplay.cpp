@@ -268,14 +268,12 @@ void frmRecordingDisplay::build()
                        &frmRecordingDisplay::cmdRecord_Click);
     cmdPreview = button("cmdPreview", tr("Listen"), Glyph::Listen, QRect(216, 56, 30, 24),
                         &frmRecordingDisplay::cmdPreview_Click);
-    cmdStop = button("cmdStop", tr("Stop"), Glyph::Stop, QRect(248, 56, 30, 24),
-                     &frmRecordingDisplay::cmdStop_Click);
-    cmdPause = button("cmdPause", tr("Pause"), Glyph::Pause, QRect(280, 56, 30, 24),
-                      &frmRecordingDisplay::cmdPause_Click);
+    cmdStop = button("cmdStop", tr("Stop"), Glyph::Stop, QRect(248, 56, 30, 24), &frmRecordingDisplay::cmdStop_Click);
+    cmdPause =
+        button("cmdPause", tr("Pause"), Glyph::Pause, QRect(280, 56, 30, 24), &frmRecordingDisplay::cmdPause_Click);
     cmdTimeMode = button("cmdTimeMode", tr("Timer Mode"), Glyph::Timer, QRect(312, 56, 30, 24),
                          &frmRecordingDisplay::cmdTimeMode_Click);
-    cmdQuit = button("cmdQuit", tr("Exit"), Glyph::Exit, QRect(352, 56, 30, 24),
-                     &frmRecordingDisplay::cmdQuit_Click);
+    cmdQuit = button("cmdQuit", tr("Exit"), Glyph::Exit, QRect(352, 56, 30, 24), &frmRecordingDisplay::cmdQuit_Click);
 
     // Volume: the loudest setting at the top.
     sldVolume = new MySlider(this);

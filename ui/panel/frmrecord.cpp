@@ -348,16 +348,17 @@ void frmRecord::buildAboutPage()
     RichTextBox1->setObjectName(QStringLiteral("RichTextBox1"));
     RichTextBox1->setAccessibleName(tr("About Tonquill"));
     RichTextBox1->setOpenExternalLinks(false);
-    RichTextBox1->setHtml(tr("<h3>Tonquill 2.01</h3>"
-        "<p>Tonquill records internet radio: it connects to SHOUTcast and Icecast MP3 streams and writes "
-        "one MP3 file per song, cut where the station's title changes, or a dated archive, or one single "
-        "file. Finished songs get an ID3v1 tag, old archives are deleted after the days you choose, and "
-        "you can listen to the stream while it is recorded.</p>"
-        "<p>Recordings start from this panel, from preset files (.tvp), from the command line or at a set "
-        "time; the recording display and the icon in the notification area control them. Discwright, "
-        "from the Tools menu, makes audio CDs of your recordings.</p>"
-        "<p>Tonquill is free software under the GNU General Public License, version 3 or later. It comes "
-        "with no warranty.</p>"));
+    RichTextBox1->setHtml(
+        tr("<h3>Tonquill 2.01</h3>"
+           "<p>Tonquill records internet radio: it connects to SHOUTcast and Icecast MP3 streams and writes "
+           "one MP3 file per song, cut where the station's title changes, or a dated archive, or one single "
+           "file. Finished songs get an ID3v1 tag, old archives are deleted after the days you choose, and "
+           "you can listen to the stream while it is recorded.</p>"
+           "<p>Recordings start from this panel, from preset files (.tvp), from the command line or at a set "
+           "time; the recording display and the icon in the notification area control them. Discwright, "
+           "from the Tools menu, makes audio CDs of your recordings.</p>"
+           "<p>Tonquill is free software under the GNU General Public License, version 3 or later. It comes "
+           "with no warranty.</p>"));
     page->addWidget(RichTextBox1);
     pages->addWidget(AboutFrame);
 }

@@ -281,8 +281,7 @@ void frmRecord::cmdPathToSave_Click()
     }
     const QString before = txtMP3Path->text();
     const QString file = m_deps.dialogs->GetSaveFileName(this, tr("Save MP3s to"), before,
-                                                         tr("MP3 music file (*.MP3 *.mp3)"),
-                                                         QStringLiteral("mp3"));
+                                                         tr("MP3 music file (*.MP3 *.mp3)"), QStringLiteral("mp3"));
     if (!file.isEmpty()) {
         if (IsPathWritable(file)) {
             txtMP3Path->setText(file);
@@ -341,8 +340,8 @@ void frmRecord::chkUseEnternal_Click()
 
 void frmRecord::cmdBrowsePlayer_Click()
 {
-    const QString file = m_deps.dialogs->GetOpenFileName(this, tr("External Player"),
-                                                         txtExternalPlayer->text(), QString());
+    const QString file =
+        m_deps.dialogs->GetOpenFileName(this, tr("External Player"), txtExternalPlayer->text(), QString());
     if (!file.isEmpty())
         txtExternalPlayer->setText(file);
     save(QStringLiteral("useExternal"), txtExternalPlayer->text());
@@ -413,8 +412,8 @@ QString frmRecord::presetDialogPath() const
 
 void frmRecord::cmdLoadConfiguration_Click()
 {
-    const QString file = m_deps.dialogs->GetOpenFileName(this, tr("Open Preset File"), presetDialogPath(),
-                                                         tr("Preset File (*.tvp)"));
+    const QString file =
+        m_deps.dialogs->GetOpenFileName(this, tr("Open Preset File"), presetDialogPath(), tr("Preset File (*.tvp)"));
     if (file.isEmpty())
         return;
     if (m_deps.config->LoadConfigurationFile(file)) {
@@ -432,8 +431,7 @@ void frmRecord::cmdSave_Click()
         return;
     if (!m_deps.config->SaveConfigurationFile(file)) {
         QFile probe(file);
-        const QString why = probe.open(QIODevice::Append) ? tr("the file could not be written")
-                                                           : probe.errorString();
+        const QString why = probe.open(QIODevice::Append) ? tr("the file could not be written") : probe.errorString();
         m_deps.messages->ShowMessage(tr("Error saving file! ") + why);
     }
 }
@@ -452,10 +450,9 @@ void frmRecord::UpdateToolItems()
         const QString program = item->property("program").toString();
         const bool there = !FindTool(program).isEmpty();
         item->setEnabled(there);
-        item->setToolTip(there
-                             ? QString()
-                             : tr("%1 is not installed: \"%2\" is neither beside Tonquill nor on the PATH.")
-                                   .arg(item->text(), program));
+        item->setToolTip(there ? QString()
+                               : tr("%1 is not installed: \"%2\" is neither beside Tonquill nor on the PATH.")
+                                     .arg(item->text(), program));
     }
 }
 
@@ -511,7 +508,8 @@ void frmRecord::OpenWebAddress(const QUrl& url)
     const auto failed = [self, url] {
         if (self)
             self->m_deps.messages->ShowMessage(
-                QCoreApplication::translate("frmRecord", "No program could open the web address. Copy it into a web browser:\n\n") +
+                QCoreApplication::translate("frmRecord",
+                                            "No program could open the web address. Copy it into a web browser:\n\n") +
                 url.toString());
     };
     if (!m_deps.urls->OpenUrl(url, failed))

@@ -27,17 +27,21 @@ QString FailureMessage(const TaskReply& reply)
     case TaskFailure::NameTaken:
         return QCoreApplication::translate("frmRecord", kTaskExists);
     case TaskFailure::BadName:
-        return QCoreApplication::translate("frmRecord", "A task name cannot be empty or hold \"/\", \"\\\" or control characters. "
-                              "Please enter a new name");
+        return QCoreApplication::translate("frmRecord",
+                                           "A task name cannot be empty or hold \"/\", \"\\\" or control characters. "
+                                           "Please enter a new name");
     case TaskFailure::NotInFuture:
-        return QCoreApplication::translate("frmRecord", "The start date and time have already passed. Cancel, enter a later date or "
-                              "time in the Scheduler group, then add the task again.");
+        return QCoreApplication::translate("frmRecord",
+                                           "The start date and time have already passed. Cancel, enter a later date or "
+                                           "time in the Scheduler group, then add the task again.");
     case TaskFailure::NotInstalled:
-        return QCoreApplication::translate("frmRecord", "The task scheduler \"at\" is not installed, so no task can be added. Install it "
-                              "(for example with \"sudo apt install at\"), then add the task again.");
+        return QCoreApplication::translate(
+            "frmRecord", "The task scheduler \"at\" is not installed, so no task can be added. Install it "
+                         "(for example with \"sudo apt install at\"), then add the task again.");
     case TaskFailure::NotRunning:
-        return QCoreApplication::translate("frmRecord", "The task scheduler atd is not running, so the task would never start. Start it "
-                              "with \"sudo systemctl enable --now atd\", then add the task again.");
+        return QCoreApplication::translate(
+            "frmRecord", "The task scheduler atd is not running, so the task would never start. Start it "
+                         "with \"sudo systemctl enable --now atd\", then add the task again.");
     case TaskFailure::None:
     case TaskFailure::Refused:
         break;
@@ -49,8 +53,9 @@ QString FailureMessage(const TaskReply& reply)
 // example in it.
 QString UnreadableMessage(const char* field, const QString& text, const QString& example)
 {
-    return QCoreApplication::translate("frmRecord", "The %1 \"%2\" cannot be read. Cancel, enter the %1 in the Scheduler group as in "
-                          "\"%3\", then add the task again.")
+    return QCoreApplication::translate(
+               "frmRecord", "The %1 \"%2\" cannot be read. Cancel, enter the %1 in the Scheduler group as in "
+                            "\"%3\", then add the task again.")
         .arg(QCoreApplication::translate("frmRecord", field), text, example);
 }
 
@@ -84,8 +89,8 @@ void frmRecord::buildSchedulerGroup()
     const QLocale locale;
     std::tie(Label1, txtTimeTask) =
         row("Label1", tr("Time:"), "txtTimeTask", locale.toString(start.time(), QLocale::ShortFormat), 0);
-    std::tie(Label2, txtDateofMonthTask) = row("Label2", tr("Date:"), "txtDateofMonthTask",
-                                               locale.toString(start.date(), QLocale::ShortFormat), 1);
+    std::tie(Label2, txtDateofMonthTask) =
+        row("Label2", tr("Date:"), "txtDateofMonthTask", locale.toString(start.date(), QLocale::ShortFormat), 1);
     std::tie(Label3, txtURLTask) =
         row("Label3", tr("Play :"), "txtURLTask",
             QStringLiteral("http://yp.shoutcast.com/sbin/shoutcast-playlist.pls?rn=6929&file=filename.pls"), 2);
@@ -195,12 +200,16 @@ void frmRecord::createTask(const QString& name, const TaskRequest& request, Task
         const QDateTime example = ProposedStart(scheduler);
         const auto date = ParseTaskDate(request.date, locale);
         if (!date) {
-            done(UnreadableMessage(QT_TRANSLATE_NOOP("frmRecord", "date"), request.date, locale.toString(example.date(), QLocale::ShortFormat)), {});
+            done(UnreadableMessage(QT_TRANSLATE_NOOP("frmRecord", "date"), request.date,
+                                   locale.toString(example.date(), QLocale::ShortFormat)),
+                 {});
             return;
         }
         const auto time = ParseTaskTime(request.time, locale);
         if (!time) {
-            done(UnreadableMessage(QT_TRANSLATE_NOOP("frmRecord", "time"), request.time, locale.toString(example.time(), QLocale::ShortFormat)), {});
+            done(UnreadableMessage(QT_TRANSLATE_NOOP("frmRecord", "time"), request.time,
+                                   locale.toString(example.time(), QLocale::ShortFormat)),
+                 {});
             return;
         }
         task.trigger = {*date, *time, 1, 1};

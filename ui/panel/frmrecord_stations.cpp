@@ -72,14 +72,13 @@ void frmRecord::Form_Load()
             if (shortened > 0)
                 m_deps.messages->ShowMessage(
                     tr("The station list %1 has %2 longer than %3 bytes; %4 shortened to that length.")
-                        .arg(m_deps.stationFile,
-                             shortened == 1 ? tr("a line") : tr("%1 lines").arg(shortened))
+                        .arg(m_deps.stationFile, shortened == 1 ? tr("a line") : tr("%1 lines").arg(shortened))
                         .arg(kStationLineMaxBytes)
                         .arg(shortened == 1 ? tr("it was") : tr("they were")));
         } else {
             m_stationFileUnread = true;
             m_deps.messages->ShowMessage(tr("The station list %1 %2. It is left as it is: the stations "
-                                                        "shown now are not saved to it.")
+                                            "shown now are not saved to it.")
                                              .arg(m_deps.stationFile, problem));
         }
     }
@@ -254,7 +253,7 @@ void frmRecord::useDefaultFolder()
     const QString chosen = GetLastPath();
     if (!chosen.isEmpty() && !IsFolder(chosen)) {
         showSavePathProblem(tr("The folder %1 is missing. Create it again, or choose another folder to "
-                                           "save the recordings to.")
+                               "save the recordings to.")
                                 .arg(QDir::toNativeSeparators(chosen)));
         return;
     }
@@ -271,7 +270,7 @@ void frmRecord::useDefaultFolder()
         }
         if (!QDir().mkpath(folder)) {
             showSavePathProblem(tr("The folder %1 could not be created. Choose a folder to save the "
-                                               "recordings to.")
+                                   "recordings to.")
                                     .arg(QDir::toNativeSeparators(folder)));
             return;
         }

@@ -27,7 +27,7 @@ void KeptSpinnerValue::Show(qint32 value)
     m_spinner->setValue(m_shown);
     m_kept = value;
     const QString tip = tr("%1 is kept as it is: it is %2 this box can show. Change the value here to "
-                                       "replace it.")
+                           "replace it.")
                             .arg(value)
                             .arg(value > m_spinner->Max() ? tr("more than") : tr("less than"));
     m_spinner->setToolTip(tip);

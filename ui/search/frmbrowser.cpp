@@ -193,7 +193,7 @@ frmBrowser::frmBrowser(const SearchDeps& deps, QWidget* parent) : QWidget(parent
             }
             if (rows.size() > kMaxDraggedStations)
                 showStatus(tr("Only the first %1 stations are dragged at once; \"Add Station\" adds "
-                                          "any number.")
+                              "any number.")
                                .arg(kMaxDraggedStations));
             if (!failures.isEmpty() && m_deps.messages)
                 m_deps.messages->ShowMessage(FailuresText(failures, qMin<qsizetype>(rows.size(), kMaxDraggedStations)));
@@ -202,11 +202,10 @@ frmBrowser::frmBrowser(const SearchDeps& deps, QWidget* parent) : QWidget(parent
         this);
     lstResults->setObjectName(QStringLiteral("lstResults"));
     lstResults->setAccessibleName(tr("Stations found"));
-    lstResults->setToolTip(
-        tr("Double-click, drag or \"Add Station\" to add a station to the Station List"));
+    lstResults->setToolTip(tr("Double-click, drag or \"Add Station\" to add a station to the Station List"));
     lstResults->setColumnCount(ColumnCount);
-    lstResults->setHorizontalHeaderLabels({tr("Name"), tr("Codec"), tr("Bit Rate"),
-                                           tr("Country"), tr("Tags"), tr("Votes")});
+    lstResults->setHorizontalHeaderLabels(
+        {tr("Name"), tr("Codec"), tr("Bit Rate"), tr("Country"), tr("Tags"), tr("Votes")});
     lstResults->setSelectionBehavior(QAbstractItemView::SelectRows);
     lstResults->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lstResults->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -52,15 +52,15 @@ void frmBrowser::showStations(const SearchFetch::Result& result)
     case SearchFetch::Done:
         break;
     case SearchFetch::TooLarge:
-        failure = tr("The directory's answer is larger than %1 MiB; no station was read.")
-                      .arg(m_rbFetch->maxBytes() >> 20);
+        failure =
+            tr("The directory's answer is larger than %1 MiB; no station was read.").arg(m_rbFetch->maxBytes() >> 20);
         break;
     case SearchFetch::CutShort:
         failure = result.encoded ? tr("The directory's answer could not be unpacked (%1); no station "
-                                                  "was read.")
+                                      "was read.")
                                        .arg(result.error)
                                  : tr("The directory's answer was cut short after %1 bytes; no station "
-                                                  "was read.")
+                                      "was read.")
                                        .arg(result.body.size());
         break;
     default:
@@ -138,8 +138,7 @@ void frmBrowser::fillBatch()
         return;
     }
     lstResults->setSortingEnabled(true);
-    QString status = m_stations.size() == 1 ? tr("1 station found.")
-                                            : tr("%1 stations found.").arg(m_stations.size());
+    QString status = m_stations.size() == 1 ? tr("1 station found.") : tr("%1 stations found.").arg(m_stations.size());
     if (m_skipped > 0)
         status += tr(" %1 without a stream address left out.").arg(m_skipped);
     showStatus(status);

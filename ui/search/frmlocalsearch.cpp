@@ -133,8 +133,7 @@ void frmLocalSearch::cmdFind_Click()
     if (presets == 0)
         lblResult->setText(tr("There are no presets in %1.").arg(where));
     else
-        lblResult->setText(
-            tr("No preset in %1 has a station title containing \"%2\".").arg(where, txtKeyword->text()));
+        lblResult->setText(tr("No preset in %1 has a station title containing \"%2\".").arg(where, txtKeyword->text()));
     lblResult->setVisible(FilesList->count() == 0);
     Form_Resize();
 }

@@ -24,15 +24,12 @@ RecorderTray::RecorderTray(frmMP3& recorder, ITrayIcon& icon, ITrayWindows& wind
     };
     mnuSetup = item("mnuSetup", tr("Set up new recording"), true, &RecorderTray::mnuSetup_Click);
     mPopupSys->addSeparator()->setObjectName(QStringLiteral("mnuBlah2"));
-    mnuToggleDisplay = item("mnuToggleDisplay", tr("Show Recording Display"), false,
-                            &RecorderTray::mnuToggleDisplay_Click);
+    mnuToggleDisplay =
+        item("mnuToggleDisplay", tr("Show Recording Display"), false, &RecorderTray::mnuToggleDisplay_Click);
     mnuListen = item("mnuListen", tr("Listen to recording"), false, &RecorderTray::mnuListen_Click);
-    mnuStartRecording =
-        item("mnuStartRecording", tr("Start Recording"), false, &RecorderTray::mnuStartRecording_Click);
-    mnuStopRecording =
-        item("mnuStopRecording", tr("Stop Recording"), false, &RecorderTray::mnuStopRecording_Click);
-    mnuPauseRecording =
-        item("mnuPauseRecording", tr("Pause Recording"), false, &RecorderTray::mnuPauseRecording_Click);
+    mnuStartRecording = item("mnuStartRecording", tr("Start Recording"), false, &RecorderTray::mnuStartRecording_Click);
+    mnuStopRecording = item("mnuStopRecording", tr("Stop Recording"), false, &RecorderTray::mnuStopRecording_Click);
+    mnuPauseRecording = item("mnuPauseRecording", tr("Pause Recording"), false, &RecorderTray::mnuPauseRecording_Click);
     mPopupSys->addSeparator()->setObjectName(QStringLiteral("mnuBlah"));
     mPopExit = item("mPopExit", tr("E&xit"), true, &RecorderTray::mPopExit_Click);
 
