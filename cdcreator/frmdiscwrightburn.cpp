@@ -120,7 +120,6 @@ void frmDiscwrightBurn::BuildControls()
 
     timeScale = new TimeScale;
     timeScale->setObjectName(QStringLiteral("TimeScale"));
-    timeScale->setMinimumHeight(40);
     column->addWidget(timeScale);
 
     prog = new QProgressBar;
