@@ -19,7 +19,7 @@ packages=(
   at-spi2-core python3-pyatspi dbus dbus-x11 trayer imagemagick x11-utils xdotool
   xdg-utils desktop-file-utils appstream lintian shared-mime-info dpkg-dev
   debhelper man-db ccache
-  qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
+  qt6-tools-dev qt6-l10n-tools qt6-translations-l10n fonts-wqy-microhei
 )
 
 missing=()

@@ -4,6 +4,7 @@
 #include "recorder/frmmp3.h"
 #include "ui/shell/desktopshell.h"
 
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -36,6 +37,11 @@ frmAreYouSure::frmAreYouSure(frmMP3& recorder, IDesktopShell& shell, const ITick
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblQuit);
     layout->addLayout(buttons);
+    // Wide enough for the caption in a (bold) title bar beside the window
+    // manager's buttons, at any font size.
+    QFont titleFont = font();
+    titleFont.setBold(true);
+    setMinimumWidth(QFontMetrics(titleFont).horizontalAdvance(windowTitle()) + 6 * fontMetrics().height());
 
     connect(cmdYes, &QPushButton::clicked, this, &frmAreYouSure::cmdYes_Click);
     connect(cmdNo, &QPushButton::clicked, this, &frmAreYouSure::cmdNo_Click);

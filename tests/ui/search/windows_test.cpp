@@ -10,6 +10,7 @@
 #include "ui/search/pageview.h"
 #include "ui/search/radiobrowserclicks.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -182,6 +183,25 @@ TEST_F(SearchWindows, TheDirectoryPageIsFetchedAsTypedAndShownWithoutScripts)
     w.cmdFind->click();
     ASSERT_TRUE(WaitUntil([&] { return server->requests.size() == 4 && !w.brwWebBrowser->loading(); }));
     EXPECT_TRUE(server->requests.last().startsWith("GET /directory/?sgenre=Acid%20Jazz&maxbitrate=128&startat=0 "));
+}
+
+// Station names are whole in their rows at any font size.
+TEST_F(SearchWindows, ResultRowsAreAsTallAsTheirTextAtLargeFonts)
+{
+    const QFont original = QApplication::font();
+    for (const int points : {10, 16, 24}) {
+        SCOPED_TRACE(points);
+        QFont font = original;
+        font.setPointSize(points);
+        QApplication::setFont(font);
+        window.reset();
+        ASSERT_TRUE(searchRadioBrowser());
+        const QFontMetrics metrics(window->lstResults->font());
+        ASSERT_GT(window->lstResults->rowCount(), 0);
+        for (int r = 0; r < window->lstResults->rowCount(); ++r)
+            EXPECT_GE(window->lstResults->rowHeight(r), metrics.lineSpacing() + 2) << r;
+    }
+    QApplication::setFont(original);
 }
 
 TEST_F(SearchWindows, RadioBrowserResultsAreSortableAndAddedAsPlaylistFiles)

@@ -8,6 +8,7 @@
 #include "ui/tray/recordertray.h"
 #include "ui/tray/trayicon.h"
 
+#include <QApplication>
 #include <QAction>
 #include <QKeyEvent>
 #include <QLabel>
@@ -288,6 +289,27 @@ TEST_F(QuitDialogTest, LeftAloneItAnswersNoAfterFiveSecondsAcrossTheWrap)
     }
     EXPECT_TRUE(recorder->blnRecording);
     EXPECT_EQ(shell.quits, 0);
+}
+
+// The caption is whole in the title bar: the dialog widens to it, at small
+// and large fonts alike, and the question is whole inside.
+TEST_F(QuitDialogTest, TheDialogIsWideEnoughForItsCaption)
+{
+    const QFont original = QApplication::font();
+    for (const int points : {8, 10, 16}) {
+        SCOPED_TRACE(points);
+        QFont font = original;
+        font.setPointSize(points);
+        QApplication::setFont(font);
+        QPointer<frmAreYouSure> d = open(5000);
+        QFont bold = d->font();
+        bold.setBold(true);
+        const QFontMetrics title(bold), text(d->font());
+        EXPECT_GE(d->width(), title.horizontalAdvance(d->windowTitle()) + 4 * text.height());
+        EXPECT_GE(d->lblQuit->height(), text.height());
+        d->close();
+    }
+    QApplication::setFont(original);
 }
 
 TEST_F(QuitDialogTest, KeysAnswerIt)
