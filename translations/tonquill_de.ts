@@ -856,6 +856,14 @@
         <source>The folder %1 could not be created. Choose a folder to save the recordings to.</source>
         <translation>Der Ordner %1 konnte nicht angelegt werden. Wählen Sie einen Ordner für die Aufnahmen.</translation>
     </message>
+    <message>
+        <source>Radio Browser Search</source>
+        <translation>Radio-Browser-Suche</translation>
+    </message>
+    <message>
+        <source>Radio Browser</source>
+        <translation>Radio Browser</translation>
+    </message>
 </context>
 <context>
     <name>frmRecordingDisplay</name>

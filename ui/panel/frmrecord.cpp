@@ -375,6 +375,7 @@ void frmRecord::buildMenus()
     };
     const auto search = [this] { m_deps.shell->ShowDirectorySearch(); };
     const auto presets = [this] { m_deps.shell->ShowPresetSearch(); };
+    const auto radioBrowser = [this] { m_deps.shell->ShowRadioBrowserSearch(); };
     const auto converter = [this] { StartTool(QStringLiteral("shiftwell")); };
     const auto creator = [this] { StartTool(QStringLiteral("discwright")); };
     const auto burner = [this] { StartTool(QStringLiteral("pressling")); };
@@ -404,6 +405,7 @@ void frmRecord::buildMenus()
 
     QMenu* searchMenu = menuBar()->addMenu(tr("&Search"));
     mnuSearchShoutcast1 = item(searchMenu, "mnuSearchShoutcast1", tr("Shoutcast Search"), search);
+    item(searchMenu, "mnuSearchRadioBrowser1", tr("Radio Browser Search"), radioBrowser);
     mnuSearchPresets1 = item(searchMenu, "mnuSearchPresets1", tr("Search Presets"), presets);
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
@@ -441,6 +443,7 @@ void frmRecord::buildMenus()
     mnuSearch = new QMenu(tr("Search"), this);
     mnuSearch->setObjectName(QStringLiteral("mnuSearch"));
     mnuShoutCast = item(mnuSearch, "mnuShoutCast", tr("ShoutCast"), search);
+    item(mnuSearch, "mnuRadioBrowser", tr("Radio Browser"), radioBrowser);
     mnuLocalDirectory = item(mnuSearch, "mnuLocalDirectory", tr("Presets"), presets);
 
     connect(cmdTools, &QToolButton::clicked, this,

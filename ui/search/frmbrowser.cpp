@@ -1,6 +1,7 @@
 #include "ui/search/frmbrowser.h"
 
 #include "platform/messages.h"
+#include "ui/controls/elidedlabel.h"
 #include "ui/search/pageview.h"
 
 #include <QAccessible>
@@ -212,13 +213,16 @@ frmBrowser::frmBrowser(const SearchDeps& deps, QWidget* parent) : QWidget(parent
     lstResults->setDragEnabled(true);
     lstResults->setDragDropMode(QAbstractItemView::DragOnly);
     lstResults->verticalHeader()->hide();
+    // The short columns fit their contents; the name and the tags share the rest.
     lstResults->horizontalHeader()->setStretchLastSection(false);
-    lstResults->setColumnWidth(ColName, 260);
-    lstResults->setColumnWidth(ColTags, 200);
+    lstResults->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    lstResults->horizontalHeader()->setSectionResizeMode(ColName, QHeaderView::Stretch);
+    lstResults->horizontalHeader()->setSectionResizeMode(ColTags, QHeaderView::Stretch);
     lstResults->setSortingEnabled(true);
     lstResults->sortByColumn(ColVotes, Qt::DescendingOrder);
 
-    lblStatus = label(QString(), this, "lblStatus");
+    lblStatus = new ElidedLabel(this);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
     prgBusy = new QProgressBar(this);
     prgBusy->setObjectName(QStringLiteral("prgBusy"));
     prgBusy->setAccessibleName(tr("Searching"));

@@ -125,9 +125,13 @@ void frmLocalSearch::cmdFind_Click()
         // A preset that cannot be read shows its own messages; the search
         // goes on with what the configuration then holds.
         config.LoadConfigurationFile(path);
-        const QString title = config.sRecordingTitle.toUpper();
-        if (!title.isEmpty() && title.contains(keyword))
-            FilesList->addItem(path);
+        const QString title = config.sRecordingTitle;
+        if (!title.isEmpty() && title.toUpper().contains(keyword)) {
+            // The preset's title is listed, its file is the tool tip.
+            auto* item = new QListWidgetItem(title, FilesList);
+            item->setToolTip(QDir::toNativeSeparators(path));
+            item->setData(Qt::UserRole, path);
+        }
     }
     const QString where = QDir::toNativeSeparators(folder);
     if (presets == 0)
@@ -146,7 +150,7 @@ void frmLocalSearch::cmdAdd_Click()
     std::sort(rows.begin(), rows.end());
     clsConfiguration& config = m_presets;
     for (int row : rows) {
-        config.LoadConfigurationFile(FilesList->item(row)->text());
+        config.LoadConfigurationFile(FilesList->item(row)->data(Qt::UserRole).toString());
         if (m_deps.appendStation)
             m_deps.appendStation(config.sRecordingTitle, config.sShoutCastFile);
     }

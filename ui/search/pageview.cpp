@@ -58,6 +58,8 @@ void PageView::Navigate(const QUrl& url)
         return;
     }
     m_pageUrl = url;
+    // The last page (or the error shown for it) goes as the new one is asked for.
+    clear();
     m_fetch->start(url);
     emit loadStarted(url);
 }

@@ -88,6 +88,7 @@ public:
     QWidget* RecordingDisplayWindow() override;
     void ShowDirectorySearch() override;
     void ShowPresetSearch() override;
+    void ShowRadioBrowserSearch() override;
 
     // ITrayWindows
     QWidget* RecordingDisplay(bool load) override;
@@ -101,6 +102,7 @@ private:
     void watchRefreshGaps();
     SearchDeps searchDeps();
     static void bringUp(QWidget* window);
+    void centreOnPanel(QWidget* window);
 
     Services m_services;
     frmMP3* m_recorder = nullptr;
