@@ -1,6 +1,7 @@
 #include "ui/panel/frmhelp.h"
 
 #include <QHBoxLayout>
+#include <QPalette>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -16,6 +17,12 @@ frmHelp::frmHelp(QWidget* parent) : QDialog(parent)
     txtHelp = new QTextBrowser(this);
     txtHelp->setObjectName(QStringLiteral("txtHelp"));
     txtHelp->setAccessibleName(tr("User's guide"));
+    // The guide sets its own dark text for a light page: the page stays light
+    // under a dark desktop palette too.
+    QPalette page = txtHelp->palette();
+    page.setColor(QPalette::Base, Qt::white);
+    page.setColor(QPalette::Text, Qt::black);
+    txtHelp->setPalette(page);
     // Every click comes to FollowLink: the browser itself would try to
     // load a web address as a file.
     txtHelp->setOpenLinks(false);

@@ -315,7 +315,11 @@ void frmRecord::buildOtherPage()
     grid->addWidget(cmdPathToSave, 0, 2);
     lblSavePathProblem = label("lblSavePathProblem", QString(), fraMP3);
     lblSavePathProblem->setWordWrap(true);
-    lblSavePathProblem->setStyleSheet(QStringLiteral("color: #b00000"));
+    // A warning red that stands out from the window's own ground, light or dark.
+    QPalette warning = lblSavePathProblem->palette();
+    const bool dark = warning.color(QPalette::Window).lightness() < 128;
+    warning.setColor(QPalette::WindowText, dark ? QColor(0xff, 0x8a, 0x80) : QColor(0xb0, 0x00, 0x00));
+    lblSavePathProblem->setPalette(warning);
     lblSavePathProblem->hide();
     grid->addWidget(lblSavePathProblem, 1, 1, 1, 2);
     grid->addWidget(lblDisplayTitle, 2, 0);
