@@ -1,6 +1,7 @@
 // Names in any script are whole in the station list at any font size: each
 // row is at least as tall as its text needs (Cyrillic and CJK included).
 #include "panelfixture.h"
+#include "tests/support/widgets/appfont.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -10,14 +11,11 @@ using FontSizesTest = PanelFixture;
 
 TEST_F(FontSizesTest, StationNamesInAnyScriptAreWholeInTheirRows)
 {
-    const QFont original = QApplication::font();
     const QString names[] = {QStringLiteral("gqy Jazz"), QStringLiteral("Радио Юность — 北京音乐台"),
                              QStringLiteral("Ёжик ygq 東京")};
     for (const int points : {10, 12, 16}) {
         SCOPED_TRACE(points);
-        QFont font = original;
-        font.setPointSize(points);
-        QApplication::setFont(font);
+        const ScopedApplicationFont size(points);
         open();
         for (const QString& name : names)
             panel->AppendStation(name, QStringLiteral("http://radio.example/%1.pls").arg(points));
@@ -36,5 +34,4 @@ TEST_F(FontSizesTest, StationNamesInAnyScriptAreWholeInTheirRows)
         }
         panel.reset();
     }
-    QApplication::setFont(original);
 }

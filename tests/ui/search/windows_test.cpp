@@ -8,12 +8,13 @@
 #include "ui/search/frmlocalsearch.h"
 #include "ui/search/pagereduce.h"
 #include "ui/search/pageview.h"
+#include "tests/support/widgets/appfont.h"
 #include "ui/search/radiobrowserclicks.h"
 
 #include <QApplication>
-#include <QHeaderView>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -191,12 +192,9 @@ TEST_F(SearchWindows, TheDirectoryPageIsFetchedAsTypedAndShownWithoutScripts)
 // Station names are whole in their rows at any font size.
 TEST_F(SearchWindows, ResultRowsAreAsTallAsTheirTextAtLargeFonts)
 {
-    const QFont original = QApplication::font();
     for (const int points : {10, 16, 24}) {
         SCOPED_TRACE(points);
-        QFont font = original;
-        font.setPointSize(points);
-        QApplication::setFont(font);
+        const ScopedApplicationFont size(points);
         window.reset();
         ASSERT_TRUE(searchRadioBrowser());
         const QFontMetrics metrics(window->lstResults->font());
@@ -204,7 +202,6 @@ TEST_F(SearchWindows, ResultRowsAreAsTallAsTheirTextAtLargeFonts)
         for (int r = 0; r < window->lstResults->rowCount(); ++r)
             EXPECT_GE(window->lstResults->rowHeight(r), metrics.lineSpacing() + 2) << r;
     }
-    QApplication::setFont(original);
 }
 
 TEST_F(SearchWindows, RadioBrowserResultsAreSortableAndAddedAsPlaylistFiles)

@@ -2,14 +2,15 @@
 #include "fixture.h"
 
 #include "recorder/recordingfiles.h"
+#include "tests/support/widgets/appfont.h"
 #include "ui/display/frmrecordingdisplay.h"
 #include "ui/shell/desktopshell.h"
 #include "ui/tray/frmareyousure.h"
 #include "ui/tray/recordertray.h"
 #include "ui/tray/trayicon.h"
 
-#include <QApplication>
 #include <QAction>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -295,12 +296,9 @@ TEST_F(QuitDialogTest, LeftAloneItAnswersNoAfterFiveSecondsAcrossTheWrap)
 // and large fonts alike, and the question is whole inside.
 TEST_F(QuitDialogTest, TheDialogIsWideEnoughForItsCaption)
 {
-    const QFont original = QApplication::font();
     for (const int points : {8, 10, 16}) {
         SCOPED_TRACE(points);
-        QFont font = original;
-        font.setPointSize(points);
-        QApplication::setFont(font);
+        const ScopedApplicationFont size(points);
         QPointer<frmAreYouSure> d = open(5000);
         QFont bold = d->font();
         bold.setBold(true);
@@ -309,7 +307,6 @@ TEST_F(QuitDialogTest, TheDialogIsWideEnoughForItsCaption)
         EXPECT_GE(d->lblQuit->height(), text.height());
         d->close();
     }
-    QApplication::setFont(original);
 }
 
 TEST_F(QuitDialogTest, KeysAnswerIt)
