@@ -1,6 +1,7 @@
 // The recorder with a display: the control panel, the recording display and
 // the notification-area icon. This is a library of its own, loaded by the
 // tonquill program only when a display is used.
+#include "app/programtranslations.h"
 #include "app/recorderrun.h"
 #include "config/configuration.h"
 #include "platform/atscheduler.h"
@@ -33,6 +34,8 @@ extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
     QApplication::setWindowIcon(TonquillIcon());
     // Lets the desktop match the windows to the menu entry.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tonquill.Tonquill"));
+    // Headless status lines stay English: scripts read them.
+    InstallTranslations(QStringLiteral("tonquill"), QLocale::system().uiLanguages());
     const QString commandLine = CommandLineOf(argc, argv);
     // The menu entry's actions go to the Tonquill that runs already; without
     // one this start does them itself.

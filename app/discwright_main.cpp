@@ -4,10 +4,12 @@
 #include "cdcreator/discrecordobj.h"
 #include "cdcreator/frmdiscwrightburn.h"
 #include "infoswitches.h"
+#include "programtranslations.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QIcon>
 #include <QTimer>
 
 #include <cstdio>
@@ -48,6 +50,15 @@ private:
     bool m_done = false;
 };
 
+// The program's icon: the desktop theme's, else the one built in.
+QIcon DiscwrightIcon()
+{
+    QIcon builtIn;
+    for (const int size : {16, 24, 32, 48, 64, 128})
+        builtIn.addFile(QStringLiteral(":/icons/discwright-%1.png").arg(size), QSize(size, size));
+    return QIcon::fromTheme(QStringLiteral("discwright"), builtIn);
+}
+
 } // namespace
 
 // Builds the disc recorder (the image device plus the CD writers libburn
@@ -63,6 +74,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Discwright"));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tonquill.Discwright"));
+    InstallTranslations(QStringLiteral("discwright"), QLocale::system().uiLanguages());
+    QApplication::setWindowIcon(DiscwrightIcon());
     std::unique_ptr<IDriveAccess> drives = std::make_unique<LibburnDrives>();
     bool delayed = false;
     const int delayMs = qEnvironmentVariableIntValue("DISCWRIGHT_SCAN_DELAY_MS", &delayed);

@@ -8,6 +8,8 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include <QCoreApplication>
+
 #include <initializer_list>
 
 namespace {
@@ -80,7 +82,7 @@ bool AudioDecoder::Open(const QString& path)
     const AVCodec* codec = nullptr;
     state->stream = av_find_best_stream(state->format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
     if (state->stream < 0 || !codec) {
-        m_error = QStringLiteral("no audio stream");
+        m_error = QCoreApplication::translate("AudioDecoder", "no audio stream");
         return false;
     }
     for (unsigned i = 0; i < state->format->nb_streams; ++i) {
@@ -89,7 +91,7 @@ bool AudioDecoder::Open(const QString& path)
     }
     state->codec = avcodec_alloc_context3(codec);
     if (!state->codec) {
-        m_error = QStringLiteral("out of memory");
+        m_error = QCoreApplication::translate("AudioDecoder", "out of memory");
         return false;
     }
     rc = avcodec_parameters_to_context(state->codec, state->format->streams[state->stream]->codecpar);
@@ -100,7 +102,7 @@ bool AudioDecoder::Open(const QString& path)
         return false;
     }
     if (state->codec->sample_rate <= 0) {
-        m_error = QStringLiteral("unknown sample rate");
+        m_error = QCoreApplication::translate("AudioDecoder", "unknown sample rate");
         return false;
     }
     AVChannelLayout inLayout{};
@@ -121,7 +123,7 @@ bool AudioDecoder::Open(const QString& path)
     state->packet = av_packet_alloc();
     state->frame = av_frame_alloc();
     if (!state->packet || !state->frame) {
-        m_error = QStringLiteral("out of memory");
+        m_error = QCoreApplication::translate("AudioDecoder", "out of memory");
         return false;
     }
     m_state = std::move(state);
@@ -269,7 +271,9 @@ double AudioDecoder::Probe(const QString& path, QString* error, TrackTags* tags)
     }
     if (first.isEmpty()) {
         if (error)
-            *error = decoder.errorText().isEmpty() ? QStringLiteral("no audio could be decoded") : decoder.errorText();
+            *error = decoder.errorText().isEmpty()
+                         ? QCoreApplication::translate("AudioDecoder", "no audio could be decoded")
+                         : decoder.errorText();
         return -1;
     }
     if (tags)

@@ -2,6 +2,7 @@
 
 #include "cdcreator/cdimage.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QThread>
 #include <QTemporaryDir>
@@ -29,7 +30,7 @@ bool LibburnDrives::Initialize(QString* error)
         return true;
     if (!burn_initialize()) {
         if (error)
-            *error = QStringLiteral("libburn could not be started");
+            *error = QCoreApplication::translate("LibburnDrives", "libburn could not be started");
         return false;
     }
     // Leave the program's signal handling alone, and keep libburn's own
@@ -107,12 +108,12 @@ bool LibburnDrives::Select(int index, QString* error)
         return true;
     if (!m_ready || unsigned(index) >= m_count) {
         if (error)
-            *error = QStringLiteral("no drive");
+            *error = QCoreApplication::translate("LibburnDrives", "no drive");
         return false;
     }
     if (burn_drive_grab(m_infos[index].drive, 1) != 1) {
         if (error)
-            *error = QStringLiteral("the drive is busy or cannot be opened");
+            *error = QCoreApplication::translate("LibburnDrives", "the drive is busy or cannot be opened");
         return false;
     }
     m_selected = index;
@@ -211,12 +212,12 @@ bool AttachCdText(burn_session* session, const std::vector<burn_track*>& tracks,
         return false;
     };
     if (!session || tracks.size() != text.tracks.size())
-        return fail(QStringLiteral("the text does not match the tracks"));
+        return fail(QCoreApplication::translate("LibburnDrives", "the text does not match the tracks"));
     int charCodes[8] = {0x01, -1, -1, -1, -1, -1, -1, -1}; // 7-bit ASCII
     int copyrights[8] = {0x00, -1, -1, -1, -1, -1, -1, -1};
     int languages[8] = {0x09, -1, -1, -1, -1, -1, -1, -1}; // English
     if (burn_session_set_cdtext_par(session, charCodes, copyrights, languages, 0) <= 0)
-        return fail(QStringLiteral("the text block cannot be set up"));
+        return fail(QCoreApplication::translate("LibburnDrives", "the text block cannot be set up"));
     // Every track carries each kind the disc carries, empty or not.
     auto put = [](auto set, auto* target, const char* kind, const QString& value) {
         QByteArray bytes = value.toLatin1();
@@ -227,11 +228,12 @@ bool AttachCdText(burn_session* session, const std::vector<burn_track*>& tracks,
     for (const char* kind : {"TITLE", "PERFORMER"}) {
         const bool title = kind[0] == 'T';
         if (!put(burn_session_set_cdtext, session, kind, title ? text.disc.title : text.disc.performer))
-            return fail(QStringLiteral("libburn refused the disc's %1").arg(QString::fromLatin1(kind).toLower()));
+            return fail(QCoreApplication::translate("LibburnDrives", "libburn refused the disc's %1")
+                            .arg(QString::fromLatin1(kind).toLower()));
         for (size_t i = 0; i < tracks.size(); ++i) {
             const CdTextEntry& entry = text.tracks[i];
             if (!put(burn_track_set_cdtext, tracks[i], kind, title ? entry.title : entry.performer))
-                return fail(QStringLiteral("libburn refused the %1 of track %2")
+                return fail(QCoreApplication::translate("LibburnDrives", "libburn refused the %1 of track %2")
                                 .arg(QString::fromLatin1(kind).toLower())
                                 .arg(i + 1));
         }
@@ -240,7 +242,7 @@ bool AttachCdText(burn_session* session, const std::vector<burn_track*>& tracks,
     // but leaves the limit of a block to its caller.
     const int packs = burn_cdtext_from_session(session, nullptr, nullptr, 1);
     if (packs <= 0 || packs > CdText::kMaxPacks + 3)
-        return fail(QStringLiteral("the titles do not fit the disc's text area"));
+        return fail(QCoreApplication::translate("LibburnDrives", "the titles do not fit the disc's text area"));
     return true;
 }
 
@@ -254,7 +256,7 @@ void BurnWriteJob::run()
     m_progress.currentTrack = 1;
     QTemporaryDir scratch;
     if (!scratch.isValid()) {
-        Fail(QStringLiteral("Cannot make a temporary folder for the decoded audio"));
+        Fail(QCoreApplication::translate("LibburnDrives", "Cannot make a temporary folder for the decoded audio"));
         Finish(false);
         return;
     }
@@ -264,14 +266,14 @@ void BurnWriteJob::run()
         const QString raw = scratch.filePath(QStringLiteral("track%1.raw").arg(i + 1));
         QFile out(raw);
         if (!out.open(QIODevice::WriteOnly)) {
-            Fail(QStringLiteral("Cannot write %1: %2").arg(raw, out.errorString()));
+            Fail(QCoreApplication::translate("LibburnDrives", "Cannot write %1: %2").arg(raw, out.errorString()));
             Finish(false);
             return;
         }
         auto sink = [&](const char* data, qint64 size) {
             if (out.write(data, size) == size)
                 return true;
-            Fail(QStringLiteral("Cannot write %1: %2").arg(raw, out.errorString()));
+            Fail(QCoreApplication::translate("LibburnDrives", "Cannot write %1: %2").arg(raw, out.errorString()));
             return false;
         };
         qint64 bytes = 0;
@@ -282,8 +284,8 @@ void BurnWriteJob::run()
         rawFiles.push_back(raw);
     }
     m_progress.bytesWritten = 0;
-    Finish(Burn(rawFiles), m_request.testMode ? QStringLiteral("Test write finished")
-                                                : QStringLiteral("The disc was written"));
+    Finish(Burn(rawFiles), m_request.testMode ? QCoreApplication::translate("LibburnDrives", "Test write finished")
+                                              : QCoreApplication::translate("LibburnDrives", "The disc was written"));
 }
 
 bool BurnWriteJob::Burn(const std::vector<QString>& rawFiles)
@@ -322,13 +324,15 @@ bool BurnWriteJob::Burn(const std::vector<QString>& rawFiles)
                    burn_write_opts_set_write_type(opts, BURN_WRITE_SAO, BURN_BLOCK_SAO) > 0 &&
                    burn_precheck_write(opts, disc, reasons, 1) > 0;
         if (m_request.writeMethod == 0 && !sao)
-            emit Notice(QStringLiteral("The drive cannot write disc at once; writing track at once, without "
-                                       "CD-TEXT and with the drive's own pauses"));
+            emit Notice(QCoreApplication::translate(
+                "LibburnDrives", "The drive cannot write disc at once; writing track at once, without "
+                                 "CD-TEXT and with the drive's own pauses"));
         if (!sao) {
             reasons[0] = '\0';
             if (burn_write_opts_set_write_type(opts, BURN_WRITE_TAO, BURN_BLOCK_RAW0) <= 0 ||
                 burn_precheck_write(opts, disc, reasons, 1) <= 0) {
-                Fail(QStringLiteral("The drive cannot write this disc: %1").arg(QString::fromLocal8Bit(reasons)));
+                Fail(QCoreApplication::translate("LibburnDrives", "The drive cannot write this disc: %1")
+                         .arg(QString::fromLocal8Bit(reasons)));
                 ok = false;
             }
         } else if (!m_request.cdText.empty()) {
@@ -337,7 +341,8 @@ bool BurnWriteJob::Burn(const std::vector<QString>& rawFiles)
                 burn_session_dispose_cdtext(session, 0);
                 for (burn_track* track : tracks)
                     burn_track_dispose_cdtext(track, 0);
-                emit Notice(QStringLiteral("The disc is written without CD-TEXT: %1").arg(why));
+                emit Notice(
+                    QCoreApplication::translate("LibburnDrives", "The disc is written without CD-TEXT: %1").arg(why));
             }
         }
     }
@@ -364,7 +369,7 @@ bool BurnWriteJob::Burn(const std::vector<QString>& rawFiles)
         if (ok)
             m_progress.bytesWritten = total;
         else
-            Fail(QStringLiteral("Writing the disc failed"));
+            Fail(QCoreApplication::translate("LibburnDrives", "Writing the disc failed"));
     }
     for (burn_source* source : sources)
         burn_source_free(source);

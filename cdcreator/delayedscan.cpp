@@ -1,5 +1,6 @@
 #include "cdcreator/delayedscan.h"
 
+#include <QCoreApplication>
 #include <chrono>
 
 DelayedScanDrives::DelayedScanDrives(std::unique_ptr<IDriveAccess> inner, int delayMs)
@@ -49,7 +50,7 @@ bool DelayedScanDrives::Select(int index, QString* error)
     if (index < 0)
         return true;
     if (error)
-        *error = QStringLiteral("no drive");
+        *error = QCoreApplication::translate("LibburnDrives", "no drive");
     return false;
 }
 

@@ -93,7 +93,7 @@ void DiscRecordObj::OnScanned(bool ready, const QString& error, const std::vecto
     m_scanning = false;
     m_drivesReady = ready;
     if (!ready) {
-        emit StatusMessage(QStringLiteral("CD writers are not available: %1").arg(error), kCodeDevice, kWarning);
+        emit StatusMessage(tr("CD writers are not available: %1").arg(error), kCodeDevice, kWarning);
         return;
     }
     m_driveList = found;
@@ -136,8 +136,7 @@ bool DiscRecordObj::setDeviceIndex(int index)
     m_disc = IDriveAccess::Disc{};
     QString error;
     if (!m_drives->Select(index, &error)) {
-        emit StatusMessage(QStringLiteral("Cannot use %1: %2").arg(m_driveList[index].name, error), kCodeDevice,
-                           kWarning);
+        emit StatusMessage(tr("Cannot use %1: %2").arg(m_driveList[index].name, error), kCodeDevice, kWarning);
         return false;
     }
     return true;
@@ -185,9 +184,7 @@ void DiscRecordObj::AddTrack(const QString& path)
 {
     const QString name = FileNameFromPath(path);
     if (int(m_tracks.size()) + pendingTracks() >= CdAudio::kMaxTracks) {
-        emit StatusMessage(QStringLiteral("Cannot add %1: an audio CD holds at most %2 tracks")
-                               .arg(name)
-                               .arg(CdAudio::kMaxTracks),
+        emit StatusMessage(tr("Cannot add %1: an audio CD holds at most %2 tracks").arg(name).arg(CdAudio::kMaxTracks),
                            kCodeTrack, kError);
         return;
     }
@@ -206,7 +203,7 @@ void DiscRecordObj::AddTrack(const QString& path)
                 tags.title = CdText::TitleFromPath(path);
         }
         else if (result.error.isEmpty())
-            result.error = QStringLiteral("it cannot be read");
+            result.error = tr("it cannot be read");
         QMetaObject::invokeMethod(this, [this, ticket, result] { OnProbed(ticket, result); }, Qt::QueuedConnection);
     });
 }
@@ -221,7 +218,7 @@ void DiscRecordObj::OnProbed(quint64 ticket, const Probed& result)
         m_probed.erase(next);
         ++m_nextDelivery;
         if (!probed.error.isEmpty()) {
-            emit StatusMessage(QStringLiteral("Cannot add %1: %2").arg(FileNameFromPath(probed.track.path), probed.error),
+            emit StatusMessage(tr("Cannot add %1: %2").arg(FileNameFromPath(probed.track.path), probed.error),
                                kCodeTrack, kError);
             continue;
         }
@@ -273,7 +270,7 @@ bool DiscRecordObj::PrepareImagePaths(WriteRequest& request)
 {
     const QString folder = ImageFolder();
     if (!QDir().mkpath(folder)) {
-        emit StatusMessage(QStringLiteral("Cannot create the image folder %1").arg(folder), kCodeWrite, kError);
+        emit StatusMessage(tr("Cannot create the image folder %1").arg(folder), kCodeWrite, kError);
         return false;
     }
     const QDir dir(folder);
@@ -291,23 +288,23 @@ bool DiscRecordObj::PrepareImagePaths(WriteRequest& request)
 void DiscRecordObj::StartWrite()
 {
     if (m_job) {
-        emit StatusMessage(QStringLiteral("A write is already running"), kCodeBusy, kError);
+        emit StatusMessage(tr("A write is already running"), kCodeBusy, kError);
         return;
     }
     if (pendingTracks() > 0) {
-        emit StatusMessage(QStringLiteral("%1 added file(s) are still being read; start again when they are listed")
-                               .arg(pendingTracks()),
-                           kCodeBusy, kError);
+        emit StatusMessage(
+            tr("%1 added file(s) are still being read; start again when they are listed").arg(pendingTracks()),
+            kCodeBusy, kError);
         return;
     }
     if (m_tracks.empty()) {
-        emit StatusMessage(QStringLiteral("There are no tracks in the queue"), kCodeQueue, kError);
+        emit StatusMessage(tr("There are no tracks in the queue"), kCodeQueue, kError);
         return;
     }
     if (!QueuedFilesReadable())
         return;
     if (m_deviceIndex >= 0 && (!m_drivesReady || m_disc.state == kNoDisc || m_disc.state == kClosedDisc)) {
-        emit StatusMessage(QStringLiteral("There is no writable disc in the drive"), kCodeDevice, kError);
+        emit StatusMessage(tr("There is no writable disc in the drive"), kCodeDevice, kError);
         return;
     }
     WriteRequest request;
@@ -326,10 +323,10 @@ void DiscRecordObj::StartWrite()
 
     const double total = WriteJob::EstimatedTotalBytes(request);
     if (total / CdAudio::kBytesPerSecond > DiscTimeLeft() + 0.5) {
-        emit StatusMessage(QStringLiteral("The queue (%1) does not fit on the disc (%2 left)")
-                               .arg(SecondsToText(float(total / CdAudio::kBytesPerSecond)),
-                                    SecondsToText(float(DiscTimeLeft()))),
-                           kCodeQueue, kError);
+        emit StatusMessage(
+            tr("The queue (%1) does not fit on the disc (%2 left)")
+                .arg(SecondsToText(float(total / CdAudio::kBytesPerSecond)), SecondsToText(float(DiscTimeLeft()))),
+            kCodeQueue, kError);
         return;
     }
 
@@ -347,7 +344,7 @@ void DiscRecordObj::StartWrite()
     else
         m_job = m_drives->CreateWriteJob(request, m_progress);
     if (!m_job) {
-        emit StatusMessage(QStringLiteral("The drive cannot write"), kCodeDevice, kError);
+        emit StatusMessage(tr("The drive cannot write"), kCodeDevice, kError);
         return;
     }
     connect(m_job.get(), &QThread::finished, this, &DiscRecordObj::OnJobFinished, Qt::QueuedConnection);
@@ -356,12 +353,11 @@ void DiscRecordObj::StartWrite()
     m_clock.start();
     m_job->start();
     if (m_deviceIndex < 0 && !request.testMode)
-        emit StatusMessage(QStringLiteral("Writing image to %1").arg(QDir::toNativeSeparators(request.binPath)), 0,
-                           kInfo);
+        emit StatusMessage(tr("Writing image to %1").arg(QDir::toNativeSeparators(request.binPath)), 0, kInfo);
     else if (request.testMode)
-        emit StatusMessage(QStringLiteral("Test write at %1x").arg(request.speed), 0, kInfo);
+        emit StatusMessage(tr("Test write at %1x").arg(request.speed), 0, kInfo);
     else
-        emit StatusMessage(QStringLiteral("Writing the disc at %1x").arg(request.speed), 0, kInfo);
+        emit StatusMessage(tr("Writing the disc at %1x").arg(request.speed), 0, kInfo);
 }
 
 // A queued file that went away or lost its permissions fails before
@@ -372,11 +368,10 @@ bool DiscRecordObj::QueuedFilesReadable()
         const QFileInfo file(m_tracks[i].path);
         if (file.isFile() && file.isReadable())
             continue;
-        emit StatusMessage(QStringLiteral("Track %1 (%2) cannot be read: %3")
+        emit StatusMessage(tr("Track %1 (%2) cannot be read: %3")
                                .arg(i + 1)
                                .arg(FileNameFromPath(m_tracks[i].path),
-                                    file.exists() ? QStringLiteral("permission denied")
-                                                  : QStringLiteral("the file is gone")),
+                                    file.exists() ? tr("permission denied") : tr("the file is gone")),
                            kCodeTrack, kError);
         return false;
     }
@@ -406,7 +401,7 @@ void DiscRecordObj::OnJobFinished()
     if (job->succeeded())
         emit StatusMessage(job->resultText(), 0, kInfo);
     else if (job->aborted())
-        emit StatusMessage(QStringLiteral("Write aborted"), kCodeWrite, kWarning);
+        emit StatusMessage(tr("Write aborted"), kCodeWrite, kWarning);
     else
         emit StatusMessage(job->errorText(), kCodeWrite, kError);
     if (m_deviceIndex >= 0 && m_drivesReady) {

@@ -61,14 +61,14 @@ void frmDiscwrightBurn::BuildControls()
     CmbSpeeds = new QComboBox;
     CmbSpeeds->setObjectName(QStringLiteral("CmbSpeeds"));
     CmbSpeeds->setMinimumContentsLength(4);
-    ChkBuf = new QCheckBox(QStringLiteral("Burn Proof"));
+    ChkBuf = new QCheckBox(tr("Burn Proof"));
     ChkBuf->setObjectName(QStringLiteral("ChkBuf"));
     // It shows what the device offers; the user does not set it.
     ChkBuf->setAttribute(Qt::WA_TransparentForMouseEvents);
     ChkBuf->setFocusPolicy(Qt::NoFocus);
 
-    Option1 = new QRadioButton(QStringLiteral("Test"));
-    Option2 = new QRadioButton(QStringLiteral("Record"));
+    Option1 = new QRadioButton(tr("Test"));
+    Option2 = new QRadioButton(tr("Record"));
     auto* mode = new QWidget;
     auto* modeLayout = new QHBoxLayout(mode);
     modeLayout->setContentsMargins(0, 0, 0, 0);
@@ -80,25 +80,25 @@ void frmDiscwrightBurn::BuildControls()
     Text1->setMaximumWidth(48);
 
     auto* top = new QHBoxLayout;
-    top->addWidget(Frame(QStringLiteral("Devices"), CmbDevice), 3);
+    top->addWidget(Frame(tr("Devices"), CmbDevice), 3);
     auto* speedBox = new QWidget;
     auto* speedLayout = new QVBoxLayout(speedBox);
     speedLayout->setContentsMargins(0, 0, 0, 0);
     speedLayout->addWidget(CmbSpeeds);
     speedLayout->addWidget(ChkBuf);
-    top->addWidget(Frame(QStringLiteral("Speed"), speedBox), 1);
-    top->addWidget(Frame(QStringLiteral("Mode"), mode));
-    top->addWidget(Frame(QStringLiteral("Pause"), Text1, new QLabel(QStringLiteral("Sec"))));
+    top->addWidget(Frame(tr("Speed"), speedBox), 1);
+    top->addWidget(Frame(tr("Mode"), mode));
+    top->addWidget(Frame(tr("Pause"), Text1, new QLabel(tr("Sec"))));
     column->addLayout(top);
 
-    column->addWidget(new QLabel(QStringLiteral("Drag And Drop Audio Audio Files Below")));
+    column->addWidget(new QLabel(tr("Drag And Drop Audio Audio Files Below")));
     List1 = new QueueList;
     List1->setObjectName(QStringLiteral("List1"));
     column->addWidget(List1, 1);
 
     // A count the window keeps: it reads like a box but takes no typing.
     // Its name is the count; the label before it names it.
-    Text2 = new QLabel(QStringLiteral("Tracks"));
+    Text2 = new QLabel(tr("Tracks"));
     Text2->setObjectName(QStringLiteral("Text2"));
     Text2->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     Text2->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -109,7 +109,7 @@ void frmDiscwrightBurn::BuildControls()
     Command3 = new QPushButton;
     Command4 = new QPushButton;
     auto* commands = new QHBoxLayout;
-    auto* tracksLabel = new QLabel(QStringLiteral("Total Tracks:"));
+    auto* tracksLabel = new QLabel(tr("Total Tracks:"));
     tracksLabel->setBuddy(Text2);
     commands->addWidget(tracksLabel);
     commands->addWidget(Text2);
@@ -120,7 +120,6 @@ void frmDiscwrightBurn::BuildControls()
 
     timeScale = new TimeScale;
     timeScale->setObjectName(QStringLiteral("TimeScale"));
-    timeScale->setMinimumHeight(40);
     column->addWidget(timeScale);
 
     prog = new QProgressBar;
@@ -137,15 +136,15 @@ void frmDiscwrightBurn::BuildControls()
     LabelStatus = new QLabel;
     LabelStatus->setWordWrap(true);
     LabelStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    details->addRow(QStringLiteral("Writing Current Track:"), LabelTrack);
-    details->addRow(QStringLiteral("Bytes Written:"), LabelBytes);
-    details->addRow(QStringLiteral("Time:"), LabelTime);
-    details->addRow(QStringLiteral("Elapsed:"), LabelElapsed);
-    details->addRow(QStringLiteral("Status:"), LabelStatus);
+    details->addRow(tr("Writing Current Track:"), LabelTrack);
+    details->addRow(tr("Bytes Written:"), LabelBytes);
+    details->addRow(tr("Time:"), LabelTime);
+    details->addRow(tr("Elapsed:"), LabelElapsed);
+    details->addRow(tr("Status:"), LabelStatus);
     column->addLayout(details);
     setCentralWidget(central);
 
-    StatPanel1 = new QLabel(QStringLiteral("Disc Status:"));
+    StatPanel1 = new QLabel(tr("Disc Status:"));
     StatPanel2 = new QLabel;
     StatPanel3 = new QLabel;
     statusBar()->addWidget(StatPanel1);
@@ -181,21 +180,21 @@ void frmDiscwrightBurn::Form_Load()
     setWindowTitle(QStringLiteral(" Discwright "));
     m_cdburn.setAccessMode(0);
     m_cdburn.InitRecorder();
-    CmbDevice->addItem(QStringLiteral("Image Virtual Device"));
+    CmbDevice->addItem(tr("Image Virtual Device"));
     m_cdburn.ListDevices();
     CmbDevice->setCurrentIndex(0);
     CmbDevice_Click();
     connect(CmbDevice, &QComboBox::activated, this, &frmDiscwrightBurn::CmbDevice_Click);
 
-    Command1->setText(QStringLiteral("Record"));
-    Command2->setText(QStringLiteral("Abort"));
-    Command3->setText(QStringLiteral("Browse"));
-    Command4->setText(QStringLiteral("Delete"));
+    Command1->setText(tr("Record"));
+    Command2->setText(tr("Abort"));
+    Command3->setText(tr("Browse"));
+    Command4->setText(tr("Delete"));
 
     Option1->setChecked(true);
-    Option1->setText(QStringLiteral("Test"));
-    Option2->setText(QStringLiteral("Record"));
-    ChkBuf->setText(QStringLiteral("BurnProof"));
+    Option1->setText(tr("Test"));
+    Option2->setText(tr("Record"));
+    ChkBuf->setText(tr("BurnProof"));
 
     ShowDiscStatus();
     timeScale->SetAudioMode();

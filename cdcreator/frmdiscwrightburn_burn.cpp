@@ -62,27 +62,26 @@ void frmDiscwrightBurn::ShowDiscStatus()
     const double timeLeft = m_cdburn.DiscTimeLeft();
     switch (state) {
     case IDiscRecorder::kNoDisc:
-        StatPanel2->setText(QStringLiteral("No Disc In Drive"));
+        StatPanel2->setText(tr("No Disc In Drive"));
         break;
     case IDiscRecorder::kEmptyDisc: {
         // What is left once the queue is on the disc.
         const double queued = m_cdburn.QueueSeconds();
         const double over = queued - timeLeft;
-        QString text = QStringLiteral("Empty CD   [ ") + SecondsToText(float(std::max(0.0, timeLeft - queued))) +
-                       QStringLiteral(" Time Left , ") +
-                       FormatBytes(std::max(0.0, capacity - queued * CdAudio::kBytesPerSecond)) +
-                       QStringLiteral(" Left ]");
+        QString text = tr("Empty CD   [ ") + SecondsToText(float(std::max(0.0, timeLeft - queued))) +
+                       tr(" Time Left , ") + FormatBytes(std::max(0.0, capacity - queued * CdAudio::kBytesPerSecond)) +
+                       tr(" Left ]");
         if (over > 0)
-            text += QStringLiteral("  The queue is %1 too long").arg(SecondsToText(float(over)));
+            text += tr("  The queue is %1 too long").arg(SecondsToText(float(over)));
         StatPanel2->setText(text);
         break;
     }
     case IDiscRecorder::kOpenDisc:
-        StatPanel2->setText(QStringLiteral("Open CD (Capacity=") + FormatBytes(capacity) + QStringLiteral(", used=") +
-                            FormatBytes(used) + QStringLiteral(")"));
+        StatPanel2->setText(tr("Open CD (Capacity=") + FormatBytes(capacity) + tr(", used=") + FormatBytes(used) +
+                            QStringLiteral(")"));
         break;
     case IDiscRecorder::kClosedDisc:
-        StatPanel2->setText(QStringLiteral("Non Writeable CD [ ") + FormatBytes(used) + QStringLiteral(" Used ]"));
+        StatPanel2->setText(tr("Non Writeable CD [ ") + FormatBytes(used) + tr(" Used ]"));
         break;
     default:
         break;
@@ -96,12 +95,12 @@ void frmDiscwrightBurn::Command1_Click()
     double speed = 0;
     if (!ParseNumber(CmbSpeeds->currentText(), &speed) || speed != std::floor(speed) || speed < 0 ||
         speed > 1000) {
-        m_dialogs.Inform(QStringLiteral("Please choose a write speed (a whole number)"));
+        m_dialogs.Inform(tr("Please choose a write speed (a whole number)"));
         return;
     }
     double pause = 0;
     if (!ParseNumber(Text1->text(), &pause) || pause < 0 || pause > 3600) {
-        m_dialogs.Inform(QStringLiteral("Please enter the pause between tracks as a number of seconds"));
+        m_dialogs.Inform(tr("Please enter the pause between tracks as a number of seconds"));
         return;
     }
     prog->setMinimum(0);
@@ -132,8 +131,8 @@ void frmDiscwrightBurn::TimerBurnProgress_Timer()
         LabelStatus->clear();
     prog->setValue(int(std::clamp(percent, 0.0, 100.0)));
     LabelTrack->setText(QString::number(m_cdburn.CurrentTrack() - 1));
-    LabelBytes->setText(FormatBytes(done) + QStringLiteral(" of ") + FormatBytes(total));
-    LabelTime->setText(SecondsToText(float(m_cdburn.TimeWritten())) + QStringLiteral(" of ") +
+    LabelBytes->setText(FormatBytes(done) + tr(" of ") + FormatBytes(total));
+    LabelTime->setText(SecondsToText(float(m_cdburn.TimeWritten())) + tr(" of ") +
                        SecondsToText(float(m_cdburn.TimeTotal())));
     LabelElapsed->setText(SecondsToText(float(m_cdburn.ElapsedTime())));
 }
@@ -147,7 +146,7 @@ void frmDiscwrightBurn::cdburn_StatusMessage(const QString& text, int code, int 
 {
     if (kind == IDiscRecorder::kError) {
         if (code == 21)
-            m_dialogs.Inform(QStringLiteral("ASPI is not installed. Please install it or switch to SPTI mode"));
+            m_dialogs.Inform(tr("ASPI is not installed. Please install it or switch to SPTI mode"));
         else
             m_dialogs.Critical(text);
     }

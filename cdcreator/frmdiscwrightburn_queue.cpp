@@ -43,7 +43,7 @@ void frmDiscwrightBurn::Command4_Click()
 {
     const int row = List1->currentRow();
     if (row < 0 || !List1->currentItem() || !List1->currentItem()->isSelected()) {
-        m_dialogs.Inform(QStringLiteral("Please Click A File You Wish To Delete From Queue"));
+        m_dialogs.Inform(tr("Please Click A File You Wish To Delete From Queue"));
         return;
     }
     m_cdburn.RemoveTrack(row);
@@ -55,7 +55,7 @@ void frmDiscwrightBurn::refreshaudiotracks()
     List1->clear();
     m_cdburn.ListTracks();
     timeScale->SetDuration(m_cdburn.QueueSeconds() / 60.0);
-    StatPanel3->setText(QStringLiteral("Time In Queue: ") + SecondsToText(float(m_cdburn.QueueSeconds())));
+    StatPanel3->setText(tr("Time In Queue: ") + SecondsToText(float(m_cdburn.QueueSeconds())));
     // The time and bytes left on the disc count the queue.
     ShowDiscStatus();
 }

@@ -1,16 +1,22 @@
 #include "cdcreator/timescale.h"
 
+#include <QFontDatabase>
 #include <QLabel>
 #include <QPainter>
 #include <QResizeEvent>
 
+#include <algorithm>
+
 namespace {
 
-QFont SmallFont()
+// The captions' font: a little smaller than the window's, but never below
+// the desktop's smallest readable size.
+QFont SmallFont(const QFont& normal)
 {
-    QFont font(QStringLiteral("Small Fonts"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSize(6);
+    QFont font = normal;
+    const double readable = QFontDatabase::systemFont(QFontDatabase::SmallestReadableFont).pointSizeF();
+    if (normal.pointSizeF() > 0)
+        font.setPointSizeF(std::max(normal.pointSizeF() * 0.85, std::min(readable, normal.pointSizeF())));
     return font;
 }
 
@@ -19,24 +25,22 @@ QFont SmallFont()
 TimeScale::TimeScale(QWidget* parent) : QWidget(parent)
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    const QFont font = SmallFont();
     for (int i = 0; i < kCaptions; ++i) {
         auto* label = new QLabel(this);
         label->setObjectName(QStringLiteral("LabelBar%1").arg(i));
-        label->setFont(font);
         label->setAttribute(Qt::WA_TransparentForMouseEvents);
         m_captions[i] = label;
     }
-    SetCaptions(QStringLiteral("0MB"), 200, QStringLiteral("MB"));
+    applyCaptionFont();
+    SetCaptions(200, QStringLiteral("MB"));
     m_fill = 0;
     Layout();
 }
 
-void TimeScale::SetCaptions(const QString& zero, int step, const QString& unit)
+void TimeScale::SetCaptions(int step, const QString& unit)
 {
-    m_captions[0]->setText(zero);
-    for (int i = 1; i < kCaptions; ++i) {
-        m_captions[i]->setText(QLatin1Char(' ') + QString::number(step * i) + unit);
+    for (int i = 0; i < kCaptions; ++i) {
+        m_captions[i]->setText(QStringLiteral("%1 %2").arg(step * i).arg(unit));
         m_captions[i]->show();
     }
     m_captions[kCaptions - 1]->hide();
@@ -46,7 +50,7 @@ void TimeScale::SetCaptions(const QString& zero, int step, const QString& unit)
 
 void TimeScale::SetAudioMode()
 {
-    SetCaptions(QStringLiteral("0 min"), 20, QStringLiteral("min"));
+    SetCaptions(20, QStringLiteral("min"));
     SetSize(0);
     Layout();
     update();
@@ -54,10 +58,22 @@ void TimeScale::SetAudioMode()
 
 void TimeScale::SetDataMode()
 {
-    SetCaptions(QStringLiteral("0 MB"), 200, QStringLiteral("MB"));
+    SetCaptions(200, QStringLiteral("MB"));
     SetSize(0);
     Layout();
     update();
+}
+
+QSize TimeScale::sizeHint() const
+{
+    // The ticks reach down to half the height: the captions below them
+    // take the other half.
+    return {480, std::max(40, 2 * m_captions[0]->sizeHint().height() + 4)};
+}
+
+QSize TimeScale::minimumSizeHint() const
+{
+    return {120, std::max(30, 2 * m_captions[0]->sizeHint().height() + 2)};
 }
 
 void TimeScale::SetDuration(double minutes)
@@ -84,6 +100,25 @@ QRectF TimeScale::captionRect(int i) const
     const QLabel* label = m_captions.at(i);
     return {label->x() * kTwipsPerPixel, label->y() * kTwipsPerPixel, label->width() * kTwipsPerPixel,
             label->height() * kTwipsPerPixel};
+}
+
+void TimeScale::applyCaptionFont()
+{
+    const QFont small = SmallFont(font());
+    for (QLabel* label : m_captions) {
+        label->setFont(small);
+        label->adjustSize();
+    }
+    updateGeometry();
+}
+
+void TimeScale::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange && m_captions[0]) {
+        applyCaptionFont();
+        Layout();
+    }
 }
 
 void TimeScale::resizeEvent(QResizeEvent* event)

@@ -43,15 +43,17 @@ public:
     QLabel* caption(int i) const { return m_captions.at(i); } // 0..5
     QRectF captionRect(int i) const;                          // in twips
 
-    QSize sizeHint() const override { return {480, 40}; }
-    QSize minimumSizeHint() const override { return {120, 30}; }
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 protected:
+    void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void SetCaptions(const QString& zero, int step, const QString& unit);
+    void SetCaptions(int step, const QString& unit);
+    void applyCaptionFont();
     void Layout();
 
     double m_fill = 0; // the bar's share of the whole range (1 = full; more is not clipped)

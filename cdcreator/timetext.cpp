@@ -1,5 +1,7 @@
 #include "cdcreator/timetext.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
 
@@ -10,19 +12,21 @@ QString TwoDigits(long long value)
     return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
 }
 
+QString Tr(const char* text)
+{
+    return QCoreApplication::translate("TimeText", text);
+}
+
 // The number with its unit: the short unit when another field is shown,
 // else the full word, plural unless the number is 1.
-QString WordPart(long long value, bool othersNonZero, const QString& shortUnit, const QString& word)
+QString WordPart(long long value, bool othersNonZero, const QString& shortUnit, const char* one, const char* many)
 {
     if (value == 0)
         return QString();
-    QString text = QString::number(value);
+    const QString text = QString::number(value);
     if (othersNonZero)
         return text + shortUnit;
-    text += word;
-    if (value != 1)
-        text += QLatin1Char('s');
-    return text;
+    return text + Tr(value == 1 ? one : many);
 }
 
 } // namespace
@@ -88,21 +92,27 @@ QString SecondsToText(float seconds, bool blnClock, bool blnPadded, bool blnLong
         }
         return text + QLatin1Char(':') + TwoDigits(s);
     }
-    const QString hourUnit = blnLongUnits ? QStringLiteral(" hr ") : QStringLiteral(" h ");
-    const QString minuteUnit = blnLongUnits ? QStringLiteral(" min ") : QStringLiteral(" m ");
-    const QString secondUnit = blnLongUnits ? QStringLiteral(" sec") : QStringLiteral(" s");
-    QString text = WordPart(h, m != 0 || s != 0, hourUnit, QStringLiteral(" hour"));
-    text += WordPart(m, h != 0 || s != 0, minuteUnit, QStringLiteral(" minute"));
-    text += WordPart(s, h != 0 || m != 0, secondUnit, QStringLiteral(" second"));
+    const QString hourUnit =
+        blnLongUnits ? Tr(QT_TRANSLATE_NOOP("TimeText", " hr ")) : Tr(QT_TRANSLATE_NOOP("TimeText", " h "));
+    const QString minuteUnit =
+        blnLongUnits ? Tr(QT_TRANSLATE_NOOP("TimeText", " min ")) : Tr(QT_TRANSLATE_NOOP("TimeText", " m "));
+    const QString secondUnit =
+        blnLongUnits ? Tr(QT_TRANSLATE_NOOP("TimeText", " sec")) : Tr(QT_TRANSLATE_NOOP("TimeText", " s"));
+    QString text = WordPart(h, m != 0 || s != 0, hourUnit, QT_TRANSLATE_NOOP("TimeText", " hour"),
+                            QT_TRANSLATE_NOOP("TimeText", " hours"));
+    text += WordPart(m, h != 0 || s != 0, minuteUnit, QT_TRANSLATE_NOOP("TimeText", " minute"),
+                     QT_TRANSLATE_NOOP("TimeText", " minutes"));
+    text += WordPart(s, h != 0 || m != 0, secondUnit, QT_TRANSLATE_NOOP("TimeText", " second"),
+                     QT_TRANSLATE_NOOP("TimeText", " seconds"));
     if (text.isEmpty())
-        text = QStringLiteral("0 seconds");
+        text = Tr(QT_TRANSLATE_NOOP("TimeText", "0 seconds"));
     return text;
 }
 
 QString FormatBytes(double bytes)
 {
     if (!(bytes > 0))
-        return QStringLiteral("0 Bytes");
+        return Tr(QT_TRANSLATE_NOOP("TimeText", "0 Bytes"));
     const double kib = bytes / 1024.0;
     // "0.00": two decimals, halves rounded away from zero.
     auto fixed2 = [](double value) { return QString::number(std::round(value * 100.0) / 100.0, 'f', 2); };
@@ -126,6 +136,6 @@ bool HasQueueableExtension(const QString& name)
 
 QString QueueEntryText(int zeroBasedIndex, const QString& path, double seconds)
 {
-    return QStringLiteral("Audio Track ") + TwoDigits(zeroBasedIndex + 1) + QStringLiteral(" (") +
+    return Tr(QT_TRANSLATE_NOOP("TimeText", "Audio Track ")) + TwoDigits(zeroBasedIndex + 1) + QStringLiteral(" (") +
            FileNameFromPath(path) + QStringLiteral(")  ") + SecondsToText(static_cast<float>(seconds));
 }

@@ -85,7 +85,7 @@ bool WriteJob::DecodeTrack(int index, const std::function<bool(const char*, qint
 {
     const QString& path = m_request.paths.at(index);
     auto failure = [&](const QString& why) {
-        return QStringLiteral("Track %1 (%2) cannot be read: %3").arg(index + 1).arg(FileNameFromPath(path), why);
+        return tr("Track %1 (%2) cannot be read: %3").arg(index + 1).arg(FileNameFromPath(path), why);
     };
     AudioDecoder decoder;
     if (!decoder.Open(path)) {
@@ -129,7 +129,7 @@ void ImageWriteJob::run()
     m_progress.currentTrack = 1;
     QFile bin(m_request.binPath);
     if (!m_request.testMode && !bin.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        Fail(QStringLiteral("Cannot create the image %1: %2").arg(m_request.binPath, bin.errorString()));
+        Fail(tr("Cannot create the image %1: %2").arg(m_request.binPath, bin.errorString()));
         Finish(false);
         return;
     }
@@ -137,7 +137,7 @@ void ImageWriteJob::run()
         if (m_request.testMode)
             return true;
         if (bin.write(data, size) != size) {
-            Fail(QStringLiteral("Cannot write the image %1: %2").arg(m_request.binPath, bin.errorString()));
+            Fail(tr("Cannot write the image %1: %2").arg(m_request.binPath, bin.errorString()));
             return false;
         }
         return true;
@@ -161,11 +161,11 @@ void ImageWriteJob::run()
         layout.push_back(track);
     }
     if (m_request.testMode) {
-        Finish(ok, QStringLiteral("Test write finished"));
+        Finish(ok, tr("Test write finished"));
         return;
     }
     if (ok && !bin.flush()) {
-        Fail(QStringLiteral("Cannot write the image %1: %2").arg(m_request.binPath, bin.errorString()));
+        Fail(tr("Cannot write the image %1: %2").arg(m_request.binPath, bin.errorString()));
         ok = false;
     }
     bin.close();
@@ -175,7 +175,7 @@ void ImageWriteJob::run()
                                            m_request.cdText.disc.performer)
                                  .toUtf8();
         if (!cue.open(QIODevice::WriteOnly | QIODevice::Truncate) || cue.write(text) != text.size() || !cue.flush()) {
-            Fail(QStringLiteral("Cannot write the cue sheet %1: %2").arg(m_request.cuePath, cue.errorString()));
+            Fail(tr("Cannot write the cue sheet %1: %2").arg(m_request.cuePath, cue.errorString()));
             ok = false;
         }
         cue.close();
@@ -186,6 +186,6 @@ void ImageWriteJob::run()
         Finish(false);
         return;
     }
-    Finish(true, QStringLiteral("Image written: %1 and %2")
+    Finish(true, tr("Image written: %1 and %2")
                      .arg(QDir::toNativeSeparators(m_request.binPath), QDir::toNativeSeparators(m_request.cuePath)));
 }

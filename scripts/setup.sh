@@ -20,6 +20,7 @@ packages=(
   playerctl python3-dbus python3-gi
   xdg-utils desktop-file-utils appstream lintian shared-mime-info dpkg-dev
   debhelper man-db ccache
+  qt6-tools-dev qt6-l10n-tools qt6-translations-l10n fonts-wqy-microhei
 )
 
 missing=()

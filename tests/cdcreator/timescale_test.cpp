@@ -20,11 +20,11 @@ struct ScaleFixture : ::testing::Test {
 
 TEST_F(ScaleFixture, AudioAndDataCaptions)
 {
-    const char* audio[] = {"0 min", " 20min", " 40min", " 60min", " 80min", " 100min"};
+    const char* audio[] = {"0 min", "20 min", "40 min", "60 min", "80 min", "100 min"};
     for (int i = 0; i < TimeScale::kCaptions; ++i)
         EXPECT_EQ(scale.caption(i)->text(), QString::fromLatin1(audio[i]));
     scale.SetDataMode();
-    const char* data[] = {"0 MB", " 200MB", " 400MB", " 600MB", " 800MB", " 1000MB"};
+    const char* data[] = {"0 MB", "200 MB", "400 MB", "600 MB", "800 MB", "1000 MB"};
     for (int i = 0; i < TimeScale::kCaptions; ++i)
         EXPECT_EQ(scale.caption(i)->text(), QString::fromLatin1(data[i]));
     for (int i = 0; i < 5; ++i)
@@ -35,10 +35,35 @@ TEST_F(ScaleFixture, AudioAndDataCaptions)
 TEST(TimeScaleStart, DataCaptionsAndEmptyBar)
 {
     TimeScale scale;
-    EXPECT_EQ(scale.caption(0)->text(), QStringLiteral("0MB"));
-    EXPECT_EQ(scale.caption(1)->text(), QStringLiteral(" 200MB"));
+    EXPECT_EQ(scale.caption(0)->text(), QStringLiteral("0 MB"));
+    EXPECT_EQ(scale.caption(1)->text(), QStringLiteral("200 MB"));
     EXPECT_TRUE(scale.caption(5)->isHidden());
     EXPECT_EQ(scale.barWidth(), 0);
+}
+
+// The captions follow the window's font: a little smaller, readable, whole
+// inside the scale at its preferred size, at small and large fonts alike.
+TEST(TimeScaleFont, CaptionsAreReadableAndWholeAtEveryFontSize)
+{
+    for (const int points : {8, 10, 12, 16, 24}) {
+        SCOPED_TRACE(points);
+        TimeScale scale;
+        QFont font = scale.font();
+        font.setPointSize(points);
+        scale.setFont(font);
+        scale.resize(scale.sizeHint());
+        scale.show();
+        for (int i = 0; i < 5; ++i) {
+            const QLabel* caption = scale.caption(i);
+            const QFontMetrics metrics(caption->font());
+            EXPECT_GE(caption->font().pointSizeF(), points * 0.85 - 0.01);
+            EXPECT_LE(caption->font().pointSizeF(), points);
+            EXPECT_GE(caption->height(), metrics.height());
+            EXPECT_GE(caption->width(), metrics.horizontalAdvance(caption->text()));
+            EXPECT_LE(caption->geometry().bottom(), scale.height() - 1);
+            EXPECT_GE(caption->y(), scale.height() / 2) << "over the ticks";
+        }
+    }
 }
 
 TEST_F(ScaleFixture, BarWidthFollowsDurationAndSize)

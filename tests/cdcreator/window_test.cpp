@@ -74,7 +74,7 @@ TEST_F(WindowFixture, LoadShowsTheImageDeviceWithItsSpeeds)
     EXPECT_EQ(window->Text1->text(), QStringLiteral("2"));
     EXPECT_EQ(window->Text2->text(), QStringLiteral("Tracks"));
     EXPECT_EQ(window->StatPanel1->text(), QStringLiteral("Disc Status:"));
-    EXPECT_EQ(window->timeScale->caption(1)->text(), QStringLiteral(" 20min"));
+    EXPECT_EQ(window->timeScale->caption(1)->text(), QStringLiteral("20 min"));
     EXPECT_FALSE(window->TimerBurnProgress->isActive());
 }
 

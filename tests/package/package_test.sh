@@ -52,11 +52,13 @@ check_contents tonquill discwright usr/bin/tonquill "${modules[@]}" \
   usr/share/applications/io.github.tonquill.Tonquill.desktop usr/share/applications/tonquill-preset.desktop \
   usr/share/metainfo/io.github.tonquill.Tonquill.metainfo.xml usr/share/mime/packages/tonquill.xml \
   usr/share/tonquill/Help/index.htm usr/share/man/man1/tonquill.1.gz usr/share/bash-completion/completions/tonquill \
-  usr/share/doc/tonquill/copyright usr/share/doc/tonquill/changelog.Debian.gz $(icons tonquill)
+  usr/share/doc/tonquill/copyright usr/share/doc/tonquill/changelog.Debian.gz $(icons tonquill) \
+  usr/share/tonquill/translations/tonquill_de.qm
 check_contents discwright tonquill usr/bin/discwright \
   usr/share/applications/io.github.tonquill.Discwright.desktop \
   usr/share/metainfo/io.github.tonquill.Discwright.metainfo.xml usr/share/man/man1/discwright.1.gz \
-  usr/share/bash-completion/completions/discwright usr/share/doc/discwright/copyright $(icons discwright)
+  usr/share/bash-completion/completions/discwright usr/share/doc/discwright/copyright $(icons discwright) \
+  usr/share/tonquill/translations/discwright_de.qm
 
 # Depends: each program's own libraries; the recorder's package leaves
 # libburn and FFmpeg to the CD creator's.
@@ -74,7 +76,7 @@ while read -r p kind libs; do
     else [ "$kind" = lacks ] || fail "$p's Depends lacks $lib: $depends"; fi
   done
 done <<<"$depends_table"
-[ "$(dpkg-deb -f "$(deb tonquill)" Recommends)" = "discwright, at, xdg-utils" ] \
+[ "$(dpkg-deb -f "$(deb tonquill)" Recommends)" = "discwright, at, xdg-utils, qt6-translations-l10n" ] \
   || fail "tonquill recommends: $(dpkg-deb -f "$(deb tonquill)" Recommends)"
 
 # lintian, pedantic: any tag that is not overridden (with its reason) fails.

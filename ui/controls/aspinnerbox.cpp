@@ -19,7 +19,7 @@
 
 namespace {
 
-const QString kNotNumeric = QStringLiteral("Please enter numeric values only.");
+const char* const kNotNumeric = QT_TRANSLATE_NOOP("ASpinnerBox", "Please enter numeric values only.");
 
 // Windows system colour indexes and the palette entries that play their part.
 struct SystemColor {
@@ -141,10 +141,10 @@ ASpinnerBox::ASpinnerBox(QWidget* parent)
     m_txtSpin->setContentsMargins(0, 0, 0, 0);
     m_txtSpin->installEventFilter(this);
     setFocusProxy(m_txtSpin);
-    setFixedHeight(kHeight);
+    setFixedHeight(boxHeight());
     setMinimumWidth(kMinWidth);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    resize(kMinWidth * 2, kHeight);
+    resize(kMinWidth * 2, boxHeight());
     applyColors();
     showValueText();
     layoutChildren();
@@ -253,7 +253,7 @@ void ASpinnerBox::paintEvent(QPaintEvent*)
     p.fillRect(rect(), ToQColor(AdjustToOLE_COLOR(m_borderColor, &appPalette)));
     // The text area from (1, 1) to (W - 17, 19), right and bottom edges
     // excluded, so that one pixel of the border shows all around.
-    p.fillRect(QRect(QPoint(1, 1), QPoint(width() - 18, kHeight - 2)),
+    p.fillRect(QRect(QPoint(1, 1), QPoint(width() - 18, height() - 2)),
                ToQColor(AdjustToOLE_COLOR(m_backColor, &appPalette)));
 }
 
@@ -267,9 +267,10 @@ void ASpinnerBox::resizeEvent(QResizeEvent*)
 void ASpinnerBox::layoutChildren()
 {
     const int w = std::max(width(), kMinWidth);
-    if (w != width() || height() != kHeight)
-        resize(w, kHeight);
-    m_txtSpin->setGeometry(6, 3, w - 23, kHeight - 6);
+    const int h = boxHeight();
+    if (w != width() || height() != h)
+        resize(w, h);
+    m_txtSpin->setGeometry(6, 3, w - 23, h - 6);
     const int left = w - m_picUp->width() - 1;
     m_picUp->move(left, 1);
     m_picDown->move(left, 10);
@@ -401,10 +402,10 @@ void ASpinnerBox::txtSpin_LostFocus()
         return;
     }
     if (m_messages) {
-        m_messages->ShowMessage(kNotNumeric);
+        m_messages->ShowMessage(tr(kNotNumeric));
     } else {
         static auto* const boxes = new MessageBoxService(QStringLiteral("Tonquill"), qApp);
-        boxes->ShowMessage(kNotNumeric);
+        boxes->ShowMessage(tr(kNotNumeric));
     }
     showValueText();
 }
@@ -536,6 +537,17 @@ void ASpinnerBox::changeEvent(QEvent* event)
     if (event->type() == QEvent::PaletteChange)
         applyColors();
     QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        setFixedHeight(boxHeight());
+        layoutChildren();
+    }
+}
+
+int ASpinnerBox::boxHeight() const
+{
+    // The classic 20 pixels, taller where the font needs it: the text field
+    // inside keeps 3 pixels above and below its line.
+    return std::max(kHeight, m_txtSpin->fontMetrics().height() + 6);
 }
 
 void ASpinnerBox::hideEvent(QHideEvent* event)

@@ -115,6 +115,7 @@ private:
     friend class SpinArrow;
 
     void layoutChildren();
+    int boxHeight() const;
     void applyColors();
     void markChanged(const QString& name);
     void showValueText();

@@ -158,7 +158,7 @@ frmRecordingDisplay::frmRecordingDisplay(frmMP3& recorder, const clsConfiguratio
     build();
 
     // Loading the window.
-    m_shell.SetToggleDisplayCaption(QStringLiteral("Hide Recording Display"));
+    m_shell.SetToggleDisplayCaption(tr("Hide Recording Display"));
     m_status = m_recorder.Status();
     sldVolume->setValue(-1 - m_status.lngVolume);
     m_timeMode = 1;
@@ -173,7 +173,7 @@ frmRecordingDisplay::frmRecordingDisplay(frmMP3& recorder, const clsConfiguratio
 
 frmRecordingDisplay::~frmRecordingDisplay()
 {
-    m_shell.SetToggleDisplayCaption(QStringLiteral("Show Recording Display"));
+    m_shell.SetToggleDisplayCaption(tr("Show Recording Display"));
 }
 
 void frmRecordingDisplay::build()
@@ -232,7 +232,7 @@ void frmRecordingDisplay::build()
     pcSize = new QWidget(this);
     pcSize->setObjectName(QStringLiteral("pcSize"));
     pcSize->setGeometry(8, 6, 380, 20);
-    lblSongTitle = label("lblSongTitle", QStringLiteral("Now Recording: "), QRect(0, 0, 380, 20), pcSize);
+    lblSongTitle = label("lblSongTitle", tr("Now Recording: "), QRect(0, 0, 380, 20), pcSize);
     lblSongTitle->setFont(QFont(QStringLiteral("Verdana"), 9));
     lblSongTitle->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     lblSongTitle->setLayoutDirection(Qt::LeftToRight);
@@ -242,19 +242,19 @@ void frmRecordingDisplay::build()
 
     // Lamps.
     shpRec = lamp("shpRec", LampShape::Form::Ellipse, QRect(8, 34, 10, 10));
-    shpRec->setAccessibleName(QStringLiteral("Recording lamp"));
-    lblRec = label("lblRec", QStringLiteral("Recording"), QRect(22, 30, 62, 18), nullptr);
+    shpRec->setAccessibleName(tr("Recording lamp"));
+    lblRec = label("lblRec", tr("Recording"), QRect(22, 30, 62, 18), nullptr);
     shpPreview = lamp("shpPreview", LampShape::Form::Ellipse, QRect(90, 34, 10, 10));
-    shpPreview->setAccessibleName(QStringLiteral("Listening lamp"));
-    lblPreview = label("lblPreview", QStringLiteral("Listening"), QRect(104, 30, 58, 18), nullptr);
+    shpPreview->setAccessibleName(tr("Listening lamp"));
+    lblPreview = label("lblPreview", tr("Listening"), QRect(104, 30, 58, 18), nullptr);
     shpError = lamp("shpError", LampShape::Form::Ellipse, QRect(168, 34, 10, 10));
-    shpError->setAccessibleName(QStringLiteral("Error lamp"));
-    lblTimeOut = label("lblTimeOut", QStringLiteral("Err"), QRect(182, 30, 26, 18), nullptr);
-    lblBR = label("lblBR", QStringLiteral("B: 0"), QRect(214, 30, 70, 18), nullptr);
+    shpError->setAccessibleName(tr("Error lamp"));
+    lblTimeOut = label("lblTimeOut", tr("Err"), QRect(182, 30, 26, 18), nullptr);
+    lblBR = label("lblBR", tr("B: 0"), QRect(214, 30, 70, 18), nullptr);
 
     // Time.
-    lblRecTime = label("lblRecTime", QStringLiteral("Rec Time"), QRect(290, 30, 90, 18), nullptr);
-    lblRecTime->setAccessibleName(QStringLiteral("Rec Time"));
+    lblRecTime = label("lblRecTime", tr("Rec Time"), QRect(290, 30, 90, 18), nullptr);
+    lblRecTime->setAccessibleName(tr("Rec Time"));
     lblRecTime->setCursor(Qt::PointingHandCursor);
     QPalette rp = lblRecTime->palette();
     rp.setColor(QPalette::WindowText, QColor(200, 200, 200));
@@ -268,24 +268,22 @@ void frmRecordingDisplay::build()
     segSec = segment("segSec", QRect(130, 54, 40, 28));
 
     // Commands.
-    cmdRecord = button("cmdRecord", QStringLiteral("Start Record"), Glyph::Record, QRect(184, 56, 30, 24),
+    cmdRecord = button("cmdRecord", tr("Start Record"), Glyph::Record, QRect(184, 56, 30, 24),
                        &frmRecordingDisplay::cmdRecord_Click);
-    cmdPreview = button("cmdPreview", QStringLiteral("Listen"), Glyph::Listen, QRect(216, 56, 30, 24),
+    cmdPreview = button("cmdPreview", tr("Listen"), Glyph::Listen, QRect(216, 56, 30, 24),
                         &frmRecordingDisplay::cmdPreview_Click);
-    cmdStop = button("cmdStop", QStringLiteral("Stop"), Glyph::Stop, QRect(248, 56, 30, 24),
-                     &frmRecordingDisplay::cmdStop_Click);
-    cmdPause = button("cmdPause", QStringLiteral("Pause"), Glyph::Pause, QRect(280, 56, 30, 24),
-                      &frmRecordingDisplay::cmdPause_Click);
-    cmdTimeMode = button("cmdTimeMode", QStringLiteral("Timer Mode"), Glyph::Timer, QRect(312, 56, 30, 24),
+    cmdStop = button("cmdStop", tr("Stop"), Glyph::Stop, QRect(248, 56, 30, 24), &frmRecordingDisplay::cmdStop_Click);
+    cmdPause =
+        button("cmdPause", tr("Pause"), Glyph::Pause, QRect(280, 56, 30, 24), &frmRecordingDisplay::cmdPause_Click);
+    cmdTimeMode = button("cmdTimeMode", tr("Timer Mode"), Glyph::Timer, QRect(312, 56, 30, 24),
                          &frmRecordingDisplay::cmdTimeMode_Click);
-    cmdQuit = button("cmdQuit", QStringLiteral("Exit"), Glyph::Exit, QRect(352, 56, 30, 24),
-                     &frmRecordingDisplay::cmdQuit_Click);
+    cmdQuit = button("cmdQuit", tr("Exit"), Glyph::Exit, QRect(352, 56, 30, 24), &frmRecordingDisplay::cmdQuit_Click);
 
     // Volume: the loudest setting at the top.
     sldVolume = new MySlider(this);
     sldVolume->setObjectName(QStringLiteral("sldVolume"));
-    sldVolume->setAccessibleName(QStringLiteral("Volume"));
-    sldVolume->setToolTip(QStringLiteral("Volume"));
+    sldVolume->setAccessibleName(tr("Volume"));
+    sldVolume->setToolTip(tr("Volume"));
     sldVolume->setMinValue(-101);
     sldVolume->setMaxValue(-1);
     sldVolume->setValue(-1);
@@ -373,7 +371,7 @@ void frmRecordingDisplay::showStatus()
         else
             showTime(s.clock.lngHoursPassed, s.clock.lngMinutesPassed, s.clock.lngSecondsPassed);
         if (s.lngBitRate != 0) {
-            lblBR->setText(QStringLiteral("B: ") + QString::number(s.lngBitRate));
+            lblBR->setText(tr("B: %1").arg(s.lngBitRate));
             light(lblBR, true);
         }
         m_displayTitle = s.displayCaption;
@@ -390,11 +388,11 @@ void frmRecordingDisplay::showStatus()
         for (QLCDNumber* seg : {segHour, segMin, segSec})
             seg->update();
         cmdRecord->setEnabled(true);
-        lblBR->setText(QStringLiteral("B: 0"));
+        lblBR->setText(tr("B: 0"));
         light(lblBR, false);
         cmdTimeMode->setEnabled(false);
-        if (lblSongTitle->text() != QLatin1String("STOPPED"))
-            lblSongTitle->setText(QStringLiteral("STOPPED"));
+        if (lblSongTitle->text() != tr("STOPPED"))
+            lblSongTitle->setText(tr("STOPPED"));
         lblSongTitle->move(0, lblSongTitle->y());
         m_ticker.setLeft(0);
     }
@@ -475,10 +473,10 @@ void frmRecordingDisplay::lblRecTime_Click()
 {
     if (m_timeMode != 1) {
         m_timeMode = 1;
-        lblRecTime->setText(QStringLiteral("REC TIME"));
+        lblRecTime->setText(tr("REC TIME"));
     } else {
         m_timeMode = 2;
-        lblRecTime->setText(QStringLiteral("TIME LEFT"));
+        lblRecTime->setText(tr("TIME LEFT"));
     }
     if (tmrRecState->isActive() && m_status.blnRecording)
         showStatus();

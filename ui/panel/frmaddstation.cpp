@@ -11,21 +11,21 @@ const QString frmAddStation::kDefaultUrl =
 
 frmAddStation::frmAddStation(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Add Station"));
-    Label1 = new QLabel(QStringLiteral("Station Name :"), this);
-    StationNameText = new QLineEdit(QStringLiteral("Station Name"), this);
-    StationNameText->setAccessibleName(QStringLiteral("Station Name"));
+    setWindowTitle(tr("Add Station"));
+    Label1 = new QLabel(tr("Station Name :"), this);
+    StationNameText = new QLineEdit(tr("Station Name"), this);
+    StationNameText->setAccessibleName(tr("Station Name"));
     Label1->setBuddy(StationNameText);
-    Label2 = new QLabel(QStringLiteral("Station URL :"), this);
+    Label2 = new QLabel(tr("Station URL :"), this);
     StationURLText = new QLineEdit(kDefaultUrl, this);
-    StationURLText->setAccessibleName(QStringLiteral("Station URL"));
+    StationURLText->setAccessibleName(tr("Station URL"));
     Label2->setBuddy(StationURLText);
     StationURLText->setMinimumWidth(380);
-    OKCommand = new QPushButton(QStringLiteral("&OK"), this);
-    OKCommand->setAccessibleName(QStringLiteral("OK"));
+    OKCommand = new QPushButton(tr("&OK"), this);
+    OKCommand->setAccessibleName(tr("OK"));
     OKCommand->setDefault(true);
-    CancelCommand = new QPushButton(QStringLiteral("&Cancel"), this);
-    CancelCommand->setAccessibleName(QStringLiteral("Cancel"));
+    CancelCommand = new QPushButton(tr("&Cancel"), this);
+    CancelCommand->setAccessibleName(tr("Cancel"));
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(Label1, 0, 0);

@@ -1,6 +1,7 @@
 #include "ui/panel/frmhelp.h"
 
 #include <QHBoxLayout>
+#include <QPalette>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -15,18 +16,24 @@ frmHelp::frmHelp(QWidget* parent) : QDialog(parent)
     setWindowFlag(Qt::WindowMaximizeButtonHint);
     txtHelp = new QTextBrowser(this);
     txtHelp->setObjectName(QStringLiteral("txtHelp"));
-    txtHelp->setAccessibleName(QStringLiteral("User's guide"));
+    txtHelp->setAccessibleName(tr("User's guide"));
+    // The guide sets its own dark text for a light page: the page stays light
+    // under a dark desktop palette too.
+    QPalette page = txtHelp->palette();
+    page.setColor(QPalette::Base, Qt::white);
+    page.setColor(QPalette::Text, Qt::black);
+    txtHelp->setPalette(page);
     // Every click comes to FollowLink: the browser itself would try to
     // load a web address as a file.
     txtHelp->setOpenLinks(false);
     txtHelp->setOpenExternalLinks(false);
-    cmdBack = new QPushButton(QStringLiteral("&Back"), this);
+    cmdBack = new QPushButton(tr("&Back"), this);
     cmdBack->setObjectName(QStringLiteral("cmdBack"));
-    cmdBack->setAccessibleName(QStringLiteral("Back"));
+    cmdBack->setAccessibleName(tr("Back"));
     cmdBack->setEnabled(false);
-    cmdContents = new QPushButton(QStringLiteral("&Contents"), this);
+    cmdContents = new QPushButton(tr("&Contents"), this);
     cmdContents->setObjectName(QStringLiteral("cmdContents"));
-    cmdContents->setAccessibleName(QStringLiteral("Contents"));
+    cmdContents->setAccessibleName(tr("Contents"));
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdBack);

@@ -107,13 +107,13 @@ void frmRecord::buildPages()
         column->addWidget(b);
         return b;
     };
-    cmdRadio = pictureButton("cmdRadio", QStringLiteral("Main Control Panel"), QStyle::SP_MediaPlay);
-    cmdAdvanced = pictureButton("cmdAdvanced", QStringLiteral("Advanced Options"), QStyle::SP_FileDialogDetailedView);
-    cmdOther = pictureButton("cmdOther", QStringLiteral("Other Options"), QStyle::SP_DirIcon);
-    cmdAbout = pictureButton("cmdAbout", QStringLiteral("About Tonquill"), QStyle::SP_MessageBoxInformation);
-    cmdTools = pictureButton("cmdTools", QStringLiteral("Tools"), QStyle::SP_DriveCDIcon);
-    cmdSearch = pictureButton("cmdSearch", QStringLiteral("Search"), QStyle::SP_FileDialogContentsView);
-    cmdHelp = pictureButton("cmdHelp", QStringLiteral("Help"), QStyle::SP_MessageBoxQuestion);
+    cmdRadio = pictureButton("cmdRadio", tr("Main Control Panel"), QStyle::SP_MediaPlay);
+    cmdAdvanced = pictureButton("cmdAdvanced", tr("Advanced Options"), QStyle::SP_FileDialogDetailedView);
+    cmdOther = pictureButton("cmdOther", tr("Other Options"), QStyle::SP_DirIcon);
+    cmdAbout = pictureButton("cmdAbout", tr("About Tonquill"), QStyle::SP_MessageBoxInformation);
+    cmdTools = pictureButton("cmdTools", tr("Tools"), QStyle::SP_DriveCDIcon);
+    cmdSearch = pictureButton("cmdSearch", tr("Search"), QStyle::SP_FileDialogContentsView);
+    cmdHelp = pictureButton("cmdHelp", tr("Help"), QStyle::SP_MessageBoxQuestion);
     column->addStretch();
     row->addLayout(column);
 
@@ -129,9 +129,9 @@ void frmRecord::buildPages()
     // addresses of the station list.
     txtPlaylist = new QLineEdit(frmAddStation::kDefaultUrl, central);
     txtPlaylist->setObjectName(QStringLiteral("txtPlaylist"));
-    txtPlaylist->setAccessibleName(QStringLiteral("Station URL"));
+    txtPlaylist->setAccessibleName(tr("Station URL"));
     txtPlaylist->hide();
-    cmdOK = pushButton("cmdOK", QStringLiteral("OK"), central);
+    cmdOK = pushButton("cmdOK", tr("OK"), central);
     cmdOK->hide();
     PlayList = new QListWidget(central);
     PlayList->setObjectName(QStringLiteral("PlayList"));
@@ -150,13 +150,13 @@ void frmRecord::buildPages()
 
 void frmRecord::buildRadioPage()
 {
-    RadioFrame = new QGroupBox(QStringLiteral("Control Panel"));
+    RadioFrame = new QGroupBox(tr("Control Panel"));
     RadioFrame->setObjectName(QStringLiteral("RadioFrame"));
     auto* grid = new QGridLayout(RadioFrame);
     lstViewSongList = new QTreeWidget(RadioFrame);
     lstViewSongList->setObjectName(QStringLiteral("lstViewSongList"));
-    lstViewSongList->setAccessibleName(QStringLiteral("Stations"));
-    lstViewSongList->setHeaderLabels({QStringLiteral("Stations")});
+    lstViewSongList->setAccessibleName(tr("Stations"));
+    lstViewSongList->setHeaderLabels({tr("Stations")});
     lstViewSongList->setRootIsDecorated(false);
     lstViewSongList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lstViewSongList->setUniformRowHeights(true);
@@ -166,13 +166,13 @@ void frmRecord::buildRadioPage()
     lstViewSongList->setDragDropMode(QAbstractItemView::DropOnly);
     grid->addWidget(lstViewSongList, 0, 0, 1, 4);
 
-    cmdPreview = pushButton("cmdPreview", QStringLiteral("Preview/Listen"), RadioFrame);
-    cmdEdit = pushButton("cmdEdit", QStringLiteral("Edit Station"), RadioFrame);
-    cmdRemoveList = pushButton("cmdRemoveList", QStringLiteral("Remove Station"), RadioFrame);
-    cmdAddtoList = pushButton("cmdAddtoList", QStringLiteral("Add Station"), RadioFrame);
-    cmdSave = pushButton("cmdSave", QStringLiteral("Save Preset File"), RadioFrame);
-    cmdLoadConfiguration = pushButton("cmdLoadConfiguration", QStringLiteral("Open Preset File"), RadioFrame);
-    cmdRecord = pushButton("cmdRecord", QStringLiteral("Record"), RadioFrame);
+    cmdPreview = pushButton("cmdPreview", tr("Preview/Listen"), RadioFrame);
+    cmdEdit = pushButton("cmdEdit", tr("Edit Station"), RadioFrame);
+    cmdRemoveList = pushButton("cmdRemoveList", tr("Remove Station"), RadioFrame);
+    cmdAddtoList = pushButton("cmdAddtoList", tr("Add Station"), RadioFrame);
+    cmdSave = pushButton("cmdSave", tr("Save Preset File"), RadioFrame);
+    cmdLoadConfiguration = pushButton("cmdLoadConfiguration", tr("Open Preset File"), RadioFrame);
+    cmdRecord = pushButton("cmdRecord", tr("Record"), RadioFrame);
     grid->addWidget(cmdAddtoList, 1, 0);
     grid->addWidget(cmdEdit, 1, 1);
     grid->addWidget(cmdRemoveList, 1, 2);
@@ -180,7 +180,7 @@ void frmRecord::buildRadioPage()
     grid->addWidget(cmdLoadConfiguration, 2, 0);
     grid->addWidget(cmdSave, 2, 1);
     grid->addWidget(cmdRecord, 2, 3);
-    lblConnecting = label("lblConnecting", QStringLiteral("Connecting... Please Wait..."), RadioFrame);
+    lblConnecting = label("lblConnecting", tr("Connecting... Please Wait..."), RadioFrame);
     lblConnecting->setAcceptDrops(true);
     grid->addWidget(lblConnecting, 3, 0, 1, 4);
     pages->addWidget(RadioFrame);
@@ -203,36 +203,36 @@ void frmRecord::buildRadioPage()
 
 void frmRecord::buildAdvancedPage()
 {
-    AdvancedFrame = new QGroupBox(QStringLiteral("Advanced Options"));
+    AdvancedFrame = new QGroupBox(tr("Advanced Options"));
     AdvancedFrame->setObjectName(QStringLiteral("AdvancedFrame"));
     auto* page = new QVBoxLayout(AdvancedFrame);
 
-    fraRecordings = new QGroupBox(QStringLiteral("Recordings"), AdvancedFrame);
+    fraRecordings = new QGroupBox(tr("Recordings"), AdvancedFrame);
     fraRecordings->setObjectName(QStringLiteral("fraRecordings"));
     auto* rec = new QGridLayout(fraRecordings);
-    chkUseEnternal = checkBox("chkUseEnternal", QStringLiteral("Use External Player"), fraRecordings);
+    chkUseEnternal = checkBox("chkUseEnternal", tr("Use External Player"), fraRecordings);
     txtExternalPlayer = new QLineEdit(fraRecordings);
     txtExternalPlayer->setObjectName(QStringLiteral("txtExternalPlayer"));
-    txtExternalPlayer->setAccessibleName(QStringLiteral("External player"));
+    txtExternalPlayer->setAccessibleName(tr("External player"));
     cmdBrowsePlayer = pushButton("cmdBrowsePlayer", QStringLiteral("...."), fraRecordings);
-    cmdBrowsePlayer->setAccessibleName(QStringLiteral("Browse for the external player"));
-    cmdBrowsePlayer->setToolTip(QStringLiteral("Browse for the external player"));
-    chkTimed = checkBox("chkTimed", QStringLiteral("Timed Recording"), fraRecordings);
-    lblTime = label("lblTime", QStringLiteral("Time of Recording (in minutes):"), fraRecordings);
+    cmdBrowsePlayer->setAccessibleName(tr("Browse for the external player"));
+    cmdBrowsePlayer->setToolTip(tr("Browse for the external player"));
+    chkTimed = checkBox("chkTimed", tr("Timed Recording"), fraRecordings);
+    lblTime = label("lblTime", tr("Time of Recording (in minutes):"), fraRecordings);
     spnTimeInMinutes = new ASpinnerBox(fraRecordings);
     spnTimeInMinutes->setObjectName(QStringLiteral("spnTimeInMinutes"));
-    spnTimeInMinutes->setAccessibleName(QStringLiteral("Time of Recording (in minutes):"));
-    spnTimeInMinutes->txtSpin()->setAccessibleName(QStringLiteral("Time of Recording (in minutes):"));
+    spnTimeInMinutes->setAccessibleName(tr("Time of Recording (in minutes):"));
+    spnTimeInMinutes->txtSpin()->setAccessibleName(tr("Time of Recording (in minutes):"));
     spnTimeInMinutes->setMax(99999);
     spnTimeInMinutes->setMinimumWidth(80);
     spnTimeInMinutes->setMessageService(m_deps.messages);
-    chkShutdown = checkBox("chkShutdown", QStringLiteral("Exit when timed recording is finished!"), fraRecordings);
-    chkListenOn = checkBox("chkListenOn", QStringLiteral("Listen to Stream"), fraRecordings);
-    chkStartPaused = checkBox("chkStartPaused", QStringLiteral("Start Paused"), fraRecordings);
+    chkShutdown = checkBox("chkShutdown", tr("Exit when timed recording is finished!"), fraRecordings);
+    chkListenOn = checkBox("chkListenOn", tr("Listen to Stream"), fraRecordings);
+    chkStartPaused = checkBox("chkStartPaused", tr("Start Paused"), fraRecordings);
     // Two per-user settings, read when a recording starts.
-    chkCleanCuts = checkBox("chkCleanCuts", QStringLiteral("Cut songs in the silence between them"), fraRecordings);
+    chkCleanCuts = checkBox("chkCleanCuts", tr("Cut songs in the silence between them"), fraRecordings);
     chkCleanCuts->setChecked(CutSongsInSilence());
-    chkID3v2 = checkBox("chkID3v2", QStringLiteral("Write ID3v2 tags"), fraRecordings);
+    chkID3v2 = checkBox("chkID3v2", tr("Write ID3v2 tags"), fraRecordings);
     chkID3v2->setChecked(WriteID3v2Tags());
     // The desktop's notifications, per user too.
     chkNotifySongs = checkBox("chkNotifySongs", QStringLiteral("Notify of saved songs"), fraRecordings);
@@ -256,22 +256,22 @@ void frmRecord::buildAdvancedPage()
     rec->addWidget(chkNotifyProblems, 7, 1, 1, 2);
     page->addWidget(fraRecordings);
 
-    fraDateMode = new QGroupBox(QStringLiteral("Date Mode"), AdvancedFrame);
+    fraDateMode = new QGroupBox(tr("Date Mode"), AdvancedFrame);
     fraDateMode->setObjectName(QStringLiteral("fraDateMode"));
     auto* date = new QGridLayout(fraDateMode);
-    chkCleanup = checkBox("chkCleanup", QStringLiteral("Delete archives after a specified time"), fraDateMode);
-    lblKepRecordings = label("lblKepRecordings", QStringLiteral("Days to keep recordings:"), fraDateMode);
+    chkCleanup = checkBox("chkCleanup", tr("Delete archives after a specified time"), fraDateMode);
+    lblKepRecordings = label("lblKepRecordings", tr("Days to keep recordings:"), fraDateMode);
     spnRecordingDays = new ASpinnerBox(fraDateMode);
     spnRecordingDays->setObjectName(QStringLiteral("spnRecordingDays"));
-    spnRecordingDays->setAccessibleName(QStringLiteral("Days to keep recordings:"));
-    spnRecordingDays->txtSpin()->setAccessibleName(QStringLiteral("Days to keep recordings:"));
+    spnRecordingDays->setAccessibleName(tr("Days to keep recordings:"));
+    spnRecordingDays->txtSpin()->setAccessibleName(tr("Days to keep recordings:"));
     spnRecordingDays->setMax(99999);
     spnRecordingDays->setMinimumWidth(80);
     spnRecordingDays->setMessageService(m_deps.messages);
-    lblBaselineName = label("lblBaselineName", QStringLiteral("Archive File Header:"), fraDateMode);
+    lblBaselineName = label("lblBaselineName", tr("Archive File Header:"), fraDateMode);
     txtBaseLineName = new QLineEdit(fraDateMode);
     txtBaseLineName->setObjectName(QStringLiteral("txtBaseLineName"));
-    txtBaseLineName->setAccessibleName(QStringLiteral("Archive File Header:"));
+    txtBaseLineName->setAccessibleName(tr("Archive File Header:"));
     lblBaselineName->setBuddy(txtBaseLineName);
     date->addWidget(chkCleanup, 0, 0, 1, 2);
     date->addWidget(lblKepRecordings, 1, 0);
@@ -300,40 +300,44 @@ void frmRecord::buildAdvancedPage()
 
 void frmRecord::buildOtherPage()
 {
-    OtherFrame = new QGroupBox(QStringLiteral("Other"));
+    OtherFrame = new QGroupBox(tr("Other"));
     OtherFrame->setObjectName(QStringLiteral("OtherFrame"));
     auto* page = new QVBoxLayout(OtherFrame);
     fraMP3 = new QGroupBox(QStringLiteral("MP3"), OtherFrame);
     fraMP3->setObjectName(QStringLiteral("fraMP3"));
     auto* grid = new QGridLayout(fraMP3);
-    lblPathToSave = label("lblPathToSave", QStringLiteral("Save MP3s to:"), fraMP3);
+    lblPathToSave = label("lblPathToSave", tr("Save MP3s to:"), fraMP3);
     txtMP3Path = new QLineEdit(fraMP3);
     txtMP3Path->setObjectName(QStringLiteral("txtMP3Path"));
-    txtMP3Path->setAccessibleName(QStringLiteral("Save MP3s to:"));
+    txtMP3Path->setAccessibleName(tr("Save MP3s to:"));
     txtMP3Path->setAcceptDrops(false);  // drops are the panel's own handling
     txtMP3Path->installEventFilter(this);
     cmdPathToSave = new QToolButton(fraMP3);
     cmdPathToSave->setObjectName(QStringLiteral("cmdPathToSave"));
     cmdPathToSave->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
-    cmdPathToSave->setToolTip(QStringLiteral("Browse"));
-    cmdPathToSave->setAccessibleName(QStringLiteral("Browse"));
-    lblDisplayTitle = label("lblDisplayTitle", QStringLiteral("Title:"), fraMP3);
+    cmdPathToSave->setToolTip(tr("Browse"));
+    cmdPathToSave->setAccessibleName(tr("Browse"));
+    lblDisplayTitle = label("lblDisplayTitle", tr("Title:"), fraMP3);
     txtStreamTitle = new QLineEdit(fraMP3);
     txtStreamTitle->setObjectName(QStringLiteral("txtStreamTitle"));
-    txtStreamTitle->setAccessibleName(QStringLiteral("Title:"));
-    optNormal = new QRadioButton(QStringLiteral("Capture as stream titles"), fraMP3);
+    txtStreamTitle->setAccessibleName(tr("Title:"));
+    optNormal = new QRadioButton(tr("Capture as stream titles"), fraMP3);
     optNormal->setObjectName(QStringLiteral("optNormal"));
-    optDated = new QRadioButton(QStringLiteral("Capture as a dated archive"), fraMP3);
+    optDated = new QRadioButton(tr("Capture as a dated archive"), fraMP3);
     optDated->setObjectName(QStringLiteral("optDated"));
-    optFile = new QRadioButton(QStringLiteral("Capture as a single file"), fraMP3);
+    optFile = new QRadioButton(tr("Capture as a single file"), fraMP3);
     optFile->setObjectName(QStringLiteral("optFile"));
-    mnuIEWebHeader = checkBox("mnuIEWebHeader", QStringLiteral("Fake Internet Explorer as web agent"), fraMP3);
+    mnuIEWebHeader = checkBox("mnuIEWebHeader", tr("Fake Internet Explorer as web agent"), fraMP3);
     grid->addWidget(lblPathToSave, 0, 0);
     grid->addWidget(txtMP3Path, 0, 1);
     grid->addWidget(cmdPathToSave, 0, 2);
     lblSavePathProblem = label("lblSavePathProblem", QString(), fraMP3);
     lblSavePathProblem->setWordWrap(true);
-    lblSavePathProblem->setStyleSheet(QStringLiteral("color: #b00000"));
+    // A warning red that stands out from the window's own ground, light or dark.
+    QPalette warning = lblSavePathProblem->palette();
+    const bool dark = warning.color(QPalette::Window).lightness() < 128;
+    warning.setColor(QPalette::WindowText, dark ? QColor(0xff, 0x8a, 0x80) : QColor(0xb0, 0x00, 0x00));
+    lblSavePathProblem->setPalette(warning);
     lblSavePathProblem->hide();
     grid->addWidget(lblSavePathProblem, 1, 1, 1, 2);
     grid->addWidget(lblDisplayTitle, 2, 0);
@@ -359,24 +363,24 @@ void frmRecord::buildOtherPage()
 
 void frmRecord::buildAboutPage()
 {
-    AboutFrame = new QGroupBox(QStringLiteral("About Tonquill"));
+    AboutFrame = new QGroupBox(tr("About Tonquill"));
     AboutFrame->setObjectName(QStringLiteral("AboutFrame"));
     auto* page = new QVBoxLayout(AboutFrame);
     RichTextBox1 = new QTextBrowser(AboutFrame);
     RichTextBox1->setObjectName(QStringLiteral("RichTextBox1"));
-    RichTextBox1->setAccessibleName(QStringLiteral("About Tonquill"));
+    RichTextBox1->setAccessibleName(tr("About Tonquill"));
     RichTextBox1->setOpenExternalLinks(false);
-    RichTextBox1->setHtml(QStringLiteral(
-        "<h3>Tonquill 2.01</h3>"
-        "<p>Tonquill records internet radio: it connects to SHOUTcast and Icecast MP3 streams and writes "
-        "one MP3 file per song, cut where the station's title changes, or a dated archive, or one single "
-        "file. Finished songs get an ID3v1 tag, old archives are deleted after the days you choose, and "
-        "you can listen to the stream while it is recorded.</p>"
-        "<p>Recordings start from this panel, from preset files (.tvp), from the command line or at a set "
-        "time; the recording display and the icon in the notification area control them. Discwright, "
-        "from the Tools menu, makes audio CDs of your recordings.</p>"
-        "<p>Tonquill is free software under the GNU General Public License, version 3 or later. It comes "
-        "with no warranty.</p>"));
+    RichTextBox1->setHtml(
+        tr("<h3>Tonquill 2.01</h3>"
+           "<p>Tonquill records internet radio: it connects to SHOUTcast and Icecast MP3 streams and writes "
+           "one MP3 file per song, cut where the station's title changes, or a dated archive, or one single "
+           "file. Finished songs get an ID3v1 tag, old archives are deleted after the days you choose, and "
+           "you can listen to the stream while it is recorded.</p>"
+           "<p>Recordings start from this panel, from preset files (.tvp), from the command line or at a set "
+           "time; the recording display and the icon in the notification area control them. Discwright, "
+           "from the Tools menu, makes audio CDs of your recordings.</p>"
+           "<p>Tonquill is free software under the GNU General Public License, version 3 or later. It comes "
+           "with no warranty.</p>"));
     page->addWidget(RichTextBox1);
     pages->addWidget(AboutFrame);
 }
@@ -393,60 +397,62 @@ void frmRecord::buildMenus()
     };
     const auto search = [this] { m_deps.shell->ShowDirectorySearch(); };
     const auto presets = [this] { m_deps.shell->ShowPresetSearch(); };
+    const auto radioBrowser = [this] { m_deps.shell->ShowRadioBrowserSearch(); };
     const auto converter = [this] { StartTool(QStringLiteral("shiftwell")); };
     const auto creator = [this] { StartTool(QStringLiteral("discwright")); };
     const auto burner = [this] { StartTool(QStringLiteral("pressling")); };
     const auto other = [this] { ShowPage(2); };
     const auto stop = [this] { m_deps.recorder->StopRecording(); };
 
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    mnuExit = item(file, "mnuExit", QStringLiteral("Exit"), [this] { close(); });
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    mnuExit = item(file, "mnuExit", tr("Exit"), [this] { close(); });
 
-    QMenu* operation = menuBar()->addMenu(QStringLiteral("&Operation"));
-    mnuPlay1 = item(operation, "mnuPlay1", QStringLiteral("Play"), &frmRecord::cmdPreview_Click);
-    mnuRecord1 = item(operation, "mnuRecord1", QStringLiteral("Record"), &frmRecord::cmdRecord_Click);
-    mnuStop1 = item(operation, "mnuStop1", QStringLiteral("Stop"), stop);
+    QMenu* operation = menuBar()->addMenu(tr("&Operation"));
+    mnuPlay1 = item(operation, "mnuPlay1", tr("Play"), &frmRecord::cmdPreview_Click);
+    mnuRecord1 = item(operation, "mnuRecord1", tr("Record"), &frmRecord::cmdRecord_Click);
+    mnuStop1 = item(operation, "mnuStop1", tr("Stop"), stop);
     operation->addSeparator();
-    mnuAdd1 = item(operation, "mnuAdd1", QStringLiteral("Add"), &frmRecord::cmdAddtoList_Click);
-    mnuEdit1 = item(operation, "mnuEdit1", QStringLiteral("Edit"), &frmRecord::cmdEdit_Click);
-    mnuRemove1 = item(operation, "mnuRemove1", QStringLiteral("Remove"), &frmRecord::cmdRemoveList_Click);
-    mnuRemoveAll1 = item(operation, "mnuRemoveAll1", QStringLiteral("Remove All"), &frmRecord::mnuRemoveAll_Click);
+    mnuAdd1 = item(operation, "mnuAdd1", tr("Add"), &frmRecord::cmdAddtoList_Click);
+    mnuEdit1 = item(operation, "mnuEdit1", tr("Edit"), &frmRecord::cmdEdit_Click);
+    mnuRemove1 = item(operation, "mnuRemove1", tr("Remove"), &frmRecord::cmdRemoveList_Click);
+    mnuRemoveAll1 = item(operation, "mnuRemoveAll1", tr("Remove All"), &frmRecord::mnuRemoveAll_Click);
 
-    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
-    mnuMedia1 = item(tools, "mnuMedia1", QStringLiteral("Media Converter"), converter);
-    mnuCreator = item(tools, "mnuCreator", QStringLiteral("Audio CD Creator"), creator);
-    mnuPressling1 = item(tools, "mnuPressling1", QStringLiteral("CD/DVD Burner"), burner);
-    mnuScheduler1 = item(tools, "mnuScheduler1", QStringLiteral("Scheduler"), other);
+    QMenu* tools = menuBar()->addMenu(tr("&Tools"));
+    mnuMedia1 = item(tools, "mnuMedia1", tr("Media Converter"), converter);
+    mnuCreator = item(tools, "mnuCreator", tr("Audio CD Creator"), creator);
+    mnuPressling1 = item(tools, "mnuPressling1", tr("CD/DVD Burner"), burner);
+    mnuScheduler1 = item(tools, "mnuScheduler1", tr("Scheduler"), other);
     tools->setToolTipsVisible(true);
     connect(tools, &QMenu::aboutToShow, this, &frmRecord::UpdateToolItems);
 
-    QMenu* searchMenu = menuBar()->addMenu(QStringLiteral("&Search"));
-    mnuSearchShoutcast1 = item(searchMenu, "mnuSearchShoutcast1", QStringLiteral("Shoutcast Search"), search);
-    mnuSearchPresets1 = item(searchMenu, "mnuSearchPresets1", QStringLiteral("Search Presets"), presets);
+    QMenu* searchMenu = menuBar()->addMenu(tr("&Search"));
+    mnuSearchShoutcast1 = item(searchMenu, "mnuSearchShoutcast1", tr("Shoutcast Search"), search);
+    item(searchMenu, "mnuSearchRadioBrowser1", tr("Radio Browser Search"), radioBrowser);
+    mnuSearchPresets1 = item(searchMenu, "mnuSearchPresets1", tr("Search Presets"), presets);
 
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    mnuHelp2 = item(help, "mnuHelp2", QStringLiteral("Help"), &frmRecord::cmdHelp_Click);
-    mnuTonquillWeb = item(help, "mnuTonquillWeb", QStringLiteral("Tonquill on the Web"), &frmRecord::mnuTonquillWeb_Click);
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    mnuHelp2 = item(help, "mnuHelp2", tr("Help"), &frmRecord::cmdHelp_Click);
+    mnuTonquillWeb = item(help, "mnuTonquillWeb", tr("Tonquill on the Web"), &frmRecord::mnuTonquillWeb_Click);
     help->addSeparator();
-    mnuAbout1 = item(help, "mnuAbout1", QStringLiteral("About Tonquill"), [this] { ShowPage(3); });
+    mnuAbout1 = item(help, "mnuAbout1", tr("About Tonquill"), [this] { ShowPage(3); });
 
     mnuPlaylist = new QMenu(QStringLiteral("PlayListPopup"), this);
     mnuPlaylist->setObjectName(QStringLiteral("mnuPlaylist"));
-    mnuAdd = item(mnuPlaylist, "mnuAdd", QStringLiteral("Add"), &frmRecord::cmdAddtoList_Click);
-    mnuRemove = item(mnuPlaylist, "mnuRemove", QStringLiteral("Remove"), &frmRecord::cmdRemoveList_Click);
-    mnuRemoveAll = item(mnuPlaylist, "mnuRemoveAll", QStringLiteral("Remove All"), &frmRecord::mnuRemoveAll_Click);
-    mnuEdit = item(mnuPlaylist, "mnuEdit", QStringLiteral("Edit"), &frmRecord::cmdEdit_Click);
+    mnuAdd = item(mnuPlaylist, "mnuAdd", tr("Add"), &frmRecord::cmdAddtoList_Click);
+    mnuRemove = item(mnuPlaylist, "mnuRemove", tr("Remove"), &frmRecord::cmdRemoveList_Click);
+    mnuRemoveAll = item(mnuPlaylist, "mnuRemoveAll", tr("Remove All"), &frmRecord::mnuRemoveAll_Click);
+    mnuEdit = item(mnuPlaylist, "mnuEdit", tr("Edit"), &frmRecord::cmdEdit_Click);
     mnuPlaylist->addSeparator();
-    mnuPlay = item(mnuPlaylist, "mnuPlay", QStringLiteral("Play"), &frmRecord::cmdPreview_Click);
-    mnuRecord = item(mnuPlaylist, "mnuRecord", QStringLiteral("Record"), &frmRecord::cmdRecord_Click);
+    mnuPlay = item(mnuPlaylist, "mnuPlay", tr("Play"), &frmRecord::cmdPreview_Click);
+    mnuRecord = item(mnuPlaylist, "mnuRecord", tr("Record"), &frmRecord::cmdRecord_Click);
     mnuPlaylist->addSeparator();
-    mnuSchedule = item(mnuPlaylist, "mnuSchedule", QStringLiteral("Schedule..."), other);
+    mnuSchedule = item(mnuPlaylist, "mnuSchedule", tr("Schedule..."), other);
 
     mnuToolsPopup = new QMenu(QStringLiteral("ToolsPopup"), this);
     mnuToolsPopup->setObjectName(QStringLiteral("mnuToolsPopup"));
-    mnuConverter = item(mnuToolsPopup, "mnuConverter", QStringLiteral("Media Converter"), converter);
-    mnuCreator1 = item(mnuToolsPopup, "mnuCreator1", QStringLiteral("Audio CD Creator"), creator);
-    mnuPressling = item(mnuToolsPopup, "mnuPressling", QStringLiteral("CD/DVD Burner"), burner);
+    mnuConverter = item(mnuToolsPopup, "mnuConverter", tr("Media Converter"), converter);
+    mnuCreator1 = item(mnuToolsPopup, "mnuCreator1", tr("Audio CD Creator"), creator);
+    mnuPressling = item(mnuToolsPopup, "mnuPressling", tr("CD/DVD Burner"), burner);
     mnuToolsPopup->setToolTipsVisible(true);
     connect(mnuToolsPopup, &QMenu::aboutToShow, this, &frmRecord::UpdateToolItems);
     for (QAction* a : {mnuMedia1, mnuConverter})
@@ -456,10 +462,11 @@ void frmRecord::buildMenus()
     for (QAction* a : {mnuPressling1, mnuPressling})
         a->setProperty("program", QStringLiteral("pressling"));
 
-    mnuSearch = new QMenu(QStringLiteral("Search"), this);
+    mnuSearch = new QMenu(tr("Search"), this);
     mnuSearch->setObjectName(QStringLiteral("mnuSearch"));
-    mnuShoutCast = item(mnuSearch, "mnuShoutCast", QStringLiteral("ShoutCast"), search);
-    mnuLocalDirectory = item(mnuSearch, "mnuLocalDirectory", QStringLiteral("Presets"), presets);
+    mnuShoutCast = item(mnuSearch, "mnuShoutCast", tr("ShoutCast"), search);
+    item(mnuSearch, "mnuRadioBrowser", tr("Radio Browser"), radioBrowser);
+    mnuLocalDirectory = item(mnuSearch, "mnuLocalDirectory", tr("Presets"), presets);
 
     connect(cmdTools, &QToolButton::clicked, this,
             [this] { mnuToolsPopup->popup(cmdTools->mapToGlobal(QPoint(cmdTools->width(), 0))); });

@@ -63,7 +63,7 @@ qint32 number(const QString& text)
 
 bool frmRecord::folderMode() const
 {
-    return lblPathToSave->text() != QLatin1String("MP3 file:");
+    return lblPathToSave->text() != tr("MP3 file:");
 }
 
 void frmRecord::setSavePathText(const QString& text)
@@ -228,7 +228,7 @@ void frmRecord::txtMP3Path_LostFocus()
         if (IsFolder(txtMP3Path->text())) {
             PathValid = true;
         } else {
-            m_deps.messages->ShowMessage(QStringLiteral("The path is invalid!"));
+            m_deps.messages->ShowMessage(tr("The path is invalid!"));
             PathValid = false;
             txtMP3Path->setText(FolderText);
             txtMP3Path->setFocus();
@@ -238,7 +238,7 @@ void frmRecord::txtMP3Path_LostFocus()
         if (IsPathWritable(text)) {
             PathValid = true;
         } else {
-            m_deps.messages->ShowMessage(QStringLiteral("Invalid MP3 file name!"));
+            m_deps.messages->ShowMessage(tr("Invalid MP3 file name!"));
             txtMP3Path->setText(FileText);
             txtMP3Path->setFocus();
             txtMP3Path->setCursorPosition(int(txtMP3Path->text().size()));
@@ -267,7 +267,7 @@ void frmRecord::cmdPathToSave_Click()
     PanelEdited = true;
     if (folderMode()) {
         const QString folder =
-            m_deps.dialogs->BrowseForFolder(this, QStringLiteral("Select a Path To Save To"), txtMP3Path->text());
+            m_deps.dialogs->BrowseForFolder(this, tr("Select a Path To Save To"), txtMP3Path->text());
         if (folder.isEmpty()) {
             PathValid = !txtMP3Path->text().isEmpty();
         } else {
@@ -280,15 +280,14 @@ void frmRecord::cmdPathToSave_Click()
         return;
     }
     const QString before = txtMP3Path->text();
-    const QString file = m_deps.dialogs->GetSaveFileName(this, QStringLiteral("Save MP3s to"), before,
-                                                         QStringLiteral("MP3 music file (*.MP3 *.mp3)"),
-                                                         QStringLiteral("mp3"));
+    const QString file = m_deps.dialogs->GetSaveFileName(this, tr("Save MP3s to"), before,
+                                                         tr("MP3 music file (*.MP3 *.mp3)"), QStringLiteral("mp3"));
     if (!file.isEmpty()) {
         if (IsPathWritable(file)) {
             txtMP3Path->setText(file);
             txtMP3Path->selectAll();
         } else {
-            m_deps.messages->ShowMessage(QStringLiteral("Invalid MP3 file name!"));
+            m_deps.messages->ShowMessage(tr("Invalid MP3 file name!"));
             txtMP3Path->setText(before);
         }
     }
@@ -302,7 +301,7 @@ void frmRecord::optNormal_Click()
     fraDateMode->setVisible(false);
     if (!folderMode()) {
         FileText = txtMP3Path->text();
-        lblPathToSave->setText(QStringLiteral("Path to save MP3s to:"));
+        lblPathToSave->setText(tr("Path to save MP3s to:"));
         txtMP3Path->setAccessibleName(lblPathToSave->text());
         txtMP3Path->setText(FolderText);
         cmdPathToSave->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
@@ -322,7 +321,7 @@ void frmRecord::optFile_Click()
     fraDateMode->setVisible(false);
     if (folderMode()) {
         FolderText = txtMP3Path->text();
-        lblPathToSave->setText(QStringLiteral("MP3 file:"));
+        lblPathToSave->setText(tr("MP3 file:"));
         txtMP3Path->setAccessibleName(lblPathToSave->text());
         txtMP3Path->setText(FileText);
         cmdPathToSave->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
@@ -341,8 +340,8 @@ void frmRecord::chkUseEnternal_Click()
 
 void frmRecord::cmdBrowsePlayer_Click()
 {
-    const QString file = m_deps.dialogs->GetOpenFileName(this, QStringLiteral("External Player"),
-                                                         txtExternalPlayer->text(), QString());
+    const QString file =
+        m_deps.dialogs->GetOpenFileName(this, tr("External Player"), txtExternalPlayer->text(), QString());
     if (!file.isEmpty())
         txtExternalPlayer->setText(file);
     save(QStringLiteral("useExternal"), txtExternalPlayer->text());
@@ -393,7 +392,7 @@ void frmRecord::startAction(bool listen)
     lblConnecting->hide();
     PutInCR();
     if (!m_deps.recorder->InitializeMP3Recorder())
-        m_deps.messages->ShowMessage(QStringLiteral("Error on starting this recording!"));
+        m_deps.messages->ShowMessage(tr("Error on starting this recording!"));
     else if (m_deps.stationStarted)
         m_deps.stationStarted(c.sShoutCastFile);
 }
@@ -419,8 +418,8 @@ QString frmRecord::presetDialogPath() const
 
 void frmRecord::cmdLoadConfiguration_Click()
 {
-    const QString file = m_deps.dialogs->GetOpenFileName(this, QStringLiteral("Open Preset File"), presetDialogPath(),
-                                                         QStringLiteral("Preset File (*.tvp)"));
+    const QString file =
+        m_deps.dialogs->GetOpenFileName(this, tr("Open Preset File"), presetDialogPath(), tr("Preset File (*.tvp)"));
     if (file.isEmpty())
         return;
     if (m_deps.config->LoadConfigurationFile(file)) {
@@ -432,15 +431,14 @@ void frmRecord::cmdLoadConfiguration_Click()
 void frmRecord::cmdSave_Click()
 {
     PutInCR();
-    const QString file = m_deps.dialogs->GetSaveFileName(this, QStringLiteral("Save Preset File"), presetDialogPath(),
-                                                         QStringLiteral("Preset File (*.tvp)"), QStringLiteral("tvp"));
+    const QString file = m_deps.dialogs->GetSaveFileName(this, tr("Save Preset File"), presetDialogPath(),
+                                                         tr("Preset File (*.tvp)"), QStringLiteral("tvp"));
     if (file.isEmpty())
         return;
     if (!m_deps.config->SaveConfigurationFile(file)) {
         QFile probe(file);
-        const QString why = probe.open(QIODevice::Append) ? QStringLiteral("the file could not be written")
-                                                           : probe.errorString();
-        m_deps.messages->ShowMessage(QStringLiteral("Error saving file! ") + why);
+        const QString why = probe.open(QIODevice::Append) ? tr("the file could not be written") : probe.errorString();
+        m_deps.messages->ShowMessage(tr("Error saving file! ") + why);
     }
 }
 
@@ -458,10 +456,9 @@ void frmRecord::UpdateToolItems()
         const QString program = item->property("program").toString();
         const bool there = !FindTool(program).isEmpty();
         item->setEnabled(there);
-        item->setToolTip(there
-                             ? QString()
-                             : QStringLiteral("%1 is not installed: \"%2\" is neither beside Tonquill nor on the PATH.")
-                                   .arg(item->text(), program));
+        item->setToolTip(there ? QString()
+                               : tr("%1 is not installed: \"%2\" is neither beside Tonquill nor on the PATH.")
+                                     .arg(item->text(), program));
     }
 }
 
@@ -470,7 +467,7 @@ void frmRecord::StartTool(const QString& program)
     // Found when the menu opened, it may have gone since.
     const QString path = FindTool(program);
     if (path.isEmpty() || !FileExists(path)) {
-        m_deps.messages->ShowMessage(QStringLiteral(" Error : ") + program + QStringLiteral(" not found !"));
+        m_deps.messages->ShowMessage(tr(" Error : ") + program + tr(" not found !"));
         return;
     }
     m_deps.launcher->StartDetached(path, {});
@@ -487,7 +484,7 @@ void frmRecord::cmdHelp_Click()
     if (!FileExists(help))
         help = QStandardPaths::locate(QStandardPaths::GenericDataLocation, QStringLiteral("tonquill/Help/index.htm"));
     if (help.isEmpty() || !FileExists(help)) {
-        m_deps.messages->ShowMessage(QStringLiteral("Error : index.htm not found !"));
+        m_deps.messages->ShowMessage(tr("Error : index.htm not found !"));
         return;
     }
     if (!m_help) {
@@ -517,7 +514,8 @@ void frmRecord::OpenWebAddress(const QUrl& url)
     const auto failed = [self, url] {
         if (self)
             self->m_deps.messages->ShowMessage(
-                QStringLiteral("No program could open the web address. Copy it into a web browser:\n\n") +
+                QCoreApplication::translate("frmRecord",
+                                            "No program could open the web address. Copy it into a web browser:\n\n") +
                 url.toString());
     };
     if (!m_deps.urls->OpenUrl(url, failed))

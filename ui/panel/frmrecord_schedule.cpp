@@ -17,7 +17,7 @@
 
 namespace {
 
-const QString kTaskExists = QStringLiteral("The task already exists. Please enter a new name");
+const char* const kTaskExists = QT_TRANSLATE_NOOP("frmRecord", "The task already exists. Please enter a new name");
 
 // What the user is told for a scheduler's failure: what went wrong and what
 // to do about it.
@@ -25,33 +25,38 @@ QString FailureMessage(const TaskReply& reply)
 {
     switch (reply.failure) {
     case TaskFailure::NameTaken:
-        return kTaskExists;
+        return QCoreApplication::translate("frmRecord", kTaskExists);
     case TaskFailure::BadName:
-        return QStringLiteral("A task name cannot be empty or hold \"/\", \"\\\" or control characters. "
-                              "Please enter a new name");
+        return QCoreApplication::translate("frmRecord",
+                                           "A task name cannot be empty or hold \"/\", \"\\\" or control characters. "
+                                           "Please enter a new name");
     case TaskFailure::NotInFuture:
-        return QStringLiteral("The start date and time have already passed. Cancel, enter a later date or "
-                              "time in the Scheduler group, then add the task again.");
+        return QCoreApplication::translate("frmRecord",
+                                           "The start date and time have already passed. Cancel, enter a later date or "
+                                           "time in the Scheduler group, then add the task again.");
     case TaskFailure::NotInstalled:
-        return QStringLiteral("The task scheduler \"at\" is not installed, so no task can be added. Install it "
-                              "(for example with \"sudo apt install at\"), then add the task again.");
+        return QCoreApplication::translate(
+            "frmRecord", "The task scheduler \"at\" is not installed, so no task can be added. Install it "
+                         "(for example with \"sudo apt install at\"), then add the task again.");
     case TaskFailure::NotRunning:
-        return QStringLiteral("The task scheduler atd is not running, so the task would never start. Start it "
-                              "with \"sudo systemctl enable --now atd\", then add the task again.");
+        return QCoreApplication::translate(
+            "frmRecord", "The task scheduler atd is not running, so the task would never start. Start it "
+                         "with \"sudo systemctl enable --now atd\", then add the task again.");
     case TaskFailure::None:
     case TaskFailure::Refused:
         break;
     }
-    return QStringLiteral("The task scheduler refused the task: %1").arg(reply.error);
+    return QCoreApplication::translate("frmRecord", "The task scheduler refused the task: %1").arg(reply.error);
 }
 
 // A Date or Time box that cannot be read: the text, the form to use and an
 // example in it.
 QString UnreadableMessage(const char* field, const QString& text, const QString& example)
 {
-    return QStringLiteral("The %1 \"%2\" cannot be read. Cancel, enter the %1 in the Scheduler group as in "
-                          "\"%3\", then add the task again.")
-        .arg(QLatin1String(field), text, example);
+    return QCoreApplication::translate(
+               "frmRecord", "The %1 \"%2\" cannot be read. Cancel, enter the %1 in the Scheduler group as in "
+                            "\"%3\", then add the task again.")
+        .arg(QCoreApplication::translate("frmRecord", field), text, example);
 }
 
 // The start the group proposes: five minutes from now.
@@ -65,7 +70,7 @@ QDateTime ProposedStart(const ITaskScheduler* scheduler)
 
 void frmRecord::buildSchedulerGroup()
 {
-    fraScheduler = new QGroupBox(QStringLiteral("Scheduler"), OtherFrame);
+    fraScheduler = new QGroupBox(tr("Scheduler"), OtherFrame);
     fraScheduler->setObjectName(QStringLiteral("fraScheduler"));
     auto* grid = new QGridLayout(fraScheduler);
     auto row = [&](const char* labelName, const QString& caption, const char* editName, const QString& text, int at) {
@@ -83,18 +88,18 @@ void frmRecord::buildSchedulerGroup()
     const QDateTime start = ProposedStart(m_deps.scheduler);
     const QLocale locale;
     std::tie(Label1, txtTimeTask) =
-        row("Label1", QStringLiteral("Time:"), "txtTimeTask", locale.toString(start.time(), QLocale::ShortFormat), 0);
-    std::tie(Label2, txtDateofMonthTask) = row("Label2", QStringLiteral("Date:"), "txtDateofMonthTask",
-                                               locale.toString(start.date(), QLocale::ShortFormat), 1);
+        row("Label1", tr("Time:"), "txtTimeTask", locale.toString(start.time(), QLocale::ShortFormat), 0);
+    std::tie(Label2, txtDateofMonthTask) =
+        row("Label2", tr("Date:"), "txtDateofMonthTask", locale.toString(start.date(), QLocale::ShortFormat), 1);
     std::tie(Label3, txtURLTask) =
-        row("Label3", QStringLiteral("Play :"), "txtURLTask",
+        row("Label3", tr("Play :"), "txtURLTask",
             QStringLiteral("http://yp.shoutcast.com/sbin/shoutcast-playlist.pls?rn=6929&file=filename.pls"), 2);
     cmdAddTask = new QToolButton(fraScheduler);
     cmdAddTask->setObjectName(QStringLiteral("cmdAddTask"));
     cmdAddTask->setIcon(style()->standardIcon(QStyle::SP_FileDialogNewFolder));
     cmdAddTask->setIconSize(QSize(24, 24));
-    cmdAddTask->setToolTip(QStringLiteral("Add Task"));
-    cmdAddTask->setAccessibleName(QStringLiteral("Add Task"));
+    cmdAddTask->setToolTip(tr("Add Task"));
+    cmdAddTask->setAccessibleName(tr("Add Task"));
     grid->addWidget(cmdAddTask, 0, 2, 3, 1, Qt::AlignCenter);
     connect(cmdAddTask, &QToolButton::clicked, this, &frmRecord::cmdAddTask_Click);
 }
@@ -121,9 +126,9 @@ void frmRecord::AddTask(QString& Path, QString& CMD, QString DateSt, QString Tim
 
 void frmRecord::askTaskName(const TaskRequest& request)
 {
-    QString name = QStringLiteral("Task 1");
-    const QString prompt = QStringLiteral("Enter TaskName :");
-    const QString title = QStringLiteral("Add Task");
+    QString name = tr("Task 1");
+    const QString prompt = tr("Enter TaskName :");
+    const QString title = tr("Add Task");
     bool confirmed = false;
     if (m_deps.inputBox) {
         confirmed = m_deps.inputBox(this, prompt, title, name);
@@ -160,7 +165,7 @@ void frmRecord::taskMade(const TaskRequest& request, const QString& failure, con
     // The property dialog comes first, the message when it is closed.
     const auto added = [this] {
         m_addingTask = false;
-        m_deps.messages->ShowMessage(QStringLiteral("Added Scheduled Task"));
+        m_deps.messages->ShowMessage(tr("Added Scheduled Task"));
     };
     if (m_deps.taskDialog) {
         m_deps.taskDialog(this, *m_deps.scheduler, stored);
@@ -177,7 +182,7 @@ void frmRecord::createTask(const QString& name, const TaskRequest& request, Task
 {
     ITaskScheduler* scheduler = m_deps.scheduler;
     if (!scheduler) {
-        done(QStringLiteral("No task scheduler is available, so no task can be added."), {});
+        done(tr("No task scheduler is available, so no task can be added."), {});
         return;
     }
     ScheduledTask task;
@@ -199,12 +204,16 @@ void frmRecord::createTask(const QString& name, const TaskRequest& request, Task
         const QDateTime example = ProposedStart(scheduler);
         const auto date = ParseTaskDate(request.date, locale);
         if (!date) {
-            done(UnreadableMessage("date", request.date, locale.toString(example.date(), QLocale::ShortFormat)), {});
+            done(UnreadableMessage(QT_TRANSLATE_NOOP("frmRecord", "date"), request.date,
+                                   locale.toString(example.date(), QLocale::ShortFormat)),
+                 {});
             return;
         }
         const auto time = ParseTaskTime(request.time, locale);
         if (!time) {
-            done(UnreadableMessage("time", request.time, locale.toString(example.time(), QLocale::ShortFormat)), {});
+            done(UnreadableMessage(QT_TRANSLATE_NOOP("frmRecord", "time"), request.time,
+                                   locale.toString(example.time(), QLocale::ShortFormat)),
+                 {});
             return;
         }
         task.trigger = {*date, *time, 1, 1};

@@ -71,15 +71,14 @@ void frmRecord::Form_Load()
             lstViewSongList->setUpdatesEnabled(true);
             if (shortened > 0)
                 m_deps.messages->ShowMessage(
-                    QStringLiteral("The station list %1 has %2 longer than %3 bytes; %4 shortened to that length.")
-                        .arg(m_deps.stationFile,
-                             shortened == 1 ? QStringLiteral("a line") : QStringLiteral("%1 lines").arg(shortened))
+                    tr("The station list %1 has %2 longer than %3 bytes; %4 shortened to that length.")
+                        .arg(m_deps.stationFile, shortened == 1 ? tr("a line") : tr("%1 lines").arg(shortened))
                         .arg(kStationLineMaxBytes)
-                        .arg(shortened == 1 ? QStringLiteral("it was") : QStringLiteral("they were")));
+                        .arg(shortened == 1 ? tr("it was") : tr("they were")));
         } else {
             m_stationFileUnread = true;
-            m_deps.messages->ShowMessage(QStringLiteral("The station list %1 %2. It is left as it is: the stations "
-                                                        "shown now are not saved to it.")
+            m_deps.messages->ShowMessage(tr("The station list %1 %2. It is left as it is: the stations "
+                                            "shown now are not saved to it.")
                                              .arg(m_deps.stationFile, problem));
         }
     }
@@ -154,9 +153,9 @@ bool frmRecord::runStationDialog(const QString& caption, QString& name, QString&
 
 bool frmRecord::AddList(QString& URL)
 {
-    QString name = QStringLiteral("Station Name");
+    QString name = tr("Station Name");
     QString url = URL;
-    if (!runStationDialog(QStringLiteral("Add Station"), name, url, true))
+    if (!runStationDialog(tr("Add Station"), name, url, true))
         return false;
     AppendStation(name, url);
     URL = url;
@@ -165,9 +164,9 @@ bool frmRecord::AddList(QString& URL)
 
 void frmRecord::cmdAddtoList_Click()
 {
-    QString name = QStringLiteral("Station Name");
+    QString name = tr("Station Name");
     QString url = frmAddStation::kDefaultUrl;
-    if (runStationDialog(QStringLiteral("Add Station"), name, url, false))
+    if (runStationDialog(tr("Add Station"), name, url, false))
         AppendStation(name, url);
 }
 
@@ -179,7 +178,7 @@ void frmRecord::cmdEdit_Click()
     const int row = lstViewSongList->indexOfTopLevelItem(item);
     QString name = item->text(0);
     QString url = StationUrl(row);
-    if (!runStationDialog(QStringLiteral("Edit Station"), name, url, true))
+    if (!runStationDialog(tr("Edit Station"), name, url, true))
         return;
     item->setText(0, name);
     PlayList->item(row)->setText(url);
@@ -225,7 +224,7 @@ void frmRecord::cmdOK_Click()
     if (!url.contains(QLatin1String(".m3u"), Qt::CaseInsensitive) &&
         !url.contains(QLatin1String(".pls"), Qt::CaseInsensitive)) {
         m_deps.messages->ShowMessage(
-            QStringLiteral("This is not a valid Shoutcast streaming playlist, configuration file, or accepted URL file!"));
+            tr("This is not a valid Shoutcast streaming playlist, configuration file, or accepted URL file!"));
         txtStreamTitle->clear();
         return;
     }
@@ -244,7 +243,7 @@ void frmRecord::ctlURIGrabber_Done()
     } else if (txtMP3Path->text().isEmpty()) {
         // A single file keeps the name the user gave it; a folder is not a
         // file name to check.
-        showSavePathProblem(QStringLiteral("Choose the MP3 file to record into."));
+        showSavePathProblem(tr("Choose the MP3 file to record into."));
     }
 }
 
@@ -253,8 +252,8 @@ void frmRecord::useDefaultFolder()
     // A folder the user chose and that has gone is not silently replaced.
     const QString chosen = GetLastPath();
     if (!chosen.isEmpty() && !IsFolder(chosen)) {
-        showSavePathProblem(QStringLiteral("The folder %1 is missing. Create it again, or choose another folder to "
-                                           "save the recordings to.")
+        showSavePathProblem(tr("The folder %1 is missing. Create it again, or choose another folder to "
+                               "save the recordings to.")
                                 .arg(QDir::toNativeSeparators(chosen)));
         return;
     }
@@ -266,12 +265,12 @@ void frmRecord::useDefaultFolder()
         // is made.
         folder = DefaultMusicFolder();
         if (folder.isEmpty()) {
-            showSavePathProblem(QStringLiteral("Choose a folder to save the recordings to."));
+            showSavePathProblem(tr("Choose a folder to save the recordings to."));
             return;
         }
         if (!QDir().mkpath(folder)) {
-            showSavePathProblem(QStringLiteral("The folder %1 could not be created. Choose a folder to save the "
-                                               "recordings to.")
+            showSavePathProblem(tr("The folder %1 could not be created. Choose a folder to save the "
+                                   "recordings to.")
                                     .arg(QDir::toNativeSeparators(folder)));
             return;
         }

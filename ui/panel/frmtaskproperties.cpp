@@ -25,18 +25,18 @@ frmTaskProperties::frmTaskProperties(ITaskScheduler& scheduler, const ScheduledT
         form->addRow(caption, edit);
         return edit;
     };
-    txtName = field("txtName", QStringLiteral("Task:"), task.name);
-    txtStart = field("txtStart", QStringLiteral("Starts:"), QLocale().toString(task.StartsAt(), QLocale::LongFormat));
-    txtProgram = field("txtProgram", QStringLiteral("Program:"), task.program);
-    txtArgument = field("txtArgument", QStringLiteral("Argument:"), task.parameters);
+    txtName = field("txtName", tr("Task:"), task.name);
+    txtStart = field("txtStart", tr("Starts:"), QLocale().toString(task.StartsAt(), QLocale::LongFormat));
+    txtProgram = field("txtProgram", tr("Program:"), task.program);
+    txtArgument = field("txtArgument", tr("Argument:"), task.parameters);
     layout->addLayout(form);
     lblStatus = new QLabel(this);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
     layout->addWidget(lblStatus);
     auto* buttons = new QHBoxLayout;
-    cmdDelete = new QPushButton(QStringLiteral("Delete Task"), this);
+    cmdDelete = new QPushButton(tr("Delete Task"), this);
     cmdDelete->setObjectName(QStringLiteral("cmdDelete"));
-    cmdClose = new QPushButton(QStringLiteral("Close"), this);
+    cmdClose = new QPushButton(tr("Close"), this);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
     cmdClose->setDefault(true);
     buttons->addWidget(cmdDelete);
@@ -58,10 +58,10 @@ void frmTaskProperties::cmdDelete_Click()
         if (!self)
             return;
         if (reply.ok()) {
-            self->lblStatus->setText(QStringLiteral("The task was deleted."));
+            self->lblStatus->setText(tr("The task was deleted."));
         } else {
             self->cmdDelete->setEnabled(true);
-            self->lblStatus->setText(QStringLiteral("The task could not be deleted: %1").arg(reply.error));
+            self->lblStatus->setText(tr("The task could not be deleted: %1").arg(reply.error));
         }
     });
 }

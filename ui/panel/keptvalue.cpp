@@ -26,10 +26,10 @@ void KeptSpinnerValue::Show(qint32 value)
     m_shown = std::clamp(value, m_spinner->Min(), m_spinner->Max());
     m_spinner->setValue(m_shown);
     m_kept = value;
-    const QString tip = QStringLiteral("%1 is kept as it is: it is %2 this box can show. Change the value here to "
-                                       "replace it.")
+    const QString tip = tr("%1 is kept as it is: it is %2 this box can show. Change the value here to "
+                           "replace it.")
                             .arg(value)
-                            .arg(value > m_spinner->Max() ? QStringLiteral("more than") : QStringLiteral("less than"));
+                            .arg(value > m_spinner->Max() ? tr("more than") : tr("less than"));
     m_spinner->setToolTip(tip);
     m_spinner->txtSpin()->setToolTip(tip);
     m_spinner->txtSpin()->setAccessibleDescription(tip);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QObject>
 #include <QString>
 #include <optional>
@@ -12,6 +13,8 @@ class ASpinnerBox;
 // Value() gives the kept number back until the user sets the spinner to
 // another value. Owned by the spinner.
 class KeptSpinnerValue : public QObject {
+    Q_DECLARE_TR_FUNCTIONS(KeptSpinnerValue)
+
 public:
     explicit KeptSpinnerValue(ASpinnerBox* spinner);
 

@@ -1,6 +1,7 @@
 #include "ui/search/frmbrowser.h"
 
 #include "platform/messages.h"
+#include "ui/controls/elidedlabel.h"
 #include "ui/search/pageview.h"
 
 #include <QAccessible>
@@ -101,53 +102,53 @@ frmBrowser::frmBrowser(const SearchDeps& deps, QWidget* parent) : QWidget(parent
 {
     InstallSearchWindowAccessibility();
     setObjectName(QStringLiteral("frmBrowser"));
-    setWindowTitle(QStringLiteral("ShoutCast Searcher"));
+    setWindowTitle(tr("ShoutCast Searcher"));
     if (!m_deps.network)
         m_deps.network = new QNetworkAccessManager(this);
 
-    Frame1 = new QGroupBox(QStringLiteral("Search Option (you can drag/drop URL to List)"), this);
+    Frame1 = new QGroupBox(tr("Search Option (you can drag/drop URL to List)"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    Label1 = label(QStringLiteral("Search by :"), Frame1, "Label1");
+    Label1 = label(tr("Search by :"), Frame1, "Label1");
     SearchTypeCombo = new QComboBox(Frame1);
     SearchTypeCombo->setObjectName(QStringLiteral("SearchTypeCombo"));
-    SearchTypeCombo->setAccessibleName(QStringLiteral("Search by"));
-    SearchTypeCombo->addItems({QStringLiteral("Keyword"), QStringLiteral("Genre"), QStringLiteral("Radio Browser")});
-    Label2 = label(QStringLiteral("Keyword :"), Frame1, "Label2");
-    txtKeyword = textBox(QStringLiteral("World"), QStringLiteral("Keyword"), Frame1, "txtKeyword");
-    Label3 = label(QStringLiteral("Genre :"), Frame1, "Label3");
+    SearchTypeCombo->setAccessibleName(tr("Search by"));
+    SearchTypeCombo->addItems({tr("Keyword"), tr("Genre"), tr("Radio Browser")});
+    Label2 = label(tr("Keyword :"), Frame1, "Label2");
+    txtKeyword = textBox(QStringLiteral("World"), tr("Keyword"), Frame1, "txtKeyword");
+    Label3 = label(tr("Genre :"), Frame1, "Label3");
     GenreCombo = new QComboBox(Frame1);
     GenreCombo->setObjectName(QStringLiteral("GenreCombo"));
-    GenreCombo->setAccessibleName(QStringLiteral("Genre"));
+    GenreCombo->setAccessibleName(tr("Genre"));
     GenreCombo->addItems(DirectoryGenres());
-    Label4 = label(QStringLiteral("Bitrate:"), Frame1, "Label4");
-    txtBitrate = textBox(QStringLiteral("24"), QStringLiteral("Bitrate"), Frame1, "txtBitrate");
+    Label4 = label(tr("Bitrate:"), Frame1, "Label4");
+    txtBitrate = textBox(QStringLiteral("24"), tr("Bitrate"), Frame1, "txtBitrate");
     txtBitrate->setMaximumWidth(60);
-    Label5 = label(QStringLiteral("Kb/s (9999 = all bitrate)"), Frame1, "Label5");
+    Label5 = label(tr("Kb/s (9999 = all bitrate)"), Frame1, "Label5");
     cmdFind = new QToolButton(Frame1);
     cmdFind->setObjectName(QStringLiteral("cmdFind"));
     cmdFind->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
-    cmdFind->setToolTip(QStringLiteral("Find"));
-    cmdFind->setAccessibleName(QStringLiteral("Find"));
+    cmdFind->setToolTip(tr("Find"));
+    cmdFind->setAccessibleName(tr("Find"));
     cmdStop = new QToolButton(Frame1);
     cmdStop->setObjectName(QStringLiteral("cmdStop"));
     cmdStop->setIcon(style()->standardIcon(QStyle::SP_BrowserStop));
-    cmdStop->setToolTip(QStringLiteral("Stop"));
-    cmdStop->setAccessibleName(QStringLiteral("Stop"));
+    cmdStop->setToolTip(tr("Stop"));
+    cmdStop->setAccessibleName(tr("Stop"));
     cmdStop->setEnabled(false);
 
-    lblTag = label(QStringLiteral("Tag :"), Frame1, "lblTag");
-    txtTag = textBox(QString(), QStringLiteral("Tag"), Frame1, "txtTag");
-    lblCountry = label(QStringLiteral("Country code :"), Frame1, "lblCountry");
-    txtCountry = textBox(QString(), QStringLiteral("Country code"), Frame1, "txtCountry");
+    lblTag = label(tr("Tag :"), Frame1, "lblTag");
+    txtTag = textBox(QString(), tr("Tag"), Frame1, "txtTag");
+    lblCountry = label(tr("Country code :"), Frame1, "lblCountry");
+    txtCountry = textBox(QString(), tr("Country code"), Frame1, "txtCountry");
     txtCountry->setMaxLength(2);
     txtCountry->setMaximumWidth(40);
-    lblCodec = label(QStringLiteral("Codec :"), Frame1, "lblCodec");
+    lblCodec = label(tr("Codec :"), Frame1, "lblCodec");
     CodecCombo = new QComboBox(Frame1);
     CodecCombo->setObjectName(QStringLiteral("CodecCombo"));
-    CodecCombo->setAccessibleName(QStringLiteral("Codec"));
+    CodecCombo->setAccessibleName(tr("Codec"));
     CodecCombo->addItems({QString(), QStringLiteral("MP3"), QStringLiteral("AAC"), QStringLiteral("AAC+")});
-    lblMinBitrate = label(QStringLiteral("Min. Kb/s :"), Frame1, "lblMinBitrate");
-    txtMinBitrate = textBox(QStringLiteral("0"), QStringLiteral("Minimum bitrate"), Frame1, "txtMinBitrate");
+    lblMinBitrate = label(tr("Min. Kb/s :"), Frame1, "lblMinBitrate");
+    txtMinBitrate = textBox(QStringLiteral("0"), tr("Minimum bitrate"), Frame1, "txtMinBitrate");
     txtMinBitrate->setValidator(new QIntValidator(0, 9999, txtMinBitrate));
     txtMinBitrate->setMaximumWidth(60);
 
@@ -177,7 +178,7 @@ frmBrowser::frmBrowser(const SearchDeps& deps, QWidget* parent) : QWidget(parent
 
     brwWebBrowser = new PageView(m_deps.network, this);
     brwWebBrowser->setObjectName(QStringLiteral("brwWebBrowser"));
-    brwWebBrowser->setAccessibleName(QStringLiteral("Search result page"));
+    brwWebBrowser->setAccessibleName(tr("Search result page"));
 
     lstResults = new ResultTable(
         [this](const QList<int>& rows) {
@@ -192,8 +193,8 @@ frmBrowser::frmBrowser(const SearchDeps& deps, QWidget* parent) : QWidget(parent
                     files.append(QUrl::fromLocalFile(path));
             }
             if (rows.size() > kMaxDraggedStations)
-                showStatus(QStringLiteral("Only the first %1 stations are dragged at once; \"Add Station\" adds "
-                                          "any number.")
+                showStatus(tr("Only the first %1 stations are dragged at once; \"Add Station\" adds "
+                              "any number.")
                                .arg(kMaxDraggedStations));
             if (!failures.isEmpty() && m_deps.messages)
                 m_deps.messages->ShowMessage(FailuresText(failures, qMin<qsizetype>(rows.size(), kMaxDraggedStations)));
@@ -201,34 +202,36 @@ frmBrowser::frmBrowser(const SearchDeps& deps, QWidget* parent) : QWidget(parent
         },
         this);
     lstResults->setObjectName(QStringLiteral("lstResults"));
-    lstResults->setAccessibleName(QStringLiteral("Stations found"));
-    lstResults->setToolTip(
-        QStringLiteral("Double-click, drag or \"Add Station\" to add a station to the Station List"));
+    lstResults->setAccessibleName(tr("Stations found"));
+    lstResults->setToolTip(tr("Double-click, drag or \"Add Station\" to add a station to the Station List"));
     lstResults->setColumnCount(ColumnCount);
-    lstResults->setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("Codec"), QStringLiteral("Bit Rate"),
-                                           QStringLiteral("Country"), QStringLiteral("Tags"), QStringLiteral("Votes")});
+    lstResults->setHorizontalHeaderLabels(
+        {tr("Name"), tr("Codec"), tr("Bit Rate"), tr("Country"), tr("Tags"), tr("Votes")});
     lstResults->setSelectionBehavior(QAbstractItemView::SelectRows);
     lstResults->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lstResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lstResults->setDragEnabled(true);
     lstResults->setDragDropMode(QAbstractItemView::DragOnly);
     lstResults->verticalHeader()->hide();
+    // The short columns fit their contents; the name and the tags share the rest.
     lstResults->horizontalHeader()->setStretchLastSection(false);
-    lstResults->setColumnWidth(ColName, 260);
-    lstResults->setColumnWidth(ColTags, 200);
+    lstResults->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    lstResults->horizontalHeader()->setSectionResizeMode(ColName, QHeaderView::Stretch);
+    lstResults->horizontalHeader()->setSectionResizeMode(ColTags, QHeaderView::Stretch);
     lstResults->setSortingEnabled(true);
     lstResults->sortByColumn(ColVotes, Qt::DescendingOrder);
 
-    lblStatus = label(QString(), this, "lblStatus");
+    lblStatus = new ElidedLabel(this);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
     prgBusy = new QProgressBar(this);
     prgBusy->setObjectName(QStringLiteral("prgBusy"));
-    prgBusy->setAccessibleName(QStringLiteral("Searching"));
+    prgBusy->setAccessibleName(tr("Searching"));
     prgBusy->setRange(0, 0);
     prgBusy->setTextVisible(false);
     prgBusy->hide();
-    cmdAddStation = new QPushButton(QStringLiteral("Add Station"), this);
+    cmdAddStation = new QPushButton(tr("Add Station"), this);
     cmdAddStation->setObjectName(QStringLiteral("cmdAddStation"));
-    cmdAddStation->setAccessibleName(QStringLiteral("Add Station"));
+    cmdAddStation->setAccessibleName(tr("Add Station"));
 
     m_rbFetch = new SearchFetch(m_deps.network, 32 * 1024 * 1024, this);
     m_fillTimer = new QTimer(this);
@@ -248,14 +251,14 @@ frmBrowser::frmBrowser(const SearchDeps& deps, QWidget* parent) : QWidget(parent
     connect(cmdAddStation, &QPushButton::clicked, this, &frmBrowser::cmdAddStation_Click);
     connect(lstResults, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { lstResults_DblClick(row); });
     connect(brwWebBrowser, &PageView::loadStarted, this,
-            [this](const QUrl& url) { showStatus(QStringLiteral("Loading %1 ...").arg(url.toDisplayString())); });
+            [this](const QUrl& url) { showStatus(tr("Loading %1 ...").arg(url.toDisplayString())); });
     connect(brwWebBrowser, &PageView::playlistClicked, this, [this](const QUrl& url) {
         if (m_deps.dropOnStationList)
             m_deps.dropOnStationList(url.toString());
     });
     connect(brwWebBrowser, &PageView::loadFinished, this, [this](bool, const QString& status) { showStatus(status); });
     connect(m_rbFetch, &SearchFetch::started, this,
-            [this](const QUrl& url) { showStatus(QStringLiteral("Searching %1 ...").arg(url.host())); });
+            [this](const QUrl& url) { showStatus(tr("Searching %1 ...").arg(url.host())); });
     connect(m_rbFetch, &SearchFetch::finished, this, &frmBrowser::showStations);
 
     resize(760, 540);
@@ -315,8 +318,8 @@ void frmBrowser::SearchTypeCombo_Click()
     const int type = SearchTypeCombo->currentIndex();
     const bool radioBrowser = type == RadioBrowser;
     txtKeyword->setEnabled(type == Keyword || radioBrowser);
-    Label2->setText(radioBrowser ? QStringLiteral("Name :") : QStringLiteral("Keyword :"));
-    txtKeyword->setAccessibleName(radioBrowser ? QStringLiteral("Name") : QStringLiteral("Keyword"));
+    Label2->setText(radioBrowser ? tr("Name :") : tr("Keyword :"));
+    txtKeyword->setAccessibleName(radioBrowser ? tr("Name") : tr("Keyword"));
     GenreCombo->setEnabled(type == Genre);
     txtBitrate->setEnabled(!radioBrowser);
     for (QWidget* w : {static_cast<QWidget*>(txtTag), static_cast<QWidget*>(txtCountry),
@@ -365,7 +368,7 @@ void frmBrowser::cmdStop_Click()
     m_rbFetch->cancel();
     if (m_reading || Filling()) {
         stopSearch();
-        showStatus(QStringLiteral("%1 stations are listed; the rest was left out.").arg(lstResults->rowCount()));
+        showStatus(tr("%1 stations are listed; the rest was left out.").arg(lstResults->rowCount()));
     }
     if (Adding())
         endAdding(true);

@@ -34,12 +34,12 @@ QString frmBrowser::FailuresText(const QStringList& failures, qsizetype tried)
 {
     if (failures.size() == 1)
         return failures.first();
-    QString text = QStringLiteral("%1 of %2 stations could not be added:").arg(failures.size()).arg(tried);
+    QString text = tr("%1 of %2 stations could not be added:").arg(failures.size()).arg(tried);
     constexpr int kShown = 10;
     for (qsizetype i = 0; i < failures.size() && i < kShown; ++i)
         text += QStringLiteral("\n") + failures.at(i);
     if (failures.size() > kShown)
-        text += QStringLiteral("\n... and %1 more.").arg(failures.size() - kShown);
+        text += tr("\n... and %1 more.").arg(failures.size() - kShown);
     return text;
 }
 
@@ -52,15 +52,15 @@ void frmBrowser::showStations(const SearchFetch::Result& result)
     case SearchFetch::Done:
         break;
     case SearchFetch::TooLarge:
-        failure = QStringLiteral("The directory's answer is larger than %1 MiB; no station was read.")
-                      .arg(m_rbFetch->maxBytes() >> 20);
+        failure =
+            tr("The directory's answer is larger than %1 MiB; no station was read.").arg(m_rbFetch->maxBytes() >> 20);
         break;
     case SearchFetch::CutShort:
-        failure = result.encoded ? QStringLiteral("The directory's answer could not be unpacked (%1); no station "
-                                                  "was read.")
+        failure = result.encoded ? tr("The directory's answer could not be unpacked (%1); no station "
+                                      "was read.")
                                        .arg(result.error)
-                                 : QStringLiteral("The directory's answer was cut short after %1 bytes; no station "
-                                                  "was read.")
+                                 : tr("The directory's answer was cut short after %1 bytes; no station "
+                                      "was read.")
                                        .arg(result.body.size());
         break;
     default:
@@ -75,7 +75,7 @@ void frmBrowser::showStations(const SearchFetch::Result& result)
     // batch at a time.
     const quint64 search = ++m_search;
     m_reading = true;
-    showStatus(QStringLiteral("Reading the stations ..."));
+    showStatus(tr("Reading the stations ..."));
     auto* watcher = new QFutureWatcher<RadioBrowserAnswer>(this);
     connect(watcher, &QFutureWatcher<RadioBrowserAnswer>::finished, this, [this, watcher, search] {
         watcher->deleteLater();
@@ -133,15 +133,14 @@ void frmBrowser::fillBatch()
     }
     lstResults->setUpdatesEnabled(true);
     if (Filling()) {
-        showStatus(QStringLiteral("Listing the stations ... %1 of %2").arg(m_fillNext).arg(m_stations.size()));
+        showStatus(tr("Listing the stations ... %1 of %2").arg(m_fillNext).arg(m_stations.size()));
         m_fillTimer->start();
         return;
     }
     lstResults->setSortingEnabled(true);
-    QString status = m_stations.size() == 1 ? QStringLiteral("1 station found.")
-                                            : QStringLiteral("%1 stations found.").arg(m_stations.size());
+    QString status = m_stations.size() == 1 ? tr("1 station found.") : tr("%1 stations found.").arg(m_stations.size());
     if (m_skipped > 0)
-        status += QStringLiteral(" %1 without a stream address left out.").arg(m_skipped);
+        status += tr(" %1 without a stream address left out.").arg(m_skipped);
     showStatus(status);
 }
 
@@ -178,7 +177,7 @@ void frmBrowser::addRow(int row)
     }
     if (m_deps.appendStation)
         m_deps.appendStation(name, path);
-    lblStatus->setText(QStringLiteral("\"%1\" was added to the Station List.").arg(name));
+    lblStatus->setText(tr("\"%1\" was added to the Station List.").arg(name));
 }
 
 void frmBrowser::cmdAddStation_Click()
@@ -220,7 +219,7 @@ void frmBrowser::addBatch()
         endAdding(false);
         return;
     }
-    showStatus(QStringLiteral("Adding stations ... %1 of %2").arg(m_addNext).arg(m_addQueue.size()));
+    showStatus(tr("Adding stations ... %1 of %2").arg(m_addNext).arg(m_addQueue.size()));
     m_addTimer->start();
 }
 
@@ -233,11 +232,11 @@ void frmBrowser::endAdding(bool stopped)
     m_addNext = 0;
     QString status;
     if (m_added == 1 && tried == 1)
-        status = QStringLiteral("\"%1\" was added to the Station List.").arg(one);
+        status = tr("\"%1\" was added to the Station List.").arg(one);
     else
-        status = QStringLiteral("%1 stations were added to the Station List.").arg(m_added);
+        status = tr("%1 stations were added to the Station List.").arg(m_added);
     if (stopped)
-        status += QStringLiteral(" Adding was stopped.");
+        status += tr(" Adding was stopped.");
     showStatus(status);
     if (!m_addFailures.isEmpty() && m_deps.messages)
         m_deps.messages->ShowMessage(FailuresText(m_addFailures, tried));

@@ -29,23 +29,23 @@ frmLocalSearch::frmLocalSearch(const SearchDeps& deps, QWidget* parent) : QWidge
     InstallSearchWindowAccessibility();
     m_presets.setMessageService(m_deps.messages);
     setObjectName(QStringLiteral("frmLocalSearch"));
-    setWindowTitle(QStringLiteral("Local Preset Searcher"));
-    Frame1 = new QGroupBox(QStringLiteral("Search Local Presets"), this);
+    setWindowTitle(tr("Local Preset Searcher"));
+    Frame1 = new QGroupBox(tr("Search Local Presets"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    Label1 = new QLabel(QStringLiteral("Enter Keyword :"), Frame1);
+    Label1 = new QLabel(tr("Enter Keyword :"), Frame1);
     Label1->setObjectName(QStringLiteral("Label1"));
     txtKeyword = new QLineEdit(QStringLiteral("World"), Frame1);
     txtKeyword->setObjectName(QStringLiteral("txtKeyword"));
-    txtKeyword->setAccessibleName(QStringLiteral("Keyword"));
+    txtKeyword->setAccessibleName(tr("Keyword"));
     Label1->setBuddy(txtKeyword);
     cmdFind = new QToolButton(Frame1);
     cmdFind->setObjectName(QStringLiteral("cmdFind"));
     cmdFind->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
-    cmdFind->setToolTip(QStringLiteral("Find"));
-    cmdFind->setAccessibleName(QStringLiteral("Find"));
-    cmdAdd = new QPushButton(QStringLiteral("Add Station"), Frame1);
+    cmdFind->setToolTip(tr("Find"));
+    cmdFind->setAccessibleName(tr("Find"));
+    cmdAdd = new QPushButton(tr("Add Station"), Frame1);
     cmdAdd->setObjectName(QStringLiteral("cmdAdd"));
-    cmdAdd->setAccessibleName(QStringLiteral("Add Station"));
+    cmdAdd->setAccessibleName(tr("Add Station"));
     auto* row = new QHBoxLayout(Frame1);
     row->addWidget(Label1);
     row->addWidget(txtKeyword, 1);
@@ -54,8 +54,8 @@ frmLocalSearch::frmLocalSearch(const SearchDeps& deps, QWidget* parent) : QWidge
 
     FilesList = new QListWidget(this);
     FilesList->setObjectName(QStringLiteral("FilesList"));
-    FilesList->setAccessibleName(QStringLiteral("Presets found"));
-    FilesList->setToolTip(QStringLiteral("Double-click to Add an item to Station List"));
+    FilesList->setAccessibleName(tr("Presets found"));
+    FilesList->setToolTip(tr("Double-click to Add an item to Station List"));
     FilesList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lblResult = new QLabel(this);
     lblResult->setObjectName(QStringLiteral("lblResult"));
@@ -125,16 +125,19 @@ void frmLocalSearch::cmdFind_Click()
         // A preset that cannot be read shows its own messages; the search
         // goes on with what the configuration then holds.
         config.LoadConfigurationFile(path);
-        const QString title = config.sRecordingTitle.toUpper();
-        if (!title.isEmpty() && title.contains(keyword))
-            FilesList->addItem(path);
+        const QString title = config.sRecordingTitle;
+        if (!title.isEmpty() && title.toUpper().contains(keyword)) {
+            // The preset's title is listed, its file is the tool tip.
+            auto* item = new QListWidgetItem(title, FilesList);
+            item->setToolTip(QDir::toNativeSeparators(path));
+            item->setData(Qt::UserRole, path);
+        }
     }
     const QString where = QDir::toNativeSeparators(folder);
     if (presets == 0)
-        lblResult->setText(QStringLiteral("There are no presets in %1.").arg(where));
+        lblResult->setText(tr("There are no presets in %1.").arg(where));
     else
-        lblResult->setText(
-            QStringLiteral("No preset in %1 has a station title containing \"%2\".").arg(where, txtKeyword->text()));
+        lblResult->setText(tr("No preset in %1 has a station title containing \"%2\".").arg(where, txtKeyword->text()));
     lblResult->setVisible(FilesList->count() == 0);
     Form_Resize();
 }
@@ -147,7 +150,7 @@ void frmLocalSearch::cmdAdd_Click()
     std::sort(rows.begin(), rows.end());
     clsConfiguration& config = m_presets;
     for (int row : rows) {
-        config.LoadConfigurationFile(FilesList->item(row)->text());
+        config.LoadConfigurationFile(FilesList->item(row)->data(Qt::UserRole).toString());
         if (m_deps.appendStation)
             m_deps.appendStation(config.sRecordingTitle, config.sShoutCastFile);
     }

@@ -40,7 +40,7 @@ PageView::PageView(QNetworkAccessManager* network, QWidget* parent)
             // structure and sizes could hold the window for minutes.
             setHtml(ReducePage(PageHtml(r.body, r.contentType)));
         } else if (r.outcome != SearchFetch::Done) {
-            setHtml(QStringLiteral("<h3>The page could not be shown</h3><p>%1</p><p>%2</p>")
+            setHtml(tr("<h3>The page could not be shown</h3><p>%1</p><p>%2</p>")
                         .arg(SearchFetch::Describe(r).toHtmlEscaped(), m_pageUrl.toString().toHtmlEscaped()));
         } else {
             clear();
@@ -58,6 +58,8 @@ void PageView::Navigate(const QUrl& url)
         return;
     }
     m_pageUrl = url;
+    // The last page (or the error shown for it) goes as the new one is asked for.
+    clear();
     m_fetch->start(url);
     emit loadStarted(url);
 }

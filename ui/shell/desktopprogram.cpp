@@ -11,13 +11,16 @@
 #include "ui/tray/trayicon.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QScreen>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
 
+#include <algorithm>
 #include <memory>
 
 DesktopProgram::DesktopProgram(const Services& services, PanelMaker makePanel, QObject* parent)
@@ -315,19 +318,52 @@ void DesktopProgram::bringUp(QWidget* window)
     window->activateWindow();
 }
 
+// A new window opens centred over the panel (else over the screen), whole
+// on the screen that holds that centre.
+void DesktopProgram::centreOnPanel(QWidget* window)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    QPoint centre = screen ? screen->availableGeometry().center() : QPoint();
+    if (m_panel && m_panel->isVisible()) {
+        centre = m_panel->frameGeometry().center();
+        if (QScreen* under = QGuiApplication::screenAt(centre))
+            screen = under;
+    }
+    QRect place(QPoint(), window->size());
+    if (screen) {
+        const QRect area = screen->availableGeometry();
+        place.setSize(place.size().boundedTo(area.size()));
+        place.moveCenter(centre);
+        place.moveLeft(std::clamp(place.left(), area.left(), area.right() + 1 - place.width()));
+        place.moveTop(std::clamp(place.top(), area.top(), area.bottom() + 1 - place.height()));
+    }
+    window->resize(place.size());
+    window->move(place.topLeft());
+}
+
 // The search windows are made when first asked for and only hidden by
 // closing: the directory search keeps its last page.
 void DesktopProgram::ShowDirectorySearch()
 {
-    if (!m_browser)
+    if (!m_browser) {
         m_browser = new frmBrowser(searchDeps());
+        centreOnPanel(m_browser);
+    }
     bringUp(m_browser);
+}
+
+void DesktopProgram::ShowRadioBrowserSearch()
+{
+    ShowDirectorySearch();
+    m_browser->SearchTypeCombo->setCurrentIndex(frmBrowser::RadioBrowser);
 }
 
 void DesktopProgram::ShowPresetSearch()
 {
-    if (!m_localSearch)
+    if (!m_localSearch) {
         m_localSearch = new frmLocalSearch(searchDeps());
+        centreOnPanel(m_localSearch);
+    }
     bringUp(m_localSearch);
 }
 

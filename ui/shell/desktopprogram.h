@@ -84,6 +84,7 @@ public:
     QWidget* RecordingDisplayWindow() override;
     void ShowDirectorySearch() override;
     void ShowPresetSearch() override;
+    void ShowRadioBrowserSearch() override;
 
     // ITrayWindows
     QWidget* RecordingDisplay(bool load) override;
@@ -99,6 +100,7 @@ private:
     void watchRefreshGaps();
     SearchDeps searchDeps();
     static void bringUp(QWidget* window);
+    void centreOnPanel(QWidget* window);
 
     Services m_services;
     frmMP3* m_recorder = nullptr;

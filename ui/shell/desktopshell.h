@@ -24,6 +24,8 @@ public:
     // The two search windows.
     virtual void ShowDirectorySearch() = 0;
     virtual void ShowPresetSearch() = 0;
+    // The directory search window, set to search Radio Browser.
+    virtual void ShowRadioBrowserSearch() = 0;
 };
 
 // Records what the windows asked for (tests).
@@ -36,12 +38,14 @@ public:
     QWidget* RecordingDisplayWindow() override { return display; }
     void ShowDirectorySearch() override { ++directorySearches; }
     void ShowPresetSearch() override { ++presetSearches; }
+    void ShowRadioBrowserSearch() override { ++radioBrowserSearches; }
 
     int quits = 0;
     int confirmations = 0;
     int displays = 0;
     int directorySearches = 0;
     int presetSearches = 0;
+    int radioBrowserSearches = 0;
     QString toggleCaption;
     QWidget* display = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "recorder/frmmp3.h"
 #include "ui/shell/desktopshell.h"
 
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -14,18 +15,18 @@
 frmAreYouSure::frmAreYouSure(frmMP3& recorder, IDesktopShell& shell, const ITickSource& clock, QWidget* parent)
     : QDialog(parent), m_recorder(recorder), m_shell(shell), m_clock(clock), m_loadedTick(clock.GetTickCount())
 {
-    setWindowTitle(QStringLiteral("Are You Sure You Want To Quit?"));
+    setWindowTitle(tr("Are You Sure You Want To Quit?"));
     setAttribute(Qt::WA_DeleteOnClose);
-    lblQuit = new QLabel(QStringLiteral("We are recording! Are you sure you wish to quit?"), this);
+    lblQuit = new QLabel(tr("We are recording! Are you sure you wish to quit?"), this);
     lblQuit->setObjectName(QStringLiteral("lblQuit"));
     lblQuit->setWordWrap(true);
-    cmdYes = new QPushButton(QStringLiteral("&Yes"), this);
+    cmdYes = new QPushButton(tr("&Yes"), this);
     cmdYes->setObjectName(QStringLiteral("cmdYes"));
-    cmdYes->setAccessibleName(QStringLiteral("Yes"));
+    cmdYes->setAccessibleName(tr("Yes"));
     cmdYes->setAutoDefault(false);
-    cmdNo = new QPushButton(QStringLiteral("&No"), this);
+    cmdNo = new QPushButton(tr("&No"), this);
     cmdNo->setObjectName(QStringLiteral("cmdNo"));
-    cmdNo->setAccessibleName(QStringLiteral("No"));
+    cmdNo->setAccessibleName(tr("No"));
     cmdNo->setAutoDefault(false);
 
     auto* buttons = new QHBoxLayout;
@@ -36,6 +37,11 @@ frmAreYouSure::frmAreYouSure(frmMP3& recorder, IDesktopShell& shell, const ITick
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblQuit);
     layout->addLayout(buttons);
+    // Wide enough for the caption in a (bold) title bar beside the window
+    // manager's buttons, at any font size.
+    QFont titleFont = font();
+    titleFont.setBold(true);
+    setMinimumWidth(QFontMetrics(titleFont).horizontalAdvance(windowTitle()) + 6 * fontMetrics().height());
 
     connect(cmdYes, &QPushButton::clicked, this, &frmAreYouSure::cmdYes_Click);
     connect(cmdNo, &QPushButton::clicked, this, &frmAreYouSure::cmdNo_Click);

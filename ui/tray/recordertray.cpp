@@ -39,19 +39,16 @@ RecorderTray::RecorderTray(frmMP3& recorder, ITrayIcon& icon, ITrayWindows& wind
         connect(a, &QAction::triggered, this, handler);
         return a;
     };
-    mnuSetup = item("mnuSetup", QStringLiteral("Set up new recording"), true, &RecorderTray::mnuSetup_Click);
+    mnuSetup = item("mnuSetup", tr("Set up new recording"), true, &RecorderTray::mnuSetup_Click);
     mPopupSys->addSeparator()->setObjectName(QStringLiteral("mnuBlah2"));
-    mnuToggleDisplay = item("mnuToggleDisplay", QStringLiteral("Show Recording Display"), false,
-                            &RecorderTray::mnuToggleDisplay_Click);
-    mnuListen = item("mnuListen", QStringLiteral("Listen to recording"), false, &RecorderTray::mnuListen_Click);
-    mnuStartRecording =
-        item("mnuStartRecording", QStringLiteral("Start Recording"), false, &RecorderTray::mnuStartRecording_Click);
-    mnuStopRecording =
-        item("mnuStopRecording", QStringLiteral("Stop Recording"), false, &RecorderTray::mnuStopRecording_Click);
-    mnuPauseRecording =
-        item("mnuPauseRecording", QStringLiteral("Pause Recording"), false, &RecorderTray::mnuPauseRecording_Click);
+    mnuToggleDisplay =
+        item("mnuToggleDisplay", tr("Show Recording Display"), false, &RecorderTray::mnuToggleDisplay_Click);
+    mnuListen = item("mnuListen", tr("Listen to recording"), false, &RecorderTray::mnuListen_Click);
+    mnuStartRecording = item("mnuStartRecording", tr("Start Recording"), false, &RecorderTray::mnuStartRecording_Click);
+    mnuStopRecording = item("mnuStopRecording", tr("Stop Recording"), false, &RecorderTray::mnuStopRecording_Click);
+    mnuPauseRecording = item("mnuPauseRecording", tr("Pause Recording"), false, &RecorderTray::mnuPauseRecording_Click);
     mPopupSys->addSeparator()->setObjectName(QStringLiteral("mnuBlah"));
-    mPopExit = item("mPopExit", QStringLiteral("E&xit"), true, &RecorderTray::mPopExit_Click);
+    mPopExit = item("mPopExit", tr("E&xit"), true, &RecorderTray::mPopExit_Click);
 
     m_status = m_recorder.Status();
     connect(&m_recorder, &frmMP3::statusChanged, this, &RecorderTray::followStatus);
@@ -149,12 +146,12 @@ void RecorderTray::mnuToggleDisplay_Click()
             display->setWindowState(display->windowState() & ~Qt::WindowMinimized);
             display->show();
             display->raise();
-            mnuToggleDisplay->setText(QStringLiteral("Hide Recording Display"));
+            mnuToggleDisplay->setText(tr("Hide Recording Display"));
             BringWindowToFront(kDisplayCaption);
         } else {
             // Shown and not minimised: the item hides it, as its caption says.
             display->hide();
-            mnuToggleDisplay->setText(QStringLiteral("Show Recording Display"));
+            mnuToggleDisplay->setText(tr("Show Recording Display"));
         }
         return;
     }
@@ -164,7 +161,7 @@ void RecorderTray::mnuToggleDisplay_Click()
         display->raise();
     }
     BringWindowToFront(kDisplayCaption);
-    mnuToggleDisplay->setText(QStringLiteral("Hide Recording Display"));
+    mnuToggleDisplay->setText(tr("Hide Recording Display"));
 }
 
 void RecorderTray::mnuListen_Click()

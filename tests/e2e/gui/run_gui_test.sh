@@ -104,8 +104,11 @@ fi
 unset WAYLAND_DISPLAY SESSION_MANAGER DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS
 export DISPLAY="$display"
 export QT_QPA_PLATFORM=xcb
-# The programs run with windows, whatever the suite around sets.
+# The programs run with windows, whatever the suite around sets, and in
+# English, whatever the desktop's language: a test names its own.
 unset TONQUILL_HEADLESS
+unset LANGUAGE LC_ALL LC_MESSAGES
+export LANG=C.UTF-8
 # Built with AddressSanitizer: the X keyboard library hands strndup buffers
 # without a final zero (valid C), which the strict string check reports.
 if [ -n "${ASAN_OPTIONS:-}" ]; then

@@ -4,6 +4,7 @@ Delete with nothing selected, and closing the window."""
 
 import os
 import re
+import subprocess
 import wave
 
 import atspi_driver as gui
@@ -41,6 +42,18 @@ def check_window(app):
     expect("checked" in gui.states_of(app.find("radio button", "Test")), "Test is not the starting mode", app)
     expect("checked" not in gui.states_of(app.find("radio button", "Record")), "Record starts checked", app)
     return frame
+
+
+def check_icon(app):
+    # The window carries Discwright's own icon for the task bar and the
+    # window manager (_NET_WM_ICON, at least one size).
+    xdotool, xprop = gui.require_tool("xdotool"), gui.require_tool("xprop")
+    found = subprocess.run([xdotool, "search", "--pid", str(app.pid), "--name", "Discwright"],
+                           capture_output=True, text=True, timeout=10).stdout.split()
+    icons = [subprocess.run([xprop, "-id", w, "_NET_WM_ICON"], capture_output=True, text=True,
+                            timeout=10).stdout for w in found]
+    expect(any("Icon (16 x 16)" in i or "Icon (32 x 32)" in i for i in icons),
+           "no window of discwright has an icon: %s" % [i[:80] for i in icons], app)
 
 
 def check_pause_field(app):
@@ -118,6 +131,7 @@ def test():
     make_wav(second, 2)
     with gui.App([program], name="discwright") as app:
         frame = check_window(app)
+        check_icon(app)
         check_pause_field(app)
         check_colours(app, frame)
         check_delete_without_selection(app)

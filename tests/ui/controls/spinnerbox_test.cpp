@@ -132,7 +132,7 @@ TEST(ASpinnerBoxLayout, SizeChildrenAndColours)
         spin.resize(c.askedWidth, c.askedHeight);
         spin.show(); // a hidden widget gets its resize when shown
         EXPECT_EQ(spin.width(), c.width) << c.askedWidth;
-        EXPECT_EQ(spin.height(), 20);
+        EXPECT_EQ(spin.height(), std::max(20, spin.txtSpin()->fontMetrics().height() + 6));
         EXPECT_EQ(spin.txtSpin()->geometry().topLeft(), QPoint(6, 3));
         EXPECT_EQ(spin.txtSpin()->width(), c.width - 23);
         EXPECT_EQ(spin.picUp()->geometry(), QRect(c.width - 16, 1, 15, 9));
@@ -140,10 +140,29 @@ TEST(ASpinnerBoxLayout, SizeChildrenAndColours)
         const QImage shot = spin.grab().toImage();
         const QColor border(0, 96, 184);
         EXPECT_EQ(shot.pixelColor(0, 0), border);
-        EXPECT_EQ(shot.pixelColor(2, 19), border);
+        EXPECT_EQ(shot.pixelColor(2, spin.height() - 1), border);
         EXPECT_EQ(shot.pixelColor(c.width - 17, 5), border);
         EXPECT_EQ(shot.pixelColor(2, 2), QColor(Qt::white));
         EXPECT_EQ(shot.pixelColor(c.width - 18, 18), QColor(Qt::white));
+    }
+}
+
+// The number is whole at any font size: the box grows with the font (never
+// below its 20 pixels), also when the font changes after it is shown.
+TEST(ASpinnerBoxLayout, HeightFollowsTheFont)
+{
+    for (const int points : {6, 10, 12, 16, 24}) {
+        SCOPED_TRACE(points);
+        ASpinnerBox spin;
+        spin.resize(80, 20);
+        spin.show();
+        QFont font = spin.font();
+        font.setPointSize(points);
+        spin.setFont(font);
+        const QFontMetrics metrics(spin.txtSpin()->font());
+        EXPECT_GE(spin.txtSpin()->height(), metrics.height());
+        EXPECT_EQ(spin.height(), std::max(20, spin.txtSpin()->height() + 6));
+        EXPECT_LE(spin.txtSpin()->geometry().bottom(), spin.height() - 2);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "panelfixture.h"
 #include "sources/urigrabber.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -613,4 +614,33 @@ TEST_F(StationListTest, EveryDropTargetHandsItsDataToTheStationList)
     EXPECT_TRUE(dialogUrls.isEmpty());
     EXPECT_EQ(panel->txtMP3Path->text(), folder.path());
     EXPECT_TRUE(panel->PathValid);
+}
+
+// The Search menu and the Search button's menu open each search window; Radio
+// Browser has an entry of its own in both.
+TEST_F(StationFileTest, SearchMenusOpenEachSearch)
+{
+    open();
+    const struct {
+        const char* action;
+        int RecordingDesktopShell::*count;
+    } entries[] = {
+        {"mnuSearchShoutcast1", &RecordingDesktopShell::directorySearches},
+        {"mnuSearchRadioBrowser1", &RecordingDesktopShell::radioBrowserSearches},
+        {"mnuSearchPresets1", &RecordingDesktopShell::presetSearches},
+        {"mnuShoutCast", &RecordingDesktopShell::directorySearches},
+        {"mnuRadioBrowser", &RecordingDesktopShell::radioBrowserSearches},
+        {"mnuLocalDirectory", &RecordingDesktopShell::presetSearches},
+    };
+    for (const auto& entry : entries) {
+        SCOPED_TRACE(entry.action);
+        auto* action = panel->findChild<QAction*>(QLatin1String(entry.action));
+        ASSERT_NE(action, nullptr);
+        const int before = shell.*entry.count;
+        const int others = shell.directorySearches + shell.radioBrowserSearches + shell.presetSearches - before;
+        action->trigger();
+        EXPECT_EQ(shell.*entry.count, before + 1);
+        EXPECT_EQ(shell.directorySearches + shell.radioBrowserSearches + shell.presetSearches - shell.*entry.count,
+                  others);
+    }
 }

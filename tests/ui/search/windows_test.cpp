@@ -9,9 +9,12 @@
 #include "ui/search/frmbrowser.h"
 #include "ui/search/frmlocalsearch.h"
 #include "ui/search/pageview.h"
+#include "tests/support/widgets/appfont.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -169,9 +172,11 @@ TEST_F(SearchWindows, TheDirectoryPageIsFetchedAsTypedAndShownWithoutScripts)
     EXPECT_EQ(w.lblStatus->text(), "The server answered with error 404.");
     EXPECT_EQ(w.brwWebBrowser->toPlainText(), "no");
 
-    // A huge page is cut and what came is shown.
+    // A huge page is cut and what came is shown. The last page (an error
+    // page too) goes at once when the next search starts.
     w.txtKeyword->setText("huge");
     w.cmdFind->click();
+    EXPECT_EQ(w.brwWebBrowser->toPlainText(), "");
     ASSERT_TRUE(WaitUntil([&] { return w.brwWebBrowser->toPlainText().startsWith("huge"); }));
     EXPECT_EQ(w.lblStatus->text(), "The answer was too large; only its beginning was read.");
 
@@ -184,10 +189,40 @@ TEST_F(SearchWindows, TheDirectoryPageIsFetchedAsTypedAndShownWithoutScripts)
     EXPECT_TRUE(server->requests.last().startsWith("GET /directory/?sgenre=Acid%20Jazz&maxbitrate=128&startat=0 "));
 }
 
+// Station names are whole in their rows at any font size.
+TEST_F(SearchWindows, ResultRowsAreAsTallAsTheirTextAtLargeFonts)
+{
+    for (const int points : {10, 16, 24}) {
+        SCOPED_TRACE(points);
+        const ScopedApplicationFont size(points);
+        window.reset();
+        ASSERT_TRUE(searchRadioBrowser());
+        const QFontMetrics metrics(window->lstResults->font());
+        ASSERT_GT(window->lstResults->rowCount(), 0);
+        for (int r = 0; r < window->lstResults->rowCount(); ++r)
+            EXPECT_GE(window->lstResults->rowHeight(r), metrics.lineSpacing() + 2) << r;
+    }
+}
+
 TEST_F(SearchWindows, RadioBrowserResultsAreSortableAndAddedAsPlaylistFiles)
 {
     ASSERT_TRUE(searchRadioBrowser());
     frmBrowser& w = *window;
+    // Every column is in view: the short ones fit their contents, the name
+    // and the tags share the rest.
+    w.show();
+    QHeaderView* header = w.lstResults->horizontalHeader();
+    int total = 0;
+    for (int c = 0; c < header->count(); ++c) {
+        total += header->sectionSize(c);
+        if (c == frmBrowser::ColName || c == frmBrowser::ColTags)
+            continue;
+        const QFontMetrics metrics(w.lstResults->font());
+        for (int r = 0; r < w.lstResults->rowCount(); ++r)
+            EXPECT_GT(header->sectionSize(c), metrics.horizontalAdvance(w.lstResults->item(r, c)->text())) << c;
+    }
+    EXPECT_LE(total, w.lstResults->viewport()->width());
+    EXPECT_GT(header->sectionSize(frmBrowser::ColName), header->sectionSize(frmBrowser::ColCodec));
     EXPECT_TRUE(server->requests.last().startsWith(
         "GET /json/stations/search?name=World&order=votes&reverse=true&limit=100&hidebroken=true "));
     EXPECT_EQ(w.lblStatus->text(), "2 stations found.");
@@ -300,11 +335,15 @@ TEST_F(SearchWindows, PresetsAreFoundByTitleAndAddedInListOrder)
     w.cmdFind->click();
     // The broken preset says what is wrong with it; the search goes on.
     EXPECT_EQ(messages.messages.size(), 1);
+    // Listed by title, in file order; the file is the tool tip.
     const QStringList found{folder + "a.tvp", folder + "c.tvp", folder + "e.tvp"};
-    QStringList listed;
-    for (int i = 0; i < w.FilesList->count(); ++i)
+    QStringList listed, tips;
+    for (int i = 0; i < w.FilesList->count(); ++i) {
         listed << w.FilesList->item(i)->text();
-    EXPECT_EQ(listed, found);
+        tips << w.FilesList->item(i)->toolTip();
+    }
+    EXPECT_EQ(listed, QStringList({"WORLD MUSIC", "Worldwide Beats", "Broken World"}));
+    EXPECT_EQ(tips, found);
 
     w.txtKeyword->clear();
     w.cmdFind->click();

@@ -7,6 +7,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTableWidget>
 #include "ui/controls/myslider.h"
 #include <QDialog>
 #include <QSignalSpy>
@@ -254,6 +258,31 @@ TEST_F(DesktopProgramTest, SearchWindowsAreMadeOnceKeptWhenClosedAndUnloadedAtTh
     program->UnloadWindows();
     EXPECT_TRUE(browser.isNull());
     EXPECT_TRUE(presets.isNull());
+}
+
+// A search window opens centred over the panel and whole on the screen;
+// the Radio Browser search is the directory window set to it.
+TEST_F(DesktopProgramTest, SearchWindowsOpenCentredOnThePanel)
+{
+    make(true);
+    program->Main(QString());
+    QWidget* panel = program->panel();
+    ASSERT_NE(panel, nullptr);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    panel->setGeometry(QRect(QPoint(), QSize(200, 150)).translated(screen.center() - QPoint(100, 75)));
+    program->ShowPresetSearch();
+    QWidget* presets = program->presetSearch();
+    EXPECT_LE((presets->frameGeometry().center() - panel->frameGeometry().center()).manhattanLength(), 6);
+    EXPECT_TRUE(screen.contains(presets->frameGeometry()));
+
+    // Near a corner the window is moved onto the screen rather than off it.
+    panel->move(screen.topLeft());
+    program->ShowRadioBrowserSearch();
+    frmBrowser* browser = program->directorySearch();
+    ASSERT_NE(browser, nullptr);
+    EXPECT_TRUE(screen.contains(browser->frameGeometry()));
+    EXPECT_EQ(browser->SearchTypeCombo->currentIndex(), frmBrowser::RadioBrowser);
+    EXPECT_TRUE(browser->lstResults->isVisible());
 }
 
 // " -noop": a panel opened for a loaded preset fills itself as it loads, so

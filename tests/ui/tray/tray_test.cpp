@@ -1,6 +1,7 @@
 // The tray icon and its menu against the recorder, and the quit confirmation.
 #include "fixture.h"
 #include "recorder/recordingfiles.h"
+#include "tests/support/widgets/appfont.h"
 #include "ui/display/frmrecordingdisplay.h"
 #include "ui/shell/desktopshell.h"
 #include "ui/tray/frmareyousure.h"
@@ -9,6 +10,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -291,6 +293,23 @@ TEST_F(QuitDialogTest, LeftAloneItAnswersNoAfterFiveSecondsAcrossTheWrap)
     }
     EXPECT_TRUE(recorder->Status().blnRecording);
     EXPECT_EQ(shell.quits, 0);
+}
+
+// The caption is whole in the title bar: the dialog widens to it, at small
+// and large fonts alike, and the question is whole inside.
+TEST_F(QuitDialogTest, TheDialogIsWideEnoughForItsCaption)
+{
+    for (const int points : {8, 10, 16}) {
+        SCOPED_TRACE(points);
+        const ScopedApplicationFont size(points);
+        QPointer<frmAreYouSure> d = open(5000);
+        QFont bold = d->font();
+        bold.setBold(true);
+        const QFontMetrics title(bold), text(d->font());
+        EXPECT_GE(d->width(), title.horizontalAdvance(d->windowTitle()) + 4 * text.height());
+        EXPECT_GE(d->lblQuit->height(), text.height());
+        d->close();
+    }
 }
 
 TEST_F(QuitDialogTest, KeysAnswerIt)
