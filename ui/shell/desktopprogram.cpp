@@ -324,8 +324,8 @@ void DesktopProgram::centreOnPanel(QWidget* window)
 {
     QScreen* screen = QGuiApplication::primaryScreen();
     QPoint centre = screen ? screen->availableGeometry().center() : QPoint();
-    if (m_panel && m_panel->isVisible()) {
-        centre = m_panel->frameGeometry().center();
+    if (m_panelWindow && m_panelWindow->isVisible()) {
+        centre = m_panelWindow->frameGeometry().center();
         if (QScreen* under = QGuiApplication::screenAt(centre))
             screen = under;
     }
