@@ -9,6 +9,33 @@
     </message>
 </context>
 <context>
+    <name>DesktopNotifier</name>
+    <message>
+        <source>Saved</source>
+        <translation>Gespeichert</translation>
+    </message>
+    <message>
+        <source>Reconnecting</source>
+        <translation>Neue Verbindung</translation>
+    </message>
+    <message>
+        <source>The stream of %1 was lost; Tonquill is reconnecting.</source>
+        <translation>Der Stream von %1 ist abgebrochen; Tonquill verbindet neu.</translation>
+    </message>
+    <message>
+        <source>Recording ended</source>
+        <translation>Aufnahme beendet</translation>
+    </message>
+    <message>
+        <source>Network errors have interrupted successful recording of %1!</source>
+        <translation>Netzwerkfehler haben die Aufnahme von %1 unterbrochen!</translation>
+    </message>
+    <message>
+        <source>Open folder</source>
+        <translation>Ordner öffnen</translation>
+    </message>
+</context>
+<context>
     <name>KeptSpinnerValue</name>
     <message>
         <source>%1 is kept as it is: it is %2 this box can show. Change the value here to replace it.</source>
@@ -63,6 +90,109 @@
     <message>
         <source>Hide Recording Display</source>
         <translation>Aufnahmeanzeige ausblenden</translation>
+    </message>
+    <message>
+        <source>Stop Recording and Exit</source>
+        <translation>Aufnahme beenden und schließen</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>Unpause Recording</source>
+        <translation>Aufnahme fortsetzen</translation>
+    </message>
+    <message>
+        <source>Stop listening to recording</source>
+        <translation>Aufnahme nicht mehr anhören</translation>
+    </message>
+</context>
+<context>
+    <name>SongRulesGroup</name>
+    <message>
+        <source>Off</source>
+        <translation>Aus</translation>
+    </message>
+    <message>
+        <source>Song rules</source>
+        <translation>Titelregeln</translation>
+    </message>
+    <message>
+        <source>Ignore list</source>
+        <translation>Ausschlussliste</translation>
+    </message>
+    <message>
+        <source>Wish list</source>
+        <translation>Wunschliste</translation>
+    </message>
+    <message>
+        <source>Titles never recorded, one a line: * and ? wildcards, /regex/, # comments</source>
+        <translation>Titel, die nie aufgenommen werden, einer je Zeile: Platzhalter * und ?, /regex/, # Kommentare</translation>
+    </message>
+    <message>
+        <source>Wished titles, one a line: * and ? wildcards, /regex/, # comments</source>
+        <translation>Gewünschte Titel, einer je Zeile: Platzhalter * und ?, /regex/, # Kommentare</translation>
+    </message>
+    <message>
+        <source>Keep only songs on the wish list</source>
+        <translation>Nur Titel der Wunschliste behalten</translation>
+    </message>
+    <message>
+        <source>Shortest song kept</source>
+        <translation>Kürzester behaltener Titel</translation>
+    </message>
+    <message>
+        <source>Longest song before a new part</source>
+        <translation>Längster Titel vor einem neuen Teil</translation>
+    </message>
+    <message>
+        <source>Put songs not recorded whole in the &quot;incomplete&quot; folder</source>
+        <translation>Nicht vollständig aufgenommene Titel in den Ordner „incomplete“ legen</translation>
+    </message>
+    <message>
+        <source>File-name pattern</source>
+        <translation>Dateinamen-Muster</translation>
+    </message>
+    <message>
+        <source>%S station, %A artist, %T title, %D date and time, %q number, / sub-folder; empty: the title</source>
+        <translation>%S Sender, %A Interpret, %T Titel, %D Datum und Uhrzeit, %q Nummer, / Unterordner; leer: der Titel</translation>
+    </message>
+    <message>
+        <source>Ignore list:</source>
+        <translation>Ausschlussliste:</translation>
+    </message>
+    <message>
+        <source>Wish list:</source>
+        <translation>Wunschliste:</translation>
+    </message>
+    <message>
+        <source>Shortest song:</source>
+        <translation>Kürzester Titel:</translation>
+    </message>
+    <message>
+        <source>Longest song:</source>
+        <translation>Längster Titel:</translation>
+    </message>
+    <message>
+        <source>File names:</source>
+        <translation>Dateinamen:</translation>
+    </message>
+    <message>
+        <source>The lists could not be saved in %1</source>
+        <translation>Die Listen konnten nicht in %1 gespeichert werden</translation>
+    </message>
+    <message>
+        <source>Station</source>
+        <translation>Sender</translation>
+    </message>
+    <message>
+        <source>Artist - Title</source>
+        <translation>Interpret - Titel</translation>
+    </message>
+    <message>
+        <source>Next file: %1</source>
+        <translation>Nächste Datei: %1</translation>
     </message>
 </context>
 <context>
@@ -863,6 +993,14 @@
     <message>
         <source>Radio Browser</source>
         <translation>Radio Browser</translation>
+    </message>
+    <message>
+        <source>Notify of saved songs</source>
+        <translation>Über gespeicherte Titel benachrichtigen</translation>
+    </message>
+    <message>
+        <source>Notify of connection problems</source>
+        <translation>Über Verbindungsprobleme benachrichtigen</translation>
     </message>
 </context>
 <context>

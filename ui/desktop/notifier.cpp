@@ -25,23 +25,22 @@ QString EscapeBody(const QString& text)
 Notice SavedSong(const QString& title, const QString& path)
 {
     const QFileInfo file(path);
-    return {QStringLiteral("Saved"), mpris::CleanText(title) + QLatin1Char('\n') + mpris::CleanText(file.fileName()),
-            file.absolutePath()};
+    return {DesktopNotifier::tr("Saved"),
+            mpris::CleanText(title) + QLatin1Char('\n') + mpris::CleanText(file.fileName()), file.absolutePath()};
 }
 
 Notice Reconnecting(const QString& station)
 {
-    return {QStringLiteral("Reconnecting"),
-            QStringLiteral("The stream of ") + mpris::CleanText(station) +
-                QStringLiteral(" was lost; Tonquill is reconnecting."),
+    return {DesktopNotifier::tr("Reconnecting"),
+            DesktopNotifier::tr("The stream of %1 was lost; Tonquill is reconnecting.").arg(mpris::CleanText(station)),
             QString()};
 }
 
 Notice GaveUp(const QString& station)
 {
-    return {QStringLiteral("Recording ended"),
-            QStringLiteral("Network errors have interrupted successful recording of ") + mpris::CleanText(station) +
-                QStringLiteral("!"),
+    return {DesktopNotifier::tr("Recording ended"),
+            DesktopNotifier::tr("Network errors have interrupted successful recording of %1!")
+                .arg(mpris::CleanText(station)),
             QString()};
 }
 
@@ -80,7 +79,7 @@ void DesktopNotifier::notify(const Notice& notice, bool markup)
 {
     QStringList actions;
     if (!notice.folder.isEmpty())
-        actions << kOpenFolder << QStringLiteral("Open folder");
+        actions << kOpenFolder << tr("Open folder");
     QVariantMap hints;
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("io.github.tonquill.Tonquill"));
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("Notify"));

@@ -235,10 +235,10 @@ void frmRecord::buildAdvancedPage()
     chkID3v2 = checkBox("chkID3v2", tr("Write ID3v2 tags"), fraRecordings);
     chkID3v2->setChecked(WriteID3v2Tags());
     // The desktop's notifications, per user too.
-    chkNotifySongs = checkBox("chkNotifySongs", QStringLiteral("Notify of saved songs"), fraRecordings);
+    chkNotifySongs = checkBox("chkNotifySongs", tr("Notify of saved songs"), fraRecordings);
     chkNotifySongs->setAccessibleName(chkNotifySongs->text());
     chkNotifySongs->setChecked(NotifySongs());
-    chkNotifyProblems = checkBox("chkNotifyProblems", QStringLiteral("Notify of connection problems"), fraRecordings);
+    chkNotifyProblems = checkBox("chkNotifyProblems", tr("Notify of connection problems"), fraRecordings);
     chkNotifyProblems->setAccessibleName(chkNotifyProblems->text());
     chkNotifyProblems->setChecked(NotifyProblems());
     rec->addWidget(chkUseEnternal, 0, 0);

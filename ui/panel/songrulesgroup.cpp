@@ -39,7 +39,7 @@ QSpinBox* secondsBox(const char* name, const QString& accessible, int value, QWi
     box->setObjectName(QString::fromLatin1(name));
     box->setAccessibleName(accessible);
     box->setRange(0, kMaxSeconds);
-    box->setSpecialValueText(QStringLiteral("Off"));
+    box->setSpecialValueText(SongRulesGroup::tr("Off"));
     box->setSuffix(QStringLiteral(" s"));
     box->setValue(value);
     return box;
@@ -53,33 +53,30 @@ QLabel* buddyLabel(const QString& text, QWidget* buddy, QWidget* parent)
 }
 } // namespace
 
-SongRulesGroup::SongRulesGroup(QWidget* parent) : QGroupBox(QStringLiteral("Song rules"), parent)
+SongRulesGroup::SongRulesGroup(QWidget* parent) : QGroupBox(tr("Song rules"), parent)
 {
     setObjectName(QStringLiteral("fraSongRules"));
     auto* grid = new QGridLayout(this);
-    txtIgnoreList = listEdit("txtIgnoreList", QStringLiteral("Ignore list"), this);
-    txtWishList = listEdit("txtWishList", QStringLiteral("Wish list"), this);
-    txtIgnoreList->setToolTip(
-        QStringLiteral("Titles never recorded, one a line: * and ? wildcards, /regex/, # comments"));
-    txtWishList->setToolTip(QStringLiteral("Wished titles, one a line: * and ? wildcards, /regex/, # comments"));
-    chkWishOnly = new QCheckBox(QStringLiteral("Keep only songs on the wish list"), this);
+    txtIgnoreList = listEdit("txtIgnoreList", tr("Ignore list"), this);
+    txtWishList = listEdit("txtWishList", tr("Wish list"), this);
+    txtIgnoreList->setToolTip(tr("Titles never recorded, one a line: * and ? wildcards, /regex/, # comments"));
+    txtWishList->setToolTip(tr("Wished titles, one a line: * and ? wildcards, /regex/, # comments"));
+    chkWishOnly = new QCheckBox(tr("Keep only songs on the wish list"), this);
     chkWishOnly->setObjectName(QStringLiteral("chkWishOnly"));
     chkWishOnly->setAccessibleName(chkWishOnly->text());
     chkWishOnly->setChecked(WishOnly());
-    spnMinSeconds = secondsBox("spnMinSeconds", QStringLiteral("Shortest song kept"), MinSongSeconds(), this);
-    spnMaxSeconds =
-        secondsBox("spnMaxSeconds", QStringLiteral("Longest song before a new part"), MaxSongSeconds(), this);
-    chkIncompleteApart =
-        new QCheckBox(QStringLiteral("Put songs not recorded whole in the \"incomplete\" folder"), this);
+    spnMinSeconds = secondsBox("spnMinSeconds", tr("Shortest song kept"), MinSongSeconds(), this);
+    spnMaxSeconds = secondsBox("spnMaxSeconds", tr("Longest song before a new part"), MaxSongSeconds(), this);
+    chkIncompleteApart = new QCheckBox(tr("Put songs not recorded whole in the \"incomplete\" folder"), this);
     chkIncompleteApart->setObjectName(QStringLiteral("chkIncompleteApart"));
     chkIncompleteApart->setAccessibleName(chkIncompleteApart->text());
     chkIncompleteApart->setChecked(IncompleteApart());
     txtFileNamePattern = new QLineEdit(FileNamePattern(), this);
     txtFileNamePattern->setObjectName(QStringLiteral("txtFileNamePattern"));
-    txtFileNamePattern->setAccessibleName(QStringLiteral("File-name pattern"));
+    txtFileNamePattern->setAccessibleName(tr("File-name pattern"));
     txtFileNamePattern->setPlaceholderText(QStringLiteral("%A - %T"));
     txtFileNamePattern->setToolTip(
-        QStringLiteral("%S station, %A artist, %T title, %D date and time, %q number, / sub-folder; empty: the title"));
+        tr("%S station, %A artist, %T title, %D date and time, %q number, / sub-folder; empty: the title"));
     lblPreview = new QLabel(this);
     lblPreview->setObjectName(QStringLiteral("lblPreview"));
     lblPreview->setWordWrap(true);
@@ -88,22 +85,22 @@ SongRulesGroup::SongRulesGroup(QWidget* parent) : QGroupBox(QStringLiteral("Song
     lblProblems->setWordWrap(true);
     lblProblems->setStyleSheet(QStringLiteral("color: #b00000"));
 
-    grid->addWidget(buddyLabel(QStringLiteral("Ignore list:"), txtIgnoreList, this), 0, 0);
-    grid->addWidget(buddyLabel(QStringLiteral("Wish list:"), txtWishList, this), 0, 1);
+    grid->addWidget(buddyLabel(tr("Ignore list:"), txtIgnoreList, this), 0, 0);
+    grid->addWidget(buddyLabel(tr("Wish list:"), txtWishList, this), 0, 1);
     grid->addWidget(txtIgnoreList, 1, 0);
     grid->addWidget(txtWishList, 1, 1);
     grid->addWidget(lblProblems, 2, 0, 1, 2);
     grid->addWidget(chkWishOnly, 3, 0, 1, 2);
     auto* lengths = new QHBoxLayout;
-    lengths->addWidget(buddyLabel(QStringLiteral("Shortest song:"), spnMinSeconds, this));
+    lengths->addWidget(buddyLabel(tr("Shortest song:"), spnMinSeconds, this));
     lengths->addWidget(spnMinSeconds);
-    lengths->addWidget(buddyLabel(QStringLiteral("Longest song:"), spnMaxSeconds, this));
+    lengths->addWidget(buddyLabel(tr("Longest song:"), spnMaxSeconds, this));
     lengths->addWidget(spnMaxSeconds);
     lengths->addStretch();
     grid->addLayout(lengths, 4, 0, 1, 2);
     grid->addWidget(chkIncompleteApart, 5, 0, 1, 2);
     auto* pattern = new QHBoxLayout;
-    pattern->addWidget(buddyLabel(QStringLiteral("File names:"), txtFileNamePattern, this));
+    pattern->addWidget(buddyLabel(tr("File names:"), txtFileNamePattern, this));
     pattern->addWidget(txtFileNamePattern, 1);
     grid->addLayout(pattern, 6, 0, 1, 2);
     grid->addWidget(lblPreview, 7, 0, 1, 2);
@@ -148,7 +145,7 @@ void SongRulesGroup::SaveLists()
                     WriteTextLinesSafely(JoinPath(folder, QString::fromLatin1(kWishListFile)),
                                          txtWishList->toPlainText().split(QLatin1Char('\n')));
     if (!ok)
-        lblProblems->setText(QStringLiteral("The lists could not be saved in ") + folder);
+        lblProblems->setText(tr("The lists could not be saved in %1").arg(folder));
 }
 
 void SongRulesGroup::checkLists()
@@ -165,14 +162,14 @@ void SongRulesGroup::checkLists()
 void SongRulesGroup::showPreview()
 {
     SongNameFields sample;
-    sample.station = QStringLiteral("Station");
-    sample.title = QStringLiteral("Artist - Title");
+    sample.station = tr("Station");
+    sample.title = tr("Artist - Title");
     sample.start = QDateTime::currentDateTime();
     sample.sequence = 1;
     QString problem;
     const QString name = SongFileName(txtFileNamePattern->text().trimmed(), sample, QStringLiteral(".mp3"),
                                       FileNameLimit(QString()), &problem);
-    lblPreview->setText(QStringLiteral("Next file: ") + name +
+    lblPreview->setText(tr("Next file: %1").arg(name) +
                         (problem.isEmpty() ? QString() : QStringLiteral("\n") + problem));
     lblPreview->setAccessibleName(lblPreview->text());
 }

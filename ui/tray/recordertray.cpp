@@ -14,16 +14,16 @@ RecorderMenuState MenuStateOf(const RecorderStatus& status)
 {
     RecorderMenuState m;
     const bool recording = status.blnRecording;
-    m.mPopExit = recording ? QStringLiteral("Stop Recording and Exit") : QStringLiteral("Exit");
+    m.mPopExit = recording ? RecorderTray::tr("Stop Recording and Exit") : RecorderTray::tr("Exit");
     m.mnuStartRecording = !recording;
     m.mnuStopRecording = recording;
     m.mnuPauseRecording = recording;
     m.mnuListen = recording;
     // A pause before a recording shows once the recording starts.
     m.mnuPauseRecordingCaption =
-        recording && status.blnPaused ? QStringLiteral("Unpause Recording") : QStringLiteral("Pause Recording");
-    m.mnuListenCaption =
-        status.blnPreviewToggle ? QStringLiteral("Stop listening to recording") : QStringLiteral("Listen to recording");
+        recording && status.blnPaused ? RecorderTray::tr("Unpause Recording") : RecorderTray::tr("Pause Recording");
+    m.mnuListenCaption = status.blnPreviewToggle ? RecorderTray::tr("Stop listening to recording")
+                                                 : RecorderTray::tr("Listen to recording");
     return m;
 }
 

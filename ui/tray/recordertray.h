@@ -2,6 +2,7 @@
 
 #include "recorder/recorderstatus.h"
 
+#include <QCoreApplication>
 #include <QObject>
 #include <QString>
 
@@ -14,14 +15,14 @@ class frmMP3;
 
 // The recorder's menu in the notification area, as the recorder's status asks.
 struct RecorderMenuState {
-    QString mPopExit = QStringLiteral("Exit");
+    QString mPopExit = QCoreApplication::translate("RecorderTray", "Exit");
     bool mnuStartRecording = true;
     bool mnuStopRecording = false;
     bool mnuPauseRecording = false;
     bool mnuToggleDisplay = true;
     bool mnuListen = false;
-    QString mnuPauseRecordingCaption = QStringLiteral("Pause Recording");
-    QString mnuListenCaption = QStringLiteral("Listen to recording");
+    QString mnuPauseRecordingCaption = QCoreApplication::translate("RecorderTray", "Pause Recording");
+    QString mnuListenCaption = QCoreApplication::translate("RecorderTray", "Listen to recording");
 };
 
 RecorderMenuState MenuStateOf(const RecorderStatus& status);
@@ -46,7 +47,7 @@ public:
 class RecorderTray : public QObject {
     Q_OBJECT
 public:
-    static const QString kDisplayCaption;  // the recording display's window caption
+    static const QString kDisplayCaption; // the recording display's window caption
 
     RecorderTray(frmMP3& recorder, ITrayIcon& icon, ITrayWindows& windows, QObject* parent = nullptr);
     ~RecorderTray() override;
@@ -92,5 +93,5 @@ private:
     ITrayIcon& m_icon;
     ITrayWindows& m_windows;
     bool m_created = false;
-    QString m_tip = QStringLiteral("Tonquill");  // the recorder's latest tip, for an icon added late
+    QString m_tip = QStringLiteral("Tonquill"); // the recorder's latest tip, for an icon added late
 };
