@@ -284,7 +284,7 @@ QString frmMP3::finishFile(const QString& path, const QString& earlier, bool tit
     if (earlier.isEmpty() || !FileExists(path))
         return earlier.isEmpty() ? path : earlier;
     if (!FileExists(earlier))  // the earlier file went away meanwhile
-        return SettleRepeat(path, earlier, true);
+        return SettleRepeat(path, earlier);
     constexpr double kSameRecordingSeconds = 2.0;
     const bool same =
         titleChange && m_options.repeatPolicy == RecordingOptions::Repeat::Replace &&
@@ -301,7 +301,7 @@ QString frmMP3::finishFile(const QString& path, const QString& earlier, bool tit
         setSongCaption(QStringLiteral("Kept ") + QFileInfo(version).fileName() + QStringLiteral(" as another recording"));
         return version;
     }
-    const QString kept = SettleRepeat(path, earlier, true);
+    const QString kept = SettleRepeat(path, earlier);
     if (kept == earlier)
         setSongCaption(QStringLiteral("Replaced ") + earlierName + QStringLiteral(" with a later complete play"));
     return kept;

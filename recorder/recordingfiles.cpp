@@ -163,15 +163,10 @@ qint64 audioSizeOf(const QString& path)
 }
 }  // namespace
 
-QString SettleRepeat(const QString& repeatPath, const QString& earlierPath, bool replace)
+QString SettleRepeat(const QString& repeatPath, const QString& earlierPath)
 {
     if (!FileExists(repeatPath))
         return earlierPath;
-    // On a tie the earlier recording stays.
-    if (!replace && FileExists(earlierPath) && audioSizeOf(earlierPath) >= audioSizeOf(repeatPath)) {
-        QFile::remove(repeatPath);
-        return earlierPath;
-    }
     // rename(2) replaces the earlier file in one step: at no time is
     // neither recording there.
     if (::rename(QFile::encodeName(repeatPath).constData(), QFile::encodeName(earlierPath).constData()) == 0)

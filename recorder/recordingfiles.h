@@ -61,11 +61,10 @@ QString RecordingExtensionOf(const QString& name);
 // it stays: a hidden file beside `path` ("dir/.name.repeat").
 QString RepeatPathFor(const QString& path);
 
-// Ends a repeat recorded at `repeatPath` for the file `earlierPath`. With
-// `replace` (the repeat played to its end) the repeat takes the earlier
-// file's place; otherwise the larger of the two is kept under the earlier
-// file's name and the other removed. Returns the path that holds the song.
-QString SettleRepeat(const QString& repeatPath, const QString& earlierPath, bool replace);
+// Ends a repeat recorded at `repeatPath` for the file `earlierPath` that
+// played to its end: the repeat takes the earlier file's place in one step.
+// Returns the path that holds the song.
+QString SettleRepeat(const QString& repeatPath, const QString& earlierPath);
 
 // The playing time of the audio in a recording file: from its MP3 frames,
 // or, for other audio, from its size at `kbps` (128 when not known).

@@ -128,20 +128,15 @@ TEST_F(RepeatTest, AFailoverWithNoServerLeftKeepsBothRecordings)
     EXPECT_FALSE(everyFile().join(',').contains(QStringLiteral("repeat")));
 }
 
-TEST(SettleRepeat, KeepsOrReplacesOnDisk)
+TEST(SettleRepeat, TheRepeatTakesTheEarlierPlace)
 {
     const struct {
         const char* what;
-        QByteArray earlier, repeat;
-        bool replace;
-        QByteArray kept;
+        QByteArray earlier;
     } cases[] = {
-        {"replace", "EEEE", "RR", true, "RR"},
-        {"keep the larger earlier", "EEEE", "RR", false, "EEEE"},
-        {"keep the larger repeat", "EE", "RRRR", false, "RRRR"},
-        {"tags do not count", "EE" + QByteArray("TAG") + QByteArray(125, 'x'), "RRR", false, "RRR"},
-        {"a tie keeps the earlier", "EEE", "RRR", false, "EEE"},
-        {"no earlier file left", QByteArray(), "RR", false, "RR"},
+        {"a larger earlier file", "EEEE"},
+        {"a smaller earlier file", "E"},
+        {"no earlier file left", QByteArray()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -151,11 +146,17 @@ TEST(SettleRepeat, KeepsOrReplacesOnDisk)
         EXPECT_EQ(repeat, dir.file(QStringLiteral(".Song.mp3.repeat")));
         if (!c.earlier.isNull())
             WriteAll(earlier, c.earlier);
-        WriteAll(repeat, c.repeat);
-        EXPECT_EQ(SettleRepeat(repeat, earlier, c.replace), earlier);
-        EXPECT_EQ(ReadAll(earlier), c.kept);
+        WriteAll(repeat, "RR");
+        EXPECT_EQ(SettleRepeat(repeat, earlier), earlier);
+        EXPECT_EQ(ReadAll(earlier), QByteArray("RR"));
         EXPECT_FALSE(QFileInfo::exists(repeat));
     }
+    // No repeat was written: the earlier file stays as it is.
+    TempFolder dir;
+    const QString earlier = dir.file(QStringLiteral("Song.mp3"));
+    WriteAll(earlier, "EE");
+    EXPECT_EQ(SettleRepeat(RepeatPathFor(earlier), earlier), earlier);
+    EXPECT_EQ(ReadAll(earlier), QByteArray("EE"));
 }
 
 TEST(RecordingFileRepeat, KeepEarlierOpensBesideAnExistingFileOnly)
