@@ -347,6 +347,7 @@ private:
     QString m_fileCaption;             // "Now Recording: " and the open file's name on disk
     QString m_fileTitleCaption;        // "Now Recording: " and the name the open file was started under
     bool m_fileFromTitle = false;      // the open file is named after a stream title
+    bool m_fileWished = false;         // the open file's song is on the wish list
     QString m_continueName;            // the file a failover closed, continued by the next server
     RecordingOptions m_options;
     SongKeeper m_songs;

@@ -23,6 +23,7 @@ RecorderStatus frmMP3::Status() const
     s.displayCaption = DisplayCaption();
     s.strSongName = strSongName;
     s.file = m_file.IsOpen() ? m_file.Path() : QString();
+    s.wished = m_file.IsOpen() && m_fileWished;
     s.lngBitRate = lngBitRate;
     s.lngVolume = lngVolume;
     s.lastError = m_lastError;

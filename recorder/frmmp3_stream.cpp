@@ -433,7 +433,9 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
         m_writeErrorShown = false;
         announceFile();
         m_songs.FileOpened(strFileName, m_fileFromTitle);
-        if (const QString wished = m_songs.WishStatus(strFileName); !wished.isEmpty())
+        const QString wished = m_songs.WishStatus(strFileName);
+        m_fileWished = !wished.isEmpty();
+        if (m_fileWished)
             setSongCaption(wished);
         beginLeadingFrame();
     } else {

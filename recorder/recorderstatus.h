@@ -33,6 +33,7 @@ struct RecorderStatus {
     QString displayCaption; // the same, with the song's own name where the status names its file
     QString strSongName;    // the song recording now
     QString file;           // the open recording file's path, empty when none is open
+    bool wished = false;    // the open file's song is on the wish list
     qint32 lngBitRate = 0;
     qint32 lngVolume = 0;
     QString lastError;     // the error the status shows now; empty when it shows none

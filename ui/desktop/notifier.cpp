@@ -22,11 +22,14 @@ QString EscapeBody(const QString& text)
     return text.toHtmlEscaped();
 }
 
-Notice SavedSong(const QString& title, const QString& path)
+Notice SavedSong(const QString& title, const QString& path, bool wished)
 {
     const QFileInfo file(path);
+    // A song on the wish list is marked with a star before its title.
+    const QString mark = wished ? QStringLiteral("\u2605 ") : QString();
     return {DesktopNotifier::tr("Saved"),
-            mpris::CleanText(title) + QLatin1Char('\n') + mpris::CleanText(file.fileName()), file.absolutePath()};
+            mark + mpris::CleanText(title) + QLatin1Char('\n') + mpris::CleanText(file.fileName()),
+            file.absolutePath()};
 }
 
 Notice Reconnecting(const QString& station)

@@ -18,7 +18,7 @@ struct Notice {
 
 namespace notices {
 // "Saved": the song's title and the file's name, with "Open folder".
-Notice SavedSong(const QString& title, const QString& path);
+Notice SavedSong(const QString& title, const QString& path, bool wished = false);
 // A lost stream is being taken up again, and reconnecting was given up.
 Notice Reconnecting(const QString& station);
 Notice GaveUp(const QString& station);

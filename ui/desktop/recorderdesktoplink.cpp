@@ -75,7 +75,7 @@ void RecorderDesktopLink::refresh()
         // A file keeps the title it was opened with: the next song's title
         // comes while the file before still takes the audio up to the cut.
         if (!s.file.isEmpty() && !s.title.isEmpty())
-            m_titles.try_emplace(s.file, s.title);
+            m_titles.try_emplace(s.file, Saved{s.title, status.wished});
     }
     // The stream flows again: a later outage is told of again.
     if (m_outageSaid && status.connection == ConnectionState::Streaming)
@@ -86,12 +86,12 @@ void RecorderDesktopLink::refresh()
 void RecorderDesktopLink::onFileClosed(const QString& path)
 {
     const auto it = m_titles.find(path);
-    const QString title = it != m_titles.end() ? it->second : SongTitleOf(QFileInfo(path).fileName());
+    const Saved saved = it != m_titles.end() ? it->second : Saved{SongTitleOf(QFileInfo(path).fileName()), false};
     // Only the file being written still needs its title.
     const QString current = m_recorder.RecordingPath();
     std::erase_if(m_titles, [&](const auto& entry) { return entry.first != current; });
     if (!path.isEmpty() && NotifySongs())
-        m_notifier.Show(notices::SavedSong(title, path));
+        m_notifier.Show(notices::SavedSong(saved.title, path, saved.wished));
     refresh();
 }
 

@@ -65,6 +65,10 @@ private:
     DesktopNotifier m_notifier;
     DesktopActionService m_actions;
     RecorderStatus m_status;             // as the recorder last told it
-    std::map<QString, QString> m_titles; // the song's title of each file written this run
+    struct Saved {
+        QString title;
+        bool wished = false; // on the wish list
+    };
+    std::map<QString, Saved> m_titles; // the song of each file written this run
     bool m_outageSaid = false;           // the lost stream's notice is shown once per outage
 };

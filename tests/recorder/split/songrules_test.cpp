@@ -4,6 +4,8 @@
 #include "recorder/songrules.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QSet>
 
 namespace {
 
@@ -68,10 +70,12 @@ protected:
     {
         ASSERT_TRUE(WriteAll(rulesFolder.file(QString::fromLatin1(name)), text));
     }
-    void record(const Stream& s)
+    // `piece`: the stream arrives in pieces of that many bytes (0: at once).
+    void record(const Stream& s, qsizetype piece = 0)
     {
         startOnStation();
-        recorder->HandleStreamData(s.bytes);
+        for (qsizetype at = 0; at < s.bytes.size(); at += piece > 0 ? piece : s.bytes.size())
+            recorder->HandleStreamData(s.bytes.mid(at, piece > 0 ? piece : -1));
         recorder->StopRecording();
     }
     QStringList files(const QString& sub = QString())
@@ -156,7 +160,16 @@ TEST_F(SongRulesRecording, OnlyWishedSongsAreKeptAndARepeatFollowsTheRepeatRule)
     options.wishOnly = true;
     writeList("WishList.txt", "*wanted*\n");
     const Stream s = stream({{"The Wanted - Song", 2}, {"Other - Song", 1}, {"The Wanted - Song", 2}, {"Other", 1}});
-    record(s);
+    // The status tells the windows which open file holds a wished song.
+    QSet<QString> wished, other;
+    QObject::connect(recorder.get(), &frmMP3::statusChanged, [&](const RecorderStatus& status) {
+        if (!status.file.isEmpty())
+            (status.wished ? wished : other).insert(QFileInfo(status.file).fileName());
+    });
+    record(s, 64);
+    EXPECT_TRUE(wished.contains("The Wanted - Song.mp3"));
+    EXPECT_TRUE(other.contains("Test FM-12052026.mp3"));
+    EXPECT_FALSE(wished.contains("Test FM-12052026.mp3"));
     EXPECT_EQ(files(), QStringList({"Test FM-12052026.mp3", "The Wanted - Song.mp3"}));
     EXPECT_TRUE(said("Now Recording a wished song: The Wanted - Song"));
     EXPECT_TRUE(said("Skipped: Other - Song (not on the wish list)"));

@@ -84,6 +84,30 @@ TEST_F(DesktopLinkTest, NoticesFollowTheSettingsAndComeOncePerOutage)
     EXPECT_EQ(notifications.calls.size(), 2);
 }
 
+// A saved song that was on the wish list is marked in its notice; the
+// others are not.
+TEST_F(DesktopLinkTest, AWishedSongIsMarkedInItsNotice)
+{
+    SetNotifySongs(true);
+    SetNotifyProblems(false);
+    QStringList expected;
+    for (const bool wished : {true, false}) {
+        const QString name = wished ? QStringLiteral("A - Wished.mp3") : QStringLiteral("A - Other.mp3");
+        RecorderStatus status;
+        status.blnRecording = true;
+        status.strSongName = name;
+        status.file = folder.file(name);
+        status.wished = wished;
+        emit recorder->statusChanged(status);
+        emit recorder->fileClosed(status.file);
+        expected << QStringLiteral("Saved|") + (wished ? QStringLiteral("\u2605 ") : QString()) + SongTitleOf(name) +
+                        QLatin1Char('\n') + name + QStringLiteral("|open-folder,Open folder");
+    }
+    ASSERT_TRUE(WaitUntil([&] { return notifications.calls.size() >= expected.size(); }));
+    RunPendingEvents();
+    EXPECT_EQ(notifications.calls, expected);
+}
+
 // The media controls' Quit asks while a recording runs, as the display's
 // Exit does; Play with nothing loaded starts the preset recorded last.
 TEST_F(DesktopLinkTest, QuitAsksWhileRecordingAndPlayStartsTheLastPreset)
