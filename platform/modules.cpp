@@ -44,9 +44,10 @@ QString ModulePath(const QString& name)
 QFunctionPointer ModuleFunction(const QString& name, const char* symbol, QString& problem)
 {
     // A part is loaded once and never unloaded: objects it made may live to
-    // the end of the run.
-    static QHash<QString, QLibrary*> loaded;
-    QLibrary* library = loaded.value(name);
+    // the end of the run. The table is never destroyed either, so the parts
+    // stay reachable after the program's static objects are gone.
+    static auto* const loaded = new QHash<QString, QLibrary*>;
+    QLibrary* library = loaded->value(name);
     if (!library) {
         const QString path = ModulePath(name);
         if (path.isEmpty()) {
@@ -59,7 +60,7 @@ QFunctionPointer ModuleFunction(const QString& name, const char* symbol, QString
             delete library;
             return nullptr;
         }
-        loaded.insert(name, library);
+        loaded->insert(name, library);
     }
     const QFunctionPointer function = library->resolve(symbol);
     if (!function)
