@@ -20,6 +20,7 @@
 
 const QColor frmRecordingDisplay::kLit = QColor(255, 0, 0);
 const QColor frmRecordingDisplay::kDim = QColor(64, 0, 0);
+const QColor frmRecordingDisplay::kUnlitText = QColor(160, 96, 96);
 
 LampShape::LampShape(Form form, QWidget* parent) : QWidget(parent), m_form(form), m_fill(frmRecordingDisplay::kDim),
     m_border(frmRecordingDisplay::kDim)
@@ -60,12 +61,14 @@ namespace {
 
 enum class Glyph { Record, Listen, Stop, Pause, Exit, Timer };
 
-QIcon glyphIcon(Glyph glyph)
+// A glyph in light ink; `opacity` below 1 dims it for a disabled button.
+QPixmap glyphPixmap(Glyph glyph, qreal opacity)
 {
     QPixmap pm(16, 16);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
+    p.setOpacity(opacity);
     const QColor ink(220, 220, 220);
     p.setPen(QPen(ink, 1.6));
     p.setBrush(Qt::NoBrush);
@@ -113,8 +116,26 @@ QIcon glyphIcon(Glyph glyph)
         break;
     }
     p.end();
-    return QIcon(pm);
+    return pm;
 }
+
+// The style's own greying of a light glyph on black hardly differs from the
+// glyph: a disabled button gets a dimmed one of its own.
+QIcon glyphIcon(Glyph glyph)
+{
+    QIcon icon;
+    icon.addPixmap(glyphPixmap(glyph, 1.0), QIcon::Normal);
+    icon.addPixmap(glyphPixmap(glyph, 0.3), QIcon::Disabled);
+    return icon;
+}
+
+// The buttons stay dark on the black window: a hovered or pressed button
+// lights its background only so far that the light glyph stays clear.
+const char kButtonStyle[] = "QToolButton { background: transparent; border: 1px solid transparent; "
+                            "border-radius: 3px; }"
+                            "QToolButton:hover { background: rgb(52, 52, 60); border-color: rgb(110, 110, 122); }"
+                            "QToolButton:pressed { background: rgb(24, 24, 28); border-color: rgb(150, 150, 162); }"
+                            "QToolButton:disabled { background: transparent; border-color: transparent; }";
 
 // Characters that would reorder or hide the title are shown as spaces.
 QString visibleTitle(const QString& title)
@@ -182,7 +203,7 @@ void frmRecordingDisplay::build()
     setObjectName(QStringLiteral("frmRecordingDisplay"));
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::black);
-    pal.setColor(QPalette::WindowText, kDim);
+    pal.setColor(QPalette::WindowText, kUnlitText);
     setPalette(pal);
     setAutoFillBackground(true);
     resize(440, 104);
@@ -223,6 +244,7 @@ void frmRecordingDisplay::build()
         b->setAccessibleName(tip);
         b->setIcon(glyphIcon(glyph));
         b->setAutoRaise(true);
+        b->setStyleSheet(QLatin1String(kButtonStyle));
         b->setGeometry(at);
         connect(b, &QToolButton::clicked, this, handler);
         return b;
@@ -303,7 +325,7 @@ void frmRecordingDisplay::build()
 
 void frmRecordingDisplay::light(QLabel* label, bool lit)
 {
-    const QColor c = lit ? kLit : kDim;
+    const QColor c = lit ? kLit : kUnlitText;
     if (label->palette().color(QPalette::WindowText) == c)
         return;
     QPalette p = label->palette();

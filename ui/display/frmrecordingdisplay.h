@@ -55,6 +55,8 @@ class frmRecordingDisplay : public QWidget {
 public:
     static const QColor kLit;  // RGB(255, 0, 0)
     static const QColor kDim;  // RGB(64, 0, 0)
+    // An unlit lamp's caption: dim, yet readable on black.
+    static const QColor kUnlitText;
 
     frmRecordingDisplay(frmMP3& recorder, const clsConfiguration& config, IDesktopShell& shell,
                         DisplayEnvironment env = {}, QWidget* parent = nullptr);

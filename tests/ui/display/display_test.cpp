@@ -44,7 +44,7 @@ TEST_F(DisplayTest, StoppedShowsDimLampsZerosAndStopped)
     status.blnRecording = false;
     refresh();
     EXPECT_EQ(centre(display->shpRec), frmRecordingDisplay::kDim);
-    EXPECT_EQ(brightest(display->lblRec), frmRecordingDisplay::kDim);
+    EXPECT_EQ(brightest(display->lblRec), frmRecordingDisplay::kUnlitText);
     EXPECT_EQ(centre(display->shpPreview), frmRecordingDisplay::kLit);  // as the recorder reports it
     EXPECT_EQ(brightest(display->lblPreview), frmRecordingDisplay::kLit);
     for (LampShape* minus : {display->shpNeg1, display->shpNeg2, display->shpNeg3}) {
@@ -53,7 +53,7 @@ TEST_F(DisplayTest, StoppedShowsDimLampsZerosAndStopped)
     }
     EXPECT_EQ(clock(), QStringLiteral("00 00 00"));  // whatever the time fields hold
     EXPECT_EQ(display->lblBR->text(), QStringLiteral("B: 0"));
-    EXPECT_EQ(brightest(display->lblBR), frmRecordingDisplay::kDim);
+    EXPECT_EQ(brightest(display->lblBR), frmRecordingDisplay::kUnlitText);
     EXPECT_EQ(display->lblSongTitle->text(), QStringLiteral("STOPPED"));
     EXPECT_EQ(display->lblSongTitle->x(), 0);
     EXPECT_TRUE(display->cmdRecord->isEnabled());
@@ -152,14 +152,15 @@ TEST_F(DisplayTest, LampsLightAndDimWithTheRecorderState)
         status.lastError = QString::fromLatin1(row.error);
         refresh();
         auto colour = [](bool lit) { return lit ? frmRecordingDisplay::kLit : frmRecordingDisplay::kDim; };
+        auto text = [](bool lit) { return lit ? frmRecordingDisplay::kLit : frmRecordingDisplay::kUnlitText; };
         EXPECT_EQ(centre(display->shpRec), colour(row.rec));
-        EXPECT_EQ(brightest(display->lblRec), colour(row.rec));
+        EXPECT_EQ(brightest(display->lblRec), text(row.rec));
         EXPECT_EQ(centre(display->shpPreview), colour(row.listen));
         EXPECT_EQ(display->shpPreview->border(), colour(row.listen));
-        EXPECT_EQ(brightest(display->lblPreview), colour(row.listen));
+        EXPECT_EQ(brightest(display->lblPreview), text(row.listen));
         if (row.recording) {  // stopped leaves the error lamp as it was
             EXPECT_EQ(centre(display->shpError), colour(row.errorLit));
-            EXPECT_EQ(brightest(display->lblTimeOut), colour(row.errorLit));
+            EXPECT_EQ(brightest(display->lblTimeOut), text(row.errorLit));
         }
     }
 }
@@ -196,7 +197,7 @@ TEST_F(DisplayTest, ABitRateOfZeroKeepsThePreviousText)
         status.lngBitRate = step.bitRate;
         refresh();
         EXPECT_EQ(display->lblBR->text(), QString::fromLatin1(step.shown));
-        EXPECT_EQ(brightest(display->lblBR), step.lit ? frmRecordingDisplay::kLit : frmRecordingDisplay::kDim);
+        EXPECT_EQ(brightest(display->lblBR), step.lit ? frmRecordingDisplay::kLit : frmRecordingDisplay::kUnlitText);
     }
 }
 
