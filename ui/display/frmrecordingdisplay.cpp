@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QWindow>
+#include <algorithm>
 
 const QColor frmRecordingDisplay::kLit = QColor(255, 0, 0);
 const QColor frmRecordingDisplay::kDim = QColor(64, 0, 0);
@@ -48,12 +49,14 @@ void LampShape::paintEvent(QPaintEvent*)
     QPainter p(this);
     p.setPen(QPen(m_border, 1));
     p.setBrush(m_fill);
-    const QRect r = rect().adjusted(0, 0, -1, -1);
     if (m_form == Form::Ellipse) {
+        // Round however the window scales the shape: a circle in its middle.
+        const int d = std::min(width(), height());
+        const QRect r((width() - d) / 2, (height() - d) / 2, d - 1, d - 1);
         p.setRenderHint(QPainter::Antialiasing);
         p.drawEllipse(r);
     } else {
-        p.drawRect(r);
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
     }
 }
 

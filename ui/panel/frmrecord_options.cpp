@@ -10,6 +10,7 @@
 #include "platform/process.h"
 #include "recorder/frmmp3.h"
 #include "ui/controls/aspinnerbox.h"
+#include "ui/display/docking.h"
 #include "ui/panel/frmhelp.h"
 #include "ui/panel/frmrecord.h"
 #include "ui/shell/desktopshell.h"
@@ -27,6 +28,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStyle>
 #include <QToolButton>
 #include <QUrl>
@@ -529,10 +531,11 @@ void frmRecord::DockDisplay()
         return;
     // Both windows are placed by their frames: the display's outer width is
     // the panel's, its client area is narrower by the display's own border.
-    const QRect frame = frameGeometry();
-    const QPoint at(frame.left(), frame.bottom() + 1);
+    const QRect place = DockedDisplayFrame(frameGeometry(), display->frameGeometry().height(),
+                                           screen() ? screen()->availableGeometry() : QRect());
+    const QPoint at = place.topLeft();
     const int border = display->frameGeometry().width() - display->width();
-    const int width = frame.width() - border;
+    const int width = place.width() - border;
     if (display->pos() != at)
         display->move(at);
     if (display->width() != width)

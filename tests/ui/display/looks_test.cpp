@@ -1,5 +1,6 @@
 // How the display looks, read from its painted pixels: the command buttons
-// in each state and the lamps' captions.
+// in each state, the lamps' captions and the lamps' shape when the window is
+// scaled.
 #include "displayfixture.h"
 
 #include <QToolButton>
@@ -83,4 +84,25 @@ TEST_F(DisplayTest, UnlitCaptionsAreReadableWhileTheLampsKeepTheirColours)
     }
     for (LampShape* lamp : {display->shpRec, display->shpPreview, display->shpError})
         EXPECT_EQ(centre(lamp), frmRecordingDisplay::kDim) << lamp->objectName().toStdString();
+}
+
+// The window scales its controls with its size; a lamp stays a circle.
+TEST_F(DisplayTest, LampsStayRoundWhenTheWindowIsScaled)
+{
+    const QSize sizes[] = {{440, 104}, {880, 104}, {1320, 104}, {440, 208}};
+    for (const QSize& size : sizes) {
+        SCOPED_TRACE(QStringLiteral("%1x%2").arg(size.width()).arg(size.height()).toStdString());
+        display->resize(size);
+        const QImage img = display->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        for (LampShape* lamp : {display->shpRec, display->shpPreview, display->shpError}) {
+            const QRect g = lamp->geometry();
+            int across = 0, down = 0;
+            for (int x = g.left(); x <= g.right(); ++x)
+                across += img.pixelColor(x, g.center().y()).red() > 32;
+            for (int y = g.top(); y <= g.bottom(); ++y)
+                down += img.pixelColor(g.center().x(), y).red() > 32;
+            EXPECT_GE(down, 6) << lamp->objectName().toStdString();
+            EXPECT_LE(std::abs(across - down), 1) << lamp->objectName().toStdString();
+        }
+    }
 }
