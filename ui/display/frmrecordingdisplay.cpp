@@ -132,14 +132,6 @@ QIcon glyphIcon(Glyph glyph)
     return icon;
 }
 
-// The buttons stay dark on the black window: a hovered or pressed button
-// lights its background only so far that the light glyph stays clear.
-const char kButtonStyle[] = "QToolButton { background: transparent; border: 1px solid transparent; "
-                            "border-radius: 3px; }"
-                            "QToolButton:hover { background: rgb(52, 52, 60); border-color: rgb(110, 110, 122); }"
-                            "QToolButton:pressed { background: rgb(24, 24, 28); border-color: rgb(150, 150, 162); }"
-                            "QToolButton:disabled { background: transparent; border-color: transparent; }";
-
 // Characters that would reorder or hide the title are shown as spaces.
 QString visibleTitle(const QString& title)
 {
@@ -247,7 +239,13 @@ void frmRecordingDisplay::build()
         b->setAccessibleName(tip);
         b->setIcon(glyphIcon(glyph));
         b->setAutoRaise(true);
-        b->setStyleSheet(QLatin1String(kButtonStyle));
+        // Dark on the black window: a hovered or pressed button lights its
+        // background only so far that the light glyph stays clear.
+        b->setStyleSheet(QStringLiteral(
+            "QToolButton { background: transparent; border: 1px solid transparent; border-radius: 3px; }"
+            "QToolButton:hover { background: rgb(52, 52, 60); border-color: rgb(110, 110, 122); }"
+            "QToolButton:pressed { background: rgb(24, 24, 28); border-color: rgb(150, 150, 162); }"
+            "QToolButton:disabled { background: transparent; border-color: transparent; }"));
         b->setGeometry(at);
         connect(b, &QToolButton::clicked, this, handler);
         return b;
