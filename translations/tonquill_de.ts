@@ -260,6 +260,10 @@
         <source>No</source>
         <translation>Nein</translation>
     </message>
+    <message>
+        <source>%1 (No in %2 s)</source>
+        <translation>%1 (Nein in %2 s)</translation>
+    </message>
 </context>
 <context>
     <name>frmBrowser</name>

@@ -11,13 +11,20 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+
+const char kQuestion[] = QT_TRANSLATE_NOOP("frmAreYouSure", "We are recording! Are you sure you wish to quit?");
+
+} // namespace
 
 frmAreYouSure::frmAreYouSure(frmMP3& recorder, IDesktopShell& shell, const ITickSource& clock, QWidget* parent)
     : QDialog(parent), m_recorder(recorder), m_shell(shell), m_clock(clock), m_loadedTick(clock.GetTickCount())
 {
     setWindowTitle(tr("Are You Sure You Want To Quit?"));
     setAttribute(Qt::WA_DeleteOnClose);
-    lblQuit = new QLabel(tr("We are recording! Are you sure you wish to quit?"), this);
+    lblQuit = new QLabel(tr(kQuestion), this);
     lblQuit->setObjectName(QStringLiteral("lblQuit"));
     lblQuit->setWordWrap(true);
     cmdYes = new QPushButton(tr("&Yes"), this);
@@ -50,12 +57,19 @@ frmAreYouSure::frmAreYouSure(frmMP3& recorder, IDesktopShell& shell, const ITick
     Timer1->setInterval(100);
     connect(Timer1, &QTimer::timeout, this, &frmAreYouSure::Timer1_Timer);
     Timer1->start();
+    Timer1_Timer();
 }
 
 void frmAreYouSure::Timer1_Timer()
 {
-    if (CompensatedTick(m_clock.GetTickCount(), m_loadedTick) - m_loadedTick > kAnswerAfterMs)
+    const qint64 waited = CompensatedTick(m_clock.GetTickCount(), m_loadedTick) - m_loadedTick;
+    if (waited > kAnswerAfterMs) {
         cmdNo_Click();
+        return;
+    }
+    // The whole seconds left until the answer, beside the question.
+    const qint64 left = std::min((kAnswerAfterMs - waited + 999) / 1000, kAnswerAfterMs / 1000);
+    lblQuit->setText(tr("%1 (No in %2 s)").arg(tr(kQuestion)).arg(left));
 }
 
 void frmAreYouSure::cmdYes_Click()

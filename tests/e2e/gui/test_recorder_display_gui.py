@@ -13,6 +13,9 @@ from atspi_driver import GuiError
 from recorder_station import (Station, has_tag, mp3_files, newest, size_of, steady, tonquill, tonquill_env,
                               write_preset)
 
+# The question, with the seconds left until it answers No by itself.
+COUNTDOWN = re.compile(r"^We are recording! Are you sure you wish to quit\? \(No in [0-5] s\)$")
+
 
 def main():
     work = gui.artifacts_dir()
@@ -48,7 +51,7 @@ def main():
             # Exit while recording: the confirmation, which answers No by itself.
             app.press("push button", "Exit")
             dialog = app.window("Are You Sure You Want To Quit?", timeout=10)
-            app.find("label", "We are recording! Are you sure you wish to quit?", within=dialog)
+            app.find("label", COUNTDOWN, within=dialog)
             opened = time.monotonic()
             growing = newest(folder)
             before = size_of(folder, growing)

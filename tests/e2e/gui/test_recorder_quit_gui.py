@@ -18,6 +18,9 @@ from recorder_station import Station, has_tag, mp3_files, newest, size_of, tonqu
 
 QUESTION = "Are You Sure You Want To Quit?"
 
+# The question, with the seconds left until it answers No by itself.
+COUNTDOWN = re.compile(r"^We are recording! Are you sure you wish to quit\? \(No in [0-5] s\)$")
+
 
 def prepare(work, name, station):
     """A working folder whose station list holds the test station and a
@@ -68,7 +71,7 @@ def closing_asks(work, station):
         # The window's close: the question, which answers No by itself.
         app.close_window("Tonquill v2.01")
         dialog = app.window(QUESTION, timeout=10)
-        app.find("label", "We are recording! Are you sure you wish to quit?", within=dialog)
+        app.find("label", COUNTDOWN, within=dialog)
         growing = newest(folder)
         before = size_of(folder, growing)
         app.absent(name=QUESTION, timeout=15)

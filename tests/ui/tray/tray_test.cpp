@@ -281,8 +281,22 @@ TEST_F(QuitDialogTest, LeftAloneItAnswersNoAfterFiveSecondsAcrossTheWrap)
         SCOPED_TRACE(start);
         QPointer<frmAreYouSure> d = open(start);
         EXPECT_EQ(d->windowTitle(), QStringLiteral("Are You Sure You Want To Quit?"));
-        EXPECT_EQ(d->lblQuit->text(), QStringLiteral("We are recording! Are you sure you wish to quit?"));
-        clock.advance(5000);
+        // The seconds left stand beside the question.
+        const struct {
+            qint32 advance;
+            const char* text;
+        } steps[] = {{0, "(No in 5 s)"} /* as it opens */, {1, "(No in 5 s)"}, {999, "(No in 4 s)"}, {3001, "(No in 1 s)"},
+                     {998, "(No in 1 s)"}};
+        for (const auto& step : steps) {
+            clock.advance(step.advance);
+            if (step.advance > 0)
+                d->Timer1_Timer();
+            EXPECT_EQ(d->lblQuit->text(), QStringLiteral("We are recording! Are you sure you wish to quit? ") +
+                                              QLatin1String(step.text));
+        }
+        EXPECT_EQ(d->cmdYes->text(), QStringLiteral("&Yes"));
+        EXPECT_EQ(d->cmdNo->text(), QStringLiteral("&No"));
+        clock.advance(1);
         d->Timer1_Timer();
         EXPECT_TRUE(d->isVisible());
         // (across the wrap the compensation counts one millisecond less)
