@@ -17,6 +17,15 @@ from recorder_station import (Station, has_tag, mp3_files, newest, size_of, stea
 COUNTDOWN = re.compile(r"^We are recording! Are you sure you wish to quit\? \(No in [0-5] s\)$")
 
 
+def contrast_on_black(colour):
+    """The WCAG contrast ratio of an sRGB colour against black."""
+    def linear(v):
+        v /= 255.0
+        return v / 12.92 if v <= 0.03928 else ((v + 0.055) / 1.055) ** 2.4
+    r, g, b = (linear(v) for v in colour)
+    return (0.2126 * r + 0.7152 * g + 0.0722 * b + 0.05) / 0.05
+
+
 def main():
     work = gui.artifacts_dir()
     folder = os.path.join(work, "recordings") + "/"
@@ -39,6 +48,12 @@ def main():
             expect(gui.colour_close(shot.pixel(*gui.centre(lamp)), (255, 0, 0), 2),
                    "the recording lamp is %r, not lit red" % (shot.pixel(*gui.centre(lamp)),))
             app.find("label", "B: 128")
+            # Not listening: the lamp is dim red, its caption still readable.
+            quiet = app.find(name="Listening lamp")
+            expect(gui.colour_close(shot.pixel(*gui.centre(quiet)), (64, 0, 0), 2),
+                   "the listening lamp is %r, not dim red" % (shot.pixel(*gui.centre(quiet)),))
+            caption = max(contrast_on_black(c) for c in shot.colours_in(gui.extents(app.find("label", "Listening"))))
+            expect(caption >= 3, "the unlit caption's contrast on black is only %.2f" % caption)
 
             # Pause: the file stops growing.
             app.press("push button", "Pause")
