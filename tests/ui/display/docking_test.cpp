@@ -5,9 +5,9 @@
 
 TEST(DockedDisplayFrame, BelowThePanelAtItsOwnHeightAndOnTheScreen)
 {
-    const QRect screen(0, 0, 1920, 1040);     // the available area of a single screen
-    const QRect right(1920, 0, 1280, 1024);   // a second screen to the right
-    const QRect above(0, -1200, 1600, 1170);  // a screen above the first, its panel at the top
+    const QRect screen(0, 0, 1920, 1040);    // the available area of a single screen
+    const QRect right(1920, 0, 1280, 1024);  // a second screen to the right
+    const QRect above(0, -1200, 1600, 1170); // a screen above the first, its panel at the top
     const struct {
         const char* what;
         QRect panel;

@@ -30,8 +30,8 @@ TEST_F(PanelDockingTest, TheDockedDisplayKeepsItsHeightOnThePanelsScreen)
         p.DockDisplay();
         const QRect frame = display.frameGeometry();
         EXPECT_EQ(display.height(), 110);
-        EXPECT_TRUE(area.contains(frame)) << frame.x() << "," << frame.y() << " " << frame.width() << "x"
-                                          << frame.height();
+        EXPECT_TRUE(area.contains(frame))
+            << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
         const QRect panel = p.frameGeometry();
         EXPECT_EQ(frame.topLeft() == QPoint(panel.left(), panel.bottom() + 1), row.below);
     }
