@@ -3,54 +3,34 @@
 #include "platform/tickcount.h"
 #include "recorder/frmmp3.h"
 #include "ui/shell/desktopshell.h"
+#include "ui_frmareyousure.h"
 
 #include <QFontMetrics>
-#include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QPushButton>
 #include <QTimer>
-#include <QVBoxLayout>
 
 frmAreYouSure::frmAreYouSure(frmMP3& recorder, IDesktopShell& shell, const ITickSource& clock, QWidget* parent)
-    : QDialog(parent), m_recorder(recorder), m_shell(shell), m_clock(clock), m_loadedTick(clock.GetTickCount())
+    : QDialog(parent), m_ui(std::make_unique<Ui::frmAreYouSure>()), m_recorder(recorder), m_shell(shell),
+      m_clock(clock), m_loadedTick(clock.GetTickCount())
 {
-    setWindowTitle(tr("Are You Sure You Want To Quit?"));
+    m_ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
-    lblQuit = new QLabel(tr("We are recording! Are you sure you wish to quit?"), this);
-    lblQuit->setObjectName(QStringLiteral("lblQuit"));
-    lblQuit->setWordWrap(true);
-    cmdYes = new QPushButton(tr("&Yes"), this);
-    cmdYes->setObjectName(QStringLiteral("cmdYes"));
-    cmdYes->setAccessibleName(tr("Yes"));
-    cmdYes->setAutoDefault(false);
-    cmdNo = new QPushButton(tr("&No"), this);
-    cmdNo->setObjectName(QStringLiteral("cmdNo"));
-    cmdNo->setAccessibleName(tr("No"));
-    cmdNo->setAutoDefault(false);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdYes);
-    buttons->addWidget(cmdNo);
-    buttons->addStretch();
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(lblQuit);
-    layout->addLayout(buttons);
     // Wide enough for the caption in a (bold) title bar beside the window
     // manager's buttons, at any font size.
     QFont titleFont = font();
     titleFont.setBold(true);
     setMinimumWidth(QFontMetrics(titleFont).horizontalAdvance(windowTitle()) + 6 * fontMetrics().height());
 
-    connect(cmdYes, &QPushButton::clicked, this, &frmAreYouSure::cmdYes_Click);
-    connect(cmdNo, &QPushButton::clicked, this, &frmAreYouSure::cmdNo_Click);
+    connect(m_ui->cmdYes, &QPushButton::clicked, this, &frmAreYouSure::cmdYes_Click);
+    connect(m_ui->cmdNo, &QPushButton::clicked, this, &frmAreYouSure::cmdNo_Click);
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(100);
     connect(Timer1, &QTimer::timeout, this, &frmAreYouSure::Timer1_Timer);
     Timer1->start();
 }
+
+frmAreYouSure::~frmAreYouSure() = default;
 
 void frmAreYouSure::Timer1_Timer()
 {

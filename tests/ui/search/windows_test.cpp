@@ -10,6 +10,7 @@
 #include "ui/search/frmlocalsearch.h"
 #include "ui/search/pageview.h"
 #include "tests/support/widgets/appfont.h"
+#include "tests/support/widgets/child.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -433,7 +434,7 @@ TEST_F(SearchWindows, TheAddStationDialogAddsOnlyAfterOK)
             frmAddStation* dialog = panel->findChild<frmAddStation*>();
             ASSERT_NE(dialog, nullptr);
             ok ? dialog->OKCommand_Click() : dialog->CancelCommand_Click();
-            tag = dialog->OKCommand->property("Tag").toString();
+            tag = Child<QPushButton>(dialog, "OKCommand")->property("Tag").toString();
         });
         panel->cmdAddtoList_Click();
         EXPECT_EQ(tag, ok ? "1" : "");
