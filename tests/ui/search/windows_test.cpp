@@ -5,12 +5,12 @@
 #include "sources/pagereduce.h"
 #include "sources/radiobrowserclicks.h"
 #include "tests/sources/scriptedserver.h"
+#include "tests/support/widgets/appfont.h"
+#include "tests/support/widgets/child.h"
 #include "ui/panel/frmaddstation.h"
 #include "ui/search/frmbrowser.h"
 #include "ui/search/frmlocalsearch.h"
 #include "ui/search/pageview.h"
-#include "tests/support/widgets/appfont.h"
-#include "tests/support/widgets/child.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -81,7 +81,12 @@ QByteArray pathOf(const QByteArray& request)
 // The search window's controls, found by their names.
 struct BrowserControls {
     explicit BrowserControls(const QWidget* w)
-        : brwWebBrowser(Child<PageView>(w, "brwWebBrowser")), lstResults(Child<QTableWidget>(w, "lstResults")), lblStatus(Child<QLabel>(w, "lblStatus")), prgBusy(Child<QProgressBar>(w, "prgBusy")), SearchTypeCombo(Child<QComboBox>(w, "SearchTypeCombo")), GenreCombo(Child<QComboBox>(w, "GenreCombo")), txtKeyword(Child<QLineEdit>(w, "txtKeyword")), txtBitrate(Child<QLineEdit>(w, "txtBitrate")), cmdFind(Child<QToolButton>(w, "cmdFind")), cmdStop(Child<QToolButton>(w, "cmdStop")), cmdAddStation(Child<QPushButton>(w, "cmdAddStation")), Frame1(Child<QGroupBox>(w, "Frame1"))
+        : brwWebBrowser(Child<PageView>(w, "brwWebBrowser")), lstResults(Child<QTableWidget>(w, "lstResults")),
+          lblStatus(Child<QLabel>(w, "lblStatus")), prgBusy(Child<QProgressBar>(w, "prgBusy")),
+          SearchTypeCombo(Child<QComboBox>(w, "SearchTypeCombo")), GenreCombo(Child<QComboBox>(w, "GenreCombo")),
+          txtKeyword(Child<QLineEdit>(w, "txtKeyword")), txtBitrate(Child<QLineEdit>(w, "txtBitrate")),
+          cmdFind(Child<QToolButton>(w, "cmdFind")), cmdStop(Child<QToolButton>(w, "cmdStop")),
+          cmdAddStation(Child<QPushButton>(w, "cmdAddStation")), Frame1(Child<QGroupBox>(w, "Frame1"))
     {
     }
     PageView* brwWebBrowser;
