@@ -2,19 +2,15 @@
 
 #include <QMainWindow>
 #include <QStringList>
+#include <memory>
 
 class IBurnDialogs;
 class IDiscRecorder;
-class QCheckBox;
-class QComboBox;
 class QLabel;
-class QLineEdit;
-class QProgressBar;
-class QPushButton;
-class QRadioButton;
 class QTimer;
-class QueueList;
-class TimeScale;
+namespace Ui {
+class frmDiscwrightBurn;
+}
 
 // The Discwright window: devices and speeds, the disc in the drive, the queue
 // of audio files with its play time on the capacity scale, and the burn with
@@ -48,31 +44,6 @@ public:
     QString discStatusText() const;
     QString queueTimeText() const;
 
-    // The controls, by their established names.
-    QComboBox* CmbDevice = nullptr;
-    QComboBox* CmbSpeeds = nullptr;
-    QCheckBox* ChkBuf = nullptr;
-    QRadioButton* Option1 = nullptr; // Test
-    QRadioButton* Option2 = nullptr; // Record
-    QLineEdit* Text1 = nullptr;      // pause seconds
-    QueueList* List1 = nullptr;
-    QLabel* Text2 = nullptr; // number of tracks: shown, never edited
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command2 = nullptr;
-    QPushButton* Command3 = nullptr;
-    QPushButton* Command4 = nullptr;
-    QProgressBar* prog = nullptr;
-    QLabel* LabelTrack = nullptr;
-    QLabel* LabelBytes = nullptr;
-    QLabel* LabelTime = nullptr;
-    QLabel* LabelElapsed = nullptr;
-    QLabel* LabelStatus = nullptr;
-    QLabel* StatPanel1 = nullptr; // "Disc Status:"
-    QLabel* StatPanel2 = nullptr; // disc status text
-    QLabel* StatPanel3 = nullptr; // queue time
-    TimeScale* timeScale = nullptr;
-    QTimer* TimerBurnProgress = nullptr;
-
     QString QueueFile;
 
 private:
@@ -88,6 +59,12 @@ private:
     void cdburn_TrackListed(int index, const QString& path, double seconds);
     void cdburn_TracksChanged();
 
+    std::unique_ptr<Ui::frmDiscwrightBurn> m_ui;
+    // The status bar: "Disc Status:", the disc's state, the queue's time.
+    QLabel* m_discStatusCaption = nullptr;
+    QLabel* m_discStatus = nullptr;
+    QLabel* m_queueTime = nullptr;
+    QTimer* m_progressTimer = nullptr;
     IDiscRecorder& m_cdburn;
     IBurnDialogs& m_dialogs;
 };

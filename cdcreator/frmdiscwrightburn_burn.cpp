@@ -5,6 +5,7 @@
 #include "cdcreator/discrecorder.h"
 #include "cdcreator/frmdiscwrightburn.h"
 #include "cdcreator/timetext.h"
+#include "ui_frmdiscwrightburn.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -37,21 +38,21 @@ bool ParseNumber(const QString& text, double* value)
 
 void frmDiscwrightBurn::UpdateBufferCheck()
 {
-    ChkBuf->setChecked(m_cdburn.DeviceCapability(IDiscRecorder::kCapabilityUnderrun) ==
-                       IDiscRecorder::kUnderrunProtected);
+    m_ui->ChkBuf->setChecked(m_cdburn.DeviceCapability(IDiscRecorder::kCapabilityUnderrun) ==
+                             IDiscRecorder::kUnderrunProtected);
 }
 
 void frmDiscwrightBurn::CmbDevice_Click()
 {
-    CmbSpeeds->clear();
+    m_ui->CmbSpeeds->clear();
     UpdateBufferCheck();
     // A device that cannot be selected is reported by the recorder; the
     // remaining steps go on regardless.
-    m_cdburn.setDeviceIndex(CmbDevice->currentIndex() - 1);
+    m_cdburn.setDeviceIndex(m_ui->CmbDevice->currentIndex() - 1);
     UpdateBufferCheck();
     m_cdburn.RefreshDevice();
-    if (CmbSpeeds->count() > 0)
-        CmbSpeeds->setCurrentIndex(0);
+    if (m_ui->CmbSpeeds->count() > 0)
+        m_ui->CmbSpeeds->setCurrentIndex(0);
 }
 
 void frmDiscwrightBurn::ShowDiscStatus()
@@ -62,7 +63,7 @@ void frmDiscwrightBurn::ShowDiscStatus()
     const double timeLeft = m_cdburn.DiscTimeLeft();
     switch (state) {
     case IDiscRecorder::kNoDisc:
-        StatPanel2->setText(tr("No Disc In Drive"));
+        m_discStatus->setText(tr("No Disc In Drive"));
         break;
     case IDiscRecorder::kEmptyDisc: {
         // What is left once the queue is on the disc.
@@ -73,15 +74,15 @@ void frmDiscwrightBurn::ShowDiscStatus()
                        tr(" Left ]");
         if (over > 0)
             text += tr("  The queue is %1 too long").arg(SecondsToText(float(over)));
-        StatPanel2->setText(text);
+        m_discStatus->setText(text);
         break;
     }
     case IDiscRecorder::kOpenDisc:
-        StatPanel2->setText(tr("Open CD (Capacity=") + FormatBytes(capacity) + tr(", used=") + FormatBytes(used) +
-                            QStringLiteral(")"));
+        m_discStatus->setText(tr("Open CD (Capacity=") + FormatBytes(capacity) + tr(", used=") + FormatBytes(used) +
+                              QStringLiteral(")"));
         break;
     case IDiscRecorder::kClosedDisc:
-        StatPanel2->setText(tr("Non Writeable CD [ ") + FormatBytes(used) + tr(" Used ]"));
+        m_discStatus->setText(tr("Non Writeable CD [ ") + FormatBytes(used) + tr(" Used ]"));
         break;
     default:
         break;
@@ -93,25 +94,25 @@ void frmDiscwrightBurn::Command1_Click()
     // Both texts are read before anything is set, so a burn never starts
     // with a value that was not understood.
     double speed = 0;
-    if (!ParseNumber(CmbSpeeds->currentText(), &speed) || speed != std::floor(speed) || speed < 0 ||
+    if (!ParseNumber(m_ui->CmbSpeeds->currentText(), &speed) || speed != std::floor(speed) || speed < 0 ||
         speed > 1000) {
         m_dialogs.Inform(tr("Please choose a write speed (a whole number)"));
         return;
     }
     double pause = 0;
-    if (!ParseNumber(Text1->text(), &pause) || pause < 0 || pause > 3600) {
+    if (!ParseNumber(m_ui->Text1->text(), &pause) || pause < 0 || pause > 3600) {
         m_dialogs.Inform(tr("Please enter the pause between tracks as a number of seconds"));
         return;
     }
-    prog->setMinimum(0);
-    prog->setMaximum(100);
-    prog->setValue(0);
-    m_cdburn.setTestMode(Option1->isChecked());
+    m_ui->prog->setMinimum(0);
+    m_ui->prog->setMaximum(100);
+    m_ui->prog->setValue(0);
+    m_cdburn.setTestMode(m_ui->Option1->isChecked());
     m_cdburn.setWriteSpeed(int(speed));
     m_cdburn.setFinalizeDisc(true);
     m_cdburn.setTrackPause(pause);
     m_cdburn.setWriteMethod(0);
-    TimerBurnProgress->start();
+    m_progressTimer->start();
     m_cdburn.StartWrite();
 }
 
@@ -128,18 +129,18 @@ void frmDiscwrightBurn::TimerBurnProgress_Timer()
     // A write that reaches its end clears the status it began with; once it
     // has ended, the status tells its result and stays.
     if (percent == 100.0 && m_cdburn.IsWriting())
-        LabelStatus->clear();
-    prog->setValue(int(std::clamp(percent, 0.0, 100.0)));
-    LabelTrack->setText(QString::number(m_cdburn.CurrentTrack() - 1));
-    LabelBytes->setText(FormatBytes(done) + tr(" of ") + FormatBytes(total));
-    LabelTime->setText(SecondsToText(float(m_cdburn.TimeWritten())) + tr(" of ") +
-                       SecondsToText(float(m_cdburn.TimeTotal())));
-    LabelElapsed->setText(SecondsToText(float(m_cdburn.ElapsedTime())));
+        m_ui->LabelStatus->clear();
+    m_ui->prog->setValue(int(std::clamp(percent, 0.0, 100.0)));
+    m_ui->LabelTrack->setText(QString::number(m_cdburn.CurrentTrack() - 1));
+    m_ui->LabelBytes->setText(FormatBytes(done) + tr(" of ") + FormatBytes(total));
+    m_ui->LabelTime->setText(SecondsToText(float(m_cdburn.TimeWritten())) + tr(" of ") +
+                             SecondsToText(float(m_cdburn.TimeTotal())));
+    m_ui->LabelElapsed->setText(SecondsToText(float(m_cdburn.ElapsedTime())));
 }
 
 void frmDiscwrightBurn::cdburn_DeviceFound(const QString& name, const QString&)
 {
-    CmbDevice->addItem(name);
+    m_ui->CmbDevice->addItem(name);
 }
 
 void frmDiscwrightBurn::cdburn_StatusMessage(const QString& text, int code, int kind)
@@ -150,22 +151,22 @@ void frmDiscwrightBurn::cdburn_StatusMessage(const QString& text, int code, int 
         else
             m_dialogs.Critical(text);
     }
-    LabelStatus->setText(text);
+    m_ui->LabelStatus->setText(text);
 }
 
 void frmDiscwrightBurn::cdburn_SpeedFound(int speed, const QString&)
 {
-    CmbSpeeds->addItem(QString::number(speed));
+    m_ui->CmbSpeeds->addItem(QString::number(speed));
 }
 
 void frmDiscwrightBurn::cdburn_WriteEnded()
 {
     // Nothing to poll until the next write.
-    TimerBurnProgress->stop();
-    prog->setValue(0);
-    LabelStatus->clear();
-    LabelTrack->clear();
-    LabelBytes->clear();
-    LabelTime->clear();
-    LabelElapsed->clear();
+    m_progressTimer->stop();
+    m_ui->prog->setValue(0);
+    m_ui->LabelStatus->clear();
+    m_ui->LabelTrack->clear();
+    m_ui->LabelBytes->clear();
+    m_ui->LabelTime->clear();
+    m_ui->LabelElapsed->clear();
 }

@@ -5,6 +5,7 @@
 #include "cdcreator/queuelist.h"
 #include "cdcreator/timescale.h"
 #include "cdcreator/timetext.h"
+#include "ui_frmdiscwrightburn.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -28,7 +29,7 @@ void frmDiscwrightBurn::List1_OLEDragDrop(const QStringList& paths)
         // The first file of another kind ends the drop, without a message.
         if (!HasQueueableExtension(QueueFile))
             break;
-        List1->addItem(QueueFile);
+        m_ui->List1->addItem(QueueFile);
         addfiletoqueue();
     }
 }
@@ -41,8 +42,8 @@ void frmDiscwrightBurn::addfiletoqueue()
 
 void frmDiscwrightBurn::Command4_Click()
 {
-    const int row = List1->currentRow();
-    if (row < 0 || !List1->currentItem() || !List1->currentItem()->isSelected()) {
+    const int row = m_ui->List1->currentRow();
+    if (row < 0 || !m_ui->List1->currentItem() || !m_ui->List1->currentItem()->isSelected()) {
         m_dialogs.Inform(tr("Please Click A File You Wish To Delete From Queue"));
         return;
     }
@@ -52,27 +53,27 @@ void frmDiscwrightBurn::Command4_Click()
 
 void frmDiscwrightBurn::refreshaudiotracks()
 {
-    List1->clear();
+    m_ui->List1->clear();
     m_cdburn.ListTracks();
-    timeScale->SetDuration(m_cdburn.QueueSeconds() / 60.0);
-    StatPanel3->setText(tr("Time In Queue: ") + SecondsToText(float(m_cdburn.QueueSeconds())));
+    m_ui->timeScale->SetDuration(m_cdburn.QueueSeconds() / 60.0);
+    m_queueTime->setText(tr("Time In Queue: ") + SecondsToText(float(m_cdburn.QueueSeconds())));
     // The time and bytes left on the disc count the queue.
     ShowDiscStatus();
 }
 
 void frmDiscwrightBurn::cdburn_TrackListed(int index, const QString& path, double seconds)
 {
-    List1->addItem(QueueEntryText(index, path, seconds));
-    Text2->setText(QString::number(List1->count()));
+    m_ui->List1->addItem(QueueEntryText(index, path, seconds));
+    m_ui->Text2->setText(QString::number(m_ui->List1->count()));
 }
 
 void frmDiscwrightBurn::cdburn_TracksChanged()
 {
     // Tracks read meanwhile join the end of the list: the entry the user
     // had selected keeps its place and stays selected.
-    const QListWidgetItem* item = List1->currentItem();
-    const int row = item && item->isSelected() ? List1->currentRow() : -1;
+    const QListWidgetItem* item = m_ui->List1->currentItem();
+    const int row = item && item->isSelected() ? m_ui->List1->currentRow() : -1;
     refreshaudiotracks();
-    if (row >= 0 && row < List1->count())
-        List1->setCurrentRow(row);
+    if (row >= 0 && row < m_ui->List1->count())
+        m_ui->List1->setCurrentRow(row);
 }

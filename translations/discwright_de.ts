@@ -262,10 +262,6 @@
 <context>
     <name>frmDiscwrightBurn</name>
     <message>
-        <source>Burn Proof</source>
-        <translation>Burn-Proof</translation>
-    </message>
-    <message>
         <source>Test</source>
         <translation>Test</translation>
     </message>

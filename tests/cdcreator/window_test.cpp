@@ -7,6 +7,7 @@
 #include "cdcreator/timetext.h"
 #include "fakerecorder.h"
 #include "tests/support/eventwait.h"
+#include "tests/support/widgets/child.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -22,12 +23,49 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
-
 #include <gtest/gtest.h>
-
 #include <memory>
 
 namespace {
+
+// The window's controls, found by their names.
+struct WindowControls {
+    explicit WindowControls(const QObject* w)
+        : CmbDevice(Child<QComboBox>(w, "CmbDevice")), CmbSpeeds(Child<QComboBox>(w, "CmbSpeeds")),
+          ChkBuf(Child<QCheckBox>(w, "ChkBuf")), Option1(Child<QRadioButton>(w, "Option1")),
+          Option2(Child<QRadioButton>(w, "Option2")), Text1(Child<QLineEdit>(w, "Text1")),
+          List1(Child<QueueList>(w, "List1")), Text2(Child<QLabel>(w, "Text2")),
+          Command1(Child<QPushButton>(w, "Command1")), Command2(Child<QPushButton>(w, "Command2")),
+          Command3(Child<QPushButton>(w, "Command3")), Command4(Child<QPushButton>(w, "Command4")),
+          prog(Child<QProgressBar>(w, "prog")), LabelTrack(Child<QLabel>(w, "LabelTrack")),
+          LabelBytes(Child<QLabel>(w, "LabelBytes")), LabelTime(Child<QLabel>(w, "LabelTime")),
+          LabelElapsed(Child<QLabel>(w, "LabelElapsed")), LabelStatus(Child<QLabel>(w, "LabelStatus")),
+          StatPanel1(Child<QLabel>(w, "StatPanel1")), timeScale(Child<TimeScale>(w, "TimeScale")),
+          TimerBurnProgress(Child<QTimer>(w, "TimerBurnProgress"))
+    {
+    }
+    QComboBox* CmbDevice;
+    QComboBox* CmbSpeeds;
+    QCheckBox* ChkBuf;
+    QRadioButton* Option1;
+    QRadioButton* Option2;
+    QLineEdit* Text1;
+    QueueList* List1;
+    QLabel* Text2;
+    QPushButton* Command1;
+    QPushButton* Command2;
+    QPushButton* Command3;
+    QPushButton* Command4;
+    QProgressBar* prog;
+    QLabel* LabelTrack;
+    QLabel* LabelBytes;
+    QLabel* LabelTime;
+    QLabel* LabelElapsed;
+    QLabel* LabelStatus;
+    QLabel* StatPanel1;
+    TimeScale* timeScale;
+    QTimer* TimerBurnProgress;
+};
 
 struct WindowFixture : ::testing::Test {
     void Open()
@@ -36,11 +74,12 @@ struct WindowFixture : ::testing::Test {
         window->resize(720, 520);
         window->show();
     }
+    WindowControls ui() const { return WindowControls(window.get()); }
     QStringList listTexts() const
     {
         QStringList texts;
-        for (int i = 0; i < window->List1->count(); ++i)
-            texts << window->List1->item(i)->text();
+        for (int i = 0; i < ui().List1->count(); ++i)
+            texts << ui().List1->item(i)->text();
         return texts;
     }
     FakeRecorder recorder;
@@ -55,27 +94,27 @@ TEST_F(WindowFixture, LoadShowsTheImageDeviceWithItsSpeeds)
     recorder.devices = {QStringLiteral("ACME Writer"), QStringLiteral("Other Drive")};
     Open();
     EXPECT_EQ(window->windowTitle(), QStringLiteral(" Discwright "));
-    ASSERT_EQ(window->CmbDevice->count(), 3);
-    EXPECT_EQ(window->CmbDevice->itemText(0), QStringLiteral("Image Virtual Device"));
-    EXPECT_EQ(window->CmbDevice->itemText(1), QStringLiteral("ACME Writer"));
-    EXPECT_EQ(window->CmbDevice->currentIndex(), 0);
+    ASSERT_EQ(ui().CmbDevice->count(), 3);
+    EXPECT_EQ(ui().CmbDevice->itemText(0), QStringLiteral("Image Virtual Device"));
+    EXPECT_EQ(ui().CmbDevice->itemText(1), QStringLiteral("ACME Writer"));
+    EXPECT_EQ(ui().CmbDevice->currentIndex(), 0);
     EXPECT_EQ(recorder.deviceIndex, -1);
-    ASSERT_EQ(window->CmbSpeeds->count(), 3);
-    EXPECT_EQ(window->CmbSpeeds->currentText(), QStringLiteral("48"));
+    ASSERT_EQ(ui().CmbSpeeds->count(), 3);
+    EXPECT_EQ(ui().CmbSpeeds->currentText(), QStringLiteral("48"));
     EXPECT_EQ(recorder.log.mid(0, 4), (QStringList{"access 0", "init", "list devices", "device -1"}));
-    EXPECT_EQ(window->Command1->text(), QStringLiteral("Record"));
-    EXPECT_EQ(window->Command2->text(), QStringLiteral("Abort"));
-    EXPECT_EQ(window->Command3->text(), QStringLiteral("Browse"));
-    EXPECT_EQ(window->Command4->text(), QStringLiteral("Delete"));
-    EXPECT_TRUE(window->Option1->isChecked());
-    EXPECT_EQ(window->Option1->text(), QStringLiteral("Test"));
-    EXPECT_EQ(window->Option2->text(), QStringLiteral("Record"));
-    EXPECT_EQ(window->ChkBuf->text(), QStringLiteral("BurnProof"));
-    EXPECT_EQ(window->Text1->text(), QStringLiteral("2"));
-    EXPECT_EQ(window->Text2->text(), QStringLiteral("Tracks"));
-    EXPECT_EQ(window->StatPanel1->text(), QStringLiteral("Disc Status:"));
-    EXPECT_EQ(window->timeScale->caption(1)->text(), QStringLiteral("20 min"));
-    EXPECT_FALSE(window->TimerBurnProgress->isActive());
+    EXPECT_EQ(ui().Command1->text(), QStringLiteral("Record"));
+    EXPECT_EQ(ui().Command2->text(), QStringLiteral("Abort"));
+    EXPECT_EQ(ui().Command3->text(), QStringLiteral("Browse"));
+    EXPECT_EQ(ui().Command4->text(), QStringLiteral("Delete"));
+    EXPECT_TRUE(ui().Option1->isChecked());
+    EXPECT_EQ(ui().Option1->text(), QStringLiteral("Test"));
+    EXPECT_EQ(ui().Option2->text(), QStringLiteral("Record"));
+    EXPECT_EQ(ui().ChkBuf->text(), QStringLiteral("BurnProof"));
+    EXPECT_EQ(ui().Text1->text(), QStringLiteral("2"));
+    EXPECT_EQ(ui().Text2->text(), QStringLiteral("Tracks"));
+    EXPECT_EQ(ui().StatPanel1->text(), QStringLiteral("Disc Status:"));
+    EXPECT_EQ(ui().timeScale->caption(1)->text(), QStringLiteral("20 min"));
+    EXPECT_FALSE(ui().TimerBurnProgress->isActive());
 }
 
 TEST_F(WindowFixture, DeviceChangeRefillsSpeedsAndBufferCheck)
@@ -84,16 +123,16 @@ TEST_F(WindowFixture, DeviceChangeRefillsSpeedsAndBufferCheck)
     recorder.speeds[0] = {16, 4};
     recorder.capability[0] = 2;
     Open();
-    EXPECT_FALSE(window->ChkBuf->isChecked());
-    window->CmbDevice->setCurrentIndex(1);
+    EXPECT_FALSE(ui().ChkBuf->isChecked());
+    ui().CmbDevice->setCurrentIndex(1);
     window->CmbDevice_Click();
     EXPECT_EQ(recorder.deviceIndex, 0);
-    EXPECT_TRUE(window->ChkBuf->isChecked());
-    ASSERT_EQ(window->CmbSpeeds->count(), 2);
-    EXPECT_EQ(window->CmbSpeeds->currentText(), QStringLiteral("16"));
+    EXPECT_TRUE(ui().ChkBuf->isChecked());
+    ASSERT_EQ(ui().CmbSpeeds->count(), 2);
+    EXPECT_EQ(ui().CmbSpeeds->currentText(), QStringLiteral("16"));
     recorder.speeds[0] = {};
     window->CmbDevice_Click();
-    EXPECT_EQ(window->CmbSpeeds->count(), 0);
+    EXPECT_EQ(ui().CmbSpeeds->count(), 0);
 }
 
 TEST_F(WindowFixture, DiscStatusTexts)
@@ -127,14 +166,14 @@ TEST_F(WindowFixture, QueueTimeAndScale)
     recorder.playTimes = {{QStringLiteral("/m/long.mp3"), 3725}, {QStringLiteral("/m/b.wav"), 252}};
     Open();
     EXPECT_EQ(window->queueTimeText(), QStringLiteral("Time In Queue: 00:00"));
-    EXPECT_EQ(window->Text2->text(), QStringLiteral("Tracks"));
-    EXPECT_EQ(window->timeScale->barWidth(), 0);
+    EXPECT_EQ(ui().Text2->text(), QStringLiteral("Tracks"));
+    EXPECT_EQ(ui().timeScale->barWidth(), 0);
     window->QueueFile = QStringLiteral("/m/long.mp3");
     window->addfiletoqueue();
     EXPECT_EQ(window->queueTimeText(), QStringLiteral("Time In Queue: 01:02:05"));
-    EXPECT_NEAR(window->timeScale->barWidth(), (window->timeScale->scaleWidth() - 20) * 62.0833 / 100, 1.0);
+    EXPECT_NEAR(ui().timeScale->barWidth(), (ui().timeScale->scaleWidth() - 20) * 62.0833 / 100, 1.0);
     EXPECT_EQ(listTexts(), QStringList{QStringLiteral("Audio Track 01 (long.mp3)  01:02:05")});
-    EXPECT_EQ(window->Text2->text(), QStringLiteral("1"));
+    EXPECT_EQ(ui().Text2->text(), QStringLiteral("1"));
 }
 
 TEST_F(WindowFixture, DropStopsAtTheFirstFileOfAnotherKind)
@@ -145,10 +184,10 @@ TEST_F(WindowFixture, DropStopsAtTheFirstFileOfAnotherKind)
     window->List1_OLEDragDrop({QStringLiteral("/m/a.mp3"), QStringLiteral("/m/notes.txt"), QStringLiteral("/m/c.wav")});
     EXPECT_EQ(listTexts(), QStringList{QStringLiteral("Audio Track 01 (a.mp3)  01:00")});
     window->List1_OLEDragDrop({QStringLiteral("/m/x.flac"), QStringLiteral("/m/c.wav")});
-    EXPECT_EQ(window->List1->count(), 1);
+    EXPECT_EQ(ui().List1->count(), 1);
     window->List1_OLEDragDrop({QStringLiteral("/m/SONG.MP3")});
     EXPECT_EQ(listTexts().last(), QStringLiteral("Audio Track 02 (SONG.MP3)  00:05"));
-    EXPECT_EQ(window->Text2->text(), QStringLiteral("2"));
+    EXPECT_EQ(ui().Text2->text(), QStringLiteral("2"));
     EXPECT_TRUE(dialogs.critical.isEmpty());
 }
 
@@ -159,10 +198,10 @@ TEST_F(WindowFixture, DropEventFromTheListWidget)
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(QStringLiteral("/m/a.mp3")), QUrl::fromLocalFile(QStringLiteral("/m/b.txt"))});
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(window->List1->viewport(), &enter);
+    QCoreApplication::sendEvent(ui().List1->viewport(), &enter);
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(window->List1->viewport(), &drop);
+    QCoreApplication::sendEvent(ui().List1->viewport(), &drop);
     EXPECT_EQ(recorder.log.filter(QStringLiteral("add ")), QStringList{QStringLiteral("add /m/a.mp3")});
 }
 
@@ -170,13 +209,13 @@ TEST_F(WindowFixture, RefusedFileShowsTheMessageAndIsNotListed)
 {
     Open();
     window->List1_OLEDragDrop({QStringLiteral("/m/broken.ogg")});
-    EXPECT_EQ(window->List1->count(), 0);
+    EXPECT_EQ(ui().List1->count(), 0);
     EXPECT_EQ(dialogs.critical, QStringList{QStringLiteral("Cannot add /m/broken.ogg")});
-    EXPECT_EQ(window->LabelStatus->text(), QStringLiteral("Cannot add /m/broken.ogg"));
+    EXPECT_EQ(ui().LabelStatus->text(), QStringLiteral("Cannot add /m/broken.ogg"));
     emit recorder.StatusMessage(QStringLiteral("whatever"), 21, 2);
     EXPECT_EQ(dialogs.informed.last(), QStringLiteral("ASPI is not installed. Please install it or switch to SPTI mode"));
     emit recorder.StatusMessage(QStringLiteral("just news"), 0, 0);
-    EXPECT_EQ(window->LabelStatus->text(), QStringLiteral("just news"));
+    EXPECT_EQ(ui().LabelStatus->text(), QStringLiteral("just news"));
     EXPECT_EQ(dialogs.critical.size(), 1);
 }
 
@@ -187,16 +226,16 @@ TEST_F(WindowFixture, BrowseAndDelete)
     dialogs.nextFiles = {};
     window->Command3_Click();
     EXPECT_EQ(dialogs.filters, QStringList{frmDiscwrightBurn::kAudioFilter});
-    EXPECT_EQ(window->List1->count(), 0);
+    EXPECT_EQ(ui().List1->count(), 0);
     for (const char* f : {"/m/a.mp3", "/m/b.mp3"}) {
         dialogs.nextFiles = {QString::fromLatin1(f)};
         window->Command3_Click();
     }
-    ASSERT_EQ(window->List1->count(), 2);
+    ASSERT_EQ(ui().List1->count(), 2);
     window->Command4_Click();
     EXPECT_EQ(dialogs.informed, QStringList{QStringLiteral("Please Click A File You Wish To Delete From Queue")});
-    EXPECT_EQ(window->List1->count(), 2);
-    window->List1->setCurrentRow(1);
+    EXPECT_EQ(ui().List1->count(), 2);
+    ui().List1->setCurrentRow(1);
     window->Command4_Click();
     EXPECT_TRUE(recorder.log.contains(QStringLiteral("remove 1")));
     EXPECT_EQ(listTexts(), QStringList{QStringLiteral("Audio Track 01 (a.mp3)  00:01")});
@@ -206,15 +245,15 @@ TEST_F(WindowFixture, BrowseAndDelete)
 TEST_F(WindowFixture, RecordSetsEverythingInOrder)
 {
     Open();
-    window->CmbSpeeds->setCurrentIndex(1); // 24
-    window->Option2->setChecked(true);
-    window->Text1->setText(QStringLiteral("3"));
+    ui().CmbSpeeds->setCurrentIndex(1); // 24
+    ui().Option2->setChecked(true);
+    ui().Text1->setText(QStringLiteral("3"));
     recorder.log.clear();
     window->Command1_Click();
     EXPECT_EQ(recorder.log,
               (QStringList{"test 0", "speed 24", "finalize 1", "pause 3", "method 0", "start"}));
-    EXPECT_TRUE(window->TimerBurnProgress->isActive());
-    EXPECT_EQ(window->TimerBurnProgress->interval(), 100);
+    EXPECT_TRUE(ui().TimerBurnProgress->isActive());
+    EXPECT_EQ(ui().TimerBurnProgress->interval(), 100);
     window->Command2_Click();
     EXPECT_EQ(recorder.log.last(), QStringLiteral("abort"));
 }
@@ -228,12 +267,12 @@ TEST_F(WindowFixture, RecordRefusesTextsThatAreNotNumbers)
     } cases[] = {{"two", false}, {"", false}, {"-1", false}, {"0", true}, {"1.5", true}};
     for (const auto& c : cases) {
         recorder.log.clear();
-        window->Text1->setText(QString::fromLatin1(c.pause));
+        ui().Text1->setText(QString::fromLatin1(c.pause));
         window->Command1_Click();
         EXPECT_EQ(recorder.log.contains(QStringLiteral("start")), c.starts) << c.pause;
     }
-    window->Text1->setText(QStringLiteral("2"));
-    window->CmbSpeeds->clear();
+    ui().Text1->setText(QStringLiteral("2"));
+    ui().CmbSpeeds->clear();
     recorder.log.clear();
     window->Command1_Click();
     EXPECT_TRUE(recorder.log.isEmpty());
@@ -255,24 +294,24 @@ TEST_F(WindowFixture, ProgressTick)
     for (const auto& c : cases) {
         recorder.total = c.total;
         recorder.written = c.written;
-        window->LabelStatus->setText(QStringLiteral("busy"));
+        ui().LabelStatus->setText(QStringLiteral("busy"));
         window->TimerBurnProgress_Timer();
-        EXPECT_EQ(window->prog->value(), c.value) << c.total;
-        EXPECT_EQ(window->LabelBytes->text(), QString::fromLatin1(c.bytes));
+        EXPECT_EQ(ui().prog->value(), c.value) << c.total;
+        EXPECT_EQ(ui().LabelBytes->text(), QString::fromLatin1(c.bytes));
         // Only exactly 100 percent clears the status.
-        EXPECT_EQ(window->LabelStatus->text().isEmpty(), c.written == c.total) << c.total;
+        EXPECT_EQ(ui().LabelStatus->text().isEmpty(), c.written == c.total) << c.total;
     }
     recorder.track = 3;
     recorder.timeWritten = 125;
     recorder.timeTotal = 3725;
     recorder.elapsed = 59.5;
     window->TimerBurnProgress_Timer();
-    EXPECT_EQ(window->LabelTrack->text(), QStringLiteral("2"));
-    EXPECT_EQ(window->LabelTime->text(), QStringLiteral("02:05 of 01:02:05"));
-    EXPECT_EQ(window->LabelElapsed->text(), QStringLiteral("01:00"));
+    EXPECT_EQ(ui().LabelTrack->text(), QStringLiteral("2"));
+    EXPECT_EQ(ui().LabelTime->text(), QStringLiteral("02:05 of 01:02:05"));
+    EXPECT_EQ(ui().LabelElapsed->text(), QStringLiteral("01:00"));
     emit recorder.WriteEnded();
-    EXPECT_EQ(window->prog->value(), 0);
-    for (QLabel* l : {window->LabelStatus, window->LabelTrack, window->LabelBytes, window->LabelTime, window->LabelElapsed})
+    EXPECT_EQ(ui().prog->value(), 0);
+    for (QLabel* l : {ui().LabelStatus, ui().LabelTrack, ui().LabelBytes, ui().LabelTime, ui().LabelElapsed})
         EXPECT_TRUE(l->text().isEmpty());
 }
 
@@ -283,9 +322,10 @@ TEST(WindowWithRealRecorder, ImageDeviceWithoutDrives)
     DiscRecordObj recorder(nullptr);
     FakeDialogs dialogs;
     frmDiscwrightBurn window(recorder, dialogs);
-    EXPECT_EQ(window.CmbDevice->count(), 1);
-    EXPECT_EQ(window.CmbSpeeds->count(), int(DiscRecordObj::ImageSpeeds().size()));
-    EXPECT_EQ(window.CmbSpeeds->currentText(), QStringLiteral("48"));
+    const WindowControls ctl(&window);
+    EXPECT_EQ(ctl.CmbDevice->count(), 1);
+    EXPECT_EQ(ctl.CmbSpeeds->count(), int(DiscRecordObj::ImageSpeeds().size()));
+    EXPECT_EQ(ctl.CmbSpeeds->currentText(), QStringLiteral("48"));
     EXPECT_EQ(window.discStatusText(), QStringLiteral("Empty CD   [ 01:20:00 Time Left , 807.50 MB Left ]"));
     window.Command1_Click(); // empty queue: refused with a message, nothing written
     EXPECT_EQ(dialogs.critical, QStringList{QStringLiteral("There are no tracks in the queue")});
@@ -323,24 +363,25 @@ TEST(WindowWithRealRecorder, UsableWhileTheDriveScanWaits)
     DiscRecordObj recorder(std::move(slow));
     FakeDialogs dialogs;
     frmDiscwrightBurn window(recorder, dialogs);
+    const WindowControls ctl(&window);
     window.show();
     ASSERT_TRUE(recorder.scanning());
     EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(window.CmbDevice->count(), 1);
-    EXPECT_EQ(window.CmbDevice->currentText(), QStringLiteral("Image Virtual Device"));
-    EXPECT_EQ(window.CmbSpeeds->currentText(), QStringLiteral("48"));
+    EXPECT_EQ(ctl.CmbDevice->count(), 1);
+    EXPECT_EQ(ctl.CmbDevice->currentText(), QStringLiteral("Image Virtual Device"));
+    EXPECT_EQ(ctl.CmbSpeeds->currentText(), QStringLiteral("48"));
     bool ticked = false;
     QTimer::singleShot(0, &window, [&ticked] { ticked = true; });
     EXPECT_TRUE(WaitUntil([&ticked] { return ticked; }, 2000));
     EXPECT_TRUE(recorder.scanning());
 
     scan->Release();
-    ASSERT_TRUE(WaitUntil([&window] { return window.CmbDevice->count() == 2; }, 10000));
-    EXPECT_EQ(window.CmbDevice->itemText(1), QStringLiteral("ACME Writer"));
-    EXPECT_EQ(window.CmbDevice->currentIndex(), 0);
-    window.CmbDevice->setCurrentIndex(1);
+    ASSERT_TRUE(WaitUntil([&ctl] { return ctl.CmbDevice->count() == 2; }, 10000));
+    EXPECT_EQ(ctl.CmbDevice->itemText(1), QStringLiteral("ACME Writer"));
+    EXPECT_EQ(ctl.CmbDevice->currentIndex(), 0);
+    ctl.CmbDevice->setCurrentIndex(1);
     window.CmbDevice_Click();
-    EXPECT_EQ(window.CmbSpeeds->currentText(), QStringLiteral("24"));
+    EXPECT_EQ(ctl.CmbSpeeds->currentText(), QStringLiteral("24"));
 }
 
 // Fifty dropped files are read off the GUI thread and listed in drop order;
@@ -351,6 +392,7 @@ TEST(WindowWithRealRecorder, BatchDropListsInDropOrder)
     DiscRecordObj recorder(nullptr);
     FakeDialogs dialogs;
     frmDiscwrightBurn window(recorder, dialogs);
+    const WindowControls ctl(&window);
     QStringList paths, expected;
     double total = 0;
     for (int i = 0; i < 50; ++i) {
@@ -366,16 +408,16 @@ TEST(WindowWithRealRecorder, BatchDropListsInDropOrder)
         total += seconds;
     }
     window.List1_OLEDragDrop(paths);
-    EXPECT_EQ(window.List1->count(), 0); // nothing was read on the GUI thread
+    EXPECT_EQ(ctl.List1->count(), 0); // nothing was read on the GUI thread
     ASSERT_TRUE(WaitUntil([&] { return recorder.pendingTracks() == 0; }, 60000));
     QStringList listed;
-    for (int i = 0; i < window.List1->count(); ++i)
-        listed << window.List1->item(i)->text();
+    for (int i = 0; i < ctl.List1->count(); ++i)
+        listed << ctl.List1->item(i)->text();
     EXPECT_EQ(listed, expected);
-    EXPECT_EQ(window.Text2->text(), QStringLiteral("49"));
-    window.List1->setCurrentRow(2); // a selection survives files arriving
+    EXPECT_EQ(ctl.Text2->text(), QStringLiteral("49"));
+    ctl.List1->setCurrentRow(2); // a selection survives files arriving
     emit recorder.TracksChanged();
-    EXPECT_TRUE(window.List1->item(2)->isSelected());
+    EXPECT_TRUE(ctl.List1->item(2)->isSelected());
     EXPECT_EQ(window.queueTimeText(), QStringLiteral("Time In Queue: ") + SecondsToText(float(total)));
     ASSERT_EQ(dialogs.critical.size(), 1);
     EXPECT_TRUE(dialogs.critical[0].startsWith(QStringLiteral("Cannot add f07.wav: "))) << dialogs.critical[0].toStdString();
@@ -393,7 +435,7 @@ TEST_F(WindowFixture, BrowseQueuesEveryFileChosen)
     EXPECT_EQ(listTexts(), (QStringList{QStringLiteral("Audio Track 01 (c.ogg)  00:03"),
                                         QStringLiteral("Audio Track 02 (a.mp3)  00:01"),
                                         QStringLiteral("Audio Track 03 (b.wav)  00:02")}));
-    EXPECT_EQ(window->Text2->text(), QStringLiteral("3"));
+    EXPECT_EQ(ui().Text2->text(), QStringLiteral("3"));
     EXPECT_EQ(window->queueTimeText(), QStringLiteral("Time In Queue: 00:06"));
 }
 
@@ -407,7 +449,7 @@ TEST_F(WindowFixture, ScaleFollowsTheWindowSize)
     window->addfiletoqueue();
     for (QSize size : {QSize(1900, 700), QSize(900, 480), QSize(1280, 600)}) {
         window->resize(size);
-        TimeScale* scale = window->timeScale;
+        TimeScale* scale = ui().timeScale;
         // Laid out across the window, less its margins.
         EXPECT_TRUE(
             WaitUntil([&] { return scale->width() <= size.width() && scale->width() > size.width() - 60; }, 5000))
@@ -431,9 +473,9 @@ TEST_F(WindowFixture, DiscStatusFollowsTheQueue)
     window->List1_OLEDragDrop({QStringLiteral("/m/long.wav")}); // 5000 s in all: 200 s too long
     EXPECT_EQ(window->discStatusText(),
               QStringLiteral("Empty CD   [ 00:00 Time Left , 0 Bytes Left ]  The queue is 03:20 too long"));
-    window->List1->setCurrentRow(1);
+    ui().List1->setCurrentRow(1);
     window->Command4_Click();
-    window->List1->setCurrentRow(0);
+    ui().List1->setCurrentRow(0);
     window->Command4_Click();
     EXPECT_EQ(window->discStatusText(), empty);
 }
@@ -445,17 +487,17 @@ TEST_F(WindowFixture, TotalTracksIsReadOnly)
     recorder.playTimes = {{QStringLiteral("/m/a.mp3"), 1}};
     Open();
     window->List1_OLEDragDrop({QStringLiteral("/m/a.mp3")});
-    QAccessibleInterface* field = QAccessible::queryAccessibleInterface(window->Text2);
+    QAccessibleInterface* field = QAccessible::queryAccessibleInterface(ui().Text2);
     ASSERT_NE(field, nullptr);
     EXPECT_EQ(field->text(QAccessible::Name), QStringLiteral("1"));
     EXPECT_FALSE(field->state().editable);
     const auto labels = field->relations(QAccessible::Label);
     ASSERT_EQ(labels.size(), 1);
     EXPECT_EQ(labels.first().first->text(QAccessible::Name), QStringLiteral("Total Tracks:"));
-    window->Text2->setFocus();
-    QTest::keyClicks(window->Text2, QStringLiteral("99"));
-    QTest::keyClick(window->Text2, Qt::Key_Backspace);
-    EXPECT_EQ(window->Text2->text(), QStringLiteral("1"));
+    ui().Text2->setFocus();
+    QTest::keyClicks(ui().Text2, QStringLiteral("99"));
+    QTest::keyClick(ui().Text2, Qt::Key_Backspace);
+    EXPECT_EQ(ui().Text2->text(), QStringLiteral("1"));
 }
 
 // After an image is written the status names both files, and stays so: the
@@ -469,19 +511,20 @@ TEST(WindowWithRealRecorder, StatusNamesTheImageFilesWritten)
     DiscRecordObj recorder(nullptr);
     FakeDialogs dialogs;
     frmDiscwrightBurn window(recorder, dialogs);
+    const WindowControls ctl(&window);
     dialogs.nextFiles = {wav};
     window.Command3_Click();
-    ASSERT_TRUE(WaitUntil([&] { return window.List1->count() == 1; }, 30000));
-    window.Option2->setChecked(true);
+    ASSERT_TRUE(WaitUntil([&] { return ctl.List1->count() == 1; }, 30000));
+    ctl.Option2->setChecked(true);
     window.Command1_Click();
     ASSERT_TRUE(WaitUntil([&] { return !recorder.IsWriting() && !recorder.lastCuePath().isEmpty(); }, 60000))
-        << window.LabelStatus->text().toStdString();
+        << ctl.LabelStatus->text().toStdString();
     qunsetenv("DISCWRIGHT_IMAGE_DIR");
-    const QString status = window.LabelStatus->text();
+    const QString status = ctl.LabelStatus->text();
     EXPECT_TRUE(status.contains(recorder.lastImagePath()) && status.contains(recorder.lastCuePath()))
         << status.toStdString();
-    EXPECT_FALSE(window.TimerBurnProgress->isActive());
+    EXPECT_FALSE(ctl.TimerBurnProgress->isActive());
     window.TimerBurnProgress_Timer();
-    EXPECT_EQ(window.LabelStatus->text(), status);
+    EXPECT_EQ(ctl.LabelStatus->text(), status);
     EXPECT_TRUE(dialogs.critical.isEmpty()) << dialogs.critical.join(QLatin1Char('\n')).toStdString();
 }

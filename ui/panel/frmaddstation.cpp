@@ -1,50 +1,47 @@
 #include "ui/panel/frmaddstation.h"
 
-#include <QGridLayout>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
+#include "ui_frmaddstation.h"
 
 const QString frmAddStation::kDefaultUrl =
     QStringLiteral("http://yp.shoutcast.com/sbin/shoutcast-playlist.pls?rn=6929&file=filename.pls");
 
-frmAddStation::frmAddStation(QWidget* parent) : QDialog(parent)
+frmAddStation::frmAddStation(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::frmAddStation>())
 {
-    setWindowTitle(tr("Add Station"));
-    Label1 = new QLabel(tr("Station Name :"), this);
-    StationNameText = new QLineEdit(tr("Station Name"), this);
-    StationNameText->setAccessibleName(tr("Station Name"));
-    Label1->setBuddy(StationNameText);
-    Label2 = new QLabel(tr("Station URL :"), this);
-    StationURLText = new QLineEdit(kDefaultUrl, this);
-    StationURLText->setAccessibleName(tr("Station URL"));
-    Label2->setBuddy(StationURLText);
-    StationURLText->setMinimumWidth(380);
-    OKCommand = new QPushButton(tr("&OK"), this);
-    OKCommand->setAccessibleName(tr("OK"));
-    OKCommand->setDefault(true);
-    CancelCommand = new QPushButton(tr("&Cancel"), this);
-    CancelCommand->setAccessibleName(tr("Cancel"));
+    m_ui->setupUi(this);
+    m_ui->StationURLText->setText(kDefaultUrl);
+    // Room for an address of about fifty characters.
+    m_ui->StationURLText->setMinimumWidth(50 * fontMetrics().averageCharWidth());
 
-    auto* grid = new QGridLayout(this);
-    grid->addWidget(Label1, 0, 0);
-    grid->addWidget(StationNameText, 0, 1);
-    grid->addWidget(Label2, 1, 0);
-    grid->addWidget(StationURLText, 1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKCommand);
-    buttons->addWidget(CancelCommand);
-    grid->addLayout(buttons, 2, 0, 1, 2);
+    connect(m_ui->OKCommand, &QPushButton::clicked, this, &frmAddStation::OKCommand_Click);
+    connect(m_ui->CancelCommand, &QPushButton::clicked, this, &frmAddStation::CancelCommand_Click);
+}
 
-    connect(OKCommand, &QPushButton::clicked, this, &frmAddStation::OKCommand_Click);
-    connect(CancelCommand, &QPushButton::clicked, this, &frmAddStation::CancelCommand_Click);
+frmAddStation::~frmAddStation() = default;
+
+void frmAddStation::setStation(const QString& name, const QString& url)
+{
+    m_ui->StationNameText->setText(name);
+    m_ui->StationURLText->setText(url);
+}
+
+QString frmAddStation::stationName() const
+{
+    return m_ui->StationNameText->text();
+}
+
+QString frmAddStation::stationUrl() const
+{
+    return m_ui->StationURLText->text();
+}
+
+bool frmAddStation::confirmed() const
+{
+    return m_ui->OKCommand->property("Tag").toString().toInt() == 1;
 }
 
 void frmAddStation::OKCommand_Click()
 {
-    OKCommand->setProperty("Tag", QStringLiteral("1"));
+    m_ui->OKCommand->setProperty("Tag", QStringLiteral("1"));
     accept();
 }
 

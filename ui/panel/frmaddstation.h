@@ -1,28 +1,31 @@
 #pragma once
 
 #include <QDialog>
+#include <memory>
 
-class QLabel;
-class QLineEdit;
-class QPushButton;
+namespace Ui {
+class frmAddStation;
+}
 
 // The dialog in which the user confirms or edits a station's name and
-// address. The caller fills it, shows it modally and reads the fields and
-// the OK button's tag ("1" after OK) afterwards.
+// address. The caller fills it, shows it modally and reads the fields
+// afterwards; confirmed() tells whether the user left it with OK.
 class frmAddStation : public QDialog {
     Q_OBJECT
 public:
     static const QString kDefaultUrl;
 
     explicit frmAddStation(QWidget* parent = nullptr);
+    ~frmAddStation() override;
+
+    void setStation(const QString& name, const QString& url);
+    QString stationName() const;
+    QString stationUrl() const;
+    bool confirmed() const;
 
     void OKCommand_Click();
     void CancelCommand_Click();
 
-    QLabel* Label1 = nullptr;
-    QLineEdit* StationNameText = nullptr;
-    QLabel* Label2 = nullptr;
-    QLineEdit* StationURLText = nullptr;
-    QPushButton* OKCommand = nullptr;
-    QPushButton* CancelCommand = nullptr;
+private:
+    std::unique_ptr<Ui::frmAddStation> m_ui;
 };

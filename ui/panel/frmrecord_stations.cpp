@@ -141,14 +141,12 @@ bool frmRecord::runStationDialog(const QString& caption, QString& name, QString&
         return m_deps.stationDialog(this, caption, name, url);
     frmAddStation dialog(this);
     dialog.setWindowTitle(caption);
-    if (presetFields) {
-        dialog.StationNameText->setText(name);
-        dialog.StationURLText->setText(url);
-    }
+    if (presetFields)
+        dialog.setStation(name, url);
     dialog.exec();
-    name = dialog.StationNameText->text();
-    url = dialog.StationURLText->text();
-    return dialog.OKCommand->property("Tag").toString().toInt() == 1;
+    name = dialog.stationName();
+    url = dialog.stationUrl();
+    return dialog.confirmed();
 }
 
 bool frmRecord::AddList(QString& URL)

@@ -3,10 +3,11 @@
 #include "platform/taskscheduler.h"
 
 #include <QDialog>
+#include <memory>
 
-class QLabel;
-class QLineEdit;
-class QPushButton;
+namespace Ui {
+class frmTaskProperties;
+}
 
 // The property dialog of one scheduled task: its name, start, program and
 // argument, read-only, and a button that deletes the task.
@@ -14,14 +15,12 @@ class frmTaskProperties : public QDialog {
     Q_OBJECT
 public:
     frmTaskProperties(ITaskScheduler& scheduler, const ScheduledTask& task, QWidget* parent = nullptr);
+    ~frmTaskProperties() override;
 
     void cmdDelete_Click();
 
-    QLineEdit *txtName = nullptr, *txtStart = nullptr, *txtProgram = nullptr, *txtArgument = nullptr;
-    QPushButton *cmdDelete = nullptr, *cmdClose = nullptr;
-    QLabel* lblStatus = nullptr;
-
 private:
+    std::unique_ptr<Ui::frmTaskProperties> m_ui;
     ITaskScheduler& m_scheduler;
     ScheduledTask m_task;
 };

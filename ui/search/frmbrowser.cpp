@@ -1,25 +1,17 @@
 #include "ui/search/frmbrowser.h"
 
 #include "platform/messages.h"
-#include "ui/controls/elidedlabel.h"
 #include "ui/search/pageview.h"
+#include "ui_frmbrowser.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
-#include <QBoxLayout>
-#include <QComboBox>
 #include <QDrag>
 #include <QElapsedTimer>
-#include <QGroupBox>
 #include <QHeaderView>
 #include <QIntValidator>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMimeData>
 #include <QNetworkAccessManager>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QResizeEvent>
 #include <QStyle>
 #include <QTableWidget>
 #include <QTimer>
@@ -29,12 +21,6 @@
 #include <functional>
 
 namespace {
-
-// Window measures are kept in twips: 15 to the pixel.
-constexpr int twips(int t)
-{
-    return t / 15;
-}
 
 // The result table hands its rows out as playlist files when dragged.
 class ResultTable : public QTableWidget {
@@ -63,21 +49,6 @@ private:
     PlaylistsForRows m_playlistsForRows;
 };
 
-QLabel* label(const QString& text, QWidget* parent, const char* name)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    return l;
-}
-
-QLineEdit* textBox(const QString& text, const QString& accessible, QWidget* parent, const char* name)
-{
-    auto* t = new QLineEdit(text, parent);
-    t->setObjectName(QLatin1String(name));
-    t->setAccessibleName(accessible);
-    return t;
-}
-
 // The search windows are windows of their own to assistive technologies.
 QAccessibleInterface* searchWindowAccessible(const QString& className, QObject* object)
 {
@@ -98,89 +69,35 @@ void InstallSearchWindowAccessibility()
     Q_UNUSED(installed);
 }
 
-frmBrowser::frmBrowser(const SearchDeps& deps, QWidget* parent) : QWidget(parent), m_deps(deps)
+frmBrowser::frmBrowser(const SearchDeps& deps, QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::frmBrowser>()), m_deps(deps)
 {
     InstallSearchWindowAccessibility();
-    setObjectName(QStringLiteral("frmBrowser"));
-    setWindowTitle(tr("ShoutCast Searcher"));
     if (!m_deps.network)
         m_deps.network = new QNetworkAccessManager(this);
 
-    Frame1 = new QGroupBox(tr("Search Option (you can drag/drop URL to List)"), this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Label1 = label(tr("Search by :"), Frame1, "Label1");
-    SearchTypeCombo = new QComboBox(Frame1);
-    SearchTypeCombo->setObjectName(QStringLiteral("SearchTypeCombo"));
-    SearchTypeCombo->setAccessibleName(tr("Search by"));
-    SearchTypeCombo->addItems({tr("Keyword"), tr("Genre"), tr("Radio Browser")});
-    Label2 = label(tr("Keyword :"), Frame1, "Label2");
-    txtKeyword = textBox(QStringLiteral("World"), tr("Keyword"), Frame1, "txtKeyword");
-    Label3 = label(tr("Genre :"), Frame1, "Label3");
-    GenreCombo = new QComboBox(Frame1);
-    GenreCombo->setObjectName(QStringLiteral("GenreCombo"));
-    GenreCombo->setAccessibleName(tr("Genre"));
-    GenreCombo->addItems(DirectoryGenres());
-    Label4 = label(tr("Bitrate:"), Frame1, "Label4");
-    txtBitrate = textBox(QStringLiteral("24"), tr("Bitrate"), Frame1, "txtBitrate");
-    txtBitrate->setMaximumWidth(60);
-    Label5 = label(tr("Kb/s (9999 = all bitrate)"), Frame1, "Label5");
-    cmdFind = new QToolButton(Frame1);
-    cmdFind->setObjectName(QStringLiteral("cmdFind"));
-    cmdFind->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
-    cmdFind->setToolTip(tr("Find"));
-    cmdFind->setAccessibleName(tr("Find"));
-    cmdStop = new QToolButton(Frame1);
-    cmdStop->setObjectName(QStringLiteral("cmdStop"));
-    cmdStop->setIcon(style()->standardIcon(QStyle::SP_BrowserStop));
-    cmdStop->setToolTip(tr("Stop"));
-    cmdStop->setAccessibleName(tr("Stop"));
-    cmdStop->setEnabled(false);
+    m_ui->setupUi(this);
+    m_ui->cmdFind->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    m_ui->cmdStop->setIcon(style()->standardIcon(QStyle::SP_BrowserStop));
+    m_ui->GenreCombo->addItems(DirectoryGenres());
+    m_ui->txtMinBitrate->setValidator(new QIntValidator(0, 9999, m_ui->txtMinBitrate));
+    // The short boxes are as wide as what they take, the others have room
+    // for a word or two.
+    const QFontMetrics metrics = fontMetrics();
+    const int padding = 2 * metrics.height();
+    m_ui->txtBitrate->setMaximumWidth(metrics.horizontalAdvance(QStringLiteral("99999")) + padding);
+    m_ui->txtMinBitrate->setMaximumWidth(metrics.horizontalAdvance(QStringLiteral("99999")) + padding);
+    m_ui->txtCountry->setMaximumWidth(metrics.horizontalAdvance(QStringLiteral("WW")) + padding);
+    m_ui->txtKeyword->setMinimumWidth(16 * metrics.averageCharWidth());
+    m_ui->txtTag->setMinimumWidth(10 * metrics.averageCharWidth());
+    m_ui->prgBusy->setMaximumWidth(16 * metrics.averageCharWidth());
+    m_ui->prgBusy->hide();
 
-    lblTag = label(tr("Tag :"), Frame1, "lblTag");
-    txtTag = textBox(QString(), tr("Tag"), Frame1, "txtTag");
-    lblCountry = label(tr("Country code :"), Frame1, "lblCountry");
-    txtCountry = textBox(QString(), tr("Country code"), Frame1, "txtCountry");
-    txtCountry->setMaxLength(2);
-    txtCountry->setMaximumWidth(40);
-    lblCodec = label(tr("Codec :"), Frame1, "lblCodec");
-    CodecCombo = new QComboBox(Frame1);
-    CodecCombo->setObjectName(QStringLiteral("CodecCombo"));
-    CodecCombo->setAccessibleName(tr("Codec"));
-    CodecCombo->addItems({QString(), QStringLiteral("MP3"), QStringLiteral("AAC"), QStringLiteral("AAC+")});
-    lblMinBitrate = label(tr("Min. Kb/s :"), Frame1, "lblMinBitrate");
-    txtMinBitrate = textBox(QStringLiteral("0"), tr("Minimum bitrate"), Frame1, "txtMinBitrate");
-    txtMinBitrate->setValidator(new QIntValidator(0, 9999, txtMinBitrate));
-    txtMinBitrate->setMaximumWidth(60);
+    m_page = new PageView(m_deps.network, this);
+    m_page->setObjectName(QStringLiteral("brwWebBrowser"));
+    m_page->setAccessibleName(tr("Search result page"));
 
-    // Two rows: the search itself, then the bit rate and the Radio Browser
-    // filters.
-    auto* rows = new QVBoxLayout(Frame1);
-    auto* first = new QHBoxLayout;
-    first->addWidget(Label1);
-    first->addWidget(SearchTypeCombo);
-    first->addWidget(Label2);
-    first->addWidget(txtKeyword, 2);
-    first->addWidget(Label3);
-    first->addWidget(GenreCombo, 1);
-    first->addWidget(cmdFind);
-    first->addWidget(cmdStop);
-    auto* second = new QHBoxLayout;
-    for (QWidget* w : std::initializer_list<QWidget*>{Label4, txtBitrate, Label5, lblTag})
-        second->addWidget(w);
-    second->addWidget(txtTag, 1);
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{lblCountry, txtCountry, lblCodec, CodecCombo, lblMinBitrate, txtMinBitrate})
-        second->addWidget(w);
-    rows->addLayout(first);
-    rows->addLayout(second);
-    txtKeyword->setMinimumWidth(120);
-    txtTag->setMinimumWidth(80);
-
-    brwWebBrowser = new PageView(m_deps.network, this);
-    brwWebBrowser->setObjectName(QStringLiteral("brwWebBrowser"));
-    brwWebBrowser->setAccessibleName(tr("Search result page"));
-
-    lstResults = new ResultTable(
+    m_results = new ResultTable(
         [this](const QList<int>& rows) {
             QList<QUrl> files;
             QStringList failures;
@@ -201,37 +118,27 @@ frmBrowser::frmBrowser(const SearchDeps& deps, QWidget* parent) : QWidget(parent
             return files;
         },
         this);
-    lstResults->setObjectName(QStringLiteral("lstResults"));
-    lstResults->setAccessibleName(tr("Stations found"));
-    lstResults->setToolTip(tr("Double-click, drag or \"Add Station\" to add a station to the Station List"));
-    lstResults->setColumnCount(ColumnCount);
-    lstResults->setHorizontalHeaderLabels(
+    m_results->setObjectName(QStringLiteral("lstResults"));
+    m_results->setAccessibleName(tr("Stations found"));
+    m_results->setToolTip(tr("Double-click, drag or \"Add Station\" to add a station to the Station List"));
+    m_results->setColumnCount(ColumnCount);
+    m_results->setHorizontalHeaderLabels(
         {tr("Name"), tr("Codec"), tr("Bit Rate"), tr("Country"), tr("Tags"), tr("Votes")});
-    lstResults->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lstResults->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    lstResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lstResults->setDragEnabled(true);
-    lstResults->setDragDropMode(QAbstractItemView::DragOnly);
-    lstResults->verticalHeader()->hide();
+    m_results->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_results->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_results->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_results->setDragEnabled(true);
+    m_results->setDragDropMode(QAbstractItemView::DragOnly);
+    m_results->verticalHeader()->hide();
     // The short columns fit their contents; the name and the tags share the rest.
-    lstResults->horizontalHeader()->setStretchLastSection(false);
-    lstResults->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    lstResults->horizontalHeader()->setSectionResizeMode(ColName, QHeaderView::Stretch);
-    lstResults->horizontalHeader()->setSectionResizeMode(ColTags, QHeaderView::Stretch);
-    lstResults->setSortingEnabled(true);
-    lstResults->sortByColumn(ColVotes, Qt::DescendingOrder);
-
-    lblStatus = new ElidedLabel(this);
-    lblStatus->setObjectName(QStringLiteral("lblStatus"));
-    prgBusy = new QProgressBar(this);
-    prgBusy->setObjectName(QStringLiteral("prgBusy"));
-    prgBusy->setAccessibleName(tr("Searching"));
-    prgBusy->setRange(0, 0);
-    prgBusy->setTextVisible(false);
-    prgBusy->hide();
-    cmdAddStation = new QPushButton(tr("Add Station"), this);
-    cmdAddStation->setObjectName(QStringLiteral("cmdAddStation"));
-    cmdAddStation->setAccessibleName(tr("Add Station"));
+    m_results->horizontalHeader()->setStretchLastSection(false);
+    m_results->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_results->horizontalHeader()->setSectionResizeMode(ColName, QHeaderView::Stretch);
+    m_results->horizontalHeader()->setSectionResizeMode(ColTags, QHeaderView::Stretch);
+    m_results->setSortingEnabled(true);
+    m_results->sortByColumn(ColVotes, Qt::DescendingOrder);
+    m_ui->pages->addWidget(m_page);
+    m_ui->pages->addWidget(m_results);
 
     m_rbFetch = new SearchFetch(m_deps.network, 32 * 1024 * 1024, this);
     m_fillTimer = new QTimer(this);
@@ -243,27 +150,26 @@ frmBrowser::frmBrowser(const SearchDeps& deps, QWidget* parent) : QWidget(parent
     m_addTimer->setSingleShot(true);
     connect(m_addTimer, &QTimer::timeout, this, &frmBrowser::addBatch);
 
-    connect(SearchTypeCombo, &QComboBox::currentIndexChanged, this, [this] { SearchTypeCombo_Click(); });
-    connect(cmdFind, &QToolButton::clicked, this, &frmBrowser::cmdFind_Click);
-    connect(txtKeyword, &QLineEdit::returnPressed, this, &frmBrowser::cmdFind_Click);
-    connect(txtTag, &QLineEdit::returnPressed, this, &frmBrowser::cmdFind_Click);
-    connect(cmdStop, &QToolButton::clicked, this, &frmBrowser::cmdStop_Click);
-    connect(cmdAddStation, &QPushButton::clicked, this, &frmBrowser::cmdAddStation_Click);
-    connect(lstResults, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { lstResults_DblClick(row); });
-    connect(brwWebBrowser, &PageView::loadStarted, this,
+    connect(m_ui->SearchTypeCombo, &QComboBox::currentIndexChanged, this, [this] { SearchTypeCombo_Click(); });
+    connect(m_ui->cmdFind, &QToolButton::clicked, this, &frmBrowser::cmdFind_Click);
+    connect(m_ui->txtKeyword, &QLineEdit::returnPressed, this, &frmBrowser::cmdFind_Click);
+    connect(m_ui->txtTag, &QLineEdit::returnPressed, this, &frmBrowser::cmdFind_Click);
+    connect(m_ui->cmdStop, &QToolButton::clicked, this, &frmBrowser::cmdStop_Click);
+    connect(m_ui->cmdAddStation, &QPushButton::clicked, this, &frmBrowser::cmdAddStation_Click);
+    connect(m_results, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { lstResults_DblClick(row); });
+    connect(m_page, &PageView::loadStarted, this,
             [this](const QUrl& url) { showStatus(tr("Loading %1 ...").arg(url.toDisplayString())); });
-    connect(brwWebBrowser, &PageView::playlistClicked, this, [this](const QUrl& url) {
+    connect(m_page, &PageView::playlistClicked, this, [this](const QUrl& url) {
         if (m_deps.dropOnStationList)
             m_deps.dropOnStationList(url.toString());
     });
-    connect(brwWebBrowser, &PageView::loadFinished, this, [this](bool, const QString& status) { showStatus(status); });
+    connect(m_page, &PageView::loadFinished, this, [this](bool, const QString& status) { showStatus(status); });
     connect(m_rbFetch, &SearchFetch::started, this,
             [this](const QUrl& url) { showStatus(tr("Searching %1 ...").arg(url.host())); });
     connect(m_rbFetch, &SearchFetch::finished, this, &frmBrowser::showStations);
 
-    resize(760, 540);
-    // Never narrower than the search options need.
-    setMinimumSize(Frame1->minimumSizeHint().width() + twips(400), 300);
+    // Some thirty lines of results, wide enough for the name column.
+    resize(100 * metrics.averageCharWidth(), 30 * metrics.height());
     Form_Load();
 }
 
@@ -273,7 +179,7 @@ frmBrowser::~frmBrowser()
     m_addTimer->stop();
     m_fillTimer->stop();
     ++m_search;
-    for (SearchFetch* fetch : {m_rbFetch, brwWebBrowser->fetch()}) {
+    for (SearchFetch* fetch : {m_rbFetch, m_page->fetch()}) {
         fetch->blockSignals(true);
         fetch->cancel();
     }
@@ -281,80 +187,59 @@ frmBrowser::~frmBrowser()
 
 void frmBrowser::Form_Load()
 {
-    Form_Resize();
-    brwWebBrowser->Navigate(QUrl(QStringLiteral("about:blank")));
-    SearchTypeCombo->setCurrentIndex(Keyword);
-    GenreCombo->setCurrentIndex(0);
+    m_page->Navigate(QUrl(QStringLiteral("about:blank")));
+    m_ui->SearchTypeCombo->setCurrentIndex(Keyword);
+    m_ui->GenreCombo->setCurrentIndex(0);
     SearchTypeCombo_Click();
 }
 
-void frmBrowser::resizeEvent(QResizeEvent* event)
+void frmBrowser::SetSearchType(SearchType type)
 {
-    QWidget::resizeEvent(event);
-    Form_Resize();
-}
-
-void frmBrowser::Form_Resize()
-{
-    const int left = twips(100);
-    Frame1->move(left, twips(100));
-    Frame1->resize(qMax(0, width() - Frame1->x() - twips(300)), Frame1->sizeHint().height());
-    const int top = Frame1->y() + Frame1->height() + twips(60);
-    const int w = qMax(0, width() - twips(200));
-    const int h = qMax(0, height() - (Frame1->y() + Frame1->height() + txtKeyword->height()) - twips(300));
-    brwWebBrowser->setGeometry(left, top, w, h);
-    lstResults->setGeometry(left, top, w, h);
-    // The status line under the page.
-    const int y = top + h + twips(60);
-    const int rowH = cmdAddStation->sizeHint().height();
-    cmdAddStation->setGeometry(left + w - cmdAddStation->sizeHint().width(), y, cmdAddStation->sizeHint().width(),
-                               rowH);
-    prgBusy->setGeometry(cmdAddStation->x() - 130, y, 120, rowH);
-    lblStatus->setGeometry(left, y, qMax(0, prgBusy->x() - left - 8), rowH);
+    m_ui->SearchTypeCombo->setCurrentIndex(type);
 }
 
 void frmBrowser::SearchTypeCombo_Click()
 {
-    const int type = SearchTypeCombo->currentIndex();
+    const int type = m_ui->SearchTypeCombo->currentIndex();
     const bool radioBrowser = type == RadioBrowser;
-    txtKeyword->setEnabled(type == Keyword || radioBrowser);
-    Label2->setText(radioBrowser ? tr("Name :") : tr("Keyword :"));
-    txtKeyword->setAccessibleName(radioBrowser ? tr("Name") : tr("Keyword"));
-    GenreCombo->setEnabled(type == Genre);
-    txtBitrate->setEnabled(!radioBrowser);
-    for (QWidget* w : {static_cast<QWidget*>(txtTag), static_cast<QWidget*>(txtCountry),
-                       static_cast<QWidget*>(CodecCombo), static_cast<QWidget*>(txtMinBitrate)})
+    m_ui->txtKeyword->setEnabled(type == Keyword || radioBrowser);
+    m_ui->Label2->setText(radioBrowser ? tr("Name :") : tr("Keyword :"));
+    m_ui->txtKeyword->setAccessibleName(radioBrowser ? tr("Name") : tr("Keyword"));
+    m_ui->GenreCombo->setEnabled(type == Genre);
+    m_ui->txtBitrate->setEnabled(!radioBrowser);
+    for (QWidget* w : {static_cast<QWidget*>(m_ui->txtTag), static_cast<QWidget*>(m_ui->txtCountry),
+                       static_cast<QWidget*>(m_ui->CodecCombo), static_cast<QWidget*>(m_ui->txtMinBitrate)})
         w->setEnabled(radioBrowser);
-    brwWebBrowser->setVisible(!radioBrowser);
-    lstResults->setVisible(radioBrowser);
-    cmdAddStation->setVisible(radioBrowser);
+    m_page->setVisible(!radioBrowser);
+    m_results->setVisible(radioBrowser);
+    m_ui->cmdAddStation->setVisible(radioBrowser);
 }
 
 RadioBrowserQuery frmBrowser::query() const
 {
     RadioBrowserQuery q;
-    q.name = txtKeyword->text();
-    q.tag = txtTag->text();
-    q.countryCode = txtCountry->text();
-    q.codec = CodecCombo->currentText();
-    q.bitrateMin = txtMinBitrate->text().toInt();
+    q.name = m_ui->txtKeyword->text();
+    q.tag = m_ui->txtTag->text();
+    q.countryCode = m_ui->txtCountry->text();
+    q.codec = m_ui->CodecCombo->currentText();
+    q.bitrateMin = m_ui->txtMinBitrate->text().toInt();
     return q;
 }
 
 void frmBrowser::cmdFind_Click()
 {
-    switch (SearchTypeCombo->currentIndex()) {
+    switch (m_ui->SearchTypeCombo->currentIndex()) {
     case Keyword:
     case Genre: {
-        const QString path = DirectorySearchPath(SearchTypeCombo->currentIndex(), txtKeyword->text(),
-                                                 GenreCombo->currentText(), txtBitrate->text());
-        brwWebBrowser->Navigate(DirectorySearchUrl(DirectoryHost(), path));
+        const QString path = DirectorySearchPath(m_ui->SearchTypeCombo->currentIndex(), m_ui->txtKeyword->text(),
+                                                 m_ui->GenreCombo->currentText(), m_ui->txtBitrate->text());
+        m_page->Navigate(DirectorySearchUrl(DirectoryHost(), path));
         break;
     }
     case RadioBrowser:
         stopSearch();
         m_stations.clear();
-        lstResults->setRowCount(0);
+        m_results->setRowCount(0);
         m_rbFetch->start(RadioBrowserSearchUrl(RadioBrowserHost(), query()));
         break;
     default:
@@ -364,11 +249,11 @@ void frmBrowser::cmdFind_Click()
 
 void frmBrowser::cmdStop_Click()
 {
-    brwWebBrowser->Stop();
+    m_page->Stop();
     m_rbFetch->cancel();
     if (m_reading || Filling()) {
         stopSearch();
-        showStatus(tr("%1 stations are listed; the rest was left out.").arg(lstResults->rowCount()));
+        showStatus(tr("%1 stations are listed; the rest was left out.").arg(m_results->rowCount()));
     }
     if (Adding())
         endAdding(true);
@@ -378,9 +263,9 @@ void frmBrowser::cmdStop_Click()
 // busy while either does, and the status tells of the last event.
 void frmBrowser::showStatus(const QString& status)
 {
-    lblStatus->setText(status);
-    lblStatus->setToolTip(status);
-    const bool on = brwWebBrowser->loading() || Searching() || Adding();
-    prgBusy->setVisible(on);
-    cmdStop->setEnabled(on);
+    m_ui->lblStatus->setText(status);
+    m_ui->lblStatus->setToolTip(status);
+    const bool on = m_page->loading() || Searching() || Adding();
+    m_ui->prgBusy->setVisible(on);
+    m_ui->cmdStop->setEnabled(on);
 }

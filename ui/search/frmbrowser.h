@@ -5,17 +5,14 @@
 #include "ui/search/searchdeps.h"
 
 #include <QWidget>
+#include <memory>
 
 class PageView;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QProgressBar;
-class QPushButton;
 class QTableWidget;
 class QTimer;
-class QToolButton;
+namespace Ui {
+class frmBrowser;
+}
 
 // Makes the search windows known as windows to assistive technologies.
 void InstallSearchWindowAccessibility();
@@ -35,6 +32,8 @@ public:
     explicit frmBrowser(const SearchDeps& deps, QWidget* parent = nullptr);
     ~frmBrowser() override;
 
+    // Shows the search of that type, as if chosen in "Search by".
+    void SetSearchType(SearchType type);
     void SearchTypeCombo_Click();
     void cmdFind_Click();
     void cmdStop_Click();
@@ -61,29 +60,8 @@ public:
     static constexpr int kMaxDraggedStations = 200;
     SearchFetch* RadioBrowserFetch() const { return m_rbFetch; }
 
-    QGroupBox* Frame1 = nullptr;
-    QLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr, *Label4 = nullptr, *Label5 = nullptr;
-    QComboBox* SearchTypeCombo = nullptr;
-    QLineEdit* txtKeyword = nullptr;
-    QComboBox* GenreCombo = nullptr;
-    QLineEdit* txtBitrate = nullptr;
-    QToolButton* cmdFind = nullptr;
-    QToolButton* cmdStop = nullptr;
-    QLabel *lblTag = nullptr, *lblCountry = nullptr, *lblCodec = nullptr, *lblMinBitrate = nullptr;
-    QLineEdit *txtTag = nullptr, *txtCountry = nullptr, *txtMinBitrate = nullptr;
-    QComboBox* CodecCombo = nullptr;
-    PageView* brwWebBrowser = nullptr;
-    QTableWidget* lstResults = nullptr;
-    QLabel* lblStatus = nullptr;
-    QProgressBar* prgBusy = nullptr;
-    QPushButton* cmdAddStation = nullptr;
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
     void Form_Load();
-    void Form_Resize();
     void showStatus(const QString& status);
     void showStations(const SearchFetch::Result& result);
     void addRow(int row);
@@ -95,6 +73,11 @@ private:
     void endAdding(bool stopped);
     RadioBrowserQuery query() const;
 
+    std::unique_ptr<Ui::frmBrowser> m_ui;
+    // The directory's result page and the Radio Browser stations share the
+    // room under the options; one of them is shown.
+    PageView* m_page = nullptr;
+    QTableWidget* m_results = nullptr;
     SearchDeps m_deps;
     SearchFetch* m_rbFetch = nullptr;
     QList<RadioStation> m_stations;

@@ -3,6 +3,7 @@
 // stations, each a batch at a time.
 #include "platform/messages.h"
 #include "ui/search/frmbrowser.h"
+#include "ui_frmbrowser.h"
 
 #include <QElapsedTimer>
 #include <QFutureWatcher>
@@ -90,7 +91,7 @@ void frmBrowser::showStations(const SearchFetch::Result& result)
         m_stations = answer.stations;
         m_skipped = answer.skipped;
         m_fillNext = 0;
-        lstResults->setSortingEnabled(false);
+        m_results->setSortingEnabled(false);
         fillBatch();
     });
     watcher->setFuture(QtConcurrent::run(ParseRadioBrowserStations, result.body));
@@ -102,42 +103,42 @@ void frmBrowser::stopSearch()
     m_reading = false;
     m_fillTimer->stop();
     m_fillNext = m_stations.size();
-    lstResults->setSortingEnabled(true);
+    m_results->setSortingEnabled(true);
 }
 
 void frmBrowser::fillBatch()
 {
     QElapsedTimer clock;
     clock.start();
-    lstResults->setUpdatesEnabled(false);
+    m_results->setUpdatesEnabled(false);
     while (Filling() && clock.elapsed() < kBatchMs) {
         const int end = int(qMin<qsizetype>(m_stations.size(), m_fillNext + 200));
-        lstResults->setRowCount(end);
+        m_results->setRowCount(end);
         for (int i = int(m_fillNext); i < end; ++i) {
             const RadioStation& s = m_stations[i];
             auto* name = new QTableWidgetItem(s.name);
             name->setData(Qt::UserRole, i);
             name->setToolTip(s.url);
-            lstResults->setItem(i, ColName, name);
-            lstResults->setItem(i, ColCodec, new QTableWidgetItem(s.codec));
+            m_results->setItem(i, ColName, name);
+            m_results->setItem(i, ColCodec, new QTableWidgetItem(s.codec));
             auto* bitrate = new QTableWidgetItem;
             bitrate->setData(Qt::DisplayRole, s.bitrate);
-            lstResults->setItem(i, ColBitrate, bitrate);
-            lstResults->setItem(i, ColCountry, new QTableWidgetItem(s.countryCode));
-            lstResults->setItem(i, ColTags, new QTableWidgetItem(s.tags));
+            m_results->setItem(i, ColBitrate, bitrate);
+            m_results->setItem(i, ColCountry, new QTableWidgetItem(s.countryCode));
+            m_results->setItem(i, ColTags, new QTableWidgetItem(s.tags));
             auto* votes = new QTableWidgetItem;
             votes->setData(Qt::DisplayRole, s.votes);
-            lstResults->setItem(i, ColVotes, votes);
+            m_results->setItem(i, ColVotes, votes);
         }
         m_fillNext = end;
     }
-    lstResults->setUpdatesEnabled(true);
+    m_results->setUpdatesEnabled(true);
     if (Filling()) {
         showStatus(tr("Listing the stations ... %1 of %2").arg(m_fillNext).arg(m_stations.size()));
         m_fillTimer->start();
         return;
     }
-    lstResults->setSortingEnabled(true);
+    m_results->setSortingEnabled(true);
     QString status = m_stations.size() == 1 ? tr("1 station found.") : tr("%1 stations found.").arg(m_stations.size());
     if (m_skipped > 0)
         status += tr(" %1 without a stream address left out.").arg(m_skipped);
@@ -146,7 +147,7 @@ void frmBrowser::fillBatch()
 
 const RadioStation* frmBrowser::StationAt(int row) const
 {
-    const QTableWidgetItem* item = lstResults->item(row, ColName);
+    const QTableWidgetItem* item = m_results->item(row, ColName);
     if (!item)
         return nullptr;
     const int index = item->data(Qt::UserRole).toInt();
@@ -177,7 +178,7 @@ void frmBrowser::addRow(int row)
     }
     if (m_deps.appendStation)
         m_deps.appendStation(name, path);
-    lblStatus->setText(tr("\"%1\" was added to the Station List.").arg(name));
+    m_ui->lblStatus->setText(tr("\"%1\" was added to the Station List.").arg(name));
 }
 
 void frmBrowser::cmdAddStation_Click()
@@ -185,7 +186,7 @@ void frmBrowser::cmdAddStation_Click()
     if (Adding())
         return;
     m_addQueue.clear();
-    for (int row : SelectedRows(lstResults)) {
+    for (int row : SelectedRows(m_results)) {
         if (const RadioStation* station = StationAt(row))
             m_addQueue.append(*station);
     }

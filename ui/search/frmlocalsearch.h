@@ -4,13 +4,11 @@
 #include "ui/search/searchdeps.h"
 
 #include <QWidget>
+#include <memory>
 
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
-class QToolButton;
+namespace Ui {
+class frmLocalSearch;
+}
 
 // "Local Preset Searcher": lists the presets of the program's "Presets"
 // folder whose station title contains a keyword, and adds the chosen ones
@@ -19,28 +17,17 @@ class frmLocalSearch : public QWidget {
     Q_OBJECT
 public:
     explicit frmLocalSearch(const SearchDeps& deps, QWidget* parent = nullptr);
+    ~frmLocalSearch() override;
 
     void cmdFind_Click();
     void cmdAdd_Click();
     void FilesList_DblClick();
     QString PresetsFolder() const;
 
-    QGroupBox* Frame1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLineEdit* txtKeyword = nullptr;
-    QToolButton* cmdFind = nullptr;
-    QListWidget* FilesList = nullptr;
-    QPushButton* cmdAdd = nullptr;
-    // Under the list after a search that found nothing: the folder searched.
-    QLabel* lblResult = nullptr;
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
     void Form_Load();
-    void Form_Resize();
 
+    std::unique_ptr<Ui::frmLocalSearch> m_ui;
     SearchDeps m_deps;
     // The presets are read into a configuration of the window's own: a
     // search must not change a recording that runs meanwhile, nor what the

@@ -355,7 +355,7 @@ void DesktopProgram::ShowDirectorySearch()
 void DesktopProgram::ShowRadioBrowserSearch()
 {
     ShowDirectorySearch();
-    m_browser->SearchTypeCombo->setCurrentIndex(frmBrowser::RadioBrowser);
+    m_browser->SetSearchType(frmBrowser::RadioBrowser);
 }
 
 void DesktopProgram::ShowPresetSearch()

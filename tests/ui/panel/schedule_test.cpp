@@ -2,6 +2,7 @@
 // property dialog and the messages, against a scheduler in memory.
 #include "panelfixture.h"
 #include "platform/taskscheduler.h"
+#include "tests/support/widgets/child.h"
 #include "ui/panel/frmtaskproperties.h"
 
 #include <QLabel>
@@ -222,20 +223,25 @@ TEST_F(ScheduleTest, PropertyDialogShowsTheTaskAndDeletesIt)
     ASSERT_TRUE(WaitUntil([&stored] { return stored.has_value(); }));
     ASSERT_TRUE(stored->ok());
     frmTaskProperties dialog(scheduler, stored->task);
-    EXPECT_EQ(dialog.txtName->text(), "Night");
-    EXPECT_EQ(dialog.txtProgram->text(), "/usr/bin/tonquill");
-    EXPECT_EQ(dialog.txtArgument->text(), "a 'b'.tvp");
-    EXPECT_TRUE(dialog.txtStart->text().contains("2026")) << dialog.txtStart->text().toStdString();
-    dialog.cmdDelete->click();
-    ASSERT_TRUE(WaitUntil([&] { return !dialog.lblStatus->text().isEmpty(); }));
-    EXPECT_EQ(dialog.lblStatus->text(), "The task was deleted.");
+    const auto field = [&dialog](const char* name) { return Child<QLineEdit>(&dialog, name)->text(); };
+    EXPECT_EQ(field("txtName"), "Night");
+    EXPECT_EQ(field("txtProgram"), "/usr/bin/tonquill");
+    EXPECT_EQ(field("txtArgument"), "a 'b'.tvp");
+    EXPECT_TRUE(field("txtStart").contains("2026")) << field("txtStart").toStdString();
+    auto* deleteTask = Child<QPushButton>(&dialog, "cmdDelete");
+    auto* status = Child<QLabel>(&dialog, "lblStatus");
+    deleteTask->click();
+    ASSERT_TRUE(WaitUntil([&] { return !status->text().isEmpty(); }));
+    EXPECT_EQ(status->text(), "The task was deleted.");
     EXPECT_TRUE(scheduler.tasks.isEmpty());
-    EXPECT_FALSE(dialog.cmdDelete->isEnabled());
+    EXPECT_FALSE(deleteTask->isEnabled());
     // A second delete of the same task is refused and may be tried again.
     frmTaskProperties again(scheduler, stored->task);
-    again.cmdDelete->click();
-    EXPECT_FALSE(again.cmdDelete->isEnabled()) << "pressed once while the scheduler answers";
-    ASSERT_TRUE(WaitUntil([&] { return !again.lblStatus->text().isEmpty(); }));
-    EXPECT_EQ(again.lblStatus->text(), "The task could not be deleted: no such task");
-    EXPECT_TRUE(again.cmdDelete->isEnabled());
+    deleteTask = Child<QPushButton>(&again, "cmdDelete");
+    status = Child<QLabel>(&again, "lblStatus");
+    deleteTask->click();
+    EXPECT_FALSE(deleteTask->isEnabled()) << "pressed once while the scheduler answers";
+    ASSERT_TRUE(WaitUntil([&] { return !status->text().isEmpty(); }));
+    EXPECT_EQ(status->text(), "The task could not be deleted: no such task");
+    EXPECT_TRUE(deleteTask->isEnabled());
 }

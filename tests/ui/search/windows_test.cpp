@@ -5,11 +5,12 @@
 #include "sources/pagereduce.h"
 #include "sources/radiobrowserclicks.h"
 #include "tests/sources/scriptedserver.h"
+#include "tests/support/widgets/appfont.h"
+#include "tests/support/widgets/child.h"
 #include "ui/panel/frmaddstation.h"
 #include "ui/search/frmbrowser.h"
 #include "ui/search/frmlocalsearch.h"
 #include "ui/search/pageview.h"
-#include "tests/support/widgets/appfont.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -23,6 +24,7 @@
 #include <QTableWidget>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <optional>
 #include <zlib.h>
 
 namespace {
@@ -76,6 +78,31 @@ QByteArray pathOf(const QByteArray& request)
 
 } // namespace
 
+// The search window's controls, found by their names.
+struct BrowserControls {
+    explicit BrowserControls(const QWidget* w)
+        : brwWebBrowser(Child<PageView>(w, "brwWebBrowser")), lstResults(Child<QTableWidget>(w, "lstResults")),
+          lblStatus(Child<QLabel>(w, "lblStatus")), prgBusy(Child<QProgressBar>(w, "prgBusy")),
+          SearchTypeCombo(Child<QComboBox>(w, "SearchTypeCombo")), GenreCombo(Child<QComboBox>(w, "GenreCombo")),
+          txtKeyword(Child<QLineEdit>(w, "txtKeyword")), txtBitrate(Child<QLineEdit>(w, "txtBitrate")),
+          cmdFind(Child<QToolButton>(w, "cmdFind")), cmdStop(Child<QToolButton>(w, "cmdStop")),
+          cmdAddStation(Child<QPushButton>(w, "cmdAddStation")), Frame1(Child<QGroupBox>(w, "Frame1"))
+    {
+    }
+    PageView* brwWebBrowser;
+    QTableWidget* lstResults;
+    QLabel* lblStatus;
+    QProgressBar* prgBusy;
+    QComboBox* SearchTypeCombo;
+    QComboBox* GenreCombo;
+    QLineEdit* txtKeyword;
+    QLineEdit* txtBitrate;
+    QToolButton* cmdFind;
+    QToolButton* cmdStop;
+    QPushButton* cmdAddStation;
+    QGroupBox* Frame1;
+};
+
 class SearchWindows : public PanelFixture {
 protected:
     void SetUp() override
@@ -114,19 +141,21 @@ protected:
         return *window;
     }
 
+    BrowserControls ui() const { return BrowserControls(window.get()); }
+
     bool searchRadioBrowser()
     {
-        browser().SearchTypeCombo->setCurrentIndex(frmBrowser::RadioBrowser);
+        browser().SetSearchType(frmBrowser::RadioBrowser);
         const int before = server->requests.size();
-        window->cmdFind->click();
+        ui().cmdFind->click();
         return WaitUntil([&] { return server->requests.size() > before && !window->Searching(); });
     }
 
     QStringList column(int col) const
     {
         QStringList out;
-        for (int r = 0; r < window->lstResults->rowCount(); ++r)
-            out << window->lstResults->item(r, col)->text();
+        for (int r = 0; r < ui().lstResults->rowCount(); ++r)
+            out << ui().lstResults->item(r, col)->text();
         return out;
     }
 
@@ -142,50 +171,51 @@ protected:
 TEST_F(SearchWindows, TheDirectoryPageIsFetchedAsTypedAndShownWithoutScripts)
 {
     frmBrowser& w = browser();
+    const BrowserControls ctl(&w);
     EXPECT_EQ(w.windowTitle(), "ShoutCast Searcher");
-    EXPECT_EQ(w.brwWebBrowser->pageUrl().toString(), "about:blank");
-    EXPECT_TRUE(w.txtKeyword->isEnabled());
-    EXPECT_FALSE(w.GenreCombo->isEnabled());
-    w.txtKeyword->setText("rock");
-    w.txtBitrate->setText("128");
-    w.cmdFind->click();
-    EXPECT_TRUE(w.prgBusy->isVisibleTo(&w));
-    ASSERT_TRUE(WaitUntil([&] { return w.brwWebBrowser->toPlainText().contains("results"); }));
-    EXPECT_EQ(w.lblStatus->text(), "Done.");
-    EXPECT_FALSE(w.prgBusy->isVisibleTo(&w));
-    EXPECT_TRUE(w.brwWebBrowser->toPlainText().contains(QString::fromUtf8("Café results")));
-    EXPECT_FALSE(w.brwWebBrowser->toPlainText().contains("hidden"));
+    EXPECT_EQ(ctl.brwWebBrowser->pageUrl().toString(), "about:blank");
+    EXPECT_TRUE(ctl.txtKeyword->isEnabled());
+    EXPECT_FALSE(ctl.GenreCombo->isEnabled());
+    ctl.txtKeyword->setText("rock");
+    ctl.txtBitrate->setText("128");
+    ctl.cmdFind->click();
+    EXPECT_TRUE(ctl.prgBusy->isVisibleTo(&w));
+    ASSERT_TRUE(WaitUntil([&] { return ctl.brwWebBrowser->toPlainText().contains("results"); }));
+    EXPECT_EQ(ctl.lblStatus->text(), "Done.");
+    EXPECT_FALSE(ctl.prgBusy->isVisibleTo(&w));
+    EXPECT_TRUE(ctl.brwWebBrowser->toPlainText().contains(QString::fromUtf8("Café results")));
+    EXPECT_FALSE(ctl.brwWebBrowser->toPlainText().contains("hidden"));
     EXPECT_TRUE(server->requests.last().startsWith("GET /directory/?s=rock&numresult=20&maxbitrate=128&startat=0 "));
     EXPECT_TRUE(server->requests.last().contains("User-Agent: Tonquill/")) << server->requests.last().constData();
     // A link on the page stands for its full address (what a drag carries).
-    EXPECT_EQ(w.brwWebBrowser->resolve("/sbin/tunein-station.pls?id=7").toString(),
+    EXPECT_EQ(ctl.brwWebBrowser->resolve("/sbin/tunein-station.pls?id=7").toString(),
               server->base() + "/sbin/tunein-station.pls?id=7");
 
     // A clicked link is followed in the view, one to a playlist goes to the
     // station list, one that is not a web address goes nowhere.
-    emit w.brwWebBrowser->anchorClicked(QUrl("javascript:go()"));
-    emit w.brwWebBrowser->anchorClicked(QUrl("/sbin/tunein-station.pls?id=7"));
+    emit ctl.brwWebBrowser->anchorClicked(QUrl("javascript:go()"));
+    emit ctl.brwWebBrowser->anchorClicked(QUrl("/sbin/tunein-station.pls?id=7"));
     EXPECT_EQ(dropped, QStringList{server->base() + "/sbin/tunein-station.pls?id=7"});
-    emit w.brwWebBrowser->anchorClicked(QUrl("/sbin/more?id=7"));
-    ASSERT_TRUE(WaitUntil([&] { return server->requests.size() == 2 && !w.brwWebBrowser->loading(); }));
+    emit ctl.brwWebBrowser->anchorClicked(QUrl("/sbin/more?id=7"));
+    ASSERT_TRUE(WaitUntil([&] { return server->requests.size() == 2 && !ctl.brwWebBrowser->loading(); }));
     EXPECT_TRUE(server->requests.last().startsWith("GET /sbin/more?id=7 "));
-    EXPECT_EQ(w.lblStatus->text(), "The server answered with error 404.");
-    EXPECT_EQ(w.brwWebBrowser->toPlainText(), "no");
+    EXPECT_EQ(ctl.lblStatus->text(), "The server answered with error 404.");
+    EXPECT_EQ(ctl.brwWebBrowser->toPlainText(), "no");
 
     // A huge page is cut and what came is shown. The last page (an error
     // page too) goes at once when the next search starts.
-    w.txtKeyword->setText("huge");
-    w.cmdFind->click();
-    EXPECT_EQ(w.brwWebBrowser->toPlainText(), "");
-    ASSERT_TRUE(WaitUntil([&] { return w.brwWebBrowser->toPlainText().startsWith("huge"); }));
-    EXPECT_EQ(w.lblStatus->text(), "The answer was too large; only its beginning was read.");
+    ctl.txtKeyword->setText("huge");
+    ctl.cmdFind->click();
+    EXPECT_EQ(ctl.brwWebBrowser->toPlainText(), "");
+    ASSERT_TRUE(WaitUntil([&] { return ctl.brwWebBrowser->toPlainText().startsWith("huge"); }));
+    EXPECT_EQ(ctl.lblStatus->text(), "The answer was too large; only its beginning was read.");
 
-    w.SearchTypeCombo->setCurrentIndex(frmBrowser::Genre);
-    EXPECT_FALSE(w.txtKeyword->isEnabled());
-    EXPECT_TRUE(w.GenreCombo->isEnabled());
-    w.GenreCombo->setCurrentIndex(26);
-    w.cmdFind->click();
-    ASSERT_TRUE(WaitUntil([&] { return server->requests.size() == 4 && !w.brwWebBrowser->loading(); }));
+    ctl.SearchTypeCombo->setCurrentIndex(frmBrowser::Genre);
+    EXPECT_FALSE(ctl.txtKeyword->isEnabled());
+    EXPECT_TRUE(ctl.GenreCombo->isEnabled());
+    ctl.GenreCombo->setCurrentIndex(26);
+    ctl.cmdFind->click();
+    ASSERT_TRUE(WaitUntil([&] { return server->requests.size() == 4 && !ctl.brwWebBrowser->loading(); }));
     EXPECT_TRUE(server->requests.last().startsWith("GET /directory/?sgenre=Acid%20Jazz&maxbitrate=128&startat=0 "));
 }
 
@@ -197,10 +227,10 @@ TEST_F(SearchWindows, ResultRowsAreAsTallAsTheirTextAtLargeFonts)
         const ScopedApplicationFont size(points);
         window.reset();
         ASSERT_TRUE(searchRadioBrowser());
-        const QFontMetrics metrics(window->lstResults->font());
-        ASSERT_GT(window->lstResults->rowCount(), 0);
-        for (int r = 0; r < window->lstResults->rowCount(); ++r)
-            EXPECT_GE(window->lstResults->rowHeight(r), metrics.lineSpacing() + 2) << r;
+        const QFontMetrics metrics(ui().lstResults->font());
+        ASSERT_GT(ui().lstResults->rowCount(), 0);
+        for (int r = 0; r < ui().lstResults->rowCount(); ++r)
+            EXPECT_GE(ui().lstResults->rowHeight(r), metrics.lineSpacing() + 2) << r;
     }
 }
 
@@ -208,26 +238,27 @@ TEST_F(SearchWindows, RadioBrowserResultsAreSortableAndAddedAsPlaylistFiles)
 {
     ASSERT_TRUE(searchRadioBrowser());
     frmBrowser& w = *window;
+    const BrowserControls ctl(&w);
     // Every column is in view: the short ones fit their contents, the name
     // and the tags share the rest.
     w.show();
-    QHeaderView* header = w.lstResults->horizontalHeader();
+    QHeaderView* header = ctl.lstResults->horizontalHeader();
     int total = 0;
     for (int c = 0; c < header->count(); ++c) {
         total += header->sectionSize(c);
         if (c == frmBrowser::ColName || c == frmBrowser::ColTags)
             continue;
-        const QFontMetrics metrics(w.lstResults->font());
-        for (int r = 0; r < w.lstResults->rowCount(); ++r)
-            EXPECT_GT(header->sectionSize(c), metrics.horizontalAdvance(w.lstResults->item(r, c)->text())) << c;
+        const QFontMetrics metrics(ctl.lstResults->font());
+        for (int r = 0; r < ctl.lstResults->rowCount(); ++r)
+            EXPECT_GT(header->sectionSize(c), metrics.horizontalAdvance(ctl.lstResults->item(r, c)->text())) << c;
     }
-    EXPECT_LE(total, w.lstResults->viewport()->width());
+    EXPECT_LE(total, ctl.lstResults->viewport()->width());
     EXPECT_GT(header->sectionSize(frmBrowser::ColName), header->sectionSize(frmBrowser::ColCodec));
     EXPECT_TRUE(server->requests.last().startsWith(
         "GET /json/stations/search?name=World&order=votes&reverse=true&limit=100&hidebroken=true "));
-    EXPECT_EQ(w.lblStatus->text(), "2 stations found.");
+    EXPECT_EQ(ctl.lblStatus->text(), "2 stations found.");
     EXPECT_EQ(column(frmBrowser::ColName), QStringList({"Beta Jazz", "Alpha/Rock FM"}));
-    w.lstResults->sortByColumn(frmBrowser::ColBitrate, Qt::DescendingOrder);
+    ctl.lstResults->sortByColumn(frmBrowser::ColBitrate, Qt::DescendingOrder);
     EXPECT_EQ(column(frmBrowser::ColBitrate), QStringList({"320", "64"}));
 
     w.lstResults_DblClick(0);
@@ -244,8 +275,8 @@ TEST_F(SearchWindows, RadioBrowserResultsAreSortableAndAddedAsPlaylistFiles)
     ASSERT_TRUE(WaitUntil([&] { return panel->txtStreamTitle->text() == "Alpha/Rock FM"; }))
         << messages.messages.join('\n').toStdString();
 
-    w.lstResults->selectAll();
-    w.cmdAddStation->click();
+    ctl.lstResults->selectAll();
+    ctl.cmdAddStation->click();
     ASSERT_TRUE(WaitUntil([&] { return !w.Adding(); }));
     ASSERT_EQ(added.size(), 3);
     EXPECT_EQ(added[1].first, "Alpha/Rock FM");
@@ -275,9 +306,9 @@ TEST_F(SearchWindows, FailedAnswersLeaveAClearStatusAndAnEmptyTable)
     for (const Case& c : cases) {
         stationAnswer = c.reply;
         ASSERT_TRUE(searchRadioBrowser()) << c.status;
-        EXPECT_TRUE(window->lblStatus->text().startsWith(c.status)) << window->lblStatus->text().toStdString();
-        EXPECT_EQ(window->lstResults->rowCount(), 0);
-        EXPECT_FALSE(window->cmdStop->isEnabled());
+        EXPECT_TRUE(ui().lblStatus->text().startsWith(c.status)) << ui().lblStatus->text().toStdString();
+        EXPECT_EQ(ui().lstResults->rowCount(), 0);
+        EXPECT_FALSE(ui().cmdStop->isEnabled());
     }
 }
 
@@ -285,30 +316,31 @@ TEST_F(SearchWindows, AStalledServerCanBeCancelledOrTimesOutWhileTheWindowWorks)
 {
     stationAnswer.silent = true;
     frmBrowser& w = browser();
-    w.SearchTypeCombo->setCurrentIndex(frmBrowser::RadioBrowser);
-    w.cmdFind->click();
+    const BrowserControls ctl(&w);
+    ctl.SearchTypeCombo->setCurrentIndex(frmBrowser::RadioBrowser);
+    ctl.cmdFind->click();
     ASSERT_TRUE(WaitUntil([&] { return server->requests.size() == 1; }));
-    EXPECT_TRUE(w.lblStatus->text().startsWith("Searching 127.0.0.1")) << w.lblStatus->text().toStdString();
-    EXPECT_TRUE(w.cmdStop->isEnabled());
+    EXPECT_TRUE(ctl.lblStatus->text().startsWith("Searching 127.0.0.1")) << ctl.lblStatus->text().toStdString();
+    EXPECT_TRUE(ctl.cmdStop->isEnabled());
     // The window goes on answering: the directory page loads meanwhile.
-    w.SearchTypeCombo->setCurrentIndex(frmBrowser::Keyword);
-    w.cmdFind->click();
-    ASSERT_TRUE(WaitUntil([&] { return w.brwWebBrowser->toPlainText().contains("results"); }));
+    ctl.SearchTypeCombo->setCurrentIndex(frmBrowser::Keyword);
+    ctl.cmdFind->click();
+    ASSERT_TRUE(WaitUntil([&] { return ctl.brwWebBrowser->toPlainText().contains("results"); }));
     EXPECT_TRUE(w.RadioBrowserFetch()->running());
-    w.cmdStop->click();
+    ctl.cmdStop->click();
     EXPECT_FALSE(w.RadioBrowserFetch()->running());
-    EXPECT_EQ(w.lblStatus->text(), "The search was cancelled.");
-    EXPECT_FALSE(w.prgBusy->isVisibleTo(&w));
+    EXPECT_EQ(ctl.lblStatus->text(), "The search was cancelled.");
+    EXPECT_FALSE(ctl.prgBusy->isVisibleTo(&w));
 
     w.RadioBrowserFetch()->setStallMs(200);
-    w.SearchTypeCombo->setCurrentIndex(frmBrowser::RadioBrowser);
-    w.cmdFind->click();
+    ctl.SearchTypeCombo->setCurrentIndex(frmBrowser::RadioBrowser);
+    ctl.cmdFind->click();
     ASSERT_TRUE(WaitUntil([&] { return !w.RadioBrowserFetch()->running(); }));
-    EXPECT_EQ(w.lblStatus->text(), "The server did not answer in time; the search was stopped.");
+    EXPECT_EQ(ctl.lblStatus->text(), "The server did not answer in time; the search was stopped.");
 
     // Closed for good in the middle of a search and a page load.
-    w.cmdFind->click();
-    emit w.brwWebBrowser->anchorClicked(QUrl("/directory/stall"));
+    ctl.cmdFind->click();
+    emit ctl.brwWebBrowser->anchorClicked(QUrl("/directory/stall"));
     ASSERT_TRUE(WaitUntil([&] { return server->requests.size() == 5; }));
     window.reset();
     RunPendingEvents();
@@ -329,32 +361,35 @@ TEST_F(SearchWindows, PresetsAreFoundByTitleAndAddedInListOrder)
     ASSERT_TRUE(WriteAll(folder + "e.tvp", "Broken World\r\nnot a playlist\r\nSONGNAMEONLY\r\n%DEFDIR%\r\n0\r\n0\r\n"));
 
     frmLocalSearch w(deps);
+    auto* list = Child<QListWidget>(&w, "FilesList");
+    auto* keyword = Child<QLineEdit>(&w, "txtKeyword");
+    auto* find = Child<QToolButton>(&w, "cmdFind");
     EXPECT_EQ(w.windowTitle(), "Local Preset Searcher");
-    EXPECT_EQ(w.FilesList->count(), 0);
-    w.txtKeyword->setText("world");
-    w.cmdFind->click();
+    EXPECT_EQ(list->count(), 0);
+    keyword->setText("world");
+    find->click();
     // The broken preset says what is wrong with it; the search goes on.
     EXPECT_EQ(messages.messages.size(), 1);
     // Listed by title, in file order; the file is the tool tip.
     const QStringList found{folder + "a.tvp", folder + "c.tvp", folder + "e.tvp"};
     QStringList listed, tips;
-    for (int i = 0; i < w.FilesList->count(); ++i) {
-        listed << w.FilesList->item(i)->text();
-        tips << w.FilesList->item(i)->toolTip();
+    for (int i = 0; i < list->count(); ++i) {
+        listed << list->item(i)->text();
+        tips << list->item(i)->toolTip();
     }
     EXPECT_EQ(listed, QStringList({"WORLD MUSIC", "Worldwide Beats", "Broken World"}));
     EXPECT_EQ(tips, found);
 
-    w.txtKeyword->clear();
-    w.cmdFind->click();
-    EXPECT_EQ(w.FilesList->count(), 4);
+    keyword->clear();
+    find->click();
+    EXPECT_EQ(list->count(), 4);
 
-    w.txtKeyword->setText("world");
-    w.cmdFind->click();
-    w.FilesList->item(1)->setSelected(true);
-    w.FilesList->item(0)->setSelected(true);
-    w.FilesList->item(2)->setSelected(true);
-    w.cmdAdd->click();
+    keyword->setText("world");
+    find->click();
+    list->item(1)->setSelected(true);
+    list->item(0)->setSelected(true);
+    list->item(2)->setSelected(true);
+    Child<QPushButton>(&w, "cmdAdd")->click();
     ASSERT_EQ(added.size(), 3);
     EXPECT_EQ(added[0], qMakePair(QString("WORLD MUSIC"), QString("http://127.0.0.1:1/world_music.pls")));
     EXPECT_EQ(added[1].first, "Worldwide Beats");
@@ -386,37 +421,51 @@ TEST_F(SearchWindows, AnEmptyResultNamesTheFolderSearched)
                                  QByteArray(row.preset) +
                                      "\r\nhttp://127.0.0.1:1/x.pls\r\nSONGNAMEONLY\r\n%DEFDIR%\r\n0\r\n0\r\n"));
         frmLocalSearch w(deps);
-        w.txtKeyword->setText(row.keyword);
-        w.cmdFind->click();
-        EXPECT_EQ(w.FilesList->count(), row.result.isEmpty() ? 1 : 0);
-        EXPECT_EQ(w.lblResult->isHidden(), row.result.isEmpty());
+        Child<QLineEdit>(&w, "txtKeyword")->setText(row.keyword);
+        Child<QToolButton>(&w, "cmdFind")->click();
+        const auto* list = Child<QListWidget>(&w, "FilesList");
+        const auto* result = Child<QLabel>(&w, "lblResult");
+        EXPECT_EQ(list->count(), row.result.isEmpty() ? 1 : 0);
+        EXPECT_EQ(result->isHidden(), row.result.isEmpty());
         if (!row.result.isEmpty())
-            EXPECT_EQ(w.lblResult->text(), row.result);
+            EXPECT_EQ(result->text(), row.result);
     }
     EXPECT_TRUE(messages.messages.isEmpty());
 }
 
-// Window width and height in twips at 15 to the pixel: the group keeps 300
-// (with its left) from the right edge, the page or list 200, and the page
-// or list ends 300 above the bottom less the keyword box's height.
+// The options keep to the window's width, the results take all the height
+// the options and the status line leave, at any window size.
 TEST_F(SearchWindows, ResizingKeepsTheGroupAndTheResultsToTheWindow)
 {
     frmLocalSearch presets(deps);
     presets.show();
     browser().show();
-    for (const QSize size : {QSize(800, 600), QSize(900, 320), QSize(1200, 900)}) {
-        browser().resize(size);
-        presets.resize(size);
-        const frmBrowser& b = *window;
-        const int bottom = b.Frame1->y() + b.Frame1->height() + b.txtKeyword->height();
-        EXPECT_EQ(b.Frame1->width(), size.width() - b.Frame1->x() - 20);
-        EXPECT_EQ(b.brwWebBrowser->width(), size.width() - 13);
-        EXPECT_EQ(b.brwWebBrowser->height(), size.height() - bottom - 20);
-        EXPECT_EQ(b.lstResults->geometry(), b.brwWebBrowser->geometry());
-        const int listBottom = presets.Frame1->y() + presets.Frame1->height() + presets.txtKeyword->height();
-        EXPECT_EQ(presets.Frame1->width(), size.width() - 20);
-        EXPECT_EQ(presets.FilesList->width(), size.width() - 13);
-        EXPECT_EQ(presets.FilesList->height(), size.height() - listBottom - 20);
+    const BrowserControls ctl = ui();
+    const struct {
+        QWidget* window;
+        QWidget* group;
+        QWidget* results;
+    } rows[] = {
+        {window.get(), ctl.Frame1, ctl.brwWebBrowser},
+        {&presets, Child<QGroupBox>(&presets, "Frame1"), Child<QListWidget>(&presets, "FilesList")},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.window->objectName().toStdString());
+        std::optional<int> rest;
+        for (const QSize size : {QSize(800, 600), QSize(900, 320), QSize(1200, 900)}) {
+            row.window->resize(size);
+            ASSERT_EQ(row.window->size(), size);
+            const QRect group = row.group->geometry(), results = row.results->geometry();
+            EXPECT_TRUE(row.window->rect().contains(group));
+            EXPECT_TRUE(row.window->rect().contains(results));
+            EXPECT_GT(group.width(), size.width() * 9 / 10);
+            EXPECT_EQ(results.left(), group.left());
+            EXPECT_EQ(results.width(), group.width());
+            EXPECT_GT(results.top(), group.bottom());
+            if (!rest)
+                rest = size.height() - results.height();
+            EXPECT_EQ(size.height() - results.height(), *rest);
+        }
     }
 }
 
@@ -433,7 +482,7 @@ TEST_F(SearchWindows, TheAddStationDialogAddsOnlyAfterOK)
             frmAddStation* dialog = panel->findChild<frmAddStation*>();
             ASSERT_NE(dialog, nullptr);
             ok ? dialog->OKCommand_Click() : dialog->CancelCommand_Click();
-            tag = dialog->OKCommand->property("Tag").toString();
+            tag = Child<QPushButton>(dialog, "OKCommand")->property("Tag").toString();
         });
         panel->cmdAddtoList_Click();
         EXPECT_EQ(tag, ok ? "1" : "");
@@ -471,19 +520,20 @@ TEST_F(SearchWindows, HostilePagesAreShownReducedAndDecoded)
          "end", false},
     };
     frmBrowser& w = browser();
+    const BrowserControls ctl(&w);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         pageAnswer = c.reply;
-        w.brwWebBrowser->clear();
-        w.txtKeyword->setText("hostile");
-        w.cmdFind->click();
+        ctl.brwWebBrowser->clear();
+        ctl.txtKeyword->setText("hostile");
+        ctl.cmdFind->click();
         ASSERT_TRUE(
-            WaitUntil([&] { return !w.brwWebBrowser->loading() && !w.brwWebBrowser->toPlainText().isEmpty(); }));
-        EXPECT_EQ(w.lblStatus->text(), c.status);
-        const QString text = w.brwWebBrowser->toPlainText();
+            WaitUntil([&] { return !ctl.brwWebBrowser->loading() && !ctl.brwWebBrowser->toPlainText().isEmpty(); }));
+        EXPECT_EQ(ctl.lblStatus->text(), c.status);
+        const QString text = ctl.brwWebBrowser->toPlainText();
         EXPECT_TRUE(text.startsWith(c.shows)) << text.left(100).toStdString();
         EXPECT_EQ(text.endsWith(PageCutNote()), c.cut);
-        EXPECT_LE(w.brwWebBrowser->document()->blockCount(), PageLimits::kMaxLines + 1);
+        EXPECT_LE(ctl.brwWebBrowser->document()->blockCount(), PageLimits::kMaxLines + 1);
     }
 }
 
@@ -511,8 +561,8 @@ TEST_F(SearchWindows, BrokenAnswersSayWhatHappened)
         SCOPED_TRACE(c.what);
         stationAnswer = c.reply;
         ASSERT_TRUE(searchRadioBrowser());
-        EXPECT_TRUE(window->lblStatus->text().startsWith(c.status)) << window->lblStatus->text().toStdString();
-        EXPECT_FALSE(window->lblStatus->text().contains("error 200"));
+        EXPECT_TRUE(ui().lblStatus->text().startsWith(c.status)) << ui().lblStatus->text().toStdString();
+        EXPECT_FALSE(ui().lblStatus->text().contains("error 200"));
         EXPECT_TRUE(messages.messages.isEmpty());
     }
 }
@@ -534,15 +584,16 @@ TEST_F(SearchWindows, ManyStationsAreAddedInBatchesWithOneMessageForAllFailures)
     stationAnswer = http("200 OK", "application/json", json + "]");
     ASSERT_TRUE(searchRadioBrowser());
     frmBrowser& w = *window;
-    ASSERT_EQ(w.lstResults->rowCount(), 312);
-    w.lstResults->selectAll();
-    w.cmdAddStation->click();
+    const BrowserControls ctl(&w);
+    ASSERT_EQ(ctl.lstResults->rowCount(), 312);
+    ctl.lstResults->selectAll();
+    ctl.cmdAddStation->click();
     // The window works on while the files are written.
     EXPECT_TRUE(w.Adding());
-    EXPECT_TRUE(w.cmdStop->isEnabled());
+    EXPECT_TRUE(ctl.cmdStop->isEnabled());
     ASSERT_TRUE(WaitUntil([&] { return !w.Adding(); }, 60000));
     EXPECT_EQ(added.size(), 300);
-    EXPECT_EQ(w.lblStatus->text(), "300 stations were added to the Station List.");
+    EXPECT_EQ(ctl.lblStatus->text(), "300 stations were added to the Station List.");
     ASSERT_EQ(messages.messages.size(), 1);
     EXPECT_TRUE(messages.messages[0].startsWith("12 of 312 stations could not be added:\nSame: No free file name"))
         << messages.messages[0].toStdString();
@@ -550,10 +601,10 @@ TEST_F(SearchWindows, ManyStationsAreAddedInBatchesWithOneMessageForAllFailures)
 
     // Stop ends the adding where it is.
     added.clear();
-    w.cmdAddStation->click();
+    ctl.cmdAddStation->click();
     ASSERT_TRUE(w.Adding());
-    w.cmdStop->click();
+    ctl.cmdStop->click();
     EXPECT_FALSE(w.Adding());
     EXPECT_LT(added.size(), 300);
-    EXPECT_TRUE(w.lblStatus->text().endsWith("Adding was stopped."));
+    EXPECT_TRUE(ctl.lblStatus->text().endsWith("Adding was stopped."));
 }
