@@ -2,6 +2,7 @@
 // property dialog and the messages, against a scheduler in memory.
 #include "panelfixture.h"
 #include "platform/taskscheduler.h"
+#include "tests/support/widgets/control.h"
 #include "ui/panel/frmtaskproperties.h"
 
 #include <QLabel>
@@ -39,9 +40,9 @@ protected:
     }
     void schedule(const QString& date, const QString& time, const QString& argument)
     {
-        panel->txtDateofMonthTask->setText(date);
-        panel->txtTimeTask->setText(time);
-        panel->txtURLTask->setText(argument);
+        Control<QLineEdit>(panel.get(), "txtDateofMonthTask")->setText(date);
+        Control<QLineEdit>(panel.get(), "txtTimeTask")->setText(time);
+        Control<QLineEdit>(panel.get(), "txtURLTask")->setText(argument);
         addTask();
     }
     // Clicks "Add Task" and waits until the prompt loop has ended: the
@@ -49,7 +50,7 @@ protected:
     void addTask()
     {
         const bool named = !answers.isEmpty();
-        panel->cmdAddTask->click();
+        Control<QToolButton>(panel.get(), "cmdAddTask")->click();
         EXPECT_EQ(panel->AddingTask(), named);
         ASSERT_TRUE(WaitUntil([this] { return !panel->AddingTask(); }, 20000));
     }
@@ -161,9 +162,9 @@ TEST_F(ScheduleTest, TheNameIsAskedAgainOnlyOnceTheWarningIsClosed)
     scheduler.tasks = {existing};
     messages.holdDismissals = true;
     answers = {QStringLiteral("Taken"), QStringLiteral("Fresh")};
-    panel->txtDateofMonthTask->setText(QStringLiteral("12/24/2026"));
-    panel->txtTimeTask->setText(QStringLiteral("18:30"));
-    panel->cmdAddTask->click();
+    Control<QLineEdit>(panel.get(), "txtDateofMonthTask")->setText(QStringLiteral("12/24/2026"));
+    Control<QLineEdit>(panel.get(), "txtTimeTask")->setText(QStringLiteral("18:30"));
+    Control<QToolButton>(panel.get(), "cmdAddTask")->click();
     ASSERT_TRUE(WaitUntil([this] { return messages.held.size() == 1; }));
     EXPECT_EQ(prompts.size(), 1);
     EXPECT_TRUE(panel->AddingTask());
@@ -196,7 +197,8 @@ TEST_F(ScheduleTest, ProposedStartIsFiveMinutesAheadAndAccepted)
         scheduler.tasks.clear();
         messages.messages.clear();
         open();
-        const QString date = panel->txtDateofMonthTask->text(), time = panel->txtTimeTask->text();
+        const QString date = Control<QLineEdit>(panel.get(), "txtDateofMonthTask")->text(),
+                      time = Control<QLineEdit>(panel.get(), "txtTimeTask")->text();
         EXPECT_EQ(date, c.locale.toString(expected.date(), QLocale::ShortFormat));
         EXPECT_EQ(time, c.locale.toString(expected.time(), QLocale::ShortFormat));
         EXPECT_EQ(ParseTaskDate(date, c.locale), expected.date());

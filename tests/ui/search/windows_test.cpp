@@ -5,11 +5,12 @@
 #include "sources/pagereduce.h"
 #include "sources/radiobrowserclicks.h"
 #include "tests/sources/scriptedserver.h"
+#include "tests/support/widgets/appfont.h"
+#include "tests/support/widgets/control.h"
 #include "ui/panel/frmaddstation.h"
 #include "ui/search/frmbrowser.h"
 #include "ui/search/frmlocalsearch.h"
 #include "ui/search/pageview.h"
-#include "tests/support/widgets/appfont.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -239,9 +240,10 @@ TEST_F(SearchWindows, RadioBrowserResultsAreSortableAndAddedAsPlaylistFiles)
     // The panel takes the file like any playlist: its title comes from it.
     open();
     panel->AppendStation(added[0].first, added[0].second);
-    panel->lstViewSongList->setCurrentItem(panel->lstViewSongList->topLevelItem(panel->StationCount() - 1));
+    Control<QTreeWidget>(panel.get(), "lstViewSongList")
+        ->setCurrentItem(Control<QTreeWidget>(panel.get(), "lstViewSongList")->topLevelItem(panel->StationCount() - 1));
     panel->lstViewSongList_DblClick();
-    ASSERT_TRUE(WaitUntil([&] { return panel->txtStreamTitle->text() == "Alpha/Rock FM"; }))
+    ASSERT_TRUE(WaitUntil([&] { return Control<QLineEdit>(panel.get(), "txtStreamTitle")->text() == "Alpha/Rock FM"; }))
         << messages.messages.join('\n').toStdString();
 
     w.lstResults->selectAll();
