@@ -69,7 +69,7 @@ void frmRecord::buildPages()
         unseen->hide();
 
     auto* radio = new StationsPage;
-    auto* advanced = new OptionsPage(m_deps.messages);
+    auto* advanced = new OptionsPage;
     auto* other = new OtherPage;
     m_radio = radio->m_ui.get();
     m_advanced = advanced->m_ui.get();
@@ -125,6 +125,8 @@ void frmRecord::connectAdvancedPage()
     for (QCheckBox* box : {a->chkTimed, a->chkShutdown, a->chkListenOn, a->chkStartPaused, a->chkCleanup})
         connect(box, &QCheckBox::clicked, this, [this] { PanelEdited = true; });
     connect(a->txtBaseLineName, &QLineEdit::textChanged, this, [this] { PanelEdited = true; });
+    for (ASpinnerBox* spinner : {a->spnTimeInMinutes, a->spnRecordingDays})
+        spinner->setMessageService(m_deps.messages);
     a->spnTimeInMinutes->txtSpin()->installEventFilter(this);
     m_keptMinutes = new KeptSpinnerValue(a->spnTimeInMinutes);
     m_keptDays = new KeptSpinnerValue(a->spnRecordingDays);

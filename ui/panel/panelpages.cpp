@@ -9,48 +9,51 @@
 #include <QLineEdit>
 #include <QStyle>
 
-StationsPage::StationsPage(QWidget* parent) : QGroupBox(parent), m_ui(std::make_unique<Ui::StationsPage>())
+namespace {
+
+// What a form cannot say: set up once its controls are made.
+void finish(QWidget*, Ui::StationsPage& ui)
 {
-    m_ui->setupUi(this);
-    m_ui->lstViewSongList->viewport()->setAcceptDrops(true);
+    ui.lstViewSongList->viewport()->setAcceptDrops(true);
 }
 
-StationsPage::~StationsPage() = default;
-
-OptionsPage::OptionsPage(IMessageService* messages, QWidget* parent)
-    : QGroupBox(parent), m_ui(std::make_unique<Ui::OptionsPage>())
+void finish(QWidget*, Ui::OptionsPage& ui)
 {
-    m_ui->setupUi(this);
     // The spinner's own text box is what a screen reader lands on.
-    for (ASpinnerBox* spinner : {m_ui->spnTimeInMinutes, m_ui->spnRecordingDays}) {
+    for (ASpinnerBox* spinner : {ui.spnTimeInMinutes, ui.spnRecordingDays}) {
         spinner->txtSpin()->setAccessibleName(spinner->accessibleName());
         spinner->setMax(99999);
-        spinner->setMessageService(messages);
     }
 }
 
-OptionsPage::~OptionsPage() = default;
-
-OtherPage::OtherPage(QWidget* parent) : QGroupBox(parent), m_ui(std::make_unique<Ui::OtherPage>())
+void finish(QWidget* page, Ui::OtherPage& ui)
 {
-    m_ui->setupUi(this);
-    m_ui->cmdPathToSave->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
-    m_ui->cmdAddTask->setIcon(style()->standardIcon(QStyle::SP_FileDialogNewFolder));
-    m_ui->txtURLTask->setCursorPosition(0);
+    ui.cmdPathToSave->setIcon(page->style()->standardIcon(QStyle::SP_DirOpenIcon));
+    ui.cmdAddTask->setIcon(page->style()->standardIcon(QStyle::SP_FileDialogNewFolder));
+    ui.txtURLTask->setCursorPosition(0);
     // A warning red that stands out from the window's own ground, light or dark.
-    QLabel* problem = m_ui->lblSavePathProblem;
-    QPalette warning = problem->palette();
+    QPalette warning = ui.lblSavePathProblem->palette();
     const bool dark = warning.color(QPalette::Window).lightness() < 128;
     warning.setColor(QPalette::WindowText, dark ? QColor(0xff, 0x8a, 0x80) : QColor(0xb0, 0x00, 0x00));
-    problem->setPalette(warning);
-    problem->hide();
+    ui.lblSavePathProblem->setPalette(warning);
+    ui.lblSavePathProblem->hide();
 }
 
-OtherPage::~OtherPage() = default;
+void finish(QWidget*, Ui::AboutPage&)
+{
+}
 
-AboutPage::AboutPage(QWidget* parent) : QGroupBox(parent), m_ui(std::make_unique<Ui::AboutPage>())
+} // namespace
+
+template <class Form> PanelPage<Form>::PanelPage(QWidget* parent) : QGroupBox(parent), m_ui(std::make_unique<Form>())
 {
     m_ui->setupUi(this);
+    finish(this, *m_ui);
 }
 
-AboutPage::~AboutPage() = default;
+template <class Form> PanelPage<Form>::~PanelPage() = default;
+
+template class PanelPage<Ui::StationsPage>;
+template class PanelPage<Ui::OptionsPage>;
+template class PanelPage<Ui::OtherPage>;
+template class PanelPage<Ui::AboutPage>;
