@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QStackedWidget>
+#include <QToolButton>
 #include <QTreeWidget>
 
 using FontSizesTest = PanelFixture;
@@ -38,15 +39,21 @@ TEST_F(FontSizesTest, StationNamesInAnyScriptAreWholeInTheirRows)
     }
 }
 
-// Every control of every page is whole at a large font (and, run with
-// QT_SCALE_FACTOR=2, on a high-density screen): inside its parent and no
-// smaller than the least its text needs.
+// Every control of every page, and the column of buttons beside them, is
+// whole at a large font (and, run with QT_SCALE_FACTOR=2, on a high-density
+// screen): inside its parent and no smaller than the least its text needs.
 TEST_F(FontSizesTest, EveryPageShowsItsControlsWhole)
 {
     for (const int points : {10, 16}) {
         const ScopedApplicationFont size(points);
         open();
         panel->show();
+        // The column of picture buttons: captions are never cut short.
+        for (const char* name :
+             {"cmdRadio", "cmdAdvanced", "cmdOther", "cmdAbout", "cmdTools", "cmdSearch", "cmdHelp"}) {
+            const auto* button = Control<QToolButton>(panel.get(), name);
+            EXPECT_GE(button->width(), button->sizeHint().width()) << points << " pt, " << name;
+        }
         auto* pages = Control<QStackedWidget>(panel.get(), "pages");
         ASSERT_EQ(pages->count(), 4);
         for (int page = 0; page < pages->count(); ++page) {
