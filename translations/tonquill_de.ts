@@ -9,6 +9,17 @@
     </message>
 </context>
 <context>
+    <name>AboutPage</name>
+    <message>
+        <source>About Tonquill</source>
+        <translation>Über Tonquill</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;Tonquill 2.01&lt;/h3&gt;&lt;p&gt;Tonquill records internet radio: it connects to SHOUTcast and Icecast MP3 streams and writes one MP3 file per song, cut where the station&apos;s title changes, or a dated archive, or one single file. Finished songs get an ID3v1 tag, old archives are deleted after the days you choose, and you can listen to the stream while it is recorded.&lt;/p&gt;&lt;p&gt;Recordings start from this panel, from preset files (.tvp), from the command line or at a set time; the recording display and the icon in the notification area control them. Discwright, from the Tools menu, makes audio CDs of your recordings.&lt;/p&gt;&lt;p&gt;Tonquill is free software under the GNU General Public License, version 3 or later. It comes with no warranty.&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;Tonquill 2.01&lt;/h3&gt;&lt;p&gt;Tonquill nimmt Internetradio auf: Es verbindet sich mit SHOUTcast- und Icecast-MP3-Streams und schreibt eine MP3-Datei je Titel, geschnitten dort, wo der Titel des Senders wechselt, oder ein datiertes Archiv oder eine einzige Datei. Fertige Titel erhalten ein ID3v1-Tag, alte Archive werden nach der gewählten Zahl von Tagen gelöscht, und Sie können den Stream anhören, während er aufgenommen wird.&lt;/p&gt;&lt;p&gt;Aufnahmen starten von diesem Fenster aus, aus Vorlagendateien (.tvp), von der Befehlszeile oder zu einer festgelegten Zeit; die Aufnahmeanzeige und das Symbol im Benachrichtigungsbereich steuern sie. Discwright im Menü Werkzeuge brennt Audio-CDs aus Ihren Aufnahmen.&lt;/p&gt;&lt;p&gt;Tonquill ist freie Software unter der GNU General Public License, Version 3 oder später. Es gibt keine Garantie.&lt;/p&gt;</translation>
+    </message>
+</context>
+<context>
     <name>DesktopNotifier</name>
     <message>
         <source>Saved</source>
@@ -48,6 +59,136 @@
     <message>
         <source>less than</source>
         <translation>weniger, als</translation>
+    </message>
+</context>
+<context>
+    <name>OptionsPage</name>
+    <message>
+        <source>Advanced Options</source>
+        <translation>Erweiterte Optionen</translation>
+    </message>
+    <message>
+        <source>Recordings</source>
+        <translation>Aufnahmen</translation>
+    </message>
+    <message>
+        <source>Use External Player</source>
+        <translation>Externen Player verwenden</translation>
+    </message>
+    <message>
+        <source>External player</source>
+        <translation>Externer Player</translation>
+    </message>
+    <message>
+        <source>Browse for the external player</source>
+        <translation>Externen Player auswählen</translation>
+    </message>
+    <message>
+        <source>Timed Recording</source>
+        <translation>Zeitgesteuerte Aufnahme</translation>
+    </message>
+    <message>
+        <source>Time of Recording (in minutes):</source>
+        <translation>Dauer der Aufnahme (in Minuten):</translation>
+    </message>
+    <message>
+        <source>Exit when timed recording is finished!</source>
+        <translation>Beenden, wenn die zeitgesteuerte Aufnahme fertig ist!</translation>
+    </message>
+    <message>
+        <source>Listen to Stream</source>
+        <translation>Stream anhören</translation>
+    </message>
+    <message>
+        <source>Start Paused</source>
+        <translation>Pausiert starten</translation>
+    </message>
+    <message>
+        <source>Cut songs in the silence between them</source>
+        <translation>Titel in der Stille zwischen ihnen schneiden</translation>
+    </message>
+    <message>
+        <source>Write ID3v2 tags</source>
+        <translation>ID3v2-Tags schreiben</translation>
+    </message>
+    <message>
+        <source>Notify of saved songs</source>
+        <translation>Über gespeicherte Titel benachrichtigen</translation>
+    </message>
+    <message>
+        <source>Notify of connection problems</source>
+        <translation>Über Verbindungsprobleme benachrichtigen</translation>
+    </message>
+    <message>
+        <source>Date Mode</source>
+        <translation>Datumsmodus</translation>
+    </message>
+    <message>
+        <source>Delete archives after a specified time</source>
+        <translation>Archive nach einer festgelegten Zeit löschen</translation>
+    </message>
+    <message>
+        <source>Days to keep recordings:</source>
+        <translation>Tage, die Aufnahmen behalten werden:</translation>
+    </message>
+    <message>
+        <source>Archive File Header:</source>
+        <translation>Kopf der Archivdatei:</translation>
+    </message>
+</context>
+<context>
+    <name>OtherPage</name>
+    <message>
+        <source>Other</source>
+        <translation>Sonstiges</translation>
+    </message>
+    <message>
+        <source>Save MP3s to:</source>
+        <translation>MP3-Dateien speichern in:</translation>
+    </message>
+    <message>
+        <source>Browse</source>
+        <translation>Durchsuchen</translation>
+    </message>
+    <message>
+        <source>Title:</source>
+        <translation>Titel:</translation>
+    </message>
+    <message>
+        <source>Capture as stream titles</source>
+        <translation>Nach Titeln des Streams aufnehmen</translation>
+    </message>
+    <message>
+        <source>Capture as a dated archive</source>
+        <translation>Als datiertes Archiv aufnehmen</translation>
+    </message>
+    <message>
+        <source>Capture as a single file</source>
+        <translation>Als einzelne Datei aufnehmen</translation>
+    </message>
+    <message>
+        <source>Fake Internet Explorer as web agent</source>
+        <translation>Als Internet Explorer ausgeben</translation>
+    </message>
+    <message>
+        <source>Scheduler</source>
+        <translation>Planer</translation>
+    </message>
+    <message>
+        <source>Time:</source>
+        <translation>Zeit:</translation>
+    </message>
+    <message>
+        <source>Date:</source>
+        <translation>Datum:</translation>
+    </message>
+    <message>
+        <source>Play :</source>
+        <translation>Abspielen:</translation>
+    </message>
+    <message>
+        <source>Add Task</source>
+        <translation>Aufgabe hinzufügen</translation>
     </message>
 </context>
 <context>
@@ -193,6 +334,49 @@
     <message>
         <source>Next file: %1</source>
         <translation>Nächste Datei: %1</translation>
+    </message>
+</context>
+<context>
+    <name>StationsPage</name>
+    <message>
+        <source>Control Panel</source>
+        <translation>Bedienfeld</translation>
+    </message>
+    <message>
+        <source>Stations</source>
+        <translation>Sender</translation>
+    </message>
+    <message>
+        <source>Add Station</source>
+        <translation>Sender hinzufügen</translation>
+    </message>
+    <message>
+        <source>Edit Station</source>
+        <translation>Sender bearbeiten</translation>
+    </message>
+    <message>
+        <source>Remove Station</source>
+        <translation>Sender entfernen</translation>
+    </message>
+    <message>
+        <source>Preview/Listen</source>
+        <translation>Vorhören/Anhören</translation>
+    </message>
+    <message>
+        <source>Open Preset File</source>
+        <translation>Vorlagendatei öffnen</translation>
+    </message>
+    <message>
+        <source>Save Preset File</source>
+        <translation>Vorlagendatei speichern</translation>
+    </message>
+    <message>
+        <source>Record</source>
+        <translation>Aufnehmen</translation>
+    </message>
+    <message>
+        <source>Connecting... Please Wait...</source>
+        <translation>Verbinde ... Bitte warten ...</translation>
     </message>
 </context>
 <context>
@@ -579,24 +763,8 @@
         <translation>OK</translation>
     </message>
     <message>
-        <source>Control Panel</source>
-        <translation>Bedienfeld</translation>
-    </message>
-    <message>
-        <source>Stations</source>
-        <translation>Sender</translation>
-    </message>
-    <message>
-        <source>Preview/Listen</source>
-        <translation>Vorhören/Anhören</translation>
-    </message>
-    <message>
         <source>Edit Station</source>
         <translation>Sender bearbeiten</translation>
-    </message>
-    <message>
-        <source>Remove Station</source>
-        <translation>Sender entfernen</translation>
     </message>
     <message>
         <source>Add Station</source>
@@ -613,106 +781,6 @@
     <message>
         <source>Record</source>
         <translation>Aufnehmen</translation>
-    </message>
-    <message>
-        <source>Connecting... Please Wait...</source>
-        <translation>Verbinde ... Bitte warten ...</translation>
-    </message>
-    <message>
-        <source>Recordings</source>
-        <translation>Aufnahmen</translation>
-    </message>
-    <message>
-        <source>Use External Player</source>
-        <translation>Externen Player verwenden</translation>
-    </message>
-    <message>
-        <source>External player</source>
-        <translation>Externer Player</translation>
-    </message>
-    <message>
-        <source>Browse for the external player</source>
-        <translation>Externen Player auswählen</translation>
-    </message>
-    <message>
-        <source>Timed Recording</source>
-        <translation>Zeitgesteuerte Aufnahme</translation>
-    </message>
-    <message>
-        <source>Time of Recording (in minutes):</source>
-        <translation>Dauer der Aufnahme (in Minuten):</translation>
-    </message>
-    <message>
-        <source>Exit when timed recording is finished!</source>
-        <translation>Beenden, wenn die zeitgesteuerte Aufnahme fertig ist!</translation>
-    </message>
-    <message>
-        <source>Listen to Stream</source>
-        <translation>Stream anhören</translation>
-    </message>
-    <message>
-        <source>Start Paused</source>
-        <translation>Pausiert starten</translation>
-    </message>
-    <message>
-        <source>Cut songs in the silence between them</source>
-        <translation>Titel in der Stille zwischen ihnen schneiden</translation>
-    </message>
-    <message>
-        <source>Write ID3v2 tags</source>
-        <translation>ID3v2-Tags schreiben</translation>
-    </message>
-    <message>
-        <source>Date Mode</source>
-        <translation>Datumsmodus</translation>
-    </message>
-    <message>
-        <source>Delete archives after a specified time</source>
-        <translation>Archive nach einer festgelegten Zeit löschen</translation>
-    </message>
-    <message>
-        <source>Days to keep recordings:</source>
-        <translation>Tage, die Aufnahmen behalten werden:</translation>
-    </message>
-    <message>
-        <source>Archive File Header:</source>
-        <translation>Kopf der Archivdatei:</translation>
-    </message>
-    <message>
-        <source>Other</source>
-        <translation>Sonstiges</translation>
-    </message>
-    <message>
-        <source>Save MP3s to:</source>
-        <translation>MP3-Dateien speichern in:</translation>
-    </message>
-    <message>
-        <source>Browse</source>
-        <translation>Durchsuchen</translation>
-    </message>
-    <message>
-        <source>Title:</source>
-        <translation>Titel:</translation>
-    </message>
-    <message>
-        <source>Capture as stream titles</source>
-        <translation>Nach Titeln des Streams aufnehmen</translation>
-    </message>
-    <message>
-        <source>Capture as a dated archive</source>
-        <translation>Als datiertes Archiv aufnehmen</translation>
-    </message>
-    <message>
-        <source>Capture as a single file</source>
-        <translation>Als einzelne Datei aufnehmen</translation>
-    </message>
-    <message>
-        <source>Fake Internet Explorer as web agent</source>
-        <translation>Als Internet Explorer ausgeben</translation>
-    </message>
-    <message>
-        <source>&lt;h3&gt;Tonquill 2.01&lt;/h3&gt;&lt;p&gt;Tonquill records internet radio: it connects to SHOUTcast and Icecast MP3 streams and writes one MP3 file per song, cut where the station&apos;s title changes, or a dated archive, or one single file. Finished songs get an ID3v1 tag, old archives are deleted after the days you choose, and you can listen to the stream while it is recorded.&lt;/p&gt;&lt;p&gt;Recordings start from this panel, from preset files (.tvp), from the command line or at a set time; the recording display and the icon in the notification area control them. Discwright, from the Tools menu, makes audio CDs of your recordings.&lt;/p&gt;&lt;p&gt;Tonquill is free software under the GNU General Public License, version 3 or later. It comes with no warranty.&lt;/p&gt;</source>
-        <translation>&lt;h3&gt;Tonquill 2.01&lt;/h3&gt;&lt;p&gt;Tonquill nimmt Internetradio auf: Es verbindet sich mit SHOUTcast- und Icecast-MP3-Streams und schreibt eine MP3-Datei je Titel, geschnitten dort, wo der Titel des Senders wechselt, oder ein datiertes Archiv oder eine einzige Datei. Fertige Titel erhalten ein ID3v1-Tag, alte Archive werden nach der gewählten Zahl von Tagen gelöscht, und Sie können den Stream anhören, während er aufgenommen wird.&lt;/p&gt;&lt;p&gt;Aufnahmen starten von diesem Fenster aus, aus Vorlagendateien (.tvp), von der Befehlszeile oder zu einer festgelegten Zeit; die Aufnahmeanzeige und das Symbol im Benachrichtigungsbereich steuern sie. Discwright im Menü Werkzeuge brennt Audio-CDs aus Ihren Aufnahmen.&lt;/p&gt;&lt;p&gt;Tonquill ist freie Software unter der GNU General Public License, Version 3 oder später. Es gibt keine Garantie.&lt;/p&gt;</translation>
     </message>
     <message>
         <source>&amp;File</source>
@@ -903,18 +971,6 @@
         <translation>%1 „%2“ ist nicht lesbar. Brechen Sie ab, geben Sie in der Gruppe Planer %1 wie in „%3“ ein und fügen Sie die Aufgabe erneut hinzu.</translation>
     </message>
     <message>
-        <source>Time:</source>
-        <translation>Zeit:</translation>
-    </message>
-    <message>
-        <source>Date:</source>
-        <translation>Datum:</translation>
-    </message>
-    <message>
-        <source>Play :</source>
-        <translation>Abspielen:</translation>
-    </message>
-    <message>
         <source>Add Task</source>
         <translation>Aufgabe hinzufügen</translation>
     </message>
@@ -997,14 +1053,6 @@
     <message>
         <source>Radio Browser</source>
         <translation>Radio Browser</translation>
-    </message>
-    <message>
-        <source>Notify of saved songs</source>
-        <translation>Über gespeicherte Titel benachrichtigen</translation>
-    </message>
-    <message>
-        <source>Notify of connection problems</source>
-        <translation>Über Verbindungsprobleme benachrichtigen</translation>
     </message>
 </context>
 <context>

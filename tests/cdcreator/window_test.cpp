@@ -7,7 +7,7 @@
 #include "cdcreator/timetext.h"
 #include "fakerecorder.h"
 #include "tests/support/eventwait.h"
-#include "tests/support/widgets/child.h"
+#include "tests/support/widgets/control.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -31,17 +31,17 @@ namespace {
 // The window's controls, found by their names.
 struct WindowControls {
     explicit WindowControls(const QObject* w)
-        : CmbDevice(Child<QComboBox>(w, "CmbDevice")), CmbSpeeds(Child<QComboBox>(w, "CmbSpeeds")),
-          ChkBuf(Child<QCheckBox>(w, "ChkBuf")), Option1(Child<QRadioButton>(w, "Option1")),
-          Option2(Child<QRadioButton>(w, "Option2")), Text1(Child<QLineEdit>(w, "Text1")),
-          List1(Child<QueueList>(w, "List1")), Text2(Child<QLabel>(w, "Text2")),
-          Command1(Child<QPushButton>(w, "Command1")), Command2(Child<QPushButton>(w, "Command2")),
-          Command3(Child<QPushButton>(w, "Command3")), Command4(Child<QPushButton>(w, "Command4")),
-          prog(Child<QProgressBar>(w, "prog")), LabelTrack(Child<QLabel>(w, "LabelTrack")),
-          LabelBytes(Child<QLabel>(w, "LabelBytes")), LabelTime(Child<QLabel>(w, "LabelTime")),
-          LabelElapsed(Child<QLabel>(w, "LabelElapsed")), LabelStatus(Child<QLabel>(w, "LabelStatus")),
-          StatPanel1(Child<QLabel>(w, "StatPanel1")), timeScale(Child<TimeScale>(w, "TimeScale")),
-          TimerBurnProgress(Child<QTimer>(w, "TimerBurnProgress"))
+        : CmbDevice(Control<QComboBox>(w, "CmbDevice")), CmbSpeeds(Control<QComboBox>(w, "CmbSpeeds")),
+          ChkBuf(Control<QCheckBox>(w, "ChkBuf")), Option1(Control<QRadioButton>(w, "Option1")),
+          Option2(Control<QRadioButton>(w, "Option2")), Text1(Control<QLineEdit>(w, "Text1")),
+          List1(Control<QueueList>(w, "List1")), Text2(Control<QLabel>(w, "Text2")),
+          Command1(Control<QPushButton>(w, "Command1")), Command2(Control<QPushButton>(w, "Command2")),
+          Command3(Control<QPushButton>(w, "Command3")), Command4(Control<QPushButton>(w, "Command4")),
+          prog(Control<QProgressBar>(w, "prog")), LabelTrack(Control<QLabel>(w, "LabelTrack")),
+          LabelBytes(Control<QLabel>(w, "LabelBytes")), LabelTime(Control<QLabel>(w, "LabelTime")),
+          LabelElapsed(Control<QLabel>(w, "LabelElapsed")), LabelStatus(Control<QLabel>(w, "LabelStatus")),
+          StatPanel1(Control<QLabel>(w, "StatPanel1")), timeScale(Control<TimeScale>(w, "TimeScale")),
+          TimerBurnProgress(Control<QTimer>(w, "TimerBurnProgress"))
     {
     }
     QComboBox* CmbDevice;

@@ -1,69 +1,39 @@
-// The control panel's window: the button column, the four pages and the menus.
+// The control panel's window: the button column, the four m_ui->pages and the menus.
 #include "ui/panel/frmrecord.h"
 
 #include "config/usersettings.h"
-#include "ui/controls/aspinnerbox.h"
-#include "ui/panel/frmaddstation.h"
-#include "ui/panel/songrulesgroup.h"
-#include "ui/shell/desktopshell.h"
 #include "recorder/frmmp3.h"
 #include "sources/urigrabber.h"
+#include "ui/controls/aspinnerbox.h"
+#include "ui/panel/frmaddstation.h"
+#include "ui/panel/panelpages.h"
+#include "ui/shell/desktopshell.h"
+#include "ui_frmrecord.h"
+#include "ui_optionspage.h"
+#include "ui_otherpage.h"
+#include "ui_stationspage.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStackedWidget>
 #include <QStyle>
-#include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 const QString frmRecord::kCaption = QStringLiteral("Tonquill v2.01");
 const QString frmRecord::kWebSite = QStringLiteral("https://tonquill.org/");
 int frmRecord::PanelOpenMode = 0;
 
-namespace {
-
-QPushButton* pushButton(const char* name, const QString& caption, QWidget* parent)
+frmRecord::frmRecord(const PanelDeps& deps, QWidget* parent)
+    : QMainWindow(parent), m_deps(deps), m_ui(std::make_unique<Ui::frmRecord>())
 {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    return b;
-}
-
-QCheckBox* checkBox(const char* name, const QString& caption, QWidget* parent)
-{
-    auto* c = new QCheckBox(caption, parent);
-    c->setObjectName(QLatin1String(name));
-    return c;
-}
-
-QLabel* label(const char* name, const QString& caption, QWidget* parent)
-{
-    auto* l = new QLabel(caption, parent);
-    l->setObjectName(QLatin1String(name));
-    return l;
-}
-
-}  // namespace
-
-frmRecord::frmRecord(const PanelDeps& deps, QWidget* parent) : QMainWindow(parent), m_deps(deps)
-{
+    m_ui->setupUi(this);
     setWindowTitle(kCaption);
-    setObjectName(QStringLiteral("frmRecord"));
     URIGrabber = new ctlURIGrabber(m_deps.clock, m_deps.messages, this);
     connect(URIGrabber, &ctlURIGrabber::Done, this, &frmRecord::ctlURIGrabber_Done);
     connect(URIGrabber, &ctlURIGrabber::Error, this, &frmRecord::ctlURIGrabber_Error);
@@ -87,305 +57,95 @@ frmRecord::~frmRecord() = default;
 
 void frmRecord::buildPages()
 {
-    auto* central = new QWidget(this);
-    central->setObjectName(QStringLiteral("central"));
-    auto* row = new QHBoxLayout(central);
+    const std::pair<QToolButton*, QStyle::StandardPixmap> pictures[] = {
+        {m_ui->cmdRadio, QStyle::SP_MediaPlay},        {m_ui->cmdAdvanced, QStyle::SP_FileDialogDetailedView},
+        {m_ui->cmdOther, QStyle::SP_DirIcon},          {m_ui->cmdAbout, QStyle::SP_MessageBoxInformation},
+        {m_ui->cmdTools, QStyle::SP_DriveCDIcon},      {m_ui->cmdSearch, QStyle::SP_FileDialogContentsView},
+        {m_ui->cmdHelp, QStyle::SP_MessageBoxQuestion}};
+    for (const auto& [button, pixmap] : pictures)
+        button->setIcon(style()->standardIcon(pixmap));
+    m_ui->txtPlaylist->setText(frmAddStation::kDefaultUrl);
+    for (QWidget* unseen : std::initializer_list<QWidget*>{m_ui->txtPlaylist, m_ui->cmdOK, m_ui->PlayList})
+        unseen->hide();
 
-    // The column of picture buttons.
-    auto* column = new QVBoxLayout;
-    auto pictureButton = [&](const char* name, const QString& caption, QStyle::StandardPixmap pixmap) {
-        auto* b = new QToolButton(central);
-        b->setObjectName(QLatin1String(name));
-        b->setText(caption);
-        b->setToolTip(caption);
-        b->setAccessibleName(caption);
-        b->setIcon(style()->standardIcon(pixmap));
-        b->setIconSize(QSize(24, 24));
-        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        b->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-        b->setMinimumWidth(118);
-        column->addWidget(b);
-        return b;
-    };
-    cmdRadio = pictureButton("cmdRadio", tr("Main Control Panel"), QStyle::SP_MediaPlay);
-    cmdAdvanced = pictureButton("cmdAdvanced", tr("Advanced Options"), QStyle::SP_FileDialogDetailedView);
-    cmdOther = pictureButton("cmdOther", tr("Other Options"), QStyle::SP_DirIcon);
-    cmdAbout = pictureButton("cmdAbout", tr("About Tonquill"), QStyle::SP_MessageBoxInformation);
-    cmdTools = pictureButton("cmdTools", tr("Tools"), QStyle::SP_DriveCDIcon);
-    cmdSearch = pictureButton("cmdSearch", tr("Search"), QStyle::SP_FileDialogContentsView);
-    cmdHelp = pictureButton("cmdHelp", tr("Help"), QStyle::SP_MessageBoxQuestion);
-    column->addStretch();
-    row->addLayout(column);
+    auto* radio = new StationsPage;
+    auto* advanced = new OptionsPage;
+    auto* other = new OtherPage;
+    m_radio = radio->m_ui.get();
+    m_advanced = advanced->m_ui.get();
+    m_other = other->m_ui.get();
+    for (QWidget* page : std::initializer_list<QWidget*>{radio, advanced, other, new AboutPage})
+        m_ui->pages->addWidget(page);
+    connectRadioPage();
+    connectAdvancedPage();
+    connectOtherPage();
 
-    pages = new QStackedWidget(central);
-    pages->setObjectName(QStringLiteral("pages"));
-    row->addWidget(pages, 1);
-    buildRadioPage();
-    buildAdvancedPage();
-    buildOtherPage();
-    buildAboutPage();
-
-    // Never seen: the address being accepted, its accept button and the
-    // addresses of the station list.
-    txtPlaylist = new QLineEdit(frmAddStation::kDefaultUrl, central);
-    txtPlaylist->setObjectName(QStringLiteral("txtPlaylist"));
-    txtPlaylist->setAccessibleName(tr("Station URL"));
-    txtPlaylist->hide();
-    cmdOK = pushButton("cmdOK", tr("OK"), central);
-    cmdOK->hide();
-    PlayList = new QListWidget(central);
-    PlayList->setObjectName(QStringLiteral("PlayList"));
-    PlayList->hide();
-
-    setCentralWidget(central);
-    setAcceptDrops(true);
-
-    connect(cmdRadio, &QToolButton::clicked, this, [this] { ShowPage(0); });
-    connect(cmdAdvanced, &QToolButton::clicked, this, [this] { ShowPage(1); });
-    connect(cmdOther, &QToolButton::clicked, this, [this] { ShowPage(2); });
-    connect(cmdAbout, &QToolButton::clicked, this, [this] { ShowPage(3); });
-    connect(cmdHelp, &QToolButton::clicked, this, &frmRecord::cmdHelp_Click);
-    connect(cmdOK, &QPushButton::clicked, this, &frmRecord::cmdOK_Click);
+    connect(m_ui->cmdRadio, &QToolButton::clicked, this, [this] { ShowPage(0); });
+    connect(m_ui->cmdAdvanced, &QToolButton::clicked, this, [this] { ShowPage(1); });
+    connect(m_ui->cmdOther, &QToolButton::clicked, this, [this] { ShowPage(2); });
+    connect(m_ui->cmdAbout, &QToolButton::clicked, this, [this] { ShowPage(3); });
+    connect(m_ui->cmdHelp, &QToolButton::clicked, this, &frmRecord::cmdHelp_Click);
+    connect(m_ui->cmdOK, &QPushButton::clicked, this, &frmRecord::cmdOK_Click);
 }
 
-void frmRecord::buildRadioPage()
+void frmRecord::connectRadioPage()
 {
-    RadioFrame = new QGroupBox(tr("Control Panel"));
-    RadioFrame->setObjectName(QStringLiteral("RadioFrame"));
-    auto* grid = new QGridLayout(RadioFrame);
-    lstViewSongList = new QTreeWidget(RadioFrame);
-    lstViewSongList->setObjectName(QStringLiteral("lstViewSongList"));
-    lstViewSongList->setAccessibleName(tr("Stations"));
-    lstViewSongList->setHeaderLabels({tr("Stations")});
-    lstViewSongList->setRootIsDecorated(false);
-    lstViewSongList->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    lstViewSongList->setUniformRowHeights(true);
-    lstViewSongList->setContextMenuPolicy(Qt::CustomContextMenu);
-    lstViewSongList->setAcceptDrops(true);
-    lstViewSongList->viewport()->setAcceptDrops(true);
-    lstViewSongList->setDragDropMode(QAbstractItemView::DropOnly);
-    grid->addWidget(lstViewSongList, 0, 0, 1, 4);
-
-    cmdPreview = pushButton("cmdPreview", tr("Preview/Listen"), RadioFrame);
-    cmdEdit = pushButton("cmdEdit", tr("Edit Station"), RadioFrame);
-    cmdRemoveList = pushButton("cmdRemoveList", tr("Remove Station"), RadioFrame);
-    cmdAddtoList = pushButton("cmdAddtoList", tr("Add Station"), RadioFrame);
-    cmdSave = pushButton("cmdSave", tr("Save Preset File"), RadioFrame);
-    cmdLoadConfiguration = pushButton("cmdLoadConfiguration", tr("Open Preset File"), RadioFrame);
-    cmdRecord = pushButton("cmdRecord", tr("Record"), RadioFrame);
-    grid->addWidget(cmdAddtoList, 1, 0);
-    grid->addWidget(cmdEdit, 1, 1);
-    grid->addWidget(cmdRemoveList, 1, 2);
-    grid->addWidget(cmdPreview, 1, 3);
-    grid->addWidget(cmdLoadConfiguration, 2, 0);
-    grid->addWidget(cmdSave, 2, 1);
-    grid->addWidget(cmdRecord, 2, 3);
-    lblConnecting = label("lblConnecting", tr("Connecting... Please Wait..."), RadioFrame);
-    lblConnecting->setAcceptDrops(true);
-    grid->addWidget(lblConnecting, 3, 0, 1, 4);
-    pages->addWidget(RadioFrame);
-
-    connect(cmdPreview, &QPushButton::clicked, this, &frmRecord::cmdPreview_Click);
-    connect(cmdEdit, &QPushButton::clicked, this, &frmRecord::cmdEdit_Click);
-    connect(cmdRemoveList, &QPushButton::clicked, this, &frmRecord::cmdRemoveList_Click);
-    connect(cmdAddtoList, &QPushButton::clicked, this, &frmRecord::cmdAddtoList_Click);
-    connect(cmdSave, &QPushButton::clicked, this, &frmRecord::cmdSave_Click);
-    connect(cmdLoadConfiguration, &QPushButton::clicked, this, &frmRecord::cmdLoadConfiguration_Click);
-    connect(cmdRecord, &QPushButton::clicked, this, &frmRecord::cmdRecord_Click);
-    connect(lstViewSongList, &QTreeWidget::itemDoubleClicked, this, [this] { lstViewSongList_DblClick(); });
-    connect(lstViewSongList, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    const auto* r = m_radio;
+    connect(r->cmdPreview, &QPushButton::clicked, this, &frmRecord::cmdPreview_Click);
+    connect(r->cmdEdit, &QPushButton::clicked, this, &frmRecord::cmdEdit_Click);
+    connect(r->cmdRemoveList, &QPushButton::clicked, this, &frmRecord::cmdRemoveList_Click);
+    connect(r->cmdAddtoList, &QPushButton::clicked, this, &frmRecord::cmdAddtoList_Click);
+    connect(r->cmdSave, &QPushButton::clicked, this, &frmRecord::cmdSave_Click);
+    connect(r->cmdLoadConfiguration, &QPushButton::clicked, this, &frmRecord::cmdLoadConfiguration_Click);
+    connect(r->cmdRecord, &QPushButton::clicked, this, &frmRecord::cmdRecord_Click);
+    connect(r->lstViewSongList, &QTreeWidget::itemDoubleClicked, this, [this] { lstViewSongList_DblClick(); });
+    connect(r->lstViewSongList, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         // The pop-up offers play and record exactly when their buttons do.
-        mnuPlay->setEnabled(cmdPreview->isEnabled());
-        mnuRecord->setEnabled(cmdRecord->isEnabled());
-        mnuPlaylist->popup(lstViewSongList->viewport()->mapToGlobal(at));
+        mnuPlay->setEnabled(m_radio->cmdPreview->isEnabled());
+        mnuRecord->setEnabled(m_radio->cmdRecord->isEnabled());
+        mnuPlaylist->popup(m_radio->lstViewSongList->viewport()->mapToGlobal(at));
     });
 }
 
-void frmRecord::buildAdvancedPage()
+void frmRecord::connectAdvancedPage()
 {
-    AdvancedFrame = new QGroupBox(tr("Advanced Options"));
-    AdvancedFrame->setObjectName(QStringLiteral("AdvancedFrame"));
-    auto* page = new QVBoxLayout(AdvancedFrame);
-
-    fraRecordings = new QGroupBox(tr("Recordings"), AdvancedFrame);
-    fraRecordings->setObjectName(QStringLiteral("fraRecordings"));
-    auto* rec = new QGridLayout(fraRecordings);
-    chkUseEnternal = checkBox("chkUseEnternal", tr("Use External Player"), fraRecordings);
-    txtExternalPlayer = new QLineEdit(fraRecordings);
-    txtExternalPlayer->setObjectName(QStringLiteral("txtExternalPlayer"));
-    txtExternalPlayer->setAccessibleName(tr("External player"));
-    cmdBrowsePlayer = pushButton("cmdBrowsePlayer", QStringLiteral("...."), fraRecordings);
-    cmdBrowsePlayer->setAccessibleName(tr("Browse for the external player"));
-    cmdBrowsePlayer->setToolTip(tr("Browse for the external player"));
-    chkTimed = checkBox("chkTimed", tr("Timed Recording"), fraRecordings);
-    lblTime = label("lblTime", tr("Time of Recording (in minutes):"), fraRecordings);
-    spnTimeInMinutes = new ASpinnerBox(fraRecordings);
-    spnTimeInMinutes->setObjectName(QStringLiteral("spnTimeInMinutes"));
-    spnTimeInMinutes->setAccessibleName(tr("Time of Recording (in minutes):"));
-    spnTimeInMinutes->txtSpin()->setAccessibleName(tr("Time of Recording (in minutes):"));
-    spnTimeInMinutes->setMax(99999);
-    spnTimeInMinutes->setMinimumWidth(80);
-    spnTimeInMinutes->setMessageService(m_deps.messages);
-    chkShutdown = checkBox("chkShutdown", tr("Exit when timed recording is finished!"), fraRecordings);
-    chkListenOn = checkBox("chkListenOn", tr("Listen to Stream"), fraRecordings);
-    chkStartPaused = checkBox("chkStartPaused", tr("Start Paused"), fraRecordings);
-    // Two per-user settings, read when a recording starts.
-    chkCleanCuts = checkBox("chkCleanCuts", tr("Cut songs in the silence between them"), fraRecordings);
-    chkCleanCuts->setChecked(CutSongsInSilence());
-    chkID3v2 = checkBox("chkID3v2", tr("Write ID3v2 tags"), fraRecordings);
-    chkID3v2->setChecked(WriteID3v2Tags());
-    // The desktop's notifications, per user too.
-    chkNotifySongs = checkBox("chkNotifySongs", tr("Notify of saved songs"), fraRecordings);
-    chkNotifySongs->setAccessibleName(chkNotifySongs->text());
-    chkNotifySongs->setChecked(NotifySongs());
-    chkNotifyProblems = checkBox("chkNotifyProblems", tr("Notify of connection problems"), fraRecordings);
-    chkNotifyProblems->setAccessibleName(chkNotifyProblems->text());
-    chkNotifyProblems->setChecked(NotifyProblems());
-    rec->addWidget(chkUseEnternal, 0, 0);
-    rec->addWidget(txtExternalPlayer, 0, 1);
-    rec->addWidget(cmdBrowsePlayer, 0, 2);
-    rec->addWidget(chkTimed, 1, 0);
-    rec->addWidget(lblTime, 2, 0);
-    rec->addWidget(spnTimeInMinutes, 2, 1, Qt::AlignLeft);
-    rec->addWidget(chkShutdown, 3, 0, 1, 3);
-    rec->addWidget(chkListenOn, 4, 0);
-    rec->addWidget(chkStartPaused, 4, 1);
-    rec->addWidget(chkCleanCuts, 5, 0, 1, 3);
-    rec->addWidget(chkID3v2, 6, 0, 1, 3);
-    rec->addWidget(chkNotifySongs, 7, 0);
-    rec->addWidget(chkNotifyProblems, 7, 1, 1, 2);
-    page->addWidget(fraRecordings);
-
-    fraDateMode = new QGroupBox(tr("Date Mode"), AdvancedFrame);
-    fraDateMode->setObjectName(QStringLiteral("fraDateMode"));
-    auto* date = new QGridLayout(fraDateMode);
-    chkCleanup = checkBox("chkCleanup", tr("Delete archives after a specified time"), fraDateMode);
-    lblKepRecordings = label("lblKepRecordings", tr("Days to keep recordings:"), fraDateMode);
-    spnRecordingDays = new ASpinnerBox(fraDateMode);
-    spnRecordingDays->setObjectName(QStringLiteral("spnRecordingDays"));
-    spnRecordingDays->setAccessibleName(tr("Days to keep recordings:"));
-    spnRecordingDays->txtSpin()->setAccessibleName(tr("Days to keep recordings:"));
-    spnRecordingDays->setMax(99999);
-    spnRecordingDays->setMinimumWidth(80);
-    spnRecordingDays->setMessageService(m_deps.messages);
-    lblBaselineName = label("lblBaselineName", tr("Archive File Header:"), fraDateMode);
-    txtBaseLineName = new QLineEdit(fraDateMode);
-    txtBaseLineName->setObjectName(QStringLiteral("txtBaseLineName"));
-    txtBaseLineName->setAccessibleName(tr("Archive File Header:"));
-    lblBaselineName->setBuddy(txtBaseLineName);
-    date->addWidget(chkCleanup, 0, 0, 1, 2);
-    date->addWidget(lblKepRecordings, 1, 0);
-    date->addWidget(spnRecordingDays, 1, 1, Qt::AlignLeft);
-    date->addWidget(lblBaselineName, 2, 0);
-    date->addWidget(txtBaseLineName, 2, 1);
-    page->addWidget(fraDateMode);
-    fraSongRules = new SongRulesGroup(AdvancedFrame);
-    page->addWidget(fraSongRules);
-    page->addStretch();
-    pages->addWidget(AdvancedFrame);
-
-    connect(chkUseEnternal, &QCheckBox::clicked, this, &frmRecord::chkUseEnternal_Click);
-    connect(cmdBrowsePlayer, &QPushButton::clicked, this, &frmRecord::cmdBrowsePlayer_Click);
-    connect(chkCleanCuts, &QCheckBox::clicked, this, [](bool on) { SetCutSongsInSilence(on); });
-    connect(chkID3v2, &QCheckBox::clicked, this, [](bool on) { SetWriteID3v2Tags(on); });
-    connect(chkNotifySongs, &QCheckBox::clicked, this, [](bool on) { SetNotifySongs(on); });
-    connect(chkNotifyProblems, &QCheckBox::clicked, this, [](bool on) { SetNotifyProblems(on); });
-    for (QCheckBox* box : {chkTimed, chkShutdown, chkListenOn, chkStartPaused, chkCleanup})
+    const auto* a = m_advanced;
+    // Per-user settings, read when a recording starts.
+    const std::pair<QCheckBox*, std::pair<bool (*)(), void (*)(bool)>> userBoxes[] = {
+        {a->chkCleanCuts, {CutSongsInSilence, SetCutSongsInSilence}},
+        {a->chkID3v2, {WriteID3v2Tags, SetWriteID3v2Tags}},
+        {a->chkNotifySongs, {NotifySongs, SetNotifySongs}},
+        {a->chkNotifyProblems, {NotifyProblems, SetNotifyProblems}}};
+    for (const auto& [box, setting] : userBoxes) {
+        box->setChecked(setting.first());
+        connect(box, &QCheckBox::clicked, this, setting.second);
+    }
+    connect(a->chkUseEnternal, &QCheckBox::clicked, this, &frmRecord::chkUseEnternal_Click);
+    connect(a->cmdBrowsePlayer, &QPushButton::clicked, this, &frmRecord::cmdBrowsePlayer_Click);
+    for (QCheckBox* box : {a->chkTimed, a->chkShutdown, a->chkListenOn, a->chkStartPaused, a->chkCleanup})
         connect(box, &QCheckBox::clicked, this, [this] { PanelEdited = true; });
-    connect(txtBaseLineName, &QLineEdit::textChanged, this, [this] { PanelEdited = true; });
-    spnTimeInMinutes->txtSpin()->installEventFilter(this);
-    m_keptMinutes = new KeptSpinnerValue(spnTimeInMinutes);
-    m_keptDays = new KeptSpinnerValue(spnRecordingDays);
+    connect(a->txtBaseLineName, &QLineEdit::textChanged, this, [this] { PanelEdited = true; });
+    for (ASpinnerBox* spinner : {a->spnTimeInMinutes, a->spnRecordingDays})
+        spinner->setMessageService(m_deps.messages);
+    a->spnTimeInMinutes->txtSpin()->installEventFilter(this);
+    m_keptMinutes = new KeptSpinnerValue(a->spnTimeInMinutes);
+    m_keptDays = new KeptSpinnerValue(a->spnRecordingDays);
 }
 
-void frmRecord::buildOtherPage()
+void frmRecord::connectOtherPage()
 {
-    OtherFrame = new QGroupBox(tr("Other"));
-    OtherFrame->setObjectName(QStringLiteral("OtherFrame"));
-    auto* page = new QVBoxLayout(OtherFrame);
-    fraMP3 = new QGroupBox(QStringLiteral("MP3"), OtherFrame);
-    fraMP3->setObjectName(QStringLiteral("fraMP3"));
-    auto* grid = new QGridLayout(fraMP3);
-    lblPathToSave = label("lblPathToSave", tr("Save MP3s to:"), fraMP3);
-    txtMP3Path = new QLineEdit(fraMP3);
-    txtMP3Path->setObjectName(QStringLiteral("txtMP3Path"));
-    txtMP3Path->setAccessibleName(tr("Save MP3s to:"));
-    txtMP3Path->setAcceptDrops(false);  // drops are the panel's own handling
-    txtMP3Path->installEventFilter(this);
-    cmdPathToSave = new QToolButton(fraMP3);
-    cmdPathToSave->setObjectName(QStringLiteral("cmdPathToSave"));
-    cmdPathToSave->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
-    cmdPathToSave->setToolTip(tr("Browse"));
-    cmdPathToSave->setAccessibleName(tr("Browse"));
-    lblDisplayTitle = label("lblDisplayTitle", tr("Title:"), fraMP3);
-    txtStreamTitle = new QLineEdit(fraMP3);
-    txtStreamTitle->setObjectName(QStringLiteral("txtStreamTitle"));
-    txtStreamTitle->setAccessibleName(tr("Title:"));
-    optNormal = new QRadioButton(tr("Capture as stream titles"), fraMP3);
-    optNormal->setObjectName(QStringLiteral("optNormal"));
-    optDated = new QRadioButton(tr("Capture as a dated archive"), fraMP3);
-    optDated->setObjectName(QStringLiteral("optDated"));
-    optFile = new QRadioButton(tr("Capture as a single file"), fraMP3);
-    optFile->setObjectName(QStringLiteral("optFile"));
-    mnuIEWebHeader = checkBox("mnuIEWebHeader", tr("Fake Internet Explorer as web agent"), fraMP3);
-    grid->addWidget(lblPathToSave, 0, 0);
-    grid->addWidget(txtMP3Path, 0, 1);
-    grid->addWidget(cmdPathToSave, 0, 2);
-    lblSavePathProblem = label("lblSavePathProblem", QString(), fraMP3);
-    lblSavePathProblem->setWordWrap(true);
-    // A warning red that stands out from the window's own ground, light or dark.
-    QPalette warning = lblSavePathProblem->palette();
-    const bool dark = warning.color(QPalette::Window).lightness() < 128;
-    warning.setColor(QPalette::WindowText, dark ? QColor(0xff, 0x8a, 0x80) : QColor(0xb0, 0x00, 0x00));
-    lblSavePathProblem->setPalette(warning);
-    lblSavePathProblem->hide();
-    grid->addWidget(lblSavePathProblem, 1, 1, 1, 2);
-    grid->addWidget(lblDisplayTitle, 2, 0);
-    grid->addWidget(txtStreamTitle, 2, 1, 1, 2);
-    grid->addWidget(optNormal, 3, 0, 1, 3);
-    grid->addWidget(optDated, 4, 0, 1, 3);
-    grid->addWidget(optFile, 5, 0, 1, 3);
-    grid->addWidget(mnuIEWebHeader, 6, 0, 1, 3);
-    page->addWidget(fraMP3);
-    buildSchedulerGroup();
-    page->addWidget(fraScheduler);
-    page->addStretch();
-    pages->addWidget(OtherFrame);
-
-    connect(cmdPathToSave, &QToolButton::clicked, this, &frmRecord::cmdPathToSave_Click);
-    connect(txtMP3Path, &QLineEdit::returnPressed, this, &frmRecord::txtMP3Path_LostFocus);
-    connect(txtStreamTitle, &QLineEdit::textChanged, this, [this] { PanelEdited = true; });
-    connect(optNormal, &QRadioButton::clicked, this, &frmRecord::optNormal_Click);
-    connect(optDated, &QRadioButton::clicked, this, &frmRecord::optDated_Click);
-    connect(optFile, &QRadioButton::clicked, this, &frmRecord::optFile_Click);
-    connect(mnuIEWebHeader, &QCheckBox::clicked, this, &frmRecord::mnuIEWebHeader_Click);
+    const auto* o = m_other;
+    o->txtMP3Path->installEventFilter(this); // drops are the panel's own handling
+    connect(o->cmdPathToSave, &QToolButton::clicked, this, &frmRecord::cmdPathToSave_Click);
+    connect(o->txtMP3Path, &QLineEdit::returnPressed, this, &frmRecord::txtMP3Path_LostFocus);
+    connect(o->txtStreamTitle, &QLineEdit::textChanged, this, [this] { PanelEdited = true; });
+    connect(o->optNormal, &QRadioButton::clicked, this, &frmRecord::optNormal_Click);
+    connect(o->optDated, &QRadioButton::clicked, this, &frmRecord::optDated_Click);
+    connect(o->optFile, &QRadioButton::clicked, this, &frmRecord::optFile_Click);
+    connect(o->mnuIEWebHeader, &QCheckBox::clicked, this, &frmRecord::mnuIEWebHeader_Click);
+    connect(o->cmdAddTask, &QToolButton::clicked, this, &frmRecord::cmdAddTask_Click);
+    proposeTask();
 }
-
-void frmRecord::buildAboutPage()
-{
-    AboutFrame = new QGroupBox(tr("About Tonquill"));
-    AboutFrame->setObjectName(QStringLiteral("AboutFrame"));
-    auto* page = new QVBoxLayout(AboutFrame);
-    RichTextBox1 = new QTextBrowser(AboutFrame);
-    RichTextBox1->setObjectName(QStringLiteral("RichTextBox1"));
-    RichTextBox1->setAccessibleName(tr("About Tonquill"));
-    RichTextBox1->setOpenExternalLinks(false);
-    RichTextBox1->setHtml(
-        tr("<h3>Tonquill 2.01</h3>"
-           "<p>Tonquill records internet radio: it connects to SHOUTcast and Icecast MP3 streams and writes "
-           "one MP3 file per song, cut where the station's title changes, or a dated archive, or one single "
-           "file. Finished songs get an ID3v1 tag, old archives are deleted after the days you choose, and "
-           "you can listen to the stream while it is recorded.</p>"
-           "<p>Recordings start from this panel, from preset files (.tvp), from the command line or at a set "
-           "time; the recording display and the icon in the notification area control them. Discwright, "
-           "from the Tools menu, makes audio CDs of your recordings.</p>"
-           "<p>Tonquill is free software under the GNU General Public License, version 3 or later. It comes "
-           "with no warranty.</p>"));
-    page->addWidget(RichTextBox1);
-    pages->addWidget(AboutFrame);
-}
-
-
 
 void frmRecord::buildMenus()
 {
@@ -468,13 +228,14 @@ void frmRecord::buildMenus()
     item(mnuSearch, "mnuRadioBrowser", tr("Radio Browser"), radioBrowser);
     mnuLocalDirectory = item(mnuSearch, "mnuLocalDirectory", tr("Presets"), presets);
 
-    connect(cmdTools, &QToolButton::clicked, this,
-            [this] { mnuToolsPopup->popup(cmdTools->mapToGlobal(QPoint(cmdTools->width(), 0))); });
-    connect(cmdSearch, &QToolButton::clicked, this,
-            [this] { mnuSearch->popup(cmdSearch->mapToGlobal(QPoint(cmdSearch->width(), 0))); });
+    const auto popupBeside = [](QMenu* menu, QToolButton* button) {
+        menu->popup(button->mapToGlobal(QPoint(button->width(), 0)));
+    };
+    connect(m_ui->cmdTools, &QToolButton::clicked, this, [=, this] { popupBeside(mnuToolsPopup, m_ui->cmdTools); });
+    connect(m_ui->cmdSearch, &QToolButton::clicked, this, [=, this] { popupBeside(mnuSearch, m_ui->cmdSearch); });
 }
 
 void frmRecord::ShowPage(int page)
 {
-    pages->setCurrentIndex(page);
+    m_ui->pages->setCurrentIndex(page);
 }

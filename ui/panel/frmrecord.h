@@ -8,8 +8,15 @@
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <memory>
 
-class ASpinnerBox;
+namespace Ui {
+class frmRecord;
+class StationsPage;
+class OptionsPage;
+class OtherPage;
+} // namespace Ui
+
 class IDesktopShell;
 class IFileDialogs;
 class IMessageService;
@@ -17,21 +24,9 @@ class IProcessLauncher;
 class ITickSource;
 class IUrlOpener;
 class QAction;
-class QCheckBox;
-class QGroupBox;
-class SongRulesGroup;
-class QLabel;
-class QLineEdit;
-class QListWidget;
 class QMenu;
 class QMimeData;
-class QPushButton;
-class QRadioButton;
-class QStackedWidget;
-class QTextBrowser;
 class QTimer;
-class QToolButton;
-class QTreeWidget;
 class clsConfiguration;
 class ctlURIGrabber;
 class frmHelp;
@@ -170,64 +165,8 @@ public:
     QString FolderText;
     QString FileText;
 
-    // ---- controls
-    QToolButton *cmdRadio = nullptr, *cmdAdvanced = nullptr, *cmdOther = nullptr, *cmdAbout = nullptr,
-                *cmdTools = nullptr, *cmdSearch = nullptr, *cmdHelp = nullptr;
-    QStackedWidget* pages = nullptr;
-    QGroupBox *RadioFrame = nullptr, *AdvancedFrame = nullptr, *OtherFrame = nullptr, *AboutFrame = nullptr;
-    QTreeWidget* lstViewSongList = nullptr;
-    QListWidget* PlayList = nullptr;
-    QLineEdit* txtPlaylist = nullptr;
-    QPushButton* cmdOK = nullptr;
-    QLabel* lblConnecting = nullptr;
-    QPushButton *cmdPreview = nullptr, *cmdEdit = nullptr, *cmdRemoveList = nullptr, *cmdAddtoList = nullptr,
-                *cmdSave = nullptr, *cmdLoadConfiguration = nullptr, *cmdRecord = nullptr;
-    QGroupBox *fraRecordings = nullptr, *fraDateMode = nullptr, *fraMP3 = nullptr, *fraScheduler = nullptr;
-    QCheckBox* chkUseEnternal = nullptr;
-    QLineEdit* txtExternalPlayer = nullptr;
-    QPushButton* cmdBrowsePlayer = nullptr;
-    QCheckBox* chkTimed = nullptr;
-    QLabel* lblTime = nullptr;
-    ASpinnerBox* spnTimeInMinutes = nullptr;
-    QCheckBox* chkShutdown = nullptr;
-    QCheckBox* chkListenOn = nullptr;
-    QCheckBox* chkStartPaused = nullptr;
-    QCheckBox* chkCleanCuts = nullptr;
-    QCheckBox* chkID3v2 = nullptr;
-    QCheckBox* chkNotifySongs = nullptr;
-    QCheckBox* chkNotifyProblems = nullptr;
-    SongRulesGroup* fraSongRules = nullptr;
-    QCheckBox* chkCleanup = nullptr;
-    QLabel* lblKepRecordings = nullptr;
-    ASpinnerBox* spnRecordingDays = nullptr;
-    QLabel* lblBaselineName = nullptr;
-    QLineEdit* txtBaseLineName = nullptr;
-    QLabel* lblPathToSave = nullptr;
-    QLineEdit* txtMP3Path = nullptr;
-    // Under the save-path box: why there is no folder to record into.
-    QLabel* lblSavePathProblem = nullptr;
-    QToolButton* cmdPathToSave = nullptr;
-    QLabel* lblDisplayTitle = nullptr;
-    QLineEdit* txtStreamTitle = nullptr;
-    QRadioButton *optNormal = nullptr, *optDated = nullptr, *optFile = nullptr;
-    QCheckBox* mnuIEWebHeader = nullptr;
-    QTextBrowser* RichTextBox1 = nullptr;
-    QTimer* tmrRecMon = nullptr;
-    QLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr;
-    QLineEdit *txtTimeTask = nullptr, *txtDateofMonthTask = nullptr, *txtURLTask = nullptr;
-    QToolButton* cmdAddTask = nullptr;
+    // Fetches the playlist of the station being accepted.
     ctlURIGrabber* URIGrabber = nullptr;
-
-    // ---- menus
-    QMenu *mnuPlaylist = nullptr, *mnuToolsPopup = nullptr, *mnuSearch = nullptr;
-    QAction *mnuExit = nullptr, *mnuPlay1 = nullptr, *mnuRecord1 = nullptr, *mnuStop1 = nullptr, *mnuAdd1 = nullptr,
-            *mnuEdit1 = nullptr, *mnuRemove1 = nullptr, *mnuRemoveAll1 = nullptr, *mnuMedia1 = nullptr,
-            *mnuCreator = nullptr, *mnuPressling1 = nullptr, *mnuScheduler1 = nullptr, *mnuSearchShoutcast1 = nullptr,
-            *mnuSearchPresets1 = nullptr, *mnuHelp2 = nullptr, *mnuTonquillWeb = nullptr, *mnuAbout1 = nullptr;
-    QAction *mnuAdd = nullptr, *mnuRemove = nullptr, *mnuRemoveAll = nullptr, *mnuEdit = nullptr, *mnuPlay = nullptr,
-            *mnuRecord = nullptr, *mnuSchedule = nullptr;
-    QAction *mnuConverter = nullptr, *mnuCreator1 = nullptr, *mnuPressling = nullptr;
-    QAction *mnuShoutCast = nullptr, *mnuLocalDirectory = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -239,11 +178,10 @@ protected:
 
 private:
     void buildPages();
-    void buildRadioPage();
-    void buildAdvancedPage();
-    void buildOtherPage();
-    void buildAboutPage();
-    void buildSchedulerGroup();
+    void connectRadioPage();
+    void connectAdvancedPage();
+    void connectOtherPage();
+    void proposeTask();
     struct TaskRequest {
         QString path, command, date, time;
     };
@@ -269,6 +207,23 @@ private:
     void selectOrAppendStation(const QString& name, const QString& url);
 
     PanelDeps m_deps;
+    // The window's form and the forms of its pages.
+    std::unique_ptr<Ui::frmRecord> m_ui;
+    Ui::StationsPage* m_radio = nullptr;
+    Ui::OptionsPage* m_advanced = nullptr;
+    Ui::OtherPage* m_other = nullptr;
+    QTimer* tmrRecMon = nullptr;
+
+    // The menus.
+    QMenu *mnuPlaylist = nullptr, *mnuToolsPopup = nullptr, *mnuSearch = nullptr;
+    QAction *mnuExit = nullptr, *mnuPlay1 = nullptr, *mnuRecord1 = nullptr, *mnuStop1 = nullptr, *mnuAdd1 = nullptr,
+            *mnuEdit1 = nullptr, *mnuRemove1 = nullptr, *mnuRemoveAll1 = nullptr, *mnuMedia1 = nullptr,
+            *mnuCreator = nullptr, *mnuPressling1 = nullptr, *mnuScheduler1 = nullptr, *mnuSearchShoutcast1 = nullptr,
+            *mnuSearchPresets1 = nullptr, *mnuHelp2 = nullptr, *mnuTonquillWeb = nullptr, *mnuAbout1 = nullptr;
+    QAction *mnuAdd = nullptr, *mnuRemove = nullptr, *mnuRemoveAll = nullptr, *mnuEdit = nullptr, *mnuPlay = nullptr,
+            *mnuRecord = nullptr, *mnuSchedule = nullptr;
+    QAction *mnuConverter = nullptr, *mnuCreator1 = nullptr, *mnuPressling = nullptr;
+    QAction *mnuShoutCast = nullptr, *mnuLocalDirectory = nullptr;
     bool m_closing = false;
     bool m_recording = false; // as the recorder's status last said
     // Configuration values the panel cannot show as they are, given back

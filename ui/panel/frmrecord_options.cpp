@@ -15,11 +15,14 @@
 #include "ui/panel/frmrecord.h"
 #include "ui/shell/desktopshell.h"
 #include "ui/shell/dialogs.h"
+#include "ui_frmrecord.h"
+#include "ui_optionspage.h"
+#include "ui_otherpage.h"
+#include "ui_stationspage.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QStandardPaths>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -29,6 +32,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QToolButton>
 #include <QUrl>
@@ -61,21 +65,21 @@ qint32 number(const QString& text)
     return ok ? v : 0;
 }
 
-}  // namespace
+} // namespace
 
 bool frmRecord::folderMode() const
 {
-    return lblPathToSave->text() != tr("MP3 file:");
+    return m_other->lblPathToSave->text() != tr("MP3 file:");
 }
 
 void frmRecord::setSavePathText(const QString& text)
 {
-    txtMP3Path->setText(text);
+    m_other->txtMP3Path->setText(text);
 }
 
 void frmRecord::selectCapture(int mode)
 {
-    QRadioButton* option = mode == 1 ? optFile : mode == 3 ? optDated : optNormal;
+    QRadioButton* option = mode == 1 ? m_other->optFile : mode == 3 ? m_other->optDated : m_other->optNormal;
     option->setChecked(true);
     if (mode == 1)
         optFile_Click();
@@ -88,12 +92,12 @@ void frmRecord::selectCapture(int mode)
 void frmRecord::LoadPanelSettings()
 {
     const QString path = setting(QStringLiteral("MP3Path"));
-    txtMP3Path->setText(path);
+    m_other->txtMP3Path->setText(path);
     // A stored choice is the web-agent flag's too, as a click makes it; with
     // none stored the box shows the flag as it is.
     const QString fakeIE = setting(QStringLiteral("FakeIE"));
     if (!fakeIE.isEmpty()) {
-        mnuIEWebHeader->setChecked(number(fakeIE) != 0);
+        m_other->mnuIEWebHeader->setChecked(number(fakeIE) != 0);
         mnuIEWebHeader_Click();
     }
     const QString capture = setting(QStringLiteral("Capture"), QStringLiteral("2"));
@@ -102,11 +106,11 @@ void frmRecord::LoadPanelSettings()
             // The stored path is the single file's: switching to file mode
             // must bring it back into the box, not file it as the folder.
             FileText = path;
-            txtMP3Path->clear();
+            m_other->txtMP3Path->clear();
         }
         selectCapture(capture.toInt());
     } else {
-        for (QRadioButton* o : {optNormal, optDated, optFile}) {
+        for (QRadioButton* o : {m_other->optNormal, m_other->optDated, m_other->optFile}) {
             o->setAutoExclusive(false);
             o->setChecked(false);
             o->setAutoExclusive(true);
@@ -116,46 +120,62 @@ void frmRecord::LoadPanelSettings()
         if (!value.isEmpty())
             box->setChecked(number(value) != 0);
     };
-    restoreBox(chkTimed, setting(QStringLiteral("TimeRec")));
-    restoreBox(chkListenOn, setting(QStringLiteral("ListenStream")));
+    restoreBox(m_advanced->chkTimed, setting(QStringLiteral("TimeRec")));
+    restoreBox(m_advanced->chkListenOn, setting(QStringLiteral("ListenStream")));
     const QString minutes = setting(QStringLiteral("RecTime"));
     if (!minutes.isEmpty())
-        spnTimeInMinutes->setValue(number(minutes));
-    restoreBox(chkShutdown, setting(QStringLiteral("Shutdown")));
-    restoreBox(chkStartPaused, setting(QStringLiteral("StartPause")));
-    txtBaseLineName->setText(setting(QStringLiteral("ArchiveHeader")));
-    restoreBox(chkCleanup, setting(QStringLiteral("DeleteArchive")));
+        m_advanced->spnTimeInMinutes->setValue(number(minutes));
+    restoreBox(m_advanced->chkShutdown, setting(QStringLiteral("Shutdown")));
+    restoreBox(m_advanced->chkStartPaused, setting(QStringLiteral("StartPause")));
+    m_advanced->txtBaseLineName->setText(setting(QStringLiteral("ArchiveHeader")));
+    restoreBox(m_advanced->chkCleanup, setting(QStringLiteral("DeleteArchive")));
     const QString days = setting(QStringLiteral("DaysKeeping"));
     if (!days.isEmpty())
-        spnRecordingDays->setValue(number(days));
-    PathValid = !txtMP3Path->text().isEmpty() && (folderMode() ? IsFolder(txtMP3Path->text()) : true);
+        m_advanced->spnRecordingDays->setValue(number(days));
+    PathValid = !m_other->txtMP3Path->text().isEmpty() && (folderMode() ? IsFolder(m_other->txtMP3Path->text()) : true);
     CheckReady(false);
 }
 
 void frmRecord::SavePanelSettings()
 {
-    save(QStringLiteral("MP3Path"), txtMP3Path->text());
-    save(QStringLiteral("FakeIE"), flag(mnuIEWebHeader->isChecked()));
-    save(QStringLiteral("Capture"), optFile->isChecked()    ? QStringLiteral("1")
-                                    : optNormal->isChecked() ? QStringLiteral("2")
-                                    : optDated->isChecked()  ? QStringLiteral("3")
-                                                             : QString());
-    save(QStringLiteral("TimeRec"), flag(chkTimed->isChecked()));
-    save(QStringLiteral("ListenStream"), flag(chkListenOn->isChecked()));
-    save(QStringLiteral("RecTime"), QString::number(spnTimeInMinutes->value()));
-    save(QStringLiteral("Shutdown"), flag(chkShutdown->isChecked()));
-    save(QStringLiteral("StartPause"), flag(chkStartPaused->isChecked()));
-    save(QStringLiteral("ArchiveHeader"), txtBaseLineName->text());
-    save(QStringLiteral("DeleteArchive"), flag(chkCleanup->isChecked()));
-    save(QStringLiteral("DaysKeeping"), QString::number(spnRecordingDays->value()));
+    save(QStringLiteral("MP3Path"), m_other->txtMP3Path->text());
+    save(QStringLiteral("FakeIE"), flag(m_other->mnuIEWebHeader->isChecked()));
+    save(QStringLiteral("Capture"), m_other->optFile->isChecked()     ? QStringLiteral("1")
+                                    : m_other->optNormal->isChecked() ? QStringLiteral("2")
+                                    : m_other->optDated->isChecked()  ? QStringLiteral("3")
+                                                                      : QString());
+    save(QStringLiteral("TimeRec"), flag(m_advanced->chkTimed->isChecked()));
+    save(QStringLiteral("ListenStream"), flag(m_advanced->chkListenOn->isChecked()));
+    save(QStringLiteral("RecTime"), QString::number(m_advanced->spnTimeInMinutes->value()));
+    save(QStringLiteral("Shutdown"), flag(m_advanced->chkShutdown->isChecked()));
+    save(QStringLiteral("StartPause"), flag(m_advanced->chkStartPaused->isChecked()));
+    save(QStringLiteral("ArchiveHeader"), m_advanced->txtBaseLineName->text());
+    save(QStringLiteral("DeleteArchive"), flag(m_advanced->chkCleanup->isChecked()));
+    save(QStringLiteral("DaysKeeping"), QString::number(m_advanced->spnRecordingDays->value()));
 }
 
 void frmRecord::setPanelControlsEnabled(bool on)
 {
-    const QList<QWidget*> controls{fraRecordings, fraMP3,         lblDisplayTitle, txtStreamTitle, lblPathToSave,
-                                   txtMP3Path,    chkTimed,       lblTime,         chkShutdown,    cmdPathToSave,
-                                   optNormal,     optDated,       optFile,         lblBaselineName, txtBaseLineName,
-                                   chkCleanup,    lblKepRecordings, cmdPreview,    chkStartPaused, chkListenOn};
+    const QList<QWidget*> controls{m_advanced->fraRecordings,
+                                   m_other->fraMP3,
+                                   m_other->lblDisplayTitle,
+                                   m_other->txtStreamTitle,
+                                   m_other->lblPathToSave,
+                                   m_other->txtMP3Path,
+                                   m_advanced->chkTimed,
+                                   m_advanced->lblTime,
+                                   m_advanced->chkShutdown,
+                                   m_other->cmdPathToSave,
+                                   m_other->optNormal,
+                                   m_other->optDated,
+                                   m_other->optFile,
+                                   m_advanced->lblBaselineName,
+                                   m_advanced->txtBaseLineName,
+                                   m_advanced->chkCleanup,
+                                   m_advanced->lblKepRecordings,
+                                   m_radio->cmdPreview,
+                                   m_advanced->chkStartPaused,
+                                   m_advanced->chkListenOn};
     for (QWidget* w : controls)
         w->setEnabled(on);
 }
@@ -163,35 +183,35 @@ void frmRecord::setPanelControlsEnabled(bool on)
 void frmRecord::EnablePanel()
 {
     setPanelControlsEnabled(true);
-    const bool path = !txtMP3Path->text().isEmpty();
-    cmdRecord->setEnabled(path);
-    cmdPreview->setEnabled(path);
-    cmdSave->setEnabled(path);
-    lblConnecting->hide();
+    const bool path = !m_other->txtMP3Path->text().isEmpty();
+    m_radio->cmdRecord->setEnabled(path);
+    m_radio->cmdPreview->setEnabled(path);
+    m_radio->cmdSave->setEnabled(path);
+    m_radio->lblConnecting->hide();
     CheckReady(false);
 }
 
 void frmRecord::DisablePanel()
 {
     setPanelControlsEnabled(false);
-    lblConnecting->hide();
-    txtStreamTitle->clear();
-    cmdOK->setEnabled(!txtPlaylist->text().isEmpty());
+    m_radio->lblConnecting->hide();
+    m_other->txtStreamTitle->clear();
+    m_ui->cmdOK->setEnabled(!m_ui->txtPlaylist->text().isEmpty());
 }
 
 bool frmRecord::CheckReady(bool QueryOnly)
 {
     bool ready = PathValid && StationReady;
-    if (txtMP3Path->text().isEmpty())
+    if (m_other->txtMP3Path->text().isEmpty())
         ready = false;
-    if (optDated->isChecked() && txtBaseLineName->text().isEmpty())
+    if (m_other->optDated->isChecked() && m_advanced->txtBaseLineName->text().isEmpty())
         ready = false;
     if (!QueryOnly) {
-        cmdRecord->setEnabled(ready);
-        cmdPreview->setEnabled(ready);
-        cmdSave->setEnabled(ready);
+        m_radio->cmdRecord->setEnabled(ready);
+        m_radio->cmdPreview->setEnabled(ready);
+        m_radio->cmdSave->setEnabled(ready);
         if (PathValid)
-            lblSavePathProblem->hide();
+            m_other->lblSavePathProblem->hide();
     }
     return ready;
 }
@@ -213,43 +233,43 @@ bool frmRecord::IsPathWritable(const QString& path)
 void frmRecord::txtMP3Path_GotFocus()
 {
     if (folderMode())
-        FolderText = txtMP3Path->text();
+        FolderText = m_other->txtMP3Path->text();
     else
-        FileText = txtMP3Path->text();
+        FileText = m_other->txtMP3Path->text();
 }
 
 void frmRecord::txtMP3Path_LostFocus()
 {
     PanelEdited = true;
-    const QString text = txtMP3Path->text();
+    const QString text = m_other->txtMP3Path->text();
     if (text.isEmpty()) {
         PathValid = false;
     } else if (folderMode()) {
         if (!text.endsWith(QLatin1Char('/')) && !text.endsWith(QLatin1Char('\\')))
-            txtMP3Path->setText(text + QLatin1Char('/'));
-        if (IsFolder(txtMP3Path->text())) {
+            m_other->txtMP3Path->setText(text + QLatin1Char('/'));
+        if (IsFolder(m_other->txtMP3Path->text())) {
             PathValid = true;
         } else {
             m_deps.messages->ShowMessage(tr("The path is invalid!"));
             PathValid = false;
-            txtMP3Path->setText(FolderText);
-            txtMP3Path->setFocus();
-            txtMP3Path->setCursorPosition(int(txtMP3Path->text().size()));
+            m_other->txtMP3Path->setText(FolderText);
+            m_other->txtMP3Path->setFocus();
+            m_other->txtMP3Path->setCursorPosition(int(m_other->txtMP3Path->text().size()));
         }
     } else {
         if (IsPathWritable(text)) {
             PathValid = true;
         } else {
             m_deps.messages->ShowMessage(tr("Invalid MP3 file name!"));
-            txtMP3Path->setText(FileText);
-            txtMP3Path->setFocus();
-            txtMP3Path->setCursorPosition(int(txtMP3Path->text().size()));
+            m_other->txtMP3Path->setText(FileText);
+            m_other->txtMP3Path->setFocus();
+            m_other->txtMP3Path->setCursorPosition(int(m_other->txtMP3Path->text().size()));
             PathValid = false;
         }
     }
     CheckReady(false);
     if (PathValid)
-        SetLastPath(txtMP3Path->text());
+        SetLastPath(m_other->txtMP3Path->text());
 }
 
 void frmRecord::txtMP3Path_OLEDragDrop(const QMimeData* data)
@@ -260,7 +280,7 @@ void frmRecord::txtMP3Path_OLEDragDrop(const QMimeData* data)
     QString path = data->urls().first().toLocalFile();
     if (folderMode() ? !IsFolder(path) : !FileExists(path))
         return;
-    txtMP3Path->setText(path);
+    m_other->txtMP3Path->setText(path);
     txtMP3Path_LostFocus();
 }
 
@@ -269,44 +289,44 @@ void frmRecord::cmdPathToSave_Click()
     PanelEdited = true;
     if (folderMode()) {
         const QString folder =
-            m_deps.dialogs->BrowseForFolder(this, tr("Select a Path To Save To"), txtMP3Path->text());
+            m_deps.dialogs->BrowseForFolder(this, tr("Select a Path To Save To"), m_other->txtMP3Path->text());
         if (folder.isEmpty()) {
-            PathValid = !txtMP3Path->text().isEmpty();
+            PathValid = !m_other->txtMP3Path->text().isEmpty();
         } else {
-            if (folder != txtMP3Path->text())
-                txtMP3Path->setText(folder);
+            if (folder != m_other->txtMP3Path->text())
+                m_other->txtMP3Path->setText(folder);
             PathValid = true;
             SetLastPath(folder);
         }
         CheckReady(false);
         return;
     }
-    const QString before = txtMP3Path->text();
+    const QString before = m_other->txtMP3Path->text();
     const QString file = m_deps.dialogs->GetSaveFileName(this, tr("Save MP3s to"), before,
                                                          tr("MP3 music file (*.MP3 *.mp3)"), QStringLiteral("mp3"));
     if (!file.isEmpty()) {
         if (IsPathWritable(file)) {
-            txtMP3Path->setText(file);
-            txtMP3Path->selectAll();
+            m_other->txtMP3Path->setText(file);
+            m_other->txtMP3Path->selectAll();
         } else {
             m_deps.messages->ShowMessage(tr("Invalid MP3 file name!"));
-            txtMP3Path->setText(before);
+            m_other->txtMP3Path->setText(before);
         }
     }
-    PathValid = !txtMP3Path->text().isEmpty();
+    PathValid = !m_other->txtMP3Path->text().isEmpty();
     CheckReady(false);
 }
 
 void frmRecord::optNormal_Click()
 {
     PanelEdited = true;
-    fraDateMode->setVisible(false);
+    m_advanced->fraDateMode->setVisible(false);
     if (!folderMode()) {
-        FileText = txtMP3Path->text();
-        lblPathToSave->setText(tr("Path to save MP3s to:"));
-        txtMP3Path->setAccessibleName(lblPathToSave->text());
-        txtMP3Path->setText(FolderText);
-        cmdPathToSave->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+        FileText = m_other->txtMP3Path->text();
+        m_other->lblPathToSave->setText(tr("Path to save MP3s to:"));
+        m_other->txtMP3Path->setAccessibleName(m_other->lblPathToSave->text());
+        m_other->txtMP3Path->setText(FolderText);
+        m_other->cmdPathToSave->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     }
     CheckReady(false);
 }
@@ -314,28 +334,28 @@ void frmRecord::optNormal_Click()
 void frmRecord::optDated_Click()
 {
     optNormal_Click();
-    fraDateMode->setVisible(true);
+    m_advanced->fraDateMode->setVisible(true);
 }
 
 void frmRecord::optFile_Click()
 {
     PanelEdited = true;
-    fraDateMode->setVisible(false);
+    m_advanced->fraDateMode->setVisible(false);
     if (folderMode()) {
-        FolderText = txtMP3Path->text();
-        lblPathToSave->setText(tr("MP3 file:"));
-        txtMP3Path->setAccessibleName(lblPathToSave->text());
-        txtMP3Path->setText(FileText);
-        cmdPathToSave->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
+        FolderText = m_other->txtMP3Path->text();
+        m_other->lblPathToSave->setText(tr("MP3 file:"));
+        m_other->txtMP3Path->setAccessibleName(m_other->lblPathToSave->text());
+        m_other->txtMP3Path->setText(FileText);
+        m_other->cmdPathToSave->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
     }
     CheckReady(false);
 }
 
 void frmRecord::chkUseEnternal_Click()
 {
-    const bool on = chkUseEnternal->isChecked();
-    txtExternalPlayer->setEnabled(on);
-    cmdBrowsePlayer->setEnabled(on);
+    const bool on = m_advanced->chkUseEnternal->isChecked();
+    m_advanced->txtExternalPlayer->setEnabled(on);
+    m_advanced->cmdBrowsePlayer->setEnabled(on);
     if (!on)
         save(QStringLiteral("useExternal"), QString());
 }
@@ -343,23 +363,23 @@ void frmRecord::chkUseEnternal_Click()
 void frmRecord::cmdBrowsePlayer_Click()
 {
     const QString file =
-        m_deps.dialogs->GetOpenFileName(this, tr("External Player"), txtExternalPlayer->text(), QString());
+        m_deps.dialogs->GetOpenFileName(this, tr("External Player"), m_advanced->txtExternalPlayer->text(), QString());
     if (!file.isEmpty())
-        txtExternalPlayer->setText(file);
-    save(QStringLiteral("useExternal"), txtExternalPlayer->text());
+        m_advanced->txtExternalPlayer->setText(file);
+    save(QStringLiteral("useExternal"), m_advanced->txtExternalPlayer->text());
 }
 
 void frmRecord::mnuIEWebHeader_Click()
 {
-    SetIEAgent(mnuIEWebHeader->isChecked());
+    SetIEAgent(m_other->mnuIEWebHeader->isChecked());
 }
 
 void frmRecord::spnTimeInMinutes_Validate()
 {
     PanelEdited = true;
-    if (spnTimeInMinutes->value() < 1) {
-        spnTimeInMinutes->setValue(1);
-        spnTimeInMinutes->txtSpin()->setFocus();
+    if (m_advanced->spnTimeInMinutes->value() < 1) {
+        m_advanced->spnTimeInMinutes->setValue(1);
+        m_advanced->spnTimeInMinutes->txtSpin()->setFocus();
     }
 }
 
@@ -373,11 +393,11 @@ void frmRecord::tmrRecMon_Timer()
 {
     if (!m_recording || PanelEdited) {
         const bool ready = CheckReady(true);
-        cmdRecord->setEnabled(ready);
-        cmdPreview->setEnabled(ready);
+        m_radio->cmdRecord->setEnabled(ready);
+        m_radio->cmdPreview->setEnabled(ready);
     } else {
-        cmdRecord->setEnabled(false);
-        cmdPreview->setEnabled(false);
+        m_radio->cmdRecord->setEnabled(false);
+        m_radio->cmdPreview->setEnabled(false);
     }
 }
 
@@ -391,7 +411,7 @@ void frmRecord::startAction(bool listen)
     c.bConfigOK = true;
     if (listen)
         c.bPreviewModeOnly = true;
-    lblConnecting->hide();
+    m_radio->lblConnecting->hide();
     PutInCR();
     if (!m_deps.recorder->InitializeMP3Recorder())
         m_deps.messages->ShowMessage(tr("Error on starting this recording!"));

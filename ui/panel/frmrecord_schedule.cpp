@@ -4,16 +4,12 @@
 #include "platform/taskscheduler.h"
 #include "ui/panel/frmrecord.h"
 #include "ui/panel/frmtaskproperties.h"
+#include "ui_otherpage.h"
 
 #include <QCoreApplication>
-#include <QGridLayout>
-#include <QGroupBox>
 #include <QInputDialog>
-#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QStyle>
-#include <QToolButton>
 
 namespace {
 
@@ -68,40 +64,14 @@ QDateTime ProposedStart(const ITaskScheduler* scheduler)
 
 } // namespace
 
-void frmRecord::buildSchedulerGroup()
+void frmRecord::proposeTask()
 {
-    fraScheduler = new QGroupBox(tr("Scheduler"), OtherFrame);
-    fraScheduler->setObjectName(QStringLiteral("fraScheduler"));
-    auto* grid = new QGridLayout(fraScheduler);
-    auto row = [&](const char* labelName, const QString& caption, const char* editName, const QString& text, int at) {
-        auto* l = new QLabel(caption, fraScheduler);
-        l->setObjectName(QLatin1String(labelName));
-        auto* e = new QLineEdit(text, fraScheduler);
-        e->setObjectName(QLatin1String(editName));
-        e->setAccessibleName(caption.trimmed());
-        e->setCursorPosition(0);
-        l->setBuddy(e);
-        grid->addWidget(l, at, 0);
-        grid->addWidget(e, at, 1);
-        return std::pair{l, e};
-    };
     const QDateTime start = ProposedStart(m_deps.scheduler);
     const QLocale locale;
-    std::tie(Label1, txtTimeTask) =
-        row("Label1", tr("Time:"), "txtTimeTask", locale.toString(start.time(), QLocale::ShortFormat), 0);
-    std::tie(Label2, txtDateofMonthTask) =
-        row("Label2", tr("Date:"), "txtDateofMonthTask", locale.toString(start.date(), QLocale::ShortFormat), 1);
-    std::tie(Label3, txtURLTask) =
-        row("Label3", tr("Play :"), "txtURLTask",
-            QStringLiteral("http://yp.shoutcast.com/sbin/shoutcast-playlist.pls?rn=6929&file=filename.pls"), 2);
-    cmdAddTask = new QToolButton(fraScheduler);
-    cmdAddTask->setObjectName(QStringLiteral("cmdAddTask"));
-    cmdAddTask->setIcon(style()->standardIcon(QStyle::SP_FileDialogNewFolder));
-    cmdAddTask->setIconSize(QSize(24, 24));
-    cmdAddTask->setToolTip(tr("Add Task"));
-    cmdAddTask->setAccessibleName(tr("Add Task"));
-    grid->addWidget(cmdAddTask, 0, 2, 3, 1, Qt::AlignCenter);
-    connect(cmdAddTask, &QToolButton::clicked, this, &frmRecord::cmdAddTask_Click);
+    m_other->txtTimeTask->setText(locale.toString(start.time(), QLocale::ShortFormat));
+    m_other->txtDateofMonthTask->setText(locale.toString(start.date(), QLocale::ShortFormat));
+    for (QLineEdit* box : {m_other->txtTimeTask, m_other->txtDateofMonthTask})
+        box->setCursorPosition(0);
 }
 
 void frmRecord::cmdAddTask_Click()
@@ -110,8 +80,8 @@ void frmRecord::cmdAddTask_Click()
     if (!Path.endsWith(QLatin1Char('/')))
         Path += QLatin1Char('/');
     Path += QStringLiteral("tonquill");
-    QString CMD = txtURLTask->text();
-    AddTask(Path, CMD, txtDateofMonthTask->text(), txtTimeTask->text());
+    QString CMD = m_other->txtURLTask->text();
+    AddTask(Path, CMD, m_other->txtDateofMonthTask->text(), m_other->txtTimeTask->text());
 }
 
 void frmRecord::AddTask(QString& Path, QString& CMD, QString DateSt, QString TimeSt)

@@ -13,6 +13,10 @@
 #include "ui/panel/frmaddstation.h"
 #include "ui/panel/frmrecord.h"
 #include "ui/shell/desktopshell.h"
+#include "ui_frmrecord.h"
+#include "ui_optionspage.h"
+#include "ui_otherpage.h"
+#include "ui_stationspage.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -43,7 +47,7 @@ QString withSeparator(const QString& folder)
     return endsWithSeparator(folder) ? folder : folder + QLatin1Char('/');
 }
 
-}  // namespace
+} // namespace
 
 void frmRecord::Form_Load()
 {
@@ -63,12 +67,12 @@ void frmRecord::Form_Load()
     qsizetype shortened = 0;
     if (FileExists(m_deps.stationFile)) {
         if (ReadStationFile(m_deps.stationFile, stations, &problem, &shortened)) {
-            lstViewSongList->clear();
-            PlayList->clear();
-            lstViewSongList->setUpdatesEnabled(false);
+            m_radio->lstViewSongList->clear();
+            m_ui->PlayList->clear();
+            m_radio->lstViewSongList->setUpdatesEnabled(false);
             for (const StationEntry& s : stations)
                 AppendStation(s.name, s.url);
-            lstViewSongList->setUpdatesEnabled(true);
+            m_radio->lstViewSongList->setUpdatesEnabled(true);
             if (shortened > 0)
                 m_deps.messages->ShowMessage(
                     tr("The station list %1 has %2 longer than %3 bytes; %4 shortened to that length.")
@@ -84,9 +88,9 @@ void frmRecord::Form_Load()
     }
 
     ShowPage(0);
-    lblConnecting->hide();
+    m_radio->lblConnecting->hide();
     PanelEdited = false;
-    mnuIEWebHeader->setChecked(GetIEAgent());
+    m_other->mnuIEWebHeader->setChecked(GetIEAgent());
     if (m_deps.config->bConfigOK)
         LoadBasedOnCR();
     m_deps.shell->ShowRecordingDisplay();
@@ -95,16 +99,21 @@ void frmRecord::Form_Load()
     const QString player = GetSetting(QStringLiteral("Tonquill"), QStringLiteral("Registration"),
                                       QStringLiteral("useExternal"), QString());
     if (!player.isEmpty())
-        chkUseEnternal->setChecked(true);
-    txtExternalPlayer->setText(player);
-    txtExternalPlayer->setEnabled(chkUseEnternal->isChecked());
-    cmdBrowsePlayer->setEnabled(chkUseEnternal->isChecked());
+        m_advanced->chkUseEnternal->setChecked(true);
+    m_advanced->txtExternalPlayer->setText(player);
+    m_advanced->txtExternalPlayer->setEnabled(m_advanced->chkUseEnternal->isChecked());
+    m_advanced->cmdBrowsePlayer->setEnabled(m_advanced->chkUseEnternal->isChecked());
 
     // Besides the list, the accept button and the connecting label, a link
     // may be dropped anywhere on the main page, on "Add Station" and on the
     // main page's own button; the save-path box has a handling of its own.
-    const QList<QWidget*> targets{lstViewSongList->viewport(), cmdOK,  lblConnecting, RadioFrame,
-                                  cmdAddtoList,                cmdRadio, txtMP3Path};
+    const QList<QWidget*> targets{m_radio->lstViewSongList->viewport(),
+                                  m_ui->cmdOK,
+                                  m_radio->lblConnecting,
+                                  m_ui->pages->widget(0),
+                                  m_radio->cmdAddtoList,
+                                  m_ui->cmdRadio,
+                                  m_other->txtMP3Path};
     for (QWidget* w : targets) {
         w->setAcceptDrops(true);
         w->installEventFilter(this);
@@ -113,25 +122,25 @@ void frmRecord::Form_Load()
 
 void frmRecord::AppendStation(const QString& name, const QString& url)
 {
-    auto* item = new QTreeWidgetItem(lstViewSongList, {name});
+    auto* item = new QTreeWidgetItem(m_radio->lstViewSongList, {name});
     Q_UNUSED(item);
-    PlayList->addItem(url);
+    m_ui->PlayList->addItem(url);
 }
 
 int frmRecord::StationCount() const
 {
-    return lstViewSongList->topLevelItemCount();
+    return m_radio->lstViewSongList->topLevelItemCount();
 }
 
 QString frmRecord::StationName(int index) const
 {
-    QTreeWidgetItem* item = lstViewSongList->topLevelItem(index);
+    QTreeWidgetItem* item = m_radio->lstViewSongList->topLevelItem(index);
     return item ? item->text(0) : QString();
 }
 
 QString frmRecord::StationUrl(int index) const
 {
-    QListWidgetItem* item = PlayList->item(index);
+    QListWidgetItem* item = m_ui->PlayList->item(index);
     return item ? item->text() : QString();
 }
 
@@ -170,75 +179,75 @@ void frmRecord::cmdAddtoList_Click()
 
 void frmRecord::cmdEdit_Click()
 {
-    QTreeWidgetItem* item = lstViewSongList->currentItem();
+    QTreeWidgetItem* item = m_radio->lstViewSongList->currentItem();
     if (!item || !item->isSelected())
         return;
-    const int row = lstViewSongList->indexOfTopLevelItem(item);
+    const int row = m_radio->lstViewSongList->indexOfTopLevelItem(item);
     QString name = item->text(0);
     QString url = StationUrl(row);
     if (!runStationDialog(tr("Edit Station"), name, url, true))
         return;
     item->setText(0, name);
-    PlayList->item(row)->setText(url);
+    m_ui->PlayList->item(row)->setText(url);
 }
 
 void frmRecord::cmdRemoveList_Click()
 {
     for (int i = StationCount() - 1; i >= 0; --i) {
-        if (lstViewSongList->topLevelItem(i)->isSelected()) {
-            delete lstViewSongList->takeTopLevelItem(i);
-            delete PlayList->takeItem(i);
+        if (m_radio->lstViewSongList->topLevelItem(i)->isSelected()) {
+            delete m_radio->lstViewSongList->takeTopLevelItem(i);
+            delete m_ui->PlayList->takeItem(i);
         }
     }
 }
 
 void frmRecord::mnuRemoveAll_Click()
 {
-    lstViewSongList->clear();
-    PlayList->clear();
+    m_radio->lstViewSongList->clear();
+    m_ui->PlayList->clear();
 }
 
 void frmRecord::lstViewSongList_DblClick()
 {
-    QTreeWidgetItem* item = lstViewSongList->currentItem();
+    QTreeWidgetItem* item = m_radio->lstViewSongList->currentItem();
     if (!item)
         return;
-    txtPlaylist->setText(StationUrl(lstViewSongList->indexOfTopLevelItem(item)));
+    m_ui->txtPlaylist->setText(StationUrl(m_radio->lstViewSongList->indexOfTopLevelItem(item)));
     cmdOK_Click();
 }
 
 void frmRecord::cmdOK_Click()
 {
-    if (chkUseEnternal->isChecked()) {
+    if (m_advanced->chkUseEnternal->isChecked()) {
         // The outside player takes the address as it is.
-        m_deps.launcher->StartDetached(txtExternalPlayer->text(), {txtPlaylist->text()});
+        m_deps.launcher->StartDetached(m_advanced->txtExternalPlayer->text(), {m_ui->txtPlaylist->text()});
         return;
     }
     PanelEdited = true;
     // Nothing to record until this station's playlist is fetched.
     StationReady = false;
     CheckReady(false);
-    const QString url = txtPlaylist->text();
+    const QString url = m_ui->txtPlaylist->text();
     if (!url.contains(QLatin1String(".m3u"), Qt::CaseInsensitive) &&
         !url.contains(QLatin1String(".pls"), Qt::CaseInsensitive)) {
         m_deps.messages->ShowMessage(
             tr("This is not a valid Shoutcast streaming playlist, configuration file, or accepted URL file!"));
-        txtStreamTitle->clear();
+        m_other->txtStreamTitle->clear();
         return;
     }
-    lblConnecting->show();
+    m_radio->lblConnecting->show();
     URIGrabber->StartURIValidation(url);
 }
 
 void frmRecord::ctlURIGrabber_Done()
 {
-    lblConnecting->hide();
+    m_radio->lblConnecting->hide();
     StationReady = true;
     EnablePanel();
-    txtStreamTitle->setText(URIGrabber->strFirstTitle);
+    m_other->txtStreamTitle->setText(URIGrabber->strFirstTitle);
     if (folderMode()) {
         useDefaultFolder();
-    } else if (txtMP3Path->text().isEmpty()) {
+    } else if (m_other->txtMP3Path->text().isEmpty()) {
         // A single file keeps the name the user gave it; a folder is not a
         // file name to check.
         showSavePathProblem(tr("Choose the MP3 file to record into."));
@@ -256,8 +265,8 @@ void frmRecord::useDefaultFolder()
         return;
     }
     QString folder = GetDefaultFolder(false);
-    if (folder.isEmpty() && IsFolder(txtMP3Path->text()))
-        folder = txtMP3Path->text();  // the folder stored with the panel's settings
+    if (folder.isEmpty() && IsFolder(m_other->txtMP3Path->text()))
+        folder = m_other->txtMP3Path->text(); // the folder stored with the panel's settings
     if (folder.isEmpty()) {
         // No folder chosen yet and none of the desktop's: the music folder
         // is made.
@@ -283,19 +292,19 @@ void frmRecord::showSavePathProblem(const QString& text)
     // missing is named in the line below it.
     PathValid = false;
     setSavePathText(QString());
-    lblSavePathProblem->setText(text);
-    lblSavePathProblem->show();
+    m_other->lblSavePathProblem->setText(text);
+    m_other->lblSavePathProblem->show();
     ShowPage(2);
     CheckReady(false);
-    txtMP3Path->setFocus();
+    m_other->txtMP3Path->setFocus();
 }
 
 void frmRecord::ctlURIGrabber_Error(int lngErrorCode)
 {
-    lblConnecting->hide();
+    m_radio->lblConnecting->hide();
     StationReady = false;
     URIGrabber->StdErrorMessage(lngErrorCode);
-    txtPlaylist->clear();
+    m_ui->txtPlaylist->clear();
     DisablePanel();
     CheckReady(false);
 }
@@ -310,7 +319,7 @@ void frmRecord::DropOnStationList(const QString& address)
 void frmRecord::lstViewSongList_OLEDragDrop(const QMimeData* data)
 {
     PanelEdited = true;
-    txtPlaylist->clear();
+    m_ui->txtPlaylist->clear();
     StationReady = false;
     CheckReady(false);
     if (!data)
@@ -319,9 +328,9 @@ void frmRecord::lstViewSongList_OLEDragDrop(const QMimeData* data)
     const bool files = !urls.isEmpty() && urls.first().isLocalFile();
     if (data->hasText() && !files) {
         QString text = data->text().trimmed();
-        txtPlaylist->setText(text);
+        m_ui->txtPlaylist->setText(text);
         if (AddList(text)) {
-            txtPlaylist->setText(text);
+            m_ui->txtPlaylist->setText(text);
             cmdOK_Click();
         }
         return;
@@ -329,11 +338,11 @@ void frmRecord::lstViewSongList_OLEDragDrop(const QMimeData* data)
     if (files) {
         const QString path = urls.first().toLocalFile();
         if (!FileExists(path))
-            return;  // vanished, or a folder
-        txtPlaylist->setText(path);
+            return; // vanished, or a folder
+        m_ui->txtPlaylist->setText(path);
         QString url = path;
         if (AddList(url)) {
-            txtPlaylist->setText(url);
+            m_ui->txtPlaylist->setText(url);
             cmdOK_Click();
         }
     }
@@ -342,17 +351,17 @@ void frmRecord::lstViewSongList_OLEDragDrop(const QMimeData* data)
 void frmRecord::LoadBasedOnCR()
 {
     const clsConfiguration& c = *m_deps.config;
-    txtPlaylist->setText(c.sShoutCastFile);
-    txtStreamTitle->setText(c.sRecordingTitle);
+    m_ui->txtPlaylist->setText(c.sShoutCastFile);
+    m_other->txtStreamTitle->setText(c.sRecordingTitle);
     PanelEdited = false;
-    chkListenOn->setChecked(c.bStartInListenMode);
-    chkStartPaused->setChecked(c.bStartPaused);
+    m_advanced->chkListenOn->setChecked(c.bStartInListenMode);
+    m_advanced->chkStartPaused->setChecked(c.bStartPaused);
 
     switch (c.lRecordingMode) {
     case RecordingMode::SingleFile:
         selectCapture(1);
         setSavePathText(withSeparator(c.sMP3Path) + c.sStreamFileName);
-        m_keptFile.Show(txtMP3Path->text(), c.sMP3Path, c.sStreamFileName);
+        m_keptFile.Show(m_other->txtMP3Path->text(), c.sMP3Path, c.sStreamFileName);
         break;
     case RecordingMode::PerSong:
         selectCapture(2);
@@ -361,31 +370,31 @@ void frmRecord::LoadBasedOnCR()
     case RecordingMode::DatedArchive:
         selectCapture(3);
         setSavePathText(withSeparator(c.sMP3Path));
-        txtBaseLineName->setText(c.sStreamFileName);
+        m_advanced->txtBaseLineName->setText(c.sStreamFileName);
         break;
     }
 
     if (c.bEnabledTimedRecording) {
-        chkTimed->setChecked(true);
+        m_advanced->chkTimed->setChecked(true);
         m_keptMinutes->Show(c.lTimedRecording);
-        chkShutdown->setChecked(c.bExitTimedRecording);
+        m_advanced->chkShutdown->setChecked(c.bExitTimedRecording);
     } else {
-        chkTimed->setChecked(false);
+        m_advanced->chkTimed->setChecked(false);
     }
     if (c.bDeleteArchivesAfterTime) {
-        chkCleanup->setChecked(true);
+        m_advanced->chkCleanup->setChecked(true);
         m_keptDays->Show(c.lDaysToKeepRecording);
     } else {
-        chkCleanup->setChecked(false);
+        m_advanced->chkCleanup->setChecked(false);
     }
 
     // The preset's station is fetched by the recorder when it starts.
-    StationReady = !txtPlaylist->text().isEmpty();
+    StationReady = !m_ui->txtPlaylist->text().isEmpty();
     EnablePanel();
-    PathValid = !txtMP3Path->text().isEmpty();
+    PathValid = !m_other->txtMP3Path->text().isEmpty();
     CheckReady(false);
     PanelEdited = false;
-    selectOrAppendStation(txtStreamTitle->text(), txtPlaylist->text());
+    selectOrAppendStation(m_other->txtStreamTitle->text(), m_ui->txtPlaylist->text());
 }
 
 void frmRecord::selectOrAppendStation(const QString& name, const QString& url)
@@ -396,42 +405,42 @@ void frmRecord::selectOrAppendStation(const QString& name, const QString& url)
         ++row;
     if (row == StationCount())
         AppendStation(name, url);
-    QTreeWidgetItem* item = lstViewSongList->topLevelItem(row);
-    lstViewSongList->clearSelection();
-    lstViewSongList->setCurrentItem(item);
+    QTreeWidgetItem* item = m_radio->lstViewSongList->topLevelItem(row);
+    m_radio->lstViewSongList->clearSelection();
+    m_radio->lstViewSongList->setCurrentItem(item);
     item->setSelected(true);
 }
 
 void frmRecord::PutInCR()
 {
     clsConfiguration& c = *m_deps.config;
-    c.sShoutCastFile = txtPlaylist->text();
-    c.sRecordingTitle = txtStreamTitle->text();
-    c.bStartInListenMode = chkListenOn->isChecked();
-    c.bStartPaused = chkStartPaused->isChecked();
-    if (optFile->isChecked()) {
+    c.sShoutCastFile = m_ui->txtPlaylist->text();
+    c.sRecordingTitle = m_other->txtStreamTitle->text();
+    c.bStartInListenMode = m_advanced->chkListenOn->isChecked();
+    c.bStartPaused = m_advanced->chkStartPaused->isChecked();
+    if (m_other->optFile->isChecked()) {
         c.lRecordingMode = RecordingMode::SingleFile;
-        if (!m_keptFile.Take(txtMP3Path->text(), c.sMP3Path, c.sStreamFileName)) {
-            c.sMP3Path = FolderOf(txtMP3Path->text());
-            c.sStreamFileName = FileNameOf(txtMP3Path->text());
+        if (!m_keptFile.Take(m_other->txtMP3Path->text(), c.sMP3Path, c.sStreamFileName)) {
+            c.sMP3Path = FolderOf(m_other->txtMP3Path->text());
+            c.sStreamFileName = FileNameOf(m_other->txtMP3Path->text());
         }
-    } else if (optNormal->isChecked()) {
+    } else if (m_other->optNormal->isChecked()) {
         c.lRecordingMode = RecordingMode::PerSong;
-        c.sMP3Path = txtMP3Path->text();
-    } else if (optDated->isChecked()) {
+        c.sMP3Path = m_other->txtMP3Path->text();
+    } else if (m_other->optDated->isChecked()) {
         c.lRecordingMode = RecordingMode::DatedArchive;
-        c.sMP3Path = txtMP3Path->text();
-        c.sStreamFileName = txtBaseLineName->text();
+        c.sMP3Path = m_other->txtMP3Path->text();
+        c.sStreamFileName = m_advanced->txtBaseLineName->text();
     }
-    if (chkTimed->isChecked()) {
+    if (m_advanced->chkTimed->isChecked()) {
         c.bEnabledTimedRecording = true;
         c.lTimedRecording = m_keptMinutes->Value();
-        c.bExitTimedRecording = chkShutdown->isChecked();
+        c.bExitTimedRecording = m_advanced->chkShutdown->isChecked();
     } else {
         c.bEnabledTimedRecording = false;
         c.bExitTimedRecording = false;
     }
-    if (chkCleanup->isChecked()) {
+    if (m_advanced->chkCleanup->isChecked()) {
         c.bDeleteArchivesAfterTime = true;
         c.lDaysToKeepRecording = m_keptDays->Value();
     } else {
@@ -479,7 +488,8 @@ void frmRecord::changeEvent(QEvent* event)
     QMainWindow::changeEvent(event);
     // Opened from the tray, the panel minimises back into it.
     if (event->type() == QEvent::WindowStateChange && isMinimized() && PanelOpenMode == 1)
-        QMetaObject::invokeMethod(this, [this] { hide(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { hide(); }, Qt::QueuedConnection);
 }
 
 bool frmRecord::eventFilter(QObject* watched, QEvent* event)
@@ -497,14 +507,14 @@ bool frmRecord::eventFilter(QObject* watched, QEvent* event)
     case QEvent::Drop: {
         auto* e = static_cast<QDropEvent*>(event);
         e->acceptProposedAction();
-        if (watched == txtMP3Path)
+        if (watched == m_other->txtMP3Path)
             txtMP3Path_OLEDragDrop(e->mimeData());
         else
             lstViewSongList_OLEDragDrop(e->mimeData());
         return true;
     }
     case QEvent::FocusIn:
-        if (watched == txtMP3Path)
+        if (watched == m_other->txtMP3Path)
             txtMP3Path_GotFocus();
         break;
     case QEvent::FocusOut: {
@@ -512,10 +522,11 @@ bool frmRecord::eventFilter(QObject* watched, QEvent* event)
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
             break;
-        if (watched == txtMP3Path && !m_closing)
+        if (watched == m_other->txtMP3Path && !m_closing)
             txtMP3Path_LostFocus();
-        else if (watched == spnTimeInMinutes->txtSpin())
-            QMetaObject::invokeMethod(this, [this] { spnTimeInMinutes_Validate(); }, Qt::QueuedConnection);
+        else if (watched == m_advanced->spnTimeInMinutes->txtSpin())
+            QMetaObject::invokeMethod(
+                this, [this] { spnTimeInMinutes_Validate(); }, Qt::QueuedConnection);
         break;
     }
     default:

@@ -2,12 +2,11 @@
 
 #include <QGroupBox>
 #include <QTimer>
+#include <memory>
 
-class QCheckBox;
-class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
-class QSpinBox;
+namespace Ui {
+class SongRulesGroup;
+}
 
 // The "Song rules" group of the Advanced page: the ignore and wish lists
 // edited in place, the shortest and longest song, the incomplete folder
@@ -23,20 +22,12 @@ public:
     // Writes lists still waiting to be saved.
     void SaveLists();
 
-    QPlainTextEdit* txtIgnoreList = nullptr;
-    QPlainTextEdit* txtWishList = nullptr;
-    QCheckBox* chkWishOnly = nullptr;
-    QSpinBox* spnMinSeconds = nullptr;
-    QSpinBox* spnMaxSeconds = nullptr;
-    QCheckBox* chkIncompleteApart = nullptr;
-    QLineEdit* txtFileNamePattern = nullptr;
-    QLabel* lblPreview = nullptr;
-    QLabel* lblProblems = nullptr; // what in the lists cannot be used
-
 private:
     void showPreview();
     void checkLists();
 
+    // lblProblems tells what in the lists cannot be used.
+    std::unique_ptr<Ui::SongRulesGroup> m_ui;
     QTimer m_saveTimer;
     bool m_listsEdited = false;
 };

@@ -2,6 +2,7 @@
 // and the record and listen actions.
 #include "config/usersettings.h"
 #include "panelfixture.h"
+#include "tests/support/widgets/control.h"
 #include "ui/controls/aspinnerbox.h"
 
 #include <QCheckBox>
@@ -18,41 +19,44 @@ TEST_F(PanelConfigurationTest, LoadBasedOnCrFillsTheBoxPerRecordingMode)
     struct Case {
         qint32 mode;
         QString path, fileName;
-        QRadioButton* frmRecord::*option; // null: left as it was
+        const char* option; // null: left as it was
         QString box, header;
     };
     const QList<Case> cases{
-        {1, "/rec", "show.mp3", &frmRecord::optFile, "/rec/show.mp3", "kept"},
-        {1, "/rec/", "show.mp3", &frmRecord::optFile, "/rec/show.mp3", "kept"},
-        {2, "/rec", "ignored", &frmRecord::optNormal, "/rec/", "kept"},
-        {2, "/rec/", "ignored", &frmRecord::optNormal, "/rec/", "kept"},
-        {2, "D:\\rec\\", "ignored", &frmRecord::optNormal, "D:\\rec\\", "kept"},
-        {3, "/rec", "Morning", &frmRecord::optDated, "/rec/", "Morning"},
-        {3, "/rec/", "", &frmRecord::optDated, "/rec/", ""},
+        {1, "/rec", "show.mp3", "optFile", "/rec/show.mp3", "kept"},
+        {1, "/rec/", "show.mp3", "optFile", "/rec/show.mp3", "kept"},
+        {2, "/rec", "ignored", "optNormal", "/rec/", "kept"},
+        {2, "/rec/", "ignored", "optNormal", "/rec/", "kept"},
+        {2, "D:\\rec\\", "ignored", "optNormal", "D:\\rec\\", "kept"},
+        {3, "/rec", "Morning", "optDated", "/rec/", "Morning"},
+        {3, "/rec/", "", "optDated", "/rec/", ""},
         {0, "/rec", "x", nullptr, "/before/", "kept"},
         {4, "/rec", "x", nullptr, "/before/", "kept"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(QStringLiteral("mode %1, path %2").arg(c.mode).arg(c.path).toStdString());
         open();
-        panel->optDated->click();
-        panel->txtMP3Path->setText(QStringLiteral("/before/"));
-        panel->txtBaseLineName->setText(QStringLiteral("kept"));
+        Control<QRadioButton>(panel.get(), "optDated")->click();
+        Control<QLineEdit>(panel.get(), "txtMP3Path")->setText(QStringLiteral("/before/"));
+        Control<QLineEdit>(panel.get(), "txtBaseLineName")->setText(QStringLiteral("kept"));
         config.lRecordingMode = RecordingMode(c.mode);
         config.sMP3Path = c.path;
         config.sStreamFileName = c.fileName;
         config.sShoutCastFile = QStringLiteral("http://host/list.pls");
         config.sRecordingTitle = QStringLiteral("Jazz FM");
         panel->LoadBasedOnCR();
-        QRadioButton* want = c.option ? panel.get()->*c.option : panel->optDated;
+        QRadioButton* want =
+            c.option ? Control<QRadioButton>(panel.get(), c.option) : Control<QRadioButton>(panel.get(), "optDated");
         EXPECT_TRUE(want->isChecked());
-        EXPECT_EQ(panel->txtMP3Path->text(), c.box);
-        EXPECT_EQ(panel->txtBaseLineName->text(), c.header);
-        EXPECT_EQ(panel->fraDateMode->isHidden(), want != panel->optDated);
-        EXPECT_EQ(panel->lblPathToSave->text() == QLatin1String("MP3 file:"), want == panel->optFile);
+        EXPECT_EQ(Control<QLineEdit>(panel.get(), "txtMP3Path")->text(), c.box);
+        EXPECT_EQ(Control<QLineEdit>(panel.get(), "txtBaseLineName")->text(), c.header);
+        EXPECT_EQ(Control<QGroupBox>(panel.get(), "fraDateMode")->isHidden(),
+                  want != Control<QRadioButton>(panel.get(), "optDated"));
+        EXPECT_EQ(Control<QLabel>(panel.get(), "lblPathToSave")->text() == QLatin1String("MP3 file:"),
+                  want == Control<QRadioButton>(panel.get(), "optFile"));
         EXPECT_TRUE(panel->PathValid);
         EXPECT_FALSE(panel->PanelEdited);
-        EXPECT_EQ(panel->txtPlaylist->text(), QStringLiteral("http://host/list.pls"));
+        EXPECT_EQ(Control<QLineEdit>(panel.get(), "txtPlaylist")->text(), QStringLiteral("http://host/list.pls"));
         EXPECT_EQ(names(), QStringList(QStringLiteral("Jazz FM")));
         EXPECT_EQ(urlsOfStations(), QStringList(QStringLiteral("http://host/list.pls")));
         panel.reset();
@@ -84,10 +88,11 @@ TEST_F(PanelConfigurationTest, LoadBasedOnCrListsTheStationOnceAndSelectsIt)
         for (int i = 0; i < 3; ++i)
             panel->LoadBasedOnCR();
         EXPECT_EQ(names(), row.names);
-        const QList<QTreeWidgetItem*> selected = panel->lstViewSongList->selectedItems();
+        const QList<QTreeWidgetItem*> selected = Control<QTreeWidget>(panel.get(), "lstViewSongList")->selectedItems();
         ASSERT_EQ(selected.size(), 1);
-        EXPECT_EQ(panel->lstViewSongList->indexOfTopLevelItem(selected.first()), row.selected);
-        EXPECT_EQ(panel->lstViewSongList->currentItem(), selected.first());
+        EXPECT_EQ(Control<QTreeWidget>(panel.get(), "lstViewSongList")->indexOfTopLevelItem(selected.first()),
+                  row.selected);
+        EXPECT_EQ(Control<QTreeWidget>(panel.get(), "lstViewSongList")->currentItem(), selected.first());
     }
 }
 
@@ -100,9 +105,9 @@ TEST_F(PanelConfigurationTest, TimedAndCleanupBoxesFollowTheConfiguration)
     for (const Case& c : {Case{true, true}, Case{false, false}, Case{true, false}}) {
         SCOPED_TRACE(::testing::Message() << "timed " << c.timed << ", cleanup " << c.cleanup);
         open();
-        panel->chkShutdown->setChecked(true);
-        panel->spnTimeInMinutes->setValue(5);
-        panel->spnRecordingDays->setValue(9);
+        Control<QCheckBox>(panel.get(), "chkShutdown")->setChecked(true);
+        Control<ASpinnerBox>(panel.get(), "spnTimeInMinutes")->setValue(5);
+        Control<ASpinnerBox>(panel.get(), "spnRecordingDays")->setValue(9);
         config.lRecordingMode = RecordingMode::PerSong;
         config.bEnabledTimedRecording = c.timed;
         config.lTimedRecording = 90;
@@ -110,11 +115,11 @@ TEST_F(PanelConfigurationTest, TimedAndCleanupBoxesFollowTheConfiguration)
         config.bDeleteArchivesAfterTime = c.cleanup;
         config.lDaysToKeepRecording = 30;
         panel->LoadBasedOnCR();
-        EXPECT_EQ(panel->chkTimed->isChecked(), c.timed);
-        EXPECT_EQ(panel->spnTimeInMinutes->value(), c.timed ? 90 : 5);
-        EXPECT_EQ(panel->chkShutdown->isChecked(), !c.timed); // untouched when not timed
-        EXPECT_EQ(panel->chkCleanup->isChecked(), c.cleanup);
-        EXPECT_EQ(panel->spnRecordingDays->value(), c.cleanup ? 30 : 9);
+        EXPECT_EQ(Control<QCheckBox>(panel.get(), "chkTimed")->isChecked(), c.timed);
+        EXPECT_EQ(Control<ASpinnerBox>(panel.get(), "spnTimeInMinutes")->value(), c.timed ? 90 : 5);
+        EXPECT_EQ(Control<QCheckBox>(panel.get(), "chkShutdown")->isChecked(), !c.timed); // untouched when not timed
+        EXPECT_EQ(Control<QCheckBox>(panel.get(), "chkCleanup")->isChecked(), c.cleanup);
+        EXPECT_EQ(Control<ASpinnerBox>(panel.get(), "spnRecordingDays")->value(), c.cleanup ? 30 : 9);
 
         // And back: PutInCR writes what the boxes show.
         config.lTimedRecording = -1;
@@ -133,27 +138,27 @@ TEST_F(PanelConfigurationTest, TimedAndCleanupBoxesFollowTheConfiguration)
 TEST_F(PanelConfigurationTest, PutInCrSplitsTheBoxPerCaptureMode)
 {
     struct Case {
-        QRadioButton* frmRecord::*option;
+        const char* option;
         QString box;
         qint32 mode;
         QString path, fileName;
     };
     const QList<Case> cases{
-        {&frmRecord::optFile, "/rec/show.mp3", 1, "/rec/", "show.mp3"},
-        {&frmRecord::optFile, "show.mp3", 1, "", "show.mp3"},
-        {&frmRecord::optNormal, "/rec/", 2, "/rec/", "untouched"},
-        {&frmRecord::optDated, "/rec/", 3, "/rec/", "Morning"},
+        {"optFile", "/rec/show.mp3", 1, "/rec/", "show.mp3"},
+        {"optFile", "show.mp3", 1, "", "show.mp3"},
+        {"optNormal", "/rec/", 2, "/rec/", "untouched"},
+        {"optDated", "/rec/", 3, "/rec/", "Morning"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.box.toStdString());
         open();
-        (panel.get()->*c.option)->click();
-        panel->txtMP3Path->setText(c.box);
-        panel->txtBaseLineName->setText(QStringLiteral("Morning"));
-        panel->txtPlaylist->setText(QStringLiteral("http://host/list.pls"));
-        panel->txtStreamTitle->setText(QStringLiteral("Jazz FM"));
-        panel->chkListenOn->setChecked(true);
-        panel->chkStartPaused->setChecked(false);
+        Control<QRadioButton>(panel.get(), c.option)->click();
+        Control<QLineEdit>(panel.get(), "txtMP3Path")->setText(c.box);
+        Control<QLineEdit>(panel.get(), "txtBaseLineName")->setText(QStringLiteral("Morning"));
+        Control<QLineEdit>(panel.get(), "txtPlaylist")->setText(QStringLiteral("http://host/list.pls"));
+        Control<QLineEdit>(panel.get(), "txtStreamTitle")->setText(QStringLiteral("Jazz FM"));
+        Control<QCheckBox>(panel.get(), "chkListenOn")->setChecked(true);
+        Control<QCheckBox>(panel.get(), "chkStartPaused")->setChecked(false);
         config.sStreamFileName = QStringLiteral("untouched");
         config.bStartPaused = true;
         panel->PutInCR();
@@ -185,9 +190,9 @@ TEST_F(PanelConfigurationTest, RecordWhileRecordingStopsTheRunningOneFirst)
     QStringList started;
     panelDeps.stationStarted = [&started](const QString& playlist) { started << playlist; };
     open();
-    panel->optNormal->click();
-    panel->txtMP3Path->setText(folder.path());
-    panel->txtPlaylist->setText(localUrl(QStringLiteral("list.pls")));
+    Control<QRadioButton>(panel.get(), "optNormal")->click();
+    Control<QLineEdit>(panel.get(), "txtMP3Path")->setText(folder.path());
+    Control<QLineEdit>(panel.get(), "txtPlaylist")->setText(localUrl(QStringLiteral("list.pls")));
     config.lRecordingMode = RecordingMode::PerSong;
     startOnStation();
     recorder->HandleStreamData("ICY 200 OK\r\nicy-name:Test FM\r\nicy-metaint:16\r\n\r\n" + QByteArray(16, 'a') +
@@ -201,7 +206,7 @@ TEST_F(PanelConfigurationTest, RecordWhileRecordingStopsTheRunningOneFirst)
     EXPECT_TRUE(config.bCalledFromGUI);
     EXPECT_TRUE(config.bConfigOK);
     EXPECT_FALSE(config.bPreviewModeOnly);
-    EXPECT_EQ(config.sShoutCastFile, panel->txtPlaylist->text());
+    EXPECT_EQ(config.sShoutCastFile, Control<QLineEdit>(panel.get(), "txtPlaylist")->text());
     const QByteArray song = ReadAll(folder.file(QStringLiteral("Artist A - Song One.mp3")));
     ASSERT_EQ(song.size(), 16 + 128);
     EXPECT_TRUE(song.right(128).startsWith("TAG"));
@@ -210,7 +215,7 @@ TEST_F(PanelConfigurationTest, RecordWhileRecordingStopsTheRunningOneFirst)
     panel->cmdPreview_Click();
     EXPECT_TRUE(config.bPreviewModeOnly);
     // Each recording and listening started is told with its playlist.
-    EXPECT_EQ(started, QStringList(2, panel->txtPlaylist->text()));
+    EXPECT_EQ(started, QStringList(2, Control<QLineEdit>(panel.get(), "txtPlaylist")->text()));
 }
 
 TEST_F(PanelConfigurationTest, WhileRecordingTheButtonsWaitForAChange)
@@ -226,16 +231,16 @@ TEST_F(PanelConfigurationTest, WhileRecordingTheButtonsWaitForAChange)
     panel->StationReady = true;
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.recording << c.edited << c.ready);
-        panel->txtMP3Path->setText(c.ready ? folder.path() : QString());
+        Control<QLineEdit>(panel.get(), "txtMP3Path")->setText(c.ready ? folder.path() : QString());
         panel->txtMP3Path_LostFocus();
-        panel->cmdSave->setEnabled(!c.enabled);
+        Control<QPushButton>(panel.get(), "cmdSave")->setEnabled(!c.enabled);
         RecorderStatus status;
         status.blnRecording = c.recording;
         panel->PanelEdited = c.edited;
         panel->RecorderStatusChanged(status);
-        EXPECT_EQ(panel->cmdRecord->isEnabled(), c.enabled);
-        EXPECT_EQ(panel->cmdPreview->isEnabled(), c.enabled);
-        EXPECT_EQ(panel->cmdSave->isEnabled(), !c.enabled); // not the timer's
+        EXPECT_EQ(Control<QPushButton>(panel.get(), "cmdRecord")->isEnabled(), c.enabled);
+        EXPECT_EQ(Control<QPushButton>(panel.get(), "cmdPreview")->isEnabled(), c.enabled);
+        EXPECT_EQ(Control<QPushButton>(panel.get(), "cmdSave")->isEnabled(), !c.enabled); // not the timer's
     }
 }
 
@@ -246,10 +251,10 @@ TEST_F(PanelConfigurationTest, CleanCutsAndID3v2BoxesFollowTheirSettings)
     SetCutSongsInSilence(true);
     SetWriteID3v2Tags(false);
     open();
-    EXPECT_TRUE(panel->chkCleanCuts->isChecked());
-    EXPECT_FALSE(panel->chkID3v2->isChecked());
-    panel->chkCleanCuts->click();
-    panel->chkID3v2->click();
+    EXPECT_TRUE(Control<QCheckBox>(panel.get(), "chkCleanCuts")->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>(panel.get(), "chkID3v2")->isChecked());
+    Control<QCheckBox>(panel.get(), "chkCleanCuts")->click();
+    Control<QCheckBox>(panel.get(), "chkID3v2")->click();
     EXPECT_FALSE(CutSongsInSilence());
     EXPECT_TRUE(WriteID3v2Tags());
 }
@@ -259,12 +264,12 @@ TEST_F(PanelConfigurationTest, CleanCutsAndID3v2BoxesFollowTheirSettings)
 TEST_F(PanelConfigurationTest, NotificationBoxesFollowTheirSettings)
 {
     open();
-    EXPECT_FALSE(panel->chkNotifySongs->isChecked());
-    EXPECT_TRUE(panel->chkNotifyProblems->isChecked());
-    EXPECT_FALSE(panel->chkNotifySongs->accessibleName().isEmpty());
-    EXPECT_FALSE(panel->chkNotifyProblems->accessibleName().isEmpty());
-    panel->chkNotifySongs->click();
-    panel->chkNotifyProblems->click();
+    EXPECT_FALSE(Control<QCheckBox>(panel.get(), "chkNotifySongs")->isChecked());
+    EXPECT_TRUE(Control<QCheckBox>(panel.get(), "chkNotifyProblems")->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>(panel.get(), "chkNotifySongs")->accessibleName().isEmpty());
+    EXPECT_FALSE(Control<QCheckBox>(panel.get(), "chkNotifyProblems")->accessibleName().isEmpty());
+    Control<QCheckBox>(panel.get(), "chkNotifySongs")->click();
+    Control<QCheckBox>(panel.get(), "chkNotifyProblems")->click();
     EXPECT_TRUE(NotifySongs());
     EXPECT_FALSE(NotifyProblems());
     SaveSetting(QStringLiteral("Tonquill"), QStringLiteral("Registration"), QStringLiteral("NotifyProblems"),
@@ -305,12 +310,12 @@ TEST_F(PanelConfigurationTest, PresetValuesBeyondThePanelSurviveOpenAndSave)
             return spinner->toolTip().contains(QLatin1String("is kept as it is"));
         };
         if (c.shownMinutes >= 0) {
-            EXPECT_EQ(panel->spnTimeInMinutes->value(), c.shownMinutes);
-            EXPECT_EQ(kept(panel->spnTimeInMinutes), c.keptMinutes);
+            EXPECT_EQ(Control<ASpinnerBox>(panel.get(), "spnTimeInMinutes")->value(), c.shownMinutes);
+            EXPECT_EQ(kept(Control<ASpinnerBox>(panel.get(), "spnTimeInMinutes")), c.keptMinutes);
         }
         if (c.shownDays >= 0) {
-            EXPECT_EQ(panel->spnRecordingDays->value(), c.shownDays);
-            EXPECT_EQ(kept(panel->spnRecordingDays), c.keptDays);
+            EXPECT_EQ(Control<ASpinnerBox>(panel.get(), "spnRecordingDays")->value(), c.shownDays);
+            EXPECT_EQ(kept(Control<ASpinnerBox>(panel.get(), "spnRecordingDays")), c.keptDays);
         }
         dialogs.saveAnswer = saved;
         panel->cmdSave_Click();
@@ -334,13 +339,13 @@ TEST_F(PanelConfigurationTest, ChangingAKeptValueReplacesIt)
     EXPECT_EQ(config.lDaysToKeepRecording, 2147483647);
     EXPECT_EQ(config.sStreamFileName, QStringLiteral("a/../b.mp3"));
 
-    panel->spnRecordingDays->setValue(45);
-    panel->spnTimeInMinutes->setValue(500);
-    panel->spnTimeInMinutes->setValue(99999);
-    panel->txtMP3Path->setText(home.file(QStringLiteral("c.mp3")));
+    Control<ASpinnerBox>(panel.get(), "spnRecordingDays")->setValue(45);
+    Control<ASpinnerBox>(panel.get(), "spnTimeInMinutes")->setValue(500);
+    Control<ASpinnerBox>(panel.get(), "spnTimeInMinutes")->setValue(99999);
+    Control<QLineEdit>(panel.get(), "txtMP3Path")->setText(home.file(QStringLiteral("c.mp3")));
     panel->PutInCR();
     EXPECT_EQ(config.lDaysToKeepRecording, 45);
     EXPECT_EQ(config.lTimedRecording, 99999);
     EXPECT_EQ(config.sStreamFileName, QStringLiteral("c.mp3"));
-    EXPECT_FALSE(panel->spnRecordingDays->toolTip().contains(QLatin1String("kept")));
+    EXPECT_FALSE(Control<ASpinnerBox>(panel.get(), "spnRecordingDays")->toolTip().contains(QLatin1String("kept")));
 }

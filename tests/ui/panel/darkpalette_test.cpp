@@ -1,6 +1,7 @@
 // Under a dark Fusion palette the panel's texts stay readable: no dark text
 // is put on the palette's dark ground.
 #include "panelfixture.h"
+#include "tests/support/widgets/control.h"
 #include "ui/panel/frmhelp.h"
 
 #include <QApplication>
@@ -13,7 +14,6 @@
 #include <QStyleFactory>
 #include <QTextBrowser>
 #include <QToolButton>
-
 #include <cmath>
 
 namespace {
@@ -106,7 +106,7 @@ TEST_F(DarkPaletteTest, TheSaveFolderWarningAndTheGuideAreReadable)
     const QString guide = qEnvironmentVariable("TONQUILL_SOURCE_DIR") + QStringLiteral("/help/index.htm");
     ASSERT_TRUE(QDir().mkpath(home.file(QStringLiteral("Help"))));
     ASSERT_TRUE(QFile::copy(guide, home.file(QStringLiteral("Help/index.htm"))));
-    panel->cmdHelp->click();
+    Control<QToolButton>(panel.get(), "cmdHelp")->click();
     frmHelp* help = panel->HelpWindow();
     ASSERT_NE(help, nullptr);
     ASSERT_FALSE(help->txtHelp->toPlainText().isEmpty());

@@ -1,6 +1,7 @@
 // The panel's options: the settings kept between runs, the capture modes and
 // the save path, readiness, the spinner, tools, help and the pop-up.
 #include "panelfixture.h"
+#include "tests/support/widgets/control.h"
 #include "ui/controls/aspinnerbox.h"
 #include "ui/panel/frmhelp.h"
 
@@ -46,34 +47,40 @@ std::ostream& operator<<(std::ostream& os, const Options& o)
 
 void apply(frmRecord& p, const Options& o)
 {
-    (o.capture == 1 ? p.optFile : o.capture == 3 ? p.optDated : p.optNormal)->click();
-    p.txtMP3Path->setText(o.path);
-    if (p.mnuIEWebHeader->isChecked() != o.fakeIE)
-        p.mnuIEWebHeader->click();
-    p.chkTimed->setChecked(o.timed);
-    p.chkListenOn->setChecked(o.listen);
-    p.spnTimeInMinutes->setValue(o.minutes);
-    p.chkShutdown->setChecked(o.shutdown);
-    p.chkStartPaused->setChecked(o.paused);
-    p.txtBaseLineName->setText(o.header);
-    p.chkCleanup->setChecked(o.cleanup);
-    p.spnRecordingDays->setValue(o.days);
+    (o.capture == 1   ? Control<QRadioButton>(&p, "optFile")
+     : o.capture == 3 ? Control<QRadioButton>(&p, "optDated")
+                      : Control<QRadioButton>(&p, "optNormal"))
+        ->click();
+    Control<QLineEdit>(&p, "txtMP3Path")->setText(o.path);
+    if (Control<QCheckBox>(&p, "mnuIEWebHeader")->isChecked() != o.fakeIE)
+        Control<QCheckBox>(&p, "mnuIEWebHeader")->click();
+    Control<QCheckBox>(&p, "chkTimed")->setChecked(o.timed);
+    Control<QCheckBox>(&p, "chkListenOn")->setChecked(o.listen);
+    Control<ASpinnerBox>(&p, "spnTimeInMinutes")->setValue(o.minutes);
+    Control<QCheckBox>(&p, "chkShutdown")->setChecked(o.shutdown);
+    Control<QCheckBox>(&p, "chkStartPaused")->setChecked(o.paused);
+    Control<QLineEdit>(&p, "txtBaseLineName")->setText(o.header);
+    Control<QCheckBox>(&p, "chkCleanup")->setChecked(o.cleanup);
+    Control<ASpinnerBox>(&p, "spnRecordingDays")->setValue(o.days);
 }
 
 Options read(const frmRecord& p)
 {
-    const int capture = p.optFile->isChecked() ? 1 : p.optNormal->isChecked() ? 2 : p.optDated->isChecked() ? 3 : 0;
+    const int capture = Control<QRadioButton>(&p, "optFile")->isChecked()     ? 1
+                        : Control<QRadioButton>(&p, "optNormal")->isChecked() ? 2
+                        : Control<QRadioButton>(&p, "optDated")->isChecked()  ? 3
+                                                                              : 0;
     return {capture,
-            p.txtMP3Path->text(),
-            p.mnuIEWebHeader->isChecked(),
-            p.chkTimed->isChecked(),
-            p.chkListenOn->isChecked(),
-            p.spnTimeInMinutes->value(),
-            p.chkShutdown->isChecked(),
-            p.chkStartPaused->isChecked(),
-            p.txtBaseLineName->text(),
-            p.chkCleanup->isChecked(),
-            p.spnRecordingDays->value()};
+            Control<QLineEdit>(&p, "txtMP3Path")->text(),
+            Control<QCheckBox>(&p, "mnuIEWebHeader")->isChecked(),
+            Control<QCheckBox>(&p, "chkTimed")->isChecked(),
+            Control<QCheckBox>(&p, "chkListenOn")->isChecked(),
+            Control<ASpinnerBox>(&p, "spnTimeInMinutes")->value(),
+            Control<QCheckBox>(&p, "chkShutdown")->isChecked(),
+            Control<QCheckBox>(&p, "chkStartPaused")->isChecked(),
+            Control<QLineEdit>(&p, "txtBaseLineName")->text(),
+            Control<QCheckBox>(&p, "chkCleanup")->isChecked(),
+            Control<ASpinnerBox>(&p, "spnRecordingDays")->value()};
 }
 
 } // namespace
@@ -93,8 +100,9 @@ TEST_F(PanelSettingsTest, EveryOptionComesBackAfterClosing)
         apply(*panel, want);
         reopen();
         EXPECT_EQ(read(*panel), want);
-        EXPECT_EQ(panel->fraDateMode->isHidden(), want.capture != 3);
-        EXPECT_EQ(panel->lblPathToSave->text() == QLatin1String("MP3 file:"), want.capture == 1);
+        EXPECT_EQ(Control<QGroupBox>(panel.get(), "fraDateMode")->isHidden(), want.capture != 3);
+        EXPECT_EQ(Control<QLabel>(panel.get(), "lblPathToSave")->text() == QLatin1String("MP3 file:"),
+                  want.capture == 1);
         panel.reset();
     }
 }
@@ -102,15 +110,15 @@ TEST_F(PanelSettingsTest, EveryOptionComesBackAfterClosing)
 TEST_F(PanelSettingsTest, FirstStartWithAnEmptyStore)
 {
     open();
-    EXPECT_TRUE(panel->optNormal->isChecked());
-    EXPECT_TRUE(panel->txtMP3Path->text().isEmpty());
-    EXPECT_TRUE(panel->txtBaseLineName->text().isEmpty());
-    EXPECT_FALSE(panel->cmdRecord->isEnabled());
-    EXPECT_FALSE(panel->cmdPreview->isEnabled());
-    EXPECT_FALSE(panel->cmdSave->isEnabled());
-    EXPECT_FALSE(panel->chkUseEnternal->isChecked());
-    EXPECT_TRUE(panel->txtExternalPlayer->text().isEmpty());
-    EXPECT_TRUE(panel->fraDateMode->isHidden());
+    EXPECT_TRUE(Control<QRadioButton>(panel.get(), "optNormal")->isChecked());
+    EXPECT_TRUE(Control<QLineEdit>(panel.get(), "txtMP3Path")->text().isEmpty());
+    EXPECT_TRUE(Control<QLineEdit>(panel.get(), "txtBaseLineName")->text().isEmpty());
+    EXPECT_FALSE(Control<QPushButton>(panel.get(), "cmdRecord")->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>(panel.get(), "cmdPreview")->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>(panel.get(), "cmdSave")->isEnabled());
+    EXPECT_FALSE(Control<QCheckBox>(panel.get(), "chkUseEnternal")->isChecked());
+    EXPECT_TRUE(Control<QLineEdit>(panel.get(), "txtExternalPlayer")->text().isEmpty());
+    EXPECT_TRUE(Control<QGroupBox>(panel.get(), "fraDateMode")->isHidden());
 }
 
 TEST_F(PanelSettingsTest, ValuesThatAreNotNumbersDoNotStopTheStart)
@@ -123,33 +131,33 @@ TEST_F(PanelSettingsTest, ValuesThatAreNotNumbersDoNotStopTheStart)
     SaveSetting(app, section, QStringLiteral("DaysKeeping"), QStringLiteral("-3"));
     SaveSetting(app, section, QStringLiteral("Shutdown"), QStringLiteral(" 1 "));
     open();
-    EXPECT_FALSE(panel->optNormal->isChecked());
-    EXPECT_FALSE(panel->optDated->isChecked());
-    EXPECT_FALSE(panel->optFile->isChecked());
-    EXPECT_FALSE(panel->chkTimed->isChecked());
-    EXPECT_TRUE(panel->chkShutdown->isChecked());
-    EXPECT_EQ(panel->spnTimeInMinutes->value(), 0);
-    EXPECT_EQ(panel->spnRecordingDays->value(), 0); // below the spinner's range: refused
-    EXPECT_FALSE(panel->cmdRecord->isEnabled());
+    EXPECT_FALSE(Control<QRadioButton>(panel.get(), "optNormal")->isChecked());
+    EXPECT_FALSE(Control<QRadioButton>(panel.get(), "optDated")->isChecked());
+    EXPECT_FALSE(Control<QRadioButton>(panel.get(), "optFile")->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>(panel.get(), "chkTimed")->isChecked());
+    EXPECT_TRUE(Control<QCheckBox>(panel.get(), "chkShutdown")->isChecked());
+    EXPECT_EQ(Control<ASpinnerBox>(panel.get(), "spnTimeInMinutes")->value(), 0);
+    EXPECT_EQ(Control<ASpinnerBox>(panel.get(), "spnRecordingDays")->value(), 0); // below the spinner's range: refused
+    EXPECT_FALSE(Control<QPushButton>(panel.get(), "cmdRecord")->isEnabled());
 }
 
 TEST_F(PanelSettingsTest, TheExternalPlayerIsKeptUntilUnticked)
 {
     open();
-    panel->chkUseEnternal->click();
+    Control<QCheckBox>(panel.get(), "chkUseEnternal")->click();
     dialogs.openAnswer = QStringLiteral("/usr/bin/player");
     panel->cmdBrowsePlayer_Click();
     reopen();
-    EXPECT_TRUE(panel->chkUseEnternal->isChecked());
-    EXPECT_EQ(panel->txtExternalPlayer->text(), QStringLiteral("/usr/bin/player"));
-    EXPECT_TRUE(panel->txtExternalPlayer->isEnabled());
-    panel->chkUseEnternal->click();
-    EXPECT_FALSE(panel->txtExternalPlayer->isEnabled());
-    EXPECT_FALSE(panel->cmdBrowsePlayer->isEnabled());
+    EXPECT_TRUE(Control<QCheckBox>(panel.get(), "chkUseEnternal")->isChecked());
+    EXPECT_EQ(Control<QLineEdit>(panel.get(), "txtExternalPlayer")->text(), QStringLiteral("/usr/bin/player"));
+    EXPECT_TRUE(Control<QLineEdit>(panel.get(), "txtExternalPlayer")->isEnabled());
+    Control<QCheckBox>(panel.get(), "chkUseEnternal")->click();
+    EXPECT_FALSE(Control<QLineEdit>(panel.get(), "txtExternalPlayer")->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>(panel.get(), "cmdBrowsePlayer")->isEnabled());
     reopen();
-    EXPECT_FALSE(panel->chkUseEnternal->isChecked());
-    EXPECT_TRUE(panel->txtExternalPlayer->text().isEmpty());
-    EXPECT_FALSE(panel->txtExternalPlayer->isEnabled());
+    EXPECT_FALSE(Control<QCheckBox>(panel.get(), "chkUseEnternal")->isChecked());
+    EXPECT_TRUE(Control<QLineEdit>(panel.get(), "txtExternalPlayer")->text().isEmpty());
+    EXPECT_FALSE(Control<QLineEdit>(panel.get(), "txtExternalPlayer")->isEnabled());
 }
 
 // The stored web-agent choice is the box's and the flag's at start and is
@@ -157,8 +165,8 @@ TEST_F(PanelSettingsTest, TheExternalPlayerIsKeptUntilUnticked)
 TEST_F(PanelSettingsTest, TheStoredWebAgentChoiceIsAppliedAndKept)
 {
     struct Case {
-        const char* stored;  // nullptr: no key
-        int flag;            // -1: no flag written
+        const char* stored; // nullptr: no key
+        int flag;           // -1: no flag written
         bool box;
     };
     const QList<Case> cases{{"1", -1, true}, {"1", 0, true}, {"0", 1, false}, {nullptr, 1, true}, {nullptr, -1, false}};
@@ -172,7 +180,7 @@ TEST_F(PanelSettingsTest, TheStoredWebAgentChoiceIsAppliedAndKept)
         if (c.stored)
             SaveSetting(app, section, QStringLiteral("FakeIE"), QString::fromLatin1(c.stored));
         open();
-        EXPECT_EQ(panel->mnuIEWebHeader->isChecked(), c.box);
+        EXPECT_EQ(Control<QCheckBox>(panel.get(), "mnuIEWebHeader")->isChecked(), c.box);
         EXPECT_EQ(GetIEAgent(), c.box);
         closePanel();
         EXPECT_EQ(GetSetting(app, section, QStringLiteral("FakeIE"), QString()), c.box ? "1" : "0");
@@ -186,22 +194,22 @@ TEST_F(SavePathTest, SwitchingModesRestoresEachModesText)
 {
     open();
     const QString dir = folder.path(), file = folder.file(QStringLiteral("show.mp3"));
-    panel->txtMP3Path->setText(dir);
-    panel->optFile->click();
-    EXPECT_EQ(panel->lblPathToSave->text(), QStringLiteral("MP3 file:"));
-    EXPECT_TRUE(panel->txtMP3Path->text().isEmpty());
-    panel->txtMP3Path->setText(file);
-    panel->optNormal->click();
-    EXPECT_EQ(panel->lblPathToSave->text(), QStringLiteral("Path to save MP3s to:"));
-    EXPECT_EQ(panel->txtMP3Path->text(), dir);
+    Control<QLineEdit>(panel.get(), "txtMP3Path")->setText(dir);
+    Control<QRadioButton>(panel.get(), "optFile")->click();
+    EXPECT_EQ(Control<QLabel>(panel.get(), "lblPathToSave")->text(), QStringLiteral("MP3 file:"));
+    EXPECT_TRUE(Control<QLineEdit>(panel.get(), "txtMP3Path")->text().isEmpty());
+    Control<QLineEdit>(panel.get(), "txtMP3Path")->setText(file);
+    Control<QRadioButton>(panel.get(), "optNormal")->click();
+    EXPECT_EQ(Control<QLabel>(panel.get(), "lblPathToSave")->text(), QStringLiteral("Path to save MP3s to:"));
+    EXPECT_EQ(Control<QLineEdit>(panel.get(), "txtMP3Path")->text(), dir);
     EXPECT_EQ(panel->FileText, file);
-    panel->optDated->click(); // one folder mode to the other: the text stays
-    EXPECT_EQ(panel->txtMP3Path->text(), dir);
-    EXPECT_FALSE(panel->fraDateMode->isHidden());
-    panel->optFile->click();
-    EXPECT_EQ(panel->txtMP3Path->text(), file);
+    Control<QRadioButton>(panel.get(), "optDated")->click(); // one folder mode to the other: the text stays
+    EXPECT_EQ(Control<QLineEdit>(panel.get(), "txtMP3Path")->text(), dir);
+    EXPECT_FALSE(Control<QGroupBox>(panel.get(), "fraDateMode")->isHidden());
+    Control<QRadioButton>(panel.get(), "optFile")->click();
+    EXPECT_EQ(Control<QLineEdit>(panel.get(), "txtMP3Path")->text(), file);
     EXPECT_EQ(panel->FolderText, dir);
-    EXPECT_TRUE(panel->fraDateMode->isHidden());
+    EXPECT_TRUE(Control<QGroupBox>(panel.get(), "fraDateMode")->isHidden());
 }
 
 TEST_F(SavePathTest, ReadinessNeedsAStationAPathAndInDatedModeAHeader)
@@ -224,16 +232,18 @@ TEST_F(SavePathTest, ReadinessNeedsAStationAPathAndInDatedModeAHeader)
                                           << c.header.toStdString() << "' " << c.station);
         open();
         panel->StationReady = c.station;
-        (c.capture == 3 ? panel->optDated : panel->optNormal)->click();
-        panel->txtBaseLineName->setText(c.header);
-        panel->txtMP3Path->setText(c.path);
+        (c.capture == 3 ? Control<QRadioButton>(panel.get(), "optDated")
+                        : Control<QRadioButton>(panel.get(), "optNormal"))
+            ->click();
+        Control<QLineEdit>(panel.get(), "txtBaseLineName")->setText(c.header);
+        Control<QLineEdit>(panel.get(), "txtMP3Path")->setText(c.path);
         panel->txtMP3Path_LostFocus();
-        EXPECT_EQ(panel->cmdRecord->isEnabled(), c.ready);
-        EXPECT_EQ(panel->cmdPreview->isEnabled(), c.ready);
-        EXPECT_EQ(panel->cmdSave->isEnabled(), c.ready);
+        EXPECT_EQ(Control<QPushButton>(panel.get(), "cmdRecord")->isEnabled(), c.ready);
+        EXPECT_EQ(Control<QPushButton>(panel.get(), "cmdPreview")->isEnabled(), c.ready);
+        EXPECT_EQ(Control<QPushButton>(panel.get(), "cmdSave")->isEnabled(), c.ready);
         EXPECT_EQ(panel->CheckReady(true), c.ready);
         if (!c.path.isEmpty()) {
-            EXPECT_EQ(panel->txtMP3Path->text(), dir); // one final separator
+            EXPECT_EQ(Control<QLineEdit>(panel.get(), "txtMP3Path")->text(), dir); // one final separator
         }
         EXPECT_TRUE(messages.messages.isEmpty());
         panel.reset();
@@ -244,16 +254,16 @@ TEST_F(SavePathTest, AFolderThatIsNotThereIsRefusedAndTheTextRestored)
 {
     open();
     panel->StationReady = true;
-    panel->txtMP3Path->setText(folder.path());
+    Control<QLineEdit>(panel.get(), "txtMP3Path")->setText(folder.path());
     panel->txtMP3Path_LostFocus();
-    ASSERT_TRUE(panel->cmdRecord->isEnabled());
+    ASSERT_TRUE(Control<QPushButton>(panel.get(), "cmdRecord")->isEnabled());
     panel->txtMP3Path_GotFocus();
-    panel->txtMP3Path->setText(folder.file(QStringLiteral("missing")));
+    Control<QLineEdit>(panel.get(), "txtMP3Path")->setText(folder.file(QStringLiteral("missing")));
     panel->txtMP3Path_LostFocus();
     EXPECT_EQ(messages.messages, QStringList(QStringLiteral("The path is invalid!")));
-    EXPECT_EQ(panel->txtMP3Path->text(), folder.path());
+    EXPECT_EQ(Control<QLineEdit>(panel.get(), "txtMP3Path")->text(), folder.path());
     EXPECT_FALSE(panel->PathValid);
-    EXPECT_FALSE(panel->cmdRecord->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>(panel.get(), "cmdRecord")->isEnabled());
 }
 
 TEST_F(SavePathTest, AFileThatCannotBeCreatedIsRefusedAndTheTextRestored)
@@ -276,19 +286,19 @@ TEST_F(SavePathTest, AFileThatCannotBeCreatedIsRefusedAndTheTextRestored)
             continue; // root writes anywhere
         messages.messages.clear();
         open();
-        panel->optFile->click();
+        Control<QRadioButton>(panel.get(), "optFile")->click();
         const QString good = folder.file(QStringLiteral("good.mp3"));
-        panel->txtMP3Path->setText(good);
+        Control<QLineEdit>(panel.get(), "txtMP3Path")->setText(good);
         panel->txtMP3Path_LostFocus();
         ASSERT_TRUE(panel->PathValid);
         EXPECT_FALSE(QFile::exists(good)); // the probe is removed again
         panel->txtMP3Path_GotFocus();
-        panel->txtMP3Path->setText(c.folder + QStringLiteral("show.mp3"));
+        Control<QLineEdit>(panel.get(), "txtMP3Path")->setText(c.folder + QStringLiteral("show.mp3"));
         panel->txtMP3Path_LostFocus();
         EXPECT_EQ(messages.messages, QStringList(QStringLiteral("Invalid MP3 file name!")));
-        EXPECT_EQ(panel->txtMP3Path->text(), good);
+        EXPECT_EQ(Control<QLineEdit>(panel.get(), "txtMP3Path")->text(), good);
         EXPECT_FALSE(panel->PathValid);
-        EXPECT_FALSE(panel->cmdRecord->isEnabled());
+        EXPECT_FALSE(Control<QPushButton>(panel.get(), "cmdRecord")->isEnabled());
         panel.reset();
     }
     QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
@@ -298,15 +308,15 @@ TEST_F(SavePathTest, TheFolderBrowserReturningTheSameFolderKeepsThePathValid)
 {
     open();
     panel->StationReady = true;
-    panel->txtMP3Path->setText(folder.path());
+    Control<QLineEdit>(panel.get(), "txtMP3Path")->setText(folder.path());
     panel->txtMP3Path_LostFocus();
     dialogs.folderAnswer = folder.path();
     panel->cmdPathToSave_Click();
     EXPECT_EQ(dialogs.lastCaption, QStringLiteral("Select a Path To Save To"));
     EXPECT_EQ(dialogs.lastInitialPath, folder.path());
-    EXPECT_EQ(panel->txtMP3Path->text(), folder.path());
+    EXPECT_EQ(Control<QLineEdit>(panel.get(), "txtMP3Path")->text(), folder.path());
     EXPECT_TRUE(panel->PathValid);
-    EXPECT_TRUE(panel->cmdRecord->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(panel.get(), "cmdRecord")->isEnabled());
 }
 
 // Save Preset File and Open Preset File start in the data folder's
@@ -346,9 +356,9 @@ TEST_F(SavePathTest, TheMinutesSpinnerNeverStaysBelowOne)
     for (const auto& [given, kept] : {std::pair{0, 1}, std::pair{1, 1}, std::pair{2, 2}, std::pair{99999, 99999}}) {
         SCOPED_TRACE(given);
         panel->PanelEdited = false;
-        panel->spnTimeInMinutes->setValue(given);
+        Control<ASpinnerBox>(panel.get(), "spnTimeInMinutes")->setValue(given);
         panel->spnTimeInMinutes_Validate();
-        EXPECT_EQ(panel->spnTimeInMinutes->value(), kept);
+        EXPECT_EQ(Control<ASpinnerBox>(panel.get(), "spnTimeInMinutes")->value(), kept);
         EXPECT_TRUE(panel->PanelEdited);
     }
 }
@@ -359,8 +369,12 @@ TEST_F(PanelMenuTest, AMissingToolShowsItsMessage)
 {
     open();
     const QList<std::pair<QAction*, QString>> cases{
-        {panel->mnuConverter, "shiftwell"}, {panel->mnuMedia1, "shiftwell"},    {panel->mnuCreator, "discwright"},
-        {panel->mnuCreator1, "discwright"}, {panel->mnuPressling, "pressling"}, {panel->mnuPressling1, "pressling"},
+        {Control<QAction>(panel.get(), "mnuConverter"), "shiftwell"},
+        {Control<QAction>(panel.get(), "mnuMedia1"), "shiftwell"},
+        {Control<QAction>(panel.get(), "mnuCreator"), "discwright"},
+        {Control<QAction>(panel.get(), "mnuCreator1"), "discwright"},
+        {Control<QAction>(panel.get(), "mnuPressling"), "pressling"},
+        {Control<QAction>(panel.get(), "mnuPressling1"), "pressling"},
     };
     for (const auto& [action, program] : cases) {
         SCOPED_TRACE(action->objectName().toStdString());
@@ -411,14 +425,19 @@ TEST_F(PanelMenuTest, ToolItemsFollowWhetherTheirProgramIsInstalled)
         QAction* item;
         bool installed;
     };
-    for (QMenu* menu : {panel->mnuToolsPopup, qobject_cast<QMenu*>(panel->mnuMedia1->parent())}) {
+    for (QMenu* menu : {Control<QMenu>(panel.get(), "mnuToolsPopup"),
+                        qobject_cast<QMenu*>(Control<QAction>(panel.get(), "mnuMedia1")->parent())}) {
         ASSERT_NE(menu, nullptr);
         for (QAction* a : menu->actions())
             a->setEnabled(false);
         emit menu->aboutToShow();
     }
-    const QList<Case> cases{{panel->mnuConverter, true}, {panel->mnuMedia1, true},     {panel->mnuCreator, false},
-                            {panel->mnuCreator1, false}, {panel->mnuPressling, false}, {panel->mnuPressling1, false}};
+    const QList<Case> cases{{Control<QAction>(panel.get(), "mnuConverter"), true},
+                            {Control<QAction>(panel.get(), "mnuMedia1"), true},
+                            {Control<QAction>(panel.get(), "mnuCreator"), false},
+                            {Control<QAction>(panel.get(), "mnuCreator1"), false},
+                            {Control<QAction>(panel.get(), "mnuPressling"), false},
+                            {Control<QAction>(panel.get(), "mnuPressling1"), false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.item->objectName().toStdString());
         EXPECT_EQ(c.item->isEnabled(), c.installed);
@@ -428,16 +447,16 @@ TEST_F(PanelMenuTest, ToolItemsFollowWhetherTheirProgramIsInstalled)
             EXPECT_TRUE(c.item->toolTip().startsWith(c.item->text()));
         }
     }
-    panel->mnuConverter->trigger();
+    Control<QAction>(panel.get(), "mnuConverter")->trigger();
     EXPECT_EQ(launcher.started, QStringList{converter});
     EXPECT_TRUE(messages.messages.isEmpty());
 
     QFile::remove(converter);
-    panel->mnuMedia1->trigger();
+    Control<QAction>(panel.get(), "mnuMedia1")->trigger();
     EXPECT_EQ(messages.messages, QStringList(QStringLiteral(" Error : shiftwell not found !")));
     EXPECT_EQ(launcher.started.size(), 1);
-    emit panel->mnuToolsPopup->aboutToShow();
-    EXPECT_FALSE(panel->mnuConverter->isEnabled());
+    emit Control<QMenu>(panel.get(), "mnuToolsPopup")->aboutToShow();
+    EXPECT_FALSE(Control<QAction>(panel.get(), "mnuConverter")->isEnabled());
     qputenv("PATH", oldPath);
 }
 
@@ -449,7 +468,7 @@ TEST_F(PanelMenuTest, HelpShowsTheGuideInItsOwnWindowOrSaysItIsMissing)
     qputenv("XDG_DATA_DIRS", xdg.file(QStringLiteral("dirs")).toUtf8());
     ASSERT_FALSE(QFile::exists(QCoreApplication::applicationDirPath() + QStringLiteral("/Help/index.htm")));
     open();
-    panel->mnuHelp2->trigger();
+    Control<QAction>(panel.get(), "mnuHelp2")->trigger();
     EXPECT_EQ(messages.messages, QStringList(QStringLiteral("Error : index.htm not found !")));
     EXPECT_EQ(panel->HelpWindow(), nullptr);
 
@@ -459,7 +478,7 @@ TEST_F(PanelMenuTest, HelpShowsTheGuideInItsOwnWindowOrSaysItIsMissing)
     ASSERT_TRUE(WriteAll(home.file(QStringLiteral("Help/index.htm")),
                          "<html><body><h1>Guide</h1><a href=\"more.htm\">More</a></body></html>"));
     ASSERT_TRUE(WriteAll(home.file(QStringLiteral("Help/more.htm")), "<html><body><p>Second page</p></body></html>"));
-    panel->cmdHelp->click();
+    Control<QToolButton>(panel.get(), "cmdHelp")->click();
     EXPECT_TRUE(messages.messages.isEmpty());
     EXPECT_TRUE(urls.opened.isEmpty());
     frmHelp* help = panel->HelpWindow();
@@ -481,7 +500,7 @@ TEST_F(PanelMenuTest, HelpShowsTheGuideInItsOwnWindowOrSaysItIsMissing)
 
     // Asked again: the same window, at the guide's start.
     help->FollowLink(QUrl(QStringLiteral("more.htm")));
-    panel->mnuHelp2->trigger();
+    Control<QAction>(panel.get(), "mnuHelp2")->trigger();
     EXPECT_EQ(panel->HelpWindow(), help);
     EXPECT_TRUE(help->txtHelp->toPlainText().contains(QStringLiteral("Guide")));
     qunsetenv("XDG_DATA_HOME");
@@ -502,7 +521,7 @@ TEST_F(PanelMenuTest, TheWebItemOpensTheSiteOrShowsItsAddress)
         messages.messages.clear();
         urls.result = c.started;
         urls.failLater = c.failsLater;
-        panel->mnuTonquillWeb->trigger();
+        Control<QAction>(panel.get(), "mnuTonquillWeb")->trigger();
         ASSERT_EQ(urls.opened.size(), 1);
         const QUrl site = urls.opened.first();
         EXPECT_TRUE(site.scheme().startsWith(QLatin1String("http")));
@@ -523,12 +542,12 @@ TEST_F(PanelMenuTest, PopUpPlayAndRecordFollowTheButtons)
     for (const auto& [play, record] :
          {std::pair{true, true}, std::pair{true, false}, std::pair{false, true}, std::pair{false, false}}) {
         SCOPED_TRACE(::testing::Message() << play << record);
-        panel->cmdPreview->setEnabled(play);
-        panel->cmdRecord->setEnabled(record);
-        emit panel->lstViewSongList->customContextMenuRequested(QPoint(2, 2));
-        EXPECT_EQ(panel->mnuPlay->isEnabled(), play);
-        EXPECT_EQ(panel->mnuRecord->isEnabled(), record);
-        EXPECT_TRUE(panel->mnuPlaylist->isVisible());
-        panel->mnuPlaylist->hide();
+        Control<QPushButton>(panel.get(), "cmdPreview")->setEnabled(play);
+        Control<QPushButton>(panel.get(), "cmdRecord")->setEnabled(record);
+        emit Control<QTreeWidget>(panel.get(), "lstViewSongList")->customContextMenuRequested(QPoint(2, 2));
+        EXPECT_EQ(Control<QAction>(panel.get(), "mnuPlay")->isEnabled(), play);
+        EXPECT_EQ(Control<QAction>(panel.get(), "mnuRecord")->isEnabled(), record);
+        EXPECT_TRUE(Control<QMenu>(panel.get(), "mnuPlaylist")->isVisible());
+        Control<QMenu>(panel.get(), "mnuPlaylist")->hide();
     }
 }

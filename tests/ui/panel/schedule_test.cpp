@@ -2,7 +2,7 @@
 // property dialog and the messages, against a scheduler in memory.
 #include "panelfixture.h"
 #include "platform/taskscheduler.h"
-#include "tests/support/widgets/child.h"
+#include "tests/support/widgets/control.h"
 #include "ui/panel/frmtaskproperties.h"
 
 #include <QLabel>
@@ -40,9 +40,9 @@ protected:
     }
     void schedule(const QString& date, const QString& time, const QString& argument)
     {
-        panel->txtDateofMonthTask->setText(date);
-        panel->txtTimeTask->setText(time);
-        panel->txtURLTask->setText(argument);
+        Control<QLineEdit>(panel.get(), "txtDateofMonthTask")->setText(date);
+        Control<QLineEdit>(panel.get(), "txtTimeTask")->setText(time);
+        Control<QLineEdit>(panel.get(), "txtURLTask")->setText(argument);
         addTask();
     }
     // Clicks "Add Task" and waits until the prompt loop has ended: the
@@ -50,7 +50,7 @@ protected:
     void addTask()
     {
         const bool named = !answers.isEmpty();
-        panel->cmdAddTask->click();
+        Control<QToolButton>(panel.get(), "cmdAddTask")->click();
         EXPECT_EQ(panel->AddingTask(), named);
         ASSERT_TRUE(WaitUntil([this] { return !panel->AddingTask(); }, 20000));
     }
@@ -162,9 +162,9 @@ TEST_F(ScheduleTest, TheNameIsAskedAgainOnlyOnceTheWarningIsClosed)
     scheduler.tasks = {existing};
     messages.holdDismissals = true;
     answers = {QStringLiteral("Taken"), QStringLiteral("Fresh")};
-    panel->txtDateofMonthTask->setText(QStringLiteral("12/24/2026"));
-    panel->txtTimeTask->setText(QStringLiteral("18:30"));
-    panel->cmdAddTask->click();
+    Control<QLineEdit>(panel.get(), "txtDateofMonthTask")->setText(QStringLiteral("12/24/2026"));
+    Control<QLineEdit>(panel.get(), "txtTimeTask")->setText(QStringLiteral("18:30"));
+    Control<QToolButton>(panel.get(), "cmdAddTask")->click();
     ASSERT_TRUE(WaitUntil([this] { return messages.held.size() == 1; }));
     EXPECT_EQ(prompts.size(), 1);
     EXPECT_TRUE(panel->AddingTask());
@@ -197,7 +197,8 @@ TEST_F(ScheduleTest, ProposedStartIsFiveMinutesAheadAndAccepted)
         scheduler.tasks.clear();
         messages.messages.clear();
         open();
-        const QString date = panel->txtDateofMonthTask->text(), time = panel->txtTimeTask->text();
+        const QString date = Control<QLineEdit>(panel.get(), "txtDateofMonthTask")->text(),
+                      time = Control<QLineEdit>(panel.get(), "txtTimeTask")->text();
         EXPECT_EQ(date, c.locale.toString(expected.date(), QLocale::ShortFormat));
         EXPECT_EQ(time, c.locale.toString(expected.time(), QLocale::ShortFormat));
         EXPECT_EQ(ParseTaskDate(date, c.locale), expected.date());
@@ -223,13 +224,13 @@ TEST_F(ScheduleTest, PropertyDialogShowsTheTaskAndDeletesIt)
     ASSERT_TRUE(WaitUntil([&stored] { return stored.has_value(); }));
     ASSERT_TRUE(stored->ok());
     frmTaskProperties dialog(scheduler, stored->task);
-    const auto field = [&dialog](const char* name) { return Child<QLineEdit>(&dialog, name)->text(); };
+    const auto field = [&dialog](const char* name) { return Control<QLineEdit>(&dialog, name)->text(); };
     EXPECT_EQ(field("txtName"), "Night");
     EXPECT_EQ(field("txtProgram"), "/usr/bin/tonquill");
     EXPECT_EQ(field("txtArgument"), "a 'b'.tvp");
     EXPECT_TRUE(field("txtStart").contains("2026")) << field("txtStart").toStdString();
-    auto* deleteTask = Child<QPushButton>(&dialog, "cmdDelete");
-    auto* status = Child<QLabel>(&dialog, "lblStatus");
+    auto* deleteTask = Control<QPushButton>(&dialog, "cmdDelete");
+    auto* status = Control<QLabel>(&dialog, "lblStatus");
     deleteTask->click();
     ASSERT_TRUE(WaitUntil([&] { return !status->text().isEmpty(); }));
     EXPECT_EQ(status->text(), "The task was deleted.");
@@ -237,8 +238,8 @@ TEST_F(ScheduleTest, PropertyDialogShowsTheTaskAndDeletesIt)
     EXPECT_FALSE(deleteTask->isEnabled());
     // A second delete of the same task is refused and may be tried again.
     frmTaskProperties again(scheduler, stored->task);
-    deleteTask = Child<QPushButton>(&again, "cmdDelete");
-    status = Child<QLabel>(&again, "lblStatus");
+    deleteTask = Control<QPushButton>(&again, "cmdDelete");
+    status = Control<QLabel>(&again, "lblStatus");
     deleteTask->click();
     EXPECT_FALSE(deleteTask->isEnabled()) << "pressed once while the scheduler answers";
     ASSERT_TRUE(WaitUntil([&] { return !status->text().isEmpty(); }));

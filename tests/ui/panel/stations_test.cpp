@@ -2,6 +2,7 @@
 // player and drops.
 #include "panelfixture.h"
 #include "sources/urigrabber.h"
+#include "tests/support/widgets/control.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -16,7 +17,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
-
 #include <functional>
 #include <sys/stat.h>
 
@@ -285,9 +285,9 @@ TEST_F(StationListTest, RemovingSelectedStationsKeepsEveryOtherPair)
         panel->mnuRemoveAll_Click();
         for (int i = 0; i < 5; ++i)
             panel->AppendStation(QStringLiteral("S%1").arg(i), QStringLiteral("http://s/%1.pls").arg(i));
-        panel->lstViewSongList->clearSelection();
+        Control<QTreeWidget>(panel.get(), "lstViewSongList")->clearSelection();
         for (int i : c.selected)
-            panel->lstViewSongList->topLevelItem(i)->setSelected(true);
+            Control<QTreeWidget>(panel.get(), "lstViewSongList")->topLevelItem(i)->setSelected(true);
         panel->cmdRemoveList_Click();
         QStringList wantNames, wantUrls;
         for (int i : c.left) {
@@ -306,7 +306,8 @@ TEST_F(StationListTest, EditChangesOnlyTheSelectedStation)
     panel->AppendStation(QStringLiteral("B"), QStringLiteral("http://b/2.pls"));
     panel->cmdEdit_Click(); // nothing selected
     EXPECT_TRUE(dialogCaptions.isEmpty());
-    panel->lstViewSongList->setCurrentItem(panel->lstViewSongList->topLevelItem(1));
+    Control<QTreeWidget>(panel.get(), "lstViewSongList")
+        ->setCurrentItem(Control<QTreeWidget>(panel.get(), "lstViewSongList")->topLevelItem(1));
     dialogAnswer = false;
     panel->cmdEdit_Click();
     EXPECT_EQ(names(), QStringList({QStringLiteral("A"), QStringLiteral("B")}));
@@ -337,22 +338,22 @@ TEST_F(StationListTest, AcceptTestsTheAddressAnywhereWithoutCase)
         SCOPED_TRACE(c.url.toStdString());
         open();
         messages.messages.clear();
-        panel->txtStreamTitle->setText(QStringLiteral("Old title"));
+        Control<QLineEdit>(panel.get(), "txtStreamTitle")->setText(QStringLiteral("Old title"));
         panel->PanelEdited = false;
-        panel->txtPlaylist->setText(c.url);
+        Control<QLineEdit>(panel.get(), "txtPlaylist")->setText(c.url);
         panel->cmdOK_Click();
         EXPECT_TRUE(panel->PanelEdited);
-        EXPECT_EQ(panel->lblConnecting->isVisibleTo(panel.get()), c.accepted);
+        EXPECT_EQ(Control<QLabel>(panel.get(), "lblConnecting")->isVisibleTo(panel.get()), c.accepted);
         EXPECT_EQ(panel->URIGrabber->IsBusy(), c.accepted);
         if (c.accepted) {
             EXPECT_EQ(panel->URIGrabber->Address(), c.url);
             EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join(QLatin1Char('|')).toStdString();
-            EXPECT_EQ(panel->txtStreamTitle->text(), QStringLiteral("Old title"));
+            EXPECT_EQ(Control<QLineEdit>(panel.get(), "txtStreamTitle")->text(), QStringLiteral("Old title"));
         } else {
             EXPECT_EQ(messages.messages,
                       QStringList(QStringLiteral("This is not a valid Shoutcast streaming playlist, configuration "
                                                  "file, or accepted URL file!")));
-            EXPECT_TRUE(panel->txtStreamTitle->text().isEmpty());
+            EXPECT_TRUE(Control<QLineEdit>(panel.get(), "txtStreamTitle")->text().isEmpty());
             EXPECT_TRUE(panel->URIGrabber->Address().isEmpty());
         }
         panel.reset();
@@ -367,32 +368,32 @@ TEST_F(StationListTest, AFetchedPlaylistFillsTitleAndDefaultFolder)
                                "Length1=-1\r\nNumberOfEntries=1\r\nVersion=2\r\n"));
     SetSpecialFolderOverride(SpecialFolder::Music, folder.path().chopped(1));
     open();
-    panel->txtPlaylist->setText(list);
+    Control<QLineEdit>(panel.get(), "txtPlaylist")->setText(list);
     panel->cmdOK_Click();
     EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(panel->txtStreamTitle->text(), QStringLiteral("Jazz FM"));
-    EXPECT_EQ(panel->txtMP3Path->text(), folder.path());
+    EXPECT_EQ(Control<QLineEdit>(panel.get(), "txtStreamTitle")->text(), QStringLiteral("Jazz FM"));
+    EXPECT_EQ(Control<QLineEdit>(panel.get(), "txtMP3Path")->text(), folder.path());
     EXPECT_TRUE(panel->PathValid);
-    EXPECT_TRUE(panel->cmdRecord->isEnabled());
-    EXPECT_FALSE(panel->lblConnecting->isVisibleTo(panel.get()));
+    EXPECT_TRUE(Control<QPushButton>(panel.get(), "cmdRecord")->isEnabled());
+    EXPECT_FALSE(Control<QLabel>(panel.get(), "lblConnecting")->isVisibleTo(panel.get()));
 
     // In single-file mode the file name stays: a folder is no file name.
-    panel->optFile->click();
-    panel->txtMP3Path->setText(folder.file(QStringLiteral("show.mp3")));
-    panel->txtPlaylist->setText(list);
+    Control<QRadioButton>(panel.get(), "optFile")->click();
+    Control<QLineEdit>(panel.get(), "txtMP3Path")->setText(folder.file(QStringLiteral("show.mp3")));
+    Control<QLineEdit>(panel.get(), "txtPlaylist")->setText(list);
     panel->cmdOK_Click();
     EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(panel->txtMP3Path->text(), folder.file(QStringLiteral("show.mp3")));
+    EXPECT_EQ(Control<QLineEdit>(panel.get(), "txtMP3Path")->text(), folder.file(QStringLiteral("show.mp3")));
 
     // A port the grabber refuses: its message, the address gone, the panel off.
-    panel->txtPlaylist->setText(QStringLiteral("http://127.0.0.1:70000/list.pls"));
+    Control<QLineEdit>(panel.get(), "txtPlaylist")->setText(QStringLiteral("http://127.0.0.1:70000/list.pls"));
     panel->cmdOK_Click();
     EXPECT_EQ(messages.messages.size(), 1);
-    EXPECT_TRUE(panel->txtPlaylist->text().isEmpty());
-    EXPECT_TRUE(panel->txtStreamTitle->text().isEmpty());
-    EXPECT_FALSE(panel->txtMP3Path->isEnabled());
-    EXPECT_FALSE(panel->cmdOK->isEnabled());
-    EXPECT_FALSE(panel->lblConnecting->isVisibleTo(panel.get()));
+    EXPECT_TRUE(Control<QLineEdit>(panel.get(), "txtPlaylist")->text().isEmpty());
+    EXPECT_TRUE(Control<QLineEdit>(panel.get(), "txtStreamTitle")->text().isEmpty());
+    EXPECT_FALSE(Control<QLineEdit>(panel.get(), "txtMP3Path")->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>(panel.get(), "cmdOK")->isEnabled());
+    EXPECT_FALSE(Control<QLabel>(panel.get(), "lblConnecting")->isVisibleTo(panel.get()));
 }
 
 // A playlist on disk: the grabber reads it at once and reports "Jazz FM".
@@ -436,24 +437,26 @@ TEST_F(StationListTest, AFetchedStationGetsAFolderOrSaysWhyNot)
         SaveSetting(QStringLiteral("Tonquill"), QStringLiteral("Registration"), QStringLiteral("MP3Path"), row.stored);
         messages.messages.clear();
         open();
-        panel->txtPlaylist->setText(list);
+        Control<QLineEdit>(panel.get(), "txtPlaylist")->setText(list);
         panel->cmdOK_Click();
         EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join(QLatin1Char('|')).toStdString();
-        EXPECT_EQ(panel->txtStreamTitle->text(), QStringLiteral("Jazz FM"));
-        EXPECT_EQ(panel->txtMP3Path->text(), row.box);
-        EXPECT_EQ(panel->lblSavePathProblem->isHidden(), row.problem.isEmpty());
-        EXPECT_TRUE(panel->lblSavePathProblem->text().contains(row.problem))
-            << panel->lblSavePathProblem->text().toStdString();
-        EXPECT_EQ(panel->pages->currentWidget(), row.problem.isEmpty() ? panel->RadioFrame : panel->OtherFrame);
-        EXPECT_EQ(panel->cmdRecord->isEnabled(), row.problem.isEmpty());
+        EXPECT_EQ(Control<QLineEdit>(panel.get(), "txtStreamTitle")->text(), QStringLiteral("Jazz FM"));
+        EXPECT_EQ(Control<QLineEdit>(panel.get(), "txtMP3Path")->text(), row.box);
+        EXPECT_EQ(Control<QLabel>(panel.get(), "lblSavePathProblem")->isHidden(), row.problem.isEmpty());
+        EXPECT_TRUE(Control<QLabel>(panel.get(), "lblSavePathProblem")->text().contains(row.problem))
+            << Control<QLabel>(panel.get(), "lblSavePathProblem")->text().toStdString();
+        EXPECT_EQ(Control<QStackedWidget>(panel.get(), "pages")->currentWidget(),
+                  row.problem.isEmpty() ? Control<QGroupBox>(panel.get(), "RadioFrame")
+                                        : Control<QGroupBox>(panel.get(), "OtherFrame"));
+        EXPECT_EQ(Control<QPushButton>(panel.get(), "cmdRecord")->isEnabled(), row.problem.isEmpty());
         if (row.problem.isEmpty()) {
             EXPECT_TRUE(QFileInfo(row.box).isDir());
         } else {
             // Choosing a folder puts the line away and lets the recording start.
-            panel->txtMP3Path->setText(mine);
+            Control<QLineEdit>(panel.get(), "txtMP3Path")->setText(mine);
             panel->txtMP3Path_LostFocus();
-            EXPECT_TRUE(panel->lblSavePathProblem->isHidden());
-            EXPECT_TRUE(panel->cmdRecord->isEnabled());
+            EXPECT_TRUE(Control<QLabel>(panel.get(), "lblSavePathProblem")->isHidden());
+            EXPECT_TRUE(Control<QPushButton>(panel.get(), "cmdRecord")->isEnabled());
         }
         panel.reset();
     }
@@ -483,14 +486,14 @@ TEST_F(StationListTest, RecordingNeedsAFetchedStation)
     for (const auto& step : steps) {
         SCOPED_TRACE(step.step);
         if (!step.url.isEmpty()) {
-            panel->txtPlaylist->setText(step.url);
+            Control<QLineEdit>(panel.get(), "txtPlaylist")->setText(step.url);
             panel->cmdOK_Click();
         }
         panel->tmrRecMon_Timer();
-        EXPECT_EQ(panel->cmdRecord->isEnabled(), step.ready);
-        EXPECT_EQ(panel->cmdPreview->isEnabled(), step.ready);
-        EXPECT_EQ(panel->cmdSave->isEnabled(), step.ready);
-        EXPECT_EQ(panel->txtMP3Path->text(), folder.path());
+        EXPECT_EQ(Control<QPushButton>(panel.get(), "cmdRecord")->isEnabled(), step.ready);
+        EXPECT_EQ(Control<QPushButton>(panel.get(), "cmdPreview")->isEnabled(), step.ready);
+        EXPECT_EQ(Control<QPushButton>(panel.get(), "cmdSave")->isEnabled(), step.ready);
+        EXPECT_EQ(Control<QLineEdit>(panel.get(), "txtMP3Path")->text(), folder.path());
     }
     EXPECT_EQ(messages.messages.size(), 2); // the refused address and the failed fetch
 }
@@ -501,13 +504,14 @@ TEST_F(StationListTest, ExternalPlayerGetsTheAddressAsOneArgumentUnchecked)
     const QString url = QStringLiteral("http://host/my \"live\" stream.mp3");
     panel->AppendStation(QStringLiteral("A"), QStringLiteral("http://host/a.pls"));
     panel->AppendStation(QStringLiteral("B"), url);
-    panel->chkUseEnternal->setChecked(true);
-    panel->txtExternalPlayer->setText(QStringLiteral("/opt/player/bin/play"));
-    panel->lstViewSongList->setCurrentItem(panel->lstViewSongList->topLevelItem(1));
+    Control<QCheckBox>(panel.get(), "chkUseEnternal")->setChecked(true);
+    Control<QLineEdit>(panel.get(), "txtExternalPlayer")->setText(QStringLiteral("/opt/player/bin/play"));
+    Control<QTreeWidget>(panel.get(), "lstViewSongList")
+        ->setCurrentItem(Control<QTreeWidget>(panel.get(), "lstViewSongList")->topLevelItem(1));
     panel->lstViewSongList_DblClick();
     EXPECT_EQ(launcher.started, QStringList(QStringLiteral("/opt/player/bin/play")));
     EXPECT_EQ(launcher.lastArguments, QStringList(url));
-    EXPECT_FALSE(panel->lblConnecting->isVisibleTo(panel.get()));
+    EXPECT_FALSE(Control<QLabel>(panel.get(), "lblConnecting")->isVisibleTo(panel.get()));
     EXPECT_FALSE(panel->URIGrabber->IsBusy());
     EXPECT_TRUE(messages.messages.isEmpty());
 }
@@ -522,7 +526,7 @@ TEST_F(StationListTest, DroppedTextIsAddedThenAccepted)
     EXPECT_EQ(dialogUrls, QStringList(url)); // inner spaces kept
     EXPECT_EQ(names(), QStringList(QStringLiteral("Named Station")));
     EXPECT_EQ(urlsOfStations(), QStringList(url));
-    EXPECT_EQ(panel->txtPlaylist->text(), url);
+    EXPECT_EQ(Control<QLineEdit>(panel.get(), "txtPlaylist")->text(), url);
     EXPECT_EQ(panel->URIGrabber->Address(), url);
     EXPECT_TRUE(panel->PanelEdited);
 }
@@ -537,10 +541,10 @@ TEST_F(StationListTest, CancellingTheDialogAfterADropFetchesNothing)
     panel->lstViewSongList_OLEDragDrop(drop.get());
     EXPECT_EQ(dialogCaptions.size(), 1);
     EXPECT_EQ(names(), QStringList(QStringLiteral("A")));
-    EXPECT_EQ(panel->txtPlaylist->text(), url);
+    EXPECT_EQ(Control<QLineEdit>(panel.get(), "txtPlaylist")->text(), url);
     EXPECT_FALSE(panel->URIGrabber->IsBusy());
     EXPECT_TRUE(panel->URIGrabber->Address().isEmpty());
-    EXPECT_FALSE(panel->lblConnecting->isVisibleTo(panel.get()));
+    EXPECT_FALSE(Control<QLabel>(panel.get(), "lblConnecting")->isVisibleTo(panel.get()));
 }
 
 TEST_F(StationListTest, DroppedPresetIsAddedThenRefused)
@@ -561,7 +565,7 @@ TEST_F(StationListTest, DroppedFilesThatAreNotThereOrFoldersAreIgnored)
     const QString folder = home.file(QStringLiteral("sub.pls"));
     ASSERT_TRUE(QDir().mkpath(folder));
     open();
-    panel->txtPlaylist->setText(QStringLiteral("before"));
+    Control<QLineEdit>(panel.get(), "txtPlaylist")->setText(QStringLiteral("before"));
     const QList<QString> paths{home.file(QStringLiteral("gone.pls")), folder};
     for (const QString& path : paths) {
         SCOPED_TRACE(path.toStdString());
@@ -569,7 +573,7 @@ TEST_F(StationListTest, DroppedFilesThatAreNotThereOrFoldersAreIgnored)
         panel->lstViewSongList_OLEDragDrop(drop.get());
         EXPECT_TRUE(dialogCaptions.isEmpty());
         EXPECT_EQ(panel->StationCount(), 0);
-        EXPECT_TRUE(panel->txtPlaylist->text().isEmpty());
+        EXPECT_TRUE(Control<QLineEdit>(panel.get(), "txtPlaylist")->text().isEmpty());
         EXPECT_FALSE(panel->URIGrabber->IsBusy());
     }
     QMimeData nothing;
@@ -598,8 +602,10 @@ TEST_F(StationListTest, EveryDropTargetHandsItsDataToTheStationList)
 {
     open();
     dialogAnswer = false;
-    const QList<QWidget*> targets{panel->lstViewSongList->viewport(), panel->cmdOK, panel->lblConnecting,
-                                  panel->RadioFrame, panel->cmdAddtoList};
+    const QList<QWidget*> targets{
+        Control<QTreeWidget>(panel.get(), "lstViewSongList")->viewport(), Control<QPushButton>(panel.get(), "cmdOK"),
+        Control<QLabel>(panel.get(), "lblConnecting"), Control<QGroupBox>(panel.get(), "RadioFrame"),
+        Control<QPushButton>(panel.get(), "cmdAddtoList")};
     for (QWidget* target : targets) {
         SCOPED_TRACE(target->objectName().toStdString());
         dialogUrls.clear();
@@ -610,9 +616,9 @@ TEST_F(StationListTest, EveryDropTargetHandsItsDataToTheStationList)
     // The save-path box takes folders, not stations.
     dialogUrls.clear();
     auto data = fileDrop(folder.path());
-    EXPECT_TRUE(dragAndDrop(panel->txtMP3Path, data.get()));
+    EXPECT_TRUE(dragAndDrop(Control<QLineEdit>(panel.get(), "txtMP3Path"), data.get()));
     EXPECT_TRUE(dialogUrls.isEmpty());
-    EXPECT_EQ(panel->txtMP3Path->text(), folder.path());
+    EXPECT_EQ(Control<QLineEdit>(panel.get(), "txtMP3Path")->text(), folder.path());
     EXPECT_TRUE(panel->PathValid);
 }
 

@@ -6,7 +6,7 @@
 #include "sources/radiobrowserclicks.h"
 #include "tests/sources/scriptedserver.h"
 #include "tests/support/widgets/appfont.h"
-#include "tests/support/widgets/child.h"
+#include "tests/support/widgets/control.h"
 #include "ui/panel/frmaddstation.h"
 #include "ui/search/frmbrowser.h"
 #include "ui/search/frmlocalsearch.h"
@@ -81,12 +81,12 @@ QByteArray pathOf(const QByteArray& request)
 // The search window's controls, found by their names.
 struct BrowserControls {
     explicit BrowserControls(const QWidget* w)
-        : brwWebBrowser(Child<PageView>(w, "brwWebBrowser")), lstResults(Child<QTableWidget>(w, "lstResults")),
-          lblStatus(Child<QLabel>(w, "lblStatus")), prgBusy(Child<QProgressBar>(w, "prgBusy")),
-          SearchTypeCombo(Child<QComboBox>(w, "SearchTypeCombo")), GenreCombo(Child<QComboBox>(w, "GenreCombo")),
-          txtKeyword(Child<QLineEdit>(w, "txtKeyword")), txtBitrate(Child<QLineEdit>(w, "txtBitrate")),
-          cmdFind(Child<QToolButton>(w, "cmdFind")), cmdStop(Child<QToolButton>(w, "cmdStop")),
-          cmdAddStation(Child<QPushButton>(w, "cmdAddStation")), Frame1(Child<QGroupBox>(w, "Frame1"))
+        : brwWebBrowser(Control<PageView>(w, "brwWebBrowser")), lstResults(Control<QTableWidget>(w, "lstResults")),
+          lblStatus(Control<QLabel>(w, "lblStatus")), prgBusy(Control<QProgressBar>(w, "prgBusy")),
+          SearchTypeCombo(Control<QComboBox>(w, "SearchTypeCombo")), GenreCombo(Control<QComboBox>(w, "GenreCombo")),
+          txtKeyword(Control<QLineEdit>(w, "txtKeyword")), txtBitrate(Control<QLineEdit>(w, "txtBitrate")),
+          cmdFind(Control<QToolButton>(w, "cmdFind")), cmdStop(Control<QToolButton>(w, "cmdStop")),
+          cmdAddStation(Control<QPushButton>(w, "cmdAddStation")), Frame1(Control<QGroupBox>(w, "Frame1"))
     {
     }
     PageView* brwWebBrowser;
@@ -270,9 +270,10 @@ TEST_F(SearchWindows, RadioBrowserResultsAreSortableAndAddedAsPlaylistFiles)
     // The panel takes the file like any playlist: its title comes from it.
     open();
     panel->AppendStation(added[0].first, added[0].second);
-    panel->lstViewSongList->setCurrentItem(panel->lstViewSongList->topLevelItem(panel->StationCount() - 1));
+    Control<QTreeWidget>(panel.get(), "lstViewSongList")
+        ->setCurrentItem(Control<QTreeWidget>(panel.get(), "lstViewSongList")->topLevelItem(panel->StationCount() - 1));
     panel->lstViewSongList_DblClick();
-    ASSERT_TRUE(WaitUntil([&] { return panel->txtStreamTitle->text() == "Alpha/Rock FM"; }))
+    ASSERT_TRUE(WaitUntil([&] { return Control<QLineEdit>(panel.get(), "txtStreamTitle")->text() == "Alpha/Rock FM"; }))
         << messages.messages.join('\n').toStdString();
 
     ctl.lstResults->selectAll();
@@ -361,9 +362,9 @@ TEST_F(SearchWindows, PresetsAreFoundByTitleAndAddedInListOrder)
     ASSERT_TRUE(WriteAll(folder + "e.tvp", "Broken World\r\nnot a playlist\r\nSONGNAMEONLY\r\n%DEFDIR%\r\n0\r\n0\r\n"));
 
     frmLocalSearch w(deps);
-    auto* list = Child<QListWidget>(&w, "FilesList");
-    auto* keyword = Child<QLineEdit>(&w, "txtKeyword");
-    auto* find = Child<QToolButton>(&w, "cmdFind");
+    auto* list = Control<QListWidget>(&w, "FilesList");
+    auto* keyword = Control<QLineEdit>(&w, "txtKeyword");
+    auto* find = Control<QToolButton>(&w, "cmdFind");
     EXPECT_EQ(w.windowTitle(), "Local Preset Searcher");
     EXPECT_EQ(list->count(), 0);
     keyword->setText("world");
@@ -389,7 +390,7 @@ TEST_F(SearchWindows, PresetsAreFoundByTitleAndAddedInListOrder)
     list->item(1)->setSelected(true);
     list->item(0)->setSelected(true);
     list->item(2)->setSelected(true);
-    Child<QPushButton>(&w, "cmdAdd")->click();
+    Control<QPushButton>(&w, "cmdAdd")->click();
     ASSERT_EQ(added.size(), 3);
     EXPECT_EQ(added[0], qMakePair(QString("WORLD MUSIC"), QString("http://127.0.0.1:1/world_music.pls")));
     EXPECT_EQ(added[1].first, "Worldwide Beats");
@@ -421,10 +422,10 @@ TEST_F(SearchWindows, AnEmptyResultNamesTheFolderSearched)
                                  QByteArray(row.preset) +
                                      "\r\nhttp://127.0.0.1:1/x.pls\r\nSONGNAMEONLY\r\n%DEFDIR%\r\n0\r\n0\r\n"));
         frmLocalSearch w(deps);
-        Child<QLineEdit>(&w, "txtKeyword")->setText(row.keyword);
-        Child<QToolButton>(&w, "cmdFind")->click();
-        const auto* list = Child<QListWidget>(&w, "FilesList");
-        const auto* result = Child<QLabel>(&w, "lblResult");
+        Control<QLineEdit>(&w, "txtKeyword")->setText(row.keyword);
+        Control<QToolButton>(&w, "cmdFind")->click();
+        const auto* list = Control<QListWidget>(&w, "FilesList");
+        const auto* result = Control<QLabel>(&w, "lblResult");
         EXPECT_EQ(list->count(), row.result.isEmpty() ? 1 : 0);
         EXPECT_EQ(result->isHidden(), row.result.isEmpty());
         if (!row.result.isEmpty())
@@ -447,7 +448,7 @@ TEST_F(SearchWindows, ResizingKeepsTheGroupAndTheResultsToTheWindow)
         QWidget* results;
     } rows[] = {
         {window.get(), ctl.Frame1, ctl.brwWebBrowser},
-        {&presets, Child<QGroupBox>(&presets, "Frame1"), Child<QListWidget>(&presets, "FilesList")},
+        {&presets, Control<QGroupBox>(&presets, "Frame1"), Control<QListWidget>(&presets, "FilesList")},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.window->objectName().toStdString());
@@ -482,7 +483,7 @@ TEST_F(SearchWindows, TheAddStationDialogAddsOnlyAfterOK)
             frmAddStation* dialog = panel->findChild<frmAddStation*>();
             ASSERT_NE(dialog, nullptr);
             ok ? dialog->OKCommand_Click() : dialog->CancelCommand_Click();
-            tag = Child<QPushButton>(dialog, "OKCommand")->property("Tag").toString();
+            tag = Control<QPushButton>(dialog, "OKCommand")->property("Tag").toString();
         });
         panel->cmdAddtoList_Click();
         EXPECT_EQ(tag, ok ? "1" : "");

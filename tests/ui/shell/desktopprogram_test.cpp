@@ -2,7 +2,7 @@
 // from, the panel it opens, and what the quit routine leaves behind.
 #include "fixture.h"
 
-#include "tests/support/widgets/child.h"
+#include "tests/support/widgets/control.h"
 #include "ui/shell/desktopprogram.h"
 #include "ui/tray/trayicon.h"
 
@@ -249,7 +249,7 @@ TEST_F(DesktopProgramTest, SearchWindowsAreMadeOnceKeptWhenClosedAndUnloadedAtTh
     EXPECT_EQ(program->directorySearch(), browser);
     EXPECT_TRUE(browser->isVisible());
     // A playlist link clicked in the page goes to the panel, opened for it.
-    emit Child<PageView>(browser, "brwWebBrowser")->playlistClicked(QUrl(QStringLiteral("http://h/a.pls")));
+    emit Control<PageView>(browser, "brwWebBrowser")->playlistClicked(QUrl(QStringLiteral("http://h/a.pls")));
     EXPECT_EQ(log.dropped, QStringList{QStringLiteral("Tonquill v2.01 http://h/a.pls")});
     EXPECT_TRUE(program->panel()->isVisible());
     program->ShowPresetSearch();
@@ -282,8 +282,8 @@ TEST_F(DesktopProgramTest, SearchWindowsOpenCentredOnThePanel)
     frmBrowser* browser = program->directorySearch();
     ASSERT_NE(browser, nullptr);
     EXPECT_TRUE(screen.contains(browser->frameGeometry()));
-    EXPECT_EQ(Child<QComboBox>(browser, "SearchTypeCombo")->currentIndex(), frmBrowser::RadioBrowser);
-    EXPECT_TRUE(Child<QTableWidget>(browser, "lstResults")->isVisible());
+    EXPECT_EQ(Control<QComboBox>(browser, "SearchTypeCombo")->currentIndex(), frmBrowser::RadioBrowser);
+    EXPECT_TRUE(Control<QTableWidget>(browser, "lstResults")->isVisible());
 }
 
 // " -noop": a panel opened for a loaded preset fills itself as it loads, so

@@ -2,7 +2,7 @@
 #include "fixture.h"
 #include "recorder/recordingfiles.h"
 #include "tests/support/widgets/appfont.h"
-#include "tests/support/widgets/child.h"
+#include "tests/support/widgets/control.h"
 #include "ui/display/frmrecordingdisplay.h"
 #include "ui/shell/desktopshell.h"
 #include "ui/tray/frmareyousure.h"
@@ -292,11 +292,11 @@ TEST_F(QuitDialogTest, LeftAloneItAnswersNoAfterFiveSecondsAcrossTheWrap)
             clock.advance(step.advance);
             if (step.advance > 0)
                 d->Timer1_Timer();
-            EXPECT_EQ(Child<QLabel>(d, "lblQuit")->text(), QStringLiteral("We are recording! Are you sure you wish to quit? ") +
+            EXPECT_EQ(Control<QLabel>(d, "lblQuit")->text(), QStringLiteral("We are recording! Are you sure you wish to quit? ") +
                                               QLatin1String(step.text));
         }
-        EXPECT_EQ(Child<QPushButton>(d, "cmdYes")->text(), QStringLiteral("&Yes"));
-        EXPECT_EQ(Child<QPushButton>(d, "cmdNo")->text(), QStringLiteral("&No"));
+        EXPECT_EQ(Control<QPushButton>(d, "cmdYes")->text(), QStringLiteral("&Yes"));
+        EXPECT_EQ(Control<QPushButton>(d, "cmdNo")->text(), QStringLiteral("&No"));
         clock.advance(1);
         d->Timer1_Timer();
         EXPECT_TRUE(d->isVisible());
@@ -322,7 +322,7 @@ TEST_F(QuitDialogTest, TheDialogIsWideEnoughForItsCaption)
         bold.setBold(true);
         const QFontMetrics title(bold), text(d->font());
         EXPECT_GE(d->width(), title.horizontalAdvance(d->windowTitle()) + 4 * text.height());
-        EXPECT_GE(Child<QLabel>(d, "lblQuit")->height(), text.height());
+        EXPECT_GE(Control<QLabel>(d, "lblQuit")->height(), text.height());
         d->close();
     }
 }
@@ -361,7 +361,7 @@ TEST_F(QuitDialogTest, YesStopsTheRecordingWithATaggedFileAndQuits)
                                QByteArray("\x02StreamTitle='A - B';\0\0\0\0\0\0\0\0\0\0\0", 33) + QByteArray(50, 'b'));
     const QString path = recorder->RecordingPath();
     frmAreYouSure* d = open(5000);
-    Child<QPushButton>(d, "cmdYes")->click();
+    Control<QPushButton>(d, "cmdYes")->click();
     EXPECT_FALSE(recorder->Status().blnRecording);
     EXPECT_EQ(shell.quits, 1);
     EXPECT_TRUE(ReadAll(path).right(128).startsWith("TAG"));
