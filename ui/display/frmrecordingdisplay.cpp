@@ -9,6 +9,7 @@
 
 #include <QAccessibleWidget>
 #include <QCursor>
+#include <QFontMetrics>
 #include <QLCDNumber>
 #include <QLabel>
 #include <QMouseEvent>
@@ -18,13 +19,14 @@
 #include <QToolButton>
 #include <QWindow>
 #include <algorithm>
+#include <tuple>
 
 const QColor frmRecordingDisplay::kLit = QColor(255, 0, 0);
 const QColor frmRecordingDisplay::kDim = QColor(64, 0, 0);
 const QColor frmRecordingDisplay::kUnlitText = QColor(160, 96, 96);
 
-LampShape::LampShape(Form form, QWidget* parent) : QWidget(parent), m_form(form), m_fill(frmRecordingDisplay::kDim),
-    m_border(frmRecordingDisplay::kDim)
+LampShape::LampShape(Form form, QWidget* parent)
+    : QWidget(parent), m_form(form), m_fill(frmRecordingDisplay::kDim), m_border(frmRecordingDisplay::kDim)
 {
 }
 
@@ -64,13 +66,15 @@ namespace {
 
 enum class Glyph { Record, Listen, Stop, Pause, Exit, Timer };
 
-// A glyph in light ink; `opacity` below 1 dims it for a disabled button.
-QPixmap glyphPixmap(Glyph glyph, qreal opacity)
+// A glyph in light ink, drawn on a 16-unit grid at `side` pixels; `opacity`
+// below 1 dims it for a disabled button.
+QPixmap glyphPixmap(Glyph glyph, qreal opacity, int side)
 {
-    QPixmap pm(16, 16);
+    QPixmap pm(side, side);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(side / 16.0, side / 16.0);
     p.setOpacity(opacity);
     const QColor ink(220, 220, 220);
     p.setPen(QPen(ink, 1.6));
@@ -127,8 +131,11 @@ QPixmap glyphPixmap(Glyph glyph, qreal opacity)
 QIcon glyphIcon(Glyph glyph)
 {
     QIcon icon;
-    icon.addPixmap(glyphPixmap(glyph, 1.0), QIcon::Normal);
-    icon.addPixmap(glyphPixmap(glyph, 0.3), QIcon::Disabled);
+    // Sharp at the larger sizes a large font asks for.
+    for (const int side : {16, 24, 32, 48}) {
+        icon.addPixmap(glyphPixmap(glyph, 1.0, side), QIcon::Normal);
+        icon.addPixmap(glyphPixmap(glyph, 0.3, side), QIcon::Disabled);
+    }
     return icon;
 }
 
@@ -153,14 +160,13 @@ QAccessibleInterface* displayAccessible(const QString& className, QObject* objec
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
 frmRecordingDisplay::frmRecordingDisplay(frmMP3& recorder, const clsConfiguration& config, IDesktopShell& shell,
                                          DisplayEnvironment env, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_recorder(recorder), m_config(config),
-      m_shell(shell), m_env(std::move(env)), m_ticker([this](const QString& text) {
-          return lblSongTitle->fontMetrics().horizontalAdvance(text);
-      })
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_recorder(recorder), m_config(config), m_shell(shell),
+      m_env(std::move(env)),
+      m_ticker([this](const QString& text) { return lblSongTitle->fontMetrics().horizontalAdvance(text); })
 {
     static const bool factory = [] {
         QAccessible::installFactory(displayAccessible);
@@ -201,7 +207,6 @@ void frmRecordingDisplay::build()
     pal.setColor(QPalette::WindowText, kUnlitText);
     setPalette(pal);
     setAutoFillBackground(true);
-    resize(440, 104);
 
     auto label = [this](const char* name, const QString& text, const QRect& at, QWidget* parent) {
         auto* l = new QLabel(text, parent ? parent : this);
@@ -241,22 +246,47 @@ void frmRecordingDisplay::build()
         b->setAutoRaise(true);
         // Dark on the black window: a hovered or pressed button lights its
         // background only so far that the light glyph stays clear.
-        b->setStyleSheet(QStringLiteral(
-            "QToolButton { background: transparent; border: 1px solid transparent; border-radius: 3px; }"
-            "QToolButton:hover { background: rgb(52, 52, 60); border-color: rgb(110, 110, 122); }"
-            "QToolButton:pressed { background: rgb(24, 24, 28); border-color: rgb(150, 150, 162); }"
-            "QToolButton:disabled { background: transparent; border-color: transparent; }"));
+        b->setStyleSheet(
+            QStringLiteral("QToolButton { background: transparent; border: 1px solid transparent; border-radius: 3px; }"
+                           "QToolButton:hover { background: rgb(52, 52, 60); border-color: rgb(110, 110, 122); }"
+                           "QToolButton:pressed { background: rgb(24, 24, 28); border-color: rgb(150, 150, 162); }"
+                           "QToolButton:disabled { background: transparent; border-color: transparent; }"));
         b->setGeometry(at);
         connect(b, &QToolButton::clicked, this, handler);
         return b;
     };
 
+    // The window is drawn on a grid of design units; a unit grows with the
+    // font, and each caption is at least as wide as its text, so the lamps'
+    // captions and the time caption are whole at any font size and language.
+    const QFontMetrics metrics(font());
+    const qreal unit = std::max<qreal>(1.0, metrics.height() / 16.0);
+    auto u = [unit](int v) { return qRound(v * unit); };
+    auto at = [&u](int x, int y, int w, int h) { return QRect(u(x), u(y), u(w), u(h)); };
+    auto textWidth = [&metrics](const QStringList& texts) {
+        int widest = 0;
+        for (const QString& text : texts)
+            widest = std::max(widest, metrics.horizontalAdvance(text) + 2);
+        return widest;
+    };
+    // The lamp row runs left to right: each lamp, its caption, then a gap.
+    int rowX = u(8);
+    auto lampWithCaption = [&](const char* lampName, const char* labelName, const QString& text, int designWidth) {
+        LampShape* shape = lamp(lampName, LampShape::Form::Ellipse, QRect(rowX, u(34), u(10), u(10)));
+        QLabel* caption = label(
+            labelName, text, QRect(rowX + u(14), u(30), std::max(u(designWidth), textWidth({text})), u(18)), nullptr);
+        rowX = caption->geometry().right() + 1 + u(6);
+        return std::pair{shape, caption};
+    };
+
     // The title ticker's viewport.
     pcSize = new QWidget(this);
     pcSize->setObjectName(QStringLiteral("pcSize"));
-    pcSize->setGeometry(8, 6, 380, 20);
-    lblSongTitle = label("lblSongTitle", tr("Now Recording: "), QRect(0, 0, 380, 20), pcSize);
-    lblSongTitle->setFont(QFont(QStringLiteral("Verdana"), 9));
+    pcSize->setGeometry(at(8, 6, 380, 20));
+    lblSongTitle = label("lblSongTitle", tr("Now Recording: "), at(0, 0, 380, 20), pcSize);
+    QFont titleFont(QStringLiteral("Verdana"));
+    titleFont.setPointSizeF(9 * unit);
+    lblSongTitle->setFont(titleFont);
     lblSongTitle->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     lblSongTitle->setLayoutDirection(Qt::LeftToRight);
     QPalette tp = lblSongTitle->palette();
@@ -264,43 +294,50 @@ void frmRecordingDisplay::build()
     lblSongTitle->setPalette(tp);
 
     // Lamps.
-    shpRec = lamp("shpRec", LampShape::Form::Ellipse, QRect(8, 34, 10, 10));
+    std::tie(shpRec, lblRec) = lampWithCaption("shpRec", "lblRec", tr("Recording"), 62);
     shpRec->setAccessibleName(tr("Recording lamp"));
-    lblRec = label("lblRec", tr("Recording"), QRect(22, 30, 62, 18), nullptr);
-    shpPreview = lamp("shpPreview", LampShape::Form::Ellipse, QRect(90, 34, 10, 10));
+    std::tie(shpPreview, lblPreview) = lampWithCaption("shpPreview", "lblPreview", tr("Listening"), 58);
     shpPreview->setAccessibleName(tr("Listening lamp"));
-    lblPreview = label("lblPreview", tr("Listening"), QRect(104, 30, 58, 18), nullptr);
-    shpError = lamp("shpError", LampShape::Form::Ellipse, QRect(168, 34, 10, 10));
+    std::tie(shpError, lblTimeOut) = lampWithCaption("shpError", "lblTimeOut", tr("Err"), 26);
     shpError->setAccessibleName(tr("Error lamp"));
-    lblTimeOut = label("lblTimeOut", tr("Err"), QRect(182, 30, 26, 18), nullptr);
-    lblBR = label("lblBR", tr("B: 0"), QRect(214, 30, 70, 18), nullptr);
+    // Room for the widest rate a station sends.
+    lblBR = label("lblBR", tr("B: 0"), QRect(rowX, u(30), std::max(u(70), textWidth({tr("B: %1").arg(9999)})), u(18)),
+                  nullptr);
+    rowX = lblBR->geometry().right() + 1 + u(6);
 
     // Time.
-    lblRecTime = label("lblRecTime", tr("Rec Time"), QRect(290, 30, 90, 18), nullptr);
+    const int timeWidth = std::max(u(90), textWidth({tr("Rec Time"), tr("REC TIME"), tr("TIME LEFT")}));
+    lblRecTime = label("lblRecTime", tr("Rec Time"), QRect(rowX, u(30), timeWidth, u(18)), nullptr);
+    // A row wider than the design widens the title and the window with it.
+    const int right = std::max(u(380), lblRecTime->geometry().right() + 1);
+    pcSize->resize(right - u(8), pcSize->height());
+    lblSongTitle->resize(pcSize->size());
     lblRecTime->setAccessibleName(tr("Rec Time"));
     lblRecTime->setCursor(Qt::PointingHandCursor);
     QPalette rp = lblRecTime->palette();
     rp.setColor(QPalette::WindowText, QColor(200, 200, 200));
     lblRecTime->setPalette(rp);
     lblRecTime->installEventFilter(this);
-    shpNeg1 = lamp("shpNeg1", LampShape::Form::Bar, QRect(8, 66, 8, 3));
-    segHour = segment("segHour", QRect(18, 54, 40, 28));
-    shpNeg2 = lamp("shpNeg2", LampShape::Form::Bar, QRect(64, 66, 8, 3));
-    segMin = segment("segMin", QRect(74, 54, 40, 28));
-    shpNeg3 = lamp("shpNeg3", LampShape::Form::Bar, QRect(120, 66, 8, 3));
-    segSec = segment("segSec", QRect(130, 54, 40, 28));
+    shpNeg1 = lamp("shpNeg1", LampShape::Form::Bar, at(8, 66, 8, 3));
+    segHour = segment("segHour", at(18, 54, 40, 28));
+    shpNeg2 = lamp("shpNeg2", LampShape::Form::Bar, at(64, 66, 8, 3));
+    segMin = segment("segMin", at(74, 54, 40, 28));
+    shpNeg3 = lamp("shpNeg3", LampShape::Form::Bar, at(120, 66, 8, 3));
+    segSec = segment("segSec", at(130, 54, 40, 28));
 
     // Commands.
-    cmdRecord = button("cmdRecord", tr("Start Record"), Glyph::Record, QRect(184, 56, 30, 24),
+    cmdRecord = button("cmdRecord", tr("Start Record"), Glyph::Record, at(184, 56, 30, 24),
                        &frmRecordingDisplay::cmdRecord_Click);
-    cmdPreview = button("cmdPreview", tr("Listen"), Glyph::Listen, QRect(216, 56, 30, 24),
-                        &frmRecordingDisplay::cmdPreview_Click);
-    cmdStop = button("cmdStop", tr("Stop"), Glyph::Stop, QRect(248, 56, 30, 24), &frmRecordingDisplay::cmdStop_Click);
-    cmdPause =
-        button("cmdPause", tr("Pause"), Glyph::Pause, QRect(280, 56, 30, 24), &frmRecordingDisplay::cmdPause_Click);
-    cmdTimeMode = button("cmdTimeMode", tr("Timer Mode"), Glyph::Timer, QRect(312, 56, 30, 24),
+    cmdPreview =
+        button("cmdPreview", tr("Listen"), Glyph::Listen, at(216, 56, 30, 24), &frmRecordingDisplay::cmdPreview_Click);
+    cmdStop = button("cmdStop", tr("Stop"), Glyph::Stop, at(248, 56, 30, 24), &frmRecordingDisplay::cmdStop_Click);
+    cmdPause = button("cmdPause", tr("Pause"), Glyph::Pause, at(280, 56, 30, 24), &frmRecordingDisplay::cmdPause_Click);
+    cmdTimeMode = button("cmdTimeMode", tr("Timer Mode"), Glyph::Timer, at(312, 56, 30, 24),
                          &frmRecordingDisplay::cmdTimeMode_Click);
-    cmdQuit = button("cmdQuit", tr("Exit"), Glyph::Exit, QRect(352, 56, 30, 24), &frmRecordingDisplay::cmdQuit_Click);
+    cmdQuit = button("cmdQuit", tr("Exit"), Glyph::Exit, at(352, 56, 30, 24), &frmRecordingDisplay::cmdQuit_Click);
+
+    for (QToolButton* b : {cmdRecord, cmdPreview, cmdStop, cmdPause, cmdTimeMode, cmdQuit})
+        b->setIconSize(b->iconSize() * unit);
 
     // Volume: the loudest setting at the top.
     sldVolume = new MySlider(this);
@@ -311,11 +348,13 @@ void frmRecordingDisplay::build()
     sldVolume->setMaxValue(-1);
     sldVolume->setValue(-1);
     sldVolume->setOrientation(MySlider::Vertical);
-    sldVolume->setGeometry(404, 6, 18, 92);
+    sldVolume->setGeometry(right + u(24), u(6), u(18), u(92));
     connect(sldVolume, &MySlider::Change, this, &frmRecordingDisplay::sldVolume_Change);
     connect(sldVolume, &MySlider::MouseDown, this, [this] { sldVolume_MouseDown(); });
     connect(sldVolume, &MySlider::MouseUp, this, [this] { sldVolume_MouseUp(); });
     connect(sldVolume, &MySlider::Keypress, this, &frmRecordingDisplay::sldVolume_Keypress);
+
+    resize(right + u(60), u(104));
 
     Resize1 = new Resize(this);
 
@@ -440,8 +479,8 @@ void frmRecordingDisplay::tickerStep()
 {
     const QPoint mouse = m_env.cursorPos();
     const QRect zone(pcSize->mapToGlobal(QPoint(0, 0)), pcSize->size());
-    const bool hovered = zone.left() < mouse.x() && mouse.x() < zone.left() + zone.width() &&
-                         zone.top() < mouse.y() && mouse.y() < zone.top() + zone.height();
+    const bool hovered = zone.left() < mouse.x() && mouse.x() < zone.left() + zone.width() && zone.top() < mouse.y() &&
+                         mouse.y() < zone.top() + zone.height();
     m_ticker.Step(visibleTitle(m_displayTitle), lblSongTitle->width(), hovered);
     if (lblSongTitle->x() != m_ticker.left())
         lblSongTitle->move(m_ticker.left(), lblSongTitle->y());
@@ -453,7 +492,7 @@ void frmRecordingDisplay::followVolume()
 {
     const qint32 m = m_env.masterVolume();
     if (m < 0)
-        return;  // no mixer to follow: the volume stays the user's
+        return; // no mixer to follow: the volume stays the user's
     const qint32 s = -1 - sldVolume->value();
     if (m != s && !m_sliderHeld && !m_sliderKeyed) {
         sldVolume->setValue(-1 - m);

@@ -6,7 +6,9 @@
 #include "panelfixture.h"
 #include "tests/support/widgets/appfont.h"
 #include "ui/controls/elidedlabel.h"
+#include "ui/display/frmrecordingdisplay.h"
 #include "ui/panel/frmaddstation.h"
+#include "ui/panel/frmhelp.h"
 #include "ui/panel/frmtaskproperties.h"
 #include "ui/search/frmbrowser.h"
 #include "ui/search/frmlocalsearch.h"
@@ -14,6 +16,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSizeGrip>
@@ -94,7 +97,11 @@ TEST_F(FormsTest, NoControlIsCutAtALargeFont)
              return browser;
          }},
         {"Discwright", [&] { return new frmDiscwrightBurn(discRecorder, discDialogs); }},
+        {"recording display", [&] { return new frmRecordingDisplay(*recorder, config, shell); }},
+        {"guide", [] { return new frmHelp; }},
     };
+    // TONQUILL_SHOTS=<folder> keeps a picture of each window for a person to look at.
+    const QString shots = qEnvironmentVariable("TONQUILL_SHOTS");
     for (const int points : {10, 16}) {
         const ScopedApplicationFont font(points);
         for (const auto& [what, make] : windows) {
@@ -103,6 +110,8 @@ TEST_F(FormsTest, NoControlIsCutAtALargeFont)
             window->setAttribute(Qt::WA_DeleteOnClose, false);
             window->show();
             EXPECT_EQ(CutControls(window.get()), QStringList());
+            if (!shots.isEmpty())
+                window->grab().save(QDir(shots).filePath(QStringLiteral("%1-%2pt.png").arg(what).arg(points)));
         }
     }
 }
