@@ -39,6 +39,18 @@ std::unique_ptr<IPcmOutput> SystemPcmOutput(QString& problem)
     return std::unique_ptr<IPcmOutput>(create());
 }
 
+std::unique_ptr<IStreamDecoder> SystemOggDecoder(QString& problem)
+{
+    using Create = IStreamDecoder* (*)();
+    QString why;
+    auto create = reinterpret_cast<Create>(ModuleFunction(QLatin1String(kSoundModule), kCreateOggDecoder, why));
+    if (!create) {
+        problem = QStringLiteral("No Ogg decoder: %1").arg(why);
+        return nullptr;
+    }
+    return std::unique_ptr<IStreamDecoder>(create());
+}
+
 std::unique_ptr<IMixer> SystemMixer()
 {
     return std::make_unique<LoadedMixer>();

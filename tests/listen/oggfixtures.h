@@ -1,9 +1,12 @@
 #pragma once
 
 #include "listen/oggpages.h"
+#include "tests/listen/mp3files.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QList>
+#include <QString>
 
 // Ogg pages built byte by byte, and real Vorbis and Opus songs made by ffmpeg.
 namespace oggfixtures {
@@ -56,6 +59,37 @@ inline QList<QByteArray> Song(Codec codec, quint32 serial, int audioPages)
     for (int i = 0; i < audioPages; ++i)
         pages << Page(i + 1 == audioPages ? 4 : 0, serial, quint32(2 + i), 960 * (i + 1),
                       {QByteArray(100 + i, char('a' + i)), QByteArray(50, char('A' + i))});
+    return pages;
+}
+
+// A song made by ffmpeg: a 440 Hz sine of `samples` frames at `rate` with
+// `channels`, as Ogg Vorbis or Opus, its pages numbered from `serial`.
+// Empty when ffmpeg is missing or fails.
+inline QByteArray MakeSong(const QString& folder, Codec codec, int rate, int channels, int samples, int serial)
+{
+    const QString path = folder + QStringLiteral("song%1.ogg").arg(serial);
+    const QString source = QStringLiteral("sine=frequency=440:sample_rate=%1:duration=%2")
+                               .arg(rate)
+                               .arg(double(samples) / rate, 0, 'f', 6);
+    bool ok = false;
+    mp3files::RunTool(
+        QStringLiteral("ffmpeg"),
+        {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
+         QStringLiteral("lavfi"), QStringLiteral("-i"), source, QStringLiteral("-ac"), QString::number(channels),
+         QStringLiteral("-c:a"), codec == Codec::Opus ? QStringLiteral("libopus") : QStringLiteral("libvorbis"),
+         QStringLiteral("-serial_offset"), QString::number(serial), QStringLiteral("-f"), QStringLiteral("ogg"), path},
+        ok);
+    QFile f(path);
+    return ok && f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The whole pages of an Ogg stream, in order.
+inline QList<QByteArray> PagesOf(const QByteArray& stream)
+{
+    QList<QByteArray> pages;
+    oggpages::Cutter cutter;
+    cutter.Feed(stream.constData(), stream.size(),
+                [&](const oggpages::Page& p) { pages.append(QByteArray(p.data, p.size)); });
     return pages;
 }
 
