@@ -3,6 +3,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/log.h>
 #include <libswresample/swresample.h>
 }
 
@@ -173,6 +174,9 @@ bool OggFeedDecoder::openCodec()
     std::memcpy(codec->context->extradata, setup.constData(), size_t(setup.size()));
     codec->context->extradata_size = int(setup.size());
     codec->context->pkt_timebase = AVRational{1, 48000};
+    // Damaged packets are counted, not told on the terminal: the decoder's
+    // messages go below the most detailed log level.
+    codec->context->log_level_offset = AV_LOG_TRACE + 8;
     if (avcodec_open2(codec->context, decoder, nullptr) < 0 || codec->context->sample_rate <= 0)
         return false;
     AVChannelLayout in{};

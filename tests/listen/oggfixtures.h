@@ -35,7 +35,7 @@ inline QByteArray Page(quint8 flags, quint32 serial, quint32 sequence, qint64 gr
     return p;
 }
 
-enum class Codec { Vorbis, Opus, Other };
+enum class Codec { Vorbis, Opus, Flac, Other };
 
 // The pages of a song: Vorbis has its identification packet on the first
 // page and comment and setup on the second; Opus has OpusHead and OpusTags;
@@ -63,7 +63,7 @@ inline QList<QByteArray> Song(Codec codec, quint32 serial, int audioPages)
 }
 
 // A song made by ffmpeg: a 440 Hz sine of `samples` frames at `rate` with
-// `channels`, as Ogg Vorbis or Opus, its pages numbered from `serial`.
+// `channels`, as Ogg Vorbis, Opus or FLAC, its pages numbered from `serial`.
 // Empty when ffmpeg is missing or fails.
 inline QByteArray MakeSong(const QString& folder, Codec codec, int rate, int channels, int samples, int serial)
 {
