@@ -6,14 +6,10 @@
 
 #include <QTimer>
 
-#include <algorithm>
-#include <iterator>
-
 namespace {
 
 const QByteArray kRequestMark = QByteArrayLiteral("GET /streamer.mp3");
 const QString kLocalPeer = QStringLiteral("127.0.0.1");
-const QByteArray kOggTypes[] = {"audio/ogg", "application/ogg", "audio/opus", "audio/vorbis"};
 // A request line longer than this without the mark is not a player's.
 constexpr qsizetype kMaxRequest = 8192;
 
@@ -25,11 +21,9 @@ QByteArray answerType(const QByteArray& stationType, bool ogg)
     for (char c : stationType.trimmed().toLower())
         if (QChar::isLetterOrNumber(uchar(c)) || QByteArrayView("/+-.;= _").contains(c))
             type += c;
-    const QByteArray base = type.split(';').first().trimmed();
     if (ogg)
-        return std::find(std::begin(kOggTypes), std::end(kOggTypes), base) != std::end(kOggTypes)
-                   ? type
-                   : QByteArrayLiteral("audio/ogg");
+        return oggpages::IsOggType(type) ? type : QByteArrayLiteral("audio/ogg");
+    const QByteArray base = type.split(';').first().trimmed();
     return base.startsWith("audio/") && base.size() > 6 ? type : QByteArrayLiteral("audio/mpeg");
 }
 

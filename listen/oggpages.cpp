@@ -1,5 +1,7 @@
 #include "listen/oggpages.h"
 
+#include <QList>
+
 #include <array>
 
 namespace oggpages {
@@ -130,6 +132,12 @@ int HeaderPacketCount(const QByteArray& firstPacket)
         return more > 0 ? 1 + more : 0;
     }
     return 0;
+}
+
+bool IsOggType(const QByteArray& contentType)
+{
+    const QByteArray type = contentType.split(';').first().trimmed().toLower();
+    return type == "audio/ogg" || type == "application/ogg" || type == "audio/opus" || type == "audio/vorbis";
 }
 
 QByteArray FirstPacket(const Page& bos)

@@ -59,6 +59,10 @@ private:
 // before the first page that places audio).
 int HeaderPacketCount(const QByteArray& firstPacket);
 
+// True for the Content-Types of Ogg streams (audio/ogg, application/ogg,
+// audio/opus, audio/vorbis), in any case and with any parameters.
+bool IsOggType(const QByteArray& contentType);
+
 // The first packet on a page that starts a stream (it ends on that page, or
 // the page's body when it goes on past it).
 QByteArray FirstPacket(const Page& bos);

@@ -1,5 +1,6 @@
 #include "listen/streamplayer.h"
 
+#include "listen/oggpages.h"
 #include "listen/systemaudio.h"
 #include "platform/eventsocket.h"
 #include "platform/responsehead.h"
@@ -8,12 +9,6 @@ namespace {
 
 constexpr qsizetype kMaxHeader = 16384;
 const QByteArray kOggCapture = QByteArrayLiteral("OggS");
-
-bool isOggType(const QByteArray& contentType)
-{
-    const QByteArray type = contentType.split(';').first().trimmed().toLower();
-    return type == "audio/ogg" || type == "application/ogg" || type == "audio/opus" || type == "audio/vorbis";
-}
 
 }  // namespace
 
@@ -136,7 +131,7 @@ void StreamPlayer::onData()
         return;
     }
     m_headerDone = true;
-    m_oggType = isOggType(ResponseHead::Field(m_header.left(end), "content-type"));
+    m_oggType = oggpages::IsOggType(ResponseHead::Field(m_header.left(end), "content-type"));
     const QByteArray audio = m_header.mid(end);
     m_header.clear();
     takeAudio(audio.constData(), audio.size());
