@@ -99,6 +99,7 @@ void OggFeedDecoder::onPage(const oggpages::Page& page, const PcmHandler& out)
         m_following = true;
         m_serial = page.serial;
         m_headers.clear();
+        m_headerBytes = 0;
         m_headersNeeded = oggpages::HeaderPacketCount(first);
         m_packet.clear();
         m_packetTorn = false;
@@ -148,7 +149,8 @@ void OggFeedDecoder::onPacket(const QByteArray& packet, const PcmHandler& out)
 {
     if (m_headers.size() < m_headersNeeded) {
         m_headers.append(packet);
-        if (m_headers.size() == m_headersNeeded && !openCodec()) {
+        m_headerBytes += packet.size();
+        if (m_headerBytes > kMaxPacketBytes || (m_headers.size() == m_headersNeeded && !openCodec())) {
             ++m_errors;
             m_following = false;
         }

@@ -15,7 +15,8 @@
 // had the song's header pages.
 class OggFeedDecoder : public IStreamDecoder {
 public:
-    // Header and audio packets kept at most (comments may carry pictures).
+    // A packet, and all header packets of a song together, kept at most
+    // (comments may carry pictures).
     static constexpr qsizetype kMaxPacketBytes = 16 * 1024 * 1024;
 
     OggFeedDecoder();
@@ -46,6 +47,7 @@ private:
     quint32 m_serial = 0;
     QList<QByteArray> m_headers;
     int m_headersNeeded = 0;
+    qsizetype m_headerBytes = 0;
     QByteArray m_packet;       // the packet being gathered across pages
     bool m_packetTorn = false; // its beginning is missing: dropped when it ends
     qint64 m_lastGranule = -1; // of the last page of the stream that had one
