@@ -1,7 +1,6 @@
 #include "listen/oggpages.h"
 
 #include <QList>
-
 #include <array>
 
 namespace oggpages {
@@ -28,18 +27,13 @@ quint32 le32(const char* p)
            quint32(quint8(p[3])) << 24;
 }
 
-quint32 update(quint32 crc, const char* data, qsizetype size)
+} // namespace
+
+quint32 Checksum(const char* data, qsizetype size, quint32 crc)
 {
     for (qsizetype i = 0; i < size; ++i)
         crc = (crc << 8) ^ kTable[((crc >> 24) ^ quint8(data[i])) & 0xFF];
     return crc;
-}
-
-} // namespace
-
-quint32 Checksum(const char* data, qsizetype size)
-{
-    return update(0, data, size);
 }
 
 int Page::PacketEnds() const
@@ -70,7 +64,7 @@ qsizetype ReadPage(const char* data, qsizetype size, Page& page)
         return 0;
     // The checksum is taken with its own four bytes as zeros.
     static const char kZeros[4] = {};
-    const quint32 crc = update(update(update(0, data, 22), kZeros, 4), data + 26, length - 26);
+    const quint32 crc = Checksum(data + 26, length - 26, Checksum(kZeros, 4, Checksum(data, 22)));
     if (crc != le32(data + 22))
         return -1;
     page.data = data;

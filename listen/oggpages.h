@@ -12,8 +12,9 @@ namespace oggpages {
 inline constexpr qsizetype kHeaderBytes = 27;
 inline constexpr qsizetype kMaxPageBytes = kHeaderBytes + 255 + 255 * 255;
 
-// The page checksum: CRC-32, polynomial 0x04C11DB7, MSB first, starting at 0.
-quint32 Checksum(const char* data, qsizetype size);
+// The page checksum: CRC-32, polynomial 0x04C11DB7, MSB first, starting at
+// 0; `crc` goes on from the checksum of the bytes before.
+quint32 Checksum(const char* data, qsizetype size, quint32 crc = 0);
 
 // A whole page that passed its check; `data` lives until the next Feed.
 struct Page {
