@@ -9,11 +9,23 @@
 namespace {
 
 const QByteArray kRequestMark = QByteArrayLiteral("GET /streamer.mp3");
-// Status line, the one header a player needs, and the blank line.
-const QByteArray kAnswer = QByteArrayLiteral("ICY 200 OK\r\nContent-Type: audio/mpeg\r\n\r\n");
 const QString kLocalPeer = QStringLiteral("127.0.0.1");
 // A request line longer than this without the mark is not a player's.
 constexpr qsizetype kMaxRequest = 8192;
+
+// The type a player is told: the station's own when it names the kind of
+// stream relayed, else audio/ogg or audio/mpeg.
+QByteArray answerType(const QByteArray& stationType, bool ogg)
+{
+    QByteArray type;
+    for (char c : stationType.trimmed().toLower())
+        if (QChar::isLetterOrNumber(uchar(c)) || QByteArrayView("/+-.;= _").contains(c))
+            type += c;
+    if (ogg)
+        return oggpages::IsOggType(type) ? type : QByteArrayLiteral("audio/ogg");
+    const QByteArray base = type.split(';').first().trimmed();
+    return base.startsWith("audio/") && base.size() > 6 ? type : QByteArrayLiteral("audio/mpeg");
+}
 
 }  // namespace
 
@@ -71,9 +83,32 @@ void ctlMP3Server::PushData(const char* data, qsizetype size)
     // Audio that arrives while listening is off would never be sent.
     if (!m_blnEnablePreviewStream || !data || size <= 0)
         return;
+    if (m_ogg) {
+        m_oggQueue.Feed(data, size);
+        if (!Streaming())
+            m_oggQueue.TrimTo(kMaxBufferedBytes);
+        return;
+    }
     m_buffer.append(data, size);
     if (m_buffer.size() > kMaxBufferedBytes && !Streaming())
         m_buffer.remove(0, m_buffer.size() - kMaxBufferedBytes);
+}
+
+void ctlMP3Server::BeginStream(const QByteArray& contentType, bool ogg)
+{
+    if (ogg != m_ogg) {
+        m_buffer.clear();
+        m_oggQueue.Clear();
+    }
+    m_ogg = ogg;
+    m_contentType = answerType(contentType, ogg);
+    m_oggQueue.Restart();
+}
+
+void ctlMP3Server::OfferOggHeader(const QByteArray& headerPages)
+{
+    if (m_ogg && m_blnEnablePreviewStream)
+        m_oggQueue.Offer(headerPages);
 }
 
 void ctlMP3Server::StartPreviewing()
@@ -91,6 +126,7 @@ void ctlMP3Server::StopPreviewing()
     m_player->Close();
     m_tmrAudio->stop();
     m_buffer.clear();
+    m_oggQueue.Clear();
     m_blnEnablePreviewStream = false;
     m_serverStarted = false;
 }
@@ -133,7 +169,7 @@ void ctlMP3Server::tmrAudio_Timer()
         flush();
         return;
     }
-    if (m_buffer.size() > kStartThreshold && !m_serverStarted)
+    if (BufferedBytes() > kStartThreshold && !m_serverStarted)
         startServer();
 }
 
@@ -202,7 +238,8 @@ void ctlMP3Server::wsData_DataArrival(EventSocket* socket)
         if (!client)
             return;
         client->request.clear();
-        socket->SendData(kAnswer);
+        // Status line, the one header a player needs, and the blank line.
+        socket->SendData("ICY 200 OK\r\nContent-Type: " + m_contentType + "\r\n\r\n");
         client->streaming = true;
         return;
     }
@@ -229,19 +266,30 @@ void ctlMP3Server::dropClient(EventSocket* socket)
 
 void ctlMP3Server::flush()
 {
-    if (m_buffer.isEmpty())
+    const QByteArray& pending = m_ogg ? m_oggQueue.Pending() : m_buffer;
+    if (pending.isEmpty())
         return;
     QList<EventSocket*> gone;
-    for (const Client& c : m_clients) {
+    for (Client& c : m_clients) {
         if (!c.streaming)
             continue;
         if (c.socket->State() != EventSocket::sckConnected || c.socket->BytesToWrite() > kMaxClientBacklog) {
             gone.append(c.socket);
             continue;
         }
-        c.socket->SendData(m_buffer);
+        if (!m_ogg || c.joined) {
+            c.socket->SendData(pending);
+            continue;
+        }
+        // A new Ogg listener waits for a page it can decode from.
+        const QByteArray first = m_oggQueue.ForNewListener();
+        if (first.isEmpty())
+            continue;
+        c.socket->SendData(first);
+        c.joined = true;
     }
     m_buffer.clear();
+    m_oggQueue.Sent();
     for (EventSocket* s : gone)
         dropClient(s);
 }

@@ -2,6 +2,7 @@
 
 #include "listen/mixer.h"
 #include "listen/mp3player.h"
+#include "listen/oggrelay.h"
 #include "listen/relay.h"
 
 #include <QByteArray>
@@ -17,9 +18,10 @@ class IMessageService;
 class QTimer;
 
 // The local listening relay: buffers the audio the recorder writes, serves it
-// as an MP3 stream on 127.0.0.1 ("GET /streamer.mp3") and points the embedded
-// player at it. Any number of local players may listen at once; each gets the
-// stream from the moment it asks for it.
+// on 127.0.0.1 ("GET /streamer.mp3") and points the embedded player at it.
+// Any number of local players may listen at once; each gets the stream from
+// the moment it asks for it. An Ogg stream is relayed by whole pages, and a
+// player that comes in the middle of a song gets its header pages first.
 class ctlMP3Server : public QObject, public IRelay {
     Q_OBJECT
 public:
@@ -52,6 +54,8 @@ public:
     bool blnEnablePreviewStream() const override { return m_blnEnablePreviewStream; }
     // The master volume, or 50 when there is no mixer to read.
     qint32 MixerVolume() override;
+    void BeginStream(const QByteArray& contentType, bool ogg) override;
+    void OfferOggHeader(const QByteArray& headerPages) override;
 
     void PushData(const QByteArray& data) { PushData(data.constData(), data.size()); }
 
@@ -65,7 +69,9 @@ public:
     bool ServerStarted() const { return m_serverStarted; }
     bool Streaming() const;
     int ClientCount() const { return static_cast<int>(m_clients.size()); }
-    qsizetype BufferedBytes() const { return m_buffer.size(); }
+    qsizetype BufferedBytes() const { return m_ogg ? m_oggQueue.Pending().size() : m_buffer.size(); }
+    // The Content-Type players are told.
+    QByteArray ContentType() const { return m_contentType; }
     IMP3Player& Player() { return *m_player; }
 
 public slots:
@@ -85,6 +91,7 @@ private:
         EventSocket* socket = nullptr;
         QByteArray request;
         bool streaming = false;
+        bool joined = false; // Ogg: has had the header pages
     };
 
     void startServer();
@@ -104,6 +111,9 @@ private:
     QList<Client> m_clients;
     PeerAddressReader m_peerAddress;
     QByteArray m_buffer;
+    OggRelayQueue m_oggQueue;
+    QByteArray m_contentType = QByteArrayLiteral("audio/mpeg");
+    bool m_ogg = false;
     int m_port = kDefaultPort;
     bool m_blnEnablePreviewStream = false;
     bool m_serverStarted = false;

@@ -1,23 +1,15 @@
 #pragma once
 
-#include <QtGlobal>
-
-#include <functional>
+#include "listen/streamdecoder.h"
 
 // Decodes an MP3 byte stream handed over in pieces of any size (libmpg123 in
 // feed mode) into signed 16-bit interleaved PCM. No I/O of its own.
-class Mp3FeedDecoder {
+class Mp3FeedDecoder : public IStreamDecoder {
 public:
-    struct Format {
-        int sampleRate = 0;
-        int channels = 0;
-        bool operator==(const Format&) const = default;
-    };
-    // Receives each run of decoded PCM with the format it is in.
-    using PcmHandler = std::function<void(const Format& format, const char* pcm, qsizetype bytes)>;
+    using Format = PcmFormat;
 
     Mp3FeedDecoder();
-    ~Mp3FeedDecoder();
+    ~Mp3FeedDecoder() override;
     Mp3FeedDecoder(const Mp3FeedDecoder&) = delete;
     Mp3FeedDecoder& operator=(const Mp3FeedDecoder&) = delete;
 
@@ -26,16 +18,14 @@ public:
 
     // Takes the next bytes of the stream and hands every complete frame's PCM
     // to `out`. Damaged data is skipped: the decoder looks for the next frame.
-    void Feed(const char* data, qsizetype size, const PcmHandler& out);
+    void Feed(const char* data, qsizetype size, const PcmHandler& out) override;
 
     // Forgets the stream so far (for a new connection).
-    void Reset();
+    void Reset() override;
 
     Format CurrentFormat() const { return m_format; }
-    // Sample frames (one sample per channel) decoded since the last Reset.
-    qint64 FramesDecoded() const { return m_frames; }
-    // Times the decoder had to step over damaged data.
-    int Errors() const { return m_errors; }
+    qint64 FramesDecoded() const override { return m_frames; }
+    int Errors() const override { return m_errors; }
 
 private:
     bool openFeed();

@@ -17,6 +17,16 @@ public:
     virtual bool blnEnablePreviewStream() const = 0;
     // The playback volume at start-up (0 to 100).
     virtual qint32 MixerVolume() = 0;
+    // A connection's stream begins: its Content-Type as the station sent
+    // it, and whether it is an Ogg stream (relayed by whole pages).
+    virtual void BeginStream(const QByteArray& contentType, bool ogg)
+    {
+        Q_UNUSED(contentType);
+        Q_UNUSED(ogg);
+    }
+    // Ogg: the header pages of the logical stream being read, for a relay
+    // that did not see that stream begin.
+    virtual void OfferOggHeader(const QByteArray& headerPages) { Q_UNUSED(headerPages); }
 };
 
 // A relay that is never on: used where no listening is possible (no audio

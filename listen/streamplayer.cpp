@@ -1,5 +1,6 @@
 #include "listen/streamplayer.h"
 
+#include "listen/oggpages.h"
 #include "listen/systemaudio.h"
 #include "platform/eventsocket.h"
 #include "platform/responsehead.h"
@@ -7,6 +8,7 @@
 namespace {
 
 constexpr qsizetype kMaxHeader = 16384;
+const QByteArray kOggCapture = QByteArrayLiteral("OggS");
 
 }  // namespace
 
@@ -80,7 +82,12 @@ void StreamPlayer::Play()
     m_headerDone = false;
     m_audioBytes = 0;
     m_decoder.Reset();
-    m_outputFormat = Mp3FeedDecoder::Format();
+    if (m_oggDecoder)
+        m_oggDecoder->Reset();
+    m_active = nullptr;
+    m_oggType = false;
+    m_firstBytes.clear();
+    m_outputFormat = PcmFormat();
     m_socket = new EventSocket(this);
     connect(m_socket, &EventSocket::Connected, this, &StreamPlayer::onConnected);
     connect(m_socket, &EventSocket::DataArrival, this, &StreamPlayer::onData);
@@ -124,6 +131,7 @@ void StreamPlayer::onData()
         return;
     }
     m_headerDone = true;
+    m_oggType = oggpages::IsOggType(ResponseHead::Field(m_header.left(end), "content-type"));
     const QByteArray audio = m_header.mid(end);
     m_header.clear();
     takeAudio(audio.constData(), audio.size());
@@ -134,12 +142,42 @@ void StreamPlayer::takeAudio(const char* data, qsizetype size)
     if (size <= 0)
         return;
     m_audioBytes += size;
-    m_decoder.Feed(data, size, [this](const Mp3FeedDecoder::Format& f, const char* pcm, qsizetype bytes) {
-        onPcm(f, pcm, bytes);
-    });
+    if (!m_active) {
+        m_firstBytes.append(data, size);
+        // Four bytes tell an Ogg page from anything else.
+        if (!m_oggType && m_firstBytes.size() < kOggCapture.size() && kOggCapture.startsWith(m_firstBytes))
+            return;
+        chooseDecoder();
+        const QByteArray first = std::exchange(m_firstBytes, QByteArray());
+        decode(first.constData(), first.size());
+        return;
+    }
+    decode(data, size);
 }
 
-void StreamPlayer::onPcm(const Mp3FeedDecoder::Format& format, const char* pcm, qsizetype bytes)
+void StreamPlayer::decode(const char* data, qsizetype size)
+{
+    m_active->Feed(data, size, [this](const PcmFormat& f, const char* pcm, qsizetype bytes) { onPcm(f, pcm, bytes); });
+}
+
+void StreamPlayer::chooseDecoder()
+{
+    m_active = &m_decoder;
+    if (!m_oggType && !m_firstBytes.startsWith(kOggCapture))
+        return;
+    if (!m_oggDecoder) {
+        QString problem;
+        m_oggDecoder = m_oggMaker ? m_oggMaker(problem) : SystemOggDecoder(problem);
+        if (!m_oggDecoder) {
+            // Without a decoder the stream is read and dropped.
+            setStatus(problem.isEmpty() ? QStringLiteral("No Ogg decoder") : problem);
+            m_oggDecoder = std::make_unique<NullDecoder>();
+        }
+    }
+    m_active = m_oggDecoder.get();
+}
+
+void StreamPlayer::onPcm(const PcmFormat& format, const char* pcm, qsizetype bytes)
 {
     if (m_outputDead)
         return;
@@ -185,7 +223,7 @@ void StreamPlayer::Stop()
     m_header.clear();
     if (m_output)
         m_output->Stop();
-    m_outputFormat = Mp3FeedDecoder::Format();
+    m_outputFormat = PcmFormat();
 }
 
 void StreamPlayer::Close()

@@ -10,13 +10,16 @@
 #include <QString>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 
 class EventSocket;
 
-// Plays an MP3 stream from an "http://host:port/path" address: reads it with
-// a plain socket, skips the server's answer header, decodes the rest and
-// plays it. Nothing here blocks; a missing audio device is told once through
+// Plays an MP3 or Ogg (Vorbis, Opus, FLAC) stream from an
+// "http://host:port/path" address: reads it with a plain socket, skips the
+// server's answer header, decodes the rest and plays it. A stream is Ogg
+// when the answer's Content-Type says so or its audio starts with an Ogg
+// page. Nothing here blocks; a missing audio device is told once through
 // StatusChanged and the stream is then read and dropped.
 class StreamPlayer : public QObject, public IMP3Player {
     Q_OBJECT
@@ -46,6 +49,13 @@ public:
     // Bytes of audio received after the answer header since Play.
     qint64 AudioBytesReceived() const { return m_audioBytes; }
     const Mp3FeedDecoder& Decoder() const { return m_decoder; }
+    // The decoder of the stream being played: null before its first bytes.
+    const IStreamDecoder* ActiveDecoder() const { return m_active; }
+
+    // Makes the Ogg decoder at the first Ogg stream; by default the one in
+    // the system's sound part. Null, with the reason in `problem`, when none.
+    using OggDecoderMaker = std::function<std::unique_ptr<IStreamDecoder>(QString& problem)>;
+    void setOggDecoderMaker(OggDecoderMaker maker) { m_oggMaker = std::move(maker); }
 
 signals:
     void StatusChanged(const QString& status);
@@ -55,7 +65,9 @@ private:
     void onData();
     void onEnded(const QString& why);
     void takeAudio(const char* data, qsizetype size);
-    void onPcm(const Mp3FeedDecoder::Format& format, const char* pcm, qsizetype bytes);
+    void onPcm(const PcmFormat& format, const char* pcm, qsizetype bytes);
+    void chooseDecoder();
+    void decode(const char* data, qsizetype size);
     void setStatus(const QString& status);
     bool ensureOutput();
     void adoptOutput();
@@ -67,7 +79,12 @@ private:
     bool m_outputDead = false;  // the output cannot play: sound is dropped until the next Play
     bool m_toldNoOutput = false;
     Mp3FeedDecoder m_decoder;
-    Mp3FeedDecoder::Format m_outputFormat;
+    std::unique_ptr<IStreamDecoder> m_oggDecoder;
+    OggDecoderMaker m_oggMaker;
+    IStreamDecoder* m_active = nullptr; // null while the kind of stream is not known
+    bool m_oggType = false;             // the answer's Content-Type is an Ogg type
+    QByteArray m_firstBytes;            // audio held until the kind of stream is known
+    PcmFormat m_outputFormat;
     EventSocket* m_socket = nullptr;
     QUrl m_url;
     QByteArray m_header;

@@ -25,18 +25,31 @@ private:
     bool m_tried = false;
 };
 
+// An object the sound part makes through its function `symbol`; null, with
+// `failure` saying why in `problem`, when the part cannot be loaded.
+template <typename T>
+std::unique_ptr<T> fromSoundPart(const char* symbol, const QString& failure, QString& problem)
+{
+    using Create = T* (*)();
+    QString why;
+    auto create = reinterpret_cast<Create>(ModuleFunction(QLatin1String(kSoundModule), symbol, why));
+    if (!create) {
+        problem = failure.arg(why);
+        return nullptr;
+    }
+    return std::unique_ptr<T>(create());
+}
+
 } // namespace
 
 std::unique_ptr<IPcmOutput> SystemPcmOutput(QString& problem)
 {
-    using Create = IPcmOutput* (*)();
-    QString why;
-    auto create = reinterpret_cast<Create>(ModuleFunction(QLatin1String(kSoundModule), kCreatePcmOutput, why));
-    if (!create) {
-        problem = QStringLiteral("No audio output: %1").arg(why);
-        return nullptr;
-    }
-    return std::unique_ptr<IPcmOutput>(create());
+    return fromSoundPart<IPcmOutput>(kCreatePcmOutput, QStringLiteral("No audio output: %1"), problem);
+}
+
+std::unique_ptr<IStreamDecoder> SystemOggDecoder(QString& problem)
+{
+    return fromSoundPart<IStreamDecoder>(kCreateOggDecoder, QStringLiteral("No Ogg decoder: %1"), problem);
 }
 
 std::unique_ptr<IMixer> SystemMixer()

@@ -51,6 +51,10 @@ void frmMP3::writeOgg(const char* data, qsizetype size)
     const QString problems = m_ogg.NewProblems();
     if (!problems.isEmpty())
         setSongCaption(problems);
-    if (m_deps.relay->blnEnablePreviewStream())
+    if (m_deps.relay->blnEnablePreviewStream()) {
+        // A relay that began listening in a song needs that song's header.
+        if (m_ogg.Demuxer().Started())
+            m_deps.relay->OfferOggHeader(m_ogg.Demuxer().Current().headerPages);
         m_deps.relay->PushData(data, size);
+    }
 }

@@ -72,6 +72,7 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
     }
     if (header.hasBitRate)
         lngBitRate = header.bitRate;
+    m_deps.relay->BeginStream(header.contentType, IsOggStream(header.contentType, bodyStart));
     if (beginOgg(header, bodyStart))
         return true;
 

@@ -1,21 +1,10 @@
 #include "recorder/oggdemuxer.h"
 
+#include "listen/oggpages.h"
+
 #include <array>
 
 namespace {
-
-constexpr std::array<quint32, 256> MakeCrcTable()
-{
-    std::array<quint32, 256> table{};
-    for (quint32 i = 0; i < 256; ++i) {
-        quint32 r = i << 24;
-        for (int b = 0; b < 8; ++b)
-            r = (r & 0x80000000u) ? (r << 1) ^ 0x04C11DB7u : (r << 1);
-        table[i] = r;
-    }
-    return table;
-}
-constexpr std::array<quint32, 256> kCrcTable = MakeCrcTable();
 
 quint32 Le32(const char* p)
 {
@@ -42,9 +31,7 @@ bool FieldValue(const QByteArray& field, const char* key, QString& value)
 
 quint32 OggCrc(const char* data, qsizetype size, quint32 crc)
 {
-    for (qsizetype i = 0; i < size; ++i)
-        crc = (crc << 8) ^ kCrcTable[((crc >> 24) ^ quint8(data[i])) & 0xff];
-    return crc;
+    return oggpages::Checksum(data, size, crc);
 }
 
 OggPageHeader ReadOggPageHeader(const char* data)

@@ -1,6 +1,8 @@
 #include "listen/pcmoutput.h"
 #include "listen/streamplayer.h"
 #include "listen/system/audiosinkoutput.h"
+#include "listen/system/oggdecoder.h"
+#include "tests/listen/oggfixtures.h"
 #include "tests/listen/mp3files.h"
 #include "tests/listen/relayfakes.h"
 #include "tests/support/eventwait.h"
@@ -196,4 +198,57 @@ TEST(Player, HeadlessRunsPlayOnlyWhenAskedTo)
         qputenv("TONQUILL_LISTEN", before);
     else
         qunsetenv("TONQUILL_LISTEN");
+}
+
+TEST(OggPlayer, PlaysChainedVorbisAndOpusKnownByTypeOrByTheirFirstPage)
+{
+    SKIP_WITHOUT_TOOL("ffmpeg");
+    TempFolder folder;
+    using oggfixtures::Codec;
+    const QByteArray audio = oggfixtures::MakeSong(folder.path(), Codec::Vorbis, 44100, 2, 30000, 1) +
+                             oggfixtures::MakeSong(folder.path(), Codec::Opus, 48000, 1, 20000, 2);
+    ASSERT_GT(audio.size(), 1000) << "ffmpeg could not make the songs";
+    const struct {
+        const char* name;
+        QList<QByteArray> answer;
+        bool decoderLoads;
+        qint64 frames;
+    } cases[] = {
+        {"Ogg type", {"ICY 200 OK\r\nContent-Type: audio/ogg\r\n\r\n"}, true, 50000},
+        {"MP3 type, Ogg pages", {"HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\n\r\nO", "g", "gS"}, true, 50000},
+        {"no decoder to load", {"ICY 200 OK\r\nContent-Type: application/ogg\r\n\r\n"}, false, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QList<QByteArray> pieces = c.answer;
+        const qsizetype sniffed = pieces.join().size() - pieces.join().indexOf("\r\n\r\n") - 4;
+        OneShotServer server(pieces, audio.mid(sniffed));
+        auto output = std::make_unique<NullPcmOutput>();
+        NullPcmOutput* out = output.get();
+        StreamPlayer player(std::move(output));
+        int made = 0;
+        player.setOggDecoderMaker([&](QString& problem) -> std::unique_ptr<IStreamDecoder> {
+            ++made;
+            if (!c.decoderLoads) {
+                problem = QStringLiteral("No Ogg decoder here");
+                return nullptr;
+            }
+            return std::make_unique<OggFeedDecoder>();
+        });
+        player.Open(server.address());
+        player.Play();
+        ASSERT_TRUE(WaitUntil([&] { return !player.IsPlaying(); }, 5000));
+        EXPECT_EQ(made, 1);
+        EXPECT_EQ(player.AudioBytesReceived(), audio.size());
+        ASSERT_NE(player.ActiveDecoder(), nullptr);
+        EXPECT_EQ(player.ActiveDecoder()->FramesDecoded(), c.frames);
+        EXPECT_EQ(player.Decoder().FramesDecoded(), 0) << "not fed to the MP3 decoder";
+        if (c.decoderLoads) {
+            EXPECT_EQ(out->bytesWritten(), 30000 * 4 + 20000 * 2);
+            EXPECT_EQ(out->sampleRate(), 48000); // the last song's
+            EXPECT_EQ(out->channels(), 1);
+        } else {
+            EXPECT_EQ(out->bytesWritten(), 0);
+        }
+    }
 }

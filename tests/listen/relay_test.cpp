@@ -1,11 +1,13 @@
 #include "listen/ctlmp3server.h"
 #include "platform/eventsocket.h"
 #include "platform/messages.h"
+#include "tests/listen/oggfixtures.h"
 #include "tests/listen/relayfakes.h"
 #include "tests/support/eventwait.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 namespace {
@@ -25,13 +27,15 @@ protected:
 
     // Listening on, `bytes` buffered, one tick: the server is up.
     // Should another program take the port first, it moves to a new one.
-    void startServing(const QByteArray& bytes)
+    void startServing(const QByteArray& bytes, const std::function<void()>& afterStart = {})
     {
         const int listening = ListenOnFreePort([&](int candidate) {
             port = candidate;
             relay->setPort(port);
             messages.messages.clear();
             relay->StartPreviewing();
+            if (afterStart)
+                afterStart();
             relay->PushData(bytes);
             relay->tmrAudio_Timer();
             return relay->ServerStarted();
@@ -310,5 +314,68 @@ TEST_F(RelayTest, VolumeGoesToThePlayerWithTheMasterVolume)
         EXPECT_EQ(fakePlayer->volumes[0], (std::array<qint32, 3>{50, c.master, c.volume}));
         EXPECT_EQ(relay->lSetVolume(), c.volume);
         EXPECT_EQ(relay->MixerVolume(), c.mixer ? c.master : 50);
+    }
+}
+
+TEST_F(RelayTest, OggGoesOutInWholePagesWithTheSongsHeaderForEachNewListener)
+{
+    using oggfixtures::Codec;
+    const QList<QByteArray> pages = oggfixtures::Song(Codec::Vorbis, 5, 60) + oggfixtures::Song(Codec::Opus, 6, 10);
+    auto range = [&](int from, int to) { return pages.mid(from, to - from).join(); };
+    const QByteArray header = range(0, 2);
+    const QByteArray answer = "ICY 200 OK\r\nContent-Type: application/ogg\r\n\r\n";
+    relay->BeginStream(" Application/Ogg", true);
+    // Listening begins inside the song's fourth page: the recorder offers
+    // the song's header, and the torn page is not relayed.
+    startServing(pages[3].mid(9) + range(4, 40), [&] { relay->OfferOggHeader(header); });
+    RawClient first(port);
+    ASSERT_TRUE(WaitUntil([&] { return first.connected(); }, 3000));
+    first.send("GET /streamer.mp3 HTTP/1.0\r\n\r\n");
+    QByteArray firstExpected = answer + header + range(4, 40);
+    ASSERT_TRUE(WaitUntil([&] { return first.received.size() >= firstExpected.size(); }, 3000));
+    EXPECT_EQ(first.received, firstExpected);
+
+    // The next one asks while a page is half pushed: it gets the header,
+    // then that page whole.
+    relay->PushData(range(40, 46) + pages[46].left(20));
+    firstExpected += range(40, 46);
+    ASSERT_TRUE(WaitUntil([&] { return first.received.size() >= firstExpected.size(); }, 3000));
+    RawClient second(port);
+    ASSERT_TRUE(WaitUntil([&] { return second.connected(); }, 3000));
+    second.send("GET /streamer.mp3 HTTP/1.0\r\n\r\n");
+    ASSERT_TRUE(WaitUntil([&] { return second.received.size() >= answer.size(); }, 3000));
+    // Through the end of the song into the next one of the chain.
+    const QByteArray rest = range(46, pages.size());
+    relay->PushData(rest.mid(20));
+    firstExpected += rest;
+    const QByteArray secondExpected = answer + header + rest;
+    ASSERT_TRUE(WaitUntil([&] {
+        return first.received.size() >= firstExpected.size() && second.received.size() >= secondExpected.size();
+    }, 5000));
+    EXPECT_EQ(first.received, firstExpected);
+    EXPECT_EQ(second.received, secondExpected);
+    EXPECT_TRUE(messages.messages.isEmpty());
+}
+
+TEST_F(RelayTest, PlayersAreToldTheStreamsType)
+{
+    const struct {
+        const char* station;
+        bool ogg;
+        const char* told;
+    } cases[] = {
+        {"application/ogg", true, "application/ogg"},
+        {"audio/ogg; codecs=opus", true, "audio/ogg; codecs=opus"},
+        {"audio/mpeg", true, "audio/ogg"}, // Ogg pages under another type
+        {"", true, "audio/ogg"},
+        {"audio/aacp", false, "audio/aacp"},
+        {"", false, "audio/mpeg"},
+        {"audio/", false, "audio/mpeg"},
+        {"text/plain\r\nX: 1", false, "audio/mpeg"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.station);
+        relay->BeginStream(c.station, c.ogg);
+        EXPECT_EQ(relay->ContentType(), QByteArray(c.told));
     }
 }

@@ -49,8 +49,15 @@ public:
     qint32 lSetVolume() const override { return volume; }
     bool blnEnablePreviewStream() const override { return on; }
     qint32 MixerVolume() override { return 42; }
+    void BeginStream(const QByteArray& contentType, bool ogg) override
+    {
+        begun.append(contentType + (ogg ? " (ogg)" : ""));
+    }
+    void OfferOggHeader(const QByteArray& headerPages) override { offered = headerPages; }
 
     QByteArray pushed;
+    QList<QByteArray> begun; // each stream's Content-Type, " (ogg)" added for Ogg
+    QByteArray offered;      // the last header offered
     int starts = 0, stops = 0;
     bool on = false;
     qint32 volume = -1;
