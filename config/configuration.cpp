@@ -5,6 +5,7 @@
 #include "platform/paths.h"
 #include "platform/text.h"
 
+#include <QCoreApplication>
 #include <limits>
 #include <optional>
 
@@ -99,7 +100,7 @@ bool clsConfiguration::fail()
 bool clsConfiguration::LoadConfigurationFile(const QString& strFileToLoad)
 {
     if (!FileExists(strFileToLoad)) {
-        show(QStringLiteral("The preset file specified does not exist!"));
+        show(QCoreApplication::translate("Configuration", "The preset file specified does not exist!"));
         return fail();
     }
     sConfigFileName = strFileToLoad;
@@ -109,7 +110,7 @@ bool clsConfiguration::LoadConfigurationFile(const QString& strFileToLoad)
     // a sane size (a FIFO, a device, a huge file) is refused before reading.
     const FileRead file = ReadRegularFile(strFileToLoad, kPresetMaxBytes);
     if (file.status == FileRead::NotRegular || file.status == FileRead::TooLarge)
-        show(QStringLiteral("The preset file specified %1!").arg(file.problem));
+        show(QCoreApplication::translate("Configuration", "The preset file specified %1!").arg(file.problem));
     if (!file.ok())
         return fail();
     const QStringList lines = DecodeLines(file.bytes);
@@ -153,7 +154,7 @@ bool clsConfiguration::LoadConfigurationFile(const QString& strFileToLoad)
         return fail();
     if (!line.endsWith(QLatin1String(".m3u")) && !line.endsWith(QLatin1String(".pls"))) {
         show(strFileToLoad + QLatin1Char('\r') +
-             QStringLiteral("Invalid Shoutcast playlist! (The web site must end in .m3u or .pls)"));
+             QCoreApplication::translate("Configuration", "Invalid Shoutcast playlist! (The web site must end in .m3u or .pls)"));
         return fail();
     }
     sShoutCastFile = line;
@@ -179,7 +180,7 @@ bool clsConfiguration::LoadConfigurationFile(const QString& strFileToLoad)
         folder += QLatin1Char('/');
     sMP3Path = folder;
     if (!PathExists(sMP3Path)) {
-        show(QStringLiteral("The path specified does not exist!"));
+        show(QCoreApplication::translate("Configuration", "The path specified does not exist!"));
         return fail();
     }
 
@@ -187,7 +188,8 @@ bool clsConfiguration::LoadConfigurationFile(const QString& strFileToLoad)
     if (!readLine(line))
         return fail();
     if (!isNumeric(line) && !isNumeric(line.mid(1))) {
-        show(QStringLiteral("A number of minutes (or 0 for continuous) must be specified for the recording length!"));
+        show(QCoreApplication::translate("Configuration", 
+            "A number of minutes (or 0 for continuous) must be specified for the recording length!"));
         return fail();
     }
     const bool keepRunning = line.startsWith(QLatin1Char('S'));
@@ -202,7 +204,7 @@ bool clsConfiguration::LoadConfigurationFile(const QString& strFileToLoad)
     if (!readLine(line))
         return fail();
     if (!isNumeric(line)) {
-        show(QStringLiteral(
+        show(QCoreApplication::translate("Configuration", 
             "A number of minutes must be specified for the days to keep the recording! (Even for title streams)"));
         return fail();
     }

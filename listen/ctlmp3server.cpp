@@ -188,7 +188,7 @@ void ctlMP3Server::startServer()
         // Several recorders of one station are an ordinary run: one relays,
         // the others record on. A status, not a message box.
         StopPreviewing();
-        emit RelayTaken(QStringLiteral("Another recorder is relaying on %1:%2; this one records without relaying")
+        emit RelayTaken(tr("Another recorder is relaying on %1:%2; this one records without relaying")
                             .arg(kLocalPeer)
                             .arg(m_port));
         return;
@@ -247,7 +247,7 @@ void ctlMP3Server::wsData_DataArrival(EventSocket* socket)
         // Some other program on this machine: it gets nothing, the players
         // that listen go on.
         dropClient(socket);
-        m_messages.ShowMessage(QStringLiteral("Invalid request!"));
+        m_messages.ShowMessage(tr("Invalid request!"));
     }
 }
 

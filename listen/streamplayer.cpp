@@ -52,7 +52,7 @@ void StreamPlayer::tellNoOutput(const QString& problem)
     if (m_toldNoOutput)
         return;
     m_toldNoOutput = true;
-    setStatus(problem.isEmpty() ? QStringLiteral("No audio output device") : problem);
+    setStatus(problem.isEmpty() ? tr("No audio output device") : problem);
 }
 
 StreamPlayer::~StreamPlayer()
@@ -73,7 +73,7 @@ void StreamPlayer::Play()
     if (m_playing)
         return;
     if (!m_url.isValid() || m_url.host().isEmpty()) {
-        setStatus(QStringLiteral("Nothing to play"));
+        setStatus(tr("Nothing to play"));
         return;
     }
     m_playing = true;
@@ -91,7 +91,7 @@ void StreamPlayer::Play()
     m_socket = new EventSocket(this);
     connect(m_socket, &EventSocket::Connected, this, &StreamPlayer::onConnected);
     connect(m_socket, &EventSocket::DataArrival, this, &StreamPlayer::onData);
-    connect(m_socket, &EventSocket::Closed, this, [this] { onEnded(QStringLiteral("The stream has ended")); });
+    connect(m_socket, &EventSocket::Closed, this, [this] { onEnded(tr("The stream has ended")); });
     connect(m_socket, &EventSocket::Error, this, [this](int, const QString& description) { onEnded(description); });
     m_socket->Connect(m_url.host(), m_url.port(80));
 }
@@ -123,11 +123,11 @@ void StreamPlayer::onData()
     const qsizetype end = ResponseHead::FindEnd(m_header, ResponseHead::BlankLine::CrLfOrLf);
     if (end < 0) {
         if (m_header.size() > kMaxHeader)
-            onEnded(QStringLiteral("The stream server's answer could not be read"));
+            onEnded(tr("The stream server's answer could not be read"));
         return;
     }
     if (ResponseHead::ReadStatusLine(m_header).code != 200) {
-        onEnded(QStringLiteral("The stream server refused the player"));
+        onEnded(tr("The stream server refused the player"));
         return;
     }
     m_headerDone = true;
@@ -170,7 +170,7 @@ void StreamPlayer::chooseDecoder()
         m_oggDecoder = m_oggMaker ? m_oggMaker(problem) : SystemOggDecoder(problem);
         if (!m_oggDecoder) {
             // Without a decoder the stream is read and dropped.
-            setStatus(problem.isEmpty() ? QStringLiteral("No Ogg decoder") : problem);
+            setStatus(problem.isEmpty() ? tr("No Ogg decoder") : problem);
             m_oggDecoder = std::make_unique<NullDecoder>();
         }
     }

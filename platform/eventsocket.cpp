@@ -157,9 +157,9 @@ void EventSocket::adopt(QTcpSocket* s, bool secure)
         m_state = sckError;
         QString why = s->errorString();
         if (m_secure && !m_tlsProblem.isEmpty())
-            why = QStringLiteral("The certificate of %1 does not verify: %2").arg(m_remoteHost, m_tlsProblem);
+            why = tr("The certificate of %1 does not verify: %2").arg(m_remoteHost, m_tlsProblem);
         else if (m_secure && err == QAbstractSocket::SslHandshakeFailedError)
-            why = QStringLiteral("No secure connection to %1: %2").arg(m_remoteHost, why);
+            why = tr("No secure connection to %1: %2").arg(m_remoteHost, why);
         emit Error(static_cast<int>(err), why);
     });
 }
@@ -232,7 +232,7 @@ void EventSocket::Connect(const QString& remoteHost, int remotePort, bool secure
     m_state = sckResolvingHost;
     if (remotePort < 1 || remotePort > 65535) {
         m_state = sckError;
-        const QString why = QStringLiteral("Invalid port %1").arg(remotePort);
+        const QString why = tr("Invalid port %1").arg(remotePort);
         QMetaObject::invokeMethod(this, [this, s, why] {
             if (s == m_socket)
                 emit Error(QAbstractSocket::UnknownSocketError, why);
@@ -253,7 +253,7 @@ int EventSocket::State() const
 void EventSocket::SendData(const QByteArray& data)
 {
     if (!m_socket || m_state != sckConnected) {
-        const QString why = QStringLiteral("The socket is not connected");
+        const QString why = tr("The socket is not connected");
         QMetaObject::invokeMethod(this, [this, why] { emit Error(QAbstractSocket::UnknownSocketError, why); },
                                   Qt::QueuedConnection);
         return;
@@ -358,7 +358,7 @@ void EventSocket::Accept(int requestID)
     QPointer<QTcpSocket> s = pendingRequests().take(requestID);
     if (!s) {
         QMetaObject::invokeMethod(this, [this] {
-            emit Error(QAbstractSocket::UnknownSocketError, QStringLiteral("No such connection request"));
+            emit Error(QAbstractSocket::UnknownSocketError, tr("No such connection request"));
         }, Qt::QueuedConnection);
         return;
     }

@@ -1,5 +1,6 @@
 #include "platform/modules.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -51,7 +52,7 @@ QFunctionPointer ModuleFunction(const QString& name, const char* symbol, QString
     if (!library) {
         const QString path = ModulePath(name);
         if (path.isEmpty()) {
-            problem = QStringLiteral("lib%1.so is in none of %2").arg(name, ModuleFolders().join(QStringLiteral(", ")));
+            problem = QCoreApplication::translate("Modules", "lib%1.so is in none of %2").arg(name, ModuleFolders().join(QStringLiteral(", ")));
             return nullptr;
         }
         library = new QLibrary(path);

@@ -1,5 +1,6 @@
 #include "platform/text.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QStringDecoder>
 
@@ -135,15 +136,15 @@ QString decodeCutLine(QByteArrayView line, qsizetype max, bool& cut)
 QString sizeText(qint64 bytes)
 {
     if (bytes % (1024 * 1024) == 0)
-        return QStringLiteral("%1 MiB").arg(bytes / (1024 * 1024));
+        return QCoreApplication::translate("TextFile", "%1 MiB").arg(bytes / (1024 * 1024));
     if (bytes % 1024 == 0)
-        return QStringLiteral("%1 KiB").arg(bytes / 1024);
-    return QStringLiteral("%1 bytes").arg(bytes);
+        return QCoreApplication::translate("TextFile", "%1 KiB").arg(bytes / 1024);
+    return QCoreApplication::translate("TextFile", "%1 bytes").arg(bytes);
 }
 
 QString systemError(int error)
 {
-    return QStringLiteral("could not be read (%1)").arg(QString::fromLocal8Bit(std::strerror(error)));
+    return QCoreApplication::translate("TextFile", "could not be read (%1)").arg(QString::fromLocal8Bit(std::strerror(error)));
 }
 
 } // namespace
@@ -200,7 +201,7 @@ FileRead ReadRegularFile(const QString& path, qint64 maxBytes)
     if (fd < 0) {
         const int error = name.isEmpty() ? ENOENT : errno;
         result.status = error == ENOENT ? FileRead::Missing : FileRead::Unreadable;
-        result.problem = error == ENOENT ? QStringLiteral("does not exist") : systemError(error);
+        result.problem = error == ENOENT ? QCoreApplication::translate("TextFile", "does not exist") : systemError(error);
         return result;
     }
     struct stat st {};
@@ -209,7 +210,8 @@ FileRead ReadRegularFile(const QString& path, qint64 maxBytes)
         result.problem = systemError(errno);
     } else if (!S_ISREG(st.st_mode)) {
         result.status = FileRead::NotRegular;
-        result.problem = S_ISDIR(st.st_mode) ? QStringLiteral("is a folder") : QStringLiteral("is not a regular file");
+        result.problem = S_ISDIR(st.st_mode) ? QCoreApplication::translate("TextFile", "is a folder")
+                                              : QCoreApplication::translate("TextFile", "is not a regular file");
     } else if (st.st_size > maxBytes) {
         result.status = FileRead::TooLarge;
     } else {
@@ -237,7 +239,7 @@ FileRead ReadRegularFile(const QString& path, qint64 maxBytes)
     }
     ::close(fd);
     if (result.status == FileRead::TooLarge)
-        result.problem = QStringLiteral("is larger than %1").arg(sizeText(maxBytes));
+        result.problem = QCoreApplication::translate("TextFile", "is larger than %1").arg(sizeText(maxBytes));
     if (!result.ok())
         result.bytes.clear();
     return result;

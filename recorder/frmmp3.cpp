@@ -148,7 +148,7 @@ void frmMP3::Form_Load(const QString& commandLine)
 
     setTrayTip(QStringLiteral("Tonquill"));
     m_deps.host->RecorderLoaded();
-    setSongCaption(QStringLiteral("Initializing..."));
+    setSongCaption(tr("Initializing..."));
     PendingFile.clear();
 
     if (!commandLine.isEmpty()) {
@@ -170,11 +170,11 @@ bool frmMP3::LoadConfigurationFile(QString& strFileToLoad)
 
     if (strFileToLoad.endsWith(QLatin1String(".tvp"))) {
         if (!FileExists(strFileToLoad)) {
-            m_deps.messages->ShowMessage(QStringLiteral("The preset file specified does not exist!"));
+            m_deps.messages->ShowMessage(tr("The preset file specified does not exist!"));
             return false;
         }
         if (!m_config.LoadConfigurationFile(strFileToLoad)) {
-            m_deps.messages->ShowMessage(QStringLiteral("The preset file is invalid! (Check that there are six lines exactly)"));
+            m_deps.messages->ShowMessage(tr("The preset file is invalid! (Check that there are six lines exactly)"));
             return false;
         }
         if (noop) {
@@ -199,7 +199,7 @@ bool frmMP3::LoadConfigurationFile(QString& strFileToLoad)
         return true;
     }
 
-    m_deps.messages->ShowMessage(QStringLiteral(
+    m_deps.messages->ShowMessage(tr(
         "This is not a supported filetype to load! (Tavrix currently only supports preset files (.tvp) and Shoutcase playlists (.pls)!)"));
     return false;
 }
@@ -207,7 +207,7 @@ bool frmMP3::LoadConfigurationFile(QString& strFileToLoad)
 bool frmMP3::InitializeMP3Recorder()
 {
     const Publish publish(*this);
-    setSongCaption(QStringLiteral("Connecting to ") + m_config.sRecordingTitle + QStringLiteral("..."));
+    setSongCaption(tr("Connecting to %1...").arg(m_config.sRecordingTitle));
     bIcy = true;
     blnIcyReal = false;
     Servers.Clear();

@@ -44,7 +44,7 @@ void frmMP3::ctlURIGrabber_Done()
     if (Servers.Last() >= 1) {
         StartRecording();
     } else {
-        m_deps.messages->ShowMessage(QStringLiteral("Empty MP3 server list due to error!"));
+        m_deps.messages->ShowMessage(tr("Empty MP3 server list due to error!"));
         if (m_state == ConnectionState::FetchingPlaylist)
             setState(ConnectionState::Idle);
     }
@@ -73,7 +73,7 @@ void frmMP3::ctlURIPLSRead_Done()
         m_deps.host->ShowRecordingDisplay();
         StartRecording();
     } else {
-        m_deps.messages->ShowMessage(QStringLiteral("Empty MP3 server list due to error!"));
+        m_deps.messages->ShowMessage(tr("Empty MP3 server list due to error!"));
         if (m_state == ConnectionState::FetchingPlaylist)
             setState(ConnectionState::Idle);
     }
@@ -116,13 +116,13 @@ void frmMP3::ConnectToServer(qint32& position, bool reconnect)
 {
     const Publish publish(*this);
     if (position > Servers.Last()) {
-        stopWithMessage(QStringLiteral("All servers are full!"));
+        stopWithMessage(tr("All servers are full!"));
         return;
     }
     if (reconnect)  // an attempt to take up a lost stream says only that
-        showError(QStringLiteral("[ERR] NETWORK: Reconnecting..."));
+        showError(tr("[ERR] NETWORK: Reconnecting..."));
     else
-        setSongCaption(QStringLiteral("Connecting to ") + Servers[position].Host + QStringLiteral("..."));
+        setSongCaption(tr("Connecting to %1...").arg(Servers[position].Host));
     m_ws->Close();
     ++m_connectAttempts;
     setState(ConnectionState::Connecting);
@@ -141,7 +141,7 @@ void frmMP3::onConnectError(const QString& description, bool refused)
     }
     // A secure connection that failed says which server and why.
     if (m_ws->Secure() && !description.isEmpty() && !m_connectReconnect)
-        showError(QStringLiteral("[ERR] TLS: ") + description);
+        showError(tr("[ERR] TLS: %1").arg(description));
     if (m_connectReconnect) {
         // A lost stream is taken up again on its own server.
         scheduleReconnect(refused ? RetryAfter::Refusal : RetryAfter::Failure);
@@ -154,7 +154,7 @@ void frmMP3::onConnectError(const QString& description, bool refused)
         m_ws->Connect(AsciiHostName(Servers[position].Host), Servers[position].Port.toInt(), Servers[position].Secure);
         return;
     }
-    stopWithMessage(QStringLiteral("The computer could not connect to the stream!"));
+    stopWithMessage(tr("The computer could not connect to the stream!"));
 }
 
 void frmMP3::onConnected()
@@ -273,23 +273,23 @@ void frmMP3::handleIcyError(const IcyHeader& header)
         const QString title = m_config.sRecordingTitle;
         const int icyCode = header.icyStatus ? header.statusCode : 0;
         if (icyCode == 404) {
-            setTrayTip(title + QStringLiteral(" -- NETWORK: Server error, resource not found... trying server ") + n);
-            showError(QStringLiteral("[ERR]: Resource not found, trying server ") + n + QStringLiteral("..."));
+            setTrayTip(tr("%1 -- NETWORK: Server error, resource not found... trying server %2").arg(title, n));
+            showError(tr("[ERR]: Resource not found, trying server %1...").arg(n));
         } else if (icyCode == 400) {
-            setTrayTip(title + QStringLiteral(" -- Server Full... trying server ") + n);
-            showError(QStringLiteral("[ERR]: Server full, trying server ") + n + QStringLiteral("..."));
+            setTrayTip(tr("%1 -- Server Full... trying server %2").arg(title, n));
+            showError(tr("[ERR]: Server full, trying server %1...").arg(n));
         } else if (icyCode == 403) {
-            setTrayTip(title + QStringLiteral(" -- NETWORK: Server error, forbidden... trying server ") + n);
-            showError(QStringLiteral("[ERR]: Resource forbidden, trying server ") + n + QStringLiteral("..."));
+            setTrayTip(tr("%1 -- NETWORK: Server error, forbidden... trying server %2").arg(title, n));
+            showError(tr("[ERR]: Resource forbidden, trying server %1...").arg(n));
         } else {
-            setTrayTip(title + QStringLiteral(" --  General ICY error -- trying server ") + n);
-            showError(QStringLiteral("[ERR]: General ICY error -- trying server ") + n + QStringLiteral("..."));
+            setTrayTip(tr("%1 --  General ICY error -- trying server %2").arg(title, n));
+            showError(tr("[ERR]: General ICY error -- trying server %1...").arg(n));
         }
         setState(ConnectionState::FailingOver);
         m_ws->Close();
     } else {
-        stopWithMessage(QStringLiteral("The shoutcast stream you are trying to record is experiencing network problems, "
-                                       "or is full. Please try again later!"));
+        stopWithMessage(tr("The shoutcast stream you are trying to record is experiencing network problems, "
+                       "or is full. Please try again later!"));
     }
 }
 
@@ -307,7 +307,7 @@ void frmMP3::redirect(const IcyHeader& header)
         handleIcyError(failed);
         return;
     }
-    showError(QStringLiteral("[ERR]: Found new location, reconnecting..."));
+    showError(tr("[ERR]: Found new location, reconnecting..."));
     QString address = QString::fromUtf8(header.location);
     if (address.startsWith(QLatin1Char('/'))) {
         // A location on the same server.
@@ -331,7 +331,7 @@ void frmMP3::redirect(const IcyHeader& header)
         }
     }
     // No usable location: the next server is tried.
-    showError(QStringLiteral("[ERR]: Found new location... reconnecting..."));
+    showError(tr("[ERR]: Found new location... reconnecting..."));
     setState(ConnectionState::FailingOver);
     m_ws->Close();
 }

@@ -68,8 +68,7 @@ void frmMP3::finishCleanCut()
             m_audioWritten += region.size() - cut;
         else if (!m_writeErrorShown && !m_skipping) {
             m_writeErrorShown = true;
-            showError(QStringLiteral("[ERR] DISK: Cannot write the recording (") + m_file.lastError() +
-                      QStringLiteral(")"));
+            showError(tr("[ERR] DISK: Cannot write the recording (%1)").arg(m_file.lastError()));
         }
     }
 }

@@ -90,7 +90,7 @@ void frmMP3::finishJoin(const Overlap& overlap)
     qsizetype from = found ? overlap.resumeAt : 0;
     QString status;
     if (found) {
-        status = QStringLiteral("Reconnected: joined where the recording left off (%1 s already recorded left out)")
+        status = tr("Reconnected: joined where the recording left off (%1 s already recorded left out)")
                      .arg(double(from) / double(bytesPerSecond()), 0, 'f', 1);
     } else {
         qint64 dropped = 0;
@@ -181,10 +181,9 @@ QString frmMP3::gapStatus(qint64 droppedBytes) const
     // one's first; each connection stayed behind it by the burst it began with.
     const qint32 newFirst = m_arrival.bytes > 0 ? m_arrival.firstTick : LastDataTick;
     const qint64 missedMs = TickDifference(newFirst, m_lostTick) + m_lostArrival.aheadMs - m_arrival.aheadMs;
-    QString status = QStringLiteral("Reconnected: ");
-    if (droppedBytes > 0)
-        status += QStringLiteral("joined on a frame boundary (%1 bytes dropped); ").arg(droppedBytes);
-    if (missedMs >= 500)
-        return status + QStringLiteral("about %1 s of the broadcast were missed").arg((missedMs + 500) / 1000);
-    return status + QStringLiteral("less than a second of the broadcast was missed");
+    const QString joined =
+        droppedBytes > 0 ? tr("joined on a frame boundary (%1 bytes dropped); ").arg(droppedBytes) : QString();
+    const QString missed = missedMs >= 500 ? tr("about %1 s of the broadcast were missed").arg((missedMs + 500) / 1000)
+                                           : tr("less than a second of the broadcast was missed");
+    return tr("Reconnected: %1%2").arg(joined, missed);
 }

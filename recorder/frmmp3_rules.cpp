@@ -13,8 +13,9 @@ QString frmMP3::settleSong(const QString& path, const QString& earlier, bool tit
         m_songs.FateOf(path, m_fileFromTitle, titleChange, m_config.lRecordingMode == RecordingMode::PerSong, lngBitRate);
     if (fate == SongKeeper::Fate::TooShort && QFile::remove(path)) {
         // An earlier recording of the title, if any, stays as it was.
-        setSongCaption(QStringLiteral("Deleted ") + QFileInfo(earlier.isEmpty() ? path : earlier).fileName() +
-                       QStringLiteral(": shorter than %1 seconds").arg(m_songs.MinSongSeconds()));
+        setSongCaption(tr("Deleted %1: shorter than %2 seconds")
+                           .arg(QFileInfo(earlier.isEmpty() ? path : earlier).fileName(),
+                                QString::number(m_songs.MinSongSeconds())));
         return QString();
     }
     if (fate == SongKeeper::Fate::Incomplete) {

@@ -140,7 +140,7 @@ void frmMP3::failOver()
         ConnectToServer(lServerNumber, false);
         return;
     }
-    m_deps.messages->ShowMessage(QStringLiteral("All servers are full!"));
+    m_deps.messages->ShowMessage(tr("All servers are full!"));
     StopRecording();
     if (!m_config.bCalledFromGUI && m_config.bExitTimedRecording)
         endProgram();

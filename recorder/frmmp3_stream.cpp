@@ -31,8 +31,8 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
     }
     const bool html = header.contentType.startsWith("text/html");
     if (lower.contains("shoutcast server") || (html && bodyStart.toLower().contains("shoutcast server"))) {
-        m_deps.messages->ShowMessage(QStringLiteral("This station does not support faking Internet Explorer as the agent. "
-                                                    "Please turn this option off to listen to this station."));
+        m_deps.messages->ShowMessage(tr("This station does not support faking Internet Explorer as the agent. "
+                                       "Please turn this option off to listen to this station."));
         StopRecording();
         return false;
     }
@@ -41,7 +41,7 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
         return false;
     }
     if ((!blnIcyReal || !header.hasIcyName) && lower.contains("redirect")) {
-        showError(QStringLiteral("[ERR]: Server full, trying next server..."));
+        showError(tr("[ERR]: Server full, trying next server..."));
         setState(ConnectionState::FailingOver);
         m_ws->Close();
         return false;
@@ -190,7 +190,7 @@ void frmMP3::recordAudio(const char* data, qsizetype size)
         m_file.Queue(data, size);
     } else if (!m_writeErrorShown) {
         m_writeErrorShown = true;
-        showError(QStringLiteral("[ERR] DISK: Cannot write the recording (no recording file is open)"));
+        showError(tr("[ERR] DISK: Cannot write the recording (no recording file is open)"));
     }
 }
 
@@ -225,8 +225,7 @@ void frmMP3::flushAudio()
         m_writeErrorShown = false;
     } else if (!m_writeErrorShown) {
         m_writeErrorShown = true;
-        showError(QStringLiteral("[ERR] DISK: Cannot write the recording (") + m_file.lastError() +
-                  QStringLiteral(")"));
+        showError(tr("[ERR] DISK: Cannot write the recording (%1)").arg(m_file.lastError()));
     }
 }
 
@@ -295,16 +294,16 @@ QString frmMP3::finishFile(const QString& path, const QString& earlier, bool tit
         const QString version = KeepRepeatAsVersion(path, earlier);
         if (version.isEmpty()) {
             // Every number taken: the play stays under its hidden name.
-            showError(QStringLiteral("[ERR] DISK: No free name beside ") + earlierName +
-                      QStringLiteral("; the later play stays as ") + QFileInfo(path).fileName());
+            showError(tr("[ERR] DISK: No free name beside %1; the later play stays as %2")
+                          .arg(earlierName, QFileInfo(path).fileName()));
             return path;
         }
-        setSongCaption(QStringLiteral("Kept ") + QFileInfo(version).fileName() + QStringLiteral(" as another recording"));
+        setSongCaption(tr("Kept %1 as another recording").arg(QFileInfo(version).fileName()));
         return version;
     }
     const QString kept = SettleRepeat(path, earlier);
     if (kept == earlier)
-        setSongCaption(QStringLiteral("Replaced ") + earlierName + QStringLiteral(" with a later complete play"));
+        setSongCaption(tr("Replaced %1 with a later complete play").arg(earlierName));
     return kept;
 }
 
@@ -322,7 +321,7 @@ void frmMP3::tagFile(const QString& path, const QString& name, bool titleMode)
     if (m_options.writeID3v2 && RecordingExtensionOf(path) == QLatin1String(".mp3"))
         ok = WriteID3v2Tag(path, TagInfoForRecording(name, titleMode, m_config.sRecordingTitle), now().date()) && ok;
     if (!ok)
-        showError(QStringLiteral("[ERR] DISK: Cannot tag the recording ") + path);
+        showError(tr("[ERR] DISK: Cannot tag the recording %1").arg(path));
 }
 
 void frmMP3::settlePendingRepeat()
@@ -394,7 +393,7 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
     QString name = strFileName;
     if (!m_config.sMP3Path.isEmpty() && !QDir(m_config.sMP3Path).exists()) {
         // The folder went away while recording: made again for this file.
-        showError(QStringLiteral("[ERR] DISK: The recording folder was gone; creating it again: ") + m_config.sMP3Path);
+        showError(tr("[ERR] DISK: The recording folder was gone; creating it again: %1").arg(m_config.sMP3Path));
         QDir().mkpath(m_config.sMP3Path);
     }
     if (const QString skipped = blnICYName ? m_songs.SkipStatus(strFileName) : QString(); !skipped.isEmpty()) {
@@ -408,9 +407,8 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
         // The user keeps one recording of each title: this one is saved already.
         m_skipping = true;
         strSongName = strFileName;
-        setSongCaption(QStringLiteral("Not recording ") +
-                       QFileInfo(FullRecordingPath(m_config.sMP3Path, strFileName)).fileName() +
-                       QStringLiteral(": it is saved already"));
+        setSongCaption(tr("Not recording %1: it is saved already")
+                           .arg(QFileInfo(FullRecordingPath(m_config.sMP3Path, strFileName)).fileName()));
         return;
     }
     // A file of this name from before stays: a title that plays again is a
@@ -425,8 +423,8 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
                                              m_deps.filePauseMs);
     strSongName = created ? strFileName : name;
     if (m_file.IsOpen() && !m_file.TakenBy().isEmpty()) {
-        setSongCaption(QStringLiteral("Another recorder is writing ") + QFileInfo(m_file.TakenBy()).fileName() +
-                       QStringLiteral("; recording to ") + QFileInfo(m_file.Path()).fileName());
+        setSongCaption(tr("Another recorder is writing %1; recording to %2")
+                           .arg(QFileInfo(m_file.TakenBy()).fileName(), QFileInfo(m_file.Path()).fileName()));
     }
     if (m_file.IsOpen()) {
         m_fileSongName = strSongName;
@@ -441,7 +439,7 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
         beginLeadingFrame();
     } else {
         m_writeErrorShown = true;
-        showError(QStringLiteral("[ERR] DISK: Cannot create a recording file in ") + m_config.sMP3Path);
+        showError(tr("[ERR] DISK: Cannot create a recording file in %1").arg(m_config.sMP3Path));
     }
 }
 
@@ -450,13 +448,13 @@ QString frmMP3::fileCaption() const
     // A repeat is written beside the file it is a play of, under a hidden
     // name until it ends: the status names that file.
     const QString path = m_file.Replaces().isEmpty() ? m_file.Path() : m_file.Replaces();
-    return QStringLiteral("Now Recording: ") + QFileInfo(path).fileName();
+    return tr("Now Recording: %1").arg(QFileInfo(path).fileName());
 }
 
 void frmMP3::rememberFileCaption()
 {
     m_fileCaption = fileCaption();
-    m_fileTitleCaption = QStringLiteral("Now Recording: ") + m_fileSongName;
+    m_fileTitleCaption = tr("Now Recording: %1").arg(m_fileSongName);
 }
 
 // Said once for each file opened, naming it as it is on disk.

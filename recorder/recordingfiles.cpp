@@ -5,6 +5,7 @@
 #include "platform/text.h"
 #include "recorder/cleancut.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
@@ -256,7 +257,7 @@ bool RecordingFile::Create(const QString& requested)
     }
     // Exactly this path, and only a file: a folder of that name stays.
     if (FileExists(path) && !QFile::remove(path)) {
-        m_lastError = QStringLiteral("cannot delete the old file %1").arg(path);
+        m_lastError = QCoreApplication::translate("RecordingFile", "cannot delete the old file %1").arg(path);
         m_replaces.clear();
         return false;
     }
@@ -287,7 +288,7 @@ bool RecordingFile::Append(const QString& path, const QString& replaces)
     }
     if (!lock()) {
         // Another recorder writes it now.
-        m_lastError = QStringLiteral("%1 is being written by another recorder").arg(path);
+        m_lastError = QCoreApplication::translate("RecordingFile", "%1 is being written by another recorder").arg(path);
         m_file.close();
         return false;
     }
@@ -314,7 +315,7 @@ bool RecordingFile::Write(const char* data, qsizetype size)
 {
     if (!m_file.isOpen()) {
         dropQueue();
-        m_lastError = QStringLiteral("no recording file is open");
+        m_lastError = QCoreApplication::translate("RecordingFile", "no recording file is open");
         return false;
     }
     if (!Flush())
@@ -386,7 +387,7 @@ bool RecordingFile::Flush()
         return true;
     if (!m_file.isOpen()) {
         dropQueue();
-        m_lastError = QStringLiteral("no recording file is open");
+        m_lastError = QCoreApplication::translate("RecordingFile", "no recording file is open");
         return false;
     }
     const bool ok = writePieces(m_queue.data(), qsizetype(m_queue.size()));
@@ -418,7 +419,7 @@ bool RecordingFile::writePieces(const Piece* pieces, qsizetype count)
             return false;
         }
         if (done == 0) {
-            m_lastError = QStringLiteral("the file takes no more bytes");
+            m_lastError = QCoreApplication::translate("RecordingFile", "the file takes no more bytes");
             return false;
         }
         m_bytesWritten += done;

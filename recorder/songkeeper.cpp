@@ -4,6 +4,7 @@
 #include "platform/paths.h"
 #include "recorder/recordingfiles.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,7 +34,7 @@ QString SongKeeper::Start(const RecordingOptions& options, const QString& rulesF
     m_placedPath.clear();
     if (m_rules.problems.isEmpty())
         return QString();
-    return QStringLiteral("[ERR] Song rules: ") + m_rules.problems.join(QStringLiteral("; "));
+    return QCoreApplication::translate("SongKeeper", "[ERR] Song rules: %1").arg(m_rules.problems.join(QStringLiteral("; ")));
 }
 
 QString SongKeeper::CleanTitle(const QString& title) const
@@ -51,15 +52,16 @@ QString SongKeeper::SkipStatus(const QString& name)
         return QString();
     ++m_titleFiles;
     m_partBase.clear();
-    return QStringLiteral("Skipped: ") + title +
-           (verdict == TitleVerdict::NotWished ? QStringLiteral(" (not on the wish list)") : QString());
+    return verdict == TitleVerdict::NotWished
+               ? QCoreApplication::translate("SongKeeper", "Skipped: %1 (not on the wish list)").arg(title)
+               : QCoreApplication::translate("SongKeeper", "Skipped: %1").arg(title);
 }
 
 QString SongKeeper::WishStatus(const QString& name) const
 {
     if (m_rules.wish.IsEmpty() || !m_rules.wish.Matches(titleOf(name)))
         return QString();
-    return QStringLiteral("Now Recording a wished song: ") + titleOf(name);
+    return QCoreApplication::translate("SongKeeper", "Now Recording a wished song: %1").arg(titleOf(name));
 }
 
 void SongKeeper::FileOpened(const QString& name, bool fromTitle)
@@ -125,7 +127,7 @@ QString SongKeeper::Place(const QString& station, const QDateTime& start, bool f
         name = relative.mid(slash + 1);
         m_placedPath = JoinPath(folder, name);
     } else if (problem.isEmpty()) {
-        problem = QStringLiteral("[ERR] DISK: Cannot create the folder ") + songFolder;
+        problem = QCoreApplication::translate("SongKeeper", "[ERR] DISK: Cannot create the folder %1").arg(songFolder);
     }
     if (problem.isEmpty() || m_patternSaid)
         return QString();

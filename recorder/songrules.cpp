@@ -6,6 +6,7 @@
 #include "platform/text.h"
 #include "recorder/recordingfiles.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <algorithm>
 
@@ -19,7 +20,7 @@ public:
     ~ProblemLog()
     {
         if (m_out && m_more > 0)
-            m_out->append(QStringLiteral("%1: %2 more lines skipped").arg(m_listName).arg(m_more));
+            m_out->append(QCoreApplication::translate("SongRules", "%1: %2 more lines skipped").arg(m_listName).arg(m_more));
     }
     void add(qsizetype line, const QString& why)
     {
@@ -30,7 +31,7 @@ public:
             return;
         }
         ++m_said;
-        m_out->append(QStringLiteral("%1 line %2: %3; skipped").arg(m_listName).arg(line).arg(why));
+        m_out->append(QCoreApplication::translate("SongRules", "%1 line %2: %3; skipped").arg(m_listName).arg(line).arg(why));
     }
 
 private:
@@ -62,7 +63,7 @@ template <typename Use> void forEachRuleLine(const QStringList& lines, ProblemLo
         if (isText(line))
             use(number, line);
         else
-            log.add(number, QStringLiteral("not text"));
+            log.add(number, QCoreApplication::translate("SongRules", "not text"));
     }
 }
 
@@ -151,14 +152,14 @@ QRegularExpression BoundedRegex(const QString& pattern, QString* error)
     // pattern is read; a list line has no use for them.
     if (pattern.startsWith(QLatin1String("(*"))) {
         if (error)
-            *error = QStringLiteral("a regular expression may not set its own options with \"(*\"");
+            *error = QCoreApplication::translate("SongRules", "a regular expression may not set its own options with \"(*\"");
         return QRegularExpression(QStringLiteral("(")); // never valid
     }
     QRegularExpression re(QStringLiteral("(*LIMIT_MATCH=%1)").arg(kRegexMatchLimit) + pattern,
                           QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
     if (!re.isValid()) {
         if (error)
-            *error = QStringLiteral("the regular expression does not compile (%1)").arg(re.errorString());
+            *error = QCoreApplication::translate("SongRules", "the regular expression does not compile (%1)").arg(re.errorString());
         return re;
     }
     re.optimize();
@@ -249,7 +250,7 @@ void TitleRules::SetLines(const QStringList& lines, const QString& listName, QSt
         const QStringList parts =
             line.startsWith(QLatin1Char('/')) && line.endsWith(QLatin1Char('/')) ? splitSlashed(line) : QStringList();
         if (parts.size() != 2 || parts.front().isEmpty()) {
-            log.add(number, QStringLiteral("not a rule of the form /regex/replacement/"));
+            log.add(number, QCoreApplication::translate("SongRules", "not a rule of the form /regex/replacement/"));
             return;
         }
         QString error;
@@ -280,8 +281,8 @@ QStringList ReadRuleFile(const QString& path, QStringList* problems)
         return {};
     if (!read.ok()) {
         if (problems)
-            problems->append(QFileInfo(path).fileName() + QLatin1Char(' ') + read.problem +
-                             QStringLiteral("; not used"));
+            problems->append(QCoreApplication::translate("SongRules", "%1 %2; not used")
+                                 .arg(QFileInfo(path).fileName(), read.problem));
         return {};
     }
     return DecodeLines(read.bytes, 4 * kMaxRuleTitleChars);
@@ -308,7 +309,7 @@ SongRules SongRules::Load(const QString& folder, bool wishOnly)
     rules.cleanUp.SetLines(load(kTitleRulesFile), QString::fromLatin1(kTitleRulesFile), &rules.problems);
     if (wishOnly && rules.wish.IsEmpty())
         rules.problems.append(
-            QStringLiteral("Only wished songs are kept, but WishList.txt names none: no song is kept"));
+            QCoreApplication::translate("SongRules", "Only wished songs are kept, but WishList.txt names none: no song is kept"));
     return rules;
 }
 
@@ -388,15 +389,16 @@ QString SongFileName(const QString& pattern, const SongNameFields& fields, const
         kept.append(part);
     }
     if (problem && outside)
-        *problem = QStringLiteral("The file-name pattern names a folder outside the save folder; "
-                                  "its files are kept inside it");
+        *problem = QCoreApplication::translate("SongRules", "The file-name pattern names a folder outside the save folder; "
+                                                          "its files are kept inside it");
     if (kept.isEmpty())
         return usual;
     const QString last = kept.takeLast();
     if (kept.size() > kMaxFolders) {
         kept = kept.mid(0, kMaxFolders);
         if (problem)
-            *problem = QStringLiteral("The file-name pattern names more than %1 folders; the rest are left out")
+            *problem = QCoreApplication::translate("SongRules",
+                                                  "The file-name pattern names more than %1 folders; the rest are left out")
                            .arg(kMaxFolders);
     }
     QStringList parts;

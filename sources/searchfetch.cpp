@@ -104,7 +104,7 @@ void SearchFetch::finish(Outcome forced)
         QByteArray plain;
         if (!gunzip(m_body, m_maxBytes, &plain)) {
             forced = CutShort;
-            r.error = QStringLiteral("the packed bytes are broken");
+            r.error = tr("the packed bytes are broken");
         }
         m_body = plain;
     }
@@ -134,21 +134,21 @@ QString SearchFetch::Describe(const Result& r)
 {
     switch (r.outcome) {
     case Done:
-        return QStringLiteral("Done.");
+        return tr("Done.");
     case HttpError:
-        return QStringLiteral("The server answered with error %1.").arg(r.status);
+        return tr("The server answered with error %1.").arg(r.status);
     case NetworkError:
-        return QStringLiteral("The server could not be reached: %1").arg(r.error);
+        return tr("The server could not be reached: %1").arg(r.error);
     case TimedOut:
-        return QStringLiteral("The server did not answer in time; the search was stopped.");
+        return tr("The server did not answer in time; the search was stopped.");
     case Cancelled:
-        return QStringLiteral("The search was cancelled.");
+        return tr("The search was cancelled.");
     case TooLarge:
-        return QStringLiteral("The answer was too large; only its beginning was read.");
+        return tr("The answer was too large; only its beginning was read.");
     case CutShort:
         if (r.encoded)
-            return QStringLiteral("The server's answer could not be unpacked (%1).").arg(r.error);
-        return QStringLiteral("The server's answer was cut short after %1 bytes (%2).").arg(r.body.size()).arg(r.error);
+            return tr("The server's answer could not be unpacked (%1).").arg(r.error);
+        return tr("The server's answer was cut short after %1 bytes (%2).").arg(r.body.size()).arg(r.error);
     }
     return QString();
 }

@@ -33,27 +33,27 @@ QString ctlURIGrabber::ErrorText(int code)
 {
     switch (code) {
     case plsWinsockError:
-        return QStringLiteral("Winsock error on loading playlist file!");
+        return tr("Winsock error on loading playlist file!");
     case plsConnectTimeout:
-        return QStringLiteral("Timeout connecting to remote site!");
+        return tr("Timeout connecting to remote site!");
     case plsInvalidResponse:
-        return QStringLiteral(
+        return tr(
             "Invalid URL or network error! Please make sure that the playlist file location is correct.");
     case plsBadFileName:
-        return QStringLiteral("Bad playlist filename!");
+        return tr("Bad playlist filename!");
     case plsM3UNoHttp:
-        return QStringLiteral("The M3U file does not contain a proper HTTP reference in the filename!");
+        return tr("The M3U file does not contain a proper HTTP reference in the filename!");
     case plsBadPLS:
-        return QStringLiteral("The PLS file is formatted incorrectly!");
+        return tr("The PLS file is formatted incorrectly!");
     case plsOggRefused:
-        return QStringLiteral(
+        return tr(
             "This Ogg address is a file, not a stream: only Ogg streams can be recorded!");
     case plsTooLarge:
-        return QStringLiteral("The playlist file is too large (more than 16 MiB)!");
+        return tr("The playlist file is too large (more than 16 MiB)!");
     case plsNotAFile:
-        return QStringLiteral("The playlist is not a regular file!");
+        return tr("The playlist is not a regular file!");
     case plsUnknown:
-        return QStringLiteral("Unknown error retrieving playlist!");
+        return tr("Unknown error retrieving playlist!");
     default:
         return QString();
     }
@@ -257,9 +257,9 @@ void ctlURIGrabber::judgeResponse(const QString& text)
     const QString target = GetRefreshURL(text);
     if (target.isEmpty()) {
         if (m_messages)
-            m_messages->ShowMessage(QStringLiteral("The meta-refresh data passed to the Tavrix is malformed. \r\n"
-                                                   "Source:\r\n") +
-                                    text);
+            m_messages->ShowMessage(tr("The meta-refresh data passed to the Tavrix is malformed. \r\n"
+                                       "Source:\r\n%1")
+                                        .arg(text));
         return;
     }
     if (++m_refreshFollows > kMaxRefreshFollows) {

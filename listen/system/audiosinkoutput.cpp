@@ -3,6 +3,7 @@
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
+#include <QCoreApplication>
 #include <QMediaDevices>
 #include <QTimer>
 
@@ -23,7 +24,7 @@ bool AudioSinkOutput::Start(int sampleRate, int channels, QString& problem)
     Stop();
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (device.isNull()) {
-        problem = QStringLiteral("No audio output device: the recording cannot be heard here");
+        problem = QCoreApplication::translate("AudioSinkOutput", "No audio output device: the recording cannot be heard here");
         return false;
     }
     QAudioFormat format;
@@ -31,14 +32,16 @@ bool AudioSinkOutput::Start(int sampleRate, int channels, QString& problem)
     format.setChannelCount(channels);
     format.setSampleFormat(QAudioFormat::Int16);
     if (!device.isFormatSupported(format)) {
-        problem = QStringLiteral("The audio output device cannot play %1 Hz, %2 channel(s)").arg(sampleRate).arg(channels);
+        problem = QCoreApplication::translate("AudioSinkOutput", "The audio output device cannot play %1 Hz, %2 channel(s)")
+                      .arg(sampleRate)
+                      .arg(channels);
         return false;
     }
     m_sink = std::make_unique<QAudioSink>(device, format);
     m_sink->setVolume(m_volume);
     m_device = m_sink->start();
     if (!m_device || m_sink->error() != QAudio::NoError) {
-        problem = QStringLiteral("The audio output device could not be opened");
+        problem = QCoreApplication::translate("AudioSinkOutput", "The audio output device could not be opened");
         m_sink.reset();
         m_device = nullptr;
         return false;
@@ -50,7 +53,7 @@ bool AudioSinkOutput::Start(int sampleRate, int channels, QString& problem)
         if (error == QAudio::OpenError || error == QAudio::IOError || error == QAudio::FatalError) {
             QMetaObject::invokeMethod(this, [this] {
                 Stop();
-                emit Failed(QStringLiteral("The audio output device stopped working"));
+                emit Failed(QCoreApplication::translate("AudioSinkOutput", "The audio output device stopped working"));
             }, Qt::QueuedConnection);
         }
     });
