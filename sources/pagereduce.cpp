@@ -2,6 +2,7 @@
 
 #include "platform/text.h"
 
+#include <QCoreApplication>
 #include <QStringView>
 
 namespace {
@@ -372,5 +373,5 @@ QString ReducePage(const QString& html)
 
 QString PageCutNote()
 {
-    return QStringLiteral("The rest of this page is too long to be shown here.");
+    return QCoreApplication::translate("PageReduce", "The rest of this page is too long to be shown here.");
 }

@@ -4,10 +4,13 @@
 1. Every message of every catalogue in translations/*_de.ts is translated:
    no "unfinished", "vanished" or "obsolete" entry, no empty translation, and
    every %1..%9 and every & accelerator of the source is kept.
-2. No text a user reads in the windows bypasses tr(): every string literal in
-   ui/ and cdcreator/ is either inside tr(), QCoreApplication::translate(),
-   QT_TR_NOOP() or QT_TRANSLATE_NOOP(), an object name or other identifier,
-   or listed in allowlist.txt beside this script (file and literal).
+2. No text a user reads bypasses tr(): every string literal in the windows
+   (ui/, cdcreator/) and in the core whose messages and status texts they
+   show (recorder/, sources/, config/, platform/, listen/, app/) is either
+   inside tr(), QCoreApplication::translate(), QT_TR_NOOP() or
+   QT_TRANSLATE_NOOP(), an object name, settings key, file name or other
+   identifier, or listed in allowlist.txt beside this script (file and
+   literal).
 
    check_translations.py SOURCE_DIR          run both checks
    check_translations.py --sources FILE...   the second check on the given files
@@ -18,7 +21,7 @@ import xml.etree.ElementTree as ET
 from pathlib import Path
 
 HERE = Path(__file__).resolve().parent
-WINDOW_FOLDERS = ("ui", "cdcreator")
+SOURCE_FOLDERS = ("ui", "cdcreator", "recorder", "sources", "config", "platform", "listen", "app")
 # A literal these wrap is translated (or marked for it).
 TRANSLATORS = ("tr", "translate", "QT_TR_NOOP", "QT_TRANSLATE_NOOP", "QT_TR_N_NOOP")
 # Calls whose literal arguments name things rather than say something.
@@ -27,8 +30,16 @@ NAMING_CALLS = ("setObjectName", "setProperty", "property", "findChild", "findCh
                 "GetSetting", "SaveSetting", "QUrlQuery", "addQueryItem", "queryItemValue",
                 "setRawHeader", "hasRawHeader", "rawHeader", "attribute", "startsWith", "endsWith",
                 "fromString", "QRegularExpression", "QIcon::fromTheme", "qWarning", "qDebug", "qCritical",
-                "qInfo", "Q_ARG", "metaObject", "SIGNAL", "SLOT", "setStyleSheet", "contains")
+                "qInfo", "Q_ARG", "metaObject", "SIGNAL", "SLOT", "setStyleSheet", "contains",
+                "Q_ASSERT_X", "toString", "ReadINIValue", "WriteINIValue", "ReadTavrixValue", "flag",
+                "UserSettingsFile", "SendData")
 IDENTIFIER = re.compile(r"^[a-z_][A-Za-z0-9_.:\-/]*$")
+# Words without spaces that name rather than say: a file name or path
+# (".mp3", "/bin", "*.aac", "Tonquill.ini"), a key in capitals ("TAG",
+# "%DEFDIR%") or a settings key in CamelCase ("LastPath", "ID3v2Tags").
+FILE_NAME = re.compile(r"^(?:[./*]\S*|\S+\.[a-z0-9]{2,4})$")
+CAPITALS = re.compile(r"^[A-Z0-9_%]+$")
+CAMEL_CASE = re.compile(r"^[A-Z][A-Za-z0-9]*[a-z][A-Za-z0-9]*[A-Z][A-Za-z0-9]*$")
 LITERAL = re.compile(r'"((?:[^"\\\n]|\\.)*)"')
 
 
@@ -125,7 +136,7 @@ def bare_literals(path, root):
         line = text[line_start:text.find("\n", m.end())]
         if line.lstrip().startswith("#"):
             continue
-        if not needs_words(literal) or IDENTIFIER.match(literal):
+        if not needs_words(literal) or any(r.match(literal) for r in (IDENTIFIER, FILE_NAME, CAPITALS, CAMEL_CASE)):
             continue
         names = calls_around(code, m.start())
         short = [n.split("::")[-1] for n in names]
@@ -198,7 +209,7 @@ def main(argv):
         faults = [] if len(catalogues) >= 2 else ["translations/: fewer than two German catalogues"]
         for ts in catalogues:
             faults += check_catalogue(ts)
-        files = sorted(p for folder in WINDOW_FOLDERS for p in (root / folder).rglob("*")
+        files = sorted(p for folder in SOURCE_FOLDERS for p in (root / folder).rglob("*")
                        if p.suffix in (".cpp", ".h"))
         faults += check_sources(root, files)
     else:

@@ -24,6 +24,12 @@ SOURCES = [
     ('#include "ui/panel/frmrecord.h"', []),
     ('m->addAction(QStringLiteral("Stop"));', ["Stop"]),
     ('c = QLatin1Char(\'"\'); t = QStringLiteral("Two words");', ["Two words"]),
+    # File names, keys in capitals and CamelCase settings keys name things;
+    # a sentence that ends in a dot or a capitalised word still speaks.
+    ('f(QStringLiteral(".mp3"), QStringLiteral("Tonquill.ini"), QStringLiteral("/bin"), QStringLiteral("*.aac"));', []),
+    ('k(QStringLiteral("TAG"), QStringLiteral("%DEFDIR%"), QStringLiteral("LastPath"), QStringLiteral("ID3v2Tags"));', []),
+    ('s(QStringLiteral("Done."), QStringLiteral("Search"), QStringLiteral("Saved %1.mp3"));', ["Done.", "Search", "Saved %1.mp3"]),
+    ('err = QCoreApplication::translate("SongRules", "not text");', []),
 ]
 
 CATALOGUE = """<?xml version="1.0" encoding="utf-8"?>
