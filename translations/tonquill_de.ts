@@ -20,6 +20,98 @@
     </message>
 </context>
 <context>
+    <name>Associations</name>
+    <message>
+        <source>%1 could not be written; playlists were left to %2.</source>
+        <translation>%1 konnte nicht geschrieben werden; Wiedergabelisten bleiben bei %2.</translation>
+    </message>
+</context>
+<context>
+    <name>AtScheduler</name>
+    <message>
+        <source>%1: at is not installed</source>
+        <translation>%1: at ist nicht installiert</translation>
+    </message>
+    <message>
+        <source>%1: at did not answer</source>
+        <translation>%1: at hat nicht geantwortet</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; cannot name a task</source>
+        <translation>„%1“ kann keine Aufgabe benennen</translation>
+    </message>
+    <message>
+        <source>a task named &quot;%1&quot; exists</source>
+        <translation>eine Aufgabe namens „%1“ gibt es schon</translation>
+    </message>
+    <message>
+        <source>the task has no start</source>
+        <translation>die Aufgabe hat keinen Beginn</translation>
+    </message>
+    <message>
+        <source>the start is not in the future</source>
+        <translation>der Beginn liegt nicht in der Zukunft</translation>
+    </message>
+    <message>
+        <source>atd is not running</source>
+        <translation>atd läuft nicht</translation>
+    </message>
+    <message>
+        <source>no task named &quot;%1&quot;</source>
+        <translation>keine Aufgabe namens „%1“</translation>
+    </message>
+    <message>
+        <source>the task is not stored</source>
+        <translation>die Aufgabe ist nicht gespeichert</translation>
+    </message>
+</context>
+<context>
+    <name>AudioSinkOutput</name>
+    <message>
+        <source>No audio output device: the recording cannot be heard here</source>
+        <translation>Kein Audioausgabegerät: Die Aufnahme kann hier nicht angehört werden</translation>
+    </message>
+    <message>
+        <source>The audio output device cannot play %1 Hz, %2 channel(s)</source>
+        <translation>Das Audioausgabegerät kann %1 Hz mit %2 Kanal/Kanälen nicht wiedergeben</translation>
+    </message>
+    <message>
+        <source>The audio output device could not be opened</source>
+        <translation>Das Audioausgabegerät konnte nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>The audio output device stopped working</source>
+        <translation>Das Audioausgabegerät funktioniert nicht mehr</translation>
+    </message>
+</context>
+<context>
+    <name>Configuration</name>
+    <message>
+        <source>The preset file specified does not exist!</source>
+        <translation>Die angegebene Vorlagendatei existiert nicht!</translation>
+    </message>
+    <message>
+        <source>The preset file specified %1!</source>
+        <translation>Die angegebene Vorlagendatei %1!</translation>
+    </message>
+    <message>
+        <source>Invalid Shoutcast playlist! (The web site must end in .m3u or .pls)</source>
+        <translation>Ungültige Shoutcast-Wiedergabeliste! (Die Webadresse muss auf .m3u oder .pls enden)</translation>
+    </message>
+    <message>
+        <source>The path specified does not exist!</source>
+        <translation>Der angegebene Pfad existiert nicht!</translation>
+    </message>
+    <message>
+        <source>A number of minutes (or 0 for continuous) must be specified for the recording length!</source>
+        <translation>Für die Aufnahmedauer muss eine Anzahl Minuten (oder 0 für unbegrenzt) angegeben werden!</translation>
+    </message>
+    <message>
+        <source>A number of minutes must be specified for the days to keep the recording! (Even for title streams)</source>
+        <translation>Für die Tage, die die Aufnahme behalten wird, muss eine Zahl angegeben werden! (Auch für Streams mit Titeln)</translation>
+    </message>
+</context>
+<context>
     <name>DesktopNotifier</name>
     <message>
         <source>Saved</source>
@@ -47,6 +139,29 @@
     </message>
 </context>
 <context>
+    <name>EventSocket</name>
+    <message>
+        <source>The certificate of %1 does not verify: %2</source>
+        <translation>Das Zertifikat von %1 lässt sich nicht bestätigen: %2</translation>
+    </message>
+    <message>
+        <source>No secure connection to %1: %2</source>
+        <translation>Keine sichere Verbindung zu %1: %2</translation>
+    </message>
+    <message>
+        <source>Invalid port %1</source>
+        <translation>Ungültiger Port %1</translation>
+    </message>
+    <message>
+        <source>The socket is not connected</source>
+        <translation>Der Socket ist nicht verbunden</translation>
+    </message>
+    <message>
+        <source>No such connection request</source>
+        <translation>Diese Verbindungsanfrage gibt es nicht</translation>
+    </message>
+</context>
+<context>
     <name>KeptSpinnerValue</name>
     <message>
         <source>%1 is kept as it is: it is %2 this box can show. Change the value here to replace it.</source>
@@ -59,6 +174,13 @@
     <message>
         <source>less than</source>
         <translation>weniger, als</translation>
+    </message>
+</context>
+<context>
+    <name>Modules</name>
+    <message>
+        <source>lib%1.so is in none of %2</source>
+        <translation>lib%1.so liegt in keinem von %2</translation>
     </message>
 </context>
 <context>
@@ -192,6 +314,13 @@
     </message>
 </context>
 <context>
+    <name>PageReduce</name>
+    <message>
+        <source>The rest of this page is too long to be shown here.</source>
+        <translation>Der Rest dieser Seite ist zu lang, um hier gezeigt zu werden.</translation>
+    </message>
+</context>
+<context>
     <name>PageView</name>
     <message>
         <source>&lt;h3&gt;The page could not be shown&lt;/h3&gt;&lt;p&gt;%1&lt;/p&gt;&lt;p&gt;%2&lt;/p&gt;</source>
@@ -247,6 +376,130 @@
     <message>
         <source>Stop listening to recording</source>
         <translation>Aufnahme nicht mehr anhören</translation>
+    </message>
+</context>
+<context>
+    <name>RecordingFile</name>
+    <message>
+        <source>cannot delete the old file %1</source>
+        <translation>die alte Datei %1 kann nicht gelöscht werden</translation>
+    </message>
+    <message>
+        <source>%1 is being written by another recorder</source>
+        <translation>%1 wird von einem anderen Rekorder geschrieben</translation>
+    </message>
+    <message>
+        <source>no recording file is open</source>
+        <translation>keine Aufnahmedatei ist geöffnet</translation>
+    </message>
+    <message>
+        <source>the file takes no more bytes</source>
+        <translation>die Datei nimmt keine weiteren Bytes auf</translation>
+    </message>
+</context>
+<context>
+    <name>SearchFetch</name>
+    <message>
+        <source>the packed bytes are broken</source>
+        <translation>die gepackten Bytes sind beschädigt</translation>
+    </message>
+    <message>
+        <source>Done.</source>
+        <translation>Fertig.</translation>
+    </message>
+    <message>
+        <source>The server answered with error %1.</source>
+        <translation>Der Server antwortete mit Fehler %1.</translation>
+    </message>
+    <message>
+        <source>The server could not be reached: %1</source>
+        <translation>Der Server war nicht erreichbar: %1</translation>
+    </message>
+    <message>
+        <source>The server did not answer in time; the search was stopped.</source>
+        <translation>Der Server hat nicht rechtzeitig geantwortet; die Suche wurde beendet.</translation>
+    </message>
+    <message>
+        <source>The search was cancelled.</source>
+        <translation>Die Suche wurde abgebrochen.</translation>
+    </message>
+    <message>
+        <source>The answer was too large; only its beginning was read.</source>
+        <translation>Die Antwort war zu groß; nur ihr Anfang wurde gelesen.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer could not be unpacked (%1).</source>
+        <translation>Die Antwort des Servers konnte nicht entpackt werden (%1).</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer was cut short after %1 bytes (%2).</source>
+        <translation>Die Antwort des Servers brach nach %1 Bytes ab (%2).</translation>
+    </message>
+</context>
+<context>
+    <name>SongKeeper</name>
+    <message>
+        <source>[ERR] Song rules: %1</source>
+        <translation>[ERR] Titelregeln: %1</translation>
+    </message>
+    <message>
+        <source>Skipped: %1 (not on the wish list)</source>
+        <translation>Übersprungen: %1 (nicht auf der Wunschliste)</translation>
+    </message>
+    <message>
+        <source>Skipped: %1</source>
+        <translation>Übersprungen: %1</translation>
+    </message>
+    <message>
+        <source>Now Recording a wished song: %1</source>
+        <translation>Aufnahme läuft, ein Wunschtitel: %1</translation>
+    </message>
+    <message>
+        <source>[ERR] DISK: Cannot create the folder %1</source>
+        <translation>[ERR] DATENTRÄGER: Der Ordner %1 kann nicht angelegt werden</translation>
+    </message>
+</context>
+<context>
+    <name>SongRules</name>
+    <message>
+        <source>%1: %2 more lines skipped</source>
+        <translation>%1: %2 weitere Zeilen übersprungen</translation>
+    </message>
+    <message>
+        <source>%1 line %2: %3; skipped</source>
+        <translation>%1 Zeile %2: %3; übersprungen</translation>
+    </message>
+    <message>
+        <source>not text</source>
+        <translation>kein Text</translation>
+    </message>
+    <message>
+        <source>a regular expression may not set its own options with &quot;(*&quot;</source>
+        <translation>ein regulärer Ausdruck darf mit „(*“ keine eigenen Optionen setzen</translation>
+    </message>
+    <message>
+        <source>the regular expression does not compile (%1)</source>
+        <translation>der reguläre Ausdruck ist fehlerhaft (%1)</translation>
+    </message>
+    <message>
+        <source>not a rule of the form /regex/replacement/</source>
+        <translation>keine Regel der Form /regex/ersetzung/</translation>
+    </message>
+    <message>
+        <source>%1 %2; not used</source>
+        <translation>%1 %2; nicht verwendet</translation>
+    </message>
+    <message>
+        <source>Only wished songs are kept, but WishList.txt names none: no song is kept</source>
+        <translation>Nur Wunschtitel werden behalten, aber WishList.txt nennt keinen: Kein Titel wird behalten</translation>
+    </message>
+    <message>
+        <source>The file-name pattern names a folder outside the save folder; its files are kept inside it</source>
+        <translation>Das Dateinamenmuster nennt einen Ordner außerhalb des Speicherordners; seine Dateien bleiben im Speicherordner</translation>
+    </message>
+    <message>
+        <source>The file-name pattern names more than %1 folders; the rest are left out</source>
+        <translation>Das Dateinamenmuster nennt mehr als %1 Ordner; die übrigen werden weggelassen</translation>
     </message>
 </context>
 <context>
@@ -337,6 +590,33 @@
     </message>
 </context>
 <context>
+    <name>StationSearch</name>
+    <message>
+        <source>The directory&apos;s answer could not be read: it is not JSON (%1 at byte %2).</source>
+        <translation>Die Antwort des Verzeichnisses konnte nicht gelesen werden: Sie ist kein JSON (%1 bei Byte %2).</translation>
+    </message>
+    <message>
+        <source>The directory&apos;s answer is not a list of stations.</source>
+        <translation>Die Antwort des Verzeichnisses ist keine Senderliste.</translation>
+    </message>
+    <message>
+        <source>The station has no stream address that can be recorded.</source>
+        <translation>Der Sender hat keine Streamadresse, die aufgenommen werden kann.</translation>
+    </message>
+    <message>
+        <source>The folder %1 could not be created.</source>
+        <translation>Der Ordner %1 konnte nicht angelegt werden.</translation>
+    </message>
+    <message>
+        <source>No free file name for %1 in %2.</source>
+        <translation>Kein freier Dateiname für %1 in %2.</translation>
+    </message>
+    <message>
+        <source>The playlist %1 could not be written: %2</source>
+        <translation>Die Wiedergabeliste %1 konnte nicht geschrieben werden: %2</translation>
+    </message>
+</context>
+<context>
     <name>StationsPage</name>
     <message>
         <source>Control Panel</source>
@@ -377,6 +657,218 @@
     <message>
         <source>Connecting... Please Wait...</source>
         <translation>Verbinde ... Bitte warten ...</translation>
+    </message>
+</context>
+<context>
+    <name>StreamPlayer</name>
+    <message>
+        <source>No audio output device</source>
+        <translation>Kein Audioausgabegerät</translation>
+    </message>
+    <message>
+        <source>Nothing to play</source>
+        <translation>Nichts abzuspielen</translation>
+    </message>
+    <message>
+        <source>The stream has ended</source>
+        <translation>Der Stream ist zu Ende</translation>
+    </message>
+    <message>
+        <source>The stream server&apos;s answer could not be read</source>
+        <translation>Die Antwort des Streamservers konnte nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>The stream server refused the player</source>
+        <translation>Der Streamserver hat den Player abgewiesen</translation>
+    </message>
+    <message>
+        <source>No Ogg decoder</source>
+        <translation>Kein Ogg-Decoder</translation>
+    </message>
+</context>
+<context>
+    <name>SystemAudio</name>
+    <message>
+        <source>No audio output: %1</source>
+        <translation>Keine Audioausgabe: %1</translation>
+    </message>
+    <message>
+        <source>No Ogg decoder: %1</source>
+        <translation>Kein Ogg-Decoder: %1</translation>
+    </message>
+</context>
+<context>
+    <name>TextFile</name>
+    <message>
+        <source>%1 MiB</source>
+        <translation>%1 MiB</translation>
+    </message>
+    <message>
+        <source>%1 KiB</source>
+        <translation>%1 KiB</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <translation>%1 Bytes</translation>
+    </message>
+    <message>
+        <source>could not be read (%1)</source>
+        <translation>konnte nicht gelesen werden (%1)</translation>
+    </message>
+    <message>
+        <source>does not exist</source>
+        <translation>existiert nicht</translation>
+    </message>
+    <message>
+        <source>is a folder</source>
+        <translation>ist ein Ordner</translation>
+    </message>
+    <message>
+        <source>is not a regular file</source>
+        <translation>ist keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>is larger than %1</source>
+        <translation>ist größer als %1</translation>
+    </message>
+</context>
+<context>
+    <name>XdgClassRegistry</name>
+    <message>
+        <source>%1 %2; it was left unchanged.</source>
+        <translation>%1 %2; sie blieb unverändert.</translation>
+    </message>
+    <message>
+        <source>%1 is a loop of links; it was left unchanged.</source>
+        <translation>%1 ist eine Schleife von Verknüpfungen; sie blieb unverändert.</translation>
+    </message>
+    <message>
+        <source>%1 leads to %2, outside your own folders; it was left unchanged.</source>
+        <translation>%1 führt zu %2, außerhalb Ihrer eigenen Ordner; sie blieb unverändert.</translation>
+    </message>
+    <message>
+        <source>%1 could not be written (the folder %2 could not be created).</source>
+        <translation>%1 konnte nicht geschrieben werden (der Ordner %2 konnte nicht angelegt werden).</translation>
+    </message>
+    <message>
+        <source>%1 could not be written (%2).</source>
+        <translation>%1 konnte nicht geschrieben werden (%2).</translation>
+    </message>
+    <message>
+        <source>%1 could not be removed (%2).</source>
+        <translation>%1 konnte nicht entfernt werden (%2).</translation>
+    </message>
+</context>
+<context>
+    <name>cURI</name>
+    <message>
+        <source>The address &quot;%1&quot; begins with &quot;:&quot; and names no protocol</source>
+        <translation>Die Adresse „%1“ beginnt mit „:“ und nennt kein Protokoll</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; in &quot;%2&quot; is not a port (1 to 65535)</source>
+        <translation>„%1“ in „%2“ ist kein Port (1 bis 65535)</translation>
+    </message>
+</context>
+<context>
+    <name>ctlLive365TitleReader</name>
+    <message>
+        <source>Connection error to Live365 playlist server!</source>
+        <translation>Verbindungsfehler zum Live365-Wiedergabelistenserver!</translation>
+    </message>
+    <message>
+        <source>Timeout connecting to Live365 playlist server!</source>
+        <translation>Zeitüberschreitung beim Verbinden mit dem Live365-Wiedergabelistenserver!</translation>
+    </message>
+    <message>
+        <source>Connection error reading Live365 name!</source>
+        <translation>Verbindungsfehler beim Lesen des Live365-Namens!</translation>
+    </message>
+    <message>
+        <source>Timeout reading Live365 name!</source>
+        <translation>Zeitüberschreitung beim Lesen des Live365-Namens!</translation>
+    </message>
+    <message>
+        <source>Could not find broadcast information!</source>
+        <translation>Keine Sendungsinformationen gefunden!</translation>
+    </message>
+    <message>
+        <source>Connection error getting Live365 playlist information!</source>
+        <translation>Verbindungsfehler beim Abrufen der Live365-Wiedergabelisteninformationen!</translation>
+    </message>
+    <message>
+        <source>Timeout reading Live365 playlist information</source>
+        <translation>Zeitüberschreitung beim Lesen der Live365-Wiedergabelisteninformationen</translation>
+    </message>
+    <message>
+        <source>Could not find playlist information</source>
+        <translation>Keine Wiedergabelisteninformationen gefunden</translation>
+    </message>
+    <message>
+        <source>Unknown error connecting to live 365 playlist server!</source>
+        <translation>Unbekannter Fehler beim Verbinden mit dem Live365-Wiedergabelistenserver!</translation>
+    </message>
+</context>
+<context>
+    <name>ctlMP3Server</name>
+    <message>
+        <source>Another recorder is relaying on %1:%2; this one records without relaying</source>
+        <translation>Ein anderer Rekorder leitet auf %1:%2 weiter; dieser nimmt ohne Weiterleitung auf</translation>
+    </message>
+    <message>
+        <source>Invalid request!</source>
+        <translation>Ungültige Anfrage!</translation>
+    </message>
+</context>
+<context>
+    <name>ctlURIGrabber</name>
+    <message>
+        <source>Winsock error on loading playlist file!</source>
+        <translation>Socketfehler beim Laden der Wiedergabelistendatei!</translation>
+    </message>
+    <message>
+        <source>Timeout connecting to remote site!</source>
+        <translation>Zeitüberschreitung beim Verbinden mit der entfernten Seite!</translation>
+    </message>
+    <message>
+        <source>Invalid URL or network error! Please make sure that the playlist file location is correct.</source>
+        <translation>Ungültige URL oder Netzwerkfehler! Bitte prüfen Sie, ob der Ort der Wiedergabelistendatei stimmt.</translation>
+    </message>
+    <message>
+        <source>Bad playlist filename!</source>
+        <translation>Ungültiger Dateiname der Wiedergabeliste!</translation>
+    </message>
+    <message>
+        <source>The M3U file does not contain a proper HTTP reference in the filename!</source>
+        <translation>Die M3U-Datei enthält keinen gültigen HTTP-Verweis!</translation>
+    </message>
+    <message>
+        <source>The PLS file is formatted incorrectly!</source>
+        <translation>Die PLS-Datei ist falsch aufgebaut!</translation>
+    </message>
+    <message>
+        <source>This Ogg address is a file, not a stream: only Ogg streams can be recorded!</source>
+        <translation>Diese Ogg-Adresse ist eine Datei, kein Stream: Nur Ogg-Streams können aufgenommen werden!</translation>
+    </message>
+    <message>
+        <source>The playlist file is too large (more than 16 MiB)!</source>
+        <translation>Die Wiedergabelistendatei ist zu groß (mehr als 16 MiB)!</translation>
+    </message>
+    <message>
+        <source>The playlist is not a regular file!</source>
+        <translation>Die Wiedergabeliste ist keine gewöhnliche Datei!</translation>
+    </message>
+    <message>
+        <source>Unknown error retrieving playlist!</source>
+        <translation>Unbekannter Fehler beim Abrufen der Wiedergabeliste!</translation>
+    </message>
+    <message>
+        <source>The meta-refresh data passed to the Tavrix is malformed. <byte value="xd"/>
+Source:<byte value="xd"/>
+%1</source>
+        <translation>Die an Tavrix übergebenen Meta-Refresh-Daten sind fehlerhaft. <byte value="xd"/>
+Quelle:<byte value="xd"/>
+%1</translation>
     </message>
 </context>
 <context>
@@ -722,6 +1214,169 @@
     <message>
         <source>No preset in %1 has a station title containing &quot;%2&quot;.</source>
         <translation>Keine Vorlage in %1 hat einen Sendertitel, der „%2“ enthält.</translation>
+    </message>
+</context>
+<context>
+    <name>frmMP3</name>
+    <message>
+        <source>Initializing...</source>
+        <translation>Wird gestartet...</translation>
+    </message>
+    <message>
+        <source>The preset file specified does not exist!</source>
+        <translation>Die angegebene Vorlagendatei existiert nicht!</translation>
+    </message>
+    <message>
+        <source>The preset file is invalid! (Check that there are six lines exactly)</source>
+        <translation>Die Vorlagendatei ist ungültig! (Prüfen Sie, ob sie genau sechs Zeilen hat)</translation>
+    </message>
+    <message>
+        <source>This is not a supported filetype to load! (Tavrix currently only supports preset files (.tvp) and Shoutcase playlists (.pls)!)</source>
+        <translation>Dieser Dateityp kann nicht geladen werden! (Tavrix unterstützt derzeit nur Vorlagendateien (.tvp) und Shoutcast-Wiedergabelisten (.pls)!)</translation>
+    </message>
+    <message>
+        <source>Connecting to %1...</source>
+        <translation>Verbinde mit %1...</translation>
+    </message>
+    <message>
+        <source>Empty MP3 server list due to error!</source>
+        <translation>Die MP3-Serverliste ist wegen eines Fehlers leer!</translation>
+    </message>
+    <message>
+        <source>All servers are full!</source>
+        <translation>Alle Server sind voll!</translation>
+    </message>
+    <message>
+        <source>[ERR] NETWORK: Reconnecting...</source>
+        <translation>[ERR] NETZWERK: Verbinde neu...</translation>
+    </message>
+    <message>
+        <source>[ERR] TLS: %1</source>
+        <translation>[ERR] TLS: %1</translation>
+    </message>
+    <message>
+        <source>The computer could not connect to the stream!</source>
+        <translation>Der Computer konnte keine Verbindung zum Stream herstellen!</translation>
+    </message>
+    <message>
+        <source>%1 -- NETWORK: Server error, resource not found... trying server %2</source>
+        <translation>%1 -- NETZWERK: Serverfehler, Ressource nicht gefunden... versuche Server %2</translation>
+    </message>
+    <message>
+        <source>[ERR]: Resource not found, trying server %1...</source>
+        <translation>[ERR]: Ressource nicht gefunden, versuche Server %1...</translation>
+    </message>
+    <message>
+        <source>%1 -- Server Full... trying server %2</source>
+        <translation>%1 -- Server voll... versuche Server %2</translation>
+    </message>
+    <message>
+        <source>[ERR]: Server full, trying server %1...</source>
+        <translation>[ERR]: Server voll, versuche Server %1...</translation>
+    </message>
+    <message>
+        <source>%1 -- NETWORK: Server error, forbidden... trying server %2</source>
+        <translation>%1 -- NETZWERK: Serverfehler, Zugriff verweigert... versuche Server %2</translation>
+    </message>
+    <message>
+        <source>[ERR]: Resource forbidden, trying server %1...</source>
+        <translation>[ERR]: Zugriff auf Ressource verweigert, versuche Server %1...</translation>
+    </message>
+    <message>
+        <source>%1 --  General ICY error -- trying server %2</source>
+        <translation>%1 --  Allgemeiner ICY-Fehler -- versuche Server %2</translation>
+    </message>
+    <message>
+        <source>[ERR]: General ICY error -- trying server %1...</source>
+        <translation>[ERR]: Allgemeiner ICY-Fehler -- versuche Server %1...</translation>
+    </message>
+    <message>
+        <source>The shoutcast stream you are trying to record is experiencing network problems, or is full. Please try again later!</source>
+        <translation>Der Shoutcast-Stream, den Sie aufnehmen möchten, hat Netzwerkprobleme oder ist voll. Bitte versuchen Sie es später noch einmal!</translation>
+    </message>
+    <message>
+        <source>[ERR]: Found new location, reconnecting...</source>
+        <translation>[ERR]: Neuer Ort gefunden, verbinde neu...</translation>
+    </message>
+    <message>
+        <source>[ERR]: Found new location... reconnecting...</source>
+        <translation>[ERR]: Neuer Ort gefunden... verbinde neu...</translation>
+    </message>
+    <message>
+        <source>[ERR] DISK: Cannot write the recording (%1)</source>
+        <translation>[ERR] DATENTRÄGER: Die Aufnahme kann nicht geschrieben werden (%1)</translation>
+    </message>
+    <message>
+        <source>Reconnected: joined where the recording left off (%1 s already recorded left out)</source>
+        <translation>Neu verbunden: dort angeschlossen, wo die Aufnahme aufhörte (%1 s bereits Aufgenommenes ausgelassen)</translation>
+    </message>
+    <message>
+        <source>joined on a frame boundary (%1 bytes dropped); </source>
+        <translation>an einer Framegrenze angeschlossen (%1 Bytes verworfen); </translation>
+    </message>
+    <message>
+        <source>about %1 s of the broadcast were missed</source>
+        <translation>etwa %1 s der Sendung fehlen</translation>
+    </message>
+    <message>
+        <source>less than a second of the broadcast was missed</source>
+        <translation>weniger als eine Sekunde der Sendung fehlt</translation>
+    </message>
+    <message>
+        <source>Reconnected: %1%2</source>
+        <translation>Neu verbunden: %1%2</translation>
+    </message>
+    <message>
+        <source>Deleted %1: shorter than %2 seconds</source>
+        <translation>%1 gelöscht: kürzer als %2 Sekunden</translation>
+    </message>
+    <message>
+        <source>This station does not support faking Internet Explorer as the agent. Please turn this option off to listen to this station.</source>
+        <translation>Dieser Sender unterstützt es nicht, sich als Internet Explorer auszugeben. Bitte schalten Sie diese Option aus, um diesen Sender zu hören.</translation>
+    </message>
+    <message>
+        <source>[ERR]: Server full, trying next server...</source>
+        <translation>[ERR]: Server voll, versuche nächsten Server...</translation>
+    </message>
+    <message>
+        <source>[ERR] DISK: Cannot write the recording (no recording file is open)</source>
+        <translation>[ERR] DATENTRÄGER: Die Aufnahme kann nicht geschrieben werden (keine Aufnahmedatei ist geöffnet)</translation>
+    </message>
+    <message>
+        <source>[ERR] DISK: No free name beside %1; the later play stays as %2</source>
+        <translation>[ERR] DATENTRÄGER: Kein freier Name neben %1; die spätere Aufnahme bleibt %2</translation>
+    </message>
+    <message>
+        <source>Kept %1 as another recording</source>
+        <translation>%1 als weitere Aufnahme behalten</translation>
+    </message>
+    <message>
+        <source>Replaced %1 with a later complete play</source>
+        <translation>%1 durch eine spätere vollständige Aufnahme ersetzt</translation>
+    </message>
+    <message>
+        <source>[ERR] DISK: Cannot tag the recording %1</source>
+        <translation>[ERR] DATENTRÄGER: Die Aufnahme %1 kann nicht getaggt werden</translation>
+    </message>
+    <message>
+        <source>[ERR] DISK: The recording folder was gone; creating it again: %1</source>
+        <translation>[ERR] DATENTRÄGER: Der Aufnahmeordner fehlte; er wird neu angelegt: %1</translation>
+    </message>
+    <message>
+        <source>Not recording %1: it is saved already</source>
+        <translation>%1 wird nicht aufgenommen: schon gespeichert</translation>
+    </message>
+    <message>
+        <source>Another recorder is writing %1; recording to %2</source>
+        <translation>Ein anderer Rekorder schreibt %1; Aufnahme nach %2</translation>
+    </message>
+    <message>
+        <source>[ERR] DISK: Cannot create a recording file in %1</source>
+        <translation>[ERR] DATENTRÄGER: In %1 kann keine Aufnahmedatei angelegt werden</translation>
+    </message>
+    <message>
+        <source>Now Recording: %1</source>
+        <translation>Aufnahme läuft: %1</translation>
     </message>
 </context>
 <context>
