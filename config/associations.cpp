@@ -86,7 +86,8 @@ void clsAssociations::LinkPlaylist()
     // backup is ours alone: never written through a link to somewhere else.
     if (!previous.isEmpty() && (QFileInfo(m_backupFile).isSymLink() || !WriteTextLines(m_backupFile, {previous}))) {
         m_problems.append(
-            QCoreApplication::translate("Associations", "%1 could not be written; playlists were left to %2.").arg(m_backupFile, previous));
+            QCoreApplication::translate("Associations", "%1 could not be written; playlists were left to %2.")
+                .arg(m_backupFile, previous));
         return;
     }
     m_registry.SetValue(kPlaylistExt, kPlaylist);

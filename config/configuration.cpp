@@ -154,7 +154,8 @@ bool clsConfiguration::LoadConfigurationFile(const QString& strFileToLoad)
         return fail();
     if (!line.endsWith(QLatin1String(".m3u")) && !line.endsWith(QLatin1String(".pls"))) {
         show(strFileToLoad + QLatin1Char('\r') +
-             QCoreApplication::translate("Configuration", "Invalid Shoutcast playlist! (The web site must end in .m3u or .pls)"));
+             QCoreApplication::translate("Configuration",
+                                         "Invalid Shoutcast playlist! (The web site must end in .m3u or .pls)"));
         return fail();
     }
     sShoutCastFile = line;
@@ -188,8 +189,8 @@ bool clsConfiguration::LoadConfigurationFile(const QString& strFileToLoad)
     if (!readLine(line))
         return fail();
     if (!isNumeric(line) && !isNumeric(line.mid(1))) {
-        show(QCoreApplication::translate("Configuration", 
-            "A number of minutes (or 0 for continuous) must be specified for the recording length!"));
+        show(QCoreApplication::translate(
+            "Configuration", "A number of minutes (or 0 for continuous) must be specified for the recording length!"));
         return fail();
     }
     const bool keepRunning = line.startsWith(QLatin1Char('S'));
@@ -204,7 +205,8 @@ bool clsConfiguration::LoadConfigurationFile(const QString& strFileToLoad)
     if (!readLine(line))
         return fail();
     if (!isNumeric(line)) {
-        show(QCoreApplication::translate("Configuration", 
+        show(QCoreApplication::translate(
+            "Configuration",
             "A number of minutes must be specified for the days to keep the recording! (Even for title streams)"));
         return fail();
     }

@@ -188,9 +188,8 @@ void ctlMP3Server::startServer()
         // Several recorders of one station are an ordinary run: one relays,
         // the others record on. A status, not a message box.
         StopPreviewing();
-        emit RelayTaken(tr("Another recorder is relaying on %1:%2; this one records without relaying")
-                            .arg(kLocalPeer)
-                            .arg(m_port));
+        emit RelayTaken(
+            tr("Another recorder is relaying on %1:%2; this one records without relaying").arg(kLocalPeer).arg(m_port));
         return;
     }
     m_player->Open(PlayerAddress());

@@ -46,14 +46,14 @@ std::unique_ptr<T> fromSoundPart(const char* symbol, const QString& failure, QSt
 
 std::unique_ptr<IPcmOutput> SystemPcmOutput(QString& problem)
 {
-    return fromSoundPart<IPcmOutput>(kCreatePcmOutput, QCoreApplication::translate("SystemAudio", "No audio output: %1"),
-                                     problem);
+    return fromSoundPart<IPcmOutput>(kCreatePcmOutput,
+                                     QCoreApplication::translate("SystemAudio", "No audio output: %1"), problem);
 }
 
 std::unique_ptr<IStreamDecoder> SystemOggDecoder(QString& problem)
 {
-    return fromSoundPart<IStreamDecoder>(kCreateOggDecoder, QCoreApplication::translate("SystemAudio", "No Ogg decoder: %1"),
-                                         problem);
+    return fromSoundPart<IStreamDecoder>(kCreateOggDecoder,
+                                         QCoreApplication::translate("SystemAudio", "No Ogg decoder: %1"), problem);
 }
 
 std::unique_ptr<IMixer> SystemMixer()

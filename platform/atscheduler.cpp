@@ -28,9 +28,11 @@ QByteArray line(const char* key, const QString& value)
 TaskReply failedRun(const QString& what, const CommandResult& r)
 {
     if (!r.started)
-        return TaskReply::Failed(TaskFailure::NotInstalled, QCoreApplication::translate("AtScheduler", "%1: at is not installed").arg(what));
+        return TaskReply::Failed(TaskFailure::NotInstalled,
+                                 QCoreApplication::translate("AtScheduler", "%1: at is not installed").arg(what));
     if (!r.finished)
-        return TaskReply::Failed(TaskFailure::Refused, QCoreApplication::translate("AtScheduler", "%1: at did not answer").arg(what));
+        return TaskReply::Failed(TaskFailure::Refused,
+                                 QCoreApplication::translate("AtScheduler", "%1: at did not answer").arg(what));
     return TaskReply::Failed(TaskFailure::Refused,
                              what + QStringLiteral(": ") + QString::fromLocal8Bit(r.err).trimmed());
 }
@@ -184,13 +186,16 @@ void AtScheduler::readJobs(QList<QByteArray> ids, QList<ScheduledTask> found, Ta
 void AtScheduler::NewTask(const QString& name, TaskDone done)
 {
     if (!IsValidTaskName(name)) {
-        answer(done, TaskReply::Failed(TaskFailure::BadName, QCoreApplication::translate("AtScheduler", "\"%1\" cannot name a task").arg(name)));
+        answer(done,
+               TaskReply::Failed(TaskFailure::BadName,
+                                 QCoreApplication::translate("AtScheduler", "\"%1\" cannot name a task").arg(name)));
         return;
     }
     lookUp(name, [name, done](const TaskReply& failure, const std::optional<ScheduledTask>& found) {
         TaskReply r = failure;
         if (found)
-            r = TaskReply::Failed(TaskFailure::NameTaken, QCoreApplication::translate("AtScheduler", "a task named \"%1\" exists").arg(name));
+            r = TaskReply::Failed(TaskFailure::NameTaken,
+                                  QCoreApplication::translate("AtScheduler", "a task named \"%1\" exists").arg(name));
         else if (r.ok())
             r.task.name = name;
         done(r);
@@ -201,13 +206,15 @@ void AtScheduler::Store(const ScheduledTask& task, TaskDone done)
 {
     const QDateTime start = task.StartsAt();
     if (!task.hasTrigger || !start.isValid()) {
-        answer(done, TaskReply::Failed(TaskFailure::Refused, QCoreApplication::translate("AtScheduler", "the task has no start")));
+        answer(done, TaskReply::Failed(TaskFailure::Refused,
+                                       QCoreApplication::translate("AtScheduler", "the task has no start")));
         return;
     }
     // at counts in whole minutes.
     const QDateTime minute(start.date(), QTime(start.time().hour(), start.time().minute()));
     if (minute <= now()) {
-        answer(done, TaskReply::Failed(TaskFailure::NotInFuture, QCoreApplication::translate("AtScheduler", "the start is not in the future")));
+        answer(done, TaskReply::Failed(TaskFailure::NotInFuture,
+                                       QCoreApplication::translate("AtScheduler", "the start is not in the future")));
         return;
     }
     // Refused here too when another task took the name meanwhile.
@@ -239,7 +246,8 @@ void AtScheduler::submit(const ScheduledTask& task, const QDateTime& minute, Tas
                 return;
             }
             run(QStringLiteral("atrm"), {stored.task.id}, {}, [done](const CommandResult&) {
-                done(TaskReply::Failed(TaskFailure::NotRunning, QCoreApplication::translate("AtScheduler", "atd is not running")));
+                done(TaskReply::Failed(TaskFailure::NotRunning,
+                                       QCoreApplication::translate("AtScheduler", "atd is not running")));
             });
         });
 }
@@ -264,7 +272,8 @@ void AtScheduler::Find(const QString& name, TaskDone done)
         if (found)
             r.task = *found;
         else if (r.ok())
-            r = TaskReply::Failed(TaskFailure::Refused, QCoreApplication::translate("AtScheduler", "no task named \"%1\"").arg(name));
+            r = TaskReply::Failed(TaskFailure::Refused,
+                                  QCoreApplication::translate("AtScheduler", "no task named \"%1\"").arg(name));
         done(r);
     });
 }
@@ -272,7 +281,8 @@ void AtScheduler::Find(const QString& name, TaskDone done)
 void AtScheduler::Delete(const ScheduledTask& task, TaskDone done)
 {
     if (task.id.isEmpty()) {
-        answer(done, TaskReply::Failed(TaskFailure::Refused, QCoreApplication::translate("AtScheduler", "the task is not stored")));
+        answer(done, TaskReply::Failed(TaskFailure::Refused,
+                                       QCoreApplication::translate("AtScheduler", "the task is not stored")));
         return;
     }
     run(QStringLiteral("atrm"), {task.id}, {},

@@ -357,9 +357,9 @@ void EventSocket::Accept(int requestID)
 {
     QPointer<QTcpSocket> s = pendingRequests().take(requestID);
     if (!s) {
-        QMetaObject::invokeMethod(this, [this] {
-            emit Error(QAbstractSocket::UnknownSocketError, tr("No such connection request"));
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { emit Error(QAbstractSocket::UnknownSocketError, tr("No such connection request")); },
+            Qt::QueuedConnection);
         return;
     }
     // Accepting on a listening socket replaces the listener with the connection;

@@ -52,7 +52,8 @@ QFunctionPointer ModuleFunction(const QString& name, const char* symbol, QString
     if (!library) {
         const QString path = ModulePath(name);
         if (path.isEmpty()) {
-            problem = QCoreApplication::translate("Modules", "lib%1.so is in none of %2").arg(name, ModuleFolders().join(QStringLiteral(", ")));
+            problem = QCoreApplication::translate("Modules", "lib%1.so is in none of %2")
+                          .arg(name, ModuleFolders().join(QStringLiteral(", ")));
             return nullptr;
         }
         library = new QLibrary(path);

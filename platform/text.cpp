@@ -144,7 +144,8 @@ QString sizeText(qint64 bytes)
 
 QString systemError(int error)
 {
-    return QCoreApplication::translate("TextFile", "could not be read (%1)").arg(QString::fromLocal8Bit(std::strerror(error)));
+    return QCoreApplication::translate("TextFile", "could not be read (%1)")
+        .arg(QString::fromLocal8Bit(std::strerror(error)));
 }
 
 } // namespace
@@ -201,7 +202,8 @@ FileRead ReadRegularFile(const QString& path, qint64 maxBytes)
     if (fd < 0) {
         const int error = name.isEmpty() ? ENOENT : errno;
         result.status = error == ENOENT ? FileRead::Missing : FileRead::Unreadable;
-        result.problem = error == ENOENT ? QCoreApplication::translate("TextFile", "does not exist") : systemError(error);
+        result.problem =
+            error == ENOENT ? QCoreApplication::translate("TextFile", "does not exist") : systemError(error);
         return result;
     }
     struct stat st {};
@@ -211,7 +213,7 @@ FileRead ReadRegularFile(const QString& path, qint64 maxBytes)
     } else if (!S_ISREG(st.st_mode)) {
         result.status = FileRead::NotRegular;
         result.problem = S_ISDIR(st.st_mode) ? QCoreApplication::translate("TextFile", "is a folder")
-                                              : QCoreApplication::translate("TextFile", "is not a regular file");
+                                             : QCoreApplication::translate("TextFile", "is not a regular file");
     } else if (st.st_size > maxBytes) {
         result.status = FileRead::TooLarge;
     } else {

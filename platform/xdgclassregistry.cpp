@@ -173,7 +173,8 @@ bool XdgClassRegistry::readMimeApps(QByteArray& bytes)
     bytes = file.bytes;
     if (file.ok() || file.status == FileRead::Missing)
         return true;
-    m_problems.append(QCoreApplication::translate("XdgClassRegistry", "%1 %2; it was left unchanged.").arg(mimeappsPath(), file.problem));
+    m_problems.append(QCoreApplication::translate("XdgClassRegistry", "%1 %2; it was left unchanged.")
+                          .arg(mimeappsPath(), file.problem));
     return false;
 }
 
@@ -385,17 +386,20 @@ bool XdgClassRegistry::writeFile(const QString& path, const QByteArray& bytes)
     const QString target = landingPlace(path);
     if (target.isEmpty()) {
         const QString elsewhere = resolved(path);
-        m_problems.append(elsewhere.isEmpty()
-                              ? QCoreApplication::translate("XdgClassRegistry", "%1 is a loop of links; it was left unchanged.").arg(path)
-                              : QCoreApplication::translate("XdgClassRegistry", "%1 leads to %2, outside your own folders; it was left unchanged.")
-                                    .arg(path, elsewhere));
+        m_problems.append(
+            elsewhere.isEmpty()
+                ? QCoreApplication::translate("XdgClassRegistry", "%1 is a loop of links; it was left unchanged.")
+                      .arg(path)
+                : QCoreApplication::translate("XdgClassRegistry",
+                                              "%1 leads to %2, outside your own folders; it was left unchanged.")
+                      .arg(path, elsewhere));
         return false;
     }
     const QString folder = QFileInfo(target).absolutePath();
     if (!QDir().mkpath(folder)) {
-        m_problems.append(
-            QCoreApplication::translate("XdgClassRegistry", "%1 could not be written (the folder %2 could not be created).")
-                .arg(path, folder));
+        m_problems.append(QCoreApplication::translate("XdgClassRegistry",
+                                                      "%1 could not be written (the folder %2 could not be created).")
+                              .arg(path, folder));
         return false;
     }
     // Written beside the target and renamed over it: a link inside the
@@ -403,7 +407,8 @@ bool XdgClassRegistry::writeFile(const QString& path, const QByteArray& bytes)
     QSaveFile f(target);
     if (f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit())
         return true;
-    m_problems.append(QCoreApplication::translate("XdgClassRegistry", "%1 could not be written (%2).").arg(path, f.errorString()));
+    m_problems.append(
+        QCoreApplication::translate("XdgClassRegistry", "%1 could not be written (%2).").arg(path, f.errorString()));
     return false;
 }
 
@@ -412,6 +417,7 @@ bool XdgClassRegistry::removeFile(const QString& path)
     QFile f(path);
     if (f.remove())
         return true;
-    m_problems.append(QCoreApplication::translate("XdgClassRegistry", "%1 could not be removed (%2).").arg(path, f.errorString()));
+    m_problems.append(
+        QCoreApplication::translate("XdgClassRegistry", "%1 could not be removed (%2).").arg(path, f.errorString()));
     return false;
 }

@@ -199,8 +199,8 @@ bool frmMP3::LoadConfigurationFile(QString& strFileToLoad)
         return true;
     }
 
-    m_deps.messages->ShowMessage(tr(
-        "This is not a supported filetype to load! (Tavrix currently only supports preset files (.tvp) and Shoutcase playlists (.pls)!)"));
+    m_deps.messages->ShowMessage(tr("This is not a supported filetype to load! (Tavrix currently only supports preset "
+                                    "files (.tvp) and Shoutcase playlists (.pls)!)"));
     return false;
 }
 

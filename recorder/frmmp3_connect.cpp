@@ -289,7 +289,7 @@ void frmMP3::handleIcyError(const IcyHeader& header)
         m_ws->Close();
     } else {
         stopWithMessage(tr("The shoutcast stream you are trying to record is experiencing network problems, "
-                       "or is full. Please try again later!"));
+                           "or is full. Please try again later!"));
     }
 }
 

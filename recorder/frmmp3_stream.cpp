@@ -32,7 +32,7 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
     const bool html = header.contentType.startsWith("text/html");
     if (lower.contains("shoutcast server") || (html && bodyStart.toLower().contains("shoutcast server"))) {
         m_deps.messages->ShowMessage(tr("This station does not support faking Internet Explorer as the agent. "
-                                       "Please turn this option off to listen to this station."));
+                                        "Please turn this option off to listen to this station."));
         StopRecording();
         return false;
     }

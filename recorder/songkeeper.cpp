@@ -34,7 +34,8 @@ QString SongKeeper::Start(const RecordingOptions& options, const QString& rulesF
     m_placedPath.clear();
     if (m_rules.problems.isEmpty())
         return QString();
-    return QCoreApplication::translate("SongKeeper", "[ERR] Song rules: %1").arg(m_rules.problems.join(QStringLiteral("; ")));
+    return QCoreApplication::translate("SongKeeper", "[ERR] Song rules: %1")
+        .arg(m_rules.problems.join(QStringLiteral("; ")));
 }
 
 QString SongKeeper::CleanTitle(const QString& title) const

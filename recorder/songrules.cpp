@@ -20,7 +20,8 @@ public:
     ~ProblemLog()
     {
         if (m_out && m_more > 0)
-            m_out->append(QCoreApplication::translate("SongRules", "%1: %2 more lines skipped").arg(m_listName).arg(m_more));
+            m_out->append(
+                QCoreApplication::translate("SongRules", "%1: %2 more lines skipped").arg(m_listName).arg(m_more));
     }
     void add(qsizetype line, const QString& why)
     {
@@ -31,7 +32,8 @@ public:
             return;
         }
         ++m_said;
-        m_out->append(QCoreApplication::translate("SongRules", "%1 line %2: %3; skipped").arg(m_listName).arg(line).arg(why));
+        m_out->append(
+            QCoreApplication::translate("SongRules", "%1 line %2: %3; skipped").arg(m_listName).arg(line).arg(why));
     }
 
 private:
@@ -152,14 +154,16 @@ QRegularExpression BoundedRegex(const QString& pattern, QString* error)
     // pattern is read; a list line has no use for them.
     if (pattern.startsWith(QLatin1String("(*"))) {
         if (error)
-            *error = QCoreApplication::translate("SongRules", "a regular expression may not set its own options with \"(*\"");
+            *error = QCoreApplication::translate("SongRules",
+                                                 "a regular expression may not set its own options with \"(*\"");
         return QRegularExpression(QStringLiteral("(")); // never valid
     }
     QRegularExpression re(QStringLiteral("(*LIMIT_MATCH=%1)").arg(kRegexMatchLimit) + pattern,
                           QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
     if (!re.isValid()) {
         if (error)
-            *error = QCoreApplication::translate("SongRules", "the regular expression does not compile (%1)").arg(re.errorString());
+            *error = QCoreApplication::translate("SongRules", "the regular expression does not compile (%1)")
+                         .arg(re.errorString());
         return re;
     }
     re.optimize();
@@ -308,8 +312,8 @@ SongRules SongRules::Load(const QString& folder, bool wishOnly)
     rules.wish.SetLines(load(kWishListFile), QString::fromLatin1(kWishListFile), &rules.problems);
     rules.cleanUp.SetLines(load(kTitleRulesFile), QString::fromLatin1(kTitleRulesFile), &rules.problems);
     if (wishOnly && rules.wish.IsEmpty())
-        rules.problems.append(
-            QCoreApplication::translate("SongRules", "Only wished songs are kept, but WishList.txt names none: no song is kept"));
+        rules.problems.append(QCoreApplication::translate(
+            "SongRules", "Only wished songs are kept, but WishList.txt names none: no song is kept"));
     return rules;
 }
 
@@ -389,16 +393,17 @@ QString SongFileName(const QString& pattern, const SongNameFields& fields, const
         kept.append(part);
     }
     if (problem && outside)
-        *problem = QCoreApplication::translate("SongRules", "The file-name pattern names a folder outside the save folder; "
-                                                          "its files are kept inside it");
+        *problem =
+            QCoreApplication::translate("SongRules", "The file-name pattern names a folder outside the save folder; "
+                                                     "its files are kept inside it");
     if (kept.isEmpty())
         return usual;
     const QString last = kept.takeLast();
     if (kept.size() > kMaxFolders) {
         kept = kept.mid(0, kMaxFolders);
         if (problem)
-            *problem = QCoreApplication::translate("SongRules",
-                                                  "The file-name pattern names more than %1 folders; the rest are left out")
+            *problem = QCoreApplication::translate(
+                           "SongRules", "The file-name pattern names more than %1 folders; the rest are left out")
                            .arg(kMaxFolders);
     }
     QStringList parts;

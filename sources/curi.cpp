@@ -99,7 +99,8 @@ bool CUri::setUri(const QString& sNewUri)
 
     const QString protocol = parseProtocol(u);
     if (protocol.isEmpty()) {
-        m_error = QCoreApplication::translate("cURI", "The address \"%1\" begins with \":\" and names no protocol").arg(sNewUri);
+        m_error = QCoreApplication::translate("cURI", "The address \"%1\" begins with \":\" and names no protocol")
+                      .arg(sNewUri);
         return false;
     }
 
@@ -124,7 +125,8 @@ bool CUri::setUri(const QString& sNewUri)
         const QString portText = hostPort.mid(colon + 1).trimmed();
         qint64 value = 0;
         if (!parsePortText(portText, value) || value < 1 || value > 65535) {
-            m_error = QCoreApplication::translate("cURI", "\"%1\" in \"%2\" is not a port (1 to 65535)").arg(portText, sNewUri);
+            m_error = QCoreApplication::translate("cURI", "\"%1\" in \"%2\" is not a port (1 to 65535)")
+                          .arg(portText, sNewUri);
             return false;
         }
         port = static_cast<int>(value);

@@ -132,15 +132,24 @@ QString ctlLive365TitleReader::StdErrorMessage(int lngErrorValue) const
 QString ctlLive365TitleReader::errorText(int lngErrorValue)
 {
     switch (lngErrorValue) {
-    case 1: return tr("Connection error to Live365 playlist server!");
-    case 2: return tr("Timeout connecting to Live365 playlist server!");
-    case 3: return tr("Connection error reading Live365 name!");
-    case 4: return tr("Timeout reading Live365 name!");
-    case 5: return tr("Could not find broadcast information!");
-    case 6: return tr("Connection error getting Live365 playlist information!");
-    case 7: return tr("Timeout reading Live365 playlist information");
-    case 8: return tr("Could not find playlist information");
-    case 99: return tr("Unknown error connecting to live 365 playlist server!");
+    case 1:
+        return tr("Connection error to Live365 playlist server!");
+    case 2:
+        return tr("Timeout connecting to Live365 playlist server!");
+    case 3:
+        return tr("Connection error reading Live365 name!");
+    case 4:
+        return tr("Timeout reading Live365 name!");
+    case 5:
+        return tr("Could not find broadcast information!");
+    case 6:
+        return tr("Connection error getting Live365 playlist information!");
+    case 7:
+        return tr("Timeout reading Live365 playlist information");
+    case 8:
+        return tr("Could not find playlist information");
+    case 99:
+        return tr("Unknown error connecting to live 365 playlist server!");
     default: return QString();
     }
 }

@@ -235,13 +235,15 @@ RadioBrowserAnswer ParseRadioBrowserStations(const QByteArray& json)
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
     if (error.error != QJsonParseError::NoError) {
-        answer.error = QCoreApplication::translate("StationSearch", "The directory's answer could not be read: it is not JSON (%1 at byte %2).")
+        answer.error = QCoreApplication::translate(
+                           "StationSearch", "The directory's answer could not be read: it is not JSON (%1 at byte %2).")
                            .arg(error.errorString())
                            .arg(error.offset);
         return answer;
     }
     if (!doc.isArray()) {
-        answer.error = QCoreApplication::translate("StationSearch", "The directory's answer is not a list of stations.");
+        answer.error =
+            QCoreApplication::translate("StationSearch", "The directory's answer is not a list of stations.");
         return answer;
     }
     const QJsonArray list = doc.array();
@@ -293,7 +295,8 @@ QString WriteStationPlaylist(const QString& folder, const RadioStation& station,
     const QByteArray text = StationPlaylistText(station);
     if (text.isEmpty()) {
         if (error)
-            *error = QCoreApplication::translate("StationSearch", "The station has no stream address that can be recorded.");
+            *error =
+                QCoreApplication::translate("StationSearch", "The station has no stream address that can be recorded.");
         return QString();
     }
     if (!QDir().mkpath(folder)) {
@@ -308,7 +311,8 @@ QString WriteStationPlaylist(const QString& folder, const RadioStation& station,
     for (int n = 2; PathExists(path) && (id.isEmpty() || StationUuidOfPlaylist(path) != id); ++n) {
         if (n > 999) {
             if (error)
-                *error = QCoreApplication::translate("StationSearch", "No free file name for %1 in %2.").arg(name, folder);
+                *error =
+                    QCoreApplication::translate("StationSearch", "No free file name for %1 in %2.").arg(name, folder);
             return QString();
         }
         path = JoinPath(folder, name.chopped(4) + QStringLiteral(" (%1).pls").arg(n));
@@ -316,7 +320,8 @@ QString WriteStationPlaylist(const QString& folder, const RadioStation& station,
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(text) < 0 || !file.commit()) {
         if (error)
-            *error = QCoreApplication::translate("StationSearch", "The playlist %1 could not be written: %2").arg(path, file.errorString());
+            *error = QCoreApplication::translate("StationSearch", "The playlist %1 could not be written: %2")
+                         .arg(path, file.errorString());
         return QString();
     }
     return path;

@@ -37,8 +37,7 @@ QString ctlURIGrabber::ErrorText(int code)
     case plsConnectTimeout:
         return tr("Timeout connecting to remote site!");
     case plsInvalidResponse:
-        return tr(
-            "Invalid URL or network error! Please make sure that the playlist file location is correct.");
+        return tr("Invalid URL or network error! Please make sure that the playlist file location is correct.");
     case plsBadFileName:
         return tr("Bad playlist filename!");
     case plsM3UNoHttp:
@@ -46,8 +45,7 @@ QString ctlURIGrabber::ErrorText(int code)
     case plsBadPLS:
         return tr("The PLS file is formatted incorrectly!");
     case plsOggRefused:
-        return tr(
-            "This Ogg address is a file, not a stream: only Ogg streams can be recorded!");
+        return tr("This Ogg address is a file, not a stream: only Ogg streams can be recorded!");
     case plsTooLarge:
         return tr("The playlist file is too large (more than 16 MiB)!");
     case plsNotAFile:

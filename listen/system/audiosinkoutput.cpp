@@ -24,7 +24,8 @@ bool AudioSinkOutput::Start(int sampleRate, int channels, QString& problem)
     Stop();
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (device.isNull()) {
-        problem = QCoreApplication::translate("AudioSinkOutput", "No audio output device: the recording cannot be heard here");
+        problem = QCoreApplication::translate("AudioSinkOutput",
+                                              "No audio output device: the recording cannot be heard here");
         return false;
     }
     QAudioFormat format;
@@ -32,9 +33,10 @@ bool AudioSinkOutput::Start(int sampleRate, int channels, QString& problem)
     format.setChannelCount(channels);
     format.setSampleFormat(QAudioFormat::Int16);
     if (!device.isFormatSupported(format)) {
-        problem = QCoreApplication::translate("AudioSinkOutput", "The audio output device cannot play %1 Hz, %2 channel(s)")
-                      .arg(sampleRate)
-                      .arg(channels);
+        problem =
+            QCoreApplication::translate("AudioSinkOutput", "The audio output device cannot play %1 Hz, %2 channel(s)")
+                .arg(sampleRate)
+                .arg(channels);
         return false;
     }
     m_sink = std::make_unique<QAudioSink>(device, format);

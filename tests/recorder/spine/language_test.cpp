@@ -26,9 +26,10 @@ protected:
 TEST_F(LanguageTest, MessagesOfTheCommandLineArriveTranslated)
 {
     const QString badAddress = folder.file(QStringLiteral("bad.tvp"));
-    WriteAll(badAddress, QStringLiteral("My Station\r\nhttp://127.0.0.1/station.txt\r\nSONGNAMEONLY\r\n%1\r\n5\r\n0\r\n")
-                             .arg(folder.path())
-                             .toUtf8());
+    WriteAll(badAddress,
+             QStringLiteral("My Station\r\nhttp://127.0.0.1/station.txt\r\nSONGNAMEONLY\r\n%1\r\n5\r\n0\r\n")
+                 .arg(folder.path())
+                 .toUtf8());
     const struct {
         QString arg;
         QStringList messages; // all the message service got, in order
@@ -39,7 +40,8 @@ TEST_F(LanguageTest, MessagesOfTheCommandLineArriveTranslated)
                          "(.tvp) und Shoutcast-Wiedergabelisten (.pls)!)")}},
         // The loader's message, then the recorder's own.
         {badAddress,
-         {badAddress + QStringLiteral("\rUngültige Shoutcast-Wiedergabeliste! (Die Webadresse muss auf .m3u oder .pls enden)"),
+         {badAddress +
+              QStringLiteral("\rUngültige Shoutcast-Wiedergabeliste! (Die Webadresse muss auf .m3u oder .pls enden)"),
           QStringLiteral("Die Vorlagendatei ist ungültig! (Prüfen Sie, ob sie genau sechs Zeilen hat)")}},
     };
     for (const auto& c : cases) {
