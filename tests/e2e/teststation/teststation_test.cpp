@@ -1,9 +1,12 @@
 #include "stationprocess.h"
 
 #include "recorder/icydemuxer.h"
+#include "recorder/oggdemuxer.h"
 #include "tests/support/eventwait.h"
+#include "tests/support/tools.h"
 
 #include <QFile>
+#include <QSet>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
@@ -71,6 +74,20 @@ bool Decodes(const QString& file, QByteArray* output)
                == 0
            && output->trimmed().isEmpty();
 }
+
+// Each logical stream of an Ogg stream, whole, with what its header says.
+struct OggLinks : OggDemuxer::Sink {
+    QList<OggStreamInfo> infos;
+    QList<QByteArray> bytes;
+    QList<bool> ended;
+    void OnStreamStart(const OggStreamInfo& info) override
+    {
+        infos << info;
+        bytes << info.headerPages;
+    }
+    void OnPage(const char* data, qsizetype size) override { bytes.last().append(data, size); }
+    void OnStreamEnd(bool complete) override { ended << complete; }
+};
 
 class TestStation : public ::testing::Test {
 protected:
@@ -226,3 +243,52 @@ TEST_F(TestStation, PlaylistsAndRefusedPort)
 }
 
 } // namespace
+
+// The Ogg mounts chain one logical stream per title, each with a serial
+// number of its own (a song played again too) and its title's comments.
+TEST_F(TestStation, OggMountsChainSongsWithTheirComments)
+{
+    SKIP_WITHOUT_TOOL("ffmpeg");
+    ASSERT_NO_FATAL_FAILURE(StartStation({QStringLiteral("--fast"), QStringLiteral("--song-seconds"), QStringLiteral("2"),
+                                          QStringLiteral("--titles"), QStringLiteral("Alpha - One,Two Only"),
+                                          QStringLiteral("--cache"), m_dir.file(QStringLiteral("cache"))}));
+    const struct {
+        QByteArray path;
+        OggCodec codec;
+        QString extension;
+    } mounts[] = {{"/ogg?total=90000", OggCodec::Vorbis, ".ogg"}, {"/opus?total=90000", OggCodec::Opus, ".opus"}};
+    for (const auto& m : mounts) {
+        SCOPED_TRACE(m.path.constData());
+        const Fetched f = Fetch(m_station.Port(), m.path, false, 60000);
+        ASSERT_TRUE(f.closedByServer);
+        const qsizetype body = f.bytes.indexOf("\r\n\r\n") + 4;
+        ASSERT_GT(body, 4);
+        EXPECT_TRUE(f.bytes.left(body).contains("content-type:audio/ogg"));
+        OggLinks links;
+        OggDemuxer demuxer;
+        demuxer.Feed(f.bytes.mid(body), links);
+        demuxer.Finish(links);
+        EXPECT_EQ(demuxer.BadPages(), 0);
+        EXPECT_EQ(demuxer.SkippedBytes(), 0); // whole pages only, up to the last
+        // The titles in turn; only the last song may be cut.
+        ASSERT_GE(links.infos.size(), 3);
+        ASSERT_EQ(links.ended.size(), links.infos.size());
+        QSet<quint32> serials;
+        for (int i = 0; i < links.infos.size(); ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(links.infos[i].codec, m.codec);
+            EXPECT_EQ(links.infos[i].artist, i % 2 ? "" : "Alpha");
+            EXPECT_EQ(links.infos[i].title, i % 2 ? "Two Only" : "One");
+            EXPECT_TRUE(links.ended[i] || i + 1 == links.infos.size());
+            serials.insert(links.infos[i].serial);
+            if (i > 2)
+                continue;
+            const QString file = m_dir.file(QStringLiteral("link%1").arg(i) + m.extension);
+            ASSERT_TRUE(WriteAll(file, links.bytes[i]));
+            QByteArray output;
+            EXPECT_EQ(RunTool(QStringLiteral("ffmpeg"), {"-v", "error", "-i", file, "-f", "null", "-"}, &output), 0);
+            EXPECT_EQ(output, "");
+        }
+        EXPECT_EQ(serials.size(), links.infos.size());
+    }
+}
