@@ -461,8 +461,9 @@ class Station:
             self.log_file = open(args.log, "a", encoding="utf-8")
 
     def make_ogg(self):
-        for kind in OGG_CODECS:
-            self.ogg_songs[kind] = build_ogg_songs(self.args, self.titles, kind)
+        for kind in self.args.ogg_codecs.split(","):
+            if kind in OGG_CODECS:
+                self.ogg_songs[kind] = build_ogg_songs(self.args, self.titles, kind)
         self.ogg_ready.set()
 
     def new_id(self):
@@ -862,6 +863,7 @@ def parse_args(argv):
     p.add_argument("--cache")
     p.add_argument("--synth", action="store_true")
     p.add_argument("--tone-seconds", type=int, default=4)
+    p.add_argument("--ogg-codecs", default="ogg,opus")
     p.add_argument("--log")
     return p.parse_args(argv)
 
