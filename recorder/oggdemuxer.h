@@ -102,14 +102,19 @@ public:
     bool Started() const { return m_started; }
 
 private:
+    // Reads the pages in buf[0, n); returns where the bytes not read yet begin.
+    qsizetype scan(const char* buf, qsizetype n, Sink& sink);
+    // How many more bytes the page begun in m_buf needs (at least one).
+    qsizetype wanted() const;
     void onPage(const char* page, qsizetype size, Sink& sink);
     void beginStream(const OggPageHeader& h, OggCodec codec);
     void endStream(bool complete, Sink& sink);
     void readHeaderPage(const OggPageHeader& h, const char* page, qsizetype size, Sink& sink);
     void onHeaderPacket(const QByteArray& packet);
 
+    // The bytes from a page begun but not complete yet (or the last three
+    // bytes read, which may begin a capture pattern); usually empty.
     QByteArray m_buf;
-    qsizetype m_pos = 0; // start of the unread bytes in m_buf
 
     // The logical stream being read.
     bool m_active = false;   // a BOS of an audio codec was seen and no end yet
