@@ -31,6 +31,8 @@ Paths (the query string may override the options of one request):
     /ogg, /opus       chained Ogg Vorbis or Ogg Opus: one logical stream per
                       title, with the title's ARTIST and TITLE comments
                       (made with ffmpeg at start; 503 without ffmpeg)
+    /ogg.pls, /opus.pls, /ogg.m3u, /opus.m3u
+                      playlists listing this station's /ogg or /opus
     /station.pls      a PLS playlist, /station.m3u an M3U playlist; both list
                       this station's /stream unless ?paths= says otherwise
 
@@ -572,6 +574,9 @@ class Connection:
             return "done"
         if path in ("/station.pls", "/station.m3u"):
             return self.playlist(path, query)
+        if path in ("/ogg.pls", "/ogg.m3u", "/opus.pls", "/opus.m3u"):
+            mount = path.rsplit(".", 1)[0]
+            return self.playlist(path, dict(query, paths=query.get("paths", mount)))
         if path in ("/ogg", "/opus"):
             if time.monotonic() < self.station.down_until:
                 self.send(b"HTTP/1.0 404 Not Found\r\n\r\n")
@@ -720,10 +725,7 @@ class Connection:
                     return "shutdown"
         if self.station.stop.is_set():
             return "shutdown"
-        # down=S: the source goes away for S seconds after this stream ends.
-        down = float(options.get("down", 0))
-        if down > 0:
-            self.station.down_until = time.monotonic() + down
+        self.source_away(options, why)
         if why == "stall":
             return self.hold_open()
         if options.get("reset", "0") == "1":
@@ -732,6 +734,13 @@ class Connection:
             self.sock.close()
             return "reset"
         return why or "done"
+
+    def source_away(self, options, why):
+        """down=S: the source goes away for S seconds after this stream
+        ends; --down S: after a stream that ended at its total."""
+        down = float(options.get("down", self.args.down if why == "total" else 0))
+        if down > 0:
+            self.station.down_until = time.monotonic() + down
 
     def ogg_stream(self, kind, options):
         """The chained songs, whole pages only, in turn forever (or until
@@ -769,6 +778,7 @@ class Connection:
                 self.send(piece)
                 self.audio += len(piece)
                 if total and self.audio >= total:
+                    self.source_away(options, "total")
                     return "total"
                 if not fast:
                     due = started + played + per_page * end
@@ -864,6 +874,7 @@ def parse_args(argv):
     p.add_argument("--synth", action="store_true")
     p.add_argument("--tone-seconds", type=int, default=4)
     p.add_argument("--ogg-codecs", default="ogg,opus")
+    p.add_argument("--down", type=float, default=0)
     p.add_argument("--log")
     return p.parse_args(argv)
 
