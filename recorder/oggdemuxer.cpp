@@ -1,6 +1,7 @@
 #include "recorder/oggdemuxer.h"
 
 #include <array>
+#include <utility>
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -193,13 +194,16 @@ OggComments ReadVorbisComments(const char* data, qsizetype size)
 void OggDemuxer::Feed(const char* data, qsizetype size, Sink& sink)
 {
     // A page begun in an earlier chunk is completed with as few bytes of
-    // this one as it takes; the rest is read where it is, not copied.
+    // this one as it takes; the rest is read where it is, not copied. The
+    // bytes of pages handed on stay until the next call.
+    m_held.clear();
     while (size > 0 && !m_buf.isEmpty()) {
         const qsizetype take = qMin(size, wanted());
         m_buf.append(data, take);
         data += take;
         size -= take;
-        m_buf.remove(0, scan(m_buf.constData(), m_buf.size(), sink));
+        const qsizetype used = scan(m_buf.constData(), m_buf.size(), sink);
+        m_held.append(std::exchange(m_buf, m_buf.mid(used)));
     }
     if (size <= 0)
         return;
@@ -271,6 +275,7 @@ void OggDemuxer::Finish(Sink& sink)
 {
     m_skippedBytes += m_buf.size();
     m_buf.clear();
+    m_held.clear();
     endStream(false, sink);
 }
 

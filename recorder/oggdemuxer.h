@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <cstdint>
 
@@ -73,7 +74,8 @@ public:
         // A logical stream's header packets are complete: its file begins with
         // info.headerPages.
         virtual void OnStreamStart(const OggStreamInfo& info) = 0;
-        // A whole page of the started stream after its header pages.
+        // A whole page of the started stream after its header pages; its
+        // bytes stay valid until the next Feed or Finish.
         virtual void OnPage(const char* data, qsizetype size) = 0;
         // The started stream ended: `complete` when at its EOS page, false
         // when cut (a new stream began without an EOS, or Finish).
@@ -115,6 +117,7 @@ private:
     // The bytes from a page begun but not complete yet (or the last three
     // bytes read, which may begin a capture pattern); usually empty.
     QByteArray m_buf;
+    QList<QByteArray> m_held; // pages handed on from m_buf during this Feed
 
     // The logical stream being read.
     bool m_active = false;   // a BOS of an audio codec was seen and no end yet

@@ -98,8 +98,9 @@ void OggRecording::BeginOneFile(bool continues)
 void OggRecording::beginConnection(bool continues)
 {
     // The song being written when the connection ended was cut; its file
-    // waits for what the next connection brings first.
-    if (continues && m_active && !m_paused && (m_writing || m_resume)) {
+    // waits for what the next connection brings first. (A song whose audio
+    // had not begun has nothing to go on with.)
+    if (continues && m_active && !m_paused && !m_headersPending && (m_writing || m_resume)) {
         m_demux = OggDemuxer();
         m_writing = false;
         m_resume = true;
@@ -116,6 +117,9 @@ QByteArray OggRecording::Feed(const char* data, qsizetype size)
 {
     m_out.clear();
     m_demux.Feed(data, size, *this);
+    // The chunk's pages reach the song's file in one write.
+    if (m_file.QueuedBytes() > 0 && !m_file.Flush() && onError)
+        onError(QStringLiteral("[ERR] DISK: Cannot write the recording (") + m_file.lastError() + QStringLiteral(")"));
     return std::exchange(m_out, QByteArray());
 }
 
@@ -127,6 +131,7 @@ void OggRecording::Finish()
     m_demux = OggDemuxer();
     m_active = false;
     m_writing = false;
+    m_headersPending = false;
     m_resume = false;
     m_skipWritten = false;
     m_toldProblems.clear();
@@ -163,6 +168,7 @@ void OggRecording::SetPaused(bool paused)
 {
     if (paused && !m_paused) {
         m_writing = false;
+        m_headersPending = false;
         m_resume = false;
         m_skipWritten = false;
         closeSong();
@@ -182,10 +188,13 @@ void OggRecording::OnStreamStart(const OggStreamInfo& info)
     }
     // The cut song again as a new logical stream is chained in its file.
     const bool chained = resume && SameHeaderPages(info.headerPages, m_song.headerPages);
-    m_song = Song{info.serial, info.headerPages, LastSequence(info.headerPages)};
     if (m_songs && !chained)
-        openSong(info);
-    write(info.headerPages.constData(), info.headerPages.size());
+        closeSong();
+    m_song = Song{info.serial, info.headerPages, LastSequence(info.headerPages)};
+    // The header pages go out with the song's first page of audio: a song
+    // cut before it leaves no file that holds no sound.
+    m_headersPending = true;
+    m_newFile = m_songs && !chained;
 }
 
 void OggRecording::openSong(const OggStreamInfo& info)
@@ -220,14 +229,23 @@ void OggRecording::OnPage(const char* data, qsizetype size)
         if (onJoined)
             onJoined(std::exchange(m_leftOut, 0), qint64(sequence) - m_song.lastSequence - 1);
     }
+    if (std::exchange(m_headersPending, false)) {
+        if (m_newFile)
+            openSong(m_demux.Current());
+        write(m_song.headerPages.constData(), m_song.headerPages.size());
+    }
     m_song.lastSequence = sequence;
-    write(data, size);
+    if (m_songs && m_file.IsOpen())
+        m_file.Queue(data, size); // written at the end of the chunk
+    else
+        write(data, size);
 }
 
 void OggRecording::OnStreamEnd(bool /*complete*/)
 {
     m_writing = false;
     m_skipWritten = false;
+    m_headersPending = false;
     closeSong();
 }
 

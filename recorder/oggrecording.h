@@ -95,6 +95,8 @@ private:
     bool m_resume = false;      // the song an outage cut waits for the next connection's first stream
     bool m_skipWritten = false; // the cut song goes on: its pages written already are left out
     int m_leftOut = 0;
+    bool m_headersPending = false; // the stream's header pages wait for its first page of audio
+    bool m_newFile = false;        // ... and open a file of their own
     QString m_toldProblems;
     QByteArray m_out; // one-file mode: the pages of the chunk being fed
 };

@@ -265,7 +265,8 @@ TEST_F(OggStation, ChainedVorbisGivesOneDecodableFilePerSong)
 {
     const QString one = QStringLiteral("Ann Ogg - First Song.ogg");
     const QString two = QStringLiteral("Bob - Second Song.ogg"); // ":" cleaned from the name
-    record(QStringLiteral("SONGNAMEONLY"), "Now Recording: " + one.toUtf8(), two, two.toUtf8() + " (");
+    // The third song's file opens with its first page of audio.
+    record(QStringLiteral("SONGNAMEONLY"), "Now Recording: " + one.toUtf8(), two, "Now Recording: Third.ogg");
     // The third song was still playing when the recording stopped.
     EXPECT_EQ(files(), (QStringList{one, two, QStringLiteral("Third.ogg")}));
     for (const QString& name : files()) {
@@ -301,7 +302,7 @@ TEST_F(OggStation, ChainedOpusGivesOneDecodableFilePerSong)
     const QString one = QStringLiteral("Ann Ogg - First Song.opus");
     const QString two = QStringLiteral("Bob - Second Song.opus");
     ASSERT_NO_FATAL_FAILURE(
-        record(QStringLiteral("SONGNAMEONLY"), "Now Recording: " + one.toUtf8(), two, two.toUtf8() + " ("));
+        record(QStringLiteral("SONGNAMEONLY"), "Now Recording: " + one.toUtf8(), two, "Now Recording: Third.opus"));
     EXPECT_EQ(files(), (QStringList{one, two, QStringLiteral("Third.opus")}));
     for (const QString& name : files()) {
         SCOPED_TRACE(name.toStdString());
@@ -331,7 +332,7 @@ TEST_F(OggStation, AKickedListenerGoesOnWithTheSongInItsFile)
         << tonquill->Output().constData();
     ASSERT_TRUE(WaitUntil([&] { return sent >= pages.size() - 1; }, 30000));
     sendRest(second + third);
-    ASSERT_TRUE(tonquill->WaitForOutput(two.toUtf8() + " (", 30000)) << tonquill->Output().constData();
+    ASSERT_TRUE(tonquill->WaitForOutput("Now Recording: Third.opus", 30000)) << tonquill->Output().constData();
     ASSERT_NO_FATAL_FAILURE(stopRecording());
     EXPECT_EQ(files(), (QStringList{one, two, QStringLiteral("Third.opus")}));
     // The burst brought pages recorded before the kick again.
@@ -370,7 +371,7 @@ TEST_F(OggStation, ASourceOutageEndsTheCutSongsFile)
     source->Send(second.left(second.size() - next.last().size()));
     ASSERT_TRUE(tonquill->WaitForOutput("Now Recording: " + two.toUtf8(), 30000)) << tonquill->Output().constData();
     source->Send(next.last() + third);
-    ASSERT_TRUE(tonquill->WaitForOutput(two.toUtf8() + " (", 30000)) << tonquill->Output().constData();
+    ASSERT_TRUE(tonquill->WaitForOutput("Now Recording: Third.opus", 30000)) << tonquill->Output().constData();
     ASSERT_NO_FATAL_FAILURE(stopRecording());
     EXPECT_EQ(files(), (QStringList{one, two, QStringLiteral("Third.opus")}));
     const QByteArray cut = ReadAll(out.file(one));

@@ -236,6 +236,44 @@ TEST(OggRecording, ACutSongGoesOnInItsFileAfterAReconnect)
     }
 }
 
+// A file holding only a song's header pages would hold no sound: the header
+// pages wait for the song's first page of audio.
+TEST(OggRecording, ASongCutBeforeItsAudioLeavesNoFile)
+{
+    const QByteArray a = VorbisSong(1, {"TITLE=A"}), b = VorbisSong(2, {"TITLE=B"});
+    const qsizetype headers = a.size() - 3 * PacketsPage(0, 1, 2, {QByteArray(300, 'a')}, 1024).size();
+    const struct {
+        const char* name;
+        bool songs;
+        QList<QByteArray> connections;
+        QStringList files;
+        QByteArray out; // one-file mode
+    } cases[] = {
+        {"per song, the stream ends", true, {a + b.left(headers)}, {"A.ogg"}, ""},
+        {"per song, the connection drops and the song comes again", true, {a.left(headers), a}, {"A.ogg"}, ""},
+        {"one file", false, {a + b.left(headers)}, {}, a},
+        {"one file, the connection drops", false, {b.left(headers), a}, {}, a},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        OggRecording rec;
+        QByteArray out;
+        for (int i = 0; i < c.connections.size(); ++i) {
+            if (c.songs)
+                rec.BeginSongs(dir.path(), "Radio", i > 0);
+            else
+                rec.BeginOneFile(i > 0);
+            out += rec.Feed(c.connections[i].constData(), c.connections[i].size());
+        }
+        rec.Finish();
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), c.files);
+        if (c.songs)
+            EXPECT_EQ(ReadAll(dir.path() + "/A.ogg"), a);
+        EXPECT_EQ(out, c.out);
+    }
+}
+
 TEST(OggRecording, PauseSkipsToTheNextSong)
 {
     const QByteArray one = VorbisSong(1, {"TITLE=A"}), two = VorbisSong(2, {"TITLE=B"});
