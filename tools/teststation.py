@@ -391,7 +391,8 @@ def make_ogg_song(folder, kind, number, title, seconds, bitrate):
     path = os.path.join(folder, "song-%s%s" % (key, ext))
     if not (os.path.exists(path) and os.path.getsize(path) > 0):
         partial = path + ".%d.part%s" % (os.getpid(), ext)
-        cmd = ["ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
+        # At low priority, beside whatever the station serves meanwhile.
+        cmd = ["nice", "-n", "19", "ffmpeg", "-v", "error", "-y", "-threads", "1", "-f", "lavfi", "-i",
                "sine=f=%d:d=%s" % (tone_frequency(number), seconds), "-ac", "2", "-ar", str(rate),
                "-c:a", codec, "-b:a", "%dk" % bitrate, "-serial_offset", str(1000 * (number + 1)),
                "-metadata", "TITLE=" + name]
