@@ -118,8 +118,8 @@ QByteArray OggRecording::Feed(const char* data, qsizetype size)
     m_out.clear();
     m_demux.Feed(data, size, *this);
     // The chunk's pages reach the song's file in one write.
-    if (m_file.QueuedBytes() > 0 && !m_file.Flush() && onError)
-        onError(QStringLiteral("[ERR] DISK: Cannot write the recording (") + m_file.lastError() + QStringLiteral(")"));
+    if (m_file.QueuedBytes() > 0 && !m_file.Flush())
+        writeFailed();
     return std::exchange(m_out, QByteArray());
 }
 
@@ -257,7 +257,13 @@ void OggRecording::write(const char* data, qsizetype size)
         m_out.append(data, size);
         return;
     }
-    if (m_file.IsOpen() && !m_file.Write(data, size) && onError)
+    if (m_file.IsOpen() && !m_file.Write(data, size))
+        writeFailed();
+}
+
+void OggRecording::writeFailed()
+{
+    if (onError)
         onError(QStringLiteral("[ERR] DISK: Cannot write the recording (") + m_file.lastError() + QStringLiteral(")"));
 }
 

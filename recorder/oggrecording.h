@@ -75,6 +75,7 @@ private:
     void beginConnection(bool continues);
     void openSong(const OggStreamInfo& info);
     void write(const char* data, qsizetype size);
+    void writeFailed();
     void closeSong();
 
     // The logical stream being written.
