@@ -211,6 +211,8 @@ private:
     // An Ogg stream is recorded by its pages: true when the response is one.
     bool beginOgg(const IcyHeader& header, const QByteArray& bodyStart);
     void writeOgg(const char* data, qsizetype size);
+    static QString oggJoinStatus(int leftOut, qint64 missed);
+    bool recordingOpen() const;
 
     // Sends the signals for what an operation changed when the outermost
     // operation in progress ends, so windows never see a state half made.

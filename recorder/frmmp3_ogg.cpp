@@ -13,11 +13,13 @@ bool frmMP3::beginOgg(const IcyHeader& header, const QByteArray& bodyStart)
         m_ogg.Finish();
         return false;
     }
-    // Every connection starts with fresh header pages; a song an outage cut
-    // ended its file with the connection, and nothing is joined to it.
+    // Every connection starts with fresh header pages. The song an outage
+    // cut goes on when the new connection brings it again (a server's burst
+    // repeats its last pages); any other song ends its file.
     m_memory.Clear();
     m_recentTitles.clear();
     m_arrival = Arrival();
+    m_ogg.onJoined = [this](int leftOut, qint64 missed) { setSongCaption(oggJoinStatus(leftOut, missed)); };
     if (m_config.lRecordingMode != RecordingMode::PerSong) {
         m_ogg.BeginOneFile(m_streamIsReconnect);
         return true;
@@ -34,8 +36,23 @@ bool frmMP3::beginOgg(const IcyHeader& header, const QByteArray& bodyStart)
     };
     m_ogg.onClosed = [this](const QString& path) { emit fileClosed(path); };
     m_ogg.onError = [this](const QString& text) { setSongCaption(text); };
-    m_ogg.BeginSongs(m_config.sMP3Path, fallback);
+    m_ogg.BeginSongs(m_config.sMP3Path, fallback, m_streamIsReconnect);
     return true;
+}
+
+QString frmMP3::oggJoinStatus(int leftOut, qint64 missed)
+{
+    if (missed > 0)
+        return QStringLiteral("Reconnected: the song goes on; %1 page(s) of it were missed").arg(missed);
+    return QStringLiteral("Reconnected: joined where the recording left off (%1 page(s) already recorded left out)")
+        .arg(leftOut);
+}
+
+// A recording whose connection is lost is taken up again while its file,
+// or its Ogg songs' files, are open.
+bool frmMP3::recordingOpen() const
+{
+    return m_file.IsOpen() || m_ogg.Active();
 }
 
 void frmMP3::writeOgg(const char* data, qsizetype size)

@@ -56,7 +56,7 @@ void frmMP3::onStreamLost()
     }
     showReconnecting();
     LastDataTick = m_deps.clock->GetTickCount();
-    ConnectToServer(lServerNumber, m_file.IsOpen());
+    ConnectToServer(lServerNumber, recordingOpen());
 }
 
 void frmMP3::scheduleReconnect(RetryAfter why)

@@ -58,7 +58,7 @@ void frmMP3::Timer1_Timer()
     const bool retrying = m_state == ConnectionState::WaitingToRetry;
     if (retrying && blnRecording && TickDifference(tick, m_retryAt) >= 0) {
         LastDataTick = tick;
-        ConnectToServer(lServerNumber, m_file.IsOpen());
+        ConnectToServer(lServerNumber, recordingOpen());
     }
     // During an outage the recording ends at its give-up time or its own end.
     if (blnRecording && !blnPaused && (Reconnecting() || TickDifference(tick, LastDataTick) > 2000) &&
@@ -96,7 +96,7 @@ void frmMP3::Timer1_Timer()
                 return;
             // (what arrived may have moved on to another server already)
             if (!Reconnecting() && attempts == m_connectAttempts)
-                ConnectToServer(lServerNumber, m_file.IsOpen());
+                ConnectToServer(lServerNumber, recordingOpen());
             LastDataTick = m_deps.clock->GetTickCount();
         }
     } else {

@@ -3,6 +3,7 @@
 #include "listen/oggpages.h"
 
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -101,37 +102,68 @@ OggComments ReadVorbisComments(const char* data, qsizetype size)
 
 void OggDemuxer::Feed(const char* data, qsizetype size, Sink& sink)
 {
+    // A page begun in an earlier chunk is completed with as few bytes of
+    // this one as it takes; the rest is read where it is, not copied. The
+    // bytes of pages handed on stay until the next call.
+    m_held.clear();
+    while (size > 0 && !m_buf.isEmpty()) {
+        const qsizetype take = qMin(size, wanted());
+        m_buf.append(data, take);
+        data += take;
+        size -= take;
+        const qsizetype used = scan(m_buf.constData(), m_buf.size(), sink);
+        m_held.append(std::exchange(m_buf, m_buf.mid(used)));
+    }
     if (size <= 0)
         return;
-    m_buf.append(data, size);
+    const qsizetype used = scan(data, size, sink);
+    m_buf.append(data + used, size - used);
+}
+
+qsizetype OggDemuxer::wanted() const
+{
+    const qsizetype have = m_buf.size();
+    if (have < kOggPageHeaderBytes)
+        return kOggPageHeaderBytes - have;
+    const int segments = quint8(m_buf[26]);
+    qsizetype total = kOggPageHeaderBytes + segments;
+    if (have < total)
+        return total - have;
+    for (int i = 0; i < segments; ++i)
+        total += quint8(m_buf[kOggPageHeaderBytes + i]);
+    return qMax<qsizetype>(1, total - have);
+}
+
+qsizetype OggDemuxer::scan(const char* buf, qsizetype n, Sink& sink)
+{
+    qsizetype pos = 0;
     for (;;) {
-        const qsizetype at = m_buf.indexOf("OggS", m_pos);
+        const qsizetype at = QByteArrayView(buf, n).indexOf(QByteArrayView("OggS", 4), pos);
         if (at < 0) {
             // The last three bytes may be the start of a capture pattern.
-            const qsizetype keep = qMin<qsizetype>(3, m_buf.size() - m_pos);
-            m_skippedBytes += m_buf.size() - m_pos - keep;
-            m_pos = m_buf.size() - keep;
-            break;
+            const qsizetype keep = qMin<qsizetype>(3, n - pos);
+            m_skippedBytes += n - pos - keep;
+            return n - keep;
         }
-        m_skippedBytes += at - m_pos;
-        m_pos = at;
-        const qsizetype avail = m_buf.size() - at;
-        const char* p = m_buf.constData() + at;
+        m_skippedBytes += at - pos;
+        pos = at;
+        const qsizetype avail = n - at;
+        const char* p = buf + at;
         if (avail < kOggPageHeaderBytes)
-            break;
+            return pos;
         const OggPageHeader h = ReadOggPageHeader(p);
         if (h.version != 0) {
             m_skippedBytes += 4;
-            m_pos += 4;
+            pos += 4;
             continue;
         }
         if (avail < kOggPageHeaderBytes + h.segments)
-            break;
+            return pos;
         qsizetype total = kOggPageHeaderBytes + h.segments;
         for (int i = 0; i < h.segments; ++i)
             total += quint8(p[kOggPageHeaderBytes + i]);
         if (avail < total)
-            break;
+            return pos;
         static const char zeros[4] = {0, 0, 0, 0};
         quint32 crc = OggCrc(p, 22);
         crc = OggCrc(zeros, 4, crc);
@@ -139,24 +171,20 @@ void OggDemuxer::Feed(const char* data, qsizetype size, Sink& sink)
         if (crc != h.crc) {
             ++m_badPages;
             m_skippedBytes += 4;
-            m_pos += 4;
+            pos += 4;
             continue;
         }
         ++m_pages;
-        m_pos += total;
+        pos += total;
         onPage(p, total, sink);
-    }
-    if (m_pos == m_buf.size() || m_pos >= kMaxPageBytes) {
-        m_buf.remove(0, m_pos);
-        m_pos = 0;
     }
 }
 
 void OggDemuxer::Finish(Sink& sink)
 {
-    m_skippedBytes += m_buf.size() - m_pos;
+    m_skippedBytes += m_buf.size();
     m_buf.clear();
-    m_pos = 0;
+    m_held.clear();
     endStream(false, sink);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <cstdint>
 
@@ -73,7 +74,8 @@ public:
         // A logical stream's header packets are complete: its file begins with
         // info.headerPages.
         virtual void OnStreamStart(const OggStreamInfo& info) = 0;
-        // A whole page of the started stream after its header pages.
+        // A whole page of the started stream after its header pages; its
+        // bytes stay valid until the next Feed or Finish.
         virtual void OnPage(const char* data, qsizetype size) = 0;
         // The started stream ended: `complete` when at its EOS page, false
         // when cut (a new stream began without an EOS, or Finish).
@@ -102,14 +104,20 @@ public:
     bool Started() const { return m_started; }
 
 private:
+    // Reads the pages in buf[0, n); returns where the bytes not read yet begin.
+    qsizetype scan(const char* buf, qsizetype n, Sink& sink);
+    // How many more bytes the page begun in m_buf needs (at least one).
+    qsizetype wanted() const;
     void onPage(const char* page, qsizetype size, Sink& sink);
     void beginStream(const OggPageHeader& h, OggCodec codec);
     void endStream(bool complete, Sink& sink);
     void readHeaderPage(const OggPageHeader& h, const char* page, qsizetype size, Sink& sink);
     void onHeaderPacket(const QByteArray& packet);
 
+    // The bytes from a page begun but not complete yet (or the last three
+    // bytes read, which may begin a capture pattern); usually empty.
     QByteArray m_buf;
-    qsizetype m_pos = 0; // start of the unread bytes in m_buf
+    QList<QByteArray> m_held; // pages handed on from m_buf during this Feed
 
     // The logical stream being read.
     bool m_active = false;   // a BOS of an audio codec was seen and no end yet

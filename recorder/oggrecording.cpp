@@ -3,6 +3,50 @@
 #include <QDir>
 #include <QFile>
 #include <QStringList>
+#include <utility>
+
+namespace {
+
+// Calls `page` with the start and size of each whole page of `pages`, a
+// run of pages read by the demuxer.
+template <typename F> void ForEachPage(const QByteArray& pages, F page)
+{
+    for (qsizetype at = 0; at + kOggPageHeaderBytes <= pages.size();) {
+        const char* p = pages.constData() + at;
+        const int segments = quint8(p[26]);
+        qsizetype size = kOggPageHeaderBytes + segments;
+        for (int i = 0; i < segments && at + kOggPageHeaderBytes + i < pages.size(); ++i)
+            size += quint8(p[kOggPageHeaderBytes + i]);
+        page(at, size);
+        at += size;
+    }
+}
+
+// The same header pages but for the serial number (and the CRC over it):
+// the song sent again as a new logical stream.
+bool SameHeaderPages(const QByteArray& a, const QByteArray& b)
+{
+    if (a.size() != b.size() || a.isEmpty())
+        return false;
+    bool same = true;
+    ForEachPage(a, [&](qsizetype at, qsizetype size) {
+        for (qsizetype i = 0; i < size && at + i < a.size(); ++i) {
+            const bool serialOrCrc = (i >= 14 && i < 18) || (i >= 22 && i < 26);
+            if (!serialOrCrc && a[at + i] != b[at + i])
+                same = false;
+        }
+    });
+    return same;
+}
+
+quint32 LastSequence(const QByteArray& pages)
+{
+    quint32 last = 0;
+    ForEachPage(pages, [&](qsizetype at, qsizetype) { last = ReadOggPageHeader(pages.constData() + at).sequence; });
+    return last;
+}
+
+} // namespace
 
 bool IsOggStream(const QByteArray& contentType, const QByteArray& bodyStart)
 {
@@ -37,33 +81,45 @@ QString OggSongName(const OggStreamInfo& info, const QString& fallback)
     return name + OggExtension(info.codec);
 }
 
-void OggRecording::BeginSongs(const QString& folder, const QString& fallback)
+void OggRecording::BeginSongs(const QString& folder, const QString& fallback, bool continues)
 {
-    Finish();
+    beginConnection(continues && m_songs);
     m_folder = folder;
     m_fallback = fallback;
     m_songs = true;
-    m_active = true;
 }
 
 void OggRecording::BeginOneFile(bool continues)
 {
-    // The stream being written when the connection ended was cut.
-    const bool cut = m_active && !m_songs && m_writing;
-    const quint32 serial = m_demux.Current().serial;
-    Finish();
+    beginConnection(continues && !m_songs);
     m_songs = false;
+}
+
+void OggRecording::beginConnection(bool continues)
+{
+    // The song being written when the connection ended was cut; its file
+    // waits for what the next connection brings first. (A song whose audio
+    // had not begun has nothing to go on with.)
+    if (continues && m_active && !m_paused && !m_headersPending && (m_writing || m_resume)) {
+        m_demux = OggDemuxer();
+        m_writing = false;
+        m_resume = true;
+        m_skipWritten = false;
+        m_leftOut = 0;
+        m_out.clear();
+    } else {
+        Finish();
+    }
     m_active = true;
-    const bool goOn = continues && (cut || m_cutOpen);
-    if (cut)
-        m_cutSerial = serial;
-    m_cutOpen = goOn;
 }
 
 QByteArray OggRecording::Feed(const char* data, qsizetype size)
 {
     m_out.clear();
     m_demux.Feed(data, size, *this);
+    // The chunk's pages reach the song's file in one write.
+    if (m_file.QueuedBytes() > 0 && !m_file.Flush())
+        writeFailed();
     return std::exchange(m_out, QByteArray());
 }
 
@@ -75,6 +131,9 @@ void OggRecording::Finish()
     m_demux = OggDemuxer();
     m_active = false;
     m_writing = false;
+    m_headersPending = false;
+    m_resume = false;
+    m_skipWritten = false;
     m_toldProblems.clear();
     m_out.clear();
 }
@@ -109,6 +168,9 @@ void OggRecording::SetPaused(bool paused)
 {
     if (paused && !m_paused) {
         m_writing = false;
+        m_headersPending = false;
+        m_resume = false;
+        m_skipWritten = false;
         closeSong();
     }
     m_paused = paused;
@@ -119,39 +181,71 @@ void OggRecording::OnStreamStart(const OggStreamInfo& info)
     m_writing = !m_paused;
     if (m_paused)
         return;
-    if (!m_songs && m_cutOpen && info.serial == m_cutSerial) {
-        m_cutOpen = false; // the same song again after an outage: its pages go on
+    const bool resume = std::exchange(m_resume, false);
+    if (resume && info.serial == m_song.serial) {
+        m_skipWritten = true; // the cut song goes on in its file
         return;
     }
-    m_cutOpen = false;
-    if (m_songs) {
+    // The cut song again as a new logical stream is chained in its file.
+    const bool chained = resume && SameHeaderPages(info.headerPages, m_song.headerPages);
+    if (m_songs && !chained)
         closeSong();
-        QDir().mkpath(m_folder);
-        const QString path = FullRecordingPath(m_folder, OggSongName(info, m_fallback));
-        // An earlier recording of the song stays: this one takes a number.
-        QString free = path;
-        for (int n = 2; QFile::exists(free) && n <= kMaxNumberedNames; ++n)
-            free = NumberedPath(path, n);
-        if (!m_file.Create(free)) {
-            if (onError)
-                onError(QStringLiteral("[ERR] DISK: Cannot create ") + free + QStringLiteral(": ") +
-                        m_file.lastError());
-            return;
-        }
-        if (onOpened)
-            onOpened(m_file.Path());
+    m_song = Song{info.serial, info.headerPages, LastSequence(info.headerPages)};
+    // The header pages go out with the song's first page of audio: a song
+    // cut before it leaves no file that holds no sound.
+    m_headersPending = true;
+    m_newFile = m_songs && !chained;
+}
+
+void OggRecording::openSong(const OggStreamInfo& info)
+{
+    closeSong();
+    QDir().mkpath(m_folder);
+    const QString path = FullRecordingPath(m_folder, OggSongName(info, m_fallback));
+    // An earlier recording of the song stays: this one takes a number.
+    QString free = path;
+    for (int n = 2; QFile::exists(free) && n <= kMaxNumberedNames; ++n)
+        free = NumberedPath(path, n);
+    if (!m_file.Create(free)) {
+        if (onError)
+            onError(QStringLiteral("[ERR] DISK: Cannot create ") + free + QStringLiteral(": ") + m_file.lastError());
+        return;
     }
-    write(info.headerPages.constData(), info.headerPages.size());
+    if (onOpened)
+        onOpened(m_file.Path());
 }
 
 void OggRecording::OnPage(const char* data, qsizetype size)
 {
-    write(data, size);
+    if (!m_writing)
+        return;
+    const quint32 sequence = ReadOggPageHeader(data).sequence;
+    if (m_skipWritten) {
+        if (sequence <= m_song.lastSequence) {
+            ++m_leftOut; // written before the outage
+            return;
+        }
+        m_skipWritten = false;
+        if (onJoined)
+            onJoined(std::exchange(m_leftOut, 0), qint64(sequence) - m_song.lastSequence - 1);
+    }
+    if (std::exchange(m_headersPending, false)) {
+        if (m_newFile)
+            openSong(m_demux.Current());
+        write(m_song.headerPages.constData(), m_song.headerPages.size());
+    }
+    m_song.lastSequence = sequence;
+    if (m_songs && m_file.IsOpen())
+        m_file.Queue(data, size); // written at the end of the chunk
+    else
+        write(data, size);
 }
 
 void OggRecording::OnStreamEnd(bool /*complete*/)
 {
     m_writing = false;
+    m_skipWritten = false;
+    m_headersPending = false;
     closeSong();
 }
 
@@ -163,7 +257,13 @@ void OggRecording::write(const char* data, qsizetype size)
         m_out.append(data, size);
         return;
     }
-    if (m_file.IsOpen() && !m_file.Write(data, size) && onError)
+    if (m_file.IsOpen() && !m_file.Write(data, size))
+        writeFailed();
+}
+
+void OggRecording::writeFailed()
+{
+    if (onError)
         onError(QStringLiteral("[ERR] DISK: Cannot write the recording (") + m_file.lastError() + QStringLiteral(")"));
 }
 

@@ -32,10 +32,15 @@ QString OggSongName(const OggStreamInfo& info, const QString& fallback);
 class OggRecording : private OggDemuxer::Sink {
 public:
     // Song mode: `fallback` names a song without comments.
-    void BeginSongs(const QString& folder, const QString& fallback);
-    // One-file mode: Feed returns the pages to write. A connection that
-    // `continues` the file after an outage, bringing the header pages of the
-    // song that was cut again, goes on with that song's pages without them.
+    // A connection that `continues` the recording after an outage and
+    // brings the song that was cut again (the same serial, or the same
+    // header bytes as a new logical stream) goes on with that song's file:
+    // its pages not yet written follow (by their sequence numbers), its
+    // header pages and the pages written already are left out. Any other
+    // song ends the cut song's file.
+    void BeginSongs(const QString& folder, const QString& fallback, bool continues = false);
+    // One-file mode: Feed returns the pages to write; a connection that
+    // `continues` goes on with the cut song as above.
     void BeginOneFile(bool continues = false);
     bool Active() const { return m_active; }
     // Feeds a chunk of the stream. In one-file mode returns the pages to
@@ -59,13 +64,26 @@ public:
     std::function<void(const QString&)> onOpened, onClosed;
     // Told a failure to create or write a file.
     std::function<void(const QString&)> onError;
+    // Told when the cut song goes on after an outage: how many of the pages
+    // sent again were written before, and how many the outage lost.
+    std::function<void(int leftOut, qint64 missed)> onJoined;
 
 private:
     void OnStreamStart(const OggStreamInfo& info) override;
     void OnPage(const char* data, qsizetype size) override;
     void OnStreamEnd(bool complete) override;
+    void beginConnection(bool continues);
+    void openSong(const OggStreamInfo& info);
     void write(const char* data, qsizetype size);
+    void writeFailed();
     void closeSong();
+
+    // The logical stream being written.
+    struct Song {
+        quint32 serial = 0;
+        QByteArray headerPages;
+        quint32 lastSequence = 0; // of the last page written
+    };
 
     OggDemuxer m_demux;
     RecordingFile m_file;
@@ -74,8 +92,12 @@ private:
     bool m_songs = false;
     bool m_paused = false;
     bool m_writing = false; // the current stream's header pages were written
-    bool m_cutOpen = false; // one-file mode: the last stream written was cut, not ended
-    quint32 m_cutSerial = 0;
+    Song m_song;
+    bool m_resume = false;      // the song an outage cut waits for the next connection's first stream
+    bool m_skipWritten = false; // the cut song goes on: its pages written already are left out
+    int m_leftOut = 0;
+    bool m_headersPending = false; // the stream's header pages wait for its first page of audio
+    bool m_newFile = false;        // ... and open a file of their own
     QString m_toldProblems;
     QByteArray m_out; // one-file mode: the pages of the chunk being fed
 };

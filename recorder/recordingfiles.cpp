@@ -465,18 +465,21 @@ bool CreateRecordingFile(const QString& sMP3Path, QString& name, RecordingFile& 
 bool ArchiveDateOf(const QString& fileName, QDate& date)
 {
     qsizetype n = fileName.size();
+    // ".mp3", ".aac", ".ogg" or ".opus"; any other of four characters.
+    const QString extension = RecordingExtensionOf(fileName);
+    const qsizetype ext = fileName.endsWith(extension, Qt::CaseInsensitive) ? extension.size() : 4;
     // A numbered version of the day's archive ("-MMDDYYYY (2).mp3") is of
     // that day too.
     const qsizetype open = fileName.lastIndexOf(QLatin1String(" ("));
-    if (open > 0 && n >= 5 && fileName.at(n - 5) == QLatin1Char(')') && open + 2 < n - 5) {
-        const QStringView number = QStringView(fileName).mid(open + 2, n - 5 - open - 2);
+    if (open > 0 && n > ext && fileName.at(n - ext - 1) == QLatin1Char(')') && open + 2 < n - ext - 1) {
+        const QStringView number = QStringView(fileName).mid(open + 2, n - ext - 1 - open - 2);
         if (std::all_of(number.cbegin(), number.cend(),
                         [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }))
-            n = open + 4;
+            n = open + ext;
     }
-    if (n < 12)
+    if (n < 8 + ext)
         return false;
-    const QString digits = fileName.mid(n - 12, 8);  // MMDDYYYY
+    const QString digits = fileName.mid(n - 8 - ext, 8);  // MMDDYYYY
     if (!std::all_of(digits.cbegin(), digits.cend(),
                      [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }))
         return false;
@@ -505,11 +508,12 @@ int MP3Cleanup(const QString& sMP3Path, bool bDeleteArchivesAfterTime, qint32 lD
         return 0;
     const QDateTime limit = now.addDays(-static_cast<qint64>(lDaysToKeepRecording));
     int deleted = 0;
-    // The listing matches "*.mp3" and "*.aac" regardless of case; every
+    // The listing matches "*.mp3", "*.aac", "*.ogg" and "*.opus" regardless of case; every
     // delete names one listed file exactly, so "?" and "*" in names are
     // plain characters.
     const QStringList names =
-        dir.entryList({QStringLiteral("*.mp3"), QStringLiteral("*.aac")}, QDir::Files, QDir::Name);
+        dir.entryList({QStringLiteral("*.mp3"), QStringLiteral("*.aac"), QStringLiteral("*.ogg"), QStringLiteral("*.opus")},
+                      QDir::Files, QDir::Name);
     for (const QString& name : names) {
         QDate date;
         if (!ArchiveDateOf(name, date))

@@ -162,13 +162,13 @@ bool LockedByAnother(const QString& path);
 bool CreateRecordingFile(const QString& sMP3Path, QString& name, RecordingFile& file, const QDate& today,
                          ISleeper& sleeper, int pauseMs = kCreateFilePauseMs);
 
-// The date read from the MMDDYYYY digits before a name's last four
-// characters, or before the " (N)" of a numbered version; month and day
+// The date read from the MMDDYYYY digits before a name's extension
+// (".mp3", ".aac", ".ogg", ".opus"; else its last four characters), or before the " (N)" of a numbered version; month and day
 // beyond their range roll over. False when the name is too short or those
 // characters are not all digits.
 bool ArchiveDateOf(const QString& fileName, QDate& date);
 
-// Deletes the "*.mp3" and "*.aac" files in `sMP3Path` whose archive date (at midnight)
+// Deletes the "*.mp3", "*.aac", "*.ogg" and "*.opus" files in `sMP3Path` whose archive date (at midnight)
 // is earlier than `now` minus `lDaysToKeepRecording` days. Nothing happens
 // when deleting is off or the number of days is not positive. Returns the
 // number of files deleted.

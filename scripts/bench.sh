@@ -2,6 +2,10 @@
 # Stream engine benchmarks against the local test station on 127.0.0.1.
 #   scripts/bench.sh [--size BYTES]   ingest: curl, the headless recorder and
 #                                     streamripper take the same fast stream
+#   scripts/bench.sh --ogg [--size BYTES]
+#                                     Ogg ingest: curl and the headless recorder
+#                                     (one file per song) take the same fast
+#                                     chained Opus stream (256 MB)
 #   scripts/bench.sh --soak [--size BYTES]
 #                                     a long accelerated recording; prints the
 #                                     recorder's resident memory over time
@@ -92,6 +96,7 @@ import argparse, os, re, shutil, signal, subprocess, sys, tempfile, time
 here, build = sys.argv[1], sys.argv[2]
 ap = argparse.ArgumentParser(prog="bench.sh")
 ap.add_argument("--soak", action="store_true")
+ap.add_argument("--ogg", action="store_true", help="a chained Ogg Opus stream instead of MP3 with titles")
 ap.add_argument("--size", type=int, default=0, help="audio bytes of the stream")
 ap.add_argument("--metaint", type=int, default=16000)
 ap.add_argument("--song-bytes", type=int, default=5 * 1024 * 1024)
@@ -100,22 +105,29 @@ ap.add_argument("--rounds", type=int, default=5, help="ingest rounds; the median
 ap.add_argument("--no-shipped", action="store_true",
                 help="skip the extra recorder run with its 500 ms blocks (about 0.5 s a song)")
 args = ap.parse_args(sys.argv[3:])
-size = args.size or (576_000_000 if args.soak else 1024 * 1024 * 1024)   # soak: 10 h of 128 kbit/s
+size = args.size or (576_000_000 if args.soak else 256 * 1024 * 1024 if args.ogg else 1024 * 1024 * 1024)
+# soak: 10 h of 128 kbit/s
 tonquill = os.environ.get("TONQUILL_BIN", os.path.join(build, "app", "tonquill"))
 work = tempfile.mkdtemp(prefix="tonquill-bench-")
 log = os.path.join(work, "station.log")
 
-# Unique titles, so every song gets a file of its own.
-songs = size // args.song_bytes + 2
+# Unique titles, so every song gets a file of its own. Ogg: eight songs of
+# five minutes at 128 kbit/s (about 4.8 MB each) made once with ffmpeg,
+# played in turn, each play its own logical stream; repeats take numbers.
+songs = 8 if args.ogg else size // args.song_bytes + 2
 with open(os.path.join(work, "titles"), "w") as f:
     for i in range(songs):
         f.write(f"Bench Artist {i:05d} - Song {i:05d}\n")
 
+stream_path = "/opus" if args.ogg else "/stream"
+# Ogg: after a stream's last page the source is away for a while, so the
+# recorder's reconnect finds nothing more to record.
+kind = ["--song-seconds", "300", "--bitrate", "128", "--ogg-codecs", "opus", "--down", "5"] if args.ogg else \
+    ["--metaint", str(args.metaint), "--song-bytes", str(args.song_bytes), "--ogg-codecs", ""]
 station = subprocess.Popen(
     [sys.executable, os.path.join(here, "tools", "teststation.py"), "--port", "0", "--fast",
-     "--total-bytes", str(size), "--metaint", str(args.metaint), "--song-bytes", str(args.song_bytes),
-     "--titles-file", os.path.join(work, "titles"), "--lifetime", "86400", "--log", log,
-     "--cache", os.path.join(build, "teststation-cache")],
+     "--total-bytes", str(size), "--titles-file", os.path.join(work, "titles"), "--lifetime", "86400",
+     "--log", log, "--cache", os.path.join(build, "teststation-cache")] + kind,
     stdout=subprocess.PIPE, text=True)
 port = None
 for line in station.stdout:
@@ -143,9 +155,9 @@ def log_lines():
 
 
 def stream_ends(since):
-    """Audio bytes of every finished /stream connection logged after line `since`."""
+    """Audio bytes of every finished stream connection logged after line `since`."""
     return [int(re.search(r"audio=(\d+)", l).group(1)) for l in log_lines()[since:]
-            if l.startswith("END ") and " path=/stream" in l]
+            if l.startswith("END ") and f" path={stream_path} " in l]
 
 
 def folder_bytes(folder):
@@ -236,9 +248,16 @@ def run_recorder(name, argv, folder, env=None, sample=None):
 
 def settle():
     """Lets the disk catch up with the previous run, so one program's write-back
-    does not land in the next one's time."""
+    does not land in the next one's time; an Ogg source away after the last
+    run is back."""
     os.sync()
     time.sleep(0.5)
+    for _ in range(120 if args.ogg else 0):
+        back = subprocess.run(["curl", "-s", "-o", "/dev/null", "-w", "%{http_code}",
+                               f"{base}{stream_path}?total=1&down=0"], capture_output=True, text=True)
+        if back.stdout.strip() == "200":
+            break
+        time.sleep(0.5)
 
 
 def tonquill_run(sample=None, pauses=True):
@@ -249,7 +268,8 @@ def tonquill_run(sample=None, pauses=True):
     os.makedirs(home, exist_ok=True)
     preset = os.path.join(work, "bench.tvp")
     with open(preset, "wb") as f:
-        f.write(b"\r\n".join([b"Bench", f"{base}/station.pls".encode(), b"SONGNAMEONLY",
+        pls = f"{base}{'/opus' if args.ogg else '/station'}.pls"
+        f.write(b"\r\n".join([b"Bench", pls.encode(), b"SONGNAMEONLY",
                               (rec + "/").encode(), b" 0 ", b" 0 "]) + b"\r\n")
     env = dict(os.environ, TONQUILL_HEADLESS="1", TONQUILL_HOME=home, QT_QPA_PLATFORM="offscreen")
     env.pop("TONQUILL_NO_PAUSES", None)
@@ -275,13 +295,13 @@ def tonquill_run(sample=None, pauses=True):
 
 
 def curl_run():
-    since = len(log_lines())
     raw = os.path.join(work, "curl.raw")
     tf = os.path.join(work, "curl.time")
     settle()
+    since = len(log_lines())
     t0 = time.monotonic()
     subprocess.run(["/usr/bin/time", "-v", "-o", tf, "curl", "-s", "--http0.9", "-H", "Icy-MetaData:1",
-                    "-o", raw, f"{base}/stream"], check=False)
+                    "-o", raw, f"{base}{stream_path}"], check=False)
     c = parse_time(tf)
     c["wall"] = time.monotonic() - t0
     c["sent"] = sum(stream_ends(since))
@@ -329,6 +349,28 @@ if args.soak:
     ok = r["audio"] == r["sent"]
     print(f"soak: {r['files']} files, {r['audio']} audio bytes of {r['sent']} sent: {'complete' if ok else 'MISSING BYTES'}")
     print(f"soak: wall {r['wall']:.1f} s, CPU {r['cpu']:.1f} s")
+elif args.ogg:
+    print(f"ogg ingest: {size / 1e6:.0f} MB of chained Ogg Opus (128 kbit/s, 5-minute songs, {songs} titles "
+          f"in turn), station on {base}")
+    # The first request waits for the songs to be made: one untimed fetch.
+    subprocess.run(["curl", "-s", "-o", "/dev/null", f"{base}{stream_path}?total=1&down=0"], check=False)
+    rounds = {"curl": [], "tonquill": []}
+    for n in range(args.rounds):
+        rounds["curl"].append(curl_run())
+        rounds["tonquill"].append(tonquill_run(pauses=False))
+        print("round " + str(n + 1) + ": " + ", ".join(
+            f"{name} {runs[-1]['wall']:.2f} s" for name, runs in rounds.items()), flush=True)
+    results = {name: median_run(runs) for name, runs in rounds.items()}
+    print(f"{'program':<15} {'wall s':>8} {'CPU s':>7} {'peak MB':>8} {'MB/s':>8} {'best wall':>10}")
+    for name, r in results.items():
+        r["mbps"] = r["sent"] / 1e6 / r["wall"] if r["wall"] > 0 else 0
+        print(f"{name:<15} {r['wall']:8.2f} {r['cpu']:7.2f} {r['rss_mb']:8.1f} {r['mbps']:8.1f} {r['best_wall']:10.2f}")
+    t, c = results["tonquill"], results["curl"]
+    print(f"tonquill/curl throughput {t['mbps'] / c['mbps']:.2f} median, "
+          f"{c['best_wall'] / t['best_wall']:.2f} best rounds (target at least 0.9)")
+    ok = all(r["audio"] == r["sent"] for r in rounds["tonquill"])
+    print(f"tonquill: {t['files']} files; in every round they held every page the station sent: "
+          f"{'yes' if ok else 'NO, MISSING BYTES'}")
 else:
     print(f"ingest: {size / 1e6:.0f} MB of audio, metaint {args.metaint}, a new title every {args.song_bytes / 1e6:.1f} MB, "
           f"station on {base}")

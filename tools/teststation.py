@@ -28,6 +28,11 @@ Paths (the query string may override the options of one request):
     /redirect         "HTTP/1.0 302 Found" with a Location line pointing at
                       --redirect-to (default /stream on this station)
     /browser          a web page containing "SHOUTcast Server"
+    /ogg, /opus       chained Ogg Vorbis or Ogg Opus: one logical stream per
+                      title, with the title's ARTIST and TITLE comments
+                      (made with ffmpeg at start; 503 without ffmpeg)
+    /ogg.pls, /opus.pls, /ogg.m3u, /opus.m3u
+                      playlists listing this station's /ogg or /opus
     /station.pls      a PLS playlist, /station.m3u an M3U playlist; both list
                       this station's /stream unless ?paths= says otherwise
 
@@ -88,6 +93,7 @@ client reading to the end received.
 
 import argparse
 import bisect
+import hashlib
 import os
 import re
 import signal
@@ -298,6 +304,130 @@ class SongSource:
         return piece
 
 
+OGG_CODECS = {"ogg": ("libvorbis", 44100, ".ogg"), "opus": ("libopus", 48000, ".opus")}
+
+
+def ogg_pages(data):
+    """The (offset, size) of each whole page of an Ogg file."""
+    pages, at = [], 0
+    while at + 27 <= len(data) and data[at:at + 4] == b"OggS":
+        segments = data[at + 26]
+        size = 27 + segments + sum(data[at + 27:at + 27 + segments])
+        if at + size > len(data):
+            break
+        pages.append((at, size))
+        at += size
+    return pages
+
+
+# A song played again is a new logical stream: it gets a serial number of its
+# own. The page CRC (polynomial 0x04C11DB7, start 0, not reflected) is linear,
+# so the new CRC is the old one plus the CRC of the serial's change moved past
+# the bytes after it: crc(d) * x^(8n) mod P.
+OGG_POLY = 0x104C11DB7
+OGG_CRC_TABLE = []
+for _byte in range(256):
+    _r = _byte << 24
+    for _ in range(8):
+        _r = ((_r << 1) ^ OGG_POLY) if _r & 0x80000000 else (_r << 1)
+    OGG_CRC_TABLE.append(_r & 0xFFFFFFFF)
+
+
+def ogg_crc(data):
+    crc = 0
+    for b in data:
+        crc = ((crc << 8) & 0xFFFFFFFF) ^ OGG_CRC_TABLE[((crc >> 24) ^ b) & 0xFF]
+    return crc
+
+
+def gf_mulmod(a, b):
+    r = 0
+    for i in range(31, -1, -1):
+        r <<= 1
+        if r & 0x100000000:
+            r ^= OGG_POLY
+        if (b >> i) & 1:
+            r ^= a
+    return r
+
+
+def gf_xpow(bits):
+    """x^bits mod P."""
+    result, base = 1, 2
+    while bits:
+        if bits & 1:
+            result = gf_mulmod(result, base)
+        base = gf_mulmod(base, base)
+        bits >>= 1
+    return result
+
+
+class OggSong:
+    """An Ogg file's pages, to be sent under any serial number."""
+
+    def __init__(self, data):
+        self.data = data
+        self.pages = ogg_pages(data)
+        self.shift = [gf_xpow(8 * (size - 18)) for _, size in self.pages]
+
+    def page(self, index, serial):
+        at, size = self.pages[index]
+        page = bytearray(self.data[at:at + size])
+        old = struct.unpack_from("<I", page, 14)[0]
+        if old != serial:
+            crc = struct.unpack_from("<I", page, 22)[0]
+            change = ogg_crc(struct.pack("<I", old ^ serial))
+            struct.pack_into("<I", page, 14, serial)
+            struct.pack_into("<I", page, 22, crc ^ gf_mulmod(change, self.shift[index]))
+        return page
+
+
+def make_ogg_song(folder, kind, number, title, seconds, bitrate):
+    """A cached Ogg song of a sine tone made with ffmpeg, its comments from
+    "ARTIST - TITLE" (TITLE alone without " - "); None on failure."""
+    codec, rate, ext = OGG_CODECS[kind]
+    artist, _, name = title.rpartition(" - ")
+    key = hashlib.sha1(("%s|%s|%s|%s|%s" % (kind, number, title, seconds, bitrate)).encode("utf-8")).hexdigest()[:16]
+    path = os.path.join(folder, "song-%s%s" % (key, ext))
+    if not (os.path.exists(path) and os.path.getsize(path) > 0):
+        partial = path + ".%d.part%s" % (os.getpid(), ext)
+        # At low priority, beside whatever the station serves meanwhile.
+        cmd = ["nice", "-n", "19", "ffmpeg", "-v", "error", "-y", "-threads", "1", "-f", "lavfi", "-i",
+               "sine=f=%d:d=%s" % (tone_frequency(number), seconds), "-ac", "2", "-ar", str(rate),
+               "-c:a", codec, "-b:a", "%dk" % bitrate, "-serial_offset", str(1000 * (number + 1)),
+               "-metadata", "TITLE=" + name]
+        if artist:
+            cmd += ["-metadata", "ARTIST=" + artist]
+        try:
+            subprocess.run(cmd + [partial], check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                           timeout=300)
+            os.replace(partial, path)
+        except (OSError, subprocess.SubprocessError):
+            try:
+                os.remove(partial)
+            except OSError:
+                pass
+            return None
+    with open(path, "rb") as f:
+        data = f.read()
+    song = OggSong(data)
+    return song if song.pages else None
+
+
+def build_ogg_songs(args, titles, kind):
+    """The Ogg songs of every title, or None when ffmpeg cannot make them."""
+    if args.synth:
+        return None
+    folder = cache_folder(args.cache)
+    songs = []
+    for number, title in enumerate(titles):
+        song = make_ogg_song(folder, kind, number, title, args.song_seconds, args.bitrate)
+        if not song:
+            return None
+        songs.append(song)
+    return songs
+
+
 def metadata_block(title_bytes):
     prefix, suffix = b"StreamTitle='", b"';StreamUrl='';"
     room = 255 * 16 - len(prefix) - len(suffix)
@@ -324,10 +454,20 @@ class Station:
         self.down_until = 0.0
         self.titles = load_titles(args)
         self.songs = build_songs(args, len(self.titles))
+        # The Ogg songs are made beside the server; a request waits for them.
+        self.ogg_songs = {}
+        self.ogg_ready = threading.Event()
+        threading.Thread(target=self.make_ogg, daemon=True).start()
         if args.log == "-":
             self.log_file = sys.stdout
         elif args.log:
             self.log_file = open(args.log, "a", encoding="utf-8")
+
+    def make_ogg(self):
+        for kind in self.args.ogg_codecs.split(","):
+            if kind in OGG_CODECS:
+                self.ogg_songs[kind] = build_ogg_songs(self.args, self.titles, kind)
+        self.ogg_ready.set()
 
     def new_id(self):
         with self.id_lock:
@@ -435,6 +575,14 @@ class Connection:
             return "done"
         if path in ("/station.pls", "/station.m3u"):
             return self.playlist(path, query)
+        if path in ("/ogg.pls", "/ogg.m3u", "/opus.pls", "/opus.m3u"):
+            mount = path.rsplit(".", 1)[0]
+            return self.playlist(path, dict(query, paths=query.get("paths", mount)))
+        if path in ("/ogg", "/opus"):
+            if time.monotonic() < self.station.down_until:
+                self.send(b"HTTP/1.0 404 Not Found\r\n\r\n")
+                return "outage"
+            return self.ogg_stream(path[1:], dict(query))
         options = dict(query)
         if path == "/noname":
             options.setdefault("noname", "1")
@@ -490,7 +638,7 @@ class Connection:
                    % (kind, len(body))).encode() + body)
         return "done"
 
-    def stream_header(self, options, meta_on, metaint):
+    def stream_header(self, options, meta_on, metaint, content_type="audio/mpeg"):
         style = options.get("style", self.args.status_style)
         bitrate = options.get("br", str(self.args.bitrate))
         name = options.get("name", self.args.name)
@@ -502,7 +650,7 @@ class Connection:
         if options.get("noname", "0") != "1":
             lines.append("icy-name:%s" % name)
         lines += ["icy-genre:Test", "icy-url:%s" % self.station.own_url("/"),
-                  "content-type:audio/mpeg", "icy-pub:0", "icy-br:%s" % bitrate]
+                  "content-type:" + content_type, "icy-pub:0", "icy-br:%s" % bitrate]
         if meta_on:
             lines.append("icy-metaint:%d" % metaint)
         return ("\r\n".join(lines) + "\r\n\r\n").encode("utf-8")
@@ -578,10 +726,7 @@ class Connection:
                     return "shutdown"
         if self.station.stop.is_set():
             return "shutdown"
-        # down=S: the source goes away for S seconds after this stream ends.
-        down = float(options.get("down", 0))
-        if down > 0:
-            self.station.down_until = time.monotonic() + down
+        self.source_away(options, why)
         if why == "stall":
             return self.hold_open()
         if options.get("reset", "0") == "1":
@@ -590,6 +735,61 @@ class Connection:
             self.sock.close()
             return "reset"
         return why or "done"
+
+    def source_away(self, options, why):
+        """down=S: the source goes away for S seconds after this stream
+        ends; --down S: after a stream that ended at its total."""
+        down = float(options.get("down", self.args.down if why == "total" else 0))
+        if down > 0:
+            self.station.down_until = time.monotonic() + down
+
+    def ogg_stream(self, kind, options):
+        """The chained songs, whole pages only, in turn forever (or until
+        `total` bytes, at the page that reaches them)."""
+        self.station.ogg_ready.wait(600)
+        songs = self.station.ogg_songs.get(kind)
+        if not songs:
+            self.send(b"HTTP/1.0 503 Service Unavailable\r\nContent-Type: text/plain\r\n\r\nNo Ogg songs\r\n")
+            return "no-ogg"
+        header = self.stream_header(dict(options, style="http"), False, 0, "audio/ogg")
+        self.sock.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+        self.send(header)
+        total = int(options.get("total", self.args.total_bytes))
+        fast = options.get("fast", "1" if self.args.fast else "0") == "1"
+        started = time.monotonic()
+        played = 0.0  # seconds of the songs sent whole
+        number = 0
+        while not self.station.stop.is_set():
+            song = songs[number % len(songs)]
+            pages = song.pages
+            serial = (0x7E570000 + 7919 * (number + 1)) & 0xFFFFFFFF
+            self.station.log("TITLE id=%d audio=%d title=%s"
+                             % (self.id, self.audio, self.station.titles[number % len(songs)]))
+            per_page = self.args.song_seconds / max(1, len(pages))
+            at = 0
+            while at < len(pages):
+                # About 64 KB at a time when fast, else about a tenth of a second.
+                end = at + 1
+                if fast:
+                    while end < len(pages) and pages[end][0] + pages[end][1] - pages[at][0] <= 65536:
+                        end += 1
+                else:
+                    end = min(len(pages), at + max(1, int(0.1 / per_page)))
+                piece = b"".join(song.page(i, serial) for i in range(at, end))
+                self.send(piece)
+                self.audio += len(piece)
+                if total and self.audio >= total:
+                    self.source_away(options, "total")
+                    return "total"
+                if not fast:
+                    due = started + played + per_page * end
+                    delay = due - time.monotonic()
+                    if delay > 0 and self.station.stop.wait(delay):
+                        return "shutdown"
+                at = end
+            played += self.args.song_seconds
+            number += 1
+        return "shutdown"
 
     def hold_open(self):
         """Sends nothing more but keeps the connection until the client
@@ -674,6 +874,8 @@ def parse_args(argv):
     p.add_argument("--cache")
     p.add_argument("--synth", action="store_true")
     p.add_argument("--tone-seconds", type=int, default=4)
+    p.add_argument("--ogg-codecs", default="ogg,opus")
+    p.add_argument("--down", type=float, default=0)
     p.add_argument("--log")
     return p.parse_args(argv)
 

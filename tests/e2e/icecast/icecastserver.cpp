@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QHostAddress>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -589,4 +590,30 @@ IcecastServer::HttpAnswer IcecastServer::Get(const QByteArray& pathAndQuery, boo
     answer.body = answer.complete ? received.mid(end + 4) : QByteArray();
     ParseStatus(answer.header, &answer.status);
     return answer;
+}
+
+// An attribute or an <ID> element, depending on Icecast's version.
+QList<QByteArray> IcecastServer::ListenerIds() const
+{
+    const QByteArray xml = Get("/admin/listclients?mount=" + m_options.mount, true).body;
+    QList<QByteArray> ids;
+    static const QRegularExpression listener(QStringLiteral("<listener\\b([^>]*)>(.*?)</listener>"),
+                                             QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression id(QStringLiteral("id=\"(\\d+)\"|<ID>(\\d+)</ID>"));
+    for (auto it = listener.globalMatch(QString::fromUtf8(xml)); it.hasNext();) {
+        const QRegularExpressionMatch m = id.match(it.next().captured(0));
+        if (m.hasMatch())
+            ids.append((m.captured(1) + m.captured(2)).toLatin1());
+    }
+    return ids;
+}
+
+int IcecastServer::KickListeners() const
+{
+    const QList<QByteArray> ids = ListenerIds();
+    for (const QByteArray& id : ids) {
+        if (Get("/admin/killclient?mount=" + m_options.mount + "&id=" + id, true).status != 200)
+            return -1;
+    }
+    return int(ids.size());
 }

@@ -92,6 +92,12 @@ public:
     // GET `pathAndQuery` from the server (basic auth as admin when `asAdmin`).
     HttpAnswer Get(const QByteArray& pathAndQuery, bool asAdmin = false, int timeoutMs = 5000) const;
 
+    // The ids of the mount's listeners (/admin/listclients).
+    QList<QByteArray> ListenerIds() const;
+    // Kicks every listener of the mount (/admin/killclient); the number
+    // kicked, -1 when a kick was refused.
+    int KickListeners() const;
+
     quint16 Port() const { return m_port; }
     QByteArray Mount() const { return m_options.mount; }
     QString StreamUrl() const;   // http://127.0.0.1:<port>/live.mp3

@@ -1,11 +1,12 @@
-#include "stationprocess.h"
-
 #include "recorder/icydemuxer.h"
+#include "recorder/oggdemuxer.h"
+#include "stationprocess.h"
 #include "tests/support/eventwait.h"
+#include "tests/support/tools.h"
 
 #include <QFile>
+#include <QSet>
 #include <QStandardPaths>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -65,12 +66,26 @@ bool Decodes(const QString& file, QByteArray* output)
                 return false;
         return output->contains("finished");
     }
-    return RunTool(QStringLiteral("ffmpeg"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), file,
-                                              QStringLiteral("-f"), QStringLiteral("null"), QStringLiteral("-")},
-                   output)
-               == 0
-           && output->trimmed().isEmpty();
+    return RunTool(QStringLiteral("ffmpeg"),
+                   {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), file, QStringLiteral("-f"),
+                    QStringLiteral("null"), QStringLiteral("-")},
+                   output) == 0 &&
+           output->trimmed().isEmpty();
 }
+
+// Each logical stream of an Ogg stream, whole, with what its header says.
+struct OggLinks : OggDemuxer::Sink {
+    QList<OggStreamInfo> infos;
+    QList<QByteArray> bytes;
+    QList<bool> ended;
+    void OnStreamStart(const OggStreamInfo& info) override
+    {
+        infos << info;
+        bytes << info.headerPages;
+    }
+    void OnPage(const char* data, qsizetype size) override { bytes.last().append(data, size); }
+    void OnStreamEnd(bool complete) override { ended << complete; }
+};
 
 class TestStation : public ::testing::Test {
 protected:
@@ -90,10 +105,11 @@ protected:
 
 TEST_F(TestStation, StreamWithTitlesIsFramedAndDecodes)
 {
-    ASSERT_NO_FATAL_FAILURE(StartStation({QStringLiteral("--fast"), QStringLiteral("--total-bytes"), QStringLiteral("200000"),
-                  QStringLiteral("--song-bytes"), QStringLiteral("60000"), QStringLiteral("--metaint"),
-                  QStringLiteral("4000"), QStringLiteral("--name"), QStringLiteral("Local Test"),
-                  QStringLiteral("--titles"), QStringLiteral("Alpha - One,B\u00e9ta - Two,Guns N' Roses - Three")}));
+    ASSERT_NO_FATAL_FAILURE(StartStation(
+        {QStringLiteral("--fast"), QStringLiteral("--total-bytes"), QStringLiteral("200000"),
+         QStringLiteral("--song-bytes"), QStringLiteral("60000"), QStringLiteral("--metaint"), QStringLiteral("4000"),
+         QStringLiteral("--name"), QStringLiteral("Local Test"), QStringLiteral("--titles"),
+         QStringLiteral("Alpha - One,B\u00e9ta - Two,Guns N' Roses - Three")}));
     const Fetched f = Fetch(m_station.Port(), "/stream", true, 20000);
     ASSERT_TRUE(f.connected);
     ASSERT_TRUE(f.closedByServer);
@@ -108,7 +124,7 @@ TEST_F(TestStation, StreamWithTitlesIsFramedAndDecodes)
     EXPECT_EQ(c.header.bitRate, 128);
     EXPECT_EQ(c.header.contentType, QByteArray("audio/mpeg"));
     EXPECT_EQ(c.audio.size(), 200000);
-    EXPECT_EQ(c.blocks, 4);  // the other blocks are empty: the title only goes out when it changes
+    EXPECT_EQ(c.blocks, 4); // the other blocks are empty: the title only goes out when it changes
     const QList<QByteArray> expected{"Alpha - One", "B\xc3\xa9ta - Two", "Guns N' Roses - Three", "Alpha - One"};
     EXPECT_EQ(c.titles, expected);
 
@@ -130,7 +146,8 @@ TEST_F(TestStation, StreamWithTitlesIsFramedAndDecodes)
 
 TEST_F(TestStation, MetadataOffAndHttpStatusStyle)
 {
-    ASSERT_NO_FATAL_FAILURE(StartStation({QStringLiteral("--fast"), QStringLiteral("--total-bytes"), QStringLiteral("50000")}));
+    ASSERT_NO_FATAL_FAILURE(
+        StartStation({QStringLiteral("--fast"), QStringLiteral("--total-bytes"), QStringLiteral("50000")}));
     const Fetched f = Fetch(m_station.Port(), "/stream?style=http&metaint=1000", false, 20000);
     ASSERT_TRUE(f.closedByServer);
     const Collector c = Demux(f.bytes, false);
@@ -147,7 +164,8 @@ TEST_F(TestStation, MetadataOffAndHttpStatusStyle)
 
 TEST_F(TestStation, FaultAnswers)
 {
-    ASSERT_NO_FATAL_FAILURE(StartStation({QStringLiteral("--redirect-to"), QStringLiteral("http://127.0.0.1:8010/stream")}));
+    ASSERT_NO_FATAL_FAILURE(
+        StartStation({QStringLiteral("--redirect-to"), QStringLiteral("http://127.0.0.1:8010/stream")}));
     struct {
         QByteArray path;
         QByteArray statusLine;
@@ -177,8 +195,8 @@ TEST_F(TestStation, FaultAnswers)
 TEST_F(TestStation, DropStallAndSplitHeader)
 {
     ASSERT_NO_FATAL_FAILURE(StartStation({QStringLiteral("--fast"), QStringLiteral("--metaint"), QStringLiteral("1000"),
-                  QStringLiteral("--drop-after"), QStringLiteral("5000"), QStringLiteral("--stall-after"),
-                  QStringLiteral("3000")}));
+                                          QStringLiteral("--drop-after"), QStringLiteral("5000"),
+                                          QStringLiteral("--stall-after"), QStringLiteral("3000")}));
     const Fetched dropped = Fetch(m_station.Port(), "/drop", true, 10000);
     EXPECT_TRUE(dropped.closedByServer);
     EXPECT_EQ(Demux(dropped.bytes, true).audio.size(), 5000);
@@ -213,8 +231,8 @@ TEST_F(TestStation, PlaylistsAndRefusedPort)
     EXPECT_TRUE(pls.bytes.startsWith("HTTP/1.0 200 OK\r\n"));
     EXPECT_TRUE(pls.bytes.contains("\r\n\r\n[playlist]\r\nNumberOfEntries=3\r\n"));
     EXPECT_TRUE(pls.bytes.contains("File1=" + own + "/icy400\r\n"));
-    EXPECT_TRUE(pls.bytes.contains("File2=http://127.0.0.1:" + QByteArray::number(m_station.RefusingPort())
-                                   + "/stream\r\n"));
+    EXPECT_TRUE(
+        pls.bytes.contains("File2=http://127.0.0.1:" + QByteArray::number(m_station.RefusingPort()) + "/stream\r\n"));
     EXPECT_TRUE(pls.bytes.contains("File3=" + own + "/stream\r\n"));
 
     const Fetched m3u = Fetch(m_station.Port(), "/station.m3u", false, 10000);
@@ -226,3 +244,52 @@ TEST_F(TestStation, PlaylistsAndRefusedPort)
 }
 
 } // namespace
+
+// The Ogg mounts chain one logical stream per title, each with a serial
+// number of its own (a song played again too) and its title's comments.
+TEST_F(TestStation, OggMountsChainSongsWithTheirComments)
+{
+    SKIP_WITHOUT_TOOL("ffmpeg");
+    ASSERT_NO_FATAL_FAILURE(StartStation(
+        {QStringLiteral("--fast"), QStringLiteral("--song-seconds"), QStringLiteral("2"), QStringLiteral("--titles"),
+         QStringLiteral("Alpha - One,Two Only"), QStringLiteral("--cache"), m_dir.file(QStringLiteral("cache"))}));
+    const struct {
+        QByteArray path;
+        OggCodec codec;
+        QString extension;
+    } mounts[] = {{"/ogg?total=90000", OggCodec::Vorbis, ".ogg"}, {"/opus?total=90000", OggCodec::Opus, ".opus"}};
+    for (const auto& m : mounts) {
+        SCOPED_TRACE(m.path.constData());
+        const Fetched f = Fetch(m_station.Port(), m.path, false, 60000);
+        ASSERT_TRUE(f.closedByServer);
+        const qsizetype body = f.bytes.indexOf("\r\n\r\n") + 4;
+        ASSERT_GT(body, 4);
+        EXPECT_TRUE(f.bytes.left(body).contains("content-type:audio/ogg"));
+        OggLinks links;
+        OggDemuxer demuxer;
+        demuxer.Feed(f.bytes.mid(body), links);
+        demuxer.Finish(links);
+        EXPECT_EQ(demuxer.BadPages(), 0);
+        EXPECT_EQ(demuxer.SkippedBytes(), 0); // whole pages only, up to the last
+        // The titles in turn; only the last song may be cut.
+        ASSERT_GE(links.infos.size(), 3);
+        ASSERT_EQ(links.ended.size(), links.infos.size());
+        QSet<quint32> serials;
+        for (int i = 0; i < links.infos.size(); ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(links.infos[i].codec, m.codec);
+            EXPECT_EQ(links.infos[i].artist, i % 2 ? "" : "Alpha");
+            EXPECT_EQ(links.infos[i].title, i % 2 ? "Two Only" : "One");
+            EXPECT_TRUE(links.ended[i] || i + 1 == links.infos.size());
+            serials.insert(links.infos[i].serial);
+            if (i > 2)
+                continue;
+            const QString file = m_dir.file(QStringLiteral("link%1").arg(i) + m.extension);
+            ASSERT_TRUE(WriteAll(file, links.bytes[i]));
+            QByteArray output;
+            EXPECT_EQ(RunTool(QStringLiteral("ffmpeg"), {"-v", "error", "-i", file, "-f", "null", "-"}, &output), 0);
+            EXPECT_EQ(output, "");
+        }
+        EXPECT_EQ(serials.size(), links.infos.size());
+    }
+}

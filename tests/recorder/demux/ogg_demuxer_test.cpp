@@ -36,6 +36,27 @@ TEST(OggCrc, KnownValues)
     // The Ogg CRC (not reflected, start 0, no final xor) of "123456789".
     EXPECT_EQ(OggCrc("123456789", 9), 0x89A1897Fu);
     EXPECT_EQ(OggCrc("", 0), 0u);
+    // Against the CRC one bit at a time: every length around the eight-byte
+    // steps, at any alignment, and continued from an earlier value.
+    const auto bitwise = [](const char* data, qsizetype size, quint32 crc) {
+        for (qsizetype i = 0; i < size; ++i) {
+            crc ^= quint32(quint8(data[i])) << 24;
+            for (int b = 0; b < 8; ++b)
+                crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04C11DB7u : (crc << 1);
+        }
+        return crc;
+    };
+    QByteArray bytes;
+    for (int i = 0; i < 300; ++i)
+        bytes += char((i * 151 + 7) & 0xff);
+    for (qsizetype size : {1, 7, 8, 9, 15, 16, 17, 31, 63, 64, 65, 79, 80, 255, 290}) {
+        for (qsizetype at : {0, 1, 3, 5}) {
+            for (quint32 start : {0u, 0xdeadbeefu}) {
+                EXPECT_EQ(OggCrc(bytes.constData() + at, size, start), bitwise(bytes.constData() + at, size, start))
+                    << size << " at " << at;
+            }
+        }
+    }
 }
 
 TEST(OggDemuxer, ChainedSongsOneFileEach)

@@ -28,6 +28,10 @@ TEST(ArchiveDateOf, ReadsTheDigitsBeforeTheExtension)
         {"2052026.mp3", false, {}},                      // too short
         {"Station-12052026 (2).mp3", true, QDate(2026, 12, 5)},  // a numbered version
         {"Station-12052026 (17).aac", true, QDate(2026, 12, 5)},
+        {"Station-12052026.opus", true, QDate(2026, 12, 5)},
+        {"Station-12052026 (3).OPUS", true, QDate(2026, 12, 5)},
+        {"Station-12052026 (2).ogg", true, QDate(2026, 12, 5)},
+        {"2052026.opus", false, {}},                     // too short
         {"Station-12052026 ().mp3", false, {}},
         {"Station-12052026 (x).mp3", false, {}},
         {"Title (2).mp3", false, {}},
@@ -71,6 +75,9 @@ TEST(MP3Cleanup, DeletesArchivesOlderThanTheDaysToKeep)
         {"?.mp3", false},
         {dated("a*b?c-", 45, ".MP3"), true},
         {dated("notes-", 100, ".txt"), false},
+        {dated("Ogg Radio-", 31, ".ogg"), true},
+        {dated("Opus Radio-", 31, ".opus"), true},
+        {dated("Opus Radio-", 29, ".opus"), false},
     };
     for (const auto& f : files)
         ASSERT_TRUE(WriteAll(dir.file(f.name), "x")) << f.name.toStdString();

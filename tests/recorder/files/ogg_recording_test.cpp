@@ -161,6 +161,9 @@ TEST(OggRecording, OneFileGoesOnWithTheCutSongAfterAReconnect)
         QByteArray out;
     } cases[] = {
         {"the same song goes on", true, song.left(headers) + song.mid(headers + audio), song},
+        {"the burst repeats pages written", true, song, song},
+        {"the outage lost a page", true, song.left(headers) + song.mid(headers + 2 * audio),
+         song.left(headers + audio) + song.mid(headers + 2 * audio)},
         {"another song begins", true, other, song.left(headers + audio) + other},
         {"a new recording starts with headers", false, song, song.left(headers + audio) + song},
     };
@@ -172,6 +175,101 @@ TEST(OggRecording, OneFileGoesOnWithTheCutSongAfterAReconnect)
         rec.BeginOneFile(c.continues);
         out += rec.Feed(c.again.constData(), c.again.size());
         rec.Finish();
+        EXPECT_EQ(out, c.out);
+    }
+}
+
+TEST(OggRecording, ACutSongGoesOnInItsFileAfterAReconnect)
+{
+    // Two pages of headers, four of audio; the outage falls after the
+    // second audio page (a torn page behind it).
+    const QByteArray song = VorbisSong(7, {"TITLE=A"}, 4);
+    const qsizetype audio = PacketsPage(0, 7, 2, {QByteArray(300, 'a')}, 1024).size();
+    const qsizetype headers = song.size() - 4 * audio;
+    const QByteArray cut = song.left(headers + 2 * audio);
+    // The song sent again as a new logical stream: its bytes but the serial.
+    const QByteArray anew = VorbisSong(8, {"TITLE=A"}, 4);
+    const QByteArray other = VorbisSong(9, {"TITLE=B"});
+    const struct {
+        const char* name;
+        bool continues;
+        QList<QByteArray> connections; // what each connection after the first brings
+        QByteArray a, a2, b;           // "A.ogg", "A (2).ogg", "B.ogg" ("" when absent)
+        QList<QList<qint64>> joined;   // pages left out, pages missed
+    } cases[] = {
+        {"the burst repeats pages written", true, {song}, song, "", "", {{2, 0}}},
+        {"the burst begins after them", true, {song.left(headers) + song.mid(cut.size())}, song, "", "", {{0, 0}}},
+        {"the outage lost a page",
+         true,
+         {song.left(headers) + song.mid(cut.size() + audio)},
+         cut + song.mid(cut.size() + audio),
+         "",
+         "",
+         {{0, 1}}},
+        {"an attempt brings nothing, the next the song", true, {"OggS", song}, song, "", "", {{2, 0}}},
+        {"the song as a new stream is chained", true, {anew}, cut + anew, "", "", {}},
+        {"another song ends the cut one", true, {other}, cut, "", other, {}},
+        {"a new recording numbers its file", false, {song}, cut, song, "", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        OggRecording rec;
+        QStringList opened, closed;
+        QList<QList<qint64>> joined;
+        rec.onOpened = [&](const QString& p) { opened << QFileInfo(p).fileName(); };
+        rec.onClosed = [&](const QString& p) { closed << QFileInfo(p).fileName(); };
+        rec.onJoined = [&](int leftOut, qint64 missed) { joined.append({leftOut, missed}); };
+        rec.BeginSongs(dir.path(), "Radio");
+        rec.Feed(song.constData(), cut.size() + 10);
+        for (const QByteArray& again : c.connections) {
+            rec.BeginSongs(dir.path(), "Radio", c.continues);
+            for (qsizetype i = 0; i < again.size(); i += 50) // chunks that tear pages
+                rec.Feed(again.constData() + i, qMin<qsizetype>(50, again.size() - i));
+        }
+        rec.Finish();
+        EXPECT_EQ(ReadAll(dir.path() + "/A.ogg"), c.a);
+        EXPECT_EQ(ReadAll(dir.path() + "/A (2).ogg"), c.a2);
+        EXPECT_EQ(ReadAll(dir.path() + "/B.ogg"), c.b);
+        EXPECT_EQ(opened, closed);
+        EXPECT_EQ(joined, c.joined);
+    }
+}
+
+// A file holding only a song's header pages would hold no sound: the header
+// pages wait for the song's first page of audio.
+TEST(OggRecording, ASongCutBeforeItsAudioLeavesNoFile)
+{
+    const QByteArray a = VorbisSong(1, {"TITLE=A"}), b = VorbisSong(2, {"TITLE=B"});
+    const qsizetype headers = a.size() - 3 * PacketsPage(0, 1, 2, {QByteArray(300, 'a')}, 1024).size();
+    const struct {
+        const char* name;
+        bool songs;
+        QList<QByteArray> connections;
+        QStringList files;
+        QByteArray out; // one-file mode
+    } cases[] = {
+        {"per song, the stream ends", true, {a + b.left(headers)}, {"A.ogg"}, ""},
+        {"per song, the connection drops and the song comes again", true, {a.left(headers), a}, {"A.ogg"}, ""},
+        {"one file", false, {a + b.left(headers)}, {}, a},
+        {"one file, the connection drops", false, {b.left(headers), a}, {}, a},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        OggRecording rec;
+        QByteArray out;
+        for (int i = 0; i < c.connections.size(); ++i) {
+            if (c.songs)
+                rec.BeginSongs(dir.path(), "Radio", i > 0);
+            else
+                rec.BeginOneFile(i > 0);
+            out += rec.Feed(c.connections[i].constData(), c.connections[i].size());
+        }
+        rec.Finish();
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), c.files);
+        if (c.songs)
+            EXPECT_EQ(ReadAll(dir.path() + "/A.ogg"), a);
         EXPECT_EQ(out, c.out);
     }
 }

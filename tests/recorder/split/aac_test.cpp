@@ -90,9 +90,10 @@ TEST_F(AacTest, AnArchiveFileTakesTheExtensionOfTheStream)
 TEST(MP3CleanupAac, OldAacArchivesAreDeletedToo)
 {
     TempFolder dir;
-    for (const char* name : {"old-01012020.aac", "old-01012020.mp3", "new-12052026.aac", "old-01012020.ogg"})
+    for (const char* name : {"old-01012020.aac", "old-01012020.mp3", "new-12052026.aac", "old-01012020.ogg",
+                             "old-01012020.txt"})
         ASSERT_TRUE(WriteAll(dir.file(QString::fromLatin1(name)), "x"));
-    EXPECT_EQ(MP3Cleanup(dir.path(), true, 5, QDateTime(QDate(2026, 12, 5), QTime(12, 0))), 2);
+    EXPECT_EQ(MP3Cleanup(dir.path(), true, 5, QDateTime(QDate(2026, 12, 5), QTime(12, 0))), 3);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files, QDir::Name),
-              (QStringList{"new-12052026.aac", "old-01012020.ogg"}));
+              (QStringList{"new-12052026.aac", "old-01012020.txt"}));
 }
