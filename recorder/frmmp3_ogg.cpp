@@ -32,7 +32,7 @@ bool frmMP3::beginOgg(const IcyHeader& header, const QByteArray& bodyStart)
     m_ogg.onOpened = [this, bitRateSent](const QString& path) {
         if (!bitRateSent && m_ogg.Demuxer().Current().nominalKbps > 0)
             lngBitRate = m_ogg.Demuxer().Current().nominalKbps;
-        setSongCaption(QStringLiteral("Now Recording: ") + QFileInfo(path).fileName());
+        setSongCaption(tr("Now Recording: %1").arg(QFileInfo(path).fileName()));
     };
     m_ogg.onClosed = [this](const QString& path) { emit fileClosed(path); };
     m_ogg.onError = [this](const QString& text) { setSongCaption(text); };
@@ -43,8 +43,8 @@ bool frmMP3::beginOgg(const IcyHeader& header, const QByteArray& bodyStart)
 QString frmMP3::oggJoinStatus(int leftOut, qint64 missed)
 {
     if (missed > 0)
-        return QStringLiteral("Reconnected: the song goes on; %1 page(s) of it were missed").arg(missed);
-    return QStringLiteral("Reconnected: joined where the recording left off (%1 page(s) already recorded left out)")
+        return tr("Reconnected: the song goes on; %1 page(s) of it were missed").arg(missed);
+    return tr("Reconnected: joined where the recording left off (%1 page(s) already recorded left out)")
         .arg(leftOut);
 }
 

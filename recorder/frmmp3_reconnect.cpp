@@ -76,8 +76,8 @@ void frmMP3::scheduleReconnect(RetryAfter why)
 
 void frmMP3::showReconnecting()
 {
-    showError(QStringLiteral("[ERR] NETWORK: Reconnecting..."));
-    setTrayTip(m_config.sRecordingTitle + QStringLiteral(" -- NETWORK: Reconnecting..."));
+    showError(tr("[ERR] NETWORK: Reconnecting..."));
+    setTrayTip(tr("%1 -- NETWORK: Reconnecting...").arg(m_config.sRecordingTitle));
     emit reconnecting();
 }
 
@@ -85,8 +85,8 @@ bool frmMP3::outageEndsRecording(qint32 tick, qint64 nowTick)
 {
     const qint64 giveUpMs = static_cast<qint64>(m_options.giveUpMinutes) * 60000;
     if (giveUpMs > 0 && TickDifference(tick, m_streamTick) > giveUpMs) {
-        m_deps.messages->ShowMessage(QStringLiteral("Network errors have interrupted successful recording of ") +
-                                     m_config.sRecordingTitle + QStringLiteral("!"));
+        m_deps.messages->ShowMessage(
+            tr("Network errors have interrupted successful recording of %1!").arg(m_config.sRecordingTitle));
         StopRecording();
         emit gaveUp();
         endIfUnattended();

@@ -14,6 +14,14 @@ QString twoDigits(qint32 v)
     return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0'));
 }
 
+// "m:ss", or "h:mm:ss" when hours are shown.
+QString clockText(qint32 hours, qint32 minutes, qint32 seconds, bool withHours)
+{
+    if (!withHours)
+        return QString::number(minutes) + QLatin1Char(':') + twoDigits(seconds);
+    return QString::number(hours) + QLatin1Char(':') + twoDigits(minutes) + QLatin1Char(':') + twoDigits(seconds);
+}
+
 // Floor division for the negative minute counts of an overdue recording.
 qint32 floorDiv(qint64 a, qint64 b)
 {
@@ -69,8 +77,8 @@ void frmMP3::Timer1_Timer()
         lngHoursPassed = lngMinutesPassed = lngSecondsPassed = 0;
         lngHoursLeft = lngMinutesLeft = lngSecondsLeft = 0;
     } else if (blnPaused) {
-        setSongCaption(QStringLiteral("PAUSED...") + strSongName);
-        setTrayTip(QStringLiteral("Tonquill -- PAUSED"));
+        setSongCaption(tr("PAUSED...%1").arg(strSongName));
+        setTrayTip(tr("Tonquill -- PAUSED"));
     } else if (Reconnecting()) {
         showReconnecting();
     } else if (TickDifference(tick, LastDataTick) > 2000) {
@@ -81,13 +89,13 @@ void frmMP3::Timer1_Timer()
         if (attempt) {
             showReconnecting();
         } else {
-            showError(QStringLiteral("[ERR] NETWORK: Awaiting data..."));
-            setTrayTip(title + QStringLiteral(" -- NETWORK: Awaiting data..."));
+            showError(tr("[ERR] NETWORK: Awaiting data..."));
+            setTrayTip(tr("%1 -- NETWORK: Awaiting data...").arg(title));
         }
         if (LastDataTick != 0 && TickDifference(tick, LastDataTick) > 10000) {
             if (!attempt) {
-                setTrayTip(title + QStringLiteral(" -- TIMEOUT! Reconnecting..."));
-                showError(QStringLiteral("[ERR] TIMEOUT! Reconnecting..."));
+                setTrayTip(tr("%1 -- TIMEOUT! Reconnecting...").arg(title));
+                showError(tr("[ERR] TIMEOUT! Reconnecting..."));
             }
             // Whatever did arrive is kept before the connection goes.
             const int attempts = m_connectAttempts;
@@ -119,18 +127,10 @@ void frmMP3::Timer1_Timer()
             lngMinutesLeft = lngHoursLeft >= 1 ? lngRawLeft - 60 * lngHoursLeft : lngRawLeft;
             lngMinutesPassed = m;
             lngSecondsPassed = s;
-            if (lngHoursPassed < 1 && lngHoursLeft < 1) {
-                setTrayTip(QStringLiteral("RECORDING ") + title + QStringLiteral("... (") + QString::number(lngMinutesPassed) +
-                           QLatin1Char(':') + twoDigits(lngSecondsPassed) + QStringLiteral(") (-") +
-                           QString::number(lngMinutesLeft) + QLatin1Char(':') + twoDigits(lngSecondsLeft) +
-                           QStringLiteral(" left)"));
-            } else {
-                setTrayTip(QStringLiteral("RECORDING ") + title + QStringLiteral("... (") + QString::number(lngHoursPassed) +
-                           QLatin1Char(':') + twoDigits(lngMinutesPassed) + QLatin1Char(':') + twoDigits(lngSecondsPassed) +
-                           QStringLiteral(") (-") + QString::number(lngHoursLeft) + QLatin1Char(':') +
-                           twoDigits(lngMinutesLeft) + QLatin1Char(':') + twoDigits(lngSecondsLeft) +
-                           QStringLiteral(" left)"));
-            }
+            const bool hours = lngHoursPassed >= 1 || lngHoursLeft >= 1;
+            const QString passed = clockText(lngHoursPassed, lngMinutesPassed, lngSecondsPassed, hours);
+            const QString left = clockText(lngHoursLeft, lngMinutesLeft, lngSecondsLeft, hours);
+            setTrayTip(tr("RECORDING %1... (%2) (-%3 left)").arg(title, passed, left));
             if (m_config.lTimedRecording != 0 && lngRawLeft < 0) {
                 StopRecording();
                 if (m_config.bExitTimedRecording) {
@@ -144,15 +144,9 @@ void frmMP3::Timer1_Timer()
                 m -= 60 * lngHoursPassed;
             lngMinutesPassed = m;
             lngSecondsPassed = s;
-            if (lngHoursPassed < 1) {
-                setTrayTip(QStringLiteral("RECORDING ") + title + QStringLiteral("... (") +
-                           QString::number(lngMinutesPassed) + QLatin1Char(':') + twoDigits(lngSecondsPassed) +
-                           QLatin1Char(')'));
-            } else {
-                setTrayTip(QStringLiteral("RECORDING ") + title + QStringLiteral("... (") + QString::number(lngHoursPassed) +
-                           QLatin1Char(':') + twoDigits(lngMinutesPassed) + QLatin1Char(':') +
-                           twoDigits(lngSecondsPassed) + QLatin1Char(')'));
-            }
+            const QString passed =
+                clockText(lngHoursPassed, lngMinutesPassed, lngSecondsPassed, lngHoursPassed >= 1);
+            setTrayTip(tr("RECORDING %1... (%2)").arg(title, passed));
         }
         if (blnRecording && m_state != ConnectionState::Connecting && !bIcy)
             showFileAgain();

@@ -1,5 +1,6 @@
 #include "recorder/oggrecording.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QStringList>
@@ -143,16 +144,17 @@ QString OggRecording::Problems() const
     const OggDemuxer& d = m_demux;
     QStringList parts;
     if (d.NotOgg())
-        parts << QStringLiteral("the stream is not Ogg");
+        parts << QCoreApplication::translate("OggRecording", "the stream is not Ogg");
     if (d.BadPages() > 0)
-        parts << QStringLiteral("%1 damaged page(s) dropped").arg(d.BadPages());
+        parts << QCoreApplication::translate("OggRecording", "%1 damaged page(s) dropped").arg(d.BadPages());
     if (d.OtherStreams() > 0)
-        parts << QStringLiteral("%1 stream(s) of another kind skipped").arg(d.OtherStreams());
+        parts << QCoreApplication::translate("OggRecording", "%1 stream(s) of another kind skipped").arg(d.OtherStreams());
     if (d.OversizedStreams() > 0)
-        parts << QStringLiteral("%1 song(s) with headers too large skipped").arg(d.OversizedStreams());
+        parts << QCoreApplication::translate("OggRecording", "%1 song(s) with headers too large skipped").arg(d.OversizedStreams());
     if (d.UnendedStreams() > 0)
-        parts << QStringLiteral("%1 song(s) cut without their end").arg(d.UnendedStreams());
-    return parts.isEmpty() ? QString() : QStringLiteral("Ogg: ") + parts.join(QStringLiteral(", "));
+        parts << QCoreApplication::translate("OggRecording", "%1 song(s) cut without their end").arg(d.UnendedStreams());
+    return parts.isEmpty() ? QString()
+                           : QCoreApplication::translate("OggRecording", "Ogg: %1").arg(parts.join(QStringLiteral(", ")));
 }
 
 QString OggRecording::NewProblems()
@@ -208,7 +210,7 @@ void OggRecording::openSong(const OggStreamInfo& info)
         free = NumberedPath(path, n);
     if (!m_file.Create(free)) {
         if (onError)
-            onError(QStringLiteral("[ERR] DISK: Cannot create ") + free + QStringLiteral(": ") + m_file.lastError());
+            onError(QCoreApplication::translate("OggRecording", "[ERR] DISK: Cannot create %1: %2").arg(free, m_file.lastError()));
         return;
     }
     if (onOpened)
@@ -264,7 +266,7 @@ void OggRecording::write(const char* data, qsizetype size)
 void OggRecording::writeFailed()
 {
     if (onError)
-        onError(QStringLiteral("[ERR] DISK: Cannot write the recording (") + m_file.lastError() + QStringLiteral(")"));
+        onError(QCoreApplication::translate("OggRecording", "[ERR] DISK: Cannot write the recording (%1)").arg(m_file.lastError()));
 }
 
 void OggRecording::closeSong()

@@ -184,6 +184,41 @@
     </message>
 </context>
 <context>
+    <name>OggRecording</name>
+    <message>
+        <source>the stream is not Ogg</source>
+        <translation>der Stream ist kein Ogg</translation>
+    </message>
+    <message>
+        <source>%1 damaged page(s) dropped</source>
+        <translation>%1 beschädigte Seite(n) verworfen</translation>
+    </message>
+    <message>
+        <source>%1 stream(s) of another kind skipped</source>
+        <translation>%1 Stream(s) anderer Art übersprungen</translation>
+    </message>
+    <message>
+        <source>%1 song(s) with headers too large skipped</source>
+        <translation>%1 Titel mit zu großen Kopfdaten übersprungen</translation>
+    </message>
+    <message>
+        <source>%1 song(s) cut without their end</source>
+        <translation>%1 Titel ohne ihr Ende abgeschnitten</translation>
+    </message>
+    <message>
+        <source>Ogg: %1</source>
+        <translation>Ogg: %1</translation>
+    </message>
+    <message>
+        <source>[ERR] DISK: Cannot create %1: %2</source>
+        <translation>[ERR] DATENTRÄGER: %1 kann nicht angelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>[ERR] DISK: Cannot write the recording (%1)</source>
+        <translation>[ERR] DATENTRÄGER: Die Aufnahme kann nicht geschrieben werden (%1)</translation>
+    </message>
+</context>
+<context>
     <name>OptionsPage</name>
     <message>
         <source>Advanced Options</source>
@@ -1377,6 +1412,54 @@ Quelle:<byte value="xd"/>
     <message>
         <source>Now Recording: %1</source>
         <translation>Aufnahme läuft: %1</translation>
+    </message>
+    <message>
+        <source>Reconnected: the song goes on; %1 page(s) of it were missed</source>
+        <translation>Neu verbunden: der Titel geht weiter; %1 Seite(n) davon fehlen</translation>
+    </message>
+    <message>
+        <source>Reconnected: joined where the recording left off (%1 page(s) already recorded left out)</source>
+        <translation>Neu verbunden: dort angeschlossen, wo die Aufnahme abbrach (%1 bereits aufgenommene Seite(n) ausgelassen)</translation>
+    </message>
+    <message>
+        <source>%1 -- NETWORK: Reconnecting...</source>
+        <translation>%1 -- NETZWERK: Verbinde neu...</translation>
+    </message>
+    <message>
+        <source>Network errors have interrupted successful recording of %1!</source>
+        <translation>Netzwerkfehler haben die Aufnahme von %1 unterbrochen!</translation>
+    </message>
+    <message>
+        <source>PAUSED...%1</source>
+        <translation>PAUSE...%1</translation>
+    </message>
+    <message>
+        <source>Tonquill -- PAUSED</source>
+        <translation>Tonquill -- PAUSE</translation>
+    </message>
+    <message>
+        <source>[ERR] NETWORK: Awaiting data...</source>
+        <translation>[ERR] NETZWERK: Warte auf Daten...</translation>
+    </message>
+    <message>
+        <source>%1 -- NETWORK: Awaiting data...</source>
+        <translation>%1 -- NETZWERK: Warte auf Daten...</translation>
+    </message>
+    <message>
+        <source>%1 -- TIMEOUT! Reconnecting...</source>
+        <translation>%1 -- ZEITÜBERSCHREITUNG! Verbinde neu...</translation>
+    </message>
+    <message>
+        <source>[ERR] TIMEOUT! Reconnecting...</source>
+        <translation>[ERR] ZEITÜBERSCHREITUNG! Verbinde neu...</translation>
+    </message>
+    <message>
+        <source>RECORDING %1... (%2) (-%3 left)</source>
+        <translation>AUFNAHME %1... (%2) (-%3 übrig)</translation>
+    </message>
+    <message>
+        <source>RECORDING %1... (%2)</source>
+        <translation>AUFNAHME %1... (%2)</translation>
     </message>
 </context>
 <context>
