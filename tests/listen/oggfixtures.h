@@ -1,6 +1,7 @@
 #pragma once
 
 #include "listen/oggpages.h"
+#include "tests/recorder/demux/oggpages.h"
 #include "tests/listen/mp3files.h"
 
 #include <QByteArray>
@@ -13,26 +14,16 @@ namespace oggfixtures {
 
 inline QByteArray Le32(quint32 v)
 {
-    QByteArray b(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        b[i] = char(v >> (8 * i));
-    return b;
+    return Le32Bytes(v);
 }
 
 // One page of whole packets (each under 255 bytes), with its checksum.
 inline QByteArray Page(quint8 flags, quint32 serial, quint32 sequence, qint64 granule, const QList<QByteArray>& packets)
 {
-    QByteArray p = "OggS";
-    p += char(0);
-    p += char(flags);
-    p += Le32(quint32(quint64(granule))) + Le32(quint32(quint64(granule) >> 32));
-    p += Le32(serial) + Le32(sequence) + Le32(0);
-    p += char(packets.size());
+    QList<int> lacing;
     for (const QByteArray& packet : packets)
-        p += char(packet.size());
-    p += packets.join();
-    p.replace(22, 4, Le32(oggpages::Checksum(p.constData(), p.size())));
-    return p;
+        lacing << int(packet.size());
+    return OggPage(flags, serial, sequence, granule, lacing, packets.join());
 }
 
 enum class Codec { Vorbis, Opus, Flac, Other };

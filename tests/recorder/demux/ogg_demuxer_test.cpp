@@ -1,4 +1,5 @@
 #include "oggpages.h"
+#include "recorder/oggdemuxer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recorder/oggdemuxer.h"
+#include "listen/oggpages.h"
 
 #include <QByteArray>
 #include <QList>
@@ -29,7 +29,7 @@ inline QByteArray OggPage(quint8 type, quint32 serial, quint32 sequence, qint64 
     for (int l : lacing)
         p += char(l);
     p += body;
-    const QByteArray crc = Le32Bytes(OggCrc(p.constData(), p.size()));
+    const QByteArray crc = Le32Bytes(oggpages::Checksum(p.constData(), p.size()));
     p.replace(22, 4, crc);
     return p;
 }
