@@ -61,10 +61,11 @@ check_contents discwright tonquill usr/bin/discwright \
   usr/share/tonquill/translations/discwright_de.qm
 
 # Depends: each program's own libraries; the recorder's package leaves
-# libburn and FFmpeg to the CD creator's.
+# libburn and FFmpeg's container library to the CD creator's (its player
+# decodes Ogg with FFmpeg's codecs only).
 depends_table="
-tonquill    has  libqt6widgets6 libqt6network6 libqt6multimedia6 libmpg123-0 libasound2 libtag1v5
-tonquill    lacks libburn4 libavformat libavcodec libicu
+tonquill    has  libqt6widgets6 libqt6network6 libqt6multimedia6 libmpg123-0 libasound2 libtag1v5 libavcodec libswresample
+tonquill    lacks libburn4 libavformat libicu
 discwright  has  libqt6widgets6 libburn4 libavformat libavcodec libswresample libicu
 discwright  lacks libmpg123-0 libtag1v5 libqt6multimedia6
 "
