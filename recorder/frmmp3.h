@@ -365,6 +365,7 @@ private:
     struct JoinTitle {
         qsizetype at;  // in m_joinBuffer
         QString name;
+        bool firstBlock; // named by the connection's first metadata block
     };
     std::vector<JoinTitle> m_joinTitles;
     std::unique_ptr<OverlapFinder> m_overlap;

@@ -15,6 +15,9 @@ namespace {
 constexpr qint64 kArrivalWindowMs = 10000;
 // Searched for the new stream's first whole frame when it joins after a gap.
 constexpr qsizetype kFirstFrameSearchBytes = 16 * 1024;
+// A join waits for the new connection's first metadata block only when
+// blocks come at least this often.
+constexpr qint64 kMaxFirstBlockWaitBytes = 256 * 1024;
 } // namespace
 
 qint64 frmMP3::bytesPerSecond() const
@@ -68,6 +71,13 @@ void frmMP3::joinAudio(const char* data, qsizetype size)
 
 void frmMP3::tryJoin(bool final)
 {
+    // A stream with titles names the one playing in the connection's first
+    // metadata block, and that title may have begun before it: the join
+    // waits for that block (one block's interval of audio at most).
+    const bool beforeFirstBlock =
+        m_demux.MetadataMode() && m_demux.MetadataBytes() == 0 && m_demux.MetaInterval() <= kMaxFirstBlockWaitBytes;
+    if (!final && beforeFirstBlock)
+        return;
     const Overlap overlap = m_overlap->Check(m_joinBuffer, final);
     if (overlap.kind != Overlap::Kind::Pending)
         finishJoin(overlap);
@@ -150,9 +160,11 @@ QString frmMP3::joinTitleChange(qsizetype from, bool found, qsizetype* at) const
             return name;
         }
     }
-    // The stream's first title names another song: it began where the new
-    // stream's audio joins, not at the block that named it.
-    if (m_joinTitles.empty() || m_joinTitles.front().name == current)
+    // The stream's first block names another song: it began while the
+    // connection was away, so where the new stream's audio joins, not at the
+    // block that named it. A title named by any later block is an ordinary
+    // change at that block; the audio before it ends the song in progress.
+    if (m_joinTitles.empty() || !m_joinTitles.front().firstBlock || m_joinTitles.front().name == current)
         return {};
     *at = from;
     return m_joinTitles.front().name;

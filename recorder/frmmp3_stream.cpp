@@ -115,9 +115,13 @@ void frmMP3::OnMetadata(const QByteArray& block)
     if (title.isEmpty())
         return;  // an empty title keeps the current file
     const QString name = title + m_extension;
-    if (m_joinPending)
-        m_joinTitles.push_back({m_joinBuffer.size(), name});  // its place is known when the join is
-    else
+    if (m_joinPending) {
+        // Its place is known when the join is. Only the connection's first
+        // block (empty blocks count) can name a title that began while the
+        // connection was away; the demuxer has counted this block already.
+        const bool firstBlock = m_demux.MetadataBytes() == 1 + block.size();
+        m_joinTitles.push_back({m_joinBuffer.size(), name, firstBlock});
+    } else
         switchTitle(name);
 }
 

@@ -216,6 +216,8 @@ void OggDemuxer::onPage(const char* page, qsizetype size, Sink& sink)
     }
     if (!m_active || h.serial != m_info.serial) {
         ++m_skippedPages;
+        if (!m_active && m_streams == 0)
+            sink.OnPageBeforeStart(page, size);
         return;
     }
     if (h.sequence != m_nextSequence) {

@@ -80,6 +80,9 @@ public:
         // The started stream ended: `complete` when at its EOS page, false
         // when cut (a new stream began without an EOS, or Finish).
         virtual void OnStreamEnd(bool complete) = 0;
+        // A whole good page that came before any stream of this input began
+        // (a server going on with a song without sending its header pages).
+        virtual void OnPageBeforeStart(const char* /*data*/, qsizetype /*size*/) {}
     };
 
     void Feed(const char* data, qsizetype size, Sink& sink);

@@ -107,6 +107,7 @@ void OggRecording::beginConnection(bool continues)
         m_resume = true;
         m_skipWritten = false;
         m_leftOut = 0;
+        m_joinTold = false;
         m_out.clear();
     } else {
         Finish();
@@ -184,12 +185,16 @@ void OggRecording::OnStreamStart(const OggStreamInfo& info)
     if (m_paused)
         return;
     const bool resume = std::exchange(m_resume, false);
-    if (resume && info.serial == m_song.serial) {
+    // The cut song comes back with its own header pages; another song has
+    // other ones, whatever its serial number (an encoder may give every
+    // song the same).
+    const bool sameSong = resume && SameHeaderPages(info.headerPages, m_song.headerPages);
+    if (sameSong && info.serial == m_song.serial) {
         m_skipWritten = true; // the cut song goes on in its file
         return;
     }
     // The cut song again as a new logical stream is chained in its file.
-    const bool chained = resume && SameHeaderPages(info.headerPages, m_song.headerPages);
+    const bool chained = sameSong;
     if (m_songs && !chained)
         closeSong();
     m_song = Song{info.serial, info.headerPages, LastSequence(info.headerPages)};
@@ -228,8 +233,7 @@ void OggRecording::OnPage(const char* data, qsizetype size)
             return;
         }
         m_skipWritten = false;
-        if (onJoined)
-            onJoined(std::exchange(m_leftOut, 0), qint64(sequence) - m_song.lastSequence - 1);
+        tellJoined(sequence);
     }
     if (std::exchange(m_headersPending, false)) {
         if (m_newFile)
@@ -241,6 +245,31 @@ void OggRecording::OnPage(const char* data, qsizetype size)
         m_file.Queue(data, size); // written at the end of the chunk
     else
         write(data, size);
+}
+
+// Pages before the new connection's first header pages can only be the cut
+// song's: they go on in its file.
+void OggRecording::OnPageBeforeStart(const char* data, qsizetype size)
+{
+    const OggPageHeader h = ReadOggPageHeader(data);
+    if (!m_resume || m_paused || h.serial != m_song.serial)
+        return;
+    if (h.sequence <= m_song.lastSequence) {
+        ++m_leftOut; // written before the outage
+        return;
+    }
+    tellJoined(h.sequence);
+    m_song.lastSequence = h.sequence;
+    if (!m_songs)
+        m_out.append(data, size);
+    else if (m_file.IsOpen())
+        m_file.Queue(data, size); // written at the end of the chunk
+}
+
+void OggRecording::tellJoined(quint32 sequence)
+{
+    if (!std::exchange(m_joinTold, true) && onJoined)
+        onJoined(std::exchange(m_leftOut, 0), qint64(sequence) - m_song.lastSequence - 1);
 }
 
 void OggRecording::OnStreamEnd(bool /*complete*/)

@@ -72,6 +72,8 @@ private:
     void OnStreamStart(const OggStreamInfo& info) override;
     void OnPage(const char* data, qsizetype size) override;
     void OnStreamEnd(bool complete) override;
+    void OnPageBeforeStart(const char* data, qsizetype size) override;
+    void tellJoined(quint32 sequence);
     void beginConnection(bool continues);
     void openSong(const OggStreamInfo& info);
     void write(const char* data, qsizetype size);
@@ -96,6 +98,7 @@ private:
     bool m_resume = false;      // the song an outage cut waits for the next connection's first stream
     bool m_skipWritten = false; // the cut song goes on: its pages written already are left out
     int m_leftOut = 0;
+    bool m_joinTold = false;       // the status said already how the cut song goes on
     bool m_headersPending = false; // the stream's header pages wait for its first page of audio
     bool m_newFile = false;        // ... and open a file of their own
     QString m_toldProblems;

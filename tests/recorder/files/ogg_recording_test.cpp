@@ -190,6 +190,7 @@ TEST(OggRecording, ACutSongGoesOnInItsFileAfterAReconnect)
     // The song sent again as a new logical stream: its bytes but the serial.
     const QByteArray anew = VorbisSong(8, {"TITLE=A"}, 4);
     const QByteArray other = VorbisSong(9, {"TITLE=B"});
+    const QByteArray sameSerial = VorbisSong(7, {"TITLE=B"});
     const struct {
         const char* name;
         bool continues;
@@ -209,6 +210,10 @@ TEST(OggRecording, ACutSongGoesOnInItsFileAfterAReconnect)
         {"an attempt brings nothing, the next the song", true, {"OggS", song}, song, "", "", {{2, 0}}},
         {"the song as a new stream is chained", true, {anew}, cut + anew, "", "", {}},
         {"another song ends the cut one", true, {other}, cut, "", other, {}},
+        {"another song with the cut one's serial ends it", true, {sameSerial}, cut, "", sameSerial, {}},
+        {"the song goes on without its header pages", true, {song.mid(cut.size())}, song, "", "", {{0, 0}}},
+        {"... and repeats pages written", true, {song.mid(headers)}, song, "", "", {{2, 0}}},
+        {"... then another song", true, {song.mid(cut.size()) + other}, song, "", other, {{0, 0}}},
         {"a new recording numbers its file", false, {song}, cut, song, "", {}},
     };
     for (const auto& c : cases) {

@@ -29,11 +29,12 @@ QByteArray TitleBlock(const QByteArray& title)
 // as an Icecast server sends it: a block every kMetaInt bytes that names the
 // title playing there when it is not the one this listener was told last.
 // `titles`: where in the broadcast each title begins.
+// `told`: the title the server takes the listener to know already (a
+// scripted station that leaves its blocks empty until the next title).
 QByteArray Listen(const QByteArray& broadcast, const std::map<qsizetype, QByteArray>& titles, qsizetype start,
-                  qsizetype end)
+                  qsizetype end, QByteArray told = {})
 {
     QByteArray out;
-    QByteArray told;
     for (qsizetype at = start; at < end; at += kMetaInt) {
         const qsizetype next = std::min(at + kMetaInt, end);
         out += broadcast.mid(at, next - at);
@@ -91,9 +92,10 @@ protected:
     }
 
     // A file's audio: without the ID3v1 tag it was closed with.
-    QByteArray audioOf(const QString& name) const
+    QByteArray audioOf(const QString& name) const { return audioAt(folder.file(name)); }
+    static QByteArray audioAt(const QString& path)
     {
-        const QByteArray bytes = ReadAll(folder.file(name));
+        const QByteArray bytes = ReadAll(path);
         return bytes.size() >= 128 && bytes.right(128).startsWith("TAG") ? bytes.chopped(128) : bytes;
     }
 };
@@ -235,4 +237,115 @@ TEST_F(JoinTest, WithCleanCutsATitleFromTheOutageIsCutInTheSilence)
     EXPECT_GE(cutSeconds, 7.98);
     EXPECT_LE(cutSeconds, 8.42);
     EXPECT_TRUE(a + b == song.mid(start, a.size() + b.size()));
+}
+
+// Every way a stream comes back, crossed with where the next title is
+// named: a title named by the new connection's first block began while it
+// was away, where the new audio joins; one named by a later block is cut at
+// that block, and the song in progress keeps its end. Each file holds its
+// song's audio, with clean cuts off and on, for MP3 and AAC.
+TEST_F(JoinTest, EachSongKeepsItsAudioHoweverTheStreamComesBack)
+{
+    enum class Way { Close, Stall, Burst };
+    enum class Named { FirstBlock, FiveBlocksLater, Never };
+    const struct {
+        const char* what;
+        Way way;
+        Named named;
+        bool emptyBlocks; // the new connection's blocks stay empty until the next title
+    } cases[] = {
+        {"close, named in the first block", Way::Close, Named::FirstBlock, false},
+        {"close, five blocks later after empty ones", Way::Close, Named::FiveBlocksLater, true},
+        {"close, five blocks later", Way::Close, Named::FiveBlocksLater, false},
+        {"close, never", Way::Close, Named::Never, true},
+        {"stall, named in the first block", Way::Stall, Named::FirstBlock, false},
+        {"stall, five blocks later after empty ones", Way::Stall, Named::FiveBlocksLater, true},
+        {"stall, never", Way::Stall, Named::Never, false},
+        {"burst, named in the first block", Way::Burst, Named::FirstBlock, false},
+        {"burst, five blocks later after empty ones", Way::Burst, Named::FiveBlocksLater, true},
+        {"burst, five blocks later", Way::Burst, Named::FiveBlocksLater, false},
+        {"burst, never", Way::Burst, Named::Never, true},
+    };
+    const QByteArray before = "Before - And After";
+    const QByteArray next = "Next - Song";
+    for (const bool aac : {false, true}) {
+        const AudioFraming framing = aac ? AudioFraming::Adts : AudioFraming::Mp3;
+        const QByteArray song = aac ? AdtsBroadcast(30 * 43, 21) : Broadcast(30 * kFramesPerSecond, 21);
+        const QString ext = aac ? QStringLiteral(".aac") : QStringLiteral(".mp3");
+        const QByteArray header = "ICY 200 OK\r\ncontent-type:" + QByteArray(aac ? "audio/aacp" : "audio/mpeg") +
+                                  "\r\nicy-name:Join FM\r\nicy-metaint:16000\r\nicy-br:128\r\n\r\n";
+        const size_t frameCount = FindAudioFrames(song, framing).size();
+        // On a frame boundary at least 12000 bytes after a block, with more
+        // after it than the recorder's memory holds (by then a stream that
+        // is no burst is known to be none).
+        size_t lostFrame = frameCount / 2;
+        while (FrameStart(song, lostFrame, framing) % kMetaInt < 12000)
+            ++lostFrame;
+        const qsizetype lost = FrameStart(song, lostFrame, framing);
+        const qsizetype frameBytes = FrameStart(song, 1, framing);
+        for (const bool clean : {false, true}) {
+            for (const auto& c : cases) {
+                SCOPED_TRACE(std::string(aac ? "AAC, " : "MP3, ") + (clean ? "clean cuts, " : "") + c.what);
+                // A burst of less than a block: the old connection's last
+                // block came before it, the new one's first comes after.
+                const qsizetype resume = c.way == Way::Burst ? lost - 11000 : lost;
+                ASSERT_LT(lost / kMetaInt * kMetaInt, resume);
+                qsizetype cut = song.size();
+                if (c.named == Named::FirstBlock)
+                    cut = lost;
+                else if (c.named == Named::FiveBlocksLater)
+                    cut = resume + 5 * kMetaInt;
+                std::map<qsizetype, QByteArray> titles{{0, before}};
+                if (cut < song.size())
+                    titles[cut] = next;
+
+                TempFolder out;
+                captions.clear();
+                options.cleanCuts = clean;
+                config.sMP3Path = out.path();
+                config.lRecordingMode = RecordingMode::PerSong;
+                recorder = std::make_unique<frmMP3>(deps);
+                QObject::connect(recorder.get(), &frmMP3::songCaptionChanged,
+                                 [this](const QString& text) { captions.append(text); });
+                station.connections.clear();
+                station.requests.clear();
+                clock.set(100000);
+                startOnStation();
+                QTcpSocket* s = answer(1, header + Listen(song, titles, 0, lost));
+                ASSERT_TRUE(s);
+                ASSERT_TRUE(WaitUntil([&] { return recorder->AudioBytesWritten() == lost; }))
+                    << recorder->AudioBytesWritten();
+                if (c.way == Way::Stall) {
+                    clock.set(100000 + 10100); // the watchdog's time-out
+                    recorder->Timer1_Timer();
+                } else {
+                    s->disconnectFromHost();
+                }
+                ASSERT_TRUE(WaitUntil([&] { return station.connections.size() == 2; }));
+                clock.set(c.way == Way::Stall ? 100000 + 14000 : 100000 + 100);
+                ASSERT_TRUE(answer(2, header + Listen(song, titles, resume, song.size(), c.emptyBlocks ? before : "")));
+                ASSERT_TRUE(WaitUntil([&] { return recorder->AudioBytesWritten() == song.size(); }))
+                    << recorder->AudioBytesWritten() << " of " << song.size() << ": "
+                    << captions.join(QLatin1Char('|')).toStdString();
+                recorder->StopRecording();
+
+                const QByteArray a = audioAt(out.file(QString::fromLatin1(before) + ext));
+                const QByteArray b = audioAt(out.file(QString::fromLatin1(next) + ext));
+                ASSERT_FALSE(a.isEmpty());
+                ASSERT_EQ(b.isEmpty(), c.named == Named::Never) << b.size();
+                // Where the first song's file begins and ends in the broadcast.
+                const qsizetype start = song.indexOf(a.left(4096));
+                ASSERT_GE(start, 0);
+                EXPECT_TRUE(a + b == song.mid(start, a.size() + b.size())) << "lost or recorded twice";
+                const qsizetype end = start + a.size();
+                if (clean)
+                    EXPECT_LT(std::abs(end - cut), frameBytes) << end << " for " << cut;
+                else
+                    EXPECT_EQ(end, cut);
+                if (!clean)
+                    EXPECT_EQ(start, kMetaInt);
+                EXPECT_EQ(start + a.size() + b.size(), song.size());
+            }
+        }
+    }
 }

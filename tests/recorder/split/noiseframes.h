@@ -31,6 +31,22 @@ inline QByteArray Broadcast(int frames, unsigned song, bool vbr = false)
     return out;
 }
 
+// The same in AAC ADTS frames of 1024 samples at 44.1 kHz, 300 bytes each.
+inline QByteArray AdtsBroadcast(int frames, unsigned song)
+{
+    std::mt19937 noise(song);
+    QByteArray out;
+    for (int i = 0; i < frames; ++i) {
+        QByteArray f(300, '\0');
+        const unsigned char h[7] = {0xFF, 0xF1, 0x50, 0x80, 0x25, 0x9F, 0xFC}; // LC, 44.1 kHz, stereo, 300 bytes
+        std::memcpy(f.data(), h, 7);
+        for (qsizetype k = 7; k < f.size(); ++k)
+            f[k] = char(noise());
+        out += f;
+    }
+    return out;
+}
+
 // The offset of frame `i` of `bytes`, or of its end when `i` is the count.
 inline qsizetype FrameStart(const QByteArray& bytes, size_t i, AudioFraming framing = AudioFraming::Mp3)
 {

@@ -9,22 +9,6 @@
 
 namespace {
 
-// The same in AAC ADTS frames of 1024 samples at 44.1 kHz, 300 bytes each.
-QByteArray AdtsBroadcast(int frames, unsigned song)
-{
-    std::mt19937 noise(song);
-    QByteArray out;
-    for (int i = 0; i < frames; ++i) {
-        QByteArray f(300, '\0');
-        const unsigned char h[7] = {0xFF, 0xF1, 0x50, 0x80, 0x25, 0x9F, 0xFC}; // LC, 44.1 kHz, stereo, 300 bytes
-        std::memcpy(f.data(), h, 7);
-        for (qsizetype k = 7; k < f.size(); ++k)
-            f[k] = char(noise());
-        out += f;
-    }
-    return out;
-}
-
 // Feeds the new stream in chunks of `chunk` bytes until the finder decides.
 Overlap Feed(OverlapFinder& finder, const QByteArray& incoming, qsizetype chunk, qsizetype* fed)
 {
