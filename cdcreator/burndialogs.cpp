@@ -6,16 +6,24 @@
 
 namespace {
 const QString kTitle = QStringLiteral("Discwright");
+
+// A modal box whose text is shown as it is: a file or tag name in it is never markup.
+void showBox(QWidget* parent, QMessageBox::Icon icon, const QString& text)
+{
+    QMessageBox box(icon, kTitle, text, QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
+} // namespace
 
 void WidgetBurnDialogs::Inform(const QString& text)
 {
-    QMessageBox::information(m_parent, kTitle, text, QMessageBox::Ok);
+    showBox(m_parent, QMessageBox::Information, text);
 }
 
 void WidgetBurnDialogs::Critical(const QString& text)
 {
-    QMessageBox::critical(m_parent, kTitle, text, QMessageBox::Ok);
+    showBox(m_parent, QMessageBox::Critical, text);
 }
 
 QStringList WidgetBurnDialogs::OpenFiles(const QString& filter)

@@ -44,8 +44,10 @@ void frmDiscwrightBurn::BuildControls()
     m_discStatusCaption->setObjectName(QStringLiteral("StatPanel1"));
     m_discStatus = new QLabel;
     m_discStatus->setObjectName(QStringLiteral("m_discStatus"));
+    m_discStatus->setTextFormat(Qt::PlainText); // a drive's answer, shown as it is
     m_queueTime = new QLabel;
     m_queueTime->setObjectName(QStringLiteral("m_queueTime"));
+    m_queueTime->setTextFormat(Qt::PlainText);
     statusBar()->addWidget(m_discStatusCaption);
     statusBar()->addWidget(m_discStatus, 1);
     statusBar()->addPermanentWidget(m_queueTime);

@@ -292,6 +292,32 @@ QStringList ReadRuleFile(const QString& path, QStringList* problems)
     return DecodeLines(read.bytes, 4 * kMaxRuleTitleChars);
 }
 
+RuleFileText ReadRuleFileWhole(const QString& path)
+{
+    RuleFileText text;
+    const QString name = QFileInfo(path).fileName();
+    const FileRead read = ReadRegularFile(path, kMaxRuleFileBytes);
+    if (read.status == FileRead::Missing)
+        return text;
+    if (!read.ok()) {
+        text.notWhole = name + QLatin1Char(' ') + read.problem;
+        return text;
+    }
+    qsizetype cut = 0;
+    text.lines = DecodeLines(read.bytes, 4 * kMaxRuleTitleChars, &cut);
+    const auto notText =
+        std::find_if(text.lines.cbegin(), text.lines.cend(), [](const QString& l) { return !isText(l); });
+    if (cut > 0)
+        text.notWhole = QCoreApplication::translate("SongRules", "%1 holds lines longer than %2 bytes")
+                            .arg(name)
+                            .arg(4 * kMaxRuleTitleChars);
+    else if (notText != text.lines.cend())
+        text.notWhole = QCoreApplication::translate("SongRules", "%1 line %2 is not text")
+                            .arg(name)
+                            .arg(notText - text.lines.cbegin() + 1);
+    return text;
+}
+
 TitleVerdict SongRules::Judge(const QString& title) const
 {
     if (ignore.Matches(title))

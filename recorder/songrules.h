@@ -80,6 +80,16 @@ private:
 // adds a sentence to `problems`.
 QStringList ReadRuleFile(const QString& path, QStringList* problems);
 
+// A list file as an editor needs it: its lines, and whether they are the
+// whole file, so that writing them back loses nothing. `notWhole` is empty
+// when they are (a missing file is a whole, empty list); else it says why
+// not: the file could not be read, a line was cut, or a line is not text.
+struct RuleFileText {
+    QStringList lines;
+    QString notWhole;
+};
+RuleFileText ReadRuleFileWhole(const QString& path);
+
 // What the rules say about a title.
 enum class TitleVerdict {
     Record,    // recorded as usual

@@ -162,6 +162,13 @@
     </message>
 </context>
 <context>
+    <name>ExternalPlayer</name>
+    <message>
+        <source>The external player was not started: &quot;%1&quot; is neither an http, https or icy address nor the full path of an existing file.</source>
+        <translation>Der externe Player wurde nicht gestartet: „%1“ ist weder eine http-, https- oder icy-Adresse noch der vollständige Pfad einer vorhandenen Datei.</translation>
+    </message>
+</context>
+<context>
     <name>KeptSpinnerValue</name>
     <message>
         <source>%1 is kept as it is: it is %2 this box can show. Change the value here to replace it.</source>
@@ -536,6 +543,14 @@
         <source>The file-name pattern names more than %1 folders; the rest are left out</source>
         <translation>Das Dateinamenmuster nennt mehr als %1 Ordner; die übrigen werden weggelassen</translation>
     </message>
+    <message>
+        <source>%1 holds lines longer than %2 bytes</source>
+        <translation>%1 enthält Zeilen, die länger als %2 Bytes sind</translation>
+    </message>
+    <message>
+        <source>%1 line %2 is not text</source>
+        <translation>%1 Zeile %2 ist kein Text</translation>
+    </message>
 </context>
 <context>
     <name>SongRulesGroup</name>
@@ -622,6 +637,14 @@
     <message>
         <source>Next file: %1</source>
         <translation>Nächste Datei: %1</translation>
+    </message>
+    <message>
+        <source>%1 holds characters this editor cannot keep</source>
+        <translation>%1 enthält Zeichen, die dieses Eingabefeld nicht bewahren kann</translation>
+    </message>
+    <message>
+        <source>%1: it is not changed here; edit it in a text editor.</source>
+        <translation>%1: Die Datei wird hier nicht geändert; bearbeiten Sie sie in einem Texteditor.</translation>
     </message>
 </context>
 <context>

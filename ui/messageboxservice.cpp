@@ -51,6 +51,8 @@ void MessageBoxService::showNext()
     auto* box = new QMessageBox(IconOf(entry.message.kind), m_caption, entry.message.text, QMessageBox::Ok);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setProperty(kBoxProperty, true);
+    // Messages quote station names, titles, addresses and file names: never markup.
+    box->setTextFormat(Qt::PlainText);
     // An address or a path in a message can be copied.
     if (entry.message.kind == MessageKind::Plain)
         box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);

@@ -1,4 +1,5 @@
 #include "audiofixtures.h"
+#include "cdcreator/burndialogs.h"
 #include "cdcreator/delayedscan.h"
 #include "cdcreator/discrecordobj.h"
 #include "cdcreator/frmdiscwrightburn.h"
@@ -10,12 +11,14 @@
 #include "tests/support/widgets/control.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
@@ -527,4 +530,48 @@ TEST(WindowWithRealRecorder, StatusNamesTheImageFilesWritten)
     window.TimerBurnProgress_Timer();
     EXPECT_EQ(ctl.LabelStatus->text(), status);
     EXPECT_TRUE(dialogs.critical.isEmpty()) << dialogs.critical.join(QLatin1Char('\n')).toStdString();
+}
+
+// A file or tag name is shown as it is, never read as markup: in the real
+// message box and in the window's status labels.
+TEST_F(WindowFixture, HostileFileNamesAreShownAsPlainText)
+{
+    const QString names[] = {
+        QStringLiteral("/m/<b>Bold</b><i>tilted.ogg"),
+        QStringLiteral("/m/<img src=\"x.png\"><a href=\"http://127.0.0.1/\">link</a>.mp3"),
+        QStringLiteral("/m/&lt;entity&gt; <br>.wav"),
+    };
+    Open();
+    WidgetBurnDialogs boxes(window.get());
+    for (const QString& name : names) {
+        SCOPED_TRACE(name.toStdString());
+        const QString text = QStringLiteral("Cannot add ") + name;
+        window->List1_OLEDragDrop({name});
+        EXPECT_EQ(ui().LabelStatus->text(), text);
+        EXPECT_EQ(ui().LabelStatus->textFormat(), Qt::PlainText);
+
+        // The box runs its own loop: it is looked at and closed from there.
+        QString shown;
+        Qt::TextFormat format = Qt::AutoText;
+        QTimer look;
+        QObject::connect(&look, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                shown = box->text();
+                format = box->textFormat();
+                box->done(QMessageBox::Ok);
+            }
+        });
+        look.start(0);
+        QTimer::singleShot(3000, &look, [] { // a box never shown fails the test instead of hanging it
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        boxes.Critical(text);
+        EXPECT_EQ(shown, text);
+        EXPECT_EQ(format, Qt::PlainText);
+    }
+    for (auto* label : window->findChildren<QLabel*>()) {
+        if (!label->text().isEmpty() && label->text().contains(QLatin1Char('<')))
+            EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
+    }
 }

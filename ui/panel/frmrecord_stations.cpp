@@ -4,6 +4,7 @@
 #include "config/settings.h"
 #include "config/stationfile.h"
 #include "config/usersettings.h"
+#include "listen/externalplayer.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/process.h"
@@ -219,8 +220,13 @@ void frmRecord::lstViewSongList_DblClick()
 void frmRecord::cmdOK_Click()
 {
     if (m_advanced->chkUseEnternal->isChecked()) {
-        // The outside player takes the address as it is.
-        m_deps.launcher->StartDetached(m_advanced->txtExternalPlayer->text(), {m_ui->txtPlaylist->text()});
+        // The outside player takes the address as it is, never as an option.
+        const QString player = m_advanced->txtExternalPlayer->text();
+        QString refusal;
+        if (const auto arguments = ExternalPlayerArguments(player, m_ui->txtPlaylist->text(), &refusal))
+            m_deps.launcher->StartDetached(player, *arguments);
+        else
+            m_deps.messages->ShowMessage(refusal);
         return;
     }
     PanelEdited = true;

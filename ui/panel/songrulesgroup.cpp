@@ -13,25 +13,33 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSpinBox>
+#include <QTextBlock>
 
 namespace {
 // Lists are saved this long after the last change, not at every key press.
 constexpr int kSaveDelayMs = 700;
 
-// Five lines of the list's own font, with room for the frame.
-void loadList(QPlainTextEdit* edit, const char* file)
+// The editor's lines as they are, non-breaking spaces and all; none when it is empty.
+QStringList editLines(const QPlainTextEdit* edit)
 {
-    edit->setFixedHeight(edit->fontMetrics().lineSpacing() * 5 + 10);
-    edit->setPlainText(
-        ReadRuleFile(JoinPath(SongRulesFolder(), QString::fromLatin1(file)), nullptr).join(QLatin1Char('\n')));
+    QStringList lines;
+    if (edit->document()->isEmpty())
+        return lines;
+    for (QTextBlock b = edit->document()->begin(); b.isValid(); b = b.next())
+        lines.append(b.text());
+    return lines;
 }
 } // namespace
 
 SongRulesGroup::SongRulesGroup(QWidget* parent) : QGroupBox(parent), m_ui(std::make_unique<Ui::SongRulesGroup>())
 {
     m_ui->setupUi(this);
-    loadList(m_ui->txtIgnoreList, kIgnoreListFile);
-    loadList(m_ui->txtWishList, kWishListFile);
+    m_lists[0].edit = m_ui->txtIgnoreList;
+    m_lists[0].file = kIgnoreListFile;
+    m_lists[1].edit = m_ui->txtWishList;
+    m_lists[1].file = kWishListFile;
+    for (List& list : m_lists)
+        loadList(list);
     m_ui->chkWishOnly->setChecked(WishOnly());
     m_ui->spnMinSeconds->setValue(MinSongSeconds());
     m_ui->spnMaxSeconds->setValue(MaxSongSeconds());
@@ -41,9 +49,9 @@ SongRulesGroup::SongRulesGroup(QWidget* parent) : QGroupBox(parent), m_ui(std::m
     m_saveTimer.setSingleShot(true);
     m_saveTimer.setInterval(kSaveDelayMs);
     connect(&m_saveTimer, &QTimer::timeout, this, &SongRulesGroup::SaveLists);
-    for (QPlainTextEdit* edit : {m_ui->txtIgnoreList, m_ui->txtWishList}) {
-        connect(edit, &QPlainTextEdit::textChanged, this, [this] {
-            m_listsEdited = true;
+    for (List& list : m_lists) {
+        connect(list.edit, &QPlainTextEdit::textChanged, this, [this, &list] {
+            list.edited = list.notEditable.isEmpty();
             m_saveTimer.start();
             checkLists();
         });
@@ -65,18 +73,37 @@ SongRulesGroup::~SongRulesGroup()
     SaveLists();
 }
 
+void SongRulesGroup::loadList(List& list)
+{
+    // Five lines of the list's own font, with room for the frame.
+    list.edit->setFixedHeight(list.edit->fontMetrics().lineSpacing() * 5 + 10);
+    const RuleFileText text = ReadRuleFileWhole(JoinPath(SongRulesFolder(), QString::fromLatin1(list.file)));
+    list.edit->setPlainText(text.lines.join(QLatin1Char('\n')));
+    list.notEditable = text.notWhole;
+    // A character the editor does not keep (a paragraph separator) would change the line it is in.
+    if (list.notEditable.isEmpty() &&
+        editLines(list.edit).join(QLatin1Char('\n')) != text.lines.join(QLatin1Char('\n')))
+        list.notEditable = tr("%1 holds characters this editor cannot keep").arg(QString::fromLatin1(list.file));
+    if (list.notEditable.isEmpty())
+        return;
+    list.notEditable = tr("%1: it is not changed here; edit it in a text editor.").arg(list.notEditable);
+    list.edit->setReadOnly(true);
+    list.edit->setToolTip(list.notEditable);
+    list.edit->setAccessibleDescription(list.notEditable);
+}
+
 void SongRulesGroup::SaveLists()
 {
     m_saveTimer.stop();
-    if (!m_listsEdited)
-        return;
-    m_listsEdited = false;
     const QString folder = SongRulesFolder();
-    QDir().mkpath(folder);
-    const bool ok = WriteTextLinesSafely(JoinPath(folder, QString::fromLatin1(kIgnoreListFile)),
-                                         m_ui->txtIgnoreList->toPlainText().split(QLatin1Char('\n'))) &&
-                    WriteTextLinesSafely(JoinPath(folder, QString::fromLatin1(kWishListFile)),
-                                         m_ui->txtWishList->toPlainText().split(QLatin1Char('\n')));
+    bool ok = true;
+    for (List& list : m_lists) {
+        if (!list.edited || !list.notEditable.isEmpty())
+            continue;
+        list.edited = false;
+        QDir().mkpath(folder);
+        ok = WriteTextLinesSafely(JoinPath(folder, QString::fromLatin1(list.file)), editLines(list.edit)) && ok;
+    }
     if (!ok)
         m_ui->lblProblems->setText(tr("The lists could not be saved in %1").arg(folder));
 }
@@ -84,11 +111,13 @@ void SongRulesGroup::SaveLists()
 void SongRulesGroup::checkLists()
 {
     QStringList problems;
+    for (const List& list : m_lists) {
+        if (!list.notEditable.isEmpty())
+            problems.append(list.notEditable);
+    }
     TitlePatterns check;
-    check.SetLines(m_ui->txtIgnoreList->toPlainText().split(QLatin1Char('\n')), QString::fromLatin1(kIgnoreListFile),
-                   &problems);
-    check.SetLines(m_ui->txtWishList->toPlainText().split(QLatin1Char('\n')), QString::fromLatin1(kWishListFile),
-                   &problems);
+    for (const List& list : m_lists)
+        check.SetLines(editLines(list.edit), QString::fromLatin1(list.file), &problems);
     m_ui->lblProblems->setText(problems.join(QLatin1Char('\n')));
     m_ui->lblProblems->setVisible(!problems.isEmpty());
 }

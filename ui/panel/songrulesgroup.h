@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QGroupBox>
+#include <QPlainTextEdit>
 #include <QTimer>
 #include <memory>
 
@@ -19,15 +20,24 @@ public:
     explicit SongRulesGroup(QWidget* parent = nullptr);
     ~SongRulesGroup() override;
 
-    // Writes lists still waiting to be saved.
+    // Writes the lists the user changed and that are still waiting to be saved.
     void SaveLists();
 
 private:
+    // One list file and its editor. A file that could not be read whole is
+    // shown read-only and never written from here, so nothing of it is lost.
+    struct List {
+        QPlainTextEdit* edit = nullptr;
+        const char* file = nullptr;
+        QString notEditable; // why the file is not edited here; empty when it is
+        bool edited = false;
+    };
+    void loadList(List& list);
     void showPreview();
     void checkLists();
 
     // lblProblems tells what in the lists cannot be used.
     std::unique_ptr<Ui::SongRulesGroup> m_ui;
     QTimer m_saveTimer;
-    bool m_listsEdited = false;
+    List m_lists[2];
 };

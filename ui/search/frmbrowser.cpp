@@ -1,6 +1,7 @@
 #include "ui/search/frmbrowser.h"
 
 #include "platform/messages.h"
+#include "ui/controls/plaintooltip.h"
 #include "ui/search/pageview.h"
 #include "ui_frmbrowser.h"
 
@@ -264,7 +265,7 @@ void frmBrowser::cmdStop_Click()
 void frmBrowser::showStatus(const QString& status)
 {
     m_ui->lblStatus->setText(status);
-    m_ui->lblStatus->setToolTip(status);
+    m_ui->lblStatus->setToolTip(PlainToolTip(status));
     const bool on = m_page->loading() || Searching() || Adding();
     m_ui->prgBusy->setVisible(on);
     m_ui->cmdStop->setEnabled(on);

@@ -2,6 +2,7 @@
 // from the window's thread, filling the result table and adding the chosen
 // stations, each a batch at a time.
 #include "platform/messages.h"
+#include "ui/controls/plaintooltip.h"
 #include "ui/search/frmbrowser.h"
 #include "ui_frmbrowser.h"
 
@@ -118,7 +119,7 @@ void frmBrowser::fillBatch()
             const RadioStation& s = m_stations[i];
             auto* name = new QTableWidgetItem(s.name);
             name->setData(Qt::UserRole, i);
-            name->setToolTip(s.url);
+            name->setToolTip(PlainToolTip(s.url));
             m_results->setItem(i, ColName, name);
             m_results->setItem(i, ColCodec, new QTableWidgetItem(s.codec));
             auto* bitrate = new QTableWidgetItem;

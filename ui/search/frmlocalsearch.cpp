@@ -3,6 +3,7 @@
 #include "config/configuration.h"
 #include "platform/folders.h"
 #include "platform/paths.h"
+#include "ui/controls/plaintooltip.h"
 #include "ui/search/frmbrowser.h"
 #include "ui_frmlocalsearch.h"
 
@@ -65,7 +66,7 @@ void frmLocalSearch::cmdFind_Click()
         if (!title.isEmpty() && title.toUpper().contains(keyword)) {
             // The preset's title is listed, its file is the tool tip.
             auto* item = new QListWidgetItem(title, m_ui->FilesList);
-            item->setToolTip(QDir::toNativeSeparators(path));
+            item->setToolTip(PlainToolTip(QDir::toNativeSeparators(path)));
             item->setData(Qt::UserRole, path);
         }
     }

@@ -516,6 +516,63 @@ TEST_F(StationListTest, ExternalPlayerGetsTheAddressAsOneArgumentUnchecked)
     EXPECT_TRUE(messages.messages.isEmpty());
 }
 
+// An address reaches the outside player only as an address: a station's
+// http, https or icy address or an existing file's full path, after "--"
+// for a player that ends its options there; anything else is refused with
+// a message and starts nothing.
+TEST_F(StationListTest, ExternalPlayerGetsOnlyAnAddressNeverAnOption)
+{
+    TempFolder files;
+    const QString file = files.file(QStringLiteral("x.mp3"));
+    ASSERT_TRUE(WriteAll(file, "ID3"));
+    const QString mpv = QStringLiteral("/usr/bin/mpv");
+    const QString other = QStringLiteral("/opt/player/bin/play");
+    const struct {
+        QString player;
+        QString address;
+        QStringList arguments; // empty: refused
+    } cases[] = {
+        {mpv, QStringLiteral("--script=x"), {}},
+        {other, QStringLiteral("--script=x"), {}},
+        {mpv, QStringLiteral("-v"), {}},
+        {mpv,
+         QStringLiteral("http://127.0.0.1:8000/s"),
+         {QStringLiteral("--"), QStringLiteral("http://127.0.0.1:8000/s")}},
+        {other, QStringLiteral("http://127.0.0.1:8000/s"), {QStringLiteral("http://127.0.0.1:8000/s")}},
+        {other, QStringLiteral("HTTPS://127.0.0.1/s?a=-v"), {QStringLiteral("HTTPS://127.0.0.1/s?a=-v")}},
+        {other, QStringLiteral("icy://127.0.0.1:8000/"), {QStringLiteral("icy://127.0.0.1:8000/")}},
+        {mpv, file, {QStringLiteral("--"), file}},
+        {other, file, {file}},
+        {other, files.file(QStringLiteral("missing.mp3")), {}},
+        {other, QStringLiteral("x.mp3"), {}},
+        {other, QStringLiteral("file:///x"), {}},
+        {other, QStringLiteral("http://"), {}},
+        {other, QString(), {}},
+    };
+    open();
+    Control<QCheckBox>(panel.get(), "chkUseEnternal")->setChecked(true);
+    for (const auto& c : cases) {
+        SCOPED_TRACE((c.player + QLatin1Char(' ') + c.address).toStdString());
+        launcher.started.clear();
+        launcher.lastArguments.clear();
+        messages.messages.clear();
+        Control<QLineEdit>(panel.get(), "txtExternalPlayer")->setText(c.player);
+        Control<QLineEdit>(panel.get(), "txtPlaylist")->setText(c.address);
+        panel->cmdOK_Click();
+        if (c.arguments.isEmpty()) {
+            EXPECT_TRUE(launcher.started.isEmpty());
+            ASSERT_EQ(messages.messages.size(), 1);
+            EXPECT_TRUE(messages.messages[0].contains(QStringLiteral("\"%1\" is neither").arg(c.address)))
+                << messages.messages[0].toStdString();
+        } else {
+            EXPECT_EQ(launcher.started, QStringList(c.player));
+            EXPECT_EQ(launcher.lastArguments, c.arguments);
+            EXPECT_TRUE(messages.messages.isEmpty());
+        }
+        EXPECT_FALSE(panel->URIGrabber->IsBusy());
+    }
+}
+
 TEST_F(StationListTest, DroppedTextIsAddedThenAccepted)
 {
     open();

@@ -2,11 +2,13 @@
 // time in the order raised, and a message raised from inside the recorder's
 // data arrival that lets the rest of the stream in.
 #include "fixture.h"
+#include "ui/controls/plaintooltip.h"
 #include "ui/messageboxservice.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QTextDocument>
 #include <QTimer>
 
 namespace {
@@ -159,4 +161,33 @@ TEST_F(MessageInDataArrivalTest, TheStreamKeepsFlowingAndIsRecordedWhole)
     EXPECT_EQ(body(QStringLiteral("Song Two.mp3")), audio('c'));
     EXPECT_EQ(body(QStringLiteral("Song Three.mp3")), audio('d') + audio('e'));
     boxes.DismissAll();
+}
+
+// Station names, titles and file names in a message, and in a tooltip, are
+// shown as they are, never read as markup.
+TEST(MessageBoxes, ShowRemoteTextAsItIs)
+{
+    const QString hostile[] = {
+        QStringLiteral("<b>Bold</b><img src=\"http://127.0.0.1/x.png\"><a href=\"http://127.0.0.1/\">live</a>"),
+        QStringLiteral("Could not add \"<i>Station</i>\": <br>no stream"),
+        QStringLiteral("&lt;b&gt; &amp; <p style=\"color:red\">red"),
+    };
+    GuardAgainstModalLoops();
+    MessageBoxService boxes(QStringLiteral("Tonquill"));
+    for (const QString& text : hostile) {
+        SCOPED_TRACE(text.toStdString());
+        for (const MessageKind kind : {MessageKind::Plain, MessageKind::Error}) {
+            boxes.Raise({kind, text}, {});
+            ASSERT_TRUE(WaitUntil([&] { return boxes.Showing() && boxes.Showing()->isVisible(); }));
+            EXPECT_EQ(boxes.Showing()->text(), text);
+            EXPECT_EQ(boxes.Showing()->textFormat(), Qt::PlainText);
+            boxes.Showing()->done(QMessageBox::Ok);
+            ASSERT_TRUE(WaitUntil([&] { return boxes.Idle(); }));
+        }
+        // The tooltip's markup, shown, is the text itself.
+        QTextDocument shown;
+        shown.setHtml(PlainToolTip(text));
+        EXPECT_EQ(shown.toPlainText(), text);
+    }
+    EXPECT_EQ(PlainToolTip(QStringLiteral("http://127.0.0.1/a?b=1&c=2")), QStringLiteral("http://127.0.0.1/a?b=1&c=2"));
 }
