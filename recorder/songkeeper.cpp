@@ -79,12 +79,16 @@ QString SongKeeper::WishStatus(const QString& name) const
 
 void SongKeeper::FileOpened(const QString& name, bool fromTitle, const QString& path, const QString& replaces)
 {
-    if (fromTitle && !path.isEmpty() && replaces.isEmpty()) {
-        if (!m_fileOf.contains(name) || !FileExists(m_fileOf.value(name)))
+    if (!path.isEmpty() && replaces.isEmpty()) {
+        // A file not named after a title (the audio before the first one)
+        // holds no title's play.
+        m_titleOf.insert(path, fromTitle ? name : QString());
+        if (fromTitle && (!m_fileOf.contains(name) || !FileExists(m_fileOf.value(name))))
             m_fileOf.insert(name, path);
-        m_titleOf.insert(path, name);
-        m_placedName = name; // a failover goes on in this file
-        m_placedPath = path;
+        if (fromTitle) {
+            m_placedName = name; // a failover goes on in this file
+            m_placedPath = path;
+        }
     }
     m_openIsFirst = fromTitle && m_titleFiles == 0;
     if (fromTitle)

@@ -399,7 +399,7 @@ QString SongFileName(const QString& pattern, const SongNameFields& fields, const
         *problem =
             QCoreApplication::translate("SongRules", "The file-name pattern names a folder outside the save folder; "
                                                      "its files are kept inside it");
-    std::erase_if(kept, [](const QString& part) { return FileNameText(part).isEmpty(); });
+    kept.removeIf([](const QString& part) { return FileNameText(part).isEmpty(); });
     if (kept.isEmpty())
         return usual;
     const QString last = kept.takeLast();
