@@ -80,21 +80,33 @@ QString RemoveInvisibleMarks(const QString& name)
     return out;
 }
 
-QString CleanFileName(const QString& text)
+QString FileNameText(const QString& text)
 {
     QString out = text;
     for (const char16_t c : {u'|', u'>', u'<', u'"', u'?', u'*', u':', u'/', u'\\'})
         out.remove(QChar(c));
-    // A Linux file name cannot hold NUL, and other control characters break
-    // listings and terminals.
-    out.removeIf([](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+    // A Linux file name cannot hold NUL, and other control characters (C0,
+    // DEL, C1 with its NEL and CSI) and the line separators break listings
+    // and terminals.
+    out.removeIf([](QChar c) {
+        const char16_t u = c.unicode();
+        return u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0x2028 || u == 0x2029;
+    });
     // Marks no one sees would disguise the name (an override that shows
     // "3pm.exe" as "exe.mp3").
     out = RemoveInvisibleMarks(out);
-    // "", "." and ".." would name the folder itself or its parent.
-    if (out.isEmpty() || out == QLatin1String(".") || out == QLatin1String(".."))
-        out = QStringLiteral("_");
-    return out;
+    // A leading dot hides the file ("..." and "../../x" too); "." and ".."
+    // would name the folder itself or its parent.
+    qsizetype start = 0;
+    while (start < out.size() && (out.at(start) == QLatin1Char('.') || out.at(start).isSpace()))
+        ++start;
+    return out.mid(start);
+}
+
+QString CleanFileName(const QString& text)
+{
+    const QString out = FileNameText(text);
+    return out.isEmpty() ? QStringLiteral("_") : out;
 }
 
 QString LeftAtCharacterBoundary(const QString& text, qsizetype maxUnits)

@@ -21,10 +21,14 @@ void SetFileNameLimitSource(std::function<long(const QString& folder)> source);
 // zero-width characters and the byte order mark.
 QString RemoveInvisibleMarks(const QString& name);
 
-// Removes | > < " ? * : / \, every control character (U+0000-U+001F,
-// U+007F) and the marks RemoveInvisibleMarks takes out. A result that would
-// be "", "." or ".." becomes "_", so a name never stands for the folder
-// itself or its parent.
+// What a file name keeps of `text`: | > < " ? * : / \ are removed, and so
+// are the control characters (U+0000-U+001F, U+007F-U+009F), the line and
+// paragraph separators (U+2028, U+2029) and the marks RemoveInvisibleMarks
+// takes out; so are the dots and white space it would begin with, so a name
+// is never hidden, never "." or "..", and never stands for the folder itself
+// or its parent. "" when nothing is left.
+QString FileNameText(const QString& text);
+// FileNameText, with "_" for a name that would be left empty.
 QString CleanFileName(const QString& text);
 
 // The longest start of `text` of at most `maxUnits` UTF-16 units that ends

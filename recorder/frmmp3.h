@@ -211,6 +211,9 @@ private:
     // An Ogg stream is recorded by its pages: true when the response is one.
     bool beginOgg(const IcyHeader& header, const QByteArray& bodyStart);
     void writeOgg(const char* data, qsizetype size);
+    // Opens the file of an Ogg song under the song rules, as OpenMP3File
+    // does for a title; false when the song is not recorded.
+    bool openOggSong(const QString& name, bool titled, RecordingFile& file);
     static QString oggJoinStatus(int leftOut, qint64 missed);
     bool recordingOpen() const;
 

@@ -5,6 +5,7 @@
 #include "platform/text.h"
 #include "recorder/frmmp3.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 bool frmMP3::beginOgg(const IcyHeader& header, const QByteArray& bodyStart)
@@ -29,14 +30,60 @@ bool frmMP3::beginOgg(const IcyHeader& header, const QByteArray& bodyStart)
     const QString station = header.hasIcyName ? DecodeText(header.icyName).trimmed() : QString();
     const QString fallback = (station.isEmpty() ? QStringLiteral("unknown") : station) + QLatin1Char('-') + dateStamp();
     const bool bitRateSent = header.hasBitRate;
-    m_ogg.onOpened = [this, bitRateSent](const QString& path) {
+    m_songs.SetUntitledName(fallback);
+    m_ogg.onOpened = [this, bitRateSent](const QString&) {
         if (!bitRateSent && m_ogg.Demuxer().Current().nominalKbps > 0)
             lngBitRate = m_ogg.Demuxer().Current().nominalKbps;
-        setSongCaption(tr("Now Recording: %1").arg(QFileInfo(path).fileName()));
+    };
+    m_ogg.openFile = [this](const QString& name, bool titled, RecordingFile& file) {
+        return openOggSong(name, titled, file);
+    };
+    // A repeat is settled as a title's is: nothing recorded is deleted.
+    m_ogg.settleFile = [this](const QString& path, const QString& earlier, bool complete) {
+        return finishFile(path, earlier, complete);
     };
     m_ogg.onClosed = [this](const QString& path) { emit fileClosed(path); };
     m_ogg.onError = [this](const QString& text) { setSongCaption(text); };
     m_ogg.BeginSongs(m_config.sMP3Path, fallback, m_streamIsReconnect);
+    return true;
+}
+
+// An Ogg song named by its comments is a title: the song rules, the
+// file-name pattern and the repeat rule apply to it as to an ICY title.
+bool frmMP3::openOggSong(const QString& commentName, bool titled, RecordingFile& file)
+{
+    const QString extension = RecordingExtensionOf(commentName);
+    const QString song =
+        titled ? m_songs.SongName(commentName.left(commentName.size() - extension.size()), extension) : commentName;
+    if (const QString skipped = titled ? m_songs.SkipStatus(song) : QString(); !skipped.isEmpty()) {
+        setSongCaption(skipped);
+        return false;
+    }
+    QString folder = m_config.sMP3Path;
+    QString name = song;
+    QDir().mkpath(folder);
+    const QString placed = m_songs.Place(m_config.sRecordingTitle, now(), titled, folder, name);
+    if (!placed.isEmpty())
+        setSongCaption(placed);
+    QString path = FullRecordingPath(folder, name);
+    const QString earlier = titled ? m_songs.EarlierPlayOf(song, path) : QString();
+    if (!earlier.isEmpty() && m_options.repeatPolicy == RecordingOptions::Repeat::Skip) {
+        setSongCaption(tr("Not recording %1: it is saved already").arg(QFileInfo(earlier).fileName()));
+        return false;
+    }
+    // Another song under the same name is kept beside it, numbered; a
+    // repeat is recorded beside its earlier play until it ends.
+    path = titled ? m_songs.FileFor(song, path) : FreePath(path);
+    file.KeepEarlierFile(titled);
+    if (!file.Create(path)) {
+        showError(tr("[ERR] DISK: Cannot create a recording file in %1").arg(folder));
+        return false;
+    }
+    m_songs.FileOpened(song, titled, file.Path(), file.Replaces());
+    setSongCaption(
+        tr("Now Recording: %1").arg(QFileInfo(file.Replaces().isEmpty() ? file.Path() : file.Replaces()).fileName()));
+    if (const QString wished = titled ? m_songs.WishStatus(song) : QString(); !wished.isEmpty())
+        setSongCaption(wished);
     return true;
 }
 

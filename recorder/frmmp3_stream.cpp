@@ -83,10 +83,10 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
             QString station;
             if (header.hasIcyName)
                 station = DecodeText(header.icyName).trimmed();
-            const QString name = station.isEmpty()
-                                     ? QStringLiteral("unknown-") + dateStamp() + m_extension
-                                     : station + QLatin1Char('-') + dateStamp() + m_extension;
-            OpenMP3File(name, false);
+            const QString untitled =
+                (station.isEmpty() ? QStringLiteral("unknown") : station) + QLatin1Char('-') + dateStamp();
+            m_songs.SetUntitledName(untitled);
+            OpenMP3File(untitled + m_extension, false);
         }
         if (!header.hasMetaInt || header.metaInt <= 0)
             blnIcyReal = false;
@@ -111,10 +111,10 @@ void frmMP3::OnMetadata(const QByteArray& block)
 {
     if (!ContainsStreamTitle(block))
         return;
-    const QString title = m_songs.CleanTitle(DecodeCharacterReferences(DecodeText(ParseStreamTitle(block))));
+    const QString title = DecodeCharacterReferences(DecodeText(ParseStreamTitle(block)));
     if (title.isEmpty())
         return;  // an empty title keeps the current file
-    const QString name = title + m_extension;
+    const QString name = m_songs.SongName(title, m_extension);
     if (m_joinPending) {
         // Its place is known when the join is. Only the connection's first
         // block (empty blocks count) can name a title that began while the
@@ -423,8 +423,11 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
     const QString placed = m_songs.Place(m_config.sRecordingTitle, now(), blnICYName, songFolder, name);
     if (!placed.isEmpty())
         setSongCaption(placed);
-    const bool created = CreateRecordingFile(songFolder, name, m_file, now().date(), pauseSleeper(),
-                                             m_deps.filePauseMs);
+    // A title's earlier play is replaced by a repeat; another title under
+    // the same name is kept beside it.
+    const QString path = blnICYName ? m_songs.FileFor(strFileName, FullRecordingPath(songFolder, name))
+                                    : FullRecordingPath(songFolder, name);
+    const bool created = CreateRecordingFileAt(path, name, m_file, now().date(), pauseSleeper(), m_deps.filePauseMs);
     strSongName = created ? strFileName : name;
     if (m_file.IsOpen() && !m_file.TakenBy().isEmpty()) {
         setSongCaption(tr("Another recorder is writing %1; recording to %2")
@@ -435,7 +438,7 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
         m_fileFromTitle = blnICYName && created;
         m_writeErrorShown = false;
         announceFile();
-        m_songs.FileOpened(strFileName, m_fileFromTitle);
+        m_songs.FileOpened(strFileName, m_fileFromTitle, m_file.Path(), m_file.Replaces());
         const QString wished = m_songs.WishStatus(strFileName);
         m_fileWished = !wished.isEmpty();
         if (m_fileWished)

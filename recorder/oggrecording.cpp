@@ -207,12 +207,15 @@ void OggRecording::OnStreamStart(const OggStreamInfo& info)
 void OggRecording::openSong(const OggStreamInfo& info)
 {
     closeSong();
+    if (openFile) {
+        if (openFile(OggSongName(info, m_fallback), !info.title.isEmpty(), m_file) && onOpened)
+            onOpened(m_file.Replaces().isEmpty() ? m_file.Path() : m_file.Replaces());
+        return;
+    }
     QDir().mkpath(m_folder);
     const QString path = FullRecordingPath(m_folder, OggSongName(info, m_fallback));
     // An earlier recording of the song stays: this one takes a number.
-    QString free = path;
-    for (int n = 2; QFile::exists(free) && n <= kMaxNumberedNames; ++n)
-        free = NumberedPath(path, n);
+    const QString free = FreePath(path);
     if (!m_file.Create(free)) {
         if (onError)
             onError(QCoreApplication::translate("OggRecording", "[ERR] DISK: Cannot create %1: %2").arg(free, m_file.lastError()));
@@ -272,12 +275,12 @@ void OggRecording::tellJoined(quint32 sequence)
         onJoined(std::exchange(m_leftOut, 0), qint64(sequence) - m_song.lastSequence - 1);
 }
 
-void OggRecording::OnStreamEnd(bool /*complete*/)
+void OggRecording::OnStreamEnd(bool complete)
 {
     m_writing = false;
     m_skipWritten = false;
     m_headersPending = false;
-    closeSong();
+    closeSong(complete);
 }
 
 void OggRecording::write(const char* data, qsizetype size)
@@ -298,12 +301,14 @@ void OggRecording::writeFailed()
         onError(QCoreApplication::translate("OggRecording", "[ERR] DISK: Cannot write the recording (%1)").arg(m_file.lastError()));
 }
 
-void OggRecording::closeSong()
+void OggRecording::closeSong(bool complete)
 {
     if (!m_file.IsOpen())
         return;
     const QString path = m_file.Path();
+    const QString replaces = m_file.Replaces();
     m_file.Close();
+    const QString kept = settleFile ? settleFile(path, replaces, complete) : path;
     if (onClosed)
-        onClosed(path);
+        onClosed(kept);
 }

@@ -60,7 +60,19 @@ public:
     // and the next file begins with the next song.
     void SetPaused(bool paused);
 
-    // Told when a song's file is opened (its path) and when it is closed.
+    // Song mode: opens `file` for a song, `name` being what OggSongName
+    // gives it and `titled` whether its comments name it; false leaves the
+    // song out (none of its pages is written). Without it the song's file is
+    // `name` in the folder, or the first free numbered version of it.
+    std::function<bool(const QString& name, bool titled, RecordingFile& file)> openFile;
+    // Settles a song's file once closed: `replaces` is the earlier file a
+    // repeat was recorded beside ("" when none), `complete` says whether the
+    // song played to its end. Returns the path that holds the song; without
+    // it the file stays where it is.
+    std::function<QString(const QString& path, const QString& replaces, bool complete)> settleFile;
+    // Told when a song's file is opened (its path; for a repeat the earlier
+    // file it is recorded beside) and when it is closed (the path that holds
+    // the song).
     std::function<void(const QString&)> onOpened, onClosed;
     // Told a failure to create or write a file.
     std::function<void(const QString&)> onError;
@@ -78,7 +90,7 @@ private:
     void openSong(const OggStreamInfo& info);
     void write(const char* data, qsizetype size);
     void writeFailed();
-    void closeSong();
+    void closeSong(bool complete = false);
 
     // The logical stream being written.
     struct Song {

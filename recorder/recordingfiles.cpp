@@ -30,11 +30,19 @@ QString DateStampMMDDYYYY(const QDate& date)
         .arg(date.year(), 4, 10, QLatin1Char('0'));
 }
 
+QString CleanRecordingName(const QString& name)
+{
+    const QString extension = RecordingExtensionOf(name);
+    if (!name.endsWith(extension, Qt::CaseInsensitive))
+        return CleanFileName(name);
+    return CleanFileName(name.left(name.size() - extension.size())) + name.right(extension.size());
+}
+
 QString FullRecordingPath(const QString& sMP3Path, const QString& name)
 {
     QString folder = sMP3Path;
     folder.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return JoinPath(folder, FitFileName(CleanFileName(name), FileNameLimit(folder)));
+    return JoinPath(folder, FitFileName(CleanRecordingName(name), FileNameLimit(folder)));
 }
 
 TagInfo TagInfoForRecording(const QString& name, bool titleMode, const QString& sRecordingTitle)
@@ -220,6 +228,16 @@ QString NumberedPath(const QString& path, int n)
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
     const qsizetype stem = dot > slash ? dot : path.size();
     return path.left(stem) + QStringLiteral(" (%1)").arg(n) + path.mid(stem);
+}
+
+QString FreePath(const QString& path)
+{
+    for (int n = 2; FileExists(path) && n <= kMaxNumberedNames; ++n) {
+        const QString numbered = NumberedPath(path, n);
+        if (!FileExists(numbered))
+            return numbered;
+    }
+    return path;
 }
 
 bool LockedByAnother(const QString& path)
@@ -452,13 +470,20 @@ void RecordingFile::Close()
 bool CreateRecordingFile(const QString& sMP3Path, QString& name, RecordingFile& file, const QDate& today,
                          ISleeper& sleeper, int pauseMs)
 {
-    if (file.Create(FullRecordingPath(sMP3Path, name))) {
+    return CreateRecordingFileAt(FullRecordingPath(sMP3Path, name), name, file, today, sleeper, pauseMs);
+}
+
+bool CreateRecordingFileAt(const QString& path, QString& name, RecordingFile& file, const QDate& today,
+                           ISleeper& sleeper, int pauseMs)
+{
+    if (file.Create(path)) {
         sleeper.Sleep(pauseMs);
         return true;
     }
     name = QStringLiteral("unknown-") + QString::number(QRandomGenerator::global()->bounded(60000)) +
            QLatin1Char('-') + DateStampMMDDYYYY(today) + RecordingExtensionOf(name);
-    file.Create(FullRecordingPath(sMP3Path, name));
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    file.Create(FullRecordingPath(slash < 0 ? QString() : path.left(slash + 1), name));
     return false;
 }
 

@@ -20,6 +20,12 @@ constexpr int kCreateFilePauseMs = 500;
 // Month, day and year of `date` as "MMDDYYYY" (e.g. "12052026").
 QString DateStampMMDDYYYY(const QDate& date);
 
+// `name` cleaned as a file name (FileNameText) before its recording
+// extension (".mp3", ".aac", ".ogg", ".opus"), which stays: "/.mp3" and
+// "...mp3" never become hidden files. A name of which nothing is left
+// before the extension is "_" with it.
+QString CleanRecordingName(const QString& name);
+
 // Folder and cleaned name joined with one "/" when the folder does not
 // already end with a separator; "\" separators become "/". A name longer
 // than the folder takes is shortened (FitFileName); the name itself, which
@@ -156,11 +162,18 @@ private:
 constexpr int kMaxNumberedNames = 99;
 // "dir/Title.mp3" numbered `n`: "dir/Title (n).mp3".
 QString NumberedPath(const QString& path, int n);
+// `path` when no file is there, else its first numbered version that is
+// free; `path` when every number is taken.
+QString FreePath(const QString& path);
 // Another process holds an advisory lock on the file at `path`.
 bool LockedByAnother(const QString& path);
 
 bool CreateRecordingFile(const QString& sMP3Path, QString& name, RecordingFile& file, const QDate& today,
                          ISleeper& sleeper, int pauseMs = kCreateFilePauseMs);
+// The same at `path`, a name that fits its folder already; the "unknown-"
+// name goes into the same folder.
+bool CreateRecordingFileAt(const QString& path, QString& name, RecordingFile& file, const QDate& today,
+                           ISleeper& sleeper, int pauseMs = kCreateFilePauseMs);
 
 // The date read from the MMDDYYYY digits before a name's extension
 // (".mp3", ".aac", ".ogg", ".opus"; else its last four characters), or before the " (N)" of a numbered version; month and day

@@ -32,6 +32,9 @@ QString SongKeeper::Start(const RecordingOptions& options, const QString& rulesF
     m_patternSaid = false;
     m_placedName.clear();
     m_placedPath.clear();
+    m_nameless.clear();
+    m_fileOf.clear();
+    m_titleOf.clear();
     if (m_rules.problems.isEmpty())
         return QString();
     return QCoreApplication::translate("SongKeeper", "[ERR] Song rules: %1")
@@ -41,6 +44,15 @@ QString SongKeeper::Start(const RecordingOptions& options, const QString& rulesF
 QString SongKeeper::CleanTitle(const QString& title) const
 {
     return m_rules.cleanUp.IsEmpty() ? title : m_rules.cleanUp.Apply(title);
+}
+
+QString SongKeeper::SongName(const QString& title, const QString& extension)
+{
+    const QString cleaned = CleanTitle(title);
+    const QString name = (cleaned.isEmpty() ? title : cleaned) + extension;
+    if (FileNameText(cleaned).isEmpty())
+        m_nameless.insert(name);
+    return name;
 }
 
 QString SongKeeper::SkipStatus(const QString& name)
@@ -65,8 +77,19 @@ QString SongKeeper::WishStatus(const QString& name) const
     return QCoreApplication::translate("SongKeeper", "Now Recording a wished song: %1").arg(titleOf(name));
 }
 
-void SongKeeper::FileOpened(const QString& name, bool fromTitle)
+void SongKeeper::FileOpened(const QString& name, bool fromTitle, const QString& path, const QString& replaces)
 {
+    if (!path.isEmpty() && replaces.isEmpty()) {
+        // A file not named after a title (the audio before the first one)
+        // holds no title's play.
+        m_titleOf.insert(path, fromTitle ? name : QString());
+        if (fromTitle && (!m_fileOf.contains(name) || !FileExists(m_fileOf.value(name))))
+            m_fileOf.insert(name, path);
+        if (fromTitle) {
+            m_placedName = name; // a failover goes on in this file
+            m_placedPath = path;
+        }
+    }
     m_openIsFirst = fromTitle && m_titleFiles == 0;
     if (fromTitle)
         ++m_titleFiles;
@@ -78,6 +101,26 @@ void SongKeeper::FileOpened(const QString& name, bool fromTitle)
         m_partBase = fromTitle ? name : QString();
         m_part = 1;
     }
+}
+
+QString SongKeeper::EarlierPlayOf(const QString& name, const QString& path) const
+{
+    const QString earlier = m_fileOf.value(name);
+    if (!earlier.isEmpty() && FileExists(earlier))
+        return earlier;
+    if (!FileExists(path))
+        return QString();
+    const auto holder = m_titleOf.constFind(path);
+    if (holder != m_titleOf.cend())
+        return *holder == name ? path : QString();
+    // A file from before this recording: its name is all that tells its title.
+    return !m_nameless.contains(name) && QFileInfo(path).fileName() == name ? path : QString();
+}
+
+QString SongKeeper::FileFor(const QString& name, const QString& path) const
+{
+    const QString earlier = EarlierPlayOf(name, path);
+    return earlier.isEmpty() ? FreePath(path) : earlier;
 }
 
 QString SongKeeper::NextPartName(qint64 bytes, qint64 bytesPerSecond, bool fromTitle) const
@@ -110,11 +153,12 @@ SongKeeper::Fate SongKeeper::FateOf(const QString& path, bool fromTitle, bool ti
 QString SongKeeper::Place(const QString& station, const QDateTime& start, bool fromTitle, QString& folder,
                           QString& name)
 {
-    if (!fromTitle || m_options.fileNamePattern.isEmpty())
+    if (!fromTitle)
         return QString();
     SongNameFields fields;
     fields.station = station;
-    fields.title = titleOf(name);
+    fields.title = m_nameless.contains(name) ? QString() : titleOf(name);
+    fields.untitled = m_untitledName;
     fields.start = start;
     fields.sequence = ++m_sequence;
     QString problem;
@@ -122,7 +166,7 @@ QString SongKeeper::Place(const QString& station, const QDateTime& start, bool f
         SongFileName(m_options.fileNamePattern, fields, RecordingExtensionOf(name), FileNameLimit(folder), &problem);
     const qsizetype slash = relative.lastIndexOf(QLatin1Char('/'));
     const QString songFolder = slash < 0 ? folder : JoinPath(folder, relative.left(slash));
-    if (QDir().mkpath(songFolder)) {
+    if (slash < 0 || QDir().mkpath(songFolder)) {
         m_placedName = name;
         folder = songFolder;
         name = relative.mid(slash + 1);

@@ -3,6 +3,8 @@
 #include "config/usersettings.h"
 #include "recorder/songrules.h"
 
+#include <QHash>
+#include <QSet>
 #include <QString>
 
 // What the song rules do to a recording, song by song: titles skipped or
@@ -19,6 +21,14 @@ public:
 
     // The stream title after the clean-up rules.
     QString CleanTitle(const QString& title) const;
+    // The name a song of the stream title `title` is recorded under: the
+    // title after the clean-up rules with `extension`. A title the rules
+    // leave empty keeps its own name, so each such song is told from the
+    // next; its file, like that of a title that leaves no file name ("/",
+    // ".."), is named as a song without a title (see SetUntitledName).
+    QString SongName(const QString& title, const QString& extension);
+    // What names a song without a title: the station and the date.
+    void SetUntitledName(const QString& name) { m_untitledName = name; }
     // The status for a title written to no file ("Skipped: <title>"); ""
     // when the title is recorded. `name` is the title with its extension. A
     // title skipped still ends the song before it: the next one is heard whole.
@@ -27,8 +37,21 @@ public:
     QString WishStatus(const QString& name) const;
 
     // A file was opened for the recording; `fromTitle` when it is named
-    // after a stream title, `name` as it was asked for.
-    void FileOpened(const QString& name, bool fromTitle);
+    // after a stream title, `name` as it was asked for. `path` is the file
+    // opened, `replaces` the earlier file a repeat is recorded beside ("").
+    void FileOpened(const QString& name, bool fromTitle, const QString& path = QString(),
+                    const QString& replaces = QString());
+    // The file of an earlier play of the song `name` when `path` is where
+    // its name puts it: the file this recording gave that title, else `path`
+    // when a file from before is there under exactly that name; "" when
+    // there is none. A repeat is the same title played again: a file that
+    // holds another title under the same name (a pattern of the station
+    // alone, titles cleaned to one name) is none.
+    QString EarlierPlayOf(const QString& name, const QString& path) const;
+    // Where the song `name` is recorded when `path` is where its name puts
+    // it: beside its earlier play (see EarlierPlayOf), at `path` when that
+    // is free, else at the first free numbered version ("Name (2).mp3").
+    QString FileFor(const QString& name, const QString& path) const;
     // A title that names the song already playing in parts.
     // `current` is the name of what is being recorded.
     bool IsCurrentSong(const QString& name, const QString& current) const
@@ -53,10 +76,10 @@ public:
 
     // Where the file of a song named after a title goes under the
     // FileNamePattern: `folder` (the save folder on entry) and `name` become
-    // the pattern's sub-folder (made here) and file name. Nothing changes
-    // without a pattern or for a file not named after a title. Returns, once
-    // a recording, a status when the pattern had to be kept inside the save
-    // folder; "" otherwise.
+    // the pattern's sub-folder (made here) and file name; without a pattern
+    // `name` becomes the cleaned file name. Nothing changes for a file not
+    // named after a title. Returns, once a recording, a status when the
+    // pattern had to be kept inside the save folder; "" otherwise.
     QString Place(const QString& station, const QDateTime& start, bool fromTitle, QString& folder, QString& name);
     // The file Place last gave `name` (the title with its extension); ""
     // when it gave it none.
@@ -74,6 +97,10 @@ private:
     int m_sequence = 0;         // songs placed by the pattern in this recording
     bool m_patternSaid = false;
     QString m_placedName, m_placedPath;
+    QString m_untitledName;
+    QSet<QString> m_nameless;          // song names whose files are named as songs without a title
+    QHash<QString, QString> m_fileOf;  // song name -> the file of its first play in this recording
+    QHash<QString, QString> m_titleOf; // ... and back
 };
 
 // Moves the closed recording at `path` into `folder` under `name` (made

@@ -403,7 +403,10 @@ QString SongFileName(const QString& pattern, const SongNameFields& fields, const
                      qsizetype nameLimit, QString* problem)
 {
     constexpr int kMaxFolders = 8;
-    const QString usual = FitFileName(CleanFileName(fields.title + extension), nameLimit);
+    QString stem = FileNameText(fields.title);
+    if (stem.isEmpty())
+        stem = CleanFileName(fields.untitled);
+    const QString usual = FitFileName(stem + extension, nameLimit);
     if (pattern.trimmed().isEmpty())
         return usual;
     QString filled = fillPattern(pattern, fields);
@@ -422,6 +425,7 @@ QString SongFileName(const QString& pattern, const SongNameFields& fields, const
         *problem =
             QCoreApplication::translate("SongRules", "The file-name pattern names a folder outside the save folder; "
                                                      "its files are kept inside it");
+    kept.removeIf([](const QString& part) { return FileNameText(part).isEmpty(); });
     if (kept.isEmpty())
         return usual;
     const QString last = kept.takeLast();
@@ -434,7 +438,7 @@ QString SongFileName(const QString& pattern, const SongNameFields& fields, const
     }
     QStringList parts;
     for (const QString& folder : std::as_const(kept))
-        parts.append(FitFileName(CleanFileName(folder), nameLimit, 0));
-    parts.append(FitFileName(CleanFileName(last + extension), nameLimit));
+        parts.append(FitFileName(FileNameText(folder), nameLimit, 0));
+    parts.append(FitFileName(FileNameText(last) + extension, nameLimit));
     return parts.join(QLatin1Char('/'));
 }

@@ -104,6 +104,7 @@ struct SongNameFields {
     QString title;    // the stream title: %A before its first " - ", %T after (all of it without one)
     QDateTime start;  // %D, "yyyy-MM-dd HH.mm"
     int sequence = 0; // %q, three digits at least
+    QString untitled; // the name of a song without a title (the station and date), "_" when empty
 };
 
 // The relative path of a song's file under the save folder: the pattern's
@@ -111,8 +112,10 @@ struct SongNameFields {
 // never makes a folder), the pattern's "/" parts kept as sub-folders
 // without empty, "." or ".." parts (so nothing lands outside the save
 // folder), each part cleaned and shortened to `nameLimit` bytes, and
-// `extension` added. An empty pattern (or one that leaves no name) names
-// the file after the title as usual. `problem`, when given, says what was
+// `extension` added; a part that cleaning leaves empty is left out. An empty
+// pattern (or one that leaves no name) names the file after the title as
+// usual, and a title that leaves no name (only dots, separators or control
+// characters) names it as a song without a title. `problem`, when given, says what was
 // changed to keep the name inside the save folder.
 QString SongFileName(const QString& pattern, const SongNameFields& fields, const QString& extension,
                      qsizetype nameLimit, QString* problem = nullptr);

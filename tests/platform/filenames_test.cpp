@@ -97,3 +97,34 @@ TEST(FileNameLimit, AsksTheFolderOrTheSeam)
     EXPECT_EQ(FileNameLimit(dir.path()), 255);  // the system does not say
     SetFileNameLimitSource({});
 }
+
+// What a file name keeps of a title: never a leading dot or space (a hidden
+// file, ".", ".."), never a control character (C0, DEL, C1) or a line or
+// paragraph separator; "" when nothing is left, which CleanFileName gives as "_".
+TEST(FileNameText, NoHiddenNamesNoControlsNoSeparators)
+{
+    const struct {
+        QString in, out;
+    } cases[] = {
+        {"/", ""},
+        {".", ""},
+        {"..", ""},
+        {"...", ""},
+        {"../../x", "x"},
+        {" .x", "x"},
+        {". . .x.y", "x.y"},
+        {"x.", "x."}, // a dot inside or at the end hides nothing
+        {"a.b", "a.b"},
+        {QString(QChar(0x01)) + "a" + QChar(0x1F) + "b" + QChar(0x7F), "ab"},
+        {QString("a") + QChar(0x80) + "b" + QChar(0x85) + "c" + QChar(0x9B) + "31m" + QChar(0x9F), "abc31m"},
+        {QString("no") + QChar(0xA0) + "break", QString("no") + QChar(0xA0) + "break"}, // past C1: it stays
+        {QString("l") + QChar(0x2028) + "p" + QChar(0x2029), "lp"},
+        {QString(QChar(0x2027)) + QChar(0x202F), QString(QChar(0x2027)) + QChar(0x202F)}, // beside the separators
+        {QString(QChar(0x2028)) + ".x", "x"},
+        {QString(QChar(0x200B)) + ".x", "x"}, // an invisible mark before a dot
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FileNameText(c.in), c.out) << c.in.toStdString();
+        EXPECT_EQ(CleanFileName(c.in), c.out.isEmpty() ? QStringLiteral("_") : c.out) << c.in.toStdString();
+    }
+}

@@ -35,14 +35,14 @@ TEST(CleanFileName, RemovesForbiddenAndControlCharacters)
         {QString("nul") + QChar(0) + "in" + QChar(0x1F) + "side" + QChar(0x7F), "nulinside"},
         {QString(QChar(0x01)) + "start", "start"},
         {QString::fromUtf8("Café Olé – ü.mp3"), QString::fromUtf8("Café Olé – ü.mp3")},
-        {QString::fromUtf8("keep\u0080\u00A0"), QString::fromUtf8("keep\u0080\u00A0")},
+        {QString::fromUtf8("keep\u0080\u00A0"), QString::fromUtf8("keep\u00A0")}, // C1 goes, no-break space stays
         {"", "_"},
         {".", "_"},
         {"..", "_"},
         {"/../", "_"},
-        {"...", "..."},
-        {".mp3", ".mp3"},
-        {QString::fromUtf8("\uFEFF\u202Eevil\u202C \u200Bname.mp3"), "evil name.mp3"},  // marks no one sees
+        {"...", "_"}, // never hidden
+        {".mp3", "mp3"},
+        {QString::fromUtf8("\uFEFF\u202Eevil\u202C \u200Bname.mp3"), "evil name.mp3"}, // marks no one sees
         {QString::fromUtf8("\u200B\u200D"), "_"},
     };
     for (const auto& c : cases)
@@ -63,6 +63,14 @@ TEST(FullRecordingPath, JoinsFolderAndCleanedName)
         {"/mixed\\sub\\", "b.mp3", "/mixed/sub/b.mp3"},
         {"", "a.mp3", "a.mp3"},
         {"/m/", "..", "/m/_"},
+        // Never a hidden file: the part before the extension loses its
+        // leading dots; nothing left is "_".
+        {"/m/", "/.mp3", "/m/_.mp3"},
+        {"/m/", "...mp3", "/m/_.mp3"},
+        {"/m/", "../../x.opus", "/m/x.opus"},
+        {"/m/", " .x.ogg", "/m/x.ogg"},
+        {"/m/", ".hidden.AAC", "/m/hidden.AAC"},
+        {"/m/", "a.b.mp3", "/m/a.b.mp3"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(FullRecordingPath(c.folder, c.name), QLatin1String(c.path)) << c.folder << " + " << c.name;

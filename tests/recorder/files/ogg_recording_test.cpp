@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -277,6 +278,33 @@ TEST(OggRecording, ASongCutBeforeItsAudioLeavesNoFile)
             EXPECT_EQ(ReadAll(dir.path() + "/A.ogg"), a);
         EXPECT_EQ(out, c.out);
     }
+}
+
+// The recorder names and opens each song's file, or leaves a song out; it
+// settles each file knowing whether the song played to its last page.
+TEST(OggRecording, TheRecorderOpensEachSongsFileAndSettlesIt)
+{
+    QTemporaryDir dir;
+    const QByteArray a = VorbisSong(1, {"TITLE=A"}), b = VorbisSong(2, {"TITLE=B"}), c = VorbisSong(3, {});
+    const qsizetype cut = c.size() - PacketsPage(0, 3, 4, {QByteArray(300, 'c')}, 3072).size();
+    OggRecording rec;
+    QStringList asked, settled;
+    rec.openFile = [&](const QString& name, bool titled, RecordingFile& file) {
+        asked << name + (titled ? " titled" : "");
+        return name != "B.ogg" && file.Create(dir.path() + "/" + name);
+    };
+    rec.settleFile = [&](const QString& path, const QString& replaces, bool complete) {
+        settled << QFileInfo(path).fileName() + (replaces.isEmpty() ? "" : " repeat") +
+                       (complete ? " complete" : " cut");
+        return path;
+    };
+    rec.BeginSongs(dir.path(), "Radio");
+    rec.Feed((a + b + c.left(cut)).constData(), a.size() + b.size() + cut);
+    rec.Finish();
+    EXPECT_EQ(asked, QStringList({"A.ogg titled", "B.ogg titled", "Radio.ogg"}));
+    EXPECT_EQ(settled, QStringList({"A.ogg complete", "Radio.ogg cut"}));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"A.ogg", "Radio.ogg"}));
+    EXPECT_EQ(ReadAll(dir.path() + "/Radio.ogg"), c.left(cut));
 }
 
 TEST(OggRecording, PauseSkipsToTheNextSong)

@@ -151,6 +151,8 @@ TEST(SongFileName, TokensFoldersAndNothingOutsideTheSaveFolder)
         {"%S/..", "Test FM.mp3", true},
         {"/", "ACDC - Back In Black.mp3", true}, // no name left: the usual one
         {"a|b/c*d", "ab/cd.mp3", false},
+        {".../..x/%T", "x/Back In Black.mp3", false}, // no hidden folders
+        {"%T/.", "Back In Black.mp3", false},
     };
     for (const auto& c : cases) {
         QString problem;
@@ -158,6 +160,24 @@ TEST(SongFileName, TokensFoldersAndNothingOutsideTheSaveFolder)
                   QString::fromUtf8(c.name))
             << c.pattern;
         EXPECT_EQ(!problem.isEmpty(), c.problem) << c.pattern;
+    }
+    // A title that leaves no name is named as a song without a title.
+    const struct {
+        const char *title, *pattern, *name;
+    } untitled[] = {
+        {"/", "", "Test FM-12052026.mp3"},
+        {"..", "", "Test FM-12052026.mp3"},
+        {"...", "%T", "Test FM-12052026.mp3"},
+        {"\u2028\u0085", "", "Test FM-12052026.mp3"},
+        {" .x", "", "x.mp3"},
+        {"../../x", "%T", "x.mp3"},
+        {"../x - .y", "%A/%T", "x/y.mp3"},
+    };
+    for (const auto& u : untitled) {
+        f.title = QString::fromUtf8(u.title);
+        f.untitled = QStringLiteral("Test FM-12052026");
+        EXPECT_EQ(SongFileName(QString::fromUtf8(u.pattern), f, QStringLiteral(".mp3"), 255), QString::fromUtf8(u.name))
+            << u.title << " " << u.pattern;
     }
     // Every part fits the folder's limit, the name keeps its extension.
     f.title = QString(300, QLatin1Char('x'));

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMap>
 #include <QSet>
 
 namespace {
@@ -222,4 +223,82 @@ TEST_F(SongRulesRecording, TheFileNamePatternNamesSongsAndFoldersInsideTheSaveFo
                   c.said);
         EXPECT_TRUE(QFileInfo::exists(save.file(QStringLiteral("Test FM-12052026.mp3")))); // not a title's file
     }
+}
+
+// A repeat is the same title played again: other titles that come to the
+// same file name (a pattern of the station alone, titles cleaned to one
+// name) are each kept, numbered; the title's own repeat still replaces it.
+TEST_F(SongRulesRecording, TitlesThatShareAFileNameAreEachKept)
+{
+    const struct {
+        const char* pattern;
+        QList<QPair<QByteArray, int>> songs;
+        QStringList files; // each song's file; a later play of a title replaces its earlier one
+    } cases[] = {
+        {"%S",
+         {{"A - One", 2}, {"B - Two", 2}, {"C - Three", 2}, {"D - Four", 2}, {"A - One", 2}, {"E - Five", 1}},
+         {"Test Station.mp3", "Test Station (2).mp3", "Test Station (3).mp3", "Test Station (4).mp3",
+          "Test Station.mp3", "Test Station (5).mp3"}},
+        {"",
+         {{"AC/DC - X", 2}, {"ACDC - X", 2}, {"AC/DC - X", 2}, {"Next", 1}},
+         {"ACDC - X.mp3", "ACDC - X (2).mp3", "ACDC - X.mp3", "Next.mp3"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pattern);
+        TempFolder save;
+        config.sMP3Path = save.path();
+        options.fileNamePattern = QString::fromLatin1(c.pattern);
+        captions.clear();
+        recorder = std::make_unique<frmMP3>(deps);
+        QObject::connect(recorder.get(), &frmMP3::songCaptionChanged, [this](const QString& s) { captions.append(s); });
+        const Stream s = stream(c.songs);
+        record(s);
+        QMap<QString, QByteArray> expected{{"Test FM-12052026.mp3", s.audio[0].second}};
+        for (qsizetype i = 0; i < c.files.size(); ++i)
+            expected[c.files[i]] = s.audio[i + 1].second;
+        EXPECT_EQ(QDir(save.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected.keys());
+        for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+            EXPECT_EQ(body(ReadAll(save.file(it.key()))), it.value()) << it.key().toStdString();
+        EXPECT_TRUE(said(QStringLiteral("Replaced %1 with a later complete play").arg(c.files[0])))
+            << captions.join('|').toStdString();
+    }
+}
+
+// A file name never begins with a dot and holds no control or separator
+// character; a title that leaves no name, or that the title rules leave
+// empty, is named as a song without a title, one file for each song.
+TEST_F(SongRulesRecording, TitlesThatLeaveNoFileNameAreNamedAfterTheStation)
+{
+    writeList("TitleRules.txt", "/^Ad .*$//\n/^Slash$/\\//\n");
+    const QList<QPair<QByteArray, QString>> songs = {
+        {"..", "Test FM-12052026 (2).mp3"},
+        {"../../x", "x.mp3"},
+        {"...", "Test FM-12052026 (3).mp3"},
+        {" .x", "x (2).mp3"}, // another title under the same name
+        {"a\xc2\x85"
+         "b\xc2\x9b"
+         "31m",
+         "ab31m.mp3"}, // C1: NEL, CSI
+        {"c\xe2\x80\xa8"
+         "d\xe2\x80\xa9",
+         "cd.mp3"}, // line and paragraph separators
+        {"\x01\x1f"
+         "e\x7f",
+         "e.mp3"},
+        {"Ad one", "Test FM-12052026 (4).mp3"}, // the rules leave ""
+        {"Ad two", "Test FM-12052026 (5).mp3"},
+        {"Slash", "Test FM-12052026 (6).mp3"}, // the rules leave "/"
+    };
+    QList<QPair<QByteArray, int>> titles;
+    for (const auto& song : songs)
+        titles.append({song.first, 1});
+    const Stream s = stream(titles);
+    record(s);
+    QStringList expected{"Test FM-12052026.mp3"};
+    for (const auto& song : songs)
+        expected.append(song.second);
+    expected.sort();
+    EXPECT_EQ(files(), expected);
+    for (qsizetype i = 0; i < songs.size(); ++i)
+        EXPECT_EQ(file(songs[i].second), s.audio[i + 1].second) << songs[i].first.constData();
 }
