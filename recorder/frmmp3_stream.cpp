@@ -146,7 +146,7 @@ void frmMP3::switchTitle(const QString& name)
 
 void frmMP3::OnAudio(const char* data, qsizetype size)
 {
-    m_streamTick = LastDataTick;
+    m_streamTick = LastDataTick;  // the give-up time counts from the last audio
     noteArrival(size);
     if (connectionRan()) {
         // A stream flows again: the next loss is taken up at once.
