@@ -2,6 +2,7 @@
 
 #include "listen/mp3decoder.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -12,6 +13,11 @@ constexpr int kBitratesV2[16] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 
 constexpr int kRatesV1[3] = {44100, 48000, 32000};
 constexpr int kMinRun = 3;
 constexpr size_t kWarmUpFrames = 2;
+// A pause is at least 20 dB below the median level of the window around the
+// title change (a power ratio of 1/100), or below -60 dBFS (a mean square of
+// 32768 * 10^-3 squared): silence is a pause however much of the window it fills.
+constexpr double kPauseRatio = 0.01;
+constexpr double kSilence = 32.768 * 32.768;
 
 bool sameStream(const unsigned char* a, const unsigned char* b)
 {
@@ -118,44 +124,51 @@ qsizetype ChooseCleanCut(const QByteArray& region, qsizetype nominal, int window
                 energy[i] = sums[i] / double(counts[i]);
     }
 
-    // The playing time of each boundary, counted from the boundary nearest
-    // to the title change.
+    // Boundary i lies before frame i; the last one after the last frame.
+    const auto boundary = [&](size_t i) {
+        return i < frames.size() ? frames[i].offset : frames.back().offset + frames.back().size;
+    };
+    // The title's own frame: the boundary nearest to the title change.
     size_t nearest = 0;
-    for (size_t i = 0; i <= frames.size(); ++i) {
-        const qsizetype b = i < frames.size() ? frames[i].offset : frames.back().offset + frames.back().size;
-        const qsizetype best = nearest < frames.size() ? frames[nearest].offset : frames.back().offset + frames.back().size;
-        if (std::llabs(b - nominal) < std::llabs(best - nominal))
+    for (size_t i = 0; i <= frames.size(); ++i)
+        if (std::llabs(boundary(i) - nominal) < std::llabs(boundary(nearest) - nominal))
             nearest = i;
-    }
     const double frameMs = 1000.0 * frames.front().samples / frames.front().sampleRate;
     const int reach = int(windowMs / frameMs);
-    // Boundary i lies before frame i; its quietness is that of the louder of
-    // the frames on either side of it.
-    auto quietness = [&](long i) { return std::max(energy[size_t(i) - 1], energy[size_t(i)]); };
+    // A boundary is as loud as the louder of the frames on either side of it.
+    auto loudness = [&](long i) { return std::max(energy[size_t(i) - 1], energy[size_t(i)]); };
     const long first = std::max(1L, long(nearest) - reach);
     const long last = std::min(long(frames.size()) - 1, long(nearest) + reach);
-    double quietest = std::numeric_limits<double>::max();
-    for (long i = first; i <= last; ++i)
-        quietest = std::min(quietest, quietness(i));
-    if (quietest == std::numeric_limits<double>::max())
-        return nearest < frames.size() ? frames[nearest].offset : frames.back().offset + frames.back().size;
-    // Among the quietest boundaries, the run of them nearest to the title
-    // change, and within that run its middle: the middle of a pause.
+
+    // A pause is a frame far quieter than the music around it (or silent);
+    // music that runs on through the change (a crossfade, talk, a held
+    // tone) has none, and the song is cut at its own title's frame.
+    std::vector<double> levels;
+    for (long i = first - 1; i <= last; ++i)
+        if (energy[size_t(i)] != std::numeric_limits<double>::max())
+            levels.push_back(energy[size_t(i)]);
+    if (levels.empty())
+        return boundary(nearest);
+    std::nth_element(levels.begin(), levels.begin() + levels.size() / 2, levels.end());
+    const double pause = std::max(levels[levels.size() / 2] * kPauseRatio, kSilence);
+
+    // Of the pauses, the one nearest to the title change, and its middle.
     size_t chosen = nearest;
     long chosenDistance = std::numeric_limits<long>::max();
     for (long i = first; i <= last; ++i) {
-        if (quietness(i) > quietest)
+        if (loudness(i) > pause)
             continue;
         long end = i;
-        while (end + 1 <= last && quietness(end + 1) <= quietest)
+        while (end + 1 <= last && loudness(end + 1) <= pause)
             ++end;
-        const long distance = std::min(std::labs(i - long(nearest)), std::labs(end - long(nearest)));
-        const long inside = (i <= long(nearest) && long(nearest) <= end) ? 0 : distance;
-        if (inside < chosenDistance) {
-            chosenDistance = inside;
+        const long distance = (i <= long(nearest) && long(nearest) <= end)
+                                  ? 0
+                                  : std::min(std::labs(i - long(nearest)), std::labs(end - long(nearest)));
+        if (distance < chosenDistance) {
+            chosenDistance = distance;
             chosen = size_t((i + end) / 2);
         }
         i = end;
     }
-    return chosen < frames.size() ? frames[chosen].offset : frames.back().offset + frames.back().size;
+    return boundary(chosen);
 }

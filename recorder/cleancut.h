@@ -4,8 +4,8 @@
 
 #include <vector>
 
-// Where to cut a song from the next one: on an MP3 frame boundary, at the
-// quietest frame near the title change. Pure: no files, no sockets.
+// Where to cut a song from the next one: on an MP3 frame boundary, in a
+// pause near the title change when there is one. Pure: no files, no sockets.
 
 struct Mp3Frame {
     qsizetype offset = 0;  // in the bytes searched
@@ -31,9 +31,10 @@ using FrameLengthFn = qsizetype (*)(const unsigned char* h, int* samples, int* s
 using SameStreamFn = bool (*)(const unsigned char* a, const unsigned char* b);
 std::vector<Mp3Frame> FindFrameRuns(const QByteArray& bytes, int headerBytes, FrameLengthFn length, SameStreamFn same);
 
-// The cut in `region` for a title change at byte `nominal`: the frame
-// boundary within `windowMs` of it (in playing time) that lies next to the
-// quietest frame, decoded with libmpg123; among equally quiet ones the
-// nearest. Without frames near `nominal` the nearest frame boundary, and
-// without any frames `nominal` itself.
+// The cut in `region` for a title change at byte `nominal`: in the pause
+// nearest to it within `windowMs` (in playing time) on either side, at the
+// pause's middle; a pause is a run of frames, decoded with libmpg123, at
+// least 20 dB below the window's median level, or silent. Without a pause
+// (music that runs on through the change) the frame boundary nearest to
+// `nominal`, and without any frames `nominal` itself.
 qsizetype ChooseCleanCut(const QByteArray& region, qsizetype nominal, int windowMs);

@@ -266,6 +266,9 @@ private:
     // How a failed attempt failed decides when the next one is made.
     enum class RetryAfter { Failure, Refusal, ErrorAnswer };
     void scheduleReconnect(RetryAfter why = RetryAfter::Failure);
+    // The connection brought at least a second of audio: the stream ran.
+    bool connectionRan() const;
+    void sayJoinStatus(const QString& status);
     void showReconnecting();
     // Ends the recording when no stream came for longer than the user allows,
     // or a timed recording when its time is up; true when it ended.
@@ -364,6 +367,7 @@ private:
     QByteArray m_leadBuffer;
     bool m_streamContinues = false;  // the current connection goes on with the recording
     bool m_joinPending = false;  // a reconnect's audio waits until it is known where it joins
+    QString m_joinStatus;        // what the join found, said once the connection brings the stream back
     QByteArray m_joinBuffer;
     struct JoinTitle {
         qsizetype at;  // in m_joinBuffer

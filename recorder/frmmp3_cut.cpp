@@ -1,8 +1,9 @@
 // Clean cuts: with the user's option on, a title change does not switch
 // files at the metadata block. The audio that follows is held until a window
-// of it has arrived; then the cut goes to the quietest MP3 frame boundary
-// within that window on either side, and the bytes between the block and the
-// cut move to the file they belong to. No byte is dropped or repeated.
+// of it has arrived; then the cut goes into a pause within that window on
+// either side (or, where the music runs on, to the frame boundary at the
+// title change), and the bytes between the block and the cut move to the
+// file they belong to. No byte is dropped or repeated.
 #include "config/configuration.h"
 #include "recorder/cleancut.h"
 #include "recorder/frmmp3.h"

@@ -116,7 +116,7 @@ void frmMP3::finishJoin(const Overlap& overlap)
             status = gapStatus(dropped);
     }
     if (!status.isEmpty())
-        setSongCaption(status);
+        sayJoinStatus(status);
 
     qsizetype at = -1;
     const QString title = joinTitleChange(from, found, &at);

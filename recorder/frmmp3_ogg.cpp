@@ -20,7 +20,8 @@ bool frmMP3::beginOgg(const IcyHeader& header, const QByteArray& bodyStart)
     m_memory.Clear();
     m_recentTitles.clear();
     m_arrival = Arrival();
-    m_ogg.onJoined = [this](int leftOut, qint64 missed) { setSongCaption(oggJoinStatus(leftOut, missed)); };
+    m_joinStatus.clear();
+    m_ogg.onJoined = [this](int leftOut, qint64 missed) { sayJoinStatus(oggJoinStatus(leftOut, missed)); };
     if (m_config.lRecordingMode != RecordingMode::PerSong) {
         m_ogg.BeginOneFile(m_streamIsReconnect);
         return true;

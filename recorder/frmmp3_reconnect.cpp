@@ -1,10 +1,14 @@
 // A stream that is lost is taken up again on the same server: at once when
-// its connection closes, then after 1, 2, 4, 8 and every 10 s while attempts
-// time out or fail, until the user's give-up time without a stream has passed
-// or a timed recording reaches its end. A server that is up but refuses, or
+// a connection that ran closes, then after 1, 2, 4, 8 and every 10 s while
+// attempts time out or fail, until the user's give-up time without a stream
+// has passed or a timed recording reaches its end. A server that is up but refuses, or
 // answers with an error while its source is away, costs little to ask and is
 // asked every second (refused) or every 2 s (error answer), so that the
 // stream is taken up while the server's burst still holds its first seconds.
+// A connection that brought less than a second of audio before it closed (a
+// server that answers and hangs up, a playlist taken for a stream) did not
+// bring the stream back: it is a failed attempt, and the status keeps saying
+// that the recorder reconnects.
 #include "config/configuration.h"
 #include "platform/eventsocket.h"
 #include "platform/messages.h"
@@ -54,9 +58,29 @@ void frmMP3::onStreamLost()
         scheduleReconnect();
         return;
     }
+    if (!connectionRan()) {
+        // What it brought is recorded; what its join found is not said.
+        m_joinStatus.clear();
+        scheduleReconnect();
+        return;
+    }
     showReconnecting();
     LastDataTick = m_deps.clock->GetTickCount();
     ConnectToServer(lServerNumber, recordingOpen());
+}
+
+bool frmMP3::connectionRan() const
+{
+    return m_arrival.bytes >= bytesPerSecond();
+}
+
+// What a reconnect found is said once its connection brings the stream back.
+void frmMP3::sayJoinStatus(const QString& status)
+{
+    if (connectionRan())
+        setSongCaption(status);
+    else
+        m_joinStatus = status;
 }
 
 void frmMP3::scheduleReconnect(RetryAfter why)

@@ -104,6 +104,7 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
         m_memory.SetCapacity(std::max<qint64>(10 * bytesPerSecond(), kMinJoinMemoryBytes));
     }
     m_arrival = Arrival();
+    m_joinStatus.clear(); // of a connection that did not bring the stream back
     return true;
 }
 
@@ -149,11 +150,15 @@ void frmMP3::switchTitle(const QString& name)
 
 void frmMP3::OnAudio(const char* data, qsizetype size)
 {
-    // A stream flows again: an outage, if any, is over.
-    m_streamTick = LastDataTick;
-    m_retryCount = 0;
-    m_redirects = 0;
+    m_streamTick = LastDataTick;  // the give-up time counts from the last audio
     noteArrival(size);
+    if (connectionRan()) {
+        // A stream flows again: the next loss is taken up at once.
+        m_retryCount = 0;
+        m_redirects = 0;
+        if (!m_joinStatus.isEmpty())
+            setSongCaption(std::exchange(m_joinStatus, QString()));
+    }
     if (m_ogg.Active())
         writeOgg(data, size);
     else

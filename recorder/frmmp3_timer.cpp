@@ -148,7 +148,9 @@ void frmMP3::Timer1_Timer()
                 clockText(lngHoursPassed, lngMinutesPassed, lngSecondsPassed, lngHoursPassed >= 1);
             setTrayTip(tr("RECORDING %1... (%2)").arg(title, passed));
         }
-        if (blnRecording && m_state != ConnectionState::Connecting && !bIcy)
+        // (a connection that has not brought the stream back yet leaves
+        // the status saying that the recorder reconnects)
+        if (blnRecording && m_state != ConnectionState::Connecting && !bIcy && m_retryCount == 0)
             showFileAgain();
     }
 

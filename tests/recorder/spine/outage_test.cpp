@@ -4,13 +4,16 @@
 #include "fixture.h"
 
 #include "platform/eventsocket.h"
+#include "tests/recorder/demux/oggpages.h"
 
 #include <QFile>
 
 #include <vector>
 
 namespace {
-const QByteArray kOkHeader = "HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\n\r\n";
+// A slow stream: 1,000 bytes are a second of it, so a piece of audio is a
+// stream that ran, and its loss is taken up at once.
+const QByteArray kOkHeader = "HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\nicy-br:8\r\n\r\n";
 const QByteArray k404 = "HTTP/1.0 404 Not Found\r\n\r\n";
 
 // Audio that can be told apart byte by byte: connection `n`'s piece `i`.
@@ -245,7 +248,7 @@ TEST_F(OutageTest, HeldDataIsWrittenBeforeTheReconnect)
     config.lRecordingMode = RecordingMode::PerSong;
     recorder = std::make_unique<frmMP3>(deps);
     startOnStation();
-    QTcpSocket* first = answer(1, "ICY 200 OK\r\nicy-metaint:16000\r\n\r\n" + Piece(1, 0));
+    QTcpSocket* first = answer(1, "ICY 200 OK\r\nicy-metaint:16000\r\nicy-br:8\r\n\r\n" + Piece(1, 0));
     ASSERT_TRUE(first);
     ASSERT_TRUE(WaitUntil([&] { return recorder->StreamHeld(); }));
     first->write(Piece(1, 1));
@@ -386,4 +389,82 @@ TEST_F(OutageTest, AttemptsOnlySayTheyReconnectAndTheFileIsNamedOnce)
     EXPECT_EQ(captions.count(named), 1) << captions.join('|').toStdString();
     advance(300);  // the stream flows again: the status names the file again
     EXPECT_EQ(recorder->Status().sSongCaption, named);
+}
+
+// What a connection brings before its server closes decides when the next
+// one is made: after a stream that ran (a second of audio or more), at once;
+// after less (only a header, a few bytes, a playlist taken for a stream), the
+// back-off of a failed attempt, while the status says once that the
+// recorder reconnects. A stream that runs again ends the back-off.
+TEST_F(OutageTest, AConnectionThatBringsLessThanASecondOfAudioWaitsItsTurn)
+{
+    const QByteArray mp3 = "ICY 200 OK\r\nicy-br:128\r\n\r\n"; // a second is 16,000 bytes
+    const QByteArray ogg = "HTTP/1.0 200 OK\r\nContent-Type: audio/ogg\r\nicy-br:128\r\n\r\n";
+    const QByteArray oggSong = VorbisSong(7, {"TITLE=A"}, 20, 3000);
+    const QByteArray mp3Stream = mp3 + Piece(1, 0, 3 * 16000);
+    const struct {
+        const char* what;
+        QByteArray stream; // a stream that runs: the first connection's, and the last one's
+        QByteArray reply;  // what each connection in between brings before its close
+        bool ran;
+    } cases[] = {
+        {"nothing but a header", mp3Stream, mp3, false},
+        {"a few bytes", mp3Stream, mp3 + Piece(2, 0, 5), false},
+        {"just under a second", mp3Stream, mp3 + Piece(2, 0, 15999), false},
+        {"a playlist taken for audio", mp3Stream,
+         "HTTP/1.0 200 OK\r\nContent-Type: application/vnd.apple.mpegurl\r\n\r\n#EXTM3U\n#EXT-X-TARGETDURATION:6\n"
+         "#EXTINF:6,\nsegment1.aac\n",
+         false},
+        {"the start of an Ogg stream", ogg + oggSong, ogg + oggSong.left(40), false},
+        {"a second", mp3Stream, mp3 + Piece(2, 0, 16000), true},
+        {"seconds of an Ogg stream", ogg + oggSong, ogg + oggSong, true},
+    };
+    const QString reconnecting = QStringLiteral("[ERR] NETWORK: Reconnecting...");
+    const std::vector<qint64> backOff = {1000, 2000, 4000, 8000, 10000, 10000};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        recorder = std::make_unique<frmMP3>(deps);
+        QObject::connect(recorder.get(), &frmMP3::songCaptionChanged, [this](const QString& t) { captions.append(t); });
+        station.connections.clear();
+        station.requests.clear();
+        startOnStation();
+        QTcpSocket* s = answer(1, c.stream);
+        ASSERT_TRUE(s);
+        ASSERT_TRUE(
+            WaitUntil([&] { return recorder->AudioBytesWritten() > 0 && recorder->WS().BytesReceived() == 0; }));
+        const qsizetype lost = captions.size();
+        s->disconnectFromHost();
+        ASSERT_TRUE(WaitUntil([&] { return station.connections.size() == 2; })); // at once
+        size_t n = 2;
+        for (const qint64 delay : backOff) {
+            SCOPED_TRACE(n);
+            s = answer(n, c.reply);
+            ASSERT_TRUE(s);
+            s->disconnectFromHost();
+            if (c.ran) {
+                ASSERT_TRUE(WaitUntil([&] { return station.connections.size() == n + 1; }));
+                EXPECT_FALSE(recorder->Reconnecting());
+            } else {
+                ASSERT_TRUE(WaitUntil([&] { return recorder->Reconnecting(); }));
+                EXPECT_EQ(TickDifference(recorder->NextReconnectTick(), clock.GetTickCount()), delay);
+                advance(delay - 100);
+                EXPECT_EQ(station.connections.size(), n); // not before its turn
+                advance(100);
+                ASSERT_TRUE(WaitUntil([&] { return station.connections.size() == n + 1; }));
+            }
+            ++n;
+        }
+        if (!c.ran) {
+            EXPECT_EQ(captions.mid(lost), QStringList{reconnecting});
+            // The stream is back: its next loss is taken up at once.
+            s = answer(n, c.stream);
+            ASSERT_TRUE(s);
+            ASSERT_TRUE(WaitUntil([&] { return recorder->ReconnectAttempts() == 0; }));
+            s->disconnectFromHost();
+            ASSERT_TRUE(WaitUntil([&] { return station.connections.size() == n + 1; }));
+            EXPECT_FALSE(recorder->Reconnecting());
+        }
+        EXPECT_TRUE(messages.messages.isEmpty());
+        recorder->StopRecording();
+    }
 }

@@ -8,6 +8,9 @@
 #include <QDir>
 #include <QProcess>
 
+#include <algorithm>
+#include <map>
+
 namespace {
 
 // Three seconds of a loud tone with a silence from 1.0 s to 1.4 s.
@@ -131,6 +134,49 @@ TEST(ChooseCleanCut, MovesToTheSilenceWithinTheWindowOnly)
     }
     // Bytes with no frames keep the cut where the title changed.
     EXPECT_EQ(ChooseCleanCut(QByteArray(5000, 'x'), 1234, 2000), 1234);
+}
+
+// The cut moves only into a real pause: music that runs on through the
+// title change (a crossfade, talk, a held tone) is cut at the title's own
+// frame boundary. Six seconds of each shape, the title changing at 3 s.
+TEST(ChooseCleanCut, MovesOnlyIntoAPause)
+{
+    const QString tone = QStringLiteral("0.5*sin(2*PI*440*t)");
+    const QString fade = QStringLiteral("clip((t-2)/2\\,0\\,1)"); // 0 before 2 s, 1 after 4 s
+    const struct {
+        const char* what;
+        QString samples;
+        double from, to; // where the cut may land, in seconds; from < 0: the title's own frame
+    } cases[] = {
+        {"a silence between two loud songs", QStringLiteral("if(between(t\\,3.5\\,3.9)\\,0\\,%1)").arg(tone), 3.5, 3.9},
+        {"a silence beyond the window", QStringLiteral("if(between(t\\,5.3\\,5.7)\\,0\\,%1)").arg(tone), -1, -1},
+        {"a silence that fills most of the window", QStringLiteral("if(gt(t\\,2.5)\\,0\\,%1)").arg(tone), 2.5, 5.0},
+        {"a loud song crossfaded into another",
+         QStringLiteral("0.5*(1-%1)*sin(2*PI*440*t)+0.5*%1*sin(2*PI*660*t)").arg(fade), -1, -1},
+        {"a continuous tone", tone, -1, -1},
+        {"talk: a few dB up and down, short dips 10 dB down",
+         QStringLiteral("0.5*(0.8+0.2*sin(2*PI*1.7*t))*if(lt(mod(t\\,0.45)\\,0.06)\\,0.3\\,1)*sin(2*PI*220*t)"), -1,
+         -1},
+    };
+    TempFolder dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QByteArray mp3 = SoundMp3(dir, 6, c.samples);
+        ASSERT_FALSE(mp3.isEmpty()) << "ffmpeg could not make the sound";
+        const std::vector<Mp3Frame> frames = FindMp3Frames(mp3);
+        ASSERT_GT(frames.size(), 200u);
+        const size_t change = size_t(3.0 / kFrameSeconds);
+        const qsizetype cut = ChooseCleanCut(mp3, frames[change].offset + 7, 2000); // inside the title's frame
+        if (c.from < 0) {
+            EXPECT_EQ(cut, frames[change].offset);
+            continue;
+        }
+        const auto at = std::find_if(frames.begin(), frames.end(), [&](const Mp3Frame& f) { return f.offset == cut; });
+        ASSERT_NE(at, frames.end()) << "not a frame boundary";
+        const double t = double(at - frames.begin()) * kFrameSeconds;
+        EXPECT_GE(t, c.from);
+        EXPECT_LE(t, c.to);
+    }
 }
 
 class CleanCutTest : public RecorderFixture {
@@ -281,5 +327,31 @@ TEST_F(CleanCutTest, AFileStartsWithAWholeFrameOnlyWithCleanCuts)
         } else {
             EXPECT_TRUE(file == audio) << file.size();
         }
+    }
+}
+
+// Music that runs on through every title change: with clean cuts on each
+// song's file holds the audio from its title to the next, within the frame
+// the title changed in.
+TEST_F(CleanCutTest, ASongWithoutPausesIsAsLongAsItsTitle)
+{
+    const QByteArray tone = SoundMp3(tones, 12, QStringLiteral("0.5*sin(2*PI*440*t)"));
+    ASSERT_FALSE(tone.isEmpty());
+    options.cleanCuts = true;
+    startOnStation();
+    // A block every 4000 bytes (a quarter of a second): "One" after the
+    // first, "Two" 16 blocks (4 s) later, "Three" 16 after that.
+    const std::map<qsizetype, QByteArray> titles = {{1, "One"}, {17, "Two"}, {33, "Three"}};
+    QByteArray s = "ICY 200 OK\r\nicy-name:Cut FM\r\nicy-br:128\r\nicy-metaint:4000\r\n\r\n";
+    for (qsizetype block = 1; block * 4000 <= tone.size(); ++block)
+        s += tone.mid((block - 1) * 4000, 4000) +
+             (titles.count(block) ? titleBlock(titles.at(block)) : QByteArray(1, '\0'));
+    recorder->HandleStreamData(s);
+    recorder->StopRecording();
+    for (const char* name : {"One.mp3", "Two.mp3"}) {
+        SCOPED_TRACE(name);
+        const QByteArray song = body(QString::fromLatin1(name));
+        EXPECT_TRUE(wholeFrames(song));
+        EXPECT_LE(std::abs(song.size() - 16 * 4000), 418) << song.size() / 16000.0 << " s for a 4 s title";
     }
 }

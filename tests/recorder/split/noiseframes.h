@@ -54,20 +54,25 @@ inline qsizetype FrameStart(const QByteArray& bytes, size_t i, AudioFraming fram
     return i < frames.size() ? frames[i].offset : frames.back().offset + frames.back().size;
 }
 
-// `seconds` of a loud tone with a silence from `from` to `to` seconds, as
-// 128 kbit/s MP3 without tags, made by ffmpeg; "" when ffmpeg failed.
-inline QByteArray ToneWithSilence(const TempFolder& dir, int seconds, double from, double to)
+// `seconds` of audio whose samples are the ffmpeg expression `samples` of
+// the time t (its commas escaped: "\,"), as 128 kbit/s stereo MP3 without
+// tags; "" when ffmpeg failed.
+inline QByteArray SoundMp3(const TempFolder& dir, int seconds, const QString& samples)
 {
-    const QString out = dir.file(QStringLiteral("tone.mp3"));
+    const QString out = dir.file(QStringLiteral("sound.mp3"));
     QProcess p;
     p.start(QStringLiteral("ffmpeg"),
             {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
-             QStringLiteral("aevalsrc=if(between(t\\,%1\\,%2)\\,0\\,0.5*sin(2*PI*440*t)):s=44100:d=%3")
-                 .arg(from)
-                 .arg(to)
-                 .arg(seconds),
-             "-ac", "2", "-c:a", "libmp3lame", "-b:a", "128k", "-write_xing", "0", "-id3v2_version", "0", out});
+             QStringLiteral("aevalsrc=%1:s=44100:d=%2").arg(samples, QString::number(seconds)), "-ac", "2", "-c:a",
+             "libmp3lame", "-b:a", "128k", "-write_xing", "0", "-id3v2_version", "0", out});
     if (!p.waitForFinished(60000) || p.exitCode() != 0)
         return {};
     return ReadAll(out);
+}
+
+// `seconds` of a loud tone with a silence from `from` to `to` seconds.
+inline QByteArray ToneWithSilence(const TempFolder& dir, int seconds, double from, double to)
+{
+    return SoundMp3(dir, seconds,
+                    QStringLiteral("if(between(t\\,%1\\,%2)\\,0\\,0.5*sin(2*PI*440*t))").arg(from).arg(to));
 }
