@@ -54,6 +54,7 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
 
     // The response is a stream. From now on a failure ends an unattended run.
     m_config.bCalledFromGUI = false;
+    releaseHeldTitles();  // what the last connection brought comes first
     const QString extension = StreamExtension(header.contentType, bodyStart);
     if (!m_streamIsReconnect) {
         m_extension = extension;
@@ -111,7 +112,16 @@ void frmMP3::OnMetadata(const QByteArray& block)
 {
     if (!ContainsStreamTitle(block))
         return;
-    const QString title = m_songs.CleanTitle(DecodeCharacterReferences(DecodeText(ParseStreamTitle(block))));
+    const QString decoded = DecodeCharacterReferences(DecodeText(ParseStreamTitle(block)));
+    if (m_rulesWanted || !m_heldTitles.empty())
+        m_heldTitles.push_back({m_heldAudio.size(), decoded});  // the rules say what it is
+    else
+        takeTitle(decoded);
+}
+
+void frmMP3::takeTitle(const QString& decoded)
+{
+    const QString title = m_songs.CleanTitle(decoded);
     if (title.isEmpty())
         return;  // an empty title keeps the current file
     const QString name = title + m_extension;
@@ -158,6 +168,16 @@ void frmMP3::OnAudio(const char* data, qsizetype size)
 
 void frmMP3::WriteAudio(const char* data, qsizetype size)
 {
+    if (!m_heldTitles.empty())
+        m_heldAudio.append(data, size);  // it belongs to a title the rules have yet to judge
+    else
+        routeAudio(data, size);
+    if (m_deps.relay->blnEnablePreviewStream())
+        m_deps.relay->PushData(data, size);
+}
+
+void frmMP3::routeAudio(const char* data, qsizetype size)
+{
     if (blnPaused || m_skipping) {
         // What is not recorded breaks the memory's run of the broadcast.
         settleJoin();
@@ -169,8 +189,6 @@ void frmMP3::WriteAudio(const char* data, qsizetype size)
     } else {
         recordAudio(data, size);
     }
-    if (m_deps.relay->blnEnablePreviewStream())
-        m_deps.relay->PushData(data, size);
 }
 
 void frmMP3::recordAudio(const char* data, qsizetype size)
@@ -486,6 +504,7 @@ void frmMP3::showFileAgain()
 void frmMP3::CloseRecording()
 {
     const Publish publish(*this);
+    releaseHeldTitles();
     finishCleanCut();
     settleJoin();
     dropPartialFrame();
