@@ -22,7 +22,6 @@
 
 #include <QApplication>
 #include <QDBusConnection>
-#include <QFileInfo>
 #include <QTimer>
 #include <memory>
 
@@ -41,11 +40,12 @@ extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
     // one this start does them itself.
     const DesktopAction action = DesktopActionOf(commandLine);
     QString startLine = commandLine;
+    QString presetProblem; // why the last preset cannot be recorded
     if (action != DesktopAction::None) {
         if (HandToRunningInstance(QDBusConnection::sessionBus(), action))
             return 0;
-        const QString preset = LastPreset();
-        startLine = action == DesktopAction::RecordLastPreset && QFileInfo::exists(preset) ? preset : QString();
+        // Without it the panel opens, and says why.
+        startLine = action == DesktopAction::RecordLastPreset ? LastPresetToRecord(&presetProblem) : QString();
     }
 
     MessageBoxService boxes(QStringLiteral("Tonquill"));
@@ -114,6 +114,8 @@ extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
         [&boxes](int code) { boxes.AfterLast([code] { QCoreApplication::exit(code); }); }, Qt::QueuedConnection);
     QTimer::singleShot(0, &recorder, [&] {
         desktop->Main(startLine);
+        if (!presetProblem.isEmpty())
+            messages.ShowMessage(presetProblem);
         if (action == DesktopAction::OpenSearch)
             desktop->ShowDirectorySearch();
     });

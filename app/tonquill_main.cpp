@@ -4,6 +4,7 @@
 // widgets, graphics or sound libraries.
 #include "app/infoswitches.h"
 #include "app/recorderrun.h"
+#include "config/usersettings.h"
 #include "platform/folders.h"
 #include "platform/messages.h"
 #include "platform/modules.h"
@@ -98,11 +99,19 @@ int main(int argc, char** argv)
     }
 
     QCoreApplication app(argc, argv);
-    const QString commandLine = CommandLineOf(argc, argv);
+    QString commandLine = CommandLineOf(argc, argv);
     StderrMessageService shown(QStringLiteral("Tonquill"));
     TrackingMessageService messages(shown);
     if (const int status = PrepareRun(commandLine, messages); status >= 0)
         return status;
+    if (commandLine.trimmed() == QLatin1String("--record-last-preset")) {
+        QString problem;
+        commandLine = LastPresetToRecord(&problem);
+        if (commandLine.isEmpty()) {
+            messages.ShowMessage(problem);
+            return 1;
+        }
+    }
     HeadlessConsole console(messages);
     if (commandLine.isEmpty()) {
         messages.ShowMessage(QStringLiteral("Give a preset file (.tvp) or a playlist file (.pls) to record; "

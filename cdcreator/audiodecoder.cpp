@@ -9,8 +9,11 @@ extern "C" {
 }
 
 #include <QCoreApplication>
+#include <QFile>
 
+#include <cerrno>
 #include <initializer_list>
+#include <sys/stat.h>
 
 namespace {
 
@@ -22,6 +25,23 @@ QString MetadataValue(const AVDictionary* dict, std::initializer_list<const char
         if (entry && entry->value && entry->value[0])
             return QString::fromUtf8(entry->value);
     }
+    return {};
+}
+
+QString AvErrorText(int code);
+
+// Only a regular file (or a link to one) is opened: opening a FIFO waits for
+// a writer that may never come, and a device or a socket is no audio file.
+// "" for a regular file, else why it is refused.
+QString NotRegularFile(const QByteArray& name)
+{
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0)
+        return AvErrorText(AVERROR(errno));
+    if (S_ISDIR(st.st_mode))
+        return QCoreApplication::translate("AudioDecoder", "is a folder");
+    if (!S_ISREG(st.st_mode))
+        return QCoreApplication::translate("AudioDecoder", "is not a regular file");
     return {};
 }
 
@@ -69,6 +89,10 @@ bool AudioDecoder::Open(const QString& path)
     m_error.clear();
     auto state = std::make_unique<State>();
     const QByteArray name = path.toUtf8();
+    if (const QString refused = NotRegularFile(QFile::encodeName(path)); !refused.isEmpty()) {
+        m_error = refused;
+        return false;
+    }
     int rc = avformat_open_input(&state->format, name.constData(), nullptr, nullptr);
     if (rc < 0) {
         m_error = AvErrorText(rc);

@@ -4,6 +4,7 @@
 #include "platform/paths.h"
 #include "platform/text.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,7 +12,11 @@
 #include <QSet>
 #include <QSettings>
 #include <QStandardPaths>
+#include <cerrno>
+#include <cstring>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -336,4 +341,50 @@ QString LastPreset()
 void SetLastPreset(const QString& path)
 {
     SaveSetting(kApp, kSection, QStringLiteral("LastPreset"), path);
+}
+
+QString ShownPath(const QString& path, qsizetype maxChars)
+{
+    if (path.size() <= maxChars)
+        return path;
+    const qsizetype head = (maxChars - 1) / 2;
+    const qsizetype tail = maxChars - 1 - head;
+    return path.left(head) + QChar(0x2026) + path.right(tail);
+}
+
+QString LastPresetToRecord(QString* problem)
+{
+    const QString path = LastPreset();
+    const auto refuse = [&](const QString& why) {
+        if (problem)
+            *problem = why;
+        return QString();
+    };
+    if (path.isEmpty())
+        return refuse(QCoreApplication::translate("LastPreset", "No preset has been recorded yet: there is no last "
+                                                                "preset to record."));
+    const QString shown = ShownPath(path);
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0) {
+        const int error = errno;
+        if (error == EACCES)
+            return refuse(QCoreApplication::translate("LastPreset", "The last preset %1 cannot be read (%2).")
+                              .arg(shown, QString::fromLocal8Bit(std::strerror(error))));
+        // Missing, or a path too long to be a file's.
+        return refuse(QCoreApplication::translate("LastPreset", "The last preset %1 cannot be found.").arg(shown));
+    }
+    if (S_ISDIR(st.st_mode))
+        return refuse(
+            QCoreApplication::translate("LastPreset", "The last preset %1 is a folder, not a preset file.").arg(shown));
+    if (!S_ISREG(st.st_mode))
+        return refuse(QCoreApplication::translate("LastPreset", "The last preset %1 is not a preset file.").arg(shown));
+    if (::access(name.constData(), R_OK) != 0) {
+        const int error = errno;
+        return refuse(QCoreApplication::translate("LastPreset", "The last preset %1 cannot be read (%2).")
+                          .arg(shown, QString::fromLocal8Bit(std::strerror(error))));
+    }
+    if (problem)
+        problem->clear();
+    return path;
 }

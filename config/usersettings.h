@@ -100,3 +100,11 @@ void SetNotifyProblems(bool on);
 // preset"; empty when none was.
 QString LastPreset();
 void SetLastPreset(const QString& path);
+// The preset "--record-last-preset" records: LastPreset() when it names a
+// regular file that can be read; otherwise "" and `problem` says why, with
+// the path shortened to kShownPathChars characters at most.
+QString LastPresetToRecord(QString* problem);
+constexpr qsizetype kShownPathChars = 160;
+// A path as a message shows it: its beginning and end around an ellipsis
+// when it is longer than `maxChars`.
+QString ShownPath(const QString& path, qsizetype maxChars = kShownPathChars);

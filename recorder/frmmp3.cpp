@@ -25,6 +25,9 @@ frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
     if (!m_deps.ieAgent)
         m_deps.ieAgent = [] { return GetIEAgent(); };
 
+    m_rulesCompiler = std::make_unique<SongRulesCompiler>(m_deps.compileRules);
+    connect(m_rulesCompiler.get(), &SongRulesCompiler::compiled, this, &frmMP3::onSongRulesCompiled);
+
     m_ws = new EventSocket(this);
     // A fast stream is taken a bounded piece at a time, so the read buffers
     // stay the same few blocks of memory however fast the server sends.
@@ -237,9 +240,14 @@ void frmMP3::StartRecording()
     m_writeErrorShown = false;
     m_continueName.clear();
     m_options = m_deps.options ? m_deps.options() : ReadRecordingOptions();
-    if (const QString said = m_songs.Start(m_options, m_deps.rulesFolder ? m_deps.rulesFolder() : SongRulesFolder());
-        !said.isEmpty())
-        setSongCaption(said);
+    m_songs.Start(m_options);
+    // The lists are compiled off this thread when they changed: the
+    // recording starts now, and its titles wait for them.
+    releaseHeldTitles();
+    m_rulesFolder = m_deps.rulesFolder ? m_deps.rulesFolder() : SongRulesFolder();
+    m_rulesWanted = true;
+    if (auto rules = m_rulesCompiler->Rules(m_rulesFolder, m_options.wishOnly))
+        useSongRules(std::move(rules));
     setState(ConnectionState::Connecting);
     ConnectToServer(lServerNumber, false);
 }
@@ -251,6 +259,7 @@ void frmMP3::StopRecording()
         CloseRecording();
         blnRecording = false;
     }
+    m_rulesWanted = false;  // rules compiled from now on wait for the next recording
     // A repeat left by a failover that found no server to go on.
     settlePendingRepeat();
     m_skipping = false;
@@ -275,6 +284,9 @@ void frmMP3::StopRecording()
 void frmMP3::TogglePause()
 {
     const Publish publish(*this);
+    // Titles held for the rules go where they belong before the pause
+    // changes what is recorded.
+    releaseHeldTitles();
     if (!blnPaused) {
         finishCleanCut();
         blnPaused = true;

@@ -9,6 +9,7 @@
 #include "recorder/recordingfiles.h"
 #include "recorder/serverlist.h"
 #include "recorder/songkeeper.h"
+#include "recorder/songrulescompiler.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -61,6 +62,8 @@ struct RecorderDeps {
     std::function<RecordingOptions()> options;
     // The folder of the song rules' lists; unset: beside the per-user settings.
     std::function<QString()> rulesFolder;
+    // Reads and compiles the lists (on a worker thread); unset: SongRules::Load.
+    SongRulesCompiler::Compile compileRules;
 };
 
 // The hidden recorder window: holds the recording in progress, its state and
@@ -150,6 +153,11 @@ public:
     ctlURIGrabber& URIPLSRead() { return *m_plsRead; }
     QString RecordingPath() const { return m_file.Path(); }
     qint64 AudioBytesWritten() const { return m_audioWritten; }
+    // The song rules of the recording are compiled and in use; until then
+    // its titles, and the audio after them, wait.
+    bool SongRulesReady() const { return !m_rulesWanted; }
+    // How often the lists were compiled since the recorder was made.
+    int SongRulesCompilations() const { return m_rulesCompiler->Compilations(); }
     // The stream's data waits for a deliberate pause to end.
     bool StreamHeld() const { return m_holdTimer.isActive(); }
     // Ends the pause now and takes the data that waited.
@@ -247,6 +255,17 @@ private:
     void setState(ConnectionState next);
     static Phase phaseOf(ConnectionState state);
     void WriteAudio(const char* data, qsizetype size);
+    // Audio to the recording, the join, the leading frame or nowhere (paused).
+    void routeAudio(const char* data, qsizetype size);
+    // A stream title, decoded, as the rules make it.
+    void takeTitle(const QString& title, bool firstBlock);
+    // The compiled rules: titles held for them are taken now.
+    void useSongRules(std::shared_ptr<const SongRules> rules);
+    void onSongRulesCompiled();
+    // The titles held for the rules, and their audio, go where they belong;
+    // with the rules still out (the recording ends or pauses, another
+    // connection begins) they are recorded without them, and the status says so.
+    void releaseHeldTitles();
     // Audio that goes into the recording (and into its memory).
     void recordAudio(const char* data, qsizetype size);
     // The stream names the song that plays from here on.
@@ -359,6 +378,16 @@ private:
     QString m_continueName;            // the file a failover closed, continued by the next server
     RecordingOptions m_options;
     SongKeeper m_songs;
+    std::unique_ptr<SongRulesCompiler> m_rulesCompiler;
+    bool m_rulesWanted = false;  // the recording waits for its compiled rules
+    QString m_rulesFolder;
+    struct HeldTitle {
+        qsizetype at;  // in m_heldAudio
+        QString title;
+        bool firstBlock;  // named by the connection's first metadata block
+    };
+    std::vector<HeldTitle> m_heldTitles;  // titles that came before the rules
+    QByteArray m_heldAudio;               // the audio since the first of them
     bool m_cutPending = false;  // a title change waits for its clean cut
     QString m_cutName;          // the file the cut opens
     QByteArray m_cutAfter;      // the audio since the title change

@@ -54,6 +54,7 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
 
     // The response is a stream. From now on a failure ends an unattended run.
     m_config.bCalledFromGUI = false;
+    releaseHeldTitles();  // what the last connection brought comes first
     const QString extension = StreamExtension(header.contentType, bodyStart);
     if (!m_streamIsReconnect) {
         m_extension = extension;
@@ -112,17 +113,25 @@ void frmMP3::OnMetadata(const QByteArray& block)
 {
     if (!ContainsStreamTitle(block))
         return;
-    const QString title = DecodeCharacterReferences(DecodeText(ParseStreamTitle(block)));
+    const QString decoded = DecodeCharacterReferences(DecodeText(ParseStreamTitle(block)));
+    // Only the connection's first block (empty blocks count) can name a
+    // title that began while the connection was away; the demuxer has
+    // counted this block already.
+    const bool firstBlock = m_demux.MetadataBytes() == 1 + block.size();
+    if (m_rulesWanted || !m_heldTitles.empty())
+        m_heldTitles.push_back({m_heldAudio.size(), decoded, firstBlock});  // the rules say what it is
+    else
+        takeTitle(decoded, firstBlock);
+}
+
+void frmMP3::takeTitle(const QString& title, bool firstBlock)
+{
     if (title.isEmpty())
         return;  // an empty title keeps the current file
     const QString name = m_songs.SongName(title, m_extension);
-    if (m_joinPending) {
-        // Its place is known when the join is. Only the connection's first
-        // block (empty blocks count) can name a title that began while the
-        // connection was away; the demuxer has counted this block already.
-        const bool firstBlock = m_demux.MetadataBytes() == 1 + block.size();
-        m_joinTitles.push_back({m_joinBuffer.size(), name, firstBlock});
-    } else
+    if (m_joinPending)
+        m_joinTitles.push_back({m_joinBuffer.size(), name, firstBlock});  // its place is known when the join is
+    else
         switchTitle(name);
 }
 
@@ -167,6 +176,16 @@ void frmMP3::OnAudio(const char* data, qsizetype size)
 
 void frmMP3::WriteAudio(const char* data, qsizetype size)
 {
+    if (!m_heldTitles.empty())
+        m_heldAudio.append(data, size);  // it belongs to a title the rules have yet to judge
+    else
+        routeAudio(data, size);
+    if (m_deps.relay->blnEnablePreviewStream())
+        m_deps.relay->PushData(data, size);
+}
+
+void frmMP3::routeAudio(const char* data, qsizetype size)
+{
     if (blnPaused || m_skipping) {
         // What is not recorded breaks the memory's run of the broadcast.
         settleJoin();
@@ -178,8 +197,6 @@ void frmMP3::WriteAudio(const char* data, qsizetype size)
     } else {
         recordAudio(data, size);
     }
-    if (m_deps.relay->blnEnablePreviewStream())
-        m_deps.relay->PushData(data, size);
 }
 
 void frmMP3::recordAudio(const char* data, qsizetype size)
@@ -498,6 +515,7 @@ void frmMP3::showFileAgain()
 void frmMP3::CloseRecording()
 {
     const Publish publish(*this);
+    releaseHeldTitles();
     finishCleanCut();
     settleJoin();
     dropPartialFrame();

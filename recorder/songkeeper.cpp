@@ -20,10 +20,10 @@ QString titleOf(const QString& name)
 }
 } // namespace
 
-QString SongKeeper::Start(const RecordingOptions& options, const QString& rulesFolder)
+void SongKeeper::Start(const RecordingOptions& options)
 {
     m_options = options;
-    m_rules = SongRules::Load(rulesFolder, options.wishOnly);
+    m_rules.reset();
     m_titleFiles = 0;
     m_openIsFirst = false;
     m_partBase.clear();
@@ -35,15 +35,20 @@ QString SongKeeper::Start(const RecordingOptions& options, const QString& rulesF
     m_nameless.clear();
     m_fileOf.clear();
     m_titleOf.clear();
-    if (m_rules.problems.isEmpty())
+}
+
+QString SongKeeper::SetRules(std::shared_ptr<const SongRules> rules)
+{
+    m_rules = std::move(rules);
+    if (!m_rules || m_rules->problems.isEmpty())
         return QString();
     return QCoreApplication::translate("SongKeeper", "[ERR] Song rules: %1")
-        .arg(m_rules.problems.join(QStringLiteral("; ")));
+        .arg(m_rules->problems.join(QStringLiteral("; ")));
 }
 
 QString SongKeeper::CleanTitle(const QString& title) const
 {
-    return m_rules.cleanUp.IsEmpty() ? title : m_rules.cleanUp.Apply(title);
+    return !m_rules || m_rules->cleanUp.IsEmpty() ? title : m_rules->cleanUp.Apply(title);
 }
 
 QString SongKeeper::SongName(const QString& title, const QString& extension)
@@ -60,7 +65,7 @@ QString SongKeeper::SkipStatus(const QString& name)
     if (!m_partBase.isEmpty() && name == partName(m_part + 1))
         return QString(); // the next part of a song that is being kept
     const QString title = titleOf(name);
-    const TitleVerdict verdict = m_rules.Judge(title);
+    const TitleVerdict verdict = m_rules ? m_rules->Judge(title) : TitleVerdict::Record;
     if (verdict != TitleVerdict::Ignored && verdict != TitleVerdict::NotWished)
         return QString();
     ++m_titleFiles;
@@ -72,7 +77,7 @@ QString SongKeeper::SkipStatus(const QString& name)
 
 QString SongKeeper::WishStatus(const QString& name) const
 {
-    if (m_rules.wish.IsEmpty() || !m_rules.wish.Matches(titleOf(name)))
+    if (!m_rules || m_rules->wish.IsEmpty() || !m_rules->wish.Matches(titleOf(name)))
         return QString();
     return QCoreApplication::translate("SongKeeper", "Now Recording a wished song: %1").arg(titleOf(name));
 }

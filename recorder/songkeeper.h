@@ -7,6 +7,8 @@
 #include <QSet>
 #include <QString>
 
+#include <memory>
+
 // What the song rules do to a recording, song by song: titles skipped or
 // wished, songs too short to keep, titles cut into parts, and songs not
 // recorded whole set aside. The recorder asks it at each title and each
@@ -14,10 +16,12 @@
 // playing.
 class SongKeeper {
 public:
-    // A recording starts: the options and the lists in `rulesFolder` are
-    // read. Returns a status for what in the lists could not be used ("" when
-    // all could).
-    QString Start(const RecordingOptions& options, const QString& rulesFolder);
+    // A recording starts with `options`; its lists follow by SetRules. Until
+    // then no title is cleaned, skipped or wished.
+    void Start(const RecordingOptions& options);
+    // The lists' rules, compiled. Returns a status for what in the lists
+    // could not be used ("" when all could).
+    QString SetRules(std::shared_ptr<const SongRules> rules);
 
     // The stream title after the clean-up rules.
     QString CleanTitle(const QString& title) const;
@@ -89,7 +93,7 @@ private:
     QString partName(int part) const;
 
     RecordingOptions m_options;
-    SongRules m_rules;
+    std::shared_ptr<const SongRules> m_rules; // null until SetRules
     int m_titleFiles = 0;       // titles recorded or skipped in this recording
     bool m_openIsFirst = false; // the open file is the recording's first song
     QString m_partBase;         // the name the song playing in parts began with

@@ -19,6 +19,14 @@
         <source>no audio could be decoded</source>
         <translation>kein Audio konnte dekodiert werden</translation>
     </message>
+    <message>
+        <source>is a folder</source>
+        <translation>ist ein Ordner</translation>
+    </message>
+    <message>
+        <source>is not a regular file</source>
+        <translation>ist keine gewöhnliche Datei</translation>
+    </message>
 </context>
 <context>
     <name>DiscRecordObj</name>

@@ -1484,6 +1484,10 @@ Quelle:<byte value="xd"/>
         <source>RECORDING %1... (%2)</source>
         <translation>AUFNAHME %1... (%2)</translation>
     </message>
+    <message>
+        <source>[ERR] Song rules: not read yet; the songs so far are recorded without them</source>
+        <translation>[ERR] Titelregeln: noch nicht gelesen; die bisherigen Titel werden ohne sie aufgenommen</translation>
+    </message>
 </context>
 <context>
     <name>frmRecord</name>
@@ -1940,6 +1944,29 @@ Quelle:<byte value="xd"/>
     <message>
         <source>The task could not be deleted: %1</source>
         <translation>Die Aufgabe konnte nicht gelöscht werden: %1</translation>
+    </message>
+</context>
+<context>
+    <name>LastPreset</name>
+    <message>
+        <source>No preset has been recorded yet: there is no last preset to record.</source>
+        <translation>Es wurde noch keine Voreinstellung aufgenommen: Es gibt keine letzte Voreinstellung zum Aufnehmen.</translation>
+    </message>
+    <message>
+        <source>The last preset %1 cannot be read (%2).</source>
+        <translation>Die letzte Voreinstellung %1 kann nicht gelesen werden (%2).</translation>
+    </message>
+    <message>
+        <source>The last preset %1 cannot be found.</source>
+        <translation>Die letzte Voreinstellung %1 ist nicht zu finden.</translation>
+    </message>
+    <message>
+        <source>The last preset %1 is a folder, not a preset file.</source>
+        <translation>Die letzte Voreinstellung %1 ist ein Ordner, keine Voreinstellungsdatei.</translation>
+    </message>
+    <message>
+        <source>The last preset %1 is not a preset file.</source>
+        <translation>Die letzte Voreinstellung %1 ist keine Voreinstellungsdatei.</translation>
     </message>
 </context>
 </TS>

@@ -15,7 +15,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QDropEvent>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -26,8 +28,14 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <cstring>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -424,6 +432,47 @@ TEST(WindowWithRealRecorder, BatchDropListsInDropOrder)
     EXPECT_EQ(window.queueTimeText(), QStringLiteral("Time In Queue: ") + SecondsToText(float(total)));
     ASSERT_EQ(dialogs.critical.size(), 1);
     EXPECT_TRUE(dialogs.critical[0].startsWith(QStringLiteral("Cannot add f07.wav: "))) << dialogs.critical[0].toStdString();
+}
+
+// Only regular files are read: a FIFO, a socket, a device or a folder in the
+// drop is refused by name at once, and the files after it are listed.
+TEST(WindowWithRealRecorder, FilesThatAreNotRegularAreRefusedAndTheRestListed)
+{
+    TempFolder dir;
+    const QString fifo = dir.file(QStringLiteral("fifo.wav")), socket = dir.file(QStringLiteral("socket.wav"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray socketName = QFile::encodeName(socket);
+    ASSERT_LT(size_t(socketName.size()), sizeof address.sun_path);
+    std::memcpy(address.sun_path, socketName.constData(), size_t(socketName.size()));
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir.file(QStringLiteral("zero.wav"))));
+    ASSERT_TRUE(QDir().mkdir(dir.file(QStringLiteral("folder.wav"))));
+    ASSERT_TRUE(MakeWav(dir.file(QStringLiteral("good.wav")), 2));
+
+    DiscRecordObj recorder(nullptr);
+    FakeDialogs dialogs;
+    frmDiscwrightBurn window(recorder, dialogs);
+    const WindowControls ctl(&window);
+    window.List1_OLEDragDrop({fifo, socket, dir.file(QStringLiteral("zero.wav")),
+                              dir.file(QStringLiteral("folder.wav")), dir.file(QStringLiteral("good.wav"))});
+    const bool settled = WaitUntil([&] { return recorder.pendingTracks() == 0; }, 10000);
+    if (!settled) {
+        // A reader stuck on the FIFO is let go, so that the test ends.
+        const int writer = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+        ::close(writer);
+        WaitUntil([&] { return recorder.pendingTracks() == 0; }, 10000);
+    }
+    ::close(listener);
+    EXPECT_TRUE(settled) << "a file that is not regular held the queue";
+    ASSERT_EQ(ctl.List1->count(), 1);
+    EXPECT_EQ(ctl.List1->item(0)->text(), QueueEntryText(0, dir.file(QStringLiteral("good.wav")), 2));
+    EXPECT_EQ(dialogs.critical, (QStringList{QStringLiteral("Cannot add fifo.wav: is not a regular file"),
+                                             QStringLiteral("Cannot add socket.wav: is not a regular file"),
+                                             QStringLiteral("Cannot add zero.wav: is not a regular file"),
+                                             QStringLiteral("Cannot add folder.wav: is a folder")}));
 }
 
 // Browse takes every file chosen in the dialog, in the dialog's order.

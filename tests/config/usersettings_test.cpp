@@ -1,6 +1,8 @@
 #include "configfixture.h"
 
+#include <QDir>
 #include <QFile>
+#include <unistd.h>
 
 TEST_F(ConfigTest, UserSettingsDefaultsAndReplace)
 {
@@ -146,4 +148,49 @@ TEST_F(ConfigTest, SongRuleSettingsAreOffByDefaultAndReadBackAsStored)
         EXPECT_EQ(MinSongSeconds(), l.seconds) << l.stored;
         EXPECT_EQ(MaxSongSeconds(), l.seconds) << l.stored;
     }
+}
+
+// What "--record-last-preset" records, or why it cannot, for each kind of
+// last preset; a path is never shown longer than a message can hold.
+TEST_F(ConfigTest, TheLastPresetToRecordOrWhyNot)
+{
+    const QString good = home() + QStringLiteral("good.tvp");
+    ASSERT_TRUE(WriteAll(good, "Station\r\nhttp://127.0.0.1:1/a.pls\r\n"));
+    const QString locked = home() + QStringLiteral("locked.tvp");
+    ASSERT_TRUE(WriteAll(locked, "Station\r\n"));
+    QFile::setPermissions(locked, QFileDevice::WriteOwner);
+    ASSERT_TRUE(QDir().mkpath(home() + QStringLiteral("folder.tvp")));
+    const QString huge = QStringLiteral("/tmp/") + QString(900 * 1000, QLatin1Char('p')) + QStringLiteral(".tvp");
+    const struct {
+        const char* what;
+        QString last;
+        QString problem; // "" when the preset is recorded
+        bool asRoot;     // the case holds for root too
+    } cases[] = {
+        {"none yet", QString(), QStringLiteral("No preset has been recorded yet: there is no last preset to record."),
+         true},
+        {"deleted", home() + QStringLiteral("gone.tvp"),
+         QStringLiteral("The last preset %1gone.tvp cannot be found.").arg(home()), true},
+        {"a path of 900,000 characters", huge,
+         QStringLiteral("The last preset %1\u2026%2 cannot be found.").arg(huge.left(79), huge.right(80)), true},
+        {"a folder", home() + QStringLiteral("folder.tvp"),
+         QStringLiteral("The last preset %1folder.tvp is a folder, not a preset file.").arg(home()), true},
+        {"a device", QStringLiteral("/dev/null"), QStringLiteral("The last preset /dev/null is not a preset file."),
+         true},
+        {"unreadable", locked,
+         QStringLiteral("The last preset %1 cannot be read (Permission denied).").arg(locked), false},
+        {"good", good, QString(), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!c.asRoot && ::geteuid() == 0)
+            continue; // permissions do not apply to root
+        SetLastPreset(c.last);
+        QString problem = QStringLiteral("stale");
+        const QString preset = LastPresetToRecord(&problem);
+        EXPECT_EQ(preset, c.problem.isEmpty() ? c.last : QString());
+        EXPECT_EQ(problem, c.problem);
+        EXPECT_LE(problem.size(), 200);
+    }
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }

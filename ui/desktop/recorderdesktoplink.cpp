@@ -5,7 +5,9 @@
 #include "recorder/frmmp3.h"
 #include "recorder/recordingfiles.h"
 
+#include <QApplication>
 #include <QFileInfo>
+#include <QWidget>
 #include <algorithm>
 
 QString SongTitleOf(const QString& songName)
@@ -141,7 +143,19 @@ void RecorderDesktopLink::Raise()
 
 void RecorderDesktopLink::Quit()
 {
-    // As the display's Exit: a running recording asks first.
+    // Never past an open dialog (the quit question among them): it comes
+    // forward, and the user answers it first.
+    if (QWidget* dialog = QApplication::activeModalWidget()) {
+        dialog->raise();
+        dialog->activateWindow();
+        return;
+    }
+    if (m_hooks.quitConfirmationShown && m_hooks.quitConfirmationShown()) {
+        m_hooks.showQuitConfirmation();
+        return;
+    }
+    // As the display's Exit: a running recording asks first; a paused one
+    // ends without a question, as there.
     if (m_status.blnRecording && !m_status.blnPaused) {
         if (m_hooks.showQuitConfirmation)
             m_hooks.showQuitConfirmation();

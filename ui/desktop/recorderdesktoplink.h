@@ -27,6 +27,8 @@ public:
     struct Hooks {
         std::function<void()> raise;
         std::function<void()> showQuitConfirmation;
+        // The quit question is on screen.
+        std::function<bool()> quitConfirmationShown;
         std::function<void()> quitProgram;
         std::function<void()> openSearch;
         std::function<void(const QString& folder)> openFolder;

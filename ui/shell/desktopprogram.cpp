@@ -95,6 +95,7 @@ void DesktopProgram::linkToDesktop()
     RecorderDesktopLink::Hooks hooks;
     hooks.raise = [this] { RaiseWindows(); };
     hooks.showQuitConfirmation = [this] { ShowQuitConfirmation(); };
+    hooks.quitConfirmationShown = [this] { return m_quitDialog && m_quitDialog->isVisible(); };
     hooks.quitProgram = [this] { QuitProgram(); };
     hooks.openSearch = [this] { ShowDirectorySearch(); };
     hooks.openFolder = [this](const QString& folder) {

@@ -138,7 +138,8 @@ protected:
         for (int i = 0; i < servers; ++i)
             recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/stream"), station.port(), QString());
         recorder->StartRecording();
-        ASSERT_TRUE(WaitUntil([&] { return recorder->Timer1Enabled() && station.last(); }));
+        ASSERT_TRUE(
+            WaitUntil([&] { return recorder->Timer1Enabled() && station.last() && recorder->SongRulesReady(); }));
     }
 
     // Advances the fake clock tick by tick up to `ms` after the start,

@@ -6,7 +6,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMap>
+#include <QSemaphore>
 #include <QSet>
+
+#include <algorithm>
+#include <atomic>
 
 namespace {
 
@@ -183,11 +187,14 @@ TEST_F(SongRulesRecording, ListsThatCannotBeUsedAreSaidAndRecordingGoesOn)
     writeList("IgnoreList.txt", QByteArray("/(unclosed/\n\x01\x02\xff\xfe\n", 18));
     const Stream s = stream({{"A", 1}});
     record(s);
-    ASSERT_FALSE(captions.isEmpty());
-    EXPECT_TRUE(
-        captions.front().startsWith("[ERR] Song rules: IgnoreList.txt line 1: the regular expression does not compile"))
-        << captions.front().toStdString();
-    EXPECT_TRUE(captions.front().contains("IgnoreList.txt line 2: not text")) << captions.front().toStdString();
+    // Said once the lists are compiled, before any title.
+    const auto said = std::find_if(captions.begin(), captions.end(),
+                                   [](const QString& c) { return c.startsWith("[ERR] Song rules: "); });
+    ASSERT_NE(said, captions.end()) << captions.join('|').toStdString();
+    EXPECT_TRUE(said->startsWith("[ERR] Song rules: IgnoreList.txt line 1: the regular expression does not compile"))
+        << said->toStdString();
+    EXPECT_TRUE(said->contains("IgnoreList.txt line 2: not text")) << said->toStdString();
+    EXPECT_LT(said - captions.begin(), captions.indexOf(QStringLiteral("Now Recording: A.mp3")));
     EXPECT_EQ(file("A.mp3"), s.audio[1].second);
 }
 
@@ -301,4 +308,62 @@ TEST_F(SongRulesRecording, TitlesThatLeaveNoFileNameAreNamedAfterTheStation)
     EXPECT_EQ(files(), expected);
     for (qsizetype i = 0; i < songs.size(); ++i)
         EXPECT_EQ(file(songs[i].second), s.audio[i + 1].second) << songs[i].first.constData();
+}
+
+// The lists are compiled off the GUI thread, once for each state of the
+// files: the recording starts at once, its titles (and the audio after them)
+// wait for the rules and then go where the rules say, nothing lost.
+TEST_F(SongRulesRecording, RulesCompileOffTheRecordOnceAPerChangeAndApplyWhenReady)
+{
+    QSemaphore gate;
+    std::atomic<int> compiles{0};
+    deps.compileRules = [&](const QString& dir, bool wishOnly) {
+        ++compiles;
+        gate.tryAcquire(1, 10000); // bounded: a failed test still ends
+        return SongRules::Load(dir, wishOnly);
+    };
+    recorder = std::make_unique<frmMP3>(deps);
+    QObject::connect(recorder.get(), &frmMP3::songCaptionChanged, [this](const QString& c) { captions.append(c); });
+    writeList("IgnoreList.txt", "*jingle*\n");
+    writeList("TitleRules.txt", "/ - radio\\.example$//\n");
+    const Stream s = stream({{"A - Song - radio.example", 2}, {"Test FM Jingle", 1}, {"B - Song", 1}});
+
+    recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/stream"), station.port(), QString());
+    recorder->StartRecording();
+    EXPECT_FALSE(recorder->SongRulesReady());
+    ASSERT_TRUE(WaitUntil([&] { return recorder->Timer1Enabled() && station.last(); }));
+    for (qsizetype at = 0; at < s.bytes.size(); at += 1000)
+        recorder->HandleStreamData(s.bytes.mid(at, 1000));
+    // Before the rules: only the audio before the first title is written.
+    EXPECT_FALSE(recorder->SongRulesReady());
+    EXPECT_EQ(files(), QStringList({"Test FM-12052026.mp3"}));
+    EXPECT_EQ(recorder->AudioBytesWritten(), kSecond);
+    gate.release();
+    ASSERT_TRUE(WaitUntil([&] { return recorder->SongRulesReady(); }));
+    recorder->StopRecording();
+    EXPECT_EQ(files(), QStringList({"A - Song.mp3", "B - Song.mp3", "Test FM-12052026.mp3"}));
+    EXPECT_EQ(file("A - Song.mp3"), s.audio[1].second);
+    EXPECT_EQ(file("B - Song.mp3"), s.audio[3].second);
+    EXPECT_EQ(file("Test FM-12052026.mp3"), s.audio[0].second);
+    EXPECT_TRUE(said("Skipped: Test FM Jingle"));
+    EXPECT_EQ(recorder->AudioBytesWritten(), 4 * kSecond);
+    EXPECT_EQ(compiles, 1);
+
+    // Unchanged lists: the next recording has its rules at once.
+    recorder->StartRecording();
+    EXPECT_TRUE(recorder->SongRulesReady());
+    recorder->StopRecording();
+    EXPECT_EQ(recorder->SongRulesCompilations(), 1);
+    // A changed list is compiled again, once.
+    writeList("IgnoreList.txt", "*jingle*\n*advert*\n");
+    gate.release();
+    recorder->StartRecording();
+    EXPECT_FALSE(recorder->SongRulesReady());
+    ASSERT_TRUE(WaitUntil([&] { return recorder->SongRulesReady(); }));
+    recorder->StopRecording();
+    recorder->StartRecording();
+    EXPECT_TRUE(recorder->SongRulesReady());
+    recorder->StopRecording();
+    EXPECT_EQ(compiles, 2);
+    EXPECT_EQ(recorder->SongRulesCompilations(), 2);
 }

@@ -6,6 +6,9 @@
 #include "tests/ui/desktop/privatebus.h"
 #include "ui/desktop/recorderdesktoplink.h"
 
+#include <QApplication>
+#include <QDialog>
+
 class DesktopLinkTest : public RecorderFixture {
 protected:
     void SetUp() override
@@ -18,6 +21,7 @@ protected:
         ASSERT_TRUE(bus.ServeNotifications(notifications));
         RecorderDesktopLink::Hooks hooks;
         hooks.showQuitConfirmation = [this] { asked << QStringLiteral("confirm"); };
+        hooks.quitConfirmationShown = [this] { return questionShown; };
         hooks.quitProgram = [this] { asked << QStringLiteral("quit"); };
         hooks.raise = [this] { asked << QStringLiteral("raise"); };
         hooks.openSearch = [this] { asked << QStringLiteral("search"); };
@@ -35,6 +39,7 @@ protected:
     FakeNotifications notifications;
     std::unique_ptr<RecorderDesktopLink> link;
     QStringList asked;
+    bool questionShown = false;
 };
 
 // Lost streams are told once per outage, and only while the user wants to
@@ -160,4 +165,38 @@ TEST_F(DesktopLinkTest, VolumeGoesBothWays)
     EXPECT_EQ(link->Controls().State().volume, 100);
     recorder->SetVolume(40);
     EXPECT_EQ(link->Controls().State().volume, 40);
+}
+
+// Quit never goes past an open dialog, paused or not: the dialog stays and
+// comes forward. With the quit question on screen, Quit brings it up again.
+TEST_F(DesktopLinkTest, QuitWithADialogOpenBringsItForwardInsteadOfQuitting)
+{
+    const struct {
+        bool recording, paused, dialog, question;
+        QStringList expected;
+    } cases[] = {
+        {true, true, true, false, {}},
+        {true, false, true, false, {}},
+        {false, false, true, false, {}},
+        {true, false, false, true, {QStringLiteral("confirm")}},
+        {true, true, false, true, {QStringLiteral("confirm")}},
+        {true, true, false, false, {QStringLiteral("quit")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.recording << c.paused << c.dialog << c.question);
+        RecorderStatus status;
+        status.blnRecording = c.recording;
+        status.blnPaused = c.paused;
+        emit recorder->statusChanged(status);
+        QDialog dialog;
+        if (c.dialog) {
+            dialog.open();
+            ASSERT_TRUE(WaitUntil([&] { return QApplication::activeModalWidget() == &dialog; }));
+        }
+        questionShown = c.question;
+        asked.clear();
+        link->Quit();
+        EXPECT_EQ(asked, c.expected);
+        EXPECT_EQ(dialog.isVisible(), c.dialog);
+    }
 }
