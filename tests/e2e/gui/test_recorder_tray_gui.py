@@ -31,6 +31,12 @@ def tray_icon_position(pid_hint="tonquill"):
     return None
 
 
+def tray_is_up():
+    """True once trayer's panel window is in the X window tree."""
+    tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True, timeout=10).stdout
+    return '("panel" "trayer")' in tree
+
+
 def main():
     for tool in ("trayer", "xwininfo", "xdotool"):
         gui.require_tool(tool)
@@ -40,6 +46,9 @@ def main():
     with Station() as station, gui.App(
             ["trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "120",
              "--height", "24"], name="trayer"):
+        # The notification area is up before the recorder starts: one that
+        # is missing then makes the display the control surface.
+        gui.wait_until(tray_is_up, 30, "trayer's notification area")
         preset = os.path.join(work, "station.tvp")
         write_preset(preset, "GUI Test Station", station.playlist(), folder)
         with gui.App([tonquill(), preset], name="tonquill", env=tonquill_env(os.path.join(work, "home"))) as app:

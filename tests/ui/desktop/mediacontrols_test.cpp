@@ -256,6 +256,14 @@ TEST_F(PrivateBus, EveryCallReachesTheRecorderOnceAndChangesAreSignalled)
     ASSERT_TRUE(client->connect(QString(), mpris::kObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
                                 QStringLiteral("PropertiesChanged"), &spy,
                                 SLOT(changed(QString, QVariantMap, QStringList))));
+    // The match rule reaches the bus without a reply; a call answered after
+    // it makes sure the bus has it before the change is signalled.
+    ASSERT_EQ(client->call(QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
+                                                          QStringLiteral("/org/freedesktop/DBus"),
+                                                          QStringLiteral("org.freedesktop.DBus.Peer"),
+                                                          QStringLiteral("Ping")))
+                  .type(),
+              QDBusMessage::ReplyMessage);
     MediaState paused = controls.State();
     paused.paused = true;
     controls.SetState(paused);
