@@ -18,15 +18,12 @@
 #include <utility>
 
 frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
-    : QObject(parent), m_deps(deps), m_config(*deps.config)
+    : QObject(parent), m_deps(deps), m_config(*deps.config), m_writer(songWriterSetup())
 {
-    if (!m_deps.now)
-        m_deps.now = [] { return QDateTime::currentDateTime(); };
     if (!m_deps.ieAgent)
         m_deps.ieAgent = [] { return GetIEAgent(); };
 
-    m_rulesCompiler = std::make_unique<SongRulesCompiler>(m_deps.compileRules);
-    connect(m_rulesCompiler.get(), &SongRulesCompiler::compiled, this, &frmMP3::onSongRulesCompiled);
+    connect(&m_writer.Compiler(), &SongRulesCompiler::compiled, this, &frmMP3::onSongRulesCompiled);
 
     m_ws = new EventSocket(this);
     // A fast stream is taken a bounded piece at a time, so the read buffers
@@ -65,6 +62,44 @@ frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
     connect(&m_holdTimer, &QTimer::timeout, this, &frmMP3::ReleaseStreamHold);
 }
 
+namespace {
+// A join waits for the new connection's first metadata block only when
+// blocks come at least this often.
+constexpr qint64 kMaxFirstBlockWaitBytes = 256 * 1024;
+}  // namespace
+
+SongWriterSetup frmMP3::songWriterSetup()
+{
+    if (!m_deps.now)
+        m_deps.now = [] { return QDateTime::currentDateTime(); };
+    SongWriterSetup setup;
+    setup.folder = [this] { return m_config.sMP3Path; };
+    setup.mode = [this] {
+        switch (m_config.lRecordingMode) {
+        case RecordingMode::PerSong:
+            return SongWriter::Mode::PerSong;
+        case RecordingMode::DatedArchive:
+            return SongWriter::Mode::DatedArchive;
+        default:
+            return SongWriter::Mode::SingleFile;
+        }
+    };
+    setup.stationTitle = [this] { return m_config.sRecordingTitle; };
+    setup.startPaused = [this] { return m_config.bPreviewModeOnly; };
+    setup.now = m_deps.now;
+    setup.clock = m_deps.clock;
+    setup.sleeper = &pauseSleeper();
+    setup.headerPauseMs = m_deps.headerPauseMs;
+    setup.filePauseMs = m_deps.filePauseMs;
+    setup.awaitingFirstBlock = [this] {
+        return m_demux.MetadataMode() && m_demux.MetadataBytes() == 0 &&
+               m_demux.MetaInterval() <= kMaxFirstBlockWaitBytes;
+    };
+    setup.compileRules = m_deps.compileRules;
+    setup.onEvent = [this](const SongEvent& event) { onSongEvent(event); };
+    return setup;
+}
+
 ISleeper& frmMP3::pauseSleeper()
 {
     if (m_deps.holdStream)
@@ -89,10 +124,7 @@ void frmMP3::ReleaseStreamHold()
         m_ws->RaiseDataArrival();
 }
 
-frmMP3::~frmMP3()
-{
-    m_file.Close();
-}
+frmMP3::~frmMP3() = default;
 
 QDateTime frmMP3::now() const
 {
@@ -137,22 +169,18 @@ void frmMP3::setTrayTip(const QString& tip)
 void frmMP3::Form_Load(const QString& commandLine)
 {
     const Publish publish(*this);
-    m_file.Close();
+    m_writer.Reset();
     bIcy = true;
     blnIcyReal = false;
     blnPreviewToggle = false;
     Servers.Clear();
     blnRecording = false;
-    blnPaused = false;
-    blnPausedFileName.clear();
     m_deps.relay->StopPreviewing();
-    lngBitRate = 0;
     lngVolume = m_deps.relay->MixerVolume();
 
     setTrayTip(QStringLiteral("Tonquill"));
     m_deps.host->RecorderLoaded();
     setSongCaption(tr("Initializing..."));
-    PendingFile.clear();
 
     if (!commandLine.isEmpty()) {
         QString line = commandLine;
@@ -235,19 +263,9 @@ void frmMP3::StartRecording()
     m_redirects = 0;
     m_redirectServer = 0;
     blnRecording = true;
-    strSongName.clear();
     lServerNumber = 1;
-    m_writeErrorShown = false;
-    m_continueName.clear();
     m_options = m_deps.options ? m_deps.options() : ReadRecordingOptions();
-    m_songs.Start(m_options);
-    // The lists are compiled off this thread when they changed: the
-    // recording starts now, and its titles wait for them.
-    releaseHeldTitles();
-    m_rulesFolder = m_deps.rulesFolder ? m_deps.rulesFolder() : SongRulesFolder();
-    m_rulesWanted = true;
-    if (auto rules = m_rulesCompiler->Rules(m_rulesFolder, m_options.wishOnly))
-        useSongRules(std::move(rules));
+    m_writer.Start(m_options, m_deps.rulesFolder ? m_deps.rulesFolder() : SongRulesFolder());
     setState(ConnectionState::Connecting);
     ConnectToServer(lServerNumber, false);
 }
@@ -259,11 +277,9 @@ void frmMP3::StopRecording()
         CloseRecording();
         blnRecording = false;
     }
-    m_rulesWanted = false;  // rules compiled from now on wait for the next recording
-    // A repeat left by a failover that found no server to go on.
-    settlePendingRepeat();
-    m_skipping = false;
-    m_continueName.clear();
+    // Rules compiled from now on wait for the next recording; a repeat left
+    // by a failover that found no server to go on is settled.
+    m_writer.Stop();
 
     lngHoursPassed = lngMinutesPassed = lngSecondsPassed = 0;
     lngHoursLeft = lngMinutesLeft = lngSecondsLeft = 0;
@@ -271,11 +287,6 @@ void frmMP3::StopRecording()
     if (m_deps.live365)
         m_deps.live365->SetStationName(QString());
 
-    lngBitRate = 0;
-    blnPaused = false;
-    m_pausedOnTitle = false;
-    blnPausedFileName.clear();
-    strSongName.clear();
     setTrayTip(QStringLiteral("Tonquill"));
     // A connection still being made, or waiting for its turn, is abandoned.
     setState(ConnectionState::Stopped);
@@ -286,31 +297,16 @@ void frmMP3::TogglePause()
     const Publish publish(*this);
     // Titles held for the rules go where they belong before the pause
     // changes what is recorded.
-    releaseHeldTitles();
-    if (!blnPaused) {
-        finishCleanCut();
-        blnPaused = true;
-        blnPausedFileName = strSongName;
+    m_writer.ReleaseHeld();
+    if (!m_writer.Paused()) {
+        m_writer.Pause();
         lPauseStart = m_deps.clock->GetTickCount();
         return;
     }
 
-    blnPaused = false;
     const qint64 pause = CompensatedTick(m_deps.clock->GetTickCount(), lPauseStart) - lPauseStart;
     StartTick = static_cast<qint32>(static_cast<quint32>(static_cast<qint64>(StartTick) + pause));
-    // The name the recording goes on with may be a file recorded before (a
-    // title heard again): it is treated as a repeat, never started over.
-    const bool title = std::exchange(m_pausedOnTitle, false);
-    m_resuming = true;
-    if (!PendingFile.isEmpty()) {
-        const QString pending = PendingFile;
-        OpenMP3File(pending, title);
-        PendingFile.clear();
-    } else if (!blnPausedFileName.isEmpty() && blnPausedFileName != strSongName) {
-        OpenMP3File(strSongName, title);
-    }
-    m_resuming = false;
-    blnPausedFileName.clear();
+    m_writer.Resume();
 }
 
 void frmMP3::Listen()

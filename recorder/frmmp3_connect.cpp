@@ -184,8 +184,7 @@ void frmMP3::finishConnect()
 
     // Each connection is a new response: its header is pending again.
     m_streamIsReconnect = m_connectReconnect;
-    // A failover's next server continues the file as well.
-    m_streamContinues = m_connectReconnect || !m_continueName.isEmpty();
+    m_writer.ConnectionBegins(m_connectReconnect);
     QByteArray request;
     if (m_config.lRecordingMode == RecordingMode::PerSong) {
         blnIcyReal = true;
@@ -237,7 +236,7 @@ void frmMP3::HandleStreamData(const QByteArray& data)
     if (data.isEmpty() || m_dropStream || m_demux.Refused())
         return;
     m_demux.Feed(data, *this);
-    flushAudio();  // the queued audio points into `data`
+    m_writer.Flush();  // the queued audio points into `data`
     if (m_demux.HeaderPending())
         screenPendingHeader();
     bIcy = m_demux.HeaderPending();

@@ -60,27 +60,13 @@ void frmMP3::onStreamLost()
     }
     if (!connectionRan()) {
         // What it brought is recorded; what its join found is not said.
-        m_joinStatus.clear();
+        m_writer.ConnectionLostEarly();
         scheduleReconnect();
         return;
     }
     showReconnecting();
     LastDataTick = m_deps.clock->GetTickCount();
     ConnectToServer(lServerNumber, recordingOpen());
-}
-
-bool frmMP3::connectionRan() const
-{
-    return m_arrival.bytes >= bytesPerSecond();
-}
-
-// What a reconnect found is said once its connection brings the stream back.
-void frmMP3::sayJoinStatus(const QString& status)
-{
-    if (connectionRan())
-        setSongCaption(status);
-    else
-        m_joinStatus = status;
 }
 
 void frmMP3::scheduleReconnect(RetryAfter why)

@@ -16,15 +16,15 @@ RecorderStatus frmMP3::Status() const
 {
     RecorderStatus s;
     s.blnRecording = blnRecording;
-    s.blnPaused = blnPaused;
+    s.blnPaused = m_writer.Paused();
     s.blnPreviewToggle = blnPreviewToggle;
     s.connection = connectionState();
     s.sSongCaption = sSongCaption;
     s.displayCaption = DisplayCaption();
-    s.strSongName = strSongName;
-    s.file = m_file.IsOpen() ? m_file.Path() : QString();
-    s.wished = m_file.IsOpen() && m_fileWished;
-    s.lngBitRate = lngBitRate;
+    s.strSongName = m_writer.SongName();
+    s.file = m_writer.FileOpen() ? m_writer.FilePath() : QString();
+    s.wished = m_writer.FileOpen() && m_writer.FileWished();
+    s.lngBitRate = m_writer.BitRate();
     s.lngVolume = lngVolume;
     s.lastError = m_lastError;
     s.strConfigName = strConfigName;
@@ -130,9 +130,7 @@ void frmMP3::FailOver()
 void frmMP3::failOver()
 {
     // The next server continues the file this one was writing.
-    settleJoin();
-    finishCleanCut();
-    m_continueName = m_file.IsOpen() ? m_fileSongName : QString();
+    m_writer.ContinueOnNextServer();
     CloseRecording();
     ++lServerNumber;
     blnRecording = true;

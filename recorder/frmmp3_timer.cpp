@@ -69,15 +69,15 @@ void frmMP3::Timer1_Timer()
         ConnectToServer(lServerNumber, recordingOpen());
     }
     // During an outage the recording ends at its give-up time or its own end.
-    if (blnRecording && !blnPaused && (Reconnecting() || TickDifference(tick, LastDataTick) > 2000) &&
+    if (blnRecording && !m_writer.Paused() && (Reconnecting() || TickDifference(tick, LastDataTick) > 2000) &&
         outageEndsRecording(tick, nowTick))
         return;
 
     if (!blnRecording) {
         lngHoursPassed = lngMinutesPassed = lngSecondsPassed = 0;
         lngHoursLeft = lngMinutesLeft = lngSecondsLeft = 0;
-    } else if (blnPaused) {
-        setSongCaption(tr("PAUSED...%1").arg(strSongName));
+    } else if (m_writer.Paused()) {
+        setSongCaption(tr("PAUSED...%1").arg(m_writer.SongName()));
         setTrayTip(tr("Tonquill -- PAUSED"));
     } else if (Reconnecting()) {
         showReconnecting();
