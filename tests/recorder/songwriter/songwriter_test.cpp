@@ -110,6 +110,8 @@ struct Row {
     bool cleanCuts = false;
     SongWriter::Mode mode = SongWriter::Mode::PerSong;
     bool startPaused = false;
+    RecordingOptions::Repeat repeat = RecordingOptions::Repeat::Replace;
+    int minSongSeconds = 0;
 };
 
 class SongWriterTable : public ::testing::Test {
@@ -142,6 +144,8 @@ protected:
         self = &writer;
         RecordingOptions options;
         options.cleanCuts = row.cleanCuts;
+        options.repeatPolicy = row.repeat;
+        options.minSongSeconds = row.minSongSeconds;
         writer.Start(options, rules.path());
         EXPECT_TRUE(writer.RulesReady());
         bool titled = row.mode == SongWriter::Mode::PerSong;
@@ -250,6 +254,36 @@ TEST_F(SongWriterTable, AudioAndTitlesBecomeFilesAndEvents)
          {"new file", "opened stream.mp3", "new file", "opened stream.aac", "closed stream.aac"},
          false,
          SongWriter::Mode::DatedArchive},
+        {"a complete repeat of the same length replaces the earlier play",
+         {connect(), header(), audio(d), title("A - One"), audio(a), title("B - Two"), audio(b), title("A - One"),
+          audio(c), audio(c.left(1300)), title("C - Three"), audio(d), op(Step::Close)},
+         {{kStation + ".mp3", d}, {"A - One.mp3", c + c.left(1300)}, {"B - Two.mp3", b}, {"C - Three.mp3", d}},
+         {"new file", "opened " + kStation + ".mp3", "closed " + kStation + ".mp3", "new file", "opened A - One.mp3",
+          "closed A - One.mp3", "new file", "opened B - Two.mp3", "closed B - Two.mp3", "new file",
+          "opened A - One.mp3", "replaced A - One.mp3", "closed A - One.mp3", "new file", "opened C - Three.mp3",
+          "closed C - Three.mp3"}},
+        {"kept, a repeat is another version; ending keeps a play cut short",
+         {connect(), header(), audio(d), title("A - One"), audio(a), title("B - Two"), audio(b), title("A - One"),
+          audio(c), op(Step::Close)},
+         {{kStation + ".mp3", d}, {"A - One.mp3", a}, {"B - Two.mp3", b}, {"A - One (2).mp3", c}},
+         {"new file", "opened " + kStation + ".mp3", "closed " + kStation + ".mp3", "new file", "opened A - One.mp3",
+          "closed A - One.mp3", "new file", "opened B - Two.mp3", "closed B - Two.mp3", "new file",
+          "opened A - One.mp3", "kept A - One (2).mp3", "closed A - One (2).mp3"},
+         false,
+         SongWriter::Mode::PerSong,
+         false,
+         RecordingOptions::Repeat::Keep},
+        {"a song shorter than the least length is deleted when the next title begins",
+         {connect(), header(), audio(QByteArray(17000, 'x')), title("A - One"), audio(a), title("B - Two"),
+          audio(QByteArray(16500, 'y')), op(Step::Close)},
+         {{kStation + ".mp3", QByteArray(17000, 'x')}, {"B - Two.mp3", QByteArray(16500, 'y')}},
+         {"new file", "opened " + kStation + ".mp3", "closed " + kStation + ".mp3", "new file", "opened A - One.mp3",
+          "deleted A - One.mp3 (1 s)", "new file", "opened B - Two.mp3", "closed B - Two.mp3"},
+         false,
+         SongWriter::Mode::PerSong,
+         false,
+         RecordingOptions::Repeat::Replace,
+         1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
