@@ -12,7 +12,6 @@
 #include "platform/tickcount.h"
 #include "recorder/recorderhost.h"
 #include "sources/live365link.h"
-#include "sources/urigrabber.h"
 
 #include <algorithm>
 #include <utility>
@@ -47,14 +46,8 @@ frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
     });
     connect(m_ws, &EventSocket::ConnectionRequest, this, [this](int id) { m_ws->Accept(id); });
 
-    m_grabber = new ctlURIGrabber(m_deps.clock, m_deps.messages, this);
-    connect(m_grabber, &ctlURIGrabber::URLRaise, this, &frmMP3::ctlURIGrabber_URLRaise);
-    connect(m_grabber, &ctlURIGrabber::Done, this, &frmMP3::ctlURIGrabber_Done);
-    connect(m_grabber, &ctlURIGrabber::Error, this, &frmMP3::ctlURIGrabber_Error);
-    m_plsRead = new ctlURIGrabber(m_deps.clock, m_deps.messages, this);
-    connect(m_plsRead, &ctlURIGrabber::URLRaise, this, &frmMP3::ctlURIPLSRead_URLRaise);
-    connect(m_plsRead, &ctlURIGrabber::Done, this, &frmMP3::ctlURIPLSRead_Done);
-    connect(m_plsRead, &ctlURIGrabber::Error, this, &frmMP3::ctlURIPLSRead_Error);
+    m_resolver = new StationResolver(m_deps.clock, m_deps.messages, this);
+    connect(m_resolver, &StationResolver::resolved, this, &frmMP3::onStationResolved);
 
     setClockShown(false);
     connect(&m_timer1, &QTimer::timeout, this, &frmMP3::Timer1_Timer);
@@ -226,7 +219,8 @@ bool frmMP3::LoadConfigurationFile(QString& strFileToLoad)
             m_config.sMP3Path += QLatin1Char('/');
         m_config.bPreviewModeOnly = noop;
         setState(ConnectionState::FetchingPlaylist);
-        m_plsRead->StartURIValidation(strFileToLoad);
+        m_resolvingPlaylistFile = true;
+        m_resolver->Resolve(strFileToLoad);
         return true;
     }
 
@@ -246,7 +240,8 @@ bool frmMP3::InitializeMP3Recorder()
     if (m_config.lRecordingMode == RecordingMode::DatedArchive)
         MP3Cleanup(m_config.sMP3Path, m_config.bDeleteArchivesAfterTime, m_config.lDaysToKeepRecording, now());
     setState(ConnectionState::FetchingPlaylist);
-    m_grabber->StartURIValidation(m_config.sShoutCastFile);
+    m_resolvingPlaylistFile = false;
+    m_resolver->Resolve(m_config.sShoutCastFile);
     strConfigName = m_config.sConfigFileName;
     return true;
 }
@@ -254,11 +249,12 @@ bool frmMP3::InitializeMP3Recorder()
 void frmMP3::StartRecording()
 {
     const Publish publish(*this);
-    StartTick = m_deps.clock->GetTickCount();
+    const qint32 start = m_deps.clock->GetTickCount();
+    m_recordingClock.Start(start);
     // The data watchdog counts from the start of this recording, not from the
     // last data of an earlier one.
-    LastDataTick = StartTick;
-    m_streamTick = StartTick;
+    LastDataTick = start;
+    m_streamTick = start;
     m_retryCount = 0;
     m_redirects = 0;
     m_redirectServer = 0;
@@ -281,8 +277,7 @@ void frmMP3::StopRecording()
     // by a failover that found no server to go on is settled.
     m_writer.Stop();
 
-    lngHoursPassed = lngMinutesPassed = lngSecondsPassed = 0;
-    lngHoursLeft = lngMinutesLeft = lngSecondsLeft = 0;
+    m_recordingClock.Clear();
     m_deps.relay->StopPreviewing();
     if (m_deps.live365)
         m_deps.live365->SetStationName(QString());
@@ -300,12 +295,11 @@ void frmMP3::TogglePause()
     m_writer.ReleaseHeld();
     if (!m_writer.Paused()) {
         m_writer.Pause();
-        lPauseStart = m_deps.clock->GetTickCount();
+        m_recordingClock.Pause(m_deps.clock->GetTickCount());
         return;
     }
 
-    const qint64 pause = CompensatedTick(m_deps.clock->GetTickCount(), lPauseStart) - lPauseStart;
-    StartTick = static_cast<qint32>(static_cast<quint32>(static_cast<qint64>(StartTick) + pause));
+    m_recordingClock.Resume(m_deps.clock->GetTickCount());
     m_writer.Resume();
 }
 

@@ -178,7 +178,7 @@ void frmMP3::onSongEvent(const SongEvent& e)
         break;
     case K::NewFile:
         if (!m_config.bEnabledTimedRecording)
-            StartTick = m_deps.clock->GetTickCount();  // a continuous recording counts per file
+            m_recordingClock.Start(m_deps.clock->GetTickCount());  // a continuous recording counts per file
         break;
     }
 }
