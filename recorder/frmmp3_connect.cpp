@@ -69,8 +69,7 @@ void frmMP3::ctlURIPLSRead_Done()
     const Publish publish(*this);
     if (Servers.Last() >= 1) {
         m_config.sRecordingTitle = m_plsRead->strFirstTitle;
-        m_config.bConfigOK = true;
-        m_deps.host->ShowRecordingDisplay();
+        emit playlistRead(m_config.sRecordingTitle);
         StartRecording();
     } else {
         m_deps.messages->ShowMessage(tr("Empty MP3 server list due to error!"));

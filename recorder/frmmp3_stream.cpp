@@ -53,7 +53,7 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
     }
 
     // The response is a stream. From now on a failure ends an unattended run.
-    m_config.bCalledFromGUI = false;
+    m_calledFromGUI = false;
     releaseHeldTitles();  // what the last connection brought comes first
     const QString extension = StreamExtension(header.contentType, bodyStart);
     if (!m_streamIsReconnect) {
