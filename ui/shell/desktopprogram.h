@@ -44,6 +44,9 @@ public:
         // Loads a preset or playlist file into the configuration and starts
         // what it asks for; false when it could not be loaded.
         std::function<bool(const QString& file, bool noop)> openPreset;
+        // Closes the message boxes on screen: the user who ends the program
+        // has seen them. Those raised on the way out are still read.
+        std::function<void()> dismissMessages;
     };
 
     // Makes the control panel; the panel belongs to its window.
