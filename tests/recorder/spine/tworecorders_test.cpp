@@ -69,7 +69,7 @@ protected:
         return r;
     }
 
-    static bool connected(const Recording& r)
+    static bool connected(Recording& r)
     {
         return r.recorder->Timer1Enabled() && r.station.last() && r.recorder->SongRulesReady();
     }
