@@ -7,14 +7,14 @@
 
 struct CommandLine {
     enum class Action {
-        Panel,                  // nothing given: the control panel opens
-        Open,                   // a preset (.tvp) or playlist file (.pls), recorded or shown
-        InstallAssociations,    // "-installassc"
-        UninstallAssociations,  // "-uninstallassc"
-        RecordLastPreset,       // "--record-last-preset"
-        OpenSearch,             // "--open-search"
-        Help,                   // "--help", "-h"
-        Version,                // "--version"
+        Panel,                 // nothing given: the control panel opens
+        Open,                  // a preset (.tvp) or playlist file (.pls), recorded or shown
+        InstallAssociations,   // "-installassc"
+        UninstallAssociations, // "-uninstallassc"
+        RecordLastPreset,      // "--record-last-preset"
+        OpenSearch,            // "--open-search"
+        Help,                  // "--help", "-h"
+        Version,               // "--version"
     };
     Action action = Action::Panel;
     // The file to open, without the quotes around it or in it.

@@ -43,8 +43,9 @@ PresetStart LoadPresetToRecord(const QString& file, bool noop, clsConfiguration&
         return start;
     }
 
-    messages.ShowMessage(QCoreApplication::translate("frmMP3", "This is not a supported filetype to load! (Tavrix currently only "
-                                                    "supports preset files (.tvp) and Shoutcase playlists (.pls)!)"));
+    messages.ShowMessage(QCoreApplication::translate("frmMP3",
+                                                     "This is not a supported filetype to load! (Tavrix currently only "
+                                                     "supports preset files (.tvp) and Shoutcase playlists (.pls)!)"));
     return start;
 }
 

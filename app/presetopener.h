@@ -8,7 +8,6 @@
 #include "config/recordingconfig.h"
 
 #include <QString>
-
 #include <functional>
 
 class clsConfiguration;
@@ -18,13 +17,13 @@ class IMessageService;
 // What a file given to the recorder asks for.
 struct PresetStart {
     enum class Action {
-        Failed,    // not loaded; its messages were shown
-        Panel,     // "-noop": the panel is shown filled from the preset
-        Record,    // a preset: its playlist is fetched, then recorded
-        Playlist,  // a playlist file (.pls): its servers recorded under its first title
+        Failed,   // not loaded; its messages were shown
+        Panel,    // "-noop": the panel is shown filled from the preset
+        Record,   // a preset: its playlist is fetched, then recorded
+        Playlist, // a playlist file (.pls): its servers recorded under its first title
     };
     Action action = Action::Failed;
-    RecordingConfig config;  // what the recording is started with
+    RecordingConfig config; // what the recording is started with
 };
 
 // Loads `file` into `config` and says what it starts; a file that cannot

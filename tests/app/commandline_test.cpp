@@ -12,7 +12,7 @@ std::ostream& operator<<(std::ostream& out, const CommandLine& line)
     return out << int(line.action) << " '" << line.file.toStdString() << "' noop=" << line.noop;
 }
 
-}  // namespace
+} // namespace
 
 TEST(CommandLineTest, EveryFormTheProgramTakes)
 {

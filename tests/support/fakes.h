@@ -8,7 +8,6 @@
 
 #include <QList>
 #include <QStringList>
-
 #include <functional>
 
 // Keeps every message for the tests to read.
@@ -35,7 +34,11 @@ public:
 // Counts the deliberate blocks instead of blocking.
 class CountingSleeper : public ISleeper {
 public:
-    void Sleep(int milliseconds) override { total += milliseconds; ++calls; }
+    void Sleep(int milliseconds) override
+    {
+        total += milliseconds;
+        ++calls;
+    }
     long long total = 0;
     int calls = 0;
 };

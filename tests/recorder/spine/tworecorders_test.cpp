@@ -21,7 +21,8 @@ QByteArray StationScript(char fill, int songs, int blocks)
         for (int b = 0; b < blocks; ++b) {
             QByteArray audio = QByteArray(1, fill) + QByteArray::number(++count).rightJustified(kMetaInt - 1, '.');
             bytes += audio;
-            bytes += b == 0 ? IcyTitleBlock("Song " + QByteArray(1, fill) + QByteArray::number(s)) : QByteArray(1, '\0');
+            bytes +=
+                b == 0 ? IcyTitleBlock("Song " + QByteArray(1, fill) + QByteArray::number(s)) : QByteArray(1, '\0');
         }
     }
     return bytes + QByteArray(kMetaInt, fill) + IcyTitleBlock("End");
@@ -39,7 +40,7 @@ QMap<QString, QByteArray> FilesIn(const QString& folder)
     return files;
 }
 
-}  // namespace
+} // namespace
 
 class TwoRecordersTest : public RecorderFixture {
 protected:
@@ -85,15 +86,17 @@ protected:
         return true;
     }
 
-    static bool finished(const Recording& r) { return r.recorder->Status().strSongName.startsWith(QLatin1String("End")); }
+    static bool finished(const Recording& r)
+    {
+        return r.recorder->Status().strSongName.startsWith(QLatin1String("End"));
+    }
 
     // Runs the recordings together, their scripts sent in alternating
     // pieces, and stops them once each has taken its last title.
     void runTogether(const std::vector<Recording*>& runs)
     {
-        ASSERT_TRUE(WaitUntil([&] {
-            return std::all_of(runs.begin(), runs.end(), [](Recording* r) { return connected(*r); });
-        }));
+        ASSERT_TRUE(WaitUntil(
+            [&] { return std::all_of(runs.begin(), runs.end(), [](Recording* r) { return connected(*r); }); }));
         for (int round = 0; round < 10000; ++round) {
             bool any = false;
             for (Recording* r : runs)
@@ -101,9 +104,8 @@ protected:
             if (!any)
                 break;
         }
-        ASSERT_TRUE(WaitUntil([&] {
-            return std::all_of(runs.begin(), runs.end(), [](Recording* r) { return finished(*r); });
-        }));
+        ASSERT_TRUE(WaitUntil(
+            [&] { return std::all_of(runs.begin(), runs.end(), [](Recording* r) { return finished(*r); }); }));
         for (Recording* r : runs)
             r->recorder->StopRecording();
     }
