@@ -1,6 +1,8 @@
 // The recorder with a display: the control panel, the recording display and
 // the notification-area icon. This is a library of its own, loaded by the
 // tonquill program only when a display is used.
+#include "app/commandline.h"
+#include "app/presetopener.h"
 #include "app/programtranslations.h"
 #include "app/recorderrun.h"
 #include "config/configuration.h"
@@ -35,17 +37,23 @@ extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tonquill.Tonquill"));
     // Headless status lines stay English: scripts read them.
     InstallTranslations(QStringLiteral("tonquill"), QLocale::system().uiLanguages());
-    const QString commandLine = CommandLineOf(argc, argv);
+    const CommandLine commandLine = ParseCommandLine(CommandLineOf(argc, argv));
     // The menu entry's actions go to the Tonquill that runs already; without
     // one this start does them itself.
-    const DesktopAction action = DesktopActionOf(commandLine);
-    QString startLine = commandLine;
+    const DesktopAction action = commandLine.action == CommandLine::Action::RecordLastPreset ? DesktopAction::RecordLastPreset
+                                 : commandLine.action == CommandLine::Action::OpenSearch   ? DesktopAction::OpenSearch
+                                                                                           : DesktopAction::None;
+    CommandLine start = commandLine;
     QString presetProblem; // why the last preset cannot be recorded
     if (action != DesktopAction::None) {
         if (HandToRunningInstance(QDBusConnection::sessionBus(), action))
             return 0;
         // Without it the panel opens, and says why.
-        startLine = action == DesktopAction::RecordLastPreset ? LastPresetToRecord(&presetProblem) : QString();
+        start = CommandLine();
+        if (action == DesktopAction::RecordLastPreset)
+            start.file = LastPresetToRecord(&presetProblem);
+        if (!start.file.isEmpty())
+            start.action = CommandLine::Action::Open;
     }
 
     MessageBoxService boxes(QStringLiteral("Tonquill"));
@@ -92,6 +100,8 @@ extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
         deps.stationStarted = [&clicks](const QString& playlist) { clicks.Count(playlist); };
         return new frmRecord(deps);
     };
+    std::unique_ptr<PresetOpener> opener;
+    services.openPreset = [&opener](const QString& file, bool noop) { return opener && opener->Open(file, noop); };
     auto desktop = std::make_unique<DesktopProgram>(services, makePanel);
 
     RecorderDeps deps = run.deps(desktop.get());
@@ -101,6 +111,9 @@ extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
     recorderPtr = &recorder;
     run.attach(recorder);
     desktop->attach(&recorder);
+    opener = std::make_unique<PresetOpener>(recorder, config, messages);
+    opener->showPanel = [&desktop] { desktop->ShowPanelFromConfiguration(); };
+    opener->showDisplay = [&desktop] { desktop->ShowRecordingDisplay(); };
     // Ended from outside (logging out, kill): the recording is closed and
     // tagged first.
     TerminationSignals terminate;
@@ -114,7 +127,10 @@ extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
         &recorder, &frmMP3::quitRequested, &app,
         [&boxes](int code) { boxes.AfterLast([code] { QCoreApplication::exit(code); }); }, Qt::QueuedConnection);
     QTimer::singleShot(0, &recorder, [&] {
-        desktop->Main(startLine);
+        if (start.action == CommandLine::Action::Open)
+            desktop->Main(start.file, start.noop);
+        else
+            desktop->Main();
         if (!presetProblem.isEmpty())
             messages.ShowMessage(presetProblem);
         if (action == DesktopAction::OpenSearch)

@@ -17,11 +17,11 @@ QString CommandLineOf(int argc, char** argv)
     return parts.join(QLatin1Char(' '));
 }
 
-int PrepareRun(const QString& commandLine, TrackingMessageService& messages)
+int PrepareRun(const CommandLine& commandLine, TrackingMessageService& messages)
 {
     QCoreApplication::setApplicationName(QStringLiteral("Tonquill"));
-    const bool install = commandLine == QLatin1String("-installassc");
-    if (install || commandLine == QLatin1String("-uninstallassc")) {
+    const bool install = commandLine.action == CommandLine::Action::InstallAssociations;
+    if (install || commandLine.action == CommandLine::Action::UninstallAssociations) {
         HeadlessConsole console(messages);
         if (install)
             console.InstallAssociations();
@@ -46,7 +46,6 @@ RecorderDeps RecorderRun::deps(IRecorderHost* host)
     deps.clock = &m_clock;
     deps.messages = &m_messages;
     deps.sleeper = &m_sleeper;
-    deps.config = &Configuration();
     deps.relay = &m_relay;
     deps.host = host;
     deps.live365 = &m_live365;

@@ -5,6 +5,7 @@
 // dependencies. The program without a display and the desktop part (a
 // loadable library of its own) both start from here.
 
+#include "app/commandline.h"
 #include "listen/ctlmp3server.h"
 #include "platform/sleeper.h"
 #include "platform/tickcount.h"
@@ -21,7 +22,7 @@ QString CommandLineOf(int argc, char** argv);
 // What every run does first: names the application, answers "-installassc"
 // and "-uninstallassc" (returns their exit status) and takes the advanced
 // setting; -1 when the run goes on.
-int PrepareRun(const QString& commandLine, TrackingMessageService& messages);
+int PrepareRun(const CommandLine& commandLine, TrackingMessageService& messages);
 
 class RecorderRun {
 public:

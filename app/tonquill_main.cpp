@@ -2,8 +2,11 @@
 // without a display itself and hands a run with a display to the desktop
 // part, a library loaded only then, so a recorder without windows loads no
 // widgets, graphics or sound libraries.
+#include "app/commandline.h"
 #include "app/infoswitches.h"
+#include "app/presetopener.h"
 #include "app/recorderrun.h"
+#include "config/configuration.h"
 #include "config/usersettings.h"
 #include "platform/folders.h"
 #include "platform/messages.h"
@@ -82,8 +85,9 @@ const char* const kUsage =
 
 int main(int argc, char** argv)
 {
-    if (const int answered = AnswerInfoSwitch(argc, argv, "tonquill", kUsage); answered >= 0)
-        return answered;
+    const CommandLine given = ParseCommandLine(CommandLineOf(argc, argv));
+    if (given.action == CommandLine::Action::Help || given.action == CommandLine::Action::Version)
+        return AnswerInfoSwitch(given.action == CommandLine::Action::Help, "tonquill", kUsage);
     keepStreamBuffersInHeap();
     if (!IsHeadless()) {
         QString problem;
@@ -99,21 +103,28 @@ int main(int argc, char** argv)
     }
 
     QCoreApplication app(argc, argv);
-    QString commandLine = CommandLineOf(argc, argv);
+    CommandLine commandLine = given;
+    // The station search needs a display: without one the switch is a file
+    // that cannot be opened.
+    if (commandLine.action == CommandLine::Action::OpenSearch) {
+        commandLine.action = CommandLine::Action::Open;
+        commandLine.file = CommandLineOf(argc, argv).remove(QLatin1Char('"'));
+    }
     StderrMessageService shown(QStringLiteral("Tonquill"));
     TrackingMessageService messages(shown);
     if (const int status = PrepareRun(commandLine, messages); status >= 0)
         return status;
-    if (commandLine.trimmed() == QLatin1String("--record-last-preset")) {
+    if (commandLine.action == CommandLine::Action::RecordLastPreset) {
         QString problem;
-        commandLine = LastPresetToRecord(&problem);
-        if (commandLine.isEmpty()) {
+        commandLine.file = LastPresetToRecord(&problem);
+        commandLine.action = CommandLine::Action::Open;
+        if (commandLine.file.isEmpty()) {
             messages.ShowMessage(problem);
             return 1;
         }
     }
     HeadlessConsole console(messages);
-    if (commandLine.isEmpty()) {
+    if (commandLine.action != CommandLine::Action::Open) {
         messages.ShowMessage(QStringLiteral("Give a preset file (.tvp) or a playlist file (.pls) to record; "
                                             "the control panel needs a display."));
         return 1;
@@ -123,11 +134,17 @@ int main(int argc, char** argv)
     frmMP3 recorder(run.deps(&console));
     run.attach(recorder);
     console.attach(&recorder);
+    PresetOpener opener(recorder, Configuration(), messages);
+    opener.showPanel = [&console] { console.ShowPanelFromConfiguration(); };
     QObject::connect(&run.relay(), &ctlMP3Server::PlayerStatus, &console, &HeadlessConsole::showStatus);
     console.installSignalHandlers();
     QObject::connect(&console, &HeadlessConsole::finished, &app,
                      [](int code) { QCoreApplication::exit(code); }, Qt::QueuedConnection);
     returnIdleHeapEveryHalfMinute(&app);
-    QTimer::singleShot(0, &recorder, [&] { recorder.Form_Load(commandLine); });
+    QTimer::singleShot(0, &recorder, [&] {
+        recorder.Form_Load();
+        if (!opener.Open(commandLine.file, commandLine.noop))
+            recorder.QuitProgram(1);
+    });
     return app.exec();
 }

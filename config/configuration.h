@@ -1,18 +1,14 @@
 #pragma once
 
+#include "config/recordingconfig.h"
 #include "platform/messages.h"
 
 #include <QString>
 #include <QStringList>
 
-// How a recording is cut into files; the numbers are the ones presets and
-// settings store.
-enum class RecordingMode { SingleFile = 1, PerSong = 2, DatedArchive = 3 };
-
-// The recording configuration: which station is recorded, where the files
-// go, how the stream is cut, how long the recording runs, whether the user
-// listens and whether old recordings are deleted. Stored in a six-line
-// preset file (".tvp"):
+// The program's recording configuration, the one the control panel edits and
+// preset files are loaded into; a recording is started with a copy of it.
+// Stored in a six-line preset file (".tvp"):
 //   comment lines (first character " " or "#"), kept and written back
 //   1 title, with an optional flag prefix "!L-", "!P-" or "!X-"
 //   2 playlist address, ending in ".m3u" or ".pls"
@@ -21,26 +17,9 @@ enum class RecordingMode { SingleFile = 1, PerSong = 2, DatedArchive = 3 };
 //   5 minutes, 0 = continuous; a leading "S" keeps the program running after
 //     the timed recording
 //   6 days to keep recordings, 0 = keep
-class clsConfiguration {
+class clsConfiguration : public RecordingConfig {
 public:
     clsConfiguration();
-
-    QString sShoutCastFile;
-    QString sRecordingTitle;
-    QString sMP3Path;
-    qint32 lTimedRecording = 60;
-    bool bEnabledTimedRecording = true;
-    bool bExitTimedRecording = false;
-    RecordingMode lRecordingMode = RecordingMode::PerSong;
-    QString sStreamFileName;
-    bool bDeleteArchivesAfterTime = true;
-    qint32 lDaysToKeepRecording = 30;
-    bool bCalledFromGUI = false;
-    bool bPreviewModeOnly = false;
-    bool bStartPaused = false;
-    bool bStartInListenMode = true;
-    bool bConfigOK = false;
-    QString sConfigFileName;
 
     // Reads a preset into the fields. True when all six lines were accepted;
     // a refused line shows its message and leaves the fields read before it

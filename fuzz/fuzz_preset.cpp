@@ -3,6 +3,7 @@
 #include "config/configuration.h"
 #include "fuzzfile.h"
 #include "platform/messages.h"
+#include "tests/support/fakes.h"
 
 #include <QString>
 

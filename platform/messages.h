@@ -47,23 +47,3 @@ private:
     QString m_title;
 };
 
-// Keeps every message for the tests to read.
-class RecordingMessageService : public IMessageService {
-public:
-    void Raise(const Message& message, std::function<void()> dismissed) override
-    {
-        raised.append(message);
-        messages.append(message.text);
-        if (message.kind == MessageKind::Exclamation)
-            exclamations.append(message.text);
-        if (dismissed && holdDismissals)
-            held.append(std::move(dismissed));
-        else if (dismissed)
-            dismissed();
-    }
-    QList<Message> raised;
-    bool holdDismissals = false;       // keep the follow-ups, as if the user had not yet closed the boxes
-    QList<std::function<void()>> held; // ... here, in order
-    QStringList messages;
-    QStringList exclamations; // the messages shown with the exclamation icon
-};

@@ -12,10 +12,3 @@ class ThreadSleeper : public ISleeper {
 public:
     void Sleep(int milliseconds) override;
 };
-
-class CountingSleeper : public ISleeper {
-public:
-    void Sleep(int milliseconds) override { total += milliseconds; ++calls; }
-    long long total = 0;
-    int calls = 0;
-};

@@ -2,7 +2,6 @@
 
 #include <QAbstractSocket>
 
-#include "config/configuration.h"
 #include "config/settings.h"
 #include "listen/relay.h"
 #include "platform/eventsocket.h"
@@ -17,7 +16,7 @@
 #include <utility>
 
 frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
-    : QObject(parent), m_deps(deps), m_config(*deps.config), m_writer(songWriterSetup())
+    : QObject(parent), m_deps(deps), m_writer(songWriterSetup())
 {
     if (!m_deps.ieAgent)
         m_deps.ieAgent = [] { return GetIEAgent(); };
@@ -159,7 +158,7 @@ void frmMP3::setTrayTip(const QString& tip)
     emit trayTipChanged(cut);
 }
 
-void frmMP3::Form_Load(const QString& commandLine)
+void frmMP3::Form_Load()
 {
     const Publish publish(*this);
     m_writer.Reset();
@@ -174,64 +173,23 @@ void frmMP3::Form_Load(const QString& commandLine)
     setTrayTip(QStringLiteral("Tonquill"));
     m_deps.host->RecorderLoaded();
     setSongCaption(tr("Initializing..."));
-
-    if (!commandLine.isEmpty()) {
-        QString line = commandLine;
-        if (!LoadConfigurationFile(line))
-            QuitProgram(1);
-    }
 }
 
-bool frmMP3::LoadConfigurationFile(QString& strFileToLoad)
+void frmMP3::ReadPlaylist(const RecordingConfig& config)
 {
     const Publish publish(*this);
-    strFileToLoad.remove(QLatin1Char('"'));
-    bool noop = false;
-    if (strFileToLoad.contains(QLatin1String("-noop"))) {
-        strFileToLoad.chop(6);
-        noop = true;
-    }
-
-    if (strFileToLoad.endsWith(QLatin1String(".tvp"))) {
-        if (!FileExists(strFileToLoad)) {
-            m_deps.messages->ShowMessage(tr("The preset file specified does not exist!"));
-            return false;
-        }
-        if (!m_config.LoadConfigurationFile(strFileToLoad)) {
-            m_deps.messages->ShowMessage(tr("The preset file is invalid! (Check that there are six lines exactly)"));
-            return false;
-        }
-        if (noop) {
-            m_deps.host->ShowPanelFromConfiguration();
-            return true;
-        }
-        return InitializeMP3Recorder();
-    }
-
-    if (strFileToLoad.endsWith(QLatin1String(".pls"))) {
-        m_config.NewConfiguration();
-        m_config.sShoutCastFile = strFileToLoad;
-        m_config.lTimedRecording = 0;
-        m_config.bEnabledTimedRecording = false;
-        m_config.sMP3Path = GetDefaultFolder(true);
-        // Every recording path is the folder followed by the file name.
-        if (!m_config.sMP3Path.isEmpty() && !m_config.sMP3Path.endsWith(QLatin1Char('/')))
-            m_config.sMP3Path += QLatin1Char('/');
-        m_config.bPreviewModeOnly = noop;
-        setState(ConnectionState::FetchingPlaylist);
-        m_resolvingPlaylistFile = true;
-        m_resolver->Resolve(strFileToLoad);
-        return true;
-    }
-
-    m_deps.messages->ShowMessage(tr("This is not a supported filetype to load! (Tavrix currently only supports preset "
-                                    "files (.tvp) and Shoutcase playlists (.pls)!)"));
-    return false;
+    m_config = config;
+    m_calledFromGUI = config.bCalledFromGUI;
+    setState(ConnectionState::FetchingPlaylist);
+    m_resolvingPlaylistFile = true;
+    m_resolver->Resolve(config.sShoutCastFile);
 }
 
-bool frmMP3::InitializeMP3Recorder()
+bool frmMP3::InitializeMP3Recorder(const RecordingConfig& config)
 {
     const Publish publish(*this);
+    m_config = config;
+    m_calledFromGUI = config.bCalledFromGUI;
     setSongCaption(tr("Connecting to %1...").arg(m_config.sRecordingTitle));
     bIcy = true;
     blnIcyReal = false;
@@ -244,6 +202,14 @@ bool frmMP3::InitializeMP3Recorder()
     m_resolver->Resolve(m_config.sShoutCastFile);
     strConfigName = m_config.sConfigFileName;
     return true;
+}
+
+void frmMP3::StartRecording(const RecordingConfig& config)
+{
+    const Publish publish(*this);
+    m_config = config;
+    m_calledFromGUI = config.bCalledFromGUI;
+    StartRecording();
 }
 
 void frmMP3::StartRecording()
@@ -355,7 +321,7 @@ void frmMP3::ExitFromMenu()
 
 void frmMP3::endIfUnattended()
 {
-    if (m_config.bExitTimedRecording && !m_config.bCalledFromGUI)
+    if (m_config.bExitTimedRecording && !m_calledFromGUI)
         endProgram();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/recordingconfig.h"
 #include "config/usersettings.h"
 #include "platform/sleeper.h"
 #include "recorder/icydemuxer.h"
@@ -20,7 +21,6 @@
 #include <memory>
 #include <vector>
 
-class clsConfiguration;
 class EventSocket;
 class ILive365Link;
 class IMessageService;
@@ -40,7 +40,6 @@ struct RecorderDeps {
     ITickSource* clock = nullptr;
     IMessageService* messages = nullptr;
     ISleeper* sleeper = nullptr;
-    clsConfiguration* config = nullptr;
     IRelay* relay = nullptr;
     ILive365Link* live365 = nullptr;  // may be null: Live365 stations then record without its titles
     IRecorderHost* host = nullptr;
@@ -75,16 +74,26 @@ public:
     ~frmMP3() override;
 
     // ---- operations
-    void Form_Load(const QString& commandLine);
-    bool LoadConfigurationFile(QString& strFileToLoad);
-    bool InitializeMP3Recorder();
+    // The recorder's state at the program's start, before anything is recorded.
+    void Form_Load();
+    // Records `config`: its playlist is fetched, then its servers recorded.
+    bool InitializeMP3Recorder(const RecordingConfig& config);
+    // Records a playlist file given on its own (".pls"): its servers, under
+    // the first title it names (playlistRead tells it).
+    void ReadPlaylist(const RecordingConfig& config);
+    // Records `config` on the servers added.
+    void StartRecording(const RecordingConfig& config);
+    // Records the servers added again, with the configuration it has.
     void StartRecording();
+    // The configuration of the recording, as the recorder keeps it.
+    const RecordingConfig& Config() const { return m_config; }
     void StopRecording();
     void TogglePause();
     // Listening to the recording on and off.
     void Listen();
     // Starts again: on the preset the last recording came from when there is
-    // one, else on the servers it had; with neither nothing happens.
+    // one (presetWanted asks for it), else on the servers it had; with
+    // neither nothing happens.
     void Restart();
     // The listening volume in percent, applied by the next clock tick.
     void SetVolume(qint32 volume);
@@ -166,6 +175,12 @@ signals:
     void quitRequested(int exitCode);
     // A recording file was closed (and tagged when it had a name).
     void fileClosed(const QString& path);
+    // Restart wants the preset the last recording came from loaded and
+    // recorded again.
+    void presetWanted(const QString& preset);
+    // A playlist file given on its own was read: `title` is the station's,
+    // recorded under from now on. Sent before its recording starts.
+    void playlistRead(const QString& title);
     // A lost stream is being taken up again (at every attempt).
     void reconnecting();
     // Reconnecting went on for longer than the user allows: the recording ended.
@@ -264,7 +279,10 @@ private:
     };
 
     RecorderDeps m_deps;
-    clsConfiguration& m_config;
+    RecordingConfig m_config;
+    // The recording was started from the control panel and no stream has
+    // answered since: a failure until then leaves the program running.
+    bool m_calledFromGUI = false;
     EventSocket* m_ws = nullptr;
     StationResolver* m_resolver = nullptr;
     bool m_resolvingPlaylistFile = false;  // the station resolving is a playlist file, not a preset's

@@ -27,8 +27,7 @@ void frmMP3::onStationResolved(const StationResolution& result)
     if (read && Servers.Last() >= 1) {
         if (m_resolvingPlaylistFile) {
             m_config.sRecordingTitle = result.title;
-            m_config.bConfigOK = true;
-            m_deps.host->ShowRecordingDisplay();
+            emit playlistRead(m_config.sRecordingTitle);
         }
         StartRecording();
         return;

@@ -52,8 +52,8 @@ void frmMP3::Restart()
 {
     const Publish publish(*this);
     if (!strConfigName.isEmpty()) {
-        QString preset = strConfigName;
-        LoadConfigurationFile(preset);
+        const QString preset = strConfigName;
+        emit presetWanted(preset);
     } else if (Servers.Last() >= 1) {
         StartRecording();
     }
@@ -140,6 +140,6 @@ void frmMP3::failOver()
     }
     m_deps.messages->ShowMessage(tr("All servers are full!"));
     StopRecording();
-    if (!m_config.bCalledFromGUI && m_config.bExitTimedRecording)
+    if (!m_calledFromGUI && m_config.bExitTimedRecording)
         endProgram();
 }

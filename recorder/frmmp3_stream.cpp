@@ -47,7 +47,7 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
     }
 
     // The response is a stream. From now on a failure ends an unattended run.
-    m_config.bCalledFromGUI = false;
+    m_calledFromGUI = false;
     m_writer.ReleaseHeld();  // what the last connection brought comes first
     if (header.hasBitRate)
         m_writer.SetBitRate(header.bitRate);

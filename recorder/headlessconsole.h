@@ -41,8 +41,9 @@ public:
     // Stops a running recording after SIGINT or SIGTERM.
     void installSignalHandlers();
 
-    void ShowPanelFromConfiguration() override;
-    void ShowRecordingDisplay() override {}
+    // "-noop" asks for the control panel, which needs a display: said, and
+    // the program ends.
+    void ShowPanelFromConfiguration();
     void UnloadWindows() override {}
     void InstallAssociations() override;
     void UninstallAssociations() override;

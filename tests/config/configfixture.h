@@ -7,6 +7,7 @@
 #include "platform/messages.h"
 #include "platform/text.h"
 #include "tests/support/eventwait.h"
+#include "tests/support/fakes.h"
 
 #include <QDir>
 #include <QStringList>

@@ -6,6 +6,7 @@
 #include "tests/listen/relayfakes.h"
 #include "tests/support/eventwait.h"
 #include "tests/support/tools.h"
+#include "tests/support/fakes.h"
 
 #include <gtest/gtest.h>
 

@@ -9,6 +9,7 @@
 #include "tests/listen/relayfakes.h"
 #include "tests/support/eventwait.h"
 #include "tests/support/tools.h"
+#include "tests/support/fakes.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>

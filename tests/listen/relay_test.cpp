@@ -4,6 +4,7 @@
 #include "tests/listen/oggfixtures.h"
 #include "tests/listen/relayfakes.h"
 #include "tests/support/eventwait.h"
+#include "tests/support/fakes.h"
 
 #include <gtest/gtest.h>
 

@@ -4,6 +4,7 @@
 #include "tests/support/eventwait.h"
 #include "tests/support/ports.h"
 #include "tests/support/tools.h"
+#include "tests/support/fakes.h"
 
 #include <QProcess>
 #include <QStandardPaths>

@@ -5,6 +5,7 @@
 #include "tests/sources/scriptedserver.h"
 #include "tests/support/eventwait.h"
 #include "tests/support/tlsserver.h"
+#include "tests/support/fakes.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 #include "sources/urigrabber.h"
 #include "tests/sources/scriptedserver.h"
 #include "tests/support/eventwait.h"
+#include "tests/support/fakes.h"
 
 #include <QElapsedTimer>
 #include <QFile>

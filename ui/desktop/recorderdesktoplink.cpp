@@ -112,9 +112,10 @@ void RecorderDesktopLink::StartRecording()
     // preset or servers; a recorder that has neither takes the preset
     // recorded last.
     QString preset = LastPreset();
-    if (m_status.strConfigName.isEmpty() && m_recorder.ServerEntries().Last() < 1 && !preset.isEmpty())
-        m_recorder.LoadConfigurationFile(preset);
-    else
+    if (m_status.strConfigName.isEmpty() && m_recorder.ServerEntries().Last() < 1 && !preset.isEmpty()) {
+        if (m_hooks.openPreset)
+            m_hooks.openPreset(preset);
+    } else
         m_recorder.Restart();
 }
 

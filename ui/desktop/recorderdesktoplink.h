@@ -32,6 +32,8 @@ public:
         std::function<void()> quitProgram;
         std::function<void()> openSearch;
         std::function<void(const QString& folder)> openFolder;
+        // Loads a preset and records it, as when given on the command line.
+        std::function<bool(const QString& preset)> openPreset;
     };
 
     RecorderDesktopLink(frmMP3& recorder, clsConfiguration& config, Hooks hooks, QDBusConnection bus,

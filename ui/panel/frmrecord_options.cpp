@@ -413,7 +413,7 @@ void frmRecord::startAction(bool listen)
         c.bPreviewModeOnly = true;
     m_radio->lblConnecting->hide();
     PutInCR();
-    if (!m_deps.recorder->InitializeMP3Recorder())
+    if (!m_deps.recorder->InitializeMP3Recorder(c))
         m_deps.messages->ShowMessage(tr("Error on starting this recording!"));
     else if (m_deps.stationStarted)
         m_deps.stationStarted(c.sShoutCastFile);

@@ -44,15 +44,20 @@ void DesktopProgram::attach(frmMP3* recorder)
     m_tray = std::make_unique<RecorderTray>(*recorder, *m_services.tray, *this);
 }
 
-void DesktopProgram::Main(const QString& commandLine)
+void DesktopProgram::Main()
 {
     // The recorder's state comes first: the panel shows the display, which
     // reads the recorder's volume as it opens.
-    m_recorder->Form_Load(commandLine);
-    if (commandLine.isEmpty()) {
-        if (IPanel* panel = loadPanel())
-            panel->PanelWindow()->show();
-    }
+    m_recorder->Form_Load();
+    if (IPanel* panel = loadPanel())
+        panel->PanelWindow()->show();
+}
+
+void DesktopProgram::Main(const QString& file, bool noop)
+{
+    m_recorder->Form_Load();
+    if (!m_services.openPreset || !m_services.openPreset(file, noop))
+        m_recorder->QuitProgram(1);
 }
 
 // The recorder's window is loaded: its icon goes to the notification area.
@@ -98,6 +103,9 @@ void DesktopProgram::linkToDesktop()
     hooks.quitConfirmationShown = [this] { return m_quitDialog && m_quitDialog->isVisible(); };
     hooks.quitProgram = [this] { QuitProgram(); };
     hooks.openSearch = [this] { ShowDirectorySearch(); };
+    hooks.openPreset = [this](const QString& preset) {
+        return m_services.openPreset && m_services.openPreset(preset, false);
+    };
     hooks.openFolder = [this](const QString& folder) {
         if (m_services.urls)
             m_services.urls->OpenUrl(QUrl::fromLocalFile(folder));

@@ -41,6 +41,9 @@ public:
         IFileDialogs* dialogs = nullptr;
         IUrlOpener* urls = nullptr;
         std::function<qint32()> masterVolume;  // empty: the system's mixer
+        // Loads a preset or playlist file into the configuration and starts
+        // what it asks for; false when it could not be loaded.
+        std::function<bool(const QString& file, bool noop)> openPreset;
         // Closes the message boxes on screen: the user who ends the program
         // has seen them. Those raised on the way out are still read.
         std::function<void()> dismissMessages;
@@ -56,9 +59,12 @@ public:
 
     void attach(frmMP3* recorder);
 
-    // The program's start: the panel for an empty command line, then the
-    // recorder with its icon (or, without a notification area, its display).
-    void Main(const QString& commandLine);
+    // The program's start: the recorder with its icon (or, without a
+    // notification area, its display), then the panel.
+    void Main();
+    // The start with a file given: the recorder, then the file opened; a
+    // file that cannot be opened ends the program.
+    void Main(const QString& file, bool noop);
 
     RecorderTray* tray() const { return m_tray.get(); }
     QWidget* panel() const { return m_panelWindow; }
@@ -72,9 +78,11 @@ public:
     // neither, the display while recording, else the panel.
     void RaiseWindows();
 
-    // IRecorderHost
-    void ShowPanelFromConfiguration() override;
+    // Opens the control panel filled from the shared configuration.
+    void ShowPanelFromConfiguration();
     void ShowRecordingDisplay() override;
+
+    // IRecorderHost
     void RecorderLoaded() override;
     void UnloadWindows() override;
     void InstallAssociations() override;

@@ -73,7 +73,7 @@ TEST_F(ConnectTest, ARequestWithSpacesReachesTheServerEncoded)
 {
     recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/live stream"), station.port(),
                         QStringLiteral("show=late night"));
-    recorder->StartRecording();
+    recorder->StartRecording(config);
     ASSERT_TRUE(WaitUntil([&] { return station.requests.contains("\r\n\r\n"); }));
     EXPECT_TRUE(station.requests.startsWith("GET /live%20stream?show=late%20night HTTP/1.1\r\nHost: 127.0.0.1:"))
         << station.requests.constData();
@@ -83,7 +83,7 @@ TEST_F(ConnectTest, RequestReachesTheServerWithTheAgentSetting)
 {
     ieAgent = true;
     recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/stream"), station.port(), QStringLiteral("id=5"));
-    recorder->StartRecording();
+    recorder->StartRecording(config);
     ASSERT_TRUE(WaitUntil([&] { return station.requests.contains("\r\n\r\n"); }));
     EXPECT_TRUE(station.requests.startsWith("GET /stream?id=5 HTTP/1.1\r\n"));
     EXPECT_TRUE(station.requests.contains("User-Agent: Mozilla/4.0 (compatible; MSIE 5.5; Windows NT 5.0)\r\n"));
@@ -97,7 +97,7 @@ TEST_F(ConnectTest, RefusedServersAreSkippedAndTheLastShowsOneMessage)
     const QString dead = QString::number(refusing.port());
     recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/"), dead, QString());
     recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/"), dead, QString());
-    recorder->StartRecording();
+    recorder->StartRecording(config);
     ASSERT_TRUE(WaitUntil([&] { return !recorder->Status().blnRecording; }));
     RunPendingEvents();
     EXPECT_EQ(messages.messages, QStringList{QStringLiteral("The computer could not connect to the stream!")});
@@ -110,7 +110,7 @@ TEST_F(ConnectTest, RefusedFirstServerMovesToTheNext)
     ASSERT_NE(refusing.port(), 0);
     recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/"), QString::number(refusing.port()), QString());
     recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/stream"), station.port(), QString());
-    recorder->StartRecording();
+    recorder->StartRecording(config);
     ASSERT_TRUE(WaitUntil([&] { return station.last() != nullptr && recorder->Timer1Enabled(); }));
     EXPECT_EQ(recorder->ServerNumber(), 2);
     EXPECT_TRUE(messages.messages.isEmpty());

@@ -218,10 +218,9 @@ TEST_F(ResolvedTest, PlaylistFileOrPresetStartsTheRecordingOrSaysWhyNot)
             ASSERT_TRUE(WriteAll(path, QByteArray(c.playlist).replace("{port}", station.port().toLatin1())));
         if (c.preset) {
             config.sShoutCastFile = path;
-            recorder->InitializeMP3Recorder();
+            recorder->InitializeMP3Recorder(config);
         } else {
-            QString arg = path;
-            ASSERT_TRUE(recorder->LoadConfigurationFile(arg));
+            ASSERT_TRUE(opener().Open(path));
         }
         // A local playlist is read at once.
         EXPECT_EQ(recorder->Status().blnRecording, c.records);

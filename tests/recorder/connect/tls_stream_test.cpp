@@ -31,7 +31,7 @@ TEST_F(TlsStreamTest, AnHttpsStreamIsRecorded)
                      });
     recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/live"), QString::number(server.serverPort()),
                         QString(), true);
-    recorder->StartRecording();
+    recorder->StartRecording(config);
     ASSERT_TRUE(WaitUntil([&] { return ReadAll(folder.file(QStringLiteral("secure.mp3"))).size() >= 12; }, 10000));
     ASSERT_EQ(server.requests.size(), 1);
     EXPECT_TRUE(server.requests[0].startsWith("GET /live HTTP/1.1\r\n"));
@@ -55,7 +55,7 @@ TEST_F(TlsStreamTest, ACertificateForAnotherHostIsAnErrorAndTheNextServerIsTried
     recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/live"), QString::number(wrong.serverPort()),
                         QString(), true);
     recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/stream"), station.port(), QString());
-    recorder->StartRecording();
+    recorder->StartRecording(config);
     ASSERT_TRUE(WaitUntil([&] { return station.last() != nullptr; }, 10000));
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors[0].contains(QStringLiteral("127.0.0.1"))) << errors[0].toStdString();

@@ -2,6 +2,7 @@
 #include "platform/paths.h"
 #include "recorder/recordingfiles.h"
 #include "tests/support/eventwait.h"
+#include "tests/support/fakes.h"
 
 #include <QDir>
 #include <QFile>

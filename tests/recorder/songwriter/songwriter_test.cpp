@@ -6,6 +6,7 @@
 #include "tests/recorder/demux/oggpages.h"
 #include "tests/recorder/split/noiseframes.h"
 #include "tests/support/eventwait.h"
+#include "tests/support/fakes.h"
 
 #include <QDir>
 #include <gtest/gtest.h>

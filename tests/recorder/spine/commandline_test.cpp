@@ -25,11 +25,8 @@ protected:
 TEST_F(CommandLineTest, PresetWithNoopOpensThePanelOnlyAlsoInQuotes)
 {
     const QString path = writePreset(QStringLiteral("a b.tvp"), validPreset());
-    for (const QString& line : {path + QStringLiteral(" -noop"), QLatin1Char('"') + path + QStringLiteral("\" -noop")}) {
-        QString arg = line;
-        EXPECT_TRUE(recorder->LoadConfigurationFile(arg));
-        EXPECT_EQ(arg, path);  // quotes and the switch are removed from the caller's text
-    }
+    for (const QString& line : {path + QStringLiteral(" -noop"), QLatin1Char('"') + path + QStringLiteral("\" -noop")})
+        EXPECT_TRUE(openCommandLine(line));
     EXPECT_EQ(host.panels, 2);
     EXPECT_EQ(recorder->phase(), frmMP3::Phase::Idle);
     EXPECT_EQ(config.sRecordingTitle, QStringLiteral("My Station"));
@@ -51,8 +48,7 @@ TEST_F(CommandLineTest, FailuresShowTheirMessages)
     };
     for (const auto& c : cases) {
         messages.messages.clear();
-        QString arg = c.arg;
-        EXPECT_FALSE(recorder->LoadConfigurationFile(arg)) << c.arg.toStdString();
+        EXPECT_FALSE(openCommandLine(c.arg)) << c.arg.toStdString();
         ASSERT_FALSE(messages.messages.isEmpty());
         EXPECT_EQ(messages.messages.last(), c.message);
     }
@@ -63,8 +59,7 @@ TEST_F(CommandLineTest, InvalidPresetShowsBothMessages)
     QStringList lines = validPreset();
     lines[1] = QStringLiteral("http://127.0.0.1/station.txt");
     const QString path = writePreset(QStringLiteral("bad.tvp"), lines);
-    QString arg = path;
-    EXPECT_FALSE(recorder->LoadConfigurationFile(arg));
+    EXPECT_FALSE(openCommandLine(path));
     ASSERT_EQ(messages.messages.size(), 2);
     EXPECT_EQ(messages.messages.last(), QStringLiteral("The preset file is invalid! (Check that there are six lines exactly)"));
 }
@@ -76,7 +71,10 @@ TEST_F(CommandLineTest, FormLoadQuitsWhenTheCommandLineFails)
         ++quits;
         EXPECT_NE(code, 0);
     });
-    recorder->Form_Load(folder.file(QStringLiteral("missing.tvp")));
+    // As the program starts: the recorder's state, then its command line.
+    recorder->Form_Load();
+    if (!openCommandLine(folder.file(QStringLiteral("missing.tvp"))))
+        recorder->QuitProgram(1);
     EXPECT_EQ(quits, 1);
     EXPECT_EQ(recorder->TrayTip(), QStringLiteral("Tonquill"));
 }
@@ -84,8 +82,7 @@ TEST_F(CommandLineTest, FormLoadQuitsWhenTheCommandLineFails)
 TEST_F(CommandLineTest, PresetStartsResolvingItsPlaylist)
 {
     const QString path = writePreset(QStringLiteral("ok.tvp"), validPreset());
-    QString arg = path;
-    EXPECT_TRUE(recorder->LoadConfigurationFile(arg));
+    EXPECT_TRUE(openCommandLine(path));
     EXPECT_EQ(recorder->phase(), frmMP3::Phase::Resolving);
     EXPECT_EQ(recorder->Status().sSongCaption, QStringLiteral("Connecting to My Station..."));
     EXPECT_EQ(recorder->Status().strConfigName, path);

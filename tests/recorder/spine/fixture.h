@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/commandline.h"
+#include "app/presetopener.h"
 #include "config/configuration.h"
 #include "listen/relay.h"
 #include "platform/messages.h"
@@ -8,6 +10,7 @@
 #include "recorder/frmmp3.h"
 #include "recorder/recorderhost.h"
 #include "tests/support/eventwait.h"
+#include "tests/support/fakes.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -66,12 +69,10 @@ public:
 
 class RecordingHost : public IRecorderHost {
 public:
-    void ShowPanelFromConfiguration() override { ++panels; }
-    void ShowRecordingDisplay() override { ++displays; }
     void UnloadWindows() override { ++unloads; }
     void InstallAssociations() override {}
     void UninstallAssociations() override {}
-    int panels = 0, displays = 0, unloads = 0;
+    int panels = 0, displays = 0, unloads = 0;  // panels and displays: asked for by the preset opener
 };
 
 // A loopback server that accepts stream connections and keeps what they send.
@@ -108,7 +109,6 @@ protected:
         deps.clock = &clock;
         deps.messages = &messages;
         deps.sleeper = &sleeper;
-        deps.config = &config;
         deps.relay = &relay;
         deps.host = &host;
         deps.now = [this] { return wallClock; };
@@ -121,6 +121,25 @@ protected:
         deps.rulesFolder = [this] { return rulesFolder.path(); };
         recorder = std::make_unique<frmMP3>(deps);
         QObject::connect(recorder.get(), &frmMP3::songCaptionChanged, [this](const QString& c) { captions.append(c); });
+    }
+
+    // What opens files given to the recorder (its command line, its
+    // restarts), for the recorder of the moment.
+    PresetOpener& opener()
+    {
+        if (!m_opener || m_openerFor != recorder.get()) {
+            m_opener = std::make_unique<PresetOpener>(*recorder, config, messages);
+            m_opener->showPanel = [this] { ++host.panels; };
+            m_opener->showDisplay = [this] { ++host.displays; };
+            m_openerFor = recorder.get();
+        }
+        return *m_opener;
+    }
+    // Opens a command line's file, as the program does at its start.
+    bool openCommandLine(const QString& text)
+    {
+        const CommandLine line = ParseCommandLine(text);
+        return opener().Open(line.file, line.noop);
     }
 
     // One file per song, continuous, not listening: the recording most tests
@@ -137,7 +156,7 @@ protected:
     {
         for (int i = 0; i < servers; ++i)
             recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/stream"), station.port(), QString());
-        recorder->StartRecording();
+        recorder->StartRecording(config);
         ASSERT_TRUE(
             WaitUntil([&] { return recorder->Timer1Enabled() && station.last() && recorder->SongRulesReady(); }));
     }
@@ -171,4 +190,8 @@ protected:
     LoopbackStation station;
     std::unique_ptr<frmMP3> recorder;
     QStringList captions;  // every status the recorder showed
+
+private:
+    std::unique_ptr<PresetOpener> m_opener;
+    const frmMP3* m_openerFor = nullptr;
 };

@@ -47,8 +47,7 @@ TEST_F(LanguageTest, MessagesOfTheCommandLineArriveTranslated)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arg.toStdString());
         messages.messages.clear();
-        QString arg = c.arg;
-        EXPECT_FALSE(recorder->LoadConfigurationFile(arg));
+        EXPECT_FALSE(openCommandLine(c.arg));
         EXPECT_EQ(messages.messages, c.messages);
     }
 }

@@ -85,8 +85,7 @@ TEST_F(StatusTest, RestartTakesThePresetFirstThenTheServersElseDoesNothing)
     // A preset as well: the preset wins, and its playlist is read again.
     const QString preset = folder.file(QStringLiteral("station.tvp"));
     ASSERT_TRUE(WriteAll(preset, "Station\r\nhttp://127.0.0.1:1/x.pls\r\nSONGNAMEONLY\r\n%DEFDIR%\r\n0\r\n0\r\n"));
-    QString path = preset;
-    ASSERT_TRUE(recorder->LoadConfigurationFile(path));
+    ASSERT_TRUE(opener().Open(preset));
     recorder->StopRecording();
     config.sRecordingTitle = QStringLiteral("changed since");
     recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/stream"), station.port(), QString());

@@ -122,7 +122,7 @@ TEST_F(WatchdogTest, FailoverMovesToTheNextServer)
 
 TEST_F(WatchdogTest, VolumeReachesTheRelayOnTheNextTickAlsoWhenIdle)
 {
-    recorder->Form_Load(QString());
+    recorder->Form_Load();
     EXPECT_EQ(recorder->Status().lngVolume, 42); // the mixer's volume at load
     recorder->SetVolume(37);
     recorder->Timer1_Timer();

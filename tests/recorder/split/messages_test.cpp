@@ -256,7 +256,7 @@ TEST_F(MessagesTest, ASecondRecorderOnTheSameTitleWritesANumberedFile)
     QStringList otherCaptions;
     QObject::connect(&other, &frmMP3::songCaptionChanged, [&](const QString& c) { otherCaptions.append(c); });
     other.AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/stream"), station.port(), QString());
-    other.StartRecording();
+    other.StartRecording(config);
     ASSERT_TRUE(WaitUntil([&] { return other.Timer1Enabled() && station.connections.size() == 2; }));
     other.HandleStreamData(kHeader + "xxxx" + metaBlock("Same") + "yyyy");
     recorder->HandleStreamData(QByteArray(1, '\0') + "cccc");

@@ -329,7 +329,7 @@ TEST_F(SongRulesRecording, RulesCompileOffTheRecordOnceAPerChangeAndApplyWhenRea
     const Stream s = stream({{"A - Song - radio.example", 2}, {"Test FM Jingle", 1}, {"B - Song", 1}});
 
     recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/stream"), station.port(), QString());
-    recorder->StartRecording();
+    recorder->StartRecording(config);
     EXPECT_FALSE(recorder->SongRulesReady());
     ASSERT_TRUE(WaitUntil([&] { return recorder->Timer1Enabled() && station.last(); }));
     for (qsizetype at = 0; at < s.bytes.size(); at += 1000)
@@ -350,18 +350,18 @@ TEST_F(SongRulesRecording, RulesCompileOffTheRecordOnceAPerChangeAndApplyWhenRea
     EXPECT_EQ(compiles, 1);
 
     // Unchanged lists: the next recording has its rules at once.
-    recorder->StartRecording();
+    recorder->StartRecording(config);
     EXPECT_TRUE(recorder->SongRulesReady());
     recorder->StopRecording();
     EXPECT_EQ(recorder->SongRulesCompilations(), 1);
     // A changed list is compiled again, once.
     writeList("IgnoreList.txt", "*jingle*\n*advert*\n");
     gate.release();
-    recorder->StartRecording();
+    recorder->StartRecording(config);
     EXPECT_FALSE(recorder->SongRulesReady());
     ASSERT_TRUE(WaitUntil([&] { return recorder->SongRulesReady(); }));
     recorder->StopRecording();
-    recorder->StartRecording();
+    recorder->StartRecording(config);
     EXPECT_TRUE(recorder->SongRulesReady());
     recorder->StopRecording();
     EXPECT_EQ(compiles, 2);

@@ -3,6 +3,7 @@
 #include "tests/support/eventwait.h"
 #include "ui/controls/aspinnerbox.h"
 #include "ui/controls/repeattimer.h"
+#include "tests/support/fakes.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -25,6 +25,7 @@ protected:
         hooks.quitProgram = [this] { asked << QStringLiteral("quit"); };
         hooks.raise = [this] { asked << QStringLiteral("raise"); };
         hooks.openSearch = [this] { asked << QStringLiteral("search"); };
+        hooks.openPreset = [this](const QString& preset) { return opener().Open(preset); };
         link = std::make_unique<RecorderDesktopLink>(*recorder, config, hooks, *bus.client);
         link->Register();
     }

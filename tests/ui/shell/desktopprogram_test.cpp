@@ -53,10 +53,13 @@ protected:
         services.clock = &clock;
         services.tray = &icon;
         services.masterVolume = [] { return -1; };
+        services.openPreset = [this](const QString& file, bool noop) { return opener().Open(file, noop); };
         program = std::make_unique<DesktopProgram>(services, [this](IDesktopShell&) { return new FakePanel(log); });
         deps.host = program.get();
         recorder = std::make_unique<frmMP3>(deps);
         program->attach(recorder.get());
+        opener().showPanel = [this] { program->ShowPanelFromConfiguration(); };
+        opener().showDisplay = [this] { program->ShowRecordingDisplay(); };
     }
     void TearDown() override
     {
@@ -72,7 +75,7 @@ protected:
 TEST_F(DesktopProgramTest, WithANotificationAreaTheRecorderLivesInTheTray)
 {
     make(true);
-    program->Main(QString());
+    program->Main();
     EXPECT_EQ(icon.adds, 1);
     EXPECT_EQ(TrayTipText(icon.tip), QStringLiteral("Tonquill"));
     EXPECT_EQ(program->display(), nullptr);
@@ -86,7 +89,7 @@ TEST_F(DesktopProgramTest, WithANotificationAreaTheRecorderLivesInTheTray)
 TEST_F(DesktopProgramTest, TheDisplayTakesOverOnlyFromATrayGoneForTwoChecks)
 {
     make(true);
-    program->Main(QString());
+    program->Main();
     icon.available = false;
     ASSERT_TRUE(WaitForTimerTicks(DesktopProgram::kTrayWatchMs, 1));
     icon.available = true;
@@ -103,7 +106,7 @@ TEST_F(DesktopProgramTest, WithoutOneTheDisplayIsShownAtOnce)
     make(false);
     const QString preset = folder.file(QStringLiteral("station.tvp"));
     ASSERT_TRUE(WriteAll(preset, "Station\r\nhttp://127.0.0.1:1/x.pls\r\nSONGNAMEONLY\r\n%DEFDIR%\r\n0\r\n0\r\n"));
-    program->Main(preset);
+    program->Main(preset, false);
     EXPECT_EQ(icon.adds, 0);
     ASSERT_NE(program->display(), nullptr);
     EXPECT_TRUE(program->display()->isVisible());
@@ -112,8 +115,7 @@ TEST_F(DesktopProgramTest, WithoutOneTheDisplayIsShownAtOnce)
 
     // A preset that cannot be loaded ends the program, display and all.
     QSignalSpy quit(recorder.get(), &frmMP3::quitRequested);
-    QString missing = folder.file(QStringLiteral("missing.tvp"));
-    recorder->Form_Load(missing);
+    program->Main(folder.file(QStringLiteral("missing.tvp")), false);
     EXPECT_EQ(quit.count(), 1);
     EXPECT_EQ(program->display(), nullptr);
 }
@@ -123,7 +125,7 @@ TEST_F(DesktopProgramTest, WithoutOneTheDisplayIsShownAtOnce)
 TEST_F(DesktopProgramTest, ANotificationAreaThatAppearsLaterGetsTheIcon)
 {
     make(false);
-    program->Main(QString());
+    program->Main();
     ASSERT_TRUE(WaitForTimerTicks(DesktopProgram::kTrayWatchMs, 1));
     EXPECT_EQ(icon.adds, 0);
     ASSERT_NE(program->display(), nullptr);
@@ -140,7 +142,7 @@ TEST_F(DesktopProgramTest, ANotificationAreaThatAppearsLaterGetsTheIcon)
 TEST_F(DesktopProgramTest, SetUpFillsThePanelOnlyFromALoadedPreset)
 {
     make(true);
-    program->Main(folder.file(QStringLiteral("x.tvp")));
+    program->Main(folder.file(QStringLiteral("x.tvp")), false);
     EXPECT_EQ(log.made, 0);
     program->tray()->mnuSetup->trigger();
     EXPECT_EQ(log.made, 1);
@@ -185,7 +187,7 @@ TEST_F(DesktopProgramTest, TheConfirmationIsOneWindow)
 TEST_F(DesktopProgramTest, QuittingClosesAndTagsTheRecordingAndRemovesEverything)
 {
     make(true);
-    program->Main(QString());
+    program->Main();
     program->ShowRecordingDisplay();
     QSignalSpy quit(recorder.get(), &frmMP3::quitRequested);
     startOnStation();
@@ -207,7 +209,7 @@ TEST_F(DesktopProgramTest, QuittingClosesAndTagsTheRecordingAndRemovesEverything
 TEST_F(DesktopProgramTest, QuittingWithAModalDialogOpenCancelsItAndKeepsItsWindowUntilTheEnd)
 {
     make(true);
-    program->Main(QString());
+    program->Main();
     QPointer<QWidget> panel = program->panel();
     ASSERT_FALSE(panel.isNull());
     program->ShowRecordingDisplay();
@@ -266,7 +268,7 @@ TEST_F(DesktopProgramTest, SearchWindowsAreMadeOnceKeptWhenClosedAndUnloadedAtTh
 TEST_F(DesktopProgramTest, SearchWindowsOpenCentredOnThePanel)
 {
     make(true);
-    program->Main(QString());
+    program->Main();
     QWidget* panel = program->panel();
     ASSERT_NE(panel, nullptr);
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
@@ -293,7 +295,7 @@ TEST_F(DesktopProgramTest, APresetOpensThePanelFilledOnce)
     make(true);
     const QString preset = folder.file(QStringLiteral("station.tvp"));
     ASSERT_TRUE(WriteAll(preset, "Station\r\nhttp://127.0.0.1:1/x.pls\r\nSONGNAMEONLY\r\n%DEFDIR%\r\n0\r\n0\r\n"));
-    program->Main(preset + QStringLiteral(" -noop"));
+    program->Main(preset, true);
     EXPECT_EQ(log.made, 1);
     EXPECT_EQ(log.fills, 0);
     program->ShowPanelFromConfiguration();
