@@ -1,7 +1,5 @@
 #include "recorder/frmmp3.h"
 
-#include <QAbstractSocket>
-
 #include "config/configuration.h"
 #include "config/settings.h"
 #include "listen/relay.h"
@@ -18,7 +16,18 @@
 #include <utility>
 
 frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
-    : QObject(parent), m_deps(deps), m_config(*deps.config)
+    : QObject(parent),
+      m_session(std::make_unique<IcySession>(
+          *deps.clock, static_cast<StreamSession::Listener&>(*this), [this] { return m_deps.ieAgent(); },
+          kStreamReadBytes)),
+      Servers(m_session->Servers()),
+      m_demux(m_session->Demuxer()),
+      m_state(m_session->StateRef()),
+      bIcy(m_session->HeaderPendingRef()),
+      LastDataTick(m_session->LastDataTickRef()),
+      m_streamTick(m_session->StreamTickRef()),
+      m_deps(deps),
+      m_config(*deps.config)
 {
     if (!m_deps.now)
         m_deps.now = [] { return QDateTime::currentDateTime(); };
@@ -27,28 +36,6 @@ frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
 
     m_rulesCompiler = std::make_unique<SongRulesCompiler>(m_deps.compileRules);
     connect(m_rulesCompiler.get(), &SongRulesCompiler::compiled, this, &frmMP3::onSongRulesCompiled);
-
-    m_ws = new EventSocket(this);
-    // A fast stream is taken a bounded piece at a time, so the read buffers
-    // stay the same few blocks of memory however fast the server sends.
-    m_ws->setReadBufferLimit(kStreamReadBytes);
-    connect(m_ws, &EventSocket::DataArrival, this, [this](qint64) { WS_DataArrival(); });
-    connect(m_ws, &EventSocket::Connected, this, &frmMP3::onConnected);
-    connect(m_ws, &EventSocket::Error, this, [this](int number, const QString& why) {
-        onConnectError(why, number == QAbstractSocket::ConnectionRefusedError);
-    });
-    connect(m_ws, &EventSocket::Closed, this, [this] {
-        const Publish publish(*this);
-        // A server that closes before its header is complete has said all it
-        // will say: judge what it sent.
-        if (bIcy && !m_demux.PendingHeader().isEmpty())
-            screenPendingHeader();
-        if (m_state == ConnectionState::FailingOver)
-            failOver();
-        else
-            onStreamLost();
-    });
-    connect(m_ws, &EventSocket::ConnectionRequest, this, [this](int id) { m_ws->Accept(id); });
 
     m_grabber = new ctlURIGrabber(m_deps.clock, m_deps.messages, this);
     connect(m_grabber, &ctlURIGrabber::URLRaise, this, &frmMP3::ctlURIGrabber_URLRaise);
@@ -61,32 +48,19 @@ frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
 
     setClockShown(false);
     connect(&m_timer1, &QTimer::timeout, this, &frmMP3::Timer1_Timer);
-    m_holdTimer.setSingleShot(true);
-    connect(&m_holdTimer, &QTimer::timeout, this, &frmMP3::ReleaseStreamHold);
 }
 
 ISleeper& frmMP3::pauseSleeper()
 {
     if (m_deps.holdStream)
-        return m_streamHold;
+        return m_session->Hold();
     return *m_deps.sleeper;
-}
-
-void frmMP3::StreamHold::Sleep(int milliseconds)
-{
-    if (milliseconds <= 0)
-        return;
-    QTimer& timer = m_owner.m_holdTimer;
-    const int left = timer.isActive() ? std::max(0, timer.remainingTime()) : 0;
-    timer.start(left + milliseconds);
 }
 
 void frmMP3::ReleaseStreamHold()
 {
     const Publish publish(*this);
-    m_holdTimer.stop();
-    if (m_ws->BytesReceived() > 0)
-        m_ws->RaiseDataArrival();
+    m_session->ReleaseHold();
 }
 
 frmMP3::~frmMP3()
@@ -138,7 +112,6 @@ void frmMP3::Form_Load(const QString& commandLine)
 {
     const Publish publish(*this);
     m_file.Close();
-    bIcy = true;
     blnIcyReal = false;
     blnPreviewToggle = false;
     Servers.Clear();
@@ -211,7 +184,6 @@ bool frmMP3::InitializeMP3Recorder()
 {
     const Publish publish(*this);
     setSongCaption(tr("Connecting to %1...").arg(m_config.sRecordingTitle));
-    bIcy = true;
     blnIcyReal = false;
     Servers.Clear();
     blnRecording = false;
@@ -227,16 +199,9 @@ void frmMP3::StartRecording()
 {
     const Publish publish(*this);
     StartTick = m_deps.clock->GetTickCount();
-    // The data watchdog counts from the start of this recording, not from the
-    // last data of an earlier one.
-    LastDataTick = StartTick;
-    m_streamTick = StartTick;
-    m_retryCount = 0;
-    m_redirects = 0;
-    m_redirectServer = 0;
+    m_session->Prepare(StartTick);
     blnRecording = true;
     strSongName.clear();
-    lServerNumber = 1;
     m_writeErrorShown = false;
     m_continueName.clear();
     m_options = m_deps.options ? m_deps.options() : ReadRecordingOptions();
@@ -248,8 +213,7 @@ void frmMP3::StartRecording()
     m_rulesWanted = true;
     if (auto rules = m_rulesCompiler->Rules(m_rulesFolder, m_options.wishOnly))
         useSongRules(std::move(rules));
-    setState(ConnectionState::Connecting);
-    ConnectToServer(lServerNumber, false);
+    m_session->Start();
 }
 
 void frmMP3::StopRecording()

@@ -3,6 +3,7 @@
 #include "config/usersettings.h"
 #include "platform/sleeper.h"
 #include "recorder/icydemuxer.h"
+#include "recorder/icysession.h"
 #include "recorder/oggrecording.h"
 #include "recorder/overlapfinder.h"
 #include "recorder/recorderstatus.h"
@@ -34,8 +35,6 @@ class ITickSource;
 // The most the stream socket takes from the system per data event: small
 // enough that a chunk is still in the cache when it is written to the file.
 constexpr qint64 kStreamReadBytes = 256 * 1024;
-// Redirects followed in a row for one server entry before it counts as failed.
-constexpr int kMaxRedirects = 5;
 // The least a recorder keeps of what it recorded, to find it again in a
 // reconnected stream: a server's usual burst.
 constexpr qint64 kMinJoinMemoryBytes = 128 * 1024;
@@ -74,7 +73,7 @@ struct RecorderDeps {
 // of its path is the station's number.
 bool Live365StationOf(const ServerEntry& entry, QString& stationNumber, bool& aflMode);
 
-class frmMP3 : public QObject, private IcyDemuxer::Sink {
+class frmMP3 : public QObject, private StreamSession::Listener {
     Q_OBJECT
 public:
     enum class Phase { Idle, Resolving, Recording };
@@ -111,11 +110,13 @@ public:
     void ClearServers() { Servers.Clear(); }
     const ServerList& ServerEntries() const { return Servers; }
     // The server in use, counted from 1.
-    qint32 ServerNumber() const { return lServerNumber; }
+    qint32 ServerNumber() const { return m_session->ServerNumber(); }
     // Gives up the server in use for the next one and goes on with the
     // recording there, as an error answer to a new connection does.
     void FailOver();
-    void ConnectToServer(qint32& position, bool reconnect);
+    // Connects to the server at `position` (the server in use from then on),
+    // moving on to the following ones while the connection is refused.
+    void ConnectToServer(qint32 position, bool reconnect);
     void OpenMP3File(QString strFileName, bool blnICYName = false);
     void CloseRecording();
     // The exit item of the tray menu: closes and tags the recording, then quits.
@@ -148,7 +149,7 @@ public:
     QString DisplayCaption() const;
     RecorderStatus Status() const;
     bool Timer1Enabled() const { return m_timer1.isActive(); }
-    EventSocket& WS() { return *m_ws; }
+    EventSocket& WS() { return m_session->Socket(); }
     ctlURIGrabber& URIGrabber() { return *m_grabber; }
     ctlURIGrabber& URIPLSRead() { return *m_plsRead; }
     QString RecordingPath() const { return m_file.Path(); }
@@ -159,15 +160,15 @@ public:
     // How often the lists were compiled since the recorder was made.
     int SongRulesCompilations() const { return m_rulesCompiler->Compilations(); }
     // The stream's data waits for a deliberate pause to end.
-    bool StreamHeld() const { return m_holdTimer.isActive(); }
+    bool StreamHeld() const { return m_session->Held(); }
     // Ends the pause now and takes the data that waited.
     void ReleaseStreamHold();
     // A lost stream is being reconnected: the next attempt waits for its
     // turn in the back-off (1, 2, 4, 8, then every 10 s).
-    bool Reconnecting() const { return m_state == ConnectionState::WaitingToRetry; }
-    int ReconnectAttempts() const { return m_retryCount; }
+    bool Reconnecting() const { return m_session->Reconnecting(); }
+    int ReconnectAttempts() const { return m_session->ReconnectAttempts(); }
     // The tick at which the next reconnect attempt is made.
-    qint32 NextReconnectTick() const { return m_retryAt; }
+    qint32 NextReconnectTick() const { return m_session->NextReconnectTick(); }
 
 signals:
     // Anything of the status but its clock changed; sent once an operation
@@ -190,6 +191,16 @@ signals:
     void gaveUp();
 
 private:
+    // The stream's session, and views of its state under the names the
+    // recording reads them by.
+    std::unique_ptr<IcySession> m_session;
+    ServerList& Servers;
+    const IcyDemuxer& m_demux;
+    const ConnectionState& m_state;
+    const bool& bIcy;  // the connection's response head has not ended
+    const qint32& LastDataTick;
+    const qint32& m_streamTick;  // the last time stream audio arrived
+
     // The recorder's state. The windows see it through Status().
     bool blnRecording = false;
     bool blnPaused = false;
@@ -202,22 +213,34 @@ private:
     qint32 lngRawLeft = 0;
     QString strSongName;
     QString strConfigName;
-    bool bIcy = true;
-    qint32 lServerNumber = 0;
     bool blnIcyReal = false;
     QString blnPausedFileName;
     qint32 lPauseStart = 0;
     QString PendingFile;
     qint32 StartTick = 0;
-    qint32 LastDataTick = 0;
-    ServerList Servers;
 
-    // IcyDemuxer::Sink
-    bool OnHeader(const IcyHeader& header, const QByteArray& bodyStart) override;
-    void OnMetadata(const QByteArray& block) override;
+    // StreamSession::Listener
+    void EventBegins() override { ++m_publishDepth; }
+    void EventEnds() override;
+    void OnStateChanged(ConnectionState from, ConnectionState to) override;
+    bool Recording() const override { return blnRecording; }
+    bool Quitting() const override { return m_quitting; }
+    bool RecordingOpen() const override { return recordingOpen(); }
+    bool ConnectionRan() const override { return connectionRan(); }
+    void OnConnecting(const ServerEntry& server, bool reconnect) override;
+    bool OnConnected(const ServerEntry& server, bool reconnect) override;
+    void OnStreamBegan(const StreamHead& header) override;
     void OnAudio(const char* data, qsizetype size) override;
+    void OnTitle(const QString& decoded, qint64 position, bool firstBlock) override;
+    void OnChunkDone() override { flushAudio(); }
+    void OnProblem(SessionProblem problem, qint32 server, const QString& detail) override;
+    void OnLost(bool ran) override;
+    void OnTimedOut(bool attempt) override;
+    void OnReconnecting(int attempt, qint32 atTick) override;
+    void OnFailingOver(qint32 server) override;
+    void OnGaveUp(SessionEnd why) override;
     // An Ogg stream is recorded by its pages: true when the response is one.
-    bool beginOgg(const IcyHeader& header, const QByteArray& bodyStart);
+    bool beginOgg(const StreamHead& header, const QByteArray& bodyStart);
     void writeOgg(const char* data, qsizetype size);
     // Opens the file of an Ogg song under the song rules, as OpenMP3File
     // does for a title; false when the song is not recorded.
@@ -238,7 +261,6 @@ private:
         frmMP3& m_owner;
     };
     void publishStatus();
-    void failOver();
     ConnectionState connectionState() const;
 
     void setSongCaption(const QString& caption);
@@ -274,17 +296,6 @@ private:
     bool reopenAfterDiskError();
     void endIfUnattended();
     void endProgram();
-    void onConnected();
-    void onConnectError(const QString& description = QString(), bool refused = false);
-    // The running stream's connection closed or failed.
-    void onStreamLost();
-    // Takes every byte that waits in the socket, held or not, so a
-    // reconnect never throws away what has arrived.
-    void takeWaitingData();
-    // A reconnect failed: the next one waits its turn.
-    // How a failed attempt failed decides when the next one is made.
-    enum class RetryAfter { Failure, Refusal, ErrorAnswer };
-    void scheduleReconnect(RetryAfter why = RetryAfter::Failure);
     // The connection brought at least a second of audio: the stream ran.
     bool connectionRan() const;
     void sayJoinStatus(const QString& status);
@@ -292,10 +303,6 @@ private:
     // Ends the recording when no stream came for longer than the user allows,
     // or a timed recording when its time is up; true when it ended.
     bool outageEndsRecording(qint32 tick, qint64 nowTick);
-    void finishConnect();
-    bool screenPendingHeader();
-    void handleIcyError(const IcyHeader& header);
-    void redirect(const IcyHeader& header);
     void stopWithMessage(const QString& message);
     // `titleChange`: the file ends because the next title began.
     void closeFile(bool titleMode, bool titleChange = false);
@@ -333,41 +340,19 @@ private:
     QDateTime now() const;
     ISleeper& pauseSleeper();
 
-    // The deliberate pauses as a hold on the stream: each one holds back the
-    // next data for its length; pauses that come together add up.
-    class StreamHold : public ISleeper {
-    public:
-        explicit StreamHold(frmMP3& owner) : m_owner(owner) {}
-        void Sleep(int milliseconds) override;
-
-    private:
-        frmMP3& m_owner;
-    };
-
     RecorderDeps m_deps;
     clsConfiguration& m_config;
-    EventSocket* m_ws = nullptr;
     ctlURIGrabber* m_grabber = nullptr;
     ctlURIGrabber* m_plsRead = nullptr;
     QTimer m_timer1;
-    QTimer m_holdTimer;
-    StreamHold m_streamHold{*this};
-    IcyDemuxer m_demux;
     RecordingFile m_file;
-    QByteArray m_chunk; // the stream's read buffer, reused from chunk to chunk
     QString m_trayTip;
     QString m_lastError;
     int m_publishDepth = 0;
     RecorderStatus m_published;
-    ConnectionState m_state = ConnectionState::Idle;
     bool m_quitting = false;
     int m_exitCode = 0;
 
-    // the connection being made
-    int m_connectAttempts = 0; // connections begun, so a handler can tell one was begun meanwhile
-    bool m_connectReconnect = false;
-    qint32 m_connectLast = 0;
-    qint32* m_connectPosition = nullptr;
     bool m_streamIsReconnect = false;  // the current connection continues the open file
     QString m_fileSongName;            // the name the open file was started under
     QString m_relayStatusSaid;         // what the relay last said about its port
@@ -430,14 +415,7 @@ private:
     bool m_pausedOnTitle = false;      // the name the recording resumes with came from a stream title
     bool m_resuming = false;           // OpenMP3File runs for a resume after a pause
     bool m_pendingRepeatFromTitle = false;
-    bool m_dropStream = false;         // the rest of this connection is ignored
     bool m_writeErrorShown = false;
     qint64 m_audioWritten = 0;
-    // reconnecting a lost stream
-    int m_retryCount = 0;
-    qint32 m_retryAt = 0;
-    qint32 m_streamTick = 0;  // the last time stream audio arrived
     qint32 m_diskRetryTick = 0;
-    int m_redirects = 0;      // redirects followed in a row for one server entry
-    qint32 m_redirectServer = 0;
 };

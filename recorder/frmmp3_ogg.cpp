@@ -8,7 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-bool frmMP3::beginOgg(const IcyHeader& header, const QByteArray& bodyStart)
+bool frmMP3::beginOgg(const StreamHead& header, const QByteArray& bodyStart)
 {
     if (!IsOggStream(header.contentType, bodyStart)) {
         m_ogg.Finish();

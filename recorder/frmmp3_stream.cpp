@@ -2,7 +2,6 @@
 // audio, and the switch from one file to the next.
 #include "config/configuration.h"
 #include "listen/relay.h"
-#include "platform/eventsocket.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/sleeper.h"
@@ -18,40 +17,9 @@
 #include <cmath>
 #include <utility>
 
-bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
+void frmMP3::OnStreamBegan(const StreamHead& header)
 {
-    const QByteArray& raw = header.raw;
-    const QByteArray lower = raw.toLower();
-    const int code = header.statusCode;
-    if (!header.complete || (code >= 400 && code <= 599)) {
-        // An error status, or far too long for a response header: not a
-        // stream server.
-        handleIcyError(header);
-        return false;
-    }
-    const bool html = header.contentType.startsWith("text/html");
-    if (lower.contains("shoutcast server") || (html && bodyStart.toLower().contains("shoutcast server"))) {
-        m_deps.messages->ShowMessage(tr("This station does not support faking Internet Explorer as the agent. "
-                                        "Please turn this option off to listen to this station."));
-        StopRecording();
-        return false;
-    }
-    if (code == 301 || code == 302 || code == 303 || code == 307 || code == 308) {
-        redirect(header);
-        return false;
-    }
-    if ((!blnIcyReal || !header.hasIcyName) && lower.contains("redirect")) {
-        showError(tr("[ERR]: Server full, trying next server..."));
-        setState(ConnectionState::FailingOver);
-        m_ws->Close();
-        return false;
-    }
-    if (html) {
-        // A web page is not audio.
-        handleIcyError(header);
-        return false;
-    }
-
+    const QByteArray& bodyStart = header.bodyStart;
     // The response is a stream. From now on a failure ends an unattended run.
     m_config.bCalledFromGUI = false;
     releaseHeldTitles();  // what the last connection brought comes first
@@ -75,7 +43,7 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
         lngBitRate = header.bitRate;
     m_deps.relay->BeginStream(header.contentType, IsOggStream(header.contentType, bodyStart));
     if (beginOgg(header, bodyStart))
-        return true;
+        return;
 
     if (blnIcyReal) {
         if (!m_streamIsReconnect && !m_continueName.isEmpty()) {
@@ -89,7 +57,7 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
             m_songs.SetUntitledName(untitled);
             OpenMP3File(untitled + m_extension, false);
         }
-        if (!header.hasMetaInt || header.metaInt <= 0)
+        if (!header.metadata)
             blnIcyReal = false;
         pauseSleeper().Sleep(m_deps.headerPauseMs);
     }
@@ -106,18 +74,10 @@ bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
     }
     m_arrival = Arrival();
     m_joinStatus.clear(); // of a connection that did not bring the stream back
-    return true;
 }
 
-void frmMP3::OnMetadata(const QByteArray& block)
+void frmMP3::OnTitle(const QString& decoded, qint64, bool firstBlock)
 {
-    if (!ContainsStreamTitle(block))
-        return;
-    const QString decoded = DecodeCharacterReferences(DecodeText(ParseStreamTitle(block)));
-    // Only the connection's first block (empty blocks count) can name a
-    // title that began while the connection was away; the demuxer has
-    // counted this block already.
-    const bool firstBlock = m_demux.MetadataBytes() == 1 + block.size();
     if (m_rulesWanted || !m_heldTitles.empty())
         m_heldTitles.push_back({m_heldAudio.size(), decoded, firstBlock});  // the rules say what it is
     else
@@ -159,15 +119,10 @@ void frmMP3::switchTitle(const QString& name)
 
 void frmMP3::OnAudio(const char* data, qsizetype size)
 {
-    m_streamTick = LastDataTick;  // the give-up time counts from the last audio
     noteArrival(size);
-    if (connectionRan()) {
-        // A stream flows again: the next loss is taken up at once.
-        m_retryCount = 0;
-        m_redirects = 0;
-        if (!m_joinStatus.isEmpty())
-            setSongCaption(std::exchange(m_joinStatus, QString()));
-    }
+    // A stream flows again: what its join found is said.
+    if (connectionRan() && !m_joinStatus.isEmpty())
+        setSongCaption(std::exchange(m_joinStatus, QString()));
     if (m_ogg.Active())
         writeOgg(data, size);
     else
@@ -521,8 +476,5 @@ void frmMP3::CloseRecording()
     dropPartialFrame();
     m_ogg.Finish();
     closeFile(blnIcyReal);
-    m_ws->Close();
-    if (m_state == ConnectionState::Connecting)
-        setState(ConnectionState::Stopped); // whatever it brings is not waited for
-    bIcy = true;
+    m_session->Close();  // a connection still being made is not waited for
 }
