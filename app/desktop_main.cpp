@@ -77,6 +77,7 @@ extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
     services.launcher = &launcher;
     services.dialogs = &dialogs;
     services.urls = &urls;
+    services.dismissMessages = [&boxes] { boxes.DismissAll(); };
     auto makePanel = [&](IDesktopShell& shell) -> IPanel* {
         PanelDeps deps;
         deps.recorder = recorderPtr;

@@ -10,7 +10,6 @@
 #include "platform/tickcount.h"
 #include "recorder/recorderhost.h"
 #include "sources/live365link.h"
-#include "sources/urigrabber.h"
 
 #include <algorithm>
 #include <utility>
@@ -37,14 +36,8 @@ frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
     m_rulesCompiler = std::make_unique<SongRulesCompiler>(m_deps.compileRules);
     connect(m_rulesCompiler.get(), &SongRulesCompiler::compiled, this, &frmMP3::onSongRulesCompiled);
 
-    m_grabber = new ctlURIGrabber(m_deps.clock, m_deps.messages, this);
-    connect(m_grabber, &ctlURIGrabber::URLRaise, this, &frmMP3::ctlURIGrabber_URLRaise);
-    connect(m_grabber, &ctlURIGrabber::Done, this, &frmMP3::ctlURIGrabber_Done);
-    connect(m_grabber, &ctlURIGrabber::Error, this, &frmMP3::ctlURIGrabber_Error);
-    m_plsRead = new ctlURIGrabber(m_deps.clock, m_deps.messages, this);
-    connect(m_plsRead, &ctlURIGrabber::URLRaise, this, &frmMP3::ctlURIPLSRead_URLRaise);
-    connect(m_plsRead, &ctlURIGrabber::Done, this, &frmMP3::ctlURIPLSRead_Done);
-    connect(m_plsRead, &ctlURIGrabber::Error, this, &frmMP3::ctlURIPLSRead_Error);
+    m_resolver = new StationResolver(m_deps.clock, m_deps.messages, this);
+    connect(m_resolver, &StationResolver::resolved, this, &frmMP3::onStationResolved);
 
     setClockShown(false);
     connect(&m_timer1, &QTimer::timeout, this, &frmMP3::Timer1_Timer);
@@ -171,7 +164,8 @@ bool frmMP3::LoadConfigurationFile(QString& strFileToLoad)
             m_config.sMP3Path += QLatin1Char('/');
         m_config.bPreviewModeOnly = noop;
         setState(ConnectionState::FetchingPlaylist);
-        m_plsRead->StartURIValidation(strFileToLoad);
+        m_resolvingPlaylistFile = true;
+        m_resolver->Resolve(strFileToLoad);
         return true;
     }
 
@@ -190,7 +184,8 @@ bool frmMP3::InitializeMP3Recorder()
     if (m_config.lRecordingMode == RecordingMode::DatedArchive)
         MP3Cleanup(m_config.sMP3Path, m_config.bDeleteArchivesAfterTime, m_config.lDaysToKeepRecording, now());
     setState(ConnectionState::FetchingPlaylist);
-    m_grabber->StartURIValidation(m_config.sShoutCastFile);
+    m_resolvingPlaylistFile = false;
+    m_resolver->Resolve(m_config.sShoutCastFile);
     strConfigName = m_config.sConfigFileName;
     return true;
 }
@@ -198,8 +193,9 @@ bool frmMP3::InitializeMP3Recorder()
 void frmMP3::StartRecording()
 {
     const Publish publish(*this);
-    StartTick = m_deps.clock->GetTickCount();
-    m_session->Prepare(StartTick);
+    const qint32 start = m_deps.clock->GetTickCount();
+    m_recordingClock.Start(start);
+    m_session->Prepare(start);
     blnRecording = true;
     strSongName.clear();
     m_writeErrorShown = false;
@@ -229,8 +225,7 @@ void frmMP3::StopRecording()
     m_skipping = false;
     m_continueName.clear();
 
-    lngHoursPassed = lngMinutesPassed = lngSecondsPassed = 0;
-    lngHoursLeft = lngMinutesLeft = lngSecondsLeft = 0;
+    m_recordingClock.Clear();
     m_deps.relay->StopPreviewing();
     if (m_deps.live365)
         m_deps.live365->SetStationName(QString());
@@ -255,13 +250,12 @@ void frmMP3::TogglePause()
         finishCleanCut();
         blnPaused = true;
         blnPausedFileName = strSongName;
-        lPauseStart = m_deps.clock->GetTickCount();
+        m_recordingClock.Pause(m_deps.clock->GetTickCount());
         return;
     }
 
     blnPaused = false;
-    const qint64 pause = CompensatedTick(m_deps.clock->GetTickCount(), lPauseStart) - lPauseStart;
-    StartTick = static_cast<qint32>(static_cast<quint32>(static_cast<qint64>(StartTick) + pause));
+    m_recordingClock.Resume(m_deps.clock->GetTickCount());
     // The name the recording goes on with may be a file recorded before (a
     // title heard again): it is treated as a repeat, never started over.
     const bool title = std::exchange(m_pausedOnTitle, false);

@@ -7,10 +7,12 @@
 #include "recorder/oggrecording.h"
 #include "recorder/overlapfinder.h"
 #include "recorder/recorderstatus.h"
+#include "recorder/recordingclock.h"
 #include "recorder/recordingfiles.h"
 #include "recorder/serverlist.h"
 #include "recorder/songkeeper.h"
 #include "recorder/songrulescompiler.h"
+#include "recorder/stationresolver.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -22,7 +24,6 @@
 #include <vector>
 
 class clsConfiguration;
-class ctlURIGrabber;
 class EventSocket;
 class ILive365Link;
 class IMessageService;
@@ -69,10 +70,6 @@ struct RecorderDeps {
 // operations. Windows read its state as one value (Status()), follow its
 // signals when it changes and act through its commands; it never touches a
 // widget.
-// A Live365 server entry: its host names the service and the last segment
-// of its path is the station's number.
-bool Live365StationOf(const ServerEntry& entry, QString& stationNumber, bool& aflMode);
-
 class frmMP3 : public QObject, private StreamSession::Listener {
     Q_OBJECT
 public:
@@ -122,15 +119,7 @@ public:
     // The exit item of the tray menu: closes and tags the recording, then quits.
     void ExitFromMenu();
 
-    // Station-source events.
-    void ctlURIGrabber_URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString,
-                                bool Secure = false);
-    void ctlURIGrabber_Done();
-    void ctlURIGrabber_Error(int lngType);
-    void ctlURIPLSRead_URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString,
-                                bool Secure = false);
-    void ctlURIPLSRead_Done();
-    void ctlURIPLSRead_Error(int lngType);
+    // Live365 events.
     void ctlLive365_TitleChange(const QString& strArtist, const QString& strTitle);
     void ctlLive365_TitleCallBack(const QString& text);
     void ctlLive365_Error(int lngErrorNum);
@@ -150,8 +139,6 @@ public:
     RecorderStatus Status() const;
     bool Timer1Enabled() const { return m_timer1.isActive(); }
     EventSocket& WS() { return m_session->Socket(); }
-    ctlURIGrabber& URIGrabber() { return *m_grabber; }
-    ctlURIGrabber& URIPLSRead() { return *m_plsRead; }
     QString RecordingPath() const { return m_file.Path(); }
     qint64 AudioBytesWritten() const { return m_audioWritten; }
     // The song rules of the recording are compiled and in use; until then
@@ -208,16 +195,11 @@ private:
     QString sSongCaption;
     qint32 lngBitRate = 0;
     qint32 lngVolume = 0;
-    qint32 lngHoursPassed = 0, lngMinutesPassed = 0, lngSecondsPassed = 0;
-    qint32 lngHoursLeft = 0, lngMinutesLeft = 0, lngSecondsLeft = 0;
-    qint32 lngRawLeft = 0;
     QString strSongName;
     QString strConfigName;
     bool blnIcyReal = false;
     QString blnPausedFileName;
-    qint32 lPauseStart = 0;
     QString PendingFile;
-    qint32 StartTick = 0;
 
     // StreamSession::Listener
     void EventBegins() override { ++m_publishDepth; }
@@ -261,6 +243,8 @@ private:
         frmMP3& m_owner;
     };
     void publishStatus();
+    // The station's servers are known, or why there are none.
+    void onStationResolved(const StationResolution& result);
     ConnectionState connectionState() const;
 
     void setSongCaption(const QString& caption);
@@ -302,7 +286,7 @@ private:
     void showReconnecting();
     // Ends the recording when no stream came for longer than the user allows,
     // or a timed recording when its time is up; true when it ended.
-    bool outageEndsRecording(qint32 tick, qint64 nowTick);
+    bool outageEndsRecording(qint32 tick);
     void stopWithMessage(const QString& message);
     // `titleChange`: the file ends because the next title began.
     void closeFile(bool titleMode, bool titleChange = false);
@@ -342,8 +326,9 @@ private:
 
     RecorderDeps m_deps;
     clsConfiguration& m_config;
-    ctlURIGrabber* m_grabber = nullptr;
-    ctlURIGrabber* m_plsRead = nullptr;
+    StationResolver* m_resolver = nullptr;
+    bool m_resolvingPlaylistFile = false;  // the station resolving is a playlist file, not a preset's
+    RecordingClock m_recordingClock;
     QTimer m_timer1;
     RecordingFile m_file;
     QString m_trayTip;

@@ -9,21 +9,6 @@
 #include "recorder/recorderhost.h"
 #include "sources/curi.h"
 #include "sources/live365link.h"
-#include "sources/urigrabber.h"
-
-bool Live365StationOf(const ServerEntry& entry, QString& stationNumber, bool& aflMode)
-{
-    if (!entry.Host.contains(QLatin1String("live365")) || !entry.Path.contains(QLatin1Char('/')))
-        return false;
-    const QString last = entry.Path.mid(entry.Path.lastIndexOf(QLatin1Char('/')) + 1);
-    bool numeric = false;
-    last.trimmed().toLongLong(&numeric);
-    if (!numeric)
-        return false;
-    stationNumber = last;
-    aflMode = entry.QueryString.contains(QLatin1String("AuthType=AFL"));
-    return true;
-}
 
 void frmMP3::AddServer(const QString& sIPAddress, const QString& sPath, const QString& sPort, const QString& sQueryString,
                        bool secure)
@@ -32,57 +17,24 @@ void frmMP3::AddServer(const QString& sIPAddress, const QString& sPath, const QS
     Servers.Add(ServerEntry{sIPAddress, sPath, sPort, sQueryString, secure});
 }
 
-void frmMP3::ctlURIGrabber_URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString,
-                                    bool Secure)
-{
-    AddServer(Host, Resource, QString::number(Port), QueryString, Secure);
-}
-
-void frmMP3::ctlURIGrabber_Done()
+void frmMP3::onStationResolved(const StationResolution& result)
 {
     const Publish publish(*this);
-    if (Servers.Last() >= 1) {
+    for (qint32 i = 1; i <= result.servers.Last(); ++i)
+        Servers.Add(result.servers[i]);
+    // A playlist that named none still records on servers the list held.
+    const bool read = result.ok() || result.error == ResolveError::NoServers;
+    if (read && Servers.Last() >= 1) {
+        if (m_resolvingPlaylistFile) {
+            m_config.sRecordingTitle = result.title;
+            m_config.bConfigOK = true;
+            m_deps.host->ShowRecordingDisplay();
+        }
         StartRecording();
-    } else {
-        m_deps.messages->ShowMessage(tr("Empty MP3 server list due to error!"));
-        if (m_state == ConnectionState::FetchingPlaylist)
-            setState(ConnectionState::Idle);
+        return;
     }
-}
-
-void frmMP3::ctlURIGrabber_Error(int lngType)
-{
-    const Publish publish(*this);
-    m_grabber->StdErrorMessage(lngType);
-    if (m_state == ConnectionState::FetchingPlaylist)
-        setState(ConnectionState::Idle);
-}
-
-void frmMP3::ctlURIPLSRead_URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString,
-                                    bool Secure)
-{
-    AddServer(Host, Resource, QString::number(Port), QueryString, Secure);
-}
-
-void frmMP3::ctlURIPLSRead_Done()
-{
-    const Publish publish(*this);
-    if (Servers.Last() >= 1) {
-        m_config.sRecordingTitle = m_plsRead->strFirstTitle;
-        m_config.bConfigOK = true;
-        m_deps.host->ShowRecordingDisplay();
-        StartRecording();
-    } else {
-        m_deps.messages->ShowMessage(tr("Empty MP3 server list due to error!"));
-        if (m_state == ConnectionState::FetchingPlaylist)
-            setState(ConnectionState::Idle);
-    }
-}
-
-void frmMP3::ctlURIPLSRead_Error(int lngType)
-{
-    const Publish publish(*this);
-    m_plsRead->StdErrorMessage(lngType);
+    if (!result.message.isEmpty())
+        m_deps.messages->ShowMessage(result.message);
     if (m_state == ConnectionState::FetchingPlaylist)
         setState(ConnectionState::Idle);
 }

@@ -30,7 +30,7 @@ void frmMP3::showReconnecting()
     emit reconnecting();
 }
 
-bool frmMP3::outageEndsRecording(qint32 tick, qint64 nowTick)
+bool frmMP3::outageEndsRecording(qint32 tick)
 {
     const qint64 giveUpMs = static_cast<qint64>(m_options.giveUpMinutes) * 60000;
     if (giveUpMs > 0 && TickDifference(tick, m_streamTick) > giveUpMs) {
@@ -41,10 +41,8 @@ bool frmMP3::outageEndsRecording(qint32 tick, qint64 nowTick)
         endIfUnattended();
         return true;
     }
-    // A timed recording ends at its time whether or not data flows (the
-    // status clock rounds to the second, so does this).
-    if (m_config.bEnabledTimedRecording && m_config.lTimedRecording != 0 &&
-        nowTick - StartTick >= static_cast<qint64>(m_config.lTimedRecording) * 60000 + 500) {
+    // A timed recording ends at its time whether or not data flows.
+    if (m_recordingClock.TimedEndReached(tick, m_config.bEnabledTimedRecording, m_config.lTimedRecording)) {
         StopRecording();
         if (m_config.bExitTimedRecording)
             endProgram();

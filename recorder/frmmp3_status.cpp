@@ -28,7 +28,7 @@ RecorderStatus frmMP3::Status() const
     s.lngVolume = lngVolume;
     s.lastError = m_lastError;
     s.strConfigName = strConfigName;
-    s.clock = {lngHoursPassed, lngMinutesPassed, lngSecondsPassed, lngHoursLeft, lngMinutesLeft, lngSecondsLeft};
+    s.clock = m_recordingClock.Value();
     return s;
 }
 

@@ -369,7 +369,7 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
     }
     settlePendingRepeat();
     if (strFileName != strSongName && !m_config.bEnabledTimedRecording)
-        StartTick = m_deps.clock->GetTickCount();  // a continuous recording counts per file
+        m_recordingClock.Start(m_deps.clock->GetTickCount());  // a continuous recording counts per file
 
     QString name = strFileName;
     if (!m_config.sMP3Path.isEmpty() && !QDir(m_config.sMP3Path).exists()) {

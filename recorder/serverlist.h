@@ -9,6 +9,7 @@ struct ServerEntry {
     QString Port;
     QString QueryString;
     bool Secure = false;  // reached over TLS
+    bool operator==(const ServerEntry&) const = default;
 };
 
 // The servers of the station being recorded, numbered from 1; position 0

@@ -57,12 +57,18 @@ QString ctlURIGrabber::ErrorText(int code)
     }
 }
 
+QString ctlURIGrabber::ErrorMessage(int code) const
+{
+    QString text = ErrorText(code);
+    // A secure connection that failed says which server and why.
+    if (!text.isEmpty() && code == plsWinsockError && !m_tlsError.isEmpty())
+        text += QStringLiteral("\r\n") + m_tlsError;
+    return text;
+}
+
 void ctlURIGrabber::StdErrorMessage(int lngErrorValue)
 {
-    QString text = ErrorText(lngErrorValue);
-    // A secure connection that failed says which server and why.
-    if (!text.isEmpty() && lngErrorValue == plsWinsockError && !m_tlsError.isEmpty())
-        text += QStringLiteral("\r\n") + m_tlsError;
+    const QString text = ErrorMessage(lngErrorValue);
     if (!text.isEmpty() && m_messages)
         m_messages->ShowMessage(text);
 }

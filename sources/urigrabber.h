@@ -38,6 +38,9 @@ public:
     // Shows the text of an error code; codes without a text show nothing.
     void StdErrorMessage(int lngErrorValue);
     static QString ErrorText(int code);
+    // The text StdErrorMessage shows: ErrorText, and for a connection error
+    // why the last secure connection failed.
+    QString ErrorMessage(int code) const;
     // Why the last secure connection failed (host and reason); "" when none did.
     QString TlsError() const { return m_tlsError; }
 

@@ -1,6 +1,8 @@
 #include "ui/messageboxservice.h"
 
+#include <QApplication>
 #include <QMessageBox>
+#include <QWindow>
 
 namespace {
 
@@ -59,7 +61,19 @@ void MessageBoxService::showNext()
     m_box = box;
     m_dismissed = entry.dismissed;
     connect(box, &QDialog::finished, this, &MessageBoxService::closed);
-    box->open();
+    // Above the window in front when it comes, without belonging to it (it
+    // outlives a window that closes) and without blocking it: the core never
+    // waits for a box, and a user who closes the panel or quits from the
+    // display or the tray is not held back by a notice behind them.
+    QWidget* front = QApplication::activeWindow();
+    if (front && front != box) {
+        box->winId();
+        if (QWindow* handle = box->windowHandle())
+            handle->setTransientParent(front->windowHandle());
+    }
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+    box->raise();
 }
 
 void MessageBoxService::closed()

@@ -9,8 +9,9 @@
 
 // Shows messages as message boxes with the program's caption, an OK button
 // and the icon of their kind. A box never runs a loop of its own: Raise
-// returns at once, the box is opened window-modal with QMessageBox::open(),
-// and further messages wait in order until it is closed, one box at a time.
+// returns at once, the box is shown above the window in front without
+// blocking any window, and further messages wait in order until it is
+// closed, one box at a time.
 class MessageBoxService : public QObject, public IMessageService {
     Q_OBJECT
 public:

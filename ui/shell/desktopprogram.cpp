@@ -269,6 +269,8 @@ void DesktopProgram::UninstallAssociations()
 
 void DesktopProgram::QuitProgram()
 {
+    if (m_services.dismissMessages)
+        m_services.dismissMessages();
     if (m_recorder)
         m_recorder->QuitProgram(0);
 }

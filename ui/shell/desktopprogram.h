@@ -41,6 +41,9 @@ public:
         IFileDialogs* dialogs = nullptr;
         IUrlOpener* urls = nullptr;
         std::function<qint32()> masterVolume;  // empty: the system's mixer
+        // Closes the message boxes on screen: the user who ends the program
+        // has seen them. Those raised on the way out are still read.
+        std::function<void()> dismissMessages;
     };
 
     // Makes the control panel; the panel belongs to its window.

@@ -5,7 +5,9 @@ and ends the program (window close and File > Exit alike). A termination
 signal while a message box, the add-station dialog or the save-preset
 dialog is open ends the program with status 0, the file tagged and the
 station list written. Help shows the guide in the program's own window, and
-"Tonquill on the Web" shows the address it could not open."""
+"Tonquill on the Web" shows the address it could not open. A notice on
+screen (a station list line too long) does not keep the panel's close from
+ending the program."""
 
 import os
 import re
@@ -125,6 +127,24 @@ def signal_with_dialog(work, station, name, open_dialog):
         raise GuiError("with the %s open the station list was written as %r" % (name, station_list(cwd)))
 
 
+def closing_over_a_notice(work, station):
+    """A station list with a 10 MB line: the panel says it was shortened, and
+    closing the panel with that notice still on screen ends the program."""
+    folder, cwd, home, lines = prepare(work, "notice", station)
+    with open(os.path.join(cwd, "Playlist.txt"), "w", newline="") as f:
+        f.write("".join(line + "\r\n" for line in lines) + "Long Station\r\nhttp://127.0.0.1/" + "x" * (10 << 20) + "\r\n")
+    with gui.App([tonquill()], name="tonquill-notice", env=tonquill_env(home), cwd=cwd) as app:
+        app.window("Tonquill v2.01", timeout=60)
+        alert = app.find("alert", None, timeout=20)
+        shown = " ".join(gui.name_of(a) + " " + gui.text_of(a) for a, _ in gui.walk(alert))
+        if "shortened" not in shown:
+            raise GuiError("the notice does not say the line was shortened:\n" + app.dump())
+        app.close_window("Tonquill v2.01")
+        code = app.wait_exit(20)
+        if code != 0:
+            raise GuiError("tonquill ended with status %s" % code)
+
+
 def help_without_browser(work, station):
     folder, cwd, home, _ = prepare(work, "help", station)
     with gui.App([tonquill()], name="tonquill-help", env=tonquill_env(home), cwd=cwd) as app:
@@ -157,6 +177,7 @@ def main():
         signal_with_dialog(work, station, "add-station dialog", open_add_station)
         signal_with_dialog(work, station, "save-preset dialog", open_save_preset)
         help_without_browser(work, station)
+        closing_over_a_notice(work, station)
 
 
 if __name__ == "__main__":

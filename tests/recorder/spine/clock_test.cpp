@@ -74,43 +74,6 @@ TEST_F(ClockTest, TimedRecordingEndsTheProgramWhenAsked)
     EXPECT_EQ(host.unloads, 1);
 }
 
-TEST_F(ClockTest, HoursAppearInTheTrayTip)
-{
-    config.bEnabledTimedRecording = true;
-    config.lTimedRecording = 125;
-    const qint32 start = 100000;
-    startStreaming(start);
-    runTicks(100, 100, true, start);
-    EXPECT_EQ(recorder->TrayTip(), QStringLiteral("RECORDING Test Station... (0:00:00) (-2:05:00 left)"));
-    clock.set(start + 3 * 3600 * 1000 / 2 + 5000);  // 1:30:05
-    recorder->HandleStreamData("x");
-    recorder->Timer1_Timer();
-    EXPECT_EQ(recorder->Status().clock.lngHoursPassed, 1);
-    EXPECT_EQ(recorder->Status().clock.lngMinutesPassed, 30);
-    EXPECT_EQ(recorder->Status().clock.lngSecondsPassed, 5);
-    EXPECT_EQ(recorder->Status().clock.lngHoursLeft, 0);
-    EXPECT_EQ(recorder->Status().clock.lngMinutesLeft, 34);
-    EXPECT_EQ(recorder->Status().clock.lngSecondsLeft, 55);
-    EXPECT_EQ(recorder->TrayTip(), QStringLiteral("RECORDING Test Station... (1:30:05) (-0:34:55 left)"));
-}
-
-TEST_F(ClockTest, ContinuousRecordingShowsElapsedTimeOnly)
-{
-    config.bEnabledTimedRecording = false;
-    config.lTimedRecording = 0;
-    const qint32 start = 100000;
-    startStreaming(start);
-    clock.set(start + 61 * 60 * 1000 + 9000);
-    recorder->HandleStreamData("x");
-    recorder->Timer1_Timer();
-    EXPECT_TRUE(recorder->Status().blnRecording);
-    EXPECT_EQ(recorder->TrayTip(), QStringLiteral("RECORDING Test Station... (1:01:09)"));
-    clock.set(start + 5 * 60 * 1000 + 9000);
-    recorder->HandleStreamData("x");
-    recorder->Timer1_Timer();
-    EXPECT_EQ(recorder->TrayTip(), QStringLiteral("RECORDING Test Station... (5:09)"));
-}
-
 TEST_F(ClockTest, ThirtySecondPauseLeavesTheElapsedTimeWhereItWas)
 {
     config.bEnabledTimedRecording = true;

@@ -8,8 +8,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTextDocument>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -190,4 +192,34 @@ TEST(MessageBoxes, ShowRemoteTextAsItIs)
         EXPECT_EQ(shown.toPlainText(), text);
     }
     EXPECT_EQ(PlainToolTip(QStringLiteral("http://127.0.0.1/a?b=1&c=2")), QStringLiteral("http://127.0.0.1/a?b=1&c=2"));
+}
+
+// A box comes above the window in front but blocks no window: the panel it
+// was raised over can still be closed, and the box outlives it.
+TEST(MessageBoxes, StayAboveTheWindowInFrontWithoutBlockingIt)
+{
+    MessageBoxService boxes(QStringLiteral("Tonquill"));
+    auto* panel = new QWidget;
+    panel->setAttribute(Qt::WA_DeleteOnClose);
+    panel->show();
+    QApplication::setActiveWindow(panel);
+    ASSERT_TRUE(WaitUntil([&] { return QApplication::activeWindow() == panel; }));
+    const QPointer<QWidget> watch(panel);
+
+    boxes.ShowMessage(QStringLiteral("The station list Playlist.txt has a line longer than 8192 bytes"));
+    ASSERT_TRUE(WaitUntil([&] { return boxes.Showing() && boxes.Showing()->isVisible(); }));
+    QMessageBox* box = boxes.Showing();
+    ASSERT_NE(box->windowHandle(), nullptr);
+    EXPECT_EQ(box->windowHandle()->transientParent(), panel->windowHandle());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_FALSE(box->isModal());
+
+    EXPECT_TRUE(panel->close());
+    ASSERT_TRUE(WaitUntil([&] { return watch.isNull(); }));
+    EXPECT_EQ(boxes.Showing(), box);
+    EXPECT_TRUE(box->isVisible());
+    bool ended = false;
+    boxes.AfterLast([&ended] { ended = true; });
+    boxes.DismissAll();
+    EXPECT_TRUE(WaitUntil([&] { return ended && boxes.Idle(); }));
 }
