@@ -33,7 +33,7 @@ void frmMP3::EventEnds()
 
 void frmMP3::OnConnecting(const ServerEntry& server, bool reconnect)
 {
-    if (reconnect)  // an attempt to take up a lost stream says only that
+    if (reconnect) // an attempt to take up a lost stream says only that
         showError(tr("[ERR] NETWORK: Reconnecting..."));
     else
         setSongCaption(tr("Connecting to %1...").arg(server.Host));
@@ -71,7 +71,7 @@ bool frmMP3::OnConnected(const ServerEntry& entry, bool reconnect)
         blnPreviewToggle = true;
     }
     m_timer1.start();
-    return blnIcyReal;  // titles are asked for when the recording names files after them
+    return blnIcyReal; // titles are asked for when the recording names files after them
 }
 
 void frmMP3::OnProblem(SessionProblem problem, qint32 server, const QString& detail)
@@ -121,7 +121,7 @@ void frmMP3::OnLost(bool ran)
 void frmMP3::OnTimedOut(bool attempt)
 {
     if (attempt)
-        return;  // an attempt to take up a lost stream says only that it reconnects
+        return; // an attempt to take up a lost stream says only that it reconnects
     setTrayTip(tr("%1 -- TIMEOUT! Reconnecting...").arg(m_config.sRecordingTitle));
     showError(tr("[ERR] TIMEOUT! Reconnecting..."));
 }

@@ -9,7 +9,6 @@
 
 #include <QAbstractSocket>
 
-
 namespace {
 // The states a connection comes to each state from.
 bool canMove(ConnectionState from, ConnectionState to)
@@ -34,7 +33,7 @@ bool canMove(ConnectionState from, ConnectionState to)
     }
     return false;
 }
-}  // namespace
+} // namespace
 
 IcySession::IcySession(ITickSource& clock, Listener& listener, std::function<bool()> ieAgent, qint64 readLimit,
                        QObject* parent)
@@ -70,7 +69,7 @@ void IcySession::SetState(ConnectionState next)
     const ConnectionState from = m_state;
     m_state = next;
     if (from == ConnectionState::WaitingToRetry)
-        m_retryTimer->Stop();  // only a lost stream waits for its turn
+        m_retryTimer->Stop(); // only a lost stream waits for its turn
     m_listener.OnStateChanged(from, next);
 }
 
@@ -139,7 +138,7 @@ void IcySession::onConnectError(const QString& description, bool refused)
 {
     const Event event(m_listener);
     if (m_state != ConnectionState::Connecting) {
-        onStreamLost();  // a running stream's connection failed (reset)
+        onStreamLost(); // a running stream's connection failed (reset)
         return;
     }
     // A secure connection that failed says which server and why.
@@ -280,7 +279,7 @@ void IcySession::OnMetadata(const QByteArray& block)
 
 void IcySession::OnAudio(const char* data, qsizetype size)
 {
-    m_streamTick = m_lastDataTick;  // the give-up time counts from the last audio
+    m_streamTick = m_lastDataTick; // the give-up time counts from the last audio
     m_listener.OnAudio(data, size);
     if (m_listener.ConnectionRan()) {
         // A stream flows again: the next loss is taken up at once.
@@ -353,7 +352,7 @@ void IcySession::redirect(const IcyHeader& header)
         entry.Port = QString::number(uri.Port());
         entry.QueryString = uri.QueryString();
         entry.Secure = uri.Protocol().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
-        --m_server;  // the failover asks the same entry again
+        --m_server; // the failover asks the same entry again
         SetState(ConnectionState::FailingOver);
         m_ws->Close();
         return;

@@ -6,7 +6,6 @@
 
 #include <QObject>
 #include <QTimer>
-
 #include <functional>
 #include <memory>
 
@@ -131,24 +130,24 @@ private:
     std::function<bool()> m_ieAgent;
     EventSocket* m_ws = nullptr;
     IcyDemuxer m_demux;
-    QByteArray m_chunk;  // the stream's read buffer, reused from chunk to chunk
+    QByteArray m_chunk; // the stream's read buffer, reused from chunk to chunk
     QTimer m_holdTimer;
     StreamHold m_hold{*this};
     std::unique_ptr<ISingleShot> m_retryTimer;
     ServerList m_servers;
     ConnectionState m_state = ConnectionState::Idle;
 
-    qint32 m_server = 0;      // the server in use, counted from 1
+    qint32 m_server = 0;       // the server in use, counted from 1
     int m_connectAttempts = 0; // connections begun, so a handler can tell one was begun meanwhile
     bool m_connectReconnect = false;
     qint32 m_connectLast = 0;
-    bool m_metadata = false;       // titles were asked for
-    bool m_headerPending = true;   // the connection's response head has not ended
-    bool m_dropStream = false;     // the rest of this connection is ignored
+    bool m_metadata = false;     // titles were asked for
+    bool m_headerPending = true; // the connection's response head has not ended
+    bool m_dropStream = false;   // the rest of this connection is ignored
     qint32 m_lastDataTick = 0;
     qint32 m_streamTick = 0;
     int m_retryCount = 0;
     qint32 m_retryAt = 0;
-    int m_redirects = 0;  // redirects followed in a row for one server entry
+    int m_redirects = 0; // redirects followed in a row for one server entry
     qint32 m_redirectServer = 0;
 };

@@ -15,7 +15,7 @@ constexpr int kErrorAnswerDelaysMs[] = {1000, 2000};
 constexpr int kMaxDrainRounds = 256;
 // No data for longer than this reconnects.
 constexpr qint64 kStallMs = 10000;
-}  // namespace
+} // namespace
 
 void IcySession::takeWaitingData()
 {

@@ -10,13 +10,13 @@ class ISleeper;
 
 // What a stream's response head says that the recording needs.
 struct StreamHead {
-    QByteArray contentType;  // lower case; empty when none was sent
+    QByteArray contentType; // lower case; empty when none was sent
     bool hasBitRate = false;
     qint32 bitRate = 0;
     bool hasIcyName = false;
     QByteArray icyName;
-    bool metadata = false;  // titles come inside the stream (a positive icy-metaint)
-    QByteArray bodyStart;   // the first bytes after the head
+    bool metadata = false; // titles come inside the stream (a positive icy-metaint)
+    QByteArray bodyStart;  // the first bytes after the head
 };
 
 // Why a server's answer did not bring a stream; the session goes on with
@@ -57,10 +57,10 @@ public:
         virtual void OnStateChanged(ConnectionState from, ConnectionState to) = 0;
 
         // What the session asks of the recording.
-        virtual bool Recording() const = 0;      // a recording goes on: losses are taken up
-        virtual bool Quitting() const = 0;       // the program ends: nothing more is taken
-        virtual bool RecordingOpen() const = 0;  // a reconnect continues the recording
-        virtual bool ConnectionRan() const = 0;  // this connection brought at least a second of audio
+        virtual bool Recording() const = 0;     // a recording goes on: losses are taken up
+        virtual bool Quitting() const = 0;      // the program ends: nothing more is taken
+        virtual bool RecordingOpen() const = 0; // a reconnect continues the recording
+        virtual bool ConnectionRan() const = 0; // this connection brought at least a second of audio
 
         // `reconnect`: the attempt takes up a lost stream.
         virtual void OnConnecting(const ServerEntry& server, bool reconnect) = 0;
@@ -120,5 +120,5 @@ public:
     virtual bool Reattempting() const = 0;
     virtual bool HeaderPending() const = 0;
     virtual qint32 LastDataTick() const = 0;
-    virtual qint32 StreamTick() const = 0;  // the last time audio arrived
+    virtual qint32 StreamTick() const = 0; // the last time audio arrived
 };
