@@ -19,28 +19,49 @@ frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
       m_session(std::make_unique<IcySession>(
           *deps.clock, static_cast<StreamSession::Listener&>(*this), [this] { return m_deps.ieAgent(); },
           kStreamReadBytes)),
-      Servers(m_session->Servers()),
-      m_demux(m_session->Demuxer()),
-      m_state(m_session->StateRef()),
-      bIcy(m_session->HeaderPendingRef()),
-      LastDataTick(m_session->LastDataTickRef()),
-      m_streamTick(m_session->StreamTickRef()),
       m_deps(deps),
-      m_config(*deps.config)
+      m_config(*deps.config),
+      m_writer(songWriterSetup())
 {
-    if (!m_deps.now)
-        m_deps.now = [] { return QDateTime::currentDateTime(); };
     if (!m_deps.ieAgent)
         m_deps.ieAgent = [] { return GetIEAgent(); };
 
-    m_rulesCompiler = std::make_unique<SongRulesCompiler>(m_deps.compileRules);
-    connect(m_rulesCompiler.get(), &SongRulesCompiler::compiled, this, &frmMP3::onSongRulesCompiled);
+    connect(&m_writer.Compiler(), &SongRulesCompiler::compiled, this, &frmMP3::onSongRulesCompiled);
 
     m_resolver = new StationResolver(m_deps.clock, m_deps.messages, this);
     connect(m_resolver, &StationResolver::resolved, this, &frmMP3::onStationResolved);
 
     setClockShown(false);
     connect(&m_timer1, &QTimer::timeout, this, &frmMP3::Timer1_Timer);
+}
+
+SongWriterSetup frmMP3::songWriterSetup()
+{
+    if (!m_deps.now)
+        m_deps.now = [] { return QDateTime::currentDateTime(); };
+    SongWriterSetup setup;
+    setup.folder = [this] { return m_config.sMP3Path; };
+    setup.mode = [this] {
+        switch (m_config.lRecordingMode) {
+        case RecordingMode::PerSong:
+            return SongWriter::Mode::PerSong;
+        case RecordingMode::DatedArchive:
+            return SongWriter::Mode::DatedArchive;
+        default:
+            return SongWriter::Mode::SingleFile;
+        }
+    };
+    setup.stationTitle = [this] { return m_config.sRecordingTitle; };
+    setup.startPaused = [this] { return m_config.bPreviewModeOnly; };
+    setup.now = m_deps.now;
+    setup.clock = m_deps.clock;
+    setup.sleeper = &pauseSleeper();
+    setup.headerPauseMs = m_deps.headerPauseMs;
+    setup.filePauseMs = m_deps.filePauseMs;
+    setup.awaitingFirstBlock = [this] { return m_session->AwaitingFirstBlock(); };
+    setup.compileRules = m_deps.compileRules;
+    setup.onEvent = [this](const SongEvent& event) { onSongEvent(event); };
+    return setup;
 }
 
 ISleeper& frmMP3::pauseSleeper()
@@ -56,10 +77,7 @@ void frmMP3::ReleaseStreamHold()
     m_session->ReleaseHold();
 }
 
-frmMP3::~frmMP3()
-{
-    m_file.Close();
-}
+frmMP3::~frmMP3() = default;
 
 QDateTime frmMP3::now() const
 {
@@ -104,21 +122,17 @@ void frmMP3::setTrayTip(const QString& tip)
 void frmMP3::Form_Load(const QString& commandLine)
 {
     const Publish publish(*this);
-    m_file.Close();
+    m_writer.Reset();
     blnIcyReal = false;
     blnPreviewToggle = false;
-    Servers.Clear();
+    m_session->Servers().Clear();
     blnRecording = false;
-    blnPaused = false;
-    blnPausedFileName.clear();
     m_deps.relay->StopPreviewing();
-    lngBitRate = 0;
     lngVolume = m_deps.relay->MixerVolume();
 
     setTrayTip(QStringLiteral("Tonquill"));
     m_deps.host->RecorderLoaded();
     setSongCaption(tr("Initializing..."));
-    PendingFile.clear();
 
     if (!commandLine.isEmpty()) {
         QString line = commandLine;
@@ -179,7 +193,7 @@ bool frmMP3::InitializeMP3Recorder()
     const Publish publish(*this);
     setSongCaption(tr("Connecting to %1...").arg(m_config.sRecordingTitle));
     blnIcyReal = false;
-    Servers.Clear();
+    m_session->Servers().Clear();
     blnRecording = false;
     if (m_config.lRecordingMode == RecordingMode::DatedArchive)
         MP3Cleanup(m_config.sMP3Path, m_config.bDeleteArchivesAfterTime, m_config.lDaysToKeepRecording, now());
@@ -197,18 +211,10 @@ void frmMP3::StartRecording()
     m_recordingClock.Start(start);
     m_session->Prepare(start);
     blnRecording = true;
-    strSongName.clear();
-    m_writeErrorShown = false;
-    m_continueName.clear();
     m_options = m_deps.options ? m_deps.options() : ReadRecordingOptions();
-    m_songs.Start(m_options);
     // The lists are compiled off this thread when they changed: the
     // recording starts now, and its titles wait for them.
-    releaseHeldTitles();
-    m_rulesFolder = m_deps.rulesFolder ? m_deps.rulesFolder() : SongRulesFolder();
-    m_rulesWanted = true;
-    if (auto rules = m_rulesCompiler->Rules(m_rulesFolder, m_options.wishOnly))
-        useSongRules(std::move(rules));
+    m_writer.Start(m_options, m_deps.rulesFolder ? m_deps.rulesFolder() : SongRulesFolder());
     m_session->Start();
 }
 
@@ -219,22 +225,15 @@ void frmMP3::StopRecording()
         CloseRecording();
         blnRecording = false;
     }
-    m_rulesWanted = false;  // rules compiled from now on wait for the next recording
-    // A repeat left by a failover that found no server to go on.
-    settlePendingRepeat();
-    m_skipping = false;
-    m_continueName.clear();
+    // Rules compiled from now on wait for the next recording; a repeat left
+    // by a failover that found no server to go on is settled.
+    m_writer.Stop();
 
     m_recordingClock.Clear();
     m_deps.relay->StopPreviewing();
     if (m_deps.live365)
         m_deps.live365->SetStationName(QString());
 
-    lngBitRate = 0;
-    blnPaused = false;
-    m_pausedOnTitle = false;
-    blnPausedFileName.clear();
-    strSongName.clear();
     setTrayTip(QStringLiteral("Tonquill"));
     // A connection still being made, or waiting for its turn, is abandoned.
     setState(ConnectionState::Stopped);
@@ -245,30 +244,15 @@ void frmMP3::TogglePause()
     const Publish publish(*this);
     // Titles held for the rules go where they belong before the pause
     // changes what is recorded.
-    releaseHeldTitles();
-    if (!blnPaused) {
-        finishCleanCut();
-        blnPaused = true;
-        blnPausedFileName = strSongName;
+    m_writer.ReleaseHeld();
+    if (!m_writer.Paused()) {
+        m_writer.Pause();
         m_recordingClock.Pause(m_deps.clock->GetTickCount());
         return;
     }
 
-    blnPaused = false;
     m_recordingClock.Resume(m_deps.clock->GetTickCount());
-    // The name the recording goes on with may be a file recorded before (a
-    // title heard again): it is treated as a repeat, never started over.
-    const bool title = std::exchange(m_pausedOnTitle, false);
-    m_resuming = true;
-    if (!PendingFile.isEmpty()) {
-        const QString pending = PendingFile;
-        OpenMP3File(pending, title);
-        PendingFile.clear();
-    } else if (!blnPausedFileName.isEmpty() && blnPausedFileName != strSongName) {
-        OpenMP3File(strSongName, title);
-    }
-    m_resuming = false;
-    blnPausedFileName.clear();
+    m_writer.Resume();
 }
 
 void frmMP3::Listen()

@@ -2,16 +2,13 @@
 
 #include "config/usersettings.h"
 #include "platform/sleeper.h"
-#include "recorder/icydemuxer.h"
 #include "recorder/icysession.h"
-#include "recorder/oggrecording.h"
-#include "recorder/overlapfinder.h"
 #include "recorder/recorderstatus.h"
 #include "recorder/recordingclock.h"
 #include "recorder/recordingfiles.h"
 #include "recorder/serverlist.h"
-#include "recorder/songkeeper.h"
 #include "recorder/songrulescompiler.h"
+#include "recorder/songwriter.h"
 #include "recorder/stationresolver.h"
 
 #include <QDateTime>
@@ -21,7 +18,6 @@
 
 #include <functional>
 #include <memory>
-#include <vector>
 
 class clsConfiguration;
 class EventSocket;
@@ -36,9 +32,6 @@ class ITickSource;
 // The most the stream socket takes from the system per data event: small
 // enough that a chunk is still in the cache when it is written to the file.
 constexpr qint64 kStreamReadBytes = 256 * 1024;
-// The least a recorder keeps of what it recorded, to find it again in a
-// reconnected stream: a server's usual burst.
-constexpr qint64 kMinJoinMemoryBytes = 128 * 1024;
 
 struct RecorderDeps {
     ITickSource* clock = nullptr;
@@ -104,8 +97,8 @@ public:
     void AddServer(const QString& sIPAddress, const QString& sPath, const QString& sPort, const QString& sQueryString,
                    bool secure = false);
     // Forgets the servers (another station follows).
-    void ClearServers() { Servers.Clear(); }
-    const ServerList& ServerEntries() const { return Servers; }
+    void ClearServers() { m_session->Servers().Clear(); }
+    const ServerList& ServerEntries() const { return m_session->Servers(); }
     // The server in use, counted from 1.
     qint32 ServerNumber() const { return m_session->ServerNumber(); }
     // Gives up the server in use for the next one and goes on with the
@@ -129,7 +122,7 @@ public:
     // Feeds stream bytes as if they had arrived on the socket (tests, benchmarks).
     void HandleStreamData(const QByteArray& data);
 
-    Phase phase() const { return phaseOf(m_state); }
+    Phase phase() const { return phaseOf(m_session->State()); }
     bool quitting() const { return m_quitting; }
     int exitCode() const { return m_exitCode; }
     QString TrayTip() const { return m_trayTip; }
@@ -139,13 +132,13 @@ public:
     RecorderStatus Status() const;
     bool Timer1Enabled() const { return m_timer1.isActive(); }
     EventSocket& WS() { return m_session->Socket(); }
-    QString RecordingPath() const { return m_file.Path(); }
-    qint64 AudioBytesWritten() const { return m_audioWritten; }
+    QString RecordingPath() const { return m_writer.FilePath(); }
+    qint64 AudioBytesWritten() const { return m_writer.AudioBytesWritten(); }
     // The song rules of the recording are compiled and in use; until then
     // its titles, and the audio after them, wait.
-    bool SongRulesReady() const { return !m_rulesWanted; }
+    bool SongRulesReady() const { return m_writer.RulesReady(); }
     // How often the lists were compiled since the recorder was made.
-    int SongRulesCompilations() const { return m_rulesCompiler->Compilations(); }
+    int SongRulesCompilations() const { return m_writer.RulesCompilations(); }
     // The stream's data waits for a deliberate pause to end.
     bool StreamHeld() const { return m_session->Held(); }
     // Ends the pause now and takes the data that waited.
@@ -178,28 +171,16 @@ signals:
     void gaveUp();
 
 private:
-    // The stream's session, and views of its state under the names the
-    // recording reads them by.
+    // The stream's session: the connection, its state and its data.
     std::unique_ptr<IcySession> m_session;
-    ServerList& Servers;
-    const IcyDemuxer& m_demux;
-    const ConnectionState& m_state;
-    const bool& bIcy;  // the connection's response head has not ended
-    const qint32& LastDataTick;
-    const qint32& m_streamTick;  // the last time stream audio arrived
 
     // The recorder's state. The windows see it through Status().
     bool blnRecording = false;
-    bool blnPaused = false;
     bool blnPreviewToggle = false;
     QString sSongCaption;
-    qint32 lngBitRate = 0;
     qint32 lngVolume = 0;
-    QString strSongName;
     QString strConfigName;
     bool blnIcyReal = false;
-    QString blnPausedFileName;
-    QString PendingFile;
 
     // StreamSession::Listener
     void EventBegins() override { ++m_publishDepth; }
@@ -214,21 +195,16 @@ private:
     void OnStreamBegan(const StreamHead& header) override;
     void OnAudio(const char* data, qsizetype size) override;
     void OnTitle(const QString& decoded, qint64 position, bool firstBlock) override;
-    void OnChunkDone() override { flushAudio(); }
+    void OnChunkDone() override { m_writer.Flush(); }
     void OnProblem(SessionProblem problem, qint32 server, const QString& detail) override;
     void OnLost(bool ran) override;
     void OnTimedOut(bool attempt) override;
     void OnReconnecting(int attempt, qint32 atTick) override;
     void OnFailingOver(qint32 server) override;
     void OnGaveUp(SessionEnd why) override;
-    // An Ogg stream is recorded by its pages: true when the response is one.
-    bool beginOgg(const StreamHead& header, const QByteArray& bodyStart);
-    void writeOgg(const char* data, qsizetype size);
-    // Opens the file of an Ogg song under the song rules, as OpenMP3File
-    // does for a title; false when the song is not recorded.
-    bool openOggSong(const QString& name, bool titled, RecordingFile& file);
-    static QString oggJoinStatus(int leftOut, qint64 missed);
-    bool recordingOpen() const;
+    // What the song writer did, said as the recorder's status and signals.
+    void onSongEvent(const SongEvent& event);
+    bool recordingOpen() const { return m_writer.RecordingOpen(); }
 
     // Sends the signals for what an operation changed when the outermost
     // operation in progress ends, so windows never see a state half made.
@@ -251,78 +227,28 @@ private:
     // A status that reports an error.
     void showError(const QString& caption);
     void sayCaption(const QString& caption);
-    QString fileCaption() const;
-    void rememberFileCaption();
-    void announceFile();
+    void rememberFileCaption(const SongEvent& opened);
     void showFileAgain();
     void setTrayTip(const QString& tip);
     // Moves the connection on; a move that cannot happen is a fault (caught
     // in debug builds).
     void setState(ConnectionState next);
     static Phase phaseOf(ConnectionState state);
-    void WriteAudio(const char* data, qsizetype size);
-    // Audio to the recording, the join, the leading frame or nowhere (paused).
-    void routeAudio(const char* data, qsizetype size);
-    // A stream title, decoded, as the rules make it.
-    void takeTitle(const QString& title, bool firstBlock);
-    // The compiled rules: titles held for them are taken now.
-    void useSongRules(std::shared_ptr<const SongRules> rules);
     void onSongRulesCompiled();
-    // The titles held for the rules, and their audio, go where they belong;
-    // with the rules still out (the recording ends or pauses, another
-    // connection begins) they are recorded without them, and the status says so.
-    void releaseHeldTitles();
-    // Audio that goes into the recording (and into its memory).
-    void recordAudio(const char* data, qsizetype size);
-    // The stream names the song that plays from here on.
-    void switchTitle(const QString& name);
-    void flushAudio();  // writes the audio queued from the current chunk
-    bool reopenAfterDiskError();
     void endIfUnattended();
     void endProgram();
     // The connection brought at least a second of audio: the stream ran.
-    bool connectionRan() const;
-    void sayJoinStatus(const QString& status);
+    bool connectionRan() const { return m_writer.ConnectionRan(); }
     void showReconnecting();
     // Ends the recording when no stream came for longer than the user allows,
     // or a timed recording when its time is up; true when it ended.
     bool outageEndsRecording(qint32 tick);
     void stopWithMessage(const QString& message);
-    // `titleChange`: the file ends because the next title began.
-    void closeFile(bool titleMode, bool titleChange = false);
-    QString finishFile(const QString& path, const QString& earlier, bool titleChange);
-    // The song rules' say on a closed file: kept (finishFile), set aside, or
-    // deleted ("" then).
-    QString settleSong(const QString& path, const QString& earlier, bool titleChange);
-    void settlePendingRepeat();
-    bool cleanCutApplies() const;
-    void beginCleanCut(const QString& name);
-    void holdForCut(const char* data, qsizetype size);
-    void finishCleanCut();
-    void beginLeadingFrame();
-    void leadAudio(const char* data, qsizetype size);
-    void writeLead(qsizetype from);
-    void writeHeld(const QByteArray& held, qsizetype from);
-    void settleLead();
-    // Joins: a stream that goes on with the recording after a reconnect
-    // leaves out what the recording holds already.
-    void beginJoin();
-    void joinAudio(const char* data, qsizetype size);
-    void tryJoin(bool final);
-    void finishJoin(const Overlap& overlap);
-    void replayJoin(const QByteArray& audio, qsizetype from, const QString& firstTitle);
-    QString joinTitleChange(qsizetype from, bool found, qsizetype* at) const;
-    QString gapStatus(qint64 droppedBytes) const;
-    void settleJoin();
-    void noteArrival(qsizetype size);
-    qint64 bytesPerSecond() const;
-    AudioFraming framing() const;
-    // Takes off the frame a lost connection left unfinished; the bytes dropped.
-    qint64 dropPartialFrame();
-    void tagFile(const QString& path, const QString& name, bool titleMode);
     QString dateStamp() const;
     QDateTime now() const;
     ISleeper& pauseSleeper();
+    // What the song writer reads of the recording's settings and the system.
+    SongWriterSetup songWriterSetup();
 
     RecorderDeps m_deps;
     clsConfiguration& m_config;
@@ -330,7 +256,6 @@ private:
     bool m_resolvingPlaylistFile = false;  // the station resolving is a playlist file, not a preset's
     RecordingClock m_recordingClock;
     QTimer m_timer1;
-    RecordingFile m_file;
     QString m_trayTip;
     QString m_lastError;
     int m_publishDepth = 0;
@@ -338,69 +263,9 @@ private:
     bool m_quitting = false;
     int m_exitCode = 0;
 
-    bool m_streamIsReconnect = false;  // the current connection continues the open file
-    QString m_fileSongName;            // the name the open file was started under
-    QString m_relayStatusSaid;         // what the relay last said about its port
-    QString m_fileCaption;             // "Now Recording: " and the open file's name on disk
-    QString m_fileTitleCaption;        // "Now Recording: " and the name the open file was started under
-    bool m_fileFromTitle = false;      // the open file is named after a stream title
-    bool m_fileWished = false;         // the open file's song is on the wish list
-    QString m_continueName;            // the file a failover closed, continued by the next server
+    QString m_relayStatusSaid;   // what the relay last said about its port
+    QString m_fileCaption;       // "Now Recording: " and the open file's name on disk
+    QString m_fileTitleCaption;  // "Now Recording: " and the name the open file was started under
     RecordingOptions m_options;
-    SongKeeper m_songs;
-    std::unique_ptr<SongRulesCompiler> m_rulesCompiler;
-    bool m_rulesWanted = false;  // the recording waits for its compiled rules
-    QString m_rulesFolder;
-    struct HeldTitle {
-        qsizetype at;  // in m_heldAudio
-        QString title;
-        bool firstBlock;  // named by the connection's first metadata block
-    };
-    std::vector<HeldTitle> m_heldTitles;  // titles that came before the rules
-    QByteArray m_heldAudio;               // the audio since the first of them
-    bool m_cutPending = false;  // a title change waits for its clean cut
-    QString m_cutName;          // the file the cut opens
-    QByteArray m_cutAfter;      // the audio since the title change
-    qint64 m_cutWindowBytes = 0;
-    bool m_leadPending = false;  // a new file's audio waits for the stream's first whole frame
-    QByteArray m_leadBuffer;
-    bool m_streamContinues = false;  // the current connection goes on with the recording
-    bool m_joinPending = false;  // a reconnect's audio waits until it is known where it joins
-    QString m_joinStatus;        // what the join found, said once the connection brings the stream back
-    QByteArray m_joinBuffer;
-    struct JoinTitle {
-        qsizetype at;  // in m_joinBuffer
-        QString name;
-        bool firstBlock; // named by the connection's first metadata block
-    };
-    std::vector<JoinTitle> m_joinTitles;
-    std::unique_ptr<OverlapFinder> m_overlap;
-    StreamMemory m_memory;  // the last seconds recorded
-    struct RecordedTitle {
-        qint64 from;  // m_memory.Total() when it began
-        QString name;
-    };
-    std::vector<RecordedTitle> m_recentTitles;
-    // How far a connection's audio ran ahead of the clock in its first seconds (its burst).
-    struct Arrival {
-        qint32 firstTick = 0;
-        qint64 bytes = 0;
-        qint64 aheadMs = 0;
-    };
-    Arrival m_arrival;
-    OggRecording m_ogg;
-    qint64 m_connectionStart = 0;  // where in the recording (m_memory.Total()) the connection's first byte belongs
-    Arrival m_lostArrival;  // of the connection that was lost
-    qint32 m_lostTick = 0;  // when its last audio came
-    QString m_extension = QStringLiteral(".mp3");  // of the files named by the recorder, from the stream's type
-    QString m_pendingRepeat;           // a repeat a failover closed, continued with m_continueName
-    QString m_pendingRepeatOf;         // the earlier file that repeat stands for
-    QString m_pendingRepeatName;       // the name that repeat was started under
-    bool m_skipping = false;           // the title playing is saved already and not recorded again
-    bool m_pausedOnTitle = false;      // the name the recording resumes with came from a stream title
-    bool m_resuming = false;           // OpenMP3File runs for a resume after a pause
-    bool m_pendingRepeatFromTitle = false;
-    bool m_writeErrorShown = false;
-    qint64 m_audioWritten = 0;
-    qint32 m_diskRetryTick = 0;
+    SongWriter m_writer;
 };

@@ -14,17 +14,17 @@ void frmMP3::AddServer(const QString& sIPAddress, const QString& sPath, const QS
                        bool secure)
 {
     const Publish publish(*this);
-    Servers.Add(ServerEntry{sIPAddress, sPath, sPort, sQueryString, secure});
+    m_session->Servers().Add(ServerEntry{sIPAddress, sPath, sPort, sQueryString, secure});
 }
 
 void frmMP3::onStationResolved(const StationResolution& result)
 {
     const Publish publish(*this);
     for (qint32 i = 1; i <= result.servers.Last(); ++i)
-        Servers.Add(result.servers[i]);
+        m_session->Servers().Add(result.servers[i]);
     // A playlist that named none still records on servers the list held.
     const bool read = result.ok() || result.error == ResolveError::NoServers;
-    if (read && Servers.Last() >= 1) {
+    if (read && m_session->Servers().Last() >= 1) {
         if (m_resolvingPlaylistFile) {
             m_config.sRecordingTitle = result.title;
             m_config.bConfigOK = true;
@@ -35,7 +35,7 @@ void frmMP3::onStationResolved(const StationResolution& result)
     }
     if (!result.message.isEmpty())
         m_deps.messages->ShowMessage(result.message);
-    if (m_state == ConnectionState::FetchingPlaylist)
+    if (m_session->State() == ConnectionState::FetchingPlaylist)
         setState(ConnectionState::Idle);
 }
 

@@ -9,20 +9,6 @@
 #include "platform/tickcount.h"
 #include "recorder/frmmp3.h"
 
-bool frmMP3::connectionRan() const
-{
-    return m_arrival.bytes >= bytesPerSecond();
-}
-
-// What a reconnect found is said once its connection brings the stream back.
-void frmMP3::sayJoinStatus(const QString& status)
-{
-    if (connectionRan())
-        setSongCaption(status);
-    else
-        m_joinStatus = status;
-}
-
 void frmMP3::showReconnecting()
 {
     showError(tr("[ERR] NETWORK: Reconnecting..."));
@@ -33,7 +19,7 @@ void frmMP3::showReconnecting()
 bool frmMP3::outageEndsRecording(qint32 tick)
 {
     const qint64 giveUpMs = static_cast<qint64>(m_options.giveUpMinutes) * 60000;
-    if (giveUpMs > 0 && TickDifference(tick, m_streamTick) > giveUpMs) {
+    if (giveUpMs > 0 && TickDifference(tick, m_session->StreamTick()) > giveUpMs) {
         m_deps.messages->ShowMessage(
             tr("Network errors have interrupted successful recording of %1!").arg(m_config.sRecordingTitle));
         StopRecording();

@@ -52,9 +52,7 @@ bool frmMP3::OnConnected(const ServerEntry& entry, bool reconnect)
         Live365StationOf(entry, stationNumber, aflMode))
         m_deps.live365->GetL365StationFromNumber(stationNumber, aflMode);
 
-    m_streamIsReconnect = reconnect;
-    // A failover's next server continues the file as well.
-    m_streamContinues = reconnect || !m_continueName.isEmpty();
+    m_writer.ConnectionBegins(reconnect);
     if (m_config.lRecordingMode == RecordingMode::PerSong) {
         blnIcyReal = true;
     } else {
@@ -115,7 +113,7 @@ void frmMP3::OnLost(bool ran)
     // A connection that did not bring the stream back: what it brought is
     // recorded; what its join found is not said.
     if (!ran)
-        m_joinStatus.clear();
+        m_writer.ConnectionLostEarly();
 }
 
 void frmMP3::OnTimedOut(bool attempt)
@@ -134,9 +132,7 @@ void frmMP3::OnReconnecting(int, qint32)
 void frmMP3::OnFailingOver(qint32)
 {
     // The next server continues the file this one was writing.
-    settleJoin();
-    finishCleanCut();
-    m_continueName = m_file.IsOpen() ? m_fileSongName : QString();
+    m_writer.ContinueOnNextServer();
     CloseRecording();
     blnRecording = true;
 }

@@ -16,15 +16,15 @@ RecorderStatus frmMP3::Status() const
 {
     RecorderStatus s;
     s.blnRecording = blnRecording;
-    s.blnPaused = blnPaused;
+    s.blnPaused = m_writer.Paused();
     s.blnPreviewToggle = blnPreviewToggle;
     s.connection = connectionState();
     s.sSongCaption = sSongCaption;
     s.displayCaption = DisplayCaption();
-    s.strSongName = strSongName;
-    s.file = m_file.IsOpen() ? m_file.Path() : QString();
-    s.wished = m_file.IsOpen() && m_fileWished;
-    s.lngBitRate = lngBitRate;
+    s.strSongName = m_writer.SongName();
+    s.file = m_writer.FileOpen() ? m_writer.FilePath() : QString();
+    s.wished = m_writer.FileOpen() && m_writer.FileWished();
+    s.lngBitRate = m_writer.BitRate();
     s.lngVolume = lngVolume;
     s.lastError = m_lastError;
     s.strConfigName = strConfigName;
@@ -54,7 +54,7 @@ void frmMP3::Restart()
     if (!strConfigName.isEmpty()) {
         QString preset = strConfigName;
         LoadConfigurationFile(preset);
-    } else if (Servers.Last() >= 1) {
+    } else if (m_session->Servers().Last() >= 1) {
         StartRecording();
     }
 }
@@ -67,7 +67,7 @@ void frmMP3::SetVolume(qint32 volume)
 
 ConnectionState frmMP3::connectionState() const
 {
-    return m_state;
+    return m_session->State();
 }
 
 frmMP3::Phase frmMP3::phaseOf(ConnectionState state)

@@ -29,18 +29,18 @@ void frmMP3::Timer1_Timer()
     m_session->Poll(tick);
 
     // During an outage the recording ends at its give-up time or its own end.
-    if (blnRecording && !blnPaused && (Reconnecting() || TickDifference(tick, LastDataTick) > 2000) &&
-        outageEndsRecording(tick))
+    if (blnRecording && !m_writer.Paused() &&
+        (Reconnecting() || TickDifference(tick, m_session->LastDataTick()) > 2000) && outageEndsRecording(tick))
         return;
 
     if (!blnRecording) {
         m_recordingClock.Clear();
-    } else if (blnPaused) {
-        setSongCaption(tr("PAUSED...%1").arg(strSongName));
+    } else if (m_writer.Paused()) {
+        setSongCaption(tr("PAUSED...%1").arg(m_writer.SongName()));
         setTrayTip(tr("Tonquill -- PAUSED"));
     } else if (Reconnecting()) {
         showReconnecting();
-    } else if (TickDifference(tick, LastDataTick) > 2000) {
+    } else if (TickDifference(tick, m_session->LastDataTick()) > 2000) {
         // No data for a while. The distance is taken across the counter's wrap.
         // An attempt to take up a lost stream says only that it reconnects.
         const bool attempt = m_session->Reattempting();
@@ -67,7 +67,8 @@ void frmMP3::Timer1_Timer()
         }
         // (a connection that has not brought the stream back yet leaves
         // the status saying that the recorder reconnects)
-        if (blnRecording && m_state != ConnectionState::Connecting && !bIcy && ReconnectAttempts() == 0)
+        if (blnRecording && m_session->State() != ConnectionState::Connecting && !m_session->HeaderPending() &&
+            ReconnectAttempts() == 0)
             showFileAgain();
     }
 

@@ -265,6 +265,17 @@ bool IcySession::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
     return true;
 }
 
+namespace {
+// A join waits for the new connection's first metadata block only when
+// blocks come at least this often.
+constexpr qint64 kMaxFirstBlockWaitBytes = 256 * 1024;
+} // namespace
+
+bool IcySession::AwaitingFirstBlock() const
+{
+    return m_demux.MetadataMode() && m_demux.MetadataBytes() == 0 && m_demux.MetaInterval() <= kMaxFirstBlockWaitBytes;
+}
+
 void IcySession::OnMetadata(const QByteArray& block)
 {
     if (!ContainsStreamTitle(block))

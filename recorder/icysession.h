@@ -60,6 +60,7 @@ public:
     bool HeaderPending() const override { return m_headerPending; }
     qint32 LastDataTick() const override { return m_lastDataTick; }
     qint32 StreamTick() const override { return m_streamTick; }
+    bool AwaitingFirstBlock() const override;
 
     // Connects to the server at `position` (the session's server from then
     // on), moving on to the following ones while the connection is refused.
@@ -68,12 +69,6 @@ public:
     // The socket's data, as the socket delivers it.
     void DataArrival();
     EventSocket& Socket() { return *m_ws; }
-    const IcyDemuxer& Demuxer() const { return m_demux; }
-    // The recorder's views of the session's state, under its own names.
-    const qint32& LastDataTickRef() const { return m_lastDataTick; }
-    const qint32& StreamTickRef() const { return m_streamTick; }
-    const bool& HeaderPendingRef() const { return m_headerPending; }
-    const ConnectionState& StateRef() const { return m_state; }
     // The system wakes the program for received data once this many bytes wait.
     void SetWakeThreshold(int bytes);
 

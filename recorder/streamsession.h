@@ -121,4 +121,7 @@ public:
     virtual bool HeaderPending() const = 0;
     virtual qint32 LastDataTick() const = 0;
     virtual qint32 StreamTick() const = 0; // the last time audio arrived
+    // The connection's titles come often enough to wait for their first
+    // block, and it has not come yet.
+    virtual bool AwaitingFirstBlock() const = 0;
 };

@@ -5,7 +5,7 @@
 // the recording is a gap, and the status says about how long it was. A
 // title the new stream brings is put where its audio begins.
 #include "platform/tickcount.h"
-#include "recorder/frmmp3.h"
+#include "recorder/songwriter.h"
 
 #include <algorithm>
 #include <utility>
@@ -15,46 +15,44 @@ namespace {
 constexpr qint64 kArrivalWindowMs = 10000;
 // Searched for the new stream's first whole frame when it joins after a gap.
 constexpr qsizetype kFirstFrameSearchBytes = 16 * 1024;
-// A join waits for the new connection's first metadata block only when
-// blocks come at least this often.
-constexpr qint64 kMaxFirstBlockWaitBytes = 256 * 1024;
 } // namespace
 
-qint64 frmMP3::bytesPerSecond() const
+qint64 SongWriter::bytesPerSecond() const
 {
-    return qint64(lngBitRate > 0 ? lngBitRate : 128) * 1000 / 8;
+    return qint64(m_bitRate > 0 ? m_bitRate : 128) * 1000 / 8;
 }
 
-AudioFraming frmMP3::framing() const
+AudioFraming SongWriter::framing() const
 {
     return m_extension == QLatin1String(".aac") ? AudioFraming::Adts : AudioFraming::Mp3;
 }
 
 // How far the connection's audio runs ahead of the clock: the burst it
 // began with, which it stays behind the broadcast by.
-void frmMP3::noteArrival(qsizetype size)
+void SongWriter::noteArrival(qsizetype size, qint32 tick)
 {
+    m_lastTick = tick;
     if (m_arrival.bytes == 0)
-        m_arrival.firstTick = LastDataTick;
+        m_arrival.firstTick = tick;
     m_arrival.bytes += size;
-    const qint64 elapsed = TickDifference(LastDataTick, m_arrival.firstTick);
+    const qint64 elapsed = TickDifference(tick, m_arrival.firstTick);
     if (elapsed <= kArrivalWindowMs)
         m_arrival.aheadMs = std::max(m_arrival.aheadMs, m_arrival.bytes * 1000 / bytesPerSecond() - elapsed);
 }
 
-void frmMP3::beginJoin()
+void SongWriter::beginJoin(qint32 lostTick)
 {
     settleJoin(); // a join still undecided when its connection was lost
     finishCleanCut();
     settleLead(); // the lost connection's audio still waiting for its first frame
     m_lostArrival = m_arrival;
-    m_lostTick = m_streamTick;
+    m_lostTick = lostTick;
     m_joinBuffer.clear();
     m_joinTitles.clear();
     // Where the lost connection began, in what the memory holds.
     const qint64 lostStart = m_connectionStart - (m_memory.Total() - m_memory.Size());
     m_connectionStart = m_memory.Total();
-    if (blnPaused || m_memory.Size() == 0) {
+    if (m_paused || m_memory.Size() == 0) {
         beginLeadingFrame(); // nothing to join to: the file starts with a whole frame
         return;
     }
@@ -63,20 +61,18 @@ void frmMP3::beginJoin()
     m_joinPending = true;
 }
 
-void frmMP3::joinAudio(const char* data, qsizetype size)
+void SongWriter::joinAudio(const char* data, qsizetype size)
 {
     m_joinBuffer.append(data, size);
     tryJoin(false);
 }
 
-void frmMP3::tryJoin(bool final)
+void SongWriter::tryJoin(bool final)
 {
     // A stream with titles names the one playing in the connection's first
     // metadata block, and that title may have begun before it: the join
     // waits for that block (one block's interval of audio at most).
-    const bool beforeFirstBlock =
-        m_demux.MetadataMode() && m_demux.MetadataBytes() == 0 && m_demux.MetaInterval() <= kMaxFirstBlockWaitBytes;
-    if (!final && beforeFirstBlock)
+    if (!final && m_setup.awaitingFirstBlock())
         return;
     const Overlap overlap = m_overlap->Check(m_joinBuffer, final);
     if (overlap.kind != Overlap::Kind::Pending)
@@ -85,23 +81,23 @@ void frmMP3::tryJoin(bool final)
 
 // Whatever the recording does next (a new file, the end), the join is
 // decided first with the audio that came.
-void frmMP3::settleJoin()
+void SongWriter::settleJoin()
 {
     if (m_joinPending)
         tryJoin(true);
 }
 
-void frmMP3::finishJoin(const Overlap& overlap)
+void SongWriter::finishJoin(const Overlap& overlap)
 {
     m_joinPending = false;
     m_overlap.reset();
     const QByteArray audio = std::exchange(m_joinBuffer, QByteArray());
     const bool found = overlap.kind == Overlap::Kind::Found;
     qsizetype from = found ? overlap.resumeAt : 0;
-    QString status;
+    std::optional<SongEvent> status;
     if (found) {
-        status = tr("Reconnected: joined where the recording left off (%1 s already recorded left out)")
-                     .arg(double(from) / double(bytesPerSecond()), 0, 'f', 1);
+        status = SongEvent{SongEvent::Kind::Joined};
+        status->seconds = double(from) / double(bytesPerSecond());
     } else {
         qint64 dropped = 0;
         if (cleanCutApplies()) {
@@ -113,10 +109,10 @@ void frmMP3::finishJoin(const Overlap& overlap)
             dropped += from;
         }
         if (!audio.isEmpty())
-            status = gapStatus(dropped);
+            status = gapEvent(dropped);
     }
-    if (!status.isEmpty())
-        sayJoinStatus(status);
+    if (status)
+        sayJoinStatus(*status);
 
     qsizetype at = -1;
     const QString title = joinTitleChange(from, found, &at);
@@ -137,9 +133,9 @@ void frmMP3::finishJoin(const Overlap& overlap)
 
 // The title that plays from the join on, when it is another than the
 // recording's; `at` is where in the new stream it begins.
-QString frmMP3::joinTitleChange(qsizetype from, bool found, qsizetype* at) const
+QString SongWriter::joinTitleChange(qsizetype from, bool found, qsizetype* at) const
 {
-    const QString& current = strSongName;
+    const QString& current = m_songName;
     if (found) {
         // Titles inside the overlap: the last one counts, unless the
         // recording had it before (the burst reaches back before the title
@@ -170,7 +166,7 @@ QString frmMP3::joinTitleChange(qsizetype from, bool found, qsizetype* at) const
     return m_joinTitles.front().name;
 }
 
-void frmMP3::replayJoin(const QByteArray& audio, qsizetype from, const QString& firstTitle)
+void SongWriter::replayJoin(const QByteArray& audio, qsizetype from, const QString& firstTitle)
 {
     const std::vector<JoinTitle> titles = std::exchange(m_joinTitles, {});
     if (!firstTitle.isEmpty())
@@ -187,15 +183,22 @@ void frmMP3::replayJoin(const QByteArray& audio, qsizetype from, const QString& 
     flushAudio(); // the queued audio points into `audio`
 }
 
-QString frmMP3::gapStatus(qint64 droppedBytes) const
+SongEvent SongWriter::gapEvent(qint64 droppedBytes) const
 {
     // The broadcast ran on from the lost connection's last audio to the new
     // one's first; each connection stayed behind it by the burst it began with.
-    const qint32 newFirst = m_arrival.bytes > 0 ? m_arrival.firstTick : LastDataTick;
-    const qint64 missedMs = TickDifference(newFirst, m_lostTick) + m_lostArrival.aheadMs - m_arrival.aheadMs;
-    const QString joined =
-        droppedBytes > 0 ? tr("joined on a frame boundary (%1 bytes dropped); ").arg(droppedBytes) : QString();
-    const QString missed = missedMs >= 500 ? tr("about %1 s of the broadcast were missed").arg((missedMs + 500) / 1000)
-                                           : tr("less than a second of the broadcast was missed");
-    return tr("Reconnected: %1%2").arg(joined, missed);
+    const qint32 newFirst = m_arrival.bytes > 0 ? m_arrival.firstTick : m_lastTick;
+    SongEvent gap{SongEvent::Kind::Gap};
+    gap.count = droppedBytes;
+    gap.missedMs = TickDifference(newFirst, m_lostTick) + m_lostArrival.aheadMs - m_arrival.aheadMs;
+    return gap;
+}
+
+// What a reconnect found is said once its connection brings the stream back.
+void SongWriter::sayJoinStatus(const SongEvent& status)
+{
+    if (ConnectionRan())
+        say(status);
+    else
+        m_joinStatus = status;
 }

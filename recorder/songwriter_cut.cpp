@@ -4,45 +4,44 @@
 // either side (or, where the music runs on, to the frame boundary at the
 // title change), and the bytes between the block and the cut move to the
 // file they belong to. No byte is dropped or repeated.
-#include "config/configuration.h"
 #include "recorder/cleancut.h"
-#include "recorder/frmmp3.h"
+#include "recorder/songwriter.h"
 
 #include <algorithm>
 #include <utility>
 
 namespace {
-constexpr qint64 kLargestFrame = 1441;  // MPEG-1 layer III, 320 kbit/s, 32 kHz, padded
-constexpr qsizetype kLeadSearchBytes = 16 * 1024;  // searched for the first whole frame
-}
+constexpr qint64 kLargestFrame = 1441;            // MPEG-1 layer III, 320 kbit/s, 32 kHz, padded
+constexpr qsizetype kLeadSearchBytes = 16 * 1024; // searched for the first whole frame
+} // namespace
 
-bool frmMP3::cleanCutApplies() const
+bool SongWriter::cleanCutApplies() const
 {
-    return m_options.cleanCuts && m_extension == QLatin1String(".mp3") && !blnPaused && m_file.IsOpen() &&
-           !m_config.bPreviewModeOnly;
+    return m_options.cleanCuts && m_extension == QLatin1String(".mp3") && !m_paused && m_file.IsOpen() &&
+           !m_setup.startPaused();
 }
 
-void frmMP3::beginCleanCut(const QString& name)
+void SongWriter::beginCleanCut(const QString& name)
 {
     settleLead();
-    const qint64 bytesPerSecond = qint64(lngBitRate > 0 ? lngBitRate : 128) * 1000 / 8;
-    m_cutWindowBytes = std::max<qint64>(4 * kLargestFrame,
-                                        bytesPerSecond * m_options.cutWindowMs / 1000 + 2 * kLargestFrame);
+    const qint64 bytesPerSecond = qint64(m_bitRate > 0 ? m_bitRate : 128) * 1000 / 8;
+    m_cutWindowBytes =
+        std::max<qint64>(4 * kLargestFrame, bytesPerSecond * m_options.cutWindowMs / 1000 + 2 * kLargestFrame);
     m_cutName = name;
     m_cutAfter.clear();
     m_cutPending = true;
     // The display shows the new title at once; only the file waits.
-    strSongName = name;
+    m_songName = name;
 }
 
-void frmMP3::holdForCut(const char* data, qsizetype size)
+void SongWriter::holdForCut(const char* data, qsizetype size)
 {
     m_cutAfter.append(data, size);
     if (m_cutAfter.size() >= m_cutWindowBytes)
         finishCleanCut();
 }
 
-void frmMP3::finishCleanCut()
+void SongWriter::finishCleanCut()
 {
     if (!m_cutPending)
         return;
@@ -60,16 +59,16 @@ void frmMP3::finishCleanCut()
         m_file.Write(region.constData() + nominal, cut - nominal);
     m_audioWritten += cut - nominal;
 
-    // OpenMP3File compares with the name the file was started under.
-    strSongName = m_fileSongName;
-    OpenMP3File(name, true);
-    m_leadPending = false;  // the new file starts at the cut, a frame boundary
+    // Open compares with the name the file was started under.
+    m_songName = m_fileSongName;
+    Open(name, true);
+    m_leadPending = false; // the new file starts at the cut, a frame boundary
     if (region.size() > cut) {
         if (m_file.IsOpen() && m_file.Write(region.constData() + cut, region.size() - cut))
             m_audioWritten += region.size() - cut;
         else if (!m_writeErrorShown && !m_skipping) {
             m_writeErrorShown = true;
-            showError(tr("[ERR] DISK: Cannot write the recording (%1)").arg(m_file.lastError()));
+            sayText(SongEvent::Kind::WriteFailed, m_file.lastError());
         }
     }
 }
@@ -84,18 +83,18 @@ qsizetype leadingFrameStart(const QByteArray& bytes, qsizetype enough)
         return -1;
     return frames.empty() ? 0 : frames.front().offset;
 }
-}  // namespace
+} // namespace
 
 // A stream begins wherever the server's buffer was, mostly inside a frame.
 // With clean cuts on, a file that a stream begins to fill starts with the
 // stream's first whole frame, as it ends with its last.
-void frmMP3::beginLeadingFrame()
+void SongWriter::beginLeadingFrame()
 {
     m_leadBuffer.clear();
     m_leadPending = m_options.cleanCuts && m_extension == QLatin1String(".mp3");
 }
 
-void frmMP3::leadAudio(const char* data, qsizetype size)
+void SongWriter::leadAudio(const char* data, qsizetype size)
 {
     m_leadBuffer.append(data, size);
     const qsizetype start = leadingFrameStart(m_leadBuffer, kLeadSearchBytes);
@@ -103,14 +102,14 @@ void frmMP3::leadAudio(const char* data, qsizetype size)
         writeLead(start);
 }
 
-void frmMP3::writeLead(qsizetype from)
+void SongWriter::writeLead(qsizetype from)
 {
     m_leadPending = false;
     writeHeld(std::exchange(m_leadBuffer, QByteArray()), from);
 }
 
 // Audio held back while a frame boundary was sought, from `from` on.
-void frmMP3::writeHeld(const QByteArray& held, qsizetype from)
+void SongWriter::writeHeld(const QByteArray& held, qsizetype from)
 {
     if (held.size() > from) {
         recordAudio(held.constData() + from, held.size() - from);
@@ -120,7 +119,7 @@ void frmMP3::writeHeld(const QByteArray& held, qsizetype from)
 
 // The file changes or the stream ends before the first frame was sure: it
 // starts at the first frame found in what came.
-void frmMP3::settleLead()
+void SongWriter::settleLead()
 {
     if (m_leadPending)
         writeLead(leadingFrameStart(m_leadBuffer, 0));
@@ -129,7 +128,7 @@ void frmMP3::settleLead()
 // A connection that ends leaves the last frame it sent unfinished. With
 // clean cuts on, that piece (which no player can decode) does not stay at
 // the end of the song.
-qint64 frmMP3::dropPartialFrame()
+qint64 SongWriter::dropPartialFrame()
 {
     if (!m_options.cleanCuts || m_extension != QLatin1String(".mp3") || !m_file.IsOpen())
         return 0;
