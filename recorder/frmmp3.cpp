@@ -1,7 +1,5 @@
 #include "recorder/frmmp3.h"
 
-#include <QAbstractSocket>
-
 #include "config/settings.h"
 #include "listen/relay.h"
 #include "platform/eventsocket.h"
@@ -16,49 +14,24 @@
 #include <utility>
 
 frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
-    : QObject(parent), m_deps(deps), m_writer(songWriterSetup())
+    : QObject(parent),
+      m_session(std::make_unique<IcySession>(
+          *deps.clock, static_cast<StreamSession::Listener&>(*this), [this] { return m_deps.ieAgent(); },
+          kStreamReadBytes)),
+      m_deps(deps),
+      m_writer(songWriterSetup())
 {
     if (!m_deps.ieAgent)
         m_deps.ieAgent = [] { return GetIEAgent(); };
 
     connect(&m_writer.Compiler(), &SongRulesCompiler::compiled, this, &frmMP3::onSongRulesCompiled);
 
-    m_ws = new EventSocket(this);
-    // A fast stream is taken a bounded piece at a time, so the read buffers
-    // stay the same few blocks of memory however fast the server sends.
-    m_ws->setReadBufferLimit(kStreamReadBytes);
-    connect(m_ws, &EventSocket::DataArrival, this, [this](qint64) { WS_DataArrival(); });
-    connect(m_ws, &EventSocket::Connected, this, &frmMP3::onConnected);
-    connect(m_ws, &EventSocket::Error, this, [this](int number, const QString& why) {
-        onConnectError(why, number == QAbstractSocket::ConnectionRefusedError);
-    });
-    connect(m_ws, &EventSocket::Closed, this, [this] {
-        const Publish publish(*this);
-        // A server that closes before its header is complete has said all it
-        // will say: judge what it sent.
-        if (bIcy && !m_demux.PendingHeader().isEmpty())
-            screenPendingHeader();
-        if (m_state == ConnectionState::FailingOver)
-            failOver();
-        else
-            onStreamLost();
-    });
-    connect(m_ws, &EventSocket::ConnectionRequest, this, [this](int id) { m_ws->Accept(id); });
-
     m_resolver = new StationResolver(m_deps.clock, m_deps.messages, this);
     connect(m_resolver, &StationResolver::resolved, this, &frmMP3::onStationResolved);
 
     setClockShown(false);
     connect(&m_timer1, &QTimer::timeout, this, &frmMP3::Timer1_Timer);
-    m_holdTimer.setSingleShot(true);
-    connect(&m_holdTimer, &QTimer::timeout, this, &frmMP3::ReleaseStreamHold);
 }
-
-namespace {
-// A join waits for the new connection's first metadata block only when
-// blocks come at least this often.
-constexpr qint64 kMaxFirstBlockWaitBytes = 256 * 1024;
-}  // namespace
 
 SongWriterSetup frmMP3::songWriterSetup()
 {
@@ -83,10 +56,7 @@ SongWriterSetup frmMP3::songWriterSetup()
     setup.sleeper = &pauseSleeper();
     setup.headerPauseMs = m_deps.headerPauseMs;
     setup.filePauseMs = m_deps.filePauseMs;
-    setup.awaitingFirstBlock = [this] {
-        return m_demux.MetadataMode() && m_demux.MetadataBytes() == 0 &&
-               m_demux.MetaInterval() <= kMaxFirstBlockWaitBytes;
-    };
+    setup.awaitingFirstBlock = [this] { return m_session->AwaitingFirstBlock(); };
     setup.compileRules = m_deps.compileRules;
     setup.onEvent = [this](const SongEvent& event) { onSongEvent(event); };
     return setup;
@@ -95,25 +65,14 @@ SongWriterSetup frmMP3::songWriterSetup()
 ISleeper& frmMP3::pauseSleeper()
 {
     if (m_deps.holdStream)
-        return m_streamHold;
+        return m_session->Hold();
     return *m_deps.sleeper;
-}
-
-void frmMP3::StreamHold::Sleep(int milliseconds)
-{
-    if (milliseconds <= 0)
-        return;
-    QTimer& timer = m_owner.m_holdTimer;
-    const int left = timer.isActive() ? std::max(0, timer.remainingTime()) : 0;
-    timer.start(left + milliseconds);
 }
 
 void frmMP3::ReleaseStreamHold()
 {
     const Publish publish(*this);
-    m_holdTimer.stop();
-    if (m_ws->BytesReceived() > 0)
-        m_ws->RaiseDataArrival();
+    m_session->ReleaseHold();
 }
 
 frmMP3::~frmMP3() = default;
@@ -162,10 +121,9 @@ void frmMP3::Form_Load()
 {
     const Publish publish(*this);
     m_writer.Reset();
-    bIcy = true;
     blnIcyReal = false;
     blnPreviewToggle = false;
-    Servers.Clear();
+    m_session->Servers().Clear();
     blnRecording = false;
     m_deps.relay->StopPreviewing();
     lngVolume = m_deps.relay->MixerVolume();
@@ -191,9 +149,8 @@ bool frmMP3::InitializeMP3Recorder(const RecordingConfig& config)
     m_config = config;
     m_calledFromGUI = config.bCalledFromGUI;
     setSongCaption(tr("Connecting to %1...").arg(m_config.sRecordingTitle));
-    bIcy = true;
     blnIcyReal = false;
-    Servers.Clear();
+    m_session->Servers().Clear();
     blnRecording = false;
     if (m_config.lRecordingMode == RecordingMode::DatedArchive)
         MP3Cleanup(m_config.sMP3Path, m_config.bDeleteArchivesAfterTime, m_config.lDaysToKeepRecording, now());
@@ -217,19 +174,13 @@ void frmMP3::StartRecording()
     const Publish publish(*this);
     const qint32 start = m_deps.clock->GetTickCount();
     m_recordingClock.Start(start);
-    // The data watchdog counts from the start of this recording, not from the
-    // last data of an earlier one.
-    LastDataTick = start;
-    m_streamTick = start;
-    m_retryCount = 0;
-    m_redirects = 0;
-    m_redirectServer = 0;
+    m_session->Prepare(start);
     blnRecording = true;
-    lServerNumber = 1;
     m_options = m_deps.options ? m_deps.options() : ReadRecordingOptions();
+    // The lists are compiled off this thread when they changed: the
+    // recording starts now, and its titles wait for them.
     m_writer.Start(m_options, m_deps.rulesFolder ? m_deps.rulesFolder() : SongRulesFolder());
-    setState(ConnectionState::Connecting);
-    ConnectToServer(lServerNumber, false);
+    m_session->Start();
 }
 
 void frmMP3::StopRecording()

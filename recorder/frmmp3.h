@@ -3,7 +3,7 @@
 #include "config/recordingconfig.h"
 #include "config/usersettings.h"
 #include "platform/sleeper.h"
-#include "recorder/icydemuxer.h"
+#include "recorder/icysession.h"
 #include "recorder/recorderstatus.h"
 #include "recorder/recordingclock.h"
 #include "recorder/recordingfiles.h"
@@ -19,7 +19,6 @@
 
 #include <functional>
 #include <memory>
-#include <vector>
 
 class EventSocket;
 class ILive365Link;
@@ -33,8 +32,6 @@ class ITickSource;
 // The most the stream socket takes from the system per data event: small
 // enough that a chunk is still in the cache when it is written to the file.
 constexpr qint64 kStreamReadBytes = 256 * 1024;
-// Redirects followed in a row for one server entry before it counts as failed.
-constexpr int kMaxRedirects = 5;
 
 struct RecorderDeps {
     ITickSource* clock = nullptr;
@@ -65,7 +62,7 @@ struct RecorderDeps {
 // operations. Windows read its state as one value (Status()), follow its
 // signals when it changes and act through its commands; it never touches a
 // widget.
-class frmMP3 : public QObject, private IcyDemuxer::Sink {
+class frmMP3 : public QObject, private StreamSession::Listener {
     Q_OBJECT
 public:
     enum class Phase { Idle, Resolving, Recording };
@@ -109,14 +106,16 @@ public:
     void AddServer(const QString& sIPAddress, const QString& sPath, const QString& sPort, const QString& sQueryString,
                    bool secure = false);
     // Forgets the servers (another station follows).
-    void ClearServers() { Servers.Clear(); }
-    const ServerList& ServerEntries() const { return Servers; }
+    void ClearServers() { m_session->Servers().Clear(); }
+    const ServerList& ServerEntries() const { return m_session->Servers(); }
     // The server in use, counted from 1.
-    qint32 ServerNumber() const { return lServerNumber; }
+    qint32 ServerNumber() const { return m_session->ServerNumber(); }
     // Gives up the server in use for the next one and goes on with the
     // recording there, as an error answer to a new connection does.
     void FailOver();
-    void ConnectToServer(qint32& position, bool reconnect);
+    // Connects to the server at `position` (the server in use from then on),
+    // moving on to the following ones while the connection is refused.
+    void ConnectToServer(qint32 position, bool reconnect);
     void OpenMP3File(QString strFileName, bool blnICYName = false);
     void CloseRecording();
     // The exit item of the tray menu: closes and tags the recording, then quits.
@@ -132,7 +131,7 @@ public:
     // Feeds stream bytes as if they had arrived on the socket (tests, benchmarks).
     void HandleStreamData(const QByteArray& data);
 
-    Phase phase() const { return phaseOf(m_state); }
+    Phase phase() const { return phaseOf(m_session->State()); }
     bool quitting() const { return m_quitting; }
     int exitCode() const { return m_exitCode; }
     QString TrayTip() const { return m_trayTip; }
@@ -141,7 +140,7 @@ public:
     QString DisplayCaption() const;
     RecorderStatus Status() const;
     bool Timer1Enabled() const { return m_timer1.isActive(); }
-    EventSocket& WS() { return *m_ws; }
+    EventSocket& WS() { return m_session->Socket(); }
     QString RecordingPath() const { return m_writer.FilePath(); }
     qint64 AudioBytesWritten() const { return m_writer.AudioBytesWritten(); }
     // The song rules of the recording are compiled and in use; until then
@@ -150,15 +149,15 @@ public:
     // How often the lists were compiled since the recorder was made.
     int SongRulesCompilations() const { return m_writer.RulesCompilations(); }
     // The stream's data waits for a deliberate pause to end.
-    bool StreamHeld() const { return m_holdTimer.isActive(); }
+    bool StreamHeld() const { return m_session->Held(); }
     // Ends the pause now and takes the data that waited.
     void ReleaseStreamHold();
     // A lost stream is being reconnected: the next attempt waits for its
     // turn in the back-off (1, 2, 4, 8, then every 10 s).
-    bool Reconnecting() const { return m_state == ConnectionState::WaitingToRetry; }
-    int ReconnectAttempts() const { return m_retryCount; }
+    bool Reconnecting() const { return m_session->Reconnecting(); }
+    int ReconnectAttempts() const { return m_session->ReconnectAttempts(); }
     // The tick at which the next reconnect attempt is made.
-    qint32 NextReconnectTick() const { return m_retryAt; }
+    qint32 NextReconnectTick() const { return m_session->NextReconnectTick(); }
 
 signals:
     // Anything of the status but its clock changed; sent once an operation
@@ -187,22 +186,37 @@ signals:
     void gaveUp();
 
 private:
+    // The stream's session: the connection, its state and its data.
+    std::unique_ptr<IcySession> m_session;
+
     // The recorder's state. The windows see it through Status().
     bool blnRecording = false;
     bool blnPreviewToggle = false;
     QString sSongCaption;
     qint32 lngVolume = 0;
     QString strConfigName;
-    bool bIcy = true;
-    qint32 lServerNumber = 0;
     bool blnIcyReal = false;
-    qint32 LastDataTick = 0;
-    ServerList Servers;
 
-    // IcyDemuxer::Sink
-    bool OnHeader(const IcyHeader& header, const QByteArray& bodyStart) override;
-    void OnMetadata(const QByteArray& block) override;
+    // StreamSession::Listener
+    void EventBegins() override { ++m_publishDepth; }
+    void EventEnds() override;
+    void OnStateChanged(ConnectionState from, ConnectionState to) override;
+    bool Recording() const override { return blnRecording; }
+    bool Quitting() const override { return m_quitting; }
+    bool RecordingOpen() const override { return recordingOpen(); }
+    bool ConnectionRan() const override { return connectionRan(); }
+    void OnConnecting(const ServerEntry& server, bool reconnect) override;
+    bool OnConnected(const ServerEntry& server, bool reconnect) override;
+    void OnStreamBegan(const StreamHead& header) override;
     void OnAudio(const char* data, qsizetype size) override;
+    void OnTitle(const QString& decoded, qint64 position, bool firstBlock) override;
+    void OnChunkDone() override { m_writer.Flush(); }
+    void OnProblem(SessionProblem problem, qint32 server, const QString& detail) override;
+    void OnLost(bool ran) override;
+    void OnTimedOut(bool attempt) override;
+    void OnReconnecting(int attempt, qint32 atTick) override;
+    void OnFailingOver(qint32 server) override;
+    void OnGaveUp(SessionEnd why) override;
     // What the song writer did, said as the recorder's status and signals.
     void onSongEvent(const SongEvent& event);
     bool recordingOpen() const { return m_writer.RecordingOpen(); }
@@ -222,7 +236,6 @@ private:
     void publishStatus();
     // The station's servers are known, or why there are none.
     void onStationResolved(const StationResolution& result);
-    void failOver();
     ConnectionState connectionState() const;
 
     void setSongCaption(const QString& caption);
@@ -239,27 +252,12 @@ private:
     void onSongRulesCompiled();
     void endIfUnattended();
     void endProgram();
-    void onConnected();
-    void onConnectError(const QString& description = QString(), bool refused = false);
-    // The running stream's connection closed or failed.
-    void onStreamLost();
-    // Takes every byte that waits in the socket, held or not, so a
-    // reconnect never throws away what has arrived.
-    void takeWaitingData();
-    // A reconnect failed: the next one waits its turn.
-    // How a failed attempt failed decides when the next one is made.
-    enum class RetryAfter { Failure, Refusal, ErrorAnswer };
-    void scheduleReconnect(RetryAfter why = RetryAfter::Failure);
     // The connection brought at least a second of audio: the stream ran.
     bool connectionRan() const { return m_writer.ConnectionRan(); }
     void showReconnecting();
     // Ends the recording when no stream came for longer than the user allows,
     // or a timed recording when its time is up; true when it ended.
     bool outageEndsRecording(qint32 tick);
-    void finishConnect();
-    bool screenPendingHeader();
-    void handleIcyError(const IcyHeader& header);
-    void redirect(const IcyHeader& header);
     void stopWithMessage(const QString& message);
     QString dateStamp() const;
     QDateTime now() const;
@@ -267,55 +265,25 @@ private:
     // What the song writer reads of the recording's settings and the system.
     SongWriterSetup songWriterSetup();
 
-    // The deliberate pauses as a hold on the stream: each one holds back the
-    // next data for its length; pauses that come together add up.
-    class StreamHold : public ISleeper {
-    public:
-        explicit StreamHold(frmMP3& owner) : m_owner(owner) {}
-        void Sleep(int milliseconds) override;
-
-    private:
-        frmMP3& m_owner;
-    };
-
     RecorderDeps m_deps;
     RecordingConfig m_config;
     // The recording was started from the control panel and no stream has
     // answered since: a failure until then leaves the program running.
     bool m_calledFromGUI = false;
-    EventSocket* m_ws = nullptr;
     StationResolver* m_resolver = nullptr;
     bool m_resolvingPlaylistFile = false;  // the station resolving is a playlist file, not a preset's
     RecordingClock m_recordingClock;
     QTimer m_timer1;
-    QTimer m_holdTimer;
-    StreamHold m_streamHold{*this};
-    IcyDemuxer m_demux;
-    QByteArray m_chunk; // the stream's read buffer, reused from chunk to chunk
     QString m_trayTip;
     QString m_lastError;
     int m_publishDepth = 0;
     RecorderStatus m_published;
-    ConnectionState m_state = ConnectionState::Idle;
     bool m_quitting = false;
     int m_exitCode = 0;
 
-    // the connection being made
-    int m_connectAttempts = 0; // connections begun, so a handler can tell one was begun meanwhile
-    bool m_connectReconnect = false;
-    qint32 m_connectLast = 0;
-    qint32* m_connectPosition = nullptr;
-    bool m_streamIsReconnect = false;  // the current connection continues the open file
-    QString m_relayStatusSaid;         // what the relay last said about its port
-    QString m_fileCaption;             // "Now Recording: " and the open file's name on disk
-    QString m_fileTitleCaption;        // "Now Recording: " and the name the open file was started under
+    QString m_relayStatusSaid;   // what the relay last said about its port
+    QString m_fileCaption;       // "Now Recording: " and the open file's name on disk
+    QString m_fileTitleCaption;  // "Now Recording: " and the name the open file was started under
     RecordingOptions m_options;
     SongWriter m_writer;
-    bool m_dropStream = false;         // the rest of this connection is ignored
-    // reconnecting a lost stream
-    int m_retryCount = 0;
-    qint32 m_retryAt = 0;
-    qint32 m_streamTick = 0;  // the last time stream audio arrived
-    int m_redirects = 0;      // redirects followed in a row for one server entry
-    qint32 m_redirectServer = 0;
 };

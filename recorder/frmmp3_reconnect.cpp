@@ -1,88 +1,13 @@
-// A stream that is lost is taken up again on the same server: at once when
-// a connection that ran closes, then after 1, 2, 4, 8 and every 10 s while
-// attempts time out or fail, until the user's give-up time without a stream
-// has passed or a timed recording reaches its end. A server that is up but refuses, or
-// answers with an error while its source is away, costs little to ask and is
-// asked every second (refused) or every 2 s (error answer), so that the
-// stream is taken up while the server's burst still holds its first seconds.
-// A connection that brought less than a second of audio before it closed (a
-// server that answers and hangs up, a playlist taken for a stream) did not
-// bring the stream back: it is a failed attempt, and the status keeps saying
-// that the recorder reconnects.
+// A lost stream as the recording sees it: the session takes it up again
+// (see IcySession) until the user's give-up time without a stream has passed
+// or a timed recording reaches its end. A connection that brought less than
+// a second of audio before it closed (a server that answers and hangs up, a
+// playlist taken for a stream) did not bring the stream back: the status
+// keeps saying that the recorder reconnects.
 #include "config/configuration.h"
-#include "platform/eventsocket.h"
 #include "platform/messages.h"
 #include "platform/tickcount.h"
 #include "recorder/frmmp3.h"
-
-#include <algorithm>
-#include <iterator>
-
-namespace {
-constexpr int kReconnectDelaysMs[] = {1000, 2000, 4000, 8000, 10000};
-constexpr int kRefusedRetryMs = 1000;
-constexpr int kErrorAnswerDelaysMs[] = {1000, 2000};
-// Enough for every byte a closed socket can still hold.
-constexpr int kMaxDrainRounds = 256;
-}  // namespace
-
-void frmMP3::takeWaitingData()
-{
-    // A deliberate pause does not outlive the connection it held back.
-    m_holdTimer.stop();
-    for (int i = 0; i < kMaxDrainRounds && m_ws->BytesReceived() > 0; ++i) {
-        m_ws->GetData(m_chunk);
-        if (m_chunk.isEmpty())
-            break;
-        HandleStreamData(m_chunk);
-        m_holdTimer.stop();
-        if (!blnRecording || m_quitting)
-            return;
-    }
-}
-
-void frmMP3::onStreamLost()
-{
-    if (m_state == ConnectionState::Connecting || m_state == ConnectionState::WaitingToRetry || !blnRecording ||
-        m_quitting || phase() != Phase::Recording)
-        return;
-    takeWaitingData();
-    // What the server said before it closed has been acted on already (a
-    // failover connects to the next server).
-    if (!blnRecording || m_quitting || m_state == ConnectionState::Connecting ||
-        m_state == ConnectionState::WaitingToRetry || m_dropStream || m_demux.Refused())
-        return;
-    if (bIcy) {
-        // Closed before its response ended: this connection brought no
-        // stream, so the next attempt waits its turn.
-        scheduleReconnect();
-        return;
-    }
-    if (!connectionRan()) {
-        // What it brought is recorded; what its join found is not said.
-        m_writer.ConnectionLostEarly();
-        scheduleReconnect();
-        return;
-    }
-    showReconnecting();
-    LastDataTick = m_deps.clock->GetTickCount();
-    ConnectToServer(lServerNumber, recordingOpen());
-}
-
-void frmMP3::scheduleReconnect(RetryAfter why)
-{
-    m_ws->Close();
-    setState(ConnectionState::WaitingToRetry);
-    const auto nth = [this](const auto& delays) {
-        return delays[std::min(m_retryCount, static_cast<int>(std::size(delays)) - 1)];
-    };
-    const int delay = why == RetryAfter::Refusal       ? kRefusedRetryMs
-                      : why == RetryAfter::ErrorAnswer ? nth(kErrorAnswerDelaysMs)
-                                                       : nth(kReconnectDelaysMs);
-    ++m_retryCount;
-    m_retryAt = static_cast<qint32>(static_cast<quint32>(m_deps.clock->GetTickCount()) + static_cast<quint32>(delay));
-    showReconnecting();
-}
 
 void frmMP3::showReconnecting()
 {
@@ -94,7 +19,7 @@ void frmMP3::showReconnecting()
 bool frmMP3::outageEndsRecording(qint32 tick)
 {
     const qint64 giveUpMs = static_cast<qint64>(m_options.giveUpMinutes) * 60000;
-    if (giveUpMs > 0 && TickDifference(tick, m_streamTick) > giveUpMs) {
+    if (giveUpMs > 0 && TickDifference(tick, m_session->StreamTick()) > giveUpMs) {
         m_deps.messages->ShowMessage(
             tr("Network errors have interrupted successful recording of %1!").arg(m_config.sRecordingTitle));
         StopRecording();

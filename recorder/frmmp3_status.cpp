@@ -54,7 +54,7 @@ void frmMP3::Restart()
     if (!strConfigName.isEmpty()) {
         const QString preset = strConfigName;
         emit presetWanted(preset);
-    } else if (Servers.Last() >= 1) {
+    } else if (m_session->Servers().Last() >= 1) {
         StartRecording();
     }
 }
@@ -67,7 +67,7 @@ void frmMP3::SetVolume(qint32 volume)
 
 ConnectionState frmMP3::connectionState() const
 {
-    return m_state;
+    return m_session->State();
 }
 
 frmMP3::Phase frmMP3::phaseOf(ConnectionState state)
@@ -83,63 +83,19 @@ frmMP3::Phase frmMP3::phaseOf(ConnectionState state)
     }
 }
 
-namespace {
-// The states a connection comes to each state from.
-bool canMove(ConnectionState from, ConnectionState to)
-{
-    using S = ConnectionState;
-    switch (to) {
-    case S::Idle: // the station's playlist gave no server
-        return from == S::FetchingPlaylist;
-    case S::FetchingPlaylist:
-        return from == S::Idle || from == S::Stopped;
-    case S::AwaitingHeader:
-        return from == S::Connecting;
-    case S::Streaming:
-        return from == S::AwaitingHeader;
-    case S::WaitingToRetry:
-        return from == S::Connecting || from == S::AwaitingHeader || from == S::Streaming;
-    case S::FailingOver:
-        return from == S::AwaitingHeader || from == S::Streaming;
-    case S::Connecting: // a recording starts, goes on after a loss, or fails over
-    case S::Stopped:
-        return true;
-    }
-    return false;
-}
-} // namespace
-
 void frmMP3::setState(ConnectionState next)
 {
-    if (next == m_state)
-        return;
-    Q_ASSERT_X(canMove(m_state, next), "frmMP3::setState", "a connection state that cannot follow");
-    const Phase before = phase();
-    m_state = next;
-    if (phase() != before)
-        emit phaseChanged(phase());
+    m_session->SetState(next);
+}
+
+void frmMP3::OnStateChanged(ConnectionState from, ConnectionState to)
+{
+    if (phaseOf(to) != phaseOf(from))
+        emit phaseChanged(phaseOf(to));
 }
 
 void frmMP3::FailOver()
 {
     const Publish publish(*this);
-    setState(ConnectionState::FailingOver);
-    failOver();
-}
-
-void frmMP3::failOver()
-{
-    // The next server continues the file this one was writing.
-    m_writer.ContinueOnNextServer();
-    CloseRecording();
-    ++lServerNumber;
-    blnRecording = true;
-    if (lServerNumber <= Servers.Last()) {
-        ConnectToServer(lServerNumber, false);
-        return;
-    }
-    m_deps.messages->ShowMessage(tr("All servers are full!"));
-    StopRecording();
-    if (!m_calledFromGUI && m_config.bExitTimedRecording)
-        endProgram();
+    m_session->FailOver();
 }

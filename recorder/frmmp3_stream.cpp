@@ -1,8 +1,7 @@
-// From the stream's bytes to the song writer: the response header screened,
-// titles and audio handed on, and what the writer did said as the status.
+// From the stream session to the song writer: the stream's head, titles and
+// audio handed on, and what the writer did said as the status.
 #include "config/configuration.h"
 #include "listen/relay.h"
-#include "platform/eventsocket.h"
 #include "platform/messages.h"
 #include "platform/text.h"
 #include "platform/tickcount.h"
@@ -12,67 +11,26 @@
 
 #include <utility>
 
-bool frmMP3::OnHeader(const IcyHeader& header, const QByteArray& bodyStart)
+void frmMP3::OnStreamBegan(const StreamHead& header)
 {
-    const QByteArray& raw = header.raw;
-    const QByteArray lower = raw.toLower();
-    const int code = header.statusCode;
-    if (!header.complete || (code >= 400 && code <= 599)) {
-        // An error status, or far too long for a response header: not a
-        // stream server.
-        handleIcyError(header);
-        return false;
-    }
-    const bool html = header.contentType.startsWith("text/html");
-    if (lower.contains("shoutcast server") || (html && bodyStart.toLower().contains("shoutcast server"))) {
-        m_deps.messages->ShowMessage(tr("This station does not support faking Internet Explorer as the agent. "
-                                        "Please turn this option off to listen to this station."));
-        StopRecording();
-        return false;
-    }
-    if (code == 301 || code == 302 || code == 303 || code == 307 || code == 308) {
-        redirect(header);
-        return false;
-    }
-    if ((!blnIcyReal || !header.hasIcyName) && lower.contains("redirect")) {
-        showError(tr("[ERR]: Server full, trying next server..."));
-        setState(ConnectionState::FailingOver);
-        m_ws->Close();
-        return false;
-    }
-    if (html) {
-        // A web page is not audio.
-        handleIcyError(header);
-        return false;
-    }
-
+    const QByteArray& bodyStart = header.bodyStart;
     // The response is a stream. From now on a failure ends an unattended run.
     m_calledFromGUI = false;
     m_writer.ReleaseHeld();  // what the last connection brought comes first
     if (header.hasBitRate)
         m_writer.SetBitRate(header.bitRate);
     m_deps.relay->BeginStream(header.contentType, IsOggStream(header.contentType, bodyStart));
-    blnIcyReal = m_writer.BeginStream(header, bodyStart, blnIcyReal, m_streamTick);
-    return true;
+    blnIcyReal = m_writer.BeginStream(header, blnIcyReal, m_session->StreamTick());
 }
 
-void frmMP3::OnMetadata(const QByteArray& block)
+void frmMP3::OnTitle(const QString& decoded, qint64, bool firstBlock)
 {
-    // Only the connection's first block (empty blocks count) can name a
-    // title that began while the connection was away; the demuxer has
-    // counted this block already.
-    m_writer.Metadata(block, m_demux.MetadataBytes() == 1 + block.size());
+    m_writer.Title(decoded, firstBlock);
 }
 
 void frmMP3::OnAudio(const char* data, qsizetype size)
 {
-    m_streamTick = LastDataTick;  // the give-up time counts from the last audio
-    m_writer.Audio(data, size, LastDataTick);
-    if (connectionRan()) {
-        // A stream flows again: the next loss is taken up at once.
-        m_retryCount = 0;
-        m_redirects = 0;
-    }
+    m_writer.Audio(data, size, m_session->LastDataTick());
     if (!m_deps.relay->blnEnablePreviewStream())
         return;
     // A relay that began listening in an Ogg song needs that song's header.
@@ -212,10 +170,7 @@ void frmMP3::CloseRecording()
 {
     const Publish publish(*this);
     m_writer.Close(blnIcyReal);
-    m_ws->Close();
-    if (m_state == ConnectionState::Connecting)
-        setState(ConnectionState::Stopped); // whatever it brings is not waited for
-    bIcy = true;
+    m_session->Close();  // a connection still being made is not waited for
 }
 
 void frmMP3::onSongRulesCompiled()

@@ -1,7 +1,6 @@
 // The recorder's 100 ms main loop: failover, data watchdog, clock and status.
 #include "config/configuration.h"
 #include "listen/relay.h"
-#include "platform/eventsocket.h"
 #include "platform/messages.h"
 #include "platform/tickcount.h"
 #include "recorder/frmmp3.h"
@@ -17,7 +16,7 @@ void frmMP3::setClockShown(bool shown)
     constexpr int kCoarseWakeBytes = 32 * 1024;
     m_timer1.setTimerType(shown ? Qt::PreciseTimer : Qt::CoarseTimer);
     m_timer1.setInterval(shown ? kShownMs : kCoarseMs);
-    m_ws->setWakeThreshold(shown ? 0 : kCoarseWakeBytes);
+    m_session->SetWakeThreshold(shown ? 0 : kCoarseWakeBytes);
 }
 
 void frmMP3::Timer1_Timer()
@@ -25,25 +24,13 @@ void frmMP3::Timer1_Timer()
     if (m_quitting)
         return;
     const Publish publish(*this);
-    m_ws->WakeForWaitingData();
     const qint32 tick = m_deps.clock->GetTickCount();
+    // What waits in the socket is fetched; data a pause holds back is not a stalled stream.
+    m_session->Poll(tick);
 
-    // Data held back by a deliberate pause is not a stalled stream.
-    if (m_holdTimer.isActive() && m_ws->BytesReceived() > 0) {
-        LastDataTick = tick;
-        if (!bIcy)
-            m_streamTick = tick;
-    }
-
-    // A lost stream's next reconnect attempt, when its turn has come.
-    const bool retrying = m_state == ConnectionState::WaitingToRetry;
-    if (retrying && blnRecording && TickDifference(tick, m_retryAt) >= 0) {
-        LastDataTick = tick;
-        ConnectToServer(lServerNumber, recordingOpen());
-    }
     // During an outage the recording ends at its give-up time or its own end.
-    if (blnRecording && !m_writer.Paused() && (Reconnecting() || TickDifference(tick, LastDataTick) > 2000) &&
-        outageEndsRecording(tick))
+    if (blnRecording && !m_writer.Paused() &&
+        (Reconnecting() || TickDifference(tick, m_session->LastDataTick()) > 2000) && outageEndsRecording(tick))
         return;
 
     if (!blnRecording) {
@@ -53,10 +40,10 @@ void frmMP3::Timer1_Timer()
         setTrayTip(tr("Tonquill -- PAUSED"));
     } else if (Reconnecting()) {
         showReconnecting();
-    } else if (TickDifference(tick, LastDataTick) > 2000) {
+    } else if (TickDifference(tick, m_session->LastDataTick()) > 2000) {
         // No data for a while. The distance is taken across the counter's wrap.
         // An attempt to take up a lost stream says only that it reconnects.
-        const bool attempt = m_connectReconnect && (m_state == ConnectionState::Connecting || bIcy);
+        const bool attempt = m_session->Reattempting();
         const QString title = m_config.sRecordingTitle;
         if (attempt) {
             showReconnecting();
@@ -64,21 +51,9 @@ void frmMP3::Timer1_Timer()
             showError(tr("[ERR] NETWORK: Awaiting data..."));
             setTrayTip(tr("%1 -- NETWORK: Awaiting data...").arg(title));
         }
-        if (LastDataTick != 0 && TickDifference(tick, LastDataTick) > 10000) {
-            if (!attempt) {
-                setTrayTip(tr("%1 -- TIMEOUT! Reconnecting...").arg(title));
-                showError(tr("[ERR] TIMEOUT! Reconnecting..."));
-            }
-            // Whatever did arrive is kept before the connection goes.
-            const int attempts = m_connectAttempts;
-            takeWaitingData();
-            if (!blnRecording || m_quitting)
-                return;
-            // (what arrived may have moved on to another server already)
-            if (!Reconnecting() && attempts == m_connectAttempts)
-                ConnectToServer(lServerNumber, recordingOpen());
-            LastDataTick = m_deps.clock->GetTickCount();
-        }
+        // The data watchdog: after 10 s the connection goes.
+        if (!m_session->CheckStalled(tick))
+            return;
     } else {
         // Data are flowing: the clock and the status.
         m_recordingClock.Show(tick, m_config.bEnabledTimedRecording, m_config.lTimedRecording);
@@ -92,7 +67,8 @@ void frmMP3::Timer1_Timer()
         }
         // (a connection that has not brought the stream back yet leaves
         // the status saying that the recorder reconnects)
-        if (blnRecording && m_state != ConnectionState::Connecting && !bIcy && m_retryCount == 0)
+        if (blnRecording && m_session->State() != ConnectionState::Connecting && !m_session->HeaderPending() &&
+            ReconnectAttempts() == 0)
             showFileAgain();
     }
 

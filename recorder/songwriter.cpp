@@ -131,8 +131,9 @@ void SongWriter::ConnectionBegins(bool reconnect)
     m_streamContinues = reconnect || !m_continueName.isEmpty();
 }
 
-bool SongWriter::BeginStream(const IcyHeader& header, const QByteArray& bodyStart, bool titled, qint32 lostTick)
+bool SongWriter::BeginStream(const StreamHead& header, bool titled, qint32 lostTick)
 {
+    const QByteArray& bodyStart = header.bodyStart;
     const QString extension = StreamExtension(header.contentType, bodyStart);
     if (!m_reconnect) {
         m_extension = extension;
@@ -149,7 +150,7 @@ bool SongWriter::BeginStream(const IcyHeader& header, const QByteArray& bodyStar
             Open(renamed, false);
         }
     }
-    if (beginOgg(header, bodyStart, titled)) {
+    if (beginOgg(header, titled)) {
         m_titled = titled;
         return titled;
     }
@@ -166,7 +167,7 @@ bool SongWriter::BeginStream(const IcyHeader& header, const QByteArray& bodyStar
             m_songs.SetUntitledName(untitled);
             Open(untitled + m_extension, false);
         }
-        if (!header.hasMetaInt || header.metaInt <= 0)
+        if (!header.metadata)
             titled = false;
         m_setup.sleeper->Sleep(m_setup.headerPauseMs);
     }
@@ -187,11 +188,8 @@ bool SongWriter::BeginStream(const IcyHeader& header, const QByteArray& bodyStar
     return titled;
 }
 
-void SongWriter::Metadata(const QByteArray& block, bool firstBlock)
+void SongWriter::Title(const QString& decoded, bool firstBlock)
 {
-    if (!ContainsStreamTitle(block))
-        return;
-    const QString decoded = DecodeCharacterReferences(DecodeText(ParseStreamTitle(block)));
     if (m_rulesWanted || !m_heldTitles.empty())
         m_heldTitles.push_back({m_heldAudio.size(), decoded, firstBlock}); // the rules say what it is
     else

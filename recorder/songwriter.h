@@ -7,6 +7,7 @@
 #include "recorder/recordingfiles.h"
 #include "recorder/songkeeper.h"
 #include "recorder/songrulescompiler.h"
+#include "recorder/streamsession.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -124,14 +125,15 @@ public:
     // ---- the stream
     // A new connection began; `reconnect`: it takes up a lost stream.
     void ConnectionBegins(bool reconnect);
-    // The stream's response header: the connection's stream begins.
+    // The stream's response head: the connection's stream begins.
     // `titled`: titles name the files so far; `lostTick`: when the lost
     // connection's last audio came. Returns whether titles go on naming them.
-    bool BeginStream(const IcyHeader& header, const QByteArray& bodyStart, bool titled, qint32 lostTick);
+    bool BeginStream(const StreamHead& head, bool titled, qint32 lostTick);
     void SetBitRate(qint32 kbps) { m_bitRate = kbps; }
     qint32 BitRate() const { return m_bitRate; }
-    // A metadata block with text; `firstBlock`: the connection's first.
-    void Metadata(const QByteArray& block, bool firstBlock);
+    // A stream title, decoded; `firstBlock`: named by the connection's first
+    // metadata block.
+    void Title(const QString& title, bool firstBlock);
     // Audio that arrived at `tick`.
     void Audio(const char* data, qsizetype size, qint32 tick);
     // Writes the audio queued from the current chunk.
@@ -212,7 +214,7 @@ private:
     AudioFraming framing() const;
 
     // Ogg
-    bool beginOgg(const IcyHeader& header, const QByteArray& bodyStart, bool& titled);
+    bool beginOgg(const StreamHead& head, bool& titled);
     void writeOgg(const char* data, qsizetype size);
     bool openOggSong(const QString& name, bool titled, RecordingFile& file);
 

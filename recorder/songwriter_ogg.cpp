@@ -6,9 +6,9 @@
 #include <QDir>
 #include <QFileInfo>
 
-bool SongWriter::beginOgg(const IcyHeader& header, const QByteArray& bodyStart, bool& titled)
+bool SongWriter::beginOgg(const StreamHead& header, bool& titled)
 {
-    if (!IsOggStream(header.contentType, bodyStart)) {
+    if (!IsOggStream(header.contentType, header.bodyStart)) {
         m_ogg.Finish();
         return false;
     }

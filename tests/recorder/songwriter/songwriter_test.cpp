@@ -163,16 +163,19 @@ protected:
                     writer.Open(QStringLiteral("stream.mp3"), false);
                 break;
             case Step::Header: {
-                const QByteArray raw = "ICY 200 OK\r\nicy-name:Test FM\r\nicy-metaint:8192\r\nicy-br:128\r\n"
-                                       "Content-Type: " +
-                                       s.bytes + "\r\n\r\n";
-                const IcyHeader h = ParseIcyHeader(raw);
+                StreamHead h; // as a server with titles every 8192 bytes says it
+                h.contentType = s.bytes;
+                h.hasBitRate = true;
+                h.bitRate = 128;
+                h.hasIcyName = true;
+                h.icyName = "Test FM";
+                h.metadata = true;
                 writer.SetBitRate(h.bitRate);
-                titled = writer.BeginStream(h, {}, titled, lastAudio);
+                titled = writer.BeginStream(h, titled, lastAudio);
                 break;
             }
             case Step::Title:
-                writer.Metadata("StreamTitle='" + s.text.toUtf8() + "';", false);
+                writer.Title(s.text, false);
                 break;
             case Step::Audio:
                 clock.advance(s.ms);
