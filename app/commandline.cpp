@@ -1,7 +1,6 @@
 #include "app/commandline.h"
 
 #include <QLatin1String>
-
 #include <algorithm>
 
 namespace {

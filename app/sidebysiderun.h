@@ -19,7 +19,6 @@
 
 #include <QObject>
 #include <QStringList>
-
 #include <cstdio>
 #include <memory>
 #include <vector>

@@ -98,8 +98,8 @@ int recordSideBySide(int argc, char** argv, const CommandLine& commandLine)
     if (const int status = PrepareRun(commandLine, messages); status >= 0)
         return status;
     if (commandLine.files.isEmpty()) {
-        messages.ShowMessage(QCoreApplication::translate(
-            "tonquill", "Give one or more preset files (.tvp) or playlist files (.pls) after --record."));
+        messages.ShowMessage(
+            QStringLiteral("Give one or more preset files (.tvp) or playlist files (.pls) after --record."));
         return 1;
     }
     SideBySideRun run;

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-RecordingSet::RecordingSet(QObject* parent) : QObject(parent) {}
+RecordingSet::RecordingSet(QObject* parent) : QObject(parent)
+{
+}
 
 RecordingSet::~RecordingSet()
 {

@@ -10,7 +10,6 @@
 #include <QList>
 #include <QObject>
 #include <QString>
-
 #include <memory>
 #include <vector>
 

@@ -1,17 +1,14 @@
 // The real program recording three local test stations side by side:
 // `tonquill --record a.tvp b.tvp c.tvp`.
 #include "stationprocess.h"
-#include "tonquillprocess.h"
-
 #include "tests/support/eventwait.h"
+#include "tonquillprocess.h"
 
 #include <QDir>
 #include <QRegularExpression>
-
-#include <gtest/gtest.h>
-
 #include <array>
 #include <csignal>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -106,7 +103,8 @@ TEST_F(SideBySideRecording, ThreeStationsRecordEveryByteUnderTheirTitlesAndStopT
         const QString log = home.file(QStringLiteral("station%1.log").arg(i));
         ASSERT_TRUE(WaitUntil([&] { return audioSent(log) >= stations[i].total; }, 30000))
             << tonquill.Output().constData() << tonquill.Errors().constData();
-        ASSERT_TRUE(tonquill.WaitForOutput("[" + stations[i].title.toUtf8() + "] [ERR] NETWORK: Reconnecting...", 15000))
+        ASSERT_TRUE(
+            tonquill.WaitForOutput("[" + stations[i].title.toUtf8() + "] [ERR] NETWORK: Reconnecting...", 15000))
             << tonquill.Output().constData();
     }
     tonquill.Signal(SIGTERM);
@@ -119,9 +117,9 @@ TEST_F(SideBySideRecording, ThreeStationsRecordEveryByteUnderTheirTitlesAndStopT
     const QByteArray out = tonquill.Output();
     const QList<QByteArray> lines = out.trimmed().split('\n');
     for (const QByteArray& line : lines)
-        EXPECT_TRUE(std::any_of(std::begin(stations), std::end(stations),
-                                [&](const auto& s) { return line.startsWith("[" + s.title.toUtf8() + "] "); }))
-            << line.constData();
+        EXPECT_TRUE(std::any_of(std::begin(stations), std::end(stations), [&](const auto& s) {
+            return line.startsWith("[" + s.title.toUtf8() + "] ");
+        })) << line.constData();
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(stations[i].title.toStdString());
         const QByteArray prefix = "[" + stations[i].title.toUtf8() + "] ";
@@ -166,7 +164,8 @@ TEST_F(SideBySideRecording, AStationThatCannotStartSaysWhyAndTheOthersGoOn)
     const QByteArray errors = tonquill.Errors();
     EXPECT_TRUE(errors.contains("[no such.tvp] Tonquill: The preset file specified does not exist!\n"))
         << errors.constData();
-    EXPECT_TRUE(errors.contains("[notes.txt] Tonquill: This is not a supported filetype to load!")) << errors.constData();
+    EXPECT_TRUE(errors.contains("[notes.txt] Tonquill: This is not a supported filetype to load!"))
+        << errors.constData();
     EXPECT_EQ(recordedIn(folder.path()).audio, 30000);
     EXPECT_TRUE(tonquill.Output().contains("[Good FM] Stopping...")) << tonquill.Output().constData();
 

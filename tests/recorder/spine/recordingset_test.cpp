@@ -110,7 +110,8 @@ protected:
     {
         for (Station* s : runs)
             start(*s);
-        ASSERT_TRUE(WaitUntil([&] { return std::all_of(runs.begin(), runs.end(), [&](Station* s) { return connected(*s); }); }));
+        ASSERT_TRUE(WaitUntil(
+            [&] { return std::all_of(runs.begin(), runs.end(), [&](Station* s) { return connected(*s); }); }));
         for (int round = 0; round < 10000; ++round) {
             bool any = false;
             for (Station* s : runs)
@@ -118,7 +119,8 @@ protected:
             if (!any)
                 break;
         }
-        ASSERT_TRUE(WaitUntil([&] { return std::all_of(runs.begin(), runs.end(), [&](Station* s) { return done(*s); }); }));
+        ASSERT_TRUE(
+            WaitUntil([&] { return std::all_of(runs.begin(), runs.end(), [&](Station* s) { return done(*s); }); }));
     }
 
     // What station `fill` records alone, in a set of its own.
@@ -149,22 +151,39 @@ TEST_F(RecordingSetTest, AFaultOfOneStationChangesNothingOfTheOthers)
     const struct Fault {
         const char* name;
         QByteArray script;
-        bool close;           // the station goes away after its script
-        bool unwritable;      // B's folder cannot be made
-        QStringList bFiles;   // what B's folder holds afterwards (null: not checked)
+        bool close;         // the station goes away after its script
+        bool unwritable;    // B's folder cannot be made
+        QStringList bFiles; // what B's folder holds afterwards (null: not checked)
     } faults[] = {
-        {"none", StationScript('b', 4, 3), false, false,
+        {"none",
+         StationScript('b', 4, 3),
+         false,
+         false,
          {QStringLiteral("Song b1.mp3"), QStringLiteral("Song b2.mp3"), QStringLiteral("Song b3.mp3"),
           QStringLiteral("Song b4.mp3"), QStringLiteral("End.mp3")}},
         {"outage mid-song", header + audio + IcyTitleBlock("Cut Short") + audio, true, false, {}},
-        {"garbage for a header", QByteArray("\x00\xff\xfe garbage \x1b[2J\r\n\r\n", 20) + QByteArray(300, '\x7f'), true,
-         false, {}},
-        {"garbage metadata", header + audio + QByteArray("\x05\x01\x02\xfe\xff\x00garbage..garbage..garbage..garbage..garbage..garbage..garbage..garbage..x", 82) +
-                                 audio + IcyTitleBlock("End"),
-         false, false, {}},
-        {"hostile title", header + audio + IcyTitleBlock("../../a/\x1b]0;owned\x07\xe2\x80\xae" "Evil") + audio +
-                              IcyTitleBlock("End"),
-         false, false, {}},
+        {"garbage for a header",
+         QByteArray("\x00\xff\xfe garbage \x1b[2J\r\n\r\n", 20) + QByteArray(300, '\x7f'),
+         true,
+         false,
+         {}},
+        {"garbage metadata",
+         header + audio +
+             QByteArray(
+                 "\x05\x01\x02\xfe\xff\x00garbage..garbage..garbage..garbage..garbage..garbage..garbage..garbage..x",
+                 82) +
+             audio + IcyTitleBlock("End"),
+         false,
+         false,
+         {}},
+        {"hostile title",
+         header + audio +
+             IcyTitleBlock("../../a/\x1b]0;owned\x07\xe2\x80\xae"
+                           "Evil") +
+             audio + IcyTitleBlock("End"),
+         false,
+         false,
+         {}},
         {"unwritable folder", StationScript('b', 2, 3), false, true, {}},
     };
     for (const Fault& f : faults) {
@@ -184,8 +203,7 @@ TEST_F(RecordingSetTest, AFaultOfOneStationChangesNothingOfTheOthers)
                 return tookLastTitle(s);
             const RecorderStatus st = recorderOf(s).Status();
             return !st.blnRecording || st.connection == ConnectionState::WaitingToRetry ||
-                   st.strSongName.startsWith(QLatin1String("End")) ||
-                   (f.unwritable && !st.lastError.isEmpty());
+                   st.strSongName.startsWith(QLatin1String("End")) || (f.unwritable && !st.lastError.isEmpty());
         };
         runTogether({&a, &b, &c}, done);
         if (HasFailure())
