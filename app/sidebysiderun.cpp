@@ -31,11 +31,11 @@ SideBySideRun::SideBySideRun(FILE* out, QObject* parent) : QObject(parent), m_ou
 
 SideBySideRun::~SideBySideRun() = default;
 
-QString SideBySideRun::uniqueTitle(const QString& title) const
+QString SideBySideRun::uniqueTitle(const QString& title, int id) const
 {
-    const auto taken = [this](const QString& t) {
-        for (const int id : m_set.Ids())
-            if (m_set.Title(id) == t)
+    const auto taken = [this, id](const QString& t) {
+        for (const int other : m_set.Ids())
+            if (other != id && m_set.Title(other) == t)
                 return true;
         return false;
     };
@@ -47,10 +47,9 @@ QString SideBySideRun::uniqueTitle(const QString& title) const
 
 void SideBySideRun::setTitle(Station& station, const QString& title)
 {
-    if (title.isEmpty() || title == m_set.Title(station.id))
+    if (title.isEmpty())
         return;
-    m_set.SetTitle(station.id, QString()); // its own old title takes nothing from it
-    const QString unique = uniqueTitle(title);
+    const QString unique = uniqueTitle(title, station.id);
     m_set.SetTitle(station.id, unique);
     const QString prefix = QLatin1Char('[') + unique + QLatin1Char(']');
     station.console.setLinePrefix(prefix + QLatin1Char(' '));

@@ -51,8 +51,8 @@ private:
     struct Station;
     void startStation(Station& station);
     void setTitle(Station& station, const QString& title);
-    // `title`, or with " (2)", " (3)" ... when another station has it already.
-    QString uniqueTitle(const QString& title) const;
+    // `title`, or with " (2)", " (3)" ... when a station other than `id` has it.
+    QString uniqueTitle(const QString& title, int id) const;
 
     FILE* m_out;
     SystemTickSource m_clock;
