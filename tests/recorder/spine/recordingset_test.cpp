@@ -4,6 +4,7 @@
 #include "fixture.h"
 #include "recorder/recordingset.h"
 
+#include <QCoreApplication>
 #include <QDirIterator>
 #include <QMap>
 #include <QSignalSpy>
@@ -132,8 +133,9 @@ protected:
         return FilesIn(s.folder.path());
     }
 
-    RecordingSet set;
+    // The stations outlive the recorders, which hold their parts.
     std::vector<std::unique_ptr<Station>> stations;
+    RecordingSet set;
 };
 
 // Station B of three misbehaves; A and C record exactly what they record alone.
@@ -169,9 +171,8 @@ TEST_F(RecordingSetTest, AFaultOfOneStationChangesNothingOfTheOthers)
          {}},
         {"garbage metadata",
          header + audio +
-             QByteArray(
-                 "\x05\x01\x02\xfe\xff\x00garbage..garbage..garbage..garbage..garbage..garbage..garbage..garbage..x",
-                 82) +
+             // A block of 80 bytes that names no title: control bytes, a zero, letters.
+             QByteArray(1, '\x05') + QByteArray("\x01\x02\xfe\xff", 4) + QByteArray(1, '\0') + QByteArray(75, 'g') +
              audio + IcyTitleBlock("End"),
          false,
          false,
@@ -226,6 +227,7 @@ TEST_F(RecordingSetTest, AFaultOfOneStationChangesNothingOfTheOthers)
         }
         for (const int id : set.Ids())
             set.Remove(id);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         stations.clear();
     }
 }
@@ -278,6 +280,7 @@ TEST_F(RecordingSetTest, EachRecordingEndsOnceAndTheLastEndIsSaid)
 
     // Removing forgets; an id is never given again.
     set.Remove(a.id);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(removedSpy.count(), 1);
     EXPECT_FALSE(set.Contains(a.id));
     EXPECT_EQ(set.Recorder(a.id), nullptr);
