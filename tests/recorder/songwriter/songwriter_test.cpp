@@ -127,6 +127,7 @@ protected:
         setup.folder = [&] { return folder.path(); };
         setup.mode = [&] { return row.mode; };
         setup.stationTitle = [] { return QStringLiteral("Test Station"); };
+        setup.streamFile = [] { return QStringLiteral("stream"); }; // an archive adds the day
         setup.startPaused = [&] { return startPaused; };
         setup.now = [] { return QDateTime(QDate(2026, 12, 5), QTime(12, 0)); };
         setup.clock = &clock;
@@ -149,7 +150,6 @@ protected:
         options.minSongSeconds = row.minSongSeconds;
         writer.Start(options, rules.path());
         EXPECT_TRUE(writer.RulesReady());
-        bool titled = row.mode == SongWriter::Mode::PerSong;
         bool reconnect = false;
         const qint32 start = clock.GetTickCount();
         qint32 lastAudio = start;
@@ -157,10 +157,7 @@ protected:
             switch (s.op) {
             case Step::Connect:
                 reconnect = !s.text.isEmpty();
-                titled = row.mode == SongWriter::Mode::PerSong;
-                writer.ConnectionBegins(reconnect);
-                if (!reconnect && row.mode != SongWriter::Mode::PerSong)
-                    writer.Open(QStringLiteral("stream.mp3"), false);
+                EXPECT_EQ(writer.ConnectionBegins(reconnect), row.mode == SongWriter::Mode::PerSong);
                 break;
             case Step::Header: {
                 StreamHead h; // as a server with titles every 8192 bytes says it
@@ -171,7 +168,7 @@ protected:
                 h.icyName = "Test FM";
                 h.metadata = true;
                 writer.SetBitRate(h.bitRate);
-                titled = writer.BeginStream(h, titled, lastAudio);
+                writer.BeginStream(h, lastAudio);
                 break;
             }
             case Step::Title:
@@ -190,7 +187,7 @@ protected:
                 writer.Resume();
                 break;
             case Step::Close:
-                writer.Close(titled);
+                writer.Close();
                 writer.Stop();
                 break;
             }
@@ -254,8 +251,9 @@ TEST_F(SongWriterTable, AudioAndTitlesBecomeFilesAndEvents)
          true},
         {"an archive file still empty takes the stream's type",
          {connect(), header("audio/aac"), audio(a), audio(b), op(Step::Close)},
-         {{"stream.aac", a + b}},
-         {"new file", "opened stream.mp3", "new file", "opened stream.aac", "closed stream.aac"},
+         {{"stream-12052026.aac", a + b}},
+         {"new file", "opened stream-12052026.mp3", "new file", "opened stream-12052026.aac",
+          "closed stream-12052026.aac"},
          false,
          SongWriter::Mode::DatedArchive},
         {"a complete repeat of the same length replaces the earlier play",
