@@ -94,11 +94,14 @@ void SideBySideRun::startStation(Station& station)
     if (m_set.Ended(station.id))
         return;
     frmMP3& recorder = *m_set.Recorder(station.id);
-    recorder.Form_Load();
+    // A preset is read first, so that every line of its station, the first
+    // included, is under the preset's title.
     const PresetStart start = LoadPresetToRecord(station.file, false, station.config, station.messages);
+    if (start.action == PresetStart::Action::Record)
+        setTitle(station, start.config.sRecordingTitle);
+    recorder.Form_Load();
     switch (start.action) {
     case PresetStart::Action::Record:
-        setTitle(station, start.config.sRecordingTitle);
         m_set.Start(station.id, start.config);
         return;
     case PresetStart::Action::Playlist:
