@@ -11,6 +11,7 @@
 #include "recorder/recorderhost.h"
 #include "tests/support/eventwait.h"
 #include "tests/support/fakes.h"
+#include "tests/support/loopbackstation.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -73,27 +74,6 @@ public:
     void InstallAssociations() override {}
     void UninstallAssociations() override {}
     int panels = 0, displays = 0, unloads = 0;  // panels and displays: asked for by the preset opener
-};
-
-// A loopback server that accepts stream connections and keeps what they send.
-class LoopbackStation {
-public:
-    LoopbackStation()
-    {
-        server.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&server, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket* s = server.nextPendingConnection()) {
-                connections.push_back(s);
-                QObject::connect(s, &QTcpSocket::readyRead, [this, s] { requests += s->readAll(); });
-            }
-        });
-    }
-    QString port() const { return QString::number(server.serverPort()); }
-    QTcpSocket* last() { return connections.empty() ? nullptr : connections.back(); }
-
-    QTcpServer server;
-    std::vector<QTcpSocket*> connections;
-    QByteArray requests;
 };
 
 // The recorder with fakes around it; the stream socket is real and talks to
