@@ -157,6 +157,7 @@ public:
             setup.headerPauseMs = headerPauseMs;
             setup.filePauseMs = filePauseMs;
             setup.awaitingFirstBlock = [this] { return awaitingFirstBlock(); };
+            setup.compileRules = compileRules;
             setup.onEvent = [this](const SongEvent& e) { onEvent(e); };
             m_writer = std::make_unique<SongWriter>(setup);
             QObject::connect(&m_writer->Compiler(), &SongRulesCompiler::compiled, [this] { m_writer->RulesCompiled(); });
@@ -242,6 +243,7 @@ public:
     QStringList events; // every event said, as songrig::describe writes it
     bool titled = false; // the stream's titles name the files
     int headerPauseMs = 0, filePauseMs = 0; // the deliberate pauses (set before Writer() is made)
+    SongRulesCompiler::Compile compileRules; // how the lists are compiled; unset: as the program does
 
 protected:
     virtual ISleeper* sleeperInUse() { return &sleeper; }
