@@ -165,7 +165,7 @@ public:
         return *m_writer;
     }
     // The recording begins; returns once its song rules are there.
-    bool Start()
+    virtual bool Start()
     {
         Writer().Start(options, rules.path());
         return WaitUntil([this] { return m_writer->RulesReady(); });
@@ -214,7 +214,7 @@ public:
         }
     }
     // The recording ends: the file is closed and tagged.
-    void Stop()
+    virtual void Stop()
     {
         Writer().Close(titled);
         Writer().Stop();
@@ -240,7 +240,8 @@ public:
     QString streamFileName = QStringLiteral("stream"); // the single file's name, or the archive's stem
     bool startPaused = false;                           // the next file opened starts the recording paused
     QDateTime now{QDate(2026, 12, 5), QTime(12, 0)};
-    QStringList events; // every event said, as songrig::describe writes it
+    QStringList events;           // every event said, as songrig::describe writes it
+    std::vector<SongEvent> said;  // ... and as it was said
     bool titled = false; // the stream's titles name the files
     int headerPauseMs = 0, filePauseMs = 0; // the deliberate pauses (set before Writer() is made)
     SongRulesCompiler::Compile compileRules; // how the lists are compiled; unset: as the program does
@@ -265,6 +266,7 @@ protected:
     void onEvent(const SongEvent& e)
     {
         events << songrig::describe(e);
+        said.push_back(e);
         if (e.kind == SongEvent::Kind::StartPaused) {
             // As the recorder does: the recording pauses, once.
             startPaused = false;
@@ -293,6 +295,19 @@ public:
         session.BeginResponse(titled);
     }
     void Feed(const QByteArray& bytes) { session.Feed(bytes); }
+    bool Start() override
+    {
+        recording = true;
+        return SongRig::Start();
+    }
+    // The recording ends as the recorder ends it: the connection goes too.
+    void Stop() override
+    {
+        SongRig::Stop();
+        session.Close();
+        recording = false;
+        session.SetState(ConnectionState::Stopped);
+    }
     // Feeds `bytes` in pieces of `piece` bytes (the last one shorter).
     void FeedInPieces(const QByteArray& bytes, qsizetype piece)
     {
@@ -319,7 +334,7 @@ public:
     void EventBegins() override {}
     void EventEnds() override {}
     void OnStateChanged(ConnectionState, ConnectionState) override {}
-    bool Recording() const override { return true; }
+    bool Recording() const override { return recording; }
     bool Quitting() const override { return false; }
     bool RecordingOpen() const override { return m_writer->RecordingOpen(); }
     bool ConnectionRan() const override { return m_writer->ConnectionRan(); }
@@ -358,6 +373,7 @@ public:
     IcySession session;
     QByteArray handedOn; // every byte of audio the session handed on, paused or not
     int timeouts = 0;
+    bool recording = true; // losses are taken up (Start and Stop set it)
     bool holdStream = false; // the deliberate pauses hold the stream (set before Writer() is made)
 
 protected:
