@@ -89,6 +89,16 @@ inline QString describe(const SongEvent& e)
         return QStringLiteral("replaced ") + e.name;
     case K::NoFreeName:
         return QStringLiteral("no free name beside %1, stays %2").arg(e.name, e.other);
+    case K::TagFailed:
+        return QStringLiteral("tag failed ") + e.path;
+    case K::FolderGone:
+        return QStringLiteral("folder gone ") + e.path;
+    case K::CreateFailed:
+        return QStringLiteral("create failed ") + e.path;
+    case K::WriteFailed:
+        return QStringLiteral("write failed ") + e.text;
+    case K::NoFile:
+        return QStringLiteral("no file");
     case K::TooShort:
         return QStringLiteral("deleted %1 (%2 s)").arg(e.name).arg(e.count);
     case K::SavedAlready:
@@ -147,7 +157,7 @@ public:
     {
         if (!m_writer) {
             SongWriterSetup setup;
-            setup.folder = [this] { return folder.path(); };
+            setup.folder = [this] { return recordingFolder.isEmpty() ? folder.path() : recordingFolder; };
             setup.mode = [this] { return mode; };
             setup.stationTitle = [this] { return stationTitle; };
             setup.startPaused = [this] { return startPaused; };
@@ -231,6 +241,7 @@ public:
     QString Events() const { return events.join(QStringLiteral(" | ")); }
 
     TempFolder folder;
+    QString recordingFolder; // where recordings go, as the user set it; empty: `folder`
     TempFolder rules; // the song rules' lists (none unless a test writes them)
     FakeTickSource clock{100000};
     CountingSleeper sleeper;
