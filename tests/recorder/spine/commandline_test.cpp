@@ -94,7 +94,7 @@ TEST_F(CommandLineTest, StopRecordingResetsTheState)
     config.sStreamFileName = QStringLiteral("single.mp3");
     startOnStation();
     EXPECT_TRUE(recorder->Status().blnRecording);
-    recorder->HandleStreamData("ICY 200 OK\r\nicy-br:96\r\n\r\n");
+    ASSERT_TRUE(answerWith("ICY 200 OK\r\nicy-br:96\r\n\r\n"));
     recorder->TogglePause();
     recorder->StopRecording();
     EXPECT_FALSE(recorder->Status().blnRecording);
@@ -111,7 +111,7 @@ TEST_F(CommandLineTest, ExitFromTheMenuClosesAndTagsTheRecordingThenQuits)
     config.lRecordingMode = RecordingMode::SingleFile;
     config.sStreamFileName = QStringLiteral("single.mp3");
     startOnStation();
-    recorder->HandleStreamData("ICY 200 OK\r\n\r\naudio");
+    ASSERT_TRUE(answerWith("ICY 200 OK\r\n\r\naudio", 5));
     int code = -1;
     QObject::connect(recorder.get(), &frmMP3::quitRequested, [&](int c) { code = c; });
     recorder->ExitFromMenu();
@@ -119,5 +119,6 @@ TEST_F(CommandLineTest, ExitFromTheMenuClosesAndTagsTheRecordingThenQuits)
     const QByteArray bytes = ReadAll(folder.file(QStringLiteral("single.mp3")));
     EXPECT_TRUE(bytes.startsWith("audio"));
     EXPECT_EQ(bytes.mid(bytes.size() - 128, 3), QByteArray("TAG"));
-    EXPECT_EQ(recorder->WS().State(), 0);
+    // The recorder has closed its connection.
+    EXPECT_TRUE(WaitUntil([&] { return station.last()->state() == QAbstractSocket::UnconnectedState; }));
 }

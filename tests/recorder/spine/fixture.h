@@ -141,6 +141,17 @@ protected:
             WaitUntil([&] { return recorder->Timer1Enabled() && station.last() && recorder->SongRulesReady(); }));
     }
 
+    // The station sends `bytes` on the recorder's last connection; true once
+    // the stream has begun (and the recorder has written `audio` bytes in all).
+    bool answerWith(const QByteArray& bytes, qint64 audio = -1)
+    {
+        station.last()->write(bytes);
+        return WaitUntil([&] {
+            return recorder->Status().connection == ConnectionState::Streaming &&
+                   (audio < 0 || recorder->AudioBytesWritten() == audio);
+        });
+    }
+
     // Advances the fake clock tick by tick up to `ms` after the start,
     // feeding data before every tick when `withData`.
     void runTicks(qint64 fromMs, qint64 toMs, bool withData, qint32 start)

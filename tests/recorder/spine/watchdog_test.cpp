@@ -17,7 +17,7 @@ TEST_F(WatchdogTest, AwaitingDataAfterTwoSecondsAndReconnectAfterTen)
     const qint32 start = 100000;
     clock.set(start);
     startOnStation();
-    recorder->HandleStreamData("ICY 200 OK\r\n\r\n");
+    ASSERT_TRUE(answerWith("ICY 200 OK\r\n\r\n"));
     const size_t connectionsBefore = station.connections.size();
 
     clock.set(start + 2000);
@@ -58,8 +58,10 @@ TEST_F(WatchdogTest, TimeoutsGoOnUntilTheGiveUpTimeWithoutAStream)
         const qint32 start = 100000;
         clock.set(start);
         recorder->ClearServers();
+        const size_t connections = station.connections.size();
         startOnStation();
-        recorder->HandleStreamData("ICY 200 OK\r\n\r\n");
+        ASSERT_TRUE(WaitUntil([&] { return station.connections.size() > connections; }));
+        ASSERT_TRUE(answerWith("ICY 200 OK\r\n\r\n"));
         for (qint64 t = 100; t <= c.lastTickMs && recorder->Status().blnRecording; t += 100) {
             clock.set(static_cast<qint32>(start + t));
             recorder->Timer1_Timer();
@@ -84,7 +86,7 @@ TEST_F(WatchdogTest, DataAfterATimeoutEndsTheOutage)
     clock.set(start + 10100);
     recorder->Timer1_Timer();
     ASSERT_TRUE(WaitUntil([&] { return station.requests.count("GET ") == 2; }));
-    recorder->HandleStreamData("ICY 200 OK\r\n\r\n");
+    ASSERT_TRUE(answerWith("ICY 200 OK\r\n\r\n"));
     clock.set(start + 12000);
     recorder->Timer1_Timer();
     EXPECT_EQ(recorder->Status().connection, ConnectionState::Streaming);
@@ -147,7 +149,7 @@ TEST_F(WatchdogTest, TrayTipIsCutToSixtyFourCharacters)
 {
     config.sRecordingTitle = QString(100, QLatin1Char('x'));
     startOnStation();
-    recorder->HandleStreamData("ICY 200 OK\r\n\r\n");
+    ASSERT_TRUE(answerWith("ICY 200 OK\r\n\r\n"));
     recorder->Timer1_Timer();
     EXPECT_EQ(recorder->TrayTip().size(), 64);
     EXPECT_TRUE(recorder->TrayTip().startsWith(QStringLiteral("RECORDING xxx")));
