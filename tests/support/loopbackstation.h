@@ -4,7 +4,6 @@
 #include <QString>
 #include <QTcpServer>
 #include <QTcpSocket>
-
 #include <vector>
 
 // A loopback server that accepts stream connections and keeps what they send.

@@ -15,7 +15,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-
 #include <memory>
 #include <vector>
 
@@ -170,7 +169,8 @@ public:
             setup.compileRules = compileRules;
             setup.onEvent = [this](const SongEvent& e) { onEvent(e); };
             m_writer = std::make_unique<SongWriter>(setup);
-            QObject::connect(&m_writer->Compiler(), &SongRulesCompiler::compiled, [this] { m_writer->RulesCompiled(); });
+            QObject::connect(&m_writer->Compiler(), &SongRulesCompiler::compiled,
+                             [this] { m_writer->RulesCompiled(); });
         }
         return *m_writer;
     }
@@ -242,19 +242,19 @@ public:
 
     TempFolder folder;
     QString recordingFolder; // where recordings go, as the user set it; empty: `folder`
-    TempFolder rules; // the song rules' lists (none unless a test writes them)
+    TempFolder rules;        // the song rules' lists (none unless a test writes them)
     FakeTickSource clock{100000};
     CountingSleeper sleeper;
     RecordingOptions options;
     Mode mode = Mode::PerSong;
     QString stationTitle = QStringLiteral("Test Station");
     QString streamFileName = QStringLiteral("stream"); // the single file's name, or the archive's stem
-    bool startPaused = false;                           // the next file opened starts the recording paused
+    bool startPaused = false;                          // the next file opened starts the recording paused
     QDateTime now{QDate(2026, 12, 5), QTime(12, 0)};
-    QStringList events;           // every event said, as songrig::describe writes it
-    std::vector<SongEvent> said;  // ... and as it was said
-    bool titled = false; // the stream's titles name the files
-    int headerPauseMs = 0, filePauseMs = 0; // the deliberate pauses (set before Writer() is made)
+    QStringList events;                      // every event said, as songrig::describe writes it
+    std::vector<SongEvent> said;             // ... and as it was said
+    bool titled = false;                     // the stream's titles name the files
+    int headerPauseMs = 0, filePauseMs = 0;  // the deliberate pauses (set before Writer() is made)
     SongRulesCompiler::Compile compileRules; // how the lists are compiled; unset: as the program does
 
 protected:
@@ -295,7 +295,11 @@ protected:
 // real connection to a loopback station instead.
 class IcyRig : public SongRig, public StreamSession::Listener {
 public:
-    IcyRig() : session(clock, *this, [] { return false; }, 64 * 1024) {}
+    IcyRig()
+        : session(
+              clock, *this, [] { return false; }, 64 * 1024)
+    {
+    }
     ~IcyRig() override { m_writer.reset(); }
 
     // A connection begins and its response with it (`reconnect`: it takes
@@ -384,7 +388,7 @@ public:
     IcySession session;
     QByteArray handedOn; // every byte of audio the session handed on, paused or not
     int timeouts = 0;
-    bool recording = true; // losses are taken up (Start and Stop set it)
+    bool recording = true;   // losses are taken up (Start and Stop set it)
     bool holdStream = false; // the deliberate pauses hold the stream (set before Writer() is made)
 
 protected:

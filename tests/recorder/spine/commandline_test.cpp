@@ -1,6 +1,5 @@
 // The recorder's start from its command line.
 #include "fixture.h"
-
 #include "platform/eventsocket.h"
 #include "tests/support/eventwait.h"
 
@@ -17,8 +16,9 @@ protected:
     }
     QStringList validPreset() const
     {
-        return {QStringLiteral("My Station"), QStringLiteral("http://127.0.0.1:1/none.pls"), QStringLiteral("SONGNAMEONLY"),
-                folder.path(), QStringLiteral(" 5 "), QStringLiteral(" 0 ")};
+        return {QStringLiteral("My Station"),   QStringLiteral("http://127.0.0.1:1/none.pls"),
+                QStringLiteral("SONGNAMEONLY"), folder.path(),
+                QStringLiteral(" 5 "),          QStringLiteral(" 0 ")};
     }
 };
 
@@ -61,7 +61,8 @@ TEST_F(CommandLineTest, InvalidPresetShowsBothMessages)
     const QString path = writePreset(QStringLiteral("bad.tvp"), lines);
     EXPECT_FALSE(openCommandLine(path));
     ASSERT_EQ(messages.messages.size(), 2);
-    EXPECT_EQ(messages.messages.last(), QStringLiteral("The preset file is invalid! (Check that there are six lines exactly)"));
+    EXPECT_EQ(messages.messages.last(),
+              QStringLiteral("The preset file is invalid! (Check that there are six lines exactly)"));
 }
 
 TEST_F(CommandLineTest, FormLoadQuitsWhenTheCommandLineFails)

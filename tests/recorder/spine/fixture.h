@@ -15,9 +15,7 @@
 
 #include <QTcpServer>
 #include <QTcpSocket>
-
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <vector>
 
@@ -73,7 +71,7 @@ public:
     void UnloadWindows() override { ++unloads; }
     void InstallAssociations() override {}
     void UninstallAssociations() override {}
-    int panels = 0, displays = 0, unloads = 0;  // panels and displays: asked for by the preset opener
+    int panels = 0, displays = 0, unloads = 0; // panels and displays: asked for by the preset opener
 };
 
 // The recorder with fakes around it; the stream socket is real and talks to
@@ -167,8 +165,8 @@ protected:
     }
 
     TempFolder folder;
-    RecordingOptions options;  // the per-user options the recorder reads when it starts
-    TempFolder rulesFolder;    // the song rules' lists (none unless a test writes them)
+    RecordingOptions options; // the per-user options the recorder reads when it starts
+    TempFolder rulesFolder;   // the song rules' lists (none unless a test writes them)
     FakeTickSource clock{100000};
     RecordingMessageService messages;
     CountingSleeper sleeper;
@@ -180,7 +178,7 @@ protected:
     RecorderDeps deps;
     LoopbackStation station;
     std::unique_ptr<frmMP3> recorder;
-    QStringList captions;  // every status the recorder showed
+    QStringList captions; // every status the recorder showed
 
 private:
     std::unique_ptr<PresetOpener> m_opener;

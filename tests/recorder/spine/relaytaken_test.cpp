@@ -11,7 +11,7 @@ protected:
     void SetUp() override
     {
         RecorderFixture::SetUp();
-        ASSERT_TRUE(other.listen(QHostAddress::LocalHost, 0));  // the other recorder's relay
+        ASSERT_TRUE(other.listen(QHostAddress::LocalHost, 0)); // the other recorder's relay
         auto fake = std::make_unique<FakePlayer>();
         player = fake.get();
         realRelay = std::make_unique<ctlMP3Server>(messages, std::move(fake), std::make_unique<FakeMixer>());
@@ -68,7 +68,7 @@ TEST_F(RelayTakenTest, RecordsOnWithTheLampDarkAndSaysSoOnceWithoutAMessageBox)
     EXPECT_EQ(captions.count(said), 1);
 
     EXPECT_TRUE(recorder->Status().blnRecording);
-    EXPECT_EQ(recorder->AudioBytesWritten(), 10000);  // the audio is recorded all the same
+    EXPECT_EQ(recorder->AudioBytesWritten(), 10000); // the audio is recorded all the same
     EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join('\n').toStdString();
     recorder->StopRecording();
 }

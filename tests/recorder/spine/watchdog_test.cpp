@@ -68,8 +68,8 @@ TEST_F(WatchdogTest, TimeoutsGoOnUntilTheGiveUpTimeWithoutAStream)
         }
         EXPECT_EQ(!recorder->Status().blnRecording, c.endsRecording);
         if (c.endsRecording) {
-            EXPECT_EQ(messages.messages,
-                      QStringList{QStringLiteral("Network errors have interrupted successful recording of Test Station!")});
+            EXPECT_EQ(messages.messages, QStringList{QStringLiteral(
+                                             "Network errors have interrupted successful recording of Test Station!")});
         } else {
             EXPECT_TRUE(captions.contains(QStringLiteral("[ERR] TIMEOUT! Reconnecting...")));
             EXPECT_TRUE(messages.messages.isEmpty());
@@ -132,13 +132,13 @@ TEST_F(WatchdogTest, VolumeReachesTheRelayOnTheNextTickAlsoWhenIdle)
     EXPECT_EQ(relay.volumes.back(), 37);
     const size_t calls = relay.volumes.size();
     recorder->Timer1_Timer();
-    EXPECT_EQ(relay.volumes.size(), calls);  // unchanged: not sent again
+    EXPECT_EQ(relay.volumes.size(), calls); // unchanged: not sent again
 }
 
 TEST_F(WatchdogTest, ListenWhileIdleOnlyTurnsTheFlag)
 {
     recorder->Listen();
-    EXPECT_EQ(relay.starts, 0);  // not recording: only the flag changes
+    EXPECT_EQ(relay.starts, 0); // not recording: only the flag changes
     EXPECT_TRUE(recorder->Status().blnPreviewToggle);
     recorder->Listen();
     EXPECT_FALSE(recorder->Status().blnPreviewToggle);

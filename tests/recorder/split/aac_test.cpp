@@ -11,10 +11,10 @@ TEST(RecordingExtension, FollowsTheContentType)
         QByteArray type;
         const char* extension;
     } cases[] = {
-        {"audio/aac", ".aac"},     {"audio/aacp", ".aac"},   {"audio/aacp; charset=x", ".aac"},
-        {"AUDIO/AACP", ".aac"},    {"audio/x-aac", ".aac"},  {"audio/mpeg", ".mp3"},
-        {"", ".mp3"},              {"audio/aac-x", ".mp3"},  {"application/ogg", ".ogg"},
-        {"audio/ogg", ".ogg"},     {"audio/vorbis", ".ogg"}, {"Audio/Opus; x=1", ".opus"},
+        {"audio/aac", ".aac"},  {"audio/aacp", ".aac"},   {"audio/aacp; charset=x", ".aac"},
+        {"AUDIO/AACP", ".aac"}, {"audio/x-aac", ".aac"},  {"audio/mpeg", ".mp3"},
+        {"", ".mp3"},           {"audio/aac-x", ".mp3"},  {"application/ogg", ".ogg"},
+        {"audio/ogg", ".ogg"},  {"audio/vorbis", ".ogg"}, {"Audio/Opus; x=1", ".opus"},
         {"audio/oggx", ".mp3"},
     };
     for (const auto& c : cases)
@@ -68,8 +68,8 @@ TEST(AacRecording, AnArchiveFileTakesTheExtensionOfTheStream)
 TEST(MP3CleanupAac, OldAacArchivesAreDeletedToo)
 {
     TempFolder dir;
-    for (const char* name : {"old-01012020.aac", "old-01012020.mp3", "new-12052026.aac", "old-01012020.ogg",
-                             "old-01012020.txt"})
+    for (const char* name :
+         {"old-01012020.aac", "old-01012020.mp3", "new-12052026.aac", "old-01012020.ogg", "old-01012020.txt"})
         ASSERT_TRUE(WriteAll(dir.file(QString::fromLatin1(name)), "x"));
     EXPECT_EQ(MP3Cleanup(dir.path(), true, 5, QDateTime(QDate(2026, 12, 5), QTime(12, 0))), 3);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files, QDir::Name),

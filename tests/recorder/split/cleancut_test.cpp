@@ -1,16 +1,13 @@
 // "Cut songs in the silence between them": frame boundaries, the quietest
 // point near the title change, and nothing lost.
 #include "noiseframes.h"
-
 #include "recorder/cleancut.h"
 #include "tests/support/songrig.h"
 
-#include <gtest/gtest.h>
-
 #include <QDir>
 #include <QProcess>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <map>
 
 namespace {
@@ -29,11 +26,10 @@ using songrig::titleBlock;
 bool wholeFrames(const QByteArray& bytes)
 {
     const std::vector<Mp3Frame> frames = FindMp3Frames(bytes);
-    return !frames.empty() && frames.front().offset == 0 &&
-           frames.back().offset + frames.back().size == bytes.size();
+    return !frames.empty() && frames.front().offset == 0 && frames.back().offset + frames.back().size == bytes.size();
 }
 
-}  // namespace
+} // namespace
 
 // MPEG audio layer III headers, and AAC ADTS ones.
 TEST(Mp3FrameLength, HeadersOfLayerThree)
@@ -44,23 +40,23 @@ TEST(Mp3FrameLength, HeadersOfLayerThree)
         int samples, rate;
         AudioFraming framing = AudioFraming::Mp3;
     } cases[] = {
-        {{0xFF, 0xFB, 0x90, 0x00}, 417, 1152, 44100},  // MPEG-1, 128 kbit/s
-        {{0xFF, 0xFB, 0x92, 0x00}, 418, 1152, 44100},  // padded
-        {{0xFF, 0xFB, 0xE4, 0x00}, 960, 1152, 48000},  // 320 kbit/s
-        {{0xFF, 0xF3, 0x80, 0x00}, 208, 576, 22050},   // MPEG-2, 64 kbit/s
-        {{0xFF, 0xE3, 0x80, 0x00}, 417, 576, 11025},   // MPEG-2.5, 64 kbit/s
-        {{0xFF, 0xFB, 0x00, 0x00}, 0, 0, 0},           // free format
-        {{0xFF, 0xFB, 0xF0, 0x00}, 0, 0, 0},           // bad bit rate
-        {{0xFF, 0xFB, 0x9C, 0x00}, 0, 0, 0},           // bad sample rate
-        {{0xFF, 0xFD, 0x90, 0x00}, 0, 0, 0},           // layer II
-        {{0xFF, 0xEB, 0x90, 0x00}, 0, 0, 0},           // reserved version
-        {{0xFE, 0xFB, 0x90, 0x00}, 0, 0, 0},           // no sync
-        {{0xFF, 0xF1, 0x50, 0x80, 0x25, 0x9F, 0xFC}, 300, 1024, 44100, AudioFraming::Adts},  // no CRC
-        {{0xFF, 0xF0, 0x4C, 0x80, 0x10, 0x1F, 0xFD}, 128, 2048, 48000, AudioFraming::Adts},  // CRC, two blocks
-        {{0xFF, 0xF1, 0x50, 0x80, 0x00, 0xDF, 0xFC}, 0, 0, 0, AudioFraming::Adts},  // shorter than its header
-        {{0xFF, 0xF1, 0x74, 0x80, 0x25, 0x9F, 0xFC}, 0, 0, 0, AudioFraming::Adts},  // sample rate index 13
-        {{0xFF, 0xF3, 0x50, 0x80, 0x25, 0x9F, 0xFC}, 0, 0, 0, AudioFraming::Adts},  // layer not 0
-        {{0xFF, 0xFB, 0x90, 0x00, 0x25, 0x9F, 0xFC}, 0, 0, 0, AudioFraming::Adts},  // an MP3 header
+        {{0xFF, 0xFB, 0x90, 0x00}, 417, 1152, 44100},                                       // MPEG-1, 128 kbit/s
+        {{0xFF, 0xFB, 0x92, 0x00}, 418, 1152, 44100},                                       // padded
+        {{0xFF, 0xFB, 0xE4, 0x00}, 960, 1152, 48000},                                       // 320 kbit/s
+        {{0xFF, 0xF3, 0x80, 0x00}, 208, 576, 22050},                                        // MPEG-2, 64 kbit/s
+        {{0xFF, 0xE3, 0x80, 0x00}, 417, 576, 11025},                                        // MPEG-2.5, 64 kbit/s
+        {{0xFF, 0xFB, 0x00, 0x00}, 0, 0, 0},                                                // free format
+        {{0xFF, 0xFB, 0xF0, 0x00}, 0, 0, 0},                                                // bad bit rate
+        {{0xFF, 0xFB, 0x9C, 0x00}, 0, 0, 0},                                                // bad sample rate
+        {{0xFF, 0xFD, 0x90, 0x00}, 0, 0, 0},                                                // layer II
+        {{0xFF, 0xEB, 0x90, 0x00}, 0, 0, 0},                                                // reserved version
+        {{0xFE, 0xFB, 0x90, 0x00}, 0, 0, 0},                                                // no sync
+        {{0xFF, 0xF1, 0x50, 0x80, 0x25, 0x9F, 0xFC}, 300, 1024, 44100, AudioFraming::Adts}, // no CRC
+        {{0xFF, 0xF0, 0x4C, 0x80, 0x10, 0x1F, 0xFD}, 128, 2048, 48000, AudioFraming::Adts}, // CRC, two blocks
+        {{0xFF, 0xF1, 0x50, 0x80, 0x00, 0xDF, 0xFC}, 0, 0, 0, AudioFraming::Adts},          // shorter than its header
+        {{0xFF, 0xF1, 0x74, 0x80, 0x25, 0x9F, 0xFC}, 0, 0, 0, AudioFraming::Adts},          // sample rate index 13
+        {{0xFF, 0xF3, 0x50, 0x80, 0x25, 0x9F, 0xFC}, 0, 0, 0, AudioFraming::Adts},          // layer not 0
+        {{0xFF, 0xFB, 0x90, 0x00, 0x25, 0x9F, 0xFC}, 0, 0, 0, AudioFraming::Adts},          // an MP3 header
     };
     for (const auto& c : cases) {
         int samples = 0, rate = 0;
@@ -106,15 +102,15 @@ TEST(ChooseCleanCut, MovesToTheSilenceWithinTheWindowOnly)
         for (size_t i = 0; i < frames.size(); ++i)
             if (frames[i].offset == offset)
                 return double(i) * kFrameSeconds;
-        return -1.0;  // not a frame boundary
+        return -1.0; // not a frame boundary
     };
-    const qsizetype at06 = frames[size_t(0.6 / kFrameSeconds)].offset + 7;  // inside a frame, in the tone
+    const qsizetype at06 = frames[size_t(0.6 / kFrameSeconds)].offset + 7; // inside a frame, in the tone
     const qsizetype at21 = frames[size_t(2.1 / kFrameSeconds)].offset;
     const struct {
         const char* what;
         qsizetype nominal;
         int windowMs;
-        double from, to;  // where the cut may land, in seconds
+        double from, to; // where the cut may land, in seconds
     } cases[] = {
         {"the silence lies in the window", at06, 2000, 0.98, 1.42},
         {"the silence lies before the title change", at21, 2000, 0.98, 1.42},
@@ -232,7 +228,7 @@ TEST_F(CleanCutTest, SongsEndOnFrameBoundariesInTheSilenceAndNothingIsLost)
     EXPECT_TRUE(wholeFrames(station));
     EXPECT_TRUE(wholeFrames(one));
     EXPECT_TRUE(wholeFrames(two));
-    const double cutSeconds = double(station.size() + one.size()) / 16000.0;  // 128 kbit/s
+    const double cutSeconds = double(station.size() + one.size()) / 16000.0; // 128 kbit/s
     EXPECT_GE(cutSeconds, 0.98);
     EXPECT_LE(cutSeconds, 1.42);
     // The real decoder agrees that the song decodes without errors.

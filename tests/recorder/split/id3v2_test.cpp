@@ -5,7 +5,6 @@
 #include "tests/support/songrig.h"
 
 #include <gtest/gtest.h>
-
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 
@@ -49,7 +48,7 @@ ReadBack readID3v2(const QString& path)
     return r;
 }
 
-}  // namespace
+} // namespace
 
 class ID3v2Test : public ::testing::Test {
 protected:
@@ -108,7 +107,7 @@ TEST(WriteID3v2Tag, RewritingReplacesTheTagAndMissingFilesFail)
     EXPECT_EQ(tag.date, QStringLiteral("2026-01-03"));
     EXPECT_EQ(ReadAll(path).count("ID3"), 1);
     EXPECT_TRUE(ReadAll(path).endsWith(silentMp3(3)));
-    EXPECT_FALSE(WriteID3v2Tag(dir.file(QStringLiteral("missing.mp3")), {QStringLiteral("A"), QStringLiteral("T"), QString()},
-                               QDate(2026, 1, 2)));
+    EXPECT_FALSE(WriteID3v2Tag(dir.file(QStringLiteral("missing.mp3")),
+                               {QStringLiteral("A"), QStringLiteral("T"), QString()}, QDate(2026, 1, 2)));
     EXPECT_FALSE(QFile::exists(dir.file(QStringLiteral("missing.mp3"))));
 }

@@ -5,7 +5,6 @@
 // recorder says of it, through the recorder's own socket.
 #include "fixture.h"
 #include "noiseframes.h"
-
 #include "platform/filenames.h"
 #include "recorder/headlessconsole.h"
 #include "recorder/recordingfiles.h"
@@ -13,7 +12,6 @@
 
 #include <QDir>
 #include <QFile>
-
 #include <csignal>
 #include <sys/resource.h>
 
@@ -254,7 +252,7 @@ struct FileSizeLimit {
     rlimit saved{};
     bool ok = false;
 };
-}  // namespace
+} // namespace
 
 // The tag cannot be written at the end of a finished song (the disk takes no
 // more): that is a disk error in the status, naming the file, and the
@@ -313,7 +311,8 @@ TEST_F(MessagesTest, ASecondRecorderOnTheSameTitleWritesANumberedFile)
     EXPECT_TRUE(mine.startsWith("bbbbcccc")) << mine.constData();
     EXPECT_TRUE(theirs.startsWith("yyyyzzzz")) << theirs.constData();
     EXPECT_EQ(theirs.right(128).left(3), QByteArray("TAG"));
-    EXPECT_TRUE(otherCaptions.contains(QStringLiteral("Another recorder is writing Same.mp3; recording to Same (2).mp3")))
+    EXPECT_TRUE(
+        otherCaptions.contains(QStringLiteral("Another recorder is writing Same.mp3; recording to Same (2).mp3")))
         << otherCaptions.join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(ReadAll(folder.file(QStringLiteral("Free.mp3"))).startsWith("wwww"));
     EXPECT_FALSE(QFile::exists(folder.file(QStringLiteral("Free (2).mp3"))));

@@ -25,9 +25,9 @@ TEST_F(OggListenTest, ListeningThatBeginsInASongGetsTheSongsHeaderOffered)
         station.last()->write(bytes);
         return WaitUntil(arrived);
     };
-    ASSERT_TRUE(send("ICY 200 OK\r\nContent-Type: application/ogg\r\nicy-name:X\r\n\r\n" +
-                         first.left(header + page + 7),
-                     [&] { return QFileInfo(folder.file(QStringLiteral("A - One.ogg"))).size() == header + page; }));
+    ASSERT_TRUE(
+        send("ICY 200 OK\r\nContent-Type: application/ogg\r\nicy-name:X\r\n\r\n" + first.left(header + page + 7),
+             [&] { return QFileInfo(folder.file(QStringLiteral("A - One.ogg"))).size() == header + page; }));
     EXPECT_EQ(relay.begun, QList<QByteArray>{"application/ogg (ogg)"});
     EXPECT_TRUE(relay.offered.isEmpty()) << "not listening";
     relay.on = true;

@@ -145,7 +145,7 @@ TEST(RecordingFileRepeat, KeepEarlierOpensBesideAnExistingFileOnly)
     const QString path = dir.file(QStringLiteral("Song.mp3"));
     RecordingFile file;
     file.KeepEarlierFile(true);
-    ASSERT_TRUE(file.Create(path));  // nothing there yet: the file itself
+    ASSERT_TRUE(file.Create(path)); // nothing there yet: the file itself
     EXPECT_EQ(file.Path(), path);
     EXPECT_TRUE(file.Replaces().isEmpty());
     ASSERT_TRUE(file.Write("first"));
@@ -160,7 +160,7 @@ TEST(RecordingFileRepeat, KeepEarlierOpensBesideAnExistingFileOnly)
     EXPECT_EQ(ReadAll(RepeatPathFor(path)), QByteArray("again"));
 
     file.KeepEarlierFile(false);
-    ASSERT_TRUE(file.Create(path));  // the old behaviour: start the file again
+    ASSERT_TRUE(file.Create(path)); // the old behaviour: start the file again
     EXPECT_EQ(file.Path(), path);
     EXPECT_TRUE(file.Replaces().isEmpty());
     file.Close();
@@ -202,7 +202,8 @@ TEST(Repeat, ACompleteRepeatReplacesOnlyTheSameRecordingAsThePolicySays)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         RepeatRig rig(c.policy);
-        rig.Feed(stream({{"One", one}, {"Two", QByteArray(500, 'c')}, {"One", c.again}, {"Three", QByteArray(500, 'd')}}));
+        rig.Feed(
+            stream({{"One", one}, {"Two", QByteArray(500, 'c')}, {"One", c.again}, {"Three", QByteArray(500, 'd')}}));
         rig.Stop();
         EXPECT_EQ(rig.Audio(QStringLiteral("One.mp3")), c.oneFile);
         EXPECT_EQ(rig.Audio(QStringLiteral("One (2).mp3")), c.versionFile);

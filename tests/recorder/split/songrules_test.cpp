@@ -3,16 +3,14 @@
 #include "recorder/songrules.h"
 #include "tests/support/songrig.h"
 
-#include <gtest/gtest.h>
-
 #include <QDir>
 #include <QFileInfo>
 #include <QMap>
 #include <QSemaphore>
 #include <QSet>
-
 #include <algorithm>
 #include <atomic>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -77,7 +75,7 @@ protected:
     {
         ASSERT_TRUE(rig->Start());
         rig->Begin();
-        for (qsizetype at = 0; at < s.bytes.size(); at += piece > 0 ? piece : s.bytes.size()) {
+        for (qsizetype at = 0; at<s.bytes.size(); at += piece> 0 ? piece : s.bytes.size()) {
             rig->Feed(s.bytes.mid(at, piece > 0 ? piece : -1));
             if (each)
                 each();
@@ -185,7 +183,8 @@ TEST_F(SongRulesRecording, ListsThatCannotBeUsedAreSaidAndRecordingGoesOn)
     const auto said = std::find_if(events.begin(), events.end(),
                                    [](const QString& e) { return e.startsWith("say [ERR] Song rules: "); });
     ASSERT_NE(said, events.end()) << rig->Events().toStdString();
-    EXPECT_TRUE(said->startsWith("say [ERR] Song rules: IgnoreList.txt line 1: the regular expression does not compile"))
+    EXPECT_TRUE(
+        said->startsWith("say [ERR] Song rules: IgnoreList.txt line 1: the regular expression does not compile"))
         << said->toStdString();
     EXPECT_TRUE(said->contains("IgnoreList.txt line 2: not text")) << said->toStdString();
     EXPECT_LT(said - events.begin(), events.indexOf(QStringLiteral("opened A.mp3")));

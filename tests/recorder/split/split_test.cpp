@@ -2,7 +2,6 @@
 // chunking, through the song writer; names, contents, tags, pauses,
 // reconnects and failovers, and the session's hold on the stream.
 #include "fixture.h"
-
 #include "platform/eventsocket.h"
 #include "recorder/recordingfiles.h"
 #include "recorder/stationresolver.h"
@@ -104,7 +103,9 @@ TEST(IcySplit, AnyChunkingGivesByteIdenticalFiles)
         const char* what;
         quint32 seed;
         int maxChunk; // 0: all at once
-    } chunkings[] = {{"all at once", 0, 0}, {"byte by byte", 1, 1}, {"up to 50 bytes", 2, 50},
+    } chunkings[] = {{"all at once", 0, 0},
+                     {"byte by byte", 1, 1},
+                     {"up to 50 bytes", 2, 50},
                      {"several intervals at once", 3, 5000}};
     for (const auto& c : chunkings) {
         SCOPED_TRACE(c.what);
@@ -204,16 +205,24 @@ TEST(IcySplit, ReconnectsAndFailoversGoOnWithTheFileOpen)
         QByteArray first, second;
         Files files;
     } rows[] = {
-        {"a reconnect continues the song with a new head", Reconnect, SongRig::Mode::PerSong,
+        {"a reconnect continues the song with a new head",
+         Reconnect,
+         SongRig::Mode::PerSong,
          kHeader + "aaaa" + titleBlock("One") + "bb",
          kHeader + "cccc" + titleBlock("One") + "dddd" + titleBlock("Two") + "eeee",
          {{"X-12052026.mp3", "aaaa"}, {"One.mp3", "bbccccdddd"}, {"Two.mp3", "eeee"}}},
-        {"the next server continues the song file", FailOver, SongRig::Mode::PerSong,
+        {"the next server continues the song file",
+         FailOver,
+         SongRig::Mode::PerSong,
          kHeader + "aaaa" + titleBlock("One") + "bbbb",
          kHeader + "cccc" + titleBlock("One") + "dddd" + titleBlock("Two") + "eeee",
          {{"X-12052026.mp3", "aaaa"}, {"One.mp3", "bbbbccccdddd"}, {"Two.mp3", "eeee"}}},
-        {"the next server continues a single file", FailOver, SongRig::Mode::SingleFile, "ICY 200 OK\r\n\r\naaaa",
-         "ICY 200 OK\r\n\r\nbbbb", {{"single.mp3", "aaaabbbb"}}},
+        {"the next server continues a single file",
+         FailOver,
+         SongRig::Mode::SingleFile,
+         "ICY 200 OK\r\n\r\naaaa",
+         "ICY 200 OK\r\n\r\nbbbb",
+         {{"single.mp3", "aaaabbbb"}}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
