@@ -2,29 +2,28 @@
 
 #include "config/settings.h"
 #include "listen/relay.h"
-#include "platform/eventsocket.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/sleeper.h"
 #include "platform/tickcount.h"
+#include "recorder/recordercaptions.h"
 #include "recorder/recorderhost.h"
 #include "sources/live365link.h"
 
-#include <algorithm>
 #include <utility>
 
 frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
-    : QObject(parent),
-      m_session(std::make_unique<IcySession>(
-          *deps.clock, static_cast<StreamSession::Listener&>(*this), [this] { return m_deps.ieAgent(); },
-          kStreamReadBytes)),
-      m_deps(deps),
-      m_writer(songWriterSetup())
+    : QObject(parent), m_session(std::make_unique<IcySession>(
+                           *deps.clock, static_cast<StreamSession::Listener&>(*this),
+                           [this] { return m_deps.ieAgent(); }, kStreamReadBytes)),
+      m_deps(deps), m_writer(songWriterSetup())
 {
     if (!m_deps.ieAgent)
         m_deps.ieAgent = [] { return GetIEAgent(); };
 
     connect(&m_writer.Compiler(), &SongRulesCompiler::compiled, this, &frmMP3::onSongRulesCompiled);
+    m_status.captionSaid = [this](const QString& caption) { emit songCaptionChanged(caption); };
+    m_status.tipChanged = [this](const QString& tip) { emit trayTipChanged(tip); };
 
     m_resolver = new StationResolver(m_deps.clock, m_deps.messages, this);
     connect(m_resolver, &StationResolver::resolved, this, &frmMP3::onStationResolved);
@@ -50,6 +49,7 @@ SongWriterSetup frmMP3::songWriterSetup()
         }
     };
     setup.stationTitle = [this] { return m_config.sRecordingTitle; };
+    setup.streamFile = [this] { return m_config.sStreamFileName; };
     setup.startPaused = [this] { return m_config.bPreviewModeOnly; };
     setup.now = m_deps.now;
     setup.clock = m_deps.clock;
@@ -82,55 +82,19 @@ QDateTime frmMP3::now() const
     return m_deps.now();
 }
 
-QString frmMP3::dateStamp() const
-{
-    return DateStampMMDDYYYY(now().date());
-}
-
-void frmMP3::setSongCaption(const QString& caption)
-{
-    m_lastError.clear();
-    sayCaption(caption);
-}
-
-void frmMP3::showError(const QString& caption)
-{
-    m_lastError = caption;
-    sayCaption(caption);
-}
-
-void frmMP3::sayCaption(const QString& caption)
-{
-    if (caption == sSongCaption)
-        return;
-    sSongCaption = caption;
-    emit songCaptionChanged(caption);
-}
-
-void frmMP3::setTrayTip(const QString& tip)
-{
-    // The notification area holds 64 characters.
-    const QString cut = tip.left(64);
-    if (cut == m_trayTip)
-        return;
-    m_trayTip = cut;
-    emit trayTipChanged(cut);
-}
-
 void frmMP3::Form_Load()
 {
     const Publish publish(*this);
     m_writer.Reset();
-    blnIcyReal = false;
     blnPreviewToggle = false;
     m_session->Servers().Clear();
     blnRecording = false;
     m_deps.relay->StopPreviewing();
     lngVolume = m_deps.relay->MixerVolume();
 
-    setTrayTip(QStringLiteral("Tonquill"));
+    m_status.SetTip(QStringLiteral("Tonquill"));
     m_deps.host->RecorderLoaded();
-    setSongCaption(tr("Initializing..."));
+    m_status.Say(tr("Initializing..."));
 }
 
 void frmMP3::ReadPlaylist(const RecordingConfig& config)
@@ -148,8 +112,7 @@ bool frmMP3::InitializeMP3Recorder(const RecordingConfig& config)
     const Publish publish(*this);
     m_config = config;
     m_calledFromGUI = config.bCalledFromGUI;
-    setSongCaption(tr("Connecting to %1...").arg(m_config.sRecordingTitle));
-    blnIcyReal = false;
+    m_status.Say(tr("Connecting to %1...").arg(m_config.sRecordingTitle));
     m_session->Servers().Clear();
     blnRecording = false;
     if (m_config.lRecordingMode == RecordingMode::DatedArchive)
@@ -199,7 +162,7 @@ void frmMP3::StopRecording()
     if (m_deps.live365)
         m_deps.live365->SetStationName(QString());
 
-    setTrayTip(QStringLiteral("Tonquill"));
+    m_status.SetTip(QStringLiteral("Tonquill"));
     // A connection still being made, or waiting for its turn, is abandoned.
     setState(ConnectionState::Stopped);
 }
@@ -241,7 +204,7 @@ void frmMP3::RelayTaken(const QString& status)
     if (status == m_relayStatusSaid)
         return;
     m_relayStatusSaid = status;
-    setSongCaption(status);
+    m_status.Say(status);
 }
 
 void frmMP3::QuitProgram(int exitCode)

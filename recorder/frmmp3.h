@@ -1,62 +1,21 @@
 #pragma once
 
 #include "config/recordingconfig.h"
-#include "config/usersettings.h"
-#include "platform/sleeper.h"
 #include "recorder/icysession.h"
+#include "recorder/recorderdeps.h"
 #include "recorder/recorderstatus.h"
 #include "recorder/recordingclock.h"
-#include "recorder/recordingfiles.h"
 #include "recorder/serverlist.h"
-#include "recorder/songrulescompiler.h"
 #include "recorder/songwriter.h"
 #include "recorder/stationresolver.h"
+#include "recorder/statusline.h"
 
-#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <QTimer>
-
-#include <functional>
 #include <memory>
 
 class EventSocket;
-class ILive365Link;
-class IMessageService;
-class IRecorderHost;
-class IRelay;
-class ISleeper;
-class ITickSource;
-
-// Everything the recorder reaches outside itself.
-// The most the stream socket takes from the system per data event: small
-// enough that a chunk is still in the cache when it is written to the file.
-constexpr qint64 kStreamReadBytes = 256 * 1024;
-
-struct RecorderDeps {
-    ITickSource* clock = nullptr;
-    IMessageService* messages = nullptr;
-    ISleeper* sleeper = nullptr;
-    IRelay* relay = nullptr;
-    ILive365Link* live365 = nullptr;  // may be null: Live365 stations then record without its titles
-    IRecorderHost* host = nullptr;
-    std::function<QDateTime()> now;   // wall clock for file names, tags and clean-up
-    std::function<bool()> ieAgent;    // the web-agent setting
-    int headerPauseMs = 500;          // the pause after a stream's response header
-    int filePauseMs = kCreateFilePauseMs;
-    // The two pauses hold back the stream's processing (its data waits in
-    // the socket) instead of blocking the thread, so windows, timers and
-    // signals (SIGTERM) keep being served however many titles a chunk
-    // brings. Off, the sleeper blocks.
-    bool holdStream = true;
-    // The per-user recording options, read when a recording starts; unset:
-    // from the per-user settings store.
-    std::function<RecordingOptions()> options;
-    // The folder of the song rules' lists; unset: beside the per-user settings.
-    std::function<QString()> rulesFolder;
-    // Reads and compiles the lists (on a worker thread); unset: SongRules::Load.
-    SongRulesCompiler::Compile compileRules;
-};
 
 // The hidden recorder window: holds the recording in progress, its state and
 // operations. Windows read its state as one value (Status()), follow its
@@ -134,10 +93,10 @@ public:
     Phase phase() const { return phaseOf(m_session->State()); }
     bool quitting() const { return m_quitting; }
     int exitCode() const { return m_exitCode; }
-    QString TrayTip() const { return m_trayTip; }
+    QString TrayTip() const { return m_status.Tip(); }
     // The status as the recording display shows it: the song's own name
     // where the status names its file on disk.
-    QString DisplayCaption() const;
+    QString DisplayCaption() const { return m_status.DisplayText(); }
     RecorderStatus Status() const;
     bool Timer1Enabled() const { return m_timer1.isActive(); }
     EventSocket& WS() { return m_session->Socket(); }
@@ -192,10 +151,8 @@ private:
     // The recorder's state. The windows see it through Status().
     bool blnRecording = false;
     bool blnPreviewToggle = false;
-    QString sSongCaption;
     qint32 lngVolume = 0;
     QString strConfigName;
-    bool blnIcyReal = false;
 
     // StreamSession::Listener
     void EventBegins() override { ++m_publishDepth; }
@@ -238,13 +195,6 @@ private:
     void onStationResolved(const StationResolution& result);
     ConnectionState connectionState() const;
 
-    void setSongCaption(const QString& caption);
-    // A status that reports an error.
-    void showError(const QString& caption);
-    void sayCaption(const QString& caption);
-    void rememberFileCaption(const SongEvent& opened);
-    void showFileAgain();
-    void setTrayTip(const QString& tip);
     // Moves the connection on; a move that cannot happen is a fault (caught
     // in debug builds).
     void setState(ConnectionState next);
@@ -259,7 +209,6 @@ private:
     // or a timed recording when its time is up; true when it ended.
     bool outageEndsRecording(qint32 tick);
     void stopWithMessage(const QString& message);
-    QString dateStamp() const;
     QDateTime now() const;
     ISleeper& pauseSleeper();
     // What the song writer reads of the recording's settings and the system.
@@ -271,19 +220,16 @@ private:
     // answered since: a failure until then leaves the program running.
     bool m_calledFromGUI = false;
     StationResolver* m_resolver = nullptr;
-    bool m_resolvingPlaylistFile = false;  // the station resolving is a playlist file, not a preset's
+    bool m_resolvingPlaylistFile = false; // the station resolving is a playlist file, not a preset's
     RecordingClock m_recordingClock;
+    StatusLine m_status;
     QTimer m_timer1;
-    QString m_trayTip;
-    QString m_lastError;
     int m_publishDepth = 0;
     RecorderStatus m_published;
     bool m_quitting = false;
     int m_exitCode = 0;
 
-    QString m_relayStatusSaid;   // what the relay last said about its port
-    QString m_fileCaption;       // "Now Recording: " and the open file's name on disk
-    QString m_fileTitleCaption;  // "Now Recording: " and the name the open file was started under
+    QString m_relayStatusSaid; // what the relay last said about its port
     RecordingOptions m_options;
     SongWriter m_writer;
 };

@@ -1,11 +1,61 @@
-// The stream session's events as the recording takes them: what the status
-// says of them, and what the recording does when a connection begins, a
-// server is given up or the session ends.
-#include "config/configuration.h"
+// The station's servers as the resolver finds them, and the stream session's
+// events as the recording takes them: what the status says of them, and
+// what the recording does when a connection begins, a server is given up or
+// the session ends. Live365 stations also bring their titles from Live365.
 #include "listen/relay.h"
 #include "platform/messages.h"
 #include "recorder/frmmp3.h"
+#include "recorder/recordercaptions.h"
 #include "sources/live365link.h"
+
+void frmMP3::AddServer(const QString& sIPAddress, const QString& sPath, const QString& sPort,
+                       const QString& sQueryString, bool secure)
+{
+    const Publish publish(*this);
+    m_session->Servers().Add(ServerEntry{sIPAddress, sPath, sPort, sQueryString, secure});
+}
+
+void frmMP3::onStationResolved(const StationResolution& result)
+{
+    const Publish publish(*this);
+    for (qint32 i = 1; i <= result.servers.Last(); ++i)
+        m_session->Servers().Add(result.servers[i]);
+    // A playlist that named none still records on servers the list held.
+    const bool read = result.ok() || result.error == ResolveError::NoServers;
+    if (read && m_session->Servers().Last() >= 1) {
+        if (m_resolvingPlaylistFile) {
+            m_config.sRecordingTitle = result.title;
+            emit playlistRead(m_config.sRecordingTitle);
+        }
+        StartRecording();
+        return;
+    }
+    if (!result.message.isEmpty())
+        m_deps.messages->ShowMessage(result.message);
+    if (m_session->State() == ConnectionState::FetchingPlaylist)
+        setState(ConnectionState::Idle);
+}
+
+void frmMP3::ctlLive365_TitleChange(const QString& strArtist, const QString& strTitle)
+{
+    const Publish publish(*this);
+    OpenMP3File(strArtist + QStringLiteral(" - ") + strTitle + QStringLiteral(".mp3"), true);
+}
+
+void frmMP3::ctlLive365_TitleCallBack(const QString& text)
+{
+    if (m_deps.live365)
+        m_deps.live365->SetStationName(text);
+}
+
+void frmMP3::ctlLive365_Error(int lngErrorNum)
+{
+    const Publish publish(*this);
+    if (!m_deps.live365)
+        return;
+    m_deps.live365->SetStationName(QString());
+    m_deps.messages->ShowMessage(m_deps.live365->StdErrorMessage(lngErrorNum));
+}
 
 void frmMP3::ConnectToServer(qint32 position, bool reconnect)
 {
@@ -34,9 +84,9 @@ void frmMP3::EventEnds()
 void frmMP3::OnConnecting(const ServerEntry& server, bool reconnect)
 {
     if (reconnect) // an attempt to take up a lost stream says only that
-        showError(tr("[ERR] NETWORK: Reconnecting..."));
+        m_status.Error(tr("[ERR] NETWORK: Reconnecting..."));
     else
-        setSongCaption(tr("Connecting to %1...").arg(server.Host));
+        m_status.Say(tr("Connecting to %1...").arg(server.Host));
 }
 
 bool frmMP3::OnConnected(const ServerEntry& entry, bool reconnect)
@@ -52,60 +102,23 @@ bool frmMP3::OnConnected(const ServerEntry& entry, bool reconnect)
         Live365StationOf(entry, stationNumber, aflMode))
         m_deps.live365->GetL365StationFromNumber(stationNumber, aflMode);
 
-    m_writer.ConnectionBegins(reconnect);
-    if (m_config.lRecordingMode == RecordingMode::PerSong) {
-        blnIcyReal = true;
-    } else {
-        blnIcyReal = false;
-        if (!reconnect) {
-            if (m_config.lRecordingMode == RecordingMode::SingleFile)
-                OpenMP3File(m_config.sStreamFileName, false);
-            else
-                OpenMP3File(m_config.sStreamFileName + QLatin1Char('-') + dateStamp() + QStringLiteral(".mp3"), false);
-        }
-    }
+    // A recording that is not cut into songs has its file from now on.
+    const bool titled = m_writer.ConnectionBegins(reconnect);
     if (m_config.bPreviewModeOnly || (m_config.bStartInListenMode && !m_deps.relay->blnEnablePreviewStream())) {
         m_deps.relay->StartPreviewing();
         blnPreviewToggle = true;
     }
     m_timer1.start();
-    return blnIcyReal; // titles are asked for when the recording names files after them
+    return titled; // titles are asked for when the recording names files after them
 }
 
 void frmMP3::OnProblem(SessionProblem problem, qint32 server, const QString& detail)
 {
-    const QString n = QString::number(server);
-    const QString title = m_config.sRecordingTitle;
-    switch (problem) {
-    case SessionProblem::NotFound:
-        setTrayTip(tr("%1 -- NETWORK: Server error, resource not found... trying server %2").arg(title, n));
-        showError(tr("[ERR]: Resource not found, trying server %1...").arg(n));
-        break;
-    case SessionProblem::Full:
-        setTrayTip(tr("%1 -- Server Full... trying server %2").arg(title, n));
-        showError(tr("[ERR]: Server full, trying server %1...").arg(n));
-        break;
-    case SessionProblem::Forbidden:
-        setTrayTip(tr("%1 -- NETWORK: Server error, forbidden... trying server %2").arg(title, n));
-        showError(tr("[ERR]: Resource forbidden, trying server %1...").arg(n));
-        break;
-    case SessionProblem::GeneralError:
-        setTrayTip(tr("%1 --  General ICY error -- trying server %2").arg(title, n));
-        showError(tr("[ERR]: General ICY error -- trying server %1...").arg(n));
-        break;
-    case SessionProblem::FullRedirect:
-        showError(tr("[ERR]: Server full, trying next server..."));
-        break;
-    case SessionProblem::Redirected:
-        showError(tr("[ERR]: Found new location, reconnecting..."));
-        break;
-    case SessionProblem::RedirectNowhere:
-        showError(tr("[ERR]: Found new location... reconnecting..."));
-        break;
-    case SessionProblem::Tls:
-        showError(tr("[ERR] TLS: %1").arg(detail));
-        break;
-    }
+    const RecorderCaptions::Problem said =
+        RecorderCaptions::ForProblem(problem, server, m_config.sRecordingTitle, detail);
+    if (!said.tip.isEmpty())
+        m_status.SetTip(said.tip);
+    m_status.Say(said.status);
 }
 
 void frmMP3::OnLost(bool ran)
@@ -120,8 +133,8 @@ void frmMP3::OnTimedOut(bool attempt)
 {
     if (attempt)
         return; // an attempt to take up a lost stream says only that it reconnects
-    setTrayTip(tr("%1 -- TIMEOUT! Reconnecting...").arg(m_config.sRecordingTitle));
-    showError(tr("[ERR] TIMEOUT! Reconnecting..."));
+    m_status.SetTip(tr("%1 -- TIMEOUT! Reconnecting...").arg(m_config.sRecordingTitle));
+    m_status.Error(tr("[ERR] TIMEOUT! Reconnecting..."));
 }
 
 void frmMP3::OnReconnecting(int, qint32)
@@ -139,21 +152,11 @@ void frmMP3::OnFailingOver(qint32)
 
 void frmMP3::OnGaveUp(SessionEnd why)
 {
-    switch (why) {
-    case SessionEnd::AllServersFull:
-        stopWithMessage(tr("All servers are full!"));
-        break;
-    case SessionEnd::CouldNotConnect:
-        stopWithMessage(tr("The computer could not connect to the stream!"));
-        break;
-    case SessionEnd::StreamProblems:
-        stopWithMessage(tr("The shoutcast stream you are trying to record is experiencing network problems, "
-                           "or is full. Please try again later!"));
-        break;
-    case SessionEnd::AgentRefused:
-        m_deps.messages->ShowMessage(tr("This station does not support faking Internet Explorer as the agent. "
-                                        "Please turn this option off to listen to this station."));
+    if (why == SessionEnd::AgentRefused) {
+        // The user can mend this one: the recording stops, the program stays.
+        m_deps.messages->ShowMessage(RecorderCaptions::ForEnd(why));
         StopRecording();
-        break;
+        return;
     }
+    stopWithMessage(RecorderCaptions::ForEnd(why));
 }

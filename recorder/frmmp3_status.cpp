@@ -1,7 +1,5 @@
 // The recorder's status as the windows see it, the signals that tell them it
 // changed, and the commands that are theirs alone.
-#include "config/configuration.h"
-#include "platform/messages.h"
 #include "recorder/frmmp3.h"
 
 #include <utility>
@@ -19,14 +17,14 @@ RecorderStatus frmMP3::Status() const
     s.blnPaused = m_writer.Paused();
     s.blnPreviewToggle = blnPreviewToggle;
     s.connection = connectionState();
-    s.sSongCaption = sSongCaption;
-    s.displayCaption = DisplayCaption();
+    s.sSongCaption = m_status.Text();
+    s.displayCaption = m_status.DisplayText();
     s.strSongName = m_writer.SongName();
     s.file = m_writer.FileOpen() ? m_writer.FilePath() : QString();
     s.wished = m_writer.FileOpen() && m_writer.FileWished();
     s.lngBitRate = m_writer.BitRate();
     s.lngVolume = lngVolume;
-    s.lastError = m_lastError;
+    s.lastError = m_status.LastError();
     s.strConfigName = strConfigName;
     s.clock = m_recordingClock.Value();
     return s;

@@ -1,5 +1,10 @@
 // The recorder's 100 ms main loop: failover, data watchdog, clock and status.
-#include "config/configuration.h"
+// A lost stream is taken up again by the session (see IcySession) until the
+// user's give-up time without a stream has passed or a timed recording
+// reaches its end. A connection that brought less than a second of audio
+// before it closed (a server that answers and hangs up, a playlist taken for
+// a stream) did not bring the stream back: the status keeps saying that the
+// recorder reconnects.
 #include "listen/relay.h"
 #include "platform/messages.h"
 #include "platform/tickcount.h"
@@ -36,8 +41,8 @@ void frmMP3::Timer1_Timer()
     if (!blnRecording) {
         m_recordingClock.Clear();
     } else if (m_writer.Paused()) {
-        setSongCaption(tr("PAUSED...%1").arg(m_writer.SongName()));
-        setTrayTip(tr("Tonquill -- PAUSED"));
+        m_status.Say(tr("PAUSED...%1").arg(m_writer.SongName()));
+        m_status.SetTip(tr("Tonquill -- PAUSED"));
     } else if (Reconnecting()) {
         showReconnecting();
     } else if (TickDifference(tick, m_session->LastDataTick()) > 2000) {
@@ -48,8 +53,8 @@ void frmMP3::Timer1_Timer()
         if (attempt) {
             showReconnecting();
         } else {
-            showError(tr("[ERR] NETWORK: Awaiting data..."));
-            setTrayTip(tr("%1 -- NETWORK: Awaiting data...").arg(title));
+            m_status.Error(tr("[ERR] NETWORK: Awaiting data..."));
+            m_status.SetTip(tr("%1 -- NETWORK: Awaiting data...").arg(title));
         }
         // The data watchdog: after 10 s the connection goes.
         if (!m_session->CheckStalled(tick))
@@ -57,7 +62,7 @@ void frmMP3::Timer1_Timer()
     } else {
         // Data are flowing: the clock and the status.
         m_recordingClock.Show(tick, m_config.bEnabledTimedRecording, m_config.lTimedRecording);
-        setTrayTip(m_recordingClock.TrayTip(m_config.sRecordingTitle));
+        m_status.SetTip(m_recordingClock.TrayTip(m_config.sRecordingTitle));
         if (m_recordingClock.Overdue()) {
             StopRecording();
             if (m_config.bExitTimedRecording) {
@@ -69,10 +74,39 @@ void frmMP3::Timer1_Timer()
         // the status saying that the recorder reconnects)
         if (blnRecording && m_session->State() != ConnectionState::Connecting && !m_session->HeaderPending() &&
             ReconnectAttempts() == 0)
-            showFileAgain();
+            if (m_writer.FileOpen())
+                m_status.NameFileAgain();
     }
 
     // Every tick, paused or not.
     if (m_deps.relay->lSetVolume() != lngVolume)
         m_deps.relay->SetVolume(lngVolume);
+}
+
+void frmMP3::showReconnecting()
+{
+    m_status.Error(tr("[ERR] NETWORK: Reconnecting..."));
+    m_status.SetTip(tr("%1 -- NETWORK: Reconnecting...").arg(m_config.sRecordingTitle));
+    emit reconnecting();
+}
+
+bool frmMP3::outageEndsRecording(qint32 tick)
+{
+    const qint64 giveUpMs = static_cast<qint64>(m_options.giveUpMinutes) * 60000;
+    if (giveUpMs > 0 && TickDifference(tick, m_session->StreamTick()) > giveUpMs) {
+        m_deps.messages->ShowMessage(
+            tr("Network errors have interrupted successful recording of %1!").arg(m_config.sRecordingTitle));
+        StopRecording();
+        emit gaveUp();
+        endIfUnattended();
+        return true;
+    }
+    // A timed recording ends at its time whether or not data flows.
+    if (m_recordingClock.TimedEndReached(tick, m_config.bEnabledTimedRecording, m_config.lTimedRecording)) {
+        StopRecording();
+        if (m_config.bExitTimedRecording)
+            endProgram();
+        return true;
+    }
+    return false;
 }

@@ -80,16 +80,17 @@ void SongWriter::Reset()
     m_pausedFileName.clear();
     m_bitRate = 0;
     m_pendingFile.clear();
+    m_titled = false;
 }
 
-void SongWriter::Close(bool titled)
+void SongWriter::Close()
 {
     ReleaseHeld();
     finishCleanCut();
     settleJoin();
     dropPartialFrame();
     m_ogg.Finish();
-    closeFile(titled);
+    closeFile(m_titled);
 }
 
 void SongWriter::ContinueOnNextServer()
@@ -124,15 +125,25 @@ void SongWriter::Resume()
     m_pausedFileName.clear();
 }
 
-void SongWriter::ConnectionBegins(bool reconnect)
+bool SongWriter::ConnectionBegins(bool reconnect)
 {
     m_reconnect = reconnect;
     // A failover's next server continues the file as well.
     m_streamContinues = reconnect || !m_continueName.isEmpty();
+    m_titled = mode() == Mode::PerSong;
+    if (!m_titled && !reconnect && m_setup.streamFile) {
+        const QString name = m_setup.streamFile();
+        if (mode() == Mode::SingleFile)
+            Open(name, false);
+        else
+            Open(name + QLatin1Char('-') + DateStampMMDDYYYY(now().date()) + QStringLiteral(".mp3"), false);
+    }
+    return m_titled;
 }
 
-bool SongWriter::BeginStream(const StreamHead& header, bool titled, qint32 lostTick)
+bool SongWriter::BeginStream(const StreamHead& header, qint32 lostTick)
 {
+    bool titled = m_titled;
     const QByteArray& bodyStart = header.bodyStart;
     const QString extension = StreamExtension(header.contentType, bodyStart);
     if (!m_reconnect) {

@@ -66,8 +66,11 @@ struct SongWriterSetup {
     std::function<QString()> folder; // where recordings go, as the user set it
     std::function<Mode()> mode;
     std::function<QString()> stationTitle; // the station's name, for tags and file names
-    std::function<bool()> startPaused;     // the next file opened starts the recording paused
-    std::function<QDateTime()> now;        // wall clock for file names, tags and versions
+    // The file a recording that is not cut into songs goes into, as the
+    // user named it (an archive adds the day to it).
+    std::function<QString()> streamFile;
+    std::function<bool()> startPaused; // the next file opened starts the recording paused
+    std::function<QDateTime()> now;    // wall clock for file names, tags and versions
     ITickSource* clock = nullptr;
     ISleeper* sleeper = nullptr; // the deliberate pauses
     int headerPauseMs = 500;
@@ -103,8 +106,8 @@ public:
     void Stop();
     // Back to nothing: the file closed unfinished, nothing paused or waiting.
     void Reset();
-    // Closes and tags what is open (`titled`: the stream's titles name the files).
-    void Close(bool titled);
+    // Closes and tags what is open.
+    void Close();
     // A file to record into (`titled`: named after a stream title).
     // (A copy: the name may be one of the writer's own, which opening changes.)
     void Open(QString name, bool titled);
@@ -123,12 +126,16 @@ public:
     void ReleaseHeld();
 
     // ---- the stream
-    // A new connection began; `reconnect`: it takes up a lost stream.
-    void ConnectionBegins(bool reconnect);
+    // A new connection began; `reconnect`: it takes up a lost stream. A
+    // recording that is not cut into songs opens its file now. Returns
+    // whether the stream's titles are wanted (they name the files).
+    bool ConnectionBegins(bool reconnect);
     // The stream's response head: the connection's stream begins.
-    // `titled`: titles name the files so far; `lostTick`: when the lost
-    // connection's last audio came. Returns whether titles go on naming them.
-    bool BeginStream(const StreamHead& head, bool titled, qint32 lostTick);
+    // `lostTick`: when the lost connection's last audio came. Returns
+    // whether titles go on naming the files.
+    bool BeginStream(const StreamHead& head, qint32 lostTick);
+    // The stream's titles name the files.
+    bool Titled() const { return m_titled; }
     void SetBitRate(qint32 kbps) { m_bitRate = kbps; }
     qint32 BitRate() const { return m_bitRate; }
     // A stream title, decoded; `firstBlock`: named by the connection's first

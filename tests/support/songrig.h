@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <gtest/gtest.h>
 #include <memory>
 #include <vector>
 
@@ -159,6 +160,7 @@ public:
             setup.folder = [this] { return recordingFolder.isEmpty() ? folder.path() : recordingFolder; };
             setup.mode = [this] { return mode; };
             setup.stationTitle = [this] { return stationTitle; };
+            setup.streamFile = [this] { return streamFileName; };
             setup.startPaused = [this] { return startPaused; };
             setup.now = [this] { return now; };
             setup.clock = &clock;
@@ -188,7 +190,7 @@ public:
         for (const SongStep& s : steps) {
             switch (s.op) {
             case SongStep::Connect:
-                connectionBegins(!s.text.isEmpty());
+                EXPECT_EQ(connectionBegins(!s.text.isEmpty()), mode == Mode::PerSong);
                 break;
             case SongStep::Header: {
                 StreamHead h; // as a server with titles every 8192 bytes says it
@@ -199,7 +201,7 @@ public:
                 h.icyName = "Test FM";
                 h.metadata = true;
                 writer.SetBitRate(h.bitRate);
-                titled = writer.BeginStream(h, titled, m_lastAudio);
+                writer.BeginStream(h, m_lastAudio);
                 break;
             }
             case SongStep::Title:
@@ -226,7 +228,7 @@ public:
     // The recording ends: the file is closed and tagged.
     virtual void Stop()
     {
-        Writer().Close(titled);
+        Writer().Close();
         Writer().Stop();
     }
 
@@ -253,27 +255,15 @@ public:
     QDateTime now{QDate(2026, 12, 5), QTime(12, 0)};
     QStringList events;                      // every event said, as songrig::describe writes it
     std::vector<SongEvent> said;             // ... and as it was said
-    bool titled = false;                     // the stream's titles name the files
     int headerPauseMs = 0, filePauseMs = 0;  // the deliberate pauses (set before Writer() is made)
     SongRulesCompiler::Compile compileRules; // how the lists are compiled; unset: as the program does
 
 protected:
     virtual ISleeper* sleeperInUse() { return &sleeper; }
     virtual bool awaitingFirstBlock() const { return false; }
-    // A connection begins, as the recorder takes it: titles name the files
-    // of a recording per song; the other modes open their file first.
-    void connectionBegins(bool reconnect)
-    {
-        Writer().ConnectionBegins(reconnect);
-        titled = mode == Mode::PerSong;
-        if (reconnect || titled)
-            return;
-        if (mode == Mode::SingleFile)
-            Writer().Open(streamFileName, false);
-        else
-            Writer().Open(streamFileName + QLatin1Char('-') + DateStampMMDDYYYY(now.date()) + QStringLiteral(".mp3"),
-                          false);
-    }
+    // A connection begins: titles name the files of a recording per song;
+    // the other modes open their file now. Returns whether titles are wanted.
+    bool connectionBegins(bool reconnect) { return Writer().ConnectionBegins(reconnect); }
     void onEvent(const SongEvent& e)
     {
         events << songrig::describe(e);
@@ -304,11 +294,7 @@ public:
 
     // A connection begins and its response with it (`reconnect`: it takes
     // up the lost stream).
-    void Begin(bool reconnect = false)
-    {
-        connectionBegins(reconnect);
-        session.BeginResponse(titled);
-    }
+    void Begin(bool reconnect = false) { session.BeginResponse(connectionBegins(reconnect)); }
     void Feed(const QByteArray& bytes) { session.Feed(bytes); }
     bool Start() override
     {
@@ -333,7 +319,7 @@ public:
     void FailOver()
     {
         Writer().ContinueOnNextServer();
-        Writer().Close(titled);
+        Writer().Close();
         Begin(false);
     }
     // Connects to a loopback server on `port` and waits for the connection.
@@ -354,18 +340,14 @@ public:
     bool RecordingOpen() const override { return m_writer->RecordingOpen(); }
     bool ConnectionRan() const override { return m_writer->ConnectionRan(); }
     void OnConnecting(const ServerEntry&, bool) override {}
-    bool OnConnected(const ServerEntry&, bool reconnect) override
-    {
-        connectionBegins(reconnect);
-        return titled;
-    }
+    bool OnConnected(const ServerEntry&, bool reconnect) override { return connectionBegins(reconnect); }
     void OnStreamBegan(const StreamHead& head) override
     {
         SongWriter& writer = Writer();
         writer.ReleaseHeld();
         if (head.hasBitRate)
             writer.SetBitRate(head.bitRate);
-        titled = writer.BeginStream(head, titled, session.StreamTick());
+        writer.BeginStream(head, session.StreamTick());
     }
     void OnAudio(const char* data, qsizetype size) override
     {
