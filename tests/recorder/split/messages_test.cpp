@@ -4,9 +4,9 @@
 // What the song writer does is driven through the ICY session rig; what the
 // recorder says of it, through the recorder's own socket.
 #include "fixture.h"
-#include "noiseframes.h"
 #include "platform/filenames.h"
 #include "recorder/headlessconsole.h"
+#include "recorder/recordercaptions.h"
 #include "recorder/recordingfiles.h"
 #include "tests/support/songrig.h"
 
@@ -158,42 +158,6 @@ protected:
     }
 };
 
-// What the song writer did, as the recorder says it.
-TEST_F(MessagesTest, TheStatusSaysWhatBecameOfTheSongs)
-{
-    using R = RecordingOptions::Repeat;
-    const QByteArray stream = "ICY 200 OK\r\nicy-name:X\r\nicy-br:128\r\nicy-metaint:4\r\n\r\naaaa" +
-                              titleBlock("One") + "bbbb" + titleBlock("Two") + "cccc" + titleBlock("One") + "dddd" +
-                              titleBlock("Three") + "eeee";
-    const struct {
-        const char* what;
-        R policy;
-        int minSongSeconds;
-        QByteArray ignoreList;
-        const char* caption;
-    } rows[] = {
-        {"a complete repeat replaces", R::Replace, 0, {}, "Replaced One.mp3 with a later complete play"},
-        {"a repeat kept", R::Keep, 0, {}, "Kept One (2).mp3 as another recording"},
-        {"a repeat skipped", R::Skip, 0, {}, "Not recording One.mp3: it is saved already"},
-        {"a song too short", R::Replace, 1, {}, "Deleted One.mp3: shorter than 1 seconds"},
-        {"what the rules say, as they say it", R::Replace, 0, "Two\n", "Skipped: Two"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
-        options.repeatPolicy = row.policy;
-        options.minSongSeconds = row.minSongSeconds;
-        QFile::remove(rulesFolder.file(QStringLiteral("IgnoreList.txt")));
-        if (!row.ignoreList.isEmpty())
-            ASSERT_TRUE(WriteAll(rulesFolder.file(QStringLiteral("IgnoreList.txt")), row.ignoreList));
-        QDir(folder.path()).removeRecursively();
-        QDir().mkpath(folder.path());
-        startFresh();
-        station.last()->write(stream);
-        EXPECT_TRUE(said(QString::fromLatin1(row.caption))) << captions.join('|').toStdString();
-        recorder->StopRecording();
-    }
-}
-
 // The status names the file as it is on disk, once it is opened, whatever
 // the station's title.
 TEST_F(MessagesTest, NoNowRecordingStatusWithAnEmptyName)
@@ -318,26 +282,94 @@ TEST_F(MessagesTest, ASecondRecorderOnTheSameTitleWritesANumberedFile)
     EXPECT_FALSE(QFile::exists(folder.file(QStringLiteral("Free (2).mp3"))));
 }
 
-// The source restarted with another song while the connection was away for
-// 20 s: the status says how much of the broadcast was missed.
-TEST_F(MessagesTest, AReconnectThatDoesNotMeetTheRecordingSaysWhatWasMissed)
+// What the song writer did, as the recorder says it: the status, and
+// whether it is an error the status keeps; nothing for what names itself.
+TEST(RecorderCaptions, EachSongEventHasItsStatus)
 {
-    options.cleanCuts = false;
-    config.lRecordingMode = RecordingMode::SingleFile;
-    config.sStreamFileName = QStringLiteral("gap.mp3");
-    const QByteArray header = "HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\nicy-br:128\r\n\r\n";
-    const QByteArray before = Broadcast(10 * kFramesPerSecond, 12);
-    const QByteArray after = Broadcast(10 * kFramesPerSecond, 13);
-    startOnStation();
-    ASSERT_TRUE(send(header + before, before.size()));
-    station.last()->disconnectFromHost();
-    ASSERT_TRUE(WaitUntil([&] { return station.connections.size() == 2; }));
-    clock.advance(20000);
-    ASSERT_TRUE(WaitUntil([&] { return station.requests.count("\r\n\r\n") == 2; }));
-    ASSERT_TRUE(send(header + after, before.size() + after.size()));
-    recorder->StopRecording();
-    EXPECT_TRUE(captions.contains(QStringLiteral("Reconnected: about 20 s of the broadcast were missed")))
-        << captions.join(QLatin1Char('|')).toStdString();
+    using K = SongEvent::Kind;
+    const auto event = [](K kind, std::function<void(SongEvent&)> fill = {}) {
+        SongEvent e(kind);
+        if (fill)
+            fill(e);
+        return e;
+    };
+    const auto named = [&](K kind, const QString& name) { return event(kind, [&](SongEvent& e) { e.name = name; }); };
+    const auto gap = [&](qint64 dropped, qint64 missedMs) {
+        return event(K::Gap, [&](SongEvent& e) {
+            e.count = dropped;
+            e.missedMs = missedMs;
+        });
+    };
+    const auto ogg = [&](qint64 leftOut, qint64 missed) {
+        return event(K::OggJoined, [&](SongEvent& e) {
+            e.count = leftOut;
+            e.missed = missed;
+        });
+    };
+    const struct {
+        SongEvent event;
+        const char* status; // nullptr: nothing is said
+        bool error;
+    } rows[] = {
+        {event(K::Say, [](SongEvent& e) { e.text = QStringLiteral("Skipped: Two"); }), "Skipped: Two", false},
+        {named(K::OggOpened, QStringLiteral("A - One.ogg")), "Now Recording: A - One.ogg", false},
+        {named(K::Replaced, QStringLiteral("One.mp3")), "Replaced One.mp3 with a later complete play", false},
+        {named(K::KeptVersion, QStringLiteral("One (2).mp3")), "Kept One (2).mp3 as another recording", false},
+        {named(K::SavedAlready, QStringLiteral("One.mp3")), "Not recording One.mp3: it is saved already", false},
+        {event(K::TooShort,
+               [](SongEvent& e) {
+                   e.name = QStringLiteral("One.mp3");
+                   e.count = 1;
+               }),
+         "Deleted One.mp3: shorter than 1 seconds", false},
+        {event(K::TakenBy,
+               [](SongEvent& e) {
+                   e.name = QStringLiteral("Same (2).mp3");
+                   e.other = QStringLiteral("Same.mp3");
+               }),
+         "Another recorder is writing Same.mp3; recording to Same (2).mp3", false},
+        {event(K::NoFreeName,
+               [](SongEvent& e) {
+                   e.name = QStringLiteral("One.mp3");
+                   e.other = QStringLiteral(".One.mp3.repeat");
+               }),
+         "[ERR] DISK: No free name beside One.mp3; the later play stays as .One.mp3.repeat", true},
+        {event(K::TagFailed, [](SongEvent& e) { e.path = QStringLiteral("/r/One.mp3"); }),
+         "[ERR] DISK: Cannot tag the recording /r/One.mp3", true},
+        {event(K::FolderGone, [](SongEvent& e) { e.path = QStringLiteral("/r/"); }),
+         "[ERR] DISK: The recording folder was gone; creating it again: /r/", true},
+        {event(K::CreateFailed, [](SongEvent& e) { e.path = QStringLiteral("/r/"); }),
+         "[ERR] DISK: Cannot create a recording file in /r/", true},
+        {event(K::WriteFailed, [](SongEvent& e) { e.text = QStringLiteral("No space left on device"); }),
+         "[ERR] DISK: Cannot write the recording (No space left on device)", true},
+        {event(K::NoFile), "[ERR] DISK: Cannot write the recording (no recording file is open)", true},
+        {event(K::RulesLate), "[ERR] Song rules: not read yet; the songs so far are recorded without them", true},
+        {event(K::Joined, [](SongEvent& e) { e.seconds = 4.04; }),
+         "Reconnected: joined where the recording left off (4.0 s already recorded left out)", false},
+        // What was missed, rounded to seconds from half a second on.
+        {gap(0, 20000), "Reconnected: about 20 s of the broadcast were missed", false},
+        {gap(0, 1499), "Reconnected: about 1 s of the broadcast were missed", false},
+        {gap(0, 500), "Reconnected: about 1 s of the broadcast were missed", false},
+        {gap(0, 499), "Reconnected: less than a second of the broadcast was missed", false},
+        {gap(350, 3000),
+         "Reconnected: joined on a frame boundary (350 bytes dropped); about 3 s of the broadcast were missed", false},
+        {ogg(3, 0), "Reconnected: joined where the recording left off (3 page(s) already recorded left out)", false},
+        {ogg(0, 2), "Reconnected: the song goes on; 2 page(s) of it were missed", false},
+        {named(K::Opened, QStringLiteral("One.mp3")), nullptr, false},
+        {named(K::Continued, QStringLiteral("One.mp3")), nullptr, false},
+        {event(K::Closed), nullptr, false},
+        {event(K::StartPaused), nullptr, false},
+        {event(K::NewFile), nullptr, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(songrig::describe(row.event).toStdString());
+        const std::optional<Caption> caption = RecorderCaptions::ForSongEvent(row.event);
+        ASSERT_EQ(caption.has_value(), row.status != nullptr);
+        if (!caption)
+            continue;
+        EXPECT_EQ(caption->text, QString::fromUtf8(row.status));
+        EXPECT_EQ(caption->error, row.error);
+    }
 }
 
 TEST(EscapeForTerminal, ControlAndDirectionCharactersAreEscaped)
