@@ -1,10 +1,57 @@
 #include "app/commandline.h"
 
 #include <QLatin1String>
+#include <algorithm>
+
+namespace {
+
+const QLatin1String kRecord("--record");
+
+// The words of `text`: runs of characters parted by spaces, double quotes
+// dropped, spaces between them kept. An empty pair of quotes is no word.
+QStringList wordsOf(QStringView text)
+{
+    QStringList words;
+    QString word;
+    bool quoted = false;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('"')) {
+            quoted = !quoted;
+        } else if (c.isSpace() && !quoted) {
+            if (!word.isEmpty())
+                words.append(word);
+            word.clear();
+        } else {
+            word += c;
+        }
+    }
+    if (!word.isEmpty())
+        words.append(word);
+    return words;
+}
+
+} // namespace
+
+QString CommandLineText(const QStringList& arguments)
+{
+    if (arguments.isEmpty() || arguments.first() != kRecord)
+        return arguments.join(QLatin1Char(' '));
+    QStringList parts;
+    for (const QString& argument : arguments) {
+        const bool space = std::any_of(argument.cbegin(), argument.cend(), [](QChar c) { return c.isSpace(); });
+        parts.append(space ? QLatin1Char('"') + argument + QLatin1Char('"') : argument);
+    }
+    return parts.join(QLatin1Char(' '));
+}
 
 CommandLine ParseCommandLine(const QString& text)
 {
     CommandLine line;
+    if (text == kRecord || text.startsWith(kRecord + QLatin1Char(' '))) {
+        line.action = CommandLine::Action::Record;
+        line.files = wordsOf(QStringView(text).mid(kRecord.size()));
+        return line;
+    }
     if (text == QLatin1String("-installassc")) {
         line.action = CommandLine::Action::InstallAssociations;
         return line;

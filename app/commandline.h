@@ -4,11 +4,13 @@
 // text, as the program was given it.
 
 #include <QString>
+#include <QStringList>
 
 struct CommandLine {
     enum class Action {
         Panel,                 // nothing given: the control panel opens
         Open,                  // a preset (.tvp) or playlist file (.pls), recorded or shown
+        Record,                // "--record FILE [FILE ...]": each file recorded side by side
         InstallAssociations,   // "-installassc"
         UninstallAssociations, // "-uninstallassc"
         RecordLastPreset,      // "--record-last-preset"
@@ -21,6 +23,8 @@ struct CommandLine {
     QString file;
     // " -noop" followed the file: the panel is filled from it, nothing recorded.
     bool noop = false;
+    // "--record": the files, each without its quotes, in the order given.
+    QStringList files;
 
     bool operator==(const CommandLine&) const = default;
 };
@@ -28,4 +32,12 @@ struct CommandLine {
 // Reads the argument text. Double quotes are dropped wherever they are; a
 // file is everything else, spaces included, but for a " -noop" at its end
 // (or "-noop " at its start).
+// After "--record" the files are words: spaces part them but inside double
+// quotes, where they are part of the name ("--record a.tvp \"my b.pls\"").
 CommandLine ParseCommandLine(const QString& text);
+
+// The argument text of `arguments` (the program's own name left out), as
+// ParseCommandLine reads it: the arguments joined by spaces; after a first
+// "--record" an argument with a space in it is put in double quotes, so the
+// files given come back as they were given.
+QString CommandLineText(const QStringList& arguments);

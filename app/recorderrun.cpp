@@ -14,7 +14,7 @@ QString CommandLineOf(int argc, char** argv)
     QStringList parts;
     for (int i = 1; i < argc; ++i)
         parts.append(QString::fromLocal8Bit(argv[i]));
-    return parts.join(QLatin1Char(' '));
+    return CommandLineText(parts);
 }
 
 int PrepareRun(const CommandLine& commandLine, TrackingMessageService& messages)
@@ -49,19 +49,29 @@ RecorderDeps RecorderRun::deps(IRecorderHost* host)
     deps.relay = &m_relay;
     deps.host = host;
     deps.live365 = &m_live365;
+    LeavePausesOutWhenAsked(deps);
+    return deps;
+}
+
+void LeavePausesOutWhenAsked(RecorderDeps& deps)
+{
     if (qEnvironmentVariableIntValue("TONQUILL_NO_PAUSES") == 1) {
         // For measuring the engine alone: the deliberate blocks after a
         // response header and after a new file are left out.
         deps.headerPauseMs = 0;
         deps.filePauseMs = 0;
     }
-    return deps;
+}
+
+void ConnectLive365(ctlLive365TitleReader& live365, frmMP3& recorder)
+{
+    QObject::connect(&live365, &ctlLive365TitleReader::TitleChange, &recorder, &frmMP3::ctlLive365_TitleChange);
+    QObject::connect(&live365, &ctlLive365TitleReader::TitleCallBack, &recorder, &frmMP3::ctlLive365_TitleCallBack);
+    QObject::connect(&live365, &ctlLive365TitleReader::Error, &recorder, &frmMP3::ctlLive365_Error);
 }
 
 void RecorderRun::attach(frmMP3& recorder)
 {
-    QObject::connect(&m_live365, &ctlLive365TitleReader::TitleChange, &recorder, &frmMP3::ctlLive365_TitleChange);
-    QObject::connect(&m_live365, &ctlLive365TitleReader::TitleCallBack, &recorder, &frmMP3::ctlLive365_TitleCallBack);
-    QObject::connect(&m_live365, &ctlLive365TitleReader::Error, &recorder, &frmMP3::ctlLive365_Error);
+    ConnectLive365(m_live365, recorder);
     QObject::connect(&m_relay, &ctlMP3Server::RelayTaken, &recorder, &frmMP3::RelayTaken);
 }

@@ -24,6 +24,12 @@ QString CommandLineOf(int argc, char** argv);
 // setting; -1 when the run goes on.
 int PrepareRun(const CommandLine& commandLine, TrackingMessageService& messages);
 
+// Leaves out the deliberate pauses after a response header and after a new
+// file when TONQUILL_NO_PAUSES=1 (for measuring the engine alone).
+void LeavePausesOutWhenAsked(RecorderDeps& deps);
+// Hands the Live365 title reader's titles and errors to `recorder`.
+void ConnectLive365(ctlLive365TitleReader& live365, frmMP3& recorder);
+
 class RecorderRun {
 public:
     RecorderRun(TrackingMessageService& messages, bool headless);

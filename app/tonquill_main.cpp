@@ -6,6 +6,7 @@
 #include "app/infoswitches.h"
 #include "app/presetopener.h"
 #include "app/recorderrun.h"
+#include "app/sidebysiderun.h"
 #include "config/configuration.h"
 #include "config/usersettings.h"
 #include "platform/folders.h"
@@ -61,6 +62,9 @@ const char* const kUsage =
     "  tonquill FILE.tvp -noop     open the control panel filled from the preset\n"
     "  tonquill -installassc       open .tvp and .pls files with Tonquill\n"
     "  tonquill -uninstallassc     give those file types back to their earlier programs\n"
+    "  tonquill --record FILE...   record every preset or playlist file given side by\n"
+    "                              side, without windows; each line begins with its\n"
+    "                              station's title in brackets\n"
     "  tonquill --record-last-preset  record the preset recorded last (in the running\n"
     "                              Tonquill if there is one)\n"
     "  tonquill --open-search      open the station search (in the running Tonquill)\n"
@@ -70,6 +74,9 @@ const char* const kUsage =
     "Without a display the recorder runs headless: it prints its status on\n"
     "standard output and ends when the recording ends; Ctrl-C (SIGINT), SIGTERM\n"
     "or SIGHUP close and tag the file before it quits with status 0.\n"
+    "With --record the program ends when its last station's recording ends; a\n"
+    "station that cannot start says why and the others go on. Ctrl-C (SIGINT),\n"
+    "SIGTERM or SIGHUP close and tag every station's file.\n"
     "\n"
     "Environment:\n"
     "  TONQUILL_HEADLESS=1         run headless on a desktop too\n"
@@ -81,6 +88,29 @@ const char* const kUsage =
     "  TONQUILL_NO_PAUSES=1        leave out the deliberate pauses (for measuring)\n"
     "  TONQUILL_LISTEN=1           play what is recorded when headless too\n";
 
+// "--record FILE...": the stations recorded side by side, headless with a
+// display too.
+int recordSideBySide(int argc, char** argv, const CommandLine& commandLine)
+{
+    QCoreApplication app(argc, argv);
+    StderrMessageService shown(QStringLiteral("Tonquill"));
+    TrackingMessageService messages(shown);
+    if (const int status = PrepareRun(commandLine, messages); status >= 0)
+        return status;
+    if (commandLine.files.isEmpty()) {
+        messages.ShowMessage(
+            QStringLiteral("Give one or more preset files (.tvp) or playlist files (.pls) after --record."));
+        return 1;
+    }
+    SideBySideRun run;
+    run.InstallSignalHandlers();
+    QObject::connect(&run, &SideBySideRun::finished, &app, [](int code) { QCoreApplication::exit(code); },
+                     Qt::QueuedConnection);
+    returnIdleHeapEveryHalfMinute(&app);
+    run.Start(commandLine.files);
+    return app.exec();
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -89,6 +119,8 @@ int main(int argc, char** argv)
     if (given.action == CommandLine::Action::Help || given.action == CommandLine::Action::Version)
         return AnswerInfoSwitch(given.action == CommandLine::Action::Help, "tonquill", kUsage);
     keepStreamBuffersInHeap();
+    if (given.action == CommandLine::Action::Record)
+        return recordSideBySide(argc, argv, given);
     if (!IsHeadless()) {
         QString problem;
         using DesktopMain = int (*)(int, char**);

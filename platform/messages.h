@@ -41,6 +41,7 @@ public:
 class StderrMessageService : public IMessageService {
 public:
     explicit StderrMessageService(QString title) : m_title(std::move(title)) {}
+    void setTitle(QString title) { m_title = std::move(title); }
     void Raise(const Message& message, std::function<void()> dismissed) override;
 
 private:

@@ -48,7 +48,7 @@ HeadlessConsole::HeadlessConsole(TrackingMessageService& messages, FILE* out, QO
 
 void HeadlessConsole::line(const QString& text)
 {
-    const QByteArray bytes = (EscapeForTerminal(text) + QLatin1Char('\n')).toUtf8();
+    const QByteArray bytes = (EscapeForTerminal(m_prefix + text) + QLatin1Char('\n')).toUtf8();
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), m_out);
     std::fflush(m_out);
 }
@@ -74,15 +74,15 @@ void HeadlessConsole::attach(frmMP3* recorder)
     connect(recorder, &frmMP3::quitRequested, this, [this](int code) { finish(code); });
 }
 
-void HeadlessConsole::installSignalHandlers()
+void OnStopSignals(QObject* owner, std::function<void()> stop)
 {
     if (g_signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
         return;
-    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, [this] {
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, owner, [stop = std::move(stop)] {
         char c;
         [[maybe_unused]] const auto n = ::read(g_signalPipe[0], &c, 1);
-        stopFromSignal();
+        stop();
     });
     struct sigaction sa {};
     sa.sa_handler = onSignal;
@@ -93,6 +93,11 @@ void HeadlessConsole::installSignalHandlers()
     // A closing terminal (an ssh session that ends) stops the recording the
     // same way.
     sigaction(SIGHUP, &sa, nullptr);
+}
+
+void HeadlessConsole::installSignalHandlers()
+{
+    OnStopSignals(this, [this] { stopFromSignal(); });
 }
 
 void HeadlessConsole::stopFromSignal()

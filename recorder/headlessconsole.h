@@ -6,8 +6,13 @@
 #include <QObject>
 
 #include <cstdio>
+#include <functional>
 
 class frmMP3;
+
+// Runs `stop` (on the event loop, in `owner`'s thread) whenever SIGINT,
+// SIGTERM or SIGHUP arrives, until `owner` is gone.
+void OnStopSignals(QObject* owner, std::function<void()> stop);
 
 // `text` with control characters and direction overrides written as escapes
 // ("\x1b", "\u202e"), safe to print on a terminal.
@@ -38,8 +43,14 @@ public:
     HeadlessConsole(TrackingMessageService& messages, FILE* out = stdout, QObject* parent = nullptr);
 
     void attach(frmMP3* recorder);
+    // Every line printed from now on begins with `prefix` (one station of
+    // several: "[Harbour Jazz] ").
+    void setLinePrefix(const QString& prefix) { m_prefix = prefix; }
     // Stops a running recording after SIGINT or SIGTERM.
     void installSignalHandlers();
+    // What a signal does: says so, stops a running recording (its file
+    // closed and tagged) and ends the run with status 0.
+    void stopFromSignal();
 
     // "-noop" asks for the control panel, which needs a display: said, and
     // the program ends.
@@ -59,12 +70,12 @@ signals:
 
 private:
     void line(const QString& text);
-    void stopFromSignal();
     void finish(int code);
 
     TrackingMessageService& m_messages;
     FILE* m_out;
     frmMP3* m_recorder = nullptr;
+    QString m_prefix;
     bool m_started = false;
     bool m_signalled = false;
     bool m_finished = false;

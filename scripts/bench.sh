@@ -24,7 +24,8 @@
 #                                     tonquill and streamripper each lost and
 #                                     recorded twice
 #   scripts/bench.sh --many [--count 20] [--seconds 60]
-#                                     one Icecast, 20 headless tonquill and 20
+#                                     one Icecast, 20 headless tonquill, one
+#                                     tonquill --record of 20 presets, 20
 #                                     streamripper on one mount, and a windowed
 #                                     tonquill shown and hidden: CPU, PSS, RSS,
 #                                     Private_Dirty, wake-ups, libraries mapped

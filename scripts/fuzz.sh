@@ -4,6 +4,7 @@
 # leak, sanitizer report or broken check.
 #   FUZZ_SECONDS=300 scripts/fuzz.sh            all targets, 5 minutes each
 #   scripts/fuzz.sh fuzz_demux fuzz_header      some of them
+#   FUZZ_BUILD_ONLY=1 scripts/fuzz.sh            builds them, runs none
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${FUZZ_BUILD_DIR:-$here/build-fuzz}"
@@ -26,6 +27,7 @@ if [ "$#" -gt 0 ]; then targets=("$@"); fi
 cmake -S "$here/fuzz" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCMAKE_CXX_COMPILER="$cxx" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
+if [ -n "${FUZZ_BUILD_ONLY:-}" ]; then exit 0; fi
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:allocator_may_return_null=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"

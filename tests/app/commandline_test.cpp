@@ -51,3 +51,66 @@ TEST(CommandLineTest, EveryFormTheProgramTakes)
     for (const Case& c : cases)
         EXPECT_EQ(ParseCommandLine(QString::fromUtf8(c.text)), c.expected) << "\"" << c.text << "\"";
 }
+
+// "--record" and the files after it, each a word: quotes keep spaces in one.
+TEST(CommandLineTest, RecordTakesEveryFileAfterIt)
+{
+    const struct Case {
+        const char* text;
+        Action action;
+        QStringList files;
+    } cases[] = {
+        {"--record", Action::Record, {}},
+        {"--record ", Action::Record, {}},
+        {"--record \"\"", Action::Record, {}},
+        {"--record a.tvp", Action::Record, {QStringLiteral("a.tvp")}},
+        {"--record a.tvp b.pls /x/c.tvp",
+         Action::Record,
+         {QStringLiteral("a.tvp"), QStringLiteral("b.pls"), QStringLiteral("/x/c.tvp")}},
+        {"--record  a.tvp \t  b.pls  ", Action::Record, {QStringLiteral("a.tvp"), QStringLiteral("b.pls")}},
+        {"--record \"/home/u/my presets/a b.tvp\" b.pls",
+         Action::Record,
+         {QStringLiteral("/home/u/my presets/a b.tvp"), QStringLiteral("b.pls")}},
+        {"--record /home/u/\"my presets\"/a.tvp", Action::Record, {QStringLiteral("/home/u/my presets/a.tvp")}},
+        {"--record \"Caf\xc3\xa9 \"\"Radio.pls\"", Action::Record, {QString::fromUtf8("Caf\xc3\xa9 Radio.pls")}},
+        // An open quote runs to the end.
+        {"--record \"a b.tvp", Action::Record, {QStringLiteral("a b.tvp")}},
+        // Nothing after the files is a switch: "-noop" is a file that cannot be opened.
+        {"--record a.tvp -noop", Action::Record, {QStringLiteral("a.tvp"), QStringLiteral("-noop")}},
+        {"--record a.tvp a.tvp", Action::Record, {QStringLiteral("a.tvp"), QStringLiteral("a.tvp")}},
+        // Not the switch: a file as before.
+        {"--recorder a.tvp", Action::Open, {}},
+        {"--record-last-preset", Action::RecordLastPreset, {}},
+        {"a.tvp --record b.tvp", Action::Open, {}},
+        {"\"--record a.tvp\"", Action::Open, {}},
+    };
+    for (const Case& c : cases) {
+        const CommandLine line = ParseCommandLine(QString::fromUtf8(c.text));
+        EXPECT_EQ(line.action, c.action) << "\"" << c.text << "\"";
+        EXPECT_EQ(line.files, c.files) << "\"" << c.text << "\"";
+        EXPECT_FALSE(line.noop) << "\"" << c.text << "\"";
+    }
+}
+
+// The program's arguments, as one text and read back: after "--record"
+// every argument is one file, spaces and all; elsewhere the text is as before.
+TEST(CommandLineTest, ArgumentsComeBackAsTheyWereGiven)
+{
+    const struct Case {
+        QStringList arguments;
+        QString text;
+    } cases[] = {
+        {{}, QString()},
+        {{QStringLiteral("/my presets/a b.tvp"), QStringLiteral("-noop")}, QStringLiteral("/my presets/a b.tvp -noop")},
+        {{QStringLiteral("--record")}, QStringLiteral("--record")},
+        {{QStringLiteral("--record"), QStringLiteral("/my presets/a b.tvp"), QStringLiteral("c.pls")},
+         QStringLiteral("--record \"/my presets/a b.tvp\" c.pls")},
+        {{QStringLiteral("--record"), QStringLiteral("tab\there.pls")}, QStringLiteral("--record \"tab\there.pls\"")},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CommandLineText(c.arguments), c.text) << c.arguments.join(QLatin1Char('|')).toStdString();
+        const CommandLine line = ParseCommandLine(CommandLineText(c.arguments));
+        if (line.action == Action::Record)
+            EXPECT_EQ(line.files, c.arguments.mid(1)) << c.arguments.join(QLatin1Char('|')).toStdString();
+    }
+}

@@ -21,6 +21,7 @@ TEST(CommandLine, HelpAndVersionAnswerAndOtherArgumentsDoNot)
     TempFolder home;
     const QList<QByteArray> tonquillUsage{"Usage:",
                                           "tonquill FILE.tvp -noop",
+                                          "tonquill --record FILE...",
                                           "-installassc",
                                           "-uninstallassc",
                                           "--version",
@@ -40,6 +41,14 @@ TEST(CommandLine, HelpAndVersionAnswerAndOtherArgumentsDoNot)
         // Not the switch alone: the recorder takes it as a file to load.
         {"tonquill", {QStringLiteral("--help"), QStringLiteral("x")}, 1, {"This is not a supported filetype to load!"}},
         {"tonquill", {QStringLiteral("--helpme")}, 1, {"This is not a supported filetype to load!"}},
+        {"tonquill",
+         {QStringLiteral("--record")},
+         1,
+         {"Tonquill: Give one or more preset files (.tvp) or playlist files (.pls) after --record.\n"}},
+        {"tonquill",
+         {QStringLiteral("--record"), QStringLiteral("--help")},
+         1,
+         {"[--help] Tonquill: This is not a supported filetype to load!"}},
     };
     for (const InfoCase& c : cases) {
         SCOPED_TRACE(

@@ -1,0 +1,142 @@
+#include "app/sidebysiderun.h"
+
+#include "app/recorderrun.h"
+
+#include <QFileInfo>
+#include <QTimer>
+
+// One station of the run and everything that is its own.
+struct SideBySideRun::Station {
+    explicit Station(FILE* out, ITickSource* clock)
+        : errors(QStringLiteral("Tonquill")), messages(errors), live365(clock), console(messages, out)
+    {
+        config.setMessageService(&messages);
+    }
+
+    QString file;
+    StderrMessageService errors;
+    TrackingMessageService messages;
+    clsConfiguration config;
+    NullRelay relay;
+    ctlLive365TitleReader live365;
+    HeadlessConsole console;
+    std::unique_ptr<PresetOpener> opener;
+    int id = 0;
+};
+
+SideBySideRun::SideBySideRun(FILE* out, QObject* parent) : QObject(parent), m_out(out)
+{
+    connect(&m_set, &RecordingSet::lastEnded, this, [this] { emit finished(ExitStatus()); });
+}
+
+SideBySideRun::~SideBySideRun() = default;
+
+QString SideBySideRun::uniqueTitle(const QString& title, int id) const
+{
+    const auto taken = [this, id](const QString& t) {
+        for (const int other : m_set.Ids())
+            if (other != id && m_set.Title(other) == t)
+                return true;
+        return false;
+    };
+    QString unique = title;
+    for (int n = 2; taken(unique); ++n)
+        unique = title + QStringLiteral(" (%1)").arg(n);
+    return unique;
+}
+
+void SideBySideRun::setTitle(Station& station, const QString& title)
+{
+    if (title.isEmpty())
+        return;
+    const QString unique = uniqueTitle(title, station.id);
+    m_set.SetTitle(station.id, unique);
+    const QString prefix = QLatin1Char('[') + unique + QLatin1Char(']');
+    station.console.setLinePrefix(prefix + QLatin1Char(' '));
+    station.errors.setTitle(EscapeForTerminal(prefix) + QStringLiteral(" Tonquill"));
+}
+
+void SideBySideRun::Start(const QStringList& files)
+{
+    // Every recording is made before any starts: one that cannot start is
+    // not the last one running while others wait for their turn.
+    for (const QString& file : files) {
+        auto station = std::make_unique<Station>(m_out, &m_clock);
+        station->file = file;
+        RecorderDeps deps;
+        deps.clock = &m_clock;
+        deps.messages = &station->messages;
+        deps.sleeper = &m_sleeper;
+        deps.relay = &station->relay;
+        deps.host = &station->console;
+        deps.live365 = &station->live365;
+        LeavePausesOutWhenAsked(deps);
+        station->id = m_set.Add(QString(), deps);
+        // Until its own title is read, a station is named by its file.
+        setTitle(*station, QFileInfo(file).fileName().isEmpty() ? file : QFileInfo(file).fileName());
+        frmMP3& recorder = *m_set.Recorder(station->id);
+        ConnectLive365(station->live365, recorder);
+        station->console.attach(&recorder);
+        station->opener = std::make_unique<PresetOpener>(recorder, station->config, station->messages);
+        // A playlist file's station is named by the title the playlist gives.
+        Station* s = station.get();
+        connect(&recorder, &frmMP3::playlistRead, this, [this, s](const QString& title) { setTitle(*s, title); });
+        m_stations.push_back(std::move(station));
+    }
+    QTimer::singleShot(0, this, [this] {
+        for (const auto& station : m_stations)
+            startStation(*station);
+    });
+}
+
+void SideBySideRun::startStation(Station& station)
+{
+    if (m_set.Ended(station.id))
+        return;
+    frmMP3& recorder = *m_set.Recorder(station.id);
+    // A preset is read first, so that every line of its station, the first
+    // included, is under the preset's title.
+    const PresetStart start = LoadPresetToRecord(station.file, false, station.config, station.messages);
+    if (start.action == PresetStart::Action::Record)
+        setTitle(station, start.config.sRecordingTitle);
+    recorder.Form_Load();
+    switch (start.action) {
+    case PresetStart::Action::Record:
+        m_set.Start(station.id, start.config);
+        return;
+    case PresetStart::Action::Playlist:
+        recorder.ReadPlaylist(start.config);
+        return;
+    case PresetStart::Action::Panel:
+    case PresetStart::Action::Failed:
+        break;
+    }
+    m_set.End(station.id, 1);
+}
+
+void SideBySideRun::InstallSignalHandlers()
+{
+    OnStopSignals(this, [this] { StopAll(); });
+}
+
+void SideBySideRun::StopAll()
+{
+    m_signalled = true;
+    for (const auto& station : m_stations)
+        if (!m_set.Ended(station->id))
+            station->console.stopFromSignal();
+    m_set.StopAll();
+}
+
+int SideBySideRun::ExitStatus() const
+{
+    if (m_signalled)
+        return 0;
+    for (const auto& station : m_stations) {
+        if (const int status = m_set.ExitStatus(station->id); status != 0)
+            return status;
+        if (station->messages.count() > 0)
+            return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+// "tonquill --record FILE [FILE ...]": every preset or playlist file given is
+// a recording of its own, all side by side in one program without a display.
+// Each station has its own recorder, configuration, messages, Live365 title
+// reader and status lines (each line begins with "[its title] "); a relay
+// that never listens stands in for the listening relay, so no station takes
+// a port from another. The run is over when its last recording is.
+
+#include "app/presetopener.h"
+#include "config/configuration.h"
+#include "listen/relay.h"
+#include "platform/messages.h"
+#include "platform/sleeper.h"
+#include "platform/tickcount.h"
+#include "recorder/headlessconsole.h"
+#include "recorder/recordingset.h"
+#include "sources/live365reader.h"
+
+#include <QObject>
+#include <QStringList>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+class SideBySideRun : public QObject {
+    Q_OBJECT
+public:
+    // Status lines go to `out`, messages to stderr.
+    explicit SideBySideRun(FILE* out = stdout, QObject* parent = nullptr);
+    ~SideBySideRun() override;
+
+    // Makes a recording for every file and starts them all (from the event
+    // loop); a file that cannot be recorded says why and ends on its own.
+    void Start(const QStringList& files);
+    // SIGINT, SIGTERM and SIGHUP stop every recording (closing and tagging
+    // its file); the run then ends with status 0.
+    void InstallSignalHandlers();
+    // What a signal does.
+    void StopAll();
+
+    RecordingSet& Recordings() { return m_set; }
+    // 0 after a signal or when every station ended well; otherwise the
+    // first failed station's status.
+    int ExitStatus() const;
+
+signals:
+    void finished(int exitStatus);
+
+private:
+    struct Station;
+    void startStation(Station& station);
+    void setTitle(Station& station, const QString& title);
+    // `title`, or with " (2)", " (3)" ... when a station other than `id` has it.
+    QString uniqueTitle(const QString& title, int id) const;
+
+    FILE* m_out;
+    SystemTickSource m_clock;
+    ThreadSleeper m_sleeper;
+    // The stations outlive the recorders, which hold their parts.
+    std::vector<std::unique_ptr<Station>> m_stations;
+    RecordingSet m_set;
+    bool m_signalled = false;
+};
