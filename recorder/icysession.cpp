@@ -166,12 +166,16 @@ void IcySession::onConnected()
     SetState(ConnectionState::AwaitingHeader);
     const ServerEntry entry = m_servers[m_server];
     // Each connection is a new response: its header is pending again.
-    m_metadata = m_listener.OnConnected(entry, m_connectReconnect);
-    const QByteArray request = BuildStreamRequest(entry, m_metadata, m_ieAgent());
+    BeginResponse(m_listener.OnConnected(entry, m_connectReconnect));
+    m_ws->SendData(BuildStreamRequest(entry, m_metadata, m_ieAgent()));
+}
+
+void IcySession::BeginResponse(bool metadata)
+{
+    m_metadata = metadata;
     m_demux.Reset(m_metadata);
     m_dropStream = false;
     m_headerPending = true;
-    m_ws->SendData(request);
 }
 
 void IcySession::onClosed()

@@ -66,6 +66,10 @@ public:
     // on), moving on to the following ones while the connection is refused.
     // Returns at once.
     void ConnectToServer(qint32 position, bool reconnect);
+    // A response begins on the connection, as when it connects: its head is
+    // pending again; `metadata`: titles were asked for inside the stream.
+    // (What Feed is then given is read as that response.)
+    void BeginResponse(bool metadata);
     // The socket's data, as the socket delivers it.
     void DataArrival();
     EventSocket& Socket() { return *m_ws; }

@@ -1,6 +1,5 @@
 // The recorder's start from its command line.
 #include "fixture.h"
-
 #include "platform/eventsocket.h"
 #include "tests/support/eventwait.h"
 
@@ -17,8 +16,9 @@ protected:
     }
     QStringList validPreset() const
     {
-        return {QStringLiteral("My Station"), QStringLiteral("http://127.0.0.1:1/none.pls"), QStringLiteral("SONGNAMEONLY"),
-                folder.path(), QStringLiteral(" 5 "), QStringLiteral(" 0 ")};
+        return {QStringLiteral("My Station"),   QStringLiteral("http://127.0.0.1:1/none.pls"),
+                QStringLiteral("SONGNAMEONLY"), folder.path(),
+                QStringLiteral(" 5 "),          QStringLiteral(" 0 ")};
     }
 };
 
@@ -61,7 +61,8 @@ TEST_F(CommandLineTest, InvalidPresetShowsBothMessages)
     const QString path = writePreset(QStringLiteral("bad.tvp"), lines);
     EXPECT_FALSE(openCommandLine(path));
     ASSERT_EQ(messages.messages.size(), 2);
-    EXPECT_EQ(messages.messages.last(), QStringLiteral("The preset file is invalid! (Check that there are six lines exactly)"));
+    EXPECT_EQ(messages.messages.last(),
+              QStringLiteral("The preset file is invalid! (Check that there are six lines exactly)"));
 }
 
 TEST_F(CommandLineTest, FormLoadQuitsWhenTheCommandLineFails)
@@ -94,7 +95,7 @@ TEST_F(CommandLineTest, StopRecordingResetsTheState)
     config.sStreamFileName = QStringLiteral("single.mp3");
     startOnStation();
     EXPECT_TRUE(recorder->Status().blnRecording);
-    recorder->HandleStreamData("ICY 200 OK\r\nicy-br:96\r\n\r\n");
+    ASSERT_TRUE(answerWith("ICY 200 OK\r\nicy-br:96\r\n\r\n"));
     recorder->TogglePause();
     recorder->StopRecording();
     EXPECT_FALSE(recorder->Status().blnRecording);
@@ -111,7 +112,7 @@ TEST_F(CommandLineTest, ExitFromTheMenuClosesAndTagsTheRecordingThenQuits)
     config.lRecordingMode = RecordingMode::SingleFile;
     config.sStreamFileName = QStringLiteral("single.mp3");
     startOnStation();
-    recorder->HandleStreamData("ICY 200 OK\r\n\r\naudio");
+    ASSERT_TRUE(answerWith("ICY 200 OK\r\n\r\naudio", 5));
     int code = -1;
     QObject::connect(recorder.get(), &frmMP3::quitRequested, [&](int c) { code = c; });
     recorder->ExitFromMenu();
@@ -119,5 +120,6 @@ TEST_F(CommandLineTest, ExitFromTheMenuClosesAndTagsTheRecordingThenQuits)
     const QByteArray bytes = ReadAll(folder.file(QStringLiteral("single.mp3")));
     EXPECT_TRUE(bytes.startsWith("audio"));
     EXPECT_EQ(bytes.mid(bytes.size() - 128, 3), QByteArray("TAG"));
-    EXPECT_EQ(recorder->WS().State(), 0);
+    // The recorder has closed its connection.
+    EXPECT_TRUE(WaitUntil([&] { return station.last()->state() == QAbstractSocket::UnconnectedState; }));
 }

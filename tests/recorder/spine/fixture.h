@@ -11,12 +11,11 @@
 #include "recorder/recorderhost.h"
 #include "tests/support/eventwait.h"
 #include "tests/support/fakes.h"
+#include "tests/support/loopbackstation.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
-
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <vector>
 
@@ -72,28 +71,7 @@ public:
     void UnloadWindows() override { ++unloads; }
     void InstallAssociations() override {}
     void UninstallAssociations() override {}
-    int panels = 0, displays = 0, unloads = 0;  // panels and displays: asked for by the preset opener
-};
-
-// A loopback server that accepts stream connections and keeps what they send.
-class LoopbackStation {
-public:
-    LoopbackStation()
-    {
-        server.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&server, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket* s = server.nextPendingConnection()) {
-                connections.push_back(s);
-                QObject::connect(s, &QTcpSocket::readyRead, [this, s] { requests += s->readAll(); });
-            }
-        });
-    }
-    QString port() const { return QString::number(server.serverPort()); }
-    QTcpSocket* last() { return connections.empty() ? nullptr : connections.back(); }
-
-    QTcpServer server;
-    std::vector<QTcpSocket*> connections;
-    QByteArray requests;
+    int panels = 0, displays = 0, unloads = 0; // panels and displays: asked for by the preset opener
 };
 
 // The recorder with fakes around it; the stream socket is real and talks to
@@ -161,6 +139,17 @@ protected:
             WaitUntil([&] { return recorder->Timer1Enabled() && station.last() && recorder->SongRulesReady(); }));
     }
 
+    // The station sends `bytes` on the recorder's last connection; true once
+    // the stream has begun (and the recorder has written `audio` bytes in all).
+    bool answerWith(const QByteArray& bytes, qint64 audio = -1)
+    {
+        station.last()->write(bytes);
+        return WaitUntil([&] {
+            return recorder->Status().connection == ConnectionState::Streaming &&
+                   (audio < 0 || recorder->AudioBytesWritten() == audio);
+        });
+    }
+
     // Advances the fake clock tick by tick up to `ms` after the start,
     // feeding data before every tick when `withData`.
     void runTicks(qint64 fromMs, qint64 toMs, bool withData, qint32 start)
@@ -176,8 +165,8 @@ protected:
     }
 
     TempFolder folder;
-    RecordingOptions options;  // the per-user options the recorder reads when it starts
-    TempFolder rulesFolder;    // the song rules' lists (none unless a test writes them)
+    RecordingOptions options; // the per-user options the recorder reads when it starts
+    TempFolder rulesFolder;   // the song rules' lists (none unless a test writes them)
     FakeTickSource clock{100000};
     RecordingMessageService messages;
     CountingSleeper sleeper;
@@ -189,7 +178,7 @@ protected:
     RecorderDeps deps;
     LoopbackStation station;
     std::unique_ptr<frmMP3> recorder;
-    QStringList captions;  // every status the recorder showed
+    QStringList captions; // every status the recorder showed
 
 private:
     std::unique_ptr<PresetOpener> m_opener;

@@ -11,7 +11,7 @@ protected:
     void SetUp() override
     {
         RecorderFixture::SetUp();
-        ASSERT_TRUE(other.listen(QHostAddress::LocalHost, 0));  // the other recorder's relay
+        ASSERT_TRUE(other.listen(QHostAddress::LocalHost, 0)); // the other recorder's relay
         auto fake = std::make_unique<FakePlayer>();
         player = fake.get();
         realRelay = std::make_unique<ctlMP3Server>(messages, std::move(fake), std::make_unique<FakeMixer>());
@@ -31,7 +31,7 @@ protected:
     void feedUntilListeningStops()
     {
         ASSERT_TRUE(recorder->Status().blnPreviewToggle);
-        recorder->HandleStreamData(QByteArray(5000, 'a'));
+        station.last()->write(QByteArray(5000, 'a'));
         ASSERT_TRUE(WaitUntil([&] { return !recorder->Status().blnPreviewToggle; }, 3000));
     }
 
@@ -48,7 +48,7 @@ TEST_F(RelayTakenTest, RecordsOnWithTheLampDarkAndSaysSoOnceWithoutAMessageBox)
     const qint32 start = 100000;
     clock.set(start);
     startOnStation();
-    recorder->HandleStreamData("ICY 200 OK\r\n\r\n");
+    ASSERT_TRUE(answerWith("ICY 200 OK\r\n\r\n"));
     feedUntilListeningStops();
     EXPECT_FALSE(realRelay->blnEnablePreviewStream());
     EXPECT_FALSE(player->calls.contains(QStringLiteral("play")));
@@ -63,12 +63,12 @@ TEST_F(RelayTakenTest, RecordsOnWithTheLampDarkAndSaysSoOnceWithoutAMessageBox)
     recorder->Timer1_Timer();
     ASSERT_TRUE(WaitUntil(
         [&] { return station.connections.size() > connectionsBefore && recorder->Status().blnPreviewToggle; }));
-    recorder->HandleStreamData("ICY 200 OK\r\n\r\n");
+    ASSERT_TRUE(answerWith("ICY 200 OK\r\n\r\n"));
     feedUntilListeningStops();
     EXPECT_EQ(captions.count(said), 1);
 
     EXPECT_TRUE(recorder->Status().blnRecording);
-    EXPECT_EQ(recorder->AudioBytesWritten(), 10000);  // the audio is recorded all the same
+    EXPECT_EQ(recorder->AudioBytesWritten(), 10000); // the audio is recorded all the same
     EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join('\n').toStdString();
     recorder->StopRecording();
 }

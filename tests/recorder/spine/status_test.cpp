@@ -57,7 +57,7 @@ TEST_F(StatusTest, TheClockIsSentOnceASecondAfterTheStatus)
     const qint32 start = 100000;
     clock.set(start);
     startOnStation();
-    recorder->HandleStreamData("ICY 200 OK\r\n\r\n");
+    ASSERT_TRUE(answerWith("ICY 200 OK\r\n\r\n"));
     listen();
     runTicks(100, 2500, true, start); // 25 ticks of 100 ms with data
     const QStringList clocks = events.filter(QStringLiteral("clock"));

@@ -17,7 +17,7 @@ TEST_F(WatchdogTest, AwaitingDataAfterTwoSecondsAndReconnectAfterTen)
     const qint32 start = 100000;
     clock.set(start);
     startOnStation();
-    recorder->HandleStreamData("ICY 200 OK\r\n\r\n");
+    ASSERT_TRUE(answerWith("ICY 200 OK\r\n\r\n"));
     const size_t connectionsBefore = station.connections.size();
 
     clock.set(start + 2000);
@@ -58,16 +58,18 @@ TEST_F(WatchdogTest, TimeoutsGoOnUntilTheGiveUpTimeWithoutAStream)
         const qint32 start = 100000;
         clock.set(start);
         recorder->ClearServers();
+        const size_t connections = station.connections.size();
         startOnStation();
-        recorder->HandleStreamData("ICY 200 OK\r\n\r\n");
+        ASSERT_TRUE(WaitUntil([&] { return station.connections.size() > connections; }));
+        ASSERT_TRUE(answerWith("ICY 200 OK\r\n\r\n"));
         for (qint64 t = 100; t <= c.lastTickMs && recorder->Status().blnRecording; t += 100) {
             clock.set(static_cast<qint32>(start + t));
             recorder->Timer1_Timer();
         }
         EXPECT_EQ(!recorder->Status().blnRecording, c.endsRecording);
         if (c.endsRecording) {
-            EXPECT_EQ(messages.messages,
-                      QStringList{QStringLiteral("Network errors have interrupted successful recording of Test Station!")});
+            EXPECT_EQ(messages.messages, QStringList{QStringLiteral(
+                                             "Network errors have interrupted successful recording of Test Station!")});
         } else {
             EXPECT_TRUE(captions.contains(QStringLiteral("[ERR] TIMEOUT! Reconnecting...")));
             EXPECT_TRUE(messages.messages.isEmpty());
@@ -84,7 +86,7 @@ TEST_F(WatchdogTest, DataAfterATimeoutEndsTheOutage)
     clock.set(start + 10100);
     recorder->Timer1_Timer();
     ASSERT_TRUE(WaitUntil([&] { return station.requests.count("GET ") == 2; }));
-    recorder->HandleStreamData("ICY 200 OK\r\n\r\n");
+    ASSERT_TRUE(answerWith("ICY 200 OK\r\n\r\n"));
     clock.set(start + 12000);
     recorder->Timer1_Timer();
     EXPECT_EQ(recorder->Status().connection, ConnectionState::Streaming);
@@ -130,13 +132,13 @@ TEST_F(WatchdogTest, VolumeReachesTheRelayOnTheNextTickAlsoWhenIdle)
     EXPECT_EQ(relay.volumes.back(), 37);
     const size_t calls = relay.volumes.size();
     recorder->Timer1_Timer();
-    EXPECT_EQ(relay.volumes.size(), calls);  // unchanged: not sent again
+    EXPECT_EQ(relay.volumes.size(), calls); // unchanged: not sent again
 }
 
 TEST_F(WatchdogTest, ListenWhileIdleOnlyTurnsTheFlag)
 {
     recorder->Listen();
-    EXPECT_EQ(relay.starts, 0);  // not recording: only the flag changes
+    EXPECT_EQ(relay.starts, 0); // not recording: only the flag changes
     EXPECT_TRUE(recorder->Status().blnPreviewToggle);
     recorder->Listen();
     EXPECT_FALSE(recorder->Status().blnPreviewToggle);
@@ -147,7 +149,7 @@ TEST_F(WatchdogTest, TrayTipIsCutToSixtyFourCharacters)
 {
     config.sRecordingTitle = QString(100, QLatin1Char('x'));
     startOnStation();
-    recorder->HandleStreamData("ICY 200 OK\r\n\r\n");
+    ASSERT_TRUE(answerWith("ICY 200 OK\r\n\r\n"));
     recorder->Timer1_Timer();
     EXPECT_EQ(recorder->TrayTip().size(), 64);
     EXPECT_TRUE(recorder->TrayTip().startsWith(QStringLiteral("RECORDING xxx")));

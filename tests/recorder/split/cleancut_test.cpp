@@ -1,14 +1,13 @@
 // "Cut songs in the silence between them": frame boundaries, the quietest
 // point near the title change, and nothing lost.
-#include "fixture.h"
 #include "noiseframes.h"
-
 #include "recorder/cleancut.h"
+#include "tests/support/songrig.h"
 
 #include <QDir>
 #include <QProcess>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <map>
 
 namespace {
@@ -21,23 +20,16 @@ QByteArray toneWithSilence(const TempFolder& dir)
 
 constexpr double kFrameSeconds = 1152.0 / 44100.0;
 
-QByteArray titleBlock(const QByteArray& title)
-{
-    QByteArray padded = "StreamTitle='" + title + "';";
-    while (padded.size() % 16)
-        padded.append('\0');
-    return char(padded.size() / 16) + padded;
-}
+using songrig::titleBlock;
 
 // True when `bytes` are whole frames from the first byte to the last.
 bool wholeFrames(const QByteArray& bytes)
 {
     const std::vector<Mp3Frame> frames = FindMp3Frames(bytes);
-    return !frames.empty() && frames.front().offset == 0 &&
-           frames.back().offset + frames.back().size == bytes.size();
+    return !frames.empty() && frames.front().offset == 0 && frames.back().offset + frames.back().size == bytes.size();
 }
 
-}  // namespace
+} // namespace
 
 // MPEG audio layer III headers, and AAC ADTS ones.
 TEST(Mp3FrameLength, HeadersOfLayerThree)
@@ -48,23 +40,23 @@ TEST(Mp3FrameLength, HeadersOfLayerThree)
         int samples, rate;
         AudioFraming framing = AudioFraming::Mp3;
     } cases[] = {
-        {{0xFF, 0xFB, 0x90, 0x00}, 417, 1152, 44100},  // MPEG-1, 128 kbit/s
-        {{0xFF, 0xFB, 0x92, 0x00}, 418, 1152, 44100},  // padded
-        {{0xFF, 0xFB, 0xE4, 0x00}, 960, 1152, 48000},  // 320 kbit/s
-        {{0xFF, 0xF3, 0x80, 0x00}, 208, 576, 22050},   // MPEG-2, 64 kbit/s
-        {{0xFF, 0xE3, 0x80, 0x00}, 417, 576, 11025},   // MPEG-2.5, 64 kbit/s
-        {{0xFF, 0xFB, 0x00, 0x00}, 0, 0, 0},           // free format
-        {{0xFF, 0xFB, 0xF0, 0x00}, 0, 0, 0},           // bad bit rate
-        {{0xFF, 0xFB, 0x9C, 0x00}, 0, 0, 0},           // bad sample rate
-        {{0xFF, 0xFD, 0x90, 0x00}, 0, 0, 0},           // layer II
-        {{0xFF, 0xEB, 0x90, 0x00}, 0, 0, 0},           // reserved version
-        {{0xFE, 0xFB, 0x90, 0x00}, 0, 0, 0},           // no sync
-        {{0xFF, 0xF1, 0x50, 0x80, 0x25, 0x9F, 0xFC}, 300, 1024, 44100, AudioFraming::Adts},  // no CRC
-        {{0xFF, 0xF0, 0x4C, 0x80, 0x10, 0x1F, 0xFD}, 128, 2048, 48000, AudioFraming::Adts},  // CRC, two blocks
-        {{0xFF, 0xF1, 0x50, 0x80, 0x00, 0xDF, 0xFC}, 0, 0, 0, AudioFraming::Adts},  // shorter than its header
-        {{0xFF, 0xF1, 0x74, 0x80, 0x25, 0x9F, 0xFC}, 0, 0, 0, AudioFraming::Adts},  // sample rate index 13
-        {{0xFF, 0xF3, 0x50, 0x80, 0x25, 0x9F, 0xFC}, 0, 0, 0, AudioFraming::Adts},  // layer not 0
-        {{0xFF, 0xFB, 0x90, 0x00, 0x25, 0x9F, 0xFC}, 0, 0, 0, AudioFraming::Adts},  // an MP3 header
+        {{0xFF, 0xFB, 0x90, 0x00}, 417, 1152, 44100},                                       // MPEG-1, 128 kbit/s
+        {{0xFF, 0xFB, 0x92, 0x00}, 418, 1152, 44100},                                       // padded
+        {{0xFF, 0xFB, 0xE4, 0x00}, 960, 1152, 48000},                                       // 320 kbit/s
+        {{0xFF, 0xF3, 0x80, 0x00}, 208, 576, 22050},                                        // MPEG-2, 64 kbit/s
+        {{0xFF, 0xE3, 0x80, 0x00}, 417, 576, 11025},                                        // MPEG-2.5, 64 kbit/s
+        {{0xFF, 0xFB, 0x00, 0x00}, 0, 0, 0},                                                // free format
+        {{0xFF, 0xFB, 0xF0, 0x00}, 0, 0, 0},                                                // bad bit rate
+        {{0xFF, 0xFB, 0x9C, 0x00}, 0, 0, 0},                                                // bad sample rate
+        {{0xFF, 0xFD, 0x90, 0x00}, 0, 0, 0},                                                // layer II
+        {{0xFF, 0xEB, 0x90, 0x00}, 0, 0, 0},                                                // reserved version
+        {{0xFE, 0xFB, 0x90, 0x00}, 0, 0, 0},                                                // no sync
+        {{0xFF, 0xF1, 0x50, 0x80, 0x25, 0x9F, 0xFC}, 300, 1024, 44100, AudioFraming::Adts}, // no CRC
+        {{0xFF, 0xF0, 0x4C, 0x80, 0x10, 0x1F, 0xFD}, 128, 2048, 48000, AudioFraming::Adts}, // CRC, two blocks
+        {{0xFF, 0xF1, 0x50, 0x80, 0x00, 0xDF, 0xFC}, 0, 0, 0, AudioFraming::Adts},          // shorter than its header
+        {{0xFF, 0xF1, 0x74, 0x80, 0x25, 0x9F, 0xFC}, 0, 0, 0, AudioFraming::Adts},          // sample rate index 13
+        {{0xFF, 0xF3, 0x50, 0x80, 0x25, 0x9F, 0xFC}, 0, 0, 0, AudioFraming::Adts},          // layer not 0
+        {{0xFF, 0xFB, 0x90, 0x00, 0x25, 0x9F, 0xFC}, 0, 0, 0, AudioFraming::Adts},          // an MP3 header
     };
     for (const auto& c : cases) {
         int samples = 0, rate = 0;
@@ -110,15 +102,15 @@ TEST(ChooseCleanCut, MovesToTheSilenceWithinTheWindowOnly)
         for (size_t i = 0; i < frames.size(); ++i)
             if (frames[i].offset == offset)
                 return double(i) * kFrameSeconds;
-        return -1.0;  // not a frame boundary
+        return -1.0; // not a frame boundary
     };
-    const qsizetype at06 = frames[size_t(0.6 / kFrameSeconds)].offset + 7;  // inside a frame, in the tone
+    const qsizetype at06 = frames[size_t(0.6 / kFrameSeconds)].offset + 7; // inside a frame, in the tone
     const qsizetype at21 = frames[size_t(2.1 / kFrameSeconds)].offset;
     const struct {
         const char* what;
         qsizetype nominal;
         int windowMs;
-        double from, to;  // where the cut may land, in seconds
+        double from, to; // where the cut may land, in seconds
     } cases[] = {
         {"the silence lies in the window", at06, 2000, 0.98, 1.42},
         {"the silence lies before the title change", at21, 2000, 0.98, 1.42},
@@ -179,13 +171,14 @@ TEST(ChooseCleanCut, MovesOnlyIntoAPause)
     }
 }
 
-class CleanCutTest : public RecorderFixture {
+// The ICY session's bytes through the song writer, recording per song.
+class CleanCutTest : public ::testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { mp3 = toneWithSilence(tones); }
+    void start()
     {
-        RecorderFixture::SetUp();
-        recordSongsContinuously();
-        mp3 = toneWithSilence(tones);
+        ASSERT_TRUE(rig->Start());
+        rig->Begin();
     }
     // The tone as a stream with metadata every 4000 bytes: "One" starts at
     // once, "Two" at the block after 0.6 s of audio.
@@ -212,11 +205,8 @@ protected:
         audioTotal = mp3.size();
         return s;
     }
-    QByteArray body(const QString& name)
-    {
-        const QByteArray f = ReadAll(folder.file(name));
-        return f.right(128).startsWith("TAG") ? f.left(f.size() - 128) : f;
-    }
+    QByteArray body(const QString& name) { return rig->Audio(name); }
+    std::unique_ptr<IcyRig> rig = std::make_unique<IcyRig>();
     TempFolder tones;
     QByteArray mp3;
     qsizetype audioBeforeTwo = 0;
@@ -225,11 +215,11 @@ protected:
 TEST_F(CleanCutTest, SongsEndOnFrameBoundariesInTheSilenceAndNothingIsLost)
 {
     ASSERT_FALSE(mp3.isEmpty());
-    options.cleanCuts = true;
-    startOnStation();
+    rig->options.cleanCuts = true;
+    start();
     qsizetype total = 0;
-    recorder->HandleStreamData(stream(total));
-    recorder->StopRecording();
+    rig->Feed(stream(total));
+    rig->Stop();
     // Every title change is a clean cut, the one from the station's file too.
     const QByteArray station = body(QStringLiteral("Cut FM-12052026.mp3"));
     const QByteArray one = body(QStringLiteral("One.mp3"));
@@ -238,12 +228,12 @@ TEST_F(CleanCutTest, SongsEndOnFrameBoundariesInTheSilenceAndNothingIsLost)
     EXPECT_TRUE(wholeFrames(station));
     EXPECT_TRUE(wholeFrames(one));
     EXPECT_TRUE(wholeFrames(two));
-    const double cutSeconds = double(station.size() + one.size()) / 16000.0;  // 128 kbit/s
+    const double cutSeconds = double(station.size() + one.size()) / 16000.0; // 128 kbit/s
     EXPECT_GE(cutSeconds, 0.98);
     EXPECT_LE(cutSeconds, 1.42);
     // The real decoder agrees that the song decodes without errors.
     QProcess p;
-    p.start(QStringLiteral("mpg123"), {QStringLiteral("-t"), folder.file(QStringLiteral("Two.mp3"))});
+    p.start(QStringLiteral("mpg123"), {QStringLiteral("-t"), rig->folder.file(QStringLiteral("Two.mp3"))});
     ASSERT_TRUE(p.waitForFinished(30000));
     const QByteArray log = p.readAllStandardError();
     EXPECT_EQ(p.exitCode(), 0) << log.constData();
@@ -253,10 +243,10 @@ TEST_F(CleanCutTest, SongsEndOnFrameBoundariesInTheSilenceAndNothingIsLost)
 TEST_F(CleanCutTest, OffTheCutStaysAtTheTitleChange)
 {
     ASSERT_FALSE(mp3.isEmpty());
-    startOnStation();
+    start();
     qsizetype total = 0;
-    recorder->HandleStreamData(stream(total));
-    recorder->StopRecording();
+    rig->Feed(stream(total));
+    rig->Stop();
     // "Two" starts exactly after the block that named it.
     const qsizetype change = ((qsizetype(0.6 * 16000) + 3999) / 4000) * 4000;
     EXPECT_EQ(body(QStringLiteral("One.mp3")), mp3.mid(4000, change - 4000));
@@ -266,14 +256,14 @@ TEST_F(CleanCutTest, OffTheCutStaysAtTheTitleChange)
 TEST_F(CleanCutTest, AStopWhileTheCutWaitsStillCutsAndKeepsEveryByte)
 {
     ASSERT_FALSE(mp3.isEmpty());
-    options.cleanCuts = true;
-    startOnStation();
+    rig->options.cleanCuts = true;
+    start();
     qsizetype total = 0;
     const QByteArray s = stream(total);
     // Only a little of the audio after "Two" arrives before the stop.
     const qsizetype twoAt = s.indexOf("StreamTitle='Two'");
-    recorder->HandleStreamData(s.left(twoAt + 100));
-    recorder->StopRecording();
+    rig->Feed(s.left(twoAt + 100));
+    rig->Stop();
     const QByteArray station = body(QStringLiteral("Cut FM-12052026.mp3"));
     const QByteArray one = body(QStringLiteral("One.mp3"));
     const QByteArray two = body(QStringLiteral("Two.mp3"));
@@ -297,29 +287,28 @@ TEST_F(CleanCutTest, AFileStartsWithAWholeFrameOnlyWithCleanCuts)
     ASSERT_FALSE(frames.empty());
     ASSERT_GT(frames.front().offset, 0);
     const qsizetype end = frames.back().offset + frames.back().size;
+    using M = SongRig::Mode;
     const struct {
-        int mode;
+        M mode;
         bool clean;
         const char* file;
-    } cases[] = {{2, true, "Cut FM-12052026.mp3"},
-                 {2, false, "Cut FM-12052026.mp3"},
-                 {1, true, "single.mp3"},  // the file is made before the server answers
-                 {1, false, "single.mp3"}};
+    } cases[] = {{M::PerSong, true, "Cut FM-12052026.mp3"},
+                 {M::PerSong, false, "Cut FM-12052026.mp3"},
+                 {M::SingleFile, true, "single.mp3"}, // the file is made before the server answers
+                 {M::SingleFile, false, "single.mp3"}};
     for (const auto& [mode, clean, name] : cases) {
         SCOPED_TRACE(name);
         SCOPED_TRACE(clean ? "clean cuts" : "byte cuts");
-        recorder = std::make_unique<frmMP3>(deps);
-        QDir(folder.path()).removeRecursively();
-        QDir().mkpath(folder.path());
-        options.cleanCuts = clean;
-        config.lRecordingMode = RecordingMode(mode);
-        config.sStreamFileName = QStringLiteral("single.mp3");
-        startOnStation();
+        rig = std::make_unique<IcyRig>();
+        rig->options.cleanCuts = clean;
+        rig->mode = mode;
+        rig->streamFileName = QStringLiteral("single.mp3");
+        start();
         // Two chunks, the first too short to tell where the frames are.
         const QByteArray s = "ICY 200 OK\r\nicy-name:Cut FM\r\nicy-br:128\r\n\r\n" + audio;
-        recorder->HandleStreamData(s.left(200));
-        recorder->HandleStreamData(s.mid(200));
-        recorder->StopRecording();
+        rig->Feed(s.left(200));
+        rig->Feed(s.mid(200));
+        rig->Stop();
         const QByteArray file = body(QString::fromLatin1(name));
         if (clean) {
             EXPECT_TRUE(file == audio.mid(frames.front().offset, end - frames.front().offset)) << file.size();
@@ -337,8 +326,8 @@ TEST_F(CleanCutTest, ASongWithoutPausesIsAsLongAsItsTitle)
 {
     const QByteArray tone = SoundMp3(tones, 12, QStringLiteral("0.5*sin(2*PI*440*t)"));
     ASSERT_FALSE(tone.isEmpty());
-    options.cleanCuts = true;
-    startOnStation();
+    rig->options.cleanCuts = true;
+    start();
     // A block every 4000 bytes (a quarter of a second): "One" after the
     // first, "Two" 16 blocks (4 s) later, "Three" 16 after that.
     const std::map<qsizetype, QByteArray> titles = {{1, "One"}, {17, "Two"}, {33, "Three"}};
@@ -346,8 +335,8 @@ TEST_F(CleanCutTest, ASongWithoutPausesIsAsLongAsItsTitle)
     for (qsizetype block = 1; block * 4000 <= tone.size(); ++block)
         s += tone.mid((block - 1) * 4000, 4000) +
              (titles.count(block) ? titleBlock(titles.at(block)) : QByteArray(1, '\0'));
-    recorder->HandleStreamData(s);
-    recorder->StopRecording();
+    rig->Feed(s);
+    rig->Stop();
     for (const char* name : {"One.mp3", "Two.mp3"}) {
         SCOPED_TRACE(name);
         const QByteArray song = body(QString::fromLatin1(name));

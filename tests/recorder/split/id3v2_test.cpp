@@ -1,10 +1,10 @@
 // "Write ID3v2 tags": finished songs also carry a UTF-8 ID3v2.4 tag; the
 // ID3v1 tag and the audio stay as they are.
-#include "fixture.h"
-
 #include "recorder/id3v2tag.h"
 #include "recorder/recordingfiles.h"
+#include "tests/support/songrig.h"
 
+#include <gtest/gtest.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 
@@ -17,14 +17,6 @@ QByteArray silentMp3(int frames)
     frame[1] = '\xFB';
     frame[2] = '\x90';
     return frame.repeated(frames);
-}
-
-QByteArray titleBlock(const QByteArray& title)
-{
-    QByteArray padded = "StreamTitle='" + title + "';";
-    while (padded.size() % 16)
-        padded.append('\0');
-    return char(padded.size() / 16) + padded;
 }
 
 QString fromTag(const TagLib::String& s)
@@ -56,23 +48,22 @@ ReadBack readID3v2(const QString& path)
     return r;
 }
 
-}  // namespace
+} // namespace
 
-class ID3v2Test : public RecorderFixture {
+class ID3v2Test : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        RecorderFixture::SetUp();
-        recordSongsContinuously();
-    }
     void record()
     {
-        startOnStation();
+        ASSERT_TRUE(rig.Start());
+        rig.Begin();
         const QByteArray audio = silentMp3(1);
-        recorder->HandleStreamData("ICY 200 OK\r\nicy-name:X\r\nicy-metaint:417\r\n\r\n" + audio +
-                                   titleBlock(song.toUtf8()) + audio + titleBlock("Next - One") + audio);
-        recorder->StopRecording();
+        rig.Feed("ICY 200 OK\r\nicy-name:X\r\nicy-metaint:417\r\n\r\n" + audio + songrig::titleBlock(song.toUtf8()) +
+                 audio + songrig::titleBlock("Next - One") + audio);
+        rig.Stop();
     }
+    IcyRig rig;
+    RecordingOptions& options = rig.options;
+    TempFolder& folder = rig.folder;
     const QString song = QString::fromUtf8("\u0391\u03bb\u03ba\u03c5\u03cc\u03bd\u03b7 - \u6771\u4eac O'Brien");
     const QString file = QString::fromUtf8("\u0391\u03bb\u03ba\u03c5\u03cc\u03bd\u03b7 - \u6771\u4eac O'Brien.mp3");
 };
@@ -116,7 +107,7 @@ TEST(WriteID3v2Tag, RewritingReplacesTheTagAndMissingFilesFail)
     EXPECT_EQ(tag.date, QStringLiteral("2026-01-03"));
     EXPECT_EQ(ReadAll(path).count("ID3"), 1);
     EXPECT_TRUE(ReadAll(path).endsWith(silentMp3(3)));
-    EXPECT_FALSE(WriteID3v2Tag(dir.file(QStringLiteral("missing.mp3")), {QStringLiteral("A"), QStringLiteral("T"), QString()},
-                               QDate(2026, 1, 2)));
+    EXPECT_FALSE(WriteID3v2Tag(dir.file(QStringLiteral("missing.mp3")),
+                               {QStringLiteral("A"), QStringLiteral("T"), QString()}, QDate(2026, 1, 2)));
     EXPECT_FALSE(QFile::exists(dir.file(QStringLiteral("missing.mp3"))));
 }

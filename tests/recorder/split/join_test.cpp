@@ -2,11 +2,13 @@
 // left out, a stream that does not continue it is reported as a gap, and a
 // title that changed while the connection was away is cut where its audio
 // begins.
-#include "fixture.h"
 #include "noiseframes.h"
 #include "platform/eventsocket.h"
+#include "tests/support/loopbackstation.h"
+#include "tests/support/songrig.h"
 
 #include <QDir>
+#include <gtest/gtest.h>
 #include <map>
 
 namespace {
@@ -50,24 +52,33 @@ QByteArray Listen(const QByteArray& broadcast, const std::map<qsizetype, QByteAr
 
 } // namespace
 
-class JoinTest : public RecorderFixture {
+// An ICY session on a real connection to a loopback station, wired to the
+// song writer; the station's connections are answered by hand.
+class JoinTest : public ::testing::Test {
 protected:
-    void SetUp() override
+    // A new recording (and a station with no connections yet).
+    IcyRig& fresh(SongRig::Mode mode, bool cleanCuts, const QString& fileName = QString())
     {
-        RecorderFixture::SetUp();
-        config.bEnabledTimedRecording = false;
-        clock.set(100000);
+        rig = std::make_unique<IcyRig>();
+        station = std::make_unique<LoopbackStation>();
+        rig->mode = mode;
+        rig->options.cleanCuts = cleanCuts;
+        rig->streamFileName = fileName;
+        return *rig;
     }
+    // Starts the recording and connects to the station.
+    bool start() { return rig->Start() && rig->Connect(station->port()); }
+    qint64 written() const { return rig->Writer().AudioBytesWritten(); }
 
     // Waits for connection `n` (1-based) and its request, then answers it.
     QTcpSocket* answer(size_t n, const QByteArray& reply)
     {
         if (!WaitUntil([&] {
-                return station.connections.size() >= n &&
-                       station.requests.count("\r\n\r\n") >= static_cast<qsizetype>(n);
+                return station->connections.size() >= n &&
+                       station->requests.count("\r\n\r\n") >= static_cast<qsizetype>(n);
             }))
             return nullptr;
-        QTcpSocket* s = station.connections[n - 1];
+        QTcpSocket* s = station->connections[n - 1];
         s->write(reply);
         s->flush();
         return s;
@@ -77,27 +88,22 @@ protected:
     void reconnectWith(const QByteArray& header, const QByteArray& first, const QByteArray& second, qint64 outageMs,
                        qint64 recorded)
     {
-        startOnStation();
+        ASSERT_TRUE(start());
         QTcpSocket* s = answer(1, header + first);
         ASSERT_TRUE(s);
-        ASSERT_TRUE(
-            WaitUntil([&] { return recorder->AudioBytesWritten() > 0 && recorder->WS().BytesReceived() == 0; }));
+        ASSERT_TRUE(WaitUntil([&] { return written() > 0 && rig->session.Socket().BytesReceived() == 0; }));
         s->disconnectFromHost();
-        ASSERT_TRUE(WaitUntil([&] { return station.connections.size() == 2; }));
-        clock.set(static_cast<qint32>(100000 + outageMs));
+        ASSERT_TRUE(WaitUntil([&] { return station->connections.size() == 2; }));
+        rig->clock.set(static_cast<qint32>(100000 + outageMs));
         ASSERT_TRUE(answer(2, header + second));
-        ASSERT_TRUE(WaitUntil([&] { return recorder->AudioBytesWritten() == recorded; }))
-            << recorder->AudioBytesWritten() << " of " << recorded;
-        recorder->StopRecording();
+        ASSERT_TRUE(WaitUntil([&] { return written() == recorded; })) << written() << " of " << recorded;
+        rig->Stop();
     }
 
-    // A file's audio: without the ID3v1 tag it was closed with.
-    QByteArray audioOf(const QString& name) const { return audioAt(folder.file(name)); }
-    static QByteArray audioAt(const QString& path)
-    {
-        const QByteArray bytes = ReadAll(path);
-        return bytes.size() >= 128 && bytes.right(128).startsWith("TAG") ? bytes.chopped(128) : bytes;
-    }
+    QByteArray audioOf(const QString& name) const { return rig->Audio(name); }
+
+    std::unique_ptr<IcyRig> rig;
+    std::unique_ptr<LoopbackStation> station;
 };
 
 // A listener kicked while the station plays on comes back to a burst of the
@@ -110,19 +116,10 @@ TEST_F(JoinTest, AKickAnsweredByABurstLeavesTheUninterruptedStream)
     const qsizetype burst = FrameStart(broadcast, 16 * kFramesPerSecond) + 77;
     for (const bool clean : {false, true}) {
         SCOPED_TRACE(clean ? "clean cuts on" : "clean cuts off");
-        options.cleanCuts = clean;
-        config.lRecordingMode = RecordingMode::SingleFile;
-        config.sStreamFileName = clean ? QStringLiteral("clean.mp3") : QStringLiteral("plain.mp3");
-        captions.clear();
-        recorder = std::make_unique<frmMP3>(deps);
-        QObject::connect(recorder.get(), &frmMP3::songCaptionChanged, [this](const QString& c) { captions.append(c); });
-        station.connections.clear();
-        station.requests.clear();
+        fresh(SongRig::Mode::SingleFile, clean, QStringLiteral("single.mp3"));
         reconnectWith(kPlainHeader, broadcast.left(lost), broadcast.mid(burst), 100, broadcast.size());
-        EXPECT_TRUE(audioOf(config.sStreamFileName) == broadcast);
-        EXPECT_TRUE(captions.contains(
-            QStringLiteral("Reconnected: joined where the recording left off (4.0 s already recorded left out)")))
-            << captions.join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(audioOf(QStringLiteral("single.mp3")) == broadcast);
+        EXPECT_TRUE(rig->events.contains(QStringLiteral("joined 4.0 s"))) << rig->Events().toStdString();
     }
 }
 
@@ -130,16 +127,13 @@ TEST_F(JoinTest, AKickAnsweredByABurstLeavesTheUninterruptedStream)
 // for 20 s: every byte of both is kept, and the status says what was missed.
 TEST_F(JoinTest, AStreamThatDoesNotContinueTheRecordingIsAGap)
 {
-    options.cleanCuts = false;
-    config.lRecordingMode = RecordingMode::SingleFile;
-    config.sStreamFileName = QStringLiteral("gap.mp3");
+    fresh(SongRig::Mode::SingleFile, false, QStringLiteral("gap.mp3"));
     const QByteArray before = Broadcast(10 * kFramesPerSecond, 12);
     const QByteArray after = Broadcast(10 * kFramesPerSecond, 13);
     reconnectWith(kPlainHeader, before, after, 20000, before.size() + after.size());
     EXPECT_TRUE(audioOf(QStringLiteral("gap.mp3")) == before + after);
     // Both connections began with the same burst: the outage is what was missed.
-    EXPECT_TRUE(captions.contains(QStringLiteral("Reconnected: about 20 s of the broadcast were missed")))
-        << captions.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(rig->events.contains(QStringLiteral("gap 0 bytes, 20000 ms"))) << rig->Events().toStdString();
 }
 
 // Title changes around a reconnect: a new title is cut where its audio
@@ -149,7 +143,6 @@ TEST_F(JoinTest, ATitleThatChangedDuringTheOutageIsCutWhereItsAudioBegins)
 {
     const QByteArray song = Broadcast(30 * kFramesPerSecond, 14);
     const QByteArray other = Broadcast(30 * kFramesPerSecond, 15);
-    options.cleanCuts = false;
     const qsizetype lost = 321000; // the first connection's last byte; its last block came at 320000
     const struct {
         const char* what;
@@ -172,13 +165,8 @@ TEST_F(JoinTest, ATitleThatChangedDuringTheOutageIsCutWhereItsAudioBegins)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        captions.clear();
-        TempFolder out;
-        config.sMP3Path = out.path();
-        config.lRecordingMode = RecordingMode::PerSong;
-        recorder = std::make_unique<frmMP3>(deps);
-        station.connections.clear();
-        station.requests.clear();
+        fresh(SongRig::Mode::PerSong, false);
+        const TempFolder& out = rig->folder;
         std::map<qsizetype, QByteArray> titles{{0, "Song A"}};
         if (c.changeAt >= 0)
             titles[c.changeAt] = "Song B";
@@ -206,14 +194,13 @@ TEST_F(JoinTest, ATitleThatChangedDuringTheOutageIsCutWhereItsAudioBegins)
 // recorded twice.
 TEST_F(JoinTest, WithCleanCutsATitleFromTheOutageIsCutInTheSilence)
 {
-    const QByteArray song = ToneWithSilence(folder, 14, 8.0, 8.4);
+    fresh(SongRig::Mode::PerSong, true);
+    const TempFolder tones;
+    const QByteArray song = ToneWithSilence(tones, 14, 8.0, 8.4);
     ASSERT_FALSE(song.isEmpty()) << "ffmpeg could not make the test tone";
     const std::vector<Mp3Frame> frames = FindMp3Frames(song);
     ASSERT_GT(frames.size(), 500u);
     const double frameSeconds = 1152.0 / 44100.0;
-    options.cleanCuts = true;
-    config.lRecordingMode = RecordingMode::PerSong;
-    recorder = std::make_unique<frmMP3>(deps);
     // The song changes at 8.2 s; the connection is lost at 8.3 s, before it
     // was told; the burst names the new title 50 bytes before that.
     const qsizetype changeAt = frames[size_t(8.2 / frameSeconds)].offset;
@@ -299,38 +286,26 @@ TEST_F(JoinTest, EachSongKeepsItsAudioHoweverTheStreamComesBack)
                 if (cut < song.size())
                     titles[cut] = next;
 
-                TempFolder out;
-                captions.clear();
-                options.cleanCuts = clean;
-                config.sMP3Path = out.path();
-                config.lRecordingMode = RecordingMode::PerSong;
-                recorder = std::make_unique<frmMP3>(deps);
-                QObject::connect(recorder.get(), &frmMP3::songCaptionChanged,
-                                 [this](const QString& text) { captions.append(text); });
-                station.connections.clear();
-                station.requests.clear();
-                clock.set(100000);
-                startOnStation();
+                fresh(SongRig::Mode::PerSong, clean);
+                ASSERT_TRUE(start());
                 QTcpSocket* s = answer(1, header + Listen(song, titles, 0, lost));
                 ASSERT_TRUE(s);
-                ASSERT_TRUE(WaitUntil([&] { return recorder->AudioBytesWritten() == lost; }))
-                    << recorder->AudioBytesWritten();
+                ASSERT_TRUE(WaitUntil([&] { return written() == lost; })) << written();
                 if (c.way == Way::Stall) {
-                    clock.set(100000 + 10100); // the watchdog's time-out
-                    recorder->Timer1_Timer();
+                    rig->clock.set(100000 + 10100); // the watchdog's time-out
+                    rig->session.CheckStalled(rig->clock.GetTickCount());
                 } else {
                     s->disconnectFromHost();
                 }
-                ASSERT_TRUE(WaitUntil([&] { return station.connections.size() == 2; }));
-                clock.set(c.way == Way::Stall ? 100000 + 14000 : 100000 + 100);
+                ASSERT_TRUE(WaitUntil([&] { return station->connections.size() == 2; }));
+                rig->clock.set(c.way == Way::Stall ? 100000 + 14000 : 100000 + 100);
                 ASSERT_TRUE(answer(2, header + Listen(song, titles, resume, song.size(), c.emptyBlocks ? before : "")));
-                ASSERT_TRUE(WaitUntil([&] { return recorder->AudioBytesWritten() == song.size(); }))
-                    << recorder->AudioBytesWritten() << " of " << song.size() << ": "
-                    << captions.join(QLatin1Char('|')).toStdString();
-                recorder->StopRecording();
+                ASSERT_TRUE(WaitUntil([&] { return written() == song.size(); }))
+                    << written() << " of " << song.size() << ": " << rig->Events().toStdString();
+                rig->Stop();
 
-                const QByteArray a = audioAt(out.file(QString::fromLatin1(before) + ext));
-                const QByteArray b = audioAt(out.file(QString::fromLatin1(next) + ext));
+                const QByteArray a = audioOf(QString::fromLatin1(before) + ext);
+                const QByteArray b = audioOf(QString::fromLatin1(next) + ext);
                 ASSERT_FALSE(a.isEmpty());
                 ASSERT_EQ(b.isEmpty(), c.named == Named::Never) << b.size();
                 // Where the first song's file begins and ends in the broadcast.
@@ -342,7 +317,7 @@ TEST_F(JoinTest, EachSongKeepsItsAudioHoweverTheStreamComesBack)
                     // On a frame boundary, moved at most into a pause inside
                     // the cut window (the noise's frames decode to anything).
                     // AAC is cut where its title is, clean cuts or not.
-                    EXPECT_LE(std::abs(end - cut), options.cutWindowMs * 16) << end << " for " << cut;
+                    EXPECT_LE(std::abs(end - cut), rig->options.cutWindowMs * 16) << end << " for " << cut;
                     EXPECT_TRUE(std::any_of(frames.begin(), frames.end(), [&](const Mp3Frame& f) {
                         return f.offset == end;
                     })) << end;

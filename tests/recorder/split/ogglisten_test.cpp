@@ -2,6 +2,8 @@
 #include "fixture.h"
 #include "tests/recorder/demux/oggpages.h"
 
+#include <QFileInfo>
+
 namespace {
 
 class OggListenTest : public RecorderFixture {};
@@ -17,17 +19,24 @@ TEST_F(OggListenTest, ListeningThatBeginsInASongGetsTheSongsHeaderOffered)
     const qsizetype header = first.size() - 4 * page;
     recordSongsContinuously();
     startOnStation();
-    recorder->HandleStreamData("ICY 200 OK\r\nContent-Type: application/ogg\r\nicy-name:X\r\n\r\n" +
-                               first.left(header + page + 7));
+    // The station's bytes come on the recorder's socket; each piece is
+    // waited for by what the relay is told of it.
+    const auto send = [&](const QByteArray& bytes, const std::function<bool()>& arrived) {
+        station.last()->write(bytes);
+        return WaitUntil(arrived);
+    };
+    ASSERT_TRUE(
+        send("ICY 200 OK\r\nContent-Type: application/ogg\r\nicy-name:X\r\n\r\n" + first.left(header + page + 7),
+             [&] { return QFileInfo(folder.file(QStringLiteral("A - One.ogg"))).size() == header + page; }));
     EXPECT_EQ(relay.begun, QList<QByteArray>{"application/ogg (ogg)"});
     EXPECT_TRUE(relay.offered.isEmpty()) << "not listening";
     relay.on = true;
     const QByteArray rest = first.mid(header + page + 7) + second;
-    recorder->HandleStreamData(rest.left(30));
+    ASSERT_TRUE(send(rest.left(30), [&] { return relay.pushed.size() == 30; }));
     EXPECT_EQ(relay.offered, first.left(header));
-    recorder->HandleStreamData(rest.mid(30, rest.size() - 30 - page));
+    ASSERT_TRUE(send(rest.mid(30, rest.size() - 30 - page), [&] { return relay.pushed.size() == rest.size() - page; }));
     EXPECT_EQ(relay.offered, second.left(header)) << "the next song's";
-    recorder->HandleStreamData(rest.right(page));
+    ASSERT_TRUE(send(rest.right(page), [&] { return relay.pushed.size() == rest.size(); }));
     EXPECT_EQ(relay.pushed, rest);
     recorder->StopRecording();
 }

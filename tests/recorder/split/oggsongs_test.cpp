@@ -1,9 +1,9 @@
 // Ogg songs named by their comments follow the song rules and the repeat
 // rule as ICY titles do.
-#include "fixture.h"
 #include "tests/recorder/demux/oggpages.h"
+#include "tests/support/songrig.h"
 
-#include <QDir>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -22,42 +22,39 @@ QByteArray Song(quint32 serial, const QByteArray& artist, const QByteArray& titl
     return marked;
 }
 
-class OggSongsTest : public RecorderFixture {
-protected:
-    void SetUp() override
+// An ICY rig recording per song, started.
+struct OggRig : IcyRig {
+    void record(const QByteArray& songs)
     {
-        RecorderFixture::SetUp();
-        recordSongsContinuously();
-    }
-    QStringList files(const QString& sub = QString()) const
-    {
-        return QDir(folder.path() + sub).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        ASSERT_TRUE(Start());
+        Begin();
+        Feed(kOggHeader + songs);
+        Stop();
     }
 };
 
 } // namespace
 
-TEST_F(OggSongsTest, TheIgnoreListTitleRulesAndFileNamePatternApply)
+TEST(OggSongs, TheIgnoreListTitleRulesAndFileNamePatternApply)
 {
-    ASSERT_TRUE(WriteAll(rulesFolder.file(QStringLiteral("IgnoreList.txt")), "*jingle*\n"));
-    ASSERT_TRUE(WriteAll(rulesFolder.file(QStringLiteral("TitleRules.txt")), "/ \\(radio edit\\)$//\n"));
-    options.fileNamePattern = QStringLiteral("%S/%T");
+    OggRig rig;
+    ASSERT_TRUE(WriteAll(rig.rules.file(QStringLiteral("IgnoreList.txt")), "*jingle*\n"));
+    ASSERT_TRUE(WriteAll(rig.rules.file(QStringLiteral("TitleRules.txt")), "/ \\(radio edit\\)$//\n"));
+    rig.options.fileNamePattern = QStringLiteral("%S/%T");
     const QByteArray one = Song(1, "A", "One (radio edit)"), jingle = Song(2, "X", "Station Jingle", 'j'),
                      two = Song(3, "B", "Two", 'b');
-    startOnStation();
-    recorder->HandleStreamData(kOggHeader + one + jingle + two);
-    recorder->StopRecording();
-    EXPECT_EQ(files(), QStringList());
-    EXPECT_EQ(files(QStringLiteral("/Test Station")), QStringList({"One.ogg", "Two.ogg"}));
-    EXPECT_EQ(ReadAll(folder.file(QStringLiteral("Test Station/One.ogg"))), one);
-    EXPECT_EQ(ReadAll(folder.file(QStringLiteral("Test Station/Two.ogg"))), two);
-    EXPECT_TRUE(captions.contains(QStringLiteral("Skipped: X - Station Jingle"))) << captions.join('|').toStdString();
+    rig.record(one + jingle + two);
+    EXPECT_EQ(rig.Files(), QStringList());
+    EXPECT_EQ(rig.Files(QStringLiteral("/Test Station")), QStringList({"One.ogg", "Two.ogg"}));
+    EXPECT_EQ(rig.Bytes(QStringLiteral("Test Station/One.ogg")), one);
+    EXPECT_EQ(rig.Bytes(QStringLiteral("Test Station/Two.ogg")), two);
+    EXPECT_TRUE(rig.events.contains(QStringLiteral("say Skipped: X - Station Jingle"))) << rig.Events().toStdString();
 }
 
 // "A" and "B", then "A" again: to its end and on to "C", or stopped after
 // its first page of audio. As for MP3: a complete play of the same length
 // replaces the earlier one, a stop keeps both.
-TEST_F(OggSongsTest, ARepeatFollowsTheRepeatRuleAndAStopKeepsBothPlays)
+TEST(OggSongs, ARepeatFollowsTheRepeatRuleAndAStopKeepsBothPlays)
 {
     using R = RecordingOptions::Repeat;
     const QByteArray a = Song(1, "A", "Song"), b = Song(2, "B", "Song", 'b'), again = Song(3, "A", "Song", 'r'),
@@ -68,30 +65,24 @@ TEST_F(OggSongsTest, ARepeatFollowsTheRepeatRuleAndAStopKeepsBothPlays)
         R policy;
         bool toTheEnd;
         QByteArray earlier, version; // "A - Song.ogg", "A - Song (2).ogg"
-        const char* status;
+        const char* event;
     } cases[] = {
-        {"a complete repeat replaces", R::Replace, true, again, {}, "Replaced A - Song.ogg with a later complete play"},
-        {"keep keeps a complete repeat", R::Keep, true, a, again, "Kept A - Song (2).ogg as another recording"},
-        {"a stop keeps both", R::Replace, false, a, again.left(firstPage),
-         "Kept A - Song (2).ogg as another recording"},
-        {"skip records it not again", R::Skip, true, a, {}, "Not recording A - Song.ogg: it is saved already"},
+        {"a complete repeat replaces", R::Replace, true, again, {}, "replaced A - Song.ogg"},
+        {"keep keeps a complete repeat", R::Keep, true, a, again, "kept A - Song (2).ogg"},
+        {"a stop keeps both", R::Replace, false, a, again.left(firstPage), "kept A - Song (2).ogg"},
+        {"skip records it not again", R::Skip, true, a, {}, "saved already A - Song.ogg"},
     };
     for (const auto& c0 : cases) {
         SCOPED_TRACE(c0.what);
-        QDir(folder.path()).removeRecursively();
-        QDir().mkpath(folder.path());
-        recorder = std::make_unique<frmMP3>(deps);
-        captions.clear();
-        QObject::connect(recorder.get(), &frmMP3::songCaptionChanged, [this](const QString& s) { captions.append(s); });
-        options.repeatPolicy = c0.policy;
-        startOnStation();
-        recorder->HandleStreamData(kOggHeader + a + b + (c0.toTheEnd ? again + c : again.left(firstPage + 5)));
-        recorder->StopRecording();
-        EXPECT_EQ(ReadAll(folder.file(QStringLiteral("A - Song.ogg"))), c0.earlier);
-        EXPECT_EQ(ReadAll(folder.file(QStringLiteral("A - Song (2).ogg"))), c0.version);
-        EXPECT_EQ(ReadAll(folder.file(QStringLiteral("B - Song.ogg"))), b);
-        EXPECT_TRUE(captions.contains(QString::fromLatin1(c0.status))) << captions.join('|').toStdString();
-        EXPECT_FALSE(files().join(',').contains(QStringLiteral("repeat"))) << files().join(',').toStdString();
-        EXPECT_FALSE(captions.join('|').contains(QStringLiteral("repeat")));
+        OggRig rig;
+        rig.options.repeatPolicy = c0.policy;
+        rig.record(a + b + (c0.toTheEnd ? again + c : again.left(firstPage + 5)));
+        EXPECT_EQ(rig.Bytes(QStringLiteral("A - Song.ogg")), c0.earlier);
+        EXPECT_EQ(rig.Bytes(QStringLiteral("A - Song (2).ogg")), c0.version);
+        EXPECT_EQ(rig.Bytes(QStringLiteral("B - Song.ogg")), b);
+        EXPECT_TRUE(rig.events.contains(QString::fromLatin1(c0.event))) << rig.Events().toStdString();
+        // No file and no event gives away the hidden name a repeat is recorded under.
+        EXPECT_FALSE(rig.Files().join(',').contains(QStringLiteral("repeat"))) << rig.Files().join(',').toStdString();
+        EXPECT_FALSE(rig.Events().contains(QStringLiteral("repeat")));
     }
 }

@@ -1,131 +1,111 @@
 // A title that plays again: the earlier recording of it is never lost.
-#include "fixture.h"
-
 #include "recorder/recordingfiles.h"
+#include "tests/support/songrig.h"
 
-#include <QDir>
+#include <gtest/gtest.h>
 
 namespace {
 
+// The title blocks here name the stream's address too, as many servers do.
 QByteArray titleBlock(const QByteArray& title)
 {
-    QByteArray padded = "StreamTitle='" + title + "';StreamUrl='';";
-    while (padded.size() % 16)
-        padded.append('\0');
-    return char(padded.size() / 16) + padded;
+    return songrig::titleBlock(title + "';StreamUrl='");
 }
 
 const QByteArray kHeader = "ICY 200 OK\r\nicy-name:X\r\nicy-metaint:4\r\n\r\n";
+const QByteArray kEmpty(1, '\0');
 
-}  // namespace
-
-class RepeatTest : public RecorderFixture {
-protected:
-    void SetUp() override
+// An ICY rig recording per song, started with `policy`.
+struct RepeatRig : IcyRig {
+    explicit RepeatRig(RecordingOptions::Repeat policy = RecordingOptions::Repeat::Replace)
     {
-        RecorderFixture::SetUp();
-        recordSongsContinuously();
+        options.repeatPolicy = policy;
+        EXPECT_TRUE(Start());
+        Begin();
     }
-    QByteArray body(const QString& name)
+    // No file and no event gives away the hidden name a repeat is recorded under.
+    void expectNoHiddenName() const
     {
-        const QByteArray f = ReadAll(folder.file(name));
-        return f.size() >= 128 && f.right(128).startsWith("TAG") ? f.left(f.size() - 128) : f;
-    }
-    // A new recorder on an empty folder: each case of a table starts so.
-    void freshRecorder()
-    {
-        recorder = std::make_unique<frmMP3>(deps);
-        captions.clear();
-        QObject::connect(recorder.get(), &frmMP3::songCaptionChanged, [this](const QString& s) { captions.append(s); });
-        QDir(folder.path()).removeRecursively();
-        QDir().mkpath(folder.path());
-    }
-    QStringList everyFile() const
-    {
-        return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        EXPECT_FALSE(Files().join(',').contains(QStringLiteral("repeat"))) << Files().join(',').toStdString();
+        EXPECT_FALSE(Events().contains(QStringLiteral("repeat"))) << Events().toStdString();
     }
 };
 
-struct RepeatCase {
-    const char* what;
-    int repeatIntervals;
-    bool nextTitle;
-    QByteArray expectedOne;
-    QByteArray expectedVersion;  // "One (2).mp3"; empty when there is none
-};
-
-void PrintTo(const RepeatCase& c, std::ostream* os)
-{
-    *os << c.what;
-}
-
-class RepeatCases : public RepeatTest, public ::testing::WithParamInterface<RepeatCase> {};
+} // namespace
 
 // "One" (3 intervals), "Two", then "One" again for some intervals, then
 // either "Three" or a stop in the middle of the repeat. A stop never
 // deletes either play: the part of the repeat recorded is a version.
-TEST_P(RepeatCases, TheRepeatReplacesTheEarlierFileOnlyWhenItPlayedToTheNextTitle)
+TEST(Repeat, TheRepeatReplacesTheEarlierFileOnlyWhenItPlayedToTheNextTitle)
 {
-    const RepeatCase& c = GetParam();
-    startOnStation();
-    QByteArray bytes = kHeader + "aaaa" + titleBlock("One") + "bbbb" + QByteArray(1, '\0') + "bbbb" +
-                       QByteArray(1, '\0') + "bbbb" + titleBlock("Two") + "cccc" + titleBlock("One");
-    for (int i = 0; i < c.repeatIntervals; ++i)
-        bytes += (i ? QByteArray(1, '\0') : QByteArray()) + "rrrr";
-    if (c.nextTitle)
-        bytes += titleBlock("Three") + "dddd";
-    recorder->HandleStreamData(bytes);
-    // While the repeat records, the earlier song is still there.
-    if (!c.nextTitle)
-        EXPECT_EQ(body(QStringLiteral("One.mp3")), QByteArray("bbbbbbbbbbbb"));
-    recorder->StopRecording();
-    EXPECT_EQ(body(QStringLiteral("One.mp3")), c.expectedOne);
-    EXPECT_TRUE(ReadAll(folder.file(QStringLiteral("One.mp3"))).right(128).startsWith("TAG"));
-    EXPECT_EQ(body(QStringLiteral("One (2).mp3")), c.expectedVersion);
-    if (!c.expectedVersion.isEmpty()) {
-        EXPECT_EQ(ReadAll(folder.file(QStringLiteral("One (2).mp3"))).right(128).mid(3, 30),
-                  QByteArray("One").leftJustified(30, '\0'));
+    const struct {
+        const char* what;
+        int repeatIntervals;
+        bool nextTitle;
+        QByteArray one, version; // "One.mp3", "One (2).mp3"
+    } cases[] = {
+        {"complete repeat replaces", 2, true, "rrrrrrrr", {}},
+        {"shorter complete repeat still replaces", 1, true, "rrrr", {}},
+        {"stop in a short repeat keeps both", 1, false, "bbbbbbbbbbbb", "rrrr"},
+        {"stop in an equal repeat keeps both", 3, false, "bbbbbbbbbbbb", "rrrrrrrrrrrr"},
+        {"stop in a longer repeat keeps both", 4, false, "bbbbbbbbbbbb", "rrrrrrrrrrrrrrrr"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        RepeatRig rig;
+        QByteArray bytes = kHeader + "aaaa" + titleBlock("One") + "bbbb" + kEmpty + "bbbb" + kEmpty + "bbbb" +
+                           titleBlock("Two") + "cccc" + titleBlock("One");
+        for (int i = 0; i < c.repeatIntervals; ++i)
+            bytes += (i ? kEmpty : QByteArray()) + "rrrr";
+        if (c.nextTitle)
+            bytes += titleBlock("Three") + "dddd";
+        rig.Feed(bytes);
+        // While the repeat records, the earlier song is still there.
+        if (!c.nextTitle)
+            EXPECT_EQ(rig.Audio(QStringLiteral("One.mp3")), QByteArray("bbbbbbbbbbbb"));
+        rig.Stop();
+        EXPECT_EQ(rig.Audio(QStringLiteral("One.mp3")), c.one);
+        EXPECT_TRUE(rig.Bytes(QStringLiteral("One.mp3")).right(128).startsWith("TAG"));
+        EXPECT_EQ(rig.Audio(QStringLiteral("One (2).mp3")), c.version);
+        if (!c.version.isEmpty())
+            EXPECT_EQ(rig.Bytes(QStringLiteral("One (2).mp3")).right(128).mid(3, 30),
+                      QByteArray("One").leftJustified(30, '\0'));
+        EXPECT_EQ(rig.Audio(QStringLiteral("Two.mp3")), QByteArray("cccc"));
+        rig.expectNoHiddenName();
     }
-    EXPECT_EQ(body(QStringLiteral("Two.mp3")), QByteArray("cccc"));
-    const QStringList files = everyFile();
-    EXPECT_FALSE(files.join(',').contains(QStringLiteral("repeat"))) << files.join(',').toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Repeats, RepeatCases,
-    ::testing::Values(RepeatCase{"complete repeat replaces", 2, true, "rrrrrrrr", {}},
-                      RepeatCase{"shorter complete repeat still replaces", 1, true, "rrrr", {}},
-                      RepeatCase{"stop in a short repeat keeps both", 1, false, "bbbbbbbbbbbb", "rrrr"},
-                      RepeatCase{"stop in an equal repeat keeps both", 3, false, "bbbbbbbbbbbb", "rrrrrrrrrrrr"},
-                      RepeatCase{"stop in a longer repeat keeps both", 4, false, "bbbbbbbbbbbb", "rrrrrrrrrrrrrrrr"}));
-
-TEST_F(RepeatTest, AFailoverDuringARepeatContinuesTheRepeat)
+// A failover in a repeat: the next server goes on with the repeat, and the
+// earlier song is untouched meanwhile; with no server left the recording
+// ends and keeps both plays.
+TEST(Repeat, AFailoverDuringARepeatContinuesTheRepeatOrKeepsBothPlays)
 {
-    startOnStation(2);
-    recorder->HandleStreamData(kHeader + "aaaa" + titleBlock("One") + "bbbb" + QByteArray(1, '\0') + "bbbb" + titleBlock("Two") + "cccc" +
-                               titleBlock("One") + "rrrr");
-    recorder->FailOver();
-    ASSERT_TRUE(WaitUntil([&] { return station.connections.size() == 2 && recorder->Timer1Enabled(); }));
-    // The earlier song is untouched across the failover.
-    EXPECT_EQ(body(QStringLiteral("One.mp3")), QByteArray("bbbbbbbb"));
-    recorder->HandleStreamData(kHeader + "ssss" + titleBlock("One") + "tttt" + titleBlock("Three") + "dddd");
-    recorder->StopRecording();
-    EXPECT_EQ(body(QStringLiteral("One.mp3")), QByteArray("rrrrsssstttt"));
-    EXPECT_EQ(ReadAll(folder.file(QStringLiteral("One.mp3"))).count("TAG"), 1);
-    EXPECT_EQ(body(QStringLiteral("Three.mp3")), QByteArray("dddd"));
-    EXPECT_FALSE(everyFile().join(',').contains(QStringLiteral("repeat")));
-}
-
-TEST_F(RepeatTest, AFailoverWithNoServerLeftKeepsBothRecordings)
-{
-    startOnStation(1);
-    recorder->HandleStreamData(kHeader + "aaaa" + titleBlock("One") + "bbbb" + QByteArray(1, '\0') + "bbbb" + titleBlock("Two") + "cccc" +
-                               titleBlock("One") + "rrrr");
-    recorder->FailOver(); // no second server: the recording stops
-    ASSERT_TRUE(WaitUntil([&] { return !recorder->Status().blnRecording; }));
-    EXPECT_EQ(body(QStringLiteral("One.mp3")), QByteArray("bbbbbbbb"));
-    EXPECT_EQ(body(QStringLiteral("One (2).mp3")), QByteArray("rrrr"));
-    EXPECT_FALSE(everyFile().join(',').contains(QStringLiteral("repeat")));
+    const QByteArray before = kHeader + "aaaa" + titleBlock("One") + "bbbb" + kEmpty + "bbbb" + titleBlock("Two") +
+                              "cccc" + titleBlock("One") + "rrrr";
+    {
+        SCOPED_TRACE("the next server");
+        RepeatRig rig;
+        rig.Feed(before);
+        rig.FailOver();
+        EXPECT_EQ(rig.Audio(QStringLiteral("One.mp3")), QByteArray("bbbbbbbb"));
+        rig.Feed(kHeader + "ssss" + titleBlock("One") + "tttt" + titleBlock("Three") + "dddd");
+        rig.Stop();
+        EXPECT_EQ(rig.Audio(QStringLiteral("One.mp3")), QByteArray("rrrrsssstttt"));
+        EXPECT_EQ(rig.Bytes(QStringLiteral("One.mp3")).count("TAG"), 1);
+        EXPECT_EQ(rig.Audio(QStringLiteral("Three.mp3")), QByteArray("dddd"));
+        rig.expectNoHiddenName();
+    }
+    {
+        SCOPED_TRACE("no server left");
+        RepeatRig rig;
+        rig.Feed(before);
+        // The failover closes the repeat; no server takes it up and the recording ends.
+        rig.Writer().ContinueOnNextServer();
+        rig.Stop();
+        EXPECT_EQ(rig.Audio(QStringLiteral("One.mp3")), QByteArray("bbbbbbbb"));
+        EXPECT_EQ(rig.Audio(QStringLiteral("One (2).mp3")), QByteArray("rrrr"));
+        rig.expectNoHiddenName();
+    }
 }
 
 TEST(SettleRepeat, TheRepeatTakesTheEarlierPlace)
@@ -165,7 +145,7 @@ TEST(RecordingFileRepeat, KeepEarlierOpensBesideAnExistingFileOnly)
     const QString path = dir.file(QStringLiteral("Song.mp3"));
     RecordingFile file;
     file.KeepEarlierFile(true);
-    ASSERT_TRUE(file.Create(path));  // nothing there yet: the file itself
+    ASSERT_TRUE(file.Create(path)); // nothing there yet: the file itself
     EXPECT_EQ(file.Path(), path);
     EXPECT_TRUE(file.Replaces().isEmpty());
     ASSERT_TRUE(file.Write("first"));
@@ -180,7 +160,7 @@ TEST(RecordingFileRepeat, KeepEarlierOpensBesideAnExistingFileOnly)
     EXPECT_EQ(ReadAll(RepeatPathFor(path)), QByteArray("again"));
 
     file.KeepEarlierFile(false);
-    ASSERT_TRUE(file.Create(path));  // the old behaviour: start the file again
+    ASSERT_TRUE(file.Create(path)); // the old behaviour: start the file again
     EXPECT_EQ(file.Path(), path);
     EXPECT_TRUE(file.Replaces().isEmpty());
     file.Close();
@@ -190,7 +170,7 @@ TEST(RecordingFileRepeat, KeepEarlierOpensBesideAnExistingFileOnly)
 // A title plays again to its end: the same recording (lengths within 2 s)
 // replaces the earlier file, a different one is kept as a numbered version
 // tagged with the plain title, as the user's repeat policy says.
-TEST_F(RepeatTest, ACompleteRepeatReplacesOnlyTheSameRecordingAsThePolicySays)
+TEST(Repeat, ACompleteRepeatReplacesOnlyTheSameRecordingAsThePolicySays)
 {
     using R = RecordingOptions::Repeat;
     // 8 kbit/s: 1000 bytes a second; a metadata block every 500 bytes.
@@ -199,7 +179,7 @@ TEST_F(RepeatTest, ACompleteRepeatReplacesOnlyTheSameRecordingAsThePolicySays)
         for (const auto& [title, audio] : songs) {
             s += titleBlock(title);
             for (qsizetype i = 0; i < audio.size(); i += 500)
-                s += (i ? QByteArray(1, '\0') : QByteArray()) + audio.mid(i, 500);
+                s += (i ? kEmpty : QByteArray()) + audio.mid(i, 500);
         }
         return s;
     };
@@ -207,58 +187,50 @@ TEST_F(RepeatTest, ACompleteRepeatReplacesOnlyTheSameRecordingAsThePolicySays)
     const struct {
         const char* what;
         R policy;
-        QByteArray again;  // the later play of "One"
+        QByteArray again; // the later play of "One"
         QByteArray oneFile, versionFile;
-        const char* status;
+        const char* event;
     } cases[] = {
-        {"same length replaces", R::Replace, QByteArray(4500, 'r'), QByteArray(4500, 'r'), {},
-         "Replaced One.mp3 with a later complete play"},
+        {"same length replaces", R::Replace, QByteArray(4500, 'r'), QByteArray(4500, 'r'), {}, "replaced One.mp3"},
         {"another length is another recording", R::Replace, QByteArray(5500, 'r'), one, QByteArray(5500, 'r'),
-         "Kept One (2).mp3 as another recording"},
-        {"shorter by more than 2 s", R::Replace, QByteArray(500, 'r'), one, QByteArray(500, 'r'),
-         "Kept One (2).mp3 as another recording"},
+         "kept One (2).mp3"},
+        {"shorter by more than 2 s", R::Replace, QByteArray(500, 'r'), one, QByteArray(500, 'r'), "kept One (2).mp3"},
         {"keep keeps the same length too", R::Keep, QByteArray(3000, 'r'), one, QByteArray(3000, 'r'),
-         "Kept One (2).mp3 as another recording"},
-        {"skip records a saved title not again", R::Skip, QByteArray(3000, 'r'), one, {},
-         "Not recording One.mp3: it is saved already"},
+         "kept One (2).mp3"},
+        {"skip records a saved title not again", R::Skip, QByteArray(3000, 'r'), one, {}, "saved already One.mp3"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        freshRecorder();
-        options.repeatPolicy = c.policy;
-        startOnStation();
-        recorder->HandleStreamData(stream({{"One", one}, {"Two", QByteArray(500, 'c')}, {"One", c.again},
-                                           {"Three", QByteArray(500, 'd')}}));
-        recorder->StopRecording();
-        EXPECT_EQ(body(QStringLiteral("One.mp3")), c.oneFile);
-        EXPECT_EQ(body(QStringLiteral("One (2).mp3")), c.versionFile);
+        RepeatRig rig(c.policy);
+        rig.Feed(
+            stream({{"One", one}, {"Two", QByteArray(500, 'c')}, {"One", c.again}, {"Three", QByteArray(500, 'd')}}));
+        rig.Stop();
+        EXPECT_EQ(rig.Audio(QStringLiteral("One.mp3")), c.oneFile);
+        EXPECT_EQ(rig.Audio(QStringLiteral("One (2).mp3")), c.versionFile);
         if (!c.versionFile.isEmpty())
-            EXPECT_EQ(ReadAll(folder.file(QStringLiteral("One (2).mp3"))).right(128),
+            EXPECT_EQ(rig.Bytes(QStringLiteral("One (2).mp3")).right(128),
                       BuildID3v1Tag({"", "One", ""}, QDate(2026, 12, 5)));
-        EXPECT_EQ(body(QStringLiteral("Three.mp3")), QByteArray(500, 'd'));
-        EXPECT_TRUE(captions.contains(QString::fromLatin1(c.status))) << captions.join('|').toStdString();
-        EXPECT_FALSE(captions.join('|').contains(QStringLiteral("repeat"))) << "a hidden name in the status";
-        EXPECT_FALSE(everyFile().join(',').contains(QStringLiteral("repeat")));
+        EXPECT_EQ(rig.Audio(QStringLiteral("Three.mp3")), QByteArray(500, 'd'));
+        EXPECT_TRUE(rig.events.contains(QString::fromLatin1(c.event))) << rig.Events().toStdString();
+        rig.expectNoHiddenName();
     }
 }
 
 // Every complete play of a title kept: the third is "(3)".
-TEST_F(RepeatTest, KeepNumbersEachFurtherPlay)
+TEST(Repeat, KeepNumbersEachFurtherPlay)
 {
-    options.repeatPolicy = RecordingOptions::Repeat::Keep;
-    startOnStation();
-    recorder->HandleStreamData(kHeader + "aaaa" + titleBlock("One") + "1111" + titleBlock("Two") + "cccc" +
-                               titleBlock("One") + "2222" + titleBlock("Two") + "dddd" + titleBlock("One") + "3333" +
-                               titleBlock("Three") + "eeee");
-    recorder->StopRecording();
-    EXPECT_EQ(body(QStringLiteral("One.mp3")), QByteArray("1111"));
-    EXPECT_EQ(body(QStringLiteral("One (2).mp3")), QByteArray("2222"));
-    EXPECT_EQ(body(QStringLiteral("One (3).mp3")), QByteArray("3333"));
+    RepeatRig rig(RecordingOptions::Repeat::Keep);
+    rig.Feed(kHeader + "aaaa" + titleBlock("One") + "1111" + titleBlock("Two") + "cccc" + titleBlock("One") + "2222" +
+             titleBlock("Two") + "dddd" + titleBlock("One") + "3333" + titleBlock("Three") + "eeee");
+    rig.Stop();
+    EXPECT_EQ(rig.Audio(QStringLiteral("One.mp3")), QByteArray("1111"));
+    EXPECT_EQ(rig.Audio(QStringLiteral("One (2).mp3")), QByteArray("2222"));
+    EXPECT_EQ(rig.Audio(QStringLiteral("One (3).mp3")), QByteArray("3333"));
 }
 
 // The title the recording resumes with after a pause may have been recorded
 // before: the earlier file stays and the resumed play is a repeat of it.
-TEST_F(RepeatTest, AResumeOnATitleRecordedBeforeKeepsTheEarlierFile)
+TEST(Repeat, AResumeOnATitleRecordedBeforeKeepsTheEarlierFile)
 {
     using R = RecordingOptions::Repeat;
     const struct {
@@ -274,71 +246,66 @@ TEST_F(RepeatTest, AResumeOnATitleRecordedBeforeKeepsTheEarlierFile)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        freshRecorder();
-        options.repeatPolicy = c.policy;
-        startOnStation();
-        recorder->HandleStreamData(kHeader + "aaaa" + titleBlock("One") + "bbbb" + titleBlock("Two") + "cccc");
-        recorder->TogglePause();
-        recorder->HandleStreamData(titleBlock("One") + "xxxx");
-        recorder->TogglePause();
-        EXPECT_EQ(body(QStringLiteral("One.mp3")), QByteArray("bbbb"));
-        recorder->HandleStreamData(QByteArray(1, '\0') + "rrrr" + (c.nextTitle ? titleBlock("Three") + "dddd" : ""));
-        recorder->StopRecording();
-        EXPECT_EQ(body(QStringLiteral("One.mp3")), c.oneFile);
-        EXPECT_EQ(body(QStringLiteral("One (2).mp3")), c.versionFile);
-        EXPECT_EQ(body(QStringLiteral("Two.mp3")), QByteArray("cccc"));
-        EXPECT_FALSE(everyFile().join(',').contains(QStringLiteral("repeat")));
+        RepeatRig rig(c.policy);
+        rig.Feed(kHeader + "aaaa" + titleBlock("One") + "bbbb" + titleBlock("Two") + "cccc");
+        rig.Writer().Pause();
+        rig.Feed(titleBlock("One") + "xxxx");
+        rig.Writer().Resume();
+        EXPECT_EQ(rig.Audio(QStringLiteral("One.mp3")), QByteArray("bbbb"));
+        rig.Feed(kEmpty + "rrrr" + (c.nextTitle ? titleBlock("Three") + "dddd" : ""));
+        rig.Stop();
+        EXPECT_EQ(rig.Audio(QStringLiteral("One.mp3")), c.oneFile);
+        EXPECT_EQ(rig.Audio(QStringLiteral("One (2).mp3")), c.versionFile);
+        EXPECT_EQ(rig.Audio(QStringLiteral("Two.mp3")), QByteArray("cccc"));
+        rig.expectNoHiddenName();
     }
 }
 
-// A recording that starts paused opens its first file on resume: a file of
-// that name from an earlier recording stays.
-TEST_F(RepeatTest, AResumedStartKeepsAFileOfTheSameName)
-{
-    WriteAll(folder.file(QStringLiteral("X-12052026.mp3")), "earlier");
-    config.bPreviewModeOnly = true;
-    startOnStation();
-    recorder->HandleStreamData(kHeader + "aaaa");
-    ASSERT_TRUE(recorder->Status().blnPaused);
-    recorder->TogglePause();
-    recorder->HandleStreamData(QByteArray(1, '\0') + "bbbb");
-    recorder->StopRecording();
-    EXPECT_EQ(body(QStringLiteral("X-12052026.mp3")), QByteArray("earlier"));
-    EXPECT_EQ(body(QStringLiteral("X-12052026 (2).mp3")), QByteArray("bbbb"));
-}
-
 // A recording that starts again under a name recorded before (the station's
-// file of the day, a single file, the day's archive) never starts that file
-// over: the new recording is kept beside it as a numbered version.
-TEST_F(RepeatTest, ANameRecordedBeforeIsKeptWhenARecordingStartsAgain)
+// file of the day, a single file, the day's archive; or a recording that
+// started paused, whose first file opens on resuming) never starts that
+// file over: the new recording is kept beside it as a numbered version.
+TEST(Repeat, ANameRecordedBeforeIsKeptWhenARecordingStartsAgain)
 {
+    using M = SongRig::Mode;
     const struct {
         const char* what;
-        qint32 mode;
+        M mode;
+        bool startPaused; // the file is there before; the recording starts paused and is resumed
         QByteArray header;
         const char* file;
         const char* version;
     } cases[] = {
-        {"the station's file of the day", 2, "ICY 200 OK\r\nicy-name:X\r\nicy-metaint:4\r\n\r\n", "X-12052026.mp3",
-         "X-12052026 (2).mp3"},
-        {"a single file", 1, "ICY 200 OK\r\n\r\n", "single.mp3", "single (2).mp3"},
-        {"the day's archive", 3, "ICY 200 OK\r\n\r\n", "arch-12052026.mp3", "arch-12052026 (2).mp3"},
+        {"the station's file of the day", M::PerSong, false, kHeader, "X-12052026.mp3", "X-12052026 (2).mp3"},
+        {"a resumed start", M::PerSong, true, kHeader, "X-12052026.mp3", "X-12052026 (2).mp3"},
+        {"a single file", M::SingleFile, false, "ICY 200 OK\r\n\r\n", "single.mp3", "single (2).mp3"},
+        {"the day's archive", M::DatedArchive, false, "ICY 200 OK\r\n\r\n", "arch-12052026.mp3",
+         "arch-12052026 (2).mp3"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        freshRecorder();
-        config.lRecordingMode = RecordingMode(c.mode);
-        config.sStreamFileName = c.mode == 1 ? QStringLiteral("single.mp3") : QStringLiteral("arch");
+        IcyRig rig;
+        rig.mode = c.mode;
+        rig.streamFileName = c.mode == M::SingleFile ? QStringLiteral("single.mp3") : QStringLiteral("arch");
+        if (c.startPaused)
+            ASSERT_TRUE(WriteAll(rig.folder.file(QString::fromLatin1(c.file)), "1111"));
         for (const QByteArray& audio : {QByteArray("1111"), QByteArray("2222")}) {
-            recorder->ClearServers();
-            const size_t connections = station.connections.size();
-            startOnStation();
-            ASSERT_TRUE(WaitUntil([&] { return station.connections.size() > connections; }));
-            recorder->HandleStreamData(c.header + audio);
-            recorder->StopRecording();
+            if (c.startPaused && audio == "1111")
+                continue;
+            const bool paused = c.startPaused;
+            rig.startPaused = paused;
+            ASSERT_TRUE(rig.Start());
+            rig.Begin();
+            rig.Feed(c.header + (paused ? "aaaa" : audio));
+            if (paused) {
+                ASSERT_TRUE(rig.Writer().Paused());
+                rig.Writer().Resume();
+                rig.Feed(kEmpty + audio);
+            }
+            rig.Stop();
         }
-        EXPECT_EQ(body(QString::fromLatin1(c.file)), QByteArray("1111"));
-        EXPECT_EQ(body(QString::fromLatin1(c.version)), QByteArray("2222"));
-        EXPECT_EQ(everyFile().size(), 2) << everyFile().join(',').toStdString();
+        EXPECT_EQ(rig.Audio(QString::fromLatin1(c.file)), QByteArray("1111"));
+        EXPECT_EQ(rig.Audio(QString::fromLatin1(c.version)), QByteArray("2222"));
+        EXPECT_EQ(rig.Files().size(), 2) << rig.Files().join(',').toStdString();
     }
 }

@@ -1,16 +1,16 @@
 // The song rules in a recording: skipped titles, songs too short, songs
 // in parts, songs not recorded whole set aside, and wished songs.
-#include "fixture.h"
 #include "recorder/songrules.h"
+#include "tests/support/songrig.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QMap>
 #include <QSemaphore>
 #include <QSet>
-
 #include <algorithm>
 #include <atomic>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -57,38 +57,36 @@ Stream stream(const QList<QPair<QByteArray, int>>& songs)
     return s;
 }
 
-QByteArray body(const QByteArray& f)
-{
-    return f.size() >= 128 && f.right(128).startsWith("TAG") ? f.left(f.size() - 128) : f;
-}
-
 } // namespace
 
-class SongRulesRecording : public RecorderFixture {
+// The rules in a recording per song: the ICY session's bytes through the
+// song writer; what the rules say is said as events.
+class SongRulesRecording : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        RecorderFixture::SetUp();
-        recordSongsContinuously();
-    }
     void writeList(const char* name, const QByteArray& text)
     {
-        ASSERT_TRUE(WriteAll(rulesFolder.file(QString::fromLatin1(name)), text));
+        ASSERT_TRUE(WriteAll(rig->rules.file(QString::fromLatin1(name)), text));
     }
-    // `piece`: the stream arrives in pieces of that many bytes (0: at once).
-    void record(const Stream& s, qsizetype piece = 0)
+    // A new recording into a folder of its own, with no lists.
+    void freshRig() { rig = std::make_unique<IcyRig>(); }
+    // `piece`: the stream arrives in pieces of that many bytes (0: at once);
+    // `each` runs after every piece.
+    void record(const Stream& s, qsizetype piece = 0, const std::function<void()>& each = {})
     {
-        startOnStation();
-        for (qsizetype at = 0; at < s.bytes.size(); at += piece > 0 ? piece : s.bytes.size())
-            recorder->HandleStreamData(s.bytes.mid(at, piece > 0 ? piece : -1));
-        recorder->StopRecording();
+        ASSERT_TRUE(rig->Start());
+        rig->Begin();
+        for (qsizetype at = 0; at<s.bytes.size(); at += piece> 0 ? piece : s.bytes.size()) {
+            rig->Feed(s.bytes.mid(at, piece > 0 ? piece : -1));
+            if (each)
+                each();
+        }
+        rig->Stop();
     }
-    QStringList files(const QString& sub = QString())
-    {
-        return QDir(folder.path() + sub).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-    }
-    QByteArray file(const QString& name) { return body(ReadAll(folder.file(name))); }
-    bool said(const QString& status) { return captions.contains(status); }
+    QStringList files(const QString& sub = QString()) { return rig->Files(sub); }
+    QByteArray file(const QString& name) { return rig->Audio(name); }
+    bool said(const QString& event) { return rig->events.contains(event); }
+
+    std::unique_ptr<IcyRig> rig = std::make_unique<IcyRig>();
 };
 
 TEST_F(SongRulesRecording, IgnoredTitlesReachNoFileAndTitlesAreCleanedFirst)
@@ -101,22 +99,22 @@ TEST_F(SongRulesRecording, IgnoredTitlesReachNoFileAndTitlesAreCleanedFirst)
     EXPECT_EQ(files(), QStringList({"A - Song.mp3", "B - Song.mp3", "Test FM-12052026.mp3"}));
     EXPECT_EQ(file("A - Song.mp3"), s.audio[1].second); // nothing of the jingle after it
     EXPECT_EQ(file("B - Song.mp3"), s.audio[4].second);
-    EXPECT_TRUE(said("Skipped: Test FM Jingle"));
-    EXPECT_TRUE(said("Skipped: ADVERT: Buy now"));
-    EXPECT_EQ(recorder->AudioBytesWritten(), 4 * kSecond);
+    EXPECT_TRUE(said("say Skipped: Test FM Jingle"));
+    EXPECT_TRUE(said("say Skipped: ADVERT: Buy now"));
+    EXPECT_EQ(rig->Writer().AudioBytesWritten(), 4 * kSecond);
 }
 
 TEST_F(SongRulesRecording, ASongShorterThanTheMinimumIsDeletedWhenItEnds)
 {
-    options.minSongSeconds = 2;
+    rig->options.minSongSeconds = 2;
     record(stream({{"Long", 3}, {"Short", 1}, {"Last", 2}}));
     EXPECT_EQ(files(), QStringList({"Last.mp3", "Long.mp3", "Test FM-12052026.mp3"}));
-    EXPECT_TRUE(said("Deleted Short.mp3: shorter than 2 seconds"));
+    EXPECT_TRUE(said("deleted Short.mp3 (2 s)")) << rig->Events().toStdString();
 }
 
 TEST_F(SongRulesRecording, ATitleLongerThanTheMaximumGoesOnInParts)
 {
-    options.maxSongSeconds = 2;
+    rig->options.maxSongSeconds = 2;
     // The station sends the same title again in the middle: still the same song.
     const Stream s = stream({{"Endless", 3}, {"Endless", 2}, {"Next", 1}});
     record(s);
@@ -130,55 +128,48 @@ TEST_F(SongRulesRecording, ATitleLongerThanTheMaximumGoesOnInParts)
 
 TEST_F(SongRulesRecording, FirstAndLastSongsGoToIncompleteWithTheAudioBeforeTheFirstTitle)
 {
-    options.incompleteApart = true;
+    rig->options.incompleteApart = true;
     const Stream s = stream({{"A", 1}, {"B", 1}, {"C", 1}});
     record(s);
     EXPECT_EQ(files(), QStringList({"B.mp3"}));
     EXPECT_EQ(files(QStringLiteral("incomplete")), QStringList({"A.mp3", "C.mp3", "Test FM-12052026.mp3"}));
     EXPECT_EQ(file("incomplete/A.mp3"), s.audio[1].second);
     EXPECT_EQ(file("incomplete/Test FM-12052026.mp3"), s.audio[0].second);
-    EXPECT_TRUE(ReadAll(folder.file("incomplete/C.mp3")).right(128).startsWith("TAG")); // tagged as usual
+    EXPECT_TRUE(rig->Bytes("incomplete/C.mp3").right(128).startsWith("TAG")); // tagged as usual
 
     // Off (the default), everything stays together as before.
-    TempFolder plain;
-    config.sMP3Path = plain.path();
-    options.incompleteApart = false;
-    recorder = std::make_unique<frmMP3>(deps);
+    freshRig();
     record(s);
-    EXPECT_EQ(QDir(plain.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name),
+    EXPECT_EQ(QDir(rig->folder.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name),
               QStringList({"A.mp3", "B.mp3", "C.mp3", "Test FM-12052026.mp3"}));
 
     // A skipped title ends the song the recording joined: the next is whole.
-    TempFolder skipped;
-    config.sMP3Path = skipped.path();
-    options.incompleteApart = true;
+    freshRig();
+    rig->options.incompleteApart = true;
     writeList("IgnoreList.txt", "*jingle*\n");
-    recorder = std::make_unique<frmMP3>(deps);
     record(stream({{"Jingle", 1}, {"A", 1}, {"B", 1}}));
-    EXPECT_EQ(QDir(skipped.path()).entryList(QDir::Files, QDir::Name), QStringList({"A.mp3"}));
-    EXPECT_EQ(QDir(skipped.path() + "incomplete").entryList(QDir::Files, QDir::Name),
-              QStringList({"B.mp3", "Test FM-12052026.mp3"}));
+    EXPECT_EQ(files(), QStringList({"A.mp3"}));
+    EXPECT_EQ(files("incomplete"), QStringList({"B.mp3", "Test FM-12052026.mp3"}));
 }
 
 TEST_F(SongRulesRecording, OnlyWishedSongsAreKeptAndARepeatFollowsTheRepeatRule)
 {
-    options.wishOnly = true;
+    rig->options.wishOnly = true;
     writeList("WishList.txt", "*wanted*\n");
     const Stream s = stream({{"The Wanted - Song", 2}, {"Other - Song", 1}, {"The Wanted - Song", 2}, {"Other", 1}});
-    // The status tells the windows which open file holds a wished song.
+    // The writer tells which open file holds a wished song.
     QSet<QString> wished, other;
-    QObject::connect(recorder.get(), &frmMP3::statusChanged, [&](const RecorderStatus& status) {
-        if (!status.file.isEmpty())
-            (status.wished ? wished : other).insert(QFileInfo(status.file).fileName());
+    record(s, 64, [&] {
+        if (rig->Writer().FileOpen())
+            (rig->Writer().FileWished() ? wished : other).insert(QFileInfo(rig->Writer().FilePath()).fileName());
     });
-    record(s, 64);
     EXPECT_TRUE(wished.contains("The Wanted - Song.mp3"));
     EXPECT_TRUE(other.contains("Test FM-12052026.mp3"));
     EXPECT_FALSE(wished.contains("Test FM-12052026.mp3"));
     EXPECT_EQ(files(), QStringList({"Test FM-12052026.mp3", "The Wanted - Song.mp3"}));
-    EXPECT_TRUE(said("Now Recording a wished song: The Wanted - Song"));
-    EXPECT_TRUE(said("Skipped: Other - Song (not on the wish list)"));
-    EXPECT_TRUE(said("Replaced The Wanted - Song.mp3 with a later complete play"));
+    EXPECT_TRUE(said("say Now Recording a wished song: The Wanted - Song")) << rig->Events().toStdString();
+    EXPECT_TRUE(said("say Skipped: Other - Song (not on the wish list)"));
+    EXPECT_TRUE(said("replaced The Wanted - Song.mp3"));
     EXPECT_EQ(file("The Wanted - Song.mp3"), s.audio[3].second);
 }
 
@@ -188,13 +179,15 @@ TEST_F(SongRulesRecording, ListsThatCannotBeUsedAreSaidAndRecordingGoesOn)
     const Stream s = stream({{"A", 1}});
     record(s);
     // Said once the lists are compiled, before any title.
-    const auto said = std::find_if(captions.begin(), captions.end(),
-                                   [](const QString& c) { return c.startsWith("[ERR] Song rules: "); });
-    ASSERT_NE(said, captions.end()) << captions.join('|').toStdString();
-    EXPECT_TRUE(said->startsWith("[ERR] Song rules: IgnoreList.txt line 1: the regular expression does not compile"))
+    const QStringList& events = rig->events;
+    const auto said = std::find_if(events.begin(), events.end(),
+                                   [](const QString& e) { return e.startsWith("say [ERR] Song rules: "); });
+    ASSERT_NE(said, events.end()) << rig->Events().toStdString();
+    EXPECT_TRUE(
+        said->startsWith("say [ERR] Song rules: IgnoreList.txt line 1: the regular expression does not compile"))
         << said->toStdString();
     EXPECT_TRUE(said->contains("IgnoreList.txt line 2: not text")) << said->toStdString();
-    EXPECT_LT(said - captions.begin(), captions.indexOf(QStringLiteral("Now Recording: A.mp3")));
+    EXPECT_LT(said - events.begin(), events.indexOf(QStringLiteral("opened A.mp3")));
     EXPECT_EQ(file("A.mp3"), s.audio[1].second);
 }
 
@@ -211,24 +204,20 @@ TEST_F(SongRulesRecording, TheFileNamePatternNamesSongsAndFoldersInsideTheSaveFo
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pattern);
-        TempFolder save;
-        config.sMP3Path = save.path();
-        options.fileNamePattern = QString::fromLatin1(c.pattern);
-        captions.clear();
-        recorder = std::make_unique<frmMP3>(deps);
-        QObject::connect(recorder.get(), &frmMP3::songCaptionChanged, [this](const QString& s) { captions.append(s); });
+        freshRig();
+        rig->options.fileNamePattern = QString::fromLatin1(c.pattern);
         const Stream s = stream({{"A - Song", 1}, {"B - Two", 1}});
         record(s);
         for (qsizetype i = 0; i < c.songs.size(); ++i) {
-            const QByteArray f = ReadAll(save.file(c.songs[i]));
-            EXPECT_EQ(body(f), s.audio[i + 1].second) << c.songs[i].toStdString();
+            const QByteArray f = rig->Bytes(c.songs[i]);
+            EXPECT_EQ(songrig::audioOf(f), s.audio[i + 1].second) << c.songs[i].toStdString();
             EXPECT_EQ(f.mid(f.size() - 128 + 3, 4),
                       i == 0 ? QByteArray("Song") : QByteArray("Two\0", 4)); // tagged from the title
         }
-        EXPECT_EQ(captions.contains(QStringLiteral("The file-name pattern names a folder outside the save folder; "
-                                                   "its files are kept inside it")),
+        EXPECT_EQ(said(QStringLiteral("say The file-name pattern names a folder outside the save folder; "
+                                      "its files are kept inside it")),
                   c.said);
-        EXPECT_TRUE(QFileInfo::exists(save.file(QStringLiteral("Test FM-12052026.mp3")))); // not a title's file
+        EXPECT_TRUE(QFileInfo::exists(rig->folder.file(QStringLiteral("Test FM-12052026.mp3")))); // not a title's file
     }
 }
 
@@ -252,22 +241,17 @@ TEST_F(SongRulesRecording, TitlesThatShareAFileNameAreEachKept)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pattern);
-        TempFolder save;
-        config.sMP3Path = save.path();
-        options.fileNamePattern = QString::fromLatin1(c.pattern);
-        captions.clear();
-        recorder = std::make_unique<frmMP3>(deps);
-        QObject::connect(recorder.get(), &frmMP3::songCaptionChanged, [this](const QString& s) { captions.append(s); });
+        freshRig();
+        rig->options.fileNamePattern = QString::fromLatin1(c.pattern);
         const Stream s = stream(c.songs);
         record(s);
         QMap<QString, QByteArray> expected{{"Test FM-12052026.mp3", s.audio[0].second}};
         for (qsizetype i = 0; i < c.files.size(); ++i)
             expected[c.files[i]] = s.audio[i + 1].second;
-        EXPECT_EQ(QDir(save.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected.keys());
+        EXPECT_EQ(files(), expected.keys());
         for (auto it = expected.cbegin(); it != expected.cend(); ++it)
-            EXPECT_EQ(body(ReadAll(save.file(it.key()))), it.value()) << it.key().toStdString();
-        EXPECT_TRUE(said(QStringLiteral("Replaced %1 with a later complete play").arg(c.files[0])))
-            << captions.join('|').toStdString();
+            EXPECT_EQ(file(it.key()), it.value()) << it.key().toStdString();
+        EXPECT_TRUE(said(QStringLiteral("replaced %1").arg(c.files[0]))) << rig->Events().toStdString();
     }
 }
 
@@ -317,53 +301,52 @@ TEST_F(SongRulesRecording, RulesCompileOffTheRecordOnceAPerChangeAndApplyWhenRea
 {
     QSemaphore gate;
     std::atomic<int> compiles{0};
-    deps.compileRules = [&](const QString& dir, bool wishOnly) {
+    rig->compileRules = [&](const QString& dir, bool wishOnly) {
         ++compiles;
         gate.tryAcquire(1, 10000); // bounded: a failed test still ends
         return SongRules::Load(dir, wishOnly);
     };
-    recorder = std::make_unique<frmMP3>(deps);
-    QObject::connect(recorder.get(), &frmMP3::songCaptionChanged, [this](const QString& c) { captions.append(c); });
+    SongWriter& writer = rig->Writer();
     writeList("IgnoreList.txt", "*jingle*\n");
     writeList("TitleRules.txt", "/ - radio\\.example$//\n");
     const Stream s = stream({{"A - Song - radio.example", 2}, {"Test FM Jingle", 1}, {"B - Song", 1}});
 
-    recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/stream"), station.port(), QString());
-    recorder->StartRecording(config);
-    EXPECT_FALSE(recorder->SongRulesReady());
-    ASSERT_TRUE(WaitUntil([&] { return recorder->Timer1Enabled() && station.last(); }));
+    const auto start = [&] { writer.Start(rig->options, rig->rules.path()); };
+    start();
+    EXPECT_FALSE(writer.RulesReady());
+    rig->Begin();
     for (qsizetype at = 0; at < s.bytes.size(); at += 1000)
-        recorder->HandleStreamData(s.bytes.mid(at, 1000));
+        rig->Feed(s.bytes.mid(at, 1000));
     // Before the rules: only the audio before the first title is written.
-    EXPECT_FALSE(recorder->SongRulesReady());
+    EXPECT_FALSE(writer.RulesReady());
     EXPECT_EQ(files(), QStringList({"Test FM-12052026.mp3"}));
-    EXPECT_EQ(recorder->AudioBytesWritten(), kSecond);
+    EXPECT_EQ(writer.AudioBytesWritten(), kSecond);
     gate.release();
-    ASSERT_TRUE(WaitUntil([&] { return recorder->SongRulesReady(); }));
-    recorder->StopRecording();
+    ASSERT_TRUE(WaitUntil([&] { return writer.RulesReady(); }));
+    rig->Stop();
     EXPECT_EQ(files(), QStringList({"A - Song.mp3", "B - Song.mp3", "Test FM-12052026.mp3"}));
     EXPECT_EQ(file("A - Song.mp3"), s.audio[1].second);
     EXPECT_EQ(file("B - Song.mp3"), s.audio[3].second);
     EXPECT_EQ(file("Test FM-12052026.mp3"), s.audio[0].second);
-    EXPECT_TRUE(said("Skipped: Test FM Jingle"));
-    EXPECT_EQ(recorder->AudioBytesWritten(), 4 * kSecond);
+    EXPECT_TRUE(said("say Skipped: Test FM Jingle"));
+    EXPECT_EQ(writer.AudioBytesWritten(), 4 * kSecond);
     EXPECT_EQ(compiles, 1);
 
     // Unchanged lists: the next recording has its rules at once.
-    recorder->StartRecording(config);
-    EXPECT_TRUE(recorder->SongRulesReady());
-    recorder->StopRecording();
-    EXPECT_EQ(recorder->SongRulesCompilations(), 1);
+    start();
+    EXPECT_TRUE(writer.RulesReady());
+    rig->Stop();
+    EXPECT_EQ(writer.RulesCompilations(), 1);
     // A changed list is compiled again, once.
     writeList("IgnoreList.txt", "*jingle*\n*advert*\n");
     gate.release();
-    recorder->StartRecording(config);
-    EXPECT_FALSE(recorder->SongRulesReady());
-    ASSERT_TRUE(WaitUntil([&] { return recorder->SongRulesReady(); }));
-    recorder->StopRecording();
-    recorder->StartRecording(config);
-    EXPECT_TRUE(recorder->SongRulesReady());
-    recorder->StopRecording();
+    start();
+    EXPECT_FALSE(writer.RulesReady());
+    ASSERT_TRUE(WaitUntil([&] { return writer.RulesReady(); }));
+    rig->Stop();
+    start();
+    EXPECT_TRUE(writer.RulesReady());
+    rig->Stop();
     EXPECT_EQ(compiles, 2);
-    EXPECT_EQ(recorder->SongRulesCompilations(), 2);
+    EXPECT_EQ(writer.RulesCompilations(), 2);
 }
