@@ -33,18 +33,6 @@ QString writePreset(const TempFolder& dir, const QString& title, const QString& 
     return path;
 }
 
-qint64 audioSentByStation(const QString& logPath)
-{
-    qint64 total = 0;
-    const QRegularExpression re(QStringLiteral("^END id=\\d+ path=\\S+ audio=(\\d+)"));
-    for (const QByteArray& line : ReadAll(logPath).split('\n')) {
-        const auto m = re.match(QString::fromUtf8(line));
-        if (m.hasMatch())
-            total += m.captured(1).toLongLong();
-    }
-    return total;
-}
-
 // The audio in a recording file: its bytes without the ID3v1 tag.
 QByteArray audioOf(const QString& path)
 {
@@ -91,7 +79,7 @@ TEST_F(HeadlessRecording, SongsAreSplitTaggedAndNothingIsLost)
     // The station sends 200000 audio bytes (three songs after a short
     // station-name part), closes, and answers 404 from then on. The recorder
     // keeps trying to reconnect; then it is stopped.
-    ASSERT_TRUE(WaitUntil([&] { return audioSentByStation(log()) >= 200000; }, 20000))
+    ASSERT_TRUE(WaitUntil([&] { return AudioSentByStation(log()) >= 200000; }, 20000))
         << tonquill.Output().constData() << tonquill.Errors().constData();
     ASSERT_TRUE(tonquill.WaitForOutput("[ERR] NETWORK: Reconnecting...", 9000)) << tonquill.Output().constData();
     tonquill.Signal(SIGTERM);
@@ -106,7 +94,7 @@ TEST_F(HeadlessRecording, SongsAreSplitTaggedAndNothingIsLost)
     for (const QString& f : files)
         audio += audioOf(recordings.file(f)).size();
     station.Stop();
-    EXPECT_EQ(audio, audioSentByStation(log()));
+    EXPECT_EQ(audio, AudioSentByStation(log()));
     EXPECT_EQ(audio, 200000);
     EXPECT_TRUE(files.contains(QStringLiteral("Alpha - First.mp3"))) << files.join(',').toStdString();
     EXPECT_TRUE(files.contains(QString::fromUtf8("Beta - Caf\u00e9 Song.mp3"))) << files.join(',').toStdString();
@@ -170,7 +158,7 @@ TEST_F(HeadlessRecording, SingleFileAcrossAStallAndReconnectKeepsEveryByte)
     ASSERT_TRUE(tonquill.WaitForEnd(10000));
     EXPECT_EQ(tonquill.ExitCode(), 0);
     station.Stop();
-    const qint64 sent = audioSentByStation(log());
+    const qint64 sent = AudioSentByStation(log());
     EXPECT_EQ(audioOf(recordings.file(QStringLiteral("one.mp3"))).size(), 100000);
     EXPECT_GE(sent, 100000);
 }
@@ -205,7 +193,7 @@ TEST_F(HeadlessRecording, AnOutageAnswered404IsOutlastedWithNothingLost)
     const QByteArray out = tonquill.Output();
     EXPECT_TRUE(out.contains("[ERR] NETWORK: Reconnecting...")) << out.constData();
     EXPECT_FALSE(out.contains("Network errors have interrupted")) << out.constData();
-    EXPECT_EQ(audioOf(recordings.file(QStringLiteral("one.mp3"))).size(), audioSentByStation(log()));
+    EXPECT_EQ(audioOf(recordings.file(QStringLiteral("one.mp3"))).size(), AudioSentByStation(log()));
 }
 
 // An ssh session that closes sends SIGHUP: the recording ends like SIGTERM,
@@ -303,7 +291,7 @@ TEST_F(HeadlessRecording, AnOutageLongerThanTheGiveUpTimeEndsTheProgram)
     EXPECT_EQ(bytes.mid(bytes.size() - 128, 3), QByteArray("TAG"));
     station.Stop();
     EXPECT_EQ(audioOf(file).size(), 40000);
-    EXPECT_EQ(audioSentByStation(log()), 40000);
+    EXPECT_EQ(AudioSentByStation(log()), 40000);
 }
 
 // Two recorders, two programs, one folder, the same station: the second

@@ -12,18 +12,6 @@
 
 namespace {
 
-qint64 audioSent(const QString& logPath)
-{
-    qint64 total = 0;
-    const QRegularExpression re(QStringLiteral("^END id=\\d+ path=\\S+ audio=(\\d+)"));
-    for (const QByteArray& line : ReadAll(logPath).split('\n')) {
-        const auto m = re.match(QString::fromUtf8(line));
-        if (m.hasMatch())
-            total += m.captured(1).toLongLong();
-    }
-    return total;
-}
-
 // The recording files of `folder`, by name, with their audio (the ID3v1 tag
 // left off) and whether they were tagged.
 struct Recorded {
@@ -101,7 +89,7 @@ TEST_F(SideBySideRecording, ThreeStationsRecordEveryByteUnderTheirTitlesAndStopT
     // recorder keeps reconnecting until it is stopped.
     for (int i = 0; i < 3; ++i) {
         const QString log = home.file(QStringLiteral("station%1.log").arg(i));
-        ASSERT_TRUE(WaitUntil([&] { return audioSent(log) >= stations[i].total; }, 30000))
+        ASSERT_TRUE(WaitUntil([&] { return AudioSentByStation(log) >= stations[i].total; }, 30000))
             << tonquill.Output().constData() << tonquill.Errors().constData();
         ASSERT_TRUE(
             tonquill.WaitForOutput("[" + stations[i].title.toUtf8() + "] [ERR] NETWORK: Reconnecting...", 15000))
@@ -128,7 +116,7 @@ TEST_F(SideBySideRecording, ThreeStationsRecordEveryByteUnderTheirTitlesAndStopT
         // Nothing lost, nothing of another station's: the station's bytes
         // exactly, in its own folder, every file closed and tagged.
         EXPECT_EQ(r.audio, stations[i].total);
-        EXPECT_EQ(r.audio, audioSent(home.file(QStringLiteral("station%1.log").arg(i))));
+        EXPECT_EQ(r.audio, AudioSentByStation(home.file(QStringLiteral("station%1.log").arg(i))));
         EXPECT_EQ(r.untagged, 0) << r.names.join(',').toStdString();
         const QString first = stations[i].titles.section(QLatin1Char(','), 0, 0) + QStringLiteral(".mp3");
         EXPECT_TRUE(r.names.contains(first)) << r.names.join(',').toStdString();

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
+#include <QRegularExpression>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -47,3 +49,19 @@ Fetched Fetch(quint16 port, const QByteArray& path, bool metadata, int timeoutMs
 // Runs a program to its end (bounded); its exit code, or -1 when it did not
 // start or finish.
 int RunTool(const QString& program, const QStringList& arguments, QByteArray* output = nullptr);
+
+// The audio bytes the station's log says it sent, over all its connections.
+inline qint64 AudioSentByStation(const QString& logPath)
+{
+    QFile file(logPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    qint64 total = 0;
+    const QRegularExpression re(QStringLiteral("^END id=\\d+ path=\\S+ audio=(\\d+)"));
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        const auto m = re.match(QString::fromUtf8(line));
+        if (m.hasMatch())
+            total += m.captured(1).toLongLong();
+    }
+    return total;
+}

@@ -1,7 +1,7 @@
 // Three recorders of one recording set, each on its own loopback station with
 // its own configuration, folder, relay and messages: each records what it
 // records alone, and a fault of one station changes nothing of the others.
-#include "fixture.h"
+#include "stationscript.h"
 #include "recorder/recordingset.h"
 
 #include <QCoreApplication>
@@ -10,36 +10,6 @@
 #include <QSignalSpy>
 
 namespace {
-
-constexpr int kMetaInt = 16;
-
-// The header, then `songs` titles of `blocks` audio blocks each (a song's
-// first block carries its title), then a last title "End". The audio is
-// `fill` and a running count, so every block differs.
-QByteArray StationScript(char fill, int songs, int blocks)
-{
-    QByteArray bytes = "ICY 200 OK\r\nicy-metaint:" + QByteArray::number(kMetaInt) + "\r\n\r\n";
-    int count = 0;
-    for (int s = 1; s <= songs; ++s) {
-        for (int b = 0; b < blocks; ++b) {
-            bytes += QByteArray(1, fill) + QByteArray::number(++count).rightJustified(kMetaInt - 1, '.');
-            bytes +=
-                b == 0 ? IcyTitleBlock("Song " + QByteArray(1, fill) + QByteArray::number(s)) : QByteArray(1, '\0');
-        }
-    }
-    return bytes + QByteArray(kMetaInt, fill) + IcyTitleBlock("End");
-}
-
-QMap<QString, QByteArray> FilesIn(const QString& folder)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(QDir(folder).relativeFilePath(path), ReadAll(path));
-    }
-    return files;
-}
 
 QString Keys(const QMap<QString, QByteArray>& files)
 {
