@@ -33,6 +33,10 @@ TEST(CommandLineTest, EveryFormTheProgramTakes)
         {"--record-last-preset", {Action::RecordLastPreset, {}, false}},
         {" --record-last-preset ", {Action::RecordLastPreset, {}, false}},
         {"--open-search", {Action::OpenSearch, {}, false}},
+        {" --open-search ", {Action::OpenSearch, {}, false}},
+        // The desktop actions count only on their own, and as spelt.
+        {"--open-search x.tvp", {Action::Open, QStringLiteral("--open-search x.tvp"), false}},
+        {"--OPEN-SEARCH", {Action::Open, QStringLiteral("--OPEN-SEARCH"), false}},
         {"/home/u/a.tvp", {Action::Open, QStringLiteral("/home/u/a.tvp"), false}},
         {"/home/u/my presets/a b.tvp", {Action::Open, QStringLiteral("/home/u/my presets/a b.tvp"), false}},
         {"/home/u/a.tvp -noop", {Action::Open, QStringLiteral("/home/u/a.tvp"), true}},

@@ -7,16 +7,6 @@
 const QString DesktopActionService::kServiceName = QStringLiteral("io.github.tonquill.Tonquill");
 const QString DesktopActionService::kObjectPath = QStringLiteral("/io/github/tonquill/Tonquill");
 
-DesktopAction DesktopActionOf(const QString& commandLine)
-{
-    const QString word = commandLine.trimmed();
-    if (word == QLatin1String("--record-last-preset"))
-        return DesktopAction::RecordLastPreset;
-    if (word == QLatin1String("--open-search"))
-        return DesktopAction::OpenSearch;
-    return DesktopAction::None;
-}
-
 bool HandToRunningInstance(QDBusConnection bus, DesktopAction action, int timeoutMs)
 {
     if (action == DesktopAction::None || !bus.isConnected())

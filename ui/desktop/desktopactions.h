@@ -8,10 +8,6 @@
 // The menu entry's actions: "Record last preset" and "Open search".
 enum class DesktopAction { None, RecordLastPreset, OpenSearch };
 
-// The action a command line asks for ("--record-last-preset",
-// "--open-search"), or None.
-DesktopAction DesktopActionOf(const QString& commandLine);
-
 // Gives the action to a Tonquill that runs already; true when one took it.
 // Waits at most `timeoutMs` for its answer (used before this start shows
 // anything).

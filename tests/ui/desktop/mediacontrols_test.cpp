@@ -196,22 +196,8 @@ TEST(DesktopNotices, TextsAndFolders)
               QStringLiteral("Network errors have interrupted successful recording of R1!"));
 }
 
-TEST(DesktopActions, CommandLinesAndSongNames)
+TEST(DesktopActions, SongNames)
 {
-    struct Case {
-        const char* line;
-        DesktopAction action;
-    } cases[] = {
-        {"--record-last-preset", DesktopAction::RecordLastPreset},
-        {" --open-search ", DesktopAction::OpenSearch},
-        {"", DesktopAction::None},
-        {"station.tvp", DesktopAction::None},
-        {"--open-search x.tvp", DesktopAction::None},
-        {"--OPEN-SEARCH", DesktopAction::None},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(DesktopActionOf(QString::fromLatin1(c.line)), c.action) << c.line;
-
     struct Name {
         const char *name, *title;
     } names[] = {
