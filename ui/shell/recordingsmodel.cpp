@@ -4,7 +4,6 @@
 #include "recorder/recordingset.h"
 
 #include <QLocale>
-
 #include <algorithm>
 
 RecordingsModel::RecordingsModel(RecordingSet* set, QObject* parent) : QAbstractTableModel(parent), m_set(set)

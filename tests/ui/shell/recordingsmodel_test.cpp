@@ -57,16 +57,19 @@ TEST(RecordingsModelTexts, ElapsedSizeAndBitRateAtTheirBoundaries)
     const struct {
         RecorderClock clock;
         const char* text;
-    } clocks[] = {
-        {{0, 0, 0}, "0:00:00"}, {{0, 0, 59}, "0:00:59"}, {{0, 1, 0}, "0:01:00"}, {{1, 59, 9}, "1:59:09"},
-        {{27, 0, 5}, "27:00:05"}};
+    } clocks[] = {{{0, 0, 0}, "0:00:00"},
+                  {{0, 0, 59}, "0:00:59"},
+                  {{0, 1, 0}, "0:01:00"},
+                  {{1, 59, 9}, "1:59:09"},
+                  {{27, 0, 5}, "27:00:05"}};
     for (const auto& c : clocks)
         EXPECT_EQ(RecordingsModel::ElapsedText(c.clock), QString::fromLatin1(c.text));
 
     const struct {
         qint64 bytes;
         const char* text;
-    } sizes[] = {{-1, "0 B"}, {0, "0 B"}, {1023, "1023 B"}, {1024, "1.0 KB"}, {1536, "1.5 KB"}, {5 * 1024 * 1024, "5.0 MB"}};
+    } sizes[] = {{-1, "0 B"},      {0, "0 B"},       {1023, "1023 B"},
+                 {1024, "1.0 kB"}, {1536, "1.5 kB"}, {5 * 1024 * 1024, "5.0 MB"}};
     for (const auto& s : sizes)
         EXPECT_EQ(RecordingsModel::SizeText(s.bytes), QString::fromLatin1(s.text)) << s.bytes;
 
@@ -96,7 +99,7 @@ TEST(RecordingsModelRows, UpdatesChangeOnlyTheirRowAndSameStatusSaysNothing)
     EXPECT_EQ(Cell(model, 1, RecordingsModel::StateColumn), QStringLiteral("recording"));
     EXPECT_EQ(Cell(model, 1, RecordingsModel::SongColumn), QStringLiteral("Song B1"));
     EXPECT_EQ(Cell(model, 1, RecordingsModel::ElapsedColumn), QStringLiteral("0:00:07"));
-    EXPECT_EQ(Cell(model, 1, RecordingsModel::SizeColumn), QStringLiteral("2.0 KB"));
+    EXPECT_EQ(Cell(model, 1, RecordingsModel::SizeColumn), QStringLiteral("2.0 kB"));
     EXPECT_EQ(Cell(model, 1, RecordingsModel::BitRateColumn), QStringLiteral("64 kbit/s"));
     EXPECT_EQ(Cell(model, 0, RecordingsModel::StateColumn), QStringLiteral("connecting"));
 
@@ -188,13 +191,17 @@ TEST_F(RecordingsModelSetTest, RowsFollowTheSetAndItsRecorders)
     own.sMP3Path = folderA.path();
     own.sRecordingTitle = QStringLiteral("Station A");
     set.Recorder(a)->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/stream"), station.port(), QString());
-    ASSERT_TRUE(set.Start(a, own));
-    ASSERT_TRUE(WaitUntil([&] { return station.last() && set.Recorder(a)->SongRulesReady(); }));
+    set.Recorder(a)->StartRecording(own);
+    ASSERT_TRUE(WaitUntil(
+        [&] { return set.Recorder(a)->Timer1Enabled() && station.last() && set.Recorder(a)->SongRulesReady(); }));
     QByteArray script = "ICY 200 OK\r\nicy-metaint:16\r\n\r\n";
     for (int i = 0; i < 40; ++i)
         script += QByteArray(16, char('a' + i % 26)) + (i == 0 ? IcyTitleBlock("Song A1") : QByteArray(1, '\0'));
     station.last()->write(script);
-    ASSERT_TRUE(WaitUntil([&] { return Cell(model, 0, RecordingsModel::SongColumn) == QLatin1String("Song A1"); }));
+    // The song column shows what the recorder names it (its file's name).
+    ASSERT_TRUE(
+        WaitUntil([&] { return Cell(model, 0, RecordingsModel::SongColumn).startsWith(QLatin1String("Song A1")); }));
+    EXPECT_EQ(Cell(model, 0, RecordingsModel::SongColumn), set.Recorder(a)->Status().strSongName);
     ASSERT_TRUE(WaitUntil([&] { return Cell(model, 0, RecordingsModel::SizeColumn) != QLatin1String("0 B"); }));
     EXPECT_EQ(Cell(model, 0, RecordingsModel::StateColumn), QStringLiteral("recording"));
     EXPECT_EQ(Cell(model, 1, RecordingsModel::SizeColumn), QStringLiteral("0 B"));

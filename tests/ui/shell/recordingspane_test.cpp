@@ -22,8 +22,8 @@ TEST(RecordingsPane, SelectionAndFocusFollowEachOtherAndActionsAskForTheSelected
     EXPECT_EQ(pane.SelectedId(), 2); // the last one started
     EXPECT_TRUE(pane.stopAction()->isEnabled());
 
-    pane.table()->selectionModel()->setCurrentIndex(model.index(0, 3), QItemSelectionModel::ClearAndSelect |
-                                                                           QItemSelectionModel::Rows);
+    pane.table()->selectionModel()->setCurrentIndex(model.index(0, 3),
+                                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     EXPECT_EQ(model.Focused(), 1);
 
     const struct {
