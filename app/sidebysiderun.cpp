@@ -20,7 +20,7 @@ struct SideBySideRun::Station {
     NullRelay relay;
     ctlLive365TitleReader live365;
     HeadlessConsole console;
-    std::unique_ptr<PresetOpener> opener;
+    std::unique_ptr<PresetOpener> opener; // opens the preset again when the recorder restarts
     int id = 0;
 };
 

@@ -11,14 +11,16 @@ QString twoDigits(qint32 v)
     return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0'));
 }
 
-// "m:ss", or "h:mm:ss" when hours are shown.
-QString clockText(qint32 hours, qint32 minutes, qint32 seconds, bool withHours)
+} // namespace
+
+QString ClockText(qint32 hours, qint32 minutes, qint32 seconds, bool withHours)
 {
     if (!withHours)
         return QString::number(minutes) + QLatin1Char(':') + twoDigits(seconds);
     return QString::number(hours) + QLatin1Char(':') + twoDigits(minutes) + QLatin1Char(':') + twoDigits(seconds);
 }
 
+namespace {
 // Floor division for the negative minute counts of an overdue recording.
 qint32 floorDiv(qint64 a, qint64 b)
 {
@@ -72,12 +74,12 @@ QString RecordingClock::TrayTip(const QString& title) const
     const RecorderClock& v = m_value;
     if (!m_timed) {
         const QString passed =
-            clockText(v.lngHoursPassed, v.lngMinutesPassed, v.lngSecondsPassed, v.lngHoursPassed >= 1);
+            ClockText(v.lngHoursPassed, v.lngMinutesPassed, v.lngSecondsPassed, v.lngHoursPassed >= 1);
         return QCoreApplication::translate("frmMP3", "RECORDING %1... (%2)").arg(title, passed);
     }
     const bool hours = v.lngHoursPassed >= 1 || v.lngHoursLeft >= 1;
-    const QString passed = clockText(v.lngHoursPassed, v.lngMinutesPassed, v.lngSecondsPassed, hours);
-    const QString left = clockText(v.lngHoursLeft, v.lngMinutesLeft, v.lngSecondsLeft, hours);
+    const QString passed = ClockText(v.lngHoursPassed, v.lngMinutesPassed, v.lngSecondsPassed, hours);
+    const QString left = ClockText(v.lngHoursLeft, v.lngMinutesLeft, v.lngSecondsLeft, hours);
     return QCoreApplication::translate("frmMP3", "RECORDING %1... (%2) (-%3 left)").arg(title, passed, left);
 }
 

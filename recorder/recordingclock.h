@@ -4,6 +4,9 @@
 
 #include <QString>
 
+// "m:ss", or "h:mm:ss" when hours are shown.
+QString ClockText(qint32 hours, qint32 minutes, qint32 seconds, bool withHours);
+
 // The recording's clock: the time passed since it started (less its pauses)
 // and, for a timed recording, the time left and whether its end is reached.
 // Fed the tick counter's values (milliseconds, signed 32-bit, wrapping);

@@ -1,6 +1,7 @@
 #include "ui/shell/recordingsmodel.h"
 
 #include "recorder/frmmp3.h"
+#include "recorder/recordingclock.h"
 #include "recorder/recordingset.h"
 
 #include <QLocale>
@@ -135,10 +136,7 @@ QString RecordingsModel::StateText(const RecorderStatus& status, bool ended, int
 
 QString RecordingsModel::ElapsedText(const RecorderClock& clock)
 {
-    return QStringLiteral("%1:%2:%3")
-        .arg(clock.lngHoursPassed)
-        .arg(clock.lngMinutesPassed, 2, 10, QLatin1Char('0'))
-        .arg(clock.lngSecondsPassed, 2, 10, QLatin1Char('0'));
+    return ClockText(clock.lngHoursPassed, clock.lngMinutesPassed, clock.lngSecondsPassed, true);
 }
 
 QString RecordingsModel::SizeText(qint64 bytes)
