@@ -69,6 +69,7 @@ extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
     RecorderRun run(messages, false);
     clsConfiguration& config = Configuration();
     frmMP3* recorderPtr = nullptr;
+    DesktopRecordings* recordingsPtr = nullptr;
     QtTrayIcon trayIcon;
     QtProcessLauncher launcher;
     QtFileDialogs dialogs;
@@ -89,6 +90,7 @@ extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
     auto makePanel = [&](IDesktopShell& shell) -> IPanel* {
         PanelDeps deps;
         deps.recorder = recorderPtr;
+        deps.recordings = recordingsPtr;
         deps.config = &config;
         deps.messages = &messages;
         deps.launcher = &launcher;
@@ -110,7 +112,12 @@ extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
     frmMP3 recorder(deps);
     recorderPtr = &recorder;
     run.attach(recorder);
-    desktop->attach(&recorder);
+    // Stations recorded alongside the panel's own have recorders of their
+    // own; Live365 titles are read for the panel's recording only.
+    RecorderDeps alongside = deps;
+    alongside.live365 = nullptr;
+    desktop->attach(&recorder, &alongside);
+    recordingsPtr = desktop->recordings();
     opener = std::make_unique<PresetOpener>(recorder, config, messages);
     opener->showPanel = [&desktop] { desktop->ShowPanelFromConfiguration(); };
     opener->showDisplay = [&desktop] { desktop->ShowRecordingDisplay(); };
@@ -135,6 +142,15 @@ extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
             messages.ShowMessage(presetProblem);
         if (action == DesktopAction::OpenSearch)
             desktop->ShowDirectorySearch();
+        desktop->ResumeRecordings([&messages](const QString& preset, RecordingConfig& config) {
+            clsConfiguration loaded;
+            loaded.setMessageService(&messages);
+            const PresetStart start = LoadPresetToRecord(preset, false, loaded, messages);
+            if (start.action != PresetStart::Action::Record)
+                return false;
+            config = start.config;
+            return true;
+        });
     });
     const int status = app.exec();
     desktop.reset();

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <QMutex>
 #include <QSet>
 #include <QSettings>
@@ -341,6 +342,52 @@ QString LastPreset()
 void SetLastPreset(const QString& path)
 {
     SaveSetting(kApp, kSection, QStringLiteral("LastPreset"), path);
+}
+
+bool ResumeRecordings()
+{
+    return flag(QStringLiteral("ResumeRecordings"));
+}
+
+void SetResumeRecordings(bool on)
+{
+    setFlag(QStringLiteral("ResumeRecordings"), on);
+}
+
+QList<ResumeEntry> RecordingsToResume()
+{
+    bool ok = false;
+    const int count = GetSetting(kApp, kSection, QStringLiteral("ResumeCount"), QString()).trimmed().toInt(&ok);
+    QList<ResumeEntry> entries;
+    // A count out of reason is not believed.
+    if (!ok || count < 0 || count > 100)
+        return entries;
+    for (int n = 1; n <= count; ++n) {
+        const auto value = [n](const char* key) {
+            return GetSetting(kApp, kSection, QLatin1String(key) + QString::number(n), QString());
+        };
+        ResumeEntry entry{value("ResumePreset"), value("Resume"), value("ResumeTitle"), value("ResumeFolder")};
+        if (!entry.preset.isEmpty() || !entry.address.isEmpty())
+            entries.append(entry);
+    }
+    return entries;
+}
+
+void SetRecordingsToResume(const QList<ResumeEntry>& entries)
+{
+    const int before = GetSetting(kApp, kSection, QStringLiteral("ResumeCount"), QString()).trimmed().toInt();
+    SaveSetting(kApp, kSection, QStringLiteral("ResumeCount"), QString::number(entries.size()));
+    const int last = std::max<int>(before, int(entries.size()));
+    for (int n = 1; n <= std::min(last, 100); ++n) {
+        const ResumeEntry entry = n <= entries.size() ? entries.at(n - 1) : ResumeEntry();
+        const auto save = [n](const char* key, const QString& v) {
+            SaveSetting(kApp, kSection, QLatin1String(key) + QString::number(n), v);
+        };
+        save("ResumePreset", entry.preset);
+        save("Resume", entry.address);
+        save("ResumeTitle", entry.title);
+        save("ResumeFolder", entry.folder);
+    }
 }
 
 QString ShownPath(const QString& path, qsizetype maxChars)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 // The per-user settings store: text values addressed by application name,
@@ -100,6 +101,21 @@ void SetNotifyProblems(bool on);
 // preset"; empty when none was.
 QString LastPreset();
 void SetLastPreset(const QString& path);
+// The recordings running when the program was quit are started again at
+// the next start ("ResumeRecordings", off by default). Each is kept as the
+// preset it was loaded from, or its station's address with its title and
+// folder, in "Resume1", "ResumeTitle1", "ResumeFolder1", ... ("ResumeCount").
+bool ResumeRecordings();
+void SetResumeRecordings(bool on);
+struct ResumeEntry {
+    QString preset;  // the preset file; empty when the station was picked on the panel
+    QString address; // the station's address or playlist
+    QString title;
+    QString folder;
+    bool operator==(const ResumeEntry&) const = default;
+};
+QList<ResumeEntry> RecordingsToResume();
+void SetRecordingsToResume(const QList<ResumeEntry>& entries);
 // The preset "--record-last-preset" records: LastPreset() when it names a
 // regular file that can be read; otherwise "" and `problem` says why, with
 // the path shortened to kShownPathChars characters at most.

@@ -37,6 +37,9 @@ public:
     void End(int id, int exitStatus);
 
     void SetTitle(int id, const QString& title);
+    // An id no recording of the set has or will have, for a recording run
+    // beside the set (the desktop panel's own recorder).
+    int ReserveId() { return m_nextId++; }
 
     QList<int> Ids() const;
     bool Contains(int id) const { return find(id) != nullptr; }

@@ -20,11 +20,17 @@ QString SongTitleOf(const QString& songName)
 
 RecorderDesktopLink::RecorderDesktopLink(frmMP3& recorder, clsConfiguration& config, Hooks hooks, QDBusConnection bus,
                                          QObject* parent)
-    : QObject(parent), m_recorder(recorder), m_config(config), m_hooks(std::move(hooks)), m_controls(*this, bus),
+    : QObject(parent), m_recorder(&recorder), m_config(config), m_hooks(std::move(hooks)), m_controls(*this, bus),
       m_notifier(bus, m_hooks.openFolder), m_actions(bus, [this](DesktopAction action) { Perform(action); }),
       m_status(recorder.Status())
 {
-    connect(&m_recorder, &frmMP3::statusChanged, this, [this](const RecorderStatus& status) {
+    watch();
+    refresh();
+}
+
+void RecorderDesktopLink::watch()
+{
+    connect(m_recorder, &frmMP3::statusChanged, this, [this](const RecorderStatus& status) {
         m_status = status;
         if (!status.blnRecording)
             m_outageSaid = false;
@@ -32,12 +38,23 @@ RecorderDesktopLink::RecorderDesktopLink(frmMP3& recorder, clsConfiguration& con
             SetLastPreset(status.strConfigName);
         refresh();
     });
-    connect(&m_recorder, &frmMP3::fileClosed, this, &RecorderDesktopLink::onFileClosed);
-    connect(&m_recorder, &frmMP3::reconnecting, this, &RecorderDesktopLink::onReconnecting);
-    connect(&m_recorder, &frmMP3::gaveUp, this, [this] {
+    connect(m_recorder, &frmMP3::fileClosed, this, &RecorderDesktopLink::onFileClosed);
+    connect(m_recorder, &frmMP3::reconnecting, this, &RecorderDesktopLink::onReconnecting);
+    connect(m_recorder, &frmMP3::gaveUp, this, [this] {
         if (NotifyProblems())
             m_notifier.Show(notices::GaveUp(m_config.sRecordingTitle));
     });
+}
+
+void RecorderDesktopLink::Follow(frmMP3& recorder)
+{
+    if (&recorder == m_recorder)
+        return;
+    disconnect(m_recorder, nullptr, this, nullptr);
+    m_recorder = &recorder;
+    m_status = recorder.Status();
+    m_outageSaid = false;
+    watch();
     refresh();
 }
 
@@ -90,7 +107,7 @@ void RecorderDesktopLink::onFileClosed(const QString& path)
     const auto it = m_titles.find(path);
     const Saved saved = it != m_titles.end() ? it->second : Saved{SongTitleOf(QFileInfo(path).fileName()), false};
     // Only the file being written still needs its title.
-    const QString current = m_recorder.RecordingPath();
+    const QString current = m_recorder->RecordingPath();
     std::erase_if(m_titles, [&](const auto& entry) { return entry.first != current; });
     if (!path.isEmpty() && NotifySongs())
         m_notifier.Show(notices::SavedSong(saved.title, path, saved.wished));
@@ -112,27 +129,27 @@ void RecorderDesktopLink::StartRecording()
     // preset or servers; a recorder that has neither takes the preset
     // recorded last.
     QString preset = LastPreset();
-    if (m_status.strConfigName.isEmpty() && m_recorder.ServerEntries().Last() < 1 && !preset.isEmpty()) {
+    if (m_status.strConfigName.isEmpty() && m_recorder->ServerEntries().Last() < 1 && !preset.isEmpty()) {
         if (m_hooks.openPreset)
             m_hooks.openPreset(preset);
     } else
-        m_recorder.Restart();
+        m_recorder->Restart();
 }
 
 void RecorderDesktopLink::StopRecording()
 {
-    m_recorder.StopRecording();
+    m_recorder->StopRecording();
 }
 
 void RecorderDesktopLink::TogglePause()
 {
-    m_recorder.TogglePause();
+    m_recorder->TogglePause();
     refresh();
 }
 
 void RecorderDesktopLink::SetVolume(int percent)
 {
-    m_recorder.SetVolume(std::clamp(percent, 0, 100));
+    m_recorder->SetVolume(std::clamp(percent, 0, 100));
     refresh();
 }
 

@@ -45,6 +45,9 @@ public:
     void Unregister();
 
     MediaControls& Controls() { return m_controls; }
+    // The media controls and notifications follow `recorder` from now on
+    // (the recording in focus when several run).
+    void Follow(frmMP3& recorder);
 
     // IMediaCommands
     void StartRecording() override;
@@ -58,11 +61,12 @@ public:
     void Perform(DesktopAction action);
 
 private:
+    void watch();
     void refresh();
     void onFileClosed(const QString& path);
     void onReconnecting();
 
-    frmMP3& m_recorder;
+    frmMP3* m_recorder;
     clsConfiguration& m_config;
     Hooks m_hooks;
     MediaControls m_controls;

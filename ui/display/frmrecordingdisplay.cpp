@@ -520,12 +520,13 @@ void frmRecordingDisplay::cmdPause_Click()
 
 void frmRecordingDisplay::cmdPreview_Click()
 {
-    m_recorder.Listen();
+    if (!m_shell.ListenTo(m_recorder))
+        m_recorder.Listen();
 }
 
 void frmRecordingDisplay::cmdQuit_Click()
 {
-    if (m_status.blnRecording && !m_status.blnPaused)
+    if ((m_status.blnRecording && !m_status.blnPaused) || m_shell.AnyRecordingRunning())
         m_shell.ShowQuitConfirmation();
     else
         m_shell.QuitProgram();

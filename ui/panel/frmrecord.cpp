@@ -79,6 +79,7 @@ void frmRecord::buildPages()
     connectRadioPage();
     connectAdvancedPage();
     connectOtherPage();
+    buildRecordingsPage();
 
     connect(m_ui->cmdRadio, &QToolButton::clicked, this, [this] { ShowPage(0); });
     connect(m_ui->cmdAdvanced, &QToolButton::clicked, this, [this] { ShowPage(1); });
@@ -103,6 +104,8 @@ void frmRecord::connectRadioPage()
         // The pop-up offers play and record exactly when their buttons do.
         mnuPlay->setEnabled(m_radio->cmdPreview->isEnabled());
         mnuRecord->setEnabled(m_radio->cmdRecord->isEnabled());
+        if (mnuRecordAlongside)
+            mnuRecordAlongside->setEnabled(CheckReady(true));
         mnuPlaylist->popup(m_radio->lstViewSongList->viewport()->mapToGlobal(at));
     });
 }
@@ -170,6 +173,11 @@ void frmRecord::buildMenus()
     QMenu* operation = menuBar()->addMenu(tr("&Operation"));
     mnuPlay1 = item(operation, "mnuPlay1", tr("Play"), &frmRecord::cmdPreview_Click);
     mnuRecord1 = item(operation, "mnuRecord1", tr("Record"), &frmRecord::cmdRecord_Click);
+    if (m_deps.recordings) {
+        mnuRecordAlongside1 =
+            item(operation, "mnuRecordAlongside1", tr("Record Alongside"), &frmRecord::cmdRecordAlongside_Click);
+        connect(operation, &QMenu::aboutToShow, this, [this] { mnuRecordAlongside1->setEnabled(CheckReady(true)); });
+    }
     mnuStop1 = item(operation, "mnuStop1", tr("Stop"), stop);
     operation->addSeparator();
     mnuAdd1 = item(operation, "mnuAdd1", tr("Add"), &frmRecord::cmdAddtoList_Click);
@@ -205,6 +213,9 @@ void frmRecord::buildMenus()
     mnuPlaylist->addSeparator();
     mnuPlay = item(mnuPlaylist, "mnuPlay", tr("Play"), &frmRecord::cmdPreview_Click);
     mnuRecord = item(mnuPlaylist, "mnuRecord", tr("Record"), &frmRecord::cmdRecord_Click);
+    if (m_deps.recordings)
+        mnuRecordAlongside =
+            item(mnuPlaylist, "mnuRecordAlongside", tr("Record Alongside"), &frmRecord::cmdRecordAlongside_Click);
     mnuPlaylist->addSeparator();
     mnuSchedule = item(mnuPlaylist, "mnuSchedule", tr("Schedule..."), other);
 

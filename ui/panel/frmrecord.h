@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/recordingconfig.h"
 #include "recorder/recorderstatus.h"
 #include "ui/panel/keptvalue.h"
 #include "ui/shell/panel.h"
@@ -33,6 +34,9 @@ class frmHelp;
 class QUrl;
 class frmMP3;
 class ITaskScheduler;
+class DesktopRecordings;
+class RecordingsPane;
+class QToolButton;
 struct ScheduledTask;
 
 // What the control panel reaches outside itself.
@@ -61,6 +65,9 @@ struct PanelDeps {
     // when the user confirmed (then `text` holds the answer). Empty: the
     // real modal input box.
     std::function<bool(QWidget* owner, const QString& prompt, const QString& title, QString& text)> inputBox;
+    // The recordings run at once: with them the panel offers "Record
+    // Alongside" and lists the recordings on a page of its own.
+    DesktopRecordings* recordings = nullptr;
     // The task's property dialog. Empty: the real modal dialog.
     std::function<void(QWidget* owner, ITaskScheduler& scheduler, const ScheduledTask& task)> taskDialog;
 };
@@ -111,6 +118,11 @@ public:
     void LoadPanelSettings();
     void SavePanelSettings();
     void cmdRecord_Click();
+    // Starts the selected station beside the recordings running.
+    void cmdRecordAlongside_Click();
+    // The recordings list (null without recordings alongside) and its page.
+    RecordingsPane* RecordingsList() const { return m_recordingsPane; }
+    static constexpr int kRecordingsPage = 4;
     void cmdPreview_Click();
     void cmdLoadConfiguration_Click();
     void cmdSave_Click();
@@ -178,6 +190,11 @@ protected:
 
 private:
     void buildPages();
+    void buildRecordingsPage();
+    // The station and options shown, as a recording alongside is started.
+    RecordingConfig shownRecording();
+    // "Record" of a station recorded alongside starts that one again.
+    bool restartAlongside();
     void connectRadioPage();
     void connectAdvancedPage();
     void connectOtherPage();
@@ -224,6 +241,9 @@ private:
             *mnuRecord = nullptr, *mnuSchedule = nullptr;
     QAction *mnuConverter = nullptr, *mnuCreator1 = nullptr, *mnuPressling = nullptr;
     QAction *mnuShoutCast = nullptr, *mnuLocalDirectory = nullptr;
+    QAction *mnuRecordAlongside1 = nullptr, *mnuRecordAlongside = nullptr;
+    RecordingsPane* m_recordingsPane = nullptr;
+    QToolButton* cmdRecordings = nullptr;
     bool m_closing = false;
     bool m_recording = false; // as the recorder's status last said
     // Configuration values the panel cannot show as they are, given back

@@ -403,6 +403,8 @@ void frmRecord::tmrRecMon_Timer()
 
 void frmRecord::startAction(bool listen)
 {
+    if (!listen && restartAlongside())
+        return;
     PanelEdited = false;
     if (m_recording)
         m_deps.recorder->StopRecording();

@@ -476,7 +476,8 @@ void frmRecord::closeEvent(QCloseEvent* event)
     // as the display's exit does; the question's "Yes" closes and tags the
     // file and ends the program, which closes the panel again.
     const frmMP3* recorder = m_deps.recorder;
-    if (recorder && !recorder->quitting() && recorder->Status().blnRecording && !recorder->Status().blnPaused) {
+    const bool running = recorder && recorder->Status().blnRecording && !recorder->Status().blnPaused;
+    if (recorder && !recorder->quitting() && (running || m_deps.shell->AnyRecordingRunning())) {
         event->ignore();
         m_deps.shell->ShowQuitConfirmation();
         return;

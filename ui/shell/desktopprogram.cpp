@@ -3,6 +3,7 @@
 #include "ui/shell/dialogs.h"
 
 #include "config/configuration.h"
+#include "config/usersettings.h"
 #include "platform/messages.h"
 #include "recorder/frmmp3.h"
 #include "ui/display/frmrecordingdisplay.h"
@@ -10,6 +11,7 @@
 #include "ui/tray/frmareyousure.h"
 #include "ui/tray/trayicon.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -31,6 +33,9 @@ DesktopProgram::DesktopProgram(const Services& services, PanelMaker makePanel, Q
 DesktopProgram::~DesktopProgram()
 {
     m_unloading = true;
+    // The recordings alongside end before the windows that show them.
+    if (m_recordings)
+        m_recordings->Set().StopAll();
     delete m_quitDialog;
     delete m_browser;
     delete m_localSearch;
@@ -38,10 +43,85 @@ DesktopProgram::~DesktopProgram()
     delete m_panelWindow;
 }
 
-void DesktopProgram::attach(frmMP3* recorder)
+void DesktopProgram::attach(frmMP3* recorder, const RecorderDeps* alongside)
 {
     m_recorder = recorder;
     m_tray = std::make_unique<RecorderTray>(*recorder, *m_services.tray, *this);
+    if (!alongside)
+        return;
+    m_recordings = std::make_unique<DesktopRecordings>(*recorder, *alongside);
+    RecordingsModel& model = m_recordings->Model();
+    m_tray->SetTipMaker([&model](const QString& tip) { return model.TrayTip(tip); });
+    QAction* stopAll = m_tray->AddStopAll([this] { m_recordings->StopAll(); });
+    connect(m_recordings.get(), &DesktopRecordings::rowsChanged, this, [this, stopAll] {
+        stopAll->setEnabled(m_recordings->Running() > 0);
+        m_tray->RefreshTip();
+    });
+    connect(m_recordings.get(), &DesktopRecordings::focusedChanged, this,
+            [this](frmMP3* focused) { followFocus(*focused); });
+}
+
+frmMP3& DesktopProgram::shownRecorder() const
+{
+    return m_recordings ? m_recordings->Focused() : *m_recorder;
+}
+
+// The display, the tray and the media controls show the recording in focus.
+// The display is made again for it where the old one stood.
+void DesktopProgram::followFocus(frmMP3& recorder)
+{
+    if (m_unloading)
+        return;
+    m_tray->Follow(recorder);
+    if (m_link)
+        m_link->Follow(recorder);
+    if (!m_display || m_displayRecorder == &recorder)
+        return;
+    const bool shown = m_display->isVisible();
+    const QRect place = m_display->geometry();
+    delete m_display;
+    frmRecordingDisplay* display = loadDisplay();
+    display->setGeometry(place);
+    if (shown)
+        display->show();
+}
+
+void DesktopProgram::ResumeRecordings(const PresetLoader& load)
+{
+    if (!m_recordings || !::ResumeRecordings())
+        return;
+    const QList<ResumeEntry> entries = RecordingsToResume();
+    SetRecordingsToResume({});
+    for (const ResumeEntry& entry : entries) {
+        RecordingConfig config = *m_services.config;
+        config.sConfigFileName.clear();
+        if (!entry.preset.isEmpty()) {
+            if (!load || !load(entry.preset, config))
+                continue;
+        } else {
+            config.sShoutCastFile = entry.address;
+            config.sRecordingTitle = entry.title;
+            if (!entry.folder.isEmpty())
+                config.sMP3Path = entry.folder;
+        }
+        config.bCalledFromGUI = true;
+        config.bConfigOK = true;
+        config.bPreviewModeOnly = false;
+        m_recordings->RecordAlongside(config);
+    }
+}
+
+bool DesktopProgram::AnyRecordingRunning()
+{
+    if (!m_recordings)
+        return false;
+    const RecorderStatus status = m_recorder->Status();
+    return (status.blnRecording && !status.blnPaused) || m_recordings->AlongsideRecording();
+}
+
+bool DesktopProgram::ListenTo(frmMP3& recorder)
+{
+    return m_recordings && m_recordings->ListenTo(recorder);
 }
 
 void DesktopProgram::Main()
@@ -110,7 +190,7 @@ void DesktopProgram::linkToDesktop()
         if (m_services.urls)
             m_services.urls->OpenUrl(QUrl::fromLocalFile(folder));
     };
-    m_link = std::make_unique<RecorderDesktopLink>(*m_recorder, *m_services.config, std::move(hooks),
+    m_link = std::make_unique<RecorderDesktopLink>(shownRecorder(), *m_services.config, std::move(hooks),
                                                    QDBusConnection::sessionBus());
     m_link->Register();
 }
@@ -155,7 +235,8 @@ frmRecordingDisplay* DesktopProgram::loadDisplay()
         DisplayEnvironment env;
         if (m_services.masterVolume)
             env.masterVolume = m_services.masterVolume;
-        m_display = new frmRecordingDisplay(*m_recorder, *m_services.config, *this, env);
+        m_displayRecorder = &shownRecorder();
+        m_display = new frmRecordingDisplay(*m_displayRecorder, *m_services.config, *this, env);
         watchRefreshGaps();
     }
     return m_display;
@@ -232,10 +313,15 @@ void DesktopProgram::UnloadWindows()
     if (m_unloading)
         return;
     m_unloading = true;
+    // What ran is kept to be started again at the next start.
+    if (m_recordings && ::ResumeRecordings())
+        SetRecordingsToResume(m_recordings->ResumeEntries());
     // A recording still open when the program ends is closed and tagged
     // like any other, whichever window ended the program.
     if (m_recorder && m_recorder->Status().blnRecording)
         m_recorder->CloseRecording();
+    if (m_recordings)
+        m_recordings->Set().StopAll();
     // A modal dialog's loop is below us on the stack (a termination signal
     // came while it was open): the code that opened it goes on with its
     // window once the loop returns, so the windows are only closed now and

@@ -9,6 +9,7 @@
 #include "ui/search/frmbrowser.h"
 #include "ui/search/frmlocalsearch.h"
 #include "ui/desktop/recorderdesktoplink.h"
+#include "ui/shell/desktoprecordings.h"
 
 #include <QObject>
 #include <QPointer>
@@ -57,7 +58,16 @@ public:
     DesktopProgram(const Services& services, PanelMaker makePanel, QObject* parent = nullptr);
     ~DesktopProgram() override;
 
-    void attach(frmMP3* recorder);
+    // With `alongside` (what each recorder alongside the program's own is
+    // made with), any number of stations record at once.
+    void attach(frmMP3* recorder, const RecorderDeps* alongside = nullptr);
+    // The recordings run at once; null without recordings alongside.
+    DesktopRecordings* recordings() const { return m_recordings.get(); }
+    // Starts the recordings that ran when the program was last quit (when
+    // the user asked for that); `load` reads a preset's configuration (false
+    // when it cannot be read).
+    using PresetLoader = std::function<bool(const QString& preset, RecordingConfig& config)>;
+    void ResumeRecordings(const PresetLoader& load);
 
     // The program's start: the recorder with its icon (or, without a
     // notification area, its display), then the panel.
@@ -96,6 +106,8 @@ public:
     void ShowDirectorySearch() override;
     void ShowPresetSearch() override;
     void ShowRadioBrowserSearch() override;
+    bool AnyRecordingRunning() override;
+    bool ListenTo(frmMP3& recorder) override;
 
     // ITrayWindows
     QWidget* RecordingDisplay(bool load) override;
@@ -112,6 +124,8 @@ private:
     SearchDeps searchDeps();
     static void bringUp(QWidget* window);
     void centreOnPanel(QWidget* window);
+    void followFocus(frmMP3& recorder);
+    frmMP3& shownRecorder() const;
 
     Services m_services;
     frmMP3* m_recorder = nullptr;
@@ -125,5 +139,7 @@ private:
     QPointer<frmBrowser> m_browser;
     QPointer<frmLocalSearch> m_localSearch;
     std::unique_ptr<RecorderDesktopLink> m_link;
+    std::unique_ptr<DesktopRecordings> m_recordings;
+    frmMP3* m_displayRecorder = nullptr; // the recorder the display was made for
     bool m_unloading = false;
 };

@@ -3,6 +3,7 @@
 #include <QString>
 
 class QWidget;
+class frmMP3;
 
 // What the program's windows ask of the desktop program around them: the
 // quit routine, the quit confirmation, the recorder's tray menu and the
@@ -26,6 +27,16 @@ public:
     virtual void ShowPresetSearch() = 0;
     // The directory search window, set to search Radio Browser.
     virtual void ShowRadioBrowserSearch() = 0;
+    // A recording runs and is not paused, whichever recorder it has (when
+    // several stations record at once).
+    virtual bool AnyRecordingRunning() { return false; }
+    // Listens to `recorder`'s station or stops listening to it, moving the
+    // listening away from any other; false when the caller does it itself.
+    virtual bool ListenTo(frmMP3& recorder)
+    {
+        Q_UNUSED(recorder);
+        return false;
+    }
 };
 
 // Records what the windows asked for (tests).

@@ -28,7 +28,7 @@ RecorderMenuState MenuStateOf(const RecorderStatus& status)
 }
 
 RecorderTray::RecorderTray(frmMP3& recorder, ITrayIcon& icon, ITrayWindows& windows, QObject* parent)
-    : QObject(parent), m_recorder(recorder), m_icon(icon), m_windows(windows)
+    : QObject(parent), m_recorder(&recorder), m_program(recorder), m_icon(icon), m_windows(windows)
 {
     mPopupSys = new QMenu(QStringLiteral("SysTray"));
     mPopupSys->setObjectName(QStringLiteral("mPopupSys"));
@@ -50,9 +50,9 @@ RecorderTray::RecorderTray(frmMP3& recorder, ITrayIcon& icon, ITrayWindows& wind
     mPopupSys->addSeparator()->setObjectName(QStringLiteral("mnuBlah"));
     mPopExit = item("mPopExit", tr("E&xit"), true, &RecorderTray::mPopExit_Click);
 
-    m_status = m_recorder.Status();
-    connect(&m_recorder, &frmMP3::statusChanged, this, &RecorderTray::followStatus);
-    connect(&m_recorder, &frmMP3::trayTipChanged, this, &RecorderTray::applyTip);
+    m_status = m_recorder->Status();
+    connect(m_recorder, &frmMP3::statusChanged, this, &RecorderTray::followStatus);
+    connect(m_recorder, &frmMP3::trayTipChanged, this, &RecorderTray::applyTip);
     connect(&m_icon, &ITrayIcon::Message, this, [this](int message, const QPoint&) { Form_MouseMove(message); });
 }
 
@@ -64,7 +64,7 @@ RecorderTray::~RecorderTray()
 
 void RecorderTray::Create()
 {
-    m_created = m_icon.Add(TrayTipField(m_tip), mPopupSys);
+    m_created = m_icon.Add(TrayTipField(m_tipMaker ? m_tipMaker(m_tip) : m_tip), mPopupSys);
 }
 
 void RecorderTray::Remove()
@@ -79,7 +79,46 @@ void RecorderTray::applyTip(const QString& tip)
 {
     m_tip = tip;
     if (m_created)
-        m_icon.Modify(TrayTipField(tip));
+        m_icon.Modify(TrayTipField(m_tipMaker ? m_tipMaker(tip) : tip));
+}
+
+void RecorderTray::Follow(frmMP3& recorder)
+{
+    if (&recorder == m_recorder)
+        return;
+    disconnect(m_recorder, nullptr, this, nullptr);
+    m_recorder = &recorder;
+    connect(m_recorder, &frmMP3::statusChanged, this, &RecorderTray::followStatus);
+    connect(m_recorder, &frmMP3::trayTipChanged, this, &RecorderTray::applyTip);
+    // The items show the followed recording's state at once.
+    m_menuFollows = true;
+    followStatus(recorder.Status());
+    applyTip(recorder.TrayTip());
+}
+
+void RecorderTray::SetTipMaker(std::function<QString(const QString& recorderTip)> maker)
+{
+    m_tipMaker = std::move(maker);
+    RefreshTip();
+}
+
+void RecorderTray::RefreshTip()
+{
+    applyTip(m_tip);
+}
+
+QAction* RecorderTray::AddStopAll(std::function<void()> stopAll)
+{
+    if (mnuStopAll)
+        return mnuStopAll;
+    mnuStopAll = new QAction(tr("Stop All"), mPopupSys);
+    mnuStopAll->setObjectName(QStringLiteral("mnuStopAll"));
+    mnuStopAll->setEnabled(false);
+    connect(mnuStopAll, &QAction::triggered, this, std::move(stopAll));
+    const QList<QAction*> items = mPopupSys->actions();
+    const qsizetype after = items.indexOf(mnuPauseRecording);
+    mPopupSys->insertAction(after + 1 < items.size() ? items.at(after + 1) : nullptr, mnuStopAll);
+    return mnuStopAll;
 }
 
 void RecorderTray::followStatus(const RecorderStatus& status)
@@ -166,25 +205,26 @@ void RecorderTray::mnuToggleDisplay_Click()
 
 void RecorderTray::mnuListen_Click()
 {
-    m_recorder.Listen();
+    if (!m_windows.ListenTo(*m_recorder))
+        m_recorder->Listen();
 }
 
 void RecorderTray::mnuStartRecording_Click()
 {
-    m_recorder.Restart();
+    m_program.Restart();
 }
 
 void RecorderTray::mnuStopRecording_Click()
 {
-    m_recorder.StopRecording();
+    m_recorder->StopRecording();
 }
 
 void RecorderTray::mnuPauseRecording_Click()
 {
-    m_recorder.TogglePause();
+    m_recorder->TogglePause();
 }
 
 void RecorderTray::mPopExit_Click()
 {
-    m_recorder.ExitFromMenu();
+    m_program.ExitFromMenu();
 }

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QObject>
 #include <QString>
+#include <functional>
 
 class QAction;
 class QMenu;
@@ -39,6 +40,13 @@ public:
     // Opens the panel to set up a new recording: minimising it then hides
     // it, and it is filled from the configuration when a preset is loaded.
     virtual void ShowPanelForSetup() = 0;
+    // Listens to `recorder` or stops listening to it; false when the tray
+    // asks the recorder itself.
+    virtual bool ListenTo(frmMP3& recorder)
+    {
+        Q_UNUSED(recorder);
+        return false;
+    }
 };
 
 // The recorder's icon in the notification area and its menu `mPopupSys`:
@@ -72,6 +80,17 @@ public:
     // The display item's caption, which the display itself keeps up to date.
     void SetToggleDisplayCaption(const QString& caption);
 
+    // The menu and the tip follow `recorder` from now on (the recording in
+    // focus when several run).
+    void Follow(frmMP3& recorder);
+    frmMP3& Followed() const { return *m_recorder; }
+    // Makes the tip the icon shows out of the followed recorder's own.
+    void SetTipMaker(std::function<QString(const QString& recorderTip)> maker);
+    // Shows the tip again (what the tip maker reads has changed).
+    void RefreshTip();
+    // Adds "Stop All" below the pause item; `stopAll` ends every recording.
+    QAction* AddStopAll(std::function<void()> stopAll);
+
     QMenu* mPopupSys = nullptr;
     QAction* mnuSetup = nullptr;
     QAction* mnuToggleDisplay = nullptr;
@@ -80,12 +99,15 @@ public:
     QAction* mnuStopRecording = nullptr;
     QAction* mnuPauseRecording = nullptr;
     QAction* mPopExit = nullptr;
+    QAction* mnuStopAll = nullptr;
 
 private:
     void followStatus(const RecorderStatus& status);
     void applyTip(const QString& tip);
 
-    frmMP3& m_recorder;
+    frmMP3* m_recorder;
+    frmMP3& m_program; // the program's own recorder: starts again and exits
+    std::function<QString(const QString&)> m_tipMaker;
     RecorderStatus m_status;
     // The items keep the state they were built with until the first
     // recording starts.
