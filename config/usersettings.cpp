@@ -363,10 +363,11 @@ QList<ResumeEntry> RecordingsToResume()
     if (!ok || count < 0 || count > 100)
         return entries;
     for (int n = 1; n <= count; ++n) {
-        const auto value = [n](const char* key) {
-            return GetSetting(kApp, kSection, QLatin1String(key) + QString::number(n), QString());
+        const auto value = [n](const QString& key) {
+            return GetSetting(kApp, kSection, key + QString::number(n), QString());
         };
-        ResumeEntry entry{value("ResumePreset"), value("Resume"), value("ResumeTitle"), value("ResumeFolder")};
+        ResumeEntry entry{value(QStringLiteral("ResumePreset")), value(QStringLiteral("ResumeStation")),
+                          value(QStringLiteral("ResumeTitle")), value(QStringLiteral("ResumeFolder"))};
         if (!entry.preset.isEmpty() || !entry.address.isEmpty())
             entries.append(entry);
     }
@@ -380,13 +381,13 @@ void SetRecordingsToResume(const QList<ResumeEntry>& entries)
     const int last = std::max<int>(before, int(entries.size()));
     for (int n = 1; n <= std::min(last, 100); ++n) {
         const ResumeEntry entry = n <= entries.size() ? entries.at(n - 1) : ResumeEntry();
-        const auto save = [n](const char* key, const QString& v) {
-            SaveSetting(kApp, kSection, QLatin1String(key) + QString::number(n), v);
+        const auto save = [n](const QString& key, const QString& v) {
+            SaveSetting(kApp, kSection, key + QString::number(n), v);
         };
-        save("ResumePreset", entry.preset);
-        save("Resume", entry.address);
-        save("ResumeTitle", entry.title);
-        save("ResumeFolder", entry.folder);
+        save(QStringLiteral("ResumePreset"), entry.preset);
+        save(QStringLiteral("ResumeStation"), entry.address);
+        save(QStringLiteral("ResumeTitle"), entry.title);
+        save(QStringLiteral("ResumeFolder"), entry.folder);
     }
 }
 

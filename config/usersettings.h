@@ -104,7 +104,7 @@ void SetLastPreset(const QString& path);
 // The recordings running when the program was quit are started again at
 // the next start ("ResumeRecordings", off by default). Each is kept as the
 // preset it was loaded from, or its station's address with its title and
-// folder, in "Resume1", "ResumeTitle1", "ResumeFolder1", ... ("ResumeCount").
+// folder, in "ResumeStation1", "ResumeTitle1", "ResumeFolder1", ... ("ResumeCount").
 bool ResumeRecordings();
 void SetResumeRecordings(bool on);
 struct ResumeEntry {

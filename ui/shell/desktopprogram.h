@@ -79,6 +79,8 @@ public:
     RecorderTray* tray() const { return m_tray.get(); }
     QWidget* panel() const { return m_panelWindow; }
     frmRecordingDisplay* display() const { return m_display; }
+    // The recorder the display shows, null without a display.
+    frmMP3* displayedRecorder() const { return m_display ? m_displayRecorder : nullptr; }
     frmBrowser* directorySearch() const { return m_browser; }
     frmLocalSearch* presetSearch() const { return m_localSearch; }
     // The recorder on the session bus (media controls, notifications, the

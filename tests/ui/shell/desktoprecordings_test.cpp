@@ -1,0 +1,307 @@
+// Several stations recorded at once on the desktop: the panel's recorder and
+// those alongside it, each on its own loopback station, folder and files; the
+// list's rows, the one listened to, and what is kept to resume them.
+#include "fixture.h"
+#include "tests/ui/shell/alongsidestations.h"
+
+#include "ui/shell/desktopprogram.h"
+#include "ui/shell/desktoprecordings.h"
+#include "ui/tray/trayicon.h"
+
+#include <QAction>
+#include <QMenu>
+
+namespace {
+
+class BarePanel : public QWidget, public IPanel {
+public:
+    QWidget* PanelWindow() override { return this; }
+    void LoadBasedOnCR() override {}
+    void DockDisplay() override {}
+    void SetPanelOpenMode(int) override {}
+    void AppendStation(const QString&, const QString&) override {}
+    void DropOnStationList(const QString&) override {}
+};
+
+} // namespace
+
+// The recordings as the desktop program holds them, around the fixture's
+// recorder as the panel's own.
+class DesktopRecordingsTest : public RecorderFixture {
+protected:
+    void SetUp() override
+    {
+        RecorderFixture::SetUp();
+        SetUserSettingsFolder(store.path());
+        recordSongsContinuously();
+        icon.available = true;
+        DesktopProgram::Services services;
+        services.config = &config;
+        services.messages = &messages;
+        services.clock = &clock;
+        services.tray = &icon;
+        services.masterVolume = [] { return -1; };
+        program = std::make_unique<DesktopProgram>(services, [](IDesktopShell&) { return new BarePanel; });
+        deps.host = program.get();
+        recorder = std::make_unique<frmMP3>(deps);
+        program->attach(recorder.get(), &deps);
+        recordings = program->recordings();
+    }
+    void TearDown() override
+    {
+        program.reset();
+        recorder.reset();
+        SetUserSettingsFolder(QString());
+    }
+
+    RecordingConfig configFor(const Station& s) const
+    {
+        RecordingConfig c = config;
+        c.sShoutCastFile = s.playlist;
+        c.sRecordingTitle = s.name;
+        c.sMP3Path = s.folder.path();
+        c.bCalledFromGUI = true;
+        c.bConfigOK = true;
+        return c;
+    }
+    void startPrimary(Station& s)
+    {
+        ASSERT_TRUE(recorder->InitializeMP3Recorder(configFor(s)));
+        ASSERT_TRUE(streams(s, *recorder));
+    }
+    frmMP3& alongside(Station& s, int* id = nullptr)
+    {
+        EXPECT_EQ(recordings->RecordAlongside(configFor(s)), DesktopRecordings::Started::Started);
+        const int at = recordings->AlongsideOf(s.playlist);
+        if (id)
+            *id = at;
+        return *recordings->Recorder(at);
+    }
+
+    TempFolder store;
+    FakeTrayIcon icon;
+    std::unique_ptr<DesktopProgram> program;
+    DesktopRecordings* recordings = nullptr;
+};
+
+TEST_F(DesktopRecordingsTest, AlongsideAddsARecordingAndLeavesTheOthersAndNoStationTwice)
+{
+    Station a(QStringLiteral("Alpha")), b(QStringLiteral("Beta"));
+    startPrimary(a);
+    int idB = 0;
+    frmMP3& rb = alongside(b, &idB);
+    ASSERT_TRUE(streams(b, rb));
+    EXPECT_EQ(recordings->Model().rowCount(), 2);
+    EXPECT_EQ(recordings->Running(), 2);
+    EXPECT_TRUE(recorder->Status().blnRecording);
+    EXPECT_EQ(recordings->Model().Focused(), idB); // the last started
+    EXPECT_EQ(&recordings->Focused(), &rb);
+
+    // Neither station is started twice, whichever recorder has it.
+    for (const Station* s : {&a, &b})
+        EXPECT_EQ(recordings->RecordAlongside(configFor(*s)), DesktopRecordings::Started::AlreadyRecording);
+    EXPECT_EQ(recordings->Model().rowCount(), 2);
+
+    // Each writes its own station to its own folder.
+    EXPECT_TRUE(grows(a, *recorder));
+    EXPECT_TRUE(grows(b, rb));
+    EXPECT_TRUE(QFileInfo(rb.RecordingPath()).absolutePath() == QFileInfo(b.folder.path()).absoluteFilePath());
+    EXPECT_TRUE(QFileInfo(recorder->RecordingPath()).absolutePath() == QFileInfo(a.folder.path()).absoluteFilePath());
+
+    // Stopping one leaves the other recording.
+    recordings->Stop(idB);
+    EXPECT_FALSE(rb.Status().blnRecording);
+    EXPECT_TRUE(grows(a, *recorder));
+    EXPECT_EQ(recordings->Running(), 1);
+    EXPECT_EQ(recordings->Model().data(recordings->Model().index(1, RecordingsModel::StateColumn)).toString(),
+              QStringLiteral("stopped"));
+}
+
+TEST_F(DesktopRecordingsTest, RestartingOneStationLeavesTheOthersAndStopAllEndsEvery)
+{
+    Station a(QStringLiteral("Alpha")), b(QStringLiteral("Beta")), c(QStringLiteral("Gamma"));
+    startPrimary(a);
+    int idB = 0, idC = 0;
+    ASSERT_TRUE(streams(b, alongside(b, &idB)));
+    frmMP3& rc = alongside(c, &idC);
+    ASSERT_TRUE(streams(c, rc));
+
+    const size_t connectionsB = b.loopback.connections.size();
+    EXPECT_TRUE(recordings->RestartAlongside(configFor(b)));
+    EXPECT_FALSE(recordings->RestartAlongside(configFor(a))); // the panel's own restarts itself
+    const int newB = recordings->AlongsideOf(b.playlist);
+    EXPECT_NE(newB, idB);
+    EXPECT_FALSE(recordings->Set().Contains(idB)); // its stopped row made way
+    EXPECT_TRUE(WaitUntil([&] { return b.loopback.connections.size() == connectionsB + 1; }));
+    EXPECT_EQ(recordings->Model().rowCount(), 3);
+    EXPECT_TRUE(grows(a, *recorder));
+    EXPECT_TRUE(grows(c, rc));
+
+    recordings->StopAll();
+    EXPECT_EQ(recordings->Running(), 0);
+    EXPECT_FALSE(recorder->Status().blnRecording);
+    EXPECT_FALSE(rc.Status().blnRecording);
+}
+
+// One station is heard at a time: the program's relay moves to the row
+// listened to and hears what its stream began with; the files are untouched.
+TEST_F(DesktopRecordingsTest, ListeningMovesTheRelayBetweenRecordings)
+{
+    Station a(QStringLiteral("Alpha")), b(QStringLiteral("Beta"));
+    startPrimary(a);
+    int idB = 0;
+    frmMP3& rb = alongside(b, &idB);
+    ASSERT_TRUE(streams(b, rb));
+    const int idA = recordings->PrimaryId();
+
+    recordings->Listen(idB);
+    EXPECT_TRUE(rb.Status().blnPreviewToggle);
+    EXPECT_EQ(relay.starts, 1);
+    ASSERT_FALSE(relay.begun.isEmpty());
+    EXPECT_EQ(relay.begun.constLast(), QByteArray("audio/mpeg"));
+    relay.pushed.clear();
+    ASSERT_TRUE(grows(b, rb));
+    EXPECT_EQ(relay.pushed, QByteArray(16, 'c'));
+
+    recordings->Listen(idA);
+    EXPECT_FALSE(rb.Status().blnPreviewToggle);
+    EXPECT_TRUE(recorder->Status().blnPreviewToggle);
+    EXPECT_EQ(relay.stops, 1);
+    relay.pushed.clear();
+    ASSERT_TRUE(grows(b, rb)); // B goes on recording, unheard
+    EXPECT_TRUE(relay.pushed.isEmpty());
+    EXPECT_TRUE(rb.Status().blnRecording);
+    EXPECT_TRUE(recorder->Status().blnRecording);
+}
+
+TEST_F(DesktopRecordingsTest, WhatRunsIsKeptToResumeInTheOrderStarted)
+{
+    Station a(QStringLiteral("Alpha")), b(QStringLiteral("Beta"));
+    startPrimary(a);
+    RecordingConfig fromPreset = configFor(b);
+    fromPreset.sConfigFileName = b.folder.file(QStringLiteral("beta.tvp"));
+    ASSERT_EQ(recordings->RecordAlongside(fromPreset), DesktopRecordings::Started::Started);
+    const QList<ResumeEntry> expected{{QString(), a.playlist, a.name, a.folder.path()},
+                                      {fromPreset.sConfigFileName, b.playlist, b.name, b.folder.path()}};
+    EXPECT_EQ(recordings->ResumeEntries(), expected);
+    SetRecordingsToResume(expected);
+    EXPECT_EQ(RecordingsToResume(), expected);
+    // A shorter list leaves nothing of the longer one behind.
+    SetRecordingsToResume({expected.at(1)});
+    EXPECT_EQ(RecordingsToResume(), QList<ResumeEntry>{expected.at(1)});
+    SetRecordingsToResume({});
+    EXPECT_TRUE(RecordingsToResume().isEmpty());
+}
+
+// The recording in focus is what the tray and the display show and act on;
+// the tip counts the stations recording; "Stop All" ends every one.
+TEST_F(DesktopRecordingsTest, TrayAndDisplayFollowTheFocusAndStopAllEndsEvery)
+{
+    program->Main();
+    ASSERT_TRUE(program->tray()->Created());
+    Station a(QStringLiteral("Alpha")), b(QStringLiteral("Beta"));
+    startPrimary(a);
+    program->ShowRecordingDisplay();
+    EXPECT_EQ(program->displayedRecorder(), recorder.get());
+    int idB = 0;
+    frmMP3& rb = alongside(b, &idB);
+    ASSERT_TRUE(streams(b, rb));
+    EXPECT_EQ(&program->tray()->Followed(), &rb);
+    EXPECT_EQ(program->displayedRecorder(), &rb);
+    EXPECT_TRUE(program->display()->isVisible());
+    EXPECT_TRUE(TrayTipText(icon.tip).startsWith(QStringLiteral("2 stations recording"))) << TrayTipText(icon.tip).toStdString();
+
+    // The user picks the panel's recording: everything follows it.
+    recordings->Model().SetFocused(recordings->PrimaryId());
+    EXPECT_EQ(&program->tray()->Followed(), recorder.get());
+    EXPECT_EQ(program->displayedRecorder(), recorder.get());
+
+    // The tray's Stop acts on the focused one only.
+    recordings->Model().SetFocused(idB);
+    program->tray()->mnuStopRecording->trigger();
+    EXPECT_FALSE(rb.Status().blnRecording);
+    EXPECT_TRUE(grows(a, *recorder));
+    EXPECT_FALSE(TrayTipText(icon.tip).contains(QStringLiteral("stations recording")));
+
+    ASSERT_TRUE(streams(b, alongside(b)));
+    ASSERT_NE(program->tray()->mnuStopAll, nullptr);
+    EXPECT_TRUE(program->tray()->mnuStopAll->isEnabled());
+    program->tray()->mnuStopAll->trigger();
+    EXPECT_EQ(recordings->Running(), 0);
+    EXPECT_FALSE(recorder->Status().blnRecording);
+    EXPECT_FALSE(program->tray()->mnuStopAll->isEnabled());
+}
+
+// Quitting asks once while any station records; quitting closes every file
+// and, when asked for, keeps them to start again at the next start.
+TEST_F(DesktopRecordingsTest, QuitAsksForAnyRecordingClosesAllAndResumesThemNextTime)
+{
+    program->Main();
+    Station a(QStringLiteral("Alpha")), b(QStringLiteral("Beta"));
+    EXPECT_FALSE(program->AnyRecordingRunning());
+    int idB = 0;
+    frmMP3& rb = alongside(b, &idB);
+    ASSERT_TRUE(streams(b, rb));
+    EXPECT_TRUE(program->AnyRecordingRunning()); // the panel's recorder is idle
+    rb.TogglePause();
+    EXPECT_FALSE(program->AnyRecordingRunning());
+    rb.TogglePause();
+    startPrimary(a);
+
+    SetResumeRecordings(true);
+    const QString fileB = rb.RecordingPath();
+    program->QuitProgram();
+    EXPECT_FALSE(rb.Status().blnRecording);
+    EXPECT_FALSE(recorder->Status().blnRecording);
+    EXPECT_TRUE(ReadAll(fileB).right(128).startsWith("TAG")); // closed and tagged
+    const QList<ResumeEntry> kept = RecordingsToResume();
+    ASSERT_EQ(kept.size(), 2);
+    EXPECT_EQ(kept.at(0).address, b.playlist);
+    EXPECT_EQ(kept.at(1).address, a.playlist);
+
+    // The next start: a new program starts both again, each in its folder.
+    program.reset();
+    DesktopProgram::Services services;
+    services.config = &config;
+    services.messages = &messages;
+    services.clock = &clock;
+    services.tray = &icon;
+    program = std::make_unique<DesktopProgram>(services, [](IDesktopShell&) { return new BarePanel; });
+    deps.host = program.get();
+    recorder = std::make_unique<frmMP3>(deps);
+    program->attach(recorder.get(), &deps);
+    recordings = program->recordings();
+    const size_t before = a.loopback.connections.size() + b.loopback.connections.size();
+    program->ResumeRecordings({});
+    EXPECT_EQ(recordings->Running(), 2);
+    EXPECT_TRUE(RecordingsToResume().isEmpty()); // read once
+    EXPECT_TRUE(WaitUntil([&] { return a.loopback.connections.size() + b.loopback.connections.size() == before + 2; }));
+    EXPECT_EQ(recordings->Folder(recordings->AlongsideOf(a.playlist)), a.folder.path());
+
+    // Off, nothing is started.
+    SetRecordingsToResume(kept);
+    SetResumeRecordings(false);
+    recordings->StopAll();
+    program->ResumeRecordings({});
+    EXPECT_EQ(recordings->Running(), 0);
+}
+
+TEST(ResumeSettings, OffByDefaultAndEntriesReadBack)
+{
+    TempFolder store;
+    SetUserSettingsFolder(store.path());
+    EXPECT_FALSE(ResumeRecordings());
+    SetResumeRecordings(true);
+    EXPECT_TRUE(ResumeRecordings());
+    const struct {
+        const char* count;
+        int read;
+    } counts[] = {{"2", 2}, {" 1 ", 1}, {"0", 0}, {"-1", 0}, {"x", 0}, {"101", 0}};
+    SetRecordingsToResume({{"p1", "a1", "t1", "f1"}, {"", "a2", "t2", "f2"}});
+    for (const auto& c : counts) {
+        SaveSetting(QStringLiteral("Tonquill"), QStringLiteral("Registration"), QStringLiteral("ResumeCount"),
+                    QLatin1String(c.count));
+        EXPECT_EQ(RecordingsToResume().size(), c.read) << c.count;
+    }
+    SetUserSettingsFolder(QString());
+}
