@@ -12,7 +12,7 @@ from atspi_driver import GuiError
 class Station:
     """tools/teststation.py on 127.0.0.1, a new title every few seconds."""
 
-    def __init__(self, song_seconds=4, name="GUI Test Station"):
+    def __init__(self, song_seconds=4, name="GUI Test Station", titles=None):
         source = os.environ["TONQUILL_SOURCE_DIR"]
         self.log = os.path.join(gui.artifacts_dir(), "station.out")
         self._out = open(self.log, "w")
@@ -20,7 +20,8 @@ class Station:
         self.process = subprocess.Popen(
             [sys.executable if os.path.exists(sys.executable) else "python3",
              os.path.join(source, "tools", "teststation.py"), "--port", "0", "--lifetime", "600",
-             "--song-seconds", str(song_seconds), "--metaint", "8192", "--name", name, "--cache", cache],
+             "--song-seconds", str(song_seconds), "--metaint", "8192", "--name", name, "--cache", cache]
+            + (["--titles", ",".join(titles)] if titles else []),
             stdout=self._out, stderr=subprocess.STDOUT, start_new_session=True)
         self.port = gui.wait_until(self._port, 30, "the test station to listen")
 

@@ -33,10 +33,11 @@ inline bool streams(Station& s, frmMP3& r)
     return WaitUntil([&] { return r.AudioBytesWritten() >= 32; });
 }
 
-// The station sends more audio; true once `r` has written it.
+// The station sends more audio (an empty metadata block, then a block of
+// audio); true once `r` has written it.
 inline bool grows(Station& s, frmMP3& r)
 {
     const qint64 before = r.AudioBytesWritten();
-    s.loopback.last()->write(QByteArray(16, 'c'));
+    s.loopback.last()->write(QByteArray(1, '\0') + QByteArray(16, 'c'));
     return WaitUntil([&] { return r.AudioBytesWritten() == before + 16; });
 }

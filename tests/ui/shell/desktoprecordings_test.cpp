@@ -105,8 +105,8 @@ TEST_F(DesktopRecordingsTest, AlongsideAddsARecordingAndLeavesTheOthersAndNoStat
     // Each writes its own station to its own folder.
     EXPECT_TRUE(grows(a, *recorder));
     EXPECT_TRUE(grows(b, rb));
-    EXPECT_TRUE(QFileInfo(rb.RecordingPath()).absolutePath() == QFileInfo(b.folder.path()).absoluteFilePath());
-    EXPECT_TRUE(QFileInfo(recorder->RecordingPath()).absolutePath() == QFileInfo(a.folder.path()).absoluteFilePath());
+    EXPECT_TRUE(rb.RecordingPath().startsWith(b.folder.path())) << rb.RecordingPath().toStdString();
+    EXPECT_TRUE(recorder->RecordingPath().startsWith(a.folder.path())) << recorder->RecordingPath().toStdString();
 
     // Stopping one leaves the other recording.
     recordings->Stop(idB);
@@ -161,7 +161,7 @@ TEST_F(DesktopRecordingsTest, ListeningMovesTheRelayBetweenRecordings)
     EXPECT_EQ(relay.begun.constLast(), QByteArray("audio/mpeg"));
     relay.pushed.clear();
     ASSERT_TRUE(grows(b, rb));
-    EXPECT_EQ(relay.pushed, QByteArray(16, 'c'));
+    EXPECT_TRUE(relay.pushed.endsWith(QByteArray(16, 'c')));
 
     recordings->Listen(idA);
     EXPECT_FALSE(rb.Status().blnPreviewToggle);
@@ -223,7 +223,10 @@ TEST_F(DesktopRecordingsTest, TrayAndDisplayFollowTheFocusAndStopAllEndsEvery)
     EXPECT_TRUE(grows(a, *recorder));
     EXPECT_FALSE(TrayTipText(icon.tip).contains(QStringLiteral("stations recording")));
 
-    ASSERT_TRUE(streams(b, alongside(b)));
+    const size_t connections = b.loopback.connections.size();
+    frmMP3& again = alongside(b);
+    ASSERT_TRUE(WaitUntil([&] { return b.loopback.connections.size() == connections + 1; }));
+    ASSERT_TRUE(streams(b, again));
     ASSERT_NE(program->tray()->mnuStopAll, nullptr);
     EXPECT_TRUE(program->tray()->mnuStopAll->isEnabled());
     program->tray()->mnuStopAll->trigger();
@@ -249,11 +252,11 @@ TEST_F(DesktopRecordingsTest, QuitAsksForAnyRecordingClosesAllAndResumesThemNext
     startPrimary(a);
 
     SetResumeRecordings(true);
-    const QString fileB = rb.RecordingPath();
+    const QString fileA = recorder->RecordingPath(), fileB = rb.RecordingPath();
     program->QuitProgram();
     EXPECT_FALSE(rb.Status().blnRecording);
-    EXPECT_FALSE(recorder->Status().blnRecording);
-    EXPECT_TRUE(ReadAll(fileB).right(128).startsWith("TAG")); // closed and tagged
+    for (const QString& file : {fileA, fileB})
+        EXPECT_TRUE(ReadAll(file).right(128).startsWith("TAG")) << file.toStdString(); // closed and tagged
     const QList<ResumeEntry> kept = RecordingsToResume();
     ASSERT_EQ(kept.size(), 2);
     EXPECT_EQ(kept.at(0).address, b.playlist);
