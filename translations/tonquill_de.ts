@@ -419,6 +419,10 @@
         <source>Stop listening to recording</source>
         <translation>Aufnahme nicht mehr anhören</translation>
     </message>
+    <message>
+        <source>Stop All</source>
+        <translation>Alle beenden</translation>
+    </message>
 </context>
 <context>
     <name>RecordingFile</name>
@@ -1904,6 +1908,26 @@ Quelle:<byte value="xd"/>
     <message>
         <source>Radio Browser</source>
         <translation>Radio Browser</translation>
+    </message>
+    <message>
+        <source>Record Alongside</source>
+        <translation>Daneben aufnehmen</translation>
+    </message>
+    <message>
+        <source>Recordings</source>
+        <translation>Aufnahmen</translation>
+    </message>
+    <message>
+        <source>Resume recordings at start</source>
+        <translation>Aufnahmen beim Start fortsetzen</translation>
+    </message>
+    <message>
+        <source>%1 is being recorded already.</source>
+        <translation>%1 wird bereits aufgenommen.</translation>
+    </message>
+    <message>
+        <source>Recording %1 alongside the others.</source>
+        <translation>%1 wird neben den anderen aufgenommen.</translation>
     </message>
 </context>
 <context>
