@@ -12,9 +12,9 @@ from atspi_driver import GuiError
 class Station:
     """tools/teststation.py on 127.0.0.1, a new title every few seconds."""
 
-    def __init__(self, song_seconds=4, name="GUI Test Station", titles=None):
+    def __init__(self, song_seconds=4, name="GUI Test Station", titles=None, log="station.out"):
         source = os.environ["TONQUILL_SOURCE_DIR"]
-        self.log = os.path.join(gui.artifacts_dir(), "station.out")
+        self.log = os.path.join(gui.artifacts_dir(), log)
         self._out = open(self.log, "w")
         cache = os.path.join(os.environ.get("TONQUILL_BUILD_DIR", "/tmp"), "teststation-cache")
         self.process = subprocess.Popen(

@@ -35,8 +35,8 @@ def main():
         os.makedirs(path)
     north_titles = ["North - One", "North - Two", "North - Three"]
     south_titles = ["South - One", "South - Two", "South - Three"]
-    with Station(song_seconds=2, name="North Station", titles=north_titles) as north, \
-            Station(song_seconds=2, name="South Station", titles=south_titles) as south:
+    with Station(song_seconds=2, name="North Station", titles=north_titles, log="north.out") as north, \
+            Station(song_seconds=2, name="South Station", titles=south_titles, log="south.out") as south:
         lines = ["North Station", north.playlist(), "South Station", south.playlist()]
         with open(os.path.join(cwd, "Playlist.txt"), "w", newline="") as f:
             f.write("".join(line + "\r\n" for line in lines))
@@ -74,8 +74,9 @@ def main():
 
             app.press("push button", "Recordings", within=panel)
             table = app.find(name="Recordings", within=panel)
-            north_row = app.find(name="North Station", within=table)
-            app.find(name="South Station", within=table)
+            # A row is named by the title the station's playlist gives.
+            north_row = app.find("table cell", re.compile(r"North Station$"), within=table)
+            app.find("table cell", re.compile(r"South Station$"), within=table)
             expect(len(app.find_all(name=re.compile(r"^recording$"), within=table)) == 2,
                    "both rows should say recording")
 
