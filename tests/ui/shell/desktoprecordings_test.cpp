@@ -3,7 +3,6 @@
 // list's rows, the one listened to, and what is kept to resume them.
 #include "fixture.h"
 #include "tests/ui/shell/alongsidestations.h"
-
 #include "ui/shell/desktopprogram.h"
 #include "ui/shell/desktoprecordings.h"
 #include "ui/tray/trayicon.h"
@@ -209,7 +208,8 @@ TEST_F(DesktopRecordingsTest, TrayAndDisplayFollowTheFocusAndStopAllEndsEvery)
     EXPECT_EQ(&program->tray()->Followed(), &rb);
     EXPECT_EQ(program->displayedRecorder(), &rb);
     EXPECT_TRUE(program->display()->isVisible());
-    EXPECT_TRUE(TrayTipText(icon.tip).startsWith(QStringLiteral("2 stations recording"))) << TrayTipText(icon.tip).toStdString();
+    EXPECT_TRUE(TrayTipText(icon.tip).startsWith(QStringLiteral("2 stations recording")))
+        << TrayTipText(icon.tip).toStdString();
 
     // The user picks the panel's recording: everything follows it.
     recordings->Model().SetFocused(recordings->PrimaryId());
