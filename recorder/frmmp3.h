@@ -179,8 +179,8 @@ private:
     // operation in progress ends, so windows never see a state half made.
     class Publish {
     public:
-        explicit Publish(frmMP3& owner) : m_owner(owner) { ++m_owner.m_publishDepth; }
-        ~Publish();
+        explicit Publish(frmMP3& owner) : m_owner(owner) { m_owner.EventBegins(); }
+        ~Publish() { m_owner.EventEnds(); }
         Publish(const Publish&) = delete;
         Publish& operator=(const Publish&) = delete;
 

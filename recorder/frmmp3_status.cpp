@@ -4,12 +4,6 @@
 
 #include <utility>
 
-frmMP3::Publish::~Publish()
-{
-    if (--m_owner.m_publishDepth == 0)
-        m_owner.publishStatus();
-}
-
 RecorderStatus frmMP3::Status() const
 {
     RecorderStatus s;
