@@ -1,13 +1,13 @@
 #pragma once
 
 #include "config/recordingconfig.h"
-#include "recorder/icysession.h"
 #include "recorder/recorderdeps.h"
 #include "recorder/recorderstatus.h"
 #include "recorder/recordingclock.h"
 #include "recorder/serverlist.h"
 #include "recorder/songwriter.h"
 #include "recorder/stationresolver.h"
+#include "recorder/stationsession.h"
 #include "recorder/statusline.h"
 
 #include <QObject>
@@ -146,7 +146,7 @@ signals:
 
 private:
     // The stream's session: the connection, its state and its data.
-    std::unique_ptr<IcySession> m_session;
+    std::unique_ptr<StationSession> m_session;
 
     // The recorder's state. The windows see it through Status().
     bool blnRecording = false;
