@@ -87,7 +87,9 @@ void takeFrames(const QByteArray& es, const QList<EsPiece>& pieces, HlsSegmentRe
     qsizetype pos = 0;
     qsizetype junk = 0;
     int piece = -1;
-    qint64 nextTime = -1;
+    // Frames are timed from the last known time and the samples since it.
+    qint64 baseTime = -1, samplesSince = 0;
+    bool inStep = false;
     while (pos < n) {
         if (id3 && StartsId3Tag(es, pos)) {
             const HlsId3Tag tag = ReadHlsId3Tag(es, pos);
@@ -95,8 +97,10 @@ void takeFrames(const QByteArray& es, const QList<EsPiece>& pieces, HlsSegmentRe
                 out.warnings << tag.error;
             if (tag.ok && !tag.StreamTitle().isEmpty())
                 out.titles.append({tag.hasTimestamp ? tag.timestamp : -1, int(out.frames.size()), tag.StreamTitle()});
-            if (tag.ok && tag.hasTimestamp && out.frames.isEmpty())
-                nextTime = tag.timestamp;
+            if (tag.ok && tag.hasTimestamp && out.frames.isEmpty()) {
+                baseTime = tag.timestamp;
+                samplesSince = 0;
+            }
             if (tag.size > 0) {
                 pos += tag.size;
                 continue;
@@ -105,7 +109,9 @@ void takeFrames(const QByteArray& es, const QList<EsPiece>& pieces, HlsSegmentRe
         }
         const FrameHead h = frameHead(data + pos, n - pos, out.codec);
         bool take = h.codec != HlsCodec::None && h.size <= n - pos;
-        if (take && pos + h.size < n) {
+        // Out of step (at the start, after bytes that are no frame) a
+        // header counts only when the next frame follows where it ends.
+        if (take && !inStep && pos + h.size < n) {
             // The next frame (or a tag) must follow where this one ends.
             const FrameHead after = frameHead(data + pos + h.size, n - pos - h.size, h.codec);
             take = after.codec == h.codec || (id3 && StartsId3Tag(es, pos + h.size)) ||
@@ -116,8 +122,10 @@ void takeFrames(const QByteArray& es, const QList<EsPiece>& pieces, HlsSegmentRe
         if (!take) {
             ++pos;
             ++junk;
+            inStep = false;
             continue;
         }
+        inStep = true;
         if (out.codec == HlsCodec::None) {
             out.codec = h.codec;
             out.sampleRate = h.rate;
@@ -125,17 +133,18 @@ void takeFrames(const QByteArray& es, const QList<EsPiece>& pieces, HlsSegmentRe
         }
         while (piece + 1 < pieces.size() && pieces[piece + 1].offset <= pos) {
             ++piece;
-            if (pieces[piece].pts >= 0)
-                nextTime = pieces[piece].pts;
+            if (pieces[piece].pts >= 0) {
+                baseTime = pieces[piece].pts;
+                samplesSince = 0;
+            }
         }
         HlsAudioFrame frame;
-        frame.time = nextTime;
+        frame.time = baseTime < 0 ? -1 : baseTime + samplesSince * 90000 / h.rate;
         frame.offset = out.audio.size();
         frame.size = h.size;
         out.audio.append(es.constData() + pos, h.size);
         out.frames.append(frame);
-        if (nextTime >= 0)
-            nextTime += qint64(h.samples) * 90000 / h.rate;
+        samplesSince += h.samples;
         pos += h.size;
     }
     if (junk > 0)
@@ -268,14 +277,14 @@ void readTs(const QByteArray& data, HlsSegmentRead& out)
     for (const int pid : pes.keys())
         finish(pid);
     takeFrames(es, pieces, out, false);
-    // Where an untimed title goes: before the first frame of a later time.
+    // Where a timed title goes: before the first frame that starts at its
+    // time, give or take half a frame of rounding.
+    const qint64 half = out.FrameTicks() / 2;
     for (HlsTimedTitle& title : out.titles) {
-        if (title.beforeFrame >= 0)
-            continue;
         title.beforeFrame = 0;
         if (title.time >= 0)
             while (title.beforeFrame < out.frames.size() && out.frames[title.beforeFrame].time >= 0 &&
-                   out.frames[title.beforeFrame].time < title.time)
+                   out.frames[title.beforeFrame].time + half < title.time)
                 ++title.beforeFrame;
     }
 }

@@ -158,6 +158,8 @@ void HlsSession::emitRead(const HlsMediaSegment& segment, const HlsSegmentRead& 
         m_id3Titles = true;
     if (!m_id3Titles && !segment.title.isEmpty())
         here.append({-1, segment.title});
+    // Times are compared give or take half a frame of rounding.
+    const qint64 half = read.FrameTicks() / 2;
     int title = 0;
     qsizetype runStart = 0, runEnd = 0;
     const auto flush = [&] {
@@ -177,7 +179,7 @@ void HlsSession::emitRead(const HlsMediaSegment& segment, const HlsSegmentRead& 
         }
         bool said = false;
         for (qsizetype k = 0; k < m_pending.size();) {
-            if (time < 0 || m_pending[k].time <= time) {
+            if (time < 0 || m_pending[k].time <= time + half) {
                 if (!said)
                     flush();
                 said = true;
@@ -187,7 +189,7 @@ void HlsSession::emitRead(const HlsMediaSegment& segment, const HlsSegmentRead& 
             }
         }
         for (const PendingTitle& t : std::exchange(here, {})) {
-            if (t.time >= 0 && time >= 0 && t.time > time) {
+            if (t.time >= 0 && time >= 0 && t.time > time + half) {
                 m_pending.append(t); // its frame comes later (a later segment, perhaps)
                 continue;
             }
