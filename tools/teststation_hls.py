@@ -32,6 +32,7 @@ Query options of the media playlists (kept on their segments):
     stall=N     live: the playlist stops changing once it lists segment N
     jump=N      live: once segment N is listed the window jumps 5 segments ahead
     disc=N      #EXT-X-DISCONTINUITY before segment N, whose times start again
+    stop=N      live: once segment N is listed the playlist ends (#EXT-X-ENDLIST)
 """
 
 import math
@@ -57,7 +58,7 @@ def opts(query):
         "extinf": query.get("extinf") == "1",
         "aes": query.get("aes") == "1",
     }
-    for k in ("fail", "stall", "jump", "disc"):
+    for k in ("fail", "stall", "jump", "disc", "stop"):
         o[k] = int(query[k]) if k in query else -1
     return o
 
@@ -204,6 +205,9 @@ class HlsStation:
             first, last = 0, o["end"] - 1
         else:
             first, last = self.live_range(o)
+        ended = bool(o["end"])
+        if o["stop"] >= 0 and last >= o["stop"]:
+            last, ended = o["stop"], True
         text = "#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:%d\n#EXT-X-MEDIA-SEQUENCE:%d\n" % (o["seg"], first)
         if o["aes"]:
             text += "#EXT-X-KEY:METHOD=AES-128,URI=\"/hls/key\"\n"
@@ -218,7 +222,7 @@ class HlsStation:
                 artist, _, name = self.title(k).partition(" - ")
                 info = "title=\"%s\",artist=\"%s\"" % (name, artist)
             text += "#EXTINF:%d.0,%s\nseg/%s-%d.%s?%s\n" % (o["seg"], info, kind, seq, ext, raw_query)
-        if o["end"]:
+        if ended:
             text += "#EXT-X-ENDLIST\n"
         return text.encode()
 
