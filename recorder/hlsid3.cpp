@@ -1,5 +1,7 @@
 #include "recorder/hlsid3.h"
 
+#include <QCoreApplication>
+
 #include <QStringDecoder>
 
 namespace {
@@ -115,7 +117,7 @@ HlsId3Tag ReadHlsId3Tag(const QByteArray& data, qsizetype offset)
 {
     HlsId3Tag tag;
     if (!StartsId3Tag(data, offset)) {
-        tag.error = QStringLiteral("no ID3 tag");
+        tag.error = QCoreApplication::translate("HlsSession", "no ID3 tag");
         return tag;
     }
     const auto* head = reinterpret_cast<const uchar*>(data.constData()) + offset;
@@ -126,20 +128,20 @@ HlsId3Tag ReadHlsId3Tag(const QByteArray& data, qsizetype offset)
     tag.size = 10 + bodySize + (footer ? 10 : 0);
     if (tag.size > data.size() - offset) {
         tag.size = 0;
-        tag.error = QStringLiteral("ID3 tag longer than its data");
+        tag.error = QCoreApplication::translate("HlsSession", "ID3 tag longer than its data");
         return tag;
     }
     const QByteArray body = data.mid(offset + 10, bodySize);
     qsizetype pos = 0;
     if (flags & 0x40 && version >= 3) { // an extended header, skipped
         if (body.size() < 4) {
-            tag.error = QStringLiteral("ID3 extended header cut short");
+            tag.error = QCoreApplication::translate("HlsSession", "ID3 extended header cut short");
             return tag;
         }
         const auto* p = reinterpret_cast<const uchar*>(body.constData());
         const qsizetype extended = version == 4 ? syncSafe(p) : bigEndian(p, 4) + 4;
         if (extended < 4 || extended > body.size()) {
-            tag.error = QStringLiteral("ID3 extended header size false");
+            tag.error = QCoreApplication::translate("HlsSession", "ID3 extended header size false");
             return tag;
         }
         pos = extended;
@@ -153,7 +155,7 @@ HlsId3Tag ReadHlsId3Tag(const QByteArray& data, qsizetype offset)
         const QByteArray id(reinterpret_cast<const char*>(p), idBytes);
         const qsizetype size = version == 2 ? bigEndian(p + 3, 3) : version == 4 ? syncSafe(p + 4) : bigEndian(p + 4, 4);
         if (size > body.size() - pos - headBytes) {
-            tag.error = QStringLiteral("ID3 frame %1 claims more than its tag holds").arg(QString::fromLatin1(id));
+            tag.error = QCoreApplication::translate("HlsSession", "ID3 frame %1 claims more than its tag holds").arg(QString::fromLatin1(id));
             return tag;
         }
         const int frameFlags = version == 2 ? 0 : int(bigEndian(p + 8, 2));

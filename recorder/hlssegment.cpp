@@ -2,6 +2,8 @@
 
 #include "recorder/hlsid3.h"
 
+#include <QCoreApplication>
+
 #include <QHash>
 
 namespace {
@@ -148,7 +150,7 @@ void takeFrames(const QByteArray& es, const QList<EsPiece>& pieces, HlsSegmentRe
         pos += h.size;
     }
     if (junk > 0)
-        out.warnings << QStringLiteral("%1 byte(s) that are not audio passed over").arg(junk);
+        out.warnings << QCoreApplication::translate("HlsSession", "%1 byte(s) that are not audio passed over").arg(junk);
 }
 
 qint64 ptsOf(const uchar* p)
@@ -229,13 +231,13 @@ void readTs(const QByteArray& data, HlsSegmentRead& out)
                 e += 5 + esInfo;
             }
             if (audioPid < 0) {
-                out.error = QStringLiteral("the MPEG-TS segment holds no AAC or MP3 audio");
+                out.error = QCoreApplication::translate("HlsSession", "the MPEG-TS segment holds no AAC or MP3 audio");
                 return;
             }
         }
     }
     if (audioPid < 0) {
-        out.error = QStringLiteral("the MPEG-TS segment names no audio stream");
+        out.error = QCoreApplication::translate("HlsSession", "the MPEG-TS segment names no audio stream");
         return;
     }
     QByteArray es;
@@ -301,7 +303,7 @@ HlsSegmentRead ReadHlsSegment(const QByteArray& data)
 {
     HlsSegmentRead out;
     if (data.size() > kMaxHlsSegmentBytes) {
-        out.error = QStringLiteral("the segment is larger than 16 MiB");
+        out.error = QCoreApplication::translate("HlsSession", "the segment is larger than 16 MiB");
         return out;
     }
     if (isTs(data)) {
@@ -310,7 +312,7 @@ HlsSegmentRead ReadHlsSegment(const QByteArray& data)
         takeFrames(data, {}, out, true);
     }
     if (out.error.isEmpty() && out.frames.isEmpty())
-        out.error = QStringLiteral("the segment holds no audio");
+        out.error = QCoreApplication::translate("HlsSession", "the segment holds no audio");
     if (!out.error.isEmpty()) {
         out.audio.clear();
         out.frames.clear();
