@@ -68,6 +68,7 @@ void HlsSession::Prepare(qint32 tick)
     m_firstTitle = true;
     m_ended = false;
     m_keys.clear();
+    m_inits.clear();
 }
 
 void HlsSession::Start()

@@ -2,6 +2,7 @@
 
 #include "platform/sleeper.h"
 #include "recorder/hlsfetcher.h"
+#include "recorder/hlsmp4.h"
 #include "recorder/hlssegment.h"
 #include "recorder/streamsession.h"
 #include "sources/hlsplaylist.h"
@@ -98,6 +99,7 @@ private:
     void fetchSegment(const HlsMediaSegment& segment);
     void onSegment(const HlsMediaSegment& segment, const HlsFetchResult& result);
     void onKey(const HlsMediaSegment& segment, const HlsFetchResult& result);
+    void onInit(const HlsMediaSegment& segment, const HlsFetchResult& result);
     // The segment's body (decrypted) goes to the recording.
     void deliver(const HlsMediaSegment& segment, const QByteArray& body);
     void emitRead(const HlsMediaSegment& segment, const HlsSegmentRead& read);
@@ -157,4 +159,5 @@ private:
     qint64 m_audioBytes = 0;
     bool m_firstTitle = true;
     QHash<QUrl, QByteArray> m_keys;
+    QHash<QUrl, HlsMp4Track> m_inits; // fMP4 initialization sections, by address
 };

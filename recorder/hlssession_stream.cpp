@@ -17,8 +17,11 @@ void HlsSession::fetchSegment(const HlsMediaSegment& segment)
         refuse(tr("HLS: this station's segments are encrypted with SAMPLE-AES, which cannot be recorded"));
         return;
     }
-    if (!segment.map.isEmpty()) {
-        refuse(tr("HLS: this station sends fragmented MP4 segments, which cannot be recorded yet"));
+    if (!segment.map.isEmpty() && !m_inits.contains(segment.map)) {
+        m_fetcher->Get(segment.map, kMaxHlsPlaylistBytes, [this, segment](const HlsFetchResult& result) {
+            const Event event(m_listener);
+            onInit(segment, result);
+        });
         return;
     }
     if (segment.key.method == HlsKey::Method::Aes128 && !m_keys.contains(segment.key.uri)) {
@@ -44,6 +47,26 @@ void HlsSession::onKey(const HlsMediaSegment& segment, const HlsFetchResult& res
         say(tr("HLS: the key of segment %1 could not be loaded (%2)").arg(segment.sequence).arg(result.error));
         m_segmentRetry->Start(kSegmentRetryMs);
     }
+    pump();
+}
+
+void HlsSession::onInit(const HlsMediaSegment& segment, const HlsFetchResult& result)
+{
+    if (!result.ok) {
+        say(tr("HLS: the initialization section of segment %1 could not be loaded (%2)")
+                .arg(segment.sequence)
+                .arg(result.tooLarge ? tr("larger than 1 MiB") : result.error));
+        m_segmentRetry->Start(kSegmentRetryMs);
+        pump();
+        return;
+    }
+    m_lastResponseTick = m_clock.GetTickCount();
+    const HlsMp4Track track = ReadHlsMp4Init(result.body);
+    if (!track.ok) {
+        refuse(tr("HLS: %1").arg(track.error));
+        return;
+    }
+    m_inits.insert(segment.map, track);
     pump();
 }
 
@@ -93,7 +116,8 @@ void HlsSession::Feed(const QByteArray& data)
 
 void HlsSession::deliver(const HlsMediaSegment& segment, const QByteArray& body)
 {
-    const HlsSegmentRead read = ReadHlsSegment(body);
+    const HlsSegmentRead read = segment.map.isEmpty() ? ReadHlsSegment(body)
+                                                      : ReadHlsMp4Segment(body, m_inits.value(segment.map));
     if (!read.ok()) {
         say(tr("HLS: segment %1 is not audio (%2): nothing of it is recorded").arg(segment.sequence).arg(read.error));
         return;

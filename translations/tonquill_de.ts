@@ -243,10 +243,6 @@
         <translation>HLS: Die Segmente dieses Senders sind mit SAMPLE-AES verschlüsselt und können nicht aufgenommen werden</translation>
     </message>
     <message>
-        <source>HLS: this station sends fragmented MP4 segments, which cannot be recorded yet</source>
-        <translation>HLS: Dieser Sender sendet fragmentierte MP4-Segmente, die noch nicht aufgenommen werden können</translation>
-    </message>
-    <message>
         <source>HLS: the key of segment %1 could not be loaded (%2)</source>
         <translation>HLS: Der Schlüssel von Segment %1 konnte nicht geladen werden (%2)</translation>
     </message>
@@ -277,6 +273,54 @@
     <message>
         <source>HLS: segment %1 changes the audio format: it is passed over</source>
         <translation>HLS: Segment %1 wechselt das Audioformat: Es wird übergangen</translation>
+    </message>
+    <message>
+        <source>HLS: the initialization section of segment %1 could not be loaded (%2)</source>
+        <translation>HLS: Der Initialisierungsabschnitt von Segment %1 konnte nicht geladen werden (%2)</translation>
+    </message>
+    <message>
+        <source>larger than 1 MiB</source>
+        <translation>größer als 1 MiB</translation>
+    </message>
+    <message>
+        <source>HLS: %1</source>
+        <translation>HLS: %1</translation>
+    </message>
+    <message>
+        <source>the initialization section is not MP4</source>
+        <translation>der Initialisierungsabschnitt ist kein MP4</translation>
+    </message>
+    <message>
+        <source>the fMP4 audio is encrypted, which cannot be recorded</source>
+        <translation>das fMP4-Audio ist verschlüsselt und kann nicht aufgenommen werden</translation>
+    </message>
+    <message>
+        <source>the fMP4 audio is not AAC</source>
+        <translation>das fMP4-Audio ist kein AAC</translation>
+    </message>
+    <message>
+        <source>the fMP4 audio track has no AAC configuration</source>
+        <translation>die fMP4-Audiospur hat keine AAC-Konfiguration</translation>
+    </message>
+    <message>
+        <source>the fMP4 AAC configuration cannot be written as ADTS</source>
+        <translation>die fMP4-AAC-Konfiguration lässt sich nicht als ADTS schreiben</translation>
+    </message>
+    <message>
+        <source>the initialization section has no audio track</source>
+        <translation>der Initialisierungsabschnitt hat keine Audiospur</translation>
+    </message>
+    <message>
+        <source>an fMP4 box claims more than the segment holds</source>
+        <translation>eine fMP4-Box gibt mehr an, als das Segment enthält</translation>
+    </message>
+    <message>
+        <source>an fMP4 fragment lists more samples than it holds</source>
+        <translation>ein fMP4-Fragment nennt mehr Samples, als es enthält</translation>
+    </message>
+    <message>
+        <source>an fMP4 sample lies outside the segment</source>
+        <translation>ein fMP4-Sample liegt außerhalb des Segments</translation>
     </message>
 </context>
 <context>

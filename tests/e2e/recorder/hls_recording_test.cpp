@@ -167,63 +167,78 @@ TEST_F(HlsRecording, LiveFaultsRetriedAndGapsSaid)
     EXPECT_EQ(all.last() + 1, quint32((17LL * kRate + 1023) / 1024));
 }
 
-// A stream FFmpeg writes (its own HLS muxer over an AAC file), served from a
-// folder: the recording is the source's ADTS frames, byte for byte.
+// A stream FFmpeg writes (its own HLS muxer over an AAC file: MPEG-TS or
+// fragmented MP4 segments), served from a folder: the recording is the
+// source's ADTS frames, byte for byte.
 TEST(HlsFfmpegStream, RecordingEqualsTheSourceFrames)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("ffmpeg")).isEmpty())
         GTEST_SKIP() << "ffmpeg is not installed";
-    TempFolder dir, site, recordings;
-    const QString source = dir.file(QStringLiteral("source.aac"));
+    TempFolder sources;
+    const QString source = sources.file(QStringLiteral("source.aac"));
     ASSERT_EQ(RunTool(QStringLiteral("ffmpeg"), {"-v", "error", "-y", "-f", "lavfi", "-i", "sine=frequency=440:duration=12",
                                                  "-c:a", "aac", "-b:a", "128k", "-f", "adts", source}),
               0);
-    ASSERT_EQ(RunTool(QStringLiteral("ffmpeg"),
-                      {"-v", "error", "-y", "-i", source, "-c", "copy", "-f", "hls", "-hls_time", "2",
-                       "-hls_playlist_type", "vod", "-hls_segment_filename", site.file(QStringLiteral("seg%03d.ts")),
-                       site.file(QStringLiteral("index.m3u8"))}),
-              0);
-    // The folder served on 127.0.0.1.
-    QProcess server;
-    int port = 0;
-    for (int attempt = 0; attempt < 5 && port == 0; ++attempt) {
-        const int candidate = UnusedPort();
-        server.start(QStringLiteral("python3"), {"-m", "http.server", QString::number(candidate), "--bind", "127.0.0.1",
-                                                 "--directory", site.path()});
-        ASSERT_TRUE(server.waitForStarted(5000));
-        const bool up = WaitUntil(
-            [&] {
-                QTcpSocket probe;
-                probe.connectToHost(QStringLiteral("127.0.0.1"), quint16(candidate));
-                return probe.waitForConnected(200) || server.state() == QProcess::NotRunning;
-            },
-            5000);
-        if (up && server.state() == QProcess::Running)
-            port = candidate;
-        else
-            server.waitForFinished(2000);
-    }
-    ASSERT_NE(port, 0);
-    ASSERT_TRUE(WriteAll(dir.file(QStringLiteral("Tonquill-user.ini")), "[Registration]\r\nCleanCuts=0\r\n"));
-    const QString preset = dir.file(QStringLiteral("ff.tvp"));
-    WriteAll(preset, QStringLiteral("FFmpeg HLS\r\nhttp://127.0.0.1:%1/index.m3u8\r\nSONGNAMEONLY\r\n%2\r\n 0 \r\n 0 \r\n")
-                         .arg(port)
-                         .arg(recordings.path())
-                         .toUtf8());
-    Tonquill tonquill(dir.path());
-    ASSERT_TRUE(tonquill.Start({preset}));
-    EXPECT_TRUE(tonquill.WaitForEnd(60000)) << tonquill.Output().toStdString();
-    EXPECT_EQ(tonquill.ExitCode(), 0);
-    server.kill();
-    server.waitForFinished(3000);
-    const QFileInfoList files = QDir(recordings.path()).entryInfoList({QStringLiteral("*.aac")}, QDir::Files);
-    ASSERT_EQ(files.size(), 1) << tonquill.Output().toStdString();
-    QByteArray recorded = ReadAll(files[0].filePath());
-    if (recorded.size() >= 128 && recorded.mid(recorded.size() - 128, 3) == "TAG")
-        recorded.chop(128);
     const QByteArray expected = ReadAll(source);
     ASSERT_FALSE(expected.isEmpty());
-    EXPECT_EQ(recorded.size(), expected.size());
-    EXPECT_TRUE(recorded == expected);
+    struct Row {
+        const char* name;
+        QStringList options;
+        QString segment;
+    };
+    const QList<Row> rows = {
+        {"MPEG-TS", {}, QStringLiteral("seg%03d.ts")},
+        {"fragmented MP4", {"-bsf:a", "aac_adtstoasc", "-hls_segment_type", "fmp4"}, QStringLiteral("seg%03d.m4s")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempFolder dir, site, recordings;
+        ASSERT_EQ(RunTool(QStringLiteral("ffmpeg"), QStringList{"-v", "error", "-y", "-i", source, "-c", "copy"} + row.options +
+                                                        QStringList{"-f", "hls", "-hls_time", "2", "-hls_playlist_type", "vod",
+                                                                    "-hls_segment_filename", site.file(row.segment),
+                                                                    site.file(QStringLiteral("index.m3u8"))}),
+                  0);
+        // The folder served on 127.0.0.1.
+        QProcess server;
+        int port = 0;
+        for (int attempt = 0; attempt < 5 && port == 0; ++attempt) {
+            const int candidate = UnusedPort();
+            server.start(QStringLiteral("python3"), {"-m", "http.server", QString::number(candidate), "--bind",
+                                                     "127.0.0.1", "--directory", site.path()});
+            ASSERT_TRUE(server.waitForStarted(5000));
+            const bool up = WaitUntil(
+                [&] {
+                    QTcpSocket probe;
+                    probe.connectToHost(QStringLiteral("127.0.0.1"), quint16(candidate));
+                    return probe.waitForConnected(200) || server.state() == QProcess::NotRunning;
+                },
+                5000);
+            if (up && server.state() == QProcess::Running)
+                port = candidate;
+            else
+                server.waitForFinished(2000);
+        }
+        ASSERT_NE(port, 0);
+        ASSERT_TRUE(WriteAll(dir.file(QStringLiteral("Tonquill-user.ini")), "[Registration]\r\nCleanCuts=0\r\n"));
+        const QString preset = dir.file(QStringLiteral("ff.tvp"));
+        WriteAll(preset,
+                 QStringLiteral("FFmpeg HLS\r\nhttp://127.0.0.1:%1/index.m3u8\r\nSONGNAMEONLY\r\n%2\r\n 0 \r\n 0 \r\n")
+                     .arg(port)
+                     .arg(recordings.path())
+                     .toUtf8());
+        Tonquill tonquill(dir.path());
+        ASSERT_TRUE(tonquill.Start({preset}));
+        EXPECT_TRUE(tonquill.WaitForEnd(60000)) << tonquill.Output().toStdString();
+        EXPECT_EQ(tonquill.ExitCode(), 0);
+        server.kill();
+        server.waitForFinished(3000);
+        const QFileInfoList files = QDir(recordings.path()).entryInfoList({QStringLiteral("*.aac")}, QDir::Files);
+        ASSERT_EQ(files.size(), 1) << tonquill.Output().toStdString();
+        QByteArray recorded = ReadAll(files[0].filePath());
+        if (recorded.size() >= 128 && recorded.mid(recorded.size() - 128, 3) == "TAG")
+            recorded.chop(128);
+        EXPECT_EQ(recorded.size(), expected.size());
+        EXPECT_TRUE(recorded == expected);
+    }
 }
 } // namespace

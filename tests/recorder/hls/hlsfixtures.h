@@ -166,3 +166,62 @@ private:
 };
 
 } // namespace hlsfix
+
+namespace hlsfix {
+
+inline QByteArray Box(const char* type, const QByteArray& body)
+{
+    return BigEndian(quint32(body.size() + 8)) + QByteArray(type, 4) + body;
+}
+
+inline QByteArray Full(const char* type, int version, quint32 flags, const QByteArray& body)
+{
+    return Box(type, BigEndian((quint32(version) << 24) | flags) + body);
+}
+
+// An fMP4 initialization section: one AAC LC track (id 1, 44.1 kHz, stereo).
+inline QByteArray Mp4Init(quint32 timescale = 44100)
+{
+    const QByteArray asc = QByteArray::fromHex("1210");
+    const QByteArray esds = Full("esds", 0, 0,
+                                 QByteArray::fromHex("0380808022000100") + QByteArray::fromHex("048080801440150000000001dacc0001dacc") +
+                                     QByteArray::fromHex("05808080") + char(asc.size()) + asc + QByteArray::fromHex("068080800102"));
+    const QByteArray mp4a = Box("mp4a", QByteArray(6, '\0') + QByteArray::fromHex("0001") + QByteArray(8, '\0') +
+                                            QByteArray::fromHex("00020010") + QByteArray(4, '\0') +
+                                            QByteArray::fromHex("ac440000") + esds);
+    const QByteArray stsd = Full("stsd", 0, 0, BigEndian(1) + mp4a);
+    const QByteArray tkhd = Full("tkhd", 0, 3, QByteArray(8, '\0') + BigEndian(1) + QByteArray(68, '\0'));
+    const QByteArray mdhd = Full("mdhd", 0, 0, QByteArray(8, '\0') + BigEndian(timescale) + QByteArray(8, '\0'));
+    const QByteArray hdlr = Full("hdlr", 0, 0, QByteArray(4, '\0') + "soun" + QByteArray(13, '\0'));
+    const QByteArray mdia = Box("mdia", mdhd + hdlr + Box("minf", Box("stbl", stsd)));
+    return Box("ftyp", QByteArray("iso6\0\0\0\0", 8)) + Box("moov", Box("trak", tkhd + mdia));
+}
+
+// A media segment: an emsg (version 1) with `tag` at `tagTime` (in the
+// track's timescale) when `tag` is not empty, then one fragment of
+// `samples` starting at `decode`, each 1024 long.
+inline QByteArray Mp4Fragment(quint64 decode, const QList<QByteArray>& samples, const QByteArray& tag = {},
+                              quint64 tagTime = 0)
+{
+    QByteArray out;
+    if (!tag.isEmpty()) {
+        QByteArray body = BigEndian(44100) + BigEndian(quint32(tagTime >> 32)) + BigEndian(quint32(tagTime)) +
+                          BigEndian(0) + BigEndian(1) + QByteArray("https://aomedia.org/emsg/ID3") + '\0' + '\0' + tag;
+        out += Full("emsg", 1, 0, body);
+    }
+    QByteArray entries, payload;
+    for (const QByteArray& s : samples) {
+        entries += BigEndian(1024) + BigEndian(quint32(s.size()));
+        payload += s;
+    }
+    const QByteArray tfhd = Full("tfhd", 0, 0x020000, BigEndian(1));
+    const QByteArray tfdt = Full("tfdt", 1, 0, BigEndian(quint32(decode >> 32)) + BigEndian(quint32(decode)));
+    const int trunSize = 12 + 8 + entries.size();
+    const int moofSize = 8 + (8 + 8) + 8 + tfhd.size() + tfdt.size() + trunSize;
+    const QByteArray trun = Full("trun", 0, 0x301, BigEndian(quint32(samples.size())) + BigEndian(quint32(moofSize + 8)) + entries);
+    out += Box("moof", Full("mfhd", 0, 0, BigEndian(1)) + Box("traf", tfhd + tfdt + trun));
+    out += Box("mdat", payload);
+    return out;
+}
+
+} // namespace hlsfix

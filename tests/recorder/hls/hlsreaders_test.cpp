@@ -2,6 +2,7 @@
 // broken lines), ID3 tags (encodings, timestamps, false sizes) and
 // segments (packed audio, MPEG-TS), as tables of text and byte fixtures.
 #include "recorder/hlsid3.h"
+#include "recorder/hlsmp4.h"
 #include "recorder/hlssegment.h"
 #include "sources/hlsplaylist.h"
 #include "tests/recorder/hls/hlsfixtures.h"
@@ -317,5 +318,57 @@ TEST(HlsSegment, NotAudio)
         EXPECT_TRUE(read.audio.isEmpty());
         EXPECT_TRUE(read.frames.isEmpty());
     }
+}
+} // namespace
+
+namespace {
+TEST(HlsMp4, InitAndFragmentsAsAdts)
+{
+    const HlsMp4Track track = ReadHlsMp4Init(Mp4Init());
+    ASSERT_TRUE(track.ok) << track.error.toStdString();
+    EXPECT_EQ(track.trackId, 1u);
+    EXPECT_EQ(track.timescale, 44100u);
+    EXPECT_EQ(track.sampleRate, 44100);
+    EXPECT_EQ(track.channels, 2);
+    EXPECT_EQ(track.profile, 1);
+
+    // Each sample becomes a frame with the ADTS header its track asks for.
+    const QList<QByteArray> samples = {QByteArray(100, 'a'), QByteArray(57, 'b'), QByteArray(80, 'c')};
+    const HlsSegmentRead read = ReadHlsMp4Segment(
+        Mp4Fragment(44100, samples, TitleTag(QStringLiteral("Song"), QStringLiteral("Band")), 44100 + 2048), track);
+    ASSERT_TRUE(read.ok()) << read.error.toStdString();
+    ASSERT_EQ(read.frames.size(), 3);
+    QByteArray expected;
+    for (const QByteArray& s : samples)
+        expected += HlsAdtsHeader(track, s.size()) + s;
+    EXPECT_EQ(read.audio, expected);
+    EXPECT_EQ(read.audio.left(7).toHex(), QByteArray("fff150800d7ffc")); // 107 bytes, AAC LC, 44.1 kHz, stereo
+    EXPECT_EQ(read.frames[0].time, 90000);
+    EXPECT_EQ(read.frames[2].time, 90000 + 2 * 1024 * 90000 / 44100);
+    ASSERT_EQ(read.titles.size(), 1);
+    EXPECT_EQ(read.titles[0].title, QStringLiteral("Band - Song"));
+    EXPECT_EQ(read.titles[0].beforeFrame, 2);
+}
+
+TEST(HlsMp4, BrokenBoxes)
+{
+    const HlsMp4Track track = ReadHlsMp4Init(Mp4Init());
+    ASSERT_TRUE(track.ok);
+    QByteArray longBox = Mp4Fragment(0, {QByteArray(10, 'x')});
+    longBox[3] = char(0x7f); // the first box claims more than there is
+    struct Row {
+        const char* name;
+        QByteArray bytes;
+    };
+    for (const Row& row : {Row{"a box longer than the segment", longBox}, Row{"not MP4", "<html></html>"},
+                           Row{"no fragment", Box("free", "abc")}}) {
+        SCOPED_TRACE(row.name);
+        const HlsSegmentRead read = ReadHlsMp4Segment(row.bytes, track);
+        EXPECT_FALSE(read.ok());
+        EXPECT_TRUE(read.audio.isEmpty());
+        EXPECT_TRUE(read.frames.isEmpty());
+    }
+    EXPECT_FALSE(ReadHlsMp4Init("<html></html>").ok);
+    EXPECT_FALSE(ReadHlsMp4Init(Box("moov", Box("trak", QByteArray()))).ok);
 }
 } // namespace
