@@ -155,6 +155,7 @@ void HlsSession::fetchPlaylist(const QUrl& url)
     m_reloadDue = false;
     m_fetcher->Get(url, kMaxHlsPlaylistBytes, [this, url](const HlsFetchResult& result) {
         const Event event(m_listener);
+        m_bytesTaken += result.body.size();
         if (result.ok)
             m_lastResponseTick = m_clock.GetTickCount();
         if (result.ok && m_mediaUrl.isEmpty()) {

@@ -61,8 +61,10 @@ public:
     qint32 LastDataTick() const override;
     qint32 StreamTick() const override { return m_streamTick; }
     bool AwaitingFirstBlock() const override { return false; }
+    qint64 BytesWaiting() const override { return 0; }
+    qint64 BytesTaken() const override { return m_bytesTaken; }
 
-    void ConnectToServer(qint32 position, bool reconnect);
+    void ConnectToServer(qint32 position, bool reconnect) override;
     // The sequence number of the next segment to fetch; -1 before the first playlist.
     qint64 NextSequence() const { return m_nextSeq; }
     // Segments that left the playlist before they could be fetched.
@@ -157,6 +159,7 @@ private:
     qint64 m_lastTime = -1;      // the last frame's time (unwrapped)
     QList<PendingTitle> m_pending; // titles whose time lies after the audio so far
     qint64 m_audioBytes = 0;
+    qint64 m_bytesTaken = 0; // every body the requests brought
     bool m_firstTitle = true;
     QHash<QUrl, QByteArray> m_keys;
     QHash<QUrl, HlsMp4Track> m_inits; // fMP4 initialization sections, by address

@@ -39,6 +39,7 @@ void HlsSession::fetchSegment(const HlsMediaSegment& segment)
 
 void HlsSession::onKey(const HlsMediaSegment& segment, const HlsFetchResult& result)
 {
+    m_bytesTaken += result.body.size();
     if (result.ok) {
         m_lastResponseTick = m_clock.GetTickCount();
         // Kept even when it is no key: it is fetched once per address.
@@ -52,6 +53,7 @@ void HlsSession::onKey(const HlsMediaSegment& segment, const HlsFetchResult& res
 
 void HlsSession::onInit(const HlsMediaSegment& segment, const HlsFetchResult& result)
 {
+    m_bytesTaken += result.body.size();
     if (!result.ok) {
         say(tr("HLS: the initialization section of segment %1 could not be loaded (%2)")
                 .arg(segment.sequence)
@@ -72,6 +74,7 @@ void HlsSession::onInit(const HlsMediaSegment& segment, const HlsFetchResult& re
 
 void HlsSession::onSegment(const HlsMediaSegment& segment, const HlsFetchResult& result)
 {
+    m_bytesTaken += result.body.size();
     if (m_state == ConnectionState::Stopped || m_state == ConnectionState::Idle)
         return;
     if (result.tooLarge) {

@@ -67,8 +67,8 @@ QString RecorderCaptions::NowRecording(const QString& name)
     return tr("Now Recording: %1").arg(name);
 }
 
-RecorderCaptions::Problem RecorderCaptions::ForProblem(SessionProblem problem, qint32 server, const QString& station,
-                                                       const QString& detail)
+RecorderCaptions::Said RecorderCaptions::ForProblem(SessionProblem problem, qint32 server, const QString& station,
+                                                    const QString& detail)
 {
     const QString n = QString::number(server);
     switch (problem) {
@@ -115,6 +115,21 @@ QString RecorderCaptions::ForEnd(SessionEnd why)
         return {};
     case SessionEnd::Unrecordable:
         return tr("This station sends a stream Tonquill cannot record.");
+    }
+    return {};
+}
+
+RecorderCaptions::Said RecorderCaptions::ForTurn(Turn turn, const QString& station, const QString& song)
+{
+    switch (turn) {
+    case Turn::Paused:
+        return {{tr("PAUSED...%1").arg(song), false}, tr("Tonquill -- PAUSED")};
+    case Turn::Reconnecting:
+        return {{tr("[ERR] NETWORK: Reconnecting..."), true}, tr("%1 -- NETWORK: Reconnecting...").arg(station)};
+    case Turn::AwaitingData:
+        return {{tr("[ERR] NETWORK: Awaiting data..."), true}, tr("%1 -- NETWORK: Awaiting data...").arg(station)};
+    case Turn::TimedOut:
+        return {{tr("[ERR] TIMEOUT! Reconnecting..."), true}, tr("%1 -- TIMEOUT! Reconnecting...").arg(station)};
     }
     return {};
 }

@@ -52,8 +52,5 @@ void StationSession::Start()
 void StationSession::ConnectToServer(qint32 position, bool reconnect)
 {
     choose(position);
-    if (m_active == m_hls.get())
-        m_hls->ConnectToServer(position, reconnect);
-    else
-        m_icy->ConnectToServer(position, reconnect);
+    m_active->ConnectToServer(position, reconnect);
 }

@@ -40,11 +40,11 @@ public:
     qint32 StreamTick() const override { return m_active->StreamTick(); }
     bool AwaitingFirstBlock() const override { return m_active->AwaitingFirstBlock(); }
 
-    // As IcySession's, choosing the session the server at `position` needs.
-    void ConnectToServer(qint32 position, bool reconnect);
-    void DataArrival() { m_icy->DataArrival(); }
-    EventSocket& Socket() { return m_icy->Socket(); }
-    void SetWakeThreshold(int bytes) { m_icy->SetWakeThreshold(bytes); }
+    qint64 BytesWaiting() const override { return m_active->BytesWaiting(); }
+    qint64 BytesTaken() const override { return m_icy->BytesTaken() + m_hls->BytesTaken(); }
+    void SetWakeThreshold(int bytes) override { m_icy->SetWakeThreshold(bytes); }
+    // Chooses the session the server at `position` needs.
+    void ConnectToServer(qint32 position, bool reconnect) override;
     bool Hls() const { return m_active == m_hls.get(); }
 
 private:
