@@ -1,8 +1,7 @@
 #include "recorder/hlscrypt.h"
 
-#include <openssl/evp.h>
-
 #include <memory>
+#include <openssl/evp.h>
 
 bool HlsDecryptAes128(const QByteArray& data, const QByteArray& key, const QByteArray& iv, QByteArray& out)
 {

@@ -1,7 +1,6 @@
 #include "recorder/hlsid3.h"
 
 #include <QCoreApplication>
-
 #include <QStringDecoder>
 
 namespace {
@@ -153,9 +152,12 @@ HlsId3Tag ReadHlsId3Tag(const QByteArray& data, qsizetype offset)
         if (p[0] == 0)
             break; // padding
         const QByteArray id(reinterpret_cast<const char*>(p), idBytes);
-        const qsizetype size = version == 2 ? bigEndian(p + 3, 3) : version == 4 ? syncSafe(p + 4) : bigEndian(p + 4, 4);
+        const qsizetype size = version == 2   ? bigEndian(p + 3, 3)
+                               : version == 4 ? syncSafe(p + 4)
+                                              : bigEndian(p + 4, 4);
         if (size > body.size() - pos - headBytes) {
-            tag.error = QCoreApplication::translate("HlsSession", "ID3 frame %1 claims more than its tag holds").arg(QString::fromLatin1(id));
+            tag.error = QCoreApplication::translate("HlsSession", "ID3 frame %1 claims more than its tag holds")
+                            .arg(QString::fromLatin1(id));
             return tag;
         }
         const int frameFlags = version == 2 ? 0 : int(bigEndian(p + 8, 2));

@@ -7,10 +7,10 @@
 // when it names an artist) and the stream time the tag stands for.
 struct HlsId3Tag {
     bool ok = false;
-    QString error;       // why the tag could not be read whole; "" when ok
-    qsizetype size = 0;  // the tag's bytes, header and footer included
-    QString title;       // TIT2 / TXXX "title"
-    QString artist;      // TPE1 / TXXX "artist"
+    QString error;      // why the tag could not be read whole; "" when ok
+    qsizetype size = 0; // the tag's bytes, header and footer included
+    QString title;      // TIT2 / TXXX "title"
+    QString artist;     // TPE1 / TXXX "artist"
     bool hasTimestamp = false;
     qint64 timestamp = 0; // com.apple.streaming.transportStreamTimestamp, 90 kHz
 

@@ -139,8 +139,10 @@ HlsMp4Track ReadHlsMp4Init(const QByteArray& d)
         const QList<Box> entries = children(d, find(stbl, "stsd"), 8);
         const Box* mp4a = find(entries, "mp4a");
         if (!mp4a) {
-            track.error = find(entries, "enca") ? QCoreApplication::translate("HlsSession", "the fMP4 audio is encrypted, which cannot be recorded")
-                                                : QCoreApplication::translate("HlsSession", "the fMP4 audio is not AAC");
+            track.error =
+                find(entries, "enca")
+                    ? QCoreApplication::translate("HlsSession", "the fMP4 audio is encrypted, which cannot be recorded")
+                    : QCoreApplication::translate("HlsSession", "the fMP4 audio is not AAC");
             return track;
         }
         const Box* esds = find(children(d, mp4a, 28), "esds");
@@ -154,7 +156,8 @@ HlsMp4Track ReadHlsMp4Init(const QByteArray& d)
         track.rateIndex = int((asc >> 7) & 0x0f);
         track.channels = int((asc >> 3) & 0x0f);
         if (track.rateIndex > 12 || objectType == 0 || objectType == 31) {
-            track.error = QCoreApplication::translate("HlsSession", "the fMP4 AAC configuration cannot be written as ADTS");
+            track.error =
+                QCoreApplication::translate("HlsSession", "the fMP4 AAC configuration cannot be written as ADTS");
             return track;
         }
         // HE-AAC is sent in ADTS as its AAC LC core.
@@ -264,7 +267,7 @@ HlsSegmentRead ReadHlsMp4Segment(const QByteArray& d, const HlsMp4Track& track)
                 quint64 decode = 0;
                 if (const Box* tfdt = find(in, "tfdt"); tfdt && tfdt->body + 8 <= tfdt->end)
                     decode = d[tfdt->body] == 1 && tfdt->body + 12 <= tfdt->end ? be(d, tfdt->body + 4, 8)
-                                                                              : be(d, tfdt->body + 4, 4);
+                                                                                : be(d, tfdt->body + 4, 4);
                 for (const Box& trun : in) {
                     if (trun.type != "trun" || trun.body + 8 > trun.end)
                         continue;
@@ -281,7 +284,8 @@ HlsSegmentRead ReadHlsMp4Segment(const QByteArray& d, const HlsMp4Track& track)
                     const int per = ((rf & 0x100) ? 4 : 0) + ((rf & 0x200) ? 4 : 0) + ((rf & 0x400) ? 4 : 0) +
                                     ((rf & 0x800) ? 4 : 0);
                     if (p > trun.end || (per > 0 && quint64(trun.end - p) / per < count)) {
-                        return failed(out, QCoreApplication::translate("HlsSession", "an fMP4 fragment lists more samples than it holds"));
+                        return failed(out, QCoreApplication::translate(
+                                               "HlsSession", "an fMP4 fragment lists more samples than it holds"));
                     }
                     for (quint32 i = 0; i < count; ++i) {
                         quint32 duration = defDuration, size = defSize;
@@ -295,7 +299,8 @@ HlsSegmentRead ReadHlsMp4Segment(const QByteArray& d, const HlsMp4Track& track)
                         }
                         p += ((rf & 0x400) ? 4 : 0) + ((rf & 0x800) ? 4 : 0);
                         if (data < 0 || size == 0 || size > 8191 - 7 || data + size > d.size()) {
-                            return failed(out, QCoreApplication::translate("HlsSession", "an fMP4 sample lies outside the segment"));
+                            return failed(out, QCoreApplication::translate("HlsSession",
+                                                                           "an fMP4 sample lies outside the segment"));
                         }
                         HlsAudioFrame frame;
                         frame.time = qint64(decode * 90000 / track.timescale);

@@ -3,7 +3,6 @@
 #include "recorder/hlsid3.h"
 
 #include <QCoreApplication>
-
 #include <QHash>
 
 namespace {
@@ -116,8 +115,7 @@ void takeFrames(const QByteArray& es, const QList<EsPiece>& pieces, HlsSegmentRe
         if (take && !inStep && pos + h.size < n) {
             // The next frame (or a tag) must follow where this one ends.
             const FrameHead after = frameHead(data + pos + h.size, n - pos - h.size, h.codec);
-            take = after.codec == h.codec || (id3 && StartsId3Tag(es, pos + h.size)) ||
-                   n - pos - h.size < 4;
+            take = after.codec == h.codec || (id3 && StartsId3Tag(es, pos + h.size)) || n - pos - h.size < 4;
         }
         if (take && out.codec != HlsCodec::None && (h.rate != out.sampleRate))
             take = false;
@@ -150,7 +148,8 @@ void takeFrames(const QByteArray& es, const QList<EsPiece>& pieces, HlsSegmentRe
         pos += h.size;
     }
     if (junk > 0)
-        out.warnings << QCoreApplication::translate("HlsSession", "%1 byte(s) that are not audio passed over").arg(junk);
+        out.warnings
+            << QCoreApplication::translate("HlsSession", "%1 byte(s) that are not audio passed over").arg(junk);
 }
 
 qint64 ptsOf(const uchar* p)

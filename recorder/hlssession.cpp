@@ -28,8 +28,8 @@ QUrl urlOf(const ServerEntry& entry)
 }
 } // namespace
 
-HlsSession::HlsSession(ITickSource& clock, Listener& listener, ServerList& servers,
-                       std::unique_ptr<HlsFetcher> fetcher, std::function<bool()> lowestVariant, QObject* parent)
+HlsSession::HlsSession(ITickSource& clock, Listener& listener, ServerList& servers, std::unique_ptr<HlsFetcher> fetcher,
+                       std::function<bool()> lowestVariant, QObject* parent)
     : QObject(parent), m_clock(clock), m_listener(listener), m_servers(servers), m_fetcher(std::move(fetcher)),
       m_lowestVariant(std::move(lowestVariant))
 {
@@ -68,6 +68,7 @@ void HlsSession::Prepare(qint32 tick)
     m_firstTitle = true;
     m_ended = false;
     m_keys.clear();
+    m_titled = true;
     m_inits.clear();
 }
 

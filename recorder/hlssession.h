@@ -133,8 +133,8 @@ private:
 
     qint32 m_server = 0;
     bool m_reconnect = false;
-    int m_depth = 0;         // playlists followed to reach the media playlist
-    QUrl m_mediaUrl;         // empty until the media playlist is known
+    int m_depth = 0;          // playlists followed to reach the media playlist
+    QUrl m_mediaUrl;          // empty until the media playlist is known
     bool m_reloadDue = false; // a reload waits for the request in progress
     QList<HlsMediaSegment> m_listed;
     double m_target = 10;
@@ -154,9 +154,9 @@ private:
     bool m_streamBegan = false;
     bool m_titled = true;
     HlsCodec m_codec = HlsCodec::None;
-    bool m_id3Titles = false;    // timed ID3 titles came: #EXTINF titles are not used
-    qint64 m_wrap = 0;           // added to the 33-bit times after they wrapped
-    qint64 m_lastTime = -1;      // the last frame's time (unwrapped)
+    bool m_id3Titles = false;      // timed ID3 titles came: #EXTINF titles are not used
+    qint64 m_wrap = 0;             // added to the 33-bit times after they wrapped
+    qint64 m_lastTime = -1;        // the last frame's time (unwrapped)
     QList<PendingTitle> m_pending; // titles whose time lies after the audio so far
     qint64 m_audioBytes = 0;
     qint64 m_bytesTaken = 0; // every body the requests brought

@@ -119,8 +119,8 @@ void HlsSession::Feed(const QByteArray& data)
 
 void HlsSession::deliver(const HlsMediaSegment& segment, const QByteArray& body)
 {
-    const HlsSegmentRead read = segment.map.isEmpty() ? ReadHlsSegment(body)
-                                                      : ReadHlsMp4Segment(body, m_inits.value(segment.map));
+    const HlsSegmentRead read =
+        segment.map.isEmpty() ? ReadHlsSegment(body) : ReadHlsMp4Segment(body, m_inits.value(segment.map));
     if (!read.ok()) {
         say(tr("HLS: segment %1 is not audio (%2): nothing of it is recorded").arg(segment.sequence).arg(read.error));
         return;
@@ -163,6 +163,9 @@ void HlsSession::beginStream(const HlsSegmentRead& read)
 
 void HlsSession::emitTitle(const QString& title)
 {
+    // A recording that is not cut into songs asked for no titles.
+    if (!m_titled)
+        return;
     m_listener.OnTitle(title, m_audioBytes, m_firstTitle);
     m_firstTitle = false;
 }

@@ -3,8 +3,8 @@
 #include "config/usersettings.h"
 #include "sources/hlsplaylist.h"
 
-StationSession::StationSession(ITickSource& clock, Listener& listener, std::function<bool()> ieAgent,
-                               qint64 readLimit, QObject* parent)
+StationSession::StationSession(ITickSource& clock, Listener& listener, std::function<bool()> ieAgent, qint64 readLimit,
+                               QObject* parent)
     : QObject(parent), m_icy(std::make_unique<IcySession>(clock, listener, std::move(ieAgent), readLimit)),
       m_hls(std::make_unique<HlsSession>(
           clock, listener, m_icy->Servers(),

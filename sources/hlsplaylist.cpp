@@ -25,10 +25,10 @@ HlsKey keyOf(const QMap<QString, QString>& a, const QUrl& base)
 {
     HlsKey key;
     const QString method = a.value(QStringLiteral("METHOD")).toUpper();
-    key.method = method == QLatin1String("NONE")          ? HlsKey::Method::None
-                 : method == QLatin1String("AES-128")     ? HlsKey::Method::Aes128
+    key.method = method == QLatin1String("NONE")                  ? HlsKey::Method::None
+                 : method == QLatin1String("AES-128")             ? HlsKey::Method::Aes128
                  : method.startsWith(QLatin1String("SAMPLE-AES")) ? HlsKey::Method::SampleAes
-                                                          : HlsKey::Method::Other;
+                                                                  : HlsKey::Method::Other;
     if (a.contains(QStringLiteral("URI")))
         key.uri = base.resolved(QUrl(a.value(QStringLiteral("URI"))));
     if (a.contains(QStringLiteral("IV"))) {
@@ -244,8 +244,8 @@ int PickHlsVariant(const HlsPlaylist& master, bool lowest)
         const HlsVariantStream& v = master.variants[i];
         if (!recordableCodecs(v.codecs))
             continue;
-        if (best < 0 || (lowest ? v.bandwidth < master.variants[best].bandwidth
-                                : v.bandwidth > master.variants[best].bandwidth))
+        if (best < 0 ||
+            (lowest ? v.bandwidth < master.variants[best].bandwidth : v.bandwidth > master.variants[best].bandwidth))
             best = i;
     }
     return best;

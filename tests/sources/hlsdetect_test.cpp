@@ -22,16 +22,27 @@ TEST(HlsDetection, HlsPlaylistsAreTheStationAndServerListsStayWhatTheyAre)
         QStringList events; // "host path port query hls"
     };
     const QList<Row> rows = {
-        {"an .m3u8 address", QStringLiteral("/live/index.m3u8?token=7"), "text/plain", kHls,
+        {"an .m3u8 address",
+         QStringLiteral("/live/index.m3u8?token=7"),
+         "text/plain",
+         kHls,
          {QStringLiteral("127.0.0.1 /live/index.m3u8 * token=7 hls")}},
-        {"an HLS content type", QStringLiteral("/radio.m3u"), "application/vnd.apple.mpegurl", kHls,
+        {"an HLS content type",
+         QStringLiteral("/radio.m3u"),
+         "application/vnd.apple.mpegurl",
+         kHls,
          {QStringLiteral("127.0.0.1 /radio.m3u * hls")}},
-        {"audio/mpegurl", QStringLiteral("/radio.pls"), "audio/mpegurl; charset=utf-8", kHls,
+        {"audio/mpegurl",
+         QStringLiteral("/radio.pls"),
+         "audio/mpegurl; charset=utf-8",
+         kHls,
          {QStringLiteral("127.0.0.1 /radio.pls * hls")}},
-        {"a plain M3U of servers, HLS type", QStringLiteral("/radio.m3u"), "audio/x-mpegurl", kServers,
+        {"a plain M3U of servers, HLS type",
+         QStringLiteral("/radio.m3u"),
+         "audio/x-mpegurl",
+         kServers,
          {QStringLiteral("radio.example /live 8000 icy")}},
-        {"an HLS body of another type, not .m3u8", QStringLiteral("/radio.m3u"), "text/plain", kHls,
-         {}},
+        {"an HLS body of another type, not .m3u8", QStringLiteral("/radio.m3u"), "text/plain", kHls, {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -43,16 +54,15 @@ TEST(HlsDetection, HlsPlaylistsAreTheStationAndServerListsStayWhatTheyAre)
         ctlURIGrabber g(&clock, &messages);
         QStringList raised;
         bool done = false, failed = false;
-        QObject::connect(&g, &ctlURIGrabber::URLRaise,
-                         [&](const QString& host, const QString& resource, int port, const QString& query, bool,
-                             bool hls) {
-                             QStringList parts{host, resource,
-                                               port == server.port() ? QStringLiteral("*") : QString::number(port)};
-                             if (!query.isEmpty())
-                                 parts << query;
-                             parts << (hls ? QStringLiteral("hls") : QStringLiteral("icy"));
-                             raised << parts.join(QLatin1Char(' '));
-                         });
+        QObject::connect(
+            &g, &ctlURIGrabber::URLRaise,
+            [&](const QString& host, const QString& resource, int port, const QString& query, bool, bool hls) {
+                QStringList parts{host, resource, port == server.port() ? QStringLiteral("*") : QString::number(port)};
+                if (!query.isEmpty())
+                    parts << query;
+                parts << (hls ? QStringLiteral("hls") : QStringLiteral("icy"));
+                raised << parts.join(QLatin1Char(' '));
+            });
         QObject::connect(&g, &ctlURIGrabber::Done, [&] { done = true; });
         QObject::connect(&g, &ctlURIGrabber::Error, [&](int) { failed = true; });
         g.StartURIValidation(server.base() + row.path);

@@ -3,18 +3,15 @@
 // each song file holds exactly the frames of its song (the station numbers
 // its frames, and its songs begin at known frames).
 #include "stationprocess.h"
-#include "tonquillprocess.h"
-
 #include "tests/support/eventwait.h"
 #include "tests/support/ports.h"
+#include "tonquillprocess.h"
 
 #include <QDir>
 #include <QStandardPaths>
 #include <QTcpSocket>
-
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 
 namespace {
 constexpr int kRate = 44100;
@@ -55,15 +52,15 @@ QList<quint32> framesOf(const QByteArray& whole, bool mp3, bool* whole_frames)
 QList<Song> songsIn(const QString& folder, bool mp3)
 {
     QList<Song> songs;
-    for (const QFileInfo& info : QDir(folder).entryInfoList({QStringLiteral("*.aac"), QStringLiteral("*.mp3")}, QDir::Files)) {
+    for (const QFileInfo& info :
+         QDir(folder).entryInfoList({QStringLiteral("*.aac"), QStringLiteral("*.mp3")}, QDir::Files)) {
         bool whole = false;
         Song song{info.fileName(), framesOf(ReadAll(info.filePath()), mp3, &whole)};
         EXPECT_TRUE(whole) << song.file.toStdString();
         songs << song;
     }
-    std::sort(songs.begin(), songs.end(), [](const Song& a, const Song& b) {
-        return a.frames.value(0) < b.frames.value(0);
-    });
+    std::sort(songs.begin(), songs.end(),
+              [](const Song& a, const Song& b) { return a.frames.value(0) < b.frames.value(0); });
     return songs;
 }
 
@@ -75,12 +72,14 @@ protected:
         ASSERT_TRUE(station.Start({QStringLiteral("--synth")}, dir.file(QStringLiteral("station.log"))));
     }
     // Records `path` (and its query) to its end; the program's output.
-    QByteArray record(const QString& pathAndQuery, int timeoutMs)
+    QByteArray record(const QString& pathAndQuery, int timeoutMs,
+                      const QString& capture = QStringLiteral("SONGNAMEONLY"))
     {
-        const QString playlist =
-            QStringLiteral("http://127.0.0.1:%1%2&as=.m3u8").arg(station.Port()).arg(pathAndQuery);
+        const QString playlist = QStringLiteral("http://127.0.0.1:%1%2&as=.m3u8").arg(station.Port()).arg(pathAndQuery);
         const QString preset = dir.file(QStringLiteral("hls.tvp"));
-        WriteAll(preset, ("HLS Station\r\n" + playlist + "\r\nSONGNAMEONLY\r\n" + recordings.path() + "\r\n 0 \r\n 0 \r\n").toUtf8());
+        WriteAll(preset,
+                 ("HLS Station\r\n" + playlist + "\r\n" + capture + "\r\n" + recordings.path() + "\r\n 0 \r\n 0 \r\n")
+                     .toUtf8());
         Tonquill tonquill(dir.path());
         EXPECT_TRUE(tonquill.Start({preset}));
         EXPECT_TRUE(tonquill.WaitForEnd(timeoutMs)) << tonquill.Output().toStdString();
@@ -118,9 +117,7 @@ TEST_F(HlsRecording, FinishedStreamsCutAtTheFrame)
         QDir().mkpath(recordings.path());
         const QByteArray out = record(row.path, 60000);
         const int spf = row.mp3 ? 1152 : 1024;
-        const auto songStart = [&](int k) {
-            return quint32(std::ceil(double(k) * row.songSeconds * kRate / spf));
-        };
+        const auto songStart = [&](int k) { return quint32(std::ceil(double(k) * row.songSeconds * kRate / spf)); };
         const quint32 total = quint32((12LL * 2 * kRate + spf - 1) / spf);
         const QList<Song> songs = songsIn(recordings.path(), row.mp3);
         ASSERT_GE(songs.size(), 3) << out.toStdString();
@@ -140,6 +137,23 @@ TEST_F(HlsRecording, FinishedStreamsCutAtTheFrame)
             }
         }
         EXPECT_EQ(next, total);
+    }
+}
+
+TEST_F(HlsRecording, ArchiveAndSingleFileHoldEveryFrameInOneFile)
+{
+    for (const QString& capture : {QStringLiteral("Archive"), QStringLiteral("FILENAME:whole.aac")}) {
+        SCOPED_TRACE(capture.toStdString());
+        QDir(recordings.path()).removeRecursively();
+        QDir().mkpath(recordings.path());
+        const QByteArray out = record(QStringLiteral("/hls/ts.m3u8?end=6"), 60000, capture);
+        const QList<Song> songs = songsIn(recordings.path(), false);
+        ASSERT_EQ(songs.size(), 1) << out.toStdString();
+        EXPECT_TRUE(songs[0].file.endsWith(QLatin1String(".aac")));
+        const quint32 total = quint32((6LL * 2 * kRate + 1023) / 1024);
+        ASSERT_EQ(songs[0].frames.size(), int(total));
+        for (int i = 0; i < songs[0].frames.size(); ++i)
+            ASSERT_EQ(songs[0].frames[i], quint32(i));
     }
 }
 
@@ -176,9 +190,10 @@ TEST(HlsFfmpegStream, RecordingEqualsTheSourceFrames)
         GTEST_SKIP() << "ffmpeg is not installed";
     TempFolder sources;
     const QString source = sources.file(QStringLiteral("source.aac"));
-    ASSERT_EQ(RunTool(QStringLiteral("ffmpeg"), {"-v", "error", "-y", "-f", "lavfi", "-i", "sine=frequency=440:duration=12",
-                                                 "-c:a", "aac", "-b:a", "128k", "-f", "adts", source}),
-              0);
+    ASSERT_EQ(
+        RunTool(QStringLiteral("ffmpeg"), {"-v", "error", "-y", "-f", "lavfi", "-i", "sine=frequency=440:duration=12",
+                                           "-c:a", "aac", "-b:a", "128k", "-f", "adts", source}),
+        0);
     const QByteArray expected = ReadAll(source);
     ASSERT_FALSE(expected.isEmpty());
     struct Row {
@@ -193,11 +208,12 @@ TEST(HlsFfmpegStream, RecordingEqualsTheSourceFrames)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         TempFolder dir, site, recordings;
-        ASSERT_EQ(RunTool(QStringLiteral("ffmpeg"), QStringList{"-v", "error", "-y", "-i", source, "-c", "copy"} + row.options +
-                                                        QStringList{"-f", "hls", "-hls_time", "2", "-hls_playlist_type", "vod",
-                                                                    "-hls_segment_filename", site.file(row.segment),
-                                                                    site.file(QStringLiteral("index.m3u8"))}),
-                  0);
+        ASSERT_EQ(
+            RunTool(QStringLiteral("ffmpeg"),
+                    QStringList{"-v", "error", "-y", "-i", source, "-c", "copy"} + row.options +
+                        QStringList{"-f", "hls", "-hls_time", "2", "-hls_playlist_type", "vod", "-hls_segment_filename",
+                                    site.file(row.segment), site.file(QStringLiteral("index.m3u8"))}),
+            0);
         // The folder served on 127.0.0.1.
         QProcess server;
         int port = 0;

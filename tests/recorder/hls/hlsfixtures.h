@@ -183,12 +183,13 @@ inline QByteArray Full(const char* type, int version, quint32 flags, const QByte
 inline QByteArray Mp4Init(quint32 timescale = 44100)
 {
     const QByteArray asc = QByteArray::fromHex("1210");
-    const QByteArray esds = Full("esds", 0, 0,
-                                 QByteArray::fromHex("0380808022000100") + QByteArray::fromHex("048080801440150000000001dacc0001dacc") +
-                                     QByteArray::fromHex("05808080") + char(asc.size()) + asc + QByteArray::fromHex("068080800102"));
-    const QByteArray mp4a = Box("mp4a", QByteArray(6, '\0') + QByteArray::fromHex("0001") + QByteArray(8, '\0') +
-                                            QByteArray::fromHex("00020010") + QByteArray(4, '\0') +
-                                            QByteArray::fromHex("ac440000") + esds);
+    const QByteArray esds =
+        Full("esds", 0, 0,
+             QByteArray::fromHex("0380808022000100") + QByteArray::fromHex("048080801440150000000001dacc0001dacc") +
+                 QByteArray::fromHex("05808080") + char(asc.size()) + asc + QByteArray::fromHex("068080800102"));
+    const QByteArray mp4a =
+        Box("mp4a", QByteArray(6, '\0') + QByteArray::fromHex("0001") + QByteArray(8, '\0') +
+                        QByteArray::fromHex("00020010") + QByteArray(4, '\0') + QByteArray::fromHex("ac440000") + esds);
     const QByteArray stsd = Full("stsd", 0, 0, BigEndian(1) + mp4a);
     const QByteArray tkhd = Full("tkhd", 0, 3, QByteArray(8, '\0') + BigEndian(1) + QByteArray(68, '\0'));
     const QByteArray mdhd = Full("mdhd", 0, 0, QByteArray(8, '\0') + BigEndian(timescale) + QByteArray(8, '\0'));
@@ -218,7 +219,8 @@ inline QByteArray Mp4Fragment(quint64 decode, const QList<QByteArray>& samples, 
     const QByteArray tfdt = Full("tfdt", 1, 0, BigEndian(quint32(decode >> 32)) + BigEndian(quint32(decode)));
     const int trunSize = 12 + 8 + entries.size();
     const int moofSize = 8 + (8 + 8) + 8 + tfhd.size() + tfdt.size() + trunSize;
-    const QByteArray trun = Full("trun", 0, 0x301, BigEndian(quint32(samples.size())) + BigEndian(quint32(moofSize + 8)) + entries);
+    const QByteArray trun =
+        Full("trun", 0, 0x301, BigEndian(quint32(samples.size())) + BigEndian(quint32(moofSize + 8)) + entries);
     out += Box("moof", Full("mfhd", 0, 0, BigEndian(1)) + Box("traf", tfhd + tfdt + trun));
     out += Box("mdat", payload);
     return out;

@@ -26,21 +26,41 @@ TEST(HlsPlaylist, MediaPlaylists)
         bool endList;
     };
     const QList<Row> rows = {
-        {"live window", "#EXTM3U\n#EXT-X-TARGETDURATION:6\n#EXT-X-MEDIA-SEQUENCE:41\n#EXTINF:6.0,\na.aac\n#EXTINF:6.0,\nb.aac\n",
-         41, {"http://127.0.0.1:8000/live/a.aac", "http://127.0.0.1:8000/live/b.aac"}, {"", ""}, {false, false}, 6, false},
+        {"live window",
+         "#EXTM3U\n#EXT-X-TARGETDURATION:6\n#EXT-X-MEDIA-SEQUENCE:41\n#EXTINF:6.0,\na.aac\n#EXTINF:6.0,\nb.aac\n",
+         41,
+         {"http://127.0.0.1:8000/live/a.aac", "http://127.0.0.1:8000/live/b.aac"},
+         {"", ""},
+         {false, false},
+         6,
+         false},
         {"plain and key-value titles, CR LF",
          "#EXTM3U\r\n#EXT-X-TARGETDURATION:10\r\n#EXTINF:10,Band - Song\r\n/s/1.ts\r\n"
          "#EXTINF:10,title=\"Other, Song\",artist=\"The Band\",url=\"x\"\r\nhttp://cdn.example/2.ts\r\n"
          "#EXTINF:10 title=\"Solo\",\r\n3.ts\r\n#EXT-X-ENDLIST\r\n",
-         0, {"http://127.0.0.1:8000/s/1.ts", "http://cdn.example/2.ts", "http://127.0.0.1:8000/live/3.ts"},
-         {"Band - Song", "The Band - Other, Song", "Solo"}, {false, false, false}, 10, true},
+         0,
+         {"http://127.0.0.1:8000/s/1.ts", "http://cdn.example/2.ts", "http://127.0.0.1:8000/live/3.ts"},
+         {"Band - Song", "The Band - Other, Song", "Solo"},
+         {false, false, false},
+         10,
+         true},
         {"discontinuity and unknown tags",
          "#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:2\n#EXT-X-MEDIA-SEQUENCE:7\n#EXTINF:2,\n7.aac\n"
          "#EXT-X-DISCONTINUITY\n#EXT-X-PROGRAM-DATE-TIME:2026-01-01T00:00:00Z\n#EXT-X-WHATEVER\n#EXTINF:2,\n8.aac\n",
-         7, {"http://127.0.0.1:8000/live/7.aac", "http://127.0.0.1:8000/live/8.aac"}, {"", ""}, {false, true}, 2, false},
+         7,
+         {"http://127.0.0.1:8000/live/7.aac", "http://127.0.0.1:8000/live/8.aac"},
+         {"", ""},
+         {false, true},
+         2,
+         false},
         {"broken lines passed over",
          "#EXTM3U\n#EXT-X-TARGETDURATION:x\n#EXTINF:abc\n\n   \n#EXT-X-MEDIA-SEQUENCE:-\none.aac\n",
-         0, {"http://127.0.0.1:8000/live/one.aac"}, {""}, {false}, 0, false},
+         0,
+         {"http://127.0.0.1:8000/live/one.aac"},
+         {""},
+         {false},
+         0,
+         false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -67,7 +87,8 @@ TEST(HlsPlaylist, NotPlaylistsAndBounds)
         HlsPlaylist::Error error;
     };
     const QList<Row> rows = {
-        {"a plain M3U of servers", "#EXTM3U\n#EXTINF:-1,Radio\nhttp://radio.example:8000/\n", HlsPlaylist::Error::NotHls},
+        {"a plain M3U of servers", "#EXTM3U\n#EXTINF:-1,Radio\nhttp://radio.example:8000/\n",
+         HlsPlaylist::Error::NotHls},
         {"no header", "#EXT-X-TARGETDURATION:2\n#EXTINF:2,\na.aac\n", HlsPlaylist::Error::NotHls},
         {"a web page", "<html><body>#EXT-X-</body></html>", HlsPlaylist::Error::NotHls},
         {"no segment, live", "#EXTM3U\n#EXT-X-TARGETDURATION:2\n", HlsPlaylist::Error::Empty},
@@ -109,13 +130,14 @@ TEST(HlsPlaylist, KeysAndAttributes)
 
 TEST(HlsPlaylist, MasterVariantsAndRenditions)
 {
-    const QByteArray text = "#EXTM3U\n"
-                            "#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID=\"aud\",NAME=\"en\",URI=\"audio/en.m3u8\"\n"
-                            "#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID=\"aud\",NAME=\"main\",DEFAULT=YES,URI=\"audio/main.m3u8\"\n"
-                            "#EXT-X-STREAM-INF:BANDWIDTH=64000,CODECS=\"mp4a.40.5\"\nlow.m3u8\n"
-                            "#EXT-X-STREAM-INF:BANDWIDTH=320000,CODECS=\"ac-3\"\nac3.m3u8\n"
-                            "#EXT-X-STREAM-INF:BANDWIDTH=128000,CODECS=\"mp4a.40.2\"\nhigh.m3u8\n"
-                            "#EXT-X-STREAM-INF:BANDWIDTH=900000,CODECS=\"avc1.4d401f,mp4a.40.2\",AUDIO=\"aud\"\nvideo.m3u8\n";
+    const QByteArray text =
+        "#EXTM3U\n"
+        "#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID=\"aud\",NAME=\"en\",URI=\"audio/en.m3u8\"\n"
+        "#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID=\"aud\",NAME=\"main\",DEFAULT=YES,URI=\"audio/main.m3u8\"\n"
+        "#EXT-X-STREAM-INF:BANDWIDTH=64000,CODECS=\"mp4a.40.5\"\nlow.m3u8\n"
+        "#EXT-X-STREAM-INF:BANDWIDTH=320000,CODECS=\"ac-3\"\nac3.m3u8\n"
+        "#EXT-X-STREAM-INF:BANDWIDTH=128000,CODECS=\"mp4a.40.2\"\nhigh.m3u8\n"
+        "#EXT-X-STREAM-INF:BANDWIDTH=900000,CODECS=\"avc1.4d401f,mp4a.40.2\",AUDIO=\"aud\"\nvideo.m3u8\n";
     const HlsPlaylist master = ParseHlsPlaylist(text, kBase);
     ASSERT_TRUE(master.ok());
     ASSERT_EQ(master.kind, HlsPlaylist::Kind::Master);
@@ -129,7 +151,8 @@ TEST(HlsPlaylist, MasterVariantsAndRenditions)
         const int chosen = PickHlsVariant(master, row.lowest);
         EXPECT_EQ(HlsVariantMediaUrl(master, chosen).toString(), row.url);
     }
-    const HlsPlaylist none = ParseHlsPlaylist("#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=1,CODECS=\"opus\"\na.m3u8\n", kBase);
+    const HlsPlaylist none =
+        ParseHlsPlaylist("#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=1,CODECS=\"opus\"\na.m3u8\n", kBase);
     EXPECT_EQ(PickHlsVariant(none, false), -1);
 }
 
@@ -162,13 +185,16 @@ TEST(HlsId3, TextEncodingsAndFrames)
         {"UTF-16 BE", Tag(Frame("TIT2", "\2" + utf16(song, false, false))), song, {}},
         {"UTF-8 with artist", Tag(TextFrame("TIT2", song) + TextFrame("TPE1", QStringLiteral("Bänd"))), song,
          QStringLiteral("Bänd")},
-        {"ID3v2.3 sizes", Tag(TextFrame("TIT2", QStringLiteral("Old"), 3) + TextFrame("TPE1", QStringLiteral("Tag"), 3), 3),
+        {"ID3v2.3 sizes",
+         Tag(TextFrame("TIT2", QStringLiteral("Old"), 3) + TextFrame("TPE1", QStringLiteral("Tag"), 3), 3),
          QStringLiteral("Old"), QStringLiteral("Tag")},
         {"TXXX title and artist",
          Tag(Frame("TXXX", QByteArray("\3title\0Named", 12)) + Frame("TXXX", QByteArray("\3ARTIST\0Who\0", 12))),
          QStringLiteral("Named"), QStringLiteral("Who")},
-        {"padding after the frames", Tag(TextFrame("TIT2", QStringLiteral("Pad")) + QByteArray(20, '\0')),
-         QStringLiteral("Pad"), {}},
+        {"padding after the frames",
+         Tag(TextFrame("TIT2", QStringLiteral("Pad")) + QByteArray(20, '\0')),
+         QStringLiteral("Pad"),
+         {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -222,7 +248,8 @@ QByteArray adtsRun(quint32 from, int count)
 TEST(HlsSegment, PackedAudio)
 {
     // Packed AAC: the tag's PRIV timestamp is the first frame's time.
-    const HlsSegmentRead aac = ReadHlsSegment(TitleTag(QStringLiteral("Song"), QStringLiteral("Band"), 90000) + adtsRun(0, 5));
+    const HlsSegmentRead aac =
+        ReadHlsSegment(TitleTag(QStringLiteral("Song"), QStringLiteral("Band"), 90000) + adtsRun(0, 5));
     ASSERT_TRUE(aac.ok()) << aac.error.toStdString();
     EXPECT_EQ(aac.codec, HlsCodec::Adts);
     EXPECT_EQ(aac.sampleRate, 44100);

@@ -6,10 +6,8 @@
 #include "tests/recorder/hls/hlsfixtures.h"
 
 #include <QHash>
-
-#include <gtest/gtest.h>
-
 #include <deque>
+#include <gtest/gtest.h>
 
 using namespace hlsfix;
 
@@ -95,9 +93,7 @@ public:
     {
         const QByteArray run(data, size);
         audio += run;
-        events << QStringLiteral("audio %1..%2")
-                      .arg(FrameNumber(run.left(64)))
-                      .arg(FrameNumber(run.right(64)));
+        events << QStringLiteral("audio %1..%2").arg(FrameNumber(run.left(64))).arg(FrameNumber(run.right(64)));
     }
     void OnTitle(const QString& title, qint64, bool) override { events << QStringLiteral("title ") + title; }
     void OnChunkDone() override {}
@@ -142,13 +138,14 @@ struct Rig {
 
     Rig()
     {
-        servers.Add(ServerEntry{QStringLiteral("127.0.0.1"), QStringLiteral("/live.m3u8"), QStringLiteral("8000"),
-                                {}, false, true});
+        servers.Add(ServerEntry{
+            QStringLiteral("127.0.0.1"), QStringLiteral("/live.m3u8"), QStringLiteral("8000"), {}, false, true});
         auto f = std::make_unique<ScriptedFetcher>();
         fetcher = f.get();
         session = std::make_unique<HlsSession>(clock, listener, servers, std::move(f), [] { return false; });
         for (int s = 0; s < 40; ++s)
-            fetcher->bodies.insert(QStringLiteral("/seg/%1.aac").arg(s), Tag(PrivTimestamp(s * 180000)) + frames(s * 10, 10));
+            fetcher->bodies.insert(QStringLiteral("/seg/%1.aac").arg(s),
+                                   Tag(PrivTimestamp(s * 180000)) + frames(s * 10, 10));
     }
     void start()
     {
@@ -279,9 +276,8 @@ TEST(HlsSession, TimedTitlesCutAtTheirFrame)
     }
     rig.playlist(window(0, 2, true, 2));
     rig.start();
-    EXPECT_EQ(rig.listener.events,
-              QStringList({"title X - A", "audio 0..9", "audio 10..12", "title X - B", "audio 13..19", "title X - C",
-                           "audio 20..29"}));
+    EXPECT_EQ(rig.listener.events, QStringList({"title X - A", "audio 0..9", "audio 10..12", "title X - B",
+                                                "audio 13..19", "title X - C", "audio 20..29"}));
     EXPECT_EQ(rig.listener.audio, frames(0, 30));
 }
 
@@ -296,13 +292,18 @@ TEST(HlsSession, BadInputSaidAndNothingWritten)
     const QList<Row> rows = {
         {"a segment that is a web page", window(0, 0, true), "<html>no</html>",
          "HLS: segment 0 is not audio (the segment holds no audio): nothing of it is recorded"},
-        {"a playlist over 1 MiB", "#EXTM3U\n#EXT-X-TARGETDURATION:2\n" + QByteArray(kMaxHlsPlaylistBytes, '#'), {},
+        {"a playlist over 1 MiB",
+         "#EXTM3U\n#EXT-X-TARGETDURATION:2\n" + QByteArray(kMaxHlsPlaylistBytes, '#'),
+         {},
          "HLS: the playlist is larger than 1 MiB"},
         {"not a playlist", "<html></html>", {}, "HLS: the answer is not an HLS playlist"},
-        {"SAMPLE-AES", "#EXTM3U\n#EXT-X-TARGETDURATION:2\n#EXT-X-KEY:METHOD=SAMPLE-AES,URI=\"k\"\n#EXTINF:2,\n/seg/0.aac\n",
-         {}, "HLS: this station's segments are encrypted with SAMPLE-AES, which cannot be recorded"},
+        {"SAMPLE-AES",
+         "#EXTM3U\n#EXT-X-TARGETDURATION:2\n#EXT-X-KEY:METHOD=SAMPLE-AES,URI=\"k\"\n#EXTINF:2,\n/seg/0.aac\n",
+         {},
+         "HLS: this station's segments are encrypted with SAMPLE-AES, which cannot be recorded"},
         {"a key not 16 bytes",
-         "#EXTM3U\n#EXT-X-TARGETDURATION:2\n#EXT-X-KEY:METHOD=AES-128,URI=\"/key\"\n#EXTINF:2,\n/seg/0.aac\n#EXT-X-ENDLIST\n",
+         "#EXTM3U\n#EXT-X-TARGETDURATION:2\n#EXT-X-KEY:METHOD=AES-128,URI=\"/key\"\n#EXTINF:2,\n/seg/"
+         "0.aac\n#EXT-X-ENDLIST\n",
          QByteArray(32, 'x'), "HLS: the key of segment 0 is not 16 bytes: the segment is passed over"},
     };
     for (const Row& row : rows) {
@@ -314,7 +315,8 @@ TEST(HlsSession, BadInputSaidAndNothingWritten)
             rig.fetcher->bodies.insert(QStringLiteral("/seg/0.aac"), row.segment);
         rig.start();
         rig.run(300);
-        EXPECT_TRUE(rig.listener.notices.contains(row.said)) << rig.listener.notices.join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(rig.listener.notices.contains(row.said))
+            << rig.listener.notices.join(QLatin1Char('|')).toStdString();
         EXPECT_TRUE(rig.listener.audio.isEmpty());
     }
 }
@@ -324,7 +326,8 @@ TEST(HlsSession, NestedMastersRefused)
     Rig rig;
     rig.playlist("#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=1\n/live.m3u8\n");
     rig.start();
-    EXPECT_TRUE(rig.listener.notices.contains(QStringLiteral("HLS: the station's playlists are nested more than 3 deep")));
+    EXPECT_TRUE(
+        rig.listener.notices.contains(QStringLiteral("HLS: the station's playlists are nested more than 3 deep")));
     ASSERT_EQ(rig.listener.ends.size(), 1);
     EXPECT_EQ(rig.listener.ends[0], SessionEnd::Unrecordable);
 }
