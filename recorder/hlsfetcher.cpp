@@ -3,6 +3,8 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <utility>
 
 namespace {
@@ -28,6 +30,15 @@ void HlsNetFetcher::Get(const QUrl& url, qsizetype limit, Done done)
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(5);
     request.setTransferTimeout(kTransferTimeoutMs);
+    if (url.scheme() == QLatin1String("https")) {
+        // Verified as the stream connections are, with the same extra authority.
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.setPeerVerifyMode(QSslSocket::VerifyPeer);
+        const QString caFile = qEnvironmentVariable("TONQUILL_CA_FILE");
+        if (!caFile.isEmpty())
+            tls.addCaCertificates(caFile);
+        request.setSslConfiguration(tls);
+    }
     m_limit = limit;
     m_tooLarge = false;
     m_done = std::move(done);
