@@ -14,6 +14,9 @@ Paths (all under /hls/, answered over kept-alive HTTP/1.1):
     /hls/ts.m3u8       MPEG-TS: audio PES packets of 5 frames, and the titles
                        as timed ID3 (stream type 0x15) at the first frame of
                        each song, in the middle of segments
+    /hls/fmp4.m3u8     fragmented MP4 (AAC; #EXT-X-MAP /hls/init.mp4): one
+                       fragment a segment, the titles as ID3 in emsg boxes at
+                       the first sample of each song
     /hls/master.m3u8   a master playlist: /hls/packed.m3u8 at 64 and 128 kbit/s
     /hls/key           the AES-128 key of aes=1
 
@@ -122,6 +125,33 @@ def id3_tag(title=None, ts=None):
     return b"ID3\4\0\0" + syncsafe(len(frames)) + frames
 
 
+def box(kind, body):
+    return (len(body) + 8).to_bytes(4, "big") + kind + body
+
+
+def full_box(kind, version, flags, body):
+    return box(kind, ((version << 24) | flags).to_bytes(4, "big") + body)
+
+
+def mp4_init():
+    """An initialization section of one AAC LC track: 44.1 kHz, stereo, track 1."""
+    asc = bytes([0x12, 0x10])
+    esds = full_box(b"esds", 0, 0, bytes.fromhex("0380808022000100") + bytes.fromhex("048080801440150000000001f4000001f400")
+                    + bytes.fromhex("05808080") + bytes([len(asc)]) + asc + bytes.fromhex("068080800102"))
+    mp4a = box(b"mp4a", bytes(6) + (1).to_bytes(2, "big") + bytes(8) + bytes.fromhex("00020010") + bytes(4)
+               + bytes.fromhex("ac440000") + esds)
+    stsd = full_box(b"stsd", 0, 0, (1).to_bytes(4, "big") + mp4a)
+    stbl = box(b"stbl", stsd + full_box(b"stts", 0, 0, bytes(4)) + full_box(b"stsc", 0, 0, bytes(4))
+               + full_box(b"stsz", 0, 0, bytes(8)) + full_box(b"stco", 0, 0, bytes(4)))
+    tkhd = full_box(b"tkhd", 0, 3, bytes(8) + (1).to_bytes(4, "big") + bytes(68))
+    mdhd = full_box(b"mdhd", 0, 0, bytes(8) + RATE.to_bytes(4, "big") + bytes(8))
+    hdlr = full_box(b"hdlr", 0, 0, bytes(4) + b"soun" + bytes(12) + b"\0")
+    mdia = box(b"mdia", mdhd + hdlr + box(b"minf", full_box(b"smhd", 0, 0, bytes(4)) + stbl))
+    mvex = box(b"mvex", full_box(b"trex", 0, 0, (1).to_bytes(4, "big") + (1).to_bytes(4, "big") + bytes(12)))
+    mvhd = full_box(b"mvhd", 0, 0, bytes(8) + RATE.to_bytes(4, "big") + bytes(84))
+    return box(b"ftyp", b"iso6" + bytes(4) + b"iso6mp41") + box(b"moov", mvhd + box(b"trak", tkhd + mdia) + mvex)
+
+
 class TsMuxer:
     def __init__(self, audio_type):
         self.out = bytearray()
@@ -181,7 +211,9 @@ class HlsStation:
                 text += "#EXT-X-STREAM-INF:BANDWIDTH=%d,CODECS=\"mp4a.40.2\"\npacked.m3u8?br=%d%s\n" % (
                     br * 1100, br, ("&" + raw_query) if raw_query else "")
             return 200, "application/vnd.apple.mpegurl", text.encode()
-        if path in ("/hls/packed.m3u8", "/hls/ts.m3u8"):
+        if path == "/hls/init.mp4":
+            return 200, "video/mp4", mp4_init()
+        if path in ("/hls/packed.m3u8", "/hls/ts.m3u8", "/hls/fmp4.m3u8"):
             return 200, "application/vnd.apple.mpegurl", self.playlist(path[5:-5], opts(query), raw_query)
         if path.startswith("/hls/seg/"):
             name = path[len("/hls/seg/"):]
@@ -197,7 +229,7 @@ class HlsStation:
                 body = subprocess.run(["openssl", "enc", "-aes-128-cbc", "-K", KEY.hex(), "-iv",
                                        seq.to_bytes(16, "big").hex()], input=body, capture_output=True,
                                       check=True).stdout
-            return 200, "video/mp2t" if kind == "ts" else "audio/aac", body
+            return 200, {"ts": "video/mp2t", "fmp4": "video/iso.segment"}.get(kind, "audio/aac"), body
         return None
 
     def playlist(self, kind, o, raw_query):
@@ -209,9 +241,11 @@ class HlsStation:
         if o["stop"] >= 0 and last >= o["stop"]:
             last, ended = o["stop"], True
         text = "#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:%d\n#EXT-X-MEDIA-SEQUENCE:%d\n" % (o["seg"], first)
+        if kind == "fmp4":  # before the key: the initialization section is not encrypted
+            text += "#EXT-X-MAP:URI=\"/hls/init.mp4\"\n"
         if o["aes"]:
             text += "#EXT-X-KEY:METHOD=AES-128,URI=\"/hls/key\"\n"
-        ext = "ts" if kind == "ts" else ("mp3" if o["codec"] == "mp3" else "aac")
+        ext = {"ts": "ts", "fmp4": "m4s"}.get(kind, "mp3" if o["codec"] == "mp3" else "aac")
         packed = kind != "ts"
         for seq in range(first, last + 1):
             if seq == o["disc"]:
@@ -229,6 +263,8 @@ class HlsStation:
     def segment(self, kind, o, seq):
         f0, f1 = frame_start(o, seq), frame_start(o, seq + 1)
         base = frame_start(o, o["disc"]) if 0 <= o["disc"] <= seq else 0
+        if kind == "fmp4":
+            return self.fragment(o, seq, f0, f1, base)
         packed = kind != "ts"
         if packed:
             k = song_of(o, f0, packed)
@@ -246,6 +282,25 @@ class HlsStation:
             mux.pes(0x100, 0xC0, pts_of(o, f, base), b"".join(frame_bytes(o, g) for g in range(f, f + n)))
             f += n
         return bytes(mux.out)
+
+    def fragment(self, o, seq, f0, f1, base):
+        out = b""
+        for f in range(f0, f1):
+            k = song_of(o, f, False)
+            if song_start(o, k, False) == f and not o["extinf"]:
+                body = (RATE.to_bytes(4, "big") + ((f - base) * 1024).to_bytes(8, "big") + bytes(8)
+                        + b"https://aomedia.org/emsg/ID3\0\0" + id3_tag(self.title(k)))
+                out += full_box(b"emsg", 1, 0, body)
+        samples = [frame_bytes(o, f)[7:] for f in range(f0, f1)]
+        entries = b"".join((1024).to_bytes(4, "big") + len(x).to_bytes(4, "big") for x in samples)
+        tfhd = full_box(b"tfhd", 0, 0x020000, (1).to_bytes(4, "big"))
+        tfdt = full_box(b"tfdt", 1, 0, ((f0 - base) * 1024).to_bytes(8, "big"))
+        mfhd = full_box(b"mfhd", 0, 0, (seq + 1).to_bytes(4, "big"))
+        trun_len = 8 + 4 + 4 + 4 + len(entries)
+        moof_len = 8 + len(mfhd) + 8 + len(tfhd) + len(tfdt) + trun_len
+        trun = full_box(b"trun", 0, 0x301, len(samples).to_bytes(4, "big") + (moof_len + 8).to_bytes(4, "big") + entries)
+        out += box(b"moof", mfhd + box(b"traf", tfhd + tfdt + trun))
+        return out + box(b"mdat", b"".join(samples))
 
     def serve(self, conn, first_request):
         """Answers requests on one kept-alive connection until the client closes it."""
