@@ -109,7 +109,8 @@ TEST_F(HlsRecording, FinishedStreamsCutAtTheFrame)
         {"packed AAC, #EXTINF titles", QStringLiteral("/hls/packed.m3u8?end=12&extinf=1"), false, 8, true},
         {"AES-128", QStringLiteral("/hls/ts.m3u8?end=12&aes=1"), false, 7, false},
         {"fragmented MP4, ID3 in emsg", QStringLiteral("/hls/fmp4.m3u8?end=12"), false, 7, false},
-        {"fragmented MP4, AES-128, a discontinuity", QStringLiteral("/hls/fmp4.m3u8?end=12&aes=1&disc=5"), false, 7, false},
+        {"fragmented MP4, AES-128, a discontinuity", QStringLiteral("/hls/fmp4.m3u8?end=12&aes=1&disc=5"), false, 7,
+         false},
         {"master playlist", QStringLiteral("/hls/master.m3u8?end=12"), false, 8, true},
         {"a discontinuity", QStringLiteral("/hls/ts.m3u8?end=12&disc=5"), false, 7, false},
     };

@@ -6,7 +6,6 @@
 #include "tests/support/tlsserver.h"
 
 #include <gtest/gtest.h>
-
 #include <optional>
 
 namespace {
