@@ -135,7 +135,8 @@ HlsMp4Track ReadHlsMp4Init(const QByteArray& d)
             continue;
         track.trackId = quint32(be(d, tkhd->body + (v1 ? 20 : 12), 4));
         track.timescale = quint32(be(d, mdhd->body + (m1 ? 20 : 12), 4));
-        const QList<Box> stbl = children(d, find(children(d, find(mdia, "minf")), "stbl"));
+        const QList<Box> minf = children(d, find(mdia, "minf"));
+        const QList<Box> stbl = children(d, find(minf, "stbl"));
         const QList<Box> entries = children(d, find(stbl, "stsd"), 8);
         const Box* mp4a = find(entries, "mp4a");
         if (!mp4a) {
@@ -145,7 +146,8 @@ HlsMp4Track ReadHlsMp4Init(const QByteArray& d)
                     : QCoreApplication::translate("HlsSession", "the fMP4 audio is not AAC");
             return track;
         }
-        const Box* esds = find(children(d, mp4a, 28), "esds");
+        const QList<Box> inEntry = children(d, mp4a, 28);
+        const Box* esds = find(inEntry, "esds");
         track.audioSpecificConfig = esds ? configOf(d, *esds) : QByteArray();
         if (track.audioSpecificConfig.size() < 2 || track.timescale == 0) {
             track.error = QCoreApplication::translate("HlsSession", "the fMP4 audio track has no AAC configuration");
