@@ -212,6 +212,17 @@ int GiveUpMinutes()
     return ok && m >= 0 && m <= 10080 ? m : RecordingOptions().giveUpMinutes;
 }
 
+bool HlsLowestVariant()
+{
+    return GetSetting(kApp, kSection, QStringLiteral("HlsVariant"), QString()).trimmed().toLower() ==
+           QLatin1String("lowest");
+}
+
+void SetHlsLowestVariant(bool lowest)
+{
+    SaveSetting(kApp, kSection, QStringLiteral("HlsVariant"), lowest ? QStringLiteral("lowest") : QStringLiteral("highest"));
+}
+
 void SetGiveUpMinutes(int minutes)
 {
     SaveSetting(kApp, kSection, QStringLiteral("GiveUpMinutes"), QString::number(minutes));

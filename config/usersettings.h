@@ -88,6 +88,10 @@ void SetIncompleteApart(bool on);
 QString FileNamePattern();
 void SetFileNamePattern(const QString& pattern);
 RecordingOptions ReadRecordingOptions();
+// Which variant of an HLS station is recorded ("HlsVariant": "highest",
+// the default, or "lowest" bandwidth).
+bool HlsLowestVariant();
+void SetHlsLowestVariant(bool lowest);
 
 // Desktop notifications (same application and section): a notice for every
 // saved song (off until the user turns it on) and for a lost stream being

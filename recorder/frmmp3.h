@@ -1,7 +1,6 @@
 #pragma once
 
 #include "config/recordingconfig.h"
-#include "recorder/icysession.h"
 #include "recorder/listening.h"
 #include "recorder/live365titles.h"
 #include "recorder/recordercaptions.h"
@@ -11,6 +10,7 @@
 #include "recorder/serverlist.h"
 #include "recorder/songwriter.h"
 #include "recorder/stationresolver.h"
+#include "recorder/stationsession.h"
 #include "recorder/statusline.h"
 
 #include <QObject>

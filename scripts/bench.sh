@@ -34,6 +34,11 @@
 #                                     them one after another, and the time to
 #                                     the window's first paint while the drive
 #                                     scan waits
+#   scripts/bench.sh --hls [--minutes 60] [--kind ts|packed]
+#                                     an hour of 128 kbit/s HLS served fast by
+#                                     the test station: wall time, CPU and peak
+#                                     memory of headless tonquill against
+#                                     ffmpeg -i URL -c copy
 #   scripts/bench.sh --page           the station search window: how long each
 #                                     hostile directory page (deep nesting,
 #                                     huge pictures, a 520 KB word) holds it;
@@ -79,6 +84,11 @@ fi
 if [ "${1:-}" = "--faults" ]; then
   shift
   exec python3 "$here/scripts/bench_faults.py" "$here" "$build" "$@"
+fi
+
+if [ "${1:-}" = "--hls" ]; then
+  shift
+  exec python3 "$here/scripts/bench_hls.py" "$here" "$build" "$@"
 fi
 
 if [ "${1:-}" = "--tls" ]; then

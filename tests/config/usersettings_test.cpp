@@ -98,6 +98,23 @@ TEST_F(ConfigTest, RepeatPolicyIsReadInAnyCaseAndDefaultsToReplace)
               QStringLiteral("skip"));
 }
 
+TEST_F(ConfigTest, HlsVariantIsTheHighestUnlessLowestIsStored)
+{
+    const struct {
+        const char* stored;
+        bool lowest;
+    } values[] = {{"lowest", true}, {" LOWEST ", true}, {"highest", false}, {"", false}, {"low", false}};
+    for (const auto& v : values) {
+        SaveSetting(QStringLiteral("Tonquill"), QStringLiteral("Registration"), QStringLiteral("HlsVariant"),
+                    QString::fromLatin1(v.stored));
+        EXPECT_EQ(HlsLowestVariant(), v.lowest) << v.stored;
+    }
+    SetHlsLowestVariant(false);
+    EXPECT_EQ(GetSetting(QStringLiteral("Tonquill"), QStringLiteral("Registration"), QStringLiteral("HlsVariant"),
+                         QString()),
+              QStringLiteral("highest"));
+}
+
 TEST_F(ConfigTest, GiveUpMinutesDefaultsToFiveAndRejectsNonsense)
 {
     EXPECT_EQ(ReadRecordingOptions().giveUpMinutes, 5);
