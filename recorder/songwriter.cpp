@@ -169,6 +169,8 @@ bool SongWriter::BeginStream(const StreamHead& header, qint32 lostTick)
     if (titled) {
         if (!m_reconnect && !m_continueName.isEmpty()) {
             Open(m_continueName, false);
+        } else if (!m_reconnect && m_options.titledSongsOnly) {
+            m_skipping = true; // nothing is kept before a title names a song
         } else if (!m_reconnect) {
             QString station;
             if (header.hasIcyName)
