@@ -68,7 +68,7 @@ void readHistorySwitches(const QString& text, CommandLine& line)
         const bool takesValue = word == QLatin1String("--station") || word == QLatin1String("--since") ||
                                 word == QLatin1String("--title");
         if (!takesValue) {
-            line.problem = QStringLiteral("--history does not know "%1".").arg(word);
+            line.problem = QStringLiteral("--history does not know \"%1\".").arg(word);
             return;
         }
         if (i + 1 >= words.size()) {
@@ -83,7 +83,7 @@ void readHistorySwitches(const QString& text, CommandLine& line)
         } else {
             line.since = QDate::fromString(value, QStringLiteral("yyyy-MM-dd"));
             if (!line.since.isValid()) {
-                line.problem = QStringLiteral("--since takes a day as YYYY-MM-DD, not "%1".").arg(value);
+                line.problem = QStringLiteral("--since takes a day as YYYY-MM-DD, not \"%1\".").arg(value);
                 return;
             }
         }

@@ -158,6 +158,7 @@ void LastMinutes::keepOggPage(const char* page, qsizetype size)
         it = m_ogg.insert(serial, OggStream{}); // a stream whose start was not seen
     if (it->inHeaders && (bos || granule == 0)) {
         it->headers.append(page, size);
+        it->granule = 0;
         return;
     }
     it->inHeaders = false;
