@@ -67,7 +67,7 @@ private:
     void startStation(Station& station);
     void setTitle(Station& station, const QString& title);
     // A watched station began writing a wished song, or closed one.
-    void watchCaught(Station& station, const RecorderStatus& status);
+    void watchCaught(Station& station, const QString& file, const QString& song);
     void watchClosed(Station& station, const QString& path);
     void makeStation(const QString& file, bool watched);
     void followPlays(Station& station, frmMP3& recorder);

@@ -21,17 +21,18 @@ void SideBySideRun::followPlays(Station& station, frmMP3& recorder)
     if (!station.watched)
         return;
     Station* s = &station;
-    connect(&recorder, &frmMP3::statusChanged, this, [this, s](const RecorderStatus& status) {
-        if (status.wished && !status.file.isEmpty() && status.file != s->caughtFile)
-            watchCaught(*s, status);
+    // A watched station writes nothing but wished songs: every file it opens is one.
+    connect(&recorder, &frmMP3::songEvent, this, [this, s, &recorder](const SongEvent& e) {
+        if (e.kind == SongEvent::Kind::Opened)
+            watchCaught(*s, recorder.RecordingPath(), e.song);
     });
     connect(&recorder, &frmMP3::fileClosed, this, [this, s](const QString& path) { watchClosed(*s, path); });
 }
 
-void SideBySideRun::watchCaught(Station& station, const RecorderStatus& status)
+void SideBySideRun::watchCaught(Station& station, const QString& file, const QString& song)
 {
-    station.caughtFile = status.file;
-    station.caughtTitle = PlayTracker::TitleOfName(status.strSongName);
+    station.caughtFile = file;
+    station.caughtTitle = PlayTracker::TitleOfName(song);
     const auto it = m_catching.constFind(station.caughtTitle);
     station.duplicate = it != m_catching.cend() && *it != station.id;
     if (station.duplicate) {

@@ -117,9 +117,8 @@ void PlayTracker::write(const Live& live)
 
 void PlayTracker::FileOpened(const QString& name, const QString& path)
 {
-    const QString title = TitleOfName(name);
-    if (!m_current || m_current->play.title != title)
-        Title(name); // the file opens before the recorder says its title
+    if (!m_current || m_current->play.title != TitleOfName(name))
+        return; // a file no title named (the audio before the first one)
     if (m_closing) {
         // The file before it was closed first, or is not going to be.
         settle(*m_closing);
@@ -194,10 +193,12 @@ PlayTracker::Setup PlayTracker::SetupFor(const frmMP3& r, std::function<QString(
 
 void PlayTracker::Attach(frmMP3& r)
 {
-    QObject::connect(&r, &frmMP3::titleChanged, &r, [this](const QString& name) { Title(name); });
     QObject::connect(&r, &frmMP3::songEvent, &r, [this, &r](const SongEvent& e) {
         using K = SongEvent::Kind;
         switch (e.kind) {
+        case K::TitleBegan:
+            Title(e.name);
+            break;
         case K::Opened:
         case K::Continued:
             if (r.Config().lRecordingMode == RecordingMode::PerSong)

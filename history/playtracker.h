@@ -38,7 +38,9 @@ public:
     // The stream broke off or ended: the next title does not follow the one
     // that played, which ends now.
     void StreamEnded();
-    // The song writer opened `path` for the song `name`.
+    // The song writer opened `path` for the song `name` (a file of a song
+    // no title began, such as the audio before the first title, is none of
+    // the history's).
     void FileOpened(const QString& name, const QString& path);
     // The file open was kept as another version of an earlier recording.
     void KeptVersion();

@@ -245,7 +245,7 @@ QString LastMinutes::Extension() const
 
 QString LastMinutes::FileName(const QString& station, const QDateTime& when, int minutes) const
 {
-    const QString last = minutes == 1 ? QStringLiteral("last minute") : QStringLiteral("last %1 minutes").arg(minutes);
+    const QString last = QStringLiteral("last %1 minutes").arg(minutes);
     return CleanFileName(station) + QStringLiteral(" - ") + when.toString(QStringLiteral("yyyy-MM-dd HH.mm.ss")) +
            QStringLiteral(" - ") + last + Extension();
 }

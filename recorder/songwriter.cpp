@@ -229,6 +229,9 @@ void SongWriter::switchTitle(const QString& name)
     }
     if (name == m_songName || m_songs.IsCurrentSong(name, m_songName))
         return;
+    SongEvent began{SongEvent::Kind::TitleBegan};
+    began.name = name;
+    say(began);
     if (!m_paused) {
         // Remembered, so that a burst after a reconnect that still names
         // the title before is not taken for a new one.
