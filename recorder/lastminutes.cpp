@@ -45,7 +45,7 @@ LastMinutes::Framing LastMinutes::FramingOf(const QByteArray& contentType, bool 
 
 void LastMinutes::BeginStream(Framing framing)
 {
-    m_pending.clear();
+    Finish(); // the last connection's last frame, when it came whole
     m_framing = framing;
 }
 
@@ -212,8 +212,13 @@ void LastMinutes::dropOld()
 
 QByteArray LastMinutes::Bytes() const
 {
-    if (m_keptFraming != Framing::Ogg)
-        return m_data.mid(m_head);
+    if (m_keptFraming != Framing::Ogg) {
+        // The newest frame waits for the next one to be known whole; the
+        // stream may have ended after it.
+        qint64 us = 0;
+        const bool whole = m_framing == m_keptFraming && frameAt(0, &us) == m_pending.size();
+        return m_data.mid(m_head) + (whole ? m_pending : QByteArray());
+    }
     QByteArray out;
     out.reserve(KeptBytes() + 64 * 1024);
     qsizetype at = m_head;

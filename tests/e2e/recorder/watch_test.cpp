@@ -129,8 +129,8 @@ TEST_F(Watching, AWishedSongIsCaughtOnceAsARecordingHasItAndEveryTitleIsKept)
                             home.file(QStringLiteral("again.log"))));
     const QByteArray stream = streamAudio(again.Port(), "/stream?total=130000&fast=1");
     ASSERT_EQ(stream.size(), 130000);
+    // (Cut at the byte of the title change, as CleanCuts=0 asks.)
     EXPECT_GT(stream.indexOf(song), 0);
-    EXPECT_EQ(static_cast<quint8>(song[0]), 0xff);
     EXPECT_TRUE(out.contains("[" + catcher + "] Caught on " + catcher + ": Wished - Song")) << out.constData();
     EXPECT_EQ(out.count("Caught on "), 1) << out.constData();
     EXPECT_TRUE(out.contains("Wished - Song is caught on " + catcher + " already")) << out.constData();
@@ -195,9 +195,12 @@ TEST_F(Watching, TheLastMinutesAreTheStreamsLastFrames)
                             home.file(QStringLiteral("again.log"))));
     const QByteArray stream = streamAudio(again.Port(), "/stream?total=1500000&fast=1");
     ASSERT_EQ(stream.size(), 1500000);
-    // The stream's tail, from a whole frame, a minute long (128 kbit/s: 16000 bytes a second).
-    EXPECT_TRUE(kept == stream.right(kept.size()))
-        << kept.size() << " bytes kept, found at " << stream.indexOf(kept.left(4096)) << " of " << stream.size();
+    // The stream's tail, from a whole frame to its last whole frame (the
+    // stream ends where its byte count does, in the middle of a frame), a
+    // minute long (128 kbit/s: 16000 bytes a second).
+    const qsizetype at = stream.lastIndexOf(kept);
+    ASSERT_GT(at, 0) << kept.size() << " bytes kept";
+    EXPECT_GT(at + kept.size(), stream.size() - 418) << at << " + " << kept.size() << " of " << stream.size();
     EXPECT_EQ(static_cast<quint8>(kept[0]), 0xff);
     EXPECT_GE(kept.size(), 60 * 16000 - 420);
     EXPECT_LE(kept.size(), 60 * 16000 + 2 * 420);
