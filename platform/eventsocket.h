@@ -67,6 +67,8 @@ public:
     void WakeForWaitingData();
     // Bytes received and not yet taken with GetData.
     qint64 BytesReceived() const;
+    // Every byte GetData has taken since the socket was made.
+    qint64 BytesTaken() const { return m_bytesRead; }
     // Raises DataArrival again, from the event loop, when received bytes
     // wait: for a handler that left data unread on purpose and wants it now.
     void RaiseDataArrival();

@@ -8,7 +8,7 @@
 #include "platform/tickcount.h"
 #include "recorder/recordercaptions.h"
 #include "recorder/recorderhost.h"
-#include "sources/live365link.h"
+#include "recorder/writersetup.h"
 
 #include <utility>
 
@@ -16,7 +16,7 @@ frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
     : QObject(parent), m_session(std::make_unique<IcySession>(
                            *deps.clock, static_cast<StreamSession::Listener&>(*this),
                            [this] { return m_deps.ieAgent(); }, kStreamReadBytes)),
-      m_deps(deps), m_writer(songWriterSetup())
+      m_deps(deps), m_listening(*deps.relay), m_live365(deps.live365, deps.messages), m_writer(songWriterSetup())
 {
     if (!m_deps.ieAgent)
         m_deps.ieAgent = [] { return GetIEAgent(); };
@@ -36,21 +36,7 @@ SongWriterSetup frmMP3::songWriterSetup()
 {
     if (!m_deps.now)
         m_deps.now = [] { return QDateTime::currentDateTime(); };
-    SongWriterSetup setup;
-    setup.folder = [this] { return m_config.sMP3Path; };
-    setup.mode = [this] {
-        switch (m_config.lRecordingMode) {
-        case RecordingMode::PerSong:
-            return SongWriter::Mode::PerSong;
-        case RecordingMode::DatedArchive:
-            return SongWriter::Mode::DatedArchive;
-        default:
-            return SongWriter::Mode::SingleFile;
-        }
-    };
-    setup.stationTitle = [this] { return m_config.sRecordingTitle; };
-    setup.streamFile = [this] { return m_config.sStreamFileName; };
-    setup.startPaused = [this] { return m_config.bPreviewModeOnly; };
+    SongWriterSetup setup = WriterSetupFor(m_config);
     setup.now = m_deps.now;
     setup.clock = m_deps.clock;
     setup.sleeper = &pauseSleeper();
@@ -86,11 +72,9 @@ void frmMP3::Form_Load()
 {
     const Publish publish(*this);
     m_writer.Reset();
-    blnPreviewToggle = false;
     m_session->Servers().Clear();
     blnRecording = false;
-    m_deps.relay->StopPreviewing();
-    lngVolume = m_deps.relay->MixerVolume();
+    m_listening.Reset();
 
     m_status.SetTip(QStringLiteral("Tonquill"));
     m_deps.host->RecorderLoaded();
@@ -100,35 +84,41 @@ void frmMP3::Form_Load()
 void frmMP3::ReadPlaylist(const RecordingConfig& config)
 {
     const Publish publish(*this);
-    m_config = config;
-    m_calledFromGUI = config.bCalledFromGUI;
-    setState(ConnectionState::FetchingPlaylist);
-    m_resolvingPlaylistFile = true;
-    m_resolver->Resolve(config.sShoutCastFile);
+    adopt(config);
+    resolve(true);
 }
 
 bool frmMP3::InitializeMP3Recorder(const RecordingConfig& config)
 {
     const Publish publish(*this);
-    m_config = config;
-    m_calledFromGUI = config.bCalledFromGUI;
+    adopt(config);
     m_status.Say(tr("Connecting to %1...").arg(m_config.sRecordingTitle));
     m_session->Servers().Clear();
     blnRecording = false;
     if (m_config.lRecordingMode == RecordingMode::DatedArchive)
         MP3Cleanup(m_config.sMP3Path, m_config.bDeleteArchivesAfterTime, m_config.lDaysToKeepRecording, now());
-    setState(ConnectionState::FetchingPlaylist);
-    m_resolvingPlaylistFile = false;
-    m_resolver->Resolve(m_config.sShoutCastFile);
+    resolve(false);
     strConfigName = m_config.sConfigFileName;
     return true;
+}
+
+void frmMP3::adopt(const RecordingConfig& config)
+{
+    m_config = config;
+    m_calledFromGUI = config.bCalledFromGUI;
+}
+
+void frmMP3::resolve(bool playlistFile)
+{
+    m_session->SetState(ConnectionState::FetchingPlaylist);
+    m_resolvingPlaylistFile = playlistFile;
+    m_resolver->Resolve(m_config.sShoutCastFile);
 }
 
 void frmMP3::StartRecording(const RecordingConfig& config)
 {
     const Publish publish(*this);
-    m_config = config;
-    m_calledFromGUI = config.bCalledFromGUI;
+    adopt(config);
     StartRecording();
 }
 
@@ -158,13 +148,12 @@ void frmMP3::StopRecording()
     m_writer.Stop();
 
     m_recordingClock.Clear();
-    m_deps.relay->StopPreviewing();
-    if (m_deps.live365)
-        m_deps.live365->SetStationName(QString());
+    m_listening.Stop();
+    m_live365.Clear();
 
     m_status.SetTip(QStringLiteral("Tonquill"));
     // A connection still being made, or waiting for its turn, is abandoned.
-    setState(ConnectionState::Stopped);
+    m_session->SetState(ConnectionState::Stopped);
 }
 
 void frmMP3::TogglePause()
@@ -186,25 +175,14 @@ void frmMP3::TogglePause()
 void frmMP3::Listen()
 {
     const Publish publish(*this);
-    if (blnPreviewToggle) {
-        blnPreviewToggle = false;
-        if (blnRecording)
-            m_deps.relay->StopPreviewing();
-    } else {
-        blnPreviewToggle = true;
-        if (blnRecording)
-            m_deps.relay->StartPreviewing();
-    }
+    m_listening.Toggle(blnRecording);
 }
 
 void frmMP3::RelayTaken(const QString& status)
 {
     const Publish publish(*this);
-    blnPreviewToggle = false;
-    if (status == m_relayStatusSaid)
-        return;
-    m_relayStatusSaid = status;
-    m_status.Say(status);
+    if (m_listening.Taken(status))
+        m_status.Say(status);
 }
 
 void frmMP3::QuitProgram(int exitCode)

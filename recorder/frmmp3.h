@@ -2,6 +2,9 @@
 
 #include "config/recordingconfig.h"
 #include "recorder/icysession.h"
+#include "recorder/listening.h"
+#include "recorder/live365titles.h"
+#include "recorder/recordercaptions.h"
 #include "recorder/recorderdeps.h"
 #include "recorder/recorderstatus.h"
 #include "recorder/recordingclock.h"
@@ -14,8 +17,6 @@
 #include <QString>
 #include <QTimer>
 #include <memory>
-
-class EventSocket;
 
 // The hidden recorder window: holds the recording in progress, its state and
 // operations. Windows read its state as one value (Status()), follow its
@@ -85,11 +86,6 @@ public:
     void ctlLive365_TitleCallBack(const QString& text);
     void ctlLive365_Error(int lngErrorNum);
 
-    // The stream socket's data, as the socket delivers it.
-    void WS_DataArrival();
-    // Feeds stream bytes as if they had arrived on the socket (tests, benchmarks).
-    void HandleStreamData(const QByteArray& data);
-
     Phase phase() const { return phaseOf(m_session->State()); }
     bool quitting() const { return m_quitting; }
     int exitCode() const { return m_exitCode; }
@@ -99,7 +95,10 @@ public:
     QString DisplayCaption() const { return m_status.DisplayText(); }
     RecorderStatus Status() const;
     bool Timer1Enabled() const { return m_timer1.isActive(); }
-    EventSocket& WS() { return m_session->Socket(); }
+    // Received stream data not yet taken (a pause holds it back).
+    qint64 StreamBytesWaiting() const { return m_session->BytesWaiting(); }
+    // Every stream byte taken from the network since the recorder was made.
+    qint64 StreamBytesTaken() const { return m_session->BytesTaken(); }
     QString RecordingPath() const { return m_writer.FilePath(); }
     qint64 AudioBytesWritten() const { return m_writer.AudioBytesWritten(); }
     // The song rules of the recording are compiled and in use; until then
@@ -148,12 +147,10 @@ signals:
 
 private:
     // The stream's session: the connection, its state and its data.
-    std::unique_ptr<IcySession> m_session;
+    std::unique_ptr<StreamSession> m_session;
 
     // The recorder's state. The windows see it through Status().
     bool blnRecording = false;
-    bool blnPreviewToggle = false;
-    qint32 lngVolume = 0;
     QString strConfigName;
 
     // StreamSession::Listener
@@ -184,8 +181,8 @@ private:
     // operation in progress ends, so windows never see a state half made.
     class Publish {
     public:
-        explicit Publish(frmMP3& owner) : m_owner(owner) { ++m_owner.m_publishDepth; }
-        ~Publish();
+        explicit Publish(frmMP3& owner) : m_owner(owner) { m_owner.EventBegins(); }
+        ~Publish() { m_owner.EventEnds(); }
         Publish(const Publish&) = delete;
         Publish& operator=(const Publish&) = delete;
 
@@ -195,11 +192,11 @@ private:
     void publishStatus();
     // The station's servers are known, or why there are none.
     void onStationResolved(const StationResolution& result);
-    ConnectionState connectionState() const;
+    // The recording from now on is `config`'s.
+    void adopt(const RecordingConfig& config);
+    // The station's playlist (`playlistFile`: a playlist file given on its own) is read.
+    void resolve(bool playlistFile);
 
-    // Moves the connection on; a move that cannot happen is a fault (caught
-    // in debug builds).
-    void setState(ConnectionState next);
     static Phase phaseOf(ConnectionState state);
     void onSongRulesCompiled();
     void endIfUnattended();
@@ -207,9 +204,12 @@ private:
     // The connection brought at least a second of audio: the stream ran.
     bool connectionRan() const { return m_writer.ConnectionRan(); }
     void showReconnecting();
+    void say(RecorderCaptions::Turn turn);
     // Ends the recording when no stream came for longer than the user allows,
     // or a timed recording when its time is up; true when it ended.
     bool outageEndsRecording(qint32 tick);
+    // A timed recording reached its end; the program ends with it when asked.
+    void endTimedRecording();
     void stopWithMessage(const QString& message);
     QDateTime now() const;
     ISleeper& pauseSleeper();
@@ -217,6 +217,8 @@ private:
     SongWriterSetup songWriterSetup();
 
     RecorderDeps m_deps;
+    Listening m_listening;
+    Live365Titles m_live365;
     RecordingConfig m_config;
     // The recording was started from the control panel and no stream has
     // answered since: a failure until then leaves the program running.
@@ -231,7 +233,6 @@ private:
     bool m_quitting = false;
     int m_exitCode = 0;
 
-    QString m_relayStatusSaid; // what the relay last said about its port
     RecordingOptions m_options;
     SongWriter m_writer;
 };

@@ -2,11 +2,9 @@
 // events as the recording takes them: what the status says of them, and
 // what the recording does when a connection begins, a server is given up or
 // the session ends. Live365 stations also bring their titles from Live365.
-#include "listen/relay.h"
 #include "platform/messages.h"
 #include "recorder/frmmp3.h"
 #include "recorder/recordercaptions.h"
-#include "sources/live365link.h"
 
 void frmMP3::AddServer(const QString& sIPAddress, const QString& sPath, const QString& sPort,
                        const QString& sQueryString, bool secure)
@@ -33,7 +31,7 @@ void frmMP3::onStationResolved(const StationResolution& result)
     if (!result.message.isEmpty())
         m_deps.messages->ShowMessage(result.message);
     if (m_session->State() == ConnectionState::FetchingPlaylist)
-        setState(ConnectionState::Idle);
+        m_session->SetState(ConnectionState::Idle);
 }
 
 void frmMP3::ctlLive365_TitleChange(const QString& strArtist, const QString& strTitle)
@@ -44,35 +42,19 @@ void frmMP3::ctlLive365_TitleChange(const QString& strArtist, const QString& str
 
 void frmMP3::ctlLive365_TitleCallBack(const QString& text)
 {
-    if (m_deps.live365)
-        m_deps.live365->SetStationName(text);
+    m_live365.StationNamed(text);
 }
 
 void frmMP3::ctlLive365_Error(int lngErrorNum)
 {
     const Publish publish(*this);
-    if (!m_deps.live365)
-        return;
-    m_deps.live365->SetStationName(QString());
-    m_deps.messages->ShowMessage(m_deps.live365->StdErrorMessage(lngErrorNum));
+    m_live365.Failed(lngErrorNum);
 }
 
 void frmMP3::ConnectToServer(qint32 position, bool reconnect)
 {
     const Publish publish(*this);
     m_session->ConnectToServer(position, reconnect);
-}
-
-void frmMP3::WS_DataArrival()
-{
-    const Publish publish(*this);
-    m_session->DataArrival();
-}
-
-void frmMP3::HandleStreamData(const QByteArray& data)
-{
-    const Publish publish(*this);
-    m_session->Feed(data);
 }
 
 void frmMP3::EventEnds()
@@ -96,29 +78,20 @@ bool frmMP3::OnConnected(const ServerEntry& entry, bool reconnect)
         m_config.bStartPaused = false;
     }
 
-    QString stationNumber;
-    bool aflMode = false;
-    if (m_deps.live365 && m_config.lRecordingMode == RecordingMode::PerSong &&
-        Live365StationOf(entry, stationNumber, aflMode))
-        m_deps.live365->GetL365StationFromNumber(stationNumber, aflMode);
+    m_live365.Connected(entry, m_config.lRecordingMode == RecordingMode::PerSong);
 
     // A recording that is not cut into songs has its file from now on.
     const bool titled = m_writer.ConnectionBegins(reconnect);
-    if (m_config.bPreviewModeOnly || (m_config.bStartInListenMode && !m_deps.relay->blnEnablePreviewStream())) {
-        m_deps.relay->StartPreviewing();
-        blnPreviewToggle = true;
-    }
+    if (m_config.bPreviewModeOnly || (m_config.bStartInListenMode && !m_listening.Relaying()))
+        m_listening.Begin();
     m_timer1.start();
     return titled; // titles are asked for when the recording names files after them
 }
 
 void frmMP3::OnProblem(SessionProblem problem, qint32 server, const QString& detail)
 {
-    const RecorderCaptions::Problem said =
-        RecorderCaptions::ForProblem(problem, server, m_config.sRecordingTitle, detail);
-    if (!said.tip.isEmpty())
-        m_status.SetTip(said.tip);
-    m_status.Say(said.status);
+    const auto said = RecorderCaptions::ForProblem(problem, server, m_config.sRecordingTitle, detail);
+    m_status.Show(said.status, said.tip);
 }
 
 void frmMP3::OnLost(bool ran)
@@ -133,8 +106,7 @@ void frmMP3::OnTimedOut(bool attempt)
 {
     if (attempt)
         return; // an attempt to take up a lost stream says only that it reconnects
-    m_status.SetTip(tr("%1 -- TIMEOUT! Reconnecting...").arg(m_config.sRecordingTitle));
-    m_status.Error(tr("[ERR] TIMEOUT! Reconnecting..."));
+    say(RecorderCaptions::Turn::TimedOut);
 }
 
 void frmMP3::OnReconnecting(int, qint32)

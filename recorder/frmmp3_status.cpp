@@ -4,26 +4,20 @@
 
 #include <utility>
 
-frmMP3::Publish::~Publish()
-{
-    if (--m_owner.m_publishDepth == 0)
-        m_owner.publishStatus();
-}
-
 RecorderStatus frmMP3::Status() const
 {
     RecorderStatus s;
     s.blnRecording = blnRecording;
     s.blnPaused = m_writer.Paused();
-    s.blnPreviewToggle = blnPreviewToggle;
-    s.connection = connectionState();
+    s.blnPreviewToggle = m_listening.On();
+    s.connection = m_session->State();
     s.sSongCaption = m_status.Text();
     s.displayCaption = m_status.DisplayText();
     s.strSongName = m_writer.SongName();
     s.file = m_writer.FileOpen() ? m_writer.FilePath() : QString();
     s.wished = m_writer.FileOpen() && m_writer.FileWished();
     s.lngBitRate = m_writer.BitRate();
-    s.lngVolume = lngVolume;
+    s.lngVolume = m_listening.Volume();
     s.lastError = m_status.LastError();
     s.strConfigName = strConfigName;
     s.clock = m_recordingClock.Value();
@@ -60,12 +54,7 @@ void frmMP3::Restart()
 void frmMP3::SetVolume(qint32 volume)
 {
     const Publish publish(*this);
-    lngVolume = volume;
-}
-
-ConnectionState frmMP3::connectionState() const
-{
-    return m_session->State();
+    m_listening.SetVolume(volume);
 }
 
 frmMP3::Phase frmMP3::phaseOf(ConnectionState state)
@@ -79,11 +68,6 @@ frmMP3::Phase frmMP3::phaseOf(ConnectionState state)
     default:
         return Phase::Recording;
     }
-}
-
-void frmMP3::setState(ConnectionState next)
-{
-    m_session->SetState(next);
 }
 
 void frmMP3::OnStateChanged(ConnectionState from, ConnectionState to)

@@ -1,6 +1,5 @@
 // From the stream session to the song writer: the stream's head, titles and
 // audio handed on, and what the writer did said as the status.
-#include "listen/relay.h"
 #include "platform/tickcount.h"
 #include "recorder/frmmp3.h"
 #include "recorder/recordercaptions.h"
@@ -9,13 +8,12 @@
 
 void frmMP3::OnStreamBegan(const StreamHead& header)
 {
-    const QByteArray& bodyStart = header.bodyStart;
     // The response is a stream. From now on a failure ends an unattended run.
     m_calledFromGUI = false;
     m_writer.ReleaseHeld(); // what the last connection brought comes first
     if (header.hasBitRate)
         m_writer.SetBitRate(header.bitRate);
-    m_deps.relay->BeginStream(header.contentType, IsOggStream(header.contentType, bodyStart));
+    m_listening.StreamBegins(header);
     m_writer.BeginStream(header, m_session->StreamTick());
 }
 
@@ -27,12 +25,7 @@ void frmMP3::OnTitle(const QString& decoded, qint64, bool firstBlock)
 void frmMP3::OnAudio(const char* data, qsizetype size)
 {
     m_writer.Audio(data, size, m_session->LastDataTick());
-    if (!m_deps.relay->blnEnablePreviewStream())
-        return;
-    // A relay that began listening in an Ogg song needs that song's header.
-    if (m_writer.Ogg().Active() && m_writer.Ogg().Demuxer().Started())
-        m_deps.relay->OfferOggHeader(m_writer.Ogg().Demuxer().Current().headerPages);
-    m_deps.relay->PushData(data, size);
+    m_listening.Audio(data, size, m_writer.Ogg());
 }
 
 void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
@@ -60,10 +53,8 @@ void frmMP3::onSongEvent(const SongEvent& e)
         // Start paused: nothing is written until the user resumes.
         TogglePause();
         m_config.bPreviewModeOnly = false;
-        if (m_config.bStartInListenMode) {
-            m_deps.relay->StartPreviewing();
-            blnPreviewToggle = true;
-        }
+        if (m_config.bStartInListenMode)
+            m_listening.Begin();
         break;
     case K::NewFile:
         if (!m_config.bEnabledTimedRecording)

@@ -5,10 +5,10 @@
 // before it closed (a server that answers and hangs up, a playlist taken for
 // a stream) did not bring the stream back: the status keeps saying that the
 // recorder reconnects.
-#include "listen/relay.h"
 #include "platform/messages.h"
 #include "platform/tickcount.h"
 #include "recorder/frmmp3.h"
+#include "recorder/recordercaptions.h"
 
 void frmMP3::setClockShown(bool shown)
 {
@@ -41,21 +41,16 @@ void frmMP3::Timer1_Timer()
     if (!blnRecording) {
         m_recordingClock.Clear();
     } else if (m_writer.Paused()) {
-        m_status.Say(tr("PAUSED...%1").arg(m_writer.SongName()));
-        m_status.SetTip(tr("Tonquill -- PAUSED"));
+        say(RecorderCaptions::Turn::Paused);
     } else if (Reconnecting()) {
         showReconnecting();
     } else if (TickDifference(tick, m_session->LastDataTick()) > 2000) {
         // No data for a while. The distance is taken across the counter's wrap.
         // An attempt to take up a lost stream says only that it reconnects.
-        const bool attempt = m_session->Reattempting();
-        const QString title = m_config.sRecordingTitle;
-        if (attempt) {
+        if (m_session->Reattempting())
             showReconnecting();
-        } else {
-            m_status.Error(tr("[ERR] NETWORK: Awaiting data..."));
-            m_status.SetTip(tr("%1 -- NETWORK: Awaiting data...").arg(title));
-        }
+        else
+            say(RecorderCaptions::Turn::AwaitingData);
         // The data watchdog: after 10 s the connection goes.
         if (!m_session->CheckStalled(tick))
             return;
@@ -64,11 +59,9 @@ void frmMP3::Timer1_Timer()
         m_recordingClock.Show(tick, m_config.bEnabledTimedRecording, m_config.lTimedRecording);
         m_status.SetTip(m_recordingClock.TrayTip(m_config.sRecordingTitle));
         if (m_recordingClock.Overdue()) {
-            StopRecording();
-            if (m_config.bExitTimedRecording) {
-                endProgram();
+            endTimedRecording();
+            if (m_quitting)
                 return;
-            }
         }
         // (a connection that has not brought the stream back yet leaves
         // the status saying that the recorder reconnects)
@@ -79,14 +72,18 @@ void frmMP3::Timer1_Timer()
     }
 
     // Every tick, paused or not.
-    if (m_deps.relay->lSetVolume() != lngVolume)
-        m_deps.relay->SetVolume(lngVolume);
+    m_listening.ApplyVolume();
+}
+
+void frmMP3::say(RecorderCaptions::Turn turn)
+{
+    const RecorderCaptions::Said said = RecorderCaptions::ForTurn(turn, m_config.sRecordingTitle, m_writer.SongName());
+    m_status.Show(said.status, said.tip);
 }
 
 void frmMP3::showReconnecting()
 {
-    m_status.Error(tr("[ERR] NETWORK: Reconnecting..."));
-    m_status.SetTip(tr("%1 -- NETWORK: Reconnecting...").arg(m_config.sRecordingTitle));
+    say(RecorderCaptions::Turn::Reconnecting);
     emit reconnecting();
 }
 
@@ -103,10 +100,15 @@ bool frmMP3::outageEndsRecording(qint32 tick)
     }
     // A timed recording ends at its time whether or not data flows.
     if (m_recordingClock.TimedEndReached(tick, m_config.bEnabledTimedRecording, m_config.lTimedRecording)) {
-        StopRecording();
-        if (m_config.bExitTimedRecording)
-            endProgram();
+        endTimedRecording();
         return true;
     }
     return false;
+}
+
+void frmMP3::endTimedRecording()
+{
+    StopRecording();
+    if (m_config.bExitTimedRecording)
+        endProgram();
 }

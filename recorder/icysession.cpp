@@ -106,6 +106,16 @@ void IcySession::Close()
     m_headerPending = true;
 }
 
+qint64 IcySession::BytesWaiting() const
+{
+    return m_ws->BytesReceived();
+}
+
+qint64 IcySession::BytesTaken() const
+{
+    return m_ws->BytesTaken();
+}
+
 void IcySession::SetWakeThreshold(int bytes)
 {
     m_ws->setWakeThreshold(bytes);

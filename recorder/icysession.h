@@ -62,10 +62,9 @@ public:
     qint32 StreamTick() const override { return m_streamTick; }
     bool AwaitingFirstBlock() const override;
 
-    // Connects to the server at `position` (the session's server from then
-    // on), moving on to the following ones while the connection is refused.
-    // Returns at once.
-    void ConnectToServer(qint32 position, bool reconnect);
+    void ConnectToServer(qint32 position, bool reconnect) override;
+    qint64 BytesWaiting() const override;
+    qint64 BytesTaken() const override;
     // A response begins on the connection, as when it connects: its head is
     // pending again; `metadata`: titles were asked for inside the stream.
     // (What Feed is then given is read as that response.)
@@ -73,8 +72,7 @@ public:
     // The socket's data, as the socket delivers it.
     void DataArrival();
     EventSocket& Socket() { return *m_ws; }
-    // The system wakes the program for received data once this many bytes wait.
-    void SetWakeThreshold(int bytes);
+    void SetWakeThreshold(int bytes) override;
 
 private:
     // IcyDemuxer::Sink

@@ -68,8 +68,8 @@ QString RecorderCaptions::NowRecording(const QString& name)
     return tr("Now Recording: %1").arg(name);
 }
 
-RecorderCaptions::Problem RecorderCaptions::ForProblem(SessionProblem problem, qint32 server, const QString& station,
-                                                       const QString& detail)
+RecorderCaptions::Said RecorderCaptions::ForProblem(SessionProblem problem, qint32 server, const QString& station,
+                                                    const QString& detail)
 {
     const QString n = QString::number(server);
     switch (problem) {
@@ -110,6 +110,21 @@ QString RecorderCaptions::ForEnd(SessionEnd why)
     case SessionEnd::AgentRefused:
         return tr("This station does not support faking Internet Explorer as the agent. "
                   "Please turn this option off to listen to this station.");
+    }
+    return {};
+}
+
+RecorderCaptions::Said RecorderCaptions::ForTurn(Turn turn, const QString& station, const QString& song)
+{
+    switch (turn) {
+    case Turn::Paused:
+        return {{tr("PAUSED...%1").arg(song), false}, tr("Tonquill -- PAUSED")};
+    case Turn::Reconnecting:
+        return {{tr("[ERR] NETWORK: Reconnecting..."), true}, tr("%1 -- NETWORK: Reconnecting...").arg(station)};
+    case Turn::AwaitingData:
+        return {{tr("[ERR] NETWORK: Awaiting data..."), true}, tr("%1 -- NETWORK: Awaiting data...").arg(station)};
+    case Turn::TimedOut:
+        return {{tr("[ERR] TIMEOUT! Reconnecting..."), true}, tr("%1 -- TIMEOUT! Reconnecting...").arg(station)};
     }
     return {};
 }

@@ -25,13 +25,21 @@ public:
     // "Now Recording: " and a file's name.
     static QString NowRecording(const QString& name);
 
-    // A server's answer that moves the recording on to another server: the
-    // status, and the tray tip when it has one of its own.
-    struct Problem {
+    // A status with the tray tip that goes with it (none: the tip stays).
+    struct Said {
         Caption status;
         QString tip;
     };
-    static Problem ForProblem(SessionProblem problem, qint32 server, const QString& station, const QString& detail);
+    // A server's answer that moves the recording on to another server.
+    static Said ForProblem(SessionProblem problem, qint32 server, const QString& station, const QString& detail);
+    // Where a recording without a flowing stream stands at a turn of the clock.
+    enum class Turn {
+        Paused,       // by the user: nothing is written
+        Reconnecting, // a lost stream is being taken up
+        AwaitingData, // the connection is open, no data came for a while
+        TimedOut,     // no data for ten seconds: the connection goes
+    };
+    static Said ForTurn(Turn turn, const QString& station, const QString& song);
     // Why the session ended the recording, as a message to the user.
     static QString ForEnd(SessionEnd why);
 };

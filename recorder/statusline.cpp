@@ -31,6 +31,13 @@ void StatusLine::say(const QString& caption)
         captionSaid(caption);
 }
 
+void StatusLine::Show(const Caption& caption, const QString& tip)
+{
+    if (!tip.isEmpty())
+        SetTip(tip);
+    Say(caption);
+}
+
 void StatusLine::SetTip(const QString& tip)
 {
     // The notification area holds 64 characters.

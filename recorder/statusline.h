@@ -19,6 +19,8 @@ public:
     void Error(const QString& caption);
     void Say(const Caption& caption);
     void SetTip(const QString& tip);
+    // A status and its tray tip (an empty tip leaves the tip as it is).
+    void Show(const Caption& caption, const QString& tip);
 
     // A file was opened: `name` as on disk, `song` the name it was started
     // under. `announce`: the status names it now (once for each file).

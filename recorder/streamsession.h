@@ -94,6 +94,10 @@ public:
     virtual void Prepare(qint32 tick) = 0;
     // Connects to the first server.
     virtual void Start() = 0;
+    // Connects to the server at `position` (the session's server from then
+    // on), moving on to the following ones while the connection is refused.
+    // Returns at once.
+    virtual void ConnectToServer(qint32 position, bool reconnect) = 0;
     // Closes the connection; a connection still being made is abandoned.
     virtual void Close() = 0;
     virtual void SetState(ConnectionState next) = 0;
@@ -124,4 +128,12 @@ public:
     // The connection's titles come often enough to wait for their first
     // block, and it has not come yet.
     virtual bool AwaitingFirstBlock() const = 0;
+    // Received data not yet taken (held back by a pause, or waiting for
+    // the next turn of the clock).
+    virtual qint64 BytesWaiting() const = 0;
+    // Every byte the session's connections have taken so far.
+    virtual qint64 BytesTaken() const = 0;
+    // The system wakes the program for received data once this many bytes
+    // wait (0: at once); the clock's turns take what waits meanwhile.
+    virtual void SetWakeThreshold(int bytes) { Q_UNUSED(bytes); }
 };

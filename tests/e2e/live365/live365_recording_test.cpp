@@ -61,16 +61,16 @@ TEST_F(Live365Recording, ReaderTitlesSwitchTheRecordingFiles)
     ASSERT_TRUE(Live365StationOf(entry, number, afl));
 
     startOnStation();
-    recorder->HandleStreamData("ICY 200 OK\r\nicy-name:Jazz Cat\r\n\r\nintro");
+    ASSERT_TRUE(send("ICY 200 OK\r\nicy-name:Jazz Cat\r\n\r\nintro"));
     reader->GetL365StationFromNumber(number, afl);  // what the connection does for a Live365 entry
     ASSERT_TRUE(
         WaitUntil([&] { return recorder->Status().strSongName == QStringLiteral("Miles Davis - So What.mp3"); }, 5000));
-    recorder->HandleStreamData("first");
+    ASSERT_TRUE(send("first"));
     // The now-playing page asks to be read again a second later.
     clock.advance(1100);
     ASSERT_TRUE(
         WaitUntil([&] { return recorder->Status().strSongName == QStringLiteral("John Coltrane - Naima.mp3"); }, 5000));
-    recorder->HandleStreamData("second");
+    ASSERT_TRUE(send("second"));
     recorder->StopRecording();
     EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join(';').toStdString();
     EXPECT_EQ(ReadAll(folder.file(QStringLiteral("Miles Davis - So What.mp3"))).left(5), QByteArray("first"));

@@ -19,7 +19,7 @@ protected:
     {
         clock.set(start);
         startOnStation();
-        recorder->HandleStreamData(kHeader);
+        ASSERT_TRUE(send(kHeader));
     }
 };
 
@@ -34,7 +34,7 @@ TEST_F(ClockTest, OneMinuteTimedRecordingStopsAtTheFirstTickReadingOneMinuteOneS
     qint64 stoppedAt = -1;
     for (qint64 t = 100; t <= 62000; t += 100) {
         clock.set(static_cast<qint32>(start + t));
-        recorder->HandleStreamData(QByteArray(16, 'a'));
+        ASSERT_TRUE(send(QByteArray(16, 'a')));
         recorder->Timer1_Timer();
         if (!recorder->Status().blnRecording) {
             stoppedAt = t;

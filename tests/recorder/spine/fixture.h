@@ -132,6 +132,7 @@ protected:
     // Starts a recording on the loopback station and waits for the connection.
     void startOnStation(int servers = 1)
     {
+        recorder->setClockShown(true);
         for (int i = 0; i < servers; ++i)
             recorder->AddServer(QStringLiteral("127.0.0.1"), QStringLiteral("/stream"), station.port(), QString());
         recorder->StartRecording(config);
@@ -150,14 +151,24 @@ protected:
         });
     }
 
+    // The station sends `bytes` on the recorder's last connection; true once
+    // the recorder has taken them (at the fake clock's time). The recorder
+    // takes data as it arrives while its clock is shown (startOnStation).
+    bool send(const QByteArray& bytes)
+    {
+        const qint64 before = recorder->StreamBytesTaken();
+        station.last()->write(bytes);
+        return WaitUntil([&] { return recorder->StreamBytesTaken() >= before + bytes.size(); });
+    }
+
     // Advances the fake clock tick by tick up to `ms` after the start,
-    // feeding data before every tick when `withData`.
+    // sending data before every tick when `withData`.
     void runTicks(qint64 fromMs, qint64 toMs, bool withData, qint32 start)
     {
         for (qint64 t = fromMs; t <= toMs; t += 100) {
             clock.set(static_cast<qint32>(static_cast<quint32>(start) + static_cast<quint32>(t)));
             if (withData)
-                recorder->HandleStreamData(QByteArray(16, 'a'));
+                ASSERT_TRUE(send(QByteArray(16, 'a'))) << t;
             recorder->Timer1_Timer();
             if (!recorder->Status().blnRecording)
                 return;

@@ -253,7 +253,7 @@ TEST_F(OutageTest, HeldDataIsWrittenBeforeTheReconnect)
     ASSERT_TRUE(WaitUntil([&] { return recorder->StreamHeld(); }));
     first->write(Piece(1, 1));
     first->flush();
-    WaitUntil([&] { return recorder->WS().BytesReceived() == 4000; }, 2000);
+    WaitUntil([&] { return recorder->StreamBytesWaiting() == 4000; }, 2000);
     // Over ten seconds of held data is not a stall.
     advance(12000);
     EXPECT_EQ(station.connections.size(), 1u);
@@ -343,7 +343,7 @@ TEST_F(OutageTest, ATitleOnEveryBlockAtFullSpeedLosesNoByte)
     s->write(stream.left(half));
     ASSERT_TRUE(WaitUntil([&] { return recorder->StreamHeld(); }));
     s->write(stream.mid(half));
-    ASSERT_TRUE(WaitUntil([&] { return recorder->WS().BytesReceived() == stream.size() - half; }));
+    ASSERT_TRUE(WaitUntil([&] { return recorder->StreamBytesWaiting() == stream.size() - half; }));
     advance(12000);  // the watchdog sees data waiting, not a stall
     EXPECT_EQ(station.connections.size(), 1u);
     EXPECT_TRUE(recorder->Status().sSongCaption.startsWith(QStringLiteral("Now Recording: ")))
@@ -351,7 +351,7 @@ TEST_F(OutageTest, ATitleOnEveryBlockAtFullSpeedLosesNoByte)
     // The pauses are released by hand instead of being waited for.
     for (int i = 0; i < 100 && recorder->AudioBytesWritten() < audio.size(); ++i) {
         recorder->ReleaseStreamHold();
-        WaitUntil([&] { return !recorder->WS().BytesReceived(); }, 200);
+        WaitUntil([&] { return !recorder->StreamBytesWaiting(); }, 200);
     }
     EXPECT_EQ(recorder->AudioBytesWritten(), audio.size());
     EXPECT_EQ(station.connections.size(), 1u);
@@ -431,7 +431,7 @@ TEST_F(OutageTest, AConnectionThatBringsLessThanASecondOfAudioWaitsItsTurn)
         QTcpSocket* s = answer(1, c.stream);
         ASSERT_TRUE(s);
         ASSERT_TRUE(
-            WaitUntil([&] { return recorder->AudioBytesWritten() > 0 && recorder->WS().BytesReceived() == 0; }));
+            WaitUntil([&] { return recorder->AudioBytesWritten() > 0 && recorder->StreamBytesWaiting() == 0; }));
         const qsizetype lost = captions.size();
         s->disconnectFromHost();
         ASSERT_TRUE(WaitUntil([&] { return station.connections.size() == 2; })); // at once

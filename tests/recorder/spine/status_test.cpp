@@ -31,21 +31,21 @@ TEST_F(StatusTest, ASongChangeClosesTheFileThenNamesTheSongThenSaysTheStatusOnce
     const qint32 start = 100000;
     clock.set(start);
     startOnStation();
-    recorder->HandleStreamData("ICY 200 OK\r\nicy-name:X\r\nicy-metaint:4\r\n\r\naaaa" + IcyTitleBlock("A") + "aaaa");
+    ASSERT_TRUE(send("ICY 200 OK\r\nicy-name:X\r\nicy-metaint:4\r\n\r\naaaa" + IcyTitleBlock("A") + "aaaa"));
     listen();
 
     // One chunk, one song change: the signals follow each other in this order.
-    recorder->HandleStreamData(IcyTitleBlock("B") + "bbbb");
+    ASSERT_TRUE(send(IcyTitleBlock("B") + "bbbb"));
     EXPECT_EQ(events, (QStringList{"closed A.mp3", "title B.mp3", "status Now Recording: B.mp3"}));
 
     // Two changes in one chunk: the windows see where it ended, once.
     events.clear();
-    recorder->HandleStreamData(IcyTitleBlock("C") + "cccc" + IcyTitleBlock("D") + "dddd");
+    ASSERT_TRUE(send(IcyTitleBlock("C") + "cccc" + IcyTitleBlock("D") + "dddd"));
     EXPECT_EQ(events, (QStringList{"closed B.mp3", "closed C.mp3", "title D.mp3", "status Now Recording: D.mp3"}));
 
     // The same title again changes nothing a window shows.
     events.clear();
-    recorder->HandleStreamData(IcyTitleBlock("D") + "dddd");
+    ASSERT_TRUE(send(IcyTitleBlock("D") + "dddd"));
     EXPECT_TRUE(events.isEmpty()) << events.join('|').toStdString();
 }
 

@@ -312,10 +312,10 @@ TEST_F(DisplayTest, TheSongsOwnTitleIsShownWhereItsFileNameDiffers)
     };
     recordSongsContinuously();
     startOnStation();
-    recorder->HandleStreamData("ICY 200 OK\r\nicy-name:X\r\nicy-metaint:4\r\n\r\naaaa");
+    ASSERT_TRUE(send("ICY 200 OK\r\nicy-name:X\r\nicy-metaint:4\r\n\r\naaaa"));
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        recorder->HandleStreamData(titleBlock(row.title.toUtf8()) + "bbbb");
+        ASSERT_TRUE(send(titleBlock(row.title.toUtf8()) + "bbbb"));
         const QString file = QFileInfo(recorder->RecordingPath()).fileName();
         ASSERT_TRUE(QFileInfo::exists(folder.file(file)));
         EXPECT_NE(file, row.title + QStringLiteral(".mp3"));

@@ -195,8 +195,8 @@ TEST_F(PanelConfigurationTest, RecordWhileRecordingStopsTheRunningOneFirst)
     Control<QLineEdit>(panel.get(), "txtPlaylist")->setText(localUrl(QStringLiteral("list.pls")));
     config.lRecordingMode = RecordingMode::PerSong;
     startOnStation();
-    recorder->HandleStreamData("ICY 200 OK\r\nicy-name:Test FM\r\nicy-metaint:16\r\n\r\n" + QByteArray(16, 'a') +
-                               titleBlock("Artist A - Song One") + QByteArray(16, 'b'));
+    ASSERT_TRUE(send("ICY 200 OK\r\nicy-name:Test FM\r\nicy-metaint:16\r\n\r\n" + QByteArray(16, 'a') +
+                     titleBlock("Artist A - Song One") + QByteArray(16, 'b')));
     ASSERT_TRUE(recorder->Status().blnRecording);
     panel->PanelEdited = true;
     config.bPreviewModeOnly = false;

@@ -191,8 +191,8 @@ TEST_F(DesktopProgramTest, QuittingClosesAndTagsTheRecordingAndRemovesEverything
     program->ShowRecordingDisplay();
     QSignalSpy quit(recorder.get(), &frmMP3::quitRequested);
     startOnStation();
-    recorder->HandleStreamData("ICY 200 OK\r\nicy-metaint:100\r\n\r\n" + QByteArray(100, 'a') +
-                               QByteArray("\x02StreamTitle='A - B';\0\0\0\0\0\0\0\0\0\0\0", 33) + QByteArray(50, 'b'));
+    ASSERT_TRUE(send("ICY 200 OK\r\nicy-metaint:100\r\n\r\n" + QByteArray(100, 'a') +
+                     QByteArray("\x02StreamTitle='A - B';\0\0\0\0\0\0\0\0\0\0\0", 33) + QByteArray(50, 'b')));
     const QString path = recorder->RecordingPath();
     QPointer<QWidget> panel = program->panel();
     program->QuitProgram();
@@ -215,8 +215,8 @@ TEST_F(DesktopProgramTest, QuittingWithAModalDialogOpenCancelsItAndKeepsItsWindo
     program->ShowRecordingDisplay();
     QPointer<frmRecordingDisplay> display = program->display();
     startOnStation();
-    recorder->HandleStreamData("ICY 200 OK\r\nicy-metaint:100\r\n\r\n" + QByteArray(100, 'a') +
-                               QByteArray("\x02StreamTitle='A - B';\0\0\0\0\0\0\0\0\0\0\0", 33) + QByteArray(50, 'b'));
+    ASSERT_TRUE(send("ICY 200 OK\r\nicy-metaint:100\r\n\r\n" + QByteArray(100, 'a') +
+                     QByteArray("\x02StreamTitle='A - B';\0\0\0\0\0\0\0\0\0\0\0", 33) + QByteArray(50, 'b')));
     const QString path = recorder->RecordingPath();
     QSignalSpy quit(recorder.get(), &frmMP3::quitRequested);
     int answer = -1;

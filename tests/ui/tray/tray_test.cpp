@@ -182,7 +182,7 @@ TEST_F(TrayTest, ALongTipIsCutToTheField)
 {
     config.sRecordingTitle = QString(100, QLatin1Char('T'));
     startOnStation();
-    recorder->HandleStreamData("ICY 200 OK\r\n\r\n" + QByteArray(100, 'a'));
+    ASSERT_TRUE(send("ICY 200 OK\r\n\r\n" + QByteArray(100, 'a')));
     recorder->Timer1_Timer();
     EXPECT_GT(icon.modifies, 0);
     EXPECT_EQ(TrayTipText(icon.tip), (QStringLiteral("RECORDING ") + config.sRecordingTitle).left(63));
@@ -232,8 +232,8 @@ TEST_F(TrayTest, ExitClosesAndTagsTheFileThenQuits)
 {
     QSignalSpy quit(recorder.get(), &frmMP3::quitRequested);
     startOnStation();
-    recorder->HandleStreamData("ICY 200 OK\r\nicy-metaint:100\r\n\r\n" + QByteArray(100, 'a') +
-                               QByteArray("\x02StreamTitle='A - B';\0\0\0\0\0\0\0\0\0\0\0", 33) + QByteArray(50, 'b'));
+    ASSERT_TRUE(send("ICY 200 OK\r\nicy-metaint:100\r\n\r\n" + QByteArray(100, 'a') +
+                     QByteArray("\x02StreamTitle='A - B';\0\0\0\0\0\0\0\0\0\0\0", 33) + QByteArray(50, 'b')));
     const QString path = recorder->RecordingPath();
     ASSERT_FALSE(path.isEmpty());
     tray->mPopExit->trigger();
@@ -356,8 +356,8 @@ TEST_F(QuitDialogTest, KeysAnswerIt)
 TEST_F(QuitDialogTest, YesStopsTheRecordingWithATaggedFileAndQuits)
 {
     startOnStation();
-    recorder->HandleStreamData("ICY 200 OK\r\nicy-metaint:100\r\n\r\n" + QByteArray(100, 'a') +
-                               QByteArray("\x02StreamTitle='A - B';\0\0\0\0\0\0\0\0\0\0\0", 33) + QByteArray(50, 'b'));
+    ASSERT_TRUE(send("ICY 200 OK\r\nicy-metaint:100\r\n\r\n" + QByteArray(100, 'a') +
+                     QByteArray("\x02StreamTitle='A - B';\0\0\0\0\0\0\0\0\0\0\0", 33) + QByteArray(50, 'b')));
     const QString path = recorder->RecordingPath();
     frmAreYouSure* d = open(5000);
     Control<QPushButton>(d, "cmdYes")->click();

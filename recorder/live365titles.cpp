@@ -1,0 +1,33 @@
+#include "recorder/live365titles.h"
+
+#include "platform/messages.h"
+#include "recorder/stationresolver.h"
+#include "sources/live365link.h"
+
+void Live365Titles::Connected(const ServerEntry& server, bool perSong)
+{
+    QString stationNumber;
+    bool aflMode = false;
+    if (m_link && perSong && Live365StationOf(server, stationNumber, aflMode))
+        m_link->GetL365StationFromNumber(stationNumber, aflMode);
+}
+
+void Live365Titles::StationNamed(const QString& name)
+{
+    if (m_link)
+        m_link->SetStationName(name);
+}
+
+void Live365Titles::Failed(int code)
+{
+    if (!m_link)
+        return;
+    m_link->SetStationName(QString());
+    m_messages->ShowMessage(m_link->StdErrorMessage(code));
+}
+
+void Live365Titles::Clear()
+{
+    if (m_link)
+        m_link->SetStationName(QString());
+}

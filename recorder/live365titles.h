@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+class ILive365Link;
+class IMessageService;
+struct ServerEntry;
+
+// A Live365 station names its songs through Live365, not in its stream:
+// when a song-by-song recording connects to one, Live365 is asked for the
+// station's titles, and the station's name is shown while it records.
+// Without a link (none was given) Live365 stations record without them.
+class Live365Titles {
+public:
+    Live365Titles(ILive365Link* link, IMessageService* messages) : m_link(link), m_messages(messages) {}
+
+    // A connection to `server` begins; `perSong`: the recording is cut into songs.
+    void Connected(const ServerEntry& server, bool perSong);
+    // Live365 named the station.
+    void StationNamed(const QString& name);
+    // Live365 answered with error `code`: the user is told.
+    void Failed(int code);
+    // The recording ended.
+    void Clear();
+
+private:
+    ILive365Link* m_link;
+    IMessageService* m_messages;
+};

@@ -1,0 +1,21 @@
+#include "recorder/writersetup.h"
+
+SongWriterSetup WriterSetupFor(const RecordingConfig& config)
+{
+    SongWriterSetup setup;
+    setup.folder = [&config] { return config.sMP3Path; };
+    setup.mode = [&config] {
+        switch (config.lRecordingMode) {
+        case RecordingMode::PerSong:
+            return SongWriter::Mode::PerSong;
+        case RecordingMode::DatedArchive:
+            return SongWriter::Mode::DatedArchive;
+        default:
+            return SongWriter::Mode::SingleFile;
+        }
+    };
+    setup.stationTitle = [&config] { return config.sRecordingTitle; };
+    setup.streamFile = [&config] { return config.sStreamFileName; };
+    setup.startPaused = [&config] { return config.bPreviewModeOnly; };
+    return setup;
+}
