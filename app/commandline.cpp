@@ -51,8 +51,8 @@ void readStations(const QString& text, CommandLine& line)
         else
             into->append(word);
     }
-    line.action = text.startsWith(kWatch) && line.files.isEmpty() ? CommandLine::Action::Watch
-                                                                   : CommandLine::Action::Record;
+    line.action =
+        text.startsWith(kWatch) && line.files.isEmpty() ? CommandLine::Action::Watch : CommandLine::Action::Record;
 }
 
 void readHistorySwitches(const QString& text, CommandLine& line)
@@ -65,8 +65,8 @@ void readHistorySwitches(const QString& text, CommandLine& line)
             line.json = true;
             continue;
         }
-        const bool takesValue = word == QLatin1String("--station") || word == QLatin1String("--since") ||
-                                word == QLatin1String("--title");
+        const bool takesValue =
+            word == QLatin1String("--station") || word == QLatin1String("--since") || word == QLatin1String("--title");
         if (!takesValue) {
             line.problem = QStringLiteral("--history does not know \"%1\".").arg(word);
             return;

@@ -14,8 +14,8 @@
 // are kept in memory: SIGUSR1 writes them to a file in its folder.
 
 #include "app/presetopener.h"
-#include "history/historywriter.h"
 #include "config/configuration.h"
+#include "history/historywriter.h"
 #include "listen/relay.h"
 #include "platform/messages.h"
 #include "platform/sleeper.h"

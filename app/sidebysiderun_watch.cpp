@@ -36,8 +36,7 @@ void SideBySideRun::watchCaught(Station& station, const QString& file, const QSt
     const auto it = m_catching.constFind(station.caughtTitle);
     station.duplicate = it != m_catching.cend() && *it != station.id;
     if (station.duplicate) {
-        station.console.showStatus(
-            tr("%1 is caught on %2 already").arg(station.caughtTitle, m_set.Title(*it)));
+        station.console.showStatus(tr("%1 is caught on %2 already").arg(station.caughtTitle, m_set.Title(*it)));
         return;
     }
     m_catching.insert(station.caughtTitle, station.id);
@@ -74,8 +73,8 @@ QStringList SideBySideRun::SaveLastMinutes()
             continue;
         const int minutes = int(station->keeping.Kept().KeepMs() / 60000);
         QString problem;
-        const QString path = station->keeping.Kept().Save(recorder->Config().sMP3Path, m_set.Title(station->id), now,
-                                                          minutes, &problem);
+        const QString path =
+            station->keeping.Kept().Save(recorder->Config().sMP3Path, m_set.Title(station->id), now, minutes, &problem);
         if (path.isEmpty()) {
             station->console.showStatus(tr("The last minutes could not be saved: %1").arg(problem));
             continue;

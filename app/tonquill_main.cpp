@@ -11,6 +11,8 @@
 #include "config/usersettings.h"
 #include "history/historyprint.h"
 #include "history/historystore.h"
+#include "history/historywriter.h"
+#include "history/playtracker.h"
 #include "platform/folders.h"
 #include "platform/messages.h"
 #include "platform/modules.h"
@@ -210,7 +212,13 @@ int main(int argc, char** argv)
     }
 
     RecorderRun run(messages, true);
+    // Every title the recorder begins goes into the history.
+    HistoryWriter history;
+    QObject::connect(&history, &HistoryWriter::notice, &app,
+                     [&shown](const QString& text) { shown.ShowMessage(text); });
     frmMP3 recorder(run.deps(&console));
+    PlayTracker plays(history, PlayTracker::SetupFor(recorder));
+    plays.Attach(recorder);
     run.attach(recorder);
     console.attach(&recorder);
     PresetOpener opener(recorder, Configuration(), messages);

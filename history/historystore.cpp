@@ -76,7 +76,8 @@ QString HistoryStore::DefaultPath()
 }
 
 HistoryStore::HistoryStore(QString path)
-    : m_path(std::move(path)), m_connection(QStringLiteral("tonquill-history-%1").arg(g_connections.fetchAndAddRelaxed(1)))
+    : m_path(std::move(path)),
+      m_connection(QStringLiteral("tonquill-history-%1").arg(g_connections.fetchAndAddRelaxed(1)))
 {
 }
 
@@ -173,9 +174,10 @@ qint64 HistoryStore::Insert(const Play& play)
     if (!m_open)
         return 0;
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.prepare(QStringLiteral("INSERT INTO plays (station, address, title, artist, song, start, end, file, state) "
-                             "VALUES (COALESCE(:station, ''), COALESCE(:address, ''), COALESCE(:title, ''), COALESCE(:artist, ''), "
-                             "COALESCE(:song, ''), :start, :end, COALESCE(:file, ''), COALESCE(:state, ''))"));
+    q.prepare(QStringLiteral(
+        "INSERT INTO plays (station, address, title, artist, song, start, end, file, state) "
+        "VALUES (COALESCE(:station, ''), COALESCE(:address, ''), COALESCE(:title, ''), COALESCE(:artist, ''), "
+        "COALESCE(:song, ''), :start, :end, COALESCE(:file, ''), COALESCE(:state, ''))"));
     bindPlay(q, play);
     if (!q.exec()) {
         m_error = q.lastError().text();
@@ -189,10 +191,11 @@ bool HistoryStore::Update(qint64 id, const Play& play)
     if (!m_open)
         return false;
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.prepare(QStringLiteral("UPDATE plays SET station = COALESCE(:station, ''), address = COALESCE(:address, ''), "
-                             "title = COALESCE(:title, ''), artist = COALESCE(:artist, ''), song = COALESCE(:song, ''), "
-                             "start = :start, end = :end, file = COALESCE(:file, ''), state = COALESCE(:state, '') "
-                             "WHERE id = :id"));
+    q.prepare(
+        QStringLiteral("UPDATE plays SET station = COALESCE(:station, ''), address = COALESCE(:address, ''), "
+                       "title = COALESCE(:title, ''), artist = COALESCE(:artist, ''), song = COALESCE(:song, ''), "
+                       "start = :start, end = :end, file = COALESCE(:file, ''), state = COALESCE(:state, '') "
+                       "WHERE id = :id"));
     bindPlay(q, play);
     q.bindValue(QStringLiteral(":id"), id);
     if (!q.exec()) {

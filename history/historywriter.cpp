@@ -20,7 +20,8 @@ public:
         m_store->Open();
         const QString said = m_store->IsOpen() ? m_store->Notice() : m_store->Error();
         if (!said.isEmpty())
-            QMetaObject::invokeMethod(&m_owner, [o = &m_owner, said] { emit o->notice(said); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                &m_owner, [o = &m_owner, said] { emit o->notice(said); }, Qt::QueuedConnection);
     }
 
     void wake()
@@ -79,7 +80,8 @@ HistoryWriter::HistoryWriter(QString path, QObject* parent) : QObject(parent), m
     m_worker = new Worker(*this);
     m_worker->moveToThread(&m_thread);
     m_thread.start(QThread::LowPriority);
-    QMetaObject::invokeMethod(m_worker, [w = m_worker] { w->open(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_worker, [w = m_worker] { w->open(); }, Qt::QueuedConnection);
 }
 
 HistoryWriter::~HistoryWriter()
@@ -109,7 +111,8 @@ void HistoryWriter::queue(Change change)
         ++m_pending;
     }
     if (first)
-        QMetaObject::invokeMethod(m_worker, [w = m_worker] { w->wake(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            m_worker, [w = m_worker] { w->wake(); }, Qt::QueuedConnection);
 }
 
 qint64 HistoryWriter::Begin(const Play& play)

@@ -104,8 +104,11 @@ void PlayTracker::settle(Live& live)
     else if (live.version)
         p.state = QLatin1String(kPlayVersion);
     else if (live.fileState)
-        p.state = inIncompleteFolder(p.file) || p.file.isEmpty() ? QLatin1String(kPlayIncomplete)
-                                                                 : QLatin1String(kPlayComplete);
+        // The song writer set apart what it did not record whole; a song the
+        // stream began or ended in the middle of was not heard whole either.
+        p.state = inIncompleteFolder(p.file) || p.file.isEmpty() || !(live.fromStart && live.toEnd)
+                      ? QLatin1String(kPlayIncomplete)
+                      : QLatin1String(kPlayComplete);
     else
         p.state = live.fromStart && live.toEnd ? QLatin1String(kPlayComplete) : QLatin1String(kPlayIncomplete);
 }
@@ -183,8 +186,8 @@ PlayTracker::Setup PlayTracker::SetupFor(const frmMP3& r, std::function<QString(
         if (n < 1 || n > r.ServerEntries().Last())
             return QString();
         const ServerEntry& s = r.ServerEntries()[n];
-        return (s.Secure ? QStringLiteral("https://") : QStringLiteral("http://")) + s.Host + QLatin1Char(':') + s.Port +
-               s.Path;
+        return (s.Secure ? QStringLiteral("https://") : QStringLiteral("http://")) + s.Host + QLatin1Char(':') +
+               s.Port + s.Path;
     };
     setup.filePerSong = [&r] { return r.Config().lRecordingMode == RecordingMode::PerSong; };
     setup.openFile = [&r] { return r.Status().file; };
@@ -193,7 +196,7 @@ PlayTracker::Setup PlayTracker::SetupFor(const frmMP3& r, std::function<QString(
 
 void PlayTracker::Attach(frmMP3& r)
 {
-    QObject::connect(&r, &frmMP3::songEvent, &r, [this, &r](const SongEvent& e) {
+    QObject::connect(&r, &frmMP3::songEvent, &m_context, [this, &r](const SongEvent& e) {
         using K = SongEvent::Kind;
         switch (e.kind) {
         case K::TitleBegan:
@@ -221,7 +224,7 @@ void PlayTracker::Attach(frmMP3& r)
             break;
         }
     });
-    QObject::connect(&r, &frmMP3::phaseChanged, &r, [this](frmMP3::Phase phase) {
+    QObject::connect(&r, &frmMP3::phaseChanged, &m_context, [this](frmMP3::Phase phase) {
         if (phase == frmMP3::Phase::Idle)
             StreamEnded();
     });

@@ -8,6 +8,7 @@
 #include "history/historystore.h"
 
 #include <QDateTime>
+#include <QObject>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -80,6 +81,7 @@ private:
 
     HistoryWriter& m_writer;
     Setup m_setup;
+    QObject m_context;             // what Attach connects ends with the tracker
     std::optional<Live> m_current; // the title playing
     std::optional<Live> m_closing; // the title before it, its file still open
     bool m_streamRuns = false;     // a title played in this stream before

@@ -27,7 +27,8 @@ qint64 oggRate(const QByteArray& packet)
     if (packet.size() >= 16 && packet.startsWith("\x01vorbis"))
         return qFromLittleEndian<quint32>(p + 12);
     // FLAC in Ogg: 0x7F "FLAC", version, header count, "fLaC", a block header, STREAMINFO.
-    if (packet.size() >= 30 && packet.startsWith("\x7f" "FLAC"))
+    if (packet.size() >= 30 && packet.startsWith("\x7f"
+                                                 "FLAC"))
         return (qint64(p[27]) << 12) | (qint64(p[28]) << 4) | (p[29] >> 4);
     return 0;
 }
@@ -69,8 +70,8 @@ qsizetype LastMinutes::frameAt(qsizetype pos, qint64* us) const
         return 0;
     int samples = 0;
     int rate = 0;
-    const qsizetype length = m_framing == Framing::Adts ? AdtsFrameLength(h, &samples, &rate)
-                                                        : Mp3FrameLength(h, &samples, &rate);
+    const qsizetype length =
+        m_framing == Framing::Adts ? AdtsFrameLength(h, &samples, &rate) : Mp3FrameLength(h, &samples, &rate);
     if (length <= 0 || rate <= 0)
         return -1;
     *us = qint64(samples) * 1000000 / rate;

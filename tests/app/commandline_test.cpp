@@ -179,7 +179,8 @@ TEST(CommandLineTest, HistoryReadsItsSwitches)
         const CommandLine line = ParseCommandLine(QString::fromUtf8(c.text));
         EXPECT_EQ(line.action, Action::History) << c.text;
         if (*c.problem) {
-            EXPECT_TRUE(line.problem.contains(QString::fromUtf8(c.problem))) << c.text << ": " << line.problem.toStdString();
+            EXPECT_TRUE(line.problem.contains(QString::fromUtf8(c.problem)))
+                << c.text << ": " << line.problem.toStdString();
             continue;
         }
         EXPECT_TRUE(line.problem.isEmpty()) << c.text << ": " << line.problem.toStdString();

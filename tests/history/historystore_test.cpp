@@ -55,7 +55,9 @@ TEST(PlayTrackerTest, EachTitleIsOnePlayWithItsFileAndState)
         {"titles heard, the first and last cut by the stream",
          false,
          {{K::Title, "A - One"}, {K::Title, "B - Two"}, {K::Title, "C - Three"}, {K::Ended}},
-         {{"A - One", "incomplete", "", true}, {"B - Two", "complete", "", true}, {"C - Three", "incomplete", "", true}}},
+         {{"A - One", "incomplete", "", true},
+          {"B - Two", "complete", "", true},
+          {"C - Three", "incomplete", "", true}}},
         {"a repeat of the title playing is no new play",
          false,
          {{K::Title, "A - One.mp3"}, {K::Title, "A - One"}, {K::Title, "B - Two.mp3"}},
@@ -80,7 +82,7 @@ TEST(PlayTrackerTest, EachTitleIsOnePlayWithItsFileAndState)
           {K::Opened, "A - One.mp3", "/m/A - One.mp3"},
           {K::Title, "B - Two.mp3"},
           {K::Closed, "/m/A - One.mp3"}},
-         {{"A - One", "complete", "/m/A - One.mp3", true}, {"B - Two", "", "", false}}},
+         {{"A - One", "incomplete", "/m/A - One.mp3", true}, {"B - Two", "", "", false}}},
         {"a clean cut closes the file after the title changed",
          true,
          {{K::Title, "A - One.mp3"},
@@ -88,9 +90,12 @@ TEST(PlayTrackerTest, EachTitleIsOnePlayWithItsFileAndState)
           {K::Title, "B - Two.mp3"},
           {K::Closed, "/m/A - One.mp3"},
           {K::Opened, "B - Two.mp3", "/m/B - Two.mp3"},
+          {K::Title, "C - Three.mp3"},
           {K::Ended},
           {K::Closed, "/m/B - Two.mp3"}},
-         {{"A - One", "complete", "/m/A - One.mp3", true}, {"B - Two", "complete", "/m/B - Two.mp3", true}}},
+         {{"A - One", "incomplete", "/m/A - One.mp3", true},
+          {"B - Two", "complete", "/m/B - Two.mp3", true},
+          {"C - Three", "skipped", "", true}}},
         {"a skip, a version and a song deleted as too short",
          true,
          {{K::Title, "A - One.mp3"},
@@ -124,13 +129,27 @@ TEST(PlayTrackerTest, EachTitleIsOnePlayWithItsFileAndState)
             for (const Step& s : c.steps) {
                 const QString text = QString::fromUtf8(s.text);
                 switch (s.kind) {
-                case K::Title: tracker.Title(text); break;
-                case K::Opened: tracker.FileOpened(text, QString::fromUtf8(s.path)); break;
-                case K::Closed: tracker.FileClosed(text); break;
-                case K::Version: tracker.KeptVersion(); break;
-                case K::SavedAlready: tracker.SavedAlready(); break;
-                case K::Deleted: tracker.FileDeleted(); break;
-                case K::Ended: tracker.StreamEnded(); break;
+                case K::Title:
+                    tracker.Title(text);
+                    break;
+                case K::Opened:
+                    tracker.FileOpened(text, QString::fromUtf8(s.path));
+                    break;
+                case K::Closed:
+                    tracker.FileClosed(text);
+                    break;
+                case K::Version:
+                    tracker.KeptVersion();
+                    break;
+                case K::SavedAlready:
+                    tracker.SavedAlready();
+                    break;
+                case K::Deleted:
+                    tracker.FileDeleted();
+                    break;
+                case K::Ended:
+                    tracker.StreamEnded();
+                    break;
                 }
             }
             ASSERT_TRUE(Written(writer));
@@ -193,8 +212,8 @@ TEST(HistoryStoreTest, FiltersChooseTheStationDayAndTitleNewestFirst)
         const char* title;
         int day; // of March 2026
     } rows[] = {
-        {"Harbour Jazz", "Miles Davis - So What", 1},      {"Night FM", "Miles Davis - So What", 2},
-        {"Harbour Jazz", "Nina Simone - Sinnerman", 2},    {"Night FM", "100% Pure_Love", 3},
+        {"Harbour Jazz", "Miles Davis - So What", 1},    {"Night FM", "Miles Davis - So What", 2},
+        {"Harbour Jazz", "Nina Simone - Sinnerman", 2},  {"Night FM", "100% Pure_Love", 3},
         {"harbour jazz", "Chet Baker - Almost Blue", 4},
     };
     for (const auto& r : rows) {
@@ -222,7 +241,9 @@ TEST(HistoryStoreTest, FiltersChooseTheStationDayAndTitleNewestFirst)
         {"since a day, that day included",
          {{}, QDate(2026, 3, 3), {}, 0},
          {"Chet Baker - Almost Blue", "100% Pure_Love"}},
-        {"title text anywhere", {{}, {}, QStringLiteral("miles"), 0}, {"Miles Davis - So What", "Miles Davis - So What"}},
+        {"title text anywhere",
+         {{}, {}, QStringLiteral("miles"), 0},
+         {"Miles Davis - So What", "Miles Davis - So What"}},
         {"wildcards of SQL are plain text", {{}, {}, QStringLiteral("0%"), 0}, {"100% Pure_Love"}},
         {"an underscore too", {{}, {}, QStringLiteral("e_L"), 0}, {"100% Pure_Love"}},
         {"a percent sign is no wildcard", {{}, {}, QStringLiteral("%P"), 0}, {}},

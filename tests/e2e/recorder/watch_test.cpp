@@ -79,10 +79,11 @@ TEST_F(Watching, AWishedSongIsCaughtOnceAsARecordingHasItAndEveryTitleIsKept)
     // watched stations play the wished song at the same time.
     std::array<StationProcess, 3> wishing;
     for (size_t i = 0; i < wishing.size(); ++i)
-        ASSERT_TRUE(wishing[i].Start({QStringLiteral("--metaint"), QStringLiteral("4000"),
-                                      QStringLiteral("--song-bytes"), QStringLiteral("40000"), QStringLiteral("--titles"),
-                                      QStringLiteral("Alpha - One,Wished - Song,Alpha - Three")},
-                                     home.file(QStringLiteral("wishing%1.log").arg(i))));
+        ASSERT_TRUE(
+            wishing[i].Start({QStringLiteral("--metaint"), QStringLiteral("4000"), QStringLiteral("--song-bytes"),
+                              QStringLiteral("40000"), QStringLiteral("--titles"),
+                              QStringLiteral("Alpha - One,Wished - Song,Alpha - Three")},
+                             home.file(QStringLiteral("wishing%1.log").arg(i))));
     StationProcess plain;
     ASSERT_TRUE(plain.Start({QStringLiteral("--fast"), QStringLiteral("--metaint"), QStringLiteral("4000"),
                              QStringLiteral("--song-bytes"), QStringLiteral("40000"), QStringLiteral("--titles"),
@@ -90,11 +91,12 @@ TEST_F(Watching, AWishedSongIsCaughtOnceAsARecordingHasItAndEveryTitleIsKept)
                             home.file(QStringLiteral("plain.log"))));
     const QByteArray query = "total=130000&down=600";
     TempFolder recorded, first, second, other;
-    const QStringList args{
-        QStringLiteral("--record"), preset(QStringLiteral("Recorded"), wishing[0], query, recorded.path()),
-        QStringLiteral("--watch"),  preset(QStringLiteral("Watch One"), wishing[1], query, first.path()),
-        preset(QStringLiteral("Watch Two"), wishing[2], query, second.path()),
-        preset(QStringLiteral("Plain FM"), plain, query, other.path())};
+    const QStringList args{QStringLiteral("--record"),
+                           preset(QStringLiteral("Recorded"), wishing[0], query, recorded.path()),
+                           QStringLiteral("--watch"),
+                           preset(QStringLiteral("Watch One"), wishing[1], query, first.path()),
+                           preset(QStringLiteral("Watch Two"), wishing[2], query, second.path()),
+                           preset(QStringLiteral("Plain FM"), plain, query, other.path())};
     Tonquill tonquill(home.path());
     ASSERT_TRUE(tonquill.Start(args));
     for (const char* title : {"Recorded", "Watch One", "Watch Two", "Plain FM"})
@@ -175,14 +177,16 @@ TEST_F(Watching, TheLastMinutesAreTheStreamsLastFrames)
     const QByteArray query = "total=1500000&down=600";
     TempFolder folder;
     Tonquill tonquill(home.path());
-    ASSERT_TRUE(tonquill.Start({QStringLiteral("--watch"), preset(QStringLiteral("Night FM"), station, query, folder.path())}));
+    ASSERT_TRUE(
+        tonquill.Start({QStringLiteral("--watch"), preset(QStringLiteral("Night FM"), station, query, folder.path())}));
     ASSERT_TRUE(tonquill.WaitForOutput("[Night FM] [ERR] NETWORK: Reconnecting...", 30000))
         << tonquill.Output().constData() << tonquill.Errors().constData();
     tonquill.Signal(SIGUSR1);
     ASSERT_TRUE(tonquill.WaitForOutput("[Night FM] Saved the last minutes: ", 15000)) << tonquill.Output().constData();
     const QStringList saved = mp3sIn(folder.path());
     ASSERT_EQ(saved.size(), 1) << saved.join(',').toStdString();
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Night FM - \\d{4}-\\d\\d-\\d\\d \\d\\d\\.\\d\\d\\.\\d\\d - last 1 minutes\\.mp3$"))
+    EXPECT_TRUE(QRegularExpression(
+                    QStringLiteral("^Night FM - \\d{4}-\\d\\d-\\d\\d \\d\\d\\.\\d\\d\\.\\d\\d - last 1 minutes\\.mp3$"))
                     .match(saved.first())
                     .hasMatch())
         << saved.first().toStdString();
