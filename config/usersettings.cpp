@@ -228,6 +228,18 @@ void SetGiveUpMinutes(int minutes)
     SaveSetting(kApp, kSection, QStringLiteral("GiveUpMinutes"), QString::number(minutes));
 }
 
+int WatchMinutes()
+{
+    bool ok = false;
+    const int m = GetSetting(kApp, kSection, QStringLiteral("WatchMinutes"), QString()).trimmed().toInt(&ok);
+    return ok && m >= 1 && m <= 60 ? m : 5;
+}
+
+void SetWatchMinutes(int minutes)
+{
+    SaveSetting(kApp, kSection, QStringLiteral("WatchMinutes"), QString::number(minutes));
+}
+
 RecordingOptions::Repeat RepeatPolicy()
 {
     const QString stored = GetSetting(kApp, kSection, QStringLiteral("RepeatPolicy"), QString()).trimmed().toLower();

@@ -132,6 +132,8 @@ signals:
     void quitRequested(int exitCode);
     // A recording file was closed (and tagged when it had a name).
     void fileClosed(const QString& path);
+    // What the song writer did, as it happens (before the recorder says it).
+    void songEvent(const SongEvent& event);
     // Restart wants the preset the last recording came from loaded and
     // recorded again.
     void presetWanted(const QString& preset);

@@ -57,6 +57,7 @@ std::optional<Caption> RecorderCaptions::ForSongEvent(const SongEvent& e)
     case K::Closed:
     case K::StartPaused:
     case K::NewFile:
+    case K::TitleBegan:
         break;
     }
     return std::nullopt;

@@ -43,6 +43,10 @@
 #                                     hostile directory page (deep nesting,
 #                                     huge pictures, a 520 KB word) holds it;
 #                                     fails past 200 ms
+#   scripts/bench.sh --history [PLAYS]  the title history: a million plays
+#                                     written (time, size of the file), the
+#                                     most played titles over them, the memory
+#                                     of 20 stations keeping 5 minutes each
 # Builds a Release copy of the program into build-bench first.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -53,6 +57,13 @@ if [ "${1:-}" = "--page" ]; then
   cmake --build "$build" -j"$(nproc)" --target bench_page >/dev/null
   echo "page reduce-ms first-paint-ms longest-hold-ms blocks"
   QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}" exec "$build/bench/bench_page"
+fi
+
+if [ "${1:-}" = "--history" ]; then
+  shift
+  cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTONQUILL_TESTS=OFF >/dev/null
+  cmake --build "$build" -j"$(nproc)" --target bench_history >/dev/null
+  exec "$build/bench/bench_history" "$@"
 fi
 
 if [ "${1:-}" = "--image" ]; then

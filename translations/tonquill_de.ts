@@ -743,6 +743,51 @@
     </message>
 </context>
 <context>
+    <name>HistoryStore</name>
+    <message>
+        <source>Qt&apos;s SQLite driver is not installed</source>
+        <translation>Der SQLite-Treiber von Qt ist nicht installiert</translation>
+    </message>
+    <message>
+        <source>The title history could not be read (%1): it was moved to %2 and a new one begun.</source>
+        <translation>Der Titelverlauf konnte nicht gelesen werden (%1): Er wurde nach %2 verschoben und ein neuer begonnen.</translation>
+    </message>
+    <message>
+        <source>The title history %1 cannot be opened: %2</source>
+        <translation>Der Titelverlauf %1 kann nicht geöffnet werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>LastMinutes</name>
+    <message>
+        <source>nothing of %1 has been heard yet</source>
+        <translation>von %1 ist noch nichts zu hören gewesen</translation>
+    </message>
+    <message>
+        <source>%1 cannot be written: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>SideBySideRun</name>
+    <message>
+        <source>%1 is caught on %2 already</source>
+        <translation>%1 wird schon auf %2 aufgenommen</translation>
+    </message>
+    <message>
+        <source>Caught on %1: %2</source>
+        <translation>Auf %1 aufgenommen: %2</translation>
+    </message>
+    <message>
+        <source>The last minutes could not be saved: %1</source>
+        <translation>Die letzten Minuten konnten nicht gespeichert werden: %1</translation>
+    </message>
+    <message>
+        <source>Saved the last minutes: %1</source>
+        <translation>Die letzten Minuten gespeichert: %1</translation>
+    </message>
+</context>
+<context>
     <name>SongKeeper</name>
     <message>
         <source>[ERR] Song rules: %1</source>

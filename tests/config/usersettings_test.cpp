@@ -131,6 +131,22 @@ TEST_F(ConfigTest, GiveUpMinutesDefaultsToFiveAndRejectsNonsense)
     }
 }
 
+TEST_F(ConfigTest, WatchMinutesDefaultsToFiveAndKeepsAnHourAtMost)
+{
+    EXPECT_EQ(WatchMinutes(), 5);
+    SetWatchMinutes(12);
+    EXPECT_EQ(WatchMinutes(), 12);
+    const struct {
+        const char* stored;
+        int minutes;
+    } values[] = {{"1", 1}, {"60", 60}, {"61", 5}, {"0", 5}, {"-3", 5}, {"x", 5}, {" 7 ", 7}, {"", 5}};
+    for (const auto& v : values) {
+        SaveSetting(QStringLiteral("Tonquill"), QStringLiteral("Registration"), QStringLiteral("WatchMinutes"),
+                    QString::fromLatin1(v.stored));
+        EXPECT_EQ(WatchMinutes(), v.minutes) << v.stored;
+    }
+}
+
 TEST_F(ConfigTest, SongRuleSettingsAreOffByDefaultAndReadBackAsStored)
 {
     const RecordingOptions fresh = ReadRecordingOptions();
