@@ -6,6 +6,14 @@
 namespace {
 
 const QLatin1String kRecord("--record");
+const QLatin1String kWatch("--watch");
+const QLatin1String kHistory("--history");
+
+// `text` is `word` or begins with it and a space.
+bool beginsWith(const QString& text, QLatin1String word)
+{
+    return text == word || text.startsWith(word + QLatin1Char(' '));
+}
 
 // The words of `text`: runs of characters parted by spaces, double quotes
 // dropped, spaces between them kept. An empty pair of quotes is no word.
@@ -30,11 +38,64 @@ QStringList wordsOf(QStringView text)
     return words;
 }
 
+// "--record FILE... --watch FILE...": the files of each, in either order.
+void readStations(const QString& text, CommandLine& line)
+{
+    QStringList* into = nullptr;
+    // The switches themselves are words of their own, never in quotes.
+    for (const QString& word : wordsOf(text)) {
+        if (word == kRecord)
+            into = &line.files;
+        else if (word == kWatch)
+            into = &line.watched;
+        else
+            into->append(word);
+    }
+    line.action =
+        text.startsWith(kWatch) && line.files.isEmpty() ? CommandLine::Action::Watch : CommandLine::Action::Record;
+}
+
+void readHistorySwitches(const QString& text, CommandLine& line)
+{
+    line.action = CommandLine::Action::History;
+    const QStringList words = wordsOf(QStringView(text).mid(kHistory.size()));
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const QString& word = words[i];
+        if (word == QLatin1String("--json")) {
+            line.json = true;
+            continue;
+        }
+        const bool takesValue =
+            word == QLatin1String("--station") || word == QLatin1String("--since") || word == QLatin1String("--title");
+        if (!takesValue) {
+            line.problem = QStringLiteral("--history does not know \"%1\".").arg(word);
+            return;
+        }
+        if (i + 1 >= words.size()) {
+            line.problem = QStringLiteral("%1 needs a value.").arg(word);
+            return;
+        }
+        const QString& value = words[++i];
+        if (word == QLatin1String("--station")) {
+            line.station = value;
+        } else if (word == QLatin1String("--title")) {
+            line.title = value;
+        } else {
+            line.since = QDate::fromString(value, QStringLiteral("yyyy-MM-dd"));
+            if (!line.since.isValid()) {
+                line.problem = QStringLiteral("--since takes a day as YYYY-MM-DD, not \"%1\".").arg(value);
+                return;
+            }
+        }
+    }
+}
+
 } // namespace
 
 QString CommandLineText(const QStringList& arguments)
 {
-    if (arguments.isEmpty() || arguments.first() != kRecord)
+    if (arguments.isEmpty() ||
+        (arguments.first() != kRecord && arguments.first() != kWatch && arguments.first() != kHistory))
         return arguments.join(QLatin1Char(' '));
     QStringList parts;
     for (const QString& argument : arguments) {
@@ -47,9 +108,12 @@ QString CommandLineText(const QStringList& arguments)
 CommandLine ParseCommandLine(const QString& text)
 {
     CommandLine line;
-    if (text == kRecord || text.startsWith(kRecord + QLatin1Char(' '))) {
-        line.action = CommandLine::Action::Record;
-        line.files = wordsOf(QStringView(text).mid(kRecord.size()));
+    if (beginsWith(text, kRecord) || beginsWith(text, kWatch)) {
+        readStations(text, line);
+        return line;
+    }
+    if (beginsWith(text, kHistory)) {
+        readHistorySwitches(text, line);
         return line;
     }
     if (text == QLatin1String("-installassc")) {

@@ -1,28 +1,10 @@
 #include "app/sidebysiderun.h"
 
 #include "app/recorderrun.h"
+#include "app/sidebysidestation.h"
 
 #include <QFileInfo>
 #include <QTimer>
-
-// One station of the run and everything that is its own.
-struct SideBySideRun::Station {
-    explicit Station(FILE* out, ITickSource* clock)
-        : errors(QStringLiteral("Tonquill")), messages(errors), live365(clock), console(messages, out)
-    {
-        config.setMessageService(&messages);
-    }
-
-    QString file;
-    StderrMessageService errors;
-    TrackingMessageService messages;
-    clsConfiguration config;
-    NullRelay relay;
-    ctlLive365TitleReader live365;
-    HeadlessConsole console;
-    std::unique_ptr<PresetOpener> opener; // opens the preset again when the recorder restarts
-    int id = 0;
-};
 
 SideBySideRun::SideBySideRun(FILE* out, QObject* parent) : QObject(parent), m_out(out)
 {
@@ -56,37 +38,57 @@ void SideBySideRun::setTitle(Station& station, const QString& title)
     station.errors.setTitle(EscapeForTerminal(prefix) + QStringLiteral(" Tonquill"));
 }
 
-void SideBySideRun::Start(const QStringList& files)
+void SideBySideRun::Start(const QStringList& files, const QStringList& watched)
 {
+    m_history = std::make_unique<HistoryWriter>();
+    connect(m_history.get(), &HistoryWriter::notice, this,
+            [this](const QString& text) { m_historyMessages.ShowMessage(text); });
     // Every recording is made before any starts: one that cannot start is
     // not the last one running while others wait for their turn.
-    for (const QString& file : files) {
-        auto station = std::make_unique<Station>(m_out, &m_clock);
-        station->file = file;
-        RecorderDeps deps;
-        deps.clock = &m_clock;
-        deps.messages = &station->messages;
-        deps.sleeper = &m_sleeper;
-        deps.relay = &station->relay;
-        deps.host = &station->console;
-        deps.live365 = &station->live365;
-        LeavePausesOutWhenAsked(deps);
-        station->id = m_set.Add(QString(), deps);
-        // Until its own title is read, a station is named by its file.
-        setTitle(*station, QFileInfo(file).fileName().isEmpty() ? file : QFileInfo(file).fileName());
-        frmMP3& recorder = *m_set.Recorder(station->id);
-        ConnectLive365(station->live365, recorder);
-        station->console.attach(&recorder);
-        station->opener = std::make_unique<PresetOpener>(recorder, station->config, station->messages);
-        // A playlist file's station is named by the title the playlist gives.
-        Station* s = station.get();
-        connect(&recorder, &frmMP3::playlistRead, this, [this, s](const QString& title) { setTitle(*s, title); });
-        m_stations.push_back(std::move(station));
-    }
+    for (const QString& file : files)
+        makeStation(file, false);
+    for (const QString& file : watched)
+        makeStation(file, true);
     QTimer::singleShot(0, this, [this] {
         for (const auto& station : m_stations)
             startStation(*station);
     });
+}
+
+void SideBySideRun::makeStation(const QString& file, bool watched)
+{
+    auto station = std::make_unique<Station>(m_out, &m_clock, qint64(WatchMinutes()) * 60 * 1000);
+    station->file = file;
+    station->watched = watched;
+    RecorderDeps deps;
+    deps.clock = &m_clock;
+    deps.messages = &station->messages;
+    deps.sleeper = &m_sleeper;
+    deps.relay = &station->keeping;
+    deps.host = &station->console;
+    deps.live365 = &station->live365;
+    if (watched) {
+        // Only what the wish list names is written, and only from its title on.
+        deps.options = [] {
+            RecordingOptions options = ReadRecordingOptions();
+            options.wishOnly = true;
+            options.titledSongsOnly = true;
+            return options;
+        };
+    }
+    LeavePausesOutWhenAsked(deps);
+    station->id = m_set.Add(QString(), deps);
+    // Until its own title is read, a station is named by its file.
+    setTitle(*station, QFileInfo(file).fileName().isEmpty() ? file : QFileInfo(file).fileName());
+    frmMP3& recorder = *m_set.Recorder(station->id);
+    ConnectLive365(station->live365, recorder);
+    station->console.attach(&recorder);
+    station->opener = std::make_unique<PresetOpener>(recorder, station->config, station->messages);
+    // A playlist file's station is named by the title the playlist gives.
+    Station* s = station.get();
+    connect(&recorder, &frmMP3::playlistRead, this, [this, s](const QString& title) { setTitle(*s, title); });
+    followPlays(*s, recorder);
+    m_stations.push_back(std::move(station));
 }
 
 void SideBySideRun::startStation(Station& station)
@@ -100,12 +102,15 @@ void SideBySideRun::startStation(Station& station)
     if (start.action == PresetStart::Action::Record)
         setTitle(station, start.config.sRecordingTitle);
     recorder.Form_Load();
+    RecordingConfig config = start.config;
+    if (station.watched)
+        config.lRecordingMode = RecordingMode::PerSong; // a wished song is caught as a song of its own
     switch (start.action) {
     case PresetStart::Action::Record:
-        m_set.Start(station.id, start.config);
+        m_set.Start(station.id, config);
         return;
     case PresetStart::Action::Playlist:
-        recorder.ReadPlaylist(start.config);
+        recorder.ReadPlaylist(config);
         return;
     case PresetStart::Action::Panel:
     case PresetStart::Action::Failed:

@@ -6,9 +6,16 @@
 // reader and status lines (each line begins with "[its title] "); a relay
 // that never listens stands in for the listening relay, so no station takes
 // a port from another. The run is over when its last recording is.
+//
+// "--watch FILE ...": a watched station is read like a recorded one, but only
+// the songs of the wish list that begin while it is watched are written (each
+// into the station's folder as a recording would write it). Every station's
+// titles go into the title history, and the last WatchMinutes of its audio
+// are kept in memory: SIGUSR1 writes them to a file in its folder.
 
 #include "app/presetopener.h"
 #include "config/configuration.h"
+#include "history/historywriter.h"
 #include "listen/relay.h"
 #include "platform/messages.h"
 #include "platform/sleeper.h"
@@ -17,6 +24,7 @@
 #include "recorder/recordingset.h"
 #include "sources/live365reader.h"
 
+#include <QHash>
 #include <QObject>
 #include <QStringList>
 #include <cstdio>
@@ -32,12 +40,19 @@ public:
 
     // Makes a recording for every file and starts them all (from the event
     // loop); a file that cannot be recorded says why and ends on its own.
-    void Start(const QStringList& files);
+    void Start(const QStringList& files, const QStringList& watched = {});
     // SIGINT, SIGTERM and SIGHUP stop every recording (closing and tagging
     // its file); the run then ends with status 0.
     void InstallSignalHandlers();
     // What a signal does.
     void StopAll();
+    // SIGUSR1 saves the last minutes of every station.
+    void InstallSaveSignalHandler();
+    // Writes the kept minutes of every station into its folder; the paths
+    // written.
+    QStringList SaveLastMinutes();
+    // The history the run writes (null before Start).
+    HistoryWriter* History() const { return m_history.get(); }
 
     RecordingSet& Recordings() { return m_set; }
     // 0 after a signal or when every station ended well; otherwise the
@@ -51,14 +66,24 @@ private:
     struct Station;
     void startStation(Station& station);
     void setTitle(Station& station, const QString& title);
+    // A watched station began writing a wished song, or closed one.
+    void watchCaught(Station& station, const QString& file, const QString& song);
+    void watchClosed(Station& station, const QString& path);
+    void makeStation(const QString& file, bool watched);
+    void followPlays(Station& station, frmMP3& recorder);
     // `title`, or with " (2)", " (3)" ... when a station other than `id` has it.
     QString uniqueTitle(const QString& title, int id) const;
 
     FILE* m_out;
     SystemTickSource m_clock;
     ThreadSleeper m_sleeper;
-    // The stations outlive the recorders, which hold their parts.
+    // The history outlives the stations, whose plays it takes; the
+    // stations outlive the recorders, which hold their parts.
+    std::unique_ptr<HistoryWriter> m_history;
     std::vector<std::unique_ptr<Station>> m_stations;
     RecordingSet m_set;
     bool m_signalled = false;
+    StderrMessageService m_historyMessages{QStringLiteral("Tonquill")};
+    // The wished titles being caught, and the station that writes each.
+    QHash<QString, int> m_catching;
 };

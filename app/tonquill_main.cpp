@@ -9,6 +9,10 @@
 #include "app/sidebysiderun.h"
 #include "config/configuration.h"
 #include "config/usersettings.h"
+#include "history/historyprint.h"
+#include "history/historystore.h"
+#include "history/historywriter.h"
+#include "history/playtracker.h"
 #include "platform/folders.h"
 #include "platform/messages.h"
 #include "platform/modules.h"
@@ -16,6 +20,7 @@
 #include "recorder/headlessconsole.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QTimer>
 
 #include <cstdio>
@@ -65,6 +70,11 @@ const char* const kUsage =
     "  tonquill --record FILE...   record every preset or playlist file given side by\n"
     "                              side, without windows; each line begins with its\n"
     "                              station's title in brackets\n"
+    "  tonquill --watch FILE...    watch every station given: its titles go into the\n"
+    "                              history, the songs on the wish list are recorded,\n"
+    "                              nothing else is written (may follow --record FILE...)\n"
+    "  tonquill --history [--json] [--station NAME] [--since YYYY-MM-DD] [--title TEXT]\n"
+    "                              print the titles played, newest first, and end\n"
     "  tonquill --record-last-preset  record the preset recorded last (in the running\n"
     "                              Tonquill if there is one)\n"
     "  tonquill --open-search      open the station search (in the running Tonquill)\n"
@@ -76,7 +86,10 @@ const char* const kUsage =
     "or SIGHUP close and tag the file before it quits with status 0.\n"
     "With --record the program ends when its last station's recording ends; a\n"
     "station that cannot start says why and the others go on. Ctrl-C (SIGINT),\n"
-    "SIGTERM or SIGHUP close and tag every station's file.\n"
+    "SIGTERM or SIGHUP close and tag every station's file. SIGUSR1 saves the last\n"
+    "WatchMinutes (5 unless set) of every station's audio as \"<station> - <date>\n"
+    "<time> - last 5 minutes.mp3\" in its folder.\n"
+    "Every title a station plays is kept in history.sqlite in the data folder.\n"
     "\n"
     "Environment:\n"
     "  TONQUILL_HEADLESS=1         run headless on a desktop too\n"
@@ -97,18 +110,52 @@ int recordSideBySide(int argc, char** argv, const CommandLine& commandLine)
     TrackingMessageService messages(shown);
     if (const int status = PrepareRun(commandLine, messages); status >= 0)
         return status;
-    if (commandLine.files.isEmpty()) {
-        messages.ShowMessage(
-            QStringLiteral("Give one or more preset files (.tvp) or playlist files (.pls) after --record."));
+    if (commandLine.files.isEmpty() && commandLine.watched.isEmpty()) {
+        messages.ShowMessage(commandLine.action == CommandLine::Action::Watch
+                                 ? QStringLiteral("Give one or more preset files (.tvp) or playlist files (.pls) "
+                                                  "after --watch.")
+                                 : QStringLiteral("Give one or more preset files (.tvp) or playlist files (.pls) "
+                                                  "after --record."));
         return 1;
     }
     SideBySideRun run;
     run.InstallSignalHandlers();
+    run.InstallSaveSignalHandler();
     QObject::connect(&run, &SideBySideRun::finished, &app, [](int code) { QCoreApplication::exit(code); },
                      Qt::QueuedConnection);
     returnIdleHeapEveryHalfMinute(&app);
-    run.Start(commandLine.files);
+    run.Start(commandLine.files, commandLine.watched);
     return app.exec();
+}
+
+// "--history ...": the plays asked for, newest first, on standard output.
+int printHistory(int argc, char** argv, const CommandLine& commandLine)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Tonquill"));
+    if (!commandLine.problem.isEmpty()) {
+        std::fprintf(stderr, "Tonquill: %s\n", qPrintable(commandLine.problem));
+        return 2;
+    }
+    std::vector<Play> plays;
+    const QString path = HistoryStore::DefaultPath();
+    if (QFile::exists(path)) {
+        HistoryStore store(path);
+        if (!store.Open()) {
+            std::fprintf(stderr, "Tonquill: %s\n", qPrintable(store.Error()));
+            return 1;
+        }
+        if (!store.Notice().isEmpty())
+            std::fprintf(stderr, "Tonquill: %s\n", qPrintable(store.Notice()));
+        HistoryFilter filter;
+        filter.station = commandLine.station;
+        filter.since = commandLine.since;
+        filter.title = commandLine.title;
+        plays = store.Plays(filter);
+    }
+    const QByteArray out = commandLine.json ? PlaysAsJson(plays) : PlaysAsText(plays);
+    std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 }  // namespace
@@ -119,7 +166,9 @@ int main(int argc, char** argv)
     if (given.action == CommandLine::Action::Help || given.action == CommandLine::Action::Version)
         return AnswerInfoSwitch(given.action == CommandLine::Action::Help, "tonquill", kUsage);
     keepStreamBuffersInHeap();
-    if (given.action == CommandLine::Action::Record)
+    if (given.action == CommandLine::Action::History)
+        return printHistory(argc, argv, given);
+    if (given.action == CommandLine::Action::Record || given.action == CommandLine::Action::Watch)
         return recordSideBySide(argc, argv, given);
     if (!IsHeadless()) {
         QString problem;
@@ -163,7 +212,13 @@ int main(int argc, char** argv)
     }
 
     RecorderRun run(messages, true);
+    // Every title the recorder begins goes into the history.
+    HistoryWriter history;
+    QObject::connect(&history, &HistoryWriter::notice, &app,
+                     [&shown](const QString& text) { shown.ShowMessage(text); });
     frmMP3 recorder(run.deps(&console));
+    PlayTracker plays(history, PlayTracker::SetupFor(recorder));
+    plays.Attach(recorder);
     run.attach(recorder);
     console.attach(&recorder);
     PresetOpener opener(recorder, Configuration(), messages);

@@ -152,7 +152,9 @@ bool clsConfiguration::LoadConfigurationFile(const QString& strFileToLoad)
     // 2: playlist address
     if (!readLine(line))
         return fail();
-    if (!line.endsWith(QLatin1String(".m3u")) && !line.endsWith(QLatin1String(".pls"))) {
+    // (".m3u8": an HLS station's playlist)
+    if (!line.endsWith(QLatin1String(".m3u")) && !line.endsWith(QLatin1String(".pls")) &&
+        !line.endsWith(QLatin1String(".m3u8"))) {
         show(strFileToLoad + QLatin1Char('\r') +
              QCoreApplication::translate("Configuration",
                                          "Invalid Shoutcast playlist! (The web site must end in .m3u or .pls)"));

@@ -213,9 +213,32 @@ int GiveUpMinutes()
     return ok && m >= 0 && m <= 10080 ? m : RecordingOptions().giveUpMinutes;
 }
 
+bool HlsLowestVariant()
+{
+    return GetSetting(kApp, kSection, QStringLiteral("HlsVariant"), QString()).trimmed().toLower() ==
+           QLatin1String("lowest");
+}
+
+void SetHlsLowestVariant(bool lowest)
+{
+    SaveSetting(kApp, kSection, QStringLiteral("HlsVariant"), lowest ? QStringLiteral("lowest") : QStringLiteral("highest"));
+}
+
 void SetGiveUpMinutes(int minutes)
 {
     SaveSetting(kApp, kSection, QStringLiteral("GiveUpMinutes"), QString::number(minutes));
+}
+
+int WatchMinutes()
+{
+    bool ok = false;
+    const int m = GetSetting(kApp, kSection, QStringLiteral("WatchMinutes"), QString()).trimmed().toInt(&ok);
+    return ok && m >= 1 && m <= 60 ? m : 5;
+}
+
+void SetWatchMinutes(int minutes)
+{
+    SaveSetting(kApp, kSection, QStringLiteral("WatchMinutes"), QString::number(minutes));
 }
 
 RecordingOptions::Repeat RepeatPolicy()

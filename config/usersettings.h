@@ -62,6 +62,9 @@ struct RecordingOptions {
     int maxSongSeconds = 0;        // "MaxSongSeconds": a longer title goes on in "Title (part 2)"; 0 off
     bool incompleteApart = false;  // "IncompleteApart": songs not recorded whole go to "incomplete"
     QString fileNamePattern;       // "FileNamePattern": %S %A %T %D %q and "/"; "" names files after the title
+    // Not a setting: a watched station writes only songs its titles name
+    // (nothing before the first title).
+    bool titledSongsOnly = false;
 };
 bool WriteID3v2Tags();
 void SetWriteID3v2Tags(bool on);
@@ -89,6 +92,10 @@ void SetIncompleteApart(bool on);
 QString FileNamePattern();
 void SetFileNamePattern(const QString& pattern);
 RecordingOptions ReadRecordingOptions();
+// Which variant of an HLS station is recorded ("HlsVariant": "highest",
+// the default, or "lowest" bandwidth).
+bool HlsLowestVariant();
+void SetHlsLowestVariant(bool lowest);
 
 // Desktop notifications (same application and section): a notice for every
 // saved song (off until the user turns it on) and for a lost stream being
@@ -97,6 +104,10 @@ bool NotifySongs();
 void SetNotifySongs(bool on);
 bool NotifyProblems();
 void SetNotifyProblems(bool on);
+// "WatchMinutes": how much of a watched or recorded station's audio is kept
+// in memory to be saved on request; 1 to 60 (anything else gives 5).
+int WatchMinutes();
+void SetWatchMinutes(int minutes);
 // The preset recorded last, started again by the menu entry's "Record last
 // preset"; empty when none was.
 QString LastPreset();

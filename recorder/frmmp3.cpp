@@ -13,7 +13,7 @@
 #include <utility>
 
 frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
-    : QObject(parent), m_session(std::make_unique<IcySession>(
+    : QObject(parent), m_session(std::make_unique<StationSession>(
                            *deps.clock, static_cast<StreamSession::Listener&>(*this),
                            [this] { return m_deps.ieAgent(); }, kStreamReadBytes)),
       m_deps(deps), m_listening(*deps.relay), m_live365(deps.live365, deps.messages), m_writer(songWriterSetup())

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "config/recordingconfig.h"
-#include "recorder/icysession.h"
 #include "recorder/listening.h"
 #include "recorder/live365titles.h"
 #include "recorder/recordercaptions.h"
@@ -11,6 +10,7 @@
 #include "recorder/serverlist.h"
 #include "recorder/songwriter.h"
 #include "recorder/stationresolver.h"
+#include "recorder/stationsession.h"
 #include "recorder/statusline.h"
 
 #include <QObject>
@@ -132,6 +132,8 @@ signals:
     void quitRequested(int exitCode);
     // A recording file was closed (and tagged when it had a name).
     void fileClosed(const QString& path);
+    // What the song writer did, as it happens (before the recorder says it).
+    void songEvent(const SongEvent& event);
     // Restart wants the preset the last recording came from loaded and
     // recorded again.
     void presetWanted(const QString& preset);

@@ -124,6 +124,13 @@ void frmMP3::OnFailingOver(qint32)
 
 void frmMP3::OnGaveUp(SessionEnd why)
 {
+    if (why == SessionEnd::StreamEnded) {
+        // The station's stream is over: the recording ends as a timed one does.
+        StopRecording();
+        if (m_config.bExitTimedRecording)
+            endProgram();
+        return;
+    }
     if (why == SessionEnd::AgentRefused) {
         // The user can mend this one: the recording stops, the program stays.
         m_deps.messages->ShowMessage(RecorderCaptions::ForEnd(why));

@@ -37,6 +37,7 @@ void frmMP3::OpenMP3File(QString strFileName, bool blnICYName)
 void frmMP3::onSongEvent(const SongEvent& e)
 {
     using K = SongEvent::Kind;
+    emit songEvent(e);
     switch (e.kind) {
     case K::Opened:
         // Said once for each file opened, naming it as it is on disk.

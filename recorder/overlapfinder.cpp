@@ -50,37 +50,80 @@ std::vector<Mp3Frame> FindAudioFrames(const QByteArray& bytes, AudioFraming fram
     return FindMp3Frames(bytes);
 }
 
+void StreamMemory::SetCapacity(qsizetype bytes)
+{
+    bytes = std::max<qsizetype>(bytes, 1);
+    if (bytes == m_capacity)
+        return;
+    const QByteArray kept = last(std::min(m_size, bytes + kSlackBytes));
+    m_capacity = bytes;
+    m_ring = QByteArray();
+    m_start = 0;
+    m_size = 0;
+    const qint64 total = m_total;
+    Append(kept.constData(), kept.size());
+    m_total = total;
+}
+
 void StreamMemory::Append(const char* data, qsizetype size)
 {
     if (size <= 0)
         return;
     m_total += size;
-    if (size >= m_capacity) {
-        m_bytes = QByteArray(data + size - m_capacity, m_capacity);
+    const qsizetype ringSize = m_capacity + kSlackBytes;
+    if (m_ring.size() != ringSize) {
+        m_ring = QByteArray(ringSize, Qt::Uninitialized);
+        m_start = 0;
+        m_size = 0;
+    }
+    if (size >= ringSize) {
+        memcpy(m_ring.data(), data + size - ringSize, static_cast<size_t>(ringSize));
+        m_start = 0;
+        m_size = ringSize;
         return;
     }
-    // The front goes only now and then, so appending stays cheap.
-    if (m_bytes.size() + size > 2 * m_capacity)
-        m_bytes.remove(0, m_bytes.size() + size - m_capacity);
-    m_bytes.append(data, size);
+    // Written after the newest byte, wrapping at the ring's end; what it
+    // overwrites was the oldest.
+    qsizetype at = (m_start + m_size) % ringSize;
+    const qsizetype first = std::min(size, ringSize - at);
+    memcpy(m_ring.data() + at, data, static_cast<size_t>(first));
+    memcpy(m_ring.data(), data + first, static_cast<size_t>(size - first));
+    const qsizetype over = std::max<qsizetype>(0, m_size + size - ringSize);
+    m_start = (m_start + over) % ringSize;
+    m_size = std::min(ringSize, m_size + size);
 }
 
 void StreamMemory::DropTail(qsizetype n)
 {
-    n = std::clamp<qsizetype>(n, 0, m_bytes.size());
-    m_bytes.chop(n);
+    n = std::clamp<qsizetype>(n, 0, m_size);
+    m_size -= n;
     m_total -= n;
 }
 
 void StreamMemory::Clear()
 {
-    m_bytes.clear();
+    m_start = 0;
+    m_size = 0;
     m_total = 0;
 }
 
 QByteArray StreamMemory::Bytes() const
 {
-    return m_bytes.size() > m_capacity ? m_bytes.right(m_capacity) : m_bytes;
+    return last(Size());
+}
+
+QByteArray StreamMemory::last(qsizetype n) const
+{
+    n = std::min(n, m_size);
+    if (n <= 0)
+        return QByteArray();
+    const qsizetype ringSize = m_ring.size();
+    const qsizetype from = (m_start + m_size - n) % ringSize;
+    const qsizetype first = std::min(n, ringSize - from);
+    QByteArray out(n, Qt::Uninitialized);
+    memcpy(out.data(), m_ring.constData() + from, static_cast<size_t>(first));
+    memcpy(out.data() + first, m_ring.constData(), static_cast<size_t>(n - first));
+    return out;
 }
 
 OverlapFinder::OverlapFinder(const QByteArray& recorded, AudioFraming framing, qsizetype lostStart)

@@ -22,11 +22,16 @@ qsizetype AdtsFrameLength(const unsigned char* h, int* samples = nullptr, int* s
 // The frames in `bytes` as FindMp3Frames finds them, for either framing.
 std::vector<Mp3Frame> FindAudioFrames(const QByteArray& bytes, AudioFraming framing);
 
-// The last bytes of audio that went into the recording, oldest first.
+// The last bytes of audio that went into the recording, oldest first: a
+// ring of its capacity (and a little more, so that the tail a cut takes
+// back leaves the capacity whole), allocated once; a program that records
+// many stations holds each one's memory once, not the slack of a growing
+// array.
 class StreamMemory {
 public:
-    // How many bytes Bytes() holds at most.
-    void SetCapacity(qsizetype bytes) { m_capacity = bytes; }
+    // How many bytes Bytes() holds at most; what is held stays (its last
+    // bytes, as many as fit).
+    void SetCapacity(qsizetype bytes);
     qsizetype Capacity() const { return m_capacity; }
     void Append(const char* data, qsizetype size);
     // The last `n` bytes left the recording again.
@@ -34,12 +39,20 @@ public:
     void Clear();
     // The last Capacity() bytes at most.
     QByteArray Bytes() const;
-    qsizetype Size() const { return std::min(m_bytes.size(), m_capacity); }
+    qsizetype Size() const { return std::min(m_size, m_capacity); }
     // Bytes recorded since Clear (less those dropped): a position in the recording.
     qint64 Total() const { return m_total; }
 
+    // Beyond the capacity: what DropTail may take back without shortening it.
+    static constexpr qsizetype kSlackBytes = 8 * 1024;
+
 private:
-    QByteArray m_bytes; // grows to twice the capacity before its front goes
+    // The last `n` bytes held, copied out oldest first.
+    QByteArray last(qsizetype n) const;
+
+    QByteArray m_ring; // allocated at the first Append, of the capacity and the slack
+    qsizetype m_start = 0; // the oldest byte held
+    qsizetype m_size = 0;  // bytes held, up to the ring's size
     qsizetype m_capacity = 400 * 1024;
     qint64 m_total = 0;
 };

@@ -57,6 +57,7 @@ std::optional<Caption> RecorderCaptions::ForSongEvent(const SongEvent& e)
     case K::Closed:
     case K::StartPaused:
     case K::NewFile:
+    case K::TitleBegan:
         break;
     }
     return std::nullopt;
@@ -92,6 +93,8 @@ RecorderCaptions::Said RecorderCaptions::ForProblem(SessionProblem problem, qint
         return {{tr("[ERR]: Found new location... reconnecting..."), true}, {}};
     case SessionProblem::Tls:
         return {{tr("[ERR] TLS: %1").arg(detail), true}, {}};
+    case SessionProblem::Notice:
+        return {{detail, true}, {}};
     }
     return {};
 }
@@ -109,6 +112,10 @@ QString RecorderCaptions::ForEnd(SessionEnd why)
     case SessionEnd::AgentRefused:
         return tr("This station does not support faking Internet Explorer as the agent. "
                   "Please turn this option off to listen to this station.");
+    case SessionEnd::StreamEnded:
+        return {};
+    case SessionEnd::Unrecordable:
+        return tr("This station sends a stream Tonquill cannot record.");
     }
     return {};
 }

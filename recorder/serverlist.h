@@ -9,6 +9,7 @@ struct ServerEntry {
     QString Port;
     QString QueryString;
     bool Secure = false;  // reached over TLS
+    bool Hls = false;     // the address is an HLS playlist, recorded segment by segment
     bool operator==(const ServerEntry&) const = default;
 };
 

@@ -169,6 +169,8 @@ bool SongWriter::BeginStream(const StreamHead& header, qint32 lostTick)
     if (titled) {
         if (!m_reconnect && !m_continueName.isEmpty()) {
             Open(m_continueName, false);
+        } else if (!m_reconnect && m_options.titledSongsOnly) {
+            m_skipping = true; // nothing is kept before a title names a song
         } else if (!m_reconnect) {
             QString station;
             if (header.hasIcyName)
@@ -227,6 +229,9 @@ void SongWriter::switchTitle(const QString& name)
     }
     if (name == m_songName || m_songs.IsCurrentSong(name, m_songName))
         return;
+    SongEvent began{SongEvent::Kind::TitleBegan};
+    began.name = name;
+    say(began);
     if (!m_paused) {
         // Remembered, so that a burst after a reconnect that still names
         // the title before is not taken for a new one.

@@ -46,6 +46,7 @@ struct SongEvent {
         OggJoined,    // an Ogg reconnect: `count` pages left out, `missed` pages missed
         StartPaused,  // the recording starts paused: nothing is written until it resumes
         NewFile,      // a file under another name begins: a continuous recording's clock starts again
+        TitleBegan,   // a stream title began another song: `name` its song name (after the title rules)
     };
     SongEvent(Kind k = Kind::Say) : kind(k) {} // NOLINT: a kind is an event
     Kind kind;
@@ -157,8 +158,10 @@ public:
     QString FilePath() const { return m_file.Path(); }
     bool FileWished() const { return m_fileWished; }
     qint64 AudioBytesWritten() const { return m_audioWritten; }
-    // A file, or an Ogg recording's files, are open.
-    bool RecordingOpen() const { return m_file.IsOpen() || m_ogg.Active(); }
+    // A file, or an Ogg recording's files, are open; or the title playing
+    // is followed without being written (the rules skip it): a lost stream
+    // is taken up again either way.
+    bool RecordingOpen() const { return m_file.IsOpen() || m_ogg.Active() || (m_recording && m_skipping); }
     const OggRecording& Ogg() const { return m_ogg; }
     int RulesCompilations() const { return m_rulesCompiler->Compilations(); }
 

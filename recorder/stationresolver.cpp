@@ -38,8 +38,9 @@ StationResolver::StationResolver(ITickSource* clock, IMessageService* messages, 
     : QObject(parent), m_grabber(new ctlURIGrabber(clock, messages, this))
 {
     connect(m_grabber, &ctlURIGrabber::URLRaise, this,
-            [this](const QString& host, const QString& resource, int port, const QString& query, bool secure) {
-                m_servers.Add(ServerEntry{host, resource, QString::number(port), query, secure});
+            [this](const QString& host, const QString& resource, int port, const QString& query, bool secure,
+                   bool hls) {
+                m_servers.Add(ServerEntry{host, resource, QString::number(port), query, secure, hls});
             });
     connect(m_grabber, &ctlURIGrabber::Done, this, &StationResolver::onDone);
     connect(m_grabber, &ctlURIGrabber::Error, this, &StationResolver::onError);

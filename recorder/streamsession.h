@@ -30,6 +30,7 @@ enum class SessionProblem {
     Redirected,      // a new location, asked at once
     RedirectNowhere, // a redirect without a usable location: the next server
     Tls,             // the secure connection failed (the detail says why)
+    Notice,          // the stream goes on; the detail says what happened to it
 };
 
 // Why a session ended for good.
@@ -38,6 +39,8 @@ enum class SessionEnd {
     CouldNotConnect, // no server took the connection
     StreamProblems,  // the last server answered with an error
     AgentRefused,    // the server turned the browser agent away
+    StreamEnded,     // the station said its stream is over, and all of it is written
+    Unrecordable,    // the station sends what cannot be recorded (the status said why)
 };
 
 // A source of stream data: connects to the station's servers and hands on

@@ -34,10 +34,19 @@
 #                                     them one after another, and the time to
 #                                     the window's first paint while the drive
 #                                     scan waits
+#   scripts/bench.sh --hls [--minutes 60] [--kind ts|packed]
+#                                     an hour of 128 kbit/s HLS served fast by
+#                                     the test station: wall time, CPU and peak
+#                                     memory of headless tonquill against
+#                                     ffmpeg -i URL -c copy
 #   scripts/bench.sh --page           the station search window: how long each
 #                                     hostile directory page (deep nesting,
 #                                     huge pictures, a 520 KB word) holds it;
 #                                     fails past 200 ms
+#   scripts/bench.sh --history [PLAYS]  the title history: a million plays
+#                                     written (time, size of the file), the
+#                                     most played titles over them, the memory
+#                                     of 20 stations keeping 5 minutes each
 # Builds a Release copy of the program into build-bench first.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -48,6 +57,13 @@ if [ "${1:-}" = "--page" ]; then
   cmake --build "$build" -j"$(nproc)" --target bench_page >/dev/null
   echo "page reduce-ms first-paint-ms longest-hold-ms blocks"
   QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}" exec "$build/bench/bench_page"
+fi
+
+if [ "${1:-}" = "--history" ]; then
+  shift
+  cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTONQUILL_TESTS=OFF >/dev/null
+  cmake --build "$build" -j"$(nproc)" --target bench_history >/dev/null
+  exec "$build/bench/bench_history" "$@"
 fi
 
 if [ "${1:-}" = "--image" ]; then
@@ -79,6 +95,11 @@ fi
 if [ "${1:-}" = "--faults" ]; then
   shift
   exec python3 "$here/scripts/bench_faults.py" "$here" "$build" "$@"
+fi
+
+if [ "${1:-}" = "--hls" ]; then
+  shift
+  exec python3 "$here/scripts/bench_hls.py" "$here" "$build" "$@"
 fi
 
 if [ "${1:-}" = "--tls" ]; then

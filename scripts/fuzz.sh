@@ -21,7 +21,8 @@ if [ -z "$cxx" ]; then
   exit 1
 fi
 
-targets=(fuzz_demux fuzz_ogg fuzz_curi fuzz_playlist fuzz_preset fuzz_header fuzz_stationplaylist fuzz_stationfile)
+targets=(fuzz_demux fuzz_ogg fuzz_curi fuzz_playlist fuzz_preset fuzz_header fuzz_stationplaylist fuzz_stationfile
+         fuzz_hlsplaylist fuzz_hlssegment)
 if [ "$#" -gt 0 ]; then targets=("$@"); fi
 
 cmake -S "$here/fuzz" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

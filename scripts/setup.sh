@@ -8,10 +8,10 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev
+  qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev libqt6sql6-sqlite
   libmpg123-dev libasound2-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
-  libburn-dev libtag1-dev libicu-dev zlib1g-dev
+  libburn-dev libtag1-dev libicu-dev zlib1g-dev libssl-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   icecast2 ffmpeg lame sox mpg123 at bchunk cuetools xvfb xauth

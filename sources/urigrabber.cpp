@@ -5,6 +5,7 @@
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "platform/tickcount.h"
+#include "sources/hlsplaylist.h"
 #include "sources/uriplaylist.h"
 
 #include <QPointer>
@@ -193,6 +194,12 @@ bool ctlURIGrabber::oggAnswer() const
     return type.startsWith("application/ogg") || type.startsWith("audio/ogg") || type.startsWith("video/ogg");
 }
 
+bool ctlURIGrabber::hlsAnswer() const
+{
+    return (IsHlsContentType(m_response.Field("content-type")) || IsHlsAddress(m_uri.Resource())) &&
+           LooksLikeHlsPlaylist(m_response.Body());
+}
+
 void ctlURIGrabber::Winsock1_Closed()
 {
     if (m_phase != AwaitingResponse)
@@ -232,6 +239,15 @@ void ctlURIGrabber::responseEnded(HttpResponseAssembler::Status status)
         return;
     }
     const int code = m_response.StatusCode();
+    if (code == 200 && hlsAnswer()) {
+        // An HLS playlist is the station itself: it is read again and again
+        // while it is recorded.
+        emit URLRaise(m_uri.Host(), m_uri.Resource(), m_uri.Port(), m_uri.QueryString(),
+                      AsciiLower(m_uri.Protocol()) == QLatin1String("https"), true);
+        endRequest();
+        emit Done();
+        return;
+    }
     if (code == 301 || code == 302 || code == 303 || code == 307 || code == 308) {
         // Web servers move playlists (to https, among others).
         QString target = QString::fromUtf8(m_response.Field("location"));

@@ -60,9 +60,10 @@ public:
     QString strFirstTitle;
 
 signals:
-    // `Secure`: the server is reached over TLS ("https").
+    // `Secure`: the server is reached over TLS ("https"); `Hls`: the
+    // address is itself an HLS playlist, the station's stream.
     void URLRaise(const QString& Host, const QString& Resource, int Port, const QString& QueryString,
-                  bool Secure = false);
+                  bool Secure = false, bool Hls = false);
     void Done();
     void Error(int lngType);
 
@@ -78,6 +79,8 @@ private:
     void judgeResponse(const QString& text);
     // The server answered with an Ogg stream's content type.
     bool oggAnswer() const;
+    // The answer is an HLS playlist (by its content type or address, and its body).
+    bool hlsAnswer() const;
     void parseAndReport(const QString& text);
     void endRequest();
     void raiseError(int code);

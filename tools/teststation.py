@@ -35,6 +35,8 @@ Paths (the query string may override the options of one request):
                       playlists listing this station's /ogg or /opus
     /station.pls      a PLS playlist, /station.m3u an M3U playlist; both list
                       this station's /stream unless ?paths= says otherwise
+    /hls/...          HLS: packed audio, MPEG-TS, a master playlist, AES-128
+                      and faults (see teststation_hls.py)
 
 Query overrides on stream paths:
 
@@ -107,6 +109,8 @@ import tempfile
 import threading
 import time
 import urllib.parse
+
+import teststation_hls
 
 BITRATES_MPEG1_L3 = [0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320]
 SAMPLE_RATE = 44100
@@ -453,6 +457,7 @@ class Station:
         # requests are answered 404, as Icecast does for a missing mount.
         self.down_until = 0.0
         self.titles = load_titles(args)
+        self.hls = teststation_hls.HlsStation(self.titles, self.own_url)
         self.songs = build_songs(args, len(self.titles))
         # The Ogg songs are made beside the server; a request waits for them.
         self.ogg_songs = {}
@@ -540,6 +545,8 @@ class Connection:
         try:
             data = read_request(self.sock)
             first, path, query, headers = parse_request(data)
+            parts = first.split(" ")
+            self.target = parts[1] if len(parts) >= 2 else "/"
             self.path = path
             self.station.log("REQUEST id=%d line=%s" % (self.id, first))
             reason = self.dispatch(path, query, headers)
@@ -551,7 +558,19 @@ class Connection:
             self.station.log("END id=%d path=%s audio=%d meta=%d reason=%s"
                              % (self.id, self.path, self.audio, self.meta, reason))
 
+    def next_request(self):
+        """The next request on a kept-alive connection: (path, query, raw query), or None."""
+        data = read_request(self.sock)
+        if not data:
+            return None
+        first = parse_request(data)[0]
+        self.station.log("REQUEST id=%d line=%s" % (self.id, first))
+        parts = first.split(" ")
+        return teststation_hls.split_target(parts[1] if len(parts) >= 2 else "/")
+
     def dispatch(self, path, query, headers):
+        if path.startswith("/hls/"):
+            return self.station.hls.serve(self, (path, query, urllib.parse.urlsplit(self.target).query))
         m = re.fullmatch(r"/icy(\d{3})", path)
         if m:
             code = int(m.group(1))

@@ -169,6 +169,161 @@
     </message>
 </context>
 <context>
+    <name>HlsSession</name>
+    <message>
+        <source>no ID3 tag</source>
+        <translation>kein ID3-Tag</translation>
+    </message>
+    <message>
+        <source>ID3 tag longer than its data</source>
+        <translation>ID3-Tag länger als seine Daten</translation>
+    </message>
+    <message>
+        <source>ID3 extended header cut short</source>
+        <translation>erweiterter ID3-Header abgeschnitten</translation>
+    </message>
+    <message>
+        <source>ID3 extended header size false</source>
+        <translation>Größe des erweiterten ID3-Headers falsch</translation>
+    </message>
+    <message>
+        <source>ID3 frame %1 claims more than its tag holds</source>
+        <translation>ID3-Frame %1 gibt mehr an, als sein Tag enthält</translation>
+    </message>
+    <message>
+        <source>%1 byte(s) that are not audio passed over</source>
+        <translation>%1 Byte(s), die kein Audio sind, übergangen</translation>
+    </message>
+    <message>
+        <source>the MPEG-TS segment holds no AAC or MP3 audio</source>
+        <translation>das MPEG-TS-Segment enthält kein AAC- oder MP3-Audio</translation>
+    </message>
+    <message>
+        <source>the MPEG-TS segment names no audio stream</source>
+        <translation>das MPEG-TS-Segment nennt keinen Audiostrom</translation>
+    </message>
+    <message>
+        <source>the segment is larger than 16 MiB</source>
+        <translation>das Segment ist größer als 16 MiB</translation>
+    </message>
+    <message>
+        <source>the segment holds no audio</source>
+        <translation>das Segment enthält kein Audio</translation>
+    </message>
+    <message>
+        <source>HLS: the station&apos;s playlists are nested more than %1 deep</source>
+        <translation>HLS: Die Wiedergabelisten des Senders sind mehr als %1 Ebenen tief verschachtelt</translation>
+    </message>
+    <message>
+        <source>HLS: no variant of this station is AAC or MP3 audio</source>
+        <translation>HLS: Keine Variante dieses Senders ist AAC- oder MP3-Audio</translation>
+    </message>
+    <message>
+        <source>HLS: the playlist is larger than 1 MiB</source>
+        <translation>HLS: Die Wiedergabeliste ist größer als 1 MiB</translation>
+    </message>
+    <message>
+        <source>HLS: the playlist could not be loaded (%1)</source>
+        <translation>HLS: Die Wiedergabeliste konnte nicht geladen werden (%1)</translation>
+    </message>
+    <message>
+        <source>HLS: the playlist lists no segment</source>
+        <translation>HLS: Die Wiedergabeliste nennt kein Segment</translation>
+    </message>
+    <message>
+        <source>HLS: the answer is not an HLS playlist</source>
+        <translation>HLS: Die Antwort ist keine HLS-Wiedergabeliste</translation>
+    </message>
+    <message>
+        <source>HLS: %1 segment(s) missed (about %2 s)</source>
+        <translation>HLS: %1 Segment(e) verpasst (etwa %2 s)</translation>
+    </message>
+    <message>
+        <source>HLS: this station&apos;s segments are encrypted with SAMPLE-AES, which cannot be recorded</source>
+        <translation>HLS: Die Segmente dieses Senders sind mit SAMPLE-AES verschlüsselt und können nicht aufgenommen werden</translation>
+    </message>
+    <message>
+        <source>HLS: the key of segment %1 could not be loaded (%2)</source>
+        <translation>HLS: Der Schlüssel von Segment %1 konnte nicht geladen werden (%2)</translation>
+    </message>
+    <message>
+        <source>HLS: segment %1 is larger than 16 MiB and is passed over</source>
+        <translation>HLS: Segment %1 ist größer als 16 MiB und wird übergangen</translation>
+    </message>
+    <message>
+        <source>HLS: segment %1 could not be loaded (%2)</source>
+        <translation>HLS: Segment %1 konnte nicht geladen werden (%2)</translation>
+    </message>
+    <message>
+        <source>HLS: the key of segment %1 is not 16 bytes: the segment is passed over</source>
+        <translation>HLS: Der Schlüssel von Segment %1 ist nicht 16 Bytes lang: Das Segment wird übergangen</translation>
+    </message>
+    <message>
+        <source>HLS: segment %1 could not be decrypted and is passed over</source>
+        <translation>HLS: Segment %1 konnte nicht entschlüsselt werden und wird übergangen</translation>
+    </message>
+    <message>
+        <source>HLS: segment %1 is not audio (%2): nothing of it is recorded</source>
+        <translation>HLS: Segment %1 ist kein Audio (%2): Nichts davon wird aufgenommen</translation>
+    </message>
+    <message>
+        <source>HLS: segment %1: %2</source>
+        <translation>HLS: Segment %1: %2</translation>
+    </message>
+    <message>
+        <source>HLS: segment %1 changes the audio format: it is passed over</source>
+        <translation>HLS: Segment %1 wechselt das Audioformat: Es wird übergangen</translation>
+    </message>
+    <message>
+        <source>HLS: the initialization section of segment %1 could not be loaded (%2)</source>
+        <translation>HLS: Der Initialisierungsabschnitt von Segment %1 konnte nicht geladen werden (%2)</translation>
+    </message>
+    <message>
+        <source>larger than 1 MiB</source>
+        <translation>größer als 1 MiB</translation>
+    </message>
+    <message>
+        <source>HLS: %1</source>
+        <translation>HLS: %1</translation>
+    </message>
+    <message>
+        <source>the initialization section is not MP4</source>
+        <translation>der Initialisierungsabschnitt ist kein MP4</translation>
+    </message>
+    <message>
+        <source>the fMP4 audio is encrypted, which cannot be recorded</source>
+        <translation>das fMP4-Audio ist verschlüsselt und kann nicht aufgenommen werden</translation>
+    </message>
+    <message>
+        <source>the fMP4 audio is not AAC</source>
+        <translation>das fMP4-Audio ist kein AAC</translation>
+    </message>
+    <message>
+        <source>the fMP4 audio track has no AAC configuration</source>
+        <translation>die fMP4-Audiospur hat keine AAC-Konfiguration</translation>
+    </message>
+    <message>
+        <source>the fMP4 AAC configuration cannot be written as ADTS</source>
+        <translation>die fMP4-AAC-Konfiguration lässt sich nicht als ADTS schreiben</translation>
+    </message>
+    <message>
+        <source>the initialization section has no audio track</source>
+        <translation>der Initialisierungsabschnitt hat keine Audiospur</translation>
+    </message>
+    <message>
+        <source>an fMP4 box claims more than the segment holds</source>
+        <translation>eine fMP4-Box gibt mehr an, als das Segment enthält</translation>
+    </message>
+    <message>
+        <source>an fMP4 fragment lists more samples than it holds</source>
+        <translation>ein fMP4-Fragment nennt mehr Samples, als es enthält</translation>
+    </message>
+    <message>
+        <source>an fMP4 sample lies outside the segment</source>
+        <translation>ein fMP4-Sample liegt außerhalb des Segments</translation>
+    </message>
+</context>
+<context>
     <name>KeptSpinnerValue</name>
     <message>
         <source>%1 is kept as it is: it is %2 this box can show. Change the value here to replace it.</source>
@@ -181,6 +336,29 @@
     <message>
         <source>less than</source>
         <translation>weniger, als</translation>
+    </message>
+</context>
+<context>
+    <name>LastPreset</name>
+    <message>
+        <source>No preset has been recorded yet: there is no last preset to record.</source>
+        <translation>Es wurde noch keine Voreinstellung aufgenommen: Es gibt keine letzte Voreinstellung zum Aufnehmen.</translation>
+    </message>
+    <message>
+        <source>The last preset %1 cannot be read (%2).</source>
+        <translation>Die letzte Voreinstellung %1 kann nicht gelesen werden (%2).</translation>
+    </message>
+    <message>
+        <source>The last preset %1 cannot be found.</source>
+        <translation>Die letzte Voreinstellung %1 ist nicht zu finden.</translation>
+    </message>
+    <message>
+        <source>The last preset %1 is a folder, not a preset file.</source>
+        <translation>Die letzte Voreinstellung %1 ist ein Ordner, keine Voreinstellungsdatei.</translation>
+    </message>
+    <message>
+        <source>The last preset %1 is not a preset file.</source>
+        <translation>Die letzte Voreinstellung %1 ist keine Voreinstellungsdatei.</translation>
     </message>
 </context>
 <context>
@@ -566,6 +744,51 @@
     <message>
         <source>The server&apos;s answer was cut short after %1 bytes (%2).</source>
         <translation>Die Antwort des Servers brach nach %1 Bytes ab (%2).</translation>
+    </message>
+</context>
+<context>
+    <name>HistoryStore</name>
+    <message>
+        <source>Qt&apos;s SQLite driver is not installed</source>
+        <translation>Der SQLite-Treiber von Qt ist nicht installiert</translation>
+    </message>
+    <message>
+        <source>The title history could not be read (%1): it was moved to %2 and a new one begun.</source>
+        <translation>Der Titelverlauf konnte nicht gelesen werden (%1): Er wurde nach %2 verschoben und ein neuer begonnen.</translation>
+    </message>
+    <message>
+        <source>The title history %1 cannot be opened: %2</source>
+        <translation>Der Titelverlauf %1 kann nicht geöffnet werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>LastMinutes</name>
+    <message>
+        <source>nothing of %1 has been heard yet</source>
+        <translation>von %1 ist noch nichts zu hören gewesen</translation>
+    </message>
+    <message>
+        <source>%1 cannot be written: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>SideBySideRun</name>
+    <message>
+        <source>%1 is caught on %2 already</source>
+        <translation>%1 wird schon auf %2 aufgenommen</translation>
+    </message>
+    <message>
+        <source>Caught on %1: %2</source>
+        <translation>Auf %1 aufgenommen: %2</translation>
+    </message>
+    <message>
+        <source>The last minutes could not be saved: %1</source>
+        <translation>Die letzten Minuten konnten nicht gespeichert werden: %1</translation>
+    </message>
+    <message>
+        <source>Saved the last minutes: %1</source>
+        <translation>Die letzten Minuten gespeichert: %1</translation>
     </message>
 </context>
 <context>
@@ -1578,6 +1801,10 @@ Quelle:<byte value="xd"/>
         <source>[ERR] Song rules: not read yet; the songs so far are recorded without them</source>
         <translation>[ERR] Titelregeln: noch nicht gelesen; die bisherigen Titel werden ohne sie aufgenommen</translation>
     </message>
+    <message>
+        <source>This station sends a stream Tonquill cannot record.</source>
+        <translation>Dieser Sender sendet einen Strom, den Tonquill nicht aufnehmen kann.</translation>
+    </message>
 </context>
 <context>
     <name>frmRecord</name>
@@ -2054,29 +2281,6 @@ Quelle:<byte value="xd"/>
     <message>
         <source>The task could not be deleted: %1</source>
         <translation>Die Aufgabe konnte nicht gelöscht werden: %1</translation>
-    </message>
-</context>
-<context>
-    <name>LastPreset</name>
-    <message>
-        <source>No preset has been recorded yet: there is no last preset to record.</source>
-        <translation>Es wurde noch keine Voreinstellung aufgenommen: Es gibt keine letzte Voreinstellung zum Aufnehmen.</translation>
-    </message>
-    <message>
-        <source>The last preset %1 cannot be read (%2).</source>
-        <translation>Die letzte Voreinstellung %1 kann nicht gelesen werden (%2).</translation>
-    </message>
-    <message>
-        <source>The last preset %1 cannot be found.</source>
-        <translation>Die letzte Voreinstellung %1 ist nicht zu finden.</translation>
-    </message>
-    <message>
-        <source>The last preset %1 is a folder, not a preset file.</source>
-        <translation>Die letzte Voreinstellung %1 ist ein Ordner, keine Voreinstellungsdatei.</translation>
-    </message>
-    <message>
-        <source>The last preset %1 is not a preset file.</source>
-        <translation>Die letzte Voreinstellung %1 ist keine Voreinstellungsdatei.</translation>
     </message>
 </context>
 </TS>

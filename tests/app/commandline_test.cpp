@@ -118,3 +118,80 @@ TEST(CommandLineTest, ArgumentsComeBackAsTheyWereGiven)
             EXPECT_EQ(line.files, c.arguments.mid(1)) << c.arguments.join(QLatin1Char('|')).toStdString();
     }
 }
+
+// "--watch" parts the stations watched from those recorded, either first.
+TEST(CommandLineTest, WatchAndRecordTakeTheirOwnFiles)
+{
+    const struct Case {
+        const char* text;
+        Action action;
+        QStringList recorded;
+        QStringList watched;
+    } cases[] = {
+        {"--watch", Action::Watch, {}, {}},
+        {"--watch a.tvp", Action::Watch, {}, {QStringLiteral("a.tvp")}},
+        {"--watch a.tvp \"my b.pls\"", Action::Watch, {}, {QStringLiteral("a.tvp"), QStringLiteral("my b.pls")}},
+        {"--record a.tvp --watch b.tvp c.pls",
+         Action::Record,
+         {QStringLiteral("a.tvp")},
+         {QStringLiteral("b.tvp"), QStringLiteral("c.pls")}},
+        {"--watch b.tvp --record a.tvp", Action::Record, {QStringLiteral("a.tvp")}, {QStringLiteral("b.tvp")}},
+        {"--record a.tvp --watch b.tvp --record c.tvp",
+         Action::Record,
+         {QStringLiteral("a.tvp"), QStringLiteral("c.tvp")},
+         {QStringLiteral("b.tvp")}},
+        {"--record --watch w.tvp", Action::Record, {}, {QStringLiteral("w.tvp")}},
+        // Not the switch: a file as before.
+        {"--watcher a.tvp", Action::Open, {}, {}},
+        {"a.tvp --watch b.tvp", Action::Open, {}, {}},
+    };
+    for (const Case& c : cases) {
+        const CommandLine line = ParseCommandLine(QString::fromUtf8(c.text));
+        EXPECT_EQ(line.action, c.action) << "\"" << c.text << "\"";
+        EXPECT_EQ(line.files, c.recorded) << "\"" << c.text << "\"";
+        EXPECT_EQ(line.watched, c.watched) << "\"" << c.text << "\"";
+    }
+}
+
+// "--history" and its switches, in any order; what cannot be read says why.
+TEST(CommandLineTest, HistoryReadsItsSwitches)
+{
+    const struct Case {
+        const char* text;
+        bool json;
+        const char* station;
+        QDate since;
+        const char* title;
+        const char* problem; // a part of it; "" when there is none
+    } cases[] = {
+        {"--history", false, "", {}, "", ""},
+        {"--history --json", true, "", {}, "", ""},
+        {"--history --station \"Harbour Jazz\" --json", true, "Harbour Jazz", {}, "", ""},
+        {"--history --since 2026-03-01 --title \"so what\"", false, "", QDate(2026, 3, 1), "so what", ""},
+        {"--history --title Caf\xc3\xa9", false, "", {}, "Caf\xc3\xa9", ""},
+        {"--history --since 2026-3-1", false, "", {}, "", "YYYY-MM-DD"},
+        {"--history --since 2026-02-30", false, "", {}, "", "2026-02-30"},
+        {"--history --station", false, "", {}, "", "--station needs a value"},
+        {"--history --limit 3", false, "", {}, "", "\"--limit\""},
+        {"--history extra", false, "", {}, "", "\"extra\""},
+    };
+    for (const Case& c : cases) {
+        const CommandLine line = ParseCommandLine(QString::fromUtf8(c.text));
+        EXPECT_EQ(line.action, Action::History) << c.text;
+        if (*c.problem) {
+            EXPECT_TRUE(line.problem.contains(QString::fromUtf8(c.problem)))
+                << c.text << ": " << line.problem.toStdString();
+            continue;
+        }
+        EXPECT_TRUE(line.problem.isEmpty()) << c.text << ": " << line.problem.toStdString();
+        EXPECT_EQ(line.json, c.json) << c.text;
+        EXPECT_EQ(line.station, QString::fromUtf8(c.station)) << c.text;
+        EXPECT_EQ(line.since, c.since) << c.text;
+        EXPECT_EQ(line.title, QString::fromUtf8(c.title)) << c.text;
+    }
+    EXPECT_EQ(ParseCommandLine(CommandLineText({QStringLiteral("--history"), QStringLiteral("--station"),
+                                                QStringLiteral("Night Owl FM")}))
+                  .station,
+              QStringLiteral("Night Owl FM"));
+    EXPECT_EQ(ParseCommandLine(QStringLiteral("--historyx")).action, Action::Open);
+}

@@ -98,6 +98,23 @@ TEST_F(ConfigTest, RepeatPolicyIsReadInAnyCaseAndDefaultsToReplace)
               QStringLiteral("skip"));
 }
 
+TEST_F(ConfigTest, HlsVariantIsTheHighestUnlessLowestIsStored)
+{
+    const struct {
+        const char* stored;
+        bool lowest;
+    } values[] = {{"lowest", true}, {" LOWEST ", true}, {"highest", false}, {"", false}, {"low", false}};
+    for (const auto& v : values) {
+        SaveSetting(QStringLiteral("Tonquill"), QStringLiteral("Registration"), QStringLiteral("HlsVariant"),
+                    QString::fromLatin1(v.stored));
+        EXPECT_EQ(HlsLowestVariant(), v.lowest) << v.stored;
+    }
+    SetHlsLowestVariant(false);
+    EXPECT_EQ(GetSetting(QStringLiteral("Tonquill"), QStringLiteral("Registration"), QStringLiteral("HlsVariant"),
+                         QString()),
+              QStringLiteral("highest"));
+}
+
 TEST_F(ConfigTest, GiveUpMinutesDefaultsToFiveAndRejectsNonsense)
 {
     EXPECT_EQ(ReadRecordingOptions().giveUpMinutes, 5);
@@ -111,6 +128,22 @@ TEST_F(ConfigTest, GiveUpMinutesDefaultsToFiveAndRejectsNonsense)
         SaveSetting(QStringLiteral("Tonquill"), QStringLiteral("Registration"), QStringLiteral("GiveUpMinutes"),
                     QString::fromLatin1(v.stored));
         EXPECT_EQ(GiveUpMinutes(), v.minutes) << v.stored;
+    }
+}
+
+TEST_F(ConfigTest, WatchMinutesDefaultsToFiveAndKeepsAnHourAtMost)
+{
+    EXPECT_EQ(WatchMinutes(), 5);
+    SetWatchMinutes(12);
+    EXPECT_EQ(WatchMinutes(), 12);
+    const struct {
+        const char* stored;
+        int minutes;
+    } values[] = {{"1", 1}, {"60", 60}, {"61", 5}, {"0", 5}, {"-3", 5}, {"x", 5}, {" 7 ", 7}, {"", 5}};
+    for (const auto& v : values) {
+        SaveSetting(QStringLiteral("Tonquill"), QStringLiteral("Registration"), QStringLiteral("WatchMinutes"),
+                    QString::fromLatin1(v.stored));
+        EXPECT_EQ(WatchMinutes(), v.minutes) << v.stored;
     }
 }
 

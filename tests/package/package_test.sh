@@ -62,12 +62,12 @@ check_contents discwright tonquill usr/bin/discwright \
 
 # Depends: each program's own libraries; the recorder's package leaves
 # libburn and FFmpeg's container library to the CD creator's (its player
-# decodes Ogg with FFmpeg's codecs only).
+# decodes Ogg with FFmpeg's codecs only); the title history needs Qt's SQLite driver.
 depends_table="
-tonquill    has  libqt6widgets6 libqt6network6 libqt6multimedia6 libmpg123-0 libasound2 libtag1v5 libavcodec libswresample
+tonquill    has  libqt6widgets6 libqt6network6 libqt6multimedia6 libqt6sql6-sqlite libmpg123-0 libasound2 libtag1v5 libavcodec libswresample
 tonquill    lacks libburn4 libavformat libicu
 discwright  has  libqt6widgets6 libburn4 libavformat libavcodec libswresample libicu
-discwright  lacks libmpg123-0 libtag1v5 libqt6multimedia6
+discwright  lacks libmpg123-0 libtag1v5 libqt6multimedia6 libqt6sql6
 "
 while read -r p kind libs; do
   [ -n "$p" ] || continue

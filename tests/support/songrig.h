@@ -254,6 +254,7 @@ public:
     bool startPaused = false;                          // the next file opened starts the recording paused
     QDateTime now{QDate(2026, 12, 5), QTime(12, 0)};
     QStringList events;                      // every event said, as songrig::describe writes it
+    QStringList titlesBegun;                 // the songs the stream's titles began, in order
     std::vector<SongEvent> said;             // ... and as it was said
     int headerPauseMs = 0, filePauseMs = 0;  // the deliberate pauses (set before Writer() is made)
     SongRulesCompiler::Compile compileRules; // how the lists are compiled; unset: as the program does
@@ -266,6 +267,10 @@ protected:
     bool connectionBegins(bool reconnect) { return Writer().ConnectionBegins(reconnect); }
     void onEvent(const SongEvent& e)
     {
+        if (e.kind == SongEvent::Kind::TitleBegan) {
+            titlesBegun << e.name; // the history's, not the status's
+            return;
+        }
         events << songrig::describe(e);
         said.push_back(e);
         if (e.kind == SongEvent::Kind::StartPaused) {

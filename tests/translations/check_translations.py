@@ -21,7 +21,7 @@ import xml.etree.ElementTree as ET
 from pathlib import Path
 
 HERE = Path(__file__).resolve().parent
-SOURCE_FOLDERS = ("ui", "cdcreator", "recorder", "sources", "config", "platform", "listen", "app")
+SOURCE_FOLDERS = ("ui", "cdcreator", "recorder", "history", "sources", "config", "platform", "listen", "app")
 # A literal these wrap is translated (or marked for it).
 TRANSLATORS = ("tr", "translate", "QT_TR_NOOP", "QT_TRANSLATE_NOOP", "QT_TR_N_NOOP")
 # Calls whose literal arguments name things rather than say something.

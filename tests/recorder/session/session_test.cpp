@@ -31,6 +31,7 @@ const char* problemName(SessionProblem p)
     case SessionProblem::Redirected: return "redirected";
     case SessionProblem::RedirectNowhere: return "redirect-nowhere";
     case SessionProblem::Tls: return "tls";
+    case SessionProblem::Notice: return "notice";
     }
     return "?";
 }
@@ -42,6 +43,8 @@ const char* endName(SessionEnd e)
     case SessionEnd::CouldNotConnect: return "could-not-connect";
     case SessionEnd::StreamProblems: return "stream-problems";
     case SessionEnd::AgentRefused: return "agent";
+    case SessionEnd::StreamEnded: return "ended";
+    case SessionEnd::Unrecordable: return "unrecordable";
     }
     return "?";
 }

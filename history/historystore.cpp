@@ -1,0 +1,298 @@
+#include "history/historystore.h"
+
+#include "platform/folders.h"
+
+#include <QAtomicInt>
+#include <QCoreApplication>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace {
+
+// How long a write waits for another program's write to end.
+constexpr int kBusyTimeoutMs = 10000;
+
+QAtomicInt g_connections;
+
+const char* const kSchema[] = {
+    "CREATE TABLE IF NOT EXISTS plays ("
+    " id INTEGER PRIMARY KEY,"
+    " station TEXT NOT NULL, address TEXT NOT NULL,"
+    " title TEXT NOT NULL, artist TEXT NOT NULL, song TEXT NOT NULL,"
+    " start INTEGER NOT NULL, end INTEGER,"
+    " file TEXT NOT NULL DEFAULT '', state TEXT NOT NULL)",
+    "CREATE INDEX IF NOT EXISTS plays_start ON plays (start)",
+    "CREATE INDEX IF NOT EXISTS plays_title ON plays (title)",
+};
+
+QVariant msOf(const QDateTime& time)
+{
+    return time.isValid() ? QVariant(time.toMSecsSinceEpoch()) : QVariant(QMetaType(QMetaType::LongLong));
+}
+
+QDateTime timeOf(const QVariant& value)
+{
+    return value.isNull() ? QDateTime() : QDateTime::fromMSecsSinceEpoch(value.toLongLong());
+}
+
+void bindPlay(QSqlQuery& q, const Play& p)
+{
+    q.bindValue(QStringLiteral(":station"), p.station);
+    q.bindValue(QStringLiteral(":address"), p.address);
+    q.bindValue(QStringLiteral(":title"), p.title);
+    q.bindValue(QStringLiteral(":artist"), p.artist);
+    q.bindValue(QStringLiteral(":song"), p.song);
+    q.bindValue(QStringLiteral(":start"), msOf(p.start));
+    q.bindValue(QStringLiteral(":end"), msOf(p.end));
+    q.bindValue(QStringLiteral(":file"), p.file);
+    q.bindValue(QStringLiteral(":state"), p.state);
+}
+
+// SQL's LIKE with `text` matched literally.
+QString likeAnywhere(const QString& text)
+{
+    QString escaped = text;
+    escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
+        .replace(QLatin1Char('%'), QLatin1String("\\%"))
+        .replace(QLatin1Char('_'), QLatin1String("\\_"));
+    return QLatin1Char('%') + escaped + QLatin1Char('%');
+}
+
+} // namespace
+
+void SplitTitle(const QString& title, QString* artist, QString* song)
+{
+    const qsizetype at = title.indexOf(QLatin1String(" - "));
+    *artist = at < 0 ? QString() : title.left(at).trimmed();
+    *song = at < 0 ? title.trimmed() : title.mid(at + 3).trimmed();
+}
+
+QString HistoryStore::DefaultPath()
+{
+    return ProgramFolders::DataFolder() + QStringLiteral("history.sqlite");
+}
+
+HistoryStore::HistoryStore(QString path)
+    : m_path(std::move(path)),
+      m_connection(QStringLiteral("tonquill-history-%1").arg(g_connections.fetchAndAddRelaxed(1)))
+{
+}
+
+HistoryStore::~HistoryStore()
+{
+    close();
+}
+
+void HistoryStore::close()
+{
+    if (!QSqlDatabase::contains(m_connection))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connection);
+    m_open = false;
+}
+
+bool HistoryStore::openFile(QString* problem)
+{
+    close();
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
+        *problem = QCoreApplication::translate("HistoryStore", "Qt's SQLite driver is not installed");
+        return false;
+    }
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+    db.setDatabaseName(m_path);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+    if (!db.open()) {
+        *problem = db.lastError().text();
+        return false;
+    }
+    QSqlQuery q(db);
+    // The journal mode is asked for first: a file that is no database fails here.
+    if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !q.next()) {
+        *problem = q.lastError().text();
+        return false;
+    }
+    if (!q.exec(QStringLiteral("PRAGMA quick_check")) || !q.next() || q.value(0).toString() != QLatin1String("ok")) {
+        *problem = q.lastError().isValid() ? q.lastError().text() : q.value(0).toString();
+        return false;
+    }
+    q.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    for (const char* statement : kSchema) {
+        if (!q.exec(QString::fromLatin1(statement))) {
+            *problem = q.lastError().text();
+            return false;
+        }
+    }
+    m_open = true;
+    return true;
+}
+
+bool HistoryStore::setAside(const QString& why)
+{
+    close();
+    const QString aside = m_path + QStringLiteral(".damaged-") +
+                          QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+    if (QFile::exists(m_path) && !QFile::rename(m_path, aside))
+        return false;
+    // The journal files belong to the file set aside.
+    for (const char* part : {"-wal", "-shm"}) {
+        const QString from = m_path + QLatin1String(part);
+        if (QFile::exists(from))
+            QFile::rename(from, aside + QLatin1String(part));
+    }
+    m_notice = QCoreApplication::translate("HistoryStore",
+                                           "The title history could not be read (%1): it was moved to %2 and a new "
+                                           "one begun.")
+                   .arg(why, aside);
+    return true;
+}
+
+bool HistoryStore::Open()
+{
+    m_notice.clear();
+    m_error.clear();
+    QString problem;
+    if (openFile(&problem))
+        return true;
+    if (!QFile::exists(m_path) || !setAside(problem) || !openFile(&problem)) {
+        close();
+        m_error = QCoreApplication::translate("HistoryStore", "The title history %1 cannot be opened: %2")
+                      .arg(m_path, problem);
+        return false;
+    }
+    return true;
+}
+
+qint64 HistoryStore::Insert(const Play& play)
+{
+    if (!m_open)
+        return 0;
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(QStringLiteral(
+        "INSERT INTO plays (station, address, title, artist, song, start, end, file, state) "
+        "VALUES (COALESCE(:station, ''), COALESCE(:address, ''), COALESCE(:title, ''), COALESCE(:artist, ''), "
+        "COALESCE(:song, ''), :start, :end, COALESCE(:file, ''), COALESCE(:state, ''))"));
+    bindPlay(q, play);
+    if (!q.exec()) {
+        m_error = q.lastError().text();
+        return 0;
+    }
+    return q.lastInsertId().toLongLong();
+}
+
+bool HistoryStore::Update(qint64 id, const Play& play)
+{
+    if (!m_open)
+        return false;
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(
+        QStringLiteral("UPDATE plays SET station = COALESCE(:station, ''), address = COALESCE(:address, ''), "
+                       "title = COALESCE(:title, ''), artist = COALESCE(:artist, ''), song = COALESCE(:song, ''), "
+                       "start = :start, end = :end, file = COALESCE(:file, ''), state = COALESCE(:state, '') "
+                       "WHERE id = :id"));
+    bindPlay(q, play);
+    q.bindValue(QStringLiteral(":id"), id);
+    if (!q.exec()) {
+        m_error = q.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+bool HistoryStore::Transaction(const std::function<bool()>& work)
+{
+    if (!m_open)
+        return false;
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    // BEGIN IMMEDIATE takes the write lock at once: waiting for it is the
+    // busy timeout's, not a failure half-way through.
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        m_error = q.lastError().text();
+        return false;
+    }
+    if (!work()) {
+        q.exec(QStringLiteral("ROLLBACK"));
+        return false;
+    }
+    if (!q.exec(QStringLiteral("COMMIT"))) {
+        m_error = q.lastError().text();
+        q.exec(QStringLiteral("ROLLBACK"));
+        return false;
+    }
+    return true;
+}
+
+std::vector<Play> HistoryStore::Plays(const HistoryFilter& filter) const
+{
+    std::vector<Play> plays;
+    if (!m_open)
+        return plays;
+    QString sql = QStringLiteral("SELECT station, address, title, artist, song, start, end, file, state FROM plays");
+    QStringList where;
+    if (!filter.station.isEmpty())
+        where << QStringLiteral("station = :station COLLATE NOCASE");
+    if (filter.since.isValid())
+        where << QStringLiteral("start >= :since");
+    if (!filter.title.isEmpty())
+        where << QStringLiteral("title LIKE :title ESCAPE '\\'");
+    if (!where.isEmpty())
+        sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
+    sql += QStringLiteral(" ORDER BY start DESC, id DESC");
+    if (filter.limit > 0)
+        sql += QStringLiteral(" LIMIT %1").arg(filter.limit);
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.setForwardOnly(true);
+    q.prepare(sql);
+    if (!filter.station.isEmpty())
+        q.bindValue(QStringLiteral(":station"), filter.station);
+    if (filter.since.isValid())
+        q.bindValue(QStringLiteral(":since"), filter.since.startOfDay().toMSecsSinceEpoch());
+    if (!filter.title.isEmpty())
+        q.bindValue(QStringLiteral(":title"), likeAnywhere(filter.title));
+    if (!q.exec())
+        return plays;
+    while (q.next()) {
+        Play p;
+        p.station = q.value(0).toString();
+        p.address = q.value(1).toString();
+        p.title = q.value(2).toString();
+        p.artist = q.value(3).toString();
+        p.song = q.value(4).toString();
+        p.start = timeOf(q.value(5));
+        p.end = timeOf(q.value(6));
+        p.file = q.value(7).toString();
+        p.state = q.value(8).toString();
+        plays.push_back(std::move(p));
+    }
+    return plays;
+}
+
+qint64 HistoryStore::Count() const
+{
+    if (!m_open)
+        return 0;
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    return q.exec(QStringLiteral("SELECT COUNT(*) FROM plays")) && q.next() ? q.value(0).toLongLong() : 0;
+}
+
+std::vector<std::pair<QString, qint64>> HistoryStore::TopTitles(int count) const
+{
+    std::vector<std::pair<QString, qint64>> top;
+    if (!m_open)
+        return top;
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT title, COUNT(*) AS n FROM plays GROUP BY title ORDER BY n DESC, title LIMIT :n"));
+    q.bindValue(QStringLiteral(":n"), count);
+    if (q.exec())
+        while (q.next())
+            top.emplace_back(q.value(0).toString(), q.value(1).toLongLong());
+    return top;
+}

@@ -1,0 +1,274 @@
+#include "recorder/lastminutes.h"
+
+#include "platform/filenames.h"
+#include "recorder/cleancut.h"
+#include "recorder/overlapfinder.h"
+#include "recorder/recordingfiles.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QSaveFile>
+#include <QSet>
+#include <QtEndian>
+
+namespace {
+
+constexpr qsizetype kOggHeaderBytes = 27;
+// A unit this large is damage, not audio.
+constexpr qsizetype kMaxOggPage = kOggHeaderBytes + 255 + 255 * 255;
+// Compacting the kept bytes costs a copy: done once this much lies before them.
+constexpr qsizetype kCompactBytes = 1024 * 1024;
+
+qint64 oggRate(const QByteArray& packet)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(packet.constData());
+    if (packet.startsWith("OpusHead"))
+        return 48000;
+    if (packet.size() >= 16 && packet.startsWith("\x01vorbis"))
+        return qFromLittleEndian<quint32>(p + 12);
+    // FLAC in Ogg: 0x7F "FLAC", version, header count, "fLaC", a block header, STREAMINFO.
+    if (packet.size() >= 30 && packet.startsWith("\x7f"
+                                                 "FLAC"))
+        return (qint64(p[27]) << 12) | (qint64(p[28]) << 4) | (p[29] >> 4);
+    return 0;
+}
+
+} // namespace
+
+LastMinutes::Framing LastMinutes::FramingOf(const QByteArray& contentType, bool ogg)
+{
+    if (ogg)
+        return Framing::Ogg;
+    if (contentType.contains("aac"))
+        return Framing::Adts;
+    return Framing::Mp3;
+}
+
+void LastMinutes::BeginStream(Framing framing)
+{
+    Finish(); // the last connection's last frame, when it came whole
+    m_framing = framing;
+}
+
+void LastMinutes::Append(const char* data, qsizetype size)
+{
+    m_pending.append(data, size);
+    parse(false);
+}
+
+void LastMinutes::Finish()
+{
+    parse(true);
+    m_pending.clear();
+}
+
+qsizetype LastMinutes::frameAt(qsizetype pos, qint64* us) const
+{
+    const auto* h = reinterpret_cast<const unsigned char*>(m_pending.constData()) + pos;
+    const qsizetype headerBytes = m_framing == Framing::Adts ? 7 : 4;
+    if (m_pending.size() - pos < headerBytes)
+        return 0;
+    int samples = 0;
+    int rate = 0;
+    const qsizetype length =
+        m_framing == Framing::Adts ? AdtsFrameLength(h, &samples, &rate) : Mp3FrameLength(h, &samples, &rate);
+    if (length <= 0 || rate <= 0)
+        return -1;
+    *us = qint64(samples) * 1000000 / rate;
+    return length;
+}
+
+qsizetype LastMinutes::oggPageAt(qsizetype pos, bool final) const
+{
+    const qsizetype left = m_pending.size() - pos;
+    if (left < 4)
+        return 0;
+    if (!QByteArrayView(m_pending).sliced(pos, 4).startsWith("OggS"))
+        return -1;
+    if (left < kOggHeaderBytes)
+        return 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(m_pending.constData()) + pos;
+    const int segments = p[26];
+    if (left < kOggHeaderBytes + segments)
+        return 0;
+    qsizetype length = kOggHeaderBytes + segments;
+    for (int i = 0; i < segments; ++i)
+        length += p[kOggHeaderBytes + i];
+    Q_UNUSED(final);
+    return length <= kMaxOggPage ? (left >= length ? length : 0) : -1;
+}
+
+void LastMinutes::parse(bool final)
+{
+    qsizetype pos = 0;
+    const qsizetype size = m_pending.size();
+    while (pos < size) {
+        if (m_framing == Framing::Ogg) {
+            const qsizetype length = oggPageAt(pos, final);
+            if (length == 0)
+                break;
+            if (length < 0) {
+                ++pos; // not a page: looked for further on
+                continue;
+            }
+            keepOggPage(m_pending.constData() + pos, length);
+            pos += length;
+            continue;
+        }
+        qint64 us = 0;
+        const qsizetype length = frameAt(pos, &us);
+        if (length == 0)
+            break;
+        if (length < 0 || pos + length > size) {
+            if (length < 0) {
+                ++pos;
+                continue;
+            }
+            break; // the rest of the frame has not come yet
+        }
+        // A frame counts when the next one follows it; the very last one
+        // when the stream ended right after it.
+        qint64 nextUs = 0;
+        const qsizetype next = frameAt(pos + length, &nextUs);
+        if (next == 0 && !(final && pos + length == size))
+            break;
+        if (next < 0 && pos + length < size) {
+            ++pos; // a header by chance inside something else
+            continue;
+        }
+        keep(m_pending.constData() + pos, length, us);
+        pos += length;
+    }
+    m_pending.remove(0, pos);
+}
+
+void LastMinutes::keepOggPage(const char* page, qsizetype size)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(page);
+    const bool bos = p[5] & 0x02;
+    const qint64 granule = qFromLittleEndian<qint64>(p + 6);
+    const quint32 serial = qFromLittleEndian<quint32>(p + 14);
+    if (bos) {
+        OggStream fresh;
+        const int segments = p[26];
+        fresh.rate = oggRate(QByteArray(page + kOggHeaderBytes + segments, size - kOggHeaderBytes - segments));
+        m_ogg.insert(serial, fresh);
+    }
+    auto it = m_ogg.find(serial);
+    if (it == m_ogg.end())
+        it = m_ogg.insert(serial, OggStream{}); // a stream whose start was not seen
+    if (it->inHeaders && (bos || granule == 0)) {
+        it->headers.append(page, size);
+        it->granule = 0;
+        return;
+    }
+    it->inHeaders = false;
+    qint64 us = 0;
+    if (granule >= 0) {
+        if (it->granule >= 0 && granule > it->granule && it->rate > 0)
+            us = (granule - it->granule) * 1000000 / it->rate;
+        it->granule = granule;
+    }
+    keep(page, size, us, serial);
+}
+
+void LastMinutes::keep(const char* data, qsizetype size, qint64 us, quint32 serial)
+{
+    if (m_units.empty()) {
+        m_keptFraming = m_framing;
+    } else if (m_keptFraming != m_framing) {
+        // Another kind of audio cannot go on in the same file: it starts again.
+        m_units.clear();
+        m_data.clear();
+        m_head = 0;
+        m_totalUs = 0;
+        m_keptFraming = m_framing;
+    }
+    m_data.append(data, size);
+    m_units.push_back({size, us, serial});
+    m_totalUs += us;
+    dropOld();
+}
+
+void LastMinutes::dropOld()
+{
+    while (m_units.size() > 1 && m_totalUs - m_units.front().us >= m_keepUs) {
+        m_head += m_units.front().size;
+        m_totalUs -= m_units.front().us;
+        m_units.pop_front();
+    }
+    if (m_head >= kCompactBytes && m_head * 2 >= m_data.size()) {
+        m_data.remove(0, m_head);
+        m_head = 0;
+    }
+    if (m_keptFraming == Framing::Ogg && m_ogg.size() > 1) {
+        // Header pages of streams nothing kept belongs to any more go.
+        QSet<quint32> used;
+        for (const Unit& u : m_units)
+            used.insert(u.serial);
+        for (auto it = m_ogg.begin(); it != m_ogg.end();)
+            it = used.contains(it.key()) || it->inHeaders ? std::next(it) : m_ogg.erase(it);
+    }
+}
+
+QByteArray LastMinutes::Bytes() const
+{
+    if (m_keptFraming != Framing::Ogg) {
+        // The newest frame waits for the next one to be known whole; the
+        // stream may have ended after it.
+        qint64 us = 0;
+        const bool whole = m_framing == m_keptFraming && frameAt(0, &us) == m_pending.size();
+        return m_data.mid(m_head) + (whole ? m_pending : QByteArray());
+    }
+    QByteArray out;
+    out.reserve(KeptBytes() + 64 * 1024);
+    qsizetype at = m_head;
+    bool first = true;
+    quint32 serial = 0;
+    for (const Unit& u : m_units) {
+        if (first || u.serial != serial)
+            out.append(m_ogg.value(u.serial).headers);
+        first = false;
+        serial = u.serial;
+        out.append(m_data.constData() + at, u.size);
+        at += u.size;
+    }
+    return out;
+}
+
+QString LastMinutes::Extension() const
+{
+    switch (m_keptFraming) {
+    case Framing::Adts:
+        return QStringLiteral(".aac");
+    case Framing::Ogg:
+        return QStringLiteral(".ogg");
+    case Framing::Mp3:
+        break;
+    }
+    return QStringLiteral(".mp3");
+}
+
+QString LastMinutes::FileName(const QString& station, const QDateTime& when, int minutes) const
+{
+    const QString last = QStringLiteral("last %1 minutes").arg(minutes);
+    return CleanFileName(station) + QStringLiteral(" - ") + when.toString(QStringLiteral("yyyy-MM-dd HH.mm.ss")) +
+           QStringLiteral(" - ") + last + Extension();
+}
+
+QString LastMinutes::Save(const QString& folder, const QString& station, const QDateTime& when, int minutes,
+                          QString* problem) const
+{
+    if (m_units.empty()) {
+        *problem = QCoreApplication::translate("LastMinutes", "nothing of %1 has been heard yet").arg(station);
+        return QString();
+    }
+    const QString path = FullRecordingPath(folder, FileName(station, when, minutes));
+    const QByteArray bytes = Bytes();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        *problem = QCoreApplication::translate("LastMinutes", "%1 cannot be written: %2").arg(path, file.errorString());
+        return QString();
+    }
+    return path;
+}

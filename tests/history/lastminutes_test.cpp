@@ -1,0 +1,150 @@
+// The last minutes of a station kept as whole frames and pages.
+#include "recorder/keepingrelay.h"
+#include "recorder/lastminutes.h"
+#include "tests/support/eventwait.h"
+
+#include <QtEndian>
+#include <gtest/gtest.h>
+
+namespace {
+
+// MPEG-1 layer III, 128 kbit/s, 44.1 kHz, no padding: 417 bytes, 1152
+// samples (26.12 ms). Each frame's body carries its number.
+QByteArray mp3Frame(int n)
+{
+    QByteArray f(417, char(n & 0x7f));
+    f[0] = char(0xff);
+    f[1] = char(0xfb);
+    f[2] = char(0x90);
+    f[3] = char(0x00);
+    return f;
+}
+
+QByteArray mp3Frames(int from, int count)
+{
+    QByteArray out;
+    for (int i = from; i < from + count; ++i)
+        out += mp3Frame(i);
+    return out;
+}
+
+void feed(LastMinutes& kept, const QByteArray& bytes, int chunk)
+{
+    for (qsizetype at = 0; at < bytes.size(); at += chunk)
+        kept.Append(bytes.constData() + at, std::min<qsizetype>(chunk, bytes.size() - at));
+}
+
+// An Ogg page of `serial` with one packet `body`; CRC left zero (not checked here).
+QByteArray oggPage(quint32 serial, qint64 granule, const QByteArray& body, bool bos = false)
+{
+    QByteArray page(27, '\0');
+    memcpy(page.data(), "OggS", 4);
+    page[5] = char(bos ? 0x02 : 0x00);
+    qToLittleEndian<qint64>(granule, page.data() + 6);
+    qToLittleEndian<quint32>(serial, page.data() + 14);
+    page[26] = char(1);
+    page += char(body.size());
+    page += body;
+    return page;
+}
+
+} // namespace
+
+TEST(LastMinutesTest, KeepsTheLastWholeFramesHoweverTheAudioComes)
+{
+    const struct {
+        const char* name;
+        QByteArray before; // what comes before the first whole frame
+        int frames;
+        int chunk;
+        qint64 keepMs;
+        int keptFrames; // the last ones
+    } cases[] = {
+        {"less than kept: all of it", {}, 20, 417, 1000, 19 /* the last waits for the next */},
+        {"byte by byte", {}, 100, 1, 1000, 39},
+        {"odd chunks", {}, 100, 777, 1000, 39},
+        {"one chunk", {}, 100, 100000, 1000, 39},
+        {"a partial frame first", mp3Frame(0).mid(200), 100, 512, 1000, 39},
+        {"zeros first", QByteArray(333, '\0'), 100, 4096, 2000, 77},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LastMinutes kept(c.keepMs);
+        kept.BeginStream(LastMinutes::Framing::Mp3);
+        feed(kept, c.before + mp3Frames(1, c.frames), c.chunk);
+        // The newest frame is waiting to be known whole: a save takes it.
+        EXPECT_EQ(kept.Bytes(), mp3Frames(1 + c.frames - 1 - c.keptFrames, c.keptFrames + 1));
+        EXPECT_EQ(kept.KeptUnits(), c.keptFrames);
+        EXPECT_GE(kept.KeptMs(), std::min<qint64>(c.keepMs, (c.frames - 1) * 1152 * 1000 / 44100) - 1);
+        // The stream ends right after a whole frame: it is kept too.
+        kept.Finish();
+        const int withLast = std::min(c.frames, c.keptFrames + (c.keptFrames < c.frames - 1 ? 0 : 1));
+        EXPECT_EQ(kept.Bytes().right(417), mp3Frame(c.frames));
+        EXPECT_EQ(kept.Bytes().size() % 417, 0);
+        EXPECT_LE(kept.KeptUnits(), withLast + 1);
+    }
+}
+
+// A reconnect drops the half frame the lost connection left; what was kept
+// stays, and the new connection's frames follow it.
+TEST(LastMinutesTest, WhatWasKeptStaysThroughAReconnect)
+{
+    LastMinutes kept(60 * 1000);
+    kept.BeginStream(LastMinutes::Framing::Mp3);
+    feed(kept, mp3Frames(1, 10) + mp3Frame(11).left(100), 300);
+    kept.BeginStream(LastMinutes::Framing::Mp3);
+    feed(kept, mp3Frame(12).mid(50) + mp3Frames(13, 5), 300);
+    kept.Finish();
+    EXPECT_EQ(kept.Bytes(), mp3Frames(1, 10) + mp3Frames(13, 5));
+    EXPECT_EQ(kept.Extension(), QStringLiteral(".mp3"));
+}
+
+// Ogg pages are kept whole, each logical stream's header pages before its
+// first page kept; time comes from the granule positions.
+TEST(LastMinutesTest, OggKeepsWholePagesWithTheirHeaders)
+{
+    QByteArray opusHead("OpusHead\x01\x02\x00\x00\x80\xbb\x00\x00\x00\x00\x00", 19);
+    const QByteArray headA = oggPage(7, 0, opusHead, true) + oggPage(7, 0, "OpusTags");
+    const QByteArray headB = oggPage(9, 0, opusHead, true) + oggPage(9, 0, "OpusTags");
+    QByteArray stream = headA;
+    QList<QByteArray> pagesA, pagesB;
+    for (int i = 1; i <= 10; ++i)
+        pagesA << oggPage(7, i * 48000, QByteArray(100, char('a' + i))); // one second each
+    for (int i = 1; i <= 3; ++i)
+        pagesB << oggPage(9, i * 48000, QByteArray(80, char('A' + i)));
+    for (const QByteArray& p : pagesA)
+        stream += p;
+    stream += headB;
+    for (const QByteArray& p : pagesB)
+        stream += p;
+
+    LastMinutes kept(4500);
+    kept.BeginStream(LastMinutes::Framing::Ogg);
+    feed(kept, QByteArray("junk") + stream, 61);
+    // 4.5 s: the last of A's pages (each a second after the one before) and B's.
+    QByteArray expected = headA + pagesA[8] + pagesA[9] + headB;
+    for (const QByteArray& p : pagesB)
+        expected += p;
+    EXPECT_EQ(kept.Bytes(), expected);
+    EXPECT_EQ(kept.Extension(), QStringLiteral(".ogg"));
+}
+
+TEST(LastMinutesTest, SavedUnderTheStationsNameInItsFolder)
+{
+    TempFolder folder;
+    NullRelay behind;
+    KeepingRelay relay(behind, 60 * 1000);
+    EXPECT_TRUE(relay.blnEnablePreviewStream());
+    relay.BeginStream("audio/mpeg", false);
+    QString problem;
+    const QDateTime when(QDate(2026, 3, 1), QTime(14, 2, 10));
+    EXPECT_TRUE(relay.Kept().Save(folder.path(), QStringLiteral("Night FM"), when, 5, &problem).isEmpty());
+    EXPECT_FALSE(problem.isEmpty());
+    const QByteArray audio = mp3Frames(1, 30);
+    relay.PushData(audio.constData(), audio.size());
+    const QString path = relay.Kept().Save(folder.path(), QStringLiteral("Night: FM"), when, 5, &problem);
+    EXPECT_EQ(path, folder.file(QStringLiteral("Night FM - 2026-03-01 14.02.10 - last 5 minutes.mp3")));
+    EXPECT_EQ(ReadAll(path), mp3Frames(1, 30));
+    relay.BeginStream("audio/aacp", false);
+    EXPECT_EQ(relay.Kept().Bytes(), mp3Frames(1, 30)); // nothing of the new kind yet
+}
