@@ -12,7 +12,10 @@ QString LengthText(qint64 ms)
         return {};
     const qint64 s = ms / 1000;
     if (s >= 3600)
-        return QStringLiteral("%1:%2:%3").arg(s / 3600).arg(s / 60 % 60, 2, 10, QLatin1Char('0')).arg(s % 60, 2, 10, QLatin1Char('0'));
+        return QStringLiteral("%1:%2:%3")
+            .arg(s / 3600)
+            .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
+            .arg(s % 60, 2, 10, QLatin1Char('0'));
     return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
 }
 
@@ -128,15 +131,15 @@ void LibraryModel::Add(const QList<LibraryEntry>& entries)
     for (const LibraryEntry& e : entries) {
         const auto found = m_index.constFind(e.path);
         if (found == m_index.cend()) {
+            m_index.insert(e.path, int(m_rows.size() + fresh.size()));
+            fresh.append({e, m_scan});
+            continue;
+        }
+        if (*found >= m_rows.size()) {
             // A file twice in one batch is one row as well.
-            const auto twice = std::find_if(fresh.begin(), fresh.end(), [&](const Row& r) { return r.entry.path == e.path; });
-            if (twice == fresh.end()) {
-                m_index.insert(e.path, int(m_rows.size() + fresh.size()));
-                fresh.append({e, m_scan});
-                continue;
-            }
-            if (!twice->entry.known || e.known)
-                twice->entry = e;
+            Row& twice = fresh[*found - m_rows.size()];
+            if (!twice.entry.known || e.known)
+                twice.entry = e;
             continue;
         }
         Row& row = m_rows[*found];
@@ -170,7 +173,8 @@ void LibraryModel::Add(const QList<LibraryEntry>& entries)
 void LibraryModel::EndScan()
 {
     m_scanning = false;
-    const qsizetype gone = std::count_if(m_rows.cbegin(), m_rows.cend(), [this](const Row& r) { return r.scan != m_scan; });
+    const qsizetype gone =
+        std::count_if(m_rows.cbegin(), m_rows.cend(), [this](const Row& r) { return r.scan != m_scan; });
     if (gone > 0) {
         beginResetModel();
         m_rows.removeIf([this](const Row& r) { return r.scan != m_scan; });

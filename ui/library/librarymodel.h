@@ -15,15 +15,15 @@
 #include <QString>
 
 struct LibraryEntry {
-    QString path;    // the file, absolute
-    QString title;   // the song's title (the whole title when no artist)
-    QString artist;  // "" when unknown
-    QString station; // "" when the history does not know the file
-    QDateTime date;  // when it was recorded (the file's time when unknown)
+    QString path;         // the file, absolute
+    QString title;        // the song's title (the whole title when no artist)
+    QString artist;       // "" when unknown
+    QString station;      // "" when the history does not know the file
+    QDateTime date;       // when it was recorded (the file's time when unknown)
     qint64 lengthMs = -1; // -1 when unknown
     qint64 size = 0;
-    QString format;  // "MP3", "AAC", "OGG", "OPUS", "FLAC"
-    QString state;   // a kPlay... text of the history, "" when unknown
+    QString format;     // "MP3", "AAC", "OGG", "OPUS", "FLAC"
+    QString state;      // a kPlay... text of the history, "" when unknown
     bool known = false; // the history names the file
 
     bool operator==(const LibraryEntry&) const = default;

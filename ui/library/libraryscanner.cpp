@@ -51,7 +51,9 @@ QList<LibraryEntry> historyEntries(const QString& path, QSet<QString>* known, QS
 
 } // namespace
 
-LibraryScanner::LibraryScanner(LibraryModel& model, QObject* parent) : QObject(parent), m_model(model) {}
+LibraryScanner::LibraryScanner(LibraryModel& model, QObject* parent) : QObject(parent), m_model(model)
+{
+}
 
 LibraryScanner::~LibraryScanner()
 {

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <algorithm>
 #include <taglib/fileref.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
@@ -14,7 +15,6 @@
 #include <taglib/tag.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/xiphcomment.h>
-#include <algorithm>
 
 namespace {
 
@@ -97,7 +97,8 @@ QString WriteLibraryTag(const QString& path, const LibraryTag& tag)
         fill(file.tag());
         saved = file.save();
     }
-    return saved ? QString() : QCoreApplication::translate("LibraryTidy", "The tag of \"%1\" could not be written.").arg(path);
+    return saved ? QString()
+                 : QCoreApplication::translate("LibraryTidy", "The tag of \"%1\" could not be written.").arg(path);
 }
 
 QString RenameRecording(const QString& path, const QString& newName, QString* renamed)
@@ -106,7 +107,8 @@ QString RenameRecording(const QString& path, const QString& newName, QString* re
     if (name.isEmpty())
         return QCoreApplication::translate("LibraryTidy", "A file needs a name.");
     if (name.contains(QLatin1Char('/')) || name == QLatin1String(".") || name == QLatin1String(".."))
-        return QCoreApplication::translate("LibraryTidy", "\"%1\" is not a file name: it may not hold \"/\".").arg(name);
+        return QCoreApplication::translate("LibraryTidy", "\"%1\" is not a file name: it may not hold \"/\".")
+            .arg(name);
     const QFileInfo from(path);
     if (!from.exists())
         return QCoreApplication::translate("LibraryTidy", "The file \"%1\" is not there.").arg(path);
@@ -119,7 +121,8 @@ QString RenameRecording(const QString& path, const QString& newName, QString* re
         return QCoreApplication::translate("LibraryTidy", "A file named \"%1\" exists already.").arg(name);
     QFile file(path);
     if (!file.rename(target))
-        return QCoreApplication::translate("LibraryTidy", "\"%1\" could not be renamed: %2").arg(from.fileName(), file.errorString());
+        return QCoreApplication::translate("LibraryTidy", "\"%1\" could not be renamed: %2")
+            .arg(from.fileName(), file.errorString());
     *renamed = target;
     return {};
 }
@@ -130,7 +133,8 @@ QString TrashRecording(const QString& path)
     if (!file.exists())
         return QCoreApplication::translate("LibraryTidy", "The file \"%1\" is not there.").arg(path);
     if (!file.moveToTrash())
-        return QCoreApplication::translate("LibraryTidy", "\"%1\" could not be moved to the trash: %2").arg(path, file.errorString());
+        return QCoreApplication::translate("LibraryTidy", "\"%1\" could not be moved to the trash: %2")
+            .arg(path, file.errorString());
     return {};
 }
 
