@@ -152,9 +152,10 @@ bool clsConfiguration::LoadConfigurationFile(const QString& strFileToLoad)
     // 2: playlist address
     if (!readLine(line))
         return fail();
-    // (".m3u8": an HLS station's playlist)
+    // (".m3u8": an HLS station's playlist, whose address may carry a query)
+    const QString hlsPath = line.left(line.indexOf(QLatin1Char('?')) < 0 ? line.size() : line.indexOf(QLatin1Char('?')));
     if (!line.endsWith(QLatin1String(".m3u")) && !line.endsWith(QLatin1String(".pls")) &&
-        !line.endsWith(QLatin1String(".m3u8"))) {
+        !hlsPath.endsWith(QLatin1String(".m3u8"))) {
         show(strFileToLoad + QLatin1Char('\r') +
              QCoreApplication::translate("Configuration",
                                          "Invalid Shoutcast playlist! (The web site must end in .m3u or .pls)"));

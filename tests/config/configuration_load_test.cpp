@@ -147,7 +147,7 @@ TEST_F(ConfigTest, FailureTable)
         {preset(2, QStringLiteral("http://127.0.0.1/listen.PLS")), badPlaylist},
         {preset(2, QStringLiteral("http://127.0.0.1/listen.html")), badPlaylist},
         {preset(2, QStringLiteral("http://127.0.0.1/listen.pls ")), badPlaylist},
-        {preset(2, QStringLiteral("http://127.0.0.1/live.m3u8?x=1")), badPlaylist},
+        {preset(2, QStringLiteral("http://127.0.0.1/live.m3u8.html?x=1")), badPlaylist},
         {preset(2, QStringLiteral("http://127.0.0.1/live.M3U8")), badPlaylist},
         {preset(4, home() + QStringLiteral("missing")), noPath},
         {preset(5, QStringLiteral("ninety")), noMinutes},
@@ -260,6 +260,10 @@ TEST_F(ConfigTest, EveryLineEndIsAccepted)
     WriteAll(path, "HLS\r\nhttp://127.0.0.1/live/index.m3u8\r\nArchive\r\n%DEFDIR%\r\n 0 \r\n 3 \r\n");
     ASSERT_TRUE(m_config.LoadConfigurationFile(path));
     EXPECT_EQ(m_config.sShoutCastFile, QStringLiteral("http://127.0.0.1/live/index.m3u8"));
+    // Its address may carry a query (a CDN's token).
+    WriteAll(path, "HLS\r\nhttp://127.0.0.1/live/index.m3u8?token=1\r\nArchive\r\n%DEFDIR%\r\n 0 \r\n 3 \r\n");
+    ASSERT_TRUE(m_config.LoadConfigurationFile(path));
+    EXPECT_EQ(m_config.sShoutCastFile, QStringLiteral("http://127.0.0.1/live/index.m3u8?token=1"));
 }
 
 TEST_F(ConfigTest, PresetWrittenOnWindowsLoads)
