@@ -22,10 +22,10 @@ QString LengthText(qint64 ms)
 QString SizeText(qint64 bytes)
 {
     if (bytes < 1024)
-        return QStringLiteral("%1 B").arg(bytes);
+        return LibraryModel::tr("%1 B").arg(bytes);
     if (bytes < 1024 * 1024)
-        return QStringLiteral("%1 KB").arg(double(bytes) / 1024, 0, 'f', 1);
-    return QStringLiteral("%1 MB").arg(double(bytes) / (1024 * 1024), 0, 'f', 1);
+        return LibraryModel::tr("%1 KB").arg(double(bytes) / 1024, 0, 'f', 1);
+    return LibraryModel::tr("%1 MB").arg(double(bytes) / (1024 * 1024), 0, 'f', 1);
 }
 
 LibraryModel::LibraryModel(QObject* parent) : QAbstractTableModel(parent)
