@@ -6,6 +6,7 @@
 #include "app/programtranslations.h"
 #include "app/recorderrun.h"
 #include "config/configuration.h"
+#include "config/usersettings.h"
 #include "platform/atscheduler.h"
 #include "platform/commandrunner.h"
 #include "platform/messages.h"
@@ -14,7 +15,6 @@
 #include "recorder/frmmp3.h"
 #include "recorder/headlessconsole.h" // TrackingMessageService
 #include "sources/radiobrowserclicks.h"
-#include "config/usersettings.h"
 #include "ui/desktop/desktopactions.h"
 #include "ui/messageboxservice.h"
 #include "ui/panel/frmrecord.h"
@@ -40,9 +40,11 @@ extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
     const CommandLine commandLine = ParseCommandLine(CommandLineOf(argc, argv));
     // The menu entry's actions go to the Tonquill that runs already; without
     // one this start does them itself.
-    const DesktopAction action = commandLine.action == CommandLine::Action::RecordLastPreset ? DesktopAction::RecordLastPreset
-                                 : commandLine.action == CommandLine::Action::OpenSearch   ? DesktopAction::OpenSearch
-                                                                                           : DesktopAction::None;
+    const DesktopAction action = commandLine.action == CommandLine::Action::RecordLastPreset
+                                     ? DesktopAction::RecordLastPreset
+                                 : commandLine.action == CommandLine::Action::OpenSearch  ? DesktopAction::OpenSearch
+                                 : commandLine.action == CommandLine::Action::OpenLibrary ? DesktopAction::OpenLibrary
+                                                                                          : DesktopAction::None;
     CommandLine start = commandLine;
     QString presetProblem; // why the last preset cannot be recorded
     if (action != DesktopAction::None) {
@@ -142,6 +144,8 @@ extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
             messages.ShowMessage(presetProblem);
         if (action == DesktopAction::OpenSearch)
             desktop->ShowDirectorySearch();
+        if (action == DesktopAction::OpenLibrary)
+            desktop->ShowLibrary();
         desktop->ResumeRecordings([&messages](const QString& preset, RecordingConfig& config) {
             clsConfiguration loaded;
             loaded.setMessageService(&messages);

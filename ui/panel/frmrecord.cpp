@@ -198,6 +198,9 @@ void frmRecord::buildMenus()
     item(searchMenu, "mnuSearchRadioBrowser1", tr("Radio Browser Search"), radioBrowser);
     mnuSearchPresets1 = item(searchMenu, "mnuSearchPresets1", tr("Search Presets"), presets);
 
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    item(view, "mnuLibrary1", tr("Recordings"), [this] { m_deps.shell->ShowLibrary(); });
+
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     mnuHelp2 = item(help, "mnuHelp2", tr("Help"), &frmRecord::cmdHelp_Click);
     mnuTonquillWeb = item(help, "mnuTonquillWeb", tr("Tonquill on the Web"), &frmRecord::mnuTonquillWeb_Click);

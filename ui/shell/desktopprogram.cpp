@@ -1,13 +1,14 @@
 #include "ui/shell/desktopprogram.h"
-#include "config/associations.h"
-#include "ui/shell/dialogs.h"
 
+#include "config/associations.h"
 #include "config/configuration.h"
 #include "config/usersettings.h"
 #include "platform/messages.h"
 #include "recorder/frmmp3.h"
 #include "ui/display/frmrecordingdisplay.h"
+#include "ui/library/frmlibrary.h"
 #include "ui/messageboxservice.h"
+#include "ui/shell/dialogs.h"
 #include "ui/tray/frmareyousure.h"
 #include "ui/tray/trayicon.h"
 
@@ -21,7 +22,6 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
-
 #include <algorithm>
 #include <memory>
 
@@ -39,6 +39,7 @@ DesktopProgram::~DesktopProgram()
     delete m_quitDialog;
     delete m_browser;
     delete m_localSearch;
+    delete m_library;
     delete m_display;
     delete m_panelWindow;
 }
@@ -47,6 +48,7 @@ void DesktopProgram::attach(frmMP3* recorder, const RecorderDeps* alongside)
 {
     m_recorder = recorder;
     m_tray = std::make_unique<RecorderTray>(*recorder, *m_services.tray, *this);
+    m_tray->AddLibrary([this] { ShowLibrary(); });
     if (!alongside)
         return;
     m_recordings = std::make_unique<DesktopRecordings>(*recorder, *alongside);
@@ -183,6 +185,7 @@ void DesktopProgram::linkToDesktop()
     hooks.quitConfirmationShown = [this] { return m_quitDialog && m_quitDialog->isVisible(); };
     hooks.quitProgram = [this] { QuitProgram(); };
     hooks.openSearch = [this] { ShowDirectorySearch(); };
+    hooks.openLibrary = [this] { ShowLibrary(); };
     hooks.openPreset = [this](const QString& preset) {
         return m_services.openPreset && m_services.openPreset(preset, false);
     };
@@ -335,7 +338,7 @@ void DesktopProgram::UnloadWindows()
     }
     if (dialogOpen) {
         for (QWidget* w : {static_cast<QWidget*>(m_display), static_cast<QWidget*>(m_browser),
-                           static_cast<QWidget*>(m_localSearch)}) {
+                           static_cast<QWidget*>(m_localSearch), static_cast<QWidget*>(m_library)}) {
             if (w)
                 w->hide();
         }
@@ -343,6 +346,7 @@ void DesktopProgram::UnloadWindows()
         delete m_display;
         delete m_browser;
         delete m_localSearch;
+        delete m_library;
     }
     if (m_quitDialog)
         m_quitDialog->close();

@@ -1,20 +1,20 @@
 #pragma once
 
 #include "recorder/recorderhost.h"
-#include "ui/shell/desktopshell.h"
-#include "ui/shell/panel.h"
+#include "ui/desktop/recorderdesktoplink.h"
 #include "ui/display/frmrecordingdisplay.h"
-#include "ui/tray/frmareyousure.h"
-#include "ui/tray/recordertray.h"
+#include "ui/library/frmlibrary.h"
 #include "ui/search/frmbrowser.h"
 #include "ui/search/frmlocalsearch.h"
-#include "ui/desktop/recorderdesktoplink.h"
 #include "ui/shell/desktoprecordings.h"
+#include "ui/shell/desktopshell.h"
+#include "ui/shell/panel.h"
+#include "ui/tray/frmareyousure.h"
+#include "ui/tray/recordertray.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
-
 #include <functional>
 #include <memory>
 
@@ -41,7 +41,7 @@ public:
         IProcessLauncher* launcher = nullptr;
         IFileDialogs* dialogs = nullptr;
         IUrlOpener* urls = nullptr;
-        std::function<qint32()> masterVolume;  // empty: the system's mixer
+        std::function<qint32()> masterVolume; // empty: the system's mixer
         // Loads a preset or playlist file into the configuration and starts
         // what it asks for; false when it could not be loaded.
         std::function<bool(const QString& file, bool noop)> openPreset;
@@ -83,6 +83,7 @@ public:
     frmMP3* displayedRecorder() const { return m_display ? m_displayRecorder : nullptr; }
     frmBrowser* directorySearch() const { return m_browser; }
     frmLocalSearch* presetSearch() const { return m_localSearch; }
+    frmLibrary* library() const { return m_library; }
     // The recorder on the session bus (media controls, notifications, the
     // menu entry's actions); null before the recorder loads and after quitting.
     RecorderDesktopLink* desktopLink() const { return m_link.get(); }
@@ -108,6 +109,7 @@ public:
     void ShowDirectorySearch() override;
     void ShowPresetSearch() override;
     void ShowRadioBrowserSearch() override;
+    void ShowLibrary() override;
     bool AnyRecordingRunning() override;
     bool ListenTo(frmMP3& recorder) override;
 
@@ -140,6 +142,7 @@ private:
     QPointer<frmAreYouSure> m_quitDialog;
     QPointer<frmBrowser> m_browser;
     QPointer<frmLocalSearch> m_localSearch;
+    QPointer<frmLibrary> m_library;
     std::unique_ptr<RecorderDesktopLink> m_link;
     std::unique_ptr<DesktopRecordings> m_recordings;
     frmMP3* m_displayRecorder = nullptr; // the recorder the display was made for

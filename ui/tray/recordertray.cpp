@@ -121,6 +121,20 @@ QAction* RecorderTray::AddStopAll(std::function<void()> stopAll)
     return mnuStopAll;
 }
 
+QAction* RecorderTray::AddLibrary(std::function<void()> open)
+{
+    if (mnuLibrary)
+        return mnuLibrary;
+    mnuLibrary = new QAction(tr("Recordings"), mPopupSys);
+    mnuLibrary->setObjectName(QStringLiteral("mnuLibrary"));
+    connect(mnuLibrary, &QAction::triggered, this, std::move(open));
+    const QList<QAction*> items = mPopupSys->actions();
+    const qsizetype exit = items.indexOf(mPopExit);
+    // Above the separator over the exit item.
+    mPopupSys->insertAction(exit > 0 ? items.at(exit - 1) : mPopExit, mnuLibrary);
+    return mnuLibrary;
+}
+
 void RecorderTray::followStatus(const RecorderStatus& status)
 {
     m_status = status;

@@ -90,6 +90,8 @@ public:
     void RefreshTip();
     // Adds "Stop All" below the pause item; `stopAll` ends every recording.
     QAction* AddStopAll(std::function<void()> stopAll);
+    // Adds "Recordings" above the exit item; `open` shows the library.
+    QAction* AddLibrary(std::function<void()> open);
 
     QMenu* mPopupSys = nullptr;
     QAction* mnuSetup = nullptr;
@@ -100,6 +102,7 @@ public:
     QAction* mnuPauseRecording = nullptr;
     QAction* mPopExit = nullptr;
     QAction* mnuStopAll = nullptr;
+    QAction* mnuLibrary = nullptr;
 
 private:
     void followStatus(const RecorderStatus& status);
