@@ -66,6 +66,7 @@ frmLibrary::frmLibrary(const QString& historyPath, const QStringList& folders, Q
     m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setDragEnabled(true);
+    m_table->setDragDropMode(QAbstractItemView::DragOnly);
     m_table->verticalHeader()->hide();
     // Fixed row heights keep 100,000 rows cheap to lay out.
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

@@ -2,9 +2,14 @@
 
 #include "history/historystore.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QLocale>
+#include <QMimeData>
+#include <QStyle>
+#include <QUrl>
 #include <algorithm>
+#include <vector>
 
 QString LengthText(qint64 ms)
 {
@@ -39,6 +44,12 @@ int LibraryModel::rowCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : int(m_rows.size());
 }
 
+Qt::ItemFlags LibraryModel::flags(const QModelIndex& index) const
+{
+    const Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    return index.isValid() ? flags | Qt::ItemIsDragEnabled : flags;
+}
+
 int LibraryModel::columnCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : ColumnCount;
@@ -67,7 +78,11 @@ QVariant LibraryModel::data(const QModelIndex& index, int role) const
     if (role == PathRole)
         return e.path;
     if (role == Qt::ToolTipRole)
-        return e.path;
+        return e.problem.isEmpty() ? e.path : e.path + QLatin1Char('\n') + e.problem;
+    // A file that does not decode is marked where its row begins.
+    if (role == Qt::DecorationRole && index.column() == TitleColumn && !e.problem.isEmpty() &&
+        qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
     if (role != Qt::DisplayRole && role != SortRole)
         return {};
     const bool sort = role == SortRole;
@@ -87,7 +102,7 @@ QVariant LibraryModel::data(const QModelIndex& index, int role) const
     case FormatColumn:
         return e.format;
     case StateColumn:
-        return stateText(e.state);
+        return e.problem.isEmpty() ? stateText(e.state) : tr("cannot be played");
     default:
         return {};
     }
@@ -148,6 +163,7 @@ void LibraryModel::Add(const QList<LibraryEntry>& entries)
         if (row.entry.known && !e.known) {
             merged = row.entry;
             merged.size = e.size;
+            merged.problem = e.problem;
             if (merged.lengthMs < 0)
                 merged.lengthMs = e.lengthMs;
         } else if (e.known && !row.entry.known) {
@@ -273,4 +289,28 @@ bool LibraryFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const
     return e.title.contains(m_search, Qt::CaseInsensitive) || e.artist.contains(m_search, Qt::CaseInsensitive) ||
            e.station.contains(m_search, Qt::CaseInsensitive) ||
            QFileInfo(e.path).fileName().contains(m_search, Qt::CaseInsensitive);
+}
+
+QStringList LibraryFilter::mimeTypes() const
+{
+    return {QStringLiteral("text/uri-list")};
+}
+
+QMimeData* LibraryFilter::mimeData(const QModelIndexList& indexes) const
+{
+    // Every column of a row comes: a row once, however many.
+    std::vector<int> rows;
+    for (const QModelIndex& i : indexes)
+        if (i.isValid() && i.model() == this)
+            rows.push_back(i.row());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    QList<QUrl> urls;
+    for (int row : rows)
+        urls.append(QUrl::fromLocalFile(index(row, 0).data(LibraryModel::PathRole).toString()));
+    if (urls.isEmpty())
+        return nullptr;
+    auto* mime = new QMimeData;
+    mime->setUrls(urls);
+    return mime;
 }

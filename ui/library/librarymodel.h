@@ -13,6 +13,9 @@
 #include <QMetaType>
 #include <QSortFilterProxyModel>
 #include <QString>
+#include <QStringList>
+
+class QMimeData;
 
 struct LibraryEntry {
     QString path;         // the file, absolute
@@ -25,6 +28,7 @@ struct LibraryEntry {
     QString format;     // "MP3", "AAC", "OGG", "OPUS", "FLAC"
     QString state;      // a kPlay... text of the history, "" when unknown
     bool known = false; // the history names the file
+    QString problem;    // why the file holds no audio to play; "" when it does
 
     bool operator==(const LibraryEntry&) const = default;
 };
@@ -55,6 +59,8 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    // Rows are dragged out as files (to Discwright, a file manager).
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     // A scan begins: rows it does not bring again go when it ends.
     void BeginScan();
@@ -99,6 +105,11 @@ public:
     void SetStation(const QString& station); // "" for every station
     void SetDays(QDate from, QDate to);      // an invalid end is open
     void SetSearch(const QString& text);
+
+    // The files of the rows dragged, once each, in the order shown, as
+    // "text/uri-list".
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;

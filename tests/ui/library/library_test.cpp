@@ -3,9 +3,15 @@
 #include "ui/library/librarymodel.h"
 #include "ui/library/librarytidy.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QMimeData>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <gtest/gtest.h>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -86,22 +92,49 @@ TEST(LibraryTidy, RenameRefusesWithAReasonAndChangesNothing)
     QTemporaryDir dir;
     const QString a = writeMp3(dir, "Artist - Song.mp3");
     writeMp3(dir, "Other.mp3");
+    const QByteArray bytes = [&a] {
+        QFile f(a);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    const QString tooLong = QString(300, QLatin1Char('x')) + ".mp3";
     struct Case {
         QString name;
-        bool ok;
-    } cases[] = {{"", false}, {"x/y.mp3", false}, {"Other.mp3", false}, {"New Name.mp3", true}};
+        QString why; // "" when renamed; the start of the reason otherwise
+    } cases[] = {
+        {"", "A file needs a name."},
+        {"   ", "A file needs a name."},
+        {"x/y.mp3", "\"x/y.mp3\" is not a file name"},
+        {"..", "\"..\" is not a file name"},
+        {"Other.mp3", "A file named \"Other.mp3\" exists already."},
+        {QString("a") + QChar(0) + "b.mp3", "A file name may not hold a zero character."},
+        // The file system refuses a name longer than 255 bytes.
+        {tooLong, "\"Artist - Song.mp3\" could not be renamed: "},
+        {"Artist - Song.mp3", ""}, // its own name: nothing to do
+        {"New Name.mp3", ""},
+        {"  Trimmed.mp3 ", ""},
+        {"other.mp3", ""}, // differs from "Other.mp3" in case only
+    };
     QString current = a;
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
         QString renamed;
+        const QStringList before = QDir(dir.path()).entryList(QDir::Files, QDir::Name);
         const QString why = RenameRecording(current, c.name, &renamed);
-        EXPECT_EQ(why.isEmpty(), c.ok) << c.name.toStdString() << ": " << why.toStdString();
-        if (c.ok) {
+        if (c.why.isEmpty()) {
+            EXPECT_EQ(why, QString());
+            EXPECT_EQ(QFileInfo(renamed).fileName(), c.name.trimmed());
             EXPECT_TRUE(QFile::exists(renamed));
-            EXPECT_FALSE(QFile::exists(current));
+            EXPECT_EQ(QFile::exists(current), renamed == current);
             current = renamed;
         } else {
-            EXPECT_TRUE(QFile::exists(current));
+            EXPECT_TRUE(why.startsWith(c.why)) << why.toStdString();
+            // Nothing changed: the same files, the recording whole.
+            EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files, QDir::Name), before);
         }
+        QFile f(current);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), bytes);
     }
 }
 
@@ -141,4 +174,42 @@ TEST(LibraryTidy, RepeatsKeepTheLongestCompleteOne)
     ASSERT_EQ(rest.size(), 2u);
     EXPECT_EQ(model.At(rest[0]).path, "/a");
     EXPECT_EQ(model.At(rest[1]).path, "/b");
+}
+
+// Rows dragged out are files, once each, in the order the list shows them.
+TEST(LibraryFilter, DraggedRowsAreTheirFilesInTheListsOrder)
+{
+    LibraryModel model;
+    model.Add({entry("/r/b song.mp3", "B", true, "One", 20), entry("/r/a.ogg", "A", true, "Two", 30),
+               entry("/r/c.mp3", "C", true, "One", 10)});
+    LibraryFilter filter;
+    filter.setSourceModel(&model);
+    filter.sort(LibraryModel::SizeColumn, Qt::AscendingOrder);
+    EXPECT_EQ(filter.mimeTypes(), QStringList{"text/uri-list"});
+    EXPECT_TRUE(filter.flags(filter.index(0, 0)) & Qt::ItemIsDragEnabled);
+    const auto urls = [&filter](const std::vector<std::pair<int, int>>& cells) {
+        QModelIndexList indexes;
+        for (const auto& [row, column] : cells)
+            indexes.append(filter.index(row, column));
+        std::unique_ptr<QMimeData> mime(filter.mimeData(indexes));
+        QStringList files;
+        if (mime)
+            for (const QUrl& url : mime->urls())
+                files << url.toLocalFile();
+        return files;
+    };
+    const struct Case {
+        std::vector<std::pair<int, int>> cells;
+        QStringList files;
+    } cases[] = {
+        {{{0, 0}, {0, 3}, {0, 7}}, {"/r/c.mp3"}},
+        {{{2, 1}, {0, 0}, {1, 5}, {2, 0}}, {"/r/c.mp3", "/r/b song.mp3", "/r/a.ogg"}},
+        {{{1, 0}}, {"/r/b song.mp3"}},
+        {{}, {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(urls(c.cells), c.files) << c.files.join('|').toStdString();
+    // The filter's rows: the one station's files only.
+    filter.SetStation("Two");
+    EXPECT_EQ(urls({{0, 0}}), QStringList{"/r/a.ogg"});
 }
