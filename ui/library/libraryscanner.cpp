@@ -1,6 +1,7 @@
 #include "ui/library/libraryscanner.h"
 
 #include "history/historystore.h"
+#include "ui/library/librarydecode.h"
 #include "ui/library/librarymodel.h"
 #include "ui/library/librarytidy.h"
 
@@ -44,6 +45,7 @@ QList<LibraryEntry> historyEntries(const QString& path, QSet<QString>* known, QS
         e.format = LibraryFormatOf(file);
         e.state = play.state;
         e.known = true;
+        e.problem = LibraryDecodeProblem(file);
         entries.append(e);
     }
     return entries;

@@ -1,6 +1,7 @@
 #include "ui/library/librarytidy.h"
 
 #include "history/historystore.h"
+#include "ui/library/librarydecode.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -109,6 +110,10 @@ QString RenameRecording(const QString& path, const QString& newName, QString* re
     if (name.contains(QLatin1Char('/')) || name == QLatin1String(".") || name == QLatin1String(".."))
         return QCoreApplication::translate("LibraryTidy", "\"%1\" is not a file name: it may not hold \"/\".")
             .arg(name);
+    // The system's names end at a zero byte: the file would get a name
+    // other than the one asked for.
+    if (name.contains(QChar(0)))
+        return QCoreApplication::translate("LibraryTidy", "A file name may not hold a zero character.");
     const QFileInfo from(path);
     if (!from.exists())
         return QCoreApplication::translate("LibraryTidy", "The file \"%1\" is not there.").arg(path);
@@ -146,6 +151,7 @@ LibraryEntry ScannedEntry(const QString& path)
     e.size = info.size();
     e.date = info.lastModified();
     e.format = LibraryFormatOf(path);
+    e.problem = LibraryDecodeProblem(path);
     LibraryTag tag;
     if (ReadLibraryTag(path, &tag, &e.lengthMs) && !tag.title.isEmpty()) {
         e.title = tag.title;
