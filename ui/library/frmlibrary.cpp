@@ -1,6 +1,7 @@
 #include "ui/library/frmlibrary.h"
 
 #include "ui/library/librarymodel.h"
+#include "ui/library/libraryplayerbar.h"
 #include "ui/library/libraryscanner.h"
 #include "ui/library/librarytidy.h"
 
@@ -72,6 +73,12 @@ frmLibrary::frmLibrary(const QString& historyPath, const QStringList& folders, Q
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_table->horizontalHeader()->setStretchLastSection(true);
 
+    m_player = new LibraryPlayerBar(*m_filter, *m_table->selectionModel(), this);
+    connect(m_player, &LibraryPlayerBar::problem, this, &frmLibrary::say);
+    connect(m_player, &LibraryPlayerBar::playingStarted, this, &frmLibrary::playingStarted);
+    connect(m_table, &QTableView::doubleClicked, m_player,
+            [this](const QModelIndex& i) { m_player->PlayRow(i.row()); });
+
     auto button = [this](const char* name, const QString& caption, void (frmLibrary::*handler)()) {
         auto* b = new QPushButton(caption, this);
         b->setObjectName(QLatin1String(name));
@@ -101,6 +108,7 @@ frmLibrary::frmLibrary(const QString& historyPath, const QStringList& folders, Q
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(filters);
     layout->addWidget(m_table, 1);
+    layout->addWidget(m_player);
     layout->addLayout(buttons);
     layout->addWidget(m_status);
     resize(900, 500);
@@ -231,6 +239,8 @@ void frmLibrary::editTagOfSelected()
 void frmLibrary::trashSelected()
 {
     for (const QString& path : SelectedFiles()) {
+        if (m_player->Playing() == path)
+            m_player->Stop();
         const QString why = TrashRecording(path);
         if (!why.isEmpty())
             say(why);

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 class LibraryFilter;
+class LibraryPlayerBar;
 class LibraryModel;
 class LibraryScanner;
 class QCheckBox;
@@ -31,12 +32,15 @@ public:
     LibraryFilter& filter() const { return *m_filter; }
     QTableView* table() const { return m_table; }
     LibraryScanner& scanner() const { return *m_scanner; }
+    LibraryPlayerBar& player() const { return *m_player; }
     // The selected files, in the list's order.
     QStringList SelectedFiles() const;
 
 signals:
     // A message for the user (a rename refused, a file not trashed).
     void problem(const QString& text);
+    // A file began to play: the listening to a station stops for it.
+    void playingStarted();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -62,5 +66,6 @@ private:
     QCheckBox* m_sinceOn;
     QDateEdit* m_since;
     QTableView* m_table;
+    LibraryPlayerBar* m_player;
     QLabel* m_status;
 };

@@ -77,6 +77,8 @@ QVariant LibraryModel::data(const QModelIndex& index, int role) const
     const LibraryEntry& e = m_rows[index.row()].entry;
     if (role == PathRole)
         return e.path;
+    if (role == ProblemRole)
+        return e.problem;
     if (role == Qt::ToolTipRole)
         return e.problem.isEmpty() ? e.path : e.path + QLatin1Char('\n') + e.problem;
     // A file that does not decode is marked where its row begins.

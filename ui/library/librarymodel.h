@@ -52,6 +52,8 @@ public:
     // The value a column sorts by (numbers and times as such).
     static constexpr int SortRole = Qt::UserRole;
     static constexpr int PathRole = Qt::UserRole + 1;
+    // Why the file cannot be played; "" when it can.
+    static constexpr int ProblemRole = Qt::UserRole + 2;
 
     explicit LibraryModel(QObject* parent = nullptr);
 
