@@ -549,6 +549,10 @@
         <source>The file cannot be played.</source>
         <translation>Die Datei kann nicht abgespielt werden.</translation>
     </message>
+    <message>
+        <source>No audio output device was found.</source>
+        <translation>Es wurde kein Gerät zur Tonausgabe gefunden.</translation>
+    </message>
 </context>
 <context>
     <name>Modules</name>

@@ -1,6 +1,8 @@
 #include "listen/system/mediafileplayer.h"
 
+#include <QAudioDevice>
 #include <QAudioOutput>
+#include <QMediaDevices>
 #include <QMediaPlayer>
 #include <QUrl>
 #include <algorithm>
@@ -41,6 +43,12 @@ MediaFilePlayer::~MediaFilePlayer()
 void MediaFilePlayer::Play(const QString& path)
 {
     m_player->stop();
+    // Without a device the player would wait for one, silent and without a
+    // word: the user is told instead.
+    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+    if (device.isNull())
+        return fail(tr("No audio output device was found."));
+    m_output->setDevice(device);
     m_player->setSource(QUrl::fromLocalFile(path));
     m_player->play();
 }

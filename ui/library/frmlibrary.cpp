@@ -30,7 +30,7 @@
 #include <algorithm>
 
 frmLibrary::frmLibrary(const QString& historyPath, const QStringList& folders, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_model(new LibraryModel(this)), m_filter(new LibraryFilter(this)),
+    : QMainWindow(parent, Qt::Window), m_model(new LibraryModel(this)), m_filter(new LibraryFilter(this)),
       m_scanner(new LibraryScanner(*m_model, this)), m_watcher(new QFileSystemWatcher(this)),
       m_rescanSoon(new QTimer(this))
 {
@@ -94,7 +94,8 @@ frmLibrary::frmLibrary(const QString& historyPath, const QStringList& folders, Q
     QPushButton* burn = button("cmdSendToDiscwright", tr("Send to Discwright"), &frmLibrary::sendToDiscwright);
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("lblStatus"));
-    m_status->setAccessibleName(tr("Library status"));
+    // Read as its text: the count of recordings, or what went wrong.
+    m_status->setAccessibleDescription(tr("Library status"));
 
     auto* filters = new QHBoxLayout;
     filters->addWidget(m_search, 1);
@@ -105,7 +106,10 @@ frmLibrary::frmLibrary(const QString& historyPath, const QStringList& folders, Q
     for (QPushButton* b : {rename, tag, trash, folder, longest, burn})
         buttons->addWidget(b);
     buttons->addStretch(1);
-    auto* layout = new QVBoxLayout(this);
+    // A main window: the desktop's readers see a window of its own.
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+    auto* layout = new QVBoxLayout(central);
     layout->addLayout(filters);
     layout->addWidget(m_table, 1);
     layout->addWidget(m_player);
@@ -148,7 +152,7 @@ frmLibrary::~frmLibrary()
 
 void frmLibrary::showEvent(QShowEvent* event)
 {
-    QWidget::showEvent(event);
+    QMainWindow::showEvent(event);
     m_scanner->Rescan();
 }
 

@@ -5,8 +5,8 @@
 // Folder, Keep the Longest Complete One and Send to Discwright for the
 // selected rows. It rescans when shown and when a folder it walked changes.
 
+#include <QMainWindow>
 #include <QStringList>
-#include <QWidget>
 
 class LibraryFilter;
 class LibraryPlayerBar;
@@ -22,7 +22,7 @@ class QPushButton;
 class QTableView;
 class QTimer;
 
-class frmLibrary : public QWidget {
+class frmLibrary : public QMainWindow {
     Q_OBJECT
 public:
     explicit frmLibrary(const QString& historyPath, const QStringList& folders, QWidget* parent = nullptr);

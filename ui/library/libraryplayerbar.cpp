@@ -31,7 +31,8 @@ LibraryPlayerBar::LibraryPlayerBar(QAbstractItemModel& rows, QItemSelectionModel
     m_seek->setEnabled(false);
     m_time = new QLabel(this);
     m_time->setObjectName(QStringLiteral("lblPlayTime"));
-    m_time->setAccessibleName(tr("Time played"));
+    // Read as its text, the time played and the length.
+    m_time->setAccessibleDescription(tr("Time played"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_previous);
