@@ -10,7 +10,7 @@
 #include "ui/shell/desktopprogram.h"
 
 // Made when first asked for, from the history and the folders recorded into
-// then; shown again it looks at the folders once more.
+// then; shown again after it was closed, it looks at the folders once more.
 void DesktopProgram::ShowLibrary()
 {
     if (!m_library) {

@@ -308,3 +308,40 @@ TEST(ResumeSettings, OffByDefaultAndEntriesReadBack)
     }
     SetUserSettingsFolder(QString());
 }
+
+// The tray's "Recordings" opens the library; a file it plays stops the
+// listening, to the panel's station or one alongside, and every recording
+// goes on.
+TEST_F(DesktopRecordingsTest, AFilePlayedInTheLibraryStopsTheListeningNotTheRecordings)
+{
+    Station a(QStringLiteral("Alpha")), b(QStringLiteral("Beta"));
+    startPrimary(a);
+    int idB = 0;
+    frmMP3& rb = alongside(b, &idB);
+    ASSERT_TRUE(streams(b, rb));
+    ASSERT_NE(program->tray()->mnuLibrary, nullptr);
+    program->tray()->mnuLibrary->trigger();
+    ASSERT_NE(program->library(), nullptr);
+    EXPECT_TRUE(program->library()->isVisible());
+    EXPECT_EQ(program->library()->windowTitle(), QStringLiteral("Recordings"));
+    // Asked again, the same window comes forward.
+    frmLibrary* first = program->library();
+    program->ShowLibrary();
+    EXPECT_EQ(program->library(), first);
+
+    const struct Case {
+        const char* what;
+        int listenTo; // 0: none
+    } cases[] = {{"beside", idB}, {"the panel's", recordings->PrimaryId()}, {"nothing listened to", 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.listenTo)
+            recordings->Listen(c.listenTo);
+        EXPECT_EQ(rb.Status().blnPreviewToggle || recorder->Status().blnPreviewToggle, c.listenTo != 0);
+        emit program->library()->playingStarted();
+        EXPECT_FALSE(rb.Status().blnPreviewToggle);
+        EXPECT_FALSE(recorder->Status().blnPreviewToggle);
+        EXPECT_TRUE(rb.Status().blnRecording);
+        EXPECT_TRUE(recorder->Status().blnRecording);
+    }
+}
