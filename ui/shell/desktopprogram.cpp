@@ -39,6 +39,7 @@ DesktopProgram::~DesktopProgram()
     delete m_quitDialog;
     delete m_browser;
     delete m_localSearch;
+    delete m_whatPlays;
     delete m_display;
     delete m_panelWindow;
 }
@@ -335,7 +336,7 @@ void DesktopProgram::UnloadWindows()
     }
     if (dialogOpen) {
         for (QWidget* w : {static_cast<QWidget*>(m_display), static_cast<QWidget*>(m_browser),
-                           static_cast<QWidget*>(m_localSearch)}) {
+                           static_cast<QWidget*>(m_localSearch), static_cast<QWidget*>(m_whatPlays)}) {
             if (w)
                 w->hide();
         }
@@ -343,6 +344,7 @@ void DesktopProgram::UnloadWindows()
         delete m_display;
         delete m_browser;
         delete m_localSearch;
+        delete m_whatPlays;
     }
     if (m_quitDialog)
         m_quitDialog->close();
@@ -462,6 +464,17 @@ void DesktopProgram::ShowPresetSearch()
         centreOnPanel(m_localSearch);
     }
     bringUp(m_localSearch);
+}
+
+void DesktopProgram::ShowWhatPlays()
+{
+    if (!m_whatPlays) {
+        WhatPlaysDeps deps;
+        deps.urls = m_services.urls;
+        m_whatPlays = new frmWhatPlays(deps);
+        centreOnPanel(m_whatPlays);
+    }
+    bringUp(m_whatPlays);
 }
 
 QWidget* DesktopProgram::RecordingDisplay(bool load)

@@ -8,6 +8,7 @@
 #include "ui/tray/recordertray.h"
 #include "ui/search/frmbrowser.h"
 #include "ui/search/frmlocalsearch.h"
+#include "ui/search/frmwhatplays.h"
 #include "ui/desktop/recorderdesktoplink.h"
 #include "ui/shell/desktoprecordings.h"
 
@@ -83,6 +84,7 @@ public:
     frmMP3* displayedRecorder() const { return m_display ? m_displayRecorder : nullptr; }
     frmBrowser* directorySearch() const { return m_browser; }
     frmLocalSearch* presetSearch() const { return m_localSearch; }
+    frmWhatPlays* whatPlays() const { return m_whatPlays; }
     // The recorder on the session bus (media controls, notifications, the
     // menu entry's actions); null before the recorder loads and after quitting.
     RecorderDesktopLink* desktopLink() const { return m_link.get(); }
@@ -108,6 +110,7 @@ public:
     void ShowDirectorySearch() override;
     void ShowPresetSearch() override;
     void ShowRadioBrowserSearch() override;
+    void ShowWhatPlays() override;
     bool AnyRecordingRunning() override;
     bool ListenTo(frmMP3& recorder) override;
 
@@ -140,6 +143,7 @@ private:
     QPointer<frmAreYouSure> m_quitDialog;
     QPointer<frmBrowser> m_browser;
     QPointer<frmLocalSearch> m_localSearch;
+    QPointer<frmWhatPlays> m_whatPlays;
     std::unique_ptr<RecorderDesktopLink> m_link;
     std::unique_ptr<DesktopRecordings> m_recordings;
     frmMP3* m_displayRecorder = nullptr; // the recorder the display was made for
