@@ -132,7 +132,8 @@ QStringList HistoryStations(const HistoryStore& store)
     if (!store.IsOpen())
         return stations;
     QSqlQuery q = queryOn(store);
-    if (q.exec(QStringLiteral("SELECT DISTINCT station FROM title_counts ORDER BY station COLLATE NOCASE, station")))
+    if (q.exec(QStringLiteral(
+            "SELECT MIN(station) FROM title_counts GROUP BY station COLLATE NOCASE ORDER BY 1 COLLATE NOCASE")))
         while (q.next())
             stations << q.value(0).toString();
     return stations;

@@ -12,6 +12,9 @@
 #include <QStringList>
 #include <vector>
 
+// The rows of one page, as the window asks for them.
+constexpr int kChartPageRows = 200;
+
 enum class ChartPeriod { Today, ThisWeek, ThisMonth, All };
 
 // The first moment of the period that holds `now` (local time): the day's
@@ -47,5 +50,6 @@ std::vector<TitleCount> TopTitlesPage(const HistoryStore& store, const ChartFilt
 std::vector<Play> PlaysOfTitle(const HistoryStore& store, const QString& title, const ChartFilter& filter, int offset,
                                int count);
 
-// The names of the stations in the history, in alphabetical order.
+// The names of the stations in the history, in alphabetical order; names
+// that differ only in letter case (which the filter takes as one) once.
 QStringList HistoryStations(const HistoryStore& store);
