@@ -14,7 +14,7 @@
 class PagedHistoryModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    static constexpr int kPageRows = 200;
+    static constexpr int kPageRows = kChartPageRows;
 
     explicit PagedHistoryModel(HistoryReader& reader, QObject* parent = nullptr);
 
