@@ -1,6 +1,7 @@
 // The title history at scale: a million plays written through the history's
 // writer (time, and the file's size), the titles played most often over
-// them as the "What Plays Where" window asks for them, and the memory of 20 stations each keeping 5 minutes of audio.
+// them as the "What Plays Where" window asks for them, and the memory of 20
+// stations each keeping 5 minutes of audio.
 #include "history/historycharts.h"
 #include "history/historystore.h"
 #include "history/historywriter.h"
