@@ -45,7 +45,9 @@
 #                                     fails past 200 ms
 #   scripts/bench.sh --history [PLAYS]  the title history: a million plays
 #                                     written (time, size of the file), the
-#                                     most played titles over them, the memory
+#                                     What Plays Where window's chart queries
+#                                     over them (each period, one station, a
+#                                     search; target under 100 ms), the memory
 #                                     of 20 stations keeping 5 minutes each
 #   scripts/bench.sh --library [FILES]  the Recordings window: 100,000 small
 #                                     files in a folder tree, the time until

@@ -905,6 +905,37 @@
     </message>
 </context>
 <context>
+    <name>RuleLists</name>
+    <message>
+        <source>the wish list</source>
+        <translation>Wunschliste</translation>
+    </message>
+    <message>
+        <source>the ignore list</source>
+        <translation>Ausschlussliste</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; cannot be put on %2.</source>
+        <translation>„%1“ kann nicht auf die %2 gesetzt werden.</translation>
+    </message>
+    <message>
+        <source>%1: it is not changed here; edit it in a text editor.</source>
+        <translation>%1: Die Datei wird hier nicht geändert; bearbeiten Sie sie in einem Texteditor.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is on %2 already.</source>
+        <translation>„%1“ steht schon auf der %2.</translation>
+    </message>
+    <message>
+        <source>%1 could not be saved in %2.</source>
+        <translation>%1 konnte nicht in %2 gespeichert werden.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; was added to %2.</source>
+        <translation>„%1“ wurde der %2 hinzugefügt.</translation>
+    </message>
+</context>
+<context>
     <name>SearchFetch</name>
     <message>
         <source>the packed bytes are broken</source>
@@ -1276,6 +1307,64 @@
     <message>
         <source>is larger than %1</source>
         <translation>ist größer als %1</translation>
+    </message>
+</context>
+<context>
+    <name>TitleChartModel</name>
+    <message>
+        <source>Title</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>Plays</source>
+        <translation>Gespielt</translation>
+    </message>
+    <message>
+        <source>Stations</source>
+        <translation>Sender</translation>
+    </message>
+    <message>
+        <source>Last Heard</source>
+        <translation>Zuletzt gehört</translation>
+    </message>
+</context>
+<context>
+    <name>TitlePlaysModel</name>
+    <message>
+        <source>complete</source>
+        <translation>vollständig</translation>
+    </message>
+    <message>
+        <source>incomplete</source>
+        <translation>unvollständig</translation>
+    </message>
+    <message>
+        <source>skipped</source>
+        <translation>übersprungen</translation>
+    </message>
+    <message>
+        <source>version</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>playing</source>
+        <translation>läuft</translation>
+    </message>
+    <message>
+        <source>Station</source>
+        <translation>Sender</translation>
+    </message>
+    <message>
+        <source>Heard</source>
+        <translation>Gehört</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Zustand</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Datei</translation>
     </message>
 </context>
 <context>
@@ -2432,6 +2521,10 @@ Quelle:<byte value="xd"/>
         <source>&amp;View</source>
         <translation>&amp;Ansicht</translation>
     </message>
+    <message>
+        <source>What Plays Where</source>
+        <translation>Was läuft wo</translation>
+    </message>
 </context>
 <context>
     <name>frmRecordingDisplay</name>
@@ -2557,6 +2650,109 @@ Quelle:<byte value="xd"/>
     <message>
         <source>The task could not be deleted: %1</source>
         <translation>Die Aufgabe konnte nicht gelöscht werden: %1</translation>
+    </message>
+</context>
+<context>
+    <name>frmWhatPlays</name>
+    <message>
+        <source>What Plays Where</source>
+        <translation>Was läuft wo</translation>
+    </message>
+    <message>
+        <source>Period</source>
+        <translation>Zeitraum</translation>
+    </message>
+    <message>
+        <source>Today</source>
+        <translation>Heute</translation>
+    </message>
+    <message>
+        <source>This Week</source>
+        <translation>Diese Woche</translation>
+    </message>
+    <message>
+        <source>This Month</source>
+        <translation>Dieser Monat</translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation>Alle</translation>
+    </message>
+    <message>
+        <source>Station</source>
+        <translation>Sender</translation>
+    </message>
+    <message>
+        <source>All Stations</source>
+        <translation>Alle Sender</translation>
+    </message>
+    <message>
+        <source>Search titles</source>
+        <translation>Titel suchen</translation>
+    </message>
+    <message>
+        <source>&amp;Period:</source>
+        <translation>&amp;Zeitraum:</translation>
+    </message>
+    <message>
+        <source>S&amp;tation:</source>
+        <translation>S&amp;ender:</translation>
+    </message>
+    <message>
+        <source>Most played titles</source>
+        <translation>Meistgespielte Titel</translation>
+    </message>
+    <message>
+        <source>Where and when the title was heard</source>
+        <translation>Wo und wann der Titel lief</translation>
+    </message>
+    <message>
+        <source>Add to Wish List</source>
+        <translation>Zur Wunschliste hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add to Ignore List</source>
+        <translation>Zur Ausschlussliste hinzufügen</translation>
+    </message>
+    <message>
+        <source>Open File</source>
+        <translation>Datei öffnen</translation>
+    </message>
+    <message>
+        <source>Reading the title history...</source>
+        <translation>Der Titelverlauf wird gelesen ...</translation>
+    </message>
+    <message>
+        <source>No title heard in this period holds &quot;%1&quot;.</source>
+        <translation>Kein in diesem Zeitraum gehörter Titel enthält „%1“.</translation>
+    </message>
+    <message>
+        <source>No title was heard in this period.</source>
+        <translation>In diesem Zeitraum wurde kein Titel gehört.</translation>
+    </message>
+    <message>
+        <source>The %1 most played titles (scroll for more)</source>
+        <translation>Die %1 meistgespielten Titel (für weitere blättern)</translation>
+    </message>
+    <message>
+        <source>%1 titles</source>
+        <translation>%1 Titel</translation>
+    </message>
+    <message>
+        <source>No file was saved of &quot;%1&quot;.</source>
+        <translation>Von „%1“ wurde keine Datei gespeichert.</translation>
+    </message>
+    <message>
+        <source>The file %1 is no longer there.</source>
+        <translation>Die Datei %1 ist nicht mehr vorhanden.</translation>
+    </message>
+    <message>
+        <source>No program could open %1.</source>
+        <translation>Kein Programm konnte %1 öffnen.</translation>
+    </message>
+    <message>
+        <source>Opening %1</source>
+        <translation>%1 wird geöffnet</translation>
     </message>
 </context>
 </TS>

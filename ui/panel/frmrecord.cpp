@@ -161,6 +161,7 @@ void frmRecord::buildMenus()
     const auto search = [this] { m_deps.shell->ShowDirectorySearch(); };
     const auto presets = [this] { m_deps.shell->ShowPresetSearch(); };
     const auto radioBrowser = [this] { m_deps.shell->ShowRadioBrowserSearch(); };
+    const auto whatPlays = [this] { m_deps.shell->ShowWhatPlays(); };
     const auto converter = [this] { StartTool(QStringLiteral("shiftwell")); };
     const auto creator = [this] { StartTool(QStringLiteral("discwright")); };
     const auto burner = [this] { StartTool(QStringLiteral("pressling")); };
@@ -197,6 +198,8 @@ void frmRecord::buildMenus()
     mnuSearchShoutcast1 = item(searchMenu, "mnuSearchShoutcast1", tr("Shoutcast Search"), search);
     item(searchMenu, "mnuSearchRadioBrowser1", tr("Radio Browser Search"), radioBrowser);
     mnuSearchPresets1 = item(searchMenu, "mnuSearchPresets1", tr("Search Presets"), presets);
+    searchMenu->addSeparator();
+    item(searchMenu, "mnuWhatPlays1", tr("What Plays Where"), whatPlays);
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
     item(view, "mnuLibrary1", tr("Recordings"), [this] { m_deps.shell->ShowLibrary(); });
@@ -241,6 +244,8 @@ void frmRecord::buildMenus()
     mnuShoutCast = item(mnuSearch, "mnuShoutCast", tr("ShoutCast"), search);
     item(mnuSearch, "mnuRadioBrowser", tr("Radio Browser"), radioBrowser);
     mnuLocalDirectory = item(mnuSearch, "mnuLocalDirectory", tr("Presets"), presets);
+    mnuSearch->addSeparator();
+    item(mnuSearch, "mnuWhatPlays", tr("What Plays Where"), whatPlays);
 
     const auto popupBeside = [](QMenu* menu, QToolButton* button) {
         menu->popup(button->mapToGlobal(QPoint(button->width(), 0)));

@@ -40,6 +40,7 @@ DesktopProgram::~DesktopProgram()
     delete m_browser;
     delete m_localSearch;
     delete m_library;
+    delete m_whatPlays;
     delete m_display;
     delete m_panelWindow;
 }
@@ -339,6 +340,7 @@ void DesktopProgram::UnloadWindows()
     if (dialogOpen) {
         for (QWidget* w : {static_cast<QWidget*>(m_display), static_cast<QWidget*>(m_browser),
                            static_cast<QWidget*>(m_localSearch), static_cast<QWidget*>(m_library)}) {
+                           static_cast<QWidget*>(m_localSearch), static_cast<QWidget*>(m_whatPlays)}) {
             if (w)
                 w->hide();
         }
@@ -347,6 +349,7 @@ void DesktopProgram::UnloadWindows()
         delete m_browser;
         delete m_localSearch;
         delete m_library;
+        delete m_whatPlays;
     }
     if (m_quitDialog)
         m_quitDialog->close();
@@ -466,6 +469,17 @@ void DesktopProgram::ShowPresetSearch()
         centreOnPanel(m_localSearch);
     }
     bringUp(m_localSearch);
+}
+
+void DesktopProgram::ShowWhatPlays()
+{
+    if (!m_whatPlays) {
+        WhatPlaysDeps deps;
+        deps.urls = m_services.urls;
+        m_whatPlays = new frmWhatPlays(deps);
+        centreOnPanel(m_whatPlays);
+    }
+    bringUp(m_whatPlays);
 }
 
 QWidget* DesktopProgram::RecordingDisplay(bool load)

@@ -6,6 +6,8 @@
 #include "ui/library/frmlibrary.h"
 #include "ui/search/frmbrowser.h"
 #include "ui/search/frmlocalsearch.h"
+#include "ui/search/frmwhatplays.h"
+#include "ui/desktop/recorderdesktoplink.h"
 #include "ui/shell/desktoprecordings.h"
 #include "ui/shell/desktopshell.h"
 #include "ui/shell/panel.h"
@@ -84,6 +86,7 @@ public:
     frmBrowser* directorySearch() const { return m_browser; }
     frmLocalSearch* presetSearch() const { return m_localSearch; }
     frmLibrary* library() const { return m_library; }
+    frmWhatPlays* whatPlays() const { return m_whatPlays; }
     // The recorder on the session bus (media controls, notifications, the
     // menu entry's actions); null before the recorder loads and after quitting.
     RecorderDesktopLink* desktopLink() const { return m_link.get(); }
@@ -110,6 +113,7 @@ public:
     void ShowPresetSearch() override;
     void ShowRadioBrowserSearch() override;
     void ShowLibrary() override;
+    void ShowWhatPlays() override;
     bool AnyRecordingRunning() override;
     bool ListenTo(frmMP3& recorder) override;
 
@@ -143,6 +147,7 @@ private:
     QPointer<frmBrowser> m_browser;
     QPointer<frmLocalSearch> m_localSearch;
     QPointer<frmLibrary> m_library;
+    QPointer<frmWhatPlays> m_whatPlays;
     std::unique_ptr<RecorderDesktopLink> m_link;
     std::unique_ptr<DesktopRecordings> m_recordings;
     frmMP3* m_displayRecorder = nullptr; // the recorder the display was made for

@@ -29,6 +29,8 @@ public:
     virtual void ShowRadioBrowserSearch() = 0;
     // The "Recordings" window, made when first asked for.
     virtual void ShowLibrary() {}
+    // "What Plays Where": the title history's charts.
+    virtual void ShowWhatPlays() = 0;
     // A recording runs and is not paused, whichever recorder it has (when
     // several stations record at once).
     virtual bool AnyRecordingRunning() { return false; }
@@ -53,6 +55,7 @@ public:
     void ShowPresetSearch() override { ++presetSearches; }
     void ShowRadioBrowserSearch() override { ++radioBrowserSearches; }
     void ShowLibrary() override { ++libraries; }
+    void ShowWhatPlays() override { ++whatPlays; }
 
     int quits = 0;
     int confirmations = 0;
@@ -61,6 +64,7 @@ public:
     int presetSearches = 0;
     int radioBrowserSearches = 0;
     int libraries = 0;
+    int whatPlays = 0;
     QString toggleCaption;
     QWidget* display = nullptr;
 };
