@@ -177,6 +177,7 @@ void LastMinutes::keep(const char* data, qsizetype size, qint64 us, quint32 seri
         m_keptFraming = m_framing;
     } else if (m_keptFraming != m_framing) {
         // Another kind of audio cannot go on in the same file: it starts again.
+        m_dropped += qint64(m_units.size());
         m_units.clear();
         m_data.Clear();
         m_totalUs = 0;
@@ -186,6 +187,46 @@ void LastMinutes::keep(const char* data, qsizetype size, qint64 us, quint32 seri
     m_units.push_back({size, us, serial});
     m_totalUs += us;
     dropOld();
+    if (unitKept)
+        unitKept(QByteArrayView(data, size), serial);
+}
+
+void LastMinutes::MarkTitle(const QString& title)
+{
+    // Whole frames still waiting for the next one to show them whole came
+    // before the title: they are the last song's, and kept now.
+    if (m_framing != Framing::Ogg)
+        parse(true);
+    m_mark = m_dropped + qint64(m_units.size());
+    m_markTitle = title;
+}
+
+bool LastMinutes::TitleKept() const
+{
+    return m_mark >= 0 && m_mark >= m_dropped && m_mark <= m_dropped + qint64(m_units.size());
+}
+
+QByteArray LastMinutes::BytesSinceTitle() const
+{
+    const qsizetype first = qsizetype(m_mark - m_dropped);
+    if (!TitleKept() || first == qsizetype(m_units.size()))
+        return {};
+    qsizetype at = 0;
+    for (qsizetype i = 0; i < first; ++i)
+        at += m_units[i].size;
+    QByteArray out;
+    if (m_keptFraming == Framing::Ogg)
+        out = HeadersOf(m_units[first].serial);
+    quint32 serial = m_units[first].serial;
+    for (qsizetype i = first; i < qsizetype(m_units.size()); ++i) {
+        const Unit& u = m_units[i];
+        if (m_keptFraming == Framing::Ogg && u.serial != serial)
+            out.append(HeadersOf(u.serial));
+        serial = u.serial;
+        m_data.CopyTo(out, at, u.size);
+        at += u.size;
+    }
+    return out;
 }
 
 void LastMinutes::dropOld()
@@ -194,6 +235,7 @@ void LastMinutes::dropOld()
         m_data.DropFront(m_units.front().size);
         m_totalUs -= m_units.front().us;
         m_units.pop_front();
+        ++m_dropped;
     }
     if (m_keptFraming == Framing::Ogg && m_ogg.size() > 1) {
         // Header pages of streams nothing kept belongs to any more go.

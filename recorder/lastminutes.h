@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QString>
 #include <deque>
+#include <functional>
 
 class LastMinutes {
 public:
@@ -39,6 +40,23 @@ public:
     QByteArray Bytes() const;
     // ".mp3", ".aac" or ".ogg".
     QString Extension() const;
+
+    // A title began: what comes from now on is its song's.
+    void MarkTitle(const QString& title);
+    QString MarkedTitle() const { return m_markTitle; }
+    // The beginning of the marked title is still kept (or nothing of it
+    // has come yet).
+    bool TitleKept() const;
+    // What is kept from the marked title on (Ogg: its pages' header pages
+    // first), as a file of its own would begin.
+    QByteArray BytesSinceTitle() const;
+    // An Ogg stream's header pages, as far as they are known.
+    QByteArray HeadersOf(quint32 serial) const { return m_ogg.value(serial).headers; }
+    Framing KeptFraming() const { return m_keptFraming; }
+    // The Ogg stream of the newest unit kept (0 when none is).
+    quint32 LastSerial() const { return m_units.empty() ? 0 : m_units.back().serial; }
+    // Told of every unit as it is kept, with its Ogg stream.
+    std::function<void(QByteArrayView unit, quint32 serial)> unitKept;
 
     // The file's name: "<station> - <yyyy-MM-dd HH.mm.ss> - last N minutes<ext>".
     QString FileName(const QString& station, const QDateTime& when, int minutes) const;
@@ -82,6 +100,9 @@ private:
     };
     Blocks m_data; // the kept units
     std::deque<Unit> m_units;
+    qint64 m_dropped = 0; // units gone from the front, ever
+    qint64 m_mark = -1;   // the unit the marked title began with, counted as m_dropped is
+    QString m_markTitle;
     qint64 m_totalUs = 0;
     // Ogg: each logical stream's header pages, its sample rate and last granule.
     struct OggStream {
