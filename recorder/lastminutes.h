@@ -35,7 +35,7 @@ public:
     // Playing time, bytes and units (frames or pages) kept.
     qint64 KeptMs() const { return m_totalUs / 1000; }
     qsizetype KeptBytes() const { return m_data.Size(); }
-    qsizetype KeptUnits() const { return qsizetype(m_units.size()); }
+    qsizetype KeptUnits() const { return m_keptFraming == Framing::Ogg ? qsizetype(m_units.size()) : m_frames; }
     // What a saved file holds.
     QByteArray Bytes() const;
     // ".mp3", ".aac" or ".ogg".
@@ -54,7 +54,7 @@ public:
     QByteArray HeadersOf(quint32 serial) const { return m_ogg.value(serial).headers; }
     Framing KeptFraming() const { return m_keptFraming; }
     // The Ogg stream of the newest unit kept (0 when none is).
-    quint32 LastSerial() const { return m_units.empty() ? 0 : m_units.back().serial; }
+    quint32 LastSerial() const { return m_keptFraming != Framing::Ogg || m_units.empty() ? 0 : m_units.back().serial; }
     // Told of every unit as it is kept, with its Ogg stream.
     std::function<void(QByteArrayView unit, quint32 serial)> unitKept;
 
@@ -65,13 +65,17 @@ public:
                  QString* problem) const;
 
 private:
-    struct Unit {
+    // An Ogg page kept. MP3 and ADTS frames are not listed: their sizes
+    // and times are read again from their headers as they go.
+    struct Page {
         qsizetype size;
         qint64 us;      // playing time
-        quint32 serial; // Ogg: the logical stream
+        quint32 serial; // the logical stream
     };
     void parse(bool final);
     qsizetype frameAt(qsizetype pos, qint64* us) const;
+    // The oldest frame kept: its size, and its time in `us`.
+    qsizetype oldestFrame(qint64* us) const;
     qsizetype oggPageAt(qsizetype pos, bool final) const;
     void keepOggPage(const char* page, qsizetype size);
     void keep(const char* data, qsizetype size, qint64 us, quint32 serial = 0);
@@ -85,7 +89,7 @@ private:
     // size and at most a block more, however long it is kept.
     class Blocks {
     public:
-        static constexpr qsizetype kBlockBytes = 64 * 1024;
+        static constexpr qsizetype kBlockBytes = 16 * 1024;
         void Append(const char* data, qsizetype size);
         void DropFront(qsizetype size);
         void Clear();
@@ -98,10 +102,11 @@ private:
         qsizetype m_head = 0; // the oldest byte, in the first block
         qsizetype m_size = 0;
     };
-    Blocks m_data; // the kept units
-    std::deque<Unit> m_units;
-    qint64 m_dropped = 0; // units gone from the front, ever
-    qint64 m_mark = -1;   // the unit the marked title began with, counted as m_dropped is
+    Blocks m_data;              // the kept units
+    std::deque<Page> m_units;   // Ogg: the pages kept
+    qsizetype m_frames = 0;     // MP3, ADTS: the frames kept
+    qint64 m_droppedBytes = 0;  // bytes gone from the front, ever
+    qint64 m_mark = -1;         // where the marked title began, counted as m_droppedBytes is
     QString m_markTitle;
     qint64 m_totalUs = 0;
     // Ogg: each logical stream's header pages, its sample rate and last granule.
