@@ -13,7 +13,9 @@
 #include "platform/process.h"
 #include "platform/terminationsignals.h"
 #include "recorder/frmmp3.h"
+#include "history/historywriter.h"
 #include "recorder/headlessconsole.h" // TrackingMessageService
+#include "recorder/keepingrelay.h"
 #include "sources/radiobrowserclicks.h"
 #include "ui/desktop/desktopactions.h"
 #include "ui/messageboxservice.h"
@@ -104,6 +106,11 @@ extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
         deps.stationStarted = [&clicks](const QString& playlist) { clicks.Count(playlist); };
         return new frmRecord(deps);
     };
+    // Every recording's titles go into the history; what opening it had to
+    // do is said once.
+    HistoryWriter history;
+    QObject::connect(&history, &HistoryWriter::notice, &app, [&messages](const QString& text) { messages.ShowMessage(text); });
+    services.history = &history;
     std::unique_ptr<PresetOpener> opener;
     services.openPreset = [&opener](const QString& file, bool noop) { return opener && opener->Open(file, noop); };
     auto desktop = std::make_unique<DesktopProgram>(services, makePanel);
@@ -111,6 +118,10 @@ extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
     RecorderDeps deps = run.deps(desktop.get());
     // Windows and timers keep running through the stream's deliberate pauses.
     deps.holdStream = true;
+    IRelay* listeningRelay = deps.relay;
+    // The last minutes of the panel's recording are kept in front of the relay.
+    KeepingRelay primaryKept(*listeningRelay, qint64(WatchMinutes()) * 60 * 1000);
+    deps.relay = &primaryKept;
     frmMP3 recorder(deps);
     recorderPtr = &recorder;
     run.attach(recorder);
@@ -118,8 +129,10 @@ extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
     // own; Live365 titles are read for the panel's recording only.
     RecorderDeps alongside = deps;
     alongside.live365 = nullptr;
+    alongside.relay = listeningRelay;
     desktop->attach(&recorder, &alongside);
     recordingsPtr = desktop->recordings();
+    recordingsPtr->SetPrimaryKept(&primaryKept);
     opener = std::make_unique<PresetOpener>(recorder, config, messages);
     opener->showPanel = [&desktop] { desktop->ShowPanelFromConfiguration(); };
     opener->showDisplay = [&desktop] { desktop->ShowRecordingDisplay(); };

@@ -49,6 +49,8 @@ public:
     // The media controls and notifications follow `recorder` from now on
     // (the recording in focus when several run).
     void Follow(frmMP3& recorder);
+    // Shows `notice` on the desktop.
+    void Notify(const Notice& notice) { m_notifier.Show(notice); }
 
     // IMediaCommands
     void StartRecording() override;

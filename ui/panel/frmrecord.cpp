@@ -106,6 +106,8 @@ void frmRecord::connectRadioPage()
         mnuRecord->setEnabled(m_radio->cmdRecord->isEnabled());
         if (mnuRecordAlongside)
             mnuRecordAlongside->setEnabled(CheckReady(true));
+        if (mnuWatch)
+            mnuWatch->setEnabled(mnuRecordAlongside->isEnabled());
         mnuPlaylist->popup(m_radio->lstViewSongList->viewport()->mapToGlobal(at));
     });
 }
@@ -177,7 +179,11 @@ void frmRecord::buildMenus()
     if (m_deps.recordings) {
         mnuRecordAlongside1 =
             item(operation, "mnuRecordAlongside1", tr("Record Alongside"), &frmRecord::cmdRecordAlongside_Click);
-        connect(operation, &QMenu::aboutToShow, this, [this] { mnuRecordAlongside1->setEnabled(CheckReady(true)); });
+        mnuWatch1 = item(operation, "mnuWatch1", tr("Watch"), &frmRecord::cmdWatch_Click);
+        connect(operation, &QMenu::aboutToShow, this, [this] {
+            mnuRecordAlongside1->setEnabled(CheckReady(true));
+            mnuWatch1->setEnabled(mnuRecordAlongside1->isEnabled());
+        });
     }
     mnuStop1 = item(operation, "mnuStop1", tr("Stop"), stop);
     operation->addSeparator();
@@ -219,9 +225,11 @@ void frmRecord::buildMenus()
     mnuPlaylist->addSeparator();
     mnuPlay = item(mnuPlaylist, "mnuPlay", tr("Play"), &frmRecord::cmdPreview_Click);
     mnuRecord = item(mnuPlaylist, "mnuRecord", tr("Record"), &frmRecord::cmdRecord_Click);
-    if (m_deps.recordings)
+    if (m_deps.recordings) {
         mnuRecordAlongside =
             item(mnuPlaylist, "mnuRecordAlongside", tr("Record Alongside"), &frmRecord::cmdRecordAlongside_Click);
+        mnuWatch = item(mnuPlaylist, "mnuWatch", tr("Watch"), &frmRecord::cmdWatch_Click);
+    }
     mnuPlaylist->addSeparator();
     mnuSchedule = item(mnuPlaylist, "mnuSchedule", tr("Schedule..."), other);
 

@@ -18,6 +18,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
@@ -62,6 +63,33 @@ void DesktopProgram::attach(frmMP3* recorder, const RecorderDeps* alongside)
     });
     connect(m_recordings.get(), &DesktopRecordings::focusedChanged, this,
             [this](frmMP3* focused) { followFocus(*focused); });
+    m_tray->AddSaving([this] { saveLastMinutes(); }, [this] { saveThisSong(); });
+    m_recordings->SetHistory(m_services.history);
+    connect(m_recordings.get(), &DesktopRecordings::caught, this,
+            [this](const QString& station, const QString& title, const QString& file) {
+                if (m_link && NotifySongs())
+                    m_link->Notify(notices::Caught(station, title, file));
+            });
+}
+
+// The tray saves the last minutes, or the song, of the recording in focus.
+void DesktopProgram::saveThisSong()
+{
+    QString problem;
+    const int id = m_recordings->IdOf(&m_recordings->Focused());
+    if (m_recordings->SaveThisSong(id, &problem).isEmpty())
+        m_services.messages->ShowMessage(tr("This song could not be saved: %1").arg(problem));
+}
+
+void DesktopProgram::saveLastMinutes()
+{
+    QString problem;
+    const int id = m_recordings->IdOf(&m_recordings->Focused());
+    const QString path = m_recordings->SaveLastMinutes(id, &problem);
+    if (path.isEmpty())
+        m_services.messages->ShowMessage(tr("The last minutes could not be saved: %1").arg(problem));
+    else if (m_link)
+        m_link->Notify(notices::SavedSong(QFileInfo(path).completeBaseName(), path));
 }
 
 frmMP3& DesktopProgram::shownRecorder() const
@@ -110,7 +138,10 @@ void DesktopProgram::ResumeRecordings(const PresetLoader& load)
         config.bCalledFromGUI = true;
         config.bConfigOK = true;
         config.bPreviewModeOnly = false;
-        m_recordings->RecordAlongside(config);
+        if (entry.watch)
+            m_recordings->Watch(config);
+        else
+            m_recordings->RecordAlongside(config);
     }
 }
 

@@ -50,6 +50,8 @@ public:
         // Closes the message boxes on screen: the user who ends the program
         // has seen them. Those raised on the way out are still read.
         std::function<void()> dismissMessages;
+        // Where every recording's titles go (null: nowhere).
+        HistoryWriter* history = nullptr;
     };
 
     // Makes the control panel; the panel belongs to its window.
@@ -133,6 +135,8 @@ private:
     static void bringUp(QWidget* window);
     void centreOnPanel(QWidget* window);
     void followFocus(frmMP3& recorder);
+    void saveLastMinutes();
+    void saveThisSong();
     frmMP3& shownRecorder() const;
 
     Services m_services;
