@@ -137,6 +137,28 @@
         <source>Open folder</source>
         <translation>Ordner öffnen</translation>
     </message>
+    <message>
+        <source>Caught on %1: %2</source>
+        <translation>Auf %1 aufgenommen: %2</translation>
+    </message>
+</context>
+<context>
+    <name>DesktopProgram</name>
+    <message>
+        <source>This song could not be saved: %1</source>
+        <translation>Dieser Titel konnte nicht gespeichert werden: %1</translation>
+    </message>
+    <message>
+        <source>The last minutes could not be saved: %1</source>
+        <translation>Die letzten Minuten konnten nicht gespeichert werden: %1</translation>
+    </message>
+</context>
+<context>
+    <name>DesktopRecordings</name>
+    <message>
+        <source>the station is not being read</source>
+        <translation>der Sender wird nicht gelesen</translation>
+    </message>
 </context>
 <context>
     <name>EventSocket</name>
@@ -798,6 +820,14 @@
         <source>Recordings</source>
         <translation>Aufnahmen</translation>
     </message>
+    <message>
+        <source>Save the Last Minutes</source>
+        <translation>Die letzten Minuten speichern</translation>
+    </message>
+    <message>
+        <source>Save This Song</source>
+        <translation>Diesen Titel speichern</translation>
+    </message>
 </context>
 <context>
     <name>RecordingFile</name>
@@ -880,6 +910,10 @@
         <source>%1 stations recording</source>
         <translation>%1 Sender nehmen auf</translation>
     </message>
+    <message>
+        <source>watching</source>
+        <translation>beobachtet</translation>
+    </message>
 </context>
 <context>
     <name>RecordingsPane</name>
@@ -902,6 +936,14 @@
     <message>
         <source>Open Folder</source>
         <translation>Ordner öffnen</translation>
+    </message>
+    <message>
+        <source>Save the Last Minutes</source>
+        <translation>Die letzten Minuten speichern</translation>
+    </message>
+    <message>
+        <source>Save This Song</source>
+        <translation>Diesen Titel speichern</translation>
     </message>
 </context>
 <context>
@@ -1160,6 +1202,25 @@
     <message>
         <source>%1: it is not changed here; edit it in a text editor.</source>
         <translation>%1: Die Datei wird hier nicht geändert; bearbeiten Sie sie in einem Texteditor.</translation>
+    </message>
+</context>
+<context>
+    <name>SongSaver</name>
+    <message>
+        <source>this song is being saved already</source>
+        <translation>dieser Titel wird bereits gespeichert</translation>
+    </message>
+    <message>
+        <source>no song has begun yet</source>
+        <translation>es hat noch kein Titel begonnen</translation>
+    </message>
+    <message>
+        <source>the song began before the minutes kept</source>
+        <translation>der Titel begann vor den behaltenen Minuten</translation>
+    </message>
+    <message>
+        <source>%1 cannot be written: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
     </message>
 </context>
 <context>
@@ -2524,6 +2585,30 @@ Quelle:<byte value="xd"/>
     <message>
         <source>What Plays Where</source>
         <translation>Was läuft wo</translation>
+    </message>
+    <message>
+        <source>Watch</source>
+        <translation>Beobachten</translation>
+    </message>
+    <message>
+        <source>The last minutes could not be saved: %1</source>
+        <translation>Die letzten Minuten konnten nicht gespeichert werden: %1</translation>
+    </message>
+    <message>
+        <source>Saved the last minutes: %1</source>
+        <translation>Die letzten Minuten wurden gespeichert: %1</translation>
+    </message>
+    <message>
+        <source>This song could not be saved: %1</source>
+        <translation>Dieser Titel konnte nicht gespeichert werden: %1</translation>
+    </message>
+    <message>
+        <source>Saving this song: %1</source>
+        <translation>Dieser Titel wird gespeichert: %1</translation>
+    </message>
+    <message>
+        <source>Watching %1 for the songs of the wish list.</source>
+        <translation>%1 wird auf die Titel der Wunschliste hin beobachtet.</translation>
     </message>
 </context>
 <context>
