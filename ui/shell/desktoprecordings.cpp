@@ -205,6 +205,10 @@ DesktopRecordings::Started DesktopRecordings::start(const RecordingConfig& confi
             if (!c.firstBy)
                 emit caught(m_set.Title(at), c.title, c.file);
         });
+        connect(recorder, &frmMP3::songEvent, this, [this, id](const SongEvent& e) {
+            if (e.kind == SongEvent::Kind::TitleBegan)
+                m_model->SetHeard(id, PlayTracker::TitleOfName(e.name));
+        });
     }
     followPlays(id, *recorder, watched);
     markTitles(*recorder, *m_relays[id].keeping);

@@ -97,7 +97,7 @@ QString RecordingsModel::text(const Row& row, int column) const
     case StateColumn:
         return StateText(row.status, row.ended, row.exitStatus, row.watching);
     case SongColumn:
-        return row.status.strSongName;
+        return row.watching && !row.heard.isEmpty() ? row.heard : row.status.strSongName;
     case ElapsedColumn:
         return ElapsedText(row.status.clock);
     case SizeColumn:
@@ -193,6 +193,15 @@ void RecordingsModel::SetWatching(int id)
         return;
     m_rows[row].watching = true;
     changed(row, StateColumn, StateColumn);
+}
+
+void RecordingsModel::SetHeard(int id, const QString& title)
+{
+    const int row = RowOf(id);
+    if (row < 0 || m_rows[row].heard == title)
+        return;
+    m_rows[row].heard = title;
+    changed(row, SongColumn, SongColumn);
 }
 
 void RecordingsModel::Update(int id, const RecorderStatus& status, qint64 bytesWritten)

@@ -36,6 +36,8 @@ public:
     // Recording `id` watches its station: it is "watching" where a
     // recording would be "recording".
     void SetWatching(int id);
+    // The title a watched station plays now, which its song column shows.
+    void SetHeard(int id, const QString& title);
     // What recording `id` shows now, and how many audio bytes it has written.
     void Update(int id, const RecorderStatus& status, qint64 bytesWritten);
     // Recording `id` ended with `exitStatus` (0: it was stopped or finished).
@@ -75,6 +77,7 @@ private:
         bool ended = false;
         int exitStatus = 0;
         bool watching = false;
+        QString heard;
     };
     void watch(int id);
     void changed(int row, int firstColumn, int lastColumn);

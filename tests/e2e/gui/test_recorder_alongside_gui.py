@@ -100,15 +100,18 @@ def main():
             # Watching the first station writes nothing until its last minutes are saved.
             north_songs = lambda: [n for n in files_of(folder, "North") if not n.endswith("last 5 minutes.mp3")]
             songs_before = north_songs()
+            app.press("push button", "Main Control Panel", within=panel)
             app.double_click(app.find(name="North Station", within=stations))
             for attempt in range(4):
                 app.activate_menu("Operation", "Watch")
+                app.press("push button", "Recordings", within=panel)
                 try:
                     gui.wait_until(lambda: app.find_all(name="watching", within=table), 8, "a watching row")
                     break
                 except GuiError:
                     if attempt == 3:
                         raise GuiError("North Station was not watched\n" + app.dump())
+                    app.press("push button", "Main Control Panel", within=panel)
             gui.click_at(*gui.centre(app.find("table cell", "watching", within=table)))
             kept = lambda: [n for n in mp3_files(folder) if n.endswith("last 5 minutes.mp3") and size_of(folder, n) > 0]
             for attempt in range(5):
@@ -121,7 +124,10 @@ def main():
                         raise GuiError("the last minutes were not saved\n" + app.dump())
                     for box in app.find_all("push button", "OK"):
                         gui.do_action(box, ("press", "click"))
-            expect(kept()[0].startswith("North Station - "), "the saved minutes are named by the station")
+            expect("North Station - " in kept()[0], "the saved minutes are named by the station: %s" % kept())
+            # The watched row shows the title playing.
+            gui.wait_until(lambda: app.find_all("table cell", re.compile(r"^North - "), within=table), 10,
+                           "the watched row's title", dump=app.dump)
             expect(north_songs() == songs_before, "a watched station wrote a song nobody wished")
 
             # Exit asks once, for the recording that runs; Yes ends every one.

@@ -348,6 +348,9 @@ TEST_F(DesktopRecordingsTest, AWatchedStationWritesNothingButItsHistoryAndSavesW
                                                                     RecordingsModel::StateColumn)).toString();
     };
     EXPECT_TRUE(WaitUntil([&] { return state() == QStringLiteral("watching"); })) << state().toStdString();
+    const QModelIndex heard = recordings->Model().index(recordings->Model().RowOf(id), RecordingsModel::SongColumn);
+    EXPECT_TRUE(WaitUntil([&] { return heard.data().toString() == QStringLiteral("Artist - Song"); }))
+        << heard.data().toString().toStdString();
     ASSERT_TRUE(WaitUntil([&] { return r.StreamBytesTaken() >= stream.size() - 64; }));
 
     // The last frame is kept once the next one shows it whole.
