@@ -1,14 +1,12 @@
 #include "recorder/headlessconsole.h"
-#include "config/associations.h"
 
+#include "config/associations.h"
+#include "platform/usersignal.h"
 #include "recorder/frmmp3.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QSocketNotifier>
-
 #include <csignal>
-#include <sys/socket.h>
 #include <unistd.h>
 
 QString EscapeForTerminal(const QString& text)
@@ -20,8 +18,8 @@ QString EscapeForTerminal(const QString& text)
         // Control characters would move the cursor or recolour the terminal;
         // direction marks and overrides would reorder what follows them.
         const bool control = u < 0x20 || (u >= 0x7f && u <= 0x9f);
-        const bool direction = u == 0x061c || u == 0x200e || u == 0x200f || (u >= 0x202a && u <= 0x202e) ||
-                               (u >= 0x2066 && u <= 0x2069);
+        const bool direction =
+            u == 0x061c || u == 0x200e || u == 0x200f || (u >= 0x202a && u <= 0x202e) || (u >= 0x2066 && u <= 0x2069);
         if (control || direction)
             out += u <= 0xff ? QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'))
                              : QStringLiteral("\\u%1").arg(u, 4, 16, QLatin1Char('0'));
@@ -30,16 +28,6 @@ QString EscapeForTerminal(const QString& text)
     }
     return out;
 }
-
-namespace {
-int g_signalPipe[2] = {-1, -1};
-
-void onSignal(int)
-{
-    const char c = 1;
-    [[maybe_unused]] const auto n = ::write(g_signalPipe[1], &c, 1);
-}
-}  // namespace
 
 HeadlessConsole::HeadlessConsole(TrackingMessageService& messages, FILE* out, QObject* parent)
     : QObject(parent), m_messages(messages), m_out(out)
@@ -68,7 +56,7 @@ void HeadlessConsole::attach(frmMP3* recorder)
         if (phase != frmMP3::Phase::Idle) {
             m_started = true;
         } else if (m_started) {
-            finish(0);  // the recording or its preparation has ended
+            finish(0); // the recording or its preparation has ended
         }
     });
     connect(recorder, &frmMP3::quitRequested, this, [this](int code) { finish(code); });
@@ -76,23 +64,9 @@ void HeadlessConsole::attach(frmMP3* recorder)
 
 void OnStopSignals(QObject* owner, std::function<void()> stop)
 {
-    if (g_signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
-        return;
-    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, owner);
-    QObject::connect(notifier, &QSocketNotifier::activated, owner, [stop = std::move(stop)] {
-        char c;
-        [[maybe_unused]] const auto n = ::read(g_signalPipe[0], &c, 1);
-        stop();
-    });
-    struct sigaction sa {};
-    sa.sa_handler = onSignal;
-    sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
     // A closing terminal (an ssh session that ends) stops the recording the
     // same way.
-    sigaction(SIGHUP, &sa, nullptr);
+    OnSignals(owner, {SIGINT, SIGTERM, SIGHUP}, std::move(stop));
 }
 
 void HeadlessConsole::installSignalHandlers()

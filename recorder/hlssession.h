@@ -71,16 +71,6 @@ public:
     qint64 MissedSegments() const { return m_missedTotal; }
 
 private:
-    class Event {
-    public:
-        explicit Event(Listener& listener) : m_listener(listener) { m_listener.EventBegins(); }
-        ~Event() { m_listener.EventEnds(); }
-        Event(const Event&) = delete;
-        Event& operator=(const Event&) = delete;
-
-    private:
-        Listener& m_listener;
-    };
     class StreamHold : public ISleeper {
     public:
         explicit StreamHold(HlsSession& owner) : m_owner(owner) {}

@@ -80,17 +80,6 @@ private:
     void OnMetadata(const QByteArray& block) override;
     void OnAudio(const char* data, qsizetype size) override;
 
-    // Brackets an event from outside for the listener.
-    class Event {
-    public:
-        explicit Event(Listener& listener) : m_listener(listener) { m_listener.EventBegins(); }
-        ~Event() { m_listener.EventEnds(); }
-        Event(const Event&) = delete;
-        Event& operator=(const Event&) = delete;
-
-    private:
-        Listener& m_listener;
-    };
     // The deliberate pauses as a hold on the stream: each one holds back the
     // next data for its length; pauses that come together add up.
     class StreamHold : public ISleeper {

@@ -17,7 +17,6 @@ constexpr qsizetype kOggHeaderBytes = 27;
 // A unit this large is damage, not audio.
 constexpr qsizetype kMaxOggPage = kOggHeaderBytes + 255 + 255 * 255;
 // Compacting the kept bytes costs a copy: done once this much lies before them.
-constexpr qsizetype kCompactBytes = 1024 * 1024;
 
 qint64 oggRate(const QByteArray& packet)
 {
@@ -179,12 +178,11 @@ void LastMinutes::keep(const char* data, qsizetype size, qint64 us, quint32 seri
     } else if (m_keptFraming != m_framing) {
         // Another kind of audio cannot go on in the same file: it starts again.
         m_units.clear();
-        m_data.clear();
-        m_head = 0;
+        m_data.Clear();
         m_totalUs = 0;
         m_keptFraming = m_framing;
     }
-    m_data.append(data, size);
+    m_data.Append(data, size);
     m_units.push_back({size, us, serial});
     m_totalUs += us;
     dropOld();
@@ -193,13 +191,9 @@ void LastMinutes::keep(const char* data, qsizetype size, qint64 us, quint32 seri
 void LastMinutes::dropOld()
 {
     while (m_units.size() > 1 && m_totalUs - m_units.front().us >= m_keepUs) {
-        m_head += m_units.front().size;
+        m_data.DropFront(m_units.front().size);
         m_totalUs -= m_units.front().us;
         m_units.pop_front();
-    }
-    if (m_head >= kCompactBytes && m_head * 2 >= m_data.size()) {
-        m_data.remove(0, m_head);
-        m_head = 0;
     }
     if (m_keptFraming == Framing::Ogg && m_ogg.size() > 1) {
         // Header pages of streams nothing kept belongs to any more go.
@@ -218,11 +212,14 @@ QByteArray LastMinutes::Bytes() const
         // stream may have ended after it.
         qint64 us = 0;
         const bool whole = m_framing == m_keptFraming && frameAt(0, &us) == m_pending.size();
-        return m_data.mid(m_head) + (whole ? m_pending : QByteArray());
+        QByteArray out;
+        out.reserve(KeptBytes() + m_pending.size());
+        m_data.CopyTo(out, 0, KeptBytes());
+        return whole ? out + m_pending : out;
     }
     QByteArray out;
     out.reserve(KeptBytes() + 64 * 1024);
-    qsizetype at = m_head;
+    qsizetype at = 0;
     bool first = true;
     quint32 serial = 0;
     for (const Unit& u : m_units) {
@@ -230,7 +227,7 @@ QByteArray LastMinutes::Bytes() const
             out.append(m_ogg.value(u.serial).headers);
         first = false;
         serial = u.serial;
-        out.append(m_data.constData() + at, u.size);
+        m_data.CopyTo(out, at, u.size);
         at += u.size;
     }
     return out;
@@ -271,4 +268,58 @@ QString LastMinutes::Save(const QString& folder, const QString& station, const Q
         return QString();
     }
     return path;
+}
+
+void LastMinutes::Blocks::Append(const char* data, qsizetype size)
+{
+    while (size > 0) {
+        if (m_blocks.empty() || m_blocks.back().size() == kBlockBytes) {
+            m_blocks.emplace_back();
+            m_blocks.back().reserve(kBlockBytes);
+        }
+        QByteArray& block = m_blocks.back();
+        const qsizetype take = std::min(size, kBlockBytes - block.size());
+        block.append(data, take);
+        data += take;
+        size -= take;
+        m_size += take;
+    }
+}
+
+void LastMinutes::Blocks::DropFront(qsizetype size)
+{
+    size = std::min(size, m_size);
+    m_size -= size;
+    m_head += size;
+    while (!m_blocks.empty() && m_head >= m_blocks.front().size() && (m_blocks.size() > 1 || m_size == 0)) {
+        m_head -= m_blocks.front().size();
+        m_blocks.pop_front();
+    }
+    if (m_blocks.empty())
+        m_head = 0;
+}
+
+void LastMinutes::Blocks::Clear()
+{
+    m_blocks.clear();
+    m_head = 0;
+    m_size = 0;
+}
+
+void LastMinutes::Blocks::CopyTo(QByteArray& out, qsizetype at, qsizetype size) const
+{
+    size = std::min(size, m_size - at);
+    qsizetype pos = m_head + at;
+    for (const QByteArray& block : m_blocks) {
+        if (size <= 0)
+            break;
+        if (pos >= block.size()) {
+            pos -= block.size();
+            continue;
+        }
+        const qsizetype take = std::min(size, block.size() - pos);
+        out.append(block.constData() + pos, take);
+        size -= take;
+        pos = 0;
+    }
 }

@@ -33,7 +33,7 @@ public:
 
     // Playing time, bytes and units (frames or pages) kept.
     qint64 KeptMs() const { return m_totalUs / 1000; }
-    qsizetype KeptBytes() const { return m_data.size() - m_head; }
+    qsizetype KeptBytes() const { return m_data.Size(); }
     qsizetype KeptUnits() const { return qsizetype(m_units.size()); }
     // What a saved file holds.
     QByteArray Bytes() const;
@@ -63,8 +63,24 @@ private:
     Framing m_framing = Framing::Mp3;
     Framing m_keptFraming = Framing::Mp3; // of what is kept
     QByteArray m_pending;                 // bytes not yet a whole unit
-    QByteArray m_data;                    // the kept units, from m_head on
-    qsizetype m_head = 0;
+    // Bytes in blocks of a fixed size, so that what is kept takes its own
+    // size and at most a block more, however long it is kept.
+    class Blocks {
+    public:
+        static constexpr qsizetype kBlockBytes = 64 * 1024;
+        void Append(const char* data, qsizetype size);
+        void DropFront(qsizetype size);
+        void Clear();
+        qsizetype Size() const { return m_size; }
+        // Appends `size` bytes from `at` (counted from the oldest) to `out`.
+        void CopyTo(QByteArray& out, qsizetype at, qsizetype size) const;
+
+    private:
+        std::deque<QByteArray> m_blocks;
+        qsizetype m_head = 0; // the oldest byte, in the first block
+        qsizetype m_size = 0;
+    };
+    Blocks m_data; // the kept units
     std::deque<Unit> m_units;
     qint64 m_totalUs = 0;
     // Ogg: each logical stream's header pages, its sample rate and last granule.

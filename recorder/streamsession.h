@@ -139,4 +139,17 @@ public:
     // The system wakes the program for received data once this many bytes
     // wait (0: at once); the clock's turns take what waits meanwhile.
     virtual void SetWakeThreshold(int bytes) { Q_UNUSED(bytes); }
+
+protected:
+    // Brackets an event from outside (socket, timers) for the listener.
+    class Event {
+    public:
+        explicit Event(Listener& listener) : m_listener(listener) { m_listener.EventBegins(); }
+        ~Event() { m_listener.EventEnds(); }
+        Event(const Event&) = delete;
+        Event& operator=(const Event&) = delete;
+
+    private:
+        Listener& m_listener;
+    };
 };

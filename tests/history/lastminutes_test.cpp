@@ -66,6 +66,7 @@ TEST(LastMinutesTest, KeepsTheLastWholeFramesHoweverTheAudioComes)
         {"one chunk", {}, 100, 100000, 1000, 39},
         {"a partial frame first", mp3Frame(0).mid(200), 100, 512, 1000, 39},
         {"zeros first", QByteArray(333, '\0'), 100, 4096, 2000, 77},
+        {"ten seconds over many blocks of memory", {}, 1000, 4096, 10000, 383},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
