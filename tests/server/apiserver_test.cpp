@@ -3,6 +3,7 @@
 #include "tests/support/eventwait.h"
 
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
@@ -88,11 +89,14 @@ TEST_F(ApiServerTest, RefusesWhatIsNotAllowed)
         const Answer answer = send(c.method, QString::fromLatin1(c.path), c.authorization, origin,
                                    QByteArray(c.bodySize, 'x'));
         EXPECT_EQ(answer.status, c.status) << c.method << ' ' << c.path;
-        if (c.status >= 400 && answer.body.startsWith('{'))
+        if (c.status >= 400 && answer.body.startsWith('{')) {
             EXPECT_FALSE(QJsonDocument::fromJson(answer.body).object().value(QStringLiteral("error")).toString().isEmpty())
                 << c.path << ": " << answer.body.toStdString();
-        if (c.status == 200)
-            EXPECT_EQ(answer.body.trimmed(), QByteArray("[]")) << c.path;
+        }
+        if (c.status == 200) {
+            const QJsonDocument plays = QJsonDocument::fromJson(answer.body);
+            EXPECT_TRUE(plays.isArray() && plays.array().isEmpty()) << c.path << ": " << answer.body.toStdString();
+        }
     }
 }
 
