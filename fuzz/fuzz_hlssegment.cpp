@@ -33,16 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     checkFrames(ReadHlsMp4Segment(bytes, track));
     ReadHlsMp4Init(bytes);
     const HlsSegmentRead read = ReadHlsSegment(bytes);
-    if (read.ok() == read.frames.isEmpty())
-        std::abort();
-    qsizetype at = 0;
-    for (const HlsAudioFrame& frame : read.frames) {
-        if (frame.offset != at || frame.size <= 0)
-            std::abort();
-        at += frame.size;
-    }
-    if (at != read.audio.size())
-        std::abort();
+    checkFrames(read);
     for (const HlsTimedTitle& title : read.titles)
         if (title.beforeFrame < 0 || title.beforeFrame > read.frames.size() || title.title.isEmpty())
             std::abort();

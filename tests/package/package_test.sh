@@ -156,7 +156,11 @@ mkdir -p "$work/cwd/sub" "$work/home/Presets"
 touch "$work/cwd/a.tvp" "$work/cwd/b.pls" "$work/cwd/c.txt" "$work/home/Presets/saved.tvp"
 completion_table="
 tonquill|tonquill |a.tvp b.pls sub $work/home/Presets/saved.tvp
-tonquill|tonquill -|-installassc -uninstallassc --record --record-last-preset --open-search --help --version
+tonquill|tonquill -|-installassc -uninstallassc --record --watch --history --record-last-preset --open-search --help --version
+tonquill|tonquill --watch |a.tvp b.pls sub $work/home/Presets/saved.tvp
+tonquill|tonquill --record a.tvp --|--record --watch
+tonquill|tonquill --history --s|--station --since
+tonquill|tonquill --history --since |
 tonquill|tonquill --rec|--record --record-last-preset
 tonquill|tonquill --record |a.tvp b.pls sub $work/home/Presets/saved.tvp
 tonquill|tonquill --record a.tvp |a.tvp b.pls sub $work/home/Presets/saved.tvp
