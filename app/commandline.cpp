@@ -97,15 +97,25 @@ void readServeSwitches(const QString& text, CommandLine& line)
     line.listen = QStringLiteral("127.0.0.1:8765");
     const QStringList words = wordsOf(QStringView(text).mid(kServe.size()));
     for (qsizetype i = 0; i < words.size(); ++i) {
-        if (words[i] != QLatin1String("--listen")) {
-            line.problem = QStringLiteral("--serve does not know \"%1\".").arg(words[i]);
+        const QString& word = words[i];
+        if (word != QLatin1String("--listen") && word != QLatin1String("--tls-cert") &&
+            word != QLatin1String("--tls-key")) {
+            line.problem = QStringLiteral("--serve does not know \"%1\".").arg(word);
             return;
         }
         if (i + 1 >= words.size()) {
-            line.problem = QStringLiteral("--listen needs a value.");
+            line.problem = QStringLiteral("%1 needs a value.").arg(word);
             return;
         }
         const QString& value = words[++i];
+        if (word == QLatin1String("--tls-cert")) {
+            line.tlsCertificate = value;
+            continue;
+        }
+        if (word == QLatin1String("--tls-key")) {
+            line.tlsKey = value;
+            continue;
+        }
         const qsizetype colon = value.lastIndexOf(QLatin1Char(':'));
         bool number = false;
         const uint port = colon > 0 ? value.mid(colon + 1).toUInt(&number) : 0;
@@ -115,6 +125,8 @@ void readServeSwitches(const QString& text, CommandLine& line)
         }
         line.listen = value;
     }
+    if (line.tlsCertificate.isEmpty() != line.tlsKey.isEmpty())
+        line.problem = QStringLiteral("--tls-cert and --tls-key go together.");
 }
 
 } // namespace

@@ -14,7 +14,7 @@ struct CommandLine {
         Record,                // "--record FILE [FILE ...]": each file recorded side by side
         Watch,                 // "--watch FILE [FILE ...]" (without "--record"): stations watched
         History,               // "--history [--json] [--station NAME] [--since DATE] [--title TEXT]"
-        Serve,                 // "--serve [--listen HOST:PORT]": the HTTP API, headless
+        Serve,                 // "--serve [--listen HOST:PORT] [--tls-cert FILE --tls-key FILE]"
         InstallAssociations,   // "-installassc"
         UninstallAssociations, // "-uninstallassc"
         RecordLastPreset,      // "--record-last-preset"
@@ -38,6 +38,9 @@ struct CommandLine {
     QString title;
     // "--serve": the address listened on, "HOST:PORT".
     QString listen;
+    // "--tls-cert FILE --tls-key FILE": the server answers over TLS only.
+    QString tlsCertificate;
+    QString tlsKey;
     // Why the switches after "--history" or "--serve" cannot be read ("" when they can).
     QString problem;
 

@@ -6,6 +6,7 @@
 #include "app/infoswitches.h"
 #include "app/presetopener.h"
 #include "app/recorderrun.h"
+#include "app/serverun.h"
 #include "app/sidebysiderun.h"
 #include "config/configuration.h"
 #include "config/usersettings.h"
@@ -18,9 +19,6 @@
 #include "platform/modules.h"
 #include "recorder/frmmp3.h"
 #include "recorder/headlessconsole.h"
-#include "server/apiserver.h"
-#include "server/servertoken.h"
-#include "platform/terminationsignals.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -78,10 +76,11 @@ const char* const kUsage =
     "                              nothing else is written (may follow --record FILE...)\n"
     "  tonquill --history [--json] [--station NAME] [--since YYYY-MM-DD] [--title TEXT]\n"
     "                              print the titles played, newest first, and end\n"
-    "  tonquill --serve [--listen HOST:PORT]\n"
-    "                              serve the HTTP API under /api/v1 (127.0.0.1:8765\n"
-    "                              unless given); every request carries the token\n"
-    "                              in server-token in the config folder\n"
+    "  tonquill --serve [--listen HOST:PORT] [--tls-cert FILE --tls-key FILE]\n"
+    "                              record as steered from the web page and the HTTP\n"
+    "                              API under /api/v1 (127.0.0.1:8765 unless given);\n"
+    "                              every request carries the token in server-token\n"
+    "                              in the config folder\n"
     "  tonquill --record-last-preset  record the preset recorded last (in the running\n"
     "                              Tonquill if there is one)\n"
     "  tonquill --open-search      open the station search (in the running Tonquill)\n"
@@ -165,50 +164,6 @@ int printHistory(int argc, char** argv, const CommandLine& commandLine)
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
-// "--serve": the HTTP API until SIGINT, SIGTERM or SIGHUP.
-int serve(int argc, char** argv, const CommandLine& commandLine)
-{
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Tonquill"));
-    if (!commandLine.problem.isEmpty()) {
-        std::fprintf(stderr, "Tonquill: %s\n", qPrintable(commandLine.problem));
-        return 2;
-    }
-    const qsizetype colon = commandLine.listen.lastIndexOf(QLatin1Char(':'));
-    QString host = commandLine.listen.left(colon);
-    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
-        host = host.mid(1, host.size() - 2);
-    const QHostAddress address(host);
-    if (address.isNull()) {
-        std::fprintf(stderr, "Tonquill: \"%s\" is no IP address to listen on.\n", qPrintable(host));
-        return 2;
-    }
-    if (!address.isLoopback())
-        std::fprintf(stderr, "Tonquill: warning: %s is reachable from other machines and the traffic is not "
-                             "encrypted; anyone on the way can read the token.\n", qPrintable(commandLine.listen));
-    const ServerToken token = LoadOrCreateServerToken(ProgramFolders::ConfigFolder());
-    if (!token.problem.isEmpty()) {
-        std::fprintf(stderr, "Tonquill: %s\n", qPrintable(token.problem));
-        return 1;
-    }
-    ApiServer server(token.value, HistoryStore::DefaultPath());
-    const quint16 port = server.Listen(address, quint16(commandLine.listen.mid(colon + 1).toUInt()));
-    if (port == 0) {
-        std::fprintf(stderr, "Tonquill: cannot listen on %s.\n", qPrintable(commandLine.listen));
-        return 1;
-    }
-    if (token.created)
-        std::printf("The token for this server (kept in %sserver-token): %s\n",
-                    qPrintable(ProgramFolders::ConfigFolder()), qPrintable(token.value));
-    std::printf("Serving on %s port %u\n", qPrintable(address.toString()), unsigned(port));
-    std::fflush(stdout);
-    TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::Received, &app, [] { QCoreApplication::exit(0); });
-    if (!termination.Install())
-        return 1;
-    return app.exec();
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -220,7 +175,7 @@ int main(int argc, char** argv)
     if (given.action == CommandLine::Action::History)
         return printHistory(argc, argv, given);
     if (given.action == CommandLine::Action::Serve)
-        return serve(argc, argv, given);
+        return RunServer(argc, argv, given);
     if (given.action == CommandLine::Action::Record || given.action == CommandLine::Action::Watch)
         return recordSideBySide(argc, argv, given);
     if (!IsHeadless()) {
