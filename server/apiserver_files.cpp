@@ -2,6 +2,7 @@
 // ranges), moved to the trash by id.
 #include "server/apiserver.h"
 #include "server/byterange.h"
+#include "server/trash.h"
 
 #include "history/historystore.h"
 
@@ -103,7 +104,7 @@ QHttpServerResponse ApiServer::files(const QHttpServerRequest& request, const QS
                                     {QStringLiteral("station"), f.station},
                                     {QStringLiteral("title"), f.title},
                                     {QStringLiteral("size"), info.size()},
-                                    {QStringLiteral("modified"), info.lastModified().toString(Qt::ISODate)}});
+                                    {QStringLiteral("modified"), info.lastModified().toOffsetFromUtc(info.lastModified().offsetFromUtc()).toString(Qt::ISODate)}});
         }
         return QHttpServerResponse(list);
     }
@@ -116,10 +117,9 @@ QHttpServerResponse ApiServer::files(const QHttpServerRequest& request, const QS
                 if (!r.file.isEmpty() && QFileInfo(r.file).canonicalFilePath() == it->path)
                     return ErrorResponse(Status::Conflict, QStringLiteral("The file is being recorded."));
         }
-        QFile file(it->path);
-        if (!file.moveToTrash())
-            return ErrorResponse(Status::InternalServerError,
-                                 QStringLiteral("The file cannot be moved to the trash: %1").arg(file.errorString()));
+        QString problem;
+        if (!MoveToTrash(it->path, &problem))
+            return ErrorResponse(Status::InternalServerError, problem);
         return QHttpServerResponse(Status::NoContent);
     }
     if (request.method() != Method::Get)

@@ -2,6 +2,7 @@
 
 #include "config/stationfile.h"
 #include "platform/text.h"
+#include "server/trash.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -107,11 +108,7 @@ bool ServedStations::Remove(const QString& id, QString* problem)
         return false;
     }
     if (!station.preset.isEmpty()) {
-        if (!QFile::moveToTrash(station.preset)) {
-            *problem = QStringLiteral("%1 cannot be moved to the trash.").arg(station.preset);
-            return false;
-        }
-        return true;
+        return MoveToTrash(station.preset, problem);
     }
     QList<StationEntry> entries;
     if (!ReadStationFile(m_stationFile, entries, problem))
