@@ -161,7 +161,6 @@ void ApiServer::follow(const QHttpServerRequest& request, QTcpSocket* socket)
                             {"Cache-Control", "no-store"},
                             {"Connection", "close"},
                             {"X-Accel-Buffering", "no"}});
-    responder.writeBody("\r\n");
     m_followers.append(QPointer<QTcpSocket>(socket));
     connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
         m_followers.removeIf([socket](const QPointer<QTcpSocket>& s) { return !s || s == socket; });
@@ -170,8 +169,8 @@ void ApiServer::follow(const QHttpServerRequest& request, QTcpSocket* socket)
     if (m_recordings)
         for (const RecordingInfo& r : m_recordings->Recordings())
             all.append(RecordingAsJson(r));
-    const QByteArray event = "event: recordings\ndata: " + QJsonDocument(all).toJson(QJsonDocument::Compact) + "\n\n";
-    socket->write(event);
+    // The first body ends the header.
+    responder.writeBody("event: recordings\ndata: " + QJsonDocument(all).toJson(QJsonDocument::Compact) + "\n\n");
 }
 
 void ApiServer::PublishRecording(int id)
