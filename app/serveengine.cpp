@@ -40,8 +40,8 @@ std::optional<RecordingInfo> ServeEngine::Recording(int id) const
     info.state = RecordingState(status, recorder->Reconnecting(), m_run.Watched(id), set.Ended(id), set.ExitStatus(id));
     info.title = status.strSongName;
     info.file = status.file;
-    info.elapsed = qint64(status.clock.lngHoursPassed) * 3600 + status.clock.lngMinutesPassed * 60 +
-                   status.clock.lngSecondsPassed;
+    info.elapsed =
+        qint64(status.clock.lngHoursPassed) * 3600 + status.clock.lngMinutesPassed * 60 + status.clock.lngSecondsPassed;
     info.bytes = recorder->AudioBytesWritten();
     return info;
 }

@@ -12,7 +12,6 @@
 
 #include <QCoreApplication>
 #include <QTimer>
-
 #include <cstdio>
 
 namespace {

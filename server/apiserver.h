@@ -12,7 +12,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
-
 #include <deque>
 #include <functional>
 #include <optional>

@@ -1,10 +1,9 @@
 // The recorded files of the API: listed with ids, served by id (with byte
 // ranges), moved to the trash by id.
+#include "history/historystore.h"
 #include "server/apiserver.h"
 #include "server/byterange.h"
 #include "server/trash.h"
-
-#include "history/historystore.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -99,12 +98,14 @@ QHttpServerResponse ApiServer::files(const QHttpServerRequest& request, const QS
         QJsonArray list;
         for (const ServedFile& f : all) {
             const QFileInfo info(f.path);
-            list.append(QJsonObject{{QStringLiteral("id"), f.id},
-                                    {QStringLiteral("name"), info.fileName()},
-                                    {QStringLiteral("station"), f.station},
-                                    {QStringLiteral("title"), f.title},
-                                    {QStringLiteral("size"), info.size()},
-                                    {QStringLiteral("modified"), info.lastModified().toOffsetFromUtc(info.lastModified().offsetFromUtc()).toString(Qt::ISODate)}});
+            list.append(QJsonObject{
+                {QStringLiteral("id"), f.id},
+                {QStringLiteral("name"), info.fileName()},
+                {QStringLiteral("station"), f.station},
+                {QStringLiteral("title"), f.title},
+                {QStringLiteral("size"), info.size()},
+                {QStringLiteral("modified"),
+                 info.lastModified().toOffsetFromUtc(info.lastModified().offsetFromUtc()).toString(Qt::ISODate)}});
         }
         return QHttpServerResponse(list);
     }
@@ -141,8 +142,8 @@ void ApiServer::serveFile(const QHttpServerRequest& request, const QString& id, 
     const QByteArray disposition = "inline; filename*=UTF-8''" + QUrl::toPercentEncoding(info.fileName());
     const ByteRange range = ParseByteRange(request.value(QByteArrayLiteral("Range")), size);
     if (range.kind == ByteRange::Kind::Unsatisfiable) {
-        QHttpServerResponse refused = ErrorResponse(Status::RequestRangeNotSatisfiable,
-                                                    QStringLiteral("The file has %1 bytes.").arg(size));
+        QHttpServerResponse refused =
+            ErrorResponse(Status::RequestRangeNotSatisfiable, QStringLiteral("The file has %1 bytes.").arg(size));
         refused.addHeader(QByteArrayLiteral("Content-Range"), "bytes */" + QByteArray::number(size));
         refused.write(std::move(responder));
         return;
@@ -167,6 +168,7 @@ void ApiServer::serveFile(const QHttpServerRequest& request, const QString& id, 
                          {"Content-Range", contentRange}},
                         QHttpServerResponder::StatusCode::PartialContent);
     else
-        responder.write(span, {{"Content-Type", type}, {"Accept-Ranges", "bytes"}, {"Content-Disposition", disposition}},
+        responder.write(span,
+                        {{"Content-Type", type}, {"Accept-Ranges", "bytes"}, {"Content-Disposition", disposition}},
                         QHttpServerResponder::StatusCode::Ok);
 }

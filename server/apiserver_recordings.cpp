@@ -186,7 +186,8 @@ void ApiServer::sendEvent(const QByteArray& name, const QJsonValue& data)
     const QByteArray json = data.isArray() ? QJsonDocument(data.toArray()).toJson(QJsonDocument::Compact)
                                            : QJsonDocument(data.toObject()).toJson(QJsonDocument::Compact);
     const QByteArray event = "event: " + name + "\ndata: " + json + "\n\n";
-    m_followers.removeIf([](const QPointer<QTcpSocket>& s) { return !s || s->state() != QAbstractSocket::ConnectedState; });
+    m_followers.removeIf(
+        [](const QPointer<QTcpSocket>& s) { return !s || s->state() != QAbstractSocket::ConnectedState; });
     for (const QPointer<QTcpSocket>& socket : std::as_const(m_followers))
         socket->write(event);
 }

@@ -16,8 +16,8 @@ struct RecordingInfo {
     QString stationId; // the served station it was started from
     // "connecting", "recording", "watching", "paused", "reconnecting" or "stopped".
     QString state;
-    QString title; // the song being recorded or heard
-    QString file;  // the open file's path, empty when none is open
+    QString title;      // the song being recorded or heard
+    QString file;       // the open file's path, empty when none is open
     qint64 elapsed = 0; // seconds since the recording began
     qint64 bytes = 0;   // audio written
     bool operator==(const RecordingInfo&) const = default;

@@ -11,9 +11,7 @@
 #include <QNetworkCookieJar>
 #include <QNetworkReply>
 #include <QRegularExpression>
-
 #include <gtest/gtest.h>
-
 #include <memory>
 
 namespace {
@@ -262,12 +260,8 @@ TEST_F(ApiControlTest, ServesItsOwnPage)
         int status;
         const char* type;
     } cases[] = {
-        {"/", 200, "text/html"},
-        {"/index.html", 200, "text/html"},
-        {"/app.js", 200, "text/javascript"},
-        {"/app.css", 200, "text/css"},
-        {"/server-token", 404, ""},
-        {"/../server-token", 404, ""},
+        {"/", 200, "text/html"},       {"/index.html", 200, "text/html"}, {"/app.js", 200, "text/javascript"},
+        {"/app.css", 200, "text/css"}, {"/server-token", 404, ""},        {"/../server-token", 404, ""},
         {"/web/index.html", 404, ""},
     };
     const QRegularExpression outside(QStringLiteral("(https?:)?//[a-z0-9.-]+\\.[a-z]{2,}"));
@@ -280,7 +274,8 @@ TEST_F(ApiControlTest, ServesItsOwnPage)
                 << c.path;
             const QString text = QString::fromUtf8(reply->readAll());
             EXPECT_GT(text.size(), 200) << c.path;
-            EXPECT_FALSE(outside.match(text).hasMatch()) << c.path << ": " << outside.match(text).captured().toStdString();
+            EXPECT_FALSE(outside.match(text).hasMatch())
+                << c.path << ": " << outside.match(text).captured().toStdString();
             EXPECT_TRUE(reply->rawHeader("Content-Security-Policy").contains("default-src 'self'")) << c.path;
         }
         reply->deleteLater();

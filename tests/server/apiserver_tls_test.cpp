@@ -6,7 +6,6 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSslConfiguration>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -19,12 +18,13 @@ TEST(ApiServerTlsTest, AnswersHttpsOnly)
     ASSERT_TRUE(MakeCertificate(folder, QStringLiteral("IP:127.0.0.1")));
     ApiServer server(QString::fromLatin1(kToken), folder.file(QStringLiteral("none")));
     QString problem;
-    EXPECT_FALSE(server.UseTls(folder.file(QStringLiteral("missing.pem")), folder.file(QStringLiteral("key.pem")),
-                               &problem));
+    EXPECT_FALSE(
+        server.UseTls(folder.file(QStringLiteral("missing.pem")), folder.file(QStringLiteral("key.pem")), &problem));
     EXPECT_TRUE(problem.contains(QLatin1String("missing.pem"))) << problem.toStdString();
-    EXPECT_FALSE(server.UseTls(folder.file(QStringLiteral("key.pem")), folder.file(QStringLiteral("cert.pem")),
-                               &problem));
-    ASSERT_TRUE(server.UseTls(folder.file(QStringLiteral("cert.pem")), folder.file(QStringLiteral("key.pem")), &problem))
+    EXPECT_FALSE(
+        server.UseTls(folder.file(QStringLiteral("key.pem")), folder.file(QStringLiteral("cert.pem")), &problem));
+    ASSERT_TRUE(
+        server.UseTls(folder.file(QStringLiteral("cert.pem")), folder.file(QStringLiteral("key.pem")), &problem))
         << problem.toStdString();
     const quint16 port = server.Listen(QHostAddress::LocalHost, 0);
     ASSERT_NE(port, 0);

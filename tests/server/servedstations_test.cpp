@@ -3,7 +3,6 @@
 
 #include <QDir>
 #include <QStandardPaths>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -67,10 +66,12 @@ TEST_F(ServedStationsTest, ListsTheListThenThePresets)
 TEST_F(ServedStationsTest, AddsAndRemoves)
 {
     QString problem;
-    const ServedStation added = stations.Add(QStringLiteral("Jazz"), QStringLiteral("http://a.example/j.pls"), &problem);
+    const ServedStation added =
+        stations.Add(QStringLiteral("Jazz"), QStringLiteral("http://a.example/j.pls"), &problem);
     ASSERT_FALSE(added.id.isEmpty()) << problem.toStdString();
     EXPECT_EQ(stations.Add(QStringLiteral("Jazz"), QStringLiteral("http://a.example/j.pls"), &problem), added);
-    const ServedStation other = stations.Add(QStringLiteral("Rock"), QStringLiteral("http://a.example/r.pls"), &problem);
+    const ServedStation other =
+        stations.Add(QStringLiteral("Rock"), QStringLiteral("http://a.example/r.pls"), &problem);
     EXPECT_EQ(ReadAll(folder.file(QStringLiteral("Playlist.txt"))),
               "Jazz\r\nhttp://a.example/j.pls\r\nRock\r\nhttp://a.example/r.pls\r\n");
 

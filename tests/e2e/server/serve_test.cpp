@@ -12,7 +12,6 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QRegularExpression>
-
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -67,13 +66,14 @@ protected:
                                    QStringLiteral("Alpha - One,Alpha - Two,Alpha - Three")},
                                   home.file(QStringLiteral("station.log"))));
         const QString playlist = playlistOf(kTotal);
-        ASSERT_TRUE(WriteAll(home.file(QStringLiteral("Presets/Harbour.tvp")),
-                             ("Harbour Jazz\r\n" + playlist + "\r\nSONGNAMEONLY\r\n" + presetFolder.path() +
-                              "\r\n 0 \r\n 0 \r\n")
-                                 .toUtf8()));
+        ASSERT_TRUE(WriteAll(
+            home.file(QStringLiteral("Presets/Harbour.tvp")),
+            ("Harbour Jazz\r\n" + playlist + "\r\nSONGNAMEONLY\r\n" + presetFolder.path() + "\r\n 0 \r\n 0 \r\n")
+                .toUtf8()));
         server.SetEnvironment(QStringLiteral("XDG_DATA_HOME"), home.file(QStringLiteral("xdg")));
         server.SetWorkingDirectory(home.path());
-        ASSERT_TRUE(server.Start({QStringLiteral("--serve"), QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0")}));
+        ASSERT_TRUE(
+            server.Start({QStringLiteral("--serve"), QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0")}));
         ASSERT_TRUE(server.WaitForOutput("Serving on http://127.0.0.1:", 10000)) << server.Errors().constData();
         const auto m = QRegularExpression(QStringLiteral("Serving on http://127.0.0.1:(\\d+)/"))
                            .match(QString::fromUtf8(server.Output()));
@@ -176,8 +176,8 @@ TEST_F(ServeTest, RecordsFollowsStopsAndServesTheFile)
     for (const auto& r : refused)
         EXPECT_EQ(send("POST", QStringLiteral("/recordings"), r.body).status, r.status) << r.body.constData();
 
-    const Answer started =
-        send("POST", QStringLiteral("/recordings"), "{\"station\": \"" + presetId.toUtf8() + "\", \"mode\": \"record\"}");
+    const Answer started = send("POST", QStringLiteral("/recordings"),
+                                "{\"station\": \"" + presetId.toUtf8() + "\", \"mode\": \"record\"}");
     ASSERT_EQ(started.status, 201) << started.body.constData();
     const int id = started.json()[QStringLiteral("id")].toInt();
     ASSERT_GT(id, 0);
@@ -207,7 +207,8 @@ TEST_F(ServeTest, RecordsFollowsStopsAndServesTheFile)
     // Stopped: the file is closed and tagged and holds every byte sent.
     const Answer stopped = send("DELETE", QStringLiteral("/recordings/%1").arg(id));
     EXPECT_EQ(stopped.status, 200);
-    EXPECT_EQ(stopped.json()[QStringLiteral("state")].toString(), QStringLiteral("stopped")) << stopped.body.constData();
+    EXPECT_EQ(stopped.json()[QStringLiteral("state")].toString(), QStringLiteral("stopped"))
+        << stopped.body.constData();
     EXPECT_TRUE(WaitUntil([&] { return sawState(id, QStringLiteral("stopped")); }, 10000)) << events.constData();
     EXPECT_EQ(send("DELETE", QStringLiteral("/recordings/%1").arg(id)).status, 409);
     EXPECT_EQ(send("POST", QStringLiteral("/recordings/%1/pause").arg(id)).status, 409);
@@ -235,8 +236,8 @@ TEST_F(ServeTest, RecordsFollowsStopsAndServesTheFile)
         {{}, 200, bytes, {}},
         {"bytes=0-9", 206, bytes.left(10), "bytes 0-9/" + size},
         {"bytes=100-", 206, bytes.mid(100), "bytes 100-" + QByteArray::number(bytes.size() - 1) + "/" + size},
-        {"bytes=-128", 206, bytes.right(128), "bytes " + QByteArray::number(bytes.size() - 128) + "-" +
-                                                  QByteArray::number(bytes.size() - 1) + "/" + size},
+        {"bytes=-128", 206, bytes.right(128),
+         "bytes " + QByteArray::number(bytes.size() - 128) + "-" + QByteArray::number(bytes.size() - 1) + "/" + size},
         {"bytes=" + size + "-", 416, {}, "bytes */" + size},
     };
     for (const auto& c : ranges) {
@@ -266,12 +267,11 @@ TEST_F(ServeTest, TheSignalClosesEveryRecording)
     ASSERT_EQ(added.status, 201) << added.body.constData();
     const QString stationId = added.json()[QStringLiteral("id")].toString();
     EXPECT_TRUE(ReadAll(home.file(QStringLiteral("Playlist.txt"))).contains("Listed FM\r\n" + address + "\r\n"));
-    const Answer started =
-        send("POST", QStringLiteral("/recordings"), "{\"station\": \"" + stationId.toUtf8() + "\"}");
+    const Answer started = send("POST", QStringLiteral("/recordings"), "{\"station\": \"" + stationId.toUtf8() + "\"}");
     ASSERT_EQ(started.status, 201) << started.body.constData();
     const int id = started.json()[QStringLiteral("id")].toInt();
-    ASSERT_TRUE(WaitUntil([&] { return recording(id)[QStringLiteral("state")] == QStringLiteral("reconnecting"); },
-                          20000))
+    ASSERT_TRUE(
+        WaitUntil([&] { return recording(id)[QStringLiteral("state")] == QStringLiteral("reconnecting"); }, 20000))
         << server.Errors().constData();
 
     server.Signal(SIGTERM);
