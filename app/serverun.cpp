@@ -4,6 +4,7 @@
 #include "app/serveengine.h"
 #include "app/sidebysiderun.h"
 #include "history/historystore.h"
+#include "platform/atscheduler.h"
 #include "platform/folders.h"
 #include "platform/messages.h"
 #include "server/apiserver.h"
@@ -61,6 +62,9 @@ int RunServer(int argc, char** argv, const CommandLine& commandLine)
     ApiServer server(token.value, HistoryStore::DefaultPath());
     server.SetStations(&stations);
     server.SetRecordings(&engine);
+    SystemCommandRunner runner;
+    AtScheduler scheduler(runner);
+    server.SetScheduler(&scheduler, QCoreApplication::applicationFilePath());
     QObject::connect(&engine, &ServeEngine::changed, &server, &ApiServer::PublishRecording);
     if (tls) {
         QString problem;

@@ -128,6 +128,10 @@ void ApiServer::handle(const QHttpServerRequest& request, QTcpSocket* socket)
             follow(request, socket);
             return;
         }
+        if (parts.size() >= 3 && parts.size() <= 4 && parts[2] == QLatin1String("schedule")) {
+            schedule(request, parts.mid(2), socket);
+            return;
+        }
         if (parts.size() == 4 && parts[2] == QLatin1String("files") &&
             request.method() == QHttpServerRequest::Method::Get) {
             serveFile(request, parts[3], HttpFront::makeResponder(request, socket));

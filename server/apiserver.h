@@ -16,6 +16,8 @@
 #include <functional>
 #include <optional>
 
+class AtScheduler;
+struct ScheduledTask;
 class QHttpServerRequest;
 class QHttpServerResponder;
 class QTcpSocket;
@@ -52,6 +54,12 @@ public:
     // What the API offers beyond the history; without them those parts answer 503.
     void SetStations(ServedStations* stations) { m_stations = stations; }
     void SetRecordings(RecordingControl* recordings) { m_recordings = recordings; }
+    // The at jobs, each starting `program` on a preset.
+    void SetScheduler(AtScheduler* scheduler, const QString& program)
+    {
+        m_scheduler = scheduler;
+        m_program = program;
+    }
 
     // Answers over TLS only; false with `problem` when the files cannot be read.
     bool UseTls(const QString& certificatePath, const QString& keyPath, QString* problem);
@@ -78,6 +86,8 @@ private:
     QHttpServerResponse recordings(const QHttpServerRequest& request, const QStringList& parts);
     QHttpServerResponse files(const QHttpServerRequest& request, const QStringList& parts);
     void serveFile(const QHttpServerRequest& request, const QString& id, QHttpServerResponder&& responder);
+    void schedule(const QHttpServerRequest& request, const QStringList& parts, QTcpSocket* socket);
+    QJsonObject taskAsJson(const ScheduledTask& task) const;
     void follow(const QHttpServerRequest& request, QTcpSocket* socket);
     void sendEvent(const QByteArray& name, const QJsonValue& data);
 
@@ -91,6 +101,8 @@ private:
     QString m_historyPath;
     ServedStations* m_stations = nullptr;
     RecordingControl* m_recordings = nullptr;
+    AtScheduler* m_scheduler = nullptr;
+    QString m_program;
     std::deque<QDateTime> m_failures;
     QList<QPointer<QTcpSocket>> m_followers;
 };
