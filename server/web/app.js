@@ -114,8 +114,12 @@ function follow() {
 
 async function loadStations() {
   const list = $('stations');
+  const presets = $('schedule-station');
   list.replaceChildren();
+  presets.replaceChildren();
   for (const s of await call('GET', '/stations')) {
+    if (s.kind === 'preset')
+      presets.appendChild(new Option(s.title, s.id));
     const buttons = [
       button('Record', () => call('POST', '/recordings', { station: s.id, mode: 'record' })),
       button('Watch', () => call('POST', '/recordings', { station: s.id, mode: 'watch' })),
@@ -152,6 +156,23 @@ async function loadFiles() {
   $('no-files').hidden = files.length > 0;
 }
 
+async function loadSchedule() {
+  const list = $('schedule');
+  list.replaceChildren();
+  let tasks = [];
+  try {
+    tasks = await call('GET', '/schedule');
+  } catch (e) {
+    $('no-schedule').textContent = e.message;
+    return;
+  }
+  for (const t of tasks) {
+    const remove = button('Cancel', () => call('DELETE', '/schedule/' + encodeURIComponent(t.id)).then(loadSchedule), true);
+    list.appendChild(row(t.station || t.name, new Date(t.start).toLocaleString(), [remove]));
+  }
+  $('no-schedule').hidden = tasks.length > 0;
+}
+
 async function loadHistory() {
   const query = new URLSearchParams({ limit: '100' });
   if ($('history-title-filter').value)
@@ -184,7 +205,7 @@ async function showApp() {
   $('signin').hidden = true;
   $('app').hidden = false;
   follow();
-  await Promise.all([loadStations(), loadFiles(), loadHistory()]);
+  await Promise.all([loadStations(), loadFiles(), loadHistory(), loadSchedule()]);
 }
 
 $('signin-form').addEventListener('submit', async (e) => {
@@ -213,6 +234,13 @@ $('add-station').addEventListener('submit', (e) => {
       $('station-address').value = '';
       return loadStations();
     })
+    .catch((err) => say(err.message));
+});
+
+$('add-schedule').addEventListener('submit', (e) => {
+  e.preventDefault();
+  call('POST', '/schedule', { station: $('schedule-station').value, start: $('schedule-start').value })
+    .then(loadSchedule)
     .catch((err) => say(err.message));
 });
 
