@@ -112,20 +112,18 @@ QHttpServerResponse ApiServer::files(const QHttpServerRequest& request, const QS
     const auto it = std::find_if(all.cbegin(), all.cend(), [&](const ServedFile& f) { return f.id == parts[1]; });
     if (it == all.cend())
         return ErrorResponse(Status::NotFound, QStringLiteral("There is no such file."));
-    if (request.method() == Method::Delete) {
-        if (m_recordings) {
-            for (const RecordingInfo& r : m_recordings->Recordings())
-                if (!r.file.isEmpty() && QFileInfo(r.file).canonicalFilePath() == it->path)
-                    return ErrorResponse(Status::Conflict, QStringLiteral("The file is being recorded."));
-        }
-        QString problem;
-        if (!MoveToTrash(it->path, &problem))
-            return ErrorResponse(Status::InternalServerError, problem);
-        return QHttpServerResponse(Status::NoContent);
-    }
-    if (request.method() != Method::Get)
+    // GET of one file is answered by serveFile, streaming it.
+    if (request.method() != Method::Delete)
         return ErrorResponse(Status::MethodNotAllowed, QStringLiteral("A file is read or deleted."));
-    return QHttpServerResponse(Status::Ok); // answered by serveFile
+    if (m_recordings) {
+        for (const RecordingInfo& r : m_recordings->Recordings())
+            if (!r.file.isEmpty() && QFileInfo(r.file).canonicalFilePath() == it->path)
+                return ErrorResponse(Status::Conflict, QStringLiteral("The file is being recorded."));
+    }
+    QString problem;
+    if (!MoveToTrash(it->path, &problem))
+        return ErrorResponse(Status::InternalServerError, problem);
+    return QHttpServerResponse(Status::NoContent);
 }
 
 void ApiServer::serveFile(const QHttpServerRequest& request, const QString& id, QHttpServerResponder&& responder)

@@ -6,6 +6,7 @@
 #include "tonquillprocess.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -195,6 +196,15 @@ TEST_F(ServeTest, RecordsFollowsStopsAndServesTheFile)
     // Paused and resumed, each seen as it happens.
     EXPECT_EQ(send("POST", QStringLiteral("/recordings/%1/pause").arg(id)).status, 200);
     EXPECT_TRUE(WaitUntil([&] { return sawState(id, QStringLiteral("paused")); }, 10000)) << events.constData();
+    // While paused the file being written stays open: listed, but not deleted.
+    const QString open = QFileInfo(recording(id)[QStringLiteral("file")].toString()).fileName();
+    QString openId;
+    for (const QJsonValue& f : send("GET", QStringLiteral("/files")).json().toArray())
+        if (f[QStringLiteral("name")].toString() == open)
+            openId = f[QStringLiteral("id")].toString();
+    ASSERT_FALSE(openId.isEmpty()) << open.toStdString();
+    EXPECT_EQ(send("DELETE", QStringLiteral("/files/") + openId).status, 409);
+
     EXPECT_EQ(send("POST", QStringLiteral("/recordings/%1/resume").arg(id)).status, 200);
     EXPECT_TRUE(WaitUntil([&] { return recording(id)[QStringLiteral("state")] != QStringLiteral("paused"); }, 10000));
 
@@ -278,6 +288,7 @@ TEST_F(ServeTest, TheSignalClosesEveryRecording)
     ASSERT_TRUE(server.WaitForEnd(15000));
     EXPECT_EQ(server.ExitStatus(), QProcess::NormalExit);
     EXPECT_EQ(server.ExitCode(), 0) << server.Errors().constData();
+    EXPECT_TRUE(server.Errors().isEmpty()) << "no warning on loopback: " << server.Errors().constData();
     const Recorded r = recordedIn(listFolder.path());
     ASSERT_FALSE(r.names.isEmpty());
     EXPECT_EQ(r.untagged, 0) << r.names.join(',').toStdString();
