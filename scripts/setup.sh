@@ -21,6 +21,7 @@ packages=(
   xdg-utils desktop-file-utils appstream lintian shared-mime-info dpkg-dev
   debhelper man-db ccache
   qt6-tools-dev qt6-l10n-tools qt6-translations-l10n fonts-wqy-microhei
+  chromium chromium-driver python3-selenium
 )
 
 missing=()

@@ -112,12 +112,15 @@ function follow() {
   events.onopen = () => say('');
 }
 
+// Each list is filled once its answer is in, at once: answers that cross
+// leave the last one shown, never both.
 async function loadStations() {
+  const stations = await call('GET', '/stations');
   const list = $('stations');
   const presets = $('schedule-station');
   list.replaceChildren();
   presets.replaceChildren();
-  for (const s of await call('GET', '/stations')) {
+  for (const s of stations) {
     if (s.kind === 'preset')
       presets.appendChild(new Option(s.title, s.id));
     const buttons = [
@@ -131,9 +134,9 @@ async function loadStations() {
 }
 
 async function loadFiles() {
+  const files = await call('GET', '/files');
   const list = $('files');
   list.replaceChildren();
-  const files = await call('GET', '/files');
   for (const f of files) {
     const url = api + '/files/' + encodeURIComponent(f.id);
     const download = document.createElement('a');
@@ -157,8 +160,6 @@ async function loadFiles() {
 }
 
 async function loadSchedule() {
-  const list = $('schedule');
-  list.replaceChildren();
   let tasks = [];
   try {
     tasks = await call('GET', '/schedule');
@@ -166,6 +167,8 @@ async function loadSchedule() {
     $('no-schedule').textContent = e.message;
     return;
   }
+  const list = $('schedule');
+  list.replaceChildren();
   for (const t of tasks) {
     const remove = button('Cancel', () => call('DELETE', '/schedule/' + encodeURIComponent(t.id)).then(loadSchedule), true);
     list.appendChild(row(t.station || t.name, new Date(t.start).toLocaleString(), [remove]));
@@ -179,9 +182,10 @@ async function loadHistory() {
     query.set('title', $('history-title-filter').value);
   if ($('history-station-filter').value)
     query.set('station', $('history-station-filter').value);
+  const plays = await call('GET', '/history?' + query);
   const body = $('history');
   body.replaceChildren();
-  for (const p of await call('GET', '/history?' + query)) {
+  for (const p of plays) {
     const tr = document.createElement('tr');
     for (const text of [new Date(p.start).toLocaleString(), p.station, p.title, p.state]) {
       const td = document.createElement('td');
