@@ -24,6 +24,15 @@ void say(const QString& text)
 
 } // namespace
 
+QString ListenWarning(const QHostAddress& address, bool tls, const QString& listen)
+{
+    if (tls || address.isLoopback())
+        return QString();
+    return QStringLiteral("warning: %1 is reachable from other machines and the traffic is not encrypted; "
+                          "anyone on the way can read the token. --tls-cert FILE --tls-key FILE serve HTTPS.")
+        .arg(listen);
+}
+
 int RunServer(int argc, char** argv, const CommandLine& commandLine)
 {
     QCoreApplication app(argc, argv);
@@ -45,10 +54,8 @@ int RunServer(int argc, char** argv, const CommandLine& commandLine)
         return 2;
     }
     const bool tls = !commandLine.tlsCertificate.isEmpty();
-    if (!address.isLoopback() && !tls)
-        say(QStringLiteral("warning: %1 is reachable from other machines and the traffic is not encrypted; "
-                           "anyone on the way can read the token. --tls-cert FILE --tls-key FILE serve HTTPS.")
-                .arg(commandLine.listen));
+    if (const QString warning = ListenWarning(address, tls, commandLine.listen); !warning.isEmpty())
+        say(warning);
     const ServerToken token = LoadOrCreateServerToken(ProgramFolders::ConfigFolder());
     if (!token.problem.isEmpty()) {
         say(token.problem);

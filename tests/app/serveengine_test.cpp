@@ -1,5 +1,7 @@
 #include "app/serveengine.h"
+#include "app/serverun.h"
 
+#include <QHostAddress>
 #include <gtest/gtest.h>
 
 namespace {
@@ -38,6 +40,27 @@ TEST(ServeEngineTest, NamesTheStates)
         status.connection = c.connection;
         EXPECT_EQ(RecordingState(status, c.reconnecting, c.watched, c.ended, c.exitStatus), QLatin1String(c.state))
             << c.state << " paused=" << c.paused << " connection=" << int(c.connection);
+    }
+}
+
+// Only loopback, or TLS, listens without a warning.
+TEST(ServeEngineTest, WarnsWhereTheTokenCanBeRead)
+{
+    const struct Case {
+        const char* address;
+        bool tls;
+        bool warned;
+    } cases[] = {
+        {"127.0.0.1", false, false}, {"127.8.9.1", false, false},  {"::1", false, false},
+        {"0.0.0.0", false, true},    {"192.168.1.5", false, true}, {"::", false, true},
+        {"0.0.0.0", true, false},    {"192.168.1.5", true, false},
+    };
+    for (const Case& c : cases) {
+        const QString warning =
+            ListenWarning(QHostAddress(QString::fromLatin1(c.address)), c.tls, QStringLiteral("x:1"));
+        EXPECT_EQ(!warning.isEmpty(), c.warned) << c.address << " tls=" << c.tls;
+        if (c.warned)
+            EXPECT_TRUE(warning.contains(QLatin1String("x:1"))) << warning.toStdString();
     }
 }
 
