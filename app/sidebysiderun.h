@@ -42,9 +42,9 @@ public:
     // loop); a file that cannot be recorded says why and ends on its own.
     void Start(const QStringList& files, const QStringList& watched = {});
     // Adds a station while the run goes on and starts it from the event
-    // loop: a preset or playlist file, or (with `address`) the playlist
-    // address `address` recorded under `title` into the default folder. Its
-    // recording id.
+    // loop; its recording id. Add takes a preset or playlist file,
+    // AddAddress a playlist address recorded under `title` into the default
+    // folder (a station of the station list).
     int Add(const QString& file, bool watched);
     int AddAddress(const QString& title, const QString& address, bool watched);
     bool Watched(int id) const;
