@@ -19,6 +19,9 @@ struct Notice {
 namespace notices {
 // "Saved": the song's title and the file's name, with "Open folder".
 Notice SavedSong(const QString& title, const QString& path, bool wished = false);
+// "Caught on <station>: <title>": a watched station is writing a wished
+// song to `path`, with "Open folder".
+Notice Caught(const QString& station, const QString& title, const QString& path);
 // A lost stream is being taken up again, and reconnecting was given up.
 Notice Reconnecting(const QString& station);
 Notice GaveUp(const QString& station);
