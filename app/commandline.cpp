@@ -8,6 +8,7 @@ namespace {
 const QLatin1String kRecord("--record");
 const QLatin1String kWatch("--watch");
 const QLatin1String kHistory("--history");
+const QLatin1String kServe("--serve");
 
 // `text` is `word` or begins with it and a space.
 bool beginsWith(const QString& text, QLatin1String word)
@@ -90,6 +91,44 @@ void readHistorySwitches(const QString& text, CommandLine& line)
     }
 }
 
+void readServeSwitches(const QString& text, CommandLine& line)
+{
+    line.action = CommandLine::Action::Serve;
+    line.listen = QStringLiteral("127.0.0.1:8765");
+    const QStringList words = wordsOf(QStringView(text).mid(kServe.size()));
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const QString& word = words[i];
+        if (word != QLatin1String("--listen") && word != QLatin1String("--tls-cert") &&
+            word != QLatin1String("--tls-key")) {
+            line.problem = QStringLiteral("--serve does not know \"%1\".").arg(word);
+            return;
+        }
+        if (i + 1 >= words.size()) {
+            line.problem = QStringLiteral("%1 needs a value.").arg(word);
+            return;
+        }
+        const QString& value = words[++i];
+        if (word == QLatin1String("--tls-cert")) {
+            line.tlsCertificate = value;
+            continue;
+        }
+        if (word == QLatin1String("--tls-key")) {
+            line.tlsKey = value;
+            continue;
+        }
+        const qsizetype colon = value.lastIndexOf(QLatin1Char(':'));
+        bool number = false;
+        const uint port = colon > 0 ? value.mid(colon + 1).toUInt(&number) : 0;
+        if (!number || port > 65535) {
+            line.problem = QStringLiteral("--listen takes HOST:PORT, not \"%1\".").arg(value);
+            return;
+        }
+        line.listen = value;
+    }
+    if (line.tlsCertificate.isEmpty() != line.tlsKey.isEmpty())
+        line.problem = QStringLiteral("--tls-cert and --tls-key go together.");
+}
+
 } // namespace
 
 QString CommandLineText(const QStringList& arguments)
@@ -114,6 +153,10 @@ CommandLine ParseCommandLine(const QString& text)
     }
     if (beginsWith(text, kHistory)) {
         readHistorySwitches(text, line);
+        return line;
+    }
+    if (beginsWith(text, kServe)) {
+        readServeSwitches(text, line);
         return line;
     }
     if (text == QLatin1String("-installassc")) {

@@ -14,6 +14,7 @@ struct CommandLine {
         Record,                // "--record FILE [FILE ...]": each file recorded side by side
         Watch,                 // "--watch FILE [FILE ...]" (without "--record"): stations watched
         History,               // "--history [--json] [--station NAME] [--since DATE] [--title TEXT]"
+        Serve,                 // "--serve [--listen HOST:PORT] [--tls-cert FILE --tls-key FILE]"
         InstallAssociations,   // "-installassc"
         UninstallAssociations, // "-uninstallassc"
         RecordLastPreset,      // "--record-last-preset"
@@ -36,7 +37,12 @@ struct CommandLine {
     QString station;
     QDate since;
     QString title;
-    // Why the switches after "--history" cannot be read ("" when they can).
+    // "--serve": the address listened on, "HOST:PORT".
+    QString listen;
+    // "--tls-cert FILE --tls-key FILE": the server answers over TLS only.
+    QString tlsCertificate;
+    QString tlsKey;
+    // Why the switches after "--history" or "--serve" cannot be read ("" when they can).
     QString problem;
 
     bool operator==(const CommandLine&) const = default;

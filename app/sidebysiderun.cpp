@@ -2,6 +2,7 @@
 
 #include "app/recorderrun.h"
 #include "app/sidebysidestation.h"
+#include "config/settings.h"
 
 #include <QFileInfo>
 #include <QTimer>
@@ -55,7 +56,7 @@ void SideBySideRun::Start(const QStringList& files, const QStringList& watched)
     });
 }
 
-void SideBySideRun::makeStation(const QString& file, bool watched)
+SideBySideRun::Station& SideBySideRun::makeStation(const QString& file, bool watched)
 {
     auto station = std::make_unique<Station>(m_out, &m_clock, qint64(WatchMinutes()) * 60 * 1000);
     station->file = file;
@@ -82,6 +83,47 @@ void SideBySideRun::makeStation(const QString& file, bool watched)
     connect(&recorder, &frmMP3::playlistRead, this, [this, s](const QString& title) { setTitle(*s, title); });
     followPlays(*s, recorder);
     m_stations.push_back(std::move(station));
+    return *s;
+}
+
+int SideBySideRun::Add(const QString& file, bool watched)
+{
+    return startLater(makeStation(file, watched));
+}
+
+int SideBySideRun::startLater(Station& station)
+{
+    QTimer::singleShot(0, this, [this, id = station.id] {
+        for (const auto& s : m_stations)
+            if (s->id == id)
+                startStation(*s);
+    });
+    return station.id;
+}
+
+int SideBySideRun::AddAddress(const QString& title, const QString& address, bool watched)
+{
+    Station& station = makeStation(title, watched);
+    RecordingConfig config;
+    config.sShoutCastFile = address;
+    config.sRecordingTitle = title;
+    config.sMP3Path = GetDefaultFolder(true);
+    // Every recording path is the folder followed by the file name.
+    if (!config.sMP3Path.isEmpty() && !config.sMP3Path.endsWith(QLatin1Char('/')))
+        config.sMP3Path += QLatin1Char('/');
+    config.bEnabledTimedRecording = false;
+    config.lTimedRecording = 0;
+    config.bConfigOK = true;
+    station.given = config;
+    return startLater(station);
+}
+
+bool SideBySideRun::Watched(int id) const
+{
+    for (const auto& s : m_stations)
+        if (s->id == id)
+            return s->watched;
+    return false;
 }
 
 void SideBySideRun::startStation(Station& station)
@@ -91,7 +133,13 @@ void SideBySideRun::startStation(Station& station)
     frmMP3& recorder = *m_set.Recorder(station.id);
     // A preset is read first, so that every line of its station, the first
     // included, is under the preset's title.
-    const PresetStart start = LoadPresetToRecord(station.file, false, station.config, station.messages);
+    PresetStart start;
+    if (station.given) {
+        start.action = PresetStart::Action::Record;
+        start.config = *station.given;
+    } else {
+        start = LoadPresetToRecord(station.file, false, station.config, station.messages);
+    }
     if (start.action == PresetStart::Action::Record)
         setTitle(station, start.config.sRecordingTitle);
     recorder.Form_Load();

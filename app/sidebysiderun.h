@@ -41,6 +41,13 @@ public:
     // Makes a recording for every file and starts them all (from the event
     // loop); a file that cannot be recorded says why and ends on its own.
     void Start(const QStringList& files, const QStringList& watched = {});
+    // Adds a station while the run goes on and starts it from the event
+    // loop; its recording id. Add takes a preset or playlist file,
+    // AddAddress a playlist address recorded under `title` into the default
+    // folder (a station of the station list).
+    int Add(const QString& file, bool watched);
+    int AddAddress(const QString& title, const QString& address, bool watched);
+    bool Watched(int id) const;
     // SIGINT, SIGTERM and SIGHUP stop every recording (closing and tagging
     // its file); the run then ends with status 0.
     void InstallSignalHandlers();
@@ -68,7 +75,9 @@ private:
     void setTitle(Station& station, const QString& title);
     // A watched station began writing a wished song.
     void watchCaught(int id, const WishCatches::Caught& caught);
-    void makeStation(const QString& file, bool watched);
+    Station& makeStation(const QString& file, bool watched);
+    // Starts `station` from the event loop; its id.
+    int startLater(Station& station);
     void followPlays(Station& station, frmMP3& recorder);
     // `title`, or with " (2)", " (3)" ... when a station other than `id` has it.
     QString uniqueTitle(const QString& title, int id) const;

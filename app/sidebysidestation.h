@@ -6,6 +6,8 @@
 #include "history/playtracker.h"
 #include "recorder/keepingrelay.h"
 
+#include <optional>
+
 struct SideBySideRun::Station {
     Station(FILE* out, ITickSource* clock, qint64 keepMs)
         : errors(QStringLiteral("Tonquill")), messages(errors), keeping(relay, keepMs), live365(clock),
@@ -15,6 +17,8 @@ struct SideBySideRun::Station {
     }
 
     QString file;
+    // A station of the station list: recorded from this configuration, not a file.
+    std::optional<RecordingConfig> given;
     bool watched = false; // only wished songs are written
     StderrMessageService errors;
     TrackingMessageService messages;

@@ -6,6 +6,7 @@
 #include "app/infoswitches.h"
 #include "app/presetopener.h"
 #include "app/recorderrun.h"
+#include "app/serverun.h"
 #include "app/sidebysiderun.h"
 #include "config/configuration.h"
 #include "config/usersettings.h"
@@ -73,6 +74,11 @@ const char* const kUsage = "Usage:\n"
                            "                              nothing else is written (may follow --record FILE...)\n"
                            "  tonquill --history [--json] [--station NAME] [--since YYYY-MM-DD] [--title TEXT]\n"
                            "                              print the titles played, newest first, and end\n"
+                           "  tonquill --serve [--listen HOST:PORT] [--tls-cert FILE --tls-key FILE]\n"
+                           "                              record as steered from the web page and the HTTP\n"
+                           "                              API under /api/v1 (127.0.0.1:8765 unless given);\n"
+                           "                              every request carries the token in server-token\n"
+                           "                              in the config folder\n"
                            "  tonquill --record-last-preset  record the preset recorded last (in the running\n"
                            "                              Tonquill if there is one)\n"
                            "  tonquill --open-search      open the station search (in the running Tonquill)\n"
@@ -167,6 +173,8 @@ int main(int argc, char** argv)
     keepStreamBuffersInHeap();
     if (given.action == CommandLine::Action::History)
         return printHistory(argc, argv, given);
+    if (given.action == CommandLine::Action::Serve)
+        return RunServer(argc, argv, given);
     if (given.action == CommandLine::Action::Record || given.action == CommandLine::Action::Watch)
         return recordSideBySide(argc, argv, given);
     if (!IsHeadless()) {

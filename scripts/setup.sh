@@ -8,7 +8,7 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev libqt6sql6-sqlite
+  qt6-base-dev qt6-multimedia-dev qt6-httpserver-dev qt6-websockets-dev libqt6opengl6-dev libqt6sql6-sqlite
   libmpg123-dev libasound2-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libburn-dev libtag1-dev libicu-dev zlib1g-dev libssl-dev
@@ -21,6 +21,7 @@ packages=(
   xdg-utils desktop-file-utils appstream lintian shared-mime-info dpkg-dev
   debhelper man-db ccache
   qt6-tools-dev qt6-l10n-tools qt6-translations-l10n fonts-wqy-microhei
+  chromium chromium-driver python3-selenium
 )
 
 missing=()

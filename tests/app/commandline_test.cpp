@@ -200,3 +200,40 @@ TEST(CommandLineTest, HistoryReadsItsSwitches)
               QStringLiteral("Night Owl FM"));
     EXPECT_EQ(ParseCommandLine(QStringLiteral("--historyx")).action, Action::Open);
 }
+
+// "--serve" listens on loopback unless "--listen HOST:PORT" says otherwise.
+TEST(CommandLineTest, ServeReadsItsAddress)
+{
+    const struct Case {
+        const char* text;
+        const char* listen;
+        const char* problem; // a part of it; "" when there is none
+        const char* certificate = "";
+        const char* key = "";
+    } cases[] = {
+        {"--serve", "127.0.0.1:8765", ""},
+        {"--serve --listen 0.0.0.0:443 --tls-cert a.pem --tls-key b.pem", "0.0.0.0:443", "", "a.pem", "b.pem"},
+        {"--serve --tls-key \"my key.pem\" --tls-cert c.pem", "127.0.0.1:8765", "", "c.pem", "my key.pem"},
+        {"--serve --tls-cert a.pem", "", "go together"},
+        {"--serve --tls-key b.pem", "", "go together"},
+        {"--serve --tls-cert", "", "--tls-cert needs a value"},
+        {"--serve --listen 0.0.0.0:80", "0.0.0.0:80", ""},
+        {"--serve --listen [::1]:65535", "[::1]:65535", ""},
+        {"--serve --listen host:65536", "", "HOST:PORT"},
+        {"--serve --listen host", "", "HOST:PORT"},
+        {"--serve --listen :80", "", "HOST:PORT"},
+        {"--serve --listen", "", "--listen needs a value"},
+        {"--serve --port 80", "", "\"--port\""},
+    };
+    for (const Case& c : cases) {
+        const CommandLine line = ParseCommandLine(QString::fromUtf8(c.text));
+        EXPECT_EQ(line.action, Action::Serve) << c.text;
+        EXPECT_TRUE(*c.problem ? line.problem.contains(QString::fromUtf8(c.problem)) : line.problem.isEmpty())
+            << c.text << ": " << line.problem.toStdString();
+        if (!*c.problem) {
+            EXPECT_EQ(line.listen, QString::fromUtf8(c.listen)) << c.text;
+            EXPECT_EQ(line.tlsCertificate, QString::fromUtf8(c.certificate)) << c.text;
+            EXPECT_EQ(line.tlsKey, QString::fromUtf8(c.key)) << c.text;
+        }
+    }
+}

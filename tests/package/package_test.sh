@@ -53,7 +53,7 @@ check_contents tonquill discwright usr/bin/tonquill "${modules[@]}" \
   usr/share/metainfo/io.github.tonquill.Tonquill.metainfo.xml usr/share/mime/packages/tonquill.xml \
   usr/share/tonquill/Help/index.htm usr/share/man/man1/tonquill.1.gz usr/share/bash-completion/completions/tonquill \
   usr/share/doc/tonquill/copyright usr/share/doc/tonquill/changelog.Debian.gz $(icons tonquill) \
-  usr/share/tonquill/translations/tonquill_de.qm
+  usr/share/tonquill/translations/tonquill_de.qm usr/lib/systemd/user/tonquill.service
 check_contents discwright tonquill usr/bin/discwright \
   usr/share/applications/io.github.tonquill.Discwright.desktop \
   usr/share/metainfo/io.github.tonquill.Discwright.metainfo.xml usr/share/man/man1/discwright.1.gz \
@@ -156,7 +156,10 @@ mkdir -p "$work/cwd/sub" "$work/home/Presets"
 touch "$work/cwd/a.tvp" "$work/cwd/b.pls" "$work/cwd/c.txt" "$work/cwd/song.mp3" "$work/home/Presets/saved.tvp"
 completion_table="
 tonquill|tonquill |a.tvp b.pls sub $work/home/Presets/saved.tvp
-tonquill|tonquill -|-installassc -uninstallassc --record --watch --history --record-last-preset --open-search --open-library --help --version
+tonquill|tonquill -|-installassc -uninstallassc --record --watch --history --serve --record-last-preset --open-search --open-library --help --version
+tonquill|tonquill --serve |--listen --tls-cert --tls-key
+tonquill|tonquill --serve --listen |
+tonquill|tonquill --serve --tls-cert |a.tvp b.pls c.txt song.mp3 sub
 tonquill|tonquill --watch |a.tvp b.pls sub $work/home/Presets/saved.tvp
 tonquill|tonquill --record a.tvp --|--record --watch
 tonquill|tonquill --history --s|--station --since

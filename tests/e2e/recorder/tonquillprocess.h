@@ -26,6 +26,8 @@ public:
         env.insert(name, value);
         m_process.setProcessEnvironment(env);
     }
+    // Set before Start.
+    void SetWorkingDirectory(const QString& folder) { m_process.setWorkingDirectory(folder); }
     ~Tonquill()
     {
         if (m_process.state() != QProcess::NotRunning) {
