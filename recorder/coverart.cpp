@@ -1,6 +1,8 @@
 #include "recorder/coverart.h"
 
 #include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
@@ -77,6 +79,24 @@ CoverPicture picture(const QByteArray& data, const QByteArray& type, const QSize
 }
 
 } // namespace
+
+CoverPicture CoverAsJpeg(const CoverPicture& cover)
+{
+    if (cover.IsNull() || cover.mimeType == "image/jpeg")
+        return cover;
+    const QImage image = QImage::fromData(cover.data);
+    if (image.isNull())
+        return CoverPicture();
+    const QByteArray jpeg = encode(opaque(image), "jpeg", 90);
+    return jpeg.isEmpty() ? CoverPicture() : picture(jpeg, "image/jpeg", image.size());
+}
+
+QString CoverPathBeside(const QString& songPath)
+{
+    const QFileInfo song(songPath);
+    const QString base = song.suffix().isEmpty() ? song.fileName() : song.completeBaseName();
+    return song.dir().filePath(base + QStringLiteral(".jpg"));
+}
 
 CoverResult PrepareCover(const QByteArray& bytes, const QByteArray& contentType)
 {

@@ -46,3 +46,7 @@ struct CoverResult {
 // kMaxCoverBytes, as JPEG (or PNG when it is PNG and fits as it is). A
 // picture that already fits is kept byte for byte.
 CoverResult PrepareCover(const QByteArray& bytes, const QByteArray& contentType = QByteArray());
+// The cover as JPEG (a PNG made one, what shows through white); null when it cannot be.
+CoverPicture CoverAsJpeg(const CoverPicture& cover);
+// The picture beside a song that has no tag of its own: "<song>.jpg".
+QString CoverPathBeside(const QString& songPath);
