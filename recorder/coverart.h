@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QMetaType>
 #include <QString>
 
 // A song's cover, as it goes into a file: JPEG or PNG bytes, at most
@@ -13,6 +14,8 @@ struct CoverPicture {
     // The file-name extension of its type: ".jpg" or ".png".
     QString Extension() const;
 };
+
+Q_DECLARE_METATYPE(CoverPicture)
 
 namespace cover {
 // A picture as it is offered (a server's answer, a tag's frame) is at most this long.

@@ -106,8 +106,8 @@ IcyHeader ParseIcyHeader(const QByteArray& raw)
             ++stop;
         const QByteArray text = raw.mid(start, stop - start).trimmed();
         qint64 value = 0;
-        if (!text.isEmpty() && std::all_of(text.begin(), text.end(), IsDigit)
-            && ReadNumber(text, 0, std::numeric_limits<qint32>::max(), value)) {
+        if (!text.isEmpty() && std::all_of(text.begin(), text.end(), IsDigit) &&
+            ReadNumber(text, 0, std::numeric_limits<qint32>::max(), value)) {
             h.hasBitRate = true;
             h.bitRate = qint32(value);
         }
@@ -265,4 +265,22 @@ void IcyDemuxer::FeedBody(const char* data, qsizetype size, Sink& sink)
         if (generation != m_generation || m_refused)
             return;
     }
+}
+
+QByteArray ParseStreamUrl(const QByteArray& text)
+{
+    const qsizetype at = IndexOfNoCase(text, "streamurl='");
+    if (at < 0)
+        return {};
+    const qsizetype start = at + 11;
+    qsizetype end = text.indexOf("';", start);
+    if (end < 0) {
+        end = text.lastIndexOf('\'');
+        if (end < start) {
+            end = text.size();
+            while (end > start && text.at(end - 1) == '\0')
+                --end;
+        }
+    }
+    return text.mid(start, end - start).trimmed();
 }
