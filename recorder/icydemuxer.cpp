@@ -106,8 +106,8 @@ IcyHeader ParseIcyHeader(const QByteArray& raw)
             ++stop;
         const QByteArray text = raw.mid(start, stop - start).trimmed();
         qint64 value = 0;
-        if (!text.isEmpty() && std::all_of(text.begin(), text.end(), IsDigit) &&
-            ReadNumber(text, 0, std::numeric_limits<qint32>::max(), value)) {
+        if (!text.isEmpty() && std::all_of(text.begin(), text.end(), IsDigit)
+            && ReadNumber(text, 0, std::numeric_limits<qint32>::max(), value)) {
             h.hasBitRate = true;
             h.bitRate = qint32(value);
         }
