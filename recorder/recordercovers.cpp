@@ -98,6 +98,11 @@ CoverPicture RecorderCovers::Current() const
     return m_enabled ? m_writer.Covers().For(m_writer.SongName()) : CoverPicture();
 }
 
+CoverPicture RecorderCovers::For(const QString& song) const
+{
+    return m_enabled ? m_writer.Covers().For(song) : CoverPicture();
+}
+
 void RecorderCovers::offer(const QString& song, int source, const CoverPicture& picture)
 {
     if (!m_enabled)

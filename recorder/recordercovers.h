@@ -36,6 +36,8 @@ public:
 
     // The cover of the song recording now (the station's logo when it has none).
     CoverPicture Current() const;
+    // The cover of the song named `song` (a file's name), else the station's logo.
+    CoverPicture For(const QString& song) const;
 
 signals:
     // `song` has a cover now (the name the song writer gives it).

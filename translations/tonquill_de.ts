@@ -112,6 +112,13 @@
     </message>
 </context>
 <context>
+    <name>CoverThumb</name>
+    <message>
+        <source>Cover</source>
+        <translation>Cover</translation>
+    </message>
+</context>
+<context>
     <name>DesktopNotifier</name>
     <message>
         <source>Saved</source>

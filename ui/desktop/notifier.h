@@ -12,13 +12,15 @@ struct Notice {
     QString summary;
     QString body;
     QString folder;
+    QString image; // a picture file shown with it (the song's cover); "" when none
 
     bool operator==(const Notice&) const = default;
 };
 
 namespace notices {
 // "Saved": the song's title and the file's name, with "Open folder".
-Notice SavedSong(const QString& title, const QString& path, bool wished = false);
+// `cover`: the cached copy of the song's cover, shown with it.
+Notice SavedSong(const QString& title, const QString& path, bool wished = false, const QString& cover = QString());
 // A lost stream is being taken up again, and reconnecting was given up.
 Notice Reconnecting(const QString& station);
 Notice GaveUp(const QString& station);

@@ -4,6 +4,7 @@
 #include "listen/mixer.h"
 #include "recorder/frmmp3.h"
 #include "ui/controls/myslider.h"
+#include "ui/display/coverthumb.h"
 #include "ui/controls/resize.h"
 #include "ui/shell/desktopshell.h"
 
@@ -189,6 +190,7 @@ frmRecordingDisplay::frmRecordingDisplay(frmMP3& recorder, const clsConfiguratio
     m_sliderKeyed = false;
     connect(&m_recorder, &frmMP3::statusChanged, this, &frmRecordingDisplay::ShowStatus);
     connect(&m_recorder, &frmMP3::clockChanged, this, &frmRecordingDisplay::ShowStatus);
+    connect(&m_recorder.Covers(), &RecorderCovers::coverChanged, this, &frmRecordingDisplay::showCover);
     tmrRecState->start();
     showStatus();
 }
@@ -312,6 +314,11 @@ void frmRecordingDisplay::build()
     const int right = std::max(u(380), lblRecTime->geometry().right() + 1);
     pcSize->resize(right - u(8), pcSize->height());
     lblSongTitle->resize(pcSize->size());
+    m_titleLeft = u(8);
+    m_titleRight = right;
+    lblCover = new CoverThumb(this);
+    lblCover->setObjectName(QStringLiteral("lblCover"));
+    lblCover->setGeometry(at(8, 4, 24, 24));
     lblRecTime->setAccessibleName(tr("Rec Time"));
     lblRecTime->setCursor(Qt::PointingHandCursor);
     QPalette rp = lblRecTime->palette();
@@ -437,6 +444,7 @@ void frmRecordingDisplay::showStatus()
             light(lblBR, true);
         }
         m_displayTitle = s.displayCaption;
+        showCover();
         showTitle(false);
         const bool error = !s.lastError.isEmpty();
         light(shpError, error, false);
@@ -453,6 +461,7 @@ void frmRecordingDisplay::showStatus()
         lblBR->setText(tr("B: 0"));
         light(lblBR, false);
         cmdTimeMode->setEnabled(false);
+        showCover();
         if (lblSongTitle->text() != tr("STOPPED"))
             lblSongTitle->setText(tr("STOPPED"));
         lblSongTitle->move(0, lblSongTitle->y());
@@ -636,4 +645,14 @@ void frmRecordingDisplay::followWindowState()
     }
     tmrRecState->start();
     showStatus();
+}
+
+void frmRecordingDisplay::showCover()
+{
+    const bool shown = lblCover->SetCover(m_status.blnRecording ? m_recorder.Covers().Current() : CoverPicture());
+    const int left = shown ? lblCover->geometry().right() + 1 + lblCover->width() / 6 : m_titleLeft;
+    if (pcSize->x() == left)
+        return;
+    pcSize->setGeometry(left, pcSize->y(), m_titleRight - left, pcSize->height());
+    lblSongTitle->resize(pcSize->width(), lblSongTitle->height());
 }
