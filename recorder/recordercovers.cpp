@@ -3,29 +3,37 @@
 #include "config/usersettings.h"
 #include "recorder/songwriter.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QUrl>
 
 namespace {
 const QString kPictures = QStringLiteral("StationPictures");
+
+// An address holds characters a settings key cannot: its hash names it.
+QString pictureKey(const QString& address)
+{
+    const QByteArray hash = QCryptographicHash::hash(address.trimmed().toUtf8(), QCryptographicHash::Sha1);
+    return QStringLiteral("Station") + QString::fromLatin1(hash.toHex().left(20));
+}
 } // namespace
 
-QString StationPicturePath(const QString& station)
+QString StationPicturePath(const QString& stationAddress)
 {
-    return station.trimmed().isEmpty()
+    return stationAddress.trimmed().isEmpty()
                ? QString()
-               : GetSetting(QStringLiteral("Tonquill"), kPictures, station.trimmed(), QString());
+               : GetSetting(QStringLiteral("Tonquill"), kPictures, pictureKey(stationAddress), QString());
 }
 
-void SetStationPicturePath(const QString& station, const QString& path)
+void SetStationPicturePath(const QString& stationAddress, const QString& path)
 {
-    if (!station.trimmed().isEmpty())
-        SaveSetting(QStringLiteral("Tonquill"), kPictures, station.trimmed(), path);
+    if (!stationAddress.trimmed().isEmpty())
+        SaveSetting(QStringLiteral("Tonquill"), kPictures, pictureKey(stationAddress), path);
 }
 
-void RecorderCovers::LoadStationLogo(const QString& station)
+void RecorderCovers::LoadStationLogo(const QString& stationAddress)
 {
-    const QString path = StationPicturePath(station);
+    const QString path = StationPicturePath(stationAddress);
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
         m_writer.Covers().SetStationLogo(CoverPicture());

@@ -8,10 +8,10 @@
 
 class SongWriter;
 
-// The picture file kept for a station (per-user settings, section
-// "StationPictures", the station's name as the key); "" when none is.
-QString StationPicturePath(const QString& station);
-void SetStationPicturePath(const QString& station, const QString& path);
+// The picture file kept for a station, by its address (per-user settings,
+// section "StationPictures", the key made from the address); "" when none is.
+QString StationPicturePath(const QString& stationAddress);
+void SetStationPicturePath(const QString& stationAddress, const QString& path);
 
 // The recording's covers: what the stream brings or names for a song is
 // made the song's cover in the song writer (first found wins), fetched
@@ -31,8 +31,8 @@ public:
     void StreamPicture(const QString& title, const QByteArray& bytes, const QByteArray& mimeType);
     // The station's own picture, for songs without one.
     void SetStationLogo(const QByteArray& bytes);
-    // The picture kept for the station named `station` (StationPicturePath), or none.
-    void LoadStationLogo(const QString& station);
+    // The picture kept for the station at `stationAddress` (StationPicturePath), or none.
+    void LoadStationLogo(const QString& stationAddress);
 
     // The cover of the song recording now (the station's logo when it has none).
     CoverPicture Current() const;

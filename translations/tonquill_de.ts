@@ -2163,6 +2163,18 @@ Quelle:<byte value="xd"/>
         <source>Recording %1 alongside the others.</source>
         <translation>%1 wird neben den anderen aufgenommen.</translation>
     </message>
+    <message>
+        <source>Set Picture…</source>
+        <translation>Bild festlegen…</translation>
+    </message>
+    <message>
+        <source>Station Picture</source>
+        <translation>Bild des Senders</translation>
+    </message>
+    <message>
+        <source>Pictures (*.jpg *.jpeg *.png *.webp)</source>
+        <translation>Bilder (*.jpg *.jpeg *.png *.webp)</translation>
+    </message>
 </context>
 <context>
     <name>frmRecordingDisplay</name>

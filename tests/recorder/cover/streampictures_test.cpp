@@ -1,6 +1,7 @@
 // Pictures the stream brings: an HLS tag's APIC (or ID3v2.2 PIC) frame
 // read, and the recording's covers taking what the stream brings or
 // names, the first source winning.
+#include "config/usersettings.h"
 #include "recorder/hlsid3.h"
 #include "recorder/recordercovers.h"
 #include "recorder/songwriter.h"
@@ -189,6 +190,38 @@ TEST_F(CoversTest, TheStationLogoStandsInAndABadOneIsRefused)
     covers->SetStationLogo(pictures::pngClaiming(60000, 60000));
     EXPECT_EQ(refused.size(), 1);
     EXPECT_TRUE(covers->Current().IsNull());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(CoversTest, AStationsOwnPictureIsKeptByItsAddress)
+{
+    TempFolder dir;
+    SetUserSettingsFolder(dir.path());
+    const QString address = QStringLiteral("http://127.0.0.1:8000/listen.pls?sid=1&x=a/b");
+    const QString other = QStringLiteral("http://127.0.0.1:8000/other.pls");
+    ASSERT_TRUE(WriteAll(dir.file(QStringLiteral("logo.png")), png));
+    SetStationPicturePath(address, dir.file(QStringLiteral("logo.png")));
+    EXPECT_EQ(StationPicturePath(address), dir.file(QStringLiteral("logo.png")));
+    EXPECT_EQ(StationPicturePath(QStringLiteral(" ") + address + QStringLiteral(" ")), StationPicturePath(address));
+    EXPECT_TRUE(StationPicturePath(other).isEmpty());
+    EXPECT_TRUE(StationPicturePath(QString()).isEmpty());
+
+    covers->LoadStationLogo(address);
+    EXPECT_EQ(covers->Current().data, png);
+    covers->LoadStationLogo(other); // a station without one has none
+    EXPECT_TRUE(covers->Current().IsNull());
+    // A picture file that is gone or is no picture gives none.
+    SetStationPicturePath(other, dir.file(QStringLiteral("gone.png")));
+    covers->LoadStationLogo(other);
+    EXPECT_TRUE(covers->Current().IsNull());
+    ASSERT_TRUE(WriteAll(dir.file(QStringLiteral("page.png")), "<html></html>"));
+    SetStationPicturePath(other, dir.file(QStringLiteral("page.png")));
+    covers->LoadStationLogo(other);
+    EXPECT_TRUE(covers->Current().IsNull());
+    SetUserSettingsFolder(QString());
 }
 
 } // namespace
