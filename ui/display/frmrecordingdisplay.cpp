@@ -4,8 +4,8 @@
 #include "listen/mixer.h"
 #include "recorder/frmmp3.h"
 #include "ui/controls/myslider.h"
-#include "ui/display/coverthumb.h"
 #include "ui/controls/resize.h"
+#include "ui/display/coverthumb.h"
 #include "ui/shell/desktopshell.h"
 
 #include <QAccessibleWidget>
@@ -314,8 +314,6 @@ void frmRecordingDisplay::build()
     const int right = std::max(u(380), lblRecTime->geometry().right() + 1);
     pcSize->resize(right - u(8), pcSize->height());
     lblSongTitle->resize(pcSize->size());
-    m_titleLeft = u(8);
-    m_titleRight = right;
     lblCover = new CoverThumb(this);
     lblCover->setObjectName(QStringLiteral("lblCover"));
     lblCover->setGeometry(at(8, 4, 24, 24));
@@ -650,9 +648,13 @@ void frmRecordingDisplay::followWindowState()
 void frmRecordingDisplay::showCover()
 {
     const bool shown = lblCover->SetCover(m_status.blnRecording ? m_recorder.Covers().Current() : CoverPicture());
-    const int left = shown ? lblCover->geometry().right() + 1 + lblCover->width() / 6 : m_titleLeft;
-    if (pcSize->x() == left)
+    // The title's viewport gives up its left part to the cover, and takes it back.
+    const int shift =
+        shown ? lblCover->geometry().right() + 1 + lblCover->width() / 6 - (pcSize->x() - m_coverShift) : 0;
+    if (shift == m_coverShift)
         return;
-    pcSize->setGeometry(left, pcSize->y(), m_titleRight - left, pcSize->height());
+    const QRect bare = pcSize->geometry().adjusted(-m_coverShift, 0, 0, 0);
+    pcSize->setGeometry(bare.adjusted(shift, 0, 0, 0));
     lblSongTitle->resize(pcSize->width(), lblSongTitle->height());
+    m_coverShift = shift;
 }

@@ -144,7 +144,7 @@ private:
     RecorderStatus m_status;
     int m_timeMode = 1;
     QString m_displayTitle;
-    int m_titleLeft = 0, m_titleRight = 0; // the title's viewport without a cover
+    int m_coverShift = 0; // how far the title's viewport moved right for the cover
     bool m_programSetsVolume = false;
     bool m_sliderHeld = false;
     bool m_sliderKeyed = false;
