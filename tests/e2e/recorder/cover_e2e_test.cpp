@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -61,12 +62,11 @@ protected:
                             QStringLiteral("4000"), QStringLiteral("--titles"), kTitles.join(QLatin1Char(','))},
                            log()))
             return {};
-        const QString playlist =
-            QStringLiteral(
-                "http://127.0.0.1:%1/station.pls?paths=/stream%3Ftotal%3D%2%26down%3D600%26covers%3D%3&as=.pls")
-                .arg(station.Port())
-                .arg(total)
-                .arg(QString::fromLatin1(kind));
+        // Built whole: the escapes ("%3D", "%26") would be taken for QString::arg's markers.
+        const QString playlist = QStringLiteral("http://127.0.0.1:") + QString::number(station.Port()) +
+                                 QStringLiteral("/station.pls?paths=/stream%3Ftotal%3D") + QString::number(total) +
+                                 QStringLiteral("%26down%3D600%26covers%3D") + QString::fromLatin1(kind) +
+                                 QStringLiteral("&as=.pls");
         const QString preset = dir.file(QStringLiteral("covers.tvp"));
         WriteAll(
             preset,
@@ -99,7 +99,8 @@ TEST_F(CoverRecording, EachSongsFileCarriesItsOwnSongsPicture)
     for (const QString& f : files) {
         SCOPED_TRACE(f.toStdString());
         audio += audioBytes(recordings.file(f));
-        const int number = kTitles.indexOf(f.chopped(4));
+        // A repeat cut short by the end is kept as "Title (2)": still its song's.
+        const int number = kTitles.indexOf(f.chopped(4).remove(QRegularExpression(QStringLiteral(" \\(\\d+\\)$"))));
         bool tagged = false;
         const QByteArray picture = frontCover(recordings.file(f), &tagged);
         if (number < 0) {
@@ -124,27 +125,28 @@ TEST_F(CoverRecording, EachSongsFileCarriesItsOwnSongsPicture)
     EXPECT_EQ(audio, total); // every byte in exactly one file
 }
 
-TEST_F(CoverRecording, PicturesThatAnswerBadlyLeaveTheFilesAsTheyWere)
+// One station and one recorder for each bad picture address.
+class BadCoverRecording : public CoverRecording, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(BadCoverRecording, LeavesTheFilesAsTheyWouldBeWithoutIt)
 {
-    for (const char* kind : {"page", "wrongtype", "slow", "loop", "big", "file"}) {
-        SCOPED_TRACE(kind);
-        const qint64 total = 90000;
-        const QStringList files = record(kind, total);
-        ASSERT_FALSE(files.isEmpty());
-        qint64 audio = 0;
-        for (const QString& f : files) {
-            SCOPED_TRACE(f.toStdString());
-            audio += audioBytes(recordings.file(f));
-            bool tagged = true;
-            EXPECT_TRUE(frontCover(recordings.file(f), &tagged).isEmpty());
-            EXPECT_FALSE(tagged); // ID3v2 tags are off and no picture came
-            const QByteArray bytes = ReadAll(recordings.file(f));
-            EXPECT_EQ(bytes.mid(bytes.size() - 128, 3), QByteArray("TAG"));
-            QFile::remove(recordings.file(f));
-        }
-        EXPECT_EQ(audio, total);
-        QFile::remove(log());
+    const qint64 total = 90000;
+    const QStringList files = record(GetParam(), total);
+    ASSERT_FALSE(files.isEmpty());
+    qint64 audio = 0;
+    for (const QString& f : files) {
+        SCOPED_TRACE(f.toStdString());
+        audio += audioBytes(recordings.file(f));
+        bool tagged = true;
+        EXPECT_TRUE(frontCover(recordings.file(f), &tagged).isEmpty());
+        EXPECT_FALSE(tagged); // ID3v2 tags are off and no picture came
+        const QByteArray bytes = ReadAll(recordings.file(f));
+        EXPECT_EQ(bytes.mid(bytes.size() - 128, 3), QByteArray("TAG"));
     }
+    EXPECT_EQ(audio, total);
 }
+
+INSTANTIATE_TEST_SUITE_P(Addresses, BadCoverRecording,
+                         ::testing::Values("page", "wrongtype", "slow", "loop", "big", "file"));
 
 } // namespace
