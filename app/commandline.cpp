@@ -141,6 +141,10 @@ CommandLine ParseCommandLine(const QString& text)
         line.action = CommandLine::Action::OpenSearch;
         return line;
     }
+    if (word == QLatin1String("--open-library")) {
+        line.action = CommandLine::Action::OpenLibrary;
+        return line;
+    }
     if (text.isEmpty())
         return line;
 

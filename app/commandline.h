@@ -18,6 +18,7 @@ struct CommandLine {
         UninstallAssociations, // "-uninstallassc"
         RecordLastPreset,      // "--record-last-preset"
         OpenSearch,            // "--open-search"
+        OpenLibrary,           // "--open-library"
         Help,                  // "--help", "-h"
         Version,               // "--version"
     };

@@ -6,15 +6,17 @@
 #include "app/programtranslations.h"
 #include "app/recorderrun.h"
 #include "config/configuration.h"
+#include "config/usersettings.h"
 #include "platform/atscheduler.h"
 #include "platform/commandrunner.h"
 #include "platform/messages.h"
 #include "platform/process.h"
 #include "platform/terminationsignals.h"
 #include "recorder/frmmp3.h"
+#include "history/historywriter.h"
 #include "recorder/headlessconsole.h" // TrackingMessageService
+#include "recorder/keepingrelay.h"
 #include "sources/radiobrowserclicks.h"
-#include "config/usersettings.h"
 #include "ui/desktop/desktopactions.h"
 #include "ui/messageboxservice.h"
 #include "ui/panel/frmrecord.h"
@@ -40,9 +42,11 @@ extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
     const CommandLine commandLine = ParseCommandLine(CommandLineOf(argc, argv));
     // The menu entry's actions go to the Tonquill that runs already; without
     // one this start does them itself.
-    const DesktopAction action = commandLine.action == CommandLine::Action::RecordLastPreset ? DesktopAction::RecordLastPreset
-                                 : commandLine.action == CommandLine::Action::OpenSearch   ? DesktopAction::OpenSearch
-                                                                                           : DesktopAction::None;
+    const DesktopAction action = commandLine.action == CommandLine::Action::RecordLastPreset
+                                     ? DesktopAction::RecordLastPreset
+                                 : commandLine.action == CommandLine::Action::OpenSearch  ? DesktopAction::OpenSearch
+                                 : commandLine.action == CommandLine::Action::OpenLibrary ? DesktopAction::OpenLibrary
+                                                                                          : DesktopAction::None;
     CommandLine start = commandLine;
     QString presetProblem; // why the last preset cannot be recorded
     if (action != DesktopAction::None) {
@@ -102,6 +106,11 @@ extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
         deps.stationStarted = [&clicks](const QString& playlist) { clicks.Count(playlist); };
         return new frmRecord(deps);
     };
+    // Every recording's titles go into the history; what opening it had to
+    // do is said once.
+    HistoryWriter history;
+    QObject::connect(&history, &HistoryWriter::notice, &app, [&messages](const QString& text) { messages.ShowMessage(text); });
+    services.history = &history;
     std::unique_ptr<PresetOpener> opener;
     services.openPreset = [&opener](const QString& file, bool noop) { return opener && opener->Open(file, noop); };
     auto desktop = std::make_unique<DesktopProgram>(services, makePanel);
@@ -109,6 +118,10 @@ extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
     RecorderDeps deps = run.deps(desktop.get());
     // Windows and timers keep running through the stream's deliberate pauses.
     deps.holdStream = true;
+    IRelay* listeningRelay = deps.relay;
+    // The last minutes of the panel's recording are kept in front of the relay.
+    KeepingRelay primaryKept(*listeningRelay, qint64(WatchMinutes()) * 60 * 1000);
+    deps.relay = &primaryKept;
     frmMP3 recorder(deps);
     recorderPtr = &recorder;
     run.attach(recorder);
@@ -116,8 +129,10 @@ extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
     // own; Live365 titles are read for the panel's recording only.
     RecorderDeps alongside = deps;
     alongside.live365 = nullptr;
+    alongside.relay = listeningRelay;
     desktop->attach(&recorder, &alongside);
     recordingsPtr = desktop->recordings();
+    recordingsPtr->SetPrimaryKept(&primaryKept);
     opener = std::make_unique<PresetOpener>(recorder, config, messages);
     opener->showPanel = [&desktop] { desktop->ShowPanelFromConfiguration(); };
     opener->showDisplay = [&desktop] { desktop->ShowRecordingDisplay(); };
@@ -142,6 +157,8 @@ extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
             messages.ShowMessage(presetProblem);
         if (action == DesktopAction::OpenSearch)
             desktop->ShowDirectorySearch();
+        if (action == DesktopAction::OpenLibrary)
+            desktop->ShowLibrary();
         desktop->ResumeRecordings([&messages](const QString& preset, RecordingConfig& config) {
             clsConfiguration loaded;
             loaded.setMessageService(&messages);

@@ -3,30 +3,32 @@
 #include "cdcreator/delayedscan.h"
 #include "cdcreator/discrecordobj.h"
 #include "cdcreator/frmdiscwrightburn.h"
+#include "cdcreator/queuelist.h"
 #include "infoswitches.h"
 #include "programtranslations.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QIcon>
 #include <QTimer>
-
 #include <cstdio>
 
 namespace {
 
-const char* const kUsage =
-    "Usage:\n"
-    "  discwright                  open the window: queue audio files (Browse, or drop\n"
-    "                              them on the list) and write them to a CD or an image\n"
-    "  discwright --help           show this text and end\n"
-    "  discwright --version        show the version and end\n"
-    "\n"
-    "Environment:\n"
-    "  DISCWRIGHT_IMAGE_DIR        where the \"Image Virtual Device\" writes its BIN/CUE\n"
-    "                              images (default ~/Music/Discwright)\n"
-    "  DISCWRIGHT_SCAN_DELAY_MS    hold the drive scan back this long (to try slow drives)\n";
+const char* const kUsage = "Usage:\n"
+                           "  discwright                  open the window: queue audio files (Browse, or drop\n"
+                           "                              them on the list) and write them to a CD or an image\n"
+                           "  discwright FILE...          open the window with the files queued, in the order\n"
+                           "                              given, as if dropped on the list\n"
+                           "  discwright --help           show this text and end\n"
+                           "  discwright --version        show the version and end\n"
+                           "\n"
+                           "Environment:\n"
+                           "  DISCWRIGHT_IMAGE_DIR        where the \"Image Virtual Device\" writes its BIN/CUE\n"
+                           "                              images (default ~/Music/Discwright)\n"
+                           "  DISCWRIGHT_SCAN_DELAY_MS    hold the drive scan back this long (to try slow drives)\n";
 
 // With DISCWRIGHT_FIRST_PAINT set, prints the milliseconds from the start of
 // main to the first paint of any of the window's widgets and ends the
@@ -88,5 +90,10 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsSet("DISCWRIGHT_FIRST_PAINT"))
         app.installEventFilter(&report);
     window.show();
+    // The files given are queued as a drop of them would be (Qt's own
+    // switches, such as -platform, are gone from the arguments by now).
+    const QStringList files = StartQueueFiles(QCoreApplication::arguments().mid(1), QDir::currentPath());
+    if (!files.isEmpty())
+        window.List1_OLEDragDrop(files);
     return app.exec();
 }

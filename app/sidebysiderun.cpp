@@ -67,15 +67,8 @@ void SideBySideRun::makeStation(const QString& file, bool watched)
     deps.relay = &station->keeping;
     deps.host = &station->console;
     deps.live365 = &station->live365;
-    if (watched) {
-        // Only what the wish list names is written, and only from its title on.
-        deps.options = [] {
-            RecordingOptions options = ReadRecordingOptions();
-            options.wishOnly = true;
-            options.titledSongsOnly = true;
-            return options;
-        };
-    }
+    if (watched)
+        MakeWatching(deps);
     LeavePausesOutWhenAsked(deps);
     station->id = m_set.Add(QString(), deps);
     // Until its own title is read, a station is named by its file.
@@ -104,7 +97,7 @@ void SideBySideRun::startStation(Station& station)
     recorder.Form_Load();
     RecordingConfig config = start.config;
     if (station.watched)
-        config.lRecordingMode = RecordingMode::PerSong; // a wished song is caught as a song of its own
+        MakeWatching(config);
     switch (start.action) {
     case PresetStart::Action::Record:
         m_set.Start(station.id, config);

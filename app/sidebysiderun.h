@@ -16,6 +16,7 @@
 #include "app/presetopener.h"
 #include "config/configuration.h"
 #include "history/historywriter.h"
+#include "history/watching.h"
 #include "listen/relay.h"
 #include "platform/messages.h"
 #include "platform/sleeper.h"
@@ -24,7 +25,6 @@
 #include "recorder/recordingset.h"
 #include "sources/live365reader.h"
 
-#include <QHash>
 #include <QObject>
 #include <QStringList>
 #include <cstdio>
@@ -66,9 +66,8 @@ private:
     struct Station;
     void startStation(Station& station);
     void setTitle(Station& station, const QString& title);
-    // A watched station began writing a wished song, or closed one.
-    void watchCaught(Station& station, const QString& file, const QString& song);
-    void watchClosed(Station& station, const QString& path);
+    // A watched station began writing a wished song.
+    void watchCaught(int id, const WishCatches::Caught& caught);
     void makeStation(const QString& file, bool watched);
     void followPlays(Station& station, frmMP3& recorder);
     // `title`, or with " (2)", " (3)" ... when a station other than `id` has it.
@@ -81,9 +80,10 @@ private:
     // stations outlive the recorders, which hold their parts.
     std::unique_ptr<HistoryWriter> m_history;
     std::vector<std::unique_ptr<Station>> m_stations;
+    // The wished songs being caught (told of by the recorders, so it
+    // outlives them).
+    WishCatches m_catches;
     RecordingSet m_set;
     bool m_signalled = false;
     StderrMessageService m_historyMessages{QStringLiteral("Tonquill")};
-    // The wished titles being caught, and the station that writes each.
-    QHash<QString, int> m_catching;
 };

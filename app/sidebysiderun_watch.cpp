@@ -5,6 +5,7 @@
 #include "platform/usersignal.h"
 
 #include <QFile>
+#include <algorithm>
 
 void SideBySideRun::followPlays(Station& station, frmMP3& recorder)
 {
@@ -20,42 +21,19 @@ void SideBySideRun::followPlays(Station& station, frmMP3& recorder)
     station.plays->Attach(recorder);
     if (!station.watched)
         return;
-    Station* s = &station;
-    // A watched station writes nothing but wished songs: every file it opens is one.
-    connect(&recorder, &frmMP3::songEvent, this, [this, s, &recorder](const SongEvent& e) {
-        if (e.kind == SongEvent::Kind::Opened)
-            watchCaught(*s, recorder.RecordingPath(), e.song);
-    });
-    connect(&recorder, &frmMP3::fileClosed, this, [this, s](const QString& path) { watchClosed(*s, path); });
+    m_catches.Follow(id, recorder, [this](int id, const WishCatches::Caught& caught) { watchCaught(id, caught); });
 }
 
-void SideBySideRun::watchCaught(Station& station, const QString& file, const QString& song)
+void SideBySideRun::watchCaught(int id, const WishCatches::Caught& caught)
 {
-    station.caughtFile = file;
-    station.caughtTitle = PlayTracker::TitleOfName(song);
-    const auto it = m_catching.constFind(station.caughtTitle);
-    station.duplicate = it != m_catching.cend() && *it != station.id;
-    if (station.duplicate) {
-        station.console.showStatus(tr("%1 is caught on %2 already").arg(station.caughtTitle, m_set.Title(*it)));
+    const auto station = std::find_if(m_stations.begin(), m_stations.end(), [id](const auto& s) { return s->id == id; });
+    if (station == m_stations.end())
         return;
-    }
-    m_catching.insert(station.caughtTitle, station.id);
-    if (NotifySongs())
-        station.console.showStatus(tr("Caught on %1: %2").arg(m_set.Title(station.id), station.caughtTitle));
-}
-
-void SideBySideRun::watchClosed(Station& station, const QString& path)
-{
-    if (station.caughtFile.isEmpty())
-        return;
-    // The same title, caught on another station first, is kept once.
-    if (station.duplicate && !path.isEmpty())
-        QFile::remove(path);
-    if (!station.duplicate && m_catching.value(station.caughtTitle) == station.id)
-        m_catching.remove(station.caughtTitle);
-    station.caughtFile.clear();
-    station.caughtTitle.clear();
-    station.duplicate = false;
+    HeadlessConsole& console = (*station)->console;
+    if (caught.firstBy)
+        console.showStatus(tr("%1 is caught on %2 already").arg(caught.title, m_set.Title(caught.firstBy)));
+    else if (NotifySongs())
+        console.showStatus(tr("Caught on %1: %2").arg(m_set.Title(id), caught.title));
 }
 
 void SideBySideRun::InstallSaveSignalHandler()

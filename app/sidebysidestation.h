@@ -26,9 +26,4 @@ struct SideBySideRun::Station {
     std::unique_ptr<PresetOpener> opener; // opens the preset again when the recorder restarts
     std::unique_ptr<PlayTracker> plays;   // the station's titles into the history
     int id = 0;
-    // A watched station's wished song being written: its file and title;
-    // `duplicate` when another station caught the same title first.
-    QString caughtFile;
-    QString caughtTitle;
-    bool duplicate = false;
 };

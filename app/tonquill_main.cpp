@@ -22,7 +22,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QTimer>
-
 #include <cstdio>
 
 #ifdef __GLIBC__
@@ -59,47 +58,47 @@ void returnIdleHeapEveryHalfMinute(QObject* owner)
 #endif
 }
 
-const char* const kUsage =
-    "Usage:\n"
-    "  tonquill                    open the control panel\n"
-    "  tonquill FILE.tvp           record the preset\n"
-    "  tonquill FILE.pls           record the playlist file into the default folder\n"
-    "  tonquill FILE.tvp -noop     open the control panel filled from the preset\n"
-    "  tonquill -installassc       open .tvp and .pls files with Tonquill\n"
-    "  tonquill -uninstallassc     give those file types back to their earlier programs\n"
-    "  tonquill --record FILE...   record every preset or playlist file given side by\n"
-    "                              side, without windows; each line begins with its\n"
-    "                              station's title in brackets\n"
-    "  tonquill --watch FILE...    watch every station given: its titles go into the\n"
-    "                              history, the songs on the wish list are recorded,\n"
-    "                              nothing else is written (may follow --record FILE...)\n"
-    "  tonquill --history [--json] [--station NAME] [--since YYYY-MM-DD] [--title TEXT]\n"
-    "                              print the titles played, newest first, and end\n"
-    "  tonquill --record-last-preset  record the preset recorded last (in the running\n"
-    "                              Tonquill if there is one)\n"
-    "  tonquill --open-search      open the station search (in the running Tonquill)\n"
-    "  tonquill --help             show this text and end\n"
-    "  tonquill --version          show the version and end\n"
-    "\n"
-    "Without a display the recorder runs headless: it prints its status on\n"
-    "standard output and ends when the recording ends; Ctrl-C (SIGINT), SIGTERM\n"
-    "or SIGHUP close and tag the file before it quits with status 0.\n"
-    "With --record the program ends when its last station's recording ends; a\n"
-    "station that cannot start says why and the others go on. Ctrl-C (SIGINT),\n"
-    "SIGTERM or SIGHUP close and tag every station's file. SIGUSR1 saves the last\n"
-    "WatchMinutes (5 unless set) of every station's audio as \"<station> - <date>\n"
-    "<time> - last 5 minutes.mp3\" in its folder.\n"
-    "Every title a station plays is kept in history.sqlite in the data folder.\n"
-    "\n"
-    "Environment:\n"
-    "  TONQUILL_HEADLESS=1         run headless on a desktop too\n"
-    "  TONQUILL_HOME               the folder of the INI files, presets and per-user\n"
-    "                              settings, instead of ~/.config/tonquill and\n"
-    "                              ~/.local/share/tonquill\n"
-    "  TONQUILL_CA_FILE            a PEM file of further certificate authorities to trust\n"
-    "  TONQUILL_LIVE365_HOST       the host Live365 pages are fetched from\n"
-    "  TONQUILL_NO_PAUSES=1        leave out the deliberate pauses (for measuring)\n"
-    "  TONQUILL_LISTEN=1           play what is recorded when headless too\n";
+const char* const kUsage = "Usage:\n"
+                           "  tonquill                    open the control panel\n"
+                           "  tonquill FILE.tvp           record the preset\n"
+                           "  tonquill FILE.pls           record the playlist file into the default folder\n"
+                           "  tonquill FILE.tvp -noop     open the control panel filled from the preset\n"
+                           "  tonquill -installassc       open .tvp and .pls files with Tonquill\n"
+                           "  tonquill -uninstallassc     give those file types back to their earlier programs\n"
+                           "  tonquill --record FILE...   record every preset or playlist file given side by\n"
+                           "                              side, without windows; each line begins with its\n"
+                           "                              station's title in brackets\n"
+                           "  tonquill --watch FILE...    watch every station given: its titles go into the\n"
+                           "                              history, the songs on the wish list are recorded,\n"
+                           "                              nothing else is written (may follow --record FILE...)\n"
+                           "  tonquill --history [--json] [--station NAME] [--since YYYY-MM-DD] [--title TEXT]\n"
+                           "                              print the titles played, newest first, and end\n"
+                           "  tonquill --record-last-preset  record the preset recorded last (in the running\n"
+                           "                              Tonquill if there is one)\n"
+                           "  tonquill --open-search      open the station search (in the running Tonquill)\n"
+                           "  tonquill --open-library     open the Recordings window (in the running Tonquill)\n"
+                           "  tonquill --help             show this text and end\n"
+                           "  tonquill --version          show the version and end\n"
+                           "\n"
+                           "Without a display the recorder runs headless: it prints its status on\n"
+                           "standard output and ends when the recording ends; Ctrl-C (SIGINT), SIGTERM\n"
+                           "or SIGHUP close and tag the file before it quits with status 0.\n"
+                           "With --record the program ends when its last station's recording ends; a\n"
+                           "station that cannot start says why and the others go on. Ctrl-C (SIGINT),\n"
+                           "SIGTERM or SIGHUP close and tag every station's file. SIGUSR1 saves the last\n"
+                           "WatchMinutes (5 unless set) of every station's audio as \"<station> - <date>\n"
+                           "<time> - last 5 minutes.mp3\" in its folder.\n"
+                           "Every title a station plays is kept in history.sqlite in the data folder.\n"
+                           "\n"
+                           "Environment:\n"
+                           "  TONQUILL_HEADLESS=1         run headless on a desktop too\n"
+                           "  TONQUILL_HOME               the folder of the INI files, presets and per-user\n"
+                           "                              settings, instead of ~/.config/tonquill and\n"
+                           "                              ~/.local/share/tonquill\n"
+                           "  TONQUILL_CA_FILE            a PEM file of further certificate authorities to trust\n"
+                           "  TONQUILL_LIVE365_HOST       the host Live365 pages are fetched from\n"
+                           "  TONQUILL_NO_PAUSES=1        leave out the deliberate pauses (for measuring)\n"
+                           "  TONQUILL_LISTEN=1           play what is recorded when headless too\n";
 
 // "--record FILE...": the stations recorded side by side, headless with a
 // display too.
@@ -121,8 +120,8 @@ int recordSideBySide(int argc, char** argv, const CommandLine& commandLine)
     SideBySideRun run;
     run.InstallSignalHandlers();
     run.InstallSaveSignalHandler();
-    QObject::connect(&run, &SideBySideRun::finished, &app, [](int code) { QCoreApplication::exit(code); },
-                     Qt::QueuedConnection);
+    QObject::connect(
+        &run, &SideBySideRun::finished, &app, [](int code) { QCoreApplication::exit(code); }, Qt::QueuedConnection);
     returnIdleHeapEveryHalfMinute(&app);
     run.Start(commandLine.files, commandLine.watched);
     return app.exec();
@@ -158,7 +157,7 @@ int printHistory(int argc, char** argv, const CommandLine& commandLine)
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -173,10 +172,11 @@ int main(int argc, char** argv)
     if (!IsHeadless()) {
         QString problem;
         using DesktopMain = int (*)(int, char**);
-        const auto desktop = reinterpret_cast<DesktopMain>(ModuleFunction(QStringLiteral("tonquill-desktop"),
-                                                                          "tonquillDesktopMain", problem));
+        const auto desktop = reinterpret_cast<DesktopMain>(
+            ModuleFunction(QStringLiteral("tonquill-desktop"), "tonquillDesktopMain", problem));
         if (!desktop) {
-            std::fprintf(stderr, "Tonquill: the windows cannot be loaded (%s); TONQUILL_HEADLESS=1 records without them.\n",
+            std::fprintf(stderr,
+                         "Tonquill: the windows cannot be loaded (%s); TONQUILL_HEADLESS=1 records without them.\n",
                          qPrintable(problem));
             return 1;
         }
@@ -185,9 +185,10 @@ int main(int argc, char** argv)
 
     QCoreApplication app(argc, argv);
     CommandLine commandLine = given;
-    // The station search needs a display: without one the switch is a file
-    // that cannot be opened.
-    if (commandLine.action == CommandLine::Action::OpenSearch) {
+    // The station search and the library need a display: without one the
+    // switch is a file that cannot be opened.
+    if (commandLine.action == CommandLine::Action::OpenSearch ||
+        commandLine.action == CommandLine::Action::OpenLibrary) {
         commandLine.action = CommandLine::Action::Open;
         commandLine.file = CommandLineOf(argc, argv).remove(QLatin1Char('"'));
     }
@@ -225,8 +226,9 @@ int main(int argc, char** argv)
     opener.showPanel = [&console] { console.ShowPanelFromConfiguration(); };
     QObject::connect(&run.relay(), &ctlMP3Server::PlayerStatus, &console, &HeadlessConsole::showStatus);
     console.installSignalHandlers();
-    QObject::connect(&console, &HeadlessConsole::finished, &app,
-                     [](int code) { QCoreApplication::exit(code); }, Qt::QueuedConnection);
+    QObject::connect(
+        &console, &HeadlessConsole::finished, &app, [](int code) { QCoreApplication::exit(code); },
+        Qt::QueuedConnection);
     returnIdleHeapEveryHalfMinute(&app);
     QTimer::singleShot(0, &recorder, [&] {
         recorder.Form_Load();

@@ -1,6 +1,8 @@
 // The title history at scale: a million plays written through the history's
 // writer (time, and the file's size), the titles played most often over
-// them, and the memory of 20 stations each keeping 5 minutes of audio.
+// them as the "What Plays Where" window asks for them, and the memory of 20
+// stations each keeping 5 minutes of audio.
+#include "history/historycharts.h"
 #include "history/historystore.h"
 #include "history/historywriter.h"
 #include "recorder/lastminutes.h"
@@ -73,9 +75,10 @@ int main(int argc, char** argv)
     const QString path = dir.filePath(QStringLiteral("history.sqlite"));
     QElapsedTimer timer;
     timer.start();
+    const QDateTime t0(QDate(2026, 1, 1), QTime(0, 0));
     {
         HistoryWriter writer(path);
-        const QDateTime t0(QDate(2026, 1, 1), QTime(0, 0));
+
         for (int i = 0; i < plays; ++i) {
             Play p;
             p.station = QStringLiteral("Station %1").arg(i % 20);
@@ -100,10 +103,40 @@ int main(int argc, char** argv)
 
     HistoryStore store(path);
     store.Open();
-    timer.restart();
-    const auto top = store.TopTitles(10);
-    std::printf("top-titles ms=%lld first=\"%s\" (%lld)\n", static_cast<long long>(timer.elapsed()),
-                top.empty() ? "" : qPrintable(top.front().first), top.empty() ? 0LL : top.front().second);
+    // The "What Plays Where" window's first page of its chart, as it asks
+    // for it: each period across all stations, all of it on one station,
+    // and a search.
+    const QDateTime now = t0.addSecs(qint64(plays) * 11);
+    struct Chart {
+        const char* name;
+        ChartPeriod period;
+        const char* station;
+        const char* search;
+    } const charts[] = {
+        {"all", ChartPeriod::All, "", ""},
+        {"this-month", ChartPeriod::ThisMonth, "", ""},
+        {"this-week", ChartPeriod::ThisWeek, "", ""},
+        {"today", ChartPeriod::Today, "", ""},
+        {"all-one-station", ChartPeriod::All, "Station 7", ""},
+        {"this-week-one-station", ChartPeriod::ThisWeek, "Station 7", ""},
+        {"all-search", ChartPeriod::All, "", "song 12"},
+    };
+    for (const Chart& chart : charts) {
+        ChartFilter filter;
+        filter.since = ChartPeriodStart(chart.period, now);
+        filter.station = QString::fromLatin1(chart.station);
+        filter.search = QString::fromLatin1(chart.search);
+        timer.restart();
+        const auto top = TopTitlesPage(store, filter, 0, kChartPageRows);
+        std::printf("top-titles %s ms=%lld rows=%zu first=\"%s\" (%lld)\n", chart.name,
+                    static_cast<long long>(timer.elapsed()), top.size(),
+                    top.empty() ? "" : qPrintable(top.front().title), top.empty() ? 0LL : top.front().plays);
+        if (!top.empty()) {
+            timer.restart();
+            const auto heard = PlaysOfTitle(store, top.front().title, filter, 0, kChartPageRows);
+            std::printf("  plays-of-title ms=%lld rows=%zu\n", static_cast<long long>(timer.elapsed()), heard.size());
+        }
+    }
     timer.restart();
     HistoryFilter filter;
     filter.station = QStringLiteral("Station 7");

@@ -1,5 +1,6 @@
 #include "cdcreator/queuelist.h"
 
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -41,4 +42,18 @@ void QueueList::dropEvent(QDropEvent* event)
     event->acceptProposedAction();
     if (!paths.isEmpty())
         emit filesDropped(paths);
+}
+
+QStringList StartQueueFiles(const QStringList& arguments, const QString& currentFolder)
+{
+    QStringList files;
+    const QDir folder(currentFolder);
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (i == 0 && argument == QLatin1String("--"))
+            continue;
+        if (!argument.isEmpty())
+            files << QDir::cleanPath(folder.absoluteFilePath(argument));
+    }
+    return files;
 }

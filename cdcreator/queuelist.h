@@ -19,3 +19,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
     Qt::DropActions supportedDropActions() const override { return Qt::CopyAction; }
 };
+
+// The files given on the command line ("discwright FILE ..."), as a drop
+// hands them on: each made absolute against `currentFolder`, in the order
+// given; a "--" before them is left out (a file after it may begin with "-").
+QStringList StartQueueFiles(const QStringList& arguments, const QString& currentFolder);

@@ -401,7 +401,8 @@ QList<ResumeEntry> RecordingsToResume()
             return GetSetting(kApp, kSection, key + QString::number(n), QString());
         };
         ResumeEntry entry{value(QStringLiteral("ResumePreset")), value(QStringLiteral("ResumeStation")),
-                          value(QStringLiteral("ResumeTitle")), value(QStringLiteral("ResumeFolder"))};
+                          value(QStringLiteral("ResumeTitle")), value(QStringLiteral("ResumeFolder")),
+                          value(QStringLiteral("ResumeWatch")) == QLatin1String("1")};
         if (!entry.preset.isEmpty() || !entry.address.isEmpty())
             entries.append(entry);
     }
@@ -422,6 +423,7 @@ void SetRecordingsToResume(const QList<ResumeEntry>& entries)
         save(QStringLiteral("ResumeStation"), entry.address);
         save(QStringLiteral("ResumeTitle"), entry.title);
         save(QStringLiteral("ResumeFolder"), entry.folder);
+        save(QStringLiteral("ResumeWatch"), entry.watch ? QStringLiteral("1") : QString());
     }
 }
 

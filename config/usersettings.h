@@ -129,6 +129,7 @@ struct ResumeEntry {
     QString address; // the station's address or playlist
     QString title;
     QString folder;
+    bool watch = false; // watched, not recorded
     bool operator==(const ResumeEntry&) const = default;
 };
 QList<ResumeEntry> RecordingsToResume();

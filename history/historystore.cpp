@@ -26,7 +26,59 @@ const char* const kSchema[] = {
     " file TEXT NOT NULL DEFAULT '', state TEXT NOT NULL)",
     "CREATE INDEX IF NOT EXISTS plays_start ON plays (start)",
     "CREATE INDEX IF NOT EXISTS plays_title ON plays (title)",
+    // The charts over a period read this one alone.
+    "CREATE INDEX IF NOT EXISTS plays_start_station ON plays (start, station, title)",
 };
+
+// The plays of each title on each station, kept by the file's own triggers
+// (so every program that writes the file keeps them right): the charts over
+// all of the history read these counts instead of every play.
+const char* const kCountSchema[] = {
+    "CREATE TABLE title_counts (station TEXT NOT NULL, title TEXT NOT NULL, plays INTEGER NOT NULL,"
+    " last INTEGER NOT NULL, PRIMARY KEY (station, title)) WITHOUT ROWID",
+    "CREATE TRIGGER plays_counted AFTER INSERT ON plays BEGIN"
+    " INSERT INTO title_counts (station, title, plays, last) VALUES (new.station, new.title, 1, new.start)"
+    " ON CONFLICT (station, title) DO UPDATE SET plays = plays + 1, last = MAX(last, excluded.last); END",
+    "CREATE TRIGGER plays_uncounted AFTER DELETE ON plays BEGIN"
+    " UPDATE title_counts SET plays = plays - 1, last = COALESCE((SELECT MAX(start) FROM plays"
+    " WHERE station = old.station AND title = old.title), 0) WHERE station = old.station AND title = old.title;"
+    " DELETE FROM title_counts WHERE station = old.station AND title = old.title AND plays <= 0; END",
+    "CREATE TRIGGER plays_recounted AFTER UPDATE OF station, title, start ON plays"
+    " WHEN old.station IS NOT new.station OR old.title IS NOT new.title OR old.start IS NOT new.start BEGIN"
+    " UPDATE title_counts SET plays = plays - 1, last = COALESCE((SELECT MAX(start) FROM plays"
+    " WHERE station = old.station AND title = old.title), 0) WHERE station = old.station AND title = old.title;"
+    " DELETE FROM title_counts WHERE station = old.station AND title = old.title AND plays <= 0;"
+    " INSERT INTO title_counts (station, title, plays, last) VALUES (new.station, new.title, 1, new.start)"
+    " ON CONFLICT (station, title) DO UPDATE SET plays = plays + 1, last = MAX(last, excluded.last); END",
+    "INSERT INTO title_counts (station, title, plays, last)"
+    " SELECT station, title, COUNT(*), MAX(start) FROM plays GROUP BY station, title",
+};
+
+// Adds the counts to a file that has none yet (made before them), counting
+// the plays it holds. Asked and done in one write transaction, so two
+// programs opening the file at once count them once.
+bool prepareCounts(QSqlQuery& q, QString* problem)
+{
+    const auto failed = [&] {
+        *problem = q.lastError().text();
+        q.exec(QStringLiteral("ROLLBACK"));
+        return false;
+    };
+    if (!q.exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'title_counts'")))
+        return failed();
+    if (q.next())
+        return true;
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")) ||
+        !q.exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'title_counts'")))
+        return failed();
+    if (!q.next()) {
+        for (const char* statement : kCountSchema) {
+            if (!q.exec(QString::fromLatin1(statement)))
+                return failed();
+        }
+    }
+    return q.exec(QStringLiteral("COMMIT")) || failed();
+}
 
 QVariant msOf(const QDateTime& time)
 {
@@ -51,8 +103,9 @@ void bindPlay(QSqlQuery& q, const Play& p)
     q.bindValue(QStringLiteral(":state"), p.state);
 }
 
-// SQL's LIKE with `text` matched literally.
-QString likeAnywhere(const QString& text)
+} // namespace
+
+QString LikeAnywhere(const QString& text)
 {
     QString escaped = text;
     escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
@@ -60,8 +113,6 @@ QString likeAnywhere(const QString& text)
         .replace(QLatin1Char('_'), QLatin1String("\\_"));
     return QLatin1Char('%') + escaped + QLatin1Char('%');
 }
-
-} // namespace
 
 void SplitTitle(const QString& title, QString* artist, QString* song)
 {
@@ -129,6 +180,8 @@ bool HistoryStore::openFile(QString* problem)
             return false;
         }
     }
+    if (!prepareCounts(q, problem))
+        return false;
     m_open = true;
     return true;
 }
@@ -255,7 +308,7 @@ std::vector<Play> HistoryStore::Plays(const HistoryFilter& filter) const
     if (filter.since.isValid())
         q.bindValue(QStringLiteral(":since"), filter.since.startOfDay().toMSecsSinceEpoch());
     if (!filter.title.isEmpty())
-        q.bindValue(QStringLiteral(":title"), likeAnywhere(filter.title));
+        q.bindValue(QStringLiteral(":title"), LikeAnywhere(filter.title));
     if (!q.exec())
         return plays;
     while (q.next()) {

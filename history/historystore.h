@@ -40,6 +40,9 @@ struct HistoryFilter {
     int limit = 0;   // at most this many (0: all)
 };
 
+// A LIKE pattern (with ESCAPE '\\') that finds `text` literally anywhere.
+QString LikeAnywhere(const QString& text);
+
 // The artist and song parts of a title, split at its first " - ".
 void SplitTitle(const QString& title, QString* artist, QString* song);
 
@@ -63,6 +66,8 @@ public:
     QString Notice() const { return m_notice; }
     QString Error() const { return m_error; }
     QString Path() const { return m_path; }
+    // The Qt SQL connection (for queries of the thread that opened it).
+    QString ConnectionName() const { return m_connection; }
 
     // The play's id in the file; 0 when it could not be kept.
     qint64 Insert(const Play& play);

@@ -15,6 +15,10 @@ public:
     virtual qint32 lSetVolume() const = 0;
     // Listening is on: the recorder hands every chunk of audio to PushData.
     virtual bool blnEnablePreviewStream() const = 0;
+    // Someone listens: the audio handed on is heard. A relay that takes the
+    // audio for more than listening (keeping the last minutes) takes it
+    // while nobody listens.
+    virtual bool Heard() const { return blnEnablePreviewStream(); }
     // The playback volume at start-up (0 to 100).
     virtual qint32 MixerVolume() = 0;
     // A connection's stream begins: its Content-Type as the station sent

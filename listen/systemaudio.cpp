@@ -1,5 +1,6 @@
 #include "listen/systemaudio.h"
 
+#include "listen/fileplayer.h"
 #include "platform/modules.h"
 
 #include <QCoreApplication>
@@ -29,8 +30,7 @@ private:
 
 // An object the sound part makes through its function `symbol`; null, with
 // `failure` saying why in `problem`, when the part cannot be loaded.
-template <typename T>
-std::unique_ptr<T> fromSoundPart(const char* symbol, const QString& failure, QString& problem)
+template <typename T> std::unique_ptr<T> fromSoundPart(const char* symbol, const QString& failure, QString& problem)
 {
     using Create = T* (*)();
     QString why;
@@ -54,6 +54,12 @@ std::unique_ptr<IStreamDecoder> SystemOggDecoder(QString& problem)
 {
     return fromSoundPart<IStreamDecoder>(kCreateOggDecoder,
                                          QCoreApplication::translate("SystemAudio", "No Ogg decoder: %1"), problem);
+}
+
+std::unique_ptr<IFilePlayer> SystemFilePlayer(QString& problem)
+{
+    return fromSoundPart<IFilePlayer>(kCreateFilePlayer,
+                                      QCoreApplication::translate("SystemAudio", "No file player: %1"), problem);
 }
 
 std::unique_ptr<IMixer> SystemMixer()

@@ -16,6 +16,7 @@ inline constexpr const char* kMixerModule = "tonquill-mixer";
 inline constexpr const char* kCreatePcmOutput = "tonquillCreatePcmOutput";
 inline constexpr const char* kCreateMixer = "tonquillCreateMixer";
 inline constexpr const char* kCreateOggDecoder = "tonquillCreateOggDecoder";
+inline constexpr const char* kCreateFilePlayer = "tonquillCreateFilePlayer";
 
 // The system's default audio output, or null with the reason in `problem`.
 std::unique_ptr<IPcmOutput> SystemPcmOutput(QString& problem);

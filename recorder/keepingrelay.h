@@ -7,6 +7,7 @@
 
 #include "listen/relay.h"
 #include "recorder/lastminutes.h"
+#include "recorder/songsaver.h"
 
 class KeepingRelay : public IRelay {
 public:
@@ -14,6 +15,14 @@ public:
 
     LastMinutes& Kept() { return m_kept; }
     const LastMinutes& Kept() const { return m_kept; }
+    // "Save This Song" of the station's song playing.
+    SongSaver& Saver() { return m_saver; }
+    // A title began: a song being saved ends where it does.
+    void MarkTitle(const QString& title)
+    {
+        m_kept.MarkTitle(title);
+        m_saver.Finish();
+    }
 
     void PushData(const char* data, qsizetype size) override
     {
@@ -26,6 +35,7 @@ public:
     void SetVolume(qint32 volume) override { m_inner.SetVolume(volume); }
     qint32 lSetVolume() const override { return m_inner.lSetVolume(); }
     bool blnEnablePreviewStream() const override { return true; }
+    bool Heard() const override { return m_inner.Heard(); }
     qint32 MixerVolume() override { return m_inner.MixerVolume(); }
     void BeginStream(const QByteArray& contentType, bool ogg) override
     {
@@ -41,4 +51,5 @@ public:
 private:
     IRelay& m_inner;
     LastMinutes m_kept;
+    SongSaver m_saver{m_kept};
 };

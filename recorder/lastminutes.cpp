@@ -61,20 +61,38 @@ void LastMinutes::Finish()
     m_pending.clear();
 }
 
-qsizetype LastMinutes::frameAt(qsizetype pos, qint64* us) const
+namespace {
+
+// The length of the frame whose header `h` holds `have` bytes of: 0 when
+// too few, -1 when it is no frame.
+qsizetype frameLength(LastMinutes::Framing framing, const unsigned char* h, qsizetype have, qint64* us)
 {
-    const auto* h = reinterpret_cast<const unsigned char*>(m_pending.constData()) + pos;
-    const qsizetype headerBytes = m_framing == Framing::Adts ? 7 : 4;
-    if (m_pending.size() - pos < headerBytes)
+    const qsizetype headerBytes = framing == LastMinutes::Framing::Adts ? 7 : 4;
+    if (have < headerBytes)
         return 0;
     int samples = 0;
     int rate = 0;
-    const qsizetype length =
-        m_framing == Framing::Adts ? AdtsFrameLength(h, &samples, &rate) : Mp3FrameLength(h, &samples, &rate);
+    const qsizetype length = framing == LastMinutes::Framing::Adts ? AdtsFrameLength(h, &samples, &rate)
+                                                                    : Mp3FrameLength(h, &samples, &rate);
     if (length <= 0 || rate <= 0)
         return -1;
     *us = qint64(samples) * 1000000 / rate;
     return length;
+}
+
+} // namespace
+
+qsizetype LastMinutes::frameAt(qsizetype pos, qint64* us) const
+{
+    return frameLength(m_framing, reinterpret_cast<const unsigned char*>(m_pending.constData()) + pos,
+                       m_pending.size() - pos, us);
+}
+
+qsizetype LastMinutes::oldestFrame(qint64* us) const
+{
+    QByteArray head;
+    m_data.CopyTo(head, 0, 8);
+    return frameLength(m_keptFraming, reinterpret_cast<const unsigned char*>(head.constData()), head.size(), us);
 }
 
 qsizetype LastMinutes::oggPageAt(qsizetype pos, bool final) const
@@ -138,7 +156,9 @@ void LastMinutes::parse(bool final)
         keep(m_pending.constData() + pos, length, us);
         pos += length;
     }
-    m_pending.remove(0, pos);
+    // What waits is at most a frame or a page: it is kept in a buffer of
+    // its own size, not in the one the last chunk came in.
+    m_pending = m_pending.sliced(pos);
 }
 
 void LastMinutes::keepOggPage(const char* page, qsizetype size)
@@ -173,32 +193,93 @@ void LastMinutes::keepOggPage(const char* page, qsizetype size)
 
 void LastMinutes::keep(const char* data, qsizetype size, qint64 us, quint32 serial)
 {
-    if (m_units.empty()) {
+    if (KeptUnits() == 0) {
         m_keptFraming = m_framing;
     } else if (m_keptFraming != m_framing) {
         // Another kind of audio cannot go on in the same file: it starts again.
+        m_droppedBytes += m_data.Size();
         m_units.clear();
+        m_frames = 0;
         m_data.Clear();
         m_totalUs = 0;
         m_keptFraming = m_framing;
     }
     m_data.Append(data, size);
-    m_units.push_back({size, us, serial});
+    if (m_keptFraming == Framing::Ogg)
+        m_units.push_back({size, us, serial});
+    else
+        ++m_frames;
     m_totalUs += us;
     dropOld();
+    if (unitKept)
+        unitKept(QByteArrayView(data, size), serial);
+}
+
+void LastMinutes::MarkTitle(const QString& title)
+{
+    // Whole frames still waiting for the next one to show them whole came
+    // before the title: they are the last song's, and kept now.
+    if (m_framing != Framing::Ogg)
+        parse(true);
+    m_mark = m_droppedBytes + m_data.Size();
+    m_markTitle = title;
+}
+
+bool LastMinutes::TitleKept() const
+{
+    return m_mark >= 0 && m_mark >= m_droppedBytes && m_mark <= m_droppedBytes + m_data.Size();
+}
+
+QByteArray LastMinutes::BytesSinceTitle() const
+{
+    const qsizetype from = qsizetype(m_mark - m_droppedBytes);
+    if (!TitleKept() || from == m_data.Size())
+        return {};
+    QByteArray out;
+    if (m_keptFraming != Framing::Ogg) {
+        m_data.CopyTo(out, from, m_data.Size() - from);
+        return out;
+    }
+    // The title began on a page's edge: its pages follow with their headers.
+    qsizetype at = 0;
+    bool first = true;
+    quint32 serial = 0;
+    for (const Page& page : m_units) {
+        if (at >= from) {
+            if (first || page.serial != serial)
+                out.append(HeadersOf(page.serial));
+            first = false;
+            serial = page.serial;
+            m_data.CopyTo(out, at, page.size);
+        }
+        at += page.size;
+    }
+    return out;
 }
 
 void LastMinutes::dropOld()
 {
+    if (m_keptFraming != Framing::Ogg) {
+        qint64 us = 0;
+        qsizetype length = 0;
+        while (m_frames > 1 && (length = oldestFrame(&us)) > 0 && m_totalUs - us >= m_keepUs) {
+            m_data.DropFront(length);
+            m_droppedBytes += length;
+            m_totalUs -= us;
+            --m_frames;
+        }
+        return;
+    }
     while (m_units.size() > 1 && m_totalUs - m_units.front().us >= m_keepUs) {
         m_data.DropFront(m_units.front().size);
+        m_droppedBytes += m_units.front().size;
         m_totalUs -= m_units.front().us;
         m_units.pop_front();
     }
-    if (m_keptFraming == Framing::Ogg && m_ogg.size() > 1) {
+    if (m_ogg.size() > 1) {
         // Header pages of streams nothing kept belongs to any more go.
         QSet<quint32> used;
-        for (const Unit& u : m_units)
+        for (const Page& u : m_units)
             used.insert(u.serial);
         for (auto it = m_ogg.begin(); it != m_ogg.end();)
             it = used.contains(it.key()) || it->inHeaders ? std::next(it) : m_ogg.erase(it);
@@ -222,7 +303,7 @@ QByteArray LastMinutes::Bytes() const
     qsizetype at = 0;
     bool first = true;
     quint32 serial = 0;
-    for (const Unit& u : m_units) {
+    for (const Page& u : m_units) {
         if (first || u.serial != serial)
             out.append(m_ogg.value(u.serial).headers);
         first = false;
@@ -256,7 +337,7 @@ QString LastMinutes::FileName(const QString& station, const QDateTime& when, int
 QString LastMinutes::Save(const QString& folder, const QString& station, const QDateTime& when, int minutes,
                           QString* problem) const
 {
-    if (m_units.empty()) {
+    if (KeptUnits() == 0) {
         *problem = QCoreApplication::translate("LastMinutes", "nothing of %1 has been heard yet").arg(station);
         return QString();
     }

@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QString>
 #include <deque>
+#include <functional>
 
 class LastMinutes {
 public:
@@ -34,11 +35,28 @@ public:
     // Playing time, bytes and units (frames or pages) kept.
     qint64 KeptMs() const { return m_totalUs / 1000; }
     qsizetype KeptBytes() const { return m_data.Size(); }
-    qsizetype KeptUnits() const { return qsizetype(m_units.size()); }
+    qsizetype KeptUnits() const { return m_keptFraming == Framing::Ogg ? qsizetype(m_units.size()) : m_frames; }
     // What a saved file holds.
     QByteArray Bytes() const;
     // ".mp3", ".aac" or ".ogg".
     QString Extension() const;
+
+    // A title began: what comes from now on is its song's.
+    void MarkTitle(const QString& title);
+    QString MarkedTitle() const { return m_markTitle; }
+    // The beginning of the marked title is still kept (or nothing of it
+    // has come yet).
+    bool TitleKept() const;
+    // What is kept from the marked title on (Ogg: its pages' header pages
+    // first), as a file of its own would begin.
+    QByteArray BytesSinceTitle() const;
+    // An Ogg stream's header pages, as far as they are known.
+    QByteArray HeadersOf(quint32 serial) const { return m_ogg.value(serial).headers; }
+    Framing KeptFraming() const { return m_keptFraming; }
+    // The Ogg stream of the newest unit kept (0 when none is).
+    quint32 LastSerial() const { return m_keptFraming != Framing::Ogg || m_units.empty() ? 0 : m_units.back().serial; }
+    // Told of every unit as it is kept, with its Ogg stream.
+    std::function<void(QByteArrayView unit, quint32 serial)> unitKept;
 
     // The file's name: "<station> - <yyyy-MM-dd HH.mm.ss> - last N minutes<ext>".
     QString FileName(const QString& station, const QDateTime& when, int minutes) const;
@@ -47,13 +65,17 @@ public:
                  QString* problem) const;
 
 private:
-    struct Unit {
+    // An Ogg page kept. MP3 and ADTS frames are not listed: their sizes
+    // and times are read again from their headers as they go.
+    struct Page {
         qsizetype size;
         qint64 us;      // playing time
-        quint32 serial; // Ogg: the logical stream
+        quint32 serial; // the logical stream
     };
     void parse(bool final);
     qsizetype frameAt(qsizetype pos, qint64* us) const;
+    // The oldest frame kept: its size, and its time in `us`.
+    qsizetype oldestFrame(qint64* us) const;
     qsizetype oggPageAt(qsizetype pos, bool final) const;
     void keepOggPage(const char* page, qsizetype size);
     void keep(const char* data, qsizetype size, qint64 us, quint32 serial = 0);
@@ -67,7 +89,7 @@ private:
     // size and at most a block more, however long it is kept.
     class Blocks {
     public:
-        static constexpr qsizetype kBlockBytes = 64 * 1024;
+        static constexpr qsizetype kBlockBytes = 16 * 1024;
         void Append(const char* data, qsizetype size);
         void DropFront(qsizetype size);
         void Clear();
@@ -80,8 +102,12 @@ private:
         qsizetype m_head = 0; // the oldest byte, in the first block
         qsizetype m_size = 0;
     };
-    Blocks m_data; // the kept units
-    std::deque<Unit> m_units;
+    Blocks m_data;              // the kept units
+    std::deque<Page> m_units;   // Ogg: the pages kept
+    qsizetype m_frames = 0;     // MP3, ADTS: the frames kept
+    qint64 m_droppedBytes = 0;  // bytes gone from the front, ever
+    qint64 m_mark = -1;         // where the marked title began, counted as m_droppedBytes is
+    QString m_markTitle;
     qint64 m_totalUs = 0;
     // Ogg: each logical stream's header pages, its sample rate and last granule.
     struct OggStream {

@@ -64,5 +64,5 @@ void Listening::ApplyVolume()
 
 bool Listening::Relaying() const
 {
-    return m_relay.blnEnablePreviewStream();
+    return m_relay.Heard();
 }

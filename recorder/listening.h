@@ -38,7 +38,7 @@ public:
     void ApplyVolume();
 
     bool On() const { return m_on; }
-    // The relay takes the stream's audio.
+    // The relay's audio is heard.
     bool Relaying() const;
     qint32 Volume() const { return m_volume; }
     void SetVolume(qint32 volume) { m_volume = volume; }

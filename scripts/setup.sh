@@ -17,7 +17,7 @@ packages=(
   icecast2 ffmpeg lame sox mpg123 at bchunk cuetools xvfb xauth
   curl streamripper id3v2 python3 openssl ca-certificates
   at-spi2-core python3-pyatspi dbus dbus-x11 trayer imagemagick x11-utils xdotool
-  playerctl python3-dbus python3-gi
+  playerctl python3-dbus python3-gi pulseaudio pulseaudio-utils
   xdg-utils desktop-file-utils appstream lintian shared-mime-info dpkg-dev
   debhelper man-db ccache
   qt6-tools-dev qt6-l10n-tools qt6-translations-l10n fonts-wqy-microhei

@@ -176,6 +176,21 @@
     </message>
 </context>
 <context>
+    <name>HistoryStore</name>
+    <message>
+        <source>Qt&apos;s SQLite driver is not installed</source>
+        <translation>Der SQLite-Treiber von Qt ist nicht installiert</translation>
+    </message>
+    <message>
+        <source>The title history could not be read (%1): it was moved to %2 and a new one begun.</source>
+        <translation>Der Titelverlauf konnte nicht gelesen werden (%1): Er wurde nach %2 verschoben und ein neuer begonnen.</translation>
+    </message>
+    <message>
+        <source>The title history %1 cannot be opened: %2</source>
+        <translation>Der Titelverlauf %1 kann nicht geöffnet werden: %2</translation>
+    </message>
+</context>
+<context>
     <name>HlsSession</name>
     <message>
         <source>no ID3 tag</source>
@@ -346,6 +361,17 @@
     </message>
 </context>
 <context>
+    <name>LastMinutes</name>
+    <message>
+        <source>nothing of %1 has been heard yet</source>
+        <translation>von %1 ist noch nichts zu hören gewesen</translation>
+    </message>
+    <message>
+        <source>%1 cannot be written: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+</context>
+<context>
     <name>LastPreset</name>
     <message>
         <source>No preset has been recorded yet: there is no last preset to record.</source>
@@ -366,6 +392,173 @@
     <message>
         <source>The last preset %1 is not a preset file.</source>
         <translation>Die letzte Voreinstellung %1 ist keine Voreinstellungsdatei.</translation>
+    </message>
+</context>
+<context>
+    <name>LibraryDecode</name>
+    <message>
+        <source>No %1 audio was found in the file.</source>
+        <translation>In der Datei wurde kein %1-Ton gefunden.</translation>
+    </message>
+    <message>
+        <source>The file cannot be read: %1</source>
+        <translation>Die Datei kann nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <source>The file is empty.</source>
+        <translation>Die Datei ist leer.</translation>
+    </message>
+</context>
+<context>
+    <name>LibraryModel</name>
+    <message>
+        <source>%1 B</source>
+        <translation>%1 B</translation>
+    </message>
+    <message>
+        <source>%1 KB</source>
+        <translation>%1 KB</translation>
+    </message>
+    <message>
+        <source>%1 MB</source>
+        <translation>%1 MB</translation>
+    </message>
+    <message>
+        <source>complete</source>
+        <translation>vollständig</translation>
+    </message>
+    <message>
+        <source>incomplete</source>
+        <translation>unvollständig</translation>
+    </message>
+    <message>
+        <source>version</source>
+        <translation>zweite Fassung</translation>
+    </message>
+    <message>
+        <source>cannot be played</source>
+        <translation>nicht abspielbar</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>Artist</source>
+        <translation>Interpret</translation>
+    </message>
+    <message>
+        <source>Station</source>
+        <translation>Sender</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>Datum</translation>
+    </message>
+    <message>
+        <source>Length</source>
+        <translation>Länge</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Größe</translation>
+    </message>
+    <message>
+        <source>Format</source>
+        <translation>Format</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Zustand</translation>
+    </message>
+</context>
+<context>
+    <name>LibraryPlayerBar</name>
+    <message>
+        <source>Previous</source>
+        <translation>Voriger</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>Abspielen</translation>
+    </message>
+    <message>
+        <source>Next</source>
+        <translation>Nächster</translation>
+    </message>
+    <message>
+        <source>Position</source>
+        <translation>Position</translation>
+    </message>
+    <message>
+        <source>Time played</source>
+        <translation>Gespielte Zeit</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; cannot be played: %2</source>
+        <translation>„%1“ kann nicht abgespielt werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>LibraryTidy</name>
+    <message>
+        <source>The file &quot;%1&quot; is not there.</source>
+        <translation>Die Datei „%1“ ist nicht vorhanden.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; cannot be read as an MP3 file.</source>
+        <translation>„%1“ kann nicht als MP3-Datei gelesen werden.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; cannot be read as an Ogg Vorbis file.</source>
+        <translation>„%1“ kann nicht als Ogg-Vorbis-Datei gelesen werden.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; has no tag that can be written.</source>
+        <translation>„%1“ hat kein Tag, das geschrieben werden kann.</translation>
+    </message>
+    <message>
+        <source>The tag of &quot;%1&quot; could not be written.</source>
+        <translation>Das Tag von „%1“ konnte nicht geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>A file needs a name.</source>
+        <translation>Eine Datei braucht einen Namen.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a file name: it may not hold &quot;/&quot;.</source>
+        <translation>„%1“ ist kein Dateiname: Er darf kein „/“ enthalten.</translation>
+    </message>
+    <message>
+        <source>A file name may not hold a zero character.</source>
+        <translation>Ein Dateiname darf kein Nullzeichen enthalten.</translation>
+    </message>
+    <message>
+        <source>A file named &quot;%1&quot; exists already.</source>
+        <translation>Eine Datei namens „%1“ gibt es schon.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; could not be renamed: %2</source>
+        <translation>„%1“ konnte nicht umbenannt werden: %2</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; could not be moved to the trash: %2</source>
+        <translation>„%1“ konnte nicht in den Papierkorb verschoben werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>MediaFilePlayer</name>
+    <message>
+        <source>The file cannot be played.</source>
+        <translation>Die Datei kann nicht abgespielt werden.</translation>
+    </message>
+    <message>
+        <source>No audio output device was found.</source>
+        <translation>Es wurde kein Gerät zur Tonausgabe gefunden.</translation>
     </message>
 </context>
 <context>
@@ -608,6 +801,10 @@
         <source>Stop All</source>
         <translation>Alle beenden</translation>
     </message>
+    <message>
+        <source>Recordings</source>
+        <translation>Aufnahmen</translation>
+    </message>
 </context>
 <context>
     <name>RecordingFile</name>
@@ -715,6 +912,37 @@
     </message>
 </context>
 <context>
+    <name>RuleLists</name>
+    <message>
+        <source>the wish list</source>
+        <translation>Wunschliste</translation>
+    </message>
+    <message>
+        <source>the ignore list</source>
+        <translation>Ausschlussliste</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; cannot be put on %2.</source>
+        <translation>„%1“ kann nicht auf die %2 gesetzt werden.</translation>
+    </message>
+    <message>
+        <source>%1: it is not changed here; edit it in a text editor.</source>
+        <translation>%1: Die Datei wird hier nicht geändert; bearbeiten Sie sie in einem Texteditor.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is on %2 already.</source>
+        <translation>„%1“ steht schon auf der %2.</translation>
+    </message>
+    <message>
+        <source>%1 could not be saved in %2.</source>
+        <translation>%1 konnte nicht in %2 gespeichert werden.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; was added to %2.</source>
+        <translation>„%1“ wurde der %2 hinzugefügt.</translation>
+    </message>
+</context>
+<context>
     <name>SearchFetch</name>
     <message>
         <source>the packed bytes are broken</source>
@@ -751,32 +979,6 @@
     <message>
         <source>The server&apos;s answer was cut short after %1 bytes (%2).</source>
         <translation>Die Antwort des Servers brach nach %1 Bytes ab (%2).</translation>
-    </message>
-</context>
-<context>
-    <name>HistoryStore</name>
-    <message>
-        <source>Qt&apos;s SQLite driver is not installed</source>
-        <translation>Der SQLite-Treiber von Qt ist nicht installiert</translation>
-    </message>
-    <message>
-        <source>The title history could not be read (%1): it was moved to %2 and a new one begun.</source>
-        <translation>Der Titelverlauf konnte nicht gelesen werden (%1): Er wurde nach %2 verschoben und ein neuer begonnen.</translation>
-    </message>
-    <message>
-        <source>The title history %1 cannot be opened: %2</source>
-        <translation>Der Titelverlauf %1 kann nicht geöffnet werden: %2</translation>
-    </message>
-</context>
-<context>
-    <name>LastMinutes</name>
-    <message>
-        <source>nothing of %1 has been heard yet</source>
-        <translation>von %1 ist noch nichts zu hören gewesen</translation>
-    </message>
-    <message>
-        <source>%1 cannot be written: %2</source>
-        <translation>%1 kann nicht geschrieben werden: %2</translation>
     </message>
 </context>
 <context>
@@ -1074,6 +1276,10 @@
         <source>No Ogg decoder: %1</source>
         <translation>Kein Ogg-Decoder: %1</translation>
     </message>
+    <message>
+        <source>No file player: %1</source>
+        <translation>Kein Dateiabspieler: %1</translation>
+    </message>
 </context>
 <context>
     <name>TextFile</name>
@@ -1108,6 +1314,64 @@
     <message>
         <source>is larger than %1</source>
         <translation>ist größer als %1</translation>
+    </message>
+</context>
+<context>
+    <name>TitleChartModel</name>
+    <message>
+        <source>Title</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>Plays</source>
+        <translation>Gespielt</translation>
+    </message>
+    <message>
+        <source>Stations</source>
+        <translation>Sender</translation>
+    </message>
+    <message>
+        <source>Last Heard</source>
+        <translation>Zuletzt gehört</translation>
+    </message>
+</context>
+<context>
+    <name>TitlePlaysModel</name>
+    <message>
+        <source>complete</source>
+        <translation>vollständig</translation>
+    </message>
+    <message>
+        <source>incomplete</source>
+        <translation>unvollständig</translation>
+    </message>
+    <message>
+        <source>skipped</source>
+        <translation>übersprungen</translation>
+    </message>
+    <message>
+        <source>version</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>playing</source>
+        <translation>läuft</translation>
+    </message>
+    <message>
+        <source>Station</source>
+        <translation>Sender</translation>
+    </message>
+    <message>
+        <source>Heard</source>
+        <translation>Gehört</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Zustand</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Datei</translation>
     </message>
 </context>
 <context>
@@ -1549,6 +1813,103 @@ Quelle:<byte value="xd"/>
     <message>
         <source>Contents</source>
         <translation>Inhalt</translation>
+    </message>
+</context>
+<context>
+    <name>frmLibrary</name>
+    <message>
+        <source>Recordings</source>
+        <translation>Aufnahmen</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>Suche</translation>
+    </message>
+    <message>
+        <source>Search the recordings</source>
+        <translation>Die Aufnahmen durchsuchen</translation>
+    </message>
+    <message>
+        <source>Station</source>
+        <translation>Sender</translation>
+    </message>
+    <message>
+        <source>All stations</source>
+        <translation>Alle Sender</translation>
+    </message>
+    <message>
+        <source>Since</source>
+        <translation>Seit</translation>
+    </message>
+    <message>
+        <source>Only recordings since a day</source>
+        <translation>Nur Aufnahmen seit einem Tag</translation>
+    </message>
+    <message>
+        <source>First day</source>
+        <translation>Erster Tag</translation>
+    </message>
+    <message>
+        <source>Rename</source>
+        <translation>Umbenennen</translation>
+    </message>
+    <message>
+        <source>Edit Tag</source>
+        <translation>Tag bearbeiten</translation>
+    </message>
+    <message>
+        <source>Move to Trash</source>
+        <translation>In den Papierkorb</translation>
+    </message>
+    <message>
+        <source>Open Folder</source>
+        <translation>Ordner öffnen</translation>
+    </message>
+    <message>
+        <source>Keep the Longest Complete One</source>
+        <translation>Die längste vollständige behalten</translation>
+    </message>
+    <message>
+        <source>Send to Discwright</source>
+        <translation>An Discwright senden</translation>
+    </message>
+    <message>
+        <source>Library status</source>
+        <translation>Zustand der Aufnahmen</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n recording(s), looking for more</source>
+        <translation>
+            <numerusform>%n Aufnahme, weitere werden gesucht</numerusform>
+            <numerusform>%n Aufnahmen, weitere werden gesucht</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n recording(s)</source>
+        <translation>
+            <numerusform>%n Aufnahme</numerusform>
+            <numerusform>%n Aufnahmen</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>New file name:</source>
+        <translation>Neuer Dateiname:</translation>
+    </message>
+    <message>
+        <source>Artist</source>
+        <translation>Interpret</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>Comment</source>
+        <translation>Kommentar</translation>
+    </message>
+    <message>
+        <source>Discwright could not be started.</source>
+        <translation>Discwright konnte nicht gestartet werden.</translation>
     </message>
 </context>
 <context>
@@ -2175,6 +2536,14 @@ Quelle:<byte value="xd"/>
         <source>Pictures (*.jpg *.jpeg *.png *.webp)</source>
         <translation>Bilder (*.jpg *.jpeg *.png *.webp)</translation>
     </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;Ansicht</translation>
+    </message>
+    <message>
+        <source>What Plays Where</source>
+        <translation>Was läuft wo</translation>
+    </message>
 </context>
 <context>
     <name>frmRecordingDisplay</name>
@@ -2300,6 +2669,109 @@ Quelle:<byte value="xd"/>
     <message>
         <source>The task could not be deleted: %1</source>
         <translation>Die Aufgabe konnte nicht gelöscht werden: %1</translation>
+    </message>
+</context>
+<context>
+    <name>frmWhatPlays</name>
+    <message>
+        <source>What Plays Where</source>
+        <translation>Was läuft wo</translation>
+    </message>
+    <message>
+        <source>Period</source>
+        <translation>Zeitraum</translation>
+    </message>
+    <message>
+        <source>Today</source>
+        <translation>Heute</translation>
+    </message>
+    <message>
+        <source>This Week</source>
+        <translation>Diese Woche</translation>
+    </message>
+    <message>
+        <source>This Month</source>
+        <translation>Dieser Monat</translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation>Alle</translation>
+    </message>
+    <message>
+        <source>Station</source>
+        <translation>Sender</translation>
+    </message>
+    <message>
+        <source>All Stations</source>
+        <translation>Alle Sender</translation>
+    </message>
+    <message>
+        <source>Search titles</source>
+        <translation>Titel suchen</translation>
+    </message>
+    <message>
+        <source>&amp;Period:</source>
+        <translation>&amp;Zeitraum:</translation>
+    </message>
+    <message>
+        <source>S&amp;tation:</source>
+        <translation>S&amp;ender:</translation>
+    </message>
+    <message>
+        <source>Most played titles</source>
+        <translation>Meistgespielte Titel</translation>
+    </message>
+    <message>
+        <source>Where and when the title was heard</source>
+        <translation>Wo und wann der Titel lief</translation>
+    </message>
+    <message>
+        <source>Add to Wish List</source>
+        <translation>Zur Wunschliste hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add to Ignore List</source>
+        <translation>Zur Ausschlussliste hinzufügen</translation>
+    </message>
+    <message>
+        <source>Open File</source>
+        <translation>Datei öffnen</translation>
+    </message>
+    <message>
+        <source>Reading the title history...</source>
+        <translation>Der Titelverlauf wird gelesen ...</translation>
+    </message>
+    <message>
+        <source>No title heard in this period holds &quot;%1&quot;.</source>
+        <translation>Kein in diesem Zeitraum gehörter Titel enthält „%1“.</translation>
+    </message>
+    <message>
+        <source>No title was heard in this period.</source>
+        <translation>In diesem Zeitraum wurde kein Titel gehört.</translation>
+    </message>
+    <message>
+        <source>The %1 most played titles (scroll for more)</source>
+        <translation>Die %1 meistgespielten Titel (für weitere blättern)</translation>
+    </message>
+    <message>
+        <source>%1 titles</source>
+        <translation>%1 Titel</translation>
+    </message>
+    <message>
+        <source>No file was saved of &quot;%1&quot;.</source>
+        <translation>Von „%1“ wurde keine Datei gespeichert.</translation>
+    </message>
+    <message>
+        <source>The file %1 is no longer there.</source>
+        <translation>Die Datei %1 ist nicht mehr vorhanden.</translation>
+    </message>
+    <message>
+        <source>No program could open %1.</source>
+        <translation>Kein Programm konnte %1 öffnen.</translation>
+    </message>
+    <message>
+        <source>Opening %1</source>
+        <translation>%1 wird geöffnet</translation>
     </message>
 </context>
 </TS>

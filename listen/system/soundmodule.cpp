@@ -1,6 +1,7 @@
 // The audio output part: Qt Multimedia is loaded with it, when listening
 // starts, and FFmpeg's decoders for Ogg streams.
 #include "listen/system/audiosinkoutput.h"
+#include "listen/system/mediafileplayer.h"
 #include "listen/system/oggdecoder.h"
 
 extern "C" Q_DECL_EXPORT IPcmOutput* tonquillCreatePcmOutput()
@@ -11,4 +12,15 @@ extern "C" Q_DECL_EXPORT IPcmOutput* tonquillCreatePcmOutput()
 extern "C" Q_DECL_EXPORT IStreamDecoder* tonquillCreateOggDecoder()
 {
     return new OggFeedDecoder();
+}
+
+// Files are played by Qt Multimedia's FFmpeg backend, which decodes every
+// format the recorder writes with the FFmpeg this part has anyway (Qt 6.4
+// picks GStreamer otherwise, whose plugins may be missing);
+// QT_MEDIA_BACKEND, when set, chooses.
+extern "C" Q_DECL_EXPORT IFilePlayer* tonquillCreateFilePlayer()
+{
+    if (qgetenv("QT_MEDIA_BACKEND").isEmpty())
+        qputenv("QT_MEDIA_BACKEND", "ffmpeg");
+    return new MediaFilePlayer();
 }

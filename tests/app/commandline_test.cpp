@@ -37,6 +37,11 @@ TEST(CommandLineTest, EveryFormTheProgramTakes)
         // The desktop actions count only on their own, and as spelt.
         {"--open-search x.tvp", {Action::Open, QStringLiteral("--open-search x.tvp"), false}},
         {"--OPEN-SEARCH", {Action::Open, QStringLiteral("--OPEN-SEARCH"), false}},
+        {"--open-library", {Action::OpenLibrary, {}, false}},
+        {"  --open-library\t", {Action::OpenLibrary, {}, false}},
+        {"--open-library --open-search", {Action::Open, QStringLiteral("--open-library --open-search"), false}},
+        {"--open-librar", {Action::Open, QStringLiteral("--open-librar"), false}},
+        {"--open-library.tvp", {Action::Open, QStringLiteral("--open-library.tvp"), false}},
         {"/home/u/a.tvp", {Action::Open, QStringLiteral("/home/u/a.tvp"), false}},
         {"/home/u/my presets/a b.tvp", {Action::Open, QStringLiteral("/home/u/my presets/a b.tvp"), false}},
         {"/home/u/a.tvp -noop", {Action::Open, QStringLiteral("/home/u/a.tvp"), true}},

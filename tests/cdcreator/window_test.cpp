@@ -189,8 +189,8 @@ TEST_F(WindowFixture, QueueTimeAndScale)
 
 TEST_F(WindowFixture, DropStopsAtTheFirstFileOfAnotherKind)
 {
-    recorder.playTimes = {{QStringLiteral("/m/a.mp3"), 60}, {QStringLiteral("/m/c.wav"), 30},
-                          {QStringLiteral("/m/SONG.MP3"), 5}};
+    recorder.playTimes = {
+        {QStringLiteral("/m/a.mp3"), 60}, {QStringLiteral("/m/c.wav"), 30}, {QStringLiteral("/m/SONG.MP3"), 5}};
     Open();
     window->List1_OLEDragDrop({QStringLiteral("/m/a.mp3"), QStringLiteral("/m/notes.txt"), QStringLiteral("/m/c.wav")});
     EXPECT_EQ(listTexts(), QStringList{QStringLiteral("Audio Track 01 (a.mp3)  01:00")});
@@ -224,7 +224,8 @@ TEST_F(WindowFixture, RefusedFileShowsTheMessageAndIsNotListed)
     EXPECT_EQ(dialogs.critical, QStringList{QStringLiteral("Cannot add /m/broken.ogg")});
     EXPECT_EQ(ui().LabelStatus->text(), QStringLiteral("Cannot add /m/broken.ogg"));
     emit recorder.StatusMessage(QStringLiteral("whatever"), 21, 2);
-    EXPECT_EQ(dialogs.informed.last(), QStringLiteral("ASPI is not installed. Please install it or switch to SPTI mode"));
+    EXPECT_EQ(dialogs.informed.last(),
+              QStringLiteral("ASPI is not installed. Please install it or switch to SPTI mode"));
     emit recorder.StatusMessage(QStringLiteral("just news"), 0, 0);
     EXPECT_EQ(ui().LabelStatus->text(), QStringLiteral("just news"));
     EXPECT_EQ(dialogs.critical.size(), 1);
@@ -261,8 +262,7 @@ TEST_F(WindowFixture, RecordSetsEverythingInOrder)
     ui().Text1->setText(QStringLiteral("3"));
     recorder.log.clear();
     window->Command1_Click();
-    EXPECT_EQ(recorder.log,
-              (QStringList{"test 0", "speed 24", "finalize 1", "pause 3", "method 0", "start"}));
+    EXPECT_EQ(recorder.log, (QStringList{"test 0", "speed 24", "finalize 1", "pause 3", "method 0", "start"}));
     EXPECT_TRUE(ui().TimerBurnProgress->isActive());
     EXPECT_EQ(ui().TimerBurnProgress->interval(), 100);
     window->Command2_Click();
@@ -431,7 +431,8 @@ TEST(WindowWithRealRecorder, BatchDropListsInDropOrder)
     EXPECT_TRUE(ctl.List1->item(2)->isSelected());
     EXPECT_EQ(window.queueTimeText(), QStringLiteral("Time In Queue: ") + SecondsToText(float(total)));
     ASSERT_EQ(dialogs.critical.size(), 1);
-    EXPECT_TRUE(dialogs.critical[0].startsWith(QStringLiteral("Cannot add f07.wav: "))) << dialogs.critical[0].toStdString();
+    EXPECT_TRUE(dialogs.critical[0].startsWith(QStringLiteral("Cannot add f07.wav: ")))
+        << dialogs.critical[0].toStdString();
 }
 
 // Only regular files are read: a FIFO, a socket, a device or a folder in the
@@ -622,5 +623,57 @@ TEST_F(WindowFixture, HostileFileNamesAreShownAsPlainText)
     for (auto* label : window->findChildren<QLabel*>()) {
         if (!label->text().isEmpty() && label->text().contains(QLatin1Char('<')))
             EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
+    }
+}
+
+// "discwright FILE ...": the arguments become the paths a drop hands on.
+TEST(StartQueueFiles, ArgumentsBecomeAbsolutePathsInTheirOrder)
+{
+    const struct Case {
+        QStringList arguments;
+        QStringList files;
+    } cases[] = {
+        {{}, {}},
+        {{"/m/a.mp3", "/m/b.wav"}, {"/m/a.mp3", "/m/b.wav"}},
+        {{"b.wav", "a.mp3"}, {"/home/u/b.wav", "/home/u/a.mp3"}},
+        {{"../x/a.mp3", "./sub//b.ogg"}, {"/home/x/a.mp3", "/home/u/sub/b.ogg"}},
+        {{"my song.mp3"}, {"/home/u/my song.mp3"}},
+        // A "--" first parts the files from switches; later it is a name.
+        {{"--", "-dash.mp3"}, {"/home/u/-dash.mp3"}},
+        {{"a.mp3", "--"}, {"/home/u/a.mp3", "/home/u/--"}},
+        {{"", "a.mp3"}, {"/home/u/a.mp3"}},
+        {{"/m/a.mp3", "/m/a.mp3"}, {"/m/a.mp3", "/m/a.mp3"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(StartQueueFiles(c.arguments, QStringLiteral("/home/u")), c.files)
+            << c.arguments.join('|').toStdString();
+}
+
+// Started with two files, the window lists both, in the order given, as a
+// drop of them would; a file of another kind ends the queue as a drop does.
+TEST_F(WindowFixture, StartedWithFilesShowsThemQueued)
+{
+    recorder.playTimes = {{QStringLiteral("/m/two.mp3"), 120}, {QStringLiteral("/m/one.wav"), 65}};
+    const struct Case {
+        QStringList arguments;
+        QStringList listed;
+    } cases[] = {
+        {{"two.mp3", "one.wav"},
+         {QStringLiteral("Audio Track 01 (two.mp3)  02:00"), QStringLiteral("Audio Track 02 (one.wav)  01:05")}},
+        {{"one.wav", "notes.txt", "two.mp3"}, {QStringLiteral("Audio Track 01 (one.wav)  01:05")}},
+        {{}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join('|').toStdString());
+        Open();
+        const QStringList files = StartQueueFiles(c.arguments, QStringLiteral("/m"));
+        if (!files.isEmpty())
+            window->List1_OLEDragDrop(files);
+        EXPECT_EQ(listTexts(), c.listed);
+        if (!c.listed.isEmpty())
+            EXPECT_EQ(ui().Text2->text(), QString::number(c.listed.size()));
+        EXPECT_TRUE(dialogs.critical.isEmpty());
+        window.reset();
+        recorder.tracks.clear();
     }
 }

@@ -149,3 +149,61 @@ TEST(LastMinutesTest, SavedUnderTheStationsNameInItsFolder)
     relay.BeginStream("audio/aacp", false);
     EXPECT_EQ(relay.Kept().Bytes(), mp3Frames(1, 30)); // nothing of the new kind yet
 }
+
+// "Save This Song": from the first frame after the title change (a whole
+// frame before it is the song before's) to the next title, tagged; refused
+// when the song began before what is kept, or no title came.
+TEST(SongSaverTest, SavesFromTheTitleToTheNextOne)
+{
+    const struct {
+        const char* name;
+        int before;       // frames before the title
+        int cutAt;        // bytes of the next frame come before the title too
+        qint64 keepMs;    // how much is kept
+        int after;        // frames after the title when saving starts
+        bool saved;
+    } cases[] = {
+        {"the title on a frame's edge", 10, 0, 60000, 3, true},
+        {"the title inside a frame", 10, 200, 60000, 3, true},
+        {"saved at once after the title", 10, 0, 60000, 0, true},
+        {"the song's start no longer kept", 10, 0, 100, 20, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        NullRelay behind;
+        KeepingRelay relay(behind, c.keepMs);
+        relay.BeginStream("audio/mpeg", false);
+        QString problem;
+        EXPECT_TRUE(relay.Saver().Start(folder.path(), &problem).isEmpty()); // no title yet
+        const QByteArray before = mp3Frames(0, c.before) + mp3Frame(c.before).left(c.cutAt);
+        relay.PushData(before.constData(), before.size());
+        relay.MarkTitle(QStringLiteral("Artist - Song"));
+        const int first = c.before; // the song's first frame in the file
+        const QByteArray after = mp3Frame(c.before).mid(c.cutAt) + mp3Frames(c.before + 1, c.after);
+        relay.PushData(after.constData(), after.size());
+        const QString path = relay.Saver().Start(folder.path(), &problem);
+        if (!c.saved) {
+            EXPECT_TRUE(path.isEmpty());
+            EXPECT_FALSE(problem.isEmpty());
+            continue;
+        }
+        ASSERT_EQ(path, folder.file(QStringLiteral("Artist - Song.mp3"))) << problem.toStdString();
+        EXPECT_TRUE(relay.Saver().Start(folder.path(), &problem).isEmpty()); // once at a time
+        const QByteArray more = mp3Frames(c.before + 1 + c.after, 4);
+        relay.PushData(more.constData(), more.size());
+        relay.MarkTitle(QStringLiteral("Next - One")); // ends the song
+        relay.PushData(more.constData(), more.size());
+        EXPECT_FALSE(relay.Saver().Saving());
+        const QByteArray file = ReadAll(path);
+        ASSERT_GE(file.size(), 128);
+        const int frames = 1 + c.after + 4;
+        EXPECT_EQ(file.left(file.size() - 128), mp3Frames(first, frames));
+        EXPECT_TRUE(file.right(128).startsWith("TAG"));
+        EXPECT_EQ(file.mid(file.size() - 128 + 3, 6), QByteArray("Song\0\0", 6));
+        EXPECT_EQ(file.mid(file.size() - 128 + 33, 6), QByteArray("Artist", 6));
+        // The same song again is saved beside the first file.
+        relay.MarkTitle(QStringLiteral("Artist - Song"));
+        EXPECT_EQ(relay.Saver().Start(folder.path(), &problem), folder.file(QStringLiteral("Artist - Song (2).mp3")));
+    }
+}

@@ -153,10 +153,10 @@ done
 # bash completion, table-driven: words typed -> what is offered, in a folder
 # with a preset, a playlist, a text file and a subfolder.
 mkdir -p "$work/cwd/sub" "$work/home/Presets"
-touch "$work/cwd/a.tvp" "$work/cwd/b.pls" "$work/cwd/c.txt" "$work/home/Presets/saved.tvp"
+touch "$work/cwd/a.tvp" "$work/cwd/b.pls" "$work/cwd/c.txt" "$work/cwd/song.mp3" "$work/home/Presets/saved.tvp"
 completion_table="
 tonquill|tonquill |a.tvp b.pls sub $work/home/Presets/saved.tvp
-tonquill|tonquill -|-installassc -uninstallassc --record --watch --history --record-last-preset --open-search --help --version
+tonquill|tonquill -|-installassc -uninstallassc --record --watch --history --record-last-preset --open-search --open-library --help --version
 tonquill|tonquill --watch |a.tvp b.pls sub $work/home/Presets/saved.tvp
 tonquill|tonquill --record a.tvp --|--record --watch
 tonquill|tonquill --history --s|--station --since
@@ -165,11 +165,16 @@ tonquill|tonquill --rec|--record --record-last-preset
 tonquill|tonquill --record |a.tvp b.pls sub $work/home/Presets/saved.tvp
 tonquill|tonquill --record a.tvp |a.tvp b.pls sub $work/home/Presets/saved.tvp
 tonquill|tonquill --record-last-preset |
+tonquill|tonquill --open-library |
+tonquill|tonquill --open-|--open-search --open-library
 tonquill|tonquill -u|-uninstallassc
 tonquill|tonquill a.tvp |-noop
 tonquill|tonquill b.pls |
 discwright|discwright -|--help --version
-discwright|discwright |
+discwright|discwright |song.mp3 sub
+discwright|discwright a.tvp |song.mp3 sub
+discwright|discwright so|song.mp3
+discwright|discwright --help |
 "
 words() { tr ' ' '\n' | grep -v '^$' | sort | tr '\n' ' '; }
 while IFS='|' read -r p line expected; do

@@ -11,9 +11,12 @@ bool HandToRunningInstance(QDBusConnection bus, DesktopAction action, int timeou
 {
     if (action == DesktopAction::None || !bus.isConnected())
         return false;
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        DesktopActionService::kServiceName, DesktopActionService::kObjectPath, DesktopActionService::kServiceName,
-        action == DesktopAction::RecordLastPreset ? QStringLiteral("RecordLastPreset") : QStringLiteral("OpenSearch"));
+    const QString method = action == DesktopAction::RecordLastPreset ? QStringLiteral("RecordLastPreset")
+                           : action == DesktopAction::OpenSearch     ? QStringLiteral("OpenSearch")
+                                                                     : QStringLiteral("OpenLibrary");
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(DesktopActionService::kServiceName, DesktopActionService::kObjectPath,
+                                       DesktopActionService::kServiceName, method);
     call.setAutoStartService(false);
     return bus.call(call, QDBus::Block, timeoutMs).type() == QDBusMessage::ReplyMessage;
 }
@@ -57,4 +60,9 @@ void DesktopActionService::RecordLastPreset()
 void DesktopActionService::OpenSearch()
 {
     m_handler(DesktopAction::OpenSearch);
+}
+
+void DesktopActionService::OpenLibrary()
+{
+    m_handler(DesktopAction::OpenLibrary);
 }

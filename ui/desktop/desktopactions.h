@@ -5,8 +5,9 @@
 #include <QString>
 #include <functional>
 
-// The menu entry's actions: "Record last preset" and "Open search".
-enum class DesktopAction { None, RecordLastPreset, OpenSearch };
+// The menu entry's actions: "Record last preset" and "Open search"; and
+// the recordings library, opened from the command line.
+enum class DesktopAction { None, RecordLastPreset, OpenSearch, OpenLibrary };
 
 // Gives the action to a Tonquill that runs already; true when one took it.
 // Waits at most `timeoutMs` for its answer (used before this start shows
@@ -31,6 +32,7 @@ public:
 public slots:
     Q_SCRIPTABLE void RecordLastPreset();
     Q_SCRIPTABLE void OpenSearch();
+    Q_SCRIPTABLE void OpenLibrary();
 
 private:
     QDBusConnection m_bus;

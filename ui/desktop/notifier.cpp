@@ -33,6 +33,13 @@ Notice SavedSong(const QString& title, const QString& path, bool wished, const Q
             cover};
 }
 
+Notice Caught(const QString& station, const QString& title, const QString& path)
+{
+    const QFileInfo file(path);
+    return {DesktopNotifier::tr("Caught on %1: %2").arg(mpris::CleanText(station), mpris::CleanText(title)),
+            mpris::CleanText(file.fileName()), path.isEmpty() ? QString() : file.absolutePath()};
+}
+
 Notice Reconnecting(const QString& station)
 {
     return {DesktopNotifier::tr("Reconnecting"),

@@ -21,6 +21,9 @@ namespace notices {
 // "Saved": the song's title and the file's name, with "Open folder".
 // `cover`: the cached copy of the song's cover, shown with it.
 Notice SavedSong(const QString& title, const QString& path, bool wished = false, const QString& cover = QString());
+// "Caught on <station>: <title>": a watched station is writing a wished
+// song to `path`, with "Open folder".
+Notice Caught(const QString& station, const QString& title, const QString& path);
 // A lost stream is being taken up again, and reconnecting was given up.
 Notice Reconnecting(const QString& station);
 Notice GaveUp(const QString& station);

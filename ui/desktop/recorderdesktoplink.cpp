@@ -208,5 +208,7 @@ void RecorderDesktopLink::Perform(DesktopAction action)
         Raise();
     } else if (action == DesktopAction::OpenSearch && m_hooks.openSearch) {
         m_hooks.openSearch();
+    } else if (action == DesktopAction::OpenLibrary && m_hooks.openLibrary) {
+        m_hooks.openLibrary();
     }
 }

@@ -32,6 +32,7 @@ public:
         std::function<bool()> quitConfirmationShown;
         std::function<void()> quitProgram;
         std::function<void()> openSearch;
+        std::function<void()> openLibrary;
         std::function<void(const QString& folder)> openFolder;
         // Loads a preset and records it, as when given on the command line.
         std::function<bool(const QString& preset)> openPreset;
@@ -49,6 +50,8 @@ public:
     // The media controls and notifications follow `recorder` from now on
     // (the recording in focus when several run).
     void Follow(frmMP3& recorder);
+    // Shows `notice` on the desktop.
+    void Notify(const Notice& notice) { m_notifier.Show(notice); }
 
     // IMediaCommands
     void StartRecording() override;
@@ -73,7 +76,7 @@ private:
     MediaControls m_controls;
     DesktopNotifier m_notifier;
     DesktopActionService m_actions;
-    RecorderStatus m_status;             // as the recorder last told it
+    RecorderStatus m_status; // as the recorder last told it
     struct Saved {
         QString title;
         bool wished = false; // on the wish list
@@ -83,5 +86,5 @@ private:
     QString m_coverPath;
     // The cached copy of `cover` (the one shown now is not stored again).
     QString cachedCover(const CoverPicture& cover);
-    bool m_outageSaid = false;           // the lost stream's notice is shown once per outage
+    bool m_outageSaid = false;         // the lost stream's notice is shown once per outage
 };

@@ -106,6 +106,8 @@ void frmRecord::connectRadioPage()
         mnuRecord->setEnabled(m_radio->cmdRecord->isEnabled());
         if (mnuRecordAlongside)
             mnuRecordAlongside->setEnabled(CheckReady(true));
+        if (mnuWatch)
+            mnuWatch->setEnabled(mnuRecordAlongside->isEnabled());
         mnuPlaylist->popup(m_radio->lstViewSongList->viewport()->mapToGlobal(at));
     });
 }
@@ -161,6 +163,7 @@ void frmRecord::buildMenus()
     const auto search = [this] { m_deps.shell->ShowDirectorySearch(); };
     const auto presets = [this] { m_deps.shell->ShowPresetSearch(); };
     const auto radioBrowser = [this] { m_deps.shell->ShowRadioBrowserSearch(); };
+    const auto whatPlays = [this] { m_deps.shell->ShowWhatPlays(); };
     const auto converter = [this] { StartTool(QStringLiteral("shiftwell")); };
     const auto creator = [this] { StartTool(QStringLiteral("discwright")); };
     const auto burner = [this] { StartTool(QStringLiteral("pressling")); };
@@ -176,7 +179,11 @@ void frmRecord::buildMenus()
     if (m_deps.recordings) {
         mnuRecordAlongside1 =
             item(operation, "mnuRecordAlongside1", tr("Record Alongside"), &frmRecord::cmdRecordAlongside_Click);
-        connect(operation, &QMenu::aboutToShow, this, [this] { mnuRecordAlongside1->setEnabled(CheckReady(true)); });
+        mnuWatch1 = item(operation, "mnuWatch1", tr("Watch"), &frmRecord::cmdWatch_Click);
+        connect(operation, &QMenu::aboutToShow, this, [this] {
+            mnuRecordAlongside1->setEnabled(CheckReady(true));
+            mnuWatch1->setEnabled(mnuRecordAlongside1->isEnabled());
+        });
     }
     mnuStop1 = item(operation, "mnuStop1", tr("Stop"), stop);
     operation->addSeparator();
@@ -197,6 +204,11 @@ void frmRecord::buildMenus()
     mnuSearchShoutcast1 = item(searchMenu, "mnuSearchShoutcast1", tr("Shoutcast Search"), search);
     item(searchMenu, "mnuSearchRadioBrowser1", tr("Radio Browser Search"), radioBrowser);
     mnuSearchPresets1 = item(searchMenu, "mnuSearchPresets1", tr("Search Presets"), presets);
+    searchMenu->addSeparator();
+    item(searchMenu, "mnuWhatPlays1", tr("What Plays Where"), whatPlays);
+
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    item(view, "mnuLibrary1", tr("Recordings"), [this] { m_deps.shell->ShowLibrary(); });
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     mnuHelp2 = item(help, "mnuHelp2", tr("Help"), &frmRecord::cmdHelp_Click);
@@ -214,9 +226,11 @@ void frmRecord::buildMenus()
     mnuPlaylist->addSeparator();
     mnuPlay = item(mnuPlaylist, "mnuPlay", tr("Play"), &frmRecord::cmdPreview_Click);
     mnuRecord = item(mnuPlaylist, "mnuRecord", tr("Record"), &frmRecord::cmdRecord_Click);
-    if (m_deps.recordings)
+    if (m_deps.recordings) {
         mnuRecordAlongside =
             item(mnuPlaylist, "mnuRecordAlongside", tr("Record Alongside"), &frmRecord::cmdRecordAlongside_Click);
+        mnuWatch = item(mnuPlaylist, "mnuWatch", tr("Watch"), &frmRecord::cmdWatch_Click);
+    }
     mnuPlaylist->addSeparator();
     mnuSchedule = item(mnuPlaylist, "mnuSchedule", tr("Schedule..."), other);
 
@@ -239,6 +253,8 @@ void frmRecord::buildMenus()
     mnuShoutCast = item(mnuSearch, "mnuShoutCast", tr("ShoutCast"), search);
     item(mnuSearch, "mnuRadioBrowser", tr("Radio Browser"), radioBrowser);
     mnuLocalDirectory = item(mnuSearch, "mnuLocalDirectory", tr("Presets"), presets);
+    mnuSearch->addSeparator();
+    item(mnuSearch, "mnuWhatPlays", tr("What Plays Where"), whatPlays);
 
     const auto popupBeside = [](QMenu* menu, QToolButton* button) {
         menu->popup(button->mapToGlobal(QPoint(button->width(), 0)));

@@ -122,6 +122,10 @@ public:
     void cmdRecord_Click();
     // Starts the selected station beside the recordings running.
     void cmdRecordAlongside_Click();
+    void cmdWatch_Click();
+    void startAlongside(bool watch);
+    void saveLastMinutes(int id);
+    void saveThisSong(int id);
     // The recordings list (null without recordings alongside) and its page.
     RecordingsPane* RecordingsList() const { return m_recordingsPane; }
     static constexpr int kRecordingsPage = 4;
@@ -244,6 +248,7 @@ private:
     QAction *mnuConverter = nullptr, *mnuCreator1 = nullptr, *mnuPressling = nullptr;
     QAction *mnuShoutCast = nullptr, *mnuLocalDirectory = nullptr;
     QAction *mnuRecordAlongside1 = nullptr, *mnuRecordAlongside = nullptr;
+    QAction *mnuWatch1 = nullptr, *mnuWatch = nullptr;
     RecordingsPane* m_recordingsPane = nullptr;
     QToolButton* cmdRecordings = nullptr;
     bool m_closing = false;

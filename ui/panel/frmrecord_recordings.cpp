@@ -59,6 +59,8 @@ void frmRecord::buildRecordingsPage()
         if (!folder.isEmpty() && m_deps.urls)
             m_deps.urls->OpenUrl(QUrl::fromLocalFile(folder));
     });
+    connect(pane, &RecordingsPane::saveLastMinutesRequested, this, &frmRecord::saveLastMinutes);
+    connect(pane, &RecordingsPane::saveThisSongRequested, this, &frmRecord::saveThisSong);
     // The row double-clicked is in focus already: the display shows it.
     connect(pane, &RecordingsPane::showRequested, this, [this] { m_deps.shell->ShowRecordingDisplay(); });
 }
@@ -86,14 +88,44 @@ bool frmRecord::restartAlongside()
     return true;
 }
 
+void frmRecord::saveLastMinutes(int id)
+{
+    QString problem;
+    const QString path = m_deps.recordings->SaveLastMinutes(id, &problem);
+    if (path.isEmpty())
+        m_deps.messages->ShowMessage(tr("The last minutes could not be saved: %1").arg(problem));
+    else
+        statusBar()->showMessage(tr("Saved the last minutes: %1").arg(path));
+}
+
+void frmRecord::saveThisSong(int id)
+{
+    QString problem;
+    const QString path = m_deps.recordings->SaveThisSong(id, &problem);
+    if (path.isEmpty())
+        m_deps.messages->ShowMessage(tr("This song could not be saved: %1").arg(problem));
+    else
+        statusBar()->showMessage(tr("Saving this song: %1").arg(path));
+}
+
+void frmRecord::cmdWatch_Click()
+{
+    startAlongside(true);
+}
+
 void frmRecord::cmdRecordAlongside_Click()
+{
+    startAlongside(false);
+}
+
+void frmRecord::startAlongside(bool watch)
 {
     if (!m_deps.recordings || !CheckReady(true))
         return;
     m_radio->lblConnecting->hide();
     const RecordingConfig config = shownRecording();
     const QString name = config.sRecordingTitle.isEmpty() ? config.sShoutCastFile : config.sRecordingTitle;
-    switch (m_deps.recordings->RecordAlongside(config)) {
+    switch (watch ? m_deps.recordings->Watch(config) : m_deps.recordings->RecordAlongside(config)) {
     case DesktopRecordings::Started::AlreadyRecording:
         statusBar()->showMessage(tr("%1 is being recorded already.").arg(name));
         return;
@@ -101,7 +133,8 @@ void frmRecord::cmdRecordAlongside_Click()
         m_deps.messages->ShowMessage(tr("Error on starting this recording!"));
         return;
     case DesktopRecordings::Started::Started:
-        statusBar()->showMessage(tr("Recording %1 alongside the others.").arg(name));
+        statusBar()->showMessage(watch ? tr("Watching %1 for the songs of the wish list.").arg(name)
+                                       : tr("Recording %1 alongside the others.").arg(name));
         if (m_deps.stationStarted)
             m_deps.stationStarted(config.sShoutCastFile);
         return;

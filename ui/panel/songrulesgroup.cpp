@@ -5,6 +5,7 @@
 #include "platform/filenames.h"
 #include "platform/paths.h"
 #include "recorder/songrules.h"
+#include "ui/panel/rulelists.h"
 #include "ui_songrulesgroup.h"
 
 #include <QCheckBox>
@@ -51,6 +52,8 @@ SongRulesGroup::SongRulesGroup(QWidget* parent) : QGroupBox(parent), m_ui(std::m
     connect(&m_saveTimer, &QTimer::timeout, this, &SongRulesGroup::SaveLists);
     for (List& list : m_lists) {
         connect(list.edit, &QPlainTextEdit::textChanged, this, [this, &list] {
+            if (m_loading)
+                return;
             list.edited = list.notEditable.isEmpty();
             m_saveTimer.start();
             checkLists();
@@ -63,6 +66,21 @@ SongRulesGroup::SongRulesGroup(QWidget* parent) : QGroupBox(parent), m_ui(std::m
     connect(m_ui->txtFileNamePattern, &QLineEdit::textChanged, this, [this](const QString& text) {
         SetFileNamePattern(text);
         showPreview();
+    });
+    // Another window changes a list: what waits here is saved first, and
+    // the file is shown again after.
+    RuleListFiles& files = RuleListFiles::Instance();
+    connect(&files, &RuleListFiles::aboutToChange, this, [this] { SaveLists(); });
+    connect(&files, &RuleListFiles::changed, this, [this](const QString& file) {
+        for (List& list : m_lists) {
+            if (file == QLatin1String(list.file) && !list.edited) {
+                m_loading = true;
+                list.edit->setReadOnly(false);
+                loadList(list);
+                m_loading = false;
+            }
+        }
+        checkLists();
     });
     checkLists();
     showPreview();

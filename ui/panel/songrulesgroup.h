@@ -40,4 +40,5 @@ private:
     std::unique_ptr<Ui::SongRulesGroup> m_ui;
     QTimer m_saveTimer;
     List m_lists[2];
+    bool m_loading = false; // a list is shown again from its file
 };

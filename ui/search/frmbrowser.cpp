@@ -53,7 +53,8 @@ private:
 // The search windows are windows of their own to assistive technologies.
 QAccessibleInterface* searchWindowAccessible(const QString& className, QObject* object)
 {
-    if ((className == QLatin1String("frmBrowser") || className == QLatin1String("frmLocalSearch")) &&
+    if ((className == QLatin1String("frmBrowser") || className == QLatin1String("frmLocalSearch") ||
+         className == QLatin1String("frmWhatPlays")) &&
         object->isWidgetType())
         return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
     return nullptr;

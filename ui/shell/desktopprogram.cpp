@@ -1,13 +1,14 @@
 #include "ui/shell/desktopprogram.h"
-#include "config/associations.h"
-#include "ui/shell/dialogs.h"
 
+#include "config/associations.h"
 #include "config/configuration.h"
 #include "config/usersettings.h"
 #include "platform/messages.h"
 #include "recorder/frmmp3.h"
 #include "ui/display/frmrecordingdisplay.h"
+#include "ui/library/frmlibrary.h"
 #include "ui/messageboxservice.h"
+#include "ui/shell/dialogs.h"
 #include "ui/tray/frmareyousure.h"
 #include "ui/tray/trayicon.h"
 
@@ -17,11 +18,11 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
-
 #include <algorithm>
 #include <memory>
 
@@ -39,6 +40,8 @@ DesktopProgram::~DesktopProgram()
     delete m_quitDialog;
     delete m_browser;
     delete m_localSearch;
+    delete m_library;
+    delete m_whatPlays;
     delete m_display;
     delete m_panelWindow;
 }
@@ -47,6 +50,7 @@ void DesktopProgram::attach(frmMP3* recorder, const RecorderDeps* alongside)
 {
     m_recorder = recorder;
     m_tray = std::make_unique<RecorderTray>(*recorder, *m_services.tray, *this);
+    m_tray->AddLibrary([this] { ShowLibrary(); });
     if (!alongside)
         return;
     m_recordings = std::make_unique<DesktopRecordings>(*recorder, *alongside);
@@ -59,6 +63,33 @@ void DesktopProgram::attach(frmMP3* recorder, const RecorderDeps* alongside)
     });
     connect(m_recordings.get(), &DesktopRecordings::focusedChanged, this,
             [this](frmMP3* focused) { followFocus(*focused); });
+    m_tray->AddSaving([this] { saveLastMinutes(); }, [this] { saveThisSong(); });
+    m_recordings->SetHistory(m_services.history);
+    connect(m_recordings.get(), &DesktopRecordings::caught, this,
+            [this](const QString& station, const QString& title, const QString& file) {
+                if (m_link && NotifySongs())
+                    m_link->Notify(notices::Caught(station, title, file));
+            });
+}
+
+// The tray saves the last minutes, or the song, of the recording in focus.
+void DesktopProgram::saveThisSong()
+{
+    QString problem;
+    const int id = m_recordings->IdOf(&m_recordings->Focused());
+    if (m_recordings->SaveThisSong(id, &problem).isEmpty())
+        m_services.messages->ShowMessage(tr("This song could not be saved: %1").arg(problem));
+}
+
+void DesktopProgram::saveLastMinutes()
+{
+    QString problem;
+    const int id = m_recordings->IdOf(&m_recordings->Focused());
+    const QString path = m_recordings->SaveLastMinutes(id, &problem);
+    if (path.isEmpty())
+        m_services.messages->ShowMessage(tr("The last minutes could not be saved: %1").arg(problem));
+    else if (m_link)
+        m_link->Notify(notices::SavedSong(QFileInfo(path).completeBaseName(), path));
 }
 
 frmMP3& DesktopProgram::shownRecorder() const
@@ -107,7 +138,10 @@ void DesktopProgram::ResumeRecordings(const PresetLoader& load)
         config.bCalledFromGUI = true;
         config.bConfigOK = true;
         config.bPreviewModeOnly = false;
-        m_recordings->RecordAlongside(config);
+        if (entry.watch)
+            m_recordings->Watch(config);
+        else
+            m_recordings->RecordAlongside(config);
     }
 }
 
@@ -183,6 +217,7 @@ void DesktopProgram::linkToDesktop()
     hooks.quitConfirmationShown = [this] { return m_quitDialog && m_quitDialog->isVisible(); };
     hooks.quitProgram = [this] { QuitProgram(); };
     hooks.openSearch = [this] { ShowDirectorySearch(); };
+    hooks.openLibrary = [this] { ShowLibrary(); };
     hooks.openPreset = [this](const QString& preset) {
         return m_services.openPreset && m_services.openPreset(preset, false);
     };
@@ -335,7 +370,8 @@ void DesktopProgram::UnloadWindows()
     }
     if (dialogOpen) {
         for (QWidget* w : {static_cast<QWidget*>(m_display), static_cast<QWidget*>(m_browser),
-                           static_cast<QWidget*>(m_localSearch)}) {
+                           static_cast<QWidget*>(m_localSearch), static_cast<QWidget*>(m_library)}) {
+                           static_cast<QWidget*>(m_localSearch), static_cast<QWidget*>(m_whatPlays)}) {
             if (w)
                 w->hide();
         }
@@ -343,6 +379,8 @@ void DesktopProgram::UnloadWindows()
         delete m_display;
         delete m_browser;
         delete m_localSearch;
+        delete m_library;
+        delete m_whatPlays;
     }
     if (m_quitDialog)
         m_quitDialog->close();
@@ -462,6 +500,17 @@ void DesktopProgram::ShowPresetSearch()
         centreOnPanel(m_localSearch);
     }
     bringUp(m_localSearch);
+}
+
+void DesktopProgram::ShowWhatPlays()
+{
+    if (!m_whatPlays) {
+        WhatPlaysDeps deps;
+        deps.urls = m_services.urls;
+        m_whatPlays = new frmWhatPlays(deps);
+        centreOnPanel(m_whatPlays);
+    }
+    bringUp(m_whatPlays);
 }
 
 QWidget* DesktopProgram::RecordingDisplay(bool load)

@@ -1,20 +1,22 @@
 #pragma once
 
 #include "recorder/recorderhost.h"
-#include "ui/shell/desktopshell.h"
-#include "ui/shell/panel.h"
+#include "ui/desktop/recorderdesktoplink.h"
 #include "ui/display/frmrecordingdisplay.h"
-#include "ui/tray/frmareyousure.h"
-#include "ui/tray/recordertray.h"
+#include "ui/library/frmlibrary.h"
 #include "ui/search/frmbrowser.h"
 #include "ui/search/frmlocalsearch.h"
+#include "ui/search/frmwhatplays.h"
 #include "ui/desktop/recorderdesktoplink.h"
 #include "ui/shell/desktoprecordings.h"
+#include "ui/shell/desktopshell.h"
+#include "ui/shell/panel.h"
+#include "ui/tray/frmareyousure.h"
+#include "ui/tray/recordertray.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
-
 #include <functional>
 #include <memory>
 
@@ -41,13 +43,15 @@ public:
         IProcessLauncher* launcher = nullptr;
         IFileDialogs* dialogs = nullptr;
         IUrlOpener* urls = nullptr;
-        std::function<qint32()> masterVolume;  // empty: the system's mixer
+        std::function<qint32()> masterVolume; // empty: the system's mixer
         // Loads a preset or playlist file into the configuration and starts
         // what it asks for; false when it could not be loaded.
         std::function<bool(const QString& file, bool noop)> openPreset;
         // Closes the message boxes on screen: the user who ends the program
         // has seen them. Those raised on the way out are still read.
         std::function<void()> dismissMessages;
+        // Where every recording's titles go (null: nowhere).
+        HistoryWriter* history = nullptr;
     };
 
     // Makes the control panel; the panel belongs to its window.
@@ -83,6 +87,8 @@ public:
     frmMP3* displayedRecorder() const { return m_display ? m_displayRecorder : nullptr; }
     frmBrowser* directorySearch() const { return m_browser; }
     frmLocalSearch* presetSearch() const { return m_localSearch; }
+    frmLibrary* library() const { return m_library; }
+    frmWhatPlays* whatPlays() const { return m_whatPlays; }
     // The recorder on the session bus (media controls, notifications, the
     // menu entry's actions); null before the recorder loads and after quitting.
     RecorderDesktopLink* desktopLink() const { return m_link.get(); }
@@ -108,6 +114,8 @@ public:
     void ShowDirectorySearch() override;
     void ShowPresetSearch() override;
     void ShowRadioBrowserSearch() override;
+    void ShowLibrary() override;
+    void ShowWhatPlays() override;
     bool AnyRecordingRunning() override;
     bool ListenTo(frmMP3& recorder) override;
 
@@ -127,6 +135,8 @@ private:
     static void bringUp(QWidget* window);
     void centreOnPanel(QWidget* window);
     void followFocus(frmMP3& recorder);
+    void saveLastMinutes();
+    void saveThisSong();
     frmMP3& shownRecorder() const;
 
     Services m_services;
@@ -140,6 +150,8 @@ private:
     QPointer<frmAreYouSure> m_quitDialog;
     QPointer<frmBrowser> m_browser;
     QPointer<frmLocalSearch> m_localSearch;
+    QPointer<frmLibrary> m_library;
+    QPointer<frmWhatPlays> m_whatPlays;
     std::unique_ptr<RecorderDesktopLink> m_link;
     std::unique_ptr<DesktopRecordings> m_recordings;
     frmMP3* m_displayRecorder = nullptr; // the recorder the display was made for

@@ -1,6 +1,9 @@
 #include "ui/shell/desktoprecordings.h"
 
+#include "history/playtracker.h"
 #include "recorder/frmmp3.h"
+
+#include <QDateTime>
 
 void SwitchedRelay::SetOn(bool on)
 {
@@ -72,6 +75,11 @@ DesktopRecordings::DesktopRecordings(frmMP3& primary, const RecorderDeps& alongs
         connect(m_model.get(), signal, this, &DesktopRecordings::rowsChanged);
     connect(m_model.get(), &QAbstractItemModel::dataChanged, this, &DesktopRecordings::rowsChanged);
     connect(&m_primary, &frmMP3::statusChanged, this, &DesktopRecordings::followPrimary);
+    // A song being saved ends with its station's recording.
+    connect(&m_set, &RecordingSet::ended, this, [this](int id) {
+        if (KeepingRelay* kept = keeping(id))
+            kept->Saver().Finish();
+    });
     connect(&m_primary, &frmMP3::clockChanged, this, &DesktopRecordings::followPrimary);
 }
 
@@ -93,6 +101,8 @@ void DesktopRecordings::followPrimary(const RecorderStatus& status)
         m_model->Track(m_primaryId, titleOf(m_primary.Config()));
     } else if (!status.blnRecording && m_primaryRecording) {
         m_primaryRecording = false;
+        if (m_primaryKept)
+            m_primaryKept->Saver().Finish();
         m_model->Update(m_primaryId, status, m_primary.AudioBytesWritten());
         m_model->End(m_primaryId, 0);
         return;
@@ -157,23 +167,121 @@ void DesktopRecordings::removeEnded(const QString& station)
 
 DesktopRecordings::Started DesktopRecordings::RecordAlongside(const RecordingConfig& config)
 {
+    return start(config, false);
+}
+
+DesktopRecordings::Started DesktopRecordings::Watch(const RecordingConfig& config)
+{
+    return start(config, true);
+}
+
+DesktopRecordings::Started DesktopRecordings::start(const RecordingConfig& config, bool watched)
+{
     if (IsRecording(config.sShoutCastFile))
         return Started::AlreadyRecording;
     removeEnded(config.sShoutCastFile);
-    auto relay = std::make_unique<SwitchedRelay>(*m_relay);
+    Relays relays;
+    relays.switched = std::make_unique<SwitchedRelay>(*m_relay);
+    relays.keeping = std::make_unique<KeepingRelay>(*relays.switched, qint64(WatchMinutes()) * 60 * 1000);
     RecorderDeps deps = m_deps;
-    deps.relay = relay.get();
+    deps.relay = relays.keeping.get();
     RecordingConfig copy = config;
     copy.bPreviewModeOnly = false;
     // Only one station is heard at a time: the new one is listened to from
     // its row.
     copy.bStartInListenMode = false;
+    if (watched) {
+        MakeWatching(deps);
+        MakeWatching(copy);
+    }
     const int id = m_set.Add(titleOf(copy), deps);
-    m_relays[id] = std::move(relay);
+    m_relays[id] = std::move(relays);
     m_configs[id] = copy;
     frmMP3* recorder = m_set.Recorder(id);
+    if (watched) {
+        m_watched.insert(id);
+        m_model->SetWatching(id);
+        m_catches.Follow(id, *recorder, [this](int at, const WishCatches::Caught& c) {
+            if (!c.firstBy)
+                emit caught(m_set.Title(at), c.title, c.file);
+        });
+    }
+    followPlays(id, *recorder, watched);
+    markTitles(*recorder, *m_relays[id].keeping);
     recorder->Form_Load();
     return m_set.Start(id, copy) ? Started::Started : Started::Failed;
+}
+
+void DesktopRecordings::SetHistory(HistoryWriter* history)
+{
+    m_history = history;
+    if (history && !m_plays.count(0))
+        followPlays(0, m_primary, false);
+}
+
+void DesktopRecordings::followPlays(int id, frmMP3& recorder, bool watched)
+{
+    if (!m_history)
+        return;
+    PlayTracker::Setup setup = PlayTracker::SetupFor(recorder);
+    if (watched) {
+        // A watched station's titles are heard, not skipped: each plays from
+        // title to title, and only a caught one has a file.
+        setup.filePerSong = [] { return false; };
+        setup.openFile = [] { return QString(); };
+    }
+    auto plays = std::make_unique<PlayTracker>(*m_history, std::move(setup));
+    plays->Attach(recorder);
+    m_plays[id] = std::move(plays);
+}
+
+KeepingRelay* DesktopRecordings::keeping(int id) const
+{
+    if (id != 0 && id == m_primaryId)
+        return m_primaryKept;
+    const auto it = m_relays.find(id);
+    return it == m_relays.end() ? nullptr : it->second.keeping.get();
+}
+
+void DesktopRecordings::SetPrimaryKept(KeepingRelay* kept)
+{
+    m_primaryKept = kept;
+    if (kept)
+        markTitles(m_primary, *kept);
+}
+
+// What is kept knows where each title began, so that its song can be saved.
+void DesktopRecordings::markTitles(frmMP3& recorder, KeepingRelay& keeping)
+{
+    connect(&recorder, &frmMP3::songEvent, this, [&keeping](const SongEvent& e) {
+        if (e.kind == SongEvent::Kind::TitleBegan)
+            keeping.MarkTitle(PlayTracker::TitleOfName(e.name));
+    });
+}
+
+bool DesktopRecordings::HasKept(int id) const
+{
+    const KeepingRelay* kept = keeping(id);
+    return kept && kept->Kept().KeptUnits() > 0;
+}
+
+QString DesktopRecordings::SaveThisSong(int id, QString* problem)
+{
+    KeepingRelay* kept = keeping(id);
+    if (!kept || !running(id)) {
+        *problem = tr("the station is not being read");
+        return QString();
+    }
+    return kept->Saver().Start(Folder(id), problem);
+}
+
+QString DesktopRecordings::SaveLastMinutes(int id, QString* problem)
+{
+    static const LastMinutes nothingKept;
+    const KeepingRelay* kept = keeping(id);
+    const LastMinutes& m = kept ? kept->Kept() : nothingKept;
+    const QString station = id == m_primaryId ? titleOf(m_primary.Config()) : m_set.Title(id);
+    return m.Save(Folder(id), station, QDateTime::currentDateTime(), int(m.KeepMs() / 60000), problem);
 }
 
 bool DesktopRecordings::RestartAlongside(const RecordingConfig& config)
@@ -224,13 +332,13 @@ void DesktopRecordings::stopListening(bool primaryToo, int except)
 {
     if (primaryToo && m_primary.Status().blnPreviewToggle)
         m_primary.Listen();
-    for (auto& [id, relay] : m_relays) {
+    for (auto& [id, relays] : m_relays) {
         frmMP3* recorder = m_set.Recorder(id);
         if (id == except || !recorder)
             continue;
         if (recorder->Status().blnPreviewToggle)
             recorder->Listen();
-        relay->SetOn(false);
+        relays.switched->SetOn(false);
     }
 }
 
@@ -244,10 +352,10 @@ void DesktopRecordings::Listen(int id)
         stopListening(id != m_primaryId, id);
     const auto relay = m_relays.find(id);
     if (relay != m_relays.end() && !listening)
-        relay->second->SetOn(true);
+        relay->second.switched->SetOn(true);
     recorder->Listen();
     if (relay != m_relays.end() && listening)
-        relay->second->SetOn(false);
+        relay->second.switched->SetOn(false);
 }
 
 bool DesktopRecordings::ListenTo(frmMP3& recorder)
@@ -291,8 +399,8 @@ void DesktopRecordings::StopAll()
 QList<ResumeEntry> DesktopRecordings::ResumeEntries() const
 {
     QList<ResumeEntry> entries;
-    const auto add = [&entries](const RecordingConfig& c) {
-        entries.append({c.sConfigFileName, c.sShoutCastFile, c.sRecordingTitle, c.sMP3Path});
+    const auto add = [&entries](const RecordingConfig& c, bool watch = false) {
+        entries.append({c.sConfigFileName, c.sShoutCastFile, c.sRecordingTitle, c.sMP3Path, watch});
     };
     // In the order they were started.
     for (const int id : m_model->Ids()) {
@@ -301,7 +409,7 @@ QList<ResumeEntry> DesktopRecordings::ResumeEntries() const
         if (id == m_primaryId)
             add(m_primary.Config());
         else if (const auto it = m_configs.find(id); it != m_configs.end())
-            add(it->second);
+            add(it->second, Watched(id));
     }
     return entries;
 }

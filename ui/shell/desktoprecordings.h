@@ -9,7 +9,9 @@
 // time: the listening relay is handed to the recording being listened to.
 
 #include "config/usersettings.h"
+#include "history/watching.h"
 #include "listen/relay.h"
+#include "recorder/keepingrelay.h"
 #include "recorder/recorderhost.h"
 #include "recorder/recordingset.h"
 #include "ui/shell/recordingsmodel.h"
@@ -17,9 +19,12 @@
 #include <QObject>
 #include <QString>
 #include <map>
+#include <set>
 #include <memory>
 
 class frmMP3;
+class HistoryWriter;
+class PlayTracker;
 
 // The relay of a recording alongside: silent until its recording is the one
 // listened to, then everything goes to the program's relay. What a stream's
@@ -60,6 +65,12 @@ public:
     DesktopRecordings(frmMP3& primary, const RecorderDeps& alongside, QObject* parent = nullptr);
     ~DesktopRecordings() override;
 
+    // Every recording's titles go into `history` from now on (null: none).
+    void SetHistory(HistoryWriter* history);
+    // What the panel's recorder hands its relay is kept by `kept`, which
+    // stands in front of the program's relay.
+    void SetPrimaryKept(KeepingRelay* kept);
+
     RecordingSet& Set() { return m_set; }
     RecordingsModel& Model() { return *m_model; }
     frmMP3& Primary() const { return m_primary; }
@@ -80,6 +91,20 @@ public:
     // Stops the recording alongside of `config`'s station and starts it again
     // with `config`; false when that station is not recorded alongside.
     bool RestartAlongside(const RecordingConfig& config);
+    // Watches `config`'s station beside every recording: its titles go
+    // into the history and only the songs of the wish list are written.
+    Started Watch(const RecordingConfig& config);
+    bool Watched(int id) const { return m_watched.count(id) > 0; }
+    // Writes the last minutes kept of recording `id` into its folder: the
+    // file's path, or "" and `problem` says why.
+    QString SaveLastMinutes(int id, QString* problem);
+    // Minutes of recording `id`'s audio are kept.
+    bool HasKept(int id) const;
+    // Writes recording `id`'s song playing to a file of its own in its
+    // folder, from its title on and on to its end: the file's path, or ""
+    // and `problem` says why.
+    QString SaveThisSong(int id, QString* problem);
+
     // A recording alongside runs and is not paused.
     bool AlongsideRecording() const;
     // The recordings running, the panel's included.
@@ -107,6 +132,8 @@ signals:
     void focusedChanged(frmMP3* recorder);
     // The rows changed: how many run, or what one of them shows.
     void rowsChanged();
+    // A watched station began writing the wished song `title` to `file`.
+    void caught(const QString& station, const QString& title, const QString& file);
 
 private:
     struct NoHost : IRecorderHost {
@@ -119,14 +146,31 @@ private:
     bool running(int id) const;
     QString titleOf(const RecordingConfig& config) const;
     void stopListening(bool primaryToo, int except);
+    Started start(const RecordingConfig& config, bool watched);
+    void followPlays(int id, frmMP3& recorder, bool watched);
+    KeepingRelay* keeping(int id) const;
+    void markTitles(frmMP3& recorder, KeepingRelay& keeping);
 
     frmMP3& m_primary;
     RecorderDeps m_deps;
     IRelay* m_relay = nullptr; // the program's
     NoHost m_host;
-    // The relay of each recording alongside, kept while the program runs:
-    // a removed recorder is deleted later.
-    std::map<int, std::unique_ptr<SwitchedRelay>> m_relays;
+    // The relays of each recording alongside, kept while the program runs:
+    // a removed recorder is deleted later. Its recorder hands its audio to
+    // the keeping relay, which keeps the last minutes and hands it on to the
+    // switched one.
+    struct Relays {
+        std::unique_ptr<SwitchedRelay> switched;
+        std::unique_ptr<KeepingRelay> keeping;
+    };
+    std::map<int, Relays> m_relays;
+    KeepingRelay* m_primaryKept = nullptr;
+    HistoryWriter* m_history = nullptr;
+    // Each recording's titles into the history (the panel's under 0); the
+    // trackers outlive the recorders they follow.
+    std::map<int, std::unique_ptr<PlayTracker>> m_plays;
+    WishCatches m_catches; // told of by the recorders, so it outlives them
+    std::set<int> m_watched;
     RecordingSet m_set;
     std::unique_ptr<RecordingsModel> m_model;
     int m_primaryId = 0;

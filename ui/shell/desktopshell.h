@@ -27,6 +27,10 @@ public:
     virtual void ShowPresetSearch() = 0;
     // The directory search window, set to search Radio Browser.
     virtual void ShowRadioBrowserSearch() = 0;
+    // The "Recordings" window, made when first asked for.
+    virtual void ShowLibrary() {}
+    // "What Plays Where": the title history's charts.
+    virtual void ShowWhatPlays() = 0;
     // A recording runs and is not paused, whichever recorder it has (when
     // several stations record at once).
     virtual bool AnyRecordingRunning() { return false; }
@@ -50,6 +54,8 @@ public:
     void ShowDirectorySearch() override { ++directorySearches; }
     void ShowPresetSearch() override { ++presetSearches; }
     void ShowRadioBrowserSearch() override { ++radioBrowserSearches; }
+    void ShowLibrary() override { ++libraries; }
+    void ShowWhatPlays() override { ++whatPlays; }
 
     int quits = 0;
     int confirmations = 0;
@@ -57,6 +63,8 @@ public:
     int directorySearches = 0;
     int presetSearches = 0;
     int radioBrowserSearches = 0;
+    int libraries = 0;
+    int whatPlays = 0;
     QString toggleCaption;
     QWidget* display = nullptr;
 };

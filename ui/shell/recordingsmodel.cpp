@@ -95,7 +95,7 @@ QString RecordingsModel::text(const Row& row, int column) const
     case StationColumn:
         return row.title;
     case StateColumn:
-        return StateText(row.status, row.ended, row.exitStatus);
+        return StateText(row.status, row.ended, row.exitStatus, row.watching);
     case SongColumn:
         return row.status.strSongName;
     case ElapsedColumn:
@@ -109,7 +109,7 @@ QString RecordingsModel::text(const Row& row, int column) const
     }
 }
 
-QString RecordingsModel::StateText(const RecorderStatus& status, bool ended, int exitStatus)
+QString RecordingsModel::StateText(const RecorderStatus& status, bool ended, int exitStatus, bool watching)
 {
     if (!status.lastError.isEmpty())
         return tr("error: %1").arg(status.lastError);
@@ -124,7 +124,7 @@ QString RecordingsModel::StateText(const RecorderStatus& status, bool ended, int
     case ConnectionState::AwaitingHeader:
         return tr("connecting");
     case ConnectionState::Streaming:
-        return tr("recording");
+        return watching ? tr("watching") : tr("recording");
     case ConnectionState::WaitingToRetry:
     case ConnectionState::FailingOver:
         return tr("reconnecting");
@@ -184,6 +184,15 @@ void RecordingsModel::Retitle(int id, const QString& title)
         return;
     m_rows[row].title = title;
     changed(row, StationColumn, StationColumn);
+}
+
+void RecordingsModel::SetWatching(int id)
+{
+    const int row = RowOf(id);
+    if (row < 0 || m_rows[row].watching)
+        return;
+    m_rows[row].watching = true;
+    changed(row, StateColumn, StateColumn);
 }
 
 void RecordingsModel::Update(int id, const RecorderStatus& status, qint64 bytesWritten)

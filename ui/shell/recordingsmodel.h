@@ -33,6 +33,9 @@ public:
     void Track(int id, const QString& title);
     void Untrack(int id);
     void Retitle(int id, const QString& title);
+    // Recording `id` watches its station: it is "watching" where a
+    // recording would be "recording".
+    void SetWatching(int id);
     // What recording `id` shows now, and how many audio bytes it has written.
     void Update(int id, const RecorderStatus& status, qint64 bytesWritten);
     // Recording `id` ended with `exitStatus` (0: it was stopped or finished).
@@ -55,7 +58,7 @@ public:
     QString TrayTip(const QString& focusedTip) const;
 
     // The texts of the columns for one state.
-    static QString StateText(const RecorderStatus& status, bool ended, int exitStatus);
+    static QString StateText(const RecorderStatus& status, bool ended, int exitStatus, bool watching = false);
     static QString ElapsedText(const RecorderClock& clock);
     static QString SizeText(qint64 bytes);
     static QString BitRateText(qint32 kbits);
@@ -71,6 +74,7 @@ private:
         qint64 bytes = 0;
         bool ended = false;
         int exitStatus = 0;
+        bool watching = false;
     };
     void watch(int id);
     void changed(int row, int firstColumn, int lastColumn);

@@ -30,6 +30,8 @@ RecordingsPane::RecordingsPane(RecordingsModel& model, QWidget* parent) : QWidge
     m_pause = addAction(tr("Pause"), &RecordingsPane::pauseRequested);
     m_listen = addAction(tr("Listen"), &RecordingsPane::listenRequested);
     m_openFolder = addAction(tr("Open Folder"), &RecordingsPane::openFolderRequested);
+    m_saveLastMinutes = addAction(tr("Save the Last Minutes"), &RecordingsPane::saveLastMinutesRequested);
+    m_saveThisSong = addAction(tr("Save This Song"), &RecordingsPane::saveThisSongRequested);
     row->addStretch();
 
     auto* layout = new QVBoxLayout(this);
@@ -86,7 +88,7 @@ void RecordingsPane::selectFocused()
 void RecordingsPane::updateActions()
 {
     const bool any = SelectedId() != 0;
-    for (QAction* action : {m_stop, m_pause, m_listen, m_openFolder})
+    for (QAction* action : {m_stop, m_pause, m_listen, m_openFolder, m_saveLastMinutes, m_saveThisSong})
         if (action)
             action->setEnabled(any);
 }

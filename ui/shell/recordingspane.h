@@ -1,7 +1,8 @@
 #pragma once
 
 // The recordings list on the control panel: a table of the recordings with
-// Stop, Pause, Listen and Open Folder for the selected row (as buttons and as
+// Stop, Pause, Listen, Open Folder, Save the Last Minutes and Save This Song
+// for the selected row (as buttons and as
 // the row's context menu). Selecting a row puts its recording in focus;
 // double-clicking it asks for it on the recording display.
 
@@ -22,6 +23,8 @@ public:
     QAction* pauseAction() const { return m_pause; }
     QAction* listenAction() const { return m_listen; }
     QAction* openFolderAction() const { return m_openFolder; }
+    QAction* saveLastMinutesAction() const { return m_saveLastMinutes; }
+    QAction* saveThisSongAction() const { return m_saveThisSong; }
     // The id of the selected row, 0 when none is.
     int SelectedId() const;
 
@@ -30,6 +33,8 @@ signals:
     void pauseRequested(int id);
     void listenRequested(int id);
     void openFolderRequested(int id);
+    void saveLastMinutesRequested(int id);
+    void saveThisSongRequested(int id);
     void showRequested(int id);
 
 private:
@@ -43,5 +48,7 @@ private:
     QAction* m_pause = nullptr;
     QAction* m_listen = nullptr;
     QAction* m_openFolder = nullptr;
+    QAction* m_saveLastMinutes = nullptr;
+    QAction* m_saveThisSong = nullptr;
     QWidget* m_buttons = nullptr;
 };

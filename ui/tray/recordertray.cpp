@@ -107,18 +107,47 @@ void RecorderTray::RefreshTip()
     applyTip(m_tip);
 }
 
+QAction* RecorderTray::addAfter(QAction* before, const char* name, const QString& text, std::function<void()> act)
+{
+    auto* action = new QAction(text, mPopupSys);
+    action->setObjectName(QLatin1String(name));
+    connect(action, &QAction::triggered, this, std::move(act));
+    const QList<QAction*> items = mPopupSys->actions();
+    const qsizetype after = items.indexOf(before);
+    mPopupSys->insertAction(after + 1 < items.size() ? items.at(after + 1) : nullptr, action);
+    return action;
+}
+
 QAction* RecorderTray::AddStopAll(std::function<void()> stopAll)
 {
-    if (mnuStopAll)
-        return mnuStopAll;
-    mnuStopAll = new QAction(tr("Stop All"), mPopupSys);
-    mnuStopAll->setObjectName(QStringLiteral("mnuStopAll"));
-    mnuStopAll->setEnabled(false);
-    connect(mnuStopAll, &QAction::triggered, this, std::move(stopAll));
-    const QList<QAction*> items = mPopupSys->actions();
-    const qsizetype after = items.indexOf(mnuPauseRecording);
-    mPopupSys->insertAction(after + 1 < items.size() ? items.at(after + 1) : nullptr, mnuStopAll);
+    if (!mnuStopAll) {
+        mnuStopAll = addAfter(mnuPauseRecording, "mnuStopAll", tr("Stop All"), std::move(stopAll));
+        mnuStopAll->setEnabled(false);
+    }
     return mnuStopAll;
+}
+
+QAction* RecorderTray::AddLibrary(std::function<void()> open)
+{
+    if (mnuLibrary)
+        return mnuLibrary;
+    mnuLibrary = new QAction(tr("Recordings"), mPopupSys);
+    mnuLibrary->setObjectName(QStringLiteral("mnuLibrary"));
+    connect(mnuLibrary, &QAction::triggered, this, std::move(open));
+    const QList<QAction*> items = mPopupSys->actions();
+    const qsizetype exit = items.indexOf(mPopExit);
+    // Above the separator over the exit item.
+    mPopupSys->insertAction(exit > 0 ? items.at(exit - 1) : mPopExit, mnuLibrary);
+    return mnuLibrary;
+}
+
+void RecorderTray::AddSaving(std::function<void()> lastMinutes, std::function<void()> thisSong)
+{
+    if (mnuSaveLastMinutes)
+        return;
+    mnuSaveLastMinutes = addAfter(mnuStopAll ? mnuStopAll : mnuPauseRecording, "mnuSaveLastMinutes",
+                                  tr("Save the Last Minutes"), std::move(lastMinutes));
+    mnuSaveThisSong = addAfter(mnuSaveLastMinutes, "mnuSaveThisSong", tr("Save This Song"), std::move(thisSong));
 }
 
 void RecorderTray::followStatus(const RecorderStatus& status)

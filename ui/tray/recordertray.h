@@ -90,6 +90,11 @@ public:
     void RefreshTip();
     // Adds "Stop All" below the pause item; `stopAll` ends every recording.
     QAction* AddStopAll(std::function<void()> stopAll);
+    // Adds "Recordings" above the exit item; `open` shows the library.
+    QAction* AddLibrary(std::function<void()> open);
+    // Adds "Save the Last Minutes" and "Save This Song" below it, which
+    // save those of the recording followed.
+    void AddSaving(std::function<void()> lastMinutes, std::function<void()> thisSong);
 
     QMenu* mPopupSys = nullptr;
     QAction* mnuSetup = nullptr;
@@ -100,6 +105,10 @@ public:
     QAction* mnuPauseRecording = nullptr;
     QAction* mPopExit = nullptr;
     QAction* mnuStopAll = nullptr;
+    QAction* mnuLibrary = nullptr;
+    QAction* mnuSaveLastMinutes = nullptr;
+    QAction* mnuSaveThisSong = nullptr;
+    QAction* addAfter(QAction* before, const char* name, const QString& text, std::function<void()> act);
 
 private:
     void followStatus(const RecorderStatus& status);

@@ -1,6 +1,7 @@
 """Discwright as a user meets it: the window, its controls and texts, the
 queue filled through Browse and emptied through Delete, the message for a
-Delete with nothing selected, and closing the window."""
+Delete with nothing selected, and closing the window; started with two
+files, both queued in the order given."""
 
 import os
 import re
@@ -120,6 +121,23 @@ def check_queue(app, first, second):
            "the deleted track is still listed", app)
 
 
+def check_started_with_files(program, first, second):
+    # Given on the command line, the files are queued as if dropped: each
+    # listed by its file name, in the order given.
+    with gui.App([program, second, first], name="discwright") as app:
+        frame = app.window(TITLE)
+        app.find("list item", "Audio Track 01 (%s)  00:02" % os.path.basename(second), within=frame)
+        app.find("list item", "Audio Track 02 (%s)  00:03" % os.path.basename(first), within=frame)
+        app.find("label", "Time In Queue: 00:05")
+        # Total Tracks counts them (the label's name is its text).
+        app.find("label", "2", within=frame)
+        expect(len(app.find_all("list item", re.compile(r"^Audio Track "), within=frame)) == 2,
+               "more than the two files are queued", app)
+        app.close_window(TITLE)
+        status = app.wait_exit(10)
+        expect(status == 0, "discwright ended with status %s\n%s" % (status, app.output()), app)
+
+
 def test():
     build = os.environ.get("TONQUILL_BUILD_DIR")
     program = os.path.join(build or "", "app", "discwright")
@@ -139,6 +157,7 @@ def test():
         app.close_window(TITLE)
         status = app.wait_exit(10)
         expect(status == 0, "discwright ended with status %s\n%s" % (status, app.output()), app)
+    check_started_with_files(program, first, second)
 
 
 if __name__ == "__main__":

@@ -1,8 +1,10 @@
 """Two stations at once from the control panel: the first is recorded with
 Record, the second with Operation > Record Alongside. The Recordings page
 lists both; Stop on the first row ends that recording (its file closed and
-tagged) while the second goes on, its file growing. Exiting asks once; Yes
-closes and tags every file."""
+tagged) while the second goes on, its file growing. The first station is
+then watched (Operation > Watch): its row says "watching", and "Save the
+Last Minutes" on it writes what it kept. Exiting asks once; Yes closes and
+tags every file."""
 
 import os
 import re
@@ -95,6 +97,33 @@ def main():
             expect(newest_of(folder, "North") == last_north and size_of(folder, last_north) == north_size,
                    "North went on after Stop")
 
+            # Watching the first station writes nothing until its last minutes are saved.
+            north_songs = lambda: [n for n in files_of(folder, "North") if not n.endswith("last 5 minutes.mp3")]
+            songs_before = north_songs()
+            app.double_click(app.find(name="North Station", within=stations))
+            for attempt in range(4):
+                app.activate_menu("Operation", "Watch")
+                try:
+                    gui.wait_until(lambda: app.find_all(name="watching", within=table), 8, "a watching row")
+                    break
+                except GuiError:
+                    if attempt == 3:
+                        raise GuiError("North Station was not watched\n" + app.dump())
+            gui.click_at(*gui.centre(app.find("table cell", "watching", within=table)))
+            kept = lambda: [n for n in mp3_files(folder) if n.endswith("last 5 minutes.mp3") and size_of(folder, n) > 0]
+            for attempt in range(5):
+                app.press("push button", "Save the Last Minutes", within=panel)
+                try:
+                    gui.wait_until(kept, 4, "the last minutes saved")
+                    break
+                except GuiError:
+                    if attempt == 4:  # nothing heard yet is said in a message box
+                        raise GuiError("the last minutes were not saved\n" + app.dump())
+                    for box in app.find_all("push button", "OK"):
+                        gui.do_action(box, ("press", "click"))
+            expect(kept()[0].startswith("North Station - "), "the saved minutes are named by the station")
+            expect(north_songs() == songs_before, "a watched station wrote a song nobody wished")
+
             # Exit asks once, for the recording that runs; Yes ends every one.
             app.activate_menu("File", "Exit")
             app.window(QUESTION, timeout=10)
@@ -102,7 +131,8 @@ def main():
             code = app.wait_exit(15)
             expect(code == 0, "tonquill ended with status %s" % code)
 
-    untagged = [n for n in mp3_files(folder) if not has_tag(folder, n) or size_of(folder, n) <= 128]
+    untagged = [n for n in mp3_files(folder) if not n.endswith("last 5 minutes.mp3") and
+                (not has_tag(folder, n) or size_of(folder, n) <= 128)]
     if untagged or not files_of(folder, "North") or not files_of(folder, "South"):
         raise GuiError("files left untagged or missing: %s" % mp3_files(folder))
 

@@ -25,6 +25,7 @@ protected:
         hooks.quitProgram = [this] { asked << QStringLiteral("quit"); };
         hooks.raise = [this] { asked << QStringLiteral("raise"); };
         hooks.openSearch = [this] { asked << QStringLiteral("search"); };
+        hooks.openLibrary = [this] { asked << QStringLiteral("library"); };
         hooks.openPreset = [this](const QString& preset) { return opener().Open(preset); };
         link = std::make_unique<RecorderDesktopLink>(*recorder, config, hooks, *bus.client);
         link->Register();
@@ -142,6 +143,8 @@ TEST_F(DesktopLinkTest, QuitAsksWhileRecordingAndPlayStartsTheLastPreset)
     EXPECT_TRUE(asked.endsWith(QStringLiteral("raise")));
     link->Perform(DesktopAction::OpenSearch);
     EXPECT_EQ(asked.last(), QStringLiteral("search"));
+    link->Perform(DesktopAction::OpenLibrary);
+    EXPECT_EQ(asked.last(), QStringLiteral("library"));
 }
 
 // A preset that starts is remembered as the last one, for the menu entry.

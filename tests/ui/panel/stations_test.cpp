@@ -680,7 +680,8 @@ TEST_F(StationListTest, EveryDropTargetHandsItsDataToTheStationList)
 }
 
 // The Search menu and the Search button's menu open each search window; Radio
-// Browser has an entry of its own in both.
+// Browser and What Plays Where have entries of their own in both. The View
+// menu opens the library.
 TEST_F(StationFileTest, SearchMenusOpenEachSearch)
 {
     open();
@@ -694,16 +695,22 @@ TEST_F(StationFileTest, SearchMenusOpenEachSearch)
         {"mnuShoutCast", &RecordingDesktopShell::directorySearches},
         {"mnuRadioBrowser", &RecordingDesktopShell::radioBrowserSearches},
         {"mnuLocalDirectory", &RecordingDesktopShell::presetSearches},
+        {"mnuLibrary1", &RecordingDesktopShell::libraries},
+        {"mnuWhatPlays1", &RecordingDesktopShell::whatPlays},
+        {"mnuWhatPlays", &RecordingDesktopShell::whatPlays},
     };
     for (const auto& entry : entries) {
         SCOPED_TRACE(entry.action);
         auto* action = panel->findChild<QAction*>(QLatin1String(entry.action));
         ASSERT_NE(action, nullptr);
         const int before = shell.*entry.count;
-        const int others = shell.directorySearches + shell.radioBrowserSearches + shell.presetSearches - before;
+        const auto all = [&] {
+            return shell.directorySearches + shell.radioBrowserSearches + shell.presetSearches + shell.libraries +
+                   shell.whatPlays;
+        };
+        const int others = all() - before;
         action->trigger();
         EXPECT_EQ(shell.*entry.count, before + 1);
-        EXPECT_EQ(shell.directorySearches + shell.radioBrowserSearches + shell.presetSearches - shell.*entry.count,
-                  others);
+        EXPECT_EQ(all() - shell.*entry.count, others);
     }
 }

@@ -1,22 +1,22 @@
 // The desktop program around the recorder: where its icon or display comes
 // from, the panel it opens, and what the quit routine leaves behind.
 #include "fixture.h"
-
+#include "platform/folders.h"
 #include "tests/support/widgets/control.h"
+#include "ui/controls/myslider.h"
+#include "ui/search/pageview.h"
 #include "ui/shell/desktopprogram.h"
 #include "ui/tray/trayicon.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QTableWidget>
-#include "ui/controls/myslider.h"
-#include <QDialog>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QTimer>
-#include "ui/search/pageview.h"
 
 // What the desktop program asked of the panels it made.
 struct PanelLog {
@@ -79,7 +79,7 @@ TEST_F(DesktopProgramTest, WithANotificationAreaTheRecorderLivesInTheTray)
     EXPECT_EQ(icon.adds, 1);
     EXPECT_EQ(TrayTipText(icon.tip), QStringLiteral("Tonquill"));
     EXPECT_EQ(program->display(), nullptr);
-    ASSERT_NE(program->panel(), nullptr);  // an empty command line opens the panel
+    ASSERT_NE(program->panel(), nullptr); // an empty command line opens the panel
     EXPECT_TRUE(program->panel()->isVisible());
     EXPECT_EQ(recorder->Status().lngVolume, 42); // set before any window read it
 }
@@ -110,7 +110,7 @@ TEST_F(DesktopProgramTest, WithoutOneTheDisplayIsShownAtOnce)
     EXPECT_EQ(icon.adds, 0);
     ASSERT_NE(program->display(), nullptr);
     EXPECT_TRUE(program->display()->isVisible());
-    EXPECT_EQ(program->display()->sldVolume->value(), -43);  // the recorder's volume, not 0
+    EXPECT_EQ(program->display()->sldVolume->value(), -43); // the recorder's volume, not 0
     EXPECT_EQ(program->panel(), nullptr);
 
     // A preset that cannot be loaded ends the program, display and all.
@@ -136,7 +136,7 @@ TEST_F(DesktopProgramTest, ANotificationAreaThatAppearsLaterGetsTheIcon)
     EXPECT_EQ(icon.adds, 1);
     EXPECT_EQ(TrayTipText(icon.tip), QStringLiteral("Late Station"));
     ASSERT_TRUE(WaitForTimerTicks(DesktopProgram::kTrayWatchMs, 1));
-    EXPECT_EQ(icon.adds, 1);  // added once
+    EXPECT_EQ(icon.adds, 1); // added once
 }
 
 TEST_F(DesktopProgramTest, SetUpFillsThePanelOnlyFromALoadedPreset)
@@ -224,7 +224,7 @@ TEST_F(DesktopProgramTest, QuittingWithAModalDialogOpenCancelsItAndKeepsItsWindo
         QDialog dialog(panel);
         dialog.setModal(true);
         QTimer::singleShot(0, &dialog, [&] { recorder->ExitFromMenu(); });
-        QTimer::singleShot(10000, &dialog, &QDialog::accept);  // bounds the wait
+        QTimer::singleShot(10000, &dialog, &QDialog::accept); // bounds the wait
         answer = dialog.exec();
         EXPECT_FALSE(panel.isNull());
         EXPECT_FALSE(display.isNull());
@@ -258,9 +258,22 @@ TEST_F(DesktopProgramTest, SearchWindowsAreMadeOnceKeptWhenClosedAndUnloadedAtTh
     QPointer<frmLocalSearch> presets = program->presetSearch();
     ASSERT_NE(presets, nullptr);
     EXPECT_TRUE(presets->isVisible());
+    // The window reads the history in the data folder.
+    ProgramFolders::SetOverride(folder.path());
+    program->ShowWhatPlays();
+    ProgramFolders::SetOverride(QString());
+    QPointer<frmWhatPlays> charts = program->whatPlays();
+    ASSERT_NE(charts, nullptr);
+    charts->close();
+    program->ShowWhatPlays();
+    EXPECT_EQ(program->whatPlays(), charts);
+    EXPECT_TRUE(charts->isVisible());
     program->UnloadWindows();
     EXPECT_TRUE(browser.isNull());
     EXPECT_TRUE(presets.isNull());
+    EXPECT_TRUE(charts.isNull());
+    // The window's reader ends on its own, not waited for.
+    EXPECT_TRUE(WaitUntil([] { return HistoryReader::RunningThreads() == 0; }, 10000));
 }
 
 // A search window opens centred over the panel and whole on the screen;
@@ -321,7 +334,7 @@ TEST_F(DesktopProgramTest, RaiseShowsTheDisplayWhileRecordingElseThePanel)
     EXPECT_TRUE(program->display()->isVisible());
     EXPECT_FALSE(program->panel()->isVisible());
     recorder->StopRecording();
-    program->RaiseWindows();  // the display is shown: it stays the one raised
+    program->RaiseWindows(); // the display is shown: it stays the one raised
     EXPECT_FALSE(program->panel()->isVisible());
     EXPECT_EQ(log.made, 1);
 }

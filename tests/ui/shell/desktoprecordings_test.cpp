@@ -2,12 +2,14 @@
 // those alongside it, each on its own loopback station, folder and files; the
 // list's rows, the one listened to, and what is kept to resume them.
 #include "fixture.h"
+#include "history/historywriter.h"
 #include "tests/ui/shell/alongsidestations.h"
 #include "ui/shell/desktopprogram.h"
 #include "ui/shell/desktoprecordings.h"
 #include "ui/tray/trayicon.h"
 
 #include <QAction>
+#include <QDir>
 #include <QMenu>
 
 namespace {
@@ -40,6 +42,8 @@ protected:
         services.clock = &clock;
         services.tray = &icon;
         services.masterVolume = [] { return -1; };
+        history = std::make_unique<HistoryWriter>(store.file(QStringLiteral("history.sqlite")));
+        services.history = history.get();
         program = std::make_unique<DesktopProgram>(services, [](IDesktopShell&) { return new BarePanel; });
         deps.host = program.get();
         recorder = std::make_unique<frmMP3>(deps);
@@ -50,6 +54,7 @@ protected:
     {
         program.reset();
         recorder.reset();
+        history.reset();
         SetUserSettingsFolder(QString());
     }
 
@@ -78,6 +83,7 @@ protected:
     }
 
     TempFolder store;
+    std::unique_ptr<HistoryWriter> history;
     FakeTrayIcon icon;
     std::unique_ptr<DesktopProgram> program;
     DesktopRecordings* recordings = nullptr;
@@ -180,12 +186,18 @@ TEST_F(DesktopRecordingsTest, WhatRunsIsKeptToResumeInTheOrderStarted)
     RecordingConfig fromPreset = configFor(b);
     fromPreset.sConfigFileName = b.folder.file(QStringLiteral("beta.tvp"));
     ASSERT_EQ(recordings->RecordAlongside(fromPreset), DesktopRecordings::Started::Started);
+    Station c(QStringLiteral("Gamma"));
+    ASSERT_EQ(recordings->Watch(configFor(c)), DesktopRecordings::Started::Started);
     const QList<ResumeEntry> expected{{QString(), a.playlist, a.name, a.folder.path()},
-                                      {fromPreset.sConfigFileName, b.playlist, b.name, b.folder.path()}};
+                                      {fromPreset.sConfigFileName, b.playlist, b.name, b.folder.path()},
+                                      {QString(), c.playlist, c.name, c.folder.path(), true}};
     EXPECT_EQ(recordings->ResumeEntries(), expected);
     SetRecordingsToResume(expected);
     EXPECT_EQ(RecordingsToResume(), expected);
-    // A shorter list leaves nothing of the longer one behind.
+    // A shorter list leaves nothing of the longer one behind, nor a watch
+    // mark on a place now recorded.
+    SetRecordingsToResume({expected.at(2)});
+    EXPECT_EQ(RecordingsToResume(), QList<ResumeEntry>{expected.at(2)});
     SetRecordingsToResume({expected.at(1)});
     EXPECT_EQ(RecordingsToResume(), QList<ResumeEntry>{expected.at(1)});
     SetRecordingsToResume({});
@@ -289,6 +301,114 @@ TEST_F(DesktopRecordingsTest, QuitAsksForAnyRecordingClosesAllAndResumesThemNext
     EXPECT_EQ(recordings->Running(), 0);
 }
 
+namespace {
+
+// MPEG-1 layer III, 128 kbit/s, 44.1 kHz: 417 bytes a frame, each body
+// holding its number.
+QByteArray mp3Frames(int from, int count)
+{
+    QByteArray out;
+    for (int n = from; n < from + count; ++n) {
+        QByteArray f(417, char('A' + n % 26));
+        f[0] = char(0xff), f[1] = char(0xfb), f[2] = char(0x90), f[3] = char(0x00);
+        out += f;
+    }
+    return out;
+}
+
+} // namespace
+
+// A watched station reads its stream, writes nothing that is not wished, is
+// listed as watching, puts its titles into the history and keeps its last
+// minutes, which the row saves to a file in its folder, as it saves the
+// song playing.
+TEST_F(DesktopRecordingsTest, AWatchedStationWritesNothingButItsHistoryAndSavesWhatItKept)
+{
+    Station w(QStringLiteral("Watched"));
+    RecordingConfig c = configFor(w);
+    ASSERT_EQ(recordings->Watch(c), DesktopRecordings::Started::Started);
+    EXPECT_EQ(recordings->Watch(c), DesktopRecordings::Started::AlreadyRecording);
+    const int id = recordings->AlongsideOf(w.playlist);
+    ASSERT_NE(id, 0);
+    EXPECT_TRUE(recordings->Watched(id));
+    frmMP3& r = *recordings->Recorder(id);
+    QString problem;
+    EXPECT_TRUE(recordings->SaveLastMinutes(id, &problem).isEmpty()); // nothing heard yet
+    EXPECT_FALSE(problem.isEmpty());
+
+    // Each metadata interval is one frame; the title comes after the first.
+    ASSERT_TRUE(WaitUntil([&] { return w.loopback.last() && r.SongRulesReady(); }));
+    const QByteArray frames = mp3Frames(0, 6);
+    QByteArray stream = "ICY 200 OK\r\nicy-metaint:417\r\ncontent-type:audio/mpeg\r\n\r\n";
+    for (int n = 0; n < 6; ++n)
+        stream += frames.mid(n * 417, 417) + (n == 0 ? IcyTitleBlock("Artist - Song") : QByteArray(1, '\0'));
+    w.loopback.last()->write(stream);
+    const auto state = [&] {
+        return recordings->Model().data(recordings->Model().index(recordings->Model().RowOf(id),
+                                                                    RecordingsModel::StateColumn)).toString();
+    };
+    EXPECT_TRUE(WaitUntil([&] { return state() == QStringLiteral("watching"); })) << state().toStdString();
+    ASSERT_TRUE(WaitUntil([&] { return r.StreamBytesTaken() >= stream.size() - 64; }));
+
+    // The last frame is kept once the next one shows it whole.
+    ASSERT_TRUE(WaitUntil([&] { return recordings->HasKept(id); }));
+    const QString saved = recordings->SaveLastMinutes(id, &problem);
+    ASSERT_FALSE(saved.isEmpty()) << problem.toStdString();
+    EXPECT_TRUE(saved.startsWith(w.folder.path()));
+    EXPECT_TRUE(QFileInfo(saved).fileName().startsWith(QStringLiteral("Watched - "))) << saved.toStdString();
+    const QByteArray kept = ReadAll(saved);
+    EXPECT_GE(kept.size(), 5 * 417);
+    EXPECT_TRUE(frames.startsWith(kept)) << kept.size();
+    // The song playing is saved from its title on, and on to the next title.
+    const QString song = recordings->SaveThisSong(id, &problem);
+    ASSERT_EQ(song, w.folder.file(QStringLiteral("Artist - Song.mp3"))) << problem.toStdString();
+    const QByteArray more = mp3Frames(6, 3);
+    w.loopback.last()->write(more.left(417) + QByteArray(1, '\0') + more.mid(417, 417) +
+                             IcyTitleBlock("Next - Title") + more.mid(834));
+    ASSERT_TRUE(WaitUntil([&] { return ReadAll(song).right(128).startsWith("TAG"); }));
+    EXPECT_EQ(ReadAll(song).chopped(128), (frames + more).mid(417, 7 * 417));
+    // Nothing else was written: not wished, not recorded.
+    EXPECT_EQ(QDir(w.folder.path()).entryList({QStringLiteral("*.mp3")}, QDir::Files, QDir::Name),
+              (QStringList{QFileInfo(song).fileName(), QFileInfo(saved).fileName()}));
+
+    // The title played is in the history, under the station.
+    ASSERT_TRUE(WaitUntil([&] { return history->Pending() == 0; }));
+    HistoryStore store(history->Path());
+    ASSERT_TRUE(store.Open());
+    const std::vector<Play> plays = store.Plays(); // newest first
+    ASSERT_EQ(plays.size(), 2u);
+    EXPECT_EQ(plays[1].station, w.name);
+    EXPECT_EQ(plays[1].title, QStringLiteral("Artist - Song"));
+    EXPECT_EQ(plays[0].title, QStringLiteral("Next - Title"));
+    EXPECT_TRUE(plays[1].file.isEmpty());
+}
+
+TEST(WishCatchesTest, ATitleIsCaughtOnceByTheStationThatBeganItFirst)
+{
+    TempFolder folder;
+    const QString first = folder.file(QStringLiteral("a/Artist - Song.mp3"));
+    const QString second = folder.file(QStringLiteral("Artist - Song.mp3"));
+    QDir().mkpath(folder.file(QStringLiteral("a")));
+    WriteAll(first, "one");
+    WriteAll(second, "two");
+    WishCatches catches;
+    EXPECT_EQ(catches.Open(1, first, QStringLiteral("Artist - Song.mp3")).firstBy, 0);
+    const WishCatches::Caught again = catches.Open(2, second, QStringLiteral("Artist - Song.mp3"));
+    EXPECT_EQ(again.firstBy, 1);
+    EXPECT_EQ(again.title, QStringLiteral("Artist - Song"));
+    EXPECT_EQ(catches.Open(3, QString(), QStringLiteral("Other - Title.mp3")).firstBy, 0);
+    // The second copy goes when it is closed; the first stays.
+    EXPECT_TRUE(catches.Close(2, second));
+    EXPECT_FALSE(QFileInfo::exists(second));
+    EXPECT_FALSE(catches.Close(1, first));
+    EXPECT_TRUE(QFileInfo::exists(first));
+    // Once caught and closed, the title may be caught again, by anyone.
+    EXPECT_EQ(catches.Open(2, second, QStringLiteral("Artist - Song.mp3")).firstBy, 0);
+    catches.Forget(2);
+    EXPECT_EQ(catches.Open(1, first, QStringLiteral("Artist - Song.mp3")).firstBy, 0);
+    EXPECT_FALSE(catches.Close(9, first)); // a station that caught nothing
+}
+
 TEST(ResumeSettings, OffByDefaultAndEntriesReadBack)
 {
     TempFolder store;
@@ -307,4 +427,41 @@ TEST(ResumeSettings, OffByDefaultAndEntriesReadBack)
         EXPECT_EQ(RecordingsToResume().size(), c.read) << c.count;
     }
     SetUserSettingsFolder(QString());
+}
+
+// The tray's "Recordings" opens the library; a file it plays stops the
+// listening, to the panel's station or one alongside, and every recording
+// goes on.
+TEST_F(DesktopRecordingsTest, AFilePlayedInTheLibraryStopsTheListeningNotTheRecordings)
+{
+    Station a(QStringLiteral("Alpha")), b(QStringLiteral("Beta"));
+    startPrimary(a);
+    int idB = 0;
+    frmMP3& rb = alongside(b, &idB);
+    ASSERT_TRUE(streams(b, rb));
+    ASSERT_NE(program->tray()->mnuLibrary, nullptr);
+    program->tray()->mnuLibrary->trigger();
+    ASSERT_NE(program->library(), nullptr);
+    EXPECT_TRUE(program->library()->isVisible());
+    EXPECT_EQ(program->library()->windowTitle(), QStringLiteral("Recordings"));
+    // Asked again, the same window comes forward.
+    frmLibrary* first = program->library();
+    program->ShowLibrary();
+    EXPECT_EQ(program->library(), first);
+
+    const struct Case {
+        const char* what;
+        int listenTo; // 0: none
+    } cases[] = {{"beside", idB}, {"the panel's", recordings->PrimaryId()}, {"nothing listened to", 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.listenTo)
+            recordings->Listen(c.listenTo);
+        EXPECT_EQ(rb.Status().blnPreviewToggle || recorder->Status().blnPreviewToggle, c.listenTo != 0);
+        emit program->library()->playingStarted();
+        EXPECT_FALSE(rb.Status().blnPreviewToggle);
+        EXPECT_FALSE(recorder->Status().blnPreviewToggle);
+        EXPECT_TRUE(rb.Status().blnRecording);
+        EXPECT_TRUE(recorder->Status().blnRecording);
+    }
 }

@@ -32,7 +32,9 @@ TEST(RecordingsPane, SelectionAndFocusFollowEachOtherAndActionsAskForTheSelected
     } actions[] = {{pane.stopAction(), &RecordingsPane::stopRequested},
                    {pane.pauseAction(), &RecordingsPane::pauseRequested},
                    {pane.listenAction(), &RecordingsPane::listenRequested},
-                   {pane.openFolderAction(), &RecordingsPane::openFolderRequested}};
+                   {pane.openFolderAction(), &RecordingsPane::openFolderRequested},
+                   {pane.saveLastMinutesAction(), &RecordingsPane::saveLastMinutesRequested},
+                   {pane.saveThisSongAction(), &RecordingsPane::saveThisSongRequested}};
     for (const auto& a : actions) {
         QSignalSpy spy(&pane, a.signal);
         a.action->trigger();
@@ -54,10 +56,10 @@ TEST(RecordingsPane, EveryControlHasAnAccessibleName)
     RecordingsPane pane(model);
     EXPECT_FALSE(pane.table()->accessibleName().isEmpty());
     const auto buttons = pane.findChildren<QToolButton*>();
-    ASSERT_EQ(buttons.size(), 4);
+    ASSERT_EQ(buttons.size(), 6);
     QStringList names;
     for (const QToolButton* b : buttons)
         names << b->accessibleName();
-    EXPECT_EQ(names, (QStringList{"Stop", "Pause", "Listen", "Open Folder"}));
-    EXPECT_EQ(pane.table()->actions().size(), 4); // the row's context menu
+    EXPECT_EQ(names, (QStringList{"Stop", "Pause", "Listen", "Open Folder", "Save the Last Minutes", "Save This Song"}));
+    EXPECT_EQ(pane.table()->actions().size(), 6); // the row's context menu
 }

@@ -10,8 +10,8 @@
 #include "ui/tray/trayicon.h"
 
 #include <QAction>
-#include <QFile>
 #include <QApplication>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -53,7 +53,7 @@ struct MenuRow {
     const char* exitCaption;
 };
 
-}  // namespace
+} // namespace
 
 class TrayTest : public RecorderFixture {
 protected:
@@ -285,14 +285,17 @@ TEST_F(QuitDialogTest, LeftAloneItAnswersNoAfterFiveSecondsAcrossTheWrap)
         const struct {
             qint32 advance;
             const char* text;
-        } steps[] = {{0, "(No in 5 s)"} /* as it opens */, {1, "(No in 5 s)"}, {999, "(No in 4 s)"}, {3001, "(No in 1 s)"},
+        } steps[] = {{0, "(No in 5 s)"} /* as it opens */,
+                     {1, "(No in 5 s)"},
+                     {999, "(No in 4 s)"},
+                     {3001, "(No in 1 s)"},
                      {998, "(No in 1 s)"}};
         for (const auto& step : steps) {
             clock.advance(step.advance);
             if (step.advance > 0)
                 d->Timer1_Timer();
-            EXPECT_EQ(Control<QLabel>(d, "lblQuit")->text(), QStringLiteral("We are recording! Are you sure you wish to quit? ") +
-                                              QLatin1String(step.text));
+            EXPECT_EQ(Control<QLabel>(d, "lblQuit")->text(),
+                      QStringLiteral("We are recording! Are you sure you wish to quit? ") + QLatin1String(step.text));
         }
         EXPECT_EQ(Control<QPushButton>(d, "cmdYes")->text(), QStringLiteral("&Yes"));
         EXPECT_EQ(Control<QPushButton>(d, "cmdNo")->text(), QStringLiteral("&No"));
@@ -333,10 +336,8 @@ TEST_F(QuitDialogTest, KeysAnswerIt)
         const char* text;
         bool closes, quits;
     } rows[] = {
-        {Qt::Key_X, "x", false, false},
-        {Qt::Key_N, "n", true, false},
-        {Qt::Key_N, "N", true, false},
-        {Qt::Key_Y, "y", false, true},  // the quit routine closes it
+        {Qt::Key_X, "x", false, false}, {Qt::Key_N, "n", true, false},
+        {Qt::Key_N, "N", true, false},  {Qt::Key_Y, "y", false, true}, // the quit routine closes it
         {Qt::Key_Y, "Y", false, true},
     };
     startOnStation();
@@ -397,4 +398,24 @@ TEST(TrayMenuState, FollowsRecordingPauseAndListening)
         EXPECT_EQ(m.mnuListen, row.recording);
         EXPECT_TRUE(m.mnuToggleDisplay);
     }
+}
+
+// "Recordings" goes above the separator over the exit item, once however
+// often it is added, and opens the library.
+TEST_F(TrayTest, RecordingsOpensTheLibraryFromAboveExit)
+{
+    int opened = 0;
+    QAction* item = tray->AddLibrary([&opened] { ++opened; });
+    EXPECT_EQ(tray->AddLibrary([&opened] { opened += 100; }), item);
+    tray->AddStopAll([] {});
+    QStringList names;
+    for (QAction* a : tray->mPopupSys->actions())
+        names << a->objectName();
+    EXPECT_EQ(names, (QStringList{"mnuSetup", "mnuBlah2", "mnuToggleDisplay", "mnuListen", "mnuStartRecording",
+                                  "mnuStopRecording", "mnuPauseRecording", "mnuStopAll", "mnuLibrary", "mnuBlah",
+                                  "mPopExit"}));
+    EXPECT_EQ(item->text(), QStringLiteral("Recordings"));
+    EXPECT_TRUE(item->isEnabled());
+    item->trigger();
+    EXPECT_EQ(opened, 1);
 }

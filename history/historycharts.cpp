@@ -1,0 +1,140 @@
+#include "history/historycharts.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace {
+
+QDateTime timeOf(const QVariant& value)
+{
+    return value.isNull() ? QDateTime() : QDateTime::fromMSecsSinceEpoch(value.toLongLong());
+}
+
+// The filter's conditions on `plays` (or on `title_counts`, which has no start).
+QStringList conditions(const ChartFilter& filter, bool withStart)
+{
+    QStringList where;
+    if (withStart && filter.since.isValid())
+        where << QStringLiteral("start >= :since");
+    if (!filter.station.isEmpty())
+        where << QStringLiteral("station = :station COLLATE NOCASE");
+    if (!filter.search.isEmpty())
+        where << QStringLiteral("title LIKE :search ESCAPE '\\'");
+    return where;
+}
+
+QString whereOf(const QStringList& where)
+{
+    return where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
+}
+
+void bindFilter(QSqlQuery& q, const ChartFilter& filter, bool withStart)
+{
+    if (withStart && filter.since.isValid())
+        q.bindValue(QStringLiteral(":since"), filter.since.toMSecsSinceEpoch());
+    if (!filter.station.isEmpty())
+        q.bindValue(QStringLiteral(":station"), filter.station);
+    if (!filter.search.isEmpty())
+        q.bindValue(QStringLiteral(":search"), LikeAnywhere(filter.search));
+}
+
+QSqlQuery queryOn(const HistoryStore& store)
+{
+    QSqlQuery q(QSqlDatabase::database(store.ConnectionName(), false));
+    q.setForwardOnly(true);
+    return q;
+}
+
+} // namespace
+
+QDateTime ChartPeriodStart(ChartPeriod period, const QDateTime& now, Qt::DayOfWeek firstDay)
+{
+    const QDate today = now.date();
+    switch (period) {
+    case ChartPeriod::Today:
+        return today.startOfDay();
+    case ChartPeriod::ThisWeek:
+        return today.addDays(-((today.dayOfWeek() - int(firstDay) + 7) % 7)).startOfDay();
+    case ChartPeriod::ThisMonth:
+        return QDate(today.year(), today.month(), 1).startOfDay();
+    case ChartPeriod::All:
+        break;
+    }
+    return QDateTime();
+}
+
+std::vector<TitleCount> TopTitlesPage(const HistoryStore& store, const ChartFilter& filter, int offset, int count)
+{
+    std::vector<TitleCount> page;
+    if (!store.IsOpen() || count <= 0)
+        return page;
+    // All of the history is counted already; a period is counted from its
+    // plays, read from the index that starts with their time.
+    const bool period = filter.since.isValid();
+    const QString sql =
+        period ? QStringLiteral("SELECT title, COUNT(*) AS n, COUNT(DISTINCT station), MAX(start) "
+                                "FROM plays INDEXED BY plays_start_station%1 GROUP BY title")
+                     .arg(whereOf(conditions(filter, true)))
+               : QStringLiteral("SELECT title, SUM(plays) AS n, COUNT(*), MAX(last) FROM title_counts%1 GROUP BY title")
+                     .arg(whereOf(conditions(filter, false)));
+    QSqlQuery q = queryOn(store);
+    q.prepare(sql + QStringLiteral(" ORDER BY n DESC, title LIMIT :count OFFSET :offset"));
+    bindFilter(q, filter, period);
+    q.bindValue(QStringLiteral(":count"), count);
+    q.bindValue(QStringLiteral(":offset"), std::max(0, offset));
+    if (!q.exec())
+        return page;
+    while (q.next())
+        page.push_back({q.value(0).toString(), q.value(1).toLongLong(), q.value(2).toLongLong(), timeOf(q.value(3))});
+    return page;
+}
+
+std::vector<Play> PlaysOfTitle(const HistoryStore& store, const QString& title, const ChartFilter& filter, int offset,
+                               int count)
+{
+    std::vector<Play> plays;
+    if (!store.IsOpen() || count <= 0)
+        return plays;
+    ChartFilter of = filter;
+    of.search.clear();
+    QStringList where = conditions(of, true);
+    where.prepend(QStringLiteral("title = :title"));
+    QSqlQuery q = queryOn(store);
+    q.prepare(QStringLiteral("SELECT station, address, title, artist, song, start, end, file, state FROM plays "
+                             "INDEXED BY plays_title%1 ORDER BY start DESC, id DESC LIMIT :count OFFSET :offset")
+                  .arg(whereOf(where)));
+    bindFilter(q, of, true);
+    q.bindValue(QStringLiteral(":title"), title);
+    q.bindValue(QStringLiteral(":count"), count);
+    q.bindValue(QStringLiteral(":offset"), std::max(0, offset));
+    if (!q.exec())
+        return plays;
+    while (q.next()) {
+        Play p;
+        p.station = q.value(0).toString();
+        p.address = q.value(1).toString();
+        p.title = q.value(2).toString();
+        p.artist = q.value(3).toString();
+        p.song = q.value(4).toString();
+        p.start = timeOf(q.value(5));
+        p.end = timeOf(q.value(6));
+        p.file = q.value(7).toString();
+        p.state = q.value(8).toString();
+        plays.push_back(std::move(p));
+    }
+    return plays;
+}
+
+QStringList HistoryStations(const HistoryStore& store)
+{
+    QStringList stations;
+    if (!store.IsOpen())
+        return stations;
+    QSqlQuery q = queryOn(store);
+    if (q.exec(QStringLiteral(
+            "SELECT MIN(station) FROM title_counts GROUP BY station COLLATE NOCASE ORDER BY 1 COLLATE NOCASE")))
+        while (q.next())
+            stations << q.value(0).toString();
+    return stations;
+}
