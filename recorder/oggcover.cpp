@@ -269,6 +269,12 @@ OggCoverResult AddOggCover(const QByteArray& file, const CoverPicture& cover)
             if (packets.empty()) {
                 const OggCodec codec = OggCodecOf(packet);
                 wanted = codec == OggCodec::Vorbis ? 3 : codec == OggCodec::Opus ? 2 : 0;
+                if (codec == OggCodec::Flac) {
+                    // Ogg FLAC keeps its pictures in metadata blocks of its own: left as it is.
+                    r.file = file;
+                    r.unchanged = true;
+                    return r;
+                }
                 if (wanted == 0) {
                     r.error = QStringLiteral("not Vorbis or Opus");
                     return r;

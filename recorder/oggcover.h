@@ -27,7 +27,7 @@ struct OggCoverResult {
 };
 // `file` (one logical Vorbis or Opus stream, as a song's file holds it)
 // with `cover` in its comments. A file whose comments hold a picture
-// already is left as it is; a file that is not whole Ogg pages of Vorbis or
+// already, and an Ogg FLAC file, are left as they are; a file that is not whole Ogg pages of Vorbis or
 // Opus, or whose header does not end on a page of its own, is an error.
 OggCoverResult AddOggCover(const QByteArray& file, const CoverPicture& cover);
 // AddOggCover on the file at `path`, replaced whole only when it worked.

@@ -370,8 +370,8 @@ void DesktopProgram::UnloadWindows()
     }
     if (dialogOpen) {
         for (QWidget* w : {static_cast<QWidget*>(m_display), static_cast<QWidget*>(m_browser),
-                           static_cast<QWidget*>(m_localSearch), static_cast<QWidget*>(m_library)}) {
-                           static_cast<QWidget*>(m_localSearch), static_cast<QWidget*>(m_whatPlays)}) {
+                           static_cast<QWidget*>(m_localSearch), static_cast<QWidget*>(m_library),
+                           static_cast<QWidget*>(m_whatPlays)}) {
             if (w)
                 w->hide();
         }

@@ -164,7 +164,8 @@ TEST(AddOggCover, FilesItCannotTagAreRefused)
         {"a checksum wrong", badCrc, "fails its check"},
         {"audio on a header page", audioOnHeaderPage, "audio begins on a header page"},
         {"only the first header", PacketsPage(2, 5, 0, {VorbisIdent()}), "not complete"},
-        {"FLAC", flac, "not Vorbis or Opus"},
+        {"another codec", PacketsPage(2, 5, 0, {QByteArray("\x80theora", 7)}) + PacketsPage(0, 5, 1, {"x"}),
+         "not Vorbis or Opus"},
         {"two streams", twoStreams, "more than one Ogg stream"},
         {"comment lengths past the packet",
          PacketsPage(2, 5, 0, {VorbisIdent()}) +
@@ -179,6 +180,11 @@ TEST(AddOggCover, FilesItCannotTagAreRefused)
         EXPECT_TRUE(r.file.isEmpty());
     }
     EXPECT_FALSE(AddOggCover(song, CoverPicture()).ok());
+    // Ogg FLAC is left as it is, and that is no failure.
+    const OggCoverResult flacResult = AddOggCover(flac, jpegCover());
+    EXPECT_TRUE(flacResult.ok());
+    EXPECT_TRUE(flacResult.unchanged);
+    EXPECT_EQ(flacResult.file, flac);
 }
 
 TEST(FlacPictureBlock, ReadsBackAndRefusesLengthsPastTheEnd)
