@@ -6,11 +6,6 @@
 
 namespace {
 
-QDateTime timeOf(const QVariant& value)
-{
-    return value.isNull() ? QDateTime() : QDateTime::fromMSecsSinceEpoch(value.toLongLong());
-}
-
 // The filter's conditions on `plays` (or on `title_counts`, which has no start).
 QStringList conditions(const ChartFilter& filter, bool withStart)
 {
@@ -86,7 +81,7 @@ std::vector<TitleCount> TopTitlesPage(const HistoryStore& store, const ChartFilt
     if (!q.exec())
         return page;
     while (q.next())
-        page.push_back({q.value(0).toString(), q.value(1).toLongLong(), q.value(2).toLongLong(), timeOf(q.value(3))});
+        page.push_back({q.value(0).toString(), q.value(1).toLongLong(), q.value(2).toLongLong(), TimeOfColumn(q.value(3))});
     return page;
 }
 
@@ -110,19 +105,8 @@ std::vector<Play> PlaysOfTitle(const HistoryStore& store, const QString& title, 
     q.bindValue(QStringLiteral(":offset"), std::max(0, offset));
     if (!q.exec())
         return plays;
-    while (q.next()) {
-        Play p;
-        p.station = q.value(0).toString();
-        p.address = q.value(1).toString();
-        p.title = q.value(2).toString();
-        p.artist = q.value(3).toString();
-        p.song = q.value(4).toString();
-        p.start = timeOf(q.value(5));
-        p.end = timeOf(q.value(6));
-        p.file = q.value(7).toString();
-        p.state = q.value(8).toString();
-        plays.push_back(std::move(p));
-    }
+    while (q.next())
+        plays.push_back(PlayOfRow(q));
     return plays;
 }
 

@@ -85,10 +85,6 @@ QVariant msOf(const QDateTime& time)
     return time.isValid() ? QVariant(time.toMSecsSinceEpoch()) : QVariant(QMetaType(QMetaType::LongLong));
 }
 
-QDateTime timeOf(const QVariant& value)
-{
-    return value.isNull() ? QDateTime() : QDateTime::fromMSecsSinceEpoch(value.toLongLong());
-}
 
 void bindPlay(QSqlQuery& q, const Play& p)
 {
@@ -287,7 +283,7 @@ std::vector<Play> HistoryStore::Plays(const HistoryFilter& filter) const
     std::vector<Play> plays;
     if (!m_open)
         return plays;
-    QString sql = QStringLiteral("SELECT station, address, title, artist, song, start, end, file, state FROM plays");
+    QString sql = QStringLiteral("SELECT %1 FROM plays").arg(QLatin1String(kPlayColumns));
     QStringList where;
     if (!filter.station.isEmpty())
         where << QStringLiteral("station = :station COLLATE NOCASE");
@@ -311,19 +307,8 @@ std::vector<Play> HistoryStore::Plays(const HistoryFilter& filter) const
         q.bindValue(QStringLiteral(":title"), LikeAnywhere(filter.title));
     if (!q.exec())
         return plays;
-    while (q.next()) {
-        Play p;
-        p.station = q.value(0).toString();
-        p.address = q.value(1).toString();
-        p.title = q.value(2).toString();
-        p.artist = q.value(3).toString();
-        p.song = q.value(4).toString();
-        p.start = timeOf(q.value(5));
-        p.end = timeOf(q.value(6));
-        p.file = q.value(7).toString();
-        p.state = q.value(8).toString();
-        plays.push_back(std::move(p));
-    }
+    while (q.next())
+        plays.push_back(PlayOfRow(q));
     return plays;
 }
 
@@ -348,4 +333,24 @@ std::vector<std::pair<QString, qint64>> HistoryStore::TopTitles(int count) const
         while (q.next())
             top.emplace_back(q.value(0).toString(), q.value(1).toLongLong());
     return top;
+}
+
+QDateTime TimeOfColumn(const QVariant& value)
+{
+    return value.isNull() ? QDateTime() : QDateTime::fromMSecsSinceEpoch(value.toLongLong());
+}
+
+Play PlayOfRow(const QSqlQuery& q)
+{
+    Play p;
+    p.station = q.value(0).toString();
+    p.address = q.value(1).toString();
+    p.title = q.value(2).toString();
+    p.artist = q.value(3).toString();
+    p.song = q.value(4).toString();
+    p.start = TimeOfColumn(q.value(5));
+    p.end = TimeOfColumn(q.value(6));
+    p.file = q.value(7).toString();
+    p.state = q.value(8).toString();
+    return p;
 }

@@ -43,6 +43,15 @@ struct HistoryFilter {
 // A LIKE pattern (with ESCAPE '\\') that finds `text` literally anywhere.
 QString LikeAnywhere(const QString& text);
 
+class QSqlQuery;
+class QVariant;
+// A play's columns as every query of plays selects them, and the play of a
+// row of such a query.
+inline constexpr const char* kPlayColumns = "station, address, title, artist, song, start, end, file, state";
+Play PlayOfRow(const QSqlQuery& q);
+// A time as the file keeps it (milliseconds; NULL: none).
+QDateTime TimeOfColumn(const QVariant& value);
+
 // The artist and song parts of a title, split at its first " - ".
 void SplitTitle(const QString& title, QString* artist, QString* song);
 

@@ -12,29 +12,6 @@
 
 namespace {
 
-// The recording files of `folder`, by name, with their audio (the ID3v1 tag
-// left off) and whether they were tagged.
-struct Recorded {
-    QStringList names;
-    qint64 audio = 0;
-    int untagged = 0;
-};
-
-Recorded recordedIn(const QString& folder)
-{
-    Recorded r;
-    const QDir dir(folder);
-    r.names = dir.entryList({QStringLiteral("*.mp3")}, QDir::Files, QDir::Name);
-    for (const QString& name : r.names) {
-        QByteArray bytes = ReadAll(dir.filePath(name));
-        if (bytes.size() >= 128 && bytes.mid(bytes.size() - 128, 3) == "TAG")
-            bytes.chop(128);
-        else
-            ++r.untagged;
-        r.audio += bytes.size();
-    }
-    return r;
-}
 
 } // namespace
 
@@ -112,7 +89,7 @@ TEST_F(SideBySideRecording, ThreeStationsRecordEveryByteUnderTheirTitlesAndStopT
         SCOPED_TRACE(stations[i].title.toStdString());
         const QByteArray prefix = "[" + stations[i].title.toUtf8() + "] ";
         EXPECT_TRUE(out.contains(prefix + "Stopping...")) << out.constData();
-        const Recorded r = recordedIn(folders[i].path());
+        const Recorded r = RecordedIn(folders[i].path());
         // Nothing lost, nothing of another station's: the station's bytes
         // exactly, in its own folder, every file closed and tagged.
         EXPECT_EQ(r.audio, stations[i].total);
@@ -142,7 +119,7 @@ TEST_F(SideBySideRecording, AStationThatCannotStartSaysWhyAndTheOthersGoOn)
     const QString unknown = home.file(QStringLiteral("notes.txt"));
     Tonquill tonquill(home.path());
     ASSERT_TRUE(tonquill.Start({QStringLiteral("--record"), missing, good, unknown}));
-    ASSERT_TRUE(WaitUntil([&] { return recordedIn(folder.path()).audio >= 30000; }, 20000))
+    ASSERT_TRUE(WaitUntil([&] { return RecordedIn(folder.path()).audio >= 30000; }, 20000))
         << tonquill.Output().constData() << tonquill.Errors().constData();
     ASSERT_TRUE(tonquill.WaitForOutput("[Good FM] [ERR] NETWORK: Reconnecting...", 15000))
         << tonquill.Output().constData();
@@ -154,7 +131,7 @@ TEST_F(SideBySideRecording, AStationThatCannotStartSaysWhyAndTheOthersGoOn)
         << errors.constData();
     EXPECT_TRUE(errors.contains("[notes.txt] Tonquill: This is not a supported filetype to load!"))
         << errors.constData();
-    EXPECT_EQ(recordedIn(folder.path()).audio, 30000);
+    EXPECT_EQ(RecordedIn(folder.path()).audio, 30000);
     EXPECT_TRUE(tonquill.Output().contains("[Good FM] Stopping...")) << tonquill.Output().constData();
 
     Tonquill failing(home.path());

@@ -4,6 +4,7 @@
 
 #include "tests/support/eventwait.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -68,3 +69,27 @@ private:
     QProcess m_process;
     QByteArray m_out, m_err;
 };
+
+// The recording files of `folder`, by name, with their audio (the ID3v1 tag
+// left off) and how many have no tag.
+struct Recorded {
+    QStringList names;
+    qint64 audio = 0;
+    int untagged = 0;
+};
+
+inline Recorded RecordedIn(const QString& folder)
+{
+    Recorded r;
+    const QDir dir(folder);
+    r.names = dir.entryList({QStringLiteral("*.mp3")}, QDir::Files, QDir::Name);
+    for (const QString& name : r.names) {
+        QByteArray bytes = ReadAll(dir.filePath(name));
+        if (bytes.size() >= 128 && bytes.mid(bytes.size() - 128, 3) == "TAG")
+            bytes.chop(128);
+        else
+            ++r.untagged;
+        r.audio += bytes.size();
+    }
+    return r;
+}

@@ -29,29 +29,6 @@ struct Answer {
     }
 };
 
-// The recording files of `folder` with their audio (the ID3v1 tag left off)
-// and how many have no tag.
-struct Recorded {
-    QStringList names;
-    qint64 audio = 0;
-    int untagged = 0;
-};
-
-Recorded recordedIn(const QString& folder)
-{
-    Recorded r;
-    const QDir dir(folder);
-    r.names = dir.entryList({QStringLiteral("*.mp3")}, QDir::Files, QDir::Name);
-    for (const QString& name : r.names) {
-        QByteArray bytes = ReadAll(dir.filePath(name));
-        if (bytes.size() >= 128 && bytes.mid(bytes.size() - 128, 3) == "TAG")
-            bytes.chop(128);
-        else
-            ++r.untagged;
-        r.audio += bytes.size();
-    }
-    return r;
-}
 
 class ServeTest : public ::testing::Test {
 protected:
@@ -222,7 +199,7 @@ TEST_F(ServeTest, RecordsFollowsStopsAndServesTheFile)
     EXPECT_TRUE(WaitUntil([&] { return sawState(id, QStringLiteral("stopped")); }, 10000)) << events.constData();
     EXPECT_EQ(send("DELETE", QStringLiteral("/recordings/%1").arg(id)).status, 409);
     EXPECT_EQ(send("POST", QStringLiteral("/recordings/%1/pause").arg(id)).status, 409);
-    const Recorded r = recordedIn(presetFolder.path());
+    const Recorded r = RecordedIn(presetFolder.path());
     ASSERT_FALSE(r.names.isEmpty());
     EXPECT_EQ(r.untagged, 0) << r.names.join(',').toStdString();
     EXPECT_EQ(r.audio, kTotal);
@@ -262,7 +239,7 @@ TEST_F(ServeTest, RecordsFollowsStopsAndServesTheFile)
     // Deleted: into the trash, gone from the list.
     EXPECT_EQ(send("DELETE", QStringLiteral("/files/") + fileId).status, 204);
     EXPECT_EQ(send("GET", QStringLiteral("/files/") + fileId).status, 404);
-    EXPECT_EQ(recordedIn(presetFolder.path()).names.size(), r.names.size() - 1);
+    EXPECT_EQ(RecordedIn(presetFolder.path()).names.size(), r.names.size() - 1);
     EXPECT_EQ(QDir(home.file(QStringLiteral("xdg/Trash/files"))).entryList(QDir::Files).size(), 1);
     follow->abort();
 }
@@ -289,7 +266,7 @@ TEST_F(ServeTest, TheSignalClosesEveryRecording)
     EXPECT_EQ(server.ExitStatus(), QProcess::NormalExit);
     EXPECT_EQ(server.ExitCode(), 0) << server.Errors().constData();
     EXPECT_TRUE(server.Errors().isEmpty()) << "no warning on loopback: " << server.Errors().constData();
-    const Recorded r = recordedIn(listFolder.path());
+    const Recorded r = RecordedIn(listFolder.path());
     ASSERT_FALSE(r.names.isEmpty());
     EXPECT_EQ(r.untagged, 0) << r.names.join(',').toStdString();
     EXPECT_EQ(r.audio, kTotal);
