@@ -81,7 +81,8 @@ std::vector<TitleCount> TopTitlesPage(const HistoryStore& store, const ChartFilt
     if (!q.exec())
         return page;
     while (q.next())
-        page.push_back({q.value(0).toString(), q.value(1).toLongLong(), q.value(2).toLongLong(), TimeOfColumn(q.value(3))});
+        page.push_back(
+            {q.value(0).toString(), q.value(1).toLongLong(), q.value(2).toLongLong(), TimeOfColumn(q.value(3))});
     return page;
 }
 

@@ -85,7 +85,6 @@ QVariant msOf(const QDateTime& time)
     return time.isValid() ? QVariant(time.toMSecsSinceEpoch()) : QVariant(QMetaType(QMetaType::LongLong));
 }
 
-
 void bindPlay(QSqlQuery& q, const Play& p)
 {
     q.bindValue(QStringLiteral(":station"), p.station);
