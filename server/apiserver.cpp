@@ -185,13 +185,23 @@ std::optional<QHttpServerResponse> ApiServer::refusal(const QHttpServerRequest& 
         return ErrorResponse(QHttpServerResponse::StatusCode::Unauthorized,
                              QStringLiteral("The token is missing or wrong."));
     }
-    if (changesState(request.method())) {
-        const QByteArray origin = request.value(QByteArrayLiteral("Origin"));
-        const QByteArray host = request.value(QByteArrayLiteral("Host"));
-        if (!origin.isEmpty() && origin != "http://" + host && origin != "https://" + host)
-            return ErrorResponse(QHttpServerResponse::StatusCode::Forbidden,
-                                 QStringLiteral("Requests from another origin are refused."));
-    }
+    return changesState(request.method()) ? foreignOrLarge(request) : bodyTooLarge(request);
+}
+
+// A request that changes something and names another origin, or whose body
+// is over the cap.
+std::optional<QHttpServerResponse> ApiServer::foreignOrLarge(const QHttpServerRequest& request)
+{
+    const QByteArray origin = request.value(QByteArrayLiteral("Origin"));
+    const QByteArray host = request.value(QByteArrayLiteral("Host"));
+    if (!origin.isEmpty() && origin != "http://" + host && origin != "https://" + host)
+        return ErrorResponse(QHttpServerResponse::StatusCode::Forbidden,
+                             QStringLiteral("Requests from another origin are refused."));
+    return bodyTooLarge(request);
+}
+
+std::optional<QHttpServerResponse> ApiServer::bodyTooLarge(const QHttpServerRequest& request)
+{
     if (request.body().size() > kMaxBody)
         return ErrorResponse(QHttpServerResponse::StatusCode::PayloadTooLarge,
                              QStringLiteral("The request body is larger than 64 KiB."));
@@ -207,14 +217,8 @@ QHttpServerResponse ApiServer::signIn(const QHttpServerRequest& request)
     if (!triesLeft())
         return ErrorResponse(QHttpServerResponse::StatusCode::TooManyRequests,
                              QStringLiteral("Too many wrong tokens; try again in a minute."));
-    const QByteArray origin = request.value(QByteArrayLiteral("Origin"));
-    const QByteArray host = request.value(QByteArrayLiteral("Host"));
-    if (!origin.isEmpty() && origin != "http://" + host && origin != "https://" + host)
-        return ErrorResponse(QHttpServerResponse::StatusCode::Forbidden,
-                             QStringLiteral("Requests from another origin are refused."));
-    if (request.body().size() > kMaxBody)
-        return ErrorResponse(QHttpServerResponse::StatusCode::PayloadTooLarge,
-                             QStringLiteral("The request body is larger than 64 KiB."));
+    if (auto refused = foreignOrLarge(request))
+        return std::move(*refused);
     const QUrlQuery form(QString::fromUtf8(request.body()).replace(QLatin1Char('+'), QLatin1Char(' ')));
     const QByteArray given = form.queryItemValue(QStringLiteral("token"), QUrl::FullyDecoded).trimmed().toUtf8();
     if (!sameSecret(given, m_token.toLatin1())) {

@@ -76,6 +76,8 @@ private:
     void handle(const QHttpServerRequest& request, QTcpSocket* socket);
     // The answer refusing `request` before it is handled, if it is refused.
     std::optional<QHttpServerResponse> refusal(const QHttpServerRequest& request);
+    static std::optional<QHttpServerResponse> foreignOrLarge(const QHttpServerRequest& request);
+    static std::optional<QHttpServerResponse> bodyTooLarge(const QHttpServerRequest& request);
     bool triesLeft();
     bool tokenGiven(const QHttpServerRequest& request) const;
     QHttpServerResponse page(const QString& name) const;

@@ -242,7 +242,13 @@ void frmLibrary::editTagOfSelected()
 
 void frmLibrary::trashSelected()
 {
-    for (const QString& path : SelectedFiles()) {
+    trash(SelectedFiles());
+}
+
+// Each file goes to the trash and from the list, or says why it stays.
+void frmLibrary::trash(const QStringList& paths)
+{
+    for (const QString& path : paths) {
         if (m_player->Playing() == path)
             m_player->Stop();
         const QString why = TrashRecording(path);
@@ -262,17 +268,11 @@ void frmLibrary::openFolderOfSelected()
 
 void frmLibrary::keepLongest()
 {
-    QStringList trash;
+    QStringList repeats;
     for (const std::vector<int>& group : RepeatGroups(*m_model))
         for (int row : RowsBesideLongest(*m_model, group))
-            trash.append(m_model->At(row).path);
-    for (const QString& path : trash) {
-        const QString why = TrashRecording(path);
-        if (!why.isEmpty())
-            say(why);
-        else
-            m_model->Remove(path);
-    }
+            repeats.append(m_model->At(row).path);
+    trash(repeats);
 }
 
 void frmLibrary::sendToDiscwright()

@@ -48,6 +48,7 @@ protected:
 private:
     void renameSelected();
     void editTagOfSelected();
+    void trash(const QStringList& paths);
     void trashSelected();
     void openFolderOfSelected();
     void keepLongest();
