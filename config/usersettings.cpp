@@ -183,6 +183,16 @@ void SetWriteID3v2Tags(bool on)
     SaveSetting(kApp, kSection, QStringLiteral("ID3v2Tags"), on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
+bool CoverArt()
+{
+    return flag(QStringLiteral("CoverArt"), true);
+}
+
+void SetCoverArt(bool on)
+{
+    setFlag(QStringLiteral("CoverArt"), on);
+}
+
 bool CutSongsInSilence()
 {
     // A new user's songs are cut in the silence: files without a torn frame.
@@ -325,6 +335,7 @@ RecordingOptions ReadRecordingOptions()
 {
     RecordingOptions o;
     o.writeID3v2 = WriteID3v2Tags();
+    o.coverArt = CoverArt();
     o.cleanCuts = CutSongsInSilence();
     o.cutWindowMs = CutWindowMs();
     o.giveUpMinutes = GiveUpMinutes();

@@ -44,6 +44,9 @@ SettingsMove MoveUserSettings(const QString& oldFile, const QString& newFile);
 // Clean cuts are on until the user turns them off; ID3v2 tags are off.
 struct RecordingOptions {
     bool writeID3v2 = false;  // "Write ID3v2 tags": finished songs also get a UTF-8 ID3v2.4 tag
+    // "CoverArt": songs carry their cover (an MP3 in its ID3v2 tag, an Ogg
+    // song in its comments, an AAC song as a picture beside it).
+    bool coverArt = true;
     bool cleanCuts = true;    // "Cut songs in the silence between them"
     int cutWindowMs = 2000;   // how far on each side of a title change the quietest point is sought
     // "Give up after (minutes) without a stream": how long reconnecting goes
@@ -68,6 +71,9 @@ struct RecordingOptions {
 };
 bool WriteID3v2Tags();
 void SetWriteID3v2Tags(bool on);
+// "CoverArt", on until the user turns it off.
+bool CoverArt();
+void SetCoverArt(bool on);
 bool CutSongsInSilence();
 void SetCutSongsInSilence(bool on);
 // 0 to 10000; a stored value out of range or not a number gives 2000.

@@ -130,6 +130,8 @@ void frmMP3::StartRecording()
     m_session->Prepare(start);
     blnRecording = true;
     m_options = m_deps.options ? m_deps.options() : ReadRecordingOptions();
+    m_covers.SetEnabled(m_options.coverArt);
+    m_covers.LoadStationLogo(m_config.sShoutCastFile);
     // The lists are compiled off this thread when they changed: the
     // recording starts now, and its titles wait for them.
     m_writer.Start(m_options, m_deps.rulesFolder ? m_deps.rulesFolder() : SongRulesFolder());

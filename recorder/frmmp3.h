@@ -4,6 +4,7 @@
 #include "recorder/listening.h"
 #include "recorder/live365titles.h"
 #include "recorder/recordercaptions.h"
+#include "recorder/recordercovers.h"
 #include "recorder/recorderdeps.h"
 #include "recorder/recorderstatus.h"
 #include "recorder/recordingclock.h"
@@ -106,6 +107,8 @@ public:
     bool SongRulesReady() const { return m_writer.RulesReady(); }
     // How often the lists were compiled since the recorder was made.
     int SongRulesCompilations() const { return m_writer.RulesCompilations(); }
+    // The recording's covers (coverChanged tells a song's new one).
+    RecorderCovers& Covers() { return m_covers; }
     // The stream's data waits for a deliberate pause to end.
     bool StreamHeld() const { return m_session->Held(); }
     // Ends the pause now and takes the data that waited.
@@ -166,6 +169,11 @@ private:
     void OnStreamBegan(const StreamHead& header) override;
     void OnAudio(const char* data, qsizetype size) override;
     void OnTitle(const QString& decoded, qint64 position, bool firstBlock) override;
+    void OnPictureUrl(const QString& title, const QByteArray& url) override { m_covers.StreamUrl(title, url); }
+    void OnStreamPicture(const QString& title, const QByteArray& bytes, const QByteArray& type) override
+    {
+        m_covers.StreamPicture(title, bytes, type);
+    }
     void OnChunkDone() override { m_writer.Flush(); }
     void OnProblem(SessionProblem problem, qint32 server, const QString& detail) override;
     void OnLost(bool ran) override;
@@ -235,4 +243,5 @@ private:
 
     RecordingOptions m_options;
     SongWriter m_writer;
+    RecorderCovers m_covers{m_writer};
 };

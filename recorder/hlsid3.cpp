@@ -84,6 +84,22 @@ void takeFrame(HlsId3Tag& tag, const QByteArray& id, const QByteArray& body)
             tag.title = value;
         else if (desc == QLatin1String("artist") && tag.artist.isEmpty())
             tag.artist = value;
+    } else if (id == "APIC" || id == "PIC") {
+        // encoding, type (APIC: text up to a zero; PIC: three letters), kind, description, data
+        if (body.size() < 2)
+            return;
+        const int encoding = uchar(body[0]);
+        const qsizetype typeEnd = id == "PIC" ? qMin<qsizetype>(4, body.size()) : textEnd(body, 1, 0);
+        const qsizetype kindAt = id == "PIC" ? typeEnd : typeEnd + 1;
+        if (kindAt >= body.size())
+            return;
+        const bool front = uchar(body[kindAt]) == 3;
+        const qsizetype descEnd = textEnd(body, kindAt + 1, encoding);
+        const qsizetype dataAt = descEnd + ((encoding == 1 || encoding == 2) ? 2 : 1);
+        if (dataAt >= body.size() || (!tag.picture.isEmpty() && !front))
+            return;
+        tag.picture = body.mid(dataAt);
+        tag.pictureType = body.mid(1, typeEnd - 1);
     } else if (id == "PRIV") {
         static const QByteArray owner = "com.apple.streaming.transportStreamTimestamp";
         if (body.size() == owner.size() + 1 + 8 && body.startsWith(owner) && body[owner.size()] == 0) {

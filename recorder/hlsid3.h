@@ -13,6 +13,9 @@ struct HlsId3Tag {
     QString artist;     // TPE1 / TXXX "artist"
     bool hasTimestamp = false;
     qint64 timestamp = 0; // com.apple.streaming.transportStreamTimestamp, 90 kHz
+    // The picture of an APIC (PIC) frame, the front cover before any other;
+    // its type as the frame gives it ("image/jpeg", "JPG", ...). "" when none.
+    QByteArray picture, pictureType;
 
     // "Artist - Title", the title alone, or "" when it names none.
     QString StreamTitle() const;

@@ -97,7 +97,8 @@ void takeFrames(const QByteArray& es, const QList<EsPiece>& pieces, HlsSegmentRe
             if (!tag.ok)
                 out.warnings << tag.error;
             if (tag.ok && !tag.StreamTitle().isEmpty())
-                out.titles.append({tag.hasTimestamp ? tag.timestamp : -1, int(out.frames.size()), tag.StreamTitle()});
+                out.titles.append({tag.hasTimestamp ? tag.timestamp : -1, int(out.frames.size()), tag.StreamTitle(),
+                                   tag.picture, tag.pictureType});
             if (tag.ok && tag.hasTimestamp && out.frames.isEmpty()) {
                 baseTime = tag.timestamp;
                 samplesSince = 0;
@@ -258,7 +259,7 @@ void readTs(const QByteArray& data, HlsSegmentRead& out)
             if (!tag.ok)
                 out.warnings << tag.error;
             else if (!tag.StreamTitle().isEmpty())
-                out.titles.append({pts, -1, tag.StreamTitle()});
+                out.titles.append({pts, -1, tag.StreamTitle(), tag.picture, tag.pictureType});
         }
     };
     for (qsizetype i = 0; i < packets; ++i) {

@@ -24,6 +24,7 @@ struct HlsTimedTitle {
     qint64 time = -1;
     int beforeFrame = 0;
     QString title;
+    QByteArray picture, pictureType; // the tag's picture (HlsId3Tag), when it has one
 };
 
 struct HlsSegmentRead {

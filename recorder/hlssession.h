@@ -82,6 +82,7 @@ private:
     struct PendingTitle {
         qint64 time; // unwrapped 90 kHz; -1: before the next frame
         QString title;
+        QByteArray picture, pictureType; // the title's picture in its tag, if any
     };
 
     void fetchPlaylist(const QUrl& url);
@@ -95,7 +96,7 @@ private:
     // The segment's body (decrypted) goes to the recording.
     void deliver(const HlsMediaSegment& segment, const QByteArray& body);
     void emitRead(const HlsMediaSegment& segment, const HlsSegmentRead& read);
-    void emitTitle(const QString& title);
+    void emitTitle(const PendingTitle& title);
     void beginStream(const HlsSegmentRead& read);
     const HlsMediaSegment* listed(qint64 sequence) const;
     void scheduleReload(int ms);

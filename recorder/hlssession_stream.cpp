@@ -140,7 +140,7 @@ void HlsSession::deliver(const HlsMediaSegment& segment, const QByteArray& body)
     if (segment.discontinuity) {
         // Times start again: titles that waited for later audio come now.
         for (const PendingTitle& title : std::exchange(m_pending, {}))
-            emitTitle(title.title);
+            emitTitle(title);
         m_wrap = 0;
         m_lastTime = -1;
     }
@@ -161,12 +161,14 @@ void HlsSession::beginStream(const HlsSegmentRead& read)
     m_listener.OnStreamBegan(head);
 }
 
-void HlsSession::emitTitle(const QString& title)
+void HlsSession::emitTitle(const PendingTitle& title)
 {
     // A recording that is not cut into songs asked for no titles.
     if (!m_titled)
         return;
-    m_listener.OnTitle(title, m_audioBytes, m_firstTitle);
+    m_listener.OnTitle(title.title, m_audioBytes, m_firstTitle);
+    if (!title.picture.isEmpty())
+        m_listener.OnStreamPicture(title.title, title.picture, title.pictureType);
     m_firstTitle = false;
 }
 
@@ -205,7 +207,7 @@ void HlsSession::emitRead(const HlsMediaSegment& segment, const HlsSegmentRead& 
         // Titles of this segment that come before this frame.
         while (title < read.titles.size() && read.titles[title].beforeFrame <= i) {
             const HlsTimedTitle& t = read.titles[title++];
-            here.append({t.time < 0 ? -1 : unwrap(t.time), t.title});
+            here.append({t.time < 0 ? -1 : unwrap(t.time), t.title, t.picture, t.pictureType});
         }
         bool said = false;
         for (qsizetype k = 0; k < m_pending.size();) {
@@ -213,7 +215,7 @@ void HlsSession::emitRead(const HlsMediaSegment& segment, const HlsSegmentRead& 
                 if (!said)
                     flush();
                 said = true;
-                emitTitle(m_pending.takeAt(k).title);
+                emitTitle(m_pending.takeAt(k));
             } else {
                 ++k;
             }
@@ -226,7 +228,7 @@ void HlsSession::emitRead(const HlsMediaSegment& segment, const HlsSegmentRead& 
             if (!said)
                 flush();
             said = true;
-            emitTitle(t.title);
+            emitTitle(t);
         }
         runEnd = frame.offset + frame.size;
         if (time >= 0)
@@ -236,7 +238,7 @@ void HlsSession::emitRead(const HlsMediaSegment& segment, const HlsSegmentRead& 
     // Titles after the segment's last frame wait for the audio of their time.
     while (title < read.titles.size()) {
         const HlsTimedTitle& t = read.titles[title++];
-        here.append({t.time < 0 ? -1 : unwrap(t.time), t.title});
+        here.append({t.time < 0 ? -1 : unwrap(t.time), t.title, t.picture, t.pictureType});
     }
     for (const PendingTitle& t : here)
         m_pending.append(t);

@@ -266,3 +266,21 @@ void IcyDemuxer::FeedBody(const char* data, qsizetype size, Sink& sink)
             return;
     }
 }
+
+QByteArray ParseStreamUrl(const QByteArray& text)
+{
+    const qsizetype at = IndexOfNoCase(text, "streamurl='");
+    if (at < 0)
+        return {};
+    const qsizetype start = at + 11;
+    qsizetype end = text.indexOf("';", start);
+    if (end < 0) {
+        end = text.lastIndexOf('\'');
+        if (end < start) {
+            end = text.size();
+            while (end > start && text.at(end - 1) == '\0')
+                --end;
+        }
+    }
+    return text.mid(start, end - start).trimmed();
+}

@@ -29,6 +29,10 @@ bool ContainsStreamTitle(const QByteArray& text);
 // up to the end, trailing zero bytes (the block's padding) dropped. Returns
 // the bytes as sent, undecoded; "" when there is no title.
 QByteArray ParseStreamTitle(const QByteArray& text);
+// The address after the first "StreamUrl='" (any letter case) up to the
+// first "';" after it, else up to the block's last "'", else the end
+// (padding dropped), trimmed; "" when there is none.
+QByteArray ParseStreamUrl(const QByteArray& text);
 
 // Splits what a stream server sends into its response header, audio and
 // metadata blocks. Pure: no sockets, no files. Any chunking of the same

@@ -300,6 +300,8 @@ void IcySession::OnMetadata(const QByteArray& block)
     // counted this block already.
     const bool firstBlock = m_demux.MetadataBytes() == 1 + block.size();
     m_listener.OnTitle(decoded, m_demux.AudioBytes(), firstBlock);
+    if (const QByteArray url = ParseStreamUrl(block); !url.isEmpty())
+        m_listener.OnPictureUrl(decoded, url);
 }
 
 void IcySession::OnAudio(const char* data, qsizetype size)

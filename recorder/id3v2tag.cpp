@@ -2,7 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
-
+#include <taglib/attachedpictureframe.h>
 #include <taglib/id3v2framefactory.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
@@ -13,9 +13,9 @@ TagLib::String utf8(const QString& text)
 {
     return TagLib::String(text.toUtf8().toStdString(), TagLib::String::UTF8);
 }
-}  // namespace
+} // namespace
 
-bool WriteID3v2Tag(const QString& path, const TagInfo& info, const QDate& recordingDate)
+bool WriteID3v2Tag(const QString& path, const TagInfo& info, const QDate& recordingDate, const CoverPicture& cover)
 {
     if (!QFileInfo(path).isFile())
         return false;
@@ -38,6 +38,15 @@ bool WriteID3v2Tag(const QString& path, const TagInfo& info, const QDate& record
     auto* recorded = new TagLib::ID3v2::TextIdentificationFrame("TDRC", TagLib::String::UTF8);
     recorded->setText(utf8(date));
     tag->addFrame(recorded);
+    if (!cover.IsNull()) {
+        tag->removeFrames("APIC");
+        auto* picture = new TagLib::ID3v2::AttachedPictureFrame;
+        picture->setTextEncoding(TagLib::String::UTF8);
+        picture->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
+        picture->setMimeType(TagLib::String(cover.mimeType.toStdString()));
+        picture->setPicture(TagLib::ByteVector(cover.data.constData(), unsigned(cover.data.size())));
+        tag->addFrame(picture);
+    }
     // Only the ID3v2 tag is written; the ID3v1 tag at the end is kept.
     return file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v4,
                      TagLib::File::DoNotDuplicate);

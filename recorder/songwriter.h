@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/usersettings.h"
+#include "recorder/coverchooser.h"
 #include "recorder/icydemuxer.h"
 #include "recorder/oggrecording.h"
 #include "recorder/overlapfinder.h"
@@ -163,6 +164,14 @@ public:
     // is taken up again either way.
     bool RecordingOpen() const { return m_file.IsOpen() || m_ogg.Active() || (m_recording && m_skipping); }
     const OggRecording& Ogg() const { return m_ogg; }
+
+    // ---- covers
+    // The songs' covers, by song name; a song's file is tagged with what
+    // its song has when it closes (a picture that comes later is not waited for).
+    CoverChooser& Covers() { return m_covers; }
+    const CoverChooser& Covers() const { return m_covers; }
+    // The song name a stream title gives (after the title rules).
+    QString SongNameFor(const QString& title) const;
     int RulesCompilations() const { return m_rulesCompiler->Compilations(); }
 
 private:
@@ -194,6 +203,8 @@ private:
     QString settleSong(const QString& path, const QString& earlier, bool titleChange);
     void settlePendingRepeat();
     void tagFile(const QString& path, const QString& name, bool titleMode);
+    // The song's cover into its file (an Ogg song) or beside it (AAC); false when that failed.
+    bool coverFile(const QString& path, const QString& name);
 
     // clean cuts and the leading frame
     bool cleanCutApplies() const;
@@ -233,6 +244,8 @@ private:
     RecordingFile m_file;
     SongKeeper m_songs;
     OggRecording m_ogg;
+    CoverChooser m_covers;
+    QString m_oggSongName; // the name of the Ogg song whose file is open
     std::unique_ptr<SongRulesCompiler> m_rulesCompiler;
     bool m_rulesWanted = false; // the recording waits for its compiled rules
     QString m_rulesFolder;

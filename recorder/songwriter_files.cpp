@@ -108,7 +108,8 @@ QString SongWriter::finishFile(const QString& path, const QString& earlier, bool
     return kept;
 }
 
-// The ID3v1 tag, and the ID3v2 tag when the user asked for it.
+// The ID3v1 tag, and the ID3v2 tag when the user asked for it or the song
+// has a cover.
 void SongWriter::tagFile(const QString& path, const QString& name, bool titleMode)
 {
     // The file itself is tagged: under a numbered name it is not the one
@@ -120,8 +121,11 @@ void SongWriter::tagFile(const QString& path, const QString& name, bool titleMod
     const TagInfo info = TagInfoForRecording(name, titleMode, station);
     bool ok = (info.Artist.isEmpty() && info.Title.isEmpty() && info.Album.isEmpty()) ||
               WriteID3Tag(path, info, now().date());
-    if (m_options.writeID3v2 && RecordingExtensionOf(path) == QLatin1String(".mp3"))
-        ok = WriteID3v2Tag(path, TagInfoForRecording(name, titleMode, station), now().date()) && ok;
+    const CoverPicture cover = m_options.coverArt ? m_covers.For(name) : CoverPicture();
+    if (extension == QLatin1String(".mp3") && (m_options.writeID3v2 || !cover.IsNull()))
+        ok = WriteID3v2Tag(path, TagInfoForRecording(name, titleMode, station), now().date(), cover) && ok;
+    else if (!cover.IsNull())
+        ok = coverFile(path, name) && ok;
     if (!ok) {
         SongEvent e{SongEvent::Kind::TagFailed};
         e.path = path;

@@ -1,5 +1,6 @@
 // Ogg streams (Vorbis, Opus, FLAC): recorded page by page, one file per
 // song named from the song's own comments, or whole into the one file.
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "recorder/songwriter.h"
 
@@ -48,6 +49,12 @@ bool SongWriter::beginOgg(const StreamHead& header, bool& titled)
         return finishFile(path, earlier, complete);
     };
     m_ogg.onClosed = [this](const QString& path) {
+        if (FileExists(path) && !coverFile(path, m_oggSongName)) {
+            SongEvent failed{SongEvent::Kind::TagFailed};
+            failed.path = path;
+            say(failed);
+        }
+        m_oggSongName.clear();
         SongEvent closed{SongEvent::Kind::Closed};
         closed.path = path;
         say(closed);
@@ -93,6 +100,7 @@ bool SongWriter::openOggSong(const QString& commentName, bool titled, RecordingF
         return false;
     }
     m_songs.FileOpened(song, titled, file.Path(), file.Replaces());
+    m_oggSongName = song;
     SongEvent opened{SongEvent::Kind::OggOpened};
     opened.name = QFileInfo(file.Replaces().isEmpty() ? file.Path() : file.Replaces()).fileName();
     say(opened);

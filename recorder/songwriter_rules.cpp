@@ -14,6 +14,7 @@ QString SongWriter::settleSong(const QString& path, const QString& earlier, bool
     const SongKeeper::Fate fate =
         m_songs.FateOf(path, m_fileFromTitle, titleChange, mode() == Mode::PerSong, m_bitRate);
     if (fate == SongKeeper::Fate::TooShort && QFile::remove(path)) {
+        QFile::remove(CoverPathBeside(path)); // an AAC song's picture goes with it
         // An earlier recording of the title, if any, stays as it was.
         SongEvent deleted{SongEvent::Kind::TooShort};
         deleted.name = QFileInfo(earlier.isEmpty() ? path : earlier).fileName();

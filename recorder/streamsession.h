@@ -74,6 +74,19 @@ public:
         // `position`: the connection's audio bytes before the title;
         // `firstBlock`: named by the connection's first metadata block.
         virtual void OnTitle(const QString& title, qint64 position, bool firstBlock) = 0;
+        // The title came with the address of its picture (an ICY StreamUrl).
+        virtual void OnPictureUrl(const QString& title, const QByteArray& url)
+        {
+            Q_UNUSED(title)
+            Q_UNUSED(url)
+        }
+        // The title's picture came inside the stream (an HLS tag's APIC), as sent.
+        virtual void OnStreamPicture(const QString& title, const QByteArray& bytes, const QByteArray& type)
+        {
+            Q_UNUSED(title)
+            Q_UNUSED(bytes)
+            Q_UNUSED(type)
+        }
         // A piece of data has been handed on whole.
         virtual void OnChunkDone() = 0;
         // `server` is the number of the server that failed.

@@ -109,6 +109,7 @@ import tempfile
 import threading
 import time
 import urllib.parse
+import zlib
 
 import teststation_hls
 
@@ -432,12 +433,44 @@ def build_ogg_songs(args, titles, kind):
     return songs
 
 
-def metadata_block(title_bytes):
-    prefix, suffix = b"StreamTitle='", b"';StreamUrl='';"
+def metadata_block(title_bytes, url=b""):
+    prefix, suffix = b"StreamTitle='", b"';StreamUrl='" + url + b"';"
     room = 255 * 16 - len(prefix) - len(suffix)
     text = prefix + title_bytes[:room] + suffix
     text += bytes((-len(text)) % 16)
     return bytes([len(text) // 16]) + text
+
+
+# ---------------------------------------------------------------- covers
+
+
+def cover_colour(number):
+    """The colour of song `number`'s cover: far apart for the first songs."""
+    return ((number * 97 + 40) % 256, (number * 57 + 200) % 256, (number * 151 + 90) % 256)
+
+
+def png_picture(width, height, rgb):
+    """A PNG of one colour, made with the standard library."""
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xffffffff)
+    row = b"\0" + bytes(rgb) * width
+    ihdr = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) + chunk(b"IDAT", zlib.compress(row * height))
+            + chunk(b"IEND", b""))
+
+
+# What a StreamUrl names with "covers=<kind>": the song's own picture, or a
+# picture address that answers badly.
+COVER_KINDS = ("1", "page", "slow", "loop", "big", "wrongtype", "file")
+
+
+def cover_url(station, kind, number):
+    if kind == "1":
+        return station.own_url("/cover/%d.png" % number)
+    if kind == "file":
+        return "file:///etc/hostname"
+    return station.own_url("/cover/%s" % kind)
 
 
 # ---------------------------------------------------------------- server
@@ -584,6 +617,8 @@ class Connection:
             self.send(("HTTP/1.0 %d %s\r\nContent-Type: text/html\r\nContent-Length: %d\r\n\r\n%s"
                        % (code, reason, len(page), page)).encode())
             return "done"
+        if path.startswith("/cover/"):
+            return self.cover(path[len("/cover/"):])
         if path == "/redirect":
             return self.redirect(query)
         if path == "/browser":
@@ -619,6 +654,35 @@ class Connection:
             return "outage"
         meta_on = headers.get("icy-metadata", "0").strip() == "1"
         return self.stream(options, meta_on)
+
+    def cover(self, name):
+        m = re.fullmatch(r"(\d+)\.png", name)
+        if m:
+            picture = png_picture(48, 32, cover_colour(int(m.group(1))))
+            self.send(b"HTTP/1.0 200 OK\r\nContent-Type: image/png\r\nContent-Length: %d\r\n\r\n" % len(picture)
+                      + picture)
+        elif name == "page":
+            page = b"<html><body>Now playing</body></html>"
+            self.send(b"HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Length: %d\r\n\r\n" % len(page) + page)
+        elif name == "wrongtype":
+            page = b"<html><body>Now playing</body></html>"
+            self.send(b"HTTP/1.0 200 OK\r\nContent-Type: image/png\r\nContent-Length: %d\r\n\r\n" % len(page) + page)
+        elif name == "loop":
+            self.send(b"HTTP/1.0 302 Found\r\nLocation: /cover/loop\r\nContent-Length: 0\r\n\r\n")
+        elif name == "big":
+            # More than a picture may hold, sent until the client leaves.
+            self.send(b"HTTP/1.0 200 OK\r\nContent-Type: image/png\r\n\r\n" + png_picture(8, 8, (1, 2, 3)))
+            for _ in range(200):
+                if self.station.stop.is_set():
+                    break
+                self.send(bytes(64 * 1024))
+        elif name == "slow":
+            # The head, then nothing until the station ends (or the client leaves).
+            self.send(b"HTTP/1.0 200 OK\r\nContent-Type: image/png\r\nContent-Length: 5000\r\n\r\n")
+            self.station.stop.wait(self.args.lifetime)
+        else:
+            self.send(b"HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\n\r\n")
+        return "done"
 
     def redirect(self, query):
         target = query.get("to") or self.args.redirect_to
@@ -699,6 +763,7 @@ class Connection:
         limits = [(n, why) for n, why in ((stall, "stall"), (drop, "drop"), (total, "total")) if n > 0]
         limit, why = min(limits) if limits else (0, "")
         source = SongSource(self.station.songs, self.station.titles, song_bytes)
+        covers = options.get("covers", "")
         encoding = args.title_encoding
         until_block = metaint
         last_title = None
@@ -725,7 +790,10 @@ class Connection:
                 if meta_on and until_block == 0:
                     title = source.title
                     if repeat or title != last_title:
-                        block = metadata_block(title.encode(encoding, "replace"))
+                        url = b""
+                        if covers in COVER_KINDS:
+                            url = cover_url(self.station, covers, source.number % len(source.titles)).encode()
+                        block = metadata_block(title.encode(encoding, "replace"), url)
                         titles.append((self.audio + audio, title))
                         last_title = title
                     else:

@@ -112,6 +112,13 @@
     </message>
 </context>
 <context>
+    <name>CoverThumb</name>
+    <message>
+        <source>Cover</source>
+        <translation>Cover</translation>
+    </message>
+</context>
+<context>
     <name>DesktopNotifier</name>
     <message>
         <source>Saved</source>
@@ -2577,6 +2584,18 @@ Quelle:<byte value="xd"/>
     <message>
         <source>Recording %1 alongside the others.</source>
         <translation>%1 wird neben den anderen aufgenommen.</translation>
+    </message>
+    <message>
+        <source>Set Picture…</source>
+        <translation>Bild festlegen…</translation>
+    </message>
+    <message>
+        <source>Station Picture</source>
+        <translation>Bild des Senders</translation>
+    </message>
+    <message>
+        <source>Pictures (*.jpg *.jpeg *.png *.webp)</source>
+        <translation>Bilder (*.jpg *.jpeg *.png *.webp)</translation>
     </message>
     <message>
         <source>&amp;View</source>

@@ -61,6 +61,8 @@ QVariantMap Metadata(const MediaState& s)
         m.insert(QStringLiteral("xesam:album"), CleanText(s.station));
     if (!s.file.isEmpty())
         m.insert(QStringLiteral("xesam:url"), QString::fromLatin1(QUrl::fromLocalFile(s.file).toEncoded()));
+    if (!s.artUrl.isEmpty())
+        m.insert(QStringLiteral("mpris:artUrl"), QString::fromLatin1(QUrl::fromLocalFile(s.artUrl).toEncoded()));
     return m;
 }
 

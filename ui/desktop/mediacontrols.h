@@ -15,6 +15,7 @@ struct MediaState {
     QString title;     // the song's name as the stream gives it, "Artist - Title"
     QString station;   // the recording's title
     QString file;      // the file being written
+    QString artUrl;    // the song's cover as a cached file; "" when it has none
     int volume = 0;    // 0 to 100
     quint64 track = 0; // counts the songs of this run, for the track's id
 

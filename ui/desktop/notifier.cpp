@@ -7,6 +7,7 @@
 #include <QDBusPendingReply>
 #include <QFileInfo>
 #include <QStringList>
+#include <QUrl>
 #include <QVariantMap>
 
 namespace {
@@ -22,14 +23,14 @@ QString EscapeBody(const QString& text)
     return text.toHtmlEscaped();
 }
 
-Notice SavedSong(const QString& title, const QString& path, bool wished)
+Notice SavedSong(const QString& title, const QString& path, bool wished, const QString& cover)
 {
     const QFileInfo file(path);
     // A song on the wish list is marked with a star before its title.
     const QString mark = wished ? QStringLiteral("\u2605 ") : QString();
     return {DesktopNotifier::tr("Saved"),
-            mark + mpris::CleanText(title) + QLatin1Char('\n') + mpris::CleanText(file.fileName()),
-            file.absolutePath()};
+            mark + mpris::CleanText(title) + QLatin1Char('\n') + mpris::CleanText(file.fileName()), file.absolutePath(),
+            cover};
 }
 
 Notice Caught(const QString& station, const QString& title, const QString& path)
@@ -92,6 +93,8 @@ void DesktopNotifier::notify(const Notice& notice, bool markup)
         actions << kOpenFolder << tr("Open folder");
     QVariantMap hints;
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("io.github.tonquill.Tonquill"));
+    if (!notice.image.isEmpty())
+        hints.insert(QStringLiteral("image-path"), QUrl::fromLocalFile(notice.image).toString());
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("Notify"));
     call << QStringLiteral("Tonquill") << 0u << QStringLiteral("tonquill") << notice.summary
          << (markup ? notices::EscapeBody(notice.body) : notice.body) << actions << hints << -1;

@@ -12,13 +12,15 @@ struct Notice {
     QString summary;
     QString body;
     QString folder;
+    QString image; // a picture file shown with it (the song's cover); "" when none
 
     bool operator==(const Notice&) const = default;
 };
 
 namespace notices {
 // "Saved": the song's title and the file's name, with "Open folder".
-Notice SavedSong(const QString& title, const QString& path, bool wished = false);
+// `cover`: the cached copy of the song's cover, shown with it.
+Notice SavedSong(const QString& title, const QString& path, bool wished = false, const QString& cover = QString());
 // "Caught on <station>: <title>": a watched station is writing a wished
 // song to `path`, with "Open folder".
 Notice Caught(const QString& station, const QString& title, const QString& path);

@@ -2,6 +2,7 @@
 
 #include "config/configuration.h"
 #include "config/usersettings.h"
+#include "recorder/covercache.h"
 #include "recorder/frmmp3.h"
 #include "recorder/recordingfiles.h"
 
@@ -39,6 +40,7 @@ void RecorderDesktopLink::watch()
         refresh();
     });
     connect(m_recorder, &frmMP3::fileClosed, this, &RecorderDesktopLink::onFileClosed);
+    connect(&m_recorder->Covers(), &RecorderCovers::coverChanged, this, [this] { refresh(); });
     connect(m_recorder, &frmMP3::reconnecting, this, &RecorderDesktopLink::onReconnecting);
     connect(m_recorder, &frmMP3::gaveUp, this, [this] {
         if (NotifyProblems())
@@ -51,6 +53,7 @@ void RecorderDesktopLink::Follow(frmMP3& recorder)
     if (&recorder == m_recorder)
         return;
     disconnect(m_recorder, nullptr, this, nullptr);
+    disconnect(&m_recorder->Covers(), nullptr, this, nullptr);
     m_recorder = &recorder;
     m_status = recorder.Status();
     m_outageSaid = false;
@@ -89,6 +92,7 @@ void RecorderDesktopLink::refresh()
         s.title = SongTitleOf(status.strSongName);
         s.station = m_config.sRecordingTitle;
         s.file = status.file;
+        s.artUrl = cachedCover(m_recorder->Covers().Current());
         if (s.title != before.title)
             ++s.track;
         // A file keeps the title it was opened with: the next song's title
@@ -109,9 +113,23 @@ void RecorderDesktopLink::onFileClosed(const QString& path)
     // Only the file being written still needs its title.
     const QString current = m_recorder->RecordingPath();
     std::erase_if(m_titles, [&](const auto& entry) { return entry.first != current; });
-    if (!path.isEmpty() && NotifySongs())
-        m_notifier.Show(notices::SavedSong(saved.title, path, saved.wished));
+    if (!path.isEmpty() && NotifySongs()) {
+        const QString cover = cachedCover(m_recorder->Covers().For(QFileInfo(path).fileName()));
+        m_notifier.Show(notices::SavedSong(saved.title, path, saved.wished, cover));
+    }
     refresh();
+}
+
+QString RecorderDesktopLink::cachedCover(const CoverPicture& cover)
+{
+    if (cover.data == m_coverData)
+        return m_coverPath;
+    const QString path = covercache::Store(covercache::Folder(), cover);
+    if (cover.IsNull() || !path.isEmpty()) {
+        m_coverData = cover.data;
+        m_coverPath = path;
+    }
+    return path;
 }
 
 void RecorderDesktopLink::onReconnecting()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "recorder/coverart.h"
 #include "recorder/recorderstatus.h"
 #include "ui/desktop/desktopactions.h"
 #include "ui/desktop/mediacontrols.h"
@@ -81,5 +82,9 @@ private:
         bool wished = false; // on the wish list
     };
     std::map<QString, Saved> m_titles; // the song of each file written this run
+    QByteArray m_coverData;            // the cover shown now, and its cached copy
+    QString m_coverPath;
+    // The cached copy of `cover` (the one shown now is not stored again).
+    QString cachedCover(const CoverPicture& cover);
     bool m_outageSaid = false;         // the lost stream's notice is shown once per outage
 };

@@ -5,6 +5,7 @@
 #include "recorder/frmmp3.h"
 #include "ui/controls/myslider.h"
 #include "ui/controls/resize.h"
+#include "ui/display/coverthumb.h"
 #include "ui/shell/desktopshell.h"
 
 #include <QAccessibleWidget>
@@ -189,6 +190,7 @@ frmRecordingDisplay::frmRecordingDisplay(frmMP3& recorder, const clsConfiguratio
     m_sliderKeyed = false;
     connect(&m_recorder, &frmMP3::statusChanged, this, &frmRecordingDisplay::ShowStatus);
     connect(&m_recorder, &frmMP3::clockChanged, this, &frmRecordingDisplay::ShowStatus);
+    connect(&m_recorder.Covers(), &RecorderCovers::coverChanged, this, &frmRecordingDisplay::showCover);
     tmrRecState->start();
     showStatus();
 }
@@ -312,6 +314,9 @@ void frmRecordingDisplay::build()
     const int right = std::max(u(380), lblRecTime->geometry().right() + 1);
     pcSize->resize(right - u(8), pcSize->height());
     lblSongTitle->resize(pcSize->size());
+    lblCover = new CoverThumb(this);
+    lblCover->setObjectName(QStringLiteral("lblCover"));
+    lblCover->setGeometry(at(8, 4, 24, 24));
     lblRecTime->setAccessibleName(tr("Rec Time"));
     lblRecTime->setCursor(Qt::PointingHandCursor);
     QPalette rp = lblRecTime->palette();
@@ -437,6 +442,7 @@ void frmRecordingDisplay::showStatus()
             light(lblBR, true);
         }
         m_displayTitle = s.displayCaption;
+        showCover();
         showTitle(false);
         const bool error = !s.lastError.isEmpty();
         light(shpError, error, false);
@@ -453,6 +459,7 @@ void frmRecordingDisplay::showStatus()
         lblBR->setText(tr("B: 0"));
         light(lblBR, false);
         cmdTimeMode->setEnabled(false);
+        showCover();
         if (lblSongTitle->text() != tr("STOPPED"))
             lblSongTitle->setText(tr("STOPPED"));
         lblSongTitle->move(0, lblSongTitle->y());
@@ -636,4 +643,18 @@ void frmRecordingDisplay::followWindowState()
     }
     tmrRecState->start();
     showStatus();
+}
+
+void frmRecordingDisplay::showCover()
+{
+    const bool shown = lblCover->SetCover(m_status.blnRecording ? m_recorder.Covers().Current() : CoverPicture());
+    // The title's viewport gives up its left part to the cover, and takes it back.
+    const int shift =
+        shown ? lblCover->geometry().right() + 1 + lblCover->width() / 6 - (pcSize->x() - m_coverShift) : 0;
+    if (shift == m_coverShift)
+        return;
+    const QRect bare = pcSize->geometry().adjusted(-m_coverShift, 0, 0, 0);
+    pcSize->setGeometry(bare.adjusted(shift, 0, 0, 0));
+    lblSongTitle->resize(pcSize->width(), lblSongTitle->height());
+    m_coverShift = shift;
 }

@@ -16,6 +16,7 @@ class MySlider;
 class Resize;
 class clsConfiguration;
 class frmMP3;
+class CoverThumb;
 
 // A lamp of the display: a filled shape with a border.
 class LampShape : public QWidget {
@@ -84,6 +85,7 @@ public:
 
     QWidget* pcSize = nullptr;
     QLabel* lblSongTitle = nullptr;
+    CoverThumb* lblCover = nullptr; // the song's cover, left of the title
     QLCDNumber* segHour = nullptr;
     QLCDNumber* segMin = nullptr;
     QLCDNumber* segSec = nullptr;
@@ -131,6 +133,8 @@ private:
     void tickerStep();
     void followVolume();
     void followWindowState();
+    // The cover of the song recording now; the title makes room for it.
+    void showCover();
 
     frmMP3& m_recorder;
     const clsConfiguration& m_config;
@@ -140,6 +144,7 @@ private:
     RecorderStatus m_status;
     int m_timeMode = 1;
     QString m_displayTitle;
+    int m_coverShift = 0; // how far the title's viewport moved right for the cover
     bool m_programSetsVolume = false;
     bool m_sliderHeld = false;
     bool m_sliderKeyed = false;

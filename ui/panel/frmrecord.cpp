@@ -222,6 +222,7 @@ void frmRecord::buildMenus()
     mnuRemove = item(mnuPlaylist, "mnuRemove", tr("Remove"), &frmRecord::cmdRemoveList_Click);
     mnuRemoveAll = item(mnuPlaylist, "mnuRemoveAll", tr("Remove All"), &frmRecord::mnuRemoveAll_Click);
     mnuEdit = item(mnuPlaylist, "mnuEdit", tr("Edit"), &frmRecord::cmdEdit_Click);
+    item(mnuPlaylist, "mnuSetPicture", tr("Set Picture…"), &frmRecord::mnuSetPicture_Click);
     mnuPlaylist->addSeparator();
     mnuPlay = item(mnuPlaylist, "mnuPlay", tr("Play"), &frmRecord::cmdPreview_Click);
     mnuRecord = item(mnuPlaylist, "mnuRecord", tr("Record"), &frmRecord::cmdRecord_Click);

@@ -95,6 +95,8 @@ public:
     bool AddList(QString& URL);
     void cmdAddtoList_Click();
     void cmdEdit_Click();
+    // "Set Picture…": a picture file the selected station's songs carry when they have no cover of their own.
+    void mnuSetPicture_Click();
     void cmdRemoveList_Click();
     void mnuRemoveAll_Click();
     void lstViewSongList_DblClick();

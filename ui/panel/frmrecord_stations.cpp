@@ -9,6 +9,7 @@
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "recorder/frmmp3.h"
+#include "recorder/recordercovers.h"
 #include "sources/urigrabber.h"
 #include "ui/controls/aspinnerbox.h"
 #include "ui/panel/frmaddstation.h"
@@ -23,6 +24,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QDropEvent>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -190,6 +192,23 @@ void frmRecord::cmdEdit_Click()
         return;
     item->setText(0, name);
     m_ui->PlayList->item(row)->setText(url);
+}
+
+void frmRecord::mnuSetPicture_Click()
+{
+    QTreeWidgetItem* item = m_radio->lstViewSongList->currentItem();
+    if (!item || !item->isSelected())
+        return;
+    const QString station = StationUrl(m_radio->lstViewSongList->indexOfTopLevelItem(item));
+    auto* dialog = new QFileDialog(this, tr("Station Picture"), QString(), tr("Pictures (*.jpg *.jpeg *.png *.webp)"));
+    dialog->setObjectName(QStringLiteral("dlgStationPicture"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    if (const QString earlier = StationPicturePath(station); !earlier.isEmpty())
+        dialog->selectFile(earlier);
+    connect(dialog, &QFileDialog::fileSelected, this,
+            [station](const QString& path) { SetStationPicturePath(station, path); });
+    dialog->open(); // not waited for: the panel goes on
 }
 
 void frmRecord::cmdRemoveList_Click()

@@ -103,7 +103,10 @@ TEST(MprisMapping, MetadataNamesTrackStationAndFile)
     MediaState s = recording(QStringLiteral("A - B"));
     s.station = QStringLiteral("Radio\x02One");
     s.file = QStringLiteral("/home/u/Music/A - B #1.mp3");
+    s.artUrl = QStringLiteral("/home/u/.cache/tonquill/covers/ab 12.jpg");
     QVariantMap m = mpris::Metadata(s);
+    EXPECT_EQ(m.value(QStringLiteral("mpris:artUrl")).toString(),
+              QStringLiteral("file:///home/u/.cache/tonquill/covers/ab%2012.jpg"));
     EXPECT_EQ(m.value(QStringLiteral("mpris:trackid")).value<QDBusObjectPath>().path(),
               QStringLiteral("/io/github/tonquill/Tonquill/track/3"));
     EXPECT_EQ(m.value(QStringLiteral("xesam:album")).toString(), QStringLiteral("Radio One"));
@@ -113,7 +116,9 @@ TEST(MprisMapping, MetadataNamesTrackStationAndFile)
     // Without a station or an open file those keys are left out.
     s.station.clear();
     s.file.clear();
+    s.artUrl.clear();
     m = mpris::Metadata(s);
+    EXPECT_FALSE(m.contains(QStringLiteral("mpris:artUrl")));
     EXPECT_FALSE(m.contains(QStringLiteral("xesam:album")));
     EXPECT_FALSE(m.contains(QStringLiteral("xesam:url")));
 
@@ -190,6 +195,10 @@ TEST(DesktopNotices, TextsAndFolders)
     EXPECT_EQ(saved.body, QStringLiteral("A  - <B> & C\nA - B.mp3"));
     EXPECT_EQ(saved.folder, QStringLiteral("/m"));
     EXPECT_EQ(notices::EscapeBody(saved.body), QStringLiteral("A  - &lt;B&gt; &amp; C\nA - B.mp3"));
+    EXPECT_TRUE(saved.image.isEmpty());
+    EXPECT_EQ(notices::SavedSong(QStringLiteral("A - B"), QStringLiteral("/m/A - B.mp3"), false, QStringLiteral("/c/x.jpg"))
+                  .image,
+              QStringLiteral("/c/x.jpg"));
     EXPECT_TRUE(notices::Reconnecting(QStringLiteral("R1")).body.contains(QStringLiteral("R1")));
     EXPECT_TRUE(notices::Reconnecting(QStringLiteral("R1")).folder.isEmpty());
     EXPECT_EQ(notices::GaveUp(QStringLiteral("R1")).body,
