@@ -7,7 +7,8 @@
 // output live in parts of their own, so a recorder without a display loads
 // neither. A part is looked for beside the running program first (a build
 // tree), then in the folder the package installs them to: as seen from the
-// program's folder, then at its own absolute path.
+// program's folder, then at its own absolute path. TONQUILL_MODULE_PATH, when
+// set, names a folder looked in before all of these.
 QStringList ModuleFolders();
 // The full path of the part, or "" when no folder holds it.
 QString ModulePath(const QString& name);

@@ -101,7 +101,7 @@ fi
 
 if [ "${1:-}" = "--many" ]; then
   shift
-  cmake --build "$build" -j"$(nproc)" --target tonquill-desktop tonquill-sound tonquill-mixer >/dev/null
+  cmake --build "$build" -j"$(nproc)" --target tonquill-desktop tonquill-sound tonquill-mixer tonquill-image >/dev/null
   exec /usr/bin/python3 "$here/scripts/bench_many.py" "$here" "$build" "$@"
 fi
 

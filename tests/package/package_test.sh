@@ -47,7 +47,7 @@ icons() { for s in 16 22 24 32 48 64 128 256; do echo "usr/share/icons/hicolor/$
           echo "usr/share/icons/hicolor/scalable/apps/$1.svg"; }
 multiarch="$(dpkg-architecture -qDEB_HOST_MULTIARCH)"
 # The parts the recorder loads only when it needs them.
-modules=(); for m in desktop sound mixer; do modules+=("usr/lib/$multiarch/tonquill/libtonquill-$m.so"); done
+modules=(); for m in desktop sound mixer image; do modules+=("usr/lib/$multiarch/tonquill/libtonquill-$m.so"); done
 check_contents tonquill discwright usr/bin/tonquill "${modules[@]}" \
   usr/share/applications/io.github.tonquill.Tonquill.desktop usr/share/applications/tonquill-preset.desktop \
   usr/share/metainfo/io.github.tonquill.Tonquill.metainfo.xml usr/share/mime/packages/tonquill.xml \

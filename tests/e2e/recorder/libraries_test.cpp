@@ -72,8 +72,8 @@ TEST(RecorderLibraries, AHeadlessRecorderMapsNoWindowsOrSoundUnlessItPlays)
             EXPECT_TRUE(maps(libraries, QStringLiteral("libQt6Multimedia.so")));
         } else {
             for (const char* absent : {"libQt6Multimedia.so", "libQt6Gui.so", "libGL", "libX11", "libasound.so",
-                                       "libpulse", "libtonquill-sound.so", "libtonquill-mixer.so", "libavcodec",
-                                       "libswresample"})
+                                       "libpulse", "libtonquill-sound.so", "libtonquill-mixer.so",
+                                       "libtonquill-image.so", "libavcodec", "libswresample"})
                 EXPECT_FALSE(maps(libraries, QString::fromLatin1(absent))) << absent;
         }
         for (const char* absent : {"libQt6Widgets.so", "libtonquill-desktop.so"})
