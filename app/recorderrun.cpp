@@ -65,9 +65,12 @@ void LeavePausesOutWhenAsked(RecorderDeps& deps)
 
 void ConnectLive365(ctlLive365TitleReader& live365, frmMP3& recorder)
 {
-    QObject::connect(&live365, &ctlLive365TitleReader::TitleChange, &recorder, &frmMP3::ctlLive365_TitleChange);
-    QObject::connect(&live365, &ctlLive365TitleReader::TitleCallBack, &recorder, &frmMP3::ctlLive365_TitleCallBack);
-    QObject::connect(&live365, &ctlLive365TitleReader::Error, &recorder, &frmMP3::ctlLive365_Error);
+    Live365Titles& titles = recorder.Live365();
+    QObject::connect(&live365, &ctlLive365TitleReader::TitleChange, &recorder,
+                     [&titles](const QString& artist, const QString& title) { titles.SongNamed(artist, title); });
+    QObject::connect(&live365, &ctlLive365TitleReader::TitleCallBack, &recorder,
+                     [&titles](const QString& name) { titles.StationNamed(name); });
+    QObject::connect(&live365, &ctlLive365TitleReader::Error, &recorder, [&titles](int code) { titles.Failed(code); });
 }
 
 void RecorderRun::attach(frmMP3& recorder)

@@ -1,7 +1,7 @@
 // The station's servers as the resolver finds them, and the stream session's
 // events as the recording takes them: what the status says of them, and
 // what the recording does when a connection begins, a server is given up or
-// the session ends. Live365 stations also bring their titles from Live365.
+// the session ends.
 #include "platform/messages.h"
 #include "recorder/frmmp3.h"
 #include "recorder/recordercaptions.h"
@@ -32,23 +32,6 @@ void frmMP3::onStationResolved(const StationResolution& result)
         m_deps.messages->ShowMessage(result.message);
     if (m_session->State() == ConnectionState::FetchingPlaylist)
         m_session->SetState(ConnectionState::Idle);
-}
-
-void frmMP3::ctlLive365_TitleChange(const QString& strArtist, const QString& strTitle)
-{
-    const Publish publish(*this);
-    OpenMP3File(strArtist + QStringLiteral(" - ") + strTitle + QStringLiteral(".mp3"), true);
-}
-
-void frmMP3::ctlLive365_TitleCallBack(const QString& text)
-{
-    m_live365.StationNamed(text);
-}
-
-void frmMP3::ctlLive365_Error(int lngErrorNum)
-{
-    const Publish publish(*this);
-    m_live365.Failed(lngErrorNum);
 }
 
 void frmMP3::ConnectToServer(qint32 position, bool reconnect)

@@ -12,6 +12,11 @@ void Live365Titles::Connected(const ServerEntry& server, bool perSong)
         m_link->GetL365StationFromNumber(stationNumber, aflMode);
 }
 
+void Live365Titles::SongNamed(const QString& artist, const QString& title)
+{
+    m_openSong(artist + QStringLiteral(" - ") + title + QStringLiteral(".mp3"));
+}
+
 void Live365Titles::StationNamed(const QString& name)
 {
     if (m_link)

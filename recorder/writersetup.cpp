@@ -1,5 +1,7 @@
 #include "recorder/writersetup.h"
 
+#include "recorder/recorderdeps.h"
+
 SongWriterSetup WriterSetupFor(const RecordingConfig& config)
 {
     SongWriterSetup setup;
@@ -17,5 +19,17 @@ SongWriterSetup WriterSetupFor(const RecordingConfig& config)
     setup.stationTitle = [&config] { return config.sRecordingTitle; };
     setup.streamFile = [&config] { return config.sStreamFileName; };
     setup.startPaused = [&config] { return config.bPreviewModeOnly; };
+    return setup;
+}
+
+SongWriterSetup WriterSetupFor(const RecordingConfig& config, const RecorderDeps& deps, ISleeper& pauses)
+{
+    SongWriterSetup setup = WriterSetupFor(config);
+    setup.now = deps.now;
+    setup.clock = deps.clock;
+    setup.sleeper = &pauses;
+    setup.headerPauseMs = deps.headerPauseMs;
+    setup.filePauseMs = deps.filePauseMs;
+    setup.compileRules = deps.compileRules;
     return setup;
 }

@@ -9,3 +9,9 @@
 // learn the station's title, or leave its paused start, as it goes).
 // `config` must outlive the writer.
 SongWriterSetup WriterSetupFor(const RecordingConfig& config);
+
+struct RecorderDeps;
+class ISleeper;
+// The same, with the recorder's clocks, its deliberate pauses (slept by
+// `pauses`) and its song-rule compiler.
+SongWriterSetup WriterSetupFor(const RecordingConfig& config, const RecorderDeps& deps, ISleeper& pauses);

@@ -1,7 +1,7 @@
 // A recording whose titles come from the Live365 reader: the real reader,
 // reading fake station pages on loopback, drives the recorder's files.
+#include "app/recorderrun.h"
 #include "fixture.h"
-
 #include "platform/folders.h"
 #include "sources/live365reader.h"
 #include "tests/sources/live365/fakewebserver.h"
@@ -16,7 +16,7 @@ QByteArray nowPlaying(const char* artist, const char* title)
     return QByteArray("<html><script>var track = { artist:\"") + artist + "\", title:\"" + title +
            "\", album:\"\", };\r\nvar gSecondsLeft = 1;\r\n</script></html>";
 }
-}  // namespace
+} // namespace
 
 class Live365Recording : public RecorderFixture {
 protected:
@@ -30,10 +30,7 @@ protected:
         deps.live365 = reader.get();
         recorder = std::make_unique<frmMP3>(deps);
         // As the program wires them.
-        QObject::connect(reader.get(), &ctlLive365TitleReader::TitleChange, recorder.get(), &frmMP3::ctlLive365_TitleChange);
-        QObject::connect(reader.get(), &ctlLive365TitleReader::TitleCallBack, recorder.get(),
-                         &frmMP3::ctlLive365_TitleCallBack);
-        QObject::connect(reader.get(), &ctlLive365TitleReader::Error, recorder.get(), &frmMP3::ctlLive365_Error);
+        ConnectLive365(*reader, *recorder);
         config.lRecordingMode = RecordingMode::PerSong;
         config.bEnabledTimedRecording = false;
     }
@@ -55,14 +52,15 @@ TEST_F(Live365Recording, ReaderTitlesSwitchTheRecordingFiles)
     pages.route(QStringLiteral("/cgi-bin/mini.cgi"), {FakeWebServer::Page(kWindowPage)});
     pages.route(QStringLiteral("/np/"), {FakeWebServer::Page(nowPlaying("Miles Davis", "So What")),
                                          FakeWebServer::Page(nowPlaying("John Coltrane", "Naima"))});
-    const ServerEntry entry{QStringLiteral("www.live365.com"), QStringLiteral("/play/123"), QStringLiteral("80"), QString()};
+    const ServerEntry entry{QStringLiteral("www.live365.com"), QStringLiteral("/play/123"), QStringLiteral("80"),
+                            QString()};
     QString number;
     bool afl = false;
     ASSERT_TRUE(Live365StationOf(entry, number, afl));
 
     startOnStation();
     ASSERT_TRUE(send("ICY 200 OK\r\nicy-name:Jazz Cat\r\n\r\nintro"));
-    reader->GetL365StationFromNumber(number, afl);  // what the connection does for a Live365 entry
+    reader->GetL365StationFromNumber(number, afl); // what the connection does for a Live365 entry
     ASSERT_TRUE(
         WaitUntil([&] { return recorder->Status().strSongName == QStringLiteral("Miles Davis - So What.mp3"); }, 5000));
     ASSERT_TRUE(send("first"));
@@ -77,5 +75,5 @@ TEST_F(Live365Recording, ReaderTitlesSwitchTheRecordingFiles)
     EXPECT_EQ(ReadAll(folder.file(QStringLiteral("John Coltrane - Naima.mp3"))).left(6), QByteArray("second"));
     const QByteArray tag = ReadAll(folder.file(QStringLiteral("John Coltrane - Naima.mp3"))).right(128);
     EXPECT_EQ(tag.mid(33, 13), QByteArray("John Coltrane"));
-    EXPECT_EQ(reader->StationName(), QString());  // stopping the recording resets the reader
+    EXPECT_EQ(reader->StationName(), QString()); // stopping the recording resets the reader
 }

@@ -357,9 +357,9 @@ TEST_F(RecorderSplitTest, Live365TitlesSwitchTheFiles)
 {
     startOnStation();
     ASSERT_TRUE(send("ICY 200 OK\r\nicy-name:L\r\n\r\naaaa", 4));
-    recorder->ctlLive365_TitleChange(QStringLiteral("Artist"), QStringLiteral("First"));
+    recorder->Live365().SongNamed(QStringLiteral("Artist"), QStringLiteral("First"));
     ASSERT_TRUE(send("bbbb", 8));
-    recorder->ctlLive365_TitleChange(QStringLiteral("Artist"), QStringLiteral("Second"));
+    recorder->Live365().SongNamed(QStringLiteral("Artist"), QStringLiteral("Second"));
     ASSERT_TRUE(send("cccc", 12));
     recorder->StopRecording();
     EXPECT_EQ(songrig::audioOf(ReadAll(folder.file(QStringLiteral("Artist - First.mp3")))), QByteArray("bbbb"));
