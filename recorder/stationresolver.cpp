@@ -28,6 +28,8 @@ ResolveError errorOf(int code)
         return ResolveError::TooLarge;
     case plsNotAFile:
         return ResolveError::NotAFile;
+    case plsHlsMediaFile:
+        return ResolveError::HlsMediaFile;
     default:
         return ResolveError::Unknown;
     }
@@ -37,11 +39,11 @@ ResolveError errorOf(int code)
 StationResolver::StationResolver(ITickSource* clock, IMessageService* messages, QObject* parent)
     : QObject(parent), m_grabber(new ctlURIGrabber(clock, messages, this))
 {
-    connect(m_grabber, &ctlURIGrabber::URLRaise, this,
-            [this](const QString& host, const QString& resource, int port, const QString& query, bool secure,
-                   bool hls) {
-                m_servers.Add(ServerEntry{host, resource, QString::number(port), query, secure, hls});
-            });
+    connect(
+        m_grabber, &ctlURIGrabber::URLRaise, this,
+        [this](const QString& host, const QString& resource, int port, const QString& query, bool secure, bool hls) {
+            m_servers.Add(ServerEntry{host, resource, QString::number(port), query, secure, hls});
+        });
     connect(m_grabber, &ctlURIGrabber::Done, this, &StationResolver::onDone);
     connect(m_grabber, &ctlURIGrabber::Error, this, &StationResolver::onError);
 }

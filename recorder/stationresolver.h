@@ -21,6 +21,7 @@ enum class ResolveError {
     OggFile,         // an Ogg address that serves a file, not a stream
     TooLarge,        // the playlist passes the size bound
     NotAFile,        // a local playlist that is not a regular file
+    HlsMediaFile,    // a local HLS playlist of segments, not of a station
     Unknown,         // an address or an entry that cannot be read
     NoServers,       // the playlist was read and named no server
 };

@@ -1,5 +1,6 @@
 #include "sources/urigrabber.h"
 
+#include "config/usersettings.h"
 #include "platform/eventsocket.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
@@ -51,6 +52,9 @@ QString ctlURIGrabber::ErrorText(int code)
         return tr("The playlist file is too large (more than 16 MiB)!");
     case plsNotAFile:
         return tr("The playlist is not a regular file!");
+    case plsHlsMediaFile:
+        return tr("This HLS playlist file lists the parts of a stream, not a station: record the address it came "
+                  "from instead!");
     case plsUnknown:
         return tr("Unknown error retrieving playlist!");
     default:
@@ -130,6 +134,10 @@ void ctlURIGrabber::startValidation(const QString& address, bool namedByPage)
                                                              : plsUnknown);
             return;
         }
+        if (IsHlsAddress(address) && LooksLikeHlsPlaylist(file.bytes)) {
+            localHls(address, file.bytes);
+            return;
+        }
         parseAndReport(DecodeLines(file.bytes).join(QLatin1String("\r\n")));
         return;
     }
@@ -143,6 +151,27 @@ void ctlURIGrabber::startValidation(const QString& address, bool namedByPage)
     m_startTick = m_clock->GetTickCount();
     m_phase = Connecting;
     m_winsock->Connect(m_uri.Host(), m_uri.Port(), AsciiLower(m_uri.Protocol()) == QLatin1String("https"));
+}
+
+void ctlURIGrabber::localHls(const QString& path, const QByteArray& text)
+{
+    // A saved master playlist names its stations by address: the variant
+    // chosen as a fetched one's would be is recorded. A playlist of
+    // segments is a moment of a stream, read once and never again.
+    const HlsPlaylist list = ParseHlsPlaylist(text, QUrl::fromLocalFile(path));
+    const int chosen = list.variants.isEmpty() ? -1 : PickHlsVariant(list, HlsLowestVariant());
+    const QUrl media = chosen < 0 ? QUrl() : HlsVariantMediaUrl(list, chosen);
+    CUri uri;
+    if (!media.isValid() || !media.scheme().startsWith(QLatin1String("http")) ||
+        !uri.setUri(media.toString(QUrl::FullyEncoded))) {
+        raiseError(list.variants.isEmpty() ? plsHlsMediaFile : plsM3UNoHttp);
+        return;
+    }
+    strFirstTitle.clear();
+    emit URLRaise(uri.Host(), uri.Resource(), uri.Port(), uri.QueryString(),
+                  AsciiLower(uri.Protocol()) == QLatin1String("https"), true);
+    endRequest();
+    emit Done();
 }
 
 void ctlURIGrabber::Timer1_Timer()

@@ -77,6 +77,7 @@ private:
     void Winsock1_Error(int number, const QString& description);
     void responseEnded(HttpResponseAssembler::Status status);
     void judgeResponse(const QString& text);
+    void localHls(const QString& path, const QByteArray& text);
     // The server answered with an Ogg stream's content type.
     bool oggAnswer() const;
     // The answer is an HLS playlist (by its content type or address, and its body).
@@ -100,5 +101,5 @@ private:
     quint64 m_generation = 0;
     int m_refreshFollows = 0;
     int m_redirects = 0;
-    QString m_tlsError;  // why the last secure connection failed
+    QString m_tlsError; // why the last secure connection failed
 };

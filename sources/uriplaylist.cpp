@@ -106,7 +106,8 @@ QString AsciiLower(const QString& text)
 PlaylistResult ParsePlaylist(const QString& text, const QString& address)
 {
     PlaylistResult result;
-    if (address.endsWith(QLatin1String(".m3u")))
+    // ".m3u8" is an M3U list in UTF-8 (HLS playlists are told apart before).
+    if (address.endsWith(QLatin1String(".m3u")) || address.endsWith(QLatin1String(".m3u8")))
         parseM3U(text, result);
     else
         parsePLS(text, result);

@@ -23,8 +23,9 @@ enum PlaylistError {
     plsM3UNoHttp = 5,
     plsBadPLS = 6,
     plsOggRefused = 7,
-    plsTooLarge = 8,  // the playlist passes the size bound
-    plsNotAFile = 9,  // a local playlist that is not a regular file (a FIFO, a device)
+    plsTooLarge = 8,      // the playlist passes the size bound
+    plsNotAFile = 9,      // a local playlist that is not a regular file (a FIFO, a device)
+    plsHlsMediaFile = 10, // a local HLS playlist of segments: no station to read again
     plsUnknown = 99,
 };
 

@@ -2,10 +2,12 @@
 // itself: by content type or ".m3u8" address, and a body of #EXT-X- tags.
 #include "platform/tickcount.h"
 #include "sources/urigrabber.h"
+#include "sources/uriplaylist.h"
 #include "tests/sources/scriptedserver.h"
 #include "tests/support/eventwait.h"
 #include "tests/support/fakes.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -68,6 +70,57 @@ TEST(HlsDetection, HlsPlaylistsAreTheStationAndServerListsStayWhatTheyAre)
         g.StartURIValidation(server.base() + row.path);
         ASSERT_TRUE(WaitUntil([&] { return done || failed; }, 3000));
         EXPECT_EQ(raised, row.events);
+    }
+}
+// A playlist saved on disk: an ".m3u8" list of servers is an M3U in UTF-8;
+// a saved master playlist records its chosen variant; a playlist of
+// segments cannot be read again and says so.
+TEST(HlsDetection, LocalM3u8Files)
+{
+    const struct {
+        const char* name;
+        QByteArray body;
+        QStringList events;
+        int error;
+    } rows[] = {
+        {"a UTF-8 list of servers",
+         "#EXTM3U\n#EXTINF:-1,R\xc3\xa4dio\nhttp://radio.example:8000/live\n",
+         {QStringLiteral("radio.example /live 8000 icy")},
+         plsOK},
+        {"a master playlist",
+         "#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=64000,CODECS=\"mp4a.40.5\"\nhttps://cdn.example/lo.m3u8\n"
+         "#EXT-X-STREAM-INF:BANDWIDTH=128000,CODECS=\"mp4a.40.2\"\nhttps://cdn.example/hi/index.m3u8?t=1\n",
+         {QStringLiteral("cdn.example /hi/index.m3u8 443 t=1 hls")},
+         plsOK},
+        {"a master naming files beside it", "#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=64000\nlo.m3u8\n", {}, plsM3UNoHttp},
+        {"a playlist of segments", kHls, {}, plsHlsMediaFile},
+    };
+    TempFolder folder;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString path = folder.file(QStringLiteral("station.m3u8"));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(row.body) == row.body.size());
+        file.close();
+        FakeTickSource clock;
+        RecordingMessageService messages;
+        ctlURIGrabber g(&clock, &messages);
+        QStringList raised;
+        int error = plsOK;
+        QObject::connect(
+            &g, &ctlURIGrabber::URLRaise,
+            [&](const QString& host, const QString& resource, int port, const QString& query, bool, bool hls) {
+                raised << QStringList{host, resource, QString::number(port), query,
+                                      hls ? QStringLiteral("hls") : QStringLiteral("icy")}
+                              .join(QLatin1Char(' '))
+                              .replace(QStringLiteral("  "), QStringLiteral(" "));
+            });
+        QObject::connect(&g, &ctlURIGrabber::Error, [&](int code) { error = code; });
+        g.StartURIValidation(path); // a local file is read at once
+        EXPECT_EQ(raised, row.events);
+        EXPECT_EQ(error, row.error);
+        if (row.error != plsOK)
+            EXPECT_FALSE(ctlURIGrabber::ErrorText(row.error).isEmpty());
     }
 }
 } // namespace
