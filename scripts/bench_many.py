@@ -7,7 +7,10 @@ share of a core over the measuring time, PSS, RSS and Private_Dirty (from
 smaps_rollup), wake-ups a second (voluntary and involuntary context
 switches of all its threads) and the shared libraries it maps.
 
-    scripts/bench.sh --many [--count 20] [--warmup 30] [--seconds 60]
+    scripts/bench.sh --many [--count 20] [--many 50] [--warmup 30] [--seconds 60]
+
+Beside the 20 headless processes, one tonquill records the 20 stations side
+by side, and another records 50 (--many 0 leaves it out).
 """
 from benchlib import require, start_icecast, workspace
 import argparse, glob, os, random, socket, statistics, subprocess, sys, time, urllib.request
@@ -15,6 +18,7 @@ import argparse, glob, os, random, socket, statistics, subprocess, sys, time, ur
 here, build = sys.argv[1], sys.argv[2]
 ap = argparse.ArgumentParser(prog="bench.sh --many")
 ap.add_argument("--count", type=int, default=20)
+ap.add_argument("--many", type=int, default=50)
 ap.add_argument("--warmup", type=int, default=30)
 ap.add_argument("--seconds", type=int, default=60)
 args = ap.parse_args(sys.argv[3:])
@@ -81,9 +85,9 @@ def recorder(name, url, headless, display=None):
     return start([tonquill, preset], log=os.path.join(home, "output.log"), env=env)
 
 
-def side_by_side(url, count):
+def side_by_side(url, count, name="side"):
     """One headless tonquill recording `count` presets of the mount side by side."""
-    home = os.path.join(work, "side")
+    home = os.path.join(work, name)
     presets = []
     for i in range(count):
         out = os.path.join(home, f"out{i}") + "/"
@@ -212,6 +216,7 @@ in_tray = recorder("in-tray", url, False, display)
 time.sleep(5)
 headless = [recorder(f"tq{i}", url, True) for i in range(args.count)]
 side = side_by_side(url, args.count)
+many = [side_by_side(url, args.many, "many")] if args.many else []
 rippers = []
 for i in range(args.count):
     d = os.path.join(work, f"sr{i}")
@@ -221,7 +226,7 @@ print(f"{args.count} headless tonquill, one recording {args.count} side by side,
       f"warm-up {args.warmup} s, then {args.seconds} s")
 time.sleep(args.warmup)
 
-everyone = headless + rippers + [windowed, in_tray, side]
+everyone = headless + rippers + [windowed, in_tray, side] + many
 timed = measure(everyone, args.seconds)
 print("median per process  CPU%   wake/s  PSS MB  RSS MB  PrivDirty MB  libs")
 tq = table("tonquill headless", headless, timed)
@@ -229,6 +234,7 @@ sr = table("streamripper", rippers, timed)
 shown = table("windowed, shown", [windowed], timed)
 hidden = table("windowed, in tray", [in_tray], timed)
 together = table(f"{args.count} in one", [side], timed)
+many_row = table(f"{args.many} in one", many, timed) if many else None
 print(f"windows shown: {len(window_ids(windowed.pid, display))} by the first, "
       f"{len(window_ids(in_tray.pid, display))} by the one in the notification area")
 
@@ -243,3 +249,18 @@ print(f"{args.count} side by side in one process / {args.count} headless process
       f"wake-ups {together[1] / (tq[1] * args.count) if tq[1] else float('nan'):.2f}")
 print(f"windowed / headless CPU: shown {shown[0] / tq[0] if tq[0] else float('nan'):.2f} (target <= 1.5), "
       f"hidden {hidden[0] / tq[0] if tq[0] else float('nan'):.2f} (target 1.0)")
+
+# One process for all the stations against one streamripper per station.
+def ratio(a, b):
+    return a / b if b else float("nan")
+
+
+print(f"{args.count} side by side in one process / {args.count} streamripper: "
+      f"CPU {ratio(together[0], sr[0] * args.count):.2f} (target <= 0.25), "
+      f"PSS {ratio(together[2], sr[2] * args.count):.2f} (target <= 0.3), "
+      f"wake-ups {ratio(together[1], sr[1] * args.count):.2f} (target <= 1)")
+if many_row:
+    per = lambda row, n: [v / n for v in row[:3]]
+    big, small = per(many_row, args.many), per(together, args.count)
+    print(f"{args.many} in one / {args.count} in one, per station: CPU {ratio(big[0], small[0]):.2f}, "
+          f"wake-ups {ratio(big[1], small[1]):.2f}, PSS {ratio(big[2], small[2]):.2f} (target <= 1.5 each)")
