@@ -171,7 +171,7 @@ void setFlag(const QString& key, bool on)
 {
     SaveSetting(kApp, kSection, key, on ? QStringLiteral("1") : QStringLiteral("0"));
 }
-}  // namespace
+} // namespace
 
 bool WriteID3v2Tags()
 {
@@ -191,6 +191,16 @@ bool CoverArt()
 void SetCoverArt(bool on)
 {
     setFlag(QStringLiteral("CoverArt"), on);
+}
+
+bool CoverLookupOn()
+{
+    return flag(QStringLiteral("CoverLookup"), false);
+}
+
+void SetCoverLookupOn(bool on)
+{
+    setFlag(QStringLiteral("CoverLookup"), on);
 }
 
 bool CutSongsInSilence()
@@ -231,7 +241,8 @@ bool HlsLowestVariant()
 
 void SetHlsLowestVariant(bool lowest)
 {
-    SaveSetting(kApp, kSection, QStringLiteral("HlsVariant"), lowest ? QStringLiteral("lowest") : QStringLiteral("highest"));
+    SaveSetting(kApp, kSection, QStringLiteral("HlsVariant"),
+                lowest ? QStringLiteral("lowest") : QStringLiteral("highest"));
 }
 
 void SetGiveUpMinutes(int minutes)
@@ -279,7 +290,7 @@ int seconds(const QString& key)
     return ok && s >= 0 && s <= kMaxSongSeconds ? s : 0;
 }
 
-}  // namespace
+} // namespace
 
 bool WishOnly()
 {
@@ -336,6 +347,7 @@ RecordingOptions ReadRecordingOptions()
     RecordingOptions o;
     o.writeID3v2 = WriteID3v2Tags();
     o.coverArt = CoverArt();
+    o.coverLookup = CoverLookupOn();
     o.cleanCuts = CutSongsInSilence();
     o.cutWindowMs = CutWindowMs();
     o.giveUpMinutes = GiveUpMinutes();

@@ -43,28 +43,31 @@ SettingsMove MoveUserSettings(const QString& oldFile, const QString& newFile);
 // "Tonquill", section "Registration", stored as "0"/"1" and milliseconds.
 // Clean cuts are on until the user turns them off; ID3v2 tags are off.
 struct RecordingOptions {
-    bool writeID3v2 = false;  // "Write ID3v2 tags": finished songs also get a UTF-8 ID3v2.4 tag
+    bool writeID3v2 = false; // "Write ID3v2 tags": finished songs also get a UTF-8 ID3v2.4 tag
     // "CoverArt": songs carry their cover (an MP3 in its ID3v2 tag, an Ogg
     // song in its comments, an AAC song as a picture beside it).
     bool coverArt = true;
-    bool cleanCuts = true;    // "Cut songs in the silence between them"
-    int cutWindowMs = 2000;   // how far on each side of a title change the quietest point is sought
+    // "CoverLookup": songs without a picture are looked up by artist and
+    // title at a cover service. Off until the user turns it on.
+    bool coverLookup = false;
+    bool cleanCuts = true;  // "Cut songs in the silence between them"
+    int cutWindowMs = 2000; // how far on each side of a title change the quietest point is sought
     // "Give up after (minutes) without a stream": how long reconnecting goes
     // on before the recording ends; 0 keeps trying until the recording's end.
     int giveUpMinutes = 5;
     // A title that plays again ("RepeatPolicy": "replace", "keep" or "skip").
     enum class Repeat {
-        Replace,  // a later complete play of the same recording takes the earlier file's place
-        Keep,     // every complete play is kept, the later ones as "Title (2)", "Title (3)", ...
-        Skip,     // a title already saved in the folder is not recorded again
+        Replace, // a later complete play of the same recording takes the earlier file's place
+        Keep,    // every complete play is kept, the later ones as "Title (2)", "Title (3)", ...
+        Skip,    // a title already saved in the folder is not recorded again
     };
     Repeat repeatPolicy = Repeat::Replace;
     // Song rules. Off by default: every title is recorded as it comes.
-    bool wishOnly = false;         // "WishOnly": only titles on the wish list are kept
-    int minSongSeconds = 0;        // "MinSongSeconds": a shorter song is deleted when it ends; 0 off
-    int maxSongSeconds = 0;        // "MaxSongSeconds": a longer title goes on in "Title (part 2)"; 0 off
-    bool incompleteApart = false;  // "IncompleteApart": songs not recorded whole go to "incomplete"
-    QString fileNamePattern;       // "FileNamePattern": %S %A %T %D %q and "/"; "" names files after the title
+    bool wishOnly = false;        // "WishOnly": only titles on the wish list are kept
+    int minSongSeconds = 0;       // "MinSongSeconds": a shorter song is deleted when it ends; 0 off
+    int maxSongSeconds = 0;       // "MaxSongSeconds": a longer title goes on in "Title (part 2)"; 0 off
+    bool incompleteApart = false; // "IncompleteApart": songs not recorded whole go to "incomplete"
+    QString fileNamePattern;      // "FileNamePattern": %S %A %T %D %q and "/"; "" names files after the title
     // Not a setting: a watched station writes only songs its titles name
     // (nothing before the first title).
     bool titledSongsOnly = false;
@@ -74,6 +77,8 @@ void SetWriteID3v2Tags(bool on);
 // "CoverArt", on until the user turns it off.
 bool CoverArt();
 void SetCoverArt(bool on);
+bool CoverLookupOn();
+void SetCoverLookupOn(bool on);
 bool CutSongsInSilence();
 void SetCutSongsInSilence(bool on);
 // 0 to 10000; a stored value out of range or not a number gives 2000.

@@ -4,6 +4,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <QtConcurrent>
 
 namespace {
@@ -65,8 +66,12 @@ bool CoverFetcher::Fetch(const QString& song, const QUrl& url)
     };
     connect(reply, &QNetworkReply::metaDataChanged, reply, leaveWhenTooLong);
     connect(reply, &QIODevice::readyRead, reply, leaveWhenTooLong);
-    // No timer of its own can stop the answer from ending: the reply's
-    // transfer limit ends it within the limit.
+    // The whole answer within the limit, however slowly it trickles (the
+    // transfer limit alone is reset by every byte).
+    QTimer::singleShot(m_limits.timeoutMs, reply, [reply] {
+        reply->setProperty(kRefusal, QStringLiteral("the picture did not come in time"));
+        reply->abort();
+    });
     connect(reply, &QNetworkReply::finished, this, [this, reply, song, url] { finished(reply, song, url); });
     return true;
 }

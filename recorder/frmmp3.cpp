@@ -16,7 +16,9 @@ frmMP3::frmMP3(const RecorderDeps& deps, QObject* parent)
     : QObject(parent), m_session(std::make_unique<StationSession>(
                            *deps.clock, static_cast<StreamSession::Listener&>(*this),
                            [this] { return m_deps.ieAgent(); }, kStreamReadBytes)),
-      m_deps(deps), m_listening(*deps.relay), m_live365(deps.live365, deps.messages), m_writer(songWriterSetup())
+      m_deps(deps), m_listening(*deps.relay),
+      m_live365(deps.live365, deps.messages, [this](const QString& name) { OpenMP3File(name, true); }),
+      m_writer(songWriterSetup())
 {
     if (!m_deps.ieAgent)
         m_deps.ieAgent = [] { return GetIEAgent(); };
@@ -36,14 +38,8 @@ SongWriterSetup frmMP3::songWriterSetup()
 {
     if (!m_deps.now)
         m_deps.now = [] { return QDateTime::currentDateTime(); };
-    SongWriterSetup setup = WriterSetupFor(m_config);
-    setup.now = m_deps.now;
-    setup.clock = m_deps.clock;
-    setup.sleeper = &pauseSleeper();
-    setup.headerPauseMs = m_deps.headerPauseMs;
-    setup.filePauseMs = m_deps.filePauseMs;
+    SongWriterSetup setup = WriterSetupFor(m_config, m_deps, pauseSleeper());
     setup.awaitingFirstBlock = [this] { return m_session->AwaitingFirstBlock(); };
-    setup.compileRules = m_deps.compileRules;
     setup.onEvent = [this](const SongEvent& event) { onSongEvent(event); };
     return setup;
 }
@@ -131,6 +127,7 @@ void frmMP3::StartRecording()
     blnRecording = true;
     m_options = m_deps.options ? m_deps.options() : ReadRecordingOptions();
     m_covers.SetEnabled(m_options.coverArt);
+    m_covers.SetLookupEnabled(m_options.coverLookup);
     m_covers.LoadStationLogo(m_config.sShoutCastFile);
     // The lists are compiled off this thread when they changed: the
     // recording starts now, and its titles wait for them.

@@ -82,10 +82,8 @@ public:
     // The exit item of the tray menu: closes and tags the recording, then quits.
     void ExitFromMenu();
 
-    // Live365 events.
-    void ctlLive365_TitleChange(const QString& strArtist, const QString& strTitle);
-    void ctlLive365_TitleCallBack(const QString& text);
-    void ctlLive365_Error(int lngErrorNum);
+    // Where Live365's answers go, for a Live365 station.
+    Live365Titles& Live365() { return m_live365; }
 
     Phase phase() const { return phaseOf(m_session->State()); }
     bool quitting() const { return m_quitting; }

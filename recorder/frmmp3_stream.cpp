@@ -20,6 +20,7 @@ void frmMP3::OnStreamBegan(const StreamHead& header)
 void frmMP3::OnTitle(const QString& decoded, qint64, bool firstBlock)
 {
     m_writer.Title(decoded, firstBlock);
+    m_covers.Titled(decoded);
 }
 
 void frmMP3::OnAudio(const char* data, qsizetype size)

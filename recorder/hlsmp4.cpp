@@ -200,6 +200,7 @@ HlsSegmentRead ReadHlsMp4Segment(const QByteArray& d, const HlsMp4Track& track)
         bool relative;
         quint64 time, timescale;
         QString title;
+        QByteArray picture, pictureType; // the tag's picture, when it has one
     };
     QList<Event> events;
     qint64 earliest = -1;
@@ -214,7 +215,7 @@ HlsSegmentRead ReadHlsMp4Segment(const QByteArray& d, const HlsMp4Track& track)
                 at = stop + 1;
                 return s;
             };
-            Event e{version == 0, 0, 0, {}};
+            Event e{version == 0, 0, 0, {}, {}, {}};
             QByteArray scheme;
             if (version == 0) {
                 scheme = cstring();
@@ -240,6 +241,8 @@ HlsSegmentRead ReadHlsMp4Segment(const QByteArray& d, const HlsMp4Track& track)
                 out.warnings << tag.error;
             else if (!tag.StreamTitle().isEmpty()) {
                 e.title = tag.StreamTitle();
+                e.picture = tag.picture;
+                e.pictureType = tag.pictureType;
                 events << e;
             }
         } else if (box.type == "moof") {
@@ -323,7 +326,7 @@ HlsSegmentRead ReadHlsMp4Segment(const QByteArray& d, const HlsMp4Track& track)
     const qint64 half = out.FrameTicks() / 2;
     for (const Event& e : events) {
         const qint64 time = qint64(e.time * 90000 / e.timescale) + (e.relative ? std::max<qint64>(earliest, 0) : 0);
-        HlsTimedTitle title{time, 0, e.title};
+        HlsTimedTitle title{time, 0, e.title, e.picture, e.pictureType};
         while (title.beforeFrame < out.frames.size() && out.frames[title.beforeFrame].time + half < time)
             ++title.beforeFrame;
         out.titles.append(title);

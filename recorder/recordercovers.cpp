@@ -1,7 +1,9 @@
 #include "recorder/recordercovers.h"
 
 #include "config/usersettings.h"
+#include "platform/text.h"
 #include "recorder/songwriter.h"
+#include "sources/stationplaylist.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -33,14 +35,22 @@ void SetStationPicturePath(const QString& stationAddress, const QString& path)
 
 void RecorderCovers::LoadStationLogo(const QString& stationAddress)
 {
+    m_writer.Covers().SetStationLogo(CoverPicture());
+    // The user's own choice first.
     const QString path = StationPicturePath(stationAddress);
     QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
-        m_writer.Covers().SetStationLogo(CoverPicture());
+    if (!path.isEmpty() && file.open(QIODevice::ReadOnly)) {
+        // One byte past the limit is enough to refuse a picture too large.
+        SetStationLogo(file.read(cover::kMaxInputBytes + 1));
         return;
     }
-    // One byte past the limit is enough to refuse a picture too large.
-    SetStationLogo(file.read(cover::kMaxInputBytes + 1));
+    // A station added from the directory keeps the directory's picture in its playlist.
+    if (!m_enabled || !stationAddress.endsWith(QLatin1String(".pls"), Qt::CaseInsensitive))
+        return;
+    const FileRead playlist = ReadRegularFile(stationAddress, 64 * 1024);
+    const QString logo = playlist.ok() ? StationLogoOfPlaylistText(QString::fromUtf8(playlist.bytes)) : QString();
+    if (!logo.isEmpty())
+        m_logoFetcher.Fetch(QString(), QUrl(logo));
 }
 
 RecorderCovers::RecorderCovers(SongWriter& writer, QObject* parent) : QObject(parent), m_writer(writer)
@@ -56,10 +66,52 @@ RecorderCovers::RecorderCovers(SongWriter& writer, QObject* parent) : QObject(pa
     if (ok && ms > 0 && ms < limits.timeoutMs)
         limits.timeoutMs = ms;
     m_fetcher.SetLimits(limits);
+    m_lookup.SetLimits(limits);
+    CoverLookup::Hosts hosts;
+    for (auto [key, host] : {std::pair{QStringLiteral("CoverLookupSearchHost"), &hosts.search},
+                             std::pair{QStringLiteral("CoverLookupArtHost"), &hosts.art}}) {
+        const QString set =
+            GetSetting(QStringLiteral("Tonquill"), QStringLiteral("Registration"), key, QString()).trimmed();
+        if (!set.isEmpty())
+            *host = set;
+    }
+    m_lookup.SetHosts(hosts);
+    m_lookup.SetStillWanted([this](const QString& song) { return !m_writer.Covers().Has(song, CoverSource::Lookup); });
+    connect(&m_lookup, &CoverLookup::found, this, [this](const QString& song, const CoverPicture& picture) {
+        offer(song, int(CoverSource::Lookup), picture);
+    });
+    connect(&m_lookup, &CoverLookup::notFound, this, &RecorderCovers::coverRefused);
     connect(&m_fetcher, &CoverFetcher::fetched, this, [this](const QString& song, const CoverPicture& picture) {
         offer(song, int(CoverSource::StreamUrl), picture);
     });
     connect(&m_fetcher, &CoverFetcher::refused, this, &RecorderCovers::coverRefused);
+    m_logoFetcher.SetLimits(limits);
+    connect(&m_logoFetcher, &CoverFetcher::fetched, this, [this](const QString&, const CoverPicture& picture) {
+        m_writer.Covers().SetStationLogo(picture);
+        // Shown at once for a song that has no picture of its own.
+        const QString song = m_writer.SongName();
+        if (m_enabled && m_writer.Covers().SourceFor(song) == CoverSource::StationLogo)
+            emit coverChanged(song, picture);
+    });
+    connect(&m_logoFetcher, &CoverFetcher::refused, this, &RecorderCovers::coverRefused);
+}
+
+void RecorderCovers::SetLookupEnabled(bool on)
+{
+    m_lookupEnabled = on;
+    if (!on)
+        m_lookup.Clear();
+}
+
+void RecorderCovers::Titled(const QString& title)
+{
+    if (!m_enabled || !m_lookupEnabled)
+        return;
+    // "Artist - Title", as the tags read it; a title without an artist is not looked up.
+    const qsizetype dash = title.indexOf(QStringLiteral(" - "));
+    if (dash <= 0)
+        return;
+    m_lookup.Look(m_writer.SongNameFor(title), title.left(dash), title.mid(dash + 3));
 }
 
 void RecorderCovers::StreamUrl(const QString& title, const QByteArray& url)

@@ -2,6 +2,7 @@
 
 #include "recorder/coverart.h"
 #include "recorder/coverfetcher.h"
+#include "recorder/coverlookup.h"
 
 #include <QObject>
 #include <QString>
@@ -24,12 +25,19 @@ public:
     void SetEnabled(bool on) { m_enabled = on; }
     bool Enabled() const { return m_enabled; }
     CoverFetcher& Fetcher() { return m_fetcher; }
+    // Songs without a picture of their own are looked up by artist and
+    // title ("CoverLookup"; off by default).
+    void SetLookupEnabled(bool on);
+    CoverLookup& Lookup() { return m_lookup; }
+
+    // A song's title began: it is looked up when look-ups are on.
+    void Titled(const QString& title);
 
     // A stream title came with a StreamUrl.
     void StreamUrl(const QString& title, const QByteArray& url);
     // A picture inside the stream for the song of `title` (an HLS tag's APIC).
     void StreamPicture(const QString& title, const QByteArray& bytes, const QByteArray& mimeType);
-    // The station's own picture, for songs without one.
+    // The station's own picture, for songs without one; an address is fetched.
     void SetStationLogo(const QByteArray& bytes);
     // The picture kept for the station at `stationAddress` (StationPicturePath), or none.
     void LoadStationLogo(const QString& stationAddress);
@@ -50,6 +58,9 @@ private:
 
     SongWriter& m_writer;
     CoverFetcher m_fetcher;
+    CoverFetcher m_logoFetcher; // the station's picture, named by its playlist
+    CoverLookup m_lookup;
+    bool m_lookupEnabled = false;
     bool m_enabled = true;
     QString m_lastUrlSong; // the song whose StreamUrl was fetched last
 };

@@ -9,6 +9,7 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 packages=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-multimedia-dev qt6-httpserver-dev qt6-websockets-dev libqt6opengl6-dev libqt6sql6-sqlite
+  qt6-image-formats-plugins
   libmpg123-dev libasound2-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libburn-dev libtag1-dev libicu-dev zlib1g-dev libssl-dev

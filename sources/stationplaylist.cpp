@@ -8,6 +8,7 @@
 namespace {
 
 const QString kIdKey = QStringLiteral("StationUUID=");
+const QString kLogoKey = QStringLiteral("StationLogo=");
 
 bool breaksLine(QChar ch)
 {
@@ -100,20 +101,43 @@ QByteArray StationPlaylistText(const RadioStation& station)
         return QByteArray();
     const QString id = StationId(station.uuid);
     const QString title = StationPlaylistTitle(station);
-    QStringList lines{QStringLiteral("[playlist]"), QStringLiteral("NumberOfEntries=1"), QStringLiteral("Version=2")};
-    if (!id.isEmpty())
-        lines << kIdKey + id;
-    lines << QStringLiteral("Length1=-1") << QStringLiteral("Title1=") + title << QStringLiteral("File1=") + address;
-    const QString text = lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
-
-    // Whatever the fields hold, the reader must find exactly what was meant.
+    // The picture's address is written as the stream's is.
+    RadioStation logoOnly;
+    logoOnly.url = station.favicon.trimmed();
+    const QString logo = StationPlaylistAddress(logoOnly);
     const QString name = QStringLiteral("station.pls");
     const PlaylistResult alone = ParsePlaylist(QStringLiteral("File1=") + address + QStringLiteral("\r\n"), name);
-    const PlaylistResult read = ParsePlaylist(text, name);
-    if (alone.Error != plsOK || alone.Entries.size() != 1 || read.Error != plsOK || read.Entries != alone.Entries ||
-        !read.HasTitle || read.FirstTitle != title || StationIdOfPlaylistText(text) != id)
-        return QByteArray();
-    return text.toUtf8();
+    // With the picture first, then, if it confused the reader, without it.
+    for (const QString& picture : {logo, QString()}) {
+        QStringList lines{QStringLiteral("[playlist]"), QStringLiteral("NumberOfEntries=1"),
+                          QStringLiteral("Version=2")};
+        if (!id.isEmpty())
+            lines << kIdKey + id;
+        if (!picture.isEmpty())
+            lines << kLogoKey + picture;
+        lines << QStringLiteral("Length1=-1") << QStringLiteral("Title1=") + title
+              << QStringLiteral("File1=") + address;
+        const QString text = lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+
+        // Whatever the fields hold, the reader must find exactly what was meant.
+        const PlaylistResult read = ParsePlaylist(text, name);
+        if (alone.Error == plsOK && alone.Entries.size() == 1 && read.Error == plsOK && read.Entries == alone.Entries &&
+            read.HasTitle && read.FirstTitle == title && StationIdOfPlaylistText(text) == id &&
+            StationLogoOfPlaylistText(text) == picture)
+            return text.toUtf8();
+    }
+    return QByteArray();
+}
+
+QString StationLogoOfPlaylistText(const QString& text)
+{
+    for (const QStringView line : QStringView(text).split(QLatin1Char('\n'))) {
+        if (line.startsWith(kLogoKey)) {
+            const QString address = line.mid(kLogoKey.size()).trimmed().toString();
+            return IsStreamAddress(address) ? address : QString();
+        }
+    }
+    return QString();
 }
 
 QString StationIdOfPlaylistText(const QString& text)

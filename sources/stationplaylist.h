@@ -9,6 +9,7 @@ struct RadioStation {
     QString uuid, name, url, codec, countryCode, tags;
     int bitrate = 0;
     int votes = 0;
+    QString favicon; // the station's picture (an http or https address), "" when it names none
     bool operator==(const RadioStation&) const = default;
 };
 
@@ -38,3 +39,6 @@ QString StationPlaylistAddress(const RadioStation& station);
 QByteArray StationPlaylistText(const RadioStation& station);
 // The id kept in such a text ("StationUUID=" line), "" for any other text.
 QString StationIdOfPlaylistText(const QString& text);
+// The station's picture address kept in such a text ("StationLogo=" line,
+// written when the station named one the reader leaves alone); "" when none.
+QString StationLogoOfPlaylistText(const QString& text);

@@ -269,6 +269,9 @@ RadioBrowserAnswer ParseRadioBrowserStations(const QByteArray& json)
         s.codec = StationFieldText(stringField(o, "codec"));
         s.countryCode = StationFieldText(stringField(o, "countrycode"));
         s.tags = StationFieldText(stringField(o, "tags"));
+        s.favicon = stringField(o, "favicon").trimmed();
+        if (!IsStreamAddress(s.favicon))
+            s.favicon.clear();
         s.bitrate = intField(o, "bitrate");
         s.votes = intField(o, "votes");
         answer.stations.append(s);

@@ -699,6 +699,14 @@
         <source>Archive File Header:</source>
         <translation>Kopf der Archivdatei:</translation>
     </message>
+    <message>
+        <source>Put covers into the songs</source>
+        <translation>Cover in die Songs schreiben</translation>
+    </message>
+    <message>
+        <source>Look up missing covers online</source>
+        <translation>Fehlende Cover online suchen</translation>
+    </message>
 </context>
 <context>
     <name>OtherPage</name>
@@ -1572,6 +1580,10 @@ Source:<byte value="xd"/>
         <translation>Die an Tavrix übergebenen Meta-Refresh-Daten sind fehlerhaft. <byte value="xd"/>
 Quelle:<byte value="xd"/>
 %1</translation>
+    </message>
+    <message>
+        <source>This HLS playlist file lists the parts of a stream, not a station: record the address it came from instead!</source>
+        <translation>Diese HLS-Playlist-Datei listet die Teile eines Streams, keinen Sender: Nehmen Sie stattdessen die Adresse auf, von der sie stammt!</translation>
     </message>
 </context>
 <context>
@@ -2628,6 +2640,14 @@ Quelle:<byte value="xd"/>
     <message>
         <source>Watching %1 for the songs of the wish list.</source>
         <translation>%1 wird auf die Titel der Wunschliste hin beobachtet.</translation>
+    </message>
+    <message>
+        <source>This picture cannot be the station&apos;s picture: %1</source>
+        <translation>Dieses Bild kann nicht das Bild des Senders sein: %1</translation>
+    </message>
+    <message>
+        <source>only a JPEG, PNG or WebP picture of at most 8 MB that can be read can be one.</source>
+        <translation>Nur ein lesbares JPEG-, PNG- oder WebP-Bild von höchstens 8 MB kann es sein.</translation>
     </message>
 </context>
 <context>

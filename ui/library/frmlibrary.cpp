@@ -1,5 +1,7 @@
 #include "ui/library/frmlibrary.h"
 
+#include "recorder/filecover.h"
+#include "ui/display/coverthumb.h"
 #include "ui/library/librarymodel.h"
 #include "ui/library/libraryplayerbar.h"
 #include "ui/library/libraryscanner.h"
@@ -15,6 +17,7 @@
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QFormLayout>
+#include <QFutureWatcher>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QInputDialog>
@@ -27,6 +30,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QtConcurrent>
 #include <algorithm>
 
 frmLibrary::frmLibrary(const QString& historyPath, const QStringList& folders, QWidget* parent)
@@ -78,6 +82,15 @@ frmLibrary::frmLibrary(const QString& historyPath, const QStringList& folders, Q
     connect(m_player, &LibraryPlayerBar::playingStarted, this, &frmLibrary::playingStarted);
     connect(m_table, &QTableView::doubleClicked, m_player,
             [this](const QModelIndex& i) { m_player->PlayRow(i.row()); });
+    m_cover = new CoverThumb(this);
+    m_cover->setObjectName(QStringLiteral("imgCover"));
+    m_cover->setFixedSize(64, 64);
+    connect(m_player, &LibraryPlayerBar::playingStarted, this, [this] { showCoverOf(m_player->Playing()); });
+    connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (m_player->Playing().isEmpty())
+                    showCoverOf(current.data(LibraryModel::PathRole).toString());
+            });
 
     auto button = [this](const char* name, const QString& caption, void (frmLibrary::*handler)()) {
         auto* b = new QPushButton(caption, this);
@@ -112,7 +125,10 @@ frmLibrary::frmLibrary(const QString& historyPath, const QStringList& folders, Q
     auto* layout = new QVBoxLayout(central);
     layout->addLayout(filters);
     layout->addWidget(m_table, 1);
-    layout->addWidget(m_player);
+    auto* playing = new QHBoxLayout;
+    playing->addWidget(m_cover);
+    playing->addWidget(m_player, 1);
+    layout->addLayout(playing);
     layout->addLayout(buttons);
     layout->addWidget(m_status);
     resize(900, 500);
@@ -304,4 +320,23 @@ void frmLibrary::updateDays()
 {
     m_since->setEnabled(m_sinceOn->isChecked());
     m_filter->SetDays(m_sinceOn->isChecked() ? m_since->date() : QDate(), QDate());
+}
+
+void frmLibrary::showCoverOf(const QString& path)
+{
+    if (path == m_coverPath)
+        return;
+    m_coverPath = path;
+    if (path.isEmpty()) {
+        m_cover->SetCover(CoverPicture());
+        return;
+    }
+    // Read off this thread (a file on a slow disk); only the last asked is shown.
+    auto* watcher = new QFutureWatcher<CoverPicture>(this);
+    connect(watcher, &QFutureWatcher<CoverPicture>::finished, this, [this, watcher, path] {
+        watcher->deleteLater();
+        if (path == m_coverPath)
+            m_cover->SetCover(watcher->result());
+    });
+    watcher->setFuture(QtConcurrent::run([path] { return ReadFileCover(path); }));
 }

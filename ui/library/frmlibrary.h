@@ -22,6 +22,7 @@ class QPushButton;
 class QTableView;
 class QTimer;
 
+class CoverThumb;
 class frmLibrary : public QMainWindow {
     Q_OBJECT
 public:
@@ -33,6 +34,8 @@ public:
     QTableView* table() const { return m_table; }
     LibraryScanner& scanner() const { return *m_scanner; }
     LibraryPlayerBar& player() const { return *m_player; }
+    // The cover of the file playing, else of the current row.
+    const CoverThumb& cover() const { return *m_cover; }
     // The selected files, in the list's order.
     QStringList SelectedFiles() const;
 
@@ -56,6 +59,7 @@ private:
     void updateStations();
     void updateDays();
     void say(const QString& text);
+    void showCoverOf(const QString& path);
 
     LibraryModel* m_model;
     LibraryFilter* m_filter;
@@ -69,4 +73,6 @@ private:
     QTableView* m_table;
     LibraryPlayerBar* m_player;
     QLabel* m_status;
+    CoverThumb* m_cover;
+    QString m_coverPath; // the file whose cover is shown or being read
 };

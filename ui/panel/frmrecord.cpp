@@ -120,7 +120,9 @@ void frmRecord::connectAdvancedPage()
         {a->chkCleanCuts, {CutSongsInSilence, SetCutSongsInSilence}},
         {a->chkID3v2, {WriteID3v2Tags, SetWriteID3v2Tags}},
         {a->chkNotifySongs, {NotifySongs, SetNotifySongs}},
-        {a->chkNotifyProblems, {NotifyProblems, SetNotifyProblems}}};
+        {a->chkNotifyProblems, {NotifyProblems, SetNotifyProblems}},
+        {a->chkCoverArt, {CoverArt, SetCoverArt}},
+        {a->chkCoverLookup, {CoverLookupOn, SetCoverLookupOn}}};
     for (const auto& [box, setting] : userBoxes) {
         box->setChecked(setting.first());
         connect(box, &QCheckBox::clicked, this, setting.second);

@@ -24,6 +24,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -206,8 +207,22 @@ void frmRecord::mnuSetPicture_Click()
     dialog->setFileMode(QFileDialog::ExistingFile);
     if (const QString earlier = StationPicturePath(station); !earlier.isEmpty())
         dialog->selectFile(earlier);
-    connect(dialog, &QFileDialog::fileSelected, this,
-            [station](const QString& path) { SetStationPicturePath(station, path); });
+    connect(dialog, &QFileDialog::fileSelected, this, [this, station](const QString& path) {
+        // A file that cannot be a cover is not kept: the user hears why.
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            m_deps.messages->ShowMessage(
+                tr("This picture cannot be the station's picture: %1").arg(file.errorString()));
+            return;
+        }
+        if (!PrepareCover(file.read(cover::kMaxInputBytes + 1)).ok()) {
+            m_deps.messages->ShowMessage(
+                tr("This picture cannot be the station's picture: %1")
+                    .arg(tr("only a JPEG, PNG or WebP picture of at most 8 MB that can be read can be one.")));
+            return;
+        }
+        SetStationPicturePath(station, path);
+    });
     dialog->open(); // not waited for: the panel goes on
 }
 

@@ -74,6 +74,9 @@ std::vector<CoverCase> coverCases()
     huge.append(QByteArray(cover::kMaxInputBytes - jpeg.size() + 1, '\0'));
     QByteArray justUnder = jpeg;
     justUnder.append(QByteArray(cover::kMaxInputBytes - jpeg.size(), '\0'));
+    QImage opaque(80, 60, QImage::Format_RGB32);
+    opaque.fill(0xff3366cc);
+    const QByteArray webp = pictures::encoded(opaque, "webp");
     return {
         {"small JPEG", jpeg, "image/jpeg", nullptr, "image/jpeg", 120, 90, true},
         {"small JPEG, no type given", jpeg, "", nullptr, "image/jpeg", 120, 90, true},
@@ -86,6 +89,8 @@ std::vector<CoverCase> coverCases()
         {"tall JPEG scaled down", pictures::plain(900, 3000, "jpeg"), "image/jpeg", nullptr, "image/jpeg", 300, 1000,
          false},
         {"noisy PNG made a JPEG", pictures::noise(800, 800, "png"), "image/png", nullptr, "image/jpeg", -1, -1, false},
+        // WebP is kept as JPEG (players read few WebP covers); with an alpha channel as PNG
+        {"WebP made a JPEG", webp, "image/webp", nullptr, "image/jpeg", 80, 60, false},
         {"noisy JPEG over 500 KB", pictures::noise(1000, 1000, "jpeg"), "image/jpeg", nullptr, "image/jpeg", -1, -1,
          false},
         // 8 MB exactly is let through to the reader (it reads the picture and ignores the padding)

@@ -4,16 +4,11 @@
 #include "recorder/coverfetcher.h"
 #include "recorder/icydemuxer.h"
 #include "tests/recorder/cover/pictures.h"
+#include "tests/recorder/cover/pictureserver.h"
 #include "tests/support/eventwait.h"
 
-#include <QHostAddress>
-#include <QPointer>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QTimer>
 #include <gtest/gtest.h>
-#include <map>
 
 namespace {
 
@@ -36,69 +31,6 @@ TEST(ParseStreamUrl, TheAddressOfTheBlock)
         EXPECT_EQ(ParseStreamUrl(c.block), QByteArray(c.url)) << c.block.constData();
 }
 
-// A loopback server answering each path as its table says.
-class PictureServer {
-public:
-    struct Answer {
-        QByteArray head; // status line and headers, without the blank line
-        QByteArray body;
-        bool endless = false; // after the body, more bytes keep coming
-        bool silent = false;  // the head is sent, then nothing
-    };
-    PictureServer()
-    {
-        m_server.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket* s = m_server.nextPendingConnection())
-                QObject::connect(s, &QTcpSocket::readyRead, s, [this, s] { answer(s); });
-        });
-        m_pump.setInterval(5);
-        QObject::connect(&m_pump, &QTimer::timeout, [this] {
-            for (auto& s : m_endless) {
-                if (s && s->bytesToWrite() < 256 * 1024)
-                    s->write(QByteArray(64 * 1024, 'x'));
-            }
-        });
-        m_pump.start();
-    }
-    QUrl url(const QString& path) const
-    {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path));
-    }
-    std::map<QByteArray, Answer> answers;
-    int requests = 0;
-
-private:
-    void answer(QTcpSocket* s)
-    {
-        m_request[s] += s->readAll();
-        if (!m_request[s].contains("\r\n\r\n"))
-            return;
-        const QByteArray path = m_request[s].split(' ').value(1);
-        m_request[s].clear();
-        ++requests;
-        const auto it = answers.find(path);
-        const Answer a = it == answers.end() ? Answer{"HTTP/1.1 404 Not Found\r\nContent-Length: 0", {}} : it->second;
-        s->write(a.head + "\r\n\r\n");
-        if (a.silent)
-            return;
-        s->write(a.body);
-        if (a.endless)
-            m_endless.push_back(s);
-        else if (!a.head.contains("Content-Length"))
-            s->disconnectFromHost();
-    }
-    QTcpServer m_server;
-    QTimer m_pump;
-    std::map<QTcpSocket*, QByteArray> m_request;
-    std::vector<QPointer<QTcpSocket>> m_endless;
-};
-
-QByteArray okHead(const QByteArray& type, qsizetype length)
-{
-    return "HTTP/1.1 200 OK\r\nContent-Type: " + type + "\r\nContent-Length: " + QByteArray::number(length);
-}
-
 struct FetchCase {
     const char* what;
     const char* path;
@@ -119,6 +51,7 @@ TEST(CoverFetcher, GoodAndHostileServers)
         {"/big", {okHead("image/png", big.size()), big}},
         {"/endless", {"HTTP/1.0 200 OK\r\nContent-Type: image/jpeg", jpeg, true}},
         {"/slow", {"HTTP/1.1 200 OK\r\nContent-Type: image/jpeg\r\nContent-Length: 5000", {}, false, true}},
+        {"/trickle", {okHead("image/jpeg", 100000), {}, false, false, true}},
         {"/loop", {"HTTP/1.1 302 Found\r\nLocation: /loop\r\nContent-Length: 0", {}}},
         {"/hop", {"HTTP/1.1 302 Found\r\nLocation: /cover.jpg\r\nContent-Length: 0", {}}},
         {"/tofile", {"HTTP/1.1 302 Found\r\nLocation: file:///etc/passwd\r\nContent-Length: 0", {}}},
@@ -134,6 +67,7 @@ TEST(CoverFetcher, GoodAndHostileServers)
         {"more than the limit", "/big", "larger than the limit"},
         {"an endless answer", "/endless", "larger than the limit"},
         {"a server that stops", "/slow", "in time"},
+        {"a server that sends a byte at a time", "/trickle", "in time"},
         {"a redirect loop", "/loop", "edirect"},
         {"a redirect to file:", "/tofile", ""},
         {"a redirect to ftp:", "/toftp", ""},

@@ -1,6 +1,7 @@
 // A cover in an Ogg song's comments: the comment header's pages laid out
 // again, every later page renumbered with a right checksum, the packets
 // otherwise the same; bad files are refused and left alone.
+#include "recorder/filecover.h"
 #include "recorder/oggcover.h"
 #include "recorder/oggdemuxer.h"
 #include "tests/recorder/cover/pictures.h"
@@ -225,8 +226,10 @@ TEST(WriteOggCover, FfmpegDecodesTheFileAndShowsThePicture)
         if (make.exitCode() != 0)
             GTEST_SKIP() << "ffmpeg cannot encode with " << codec.name;
         const Read before = readPackets(ReadAll(path));
+        EXPECT_TRUE(ReadFileCover(path).IsNull());
         QString error;
         ASSERT_TRUE(WriteOggCover(path, cover, &error)) << error.toStdString();
+        EXPECT_EQ(ReadFileCover(path).data, cover.data); // as another program reads it
         const Read after = readPackets(ReadAll(path));
         EXPECT_TRUE(after.fault.isEmpty()) << after.fault.toStdString();
         EXPECT_EQ(after.packets.size(), before.packets.size());

@@ -6,6 +6,7 @@
 #include "recorder/recordercovers.h"
 #include "recorder/songwriter.h"
 #include "tests/recorder/cover/pictures.h"
+#include "tests/recorder/cover/pictureserver.h"
 #include "tests/support/eventwait.h"
 
 #include <QHostAddress>
@@ -221,6 +222,53 @@ TEST_F(CoversTest, AStationsOwnPictureIsKeptByItsAddress)
     SetStationPicturePath(other, dir.file(QStringLiteral("page.png")));
     covers->LoadStationLogo(other);
     EXPECT_TRUE(covers->Current().IsNull());
+    SetUserSettingsFolder(QString());
+}
+
+// What the stream leaves without a picture: a station added from the
+// directory shows the directory's picture (unless the user set one), and
+// with look-ups on a song gets the cover service's, which a picture in the
+// stream still replaces.
+TEST_F(CoversTest, TheDirectorysPictureAndTheLookUpFillWhatTheStreamLeaves)
+{
+    TempFolder dir;
+    SetUserSettingsFolder(dir.path());
+    PictureServer services;
+    const char* release = "0f6ac1b2-3c4d-4e5f-8a9b-0c1d2e3f4a5b";
+    const QByteArray found = QByteArray(R"({"recordings":[{"releases":[{"id":")") + release + R"("}]}]})";
+    services.answers = {
+        {"/logo.png", {okHead("image/png", png.size()), png}},
+        {"/ws/2/recording/", {okHead("application/json", found.size()), found}},
+        {QByteArray("/release/") + release + "/front-500", {okHead("image/jpeg", jpeg.size()), jpeg}},
+    };
+    const QString playlist = dir.file(QStringLiteral("Station.pls"));
+    ASSERT_TRUE(WriteAll(playlist, "[playlist]\r\nStationUUID=u1\r\nStationLogo=" +
+                                       services.url(QStringLiteral("/logo.png")).toEncoded() +
+                                       "\r\nFile1=http://127.0.0.1:1/s\r\n"));
+    QSignalSpy changed(covers.get(), &RecorderCovers::coverChanged);
+    covers->LoadStationLogo(playlist);
+    ASSERT_TRUE(WaitUntil([&] { return covers->Current().data == png; }, 5000));
+    EXPECT_EQ(changed.size(), 1);
+    // The user's own picture for the station wins.
+    const QByteArray own = pictures::plain(12, 12, "png", 0xff00ff00);
+    ASSERT_TRUE(WriteAll(dir.file(QStringLiteral("own.png")), own));
+    SetStationPicturePath(playlist, dir.file(QStringLiteral("own.png")));
+    covers->LoadStationLogo(playlist);
+    EXPECT_EQ(covers->Current().data, own);
+    EXPECT_EQ(services.requests, 1);
+
+    const QString host = services.url(QString()).toString();
+    covers->Lookup().SetHosts({host, host});
+    covers->Titled(QStringLiteral("Artist - Off")); // look-ups are off
+    covers->SetLookupEnabled(true);
+    covers->Titled(QStringLiteral("No artist here"));
+    covers->Titled(QStringLiteral("Artist - Song"));
+    const QString song = writer->SongNameFor(QStringLiteral("Artist - Song"));
+    ASSERT_TRUE(WaitUntil([&] { return covers->For(song).data == jpeg; }, 8000));
+    EXPECT_EQ(services.requests, 3); // the logo, one search, one picture
+    EXPECT_TRUE(services.targets[1].contains("Song"));
+    covers->StreamPicture(QStringLiteral("Artist - Song"), png, "image/png");
+    EXPECT_EQ(covers->For(song).data, png);
     SetUserSettingsFolder(QString());
 }
 

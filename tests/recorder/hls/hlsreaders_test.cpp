@@ -361,8 +361,11 @@ TEST(HlsMp4, InitAndFragmentsAsAdts)
 
     // Each sample becomes a frame with the ADTS header its track asks for.
     const QList<QByteArray> samples = {QByteArray(100, 'a'), QByteArray(57, 'b'), QByteArray(80, 'c')};
-    const HlsSegmentRead read = ReadHlsMp4Segment(
-        Mp4Fragment(44100, samples, TitleTag(QStringLiteral("Song"), QStringLiteral("Band")), 44100 + 2048), track);
+    // The emsg's tag names the song and carries its picture.
+    const QByteArray picture = QByteArray("\x89PNG\r\n\x1a\n", 8) + "picture";
+    const QByteArray tag = Tag(TextFrame("TIT2", QStringLiteral("Song")) + TextFrame("TPE1", QStringLiteral("Band")) +
+                               Frame("APIC", QByteArray("\0image/png\0\x03\0", 13) + picture));
+    const HlsSegmentRead read = ReadHlsMp4Segment(Mp4Fragment(44100, samples, tag, 44100 + 2048), track);
     ASSERT_TRUE(read.ok()) << read.error.toStdString();
     ASSERT_EQ(read.frames.size(), 3);
     QByteArray expected;
@@ -375,6 +378,8 @@ TEST(HlsMp4, InitAndFragmentsAsAdts)
     ASSERT_EQ(read.titles.size(), 1);
     EXPECT_EQ(read.titles[0].title, QStringLiteral("Band - Song"));
     EXPECT_EQ(read.titles[0].beforeFrame, 2);
+    EXPECT_EQ(read.titles[0].picture, picture);
+    EXPECT_EQ(read.titles[0].pictureType, QByteArray("image/png"));
 }
 
 TEST(HlsMp4, BrokenBoxes)

@@ -2,6 +2,7 @@
 // front cover (written for it even with ID3v2 tags off), AAC as
 // "<song>.jpg" beside it; the station's logo stands in for songs without one.
 #include "recorder/coverart.h"
+#include "recorder/filecover.h"
 #include "recorder/recordingfiles.h"
 #include "tests/support/songrig.h"
 
@@ -124,6 +125,10 @@ TEST(CoverInFiles, EachSongCarriesItsOwnCover)
             const QString path = rig.folder.file(f.file);
             ASSERT_TRUE(QFile::exists(path));
             const CoverPicture want = pictureOf(f.want);
+            // The library reads back what was written, inside the file or beside it.
+            const CoverPicture read = ReadFileCover(path);
+            EXPECT_EQ(read.IsNull(), want.IsNull());
+            EXPECT_EQ(PictureTypeOfBytes(read.data), read.mimeType);
             if (aac) {
                 const QString beside = CoverPathBeside(path);
                 EXPECT_EQ(QFile::exists(beside), !want.IsNull());
@@ -141,6 +146,7 @@ TEST(CoverInFiles, EachSongCarriesItsOwnCover)
             EXPECT_EQ(apic.count, want.IsNull() ? 0 : 1);
             if (!want.IsNull()) {
                 EXPECT_EQ(apic.data, want.data);
+                EXPECT_EQ(read.data, want.data);
                 EXPECT_EQ(apic.mime, want.mimeType);
                 EXPECT_EQ(apic.type, int(TagLib::ID3v2::AttachedPictureFrame::FrontCover));
                 EXPECT_EQ(apic.title, f.file.section(QStringLiteral(" - "), 1).chopped(4)); // the text frames too

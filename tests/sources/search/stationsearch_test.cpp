@@ -5,9 +5,8 @@
 #include "tests/support/eventwait.h"
 
 #include <QFile>
-
-#include <sys/stat.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 TEST(DirectorySearch, AddressesAreTheTypedTextConcatenated)
 {
@@ -275,6 +274,43 @@ TEST(StationPlaylist, HostileFieldsInjectNothing)
     EXPECT_EQ(a.stations[0].uuid, "");
     EXPECT_EQ(a.stations[0].url, "http://127.0.0.1:1/a");
     EXPECT_EQ(a.stations[1].url, "https://127.0.0.1:2/b");
+}
+
+// The directory's picture for a station is kept in its playlist when it is
+// an http or https address the reader leaves alone; the stream's entry is
+// the same with it or without it.
+TEST(StationPlaylist, TheStationsPictureIsKeptBesideItsAddress)
+{
+    const QString evil = QStringLiteral("http://127.0.0.1:9/INJECTED.pls");
+    const struct {
+        const char* what;
+        QString favicon, kept;
+    } cases[] = {
+        {"a picture", "https://127.0.0.1/logo.png", "https://127.0.0.1/logo.png"},
+        {"File in its path", "http://127.0.0.1/File/logo.png?File=" + evil,
+         "http://127.0.0.1/%46ile/logo.png?%46ile=" + evil},
+        {"another scheme", "file:///etc/passwd", ""},
+        {"a line break", "http://127.0.0.1/a\r\nFile2=" + evil, ""},
+        {"none", "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        RadioStation station{"u1", "Name", "http://127.0.0.1:1/s"};
+        station.favicon = c.favicon;
+        const QString text = QString::fromUtf8(StationPlaylistText(station));
+        const PlaylistResult read = ParsePlaylist(text, "x.pls");
+        ASSERT_EQ(read.Error, plsOK);
+        ASSERT_EQ(read.Entries.size(), 1);
+        EXPECT_EQ(StationLogoOfPlaylistText(text), c.kept);
+        EXPECT_EQ(StationIdOfPlaylistText(text), QStringLiteral("u1"));
+    }
+    // Read from the directory's answer only when it is such an address.
+    const RadioBrowserAnswer a = ParseRadioBrowserStations(R"([
+      {"stationuuid":"a","name":"A","url":"http://127.0.0.1:1/a","favicon":" https://127.0.0.1/a.png "},
+      {"stationuuid":"b","name":"B","url":"http://127.0.0.1:1/b","favicon":"data:image/png;base64,AAAA"}])");
+    ASSERT_EQ(a.stations.size(), 2);
+    EXPECT_EQ(a.stations[0].favicon, QStringLiteral("https://127.0.0.1/a.png"));
+    EXPECT_EQ(a.stations[1].favicon, QString());
 }
 
 TEST(PageHtml, Utf8IsToldByItsBytes)

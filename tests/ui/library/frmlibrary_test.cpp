@@ -3,14 +3,17 @@
 #include "tests/recorder/split/noiseframes.h"
 #include "tests/support/eventwait.h"
 #include "tests/support/widgets/control.h"
+#include "ui/display/coverthumb.h"
 #include "ui/library/frmlibrary.h"
 #include "ui/library/librarymodel.h"
 #include "ui/library/libraryplayerbar.h"
 #include "ui/library/libraryscanner.h"
 
 #include <QAbstractButton>
+#include <QBuffer>
 #include <QComboBox>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
@@ -113,4 +116,33 @@ TEST(RecordingsWindow, ListsTheFolderNamesEveryControlAndPlaysWhatIsChosen)
     window.scanner().Rescan();
     ASSERT_TRUE(WaitUntil([&] { return !window.scanner().Running() && window.model().rowCount() == 2; }, 20000));
     EXPECT_EQ(window.model().RowOf(folder.file("Band - First.mp3")), -1);
+}
+
+// The cover beside the player: the current row's, or the playing file's
+// while one plays; none for a file without one.
+TEST(RecordingsWindow, ShowsTheCoverOfWhatPlaysElseOfTheCurrentRow)
+{
+    TempFolder folder;
+    QImage red(40, 40, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && red.save(&buffer, "JPEG"));
+    ASSERT_TRUE(writeFile(folder.file("Band - First.mp3"), Broadcast(40, 1)));
+    ASSERT_TRUE(writeFile(folder.file("Band - First.jpg"), jpeg));
+    ASSERT_TRUE(writeFile(folder.file("Band - Second.mp3"), Broadcast(40, 2)));
+    QStringList played;
+    frmLibrary window(QString(), {folder.path()});
+    window.player().SetPlayerMaker([&played](QString&) { return std::make_unique<LoggingPlayer>(played); });
+    window.show();
+    ASSERT_TRUE(WaitUntil([&] { return !window.scanner().Running() && window.model().rowCount() == 2; }, 20000));
+    QTableView* table = window.table();
+    table->sortByColumn(LibraryModel::TitleColumn, Qt::AscendingOrder);
+    table->setCurrentIndex(table->model()->index(0, 0)); // First
+    ASSERT_TRUE(WaitUntil([&] { return window.cover().Shown() == jpeg; }, 5000));
+    EXPECT_TRUE(window.cover().isVisible());
+    emit table->doubleClicked(table->model()->index(1, 0)); // Second plays: it has none
+    ASSERT_TRUE(WaitUntil([&] { return window.cover().isHidden(); }, 5000));
+    table->setCurrentIndex(table->model()->index(0, 0)); // a row chosen while it plays changes nothing
+    EXPECT_TRUE(window.cover().isHidden());
 }

@@ -259,19 +259,28 @@ TEST_F(PanelConfigurationTest, CleanCutsAndID3v2BoxesFollowTheirSettings)
     EXPECT_TRUE(WriteID3v2Tags());
 }
 
-// The notification boxes: a new user hears of problems but not of every
-// song; a click stores the choice at once, and a new panel shows it.
-TEST_F(PanelConfigurationTest, NotificationBoxesFollowTheirSettings)
+// The per-user boxes: a new user hears of problems but not of every song,
+// gets covers in the files and looks none up online; a click stores the
+// choice at once.
+TEST_F(PanelConfigurationTest, UserOptionBoxesFollowTheirSettings)
 {
+    const struct {
+        const char* box;
+        bool byDefault;
+        bool (*setting)();
+    } boxes[] = {{"chkNotifySongs", false, NotifySongs},
+                 {"chkNotifyProblems", true, NotifyProblems},
+                 {"chkCoverArt", true, CoverArt},
+                 {"chkCoverLookup", false, CoverLookupOn}};
     open();
-    EXPECT_FALSE(Control<QCheckBox>(panel.get(), "chkNotifySongs")->isChecked());
-    EXPECT_TRUE(Control<QCheckBox>(panel.get(), "chkNotifyProblems")->isChecked());
-    EXPECT_FALSE(Control<QCheckBox>(panel.get(), "chkNotifySongs")->accessibleName().isEmpty());
-    EXPECT_FALSE(Control<QCheckBox>(panel.get(), "chkNotifyProblems")->accessibleName().isEmpty());
-    Control<QCheckBox>(panel.get(), "chkNotifySongs")->click();
-    Control<QCheckBox>(panel.get(), "chkNotifyProblems")->click();
-    EXPECT_TRUE(NotifySongs());
-    EXPECT_FALSE(NotifyProblems());
+    for (const auto& b : boxes) {
+        SCOPED_TRACE(b.box);
+        auto* box = Control<QCheckBox>(panel.get(), b.box);
+        EXPECT_EQ(box->isChecked(), b.byDefault);
+        EXPECT_FALSE(box->accessibleName().isEmpty());
+        box->click();
+        EXPECT_EQ(b.setting(), !b.byDefault);
+    }
     SaveSetting(QStringLiteral("Tonquill"), QStringLiteral("Registration"), QStringLiteral("NotifyProblems"),
                 QStringLiteral(" 1 "));
     EXPECT_TRUE(NotifyProblems());
