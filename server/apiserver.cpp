@@ -77,9 +77,14 @@ ApiServer::ApiServer(QString token, QString historyPath, QObject* parent)
 ApiServer::~ApiServer()
 {
     m_server.handler = nullptr;
-    for (const QPointer<QTcpSocket>& socket : std::as_const(m_followers))
-        if (socket)
+    // A socket leaving tells this server, whose list is going.
+    const QList<QPointer<QTcpSocket>> followers = std::exchange(m_followers, {});
+    for (const QPointer<QTcpSocket>& socket : followers) {
+        if (socket) {
+            socket->disconnect(this);
             socket->disconnectFromHost();
+        }
+    }
 }
 
 bool ApiServer::UseTls(const QString& certificatePath, const QString& keyPath, QString* problem)

@@ -234,7 +234,7 @@ TEST_F(ApiControlTest, EndedRecordingsGoOnceTwentyEndedAfterThem)
     ASSERT_EQ(send("POST", QStringLiteral("/api/v1/recordings"), start).status, 201); // 1 runs on
     QByteArray received;
     QNetworkReply* follow = m_network.get(request(QStringLiteral("/api/v1/events")));
-    QObject::connect(follow, &QNetworkReply::readyRead, [&] { received += follow->readAll(); });
+    const auto reading = QObject::connect(follow, &QNetworkReply::readyRead, [&] { received += follow->readAll(); });
     ASSERT_TRUE(WaitUntil([&] { return received.contains("\n\n"); }, 10000));
 
     const auto listed = [this] {
@@ -273,7 +273,7 @@ TEST_F(ApiControlTest, EndedRecordingsGoOnceTwentyEndedAfterThem)
     // A new follower begins with what is listed, the forgotten left out.
     QByteArray again;
     QNetworkReply* second = m_network.get(request(QStringLiteral("/api/v1/events")));
-    QObject::connect(second, &QNetworkReply::readyRead, [&] { again += second->readAll(); });
+    const auto readingAgain = QObject::connect(second, &QNetworkReply::readyRead, [&] { again += second->readAll(); });
     ASSERT_TRUE(WaitUntil([&] { return again.contains("\n\n"); }, 10000));
     const QJsonArray first =
         QJsonDocument::fromJson(again.mid(again.indexOf("data: ") + 6).split('\n').first()).array();
@@ -283,10 +283,13 @@ TEST_F(ApiControlTest, EndedRecordingsGoOnceTwentyEndedAfterThem)
     for (int id = 4; id <= ends + 1; ++id)
         expected << id;
     EXPECT_EQ(ids, expected);
+    QObject::disconnect(reading);
+    QObject::disconnect(readingAgain);
     for (QNetworkReply* reply : {follow, second}) {
         reply->abort();
         reply->deleteLater();
     }
+    EXPECT_TRUE(WaitUntil([&] { return m_server->Followers() == 0; }, 10000));
 }
 
 // The sign-in sets a cookie only the server reads, which then carries the
