@@ -78,9 +78,9 @@ TEST(ServeEngineTest, ForgetsOnlyWhatHasEnded)
         ServeEngine engine(run);
         QString problem;
         // A preset that is not there ends the recording as it starts.
-        const int id = engine.Start({QStringLiteral("preset-x"), QStringLiteral("Gone"), QString(),
-                                     home.file(QStringLiteral("missing.tvp"))},
-                                    false, &problem);
+        const int id = engine.Start(
+            {QStringLiteral("preset-x"), QStringLiteral("Gone"), QString(), home.file(QStringLiteral("missing.tvp"))},
+            false, &problem);
         ASSERT_NE(id, 0) << problem.toStdString();
         engine.Forget(id); // not yet ended
         ASSERT_TRUE(engine.Recording(id));
