@@ -9,6 +9,7 @@
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
 #include <QJsonDocument>
+#include <QLocale>
 #include <QSslCertificate>
 #include <QSslKey>
 #include <QTcpSocket>
