@@ -2,6 +2,8 @@
 
 #include "config/settings.h"
 
+#include <QTimer>
+
 QString RecordingState(const RecorderStatus& status, bool reconnecting, bool watched, bool ended, int exitStatus)
 {
     if (ended)
@@ -30,7 +32,7 @@ std::optional<RecordingInfo> ServeEngine::Recording(int id) const
 {
     const RecordingSet& set = m_run.Recordings();
     const frmMP3* recorder = set.Recorder(id);
-    if (!recorder)
+    if (!recorder || m_forgotten.contains(id))
         return std::nullopt;
     const RecorderStatus status = recorder->Status();
     RecordingInfo info;
@@ -85,6 +87,20 @@ bool ServeEngine::Stop(int id)
         return false;
     set.Stop(id);
     return true;
+}
+
+void ServeEngine::Forget(int id)
+{
+    if (!m_run.Recordings().Ended(id) || m_forgotten.contains(id))
+        return;
+    // The server may ask while the set tells of an end: the recording leaves
+    // the run from the event loop.
+    m_forgotten.insert(id);
+    m_stationIds.remove(id);
+    QTimer::singleShot(0, this, [this, id] {
+        m_run.Forget(id);
+        m_forgotten.remove(id);
+    });
 }
 
 QStringList ServeEngine::Folders() const

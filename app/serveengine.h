@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QSet>
 
 class ServeEngine : public QObject, public RecordingControl {
     Q_OBJECT
@@ -19,6 +20,7 @@ public:
     int Start(const ServedStation& station, bool watch, QString* problem) override;
     bool SetPaused(int id, bool paused) override;
     bool Stop(int id) override;
+    void Forget(int id) override;
     QStringList Folders() const override;
 
 signals:
@@ -28,6 +30,8 @@ signals:
 private:
     SideBySideRun& m_run;
     QHash<int, QString> m_stationIds;
+    // Forgotten, but still in the run until the event loop lets it go.
+    QSet<int> m_forgotten;
 };
 
 // The state a recording is in, as the API names it.

@@ -1,5 +1,6 @@
 #include "app/serverun.h"
 
+#include "app/programtranslations.h"
 #include "app/recorderrun.h"
 #include "app/serveengine.h"
 #include "app/sidebysiderun.h"
@@ -71,7 +72,9 @@ int RunServer(int argc, char** argv, const CommandLine& commandLine)
     server.SetRecordings(&engine);
     SystemCommandRunner runner;
     AtScheduler scheduler(runner);
-    server.SetScheduler(&scheduler, QCoreApplication::applicationFilePath());
+    server.SetScheduler(&scheduler, QCoreApplication::applicationFilePath(),
+                        ProgramFolders::DataFolder() + QStringLiteral("Scheduled/"));
+    server.SetCatalogues(TranslationFolders(), QLocale::system().uiLanguages());
     QObject::connect(&engine, &ServeEngine::changed, &server, &ApiServer::PublishRecording);
     if (tls) {
         QString problem;

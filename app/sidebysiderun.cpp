@@ -126,6 +126,25 @@ bool SideBySideRun::Watched(int id) const
     return false;
 }
 
+bool SideBySideRun::Forget(int id)
+{
+    if (!m_set.Contains(id) || !m_set.Ended(id))
+        return false;
+    const auto it = std::find_if(m_stations.begin(), m_stations.end(), [id](const auto& s) { return s->id == id; });
+    if (it != m_stations.end()) {
+        // The station's parts serve the recorder until it is gone, whose
+        // deletion waits for the event loop, as the station's does then.
+        Station* station = it->release();
+        m_stations.erase(it);
+        connect(m_set.Recorder(id), &QObject::destroyed, this, [this, station] {
+            QMetaObject::invokeMethod(
+                this, [station] { delete station; }, Qt::QueuedConnection);
+        });
+    }
+    m_set.Remove(id);
+    return true;
+}
+
 void SideBySideRun::startStation(Station& station)
 {
     if (m_set.Ended(station.id))

@@ -48,6 +48,9 @@ public:
     int Add(const QString& file, bool watched);
     int AddAddress(const QString& title, const QString& address, bool watched);
     bool Watched(int id) const;
+    // Lets recording `id`, which has ended, go: its recorder and its
+    // station's parts are deleted; false when it has not ended.
+    bool Forget(int id);
     // SIGINT, SIGTERM and SIGHUP stop every recording (closing and tagging
     // its file); the run then ends with status 0.
     void InstallSignalHandlers();

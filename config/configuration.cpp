@@ -97,6 +97,14 @@ bool clsConfiguration::fail()
     return false;
 }
 
+bool clsConfiguration::IsPlaylistAddress(const QString& address)
+{
+    const qsizetype query = address.indexOf(QLatin1Char('?'));
+    const QString hlsPath = query < 0 ? address : address.left(query);
+    return address.endsWith(QLatin1String(".m3u")) || address.endsWith(QLatin1String(".pls")) ||
+           hlsPath.endsWith(QLatin1String(".m3u8"));
+}
+
 bool clsConfiguration::LoadConfigurationFile(const QString& strFileToLoad)
 {
     if (!FileExists(strFileToLoad)) {
@@ -152,10 +160,7 @@ bool clsConfiguration::LoadConfigurationFile(const QString& strFileToLoad)
     // 2: playlist address
     if (!readLine(line))
         return fail();
-    // (".m3u8": an HLS station's playlist, whose address may carry a query)
-    const QString hlsPath = line.left(line.indexOf(QLatin1Char('?')) < 0 ? line.size() : line.indexOf(QLatin1Char('?')));
-    if (!line.endsWith(QLatin1String(".m3u")) && !line.endsWith(QLatin1String(".pls")) &&
-        !hlsPath.endsWith(QLatin1String(".m3u8"))) {
+    if (!IsPlaylistAddress(line)) {
         show(strFileToLoad + QLatin1Char('\r') +
              QCoreApplication::translate("Configuration",
                                          "Invalid Shoutcast playlist! (The web site must end in .m3u or .pls)"));

@@ -27,6 +27,9 @@ public:
     // not a regular file, or larger than kPresetMaxBytes, fails with one.
     bool LoadConfigurationFile(const QString& strFileToLoad);
     static constexpr qint64 kPresetMaxBytes = 1024 * 1024;
+    // An address line 2 takes: a playlist ending in ".m3u" or ".pls", or an
+    // HLS playlist ".m3u8" (whose address may carry a query).
+    static bool IsPlaylistAddress(const QString& address);
     // Writes the fields as a preset. False, with no message, when the file
     // cannot be written; the old file is then left as it was.
     bool SaveConfigurationFile(const QString& strFileToSave);

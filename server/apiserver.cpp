@@ -2,14 +2,18 @@
 
 #include "history/historyprint.h"
 #include "history/historystore.h"
+#include "server/pagetexts.h"
 
+#include <QDir>
 #include <QFile>
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
 #include <QJsonDocument>
+#include <QLocale>
 #include <QSslCertificate>
 #include <QSslKey>
 #include <QTcpSocket>
+#include <QTranslator>
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -74,9 +78,14 @@ ApiServer::ApiServer(QString token, QString historyPath, QObject* parent)
 ApiServer::~ApiServer()
 {
     m_server.handler = nullptr;
-    for (const QPointer<QTcpSocket>& socket : std::as_const(m_followers))
-        if (socket)
+    // A socket leaving tells this server, whose list is going.
+    const QList<QPointer<QTcpSocket>> followers = std::exchange(m_followers, {});
+    for (const QPointer<QTcpSocket>& socket : followers) {
+        if (socket) {
+            socket->disconnect(this);
             socket->disconnectFromHost();
+        }
+    }
 }
 
 bool ApiServer::UseTls(const QString& certificatePath, const QString& keyPath, QString* problem)
@@ -149,7 +158,7 @@ void ApiServer::handle(const QHttpServerRequest& request, QTcpSocket* socket)
             .write(HttpFront::makeResponder(request, socket));
         return;
     }
-    page(parts.isEmpty() ? QStringLiteral("index.html") : parts.join(QLatin1Char('/')))
+    page(request, parts.isEmpty() ? QStringLiteral("index.html") : parts.join(QLatin1Char('/')))
         .write(HttpFront::makeResponder(request, socket));
 }
 
@@ -231,8 +240,10 @@ QHttpServerResponse ApiServer::signIn(const QHttpServerRequest& request)
     return response;
 }
 
-// The page and what it loads, from the program's resources.
-QHttpServerResponse ApiServer::page(const QString& name) const
+// The page and what it loads, from the program's resources. The page
+// carries its texts, in the language the request asks for, as a JSON block
+// its script reads.
+QHttpServerResponse ApiServer::page(const QHttpServerRequest& request, const QString& name)
 {
     static const struct {
         const char* name;
@@ -248,13 +259,71 @@ QHttpServerResponse ApiServer::page(const QString& name) const
         QFile file(QStringLiteral(":/tonquill/web/") + name);
         if (!file.open(QIODevice::ReadOnly))
             break;
-        QHttpServerResponse response(QByteArray(p.type), file.readAll());
+        QByteArray body = file.readAll();
+        QByteArray language = "en";
+        const bool html = name == QLatin1String("index.html");
+        if (html) {
+            const QTranslator* translator = catalogueFor(request);
+            if (translator)
+                language = translator->language().replace(QLatin1Char('_'), QLatin1Char('-')).toLatin1();
+            // Nothing in a text ends the block early.
+            const QByteArray texts =
+                QJsonDocument(PageTexts(translator)).toJson(QJsonDocument::Compact).replace("</", "<\\/");
+            body.replace("<html lang=\"en\">", "<html lang=\"" + language + "\">");
+            body.replace("<script id=\"texts\" type=\"application/json\"></script>",
+                         "<script id=\"texts\" type=\"application/json\">" + texts + "</script>");
+        }
+        QHttpServerResponse response(QByteArray(p.type), body);
         response.addHeader(QByteArrayLiteral("Content-Security-Policy"),
                            QByteArrayLiteral("default-src 'self'; media-src 'self'; frame-ancestors 'none'"));
         response.addHeader(QByteArrayLiteral("X-Content-Type-Options"), QByteArrayLiteral("nosniff"));
+        if (html) {
+            response.addHeader(QByteArrayLiteral("Content-Language"), language);
+            response.addHeader(QByteArrayLiteral("Vary"), QByteArrayLiteral("Accept-Language"));
+        }
         return response;
     }
     return ErrorResponse(QHttpServerResponse::StatusCode::NotFound, QStringLiteral("There is no such page."));
+}
+
+void ApiServer::SetCatalogues(const QStringList& folders, const QStringList& fallback)
+{
+    m_catalogueFolders = folders;
+    m_fallbackLanguages = fallback;
+    m_catalogues.clear();
+}
+
+const QTranslator* ApiServer::catalogueFor(const QHttpServerRequest& request)
+{
+    const QStringList languages =
+        AcceptedLanguages(request.value(QByteArrayLiteral("Accept-Language"))) + m_fallbackLanguages;
+    for (const QString& language : languages) {
+        const QLocale locale(language);
+        if (language == QLatin1String("C") || locale.language() == QLocale::English)
+            return nullptr;
+        if (const QTranslator* found = catalogue(locale.name()))
+            return found;
+    }
+    return nullptr;
+}
+
+const QTranslator* ApiServer::catalogue(const QString& language)
+{
+    if (const auto it = m_catalogues.find(language); it != m_catalogues.end())
+        return it->second.get();
+    // A language without a catalogue is remembered as one.
+    std::unique_ptr<QTranslator>& kept = m_catalogues[language];
+    if (language == QLatin1String("C"))
+        return nullptr;
+    auto translator = std::make_unique<QTranslator>();
+    for (const QString& folder : std::as_const(m_catalogueFolders)) {
+        if (QDir(folder).exists() &&
+            translator->load(QLocale(language), QStringLiteral("tonquill"), QStringLiteral("_"), folder)) {
+            kept = std::move(translator);
+            break;
+        }
+    }
+    return kept.get();
 }
 
 QHttpServerResponse ApiServer::api(const QHttpServerRequest& request, const QStringList& parts)

@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTcpSocket>
+#include <algorithm>
 
 namespace {
 
@@ -103,7 +104,7 @@ QHttpServerResponse ApiServer::recordings(const QHttpServerRequest& request, con
         return notRunning();
     if (parts.size() == 1 && request.method() == Method::Get) {
         QJsonArray all;
-        for (const RecordingInfo& r : m_recordings->Recordings())
+        for (const RecordingInfo& r : listedRecordings())
             all.append(RecordingAsJson(r));
         return QHttpServerResponse(all);
     }
@@ -136,7 +137,10 @@ QHttpServerResponse ApiServer::recordings(const QHttpServerRequest& request, con
     if (parts.size() == 2 && request.method() == Method::Delete) {
         if (!m_recordings->Stop(id))
             return ErrorResponse(Status::Conflict, QStringLiteral("The recording has ended already."));
-        return QHttpServerResponse(RecordingAsJson(m_recordings->Recording(id).value_or(*recording)));
+        const RecordingInfo stopped = m_recordings->Recording(id).value_or(*recording);
+        noteEnded(stopped);
+        forgetOldEnded();
+        return QHttpServerResponse(RecordingAsJson(stopped));
     }
     const QString action = parts.value(2);
     if (parts.size() == 3 && request.method() == Method::Post &&
@@ -152,7 +156,7 @@ QHttpServerResponse ApiServer::recordings(const QHttpServerRequest& request, con
 
 // "GET /api/v1/events": the answer never ends; every change is sent as an
 // event: "recordings" (all of them) at once, then "recording" (one) at each
-// of its changes.
+// of its changes, and "removed" ({"id": …}) when an ended one is forgotten.
 void ApiServer::follow(const QHttpServerRequest& request, QTcpSocket* socket)
 {
     QHttpServerResponder responder = HttpFront::makeResponder(request, socket);
@@ -166,19 +170,55 @@ void ApiServer::follow(const QHttpServerRequest& request, QTcpSocket* socket)
         m_followers.removeIf([socket](const QPointer<QTcpSocket>& s) { return !s || s == socket; });
     });
     QJsonArray all;
-    if (m_recordings)
-        for (const RecordingInfo& r : m_recordings->Recordings())
-            all.append(RecordingAsJson(r));
+    for (const RecordingInfo& r : listedRecordings())
+        all.append(RecordingAsJson(r));
     // The first body ends the header.
     responder.writeBody("event: recordings\ndata: " + QJsonDocument(all).toJson(QJsonDocument::Compact) + "\n\n");
 }
 
 void ApiServer::PublishRecording(int id)
 {
-    if (!m_recordings || m_followers.isEmpty())
+    if (!m_recordings)
         return;
-    if (const auto r = m_recordings->Recording(id))
+    const auto r = m_recordings->Recording(id);
+    if (!r)
+        return;
+    if (!m_followers.isEmpty())
         sendEvent("recording", RecordingAsJson(*r));
+    noteEnded(*r);
+    forgetOldEnded();
+}
+
+QList<RecordingInfo> ApiServer::listedRecordings()
+{
+    if (!m_recordings)
+        return {};
+    QList<RecordingInfo> all = m_recordings->Recordings();
+    for (const RecordingInfo& r : std::as_const(all))
+        noteEnded(r);
+    forgetOldEnded();
+    // Every ended one was noted: one noted no longer has been forgotten.
+    all.removeIf([this](const RecordingInfo& r) {
+        return r.Finished() && std::find(m_ended.cbegin(), m_ended.cend(), r.id) == m_ended.cend();
+    });
+    return all;
+}
+
+void ApiServer::noteEnded(const RecordingInfo& recording)
+{
+    if (recording.Finished() && std::find(m_ended.cbegin(), m_ended.cend(), recording.id) == m_ended.cend())
+        m_ended.push_back(recording.id);
+}
+
+void ApiServer::forgetOldEnded()
+{
+    while (m_ended.size() > size_t(kEndedKept)) {
+        const int id = m_ended.front();
+        m_ended.pop_front();
+        m_recordings->Forget(id);
+        if (!m_followers.isEmpty())
+            sendEvent("removed", QJsonObject{{QStringLiteral("id"), id}});
+    }
 }
 
 void ApiServer::sendEvent(const QByteArray& name, const QJsonValue& data)

@@ -1,10 +1,14 @@
 // The scheduled recordings of the API: the at jobs the panel makes, each
-// starting the recorder on a preset at its time. The scheduler answers
+// starting the recorder on a preset at its time; a station of the station
+// list gets a preset of its own, named by its id. The scheduler answers
 // later, so these answers are written when it has.
 #include "server/apiserver.h"
 
+#include "config/configuration.h"
 #include "platform/atscheduler.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QHttpServerRequest>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -70,9 +74,11 @@ Status statusOf(TaskFailure failure)
 QJsonObject ApiServer::taskAsJson(const ScheduledTask& task) const
 {
     ServedStation station;
+    const QFileInfo preset(task.parameters);
+    const bool made = !m_madePresets.isEmpty() && QDir(m_madePresets) == preset.absoluteDir();
     if (m_stations)
         for (const ServedStation& s : m_stations->All())
-            if (s.preset == task.parameters)
+            if (s.preset.isEmpty() ? made && preset.completeBaseName() == s.id : s.preset == task.parameters)
                 station = s;
     return {{QStringLiteral("id"), task.id},
             {QStringLiteral("name"), task.name},
@@ -80,6 +86,51 @@ QJsonObject ApiServer::taskAsJson(const ScheduledTask& task) const
             {QStringLiteral("preset"), task.parameters},
             {QStringLiteral("station"), station.title},
             {QStringLiteral("stationId"), station.id}};
+}
+
+QString ApiServer::presetToSchedule(const ServedStation& station, QString* problem) const
+{
+    if (!station.preset.isEmpty())
+        return station.preset;
+    // Line 2 of a preset takes only a playlist's address.
+    if (!clsConfiguration::IsPlaylistAddress(station.address)) {
+        *problem = QStringLiteral("%1 is no playlist address (.m3u, .pls or .m3u8) a scheduled recording can start on.")
+                       .arg(station.address);
+        return {};
+    }
+    // A preset's first line would read such a title as a comment or a flag.
+    const QString title = station.title;
+    const QStringList flags{QStringLiteral("!L-"), QStringLiteral("!P-"), QStringLiteral("!X-")};
+    if (title.isEmpty() || title.startsWith(QLatin1Char(' ')) || title.startsWith(QLatin1Char('#')) ||
+        (title.size() >= 4 && flags.contains(title.left(3)))) {
+        *problem = QStringLiteral("A preset cannot be titled \"%1\"; give the station a title beginning with a "
+                                  "letter or a digit.")
+                       .arg(title);
+        return {};
+    }
+    if (m_madePresets.isEmpty() || !QDir().mkpath(m_madePresets)) {
+        *problem = QStringLiteral("There is no folder to keep the station's preset in.");
+        return {};
+    }
+    // Recorded as the server records it: song by song into the default
+    // folder, until it is stopped, nothing deleted.
+    clsConfiguration preset;
+    preset.sRecordingTitle = station.title;
+    preset.sShoutCastFile = station.address;
+    preset.lRecordingMode = RecordingMode::PerSong;
+    preset.bEnabledTimedRecording = false;
+    preset.lTimedRecording = 0;
+    preset.bExitTimedRecording = true;
+    preset.bDeleteArchivesAfterTime = false;
+    preset.lDaysToKeepRecording = 0;
+    preset.bStartPaused = false;
+    preset.bStartInListenMode = false;
+    const QString path = QDir(m_madePresets).filePath(station.id + QStringLiteral(".tvp"));
+    if (!preset.SaveConfigurationFile(path)) {
+        *problem = QStringLiteral("%1 cannot be written.").arg(path);
+        return {};
+    }
+    return path;
 }
 
 void ApiServer::schedule(const QHttpServerRequest& request, const QStringList& parts, QTcpSocket* socket)
@@ -106,20 +157,23 @@ void ApiServer::schedule(const QHttpServerRequest& request, const QStringList& p
         const ServedStation station = m_stations->Find(body.value(QStringLiteral("station")).toString());
         if (station.id.isEmpty())
             return answerError(waiting, Status::NotFound, QStringLiteral("There is no such station."));
-        if (station.preset.isEmpty())
-            return answerError(waiting, Status::UnprocessableEntity,
-                               QStringLiteral("Only a preset is recorded at a time set; save the station as one."));
         const QString startText = body.value(QStringLiteral("start")).toString();
         const QDateTime start = QDateTime::fromString(startText, Qt::ISODate);
         if (!start.isValid())
-            return answerError(waiting, Status::BadRequest,
-                               QStringLiteral("start takes a local time as YYYY-MM-DDTHH:MM, not \"%1\".").arg(startText));
+            return answerError(
+                waiting, Status::BadRequest,
+                QStringLiteral("start takes a local time as YYYY-MM-DDTHH:MM, not \"%1\".").arg(startText));
+        QString problem;
+        const QString preset = presetToSchedule(station, &problem);
+        if (preset.isEmpty())
+            return answerError(waiting, Status::UnprocessableEntity, problem);
         ScheduledTask task;
-        task.name = body.value(QStringLiteral("name")).toString(
-            QStringLiteral("%1 %2").arg(station.title, start.toString(QStringLiteral("yyyy-MM-dd hh.mm"))));
+        task.name = body.value(QStringLiteral("name"))
+                        .toString(QStringLiteral("%1 %2").arg(station.title,
+                                                              start.toString(QStringLiteral("yyyy-MM-dd hh.mm"))));
         task.program = m_program;
         task.workingDirectory = m_program.left(m_program.lastIndexOf(QLatin1Char('/')) + 1);
-        task.parameters = station.preset;
+        task.parameters = preset;
         task.creator = QStringLiteral("Tonquill");
         task.flags = 8193;
         task.account = qEnvironmentVariable("USER");
@@ -149,7 +203,8 @@ void ApiServer::schedule(const QHttpServerRequest& request, const QStringList& p
                 return;
             if (!failure.ok())
                 return answerError(waiting, statusOf(failure.failure), failure.error);
-            const auto it = std::find_if(tasks.cbegin(), tasks.cend(), [&](const ScheduledTask& t) { return t.id == id; });
+            const auto it =
+                std::find_if(tasks.cbegin(), tasks.cend(), [&](const ScheduledTask& t) { return t.id == id; });
             if (it == tasks.cend())
                 return answerError(waiting, Status::NotFound, QStringLiteral("There is no such scheduled recording."));
             scheduler->Delete(*it, [waiting](const TaskReply& deleted) {

@@ -1444,6 +1444,181 @@
     </message>
 </context>
 <context>
+    <name>WebPage</name>
+    <message>
+        <source>Sign in</source>
+        <translation>Anmelden</translation>
+    </message>
+    <message>
+        <source>Token (in server-token in the config folder)</source>
+        <translation>Token (in server-token im Konfigurationsordner)</translation>
+    </message>
+    <message>
+        <source>Recordings</source>
+        <translation>Aufnahmen</translation>
+    </message>
+    <message>
+        <source>Nothing is recorded or watched.</source>
+        <translation>Nichts wird aufgenommen oder beobachtet.</translation>
+    </message>
+    <message>
+        <source>Stations</source>
+        <translation>Sender</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>Playlist address</source>
+        <translation>Playlist-Adresse</translation>
+    </message>
+    <message>
+        <source>Add station</source>
+        <translation>Sender hinzufügen</translation>
+    </message>
+    <message>
+        <source>Scheduled</source>
+        <translation>Geplant</translation>
+    </message>
+    <message>
+        <source>Nothing is scheduled.</source>
+        <translation>Nichts ist geplant.</translation>
+    </message>
+    <message>
+        <source>Station</source>
+        <translation>Sender</translation>
+    </message>
+    <message>
+        <source>Starts</source>
+        <translation>Beginnt</translation>
+    </message>
+    <message>
+        <source>Schedule</source>
+        <translation>Planen</translation>
+    </message>
+    <message>
+        <source>Files</source>
+        <translation>Dateien</translation>
+    </message>
+    <message>
+        <source>No files yet.</source>
+        <translation>Noch keine Dateien.</translation>
+    </message>
+    <message>
+        <source>History</source>
+        <translation>Verlauf</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation>Anzeigen</translation>
+    </message>
+    <message>
+        <source>Began</source>
+        <translation>Begann</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Zustand</translation>
+    </message>
+    <message>
+        <source>Signed out.</source>
+        <translation>Abgemeldet.</translation>
+    </message>
+    <message>
+        <source>Record</source>
+        <translation>Aufnehmen</translation>
+    </message>
+    <message>
+        <source>Watch</source>
+        <translation>Beobachten</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>Resume</source>
+        <translation>Fortsetzen</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stopp</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>Abspielen</translation>
+    </message>
+    <message>
+        <source>Download</source>
+        <translation>Herunterladen</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Move %1 to the trash?</source>
+        <translation>%1 in den Papierkorb verschieben?</translation>
+    </message>
+    <message>
+        <source>The connection to the server was lost; it is tried again.</source>
+        <translation>Die Verbindung zum Server ist unterbrochen; sie wird erneut versucht.</translation>
+    </message>
+    <message>
+        <source>connecting</source>
+        <translation>verbindet</translation>
+    </message>
+    <message>
+        <source>recording</source>
+        <translation>nimmt auf</translation>
+    </message>
+    <message>
+        <source>watching</source>
+        <translation>beobachtet</translation>
+    </message>
+    <message>
+        <source>paused</source>
+        <translation>pausiert</translation>
+    </message>
+    <message>
+        <source>reconnecting</source>
+        <translation>verbindet erneut</translation>
+    </message>
+    <message>
+        <source>stopped</source>
+        <translation>beendet</translation>
+    </message>
+    <message>
+        <source>failed</source>
+        <translation>fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>complete</source>
+        <translation>vollständig</translation>
+    </message>
+    <message>
+        <source>incomplete</source>
+        <translation>unvollständig</translation>
+    </message>
+    <message>
+        <source>skipped</source>
+        <translation>übersprungen</translation>
+    </message>
+    <message>
+        <source>version</source>
+        <translation>Version</translation>
+    </message>
+</context>
+<context>
     <name>XdgClassRegistry</name>
     <message>
         <source>%1 %2; it was left unchanged.</source>

@@ -1,12 +1,22 @@
 // The page of "tonquill --serve": it signs in once (the server sets a cookie
 // the page cannot read), then follows the recordings through the events and
-// steers them through the API.
+// steers them through the API. Its texts come with the page, in the
+// language the browser asks for where the program has it.
 'use strict';
 
 const api = '/api/v1';
 const $ = (id) => document.getElementById(id);
 const recordings = new Map();
+const ended = ['stopped', 'failed'];
 let events = null;
+
+const texts = JSON.parse($('texts').textContent || '{}');
+// The text in the page's language; `values` fill in %1, %2, ...
+function t(text, ...values) {
+  return (texts[text] || text).replace(/%(\d)/g, (all, n) => (n > 0 && n <= values.length ? values[n - 1] : all));
+}
+for (const e of document.querySelectorAll('[data-t]'))
+  e.textContent = t(e.textContent);
 
 function say(text) {
   $('notice').textContent = text;
@@ -21,7 +31,7 @@ async function call(method, path, body) {
   const answer = await fetch(api + path, options);
   if (answer.status === 401) {
     showSignIn();
-    throw new Error('Signed out.');
+    throw new Error(t('Signed out.'));
   }
   const text = await answer.text();
   const data = text ? JSON.parse(text) : null;
@@ -75,17 +85,21 @@ function showRecordings() {
   list.replaceChildren();
   let shown = 0;
   for (const r of recordings.values()) {
-    if (r.state === 'stopped' || r.state === 'failed')
-      continue;
     ++shown;
+    // An ended recording stays a while with how it ended, until the server
+    // says it is gone.
     const buttons = [];
     if (r.state === 'paused')
-      buttons.push(button('Resume', () => call('POST', '/recordings/' + r.id + '/resume')));
+      buttons.push(button(t('Resume'), () => call('POST', '/recordings/' + r.id + '/resume')));
     else if (r.state === 'recording')
-      buttons.push(button('Pause', () => call('POST', '/recordings/' + r.id + '/pause')));
-    buttons.push(button('Stop', () => call('DELETE', '/recordings/' + r.id).then(loadFiles), true));
-    const detail = r.state + (r.title ? ': ' + r.title : '') + ' \u2014 ' + duration(r.elapsed) + ', ' + size(r.bytes);
-    list.appendChild(row(r.station, detail, buttons));
+      buttons.push(button(t('Pause'), () => call('POST', '/recordings/' + r.id + '/pause')));
+    if (!ended.includes(r.state))
+      buttons.push(button(t('Stop'), () => call('DELETE', '/recordings/' + r.id).then(loadFiles), true));
+    const detail = t(r.state) + (r.title ? ': ' + r.title : '') + ' \u2014 ' + duration(r.elapsed) + ', ' + size(r.bytes);
+    const li = row(r.station, detail, buttons);
+    if (ended.includes(r.state))
+      li.className = 'ended';
+    list.appendChild(li);
   }
   $('no-recordings').hidden = shown > 0;
 }
@@ -108,7 +122,11 @@ function follow() {
     if (before && before.file && before.file !== r.file)
       loadFiles();
   });
-  events.onerror = () => say('The connection to the server was lost; it is tried again.');
+  events.addEventListener('removed', (e) => {
+    recordings.delete(JSON.parse(e.data).id);
+    showRecordings();
+  });
+  events.onerror = () => say(t('The connection to the server was lost; it is tried again.'));
   events.onopen = () => say('');
 }
 
@@ -117,18 +135,17 @@ function follow() {
 async function loadStations() {
   const stations = await call('GET', '/stations');
   const list = $('stations');
-  const presets = $('schedule-station');
+  const scheduled = $('schedule-station');
   list.replaceChildren();
-  presets.replaceChildren();
+  scheduled.replaceChildren();
   for (const s of stations) {
-    if (s.kind === 'preset')
-      presets.appendChild(new Option(s.title, s.id));
+    scheduled.appendChild(new Option(s.title, s.id));
     const buttons = [
-      button('Record', () => call('POST', '/recordings', { station: s.id, mode: 'record' })),
-      button('Watch', () => call('POST', '/recordings', { station: s.id, mode: 'watch' })),
+      button(t('Record'), () => call('POST', '/recordings', { station: s.id, mode: 'record' })),
+      button(t('Watch'), () => call('POST', '/recordings', { station: s.id, mode: 'watch' })),
     ];
     if (s.kind === 'list')
-      buttons.push(button('Remove', () => call('DELETE', '/stations/' + s.id).then(loadStations), true));
+      buttons.push(button(t('Remove'), () => call('DELETE', '/stations/' + s.id).then(loadStations), true));
     list.appendChild(row(s.title, s.address, buttons));
   }
 }
@@ -143,13 +160,13 @@ async function loadFiles() {
     download.className = 'button';
     download.href = url;
     download.download = f.name;
-    download.textContent = 'Download';
-    const play = button('Play', async () => {
+    download.textContent = t('Download');
+    const play = button(t('Play'), async () => {
       $('player').src = url;
       await $('player').play();
     });
-    const remove = button('Delete', async () => {
-      if (!window.confirm('Move ' + f.name + ' to the trash?'))
+    const remove = button(t('Delete'), async () => {
+      if (!window.confirm(t('Move %1 to the trash?', f.name)))
         return;
       await call('DELETE', '/files/' + encodeURIComponent(f.id));
       await loadFiles();
@@ -170,7 +187,7 @@ async function loadSchedule() {
   const list = $('schedule');
   list.replaceChildren();
   for (const t of tasks) {
-    const remove = button('Cancel', () => call('DELETE', '/schedule/' + encodeURIComponent(t.id)).then(loadSchedule), true);
+    const remove = button(t('Cancel'), () => call('DELETE', '/schedule/' + encodeURIComponent(t.id)).then(loadSchedule), true);
     list.appendChild(row(t.station || t.name, new Date(t.start).toLocaleString(), [remove]));
   }
   $('no-schedule').hidden = tasks.length > 0;
@@ -187,7 +204,7 @@ async function loadHistory() {
   body.replaceChildren();
   for (const p of plays) {
     const tr = document.createElement('tr');
-    for (const text of [new Date(p.start).toLocaleString(), p.station, p.title, p.state]) {
+    for (const text of [new Date(p.start).toLocaleString(), p.station, p.title, t(p.state)]) {
       const td = document.createElement('td');
       td.textContent = text;
       tr.appendChild(td);

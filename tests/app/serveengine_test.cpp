@@ -1,5 +1,7 @@
 #include "app/serveengine.h"
 #include "app/serverun.h"
+#include "platform/folders.h"
+#include "tests/support/eventwait.h"
 
 #include <QHostAddress>
 #include <gtest/gtest.h>
@@ -62,6 +64,37 @@ TEST(ServeEngineTest, WarnsWhereTheTokenCanBeRead)
         if (c.warned)
             EXPECT_TRUE(warning.contains(QLatin1String("x:1"))) << warning.toStdString();
     }
+}
+
+// Only an ended recording is forgotten: at once for the API, and its
+// recorder and station leave the run from the event loop.
+TEST(ServeEngineTest, ForgetsOnlyWhatHasEnded)
+{
+    TempFolder home;
+    ProgramFolders::SetOverride(home.path());
+    {
+        SideBySideRun run(stderr);
+        run.Start({}, {});
+        ServeEngine engine(run);
+        QString problem;
+        // A preset that is not there ends the recording as it starts.
+        const int id = engine.Start(
+            {QStringLiteral("preset-x"), QStringLiteral("Gone"), QString(), home.file(QStringLiteral("missing.tvp"))},
+            false, &problem);
+        ASSERT_NE(id, 0) << problem.toStdString();
+        engine.Forget(id); // not yet ended
+        ASSERT_TRUE(engine.Recording(id));
+        ASSERT_TRUE(WaitUntil([&] { return engine.Recording(id)->state == QLatin1String("failed"); }, 10000));
+
+        engine.Forget(id);
+        EXPECT_FALSE(engine.Recording(id));
+        EXPECT_TRUE(engine.Recordings().isEmpty());
+        EXPECT_TRUE(WaitUntil([&] { return !run.Recordings().Contains(id); }, 10000));
+        RunPendingEvents();
+        engine.Forget(id); // no more
+        EXPECT_FALSE(engine.Recording(id));
+    }
+    ProgramFolders::SetOverride(QString());
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QNetworkAccessManager>
 #include <QNetworkCookie>
 #include <QNetworkCookieJar>
@@ -34,7 +35,7 @@ public:
             *problem = QStringLiteral("refused");
             return 0;
         }
-        m_all.append({int(m_all.size()) + 1, station.title, station.id,
+        m_all.append({m_all.isEmpty() ? 1 : m_all.last().id + 1, station.title, station.id,
                       watch ? QStringLiteral("watching") : QStringLiteral("recording"), QString(), QString(), 0, 0});
         return m_all.last().id;
     }
@@ -54,6 +55,13 @@ public:
         r->state = QStringLiteral("stopped");
         return true;
     }
+    void Forget(int id) override
+    {
+        const RecordingInfo* r = find(id);
+        ASSERT_TRUE(r && r->Finished()) << "forgot " << id;
+        m_all.removeIf([id](const RecordingInfo& r) { return r.id == id; });
+        forgotten << id;
+    }
     QStringList Folders() const override { return {}; }
 
     RecordingInfo* find(int id)
@@ -63,6 +71,8 @@ public:
                 return &r;
         return nullptr;
     }
+
+    QList<int> forgotten;
 
 private:
     QList<RecordingInfo> m_all;
@@ -211,6 +221,75 @@ TEST_F(ApiControlTest, EventsFollowTheChanges)
     m_server->PublishRecording(1); // to nobody
     EXPECT_EQ(send("POST", QStringLiteral("/api/v1/events")).status, 405);
     EXPECT_EQ(send("GET", QStringLiteral("/api/v1/events"), {}, false).status, 401);
+}
+
+// An ended recording stays listed with how it ended until kEndedKept more
+// have ended; then it is forgotten and the events say so. However it ended
+// (stopped through the API, or failing on its own) counts alike, and a
+// running one is never forgotten.
+TEST_F(ApiControlTest, EndedRecordingsGoOnceTwentyEndedAfterThem)
+{
+    const QByteArray jazz = stationId(QStringLiteral("Jazz")).toUtf8();
+    const QByteArray start = "{\"station\": \"" + jazz + "\"}";
+    ASSERT_EQ(send("POST", QStringLiteral("/api/v1/recordings"), start).status, 201); // 1 runs on
+    QByteArray received;
+    QNetworkReply* follow = m_network.get(request(QStringLiteral("/api/v1/events")));
+    const auto reading = QObject::connect(follow, &QNetworkReply::readyRead, [&] { received += follow->readAll(); });
+    ASSERT_TRUE(WaitUntil([&] { return received.contains("\n\n"); }, 10000));
+
+    const auto listed = [this] {
+        QMap<int, QString> states;
+        for (const QJsonValue& r :
+             QJsonDocument::fromJson(send("GET", QStringLiteral("/api/v1/recordings")).body).array())
+            states.insert(r[QStringLiteral("id")].toInt(), r[QStringLiteral("state")].toString());
+        return states;
+    };
+    const int ends = ApiServer::kEndedKept + 2;
+    for (int n = 1; n <= ends; ++n) {
+        const Answer started = send("POST", QStringLiteral("/api/v1/recordings"), start);
+        ASSERT_EQ(started.status, 201) << n;
+        const int id = started.object().value(QStringLiteral("id")).toInt();
+        if (n % 2) {
+            EXPECT_EQ(send("DELETE", QStringLiteral("/api/v1/recordings/%1").arg(id)).status, 200) << n;
+        } else {
+            m_recordings.find(id)->state = QStringLiteral("failed");
+            m_server->PublishRecording(id);
+        }
+        // Up to kEndedKept ended ones are all listed; from then on the oldest go.
+        const QMap<int, QString> states = listed();
+        EXPECT_EQ(states.value(1), QStringLiteral("recording")) << n;
+        EXPECT_EQ(states.size(), 1 + std::min(n, ApiServer::kEndedKept)) << n;
+        EXPECT_EQ(states.value(id), n % 2 ? QStringLiteral("stopped") : QStringLiteral("failed")) << n;
+        EXPECT_EQ(m_recordings.forgotten.size(), std::max(0, n - ApiServer::kEndedKept)) << n;
+    }
+    EXPECT_EQ(m_recordings.forgotten, (QList<int>{2, 3}));
+    EXPECT_EQ(send("GET", QStringLiteral("/api/v1/recordings/2")).status, 404);
+    EXPECT_EQ(send("GET", QStringLiteral("/api/v1/recordings/4")).status, 200);
+    ASSERT_TRUE(WaitUntil([&] { return received.count("event: removed\n") == 2; }, 10000)) << received.constData();
+    EXPECT_TRUE(received.contains("event: removed\ndata: {\"id\":2}\n\n")) << received.constData();
+    EXPECT_TRUE(received.contains("event: removed\ndata: {\"id\":3}\n\n")) << received.constData();
+    EXPECT_LT(received.indexOf("{\"id\":2}"), received.indexOf("{\"id\":3}"));
+
+    // A new follower begins with what is listed, the forgotten left out.
+    QByteArray again;
+    QNetworkReply* second = m_network.get(request(QStringLiteral("/api/v1/events")));
+    const auto readingAgain = QObject::connect(second, &QNetworkReply::readyRead, [&] { again += second->readAll(); });
+    ASSERT_TRUE(WaitUntil([&] { return again.contains("\n\n"); }, 10000));
+    const QJsonArray first =
+        QJsonDocument::fromJson(again.mid(again.indexOf("data: ") + 6).split('\n').first()).array();
+    QList<int> ids, expected{1};
+    for (const QJsonValue& r : first)
+        ids << r[QStringLiteral("id")].toInt();
+    for (int id = 4; id <= ends + 1; ++id)
+        expected << id;
+    EXPECT_EQ(ids, expected);
+    QObject::disconnect(reading);
+    QObject::disconnect(readingAgain);
+    for (QNetworkReply* reply : {follow, second}) {
+        reply->abort();
+        reply->deleteLater();
+    }
+    EXPECT_TRUE(WaitUntil([&] { return m_server->Followers() == 0; }, 10000));
 }
 
 // The sign-in sets a cookie only the server reads, which then carries the

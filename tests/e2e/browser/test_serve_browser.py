@@ -156,7 +156,13 @@ def main():
         # The station sends its bytes and goes down: the list says so.
         WebDriverWait(browser, 60).until(lambda b: "reconnecting" in live(b))
         click_in(browser, "#recordings li", "Harbour Jazz", "Stop")
-        wait.until(lambda b: live(b) == "")
+        # It stays listed as stopped, without its buttons, until it is forgotten.
+        wait.until(lambda b: "stopped" in live(b))
+        buttons = browser.execute_script(
+            "return [...document.querySelectorAll('#recordings li')]"
+            ".filter((li) => li.textContent.includes('Harbour Jazz'))"
+            ".map((li) => li.querySelectorAll('button').length)")
+        assert buttons == [0], buttons
         audio, untagged = audio_in(recorded)
         assert (audio, untagged) == (TOTAL, 0), (audio, untagged)
 
