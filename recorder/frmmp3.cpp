@@ -44,6 +44,7 @@ SongWriterSetup frmMP3::songWriterSetup()
     setup.filePauseMs = m_deps.filePauseMs;
     setup.awaitingFirstBlock = [this] { return m_session->AwaitingFirstBlock(); };
     setup.compileRules = m_deps.compileRules;
+    setup.claimSong = [this](const QString& name) { return !m_songClaim || m_songClaim(name); };
     setup.onEvent = [this](const SongEvent& event) { onSongEvent(event); };
     return setup;
 }
