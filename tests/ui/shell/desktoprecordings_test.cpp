@@ -430,9 +430,10 @@ TEST_F(DesktopRecordingsTest, ASongCaughtOnOneWatchedStationIsNotOpenedOnAnother
     ASSERT_TRUE(WaitUntil([&] { return taken == 1; }));
     // Both go on to the next title: A's song is closed, B never had one.
     for (Station* s : {&a, &b})
-        send(*s, frames.mid(4 * 417, 417) + IcyTitleBlock("Next - Title") + frames.mid(5 * 417, 417));
+        send(*s,
+             QByteArray(1, '\0') + frames.mid(4 * 417, 417) + IcyTitleBlock("Next - Title") + frames.mid(5 * 417, 417));
     ASSERT_TRUE(WaitUntil([&] { return ReadAll(fileA).right(128).startsWith("TAG"); }));
-    EXPECT_EQ(ReadAll(fileA).chopped(128), frames.mid(417, 3 * 417));
+    EXPECT_EQ(ReadAll(fileA).chopped(128), frames.mid(2 * 417, 3 * 417));
     EXPECT_EQ(opened[b.name], QStringList());
     EXPECT_EQ(QDir(b.folder.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
               QStringList{QStringLiteral("Watch B.pls")});
