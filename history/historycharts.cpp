@@ -6,7 +6,7 @@
 
 namespace {
 
-// The filter's conditions on `plays` (or on `title_counts`, which has no start).
+// The filter's conditions on `plays` (or on the counts, which have no start).
 QStringList conditions(const ChartFilter& filter, bool withStart)
 {
     QStringList where;
@@ -59,23 +59,62 @@ QDateTime ChartPeriodStart(ChartPeriod period, const QDateTime& now, Qt::DayOfWe
     return QDateTime();
 }
 
+namespace {
+
+// Where a chart's counts come from: the counts of all of the history, of
+// the days or months from its first on, or its plays.
+struct CountedFrom {
+    QString table;  // empty: from the plays themselves
+    QString period; // the table's period column
+    qint64 first = 0;
+};
+
+CountedFrom countedFrom(const QDateTime& since)
+{
+    if (!since.isValid())
+        return {QStringLiteral("title_counts"), {}, 0};
+    // A period from a local midnight on is made of whole days (from the
+    // first of a month, of whole months): their counts add up to it.
+    const QDateTime local = since.toLocalTime();
+    const QDate day = local.date();
+    if (day.startOfDay() != local)
+        return {};
+    if (day.day() == 1)
+        return {QLatin1String(kMonthCountsTable), QStringLiteral("month"), day.year() * 100 + day.month()};
+    return {QLatin1String(kDayCountsTable), QStringLiteral("day"),
+            qint64(day.year()) * 10000 + day.month() * 100 + day.day()};
+}
+
+} // namespace
+
 std::vector<TitleCount> TopTitlesPage(const HistoryStore& store, const ChartFilter& filter, int offset, int count)
 {
     std::vector<TitleCount> page;
     if (!store.IsOpen() || count <= 0)
         return page;
-    // All of the history is counted already; a period is counted from its
-    // plays, read from the index that starts with their time.
-    const bool period = filter.since.isValid();
-    const QString sql =
-        period ? QStringLiteral("SELECT title, COUNT(*) AS n, COUNT(DISTINCT station), MAX(start) "
-                                "FROM plays INDEXED BY plays_start_station%1 GROUP BY title")
-                     .arg(whereOf(conditions(filter, true)))
-               : QStringLiteral("SELECT title, SUM(plays) AS n, COUNT(*), MAX(last) FROM title_counts%1 GROUP BY title")
-                     .arg(whereOf(conditions(filter, false)));
+    // A period that begins at a midnight adds up its days' (or months')
+    // counts, all of the history is counted already; any other period is
+    // counted from its plays, read from the index that starts with their time.
+    const CountedFrom from = countedFrom(filter.since);
+    QString sql;
+    if (from.table.isEmpty()) {
+        sql = QStringLiteral("SELECT title, COUNT(*) AS n, COUNT(DISTINCT station), MAX(start) "
+                             "FROM plays INDEXED BY plays_start_station%1 GROUP BY title")
+                  .arg(whereOf(conditions(filter, true)));
+    } else {
+        QStringList where = conditions(filter, false);
+        if (!from.period.isEmpty())
+            where.prepend(from.period + QStringLiteral(" >= :first"));
+        // (All of the history has one row of each title on each station.)
+        sql = QStringLiteral("SELECT title, SUM(plays) AS n, %1, MAX(last) FROM %2%3 GROUP BY title")
+                  .arg(from.period.isEmpty() ? QStringLiteral("COUNT(*)") : QStringLiteral("COUNT(DISTINCT station)"),
+                       from.table, whereOf(where));
+    }
     QSqlQuery q = queryOn(store);
     q.prepare(sql + QStringLiteral(" ORDER BY n DESC, title LIMIT :count OFFSET :offset"));
-    bindFilter(q, filter, period);
+    bindFilter(q, filter, from.table.isEmpty());
+    if (!from.period.isEmpty())
+        q.bindValue(QStringLiteral(":first"), from.first);
     q.bindValue(QStringLiteral(":count"), count);
     q.bindValue(QStringLiteral(":offset"), std::max(0, offset));
     if (!q.exec())

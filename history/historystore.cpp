@@ -33,7 +33,7 @@ const char* const kSchema[] = {
 // The plays of each title on each station, kept by the file's own triggers
 // (so every program that writes the file keeps them right): the charts over
 // all of the history read these counts instead of every play.
-const char* const kCountSchema[] = {
+const char* const kTitleCountSchema[] = {
     "CREATE TABLE title_counts (station TEXT NOT NULL, title TEXT NOT NULL, plays INTEGER NOT NULL,"
     " last INTEGER NOT NULL, PRIMARY KEY (station, title)) WITHOUT ROWID",
     "CREATE TRIGGER plays_counted AFTER INSERT ON plays BEGIN"
@@ -54,9 +54,73 @@ const char* const kCountSchema[] = {
     " SELECT station, title, COUNT(*), MAX(start) FROM plays GROUP BY station, title",
 };
 
-// Adds the counts to a file that has none yet (made before them), counting
-// the plays it holds. Asked and done in one write transaction, so two
-// programs opening the file at once count them once.
+// The same counts for each day (and each month) a title was played on, the
+// day as the local clock has it: a chart from a midnight on adds up the
+// days (or months) from it instead of counting every play. `%1` is the
+// table, `%2` its period column, `%3` the strftime format of a period.
+const char* const kPeriodCountSchema[] = {
+    "CREATE TABLE %1 (%2 INTEGER NOT NULL, station TEXT NOT NULL, title TEXT NOT NULL,"
+    " plays INTEGER NOT NULL, last INTEGER NOT NULL, PRIMARY KEY (%2, station, title)) WITHOUT ROWID",
+    "CREATE TRIGGER plays_%1 AFTER INSERT ON plays BEGIN"
+    " INSERT INTO %1 (%2, station, title, plays, last) VALUES (@new, new.station, new.title, 1, new.start)"
+    " ON CONFLICT (%2, station, title) DO UPDATE SET plays = plays + 1, last = MAX(last, excluded.last); END",
+    "CREATE TRIGGER plays_un%1 AFTER DELETE ON plays BEGIN"
+    " UPDATE %1 SET plays = plays - 1, last = COALESCE((SELECT MAX(start) FROM plays"
+    " WHERE station = old.station AND title = old.title AND @start = @old), 0)"
+    " WHERE %2 = @old AND station = old.station AND title = old.title;"
+    " DELETE FROM %1 WHERE %2 = @old AND station = old.station AND title = old.title AND plays <= 0; END",
+    "CREATE TRIGGER plays_re%1 AFTER UPDATE OF station, title, start ON plays"
+    " WHEN old.station IS NOT new.station OR old.title IS NOT new.title OR old.start IS NOT new.start BEGIN"
+    " UPDATE %1 SET plays = plays - 1, last = COALESCE((SELECT MAX(start) FROM plays"
+    " WHERE station = old.station AND title = old.title AND @start = @old), 0)"
+    " WHERE %2 = @old AND station = old.station AND title = old.title;"
+    " DELETE FROM %1 WHERE %2 = @old AND station = old.station AND title = old.title AND plays <= 0;"
+    " INSERT INTO %1 (%2, station, title, plays, last) VALUES (@new, new.station, new.title, 1, new.start)"
+    " ON CONFLICT (%2, station, title) DO UPDATE SET plays = plays + 1, last = MAX(last, excluded.last); END",
+    "INSERT INTO %1 (%2, station, title, plays, last)"
+    " SELECT @start AS at, station, title, COUNT(*), MAX(start) FROM plays GROUP BY at, station, title",
+};
+
+// A table of counts and the statements that make it.
+struct Counts {
+    QString table;
+    QStringList schema;
+};
+
+Counts periodCounts(const char* table, const char* column, const char* format)
+{
+    // The period of a time in milliseconds, as a number (20260318, 202603).
+    const auto periodOf = [format](const char* time) {
+        return QStringLiteral("CAST(strftime('%1', %2 / 1000, 'unixepoch', 'localtime') AS INTEGER)")
+            .arg(QLatin1String(format), QLatin1String(time));
+    };
+    Counts counts{QLatin1String(table), {}};
+    for (const char* statement : kPeriodCountSchema)
+        counts.schema << QString::fromLatin1(statement)
+                             .arg(QLatin1String(table), QLatin1String(column))
+                             .replace(QLatin1String("@new"), periodOf("new.start"))
+                             .replace(QLatin1String("@old"), periodOf("old.start"))
+                             .replace(QLatin1String("@start"), periodOf("start"));
+    return counts;
+}
+
+const std::vector<Counts>& allCounts()
+{
+    static const std::vector<Counts> counts = [] {
+        std::vector<Counts> all;
+        all.push_back({QStringLiteral("title_counts"), {}});
+        for (const char* statement : kTitleCountSchema)
+            all.back().schema << QString::fromLatin1(statement);
+        all.push_back(periodCounts(kDayCountsTable, "day", "%Y%m%d"));
+        all.push_back(periodCounts(kMonthCountsTable, "month", "%Y%m"));
+        return all;
+    }();
+    return counts;
+}
+
+// Adds the counts a file has none of yet (made before them), counting the
+// plays it holds. Asked and done in one write transaction, so two programs
+// opening the file at once count them once.
 bool prepareCounts(QSqlQuery& q, QString* problem)
 {
     const auto failed = [&] {
@@ -64,16 +128,34 @@ bool prepareCounts(QSqlQuery& q, QString* problem)
         q.exec(QStringLiteral("ROLLBACK"));
         return false;
     };
-    if (!q.exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'title_counts'")))
-        return failed();
-    if (q.next())
+    const auto missing = [&q](const Counts& counts, bool* lacking) {
+        q.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = ?"));
+        q.addBindValue(counts.table);
+        if (!q.exec())
+            return false;
+        *lacking = !q.next();
+        q.finish();
         return true;
-    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")) ||
-        !q.exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'title_counts'")))
+    };
+    bool anyMissing = false;
+    for (const Counts& counts : allCounts()) {
+        bool lacking = false;
+        if (!missing(counts, &lacking))
+            return failed();
+        anyMissing |= lacking;
+    }
+    if (!anyMissing)
+        return true;
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
         return failed();
-    if (!q.next()) {
-        for (const char* statement : kCountSchema) {
-            if (!q.exec(QString::fromLatin1(statement)))
+    for (const Counts& counts : allCounts()) {
+        bool lacking = false;
+        if (!missing(counts, &lacking))
+            return failed();
+        if (!lacking)
+            continue;
+        for (const QString& statement : counts.schema) {
+            if (!q.exec(statement))
                 return failed();
         }
     }

@@ -43,6 +43,13 @@ struct HistoryFilter {
 // A LIKE pattern (with ESCAPE '\\') that finds `text` literally anywhere.
 QString LikeAnywhere(const QString& text);
 
+// The tables of the plays of each title on each station counted per local
+// day ("day", a number such as 20260318) and per month ("month", 202603),
+// kept by the file's triggers like the counts of all of the history
+// ("title_counts").
+inline constexpr const char* kDayCountsTable = "day_counts";
+inline constexpr const char* kMonthCountsTable = "month_counts";
+
 class QSqlQuery;
 class QVariant;
 // A play's columns as every query of plays selects them, and the play of a

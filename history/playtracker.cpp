@@ -215,6 +215,7 @@ void PlayTracker::Attach(frmMP3& r)
             KeptVersion();
             break;
         case K::SavedAlready:
+        case K::Claimed:
             SavedAlready();
             break;
         case K::TooShort:

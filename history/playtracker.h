@@ -45,7 +45,8 @@ public:
     void FileOpened(const QString& name, const QString& path);
     // The file open was kept as another version of an earlier recording.
     void KeptVersion();
-    // The song playing is not recorded: it is saved already.
+    // The song playing is not recorded: it is saved already, or another
+    // station is writing it.
     void SavedAlready();
     // The file open was deleted (too short).
     void FileDeleted();

@@ -3,8 +3,6 @@
 #include "history/playtracker.h"
 #include "recorder/frmmp3.h"
 
-#include <QFile>
-
 RecordingOptions WatchingOptions(RecordingOptions options)
 {
     options.wishOnly = true;
@@ -25,6 +23,14 @@ void MakeWatching(RecordingConfig& config)
 
 void WishCatches::Follow(int station, frmMP3& recorder, Began began)
 {
+    recorder.SetSongClaim([this, station, began](const QString& song) {
+        Caught caught;
+        if (Claim(station, song, &caught))
+            return true;
+        if (began)
+            began(station, caught);
+        return false;
+    });
     QObject::connect(&recorder, &frmMP3::songEvent, &recorder, [this, station, &recorder, began](const SongEvent& e) {
         if (e.kind != SongEvent::Kind::Opened)
             return;
@@ -32,8 +38,7 @@ void WishCatches::Follow(int station, frmMP3& recorder, Began began)
         if (began)
             began(station, caught);
     });
-    QObject::connect(&recorder, &frmMP3::fileClosed, &recorder,
-                     [this, station](const QString& path) { Close(station, path); });
+    QObject::connect(&recorder, &frmMP3::fileClosed, &recorder, [this, station](const QString&) { Close(station); });
 }
 
 void WishCatches::Forget(int station)
@@ -41,31 +46,36 @@ void WishCatches::Forget(int station)
     const auto it = m_open.constFind(station);
     if (it == m_open.cend())
         return;
-    if (!it->duplicate && m_catching.value(it->title) == station)
+    if (m_catching.value(it->title) == station)
         m_catching.remove(it->title);
     m_open.erase(it);
+}
+
+bool WishCatches::Claim(int station, const QString& song, Caught* caught) const
+{
+    const QString title = PlayTracker::TitleOfName(song);
+    const auto first = m_catching.constFind(title);
+    if (first == m_catching.cend() || *first == station)
+        return true;
+    *caught = Caught{title, QString(), *first};
+    return false;
 }
 
 WishCatches::Caught WishCatches::Open(int station, const QString& file, const QString& song)
 {
     Forget(station);
-    Catch open{file, PlayTracker::TitleOfName(song), false};
+    Catch open{file, PlayTracker::TitleOfName(song)};
+    // (A station that opens a title another one catches was not asked:
+    // the title stays the first one's.)
     const auto first = m_catching.constFind(open.title);
-    open.duplicate = first != m_catching.cend() && *first != station;
-    const Caught caught{open.title, file, open.duplicate ? *first : 0};
-    if (!open.duplicate)
+    const int firstBy = first != m_catching.cend() ? *first : 0;
+    if (!firstBy)
         m_catching.insert(open.title, station);
     m_open.insert(station, open);
-    return caught;
+    return Caught{open.title, file, firstBy};
 }
 
-bool WishCatches::Close(int station, const QString& path)
+void WishCatches::Close(int station)
 {
-    const auto it = m_open.constFind(station);
-    if (it == m_open.cend())
-        return false;
-    const bool duplicate = it->duplicate;
     Forget(station);
-    // The same title, caught on another station first, is kept once.
-    return duplicate && !path.isEmpty() && QFile::remove(path);
 }

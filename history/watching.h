@@ -5,7 +5,7 @@
 // from its title change to the next, into the station's folder as a
 // recording of the station would write it. The same title beginning on two
 // watched stations at once is caught once: by the station that began it
-// first.
+// first; the other does not open a file for it at all.
 
 #include "config/usersettings.h"
 
@@ -30,24 +30,28 @@ class WishCatches {
 public:
     struct Caught {
         QString title;   // the song's title
-        QString file;    // the file it is being written to
-        int firstBy = 0; // 0, or the station that caught it already
+        QString file;    // the file it is being written to (none when firstBy)
+        int firstBy = 0; // 0, or the station that catches it already
     };
-    // Told when a station begins writing a wished song.
+    // Told when a station begins writing a wished song, and when it began
+    // one another station catches already (which it does not write).
     using Began = std::function<void(int station, const Caught& caught)>;
 
     // Follows the watched station `station`'s recorder: every file it opens
-    // is a wished song; a second copy of a song caught elsewhere first is
-    // deleted when it is closed. Stops following when `recorder` goes.
+    // is a wished song; a song another station catches already is not
+    // written at all. Stops following when `recorder` goes.
     void Follow(int station, frmMP3& recorder, Began began);
     // The station is no longer watched: its title is free for another.
     void Forget(int station);
 
-    // What Follow does on the recorder's signals.
+    // What Follow does for the recorder: whether `station` may write the
+    // song `song` (named as its file would be); when not, `caught` says who
+    // catches it.
+    bool Claim(int station, const QString& song, Caught* caught) const;
+    // The station opened `file` for `song`.
     Caught Open(int station, const QString& file, const QString& song);
-    // The station's caught file was closed at `path`; true when it was a
-    // second copy and is deleted.
-    bool Close(int station, const QString& path);
+    // The station's caught file was closed: its title is free again.
+    void Close(int station);
     // The titles being caught now, and the station catching each.
     const QHash<QString, int>& Catching() const { return m_catching; }
 
@@ -55,7 +59,6 @@ private:
     struct Catch {
         QString file;
         QString title;
-        bool duplicate = false;
     };
     QHash<int, Catch> m_open;       // each station's song being caught
     QHash<QString, int> m_catching; // title -> station catching it first

@@ -40,6 +40,7 @@ SongWriterSetup frmMP3::songWriterSetup()
         m_deps.now = [] { return QDateTime::currentDateTime(); };
     SongWriterSetup setup = WriterSetupFor(m_config, m_deps, pauseSleeper());
     setup.awaitingFirstBlock = [this] { return m_session->AwaitingFirstBlock(); };
+    setup.claimSong = [this](const QString& name) { return !m_songClaim || m_songClaim(name); };
     setup.onEvent = [this](const SongEvent& event) { onSongEvent(event); };
     return setup;
 }

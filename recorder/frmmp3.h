@@ -99,6 +99,9 @@ public:
     // Every stream byte taken from the network since the recorder was made.
     qint64 StreamBytesTaken() const { return m_session->BytesTaken(); }
     QString RecordingPath() const { return m_writer.FilePath(); }
+    // Asked before a file is opened for a song a stream title names: false
+    // keeps the song from being written here (another station writes it).
+    void SetSongClaim(std::function<bool(const QString& name)> claim) { m_songClaim = std::move(claim); }
     qint64 AudioBytesWritten() const { return m_writer.AudioBytesWritten(); }
     // The song rules of the recording are compiled and in use; until then
     // its titles, and the audio after them, wait.
@@ -223,6 +226,7 @@ private:
     SongWriterSetup songWriterSetup();
 
     RecorderDeps m_deps;
+    std::function<bool(const QString& name)> m_songClaim;
     Listening m_listening;
     Live365Titles m_live365;
     RecordingConfig m_config;

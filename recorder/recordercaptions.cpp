@@ -58,6 +58,7 @@ std::optional<Caption> RecorderCaptions::ForSongEvent(const SongEvent& e)
     case K::StartPaused:
     case K::NewFile:
     case K::TitleBegan:
+    case K::Claimed: // the recording that writes the song says so
         break;
     }
     return std::nullopt;

@@ -48,6 +48,7 @@ struct SongEvent {
         StartPaused,  // the recording starts paused: nothing is written until it resumes
         NewFile,      // a file under another name begins: a continuous recording's clock starts again
         TitleBegan,   // a stream title began another song: `name` its song name (after the title rules)
+        Claimed,      // `name` is not recorded: another recording writes this song (it says so)
     };
     SongEvent(Kind k = Kind::Say) : kind(k) {} // NOLINT: a kind is an event
     Kind kind;
@@ -81,6 +82,11 @@ struct SongWriterSetup {
     // brings them often enough to wait for it).
     std::function<bool()> awaitingFirstBlock;
     SongRulesCompiler::Compile compileRules;
+    // Asked before a file is opened for a song a stream title names (its
+    // name as the file would have it): false when the song is another
+    // recording's to write; it is then followed but not written. Unset: every
+    // song is this recording's.
+    std::function<bool(const QString& name)> claimSong;
     std::function<void(const SongEvent&)> onEvent;
 };
 

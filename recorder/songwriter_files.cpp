@@ -209,6 +209,14 @@ void SongWriter::Open(QString strFileName, bool blnICYName)
         sayText(SongEvent::Kind::Say, skipped);
         return;
     }
+    if (blnICYName && m_setup.claimSong && !m_setup.claimSong(strFileName)) {
+        m_skipping = true;
+        m_songName = strFileName;
+        SongEvent e{SongEvent::Kind::Claimed};
+        e.name = strFileName;
+        say(e);
+        return;
+    }
     if (blnICYName && m_options.repeatPolicy == RecordingOptions::Repeat::Skip &&
         FileExists(FullRecordingPath(sMP3Path, strFileName))) {
         // The user keeps one recording of each title: this one is saved already.

@@ -8,8 +8,10 @@
 #include "tests/support/eventwait.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace {
 
@@ -273,39 +275,267 @@ TEST_F(HistoryChartsTest, ThePlaysCountedFollowAPlayChangedAfterwards)
     EXPECT_FALSE(HistoryStations(store).contains(QStringLiteral("Radio C")));
 }
 
-TEST(HistoryChartsFileTest, AFileMadeBeforeTheCountsIsCountedWhenOpened)
+namespace {
+
+// The rows of a table of counts: "period station title plays last".
+std::vector<std::string> countRows(const HistoryStore& store, const char* table)
+{
+    QSqlQuery q(QSqlDatabase::database(store.ConnectionName(), false));
+    EXPECT_TRUE(q.exec(QStringLiteral("SELECT * FROM %1 ORDER BY 1, 2, 3").arg(QLatin1String(table))));
+    std::vector<std::string> out;
+    while (q.next())
+        out.push_back(QStringLiteral("%1 %2 %3 %4 %5")
+                          .arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                               q.value(3).toString(),
+                               TimeOfColumn(q.value(4)).toString(QStringLiteral("MM-dd hh:mm:ss.zzz")))
+                          .toStdString());
+    return out;
+}
+
+bool execOn(const HistoryStore& store, const QString& sql, const QVariantList& values = {})
+{
+    QSqlQuery q(QSqlDatabase::database(store.ConnectionName(), false));
+    q.prepare(sql);
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    const bool done = q.exec();
+    EXPECT_TRUE(done) << q.lastError().text().toStdString();
+    return done;
+}
+
+qint64 insert(HistoryStore& store, const char* station, const char* title, const QDateTime& start)
+{
+    Play p;
+    p.station = QString::fromLatin1(station);
+    p.title = QString::fromLatin1(title);
+    SplitTitle(p.title, &p.artist, &p.song);
+    p.start = start;
+    p.state = QLatin1String(kPlayComplete);
+    const qint64 id = store.Insert(p);
+    EXPECT_NE(id, 0) << store.Error().toStdString();
+    return id;
+}
+
+} // namespace
+
+// Each play is counted on the day (and in the month) its local clock began
+// it on, to the millisecond at midnight; a play deleted or moved to another
+// day or title takes its count along, and the last play of a day is that
+// day's own.
+TEST(HistoryCountsTest, EachPlayIsCountedOnItsOwnDayAndMonth)
 {
     TempFolder folder;
-    const QString path = folder.file(QStringLiteral("history.sqlite"));
-    {
-        // The plays table as the first history files held it, without counts.
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("old-file"));
-        db.setDatabaseName(path);
-        ASSERT_TRUE(db.open());
-        QSqlQuery q(db);
-        ASSERT_TRUE(q.exec(QStringLiteral(
-            "CREATE TABLE plays (id INTEGER PRIMARY KEY, station TEXT NOT NULL, address TEXT NOT NULL,"
-            " title TEXT NOT NULL, artist TEXT NOT NULL, song TEXT NOT NULL, start INTEGER NOT NULL, end INTEGER,"
-            " file TEXT NOT NULL DEFAULT '', state TEXT NOT NULL)")));
-        for (const Heard& h : madeUpHistory()) {
-            q.prepare(QStringLiteral("INSERT INTO plays (station, address, title, artist, song, start, state) "
-                                     "VALUES (?, '', ?, '', '', ?, 'complete')"));
-            q.addBindValue(QString::fromLatin1(h.station));
-            q.addBindValue(QString::fromLatin1(h.title));
-            q.addBindValue(h.start.toMSecsSinceEpoch());
-            ASSERT_TRUE(q.exec());
-        }
-        db.close();
+    HistoryStore store(folder.file(QStringLiteral("history.sqlite")));
+    ASSERT_TRUE(store.Open()) << store.Error().toStdString();
+    const QDateTime beforeToday = at(3, 18, 0).addMSecs(-1);
+    const qint64 lastBefore = insert(store, "Radio A", "T", beforeToday);
+    const qint64 midnight = insert(store, "Radio A", "T", at(3, 18, 0));
+    const qint64 noon = insert(store, "Radio A", "T", at(3, 18, 12));
+    insert(store, "Radio B", "T", at(3, 18, 13));
+    insert(store, "Radio A", "T", at(3, 16, 0).addMSecs(-1)); // the week's last moment before
+    insert(store, "Radio A", "T", at(3, 16, 0));              // its first
+    insert(store, "Radio A", "T", at(3, 1, 0).addMSecs(-1));  // the month's last moment before
+    const qint64 firstOfMonth = insert(store, "Radio A", "T", at(3, 1, 0));
+
+    const auto same = [](std::vector<std::string> rows) { return rows; };
+    EXPECT_EQ(countRows(store, kDayCountsTable),
+              same({"20260228 Radio A T 1 02-28 23:59:59.999", "20260301 Radio A T 1 03-01 00:00:00.000",
+                    "20260315 Radio A T 1 03-15 23:59:59.999", "20260316 Radio A T 1 03-16 00:00:00.000",
+                    "20260317 Radio A T 1 03-17 23:59:59.999", "20260318 Radio A T 2 03-18 12:00:00.000",
+                    "20260318 Radio B T 1 03-18 13:00:00.000"}));
+    EXPECT_EQ(countRows(store, kMonthCountsTable),
+              same({"202602 Radio A T 1 02-28 23:59:59.999", "202603 Radio A T 6 03-18 12:00:00.000",
+                    "202603 Radio B T 1 03-18 13:00:00.000"}));
+
+    const struct Step {
+        const char* name;
+        QString sql;
+        QVariantList values;
+        std::vector<std::string> days;   // of Radio A from 03-17 on
+        std::vector<std::string> months; // of Radio A
+    } steps[] = {
+        {"the day's last play deleted: its last is the one before",
+         QStringLiteral("DELETE FROM plays WHERE id = ?"),
+         {noon},
+         {"20260317 Radio A T 1 03-17 23:59:59.999", "20260318 Radio A T 1 03-18 00:00:00.000"},
+         {"202602 Radio A T 1 02-28 23:59:59.999", "202603 Radio A T 5 03-18 00:00:00.000"}},
+        {"a day's only play deleted: the day goes",
+         QStringLiteral("DELETE FROM plays WHERE id = ?"),
+         {lastBefore},
+         {"20260318 Radio A T 1 03-18 00:00:00.000"},
+         {"202602 Radio A T 1 02-28 23:59:59.999", "202603 Radio A T 4 03-18 00:00:00.000"}},
+        {"a play moved to the next day",
+         QStringLiteral("UPDATE plays SET start = ? WHERE id = ?"),
+         {at(3, 19, 1).toMSecsSinceEpoch(), midnight},
+         {"20260319 Radio A T 1 03-19 01:00:00.000"},
+         {"202602 Radio A T 1 02-28 23:59:59.999", "202603 Radio A T 4 03-19 01:00:00.000"}},
+        {"a play moved within its day",
+         QStringLiteral("UPDATE plays SET start = ? WHERE id = ?"),
+         {at(3, 19, 2).toMSecsSinceEpoch(), midnight},
+         {"20260319 Radio A T 1 03-19 02:00:00.000"},
+         {"202602 Radio A T 1 02-28 23:59:59.999", "202603 Radio A T 4 03-19 02:00:00.000"}},
+        {"a play given another title",
+         QStringLiteral("UPDATE plays SET title = 'U' WHERE id = ?"),
+         {midnight},
+         {"20260319 Radio A U 1 03-19 02:00:00.000"},
+         {"202602 Radio A T 1 02-28 23:59:59.999", "202603 Radio A T 3 03-16 00:00:00.000",
+          "202603 Radio A U 1 03-19 02:00:00.000"}},
+        {"a play moved to the month before",
+         QStringLiteral("UPDATE plays SET start = ? WHERE id = ?"),
+         {at(2, 28, 23).toMSecsSinceEpoch(), firstOfMonth},
+         {"20260319 Radio A U 1 03-19 02:00:00.000"},
+         {"202602 Radio A T 2 02-28 23:59:59.999", "202603 Radio A T 2 03-16 00:00:00.000",
+          "202603 Radio A U 1 03-19 02:00:00.000"}},
+        {"its end and file changed: counted as it was",
+         QStringLiteral("UPDATE plays SET end = start + 1000, file = '/m/t.mp3' WHERE station = 'Radio A'"),
+         {},
+         {"20260319 Radio A U 1 03-19 02:00:00.000"},
+         {"202602 Radio A T 2 02-28 23:59:59.999", "202603 Radio A T 2 03-16 00:00:00.000",
+          "202603 Radio A U 1 03-19 02:00:00.000"}},
+    };
+    const auto ofRadioA = [&](const char* table, bool someDays) {
+        std::vector<std::string> rows;
+        for (const std::string& row : countRows(store, table))
+            if (row.find(" Radio A ") != std::string::npos && (!someDays || row.compare(0, 8, "20260317") >= 0))
+                rows.push_back(row);
+        return rows;
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        ASSERT_TRUE(execOn(store, step.sql, step.values));
+        EXPECT_EQ(ofRadioA(kDayCountsTable, true), step.days);
+        EXPECT_EQ(ofRadioA(kMonthCountsTable, false), step.months);
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("old-file"));
-    for (int opening = 0; opening < 2; ++opening) { // counted once, not at every opening
-        SCOPED_TRACE(opening);
-        HistoryStore store(path);
-        ASSERT_TRUE(store.Open()) << store.Error().toStdString();
-        EXPECT_TRUE(store.Notice().isEmpty());
-        EXPECT_EQ(store.Count(), qint64(madeUpHistory().size()));
-        EXPECT_EQ(rows(TopTitlesPage(store, ChartFilter(), 0, 10)),
-                  (std::vector<std::string>{"Alpha - One 8 2", "Beta - Two 3 1", "Gamma_50% - Three 1 1"}));
+    EXPECT_EQ(countRows(store, kDayCountsTable).front(), "20260228 Radio A T 2 02-28 23:59:59.999");
+}
+
+// Whatever the counts a chart is added up from (the days, the months, all
+// of the history, or the plays when its period does not begin at a
+// midnight), it shows what counting the plays themselves does.
+TEST_F(HistoryChartsTest, EveryPeriodShowsWhatCountingItsPlaysDoes)
+{
+    // Changed plays as well: one deleted, one moved to another day.
+    const qint64 gone = insert(store, "Radio B", "Beta - Two", at(3, 18, 1));
+    const qint64 moved = insert(store, "Radio A", "Beta - Two", at(3, 2, 1));
+    ASSERT_TRUE(execOn(store, QStringLiteral("DELETE FROM plays WHERE id = ?"), {gone}));
+    ASSERT_TRUE(execOn(store, QStringLiteral("UPDATE plays SET start = ? WHERE id = ?"),
+                       {at(3, 17, 20).toMSecsSinceEpoch(), moved}));
+    const QDateTime sinces[] = {
+        ChartPeriodStart(ChartPeriod::Today, kNow),
+        ChartPeriodStart(ChartPeriod::ThisWeek, kNow),
+        ChartPeriodStart(ChartPeriod::ThisWeek, kNow, Qt::Sunday),
+        ChartPeriodStart(ChartPeriod::ThisMonth, kNow),
+        at(3, 17, 0),                              // a midnight of no period
+        at(2, 1, 0),                               // a month further back
+        at(3, 18, 8, 30),                          // no midnight
+        at(3, 18, 0).addMSecs(1),                  // just after one
+        at(3, 18, 0).toUTC(),                      // a midnight told in another time spec
+        QDateTime(QDate(2027, 1, 1), QTime(0, 0)), // after every play
+        QDateTime(),
+    };
+    const char* const stations[] = {"", "RADIO A", "Radio B"};
+    const char* const searches[] = {"", "alpha", "%"};
+    for (const QDateTime& since : sinces) {
+        for (const char* station : stations) {
+            for (const char* search : searches) {
+                SCOPED_TRACE(since.toString(Qt::ISODateWithMs).toStdString() + " station '" + station + "' search '" +
+                             search + "'");
+                ChartFilter filter;
+                filter.since = since;
+                filter.station = QString::fromLatin1(station);
+                filter.search = QString::fromLatin1(search);
+                QSqlQuery q(QSqlDatabase::database(store.ConnectionName(), false));
+                q.prepare(QStringLiteral("SELECT title, COUNT(*) AS n, COUNT(DISTINCT station), MAX(start) FROM plays"
+                                         " WHERE start >= ? AND (? = '' OR station = ? COLLATE NOCASE)"
+                                         " AND title LIKE ? ESCAPE '\\' GROUP BY title ORDER BY n DESC, title"));
+                q.addBindValue(since.isValid() ? since.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min());
+                q.addBindValue(filter.station);
+                q.addBindValue(filter.station);
+                q.addBindValue(LikeAnywhere(filter.search));
+                ASSERT_TRUE(q.exec());
+                std::vector<TitleCount> counted;
+                while (q.next())
+                    counted.push_back({q.value(0).toString(), q.value(1).toLongLong(), q.value(2).toLongLong(),
+                                       TimeOfColumn(q.value(3))});
+                EXPECT_EQ(TopTitlesPage(store, filter, 0, kChartPageRows), counted);
+            }
+        }
+    }
+}
+
+TEST(HistoryChartsFileTest, AFileMadeBeforeTheCountsIsCountedWhenOpened)
+{
+    // The plays table as the first history files held it, without counts,
+    // and with the counts of all of the history only.
+    const struct Layout {
+        const char* name;
+        QStringList statements;
+    } layouts[] = {
+        {"no counts",
+         {QStringLiteral(
+             "CREATE TABLE plays (id INTEGER PRIMARY KEY, station TEXT NOT NULL, address TEXT NOT NULL,"
+             " title TEXT NOT NULL, artist TEXT NOT NULL, song TEXT NOT NULL, start INTEGER NOT NULL, end INTEGER,"
+             " file TEXT NOT NULL DEFAULT '', state TEXT NOT NULL)")}},
+        {"all-time counts only",
+         {QStringLiteral("DROP TRIGGER plays_day_counts"), QStringLiteral("DROP TRIGGER plays_unday_counts"),
+          QStringLiteral("DROP TRIGGER plays_reday_counts"), QStringLiteral("DROP TRIGGER plays_month_counts"),
+          QStringLiteral("DROP TRIGGER plays_unmonth_counts"), QStringLiteral("DROP TRIGGER plays_remonth_counts"),
+          QStringLiteral("DROP TABLE day_counts"), QStringLiteral("DROP TABLE month_counts")}},
+    };
+    for (const Layout& layout : layouts) {
+        SCOPED_TRACE(layout.name);
+        TempFolder folder;
+        const QString path = folder.file(QStringLiteral("history.sqlite"));
+        if (layout.statements.front().startsWith(QLatin1String("DROP"))) {
+            HistoryStore made(path);
+            ASSERT_TRUE(made.Open());
+        }
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("old-file"));
+            db.setDatabaseName(path);
+            ASSERT_TRUE(db.open());
+            QSqlQuery q(db);
+            for (const QString& statement : layout.statements)
+                ASSERT_TRUE(q.exec(statement)) << q.lastError().text().toStdString();
+            for (const Heard& h : madeUpHistory()) {
+                q.prepare(QStringLiteral("INSERT INTO plays (station, address, title, artist, song, start, state) "
+                                         "VALUES (?, '', ?, '', '', ?, 'complete')"));
+                q.addBindValue(QString::fromLatin1(h.station));
+                q.addBindValue(QString::fromLatin1(h.title));
+                q.addBindValue(h.start.toMSecsSinceEpoch());
+                ASSERT_TRUE(q.exec());
+            }
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("old-file"));
+        for (int opening = 0; opening < 2; ++opening) { // counted once, not at every opening
+            SCOPED_TRACE(opening);
+            HistoryStore store(path);
+            ASSERT_TRUE(store.Open()) << store.Error().toStdString();
+            EXPECT_TRUE(store.Notice().isEmpty());
+            EXPECT_EQ(store.Count(), qint64(madeUpHistory().size()));
+            const struct Chart {
+                ChartPeriod period;
+                std::vector<std::string> top;
+            } charts[] = {
+                {ChartPeriod::All, {"Alpha - One 8 2", "Beta - Two 3 1", "Gamma_50% - Three 1 1"}},
+                {ChartPeriod::ThisMonth, {"Alpha - One 7 2", "Beta - Two 3 1", "Gamma_50% - Three 1 1"}},
+                {ChartPeriod::ThisWeek, {"Alpha - One 5 2", "Beta - Two 3 1", "Gamma_50% - Three 1 1"}},
+                {ChartPeriod::Today, {"Beta - Two 3 1", "Alpha - One 2 2", "Gamma_50% - Three 1 1"}},
+            };
+            for (const Chart& chart : charts) {
+                ChartFilter filter;
+                filter.since = ChartPeriodStart(chart.period, kNow);
+                EXPECT_EQ(rows(TopTitlesPage(store, filter, 0, 10)), chart.top) << int(chart.period);
+            }
+            // A play written now is counted on its day as well.
+            if (opening == 1) {
+                insert(store, "Radio B", "Beta - Two", at(3, 18, 14));
+                ChartFilter today;
+                today.since = ChartPeriodStart(ChartPeriod::Today, kNow);
+                EXPECT_EQ(rows(TopTitlesPage(store, today, 0, 1)), std::vector<std::string>{"Beta - Two 4 1"});
+            }
+        }
     }
 }
 

@@ -157,6 +157,14 @@ TEST_F(Watching, AWishedSongIsCaughtOnceAsARecordingHasItAndEveryTitleIsKept)
     EXPECT_EQ(caught[0].toObject()[QStringLiteral("file")].toString(), QDir(caughtIn).filePath(wished));
     EXPECT_EQ(caught[0].toObject()[QStringLiteral("state")].toString(), QStringLiteral("complete"));
     EXPECT_EQ(caught[0].toObject()[QStringLiteral("artist")].toString(), QStringLiteral("Wished"));
+    // The other watched station heard it too, and wrote nothing of it.
+    const QByteArray otherWatch = catcher == "Watch One" ? "Watch Two" : "Watch One";
+    const QJsonArray heard = history({QStringLiteral("--station"), QString::fromLatin1(otherWatch),
+                                      QStringLiteral("--title"), QStringLiteral("wished")});
+    ASSERT_EQ(heard.size(), 1) << QJsonDocument(heard).toJson().constData();
+    EXPECT_EQ(heard[0].toObject()[QStringLiteral("file")].toString(), QString());
+    EXPECT_EQ(heard[0].toObject()[QStringLiteral("state")].toString(), QStringLiteral("skipped"));
+    EXPECT_FALSE(out.contains("[" + otherWatch + "] Deleted")) << out.constData();
     const QJsonArray recordedPlays = history({QStringLiteral("--station"), QStringLiteral("Recorded")});
     bool recordedWished = false;
     for (const QJsonValue& v : recordedPlays)

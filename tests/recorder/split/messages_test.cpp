@@ -361,6 +361,7 @@ TEST(RecorderCaptions, EachSongEventHasItsStatus)
         {event(K::StartPaused), nullptr, false},
         {event(K::NewFile), nullptr, false},
         {named(K::TitleBegan, QStringLiteral("One.mp3")), nullptr, false},
+        {named(K::Claimed, QStringLiteral("One.mp3")), nullptr, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(songrig::describe(row.event).toStdString());

@@ -3,6 +3,7 @@
 // list's rows, the one listened to, and what is kept to resume them.
 #include "fixture.h"
 #include "history/historywriter.h"
+#include "history/playtracker.h"
 #include "tests/ui/shell/alongsidestations.h"
 #include "ui/shell/desktopprogram.h"
 #include "ui/shell/desktoprecordings.h"
@@ -344,8 +345,9 @@ TEST_F(DesktopRecordingsTest, AWatchedStationWritesNothingButItsHistoryAndSavesW
         stream += frames.mid(n * 417, 417) + (n == 0 ? IcyTitleBlock("Artist - Song") : QByteArray(1, '\0'));
     w.loopback.last()->write(stream);
     const auto state = [&] {
-        return recordings->Model().data(recordings->Model().index(recordings->Model().RowOf(id),
-                                                                    RecordingsModel::StateColumn)).toString();
+        return recordings->Model()
+            .data(recordings->Model().index(recordings->Model().RowOf(id), RecordingsModel::StateColumn))
+            .toString();
     };
     EXPECT_TRUE(WaitUntil([&] { return state() == QStringLiteral("watching"); })) << state().toStdString();
     const QModelIndex heard = recordings->Model().index(recordings->Model().RowOf(id), RecordingsModel::SongColumn);
@@ -366,8 +368,8 @@ TEST_F(DesktopRecordingsTest, AWatchedStationWritesNothingButItsHistoryAndSavesW
     const QString song = recordings->SaveThisSong(id, &problem);
     ASSERT_EQ(song, w.folder.file(QStringLiteral("Artist - Song.mp3"))) << problem.toStdString();
     const QByteArray more = mp3Frames(6, 3);
-    w.loopback.last()->write(more.left(417) + QByteArray(1, '\0') + more.mid(417, 417) +
-                             IcyTitleBlock("Next - Title") + more.mid(834));
+    w.loopback.last()->write(more.left(417) + QByteArray(1, '\0') + more.mid(417, 417) + IcyTitleBlock("Next - Title") +
+                             more.mid(834));
     ASSERT_TRUE(WaitUntil([&] { return ReadAll(song).right(128).startsWith("TAG"); }));
     EXPECT_EQ(ReadAll(song).chopped(128), (frames + more).mid(417, 7 * 417));
     // Nothing else was written: not wished, not recorded.
@@ -386,30 +388,143 @@ TEST_F(DesktopRecordingsTest, AWatchedStationWritesNothingButItsHistoryAndSavesW
     EXPECT_TRUE(plays[1].file.isEmpty());
 }
 
+// A wished song that begins on a second watched station while the first
+// is catching it is not written there at all: no file is opened for it,
+// and its play in the history has no file, as a song not recorded.
+TEST_F(DesktopRecordingsTest, ASongCaughtOnOneWatchedStationIsNotOpenedOnAnother)
+{
+    ASSERT_TRUE(WriteAll(rulesFolder.file(QStringLiteral("WishList.txt")), "Wished - *\r\n"));
+    Station a(QStringLiteral("Watch A")), b(QStringLiteral("Watch B"));
+    QStringList caught;
+    QObject::connect(recordings, &DesktopRecordings::caught,
+                     [&](const QString& station, const QString& title, const QString& file) {
+                         caught << station + QLatin1Char('|') + title + QLatin1Char('|') + file;
+                     });
+    std::map<QString, QStringList> opened;
+    int taken = 0;
+    for (Station* s : {&a, &b}) {
+        ASSERT_EQ(recordings->Watch(configFor(*s)), DesktopRecordings::Started::Started);
+        frmMP3& r = *recordings->Recorder(recordings->AlongsideOf(s->playlist));
+        QObject::connect(&r, &frmMP3::songEvent, [&, name = s->name](const SongEvent& e) {
+            if (e.kind == SongEvent::Kind::Opened)
+                opened[name] << e.name;
+            if (e.kind == SongEvent::Kind::Claimed)
+                ++taken;
+        });
+        ASSERT_TRUE(WaitUntil([&] { return s->loopback.last() && r.SongRulesReady(); }));
+    }
+    const auto send = [](Station& s, const QByteArray& bytes) { s.loopback.last()->write(bytes); };
+    // A title before the wished one, then the wished song on A; then on B.
+    const QByteArray head = "ICY 200 OK\r\nicy-metaint:417\r\ncontent-type:audio/mpeg\r\n\r\n";
+    const QByteArray frames = mp3Frames(0, 8);
+    const auto song = [&](int from) {
+        return frames.mid(from * 417, 417) + IcyTitleBlock("Wished - Song") + frames.mid((from + 1) * 417, 417) +
+               QByteArray(1, '\0') + frames.mid((from + 2) * 417, 417);
+    };
+    for (Station* s : {&a, &b})
+        send(*s, head + frames.left(417) + IcyTitleBlock("Intro - Title"));
+    send(a, song(1));
+    const QString fileA = a.folder.file(QStringLiteral("Wished - Song.mp3"));
+    ASSERT_TRUE(WaitUntil([&] { return opened[a.name] == QStringList{QStringLiteral("Wished - Song.mp3")}; }));
+    send(b, song(1));
+    ASSERT_TRUE(WaitUntil([&] { return taken == 1; }));
+    // Both go on to the next title: A's song is closed, B never had one.
+    for (Station* s : {&a, &b})
+        send(*s,
+             QByteArray(1, '\0') + frames.mid(4 * 417, 417) + IcyTitleBlock("Next - Title") + frames.mid(5 * 417, 417));
+    ASSERT_TRUE(WaitUntil([&] { return ReadAll(fileA).right(128).startsWith("TAG"); }));
+    EXPECT_EQ(ReadAll(fileA).chopped(128), frames.mid(2 * 417, 3 * 417));
+    EXPECT_EQ(opened[b.name], QStringList());
+    EXPECT_EQ(QDir(b.folder.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("Watch B.pls")});
+    EXPECT_EQ(caught, QStringList{QStringLiteral("Watch A|Wished - Song|") + fileA});
+
+    ASSERT_TRUE(WaitUntil([&] { return history->Pending() == 0; }));
+    HistoryStore store(history->Path());
+    ASSERT_TRUE(store.Open());
+    const struct Case {
+        Station& station;
+        QString file;
+        const char* state;
+    } cases[] = {{a, fileA, kPlayComplete}, {b, QString(), kPlaySkipped}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.station.name.toStdString());
+        HistoryFilter filter;
+        filter.station = c.station.name;
+        filter.title = QStringLiteral("Wished");
+        const std::vector<Play> plays = store.Plays(filter);
+        ASSERT_EQ(plays.size(), 1u);
+        EXPECT_EQ(plays[0].file, c.file);
+        EXPECT_EQ(plays[0].state, QLatin1String(c.state));
+        EXPECT_TRUE(plays[0].end.isValid());
+    }
+}
+
 TEST(WishCatchesTest, ATitleIsCaughtOnceByTheStationThatBeganItFirst)
 {
-    TempFolder folder;
-    const QString first = folder.file(QStringLiteral("a/Artist - Song.mp3"));
-    const QString second = folder.file(QStringLiteral("Artist - Song.mp3"));
-    QDir().mkpath(folder.file(QStringLiteral("a")));
-    WriteAll(first, "one");
-    WriteAll(second, "two");
     WishCatches catches;
-    EXPECT_EQ(catches.Open(1, first, QStringLiteral("Artist - Song.mp3")).firstBy, 0);
-    const WishCatches::Caught again = catches.Open(2, second, QStringLiteral("Artist - Song.mp3"));
-    EXPECT_EQ(again.firstBy, 1);
-    EXPECT_EQ(again.title, QStringLiteral("Artist - Song"));
-    EXPECT_EQ(catches.Open(3, QString(), QStringLiteral("Other - Title.mp3")).firstBy, 0);
-    // The second copy goes when it is closed; the first stays.
-    EXPECT_TRUE(catches.Close(2, second));
-    EXPECT_FALSE(QFileInfo::exists(second));
-    EXPECT_FALSE(catches.Close(1, first));
-    EXPECT_TRUE(QFileInfo::exists(first));
-    // Once caught and closed, the title may be caught again, by anyone.
-    EXPECT_EQ(catches.Open(2, second, QStringLiteral("Artist - Song.mp3")).firstBy, 0);
-    catches.Forget(2);
-    EXPECT_EQ(catches.Open(1, first, QStringLiteral("Artist - Song.mp3")).firstBy, 0);
-    EXPECT_FALSE(catches.Close(9, first)); // a station that caught nothing
+    // Each step in turn: a station asks to write a song, opens its file,
+    // closes it or is no longer watched.
+    enum class Do { Claim, Open, Close, Forget };
+    const struct Step {
+        Do what;
+        int station;
+        const char* song;
+        bool claimed; // (Claim) the station may write it
+        int firstBy;  // who catches it (a refused Claim, or Open)
+    } steps[] = {
+        {Do::Claim, 1, "Artist - Song.mp3", true, 0},
+        {Do::Open, 1, "Artist - Song.mp3", true, 0},
+        {Do::Claim, 1, "Artist - Song.mp3", true, 0},  // its own again (a reconnect)
+        {Do::Claim, 2, "Artist - Song.mp3", false, 1}, // the second station opens nothing
+        {Do::Claim, 2, "Artist - Song.ogg", false, 1}, // whatever the file's type
+        {Do::Claim, 2, "Artist - Song2.mp3", true, 0}, // another title
+        {Do::Claim, 3, "Other - Title.mp3", true, 0},
+        {Do::Open, 3, "Other - Title.mp3", true, 0},
+        {Do::Close, 9, "", true, 0}, // a station that caught nothing
+        {Do::Claim, 2, "Artist - Song.mp3", false, 1},
+        {Do::Close, 1, "", true, 0}, // once closed, the title is free for anyone
+        {Do::Claim, 2, "Artist - Song.mp3", true, 0},
+        {Do::Open, 2, "Artist - Song.mp3", true, 0},
+        {Do::Claim, 1, "Artist - Song.mp3", false, 2},
+        {Do::Open, 1, "Artist - Song.mp3", true, 2}, // opened unasked: the title stays the first one's
+        {Do::Close, 1, "", true, 0},
+        {Do::Claim, 1, "Artist - Song.mp3", false, 2},
+        {Do::Claim, 2, "Other - Title.mp3", false, 3},
+        {Do::Forget, 3, "", true, 0}, // no longer watched
+        {Do::Claim, 2, "Other - Title.mp3", true, 0},
+        {Do::Forget, 2, "", true, 0},
+        {Do::Claim, 1, "Artist - Song.mp3", true, 0},
+    };
+    int n = 0;
+    for (const Step& s : steps) {
+        SCOPED_TRACE("step " + std::to_string(n++));
+        const QString song = QString::fromLatin1(s.song);
+        switch (s.what) {
+        case Do::Claim: {
+            WishCatches::Caught caught;
+            EXPECT_EQ(catches.Claim(s.station, song, &caught), s.claimed);
+            EXPECT_EQ(caught.firstBy, s.firstBy);
+            EXPECT_EQ(caught.title, s.claimed ? QString() : PlayTracker::TitleOfName(song));
+            EXPECT_TRUE(caught.file.isEmpty());
+            break;
+        }
+        case Do::Open: {
+            const QString file = QStringLiteral("/m/%1/").arg(s.station) + song;
+            const WishCatches::Caught caught = catches.Open(s.station, file, song);
+            EXPECT_EQ(caught.firstBy, s.firstBy);
+            EXPECT_EQ(caught.file, file);
+            break;
+        }
+        case Do::Close:
+            catches.Close(s.station);
+            break;
+        case Do::Forget:
+            catches.Forget(s.station);
+            break;
+        }
+    }
+    EXPECT_TRUE(catches.Catching().isEmpty());
 }
 
 TEST(ResumeSettings, OffByDefaultAndEntriesReadBack)
