@@ -125,26 +125,36 @@ bool ContainsStreamTitle(const QByteArray& text)
     return IndexOfNoCase(text, "streamtitle='") >= 0;
 }
 
-QByteArray ParseStreamTitle(const QByteArray& text)
+namespace {
+
+// The value of the block's field `key` ("streamtitle='", in lower case).
+// Servers do not escape apostrophes inside a value ("O'Brien"), so it runs
+// to the field's closing "';"; a block without one ends it at its last
+// apostrophe, or else at its end.
+QByteArray metadataField(const QByteArray& text, const char* key)
 {
-    const qsizetype at = IndexOfNoCase(text, "streamtitle='");
+    const qsizetype at = IndexOfNoCase(text, key);
     if (at < 0)
         return {};
-    const qsizetype start = at + 13;
-    // Servers do not escape apostrophes inside a title ("O'Brien"), so the
-    // title runs to the field's closing "';"; a block without one ends the
-    // title at its last apostrophe, or else at its end.
+    const qsizetype start = at + qsizetype(qstrlen(key));
     qsizetype end = text.indexOf("';", start);
     if (end < 0) {
         end = text.lastIndexOf('\'');
         if (end < start) {
-            // A block is padded with zero bytes; they are no part of the title.
+            // A block is padded with zero bytes; they are no part of the value.
             end = text.size();
             while (end > start && text.at(end - 1) == '\0')
                 --end;
         }
     }
     return text.mid(start, end - start);
+}
+
+} // namespace
+
+QByteArray ParseStreamTitle(const QByteArray& text)
+{
+    return metadataField(text, "streamtitle='");
 }
 
 void IcyDemuxer::Reset(bool metadataMode)
@@ -269,18 +279,5 @@ void IcyDemuxer::FeedBody(const char* data, qsizetype size, Sink& sink)
 
 QByteArray ParseStreamUrl(const QByteArray& text)
 {
-    const qsizetype at = IndexOfNoCase(text, "streamurl='");
-    if (at < 0)
-        return {};
-    const qsizetype start = at + 11;
-    qsizetype end = text.indexOf("';", start);
-    if (end < 0) {
-        end = text.lastIndexOf('\'');
-        if (end < start) {
-            end = text.size();
-            while (end > start && text.at(end - 1) == '\0')
-                --end;
-        }
-    }
-    return text.mid(start, end - start).trimmed();
+    return metadataField(text, "streamurl='").trimmed();
 }

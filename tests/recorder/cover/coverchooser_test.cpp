@@ -31,6 +31,16 @@ struct ChooserCase {
     CoverSource source;
 };
 
+// Song "A", then `others` songs ("1", "2", ...), each with its stream picture.
+std::vector<Offer> songAThen(int others)
+{
+    static const char* const names[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9"};
+    std::vector<Offer> offers{{"A", CoverSource::Stream, 'a', true}};
+    for (int i = 0; i < others; ++i)
+        offers.push_back({names[i], CoverSource::Stream, char('1' + i), true});
+    return offers;
+}
+
 TEST(CoverChooser, TheBestSourceOfferedWins)
 {
     using S = CoverSource;
@@ -66,33 +76,9 @@ TEST(CoverChooser, TheBestSourceOfferedWins)
         {"a null picture is no cover", true, {{"A", S::Stream, 0, false}}, "A", 'L', S::StationLogo},
         {"the logo is not offered per song", false, {{"A", S::StationLogo, 'x', false}}, "A", 0, S::None},
         {"no song name", false, {{"", S::Stream, 'x', false}}, "", 0, S::None},
-        {"the oldest song is forgotten past the limit",
-         true,
-         {{"A", S::Stream, 'a', true},
-          {"1", S::Stream, '1', true},
-          {"2", S::Stream, '2', true},
-          {"3", S::Stream, '3', true},
-          {"4", S::Stream, '4', true},
-          {"5", S::Stream, '5', true},
-          {"6", S::Stream, '6', true},
-          {"7", S::Stream, '7', true},
-          {"8", S::Stream, '8', true}},
-         "A",
-         'L',
+        {"the oldest song is forgotten past the limit", true, songAThen(CoverChooser::kSongsKept), "A", 'L',
          S::StationLogo},
-        {"the last eight are kept",
-         false,
-         {{"A", S::Stream, 'a', true},
-          {"1", S::Stream, '1', true},
-          {"2", S::Stream, '2', true},
-          {"3", S::Stream, '3', true},
-          {"4", S::Stream, '4', true},
-          {"5", S::Stream, '5', true},
-          {"6", S::Stream, '6', true},
-          {"7", S::Stream, '7', true}},
-         "A",
-         'a',
-         S::Stream},
+        {"the last eight are kept", false, songAThen(CoverChooser::kSongsKept - 1), "A", 'a', S::Stream},
     };
     for (const ChooserCase& c : cases) {
         SCOPED_TRACE(c.what);
