@@ -296,12 +296,14 @@ MprisPlayerAdaptor::MprisPlayerAdaptor(QObject* object, MediaControls& controls)
 
 QString MprisPlayerAdaptor::playbackStatus() const
 {
-    return mpris::PlaybackStatus(m_controls.State());
+    const FilePlayback& file = m_controls.File();
+    return file.active ? mpris::PlaybackStatus(file) : mpris::PlaybackStatus(m_controls.State());
 }
 
 QVariantMap MprisPlayerAdaptor::metadata() const
 {
-    return mpris::Metadata(m_controls.State());
+    const FilePlayback& file = m_controls.File();
+    return file.active ? mpris::Metadata(file) : mpris::Metadata(m_controls.State());
 }
 
 double MprisPlayerAdaptor::volume() const

@@ -323,7 +323,10 @@ TEST_F(LibraryControls, PlayerctlSeesTheFileAndMovesOn)
     EXPECT_EQ(run({QStringLiteral("metadata"), QStringLiteral("--format"),
                    QStringLiteral("{{status}}|{{artist}}|{{title}}|{{album}}|{{mpris:length}}")}),
               QStringLiteral("Playing|Band|Song A|Radio One|200000000"));
-    EXPECT_EQ(run({QStringLiteral("position")}), QStringLiteral("12.500000"));
+    // playerctl adds the time gone by since it read the position while playing.
+    const double seconds = run({QStringLiteral("position")}).toDouble();
+    EXPECT_GE(seconds, 12.5);
+    EXPECT_LT(seconds, 22.5);
     run({QStringLiteral("next")});
     ASSERT_TRUE(WaitUntil([&] { return title() == QStringLiteral("Song C"); }));
     EXPECT_EQ(log.last(), QStringLiteral("play /m/c.mp3"));
