@@ -5,6 +5,7 @@
 #include <QAtomicInt>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -333,6 +334,47 @@ bool HistoryStore::Update(qint64 id, const Play& play)
         return false;
     }
     return true;
+}
+
+int HistoryStore::MoveFile(const QString& from, const QString& to)
+{
+    if (!m_open)
+        return -1;
+    const QString wanted = QFileInfo(from).absoluteFilePath();
+    const QString name = QFileInfo(from).fileName();
+    if (name.isEmpty())
+        return 0;
+    int moved = 0;
+    const bool done = Transaction([&] {
+        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+        // The file's name narrows the plays down; its whole path, as written
+        // by whichever program, decides.
+        QSqlQuery find(db);
+        find.setForwardOnly(true);
+        find.prepare(QStringLiteral("SELECT id, file FROM plays WHERE file LIKE :name ESCAPE '\\'"));
+        find.bindValue(QStringLiteral(":name"), LikeAnywhere(name));
+        if (!find.exec()) {
+            m_error = find.lastError().text();
+            return false;
+        }
+        std::vector<qint64> ids;
+        while (find.next())
+            if (QFileInfo(find.value(1).toString()).absoluteFilePath() == wanted)
+                ids.push_back(find.value(0).toLongLong());
+        QSqlQuery update(db);
+        update.prepare(QStringLiteral("UPDATE plays SET file = :to WHERE id = :id"));
+        for (const qint64 id : ids) {
+            update.bindValue(QStringLiteral(":to"), to);
+            update.bindValue(QStringLiteral(":id"), id);
+            if (!update.exec()) {
+                m_error = update.lastError().text();
+                return false;
+            }
+            ++moved;
+        }
+        return true;
+    });
+    return done ? moved : -1;
 }
 
 bool HistoryStore::Transaction(const std::function<bool()>& work)

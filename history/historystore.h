@@ -88,6 +88,11 @@ public:
     // The play's id in the file; 0 when it could not be kept.
     qint64 Insert(const Play& play);
     bool Update(qint64 id, const Play& play);
+    // The file the plays saved to `from` were saved to is now `to` (renamed,
+    // moved to the trash): those plays name `to`. The names are compared as
+    // absolute, clean paths. How many plays it changed; -1 when the file
+    // could not be changed (Error()).
+    int MoveFile(const QString& from, const QString& to);
     // Runs `work` in one transaction; false (and nothing kept) when it fails.
     bool Transaction(const std::function<bool()>& work);
 

@@ -526,6 +526,13 @@
     </message>
 </context>
 <context>
+    <name>LibraryScanner</name>
+    <message>
+        <source>The title history could not follow &quot;%1&quot;: %2</source>
+        <translation>Der Titelverlauf konnte „%1“ nicht folgen: %2</translation>
+    </message>
+</context>
+<context>
     <name>LibraryTidy</name>
     <message>
         <source>The file &quot;%1&quot; is not there.</source>

@@ -7,6 +7,7 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QUrl>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -87,6 +88,69 @@ QStringList ChangedPlayerProperties(const MediaState& before, const MediaState& 
     return names;
 }
 
+QString PlaybackStatus(const FilePlayback& f)
+{
+    if (!f.active)
+        return QStringLiteral("Stopped");
+    return f.paused ? QStringLiteral("Paused") : QStringLiteral("Playing");
+}
+
+QString TrackId(const FilePlayback& f)
+{
+    return QStringLiteral("/io/github/tonquill/Tonquill/file/%1").arg(f.track);
+}
+
+QVariantMap Metadata(const FilePlayback& f)
+{
+    QVariantMap m;
+    if (!f.active) {
+        m.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(kNoTrack)));
+        return m;
+    }
+    m.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(TrackId(f))));
+    m.insert(QStringLiteral("xesam:title"), CleanText(f.title));
+    if (!f.artist.isEmpty())
+        m.insert(QStringLiteral("xesam:artist"), QStringList{CleanText(f.artist)});
+    if (!f.station.isEmpty())
+        m.insert(QStringLiteral("xesam:album"), CleanText(f.station));
+    if (!f.path.isEmpty())
+        m.insert(QStringLiteral("xesam:url"), QString::fromLatin1(QUrl::fromLocalFile(f.path).toEncoded()));
+    if (f.lengthMs > 0)
+        m.insert(QStringLiteral("mpris:length"), qlonglong(f.lengthMs) * 1000);
+    return m;
+}
+
+QVariantMap PlayerProperties(const MediaState& s, const FilePlayback& f)
+{
+    QVariantMap p;
+    p.insert(QStringLiteral("PlaybackStatus"), f.active ? PlaybackStatus(f) : PlaybackStatus(s));
+    p.insert(QStringLiteral("Metadata"), f.active ? Metadata(f) : Metadata(s));
+    p.insert(QStringLiteral("Volume"), (f.active ? f.volume : s.volume) / 100.0);
+    p.insert(QStringLiteral("CanGoNext"), f.active);
+    p.insert(QStringLiteral("CanGoPrevious"), f.active);
+    p.insert(QStringLiteral("CanSeek"), f.active && f.lengthMs > 0);
+    return p;
+}
+
+SeekPlan PlanSeek(const FilePlayback& f, qint64 offsetUs)
+{
+    if (!f.active || f.lengthMs <= 0)
+        return {};
+    // Whole milliseconds (the bus's microseconds cut towards zero); the
+    // sums stay far from overflowing as the lengths are milliseconds.
+    const qint64 offsetMs = offsetUs / 1000;
+    if (offsetMs > f.lengthMs - f.positionMs)
+        return {SeekPlan::Next, 0};
+    return {SeekPlan::To, std::max<qint64>(0, f.positionMs + offsetMs)};
+}
+
+SeekPlan PlanSetPosition(const FilePlayback& f, const QString& trackId, qint64 positionUs)
+{
+    if (!f.active || f.lengthMs <= 0 || trackId != TrackId(f) || positionUs < 0 || positionUs / 1000 > f.lengthMs)
+        return {};
+    return {SeekPlan::To, positionUs / 1000};
+}
+
 Effect EffectOf(Command command, const MediaState& s)
 {
     switch (command) {
@@ -155,20 +219,39 @@ void MediaControls::Unregister()
 
 void MediaControls::SetState(const MediaState& state)
 {
-    const QStringList changed = mpris::ChangedPlayerProperties(m_state, state);
+    const QVariantMap before = mpris::PlayerProperties(m_state, m_file);
     m_state = state;
-    if (changed.isEmpty() || !m_registered)
+    showChanges(before);
+}
+
+void MediaControls::SetFilePlayback(const FilePlayback& playback, IFilePlaybackCommands* commands)
+{
+    const QVariantMap before = mpris::PlayerProperties(m_state, m_file);
+    m_file = playback;
+    m_fileCommands = commands;
+    showChanges(before);
+}
+
+void MediaControls::showChanges(const QVariantMap& before)
+{
+    if (!m_registered)
         return;
-    QVariantMap values;
-    for (const QString& name : changed) {
-        if (name == QLatin1String("PlaybackStatus"))
-            values.insert(name, mpris::PlaybackStatus(m_state));
-        else if (name == QLatin1String("Metadata"))
-            values.insert(name, mpris::Metadata(m_state));
-        else
-            values.insert(name, m_state.volume / 100.0);
-    }
-    emitChanged(kPlayerInterface, values);
+    const QVariantMap after = mpris::PlayerProperties(m_state, m_file);
+    QVariantMap changed;
+    for (auto it = after.cbegin(); it != after.cend(); ++it)
+        if (before.value(it.key()) != it.value())
+            changed.insert(it.key(), it.value());
+    if (!changed.isEmpty())
+        emitChanged(kPlayerInterface, changed);
+}
+
+void MediaControls::FileSeeked(qint64 ms)
+{
+    if (!m_registered || !m_file.active)
+        return;
+    QDBusMessage signal = QDBusMessage::createSignal(mpris::kObjectPath, kPlayerInterface, QStringLiteral("Seeked"));
+    signal << qlonglong(std::max<qint64>(0, ms)) * 1000;
+    m_bus.send(signal);
 }
 
 void MediaControls::emitChanged(const QString& interface, const QVariantMap& changed)
@@ -215,26 +298,53 @@ MprisPlayerAdaptor::MprisPlayerAdaptor(QObject* object, MediaControls& controls)
 
 QString MprisPlayerAdaptor::playbackStatus() const
 {
-    return mpris::PlaybackStatus(m_controls.State());
+    const FilePlayback& file = m_controls.File();
+    return file.active ? mpris::PlaybackStatus(file) : mpris::PlaybackStatus(m_controls.State());
 }
 
 QVariantMap MprisPlayerAdaptor::metadata() const
 {
-    return mpris::Metadata(m_controls.State());
+    const FilePlayback& file = m_controls.File();
+    return file.active ? mpris::Metadata(file) : mpris::Metadata(m_controls.State());
 }
 
 double MprisPlayerAdaptor::volume() const
 {
-    return m_controls.State().volume / 100.0;
+    return (m_controls.File().active ? m_controls.File().volume : m_controls.State().volume) / 100.0;
 }
 
 void MprisPlayerAdaptor::setVolume(double volume)
 {
+    if (IFilePlaybackCommands* file = m_controls.FileCommands())
+        return file->SetVolume(mpris::VolumePercent(volume));
     m_controls.Commands().SetVolume(mpris::VolumePercent(volume));
+}
+
+qlonglong MprisPlayerAdaptor::position() const
+{
+    return m_controls.File().active ? qlonglong(m_controls.File().positionMs) * 1000 : 0;
+}
+
+bool MprisPlayerAdaptor::canGoNext() const
+{
+    return m_controls.File().active;
+}
+
+bool MprisPlayerAdaptor::canSeek() const
+{
+    return m_controls.File().active && m_controls.File().lengthMs > 0;
 }
 
 void MprisPlayerAdaptor::act(mpris::Command command)
 {
+    // A file playing is driven instead of the recorder; it is active, so
+    // there is nothing to start.
+    if (IFilePlaybackCommands* file = m_controls.FileCommands()) {
+        const bool paused = m_controls.File().paused;
+        if (command == mpris::Command::Play ? paused : command == mpris::Command::Pause ? !paused : true)
+            paused ? file->Resume() : file->Pause();
+        return;
+    }
     switch (mpris::EffectOf(command, m_controls.State())) {
     case mpris::Effect::Start:
         m_controls.Commands().StartRecording();
@@ -264,5 +374,41 @@ void MprisPlayerAdaptor::PlayPause()
 
 void MprisPlayerAdaptor::Stop()
 {
+    // Stop ends the file playing, never the recording beside it.
+    if (IFilePlaybackCommands* file = m_controls.FileCommands())
+        return file->Stop();
     m_controls.Commands().StopRecording();
+}
+
+void MprisPlayerAdaptor::Next()
+{
+    if (IFilePlaybackCommands* file = m_controls.FileCommands())
+        file->Next();
+}
+
+void MprisPlayerAdaptor::Previous()
+{
+    if (IFilePlaybackCommands* file = m_controls.FileCommands())
+        file->Previous();
+}
+
+void MprisPlayerAdaptor::seek(const mpris::SeekPlan& plan)
+{
+    IFilePlaybackCommands* file = m_controls.FileCommands();
+    if (!file)
+        return;
+    if (plan.effect == mpris::SeekPlan::Next)
+        file->Next();
+    else if (plan.effect == mpris::SeekPlan::To)
+        file->SeekTo(plan.ms);
+}
+
+void MprisPlayerAdaptor::Seek(qlonglong offset)
+{
+    seek(mpris::PlanSeek(m_controls.File(), offset));
+}
+
+void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath& track, qlonglong position)
+{
+    seek(mpris::PlanSetPosition(m_controls.File(), track.path(), position));
 }

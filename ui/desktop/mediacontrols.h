@@ -37,6 +37,36 @@ public:
     virtual void Quit() = 0;
 };
 
+// A file the program plays itself (the library's player) as the media
+// controls show it: while one plays or is paused they show and drive it
+// instead of the recorder, and go back to the recorder when it stops.
+struct FilePlayback {
+    bool active = false; // a file plays or is paused
+    bool paused = false;
+    QString path;
+    QString title;
+    QString artist;        // "" when unknown
+    QString station;       // "" when unknown
+    qint64 lengthMs = -1;  // -1 when unknown
+    qint64 positionMs = 0; // not signalled: readers ask for it
+    int volume = 0;        // 0 to 100
+    quint64 track = 0;     // counts the files played, for the track's id
+
+    bool operator==(const FilePlayback&) const = default;
+};
+
+class IFilePlaybackCommands {
+public:
+    virtual ~IFilePlaybackCommands() = default;
+    virtual void Pause() = 0;
+    virtual void Resume() = 0;
+    virtual void Stop() = 0;
+    virtual void Next() = 0;
+    virtual void Previous() = 0;
+    virtual void SeekTo(qint64 ms) = 0;
+    virtual void SetVolume(int percent) = 0;
+};
+
 namespace mpris {
 inline const QString kServiceName = QStringLiteral("org.mpris.MediaPlayer2.tonquill");
 inline const QString kObjectPath = QStringLiteral("/org/mpris/MediaPlayer2");
@@ -67,6 +97,29 @@ QStringList ChangedPlayerProperties(const MediaState& before, const MediaState& 
 enum class Command { Play, Pause, PlayPause };
 enum class Effect { None, Start, TogglePause };
 Effect EffectOf(Command command, const MediaState& s);
+
+// The file playing: "Playing", "Paused" or (no longer active) "Stopped".
+QString PlaybackStatus(const FilePlayback& f);
+// Its track id (a path of its own per file played), title, artist,
+// station as the album, file and length (mpris:length, in microseconds,
+// when known).
+QVariantMap Metadata(const FilePlayback& f);
+QString TrackId(const FilePlayback& f);
+// The Player properties signalled when they change: PlaybackStatus,
+// Metadata, Volume, CanGoNext, CanGoPrevious and CanSeek, of the file while
+// one is active, else of the recorder.
+QVariantMap PlayerProperties(const MediaState& s, const FilePlayback& f);
+// Where Seek (by an offset) and SetPosition (to a position of a track) take
+// the file, in microseconds as the bus gives them: nowhere (a stale track,
+// a position outside the file, nothing to seek in), to a position, or on to
+// the next file (Seek past the end).
+struct SeekPlan {
+    enum Effect { None, To, Next } effect = None;
+    qint64 ms = 0;
+    bool operator==(const SeekPlan&) const = default;
+};
+SeekPlan PlanSeek(const FilePlayback& f, qint64 offsetUs);
+SeekPlan PlanSetPosition(const FilePlayback& f, const QString& trackId, qint64 positionUs);
 } // namespace mpris
 
 // The MPRIS 2 service: org.mpris.MediaPlayer2 and its .Player at
@@ -90,16 +143,29 @@ public:
     const MediaState& State() const { return m_state; }
     IMediaCommands& Commands() { return m_commands; }
 
+    // While `playback` is active the controls show it and `commands` (null:
+    // none) are what they drive; an inactive one gives them back to the
+    // recorder.
+    void SetFilePlayback(const FilePlayback& playback, IFilePlaybackCommands* commands);
+    const FilePlayback& File() const { return m_file; }
+    IFilePlaybackCommands* FileCommands() const { return m_file.active ? m_fileCommands : nullptr; }
+    // The file playing jumped to `ms` (a seek): the Seeked signal.
+    void FileSeeked(qint64 ms);
+
 signals:
     void serviceRegistered(const QString& name);
 
 private:
     void requestName(const QString& name, bool fallBack);
     void emitChanged(const QString& interface, const QVariantMap& changed);
+    // Signals the properties that differ from `before`.
+    void showChanges(const QVariantMap& before);
 
     IMediaCommands& m_commands;
     QDBusConnection m_bus;
     MediaState m_state;
+    FilePlayback m_file;
+    IFilePlaybackCommands* m_fileCommands = nullptr;
     QString m_serviceName;
     bool m_registered = false;
 };

@@ -36,7 +36,8 @@ private:
 };
 
 // org.mpris.MediaPlayer2.Player: the recording's status, song and volume,
-// and the commands a recording has. There is no next, previous or seeking.
+// and the commands a recording has; while the program plays a file, that
+// file's, with next, previous and seeking in it.
 class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
@@ -47,9 +48,9 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(QVariantMap Metadata READ metadata)
     Q_PROPERTY(double Volume READ volume WRITE setVolume)
     Q_PROPERTY(qlonglong Position READ position)
-    Q_PROPERTY(bool CanGoNext READ no)
-    Q_PROPERTY(bool CanGoPrevious READ no)
-    Q_PROPERTY(bool CanSeek READ no)
+    Q_PROPERTY(bool CanGoNext READ canGoNext)
+    Q_PROPERTY(bool CanGoPrevious READ canGoNext)
+    Q_PROPERTY(bool CanSeek READ canSeek)
     Q_PROPERTY(bool CanPlay READ yes)
     Q_PROPERTY(bool CanPause READ yes)
     Q_PROPERTY(bool CanControl READ yes)
@@ -62,19 +63,20 @@ public:
     QVariantMap metadata() const;
     double volume() const;
     void setVolume(double volume);
-    qlonglong position() const { return 0; }
+    qlonglong position() const;
+    bool canGoNext() const;
+    bool canSeek() const;
     bool yes() const { return true; }
-    bool no() const { return false; }
 
 public slots:
     void Play();
     void Pause();
     void PlayPause();
     void Stop();
-    void Next() {}
-    void Previous() {}
-    void Seek(qlonglong) {}
-    void SetPosition(const QDBusObjectPath&, qlonglong) {}
+    void Next();
+    void Previous();
+    void Seek(qlonglong offset);
+    void SetPosition(const QDBusObjectPath& track, qlonglong position);
     void OpenUri(const QString&) {}
 
 signals:
@@ -82,6 +84,7 @@ signals:
 
 private:
     void act(mpris::Command command);
+    void seek(const mpris::SeekPlan& plan);
 
     MediaControls& m_controls;
 };

@@ -41,6 +41,7 @@ frmLibrary::frmLibrary(const QString& historyPath, const QStringList& folders, Q
     setObjectName(QStringLiteral("frmLibrary"));
     setWindowTitle(tr("Recordings"));
     m_scanner->SetSources(historyPath, folders);
+    connect(m_scanner, &LibraryScanner::problem, this, &frmLibrary::say);
     m_filter->setSourceModel(m_model);
 
     m_search = new QLineEdit(this);
@@ -199,19 +200,30 @@ void frmLibrary::renameSelected()
     ask->setWindowTitle(tr("Rename"));
     ask->setLabelText(tr("New file name:"));
     ask->setTextValue(QFileInfo(path).fileName());
-    connect(ask, &QInputDialog::textValueSelected, this, [this, path](const QString& name) {
-        QString renamed;
-        const QString why = RenameRecording(path, name, &renamed);
-        if (!why.isEmpty())
-            return say(why);
-        const int row = m_model->RowOf(path);
-        if (row < 0)
-            return;
+    connect(ask, &QInputDialog::textValueSelected, this, [this, path](const QString& name) { Rename(path, name); });
+    ask->open();
+}
+
+QString frmLibrary::Rename(const QString& path, const QString& newName)
+{
+    QString renamed;
+    const QString why = RenameRecording(path, newName, &renamed);
+    if (!why.isEmpty()) {
+        say(why);
+        return why;
+    }
+    if (renamed == path)
+        return {};
+    // The row keeps its station, date and state; so does the history's.
+    m_scanner->MoveInHistory(path, renamed);
+    const int row = m_model->RowOf(path);
+    if (row >= 0) {
         LibraryEntry e = m_model->At(row);
         e.path = renamed;
+        e.format = LibraryFormatOf(renamed);
         m_model->Replace(path, e);
-    });
-    ask->open();
+    }
+    return {};
 }
 
 void frmLibrary::editTagOfSelected()
@@ -258,20 +270,23 @@ void frmLibrary::editTagOfSelected()
 
 void frmLibrary::trashSelected()
 {
-    trash(SelectedFiles());
+    Trash(SelectedFiles());
 }
 
-// Each file goes to the trash and from the list, or says why it stays.
-void frmLibrary::trash(const QStringList& paths)
+void frmLibrary::Trash(const QStringList& paths)
 {
     for (const QString& path : paths) {
         if (m_player->Playing() == path)
             m_player->Stop();
-        const QString why = TrashRecording(path);
-        if (!why.isEmpty())
+        QString trashed;
+        const QString why = TrashRecording(path, &trashed);
+        if (!why.isEmpty()) {
             say(why);
-        else
-            m_model->Remove(path);
+            continue;
+        }
+        if (!trashed.isEmpty())
+            m_scanner->MoveInHistory(path, trashed);
+        m_model->Remove(path);
     }
 }
 
@@ -288,7 +303,7 @@ void frmLibrary::keepLongest()
     for (const std::vector<int>& group : RepeatGroups(*m_model))
         for (int row : RowsBesideLongest(*m_model, group))
             repeats.append(m_model->At(row).path);
-    trash(repeats);
+    Trash(repeats);
 }
 
 void frmLibrary::sendToDiscwright()

@@ -38,6 +38,12 @@ public:
     const CoverThumb& cover() const { return *m_cover; }
     // The selected files, in the list's order.
     QStringList SelectedFiles() const;
+    // Gives the file the name `newName` in its folder; its row and the
+    // history's plays of it follow. Why not, "" when renamed (and said).
+    QString Rename(const QString& path, const QString& newName);
+    // Moves each file to the trash and out of the list (the history keeps
+    // its plays, naming the trashed file), or says why it stays.
+    void Trash(const QStringList& paths);
 
 signals:
     // A message for the user (a rename refused, a file not trashed).
@@ -51,7 +57,6 @@ protected:
 private:
     void renameSelected();
     void editTagOfSelected();
-    void trash(const QStringList& paths);
     void trashSelected();
     void openFolderOfSelected();
     void keepLongest();

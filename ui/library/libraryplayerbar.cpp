@@ -3,6 +3,7 @@
 #include "ui/library/librarymodel.h"
 
 #include <QAbstractItemModel>
+#include <QAbstractProxyModel>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -11,6 +12,20 @@
 #include <QStyle>
 #include <algorithm>
 #include <climits>
+
+namespace {
+
+// The library's row behind a row of the list (through its filter).
+const LibraryEntry* entryOf(const QModelIndex& index)
+{
+    QModelIndex i = index;
+    while (const auto* proxy = qobject_cast<const QAbstractProxyModel*>(i.model()))
+        i = proxy->mapToSource(i);
+    const auto* model = qobject_cast<const LibraryModel*>(i.model());
+    return model && i.isValid() ? &model->At(i.row()) : nullptr;
+}
+
+} // namespace
 
 LibraryPlayerBar::LibraryPlayerBar(QAbstractItemModel& rows, QItemSelectionModel& selection, QWidget* parent)
     : QWidget(parent), m_rows(rows), m_selection(selection), m_maker(SystemFilePlayer)
@@ -46,13 +61,12 @@ LibraryPlayerBar::LibraryPlayerBar(QAbstractItemModel& rows, QItemSelectionModel
     connect(m_seek, &QSlider::sliderPressed, this, [this] { m_dragging = true; });
     connect(m_seek, &QSlider::sliderReleased, this, [this] {
         m_dragging = false;
-        if (m_player)
-            m_player->Seek(m_seek->value());
+        Seek(m_seek->value());
     });
     // Keys and clicks beside the handle move it at once.
     connect(m_seek, &QSlider::actionTriggered, this, [this](int action) {
-        if (action != QAbstractSlider::SliderMove && m_player)
-            m_player->Seek(m_seek->sliderPosition());
+        if (action != QAbstractSlider::SliderMove)
+            Seek(m_seek->sliderPosition());
     });
     showTimes();
 }
@@ -85,17 +99,22 @@ bool LibraryPlayerBar::ensurePlayer()
         m_play->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
         m_seek->setEnabled(state != IFilePlayer::State::Stopped);
         showTimes();
+        emit playbackChanged();
     };
     c.positionChanged = [this](qint64 ms) {
         m_position = ms;
         if (!m_dragging)
             m_seek->setValue(int(std::min<qint64>(ms, INT_MAX)));
         showTimes();
+        emit playbackChanged();
     };
     c.durationChanged = [this](qint64 ms) {
-        m_duration = ms;
-        m_seek->setRange(0, int(std::clamp<qint64>(ms, 0, INT_MAX)));
+        // A player that cannot tell (0 or less) leaves the length the list knows.
+        if (ms > 0)
+            m_duration = ms;
+        m_seek->setRange(0, int(std::clamp<qint64>(m_duration, 0, INT_MAX)));
         showTimes();
+        emit playbackChanged();
     };
     c.finished = [this] { Next(); };
     c.failed = [this](const QString& why) { emit problem(tr("\"%1\" cannot be played: %2").arg(m_path, why)); };
@@ -106,9 +125,25 @@ bool LibraryPlayerBar::ensurePlayer()
 
 void LibraryPlayerBar::SetVolume(int percent)
 {
-    m_volume = std::clamp(percent, 0, 100);
+    const int volume = std::clamp(percent, 0, 100);
+    if (volume == m_volume)
+        return;
+    m_volume = volume;
     if (m_player)
         m_player->SetVolume(m_volume);
+    emit playbackChanged();
+}
+
+void LibraryPlayerBar::Seek(qint64 ms)
+{
+    if (!m_player || m_state == IFilePlayer::State::Stopped)
+        return;
+    const qint64 to = std::max<qint64>(0, ms);
+    m_player->Seek(to);
+    // Shown at once; the player's next tick follows from there.
+    m_position = to;
+    showTimes();
+    emit seeked(to);
 }
 
 void LibraryPlayerBar::PlayRow(int row)
@@ -132,9 +167,18 @@ void LibraryPlayerBar::PlayRow(int row)
     m_path = path;
     m_position = 0;
     m_duration = index.siblingAtColumn(LibraryModel::LengthColumn).data(LibraryModel::SortRole).toLongLong();
+    if (const LibraryEntry* e = entryOf(index)) {
+        m_entry = *e;
+    } else {
+        m_entry = LibraryEntry();
+        m_entry.path = path;
+        m_entry.title = index.data().toString();
+    }
+    ++m_plays;
     emit playingStarted();
     m_player->Play(path);
     showTimes();
+    emit playbackChanged();
 }
 
 void LibraryPlayerBar::PlayOrPause()

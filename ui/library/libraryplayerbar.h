@@ -5,6 +5,7 @@
 // order shown; a file that holds no audio is not played, and says why.
 
 #include "listen/fileplayer.h"
+#include "ui/library/librarymodel.h"
 
 #include <QPersistentModelIndex>
 #include <QWidget>
@@ -39,13 +40,27 @@ public:
     void Next();
     void Previous();
     void Stop();
+    // Goes to `ms` in the file playing or paused (0 and later).
+    void Seek(qint64 ms);
 
     IFilePlayer::State State() const { return m_state; }
     // The file playing or paused; "" when stopped.
     QString Playing() const { return m_state == IFilePlayer::State::Stopped ? QString() : m_path; }
+    // The row of the file played last, as it was when it began.
+    const LibraryEntry& NowPlaying() const { return m_entry; }
+    // Counts the files begun; a file played again counts again.
+    quint64 PlayCount() const { return m_plays; }
+    qint64 Position() const { return m_position; }
+    // -1 when unknown.
+    qint64 Duration() const { return m_duration; }
+    int Volume() const { return m_volume; }
     QString TimeText() const;
 
 signals:
+    // What plays, its state, time, length or volume changed.
+    void playbackChanged();
+    // The file went to `ms` at the user's or the media controls' asking.
+    void seeked(qint64 ms);
     // A file began to play (the listening to a station stops for it).
     void playingStarted();
     // Why a file is not played.
@@ -62,6 +77,8 @@ private:
     std::unique_ptr<IFilePlayer> m_player;
     QPersistentModelIndex m_current;
     QString m_path;
+    LibraryEntry m_entry;
+    quint64 m_plays = 0;
     IFilePlayer::State m_state = IFilePlayer::State::Stopped;
     qint64 m_position = 0;
     qint64 m_duration = -1;

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QMetaObject>
 #include <QSet>
 
 namespace {
@@ -27,7 +28,8 @@ QList<LibraryEntry> historyEntries(const QString& path, QSet<QString>* known, QS
             continue;
         const QFileInfo info(play.file);
         const QString file = info.absoluteFilePath();
-        if (known->contains(file) || !info.exists())
+        // A file moved to the trash is kept there by the history, not listed.
+        if (known->contains(file) || !info.exists() || IsInTrash(file))
             continue;
         known->insert(file);
         const QString folder = info.absolutePath();
@@ -53,13 +55,41 @@ QList<LibraryEntry> historyEntries(const QString& path, QSet<QString>* known, QS
 
 } // namespace
 
-LibraryScanner::LibraryScanner(LibraryModel& model, QObject* parent) : QObject(parent), m_model(model)
+LibraryScanner::LibraryScanner(LibraryModel& model, QObject* parent)
+    : QObject(parent), m_model(model), m_historyJobs(std::make_shared<QThreadPool>())
 {
+    m_historyJobs->setMaxThreadCount(1);
 }
 
 LibraryScanner::~LibraryScanner()
 {
     Stop();
+    // What was asked of the history is written before the window goes.
+    m_historyJobs->waitForDone();
+}
+
+void LibraryScanner::MoveInHistory(const QString& from, const QString& to)
+{
+    if (m_history.isEmpty() || from == to)
+        return;
+    ++m_moves;
+    m_historyJobs->start([this, history = m_history, from, to] {
+        QString why;
+        if (QFileInfo::exists(history)) {
+            HistoryStore store(history);
+            if (!store.Open() || store.MoveFile(from, to) < 0)
+                why = tr("The title history could not follow \"%1\": %2").arg(from, store.Error());
+        }
+        // The scanner waits for its jobs as it goes: it is there to be told.
+        QMetaObject::invokeMethod(
+            this,
+            [this, why] {
+                --m_moves;
+                if (!why.isEmpty())
+                    emit problem(why);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void LibraryScanner::SetSources(const QString& historyPath, const QStringList& folders)
@@ -108,36 +138,39 @@ void LibraryScanner::Rescan()
             },
             Qt::QueuedConnection);
     };
-    m_thread = QThread::create([history = m_history, given = m_folders, cancel = m_cancel, deliver] {
-        QSet<QString> known;
-        QStringList folders;
-        QList<LibraryEntry> batch = historyEntries(history, &known, &folders);
-        for (qsizetype i = 0; i < batch.size(); i += kBatch)
-            deliver(batch.mid(i, kBatch), false, {});
-        batch.clear();
-        QStringList walk;
-        for (const QString& f : given + folders) {
-            const QString clean = QDir::cleanPath(QFileInfo(f).absoluteFilePath());
-            if (!f.isEmpty() && QFileInfo(clean).isDir() && !walk.contains(clean))
-                walk.append(clean);
-        }
-        QSet<QString> seen;
-        for (const QString& folder : walk) {
-            QDirIterator it(folder, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-            while (it.hasNext() && !cancel->load()) {
-                const QString file = QFileInfo(it.next()).absoluteFilePath();
-                if (!IsLibraryAudioFile(file) || known.contains(file) || seen.contains(file))
-                    continue;
-                seen.insert(file);
-                batch.append(ScannedEntry(file));
-                if (batch.size() >= kBatch) {
-                    deliver(batch, false, {});
-                    batch.clear();
+    m_thread =
+        QThread::create([history = m_history, given = m_folders, cancel = m_cancel, deliver, jobs = m_historyJobs] {
+            // The history as the library's own renames and trashings left it.
+            jobs->waitForDone();
+            QSet<QString> known;
+            QStringList folders;
+            QList<LibraryEntry> batch = historyEntries(history, &known, &folders);
+            for (qsizetype i = 0; i < batch.size(); i += kBatch)
+                deliver(batch.mid(i, kBatch), false, {});
+            batch.clear();
+            QStringList walk;
+            for (const QString& f : given + folders) {
+                const QString clean = QDir::cleanPath(QFileInfo(f).absoluteFilePath());
+                if (!f.isEmpty() && QFileInfo(clean).isDir() && !walk.contains(clean))
+                    walk.append(clean);
+            }
+            QSet<QString> seen;
+            for (const QString& folder : walk) {
+                QDirIterator it(folder, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+                while (it.hasNext() && !cancel->load()) {
+                    const QString file = QFileInfo(it.next()).absoluteFilePath();
+                    if (!IsLibraryAudioFile(file) || known.contains(file) || seen.contains(file))
+                        continue;
+                    seen.insert(file);
+                    batch.append(ScannedEntry(file));
+                    if (batch.size() >= kBatch) {
+                        deliver(batch, false, {});
+                        batch.clear();
+                    }
                 }
             }
-        }
-        if (!cancel->load())
-            deliver(batch, true, walk);
-    });
+            if (!cancel->load())
+                deliver(batch, true, walk);
+        });
     m_thread->start(QThread::LowPriority);
 }

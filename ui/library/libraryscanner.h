@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QThread>
+#include <QThreadPool>
 #include <atomic>
 #include <memory>
 
@@ -28,11 +29,19 @@ public:
     bool Running() const { return m_thread != nullptr; }
     // The folders the last scan walked (for a watcher).
     QStringList Folders() const { return m_walked; }
+    // The library renamed or trashed a file: the history's plays of it name
+    // `to` from now on. Written off this thread, one after another; a scan
+    // reads the history once those asked for before it are written.
+    void MoveInHistory(const QString& from, const QString& to);
+    // History moves still to be written (tests wait for none).
+    int PendingMoves() const { return m_moves.load(); }
 
     static constexpr int kBatch = 250;
 
 signals:
     void finished();
+    // Why the history could not follow a file.
+    void problem(const QString& text);
 
 private:
     LibraryModel& m_model;
@@ -42,4 +51,7 @@ private:
     QThread* m_thread = nullptr;
     std::shared_ptr<std::atomic<bool>> m_cancel;
     int m_generation = 0;
+    // One thread: the moves are written in the order asked.
+    std::shared_ptr<QThreadPool> m_historyJobs;
+    std::atomic<int> m_moves{0};
 };

@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <algorithm>
 #include <taglib/fileref.h>
 #include <taglib/id3v1tag.h>
@@ -132,7 +134,7 @@ QString RenameRecording(const QString& path, const QString& newName, QString* re
     return {};
 }
 
-QString TrashRecording(const QString& path)
+QString TrashRecording(const QString& path, QString* trashed)
 {
     QFile file(path);
     if (!file.exists())
@@ -140,7 +142,21 @@ QString TrashRecording(const QString& path)
     if (!file.moveToTrash())
         return QCoreApplication::translate("LibraryTidy", "\"%1\" could not be moved to the trash: %2")
             .arg(path, file.errorString());
+    // The file object names the file where it went.
+    if (trashed)
+        *trashed = file.fileName();
     return {};
+}
+
+bool IsInTrash(const QString& path)
+{
+    const QString file = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    const QString home = QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)) +
+                         QStringLiteral("/Trash/");
+    if (file.startsWith(home))
+        return true;
+    static const QRegularExpression drive(QStringLiteral("/\\.Trash(-\\d+|/\\d+)/(files|info)/"));
+    return drive.match(file).hasMatch();
 }
 
 LibraryEntry ScannedEntry(const QString& path)

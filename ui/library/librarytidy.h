@@ -33,8 +33,11 @@ QString WriteLibraryTag(const QString& path, const LibraryTag& tag);
 // the new path in `renamed`. Refused: an empty name, one with a separator,
 // one that exists, a change the file system refuses.
 QString RenameRecording(const QString& path, const QString& newName, QString* renamed);
-// Moves the file to the trash, never deletes it.
-QString TrashRecording(const QString& path);
+// Moves the file to the trash, never deletes it; where it went in `trashed`.
+QString TrashRecording(const QString& path, QString* trashed = nullptr);
+// The file lies in a trash folder of the desktop's (the home's trash or a
+// drive's ".Trash-<uid>" or ".Trash/<uid>").
+bool IsInTrash(const QString& path);
 
 // The row a file found by a scan gets: its tag or else its name ("Artist -
 // Title.mp3") for artist and title, its size, time and format.

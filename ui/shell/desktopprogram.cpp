@@ -228,6 +228,7 @@ void DesktopProgram::linkToDesktop()
     m_link = std::make_unique<RecorderDesktopLink>(shownRecorder(), *m_services.config, std::move(hooks),
                                                    QDBusConnection::sessionBus());
     m_link->Register();
+    linkLibraryToDesktop();
 }
 
 void DesktopProgram::RaiseWindows()

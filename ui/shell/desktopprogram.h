@@ -7,7 +7,6 @@
 #include "ui/search/frmbrowser.h"
 #include "ui/search/frmlocalsearch.h"
 #include "ui/search/frmwhatplays.h"
-#include "ui/desktop/recorderdesktoplink.h"
 #include "ui/shell/desktoprecordings.h"
 #include "ui/shell/desktopshell.h"
 #include "ui/shell/panel.h"
@@ -128,6 +127,8 @@ private:
     IPanel* loadPanel();
     IPanel* openPanel() const;
     void linkToDesktop();
+    // The library's player in the media controls, once both are there.
+    void linkLibraryToDesktop();
     bool closeModalDialogs();
     frmRecordingDisplay* loadDisplay();
     void watchRefreshGaps();

@@ -4,6 +4,8 @@
 #include "history/historystore.h"
 #include "platform/folders.h"
 #include "recorder/frmmp3.h"
+#include "ui/desktop/librarydesktoplink.h"
+#include "ui/desktop/recorderdesktoplink.h"
 #include "ui/library/frmlibrary.h"
 #include "ui/library/libraryfolders.h"
 #include "ui/library/libraryplayerbar.h"
@@ -32,6 +34,13 @@ void DesktopProgram::ShowLibrary()
             if (m_recorder)
                 m_library->player().SetVolume(shownRecorder().Status().lngVolume);
         });
+        linkLibraryToDesktop();
     }
     bringUp(m_library);
+}
+
+void DesktopProgram::linkLibraryToDesktop()
+{
+    if (m_link && m_library && !m_library->player().findChild<LibraryDesktopLink*>())
+        new LibraryDesktopLink(m_library->player(), m_link->Controls());
 }

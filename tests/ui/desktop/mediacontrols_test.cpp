@@ -188,6 +188,110 @@ TEST(MprisMapping, OnlyChangedPropertiesAreSignalled)
               (QStringList{QStringLiteral("PlaybackStatus"), QStringLiteral("Metadata")}));
 }
 
+namespace {
+
+FilePlayback filePlaying(qint64 lengthMs, qint64 positionMs)
+{
+    FilePlayback f;
+    f.active = true;
+    f.path = QStringLiteral("/m/Band - Song.mp3");
+    f.title = QStringLiteral("Song");
+    f.artist = QStringLiteral("Band");
+    f.station = QStringLiteral("Radio\x01One");
+    f.lengthMs = lengthMs;
+    f.positionMs = positionMs;
+    f.volume = 40;
+    f.track = 2;
+    return f;
+}
+
+} // namespace
+
+// A file playing is what the controls show; stopped, the recorder again.
+TEST(MprisMapping, AFilePlayingIsShownInsteadOfTheRecorder)
+{
+    MediaState recorder = recording(QStringLiteral("A - B"));
+    recorder.volume = 80;
+    FilePlayback paused = filePlaying(200000, 0), unknownLength = filePlaying(-1, 0), stopped;
+    paused.paused = true;
+    const struct Case {
+        const char* what;
+        FilePlayback file;
+        const char *status, *title, *trackId;
+        double volume;
+        bool canGoNext, canSeek;
+    } cases[] = {
+        {"playing", filePlaying(200000, 0), "Playing", "Song", "/io/github/tonquill/Tonquill/file/2", 0.4, true, true},
+        {"paused", paused, "Paused", "Song", "/io/github/tonquill/Tonquill/file/2", 0.4, true, true},
+        {"no length", unknownLength, "Playing", "Song", "/io/github/tonquill/Tonquill/file/2", 0.4, true, false},
+        {"stopped", stopped, "Playing", "B", "/io/github/tonquill/Tonquill/track/3", 0.8, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QVariantMap p = mpris::PlayerProperties(recorder, c.file);
+        EXPECT_EQ(p.keys(),
+                  (QStringList{"CanGoNext", "CanGoPrevious", "CanSeek", "Metadata", "PlaybackStatus", "Volume"}));
+        EXPECT_EQ(p.value("PlaybackStatus").toString(), QLatin1String(c.status));
+        const QVariantMap m = p.value("Metadata").toMap();
+        EXPECT_EQ(m.value("xesam:title").toString(), QLatin1String(c.title));
+        EXPECT_EQ(m.value("mpris:trackid").value<QDBusObjectPath>().path(), QLatin1String(c.trackId));
+        EXPECT_DOUBLE_EQ(p.value("Volume").toDouble(), c.volume);
+        EXPECT_EQ(p.value("CanGoNext").toBool(), c.canGoNext);
+        EXPECT_EQ(p.value("CanGoPrevious").toBool(), c.canGoNext);
+        EXPECT_EQ(p.value("CanSeek").toBool(), c.canSeek);
+    }
+    const QVariantMap m = mpris::Metadata(filePlaying(200000, 0));
+    EXPECT_EQ(m.value("xesam:artist").toStringList(), QStringList{"Band"});
+    EXPECT_EQ(m.value("xesam:album").toString(), QStringLiteral("Radio One"));
+    EXPECT_EQ(m.value("xesam:url").toString(), QStringLiteral("file:///m/Band%20-%20Song.mp3"));
+    EXPECT_EQ(m.value("mpris:length").toLongLong(), 200000000LL);
+    EXPECT_FALSE(mpris::Metadata(unknownLength).contains("mpris:length"));
+    EXPECT_EQ(mpris::PlaybackStatus(stopped), QStringLiteral("Stopped"));
+}
+
+// Seek moves by an offset within the file, to its start at the most, and
+// past its end on to the next file; SetPosition only within the file
+// playing, and only for its own track id.
+TEST(MprisMapping, SeekingStaysInTheFileOrGoesOnToTheNext)
+{
+    using P = mpris::SeekPlan;
+    const FilePlayback f = filePlaying(200000, 60000);
+    const qint64 big = std::numeric_limits<qint64>::max(), small = std::numeric_limits<qint64>::min();
+    const struct SeekCase {
+        FilePlayback file;
+        qint64 offsetUs;
+        P plan;
+    } seeks[] = {
+        {f, 10000000, {P::To, 70000}},    {f, -70000000, {P::To, 0}},    {f, 140000000, {P::To, 200000}},
+        {f, 140001000, {P::Next, 0}},     {f, 999, {P::To, 60000}},      {f, -999, {P::To, 60000}},
+        {f, big, {P::Next, 0}},           {f, small, {P::To, 0}},        {filePlaying(-1, 0), 1000000, {}},
+        {filePlaying(0, 0), 1000000, {}}, {FilePlayback(), 1000000, {}},
+    };
+    for (const SeekCase& c : seeks) {
+        const P plan = mpris::PlanSeek(c.file, c.offsetUs);
+        EXPECT_EQ(plan.effect, c.plan.effect) << c.offsetUs;
+        EXPECT_EQ(plan.ms, c.plan.ms) << c.offsetUs;
+    }
+    const QString id = mpris::TrackId(f);
+    const struct PositionCase {
+        QString track;
+        qint64 positionUs;
+        P plan;
+    } positions[] = {
+        {id, 30000000, {P::To, 30000}},
+        {id, 0, {P::To, 0}},
+        {id, 200000000, {P::To, 200000}},
+        {id, 200001000, {}}, // past the end
+        {id, -1, {}},
+        {QStringLiteral("/io/github/tonquill/Tonquill/file/1"), 30000000, {}}, // the file before
+        {mpris::kNoTrack, 30000000, {}},
+    };
+    for (const PositionCase& c : positions)
+        EXPECT_EQ(mpris::PlanSetPosition(f, c.track, c.positionUs), c.plan)
+            << c.track.toStdString() << " " << c.positionUs;
+    EXPECT_EQ(mpris::PlanSetPosition(FilePlayback(), mpris::TrackId(FilePlayback()), 0), P());
+}
+
 TEST(DesktopNotices, TextsAndFolders)
 {
     const Notice saved = notices::SavedSong(QStringLiteral("A\x01 - <B> & C"), QStringLiteral("/m/A - B.mp3"));

@@ -43,6 +43,15 @@ public:
     QStringList seen;
 };
 
+class SeekedSpy : public QObject {
+    Q_OBJECT
+public slots:
+    void seeked(qlonglong position) { positions << position; }
+
+public:
+    QList<qlonglong> positions;
+};
+
 // A dbus-daemon of the test's own, with two connections to it ("service"
 // and "client"); false when there is no dbus-daemon.
 class TestBus {
@@ -56,7 +65,7 @@ public:
                        {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
         if (!WaitUntil([&] { return m_daemon.canReadLine(); }, 10000))
             return false;
-        const QString address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+        address = QString::fromUtf8(m_daemon.readLine()).trimmed();
         service = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address, QStringLiteral("svc")));
         client = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address, QStringLiteral("cli")));
         return service->isConnected() && client->isConnected();
@@ -84,6 +93,7 @@ public:
     }
 
     std::unique_ptr<QDBusConnection> service, client;
+    QString address; // for programs run on the bus (DBUS_SESSION_BUS_ADDRESS)
 
 private:
     QProcess m_daemon;

@@ -1,6 +1,9 @@
 #include "history/historystore.h"
 #include "tests/recorder/split/noiseframes.h"
+#include "tests/support/eventwait.h"
+#include "ui/library/frmlibrary.h"
 #include "ui/library/librarymodel.h"
+#include "ui/library/libraryscanner.h"
 #include "ui/library/librarytidy.h"
 
 #include <QDir>
@@ -9,7 +12,9 @@
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -212,4 +217,148 @@ TEST(LibraryFilter, DraggedRowsAreTheirFilesInTheListsOrder)
     // The filter's rows: the one station's files only.
     filter.SetStation("Two");
     EXPECT_EQ(urls({{0, 0}}), QStringList{"/r/a.ogg"});
+}
+
+namespace {
+
+// The desktop's trash in a folder of the test's own while it lives.
+class OwnTrash {
+public:
+    OwnTrash() : m_before(qgetenv("XDG_DATA_HOME")), m_had(qEnvironmentVariableIsSet("XDG_DATA_HOME"))
+    {
+        qputenv("XDG_DATA_HOME", QFile::encodeName(QDir::cleanPath(m_home.path())));
+    }
+    ~OwnTrash()
+    {
+        if (m_had)
+            qputenv("XDG_DATA_HOME", m_before);
+        else
+            qunsetenv("XDG_DATA_HOME");
+    }
+    QString Path() const { return QDir::cleanPath(m_home.path()) + QStringLiteral("/Trash/"); }
+
+private:
+    QTemporaryDir m_home;
+    QByteArray m_before;
+    bool m_had;
+};
+
+// What a scan of the history and the folder lists, as a window opened later
+// would show it.
+std::vector<LibraryEntry> scanned(const QString& history, const QString& folder)
+{
+    LibraryModel model;
+    LibraryScanner scanner(model);
+    scanner.SetSources(history, {folder});
+    scanner.Rescan();
+    EXPECT_TRUE(WaitUntil([&] { return !scanner.Running(); }, 20000));
+    std::vector<LibraryEntry> rows;
+    for (int i = 0; i < model.rowCount(); ++i)
+        rows.push_back(model.At(i));
+    std::sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.path < b.path; });
+    return rows;
+}
+
+} // namespace
+
+// A file renamed or trashed in the library keeps its play in the history:
+// renamed, it is still listed with its station, date and state; trashed, the
+// history names it in the trash, and the library no longer lists it.
+TEST(LibraryHistory, ARenamedOrTrashedFileKeepsItsPlay)
+{
+    OwnTrash trash;
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QDir(dir.path()).mkpath("rec");
+    const QString folder = dir.filePath("rec");
+    const QString history = dir.filePath("history.sqlite");
+    QTemporaryDir recDir(folder + "/XXXXXX"); // a folder of recordings
+    const QString one = writeMp3(recDir, "Band - One.mp3"), two = writeMp3(recDir, "Band - Two.mp3"),
+                  three = writeMp3(recDir, "Band - Three.mp3");
+    const QDateTime start(QDate(2026, 11, 3), QTime(8, 15));
+    {
+        HistoryStore store(history);
+        ASSERT_TRUE(store.Open());
+        const auto play = [&](const QString& song, const QString& file, const char* state) {
+            Play p{"Radio One", "http://127.0.0.1/", "Band - " + song, "Band", song, start, start.addSecs(180),
+                   file,        QLatin1String(state)};
+            return store.Insert(p) > 0;
+        };
+        ASSERT_TRUE(play("One", one, kPlayComplete));
+        ASSERT_TRUE(play("Two", two, kPlayIncomplete));
+        // A play of the same name in another folder is no play of this file.
+        ASSERT_TRUE(play("One", dir.filePath("Band - One.mp3"), kPlayVersion));
+    }
+    const QString renamed = recDir.filePath("Renamed.mp3");
+    {
+        frmLibrary window(history, {folder});
+        window.scanner().Rescan();
+        ASSERT_TRUE(WaitUntil([&] { return !window.scanner().Running(); }, 20000));
+        ASSERT_EQ(window.model().rowCount(), 3);
+        // Refused: nothing changes, in the folder or in the history.
+        EXPECT_EQ(window.Rename(one, "Band - Two.mp3"), "A file named \"Band - Two.mp3\" exists already.");
+        EXPECT_EQ(window.Rename(one, "Renamed.mp3"), QString());
+        window.Trash({two});
+        EXPECT_EQ(window.model().RowOf(two), -1);
+        const LibraryEntry& row = window.model().At(window.model().RowOf(renamed));
+        EXPECT_EQ(row.station, "Radio One");
+        ASSERT_TRUE(WaitUntil([&] { return window.scanner().PendingMoves() == 0; }));
+    }
+
+    const struct Listed {
+        QString path;
+        bool known;
+        const char* station;
+        const char* state;
+    } listed[] = {
+        {three, false, "", ""},
+        {renamed, true, "Radio One", kPlayComplete},
+    };
+    const std::vector<LibraryEntry> rows = scanned(history, folder);
+    ASSERT_EQ(rows.size(), std::size(listed));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(listed[i].path.toStdString());
+        EXPECT_EQ(rows[i].path, listed[i].path);
+        EXPECT_EQ(rows[i].known, listed[i].known);
+        EXPECT_EQ(rows[i].station, QLatin1String(listed[i].station));
+        EXPECT_EQ(rows[i].state, QLatin1String(listed[i].state));
+        if (listed[i].known)
+            EXPECT_EQ(rows[i].date, start);
+    }
+
+    // The history: each play names where its file is now.
+    HistoryStore store(history);
+    ASSERT_TRUE(store.Open());
+    QStringList files;
+    for (const Play& p : store.Plays())
+        files << p.song + "=" + p.file;
+    files.sort();
+    ASSERT_EQ(files.size(), 3);
+    EXPECT_EQ(files[0], "One=" + dir.filePath("Band - One.mp3"));
+    EXPECT_EQ(files[1], "One=" + renamed);
+    const QString trashed = files[2].mid(4);
+    EXPECT_TRUE(trashed.startsWith(trash.Path())) << trashed.toStdString();
+    EXPECT_TRUE(IsInTrash(trashed));
+    EXPECT_TRUE(QFile::exists(trashed));
+    EXPECT_FALSE(QFile::exists(two));
+}
+
+TEST(LibraryHistory, TrashFoldersAreKnown)
+{
+    OwnTrash trash;
+    const struct Case {
+        QString path;
+        bool inTrash;
+    } cases[] = {
+        {trash.Path() + "files/a.mp3", true},
+        {trash.Path() + "files/sub/../b.mp3", true},
+        {"/media/usb/.Trash-1000/files/a.mp3", true},
+        {"/media/usb/.Trash/1000/files/a.mp3", true},
+        {"/home/u/Music/Trash/files/a.mp3", false},
+        {"/home/u/Music/.Trash-x/files/a.mp3", false},
+        {"/home/u/Music/a.mp3", false},
+        {trash.Path() + "../a.mp3", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsInTrash(c.path), c.inTrash) << c.path.toStdString();
 }
