@@ -2,6 +2,7 @@
 // what they show while it plays a file, what their calls make it do, and
 // the recorder shown again once it stops.
 #include "tests/support/eventwait.h"
+#include "tests/support/fakefileplayer.h"
 #include "tests/ui/desktop/privatebus.h"
 #include "ui/desktop/librarydesktoplink.h"
 #include "ui/desktop/mediacontrols.h"
@@ -20,48 +21,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Plays nothing; logs what it was asked and says it plays at once.
-class FakeFilePlayer : public IFilePlayer {
-public:
-    explicit FakeFilePlayer(QStringList& log) : m_log(log) {}
-    void SetCallbacks(Callbacks callbacks) override { c = std::move(callbacks); }
-    void Play(const QString& path) override
-    {
-        m_log << "play " + path;
-        set(State::Playing);
-    }
-    void Pause() override
-    {
-        m_log << QStringLiteral("pause");
-        set(State::Paused);
-    }
-    void Resume() override
-    {
-        m_log << QStringLiteral("resume");
-        set(State::Playing);
-    }
-    void Stop() override
-    {
-        m_log << QStringLiteral("stop");
-        set(State::Stopped);
-    }
-    void Seek(qint64 ms) override { m_log << QStringLiteral("seek %1").arg(ms); }
-    void SetVolume(int percent) override { m_log << QStringLiteral("volume %1").arg(percent); }
-    State CurrentState() const override { return m_state; }
-
-    void set(State s)
-    {
-        m_state = s;
-        if (c.stateChanged)
-            c.stateChanged(s);
-    }
-    Callbacks c;
-
-private:
-    QStringList& m_log;
-    State m_state = State::Stopped;
-};
 
 struct RecorderCommands : IMediaCommands {
     void StartRecording() override { log << QStringLiteral("start"); }

@@ -1,5 +1,6 @@
 // The library's player: what it plays, in which order, and what it shows.
 #include "tests/support/widgets/control.h"
+#include "tests/support/fakefileplayer.h"
 #include "ui/library/librarymodel.h"
 #include "ui/library/libraryplayerbar.h"
 
@@ -11,48 +12,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Plays nothing; logs what it was asked and tells what the test says.
-class FakeFilePlayer : public IFilePlayer {
-public:
-    explicit FakeFilePlayer(QStringList& log) : m_log(log) {}
-    void SetCallbacks(Callbacks callbacks) override { c = std::move(callbacks); }
-    void Play(const QString& path) override
-    {
-        m_log << "play " + path;
-        set(State::Playing);
-    }
-    void Pause() override
-    {
-        m_log << QStringLiteral("pause");
-        set(State::Paused);
-    }
-    void Resume() override
-    {
-        m_log << QStringLiteral("resume");
-        set(State::Playing);
-    }
-    void Stop() override
-    {
-        m_log << QStringLiteral("stop");
-        set(State::Stopped);
-    }
-    void Seek(qint64 ms) override { m_log << QStringLiteral("seek %1").arg(ms); }
-    void SetVolume(int percent) override { m_log << QStringLiteral("volume %1").arg(percent); }
-    State CurrentState() const override { return m_state; }
-
-    void set(State s)
-    {
-        m_state = s;
-        if (c.stateChanged)
-            c.stateChanged(s);
-    }
-    Callbacks c;
-
-private:
-    QStringList& m_log;
-    State m_state = State::Stopped;
-};
 
 LibraryEntry song(const QString& path, qint64 size, const QString& problem = {})
 {
