@@ -515,9 +515,11 @@ TEST(GrabberMessages, EveryCodeShowsItsTextAndOthersShowNothing)
         {7, "This Ogg address is a file, not a stream: only Ogg streams can be recorded!"},
         {8, "The playlist file is too large (more than 16 MiB)!"},
         {9, "The playlist is not a regular file!"},
+        {10, "This HLS playlist file lists the parts of a stream, not a station: record the address it came from "
+             "instead!"},
         {99, "Unknown error retrieving playlist!"},
         {0, ""},
-        {10, ""},
+        {11, ""},
         {98, ""},
         {100, ""},
         {-1, ""},
