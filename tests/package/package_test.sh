@@ -77,7 +77,7 @@ while read -r p kind libs; do
     else [ "$kind" = lacks ] || fail "$p's Depends lacks $lib: $depends"; fi
   done
 done <<<"$depends_table"
-[ "$(dpkg-deb -f "$(deb tonquill)" Recommends)" = "discwright, at, xdg-utils, qt6-translations-l10n" ] \
+[ "$(dpkg-deb -f "$(deb tonquill)" Recommends)" = "discwright, at, xdg-utils, qt6-translations-l10n, qt6-image-formats-plugins" ] \
   || fail "tonquill recommends: $(dpkg-deb -f "$(deb tonquill)" Recommends)"
 
 # lintian, pedantic: any tag that is not overridden (with its reason) fails.
