@@ -1,6 +1,7 @@
 // The station list: its file, removing, the accept action, the external
 // player and drops.
 #include "panelfixture.h"
+#include "recorder/recordercovers.h"
 #include "sources/urigrabber.h"
 #include "tests/support/widgets/control.h"
 
@@ -10,8 +11,10 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -317,6 +320,43 @@ TEST_F(StationListTest, EditChangesOnlyTheSelectedStation)
     EXPECT_EQ(dialogUrls, QStringList(2, QStringLiteral("http://b/2.pls")));
     EXPECT_EQ(names(), QStringList({QStringLiteral("A"), QStringLiteral("Named Station")}));
     EXPECT_EQ(urlsOfStations(), QStringList({QStringLiteral("http://a/1.pls"), QStringLiteral("http://b/2.pls")}));
+}
+
+// "Set Picture…" keeps only a picture that can be a cover; any other file is
+// refused with a message and the station keeps what it had.
+TEST_F(StationListTest, APictureThatCannotBeACoverIsRefusedWithAMessage)
+{
+    open();
+    const QString station = QStringLiteral("http://a/1.pls");
+    panel->AppendStation(QStringLiteral("A"), station);
+    auto* list = Control<QTreeWidget>(panel.get(), "lstViewSongList");
+    list->setCurrentItem(list->topLevelItem(0));
+    TempFolder dir;
+    QImage image(20, 20, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    const QString good = dir.file(QStringLiteral("logo.png")), page = dir.file(QStringLiteral("page.png"));
+    ASSERT_TRUE(image.save(good, "PNG"));
+    QFile bad(page);
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly) && bad.write("<html>not a picture</html>") > 0);
+    bad.close();
+    const struct {
+        QString file;
+        bool kept;
+    } choices[] = {{page, false}, {dir.file(QStringLiteral("gone.png")), false}, {good, true}};
+    for (const auto& c : choices) {
+        SCOPED_TRACE(c.file.toStdString());
+        messages.messages.clear();
+        panel->mnuSetPicture_Click();
+        auto* dialog = panel->findChild<QFileDialog*>(QStringLiteral("dlgStationPicture"));
+        ASSERT_NE(dialog, nullptr);
+        emit dialog->fileSelected(c.file);
+        dialog->setObjectName(QString()); // the next choice finds its own dialog
+        dialog->close();
+        EXPECT_EQ(StationPicturePath(station), c.kept ? good : QString());
+        ASSERT_EQ(messages.messages.size(), c.kept ? 0 : 1);
+        if (!c.kept)
+            EXPECT_TRUE(messages.messages[0].contains(QStringLiteral("cannot be the station's picture")));
+    }
 }
 
 TEST_F(StationListTest, AcceptTestsTheAddressAnywhereWithoutCase)
