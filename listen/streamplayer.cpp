@@ -1,5 +1,6 @@
 #include "listen/streamplayer.h"
 
+#include "listen/aacframes.h"
 #include "listen/oggpages.h"
 #include "listen/systemaudio.h"
 #include "platform/eventsocket.h"
@@ -10,7 +11,7 @@ namespace {
 constexpr qsizetype kMaxHeader = 16384;
 const QByteArray kOggCapture = QByteArrayLiteral("OggS");
 
-}  // namespace
+} // namespace
 
 StreamPlayer::StreamPlayer(std::unique_ptr<IPcmOutput> output, QObject* parent)
     : QObject(parent), m_output(std::move(output))
@@ -82,10 +83,11 @@ void StreamPlayer::Play()
     m_headerDone = false;
     m_audioBytes = 0;
     m_decoder.Reset();
-    if (m_oggDecoder)
-        m_oggDecoder->Reset();
+    for (LoadedDecoder* slot : {&m_ogg, &m_aac})
+        if (slot->decoder)
+            slot->decoder->Reset();
     m_active = nullptr;
-    m_oggType = false;
+    m_typeKind = Kind::Unknown;
     m_firstBytes.clear();
     m_outputFormat = PcmFormat();
     m_socket = new EventSocket(this);
@@ -106,8 +108,8 @@ void StreamPlayer::onConnected()
     if (m_url.hasQuery())
         path += '?' + m_url.query(QUrl::FullyEncoded).toLatin1();
     const QByteArray host = m_url.host().toLatin1() + ':' + QByteArray::number(m_url.port(80));
-    m_socket->SendData("GET " + path + " HTTP/1.0\r\nHost: " + host
-                       + "\r\nUser-Agent: Tonquill\r\nAccept: */*\r\nIcy-MetaData: 0\r\n\r\n");
+    m_socket->SendData("GET " + path + " HTTP/1.0\r\nHost: " + host +
+                       "\r\nUser-Agent: Tonquill\r\nAccept: */*\r\nIcy-MetaData: 0\r\n\r\n");
 }
 
 void StreamPlayer::onData()
@@ -131,7 +133,8 @@ void StreamPlayer::onData()
         return;
     }
     m_headerDone = true;
-    m_oggType = oggpages::IsOggType(ResponseHead::Field(m_header.left(end), "content-type"));
+    const QByteArray type = ResponseHead::Field(m_header.left(end), "content-type");
+    m_typeKind = oggpages::IsOggType(type) ? Kind::Ogg : aacframes::IsAacType(type) ? Kind::Aac : Kind::Unknown;
     const QByteArray audio = m_header.mid(end);
     m_header.clear();
     takeAudio(audio.constData(), audio.size());
@@ -144,10 +147,10 @@ void StreamPlayer::takeAudio(const char* data, qsizetype size)
     m_audioBytes += size;
     if (!m_active) {
         m_firstBytes.append(data, size);
-        // Four bytes tell an Ogg page from anything else.
-        if (!m_oggType && m_firstBytes.size() < kOggCapture.size() && kOggCapture.startsWith(m_firstBytes))
+        const Kind kind = m_typeKind != Kind::Unknown ? m_typeKind : sniff();
+        if (kind == Kind::Unknown)
             return;
-        chooseDecoder();
+        chooseDecoder(kind);
         const QByteArray first = std::exchange(m_firstBytes, QByteArray());
         decode(first.constData(), first.size());
         return;
@@ -155,26 +158,46 @@ void StreamPlayer::takeAudio(const char* data, qsizetype size)
     decode(data, size);
 }
 
+StreamPlayer::Kind StreamPlayer::sniff() const
+{
+    // Four bytes tell an Ogg page from anything else, seven an ADTS header.
+    const qsizetype have = m_firstBytes.size();
+    if (have >= kOggCapture.size() ? m_firstBytes.startsWith(kOggCapture) : kOggCapture.startsWith(m_firstBytes))
+        return have >= kOggCapture.size() ? Kind::Ogg : Kind::Unknown;
+    const auto* p = reinterpret_cast<const unsigned char*>(m_firstBytes.constData());
+    if (p[0] == 0xff && (have < 2 || (p[1] & 0xf6) == 0xf0))
+        return have < aacframes::kHeaderBytes ? Kind::Unknown : aacframes::IsAdtsHeader(p) ? Kind::Aac : Kind::Mp3;
+    return Kind::Mp3;
+}
+
 void StreamPlayer::decode(const char* data, qsizetype size)
 {
     m_active->Feed(data, size, [this](const PcmFormat& f, const char* pcm, qsizetype bytes) { onPcm(f, pcm, bytes); });
 }
 
-void StreamPlayer::chooseDecoder()
+void StreamPlayer::chooseDecoder(Kind kind)
 {
-    m_active = &m_decoder;
-    if (!m_oggType && !m_firstBytes.startsWith(kOggCapture))
-        return;
-    if (!m_oggDecoder) {
+    if (kind == Kind::Ogg)
+        m_active = loaded(m_ogg, SystemOggDecoder, tr("No Ogg decoder"));
+    else if (kind == Kind::Aac)
+        m_active = loaded(m_aac, SystemAacDecoder, tr("No AAC decoder"));
+    else
+        m_active = &m_decoder;
+}
+
+IStreamDecoder* StreamPlayer::loaded(LoadedDecoder& slot, std::unique_ptr<IStreamDecoder> (*system)(QString&),
+                                     const QString& missing)
+{
+    if (!slot.decoder) {
         QString problem;
-        m_oggDecoder = m_oggMaker ? m_oggMaker(problem) : SystemOggDecoder(problem);
-        if (!m_oggDecoder) {
+        slot.decoder = slot.maker ? slot.maker(problem) : system(problem);
+        if (!slot.decoder) {
             // Without a decoder the stream is read and dropped.
-            setStatus(problem.isEmpty() ? tr("No Ogg decoder") : problem);
-            m_oggDecoder = std::make_unique<NullDecoder>();
+            setStatus(problem.isEmpty() ? missing : problem);
+            slot.decoder = std::make_unique<NullDecoder>();
         }
     }
-    m_active = m_oggDecoder.get();
+    return slot.decoder.get();
 }
 
 void StreamPlayer::onPcm(const PcmFormat& format, const char* pcm, qsizetype bytes)

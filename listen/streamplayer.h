@@ -9,18 +9,18 @@
 #include <QObject>
 #include <QString>
 #include <QUrl>
-
 #include <functional>
 #include <memory>
 
 class EventSocket;
 
-// Plays an MP3 or Ogg (Vorbis, Opus, FLAC) stream from an
+// Plays an MP3, AAC (ADTS) or Ogg (Vorbis, Opus, FLAC) stream from an
 // "http://host:port/path" address: reads it with a plain socket, skips the
 // server's answer header, decodes the rest and plays it. A stream is Ogg
-// when the answer's Content-Type says so or its audio starts with an Ogg
-// page. Nothing here blocks; a missing audio device is told once through
-// StatusChanged and the stream is then read and dropped.
+// or AAC when the answer's Content-Type says so or its audio starts with an
+// Ogg page or an ADTS header; anything else is MP3. Nothing here blocks; a
+// missing audio device is told once through StatusChanged and the stream is
+// then read and dropped.
 class StreamPlayer : public QObject, public IMP3Player {
     Q_OBJECT
 public:
@@ -52,21 +52,33 @@ public:
     // The decoder of the stream being played: null before its first bytes.
     const IStreamDecoder* ActiveDecoder() const { return m_active; }
 
-    // Makes the Ogg decoder at the first Ogg stream; by default the one in
-    // the system's sound part. Null, with the reason in `problem`, when none.
-    using OggDecoderMaker = std::function<std::unique_ptr<IStreamDecoder>(QString& problem)>;
-    void setOggDecoderMaker(OggDecoderMaker maker) { m_oggMaker = std::move(maker); }
+    // Makes the Ogg (AAC) decoder at the first Ogg (AAC) stream; by default
+    // the one in the system's sound part. Null, with the reason in
+    // `problem`, when none.
+    using DecoderMaker = std::function<std::unique_ptr<IStreamDecoder>(QString& problem)>;
+    void setOggDecoderMaker(DecoderMaker maker) { m_ogg.maker = std::move(maker); }
+    void setAacDecoderMaker(DecoderMaker maker) { m_aac.maker = std::move(maker); }
 
 signals:
     void StatusChanged(const QString& status);
 
 private:
+    // A decoder made when the first stream of its kind comes.
+    struct LoadedDecoder {
+        std::unique_ptr<IStreamDecoder> decoder;
+        DecoderMaker maker;
+    };
+    enum class Kind { Unknown, Mp3, Ogg, Aac };
+
     void onConnected();
     void onData();
     void onEnded(const QString& why);
     void takeAudio(const char* data, qsizetype size);
     void onPcm(const PcmFormat& format, const char* pcm, qsizetype bytes);
-    void chooseDecoder();
+    Kind sniff() const;
+    void chooseDecoder(Kind kind);
+    IStreamDecoder* loaded(LoadedDecoder& slot, std::unique_ptr<IStreamDecoder> (*system)(QString&),
+                           const QString& missing);
     void decode(const char* data, qsizetype size);
     void setStatus(const QString& status);
     bool ensureOutput();
@@ -75,14 +87,14 @@ private:
     void dropSocket();
 
     std::unique_ptr<IPcmOutput> m_output;
-    bool m_systemOutput = false;  // m_output is the system's, made at the first Play
-    bool m_outputDead = false;  // the output cannot play: sound is dropped until the next Play
+    bool m_systemOutput = false; // m_output is the system's, made at the first Play
+    bool m_outputDead = false;   // the output cannot play: sound is dropped until the next Play
     bool m_toldNoOutput = false;
     Mp3FeedDecoder m_decoder;
-    std::unique_ptr<IStreamDecoder> m_oggDecoder;
-    OggDecoderMaker m_oggMaker;
+    LoadedDecoder m_ogg;
+    LoadedDecoder m_aac;
     IStreamDecoder* m_active = nullptr; // null while the kind of stream is not known
-    bool m_oggType = false;             // the answer's Content-Type is an Ogg type
+    Kind m_typeKind = Kind::Unknown;    // the kind the answer's Content-Type names
     QByteArray m_firstBytes;            // audio held until the kind of stream is known
     PcmFormat m_outputFormat;
     EventSocket* m_socket = nullptr;

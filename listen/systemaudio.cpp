@@ -56,6 +56,12 @@ std::unique_ptr<IStreamDecoder> SystemOggDecoder(QString& problem)
                                          QCoreApplication::translate("SystemAudio", "No Ogg decoder: %1"), problem);
 }
 
+std::unique_ptr<IStreamDecoder> SystemAacDecoder(QString& problem)
+{
+    return fromSoundPart<IStreamDecoder>(kCreateAacDecoder,
+                                         QCoreApplication::translate("SystemAudio", "No AAC decoder: %1"), problem);
+}
+
 std::unique_ptr<IFilePlayer> SystemFilePlayer(QString& problem)
 {
     return fromSoundPart<IFilePlayer>(kCreateFilePlayer,

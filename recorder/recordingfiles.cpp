@@ -1,4 +1,5 @@
 #include "recorder/recordingfiles.h"
+#include "listen/aacframes.h"
 
 #include "platform/filenames.h"
 #include "platform/paths.h"
@@ -127,7 +128,7 @@ QString RecordingExtension(const QByteArray& contentType)
 {
     const qsizetype semicolon = contentType.indexOf(';');
     const QByteArray type = (semicolon < 0 ? contentType : contentType.left(semicolon)).trimmed().toLower();
-    if (type == "audio/aac" || type == "audio/aacp" || type == "audio/x-aac")
+    if (aacframes::IsAacType(type))
         return QStringLiteral(".aac");
     if (type == "audio/opus")
         return QStringLiteral(".opus");

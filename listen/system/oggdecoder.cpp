@@ -1,10 +1,10 @@
 #include "listen/system/oggdecoder.h"
 
+#include "listen/system/ffmpegpcm.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
-#include <libavutil/channel_layout.h>
 #include <libavutil/log.h>
-#include <libswresample/swresample.h>
 }
 
 #include <cstring>
@@ -53,9 +53,9 @@ QByteArray extradata(Kind kind, const QList<QByteArray>& headers)
 struct OggFeedDecoder::Codec {
     Kind kind = Kind::None;
     AVCodecContext* context = nullptr;
-    SwrContext* resampler = nullptr;
     AVPacket* packet = nullptr;
     AVFrame* frame = nullptr;
+    FfmpegPcm converter;
     PcmFormat format;
     QByteArray pcm;
 
@@ -63,7 +63,6 @@ struct OggFeedDecoder::Codec {
     {
         av_frame_free(&frame);
         av_packet_free(&packet);
-        swr_free(&resampler);
         avcodec_free_context(&context);
     }
 };
@@ -181,26 +180,10 @@ bool OggFeedDecoder::openCodec()
     codec->context->log_level_offset = AV_LOG_TRACE + 8;
     if (avcodec_open2(codec->context, decoder, nullptr) < 0 || codec->context->sample_rate <= 0)
         return false;
-    AVChannelLayout in{};
-    if (codec->context->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || codec->context->ch_layout.nb_channels <= 0)
-        av_channel_layout_default(&in, qMax(1, codec->context->ch_layout.nb_channels));
-    else
-        av_channel_layout_copy(&in, &codec->context->ch_layout);
-    const int channels = in.nb_channels == 1 ? 1 : 2;
-    AVChannelLayout outLayout{};
-    av_channel_layout_default(&outLayout, channels);
-    const int rate = codec->context->sample_rate;
-    int rc = swr_alloc_set_opts2(&codec->resampler, &outLayout, AV_SAMPLE_FMT_S16, rate, &in,
-                                 codec->context->sample_fmt, rate, 0, nullptr);
-    av_channel_layout_uninit(&in);
-    av_channel_layout_uninit(&outLayout);
-    if (rc < 0 || swr_init(codec->resampler) < 0)
-        return false;
     codec->packet = av_packet_alloc();
     codec->frame = av_frame_alloc();
     if (!codec->packet || !codec->frame)
         return false;
-    codec->format = PcmFormat{rate, channels};
     // The decoder drops the encoder's lead-in that OpusHead gives.
     const QByteArray& head = m_headers.first();
     m_leadIn = codec->kind == Kind::Opus && head.size() >= 12 ? quint8(head[10]) | quint8(head[11]) << 8 : 0;
@@ -226,13 +209,8 @@ void OggFeedDecoder::decode(const QByteArray& packet, const PcmHandler& out)
         return;
     }
     m_leadIn = 0; // the pages after this one are past it
-    const int frameBytes = 2 * c.format.channels;
     while (avcodec_receive_frame(c.context, c.frame) >= 0) {
-        const int room = swr_get_out_samples(c.resampler, c.frame->nb_samples);
-        c.pcm.resize(qsizetype(qMax(room, 0)) * frameBytes);
-        auto* target = reinterpret_cast<uint8_t*>(c.pcm.data());
-        const int made = swr_convert(c.resampler, &target, room, const_cast<const uint8_t**>(c.frame->extended_data),
-                                     c.frame->nb_samples);
+        const qint64 made = c.converter.Convert(c.frame, c.format, c.pcm);
         av_frame_unref(c.frame);
         if (made < 0) {
             ++m_errors;

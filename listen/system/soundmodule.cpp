@@ -1,5 +1,6 @@
 // The audio output part: Qt Multimedia is loaded with it, when listening
-// starts, and FFmpeg's decoders for Ogg streams.
+// starts, and FFmpeg's decoders for Ogg and AAC streams.
+#include "listen/system/aacdecoder.h"
 #include "listen/system/audiosinkoutput.h"
 #include "listen/system/mediafileplayer.h"
 #include "listen/system/oggdecoder.h"
@@ -12,6 +13,11 @@ extern "C" Q_DECL_EXPORT IPcmOutput* tonquillCreatePcmOutput()
 extern "C" Q_DECL_EXPORT IStreamDecoder* tonquillCreateOggDecoder()
 {
     return new OggFeedDecoder();
+}
+
+extern "C" Q_DECL_EXPORT IStreamDecoder* tonquillCreateAacDecoder()
+{
+    return new AacFeedDecoder();
 }
 
 // Files are played by Qt Multimedia's FFmpeg backend, which decodes every
