@@ -91,7 +91,7 @@ private:
     void pump();
     void fetchSegment(const HlsMediaSegment& segment);
     void onSegment(const HlsMediaSegment& segment, const HlsFetchResult& result);
-    void onKey(const HlsMediaSegment& segment, const HlsFetchResult& result);
+    void onKey(const HlsKey& key, qint64 sequence, const HlsFetchResult& result);
     void onInit(const HlsMediaSegment& segment, const HlsFetchResult& result);
     // The segment's body (decrypted) goes to the recording.
     void deliver(const HlsMediaSegment& segment, const QByteArray& body);

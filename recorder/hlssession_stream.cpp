@@ -17,35 +17,43 @@ void HlsSession::fetchSegment(const HlsMediaSegment& segment)
         refuse(tr("HLS: this station's segments are encrypted with SAMPLE-AES, which cannot be recorded"));
         return;
     }
+    // The keys first: an initialization section may be encrypted with the
+    // key in force where its #EXT-X-MAP stands.
+    const auto fetchKey = [this, &segment](const HlsKey& key) {
+        if (key.method != HlsKey::Method::Aes128 || m_keys.contains(key.uri))
+            return false;
+        m_fetcher->Get(key.uri, kMaxKeyBytes, [this, key, sequence = segment.sequence](const HlsFetchResult& result) {
+            const Event event(m_listener);
+            onKey(key, sequence, result);
+        });
+        return true;
+    };
     if (!segment.map.isEmpty() && !m_inits.contains(segment.map)) {
+        if (fetchKey(segment.mapKey))
+            return;
         m_fetcher->Get(segment.map, kMaxHlsPlaylistBytes, [this, segment](const HlsFetchResult& result) {
             const Event event(m_listener);
             onInit(segment, result);
         });
         return;
     }
-    if (segment.key.method == HlsKey::Method::Aes128 && !m_keys.contains(segment.key.uri)) {
-        m_fetcher->Get(segment.key.uri, kMaxKeyBytes, [this, segment](const HlsFetchResult& result) {
-            const Event event(m_listener);
-            onKey(segment, result);
-        });
+    if (fetchKey(segment.key))
         return;
-    }
     m_fetcher->Get(segment.uri, kMaxHlsSegmentBytes, [this, segment](const HlsFetchResult& result) {
         const Event event(m_listener);
         onSegment(segment, result);
     });
 }
 
-void HlsSession::onKey(const HlsMediaSegment& segment, const HlsFetchResult& result)
+void HlsSession::onKey(const HlsKey& key, qint64 sequence, const HlsFetchResult& result)
 {
     m_bytesTaken += result.body.size();
     if (result.ok) {
         m_lastResponseTick = m_clock.GetTickCount();
         // Kept even when it is no key: it is fetched once per address.
-        m_keys.insert(segment.key.uri, result.body);
+        m_keys.insert(key.uri, result.body);
     } else {
-        say(tr("HLS: the key of segment %1 could not be loaded (%2)").arg(segment.sequence).arg(result.error));
+        say(tr("HLS: the key of segment %1 could not be loaded (%2)").arg(sequence).arg(result.error));
         m_segmentRetry->Start(kSegmentRetryMs);
     }
     pump();
@@ -63,7 +71,27 @@ void HlsSession::onInit(const HlsMediaSegment& segment, const HlsFetchResult& re
         return;
     }
     m_lastResponseTick = m_clock.GetTickCount();
-    const HlsMp4Track track = ReadHlsMp4Init(result.body);
+    QByteArray body = result.body;
+    if (segment.mapKey.method == HlsKey::Method::Aes128) {
+        // Decrypted with the key and IV in force at its #EXT-X-MAP; without
+        // a segment number of its own it must name its IV.
+        const QByteArray key = m_keys.value(segment.mapKey.uri);
+        QByteArray plain;
+        if (!segment.mapKey.hasIv) {
+            refuse(tr("HLS: the initialization section is encrypted, but its key names no IV"));
+            return;
+        }
+        if (key.size() != 16) {
+            refuse(tr("HLS: the key of the initialization section is not 16 bytes"));
+            return;
+        }
+        if (!HlsDecryptAes128(body, key, segment.mapKey.iv, plain)) {
+            refuse(tr("HLS: the initialization section could not be decrypted"));
+            return;
+        }
+        body = plain;
+    }
+    const HlsMp4Track track = ReadHlsMp4Init(body);
     if (!track.ok) {
         refuse(tr("HLS: %1").arg(track.error));
         return;

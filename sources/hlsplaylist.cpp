@@ -162,6 +162,7 @@ HlsPlaylist ParseHlsPlaylist(const QByteArray& text, const QUrl& base)
     HlsVariantStream variant;
     HlsKey key;
     QUrl map;
+    HlsKey mapKey;
     bool discontinuity = false;
     qint64 sequence = -1;
     for (QString line : lines) {
@@ -182,6 +183,7 @@ HlsPlaylist ParseHlsPlaylist(const QByteArray& text, const QUrl& base)
                 next.discontinuity = discontinuity;
                 next.key = key;
                 next.map = map;
+                next.mapKey = mapKey;
                 list.segments.append(next);
                 next = HlsMediaSegment();
                 discontinuity = false;
@@ -211,6 +213,7 @@ HlsPlaylist ParseHlsPlaylist(const QByteArray& text, const QUrl& base)
         } else if (tag == QLatin1String("#EXT-X-MAP")) {
             const auto a = ParseHlsAttributes(value);
             map = a.contains(QStringLiteral("URI")) ? base.resolved(QUrl(a.value(QStringLiteral("URI")))) : QUrl();
+            mapKey = key;
         } else if (tag == QLatin1String("#EXT-X-STREAM-INF")) {
             const auto a = ParseHlsAttributes(value);
             variant = HlsVariantStream();

@@ -27,6 +27,9 @@ struct HlsMediaSegment {
     bool discontinuity = false; // #EXT-X-DISCONTINUITY before this segment
     HlsKey key;
     QUrl map; // #EXT-X-MAP's address; empty without one
+    // The key in force where that #EXT-X-MAP stands: its initialization
+    // section is encrypted with it.
+    HlsKey mapKey;
 };
 
 struct HlsVariantStream {
