@@ -3,7 +3,9 @@
 Every audio frame the station sends carries its own number (4 bytes, big
 endian, after the frame header), so a test can tell which frames each
 recorded song holds. The frames are silent-sized, not decodable, AAC in
-ADTS (44.1 kHz, 1024 samples a frame) or MPEG-1 layer III (1152 samples).
+ADTS (44.1 kHz, 1024 samples a frame) or MPEG-1 layer III (1152 samples);
+with playable=1 the AAC frames are real (silent) AAC that any decoder
+plays, their number in a data stream element inside the frame.
 
 Paths (all under /hls/, answered over kept-alive HTTP/1.1):
 
@@ -18,7 +20,7 @@ Paths (all under /hls/, answered over kept-alive HTTP/1.1):
                        fragment a segment, the titles as ID3 in emsg boxes at
                        the first sample of each song
     /hls/master.m3u8   a master playlist: /hls/packed.m3u8 at 64 and 128 kbit/s
-    /hls/key           the AES-128 key of aes=1
+    /hls/key           the AES-128 key of aes=1 and aes=2
 
 Query options of the media playlists (kept on their segments):
 
@@ -31,6 +33,9 @@ Query options of the media playlists (kept on their segments):
     speed=X     live: the stream runs X times faster than real time
     extinf=1    titles only in #EXTINF (title="..",artist=".." pairs), no ID3 titles
     aes=1       segments encrypted with AES-128 (openssl), IV from the sequence
+    aes=2       as aes=1, and fmp4's initialization section too: under a key
+                tag with an IV that stands before #EXT-X-MAP
+    playable=1  AAC frames that decode (silence), numbered inside the frame
     fail=N      segment N is answered 404 once
     stall=N     live: the playlist stops changing once it lists segment N
     jump=N      live: once segment N is listed the window jumps 5 segments ahead
@@ -47,6 +52,7 @@ import urllib.parse
 RATE = 44100
 TS_OFFSET = 126000  # the first frame's PTS, as muxers leave room
 KEY = b"tonquill-hls-key"
+INIT_IV = bytes(range(16))  # the IV the key tag before an encrypted #EXT-X-MAP names
 
 
 def opts(query):
@@ -59,7 +65,8 @@ def opts(query):
         "window": int(query.get("window", "5")),
         "speed": float(query.get("speed", "1")),
         "extinf": query.get("extinf") == "1",
-        "aes": query.get("aes") == "1",
+        "aes": int(query.get("aes", "0")),
+        "playable": query.get("playable") == "1",
     }
     for k in ("fail", "stall", "jump", "disc", "stop"):
         o[k] = int(query[k]) if k in query else -1
@@ -89,6 +96,49 @@ def song_of(o, frame, packed):
     return k
 
 
+class Bits:
+    """Writes a bit stream, most significant bit first."""
+
+    def __init__(self):
+        self.bits = []
+
+    def put(self, value, n):
+        self.bits += [(value >> i) & 1 for i in range(n - 1, -1, -1)]
+
+    def align(self):
+        self.bits += [0] * (-len(self.bits) % 8)
+
+    def bytes(self):
+        self.align()
+        return bytes(int("".join(map(str, self.bits[i:i + 8])), 2) for i in range(0, len(self.bits), 8))
+
+
+def playable_raw(number, size):
+    """The raw data block of a silent stereo AAC LC frame of `size` bytes
+    (with its 7-byte header): a channel pair without spectral bands, then a
+    data stream element that carries the frame's number and the padding."""
+    b = Bits()
+    b.put(1, 3); b.put(0, 4); b.put(0, 1)  # channel pair element, no common window
+    for _ in range(2):
+        b.put(100, 8)  # global gain
+        b.put(0, 11)  # ics_info: long window, max_sfb 0, no prediction
+        b.put(0, 3)  # no pulse, TNS or gain control data
+    b.put(4, 3); b.put(0, 4); b.put(1, 1)  # data stream element, byte aligned
+    head = len(b.bits) + 8
+    if size - 7 - 1 - (head + 7) // 8 >= 255:
+        head += 8  # the count's escape byte
+    count = size - 7 - 1 - (head + 7) // 8
+    if count >= 255:
+        b.put(255, 8); b.put(count - 255, 8)
+    else:
+        b.put(count, 8)
+    b.align()
+    for x in number.to_bytes(4, "big") + bytes(count - 4):
+        b.put(x, 8)
+    b.put(7, 3)  # end
+    return b.bytes()
+
+
 def frame_bytes(o, number):
     if o["codec"] == "mp3":
         size = 417 if o["br"] == 128 else 208
@@ -97,6 +147,8 @@ def frame_bytes(o, number):
         size = 372 if o["br"] == 128 else 186
         head = bytes([0xFF, 0xF1, (1 << 6) | (4 << 2), (2 << 6) | ((size >> 11) & 3),
                       (size >> 3) & 0xFF, ((size & 7) << 5) | 0x1F, 0xFC])
+        if o["playable"]:
+            return head + playable_raw(number, size)
     body = number.to_bytes(4, "big")
     return head + body + bytes(size - len(head) - len(body))
 
@@ -212,7 +264,8 @@ class HlsStation:
                     br * 1100, br, ("&" + raw_query) if raw_query else "")
             return 200, "application/vnd.apple.mpegurl", text.encode()
         if path == "/hls/init.mp4":
-            return 200, "video/mp4", mp4_init()
+            init = mp4_init()
+            return 200, "video/mp4", encrypt(init, INIT_IV) if opts(query)["aes"] == 2 else init
         if path in ("/hls/packed.m3u8", "/hls/ts.m3u8", "/hls/fmp4.m3u8"):
             return 200, "application/vnd.apple.mpegurl", self.playlist(path[5:-5], opts(query), raw_query)
         if path.startswith("/hls/seg/"):
@@ -226,9 +279,7 @@ class HlsStation:
                     return 404, "text/plain", b"not now\n"
             body = self.segment(kind, o, seq)
             if o["aes"]:
-                body = subprocess.run(["openssl", "enc", "-aes-128-cbc", "-K", KEY.hex(), "-iv",
-                                       seq.to_bytes(16, "big").hex()], input=body, capture_output=True,
-                                      check=True).stdout
+                body = encrypt(body, seq.to_bytes(16, "big"))
             return 200, {"ts": "video/mp2t", "fmp4": "video/iso.segment"}.get(kind, "audio/aac"), body
         return None
 
@@ -241,7 +292,11 @@ class HlsStation:
         if o["stop"] >= 0 and last >= o["stop"]:
             last, ended = o["stop"], True
         text = "#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:%d\n#EXT-X-MEDIA-SEQUENCE:%d\n" % (o["seg"], first)
-        if kind == "fmp4":  # before the key: the initialization section is not encrypted
+        if kind == "fmp4" and o["aes"] == 2:
+            # The initialization section under the key in force at its tag.
+            text += "#EXT-X-KEY:METHOD=AES-128,URI=\"/hls/key\",IV=0x%s\n" % INIT_IV.hex()
+            text += "#EXT-X-MAP:URI=\"/hls/init.mp4?aes=2\"\n"
+        elif kind == "fmp4":  # before the key: the initialization section is not encrypted
             text += "#EXT-X-MAP:URI=\"/hls/init.mp4\"\n"
         if o["aes"]:
             text += "#EXT-X-KEY:METHOD=AES-128,URI=\"/hls/key\"\n"
@@ -320,6 +375,11 @@ class HlsStation:
             served += 1
             request = conn.next_request()
         return "done"
+
+
+def encrypt(body, iv):
+    return subprocess.run(["openssl", "enc", "-aes-128-cbc", "-K", KEY.hex(), "-iv", iv.hex()], input=body,
+                          capture_output=True, check=True).stdout
 
 
 def split_target(target):
