@@ -1,19 +1,20 @@
 #include "listen/pcmoutput.h"
 #include "listen/streamplayer.h"
+#include "listen/system/aacdecoder.h"
 #include "listen/system/audiosinkoutput.h"
 #include "listen/system/oggdecoder.h"
-#include "tests/listen/oggfixtures.h"
+#include "tests/listen/aacfixtures.h"
 #include "tests/listen/mp3files.h"
+#include "tests/listen/oggfixtures.h"
 #include "tests/listen/relayfakes.h"
 #include "tests/support/eventwait.h"
 #include "tests/support/ports.h"
 #include "tests/support/tools.h"
 
-#include <gtest/gtest.h>
-
-#include <QMediaDevices>
 #include <QAudioDevice>
+#include <QMediaDevices>
 #include <QSignalSpy>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -62,7 +63,7 @@ protected:
     int frames = 0;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(PlayerTest, SkipsTheAnswerHeaderAndPlaysEverySample)
 {
@@ -82,7 +83,7 @@ TEST_F(PlayerTest, SkipsTheAnswerHeaderAndPlaysEverySample)
         player.Open(server.address());
         EXPECT_EQ(player.Address(), server.address());
         player.Play();
-        ASSERT_TRUE(WaitUntil([&] { return !player.IsPlaying(); }, 5000));  // ends with the stream
+        ASSERT_TRUE(WaitUntil([&] { return !player.IsPlaying(); }, 5000)); // ends with the stream
         EXPECT_TRUE(server.request.startsWith("GET /streamer.mp3 HTTP/1.0\r\n"));
         EXPECT_EQ(player.AudioBytesReceived(), mp3.size());
         EXPECT_EQ(player.Decoder().FramesDecoded(), frames * 1152);
@@ -90,7 +91,7 @@ TEST_F(PlayerTest, SkipsTheAnswerHeaderAndPlaysEverySample)
         EXPECT_EQ(out->sampleRate(), 44100);
         EXPECT_EQ(out->channels(), 2);
         EXPECT_DOUBLE_EQ(out->volume(), 0.4);
-        EXPECT_FALSE(player.Status().isEmpty());  // says the stream has ended
+        EXPECT_FALSE(player.Status().isEmpty()); // says the stream has ended
     }
 }
 
@@ -120,7 +121,7 @@ TEST_F(PlayerTest, RefusedOrUnreadableAnswersPlayNothing)
 TEST(Player, NoServerIsAStatusNotACrash)
 {
     StreamPlayer player(std::make_unique<NullPcmOutput>());
-    player.Play();  // nothing opened
+    player.Play(); // nothing opened
     EXPECT_FALSE(player.IsPlaying());
     EXPECT_FALSE(player.Status().isEmpty());
     const RefusingPort refusing;
@@ -156,7 +157,7 @@ TEST_F(PlayerTest, WithoutAnAudioDeviceItSaysSoOnceAndKeepsReading)
 {
     if (!QMediaDevices::defaultAudioOutput().isNull())
         GTEST_SKIP() << "this machine has an audio output";
-    StreamPlayer player(std::make_unique<AudioSinkOutput>());  // the system's output
+    StreamPlayer player(std::make_unique<AudioSinkOutput>()); // the system's output
     QSignalSpy status(&player, &StreamPlayer::StatusChanged);
     QStringList told;
     QObject::connect(&player, &StreamPlayer::StatusChanged, [&](const QString& s) { told << s; });
@@ -178,11 +179,11 @@ TEST(Player, HeadlessRunsPlayOnlyWhenAskedTo)
     const bool wasSet = qEnvironmentVariableIsSet("TONQUILL_LISTEN");
     const struct {
         bool headless;
-        const char* listen;  // nullptr: not set
+        const char* listen; // nullptr: not set
         bool plays;
     } cases[] = {
-        {true, nullptr, false}, {true, "0", false}, {true, "yes", false}, {true, "1", true},
-        {false, nullptr, true}, {false, "0", true},
+        {true, nullptr, false}, {true, "0", false},     {true, "yes", false},
+        {true, "1", true},      {false, nullptr, true}, {false, "0", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.headless ? "headless " : "windowed ") + (c.listen ? c.listen : "unset"));
@@ -200,55 +201,88 @@ TEST(Player, HeadlessRunsPlayOnlyWhenAskedTo)
         qunsetenv("TONQUILL_LISTEN");
 }
 
-TEST(OggPlayer, PlaysChainedVorbisAndOpusKnownByTypeOrByTheirFirstPage)
+// Ogg and AAC streams go to their decoder, known by the answer's type or by
+// their first bytes; the decoder is made once, and without one the stream
+// is read and dropped.
+TEST(StreamPlayer, PlaysOggAndAacKnownByTypeOrByTheirFirstBytes)
 {
     SKIP_WITHOUT_TOOL("ffmpeg");
     TempFolder folder;
     using oggfixtures::Codec;
-    const QByteArray audio = oggfixtures::MakeSong(folder.path(), Codec::Vorbis, 44100, 2, 30000, 1) +
-                             oggfixtures::MakeSong(folder.path(), Codec::Opus, 48000, 1, 20000, 2);
-    ASSERT_GT(audio.size(), 1000) << "ffmpeg could not make the songs";
+    const QByteArray oggStream = oggfixtures::MakeSong(folder.path(), Codec::Vorbis, 44100, 2, 30000, 1) +
+                                 oggfixtures::MakeSong(folder.path(), Codec::Opus, 48000, 1, 20000, 2);
+    ASSERT_GT(oggStream.size(), 1000) << "ffmpeg could not make the songs";
+    const QByteArray aacStream = aacfixtures::MakeAdts(folder.path(), 32000, 1, 1.5);
+    const qint64 aacFrames = 1024 * (aacfixtures::FrameStarts(aacStream).size() - 1);
+    ASSERT_GT(aacFrames, 10 * 1024) << "ffmpeg could not make the AAC stream";
+    enum class Kind { Ogg, Aac };
+    // What each stream plays: sample frames, bytes, and the last song's format.
+    struct Played {
+        QByteArray audio;
+        qint64 frames, bytes;
+        int rate, channels;
+    };
+    const Played ogg{oggStream, 50000, 30000 * 4 + 20000 * 2, 48000, 1};
+    const Played aac{aacStream, aacFrames, aacFrames * 2, 32000, 1};
     const struct {
         const char* name;
+        Kind kind;
         QList<QByteArray> answer;
         bool decoderLoads;
-        qint64 frames;
     } cases[] = {
-        {"Ogg type", {"ICY 200 OK\r\nContent-Type: audio/ogg\r\n\r\n"}, true, 50000},
-        {"MP3 type, Ogg pages", {"HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\n\r\nO", "g", "gS"}, true, 50000},
-        {"no decoder to load", {"ICY 200 OK\r\nContent-Type: application/ogg\r\n\r\n"}, false, 0},
+        {"Ogg type", Kind::Ogg, {"ICY 200 OK\r\nContent-Type: audio/ogg\r\n\r\n"}, true},
+        {"MP3 type, Ogg pages", Kind::Ogg, {"HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\n\r\nO", "g", "gS"}, true},
+        {"no Ogg decoder to load", Kind::Ogg, {"ICY 200 OK\r\nContent-Type: application/ogg\r\n\r\n"}, false},
+        {"AAC type", Kind::Aac, {"ICY 200 OK\r\ncontent-type: audio/aacp\r\n\r\n"}, true},
+        {"no type, an ADTS header in pieces",
+         Kind::Aac,
+         {"HTTP/1.0 200 OK\r\n\r\n" + aacStream.left(1), aacStream.mid(1, 2), aacStream.mid(3, 4)},
+         true},
+        {"no AAC decoder to load", Kind::Aac, {"ICY 200 OK\r\nContent-Type: audio/aac\r\n\r\n"}, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        const Played& played = c.kind == Kind::Ogg ? ogg : aac;
+        const QByteArray& audio = played.audio;
         QList<QByteArray> pieces = c.answer;
         const qsizetype sniffed = pieces.join().size() - pieces.join().indexOf("\r\n\r\n") - 4;
         OneShotServer server(pieces, audio.mid(sniffed));
         auto output = std::make_unique<NullPcmOutput>();
         NullPcmOutput* out = output.get();
         StreamPlayer player(std::move(output));
-        int made = 0;
-        player.setOggDecoderMaker([&](QString& problem) -> std::unique_ptr<IStreamDecoder> {
-            ++made;
-            if (!c.decoderLoads) {
-                problem = QStringLiteral("No Ogg decoder here");
-                return nullptr;
-            }
-            return std::make_unique<OggFeedDecoder>();
-        });
+        int made = 0, wrong = 0;
+        const auto maker = [&](Kind kind) {
+            return [&, kind](QString& problem) -> std::unique_ptr<IStreamDecoder> {
+                if (kind != c.kind) {
+                    ++wrong;
+                    return nullptr;
+                }
+                ++made;
+                if (!c.decoderLoads) {
+                    problem = QStringLiteral("No decoder here");
+                    return nullptr;
+                }
+                if (kind == Kind::Ogg)
+                    return std::make_unique<OggFeedDecoder>();
+                return std::make_unique<AacFeedDecoder>();
+            };
+        };
+        player.setOggDecoderMaker(maker(Kind::Ogg));
+        player.setAacDecoderMaker(maker(Kind::Aac));
         player.Open(server.address());
         player.Play();
         ASSERT_TRUE(WaitUntil([&] { return !player.IsPlaying(); }, 5000));
         EXPECT_EQ(made, 1);
+        EXPECT_EQ(wrong, 0);
         EXPECT_EQ(player.AudioBytesReceived(), audio.size());
         ASSERT_NE(player.ActiveDecoder(), nullptr);
-        EXPECT_EQ(player.ActiveDecoder()->FramesDecoded(), c.frames);
+        EXPECT_EQ(player.ActiveDecoder()->FramesDecoded(), c.decoderLoads ? played.frames : 0);
+        EXPECT_EQ(player.ActiveDecoder()->Errors(), 0);
         EXPECT_EQ(player.Decoder().FramesDecoded(), 0) << "not fed to the MP3 decoder";
+        EXPECT_EQ(out->bytesWritten(), c.decoderLoads ? played.bytes : 0);
         if (c.decoderLoads) {
-            EXPECT_EQ(out->bytesWritten(), 30000 * 4 + 20000 * 2);
-            EXPECT_EQ(out->sampleRate(), 48000); // the last song's
-            EXPECT_EQ(out->channels(), 1);
-        } else {
-            EXPECT_EQ(out->bytesWritten(), 0);
+            EXPECT_EQ(out->sampleRate(), played.rate);
+            EXPECT_EQ(out->channels(), played.channels);
         }
     }
 }
