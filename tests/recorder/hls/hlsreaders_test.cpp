@@ -122,6 +122,26 @@ TEST(HlsPlaylist, KeysAndAttributes)
     EXPECT_EQ(list.segments[1].key.method, HlsKey::Method::None);
     EXPECT_EQ(list.segments[2].key.method, HlsKey::Method::SampleAes);
 
+    // An initialization section is under the key in force where its tag
+    // stands, whatever keys its segments have later.
+    const HlsPlaylist mapped =
+        ParseHlsPlaylist("#EXTM3U\n#EXT-X-TARGETDURATION:2\n"
+                         "#EXT-X-KEY:METHOD=AES-128,URI=\"k\",IV=0x0f\n#EXT-X-MAP:URI=\"i.mp4\"\n"
+                         "#EXT-X-KEY:METHOD=AES-128,URI=\"k\"\n#EXTINF:2,\na.m4s\n"
+                         "#EXT-X-KEY:METHOD=NONE\n#EXTINF:2,\nb.m4s\n"
+                         "#EXT-X-MAP:URI=\"j.mp4\"\n#EXTINF:2,\nc.m4s\n",
+                         kBase);
+    ASSERT_EQ(mapped.segments.size(), 3);
+    const HlsKey& first = mapped.segments[0].mapKey;
+    EXPECT_EQ(first.method, HlsKey::Method::Aes128);
+    EXPECT_TRUE(first.hasIv);
+    EXPECT_EQ(first.iv.toHex(), QByteArray("0000000000000000000000000000000f"));
+    EXPECT_FALSE(mapped.segments[0].key.hasIv);
+    EXPECT_EQ(mapped.segments[1].mapKey, first);
+    EXPECT_EQ(mapped.segments[1].key.method, HlsKey::Method::None);
+    EXPECT_EQ(mapped.segments[2].map.toString(), QStringLiteral("http://127.0.0.1:8000/live/j.mp4"));
+    EXPECT_EQ(mapped.segments[2].mapKey.method, HlsKey::Method::None);
+
     const auto a = ParseHlsAttributes(QStringLiteral("BANDWIDTH=128000,CODECS=\"mp4a.40.2,avc1.4d\",name=x"));
     EXPECT_EQ(a.value(QStringLiteral("BANDWIDTH")), QStringLiteral("128000"));
     EXPECT_EQ(a.value(QStringLiteral("CODECS")), QStringLiteral("mp4a.40.2,avc1.4d"));

@@ -2,12 +2,15 @@
 // cadence, segments fetched once and in order, retries, gaps, outages, the
 // stream's end, and titles placed at their frame.
 #include "platform/tickcount.h"
+#include "recorder/hlscrypt.h"
 #include "recorder/hlssession.h"
 #include "tests/recorder/hls/hlsfixtures.h"
 
 #include <QHash>
 #include <deque>
 #include <gtest/gtest.h>
+#include <memory>
+#include <openssl/evp.h>
 
 using namespace hlsfix;
 
@@ -127,6 +130,25 @@ QByteArray window(qint64 first, qint64 last, bool end = false, qint64 discontinu
     if (end)
         t += "#EXT-X-ENDLIST\n";
     return t;
+}
+
+// AES-128-CBC with PKCS#7 padding, as a station encrypts.
+QByteArray encrypt(const QByteArray& plain, const QByteArray& key, const QByteArray& iv)
+{
+    const std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> ctx(EVP_CIPHER_CTX_new(),
+                                                                              &EVP_CIPHER_CTX_free);
+    QByteArray out(plain.size() + 16, '\0');
+    int written = 0, last = 0;
+    const auto* k = reinterpret_cast<const unsigned char*>(key.constData());
+    const auto* v = reinterpret_cast<const unsigned char*>(iv.constData());
+    auto* o = reinterpret_cast<unsigned char*>(out.data());
+    if (EVP_EncryptInit_ex(ctx.get(), EVP_aes_128_cbc(), nullptr, k, v) != 1 ||
+        EVP_EncryptUpdate(ctx.get(), o, &written, reinterpret_cast<const unsigned char*>(plain.constData()),
+                          int(plain.size())) != 1 ||
+        EVP_EncryptFinal_ex(ctx.get(), o + written, &last) != 1)
+        return {};
+    out.resize(written + last);
+    return out;
 }
 
 struct Rig {
@@ -330,5 +352,108 @@ TEST(HlsSession, NestedMastersRefused)
         rig.listener.notices.contains(QStringLiteral("HLS: the station's playlists are nested more than 3 deep")));
     ASSERT_EQ(rig.listener.ends.size(), 1);
     EXPECT_EQ(rig.listener.ends[0], SessionEnd::Unrecordable);
+}
+// An fMP4 stream whose initialization section is encrypted: it is
+// decrypted with the key and IV in force where its #EXT-X-MAP stands, the
+// key fetched before it and once; a section that cannot be read so ends the
+// recording with the reason.
+TEST(HlsSession, EncryptedInitializationSection)
+{
+    const QByteArray key = "0123456789abcdef";
+    const QByteArray mapIv = QByteArray::fromHex("000102030405060708090a0b0c0d0e0f");
+    const QByteArray head = "#EXTM3U\n#EXT-X-TARGETDURATION:2\n";
+    const QByteArray keyWithIv = "#EXT-X-KEY:METHOD=AES-128,URI=\"/key\",IV=0x" + mapIv.toHex() + "\n";
+    const QByteArray keyBySequence = "#EXT-X-KEY:METHOD=AES-128,URI=\"/key\"\n";
+    const QByteArray map = "#EXT-X-MAP:URI=\"/init.mp4\"\n";
+    QByteArray segments;
+    for (int s = 0; s < 3; ++s)
+        segments += "#EXTINF:2,\n/seg/" + QByteArray::number(s) + ".m4s\n";
+    segments += "#EXT-X-ENDLIST\n";
+    const QByteArray init = Mp4Init();
+    ASSERT_NE(init.size() % 16, 0) << "the section in the clear must not pass for a cipher text";
+    const QStringList fetchedInOrder = {"/live.m3u8", "/key", "/init.mp4", "/seg/0.m4s", "/seg/1.m4s", "/seg/2.m4s"};
+    enum class SegmentIv { Sequence, MapIv };
+    const struct Row {
+        const char* name;
+        QByteArray playlist;
+        QByteArray initBody;
+        SegmentIv segmentIv;
+        QByteArray keyBody;
+        QStringList asked; // empty: refused
+        QString said;
+    } rows[] = {
+        {"under a key with an IV, the segments' key after it",
+         head + keyWithIv + map + keyBySequence + segments,
+         encrypt(init, key, mapIv),
+         SegmentIv::Sequence,
+         key,
+         fetchedInOrder,
+         {}},
+        {"one key with an IV for the section and the segments",
+         head + keyWithIv + map + segments,
+         encrypt(init, key, mapIv),
+         SegmentIv::MapIv,
+         key,
+         fetchedInOrder,
+         {}},
+        {"in the clear before the key",
+         head + map + keyBySequence + segments,
+         init,
+         SegmentIv::Sequence,
+         key,
+         {"/live.m3u8", "/init.mp4", "/key", "/seg/0.m4s", "/seg/1.m4s", "/seg/2.m4s"},
+         {}},
+        {"under a key that names no IV",
+         head + keyBySequence + map + segments,
+         encrypt(init, key, HlsSequenceIv(0)),
+         SegmentIv::Sequence,
+         key,
+         {},
+         "HLS: the initialization section is encrypted, but its key names no IV"},
+        {"in the clear although under a key",
+         head + keyWithIv + map + segments,
+         init,
+         SegmentIv::MapIv,
+         key,
+         {},
+         "HLS: the initialization section could not be decrypted"},
+        {"a key that is not 16 bytes",
+         head + keyWithIv + map + segments,
+         encrypt(init, key, mapIv),
+         SegmentIv::MapIv,
+         key.left(15),
+         {},
+         "HLS: the key of the initialization section is not 16 bytes"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Rig rig;
+        rig.playlist(row.playlist);
+        rig.fetcher->bodies.insert(QStringLiteral("/key"), row.keyBody);
+        rig.fetcher->bodies.insert(QStringLiteral("/init.mp4"), row.initBody);
+        for (int s = 0; s < 3; ++s) {
+            QList<QByteArray> samples;
+            for (int f = 0; f < 10; ++f)
+                samples << Adts(quint32(s * 10 + f)).mid(7);
+            const QByteArray iv = row.segmentIv == SegmentIv::MapIv ? mapIv : HlsSequenceIv(s);
+            rig.fetcher->bodies.insert(QStringLiteral("/seg/%1.m4s").arg(s),
+                                       encrypt(Mp4Fragment(quint64(s) * 10240, samples), key, iv));
+        }
+        rig.start();
+        rig.run(300);
+        ASSERT_EQ(rig.listener.ends.size(), 1) << rig.listener.notices.join(QLatin1Char('|')).toStdString();
+        if (row.asked.isEmpty()) {
+            EXPECT_EQ(rig.listener.ends[0], SessionEnd::Unrecordable);
+            EXPECT_TRUE(rig.listener.notices.contains(row.said))
+                << rig.listener.notices.join(QLatin1Char('|')).toStdString();
+            EXPECT_TRUE(rig.listener.audio.isEmpty());
+            EXPECT_TRUE(rig.segmentsAsked().isEmpty());
+        } else {
+            EXPECT_EQ(rig.listener.ends[0], SessionEnd::StreamEnded);
+            EXPECT_EQ(rig.fetcher->asked, row.asked);
+            EXPECT_EQ(rig.listener.audio, frames(0, 30));
+            EXPECT_TRUE(rig.listener.notices.isEmpty()) << rig.listener.notices.join(QLatin1Char('|')).toStdString();
+        }
+    }
 }
 } // namespace
