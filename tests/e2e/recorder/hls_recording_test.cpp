@@ -2,6 +2,10 @@
 // station: every frame the station sent is in exactly one song file, and
 // each song file holds exactly the frames of its song (the station numbers
 // its frames, and its songs begin at known frames).
+#include "listen/ctlmp3server.h"
+#include "listen/pcmoutput.h"
+#include "listen/streamplayer.h"
+#include "listen/system/aacdecoder.h"
 #include "stationprocess.h"
 #include "tests/support/eventwait.h"
 #include "tests/support/ports.h"
@@ -71,17 +75,24 @@ protected:
         ASSERT_TRUE(WriteAll(dir.file(QStringLiteral("Tonquill-user.ini")), "[Registration]\r\nCleanCuts=0\r\n"));
         ASSERT_TRUE(station.Start({QStringLiteral("--synth")}, dir.file(QStringLiteral("station.log"))));
     }
+    // A preset of the station's `path` (and its query); "!L-" before the
+    // title asks it to listen.
+    QString preset(const QString& pathAndQuery, const QString& capture = QStringLiteral("SONGNAMEONLY"),
+                   const QString& title = QStringLiteral("HLS Station"))
+    {
+        const QString playlist = QStringLiteral("http://127.0.0.1:%1%2&as=.m3u8").arg(station.Port()).arg(pathAndQuery);
+        const QString path = dir.file(QStringLiteral("hls.tvp"));
+        WriteAll(path,
+                 (title + "\r\n" + playlist + "\r\n" + capture + "\r\n" + recordings.path() + "\r\n 0 \r\n 0 \r\n")
+                     .toUtf8());
+        return path;
+    }
     // Records `path` (and its query) to its end; the program's output.
     QByteArray record(const QString& pathAndQuery, int timeoutMs,
                       const QString& capture = QStringLiteral("SONGNAMEONLY"))
     {
-        const QString playlist = QStringLiteral("http://127.0.0.1:%1%2&as=.m3u8").arg(station.Port()).arg(pathAndQuery);
-        const QString preset = dir.file(QStringLiteral("hls.tvp"));
-        WriteAll(preset,
-                 ("HLS Station\r\n" + playlist + "\r\n" + capture + "\r\n" + recordings.path() + "\r\n 0 \r\n 0 \r\n")
-                     .toUtf8());
         Tonquill tonquill(dir.path());
-        EXPECT_TRUE(tonquill.Start({preset}));
+        EXPECT_TRUE(tonquill.Start({preset(pathAndQuery, capture)}));
         EXPECT_TRUE(tonquill.WaitForEnd(timeoutMs)) << tonquill.Output().toStdString();
         EXPECT_EQ(tonquill.ExitStatus(), QProcess::NormalExit);
         EXPECT_EQ(tonquill.ExitCode(), 0) << tonquill.Output().toStdString();
@@ -111,6 +122,8 @@ TEST_F(HlsRecording, FinishedStreamsCutAtTheFrame)
         {"fragmented MP4, ID3 in emsg", QStringLiteral("/hls/fmp4.m3u8?end=12"), false, 7, false},
         {"fragmented MP4, AES-128, a discontinuity", QStringLiteral("/hls/fmp4.m3u8?end=12&aes=1&disc=5"), false, 7,
          false},
+        {"fragmented MP4, its initialization section encrypted too", QStringLiteral("/hls/fmp4.m3u8?end=12&aes=2"),
+         false, 7, false},
         {"master playlist", QStringLiteral("/hls/master.m3u8?end=12"), false, 8, true},
         {"a discontinuity", QStringLiteral("/hls/ts.m3u8?end=12&disc=5"), false, 7, false},
     };
@@ -182,6 +195,122 @@ TEST_F(HlsRecording, LiveFaultsRetriedAndGapsSaid)
     }
     EXPECT_EQ(holes, 1);
     EXPECT_EQ(all.last() + 1, quint32((17LL * kRate + 1023) / 1024));
+}
+
+// Every frame recorded, from the first to `last`, once: the first at a
+// segment's start (1 s segments).
+void expectEveryFrameOnceUpTo(const QList<Song>& songs, quint32 last)
+{
+    QList<quint32> all;
+    for (const Song& song : songs)
+        all += song.frames;
+    std::sort(all.begin(), all.end());
+    ASSERT_FALSE(all.isEmpty());
+    for (int i = 1; i < all.size(); ++i)
+        ASSERT_EQ(all[i], all[i - 1] + 1) << "at " << i;
+    bool segmentStart = false;
+    for (qint64 k = 0; k < 100 && !segmentStart; ++k)
+        segmentStart = quint32((k * kRate + 1023) / 1024) == all.first();
+    EXPECT_TRUE(segmentStart) << all.first();
+    EXPECT_EQ(all.last(), last);
+}
+
+// A playlist that stops changing is an outage after three target
+// durations: the status says the recorder reconnects, and after the give-up
+// time without a stream the recording ends as an ICY one does, every frame
+// the station listed in its files.
+TEST_F(HlsRecording, AStalledPlaylistReconnectsThenGivesUp)
+{
+    ASSERT_TRUE(WriteAll(dir.file(QStringLiteral("Tonquill-user.ini")),
+                         "[Registration]\r\nCleanCuts=0\r\nGiveUpMinutes=1\r\n"));
+    // 1 s segments; the playlist stalls once it lists segment 6.
+    Tonquill tonquill(dir.path());
+    ASSERT_TRUE(tonquill.Start({preset(QStringLiteral("/hls/ts.m3u8?seg=1&window=3&song=3&stall=6"))}));
+    ASSERT_TRUE(tonquill.WaitForOutput("[ERR] NETWORK: Reconnecting...", 30000)) << tonquill.Output().toStdString();
+    ASSERT_TRUE(tonquill.WaitForEnd(150000)) << tonquill.Output().toStdString();
+    EXPECT_EQ(tonquill.ExitStatus(), QProcess::NormalExit);
+    const QByteArray said = tonquill.Output() + tonquill.Errors();
+    EXPECT_TRUE(said.contains("Network errors have interrupted successful recording of HLS Station!"))
+        << said.toStdString();
+    const QList<Song> songs = songsIn(recordings.path(), false);
+    expectEveryFrameOnceUpTo(songs, quint32((7LL * kRate + 1023) / 1024) - 1);
+    // The files are closed: each song has its tag.
+    for (const QFileInfo& info : QDir(recordings.path()).entryInfoList({QStringLiteral("*.aac")}, QDir::Files)) {
+        const QByteArray bytes = ReadAll(info.filePath());
+        EXPECT_EQ(bytes.mid(bytes.size() - 128, 3), QByteArray("TAG")) << info.fileName().toStdString();
+    }
+}
+
+// Listening while an HLS station records: the relay serves the station's
+// ADTS frames, which ffprobe knows as AAC, ffmpeg decodes without a fault,
+// and the built-in player plays.
+TEST_F(HlsRecording, TheRelayServesAacThatPlayersDecode)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("ffmpeg")).isEmpty() ||
+        QStandardPaths::findExecutable(QStringLiteral("ffprobe")).isEmpty())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    const QByteArray relayTaken = "Another recorder is relaying on";
+    Tonquill tonquill(dir.path());
+    ASSERT_TRUE(tonquill.Start({preset(QStringLiteral("/hls/ts.m3u8?seg=1&window=3&song=5&playable=1&stop=60"),
+                                       QStringLiteral("SONGNAMEONLY"), QStringLiteral("!L-HLS Station"))}));
+    const QString relay = QStringLiteral("http://127.0.0.1:%1/streamer.mp3").arg(ctlMP3Server::kDefaultPort);
+    // The relay answers once it has audio; another program may hold its port.
+    QByteArray head;
+    const auto answered = [&] {
+        QTcpSocket probe;
+        probe.connectToHost(QStringLiteral("127.0.0.1"), ctlMP3Server::kDefaultPort);
+        if (!probe.waitForConnected(500))
+            return false;
+        probe.write("GET /streamer.mp3 HTTP/1.0\r\n\r\n");
+        for (int i = 0; i < 10 && !head.contains("\r\n\r\n") && probe.waitForReadyRead(200); ++i)
+            head += probe.readAll();
+        return head.contains("\r\n\r\n");
+    };
+    ASSERT_TRUE(WaitUntil([&] { return tonquill.Output().contains(relayTaken) || answered(); }, 30000))
+        << tonquill.Output().toStdString();
+    if (tonquill.Output().contains(relayTaken))
+        GTEST_SKIP() << "the relay's port is taken here";
+    EXPECT_TRUE(head.startsWith("ICY 200 OK\r\nContent-Type: audio/aac\r\n")) << head.toStdString();
+
+    // ffprobe's reading of the stream.
+    QByteArray probed;
+    EXPECT_EQ(RunTool(QStringLiteral("ffprobe"),
+                      {"-v", "error", "-select_streams", "a", "-show_entries", "stream=codec_name,sample_rate,channels",
+                       "-of", "csv=p=0", relay},
+                      &probed),
+              0);
+    EXPECT_EQ(probed.trimmed(), QByteArray("aac,44100,2"));
+    // ffmpeg decodes 3 s of it without a complaint.
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"), {"-v", "error", "-i", relay, "-t", "3", "-f", "s16le", "-"});
+    ASSERT_TRUE(ffmpeg.waitForStarted(5000));
+    QByteArray pcm;
+    QObject::connect(&ffmpeg, &QProcess::readyReadStandardOutput, [&] { pcm += ffmpeg.readAllStandardOutput(); });
+    ASSERT_TRUE(WaitUntil([&] { return ffmpeg.state() == QProcess::NotRunning; }, 30000));
+    pcm += ffmpeg.readAllStandardOutput();
+    EXPECT_EQ(ffmpeg.exitCode(), 0);
+    EXPECT_EQ(ffmpeg.readAllStandardError(), QByteArray());
+    EXPECT_NEAR(double(pcm.size()), 3.0 * kRate * 4, 1024 * 4);
+
+    // The built-in player, with its AAC decoder.
+    auto output = std::make_unique<NullPcmOutput>();
+    NullPcmOutput* sound = output.get();
+    StreamPlayer player(std::move(output));
+    player.setAacDecoderMaker([](QString&) { return std::make_unique<AacFeedDecoder>(); });
+    player.Open(relay);
+    player.Play();
+    ASSERT_TRUE(WaitUntil(
+        [&] { return player.ActiveDecoder() && player.ActiveDecoder()->FramesDecoded() >= 2 * kRate; }, 20000))
+        << player.Status().toStdString();
+    EXPECT_EQ(player.ActiveDecoder()->Errors(), 0);
+    EXPECT_EQ(player.Decoder().FramesDecoded(), 0) << "not taken for MP3";
+    EXPECT_EQ(sound->sampleRate(), kRate);
+    EXPECT_EQ(sound->channels(), 2);
+    player.Stop();
+    EXPECT_FALSE(tonquill.Output().contains(relayTaken));
+    tonquill.Signal(SIGTERM);
+    ASSERT_TRUE(tonquill.WaitForEnd(10000));
+    EXPECT_EQ(tonquill.ExitCode(), 0) << tonquill.Errors().toStdString();
 }
 
 // A stream FFmpeg writes (its own HLS muxer over an AAC file: MPEG-TS or
