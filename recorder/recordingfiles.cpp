@@ -1,6 +1,6 @@
 #include "recorder/recordingfiles.h"
-#include "listen/aacframes.h"
 
+#include "listen/aacframes.h"
 #include "platform/filenames.h"
 #include "platform/paths.h"
 #include "platform/text.h"

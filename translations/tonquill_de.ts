@@ -366,6 +366,18 @@
         <source>an fMP4 sample lies outside the segment</source>
         <translation>ein fMP4-Sample liegt außerhalb des Segments</translation>
     </message>
+    <message>
+        <source>HLS: the initialization section is encrypted, but its key names no IV</source>
+        <translation>HLS: Der Initialisierungsabschnitt ist verschlüsselt, aber sein Schlüssel nennt keinen IV</translation>
+    </message>
+    <message>
+        <source>HLS: the key of the initialization section is not 16 bytes</source>
+        <translation>HLS: Der Schlüssel des Initialisierungsabschnitts ist nicht 16 Bytes lang</translation>
+    </message>
+    <message>
+        <source>HLS: the initialization section could not be decrypted</source>
+        <translation>HLS: Der Initialisierungsabschnitt konnte nicht entschlüsselt werden</translation>
+    </message>
 </context>
 <context>
     <name>KeptSpinnerValue</name>
@@ -1341,6 +1353,10 @@
         <source>No Ogg decoder</source>
         <translation>Kein Ogg-Decoder</translation>
     </message>
+    <message>
+        <source>No AAC decoder</source>
+        <translation>Kein AAC-Decoder</translation>
+    </message>
 </context>
 <context>
     <name>SystemAudio</name>
@@ -1355,6 +1371,10 @@
     <message>
         <source>No file player: %1</source>
         <translation>Kein Dateiabspieler: %1</translation>
+    </message>
+    <message>
+        <source>No AAC decoder: %1</source>
+        <translation>Kein AAC-Decoder: %1</translation>
     </message>
 </context>
 <context>
