@@ -45,13 +45,6 @@ SongWriterSetup frmMP3::songWriterSetup()
     return setup;
 }
 
-ISleeper& frmMP3::pauseSleeper()
-{
-    if (m_deps.holdStream)
-        return m_session->Hold();
-    return *m_deps.sleeper;
-}
-
 void frmMP3::ReleaseStreamHold()
 {
     const Publish publish(*this);
@@ -59,11 +52,6 @@ void frmMP3::ReleaseStreamHold()
 }
 
 frmMP3::~frmMP3() = default;
-
-QDateTime frmMP3::now() const
-{
-    return m_deps.now();
-}
 
 void frmMP3::Form_Load()
 {
@@ -195,12 +183,6 @@ void frmMP3::QuitProgram(int exitCode)
     m_timer1.stop();
     m_deps.host->UnloadWindows();
     emit quitRequested(exitCode);
-}
-
-void frmMP3::endProgram()
-{
-    // Ending from the recorder's own paths: the file is already closed.
-    QuitProgram(m_exitCode);
 }
 
 void frmMP3::ExitFromMenu()

@@ -26,7 +26,7 @@
 class frmMP3 : public QObject, private StreamSession::Listener {
     Q_OBJECT
 public:
-    enum class Phase { Idle, Resolving, Recording };
+    using Phase = RecorderPhase;
 
     explicit frmMP3(const RecorderDeps& deps, QObject* parent = nullptr);
     ~frmMP3() override;
@@ -85,7 +85,7 @@ public:
     // Where Live365's answers go, for a Live365 station.
     Live365Titles& Live365() { return m_live365; }
 
-    Phase phase() const { return phaseOf(m_session->State()); }
+    Phase phase() const { return PhaseOf(m_session->State()); }
     bool quitting() const { return m_quitting; }
     int exitCode() const { return m_exitCode; }
     QString TrayTip() const { return m_status.Tip(); }
@@ -206,10 +206,10 @@ private:
     // The station's playlist (`playlistFile`: a playlist file given on its own) is read.
     void resolve(bool playlistFile);
 
-    static Phase phaseOf(ConnectionState state);
     void onSongRulesCompiled();
     void endIfUnattended();
-    void endProgram();
+    // Ending from the recorder's own paths: the file is already closed.
+    void endProgram() { QuitProgram(m_exitCode); }
     // The connection brought at least a second of audio: the stream ran.
     bool connectionRan() const { return m_writer.ConnectionRan(); }
     void showReconnecting();
@@ -220,8 +220,9 @@ private:
     // A timed recording reached its end; the program ends with it when asked.
     void endTimedRecording();
     void stopWithMessage(const QString& message);
-    QDateTime now() const;
-    ISleeper& pauseSleeper();
+    QDateTime now() const { return m_deps.now(); }
+    // What a pause holds the stream with.
+    ISleeper& pauseSleeper() { return m_deps.holdStream ? m_session->Hold() : *m_deps.sleeper; }
     // What the song writer reads of the recording's settings and the system.
     SongWriterSetup songWriterSetup();
 

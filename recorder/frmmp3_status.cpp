@@ -57,23 +57,10 @@ void frmMP3::SetVolume(qint32 volume)
     m_listening.SetVolume(volume);
 }
 
-frmMP3::Phase frmMP3::phaseOf(ConnectionState state)
-{
-    switch (state) {
-    case ConnectionState::Idle:
-    case ConnectionState::Stopped:
-        return Phase::Idle;
-    case ConnectionState::FetchingPlaylist:
-        return Phase::Resolving;
-    default:
-        return Phase::Recording;
-    }
-}
-
 void frmMP3::OnStateChanged(ConnectionState from, ConnectionState to)
 {
-    if (phaseOf(to) != phaseOf(from))
-        emit phaseChanged(phaseOf(to));
+    if (PhaseOf(to) != PhaseOf(from))
+        emit phaseChanged(PhaseOf(to));
 }
 
 void frmMP3::FailOver()

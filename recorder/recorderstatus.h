@@ -17,6 +17,23 @@ enum class ConnectionState {
 
 // The recording's clock: time passed, and for a timed recording time left
 // (negative once it is overdue).
+// Where a recording is in its life: nothing going, its station being looked
+// up, or a connection to it (recording, connecting or reconnecting).
+enum class RecorderPhase { Idle, Resolving, Recording };
+
+inline RecorderPhase PhaseOf(ConnectionState state)
+{
+    switch (state) {
+    case ConnectionState::Idle:
+    case ConnectionState::Stopped:
+        return RecorderPhase::Idle;
+    case ConnectionState::FetchingPlaylist:
+        return RecorderPhase::Resolving;
+    default:
+        return RecorderPhase::Recording;
+    }
+}
+
 struct RecorderClock {
     qint32 lngHoursPassed = 0, lngMinutesPassed = 0, lngSecondsPassed = 0;
     qint32 lngHoursLeft = 0, lngMinutesLeft = 0, lngSecondsLeft = 0;

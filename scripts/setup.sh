@@ -20,7 +20,7 @@ packages=(
   at-spi2-core python3-pyatspi dbus dbus-x11 trayer imagemagick x11-utils xdotool
   playerctl python3-dbus python3-gi pulseaudio pulseaudio-utils
   xdg-utils desktop-file-utils appstream lintian shared-mime-info dpkg-dev
-  debhelper man-db ccache
+  debhelper man-db ccache mold
   qt6-tools-dev qt6-l10n-tools qt6-translations-l10n fonts-wqy-microhei
   chromium chromium-driver python3-selenium
 )

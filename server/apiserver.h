@@ -106,6 +106,8 @@ private:
     // The preset a scheduled recording of `station` starts on, made for a
     // station of the station list; empty with `problem` said when it cannot be.
     QString presetToSchedule(const ServedStation& station, QString* problem) const;
+    // `path` is a preset made for a station of the list.
+    bool madePreset(const QString& path) const;
     void follow(const QHttpServerRequest& request, QTcpSocket* socket);
     void sendEvent(const QByteArray& name, const QJsonValue& data);
     // Notes `recording` if it has just ended; forgets the oldest ended ones

@@ -4,10 +4,13 @@
 // later, so these answers are written when it has.
 #include "server/apiserver.h"
 
+#include <algorithm>
+
 #include "config/configuration.h"
 #include "platform/atscheduler.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHttpServerRequest>
 #include <QJsonArray>
@@ -86,6 +89,14 @@ QJsonObject ApiServer::taskAsJson(const ScheduledTask& task) const
             {QStringLiteral("preset"), task.parameters},
             {QStringLiteral("station"), station.title},
             {QStringLiteral("stationId"), station.id}};
+}
+
+bool ApiServer::madePreset(const QString& path) const
+{
+    if (m_madePresets.isEmpty())
+        return false;
+    const QFileInfo file(path);
+    return file.isFile() && QFileInfo(file.absolutePath()) == QFileInfo(m_madePresets);
 }
 
 QString ApiServer::presetToSchedule(const ServedStation& station, QString* problem) const
@@ -207,9 +218,17 @@ void ApiServer::schedule(const QHttpServerRequest& request, const QStringList& p
                 std::find_if(tasks.cbegin(), tasks.cend(), [&](const ScheduledTask& t) { return t.id == id; });
             if (it == tasks.cend())
                 return answerError(waiting, Status::NotFound, QStringLiteral("There is no such scheduled recording."));
-            scheduler->Delete(*it, [waiting](const TaskReply& deleted) {
+            // A preset made for a station goes with its last job.
+            QString madePreset;
+            if (self->madePreset(it->parameters) &&
+                std::none_of(tasks.cbegin(), tasks.cend(),
+                             [&](const ScheduledTask& t) { return t.id != id && t.parameters == it->parameters; }))
+                madePreset = it->parameters;
+            scheduler->Delete(*it, [waiting, madePreset](const TaskReply& deleted) {
                 if (!deleted.ok())
                     return answerError(waiting, statusOf(deleted.failure), deleted.error);
+                if (!madePreset.isEmpty())
+                    QFile::remove(madePreset);
                 answer(waiting, Status::NoContent);
             });
         });

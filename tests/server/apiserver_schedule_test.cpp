@@ -147,6 +147,8 @@ TEST_F(ApiScheduleTest, SchedulesPresetsAsAtJobs)
             EXPECT_EQ(listed.json().toArray().first().toObject(), task);
         }
     }
+    // The user's own preset stays when its job goes.
+    EXPECT_TRUE(QFile::exists(m_folder.file(QStringLiteral("Presets/night.tvp"))));
     m_at.installed = false;
     EXPECT_EQ(send("GET", QStringLiteral("/schedule")).status, 503);
 }
@@ -203,6 +205,16 @@ TEST_F(ApiScheduleTest, SchedulesStationsOfTheListByTheirId)
     const Answer listed = send("GET", QStringLiteral("/schedule"));
     ASSERT_EQ(listed.json().toArray().size(), 1) << listed.body.constData();
     EXPECT_EQ(listed.json().toArray().first().toObject(), a.json().toObject());
+
+    // A second job on the station shares its preset, which goes with the last of them.
+    const Answer second = send("POST", QStringLiteral("/schedule"),
+                               "{\"station\": \"" + jazz.toUtf8() + "\", \"start\": \"2026-12-25T18:30\"}");
+    ASSERT_EQ(second.status, 201) << second.body.constData();
+    for (const Answer* job : {&a, &second}) {
+        const QString id = job->json()[QStringLiteral("id")].toString();
+        EXPECT_EQ(send("DELETE", QStringLiteral("/schedule/") + id).status, 204) << id.toStdString();
+        EXPECT_EQ(QFile::exists(made), job == &a) << id.toStdString();
+    }
 }
 
 } // namespace
