@@ -10,17 +10,27 @@ bool IsAacType(const QByteArray& contentType)
     return type == "audio/aac" || type == "audio/aacp" || type == "audio/x-aac";
 }
 
-int AdtsFrameLength(const unsigned char* p)
+qsizetype FrameLength(const unsigned char* h, int* samples, int* sampleRate)
 {
-    return ((p[3] & 0x03) << 11) | (p[4] << 3) | (p[5] >> 5);
+    if (h[0] != 0xFF || (h[1] & 0xF6) != 0xF0) // sync word, layer 0
+        return 0;
+    const int rateIndex = (h[2] >> 2) & 0x0F;
+    if (rateIndex >= 13)
+        return 0;
+    const qsizetype length = (qsizetype(h[3] & 0x03) << 11) | (qsizetype(h[4]) << 3) | (h[5] >> 5);
+    const qsizetype header = (h[1] & 0x01) ? kHeaderBytes : kHeaderBytes + 2; // 2 more with a CRC
+    if (length <= header)
+        return 0;
+    if (samples)
+        *samples = 1024 * ((h[6] & 0x03) + 1);
+    if (sampleRate)
+        *sampleRate = kSampleRates[rateIndex];
+    return length;
 }
 
-bool IsAdtsHeader(const unsigned char* p)
+bool SameStream(const unsigned char* a, const unsigned char* b)
 {
-    if (p[0] != 0xff || (p[1] & 0xf6) != 0xf0 || ((p[2] >> 2) & 0x0f) > 12)
-        return false;
-    // Without the CRC bit set, two bytes of CRC follow the header.
-    return AdtsFrameLength(p) >= ((p[1] & 0x01) ? kHeaderBytes : kHeaderBytes + 2);
+    return (a[1] & 0xFE) == (b[1] & 0xFE) && (a[2] & 0xFD) == (b[2] & 0xFD) && (a[3] & 0xC0) == (b[3] & 0xC0);
 }
 
 } // namespace aacframes

@@ -166,7 +166,7 @@ StreamPlayer::Kind StreamPlayer::sniff() const
         return have >= kOggCapture.size() ? Kind::Ogg : Kind::Unknown;
     const auto* p = reinterpret_cast<const unsigned char*>(m_firstBytes.constData());
     if (p[0] == 0xff && (have < 2 || (p[1] & 0xf6) == 0xf0))
-        return have < aacframes::kHeaderBytes ? Kind::Unknown : aacframes::IsAdtsHeader(p) ? Kind::Aac : Kind::Mp3;
+        return have < aacframes::kHeaderBytes ? Kind::Unknown : aacframes::IsHeader(p) ? Kind::Aac : Kind::Mp3;
     return Kind::Mp3;
 }
 

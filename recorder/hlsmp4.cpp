@@ -1,11 +1,12 @@
 #include "recorder/hlsmp4.h"
 
+#include "listen/aacframes.h"
 #include "recorder/hlsid3.h"
 
 #include <QCoreApplication>
 
 namespace {
-constexpr int kAdtsRates[] = {96000, 88200, 64000, 48000, 44100, 32000, 24000, 22050, 16000, 12000, 11025, 8000, 7350};
+using aacframes::kSampleRates;
 
 quint64 be(const QByteArray& b, qsizetype at, int bytes)
 {
@@ -164,7 +165,7 @@ HlsMp4Track ReadHlsMp4Init(const QByteArray& d)
         }
         // HE-AAC is sent in ADTS as its AAC LC core.
         track.profile = objectType <= 4 ? objectType - 1 : 1;
-        track.sampleRate = kAdtsRates[track.rateIndex];
+        track.sampleRate = kSampleRates[track.rateIndex];
         track.ok = true;
         return track;
     }

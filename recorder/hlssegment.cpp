@@ -1,12 +1,13 @@
 #include "recorder/hlssegment.h"
 
+#include "listen/aacframes.h"
 #include "recorder/hlsid3.h"
 
 #include <QCoreApplication>
 #include <QHash>
 
 namespace {
-constexpr int kAdtsRates[] = {96000, 88200, 64000, 48000, 44100, 32000, 24000, 22050, 16000, 12000, 11025, 8000, 7350};
+using aacframes::kSampleRates;
 
 struct FrameHead {
     HlsCodec codec = HlsCodec::None;
@@ -26,7 +27,7 @@ FrameHead adtsHead(const uchar* p, qsizetype left)
     const bool crc = !(p[1] & 0x01);
     if (length < (crc ? 9 : 7))
         return {};
-    return {HlsCodec::Adts, length, kAdtsRates[rateIndex], 1024 * ((p[6] & 0x03) + 1)};
+    return {HlsCodec::Adts, length, kSampleRates[rateIndex], 1024 * ((p[6] & 0x03) + 1)};
 }
 
 FrameHead mpegHead(const uchar* p, qsizetype left)

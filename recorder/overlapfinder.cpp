@@ -6,18 +6,9 @@
 #include <cstring>
 
 namespace {
-constexpr int kAdtsRates[13] = {96000, 88200, 64000, 48000, 44100, 32000, 24000,
-                                22050, 16000, 12000, 11025, 8000,  7350};
-constexpr int kAdtsHeaderBytes = 7;
 // A new stream without any frames in this many bytes is not the audio
 // recorded before: nothing in it can be matched.
 constexpr qsizetype kNoFramesBytes = 16 * 1024;
-
-bool sameAdtsStream(const unsigned char* a, const unsigned char* b)
-{
-    // Version, profile, sample rate and channels stay the same from frame to frame.
-    return (a[1] & 0xFE) == (b[1] & 0xFE) && (a[2] & 0xFD) == (b[2] & 0xFD) && (a[3] & 0xC0) == (b[3] & 0xC0);
-}
 
 size_t frameHash(const char* data, qsizetype size)
 {
@@ -25,28 +16,10 @@ size_t frameHash(const char* data, qsizetype size)
 }
 } // namespace
 
-qsizetype AdtsFrameLength(const unsigned char* h, int* samples, int* sampleRate)
-{
-    if (h[0] != 0xFF || (h[1] & 0xF6) != 0xF0) // sync word, layer 0
-        return 0;
-    const int rateIndex = (h[2] >> 2) & 0x0F;
-    if (rateIndex >= 13)
-        return 0;
-    const qsizetype length = (qsizetype(h[3] & 0x03) << 11) | (qsizetype(h[4]) << 3) | (h[5] >> 5);
-    const qsizetype header = (h[1] & 0x01) ? 7 : 9; // 9 with a CRC
-    if (length <= header)
-        return 0;
-    if (samples)
-        *samples = 1024 * ((h[6] & 0x03) + 1);
-    if (sampleRate)
-        *sampleRate = kAdtsRates[rateIndex];
-    return length;
-}
-
 std::vector<Mp3Frame> FindAudioFrames(const QByteArray& bytes, AudioFraming framing)
 {
     if (framing == AudioFraming::Adts)
-        return FindFrameRuns(bytes, kAdtsHeaderBytes, AdtsFrameLength, sameAdtsStream);
+        return FindFrameRuns(bytes, aacframes::kHeaderBytes, AdtsFrameLength, aacframes::SameStream);
     return FindMp3Frames(bytes);
 }
 
@@ -137,7 +110,7 @@ OverlapFinder::OverlapFinder(const QByteArray& recorded, AudioFraming framing, q
     // The lost connection most often ended inside a frame: its first bytes
     // are matched as the start of a whole frame of the new stream.
     const qsizetype end = frames.back().offset + frames.back().size;
-    const qsizetype headerBytes = framing == AudioFraming::Adts ? kAdtsHeaderBytes : 4;
+    const qsizetype headerBytes = framing == AudioFraming::Adts ? aacframes::kHeaderBytes : 4;
     if (m_recorded.size() - end >= headerBytes) {
         const auto* h = reinterpret_cast<const unsigned char*>(m_recorded.constData() + end);
         const qsizetype full = framing == AudioFraming::Adts ? AdtsFrameLength(h) : Mp3FrameLength(h);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "listen/aacframes.h"
 #include "recorder/cleancut.h"
 
 #include <QByteArray>
@@ -15,9 +16,12 @@
 
 enum class AudioFraming { Mp3, Adts };
 
-// The length of the AAC ADTS frame whose header starts at `h` (7 bytes);
-// 0 when those bytes are no such header. `samples` per channel.
-qsizetype AdtsFrameLength(const unsigned char* h, int* samples = nullptr, int* sampleRate = nullptr);
+// The length of the AAC ADTS frame whose header starts at `h`; 0 when those
+// bytes are no such header.
+inline qsizetype AdtsFrameLength(const unsigned char* h, int* samples = nullptr, int* sampleRate = nullptr)
+{
+    return aacframes::FrameLength(h, samples, sampleRate);
+}
 
 // The frames in `bytes` as FindMp3Frames finds them, for either framing.
 std::vector<Mp3Frame> FindAudioFrames(const QByteArray& bytes, AudioFraming framing);

@@ -9,16 +9,6 @@ extern "C" {
 
 #include <cstring>
 
-namespace {
-
-// Two headers of one stream: the same profile, sampling rate and channels.
-bool sameStream(const unsigned char* a, const unsigned char* b)
-{
-    return (a[2] & 0xfd) == (b[2] & 0xfd) && (a[3] & 0xc0) == (b[3] & 0xc0);
-}
-
-} // namespace
-
 AacFeedDecoder::AacFeedDecoder()
 {
     open();
@@ -80,13 +70,13 @@ void AacFeedDecoder::Feed(const char* data, qsizetype size, const PcmHandler& ou
     qsizetype at = 0;
     while (end - at >= aacframes::kHeaderBytes) {
         const unsigned char* p = bytes + at;
-        const int length = aacframes::IsAdtsHeader(p) ? aacframes::AdtsFrameLength(p) : 0;
+        const int length = int(aacframes::FrameLength(p));
         bool frame = length > 0;
         if (frame && !m_synced) {
             // Out of step, a header counts only when the next one follows it.
             if (end - at < length + aacframes::kHeaderBytes)
                 break;
-            frame = aacframes::IsAdtsHeader(p + length) && sameStream(p, p + length);
+            frame = aacframes::IsHeader(p + length) && aacframes::SameStream(p, p + length);
         }
         if (!frame) {
             if (!m_skipping)

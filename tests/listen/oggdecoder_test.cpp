@@ -1,5 +1,6 @@
 #include "listen/system/oggdecoder.h"
 #include "tests/listen/oggfixtures.h"
+#include "tests/listen/decodedfeed.h"
 #include "tests/support/eventwait.h"
 #include "tests/support/tools.h"
 
@@ -9,26 +10,9 @@ using oggfixtures::Codec;
 
 namespace {
 
-struct Decoded {
-    QList<PcmFormat> formats; // each change of format
-    qint64 frames = 0;
-    bool whole = true; // every run holds whole frames
-};
+using Decoded = DecodedFeed;
 
-Decoded decode(OggFeedDecoder& decoder, const QByteArray& stream, qsizetype chunk)
-{
-    Decoded d;
-    for (qsizetype at = 0; at < stream.size(); at += chunk) {
-        decoder.Feed(stream.constData() + at, qMin(chunk, stream.size() - at),
-                     [&](const PcmFormat& f, const char*, qsizetype bytes) {
-                         if (d.formats.isEmpty() || !(d.formats.last() == f))
-                             d.formats.append(f);
-                         d.whole = d.whole && bytes % (2 * f.channels) == 0;
-                         d.frames += bytes / (2 * f.channels);
-                     });
-    }
-    return d;
-}
+constexpr auto decode = FeedInPieces;
 
 } // namespace
 
