@@ -1,9 +1,49 @@
 #include "history/historyreader.h"
 
+#include <QCoreApplication>
+#include <QList>
+#include <QPointer>
 #include <QThread>
+#include <utility>
 
 namespace {
 QAtomicInt g_running;
+
+// The threads of the readers gone that are not deleted yet, known to the
+// application's thread only.
+QList<QPointer<QThread>>& threadsLeft()
+{
+    static QList<QPointer<QThread>> threads;
+    return threads;
+}
+
+bool g_endAtExit = false;
+} // namespace
+
+void HistoryReader::EndThreads()
+{
+    g_endAtExit = false;
+    for (const QPointer<QThread>& thread : std::exchange(threadsLeft(), {}))
+        if (thread) {
+            thread->quit();
+            thread->wait();
+            delete thread.data();
+        }
+}
+
+namespace {
+// A reader returns before its thread ends; the application ends those left
+// as it closes, before Qt SQL's own state is torn down under them.
+void keepThread(QThread* thread)
+{
+    QList<QPointer<QThread>>& threads = threadsLeft();
+    if (!g_endAtExit && QCoreApplication::instance()) {
+        qAddPostRoutine(HistoryReader::EndThreads);
+        g_endAtExit = true;
+    }
+    threads.removeAll(nullptr);
+    threads.append(thread);
+}
 } // namespace
 
 // Lives on the reader's thread; its store is made, used and closed there.
@@ -29,7 +69,6 @@ public:
     void finish()
     {
         m_store.reset();
-        g_running.fetchAndSubOrdered(1);
         QThread::currentThread()->quit();
     }
 
@@ -60,6 +99,7 @@ HistoryReader::HistoryReader(QString path, QObject* parent)
     connect(m_worker, &Worker::notice, this, &HistoryReader::notice, Qt::QueuedConnection);
     connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
+    connect(m_thread, &QThread::finished, [] { g_running.fetchAndSubOrdered(1); });
     g_running.fetchAndAddOrdered(1);
     m_thread->start(QThread::LowPriority);
 }
@@ -71,6 +111,7 @@ HistoryReader::~HistoryReader()
     Worker* worker = m_worker;
     QMetaObject::invokeMethod(
         worker, [worker] { worker->finish(); }, Qt::QueuedConnection);
+    keepThread(m_thread);
 }
 
 int HistoryReader::RunningThreads()

@@ -30,6 +30,9 @@ public:
 
     // The readers' threads still running (tests wait for none).
     static int RunningThreads();
+    // Ends the threads of the readers gone, after the question each is at,
+    // and waits for them. The application does so as it closes.
+    static void EndThreads();
 
 signals:
     void topTitles(int question, const std::vector<TitleCount>& page);

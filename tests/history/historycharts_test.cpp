@@ -570,3 +570,21 @@ TEST_F(HistoryChartsTest, TheReaderAnswersOnItsOwnThreadAndEndsWithoutBeingWaite
     }
     EXPECT_TRUE(WaitUntil([] { return HistoryReader::RunningThreads() == 0; }, 10000));
 }
+
+TEST_F(HistoryChartsTest, TheThreadsOfReadersGoneAreEndedAsTheProgramCloses)
+{
+    // A reader left with questions on their way, and one still in use.
+    HistoryReader kept(store.Path());
+    for (int left = 0; left < 3; ++left) {
+        HistoryReader reader(store.Path());
+        for (int i = 0; i < 20; ++i)
+            reader.AskTopTitles(ChartFilter(), 0, 10);
+    }
+    EXPECT_GE(HistoryReader::RunningThreads(), 1);
+    HistoryReader::EndThreads();
+    EXPECT_EQ(HistoryReader::RunningThreads(), 1); // at once, not waited for
+    bool answered = false;
+    QObject::connect(&kept, &HistoryReader::topTitles, [&](int, const std::vector<TitleCount>&) { answered = true; });
+    kept.AskTopTitles(ChartFilter(), 0, 10);
+    EXPECT_TRUE(WaitUntil([&] { return answered; }, 10000));
+}
