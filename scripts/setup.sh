@@ -49,4 +49,6 @@ fi
 
 build="${BUILD_DIR:-$here/build}"
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${CMAKE_EXTRA:-} >/dev/null
-cmake --build "$build" -j"$(nproc)"
+# BUILD_TARGET builds one target only (the test command's plain pass builds
+# `without_unit_tests`).
+cmake --build "$build" -j"$(nproc)" ${BUILD_TARGET:+--target "$BUILD_TARGET"}
