@@ -74,6 +74,7 @@ SideBySideRun::Station& SideBySideRun::makeStation(const QString& file, bool wat
     deps.relay = &station->keeping;
     deps.host = &station->console;
     deps.live365 = &station->live365;
+    deps.joinMemoryOnDisk = true;
     if (watched)
         MakeWatching(deps);
     LeavePausesOutWhenAsked(deps);

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 
 #include <cerrno>
 #include <cstring>
@@ -108,6 +109,12 @@ bool KeptAudio::ToDisk(const QString& folder, QString* problem)
     return true;
 }
 
+QString KeptAudio::CacheFolder()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation))
+        .filePath(QStringLiteral("tonquill"));
+}
+
 qint64 KeptAudio::DiskBytes() const
 {
     struct stat st {};
@@ -200,6 +207,33 @@ void KeptAudio::DropFront(qsizetype size)
     }
     if (m_blocks.empty())
         m_head = 0;
+}
+
+void KeptAudio::DropBack(qsizetype size)
+{
+    size = std::min(size, m_size);
+    m_size -= size;
+    if (OnDisk()) {
+        const qsizetype fromTail = std::min(size, m_tail.size());
+        m_tail.chop(fromTail);
+        m_fileEnd -= size - fromTail;
+        // What is written from there on must not be read from the window.
+        if (m_frontAt + m_front.size() > m_fileEnd)
+            m_front.resize(0);
+        return;
+    }
+    while (size > 0) {
+        QByteArray& block = m_blocks.back();
+        const qsizetype from = m_blocks.size() == 1 ? m_head : 0;
+        const qsizetype take = std::min(size, block.size() - from);
+        block.chop(take);
+        size -= take;
+        if (block.size() == from) {
+            m_blocks.pop_back();
+            if (m_blocks.empty())
+                m_head = 0;
+        }
+    }
 }
 
 // The file's front that nothing kept is in any more goes back to the file

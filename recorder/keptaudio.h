@@ -34,6 +34,8 @@ public:
     // is not there). False, and `problem` says why, when no file can be
     // made there: it stays in memory.
     bool ToDisk(const QString& folder, QString* problem);
+    // The user's cache folder, where such files go unless told otherwise.
+    static QString CacheFolder();
     bool OnDisk() const { return m_fd >= 0; }
     // On disk: what the file takes of the disk, in bytes.
     qint64 DiskBytes() const;
@@ -42,6 +44,7 @@ public:
     // not be read back); `data` is kept either way.
     bool Append(const char* data, qsizetype size);
     void DropFront(qsizetype size);
+    void DropBack(qsizetype size);
     void Clear();
     qsizetype Size() const { return m_size; }
     // Appends `size` bytes from `at` (counted from the oldest) to `out`.

@@ -6,11 +6,9 @@
 #include "recorder/recordingfiles.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <QSet>
-#include <QStandardPaths>
 #include <QtEndian>
 
 namespace {
@@ -225,9 +223,7 @@ void LastMinutes::forgetKept()
 
 bool LastMinutes::KeepOnDisk(const QString& folder)
 {
-    const QString in = !folder.isEmpty() ? folder
-                       : QDir(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation))
-                             .filePath(QStringLiteral("tonquill"));
+    const QString in = folder.isEmpty() ? KeptAudio::CacheFolder() : folder;
     QString problem;
     if (m_data.ToDisk(in, &problem))
         return true;

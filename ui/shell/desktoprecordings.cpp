@@ -189,6 +189,7 @@ DesktopRecordings::Started DesktopRecordings::start(const RecordingConfig& confi
         relays.keeping->Kept().KeepOnDisk();
     RecorderDeps deps = m_deps;
     deps.relay = relays.keeping.get();
+    deps.joinMemoryOnDisk = true;
     RecordingConfig copy = config;
     copy.bPreviewModeOnly = false;
     // Only one station is heard at a time: the new one is listened to from
