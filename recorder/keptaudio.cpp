@@ -295,7 +295,7 @@ bool KeptAudio::readFile(QByteArray& out, qint64 offset, qsizetype size) const
 {
     if (size <= kSmallRead) {
         if (offset < m_frontAt || offset + size > m_frontAt + m_front.size()) {
-            m_front.resize(qsizetype(std::min<qint64>(kWriteBytes, m_fileEnd - offset)));
+            m_front.resize(qsizetype(std::min<qint64>(kReadBytes, m_fileEnd - offset)));
             m_frontAt = offset;
             if (!readAll(m_fd, m_front.data(), m_front.size(), offset)) {
                 m_front.resize(0);

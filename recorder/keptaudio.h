@@ -22,7 +22,11 @@
 class KeptAudio {
 public:
     static constexpr qsizetype kBlockBytes = 16 * 1024; // in memory
-    static constexpr qsizetype kWriteBytes = 4 * 1024;  // on disk: written, and read at the front, this much at once
+    // On disk: written this much at once (about a second of audio: a write
+    // a second, each cheaper by the kilobyte than smaller ones), and read
+    // this much at once at the front.
+    static constexpr qsizetype kWriteBytes = 16 * 1024;
+    static constexpr qsizetype kReadBytes = 4 * 1024;
     static constexpr qint64 kHoleBytes = 64 * 1024;     // on disk: the dropped front goes in pieces this large
 
     KeptAudio() = default;

@@ -341,6 +341,61 @@ TEST(LastMinutesTest, KeptOnDiskAsInMemory)
     }
 }
 
+// The store against the plain account of what it holds, in memory and on
+// disk: fronts and tails dropped, reads small (from the window of the
+// oldest bytes) and large, from the file and from what is not written yet;
+// a tail taken back and written again where the window was.
+TEST(KeptAudioTest, HoldsWhatWasAppendedLessWhatWasDropped)
+{
+    constexpr qsizetype W = KeptAudio::kWriteBytes;
+    const struct {
+        char op; // 'a' append n, 'f' drop n from the front, 'b' from the back, 'r' read n at `at` from the end, 'c' clear
+        qsizetype n;
+        qsizetype at = 0;
+    } steps[] = {
+        {'a', 100}, {'r', 10, 100}, {'a', W}, {'r', 40, 40}, {'b', 30}, {'a', W}, {'b', W - 30}, {'r', 40, 40},
+        {'f', 5000}, {'r', 64, 64}, {'r', 65, 200}, {'a', 7}, {'r', 60, 30}, {'b', 3}, {'r', 1 << 20, 1 << 20},
+        {'a', 3 * W + 5}, {'f', 2 * W}, {'r', 20, 3 * W}, {'b', W + 9}, {'r', 1 << 20, 1 << 20}, {'c', 0},
+        {'a', 10}, {'r', 10, 10}, {'f', 1 << 20}, {'a', W + 1}, {'r', 1 << 20, 1 << 20},
+    };
+    for (const bool onDisk : {false, true}) {
+        SCOPED_TRACE(onDisk ? "on disk" : "in memory");
+        TempFolder folder;
+        KeptAudio store;
+        QString problem;
+        if (onDisk)
+            ASSERT_TRUE(store.ToDisk(folder.path(), &problem)) << problem.toStdString();
+        QByteArray account;
+        int next = 0;
+        for (const auto& step : steps) {
+            SCOPED_TRACE(testing::Message() << step.op << step.n << '@' << step.at);
+            if (step.op == 'a') {
+                QByteArray bytes(step.n, Qt::Uninitialized);
+                for (char& c : bytes)
+                    c = char(next++ % 251);
+                EXPECT_TRUE(store.Append(bytes.constData(), bytes.size()));
+                account += bytes;
+            } else if (step.op == 'f') {
+                store.DropFront(step.n);
+                account.remove(0, std::min(step.n, account.size()));
+            } else if (step.op == 'b') {
+                store.DropBack(step.n);
+                account.chop(std::min(step.n, account.size()));
+            } else if (step.op == 'c') {
+                store.Clear();
+                account.clear();
+            } else {
+                const qsizetype at = std::max<qsizetype>(0, account.size() - step.at);
+                QByteArray out("before");
+                store.CopyTo(out, at, step.n);
+                EXPECT_EQ(out, "before" + account.mid(at, step.n));
+            }
+            EXPECT_EQ(store.Size(), account.size());
+        }
+        EXPECT_EQ(store.OnDisk(), onDisk);
+    }
+}
+
 // Hours of audio: the file takes what is kept and a block more, and still
 // holds what memory would after what is kept moved to the file's start.
 TEST(LastMinutesTest, TheFileOnDiskStaysAsLargeAsWhatIsKept)
