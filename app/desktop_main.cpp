@@ -120,7 +120,9 @@ extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
     deps.holdStream = true;
     IRelay* listeningRelay = deps.relay;
     // The last minutes of the panel's recording are kept in front of the relay.
+    // The panel's station is recorded: its minutes are kept on disk.
     KeepingRelay primaryKept(*listeningRelay, qint64(WatchMinutes()) * 60 * 1000);
+    primaryKept.Kept().KeepOnDisk();
     deps.relay = &primaryKept;
     frmMP3 recorder(deps);
     recorderPtr = &recorder;

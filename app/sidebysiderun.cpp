@@ -61,6 +61,12 @@ SideBySideRun::Station& SideBySideRun::makeStation(const QString& file, bool wat
     auto station = std::make_unique<Station>(m_out, &m_clock, qint64(WatchMinutes()) * 60 * 1000);
     station->file = file;
     station->watched = watched;
+    // A recorded station's minutes are kept on disk, a watched one's in
+    // memory.
+    Station* s = station.get();
+    station->keeping.Kept().SetNotice([s](const QString& text) { s->console.showStatus(text); });
+    if (!watched)
+        station->keeping.Kept().KeepOnDisk();
     RecorderDeps deps;
     deps.clock = &m_clock;
     deps.messages = &station->messages;
@@ -68,6 +74,7 @@ SideBySideRun::Station& SideBySideRun::makeStation(const QString& file, bool wat
     deps.relay = &station->keeping;
     deps.host = &station->console;
     deps.live365 = &station->live365;
+    deps.joinMemoryOnDisk = true;
     if (watched)
         MakeWatching(deps);
     LeavePausesOutWhenAsked(deps);
@@ -79,7 +86,6 @@ SideBySideRun::Station& SideBySideRun::makeStation(const QString& file, bool wat
     station->console.attach(&recorder);
     station->opener = std::make_unique<PresetOpener>(recorder, station->config, station->messages);
     // A playlist file's station is named by the title the playlist gives.
-    Station* s = station.get();
     connect(&recorder, &frmMP3::playlistRead, this, [this, s](const QString& title) { setTitle(*s, title); });
     followPlays(*s, recorder);
     m_stations.push_back(std::move(station));

@@ -187,6 +187,7 @@ void IcyDemuxer::Feed(const char* data, qsizetype size, Sink& sink)
             return;
         const qsizetype taken = end >= 0 ? end - kept : window;
         m_header.truncate(kept + taken);
+        m_header.squeeze(); // the header alone, not the chunk it came with
         m_headerPending = false;
         const IcyHeader header = ParseIcyHeader(m_header);
         IcyHeader delivered = header;

@@ -217,6 +217,10 @@ void IcySession::DataArrival()
     // modal message box shown from here runs events.
     m_ws->GetData(m_chunk);
     Feed(m_chunk);
+    // A burst (a server's first answer, a stream read late) leaves a
+    // buffer far larger than the chunks that follow: it goes.
+    if (m_chunk.capacity() > kKeptChunkCapacity)
+        m_chunk = QByteArray();
 }
 
 void IcySession::Feed(const QByteArray& data)

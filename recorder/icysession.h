@@ -117,6 +117,7 @@ private:
     EventSocket* m_ws = nullptr;
     IcyDemuxer m_demux;
     QByteArray m_chunk; // the stream's read buffer, reused from chunk to chunk
+    static constexpr qsizetype kKeptChunkCapacity = 16 * 1024;
     QTimer m_holdTimer;
     StreamHold m_hold{*this};
     std::unique_ptr<ISingleShot> m_retryTimer;

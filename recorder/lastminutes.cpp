@@ -197,14 +197,12 @@ void LastMinutes::keep(const char* data, qsizetype size, qint64 us, quint32 seri
         m_keptFraming = m_framing;
     } else if (m_keptFraming != m_framing) {
         // Another kind of audio cannot go on in the same file: it starts again.
-        m_droppedBytes += m_data.Size();
-        m_units.clear();
-        m_frames = 0;
+        forgetKept();
         m_data.Clear();
-        m_totalUs = 0;
         m_keptFraming = m_framing;
     }
-    m_data.Append(data, size);
+    if (!m_data.Append(data, size))
+        forgetKept(); // its file failed: only this unit is left
     if (m_keptFraming == Framing::Ogg)
         m_units.push_back({size, us, serial});
     else
@@ -213,6 +211,24 @@ void LastMinutes::keep(const char* data, qsizetype size, qint64 us, quint32 seri
     dropOld();
     if (unitKept)
         unitKept(QByteArrayView(data, size), serial);
+}
+
+void LastMinutes::forgetKept()
+{
+    m_droppedBytes += m_data.Size();
+    m_units.clear();
+    m_frames = 0;
+    m_totalUs = 0;
+}
+
+bool LastMinutes::KeepOnDisk(const QString& folder)
+{
+    const QString in = folder.isEmpty() ? KeptAudio::CacheFolder() : folder;
+    QString problem;
+    if (m_data.ToDisk(in, &problem))
+        return true;
+    m_data.Say(QCoreApplication::translate("LastMinutes", "The last minutes are kept in memory: %1").arg(problem));
+    return false;
 }
 
 void LastMinutes::MarkTitle(const QString& title)
@@ -349,58 +365,4 @@ QString LastMinutes::Save(const QString& folder, const QString& station, const Q
         return QString();
     }
     return path;
-}
-
-void LastMinutes::Blocks::Append(const char* data, qsizetype size)
-{
-    while (size > 0) {
-        if (m_blocks.empty() || m_blocks.back().size() == kBlockBytes) {
-            m_blocks.emplace_back();
-            m_blocks.back().reserve(kBlockBytes);
-        }
-        QByteArray& block = m_blocks.back();
-        const qsizetype take = std::min(size, kBlockBytes - block.size());
-        block.append(data, take);
-        data += take;
-        size -= take;
-        m_size += take;
-    }
-}
-
-void LastMinutes::Blocks::DropFront(qsizetype size)
-{
-    size = std::min(size, m_size);
-    m_size -= size;
-    m_head += size;
-    while (!m_blocks.empty() && m_head >= m_blocks.front().size() && (m_blocks.size() > 1 || m_size == 0)) {
-        m_head -= m_blocks.front().size();
-        m_blocks.pop_front();
-    }
-    if (m_blocks.empty())
-        m_head = 0;
-}
-
-void LastMinutes::Blocks::Clear()
-{
-    m_blocks.clear();
-    m_head = 0;
-    m_size = 0;
-}
-
-void LastMinutes::Blocks::CopyTo(QByteArray& out, qsizetype at, qsizetype size) const
-{
-    size = std::min(size, m_size - at);
-    qsizetype pos = m_head + at;
-    for (const QByteArray& block : m_blocks) {
-        if (size <= 0)
-            break;
-        if (pos >= block.size()) {
-            pos -= block.size();
-            continue;
-        }
-        const qsizetype take = std::min(size, block.size() - pos);
-        out.append(block.constData() + pos, take);
-        size -= take;
-        pos = 0;
-    }
 }

@@ -1,10 +1,15 @@
 #pragma once
 
-// The last minutes of a station's audio, kept in memory as whole frames
-// (MP3, AAC ADTS) or whole pages (Ogg, with the header pages of each
-// logical stream they belong to), oldest first. What is kept stays through
-// reconnects and after the stream ended; a new stream's partial first frame
-// is never kept. Saving writes the kept audio to a file of its own.
+// The last minutes of a station's audio, kept as whole frames (MP3, AAC
+// ADTS) or whole pages (Ogg, with the header pages of each logical stream
+// they belong to), oldest first. What is kept stays through reconnects and
+// after the stream ended; a new stream's partial first frame is never kept.
+// Saving writes the kept audio to a file of its own.
+//
+// The audio is kept in memory, or on disk (KeepOnDisk) with only its index
+// (frame counts, Ogg pages and header pages, the title's place) in memory.
+
+#include "recorder/keptaudio.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -18,6 +23,17 @@ public:
     enum class Framing { Mp3, Adts, Ogg };
 
     explicit LastMinutes(qint64 keepMs = 5 * 60 * 1000) : m_keepUs(keepMs * 1000) {}
+
+    // The audio goes to a file with no name in `folder` (the user's cache
+    // folder when ""), what is kept already with it. False, said, when no
+    // file can be made there: it stays in memory. Should the file fail
+    // later, the keeping goes on in memory.
+    bool KeepOnDisk(const QString& folder = QString());
+    bool KeptOnDisk() const { return m_data.OnDisk(); }
+    // What its file takes of the disk, in bytes.
+    qint64 DiskBytes() const { return m_data.DiskBytes(); }
+    // Told what went wrong with the file (qWarning when unset).
+    void SetNotice(std::function<void(const QString&)> notice) { m_data.notice = std::move(notice); }
 
     // How much playing time is kept (at least; the oldest unit goes once
     // the rest holds that much).
@@ -80,29 +96,14 @@ private:
     void keepOggPage(const char* page, qsizetype size);
     void keep(const char* data, qsizetype size, qint64 us, quint32 serial = 0);
     void dropOld();
+    // What is kept goes (counted as dropped).
+    void forgetKept();
 
     qint64 m_keepUs;
     Framing m_framing = Framing::Mp3;
     Framing m_keptFraming = Framing::Mp3; // of what is kept
     QByteArray m_pending;                 // bytes not yet a whole unit
-    // Bytes in blocks of a fixed size, so that what is kept takes its own
-    // size and at most a block more, however long it is kept.
-    class Blocks {
-    public:
-        static constexpr qsizetype kBlockBytes = 16 * 1024;
-        void Append(const char* data, qsizetype size);
-        void DropFront(qsizetype size);
-        void Clear();
-        qsizetype Size() const { return m_size; }
-        // Appends `size` bytes from `at` (counted from the oldest) to `out`.
-        void CopyTo(QByteArray& out, qsizetype at, qsizetype size) const;
-
-    private:
-        std::deque<QByteArray> m_blocks;
-        qsizetype m_head = 0; // the oldest byte, in the first block
-        qsizetype m_size = 0;
-    };
-    Blocks m_data;              // the kept units
+    KeptAudio m_data;           // the kept units
     std::deque<Page> m_units;   // Ogg: the pages kept
     qsizetype m_frames = 0;     // MP3, ADTS: the frames kept
     qint64 m_droppedBytes = 0;  // bytes gone from the front, ever

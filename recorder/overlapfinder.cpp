@@ -23,11 +23,35 @@ std::vector<Mp3Frame> FindAudioFrames(const QByteArray& bytes, AudioFraming fram
     return FindMp3Frames(bytes);
 }
 
+bool StreamMemory::KeepOnDisk(const QString& folder)
+{
+    if (m_disk)
+        return true;
+    auto disk = std::make_unique<KeptAudio>();
+    // A folder that takes no file is said of the last minutes kept there.
+    disk->notice = [](const QString&) {};
+    QString problem;
+    if (!disk->ToDisk(folder.isEmpty() ? KeptAudio::CacheFolder() : folder, &problem))
+        return false;
+    const QByteArray held = last(m_size);
+    disk->Append(held.constData(), held.size());
+    m_disk = std::move(disk);
+    m_ring = QByteArray();
+    m_start = 0;
+    return true;
+}
+
 void StreamMemory::SetCapacity(qsizetype bytes)
 {
     bytes = std::max<qsizetype>(bytes, 1);
     if (bytes == m_capacity)
         return;
+    if (m_disk) {
+        m_capacity = bytes;
+        m_disk->DropFront(m_disk->Size() - std::min(m_disk->Size(), bytes + kSlackBytes));
+        m_size = m_disk->Size();
+        return;
+    }
     const QByteArray kept = last(std::min(m_size, bytes + kSlackBytes));
     m_capacity = bytes;
     m_ring = QByteArray();
@@ -44,6 +68,12 @@ void StreamMemory::Append(const char* data, qsizetype size)
         return;
     m_total += size;
     const qsizetype ringSize = m_capacity + kSlackBytes;
+    if (m_disk) {
+        m_disk->Append(data, size);
+        m_disk->DropFront(m_disk->Size() - std::min(m_disk->Size(), ringSize));
+        m_size = m_disk->Size();
+        return;
+    }
     if (m_ring.size() != ringSize) {
         m_ring = QByteArray(ringSize, Qt::Uninitialized);
         m_start = 0;
@@ -71,10 +101,14 @@ void StreamMemory::DropTail(qsizetype n)
     n = std::clamp<qsizetype>(n, 0, m_size);
     m_size -= n;
     m_total -= n;
+    if (m_disk)
+        m_disk->DropBack(n);
 }
 
 void StreamMemory::Clear()
 {
+    if (m_disk)
+        m_disk->Clear();
     m_start = 0;
     m_size = 0;
     m_total = 0;
@@ -90,6 +124,12 @@ QByteArray StreamMemory::last(qsizetype n) const
     n = std::min(n, m_size);
     if (n <= 0)
         return QByteArray();
+    if (m_disk) {
+        QByteArray out;
+        out.reserve(n);
+        m_disk->CopyTo(out, m_size - n, n);
+        return out;
+    }
     const qsizetype ringSize = m_ring.size();
     const qsizetype from = (m_start + m_size - n) % ringSize;
     const qsizetype first = std::min(n, ringSize - from);

@@ -2,9 +2,11 @@
 
 #include "listen/aacframes.h"
 #include "recorder/cleancut.h"
+#include "recorder/keptaudio.h"
 
 #include <QByteArray>
 #include <QMultiHash>
+#include <memory>
 #include <set>
 #include <vector>
 
@@ -33,6 +35,12 @@ std::vector<Mp3Frame> FindAudioFrames(const QByteArray& bytes, AudioFraming fram
 // array.
 class StreamMemory {
 public:
+    // The bytes go to a file with no name in `folder` (the user's cache
+    // folder when ""), only a few kilobytes of them staying in memory. False
+    // when no file can be made there: they stay in memory. Should the file
+    // fail later, they go on in memory.
+    bool KeepOnDisk(const QString& folder = QString());
+    bool KeptOnDisk() const { return m_disk && m_disk->OnDisk(); }
     // How many bytes Bytes() holds at most; what is held stays (its last
     // bytes, as many as fit).
     void SetCapacity(qsizetype bytes);
@@ -54,6 +62,8 @@ private:
     // The last `n` bytes held, copied out oldest first.
     QByteArray last(qsizetype n) const;
 
+    // On disk: the bytes held, instead of the ring.
+    std::unique_ptr<KeptAudio> m_disk;
     QByteArray m_ring; // allocated at the first Append, of the capacity and the slack
     qsizetype m_start = 0; // the oldest byte held
     qsizetype m_size = 0;  // bytes held, up to the ring's size

@@ -43,4 +43,8 @@ struct RecorderDeps {
     std::function<QString()> rulesFolder;
     // Reads and compiles the lists (on a worker thread); unset: SongRules::Load.
     SongRulesCompiler::Compile compileRules;
+    // The last seconds recorded, to find them again in a reconnected
+    // stream, are kept in a file with no name (the user's cache folder)
+    // instead of memory: for one program recording many stations.
+    bool joinMemoryOnDisk = false;
 };

@@ -20,6 +20,8 @@ SongWriter::SongWriter(SongWriterSetup setup) : m_setup(std::move(setup))
     if (!m_setup.startPaused)
         m_setup.startPaused = [] { return false; };
     m_rulesCompiler = std::make_unique<SongRulesCompiler>(m_setup.compileRules);
+    if (m_setup.joinMemoryOnDisk)
+        m_memory.KeepOnDisk();
 }
 
 SongWriter::~SongWriter()

@@ -88,6 +88,8 @@ struct SongWriterSetup {
     // song is this recording's.
     std::function<bool(const QString& name)> claimSong;
     std::function<void(const SongEvent&)> onEvent;
+    // What is kept to join a reconnected stream goes on disk (RecorderDeps).
+    bool joinMemoryOnDisk = false;
 };
 
 // From a stream's audio and titles to recording files: naming, repeats and

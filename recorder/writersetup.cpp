@@ -31,5 +31,6 @@ SongWriterSetup WriterSetupFor(const RecordingConfig& config, const RecorderDeps
     setup.headerPauseMs = deps.headerPauseMs;
     setup.filePauseMs = deps.filePauseMs;
     setup.compileRules = deps.compileRules;
+    setup.joinMemoryOnDisk = deps.joinMemoryOnDisk;
     return setup;
 }

@@ -404,6 +404,22 @@
         <source>%1 cannot be written: %2</source>
         <translation>%1 kann nicht geschrieben werden: %2</translation>
     </message>
+    <message>
+        <source>no file can be made in %1 (%2)</source>
+        <translation>in %1 kann keine Datei angelegt werden (%2)</translation>
+    </message>
+    <message>
+        <source>The file of the last minutes failed (%1): they are kept in memory from now on.</source>
+        <translation>Die Datei der letzten Minuten versagt (%1): Sie werden von nun an im Speicher gehalten.</translation>
+    </message>
+    <message>
+        <source>The file of the last minutes failed (%1): what was kept of them is lost; they are kept in memory from now on.</source>
+        <translation>Die Datei der letzten Minuten versagt (%1): Was von ihnen gehalten wurde, ist verloren; sie werden von nun an im Speicher gehalten.</translation>
+    </message>
+    <message>
+        <source>The last minutes are kept in memory: %1</source>
+        <translation>Die letzten Minuten werden im Speicher gehalten: %1</translation>
+    </message>
 </context>
 <context>
     <name>LastPreset</name>

@@ -3,8 +3,13 @@
 #include "recorder/lastminutes.h"
 #include "tests/support/eventwait.h"
 
+#include <QDir>
 #include <QtEndian>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -205,5 +210,252 @@ TEST(SongSaverTest, SavesFromTheTitleToTheNextOne)
         // The same song again is saved beside the first file.
         relay.MarkTitle(QStringLiteral("Artist - Song"));
         EXPECT_EQ(relay.Saver().Start(folder.path(), &problem), folder.file(QStringLiteral("Artist - Song (2).mp3")));
+    }
+}
+
+namespace {
+
+// An Ogg page of any length: its body in 255-byte segments.
+QByteArray oggLongPage(quint32 serial, qint64 granule, const QByteArray& body)
+{
+    QByteArray page = oggPage(serial, granule, {});
+    page.chop(1);
+    const int segments = int(body.size() / 255) + 1;
+    page[26] = char(segments);
+    for (int i = 0; i < segments - 1; ++i)
+        page += char(255);
+    page += char(body.size() % 255);
+    return page + body;
+}
+
+QByteArray adtsFrame(int n, int length = 371)
+{
+    QByteArray f(length, char(n & 0x7f));
+    const unsigned char h[7] = {0xff, 0xf1, 0x50, static_cast<unsigned char>(0x80 | (length >> 11)),
+                                static_cast<unsigned char>(length >> 3),
+                                static_cast<unsigned char>(((length & 7) << 5) | 0x1f), 0xfc};
+    memcpy(f.data(), h, 7);
+    return f;
+}
+
+// Everything a save gives, to compare one store with the other.
+struct Kept {
+    QByteArray bytes, sinceTitle, saved;
+    qsizetype units;
+    qint64 ms;
+    bool titleKept;
+    bool operator==(const Kept&) const = default;
+};
+
+Kept keptOf(const LastMinutes& kept)
+{
+    TempFolder folder;
+    QString problem;
+    const QString path = kept.Save(folder.path(), QStringLiteral("Night FM"), QDateTime(QDate(2026, 3, 1), QTime()), 5,
+                                   &problem);
+    return {kept.Bytes(), kept.BytesSinceTitle(), ReadAll(path), kept.KeptUnits(), kept.KeptMs(), kept.TitleKept()};
+}
+
+} // namespace
+
+// What is kept on disk is what is kept in memory, byte for byte, whatever
+// the audio and however it comes: through dropped fronts, titles, a
+// reconnect, another kind of audio, pages larger than what is written at once.
+TEST(LastMinutesTest, KeptOnDiskAsInMemory)
+{
+    const QByteArray opusHead("OpusHead\x01\x02\x00\x00\x80\xbb\x00\x00\x00\x00\x00", 19);
+    const struct {
+        const char* name;
+        qint64 keepMs;
+        std::function<void(LastMinutes&)> feed;
+    } cases[] = {
+        {"byte by byte, the title inside a frame", 1000,
+         [](LastMinutes& k) {
+             k.BeginStream(LastMinutes::Framing::Mp3);
+             feed(k, mp3Frames(1, 30) + mp3Frame(31).left(100), 1);
+             k.MarkTitle(QStringLiteral("A - B"));
+             feed(k, mp3Frame(31).mid(100) + mp3Frames(32, 40), 1);
+         }},
+        {"a minute over many dropped blocks, the title's start gone", 10000,
+         [](LastMinutes& k) {
+             k.BeginStream(LastMinutes::Framing::Mp3);
+             feed(k, mp3Frames(0, 100), 4096);
+             k.MarkTitle(QStringLiteral("Gone - Song"));
+             feed(k, mp3Frames(100, 2200), 4096);
+         }},
+        {"a minute, the title's start kept", 10000,
+         [](LastMinutes& k) {
+             k.BeginStream(LastMinutes::Framing::Mp3);
+             feed(k, mp3Frames(0, 2200), 9000);
+             k.MarkTitle(QStringLiteral("Kept - Song"));
+             feed(k, mp3Frames(2200, 100), 9000);
+         }},
+        {"a reconnect leaves half a frame", 60000,
+         [](LastMinutes& k) {
+             k.BeginStream(LastMinutes::Framing::Mp3);
+             feed(k, mp3Frames(1, 10) + mp3Frame(11).left(100), 300);
+             k.BeginStream(LastMinutes::Framing::Mp3);
+             feed(k, mp3Frame(12).mid(50) + mp3Frames(13, 5), 300);
+             k.Finish();
+         }},
+        {"MP3, then AAC starts again", 60000,
+         [](LastMinutes& k) {
+             k.BeginStream(LastMinutes::Framing::Mp3);
+             feed(k, mp3Frames(1, 40), 1000);
+             k.BeginStream(LastMinutes::Framing::Adts);
+             QByteArray aac;
+             for (int i = 0; i < 30; ++i)
+                 aac += adtsFrame(i);
+             feed(k, aac, 555);
+             k.Finish();
+         }},
+        {"Ogg: two streams, pages larger than a write, a title between pages", 6500,
+         [&opusHead](LastMinutes& k) {
+             k.BeginStream(LastMinutes::Framing::Ogg);
+             QByteArray stream = oggPage(7, 0, opusHead, true) + oggPage(7, 0, "OpusTags");
+             for (int i = 1; i <= 8; ++i)
+                 stream += oggLongPage(7, i * 48000, QByteArray(i * 1500, char('a' + i)));
+             feed(k, stream, 1000);
+             k.MarkTitle(QStringLiteral("Ogg - Song"));
+             stream = oggPage(9, 0, opusHead, true) + oggPage(9, 0, "OpusTags");
+             for (int i = 1; i <= 4; ++i)
+                 stream += oggLongPage(9, i * 48000, QByteArray(6000, char('A' + i)));
+             feed(k, stream, 7000);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        LastMinutes inMemory(c.keepMs);
+        LastMinutes onDisk(c.keepMs);
+        ASSERT_TRUE(onDisk.KeepOnDisk(folder.path()));
+        c.feed(inMemory);
+        c.feed(onDisk);
+        EXPECT_TRUE(onDisk.KeptOnDisk());
+        EXPECT_FALSE(inMemory.KeptOnDisk());
+        const Kept expected = keptOf(inMemory);
+        EXPECT_FALSE(expected.saved.isEmpty());
+        EXPECT_EQ(keptOf(onDisk), expected);
+        // The file has no name: nothing is left in the folder.
+        EXPECT_TRUE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+    }
+}
+
+// The store against the plain account of what it holds, in memory and on
+// disk: fronts and tails dropped, reads small (from the window of the
+// oldest bytes) and large, from the file and from what is not written yet;
+// a tail taken back and written again where the window was.
+TEST(KeptAudioTest, HoldsWhatWasAppendedLessWhatWasDropped)
+{
+    constexpr qsizetype W = KeptAudio::kWriteBytes;
+    const struct {
+        char op; // 'a' append n, 'f' drop n from the front, 'b' from the back, 'r' read n at `at` from the end, 'c' clear
+        qsizetype n;
+        qsizetype at = 0;
+    } steps[] = {
+        {'a', 100}, {'r', 10, 100}, {'a', W}, {'r', 40, 40}, {'b', 30}, {'a', W}, {'b', W - 30}, {'r', 40, 40},
+        {'f', 5000}, {'r', 64, 64}, {'r', 65, 200}, {'a', 7}, {'r', 60, 30}, {'b', 3}, {'r', 1 << 20, 1 << 20},
+        {'a', 3 * W + 5}, {'f', 2 * W}, {'r', 20, 3 * W}, {'b', W + 9}, {'r', 1 << 20, 1 << 20}, {'c', 0},
+        {'a', 10}, {'r', 10, 10}, {'f', 1 << 20}, {'a', W + 1}, {'r', 1 << 20, 1 << 20},
+    };
+    for (const bool onDisk : {false, true}) {
+        SCOPED_TRACE(onDisk ? "on disk" : "in memory");
+        TempFolder folder;
+        KeptAudio store;
+        QString problem;
+        if (onDisk)
+            ASSERT_TRUE(store.ToDisk(folder.path(), &problem)) << problem.toStdString();
+        QByteArray account;
+        int next = 0;
+        for (const auto& step : steps) {
+            SCOPED_TRACE(testing::Message() << step.op << step.n << '@' << step.at);
+            if (step.op == 'a') {
+                QByteArray bytes(step.n, Qt::Uninitialized);
+                for (char& c : bytes)
+                    c = char(next++ % 251);
+                EXPECT_TRUE(store.Append(bytes.constData(), bytes.size()));
+                account += bytes;
+            } else if (step.op == 'f') {
+                store.DropFront(step.n);
+                account.remove(0, std::min(step.n, account.size()));
+            } else if (step.op == 'b') {
+                store.DropBack(step.n);
+                account.chop(std::min(step.n, account.size()));
+            } else if (step.op == 'c') {
+                store.Clear();
+                account.clear();
+            } else {
+                const qsizetype at = std::max<qsizetype>(0, account.size() - step.at);
+                QByteArray out("before");
+                store.CopyTo(out, at, step.n);
+                EXPECT_EQ(out, "before" + account.mid(at, step.n));
+            }
+            EXPECT_EQ(store.Size(), account.size());
+        }
+        EXPECT_EQ(store.OnDisk(), onDisk);
+    }
+}
+
+// Hours of audio: the file takes what is kept and a block more, and still
+// holds what memory would after what is kept moved to the file's start.
+TEST(LastMinutesTest, TheFileOnDiskStaysAsLargeAsWhatIsKept)
+{
+    TempFolder folder;
+    LastMinutes onDisk(2000);
+    LastMinutes inMemory(2000);
+    ASSERT_TRUE(onDisk.KeepOnDisk(folder.path()));
+    onDisk.BeginStream(LastMinutes::Framing::Mp3);
+    inMemory.BeginStream(LastMinutes::Framing::Mp3);
+    qint64 largest = 0;
+    // 42 MB: beyond the point where what is kept moves to the start.
+    for (int frame = 0; frame < 100000; frame += 20) {
+        const QByteArray chunk = mp3Frames(frame, 20);
+        onDisk.Append(chunk.constData(), chunk.size());
+        inMemory.Append(chunk.constData(), chunk.size());
+        largest = std::max(largest, onDisk.DiskBytes() - onDisk.KeptBytes());
+    }
+    EXPECT_GT(onDisk.KeptBytes(), 30000);
+    EXPECT_LE(largest, KeptAudio::kHoleBytes + KeptAudio::kWriteBytes + 64 * 1024);
+    EXPECT_TRUE(onDisk.KeptOnDisk());
+    EXPECT_EQ(onDisk.Bytes(), inMemory.Bytes());
+}
+
+// No file can be made, or its disk fills up: the minutes are kept in
+// memory, said once, and nothing kept is lost.
+TEST(LastMinutesTest, AFileThatFailsLeavesTheMinutesInMemory)
+{
+    TempFolder folder;
+    ASSERT_TRUE(WriteAll(folder.file(QStringLiteral("plain")), "not a folder"));
+    const struct {
+        const char* name;
+        QString folder;
+        rlim_t fileLimit; // the largest file the program may write
+        bool madeOnDisk;
+    } cases[] = {
+        {"the folder cannot be made", folder.file(QStringLiteral("plain/kept")), RLIM_INFINITY, false},
+        {"the disk fills up", folder.path(), 200 * 1024, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QStringList said;
+        LastMinutes kept(60000);
+        kept.SetNotice([&said](const QString& text) { said << text; });
+        EXPECT_EQ(kept.KeepOnDisk(c.folder), c.madeOnDisk);
+        rlimit was{};
+        getrlimit(RLIMIT_FSIZE, &was);
+        rlimit limit = was;
+        limit.rlim_cur = c.fileLimit;
+        const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        kept.BeginStream(LastMinutes::Framing::Mp3);
+        feed(kept, mp3Frames(0, 1000), 3000); // 417 KB
+        setrlimit(RLIMIT_FSIZE, &was);
+        signal(SIGXFSZ, oldHandler);
+        EXPECT_FALSE(kept.KeptOnDisk());
+        ASSERT_EQ(said.size(), 1) << said.join('\n').toStdString();
+        EXPECT_TRUE(said[0].contains(c.madeOnDisk ? QString::fromLocal8Bit(strerror(EFBIG)) : c.folder)) << said[0].toStdString();
+        EXPECT_EQ(kept.Bytes(), mp3Frames(0, 1000));
+        feed(kept, mp3Frames(1000, 10), 3000);
+        EXPECT_EQ(kept.Bytes().right(417 * 10), mp3Frames(1000, 10));
     }
 }

@@ -183,8 +183,13 @@ DesktopRecordings::Started DesktopRecordings::start(const RecordingConfig& confi
     Relays relays;
     relays.switched = std::make_unique<SwitchedRelay>(*m_relay);
     relays.keeping = std::make_unique<KeepingRelay>(*relays.switched, qint64(WatchMinutes()) * 60 * 1000);
+    // A recorded station's minutes are kept on disk, a watched one's in
+    // memory.
+    if (!watched)
+        relays.keeping->Kept().KeepOnDisk();
     RecorderDeps deps = m_deps;
     deps.relay = relays.keeping.get();
+    deps.joinMemoryOnDisk = true;
     RecordingConfig copy = config;
     copy.bPreviewModeOnly = false;
     // Only one station is heard at a time: the new one is listened to from

@@ -3,6 +3,7 @@
 // again is recorded once.
 #include "noiseframes.h"
 #include "recorder/overlapfinder.h"
+#include "tests/support/eventwait.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -133,46 +134,53 @@ TEST(OverlapFinder, NoOverlapWhenUnsureOrReplayedFromTheStart)
 
 // The memory against the plain account of what was recorded: appends of
 // every size (across the ring's end, larger than the ring), tails taken
-// back, a capacity changed while it holds bytes.
+// back, a capacity changed while it holds bytes; in memory and on disk.
 TEST(StreamMemory, HoldsTheLastBytesRecordedAcrossTheRingsEnd)
 {
-    constexpr qsizetype cap = 1000;
-    const struct {
-        char op; // 'a' append n bytes, 'd' drop n bytes, 'c' set the capacity to n
-        qsizetype n;
-    } steps[] = {
-        {'a', 10},   {'a', 990},  {'a', 1},    {'a', 500},  {'d', 300}, {'a', 7000},
-        {'a', 8000}, {'a', 9300}, {'d', 5000}, {'a', 123},  {'c', 400}, {'a', 77},
-        {'d', 50},   {'c', 3000}, {'a', 2500}, {'d', 9999}, {'a', 42},
-    };
-    StreamMemory memory;
-    memory.SetCapacity(cap);
-    QByteArray account; // everything recorded, less what was taken back
-    qsizetype capacity = cap;
-    qsizetype held = 0; // how much of it the memory still holds
-    int next = 0;
-    for (const auto& step : steps) {
-        SCOPED_TRACE(testing::Message() << step.op << step.n);
-        if (step.op == 'a') {
-            QByteArray bytes(step.n, Qt::Uninitialized);
-            for (char& c : bytes)
-                c = char(next++ % 251);
-            memory.Append(bytes.constData(), bytes.size());
-            account += bytes;
-            held = std::min(held + step.n, capacity + StreamMemory::kSlackBytes);
-        } else if (step.op == 'd') {
-            memory.DropTail(step.n);
-            // Only what the memory still holds can be taken back.
-            const qsizetype dropped = std::min(step.n, held);
-            account.chop(dropped);
-            held -= dropped;
-        } else {
-            memory.SetCapacity(step.n);
-            capacity = step.n;
-            held = std::min(held, capacity + StreamMemory::kSlackBytes);
+    for (const bool onDisk : {false, true}) {
+        SCOPED_TRACE(onDisk ? "on disk" : "in memory");
+        constexpr qsizetype cap = 1000;
+        const struct {
+            char op; // 'a' append n bytes, 'd' drop n bytes, 'c' set the capacity to n
+            qsizetype n;
+        } steps[] = {
+            {'a', 10},   {'a', 990},  {'a', 1},    {'a', 500},  {'d', 300}, {'a', 7000},
+            {'a', 8000}, {'a', 9300}, {'d', 5000}, {'a', 123},  {'c', 400}, {'a', 77},
+            {'d', 50},   {'c', 3000}, {'a', 2500}, {'d', 9999}, {'a', 42},
+        };
+        StreamMemory memory;
+        TempFolder folder;
+        if (onDisk)
+            ASSERT_TRUE(memory.KeepOnDisk(folder.path()));
+        memory.SetCapacity(cap);
+        QByteArray account; // everything recorded, less what was taken back
+        qsizetype capacity = cap;
+        qsizetype held = 0; // how much of it the memory still holds
+        int next = 0;
+        for (const auto& step : steps) {
+            SCOPED_TRACE(testing::Message() << step.op << step.n);
+            if (step.op == 'a') {
+                QByteArray bytes(step.n, Qt::Uninitialized);
+                for (char& c : bytes)
+                    c = char(next++ % 251);
+                memory.Append(bytes.constData(), bytes.size());
+                account += bytes;
+                held = std::min(held + step.n, capacity + StreamMemory::kSlackBytes);
+            } else if (step.op == 'd') {
+                memory.DropTail(step.n);
+                // Only what the memory still holds can be taken back.
+                const qsizetype dropped = std::min(step.n, held);
+                account.chop(dropped);
+                held -= dropped;
+            } else {
+                memory.SetCapacity(step.n);
+                capacity = step.n;
+                held = std::min(held, capacity + StreamMemory::kSlackBytes);
+            }
+            EXPECT_EQ(memory.Total(), account.size());
+            EXPECT_EQ(memory.Bytes(), account.right(std::min(capacity, held)));
+            EXPECT_EQ(memory.Size(), memory.Bytes().size());
         }
-        EXPECT_EQ(memory.Total(), account.size());
-        EXPECT_EQ(memory.Bytes(), account.right(std::min(capacity, held)));
-        EXPECT_EQ(memory.Size(), memory.Bytes().size());
+        EXPECT_EQ(memory.KeptOnDisk(), onDisk);
     }
 }
