@@ -19,9 +19,8 @@ QString SongTitleOf(const QString& songName)
     return songName;
 }
 
-RecorderDesktopLink::RecorderDesktopLink(frmMP3& recorder, clsConfiguration& config, Hooks hooks, QDBusConnection bus,
-                                         QObject* parent)
-    : QObject(parent), m_recorder(&recorder), m_config(config), m_hooks(std::move(hooks)), m_controls(*this, bus),
+RecorderDesktopLink::RecorderDesktopLink(frmMP3& recorder, Hooks hooks, QDBusConnection bus, QObject* parent)
+    : QObject(parent), m_recorder(&recorder), m_hooks(std::move(hooks)), m_controls(*this, bus),
       m_notifier(bus, m_hooks.openFolder), m_actions(bus, [this](DesktopAction action) { Perform(action); }),
       m_status(recorder.Status())
 {
@@ -44,7 +43,7 @@ void RecorderDesktopLink::watch()
     connect(m_recorder, &frmMP3::reconnecting, this, &RecorderDesktopLink::onReconnecting);
     connect(m_recorder, &frmMP3::gaveUp, this, [this] {
         if (NotifyProblems())
-            m_notifier.Show(notices::GaveUp(m_config.sRecordingTitle));
+            m_notifier.Show(notices::GaveUp(stationTitle()));
     });
 }
 
@@ -59,6 +58,11 @@ void RecorderDesktopLink::Follow(frmMP3& recorder)
     m_outageSaid = false;
     watch();
     refresh();
+}
+
+QString RecorderDesktopLink::stationTitle() const
+{
+    return m_recorder->Config().sRecordingTitle;
 }
 
 RecorderDesktopLink::~RecorderDesktopLink()
@@ -90,7 +94,7 @@ void RecorderDesktopLink::refresh()
     s.track = before.track;
     if (s.recording) {
         s.title = SongTitleOf(status.strSongName);
-        s.station = m_config.sRecordingTitle;
+        s.station = stationTitle();
         s.file = status.file;
         s.artUrl = cachedCover(m_recorder->Covers().Current());
         if (s.title != before.title)
@@ -138,7 +142,7 @@ void RecorderDesktopLink::onReconnecting()
         return;
     m_outageSaid = true;
     if (NotifyProblems())
-        m_notifier.Show(notices::Reconnecting(m_config.sRecordingTitle));
+        m_notifier.Show(notices::Reconnecting(stationTitle()));
 }
 
 void RecorderDesktopLink::StartRecording()

@@ -11,7 +11,6 @@
 #include <functional>
 #include <map>
 
-class clsConfiguration;
 class frmMP3;
 
 // The song's name as the recorder holds it without its file's extension.
@@ -38,8 +37,7 @@ public:
         std::function<bool(const QString& preset)> openPreset;
     };
 
-    RecorderDesktopLink(frmMP3& recorder, clsConfiguration& config, Hooks hooks, QDBusConnection bus,
-                        QObject* parent = nullptr);
+    RecorderDesktopLink(frmMP3& recorder, Hooks hooks, QDBusConnection bus, QObject* parent = nullptr);
     ~RecorderDesktopLink() override;
 
     // Puts the services on the bus; Unregister takes them off.
@@ -65,13 +63,14 @@ public:
     void Perform(DesktopAction action);
 
 private:
+    // The followed recording's station, as its recorder knows it.
+    QString stationTitle() const;
     void watch();
     void refresh();
     void onFileClosed(const QString& path);
     void onReconnecting();
 
     frmMP3* m_recorder;
-    clsConfiguration& m_config;
     Hooks m_hooks;
     MediaControls m_controls;
     DesktopNotifier m_notifier;

@@ -225,8 +225,7 @@ void DesktopProgram::linkToDesktop()
         if (m_services.urls)
             m_services.urls->OpenUrl(QUrl::fromLocalFile(folder));
     };
-    m_link = std::make_unique<RecorderDesktopLink>(shownRecorder(), *m_services.config, std::move(hooks),
-                                                   QDBusConnection::sessionBus());
+    m_link = std::make_unique<RecorderDesktopLink>(shownRecorder(), std::move(hooks), QDBusConnection::sessionBus());
     m_link->Register();
     linkLibraryToDesktop();
 }

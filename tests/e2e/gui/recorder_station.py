@@ -67,6 +67,12 @@ def tonquill_env(home):
     return {"TONQUILL_HOME": home, "TONQUILL_HEADLESS": "0"}
 
 
+def playerctl(*args):
+    """What playerctl says of the running recorder's media controls; None when it fails."""
+    done = subprocess.run(["playerctl", "-p", "tonquill"] + list(args), capture_output=True, text=True, timeout=10)
+    return done.stdout.strip() if done.returncode == 0 else None
+
+
 def tonquill():
     return os.path.join(os.environ["TONQUILL_BUILD_DIR"], "app", "tonquill")
 

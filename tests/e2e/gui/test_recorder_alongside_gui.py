@@ -1,6 +1,7 @@
 """Two stations at once from the control panel: the first is recorded with
 Record, the second with Operation > Record Alongside. The Recordings page
-lists both; Stop on the first row ends that recording (its file closed and
+lists both; the media controls follow the row in focus (the last started,
+then the one selected); Stop on the first row ends that recording (its file closed and
 tagged) while the second goes on, its file growing. The first station is
 then watched (Operation > Watch): its row says "watching", and "Save the
 Last Minutes" on it writes what it kept. Exiting asks once; Yes closes and
@@ -11,7 +12,7 @@ import re
 
 import atspi_driver as gui
 from atspi_driver import GuiError
-from recorder_station import Station, has_tag, mp3_files, size_of, tonquill, tonquill_env
+from recorder_station import Station, has_tag, mp3_files, playerctl, size_of, tonquill, tonquill_env
 
 QUESTION = "Are You Sure You Want To Quit?"
 
@@ -29,6 +30,7 @@ def newest_of(folder, prefix):
 
 def main():
     gui.require_tool("xdotool")
+    gui.require_tool("playerctl")
     work = gui.artifacts_dir()
     folder = os.path.join(work, "recordings") + "/"
     cwd = os.path.join(work, "cwd")
@@ -82,8 +84,21 @@ def main():
             expect(len(app.find_all(name=re.compile(r"^recording$"), within=table)) == 2,
                    "both rows should say recording")
 
-            # Stop the first row: its file is closed and tagged; the other goes on.
+            # The media controls show the recording in focus: the last one
+            # started, then the row selected (named as the station names
+            # its stream: "(#1 - 1/1) South Station").
+            seen = []
+            def album_is(station):
+                seen.append(playerctl("metadata", "xesam:album"))
+                return (seen[-1] or "").endswith(") " + station)
+            gui.wait_until(lambda: album_is("South Station"), 10, "the media controls to show South Station",
+                           dump=lambda: "seen: %s" % seen[-3:])
             gui.click_at(*gui.centre(north_row))
+            gui.wait_until(lambda: album_is("North Station"), 10, "the media controls to follow the selected row",
+                           dump=lambda: "seen: %s" % seen[-3:])
+            expect(playerctl("status") == "Playing", "the focused recording is not Playing: %s" % playerctl("status"))
+
+            # Stop the first row: its file is closed and tagged; the other goes on.
             app.press("push button", "Stop", within=panel)
             gui.wait_until(lambda: app.find_all(name="stopped", within=table), 10, "the first row to stop",
                            dump=app.dump)

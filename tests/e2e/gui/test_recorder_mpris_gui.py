@@ -18,16 +18,11 @@ import urllib.parse
 
 import atspi_driver as gui
 from atspi_driver import GuiError
-from recorder_station import (Station, has_tag, mp3_files, newest, size_of, steady, tonquill, tonquill_env,
-                              work_folder, write_preset)
+from recorder_station import (Station, has_tag, mp3_files, newest, playerctl, size_of, steady, tonquill,
+                              tonquill_env, work_folder, write_preset)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 PLAYER = "org.mpris.MediaPlayer2.tonquill"
-
-
-def playerctl(*args):
-    done = subprocess.run(["playerctl", "-p", "tonquill"] + list(args), capture_output=True, text=True, timeout=10)
-    return done.stdout.strip() if done.returncode == 0 else None
 
 
 def dbus_send(*args):

@@ -27,7 +27,7 @@ protected:
         hooks.openSearch = [this] { asked << QStringLiteral("search"); };
         hooks.openLibrary = [this] { asked << QStringLiteral("library"); };
         hooks.openPreset = [this](const QString& preset) { return opener().Open(preset); };
-        link = std::make_unique<RecorderDesktopLink>(*recorder, config, hooks, *bus.client);
+        link = std::make_unique<RecorderDesktopLink>(*recorder, hooks, *bus.client);
         link->Register();
     }
     void TearDown() override
@@ -58,6 +58,9 @@ TEST_F(DesktopLinkTest, NoticesFollowTheSettingsAndComeOncePerOutage)
           QStringLiteral("Recording ended|Network errors have interrupted successful recording of Test Station!|")}},
         {true, false, {QStringLiteral("Saved|A - B\nA - B.mp3|open-folder,Open folder")}},
     };
+    // The notices name the station the followed recording records.
+    recordSongsContinuously();
+    startOnStation();
     for (const Case& c : cases) {
         notifications.calls.clear();
         SetNotifySongs(c.songs);
