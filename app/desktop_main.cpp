@@ -127,8 +127,8 @@ extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
     frmMP3 recorder(deps);
     recorderPtr = &recorder;
     run.attach(recorder);
-    // Stations recorded alongside the panel's own have recorders of their
-    // own; Live365 titles are read for the panel's recording only.
+    // Stations recorded alongside the panel's own have recorders (and
+    // Live365 title readers) of their own.
     RecorderDeps alongside = deps;
     alongside.live365 = nullptr;
     alongside.relay = listeningRelay;

@@ -63,18 +63,8 @@ void LeavePausesOutWhenAsked(RecorderDeps& deps)
     }
 }
 
-void ConnectLive365(ctlLive365TitleReader& live365, frmMP3& recorder)
-{
-    Live365Titles& titles = recorder.Live365();
-    QObject::connect(&live365, &ctlLive365TitleReader::TitleChange, &recorder,
-                     [&titles](const QString& artist, const QString& title) { titles.SongNamed(artist, title); });
-    QObject::connect(&live365, &ctlLive365TitleReader::TitleCallBack, &recorder,
-                     [&titles](const QString& name) { titles.StationNamed(name); });
-    QObject::connect(&live365, &ctlLive365TitleReader::Error, &recorder, [&titles](int code) { titles.Failed(code); });
-}
-
 void RecorderRun::attach(frmMP3& recorder)
 {
-    ConnectLive365(m_live365, recorder);
+    ConnectLive365(m_live365, recorder.Live365(), &recorder);
     QObject::connect(&m_relay, &ctlMP3Server::RelayTaken, &recorder, &frmMP3::RelayTaken);
 }

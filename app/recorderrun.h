@@ -27,8 +27,6 @@ int PrepareRun(const CommandLine& commandLine, TrackingMessageService& messages)
 // Leaves out the deliberate pauses after a response header and after a new
 // file when TONQUILL_NO_PAUSES=1 (for measuring the engine alone).
 void LeavePausesOutWhenAsked(RecorderDeps& deps);
-// Hands the Live365 title reader's titles and errors to `recorder`.
-void ConnectLive365(ctlLive365TitleReader& live365, frmMP3& recorder);
 
 class RecorderRun {
 public:

@@ -82,7 +82,7 @@ SideBySideRun::Station& SideBySideRun::makeStation(const QString& file, bool wat
     // Until its own title is read, a station is named by its file.
     setTitle(*station, QFileInfo(file).fileName().isEmpty() ? file : QFileInfo(file).fileName());
     frmMP3& recorder = *m_set.Recorder(station->id);
-    ConnectLive365(station->live365, recorder);
+    ConnectLive365(station->live365, recorder.Live365(), &recorder);
     station->console.attach(&recorder);
     station->opener = std::make_unique<PresetOpener>(recorder, station->config, station->messages);
     // A playlist file's station is named by the title the playlist gives.

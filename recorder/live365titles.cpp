@@ -3,6 +3,7 @@
 #include "platform/messages.h"
 #include "recorder/stationresolver.h"
 #include "sources/live365link.h"
+#include "sources/live365reader.h"
 
 void Live365Titles::Connected(const ServerEntry& server, bool perSong)
 {
@@ -35,4 +36,13 @@ void Live365Titles::Clear()
 {
     if (m_link)
         m_link->SetStationName(QString());
+}
+
+void ConnectLive365(ctlLive365TitleReader& live365, Live365Titles& titles, QObject* context)
+{
+    QObject::connect(&live365, &ctlLive365TitleReader::TitleChange, context,
+                     [&titles](const QString& artist, const QString& title) { titles.SongNamed(artist, title); });
+    QObject::connect(&live365, &ctlLive365TitleReader::TitleCallBack, context,
+                     [&titles](const QString& name) { titles.StationNamed(name); });
+    QObject::connect(&live365, &ctlLive365TitleReader::Error, context, [&titles](int code) { titles.Failed(code); });
 }

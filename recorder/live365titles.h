@@ -5,6 +5,8 @@
 
 class ILive365Link;
 class IMessageService;
+class QObject;
+class ctlLive365TitleReader;
 struct ServerEntry;
 
 // A Live365 station names its songs through Live365, not in its stream:
@@ -31,9 +33,15 @@ public:
     void Failed(int code);
     // The recording ended.
     void Clear();
+    // The reader asked for the titles (null: none).
+    ILive365Link* Link() const { return m_link; }
 
 private:
     ILive365Link* m_link;
     IMessageService* m_messages;
     OpenSong m_openSong;
 };
+
+// Hands the Live365 title reader's titles and errors to `titles`, for as
+// long as `context` lives.
+void ConnectLive365(ctlLive365TitleReader& live365, Live365Titles& titles, QObject* context);

@@ -2,6 +2,8 @@
 
 #include "history/playtracker.h"
 #include "recorder/frmmp3.h"
+#include "recorder/live365titles.h"
+#include "sources/live365reader.h"
 
 #include <QDateTime>
 
@@ -190,6 +192,9 @@ DesktopRecordings::Started DesktopRecordings::start(const RecordingConfig& confi
     RecorderDeps deps = m_deps;
     deps.relay = relays.keeping.get();
     deps.joinMemoryOnDisk = true;
+    // A Live365 station's titles are read for each recording on its own.
+    relays.live365 = std::make_unique<ctlLive365TitleReader>(deps.clock);
+    deps.live365 = relays.live365.get();
     RecordingConfig copy = config;
     copy.bPreviewModeOnly = false;
     // Only one station is heard at a time: the new one is listened to from
@@ -203,6 +208,7 @@ DesktopRecordings::Started DesktopRecordings::start(const RecordingConfig& confi
     m_relays[id] = std::move(relays);
     m_configs[id] = copy;
     frmMP3* recorder = m_set.Recorder(id);
+    ConnectLive365(*m_relays[id].live365, recorder->Live365(), recorder);
     if (watched) {
         m_watched.insert(id);
         m_model->SetWatching(id);

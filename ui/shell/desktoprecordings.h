@@ -22,6 +22,8 @@
 #include <set>
 #include <memory>
 
+class ctlLive365TitleReader;
+
 class frmMP3;
 class HistoryWriter;
 class PlayTracker;
@@ -159,9 +161,11 @@ private:
     // a removed recorder is deleted later. Its recorder hands its audio to
     // the keeping relay, which keeps the last minutes and hands it on to the
     // switched one.
+    // What each recording has of its own beside its recorder.
     struct Relays {
         std::unique_ptr<SwitchedRelay> switched;
         std::unique_ptr<KeepingRelay> keeping;
+        std::unique_ptr<ctlLive365TitleReader> live365;
     };
     std::map<int, Relays> m_relays;
     KeepingRelay* m_primaryKept = nullptr;

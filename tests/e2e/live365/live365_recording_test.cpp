@@ -1,6 +1,6 @@
 // A recording whose titles come from the Live365 reader: the real reader,
 // reading fake station pages on loopback, drives the recorder's files.
-#include "app/recorderrun.h"
+#include "recorder/live365titles.h"
 #include "fixture.h"
 #include "platform/folders.h"
 #include "sources/live365reader.h"
@@ -30,7 +30,7 @@ protected:
         deps.live365 = reader.get();
         recorder = std::make_unique<frmMP3>(deps);
         // As the program wires them.
-        ConnectLive365(*reader, *recorder);
+        ConnectLive365(*reader, recorder->Live365(), recorder.get());
         config.lRecordingMode = RecordingMode::PerSong;
         config.bEnabledTimedRecording = false;
     }

@@ -260,7 +260,9 @@ TEST_F(TestStation, OggMountsChainSongsWithTheirComments)
     } mounts[] = {{"/ogg?total=90000", OggCodec::Vorbis, ".ogg"}, {"/opus?total=90000", OggCodec::Opus, ".opus"}};
     for (const auto& m : mounts) {
         SCOPED_TRACE(m.path.constData());
-        const Fetched f = Fetch(m_station.Port(), m.path, false, 60000);
+        // The station encodes each song with ffmpeg as it first plays: slow
+        // on a loaded machine.
+        const Fetched f = Fetch(m_station.Port(), m.path, false, 120000);
         ASSERT_TRUE(f.closedByServer);
         const qsizetype body = f.bytes.indexOf("\r\n\r\n") + 4;
         ASSERT_GT(body, 4);

@@ -4,6 +4,7 @@
 #include "fixture.h"
 #include "history/historywriter.h"
 #include "history/playtracker.h"
+#include "sources/live365reader.h"
 #include "tests/ui/shell/alongsidestations.h"
 #include "ui/shell/desktopprogram.h"
 #include "ui/shell/desktoprecordings.h"
@@ -121,6 +122,29 @@ TEST_F(DesktopRecordingsTest, AlongsideAddsARecordingAndLeavesTheOthersAndNoStat
     EXPECT_EQ(recordings->Running(), 1);
     EXPECT_EQ(recordings->Model().data(recordings->Model().index(1, RecordingsModel::StateColumn)).toString(),
               QStringLiteral("stopped"));
+}
+
+// A Live365 station recorded alongside reads its titles with a reader of its
+// own: a title one reader gives names a song of its recording only.
+TEST_F(DesktopRecordingsTest, EachRecordingAlongsideHasLive365TitlesOfItsOwn)
+{
+    Station a(QStringLiteral("Alpha")), b(QStringLiteral("Beta")), c(QStringLiteral("Gamma"));
+    startPrimary(a);
+    frmMP3& rb = alongside(b);
+    ASSERT_TRUE(streams(b, rb));
+    frmMP3& rc = alongside(c);
+    ASSERT_TRUE(streams(c, rc));
+    auto* readerB = dynamic_cast<ctlLive365TitleReader*>(rb.Live365().Link());
+    auto* readerC = dynamic_cast<ctlLive365TitleReader*>(rc.Live365().Link());
+    ASSERT_TRUE(readerB && readerC);
+    EXPECT_NE(readerB, readerC);
+    const QString before = rc.Status().strSongName;
+    emit readerB->TitleChange(QStringLiteral("Miles Davis"), QStringLiteral("So What"));
+    EXPECT_TRUE(WaitUntil([&] { return rb.Status().strSongName == QStringLiteral("Miles Davis - So What.mp3"); }))
+        << rb.Status().strSongName.toStdString();
+    EXPECT_TRUE(grows(c, rc));
+    EXPECT_EQ(rc.Status().strSongName, before);
+    EXPECT_NE(recorder->Status().strSongName, QStringLiteral("Miles Davis - So What.mp3"));
 }
 
 TEST_F(DesktopRecordingsTest, RestartingOneStationLeavesTheOthersAndStopAllEndsEvery)
