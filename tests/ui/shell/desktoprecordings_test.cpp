@@ -326,6 +326,42 @@ TEST_F(DesktopRecordingsTest, QuitAsksForAnyRecordingClosesAllAndResumesThemNext
     EXPECT_EQ(recordings->Running(), 0);
 }
 
+// A recording started from a preset starts again from the preset as it now
+// reads (its station and folder), not from what the list kept; one whose
+// preset no longer loads is left out and the others start.
+TEST_F(DesktopRecordingsTest, ARecordingFromAPresetResumesFromThePresetAndOneThatFailsIsLeftOut)
+{
+    program->Main();
+    Station a(QStringLiteral("Alpha")), b(QStringLiteral("Beta"));
+    const QString presetA = a.folder.file(QStringLiteral("alpha.tvp"));
+    const QString gone = b.folder.file(QStringLiteral("gone.tvp"));
+    SetResumeRecordings(true);
+    SetRecordingsToResume({{gone, b.playlist, b.name, b.folder.path()},
+                           {presetA, QStringLiteral("http://127.0.0.1:9/old.pls"), QStringLiteral("Old"),
+                            store.path()}});
+    QStringList asked;
+    program->ResumeRecordings([&](const QString& preset, RecordingConfig& c) {
+        asked << preset;
+        if (preset != presetA)
+            return false;
+        c = configFor(a);
+        c.sConfigFileName = presetA;
+        return true;
+    });
+    EXPECT_EQ(asked, (QStringList{gone, presetA}));
+    EXPECT_EQ(recordings->Running(), 1);
+    EXPECT_EQ(recordings->AlongsideOf(b.playlist), 0);
+    const int id = recordings->AlongsideOf(a.playlist);
+    ASSERT_NE(id, 0);
+    EXPECT_EQ(recordings->Folder(id), a.folder.path());
+    ASSERT_TRUE(streams(a, *recordings->Recorder(id)));
+    // Kept again as the preset's, for the start after.
+    const QList<ResumeEntry> next = recordings->ResumeEntries();
+    ASSERT_EQ(next.size(), 1);
+    EXPECT_EQ(next.at(0).preset, presetA);
+    recordings->StopAll();
+}
+
 namespace {
 
 // MPEG-1 layer III, 128 kbit/s, 44.1 kHz: 417 bytes a frame, each body
