@@ -580,9 +580,8 @@ TEST_F(HistoryChartsTest, TheThreadsOfReadersGoneAreEndedAsTheProgramCloses)
         for (int i = 0; i < 20; ++i)
             reader.AskTopTitles(ChartFilter(), 0, 10);
     }
-    EXPECT_GE(HistoryReader::RunningThreads(), 1);
     HistoryReader::EndThreads();
-    EXPECT_EQ(HistoryReader::RunningThreads(), 1); // at once, not waited for
+    EXPECT_EQ(HistoryReader::RunningThreads(), 1); // only the one in use, at once, not waited for
     bool answered = false;
     QObject::connect(&kept, &HistoryReader::topTitles, [&](int, const std::vector<TitleCount>&) { answered = true; });
     kept.AskTopTitles(ChartFilter(), 0, 10);
