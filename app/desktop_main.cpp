@@ -7,13 +7,13 @@
 #include "app/recorderrun.h"
 #include "config/configuration.h"
 #include "config/usersettings.h"
+#include "history/historywriter.h"
 #include "platform/atscheduler.h"
 #include "platform/commandrunner.h"
 #include "platform/messages.h"
 #include "platform/process.h"
 #include "platform/terminationsignals.h"
 #include "recorder/frmmp3.h"
-#include "history/historywriter.h"
 #include "recorder/headlessconsole.h" // TrackingMessageService
 #include "recorder/keepingrelay.h"
 #include "sources/radiobrowserclicks.h"
@@ -109,7 +109,8 @@ extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
     // Every recording's titles go into the history; what opening it had to
     // do is said once.
     HistoryWriter history;
-    QObject::connect(&history, &HistoryWriter::notice, &app, [&messages](const QString& text) { messages.ShowMessage(text); });
+    QObject::connect(&history, &HistoryWriter::notice, &app,
+                     [&messages](const QString& text) { messages.ShowMessage(text); });
     services.history = &history;
     std::unique_ptr<PresetOpener> opener;
     services.openPreset = [&opener](const QString& file, bool noop) { return opener && opener->Open(file, noop); };
@@ -162,13 +163,7 @@ extern "C" Q_DECL_EXPORT int tonquillDesktopMain(int argc, char** argv)
         if (action == DesktopAction::OpenLibrary)
             desktop->ShowLibrary();
         desktop->ResumeRecordings([&messages](const QString& preset, RecordingConfig& config) {
-            clsConfiguration loaded;
-            loaded.setMessageService(&messages);
-            const PresetStart start = LoadPresetToRecord(preset, false, loaded, messages);
-            if (start.action != PresetStart::Action::Record)
-                return false;
-            config = start.config;
-            return true;
+            return LoadPresetToResume(preset, config, messages);
         });
     });
     const int status = app.exec();

@@ -49,6 +49,17 @@ PresetStart LoadPresetToRecord(const QString& file, bool noop, clsConfiguration&
     return start;
 }
 
+bool LoadPresetToResume(const QString& preset, RecordingConfig& config, IMessageService& messages)
+{
+    clsConfiguration loaded;
+    loaded.setMessageService(&messages);
+    const PresetStart start = LoadPresetToRecord(preset, false, loaded, messages);
+    if (start.action != PresetStart::Action::Record)
+        return false;
+    config = start.config;
+    return true;
+}
+
 PresetOpener::PresetOpener(frmMP3& recorder, clsConfiguration& config, IMessageService& messages)
     : m_recorder(recorder), m_config(config), m_messages(messages)
 {

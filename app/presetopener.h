@@ -30,6 +30,12 @@ struct PresetStart {
 // be loaded shows its messages.
 PresetStart LoadPresetToRecord(const QString& file, bool noop, clsConfiguration& config, IMessageService& messages);
 
+// A recording started again at the program's start from the preset it was
+// loaded from: `config` becomes the preset as it reads now. False when the
+// file no longer loads as a preset (gone, damaged, not a .tvp; its
+// messages are shown): that recording is left out and `config` unchanged.
+bool LoadPresetToResume(const QString& preset, RecordingConfig& config, IMessageService& messages);
+
 class PresetOpener {
 public:
     PresetOpener(frmMP3& recorder, clsConfiguration& config, IMessageService& messages);
