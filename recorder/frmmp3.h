@@ -60,8 +60,9 @@ public:
     void RelayTaken(const QString& status);
     void Timer1_Timer();
     // The clock is shown in a window: the main loop runs ten times a
-    // second. Otherwise (the default) twice a second, on a coarse timer,
-    // and the stream's data wake the program in larger pieces.
+    // second. Otherwise (the default) once a second (twice while the relay
+    // plays), on a coarse timer, and the stream's data wake the program in
+    // larger pieces.
     void setClockShown(bool shown);
     void QuitProgram(int exitCode = 0);
     void AddServer(const QString& sIPAddress, const QString& sPath, const QString& sPort, const QString& sQueryString,
@@ -213,6 +214,7 @@ private:
     // The connection brought at least a second of audio: the stream ran.
     bool connectionRan() const { return m_writer.ConnectionRan(); }
     void showReconnecting();
+    void keepCadence(); // the main loop's interval for the window and the relay
     void say(RecorderCaptions::Turn turn);
     // Ends the recording when no stream came for longer than the user allows,
     // or a timed recording when its time is up; true when it ended.
@@ -239,6 +241,7 @@ private:
     RecordingClock m_recordingClock;
     StatusLine m_status;
     QTimer m_timer1;
+    bool m_clockShown = false;
     int m_publishDepth = 0;
     RecorderStatus m_published;
     bool m_quitting = false;

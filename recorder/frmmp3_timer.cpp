@@ -1,4 +1,4 @@
-// The recorder's 100 ms main loop: failover, data watchdog, clock and status.
+// The recorder's main loop: failover, data watchdog, clock and status.
 // A lost stream is taken up again by the session (see IcySession) until the
 // user's give-up time without a stream has passed or a timed recording
 // reaches its end. A connection that brought less than a second of audio
@@ -10,24 +10,31 @@
 #include "recorder/frmmp3.h"
 #include "recorder/recordercaptions.h"
 
+// Without a window nobody reads the tenths: the failover, the watchdog and
+// the timed end are served once a second (twice while the relay plays, so
+// the player gets half seconds), and the system may bundle the wake-up with
+// others. What the stream sends meanwhile is fetched at each turn
+// (WakeForWaitingData) unless it fills 32 KiB first.
 void frmMP3::setClockShown(bool shown)
 {
-    // Without a window nobody reads the tenths: the failover, the watchdog
-    // and the timed end are served twice a second, and the system may
-    // bundle the wake-up with others. What the stream sends meanwhile is
-    // fetched at each turn (WakeForWaitingData) unless it fills 32 KiB first.
-    constexpr int kShownMs = 100;
-    constexpr int kCoarseMs = 500;
-    constexpr int kCoarseWakeBytes = 32 * 1024;
+    m_clockShown = shown;
     m_timer1.setTimerType(shown ? Qt::PreciseTimer : Qt::CoarseTimer);
-    m_timer1.setInterval(shown ? kShownMs : kCoarseMs);
-    m_session->SetWakeThreshold(shown ? 0 : kCoarseWakeBytes);
+    keepCadence();
+    m_session->SetWakeThreshold(shown ? 0 : 32 * 1024);
+}
+
+void frmMP3::keepCadence()
+{
+    const int ms = m_clockShown ? 100 : m_listening.On() ? 500 : 1000;
+    if (m_timer1.interval() != ms)
+        m_timer1.setInterval(ms);
 }
 
 void frmMP3::Timer1_Timer()
 {
     if (m_quitting)
         return;
+    keepCadence();
     const Publish publish(*this);
     const qint32 tick = m_deps.clock->GetTickCount();
     // What waits in the socket is fetched; data a pause holds back is not a stalled stream.
