@@ -34,6 +34,17 @@ struct LibraryEntry {
 };
 Q_DECLARE_METATYPE(LibraryEntry)
 Q_DECLARE_METATYPE(QList<LibraryEntry>)
+// Moved in memory as its bytes: a list of 100,000 grows by a reallocation
+// the system does by mapping, not by moving every entry (tens of
+// milliseconds of a stopped window each time the list doubles).
+Q_DECLARE_TYPEINFO(LibraryEntry, Q_RELOCATABLE_TYPE);
+
+// A row of the library: its entry and the scan that last saw it.
+struct LibraryRow {
+    LibraryEntry entry;
+    int scan = 0;
+};
+Q_DECLARE_TYPEINFO(LibraryRow, Q_RELOCATABLE_TYPE);
 
 class LibraryModel : public QAbstractTableModel {
     Q_OBJECT
@@ -86,10 +97,7 @@ signals:
     void scanFinished();
 
 private:
-    struct Row {
-        LibraryEntry entry;
-        int scan = 0;
-    };
+    using Row = LibraryRow;
     void reindex();
 
     QList<Row> m_rows;

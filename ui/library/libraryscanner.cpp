@@ -9,6 +9,7 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QMetaObject>
+#include <QSemaphore>
 #include <QSet>
 
 namespace {
@@ -119,10 +120,20 @@ void LibraryScanner::Rescan()
     const int generation = ++m_generation;
     m_model.BeginScan();
     // Delivered on this object's thread, dropped once a newer scan began.
-    const auto deliver = [this, generation](QList<LibraryEntry> batch, bool last, QStringList walked) {
+    // The worker stays at most two batches ahead of the window: the event
+    // loop hands over every batch waiting at once, so a worker faster than
+    // the window would pile up batches that then stop it for all their
+    // time together. False when the scan was given up meanwhile.
+    const auto credits = std::make_shared<QSemaphore>(2);
+    const auto deliver = [this, generation, credits, cancel = m_cancel](QList<LibraryEntry> batch, bool last,
+                                                                        QStringList walked) {
+        while (!credits->tryAcquire(1, 50))
+            if (cancel->load())
+                return false;
         QMetaObject::invokeMethod(
             this,
-            [this, generation, batch = std::move(batch), last, walked = std::move(walked)] {
+            [this, generation, credits, batch = std::move(batch), last, walked = std::move(walked)] {
+                credits->release();
                 if (generation != m_generation)
                     return;
                 if (!batch.isEmpty())
@@ -137,6 +148,7 @@ void LibraryScanner::Rescan()
                 emit finished();
             },
             Qt::QueuedConnection);
+        return true;
     };
     m_thread =
         QThread::create([history = m_history, given = m_folders, cancel = m_cancel, deliver, jobs = m_historyJobs] {
@@ -146,7 +158,8 @@ void LibraryScanner::Rescan()
             QStringList folders;
             QList<LibraryEntry> batch = historyEntries(history, &known, &folders);
             for (qsizetype i = 0; i < batch.size(); i += kBatch)
-                deliver(batch.mid(i, kBatch), false, {});
+                if (!deliver(batch.mid(i, kBatch), false, {}))
+                    return;
             batch.clear();
             QStringList walk;
             for (const QString& f : given + folders) {
@@ -164,7 +177,8 @@ void LibraryScanner::Rescan()
                     seen.insert(file);
                     batch.append(ScannedEntry(file));
                     if (batch.size() >= kBatch) {
-                        deliver(batch, false, {});
+                        if (!deliver(batch, false, {}))
+                            return;
                         batch.clear();
                     }
                 }
