@@ -32,7 +32,7 @@ NAMING_CALLS = ("setObjectName", "setProperty", "property", "findChild", "findCh
                 "fromString", "QRegularExpression", "QIcon::fromTheme", "qWarning", "qDebug", "qCritical",
                 "qInfo", "Q_ARG", "metaObject", "SIGNAL", "SLOT", "setStyleSheet", "contains",
                 "Q_ASSERT_X", "toString", "ReadINIValue", "WriteINIValue", "ReadTavrixValue", "flag",
-                "UserSettingsFile", "SendData")
+                "UserSettingsFile", "SendData", "resolve")
 IDENTIFIER = re.compile(r"^[a-z_][A-Za-z0-9_.:\-/]*$")
 # Words without spaces that name rather than say: a file name or path
 # (".mp3", "/bin", "*.aac", "Tonquill.ini"), a key in capitals ("TAG",
