@@ -15,7 +15,7 @@ struct Crypto {
     decltype(&EVP_aes_128_cbc) aes128Cbc = nullptr;
     decltype(&EVP_DecryptInit_ex) init = nullptr;
     decltype(&EVP_DecryptUpdate) update = nullptr;
-    decltype(&EVP_DecryptFinal_ex) final = nullptr;
+    decltype(&EVP_DecryptFinal_ex) finish = nullptr;
     bool ok = false;
 };
 
@@ -33,8 +33,8 @@ const Crypto& crypto()
         c.aes128Cbc = reinterpret_cast<decltype(c.aes128Cbc)>(library.resolve("EVP_aes_128_cbc"));
         c.init = reinterpret_cast<decltype(c.init)>(library.resolve("EVP_DecryptInit_ex"));
         c.update = reinterpret_cast<decltype(c.update)>(library.resolve("EVP_DecryptUpdate"));
-        c.final = reinterpret_cast<decltype(c.final)>(library.resolve("EVP_DecryptFinal_ex"));
-        c.ok = c.ctxNew && c.ctxFree && c.aes128Cbc && c.init && c.update && c.final;
+        c.finish = reinterpret_cast<decltype(c.finish)>(library.resolve("EVP_DecryptFinal_ex"));
+        c.ok = c.ctxNew && c.ctxFree && c.aes128Cbc && c.init && c.update && c.finish;
         if (!c.ok)
             qWarning("Tonquill: HLS segments cannot be decrypted: %s lacks the AES functions",
                      qUtf8Printable(library.fileName()));
@@ -62,7 +62,7 @@ bool HlsDecryptAes128(const QByteArray& data, const QByteArray& key, const QByte
     int written = 0, last = 0;
     if (c.update(ctx.get(), reinterpret_cast<unsigned char*>(out.data()), &written,
                  reinterpret_cast<const unsigned char*>(data.constData()), int(data.size())) != 1 ||
-        c.final(ctx.get(), reinterpret_cast<unsigned char*>(out.data()) + written, &last) != 1) {
+        c.finish(ctx.get(), reinterpret_cast<unsigned char*>(out.data()) + written, &last) != 1) {
         out.clear();
         return false;
     }

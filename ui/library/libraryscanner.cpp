@@ -9,7 +9,6 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QMetaObject>
-#include <QSemaphore>
 #include <QSet>
 
 namespace {
@@ -120,20 +119,10 @@ void LibraryScanner::Rescan()
     const int generation = ++m_generation;
     m_model.BeginScan();
     // Delivered on this object's thread, dropped once a newer scan began.
-    // The worker stays at most two batches ahead of the window: the event
-    // loop hands over every batch waiting at once, so a worker faster than
-    // the window would pile up batches that then stop it for all their
-    // time together. False when the scan was given up meanwhile.
-    const auto credits = std::make_shared<QSemaphore>(2);
-    const auto deliver = [this, generation, credits, cancel = m_cancel](QList<LibraryEntry> batch, bool last,
-                                                                        QStringList walked) {
-        while (!credits->tryAcquire(1, 50))
-            if (cancel->load())
-                return false;
+    const auto deliver = [this, generation](QList<LibraryEntry> batch, bool last, QStringList walked) {
         QMetaObject::invokeMethod(
             this,
-            [this, generation, credits, batch = std::move(batch), last, walked = std::move(walked)] {
-                credits->release();
+            [this, generation, batch = std::move(batch), last, walked = std::move(walked)] {
                 if (generation != m_generation)
                     return;
                 if (!batch.isEmpty())
@@ -148,7 +137,6 @@ void LibraryScanner::Rescan()
                 emit finished();
             },
             Qt::QueuedConnection);
-        return true;
     };
     m_thread =
         QThread::create([history = m_history, given = m_folders, cancel = m_cancel, deliver, jobs = m_historyJobs] {
@@ -158,8 +146,7 @@ void LibraryScanner::Rescan()
             QStringList folders;
             QList<LibraryEntry> batch = historyEntries(history, &known, &folders);
             for (qsizetype i = 0; i < batch.size(); i += kBatch)
-                if (!deliver(batch.mid(i, kBatch), false, {}))
-                    return;
+                deliver(batch.mid(i, kBatch), false, {});
             batch.clear();
             QStringList walk;
             for (const QString& f : given + folders) {
@@ -177,8 +164,7 @@ void LibraryScanner::Rescan()
                     seen.insert(file);
                     batch.append(ScannedEntry(file));
                     if (batch.size() >= kBatch) {
-                        if (!deliver(batch, false, {}))
-                            return;
+                        deliver(batch, false, {});
                         batch.clear();
                     }
                 }
